@@ -1,0 +1,18 @@
+// The program-wide globals and run-file streams, with their start values.
+#include "driver/driver.h"
+
+#include <istream>
+#include <ostream>
+
+namespace formeval {
+
+double cri = 0;
+int oqt = 3;
+bool problem = false;
+
+// Unbound until main (or a test) gives them a buffer.
+std::istream data(nullptr);
+std::ostream ofile(nullptr);
+std::ostream imfile(nullptr);
+
+} // namespace formeval

@@ -1,0 +1,33 @@
+// formeval: form-error evaluation of measured points. Reads job codes and job
+// records from "cir1.txt", appends results to "result.txt" and intermediate
+// results to "intres.txt", all in the working directory.
+#include "driver/driver.h"
+
+#include <fstream>
+#include <iostream>
+
+int main() {
+    using namespace formeval;
+    std::filebuf jobs;
+    std::filebuf results;
+    std::filebuf intermediate;
+    if (!jobs.open("cir1.txt", std::ios::in))
+        std::cerr << "formeval: cannot open cir1.txt; there are no jobs to run\n";
+    if (!results.open("result.txt", std::ios::out | std::ios::app))
+        std::cerr << "formeval: cannot open result.txt for appending; results will not be kept\n";
+    if (!intermediate.open("intres.txt", std::ios::out | std::ios::app))
+        std::cerr << "formeval: cannot open intres.txt for appending; intermediate results will "
+                     "not be kept\n";
+    data.rdbuf(&jobs);
+    ofile.rdbuf(&results);
+    imfile.rdbuf(&intermediate);
+
+    const int status = runjobs();
+
+    ofile.flush();
+    imfile.flush();
+    data.rdbuf(nullptr);
+    ofile.rdbuf(nullptr);
+    imfile.rdbuf(nullptr);
+    return status;
+}

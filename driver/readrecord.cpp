@@ -1,0 +1,63 @@
+// Reads one job record and decides whether it can be evaluated. A record that
+// cannot be is reported on the console and in result.txt; one that breaks the
+// job stream is also reported on standard error, where the run's exit status
+// is decided.
+#include "driver/driver.h"
+
+#include <istream>
+
+namespace formeval {
+
+namespace {
+
+template <class... Items> void reject(int job, const Items&... why) {
+    both("\n", "Job ", job, " not evaluated: ", why...);
+}
+
+// The stream failed inside the record: the item was missing or not a number.
+template <class... Items> bool broken(int job, const Items&... where) {
+    reject(job, "the record ends early or holds an item that is not a number, at ", where...);
+    std::cerr << "formeval: job stream broken in job " << job << " at ";
+    (std::cerr << ... << where);
+    std::cerr << '\n';
+    return false;
+}
+
+} // namespace
+
+bool readrecord(int job, int minpt, int& numpt, double* c0, double* c1, double* c2) {
+    const int dim = c2 ? 3 : 2;
+    double* const c[3] = {c0, c1, c2};
+
+    numpt = 0;
+    if (!(data >> numpt)) return broken(job, "the point count");
+    double tolerance = 0;
+    if (!(data >> tolerance)) return broken(job, "the tolerance");
+    cri = tolerance;
+
+    if (numpt < 0) {
+        reject(job, "the point count ", numpt, " is negative");
+        return false;
+    }
+    if (numpt > nsz) {
+        // Read past the coordinates so that the following jobs still run.
+        reject(job, numpt, " points exceed the limit of ", nsz);
+        double skipped = 0;
+        for (long long k = 0; k < static_cast<long long>(numpt) * dim; ++k)
+            if (!(data >> skipped))
+                return broken(job, "coordinate ", k % dim + 1, " of point ", k / dim + 1, " of ",
+                              numpt);
+        return false;
+    }
+    for (int i = 0; i < numpt; ++i)
+        for (int d = 0; d < dim; ++d)
+            if (!(data >> c[d][i]))
+                return broken(job, "coordinate ", d + 1, " of point ", i + 1, " of ", numpt);
+    if (numpt < minpt) {
+        reject(job, numpt, " points are too few; the evaluation needs at least ", minpt);
+        return false;
+    }
+    return true;
+}
+
+} // namespace formeval

@@ -1,0 +1,45 @@
+// Form evaluators: the job routines and computations for straightness,
+// circularity, flatness and sphericity. Circles and spheres given in Cartesian
+// coordinates are evaluated in stages about a moving centre.
+//
+// Circle fit result `ans`: centre x, centre y, radius, circularity error
+// (largest minus smallest radial deviation, both extremes starting at 0).
+#pragma once
+
+#include "driver/driver.h"
+
+namespace formeval {
+
+// Bound on the centre stages of the staged circle and sphere evaluations;
+// converging data settle in a handful of stages.
+constexpr int maxstages = 1000;
+
+// A linearised circle fit to points given relative to a trial centre:
+// gs[0] radius, gs[1], gs[2] shift of the fitted centre from the trial centre.
+using circfit = void (*)(const double* x, const double* y, double* gs, int numpt);
+
+// Centroid of the points: the first centre estimate of the staged fits.
+void centroid(const double* u, const double* v, int numpt, double& x0, double& y0);
+
+// One stage of a staged circle fit: fits the points (u, v) relative to the
+// centre estimate (x0, y0), moves the estimate by the fitted shift and sets r0.
+// gs carries the fit parameters from stage to stage. Returns the squared shift.
+double circstage(circfit fit, const double* u, const double* v, int numpt, double* gs, double& x0,
+                 double& y0, double& r0);
+
+// Says on the console that a staged fit stopped at its stage bound.
+void stagelimit();
+
+// One linearised least-squares circle fit to points given relative to a trial
+// centre: gs[0] radius, gs[1], gs[2] centre shift. gs keeps its previous
+// contents when the normal equations are singular.
+void lscirc(const double* x, const double* y, double* gs, int numpt);
+
+// Least-squares circle of the points (u, v) by stages from the centroid;
+// fills ans and leaves u, v unchanged.
+void lscircocal(const double* u, const double* v, int numpt, double* ans);
+
+// Job 2600: least-squares circularity of Cartesian points.
+void lscirco();
+
+} // namespace formeval

@@ -1,0 +1,18 @@
+// Job 2600: least-squares circularity of Cartesian points.
+#include "form/form.h"
+
+#include <iostream>
+
+namespace formeval {
+
+void lscirco() {
+    std::cout << "Started least square circularity error calculation";
+    int numpt = 0;
+    double u[nsz];
+    double v[nsz];
+    if (!readrecord(2600, 3, numpt, u, v)) return;
+    double ans[4];
+    lscircocal(u, v, numpt, ans);
+}
+
+} // namespace formeval

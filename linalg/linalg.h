@@ -1,0 +1,36 @@
+// Dense solver and determinant for small systems (n <= 6) held in rows of 7
+// doubles, right-hand side in column n. A pivot p counts as zero when
+// p*p < cri*cri; the last pivot is never tested.
+#pragma once
+
+#include "driver/driver.h"
+
+namespace formeval {
+
+// Solves the augmented system a (rows 0..n-1) into x[0..n-1]. On a zero pivot
+// it writes "Coefficient matrix is singular" and returns with x untouched.
+// a is left reduced (partly, after a zero pivot).
+void gauss(Row7* a, int n, double* x);
+
+// Back substitution on an upper-triangular augmented system.
+void bksub(const Row7* a, int n, double* x);
+
+// Row of largest |a[i][k]| among rows k..n-1; the first one on ties.
+int find(const Row7* a, int n, int k);
+
+// Swaps rows k and j over columns 0..n.
+void change(Row7* a, int n, int k, int j);
+
+// Row j += d * row k, over columns 0..n.
+void rowmul(Row7* a, int n, int k, int j, double d);
+
+// Determinant of the leading n x n block (0 on a zero pivot). Restores that
+// block afterwards; column n is left as scratch.
+double detmnt(Row7* a, int n);
+
+// Diagnostic dumps to the console: n rows of n+1 values of an augmented
+// system, and numpt coefficient rows of n+1 values.
+void dispmat(const Row7* a, int n);
+void dispmat99(const Row5* a, int n, int numpt);
+
+} // namespace formeval

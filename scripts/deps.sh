@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs, from the distribution's packages, whatever the build and the tests
+# need and this machine lacks. Does nothing when everything is present.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg -s "$1" >/dev/null 2>&1; }
+for pkg in cmake g++ make libgtest-dev libbenchmark-dev "$@"; do
+    have_pkg "$pkg" || need+=("$pkg")
+done
+[ ${#need[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${need[*]}" >&2
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${need[@]}"

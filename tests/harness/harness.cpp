@@ -1,0 +1,132 @@
+#include "tests/harness/harness.h"
+
+#include "driver/driver.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace formeval::test {
+
+namespace fs = std::filesystem;
+
+Session::Session(const std::string& jobs, const std::string& input)
+    : jobs_(jobs), input_(input), coutbuf_(std::cout.rdbuf(&console_)),
+      cinbuf_(std::cin.rdbuf(&input_)), coutprecision_(std::cout.precision(12)) {
+    std::cin.clear();
+    data.rdbuf(&jobs_);
+    ofile.rdbuf(&result_);
+    imfile.rdbuf(&intres_);
+    ofile.precision(12);
+    imfile.precision(6);
+    cri = 0;
+    oqt = 3;
+    problem = false;
+}
+
+Session::~Session() {
+    std::cout.rdbuf(coutbuf_);
+    std::cout.precision(coutprecision_);
+    std::cin.rdbuf(cinbuf_);
+    std::cin.clear();
+    data.rdbuf(nullptr);
+    ofile.rdbuf(nullptr);
+    imfile.rdbuf(nullptr);
+}
+
+void Session::clear() {
+    console_.str("");
+    result_.str("");
+    intres_.str("");
+}
+
+namespace {
+
+void write(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string read(const fs::path& path, bool* exists = nullptr) {
+    std::ifstream in(path, std::ios::binary);
+    if (exists) *exists = static_cast<bool>(in);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return in ? text.str() : std::string();
+}
+
+// Redirects descriptor fd of the child to a file; exits the child on failure.
+void redirect(int fd, const char* path, int flags) {
+    const int file = ::open(path, flags, 0644);
+    if (file < 0 || ::dup2(file, fd) < 0) ::_exit(126);
+    ::close(file);
+}
+
+} // namespace
+
+Outcome run(const Run& spec) {
+    std::string pattern = (fs::temp_directory_path() / "formeval-run-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch directory");
+    const fs::path dir = pattern;
+
+    if (spec.jobs) write(dir / "cir1.txt", *spec.jobs);
+    if (spec.instructions) write(dir / "instructions.txt", *spec.instructions);
+    if (spec.result_before) write(dir / "result.txt", *spec.result_before);
+    if (spec.intres_before) write(dir / "intres.txt", *spec.intres_before);
+    write(dir / ".console-in", spec.input);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0) ::_exit(126);
+        redirect(0, ".console-in", O_RDONLY);
+        redirect(1, ".console-out", O_WRONLY | O_CREAT | O_TRUNC);
+        redirect(2, ".console-err", O_WRONLY | O_CREAT | O_TRUNC);
+        ::execl(FORMEVAL_BINARY, "formeval", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+
+    Outcome out;
+    using clock = std::chrono::steady_clock;
+    const auto start = clock::now();
+    const auto seconds = [&] { return std::chrono::duration<double>(clock::now() - start).count(); };
+    int wstatus = 0;
+    while (::waitpid(pid, &wstatus, WNOHANG) == 0) {
+        if (spec.kill_after > 0 && seconds() > spec.kill_after) {
+            out.killed = true;
+            ::kill(pid, SIGKILL);
+        } else if (seconds() > spec.timeout) {
+            out.hung = true;
+            ::kill(pid, SIGKILL);
+        }
+        if (out.killed || out.hung) {
+            ::waitpid(pid, &wstatus, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (WIFEXITED(wstatus) && !out.killed && !out.hung) out.status = WEXITSTATUS(wstatus);
+
+    out.console = read(dir / ".console-out");
+    out.errors = read(dir / ".console-err");
+    out.result = read(dir / "result.txt", &out.result_exists);
+    out.intres = read(dir / "intres.txt", &out.intres_exists);
+    fs::remove_all(dir);
+    return out;
+}
+
+std::string stream(std::initializer_list<double> items) {
+    std::ostringstream text;
+    text.precision(17);
+    for (const double item : items) text << item << ' ';
+    return text.str();
+}
+
+std::string testdata(const std::string& name) { return std::string(FORMEVAL_TESTDATA) + "/" + name; }
+
+} // namespace formeval::test

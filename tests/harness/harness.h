@@ -1,0 +1,66 @@
+// Test harness: runs jobs in process on string buffers, or runs the built
+// formeval end to end in a fresh temporary directory.
+#pragma once
+
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace formeval::test {
+
+// Binds the console, the job stream and both result files to string buffers
+// and restores the start values of the globals, for the lifetime of the
+// object. Output precision is 12 on the console and result.txt, as the
+// dispatcher sets it before every job.
+class Session {
+  public:
+    explicit Session(const std::string& jobs = "", const std::string& input = "");
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    std::string console() const { return console_.str(); }
+    std::string result() const { return result_.str(); }
+    std::string intres() const { return intres_.str(); }
+    // Forgets what was written so far.
+    void clear();
+
+  private:
+    std::stringbuf jobs_, input_, console_, result_, intres_;
+    std::streambuf* coutbuf_;
+    std::streambuf* cinbuf_;
+    std::streamsize coutprecision_;
+};
+
+// One end-to-end run of the formeval executable.
+struct Run {
+    std::optional<std::string> jobs = "";   // cir1.txt; nullopt: no such file
+    std::optional<std::string> instructions; // instructions.txt; nullopt: no such file
+    std::string input;                       // console input; the console closes after it
+    std::optional<std::string> result_before; // result.txt before the run
+    std::optional<std::string> intres_before; // intres.txt before the run
+    double timeout = 60;                      // seconds before a run counts as hung
+    double kill_after = 0;                    // if > 0: kill the run after so many seconds
+};
+
+struct Outcome {
+    std::string console; // standard output
+    std::string errors;  // standard error
+    std::string result;  // result.txt after the run ("" when absent)
+    std::string intres;  // intres.txt after the run ("" when absent)
+    bool result_exists = false;
+    bool intres_exists = false;
+    int status = -1;     // exit status, or -1 when the run did not exit
+    bool hung = false;   // killed because it outlived its timeout
+    bool killed = false; // killed on purpose (kill_after)
+};
+
+Outcome run(const Run& spec);
+
+// A job stream text from numbers, separated by blanks.
+std::string stream(std::initializer_list<double> items);
+
+// Path of a file in the project's test data.
+std::string testdata(const std::string& name);
+
+} // namespace formeval::test
