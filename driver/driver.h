@@ -15,9 +15,9 @@ using Row6 = std::array<double, 6>; // row of a reference matrix
 using Row7 = std::array<double, 7>; // row of an augmented system, right-hand side in column n
 
 // Program-wide state; single-threaded, no locking.
-extern double cri;    // tolerance of the current job, read from its record
-extern int oqt;       // trace level: progress items when > 1, detail items when > 2
-extern bool problem;  // raised when the operator stops a minimum-zone run
+extern double cri;   // tolerance of the current job, read from its record
+extern int oqt;      // trace level: progress items when > 1, detail items when > 2
+extern bool problem; // raised when the operator stops a minimum-zone run
 
 // Run-file streams. main binds them to "cir1.txt", "result.txt" and
 // "intres.txt"; tests bind them to string buffers. The console is std::cout

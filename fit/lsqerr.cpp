@@ -14,7 +14,9 @@ double lsqerr(const double* err, int /*n*/, int numpt) {
         if (err[i] > q) q = err[i];
     }
     const double erlsq = q - p;
-    if (oqt > 2) std::cout << "\n" << "erlsq=" << erlsq;
+    if (oqt > 2)
+        std::cout << "\n"
+                  << "erlsq=" << erlsq;
     return erlsq;
 }
 

@@ -80,6 +80,7 @@ Outcome run(const Run& spec) {
     if (spec.result_before) write(dir / "result.txt", *spec.result_before);
     if (spec.intres_before) write(dir / "intres.txt", *spec.intres_before);
     write(dir / ".console-in", spec.input);
+    if (spec.prepare) spec.prepare(dir);
 
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -94,7 +95,9 @@ Outcome run(const Run& spec) {
     Outcome out;
     using clock = std::chrono::steady_clock;
     const auto start = clock::now();
-    const auto seconds = [&] { return std::chrono::duration<double>(clock::now() - start).count(); };
+    const auto seconds = [&] {
+        return std::chrono::duration<double>(clock::now() - start).count();
+    };
     int wstatus = 0;
     while (::waitpid(pid, &wstatus, WNOHANG) == 0) {
         if (spec.kill_after > 0 && seconds() > spec.kill_after) {
@@ -127,6 +130,8 @@ std::string stream(std::initializer_list<double> items) {
     return text.str();
 }
 
-std::string testdata(const std::string& name) { return std::string(FORMEVAL_TESTDATA) + "/" + name; }
+std::string testdata(const std::string& name) {
+    return std::string(FORMEVAL_TESTDATA) + "/" + name;
+}
 
 } // namespace formeval::test

@@ -2,6 +2,8 @@
 // formeval end to end in a fresh temporary directory.
 #pragma once
 
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -34,13 +36,15 @@ class Session {
 
 // One end-to-end run of the formeval executable.
 struct Run {
-    std::optional<std::string> jobs = "";   // cir1.txt; nullopt: no such file
-    std::optional<std::string> instructions; // instructions.txt; nullopt: no such file
-    std::string input;                       // console input; the console closes after it
+    std::optional<std::string> jobs = "";     // cir1.txt; nullopt: no such file
+    std::optional<std::string> instructions;  // instructions.txt; nullopt: no such file
+    std::string input;                        // console input; the console closes after it
     std::optional<std::string> result_before; // result.txt before the run
     std::optional<std::string> intres_before; // intres.txt before the run
     double timeout = 60;                      // seconds before a run counts as hung
     double kill_after = 0;                    // if > 0: kill the run after so many seconds
+    // Called with the scratch directory after the files above are written.
+    std::function<void(const std::filesystem::path&)> prepare;
 };
 
 struct Outcome {

@@ -1,0 +1,182 @@
+// The dispatcher and the run files, end to end: the job loop, unlisted codes,
+// appending across runs, and records that cannot be evaluated.
+#include "tests/harness/harness.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace formeval {
+namespace {
+
+using test::run;
+
+const std::string unitcircle = "2600 4 0.000001 1 0 0 1 -1 0 0 -1\n";
+const std::string unitcircleconsole = "Started least square circularity error calculation"
+                                      "\nStage Number = 1\nerlsq=0\nCurrent distance to centre=0"
+                                      "\n1    0    0\n0    1    0\n-1    0    0\n0    -1    0"
+                                      "\nLeast square circularity error= 0\nr0=1xo=0y0=0";
+
+TEST(Dispatcher, MissingJobStreamRingsTheBellAndKeepsTheFiles) {
+    test::Run spec;
+    spec.jobs.reset();
+    spec.result_before = "earlier results\n";
+    spec.intres_before = "earlier intermediate results\n";
+    const auto out = run(spec);
+    EXPECT_EQ(out.console, "\a");
+    EXPECT_EQ(out.status, 0);
+    EXPECT_NE(out.errors.find("cannot open cir1.txt"), std::string::npos);
+    EXPECT_EQ(out.result, "earlier results\n");
+    EXPECT_EQ(out.intres, "earlier intermediate results\n");
+}
+
+TEST(Dispatcher, EmptyJobStreamCreatesEmptyResultFiles) {
+    const auto out = run(test::Run{});
+    EXPECT_EQ(out.console, "\a");
+    EXPECT_EQ(out.status, 0);
+    EXPECT_EQ(out.errors, "");
+    EXPECT_TRUE(out.result_exists);
+    EXPECT_TRUE(out.intres_exists);
+    EXPECT_EQ(out.result, "");
+}
+
+TEST(Dispatcher, EmptyJobsDoNothing) {
+    test::Run spec;
+    spec.jobs = "0\n0\n0";
+    const auto out = run(spec);
+    EXPECT_EQ(out.console, "\a");
+    EXPECT_EQ(out.result, "");
+    EXPECT_EQ(out.status, 0);
+}
+
+TEST(Dispatcher, UnlistedCodesAreReportedAndTheNextItemIsACode) {
+    test::Run spec;
+    spec.jobs = "1001 5 0";
+    const auto out = run(spec);
+    EXPECT_EQ(out.console, "\nnchois=1001 does not fit into any programmed case\a"
+                           "\nnchois=5 does not fit into any programmed case\a\a");
+    EXPECT_EQ(out.result, " does not fit into any programmed case"
+                          " does not fit into any programmed case");
+    EXPECT_EQ(out.status, 0);
+}
+
+TEST(Dispatcher, SecondRunAppendsToBothFiles) {
+    test::Run spec;
+    spec.jobs = unitcircle;
+    const auto first = run(spec);
+    ASSERT_FALSE(first.result.empty());
+    spec.result_before = first.result;
+    spec.intres_before = first.intres;
+    const auto second = run(spec);
+    EXPECT_EQ(second.result, first.result + first.result);
+    EXPECT_EQ(second.console, first.console);
+}
+
+TEST(Dispatcher, PrecisionIsTwelveSignificantDigits) {
+    test::Run spec;
+    // Four points on the circle of radius 1/3 about the origin.
+    spec.jobs = "2600 4 1e-9 0.333333333333333333 0 0 0.333333333333333333 "
+                "-0.333333333333333333 0 0 -0.333333333333333333";
+    const auto out = run(spec);
+    EXPECT_NE(out.result.find("r0=0.333333333333xo=0y0=0"), std::string::npos) << out.result;
+}
+
+TEST(Dispatcher, UnwritableResultFileIsReportedAndTheRunGoesOn) {
+    test::Run spec;
+    spec.jobs = unitcircle;
+    spec.prepare = [](const std::filesystem::path& dir) {
+        std::filesystem::create_directory(dir / "result.txt");
+    };
+    const auto out = run(spec);
+    EXPECT_EQ(out.console, unitcircleconsole + "\a");
+    EXPECT_EQ(out.status, 0);
+    EXPECT_NE(out.errors.find("cannot open result.txt"), std::string::npos);
+}
+
+// Records that cannot be evaluated: the job reports it on the console and in
+// result.txt; a broken stream ends the run with a non-zero status.
+struct BadRecord {
+    const char* name;
+    std::string jobs;
+    std::string message; // on the console and in result.txt
+    bool broken;         // the stream broke: status 1 and a report on stderr
+    std::string where;   // part of the stderr report
+};
+
+class Records : public testing::TestWithParam<BadRecord> {};
+
+TEST_P(Records, AreReportedAndNotEvaluated) {
+    const auto& c = GetParam();
+    test::Run spec;
+    spec.jobs = c.jobs;
+    const auto out = run(spec);
+    const std::string started = "Started least square circularity error calculation";
+    EXPECT_EQ(out.console.substr(0, started.size() + c.message.size()), started + c.message);
+    EXPECT_EQ(out.result.substr(0, c.message.size()), c.message);
+    EXPECT_EQ(out.status, c.broken ? 1 : 0);
+    if (c.broken) {
+        EXPECT_NE(out.errors.find(c.where), std::string::npos) << out.errors;
+        EXPECT_EQ(out.console, started + c.message + "\a"); // nothing after the broken record
+    } else {
+        // The record was read past: the unit circle that follows is evaluated.
+        EXPECT_EQ(out.console, started + c.message + unitcircleconsole + "\a");
+        EXPECT_EQ(out.errors, "");
+    }
+}
+
+std::string manypoints(int count) {
+    std::string text = "2600 " + std::to_string(count) + " 1e-6";
+    for (int i = 0; i < count; ++i) text += " 1.5 2.5";
+    return text + "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Records,
+    testing::Values(
+        BadRecord{"TooManyPoints", manypoints(2049) + unitcircle,
+                  "\nJob 2600 not evaluated: 2049 points exceed the limit of 2048", false, ""},
+        BadRecord{"TooFewPoints", "2600 2 1e-6 1 0 0 1 " + unitcircle,
+                  "\nJob 2600 not evaluated: 2 points are too few; the evaluation needs at "
+                  "least 3",
+                  false, ""},
+        BadRecord{"NegativeCount", "2600 -4 1e-6 " + unitcircle,
+                  "\nJob 2600 not evaluated: the point count -4 is negative", false, ""},
+        BadRecord{"Truncated", "2600 4 1e-6 1 0 0 1 -1",
+                  "\nJob 2600 not evaluated: the record ends early or holds an item that is "
+                  "not a number, at coordinate 2 of point 3 of 4",
+                  true, "job 2600 at coordinate 2 of point 3 of 4"},
+        BadRecord{"NonNumeric", "2600 4 1e-6 1 0 0 one -1 0 0 -1 " + unitcircle,
+                  "\nJob 2600 not evaluated: the record ends early or holds an item that is "
+                  "not a number, at coordinate 2 of point 2 of 4",
+                  true, "job 2600 at coordinate 2 of point 2 of 4"},
+        BadRecord{"MissingTolerance", "2600 4",
+                  "\nJob 2600 not evaluated: the record ends early or holds an item that is "
+                  "not a number, at the tolerance",
+                  true, "job 2600 at the tolerance"},
+        BadRecord{"TruncatedSkippedRecord", "2600 3000 1e-6 1 2 3",
+                  "\nJob 2600 not evaluated: 3000 points exceed the limit of 2048"
+                  "\nJob 2600 not evaluated: the record ends early or holds an item that is "
+                  "not a number, at coordinate 2 of point 2 of 3000",
+                  true, "job 2600 at coordinate 2 of point 2 of 3000"}),
+    [](const testing::TestParamInfo<BadRecord>& info) { return info.param.name; });
+
+TEST(Dispatcher, NonIntegerWhereACodeIsExpectedFailsTheRun) {
+    test::Run spec;
+    spec.jobs = "0 abc 0";
+    const auto out = run(spec);
+    EXPECT_EQ(out.console, "\a");
+    EXPECT_EQ(out.status, 1);
+    EXPECT_NE(out.errors.find("where a job code was expected (after job 0)"), std::string::npos)
+        << out.errors;
+}
+
+TEST(Dispatcher, CleanEndWithoutFinalLineBreakExitsZero) {
+    test::Run spec;
+    spec.jobs = "2600 4 0.000001 1 0 0 1 -1 0 0 -1"; // no line break after the last number
+    const auto out = run(spec);
+    EXPECT_EQ(out.console, unitcircleconsole + "\a");
+    EXPECT_EQ(out.status, 0);
+}
+
+} // namespace
+} // namespace formeval
