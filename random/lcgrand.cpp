@@ -1,0 +1,211 @@
+// The random streams and their tables. The initial contents are not stored:
+// they follow from two rules and are computed by jump-ahead on first use.
+// zrng: stream 0 starts at 1, stream 1 at 1973272912, and each later stream
+// 100000 draws after the one before. drng: row 0 is (0, 0, 1, 0, 0, 1) and
+// each later row is the one before advanced by 10^16 steps, each component
+// multiplied by its one-step transition matrix raised to that power.
+//
+// Every routine reaches a table through ztable() or dtable(), which fill it
+// the first time, so the contents are in place before the first draw or set,
+// whatever the order of static initialisation and whichever routine comes
+// first; a run that draws nothing never pays for the tables.
+#include "random/random.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+namespace formeval {
+
+namespace {
+
+using u64 = std::uint64_t;
+
+// Congruential generator: zi <- zi * 630360016 mod (2^31 - 1), done as two
+// multiplications, by 24112 and then by 26143.
+constexpr long modlus = 2147483647;
+constexpr long mult1 = 24112;
+constexpr long mult2 = 26143;
+constexpr u64 lcgmult = 630360016;
+constexpr long zstart1 = 1973272912;
+constexpr u64 zspacing = 100000;
+
+// MRG32k3a: two components of order 3, combined.
+constexpr u64 mod1 = 4294967087; // m1 = 2^32 - 209
+constexpr u64 mod2 = 4294944443; // m2 = 2^32 - 22853
+constexpr double m1 = static_cast<double>(mod1);
+constexpr double m2 = static_cast<double>(mod2);
+constexpr double a12 = 1403580;                // on s11
+constexpr double a13n = 810728;                // subtracted, on s10
+constexpr double a21 = 527612;                 // on s22
+constexpr double a23n = 1370589;               // subtracted, on s20
+constexpr double norm = 2.328306549295728e-10; // 1 / (m1 + 1)
+constexpr u64 dspacing = 10000000000000000;    // 10^16
+
+long zrng[nlcgstreams];
+Row6 drng[nmrgstreams];
+bool zready = false;
+bool dready = false;
+
+// (a * b) mod m, exact for a, b < m < 2^32: the product fits in 64 bits. The
+// modulus is a template argument so that the reduction is by a constant.
+template <u64 m> u64 mulmod(u64 a, u64 b) {
+    return a * b % m;
+}
+
+template <u64 m> u64 powmod(u64 a, u64 e) {
+    u64 p = 1;
+    for (; e > 0; e >>= 1) {
+        if (e & 1) p = mulmod<m>(p, a);
+        a = mulmod<m>(a, a);
+    }
+    return p;
+}
+
+// A component's 3 x 3 transition over its state (oldest, middle, newest).
+using Mat3 = std::array<std::array<u64, 3>, 3>;
+
+template <u64 m> Mat3 matmul(const Mat3& a, const Mat3& b) {
+    Mat3 c{};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            c[i][j] = (mulmod<m>(a[i][0], b[0][j]) + mulmod<m>(a[i][1], b[1][j]) +
+                       mulmod<m>(a[i][2], b[2][j])) %
+                      m;
+    return c;
+}
+
+template <u64 m> Mat3 matpow(Mat3 a, u64 e) {
+    Mat3 p{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    for (; e > 0; e >>= 1) {
+        if (e & 1) p = matmul<m>(p, a);
+        a = matmul<m>(a, a);
+    }
+    return p;
+}
+
+// to[0..2] = j * from[0..2] mod m, on whole numbers held in doubles.
+template <u64 m> void advance(const Mat3& j, const double* from, double* to) {
+    const u64 s[3] = {static_cast<u64>(from[0]), static_cast<u64>(from[1]),
+                      static_cast<u64>(from[2])};
+    for (int i = 0; i < 3; ++i)
+        to[i] = static_cast<double>(
+            (mulmod<m>(j[i][0], s[0]) + mulmod<m>(j[i][1], s[1]) + mulmod<m>(j[i][2], s[2])) % m);
+}
+
+void zinit() {
+    const u64 jump = powmod<modlus>(lcgmult, zspacing);
+    zrng[0] = 1;
+    zrng[1] = zstart1;
+    for (int k = 1; k + 1 < nlcgstreams; ++k)
+        zrng[k + 1] = static_cast<long>(mulmod<modlus>(static_cast<u64>(zrng[k]), jump));
+    zready = true;
+}
+
+void dinit() {
+    const Mat3 a1{{{0, 1, 0}, {0, 0, 1}, {mod1 - 810728, 1403580, 0}}};
+    const Mat3 a2{{{0, 1, 0}, {0, 0, 1}, {mod2 - 1370589, 0, 527612}}};
+    const Mat3 j1 = matpow<mod1>(a1, dspacing);
+    const Mat3 j2 = matpow<mod2>(a2, dspacing);
+    drng[0] = {0, 0, 1, 0, 0, 1};
+    for (int k = 0; k + 1 < nmrgstreams; ++k) {
+        advance<mod1>(j1, &drng[k][0], &drng[k + 1][0]);
+        advance<mod2>(j2, &drng[k][3], &drng[k + 1][3]);
+    }
+    dready = true;
+}
+
+long* ztable() {
+    if (!zready) zinit();
+    return zrng;
+}
+
+Row6* dtable() {
+    if (!dready) dinit();
+    return drng;
+}
+
+// (zi * mult) mod (2^31 - 1) by the Marse-Roberts 16-bit split: every
+// intermediate value stays within signed 32 bits.
+long lcgmul(long zi, long mult) {
+    const long lowprd = (zi & 65535) * mult;
+    const long hi31 = (zi >> 16) * mult + (lowprd >> 16);
+    zi = ((lowprd & 65535) - modlus) + ((hi31 & 32767) << 16) + (hi31 >> 15);
+    if (zi < 0) zi += modlus;
+    return zi;
+}
+
+// p mod m for a whole number |p| < 2^53 held in a double; exact.
+double reduce(double p, double m) {
+    const double k = std::trunc(p / m);
+    p -= k * m;
+    if (p < 0) p += m;
+    return p;
+}
+
+} // namespace
+
+float lcgrand(int stream) {
+    long zi = ztable()[stream];
+    zi = lcgmul(zi, mult1);
+    zi = lcgmul(zi, mult2);
+    zrng[stream] = zi;
+    return static_cast<float>((zi >> 7) | 1) / 16777216.0f;
+}
+
+void lcgrandst(long zset, int stream) {
+    ztable()[stream] = zset;
+}
+
+long lcgrandgt(int stream) {
+    return ztable()[stream];
+}
+
+double mrand(int stream) {
+    Row6& s = dtable()[stream];
+    double p = reduce(a12 * s[1] - a13n * s[0], m1);
+    s[0] = s[1];
+    s[1] = s[2];
+    s[2] = p;
+    p = reduce(a21 * s[5] - a23n * s[3], m2);
+    s[3] = s[4];
+    s[4] = s[5];
+    s[5] = p;
+    if (s[2] <= s[5]) return (s[2] - s[5] + m1) * norm;
+    return (s[2] - s[5]) * norm;
+}
+
+void mrandst(const double* seed, int stream) {
+    Row6& s = dtable()[stream];
+    for (int i = 0; i < 6; ++i) s[i] = seed[i];
+}
+
+void mrandgt(double* seed, int stream) {
+    const Row6& s = dtable()[stream];
+    for (int i = 0; i < 6; ++i) seed[i] = s[i];
+}
+
+void randnorm(int stream, float* n) {
+    float v1 = 0;
+    float v2 = 0;
+    float w = 0;
+    // w = 0 (both uniforms exactly 0.5) is rejected with the pairs outside the
+    // unit disc: the transform below is not finite there.
+    do {
+        const float u1 = static_cast<float>(mrand(stream));
+        const float u2 = static_cast<float>(mrand(stream));
+        v1 = 2 * u1 - 1;
+        v2 = 2 * u2 - 1;
+        w = v1 * v1 + v2 * v2;
+    } while (w >= 1 || w == 0);
+    const float y = static_cast<float>(std::sqrt(-2 * std::log(static_cast<double>(w)) / w));
+    n[0] = v1 * y;
+    n[1] = v2 * y;
+}
+
+void resetstreams() {
+    zready = false;
+    dready = false;
+}
+
+} // namespace formeval
