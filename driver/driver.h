@@ -38,6 +38,14 @@ int runjobs();
 // has reported a broken job stream on standard error.
 bool readrecord(int job, int minpt, int& numpt, double* c0, double* c1, double* c2 = nullptr);
 
+// Binds result.txt's stream to `target`. `midline` says whether what the
+// target already holds ends without a line break (a file appended to).
+void bindresult(std::streambuf* target, bool midline);
+
+// Starts a line of its own in result.txt unless what it holds so far, from
+// this run or an earlier one, ends with a line break (or is empty).
+void startline();
+
 // Writes one output item to the console and then the same item to result.txt.
 template <class... Items> void both(const Items&... items) {
     (std::cout << ... << items);

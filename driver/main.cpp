@@ -6,11 +6,24 @@
 #include <fstream>
 #include <iostream>
 
+namespace {
+
+// Whether the file exists and its last character is not a line break.
+bool endsmidline(const char* path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file || file.tellg() <= 0) return false;
+    file.seekg(-1, std::ios::end);
+    return file.get() != '\n';
+}
+
+} // namespace
+
 int main() {
     using namespace formeval;
     std::filebuf jobs;
     std::filebuf results;
     std::filebuf intermediate;
+    const bool midline = endsmidline("result.txt");
     if (!jobs.open("cir1.txt", std::ios::in))
         std::cerr << "formeval: cannot open cir1.txt; there are no jobs to run\n";
     if (!results.open("result.txt", std::ios::out | std::ios::app))
@@ -19,7 +32,7 @@ int main() {
         std::cerr << "formeval: cannot open intres.txt for appending; intermediate results will "
                      "not be kept\n";
     data.rdbuf(&jobs);
-    ofile.rdbuf(&results);
+    bindresult(results.is_open() ? &results : nullptr, midline);
     imfile.rdbuf(&intermediate);
 
     const int status = runjobs();
@@ -27,7 +40,7 @@ int main() {
     ofile.flush();
     imfile.flush();
     data.rdbuf(nullptr);
-    ofile.rdbuf(nullptr);
+    bindresult(nullptr, false);
     imfile.rdbuf(nullptr);
     return status;
 }

@@ -22,7 +22,7 @@ Session::Session(const std::string& jobs, const std::string& input)
       cinbuf_(std::cin.rdbuf(&input_)), coutprecision_(std::cout.precision(12)) {
     std::cin.clear();
     data.rdbuf(&jobs_);
-    ofile.rdbuf(&result_);
+    bindresult(&result_, false);
     imfile.rdbuf(&intres_);
     ofile.precision(12);
     imfile.precision(6);
@@ -37,7 +37,7 @@ Session::~Session() {
     std::cin.rdbuf(cinbuf_);
     std::cin.clear();
     data.rdbuf(nullptr);
-    ofile.rdbuf(nullptr);
+    bindresult(nullptr, false);
     imfile.rdbuf(nullptr);
 }
 
