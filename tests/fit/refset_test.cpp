@@ -6,7 +6,9 @@
 #include "tests/harness/harness.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -178,6 +180,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, Worst,
                                          WorstCase{{0.1, -0.3, 0.3, 0.2}, -0.3, 1},
                                          WorstCase{{0.1, 0.2, -0.25}, -0.25, 2},
                                          WorstCase{{}, 0, 0}));
+
+// Against the plain scan that takes a point only when its square is strictly
+// larger, on arrays with many ties, zeros of both signs, NaN and infinity.
+TEST(Worst, MatchesTheStrictScanOnRandomArrays) {
+    Session session;
+    oqt = 1;
+    std::mt19937 gen(17);
+    const double values[] = {0.0,
+                             -0.0,
+                             0.5,
+                             -0.5,
+                             0.25,
+                             -0.75,
+                             0.75,
+                             1e-300,
+                             1e200,
+                             -1e200,
+                             std::numeric_limits<double>::quiet_NaN(),
+                             std::numeric_limits<double>::infinity()};
+    std::uniform_int_distribution<int> pick(0, 11);
+    std::uniform_int_distribution<int> length(0, 23);
+    for (int trial = 0; trial < 2000; ++trial) {
+        const int numpt = length(gen);
+        const int kinds = 1 + trial % 12; // the first kinds values only
+        std::vector<double> err(numpt);
+        for (double& e : err) e = values[pick(gen) % kinds];
+        double hmax = 0;
+        int knt = 0;
+        for (int i = 0; i < numpt; ++i)
+            if (err[i] * err[i] > hmax * hmax) {
+                hmax = err[i];
+                knt = i;
+            }
+        const double got = maxer(err.data(), numpt);
+        EXPECT_EQ(maxerp(err.data(), numpt), knt);
+        EXPECT_EQ(std::memcmp(&got, &hmax, sizeof got), 0) << got << " " << hmax;
+    }
+}
 
 TEST(Maxer, TracesOnlyAboveLevelTwo) {
     Session session;
