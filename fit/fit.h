@@ -64,15 +64,12 @@ int stiefexchange(const Row5* u, const double* f, Row7* sm, const Row6* v, doubl
 // degenerate. v and vr are changed only during the trials and restored exactly.
 int triexchange(const Row5* u, const double* f, Row6* v, double* vr, int n, int numpt, int knt);
 
-// Minimum-zone (Chebyshev) fit by exchange from the reference set ne (n + 1
-// indices). On entry gs and err must hold the least-squares fit and its
-// deviations, as lsgen and error leave them; ne the points lsqmax picked
-// (an invalid set, e.g. one lsqmax left short, is replaced by a random one).
-// Returns the zone width 2|h| with the fit in gs, its deviations in err and
-// its reference set in ne. Returns 0 with gs, err and ne untouched when
-// numpt <= n or every deviation in err is 0 (the fit passes through every
-// point). When the operator stops the run (or the console gives no answer)
-// it raises problem, clears g and returns 1.0e9. sm, xm, g are work arrays.
+// Minimum-zone (Chebyshev) fit from the starting set ne: returns the zone
+// width 2|h|, the fit in gs, its deviations in err, its set in ne. gs and err
+// must hold the fit lsgen and error made; all-zero err or numpt <= n give 0 at
+// once, touching nothing. An invalid ne is replaced by a random set. After 20
+// counts it asks the operator; "N" or a closed console raises problem, clears
+// g and returns 1.0e9. sm, xm, g are work arrays.
 double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, Row7* sm, double* xm,
              Row7* g, int n, int numpt);
 

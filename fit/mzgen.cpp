@@ -83,9 +83,14 @@ void tracepass(double hm, double h) {
     }
 }
 
-// Within 1 % of h in squares.
-bool converged(double hm, double h) {
-    return hm * hm - h * h < 0.01 * h * h;
+// Within 1 % of h in squares. A fit whose parameters are not finite (a
+// singular solve with cri = 0) has NaN deviations, which maxer passes over;
+// it is never accepted.
+bool converged(double hm, double h, const double* gs, int n) {
+    if (!(hm * hm - h * h < 0.01 * h * h)) return false;
+    for (int j = 0; j < n; ++j)
+        if (!std::isfinite(gs[j])) return false;
+    return true;
 }
 
 // The zone width of a converged set, 2|h|.
@@ -99,7 +104,7 @@ bool anynan(const double* err, int numpt) {
     return false;
 }
 
-// Size of the terms whose sum is the deviation of point p under gs.
+// Size of the terms whose sum is the deviation of a point (row, obs) under gs.
 double termsize(const Row5& row, double obs, const double* gs, int n) {
     double s = std::fabs(obs);
     for (int j = 0; j < n; ++j) s += std::fabs(gs[j] * row[j]);
@@ -266,7 +271,7 @@ double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, R
             error(u, f, gs, err, n, numpt);
             hm[p] = maxer(err, numpt);
             tracepass(hm[p], h);
-            if (converged(hm[p], h)) return width(h);
+            if (converged(hm[p], h, gs, n)) return width(h);
             nhm[p] = maxerp(err, numpt);
             if (roundingonly(u, f, ne, gs, err, hm[p], nhm[p], n, numpt)) return width(h);
         }

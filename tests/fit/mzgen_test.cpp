@@ -416,6 +416,50 @@ INSTANTIATE_TEST_SUITE_P(
         DialogueCase{"closedinY", "Y\n0\n", question21 + asks(0) + asks(1) + noanswer}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Arbitrary calls: rows from a few values (many repeated and dependent rows),
+// any starting indices, tolerances 0 to 0.5, and a closed console. Every call
+// must end, with a finite width that is 0, 2|h| of a fit with finite
+// parameters whose deviations err holds, or the abort value.
+TEST(Mzgen, ArbitraryInputsEndWithoutHanging) {
+    std::mt19937 gen(99);
+    const double coords[] = {0, 1, -1, 2, 0.5};
+    const double tolerances[] = {0, 1e-10, 1e-3, 0.5};
+    std::uniform_int_distribution<int> coord(0, 4), tol(0, 3), size(0, 14), order(1, 5),
+        index(-3, 16);
+    std::uniform_real_distribution<double> obs(-1, 1);
+    int stopped = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        Session session;
+        cri = tolerances[tol(gen)];
+        oqt = trial % 4;
+        Job job;
+        job.n = order(gen);
+        job.numpt = size(gen);
+        for (int p = 0; p < job.numpt; ++p) {
+            for (int j = 0; j < job.n; ++j) job.u[p][j] = coords[coord(gen)];
+            job.f[p] = coord(gen) == 0 ? 0 : obs(gen);
+            job.err[p] = coord(gen) == 0 ? 0 : obs(gen);
+        }
+        for (int& i : job.ne) i = index(gen);
+        const double emz = job.mz();
+        if (problem) {
+            ++stopped;
+            EXPECT_EQ(emz, 1.0e9);
+            continue;
+        }
+        ASSERT_TRUE(std::isfinite(emz)) << "trial " << trial;
+        EXPECT_GE(emz, 0);
+        if (emz == 0) continue;
+        for (int j = 0; j < job.n; ++j) EXPECT_TRUE(std::isfinite(job.gs[j])) << "trial " << trial;
+        for (int p = 0; p < job.numpt; ++p) {
+            double model = 0;
+            for (int j = 0; j < job.n; ++j) model += job.gs[j] * job.u[p][j];
+            EXPECT_NEAR(job.err[p], model - job.f[p], 1e-9 * (1 + std::fabs(model)));
+        }
+    }
+    std::cout << "arbitrary calls: " << stopped << " of 400 stopped at the operator prompt\n";
+}
+
 TEST(Dupcheck, ReportsEachEarlierEqualSet) {
     Session session;
     oqt = 2;
