@@ -7,7 +7,6 @@
 #include "tests/harness/harness.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -525,21 +524,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Rotate,
                          testing::Values(RotateCase{1, 2}, RotateCase{2, 3}, RotateCase{3, 4},
                                          RotateCase{5, 6}, RotateCase{3, 360},
                                          RotateCase{2, 2048}));
-
-TEST(Rotate, TakesTheNextValuesOfRand) {
-    std::srand(12345);
-    int expected[3];
-    bool distinct = false;
-    while (!distinct) {
-        for (int& e : expected) e = std::rand() % 1000;
-        distinct =
-            expected[0] != expected[1] && expected[0] != expected[2] && expected[1] != expected[2];
-    }
-    std::srand(12345);
-    int ne[3];
-    rotate(ne, 2, 1000);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(ne[i], expected[i]);
-}
 
 TEST(Rotate, TooFewPointsLeaveTheSetAlone) {
     int ne[4] = {9, 8, 7, 6};

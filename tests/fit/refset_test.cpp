@@ -20,20 +20,6 @@ using test::Session;
 // The straight line through x = 0, 1, 2, rows (1, x).
 const Row6 line3[3] = {{1, 0}, {1, 1}, {1, 2}};
 
-TEST(Lamdacal, LineThroughThreePointsGivesOneMinusTwoOne) {
-    Session session;
-    cri = 1e-10;
-    oqt = 1;
-    double lamda[3];
-    lamdacal(line3, 2, lamda);
-    EXPECT_EQ(lamda[0], 1);
-    EXPECT_EQ(lamda[1], -2);
-    EXPECT_EQ(lamda[2], 1);
-    EXPECT_EQ(sumlamda(lamda, 2), 4);
-    EXPECT_EQ(session.console(), "");
-    EXPECT_EQ(session.result(), "");
-}
-
 class LamdacalOrder : public testing::TestWithParam<int> {};
 
 // lamda[i] = (-1)^i det(rows without i), and sum_i lamda[i] v[i] = 0.
@@ -69,13 +55,16 @@ TEST_P(LamdacalOrder, MatchesCofactorsAndAnnihilatesTheRows) {
 
 INSTANTIATE_TEST_SUITE_P(Orders, LamdacalOrder, testing::Values(1, 2, 3, 4, 5));
 
-TEST(Lamdacal, TracesTheMultipliersFromLevelTwo) {
+TEST(Lamdacal, LineThroughThreePointsGivesOneMinusTwoOne) {
     Session session;
     cri = 1e-10;
     oqt = 2;
     double lamda[3];
     lamdacal(line3, 2, lamda);
-    sumlamda(lamda, 2);
+    EXPECT_EQ(lamda[0], 1);
+    EXPECT_EQ(lamda[1], -2);
+    EXPECT_EQ(lamda[2], 1);
+    EXPECT_EQ(sumlamda(lamda, 2), 4);
     EXPECT_EQ(session.console(), "\nlamda[i]=1  -2  1  \nsum of lamdas=4");
     EXPECT_EQ(session.result(), "\nlamda[i]=1  -2  1  \nsum of lamdas4");
 }
@@ -139,21 +128,6 @@ TEST(Shape, UsesTheLastRowWhenTheFirstRowsAreDependent) {
     EXPECT_EQ(gs[0], 1);
     EXPECT_EQ(gs[1], 2);
     EXPECT_EQ(session.console(), "");
-}
-
-TEST(Shape, SingularSystemKeepsTheParameters) {
-    Session session;
-    cri = 1e-10;
-    oqt = 1;
-    const Row6 s[3] = {{0, 1}, {0, 2}, {0, 3}};
-    const double lamda[3] = {1, 1, 1};
-    const double fr[3] = {1, 2, 3};
-    double gs[2] = {7, 8};
-    Row7 g[6];
-    shape(s, fr, lamda, gs, g, 2);
-    EXPECT_EQ(gs[0], 7);
-    EXPECT_EQ(gs[1], 8);
-    EXPECT_EQ(session.console(), "Coefficient matrix is singular");
 }
 
 struct WorstCase {
