@@ -6,6 +6,8 @@
 
 #include "driver/driver.h"
 
+#include <array>
+
 namespace formeval {
 
 // Least-squares parameters gs[0..n-1] of numpt coefficient rows x and
@@ -23,5 +25,66 @@ double lsqerr(const double* err, int n, int numpt);
 // ne, magnitudes in em. Where fewer deviations are non-zero, em[k] is 0 and
 // ne[k] keeps the caller's value.
 void lsqmax(const double* err, int* ne, double* em, int n, int numpt);
+
+// Multipliers of the reference set v (rows 0..n): lamda[i] = (-1)^i times the
+// determinant of the rows without row i, so that sum_i lamda[i] * v[i] = 0.
+// A pivot below cri makes that multiplier exactly 0.
+void lamdacal(const Row6* v, int n, double* lamda);
+
+// Sum of |lamda[i]| over i = 0..n.
+double sumlamda(const double* lamda, int n);
+
+// Levelled deviation h = -(sum_i lamda[i] * sr[i]) / sum_i |lamda[i]| of the
+// reference set v with observations sr. A degenerate set (sum below cri) is
+// reported on the console ("dl= ") and gives 0.
+double hmzgen(const Row6* v, const double* sr, int n, int numpt);
+
+// Parameters gs of the fit through n reference points of s at the shifted
+// observations f, solved in g. When lamda[n] is negligible, reference row n
+// replaces the last row j with a non-negligible multiplier. A singular system
+// leaves gs as it was.
+void shape(const Row6* s, const double* f, const double* lamda, double* gs, Row7* g, int n);
+
+// The deviation of largest magnitude, with its sign; the first on ties, 0 when
+// every deviation is 0.
+double maxer(const double* err, int numpt);
+
+// Index of the point maxer picks; 0 when every deviation is 0.
+int maxerp(const double* err, int numpt);
+
+// Stiefel exchange rule: the position (0..n) in the reference set v that the
+// entering point knt takes, from the ratios of the entering row's coefficients
+// over the reference rows to the multipliers. Needs every lamda non-zero;
+// works in sm and xm, whose previous contents stand if the system is singular.
+int stiefexchange(const Row5* u, const double* f, Row7* sm, const Row6* v, double* xm,
+                  const double* lamda, double hmax, int n, int numpt, int knt, double h);
+
+// Trial exchange: the position whose replacement by point knt gives the
+// largest |levelled deviation|, or -1 (with a message) when every trial set is
+// degenerate. v and vr are changed only during the trials and restored exactly.
+int triexchange(const Row5* u, const double* f, Row6* v, double* vr, int n, int numpt, int knt);
+
+// Minimum-zone (Chebyshev) fit from the starting set ne: returns the zone
+// width 2|h|, the fit in gs, its deviations in err, its set in ne. gs and err
+// must hold the fit lsgen and error made; all-zero err or numpt <= n give 0 at
+// once, touching nothing. An invalid ne is replaced by a random set. After 20
+// counts it asks the operator; "N" or a closed console raises problem, clears
+// g and returns 1.0e9. sm, xm, g are work arrays.
+double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, Row7* sm, double* xm,
+             Row7* g, int n, int numpt);
+
+// Replaces ne[0..n] by n + 1 distinct random point indices drawn from
+// std::rand. Needs numpt > n; leaves ne alone otherwise.
+void rotate(int* ne, int n, int numpt);
+
+// History of the reference sets of one mzgen call: entry ntri holds the set of
+// count ntri; entries never recorded hold -1.
+constexpr int nhist = 100;
+using Refset = std::array<int, 6>;
+
+// Records ne[0..n] as entry ntri of hist (entries beyond nhist - 1 are not
+// recorded) and reports whether an earlier entry 0..ntri-1 holds the same set,
+// writing "duplicate reference set found" for each when oqt > 1.
+bool dupcheck(int ntri, const int* ne, int n, Refset* hist);
 
 } // namespace formeval
