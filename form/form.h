@@ -30,6 +30,10 @@ double circstage(circfit fit, const double* u, const double* v, int numpt, doubl
 // Says on the console that a staged fit stopped at its stage bound.
 void stagelimit();
 
+// Rows (1, x/r, y/r) and observations r = sqrt(x^2 + y^2) of the linearised
+// circle about the origin; a point at the origin gets (1, 0, 0).
+void circrows(const double* x, const double* y, int numpt, Row5* a, double* z);
+
 // One linearised least-squares circle fit to points given relative to a trial
 // centre: gs[0] radius, gs[1], gs[2] centre shift. gs keeps its previous
 // contents when the normal equations are singular.
@@ -41,5 +45,10 @@ void lscircocal(const double* u, const double* v, int numpt, double* ans);
 
 // Job 2600: least-squares circularity of Cartesian points.
 void lscirco();
+
+// One linearised minimum-zone circle fit to points given relative to a trial
+// centre: a least-squares start, then the exchange. gs[0] radius, gs[1],
+// gs[2] centre shift. Needs at least four points for a reference set.
+void circ(const double* x, const double* y, double* gs, int numpt);
 
 } // namespace formeval
