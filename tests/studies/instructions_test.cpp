@@ -56,7 +56,11 @@ INSTANTIATE_TEST_SUITE_P(
         // An integer extraction stops at the decimal point and leaves ".5" for
         // stdun; every later field then takes the number before it.
         ReadCase{"90 4.5 0.25 3 0 0", {90, 4, 0.5, 0, 0.25, 3}, {90, 4.5, 0.25, 3, 0, 0}},
-        ReadCase{"15 8 0.002 3.75 1 2", {15, 8, 0.002, 3, 0.75, 1}, {15, 8, 0.002, 3.75, 1, 2}}));
+        ReadCase{"15 8 0.002 3.75 1 2", {15, 8, 0.002, 3, 0.75, 1}, {15, 8, 0.002, 3.75, 1, 2}},
+        // Larger than a page, with the numbers across the page boundary.
+        ReadCase{std::string(4090, ' ') + "12.5 36 0.001 3 0 0" + std::string(5000, '\n'),
+                 {12.5, 36, 0.001, 3, 0, 0},
+                 {12.5, 36, 0.001, 3, 0, 0}}));
 
 struct BadCase {
     std::string file; // "" : no file at all
