@@ -137,26 +137,6 @@ TEST(Circsamp, NoiseFollowsThePickPosition) {
     }
 }
 
-// A full sample in cyclic order is the whole circle every time.
-TEST(Circsamp, FullUniformSampleGivesTheSameCircle) {
-    Workdir dir;
-    dir.write("instructions.txt", params(0, 12, 0));
-    const std::string record = dense(12);
-    Session session(record);
-    circsamp(2570, lscircocal, 4, "Sampling", false);
-    const auto out = lines(session.result());
-    ASSERT_EQ(out.size(), 10000u);
-    std::istringstream in(out[0]);
-    double first[5];
-    for (double& x : first) in >> x;
-    for (const auto& line : out) {
-        std::istringstream l(line);
-        double x[5];
-        for (double& v : x) l >> v;
-        for (int k = 1; k < 5; ++k) EXPECT_NEAR(x[k], first[k], 1e-9);
-    }
-}
-
 // The minimum-zone circle needs four points: a smaller sample is not
 // evaluated, and says so.
 TEST(Circsamp, SampleTooSmallForTheComputation) {

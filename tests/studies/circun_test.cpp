@@ -171,17 +171,6 @@ TEST(Circun, ProblemDumpAndConsoleLines) {
     }
 }
 
-TEST(Circun, ProblemIsLeftAloneWhenNotWatched) {
-    Workdir dir;
-    dir.write("instructions.txt", "0 4 0 3 0 0\n");
-    Session session("3 0.000001 1 0 0 1 -1 0\n");
-    problem = true;
-    Fake fake;
-    circun(2610, fakecal, 3, "Go", nullptr, false);
-    EXPECT_TRUE(problem);
-    EXPECT_EQ(session.intres(), "");
-}
-
 // An evaluation may raise the trace level; each repetition lowers it again.
 TEST(Circun, TraceLevelIsOneInEveryRepetition) {
     Workdir dir;

@@ -71,20 +71,6 @@ TEST(Selection, FirstDrawsOfARun) {
     }
 }
 
-TEST(Selection, StreamZeroCarriesOnFromCallToCall) {
-    Workdir dir;
-    dir.write("instructions.txt", params(0, 1));
-    Session session;
-    resetstreams();
-    int pn[nsz];
-    // One draw per call of selectunif: the 2nd and 3rd uniforms of the stream.
-    selectunif(pn, 10);
-    selectunif(pn, 10);
-    EXPECT_EQ(pn[0], 7);
-    selectunif(pn, 10);
-    EXPECT_EQ(pn[0], 1);
-}
-
 TEST(Selection, FullSampleIsAPermutation) {
     Workdir dir;
     dir.write("instructions.txt", params(0, 10));
@@ -95,17 +81,6 @@ TEST(Selection, FullSampleIsAPermutation) {
         EXPECT_TRUE(distinctinrange(picks(pn, 10), 10));
         ASSERT_EQ(selectunif(pn, 10), 10);
         for (int i = 1; i < 10; ++i) EXPECT_EQ(pn[i], (pn[0] + i) % 10);
-    }
-}
-
-TEST(Selection, UniformSpacingWrapsAround) {
-    Workdir dir;
-    dir.write("instructions.txt", params(0, 4));
-    Session session;
-    int pn[nsz];
-    for (int trial = 0; trial < 50; ++trial) {
-        ASSERT_EQ(selectunif(pn, 10), 4);
-        for (int i = 1; i < 4; ++i) EXPECT_EQ(pn[i], (pn[i - 1] + 2) % 10);
     }
 }
 
