@@ -2,6 +2,7 @@
 // runs the job each selects, until the stream ends.
 #include "driver/driver.h"
 #include "form/form.h"
+#include "studies/studies.h"
 
 #include <istream>
 #include <ostream>
@@ -16,6 +17,14 @@ void dispatch(int nchois) {
         break;
     case 2600:
         lscirco();
+        break;
+    case 2610:
+    case 2611:
+    case 2612:
+        lscircun(nchois);
+        break;
+    case 2620:
+        lscircunptb();
         break;
     default:
         std::cout << "\nnchois=" << nchois << " does not fit into any programmed case\a";

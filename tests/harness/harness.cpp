@@ -49,6 +49,12 @@ void Session::clear() {
 
 namespace {
 
+fs::path scratchdir(const char* stem) {
+    std::string pattern = (fs::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch directory");
+    return pattern;
+}
+
 void write(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
@@ -70,10 +76,26 @@ void redirect(int fd, const char* path, int flags) {
 
 } // namespace
 
+Workdir::Workdir() : previous_(fs::current_path()), dir_(scratchdir("formeval-work")) {
+    fs::current_path(dir_);
+}
+
+Workdir::~Workdir() {
+    std::error_code ignored;
+    fs::current_path(previous_, ignored);
+    fs::remove_all(dir_, ignored);
+}
+
+void Workdir::write(const std::string& name, const std::string& text) const {
+    formeval::test::write(dir_ / name, text);
+}
+
+void Workdir::remove(const std::string& name) const {
+    fs::remove(dir_ / name);
+}
+
 Outcome run(const Run& spec) {
-    std::string pattern = (fs::temp_directory_path() / "formeval-run-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch directory");
-    const fs::path dir = pattern;
+    const fs::path dir = scratchdir("formeval-run");
 
     if (spec.jobs) write(dir / "cir1.txt", *spec.jobs);
     if (spec.instructions) write(dir / "instructions.txt", *spec.instructions);

@@ -34,6 +34,25 @@ class Session {
     std::streamsize coutprecision_;
 };
 
+// Makes a fresh temporary directory the working directory for the lifetime
+// of the object, for in-process tests of routines that open files by name
+// (instructions.txt), and removes it afterwards.
+class Workdir {
+  public:
+    Workdir();
+    ~Workdir();
+    Workdir(const Workdir&) = delete;
+    Workdir& operator=(const Workdir&) = delete;
+
+    const std::filesystem::path& path() const { return dir_; }
+    // Writes (replaces) a file in the directory.
+    void write(const std::string& name, const std::string& text) const;
+    void remove(const std::string& name) const;
+
+  private:
+    std::filesystem::path previous_, dir_;
+};
+
 // One end-to-end run of the formeval executable.
 struct Run {
     std::optional<std::string> jobs = "";     // cir1.txt; nullopt: no such file

@@ -1,0 +1,186 @@
+// The uncertainty studies' own work per repetition on 360 points (noise,
+// re-reading instructions.txt, the console and result lines), and job 2611
+// as a whole program on 360 points with the console sent to a file.
+#include "driver/driver.h"
+#include "random/random.h"
+#include "studies/studies.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace formeval {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int numpt = 360;
+const char* const parameters = "10 36 0.001 3 0 0\n";
+
+// A scratch directory, made the working directory while the object lives.
+struct Scratch {
+    fs::path previous = fs::current_path();
+    fs::path dir;
+    Scratch() {
+        std::string pattern = (fs::temp_directory_path() / "formeval-bench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        dir = pattern;
+        fs::current_path(dir);
+    }
+    ~Scratch() {
+        fs::current_path(previous);
+        fs::remove_all(dir);
+    }
+    void write(const char* name, const std::string& text) const {
+        std::ofstream(dir / name) << text;
+    }
+};
+
+// Points at equal angles on a circle of radius 25 about (40, -15).
+void circle(double* u, double* v) {
+    for (int i = 0; i < numpt; ++i) {
+        const double t = 2 * std::acos(-1.0) * i / numpt;
+        u[i] = 40 + 25 * std::cos(t);
+        v[i] = -15 + 25 * std::sin(t);
+    }
+}
+
+// One Monte Carlo repetition without its evaluation: the console line, the
+// noise (which re-reads instructions.txt) and the result line, both written
+// to files. `wait` lets the parameter file settle first, as it does in a long
+// run; without it the file is new and parsed at every read.
+void BM_Repetition(benchmark::State& state) {
+    Scratch scratch;
+    scratch.write("instructions.txt", parameters);
+    if (state.range(0)) std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    std::filebuf console;
+    std::filebuf results;
+    console.open("console.txt", std::ios::out);
+    results.open("result.txt", std::ios::out);
+    std::streambuf* const saved = std::cout.rdbuf(&console);
+    bindresult(&results, false);
+    ofile.precision(12);
+    std::cout.precision(12);
+
+    double u[nsz], v[nsz], uu[nsz], vv[nsz];
+    circle(u, v);
+    const double ans[4] = {40.000123456789, -14.999987654321, 25.0000135791, 0.00123456789012};
+    studystart(2611, asreal);
+    int ii = 0;
+    for (auto _ : state) {
+        std::cout << ii << "\n";
+        addrand(u, v, numpt, uu, vv);
+        resultline(ii, ans);
+        ++ii;
+    }
+    benchmark::DoNotOptimize(uu[numpt - 1]);
+    std::cout.rdbuf(saved);
+    bindresult(nullptr, false);
+}
+BENCHMARK(BM_Repetition)
+    ->ArgName("settled")
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// The noise alone, on a settled parameter file.
+void BM_Addrand(benchmark::State& state) {
+    Scratch scratch;
+    scratch.write("instructions.txt", parameters);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    double u[nsz], v[nsz], uu[nsz], vv[nsz];
+    circle(u, v);
+    for (auto _ : state) {
+        addrand(u, v, numpt, uu, vv);
+        benchmark::DoNotOptimize(uu[0]);
+    }
+}
+BENCHMARK(BM_Addrand)->Unit(benchmark::kMicrosecond);
+
+// The normal pairs alone that the noise of 360 points draws, one from each
+// of the streams 0 to 359: the random streams' share of a repetition.
+void BM_Randnorm360(benchmark::State& state) {
+    float rn[2];
+    for (auto _ : state)
+        for (int i = 0; i < numpt; ++i) {
+            randnorm(i, rn);
+            benchmark::DoNotOptimize(rn[0]);
+        }
+}
+BENCHMARK(BM_Randnorm360)->Unit(benchmark::kMicrosecond);
+
+// One read of the parameters from a settled file: a stat, no parse.
+void BM_ReadSettledInstructions(benchmark::State& state) {
+    Scratch scratch;
+    scratch.write("instructions.txt", parameters);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    for (auto _ : state) benchmark::DoNotOptimize(instructions(asreal).stdun);
+}
+BENCHMARK(BM_ReadSettledInstructions)->Unit(benchmark::kMicrosecond);
+
+// One read of the parameters when the file has just changed, so that it is
+// parsed; the rewrite between reads is not timed.
+void BM_ReadChangedInstructions(benchmark::State& state) {
+    Scratch scratch;
+    int k = 0;
+    for (auto _ : state) {
+        scratch.write("instructions.txt", k++ % 2 ? "10 36 0.001 3 0 0\n" : "10 36 0.002 3 0 0\n");
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(instructions(asreal).stdun);
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK(BM_ReadChangedInstructions)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// Job 2611 (10000 repetitions) on 360 points, start to exit, console to a file.
+void BM_Job2611(benchmark::State& state) {
+    Scratch scratch;
+    std::ostringstream jobs;
+    jobs.precision(17);
+    double u[nsz], v[nsz];
+    circle(u, v);
+    jobs << "2611 " << numpt << " 0.000001\n";
+    for (int i = 0; i < numpt; ++i) jobs << u[i] << ' ' << v[i] << '\n';
+    scratch.write("cir1.txt", jobs.str());
+    scratch.write("instructions.txt", parameters);
+    double seconds = 0;
+    for (auto _ : state) {
+        fs::remove(scratch.dir / "result.txt");
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int out = ::open("console.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int null = ::open("/dev/null", O_RDONLY);
+            if (out < 0 || null < 0 || ::dup2(out, 1) < 0 || ::dup2(null, 0) < 0) ::_exit(126);
+            ::execl(FORMEVAL_BINARY, FORMEVAL_BINARY, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            state.SkipWithError("formeval did not end cleanly");
+            break;
+        }
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    // Start-up and the table fill spread over the repetitions.
+    state.counters["us_per_repetition"] =
+        seconds / static_cast<double>(state.iterations()) / 10000 * 1e6;
+}
+BENCHMARK(BM_Job2611)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+} // namespace
+} // namespace formeval

@@ -1,0 +1,79 @@
+// The sampling pair: 10000 times, pick a sample of the measured points by the
+// strategy the job code names, optionally add coordinate noise, evaluate the
+// sample and write its result line.
+#include "studies/studies.h"
+
+#include <ostream>
+
+namespace formeval {
+
+namespace {
+
+constexpr int nrep = 10000;
+
+using selection = int (*)(int* pn, int numpt);
+
+// The tens digit of the job code names the strategy: 5 random, 6 stratified,
+// 7 uniform spacing.
+selection strategy(int nchois) {
+    switch (nchois / 10 % 10) {
+    case 5:
+        return select;
+    case 6:
+        return selectstrat;
+    default:
+        return selectunif;
+    }
+}
+
+// Says, in result.txt on a line of its own, why a repetition has no result.
+void skipped(int ii, int size, int minpt) {
+    std::cout << "\n";
+    startline();
+    both("Repetition ", ii, " not evaluated: a sample of ", size,
+         " points is too small; the evaluation needs at least ", minpt, "\n");
+}
+
+} // namespace
+
+void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise) {
+    std::cout << start << "\n";
+    int numpt = 0;
+    double u[nsz];
+    double v[nsz];
+    if (!readrecord(nchois, minpt, numpt, u, v)) return;
+    if (!studystart(nchois, noise ? asint | asreal : asint)) return;
+    const int sampno = static_cast<int>(instructions(asint).sampno);
+    if (sampno >= 1 && sampno < minpt) {
+        both("\n", "Job ", nchois, " not evaluated: a sample of ", sampno,
+             " points is too small; the evaluation needs at least ", minpt);
+        return;
+    }
+
+    const selection pick = strategy(nchois);
+    int pno[nsz];
+    double uu[nsz];
+    double vv[nsz];
+    double uuu[nsz];
+    double vvv[nsz];
+    double ans[4];
+    for (int ii = 0; ii < nrep; ++ii) {
+        imfile << "\n" << ii << "\t";
+        const int size = pick(pno, numpt);
+        for (int k = 0; k < size; ++k) {
+            uu[k] = u[pno[k]];
+            vv[k] = v[pno[k]];
+        }
+        if (noise) std::cout << ii << "\n";
+        if (size < minpt) {
+            skipped(ii, size, minpt);
+            continue;
+        }
+        if (noise) addrand(uu, vv, size, uuu, vvv);
+        oqt = 0;
+        cal(noise ? uuu : uu, noise ? vvv : vv, size, ans);
+        resultline(ii, ans);
+    }
+}
+
+} // namespace formeval

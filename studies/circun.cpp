@@ -1,0 +1,61 @@
+// The Monte Carlo family: repeat noise, evaluation and result line. The
+// members differ in the computation, the start message, the console result
+// line and whether they watch the minimum-zone engine's `problem` flag.
+#include "studies/studies.h"
+
+#include <ostream>
+
+namespace formeval {
+
+namespace {
+
+int repetitions(int nchois) {
+    switch (nchois % 10) {
+    case 0:
+        return 1000;
+    case 1:
+        return 10000;
+    default:
+        return 100000;
+    }
+}
+
+// The noisy points of a repetition whose evaluation was stopped by the operator.
+void dumpproblem(int ii, const double* uu, const double* vv, int numpt) {
+    imfile << ii << "\n";
+    for (int i = 0; i < numpt; ++i) imfile << uu[i] << "\t" << vv[i] << "\n";
+}
+
+} // namespace
+
+void circun(int nchois, circcal cal, int minpt, const char* start, const char* label,
+            bool checkproblem) {
+    std::cout << start << "\n";
+    int numpt = 0;
+    double u[nsz];
+    double v[nsz];
+    if (!readrecord(nchois, minpt, numpt, u, v)) return;
+    if (!studystart(nchois, asreal)) return;
+
+    const int nrpt = repetitions(nchois);
+    double uu[nsz];
+    double vv[nsz];
+    double ans[4];
+    for (int ii = 0; ii < nrpt; ++ii) {
+        std::cout << ii << "\n";
+        addrand(u, v, numpt, uu, vv);
+        oqt = 1; // an evaluation may raise it; it holds only until the next repetition
+        cal(uu, vv, numpt, ans);
+        if (checkproblem && problem) {
+            dumpproblem(ii, uu, vv, numpt);
+            problem = false;
+        }
+        if (label)
+            std::cout << "\n"
+                      << label << ii << "\t" << ans[0] << "\t" << ans[1] << "\t" << ans[2] << "\t"
+                      << ans[3] << "\n";
+        resultline(ii, ans);
+    }
+}
+
+} // namespace formeval

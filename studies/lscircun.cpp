@@ -1,0 +1,12 @@
+// Jobs 2610, 2611, 2612: Monte Carlo study of the least-squares circle.
+#include "form/form.h"
+#include "studies/studies.h"
+
+namespace formeval {
+
+void lscircun(int nchois) {
+    circun(nchois, lscircocal, 3, "Started least square circularity uncertainty calculation",
+           nullptr, false);
+}
+
+} // namespace formeval

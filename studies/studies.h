@@ -1,0 +1,101 @@
+// Uncertainty studies of the circle evaluations: Monte Carlo repetition with
+// normal coordinate noise, perturbation of one coordinate at a time, and
+// sampling-strategy studies over subsets of a densely measured circle. The
+// studies take their parameters from "instructions.txt" in the working
+// directory and write one tab-separated line per repetition to result.txt.
+#pragma once
+
+#include "driver/driver.h"
+
+namespace formeval {
+
+// A circle computation as the studies call it: evaluates the points (u, v)
+// and fills the circle fit result ans (centre x, centre y, radius,
+// circularity error), leaving u and v unchanged.
+using circcal = void (*)(const double* u, const double* v, int numpt, double* ans);
+
+// The six fields of instructions.txt, in file order. Fields 2 and 4 hold
+// whole numbers when read as integers, and whatever the file says when all
+// six are read as doubles.
+struct studyparams {
+    double stratangle = 0; // half-width in degrees of the stratified offset
+    double sampno = 0;     // sample size (called pointno when read as a double)
+    double stdun = 0;      // standard deviation of the coordinate noise
+    double lobeno = 0;     // read and not used
+    double form = 0;       // read and not used
+    double alpha = 0;      // read and not used
+};
+
+// The two ways instructions.txt is read: fields 2 and 4 extracted as
+// integers (the selections and the sampling studies; an integer extraction
+// stops at a decimal point and leaves the rest for the next field), or all
+// six extracted as doubles (the noise generator).
+enum readas : unsigned { asint = 1, asreal = 2 };
+
+// Reads instructions.txt at the start of study job `job`, in each reading the
+// study will use (asint, asreal or both). False, after saying why on the
+// console and in result.txt, when the file is missing, unreadable or does not
+// hold six numbers; the caller then skips the job.
+bool studystart(int job, unsigned readings);
+
+// The parameters as instructions.txt holds them now, in reading `how`. A file
+// that has gone or become unusable during a study leaves the values read
+// last, which the console is told once per study (all zeros if none were).
+studyparams instructions(readas how);
+
+// Noisy copy of the points: uu[i] = u[i] + n0 * stdun, vv[i] = v[i] + n1 *
+// stdun, where (n0, n1) is the next normal pair of stream i, so point i always
+// draws from stream i. Re-reads stdun from instructions.txt on every call.
+void addrand(const double* u, const double* v, int numpt, double* uu, double* vv);
+
+// The common start of the selections: sampno as instructions.txt gives it,
+// or, while that is below 1 or above numpt, a size asked for at the console.
+// A console that gives no number yields numpt, with a message.
+int samplesize(int sampno, int numpt);
+
+// Simple random sample without replacement: fills pno with distinct indices
+// of 0..numpt-1 in draw order (uniform stream 0) and returns how many. The
+// indices go to the console and intres.txt, each followed by a tab.
+int select(int* pno, int numpt);
+
+// Uniform spacing: a random start, then steps of numpt / sampno indices
+// around the circle; returns the sample size. The start index goes to the
+// console and intres.txt, followed by a tab.
+int selectunif(int* pn, int numpt);
+
+// Stratified sampling: each index one nominal step after the previous one,
+// jittered by up to +-stratangle degrees and wrapped into 0..numpt-1; a
+// repeated index is redrawn, within a bound, then the nearest free index is
+// taken. Returns the sample size; writes only the stratangle > 180 warning.
+int selectstrat(int* pn, int numpt);
+
+// One repetition's result line to result.txt: ii and the four entries of ans,
+// tab-separated, on a line of its own.
+void resultline(int ii, const double* ans);
+
+// The Monte Carlo study of job nchois (last digit 0, 1, 2: 1000, 10000,
+// 100000 repetitions): reads the record, then per repetition adds noise,
+// evaluates with cal at trace level 1 and writes the result line. label null:
+// no console result line; "" or a name: the line, with that name before ii.
+// checkproblem: dump the noisy points to intres.txt when `problem` is set.
+void circun(int nchois, circcal cal, int minpt, const char* start, const char* label,
+            bool checkproblem);
+
+// Jobs 2610, 2611, 2612: Monte Carlo study of the least-squares circle.
+void lscircun(int nchois);
+
+// The perturbation study of job `job`: evaluates the points with cal, then
+// with each coordinate moved by +-2.5 in turn (each result to intres.txt),
+// and writes nominal -+ 2 standard uncertainties of the four results.
+void circunptb(int job, circcal cal, int minpt, const char* start);
+
+// Job 2620: perturbation study of the least-squares circle.
+void lscircunptb();
+
+// The sampling study of job nchois, whose tens digit picks the selection (5
+// random, 6 stratified, 7 uniform): 10000 times, select, optionally add
+// noise, evaluate with cal at trace level 0, write the result line. A sample
+// smaller than minpt is not evaluated and said so.
+void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise);
+
+} // namespace formeval

@@ -1,0 +1,312 @@
+// The Monte Carlo studies: the shared body through the least-squares circle
+// and through stand-in computations, and jobs 2610 to 2612 end to end.
+#include "form/form.h"
+#include "random/random.h"
+#include "studies/studies.h"
+#include "tests/harness/harness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace formeval {
+namespace {
+
+using test::Session;
+using test::Workdir;
+
+const double pi = std::acos(-1.0);
+
+// Eight points about (100, 20), radii alternating 10.01 and 9.99.
+std::string circle8() {
+    std::ostringstream s;
+    s.precision(17);
+    s << "8 0.000001";
+    for (int i = 0; i < 8; ++i) {
+        const double r = i % 2 ? 9.99 : 10.01;
+        s << ' ' << 100 + r * std::cos(i * pi / 4) << ' ' << 20 + r * std::sin(i * pi / 4);
+    }
+    return s.str() + "\n";
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+std::vector<double> numbers(const std::string& line) {
+    std::vector<double> out;
+    std::istringstream in(line);
+    for (double x; in >> x;) out.push_back(x);
+    return out;
+}
+
+std::string countup(int from, int to) {
+    std::string s;
+    for (int ii = from; ii < to; ++ii) s += std::to_string(ii) + "\n";
+    return s;
+}
+
+// Stand-in computation: the first point and the point count as the result,
+// with a hook run on every call (the call number is passed).
+std::function<void(int)> onfake;
+int fakecalls = 0;
+void fakecal(const double* u, const double* v, int numpt, double* ans) {
+    ans[0] = u[0];
+    ans[1] = v[0];
+    ans[2] = numpt;
+    ans[3] = fakecalls;
+    if (onfake) onfake(fakecalls);
+    ++fakecalls;
+}
+
+struct Fake {
+    explicit Fake(std::function<void(int)> hook = nullptr) {
+        onfake = std::move(hook);
+        fakecalls = 0;
+    }
+    ~Fake() { onfake = nullptr; }
+};
+
+TEST(Lscircun, Job2610WritesAThousandNumberedLines) {
+    Workdir dir;
+    dir.write("instructions.txt", "0 4 0.001 3 0 0\n");
+    Session session(circle8());
+    problem = true; // not watched by the least-squares study
+    lscircun(2610);
+    EXPECT_EQ(session.console(),
+              "Started least square circularity uncertainty calculation\n" + countup(0, 1000));
+    const auto out = lines(session.result());
+    ASSERT_EQ(out.size(), 1000u);
+    for (int ii = 0; ii < 1000; ++ii) {
+        const auto x = numbers(out[ii]);
+        ASSERT_EQ(x.size(), 5u);
+        EXPECT_EQ(out[ii].substr(0, out[ii].find('\t')), std::to_string(ii));
+        EXPECT_NEAR(x[1], 100, 0.01);
+        EXPECT_NEAR(x[2], 20, 0.01);
+        EXPECT_NEAR(x[3], 10, 0.01);
+        EXPECT_GT(x[4], 0);
+    }
+    const std::string result = session.result();
+    EXPECT_EQ(std::count(result.begin(), result.end(), '\t'), 4000);
+    EXPECT_EQ(session.intres(), "");
+    EXPECT_TRUE(problem);
+    EXPECT_EQ(oqt, 1);
+}
+
+// Without noise every repetition evaluates the measured points: the same
+// four values as the least-squares circle itself, in every line.
+TEST(Lscircun, NoNoiseGivesIdenticalLines) {
+    Workdir dir;
+    dir.write("instructions.txt", "0 4 0 3 0 0\n");
+    const std::string record = circle8();
+    double u[8], v[8], ans[4];
+    {
+        std::istringstream in(record);
+        int n;
+        double tol;
+        in >> n >> tol;
+        for (int i = 0; i < 8; ++i) in >> u[i] >> v[i];
+        Session quiet;
+        oqt = 1;
+        lscircocal(u, v, 8, ans);
+    }
+    std::ostringstream tail;
+    tail.precision(12);
+    tail << "\t" << ans[0] << "\t" << ans[1] << "\t" << ans[2] << "\t" << ans[3];
+    Session session(record);
+    lscircun(2610);
+    const auto out = lines(session.result());
+    ASSERT_EQ(out.size(), 1000u);
+    for (int ii = 0; ii < 1000; ++ii) EXPECT_EQ(out[ii], std::to_string(ii) + tail.str());
+}
+
+TEST(Circun, RepetitionsFollowTheLastDigitOfTheJobCode) {
+    Workdir dir;
+    dir.write("instructions.txt", "0 4 0.001 3 0 0\n");
+    for (const auto& [job, count] : {std::pair{2610, 1000}, std::pair{2511, 10000}}) {
+        Session session(circle8());
+        Fake fake;
+        circun(job, fakecal, 3, "Go", nullptr, false);
+        EXPECT_EQ(fakecalls, count);
+        const auto out = lines(session.result());
+        ASSERT_EQ(out.size(), static_cast<size_t>(count));
+        EXPECT_EQ(out.back().substr(0, out.back().find('\t')), std::to_string(count - 1));
+    }
+}
+
+// The console result line, with and without a label, and the dump of the
+// noisy points of every repetition that leaves `problem` set, including a
+// flag left set by an earlier job. Without noise the dump shows the measured
+// points at six digits.
+TEST(Circun, ProblemDumpAndConsoleLines) {
+    Workdir dir;
+    dir.write("instructions.txt", "0 4 0 3 0 0\n");
+    const std::string record = "3 0.000001 1.5 2.25 -3 4 5.123456789 6\n";
+    const std::string dump = "\n1.5\t2.25\n-3\t4\n5.12346\t6\n";
+    for (const char* label : {"", "pkcircun"}) {
+        Session session(record);
+        problem = true; // left by an earlier job
+        Fake fake([](int call) {
+            if (call == 997) problem = true; // raised in repetition 997
+        });
+        circun(2710, fakecal, 3, "Started peak", label, true);
+        EXPECT_FALSE(problem);
+        EXPECT_EQ(session.intres(), "0" + dump + "997" + dump);
+        // Only the first repetition saw the old flag.
+        std::string console = "Started peak\n";
+        for (int ii = 0; ii < 1000; ++ii)
+            console += std::to_string(ii) + "\n\n" + label + std::to_string(ii) +
+                       "\t1.5\t2.25\t3\t" + std::to_string(ii) + "\n";
+        EXPECT_EQ(session.console(), console);
+        EXPECT_EQ(lines(session.result())[997], "997\t1.5\t2.25\t3\t997");
+    }
+}
+
+// An evaluation may raise the trace level; each repetition lowers it again.
+TEST(Circun, TraceLevelIsOneInEveryRepetition) {
+    Workdir dir;
+    dir.write("instructions.txt", "0 4 0 3 0 0\n");
+    Session session("3 0.000001 1 0 0 1 -1 0\n");
+    int wrong = 0;
+    Fake fake([&](int) {
+        if (oqt != 1) ++wrong;
+        oqt = 3;
+    });
+    circun(2610, fakecal, 3, "Go", nullptr, false);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(Circun, ChangedNoiseTakesEffectAtTheNextRepetition) {
+    Workdir dir;
+    dir.write("instructions.txt", "0 4 0.5 3 0 0\n");
+    Session session("3 0.000001 1 0 0 1 -1 0\n");
+    Fake fake([&](int call) {
+        if (call == 5) dir.write("instructions.txt", "0 4 0.0 3 0 0\n");
+    });
+    circun(2610, fakecal, 3, "Go", nullptr, false);
+    const auto out = lines(session.result());
+    for (int ii = 0; ii <= 5; ++ii) EXPECT_NE(numbers(out[ii])[1], 1) << ii;
+    for (int ii = 6; ii < 1000; ++ii) EXPECT_EQ(numbers(out[ii])[1], 1) << ii;
+}
+
+TEST(Circun, FileGoneDuringTheStudyKeepsItsNoise) {
+    Workdir dir;
+    dir.write("instructions.txt", "0 4 0.5 3 0 0\n");
+    Session session("3 0.000001 1 0 0 1 -1 0\n");
+    Fake fake([&](int call) {
+        if (call == 2) dir.remove("instructions.txt");
+    });
+    circun(2610, fakecal, 3, "Go", nullptr, false);
+    const auto out = lines(session.result());
+    ASSERT_EQ(out.size(), 1000u);
+    for (int ii = 0; ii < 1000; ++ii) EXPECT_NE(numbers(out[ii])[1], 1) << ii;
+    // Said once, in the first repetition after the file went.
+    EXPECT_EQ(session.console(), "Go\n" + countup(0, 4) +
+                                     "\ninstructions.txt is missing or cannot be read; the study "
+                                     "goes on with the values read last" +
+                                     countup(4, 1000));
+}
+
+// End to end.
+
+const std::string unit4 = "4 0.000001 1 0 0 1 -1 0 0 -1\n";
+
+TEST(Lscircun, FirstLineStartsOnALineOfItsOwn) {
+    // Job 2600's last item ends without a line break ("...y0=0").
+    test::Run spec;
+    spec.jobs = "2600 " + unit4 + "2610 " + circle8();
+    spec.instructions = "0 4 0.001 3 0 0\n";
+    auto out = test::run(spec);
+    EXPECT_EQ(out.status, 0);
+    auto at = out.result.find("r0=1xo=0y0=0\n0\t");
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(lines(out.result.substr(at)).size(), 1001u);
+
+    // A result.txt of an earlier run that ends mid-line.
+    spec.jobs = "2610 " + circle8();
+    spec.result_before = "r0=1xo=0y0=5";
+    out = test::run(spec);
+    EXPECT_EQ(out.result.substr(0, 15), "r0=1xo=0y0=5\n0\t");
+    EXPECT_EQ(lines(out.result).size(), 1001u);
+}
+
+TEST(Lscircun, StreamsRunOnWithinARunAndRestartWithTheProgram) {
+    test::Run spec;
+    spec.jobs = "2610 " + circle8() + "2610 " + circle8();
+    spec.instructions = "0 4 0.001 3 0 0\n";
+    const auto first = test::run(spec);
+    const auto again = test::run(spec);
+    EXPECT_EQ(first.result, again.result);
+    const auto out = lines(first.result);
+    ASSERT_EQ(out.size(), 2000u);
+    EXPECT_EQ(out[0].substr(0, 2), "0\t");
+    EXPECT_EQ(out[1000].substr(0, 2), "0\t");
+    EXPECT_NE(out[0], out[1000]);
+}
+
+TEST(Lscircun, LowersTheTraceLevelForLaterJobs) {
+    test::Run spec;
+    spec.jobs = "2610 " + circle8() + "2600 " + unit4;
+    spec.instructions = "0 4 0.001 3 0 0\n";
+    const auto out = test::run(spec);
+    EXPECT_EQ(lines(out.result).size(), 1000u);
+    const std::string tail = "999\nStarted least square circularity error calculation\a";
+    EXPECT_EQ(out.console.substr(out.console.size() - tail.size()), tail);
+}
+
+struct MissingCase {
+    std::optional<std::string> instructions;
+    std::string why;
+};
+
+void PrintTo(const MissingCase& c, std::ostream* os) {
+    *os << (c.instructions ? testing::PrintToString(*c.instructions) : "no file");
+}
+
+class MissingInstructions : public testing::TestWithParam<MissingCase> {};
+
+// The study is skipped with a message; its record is read past, so the next
+// job runs.
+TEST_P(MissingInstructions, SkipsTheJobAndRunsTheNext) {
+    test::Run spec;
+    spec.jobs = "2611 " + circle8() + "2600 " + unit4;
+    spec.instructions = GetParam().instructions;
+    const auto out = test::run(spec);
+    const std::string message = "\nJob 2611 not evaluated: instructions.txt " + GetParam().why;
+    EXPECT_EQ(out.status, 0);
+    EXPECT_EQ(out.result.substr(0, message.size()), message);
+    EXPECT_NE(out.result.find("\nr0=1xo=0y0=0"), std::string::npos);
+    const std::string start = "Started least square circularity uncertainty calculation\n";
+    EXPECT_EQ(out.console.substr(0, start.size() + message.size()), start + message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lscircun, MissingInstructions,
+    testing::Values(MissingCase{std::nullopt, "is missing or cannot be read"},
+                    MissingCase{"10 36 0.001\n",
+                                "does not hold six numbers: field 4 (lobeno) is missing or not "
+                                "a number"}));
+
+// 100000 repetitions: run with --gtest_also_run_disabled_tests.
+TEST(Lscircun, DISABLED_Job2612WritesAHundredThousandLines) {
+    test::Run spec;
+    spec.jobs = "2612 " + circle8();
+    spec.instructions = "0 4 0.001 3 0 0\n";
+    spec.timeout = 600;
+    const auto out = test::run(spec);
+    const auto out_lines = lines(out.result);
+    ASSERT_EQ(out_lines.size(), 100000u);
+    EXPECT_EQ(out_lines.back().substr(0, 6), "99999\t");
+}
+
+} // namespace
+} // namespace formeval
