@@ -35,10 +35,10 @@ constexpr u64 mod1 = 4294967087; // m1 = 2^32 - 209
 constexpr u64 mod2 = 4294944443; // m2 = 2^32 - 22853
 constexpr double m1 = static_cast<double>(mod1);
 constexpr double m2 = static_cast<double>(mod2);
-constexpr double a12 = 1403580;                // on s11
-constexpr double a13n = 810728;                // subtracted, on s10
-constexpr double a21 = 527612;                 // on s22
-constexpr double a23n = 1370589;               // subtracted, on s20
+constexpr std::int64_t a12 = 1403580;          // on s11
+constexpr std::int64_t a13n = 810728;          // subtracted, on s10
+constexpr std::int64_t a21 = 527612;           // on s22
+constexpr std::int64_t a23n = 1370589;         // subtracted, on s20
 constexpr double norm = 2.328306549295728e-10; // 1 / (m1 + 1)
 constexpr u64 dspacing = 10000000000000000;    // 10^16
 
@@ -135,12 +135,17 @@ long lcgmul(long zi, long mult) {
     return zi;
 }
 
-// p mod m for a whole number |p| < 2^53 held in a double; exact.
-double reduce(double p, double m) {
-    const double k = std::trunc(p / m);
-    p -= k * m;
-    if (p < 0) p += m;
-    return p;
+// p mod m in 0..m-1, for |p| < 2^53. The states are whole numbers below 2^32
+// held in doubles and every product of the recurrences stays below 2^53, so
+// this exact integer reduction gives what the reduction in double arithmetic
+// gives, at a fraction of its cost. Adding 2^21 m makes p non-negative
+// without changing its residue.
+template <u64 m> double reduce(std::int64_t p) {
+    return static_cast<double>((static_cast<u64>(p) + (m << 21)) % m);
+}
+
+std::int64_t whole(double s) {
+    return static_cast<std::int64_t>(s);
 }
 
 } // namespace
@@ -163,11 +168,11 @@ long lcgrandgt(int stream) {
 
 double mrand(int stream) {
     Row6& s = dtable()[stream];
-    double p = reduce(a12 * s[1] - a13n * s[0], m1);
+    double p = reduce<mod1>(a12 * whole(s[1]) - a13n * whole(s[0]));
     s[0] = s[1];
     s[1] = s[2];
     s[2] = p;
-    p = reduce(a21 * s[5] - a23n * s[3], m2);
+    p = reduce<mod2>(a21 * whole(s[5]) - a23n * whole(s[3]));
     s[3] = s[4];
     s[4] = s[5];
     s[5] = p;
