@@ -30,6 +30,20 @@ double circstage(circfit fit, const double* u, const double* v, int numpt, doubl
 // Says on the console that a staged fit stopped at its stage bound.
 void stagelimit();
 
+// Whether a circle (radius r0 about (x0, y0)) is made of finite numbers.
+// Collinear or coincident points make the linearised fits singular; a solve
+// whose last pivot vanishes then yields infinite or NaN parameters.
+bool finitecircle(double x0, double y0, double r0);
+
+// Fills a circle fit result with NaN: no circle fits the points.
+void nocircle(double* ans);
+
+// Whether a circle fit result holds a circle (see nocircle).
+bool circlefound(const double* ans);
+
+// Writes to the console and result.txt that job `job` found no circle.
+void nocirclejob(int job);
+
 // Rows (1, x/r, y/r) and observations r = sqrt(x^2 + y^2) of the linearised
 // circle about the origin; a point at the origin gets (1, 0, 0).
 void circrows(const double* x, const double* y, int numpt, Row5* a, double* z);

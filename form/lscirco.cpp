@@ -13,6 +13,7 @@ void lscirco() {
     if (!readrecord(2600, 3, numpt, u, v)) return;
     double ans[4];
     lscircocal(u, v, numpt, ans);
+    if (!circlefound(ans)) nocirclejob(2600);
 }
 
 } // namespace formeval

@@ -21,6 +21,10 @@ void lscircocal(const double* u, const double* v, int numpt, double* ans) {
         ++stageno;
         if (oqt > 2) both("\n", "Stage Number = ", stageno);
         cd = circstage(lscirc, u, v, numpt, gs, x0, y0, r0);
+        if (!finitecircle(x0, y0, r0)) {
+            nocircle(ans);
+            return;
+        }
         if (oqt > 2) both("\n", "Current distance to centre=", cd);
     } while (cd > 0.0001 * r0 && stageno < maxstages);
     if (cd > 0.0001 * r0) stagelimit();

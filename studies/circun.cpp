@@ -50,10 +50,11 @@ void circun(int nchois, circcal cal, int minpt, const char* start, const char* l
             dumpproblem(ii, uu, vv, numpt);
             problem = false;
         }
-        if (label)
-            std::cout << "\n"
-                      << label << ii << "\t" << ans[0] << "\t" << ans[1] << "\t" << ans[2] << "\t"
-                      << ans[3] << "\n";
+        if (label) {
+            std::cout << "\n" << label;
+            repetitionresult(std::cout, ii, ans);
+            std::cout << "\n";
+        }
         resultline(ii, ans);
     }
 }

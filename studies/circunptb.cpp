@@ -3,6 +3,7 @@
 // the influences combine by root sum of squares into standard uncertainties.
 // The step is not divided out: every coordinate is in effect given the
 // standard uncertainty ptb.
+#include "form/form.h"
 #include "studies/studies.h"
 
 #include <cmath>
@@ -13,14 +14,15 @@ namespace formeval {
 namespace {
 
 void intresline(int i, const double* result) {
-    imfile << i << "\t" << result[0] << "\t" << result[1] << "\t" << result[2] << "\t" << result[3]
-           << "\n";
+    repetitionresult(imfile, i, result);
+    imfile << "\n";
 }
 
 // Moves coordinate i of w, which is u or v and otherwise equal to the measured
 // coordinates c, up and down by ptb and back; writes both results to
-// intres.txt and stores the influence on quantity j in unc[j][i].
-void perturb(circcal cal, double* u, double* v, int numpt, double* w, const double* c, int i,
+// intres.txt and stores the influence on quantity j in unc[j][i]. False when
+// no circle fits the points after one of the moves.
+bool perturb(circcal cal, double* u, double* v, int numpt, double* w, const double* c, int i,
              const double* ans, double (*unc)[nsz]) {
     const float ptb = 2.5;
     double ansl[4];
@@ -37,6 +39,7 @@ void perturb(circcal cal, double* u, double* v, int numpt, double* w, const doub
         unc[j][i] = (p + q) / 2.0;
     }
     w[i] = c[i];
+    return circlefound(ansl) && circlefound(ansu);
 }
 
 } // namespace
@@ -56,13 +59,24 @@ void circunptb(int job, circcal cal, int minpt, const char* start) {
     oqt = 1;
     double ans[4];
     cal(u, v, numpt, ans);
+    if (!circlefound(ans)) {
+        nocirclejob(job);
+        return;
+    }
 
     // Influence of x (uncx) and y (uncy) of point i on centre x, centre y,
     // radius and circularity error: uncx0x, uncy0x, uncr0x, uncctyx and so on.
     double uncx[4][nsz];
     double uncy[4][nsz];
-    for (int i = 0; i < numpt; ++i) perturb(cal, u, v, numpt, u, x, i, ans, uncx);
-    for (int i = 0; i < numpt; ++i) perturb(cal, u, v, numpt, v, y, i, ans, uncy);
+    bool determined = true;
+    for (int i = 0; i < numpt; ++i) determined &= perturb(cal, u, v, numpt, u, x, i, ans, uncx);
+    for (int i = 0; i < numpt; ++i) determined &= perturb(cal, u, v, numpt, v, y, i, ans, uncy);
+    if (!determined) {
+        both("\n", "Job ", job,
+             ": the uncertainties are not determined: no circle fits the points after some of "
+             "the coordinate moves (see intres.txt)");
+        return;
+    }
 
     const double cov = 2.0;
     startline();

@@ -69,8 +69,12 @@ int selectunif(int* pn, int numpt);
 // taken. Returns the sample size; writes only the stratangle > 180 warning.
 int selectstrat(int* pn, int numpt);
 
-// One repetition's result line to result.txt: ii and the four entries of ans,
-// tab-separated, on a line of its own.
+// One repetition's result, ii and the four entries of ans separated by tabs,
+// without line break; for points no circle fits, ii and a tab and "no circle
+// fits these points".
+void repetitionresult(std::ostream& out, int ii, const double* ans);
+
+// One repetition's result line to result.txt, on a line of its own.
 void resultline(int ii, const double* ans);
 
 // The Monte Carlo study of job nchois (last digit 0, 1, 2: 1000, 10000,
