@@ -1,7 +1,9 @@
 // The parts shared by the staged circle evaluations: the centroid start, one
-// re-centring stage, and the report of a stage loop that did not settle.
+// re-centring stage, the stage loop with its report when it does not settle,
+// and the spread of the exact radial deviations.
 #include "form/form.h"
 
+#include <cmath>
 #include <iostream>
 
 namespace formeval {
@@ -35,6 +37,37 @@ double circstage(circfit fit, const double* u, const double* v, int numpt, doubl
 void stagelimit() {
     std::cout << "\nThe centre did not settle within " << maxstages
               << " stages; the evaluation goes on from the last stage";
+}
+
+// The squared shift is compared with the radius, a squared length against a
+// length, as the method has always compared them. A NaN ends the loop.
+void circstages(circfit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
+                double& r0) {
+    double gs[5] = {};
+    centroid(u, v, numpt, x0, y0);
+    r0 = 0;
+    int stageno = 0;
+    double cd = 0;
+    do {
+        ++stageno;
+        if (oqt > 2) both("\n", "Stage Number = ", stageno);
+        cd = circstage(fit, u, v, numpt, gs, x0, y0, r0);
+        if (oqt > 2) both("\n", "Current distance to centre=", cd);
+    } while (cd > 0.0001 * r0 && stageno < maxstages);
+    if (cd > 0.0001 * r0) stagelimit();
+}
+
+double circdev(const double* u, const double* v, int numpt, double x0, double y0, double r0,
+               bool listing) {
+    double p = 0;
+    double q = 0;
+    for (int i = 0; i < numpt; ++i) {
+        const double err = std::sqrt((u[i] - x0) * (u[i] - x0) + (v[i] - y0) * (v[i] - y0)) - r0;
+        if (listing) both("\n", u[i], "    ", v[i], "    ", err);
+        if (err > p) p = err;
+        if (err < q) q = err;
+    }
+    return p - q;
 }
 
 } // namespace formeval
