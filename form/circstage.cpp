@@ -1,6 +1,6 @@
 // The parts shared by the staged circle evaluations: the centroid start, one
-// re-centring stage, the stage loop with its report when it does not settle,
-// and the spread of the exact radial deviations.
+// re-centring stage, the stage loop with its reports when it does not settle
+// or the operator stops it, and the spread of the exact radial deviations.
 #include "form/form.h"
 
 #include <cmath>
@@ -39,13 +39,22 @@ void stagelimit() {
               << " stages; the evaluation goes on from the last stage";
 }
 
+void fitstopped(int stageno) {
+    std::cout << "\nThe minimum-zone fit was stopped in stage " << stageno
+              << "; the centre is not refined further";
+}
+
 // The squared shift is compared with the radius, a squared length against a
-// length, as the method has always compared them. A NaN ends the loop.
+// length, as the method has always compared them. A NaN ends the loop. A
+// stage whose exchange the operator stopped ends it too: later stages would
+// start from that abandoned fit and ask again.
 void circstages(circfit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
                 double& r0) {
     double gs[5] = {};
     centroid(u, v, numpt, x0, y0);
     r0 = 0;
+    const bool raised = problem;
+    problem = false;
     int stageno = 0;
     double cd = 0;
     do {
@@ -53,8 +62,12 @@ void circstages(circfit fit, const double* u, const double* v, int numpt, double
         if (oqt > 2) both("\n", "Stage Number = ", stageno);
         cd = circstage(fit, u, v, numpt, gs, x0, y0, r0);
         if (oqt > 2) both("\n", "Current distance to centre=", cd);
-    } while (cd > 0.0001 * r0 && stageno < maxstages);
-    if (cd > 0.0001 * r0) stagelimit();
+    } while (!problem && cd > 0.0001 * r0 && stageno < maxstages);
+    if (problem)
+        fitstopped(stageno);
+    else if (cd > 0.0001 * r0)
+        stagelimit();
+    problem = problem || raised;
 }
 
 double circdev(const double* u, const double* v, int numpt, double x0, double y0, double r0,

@@ -46,8 +46,13 @@ double circstage(circfit fit, const double* u, const double* v, int numpt, doubl
 // Says on the console that a staged fit stopped at its stage bound.
 void stagelimit();
 
+// Says on the console that the operator stopped the exchange of stage
+// `stageno`, after which a staged fit runs no further stages.
+void fitstopped(int stageno);
+
 // The stages of a staged circle fit from the centroid, until the squared shift
-// is at most 0.0001 r0 or maxstages have run, with each stage's detail items.
+// is at most 0.0001 r0, maxstages have run or the operator has stopped a
+// stage's exchange (problem stays raised), with each stage's detail items.
 // Leaves the final centre in (x0, y0) and the last stage's radius in r0.
 void circstages(circfit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
                 double& r0);
@@ -104,6 +109,13 @@ void centroid(const double* u, const double* v, const double* w, int numpt, doub
 // the fit parameters from stage to stage. Returns the length of the shift.
 double sphstage(const double* u, const double* v, const double* w, int numpt, double* gs,
                 double& x0, double& y0, double& z0, double& r0);
+
+// The stages of the staged sphere fit from the centroid, until the shift is at
+// most 0.0001 r0 long, maxstages have run or the operator has stopped a
+// stage's exchange (problem stays raised), with each stage's detail items.
+// Leaves the final centre in (x0, y0, z0) and the last stage's radius in r0.
+void sphstages(const double* u, const double* v, const double* w, int numpt, double& x0, double& y0,
+               double& z0, double& r0);
 
 // Job 4000: least-squares and minimum-zone sphericity of spherical polar
 // points (r, azimuth, elevation in degrees) about a fixed origin.

@@ -1,22 +1,13 @@
 // Job 4500: minimum-zone sphericity of Cartesian points, by stages: start at
 // the centroid, re-fit about the moved centre until the shift is small, then
-// take every point's exact radial deviation. Unlike the circle, the stop test
-// uses the length of the shift, and that length goes to the console only.
-// Everything after the opening text is a detail item.
+// take every point's exact radial deviation. Everything after the opening
+// text is a detail item.
 #include "form/form.h"
 
 #include <cmath>
 #include <iostream>
 
 namespace formeval {
-
-namespace {
-
-void centre(double r0, double x0, double y0, double z0) {
-    both("\n", "r0=", r0, "xo=", x0, "y0=", y0, "z0=", z0);
-}
-
-} // namespace
 
 void mzsphco() {
     constexpr int job = 4500;
@@ -37,21 +28,7 @@ void mzsphco() {
     double y0 = 0;
     double z0 = 0;
     double r0 = 0;
-    double gs[5] = {};
-    centroid(u, v, w, numpt, x0, y0, z0);
-    int stageno = 0;
-    double cd = 0;
-    do {
-        ++stageno;
-        if (oqt > 2) both("\n", "Stage Number = ", stageno);
-        cd = sphstage(u, v, w, numpt, gs, x0, y0, z0, r0);
-        if (oqt > 2) {
-            centre(r0, x0, y0, z0);
-            std::cout << "\n"
-                      << "distance to centre= " << cd;
-        }
-    } while (cd > 0.0001 * r0 && stageno < maxstages);
-    if (cd > 0.0001 * r0) stagelimit();
+    sphstages(u, v, w, numpt, x0, y0, z0, r0);
 
     double p = 0;
     double q = 0;
@@ -65,7 +42,7 @@ void mzsphco() {
     }
     if (oqt > 2) {
         both("\n", "Sphericity error= ", p - q);
-        centre(r0, x0, y0, z0);
+        both("\n", "r0=", r0, "xo=", x0, "y0=", y0, "z0=", z0);
     }
 }
 
