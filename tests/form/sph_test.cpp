@@ -317,6 +317,35 @@ TEST(Mzsphco, ExactCapIsFoundInStages) {
     EXPECT_EQ(test::count(a.console, "Continue?"), 0);
 }
 
+// The stop test takes the length of the shift (not its square, as the circle
+// does): every stage but the last moved the centre by more than 0.0001 r0.
+TEST(Mzsphco, StagesRunUntilTheShiftLengthIsSmall) {
+    Sphere s;
+    for (int i = 0; i < 9; ++i) {
+        const double t = (i % 3) * 8 * pi / 180, b = (i / 3) * 8 * pi / 180;
+        s.u.push_back(100 * std::cos(t) * std::cos(b));
+        s.v.push_back(100 * std::sin(t) * std::cos(b) + 0.01 * (i % 2));
+        s.w.push_back(100 * std::sin(b));
+    }
+    const Result a = evaluate(s, 1e-9);
+    std::vector<double> shifts, radii;
+    for (size_t at = a.console.find("\nr0="); at != std::string::npos;
+         at = a.console.find("\nr0=", at + 1)) {
+        const size_t end = a.console.find('\n', at + 1);
+        radii.push_back(test::numbers(a.console.substr(at, end - at)).values.at(0));
+    }
+    for (size_t at = a.console.find("\ndistance to centre= "); at != std::string::npos;
+         at = a.console.find("\ndistance to centre= ", at + 1))
+        shifts.push_back(std::stod(a.console.substr(at + 21)));
+    ASSERT_GE(shifts.size(), 3u);
+    ASSERT_EQ(radii.size(), shifts.size() + 1); // the last is the result item
+    for (size_t k = 0; k + 1 < shifts.size(); ++k) EXPECT_GT(shifts[k], 1e-4 * radii[k]);
+    EXPECT_LE(shifts.back(), 1e-4 * radii[shifts.size() - 1]);
+    // A squared shift would have stopped a stage earlier.
+    const size_t before = shifts.size() - 2;
+    EXPECT_LE(shifts[before] * shifts[before], 1e-4 * radii[before]);
+}
+
 TEST(Sphstages, LoopIsBoundedWhenTheCentreNeverSettles) {
     // Four points leave the exchange nothing to do, and a tolerance that the
     // first stage's system passes and the later ones do not keeps the centre
