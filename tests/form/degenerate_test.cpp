@@ -1,13 +1,12 @@
 // The form jobs end to end on inputs they cannot or need not fit: too few
-// points, points that leave a parameter free, data the model fits exactly,
-// repeated points. Every run has a closed console and must end with status 0,
-// with a clear message or a sound result, and the job stream must go on.
+// points, points that leave a parameter free, data the model fits exactly.
+// Every run has a closed console and must end with status 0, with a clear
+// message or a sound result, and the job stream must go on.
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -171,68 +170,6 @@ TEST(ExactData, LineListsTheExactLine) {
                                     "\nMinimum zone straightness error=0"),
                      1e-12);
 }
-
-// Each point measured twice: the zone is the same as for the points once.
-struct Repeated {
-    int job;
-    const char* label;
-};
-
-std::string noisyrecord(int job, bool twice) {
-    std::mt19937 gen(11);
-    std::normal_distribution<double> noise(0, 0.01);
-    std::normal_distribution<double> normal(0, 1);
-    const double pi = std::acos(-1.0);
-    std::vector<std::vector<double>> points;
-    for (int i = 0; i < 9; ++i) {
-        const double t = 2 * pi * i / 9;
-        if (job == 1000) points.push_back({1.5 * i, 0.2 * i + noise(gen)});
-        if (job == 3000) points.push_back({std::cos(t), 2 * std::sin(t), 0.1 * i + noise(gen)});
-        if (job == 2500) {
-            const double r = 6 + noise(gen);
-            points.push_back({r * std::cos(t), r * std::sin(t)});
-        }
-        if (job == 4500) {
-            double d[3] = {normal(gen), normal(gen), normal(gen)};
-            const double n = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-            const double r = 6 + noise(gen);
-            points.push_back({r * d[0] / n, r * d[1] / n, r * d[2] / n});
-        }
-    }
-    std::ostringstream text;
-    text.precision(17);
-    text << job << " " << points.size() * (twice ? 2 : 1) << " 1e-9";
-    for (int copy = 0; copy < (twice ? 2 : 1); ++copy)
-        for (const auto& p : points)
-            for (const double c : p) text << " " << c;
-    return text.str();
-}
-
-class RepeatedPoints : public testing::TestWithParam<Repeated> {};
-
-TEST_P(RepeatedPoints, GiveTheSameZone) {
-    const Repeated p = GetParam();
-    double error[2] = {};
-    for (const bool twice : {false, true}) {
-        test::Run spec;
-        spec.jobs = noisyrecord(p.job, twice);
-        const auto out = test::run(spec);
-        EXPECT_EQ(out.status, 0);
-        EXPECT_FALSE(out.hung);
-        EXPECT_EQ(out.console.find("Continue?"), std::string::npos);
-        const std::vector<double> e = test::lastline(out.result, p.label);
-        ASSERT_EQ(e.size(), 1u) << out.result;
-        error[twice] = e[0];
-    }
-    EXPECT_GT(error[0], 0);
-    EXPECT_NEAR(error[1], error[0], 1e-9);
-}
-
-INSTANTIATE_TEST_SUITE_P(Jobs, RepeatedPoints,
-                         testing::Values(Repeated{1000, "Minimum zone straightness error="},
-                                         Repeated{3000, "Minimum zone  flatness error="},
-                                         Repeated{2500, "Circularity error= "},
-                                         Repeated{4500, "Sphericity error= "}));
 
 } // namespace
 } // namespace formeval

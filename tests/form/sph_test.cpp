@@ -127,16 +127,6 @@ TEST(Mzsph, PolarCornersWriteEveryDetailItem) {
         1e-10);
 }
 
-TEST(Mzsph, PolarCornersEndToEnd) {
-    test::Run spec;
-    spec.jobs = "4000 " + polarrecord(polarcorners(30, 0.002));
-    const auto out = test::run(spec);
-    EXPECT_EQ(out.status, 0);
-    EXPECT_EQ(out.console.rfind("\nStarted sphericity error calculation", 0), 0u);
-    test::expectnear(test::itemtext(out.result), test::itemtext(polarresult(30, 0.002, "    ")),
-                     1e-10);
-}
-
 // At trace level 1 both jobs write their opening text and nothing else.
 TEST(Sphericity, SilentAtTraceLevelOne) {
     {
