@@ -51,5 +51,13 @@ BENCHMARK_TEMPLATE(circlecal, lscircocal)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+BENCHMARK_TEMPLATE(circlecal, mzcircocal)
+    ->Name("mzcircocal")
+    ->Arg(360)
+    ->Arg(2048)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 } // namespace
 } // namespace formeval

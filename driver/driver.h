@@ -31,9 +31,14 @@ extern std::ostream imfile;
 // the stream broke inside a record or where a job code was expected.
 int runjobs();
 
+// Largest coordinate magnitude a record may hold. The minimum-zone fit of a
+// plane forms products of three coordinates, which must stay finite.
+constexpr double maxcoordinate = 1e100;
+
 // Reads the record of job `job`: the point count, the tolerance into `cri`,
 // then `numpt` points of two coordinates (c2 null) or three into c0, c1, c2.
-// Returns true when the points can be evaluated. Otherwise it has said why on
+// Returns true when the points can be evaluated (at least minpt of them,
+// every coordinate within +-maxcoordinate). Otherwise it has said why on
 // the console and in result.txt, has read past the points where it could, and
 // has reported a broken job stream on standard error.
 bool readrecord(int job, int minpt, int& numpt, double* c0, double* c1, double* c2 = nullptr);

@@ -4,6 +4,7 @@
 // is decided.
 #include "driver/driver.h"
 
+#include <cmath>
 #include <istream>
 
 namespace formeval {
@@ -53,6 +54,14 @@ bool readrecord(int job, int minpt, int& numpt, double* c0, double* c1, double* 
         for (int d = 0; d < dim; ++d)
             if (!(data >> c[d][i]))
                 return broken(job, "coordinate ", d + 1, " of point ", i + 1, " of ", numpt);
+    for (int i = 0; i < numpt; ++i)
+        for (int d = 0; d < dim; ++d)
+            if (std::fabs(c[d][i]) > maxcoordinate) {
+                reject(job, "coordinate ", d + 1, " of point ", i + 1, " is ", c[d][i],
+                       "; coordinates beyond +-", maxcoordinate,
+                       " are outside the range the evaluations can handle");
+                return false;
+            }
     if (numpt < minpt) {
         reject(job, numpt, " points are too few; the evaluation needs at least ", minpt);
         return false;

@@ -15,6 +15,15 @@ void dispatch(int nchois) {
     switch (nchois) {
     case 0:
         break;
+    case 1000:
+        mzst();
+        break;
+    case 2000:
+        mzcir();
+        break;
+    case 2500:
+        mzcirco();
+        break;
     case 2600:
         lscirco();
         break;
@@ -25,6 +34,15 @@ void dispatch(int nchois) {
         break;
     case 2620:
         lscircunptb();
+        break;
+    case 3000:
+        mzflt();
+        break;
+    case 4000:
+        mzsph();
+        break;
+    case 4500:
+        mzsphco();
         break;
     default:
         std::cout << "\nnchois=" << nchois << " does not fit into any programmed case\a";

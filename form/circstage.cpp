@@ -1,6 +1,7 @@
 // The parts shared by the staged circle evaluations: the centroid start, one
-// re-centring stage, the report of a stage loop that did not settle, and the
-// result of points that no circle fits.
+// re-centring stage, the stage loop with its reports when it does not settle
+// or the operator stops it, the spread of the exact radial deviations, and
+// the result of points that no circle fits.
 #include "form/form.h"
 
 #include <cmath>
@@ -56,6 +57,51 @@ void nocirclejob(int job) {
 void stagelimit() {
     std::cout << "\nThe centre did not settle within " << maxstages
               << " stages; the evaluation goes on from the last stage";
+}
+
+void fitstopped(int stageno) {
+    std::cout << "\nThe minimum-zone fit was stopped in stage " << stageno
+              << "; the centre is not refined further";
+}
+
+// The squared shift is compared with the radius, a squared length against a
+// length, as the method has always compared them. A NaN ends the loop. A
+// stage whose exchange the operator stopped ends it too: later stages would
+// start from that abandoned fit and ask again.
+void circstages(circfit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
+                double& r0) {
+    double gs[5] = {};
+    centroid(u, v, numpt, x0, y0);
+    r0 = 0;
+    const bool raised = problem;
+    problem = false;
+    int stageno = 0;
+    double cd = 0;
+    do {
+        ++stageno;
+        if (oqt > 2) both("\n", "Stage Number = ", stageno);
+        cd = circstage(fit, u, v, numpt, gs, x0, y0, r0);
+        if (!finitecircle(x0, y0, r0)) break;
+        if (oqt > 2) both("\n", "Current distance to centre=", cd);
+    } while (!problem && cd > 0.0001 * r0 && stageno < maxstages);
+    if (problem)
+        fitstopped(stageno);
+    else if (cd > 0.0001 * r0 && finitecircle(x0, y0, r0))
+        stagelimit();
+    problem = problem || raised;
+}
+
+double circdev(const double* u, const double* v, int numpt, double x0, double y0, double r0,
+               bool listing) {
+    double p = 0;
+    double q = 0;
+    for (int i = 0; i < numpt; ++i) {
+        const double err = std::sqrt((u[i] - x0) * (u[i] - x0) + (v[i] - y0) * (v[i] - y0)) - r0;
+        if (listing) both("\n", u[i], "    ", v[i], "    ", err);
+        if (err > p) p = err;
+        if (err < q) q = err;
+    }
+    return p - q;
 }
 
 } // namespace formeval

@@ -1,6 +1,5 @@
 // One linearised least-squares circle fit about the origin of the given
 // coordinates.
-#include "fit/fit.h"
 #include "form/form.h"
 
 namespace formeval {
@@ -10,11 +9,8 @@ void lscirc(const double* x, const double* y, double* gs, int numpt) {
     double z[nsz];
     Row5 a[nsz];
     double err[nsz];
-    Row7 g[6];
     circrows(x, y, numpt, a, z);
-    lsgen(a, z, gs, g, n, numpt);
-    error(a, z, gs, err, n, numpt);
-    lsqerr(err, n, numpt);
+    lsfit(a, z, gs, err, n, numpt);
 }
 
 } // namespace formeval

@@ -22,8 +22,10 @@ struct JobCode {
 };
 
 const JobCode jobcodes[] = {
-    {2600, Coords::plane2}, {2610, Coords::plane2}, {2611, Coords::plane2},
-    {2612, Coords::plane2}, {2620, Coords::plane2},
+    {1000, Coords::plane2}, {2000, Coords::polar2},     {2500, Coords::plane2},
+    {2600, Coords::plane2}, {2610, Coords::plane2},     {2611, Coords::plane2},
+    {2612, Coords::plane2}, {2620, Coords::plane2},     {3000, Coords::cartesian3},
+    {4000, Coords::polar3}, {4500, Coords::cartesian3},
 };
 
 int dims(Coords c) {
@@ -123,6 +125,7 @@ const Case cases[] = {
      },
      false},
     {"HugeCoordinates", [](Coords c) { return points(c, 12, 1e-9, 1e150); }, false},
+    {"LargeCoordinates", [](Coords c) { return points(c, 12, 1e-9, 1e90); }, false},
     {"TinyCoordinates", [](Coords c) { return points(c, 12, 1e-9, 1e-150); }, false},
     {"ZeroTolerance", [](Coords c) { return points(c, 12, 0); }, false},
     {"NegativeTolerance", [](Coords c) { return points(c, 12, -1e-6); }, false},

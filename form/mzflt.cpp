@@ -1,0 +1,51 @@
+// Job 3000: flatness of points on a nominal plane, by the least-squares plane
+// and the minimum-zone plane, deviations measured in z. Each error line comes
+// before its parameter line; every item is written whatever the trace level.
+#include "form/form.h"
+
+#include <iostream>
+
+namespace formeval {
+
+namespace {
+
+void listing(const double* x, const double* y, const double* z, const double* err, int numpt) {
+    for (int i = 0; i < numpt; ++i) both("\n", x[i], "   ", y[i], "   ", z[i], "   ", err[i]);
+}
+
+void parameters(const double* gs) {
+    both("\n", "z0=", gs[0], "   l0=", gs[1], "   m0=", gs[2]);
+}
+
+} // namespace
+
+void mzflt() {
+    constexpr int job = 3000;
+    constexpr int n = 3;
+    std::cout << "\n"
+              << "Started flatness error calculation";
+    int numpt = 0;
+    double x[nsz];
+    double y[nsz];
+    double z[nsz];
+    if (!readrecord(job, n + 1, numpt, x, y, z)) return;
+    Row5 a[nsz];
+    for (int i = 0; i < numpt; ++i) a[i] = {1.0, x[i], y[i], 0.0, 0.0};
+    if (!determined(job, a, n, numpt,
+                    "the points lie on one line in the x-y plane; they determine no plane"))
+        return;
+
+    double gs[5] = {};
+    double err[nsz];
+    const double erlsq = lsfit(a, z, gs, err, n, numpt);
+    listing(x, y, z, err, numpt);
+    both("\n", "Least square flatness error=", erlsq);
+    parameters(gs);
+
+    const double emz = mzfit(a, z, gs, err, n, numpt);
+    listing(x, y, z, err, numpt);
+    both("\n", "Minimum zone  flatness error=", emz);
+    parameters(gs);
+}
+
+} // namespace formeval

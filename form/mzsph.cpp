@@ -1,0 +1,67 @@
+// Job 4000: sphericity of points given in spherical polar coordinates
+// (radius, azimuth, elevation in degrees) about a fixed origin, by the
+// least-squares and the minimum-zone sphere of the linearised model, fitted
+// once without moving the origin. Everything after the opening text is a
+// detail item.
+#include "form/form.h"
+
+#include <cmath>
+#include <iostream>
+
+namespace formeval {
+
+namespace {
+
+void parameters(const double* gs) {
+    both("\n", "r0=", gs[0], "   x0=", gs[1], "   y0=", gs[2], "   z0=", gs[3]);
+}
+
+} // namespace
+
+void mzsph() {
+    constexpr int job = 4000;
+    constexpr int n = 4;
+    std::cout << "\n"
+              << "Started sphericity error calculation";
+    int numpt = 0;
+    double r[nsz];
+    double theta[nsz];
+    double beta[nsz];
+    if (!readrecord(job, n + 1, numpt, r, theta, beta)) return;
+
+    const double pid = std::atan(1.0) / 45.0;
+    Row5 a[nsz];
+    for (int i = 0; i < numpt; ++i) {
+        const double x = std::cos(theta[i] * pid) * std::cos(beta[i] * pid);
+        const double y = std::sin(theta[i] * pid) * std::cos(beta[i] * pid);
+        const double z = std::sin(beta[i] * pid);
+        a[i] = {1.0, x, y, z, 0.0};
+    }
+    if (!determined(job, a, n, numpt,
+                    "the directions of the points lie on one circle of the unit sphere; they "
+                    "determine no sphere"))
+        return;
+
+    double gs[5] = {};
+    double err[nsz];
+    const double erlsq = lsfit(a, r, gs, err, n, numpt);
+    if (oqt > 2) {
+        for (int i = 0; i < numpt; ++i)
+            both("\n", r[i], "    ", theta[i], "    ", beta[i], "    ", err[i]);
+        parameters(gs);
+        both("\n", "Least square sphericity error=", erlsq);
+    }
+
+    const double emz = mzfit(a, r, gs, err, n, numpt);
+    if (oqt > 2) {
+        // The console has three blanks before the elevation, result.txt four.
+        for (int i = 0; i < numpt; ++i) {
+            std::cout << "\n" << r[i] << "    " << theta[i] << "   " << beta[i] << "  " << err[i];
+            ofile << "\n" << r[i] << "    " << theta[i] << "    " << beta[i] << "  " << err[i];
+        }
+        parameters(gs);
+        both("\n", "Minimum zone sphericity error=", emz);
+    }
+}
+
+} // namespace formeval

@@ -1,0 +1,43 @@
+// Job 1000: straightness of points along a line in the plane, by the
+// least-squares line and the minimum-zone line, deviations measured in y.
+// Every item is written whatever the trace level.
+#include "form/form.h"
+
+#include <iostream>
+
+namespace formeval {
+
+namespace {
+
+void listing(const double* x, const double* y, const double* err, const double* gs, int numpt) {
+    for (int i = 0; i < numpt; ++i) both("\n", x[i], " ", y[i], "  ", err[i]);
+    both("\n", "y0=", gs[0], "   l0=", gs[1]);
+}
+
+} // namespace
+
+void mzst() {
+    constexpr int job = 1000;
+    constexpr int n = 2;
+    std::cout << "Started straightness error calculation";
+    int numpt = 0;
+    double x[nsz];
+    double y[nsz];
+    if (!readrecord(job, n + 1, numpt, x, y)) return;
+    Row5 a[nsz];
+    for (int i = 0; i < numpt; ++i) a[i] = {1.0, x[i], 0.0, 0.0, 0.0};
+    if (!determined(job, a, n, numpt, "all points have the same x; they determine no line")) return;
+    std::cout << " Started calculating straightness error.";
+
+    double gs[5] = {};
+    double err[nsz];
+    const double erlsq = lsfit(a, y, gs, err, n, numpt);
+    listing(x, y, err, gs, numpt);
+    both("\n", "Least squares straightness error=", erlsq);
+
+    const double emz = mzfit(a, y, gs, err, n, numpt);
+    listing(x, y, err, gs, numpt);
+    both("\n", "Minimum zone straightness error=", emz);
+}
+
+} // namespace formeval
