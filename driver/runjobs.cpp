@@ -24,6 +24,24 @@ void dispatch(int nchois) {
     case 2500:
         mzcirco();
         break;
+    case 2510:
+    case 2511:
+    case 2512:
+        mzcircun(nchois);
+        break;
+    case 2520:
+        mzcircunptb();
+        break;
+    case 2550:
+    case 2560:
+    case 2570:
+        mzsampstrat(nchois);
+        break;
+    case 2555:
+    case 2565:
+    case 2575:
+        mzsampunstrat(nchois);
+        break;
     case 2600:
         lscirco();
         break;

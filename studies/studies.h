@@ -85,6 +85,9 @@ void resultline(int ii, const double* ans);
 void circun(int nchois, circcal cal, int minpt, const char* start, const char* label,
             bool checkproblem);
 
+// Jobs 2510, 2511, 2512: Monte Carlo study of the minimum-zone circle.
+void mzcircun(int nchois);
+
 // Jobs 2610, 2611, 2612: Monte Carlo study of the least-squares circle.
 void lscircun(int nchois);
 
@@ -92,6 +95,9 @@ void lscircun(int nchois);
 // with each coordinate moved by +-2.5 in turn (each result to intres.txt),
 // and writes nominal -+ 2 standard uncertainties of the four results.
 void circunptb(int job, circcal cal, int minpt, const char* start);
+
+// Job 2520: perturbation study of the minimum-zone circle.
+void mzcircunptb();
 
 // Job 2620: perturbation study of the least-squares circle.
 void lscircunptb();
@@ -101,5 +107,13 @@ void lscircunptb();
 // noise, evaluate with cal at trace level 0, write the result line. A sample
 // smaller than minpt is not evaluated and said so.
 void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise);
+
+// Jobs 2550, 2560, 2570: sampling study of the minimum-zone circle, the
+// picked points as measured.
+void mzsampstrat(int nchois);
+
+// Jobs 2555, 2565, 2575: sampling study of the minimum-zone circle with
+// coordinate noise added to the picked points.
+void mzsampunstrat(int nchois);
 
 } // namespace formeval

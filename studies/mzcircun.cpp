@@ -1,0 +1,12 @@
+// Jobs 2510, 2511, 2512: Monte Carlo study of the minimum-zone circle.
+#include "form/form.h"
+#include "studies/studies.h"
+
+namespace formeval {
+
+void mzcircun(int nchois) {
+    circun(nchois, mzcircocal, 4, "Started minimum zone circularity uncertainty calculation", "",
+           true);
+}
+
+} // namespace formeval

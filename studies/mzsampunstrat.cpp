@@ -1,0 +1,15 @@
+// Jobs 2555, 2565, 2575: sampling-strategy study of the minimum-zone circle
+// with coordinate noise added to the picked points.
+#include "form/form.h"
+#include "studies/studies.h"
+
+namespace formeval {
+
+void mzsampunstrat(int nchois) {
+    circsamp(nchois, mzcircocal, 4,
+             "Started sampling strategy with Point coordinate uncertainty in minimum zone "
+             "circularity calculation",
+             true);
+}
+
+} // namespace formeval

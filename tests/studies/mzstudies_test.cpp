@@ -1,0 +1,171 @@
+// The minimum-zone studies end to end: Monte Carlo (2510-2512), perturbation
+// (2520) and sampling (2550-2575), on a circle whose minimum-zone evaluation
+// is known by hand.
+#include "tests/harness/harness.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace formeval {
+namespace {
+
+const double pi = std::acos(-1.0);
+
+// n points at equal angles about (100, 20), radii alternating 10.01 and 9.99
+// (n even): the minimum-zone circle has centre (100, 20), radius 10 and a
+// circularity error of 0.02.
+std::string alternating(int n) {
+    std::ostringstream s;
+    s.precision(17);
+    s << n << " 0.000001";
+    for (int i = 0; i < n; ++i) {
+        const double r = i % 2 ? 9.99 : 10.01;
+        s << ' ' << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n);
+    }
+    return s.str() + "\n";
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) out.push_back(line);
+    return out;
+}
+
+std::vector<double> numbers(const std::string& line) {
+    std::vector<double> out;
+    std::istringstream in(line);
+    for (double x; in >> x;) out.push_back(x);
+    return out;
+}
+
+void expectcircle(const std::vector<double>& x, double tolerance) {
+    ASSERT_EQ(x.size(), 5u);
+    EXPECT_NEAR(x[1], 100, tolerance);
+    EXPECT_NEAR(x[2], 20, tolerance);
+    EXPECT_NEAR(x[3], 10, tolerance);
+    EXPECT_NEAR(x[4], 0.02, tolerance);
+}
+
+TEST(Mzcircun, WithoutNoiseEveryRepetitionIsTheMinimumZoneCircle) {
+    test::Run spec;
+    spec.jobs = "2510\n" + alternating(8);
+    spec.instructions = "0 4 0 3 0 0\n";
+    const auto out = test::run(spec);
+    ASSERT_EQ(out.status, 0);
+    const std::string start = "Started minimum zone circularity uncertainty calculation\n0\n\n0\t";
+    EXPECT_EQ(out.console.substr(0, start.size()), start);
+    const auto result = lines(out.result);
+    ASSERT_EQ(result.size(), 1000u);
+    for (int ii = 0; ii < 1000; ++ii) {
+        EXPECT_EQ(result[ii].substr(0, result[ii].find('\t')), std::to_string(ii));
+        expectcircle(numbers(result[ii]), 1e-9);
+    }
+    // The console repeats each line after an empty one, without a label.
+    EXPECT_NE(out.console.find("\n" + result[999] + "\n"), std::string::npos);
+    EXPECT_EQ(out.intres, "");
+}
+
+TEST(Mzcircun, NoisyRepetitionsScatterAboutTheCircle) {
+    test::Run spec;
+    spec.jobs = "2511\n" + alternating(36);
+    spec.instructions = "0 4 0.0005 3 0 0\n";
+    const auto out = test::run(spec);
+    const auto result = lines(out.result);
+    ASSERT_EQ(result.size(), 10000u);
+    double sumr = 0;
+    for (const auto& line : result) {
+        const auto x = numbers(line);
+        ASSERT_EQ(x.size(), 5u);
+        sumr += x[3];
+        EXPECT_NEAR(x[1], 100, 0.005);
+        EXPECT_GT(x[4], 0.015);
+    }
+    EXPECT_NEAR(sumr / 10000, 10, 0.001);
+}
+
+TEST(Mzcircunptb, IntervalsAreCentredOnTheMinimumZoneResult) {
+    test::Run spec;
+    spec.jobs = "2520\n" + alternating(8);
+    const auto out = test::run(spec);
+    EXPECT_EQ(out.console.substr(0, 73),
+              "Started minumum zone circularity uncertainty calculation by perturbation\n");
+    const auto result = lines(out.result);
+    ASSERT_EQ(result.size(), 1u);
+    const auto bounds = numbers(result[0]);
+    ASSERT_EQ(bounds.size(), 8u);
+    const double nominal[4] = {100, 20, 10, 0.02};
+    for (int j = 0; j < 4; ++j) {
+        EXPECT_NEAR((bounds[2 * j] + bounds[2 * j + 1]) / 2, nominal[j], 1e-9);
+        EXPECT_GT(bounds[2 * j + 1], bounds[2 * j]);
+    }
+    EXPECT_EQ(lines(out.intres).size(), 32u); // 4 per point
+    EXPECT_NE(out.console.find(result[0] + "\n"), std::string::npos);
+}
+
+struct Sampling {
+    int job;
+    const char* start;
+};
+
+class Mzsamp : public testing::TestWithParam<Sampling> {};
+
+// With the whole circle as the sample every repetition evaluates all points,
+// in another order each time.
+TEST_P(Mzsamp, FullSamplesGiveTheCircleEveryTime) {
+    test::Run spec;
+    spec.jobs = std::to_string(GetParam().job) + "\n" + alternating(12);
+    spec.instructions = "0 12 0 3 0 0\n";
+    const auto out = test::run(spec);
+    ASSERT_EQ(out.status, 0);
+    const std::string start = std::string(GetParam().start) + "\n";
+    EXPECT_EQ(out.console.substr(0, start.size()), start);
+    const auto result = lines(out.result);
+    ASSERT_EQ(result.size(), 10000u);
+    for (int ii = 0; ii < 10000; ii += 97) expectcircle(numbers(result[ii]), 1e-9);
+    // One intres.txt record per repetition, each on a line of its own.
+    EXPECT_EQ(lines(out.intres).size(), 10000u);
+    EXPECT_EQ(out.intres.substr(0, 3), "\n0\t");
+}
+
+const char* const plain = "Started sampling strategy in minimum zone circularity calculation";
+const char* const noisy = "Started sampling strategy with Point coordinate uncertainty in "
+                          "minimum zone circularity calculation";
+
+INSTANTIATE_TEST_SUITE_P(Jobs, Mzsamp,
+                         testing::Values(Sampling{2550, plain}, Sampling{2560, plain},
+                                         Sampling{2570, plain}, Sampling{2555, noisy},
+                                         Sampling{2565, noisy}, Sampling{2575, noisy}));
+
+TEST(Mzsamp, StratifiedWithoutJitterPicksTheUniformSet) {
+    // Both begin with the same start index from the first draw of the run,
+    // so their first samples, and results, are the same.
+    test::Run spec;
+    spec.instructions = "0 4 0 3 0 0\n";
+    spec.jobs = "2560\n" + alternating(36);
+    const auto stratified = lines(test::run(spec).result);
+    spec.jobs = "2570\n" + alternating(36);
+    const auto uniform = lines(test::run(spec).result);
+    ASSERT_FALSE(stratified.empty());
+    ASSERT_FALSE(uniform.empty());
+    EXPECT_EQ(stratified[0], uniform[0]);
+}
+
+TEST(Mzsamp, TooSmallASampleIsRefused) {
+    test::Run spec;
+    spec.jobs = "2550\n" + alternating(12) + "2600 4 0.000001 1 0 0 1 -1 0 0 -1\n";
+    spec.instructions = "0 3 0 3 0 0\n";
+    const auto out = test::run(spec);
+    EXPECT_EQ(out.result.substr(0, 91),
+              "\nJob 2550 not evaluated: a sample of 3 points is too small; "
+              "the evaluation needs at least 4");
+    EXPECT_NE(out.result.find("r0=1xo=0y0=0"), std::string::npos); // the next job ran
+    EXPECT_EQ(out.intres, "");
+}
+
+} // namespace
+} // namespace formeval
