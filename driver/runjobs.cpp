@@ -1,5 +1,6 @@
 // The dispatcher: reads job codes from the job stream one after another and
 // runs the job each selects, until the stream ends.
+#include "circles/circles.h"
 #include "driver/driver.h"
 #include "form/form.h"
 
@@ -16,6 +17,12 @@ void dispatch(int nchois) {
         break;
     case 2600:
         lscirco();
+        break;
+    case 2700:
+        pkcirco();
+        break;
+    case 2800:
+        vacirco();
         break;
     default:
         std::cout << "\nnchois=" << nchois << " does not fit into any programmed case\a";
