@@ -29,6 +29,11 @@ void pkcircocal(const double* u, const double* v, int numpt, double* ans);
 // are not, says so on the console, fills ans with NaN and returns false.
 bool enoughpts(int numpt, double* ans);
 
+// Checks that the minimum-zone circle (x0, y0, r0) a "peak" or "valley"
+// circle starts from is finite. When it is not, says so on the console, fills
+// ans with NaN and returns false.
+bool finitemz(double x0, double y0, double r0, const char* kind, double* ans);
+
 // Writes `question` to the console and reads a whole number into `counter`.
 // When the console gives none (it is closed, or the answer is not a whole
 // number) it says so, adds `otherwise`, and returns false.

@@ -41,9 +41,8 @@ void pkcircocal(const double* u, const double* v, int numpt, double* ans) {
     double y0 = 0;
     double r0 = 0;
     mzcentre(u, v, numpt, x0, y0, r0);
-    if (oqt > 1)
-        ofile << "\n"
-              << "Minimum zone r0=" << r0 << "x0=" << x0 << "y0=" << y0;
+    if (!finitemz(x0, y0, r0, "peak", ans)) return;
+    if (oqt > 1) ofile << "\nMinimum zone r0=" << r0 << "x0=" << x0 << "y0=" << y0;
     double err[nsz];
     radialdevs(u, v, numpt, x0, y0, r0, err);
     if (oqt > 1)
@@ -56,8 +55,7 @@ void pkcircocal(const double* u, const double* v, int numpt, double* ans) {
     const double mzpcx0 = x0;
     const double mzpcy0 = y0;
     if (oqt > 1)
-        ofile << "\n"
-              << "Minimum zone peak circle r0=" << mzpcr0 << "mzpcx0=" << mzpcx0
+        ofile << "\nMinimum zone peak circle r0=" << mzpcr0 << "mzpcx0=" << mzpcx0
               << "mzpcy0=" << mzpcy0;
     pkpoint(err, numpt, 1, p, np);
     pkpoint(err, numpt, 2, p, np);

@@ -15,9 +15,7 @@ void pkpoint(const double* err, int numpt, int k, double* p, int* np) {
         if (taken || !(err[i] >= p[k])) continue;
         p[k] = err[i];
         np[k] = i;
-        if (oqt > 2)
-            ofile << "\n"
-                  << "p[" << k << "]=" << p[k];
+        if (oqt > 2) ofile << "\np[" << k << "]=" << p[k];
     }
 }
 

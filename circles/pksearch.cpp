@@ -32,16 +32,12 @@ bool pksearch(const double* u, const double* v, int numpt, double* p, int* np, d
             nocircle("peak", np, fit);
             return false;
         }
-        if (oqt > 1)
-            ofile << "\n"
-                  << "Peakcr0=" << r0 << "Peakcrx0=" << x0 << "Peakcry0=" << y0;
+        if (oqt > 1) ofile << "\nPeakcr0=" << r0 << "Peakcrx0=" << x0 << "Peakcry0=" << y0;
         radialdevs(u, v, numpt, x0, y0, r0, err);
         double qe = 0;
         int nqe = 0;
         for (int i = 0; i < numpt; ++i) {
-            if (oqt > 2)
-                ofile << "\n"
-                      << "err[" << i << "]=" << err[i];
+            if (oqt > 2) ofile << "\nerr[" << i << "]=" << err[i];
             if (err[i] > qe) {
                 qe = err[i];
                 nqe = i;

@@ -35,9 +35,8 @@ void vacircocal(const double* u, const double* v, int numpt, double* ans) {
     double y0 = 0;
     double r0 = 0;
     mzcentre(u, v, numpt, x0, y0, r0);
-    if (oqt > 2)
-        ofile << "\n"
-              << "Minimum zone r0=" << r0 << "x0=" << x0 << "y0=" << y0;
+    if (!finitemz(x0, y0, r0, "valley", ans)) return;
+    if (oqt > 2) ofile << "\nMinimum zone r0=" << r0 << "x0=" << x0 << "y0=" << y0;
     double err[nsz];
     radialdevs(u, v, numpt, x0, y0, r0, err);
     if (oqt > 2)
@@ -50,8 +49,7 @@ void vacircocal(const double* u, const double* v, int numpt, double* ans) {
     const double mzvcx0 = x0;
     const double mzvcy0 = y0;
     if (oqt > 1)
-        ofile << "\n"
-              << "Minimum zone valley circle r0=" << mzvcr0 << "mzvcx0=" << mzvcx0
+        ofile << "\nMinimum zone valley circle r0=" << mzvcr0 << "mzvcx0=" << mzvcx0
               << "mzvcy0=" << mzvcy0;
     vapoint(err, numpt, 1, vp, nv);
     vapoint(err, numpt, 2, vp, nv);

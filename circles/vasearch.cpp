@@ -33,16 +33,12 @@ bool vasearch(const double* u, const double* v, int numpt, double* vp, int* nv, 
             nocircle("valley", nv, fit);
             return false;
         }
-        if (oqt > 1)
-            ofile << "\n"
-                  << "micr0=" << r0 << "micx0=" << x0 << "micy0=" << y0;
+        if (oqt > 1) ofile << "\nmicr0=" << r0 << "micx0=" << x0 << "micy0=" << y0;
         radialdevs(u, v, numpt, x0, y0, r0, err);
         double pe = 0;
         int npe = 0;
         for (int i = 0; i < numpt; ++i) {
-            if (oqt > 2)
-                ofile << "\n"
-                      << "err[" << i + 1 << "]=" << err[i];
+            if (oqt > 2) ofile << "\nerr[" << i + 1 << "]=" << err[i];
             if (err[i] < pe) {
                 pe = err[i];
                 npe = i;

@@ -207,6 +207,25 @@ TEST(Vacircocal, StageLoopIsBounded) {
     expectempty(p, ans);
 }
 
+// A short, noisy arc with cri = 0: the stage loop runs away until the
+// minimum-zone circle is not a number. There is no circle to start from or to
+// fall back on, and no result is made up.
+TEST(Vacircocal, RunawayMinimumZoneCircleGivesNoCircle) {
+    Session session;
+    oqt = 1;
+    cri = 0;
+    const Points p = test::pairs({10.049, 0.000, 10.060, 0.505, 9.976, 1.004, 9.851, 1.493, 9.885,
+                                  2.009, 9.681, 2.479, 9.601, 2.978});
+    const auto ans = valley(p);
+    for (const double a : ans) EXPECT_TRUE(std::isnan(a));
+    const std::string console = session.console();
+    const std::string message =
+        "\nThe minimum zone circle is not finite: no valley circle is found";
+    ASSERT_GE(console.size(), message.size());
+    EXPECT_EQ(console.substr(console.size() - message.size()), message);
+    EXPECT_EQ(session.result().find("Circularity error"), std::string::npos);
+}
+
 // Random noisy circles, small enough for the brute-force reference: the
 // valley circle has no point inside, is never larger than the maximum
 // inscribed circle, and is that circle in a good share of the cases.
