@@ -1,6 +1,7 @@
 // Jobs 2700 and 2800 end to end: the whole output of a small job, records
 // that cannot be evaluated, and prompting cases run with a closed console,
 // which must end.
+#include "tests/circles/support.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +10,7 @@
 namespace formeval {
 namespace {
 
-int count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using test::count;
 
 const std::string unitcircle = "4 0.000001 1 0 0 1 -1 0 0 -1\n";
 const std::string listing = "\n1    0    0\n0    1    0\n-1    0    0\n0    -1    0";

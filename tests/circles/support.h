@@ -1,12 +1,16 @@
-// Independent reference circles for the peak and valley tests: the minimum
-// enclosing circle by Welzl's algorithm, the maximum inscribed circle by brute
-// force over point triples, and noisy measured circles to try them on.
+// Support for the peak and valley tests: independent reference circles (the
+// minimum enclosing circle by Welzl's algorithm, the maximum inscribed circle
+// by brute force over point triples), the point sets the tests measure, and
+// reading numbers back from the trace.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <random>
+#include <regex>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace formeval::test {
@@ -153,6 +157,61 @@ inline double nearest(const Points& p, double x, double y) {
     double d = INFINITY;
     for (int i = 0; i < p.size(); ++i) d = std::min(d, dist(p.u[i], p.v[i], x, y));
     return d;
+}
+
+// 24 points about (40, -15) on radius 25, radial deviations +d and -d in turn.
+inline Points alternating(double d) {
+    Points p;
+    for (int i = 0; i < 24; ++i) {
+        const double t = i * std::acos(-1.0) / 12;
+        const double r = 25 + (i % 2 ? -d : d);
+        p.u.push_back(40 + r * std::cos(t));
+        p.v.push_back(-15 + r * std::sin(t));
+    }
+    return p;
+}
+
+// A short, noisy arc (17 degrees of radius 10) whose centre wanders.
+inline Points shortarc() {
+    return pairs({10.049, 0.000, 10.060, 0.505, 9.976, 1.004, 9.851, 1.493, 9.885, 2.009, 9.681,
+                  2.479, 9.601, 2.978});
+}
+
+inline int count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The numbers that follow `label` in a trace, in order.
+inline std::vector<double> numbers(const std::string& text, const std::string& label) {
+    std::vector<double> found;
+    const std::regex item(label + "([-+0-9.e]+)");
+    for (auto m = std::sregex_iterator(text.begin(), text.end(), item); m != std::sregex_iterator();
+         ++m)
+        found.push_back(std::stod((*m)[1]));
+    return found;
+}
+
+// The three point numbers that follow `label`, as in "Peak points7,3,1".
+inline std::vector<int> triple(const std::string& text, const std::string& label) {
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex(label + "(\\d+),(\\d+),(\\d+)"))) return {};
+    return {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3])};
+}
+
+// A number as result.txt writes it.
+inline std::string twelve(double x) {
+    std::ostringstream text;
+    text.precision(12);
+    text << x;
+    return text.str();
+}
+
+// Whether `text` ends with `tail`.
+inline bool endswith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 } // namespace formeval::test
