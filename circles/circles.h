@@ -22,7 +22,8 @@ void pkcirco();
 // Peak circle of the points (u, v): the minimum-zone centre by stages, then the
 // three-point search from the three outermost points; fills ans, leaves u, v
 // unchanged. Asks the operator after 5 stages and after 10 search cycles.
-// Fewer than mincircpts points: says so and fills ans with NaN.
+// Fewer than mincircpts points, or a minimum-zone circle that is not finite:
+// says so and fills ans with NaN.
 void pkcircocal(const double* u, const double* v, int numpt, double* ans);
 
 // Checks that numpt points are enough for a peak or valley circle. When they
@@ -34,7 +35,8 @@ bool enoughpts(int numpt, double* ans);
 // ans with NaN and returns false.
 bool finitemz(double x0, double y0, double r0, const char* kind, double* ans);
 
-// Writes `question` to the console and reads a whole number into `counter`.
+// Flushes result.txt, writes `question` to the console and reads a whole
+// number into `counter` (one beyond the counter's range becomes its bound).
 // When the console gives none (it is closed, or the answer is not a whole
 // number) it says so, adds `otherwise`, and returns false.
 bool askcount(const char* question, const char* otherwise, int& counter);
@@ -86,7 +88,8 @@ void vacirco();
 // Valley circle of the points (u, v): the minimum-zone centre by stages, then
 // the three-point search from the three innermost points; fills ans, leaves
 // u, v unchanged. Never asks: both loops are bounded and say so when they stop.
-// Fewer than mincircpts points: says so and fills ans with NaN.
+// Fewer than mincircpts points, or a minimum-zone circle that is not finite:
+// says so and fills ans with NaN.
 void vacircocal(const double* u, const double* v, int numpt, double* ans);
 
 // Valley point k (0..2): vp[k], nv[k] become the smallest deviation among the
