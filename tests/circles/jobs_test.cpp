@@ -18,9 +18,9 @@ const std::string listing = "\n1    0    0\n0    1    0\n-1    0    0\n0    -1  
 // Four points on the unit circle: the least-squares start already fits, every
 // deviation is exactly 0, so every scan takes the last of four equal points.
 TEST(Pkcirco, UnitCircleWritesEveryItem) {
-    test::Run spec;
-    spec.jobs = "2700 " + unitcircle;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2700 " + unitcircle;
+    const auto out = test::run(setup);
     const std::string lines = "\nPeak points4,3,2\nmccr0=1mccx0=0mccy0=0"
                               "\nMinimum Circumscribing Circle Circularity error= 0";
     EXPECT_EQ(out.console, "Started Peak circle circulatity calculation"
@@ -41,9 +41,9 @@ TEST(Pkcirco, UnitCircleWritesEveryItem) {
 }
 
 TEST(Vacirco, UnitCircleWritesEveryItem) {
-    test::Run spec;
-    spec.jobs = "2800 " + unitcircle;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2800 " + unitcircle;
+    const auto out = test::run(setup);
     const std::string lines = "\nValley points4,3,2\nmicr0=1micx0=0micy0=0"
                               "\nMaximum Inscribing Circle Circularity error= 0";
     EXPECT_EQ(out.console, "Started Valley circle calculation"
@@ -61,9 +61,9 @@ TEST(Vacirco, UnitCircleWritesEveryItem) {
 }
 
 TEST(PeakAndValleyJobs, ThreePointsAreRejectedAndTheRunGoesOn) {
-    test::Run spec;
-    spec.jobs = "2700 3 0.000001 1 0 0 1 -1 0\n2800 3 0.000001 1 0 0 1 -1 0\n2600 " + unitcircle;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2700 3 0.000001 1 0 0 1 -1 0\n2800 3 0.000001 1 0 0 1 -1 0\n2600 " + unitcircle;
+    const auto out = test::run(setup);
     const std::string why = " not evaluated: 3 points are too few; the evaluation needs at least 4";
     const std::string rejected = "\nJob 2700" + why + "\nJob 2800" + why + "\nStage Number = 1";
     EXPECT_EQ(out.result.substr(0, rejected.size()), rejected);
@@ -89,11 +89,11 @@ const std::string twice = "13 0.000001 10.05 0 8.661120 5.000500 4.999500 8.6593
                           "-8.661986 0 -9.998 5 -8.660254 8.661120 -5.000500 10.05 0\n";
 
 TEST(PeakAndValleyJobs, ClosedConsoleNeverHangs) {
-    test::Run spec;
-    spec.jobs = "2700 " + shortarc + "2700 " + longarc + "2700 " + twice + "2800 " + shortarc +
-                "2800 " + longarc + "2800 " + twice;
-    spec.timeout = 120;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2700 " + shortarc + "2700 " + longarc + "2700 " + twice + "2800 " + shortarc +
+                 "2800 " + longarc + "2800 " + twice;
+    setup.timeout = 120;
+    const auto out = test::run(setup);
     ASSERT_FALSE(out.hung);
     EXPECT_EQ(out.status, 0);
     EXPECT_EQ(count(out.result, "Minimum Circumscribing Circle Circularity error= "), 3);
