@@ -1,5 +1,6 @@
 // Medians of the circle computations on noisy circles of 360 and 2048 points,
 // as the uncertainty studies call them (trace level 1: silent).
+#include "circles/circles.h"
 #include "driver/driver.h"
 #include "form/form.h"
 
@@ -53,6 +54,22 @@ BENCHMARK_TEMPLATE(circlecal, lscircocal)
 
 BENCHMARK_TEMPLATE(circlecal, mzcircocal)
     ->Name("mzcircocal")
+    ->Arg(360)
+    ->Arg(2048)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK_TEMPLATE(circlecal, pkcircocal)
+    ->Name("pkcircocal")
+    ->Arg(360)
+    ->Arg(2048)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK_TEMPLATE(circlecal, vacircocal)
+    ->Name("vacircocal")
     ->Arg(360)
     ->Arg(2048)
     ->Unit(benchmark::kMicrosecond)

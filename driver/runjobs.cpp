@@ -1,5 +1,6 @@
 // The dispatcher: reads job codes from the job stream one after another and
 // runs the job each selects, until the stream ends.
+#include "circles/circles.h"
 #include "driver/driver.h"
 #include "form/form.h"
 #include "studies/studies.h"
@@ -52,6 +53,12 @@ void dispatch(int nchois) {
         break;
     case 2620:
         lscircunptb();
+        break;
+    case 2700:
+        pkcirco();
+        break;
+    case 2800:
+        vacirco();
         break;
     case 3000:
         mzflt();

@@ -1,0 +1,108 @@
+// Peak and valley circles: the minimum circumscribing (peak) and maximum
+// inscribing (valley) circles of measured points. Both start from the
+// minimum-zone centre and search over circles through three points, of which
+// only the third is ever replaced.
+//
+// Circle fit result `ans`: centre x, centre y, radius, circularity error
+// (largest minus smallest radial deviation, both extremes starting at 0).
+#pragma once
+
+#include "driver/driver.h"
+
+namespace formeval {
+
+// Points the peak and valley circles need: the minimum-zone centre they start
+// from needs a reference set of four.
+constexpr int mincircpts = 4;
+
+// Job 2700: circularity against the peak circle. A record with fewer than
+// mincircpts points is rejected with a message and nothing is evaluated.
+void pkcirco();
+
+// Peak circle of the points (u, v): the minimum-zone centre by stages, then the
+// three-point search from the three outermost points; fills ans, leaves u, v
+// unchanged. Asks the operator after 5 stages and after 10 search cycles.
+// Fewer than mincircpts points, or a minimum-zone circle that is not finite:
+// says so and fills ans with NaN.
+void pkcircocal(const double* u, const double* v, int numpt, double* ans);
+
+// Checks that numpt points are enough for a peak or valley circle. When they
+// are not, says so on the console, fills ans with NaN and returns false.
+bool enoughpts(int numpt, double* ans);
+
+// Checks that the minimum-zone circle (x0, y0, r0) a "peak" or "valley"
+// circle starts from is finite. When it is not, says so on the console, fills
+// ans with NaN and returns false.
+bool finitemz(double x0, double y0, double r0, const char* kind, double* ans);
+
+// Flushes result.txt, writes `question` to the console and reads a whole
+// number into `counter` (one beyond the counter's range becomes its bound).
+// When the console gives none (it is closed, or the answer is not a whole
+// number) it says so, adds `otherwise`, and returns false.
+bool askcount(const char* question, const char* otherwise, int& counter);
+
+// Deviation of every point from the circle (x0, y0, r0): its distance from
+// the centre minus the radius, positive outside.
+void radialdevs(const double* u, const double* v, int numpt, double x0, double y0, double r0,
+                double* err);
+
+// Peak point k (0..2): p[k], np[k] become the largest deviation among the
+// points other than np[0..k-1], and its index; the last of equal largest wins.
+// np[k] stays 0 when no deviation qualifies (NaN).
+void pkpoint(const double* err, int numpt, int k, double* p, int* np);
+
+// Three-point search of the peak circle from the triple np: replaces np[2]
+// (and p[2]) until no point lies more than cri outside the circle (x0, y0, r0).
+// Returns false, having said why, when it ended without a circle of its own:
+// no answer at its operator prompt, or a triple without a finite circle.
+bool pksearch(const double* u, const double* v, int numpt, double* p, int* np, double& x0,
+              double& y0, double& r0);
+
+// Outcome of a three-point circle: a circle, a triple on one line or with a
+// repeated point, or a solution that is not a finite circle.
+enum class tpfit { circle, singular, nonfinite };
+
+// Circle through the points tri[0..2] of (u, v), from the system
+// u^2 + v^2 + A u + B v + C = 0 solved by gauss. Sets x0, y0, r0 only when it
+// returns tpfit::circle.
+tpfit tpcirc(const double* u, const double* v, const int* tri, double& x0, double& y0, double& r0);
+
+// Whether Gaussian elimination with partial pivoting meets a pivot p with
+// p*p < cri*cri in the n x n system a, the last pivot included (gauss uses that
+// one untested). Works on a copy; a is untouched.
+bool zeropivot(const Row7* a, int n);
+
+// Says on the console that the triple tri of a "peak" or "valley" search gave
+// no circle, and that the minimum-zone circle of that kind is used instead.
+void nocircle(const char* kind, const int* tri, tpfit fit);
+
+// Circularity error about the circle (x0, y0, r0): largest minus smallest
+// radial deviation, both extremes starting at 0. Lists every point with its
+// deviation on the console and in result.txt when oqt > 2.
+double circerr(const double* u, const double* v, int numpt, double x0, double y0, double r0);
+
+// Job 2800: circularity against the valley circle. A record with fewer than
+// mincircpts points is rejected with a message and nothing is evaluated.
+void vacirco();
+
+// Valley circle of the points (u, v): the minimum-zone centre by stages, then
+// the three-point search from the three innermost points; fills ans, leaves
+// u, v unchanged. Never asks: both loops are bounded and say so when they stop.
+// Fewer than mincircpts points, or a minimum-zone circle that is not finite:
+// says so and fills ans with NaN.
+void vacircocal(const double* u, const double* v, int numpt, double* ans);
+
+// Valley point k (0..2): vp[k], nv[k] become the smallest deviation among the
+// points other than nv[0..k-1], and its index; the last of equal smallest
+// wins. The scan starts at 1000000; nv[k] stays 0 when nothing is below it.
+void vapoint(const double* err, int numpt, int k, double* vp, int* nv);
+
+// Three-point search of the valley circle from the triple nv: replaces nv[2]
+// (and vp[2]) until no point lies more than cri inside the circle (x0, y0, r0),
+// for at most max(numpt, 10) cycles. Returns false, having said why, when it
+// ended without a circle of its own: at that bound, or at a triple without a
+// finite circle.
+bool vasearch(const double* u, const double* v, int numpt, double* vp, int* nv, double& x0,
+              double& y0, double& r0);
+
+} // namespace formeval

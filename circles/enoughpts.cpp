@@ -1,0 +1,20 @@
+// The guard of the peak and valley circles against too few points: their
+// minimum-zone centre needs a reference set of four. A caller that passes
+// fewer gets NaN rather than a circle that looks like a result.
+#include "circles/circles.h"
+
+#include <iostream>
+#include <limits>
+
+namespace formeval {
+
+bool enoughpts(int numpt, double* ans) {
+    if (numpt >= mincircpts) return true;
+    std::cout << "\n"
+              << numpt << " points are too few for a peak or valley circle; it needs at least "
+              << mincircpts;
+    for (int k = 0; k < 4; ++k) ans[k] = std::numeric_limits<double>::quiet_NaN();
+    return false;
+}
+
+} // namespace formeval

@@ -1,0 +1,16 @@
+// The message of a three-point search that met a triple without a circle.
+#include "circles/circles.h"
+
+#include <iostream>
+
+namespace formeval {
+
+void nocircle(const char* kind, const int* tri, tpfit fit) {
+    std::cout << "\nThe circle through " << kind << " points " << tri[0] + 1 << "," << tri[1] + 1
+              << "," << tri[2] + 1
+              << (fit == tpfit::singular ? " does not exist: they lie on one line or repeat"
+                                         : " is not finite")
+              << "; the minimum zone " << kind << " circle is used";
+}
+
+} // namespace formeval

@@ -1,0 +1,18 @@
+// Job 2700: circularity against the peak (minimum circumscribing) circle.
+#include "circles/circles.h"
+
+#include <iostream>
+
+namespace formeval {
+
+void pkcirco() {
+    std::cout << "Started Peak circle circulatity calculation";
+    int numpt = 0;
+    double u[nsz];
+    double v[nsz];
+    if (!readrecord(2700, mincircpts, numpt, u, v)) return;
+    double ans[4];
+    pkcircocal(u, v, numpt, ans);
+}
+
+} // namespace formeval
