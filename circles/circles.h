@@ -35,12 +35,6 @@ bool enoughpts(int numpt, double* ans);
 // ans with NaN and returns false.
 bool finitemz(double x0, double y0, double r0, const char* kind, double* ans);
 
-// Flushes result.txt, writes `question` to the console and reads a whole
-// number into `counter` (one beyond the counter's range becomes its bound).
-// When the console gives none (it is closed, or the answer is not a whole
-// number) it says so, adds `otherwise`, and returns false.
-bool askcount(const char* question, const char* otherwise, int& counter);
-
 // Deviation of every point from the circle (x0, y0, r0): its distance from
 // the centre minus the radius, positive outside.
 void radialdevs(const double* u, const double* v, int numpt, double x0, double y0, double r0,
@@ -74,7 +68,7 @@ bool zeropivot(const Row7* a, int n);
 
 // Says on the console that the triple tri of a "peak" or "valley" search gave
 // no circle, and that the minimum-zone circle of that kind is used instead.
-void nocircle(const char* kind, const int* tri, tpfit fit);
+void notpcirc(const char* kind, const int* tri, tpfit fit);
 
 // Circularity error about the circle (x0, y0, r0): largest minus smallest
 // radial deviation, both extremes starting at 0. Lists every point with its

@@ -2,9 +2,9 @@
 // minimum-zone centre needs a reference set of four. A caller that passes
 // fewer gets NaN rather than a circle that looks like a result.
 #include "circles/circles.h"
+#include "form/form.h"
 
 #include <iostream>
-#include <limits>
 
 namespace formeval {
 
@@ -13,7 +13,7 @@ bool enoughpts(int numpt, double* ans) {
     std::cout << "\n"
               << numpt << " points are too few for a peak or valley circle; it needs at least "
               << mincircpts;
-    for (int k = 0; k < 4; ++k) ans[k] = std::numeric_limits<double>::quiet_NaN();
+    nocircle(ans);
     return false;
 }
 

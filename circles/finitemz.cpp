@@ -2,17 +2,17 @@
 // is not finite (a stage loop that ran away): there is then no circle to
 // start from, nor one to fall back on.
 #include "circles/circles.h"
+#include "form/form.h"
 
 #include <cmath>
 #include <iostream>
-#include <limits>
 
 namespace formeval {
 
 bool finitemz(double x0, double y0, double r0, const char* kind, double* ans) {
     if (std::isfinite(x0) && std::isfinite(y0) && std::isfinite(r0)) return true;
     std::cout << "\nThe minimum zone circle is not finite: no " << kind << " circle is found";
-    for (int k = 0; k < 4; ++k) ans[k] = std::numeric_limits<double>::quiet_NaN();
+    nocircle(ans);
     return false;
 }
 

@@ -9,38 +9,12 @@
 
 namespace formeval {
 
-namespace {
-
-// Stages after which the operator is asked whether to go on.
-constexpr int stageask = 5;
-
-// The minimum-zone centre by stages from the centroid. Without an answer at
-// the stage prompt the loop ends with the centre of the last stage.
-void mzcentre(const double* u, const double* v, int numpt, double& x0, double& y0, double& r0) {
-    double gs[5] = {};
-    centroid(u, v, numpt, x0, y0);
-    int stageno = 0;
-    double cd = 0;
-    do {
-        ++stageno;
-        if (stageno > stageask &&
-            !askcount("\nStage number>5. Do you want to continue?",
-                      ": the stage loop ends with the current centre", stageno))
-            return;
-        if (oqt > 2) both("\n", "Stage Number = ", stageno);
-        cd = circstage(circ, u, v, numpt, gs, x0, y0, r0);
-        if (oqt > 2) both("\n", "Current distance to centre=", cd);
-    } while (cd > 0.0001 * r0);
-}
-
-} // namespace
-
 void pkcircocal(const double* u, const double* v, int numpt, double* ans) {
     if (!enoughpts(numpt, ans)) return;
     double x0 = 0;
     double y0 = 0;
     double r0 = 0;
-    mzcentre(u, v, numpt, x0, y0, r0);
+    circstages(circ, u, v, numpt, x0, y0, r0, 2, true);
     if (!finitemz(x0, y0, r0, "peak", ans)) return;
     if (oqt > 1) ofile << "\nMinimum zone r0=" << r0 << "x0=" << x0 << "y0=" << y0;
     double err[nsz];

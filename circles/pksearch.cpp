@@ -4,6 +4,7 @@
 // outside. After 10 cycles the operator's whole number replaces the cycle
 // counter and the full trace is switched on.
 #include "circles/circles.h"
+#include "form/form.h"
 
 namespace formeval {
 
@@ -29,7 +30,7 @@ bool pksearch(const double* u, const double* v, int numpt, double* p, int* np, d
         }
         const tpfit fit = tpcirc(u, v, np, x0, y0, r0);
         if (fit != tpfit::circle) {
-            nocircle("peak", np, fit);
+            notpcirc("peak", np, fit);
             return false;
         }
         if (oqt > 1) ofile << "\nPeakcr0=" << r0 << "Peakcrx0=" << x0 << "Peakcry0=" << y0;

@@ -10,31 +10,12 @@
 
 namespace formeval {
 
-namespace {
-
-// The minimum-zone centre by stages from the centroid, at most maxstages.
-void mzcentre(const double* u, const double* v, int numpt, double& x0, double& y0, double& r0) {
-    double gs[5] = {};
-    centroid(u, v, numpt, x0, y0);
-    int stageno = 0;
-    double cd = 0;
-    do {
-        ++stageno;
-        if (oqt > 1) both("\n", "Stage Number = ", stageno);
-        cd = circstage(circ, u, v, numpt, gs, x0, y0, r0);
-        if (oqt > 2) both("\n", "Current distance to centre=", cd);
-    } while (cd > 0.0001 * r0 && stageno < maxstages);
-    if (cd > 0.0001 * r0) stagelimit();
-}
-
-} // namespace
-
 void vacircocal(const double* u, const double* v, int numpt, double* ans) {
     if (!enoughpts(numpt, ans)) return;
     double x0 = 0;
     double y0 = 0;
     double r0 = 0;
-    mzcentre(u, v, numpt, x0, y0, r0);
+    circstages(circ, u, v, numpt, x0, y0, r0, 1);
     if (!finitemz(x0, y0, r0, "valley", ans)) return;
     if (oqt > 2) ofile << "\nMinimum zone r0=" << r0 << "x0=" << x0 << "y0=" << y0;
     double err[nsz];

@@ -30,7 +30,7 @@ bool vasearch(const double* u, const double* v, int numpt, double* vp, int* nv, 
         }
         const tpfit fit = tpcirc(u, v, nv, x0, y0, r0);
         if (fit != tpfit::circle) {
-            nocircle("valley", nv, fit);
+            notpcirc("valley", nv, fit);
             return false;
         }
         if (oqt > 1) ofile << "\nmicr0=" << r0 << "micx0=" << x0 << "micy0=" << y0;

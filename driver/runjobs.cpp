@@ -57,8 +57,18 @@ void dispatch(int nchois) {
     case 2700:
         pkcirco();
         break;
+    case 2710:
+    case 2711:
+    case 2712:
+        pkcircun(nchois);
+        break;
     case 2800:
         vacirco();
+        break;
+    case 2810:
+    case 2811:
+    case 2812:
+        vacircun(nchois);
         break;
     case 3000:
         mzflt();

@@ -69,7 +69,8 @@ void fitstopped(int stageno) {
 // stage whose exchange the operator stopped ends it too: later stages would
 // start from that abandoned fit and ask again.
 void circstages(circfit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
-                double& r0) {
+                double& r0, int stagelevel, bool ask) {
+    constexpr int stageask = 5;
     double gs[5] = {};
     centroid(u, v, numpt, x0, y0);
     r0 = 0;
@@ -79,14 +80,18 @@ void circstages(circfit fit, const double* u, const double* v, int numpt, double
     double cd = 0;
     do {
         ++stageno;
-        if (oqt > 2) both("\n", "Stage Number = ", stageno);
+        if (ask && stageno > stageask &&
+            !askcount("\nStage number>5. Do you want to continue?",
+                      ": the stage loop ends with the current centre", stageno))
+            break;
+        if (oqt > stagelevel) both("\n", "Stage Number = ", stageno);
         cd = circstage(fit, u, v, numpt, gs, x0, y0, r0);
         if (!finitecircle(x0, y0, r0)) break;
         if (oqt > 2) both("\n", "Current distance to centre=", cd);
-    } while (!problem && cd > 0.0001 * r0 && stageno < maxstages);
+    } while (!problem && cd > 0.0001 * r0 && (ask || stageno < maxstages));
     if (problem)
         fitstopped(stageno);
-    else if (cd > 0.0001 * r0 && finitecircle(x0, y0, r0))
+    else if (!ask && cd > 0.0001 * r0 && finitecircle(x0, y0, r0))
         stagelimit();
     problem = problem || raised;
 }

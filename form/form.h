@@ -69,14 +69,23 @@ void nocirclejob(int job);
 // `stageno`, after which a staged fit runs no further stages.
 void fitstopped(int stageno);
 
+// Flushes result.txt, writes `question` to the console and reads a whole
+// number into `counter` (one beyond the counter's range becomes its bound).
+// When the console gives none (it is closed, or the answer is not a whole
+// number) it says so, adds `otherwise`, and returns false.
+bool askcount(const char* question, const char* otherwise, int& counter);
+
 // The stages of a staged circle fit from the centroid, until the squared shift
 // is at most 0.0001 r0, maxstages have run or the operator has stopped a
 // stage's exchange (problem stays raised), with each stage's detail items.
 // Leaves the final centre in (x0, y0) and the last stage's radius in r0; a
 // stage whose fit is not finite ends the loop with those values (see
-// finitecircle).
+// finitecircle). Each stage's number is written when oqt > stagelevel. With
+// `ask` (the peak circle) there is no stage bound: after five stages the
+// operator's whole number replaces the stage counter, and a console that
+// gives none ends the loop with the current centre.
 void circstages(circfit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
-                double& r0);
+                double& r0, int stagelevel = 2, bool ask = false);
 
 // Spread of the exact radial deviations of the points from the circle (x0, y0,
 // r0), both extremes starting at 0; lists each point and its deviation when

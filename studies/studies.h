@@ -91,6 +91,12 @@ void mzcircun(int nchois);
 // Jobs 2610, 2611, 2612: Monte Carlo study of the least-squares circle.
 void lscircun(int nchois);
 
+// Jobs 2710, 2711, 2712: Monte Carlo study of the peak circle.
+void pkcircun(int nchois);
+
+// Jobs 2810, 2811, 2812: Monte Carlo study of the valley circle.
+void vacircun(int nchois);
+
 // The perturbation study of job `job`: evaluates the points with cal, then
 // with each coordinate moved by +-2.5 in turn (each result to intres.txt),
 // and writes nominal -+ 2 standard uncertainties of the four results.

@@ -23,8 +23,14 @@ struct JobCode {
 
 const JobCode jobcodes[] = {
     {1000, Coords::plane2}, {2000, Coords::polar2},     {2500, Coords::plane2},
-    {2600, Coords::plane2}, {2610, Coords::plane2},     {2611, Coords::plane2},
-    {2612, Coords::plane2}, {2620, Coords::plane2},     {3000, Coords::cartesian3},
+    {2510, Coords::plane2}, {2511, Coords::plane2},     {2512, Coords::plane2},
+    {2520, Coords::plane2}, {2550, Coords::plane2},     {2555, Coords::plane2},
+    {2560, Coords::plane2}, {2565, Coords::plane2},     {2570, Coords::plane2},
+    {2575, Coords::plane2}, {2600, Coords::plane2},     {2610, Coords::plane2},
+    {2611, Coords::plane2}, {2612, Coords::plane2},     {2620, Coords::plane2},
+    {2700, Coords::plane2}, {2710, Coords::plane2},     {2711, Coords::plane2},
+    {2712, Coords::plane2}, {2800, Coords::plane2},     {2810, Coords::plane2},
+    {2811, Coords::plane2}, {2812, Coords::plane2},     {3000, Coords::cartesian3},
     {4000, Coords::polar3}, {4500, Coords::cartesian3},
 };
 
@@ -125,7 +131,7 @@ const Case cases[] = {
      },
      false},
     {"HugeCoordinates", [](Coords c) { return points(c, 12, 1e-9, 1e150); }, false},
-    {"LargeCoordinates", [](Coords c) { return points(c, 12, 1e-9, 1e90); }, false},
+    {"LargeCoordinates", [](Coords c) { return points(c, 12, 1e-9, 1e20); }, false},
     {"TinyCoordinates", [](Coords c) { return points(c, 12, 1e-9, 1e-150); }, false},
     {"ZeroTolerance", [](Coords c) { return points(c, 12, 0); }, false},
     {"NegativeTolerance", [](Coords c) { return points(c, 12, -1e-6); }, false},

@@ -2,7 +2,7 @@
 // counter. A closed console, or an answer that is not a whole number, lets the
 // caller take its safe way out instead of asking again at every turn of the
 // loop.
-#include "circles/circles.h"
+#include "form/form.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-// The minimum-zone studies end to end: Monte Carlo (2510-2512), perturbation
-// (2520) and sampling (2550-2575), on a circle whose minimum-zone evaluation
-// is known by hand.
+// The study jobs of the minimum-zone, peak and valley circles end to end:
+// Monte Carlo (2510-2512, 2710-2712, 2810-2812), perturbation (2520) and
+// sampling (2550-2575), on a circle whose evaluations are known by hand.
 #include "tests/harness/harness.h"
 
 #include <cmath>
@@ -87,6 +87,46 @@ TEST(Mzcircun, NoisyRepetitionsScatterAboutTheCircle) {
     }
     EXPECT_NEAR(sumr / 10000, 10, 0.001);
 }
+
+// The peak and valley circles of the alternating circle touch the outer and
+// inner points: radius 10.01 and 9.99 about (100, 20), error 0.02 either way.
+struct Labelled {
+    int job;
+    const char* start;
+    const char* label;
+    double radius;
+};
+
+class PeakValleyStudy : public testing::TestWithParam<Labelled> {};
+
+TEST_P(PeakValleyStudy, LabelsItsConsoleLines) {
+    const Labelled& c = GetParam();
+    test::Run spec;
+    spec.jobs = std::to_string(c.job) + "\n" + alternating(8);
+    spec.instructions = "0 4 0 3 0 0\n";
+    const auto out = test::run(spec);
+    const std::string start = std::string(c.start) + "\n0\n\n" + c.label + "0\t";
+    EXPECT_EQ(out.console.substr(0, start.size()), start);
+    const auto result = lines(out.result);
+    ASSERT_EQ(result.size(), 1000u);
+    for (int ii = 0; ii < 1000; ii += 111) {
+        const auto x = numbers(result[ii]);
+        ASSERT_EQ(x.size(), 5u);
+        EXPECT_NEAR(x[1], 100, 1e-9);
+        EXPECT_NEAR(x[2], 20, 1e-9);
+        EXPECT_NEAR(x[3], c.radius, 1e-9);
+        EXPECT_NEAR(x[4], 0.02, 1e-9);
+        EXPECT_NE(out.console.find("\n" + std::string(c.label) + result[ii] + "\n"),
+                  std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, PeakValleyStudy,
+    testing::Values(Labelled{2710, "Started peak circle circularity uncertainty calculation",
+                             "pkcircun", 10.01},
+                    Labelled{2810, "Started valley circle circularity uncertainty calculation",
+                             "vacircun", 9.99}));
 
 TEST(Mzcircunptb, IntervalsAreCentredOnTheMinimumZoneResult) {
     test::Run spec;

@@ -5,7 +5,7 @@
 
 namespace formeval {
 
-void nocircle(const char* kind, const int* tri, tpfit fit) {
+void notpcirc(const char* kind, const int* tri, tpfit fit) {
     std::cout << "\nThe circle through " << kind << " points " << tri[0] + 1 << "," << tri[1] + 1
               << "," << tri[2] + 1
               << (fit == tpfit::singular ? " does not exist: they lie on one line or repeat"

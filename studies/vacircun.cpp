@@ -1,0 +1,13 @@
+// Jobs 2810, 2811, 2812: Monte Carlo study of the valley (maximum inscribing)
+// circle.
+#include "circles/circles.h"
+#include "studies/studies.h"
+
+namespace formeval {
+
+void vacircun(int nchois) {
+    circun(nchois, vacircocal, mincircpts,
+           "Started valley circle circularity uncertainty calculation", "vacircun", true);
+}
+
+} // namespace formeval
