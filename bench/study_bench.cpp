@@ -145,20 +145,24 @@ void BM_ReadChangedInstructions(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadChangedInstructions)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
-// Job 2611 (10000 repetitions) on 360 points, start to exit, console to a file.
-void BM_Job2611(benchmark::State& state) {
+// A whole study job on 360 points, start to exit, with the console
+// redirected to a file: the job code and its number of repetitions.
+void BM_Job(benchmark::State& state) {
+    const int job = static_cast<int>(state.range(0));
+    const int repetitions = static_cast<int>(state.range(1));
     Scratch scratch;
     std::ostringstream jobs;
     jobs.precision(17);
     double u[nsz], v[nsz];
     circle(u, v);
-    jobs << "2611 " << numpt << " 0.000001\n";
+    jobs << job << ' ' << numpt << " 0.000001\n";
     for (int i = 0; i < numpt; ++i) jobs << u[i] << ' ' << v[i] << '\n';
     scratch.write("cir1.txt", jobs.str());
     scratch.write("instructions.txt", parameters);
     double seconds = 0;
     for (auto _ : state) {
         fs::remove(scratch.dir / "result.txt");
+        fs::remove(scratch.dir / "intres.txt");
         const auto start = std::chrono::steady_clock::now();
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -178,9 +182,23 @@ void BM_Job2611(benchmark::State& state) {
     }
     // Start-up and the table fill spread over the repetitions.
     state.counters["us_per_repetition"] =
-        seconds / static_cast<double>(state.iterations()) / 10000 * 1e6;
+        seconds / static_cast<double>(state.iterations()) / repetitions * 1e6;
 }
-BENCHMARK(BM_Job2611)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Job)
+    ->ArgNames({"job", "repetitions"})
+    ->Args({2511, 10000})
+    ->Args({2611, 10000})
+    ->Args({2570, 10000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+// The longest Monte Carlo job, 100 000 minimum-zone evaluations.
+BENCHMARK(BM_Job)
+    ->ArgNames({"job", "repetitions"})
+    ->Args({2512, 100000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 } // namespace
 } // namespace formeval
