@@ -93,6 +93,13 @@ void circstages(circfit fit, const double* u, const double* v, int numpt, double
 double circdev(const double* u, const double* v, int numpt, double x0, double y0, double r0,
                bool listing);
 
+// The staged circle computation shared by the least-squares and minimum-zone
+// circles: stages with `fit`, then the exact radial deviations (listed when oqt
+// > listlevel), the error after `label` and the circle (when oqt > 2); fills
+// ans, or nocircle when the fit is not finite.
+void circocal(circfit fit, const char* label, int listlevel, const double* u, const double* v,
+              int numpt, double* ans);
+
 // Rows (1, x/r, y/r) and observations r = sqrt(x^2 + y^2) of the linearised
 // circle about the origin; a point at the origin gets (1, 0, 0).
 void circrows(const double* x, const double* y, int numpt, Row5* a, double* z);

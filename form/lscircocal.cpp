@@ -1,28 +1,11 @@
-// Least-squares circle of Cartesian points by stages: start at the centroid,
-// re-fit about the moved centre until the shift is small, then take every
-// point's exact radial deviation (listed as a progress item).
+// Least-squares circle of Cartesian points by stages; the per-point listing is
+// a progress item.
 #include "form/form.h"
 
 namespace formeval {
 
 void lscircocal(const double* u, const double* v, int numpt, double* ans) {
-    double x0 = 0;
-    double y0 = 0;
-    double r0 = 0;
-    circstages(lscirc, u, v, numpt, x0, y0, r0);
-    if (!finitecircle(x0, y0, r0)) {
-        nocircle(ans);
-        return;
-    }
-    const double error = circdev(u, v, numpt, x0, y0, r0, oqt > 1);
-    if (oqt > 2) {
-        both("\n", "Least square circularity error= ", error);
-        both("\n", "r0=", r0, "xo=", x0, "y0=", y0);
-    }
-    ans[0] = x0;
-    ans[1] = y0;
-    ans[2] = r0;
-    ans[3] = error;
+    circocal(lscirc, "Least square circularity error= ", 1, u, v, numpt, ans);
 }
 
 } // namespace formeval
