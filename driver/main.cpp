@@ -20,6 +20,10 @@ bool endsmidline(const char* path) {
 
 int main() {
     using namespace formeval;
+    // The console is written through its own buffer rather than line by line
+    // through C stdio: the studies write a line per repetition. Reading the
+    // console still flushes it first (std::cin is tied to std::cout).
+    std::ios::sync_with_stdio(false);
     std::filebuf jobs;
     std::filebuf results;
     std::filebuf intermediate;
