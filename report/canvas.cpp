@@ -15,12 +15,14 @@ constexpr const char* fontfamily = "DejaVu Sans";
 
 Canvas::Canvas(std::string path, Format format, double width, double height)
     : path_(std::move(path)), format_(format) {
-    if (format == Format::svg)
+    if (format == Format::svg) {
         surface_ = cairo_svg_surface_create(path_.c_str(), width, height);
-    else
+        cairo_svg_surface_set_document_unit(surface_, CAIRO_SVG_UNIT_PX);
+    } else {
         surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24,
                                               static_cast<int>(std::ceil(width * pngscale)),
                                               static_cast<int>(std::ceil(height * pngscale)));
+    }
     cr_ = cairo_create(surface_);
     check(cairo_surface_status(surface_));
     if (format == Format::png) cairo_scale(cr_, pngscale, pngscale);
@@ -122,10 +124,10 @@ Ticks ticks(double low, double high, int target) {
 
 std::string ticklabel(double value, double step) {
     if (value == 0) return "0";
-    // Digits down to the step's leading digit, and one more for a step of 2.5
-    // and the like; never fewer than one.
+    // Digits from the value's leading digit down to the step's, and at least
+    // down to the units, so that no label turns to exponent notation.
     const double top = std::floor(std::log10(std::fabs(value)));
-    const double bottom = std::floor(std::log10(step));
+    const double bottom = std::min(0.0, std::floor(std::log10(step)));
     const int digits = static_cast<int>(std::max(1.0, top - bottom + 1));
     return formatnumber(value, std::min(digits, 17));
 }

@@ -21,8 +21,8 @@ constexpr const char* statisticshelp =
     "y(M), let q = pM rounded to the nearest whole number (halves up) and r = (M - q)/2 rounded "
     "up; the interval is [y(r), y(r + q)]. For p = 95 % that is the 2.5 % and 97.5 % quantile: "
     "[y(25), y(975)] for M = 1000, [y(250), y(9750)] for M = 10000. No interval is given for M < "
-    "0.5/(1 - p) + 1 values (11 at 95 %). JCGM 101 advises M of at least 10^4/(1 - p) for "
-    "intervals good to two significant digits: the ends from 1000 repetitions are rough.\n\n"
+    "0.5/(1 - p) + 1 values (11 at 95 %). JCGM 101 asks for M large compared with 1/(1 - p), "
+    "for instance 10^4 times as large: the ends from 1000 repetitions are rough.\n\n"
     "Histograms: one SVG per block and quantity, block<k>-<quantity>.svg (centre-x, centre-y, "
     "radius, circularity), with the mean and the coverage interval marked. Bins: "
     "Freedman-Diaconis (width 2 IQR n^(-1/3)), 5 to 100 of them, unless --bins.\n\n"
@@ -69,6 +69,34 @@ void progressoptions(CLI::App& command, ProgressMode& mode) {
     always->excludes(never);
 }
 
+// Help text broken into lines of at most `width` characters at blanks.
+std::string wrap(const std::string& text, std::size_t width = 79) {
+    std::string out;
+    std::size_t column = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        if (text[start] == '\n') {
+            out += '\n';
+            column = 0;
+            ++start;
+            continue;
+        }
+        const std::size_t end = std::min(text.find_first_of(" \n", start), text.size());
+        const std::string word = text.substr(start, end - start);
+        if (column > 0 && column + 1 + word.size() > width) {
+            out += '\n';
+            column = 0;
+        } else if (column > 0) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += word.size();
+        start = end < text.size() && text[end] == ' ' ? end + 1 : end;
+    }
+    return out;
+}
+
 Basispoints basispoints(double percent) {
     const double hundredths = std::round(percent * 100);
     if (std::fabs(hundredths - percent * 100) > 1e-6)
@@ -79,8 +107,9 @@ Basispoints basispoints(double percent) {
 } // namespace
 
 int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-    CLI::App app{"formreport: study summaries and roundness plots from formeval's files."};
-    app.footer(exithelp);
+    CLI::App app{"formreport: study summaries and roundness plots from formeval's files.",
+                 "formreport"};
+    app.footer(wrap(exithelp));
     app.require_subcommand(1);
 
     SummaryOptions s;
@@ -118,7 +147,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                              "numbering, each with a warning naming its line, instead of "
                              "stopping (for files cut short by a killed run)");
     progressoptions(*summarycommand, s.progress);
-    summarycommand->footer(statisticshelp);
+    summarycommand->footer(wrap(std::string(statisticshelp) + "\n\n" + exithelp));
 
     PolarOptions p;
     auto* polarcommand = app.add_subcommand(
@@ -137,7 +166,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->add_option("--unit", p.unit, "Name of the coordinate unit for the legend, e.g. mm")
         ->default_str(defaultunit);
     progressoptions(*polarcommand, p.progress);
-    polarcommand->footer(polarhelp);
+    polarcommand->footer(wrap(std::string(polarhelp) + "\n\n" + exithelp));
 
     try {
         app.parse(argc, argv);
