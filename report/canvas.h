@@ -1,6 +1,5 @@
 // Drawing surface of the pictures, private to report/: a cairo context on an
-// SVG or PNG surface, with the few primitives the plots use, and the axis
-// ticks they share.
+// SVG or PNG surface, with the few primitives the plots use.
 #pragma once
 
 #include "report/report.h"
@@ -46,16 +45,5 @@ class Canvas {
 
 // Scale of PNG pictures relative to SVG units.
 constexpr double pngscale = 1.5;
-
-// Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
-// [low, high], about `target` of them.
-struct Ticks {
-    double step = 1;
-    std::vector<double> values;
-};
-Ticks ticks(double low, double high, int target);
-
-// A tick value with just enough digits to tell it from its neighbours.
-std::string ticklabel(double value, double step);
 
 } // namespace formeval::report

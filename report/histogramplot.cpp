@@ -18,10 +18,7 @@ constexpr double bottom = 70;
 
 constexpr Rgb ink = {0, 0, 0};
 constexpr Rgb grid = {0.85, 0.85, 0.85};
-constexpr Rgb bar = {0.62, 0.77, 0.89};
 constexpr Rgb barline = {0.25, 0.45, 0.65};
-constexpr Rgb meancolour = {0.1, 0.1, 0.1};
-constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
 
 struct Frame {
     double x0, x1; // value range across the plot
@@ -65,7 +62,7 @@ void bars(Canvas& c, const Frame& f, const Histogram& h) {
         const double x0 = f.px(h.low + static_cast<double>(k) * h.width());
         const double x1 = f.px(h.low + static_cast<double>(k + 1) * h.width());
         const double y = f.py(static_cast<double>(h.counts[k]));
-        c.colour(bar);
+        c.colour(barcolour);
         c.rectangle(x0, y, x1 - x0, height - bottom - y, true);
         c.colour(barline);
         c.rectangle(x0, y, x1 - x0, height - bottom - y, false);

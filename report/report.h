@@ -326,6 +326,22 @@ constexpr std::array<Rgb, nreferences> referencecolours = {
     Rgb{0.580, 0.404, 0.741}};
 constexpr Rgb profilecolour = {0, 0, 0};
 
+// Colours of the histogram's bars, mean and coverage interval.
+constexpr Rgb barcolour = {0.62, 0.77, 0.89};
+constexpr Rgb meancolour = {0.1, 0.1, 0.1};
+constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
+
+// Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
+// [low, high], about `target` of them.
+struct Ticks {
+    double step = 1;
+    std::vector<double> values;
+};
+Ticks ticks(double low, double high, int target);
+
+// A tick value with just enough digits to tell it from its neighbours.
+std::string ticklabel(double value, double step);
+
 // ---- Progress ------------------------------------------------------------------------------
 
 // Progress of a long job on standard error: a line rewritten in place on a

@@ -76,7 +76,9 @@ ResultLine classify(std::string_view line) {
         r.kind = LineKind::repetition;
         return r;
     }
-    return malformed(repetitionfault(items));
+    ResultLine fault = malformed(repetitionfault(items));
+    fault.repetition = r.repetition;
+    return fault;
 }
 
 namespace {
@@ -110,6 +112,11 @@ class BlockBuilder {
             return;
         }
         for (int q = 0; q < nquantities; ++q) values_[q].push_back(r.numbers[q]);
+    }
+
+    // A repetition line left out: the numbering goes on past it.
+    void passover(const ResultLine& r) {
+        if (open_ && r.repetition == next_) ++next_;
     }
 
     void perturbation(long line, const ResultLine& r) {
@@ -172,6 +179,7 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
             break;
         case LineKind::malformed:
             fault(line, r.reason, "line left out");
+            builder.passover(r);
             break;
         case LineKind::perturbation:
             builder.perturbation(line, r);
