@@ -66,6 +66,13 @@ Evaluation evaluate(const CircleRecord& record) {
     }
     {
         SilentConsole silent;
+        // Points on one line make the fits singular and the exchange loop
+        // until its prompt; formeval's circle jobs refuse them first too.
+        if (!circledetermined(record.job, record.x.data(), record.y.data(), numpt)) {
+            e.failure = "the points lie on one line (or all at one place); they determine no "
+                        "circle";
+            return e;
+        }
         for (int k = 0; k < nreferences; ++k) {
             oqt = 0;
             cri = record.cri;

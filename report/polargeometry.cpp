@@ -31,7 +31,7 @@ namespace {
 double nicefloor(double x) {
     const double decade = std::pow(10.0, std::floor(std::log10(x)));
     for (const double step : {5.0, 2.0, 1.0})
-        if (step * decade <= x * (1 + 1e-12)) return step * decade;
+        if (step * decade <= x * (1 + 1e-6)) return step * decade;
     return decade;
 }
 
