@@ -108,16 +108,29 @@ report::Rgb parsergb(const std::string& text) {
     return {c.r / 100, c.g / 100, c.b / 100};
 }
 
+namespace {
+
+bool samecolour(const report::Rgb& a, const report::Rgb& b) {
+    return std::fabs(a.r - b.r) < 0.002 && std::fabs(a.g - b.g) < 0.002 &&
+           std::fabs(a.b - b.b) < 0.002;
+}
+
+} // namespace
+
 std::vector<const Element*> strokes(const Svg& svg, const report::Rgb& colour, double width) {
     std::vector<const Element*> out;
     for (const Element* e : svg.all("path")) {
-        const report::Rgb c = parsergb(style(*e, "stroke"));
         const std::string w = style(*e, "stroke-width");
         if (w.empty() || std::fabs(std::stod(w) - width) > 1e-9) continue;
-        if (std::fabs(c.r - colour.r) < 0.002 && std::fabs(c.g - colour.g) < 0.002 &&
-            std::fabs(c.b - colour.b) < 0.002)
-            out.push_back(e);
+        if (samecolour(parsergb(style(*e, "stroke")), colour)) out.push_back(e);
     }
+    return out;
+}
+
+std::vector<const Element*> fills(const Svg& svg, const report::Rgb& colour) {
+    std::vector<const Element*> out;
+    for (const Element* e : svg.all("path"))
+        if (samecolour(parsergb(style(*e, "fill")), colour)) out.push_back(e);
     return out;
 }
 

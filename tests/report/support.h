@@ -48,6 +48,9 @@ report::Rgb parsergb(const std::string& text);
 // Stroked paths of a colour and line width.
 std::vector<const Element*> strokes(const Svg& svg, const report::Rgb& colour, double width);
 
+// Filled paths of a colour.
+std::vector<const Element*> fills(const Svg& svg, const report::Rgb& colour);
+
 // End points of the segments of an SVG path's d attribute (M, L and C).
 std::vector<std::pair<double, double>> vertices(const std::string& d);
 
