@@ -24,7 +24,12 @@ Canvas::Canvas(std::string path, Format format, double width, double height)
                                               static_cast<int>(std::ceil(height * pngscale)));
     }
     cr_ = cairo_create(surface_);
-    check(cairo_surface_status(surface_));
+    if (const cairo_status_t status = cairo_surface_status(surface_)) {
+        // The destructor does not run for a constructor that throws.
+        cairo_destroy(cr_);
+        cairo_surface_destroy(surface_);
+        check(status);
+    }
     if (format == Format::png) cairo_scale(cr_, pngscale, pngscale);
     colour({1, 1, 1});
     cairo_paint(cr_);

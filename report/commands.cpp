@@ -2,6 +2,7 @@
 // `polar` plots of the circle records of a job stream.
 #include "report/report.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -38,6 +39,10 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
 
 bool makedirectory(const std::string& dir, std::ostream& err) {
     std::error_code ec;
+    if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+        err << "formreport: " << dir << ": is a file, not a directory for the pictures\n";
+        return false;
+    }
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir)) {
         err << "formreport: cannot make the directory " << dir << ": " << ec.message() << "\n";

@@ -167,12 +167,5 @@ TEST(Parsenumber, WholeTokensOfFiniteNumbers) {
         EXPECT_FALSE(parseint(bad)) << bad;
 }
 
-TEST(Formatnumber, TwelveDigitsAsFormevalWritesThem) {
-    EXPECT_EQ(formatnumber(1.0 / 3.0, 12), "0.333333333333");
-    EXPECT_EQ(formatnumber(1e-5 / 3.0, 12), "3.33333333333e-06");
-    EXPECT_EQ(roundtrip(0.1), "0.1");
-    EXPECT_EQ(roundtrip(1.0 / 3.0), "0.3333333333333333");
-}
-
 } // namespace
 } // namespace formeval::report
