@@ -221,6 +221,11 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 continue;
             }
             const PolarData data = polardata(r, e);
+            for (const int c : {leastsquares, circumscribing, inscribing})
+                if (data.curves[c].empty())
+                    err << "formreport: " << name << ": the " << referencenames[c]
+                        << " circle does not surround the minimum-zone centre; it is left out of "
+                           "the plot\n";
             PolarLabels labels;
             labels.magnification = magnification(o, data, name, err);
             labels.unit = o.unit;
