@@ -59,9 +59,9 @@ Canvas::~Canvas() {
 
 void Canvas::check(cairo_status_t status) {
     if (status != CAIRO_STATUS_SUCCESS)
-        throw InputError(path_, 0,
-                         std::string("the picture cannot be written: ") +
-                             cairo_status_to_string(status));
+        throw FileError(path_, 0,
+                        std::string("the picture cannot be written: ") +
+                            cairo_status_to_string(status));
 }
 
 void Canvas::finish() {

@@ -12,7 +12,7 @@ enum class Anchor { start, middle, end };
 
 class Canvas {
   public:
-    // Opens the picture; throws InputError naming `path` when it cannot.
+    // Opens the picture; throws FileError naming `path` when it cannot.
     Canvas(std::string path, Format format, double width, double height);
     ~Canvas();
     Canvas(const Canvas&) = delete;
@@ -31,7 +31,7 @@ class Canvas {
               Anchor anchor = Anchor::start, bool bold = false);
     double textwidth(const std::string& text, double size, bool bold = false);
 
-    // Writes the picture out; throws InputError when that fails.
+    // Writes the picture out; throws FileError when that fails.
     void finish();
 
   private:

@@ -3,6 +3,7 @@
 #include "report/report.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void complain(std::ostream& err, const InputError& e) {
+void complain(std::ostream& err, const FileError& e) {
     err << "formreport: " << e.file();
     if (e.line() > 0) err << ":" << e.line();
     err << ": " << e.what() << "\n";
@@ -55,11 +56,10 @@ bool showprogress(ProgressMode mode, bool large) {
     return mode == ProgressMode::always || (mode == ProgressMode::automatic && large);
 }
 
-// Draws a picture as SVG and, if asked, PNG beside it; returns the SVG path.
-template <class Draw> std::string picture(const fs::path& svg, bool png, Draw draw) {
+// Draws a picture as SVG and, if asked, as PNG beside it.
+template <class Draw> void picture(const fs::path& svg, bool png, Draw draw) {
     draw(svg.string(), Format::svg);
     if (png) draw(fs::path(svg).replace_extension(".png").string(), Format::png);
-    return svg.string();
 }
 
 int writehistograms(const SummaryOptions& o, const std::vector<Block>& blocks, std::ostream& err) {
@@ -178,7 +178,7 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
             printtables(out, o.input, blocks, o.scan.coverage, o.digits);
         out.flush();
         if (!o.histograms.empty()) return writehistograms(o, blocks, err);
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
         complain(err, e);
         if (e.line() > 0 && !o.scan.skipmalformed)
             err << "formreport: nothing summarised; --skip-malformed leaves such lines out with a "
@@ -242,7 +242,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         }
         progress.finish();
         printplots(out, o.input, rows);
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
         complain(err, e);
         return exitinput;
     }

@@ -99,12 +99,12 @@ class StreamReader {
         for (std::string_view item = items_.next(); !item.empty(); item = items_.next()) {
             const auto job = parseint(item);
             if (!job)
-                throw InputError(file_, items_.line(),
-                                 quoted(item) + " stands where a job code (a whole number) should" +
-                                     (stream.jobs
-                                          ? " follow job " + std::to_string(lastjob_) + " (job " +
-                                                std::to_string(stream.jobs) + " of the stream)"
-                                          : std::string(" start the stream")));
+                throw FileError(file_, items_.line(),
+                                quoted(item) + " stands where a job code (a whole number) should" +
+                                    (stream.jobs
+                                         ? " follow job " + std::to_string(lastjob_) + " (job " +
+                                               std::to_string(stream.jobs) + " of the stream)"
+                                         : std::string(" start the stream")));
             ++stream.jobs;
             lastjob_ = *job;
             where_ = "job " + std::to_string(*job) + " (job " + std::to_string(stream.jobs) +
@@ -116,11 +116,11 @@ class StreamReader {
 
   private:
     [[noreturn]] void broken(std::string_view item, const std::string& what) {
-        throw InputError(file_, items_.line(),
-                         where_ + ": " +
-                             (item.empty() ? what + " is missing: the file ends"
-                                           : quoted(item) + " stands where " + what +
-                                                 " should be, and is not a number"));
+        throw FileError(file_, items_.line(),
+                        where_ + ": " +
+                            (item.empty() ? what + " is missing: the file ends"
+                                          : quoted(item) + " stands where " + what +
+                                                " should be, and is not a number"));
     }
 
     double number(const std::string& what) {
@@ -143,10 +143,10 @@ class StreamReader {
         const auto numpt = parseint(countitem);
         if (!numpt) {
             if (countitem.empty()) broken(countitem, "the point count");
-            throw InputError(file_, items_.line(),
-                             where_ + ": " + quoted(countitem) +
-                                 " stands where the point count should be, and is not a whole "
-                                 "number");
+            throw FileError(file_, items_.line(),
+                            where_ + ": " + quoted(countitem) +
+                                " stands where the point count should be, and is not a whole "
+                                "number");
         }
         CircleRecord r;
         r.ordinal = static_cast<int>(stream.jobs);
@@ -201,7 +201,7 @@ class StreamReader {
 
 JobStream readjobstream(std::istream& in, const std::string& file) {
     std::string text(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) throw InputError(file, 0, "the file could not be read to its end");
+    if (in.bad()) throw FileError(file, 0, "the file could not be read to its end");
     return StreamReader(std::move(text), file).read();
 }
 

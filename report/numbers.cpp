@@ -8,7 +8,7 @@
 
 namespace formeval::report {
 
-InputError::InputError(std::string file, long line, const std::string& why)
+FileError::FileError(std::string file, long line, const std::string& why)
     : std::runtime_error(why), file_(std::move(file)), line_(line) {}
 
 namespace {

@@ -16,7 +16,7 @@
 
 namespace formeval::report {
 
-// ---- Result quantities ----------------------------------------------------
+// Result quantities.
 
 // The four numbers of a circle fit result, in the order formeval writes them.
 constexpr int nquantities = 4;
@@ -31,13 +31,13 @@ constexpr std::array<const char*, nquantities> quantityslugs = {"centre-x", "cen
 // Axis and legend label of the coordinate unit when the user names none.
 constexpr const char* defaultunit = "same unit as the coordinates";
 
-// ---- Input errors ---------------------------------------------------------
+// File errors.
 
-// A file that cannot be read, or whose content cannot be what it should be.
-// line is 0 when the fault concerns the file as a whole.
-class InputError : public std::runtime_error {
+// A file that cannot be read or written, or whose content is not what it
+// should be. line is 0 when the fault concerns the file as a whole.
+class FileError : public std::runtime_error {
   public:
-    InputError(std::string file, long line, const std::string& why);
+    FileError(std::string file, long line, const std::string& why);
     const std::string& file() const { return file_; }
     long line() const { return line_; }
 
@@ -46,7 +46,7 @@ class InputError : public std::runtime_error {
     long line_;
 };
 
-// ---- Numbers ----------------------------------------------------------------
+// Numbers.
 
 // The whole of `text` as a finite decimal number (a leading '+' allowed, as
 // formatted stream input allows it), or nothing.
@@ -62,7 +62,7 @@ std::string formatnumber(double value, int digits);
 // `value` in the shortest text that reads back as the same double.
 std::string roundtrip(double value);
 
-// ---- Statistics ---------------------------------------------------------------
+// Statistics.
 
 // Coverage probability in hundredths of a percent (9500 is 95 %). Held as a
 // whole number so that the order statistics come from integer arithmetic.
@@ -97,7 +97,7 @@ Statistics summarise(std::vector<double> values, Basispoints coverage);
 // Text of the coverage probability, "95 %" or "99.73 %".
 std::string coveragetext(Basispoints coverage);
 
-// ---- Histograms ---------------------------------------------------------------
+// Histograms.
 
 // Equal-width bins from `low` to `high`; a value equal to `high` falls in the
 // last bin.
@@ -127,7 +127,7 @@ struct HistogramLabels {
     Basispoints coverage = defaultcoverage;
 };
 
-// ---- Study blocks in result.txt -------------------------------------------------
+// Study blocks in result.txt.
 
 // What one line of result.txt is to the summary. Repetition lines are
 // "ii TAB x TAB y TAB r TAB e" or "ii TAB no circle fits these points";
@@ -171,7 +171,7 @@ struct ScanOptions {
 };
 
 // Reads result.txt from `in` (named `file` in messages) and returns its blocks
-// in file order. Throws InputError at the first malformed line or break in a
+// in file order. Throws FileError at the first malformed line or break in a
 // block's numbering, unless options.skipmalformed, when each goes to
 // `warnings` with its line number and is left out. `progress` is called with
 // the bytes read so far, now and then.
@@ -180,7 +180,7 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
                                void (*progress)(void* context, std::uintmax_t bytes) = nullptr,
                                void* context = nullptr);
 
-// ---- Summary output -------------------------------------------------------------
+// Summary output.
 
 // The blocks as aligned tables, numbers with `digits` significant digits.
 void printtables(std::ostream& out, const std::string& file, const std::vector<Block>& blocks,
@@ -190,7 +190,7 @@ void printtables(std::ostream& out, const std::string& file, const std::vector<B
 // shortest round-trip form.
 void printcsv(std::ostream& out, const std::vector<Block>& blocks);
 
-// ---- Job streams ------------------------------------------------------------------
+// Job streams.
 
 // Job codes whose record holds Cartesian points of one circle to plot.
 constexpr std::array<int, 4> circlejobs = {2500, 2600, 2700, 2800};
@@ -220,11 +220,11 @@ struct JobStream {
 // Points the four circle computations need (the minimum-zone reference set).
 constexpr int minplotpoints = 4;
 
-// Reads a whole job stream as formeval reads it. Throws InputError, with
+// Reads a whole job stream as formeval reads it. Throws FileError, with
 // the line and the job, where formeval would find the stream broken.
 JobStream readjobstream(std::istream& in, const std::string& file);
 
-// ---- Circle evaluation ---------------------------------------------------------------
+// Circle evaluation.
 
 // The four reference circles of a roundness evaluation, in legend order.
 enum Reference { leastsquares, minimumzone, circumscribing, inscribing, nreferences };
@@ -252,7 +252,7 @@ struct Evaluation {
 // prompt waits. What they said comes back in `said`.
 Evaluation evaluate(const CircleRecord& record);
 
-// ---- Polar plot geometry --------------------------------------------------------------
+// Polar plot geometry.
 
 // Sizes of the plot in drawing units (SVG pixels).
 struct PolarLayout {
@@ -305,12 +305,12 @@ struct PolarLabels {
     double magnification = 1;
 };
 
-// ---- Pictures ---------------------------------------------------------------------------
+// Pictures.
 
 enum class Format { svg, png };
 
 // Draws a histogram or a polar plot into `path` in `format`. Throws
-// InputError (naming the path) when the file cannot be written.
+// FileError, naming the path, when the file cannot be written.
 void drawhistogram(const std::string& path, Format format, const Histogram& histogram,
                    const Statistics& statistics, const HistogramLabels& labels);
 void drawpolar(const std::string& path, Format format, const PolarData& data,
@@ -342,7 +342,7 @@ Ticks ticks(double low, double high, int target);
 // A tick value with just enough digits to tell it from its neighbours.
 std::string ticklabel(double value, double step);
 
-// ---- Progress ------------------------------------------------------------------------------
+// Progress.
 
 // Progress of a long job on standard error: a line rewritten in place on a
 // terminal, one line per tenth of the work otherwise. With `items` named
@@ -372,7 +372,7 @@ class Progress {
 constexpr std::uintmax_t progressbytes = 4u << 20;
 constexpr long progressrecords = 20;
 
-// ---- Commands ---------------------------------------------------------------------------------
+// Commands.
 
 enum class ProgressMode { automatic, always, never };
 

@@ -163,7 +163,7 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
     BlockBuilder builder(options, blocks);
     // Throws, or in lenient mode warns and lets the caller go on.
     const auto fault = [&](long line, const std::string& why, const char* consequence) {
-        if (!options.skipmalformed) throw InputError(file, line, why);
+        if (!options.skipmalformed) throw FileError(file, line, why);
         warnings << "formreport: " << file << ":" << line << ": " << why << "; " << consequence
                  << "\n";
     };
@@ -205,7 +205,7 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
             break;
         }
     }
-    if (in.bad()) throw InputError(file, 0, "the file could not be read to its end");
+    if (in.bad()) throw FileError(file, 0, "the file could not be read to its end");
     builder.close();
     if (progress) progress(context, bytes);
     return blocks;

@@ -128,7 +128,7 @@ TEST_P(BrokenStreamTest, SaysWhereAndWhy) {
     try {
         read(c.text);
         ADD_FAILURE() << "no error for " << c.text;
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
         EXPECT_EQ(e.file(), "jobs.txt");
         EXPECT_EQ(e.line(), c.line);
         EXPECT_EQ(std::string(e.what()), c.why);

@@ -122,7 +122,7 @@ TEST_P(ScanFaultTest, StopsAtTheLineOrSkipsItWithAWarning) {
     try {
         scan(c.text, {});
         ADD_FAILURE() << "no error for " << c.text;
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
         EXPECT_EQ(e.file(), "t.txt");
         EXPECT_EQ(e.line(), c.line);
         EXPECT_EQ(std::string(e.what()), c.why);
