@@ -1,0 +1,58 @@
+// Histogram bins: how many, and the counts in each.
+#include "report/report.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace formeval::report {
+
+namespace {
+
+// Quartile by linear interpolation between order statistics.
+double quantile(const std::vector<double>& sorted, double p) {
+    const double position = p * static_cast<double>(sorted.size() - 1);
+    const auto below = static_cast<std::size_t>(std::floor(position));
+    const std::size_t above = std::min(below + 1, sorted.size() - 1);
+    return sorted[below] +
+           (position - static_cast<double>(below)) * (sorted[above] - sorted[below]);
+}
+
+int clampbins(double bins) {
+    return static_cast<int>(std::clamp(std::ceil(bins), double(minbins), double(maxbins)));
+}
+
+} // namespace
+
+int autobins(const std::vector<double>& sorted) {
+    if (sorted.empty() || sorted.front() == sorted.back()) return 1;
+    const double n = static_cast<double>(sorted.size());
+    const double iqr = quantile(sorted, 0.75) - quantile(sorted, 0.25);
+    if (iqr <= 0) return clampbins(std::sqrt(n));
+    const double width = 2 * iqr / std::cbrt(n);
+    return clampbins((sorted.back() - sorted.front()) / width);
+}
+
+Histogram makehistogram(const std::vector<double>& values, int bins) {
+    Histogram h;
+    if (values.empty()) return h;
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+    h.low = *lowest;
+    h.high = *highest;
+    if (h.low == h.high) {
+        // All values equal: one bar of a width that can be drawn.
+        const double half = h.low != 0 ? std::fabs(h.low) * 1e-9 : 1e-12;
+        h.low -= half;
+        h.high += half;
+        bins = 1;
+    }
+    h.counts.assign(static_cast<std::size_t>(std::max(bins, 1)), 0);
+    const double width = h.width();
+    const auto last = static_cast<long>(h.counts.size()) - 1;
+    for (const double v : values) {
+        const auto bin = static_cast<long>(std::floor((v - h.low) / width));
+        ++h.counts[static_cast<std::size_t>(std::clamp(bin, 0L, last))];
+    }
+    return h;
+}
+
+} // namespace formeval::report

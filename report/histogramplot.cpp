@@ -1,0 +1,125 @@
+// The histogram picture of one quantity of a study block: bars, the mean and
+// the coverage interval marked, both axes labelled.
+#include "report/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace formeval::report {
+
+namespace {
+
+constexpr double width = 800;
+constexpr double height = 520;
+constexpr double left = 80;
+constexpr double right = 30;
+constexpr double top = 90;
+constexpr double bottom = 70;
+
+constexpr Rgb ink = {0, 0, 0};
+constexpr Rgb grid = {0.85, 0.85, 0.85};
+constexpr Rgb barline = {0.25, 0.45, 0.65};
+
+struct Frame {
+    double x0, x1; // value range across the plot
+    double ymax;   // count at the top of the plot
+    double px(double x) const { return left + (x - x0) / (x1 - x0) * (width - left - right); }
+    double py(double y) const { return height - bottom - y / ymax * (height - top - bottom); }
+};
+
+void axes(Canvas& c, const Frame& f, const HistogramLabels& labels) {
+    c.linewidth(1);
+    const Ticks yt = ticks(0, f.ymax, 5);
+    for (const double y : yt.values) {
+        if (y != std::floor(y)) continue;
+        c.colour(grid);
+        c.line(left, f.py(y), width - right, f.py(y));
+        c.colour(ink);
+        c.text(left - 6, f.py(y) + 4, ticklabel(y, std::max(yt.step, 1.0)), 11, Anchor::end);
+    }
+    const Ticks xt = ticks(f.x0, f.x1, 6);
+    c.colour(ink);
+    for (const double x : xt.values) {
+        c.line(f.px(x), height - bottom, f.px(x), height - bottom + 5);
+        c.text(f.px(x), height - bottom + 18, ticklabel(x, xt.step), 11, Anchor::middle);
+    }
+    c.line(left, height - bottom, width - right, height - bottom);
+    c.line(left, top - 10, left, height - bottom);
+    c.text((left + width - right) / 2, height - 18, labels.quantity + " (" + labels.unit + ")", 13,
+           Anchor::middle);
+    cairo_t* cr = c.context();
+    cairo_save(cr);
+    cairo_translate(cr, 22, (top + height - bottom) / 2);
+    cairo_rotate(cr, -std::acos(-1.0) / 2);
+    c.text(0, 0, "repetitions per bin", 13, Anchor::middle);
+    cairo_restore(cr);
+}
+
+void bars(Canvas& c, const Frame& f, const Histogram& h) {
+    c.linewidth(0.8);
+    for (std::size_t k = 0; k < h.counts.size(); ++k) {
+        if (h.counts[k] == 0) continue;
+        const double x0 = f.px(h.low + static_cast<double>(k) * h.width());
+        const double x1 = f.px(h.low + static_cast<double>(k + 1) * h.width());
+        const double y = f.py(static_cast<double>(h.counts[k]));
+        c.colour(barcolour);
+        c.rectangle(x0, y, x1 - x0, height - bottom - y, true);
+        c.colour(barline);
+        c.rectangle(x0, y, x1 - x0, height - bottom - y, false);
+    }
+}
+
+void marks(Canvas& c, const Frame& f, const Statistics& s, const HistogramLabels& labels) {
+    const double base = height - bottom;
+    const double bracket = top - 4;
+    if (s.hasinterval) {
+        c.colour(intervalcolour);
+        c.linewidth(1.5);
+        c.dash(6, 4);
+        c.line(f.px(s.low), base, f.px(s.low), bracket);
+        c.line(f.px(s.high), base, f.px(s.high), bracket);
+        c.dash();
+        c.line(f.px(s.low), bracket, f.px(s.high), bracket);
+        c.text((f.px(s.low) + f.px(s.high)) / 2, bracket - 5,
+               coveragetext(labels.coverage) + " interval", 11, Anchor::middle);
+    }
+    c.colour(meancolour);
+    c.linewidth(2);
+    c.line(f.px(s.mean), base, f.px(s.mean), bracket + 12);
+    c.text(f.px(s.mean) + 4, bracket + 22, "mean", 11);
+}
+
+void headings(Canvas& c, const Statistics& s, const HistogramLabels& labels) {
+    c.colour(ink);
+    c.text(left, 26, labels.title, 15, Anchor::start, true);
+    std::string line = labels.quantity + ": " + std::to_string(s.count) + " values, mean " +
+                       formatnumber(s.mean, 8);
+    if (s.hassd) line += ", standard deviation " + formatnumber(s.sd, 4);
+    c.text(left, 46, line, 12);
+    line = s.hasinterval ? coveragetext(labels.coverage) + " interval [" + formatnumber(s.low, 8) +
+                               ", " + formatnumber(s.high, 8) + "]"
+                         : "too few values for a " + coveragetext(labels.coverage) + " interval";
+    c.text(left, 62, line + ", unit: " + labels.unit, 12);
+}
+
+} // namespace
+
+void drawhistogram(const std::string& path, Format format, const Histogram& histogram,
+                   const Statistics& statistics, const HistogramLabels& labels) {
+    Canvas c(path, format, width, height);
+    Frame f;
+    const double pad = (histogram.high - histogram.low) * 0.04;
+    f.x0 = histogram.low - pad;
+    f.x1 = histogram.high + pad;
+    const long most = histogram.counts.empty()
+                          ? 1
+                          : *std::max_element(histogram.counts.begin(), histogram.counts.end());
+    f.ymax = std::max(1.0, static_cast<double>(most) * 1.08);
+    axes(c, f, labels);
+    bars(c, f, histogram);
+    marks(c, f, statistics, labels);
+    headings(c, statistics, labels);
+    c.finish();
+}
+
+} // namespace formeval::report

@@ -1,0 +1,208 @@
+// Reads a job stream as formeval reads it, item by item with line numbers,
+// and keeps the Cartesian circle records. Every job's record is read past by
+// its shape, so that the next item is the next job code; where formeval
+// would find the stream broken, the reader stops with the line and reason.
+#include "report/report.h"
+
+#include "driver/driver.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <istream>
+#include <iterator>
+
+namespace formeval::report {
+
+std::optional<int> recorddimension(int job) {
+    switch (job) {
+    case 0:
+        return 0;
+    case 1000:
+    case 2000:
+    case 2500:
+    case 2510:
+    case 2511:
+    case 2512:
+    case 2520:
+    case 2550:
+    case 2555:
+    case 2560:
+    case 2565:
+    case 2570:
+    case 2575:
+    case 2600:
+    case 2610:
+    case 2611:
+    case 2612:
+    case 2620:
+    case 2700:
+    case 2710:
+    case 2711:
+    case 2712:
+    case 2800:
+    case 2810:
+    case 2811:
+    case 2812:
+        return 2;
+    case 3000:
+    case 4000:
+    case 4500:
+        return 3;
+    default:
+        return std::nullopt;
+    }
+}
+
+namespace {
+
+// Whitespace-separated items with the line each stands on.
+class Items {
+  public:
+    explicit Items(std::string text) : text_(std::move(text)) {}
+
+    // The next item, or an empty view at the end of the text.
+    std::string_view next() {
+        long line = itemline_;
+        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_]))) {
+            if (text_[at_] == '\n') ++line;
+            ++at_;
+        }
+        const std::size_t start = at_;
+        while (at_ < text_.size() && !std::isspace(static_cast<unsigned char>(text_[at_]))) ++at_;
+        if (at_ > start) itemline_ = line;
+        return std::string_view(text_).substr(start, at_ - start);
+    }
+    // Line of the item last returned (at the end: of the last item).
+    long line() const { return itemline_; }
+
+  private:
+    std::string text_;
+    std::size_t at_ = 0;
+    long itemline_ = 1;
+};
+
+std::string quoted(std::string_view item) {
+    constexpr std::size_t shown = 40;
+    std::string text(item.substr(0, shown));
+    if (item.size() > shown) text += "...";
+    return "'" + text + "'";
+}
+
+class StreamReader {
+  public:
+    StreamReader(std::string text, const std::string& file)
+        : items_(std::move(text)), file_(file) {}
+
+    JobStream read() {
+        JobStream stream;
+        for (std::string_view item = items_.next(); !item.empty(); item = items_.next()) {
+            const auto job = parseint(item);
+            if (!job)
+                throw FileError(file_, items_.line(),
+                                quoted(item) + " stands where a job code (a whole number) should" +
+                                    (stream.jobs
+                                         ? " follow job " + std::to_string(lastjob_) + " (job " +
+                                               std::to_string(stream.jobs) + " of the stream)"
+                                         : std::string(" start the stream")));
+            ++stream.jobs;
+            lastjob_ = *job;
+            where_ = "job " + std::to_string(*job) + " (job " + std::to_string(stream.jobs) +
+                     " of the stream, line " + std::to_string(items_.line()) + ")";
+            record(stream, *job, items_.line());
+        }
+        return stream;
+    }
+
+  private:
+    [[noreturn]] void broken(std::string_view item, const std::string& what) {
+        throw FileError(file_, items_.line(),
+                        where_ + ": " +
+                            (item.empty() ? what + " is missing: the file ends"
+                                          : quoted(item) + " stands where " + what +
+                                                " should be, and is not a number"));
+    }
+
+    double number(const std::string& what) {
+        const std::string_view item = items_.next();
+        const auto value = parsenumber(item);
+        if (!value) broken(item, what);
+        return *value;
+    }
+
+    void record(JobStream& stream, int job, long line) {
+        const auto dimension = recorddimension(job);
+        if (!dimension) {
+            stream.notes.push_back(where_ + ": formeval runs no job of this code; like formeval, "
+                                            "formreport reads the next item as a job code");
+            return;
+        }
+        if (*dimension == 0) return;
+
+        const std::string_view countitem = items_.next();
+        const auto numpt = parseint(countitem);
+        if (!numpt) {
+            if (countitem.empty()) broken(countitem, "the point count");
+            throw FileError(file_, items_.line(),
+                            where_ + ": " + quoted(countitem) +
+                                " stands where the point count should be, and is not a whole "
+                                "number");
+        }
+        CircleRecord r;
+        r.ordinal = static_cast<int>(stream.jobs);
+        r.job = job;
+        r.line = line;
+        r.cri = number("the tolerance");
+        if (*numpt < 0) {
+            // formeval reads no coordinates after a negative count.
+            skip(stream, job, "the point count " + std::to_string(*numpt) + " is negative");
+            return;
+        }
+        const bool circle =
+            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
+        double largest = 0;
+        for (long i = 0; i < *numpt; ++i)
+            for (int d = 0; d < *dimension; ++d) {
+                const double c = number("coordinate " + std::to_string(d + 1) + " of point " +
+                                        std::to_string(i + 1) + " of " + std::to_string(*numpt));
+                largest = std::max(largest, std::fabs(c));
+                if (circle && *numpt <= nsz) (d == 0 ? r.x : r.y).push_back(c);
+            }
+        if (!circle) return;
+        if (*numpt > nsz)
+            skip(stream, job,
+                 std::to_string(*numpt) + " points exceed formeval's limit of " +
+                     std::to_string(nsz));
+        else if (largest > maxcoordinate)
+            skip(stream, job,
+                 "a coordinate beyond +-1e100, outside the range the evaluations "
+                 "can handle");
+        else if (*numpt < minplotpoints)
+            skip(stream, job,
+                 std::to_string(*numpt) + " points are too few; the four circles need at least " +
+                     std::to_string(minplotpoints));
+        else
+            stream.circles.push_back(std::move(r));
+    }
+
+    void skip(JobStream& stream, int job, const std::string& why) {
+        const bool circle =
+            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
+        if (circle) stream.notes.push_back(where_ + ": not plotted: " + why);
+    }
+
+    Items items_;
+    const std::string& file_;
+    std::string where_;
+    int lastjob_ = 0;
+};
+
+} // namespace
+
+JobStream readjobstream(std::istream& in, const std::string& file) {
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) throw FileError(file, 0, "the file could not be read to its end");
+    return StreamReader(std::move(text), file).read();
+}
+
+} // namespace formeval::report

@@ -1,0 +1,96 @@
+// The geometry of a roundness plot. Everything is drawn as radial deviation
+// about the minimum-zone centre: a profile point at distance d from that
+// centre is drawn at d - r_mz, magnified; a reference circle is drawn
+// through the same mapping, its distance from the minimum-zone centre along
+// each direction minus r_mz. A circle about another centre thus becomes the
+// slightly egg-shaped curve (a limacon) of a roundness chart, and a profile
+// point that lies on a circle lies on its drawn curve.
+#include "report/report.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace formeval::report {
+
+std::optional<double> distancealong(const Circle& c, double fromx, double fromy, double angle) {
+    const double ux = std::cos(angle);
+    const double uy = std::sin(angle);
+    const double ex = c.x - fromx;
+    const double ey = c.y - fromy;
+    // Solve |t u - e| = r for the t > 0 in front of `from`.
+    const double along = ex * ux + ey * uy;
+    const double across = ex * uy - ey * ux;
+    const double under = c.r * c.r - across * across;
+    if (under < 0 || ex * ex + ey * ey >= c.r * c.r) return std::nullopt;
+    return along + std::sqrt(under);
+}
+
+namespace {
+
+// 1, 2 or 5 times a power of ten, at most x (x > 0).
+double nicefloor(double x) {
+    const double decade = std::pow(10.0, std::floor(std::log10(x)));
+    for (const double step : {5.0, 2.0, 1.0})
+        if (step * decade <= x * (1 + 1e-6)) return step * decade;
+    return decade;
+}
+
+} // namespace
+
+double automagnification(double maxdeviation, double radius, const PolarLayout& layout) {
+    if (!(maxdeviation > 0) || !(radius > 0)) return 1;
+    // Deviations are drawn `magnification` times larger than the radius is:
+    // radius -> baseradius * plotradius, so one unit of deviation takes
+    // magnification * baseradius * plotradius / radius.
+    return nicefloor(layout.reach * radius / (layout.baseradius * maxdeviation));
+}
+
+bool magnificationfits(double magnification, double lowest, double highest, double radius,
+                       const PolarLayout& layout) {
+    const double scale = magnification * layout.baseradius * layout.plotradius / radius;
+    const double base = layout.baseradius * layout.plotradius;
+    return base + scale * lowest >= 0.05 * layout.plotradius &&
+           base + scale * highest <= layout.plotradius;
+}
+
+PolarData polardata(const CircleRecord& record, const Evaluation& evaluation) {
+    PolarData data;
+    const Circle& mz = evaluation.circles[minimumzone];
+    data.centre = mz;
+    data.lowest = data.highest = 0;
+    const auto extend = [&data](double deviation) {
+        data.lowest = std::min(data.lowest, deviation);
+        data.highest = std::max(data.highest, deviation);
+    };
+
+    for (std::size_t i = 0; i < record.x.size(); ++i) {
+        const double dx = record.x[i] - mz.x;
+        const double dy = record.y[i] - mz.y;
+        const PolarPoint p{std::atan2(dy, dx), std::hypot(dx, dy) - mz.r};
+        data.profile.push_back(p);
+        extend(p.deviation);
+    }
+    data.zoneinner = data.lowest;
+    data.zoneouter = data.highest;
+    std::sort(data.profile.begin(), data.profile.end(),
+              [](const PolarPoint& a, const PolarPoint& b) { return a.angle < b.angle; });
+
+    const double pi = std::acos(-1.0);
+    for (int k = 0; k < nreferences; ++k) {
+        std::vector<PolarPoint> curve;
+        for (int s = 0; s < curvesamples; ++s) {
+            const double angle = -pi + 2 * pi * s / curvesamples;
+            const auto d = distancealong(evaluation.circles[k], mz.x, mz.y, angle);
+            if (!d) {
+                curve.clear();
+                break;
+            }
+            curve.push_back({angle, *d - mz.r});
+        }
+        for (const PolarPoint& p : curve) extend(p.deviation);
+        data.curves[k] = std::move(curve);
+    }
+    return data;
+}
+
+} // namespace formeval::report

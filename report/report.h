@@ -1,0 +1,412 @@
+// formreport: study summaries and roundness plots made from formeval's files.
+// `summary` finds the study blocks in a result.txt and computes statistics,
+// coverage intervals and histograms of the four result quantities; `polar`
+// evaluates the Cartesian circle records of a job stream with the four circle
+// computations of formeval_core and draws each as a magnified polar plot.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace formeval::report {
+
+// Result quantities.
+
+// The four numbers of a circle fit result, in the order formeval writes them.
+constexpr int nquantities = 4;
+constexpr std::array<const char*, nquantities> quantitynames = {"centre x", "centre y", "radius",
+                                                                "circularity error"};
+// Short forms for table headings and file names.
+constexpr std::array<const char*, nquantities> quantityheads = {"centre x", "centre y", "radius",
+                                                                "circularity"};
+constexpr std::array<const char*, nquantities> quantityslugs = {"centre-x", "centre-y", "radius",
+                                                                "circularity"};
+
+// Axis and legend label of the coordinate unit when the user names none.
+constexpr const char* defaultunit = "same unit as the coordinates";
+
+// File errors.
+
+// A file that cannot be read or written, or whose content is not what it
+// should be. line is 0 when the fault concerns the file as a whole.
+class FileError : public std::runtime_error {
+  public:
+    FileError(std::string file, long line, const std::string& why);
+    const std::string& file() const { return file_; }
+    long line() const { return line_; }
+
+  private:
+    std::string file_;
+    long line_;
+};
+
+// Numbers.
+
+// The whole of `text` as a finite decimal number (a leading '+' allowed, as
+// formatted stream input allows it), or nothing.
+std::optional<double> parsenumber(std::string_view text);
+
+// The whole of `text` as a whole number within int, or nothing.
+std::optional<int> parseint(std::string_view text);
+
+// `value` with `digits` significant digits in the shortest of fixed and
+// exponent notation, as formeval writes its numbers.
+std::string formatnumber(double value, int digits);
+
+// `value` in the shortest text that reads back as the same double.
+std::string roundtrip(double value);
+
+// Statistics.
+
+// Coverage probability in hundredths of a percent (9500 is 95 %). Held as a
+// whole number so that the order statistics come from integer arithmetic.
+using Basispoints = int;
+constexpr Basispoints defaultcoverage = 9500;
+
+// Positions, from 1, of the order statistics that bound the probabilistically
+// symmetric coverage interval of JCGM 101:2008 (GUM Supplement 1), 7.7: with
+// q = pM rounded half up and r = (M - q) / 2 rounded up, the interval is
+// [y(r), y(r + q)]. Needs M - q >= 1; otherwise there is no interval.
+struct CoverageRanks {
+    bool defined = false;
+    long low = 0;
+    long high = 0;
+};
+CoverageRanks coverageranks(long count, Basispoints coverage);
+
+// Summary statistics of the values of one quantity.
+struct Statistics {
+    long count = 0;
+    double mean = 0;
+    double sd = 0; // sample standard deviation, n - 1 in the denominator
+    bool hassd = false;
+    double min = 0;
+    double max = 0;
+    bool hasinterval = false;
+    double low = 0;
+    double high = 0;
+};
+Statistics summarise(std::vector<double> values, Basispoints coverage);
+
+// Text of the coverage probability, "95 %" or "99.73 %".
+std::string coveragetext(Basispoints coverage);
+
+// Histograms.
+
+// Equal-width bins from `low` to `high`; a value equal to `high` falls in the
+// last bin.
+struct Histogram {
+    double low = 0;
+    double high = 0;
+    std::vector<long> counts;
+    double width() const { return (high - low) / static_cast<double>(counts.size()); }
+};
+
+// Number of bins by the Freedman-Diaconis rule, bin width 2 IQR n^(-1/3),
+// kept within [minbins, maxbins]; the square-root rule when the quartiles
+// coincide; one bin when all values are equal. `sorted` must be sorted.
+constexpr int minbins = 5;
+constexpr int maxbins = 100;
+int autobins(const std::vector<double>& sorted);
+
+// Counts the values into `bins` bins spanning their range. Equal values get
+// one bin of a small width about them.
+Histogram makehistogram(const std::vector<double>& values, int bins);
+
+// What a histogram picture shows besides the bars.
+struct HistogramLabels {
+    std::string title;    // block and line range
+    std::string quantity; // name of the quantity
+    std::string unit;     // unit of the values
+    Basispoints coverage = defaultcoverage;
+};
+
+// Study blocks in result.txt.
+
+// What one line of result.txt is to the summary. Repetition lines are
+// "ii TAB x TAB y TAB r TAB e" or "ii TAB no circle fits these points";
+// perturbation lines are eight tab-separated numbers; every other line is
+// other output. A line that begins like a repetition line but does not go on
+// like one is malformed.
+enum class LineKind { other, repetition, nocircle, perturbation, malformed };
+
+struct ResultLine {
+    LineKind kind = LineKind::other;
+    long repetition = -1;               // repetition and nocircle lines
+    std::array<double, 8> numbers = {}; // 4 of a repetition, 8 of a perturbation line
+    std::string reason;                 // why a line is malformed
+};
+
+// The text formeval writes in place of the numbers when no circle fits.
+constexpr std::string_view nocircletext = "no circle fits these points";
+
+ResultLine classify(std::string_view line);
+
+// One run of repetition lines numbered 0, 1, 2, ... (a Monte Carlo or
+// sampling study), or one perturbation line.
+struct Block {
+    enum class Kind { repetitions, perturbation } kind = Kind::repetitions;
+    int number = 0;     // position among the blocks of the file, from 1
+    long firstline = 0; // line numbers in the file, from 1
+    long lastline = 0;
+    long lines = 0; // repetition lines, "no circle" lines included
+    long firstrepetition = 0;
+    long lastrepetition = 0;
+    long nocircle = 0; // repetitions whose points no circle fits
+    std::array<Statistics, nquantities> statistics;
+    std::array<Histogram, nquantities> histograms; // of quantities with values
+    std::array<double, 8> bounds = {}; // perturbation: lower and upper bound of each quantity
+};
+
+struct ScanOptions {
+    Basispoints coverage = defaultcoverage;
+    int bins = 0;               // 0: choose per quantity (autobins)
+    bool skipmalformed = false; // leave out faulty lines with a warning instead of failing
+};
+
+// Reads result.txt from `in` (named `file` in messages) and returns its blocks
+// in file order. Throws FileError at the first malformed line or break in a
+// block's numbering, unless options.skipmalformed, when each goes to
+// `warnings` with its line number and is left out. `progress` is called with
+// the bytes read so far, now and then.
+std::vector<Block> scanresults(std::istream& in, const std::string& file,
+                               const ScanOptions& options, std::ostream& warnings,
+                               void (*progress)(void* context, std::uintmax_t bytes) = nullptr,
+                               void* context = nullptr);
+
+// Summary output.
+
+// The blocks as aligned tables, numbers with `digits` significant digits.
+void printtables(std::ostream& out, const std::string& file, const std::vector<Block>& blocks,
+                 Basispoints coverage, int digits);
+
+// The blocks as CSV, one row per block and quantity, numbers in their
+// shortest round-trip form.
+void printcsv(std::ostream& out, const std::vector<Block>& blocks);
+
+// Job streams.
+
+// Job codes whose record holds Cartesian points of one circle to plot.
+constexpr std::array<int, 4> circlejobs = {2500, 2600, 2700, 2800};
+
+// Coordinates per point in the record of job `job`: 0 for the empty job
+// (no record), 2 or 3, or nothing for a code formeval does not know.
+std::optional<int> recorddimension(int job);
+
+// One Cartesian circle record of a job stream.
+struct CircleRecord {
+    int ordinal = 0; // position of the job in the stream, from 1
+    int job = 0;
+    long line = 0; // line of the job code, from 1
+    double cri = 0;
+    std::vector<double> x;
+    std::vector<double> y;
+};
+
+// The circle records of a job stream, and why the others among them cannot
+// be evaluated.
+struct JobStream {
+    long jobs = 0;                     // job codes read
+    std::vector<CircleRecord> circles; // records that can be evaluated
+    std::vector<std::string> notes;    // records left out, unknown codes
+};
+
+// Points the four circle computations need (the minimum-zone reference set).
+constexpr int minplotpoints = 4;
+
+// Reads a whole job stream as formeval reads it. Throws FileError, with
+// the line and the job, where formeval would find the stream broken.
+JobStream readjobstream(std::istream& in, const std::string& file);
+
+// Circle evaluation.
+
+// The four reference circles of a roundness evaluation, in legend order.
+enum Reference { leastsquares, minimumzone, circumscribing, inscribing, nreferences };
+constexpr std::array<const char*, nreferences> referencenames = {
+    "least squares (LSCI)", "minimum zone (MZCI)", "minimum circumscribing (MCCI)",
+    "maximum inscribing (MICI)"};
+
+struct Circle {
+    double x = 0;
+    double y = 0;
+    double r = 0;
+    double error = 0; // circularity error against this circle
+};
+
+struct Evaluation {
+    bool ok = false;
+    std::string failure; // why there is no plot, when !ok
+    std::array<Circle, nreferences> circles;
+    std::array<std::string, nreferences> said; // what each computation wrote on its console
+};
+
+// Runs lscircocal, mzcircocal, pkcircocal and vacircocal on the record at
+// trace level 0 with cri from the record, their console and run files bound
+// to buffers and their console input closed, so nothing is printed and no
+// prompt waits. What they said comes back in `said`.
+Evaluation evaluate(const CircleRecord& record);
+
+// Polar plot geometry.
+
+// Sizes of the plot in drawing units (SVG pixels).
+struct PolarLayout {
+    double plotradius = 290; // outermost grid ring
+    double baseradius = 0.6; // fraction of plotradius where the minimum-zone radius is drawn
+    double reach = 0.3;      // fraction of plotradius the largest deviation may take
+};
+
+// Distance from `from` to the circle c along the direction at `angle`
+// (radians, counterclockwise from +x); nothing when `from` is not inside c.
+std::optional<double> distancealong(const Circle& c, double fromx, double fromy, double angle);
+
+// Largest magnification, rounded down to 1, 2 or 5 times a power of ten, at
+// which deviations as large as `maxdeviation` take at most layout.reach of the
+// plot radius, with the radius `radius` drawn at layout.baseradius. Deviations
+// of zero give 1.
+double automagnification(double maxdeviation, double radius, const PolarLayout& layout);
+
+// Whether deviations from `lowest` to `highest` fit in the plot at
+// `magnification` (they stay between 5 % of the plot radius and all of it).
+bool magnificationfits(double magnification, double lowest, double highest, double radius,
+                       const PolarLayout& layout);
+
+// Polar plot data: the profile points and each reference circle as radial
+// deviations about the minimum-zone centre, by angle.
+struct PolarPoint {
+    double angle = 0;     // radians, counterclockwise from +x
+    double deviation = 0; // distance from the minimum-zone centre minus its radius
+};
+
+struct PolarData {
+    Circle centre;                                           // the minimum-zone circle
+    std::vector<PolarPoint> profile;                         // sorted by angle
+    std::array<std::vector<PolarPoint>, nreferences> curves; // empty where not drawable
+    double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
+    double zoneouter = 0; // profile about the minimum-zone centre
+    double lowest = 0;    // smallest deviation drawn
+    double highest = 0;   // largest deviation drawn
+};
+
+// Samples per reference curve.
+constexpr int curvesamples = 720;
+
+PolarData polardata(const CircleRecord& record, const Evaluation& evaluation);
+
+// What a polar plot shows besides the data.
+struct PolarLabels {
+    std::string title;
+    std::string unit;
+    double magnification = 1;
+};
+
+// Pictures.
+
+enum class Format { svg, png };
+
+// Draws a histogram or a polar plot into `path` in `format`. Throws
+// FileError, naming the path, when the file cannot be written.
+void drawhistogram(const std::string& path, Format format, const Histogram& histogram,
+                   const Statistics& statistics, const HistogramLabels& labels);
+void drawpolar(const std::string& path, Format format, const PolarData& data,
+               const Evaluation& evaluation, const PolarLabels& labels,
+               const PolarLayout& layout = {});
+
+// A colour, each channel from 0 to 1.
+struct Rgb {
+    double r, g, b;
+};
+constexpr std::array<Rgb, nreferences> referencecolours = {
+    Rgb{0.122, 0.467, 0.706}, Rgb{0.173, 0.627, 0.173}, Rgb{0.839, 0.153, 0.157},
+    Rgb{0.580, 0.404, 0.741}};
+constexpr Rgb profilecolour = {0, 0, 0};
+
+// Colours of the histogram's bars, mean and coverage interval.
+constexpr Rgb barcolour = {0.62, 0.77, 0.89};
+constexpr Rgb meancolour = {0.1, 0.1, 0.1};
+constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
+
+// Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
+// [low, high], about `target` of them.
+struct Ticks {
+    double step = 1;
+    std::vector<double> values;
+};
+Ticks ticks(double low, double high, int target);
+
+// A tick value with just enough digits to tell it from its neighbours.
+std::string ticklabel(double value, double step);
+
+// Progress.
+
+// Progress of a long job on standard error: a line rewritten in place on a
+// terminal, one line per tenth of the work otherwise. With `items` named
+// ("records"), it counts them; otherwise it shows the percentage only.
+class Progress {
+  public:
+    Progress(std::ostream& out, std::string what, std::uintmax_t total, bool enabled,
+             std::string items = "");
+    ~Progress();
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+    void update(std::uintmax_t done);
+    void finish();
+
+  private:
+    std::ostream& out_;
+    std::string what_;
+    std::string items_;
+    std::uintmax_t total_;
+    bool enabled_;
+    bool terminal_;
+    int shown_ = -1; // last percentage (terminal) or tenth (otherwise) shown
+    bool finished_ = false;
+};
+
+// Inputs at least this large show progress unless told otherwise.
+constexpr std::uintmax_t progressbytes = 4u << 20;
+constexpr long progressrecords = 20;
+
+// Commands.
+
+enum class ProgressMode { automatic, always, never };
+
+struct SummaryOptions {
+    std::string input;
+    bool csv = false;
+    std::string histograms; // directory for the histograms; empty: none
+    bool png = false;
+    std::string unit = defaultunit;
+    int digits = 12;
+    ScanOptions scan;
+    ProgressMode progress = ProgressMode::automatic;
+};
+
+struct PolarOptions {
+    std::string input;
+    std::string output = ".";
+    double magnification = 0; // 0: chosen per record
+    bool png = false;
+    std::string unit = defaultunit;
+    ProgressMode progress = ProgressMode::automatic;
+};
+
+// Exit statuses.
+constexpr int exitok = 0;
+constexpr int exitinput = 1; // input unreadable or malformed, output not writable
+constexpr int exitusage = 2; // command line wrong
+
+// The two commands. Results go to `out`, messages and progress to `err`;
+// both return the exit status.
+int summary(const SummaryOptions& options, std::ostream& out, std::ostream& err);
+int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
+
+// The command line: parses `argv` with CLI11 and runs a command.
+int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+} // namespace formeval::report

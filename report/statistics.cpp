@@ -1,0 +1,60 @@
+// Summary statistics of one quantity of a study block: count, mean, sample
+// standard deviation, extremes and the probabilistically symmetric coverage
+// interval of the Monte Carlo method (JCGM 101:2008, 7.7).
+#include "report/report.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace formeval::report {
+
+CoverageRanks coverageranks(long count, Basispoints coverage) {
+    // q = pM, rounded half up when pM is not whole; p = coverage / 10000.
+    const long long pm = static_cast<long long>(count) * coverage;
+    const long q = static_cast<long>((pm + 5000) / 10000);
+    const long rest = count - q;
+    if (rest < 1) return {};
+    const long r = (rest + 1) / 2;
+    return {true, r, r + q};
+}
+
+std::string coveragetext(Basispoints coverage) {
+    std::string text = std::to_string(coverage / 100);
+    if (const int hundredths = coverage % 100) {
+        text += hundredths % 10 ? "." + std::to_string(100 + hundredths).substr(1)
+                                : "." + std::to_string(hundredths / 10);
+    }
+    return text + " %";
+}
+
+Statistics summarise(std::vector<double> values, Basispoints coverage) {
+    Statistics s;
+    s.count = static_cast<long>(values.size());
+    if (values.empty()) return s;
+
+    // Sums of differences from the first value keep the digits of values
+    // that agree in their leading digits, as coordinates of one circle do.
+    const double origin = values.front();
+    double shifted = 0;
+    for (const double v : values) shifted += v - origin;
+    s.mean = origin + shifted / static_cast<double>(s.count);
+    if (s.count > 1) {
+        double squares = 0;
+        for (const double v : values) squares += (v - s.mean) * (v - s.mean);
+        s.sd = std::sqrt(squares / static_cast<double>(s.count - 1));
+        s.hassd = true;
+    }
+
+    std::sort(values.begin(), values.end());
+    s.min = values.front();
+    s.max = values.back();
+    const CoverageRanks ranks = coverageranks(s.count, coverage);
+    if (ranks.defined) {
+        s.hasinterval = true;
+        s.low = values[static_cast<std::size_t>(ranks.low - 1)];
+        s.high = values[static_cast<std::size_t>(ranks.high - 1)];
+    }
+    return s;
+}
+
+} // namespace formeval::report

@@ -1,0 +1,161 @@
+// Reading job streams for the roundness plots: every job's record is read
+// past by its shape, the circle records are kept with their position and
+// line, and a broken stream is reported where formeval would find it broken.
+#include "report/report.h"
+#include "tests/report/support.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace formeval::report {
+namespace {
+
+JobStream read(const std::string& text) {
+    std::istringstream in(text);
+    return readjobstream(in, "jobs.txt");
+}
+
+// numpt = 4 points of `dimension` coordinates, all 1.
+std::string record(int dimension) {
+    std::string text = "4 0.000001\n";
+    for (int i = 0; i < 4; ++i) {
+        for (int d = 0; d < dimension; ++d) text += "1 ";
+        text += "\n";
+    }
+    return text;
+}
+
+struct ShapeCase {
+    int job;
+    int dimension; // coordinates per point; 0: no record
+};
+
+class RecordShapeTest : public ::testing::TestWithParam<ShapeCase> {};
+
+// The README's table of job codes and records.
+TEST_P(RecordShapeTest, ReadsPastTheRecordToTheNextJob) {
+    const ShapeCase c = GetParam();
+    EXPECT_EQ(recorddimension(c.job), c.dimension);
+    const std::string first =
+        std::to_string(c.job) + "\n" + (c.dimension ? record(c.dimension) : "");
+    const JobStream s = read(first + "2600 " + test::alternating(8));
+    ASSERT_FALSE(s.circles.empty());
+    const CircleRecord& last = s.circles.back();
+    EXPECT_EQ(s.jobs, 2);
+    EXPECT_EQ(last.ordinal, 2);
+    EXPECT_EQ(last.job, 2600);
+    EXPECT_EQ(last.line, c.dimension ? 7 : 2);
+    EXPECT_EQ(last.x.size(), 8u);
+    EXPECT_DOUBLE_EQ(last.cri, 1e-6);
+    // The circle jobs' own records are kept too, with all their points.
+    const bool circle = c.job == 2500 || c.job == 2600 || c.job == 2700 || c.job == 2800;
+    EXPECT_EQ(s.circles.size(), circle ? 2u : 1u);
+    EXPECT_TRUE(s.notes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, RecordShapeTest,
+    ::testing::Values(ShapeCase{0, 0}, ShapeCase{1000, 2}, ShapeCase{2000, 2}, ShapeCase{2500, 2},
+                      ShapeCase{2510, 2}, ShapeCase{2511, 2}, ShapeCase{2512, 2},
+                      ShapeCase{2520, 2}, ShapeCase{2550, 2}, ShapeCase{2555, 2},
+                      ShapeCase{2560, 2}, ShapeCase{2565, 2}, ShapeCase{2570, 2},
+                      ShapeCase{2575, 2}, ShapeCase{2600, 2}, ShapeCase{2610, 2},
+                      ShapeCase{2611, 2}, ShapeCase{2612, 2}, ShapeCase{2620, 2},
+                      ShapeCase{2700, 2}, ShapeCase{2710, 2}, ShapeCase{2711, 2},
+                      ShapeCase{2712, 2}, ShapeCase{2800, 2}, ShapeCase{2810, 2},
+                      ShapeCase{2811, 2}, ShapeCase{2812, 2}, ShapeCase{3000, 3},
+                      ShapeCase{4000, 3}, ShapeCase{4500, 3}));
+
+TEST(Readjobstream, KeepsTheCoordinatesInPointOrder) {
+    const JobStream s = read("2700 4 0.5\n1 2\n3 4\n5 6\n7 8\n");
+    ASSERT_EQ(s.circles.size(), 1u);
+    EXPECT_EQ(s.circles[0].x, (std::vector<double>{1, 3, 5, 7}));
+    EXPECT_EQ(s.circles[0].y, (std::vector<double>{2, 4, 6, 8}));
+    EXPECT_EQ(s.circles[0].cri, 0.5);
+}
+
+struct SkipCase {
+    const char* first; // a job formeval skips, before a good circle record
+    const char* note;
+};
+
+class SkippedRecordTest : public ::testing::TestWithParam<SkipCase> {};
+
+// Each record formeval refuses is noted, and the stream goes on as formeval
+// reads it: the next job is found.
+TEST_P(SkippedRecordTest, NotesTheRecordAndReadsOn) {
+    const SkipCase c = GetParam();
+    const JobStream s = read(std::string(c.first) + "\n2600 " + test::alternating(8));
+    ASSERT_EQ(s.circles.size(), 1u);
+    EXPECT_EQ(s.circles[0].ordinal, 2);
+    ASSERT_EQ(s.notes.size(), 1u);
+    EXPECT_EQ(s.notes[0], c.note);
+}
+
+std::string manypoints() {
+    std::string text = "2500 2049 0.000001";
+    for (int i = 0; i < 2049; ++i) text += " 1 2";
+    return text;
+}
+const std::string toomany = manypoints();
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, SkippedRecordTest,
+    ::testing::Values(
+        SkipCase{"1234", "job 1234 (job 1 of the stream, line 1): formeval runs no job of this "
+                         "code; like formeval, formreport reads the next item as a job code"},
+        SkipCase{"2600 -3 0.000001", "job 2600 (job 1 of the stream, line 1): not plotted: the "
+                                     "point count -3 is negative"},
+        SkipCase{"2800 3 0.000001 1 0 0 1 -1 0",
+                 "job 2800 (job 1 of the stream, line 1): not plotted: 3 points are too few; the "
+                 "four circles need at least 4"},
+        SkipCase{"2600 4 0.000001 1 0 0 1 -1 0 0 2e100",
+                 "job 2600 (job 1 of the stream, line 1): not plotted: a coordinate beyond "
+                 "+-1e100, outside the range the evaluations can handle"},
+        SkipCase{toomany.c_str(), "job 2500 (job 1 of the stream, line 1): not plotted: 2049 "
+                                  "points exceed formeval's limit of 2048"}));
+
+struct BrokenCase {
+    const char* text;
+    long line;
+    const char* why;
+};
+
+class BrokenStreamTest : public ::testing::TestWithParam<BrokenCase> {};
+
+TEST_P(BrokenStreamTest, SaysWhereAndWhy) {
+    const BrokenCase c = GetParam();
+    try {
+        read(c.text);
+        ADD_FAILURE() << "no error for " << c.text;
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.file(), "jobs.txt");
+        EXPECT_EQ(e.line(), c.line);
+        EXPECT_EQ(std::string(e.what()), c.why);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, BrokenStreamTest,
+    ::testing::Values(
+        BrokenCase{"2600 4 0.000001\n1 0\n0 1\n-1 x\n", 4,
+                   "job 2600 (job 1 of the stream, line 1): 'x' stands where coordinate 2 of "
+                   "point 3 of 4 should be, and is not a number"},
+        BrokenCase{"0\n2600 4 0.000001\n1 0\n", 3,
+                   "job 2600 (job 2 of the stream, line 2): coordinate 1 of point 2 of 4 is "
+                   "missing: the file ends"},
+        BrokenCase{"3000 4.0 0.000001", 1,
+                   "job 3000 (job 1 of the stream, line 1): '4.0' stands where the point count "
+                   "should be, and is not a whole number"},
+        BrokenCase{"1000 3 tol", 1,
+                   "job 1000 (job 1 of the stream, line 1): 'tol' stands where the tolerance "
+                   "should be, and is not a number"},
+        BrokenCase{"2600.5 4", 1,
+                   "'2600.5' stands where a job code (a whole number) should "
+                   "start the stream"},
+        BrokenCase{"0\n\n0 end", 3,
+                   "'end' stands where a job code (a whole number) should "
+                   "follow job 0 (job 2 of the stream)"}));
+
+} // namespace
+} // namespace formeval::report

@@ -1,0 +1,171 @@
+// Statistics, coverage intervals, histogram bins, axis ticks and number
+// parsing of formreport, against values worked out by hand.
+#include "report/report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <random>
+
+namespace formeval::report {
+namespace {
+
+struct RanksCase {
+    long count;
+    Basispoints coverage;
+    bool defined;
+    long low, high;
+};
+
+class CoverageRanksTest : public ::testing::TestWithParam<RanksCase> {};
+
+// q = pM rounded half up, r = ceil((M - q) / 2), interval [y(r), y(r + q)].
+TEST_P(CoverageRanksTest, FollowsTheProbabilisticallySymmetricRule) {
+    const RanksCase c = GetParam();
+    const CoverageRanks r = coverageranks(c.count, c.coverage);
+    EXPECT_EQ(r.defined, c.defined);
+    if (c.defined) {
+        EXPECT_EQ(r.low, c.low);
+        EXPECT_EQ(r.high, c.high);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CoverageRanksTest,
+    ::testing::Values(RanksCase{1000, 9500, true, 25, 975},       // q 950, r 25
+                      RanksCase{10000, 9500, true, 250, 9750},    // q 9500, r 250
+                      RanksCase{100000, 9500, true, 2500, 97500}, // q 95000, r 2500
+                      RanksCase{101, 9500, true, 3, 99},          // pM 95.95: q 96, r 3
+                      RanksCase{40, 9500, true, 1, 39},           // q 38, M - q = 2, r 1
+                      RanksCase{20, 9500, true, 1, 20},           // q 19, r 1
+                      RanksCase{11, 9500, true, 1, 11},           // pM 10.45: q 10, r 1
+                      RanksCase{10, 9500, false, 0, 0},           // pM 9.5: q 10 = M
+                      RanksCase{0, 9500, false, 0, 0},
+                      RanksCase{1000, 9900, true, 5, 995},     // q 990, r 5
+                      RanksCase{1000, 6827, true, 159, 842})); // pM 682.7: q 683, r 159
+
+TEST(Summarise, SmallBlockByHand) {
+    const Statistics s = summarise({4, 1, 3, 2}, defaultcoverage);
+    EXPECT_EQ(s.count, 4);
+    EXPECT_DOUBLE_EQ(s.mean, 2.5);
+    ASSERT_TRUE(s.hassd);
+    EXPECT_DOUBLE_EQ(s.sd, std::sqrt(5.0 / 3.0)); // squares 2.25 + 0.25 + 0.25 + 2.25 over 3
+    EXPECT_EQ(s.min, 1);
+    EXPECT_EQ(s.max, 4);
+    EXPECT_FALSE(s.hasinterval);
+}
+
+TEST(Summarise, OneValueHasNoSpread) {
+    const Statistics s = summarise({7.5}, defaultcoverage);
+    EXPECT_EQ(s.count, 1);
+    EXPECT_EQ(s.mean, 7.5);
+    EXPECT_FALSE(s.hassd);
+    EXPECT_EQ(s.min, 7.5);
+    EXPECT_EQ(s.max, 7.5);
+    EXPECT_EQ(summarise({}, defaultcoverage).count, 0);
+}
+
+// 1..1000 in any order: mean 500.5, variance n(n + 1)/12, interval ends are
+// the 25th and 975th values.
+TEST(Summarise, ThousandValuesGiveTheQuantilesOfTheirRanks) {
+    std::vector<double> values(1000);
+    std::iota(values.begin(), values.end(), 1.0);
+    std::shuffle(values.begin(), values.end(), std::mt19937(7));
+    const Statistics s = summarise(values, defaultcoverage);
+    EXPECT_DOUBLE_EQ(s.mean, 500.5);
+    EXPECT_NEAR(s.sd, std::sqrt(1000.0 * 1001.0 / 12.0), 1e-9);
+    ASSERT_TRUE(s.hasinterval);
+    EXPECT_EQ(s.low, 25);
+    EXPECT_EQ(s.high, 975);
+    const Statistics wide = summarise(values, 9900);
+    EXPECT_EQ(wide.low, 5);
+    EXPECT_EQ(wide.high, 995);
+}
+
+// Guards against sums of squares about zero, which lose every digit of a
+// spread of 0.1 on values of 1e8.
+TEST(Summarise, KeepsTheDigitsOfLargeNearlyEqualValues) {
+    const Statistics s = summarise({1e8 + 0.1, 1e8 + 0.2, 1e8 + 0.3}, defaultcoverage);
+    EXPECT_NEAR(s.mean, 1e8 + 0.2, 1e-7);
+    EXPECT_NEAR(s.sd, 0.1, 1e-7);
+}
+
+TEST(Coveragetext, WholeAndFractionalPercentages) {
+    EXPECT_EQ(coveragetext(9500), "95 %");
+    EXPECT_EQ(coveragetext(9973), "99.73 %");
+    EXPECT_EQ(coveragetext(9950), "99.5 %");
+    EXPECT_EQ(coveragetext(9505), "95.05 %");
+}
+
+TEST(Makehistogram, CountsEachValueInItsBin) {
+    const Histogram h = makehistogram({3, 1, 2, 3, 2, 3}, 3);
+    EXPECT_EQ(h.low, 1);
+    EXPECT_EQ(h.high, 3);
+    EXPECT_EQ(h.counts, (std::vector<long>{1, 2, 3}));
+    // Bins [0,1) [1,2) [2,3) [3,4]: the largest value falls in the last.
+    EXPECT_EQ(makehistogram({0, 1, 2, 3, 4}, 4).counts, (std::vector<long>{1, 1, 1, 2}));
+}
+
+TEST(Makehistogram, EqualValuesMakeOneBarAboutThem) {
+    const Histogram h = makehistogram({5, 5, 5}, 10);
+    EXPECT_EQ(h.counts, std::vector<long>{3});
+    EXPECT_LT(h.low, 5);
+    EXPECT_GT(h.high, 5);
+}
+
+std::vector<double> withoutlier(double outlier) {
+    std::vector<double> v(999);
+    std::iota(v.begin(), v.end(), 1.0);
+    v.push_back(outlier);
+    return v;
+}
+
+// 1..999 and one more: quartiles 250.75 and 750.25, so the Freedman-Diaconis
+// width is 2 * 499.5 / 1000^(1/3) = 99.9.
+TEST(Autobins, FreedmanDiaconisWithinItsBounds) {
+    EXPECT_EQ(autobins(withoutlier(5000)), 51); // 4999 / 99.9 = 50.04
+    EXPECT_EQ(autobins(withoutlier(1e6)), maxbins);
+    std::vector<double> ties(100, 0.0);
+    ties.push_back(1);
+    EXPECT_EQ(autobins(ties), 11); // quartiles equal: sqrt(101) = 10.05
+    EXPECT_EQ(autobins({2, 2, 2}), 1);
+    EXPECT_EQ(autobins({1, 2, 3, 4}), minbins);
+}
+
+TEST(Ticks, StepsOfOneTwoOrFive) {
+    const Ticks t = ticks(0.0027, 0.0063, 6); // rough step 0.0006: 0.001
+    EXPECT_DOUBLE_EQ(t.step, 0.001);
+    ASSERT_EQ(t.values.size(), 4u);
+    EXPECT_NEAR(t.values.front(), 0.003, 1e-15);
+    EXPECT_NEAR(t.values.back(), 0.006, 1e-15);
+    const Ticks u = ticks(-0.01, 0.01, 4); // rough 0.005
+    EXPECT_DOUBLE_EQ(u.step, 0.005);
+    EXPECT_EQ(u.values.size(), 5u);
+    EXPECT_EQ(u.values[2], 0.0);
+}
+
+TEST(Ticklabel, DigitsDownToTheStep) {
+    EXPECT_EQ(ticklabel(100, 50), "100");
+    EXPECT_EQ(ticklabel(100.0000012, 2e-7), "100.0000012");
+    EXPECT_EQ(ticklabel(0.0025, 0.0005), "0.0025");
+    EXPECT_EQ(ticklabel(-0.002, 0.002), "-0.002");
+    EXPECT_EQ(ticklabel(25000, 5000), "25000");
+    EXPECT_EQ(ticklabel(0, 0.1), "0");
+}
+
+TEST(Parsenumber, WholeTokensOfFiniteNumbers) {
+    EXPECT_EQ(parsenumber("1.5"), 1.5);
+    EXPECT_EQ(parsenumber("+2"), 2.0);
+    EXPECT_EQ(parsenumber("-0.25e-3"), -0.25e-3);
+    for (const char* bad : {"", "1e400", "inf", "nan", "1.5abc", "0x10", "+-1", "--1", "1,5"})
+        EXPECT_FALSE(parsenumber(bad)) << bad;
+    EXPECT_EQ(parseint("2600"), 2600);
+    EXPECT_EQ(parseint("+5"), 5);
+    EXPECT_EQ(parseint("-3"), -3);
+    for (const char* bad : {"", "2600.0", "99999999999", "12a", "1e3"})
+        EXPECT_FALSE(parseint(bad)) << bad;
+}
+
+} // namespace
+} // namespace formeval::report

@@ -1,0 +1,290 @@
+// formreport summary on result files: one made by formeval itself from an
+// earlier run, an evaluation, a Monte Carlo and a perturbation study, and
+// small ones written by hand for the histograms and the faults.
+#include "report/report.h"
+#include "tests/harness/harness.h"
+#include "tests/report/support.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace formeval::report {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> split(const std::string& text, char by) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, by);) out.push_back(item);
+    return out;
+}
+
+// An earlier run's Monte Carlo study without noise (1000 equal lines), then
+// in one run: job 2600, job 2610 with noise and the perturbation job 2520,
+// all on 36 points of alternating radii about (100, 20).
+const std::string& mixedresults() {
+    static const std::string result = [] {
+        test::Run earlier;
+        earlier.jobs = "2610 " + test::alternating(36);
+        earlier.instructions = "0 4 0 3 0 0\n";
+        test::Run run;
+        run.jobs = "2600 " + test::alternating(36) + "2610 " + test::alternating(36) + "2520 " +
+                   test::alternating(36);
+        run.instructions = "0 4 0.001 3 0 0\n";
+        run.result_before = test::run(earlier).result;
+        return test::run(run).result;
+    }();
+    return result;
+}
+
+TEST(Summary, FindsTheStudiesOfAResultFileAmongItsOtherOutput) {
+    test::Workdir dir;
+    const std::vector<std::string> lines = split(mixedresults(), '\n');
+    const long n = static_cast<long>(lines.size());
+    ASSERT_GT(n, 2000);
+    dir.write("result.txt", mixedresults());
+    const test::ReportOutcome o = test::report({"summary", "result.txt", "--csv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err, "");
+    const std::vector<std::string> rows = split(o.out, '\n');
+    ASSERT_EQ(rows.size(), 13u);
+
+    // The earlier run's block fills lines 1-1000 with the circle itself.
+    const double circle[nquantities] = {100, 20, 10, 0.02};
+    for (int q = 0; q < nquantities; ++q) {
+        const auto f = split(rows[1 + q], ',');
+        ASSERT_EQ(f.size(), 14u);
+        EXPECT_EQ(f[0] + " " + f[1] + " " + f[2] + " " + f[3] + " " + f[4],
+                  "1 repetitions 1 1000 1000");
+        EXPECT_EQ(f[7], "1000");
+        EXPECT_NEAR(std::stod(f[8]), circle[q], 1e-9);
+        EXPECT_EQ(std::stod(f[9]), 0);
+    }
+
+    // The noisy block ends on the line before the perturbation line, which is
+    // the last. Its statistics, recomputed here from the raw lines.
+    for (int q = 0; q < nquantities; ++q) {
+        std::vector<double> values;
+        for (long line = n - 1000; line <= n - 1; ++line)
+            values.push_back(std::stod(split(lines[line - 1], '\t').at(q + 1)));
+        double sum = 0;
+        for (const double v : values) sum += v;
+        const double mean = sum / 1000;
+        double squares = 0;
+        for (const double v : values) squares += (v - mean) * (v - mean);
+        std::sort(values.begin(), values.end());
+
+        const auto f = split(rows[5 + q], ',');
+        EXPECT_EQ(f[0] + " " + f[1] + " " + f[2] + " " + f[3],
+                  "2 repetitions " + std::to_string(n - 1000) + " " + std::to_string(n - 1));
+        EXPECT_EQ(f[6], quantitynames[q]);
+        EXPECT_EQ(f[7], "1000");
+        EXPECT_NEAR(std::stod(f[8]), mean, 1e-12 * std::fabs(mean));
+        EXPECT_NEAR(std::stod(f[9]), std::sqrt(squares / 999), 1e-9 * std::sqrt(squares / 999));
+        EXPECT_EQ(std::stod(f[10]), values.front());
+        EXPECT_EQ(std::stod(f[11]), values.back());
+        EXPECT_EQ(std::stod(f[12]), values[24]);  // y(25)
+        EXPECT_EQ(std::stod(f[13]), values[974]); // y(975)
+    }
+
+    // The perturbation intervals are centred on the unperturbed circle.
+    for (int q = 0; q < nquantities; ++q) {
+        const auto f = split(rows[9 + q], ',');
+        EXPECT_EQ(f[0] + " " + f[1] + " " + f[2], "3 perturbation " + std::to_string(n));
+        EXPECT_NEAR((std::stod(f[12]) + std::stod(f[13])) / 2, circle[q], 1e-9);
+        EXPECT_LT(std::stod(f[12]), std::stod(f[13]));
+    }
+}
+
+TEST(Summary, TablesThroughTheBuiltExecutable) {
+    test::Workdir dir;
+    dir.write("result.txt", mixedresults());
+    const test::ReportOutcome o = test::runreport({"summary", "result.txt"}, dir.path());
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto lines = split(o.out, '\n');
+    ASSERT_GT(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "result.txt: 3 blocks");
+    EXPECT_EQ(lines[2], "Block 1: repetitions 0-999 on lines 1-1000 (1000 lines)");
+    EXPECT_EQ(lines[3], "                       centre x     centre y       radius  circularity");
+    EXPECT_EQ(lines[5], "mean                        100           20           10         0.02");
+    EXPECT_EQ(lines[4].substr(0, 18), "count             ");
+}
+
+TEST(Summary, OneWellFormedHistogramPerBlockAndQuantity) {
+    test::Workdir dir;
+    dir.write("result.txt", mixedresults());
+    const test::ReportOutcome o =
+        test::report({"summary", "result.txt", "--histograms", "hist", "--png", "--unit", "mm"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err, "formreport: 8 histograms written to hist\n");
+    for (const int block : {1, 2})
+        for (const char* quantity : quantityslugs) {
+            const fs::path svg =
+                dir.path() / "hist" / ("block" + std::to_string(block) + "-" + quantity + ".svg");
+            const test::Svg parsed = test::parsesvg(svg);
+            EXPECT_TRUE(parsed.wellformed) << svg << ": " << parsed.error;
+            ASSERT_FALSE(parsed.elements.empty());
+            EXPECT_EQ(parsed.elements[0].name, "svg");
+            EXPECT_EQ(parsed.elements[0].attributes.at("width"), "800px");
+            EXPECT_EQ(test::strokes(parsed, meancolour, 2).size(), 1u) << svg;
+            const auto bars = test::fills(parsed, barcolour);
+            // Equal values make one bar; 1000 noisy values several.
+            if (block == 1) {
+                EXPECT_EQ(bars.size(), 1u) << svg;
+            } else {
+                EXPECT_GE(bars.size(), 5u) << svg;
+            }
+            EXPECT_GT(fs::file_size(fs::path(svg).replace_extension(".png")), 1000u);
+        }
+    EXPECT_FALSE(fs::exists(dir.path() / "hist" / "block3-radius.svg"));
+}
+
+// Repetition lines with these circularity errors (the other columns 1).
+std::string block(const std::vector<double>& errors) {
+    std::ostringstream text;
+    for (std::size_t i = 0; i < errors.size(); ++i) text << i << "\t1\t1\t1\t" << errors[i] << "\n";
+    return text.str();
+}
+
+struct Bar {
+    double left, right, height;
+};
+
+std::vector<Bar> bars(const test::Svg& svg) {
+    std::vector<Bar> out;
+    for (const test::Element* e : test::fills(svg, barcolour)) {
+        const auto v = test::vertices(e->attributes.at("d"));
+        double l = 1e9, r = -1e9, top = 1e9, bottom = -1e9;
+        for (const auto& [x, y] : v) {
+            l = std::min(l, x);
+            r = std::max(r, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+        out.push_back({l, r, bottom - top});
+    }
+    std::sort(out.begin(), out.end(), [](const Bar& a, const Bar& b) { return a.left < b.left; });
+    return out;
+}
+
+// 1, 2, 2, 3, 3, 3 in three bins: bars of 1, 2 and 3; the mean 14/6 two
+// thirds of the way across; six values give no 95 % interval.
+TEST(Summary, HistogramBarsAndMeanWhereTheCountsPutThem) {
+    test::Workdir dir;
+    dir.write("r.txt", block({1, 2, 2, 3, 3, 3}));
+    ASSERT_EQ(test::report({"summary", "r.txt", "--histograms", ".", "--bins", "3", "-q"}).status,
+              0);
+    const test::Svg svg = test::parsesvg(dir.path() / "block1-circularity.svg");
+    const std::vector<Bar> b = bars(svg);
+    ASSERT_EQ(b.size(), 3u);
+    // Drawing coordinates are kept to 1/256 of a unit.
+    EXPECT_NEAR(b[1].height / b[0].height, 2, 1e-3);
+    EXPECT_NEAR(b[2].height / b[0].height, 3, 1e-3);
+    const auto mean = test::strokes(svg, meancolour, 2);
+    ASSERT_EQ(mean.size(), 1u);
+    const double x = test::vertices(mean[0]->attributes.at("d")).at(0).first;
+    EXPECT_NEAR((x - b[0].left) / (b[2].right - b[0].left), (14.0 / 6 - 1) / 2, 1e-4);
+    EXPECT_TRUE(test::strokes(svg, intervalcolour, 1.5).empty());
+}
+
+// Twenty values: the 95 % interval is [y(1), y(20)], the outer bar edges.
+TEST(Summary, HistogramIntervalMarksAtItsEnds) {
+    test::Workdir dir;
+    std::vector<double> errors;
+    for (int i = 1; i <= 20; ++i) errors.push_back(i);
+    dir.write("r.txt", block(errors));
+    ASSERT_EQ(test::report({"summary", "r.txt", "--histograms", ".", "-q"}).status, 0);
+    const test::Svg svg = test::parsesvg(dir.path() / "block1-circularity.svg");
+    const std::vector<Bar> b = bars(svg);
+    ASSERT_FALSE(b.empty());
+    std::vector<double> ends;
+    for (const test::Element* e : test::strokes(svg, intervalcolour, 1.5)) {
+        const auto v = test::vertices(e->attributes.at("d"));
+        if (v.size() == 2 && v[0].first == v[1].first) ends.push_back(v[0].first);
+    }
+    ASSERT_EQ(ends.size(), 2u);
+    EXPECT_NEAR(ends[0], b.front().left, 0.01);
+    EXPECT_NEAR(ends[1], b.back().right, 0.01);
+}
+
+TEST(Summary, AMalformedLineStopsItUnlessSkipped) {
+    test::Workdir dir;
+    dir.write("bad.txt", "0\t1\t1\t1\t1\n1\t1\t1\t1\t1\n2\t1\t1\tx\t1\n");
+    test::ReportOutcome o = test::report({"summary", "bad.txt"});
+    EXPECT_EQ(o.status, exitinput);
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err, "formreport: bad.txt:3: radius 'x' is not a number\n"
+                     "formreport: nothing summarised; --skip-malformed leaves such lines out with "
+                     "a warning\n");
+    o = test::report({"summary", "bad.txt", "--skip-malformed", "--digits", "3"});
+    EXPECT_EQ(o.status, exitok);
+    EXPECT_EQ(o.err, "formreport: bad.txt:3: radius 'x' is not a number; line left out\n");
+    EXPECT_EQ(split(o.out, '\n').at(2), "Block 1: repetitions 0-1 on lines 1-2 (2 lines)");
+    // The same through the built executable.
+    EXPECT_EQ(test::runreport({"summary", "bad.txt"}, dir.path()).status, exitinput);
+}
+
+struct FailureCase {
+    std::vector<std::string> args;
+    int status;
+    const char* err; // start of the message
+};
+
+class CommandFailureTest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(CommandFailureTest, ExitsWithItsStatusAndSaysWhy) {
+    const FailureCase c = GetParam();
+    test::Workdir dir;
+    fs::create_directory(dir.path() / "folder");
+    const test::ReportOutcome o = test::report(c.args);
+    EXPECT_EQ(o.status, c.status);
+    EXPECT_EQ(o.err.substr(0, std::string(c.err).size()), c.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, CommandFailureTest,
+    ::testing::Values(
+        FailureCase{{"summary", "missing.txt"},
+                    exitinput,
+                    "formreport: cannot read missing.txt: No such file or directory\n"},
+        FailureCase{{"polar", "missing.txt"},
+                    exitinput,
+                    "formreport: cannot read missing.txt: No such file or directory\n"},
+        FailureCase{{"summary", "folder"}, exitinput, "formreport: folder: is a directory"},
+        FailureCase{{"polar", FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt", "-o",
+                     FORMEVAL_SOURCE_DIR "/README.md"},
+                    exitinput,
+                    "formreport: " FORMEVAL_SOURCE_DIR "/README.md: is a file, not a directory"},
+        FailureCase{{"summary"}, exitusage, "result is required"},
+        FailureCase{{}, exitusage, "A subcommand is required"},
+        FailureCase{{"average", "x"}, exitusage, "A subcommand is required"},
+        FailureCase{
+            {"summary", "r.txt", "--digits", "0"}, exitusage, "--digits: Value 0 not in range"},
+        FailureCase{{"summary", "r.txt", "--coverage", "95.125"},
+                    exitusage,
+                    "--coverage: give the percentage with at most two decimals"},
+        FailureCase{{"polar", "j.txt", "--magnification", "-2"}, exitusage, "--magnification"},
+        FailureCase{
+            {"summary", "r.txt", "--progress", "--quiet"}, exitusage, "--progress excludes"}));
+
+TEST(Summary, HelpExplainsTheQuantileRule) {
+    const test::ReportOutcome o = test::report({"summary", "--help"});
+    EXPECT_EQ(o.status, exitok);
+    for (const char* phrase : {"JCGM", "probabilistically symmetric", "Freedman-Diaconis",
+                               "--skip-malformed", "--coverage", "Exit status"})
+        EXPECT_NE(o.out.find(phrase), std::string::npos) << phrase;
+}
+
+TEST(Summary, ProgressOnRequest) {
+    test::Workdir dir;
+    dir.write("r.txt", block({1, 2, 3}));
+    const test::ReportOutcome o = test::report({"summary", "r.txt", "--progress"});
+    EXPECT_EQ(o.status, exitok);
+    EXPECT_EQ(o.err, "formreport: reading r.txt: 100 %\n");
+}
+
+} // namespace
+} // namespace formeval::report

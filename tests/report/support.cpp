@@ -1,0 +1,175 @@
+#include "tests/report/support.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <expat.h>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace formeval::test {
+
+namespace fs = std::filesystem;
+
+ReportOutcome report(const std::vector<std::string>& args) {
+    std::vector<const char*> argv = {"formreport"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    std::ostringstream out;
+    std::ostringstream err;
+    ReportOutcome o;
+    o.status = report::runcommandline(static_cast<int>(argv.size()), argv.data(), out, err);
+    o.out = out.str();
+    o.err = err.str();
+    return o;
+}
+
+ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& dir) {
+    const fs::path out = dir / ".report-out";
+    const fs::path err = dir / ".report-err";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<char*> argv = {const_cast<char*>("formreport")};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || o < 0 || e < 0 || ::chdir(dir.c_str()) != 0 || ::dup2(in, 0) < 0 ||
+            ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0)
+            ::_exit(126);
+        ::execv(FORMREPORT_BINARY, argv.data());
+        ::_exit(127);
+    }
+    int wstatus = 0;
+    ::waitpid(pid, &wstatus, 0);
+    ReportOutcome r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.out = readfile(out);
+    r.err = readfile(err);
+    fs::remove(out);
+    fs::remove(err);
+    return r;
+}
+
+std::vector<const Element*> Svg::all(const std::string& name) const {
+    std::vector<const Element*> out;
+    for (const Element& e : elements)
+        if (e.name == name) out.push_back(&e);
+    return out;
+}
+
+namespace {
+
+void XMLCALL startelement(void* data, const XML_Char* name, const XML_Char** attributes) {
+    Element e;
+    e.name = name;
+    for (int i = 0; attributes[i]; i += 2) e.attributes[attributes[i]] = attributes[i + 1];
+    static_cast<Svg*>(data)->elements.push_back(std::move(e));
+}
+
+} // namespace
+
+Svg parsesvg(const fs::path& path) {
+    Svg svg;
+    const std::string text = readfile(path);
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    XML_SetUserData(parser, &svg);
+    XML_SetStartElementHandler(parser, startelement);
+    svg.wellformed =
+        XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
+    if (!svg.wellformed)
+        svg.error = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
+                    std::to_string(XML_GetCurrentLineNumber(parser));
+    XML_ParserFree(parser);
+    return svg;
+}
+
+std::string style(const Element& e, const std::string& property) {
+    const auto found = e.attributes.find("style");
+    if (found == e.attributes.end()) return "";
+    std::istringstream items(found->second);
+    for (std::string item; std::getline(items, item, ';');) {
+        const auto colon = item.find(':');
+        if (colon == std::string::npos) continue;
+        std::string name = item.substr(0, colon);
+        name.erase(0, name.find_first_not_of(' '));
+        if (name == property) return item.substr(colon + 1);
+    }
+    return "";
+}
+
+report::Rgb parsergb(const std::string& text) {
+    report::Rgb c{-1, -1, -1};
+    if (std::sscanf(text.c_str(), "rgb(%lf%%,%lf%%,%lf%%)", &c.r, &c.g, &c.b) != 3)
+        return {-1, -1, -1};
+    return {c.r / 100, c.g / 100, c.b / 100};
+}
+
+namespace {
+
+bool samecolour(const report::Rgb& a, const report::Rgb& b) {
+    return std::fabs(a.r - b.r) < 0.002 && std::fabs(a.g - b.g) < 0.002 &&
+           std::fabs(a.b - b.b) < 0.002;
+}
+
+} // namespace
+
+std::vector<const Element*> strokes(const Svg& svg, const report::Rgb& colour, double width) {
+    std::vector<const Element*> out;
+    for (const Element* e : svg.all("path")) {
+        const std::string w = style(*e, "stroke-width");
+        if (w.empty() || std::fabs(std::stod(w) - width) > 1e-9) continue;
+        if (samecolour(parsergb(style(*e, "stroke")), colour)) out.push_back(e);
+    }
+    return out;
+}
+
+std::vector<const Element*> fills(const Svg& svg, const report::Rgb& colour) {
+    std::vector<const Element*> out;
+    for (const Element* e : svg.all("path"))
+        if (samecolour(parsergb(style(*e, "fill")), colour)) out.push_back(e);
+    return out;
+}
+
+std::vector<std::pair<double, double>> vertices(const std::string& d) {
+    std::vector<std::pair<double, double>> out;
+    std::istringstream in(d);
+    std::string command;
+    while (in >> command) {
+        if (command == "Z") continue;
+        const int pairs = command == "C" ? 3 : 1;
+        double x = 0;
+        double y = 0;
+        for (int k = 0; k < pairs; ++k) in >> x >> y;
+        out.emplace_back(x, y);
+    }
+    return out;
+}
+
+std::string alternating(int n) {
+    const double pi = std::acos(-1.0);
+    std::ostringstream s;
+    s.precision(17);
+    s << n << " 0.000001\n";
+    for (int i = 0; i < n; ++i) {
+        const double r = i % 2 ? 9.99 : 10.01;
+        s << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n) << '\n';
+    }
+    return s.str();
+}
+
+std::string readfile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writefile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+} // namespace formeval::test

@@ -1,0 +1,67 @@
+// Support for the formreport tests: running the command in process or as the
+// built executable, parsing the SVG pictures it writes, and circle records
+// whose evaluations are known by hand.
+#pragma once
+
+#include "report/report.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace formeval::test {
+
+struct ReportOutcome {
+    std::string out;
+    std::string err;
+    int status = -1;
+};
+
+// formreport with these arguments (without the program name), in process.
+ReportOutcome report(const std::vector<std::string>& args);
+
+// The built formreport executable in `dir`, console input closed.
+ReportOutcome runreport(const std::vector<std::string>& args, const std::filesystem::path& dir);
+
+// An SVG file as expat reads it: whether it is well-formed XML, and its
+// elements in document order.
+struct Element {
+    std::string name;
+    std::map<std::string, std::string> attributes;
+};
+struct Svg {
+    bool wellformed = false;
+    std::string error;
+    std::vector<Element> elements;
+    std::vector<const Element*> all(const std::string& name) const;
+};
+Svg parsesvg(const std::filesystem::path& path);
+
+// A property of an element's style attribute ("stroke-width"), or "".
+std::string style(const Element& e, const std::string& property);
+
+// A colour "rgb(r%,g%,b%)" as cairo writes it, channels from 0 to 1.
+report::Rgb parsergb(const std::string& text);
+
+// Stroked paths of a colour and line width.
+std::vector<const Element*> strokes(const Svg& svg, const report::Rgb& colour, double width);
+
+// Filled paths of a colour.
+std::vector<const Element*> fills(const Svg& svg, const report::Rgb& colour);
+
+// End points of the segments of an SVG path's d attribute (M, L and C).
+std::vector<std::pair<double, double>> vertices(const std::string& d);
+
+// Job stream record "numpt cri x y ..." of n points at equal angles about
+// (100, 20), radii alternating 10.01 and 9.99 (n even): every reference circle
+// is centred on (100, 20); least squares and minimum zone have radius 10,
+// the circumscribing 10.01, the inscribing 9.99; every circularity error is
+// 0.02.
+std::string alternating(int n);
+
+std::string readfile(const std::filesystem::path& path);
+void writefile(const std::filesystem::path& path, const std::string& text);
+
+} // namespace formeval::test
