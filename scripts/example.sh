@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Builds formeval and runs it on the bundled example in a scratch directory,
-# so that the repository stays clean; prints where the outputs went.
+# Builds formeval and formreport, runs formeval on the bundled example in a
+# scratch directory, so that the repository stays clean, draws the roundness
+# plots of its circle records with formreport, and prints where the outputs
+# went.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j"$(nproc)" --target formeval
+cmake --build build/release -j"$(nproc)" --target formeval formreport
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/formeval-demo-XXXXXX")
 cp examples/demo/* "$scratch"/
-binary="$PWD/build/release/formeval"
-(cd "$scratch" && "$binary" </dev/null)
+build=$PWD/build/release
+(cd "$scratch" && "$build/formeval" </dev/null)
 echo
-echo "Console output above. Run files in $scratch:"
-ls -l "$scratch"
+echo
+(cd "$scratch" && "$build/formreport" polar cir1.txt -o plots)
+echo
+echo "Console output above. Run files and plots in $scratch:"
+ls -l "$scratch" "$scratch/plots"
