@@ -18,11 +18,11 @@ const std::string unitcircleconsole = "Started least square circularity error ca
                                       "\nLeast square circularity error= 0\nr0=1xo=0y0=0";
 
 TEST(Dispatcher, MissingJobStreamRingsTheBellAndKeepsTheFiles) {
-    test::Run spec;
-    spec.jobs.reset();
-    spec.result_before = "earlier results\n";
-    spec.intres_before = "earlier intermediate results\n";
-    const auto out = run(spec);
+    test::Run setup;
+    setup.jobs.reset();
+    setup.result_before = "earlier results\n";
+    setup.intres_before = "earlier intermediate results\n";
+    const auto out = run(setup);
     EXPECT_EQ(out.console, "\a");
     EXPECT_EQ(out.status, 0);
     EXPECT_NE(out.errors.find("cannot open cir1.txt"), std::string::npos);
@@ -41,18 +41,18 @@ TEST(Dispatcher, EmptyJobStreamCreatesEmptyResultFiles) {
 }
 
 TEST(Dispatcher, EmptyJobsDoNothing) {
-    test::Run spec;
-    spec.jobs = "0\n0\n0";
-    const auto out = run(spec);
+    test::Run setup;
+    setup.jobs = "0\n0\n0";
+    const auto out = run(setup);
     EXPECT_EQ(out.console, "\a");
     EXPECT_EQ(out.result, "");
     EXPECT_EQ(out.status, 0);
 }
 
 TEST(Dispatcher, UnlistedCodesAreReportedAndTheNextItemIsACode) {
-    test::Run spec;
-    spec.jobs = "1001 5 0";
-    const auto out = run(spec);
+    test::Run setup;
+    setup.jobs = "1001 5 0";
+    const auto out = run(setup);
     EXPECT_EQ(out.console, "\nnchois=1001 does not fit into any programmed case\a"
                            "\nnchois=5 does not fit into any programmed case\a\a");
     EXPECT_EQ(out.result, " does not fit into any programmed case"
@@ -61,33 +61,33 @@ TEST(Dispatcher, UnlistedCodesAreReportedAndTheNextItemIsACode) {
 }
 
 TEST(Dispatcher, SecondRunAppendsToBothFiles) {
-    test::Run spec;
-    spec.jobs = unitcircle;
-    const auto first = run(spec);
+    test::Run setup;
+    setup.jobs = unitcircle;
+    const auto first = run(setup);
     ASSERT_FALSE(first.result.empty());
-    spec.result_before = first.result;
-    spec.intres_before = first.intres;
-    const auto second = run(spec);
+    setup.result_before = first.result;
+    setup.intres_before = first.intres;
+    const auto second = run(setup);
     EXPECT_EQ(second.result, first.result + first.result);
     EXPECT_EQ(second.console, first.console);
 }
 
 TEST(Dispatcher, PrecisionIsTwelveSignificantDigits) {
-    test::Run spec;
+    test::Run setup;
     // Four points on the circle of radius 1/3 about the origin.
-    spec.jobs = "2600 4 1e-9 0.333333333333333333 0 0 0.333333333333333333 "
-                "-0.333333333333333333 0 0 -0.333333333333333333";
-    const auto out = run(spec);
+    setup.jobs = "2600 4 1e-9 0.333333333333333333 0 0 0.333333333333333333 "
+                 "-0.333333333333333333 0 0 -0.333333333333333333";
+    const auto out = run(setup);
     EXPECT_NE(out.result.find("r0=0.333333333333xo=0y0=0"), std::string::npos) << out.result;
 }
 
 TEST(Dispatcher, UnwritableResultFileIsReportedAndTheRunGoesOn) {
-    test::Run spec;
-    spec.jobs = unitcircle;
-    spec.prepare = [](const std::filesystem::path& dir) {
+    test::Run setup;
+    setup.jobs = unitcircle;
+    setup.prepare = [](const std::filesystem::path& dir) {
         std::filesystem::create_directory(dir / "result.txt");
     };
-    const auto out = run(spec);
+    const auto out = run(setup);
     EXPECT_EQ(out.console, unitcircleconsole + "\a");
     EXPECT_EQ(out.status, 0);
     EXPECT_NE(out.errors.find("cannot open result.txt"), std::string::npos);
@@ -107,9 +107,9 @@ class Records : public testing::TestWithParam<BadRecord> {};
 
 TEST_P(Records, AreReportedAndNotEvaluated) {
     const auto& c = GetParam();
-    test::Run spec;
-    spec.jobs = c.jobs;
-    const auto out = run(spec);
+    test::Run setup;
+    setup.jobs = c.jobs;
+    const auto out = run(setup);
     const std::string started = "Started least square circularity error calculation";
     EXPECT_EQ(out.console.substr(0, started.size() + c.message.size()), started + c.message);
     EXPECT_EQ(out.result.substr(0, c.message.size()), c.message);
@@ -161,9 +161,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BadRecord>& info) { return info.param.name; });
 
 TEST(Dispatcher, NonIntegerWhereACodeIsExpectedFailsTheRun) {
-    test::Run spec;
-    spec.jobs = "0 abc 0";
-    const auto out = run(spec);
+    test::Run setup;
+    setup.jobs = "0 abc 0";
+    const auto out = run(setup);
     EXPECT_EQ(out.console, "\a");
     EXPECT_EQ(out.status, 1);
     EXPECT_NE(out.errors.find("where a job code was expected (after job 0)"), std::string::npos)
@@ -171,9 +171,9 @@ TEST(Dispatcher, NonIntegerWhereACodeIsExpectedFailsTheRun) {
 }
 
 TEST(Dispatcher, CleanEndWithoutFinalLineBreakExitsZero) {
-    test::Run spec;
-    spec.jobs = "2600 4 0.000001 1 0 0 1 -1 0 0 -1"; // no line break after the last number
-    const auto out = run(spec);
+    test::Run setup;
+    setup.jobs = "2600 4 0.000001 1 0 0 1 -1 0 0 -1"; // no line break after the last number
+    const auto out = run(setup);
     EXPECT_EQ(out.console, unitcircleconsole + "\a");
     EXPECT_EQ(out.status, 0);
 }

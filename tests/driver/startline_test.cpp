@@ -33,10 +33,10 @@ TEST(Startline, KnowsWhatAnEarlierRunLeft) {
 TEST(Startline, AcrossRunsEndToEnd) {
     // The file of an earlier run ends mid-line; nothing a run writes may be
     // glued to it by a study, and nothing is added when no study runs.
-    test::Run spec;
-    spec.jobs = "0";
-    spec.result_before = "r0=1xo=0y0=5";
-    EXPECT_EQ(test::run(spec).result, "r0=1xo=0y0=5");
+    test::Run setup;
+    setup.jobs = "0";
+    setup.result_before = "r0=1xo=0y0=5";
+    EXPECT_EQ(test::run(setup).result, "r0=1xo=0y0=5");
 }
 
 } // namespace

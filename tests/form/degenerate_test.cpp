@@ -45,9 +45,9 @@ class RefusedJob : public testing::TestWithParam<Refused> {};
 
 TEST_P(RefusedJob, SaysWhyAndEvaluatesNothing) {
     const Refused p = GetParam();
-    test::Run spec;
-    spec.jobs = std::to_string(p.job) + " " + p.record + nextjob;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = std::to_string(p.job) + " " + p.record + nextjob;
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     EXPECT_FALSE(out.hung);
     const std::string message = "\nJob " + std::to_string(p.job) + " not evaluated: " + p.why;
@@ -134,9 +134,9 @@ class ExactData : public testing::TestWithParam<Exact> {};
 // The zone width is 0 or rounding, printed like any other result.
 TEST_P(ExactData, GiveAZeroError) {
     const Exact p = GetParam();
-    test::Run spec;
-    spec.jobs = p.jobs;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = p.jobs;
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     EXPECT_FALSE(out.hung);
     EXPECT_EQ(out.console.find("Continue?"), std::string::npos);
@@ -161,9 +161,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ExactData, LineListsTheExactLine) {
-    test::Run spec;
-    spec.jobs = "1000 3 1e-9 0 1 1 3 2 5";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "1000 3 1e-9 0 1 1 3 2 5";
+    const auto out = test::run(setup);
     const std::string fit = "\n0 1  0\n1 3  0\n2 5  0\ny0=1   l0=2";
     test::expectnear(test::itemtext(out.result),
                      test::itemtext(fit + "\nLeast squares straightness error=0" + fit +

@@ -33,9 +33,9 @@ void alternating(double c1, double c2, double R, double d, double* u, double* v)
 }
 
 TEST(Lscirco, UnitCircleWritesEveryItem) {
-    test::Run spec;
-    spec.jobs = "2600 4 0.000001 1 0 0 1 -1 0 0 -1\n";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2600 4 0.000001 1 0 0 1 -1 0 0 -1\n";
+    const auto out = test::run(setup);
     const std::string items = "\nStage Number = 1\nCurrent distance to centre=0"
                               "\n1    0    0\n0    1    0\n-1    0    0\n0    -1    0"
                               "\nLeast square circularity error= 0\nr0=1xo=0y0=0";

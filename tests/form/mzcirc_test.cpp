@@ -89,9 +89,9 @@ TEST_P(PolarCircle, WritesEveryItemAtTraceLevelOne) {
 
 TEST_P(PolarCircle, EndToEnd) {
     const auto [R, d] = GetParam();
-    test::Run spec;
-    spec.jobs = "2000 " + polarrecord(R, d);
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2000 " + polarrecord(R, d);
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     EXPECT_EQ(out.console.rfind("\nStarted circularity error calculation", 0), 0u);
     test::expectnear(test::itemtext(out.result), test::itemtext(polarresult(R, d)), 1e-10 * R);
@@ -105,9 +105,9 @@ INSTANTIATE_TEST_SUITE_P(Radii, PolarCircle,
 // centre, one stage runs, and the result is (c1, c2, R, 2d).
 TEST(Mzcirco, AlternatingRadiiAboutAFarCentreEndToEnd) {
     const Circle c = alternating(1000, -2000, 10, 0.1);
-    test::Run spec;
-    spec.jobs = "2500 " + c.record();
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2500 " + c.record();
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     std::string expected = "\nStage Number = 1\nCurrent distance to centre=0";
     for (int i = 0; i < 8; ++i)

@@ -61,9 +61,9 @@ TEST_P(FivePointPlane, WritesEveryItemAtTraceLevelOne) {
 
 TEST_P(FivePointPlane, EndToEnd) {
     const double d = GetParam();
-    test::Run spec;
-    spec.jobs = "3000 " + fivepoints(d).record();
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "3000 " + fivepoints(d).record();
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     EXPECT_EQ(out.console.rfind("\nStarted flatness error calculation", 0), 0u);
     test::expectnear(test::itemtext(out.result), test::itemtext(fiveresult(d)), 1e-10 * d);

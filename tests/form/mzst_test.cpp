@@ -59,9 +59,9 @@ TEST_P(FourPointLine, WritesEveryItemAtTraceLevelOne) {
 
 TEST_P(FourPointLine, EndToEnd) {
     const double d = GetParam();
-    test::Run spec;
-    spec.jobs = "1000 " + record(d);
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "1000 " + record(d);
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     EXPECT_EQ(out.console.rfind(opening, 0), 0u);
     // The engines trace at level 3; the job's own lines are the same.

@@ -57,9 +57,9 @@ Sphere corners(double c1, double c2, double c3, double R, double d) {
 // stage's shift length goes to the console only.
 TEST(Mzsphco, CornersAboutAFarCentreEndToEnd) {
     const Sphere s = corners(100, -200, 300, 5, 0.01);
-    test::Run spec;
-    spec.jobs = "4500 " + s.record();
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "4500 " + s.record();
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     const std::string centre = "\nr0=5xo=100y0=-200z0=300";
     std::string points;
@@ -363,10 +363,10 @@ TEST(Mzsphco, StoppedExchangeEndsTheStages) {
     // The six axis points of the unit sphere and its centre: the exchange
     // cycles through sets with zero multipliers until the operator is asked;
     // the closed console stops it, and no later stage asks again.
-    test::Run spec;
-    spec.jobs = "4500 7 1e-9 1 0 0 -1 0 0 0 1 0 0 -1 0 0 0 1 0 0 -1 0 0 0 "
-                "1000 4 1e-9 0 1 1 -1 2 1 3 -1";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "4500 7 1e-9 1 0 0 -1 0 0 0 1 0 0 -1 0 0 0 1 0 0 -1 0 0 0 "
+                 "1000 4 1e-9 0 1 1 -1 2 1 3 -1";
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     EXPECT_FALSE(out.hung);
     EXPECT_EQ(test::count(out.console, "Continue?Y/N"), 1);

@@ -94,15 +94,15 @@ void Workdir::remove(const std::string& name) const {
     fs::remove(dir_ / name);
 }
 
-Outcome run(const Run& spec) {
+Outcome run(const Run& setup) {
     const fs::path dir = scratchdir("formeval-run");
 
-    if (spec.jobs) write(dir / "cir1.txt", *spec.jobs);
-    if (spec.instructions) write(dir / "instructions.txt", *spec.instructions);
-    if (spec.result_before) write(dir / "result.txt", *spec.result_before);
-    if (spec.intres_before) write(dir / "intres.txt", *spec.intres_before);
-    write(dir / ".console-in", spec.input);
-    if (spec.prepare) spec.prepare(dir);
+    if (setup.jobs) write(dir / "cir1.txt", *setup.jobs);
+    if (setup.instructions) write(dir / "instructions.txt", *setup.instructions);
+    if (setup.result_before) write(dir / "result.txt", *setup.result_before);
+    if (setup.intres_before) write(dir / "intres.txt", *setup.intres_before);
+    write(dir / ".console-in", setup.input);
+    if (setup.prepare) setup.prepare(dir);
 
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -122,10 +122,10 @@ Outcome run(const Run& spec) {
     };
     int wstatus = 0;
     while (::waitpid(pid, &wstatus, WNOHANG) == 0) {
-        if (spec.kill_after > 0 && seconds() > spec.kill_after) {
+        if (setup.kill_after > 0 && seconds() > setup.kill_after) {
             out.killed = true;
             ::kill(pid, SIGKILL);
-        } else if (seconds() > spec.timeout) {
+        } else if (seconds() > setup.timeout) {
             out.hung = true;
             ::kill(pid, SIGKILL);
         }

@@ -78,7 +78,7 @@ struct Outcome {
     bool killed = false; // killed on purpose (kill_after)
 };
 
-Outcome run(const Run& spec);
+Outcome run(const Run& setup);
 
 // A job stream text from numbers, separated by blanks.
 std::string stream(std::initializer_list<double> items);

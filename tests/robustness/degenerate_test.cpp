@@ -184,12 +184,12 @@ class Degenerate : public testing::TestWithParam<Combination> {};
 
 TEST_P(Degenerate, EndsSoonWithAMessageOrFiniteResults) {
     const auto& [job, c] = GetParam();
-    test::Run spec;
-    spec.jobs = before + std::to_string(job.code) + "\n" + c.record(job.coords);
-    spec.instructions = "10 6 0.001 3 0 0\n";
-    spec.result_before = earlier;
-    spec.timeout = 60;
-    const test::Outcome out = test::run(spec);
+    test::Run setup;
+    setup.jobs = before + std::to_string(job.code) + "\n" + c.record(job.coords);
+    setup.instructions = "10 6 0.001 3 0 0\n";
+    setup.result_before = earlier;
+    setup.timeout = 60;
+    const test::Outcome out = test::run(setup);
     ASSERT_FALSE(out.hung) << "the run did not end";
     ASSERT_GE(out.status, 0) << "the run did not exit normally";
     EXPECT_EQ(out.status, c.breaks ? 1 : 0) << out.errors;

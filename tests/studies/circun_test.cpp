@@ -222,29 +222,29 @@ const std::string unit4 = "4 0.000001 1 0 0 1 -1 0 0 -1\n";
 
 TEST(Lscircun, FirstLineStartsOnALineOfItsOwn) {
     // Job 2600's last item ends without a line break ("...y0=0").
-    test::Run spec;
-    spec.jobs = "2600 " + unit4 + "2610 " + circle8();
-    spec.instructions = "0 4 0.001 3 0 0\n";
-    auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2600 " + unit4 + "2610 " + circle8();
+    setup.instructions = "0 4 0.001 3 0 0\n";
+    auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
     auto at = out.result.find("r0=1xo=0y0=0\n0\t");
     EXPECT_NE(at, std::string::npos);
     EXPECT_EQ(lines(out.result.substr(at)).size(), 1001u);
 
     // A result.txt of an earlier run that ends mid-line.
-    spec.jobs = "2610 " + circle8();
-    spec.result_before = "r0=1xo=0y0=5";
-    out = test::run(spec);
+    setup.jobs = "2610 " + circle8();
+    setup.result_before = "r0=1xo=0y0=5";
+    out = test::run(setup);
     EXPECT_EQ(out.result.substr(0, 15), "r0=1xo=0y0=5\n0\t");
     EXPECT_EQ(lines(out.result).size(), 1001u);
 }
 
 TEST(Lscircun, StreamsRunOnWithinARunAndRestartWithTheProgram) {
-    test::Run spec;
-    spec.jobs = "2610 " + circle8() + "2610 " + circle8();
-    spec.instructions = "0 4 0.001 3 0 0\n";
-    const auto first = test::run(spec);
-    const auto again = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2610 " + circle8() + "2610 " + circle8();
+    setup.instructions = "0 4 0.001 3 0 0\n";
+    const auto first = test::run(setup);
+    const auto again = test::run(setup);
     EXPECT_EQ(first.result, again.result);
     const auto out = lines(first.result);
     ASSERT_EQ(out.size(), 2000u);
@@ -254,10 +254,10 @@ TEST(Lscircun, StreamsRunOnWithinARunAndRestartWithTheProgram) {
 }
 
 TEST(Lscircun, LowersTheTraceLevelForLaterJobs) {
-    test::Run spec;
-    spec.jobs = "2610 " + circle8() + "2600 " + unit4;
-    spec.instructions = "0 4 0.001 3 0 0\n";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2610 " + circle8() + "2600 " + unit4;
+    setup.instructions = "0 4 0.001 3 0 0\n";
+    const auto out = test::run(setup);
     EXPECT_EQ(lines(out.result).size(), 1000u);
     const std::string tail = "999\nStarted least square circularity error calculation\a";
     EXPECT_EQ(out.console.substr(out.console.size() - tail.size()), tail);
@@ -277,10 +277,10 @@ class MissingInstructions : public testing::TestWithParam<MissingCase> {};
 // The study is skipped with a message; its record is read past, so the next
 // job runs.
 TEST_P(MissingInstructions, SkipsTheJobAndRunsTheNext) {
-    test::Run spec;
-    spec.jobs = "2611 " + circle8() + "2600 " + unit4;
-    spec.instructions = GetParam().instructions;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2611 " + circle8() + "2600 " + unit4;
+    setup.instructions = GetParam().instructions;
+    const auto out = test::run(setup);
     const std::string message = "\nJob 2611 not evaluated: instructions.txt " + GetParam().why;
     EXPECT_EQ(out.status, 0);
     EXPECT_EQ(out.result.substr(0, message.size()), message);
@@ -298,11 +298,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // 100000 repetitions: run with --gtest_also_run_disabled_tests.
 TEST(Lscircun, DISABLED_Job2612WritesAHundredThousandLines) {
-    test::Run spec;
-    spec.jobs = "2612 " + circle8();
-    spec.instructions = "0 4 0.001 3 0 0\n";
-    spec.timeout = 600;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2612 " + circle8();
+    setup.instructions = "0 4 0.001 3 0 0\n";
+    setup.timeout = 600;
+    const auto out = test::run(setup);
     const auto out_lines = lines(out.result);
     ASSERT_EQ(out_lines.size(), 100000u);
     EXPECT_EQ(out_lines.back().substr(0, 6), "99999\t");

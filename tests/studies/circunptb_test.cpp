@@ -76,9 +76,9 @@ std::vector<double> numbers(const std::string& line) {
 // 2600 in the same run reports; the line starts on a line of its own.
 TEST(Lscircunptb, Job2620EndToEnd) {
     const std::string record = "6 0.000001 10.2 0.1 0.1 9.9 -9.8 -0.2 -0.3 -10.1 7.1 7 -7 7.2\n";
-    test::Run spec;
-    spec.jobs = "2600 " + record + "2620 " + record;
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2600 " + record + "2620 " + record;
+    const auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
 
     const auto r0 = out.result.find("\nr0=");

@@ -52,10 +52,10 @@ void expectcircle(const std::vector<double>& x, double tolerance) {
 }
 
 TEST(Mzcircun, WithoutNoiseEveryRepetitionIsTheMinimumZoneCircle) {
-    test::Run spec;
-    spec.jobs = "2510\n" + alternating(8);
-    spec.instructions = "0 4 0 3 0 0\n";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2510\n" + alternating(8);
+    setup.instructions = "0 4 0 3 0 0\n";
+    const auto out = test::run(setup);
     ASSERT_EQ(out.status, 0);
     const std::string start = "Started minimum zone circularity uncertainty calculation\n0\n\n0\t";
     EXPECT_EQ(out.console.substr(0, start.size()), start);
@@ -71,10 +71,10 @@ TEST(Mzcircun, WithoutNoiseEveryRepetitionIsTheMinimumZoneCircle) {
 }
 
 TEST(Mzcircun, NoisyRepetitionsScatterAboutTheCircle) {
-    test::Run spec;
-    spec.jobs = "2511\n" + alternating(36);
-    spec.instructions = "0 4 0.0005 3 0 0\n";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2511\n" + alternating(36);
+    setup.instructions = "0 4 0.0005 3 0 0\n";
+    const auto out = test::run(setup);
     const auto result = lines(out.result);
     ASSERT_EQ(result.size(), 10000u);
     double sumr = 0;
@@ -101,10 +101,10 @@ class PeakValleyStudy : public testing::TestWithParam<Labelled> {};
 
 TEST_P(PeakValleyStudy, LabelsItsConsoleLines) {
     const Labelled& c = GetParam();
-    test::Run spec;
-    spec.jobs = std::to_string(c.job) + "\n" + alternating(8);
-    spec.instructions = "0 4 0 3 0 0\n";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = std::to_string(c.job) + "\n" + alternating(8);
+    setup.instructions = "0 4 0 3 0 0\n";
+    const auto out = test::run(setup);
     const std::string start = std::string(c.start) + "\n0\n\n" + c.label + "0\t";
     EXPECT_EQ(out.console.substr(0, start.size()), start);
     const auto result = lines(out.result);
@@ -129,9 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
                              "vacircun", 9.99}));
 
 TEST(Mzcircunptb, IntervalsAreCentredOnTheMinimumZoneResult) {
-    test::Run spec;
-    spec.jobs = "2520\n" + alternating(8);
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2520\n" + alternating(8);
+    const auto out = test::run(setup);
     EXPECT_EQ(out.console.substr(0, 73),
               "Started minumum zone circularity uncertainty calculation by perturbation\n");
     const auto result = lines(out.result);
@@ -157,10 +157,10 @@ class Mzsamp : public testing::TestWithParam<Sampling> {};
 // With the whole circle as the sample every repetition evaluates all points,
 // in another order each time.
 TEST_P(Mzsamp, FullSamplesGiveTheCircleEveryTime) {
-    test::Run spec;
-    spec.jobs = std::to_string(GetParam().job) + "\n" + alternating(12);
-    spec.instructions = "0 12 0 3 0 0\n";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = std::to_string(GetParam().job) + "\n" + alternating(12);
+    setup.instructions = "0 12 0 3 0 0\n";
+    const auto out = test::run(setup);
     ASSERT_EQ(out.status, 0);
     const std::string start = std::string(GetParam().start) + "\n";
     EXPECT_EQ(out.console.substr(0, start.size()), start);
@@ -184,22 +184,22 @@ INSTANTIATE_TEST_SUITE_P(Jobs, Mzsamp,
 TEST(Mzsamp, StratifiedWithoutJitterPicksTheUniformSet) {
     // Both begin with the same start index from the first draw of the run,
     // so their first samples, and results, are the same.
-    test::Run spec;
-    spec.instructions = "0 4 0 3 0 0\n";
-    spec.jobs = "2560\n" + alternating(36);
-    const auto stratified = lines(test::run(spec).result);
-    spec.jobs = "2570\n" + alternating(36);
-    const auto uniform = lines(test::run(spec).result);
+    test::Run setup;
+    setup.instructions = "0 4 0 3 0 0\n";
+    setup.jobs = "2560\n" + alternating(36);
+    const auto stratified = lines(test::run(setup).result);
+    setup.jobs = "2570\n" + alternating(36);
+    const auto uniform = lines(test::run(setup).result);
     ASSERT_FALSE(stratified.empty());
     ASSERT_FALSE(uniform.empty());
     EXPECT_EQ(stratified[0], uniform[0]);
 }
 
 TEST(Mzsamp, TooSmallASampleIsRefused) {
-    test::Run spec;
-    spec.jobs = "2550\n" + alternating(12) + "2600 4 0.000001 1 0 0 1 -1 0 0 -1\n";
-    spec.instructions = "0 3 0 3 0 0\n";
-    const auto out = test::run(spec);
+    test::Run setup;
+    setup.jobs = "2550\n" + alternating(12) + "2600 4 0.000001 1 0 0 1 -1 0 0 -1\n";
+    setup.instructions = "0 3 0 3 0 0\n";
+    const auto out = test::run(setup);
     EXPECT_EQ(out.result.substr(0, 91),
               "\nJob 2550 not evaluated: a sample of 3 points is too small; "
               "the evaluation needs at least 4");
