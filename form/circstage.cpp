@@ -64,6 +64,14 @@ void fitstopped(int stageno) {
               << "; the centre is not refined further";
 }
 
+void endstages(int stageno, bool unsettled, bool raised) {
+    if (problem)
+        fitstopped(stageno);
+    else if (unsettled)
+        stagelimit();
+    problem = problem || raised;
+}
+
 // The squared shift is compared with the radius, a squared length against a
 // length, as the method has always compared them. A NaN ends the loop. A
 // stage whose exchange the operator stopped ends it too: later stages would
@@ -89,11 +97,7 @@ void circstages(circfit fit, const double* u, const double* v, int numpt, double
         if (!finitecircle(x0, y0, r0)) break;
         if (oqt > 2) both("\n", "Current distance to centre=", cd);
     } while (!problem && cd > 0.0001 * r0 && (ask || stageno < maxstages));
-    if (problem)
-        fitstopped(stageno);
-    else if (!ask && cd > 0.0001 * r0 && finitecircle(x0, y0, r0))
-        stagelimit();
-    problem = problem || raised;
+    endstages(stageno, !ask && cd > 0.0001 * r0 && finitecircle(x0, y0, r0), raised);
 }
 
 double circdev(const double* u, const double* v, int numpt, double x0, double y0, double r0,

@@ -75,6 +75,12 @@ void fitstopped(int stageno);
 // number) it says so, adds `otherwise`, and returns false.
 bool askcount(const char* question, const char* otherwise, int& counter);
 
+// The end of a stage loop that cleared `problem` before its first stage
+// (`raised` says whether it was set then): reports a stage whose exchange the
+// operator stopped, or else a loop that stopped `unsettled` at its bound, and
+// leaves problem raised if it was raised before or during the loop.
+void endstages(int stageno, bool unsettled, bool raised);
+
 // The stages of a staged circle fit from the centroid, until the squared shift
 // is at most 0.0001 r0, maxstages have run or the operator has stopped a
 // stage's exchange (problem stays raised), with each stage's detail items.

@@ -55,11 +55,7 @@ void sphstages(const double* u, const double* v, const double* w, int numpt, dou
                       << "distance to centre= " << cd;
         }
     } while (!problem && cd > 0.0001 * r0 && stageno < maxstages);
-    if (problem)
-        fitstopped(stageno);
-    else if (cd > 0.0001 * r0)
-        stagelimit();
-    problem = problem || raised;
+    endstages(stageno, cd > 0.0001 * r0, raised);
 }
 
 } // namespace formeval
