@@ -5,6 +5,7 @@
 // failures, and random noisy circles against independently computed minimum
 // enclosing and maximum inscribed circles.
 #include "circles/circles.h"
+#include "driver/dispatch.h"
 #include "form/form.h"
 #include "tests/circles/support.h"
 #include "tests/harness/harness.h"
