@@ -97,6 +97,26 @@ std::string wrap(const std::string& text, std::size_t width = 79) {
     return out;
 }
 
+// Refuses NaN and infinities, which pass a range check (every comparison
+// with NaN is false) and turn into nonsense when converted to a whole number.
+const CLI::Validator finitenumber(
+    [](std::string& input) {
+        double value = 0;
+        if (CLI::detail::lexical_cast(input, value) && !std::isfinite(value))
+            return "Value " + input + " is not a finite number";
+        return std::string();
+    },
+    "");
+
+const CLI::Validator positivenumber(
+    [](std::string& input) {
+        double value = 0;
+        if (!CLI::detail::lexical_cast(input, value) || !(value > 0))
+            return "Value " + input + " is not a positive number";
+        return std::string();
+    },
+    "POSITIVE");
+
 Basispoints basispoints(double percent) {
     const double hundredths = std::round(percent * 100);
     if (std::fabs(hundredths - percent * 100) > 1e-6)
@@ -135,6 +155,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     summarycommand
         ->add_option("--coverage", coverage,
                      "Coverage probability of the intervals, in percent (above 0, below 100)")
+        ->check(finitenumber)
         ->check(CLI::Range(0.01, 99.99))
         ->default_str("95");
     summarycommand
@@ -160,7 +181,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      "Magnification of the deviations for every plot (default: chosen per "
                      "record); one at which a record's deviations leave the plot is replaced by "
                      "the chosen one, with a warning")
-        ->check(CLI::PositiveNumber);
+        ->check(finitenumber)
+        ->check(positivenumber);
     polarcommand->add_flag("--png", p.png, "Also write each plot as PNG beside the SVG");
     polarcommand
         ->add_option("--unit", p.unit, "Name of the coordinate unit for the legend, e.g. mm")

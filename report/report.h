@@ -72,7 +72,8 @@ constexpr Basispoints defaultcoverage = 9500;
 // Positions, from 1, of the order statistics that bound the probabilistically
 // symmetric coverage interval of JCGM 101:2008 (GUM Supplement 1), 7.7: with
 // q = pM rounded half up and r = (M - q) / 2 rounded up, the interval is
-// [y(r), y(r + q)]. Needs M - q >= 1; otherwise there is no interval.
+// [y(r), y(r + q)]. Needs M - q >= 1 and a coverage above 0 and below 100 %;
+// otherwise there is no interval.
 struct CoverageRanks {
     bool defined = false;
     long low = 0;

@@ -9,6 +9,7 @@
 namespace formeval::report {
 
 CoverageRanks coverageranks(long count, Basispoints coverage) {
+    if (coverage <= 0 || coverage >= 10000) return {};
     // q = pM, rounded half up when pM is not whole; p = coverage / 10000.
     const long long pm = static_cast<long long>(count) * coverage;
     const long q = static_cast<long>((pm + 5000) / 10000);

@@ -42,8 +42,17 @@ INSTANTIATE_TEST_SUITE_P(
                       RanksCase{11, 9500, true, 1, 11},           // pM 10.45: q 10, r 1
                       RanksCase{10, 9500, false, 0, 0},           // pM 9.5: q 10 = M
                       RanksCase{0, 9500, false, 0, 0},
-                      RanksCase{1000, 9900, true, 5, 995},     // q 990, r 5
-                      RanksCase{1000, 6827, true, 159, 842})); // pM 682.7: q 683, r 159
+                      RanksCase{1000, 9900, true, 5, 995},   // q 990, r 5
+                      RanksCase{1000, 6827, true, 159, 842}, // pM 682.7: q 683, r 159
+                      // Coverages outside (0, 100 %) have no interval, not ranks
+                      // outside 1..M.
+                      RanksCase{1000, 10000, false, 0, 0}, RanksCase{1000, 0, false, 0, 0},
+                      RanksCase{1000, -9500, false, 0, 0}),
+    [](const ::testing::TestParamInfo<RanksCase>& info) {
+        const auto coverage = info.param.coverage;
+        return "Of" + std::to_string(info.param.count) + "At" +
+               (coverage < 0 ? "Minus" + std::to_string(-coverage) : std::to_string(coverage));
+    });
 
 TEST(Summarise, SmallBlockByHand) {
     const Statistics s = summarise({4, 1, 3, 2}, defaultcoverage);

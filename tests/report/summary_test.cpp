@@ -228,10 +228,16 @@ TEST(Summary, AMalformedLineStopsItUnlessSkipped) {
 }
 
 struct FailureCase {
+    const char* name;
     std::vector<std::string> args;
     int status;
     const char* err; // start of the message
 };
+
+// Failure messages name the case.
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class CommandFailureTest : public ::testing::TestWithParam<FailureCase> {};
 
@@ -239,6 +245,7 @@ TEST_P(CommandFailureTest, ExitsWithItsStatusAndSaysWhy) {
     const FailureCase c = GetParam();
     test::Workdir dir;
     fs::create_directory(dir.path() / "folder");
+    dir.write("r.txt", block({1, 2, 3}));
     const test::ReportOutcome o = test::report(c.args);
     EXPECT_EQ(o.status, c.status);
     EXPECT_EQ(o.err.substr(0, std::string(c.err).size()), c.err);
@@ -247,28 +254,70 @@ TEST_P(CommandFailureTest, ExitsWithItsStatusAndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandFailureTest,
     ::testing::Values(
-        FailureCase{{"summary", "missing.txt"},
+        FailureCase{"SummaryOfAMissingFile",
+                    {"summary", "missing.txt"},
                     exitinput,
                     "formreport: cannot read missing.txt: No such file or directory\n"},
-        FailureCase{{"polar", "missing.txt"},
+        FailureCase{"PolarOfAMissingFile",
+                    {"polar", "missing.txt"},
                     exitinput,
                     "formreport: cannot read missing.txt: No such file or directory\n"},
-        FailureCase{{"summary", "folder"}, exitinput, "formreport: folder: is a directory"},
-        FailureCase{{"polar", FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt", "-o",
+        FailureCase{"SummaryOfADirectory",
+                    {"summary", "folder"},
+                    exitinput,
+                    "formreport: folder: is a directory"},
+        FailureCase{"PlotsIntoAFile",
+                    {"polar", FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt", "-o",
                      FORMEVAL_SOURCE_DIR "/README.md"},
                     exitinput,
                     "formreport: " FORMEVAL_SOURCE_DIR "/README.md: is a file, not a directory"},
-        FailureCase{{"summary"}, exitusage, "result is required"},
-        FailureCase{{}, exitusage, "A subcommand is required"},
-        FailureCase{{"average", "x"}, exitusage, "A subcommand is required"},
-        FailureCase{
-            {"summary", "r.txt", "--digits", "0"}, exitusage, "--digits: Value 0 not in range"},
-        FailureCase{{"summary", "r.txt", "--coverage", "95.125"},
+        FailureCase{"NoResultFile", {"summary"}, exitusage, "result is required"},
+        FailureCase{"NoCommand", {}, exitusage, "A subcommand is required"},
+        FailureCase{"UnknownCommand", {"average", "x"}, exitusage, "A subcommand is required"},
+        FailureCase{"NoDigits",
+                    {"summary", "r.txt", "--digits", "0"},
+                    exitusage,
+                    "--digits: Value 0 not in range"},
+        FailureCase{"InfiniteDigits",
+                    {"summary", "r.txt", "--digits", "inf"},
+                    exitusage,
+                    "--digits: Value inf not in range"},
+        FailureCase{"CoverageWithThreeDecimals",
+                    {"summary", "r.txt", "--coverage", "95.125"},
                     exitusage,
                     "--coverage: give the percentage with at most two decimals"},
-        FailureCase{{"polar", "j.txt", "--magnification", "-2"}, exitusage, "--magnification"},
+        // NaN passed the range check and indexed past the sorted values.
+        FailureCase{"CoverageNaN",
+                    {"summary", "r.txt", "--coverage", "nan"},
+                    exitusage,
+                    "--coverage: Value nan is not a finite number\n"},
+        FailureCase{"CoverageMinusNaN",
+                    {"summary", "r.txt", "--coverage", "-nan"},
+                    exitusage,
+                    "--coverage: Value -nan is not a finite number\n"},
+        FailureCase{"CoverageInfinite",
+                    {"summary", "r.txt", "--coverage", "1e400"},
+                    exitusage,
+                    "--coverage: Value 1e400 is not a finite number\n"},
         FailureCase{
-            {"summary", "r.txt", "--progress", "--quiet"}, exitusage, "--progress excludes"}));
+            "BinsNaN", {"summary", "r.txt", "--bins", "nan"}, exitusage, "--bins: Value nan"},
+        FailureCase{"NegativeMagnification",
+                    {"polar", "j.txt", "--magnification", "-2"},
+                    exitusage,
+                    "--magnification: Value -2 is not a positive number\n"},
+        FailureCase{"MagnificationNaN",
+                    {"polar", "j.txt", "--magnification", "nan"},
+                    exitusage,
+                    "--magnification: Value nan is not a finite number\n"},
+        FailureCase{"MagnificationInfinite",
+                    {"polar", "j.txt", "--magnification", "inf"},
+                    exitusage,
+                    "--magnification: Value inf is not a finite number\n"},
+        FailureCase{"ProgressAndQuiet",
+                    {"summary", "r.txt", "--progress", "--quiet"},
+                    exitusage,
+                    "--progress excludes"}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 TEST(Summary, HelpExplainsTheQuantileRule) {
     const test::ReportOutcome o = test::report({"summary", "--help"});
