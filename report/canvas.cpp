@@ -137,9 +137,17 @@ Ticks ticks(double low, double high, int target) {
             t.step = factor * decade;
             break;
         }
+    if (!std::isfinite(t.step)) return t;
+    // Counted, not stepped: where k is so large that k + 1 == k in a double
+    // (values near 1e17 with a span of a few units), stepping k never ends.
     const double first = std::ceil(low / t.step - 1e-9);
-    for (double k = first; k * t.step <= high + t.step * 1e-9; k += 1)
-        t.values.push_back(std::fabs(k) < 1e-9 ? 0.0 : k * t.step);
+    for (int i = 0; i < maxticks; ++i) {
+        const double k = first + i;
+        if (!(k * t.step <= high + t.step * 1e-9)) break;
+        const double value = std::fabs(k) < 1e-9 ? 0.0 : k * t.step;
+        // Ticks closer than a double can tell apart coincide; draw each once.
+        if (t.values.empty() || value > t.values.back()) t.values.push_back(value);
+    }
     return t;
 }
 

@@ -333,7 +333,9 @@ constexpr Rgb meancolour = {0.1, 0.1, 0.1};
 constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
 
 // Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
-// [low, high], about `target` of them.
+// [low, high], about `target` of them, at most maxticks, each drawn once even
+// where the doubles near them are coarser than the step.
+constexpr int maxticks = 100;
 struct Ticks {
     double step = 1;
     std::vector<double> values;

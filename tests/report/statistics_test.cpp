@@ -100,6 +100,15 @@ TEST(Summarise, KeepsTheDigitsOfLargeNearlyEqualValues) {
     EXPECT_NEAR(s.sd, 0.1, 1e-7);
 }
 
+// Their sum and their squares overflow: deviations 2/3, -4/3, 2/3 of 1e308
+// about the mean 1e308 / 3, variance (4 + 16 + 4) / 9 / 2 = 4/3 of 1e616.
+TEST(Summarise, ValuesWhoseSumsOverflow) {
+    const Statistics s = summarise({1e308, -1e308, 1e308}, defaultcoverage);
+    EXPECT_NEAR(s.mean, 1e308 / 3, 1e294);
+    EXPECT_NEAR(s.sd, std::sqrt(4.0 / 3.0) * 1e308, 1e294);
+    EXPECT_EQ(makehistogram({1e308, -1e308, 1e308, 0}, 4).counts, (std::vector<long>{1, 0, 1, 2}));
+}
+
 TEST(Coveragetext, WholeAndFractionalPercentages) {
     EXPECT_EQ(coveragetext(9500), "95 %");
     EXPECT_EQ(coveragetext(9973), "99.73 %");
@@ -152,6 +161,23 @@ TEST(Ticks, StepsOfOneTwoOrFive) {
     EXPECT_DOUBLE_EQ(u.step, 0.005);
     EXPECT_EQ(u.values.size(), 5u);
     EXPECT_EQ(u.values[2], 0.0);
+}
+
+// Near 1e17 the doubles lie 16 apart: ticks every 10 cannot all be told
+// apart, and the tick counter k ~ 1e16 no longer changes when 1 is added.
+TEST(Ticks, CountedWhereTheDoublesAreCoarserThanTheStep) {
+    const double low = 1e17;
+    const double high = 1e17 + 48;
+    const Ticks t = ticks(low, high, 6);
+    EXPECT_DOUBLE_EQ(t.step, 10); // rough step 48 / 6
+    ASSERT_FALSE(t.values.empty());
+    EXPECT_LE(t.values.size(), 5u);
+    for (std::size_t i = 0; i < t.values.size(); ++i) {
+        EXPECT_GE(t.values[i], low);
+        EXPECT_LE(t.values[i], high);
+        if (i > 0) { EXPECT_GT(t.values[i], t.values[i - 1]); }
+    }
+    EXPECT_TRUE(ticks(-1e308, 1e308, 6).values.empty()); // the span overflows
 }
 
 TEST(Ticklabel, DigitsDownToTheStep) {

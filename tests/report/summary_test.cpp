@@ -210,6 +210,42 @@ TEST(Summary, HistogramIntervalMarksAtItsEnds) {
     EXPECT_NEAR(ends[1], b.back().right, 0.01);
 }
 
+// Near 1e17 neighbouring doubles are 16 apart: the axis ticks, 10 apart,
+// cannot all be told apart, and low end + offset loses a bar's offset. The
+// circularity errors 1e17 + 0, 16, 32, 48, ten of each, make four bars of
+// ten, side by side. Centres y of +-1e308 span more than the largest double:
+// two bars at the ends.
+TEST(Summary, HistogramsOfValuesWhereTheDoublesAreCoarse) {
+    test::Workdir dir;
+    std::ostringstream text;
+    text.precision(17);
+    for (int i = 0; i < 40; ++i)
+        text << i << "\t" << 1e17 + 16 * (i % 3) << "\t" << (i % 2 ? -1e308 : 1e308) << "\t1\t"
+             << 1e17 + 16 * (i % 4) << "\n";
+    dir.write("r.txt", text.str());
+    const test::ReportOutcome o =
+        test::report({"summary", "r.txt", "--histograms", ".", "--bins", "4", "-q"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    for (const char* quantity : quantityslugs) {
+        const test::Svg svg =
+            test::parsesvg(dir.path() / (std::string("block1-") + quantity + ".svg"));
+        EXPECT_TRUE(svg.wellformed) << quantity << ": " << svg.error;
+        EXPECT_FALSE(bars(svg).empty()) << quantity;
+    }
+    const std::vector<Bar> b = bars(test::parsesvg(dir.path() / "block1-circularity.svg"));
+    ASSERT_EQ(b.size(), 4u);
+    const double across = b[3].right - b[0].left;
+    for (std::size_t k = 0; k < 4; ++k) {
+        EXPECT_NEAR(b[k].height, b[0].height, 0.01);
+        EXPECT_NEAR(b[k].right - b[k].left, across / 4, 0.01);
+        EXPECT_NEAR(b[k].left - b[0].left, across * static_cast<double>(k) / 4, 0.01);
+    }
+    const std::vector<Bar> y = bars(test::parsesvg(dir.path() / "block1-centre-y.svg"));
+    ASSERT_EQ(y.size(), 2u);
+    EXPECT_NEAR(y[1].right - y[0].left, across, 0.01);
+    EXPECT_NEAR(y[0].height, y[1].height, 0.01);
+}
+
 TEST(Summary, AMalformedLineStopsItUnlessSkipped) {
     test::Workdir dir;
     dir.write("bad.txt", "0\t1\t1\t1\t1\n1\t1\t1\t1\t1\n2\t1\t1\tx\t1\n");
