@@ -2,6 +2,7 @@
 #include "report/report.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cmath>
 
 namespace formeval::report {
@@ -194,8 +195,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         app.parse(argc, argv);
         s.scan.coverage = basispoints(coverage);
     } catch (const CLI::ParseError& e) {
+        errno = 0;
         const int status = app.exit(e, out, err);
-        return status == 0 ? exitok : exitusage;
+        if (status != 0) return exitusage;
+        return outputwritten(out, err) ? exitok : exitinput; // the help
     }
     if (summarycommand->parsed()) return summary(s, out, err);
     return polar(p, out, err);

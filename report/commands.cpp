@@ -161,6 +161,16 @@ void printplots(std::ostream& out, const std::string& file, const std::vector<Pl
 
 } // namespace
 
+bool outputwritten(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out) return true;
+    const int why = errno;
+    err << "formreport: the standard output could not be written";
+    if (why != 0) err << ": " << std::error_code(why, std::generic_category()).message();
+    err << "\n";
+    return false;
+}
+
 int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
@@ -172,12 +182,15 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
         const std::vector<Block> blocks =
             scanresults(in, o.input, o.scan, err, showbytes, &progress);
         progress.finish();
+        errno = 0;
         if (o.csv)
             printcsv(out, blocks);
         else
             printtables(out, o.input, blocks, o.scan.coverage, o.digits);
-        out.flush();
-        if (!o.histograms.empty()) return writehistograms(o, blocks, err);
+        const bool written = outputwritten(out, err);
+        // The histograms are written even when the tables could not be.
+        const int status = o.histograms.empty() ? exitok : writehistograms(o, blocks, err);
+        return written ? status : exitinput;
     } catch (const FileError& e) {
         complain(err, e);
         if (e.line() > 0 && !o.scan.skipmalformed)
@@ -185,7 +198,6 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
                    "warning\n";
         return exitinput;
     }
-    return exitok;
 }
 
 int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
@@ -196,9 +208,10 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         for (const std::string& note : stream.notes)
             err << "formreport: " << o.input << ": " << note << "\n";
         if (stream.circles.empty()) {
+            errno = 0;
             out << o.input
                 << ": no Cartesian circle records (jobs 2500, 2600, 2700, 2800) to plot\n";
-            return exitok;
+            return outputwritten(out, err) ? exitok : exitinput;
         }
         if (!makedirectory(o.output, err)) return exitinput;
 
@@ -241,12 +254,13 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             rows.push_back({svg.filename().string(), &r, labels.magnification, std::move(e)});
         }
         progress.finish();
+        errno = 0;
         printplots(out, o.input, rows);
+        return outputwritten(out, err) ? exitok : exitinput;
     } catch (const FileError& e) {
         complain(err, e);
         return exitinput;
     }
-    return exitok;
 }
 
 } // namespace formeval::report

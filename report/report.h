@@ -409,6 +409,11 @@ constexpr int exitusage = 2; // command line wrong
 int summary(const SummaryOptions& options, std::ostream& out, std::ostream& err);
 int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
 
+// Whether all that was written to `out` (the standard output) reached it;
+// says on `err` when not, with the reason errno gives: clear errno before
+// writing.
+bool outputwritten(std::ostream& out, std::ostream& err);
+
 // The command line: parses `argv` with CLI11 and runs a command.
 int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 

@@ -355,6 +355,51 @@ INSTANTIATE_TEST_SUITE_P(
                     "--progress excludes"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
+struct UnwritableCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* output; // where standard output goes; "-": closed
+    const char* why;
+};
+
+// Failure messages name the case.
+void PrintTo(const UnwritableCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class UnwritableOutputTest : public ::testing::TestWithParam<UnwritableCase> {};
+
+// The tables are lost, so the run has failed, and says why.
+TEST_P(UnwritableOutputTest, FailsAndSaysSo) {
+    const UnwritableCase c = GetParam();
+    test::Workdir dir;
+    dir.write("r.txt", block({1, 2, 3}));
+    dir.write("j.txt", "2600 " + test::alternating(8));
+    const test::ReportOutcome o = test::runreport(c.args, dir.path(), c.output);
+    EXPECT_EQ(o.status, exitinput);
+    const std::string said =
+        std::string("formreport: the standard output could not be written: ") + c.why + "\n";
+    ASSERT_GE(o.err.size(), said.size()) << o.err;
+    EXPECT_EQ(o.err.substr(o.err.size() - said.size()), said); // after any notes
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, UnwritableOutputTest,
+    ::testing::Values(
+        UnwritableCase{
+            "SummaryToAFullDevice", {"summary", "r.txt"}, "/dev/full", "No space left on device"},
+        UnwritableCase{"SummaryClosed", {"summary", "r.txt"}, "-", "Bad file descriptor"},
+        UnwritableCase{"CsvToAFullDevice",
+                       {"summary", "r.txt", "--csv"},
+                       "/dev/full",
+                       "No space left on device"},
+        UnwritableCase{
+            "PolarToAFullDevice", {"polar", "j.txt", "-q"}, "/dev/full", "No space left on device"},
+        UnwritableCase{"PolarClosed", {"polar", "j.txt", "-q"}, "-", "Bad file descriptor"},
+        UnwritableCase{
+            "HelpToAFullDevice", {"summary", "--help"}, "/dev/full", "No space left on device"}),
+    [](const ::testing::TestParamInfo<UnwritableCase>& info) { return info.param.name; });
+
 TEST(Summary, HelpExplainsTheQuantileRule) {
     const test::ReportOutcome o = test::report({"summary", "--help"});
     EXPECT_EQ(o.status, exitok);

@@ -22,8 +22,11 @@ struct ReportOutcome {
 // formreport with these arguments (without the program name), in process.
 ReportOutcome report(const std::vector<std::string>& args);
 
-// The built formreport executable in `dir`, console input closed.
-ReportOutcome runreport(const std::vector<std::string>& args, const std::filesystem::path& dir);
+// The built formreport executable in `dir`, console input closed. Its
+// standard output is captured, or goes to the file `output` when one is named
+// ("-": standard output closed).
+ReportOutcome runreport(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                        const std::string& output = "");
 
 // An SVG file as expat reads it: whether it is well-formed XML, and its
 // elements in document order.
