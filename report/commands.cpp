@@ -138,23 +138,39 @@ struct PlotRow {
     Evaluation evaluation;
 };
 
+// The table of the plots: the file name, then right-aligned columns, each at
+// least its usual width and always one blank wider than its widest cell, so
+// that no two columns run together.
 void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows) {
     out << file << ": " << rows.size() << (rows.size() == 1 ? " circle record" : " circle records")
         << " plotted; circularity error against each circle\n";
+    constexpr std::size_t columns = 9;
+    constexpr std::array<const char*, columns> heads = {
+        "job", "code", "line", "points", "magnification", "LSCI", "MZCI", "MCCI", "MICI"};
+    constexpr std::array<std::size_t, columns> usual = {6, 6, 7, 7, 15, 17, 17, 17, 17};
+    std::vector<std::array<std::string, columns>> cells;
+    for (const PlotRow& r : rows) {
+        std::array<std::string, columns> c = {
+            std::to_string(r.record->ordinal), std::to_string(r.record->job),
+            std::to_string(r.record->line), std::to_string(r.record->x.size()),
+            formatnumber(r.magnification, 6)};
+        for (int k = 0; k < nreferences; ++k)
+            c[5 + k] = formatnumber(r.evaluation.circles[k].error, 12);
+        cells.push_back(c);
+    }
     std::size_t filewidth = 4;
     for (const PlotRow& r : rows) filewidth = std::max(filewidth, r.file.size());
-    out << std::left << std::setw(int(filewidth)) << "plot" << std::right << std::setw(6) << "job"
-        << std::setw(6) << "code" << std::setw(7) << "line" << std::setw(7) << "points"
-        << std::setw(15) << "magnification";
-    for (const char* head : {"LSCI", "MZCI", "MCCI", "MICI"}) out << std::setw(17) << head;
+    std::array<std::size_t, columns> width = usual;
+    for (std::size_t k = 0; k < columns; ++k) {
+        width[k] = std::max(width[k], std::string(heads[k]).size() + 1);
+        for (const auto& c : cells) width[k] = std::max(width[k], c[k].size() + 1);
+    }
+    out << std::left << std::setw(int(filewidth)) << "plot" << std::right;
+    for (std::size_t k = 0; k < columns; ++k) out << std::setw(int(width[k])) << heads[k];
     out << "\n";
-    for (const PlotRow& r : rows) {
-        out << std::left << std::setw(int(filewidth)) << r.file << std::right << std::setw(6)
-            << r.record->ordinal << std::setw(6) << r.record->job << std::setw(7) << r.record->line
-            << std::setw(7) << r.record->x.size() << std::setw(15)
-            << formatnumber(r.magnification, 6);
-        for (const Circle& c : r.evaluation.circles)
-            out << std::setw(17) << formatnumber(c.error, 12);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out << std::left << std::setw(int(filewidth)) << rows[i].file << std::right;
+        for (std::size_t k = 0; k < columns; ++k) out << std::setw(int(width[k])) << cells[i][k];
         out << "\n";
     }
 }

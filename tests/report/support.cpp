@@ -151,13 +151,13 @@ std::vector<std::pair<double, double>> vertices(const std::string& d) {
     return out;
 }
 
-std::string alternating(int n) {
+std::string alternating(int n, double deviation) {
     const double pi = std::acos(-1.0);
     std::ostringstream s;
     s.precision(17);
     s << n << " 0.000001\n";
     for (int i = 0; i < n; ++i) {
-        const double r = i % 2 ? 9.99 : 10.01;
+        const double r = i % 2 ? 10 - deviation : 10 + deviation;
         s << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n) << '\n';
     }
     return s.str();
