@@ -13,7 +13,10 @@ constexpr const char* statisticshelp =
     "Study blocks: runs of lines 'ii TAB centre-x TAB centre-y TAB radius TAB circularity' "
     "numbered 0, 1, 2, ... (Monte Carlo jobs 25x0-28x2 and sampling jobs 2550-2575); a new block "
     "starts where the numbering starts again at 0. A line 'ii TAB no circle fits these points' "
-    "counts in its block but has no numbers. A line of eight tab-separated numbers is a "
+    "and a line 'Repetition ii not evaluated: ...' (a sampling study's sample too small) count "
+    "in their block but have no numbers. A block of another length than 1000, 10 000 or "
+    "100 000 repetitions gets a note (standard error with --csv): a study cut short, lines "
+    "missing, or the lines of two runs interleaved. A line of eight tab-separated numbers is a "
     "perturbation study (jobs 2520, 2620): its bounds are listed as intervals with their "
     "midpoint and half-width (2u). All other lines of the file are passed over.\n\n"
     "Statistics per quantity: count, mean, sample standard deviation (n - 1), minimum, maximum "
@@ -28,8 +31,10 @@ constexpr const char* statisticshelp =
     "radius, circularity), with the mean and the coverage interval marked. Bins: "
     "Freedman-Diaconis (width 2 IQR n^(-1/3)), 5 to 100 of them, unless --bins.\n\n"
     "A line that starts like a study line but is not one (a wrong field count, an item that is "
-    "not a number) or a break in a block's numbering stops the summary with the line number and "
-    "the reason, unless --skip-malformed.";
+    "not a number), a break in a block's numbering, or a study line cut short (the last line of "
+    "the file without a line break: every study line ends with one, so a full disk or a killed "
+    "run cut it, perhaps inside a number) stops the summary with the line number and the reason, "
+    "unless --skip-malformed.";
 
 constexpr const char* polarhelp =
     "Reads the job stream as formeval does and plots every record of jobs 2500, 2600, 2700 and "
@@ -165,9 +170,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      "every histogram")
         ->check(CLI::Range(1, 1000));
     summarycommand->add_flag("--skip-malformed", s.scan.skipmalformed,
-                             "Leave out malformed study lines and accept breaks in a block's "
-                             "numbering, each with a warning naming its line, instead of "
-                             "stopping (for files cut short by a killed run)");
+                             "Leave out malformed study lines and a last study line cut short, "
+                             "and accept breaks in a block's numbering, each with a warning "
+                             "naming its line, instead of stopping (for files cut short by a "
+                             "killed run or a full disk)");
     progressoptions(*summarycommand, s.progress);
     summarycommand->footer(wrap(std::string(statisticshelp) + "\n\n" + exithelp));
 

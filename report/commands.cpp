@@ -199,10 +199,16 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
             scanresults(in, o.input, o.scan, err, showbytes, &progress);
         progress.finish();
         errno = 0;
-        if (o.csv)
+        if (o.csv) {
             printcsv(out, blocks);
-        else
+            // The tables carry this note; CSV has no place for it.
+            for (const Block& b : blocks)
+                if (const std::string note = lengthnote(b); !note.empty())
+                    err << "formreport: " << o.input << ": block " << b.number << " (lines "
+                        << b.firstline << "-" << b.lastline << ") " << note << "\n";
+        } else {
             printtables(out, o.input, blocks, o.scan.coverage, o.digits);
+        }
         const bool written = outputwritten(out, err);
         // The histograms are written even when the tables could not be.
         const int status = o.histograms.empty() ? exitok : writehistograms(o, blocks, err);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sstream>
 
 namespace formeval::report {
@@ -140,6 +141,75 @@ TEST(Summary, OneWellFormedHistogramPerBlockAndQuantity) {
             EXPECT_GT(fs::file_size(fs::path(svg).replace_extension(".png")), 1000u);
         }
     EXPECT_FALSE(fs::exists(dir.path() / "hist" / "block3-radius.svg"));
+}
+
+// The earlier run's block, its last line cut inside its last number as a
+// full disk leaves it: it must not pass for a repetition of its own.
+TEST(Summary, AStudyLineCutShortIsNotTakenForAWholeOne) {
+    test::Workdir dir;
+    const std::string& whole = mixedresults();
+    std::size_t end = 0;
+    for (int line = 0; line < 1000; ++line) end = whole.find('\n', end) + 1;
+    const std::string block = whole.substr(0, end - 1); // without its line break
+    ASSERT_EQ(block.substr(block.rfind('\n') + 1, 4), "999\t");
+    dir.write("result.txt", block.substr(0, block.size() - 2));
+    const std::string why =
+        "formreport: result.txt:1000: the file ends inside this study line, which has no line "
+        "break: it was cut short (a full disk, a killed run)";
+    test::ReportOutcome o = test::report({"summary", "result.txt"});
+    EXPECT_EQ(o.status, exitinput);
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err, why + "\nformreport: nothing summarised; --skip-malformed leaves such lines "
+                           "out with a warning\n");
+    o = test::report({"summary", "result.txt", "--skip-malformed"});
+    EXPECT_EQ(o.status, exitok);
+    EXPECT_EQ(o.err, why + "; line left out\n");
+    const auto lines = split(o.out, '\n');
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[2], "Block 1: repetitions 0-998 on lines 1-999 (999 lines)");
+    EXPECT_EQ(lines[11], "The block holds 999 repetition lines, not the 1000, 10 000 or 100 000 "
+                         "of a whole study: it was cut short, lines are missing, or the lines of "
+                         "two runs are interleaved.");
+    // As CSV, the note goes to standard error.
+    o = test::report({"summary", "result.txt", "--skip-malformed", "--csv"});
+    EXPECT_EQ(o.err, why + "; line left out\nformreport: result.txt: block 1 (lines 1-999) holds "
+                           "999 repetition lines, not the 1000, 10 000 or 100 000 of a whole "
+                           "study: it was cut short, lines are missing, or the lines of two runs "
+                           "are interleaved.\n");
+}
+
+// A sampling study whose sample size is asked for at the console: the answer
+// 36 serves repetition 0, the answer 3 is too small for repetition 1, then
+// the console has ended and all 36 points are used.
+TEST(Summary, ARepetitionFormevalDidNotEvaluateCountsWithoutNumbers) {
+    test::Run run;
+    run.jobs = "2570 " + test::alternating(36);
+    run.instructions = "0 0 0 3 0 0\n";
+    run.input = "36\n3\n";
+    const test::Outcome made = test::run(run);
+    ASSERT_EQ(made.status, 0) << made.errors;
+    ASSERT_NE(made.result.find("\nRepetition 1 not evaluated: "), std::string::npos);
+    test::Workdir dir;
+    dir.write("result.txt", made.result);
+    const test::ReportOutcome o = test::report({"summary", "result.txt"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.err, "");
+    const auto lines = split(o.out, '\n');
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "result.txt: 1 block");
+    EXPECT_EQ(lines[2], "Block 1: repetitions 0-9999 on lines 1-10000 (10000 lines)");
+    std::istringstream count(lines[4]);
+    const std::vector<std::string> cells{std::istream_iterator<std::string>(count), {}};
+    EXPECT_EQ(cells, (std::vector<std::string>{"count", "9999", "9999", "9999", "9999"}));
+    EXPECT_EQ(lines[11], "formeval did not evaluate 1 of the 10000 repetitions; they are not "
+                         "counted.");
+    const double circle[nquantities] = {100, 20, 10, 0.02};
+    std::istringstream mean(lines[5].substr(std::string("mean").size()));
+    for (const double expected : circle) {
+        double value = 0;
+        mean >> value;
+        EXPECT_NEAR(value, expected, 1e-9);
+    }
 }
 
 // Repetition lines with these circularity errors (the other columns 1).
