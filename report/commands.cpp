@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 void complain(std::ostream& err, const FileError& e) {
-    err << "formreport: " << e.file();
+    err << "formreport: " << printable(e.file());
     if (e.line() > 0) err << ":" << e.line();
     err << ": " << e.what() << "\n";
 }
@@ -26,12 +26,12 @@ void complain(std::ostream& err, const FileError& e) {
 bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
-        err << "formreport: " << path << ": is a directory, not a file\n";
+        err << "formreport: " << printable(path) << ": is a directory, not a file\n";
         return false;
     }
     in.open(path, std::ios::binary);
     if (!in) {
-        err << "formreport: cannot read " << path << ": "
+        err << "formreport: cannot read " << printable(path) << ": "
             << std::error_code(errno, std::generic_category()).message() << "\n";
         return false;
     }
@@ -41,12 +41,14 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
 bool makedirectory(const std::string& dir, std::ostream& err) {
     std::error_code ec;
     if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
-        err << "formreport: " << dir << ": is a file, not a directory for the pictures\n";
+        err << "formreport: " << printable(dir)
+            << ": is a file, not a directory for the pictures\n";
         return false;
     }
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir)) {
-        err << "formreport: cannot make the directory " << dir << ": " << ec.message() << "\n";
+        err << "formreport: cannot make the directory " << printable(dir) << ": " << ec.message()
+            << "\n";
         return false;
     }
     return true;
@@ -88,7 +90,7 @@ int writehistograms(const SummaryOptions& o, const std::vector<Block>& blocks, s
     }
     if (o.progress != ProgressMode::never)
         err << "formreport: " << written << (written == 1 ? " histogram" : " histograms")
-            << " written to " << o.histograms << "\n";
+            << " written to " << printable(o.histograms) << "\n";
     return exitok;
 }
 
@@ -190,10 +192,11 @@ bool outputwritten(std::ostream& out, std::ostream& err) {
 int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
+    const std::string name = printable(o.input);
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(o.input, ec);
     try {
-        Progress progress(err, "reading " + o.input, ec ? 0 : size,
+        Progress progress(err, "reading " + name, ec ? 0 : size,
                           showprogress(o.progress, !ec && size >= progressbytes));
         const std::vector<Block> blocks =
             scanresults(in, o.input, o.scan, err, showbytes, &progress);
@@ -204,10 +207,10 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
             // The tables carry this note; CSV has no place for it.
             for (const Block& b : blocks)
                 if (const std::string note = lengthnote(b); !note.empty())
-                    err << "formreport: " << o.input << ": block " << b.number << " (lines "
+                    err << "formreport: " << name << ": block " << b.number << " (lines "
                         << b.firstline << "-" << b.lastline << ") " << note << "\n";
         } else {
-            printtables(out, o.input, blocks, o.scan.coverage, o.digits);
+            printtables(out, name, blocks, o.scan.coverage, o.digits);
         }
         const bool written = outputwritten(out, err);
         // The histograms are written even when the tables could not be.
@@ -225,27 +228,27 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
 int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
+    const std::string file = printable(o.input);
     try {
         const JobStream stream = readjobstream(in, o.input);
         for (const std::string& note : stream.notes)
-            err << "formreport: " << o.input << ": " << note << "\n";
+            err << "formreport: " << file << ": " << note << "\n";
         if (stream.circles.empty()) {
             errno = 0;
-            out << o.input
-                << ": no Cartesian circle records (jobs 2500, 2600, 2700, 2800) to plot\n";
+            out << file << ": no Cartesian circle records (jobs 2500, 2600, 2700, 2800) to plot\n";
             return outputwritten(out, err) ? exitok : exitinput;
         }
         if (!makedirectory(o.output, err)) return exitinput;
 
         const std::string stem = fs::path(o.input).stem().string();
-        Progress progress(err, "plotting " + o.input, stream.circles.size(),
+        Progress progress(err, "plotting " + file, stream.circles.size(),
                           showprogress(o.progress, stream.circles.size() >= progressrecords),
                           "records");
         std::vector<PlotRow> rows;
         for (std::size_t k = 0; k < stream.circles.size(); ++k) {
             progress.update(k);
             const CircleRecord& r = stream.circles[k];
-            const std::string name = jobname(o.input, r);
+            const std::string name = jobname(file, r);
             Evaluation e = evaluate(r);
             for (int c = 0; c < nreferences; ++c)
                 if (!e.said[c].empty())
@@ -273,11 +276,12 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             picture(svg, o.png, [&](const std::string& path, Format format) {
                 drawpolar(path, format, data, e, labels);
             });
-            rows.push_back({svg.filename().string(), &r, labels.magnification, std::move(e)});
+            rows.push_back(
+                {printable(svg.filename().string()), &r, labels.magnification, std::move(e)});
         }
         progress.finish();
         errno = 0;
-        printplots(out, o.input, rows);
+        printplots(out, file, rows);
         return outputwritten(out, err) ? exitok : exitinput;
     } catch (const FileError& e) {
         complain(err, e);

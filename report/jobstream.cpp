@@ -84,7 +84,7 @@ class Items {
 
 std::string quoted(std::string_view item) {
     constexpr std::size_t shown = 40;
-    std::string text(item.substr(0, shown));
+    std::string text = printable(item.substr(0, shown));
     if (item.size() > shown) text += "...";
     return "'" + text + "'";
 }

@@ -46,6 +46,13 @@ class FileError : public std::runtime_error {
     long line_;
 };
 
+// Messages.
+
+// `text` as it may be quoted in a message or drawn in a picture: printable
+// UTF-8 stays, every other byte (a NUL, a control character, a byte that is
+// not UTF-8) becomes an escape: \t \n \r or \xNN.
+std::string printable(std::string_view text);
+
 // Numbers.
 
 // The whole of `text` as a finite decimal number (a leading '+' allowed, as

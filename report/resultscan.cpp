@@ -50,7 +50,7 @@ std::string repetitionfault(const std::vector<std::string_view>& items) {
                std::to_string(items.size()) + " fields";
     for (std::size_t i = 1; i < items.size(); ++i)
         if (!parsenumber(items[i]))
-            return std::string(quantitynames[i - 1]) + " '" + std::string(items[i]) +
+            return std::string(quantitynames[i - 1]) + " '" + printable(items[i]) +
                    "' is not a number";
     return "not a repetition line";
 }
@@ -194,8 +194,8 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
     // Throws, or in lenient mode warns and lets the caller go on.
     const auto fault = [&](long line, const std::string& why, const char* consequence) {
         if (!options.skipmalformed) throw FileError(file, line, why);
-        warnings << "formreport: " << file << ":" << line << ": " << why << "; " << consequence
-                 << "\n";
+        warnings << "formreport: " << printable(file) << ":" << line << ": " << why << "; "
+                 << consequence << "\n";
     };
 
     std::string text;

@@ -116,17 +116,23 @@ INSTANTIATE_TEST_SUITE_P(
                                   "points exceed formeval's limit of 2048"}));
 
 struct BrokenCase {
-    const char* text;
+    const char* name;
+    std::string_view text;
     long line;
     const char* why;
 };
+
+// Failure messages name the case.
+void PrintTo(const BrokenCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class BrokenStreamTest : public ::testing::TestWithParam<BrokenCase> {};
 
 TEST_P(BrokenStreamTest, SaysWhereAndWhy) {
     const BrokenCase c = GetParam();
     try {
-        read(c.text);
+        read(std::string(c.text));
         ADD_FAILURE() << "no error for " << c.text;
     } catch (const FileError& e) {
         EXPECT_EQ(e.file(), "jobs.txt");
@@ -138,24 +144,29 @@ TEST_P(BrokenStreamTest, SaysWhereAndWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Streams, BrokenStreamTest,
     ::testing::Values(
-        BrokenCase{"2600 4 0.000001\n1 0\n0 1\n-1 x\n", 4,
+        BrokenCase{"CoordinateNotANumber", "2600 4 0.000001\n1 0\n0 1\n-1 x\n", 4,
                    "job 2600 (job 1 of the stream, line 1): 'x' stands where coordinate 2 of "
                    "point 3 of 4 should be, and is not a number"},
-        BrokenCase{"0\n2600 4 0.000001\n1 0\n", 3,
+        BrokenCase{"RecordEndsEarly", "0\n2600 4 0.000001\n1 0\n", 3,
                    "job 2600 (job 2 of the stream, line 2): coordinate 1 of point 2 of 4 is "
                    "missing: the file ends"},
-        BrokenCase{"3000 4.0 0.000001", 1,
+        BrokenCase{"CountNotWhole", "3000 4.0 0.000001", 1,
                    "job 3000 (job 1 of the stream, line 1): '4.0' stands where the point count "
                    "should be, and is not a whole number"},
-        BrokenCase{"1000 3 tol", 1,
+        BrokenCase{"ToleranceNotANumber", "1000 3 tol", 1,
                    "job 1000 (job 1 of the stream, line 1): 'tol' stands where the tolerance "
                    "should be, and is not a number"},
-        BrokenCase{"2600.5 4", 1,
+        // A NUL byte ended the message where it was quoted.
+        BrokenCase{"ToleranceWithUnprintableBytes", std::string_view("1000 3 t\0l\x01\xfe", 12), 1,
+                   "job 1000 (job 1 of the stream, line 1): 't\\x00l\\x01\\xfe' stands where the "
+                   "tolerance should be, and is not a number"},
+        BrokenCase{"JobCodeNotWhole", "2600.5 4", 1,
                    "'2600.5' stands where a job code (a whole number) should "
                    "start the stream"},
-        BrokenCase{"0\n\n0 end", 3,
+        BrokenCase{"JobCodeAWord", "0\n\n0 end", 3,
                    "'end' stands where a job code (a whole number) should "
-                   "follow job 0 (job 2 of the stream)"}));
+                   "follow job 0 (job 2 of the stream)"}),
+    [](const ::testing::TestParamInfo<BrokenCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace formeval::report

@@ -68,6 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "radius 'x' is not a number"},
         ClassifyCase{"NaN", "5\tnan\t2\t3\t4", LineKind::malformed, 5,
                      "centre x 'nan' is not a number"},
+        // Bytes that would end or garble the message are quoted escaped.
+        ClassifyCase{"Unprintable", std::string_view("5\t1\t\0\x7f\xff\t3\t4", 11),
+                     LineKind::malformed, 5, "centre y '\\x00\\x7f\\xff' is not a number"},
         ClassifyCase{"ShortNoCircle", "5\tno circle", LineKind::malformed, 5,
                      "a repetition line holds its number and four numbers separated by tabs; "
                      "this one has 2 fields"}),

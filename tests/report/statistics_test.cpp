@@ -1,5 +1,6 @@
-// Statistics, coverage intervals, histogram bins, axis ticks and number
-// parsing of formreport, against values worked out by hand.
+// Statistics, coverage intervals, histogram bins, axis ticks, number parsing
+// and the escaping of quoted input of formreport, against values worked out
+// by hand.
 #include "report/report.h"
 
 #include <algorithm>
@@ -201,6 +202,41 @@ TEST(Parsenumber, WholeTokensOfFiniteNumbers) {
     for (const char* bad : {"", "2600.0", "99999999999", "12a", "1e3"})
         EXPECT_FALSE(parseint(bad)) << bad;
 }
+
+struct PrintableCase {
+    const char* name;
+    std::string_view text;
+    const char* shown;
+};
+
+// Failure messages name the case.
+void PrintTo(const PrintableCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PrintableTest : public ::testing::TestWithParam<PrintableCase> {};
+
+TEST_P(PrintableTest, EscapesWhatDoesNotPrint) {
+    EXPECT_EQ(printable(GetParam().text), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, PrintableTest,
+    ::testing::Values(PrintableCase{"Ascii", "r0=1 'x' \\ ~", "r0=1 'x' \\ ~"},
+                      PrintableCase{"Nul", std::string_view("a\0b", 3), "a\\x00b"},
+                      PrintableCase{"Controls", "\t\n\r\x1b\x7f", "\\t\\n\\r\\x1b\\x7f"},
+                      PrintableCase{"Micro", "\xc2\xb5m", "\xc2\xb5m"},               // U+00B5
+                      PrintableCase{"Euro", "\xe2\x82\xac", "\xe2\x82\xac"},          // U+20AC
+                      PrintableCase{"Emoji", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"}, // U+1F600
+                      PrintableCase{"Latin1", "\xb5m", "\\xb5m"},
+                      PrintableCase{"C1Control", "\xc2\x85", "\\xc2\\x85"},
+                      PrintableCase{"Overlong", "\xc0\xaf", "\\xc0\\xaf"},
+                      PrintableCase{"OverlongThreeBytes", "\xe0\x80\xaf", "\\xe0\\x80\\xaf"},
+                      PrintableCase{"Surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
+                      PrintableCase{"BeyondUnicode", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
+                      PrintableCase{"CutSequence", "\xe2\x82", "\\xe2\\x82"},
+                      PrintableCase{"CutSequenceThenAscii", "\xe2\x82x", "\\xe2\\x82x"}),
+    [](const ::testing::TestParamInfo<PrintableCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace formeval::report

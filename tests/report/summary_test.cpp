@@ -316,6 +316,19 @@ TEST(Summary, HistogramsOfValuesWhereTheDoublesAreCoarse) {
     EXPECT_NEAR(y[0].height, y[1].height, 0.01);
 }
 
+// cairo refuses text that is not UTF-8, and with it the picture: a unit
+// written in Latin-1 (micro sign 0xb5) is drawn escaped instead.
+TEST(Summary, HistogramsWithAUnitInAnotherEncoding) {
+    test::Workdir dir;
+    dir.write("r.txt", block({1, 2, 3}));
+    const test::ReportOutcome o =
+        test::report({"summary", "r.txt", "--histograms", ".", "--unit", "\xb5m", "-q"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.err, "");
+    const test::Svg svg = test::parsesvg(dir.path() / "block1-radius.svg");
+    EXPECT_TRUE(svg.wellformed) << svg.error;
+}
+
 TEST(Summary, AMalformedLineStopsItUnlessSkipped) {
     test::Workdir dir;
     dir.write("bad.txt", "0\t1\t1\t1\t1\n1\t1\t1\t1\t1\n2\t1\t1\tx\t1\n");
