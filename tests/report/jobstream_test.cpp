@@ -30,6 +30,11 @@ struct ShapeCase {
     int dimension; // coordinates per point; 0: no record
 };
 
+// Test names and failure messages show the case.
+void PrintTo(const ShapeCase& c, std::ostream* out) {
+    *out << "job " << c.job;
+}
+
 class RecordShapeTest : public ::testing::TestWithParam<ShapeCase> {};
 
 // The README's table of job codes and records.
@@ -78,6 +83,11 @@ struct SkipCase {
     const char* first; // a job formeval skips, before a good circle record
     const char* note;
 };
+
+// Test names and failure messages show the case.
+void PrintTo(const SkipCase& c, std::ostream* out) {
+    *out << std::string(c.first).substr(0, 30);
+}
 
 class SkippedRecordTest : public ::testing::TestWithParam<SkipCase> {};
 

@@ -31,6 +31,11 @@ struct MagnificationCase {
     double maxdeviation, radius, magnification;
 };
 
+// Test names and failure messages show the case.
+void PrintTo(const MagnificationCase& c, std::ostream* out) {
+    *out << "deviation " << c.maxdeviation << " on radius " << c.radius;
+}
+
 class AutomagnificationTest : public ::testing::TestWithParam<MagnificationCase> {};
 
 // 0.3 r / (0.6 d), rounded down to 1, 2 or 5 times a power of ten.

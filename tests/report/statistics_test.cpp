@@ -19,6 +19,11 @@ struct RanksCase {
     long low, high;
 };
 
+// Test names and failure messages show the case.
+void PrintTo(const RanksCase& c, std::ostream* out) {
+    *out << c.count << " values at " << c.coverage << " basis points";
+}
+
 class CoverageRanksTest : public ::testing::TestWithParam<RanksCase> {};
 
 // q = pM rounded half up, r = ceil((M - q) / 2), interval [y(r), y(r + q)].
