@@ -56,7 +56,8 @@ constexpr const char* polarhelp =
     "times a power of ten at which the largest deviation takes at most 30 % of the plot "
     "radius.\n\n"
     "A malformed job stream (a record that ends early, an item that is not a number, a job code "
-    "that is not a whole number) is reported with its line and nothing is drawn. Records that "
+    "or point count that is not a whole number, a negative point count) is reported with its "
+    "line and nothing is drawn, as formeval stops reading there. Records that "
     "cannot be evaluated (fewer than 4 or more than 2048 points, coordinates beyond 1e100, "
     "points on one line) are reported and left out.";
 

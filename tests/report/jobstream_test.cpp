@@ -71,11 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{2811, 2}, ShapeCase{2812, 2}, ShapeCase{3000, 3},
                       ShapeCase{4000, 3}, ShapeCase{4500, 3}));
 
+// An item too small for a double reads as 0, as formeval reads it.
 TEST(Readjobstream, KeepsTheCoordinatesInPointOrder) {
-    const JobStream s = read("2700 4 0.5\n1 2\n3 4\n5 6\n7 8\n");
+    const JobStream s = read("2700 4 0.5\n1 2\n3 4\n5 6\n7 1e-400\n");
     ASSERT_EQ(s.circles.size(), 1u);
     EXPECT_EQ(s.circles[0].x, (std::vector<double>{1, 3, 5, 7}));
-    EXPECT_EQ(s.circles[0].y, (std::vector<double>{2, 4, 6, 8}));
+    EXPECT_EQ(s.circles[0].y, (std::vector<double>{2, 4, 6, 0}));
     EXPECT_EQ(s.circles[0].cri, 0.5);
 }
 
@@ -114,8 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SkipCase{"1234", "job 1234 (job 1 of the stream, line 1): formeval runs no job of this "
                          "code; like formeval, formreport reads the next item as a job code"},
-        SkipCase{"2600 -3 0.000001", "job 2600 (job 1 of the stream, line 1): not plotted: the "
-                                     "point count -3 is negative"},
         SkipCase{"2800 3 0.000001 1 0 0 1 -1 0",
                  "job 2800 (job 1 of the stream, line 1): not plotted: 3 points are too few; the "
                  "four circles need at least 4"},
@@ -163,6 +162,10 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"CountNotWhole", "3000 4.0 0.000001", 1,
                    "job 3000 (job 1 of the stream, line 1): '4.0' stands where the point count "
                    "should be, and is not a whole number"},
+        // formeval stops there too: the record's length is unknown.
+        BrokenCase{"NegativeCount", "2600 -3\n0.000001", 1,
+                   "job 2600 (job 1 of the stream, line 1): the point count -3 is negative: the "
+                   "length of the record is unknown"},
         BrokenCase{"ToleranceNotANumber", "1000 3 tol", 1,
                    "job 1000 (job 1 of the stream, line 1): 'tol' stands where the tolerance "
                    "should be, and is not a number"},
