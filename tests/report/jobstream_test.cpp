@@ -30,7 +30,6 @@ struct ShapeCase {
     int dimension; // coordinates per point; 0: no record
 };
 
-// Test names and failure messages show the case.
 void PrintTo(const ShapeCase& c, std::ostream* out) {
     *out << "job " << c.job;
 }
@@ -85,7 +84,6 @@ struct SkipCase {
     const char* note;
 };
 
-// Test names and failure messages show the case.
 void PrintTo(const SkipCase& c, std::ostream* out) {
     *out << std::string(c.first).substr(0, 30);
 }
@@ -131,7 +129,6 @@ struct BrokenCase {
     const char* why;
 };
 
-// Failure messages name the case.
 void PrintTo(const BrokenCase& c, std::ostream* out) {
     *out << c.name;
 }

@@ -31,7 +31,6 @@ struct MagnificationCase {
     double maxdeviation, radius, magnification;
 };
 
-// Test names and failure messages show the case.
 void PrintTo(const MagnificationCase& c, std::ostream* out) {
     *out << "deviation " << c.maxdeviation << " on radius " << c.radius;
 }

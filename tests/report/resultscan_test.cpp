@@ -17,7 +17,6 @@ struct ClassifyCase {
     const char* reason;
 };
 
-// Failure messages name the case.
 void PrintTo(const ClassifyCase& c, std::ostream* out) {
     *out << c.name;
 }
@@ -139,7 +138,6 @@ struct FaultCase {
     long blocklines; // lines of the one block kept when faults are skipped
 };
 
-// Failure messages name the case.
 void PrintTo(const FaultCase& c, std::ostream* out) {
     *out << c.name;
 }

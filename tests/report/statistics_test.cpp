@@ -19,7 +19,6 @@ struct RanksCase {
     long low, high;
 };
 
-// Test names and failure messages show the case.
 void PrintTo(const RanksCase& c, std::ostream* out) {
     *out << c.count << " values at " << c.coverage << " basis points";
 }
@@ -214,7 +213,6 @@ struct PrintableCase {
     const char* shown;
 };
 
-// Failure messages name the case.
 void PrintTo(const PrintableCase& c, std::ostream* out) {
     *out << c.name;
 }
@@ -231,7 +229,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PrintableCase{"Nul", std::string_view("a\0b", 3), "a\\x00b"},
                       PrintableCase{"Controls", "\t\n\r\x1b\x7f", "\\t\\n\\r\\x1b\\x7f"},
                       PrintableCase{"Micro", "\xc2\xb5m", "\xc2\xb5m"},               // U+00B5
-                      PrintableCase{"Euro", "\xe2\x82\xac", "\xe2\x82\xac"},          // U+20AC
                       PrintableCase{"Emoji", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"}, // U+1F600
                       PrintableCase{"Latin1", "\xb5m", "\\xb5m"},
                       PrintableCase{"C1Control", "\xc2\x85", "\\xc2\\x85"},
@@ -239,7 +236,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PrintableCase{"OverlongThreeBytes", "\xe0\x80\xaf", "\\xe0\\x80\\xaf"},
                       PrintableCase{"Surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
                       PrintableCase{"BeyondUnicode", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
-                      PrintableCase{"CutSequence", "\xe2\x82", "\\xe2\\x82"},
                       PrintableCase{"CutSequenceThenAscii", "\xe2\x82x", "\\xe2\\x82x"}),
     [](const ::testing::TestParamInfo<PrintableCase>& info) { return info.param.name; });
 

@@ -353,7 +353,6 @@ struct FailureCase {
     const char* err; // start of the message
 };
 
-// Failure messages name the case.
 void PrintTo(const FailureCase& c, std::ostream* out) {
     *out << c.name;
 }
@@ -397,10 +396,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {"summary", "r.txt", "--digits", "0"},
                     exitusage,
                     "--digits: Value 0 not in range"},
-        FailureCase{"InfiniteDigits",
-                    {"summary", "r.txt", "--digits", "inf"},
-                    exitusage,
-                    "--digits: Value inf not in range"},
         FailureCase{"CoverageWithThreeDecimals",
                     {"summary", "r.txt", "--coverage", "95.125"},
                     exitusage,
@@ -410,16 +405,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"summary", "r.txt", "--coverage", "nan"},
                     exitusage,
                     "--coverage: Value nan is not a finite number\n"},
-        FailureCase{"CoverageMinusNaN",
-                    {"summary", "r.txt", "--coverage", "-nan"},
-                    exitusage,
-                    "--coverage: Value -nan is not a finite number\n"},
         FailureCase{"CoverageInfinite",
                     {"summary", "r.txt", "--coverage", "1e400"},
                     exitusage,
                     "--coverage: Value 1e400 is not a finite number\n"},
-        FailureCase{
-            "BinsNaN", {"summary", "r.txt", "--bins", "nan"}, exitusage, "--bins: Value nan"},
         FailureCase{"NegativeMagnification",
                     {"polar", "j.txt", "--magnification", "-2"},
                     exitusage,
@@ -445,7 +434,6 @@ struct UnwritableCase {
     const char* why;
 };
 
-// Failure messages name the case.
 void PrintTo(const UnwritableCase& c, std::ostream* out) {
     *out << c.name;
 }
@@ -460,10 +448,8 @@ TEST_P(UnwritableOutputTest, FailsAndSaysSo) {
     dir.write("j.txt", "2600 " + test::alternating(8));
     const test::ReportOutcome o = test::runreport(c.args, dir.path(), c.output);
     EXPECT_EQ(o.status, exitinput);
-    const std::string said =
-        std::string("formreport: the standard output could not be written: ") + c.why + "\n";
-    ASSERT_GE(o.err.size(), said.size()) << o.err;
-    EXPECT_EQ(o.err.substr(o.err.size() - said.size()), said); // after any notes
+    EXPECT_EQ(o.err,
+              std::string("formreport: the standard output could not be written: ") + c.why + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -472,13 +458,8 @@ INSTANTIATE_TEST_SUITE_P(
         UnwritableCase{
             "SummaryToAFullDevice", {"summary", "r.txt"}, "/dev/full", "No space left on device"},
         UnwritableCase{"SummaryClosed", {"summary", "r.txt"}, "-", "Bad file descriptor"},
-        UnwritableCase{"CsvToAFullDevice",
-                       {"summary", "r.txt", "--csv"},
-                       "/dev/full",
-                       "No space left on device"},
         UnwritableCase{
             "PolarToAFullDevice", {"polar", "j.txt", "-q"}, "/dev/full", "No space left on device"},
-        UnwritableCase{"PolarClosed", {"polar", "j.txt", "-q"}, "-", "Bad file descriptor"},
         UnwritableCase{
             "HelpToAFullDevice", {"summary", "--help"}, "/dev/full", "No space left on device"}),
     [](const ::testing::TestParamInfo<UnwritableCase>& info) { return info.param.name; });
