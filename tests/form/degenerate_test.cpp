@@ -117,7 +117,17 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"wiggleat90via2500", 2500, wiggle(90),
                 "the points lie on one line; they determine no circle"},
         Refused{"lineonexwithrounding", 1000, "4 1e-9 2 0 2.000000000000001 1 2 5 2 3",
-                "all points have the same x; they determine no line"}),
+                "all points have the same x; they determine no line"},
+        // A mean of equal numbers may differ from them in its last bit: that
+        // is no spread.
+        Refused{"lineoftinyequalpoints", 1000,
+                "5 1e-9 4e-150 -2e-150 4e-150 -2e-150 4e-150 -2e-150 4e-150 -2e-150 4e-150 -2e-150",
+                "all points have the same x; they determine no line"},
+        Refused{"polarspherealmostoneelevation", 4000,
+                "5 1e-9 0.9978 0 0 1.0111 72 -1.96e-14 0.9878 144 -3.92e-14 1.0047 216 -5.88e-14 "
+                "0.9966 288 -7.84e-14",
+                "the directions of the points lie on one circle of the unit sphere; they "
+                "determine no sphere"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Exact {
