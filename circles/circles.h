@@ -58,11 +58,6 @@ enum class tpfit { circle, singular, nonfinite };
 // returns tpfit::circle.
 tpfit tpcirc(const double* u, const double* v, const int* tri, double& x0, double& y0, double& r0);
 
-// Whether Gaussian elimination with partial pivoting meets a pivot p with
-// p*p < cri*cri in the n x n system a, the last pivot included (gauss uses that
-// one untested). Works on a copy; a is untouched.
-bool zeropivot(const Row7* a, int n);
-
 // Says on the console that the triple tri of a "peak" or "valley" search gave
 // no circle, and that the minimum-zone circle of that kind is used instead.
 void notpcirc(const char* kind, const int* tri, tpfit fit);
