@@ -2,9 +2,6 @@
 // inscribing (valley) circles of measured points. Both start from the
 // minimum-zone centre and search over circles through three points, of which
 // only the third is ever replaced.
-//
-// Circle fit result `ans`: centre x, centre y, radius, circularity error
-// (largest minus smallest radial deviation, both extremes starting at 0).
 #pragma once
 
 #include "driver/driver.h"
@@ -21,16 +18,16 @@ void pkcirco();
 // unchanged. Asks the operator after 5 stages and after 10 search cycles.
 // Fewer than mincircle points, or a minimum-zone circle that is not finite:
 // says so and fills ans with NaN.
-void pkcircocal(const double* u, const double* v, int numpt, double* ans);
+void pkcircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Checks that numpt points are enough for a peak or valley circle. When they
 // are not, says so on the console, fills ans with NaN and returns false.
-bool enoughpts(int numpt, double* ans);
+bool enoughpts(int numpt, Circlefit& ans);
 
 // Checks that the minimum-zone circle (x0, y0, r0) a "peak" or "valley"
 // circle starts from is finite. When it is not, says so on the console, fills
 // ans with NaN and returns false.
-bool finitemz(double x0, double y0, double r0, const char* kind, double* ans);
+bool finitemz(double x0, double y0, double r0, const char* kind, Circlefit& ans);
 
 // Deviation of every point from the circle (x0, y0, r0): its distance from
 // the centre minus the radius, positive outside.
@@ -53,7 +50,7 @@ bool pksearch(const double* u, const double* v, int numpt, double* p, int* np, d
 // repeated point, or a solution that is not a finite circle.
 enum class tpfit { circle, singular, nonfinite };
 
-// Circle through the points tri[0..2] of (u, v), from the system
+// Circlefit through the points tri[0..2] of (u, v), from the system
 // u^2 + v^2 + A u + B v + C = 0 solved by gauss. Sets x0, y0, r0 only when it
 // returns tpfit::circle.
 tpfit tpcirc(const double* u, const double* v, const int* tri, double& x0, double& y0, double& r0);
@@ -76,7 +73,7 @@ void vacirco();
 // u, v unchanged. Never asks: both loops are bounded and say so when they stop.
 // Fewer than mincircle points, or a minimum-zone circle that is not finite:
 // says so and fills ans with NaN.
-void vacircocal(const double* u, const double* v, int numpt, double* ans);
+void vacircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Valley point k (0..2): vp[k], nv[k] become the smallest deviation among the
 // points other than nv[0..k-1], and its index; the last of equal smallest
