@@ -50,7 +50,7 @@ bool pksearch(const double* u, const double* v, int numpt, double* p, int* np, d
 // repeated point, or a solution that is not a finite circle.
 enum class tpfit { circle, singular, nonfinite };
 
-// Circlefit through the points tri[0..2] of (u, v), from the system
+// Circle through the points tri[0..2] of (u, v), from the system
 // u^2 + v^2 + A u + B v + C = 0 solved by gauss. Sets x0, y0, r0 only when it
 // returns tpfit::circle.
 tpfit tpcirc(const double* u, const double* v, const int* tri, double& x0, double& y0, double& r0);

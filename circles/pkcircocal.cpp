@@ -38,7 +38,7 @@ void pkcircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
 
     const bool found = pksearch(u, v, numpt, p, np, x0, y0, r0);
     if (found && r0 > mzpcr0 && oqt > 2)
-        both("\n", "Peak circle radius is bigger than Minimum Zone Peak Circlefit radius");
+        both("\n", "Peak circle radius is bigger than Minimum Zone Peak Circle radius");
     if (!found || r0 > mzpcr0) {
         r0 = mzpcr0;
         x0 = mzpcx0;
@@ -48,7 +48,7 @@ void pkcircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
     if (oqt > 1) {
         both("\n", "Peak points", np[0] + 1, ",", np[1] + 1, ",", np[2] + 1);
         both("\n", "mccr0=", r0, "mccx0=", x0, "mccy0=", y0);
-        both("\n", "Minimum Circumscribing Circlefit Circularity error= ", pq);
+        both("\n", "Minimum Circumscribing Circle Circularity error= ", pq);
     }
     ans[0] = x0;
     ans[1] = y0;

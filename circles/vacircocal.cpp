@@ -40,7 +40,7 @@ void vacircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
 
     const bool found = vasearch(u, v, numpt, vp, nv, x0, y0, r0);
     if (found && r0 < mzvcr0 && oqt > 1)
-        both("\n", "Valley circle radius is smaller than Minimum Zone Valley Circlefit radius");
+        both("\n", "Valley circle radius is smaller than Minimum Zone Valley Circle radius");
     if (!found || r0 < mzvcr0) {
         r0 = mzvcr0;
         x0 = mzvcx0;
@@ -50,7 +50,7 @@ void vacircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
     if (oqt > 1) {
         both("\n", "Valley points", nv[0] + 1, ",", nv[1] + 1, ",", nv[2] + 1);
         both("\n", "micr0=", r0, "micx0=", x0, "micy0=", y0);
-        both("\n", "Maximum Inscribing Circlefit Circularity error= ", pq);
+        both("\n", "Maximum Inscribing Circle Circularity error= ", pq);
     }
     ans[0] = x0;
     ans[1] = y0;

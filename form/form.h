@@ -9,7 +9,7 @@
 
 namespace formeval {
 
-// Circlefit fit result: centre x, centre y, radius, circularity error (largest
+// Circle fit result: centre x, centre y, radius, circularity error (largest
 // minus smallest radial deviation from the circle, both extremes starting at
 // 0, so never negative). Every entry is NaN when no circle fits the points.
 using Circlefit = std::array<double, 4>;
