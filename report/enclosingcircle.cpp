@@ -1,0 +1,142 @@
+// Minimum enclosing circle by Welzl's algorithm (iterative, on the points in
+// a fixed shuffled order), every decision "is this point outside the circle
+// through these points" made by CGAL's exact predicates, so the points that
+// fix the circle are found without rounding. The centre is then constructed
+// from them in floating point and the radius taken to the farthest point.
+//
+// Certificate: the circle about c reaches every point; for any other centre
+// c + delta, the distance to a support point s is at least d_s - u_s.delta
+// (u_s its direction from c), and when the origin lies in the hull of the
+// u_s some support point gains, so min_s d_s bounds the optimum from below.
+#include "report/results.h"
+
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <random>
+
+namespace formeval::report {
+
+namespace {
+
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+using Point2 = Kernel::Point_2;
+
+struct Support {
+    int count = 0;
+    std::array<int, 3> point = {-1, -1, -1};
+};
+
+class Welzl {
+  public:
+    explicit Welzl(const std::vector<Point>& p) {
+        for (const Point& q : p) points_.emplace_back(q[0], q[1]);
+    }
+
+    Support run() {
+        std::vector<int> order(points_.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::shuffle(order.begin(), order.end(), std::mt19937(20240611));
+        Support s = {1, {order[0], -1, -1}};
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            if (inside(s, order[i])) continue;
+            s = {1, {order[i], -1, -1}};
+            for (std::size_t j = 0; j < i; ++j) {
+                if (inside(s, order[j])) continue;
+                s = {2, {order[i], order[j], -1}};
+                for (std::size_t k = 0; k < j; ++k)
+                    if (!inside(s, order[k])) s = three(order[i], order[j], order[k]);
+            }
+        }
+        return s;
+    }
+
+  private:
+    bool inside(const Support& s, int t) const {
+        const Point2& q = points_[t];
+        switch (s.count) {
+        case 1:
+            return q == points_[s.point[0]];
+        case 2:
+            return CGAL::side_of_bounded_circle(points_[s.point[0]], points_[s.point[1]], q) !=
+                   CGAL::ON_UNBOUNDED_SIDE;
+        default:
+            return CGAL::side_of_bounded_circle(points_[s.point[0]], points_[s.point[1]],
+                                                points_[s.point[2]], q) != CGAL::ON_UNBOUNDED_SIDE;
+        }
+    }
+
+    // The circle through three points; three on one line (which exact
+    // predicates never ask for) fall back to their farthest pair.
+    Support three(int a, int b, int c) const {
+        if (!CGAL::collinear(points_[a], points_[b], points_[c])) return {3, {a, b, c}};
+        const auto far = [&](int i, int k) {
+            return CGAL::squared_distance(points_[i], points_[k]);
+        };
+        if (far(a, b) >= far(a, c) && far(a, b) >= far(b, c)) return {2, {a, b, -1}};
+        return far(a, c) >= far(b, c) ? Support{2, {a, c, -1}} : Support{2, {b, c, -1}};
+    }
+
+    std::vector<Point2> points_;
+};
+
+// Centre of the circle through the support points, computed relative to the
+// first of them.
+std::array<double, 2> centre(const std::vector<Point>& p, const Support& s) {
+    const Point& a = p[s.point[0]];
+    if (s.count == 1) return {a[0], a[1]};
+    const Point& b = p[s.point[1]];
+    if (s.count == 2) return {a[0] + (b[0] - a[0]) / 2, a[1] + (b[1] - a[1]) / 2};
+    const Point& c = p[s.point[2]];
+    const double bx = b[0] - a[0], by = b[1] - a[1], cx = c[0] - a[0], cy = c[1] - a[1];
+    const double d = 2 * (bx * cy - by * cx);
+    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    return {a[0] + (cy * b2 - by * c2) / d, a[1] + (bx * c2 - cx * b2) / d};
+}
+
+} // namespace
+
+ExtremeCircle enclosingcircle(const std::vector<Point>& p) {
+    ExtremeCircle out;
+    if (p.size() < 2) return out;
+    const Support s = Welzl(p).run();
+    const auto [x, y] = centre(p, s);
+    double far = 0;
+    double near = std::numeric_limits<double>::infinity();
+    for (const Point& q : p) {
+        const double d = std::hypot(q[0] - x, q[1] - y);
+        far = std::max(far, d);
+        near = std::min(near, d);
+    }
+    out.x = x;
+    out.y = y;
+    out.r = far;
+    out.found = std::isfinite(x) && std::isfinite(y) && std::isfinite(far) && far > 0;
+    if (!out.found) return out;
+
+    std::vector<Vector> u;
+    double lowest = far;
+    for (int k = 0; k < s.count; ++k) {
+        const int i = s.point[k];
+        out.support.push_back(i);
+        const double d = std::hypot(p[i][0] - x, p[i][1] - y);
+        lowest = std::min(lowest, d);
+        u.push_back({(p[i][0] - x) / d, (p[i][1] - y) / d, 0});
+    }
+    std::sort(out.support.begin(), out.support.end());
+    Certificate& c = out.certificate;
+    c.upper = far;
+    c.lower = lowest;
+    const double scale = std::max({far, std::fabs(x), std::fabs(y)});
+    if (inradius(u, 2) < -1e-12) {
+        c.why = "the points on the circle do not surround its centre";
+        return out;
+    }
+    c.certified = c.upper - c.lower <= certifiedgap(far - near, scale);
+    if (!c.certified) c.why = "the bounds on the radius differ by more than 1e-9 of the form error";
+    return out;
+}
+
+} // namespace formeval::report
