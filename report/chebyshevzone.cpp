@@ -65,7 +65,7 @@ bool solvesystem(std::array<std::array<Real, mostparameters + 2>, mostparameters
     return true;
 }
 
-bool leastsquares(const Model& m, std::array<Real, mostparameters>& p) {
+bool leastsquaresfit(const Model& m, std::array<Real, mostparameters>& p) {
     std::array<std::array<Real, mostparameters + 2>, mostparameters + 1> g{};
     for (int i = 0; i < m.size(); ++i)
         for (int j = 0; j < m.n; ++j) {
@@ -292,7 +292,7 @@ LinearZone chebyshevzone(const std::vector<ModelRow>& a, const std::vector<doubl
     if (n < 1 || n > mostparameters || a.size() != f.size() || m.size() < n) return out;
 
     Scaling s;
-    if (!leastsquares(m, s.ls)) return out;
+    if (!leastsquaresfit(m, s.ls)) return out;
     s.r.resize(m.size());
     Real largest = 0;
     for (int i = 0; i < m.size(); ++i) {

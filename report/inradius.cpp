@@ -21,19 +21,20 @@ double cross(const Vector& o, const Vector& a, const Vector& b) {
     return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
 }
 
-double inradius1(const std::vector<Vector>& w) {
+double inradius1(const std::vector<Vector>& w, Vector& direction) {
     double up = -std::numeric_limits<double>::infinity();
     double down = up;
     for (const Vector& v : w) {
         up = std::max(up, v[0]);
         down = std::max(down, -v[0]);
     }
+    direction = {up <= down ? 1.0 : -1.0, 0, 0};
     return std::min(up, down);
 }
 
 // Convex hull counterclockwise (Andrew's monotone chain), then the signed
 // distance from the origin to each edge's line, positive inside.
-double inradius2(std::vector<Vector> w) {
+double inradius2(std::vector<Vector> w, Vector& direction) {
     std::sort(w.begin(), w.end(), [](const Vector& a, const Vector& b) {
         return a[0] < b[0] || (a[0] == b[0] && a[1] < b[1]);
     });
@@ -68,7 +69,12 @@ double inradius2(std::vector<Vector> w) {
     for (std::size_t i = 0; i < hull.size(); ++i) {
         const Vector& a = hull[i];
         const Vector& b = hull[(i + 1) % hull.size()];
-        depth = std::min(depth, cross(a, b, origin) / std::hypot(b[0] - a[0], b[1] - a[1]));
+        const double length = std::hypot(b[0] - a[0], b[1] - a[1]);
+        const double d = cross(a, b, origin) / length;
+        if (d < depth) {
+            depth = d;
+            direction = {(b[1] - a[1]) / length, -(b[0] - a[0]) / length, 0}; // outward
+        }
     }
     return depth;
 }
@@ -85,7 +91,7 @@ Vector crossed(const Vector& a, const Vector& b) {
 
 // Every facet of the hull is the plane of some triple with all vectors on one
 // side of it; few vectors, so every triple is tried.
-double inradius3(const std::vector<Vector>& w) {
+double inradius3(const std::vector<Vector>& w, Vector& direction) {
     if (w.size() > mostin3d) throw std::invalid_argument("inradius: too many vectors");
     double size = 0;
     for (const Vector& v : w) size = std::max(size, std::sqrt(dot(v, v)));
@@ -109,25 +115,31 @@ double inradius3(const std::vector<Vector>& w) {
                 if (above && below) continue;
                 facet = true;
                 const double offset = dot(n, w[i]);
-                if (!above && !below)
-                    depth = std::min(depth, -std::fabs(offset)); // a flat hull: no inside
-                else
-                    depth = std::min(depth, above ? -offset : offset); // outward normal n or -n
+                // Outward normal n or -n; a flat hull has no inside.
+                const double d = !above && !below ? -std::fabs(offset) : above ? -offset : offset;
+                if (d < depth) {
+                    depth = d;
+                    direction = n;
+                    if (above || (!below && offset > 0)) direction = {-n[0], -n[1], -n[2]};
+                }
             }
     return facet ? depth : unset;
 }
 
 } // namespace
 
-double inradius(const std::vector<Vector>& w, int dimension) {
+double inradius(const std::vector<Vector>& w, int dimension, Vector* direction) {
+    Vector ignored = {0, 0, 0};
+    Vector& v = direction ? *direction : ignored;
+    v = {0, 0, 0};
     if (w.empty()) return unset;
     switch (dimension) {
     case 1:
-        return inradius1(w);
+        return inradius1(w, v);
     case 2:
-        return inradius2(w);
+        return inradius2(w, v);
     case 3:
-        return inradius3(w);
+        return inradius3(w, v);
     default:
         throw std::invalid_argument("inradius: dimension must be 1, 2 or 3");
     }

@@ -5,7 +5,9 @@
 // replaced by their tangents d_i - u_i.delta (u_i the unit vector from c to
 // p_i), the Chebyshev fit of that linear model (chebyshevzone) gives a step,
 // and a step that does not lower F as the model promised is halved. At a
-// strict minimum the steps shrink quadratically.
+// strict minimum the steps shrink quadratically. Where the model sees no step
+// but the active points leave a direction of no first-order growth, steps of
+// every size along that direction are tried before giving up.
 //
 // The certificate bounds F from below everywhere. Let O and I be the points
 // at the outer and inner edge of the zone found, h = min_O d - max_I d,
@@ -200,10 +202,20 @@ class WidthCheck {
     long cells_ = 0;
 };
 
-Certificate certify(const std::vector<Point>& p, const Point& c, int dimension, double scale) {
-    const Distances z = distances(p, c, dimension);
-    Certificate out;
-    out.upper = static_cast<double>(z.zone());
+// The points at the outer and inner edge of the zone about c (a spread-out
+// few of each), the lower bound h they give near c, and kappa, how steeply
+// the zone grows away from c, with the direction of least growth.
+struct Activity {
+    Distances z;
+    double h = 0;
+    double kappa = 0;
+    Vector flattest = {0, 0, 0};
+};
+
+Activity activity(const std::vector<Point>& p, const Point& c, int dimension, double scale) {
+    Activity a;
+    a.z = distances(p, c, dimension);
+    const Distances& z = a.z;
     const Real near = 1e-11L * z.zone() + 4 * std::numeric_limits<double>::epsilon() * scale;
     std::vector<int> outer, inner;
     for (std::size_t i = 0; i < p.size(); ++i) {
@@ -215,26 +227,31 @@ Certificate certify(const std::vector<Point>& p, const Point& c, int dimension, 
     const std::size_t most = dimension == 3 ? 6 : 12;
     outer = spread(outer, z, most);
     inner = spread(inner, z, most);
-
-    std::vector<Vector> w;
     Real h = z.top;
     Real inside = z.bottom;
-    for (const int a : outer) h = std::min(h, z.d[a]);
-    for (const int b : inner) inside = std::max(inside, z.d[b]);
-    h -= inside;
-    for (const int a : outer)
-        for (const int b : inner)
-            w.push_back({z.u[b][0] - z.u[a][0], z.u[b][1] - z.u[a][1], z.u[b][2] - z.u[a][2]});
-    const double kappa = inradius(w, dimension);
-    if (!(kappa > 0)) {
+    for (const int o : outer) h = std::min(h, z.d[o]);
+    for (const int i : inner) inside = std::max(inside, z.d[i]);
+    a.h = std::max(0.0, static_cast<double>(h - inside));
+    std::vector<Vector> w;
+    for (const int o : outer)
+        for (const int i : inner)
+            w.push_back({z.u[i][0] - z.u[o][0], z.u[i][1] - z.u[o][1], z.u[i][2] - z.u[o][2]});
+    a.kappa = inradius(w, dimension, &a.flattest);
+    return a;
+}
+
+Certificate certify(const std::vector<Point>& p, const Point& c, int dimension, double scale) {
+    const Activity a = activity(p, c, dimension, scale);
+    Certificate out;
+    out.upper = static_cast<double>(a.z.zone());
+    if (!(a.kappa > 0)) {
         out.why = "the points at the edges of the zone do not hold the centre from every side";
         return out;
     }
-    const double dI = static_cast<double>(z.bottom);
-    const double D = static_cast<double>(z.top);
-    const double rho = 2 * kappa * dI / (1 + 2 * kappa);
-    const double hr = std::max(0.0, static_cast<double>(h));
-    const double need = (2 * hr * (rho + D) + (D - dI) * (D + dI)) / (2 * rho);
+    const double dI = static_cast<double>(a.z.bottom);
+    const double D = static_cast<double>(a.z.top);
+    const double rho = 2 * a.kappa * dI / (1 + 2 * a.kappa);
+    const double need = (2 * a.h * (rho + D) + (D - dI) * (D + dI)) / (2 * rho);
     std::vector<Point> relative = p;
     for (Point& q : relative)
         for (int k = 0; k < 3; ++k) q[k] = k < dimension ? q[k] - c[k] : 0;
@@ -244,21 +261,15 @@ Certificate certify(const std::vector<Point>& p, const Point& c, int dimension, 
                   "distant centre";
         return out;
     }
-    out.lower = hr;
+    out.lower = a.h;
     out.certified = out.upper - out.lower <= certifiedgap(out.upper, scale);
     if (!out.certified) out.why = "the bounds on the zone width differ by more than 1e-9 of it";
     return out;
 }
 
-} // namespace
-
-RadialZone minzone(const std::vector<Point>& p, int dimension) {
-    RadialZone out;
-    if ((dimension != 2 && dimension != 3) || static_cast<int>(p.size()) < dimension + 2)
-        return out;
-    Point c = {0, 0, 0};
-    if (!start(p, dimension, c)) return out;
-
+// Sequential linear programming from c until the linear model promises no
+// more; returns the zone at the centre it ends on.
+Real descend(const std::vector<Point>& p, int dimension, Point& c) {
     std::vector<ModelRow> a(p.size());
     std::vector<double> f(p.size());
     Real F = zoneat(p, c, dimension);
@@ -287,6 +298,48 @@ RadialZone minzone(const std::vector<Point>& p, int dimension) {
         }
         if (!moved) break;
     }
+    return F;
+}
+
+// Where the active points leave a direction in which the zone grows only to
+// second order (kappa about 0), the linear model sees no step although the
+// zone may still fall along it: tries steps of every size along it.
+bool escape(const std::vector<Point>& p, int dimension, double scale, Point& c, Real& F) {
+    const Activity a = activity(p, c, dimension, scale);
+    if (a.kappa > 1e-6) return false;
+    Point best = c;
+    Real lowest = F;
+    for (double t = static_cast<double>(a.z.top); t > 1e-15 * scale; t /= 2) {
+        Point next = c;
+        for (int j = 0; j < dimension; ++j) next[j] = c[j] + t * a.flattest[j];
+        const Real G = zoneat(p, next, dimension);
+        if (G < lowest) {
+            lowest = G;
+            best = next;
+        }
+    }
+    if (!(lowest < F)) return false;
+    c = best;
+    F = lowest;
+    return true;
+}
+
+} // namespace
+
+RadialZone minzone(const std::vector<Point>& p, int dimension) {
+    RadialZone out;
+    if ((dimension != 2 && dimension != 3) || static_cast<int>(p.size()) < dimension + 2)
+        return out;
+    Point c = {0, 0, 0};
+    if (!start(p, dimension, c)) return out;
+
+    double scale = 0;
+    for (const Point& q : p)
+        for (int k = 0; k < dimension; ++k) scale = std::max(scale, std::fabs(q[k]));
+    constexpr int mostescapes = 20;
+    Real F = descend(p, dimension, c);
+    for (int k = 0; k < mostescapes && escape(p, dimension, scale, c, F); ++k)
+        F = descend(p, dimension, c);
 
     const Distances z = distances(p, c, dimension);
     out.centre = c;
@@ -294,8 +347,6 @@ RadialZone minzone(const std::vector<Point>& p, int dimension) {
     out.zone = static_cast<double>(z.zone());
     out.found = std::isfinite(out.zone) && std::isfinite(out.radius);
     if (!out.found) return out;
-    double scale = out.radius;
-    for (int k = 0; k < dimension; ++k) scale = std::max(scale, std::fabs(c[k]));
     out.certificate = certify(p, c, dimension, scale);
     return out;
 }

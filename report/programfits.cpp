@@ -1,0 +1,182 @@
+// formeval's own results for a record, from its own routines called as its
+// jobs call them: the same rows, the same start values, the same order of
+// least-squares and minimum-zone fit, and the same refusal of points that
+// leave the model undetermined. Everything they print goes to a silent
+// console; what they said comes back with each reference.
+#include "report/results.h"
+
+#include "circles/circles.h"
+#include "driver/driver.h"
+#include "form/form.h"
+
+#include <array>
+#include <cmath>
+
+namespace formeval::report {
+
+namespace {
+
+// The reasons formeval's jobs give for points that determine no feature.
+const char* undetermined(Shape shape) {
+    switch (shape) {
+    case Shape::line:
+        return "all points have the same x; they determine no line";
+    case Shape::plane:
+        return "the points lie on one line in the x-y plane; they determine no plane";
+    case Shape::polarcircle:
+        return "the points lie in fewer than three directions from the origin; they determine "
+               "no circle";
+    case Shape::polarsphere:
+        return "the directions of the points lie on one circle of the unit sphere; they "
+               "determine no sphere";
+    case Shape::sphere:
+        return "the points lie in one plane; they determine no sphere";
+    default:
+        return "the points lie on one line; they determine no circle";
+    }
+}
+
+// A computation starts as a job of its own would: the record's tolerance,
+// no stopped exchange pending, nothing traced.
+void startjob(const JobRecord& record) {
+    oqt = 0;
+    cri = record.cri;
+    problem = false;
+}
+
+// Least squares then minimum zone of a linear model (jobs 1000, 2000, 3000,
+// 4000), the minimum zone starting from the least-squares parameters and
+// deviations as the jobs start it.
+void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, FitSet& out) {
+    std::vector<ModelRow> a;
+    std::vector<double> f;
+    const int n = linearmodel(record, shape, a, f);
+    const int numpt = static_cast<int>(f.size());
+    if (!determined(record.job, a.data(), n, numpt, undetermined(shape))) {
+        silent.said();
+        out.failure = undetermined(shape);
+        return;
+    }
+    double gs[5] = {};
+    std::vector<double> err(numpt);
+    for (const Method method : {Method::leastsquares, Method::minimumzone}) {
+        Measured m;
+        m.reference.method = method;
+        m.reference.error = method == Method::leastsquares
+                                ? lsfit(a.data(), f.data(), gs, err.data(), n, numpt)
+                                : mzfit(a.data(), f.data(), gs, err.data(), n, numpt);
+        linearparameters(shape, gs, m.reference);
+        m.reference.said = silent.said();
+        m.deviations = err;
+        out.fits.push_back(std::move(m));
+    }
+}
+
+using Computation = void (*)(const double* u, const double* v, int numpt, double* ans);
+
+// The four circle computations of the Cartesian circle jobs and studies.
+void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
+    const double* u = record.c[0].data();
+    const double* v = record.c[1].data();
+    const int numpt = static_cast<int>(record.c[0].size());
+    if (!circledetermined(record.job, u, v, numpt)) {
+        silent.said();
+        out.failure = undetermined(Shape::circle);
+        return;
+    }
+    struct Kind {
+        Method method;
+        Computation computation;
+        int minpt;
+    };
+    constexpr std::array<Kind, 4> kinds = {Kind{Method::leastsquares, lscircocal, minlscircle},
+                                           Kind{Method::minimumzone, mzcircocal, mincircle},
+                                           Kind{Method::circumscribing, pkcircocal, mincircle},
+                                           Kind{Method::inscribing, vacircocal, mincircle}};
+    for (const Kind& k : kinds) {
+        if (numpt < k.minpt) {
+            out.notes.push_back(std::string("no ") + methodname(k.method) +
+                                " circle: " + std::to_string(numpt) +
+                                " points are too few; it needs " + std::to_string(k.minpt));
+            continue;
+        }
+        startjob(record);
+        double ans[4];
+        k.computation(u, v, numpt, ans);
+        Measured m;
+        m.reference.method = k.method;
+        m.reference.said = silent.said();
+        if (!circlefound(ans)) {
+            out.notes.push_back(std::string("no ") + methodname(k.method) +
+                                " circle fits these points");
+            continue;
+        }
+        m.reference.x = ans[0];
+        m.reference.y = ans[1];
+        m.reference.r = ans[2];
+        m.reference.error = ans[3];
+        for (int i = 0; i < numpt; ++i)
+            m.deviations.push_back(
+                std::sqrt((u[i] - ans[0]) * (u[i] - ans[0]) + (v[i] - ans[1]) * (v[i] - ans[1])) -
+                ans[2]);
+        out.fits.push_back(std::move(m));
+    }
+}
+
+// Job 4500: the staged minimum-zone sphere, then the exact radial deviations.
+void spherefit(const JobRecord& record, SilentConsole& silent, FitSet& out) {
+    const double* u = record.c[0].data();
+    const double* v = record.c[1].data();
+    const double* w = record.c[2].data();
+    const int numpt = static_cast<int>(record.c[0].size());
+    std::vector<ModelRow> a(numpt);
+    for (int i = 0; i < numpt; ++i) a[i] = {1.0, u[i], v[i], w[i], 0.0};
+    if (!determined(record.job, a.data(), 4, numpt, undetermined(Shape::sphere))) {
+        silent.said();
+        out.failure = undetermined(Shape::sphere);
+        return;
+    }
+    double x0 = 0, y0 = 0, z0 = 0, r0 = 0;
+    sphstages(u, v, w, numpt, x0, y0, z0, r0);
+    Measured m;
+    m.reference.method = Method::minimumzone;
+    double p = 0;
+    double q = 0;
+    for (int i = 0; i < numpt; ++i) {
+        const double err = std::sqrt((u[i] - x0) * (u[i] - x0) + (v[i] - y0) * (v[i] - y0) +
+                                     (w[i] - z0) * (w[i] - z0)) -
+                           r0;
+        m.deviations.push_back(err);
+        if (err > p) p = err;
+        if (err < q) q = err;
+    }
+    m.reference.x = x0;
+    m.reference.y = y0;
+    m.reference.z = z0;
+    m.reference.r = r0;
+    m.reference.error = p - q;
+    m.reference.said = silent.said();
+    out.fits.push_back(std::move(m));
+}
+
+} // namespace
+
+FitSet programfits(const JobRecord& record, Shape shape) {
+    FitSet out;
+    SilentConsole silent;
+    startjob(record);
+    switch (shape) {
+    case Shape::circle:
+        circlefits(record, silent, out);
+        break;
+    case Shape::sphere:
+        spherefit(record, silent, out);
+        break;
+    default:
+        linearfits(record, shape, silent, out);
+    }
+    problem = false;
+    return out;
+}
+
+} // namespace formeval::report
