@@ -66,7 +66,7 @@ class StreamReader {
     RecordStream read() {
         RecordStream stream;
         for (std::string_view item = items_.next(); !item.empty(); item = items_.next()) {
-            const auto job = parseint(item);
+            const auto job = intvalue(item);
             if (!job)
                 throw FileError(file_, items_.line(),
                                 quoted(item) + " stands where a job code (a whole number) should" +
@@ -94,7 +94,7 @@ class StreamReader {
 
     double number(const std::string& what) {
         const std::string_view item = items_.next();
-        const auto value = parsenumber(item);
+        const auto value = realvalue(item);
         if (!value) broken(item, what);
         return *value;
     }
@@ -111,7 +111,7 @@ class StreamReader {
         if (dimension == 0) return;
 
         const std::string_view countitem = items_.next();
-        const auto numpt = parseint(countitem);
+        const auto numpt = intvalue(countitem);
         if (!numpt) {
             if (countitem.empty()) broken(countitem, "the point count");
             throw FileError(file_, items_.line(),
@@ -125,12 +125,10 @@ class StreamReader {
         r.line = line;
         r.numpt = *numpt;
         r.cri = number("the tolerance");
-        if (*numpt < 0) {
-            // formeval reads no coordinates after a negative count.
-            r.refused = "the point count " + std::to_string(*numpt) + " is negative";
-            stream.records.push_back(std::move(r));
-            return;
-        }
+        if (*numpt < 0)
+            throw FileError(file_, items_.line(),
+                            where_ + ": the point count " + std::to_string(*numpt) +
+                                " is negative, so the length of the record is unknown");
         double largest = 0;
         for (long i = 0; i < *numpt; ++i)
             for (int d = 0; d < dimension; ++d) {
@@ -163,7 +161,6 @@ bool circlejob(int job) {
 
 // Why the roundness plot leaves a circle record out, or nothing.
 std::string unplotted(const JobRecord& r) {
-    if (r.numpt < 0) return "the point count " + std::to_string(r.numpt) + " is negative";
     if (r.numpt > nsz)
         return std::to_string(r.numpt) + " points exceed formeval's limit of " +
                std::to_string(nsz);

@@ -139,9 +139,10 @@ struct RecordStream {
     std::vector<UnknownJob> unknown; // codes no job has
 };
 
-// Reads a whole job stream as formeval reads it, keeping every record; a
-// record formeval refuses (a negative or too large count, a coordinate out of
-// range, too few points for its job) is kept with the reason. Throws
+// Reads a whole job stream as formeval reads it, item by item with formeval's
+// own reading of whole numbers and decimals, keeping every record; a record
+// formeval refuses (too many points, a coordinate out of range, too few
+// points for its job) is kept with the reason. Throws
 // FileError, with the line and the job, where formeval finds the stream broken.
 RecordStream readrecords(std::istream& in, const std::string& file);
 

@@ -66,6 +66,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{2811, 2}, ShapeCase{2812, 2}, ShapeCase{3000, 3},
                       ShapeCase{4000, 3}, ShapeCase{4500, 3}));
 
+// As formeval reads them: an underflowing decimal is 0, a hexadecimal one is
+// no number.
+TEST(Readjobstream, ReadsNumbersAsFormevalReadsThem) {
+    const JobStream s = read("2700 4 1e-400\n1 0\n0 1\n-1 0\n0 -1\n");
+    ASSERT_EQ(s.circles.size(), 1u);
+    EXPECT_EQ(s.circles[0].cri, 0);
+    EXPECT_THROW(read("2700 4 0x1p-20\n1 0\n0 1\n-1 0\n0 -1\n"), FileError);
+}
+
 TEST(Readjobstream, KeepsTheCoordinatesInPointOrder) {
     const JobStream s = read("2700 4 0.5\n1 2\n3 4\n5 6\n7 8\n");
     ASSERT_EQ(s.circles.size(), 1u);
@@ -104,8 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SkipCase{"1234", "job 1234 (job 1 of the stream, line 1): formeval runs no job of this "
                          "code; like formeval, formreport reads the next item as a job code"},
-        SkipCase{"2600 -3 0.000001", "job 2600 (job 1 of the stream, line 1): not plotted: the "
-                                     "point count -3 is negative"},
         SkipCase{"2800 3 0.000001 1 0 0 1 -1 0",
                  "job 2800 (job 1 of the stream, line 1): not plotted: 3 points are too few; the "
                  "four circles need at least 4"},
@@ -147,6 +154,12 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"3000 4.0 0.000001", 1,
                    "job 3000 (job 1 of the stream, line 1): '4.0' stands where the point count "
                    "should be, and is not a whole number"},
+        BrokenCase{"2600 -3 0.000001 1 0\n", 1,
+                   "job 2600 (job 1 of the stream, line 1): the point count -3 is negative, so "
+                   "the length of the record is unknown"},
+        BrokenCase{"2600 4 inf", 1,
+                   "job 2600 (job 1 of the stream, line 1): 'inf' stands where the tolerance "
+                   "should be, and is not a number"},
         BrokenCase{"1000 3 tol", 1,
                    "job 1000 (job 1 of the stream, line 1): 'tol' stands where the tolerance "
                    "should be, and is not a number"},
