@@ -92,6 +92,14 @@ double gapof(const JobRecord& record, Shape shape, const std::vector<Measured>& 
     return largestgap(p, cx, cy) / degree;
 }
 
+const Measured* find(const std::vector<Measured>& fits, Method method) {
+    for (const Measured& m : fits)
+        if (m.reference.method == method) return &m;
+    return nullptr;
+}
+
+} // namespace
+
 // Whether formeval's result is not the optimum the exact reference reaches.
 // Worse than a reference that is reached proves it; better than it proves it
 // only when the reference is certified optimal. The criterion is the zone
@@ -112,14 +120,6 @@ bool differs(const Fit& ours, const Fit& exact, double scale) {
         return beyond(ours.error - exact.error);
     }
 }
-
-const Measured* find(const std::vector<Measured>& fits, Method method) {
-    for (const Measured& m : fits)
-        if (m.reference.method == method) return &m;
-    return nullptr;
-}
-
-} // namespace
 
 Evaluated evaluaterecord(const JobRecord& record) {
     Evaluated e;

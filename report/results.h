@@ -264,6 +264,12 @@ FitSet exactfits(const JobRecord& record, Shape shape);
 // peak and valley result, and the ISO parameters of every reference.
 Evaluated evaluaterecord(const JobRecord& record);
 
+// Whether formeval's result `ours` is not the optimum that the exact
+// reference reaches, beyond certifytolerance of its form error (with the
+// rounding allowance of coordinates as large as `scale`). Worse than the
+// exact reference proves it; better only when the exact one is certified.
+bool differs(const Fit& ours, const Fit& exact, double scale);
+
 // The ISO names of the four parameters of a shape: RONt, STRt, FLTt, SPHt ...
 std::array<std::string, 4> isonames(Shape shape);
 const char* shapename(Shape shape);
