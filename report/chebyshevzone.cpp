@@ -173,13 +173,12 @@ Real scaledresidual(const Model& m, const Scaling& s, int i, const std::array<Re
 std::vector<int> startset(const Model& m, const Scaling& s) {
     std::vector<int> order(m.size());
     std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](int i, int k) { return s.r[i] < s.r[k]; });
-    std::vector<int> set;
+    const auto byresidual = [&](int i, int k) { return s.r[i] < s.r[k]; };
     const int ends = std::min(m.n + 1, m.size());
-    for (int k = 0; k < ends; ++k) {
-        set.push_back(order[k]);
-        set.push_back(order[m.size() - 1 - k]);
-    }
+    std::nth_element(order.begin(), order.begin() + ends - 1, order.end(), byresidual);
+    std::nth_element(order.begin() + ends, order.end() - ends, order.end(), byresidual);
+    std::vector<int> set(order.begin(), order.begin() + ends);
+    set.insert(set.end(), order.end() - ends, order.end());
     for (int j = 1; j < m.n; ++j) {
         const auto column = [&](int i, int k) { return m.a[i][j] < m.a[k][j]; };
         set.push_back(*std::min_element(order.begin(), order.end(), column));

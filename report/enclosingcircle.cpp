@@ -27,6 +27,7 @@ using Point2 = Kernel::Point_2;
 struct Support {
     int count = 0;
     std::array<int, 3> point = {-1, -1, -1};
+    CGAL::Orientation turn = CGAL::COLLINEAR; // of three points
 };
 
 class Welzl {
@@ -39,13 +40,13 @@ class Welzl {
         std::vector<int> order(points_.size());
         std::iota(order.begin(), order.end(), 0);
         std::shuffle(order.begin(), order.end(), std::mt19937(20240611));
-        Support s = {1, {order[0], -1, -1}};
+        Support s = {1, {order[0], -1, -1}, CGAL::COLLINEAR};
         for (std::size_t i = 1; i < order.size(); ++i) {
             if (inside(s, order[i])) continue;
-            s = {1, {order[i], -1, -1}};
+            s = {1, {order[i], -1, -1}, CGAL::COLLINEAR};
             for (std::size_t j = 0; j < i; ++j) {
                 if (inside(s, order[j])) continue;
-                s = {2, {order[i], order[j], -1}};
+                s = {2, {order[i], order[j], -1}, CGAL::COLLINEAR};
                 for (std::size_t k = 0; k < j; ++k)
                     if (!inside(s, order[k])) s = three(order[i], order[j], order[k]);
             }
@@ -54,29 +55,65 @@ class Welzl {
     }
 
   private:
+    // Whether t lies in the circle on the diameter pq: (p - t).(q - t) <= 0.
+    // The sign is taken from floating point where the rounding cannot change
+    // it, from CGAL's exact predicate otherwise.
+    static bool indiametral(const Point2& p, const Point2& q, const Point2& t) {
+        const double ax = p.x() - t.x(), ay = p.y() - t.y();
+        const double bx = q.x() - t.x(), by = q.y() - t.y();
+        const double dot = ax * bx + ay * by;
+        const double bound =
+            8 * std::numeric_limits<double>::epsilon() * (std::fabs(ax * bx) + std::fabs(ay * by));
+        if (dot < -bound) return true;
+        if (dot > bound) return false;
+        return CGAL::side_of_bounded_circle(p, q, t) != CGAL::ON_UNBOUNDED_SIDE;
+    }
+
+    // Sign of the in-circle determinant of t against the circle through p, q,
+    // r (positive inside for a counterclockwise triple), from floating point
+    // within Shewchuk's error bound for it, else from CGAL's exact predicate.
+    static int incircle(const Point2& p, const Point2& q, const Point2& r, const Point2& t) {
+        const double ax = p.x() - t.x(), ay = p.y() - t.y();
+        const double bx = q.x() - t.x(), by = q.y() - t.y();
+        const double cx = r.x() - t.x(), cy = r.y() - t.y();
+        const double a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+        const double det =
+            a2 * (bx * cy - by * cx) + b2 * (cx * ay - cy * ax) + c2 * (ax * by - ay * bx);
+        const double permanent = a2 * (std::fabs(bx * cy) + std::fabs(by * cx)) +
+                                 b2 * (std::fabs(cx * ay) + std::fabs(cy * ax)) +
+                                 c2 * (std::fabs(ax * by) + std::fabs(ay * bx));
+        const double bound = 11 * std::numeric_limits<double>::epsilon() * permanent;
+        if (det > bound) return 1;
+        if (det < -bound) return -1;
+        return CGAL::side_of_oriented_circle(p, q, r, t);
+    }
+
     bool inside(const Support& s, int t) const {
         const Point2& q = points_[t];
         switch (s.count) {
         case 1:
             return q == points_[s.point[0]];
         case 2:
-            return CGAL::side_of_bounded_circle(points_[s.point[0]], points_[s.point[1]], q) !=
-                   CGAL::ON_UNBOUNDED_SIDE;
+            return indiametral(points_[s.point[0]], points_[s.point[1]], q);
         default:
-            return CGAL::side_of_bounded_circle(points_[s.point[0]], points_[s.point[1]],
-                                                points_[s.point[2]], q) != CGAL::ON_UNBOUNDED_SIDE;
+            return incircle(points_[s.point[0]], points_[s.point[1]], points_[s.point[2]], q) *
+                       s.turn >=
+                   0;
         }
     }
 
     // The circle through three points; three on one line (which exact
     // predicates never ask for) fall back to their farthest pair.
     Support three(int a, int b, int c) const {
-        if (!CGAL::collinear(points_[a], points_[b], points_[c])) return {3, {a, b, c}};
+        const CGAL::Orientation turn = CGAL::orientation(points_[a], points_[b], points_[c]);
+        if (turn != CGAL::COLLINEAR) return {3, {a, b, c}, turn};
         const auto far = [&](int i, int k) {
             return CGAL::squared_distance(points_[i], points_[k]);
         };
-        if (far(a, b) >= far(a, c) && far(a, b) >= far(b, c)) return {2, {a, b, -1}};
-        return far(a, c) >= far(b, c) ? Support{2, {a, c, -1}} : Support{2, {b, c, -1}};
+        if (far(a, b) >= far(a, c) && far(a, b) >= far(b, c))
+            return {2, {a, b, -1}, CGAL::COLLINEAR};
+        return far(a, c) >= far(b, c) ? Support{2, {a, c, -1}, CGAL::COLLINEAR}
+                                      : Support{2, {b, c, -1}, CGAL::COLLINEAR};
     }
 
     std::vector<Point2> points_;
