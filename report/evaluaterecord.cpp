@@ -139,7 +139,9 @@ Evaluated evaluaterecord(const JobRecord& record) {
         e.failure = program.failure;
         return e;
     }
-    FitSet exact = exactfits(record, e.shape);
+    std::vector<Method> computed;
+    for (const Measured& m : program.fits) computed.push_back(m.reference.method);
+    FitSet exact = exactfits(record, e.shape, computed);
     e.notes = program.notes;
     e.notes.insert(e.notes.end(), exact.notes.begin(), exact.notes.end());
     e.largestgap = gapof(record, e.shape, program.fits, exact.fits);

@@ -91,20 +91,24 @@ void extreme(const std::vector<Point>& p, Method method, FitSet& out) {
 
 } // namespace
 
-FitSet exactfits(const JobRecord& record, Shape shape) {
+FitSet exactfits(const JobRecord& record, Shape shape, const std::vector<Method>& methods) {
     FitSet out;
-    switch (shape) {
-    case Shape::circle:
-        radialzone(record, 2, out);
-        extreme(points(record, 2), Method::circumscribing, out);
-        extreme(points(record, 2), Method::inscribing, out);
-        break;
-    case Shape::sphere:
-        radialzone(record, 3, out);
-        break;
-    default:
-        linear(record, shape, out);
-    }
+    const auto wanted = [&](Method m) {
+        return std::find(methods.begin(), methods.end(), m) != methods.end();
+    };
+    if (wanted(Method::minimumzone)) switch (shape) {
+        case Shape::circle:
+            radialzone(record, 2, out);
+            break;
+        case Shape::sphere:
+            radialzone(record, 3, out);
+            break;
+        default:
+            linear(record, shape, out);
+        }
+    if (shape == Shape::circle)
+        for (const Method m : {Method::circumscribing, Method::inscribing})
+            if (wanted(m)) extreme(points(record, 2), m, out);
     return out;
 }
 

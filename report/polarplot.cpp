@@ -137,7 +137,7 @@ double exactentry(Canvas& c, const Evaluation& e, int k, double y) {
            std::string(e.certified[k] ? "exact: " : "exact (not certified): ") +
                formatnumber(exact.error, digits) + "  (formeval " + (gap > 0 ? "+" : "") +
                formatnumber(gap, 2) + ")",
-           11, Anchor::start, true);
+           10, Anchor::start, true);
     c.text(legendx + 30, y + 13,
            "r " + formatnumber(exact.r, 9) + "  centre (" + formatnumber(exact.x, 9) + ", " +
                formatnumber(exact.y, 9) + ")",

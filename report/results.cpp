@@ -109,6 +109,7 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
             note(name + ": not evaluated: " + e.failure);
             continue;
         }
+        e.record.c = {}; // the point count is all the output needs of the points
         results.records.push_back(std::move(e));
     }
     progress.finish();

@@ -254,9 +254,10 @@ struct FitSet {
 // routines exactly as its job computes them, in table order.
 FitSet programfits(const JobRecord& record, Shape shape);
 
-// The exact fits of a record: the minimum zone of every shape, and for
-// Cartesian circles also the enclosing and inscribed circles.
-FitSet exactfits(const JobRecord& record, Shape shape);
+// The exact references of a record for the criteria `methods` asks for (of
+// the minimum zone of every shape, and for Cartesian circles also the
+// enclosing and inscribed circles).
+FitSet exactfits(const JobRecord& record, Shape shape, const std::vector<Method>& methods);
 
 // Evaluates a record silently with formeval's computations (those its job's
 // feature has: least squares and minimum zone; for Cartesian circles also the

@@ -410,5 +410,25 @@ TEST(Results, BadInputIsReportedAndLeftOut) {
     for (const auto& row : rows) EXPECT_EQ(row.at("file") + row.at("code"), "good.txt1000");
 }
 
+// Three points give formeval's least-squares circle only (job 2600 takes
+// three), and no exact reference stands beside nothing.
+TEST(Results, ThreePointsHaveTheLeastSquaresCircleAlone) {
+    test::Workdir dir;
+    dir.write("jobs.txt", "2600 3 0.000001 10 0 0 10 -10 0\n");
+    const test::ReportOutcome o = test::report({"results", "jobs.txt", "--csv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto rows = csvrows(o.out);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at("method"), "least squares");
+    // The staged fit stops once its squared shift is below 1e-4 of the radius.
+    EXPECT_NEAR(std::stod(rows[0].at("radius")), 10, 0.01 * std::sqrt(10.0));
+    EXPECT_EQ(o.err, "formreport: jobs.txt: job 2600 (job 1 of the stream, line 1): no minimum "
+                     "zone circle: 3 points are too few; it needs 4\n"
+                     "formreport: jobs.txt: job 2600 (job 1 of the stream, line 1): no minimum "
+                     "circumscribing circle: 3 points are too few; it needs 4\n"
+                     "formreport: jobs.txt: job 2600 (job 1 of the stream, line 1): no maximum "
+                     "inscribing circle: 3 points are too few; it needs 4\n");
+}
+
 } // namespace
 } // namespace formeval::report
