@@ -242,7 +242,9 @@ Certificate certify(const Model& m, const std::array<Real, mostparameters>& p, d
     }
     const Real top = *std::max_element(r.begin(), r.end());
     const Real bottom = *std::min_element(r.begin(), r.end());
-    const Real near = 1e-11L * zone;
+    // Points this close to an edge count as on it: a quarter of the gap the
+    // certificate may leave.
+    const Real near = certifiedgap(zone, scale) / 4;
     std::vector<int> high, low;
     for (int i = 0; i < m.size(); ++i) {
         if (r[i] >= top - near) high.push_back(i);

@@ -4,10 +4,10 @@
 // fix the circle are found without rounding. The centre is then constructed
 // from them in floating point and the radius taken to the farthest point.
 //
-// Certificate: the circle about c reaches every point; for any other centre
-// c + delta, the distance to a support point s is at least d_s - u_s.delta
-// (u_s its direction from c), and when the origin lies in the hull of the
-// u_s some support point gains, so min_s d_s bounds the optimum from below.
+// Certificate: the circle reaches every point, and no circle holds the
+// support points in less: two points need half their distance, the three
+// points of a triangle without an obtuse angle their circumcircle (taken as
+// the nearest of them to the centre found).
 #include "report/results.h"
 
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
@@ -153,23 +153,30 @@ ExtremeCircle enclosingcircle(const std::vector<Point>& p) {
     out.found = std::isfinite(x) && std::isfinite(y) && std::isfinite(far) && far > 0;
     if (!out.found) return out;
 
-    std::vector<Vector> u;
-    double lowest = far;
-    for (int k = 0; k < s.count; ++k) {
-        const int i = s.point[k];
-        out.support.push_back(i);
-        const double d = std::hypot(p[i][0] - x, p[i][1] - y);
-        lowest = std::min(lowest, d);
-        u.push_back({(p[i][0] - x) / d, (p[i][1] - y) / d, 0});
-    }
+    for (int k = 0; k < s.count; ++k) out.support.push_back(s.point[k]);
     std::sort(out.support.begin(), out.support.end());
     Certificate& c = out.certificate;
     c.upper = far;
-    c.lower = lowest;
     const double scale = std::max({far, std::fabs(x), std::fabs(y)});
-    if (inradius(u, 2) < -1e-12) {
-        c.why = "the points on the circle do not surround its centre";
-        return out;
+    const Point& a = p[s.point[0]];
+    const Point& b = p[s.point[1]];
+    if (s.count == 2) {
+        // No circle holds two points less than half their distance apart.
+        c.lower = std::hypot(b[0] - a[0], b[1] - a[1]) / 2;
+    } else {
+        // Nor three points of a triangle without an obtuse angle in less than
+        // its circumcircle.
+        const Point2 pa(a[0], a[1]), pb(b[0], b[1]), pc(p[s.point[2]][0], p[s.point[2]][1]);
+        if (CGAL::angle(pb, pa, pc) == CGAL::OBTUSE || CGAL::angle(pa, pb, pc) == CGAL::OBTUSE ||
+            CGAL::angle(pa, pc, pb) == CGAL::OBTUSE) {
+            c.why = "the points on the circle do not surround its centre";
+            return out;
+        }
+        c.lower = far;
+        for (int k = 0; k < 3; ++k) {
+            const Point& q = p[s.point[k]];
+            c.lower = std::min(c.lower, std::hypot(q[0] - x, q[1] - y));
+        }
     }
     c.certified = c.upper - c.lower <= certifiedgap(far - near, scale);
     if (!c.certified) c.why = "the bounds on the radius differ by more than 1e-9 of the form error";

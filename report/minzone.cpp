@@ -202,6 +202,62 @@ class WidthCheck {
     long cells_ = 0;
 };
 
+// Whether the zone about c + delta is at least `target` for every delta with
+// rho <= |delta| <= far. The zone changes by at most twice the distance the
+// centre moves, so a box passes when the zone at its middle exceeds target by
+// twice its half-diagonal; boxes that fail are split, within a budget.
+class ShellCheck {
+  public:
+    ShellCheck(const std::vector<Point>& p, const Point& c, int dimension, double target,
+               double rho, double far)
+        : p_(p), c_(c), dimension_(dimension), target_(target), rho_(rho), far_(far),
+          budget_(std::max<long>(4000, 20000000 / static_cast<long>(p.size()))) {}
+
+    bool run() {
+        constexpr int cells = 4;
+        const double h = far_ / cells;
+        const int last = dimension_ == 3 ? cells : 1;
+        for (int a = 0; a < 2 * cells; ++a)
+            for (int b = 0; b < 2 * cells; ++b)
+                for (int k = 0; k < (dimension_ == 3 ? 2 * last : 1); ++k) {
+                    const Point q = {-far_ + (2 * a + 1) * h, -far_ + (2 * b + 1) * h,
+                                     dimension_ == 3 ? -far_ + (2 * k + 1) * h : 0};
+                    if (!box(q, h, 0)) return false;
+                }
+        return true;
+    }
+
+  private:
+    static constexpr int deepest = 40;
+
+    bool box(const Point& q, double h, int depth) {
+        const double half = h * std::sqrt(static_cast<double>(dimension_));
+        const double distance = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
+        if (distance + half <= rho_ || distance - half >= far_) return true;
+        if (++evaluations_ > budget_) return false;
+        Point at = c_;
+        for (int k = 0; k < dimension_; ++k) at[k] += q[k];
+        if (static_cast<double>(zoneat(p_, at, dimension_)) - 2 * half >= target_) return true;
+        if (depth >= deepest) return false;
+        const double g = h / 2;
+        for (int corner = 0; corner < (1 << dimension_); ++corner) {
+            Point child = q;
+            for (int k = 0; k < dimension_; ++k) child[k] += (corner >> k & 1) ? g : -g;
+            if (!box(child, g, depth + 1)) return false;
+        }
+        return true;
+    }
+
+    const std::vector<Point>& p_;
+    const Point& c_;
+    int dimension_;
+    double target_;
+    double rho_;
+    double far_;
+    long budget_;
+    long evaluations_ = 0;
+};
+
 // The points at the outer and inner edge of the zone about c (a spread-out
 // few of each), the lower bound h they give near c, and kappa, how steeply
 // the zone grows away from c, with the direction of least growth.
@@ -216,7 +272,9 @@ Activity activity(const std::vector<Point>& p, const Point& c, int dimension, do
     Activity a;
     a.z = distances(p, c, dimension);
     const Distances& z = a.z;
-    const Real near = 1e-11L * z.zone() + 4 * std::numeric_limits<double>::epsilon() * scale;
+    // Points this close to an edge count as on it: a quarter of the gap the
+    // certificate may leave.
+    const Real near = certifiedgap(static_cast<double>(z.zone()), scale) / 4;
     std::vector<int> outer, inner;
     for (std::size_t i = 0; i < p.size(); ++i) {
         if (z.d[i] >= z.top - near) outer.push_back(static_cast<int>(i));
@@ -251,18 +309,43 @@ Certificate certify(const std::vector<Point>& p, const Point& c, int dimension, 
     const double dI = static_cast<double>(a.z.bottom);
     const double D = static_cast<double>(a.z.top);
     const double rho = 2 * a.kappa * dI / (1 + 2 * a.kappa);
-    const double need = (2 * a.h * (rho + D) + (D - dI) * (D + dI)) / (2 * rho);
     std::vector<Point> relative = p;
     for (Point& q : relative)
         for (int k = 0; k < 3; ++k) q[k] = k < dimension ? q[k] - c[k] : 0;
-    WidthCheck check(relative, D, need);
-    if (!(rho > 0) || !(dimension == 2 ? check.plane() : check.space())) {
-        out.why = "the points are too narrow (a short arc or a shallow cap) to exclude a "
-                  "distant centre";
+    // Beyond `far`, two points along the direction of the move bound the
+    // zone by (2 s W - (D^2 - dI^2)) / (2 (s + D)), at least `target` when
+    // every width W is at least this.
+    const auto need = [&](double target, double far) {
+        return (2 * target * (far + D) + (D - dI) * (D + dI)) / (2 * far);
+    };
+    const auto wide = [&](double target, double far) {
+        WidthCheck check(relative, D, need(target, far));
+        return dimension == 2 ? check.plane() : check.space();
+    };
+    const double gap = certifiedgap(out.upper, scale);
+    if (!(rho > 0)) {
+        out.why = "the points at the edges of the zone do not hold the centre from every side";
         return out;
     }
-    out.lower = a.h;
-    out.certified = out.upper - out.lower <= certifiedgap(out.upper, scale);
+    if (wide(a.h, rho)) {
+        out.lower = a.h;
+    } else {
+        // Between rho and a farther radius, boxes of centres are checked.
+        const double target = std::min(a.h, out.upper - gap / 2);
+        double far = 2 * rho;
+        while (far < 64 * D && !wide(target, far)) far *= 2;
+        if (!(far < 64 * D)) {
+            out.why = "the points are too narrow (a short arc or a shallow cap) to exclude a "
+                      "distant centre";
+            return out;
+        }
+        if (!ShellCheck(p, c, dimension, target, rho, far).run()) {
+            out.why = "no centre near the one found could be excluded from doing better";
+            return out;
+        }
+        out.lower = target;
+    }
+    out.certified = out.upper - out.lower <= gap;
     if (!out.certified) out.why = "the bounds on the zone width differ by more than 1e-9 of it";
     return out;
 }

@@ -219,20 +219,33 @@ INSTANTIATE_TEST_SUITE_P(Sets, RandomCircleTest,
                                            RandomCase{9, 12, 150}),
                          casename);
 
-// Many more sets, the minimum zone only: how often the certificate holds and
-// whether the brute force ever finds a better centre.
+// Many more sets, the minimum zone only: full circles with little noise, and
+// arcs with much, where the exchange may stop on a centre that is not the
+// best. A certified zone is the brute-force optimum; an uncertified one is
+// never below it.
 TEST(Minzone, AgreesWithBruteForceOnManyRandomCircles) {
     int certified = 0;
-    constexpr int sets = 60;
+    constexpr int sets = 120;
     for (int seed = 100; seed < 100 + sets; ++seed) {
         std::mt19937 gen(seed);
-        const std::vector<Point> p = arcpoints(gen, 6 + seed % 5, 360, 0, 0, 25, 0.002);
+        const bool arc = seed % 2;
+        const double degrees = arc ? 40 + seed % 7 * 50 : 360;
+        const double noise = arc ? 0.0001 * std::pow(10, seed % 4) : 0.002;
+        const std::vector<Point> p = arcpoints(gen, 6 + seed % 5, degrees, 0, 0, 25, noise);
         const RadialZone z = minzone(p, 2);
         ASSERT_TRUE(z.found);
-        EXPECT_TRUE(near(z.zone, bruteminzone(p), 1e-9)) << "seed " << seed;
-        certified += z.certificate.certified;
+        const double brute = bruteminzone(p);
+        const double rounding = 1e-13; // a few units in the last place of radius 25
+        EXPECT_GE(z.zone, brute - rounding) << "seed " << seed;
+        if (z.certificate.certified) {
+            ++certified;
+            EXPECT_TRUE(near(z.zone, brute, 1e-9)) << "seed " << seed;
+            EXPECT_LE(z.certificate.lower, brute + rounding) << "seed " << seed;
+        } else {
+            EXPECT_TRUE(arc) << "seed " << seed << ": " << z.certificate.why;
+        }
     }
-    EXPECT_EQ(certified, sets);
+    EXPECT_GE(certified, sets * 9 / 10);
 }
 
 struct LinearCase {
