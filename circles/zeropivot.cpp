@@ -10,7 +10,7 @@ bool zeropivot(const Row7* a, int n) {
     for (int i = 0; i < n; ++i) t[i] = a[i];
     for (int k = 0; k < n; ++k) {
         const int j = find(t, n, k);
-        if (t[j][k] * t[j][k] < cri * cri) return true;
+        if (negligible(t[j][k])) return true;
         change(t, n, k, j);
         for (int i = k + 1; i < n; ++i) rowmul(t, n, k, i, -t[i][k] / t[k][k]);
     }

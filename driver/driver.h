@@ -36,4 +36,15 @@ template <class... Items> void both(const Items&... items) {
 // this run or an earlier one, ends with a line break (or is empty).
 void startline();
 
+// A note that the result which follows is not to be trusted as it stands (a
+// fit that did not settle, was stopped, or met a singular system), whatever
+// the trace level: an item of its own on the console, and a line of its own
+// in result.txt, so that a reader of either finds it just before that result.
+template <class... Items> void note(const Items&... items) {
+    std::cout << "\n";
+    (std::cout << ... << items);
+    startline();
+    (ofile << ... << items);
+}
+
 } // namespace formeval

@@ -249,7 +249,7 @@ double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, R
             const answer a = ask(ntri, ne, n, numpt);
             if (a == answer::stop) {
                 stoprun(v, vr, g, n);
-                return 1.0e9;
+                return stoppedzone;
             }
             if (a == answer::newset) {
                 ntri -= 10;

@@ -3,6 +3,7 @@
 // or the operator stops it, the spread of the exact radial deviations, and
 // the result of points that no circle fits.
 #include "form/form.h"
+#include "linalg/linalg.h"
 
 #include <cmath>
 #include <iostream>
@@ -54,21 +55,16 @@ void nocirclejob(int job) {
          "one place?)");
 }
 
-void stagelimit() {
-    std::cout << "\nThe centre did not settle within " << maxstages
-              << " stages; the evaluation goes on from the last stage";
-}
-
-void fitstopped(int stageno) {
-    std::cout << "\nThe minimum-zone fit was stopped in stage " << stageno
-              << "; the centre is not refined further";
-}
-
-void endstages(int stageno, bool unsettled, bool raised) {
+void endstages(int stageno, bool unsettled, bool fitted, bool raised) {
     if (problem)
-        fitstopped(stageno);
+        note("The minimum-zone fit was stopped in stage ", stageno,
+             "; the centre is not refined further");
     else if (unsettled)
-        stagelimit();
+        note("The centre did not settle within ", maxstages,
+             " stages; the evaluation goes on from the last stage");
+    if (!fitted)
+        note("The fit of stage ", stageno,
+             " met a singular system; its centre and radius are not fitted to these points");
     problem = problem || raised;
 }
 
@@ -86,6 +82,7 @@ void circstages(circfit fit, const double* u, const double* v, int numpt, double
     problem = false;
     int stageno = 0;
     double cd = 0;
+    bool fitted = true;
     do {
         ++stageno;
         if (ask && stageno > stageask &&
@@ -94,10 +91,11 @@ void circstages(circfit fit, const double* u, const double* v, int numpt, double
             break;
         if (oqt > stagelevel) both("\n", "Stage Number = ", stageno);
         cd = circstage(fit, u, v, numpt, gs, x0, y0, r0);
+        fitted = solved();
         if (!finitecircle(x0, y0, r0)) break;
         if (oqt > 2) both("\n", "Current distance to centre=", cd);
     } while (!problem && cd > 0.0001 * r0 && (ask || stageno < maxstages));
-    endstages(stageno, !ask && cd > 0.0001 * r0 && finitecircle(x0, y0, r0), raised);
+    endstages(stageno, !ask && cd > 0.0001 * r0 && finitecircle(x0, y0, r0), fitted, raised);
 }
 
 double circdev(const double* u, const double* v, int numpt, double x0, double y0, double r0,

@@ -29,16 +29,38 @@ double lsfit(const Row5* a, const double* f, double* gs, double* err, int n, int
 // Returns the zone width (0 for exactly fitting data, 1.0e9 when stopped).
 double mzfit(const Row5* a, const double* f, double* gs, double* err, int n, int numpt);
 
-// Whether the rows a (column 0 all ones) determine all n parameters of the
-// model. If not, writes "Job <job> not evaluated: <why>" to the console and
-// result.txt. A column within 1e-10 of a combination of the others counts as
-// dependent.
-bool determined(int job, const Row5* a, int n, int numpt, const char* why);
+// The zone a minimum-zone job reports: emz (2|h| from mzfit), or the spread
+// of the fit's deviations err (largest minus smallest) when that exceeds emz
+// by more than rounding, so that the zone holds every point.
+double fullzone(double emz, const Row5* a, const double* f, const double* gs, const double* err,
+                int n, int numpt);
+
+// Notes before a job's listing that its least-squares or minimum-zone fit
+// met a singular system (solved() is false), or that the minimum-zone fit was
+// stopped (emz is the abort value stoppedzone): the numbers that follow are not a fit.
+void lsnote();
+void mznote(double emz);
+
+// How far numpt points of dim coordinates (columns c[0..dim-1], dim <= 3)
+// spread in every direction of their space: the smallest singular value of
+// the points moved to their centroid over the largest; 0 when every point is
+// the same. Neither moving nor turning the points changes it.
+double spreadratio(const double* const* c, int dim, int numpt);
+
+// Whether the points spread in every direction enough to determine a model
+// (spreadratio at least 1e-8). If not, writes "Job <job> not evaluated: <why>"
+// to the console and result.txt.
+bool determined(int job, const double* const* c, int dim, int numpt, const char* why);
 
 // Whether the points (u, v) determine a circle: not all on one line (nor all
 // at one place). If not, says so on the console and in result.txt as job
 // `job` not evaluated.
 bool circledetermined(int job, const double* u, const double* v, int numpt);
+
+// Whether the points determine a line of deviations in y: their spread in x
+// is not negligible against their spread. If not, says so as circledetermined
+// does.
+bool linedetermined(int job, const double* x, const double* y, int numpt);
 
 // Bound on the centre stages of the staged circle and sphere evaluations;
 // converging data settle in a handful of stages.
@@ -57,9 +79,6 @@ void centroid(const double* u, const double* v, int numpt, double& x0, double& y
 double circstage(circfit fit, const double* u, const double* v, int numpt, double* gs, double& x0,
                  double& y0, double& r0);
 
-// Says on the console that a staged fit stopped at its stage bound.
-void stagelimit();
-
 // Whether a circle (radius r0 about (x0, y0)) is made of finite numbers.
 // Collinear or coincident points make the linearised fits singular; a solve
 // whose last pivot vanishes then yields infinite or NaN parameters.
@@ -74,10 +93,6 @@ bool circlefound(const double* ans);
 // Writes to the console and result.txt that job `job` found no circle.
 void nocirclejob(int job);
 
-// Says on the console that the operator stopped the exchange of stage
-// `stageno`, after which a staged fit runs no further stages.
-void fitstopped(int stageno);
-
 // Flushes result.txt, writes `question` to the console and reads a whole
 // number into `counter` (one beyond the counter's range becomes its bound).
 // When the console gives none (it is closed, or the answer is not a whole
@@ -85,10 +100,12 @@ void fitstopped(int stageno);
 bool askcount(const char* question, const char* otherwise, int& counter);
 
 // The end of a stage loop that cleared `problem` before its first stage
-// (`raised` says whether it was set then): reports a stage whose exchange the
-// operator stopped, or else a loop that stopped `unsettled` at its bound, and
-// leaves problem raised if it was raised before or during the loop.
-void endstages(int stageno, bool unsettled, bool raised);
+// (`raised` says whether it was set then): notes, on the console and in
+// result.txt, a stage whose exchange the operator stopped, or else a loop that
+// stopped `unsettled` at its bound, and a last stage whose fit met a singular
+// system (not `fitted`); leaves problem raised if it was raised before or
+// during the loop.
+void endstages(int stageno, bool unsettled, bool fitted, bool raised);
 
 // The stages of a staged circle fit from the centroid, until the squared shift
 // is at most 0.0001 r0, maxstages have run or the operator has stopped a

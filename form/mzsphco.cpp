@@ -18,12 +18,9 @@ void mzsphco() {
     double v[nsz];
     double w[nsz];
     if (!readrecord(job, numpt, u, v, w)) return;
-    {
-        Row5 a[nsz];
-        for (int i = 0; i < numpt; ++i) a[i] = {1.0, u[i], v[i], w[i], 0.0};
-        if (!determined(job, a, 4, numpt, "the points lie in one plane; they determine no sphere"))
-            return;
-    }
+    const double* const points[3] = {u, v, w};
+    if (!determined(job, points, 3, numpt, "the points lie in one plane; they determine no sphere"))
+        return;
 
     double x0 = 0;
     double y0 = 0;

@@ -1,6 +1,7 @@
 // The parts of the staged sphere evaluation: the centroid start, one
 // re-centring stage and the stage loop.
 #include "form/form.h"
+#include "linalg/linalg.h"
 
 #include <cmath>
 #include <iostream>
@@ -45,17 +46,19 @@ void sphstages(const double* u, const double* v, const double* w, int numpt, dou
     problem = false;
     int stageno = 0;
     double cd = 0;
+    bool fitted = true;
     do {
         ++stageno;
         if (oqt > 2) both("\n", "Stage Number = ", stageno);
         cd = sphstage(u, v, w, numpt, gs, x0, y0, z0, r0);
+        fitted = solved();
         if (oqt > 2) {
             both("\n", "r0=", r0, "xo=", x0, "y0=", y0, "z0=", z0);
             std::cout << "\n"
                       << "distance to centre= " << cd;
         }
     } while (!problem && cd > 0.0001 * r0 && stageno < maxstages);
-    endstages(stageno, cd > 0.0001 * r0, raised);
+    endstages(stageno, cd > 0.0001 * r0, fitted, raised);
 }
 
 } // namespace formeval

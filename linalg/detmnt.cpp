@@ -13,7 +13,7 @@ double detmnt(Row7* a, int n) {
     bool singular = false;
     for (int k = 0; k < n - 1; ++k) {
         const int j = find(a, n, k);
-        if (a[j][k] * a[j][k] < cri * cri) {
+        if (negligible(a[j][k])) {
             det = 0;
             singular = true;
             break;

@@ -6,10 +6,21 @@
 
 namespace formeval {
 
+namespace {
+
+bool lastsolved = true;
+
+} // namespace
+
+bool solved() {
+    return lastsolved;
+}
+
 void gauss(Row7* a, int n, double* x) {
+    lastsolved = false;
     for (int k = 0; k < n - 1; ++k) {
         const int j = find(a, n, k);
-        if (a[j][k] * a[j][k] < cri * cri) {
+        if (negligible(a[j][k])) {
             std::cout << "Coefficient matrix is singular";
             return;
         }
@@ -17,6 +28,7 @@ void gauss(Row7* a, int n, double* x) {
         for (int i = k + 1; i < n; ++i) rowmul(a, n, k, i, -a[i][k] / a[k][k]);
     }
     bksub(a, n, x);
+    lastsolved = true;
 }
 
 } // namespace formeval

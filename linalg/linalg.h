@@ -1,16 +1,27 @@
 // Dense solver and determinant for small systems (n <= 6) held in rows of 7
 // doubles, right-hand side in column n. A pivot p counts as zero when
-// p*p < cri*cri; the last pivot is never tested.
+// p*p < cri*cri or p is 0 (negligible); the last pivot is never tested.
 #pragma once
 
 #include "driver/driver.h"
 
 namespace formeval {
 
+// Whether a pivot counts as zero: p*p < cri*cri, or p exactly 0, which no
+// tolerance (not even cri = 0) can make usable.
+inline bool negligible(double p) {
+    return p * p < cri * cri || p == 0;
+}
+
 // Solves the augmented system a (rows 0..n-1) into x[0..n-1]. On a zero pivot
 // it writes "Coefficient matrix is singular" and returns with x untouched.
 // a is left reduced (partly, after a zero pivot).
 void gauss(Row7* a, int n, double* x);
+
+// Whether the latest gauss call solved its system: false when it met a
+// negligible pivot and so left its solution as it was. The callers of the
+// fitting engines read it to tell a fit from stale parameters.
+bool solved();
 
 // Back substitution on an upper-triangular augmented system.
 void bksub(const Row7* a, int n, double* x);

@@ -53,7 +53,7 @@ class Items {
 
 std::string quoted(std::string_view item) {
     constexpr std::size_t shown = 40;
-    std::string text(item.substr(0, shown));
+    std::string text = printable(item.substr(0, shown));
     if (item.size() > shown) text += "...";
     return "'" + text + "'";
 }
@@ -94,7 +94,7 @@ class StreamReader {
 
     double number(const std::string& what) {
         const std::string_view item = items_.next();
-        const auto value = realvalue(item);
+        const auto value = realvalue(item); // as formeval reads it: 1e-400 is 0
         if (!value) broken(item, what);
         return *value;
     }
@@ -112,6 +112,7 @@ class StreamReader {
 
         const std::string_view countitem = items_.next();
         const auto numpt = intvalue(countitem);
+        const long countline = items_.line();
         if (!numpt) {
             if (countitem.empty()) broken(countitem, "the point count");
             throw FileError(file_, items_.line(),
@@ -126,9 +127,10 @@ class StreamReader {
         r.numpt = *numpt;
         r.cri = number("the tolerance");
         if (*numpt < 0)
-            throw FileError(file_, items_.line(),
+            // The length of the record is unknown: formeval stops reading there.
+            throw FileError(file_, countline,
                             where_ + ": the point count " + std::to_string(*numpt) +
-                                " is negative, so the length of the record is unknown");
+                                " is negative: the length of the record is unknown");
         double largest = 0;
         for (long i = 0; i < *numpt; ++i)
             for (int d = 0; d < dimension; ++d) {

@@ -44,15 +44,35 @@ void startjob(const JobRecord& record) {
     problem = false;
 }
 
+// Whether the points determine the linear model, judged as each job judges
+// it: the spread in x of a line's points, the spread of a plane's points in
+// the x-y plane, the spread of the polar points' directions.
+bool lineardetermined(const JobRecord& record, Shape shape, const std::vector<ModelRow>& a) {
+    const int numpt = static_cast<int>(a.size());
+    if (shape == Shape::line)
+        return linedetermined(record.job, record.c[0].data(), record.c[1].data(), numpt);
+    if (shape == Shape::plane) {
+        const double* const plan[2] = {record.c[0].data(), record.c[1].data()};
+        return determined(record.job, plan, 2, numpt, undetermined(shape));
+    }
+    // The unit directions of the polar points, the model's columns 1 on.
+    const int dim = shape == Shape::polarsphere ? 3 : 2;
+    std::array<std::vector<double>, 3> directions;
+    for (int k = 0; k < dim; ++k)
+        for (const ModelRow& row : a) directions[k].push_back(row[k + 1]);
+    const double* const c[3] = {directions[0].data(), directions[1].data(), directions[2].data()};
+    return determined(record.job, c, dim, numpt, undetermined(shape));
+}
+
 // Least squares then minimum zone of a linear model (jobs 1000, 2000, 3000,
 // 4000), the minimum zone starting from the least-squares parameters and
-// deviations as the jobs start it.
+// deviations as the jobs start it, its width the one the jobs report.
 void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, FitSet& out) {
     std::vector<ModelRow> a;
     std::vector<double> f;
     const int n = linearmodel(record, shape, a, f);
     const int numpt = static_cast<int>(f.size());
-    if (!determined(record.job, a.data(), n, numpt, undetermined(shape))) {
+    if (!lineardetermined(record, shape, a)) {
         silent.said();
         out.failure = undetermined(shape);
         return;
@@ -62,9 +82,14 @@ void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, Fit
     for (const Method method : {Method::leastsquares, Method::minimumzone}) {
         Measured m;
         m.reference.method = method;
-        m.reference.error = method == Method::leastsquares
-                                ? lsfit(a.data(), f.data(), gs, err.data(), n, numpt)
-                                : mzfit(a.data(), f.data(), gs, err.data(), n, numpt);
+        if (method == Method::leastsquares) {
+            m.reference.error = lsfit(a.data(), f.data(), gs, err.data(), n, numpt);
+            lsnote();
+        } else {
+            const double emz = mzfit(a.data(), f.data(), gs, err.data(), n, numpt);
+            mznote(emz);
+            m.reference.error = fullzone(emz, a.data(), f.data(), gs, err.data(), n, numpt);
+        }
         linearparameters(shape, gs, m.reference);
         m.reference.said = silent.said();
         m.deviations = err;
@@ -129,9 +154,8 @@ void spherefit(const JobRecord& record, SilentConsole& silent, FitSet& out) {
     const double* v = record.c[1].data();
     const double* w = record.c[2].data();
     const int numpt = static_cast<int>(record.c[0].size());
-    std::vector<ModelRow> a(numpt);
-    for (int i = 0; i < numpt; ++i) a[i] = {1.0, u[i], v[i], w[i], 0.0};
-    if (!determined(record.job, a.data(), 4, numpt, undetermined(Shape::sphere))) {
+    const double* const points[3] = {u, v, w};
+    if (!determined(record.job, points, 3, numpt, undetermined(Shape::sphere))) {
         silent.said();
         out.failure = undetermined(Shape::sphere);
         return;
