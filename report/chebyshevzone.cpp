@@ -285,9 +285,7 @@ Certificate certify(const Model& m, const std::array<Real, mostparameters>& p, d
     return c;
 }
 
-} // namespace
-
-LinearZone chebyshevzone(const std::vector<ModelRow>& a, const std::vector<double>& f, int n) {
+LinearZone chebyshevunit(const std::vector<ModelRow>& a, const std::vector<double>& f, int n) {
     LinearZone out;
     const Model m{a, f, n};
     if (n < 1 || n > mostparameters || a.size() != f.size() || m.size() < n) return out;
@@ -350,6 +348,33 @@ LinearZone chebyshevzone(const std::vector<ModelRow>& a, const std::vector<doubl
     out.zone = static_cast<double>(top - bottom);
     out.found = std::isfinite(out.zone);
     if (out.found) out.certificate = certify(m, p, out.zone);
+    return out;
+}
+
+} // namespace
+
+// The observations and each slope column scaled to unit size by powers of
+// two, which is exact; the parameters, zone and bounds scaled back.
+LinearZone chebyshevzone(const std::vector<ModelRow>& a, const std::vector<double>& f, int n) {
+    double largest = 0;
+    for (const double v : f) largest = std::max(largest, std::fabs(v));
+    const int ef = unitexponent(largest);
+    std::array<int, mostparameters> ea{};
+    for (int j = 1; j < n && j < mostparameters; ++j) {
+        double column = 0;
+        for (const ModelRow& row : a) column = std::max(column, std::fabs(row[j]));
+        ea[j] = unitexponent(column);
+    }
+    std::vector<ModelRow> as = a;
+    for (ModelRow& row : as)
+        for (int j = 1; j < n && j < mostparameters; ++j) row[j] = std::ldexp(row[j], -ea[j]);
+    std::vector<double> fs = f;
+    for (double& v : fs) v = std::ldexp(v, -ef);
+    LinearZone out = chebyshevunit(as, fs, n);
+    for (int j = 0; j < n && j < mostparameters; ++j) out.p[j] = std::ldexp(out.p[j], ef - ea[j]);
+    out.zone = std::ldexp(out.zone, ef);
+    out.certificate.lower = std::ldexp(out.certificate.lower, ef);
+    out.certificate.upper = std::ldexp(out.certificate.upper, ef);
     return out;
 }
 

@@ -133,9 +133,7 @@ std::array<double, 2> centre(const std::vector<Point>& p, const Support& s) {
     return {a[0] + (cy * b2 - by * c2) / d, a[1] + (bx * c2 - cx * b2) / d};
 }
 
-} // namespace
-
-ExtremeCircle enclosingcircle(const std::vector<Point>& p) {
+ExtremeCircle enclosingcircleunit(const std::vector<Point>& p) {
     ExtremeCircle out;
     if (p.size() < 2) return out;
     const Support s = Welzl(p).run();
@@ -180,6 +178,26 @@ ExtremeCircle enclosingcircle(const std::vector<Point>& p) {
     }
     c.certified = c.upper - c.lower <= certifiedgap(far - near, scale);
     if (!c.certified) c.why = "the bounds on the radius differ by more than 1e-9 of the form error";
+    return out;
+}
+
+double largestcoordinate(const std::vector<Point>& p) {
+    double largest = 0;
+    for (const Point& q : p)
+        for (const double c : q) largest = std::max(largest, std::fabs(c));
+    return largest;
+}
+
+} // namespace
+
+ExtremeCircle enclosingcircle(const std::vector<Point>& p) {
+    const int e = unitexponent(largestcoordinate(p));
+    ExtremeCircle out = enclosingcircleunit(unitscaled(p, e));
+    out.x = std::ldexp(out.x, e);
+    out.y = std::ldexp(out.y, e);
+    out.r = std::ldexp(out.r, e);
+    out.certificate.lower = std::ldexp(out.certificate.lower, e);
+    out.certificate.upper = std::ldexp(out.certificate.upper, e);
     return out;
 }
 

@@ -1,4 +1,4 @@
-// The exact fits of a record, with the deviations of its points
+// The exact references of a record, with the deviations of its points
 // measured as formeval measures them for the same feature.
 #include "report/results.h"
 

@@ -127,9 +127,7 @@ void boundary(const Delaunay& dt, const std::vector<Point>& p, Candidate& best) 
     }
 }
 
-} // namespace
-
-ExtremeCircle inscribedcircle(const std::vector<Point>& p) {
+ExtremeCircle inscribedcircleunit(const std::vector<Point>& p) {
     ExtremeCircle out;
     std::vector<std::pair<Point2, int>> points;
     for (std::size_t i = 0; i < p.size(); ++i)
@@ -164,6 +162,26 @@ ExtremeCircle inscribedcircle(const std::vector<Point>& p) {
     const double scale = std::max({far, std::fabs(best.x), std::fabs(best.y)});
     c.certified = c.upper - c.lower <= certifiedgap(far - near, scale);
     if (!c.certified) c.why = "the radius found and the radius reached differ by more than 1e-9";
+    return out;
+}
+
+double largestcoordinate(const std::vector<Point>& p) {
+    double largest = 0;
+    for (const Point& q : p)
+        for (const double c : q) largest = std::max(largest, std::fabs(c));
+    return largest;
+}
+
+} // namespace
+
+ExtremeCircle inscribedcircle(const std::vector<Point>& p) {
+    const int e = unitexponent(largestcoordinate(p));
+    ExtremeCircle out = inscribedcircleunit(unitscaled(p, e));
+    out.x = std::ldexp(out.x, e);
+    out.y = std::ldexp(out.y, e);
+    out.r = std::ldexp(out.r, e);
+    out.certificate.lower = std::ldexp(out.certificate.lower, e);
+    out.certificate.upper = std::ldexp(out.certificate.upper, e);
     return out;
 }
 

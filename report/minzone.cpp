@@ -407,9 +407,7 @@ bool escape(const std::vector<Point>& p, int dimension, double scale, Point& c, 
     return true;
 }
 
-} // namespace
-
-RadialZone minzone(const std::vector<Point>& p, int dimension) {
+RadialZone minzoneunit(const std::vector<Point>& p, int dimension) {
     RadialZone out;
     if ((dimension != 2 && dimension != 3) || static_cast<int>(p.size()) < dimension + 2)
         return out;
@@ -431,6 +429,26 @@ RadialZone minzone(const std::vector<Point>& p, int dimension) {
     out.found = std::isfinite(out.zone) && std::isfinite(out.radius);
     if (!out.found) return out;
     out.certificate = certify(p, c, dimension, scale);
+    return out;
+}
+
+double largestcoordinate(const std::vector<Point>& p) {
+    double largest = 0;
+    for (const Point& q : p)
+        for (const double c : q) largest = std::max(largest, std::fabs(c));
+    return largest;
+}
+
+} // namespace
+
+RadialZone minzone(const std::vector<Point>& p, int dimension) {
+    const int e = unitexponent(largestcoordinate(p));
+    RadialZone out = minzoneunit(unitscaled(p, e), dimension);
+    for (double& c : out.centre) c = std::ldexp(c, e);
+    out.radius = std::ldexp(out.radius, e);
+    out.zone = std::ldexp(out.zone, e);
+    out.certificate.lower = std::ldexp(out.certificate.lower, e);
+    out.certificate.upper = std::ldexp(out.certificate.upper, e);
     return out;
 }
 

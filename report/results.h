@@ -1,5 +1,5 @@
 // formreport results: the exact reference features of a form evaluation and
-// the ISO form parameters. The exact fits are the optima of the
+// the ISO form parameters. The exact references are the optima of the
 // criteria formeval's own computations approximate (the minimum zone of a
 // line, plane, circle or sphere; the minimum circumscribing and maximum
 // inscribing circle), each returned with a certificate: proven bounds on the
@@ -60,7 +60,17 @@ double inradius(const std::vector<Vector>& w, int dimension, Vector* direction =
 // circle. 2 pi for fewer than two points.
 double largestgap(const std::vector<Point>& p, double cx, double cy);
 
-// Exact fits.
+// Exact references.
+
+// The exponent e for which the largest of the magnitudes times 2^-e lies in
+// [0.5, 1), 0 when all are 0. Scaling by a power of two is exact, so the
+// exact references are computed on points of unit size and scaled back: no
+// square of a coordinate underflows or overflows, and a change of unit by a
+// power of two changes nothing else.
+int unitexponent(double largest);
+
+// The points times 2^-exponent.
+std::vector<Point> unitscaled(const std::vector<Point>& p, int exponent);
 
 // Chebyshev (minimax) fit of the linear model f_i ~ a_i.p of n parameters
 // (a_i[0] = 1: a zone of constant width along the observation). found is
@@ -216,7 +226,7 @@ struct Evaluated {
     // the points go all round when it is below 180.
     double largestgap = notapplicable;
     std::vector<Fit> fits;          // in table order, each program row before its exact one
-    std::vector<std::string> notes; // fits left out, and why
+    std::vector<std::string> notes; // references left out, and why
     std::string failure;            // why no reference could be computed
 };
 
@@ -243,14 +253,14 @@ int linearmodel(const JobRecord& record, Shape shape, std::vector<ModelRow>& a,
 void linearparameters(Shape shape, const double* p, Fit& reference);
 
 // References of a record with what could not be computed: `failure` when
-// there are none at all, `notes` for single fits left out.
+// there are none at all, `notes` for single references left out.
 struct FitSet {
     std::vector<Measured> fits;
     std::vector<std::string> notes;
     std::string failure;
 };
 
-// formeval's own fits of a record, computed silently with formeval's
+// formeval's own references of a record, computed silently with formeval's
 // routines exactly as its job computes them, in table order.
 FitSet programfits(const JobRecord& record, Shape shape);
 

@@ -312,6 +312,14 @@ TEST(Chebyshevzone, TheHandWorkedLine) {
     EXPECT_NEAR(z.p[0], 0, 1e-15);
     EXPECT_NEAR(z.p[1], 0, 1e-15);
     EXPECT_TRUE(z.certificate.certified);
+    // The same line in units of 1e-200, whose squares underflow.
+    const double u = 1e-200;
+    const std::vector<ModelRow> b = {{1, 0}, {1, u}, {1, 2 * u}, {1, 3 * u}};
+    const LinearZone w = chebyshevzone(b, {u, -u, u, -u}, 2);
+    ASSERT_TRUE(w.found);
+    EXPECT_NEAR(w.zone / u, 2, 1e-15);
+    EXPECT_NEAR(w.p[1], 0, 1e-15);
+    EXPECT_TRUE(w.certificate.certified);
 }
 
 struct Change {
@@ -347,7 +355,9 @@ TEST_P(InvarianceTest, ReferencesFollowTheirPoints) {
 INSTANTIATE_TEST_SUITE_P(
     Changes, InvarianceTest,
     ::testing::Values(Change{"translation", 1, 0, 1000, -250}, Change{"rotation", 1, 1.234, 0, 0},
-                      Change{"micrometres", 1000, 0, 0, 0}, Change{"all", 0.001, -2.5, 0.3, 0.7}),
+                      Change{"micrometres", 1000, 0, 0, 0}, Change{"all", 0.001, -2.5, 0.3, 0.7},
+                      // Squares of these coordinates underflow.
+                      Change{"farbelowunit", 1e-200, 0.5, 0, 0}),
     [](const ::testing::TestParamInfo<Change>& info) { return std::string(info.param.name); });
 
 std::vector<Point> nist14(double unit) {
