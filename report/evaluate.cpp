@@ -19,9 +19,8 @@ namespace formeval::report {
 
 namespace {
 
-using Computation = void (*)(const double* u, const double* v, int numpt, double* ans);
-constexpr std::array<Computation, nreferences> computations = {lscircocal, mzcircocal, pkcircocal,
-                                                               vacircocal};
+constexpr std::array<circcal, nreferences> computations = {lscircocal, mzcircocal, pkcircocal,
+                                                           vacircocal};
 constexpr std::array<Method, nreferences> methods = {Method::leastsquares, Method::minimumzone,
                                                      Method::circumscribing, Method::inscribing};
 
@@ -91,7 +90,7 @@ Evaluation evaluate(const CircleRecord& record) {
             oqt = 0;
             cri = record.cri;
             problem = false;
-            double ans[4];
+            formeval::Circlefit ans;
             computations[k](record.x.data(), record.y.data(), numpt, ans);
             e.circles[k] = {ans[0], ans[1], ans[2], ans[3]};
             e.said[k] = silent.said();

@@ -1,48 +1,41 @@
-// The linear models of formeval's line, plane and polar evaluations, built as
-// formeval builds them, for the exact Chebyshev fit of the same model.
+// The linear models of formeval's line, plane and polar evaluations, their
+// rows built by formeval's own routines, for the exact Chebyshev fit of the
+// same model and the deviations from each fit.
 #include "report/results.h"
 
-#include <cmath>
+#include "form/form.h"
 
 namespace formeval::report {
 
 int linearmodel(const JobRecord& record, Shape shape, std::vector<ModelRow>& a,
                 std::vector<double>& f) {
-    const double degree = std::atan(1.0) / 45.0; // formeval's conversion to radians
-    const std::vector<double>& u = record.c[0];
-    const std::vector<double>& v = record.c[1];
-    const std::vector<double>& w = record.c[2];
-    a.clear();
-    f.clear();
-    for (std::size_t i = 0; i < u.size(); ++i) switch (shape) {
-        case Shape::line:
-            a.push_back({1, u[i], 0, 0, 0});
-            f.push_back(v[i]);
-            break;
-        case Shape::plane:
-            a.push_back({1, u[i], v[i], 0, 0});
-            f.push_back(w[i]);
-            break;
-        case Shape::polarcircle:
-            a.push_back({1, std::cos(v[i] * degree), std::sin(v[i] * degree), 0, 0});
-            f.push_back(u[i]);
-            break;
-        case Shape::polarsphere:
-            a.push_back({1, std::cos(v[i] * degree) * std::cos(w[i] * degree),
-                         std::sin(v[i] * degree) * std::cos(w[i] * degree), std::sin(w[i] * degree),
-                         0});
-            f.push_back(u[i]);
-            break;
-        default:
-            return 0;
-        }
+    const std::vector<double>& c0 = record.c[0];
+    const std::vector<double>& c1 = record.c[1];
+    const std::vector<double>& c2 = record.c[2];
+    const int numpt = static_cast<int>(c0.size());
+    a.assign(numpt, ModelRow{});
+    std::vector<double> x(numpt), y(numpt), z(numpt);
     switch (shape) {
     case Shape::line:
+        strows(c0.data(), numpt, a.data());
+        f = c1;
         return 2;
+    case Shape::plane:
+        fltrows(c0.data(), c1.data(), numpt, a.data());
+        f = c2;
+        return 3;
+    case Shape::polarcircle:
+        cirrows(c1.data(), numpt, x.data(), y.data(), a.data());
+        f = c0;
+        return 3;
     case Shape::polarsphere:
+        sphprows(c1.data(), c2.data(), numpt, x.data(), y.data(), z.data(), a.data());
+        f = c0;
         return 4;
     default:
-        return 3;
+        a.clear();
+        f.clear();
+        return 0;
     }
 }
 

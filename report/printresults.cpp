@@ -14,13 +14,14 @@ namespace {
 const char* const legend[] = {
     "Deviations as formeval measures them: lines along y, planes along z, Cartesian circles",
     "and spheres radially, the polar jobs (2000, 4000) in their linearised model about the",
-    "polar origin. error: the form error as formeval prints it (formeval rows) or the exact",
-    "optimum (exact rows). t, p, v, q: total (p + v), peak (largest deviation above the",
-    "reference), valley (depth of the deepest point below it) and root mean square; RON for",
-    "circles, STR for lines, FLT for planes, SPH for spheres. formeval - exact: how far",
-    "formeval's error is from the exact one; inexact: by more than 1e-9 of it. arc: the",
-    "points leave a gap of 180 degrees or more, so no circle is held by them all round.",
-    "certified: the exact optimum is proven to 1e-9.",
+    "polar origin; positive above a line or plane, outside a circle or sphere. error: the",
+    "form error as formeval prints it (formeval rows) or the exact optimum (exact rows).",
+    "t, p, v, q: total (p + v), peak (largest deviation above the reference), valley (depth",
+    "of the deepest point below it) and root mean square; RON for circles, STR for lines,",
+    "FLT for planes, SPH for spheres. formeval - exact: how far formeval's error is from the",
+    "exact one; inexact: by more than 1e-9 of it. arc: the points leave a gap of 180",
+    "degrees or more, so no circle is held by them all round. certified: the exact optimum",
+    "is proven to 1e-9.",
 };
 
 struct Column {
@@ -56,6 +57,7 @@ std::vector<Column> columns(Shape shape, bool tolerance) {
 
 std::string flags(const Fit& r) {
     std::vector<std::string> out;
+    if (!r.fitted) out.push_back("not a fit: a singular system or a stopped exchange");
     if (r.inexact) out.push_back("inexact");
     if (r.arc) out.push_back("arc");
     if (r.onhull) out.push_back("centre on the hull");

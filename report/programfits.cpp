@@ -1,8 +1,7 @@
-// formeval's own results for a record, from its own routines called as its
-// jobs call them: the same rows, the same start values, the same order of
-// least-squares and minimum-zone fit, and the same refusal of points that
-// leave the model undetermined. Everything they print goes to a silent
-// console; what they said comes back with each reference.
+// formeval's own results for a record: the determinacy test of its job, then
+// the computations formeval's jobs run (the fits of the jobs that fit once,
+// the staged sphere, the four circle computations), silently. What they said
+// comes back with each reference.
 #include "report/results.h"
 
 #include "circles/circles.h"
@@ -45,8 +44,8 @@ void startjob(const JobRecord& record) {
 }
 
 // Whether the points determine the linear model, judged as each job judges
-// it: the spread in x of a line's points, the spread of a plane's points in
-// the x-y plane, the spread of the polar points' directions.
+// it: a line's spread in x, a plane's spread in the x-y plane, the spread of
+// the polar points' directions (the model's columns after the first).
 bool lineardetermined(const JobRecord& record, Shape shape, const std::vector<ModelRow>& a) {
     const int numpt = static_cast<int>(a.size());
     if (shape == Shape::line)
@@ -55,7 +54,6 @@ bool lineardetermined(const JobRecord& record, Shape shape, const std::vector<Mo
         const double* const plan[2] = {record.c[0].data(), record.c[1].data()};
         return determined(record.job, plan, 2, numpt, undetermined(shape));
     }
-    // The unit directions of the polar points, the model's columns 1 on.
     const int dim = shape == Shape::polarsphere ? 3 : 2;
     std::array<std::vector<double>, 3> directions;
     for (int k = 0; k < dim; ++k)
@@ -64,9 +62,8 @@ bool lineardetermined(const JobRecord& record, Shape shape, const std::vector<Mo
     return determined(record.job, c, dim, numpt, undetermined(shape));
 }
 
-// Least squares then minimum zone of a linear model (jobs 1000, 2000, 3000,
-// 4000), the minimum zone starting from the least-squares parameters and
-// deviations as the jobs start it, its width the one the jobs report.
+// Jobs 1000, 2000, 3000 and 4000: both fits of the model, with the
+// deviations from each fit's parameters.
 void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, FitSet& out) {
     std::vector<ModelRow> a;
     std::vector<double> f;
@@ -77,27 +74,40 @@ void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, Fit
         out.failure = undetermined(shape);
         return;
     }
-    double gs[5] = {};
-    std::vector<double> err(numpt);
+    const std::vector<double>& c0 = record.c[0];
+    const std::vector<double>& c1 = record.c[1];
+    const std::vector<double>& c2 = record.c[2];
+    fitpair fits;
+    switch (shape) {
+    case Shape::line:
+        stcal(c0.data(), c1.data(), numpt, fits);
+        break;
+    case Shape::plane:
+        fltcal(c0.data(), c1.data(), c2.data(), numpt, fits);
+        break;
+    case Shape::polarcircle:
+        circal(c0.data(), c1.data(), numpt, fits);
+        break;
+    default:
+        sphcal(c0.data(), c1.data(), c2.data(), numpt, fits);
+    }
     for (const Method method : {Method::leastsquares, Method::minimumzone}) {
+        const bool ls = method == Method::leastsquares;
+        const std::array<double, 5>& p = ls ? fits.lsparams : fits.mzparams;
         Measured m;
         m.reference.method = method;
-        if (method == Method::leastsquares) {
-            m.reference.error = lsfit(a.data(), f.data(), gs, err.data(), n, numpt);
-            lsnote();
-        } else {
-            const double emz = mzfit(a.data(), f.data(), gs, err.data(), n, numpt);
-            mznote(emz);
-            m.reference.error = fullzone(emz, a.data(), f.data(), gs, err.data(), n, numpt);
+        m.reference.error = ls ? fits.lserror : fits.mzerror;
+        m.reference.fitted = ls ? fits.lsfitted : fits.mzfitted;
+        linearparameters(shape, p.data(), m.reference);
+        for (int i = 0; i < numpt; ++i) {
+            double r = f[i];
+            for (int j = 0; j < n; ++j) r -= a[i][j] * p[j];
+            m.deviations.push_back(r);
         }
-        linearparameters(shape, gs, m.reference);
-        m.reference.said = silent.said();
-        m.deviations = err;
         out.fits.push_back(std::move(m));
     }
+    out.fits.front().reference.said = silent.said();
 }
-
-using Computation = void (*)(const double* u, const double* v, int numpt, double* ans);
 
 // The four circle computations of the Cartesian circle jobs and studies.
 void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
@@ -111,7 +121,7 @@ void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
     }
     struct Kind {
         Method method;
-        Computation computation;
+        circcal computation;
         int minpt;
     };
     constexpr std::array<Kind, 4> kinds = {Kind{Method::leastsquares, lscircocal, minlscircle},
@@ -126,7 +136,7 @@ void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
             continue;
         }
         startjob(record);
-        double ans[4];
+        Circlefit ans;
         k.computation(u, v, numpt, ans);
         Measured m;
         m.reference.method = k.method;
@@ -148,7 +158,7 @@ void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
     }
 }
 
-// Job 4500: the staged minimum-zone sphere, then the exact radial deviations.
+// Job 4500: the staged minimum-zone sphere.
 void spherefit(const JobRecord& record, SilentConsole& silent, FitSet& out) {
     const double* u = record.c[0].data();
     const double* v = record.c[1].data();
@@ -160,25 +170,20 @@ void spherefit(const JobRecord& record, SilentConsole& silent, FitSet& out) {
         out.failure = undetermined(Shape::sphere);
         return;
     }
-    double x0 = 0, y0 = 0, z0 = 0, r0 = 0;
-    sphstages(u, v, w, numpt, x0, y0, z0, r0);
+    Spherefit ans;
+    sphcocal(u, v, w, numpt, ans);
     Measured m;
     m.reference.method = Method::minimumzone;
-    double p = 0;
-    double q = 0;
-    for (int i = 0; i < numpt; ++i) {
-        const double err = std::sqrt((u[i] - x0) * (u[i] - x0) + (v[i] - y0) * (v[i] - y0) +
-                                     (w[i] - z0) * (w[i] - z0)) -
-                           r0;
-        m.deviations.push_back(err);
-        if (err > p) p = err;
-        if (err < q) q = err;
-    }
-    m.reference.x = x0;
-    m.reference.y = y0;
-    m.reference.z = z0;
-    m.reference.r = r0;
-    m.reference.error = p - q;
+    m.reference.x = ans[0];
+    m.reference.y = ans[1];
+    m.reference.z = ans[2];
+    m.reference.r = ans[3];
+    m.reference.error = ans[4];
+    for (int i = 0; i < numpt; ++i)
+        m.deviations.push_back(std::sqrt((u[i] - ans[0]) * (u[i] - ans[0]) +
+                                         (v[i] - ans[1]) * (v[i] - ans[1]) +
+                                         (w[i] - ans[2]) * (w[i] - ans[2])) -
+                               ans[3]);
     m.reference.said = silent.said();
     out.fits.push_back(std::move(m));
 }

@@ -215,6 +215,7 @@ struct Fit {
     bool arc = false;        // a circumscribing or inscribing circle of points not all round
     bool onhull = false;     // an exact inscribed circle bounded by the hull
     Certificate certificate; // exact rows
+    bool fitted = true;      // formeval rows: not left by a singular system or a stopped exchange
     std::string said;        // what formeval's computation wrote on its console
 };
 

@@ -78,6 +78,7 @@ std::vector<Field> rowfields(const std::string& file, const Evaluated& e, const 
         number("exact_error", r.exacterror),
         number("minus_exact", compared ? r.error - r.exacterror : notapplicable),
         maybe("inexact", compared, r.inexact),
+        maybe("fitted", program, r.fitted),
         maybe("arc", r.method == Method::circumscribing || r.method == Method::inscribing, r.arc),
         maybe("on_hull", exact && r.method == Method::inscribing, r.onhull),
         maybe("certified", exact, r.certificate.certified),

@@ -203,6 +203,15 @@ INSTANTIATE_TEST_SUITE_P(
                  {2.4, 1.2, 1.2, std::sqrt(0.8)}},
         HandCase{"lineprogramzone", line, 1, "minimum zone", "formeval", {2, 1, 1, 1}},
         HandCase{"lineexactzone", line, 1, "minimum zone", "exact", {2, 1, 1, 1}},
+        // Deviations are observation minus reference, positive above the line
+        // (formeval's listing shows reference minus observation): the line
+        // y = 1/3 through (0, 0), (1, 1), (2, 0) leaves -1/3, 2/3, -1/3.
+        HandCase{"peakabovetheline",
+                 "1000 3 0.000001 0 0 1 1 2 0\n",
+                 1,
+                 "least squares",
+                 "formeval",
+                 {1, 2.0 / 3, 1.0 / 3, std::sqrt(2.0 / 9)}},
         HandCase{
             "saddleleastsquares", saddle, 1, "least squares", "formeval", {0.5, 0.25, 0.25, 0.25}},
         HandCase{"saddleexactzone", saddle, 1, "minimum zone", "exact", {0.5, 0.25, 0.25, 0.25}},
