@@ -55,12 +55,7 @@ void axes(Canvas& c, const Frame& f, const HistogramLabels& labels) {
     c.line(left, top - 10, left, height - bottom);
     c.text((left + width - right) / 2, height - 18, labels.quantity + " (" + labels.unit + ")", 13,
            Anchor::middle);
-    cairo_t* cr = c.context();
-    cairo_save(cr);
-    cairo_translate(cr, 22, (top + height - bottom) / 2);
-    cairo_rotate(cr, -std::acos(-1.0) / 2);
-    c.text(0, 0, "repetitions per bin", 13, Anchor::middle);
-    cairo_restore(cr);
+    c.text(22, (top + height - bottom) / 2, "repetitions per bin", 13, Anchor::middle, false, 90);
 }
 
 void bars(Canvas& c, const Frame& f, const Histogram& h) {

@@ -36,11 +36,10 @@ struct Mapping {
 };
 
 void path(Canvas& c, const Mapping& m, const std::vector<PolarPoint>& points) {
-    cairo_t* cr = c.context();
-    cairo_new_path(cr);
+    Polyline line;
     for (const PolarPoint& p : points)
-        cairo_line_to(cr, m.x(p.angle, p.deviation), m.y(p.angle, p.deviation));
-    cairo_close_path(cr);
+        line.push_back({m.x(p.angle, p.deviation), m.y(p.angle, p.deviation)});
+    c.stroke(line, true);
 }
 
 void polargrid(Canvas& c, const Mapping& m, const PolarData& d, const PolarLayout& layout) {
@@ -74,15 +73,9 @@ void polargrid(Canvas& c, const Mapping& m, const PolarData& d, const PolarLayou
 }
 
 void zone(Canvas& c, const Mapping& m, const PolarData& d) {
-    cairo_t* cr = c.context();
     const Rgb colour = referencecolours[minimumzone];
-    cairo_new_path(cr);
-    cairo_arc(cr, centrex, centrey, m.radius(d.zoneouter), 0, 2 * pi);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, centrex, centrey, m.radius(d.zoneinner), 0, 2 * pi);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     c.colour(zonefill, 0.10);
-    cairo_fill(cr);
+    c.annulus(centrex, centrey, m.radius(d.zoneinner), m.radius(d.zoneouter));
     c.colour(colour);
     c.linewidth(1.4);
     c.circle(centrex, centrey, m.radius(d.zoneouter), false);
@@ -95,7 +88,6 @@ void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluatio
         if (d.curves[k].empty()) continue;
         c.colour(referencecolours[k]);
         path(c, m, d.curves[k]);
-        cairo_stroke(c.context());
     }
     // Centres, offset from the minimum-zone centre at the deviations' scale.
     for (int k = 0; k < nreferences; ++k) {
@@ -112,7 +104,6 @@ void profile(Canvas& c, const Mapping& m, const PolarData& d) {
     c.colour(profilecolour);
     c.linewidth(1.1);
     path(c, m, d.profile);
-    cairo_stroke(c.context());
     const double dot = d.profile.size() <= 720 ? 2.0 : 0;
     if (dot > 0)
         for (const PolarPoint& p : d.profile)

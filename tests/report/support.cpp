@@ -56,6 +56,12 @@ ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& di
     return r;
 }
 
+std::vector<std::string> Svg::texts() const {
+    std::vector<std::string> out;
+    for (const Element* e : all("text")) out.push_back(e->text);
+    return out;
+}
+
 std::vector<const Element*> Svg::all(const std::string& name) const {
     std::vector<const Element*> out;
     for (const Element& e : elements)
@@ -72,6 +78,11 @@ void XMLCALL startelement(void* data, const XML_Char* name, const XML_Char** att
     static_cast<Svg*>(data)->elements.push_back(std::move(e));
 }
 
+void XMLCALL characters(void* data, const XML_Char* text, int length) {
+    auto* svg = static_cast<Svg*>(data);
+    if (!svg->elements.empty()) svg->elements.back().text.append(text, length);
+}
+
 } // namespace
 
 Svg parsesvg(const fs::path& path) {
@@ -80,6 +91,7 @@ Svg parsesvg(const fs::path& path) {
     XML_Parser parser = XML_ParserCreate(nullptr);
     XML_SetUserData(parser, &svg);
     XML_SetStartElementHandler(parser, startelement);
+    XML_SetCharacterDataHandler(parser, characters);
     svg.wellformed =
         XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
     if (!svg.wellformed)
@@ -142,9 +154,13 @@ std::vector<std::pair<double, double>> vertices(const std::string& d) {
     std::string command;
     while (in >> command) {
         if (command == "Z") continue;
-        const int pairs = command == "C" ? 3 : 1;
         double x = 0;
         double y = 0;
+        if (command == "A") {
+            double rx, ry, rotation, large, sweep;
+            in >> rx >> ry >> rotation >> large >> sweep;
+        }
+        const int pairs = command == "C" ? 3 : 1;
         for (int k = 0; k < pairs; ++k) in >> x >> y;
         out.emplace_back(x, y);
     }
