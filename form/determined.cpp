@@ -23,15 +23,21 @@ namespace {
 constexpr double mindetermined = 1e-8;
 
 // Centres the columns of c into q and scales them together so that the
-// largest magnitude is 1; false when every point is the same.
+// largest magnitude is 1; false when every point is the same. The points are
+// first taken relative to the first of them, which is exact for equal points
+// (a mean of equal numbers need not equal them, and would make a spread of
+// rounding out of nothing), then relative to their centroid.
 bool centred(const double* const* c, int dim, int numpt, double (*q)[nsz]) {
     double extent = 0;
     for (int d = 0; d < dim; ++d) {
         double sum = 0;
-        for (int i = 0; i < numpt; ++i) sum += c[d][i];
+        for (int i = 0; i < numpt; ++i) {
+            q[d][i] = c[d][i] - c[d][0];
+            sum += q[d][i];
+        }
         const double mean = sum / numpt;
         for (int i = 0; i < numpt; ++i) {
-            q[d][i] = c[d][i] - mean;
+            q[d][i] -= mean;
             extent = std::max(extent, std::fabs(q[d][i]));
         }
     }
