@@ -30,10 +30,15 @@ void releasefontsatexit() {
     (void)registered;
 }
 
+// Unhinted metrics: text measured at one scale is as wide at another.
 void selectfont(cairo_t* cr, double size, bool bold) {
     cairo_select_font_face(cr, fontfamily, CAIRO_FONT_SLANT_NORMAL,
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, size);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_set_font_options(cr, options);
+    cairo_font_options_destroy(options);
 }
 
 // A number for an SVG attribute: enough digits for a hundredth of a unit.
@@ -113,6 +118,11 @@ double textwidth(const std::string& text, double size, bool bold) {
     cairo_text_extents_t extents;
     cairo_text_extents(cr, printable(text).c_str(), &extents);
     return extents.x_advance;
+}
+
+double fitsize(const std::string& text, double size, double room, bool bold) {
+    const double width = textwidth(text, size, bold);
+    return width > room ? size * room / width : size;
 }
 
 Canvas::Canvas(std::string path, Format format, double width, double height)

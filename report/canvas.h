@@ -70,6 +70,9 @@ class Canvas {
 // Advance width of `text` in the pictures' font at `size`.
 double textwidth(const std::string& text, double size, bool bold = false);
 
+// `size`, or the smaller size at which `text` is `room` wide.
+double fitsize(const std::string& text, double size, double room, bool bold = false);
+
 // Scale of PNG pictures relative to SVG units.
 constexpr double pngscale = 1.5;
 

@@ -151,10 +151,13 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     summarycommand->add_option("--histograms", s.histograms,
                                "Write one SVG histogram per block and quantity into this "
                                "directory (made if missing)");
-    summarycommand->add_flag("--png", s.png, "Also write each histogram as PNG beside the SVG");
+    summarycommand->add_flag("--png", s.png,
+                             "Also write each histogram and convergence picture as PNG beside "
+                             "the SVG");
     summarycommand
         ->add_option("--unit", s.unit,
-                     "Name of the coordinate unit for the histogram axes, e.g. mm")
+                     "Name of the coordinate unit, e.g. mm: the pictures show deviations in its "
+                     "sub-unit (um for mm)")
         ->default_str(defaultunit);
     summarycommand->add_option("--digits", s.digits, "Significant digits in the tables (1 to 17)")
         ->check(CLI::Range(1, 17))
@@ -170,6 +173,21 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      "Number of histogram bins (1 to 1000), the same for "
                      "every histogram")
         ->check(CLI::Range(1, 1000));
+    summarycommand->add_option(
+        "--jobs", s.jobs,
+        "The job stream that made the result file (cir1.txt): each study block is matched to "
+        "its job record, and the table shows the job, its value evaluated without noise, the "
+        "mean less that value and whether the coverage interval holds it");
+    summarycommand->add_option("--convergence", s.convergence,
+                               "Write one SVG per block and quantity of the running mean and "
+                               "interval ends against the repetitions into this directory (made "
+                               "if missing)");
+    summarycommand
+        ->add_option("--tolerance-digits", s.scan.tolerancedigits,
+                     "Significant digits of the standard deviation that set the numerical "
+                     "tolerance of the convergence check (1 to 4)")
+        ->check(CLI::Range(1, 4))
+        ->default_str("2");
     summarycommand->add_flag("--skip-malformed", s.scan.skipmalformed,
                              "Leave out malformed study lines and a last study line cut short, "
                              "and accept breaks in a block's numbering, each with a warning "

@@ -126,8 +126,11 @@ class StreamReader {
             throw FileError(file_, countline,
                             where_ + ": the point count " + std::to_string(*numpt) +
                                 " is negative: the length of the record is unknown");
+        const jobinfo* entry = findjob(job);
+        const bool study = entry->kind == jobkind::montecarlo ||
+                           entry->kind == jobkind::perturbation || entry->kind == jobkind::sampling;
         const bool circle =
-            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
+            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() || study;
         double largest = 0;
         for (long i = 0; i < *numpt; ++i)
             for (int d = 0; d < *dimension; ++d) {
@@ -137,6 +140,12 @@ class StreamReader {
                 if (circle && *numpt <= nsz) (d == 0 ? r.x : r.y).push_back(c);
             }
         if (!circle) return;
+        if (study) {
+            // A study formeval runs, for matching to its block of results.
+            if (*numpt <= nsz && largest <= maxcoordinate && *numpt >= entry->minpt)
+                stream.studies.push_back(std::move(r));
+            return;
+        }
         if (*numpt > nsz)
             skip(stream, job,
                  std::to_string(*numpt) + " points exceed formeval's limit of " +

@@ -97,10 +97,65 @@ struct Statistics {
     double min = 0;
     double max = 0;
     bool hasinterval = false;
+    double low = 0; // the probabilistically symmetric interval
+    double high = 0;
+    double shortlow = 0;  // the shortest interval (JCGM 101 7.7): of all [y(r), y(r + q)],
+    double shorthigh = 0; // the one of least length (the first of equal ones)
+};
+Statistics summarise(std::vector<double> values, Basispoints coverage);
+
+// Convergence of a Monte Carlo study (JCGM 101:2008, 7.9), judged from the
+// values of one quantity in repetition order as the adaptive procedure would
+// judge them: the block is cut into `convergencebatches` batches; after each
+// batch h >= 2, the mean, the standard deviation and the coverage interval
+// ends of the batches so far are stable when twice the standard deviation of
+// their average over the h batches is at most the numerical tolerance delta:
+// half a unit in the last of `digits` significant digits of the block's
+// standard deviation u (u = c 10^l with c of `digits` digits, delta = 10^l / 2).
+constexpr int convergencebatches = 10;
+constexpr long convergencebatch = 100; // fewest repetitions in a batch
+constexpr int defaulttolerancedigits = 2;
+
+// The running mean and interval ends after n repetitions.
+struct RunningValue {
+    long n = 0;
+    double mean = 0;
+    bool hasinterval = false;
     double low = 0;
     double high = 0;
 };
-Statistics summarise(std::vector<double> values, Basispoints coverage);
+
+struct Convergence {
+    bool judged = false;
+    long batch = 0; // repetitions per batch
+    int digits = defaulttolerancedigits;
+    double tolerance = 0; // delta
+    long stableafter = 0; // repetitions after which the batches first agreed; 0: never
+    // Twice the standard deviation of the average of the mean, the standard
+    // deviation and the interval ends over all batches, and the repetitions
+    // that would bring the largest of them, relative to delta, down to delta.
+    std::array<double, 4> spread = {};
+    long needed = 0;
+    std::vector<RunningValue> running; // at about 60 counts, spaced evenly on a log scale
+};
+
+Convergence convergence(const std::vector<double>& values, Basispoints coverage, int digits);
+
+// The verdict on a quantity of a block of `repetitions` lines: whether its
+// repetitions were enough, or how many would be.
+std::string convergenceverdict(const Convergence& c, long repetitions);
+
+// Units.
+
+// The unit in which deviations are printed and drawn: for a coordinate unit
+// of mm (cm, m) micrometres, of um nanometres, of in microinches; for any
+// other, the coordinate unit times the power of a thousand that puts
+// `typical` between 0.1 and 100 of it. `factor` converts coordinate units.
+struct Subunit {
+    std::string name;
+    double factor = 1;
+};
+Subunit subunit(const std::string& unit, double typical);
 
 // Text of the coverage probability, "95 %" or "99.73 %".
 std::string coveragetext(Basispoints coverage);
@@ -129,10 +184,12 @@ Histogram makehistogram(const std::vector<double>& values, int bins);
 
 // What a histogram picture shows besides the bars.
 struct HistogramLabels {
-    std::string title;    // block and line range
-    std::string quantity; // name of the quantity
+    std::string title;    // block and line range, the job when known
+    std::string quantity; // name of the quantity, with the offset taken off its values
     std::string unit;     // unit of the values
     Basispoints coverage = defaultcoverage;
+    bool hasmeasured = false; // the value without noise, marked
+    double measured = 0;
 };
 
 // Study blocks in result.txt.
@@ -140,9 +197,16 @@ struct HistogramLabels {
 // What one line of result.txt is to the summary. Repetition lines are
 // "ii TAB x TAB y TAB r TAB e", "ii TAB no circle fits these points" or
 // "Repetition ii not evaluated: why"; perturbation lines are eight
-// tab-separated numbers; every other line is other output. A line that
-// begins like a repetition line but does not go on like one is malformed.
-enum class LineKind { other, repetition, nocircle, notevaluated, perturbation, malformed };
+// tab-separated numbers; a note that the evaluation which follows did not go
+// as it should (its fit did not settle, was stopped or met a singular
+// system) is a note; every other line is other output. A line that begins
+// like a repetition line but does not go on like one is malformed.
+enum class LineKind { other, repetition, nocircle, notevaluated, perturbation, note, malformed };
+
+// The beginnings of formeval's notes before a result that is not a fit.
+constexpr std::array<std::string_view, 5> notestarts = {
+    "The centre did not settle within ", "The minimum-zone fit was stopped ", "The fit of stage ",
+    "The least-squares fit met a singular system", "The minimum-zone fit met a singular system"};
 
 struct ResultLine {
     LineKind kind = LineKind::other;
@@ -173,14 +237,23 @@ struct Block {
     long lastrepetition = 0;
     long nocircle = 0;     // repetitions whose points no circle fits
     long notevaluated = 0; // repetitions formeval did not evaluate
+    long noted = 0;        // repetitions whose evaluation formeval noted (a fit not settled...)
     std::array<Statistics, nquantities> statistics;
+    std::array<Convergence, nquantities> convergence;
     std::array<Histogram, nquantities> histograms; // of quantities with values
     std::array<double, 8> bounds = {}; // perturbation: lower and upper bound of each quantity
+    // The job record that made the block (see matchjobs), when known, and the
+    // four results of its points evaluated once without noise.
+    int job = 0; // 0: not known
+    std::string jobname;
+    bool hasmeasured = false;
+    std::array<double, nquantities> measured = {};
 };
 
 struct ScanOptions {
     Basispoints coverage = defaultcoverage;
-    int bins = 0;               // 0: choose per quantity (autobins)
+    int bins = 0;                                 // 0: choose per quantity (autobins)
+    int tolerancedigits = defaulttolerancedigits; // of the convergence check
     bool skipmalformed = false; // leave out faulty lines with a warning instead of failing
 };
 
@@ -237,6 +310,7 @@ struct CircleRecord {
 struct JobStream {
     long jobs = 0;                     // job codes read
     std::vector<CircleRecord> circles; // records that can be evaluated
+    std::vector<CircleRecord> studies; // records of the study jobs formeval runs
     std::vector<std::string> notes;    // records left out, unknown codes
 };
 
@@ -274,6 +348,17 @@ struct Evaluation {
 // to buffers and their console input closed, so nothing is printed and no
 // prompt waits. What they said comes back in `said`.
 Evaluation evaluate(const CircleRecord& record);
+
+// Matches the study blocks to the study jobs of `stream` (named `file`): in
+// order, each block to the next study job of its kind (repetitions or
+// perturbation) and length (1000, 10 000 or 100 000 for a Monte Carlo study
+// by its last digit, 10 000 for a sampling study; a block cut short to the
+// next job only), starting again at the first job when the stream's jobs are
+// used up (a result file of several runs). Sets each matched block's job and,
+// for repetition blocks, the four results of the study's own computation on
+// the points without noise. Returns a note for each block left unmatched.
+std::vector<std::string> matchjobs(std::vector<Block>& blocks, const JobStream& stream,
+                                   const std::string& file);
 
 // Polar plot geometry.
 
@@ -336,6 +421,21 @@ enum class Format { svg, png };
 // FileError, naming the path, when the file cannot be written.
 void drawhistogram(const std::string& path, Format format, const Histogram& histogram,
                    const Statistics& statistics, const HistogramLabels& labels);
+// The running mean and interval ends of a block's quantity against the
+// number of repetitions (a log scale), the final values, the tolerance delta
+// about them and the measured value; `labels` as for its histogram.
+void drawconvergence(const std::string& path, Format format, const Convergence& convergence,
+                     const Statistics& statistics, const HistogramLabels& labels,
+                     const std::string& verdict);
+
+// The values of a quantity as the pictures show them: less `offset`, times
+// `factor`, in `unit`.
+struct Shown {
+    double offset = 0;
+    double factor = 1;
+    std::string unit;
+    double operator()(double v) const { return (v - offset) * factor; }
+};
 void drawpolar(const std::string& path, Format format, const PolarData& data,
                const Evaluation& evaluation, const PolarLabels& labels,
                const PolarLayout& layout = {});
@@ -353,6 +453,7 @@ constexpr Rgb profilecolour = {0, 0, 0};
 constexpr Rgb barcolour = {0.62, 0.77, 0.89};
 constexpr Rgb meancolour = {0.1, 0.1, 0.1};
 constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
+constexpr Rgb measuredcolour = {0.17, 0.63, 0.17};
 
 // Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
 // [low, high], about `target` of them, at most maxticks, each drawn once even
@@ -403,6 +504,8 @@ enum class ProgressMode { automatic, always, never };
 
 struct SummaryOptions {
     std::string input;
+    std::string jobs;        // the job stream that made the result file; empty: none
+    std::string convergence; // directory for the convergence pictures; empty: none
     bool csv = false;
     std::string histograms; // directory for the histograms; empty: none
     bool png = false;

@@ -57,7 +57,7 @@ TEST(Summary, FindsTheStudiesOfAResultFileAmongItsOtherOutput) {
     const double circle[nquantities] = {100, 20, 10, 0.02};
     for (int q = 0; q < nquantities; ++q) {
         const auto f = split(rows[1 + q], ',');
-        ASSERT_EQ(f.size(), 14u);
+        ASSERT_EQ(f.size(), 21u);
         EXPECT_EQ(f[0] + " " + f[1] + " " + f[2] + " " + f[3] + " " + f[4],
                   "1 repetitions 1 1000 1000");
         EXPECT_EQ(f[7], "1000");
@@ -165,9 +165,9 @@ TEST(Summary, AStudyLineCutShortIsNotTakenForAWholeOne) {
     EXPECT_EQ(o.status, exitok);
     EXPECT_EQ(o.err, why + "; line left out\n");
     const auto lines = split(o.out, '\n');
-    ASSERT_EQ(lines.size(), 12u);
+    ASSERT_EQ(lines.size(), 15u);
     EXPECT_EQ(lines[2], "Block 1: repetitions 0-998 on lines 1-999 (999 lines)");
-    EXPECT_EQ(lines[11], "The block holds 999 repetition lines, not the 1000, 10 000 or 100 000 "
+    EXPECT_EQ(lines[13], "The block holds 999 repetition lines, not the 1000, 10 000 or 100 000 "
                          "of a whole study: it was cut short, lines are missing, or the lines of "
                          "two runs are interleaved.");
     // As CSV, the note goes to standard error.
@@ -195,13 +195,13 @@ TEST(Summary, ARepetitionFormevalDidNotEvaluateCountsWithoutNumbers) {
     ASSERT_EQ(o.status, exitok) << o.err;
     EXPECT_EQ(o.err, "");
     const auto lines = split(o.out, '\n');
-    ASSERT_EQ(lines.size(), 12u);
+    ASSERT_EQ(lines.size(), 19u);
     EXPECT_EQ(lines[0], "result.txt: 1 block");
     EXPECT_EQ(lines[2], "Block 1: repetitions 0-9999 on lines 1-10000 (10000 lines)");
     std::istringstream count(lines[4]);
     const std::vector<std::string> cells{std::istream_iterator<std::string>(count), {}};
     EXPECT_EQ(cells, (std::vector<std::string>{"count", "9999", "9999", "9999", "9999"}));
-    EXPECT_EQ(lines[11], "formeval did not evaluate 1 of the 10000 repetitions; they are not "
+    EXPECT_EQ(lines[13], "formeval did not evaluate 1 of the 10000 repetitions; they are not "
                          "counted.");
     const double circle[nquantities] = {100, 20, 10, 0.02};
     std::istringstream mean(lines[5].substr(std::string("mean").size()));
