@@ -134,6 +134,7 @@ Table perturbationtable(const Block& b, int digits) {
     Table t;
     t.heading = "Block " + std::to_string(b.number) + ": perturbation study on line " +
                 std::to_string(b.firstline);
+    if (!b.jobname.empty()) t.heading += ", " + b.jobname;
     Cells low, high, nominal, half;
     for (int q = 0; q < nquantities; ++q) {
         const double lo = b.bounds[2 * q];

@@ -143,6 +143,72 @@ TEST(Summary, OneWellFormedHistogramPerBlockAndQuantity) {
     EXPECT_FALSE(fs::exists(dir.path() / "hist" / "block3-radius.svg"));
 }
 
+// A Monte Carlo study (2510) and a perturbation study (2620) of 36 points of
+// alternating radii, run twice into one result file: every block is named by
+// its job, the run's second pair again by the first pair's jobs, and the
+// Monte Carlo blocks show the minimum-zone circle of the points without
+// noise, (100, 20), radius 10, error 0.02, beside their statistics.
+TEST(Summary, EachBlockBesideItsJobAndItsValueWithoutNoise) {
+    test::Run run;
+    run.jobs = "2510 " + test::alternating(36) + "2620 " + test::alternating(36);
+    run.instructions = "0 4 0.001 3 0 0\n";
+    run.result_before = test::run(run).result;
+    test::Workdir dir;
+    dir.write("result.txt", test::run(run).result);
+    dir.write("cir1.txt", *run.jobs);
+    const test::ReportOutcome o =
+        test::report({"summary", "result.txt", "--jobs", "cir1.txt", "--csv"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.err, "");
+    const std::vector<std::string> rows = split(o.out, '\n');
+    ASSERT_EQ(rows.size(), 17u);
+    const double circle[nquantities] = {100, 20, 10, 0.02};
+    for (std::size_t row = 1; row < rows.size(); ++row) {
+        const auto f = split(rows[row] + ",", ',');
+        ASSERT_GE(f.size(), 19u) << rows[row];
+        const bool perturbation = f[1] == "perturbation";
+        EXPECT_EQ(f[17], perturbation ? "2620" : "2510") << rows[row];
+        if (perturbation) continue;
+        EXPECT_NEAR(std::stod(f[18]), circle[(row - 1) % 4], 1e-9) << rows[row];
+    }
+    const test::ReportOutcome table = test::report({"summary", "result.txt", "--jobs", "cir1.txt"});
+    const std::vector<std::string> lines = split(table.out, '\n');
+    const auto csv = [&](std::size_t block, int q) { return split(rows[1 + 4 * block + q], ','); };
+    for (std::size_t block : {0, 2}) {
+        const auto heading = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.rfind("Block " + std::to_string(block + 1) + ":", 0) == 0;
+        });
+        ASSERT_NE(heading, lines.end());
+        EXPECT_NE(heading->find(", job 2510 (job 1 of cir1.txt, line 1)"), std::string::npos)
+            << *heading;
+        // Whether each interval holds the value without noise, worked out from the CSV.
+        std::string holds = "interval holds measured";
+        for (int q = 0; q < nquantities; ++q) {
+            const auto f = csv(block, q);
+            const double measured = std::stod(f[18]);
+            holds += std::string(q ? "  " : "  ") +
+                     (std::stod(f[12]) <= measured && measured <= std::stod(f[13]) ? "yes" : "no");
+        }
+        const auto row = std::find_if(heading, lines.end(), [](const std::string& l) {
+            return l.rfind("interval holds measured", 0) == 0;
+        });
+        ASSERT_NE(row, lines.end());
+        std::istringstream cells(row->substr(23));
+        std::string expected = "interval holds measured";
+        for (std::string cell; cells >> cell;) expected += "  " + cell;
+        EXPECT_EQ(expected, holds);
+    }
+    for (const char* block : {"Block 2: ", "Block 4: "}) {
+        const auto heading = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.rfind(block, 0) == 0;
+        });
+        ASSERT_NE(heading, lines.end());
+        EXPECT_NE(heading->find("perturbation study on line "), std::string::npos) << *heading;
+        EXPECT_NE(heading->find(", job 2620 (job 2 of cir1.txt, line 38)"), std::string::npos)
+            << *heading;
+    }
+}
+
 // The earlier run's block, its last line cut inside its last number as a
 // full disk leaves it: it must not pass for a repetition of its own.
 TEST(Summary, AStudyLineCutShortIsNotTakenForAWholeOne) {
@@ -392,6 +458,14 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NoResultFile", {"summary"}, exitusage, "result is required"},
         FailureCase{"NoCommand", {}, exitusage, "A subcommand is required"},
         FailureCase{"UnknownCommand", {"average", "x"}, exitusage, "A subcommand is required"},
+        FailureCase{"SummaryOfAMissingJobStream",
+                    {"summary", "r.txt", "--jobs", "missing.txt"},
+                    exitinput,
+                    "formreport: cannot read missing.txt: No such file or directory\n"},
+        FailureCase{"NoToleranceDigits",
+                    {"summary", "r.txt", "--tolerance-digits", "0"},
+                    exitusage,
+                    "--tolerance-digits: Value 0 not in range"},
         FailureCase{"NoDigits",
                     {"summary", "r.txt", "--digits", "0"},
                     exitusage,
