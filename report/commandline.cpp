@@ -209,9 +209,21 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      "the chosen one, with a warning")
         ->check(finitenumber)
         ->check(positivenumber);
+    polarcommand
+        ->add_option("--filter", p.filter,
+                     "Filter each closed profile with the Gaussian profile filter of ISO "
+                     "16610-21 (50 % transmission at the cut-off) before its parameters and "
+                     "chart: the cut-off in undulations per revolution, 15, 50, 150 or 500")
+        ->check(CLI::IsMember({15, 50, 150, 500}));
+    polarcommand->add_flag("--harmonics", p.harmonics,
+                           "Print the amplitudes of UPR 1 to 50 of each closed profile and draw "
+                           "them as a bar chart, <stem>-job<k>-<code>-harmonics.svg");
     polarcommand->add_flag("--png", p.png, "Also write each plot as PNG beside the SVG");
     polarcommand
-        ->add_option("--unit", p.unit, "Name of the coordinate unit for the legend, e.g. mm")
+        ->add_option("--unit", p.unit,
+                     "Name of the coordinate unit, e.g. mm: deviations are printed in its "
+                     "sub-unit (um for mm, nm for um, uin for in; otherwise a power of a "
+                     "thousand of it chosen for the data)")
         ->default_str(defaultunit);
     progressoptions(*polarcommand, p.progress);
     polarcommand->footer(wrap(std::string(polarhelp) + "\n\n" + exithelp));

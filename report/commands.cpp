@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 #include <system_error>
 
 namespace formeval::report {
@@ -214,9 +215,13 @@ struct PlotRow {
 // The table of the plots: the file name, then right-aligned columns, each at
 // least its usual width and always one blank wider than its widest cell, so
 // that no two columns run together.
-void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows) {
+void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows,
+                int filter) {
     out << file << ": " << rows.size() << (rows.size() == 1 ? " circle record" : " circle records")
-        << " plotted; circularity error against each circle\n";
+        << " plotted; circularity error against each circle";
+    if (filter > 0)
+        out << ", of the closed profiles filtered (Gaussian, cut-off " << filter << " UPR)";
+    out << "\n";
     constexpr std::size_t columns = 9;
     constexpr std::array<const char*, columns> heads = {
         "job", "code", "line", "points", "magnification", "LSCI", "MZCI", "MCCI", "MICI"};
@@ -245,6 +250,60 @@ void printplots(std::ostream& out, const std::string& file, const std::vector<Pl
         out << std::left << std::setw(int(filewidth)) << rows[i].file << std::right;
         for (std::size_t k = 0; k < columns; ++k) out << std::setw(int(width[k])) << cells[i][k];
         out << "\n";
+    }
+}
+
+// An angle in whole degrees, from 0 to 360.
+std::string degrees(double radians) {
+    const double pi = std::acos(-1.0);
+    long d = std::lround(radians * 180 / pi) % 360;
+    if (d < 0) d += 360;
+    if (d == 0 && radians > pi) d = 360;
+    return std::to_string(d) + "\u00b0";
+}
+
+struct HarmonicRow {
+    std::string name;
+    Harmonics harmonics;
+    Subunit unit;
+    int filter;
+};
+
+std::string harmonicnote(const HarmonicRow& h) {
+    const std::size_t resolved =
+        h.harmonics.amplitude.empty() ? 0 : h.harmonics.amplitude.size() - 1;
+    std::string note =
+        "Harmonic amplitudes about the least-squares circle, in " + h.unit.name + "; " +
+        std::to_string(h.harmonics.points) +
+        (h.harmonics.resampled ? " points resampled at equal angles" : " points at equal angles");
+    if (h.filter > 0) note += ", filtered at " + std::to_string(h.filter) + " UPR";
+    if (resolved < static_cast<std::size_t>(maxharmonic))
+        note += "; they resolve UPR 1 to " + std::to_string(resolved) + " only";
+    return note;
+}
+
+// UPR 1 to 50 in five columns of ten, amplitudes in the sub-unit.
+void printharmonics(std::ostream& out, const HarmonicRow& h) {
+    out << "\n" << h.name << ": " << harmonicnote(h) << "\n";
+    // Decimals down to the fourth significant digit of the largest amplitude.
+    double largest = 0;
+    for (std::size_t k = 1; k < h.harmonics.amplitude.size(); ++k)
+        largest = std::max(largest, h.harmonics.amplitude[k] * h.unit.factor);
+    const int decimals =
+        largest > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(largest))), 0, 12) : 0;
+    constexpr int rows = 10;
+    for (int row = 1; row <= rows; ++row) {
+        std::string line;
+        for (int k = row; k <= maxharmonic; k += rows) {
+            if (static_cast<std::size_t>(k) >= h.harmonics.amplitude.size()) break;
+            std::ostringstream cell;
+            cell << std::setw(k == row ? 3 : 6) << k << "  " << std::left << std::setw(10)
+                 << std::fixed << std::setprecision(decimals)
+                 << h.harmonics.amplitude[static_cast<std::size_t>(k)] * h.unit.factor;
+            line += cell.str();
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        if (!line.empty()) out << line << "\n";
     }
 }
 
@@ -321,7 +380,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             err << "formreport: " << file << ": " << note << "\n";
         if (stream.circles.empty()) {
             errno = 0;
-            out << file << ": no Cartesian circle records (jobs 2500, 2600, 2700, 2800) to plot\n";
+            out << file << ": no circle records (jobs 2000, 2500, 2600, 2700, 2800) to plot\n";
             return outputwritten(out, err) ? exitok : exitinput;
         }
         if (!makedirectory(o.output, err)) return exitinput;
@@ -331,6 +390,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                           showprogress(o.progress, stream.circles.size() >= progressrecords),
                           "records");
         std::vector<PlotRow> rows;
+        std::vector<HarmonicRow> harmonicrows;
         for (std::size_t k = 0; k < stream.circles.size(); ++k) {
             progress.update(k);
             const CircleRecord& r = stream.circles[k];
@@ -344,30 +404,78 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 err << "formreport: " << name << ": not plotted: " << e.failure << "\n";
                 continue;
             }
-            const PolarData data = polardata(r, e);
+            PolarLabels labels;
+            PolarData data = polardata(r, e);
+            const std::string stemname =
+                stem + "-job" + std::to_string(r.ordinal) + "-" + std::to_string(r.job);
+            std::vector<std::string> notes;
+            if (!data.closed)
+                notes.push_back("arc of " + degrees(data.span) + " (from " + degrees(data.start) +
+                                " to " + degrees(data.start + data.span) + ")");
+            CircleRecord shown = r;
+            if (o.filter > 0 && !data.closed) {
+                err << "formreport: " << name << ": not filtered: the Gaussian filter is for "
+                    << "closed profiles, and this is an arc of " << degrees(data.span) << "\n";
+            } else if (o.filter > 0) {
+                bool resampled = false;
+                CircleRecord filtered =
+                    filteredrecord(r, e.circles[leastsquares], o.filter, resampled);
+                Evaluation fe = evaluate(filtered);
+                if (!fe.ok) {
+                    err << "formreport: " << name << ": not filtered: the filtered profile "
+                        << "cannot be evaluated: " << fe.failure << "\n";
+                } else {
+                    labels.unfiltered = polardata(r, fe).profile;
+                    data = polardata(filtered, fe);
+                    e = std::move(fe);
+                    shown = std::move(filtered);
+                    labels.filter = o.filter;
+                    notes.push_back(
+                        "Gaussian filter, cut-off " + std::to_string(o.filter) + " UPR" +
+                        (resampled ? "; the profile resampled at " +
+                                         std::to_string(shown.x.size()) + " equal angles first"
+                                   : std::string()));
+                }
+            }
             for (const int c : {leastsquares, circumscribing, inscribing})
                 if (data.curves[c].empty())
                     err << "formreport: " << name << ": the " << referencenames[c]
                         << " circle does not surround the minimum-zone centre; it is left out of "
                            "the plot\n";
-            PolarLabels labels;
             labels.magnification = magnification(o, data, name, err);
             labels.unit = o.unit;
+            labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
             labels.title = fs::path(o.input).filename().string() + ": job " +
                            std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
                            " of the stream, line " + std::to_string(r.line) + "), " +
-                           std::to_string(r.x.size()) + " points";
-            const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) +
-                                                       "-" + std::to_string(r.job) + ".svg");
+                           std::to_string(r.x.size()) + " points" +
+                           (r.job == 2000 ? " in polar coordinates" : "");
+            for (const std::string& note : notes)
+                labels.note += (labels.note.empty() ? "" : "; ") + note;
+            const fs::path svg = fs::path(o.output) / (stemname + ".svg");
             picture(svg, o.png, [&](const std::string& path, Format format) {
                 drawpolar(path, format, data, e, labels);
             });
+            if (o.harmonics && data.closed) {
+                HarmonicRow h{printable(stemname), harmonics(shown, e.circles[leastsquares]),
+                              labels.deviations, labels.filter};
+                const fs::path bars = fs::path(o.output) / (stemname + "-harmonics.svg");
+                const std::string title = labels.title;
+                picture(bars, o.png, [&](const std::string& path, Format format) {
+                    drawharmonics(path, format, h.harmonics, h.unit, title, harmonicnote(h));
+                });
+                harmonicrows.push_back(std::move(h));
+            } else if (o.harmonics) {
+                err << "formreport: " << name << ": no harmonics: an arc of " << degrees(data.span)
+                    << " is no closed profile\n";
+            }
             rows.push_back(
                 {printable(svg.filename().string()), &r, labels.magnification, std::move(e)});
         }
         progress.finish();
         errno = 0;
-        printplots(out, file, rows);
+        printplots(out, file, rows, o.filter);
+        for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         return outputwritten(out, err) ? exitok : exitinput;
     } catch (const FileError& e) {
         complain(err, e);

@@ -129,8 +129,12 @@ class StreamReader {
         const jobinfo* entry = findjob(job);
         const bool study = entry->kind == jobkind::montecarlo ||
                            entry->kind == jobkind::perturbation || entry->kind == jobkind::sampling;
+        // Polar circle records (job 2000, r and theta in degrees) are drawn
+        // from their points in Cartesian coordinates.
+        const bool polar = entry->shape == feature::circle && entry->points == pointform::rtheta;
         const bool circle =
-            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() || study;
+            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() || study ||
+            polar;
         double largest = 0;
         for (long i = 0; i < *numpt; ++i)
             for (int d = 0; d < *dimension; ++d) {
@@ -140,6 +144,13 @@ class StreamReader {
                 if (circle && *numpt <= nsz) (d == 0 ? r.x : r.y).push_back(c);
             }
         if (!circle) return;
+        if (polar)
+            for (std::size_t i = 0; i < r.x.size(); ++i) {
+                const double radius = r.x[i];
+                const double angle = r.y[i] * std::acos(-1.0) / 180;
+                r.x[i] = radius * std::cos(angle);
+                r.y[i] = radius * std::sin(angle);
+            }
         if (study) {
             // A study formeval runs, for matching to its block of results.
             if (*numpt <= nsz && largest <= maxcoordinate && *numpt >= entry->minpt)
@@ -147,25 +158,21 @@ class StreamReader {
             return;
         }
         if (*numpt > nsz)
-            skip(stream, job,
-                 std::to_string(*numpt) + " points exceed formeval's limit of " +
-                     std::to_string(nsz));
+            skip(stream, std::to_string(*numpt) + " points exceed formeval's limit of " +
+                             std::to_string(nsz));
         else if (largest > maxcoordinate)
-            skip(stream, job,
-                 "a coordinate beyond +-1e100, outside the range the evaluations "
-                 "can handle");
+            skip(stream, "a coordinate beyond +-1e100, outside the range the evaluations "
+                         "can handle");
         else if (*numpt < minplotpoints)
-            skip(stream, job,
-                 std::to_string(*numpt) + " points are too few; the four circles need at least " +
-                     std::to_string(minplotpoints));
+            skip(stream, std::to_string(*numpt) +
+                             " points are too few; the four circles need at least " +
+                             std::to_string(minplotpoints));
         else
             stream.circles.push_back(std::move(r));
     }
 
-    void skip(JobStream& stream, int job, const std::string& why) {
-        const bool circle =
-            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
-        if (circle) stream.notes.push_back(where_ + ": not plotted: " + why);
+    void skip(JobStream& stream, const std::string& why) {
+        stream.notes.push_back(where_ + ": not plotted: " + why);
     }
 
     Items items_;

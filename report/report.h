@@ -295,7 +295,8 @@ constexpr std::array<int, 4> circlejobs = {2500, 2600, 2700, 2800};
 // (no record), 2 or 3, or nothing for a code formeval does not know.
 std::optional<int> recorddimension(int job);
 
-// One Cartesian circle record of a job stream.
+// One circle record of a job stream, its points in Cartesian coordinates
+// (those of a polar record, job 2000, converted).
 struct CircleRecord {
     int ordinal = 0; // position of the job in the stream, from 1
     int job = 0;
@@ -392,13 +393,16 @@ struct PolarPoint {
 };
 
 struct PolarData {
-    Circle centre;                                           // the minimum-zone circle
-    std::vector<PolarPoint> profile;                         // sorted by angle
+    Circle centre;                   // the minimum-zone circle
+    std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
     std::array<std::vector<PolarPoint>, nreferences> curves; // empty where not drawable
     double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
     double zoneouter = 0; // profile about the minimum-zone centre
     double lowest = 0;    // smallest deviation drawn
     double highest = 0;   // largest deviation drawn
+    bool closed = true;   // the profile goes all round; otherwise an arc, and the
+    double start = 0;     // curves run over its angles only, from `start` over
+    double span = 0;      // `span` (radians)
 };
 
 // Samples per reference curve.
@@ -406,12 +410,84 @@ constexpr int curvesamples = 720;
 
 PolarData polardata(const CircleRecord& record, const Evaluation& evaluation);
 
+// Harmonics and filtering of closed roundness profiles.
+
+// Where a profile was measured: all round, or an arc. It is an arc when the
+// largest angle between neighbouring points exceeds both twice the median
+// angle between them and 30 degrees; the arc then runs from `start` over
+// `span` (radians, counterclockwise), the gap lying before `start`.
+struct ProfileExtent {
+    bool closed = true;
+    double start = 0;
+    double span = 0;
+};
+ProfileExtent profileextent(const std::vector<PolarPoint>& sorted);
+
+// A closed profile at equal angles from `start`: the points themselves when
+// their angles are equal within equalangletolerance of a step (coordinates
+// given to a few decimals place them so), otherwise linear
+// interpolation between neighbours at as many equal angles as there are
+// points (`resampled`).
+constexpr double equalangletolerance = 1e-4;
+struct EqualAngles {
+    double start = 0;
+    std::vector<double> deviation;
+    bool resampled = false;
+};
+EqualAngles equalangles(const std::vector<PolarPoint>& sorted);
+
+// Undulations per revolution the harmonic table lists.
+constexpr int maxharmonic = 50;
+
+// Amplitude of each harmonic k = 0 .. `upto` of samples at equal angles about
+// the full circle (a_k cos k theta + b_k sin k theta: sqrt(a_k^2 + b_k^2); the
+// mean for k = 0), by a real discrete Fourier transform (FFTW). Harmonics
+// at or above half the sample count cannot be resolved and are left out.
+std::vector<double> harmonicamplitudes(const std::vector<double>& samples, int upto);
+
+// The Gaussian profile filter of ISO 16610-21 for closed profiles: the mean
+// line of the samples, each harmonic k weighted by its transmission
+// exp(-pi (alpha k / cutoff)^2), alpha = sqrt(ln 2 / pi), 50 % at the
+// cut-off `cutoff` in undulations per revolution.
+double transmission(double upr, double cutoff);
+std::vector<double> gaussianfilter(const std::vector<double>& samples, double cutoff);
+
+// The cut-offs of the filter in undulations per revolution.
+constexpr std::array<int, 4> cutoffs = {15, 50, 150, 500};
+
+// The points of a record as radial deviations from `circle`, about its
+// centre, sorted by angle.
+std::vector<PolarPoint> profileabout(const CircleRecord& record, const Circle& circle);
+
+// The record's closed profile about its least-squares circle `ls`, at equal
+// angles (see equalangles) and filtered at `cutoff` UPR, as points again.
+CircleRecord filteredrecord(const CircleRecord& record, const Circle& ls, int cutoff,
+                            bool& resampled);
+
+// The harmonic amplitudes (see harmonicamplitudes) of a record's closed
+// profile about its least-squares circle `ls`, up to maxharmonic.
+struct Harmonics {
+    std::vector<double> amplitude; // index: undulations per revolution
+    std::size_t points = 0;
+    bool resampled = false;
+};
+Harmonics harmonics(const CircleRecord& record, const Circle& ls);
+
 // What a polar plot shows besides the data.
 struct PolarLabels {
     std::string title;
-    std::string unit;
+    std::string unit;   // of the coordinates
+    Subunit deviations; // in which deviations and errors are printed
     double magnification = 1;
+    int filter = 0;   // cut-off of the Gaussian filter applied, UPR; 0: none
+    std::string note; // a line under the title (an arc, a resampled or unfiltered profile)
+    std::vector<PolarPoint> unfiltered; // the profile before filtering, drawn beneath
 };
+
+// Drawing units of the polar plots' rings: the division, in the deviations'
+// sub-unit, of rings about 30 units apart at `unitsize` drawing units per
+// sub-unit: 1, 2 or 5 times a power of ten.
+double ringdivision(double unitsize);
 
 // Pictures.
 
@@ -424,6 +500,9 @@ void drawhistogram(const std::string& path, Format format, const Histogram& hist
 // The running mean and interval ends of a block's quantity against the
 // number of repetitions (a log scale), the final values, the tolerance delta
 // about them and the measured value; `labels` as for its histogram.
+// The bar chart of the amplitudes of UPR 1 .. maxharmonic, in the sub-unit.
+void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
+                   const std::string& title, const std::string& note);
 void drawconvergence(const std::string& path, Format format, const Convergence& convergence,
                      const Statistics& statistics, const HistogramLabels& labels,
                      const std::string& verdict);
@@ -519,6 +598,8 @@ struct PolarOptions {
     std::string input;
     std::string output = ".";
     double magnification = 0; // 0: chosen per record
+    int filter = 0;           // Gaussian filter cut-off, UPR; 0: none
+    bool harmonics = false;   // harmonic table and bar chart of each closed profile
     bool png = false;
     std::string unit = defaultunit;
     ProgressMode progress = ProgressMode::automatic;
