@@ -9,7 +9,7 @@
 
 namespace formeval {
 
-bool finitemz(double x0, double y0, double r0, const char* kind, double* ans) {
+bool finitemz(double x0, double y0, double r0, const char* kind, Circlefit& ans) {
     if (std::isfinite(x0) && std::isfinite(y0) && std::isfinite(r0)) return true;
     std::cout << "\nThe minimum zone circle is not finite: no " << kind << " circle is found";
     nocircle(ans);

@@ -13,7 +13,7 @@ void pkcirco() {
     double u[nsz];
     double v[nsz];
     if (!readrecord(2700, numpt, u, v) || !circledetermined(2700, u, v, numpt)) return;
-    double ans[4];
+    Circlefit ans;
     pkcircocal(u, v, numpt, ans);
 }
 

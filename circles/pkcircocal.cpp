@@ -9,7 +9,7 @@
 
 namespace formeval {
 
-void pkcircocal(const double* u, const double* v, int numpt, double* ans) {
+void pkcircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
     if (!enoughpts(numpt, ans)) return;
     double x0 = 0;
     double y0 = 0;

@@ -13,7 +13,7 @@ void vacirco() {
     double u[nsz];
     double v[nsz];
     if (!readrecord(2800, numpt, u, v) || !circledetermined(2800, u, v, numpt)) return;
-    double ans[4];
+    Circlefit ans;
     vacircocal(u, v, numpt, ans);
 }
 

@@ -10,7 +10,7 @@
 
 namespace formeval {
 
-void vacircocal(const double* u, const double* v, int numpt, double* ans) {
+void vacircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
     if (!enoughpts(numpt, ans)) return;
     double x0 = 0;
     double y0 = 0;

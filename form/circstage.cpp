@@ -22,7 +22,7 @@ void centroid(const double* u, const double* v, int numpt, double& x0, double& y
     y0 = sumv / numpt;
 }
 
-double circstage(circfit fit, const double* u, const double* v, int numpt, double* gs, double& x0,
+double circstage(stagefit fit, const double* u, const double* v, int numpt, double* gs, double& x0,
                  double& y0, double& r0) {
     double x[nsz];
     double y[nsz];
@@ -41,11 +41,11 @@ bool finitecircle(double x0, double y0, double r0) {
     return std::isfinite(x0) && std::isfinite(y0) && std::isfinite(r0);
 }
 
-void nocircle(double* ans) {
+void nocircle(Circlefit& ans) {
     for (int k = 0; k < 4; ++k) ans[k] = std::numeric_limits<double>::quiet_NaN();
 }
 
-bool circlefound(const double* ans) {
+bool circlefound(const Circlefit& ans) {
     return finitecircle(ans[0], ans[1], ans[2]) && std::isfinite(ans[3]);
 }
 
@@ -72,7 +72,7 @@ void endstages(int stageno, bool unsettled, bool fitted, bool raised) {
 // length, as the method has always compared them. A NaN ends the loop. A
 // stage whose exchange the operator stopped ends it too: later stages would
 // start from that abandoned fit and ask again.
-void circstages(circfit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
+void circstages(stagefit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
                 double& r0, int stagelevel, bool ask) {
     constexpr int stageask = 5;
     double gs[5] = {};

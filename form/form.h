@@ -1,14 +1,23 @@
 // Form evaluators: the job routines and computations for straightness,
 // circularity, flatness and sphericity. Circles and spheres given in Cartesian
 // coordinates are evaluated in stages about a moving centre.
-//
-// Circle fit result `ans`: centre x, centre y, radius, circularity error
-// (largest minus smallest radial deviation, both extremes starting at 0).
 #pragma once
 
 #include "driver/driver.h"
 
+#include <array>
+
 namespace formeval {
+
+// Circle fit result: centre x, centre y, radius, circularity error (largest
+// minus smallest radial deviation from the circle, both extremes starting at
+// 0, so never negative). Every entry is NaN when no circle fits the points.
+using Circlefit = std::array<double, 4>;
+
+// A circle computation: evaluates the points (u, v) and fills the circle fit
+// result, leaving u and v unchanged. The least-squares, minimum-zone, peak and
+// valley circles are ones; the studies and formreport call them through it.
+using circcal = void (*)(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Fewest points of each evaluation: the minimum-zone fits need a reference set
 // of n + 1 points (a line 3, a circle and a plane 4, a sphere 5); the
@@ -68,7 +77,7 @@ constexpr int maxstages = 1000;
 
 // A linearised circle fit to points given relative to a trial centre:
 // gs[0] radius, gs[1], gs[2] shift of the fitted centre from the trial centre.
-using circfit = void (*)(const double* x, const double* y, double* gs, int numpt);
+using stagefit = void (*)(const double* x, const double* y, double* gs, int numpt);
 
 // Centroid of the points: the first centre estimate of the staged fits.
 void centroid(const double* u, const double* v, int numpt, double& x0, double& y0);
@@ -76,7 +85,7 @@ void centroid(const double* u, const double* v, int numpt, double& x0, double& y
 // One stage of a staged circle fit: fits the points (u, v) relative to the
 // centre estimate (x0, y0), moves the estimate by the fitted shift and sets r0.
 // gs carries the fit parameters from stage to stage. Returns the squared shift.
-double circstage(circfit fit, const double* u, const double* v, int numpt, double* gs, double& x0,
+double circstage(stagefit fit, const double* u, const double* v, int numpt, double* gs, double& x0,
                  double& y0, double& r0);
 
 // Whether a circle (radius r0 about (x0, y0)) is made of finite numbers.
@@ -85,10 +94,10 @@ double circstage(circfit fit, const double* u, const double* v, int numpt, doubl
 bool finitecircle(double x0, double y0, double r0);
 
 // Fills a circle fit result with NaN: no circle fits the points.
-void nocircle(double* ans);
+void nocircle(Circlefit& ans);
 
 // Whether a circle fit result holds a circle (see nocircle).
-bool circlefound(const double* ans);
+bool circlefound(const Circlefit& ans);
 
 // Writes to the console and result.txt that job `job` found no circle.
 void nocirclejob(int job);
@@ -116,7 +125,7 @@ void endstages(int stageno, bool unsettled, bool fitted, bool raised);
 // `ask` (the peak circle) there is no stage bound: after five stages the
 // operator's whole number replaces the stage counter, and a console that
 // gives none ends the loop with the current centre.
-void circstages(circfit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
+void circstages(stagefit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
                 double& r0, int stagelevel = 2, bool ask = false);
 
 // Spread of the exact radial deviations of the points from the circle (x0, y0,
@@ -129,8 +138,8 @@ double circdev(const double* u, const double* v, int numpt, double x0, double y0
 // circles: stages with `fit`, then the exact radial deviations (listed when oqt
 // > listlevel), the error after `label` and the circle (when oqt > 2); fills
 // ans, or nocircle when the fit is not finite.
-void circocal(circfit fit, const char* label, int listlevel, const double* u, const double* v,
-              int numpt, double* ans);
+void circocal(stagefit fit, const char* label, int listlevel, const double* u, const double* v,
+              int numpt, Circlefit& ans);
 
 // Rows (1, x/r, y/r) and observations r = sqrt(x^2 + y^2) of the linearised
 // circle about the origin; a point at the origin gets (1, 0, 0).
@@ -148,7 +157,7 @@ void circ(const double* x, const double* y, double* gs, int numpt);
 // Minimum-zone circle of the points (u, v) by stages from the centroid; fills
 // ans and leaves u, v unchanged. Silent when oqt <= 1 (but for a stage bound
 // hit); needs at least four points.
-void mzcircocal(const double* u, const double* v, int numpt, double* ans);
+void mzcircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Job 2500: minimum-zone circularity of Cartesian points.
 void mzcirco();
@@ -201,7 +210,7 @@ void lscirc(const double* x, const double* y, double* gs, int numpt);
 
 // Least-squares circle of the points (u, v) by stages from the centroid;
 // fills ans and leaves u, v unchanged.
-void lscircocal(const double* u, const double* v, int numpt, double* ans);
+void lscircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Job 2600: least-squares circularity of Cartesian points.
 void lscirco();

@@ -12,7 +12,7 @@ void lscirco() {
     double u[nsz];
     double v[nsz];
     if (!readrecord(2600, numpt, u, v) || !circledetermined(2600, u, v, numpt)) return;
-    double ans[4];
+    Circlefit ans;
     lscircocal(u, v, numpt, ans);
     if (!circlefound(ans)) nocirclejob(2600);
 }

@@ -14,7 +14,7 @@ void mzcirco() {
     double v[nsz];
     if (!readrecord(job, numpt, u, v)) return;
     if (!circledetermined(job, u, v, numpt)) return;
-    double ans[4];
+    Circlefit ans;
     mzcircocal(u, v, numpt, ans);
     if (!circlefound(ans)) nocirclejob(job);
 }

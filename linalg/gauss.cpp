@@ -18,14 +18,10 @@ bool solved() {
 
 void gauss(Row7* a, int n, double* x) {
     lastsolved = false;
-    for (int k = 0; k < n - 1; ++k) {
-        const int j = find(a, n, k);
-        if (negligible(a[j][k])) {
-            std::cout << "Coefficient matrix is singular";
-            return;
-        }
-        change(a, n, k, j);
-        for (int i = k + 1; i < n; ++i) rowmul(a, n, k, i, -a[i][k] / a[k][k]);
+    int swaps = 0;
+    if (eliminate(a, n, n - 1, swaps) >= 0) {
+        std::cout << "Coefficient matrix is singular";
+        return;
     }
     bksub(a, n, x);
     lastsolved = true;

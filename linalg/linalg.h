@@ -23,6 +23,17 @@ void gauss(Row7* a, int n, double* x);
 // fitting engines read it to tell a fit from stale parameters.
 bool solved();
 
+// Forward elimination with partial pivoting of columns 0..columns-1 of the
+// augmented system a (rows 0..n-1, n + 1 columns): find, change, then rowmul
+// for the rows below. Stops at the first negligible pivot and returns its
+// column; -1 when there was none. `swaps` counts the rows exchanged.
+int eliminate(Row7* a, int n, int columns, int& swaps);
+
+// Whether elimination meets a negligible pivot in the n x n system a, the
+// last pivot included (gauss uses that one untested). Works on a copy; a is
+// untouched.
+bool zeropivot(const Row7* a, int n);
+
 // Back substitution on an upper-triangular augmented system.
 void bksub(const Row7* a, int n, double* x);
 

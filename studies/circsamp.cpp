@@ -57,7 +57,7 @@ void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise)
     double vv[nsz];
     double uuu[nsz];
     double vvv[nsz];
-    double ans[4];
+    Circlefit ans;
     for (int ii = 0; ii < nrep; ++ii) {
         imfile << "\n" << ii << "\t";
         const int size = pick(pno, numpt);

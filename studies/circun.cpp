@@ -40,7 +40,7 @@ void circun(int nchois, circcal cal, const char* start, const char* label, bool 
     const int nrpt = repetitions(nchois);
     double uu[nsz];
     double vv[nsz];
-    double ans[4];
+    Circlefit ans;
     for (int ii = 0; ii < nrpt; ++ii) {
         std::cout << ii << "\n";
         addrand(u, v, numpt, uu, vv);

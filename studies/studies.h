@@ -6,13 +6,9 @@
 #pragma once
 
 #include "driver/driver.h"
+#include "form/form.h"
 
 namespace formeval {
-
-// A circle computation as the studies call it: evaluates the points (u, v)
-// and fills the circle fit result ans (centre x, centre y, radius,
-// circularity error), leaving u and v unchanged.
-using circcal = void (*)(const double* u, const double* v, int numpt, double* ans);
 
 // The six fields of instructions.txt, in file order. Fields 2 and 4 hold
 // whole numbers when read as integers, and whatever the file says when all
@@ -72,10 +68,10 @@ int selectstrat(int* pn, int numpt);
 // One repetition's result, ii and the four entries of ans separated by tabs,
 // without line break; for points no circle fits, ii and a tab and "no circle
 // fits these points".
-void repetitionresult(std::ostream& out, int ii, const double* ans);
+void repetitionresult(std::ostream& out, int ii, const Circlefit& ans);
 
 // One repetition's result line to result.txt, on a line of its own.
-void resultline(int ii, const double* ans);
+void resultline(int ii, const Circlefit& ans);
 
 // The Monte Carlo study of job nchois (last digit 0, 1, 2: 1000, 10000,
 // 100000 repetitions): reads the record, then per repetition adds noise,

@@ -27,7 +27,7 @@ using test::Session;
 
 struct Twin {
     const char* name;
-    void (*cal)(const double*, const double*, int, double*);
+    circcal cal;
     void (*job)();
     std::string start;    // the job's start message
     std::string searched; // label of a search cycle in result.txt
@@ -46,7 +46,7 @@ void PrintTo(const Twin& t, std::ostream* os) {
 
 std::array<double, 4> evaluate(const Twin& twin, const Points& p) {
     std::array<double, 4> ans{};
-    twin.cal(p.u.data(), p.v.data(), p.size(), ans.data());
+    twin.cal(p.u.data(), p.v.data(), p.size(), ans);
     return ans;
 }
 

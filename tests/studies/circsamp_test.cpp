@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Circsamp, Records,
 
 // Captures the points of the first evaluation.
 std::vector<double> firstu, firstv;
-void capture(const double* u, const double* v, int numpt, double* ans) {
+void capture(const double* u, const double* v, int numpt, Circlefit& ans) {
     if (firstu.empty()) {
         firstu.assign(u, u + numpt);
         firstv.assign(v, v + numpt);

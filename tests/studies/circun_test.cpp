@@ -59,7 +59,7 @@ std::string countup(int from, int to) {
 // with a hook run on every call (the call number is passed).
 std::function<void(int)> onfake;
 int fakecalls = 0;
-void fakecal(const double* u, const double* v, int numpt, double* ans) {
+void fakecal(const double* u, const double* v, int numpt, Circlefit& ans) {
     ans[0] = u[0];
     ans[1] = v[0];
     ans[2] = numpt;
@@ -108,7 +108,8 @@ TEST(Lscircun, NoNoiseGivesIdenticalLines) {
     Workdir dir;
     dir.write("instructions.txt", "0 4 0 3 0 0\n");
     const std::string record = circle8();
-    double u[8], v[8], ans[4];
+    double u[8], v[8];
+    Circlefit ans;
     {
         std::istringstream in(record);
         int n;
