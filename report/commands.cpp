@@ -307,6 +307,75 @@ void printharmonics(std::ostream& out, const HarmonicRow& h) {
     }
 }
 
+struct FormRow {
+    std::string file;
+    const FormRecord* record;
+    FormEvaluation evaluation;
+};
+
+std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
+                               const std::string& file, const std::string& stem,
+                               std::ostream& err) {
+    std::vector<FormRow> rows;
+    for (const FormRecord& r : stream.forms) {
+        const std::string where = "job " + std::to_string(r.job) + " (job " +
+                                  std::to_string(r.ordinal) + " of the stream, line " +
+                                  std::to_string(r.line) + ")";
+        FormEvaluation e = evaluateform(r);
+        if (!e.said.empty())
+            err << "formreport: " << file << ": " << where << ": the fits said: " << oneline(e.said)
+                << "\n";
+        if (!e.ok) {
+            err << "formreport: " << file << ": " << where << ": not plotted: " << e.failure
+                << "\n";
+            continue;
+        }
+        const bool plane = r.job == 3000;
+        const Subunit u = subunit(o.unit, e.minimumzone.error);
+        const std::string title = fs::path(o.input).filename().string() + ": " + where + ", " +
+                                  std::to_string(r.c[0].size()) + " points";
+        const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) + "-" +
+                                                   std::to_string(r.job) + ".svg");
+        picture(svg, o.png, [&](const std::string& path, Format format) {
+            if (plane)
+                drawflatness(path, format, r, e, u, title);
+            else
+                drawstraightness(path, format, r, e, u, title);
+        });
+        rows.push_back({printable(svg.filename().string()), &r, std::move(e)});
+    }
+    return rows;
+}
+
+void printforms(std::ostream& out, const std::string& file, const std::vector<FormRow>& rows,
+                bool after) {
+    if (after) out << "\n";
+    out << file << ": " << rows.size()
+        << (rows.size() == 1 ? " straightness or flatness record"
+                             : " straightness and flatness records")
+        << " plotted; form error against each reference\n";
+    std::size_t filewidth = 4;
+    for (const FormRow& r : rows) filewidth = std::max(filewidth, r.file.size());
+    constexpr std::array<const char*, 6> heads = {"job", "code", "line", "points", "LS", "MZ"};
+    constexpr std::array<int, 6> widths = {6, 6, 7, 7, 17, 17};
+    out << std::left << std::setw(int(filewidth)) << "plot" << std::right;
+    for (std::size_t k = 0; k < heads.size(); ++k) out << std::setw(widths[k]) << heads[k];
+    out << "\n";
+    for (const FormRow& r : rows) {
+        const std::array<std::string, 6> cells = {std::to_string(r.record->ordinal),
+                                                  std::to_string(r.record->job),
+                                                  std::to_string(r.record->line),
+                                                  std::to_string(r.record->c[0].size()),
+                                                  formatnumber(r.evaluation.leastsquares.error, 12),
+                                                  formatnumber(r.evaluation.minimumzone.error, 12)};
+        out << std::left << std::setw(int(filewidth)) << r.file << std::right;
+        for (std::size_t k = 0; k < cells.size(); ++k)
+            out << std::setw(std::max(widths[k], static_cast<int>(cells[k].size()) + 1))
+                << cells[k];
+        out << "\n";
+    }
+}
+
 } // namespace
 
 bool outputwritten(std::ostream& out, std::ostream& err) {
@@ -378,9 +447,11 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         const JobStream stream = readjobstream(in, o.input);
         for (const std::string& note : stream.notes)
             err << "formreport: " << file << ": " << note << "\n";
-        if (stream.circles.empty()) {
+        if (stream.circles.empty() && stream.forms.empty()) {
             errno = 0;
-            out << file << ": no circle records (jobs 2000, 2500, 2600, 2700, 2800) to plot\n";
+            out << file
+                << ": no records to plot (circles: jobs 2000, 2500, 2600, 2700, 2800; "
+                   "straightness 1000, flatness 3000)\n";
             return outputwritten(out, err) ? exitok : exitinput;
         }
         if (!makedirectory(o.output, err)) return exitinput;
@@ -472,9 +543,11 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             rows.push_back(
                 {printable(svg.filename().string()), &r, labels.magnification, std::move(e)});
         }
+        std::vector<FormRow> formrows = drawforms(o, stream, file, stem, err);
         progress.finish();
         errno = 0;
-        printplots(out, file, rows, o.filter);
+        if (!stream.circles.empty()) printplots(out, file, rows, o.filter);
+        if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
         for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         return outputwritten(out, err) ? exitok : exitinput;
     } catch (const FileError& e) {

@@ -16,40 +16,6 @@ namespace formeval::report {
 
 namespace {
 
-// Binds the console and the run files to buffers for the lifetime of the
-// object and restores the console afterwards.
-class SilentConsole {
-  public:
-    SilentConsole()
-        : coutbuf_(std::cout.rdbuf(&said_)), cinbuf_(std::cin.rdbuf(&noinput_)),
-          imfilebuf_(imfile.rdbuf(&files_)) {
-        std::cin.clear();
-        bindresult(&files_, false);
-    }
-    ~SilentConsole() {
-        std::cout.rdbuf(coutbuf_);
-        std::cin.rdbuf(cinbuf_);
-        std::cin.clear();
-        bindresult(nullptr, false);
-        imfile.rdbuf(imfilebuf_);
-    }
-    SilentConsole(const SilentConsole&) = delete;
-    SilentConsole& operator=(const SilentConsole&) = delete;
-
-    // What was written on the console since the last call.
-    std::string said() {
-        std::string text = said_.str();
-        said_.str("");
-        return text;
-    }
-
-  private:
-    std::stringbuf said_, noinput_, files_;
-    std::streambuf* coutbuf_;
-    std::streambuf* cinbuf_;
-    std::streambuf* imfilebuf_;
-};
-
 constexpr std::array<circcal, nreferences> computations = {lscircocal, mzcircocal, pkcircocal,
                                                            vacircocal};
 

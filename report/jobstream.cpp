@@ -136,13 +136,31 @@ class StreamReader {
             std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() || study ||
             polar;
         double largest = 0;
+        std::array<std::vector<double>, 3> form;
         for (long i = 0; i < *numpt; ++i)
             for (int d = 0; d < *dimension; ++d) {
                 const double c = number("coordinate " + std::to_string(d + 1) + " of point " +
                                         std::to_string(i + 1) + " of " + std::to_string(*numpt));
                 largest = std::max(largest, std::fabs(c));
                 if (circle && *numpt <= nsz) (d == 0 ? r.x : r.y).push_back(c);
+                if (!circle && *numpt <= nsz) form[static_cast<std::size_t>(d)].push_back(c);
             }
+        if (entry->shape == feature::line || entry->shape == feature::plane) {
+            if (*numpt <= nsz && largest <= maxcoordinate && *numpt >= entry->minpt)
+                stream.forms.push_back({r.ordinal, job, line, r.cri, std::move(form)});
+            else
+                skip(stream, *numpt > nsz
+                                 ? std::to_string(*numpt) + " points exceed formeval's limit of " +
+                                       std::to_string(nsz)
+                             : largest > maxcoordinate
+                                 ? std::string("a coordinate beyond +-1e100, outside the range "
+                                               "the evaluations can handle")
+                                 : std::to_string(*numpt) +
+                                       " points are too few; the evaluation "
+                                       "needs at least " +
+                                       std::to_string(entry->minpt));
+            return;
+        }
         if (!circle) return;
         if (polar)
             for (std::size_t i = 0; i < r.x.size(); ++i) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -306,10 +307,20 @@ struct CircleRecord {
     std::vector<double> y;
 };
 
+// One straightness (job 1000: x y) or flatness (job 3000: x y z) record.
+struct FormRecord {
+    int ordinal = 0;
+    int job = 0;
+    long line = 0;
+    double cri = 0;
+    std::array<std::vector<double>, 3> c; // x, y and (a plane's) z of each point
+};
+
 // The circle records of a job stream, and why the others among them cannot
 // be evaluated.
 struct JobStream {
     long jobs = 0;                     // job codes read
+    std::vector<FormRecord> forms;     // straightness and flatness records that can be evaluated
     std::vector<CircleRecord> circles; // records that can be evaluated
     std::vector<CircleRecord> studies; // records of the study jobs formeval runs
     std::vector<std::string> notes;    // records left out, unknown codes
@@ -344,11 +355,46 @@ struct Evaluation {
     std::array<std::string, nreferences> said; // what each computation wrote on its console
 };
 
+// Runs formeval's computations without a console: the console and the run
+// files bound to buffers for the object's lifetime, the console's input
+// closed so that an operator prompt takes its way out at once.
+class SilentConsole {
+  public:
+    SilentConsole();
+    ~SilentConsole();
+    SilentConsole(const SilentConsole&) = delete;
+    SilentConsole& operator=(const SilentConsole&) = delete;
+    std::string said(); // what was written on the console since the last call
+
+  private:
+    std::stringbuf said_, noinput_, files_;
+    std::streambuf* coutbuf_;
+    std::streambuf* cinbuf_;
+    std::streambuf* imfilebuf_;
+};
+
 // Runs lscircocal, mzcircocal, pkcircocal and vacircocal on the record at
 // trace level 0 with cri from the record, their console and run files bound
 // to buffers and their console input closed, so nothing is printed and no
 // prompt waits. What they said comes back in `said`.
 Evaluation evaluate(const CircleRecord& record);
+
+// Straightness and flatness: formeval's least-squares and minimum-zone fits
+// of a line y = a + b x or a plane z = a + b x + c y, run silently as
+// evaluate runs the circles. Deviations are measured along y (z).
+struct FormFit {
+    std::array<double, 3> parameters = {}; // a, b, c
+    double error = 0;                      // the form error formeval reports
+    std::vector<double> deviation;         // of each point, in record order
+};
+struct FormEvaluation {
+    bool ok = false;
+    std::string failure;
+    FormFit leastsquares;
+    FormFit minimumzone;
+    std::string said; // what the fits wrote on the console
+};
+FormEvaluation evaluateform(const FormRecord& record);
 
 // Matches the study blocks to the study jobs of `stream` (named `file`): in
 // order, each block to the next study job of its kind (repetitions or
@@ -500,6 +546,15 @@ void drawhistogram(const std::string& path, Format format, const Histogram& hist
 // The running mean and interval ends of a block's quantity against the
 // number of repetitions (a log scale), the final values, the tolerance delta
 // about them and the measured value; `labels` as for its histogram.
+// The straightness profile: each point's deviation from the minimum-zone
+// line along the line, the zone and the least-squares line; and the
+// flatness map: each point at its place, coloured by its deviation from the
+// minimum-zone plane, with the colour scale. Deviations in `unit`.
+void drawstraightness(const std::string& path, Format format, const FormRecord& record,
+                      const FormEvaluation& e, const Subunit& unit, const std::string& title);
+void drawflatness(const std::string& path, Format format, const FormRecord& record,
+                  const FormEvaluation& e, const Subunit& unit, const std::string& title);
+
 // The bar chart of the amplitudes of UPR 1 .. maxharmonic, in the sub-unit.
 void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
                    const std::string& title, const std::string& note);
