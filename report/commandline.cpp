@@ -124,6 +124,15 @@ const CLI::Validator positivenumber(
     },
     "POSITIVE");
 
+const CLI::Validator cutoff(
+    [](std::string& input) {
+        for (const int c : cutoffs)
+            if (input == std::to_string(c)) return std::string();
+        return "the cut-off is 15, 50, 150 or 500 undulations per revolution, not '" +
+               printable(input) + "'";
+    },
+    "UPR");
+
 Basispoints basispoints(double percent) {
     const double hundredths = std::round(percent * 100);
     if (std::fabs(hundredths - percent * 100) > 1e-6)
@@ -214,7 +223,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      "Filter each closed profile with the Gaussian profile filter of ISO "
                      "16610-21 (50 % transmission at the cut-off) before its parameters and "
                      "chart: the cut-off in undulations per revolution, 15, 50, 150 or 500")
-        ->check(CLI::IsMember({15, 50, 150, 500}));
+        ->check(cutoff);
     polarcommand->add_flag("--harmonics", p.harmonics,
                            "Print the amplitudes of UPR 1 to 50 of each closed profile and draw "
                            "them as a bar chart, <stem>-job<k>-<code>-harmonics.svg");

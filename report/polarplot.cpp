@@ -264,7 +264,7 @@ void legend(Canvas& c, const std::vector<LegendLine>& lines) {
             c.colour(zonefill, 0.12);
             c.rectangle(legendx, y - 9, 22, 10, true);
             c.colour(referencecolours[minimumzone]);
-            c.linewidth(1.4);
+            c.linewidth(1.2);
             c.line(legendx, y - 9, legendx + 22, y - 9);
             c.line(legendx, y + 1, legendx + 22, y + 1);
         }

@@ -466,6 +466,16 @@ INSTANTIATE_TEST_SUITE_P(
                     {"summary", "r.txt", "--tolerance-digits", "0"},
                     exitusage,
                     "--tolerance-digits: Value 0 not in range"},
+        FailureCase{"FilterCutOffNotOffered",
+                    {"polar", "j.txt", "--filter", "40"},
+                    exitusage,
+                    "--filter: the cut-off is 15, 50, 150 or 500 undulations per revolution, not "
+                    "'40'\n"},
+        FailureCase{"FilterCutOffNotANumber",
+                    {"polar", "j.txt", "--filter", "fifty"},
+                    exitusage,
+                    "--filter: the cut-off is 15, 50, 150 or 500 undulations per revolution, not "
+                    "'fifty'\n"},
         FailureCase{"NoDigits",
                     {"summary", "r.txt", "--digits", "0"},
                     exitusage,

@@ -71,16 +71,28 @@ std::vector<const Element*> Svg::all(const std::string& name) const {
 
 namespace {
 
+// The elements read so far and the open ones, innermost last.
+struct Reading {
+    Svg* svg;
+    std::vector<std::size_t> open;
+};
+
 void XMLCALL startelement(void* data, const XML_Char* name, const XML_Char** attributes) {
+    auto* r = static_cast<Reading*>(data);
     Element e;
     e.name = name;
     for (int i = 0; attributes[i]; i += 2) e.attributes[attributes[i]] = attributes[i + 1];
-    static_cast<Svg*>(data)->elements.push_back(std::move(e));
+    r->open.push_back(r->svg->elements.size());
+    r->svg->elements.push_back(std::move(e));
+}
+
+void XMLCALL endelement(void* data, const XML_Char*) {
+    static_cast<Reading*>(data)->open.pop_back();
 }
 
 void XMLCALL characters(void* data, const XML_Char* text, int length) {
-    auto* svg = static_cast<Svg*>(data);
-    if (!svg->elements.empty()) svg->elements.back().text.append(text, length);
+    auto* r = static_cast<Reading*>(data);
+    if (!r->open.empty()) r->svg->elements[r->open.back()].text.append(text, length);
 }
 
 } // namespace
@@ -89,8 +101,9 @@ Svg parsesvg(const fs::path& path) {
     Svg svg;
     const std::string text = readfile(path);
     XML_Parser parser = XML_ParserCreate(nullptr);
-    XML_SetUserData(parser, &svg);
-    XML_SetStartElementHandler(parser, startelement);
+    Reading reading{&svg, {}};
+    XML_SetUserData(parser, &reading);
+    XML_SetElementHandler(parser, startelement, endelement);
     XML_SetCharacterDataHandler(parser, characters);
     svg.wellformed =
         XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;

@@ -33,7 +33,7 @@ ReportOutcome runreport(const std::vector<std::string>& args, const std::filesys
 struct Element {
     std::string name;
     std::map<std::string, std::string> attributes;
-    std::string text; // character data directly after the start tag
+    std::string text; // its character data, that of the elements in it left out
 };
 struct Svg {
     bool wellformed = false;
