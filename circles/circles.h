@@ -29,11 +29,6 @@ bool enoughpts(int numpt, Circlefit& ans);
 // ans with NaN and returns false.
 bool finitemz(double x0, double y0, double r0, const char* kind, Circlefit& ans);
 
-// Deviation of every point from the circle (x0, y0, r0): its distance from
-// the centre minus the radius, positive outside.
-void radialdevs(const double* u, const double* v, int numpt, double x0, double y0, double r0,
-                double* err);
-
 // Peak point k (0..2): p[k], np[k] become the largest deviation among the
 // points other than np[0..k-1], and its index; the last of equal largest wins.
 // np[k] stays 0 when no deviation qualifies (NaN).
@@ -58,11 +53,6 @@ tpfit tpcirc(const double* u, const double* v, const int* tri, double& x0, doubl
 // Says on the console that the triple tri of a "peak" or "valley" search gave
 // no circle, and that the minimum-zone circle of that kind is used instead.
 void notpcirc(const char* kind, const int* tri, tpfit fit);
-
-// Circularity error about the circle (x0, y0, r0): largest minus smallest
-// radial deviation, both extremes starting at 0. Lists every point with its
-// deviation on the console and in result.txt when oqt > 2.
-double circerr(const double* u, const double* v, int numpt, double x0, double y0, double r0);
 
 // Job 2800: circularity against the valley circle. A record with fewer than
 // mincircle points is rejected with a message and nothing is evaluated.

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "driver/driver.h"
+#include "linalg/linalg.h"
 
 #include <array>
+#include <optional>
 
 namespace formeval {
 
@@ -46,9 +48,27 @@ double fullzone(double emz, const Row5* a, const double* f, const double* gs, co
 
 // Notes before a job's listing that its least-squares or minimum-zone fit
 // met a singular system (solved() is false), or that the minimum-zone fit was
-// stopped (emz is the abort value stoppedzone): the numbers that follow are not a fit.
+// stopped (emz is the abort value stoppedzone): the numbers that follow are
+// not a fit.
 void lsnote();
 void mznote(double emz);
+
+// What a job that fits its model once (1000, 2000, 3000, 4000) finds: the
+// parameters and form error of its least-squares and its minimum-zone fit, as
+// the job prints them, and whether each is a fit (not left by a singular
+// system; the minimum-zone exchange not stopped).
+struct fitpair {
+    std::array<double, 5> lsparams{};
+    std::array<double, 5> mzparams{};
+    double lserror = 0;
+    double mzerror = 0;
+    bool lsfitted = true;
+    bool mzfitted = true;
+};
+
+// Both fits of the n-parameter model with rows a and observations f, as the
+// jobs that fit once make them (lsfit, then mzfit and fullzone).
+void fitboth(const Row5* a, const double* f, int n, int numpt, fitpair& fits);
 
 // How far numpt points of dim coordinates (columns c[0..dim-1], dim <= 3)
 // spread in every direction of their space: the smallest singular value of
@@ -128,6 +148,48 @@ void endstages(int stageno, bool unsettled, bool fitted, bool raised);
 void circstages(stagefit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
                 double& r0, int stagelevel = 2, bool ask = false);
 
+// The stage loop the staged circle and sphere fits share. stage() runs one
+// stage (fits about the current centre, moves it, sets the radius r0 and
+// writes its own detail items) and returns the shift to compare with
+// 0.0001 r0, or nothing when its fit is not finite, which ends the loop. The
+// loop ends when that shift is small, the operator has stopped a stage's
+// exchange, or maxstages have run (without `ask`), and then writes its notes
+// (endstages). Each stage's number is written when oqt > stagelevel. With
+// `ask` (the peak circle) there is no stage bound: after five stages the
+// operator's whole number replaces the stage counter, and a console that
+// gives none ends the loop with the current centre.
+template <class Stage>
+void stageloop(Stage stage, const double& r0, int stagelevel = 2, bool ask = false) {
+    constexpr int stageask = 5;
+    const bool raised = problem;
+    problem = false;
+    int stageno = 0;
+    double cd = 0;
+    bool fitted = true;
+    bool finite = true;
+    do {
+        ++stageno;
+        if (ask && stageno > stageask &&
+            !askcount("\nStage number>5. Do you want to continue?",
+                      ": the stage loop ends with the current centre", stageno))
+            break;
+        if (oqt > stagelevel) both("\n", "Stage Number = ", stageno);
+        const std::optional<double> shift = stage();
+        fitted = solved();
+        if (!shift) {
+            finite = false;
+            break;
+        }
+        cd = *shift;
+    } while (!problem && cd > 0.0001 * r0 && (ask || stageno < maxstages));
+    endstages(stageno, !ask && finite && cd > 0.0001 * r0, fitted, raised);
+}
+
+// Radial deviations err of the points from the circle (x0, y0, r0): each
+// point's distance from the centre minus the radius, positive outside.
+void radialdevs(const double* u, const double* v, int numpt, double x0, double y0, double r0,
+                double* err);
+
 // Spread of the exact radial deviations of the points from the circle (x0, y0,
 // r0), both extremes starting at 0; lists each point and its deviation when
 // `listing` is set.
@@ -141,9 +203,25 @@ double circdev(const double* u, const double* v, int numpt, double x0, double y0
 void circocal(stagefit fit, const char* label, int listlevel, const double* u, const double* v,
               int numpt, Circlefit& ans);
 
+// How a Cartesian circle job says that no circle fits its points: the job
+// itself, or the computation, which has said why on the console.
+enum class nocirclesaid { byjob, bycomputation };
+
+// A Cartesian circle job (2500, 2600, 2700, 2800): its start message, its
+// record, the determinacy test, then the computation `cal`, which writes the
+// job's items.
+void circjob(int job, const char* start, circcal cal, nocirclesaid nocircle);
+
 // Rows (1, x/r, y/r) and observations r = sqrt(x^2 + y^2) of the linearised
 // circle about the origin; a point at the origin gets (1, 0, 0).
 void circrows(const double* x, const double* y, int numpt, Row5* a, double* z);
+
+// Rows (1, x) of the line y = y0 + l0 x of job 1000.
+void strows(const double* x, int numpt, Row5* a);
+
+// Both fits of job 1000's line to the points (x, y), deviations in y:
+// parameters y0, l0.
+void stcal(const double* x, const double* y, int numpt, fitpair& fits);
 
 // Job 1000: least-squares and minimum-zone straightness, deviations in y.
 // Needs three points with at least two distinct x.
@@ -162,9 +240,24 @@ void mzcircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 // Job 2500: minimum-zone circularity of Cartesian points.
 void mzcirco();
 
+// Directions (cos, sin) of polar angles in degrees, and the rows (1, cos, sin)
+// of job 2000's circle about the polar origin.
+void cirrows(const double* theta, int numpt, double* x, double* y, Row5* a);
+
+// Both fits of job 2000's circle to the polar points (r, theta in degrees):
+// parameters r0, x0, y0 (the centre's offsets from the polar origin).
+void circal(const double* r, const double* theta, int numpt, fitpair& fits);
+
 // Job 2000: least-squares and minimum-zone circularity of polar points (r,
 // angle in degrees) about a fixed origin, fitted once without re-centring.
 void mzcir();
+
+// Rows (1, x, y) of the plane z = z0 + l0 x + m0 y of job 3000.
+void fltrows(const double* x, const double* y, int numpt, Row5* a);
+
+// Both fits of job 3000's plane to the points, deviations in z: parameters
+// z0, l0, m0.
+void fltcal(const double* x, const double* y, const double* z, int numpt, fitpair& fits);
 
 // Job 3000: least-squares and minimum-zone flatness, deviations in z. Needs
 // four points not all on one line in the x-y plane.
@@ -195,9 +288,28 @@ double sphstage(const double* u, const double* v, const double* w, int numpt, do
 void sphstages(const double* u, const double* v, const double* w, int numpt, double& x0, double& y0,
                double& z0, double& r0);
 
+// Unit directions (x, y, z) of azimuths theta and elevations beta in degrees,
+// and the rows (1, x, y, z) of job 4000's sphere about the polar origin.
+void sphprows(const double* theta, const double* beta, int numpt, double* x, double* y, double* z,
+              Row5* a);
+
+// Both fits of job 4000's sphere to the spherical polar points: parameters
+// r0, x0, y0, z0 (the centre's offsets from the polar origin).
+void sphcal(const double* r, const double* theta, const double* beta, int numpt, fitpair& fits);
+
 // Job 4000: least-squares and minimum-zone sphericity of spherical polar
 // points (r, azimuth, elevation in degrees) about a fixed origin.
 void mzsph();
+
+// Sphere fit result: centre x, y, z, radius, sphericity error (largest minus
+// smallest radial deviation, both extremes starting at 0).
+using Spherefit = std::array<double, 5>;
+
+// Minimum-zone sphere of the points (u, v, w) by stages from the centroid,
+// then every point's exact radial deviation (listed with the error and the
+// sphere when oqt > 2); fills ans and leaves the points unchanged. Needs at
+// least five points.
+void sphcocal(const double* u, const double* v, const double* w, int numpt, Spherefit& ans);
 
 // Job 4500: minimum-zone sphericity of Cartesian points, by stages from the
 // centroid.

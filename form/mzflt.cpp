@@ -35,7 +35,7 @@ void mzflt() {
                     "the points lie on one line in the x-y plane; they determine no plane"))
         return;
     Row5 a[nsz];
-    for (int i = 0; i < numpt; ++i) a[i] = {1.0, x[i], y[i], 0.0, 0.0};
+    fltrows(x, y, numpt, a);
 
     double gs[5] = {};
     double err[nsz];

@@ -6,7 +6,6 @@
 #include "driver/record.h"
 #include "form/form.h"
 
-#include <cmath>
 #include <iostream>
 
 namespace formeval {
@@ -30,17 +29,11 @@ void mzsph() {
     double beta[nsz];
     if (!readrecord(job, numpt, r, theta, beta)) return;
 
-    const double pid = std::atan(1.0) / 45.0;
     Row5 a[nsz];
     double x[nsz];
     double y[nsz];
     double z[nsz];
-    for (int i = 0; i < numpt; ++i) {
-        x[i] = std::cos(theta[i] * pid) * std::cos(beta[i] * pid);
-        y[i] = std::sin(theta[i] * pid) * std::cos(beta[i] * pid);
-        z[i] = std::sin(beta[i] * pid);
-        a[i] = {1.0, x[i], y[i], z[i], 0.0};
-    }
+    sphprows(theta, beta, numpt, x, y, z, a);
     const double* const directions[3] = {x, y, z};
     if (!determined(job, directions, 3, numpt,
                     "the directions of the points lie on one circle of the unit sphere; they "

@@ -27,7 +27,7 @@ void mzst() {
     if (!readrecord(job, numpt, x, y)) return;
     if (!linedetermined(job, x, y, numpt)) return;
     Row5 a[nsz];
-    for (int i = 0; i < numpt; ++i) a[i] = {1.0, x[i], 0.0, 0.0, 0.0};
+    strows(x, numpt, a);
     std::cout << " Started calculating straightness error.";
 
     double gs[5] = {};

@@ -29,7 +29,7 @@ void dumpproblem(int ii, const double* uu, const double* vv, int numpt) {
 
 } // namespace
 
-void circun(int nchois, circcal cal, const char* start, const char* label, bool checkproblem) {
+void circun(int nchois, circcal cal, const char* start, const char* label, watchproblem watch) {
     std::cout << start << "\n";
     int numpt = 0;
     double u[nsz];
@@ -46,11 +46,11 @@ void circun(int nchois, circcal cal, const char* start, const char* label, bool 
         addrand(u, v, numpt, uu, vv);
         oqt = 1; // an evaluation may raise it; it holds only until the next repetition
         cal(uu, vv, numpt, ans);
-        if (checkproblem && problem) {
+        if (watch == watchproblem::yes && problem) {
             dumpproblem(ii, uu, vv, numpt);
             problem = false;
         }
-        if (label) {
+        if (label != noconsoleline) {
             std::cout << "\n" << label;
             repetitionresult(std::cout, ii, ans);
             std::cout << "\n";

@@ -73,12 +73,24 @@ void repetitionresult(std::ostream& out, int ii, const Circlefit& ans);
 // One repetition's result line to result.txt, on a line of its own.
 void resultline(int ii, const Circlefit& ans);
 
+// The console label of a Monte Carlo study that shows no result lines on the
+// console, only the repetition numbers.
+constexpr const char* noconsoleline = nullptr;
+
+// Whether a Monte Carlo study watches the minimum-zone engine's problem flag.
+enum class watchproblem { no, yes };
+
+// Whether a sampling study adds coordinate noise to the picked points.
+enum class samplenoise { none, added };
+
 // The Monte Carlo study of job nchois (last digit 0, 1, 2: 1000, 10000,
 // 100000 repetitions): reads the record, then per repetition adds noise,
-// evaluates with cal at trace level 1 and writes the result line. label null:
-// no console result line; "" or a name: the line, with that name before ii.
-// checkproblem: dump the noisy points to intres.txt when `problem` is set.
-void circun(int nchois, circcal cal, const char* start, const char* label, bool checkproblem);
+// evaluates with cal at trace level 1 and writes the result line. label
+// noconsoleline: no console result line; "" or a name: the line, with that
+// name before ii.
+// watch: whether a repetition whose minimum-zone exchange was stopped
+// (`problem` set) dumps its noisy points to intres.txt.
+void circun(int nchois, circcal cal, const char* start, const char* label, watchproblem watch);
 
 // Jobs 2510, 2511, 2512: Monte Carlo study of the minimum-zone circle.
 void mzcircun(int nchois);
@@ -107,7 +119,7 @@ void lscircunptb();
 // random, 6 stratified, 7 uniform): 10000 times, select, optionally add
 // noise, evaluate with cal at trace level 0, write the result line. A sample
 // smaller than minpt is not evaluated and said so.
-void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise);
+void circsamp(int nchois, circcal cal, int minpt, const char* start, samplenoise noise);
 
 // Jobs 2550, 2560, 2570: sampling study of the minimum-zone circle, the
 // picked points as measured.

@@ -67,7 +67,8 @@ TEST_P(Records, OneRecordAndOneResultLinePerRepetition) {
     Session session(dense(10));
     problem = true; // neither read nor cleared
     resetstreams();
-    circsamp(c.job, lscircocal, 3, "Sampling", c.job % 10 == 5);
+    circsamp(c.job, lscircocal, 3, "Sampling",
+             c.job % 10 == 5 ? samplenoise::added : samplenoise::none);
     EXPECT_EQ(oqt, 0);
     EXPECT_TRUE(problem);
 
@@ -124,7 +125,7 @@ TEST(Circsamp, NoiseFollowsThePickPosition) {
     Session session(record);
     resetstreams();
     firstu.clear();
-    circsamp(2555, capture, 3, "Sampling", true);
+    circsamp(2555, capture, 3, "Sampling", samplenoise::added);
     EXPECT_EQ(session.console().substr(0, 18), "Sampling\n2\t7\t0\t\n0\n");
     resetstreams();
     const int pick[3] = {2, 7, 0};
@@ -144,7 +145,7 @@ TEST(Circsamp, SampleTooSmallForTheComputation) {
     dir.write("instructions.txt", params(0, 3, 0));
     {
         Session session(dense(10));
-        circsamp(2550, capture, 4, "Sampling", false);
+        circsamp(2550, capture, 4, "Sampling", samplenoise::none);
         const std::string message = "\nJob 2550 not evaluated: a sample of 3 points is too small; "
                                     "the evaluation needs at least 4";
         EXPECT_EQ(session.console(), "Sampling\n" + message);
@@ -157,7 +158,7 @@ TEST(Circsamp, SampleTooSmallForTheComputation) {
         dir.write("instructions.txt", params(0, 0, 0));
         Session session(dense(10), "3\n");
         ofile << "\nr0=1xo=0y0=0"; // an evaluation's last item before the study
-        circsamp(2570, capture, 4, "Sampling", false);
+        circsamp(2570, capture, 4, "Sampling", samplenoise::none);
         const auto out = lines(session.result());
         ASSERT_EQ(out.size(), 10002u);
         EXPECT_EQ(out[1], "r0=1xo=0y0=0");

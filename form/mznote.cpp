@@ -1,17 +1,11 @@
-// The notes of the jobs that fit a model once (lines, planes, polar circles
-// and spheres): their listings follow whatever the fit did, so a fit that is
-// not one is said to be so, on the console and in result.txt, just before.
+// The note of a job that fits once: its minimum-zone listing follows whatever
+// the exchange did, so a fit the operator stopped, or one that met a singular
+// system, is said to be none, on the console and in result.txt, just before.
 #include "fit/fit.h"
 #include "form/form.h"
 #include "linalg/linalg.h"
 
 namespace formeval {
-
-void lsnote() {
-    if (!solved())
-        note("The least-squares fit met a singular system; its parameters are not fitted to "
-             "these points");
-}
 
 void mznote(double emz) {
     if (emz == stoppedzone)
