@@ -13,10 +13,15 @@ namespace formeval::report {
 
 namespace {
 
-void fitted(FormFit& fit, const double* gs, const double* err, double error, int n, int numpt) {
-    std::copy(gs, gs + n, fit.parameters.begin());
+void fitted(FormFit& fit, const std::array<double, 5>& parameters, double error,
+            const FormRecord& r, bool plane) {
+    std::copy(parameters.begin(), parameters.begin() + 3, fit.parameters.begin());
+    if (!plane) fit.parameters[2] = 0;
     fit.error = error;
-    fit.deviation.assign(err, err + numpt);
+    const std::vector<double>& f = r.c[plane ? 2 : 1];
+    for (std::size_t i = 0; i < f.size(); ++i)
+        fit.deviation.push_back(f[i] - fit.parameters[0] - fit.parameters[1] * r.c[0][i] -
+                                fit.parameters[2] * (plane ? r.c[1][i] : 0.0));
 }
 
 } // namespace
@@ -24,17 +29,11 @@ void fitted(FormFit& fit, const double* gs, const double* err, double error, int
 FormEvaluation evaluateform(const FormRecord& record) {
     FormEvaluation e;
     const bool plane = record.job == 3000;
-    const int n = plane ? 3 : 2;
     const int numpt = static_cast<int>(record.c[0].size());
-    if (numpt > nsz || numpt < n + 1) {
+    if (numpt > nsz || numpt < (plane ? minplane : minline)) {
         e.failure = "the record holds " + std::to_string(numpt) + " points";
         return e;
     }
-    static Row5 a[nsz];
-    static double err[nsz];
-    const std::vector<double>& f = record.c[plane ? 2 : 1];
-    for (int i = 0; i < numpt; ++i)
-        a[i] = {1.0, record.c[0][i], plane ? record.c[1][i] : 0.0, 0.0, 0.0};
     SilentConsole silent;
     oqt = 0;
     cri = record.cri;
@@ -50,15 +49,19 @@ FormEvaluation evaluateform(const FormRecord& record) {
         problem = false;
         return e;
     }
-    double gs[5] = {};
-    const double erlsq = lsfit(a, f.data(), gs, err, n, numpt);
-    fitted(e.leastsquares, gs, err, erlsq, n, numpt);
-    double emz = mzfit(a, f.data(), gs, err, n, numpt);
-    emz = fullzone(emz, a, f.data(), gs, err, n, numpt);
-    fitted(e.minimumzone, gs, err, emz, n, numpt);
+    fitpair fits;
+    if (plane)
+        fltcal(record.c[0].data(), record.c[1].data(), record.c[2].data(), numpt, fits);
+    else
+        stcal(record.c[0].data(), record.c[1].data(), numpt, fits);
+    fitted(e.leastsquares, fits.lsparams, fits.lserror, record, plane);
+    fitted(e.minimumzone, fits.mzparams, fits.mzerror, record, plane);
+    if (!fits.lsfitted || !fits.mzfitted)
+        e.failure = "the fits met a singular system; their parameters are not fitted to these "
+                    "points";
     e.said = silent.said();
     problem = false;
-    e.ok = true;
+    e.ok = e.failure.empty();
     return e;
 }
 
