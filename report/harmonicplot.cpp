@@ -30,6 +30,7 @@ void drawharmonics(const std::string& path, Format format, const Harmonics& h, c
     const Ticks yt = ticks(0, most > 0 ? most * 1.08 : 1, 5);
     const double ymax = yt.values.empty() ? 1 : std::max(most * 1.08, yt.values.back());
     const double slot = (width - left - right) / maxharmonic;
+    // Harmonic k takes the k-th slot; px gives the slot's middle.
     const auto px = [&](double upr) { return left + (upr - 0.5) * slot; };
     const auto py = [&](double a) { return height - bottom - a / ymax * (height - top - bottom); };
 
@@ -43,7 +44,7 @@ void drawharmonics(const std::string& path, Format format, const Harmonics& h, c
     for (std::size_t k = 1; k < h.amplitude.size(); ++k) {
         const double a = h.amplitude[k] * unit.factor;
         c.colour(barcolour);
-        c.rectangle(px(k) + slot * 0.1, py(a), slot * 0.8, height - bottom - py(a), true);
+        c.rectangle(px(k) - slot * 0.4, py(a), slot * 0.8, height - bottom - py(a), true);
     }
     c.colour(ink);
     for (int k = 0; k <= maxharmonic; k += 5) {

@@ -54,27 +54,6 @@ std::vector<double> arcangles(const PolarData& d) {
     return out;
 }
 
-// The direction along which the ring labels stand: the middle of an arc's
-// gap, or for a closed profile the direction farthest from every point,
-// preferring the upper left.
-double labelangle(const PolarData& d) {
-    if (!d.closed) return d.start + d.span + (2 * pi - d.span) / 2;
-    double best = 0;
-    double bestscore = -1;
-    for (int degrees = 0; degrees < 360; degrees += 5) {
-        const double a = degrees * pi / 180;
-        double nearest = pi;
-        for (const PolarPoint& p : d.profile)
-            nearest = std::min(nearest, std::fabs(std::remainder(p.angle - a, 2 * pi)));
-        const double score = nearest - 1e-3 * std::fabs(std::remainder(a - 0.6 * pi, 2 * pi));
-        if (score > bestscore) {
-            bestscore = score;
-            best = a;
-        }
-    }
-    return best;
-}
-
 std::string signedlabel(double value, double step) {
     if (value == 0) return "0";
     return (value > 0 ? "+" : "") + ticklabel(value, step);
@@ -115,15 +94,67 @@ std::vector<double> rings(Canvas& c, const Mapping& m, double division, const Su
     return out;
 }
 
-void ringlabels(Canvas& c, const Mapping& m, const std::vector<double>& deviations, double division,
-                const Subunit& u, double angle) {
-    c.colour(ink);
-    for (const double deviation : deviations) {
-        const Vertex p = m.at(angle, deviation);
-        const long k = std::lround(deviation * u.factor / division);
-        c.text(p.x, p.y + 3.5, signedlabel(static_cast<double>(k) * division, division), 10,
-               Anchor::middle, false, 0, true);
+// Points along everything drawn over the rings, no more than 3 units apart.
+std::vector<Vertex> drawnpoints(const Mapping& m, const PolarData& d) {
+    std::vector<Vertex> out;
+    const auto add = [&](const std::vector<PolarPoint>& line, bool closed) {
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (i + 1 == line.size() && !closed) {
+                out.push_back(m.at(line[i]));
+                break;
+            }
+            const Vertex a = m.at(line[i]);
+            const Vertex b = m.at(line[(i + 1) % line.size()]);
+            const int steps = std::max(1, static_cast<int>(std::hypot(b.x - a.x, b.y - a.y) / 3));
+            for (int k = 0; k < steps; ++k)
+                out.push_back({a.x + (b.x - a.x) * k / steps, a.y + (b.y - a.y) * k / steps});
+        }
+    };
+    add(d.profile, d.closed);
+    for (const auto& curve : d.curves) add(curve, d.closed);
+    for (const double deviation : {d.zoneinner, d.zoneouter}) {
+        std::vector<PolarPoint> ring;
+        for (const double a : arcangles(d)) ring.push_back({a, deviation});
+        add(ring, false);
     }
+    return out;
+}
+
+struct RingLabel {
+    Vertex at; // middle of the label's baseline
+    std::string text;
+};
+
+// The ring labels along the direction where the most of them stand clear of
+// the profile and the circles (ties: the upper left); a label that would
+// cover a line is left out.
+std::vector<RingLabel> ringlabels(const Mapping& m, const PolarData& d,
+                                  const std::vector<double>& deviations, double division,
+                                  const Subunit& u) {
+    const std::vector<Vertex> drawn = drawnpoints(m, d);
+    std::vector<RingLabel> best;
+    double bestscore = -1;
+    for (int degrees = 0; degrees < 360; degrees += 5) {
+        const double a = degrees * pi / 180;
+        std::vector<RingLabel> labels;
+        for (const double deviation : deviations) {
+            const long k = std::lround(deviation * u.factor / division);
+            const std::string text = signedlabel(static_cast<double>(k) * division, division);
+            const Vertex p = m.at(a, deviation);
+            const double half = textwidth(text, 10) / 2 + 2;
+            const bool clear = std::none_of(drawn.begin(), drawn.end(), [&](const Vertex& v) {
+                return std::fabs(v.x - p.x) <= half && std::fabs(v.y - p.y) <= 7;
+            });
+            if (clear) labels.push_back({{p.x, p.y + 3.5}, text});
+        }
+        const double score = static_cast<double>(labels.size()) -
+                             1e-3 * std::fabs(std::remainder(a - 0.6 * pi, 2 * pi));
+        if (score > bestscore) {
+            bestscore = score;
+            best = std::move(labels);
+        }
+    }
+    return best;
 }
 
 void zone(Canvas& c, const Mapping& m, const PolarData& d) {
@@ -304,7 +335,9 @@ void drawpolar(const std::string& path, Format format, const PolarData& data,
     zone(c, m, data);
     references(c, m, data, evaluation);
     profile(c, m, data, labels);
-    ringlabels(c, m, ringdeviations, division, u, labelangle(data));
+    c.colour(ink);
+    for (const RingLabel& l : ringlabels(m, data, ringdeviations, division, u))
+        c.text(l.at.x, l.at.y, l.text, 10, Anchor::middle, false, 0, true);
     legend(c, lines);
     c.finish();
 }
