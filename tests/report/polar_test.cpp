@@ -442,6 +442,50 @@ TEST(Polar, PolarRecordsOfJob2000) {
                              "polar coordinates"));
 }
 
+// Straightness of the bundled example's job 1000: the zone's two lines run
+// through the highest and the lowest point of the profile, and the profile's
+// points stand in x order at heights in proportion to their deviations from
+// the minimum-zone line, which the least-squares line crosses.
+TEST(Polar, TheStraightnessProfileBetweenItsZoneLines) {
+    test::Workdir dir;
+    dir.write("jobs.txt", "1000 6 0.000001 0 0.0012 10 -0.0008 20 0.0021 30 0.0004 40 -0.0015 "
+                          "50 0.0009\n");
+    const test::ReportOutcome o = test::report({"polar", "jobs.txt", "--unit", "mm"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-1000.svg");
+    const test::Element* profile = longest(test::strokes(svg, profilecolour, 1.1));
+    ASSERT_NE(profile, nullptr);
+    const auto p = test::vertices(profile->attributes.at("d"));
+    ASSERT_EQ(p.size(), 6u);
+    const auto zone = test::strokes(svg, referencecolours[minimumzone], 1.4);
+    ASSERT_EQ(zone.size(), 2u);
+    double top = 1e9, bottom = -1e9;
+    for (const auto& [x, y] : p) {
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    const double upper = test::vertices(zone[0]->attributes.at("d")).at(0).second;
+    const double lower = test::vertices(zone[1]->attributes.at("d")).at(0).second;
+    EXPECT_NEAR(std::min(upper, lower), top, 0.01);
+    EXPECT_NEAR(std::max(upper, lower), bottom, 0.01);
+    // Deviations from the line y = a + b x through the extremes: each point's
+    // height against the zone's, as drawn.
+    std::istringstream in("1000 6 0.000001 0 0.0012 10 -0.0008 20 0.0021 30 0.0004 40 -0.0015 "
+                          "50 0.0009");
+    const FormRecord r = readjobstream(in, "jobs.txt").forms.at(0);
+    const FormEvaluation e = evaluateform(r);
+    ASSERT_TRUE(e.ok);
+    for (std::size_t i = 0; i < 6; ++i) {
+        const double d = e.minimumzone.deviation[i];
+        const double low =
+            *std::min_element(e.minimumzone.deviation.begin(), e.minimumzone.deviation.end());
+        EXPECT_NEAR((bottom - p[i].second) / (bottom - top), (d - low) / e.minimumzone.error, 1e-4)
+            << i;
+        if (i > 0) { EXPECT_GT(p[i].first, p[i - 1].first); }
+    }
+    EXPECT_EQ(test::strokes(svg, referencecolours[leastsquares], 1.4).size(), 1u);
+}
+
 // Whitespace-separated cells of a table row, each with the column it ends at.
 std::vector<std::pair<std::string, std::size_t>> cells(const std::string& row) {
     std::vector<std::pair<std::string, std::size_t>> out;

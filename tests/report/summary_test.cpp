@@ -346,6 +346,36 @@ TEST(Summary, HistogramIntervalMarksAtItsEnds) {
     EXPECT_NEAR(ends[1], b.back().right, 0.01);
 }
 
+// Circularity errors of 11 to 30 um in a block cut short, matched to the
+// job 2510 that comes first: the histogram is in um, its title names the job,
+// and the measured value, the 20 um of the points without noise, stands at
+// nine nineteenths of the way across the bars.
+TEST(Summary, HistogramInTheSubunitWithTheMeasuredValueMarked) {
+    test::Workdir dir;
+    std::vector<double> errors;
+    for (int i = 1; i <= 20; ++i) errors.push_back(0.010 + i / 1000.0);
+    dir.write("r.txt", block(errors));
+    dir.write("cir1.txt", "2510 " + test::alternating(36));
+    const test::ReportOutcome o = test::report(
+        {"summary", "r.txt", "--jobs", "cir1.txt", "--unit", "mm", "--histograms", ".", "-q"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "block1-circularity.svg");
+    const std::vector<Bar> b = bars(svg);
+    ASSERT_FALSE(b.empty());
+    const auto measured = test::strokes(svg, measuredcolour, 2);
+    ASSERT_EQ(measured.size(), 1u);
+    const double x = test::vertices(measured[0]->attributes.at("d")).at(0).first;
+    EXPECT_NEAR((x - b.front().left) / (b.back().right - b.front().left), 9.0 / 19, 1e-4);
+    const auto texts = svg.texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "circularity error (\u00b5m)"), texts.end());
+    EXPECT_NE(std::find_if(texts.begin(), texts.end(),
+                           [](const std::string& t) {
+                               return t.find("; job 2510 (job 1 of cir1.txt, line 1)") !=
+                                      std::string::npos;
+                           }),
+              texts.end());
+}
+
 // Near 1e17 neighbouring doubles are 16 apart: the axis ticks, 10 apart,
 // cannot all be told apart, and low end + offset loses a bar's offset. The
 // circularity errors 1e17 + 0, 16, 32, 48, ten of each, make four bars of
