@@ -254,6 +254,8 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluation& e,
         out.push_back({referencenames[k], 12, false, 30, 16, k});
         out.push_back({std::string(error) + " " + u.name, 12, true, 30, 15, -1});
         out.push_back({centretext(e.circles[k], labels.unit), 9, false, 30, 21, -1});
+        // An exact reference circle of the same criterion, where one is known
+        // and differs from formeval's, belongs here, beneath formeval's own.
     }
     out.push_back({"profile: " + std::to_string(d.profile.size()) + " points", 12, false, 30,
                    labels.unfiltered.empty() ? 18.0 : 16.0, nreferences});
