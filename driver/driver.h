@@ -26,6 +26,14 @@ extern std::istream data;
 extern std::ostream ofile;
 extern std::ostream imfile;
 
+// Count of what the computations did that a repeated computation would not
+// repeat unseen: a message written whatever the trace level, a question to
+// the operator, a draw from std::rand. A stage loop that comes back to an
+// earlier state of its own with this count unchanged, at a trace level that
+// keeps it silent, will repeat itself for ever.
+unsigned long events();
+void event();
+
 // Writes one output item to the console and then the same item to result.txt.
 template <class... Items> void both(const Items&... items) {
     (std::cout << ... << items);

@@ -12,6 +12,7 @@ double hmzgen(const Row6* v, const double* sr, int n, int /*numpt*/) {
     lamdacal(v, n, lamda);
     const double dl = sumlamda(lamda, n);
     if (negligible(dl)) {
+        event();
         std::cout << "\ndl= " << dl;
         return 0;
     }

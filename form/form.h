@@ -7,6 +7,7 @@
 #include "linalg/linalg.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
 
 namespace formeval {
@@ -148,21 +149,51 @@ void endstages(int stageno, bool unsettled, bool fitted, bool raised);
 void circstages(stagefit fit, const double* u, const double* v, int numpt, double& x0, double& y0,
                 double& r0, int stagelevel = 2, bool ask = false);
 
-// The stage loop the staged circle and sphere fits share. stage() runs one
+// Brent's cycle detection over the silent stages of a stage loop. A stage is
+// silent when it writes nothing (trace level at most 1) and no event (see
+// events()) happens in it: its outcome then depends on the loop's state
+// alone. A loop whose state comes back, bit for bit, to one it was in after
+// silent stages only will go round the same cycle until its stage bound.
+class stagecycle {
+  public:
+    // `size`: bytes of the loop's state, at most 128.
+    explicit stagecycle(std::size_t size) : size_(size) {}
+
+    // After stage `stageno` of a loop bounded by maxstages, whose state is now
+    // `state`: the stage number the loop may go on from. When the state has
+    // come back, that is the stage of the last round of the cycle before the
+    // bound that ends in this same state, so that the stages still run end at
+    // the bound exactly as all the skipped rounds would have.
+    int next(int stageno, const void* state, bool silent);
+
+  private:
+    std::size_t size_;
+    unsigned char tortoise_[128] = {};
+    int power_ = 1;
+    int lam_ = 0;
+    bool armed_ = false;
+};
+
+// The stage loop the staged circle and sphere fits share. `state` is the
+// loop's whole state (a struct of numbers: the centre, the radius, the fit
+// parameters carried from stage to stage), which stage() updates: it runs one
 // stage (fits about the current centre, moves it, sets the radius r0 and
 // writes its own detail items) and returns the shift to compare with
 // 0.0001 r0, or nothing when its fit is not finite, which ends the loop. The
 // loop ends when that shift is small, the operator has stopped a stage's
 // exchange, or maxstages have run (without `ask`), and then writes its notes
-// (endstages). Each stage's number is written when oqt > stagelevel. With
-// `ask` (the peak circle) there is no stage bound: after five stages the
-// operator's whole number replaces the stage counter, and a console that
-// gives none ends the loop with the current centre.
-template <class Stage>
-void stageloop(Stage stage, const double& r0, int stagelevel = 2, bool ask = false) {
+// (endstages). A silent loop that has come back to an earlier state skips the
+// rounds of its cycle (stagecycle). Each stage's number is written when
+// oqt > stagelevel. With `ask` (the peak circle) there is no stage bound:
+// after five stages the operator's whole number replaces the stage counter,
+// and a console that gives none ends the loop with the current centre.
+template <class Stage, class State>
+void stageloop(Stage stage, const State& state, const double& r0, int stagelevel = 2,
+               bool ask = false) {
     constexpr int stageask = 5;
     const bool raised = problem;
     problem = false;
+    stagecycle cycle(sizeof state);
     int stageno = 0;
     double cd = 0;
     bool fitted = true;
@@ -174,6 +205,7 @@ void stageloop(Stage stage, const double& r0, int stagelevel = 2, bool ask = fal
                       ": the stage loop ends with the current centre", stageno))
             break;
         if (oqt > stagelevel) both("\n", "Stage Number = ", stageno);
+        const unsigned long before = events();
         const std::optional<double> shift = stage();
         fitted = solved();
         if (!shift) {
@@ -181,6 +213,7 @@ void stageloop(Stage stage, const double& r0, int stagelevel = 2, bool ask = fal
             break;
         }
         cd = *shift;
+        if (!ask) stageno = cycle.next(stageno, &state, oqt <= 1 && events() == before);
     } while (!problem && cd > 0.0001 * r0 && (ask || stageno < maxstages));
     endstages(stageno, !ask && finite && cd > 0.0001 * r0, fitted, raised);
 }

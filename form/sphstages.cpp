@@ -7,22 +7,39 @@
 
 namespace formeval {
 
+namespace {
+
+// Everything a stage reads and writes: the centre estimate, the radius and
+// the fit parameters carried from stage to stage.
+struct spherestate {
+    double x0 = 0;
+    double y0 = 0;
+    double z0 = 0;
+    double r0 = 0;
+    double gs[5] = {};
+};
+
+} // namespace
+
 void sphstages(const double* u, const double* v, const double* w, int numpt, double& x0, double& y0,
                double& z0, double& r0) {
-    double gs[5] = {};
-    centroid(u, v, w, numpt, x0, y0, z0);
-    r0 = 0;
+    spherestate s;
+    centroid(u, v, w, numpt, s.x0, s.y0, s.z0);
     stageloop(
         [&]() -> std::optional<double> {
-            const double cd = sphstage(u, v, w, numpt, gs, x0, y0, z0, r0);
+            const double cd = sphstage(u, v, w, numpt, s.gs, s.x0, s.y0, s.z0, s.r0);
             if (oqt > 2) {
-                both("\n", "r0=", r0, "xo=", x0, "y0=", y0, "z0=", z0);
+                both("\n", "r0=", s.r0, "xo=", s.x0, "y0=", s.y0, "z0=", s.z0);
                 std::cout << "\n"
                           << "distance to centre= " << cd;
             }
             return cd;
         },
-        r0);
+        s, s.r0);
+    x0 = s.x0;
+    y0 = s.y0;
+    z0 = s.z0;
+    r0 = s.r0;
 }
 
 } // namespace formeval

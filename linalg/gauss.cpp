@@ -20,6 +20,7 @@ void gauss(Row7* a, int n, double* x) {
     lastsolved = false;
     int swaps = 0;
     if (eliminate(a, n, n - 1, swaps) >= 0) {
+        event();
         std::cout << "Coefficient matrix is singular";
         return;
     }
