@@ -495,8 +495,8 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 for (int c = 0; c < nreferences; ++c)
                     if (!fe.said[c].empty())
                         err << "formreport: " << name << ": the " << referencenames[c]
-                            << " computation said of the filtered profile: "
-                            << oneline(fe.said[c]) << "\n";
+                            << " computation said of the filtered profile: " << oneline(fe.said[c])
+                            << "\n";
                 if (!fe.ok) {
                     err << "formreport: " << name << ": not filtered: the filtered profile "
                         << "cannot be evaluated: " << fe.failure << "\n";

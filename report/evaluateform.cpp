@@ -1,7 +1,7 @@
 // Evaluates a straightness or flatness record with formeval's own fits, as
 // its jobs 1000 and 3000 do: the least-squares fit, then the minimum-zone
 // exchange from it and the zone that holds every point; silently.
-#include "report/report.h"
+#include "report/results.h"
 
 #include "driver/dispatch.h"
 #include "driver/driver.h"

@@ -1,8 +1,11 @@
 // Reads a job stream as formeval reads it, item by item with line numbers,
-// and keeps the Cartesian circle records. Every job's record is read past by
-// its shape, so that the next item is the next job code; where formeval
-// would find the stream broken, the reader stops with the line and reason.
-#include "report/report.h"
+// and keeps every record with the reason formeval would refuse it; the
+// charts take the circle records (job 2000's turned into x and y), the lines
+// and the planes, the summary the study records. Every job's record is
+// read by the shape the job table gives it, so that the next item is the next
+// job code; where formeval would find the stream broken, the reader stops
+// with the line and reason.
+#include "report/results.h"
 
 #include "driver/dispatch.h"
 #include "driver/record.h"
@@ -61,8 +64,8 @@ class StreamReader {
     StreamReader(std::string text, const std::string& file)
         : items_(std::move(text)), file_(file) {}
 
-    JobStream read() {
-        JobStream stream;
+    RecordStream read() {
+        RecordStream stream;
         for (std::string_view item = items_.next(); !item.empty(); item = items_.next()) {
             const auto job = intvalue(item);
             if (!job)
@@ -97,14 +100,16 @@ class StreamReader {
         return *value;
     }
 
-    void record(JobStream& stream, int job, long line) {
-        const auto dimension = recorddimension(job);
-        if (!dimension) {
-            stream.notes.push_back(where_ + ": formeval runs no job of this code; like formeval, "
-                                            "formreport reads the next item as a job code");
+    void record(RecordStream& stream, int job, long line) {
+        const jobinfo* entry = findjob(job);
+        if (entry == nullptr) {
+            stream.unknown.push_back(
+                {stream.jobs, where_ + ": formeval runs no job of this code; like formeval, "
+                                       "formreport reads the next item as a job code"});
             return;
         }
-        if (*dimension == 0) return;
+        const int dimension = coordinates(entry->points);
+        if (dimension == 0) return;
 
         const std::string_view countitem = items_.next();
         const auto numpt = intvalue(countitem);
@@ -116,81 +121,35 @@ class StreamReader {
                                 " stands where the point count should be, and is not a whole "
                                 "number");
         }
-        CircleRecord r;
+        JobRecord r;
         r.ordinal = static_cast<int>(stream.jobs);
         r.job = job;
         r.line = line;
+        r.numpt = *numpt;
         r.cri = number("the tolerance");
         if (*numpt < 0)
             // The length of the record is unknown: formeval stops reading there.
             throw FileError(file_, countline,
                             where_ + ": the point count " + std::to_string(*numpt) +
                                 " is negative: the length of the record is unknown");
-        const jobinfo* entry = findjob(job);
-        const bool study = entry->kind == jobkind::montecarlo ||
-                           entry->kind == jobkind::perturbation || entry->kind == jobkind::sampling;
-        // Polar circle records (job 2000, r and theta in degrees) are drawn
-        // from their points in Cartesian coordinates.
-        const bool polar = entry->shape == feature::circle && entry->points == pointform::rtheta;
-        const bool circle =
-            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() || study ||
-            polar;
         double largest = 0;
-        std::array<std::vector<double>, 3> form;
         for (long i = 0; i < *numpt; ++i)
-            for (int d = 0; d < *dimension; ++d) {
+            for (int d = 0; d < dimension; ++d) {
                 const double c = number("coordinate " + std::to_string(d + 1) + " of point " +
                                         std::to_string(i + 1) + " of " + std::to_string(*numpt));
                 largest = std::max(largest, std::fabs(c));
-                if (circle && *numpt <= nsz) (d == 0 ? r.x : r.y).push_back(c);
-                if (!circle && *numpt <= nsz) form[static_cast<std::size_t>(d)].push_back(c);
+                if (*numpt <= nsz) r.c[d].push_back(c);
             }
-        if (entry->shape == feature::line || entry->shape == feature::plane) {
-            if (*numpt <= nsz && largest <= maxcoordinate && *numpt >= entry->minpt)
-                stream.forms.push_back({r.ordinal, job, line, r.cri, std::move(form)});
-            else
-                skip(stream, *numpt > nsz
-                                 ? std::to_string(*numpt) + " points exceed formeval's limit of " +
-                                       std::to_string(nsz)
-                             : largest > maxcoordinate
-                                 ? std::string("a coordinate beyond +-1e100, outside the range "
-                                               "the evaluations can handle")
-                                 : std::to_string(*numpt) +
-                                       " points are too few; the evaluation "
-                                       "needs at least " +
-                                       std::to_string(entry->minpt));
-            return;
-        }
-        if (!circle) return;
-        if (polar)
-            for (std::size_t i = 0; i < r.x.size(); ++i) {
-                const double radius = r.x[i];
-                const double angle = r.y[i] * std::acos(-1.0) / 180;
-                r.x[i] = radius * std::cos(angle);
-                r.y[i] = radius * std::sin(angle);
-            }
-        if (study) {
-            // A study formeval runs, for matching to its block of results.
-            if (*numpt <= nsz && largest <= maxcoordinate && *numpt >= entry->minpt)
-                stream.studies.push_back(std::move(r));
-            return;
-        }
         if (*numpt > nsz)
-            skip(stream, std::to_string(*numpt) + " points exceed formeval's limit of " +
-                             std::to_string(nsz));
+            r.refused = std::to_string(*numpt) + " points exceed formeval's limit of " +
+                        std::to_string(nsz);
         else if (largest > maxcoordinate)
-            skip(stream, "a coordinate beyond +-1e100, outside the range the evaluations "
-                         "can handle");
-        else if (*numpt < minplotpoints)
-            skip(stream, std::to_string(*numpt) +
-                             " points are too few; the four circles need at least " +
-                             std::to_string(minplotpoints));
-        else
-            stream.circles.push_back(std::move(r));
-    }
-
-    void skip(JobStream& stream, const std::string& why) {
-        stream.notes.push_back(where_ + ": not plotted: " + why);
+            r.refused = "a coordinate beyond +-1e100, outside the range the evaluations can handle";
+        else if (*numpt < entry->minpt)
+            r.refused = std::to_string(*numpt) +
+                        " points are too few; the evaluation needs at least " +
+                        std::to_string(entry->minpt);
+        stream.records.push_back(std::move(r));
     }
 
     Items items_;
@@ -199,12 +158,103 @@ class StreamReader {
     int lastjob_ = 0;
 };
 
+// Circle records to chart: the Cartesian circle jobs and job 2000's polar
+// records, whose points are drawn in Cartesian coordinates.
+bool circlejob(int job) {
+    const jobinfo* entry = findjob(job);
+    return std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() ||
+           (entry->shape == feature::circle && entry->points == pointform::rtheta);
+}
+
+bool studyjob(int job) {
+    const jobkind kind = findjob(job)->kind;
+    return kind == jobkind::montecarlo || kind == jobkind::perturbation ||
+           kind == jobkind::sampling;
+}
+
+bool formjob(int job) {
+    const feature shape = findjob(job)->shape;
+    return shape == feature::line || shape == feature::plane;
+}
+
+// r and theta (degrees) of a polar record as x and y.
+void cartesian(std::vector<double>& r, std::vector<double>& theta) {
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        const double radius = r[i];
+        const double angle = theta[i] * std::acos(-1.0) / 180;
+        r[i] = radius * std::cos(angle);
+        theta[i] = radius * std::sin(angle);
+    }
+}
+
+// Why the roundness plot leaves a circle record out, or nothing.
+std::string unplotted(const JobRecord& r) {
+    if (r.numpt > nsz)
+        return std::to_string(r.numpt) + " points exceed formeval's limit of " +
+               std::to_string(nsz);
+    for (const auto& coordinate : r.c)
+        for (const double c : coordinate)
+            if (std::fabs(c) > maxcoordinate)
+                return "a coordinate beyond +-1e100, outside the range the evaluations can handle";
+    if (r.numpt < minplotpoints)
+        return std::to_string(r.numpt) + " points are too few; the four circles need at least " +
+               std::to_string(minplotpoints);
+    return "";
+}
+
 } // namespace
 
-JobStream readjobstream(std::istream& in, const std::string& file) {
+std::string recordname(const JobRecord& r) {
+    return "job " + std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
+           " of the stream, line " + std::to_string(r.line) + ")";
+}
+
+RecordStream readrecords(std::istream& in, const std::string& file) {
     std::string text(std::istreambuf_iterator<char>(in), {});
     if (in.bad()) throw FileError(file, 0, "the file could not be read to its end");
     return StreamReader(std::move(text), file).read();
+}
+
+JobStream readjobstream(std::istream& in, const std::string& file) {
+    RecordStream all = readrecords(in, file);
+    JobStream stream;
+    stream.jobs = all.jobs;
+    auto unknown = all.unknown.begin();
+    for (JobRecord& r : all.records) {
+        for (; unknown != all.unknown.end() && unknown->ordinal < r.ordinal; ++unknown)
+            stream.notes.push_back(unknown->text);
+        if (studyjob(r.job)) {
+            // A study formeval runs, for matching to its block of results.
+            if (r.refused.empty())
+                stream.studies.push_back(
+                    {r.ordinal, r.job, r.line, r.cri, std::move(r.c[0]), std::move(r.c[1])});
+            continue;
+        }
+        if (formjob(r.job)) {
+            if (r.refused.empty())
+                stream.forms.push_back({r.ordinal, r.job, r.line, r.cri, std::move(r.c)});
+            else
+                stream.notes.push_back(recordname(r) + ": not plotted: " + r.refused);
+            continue;
+        }
+        if (!circlejob(r.job)) continue;
+        const std::string why = unplotted(r);
+        if (!why.empty()) {
+            stream.notes.push_back(recordname(r) + ": not plotted: " + why);
+            continue;
+        }
+        CircleRecord c;
+        c.ordinal = r.ordinal;
+        c.job = r.job;
+        c.line = r.line;
+        c.cri = r.cri;
+        c.x = std::move(r.c[0]);
+        c.y = std::move(r.c[1]);
+        if (findjob(r.job)->points == pointform::rtheta) cartesian(c.x, c.y);
+        stream.circles.push_back(std::move(c));
+    }
+    for (; unknown != all.unknown.end(); ++unknown) stream.notes.push_back(unknown->text);
+    return stream;
 }
 
 } // namespace formeval::report

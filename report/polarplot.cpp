@@ -229,8 +229,11 @@ struct LegendLine {
     bool bold;
     double indent;
     double advance; // down to the next line
-    int sample;     // -1 none; a reference; nreferences: profile; +1: unfiltered; +2: zone
+    int sample;     // -1 none; a reference; nreferences: profile; +1: unfiltered; +2: zone;
+                    // exactsample + k: the exact circle of reference k
 };
+
+constexpr int exactsample = nreferences + 3;
 
 std::string centretext(const Circle& circle, const std::string& unit) {
     const std::string u = unit == defaultunit ? "" : " " + unit;
@@ -254,8 +257,23 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluation& e,
         out.push_back({referencenames[k], 12, false, 30, 16, k});
         out.push_back({std::string(error) + " " + u.name, 12, true, 30, 15, -1});
         out.push_back({centretext(e.circles[k], labels.unit), 9, false, 30, 21, -1});
-        // An exact reference circle of the same criterion, where one is known
-        // and differs from formeval's, belongs here, beneath formeval's own.
+        // Of an arc, the enclosing and inscribed circles of all its points
+        // answer another question than the roundness references drawn over
+        // it (the enclosing one spans the chord): only the zone is compared.
+        if (!e.inexact[k] || (!d.closed && k != minimumzone)) continue;
+        // Beneath a circle that is not the exact optimum of its criterion:
+        // the exact one, with enough digits to tell the two errors apart.
+        const Circle& exact = e.exact[k];
+        const double gap = (e.circles[k].error - exact.error) * u.factor;
+        const int digits = std::clamp(6 + static_cast<int>(std::ceil(std::log10(
+                                              std::fabs(exact.error * u.factor / gap) / 1e5))),
+                                      6, 12);
+        out.push_back({std::string(e.certified[k] ? "exact: " : "exact (not certified): ") +
+                           formatnumber(exact.error * u.factor, digits) + " " + u.name +
+                           "  (formeval " + (gap > 0 ? "+" : "") + formatnumber(gap, 2) + " " +
+                           u.name + ")",
+                       11, true, 30, 13, exactsample + k});
+        out.push_back({centretext(exact, labels.unit), 9, false, 30, 21, -1});
     }
     out.push_back({"profile: " + std::to_string(d.profile.size()) + " points", 12, false, 30,
                    labels.unfiltered.empty() ? 18.0 : 16.0, nreferences});
@@ -293,6 +311,12 @@ void legend(Canvas& c, const std::vector<LegendLine>& lines) {
             c.colour(l.sample == nreferences ? profilecolour : unfilteredcolour);
             c.linewidth(l.sample == nreferences ? 1.1 : 0.6);
             c.line(legendx, y - 4, legendx + 22, y - 4);
+        } else if (l.sample >= exactsample) {
+            c.colour(referencecolours[l.sample - exactsample]);
+            c.linewidth(1.5);
+            c.dash(4, 3);
+            c.line(legendx, y - 4, legendx + 22, y - 4);
+            c.dash();
         } else if (l.sample == nreferences + 2) {
             c.colour(zonefill, 0.12);
             c.rectangle(legendx, y - 9, 22, 10, true);

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -353,30 +352,19 @@ struct Evaluation {
     std::string failure; // why there is no plot, when !ok
     std::array<Circle, nreferences> circles;
     std::array<std::string, nreferences> said; // what each computation wrote on its console
-};
-
-// Runs formeval's computations without a console: the console and the run
-// files bound to buffers for the object's lifetime, the console's input
-// closed so that an operator prompt takes its way out at once.
-class SilentConsole {
-  public:
-    SilentConsole();
-    ~SilentConsole();
-    SilentConsole(const SilentConsole&) = delete;
-    SilentConsole& operator=(const SilentConsole&) = delete;
-    std::string said(); // what was written on the console since the last call
-
-  private:
-    std::stringbuf said_, noinput_, files_;
-    std::streambuf* coutbuf_;
-    std::streambuf* cinbuf_;
-    std::streambuf* imfilebuf_;
+    // The exact minimum-zone, circumscribing and inscribing circles, where the
+    // computation's circle is not the exact one (`inexact`), and whether the
+    // exact one is proven optimal.
+    std::array<Circle, nreferences> exact;
+    std::array<bool, nreferences> inexact = {};
+    std::array<bool, nreferences> certified = {};
 };
 
 // Runs lscircocal, mzcircocal, pkcircocal and vacircocal on the record at
 // trace level 0 with cri from the record, their console and run files bound
 // to buffers and their console input closed, so nothing is printed and no
-// prompt waits. What they said comes back in `said`.
+// prompt waits. What they said comes back in `said`. Then the exact circles
+// (see results.h) of the same points.
 Evaluation evaluate(const CircleRecord& record);
 
 // Straightness and flatness: formeval's least-squares and minimum-zone fits

@@ -1,7 +1,7 @@
 // Runs formeval's computations without a console: the console and the run
 // files bound to buffers, the console's input closed so that an operator
 // prompt takes its way out at once instead of waiting.
-#include "report/report.h"
+#include "report/results.h"
 
 #include "driver/dispatch.h"
 #include "driver/driver.h"
