@@ -35,10 +35,10 @@ constexpr u64 zspacing = 100000;
 constexpr u64 mod1 = 4294967087; // m1 = 2^32 - 209
 constexpr u64 mod2 = 4294944443; // m2 = 2^32 - 22853
 constexpr double m1 = static_cast<double>(mod1);
-constexpr std::int64_t a12 = 1403580;          // on s11
-constexpr std::int64_t a13n = 810728;          // subtracted, on s10
-constexpr std::int64_t a21 = 527612;           // on s22
-constexpr std::int64_t a23n = 1370589;         // subtracted, on s20
+constexpr u64 a12 = 1403580;                   // on s11
+constexpr u64 a13n = 810728;                   // subtracted, on s10
+constexpr u64 a21 = 527612;                    // on s22
+constexpr u64 a23n = 1370589;                  // subtracted, on s20
 constexpr double norm = 2.328306549295728e-10; // 1 / (m1 + 1)
 constexpr u64 dspacing = 10000000000000000;    // 10^16
 
@@ -138,29 +138,22 @@ long lcgmul(long zi, long mult) {
     return zi;
 }
 
-// p mod m in 0..m-1, for p of either sign. Every product of the recurrences
-// stays far below 2^63, and the states are exact whole numbers, so this gives
-// what the reduction in double arithmetic of the recurrence as published
-// gives, at a fraction of its cost.
-template <u64 m> u64 reduce(std::int64_t p) {
-    const std::int64_t r = p % static_cast<std::int64_t>(m);
-    return static_cast<u64>(r < 0 ? r + static_cast<std::int64_t>(m) : r);
-}
-
-// One step of the combined generator on state s: its uniform in (0, 1). The
-// difference of the two components is exact in double, as is adding m1, so
-// the uniform rounds once, in the product with 1 / (m1 + 1).
+// One step of the combined generator on state s: its uniform in (0, 1). Each
+// component's recurrence a s_i - b s_j (mod m) is taken as the non-negative
+// a s_i + b (m - s_j), which stays far below 2^64: the states are exact
+// whole numbers, so this gives what the reduction in double arithmetic of the
+// recurrence as published gives, at a fraction of its cost. The difference of
+// the two components is exact in double, as is adding m1, so the uniform
+// rounds once, in the product with 1 / (m1 + 1).
 inline double mrgstep(Mrgstate& s) {
-    const std::int64_t p1 =
-        a12 * static_cast<std::int64_t>(s[1]) - a13n * static_cast<std::int64_t>(s[0]);
+    const u64 p1 = (a12 * s[1] + a13n * (mod1 - s[0])) % mod1;
     s[0] = s[1];
     s[1] = s[2];
-    s[2] = reduce<mod1>(p1);
-    const std::int64_t p2 =
-        a21 * static_cast<std::int64_t>(s[5]) - a23n * static_cast<std::int64_t>(s[3]);
+    s[2] = p1;
+    const u64 p2 = (a21 * s[5] + a23n * (mod2 - s[3])) % mod2;
     s[3] = s[4];
     s[4] = s[5];
-    s[5] = reduce<mod2>(p2);
+    s[5] = p2;
     const double difference =
         static_cast<double>(static_cast<std::int64_t>(s[2]) - static_cast<std::int64_t>(s[5]));
     if (s[2] <= s[5]) return (difference + m1) * norm;
