@@ -103,6 +103,10 @@ Outcome run(const Run& setup) {
     if (setup.intres_before) write(dir / "intres.txt", *setup.intres_before);
     write(dir / ".console-in", setup.input);
     if (setup.prepare) setup.prepare(dir);
+    // Made absolute before the child changes directory.
+    const std::string executable = setup.executable.empty()
+                                       ? std::string(FORMEVAL_BINARY)
+                                       : fs::absolute(setup.executable).string();
 
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -110,7 +114,7 @@ Outcome run(const Run& setup) {
         redirect(0, ".console-in", O_RDONLY);
         redirect(1, ".console-out", O_WRONLY | O_CREAT | O_TRUNC);
         redirect(2, ".console-err", O_WRONLY | O_CREAT | O_TRUNC);
-        ::execl(FORMEVAL_BINARY, "formeval", static_cast<char*>(nullptr));
+        ::execl(executable.c_str(), "formeval", static_cast<char*>(nullptr));
         ::_exit(127);
     }
 

@@ -55,6 +55,7 @@ class Workdir {
 
 // One end-to-end run of the formeval executable.
 struct Run {
+    std::string executable;                   // the formeval to run; "": the one this build made
     std::optional<std::string> jobs = "";     // cir1.txt; nullopt: no such file
     std::optional<std::string> instructions;  // instructions.txt; nullopt: no such file
     std::string input;                        // console input; the console closes after it
