@@ -8,21 +8,18 @@
 #pragma once
 
 #include "driver/driver.h"
+#include "form/form.h"
 
 namespace formeval {
 
-// Points the peak and valley circles need: the minimum-zone centre they start
-// from needs a reference set of four.
-constexpr int mincircpts = 4;
-
 // Job 2700: circularity against the peak circle. A record with fewer than
-// mincircpts points is rejected with a message and nothing is evaluated.
+// mincircle points is rejected with a message and nothing is evaluated.
 void pkcirco();
 
 // Peak circle of the points (u, v): the minimum-zone centre by stages, then the
 // three-point search from the three outermost points; fills ans, leaves u, v
 // unchanged. Asks the operator after 5 stages and after 10 search cycles.
-// Fewer than mincircpts points, or a minimum-zone circle that is not finite:
+// Fewer than mincircle points, or a minimum-zone circle that is not finite:
 // says so and fills ans with NaN.
 void pkcircocal(const double* u, const double* v, int numpt, double* ans);
 
@@ -76,13 +73,13 @@ void notpcirc(const char* kind, const int* tri, tpfit fit);
 double circerr(const double* u, const double* v, int numpt, double x0, double y0, double r0);
 
 // Job 2800: circularity against the valley circle. A record with fewer than
-// mincircpts points is rejected with a message and nothing is evaluated.
+// mincircle points is rejected with a message and nothing is evaluated.
 void vacirco();
 
 // Valley circle of the points (u, v): the minimum-zone centre by stages, then
 // the three-point search from the three innermost points; fills ans, leaves
 // u, v unchanged. Never asks: both loops are bounded and say so when they stop.
-// Fewer than mincircpts points, or a minimum-zone circle that is not finite:
+// Fewer than mincircle points, or a minimum-zone circle that is not finite:
 // says so and fills ans with NaN.
 void vacircocal(const double* u, const double* v, int numpt, double* ans);
 

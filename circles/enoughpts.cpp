@@ -9,10 +9,10 @@
 namespace formeval {
 
 bool enoughpts(int numpt, double* ans) {
-    if (numpt >= mincircpts) return true;
+    if (numpt >= mincircle) return true;
     std::cout << "\n"
               << numpt << " points are too few for a peak or valley circle; it needs at least "
-              << mincircpts;
+              << mincircle;
     nocircle(ans);
     return false;
 }

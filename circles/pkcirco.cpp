@@ -1,5 +1,6 @@
 // Job 2700: circularity against the peak (minimum circumscribing) circle.
 #include "circles/circles.h"
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -11,7 +12,7 @@ void pkcirco() {
     int numpt = 0;
     double u[nsz];
     double v[nsz];
-    if (!readrecord(2700, mincircpts, numpt, u, v) || !circledetermined(2700, u, v, numpt)) return;
+    if (!readrecord(2700, numpt, u, v) || !circledetermined(2700, u, v, numpt)) return;
     double ans[4];
     pkcircocal(u, v, numpt, ans);
 }

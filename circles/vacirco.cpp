@@ -1,5 +1,6 @@
 // Job 2800: circularity against the valley (maximum inscribing) circle.
 #include "circles/circles.h"
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -11,7 +12,7 @@ void vacirco() {
     int numpt = 0;
     double u[nsz];
     double v[nsz];
-    if (!readrecord(2800, mincircpts, numpt, u, v) || !circledetermined(2800, u, v, numpt)) return;
+    if (!readrecord(2800, numpt, u, v) || !circledetermined(2800, u, v, numpt)) return;
     double ans[4];
     vacircocal(u, v, numpt, ans);
 }

@@ -1,6 +1,7 @@
 // formeval: form-error evaluation of measured points. Reads job codes and job
 // records from "cir1.txt", appends results to "result.txt" and intermediate
 // results to "intres.txt", all in the working directory.
+#include "driver/dispatch.h"
 #include "driver/driver.h"
 
 #include <fstream>

@@ -2,7 +2,8 @@
 // cannot be is reported on the console and in result.txt; one that breaks the
 // job stream is also reported on standard error, where the run's exit status
 // is decided.
-#include "driver/driver.h"
+#include "driver/dispatch.h"
+#include "driver/record.h"
 
 #include <cmath>
 #include <istream>
@@ -26,8 +27,10 @@ template <class... Items> bool broken(int job, const Items&... where) {
 
 } // namespace
 
-bool readrecord(int job, int minpt, int& numpt, double* c0, double* c1, double* c2) {
-    const int dim = c2 ? 3 : 2;
+bool readrecord(int job, int& numpt, double* c0, double* c1, double* c2) {
+    const jobinfo& entry = *findjob(job);
+    const int dim = coordinates(entry.points);
+    const int minpt = entry.minpt;
     double* const c[3] = {c0, c1, c2};
 
     numpt = 0;

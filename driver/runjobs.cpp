@@ -1,9 +1,7 @@
 // The dispatcher: reads job codes from the job stream one after another and
-// runs the job each selects, until the stream ends.
-#include "circles/circles.h"
+// runs the job the job table gives each, until the stream ends.
+#include "driver/dispatch.h"
 #include "driver/driver.h"
-#include "form/form.h"
-#include "studies/studies.h"
 
 #include <istream>
 #include <ostream>
@@ -13,75 +11,12 @@ namespace formeval {
 namespace {
 
 void dispatch(int nchois) {
-    switch (nchois) {
-    case 0:
-        break;
-    case 1000:
-        mzst();
-        break;
-    case 2000:
-        mzcir();
-        break;
-    case 2500:
-        mzcirco();
-        break;
-    case 2510:
-    case 2511:
-    case 2512:
-        mzcircun(nchois);
-        break;
-    case 2520:
-        mzcircunptb();
-        break;
-    case 2550:
-    case 2560:
-    case 2570:
-        mzsampstrat(nchois);
-        break;
-    case 2555:
-    case 2565:
-    case 2575:
-        mzsampunstrat(nchois);
-        break;
-    case 2600:
-        lscirco();
-        break;
-    case 2610:
-    case 2611:
-    case 2612:
-        lscircun(nchois);
-        break;
-    case 2620:
-        lscircunptb();
-        break;
-    case 2700:
-        pkcirco();
-        break;
-    case 2710:
-    case 2711:
-    case 2712:
-        pkcircun(nchois);
-        break;
-    case 2800:
-        vacirco();
-        break;
-    case 2810:
-    case 2811:
-    case 2812:
-        vacircun(nchois);
-        break;
-    case 3000:
-        mzflt();
-        break;
-    case 4000:
-        mzsph();
-        break;
-    case 4500:
-        mzsphco();
-        break;
-    default:
+    const jobinfo* job = findjob(nchois);
+    if (job == nullptr) {
         std::cout << "\nnchois=" << nchois << " does not fit into any programmed case\a";
         ofile << " does not fit into any programmed case";
+    } else if (job->routine != nullptr) {
+        job->routine(nchois);
     }
 }
 

@@ -3,6 +3,7 @@
 // that fit is within 1 % of h in squares, otherwise exchange the worst point
 // in. Degenerate sets are replaced by random ones; after 20 counts the
 // operator decides whether to go on.
+#include "driver/prompt.h"
 #include "fit/fit.h"
 
 #include <cmath>
@@ -139,22 +140,28 @@ void stoprun(const Row6* v, const double* vr, Row7* g, int n) {
         for (int j = 0; j <= n; ++j) g[i][j] = 0;
 }
 
+// The operator's answer could not be had: the run stops as on "N".
+void noanswer(asked why) {
+    if (why == asked::closed)
+        std::cout << "\nNo answer at the console: the run stops as on N\n";
+    else
+        std::cout << "\n"
+                  << maxtries << " answers in a row could not be used: the run stops as on N\n";
+}
+
 // A point serial number from the console, asked for until it names a point.
-// False when the console has nothing more to give.
-bool readpoint(int i, int numpt, int& point) {
-    for (;;) {
-        std::cout << "Give the serial number of point " << i << "\n" << std::flush;
-        std::string token;
-        if (!(std::cin >> token)) return false;
-        char* end = nullptr;
-        const long value = std::strtol(token.c_str(), &end, 10);
-        if (*end == '\0' && end != token.c_str() && value >= 0 && value < numpt) {
-            point = static_cast<int>(value);
-            return true;
-        }
-        std::cout << "No point has the serial number " << token << "; the points are numbered 0 to "
-                  << numpt - 1 << "\n";
-    }
+asked readpoint(int i, int numpt, int& point) {
+    long long value = 0;
+    const asked a = askwhole([i] { std::cout << "Give the serial number of point " << i << "\n"; },
+                             [numpt](long long v) { return v >= 0 && v < numpt; },
+                             [numpt](const std::string& word) {
+                                 std::cout << "No point has the serial number " << word
+                                           << "; the points are numbered 0 to " << numpt - 1
+                                           << "\n";
+                             },
+                             value);
+    if (a == asked::answered) point = static_cast<int>(value);
+    return a;
 }
 
 enum class answer { stop, newset, carryon };
@@ -163,18 +170,19 @@ enum class answer { stop, newset, carryon };
 answer ask(int ntri, int* ne, int n, int numpt) {
     std::cout.flush();
     std::cout << "\nntri=" << ntri << "\nContinue?Y/N"
-              << "\a\a\a\a\a" << std::flush;
-    char ans = 0;
-    if (!(std::cin >> ans)) {
-        std::cout << "\nNo answer at the console: the run stops as on N\n";
+              << "\a\a\a\a\a";
+    const std::optional<char> ans = answerchar();
+    if (!ans) {
+        noanswer(asked::closed);
         return answer::stop;
     }
-    if (ans == 'N' || ans == 'n') return answer::stop;
-    if (ans != 'Y' && ans != 'y') return answer::carryon;
+    if (*ans == 'N' || *ans == 'n') return answer::stop;
+    if (*ans != 'Y' && *ans != 'y') return answer::carryon;
     int chosen[6];
     for (int i = 0; i <= n; ++i) {
-        if (!readpoint(i, numpt, chosen[i])) {
-            std::cout << "\nNo answer at the console: the run stops as on N\n";
+        const asked a = readpoint(i, numpt, chosen[i]);
+        if (a != asked::answered) {
+            noanswer(a);
             return answer::stop;
         }
     }

@@ -1,49 +1,36 @@
-// The operator prompt of a loop counter: the whole number typed replaces the
-// counter. A closed console, or an answer that is not a whole number, lets the
-// caller take its safe way out instead of asking again at every turn of the
-// loop.
+// The operator prompt of a loop counter: the whole number typed (at least 1)
+// replaces the counter. A console that has closed, or one that gives no
+// usable answer, lets the caller take its safe way out instead of asking
+// again at every turn of the loop.
+#include "driver/prompt.h"
 #include "form/form.h"
 
 #include <climits>
-#include <cstdlib>
 #include <iostream>
 #include <string>
 
 namespace formeval {
 
-namespace {
-
-// A whole number, brought into the range the counter can go on counting from:
-// the loop adds 1 before it compares, so INT_MAX itself would overflow.
-bool wholenumber(const std::string& token, int& value) {
-    char* end = nullptr;
-    const long long number = std::strtoll(token.c_str(), &end, 10);
-    if (end == token.c_str() || *end != '\0') return false;
-    if (number < INT_MIN) {
-        value = INT_MIN;
-    } else if (number > INT_MAX - 1) {
-        value = INT_MAX - 1;
-    } else {
-        value = static_cast<int>(number);
-    }
-    return true;
-}
-
-} // namespace
-
 bool askcount(const char* question, const char* otherwise, int& counter) {
     // The trace so far is in result.txt while the operator thinks it over.
     ofile.flush();
-    std::cout << question << std::flush;
-    std::string token;
-    if (!(std::cin >> token)) {
+    long long value = 0;
+    const asked a =
+        askwhole([question] { std::cout << question; }, [](long long v) { return v >= 1; },
+                 [](const std::string& word) {
+                     std::cout << "\nThe answer " << word << " is not a whole number of at least 1";
+                 },
+                 value);
+    if (a == asked::closed) {
         std::cout << "\nNo answer at the console" << otherwise;
         return false;
     }
-    if (!wholenumber(token, counter)) {
-        std::cout << "\nThe answer " << token << " is not a whole number" << otherwise;
+    if (a == asked::refused) {
+        std::cout << "\n" << maxtries << " answers in a row could not be used" << otherwise;
         return false;
     }
+    // The loop adds 1 before it compares, so INT_MAX itself would overflow.
+    counter = value > INT_MAX - 1 ? INT_MAX - 1 : static_cast<int>(value);
     return true;
 }
 

@@ -10,6 +10,15 @@
 
 namespace formeval {
 
+// Fewest points of each evaluation: the minimum-zone fits need a reference set
+// of n + 1 points (a line 3, a circle and a plane 4, a sphere 5); the
+// least-squares circle needs three.
+constexpr int minline = 3;
+constexpr int mincircle = 4;
+constexpr int minlscircle = 3;
+constexpr int minplane = 4;
+constexpr int minsphere = 5;
+
 // Least-squares half of every evaluation: lsgen, error, lsqerr on the rows a
 // and observations f. gs must hold start values (they stand if the normal
 // equations are singular). Returns the least-squares form error.

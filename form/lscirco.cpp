@@ -1,4 +1,5 @@
 // Job 2600: least-squares circularity of Cartesian points.
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -10,7 +11,7 @@ void lscirco() {
     int numpt = 0;
     double u[nsz];
     double v[nsz];
-    if (!readrecord(2600, 3, numpt, u, v) || !circledetermined(2600, u, v, numpt)) return;
+    if (!readrecord(2600, numpt, u, v) || !circledetermined(2600, u, v, numpt)) return;
     double ans[4];
     lscircocal(u, v, numpt, ans);
     if (!circlefound(ans)) nocirclejob(2600);

@@ -2,6 +2,7 @@
 // origin, by the least-squares and the minimum-zone circle of the linearised
 // model, fitted once without moving the origin. Every item is written
 // whatever the trace level.
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <cmath>
@@ -25,7 +26,7 @@ void mzcir() {
     int numpt = 0;
     double r[nsz];
     double theta[nsz];
-    if (!readrecord(job, n + 1, numpt, r, theta)) return;
+    if (!readrecord(job, numpt, r, theta)) return;
 
     const double pid = std::atan(1.0) / 45.0;
     double x[nsz];

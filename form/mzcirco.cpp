@@ -1,4 +1,5 @@
 // Job 2500: minimum-zone circularity of Cartesian points.
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -11,7 +12,7 @@ void mzcirco() {
     int numpt = 0;
     double u[nsz];
     double v[nsz];
-    if (!readrecord(job, 4, numpt, u, v)) return;
+    if (!readrecord(job, numpt, u, v)) return;
     if (!circledetermined(job, u, v, numpt)) return;
     double ans[4];
     mzcircocal(u, v, numpt, ans);

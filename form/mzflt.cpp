@@ -1,6 +1,7 @@
 // Job 3000: flatness of points on a nominal plane, by the least-squares plane
 // and the minimum-zone plane, deviations measured in z. Each error line comes
 // before its parameter line; every item is written whatever the trace level.
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -28,7 +29,7 @@ void mzflt() {
     double x[nsz];
     double y[nsz];
     double z[nsz];
-    if (!readrecord(job, n + 1, numpt, x, y, z)) return;
+    if (!readrecord(job, numpt, x, y, z)) return;
     Row5 a[nsz];
     for (int i = 0; i < numpt; ++i) a[i] = {1.0, x[i], y[i], 0.0, 0.0};
     if (!determined(job, a, n, numpt,

@@ -3,6 +3,7 @@
 // least-squares and the minimum-zone sphere of the linearised model, fitted
 // once without moving the origin. Everything after the opening text is a
 // detail item.
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <cmath>
@@ -27,7 +28,7 @@ void mzsph() {
     double r[nsz];
     double theta[nsz];
     double beta[nsz];
-    if (!readrecord(job, n + 1, numpt, r, theta, beta)) return;
+    if (!readrecord(job, numpt, r, theta, beta)) return;
 
     const double pid = std::atan(1.0) / 45.0;
     Row5 a[nsz];

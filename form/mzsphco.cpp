@@ -2,6 +2,7 @@
 // the centroid, re-fit about the moved centre until the shift is small, then
 // take every point's exact radial deviation. Everything after the opening
 // text is a detail item.
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <cmath>
@@ -16,7 +17,7 @@ void mzsphco() {
     double u[nsz];
     double v[nsz];
     double w[nsz];
-    if (!readrecord(job, 5, numpt, u, v, w)) return;
+    if (!readrecord(job, numpt, u, v, w)) return;
     {
         Row5 a[nsz];
         for (int i = 0; i < numpt; ++i) a[i] = {1.0, u[i], v[i], w[i], 0.0};

@@ -1,6 +1,7 @@
 // Job 1000: straightness of points along a line in the plane, by the
 // least-squares line and the minimum-zone line, deviations measured in y.
 // Every item is written whatever the trace level.
+#include "driver/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -23,7 +24,7 @@ void mzst() {
     int numpt = 0;
     double x[nsz];
     double y[nsz];
-    if (!readrecord(job, n + 1, numpt, x, y)) return;
+    if (!readrecord(job, numpt, x, y)) return;
     Row5 a[nsz];
     for (int i = 0; i < numpt; ++i) a[i] = {1.0, x[i], 0.0, 0.0, 0.0};
     if (!determined(job, a, n, numpt, "all points have the same x; they determine no line")) return;

@@ -6,8 +6,6 @@
 // from job to job. No routine checks its stream number.
 #pragma once
 
-#include "driver/driver.h"
-
 namespace formeval {
 
 // Number of streams of each generator: lcgrand 0..100, mrand 0..10000.

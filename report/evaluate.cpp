@@ -5,6 +5,7 @@
 #include "report/report.h"
 
 #include "circles/circles.h"
+#include "driver/dispatch.h"
 #include "driver/driver.h"
 #include "form/form.h"
 

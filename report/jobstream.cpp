@@ -4,7 +4,8 @@
 // would find the stream broken, the reader stops with the line and reason.
 #include "report/report.h"
 
-#include "driver/driver.h"
+#include "driver/dispatch.h"
+#include "driver/record.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,43 +16,9 @@
 namespace formeval::report {
 
 std::optional<int> recorddimension(int job) {
-    switch (job) {
-    case 0:
-        return 0;
-    case 1000:
-    case 2000:
-    case 2500:
-    case 2510:
-    case 2511:
-    case 2512:
-    case 2520:
-    case 2550:
-    case 2555:
-    case 2560:
-    case 2565:
-    case 2570:
-    case 2575:
-    case 2600:
-    case 2610:
-    case 2611:
-    case 2612:
-    case 2620:
-    case 2700:
-    case 2710:
-    case 2711:
-    case 2712:
-    case 2800:
-    case 2810:
-    case 2811:
-    case 2812:
-        return 2;
-    case 3000:
-    case 4000:
-    case 4500:
-        return 3;
-    default:
-        return std::nullopt;
-    }
+    const jobinfo* entry = findjob(job);
+    if (entry == nullptr) return std::nullopt;
+    return coordinates(entry->points);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // The sampling pair: 10000 times, pick a sample of the measured points by the
 // strategy the job code names, optionally add coordinate noise, evaluate the
 // sample and write its result line.
+#include "driver/record.h"
 #include "studies/studies.h"
 
 #include <ostream>
@@ -41,7 +42,7 @@ void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise)
     int numpt = 0;
     double u[nsz];
     double v[nsz];
-    if (!readrecord(nchois, minpt, numpt, u, v)) return;
+    if (!readrecord(nchois, numpt, u, v)) return;
     if (!studystart(nchois, noise ? asint | asreal : asint)) return;
     const int sampno = static_cast<int>(instructions(asint).sampno);
     if (sampno >= 1 && sampno < minpt) {

@@ -1,6 +1,7 @@
 // The Monte Carlo family: repeat noise, evaluation and result line. The
 // members differ in the computation, the start message, the console result
 // line and whether they watch the minimum-zone engine's `problem` flag.
+#include "driver/record.h"
 #include "studies/studies.h"
 
 #include <ostream>
@@ -28,13 +29,12 @@ void dumpproblem(int ii, const double* uu, const double* vv, int numpt) {
 
 } // namespace
 
-void circun(int nchois, circcal cal, int minpt, const char* start, const char* label,
-            bool checkproblem) {
+void circun(int nchois, circcal cal, const char* start, const char* label, bool checkproblem) {
     std::cout << start << "\n";
     int numpt = 0;
     double u[nsz];
     double v[nsz];
-    if (!readrecord(nchois, minpt, numpt, u, v)) return;
+    if (!readrecord(nchois, numpt, u, v)) return;
     if (!studystart(nchois, asreal)) return;
 
     const int nrpt = repetitions(nchois);

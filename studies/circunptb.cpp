@@ -3,6 +3,7 @@
 // the influences combine by root sum of squares into standard uncertainties.
 // The step is not divided out: every coordinate is in effect given the
 // standard uncertainty ptb.
+#include "driver/record.h"
 #include "form/form.h"
 #include "studies/studies.h"
 
@@ -44,12 +45,12 @@ bool perturb(circcal cal, double* u, double* v, int numpt, double* w, const doub
 
 } // namespace
 
-void circunptb(int job, circcal cal, int minpt, const char* start) {
+void circunptb(int job, circcal cal, const char* start) {
     std::cout << start << "\n";
     int numpt = 0;
     double x[nsz];
     double y[nsz];
-    if (!readrecord(job, minpt, numpt, x, y)) return;
+    if (!readrecord(job, numpt, x, y)) return;
     double u[nsz];
     double v[nsz];
     for (int i = 0; i < numpt; ++i) {

@@ -5,7 +5,7 @@
 namespace formeval {
 
 void lscircunptb() {
-    circunptb(2620, lscircocal, 3,
+    circunptb(2620, lscircocal,
               "Started least square circularity uncertainty calculation by perturbation");
 }
 

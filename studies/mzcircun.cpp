@@ -5,7 +5,7 @@
 namespace formeval {
 
 void mzcircun(int nchois) {
-    circun(nchois, mzcircocal, 4, "Started minimum zone circularity uncertainty calculation", "",
+    circun(nchois, mzcircocal, "Started minimum zone circularity uncertainty calculation", "",
            true);
 }
 

@@ -5,7 +5,7 @@
 namespace formeval {
 
 void mzcircunptb() {
-    circunptb(2520, mzcircocal, 4,
+    circunptb(2520, mzcircocal,
               "Started minumum zone circularity uncertainty calculation by perturbation");
 }
 

@@ -6,7 +6,7 @@
 namespace formeval {
 
 void mzsampstrat(int nchois) {
-    circsamp(nchois, mzcircocal, 4,
+    circsamp(nchois, mzcircocal, mincircle,
              "Started sampling strategy in minimum zone circularity calculation", false);
 }
 

@@ -6,7 +6,7 @@
 namespace formeval {
 
 void mzsampunstrat(int nchois) {
-    circsamp(nchois, mzcircocal, 4,
+    circsamp(nchois, mzcircocal, mincircle,
              "Started sampling strategy with Point coordinate uncertainty in minimum zone "
              "circularity calculation",
              true);

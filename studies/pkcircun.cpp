@@ -6,8 +6,8 @@
 namespace formeval {
 
 void pkcircun(int nchois) {
-    circun(nchois, pkcircocal, mincircpts,
-           "Started peak circle circularity uncertainty calculation", "pkcircun", true);
+    circun(nchois, pkcircocal, "Started peak circle circularity uncertainty calculation",
+           "pkcircun", true);
 }
 
 } // namespace formeval

@@ -82,8 +82,7 @@ void resultline(int ii, const double* ans);
 // evaluates with cal at trace level 1 and writes the result line. label null:
 // no console result line; "" or a name: the line, with that name before ii.
 // checkproblem: dump the noisy points to intres.txt when `problem` is set.
-void circun(int nchois, circcal cal, int minpt, const char* start, const char* label,
-            bool checkproblem);
+void circun(int nchois, circcal cal, const char* start, const char* label, bool checkproblem);
 
 // Jobs 2510, 2511, 2512: Monte Carlo study of the minimum-zone circle.
 void mzcircun(int nchois);
@@ -100,7 +99,7 @@ void vacircun(int nchois);
 // The perturbation study of job `job`: evaluates the points with cal, then
 // with each coordinate moved by +-2.5 in turn (each result to intres.txt),
 // and writes nominal -+ 2 standard uncertainties of the four results.
-void circunptb(int job, circcal cal, int minpt, const char* start);
+void circunptb(int job, circcal cal, const char* start);
 
 // Job 2520: perturbation study of the minimum-zone circle.
 void mzcircunptb();

@@ -6,8 +6,8 @@
 namespace formeval {
 
 void vacircun(int nchois) {
-    circun(nchois, vacircocal, mincircpts,
-           "Started valley circle circularity uncertainty calculation", "vacircun", true);
+    circun(nchois, vacircocal, "Started valley circle circularity uncertainty calculation",
+           "vacircun", true);
 }
 
 } // namespace formeval

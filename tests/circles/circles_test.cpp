@@ -5,6 +5,7 @@
 // failures, and random noisy circles against independently computed minimum
 // enclosing and maximum inscribed circles.
 #include "circles/circles.h"
+#include "driver/dispatch.h"
 #include "form/form.h"
 #include "tests/circles/support.h"
 #include "tests/harness/harness.h"
@@ -248,6 +249,9 @@ void PrintTo(const StagePrompt& c, std::ostream* os) {
     *os << "input \"" << c.input << "\"";
 }
 
+const std::string prompt = "\nStage number>5. Do you want to continue?";
+const std::string endstages = ": the stage loop ends with the current centre";
+
 class PeakStagePrompt : public testing::TestWithParam<StagePrompt> {};
 
 // A 30 degree arc of radius 1000 whose centre settles in the seventh stage.
@@ -260,22 +264,30 @@ TEST_P(PeakStagePrompt, AnswerReplacesTheCounter) {
                      938.9264, 344.1042, 905.1120, 425.1231, 864.3738, 502.8925});
     const auto ans = evaluate(peak, p);
     const std::string console = session.console();
-    const std::string prompt = "\nStage number>5. Do you want to continue?";
     EXPECT_EQ(count(console, prompt), c.prompts);
     EXPECT_EQ(count(console, "Stage Number = "), c.stages);
     EXPECT_EQ(console.substr(console.find(prompt) + prompt.size(), c.says.size()), c.says);
     expectbounds(peak, p, ans);
 }
 
-const std::string endstages = ": the stage loop ends with the current centre";
-
 INSTANTIATE_TEST_SUITE_P(
     Answers, PeakStagePrompt,
-    testing::Values(StagePrompt{"0", 1, 7, "\nStage Number = 0\n"},
+    testing::Values(StagePrompt{"1", 1, 7, "\nStage Number = 1\n"},
                     // Asked again at the next stage whose counter exceeds 5.
                     StagePrompt{"5\n", 2, 6, "\nStage Number = 5\n"},
                     StagePrompt{"", 1, 5, "\nNo answer at the console" + endstages},
-                    StagePrompt{"abc", 1, 5, "\nThe answer abc is not a whole number" + endstages},
+                    // An unusable answer is asked for again, at most three times in a row.
+                    StagePrompt{"abc", 2, 5,
+                                "\nThe answer abc is not a whole number of at least 1" + prompt +
+                                    "\nNo answer at the console" + endstages},
+                    StagePrompt{"0 2", 2, 7,
+                                "\nThe answer 0 is not a whole number of at least 1" + prompt +
+                                    "\nStage Number = 2\n"},
+                    StagePrompt{"-2147483648 x 0 1", 3, 5,
+                                "\nThe answer -2147483648 is not a whole number of at least 1" +
+                                    prompt + "\nThe answer x is not a whole number of at least 1" +
+                                    prompt + "\nThe answer 0 is not a whole number of at least 1" +
+                                    "\n3 answers in a row could not be used" + endstages},
                     StagePrompt{"99999999999", 2, 6, "\nStage Number = 2147483646\n"}));
 
 TEST(Pkcircocal, ClosedConsoleEndsBothLoops) {
@@ -303,8 +315,9 @@ TEST(Pkcirco, AnsweredCyclePromptRaisesTheTraceForLaterJobs) {
     for (int i = 0; i < p.size(); ++i)
         jobs += " " + std::to_string(p.u[i]) + " " + std::to_string(p.v[i]);
     jobs += " 2600 4 0.000001 1 0 0 1 -1 0 0 -1";
-    // "x" gives up the stage loop, 5 answers the first cycle prompt.
-    Session session(jobs, "x 5");
+    // Three unusable answers give up the stage loop, 5 answers the first cycle
+    // prompt.
+    Session session(jobs, "x y z 5");
     oqt = 1;
     EXPECT_EQ(runjobs(), 0);
     EXPECT_EQ(oqt, 3);

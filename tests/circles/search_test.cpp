@@ -211,8 +211,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CyclePrompt{"", 1, 0, 1, "continue?\nNo answer at the console" + endsearch},
                     // Counter 5: the cycles counted 5 to 10 run before it asks again.
                     CyclePrompt{"5", 2, 6, 3, "continue?\nNo answer at the console" + endsearch},
-                    CyclePrompt{"0 x", 2, 11, 3,
-                                "continue?\nThe answer x is not a whole number" + endsearch}));
+                    CyclePrompt{"1 x", 3, 10, 3, "continue?\nNo answer at the console" + endsearch},
+                    CyclePrompt{"x -2147483648 0", 3, 0, 1,
+                                "continue?\nThe answer 0 is not a whole number of at least 1"
+                                "\n3 answers in a row could not be used" +
+                                    endsearch}));
 
 TEST(Vasearch, EndsAtItsBound) {
     for (const int bulk : {12, 5}) {

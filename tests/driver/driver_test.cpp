@@ -1,9 +1,13 @@
 // The dispatcher and the run files, end to end: the job loop, unlisted codes,
 // appending across runs, and records that cannot be evaluated.
+#include "driver/dispatch.h"
 #include "tests/harness/harness.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
+#include <set>
 #include <string>
 
 namespace formeval {
@@ -176,6 +180,32 @@ TEST(Dispatcher, CleanEndWithoutFinalLineBreakExitsZero) {
     const auto out = run(setup);
     EXPECT_EQ(out.console, unitcircleconsole + "\a");
     EXPECT_EQ(out.status, 0);
+}
+
+// The README's table of job codes names exactly the codes of the job table,
+// so that a new job cannot be left out of the manual.
+TEST(JobTable, ReadmeListsEveryCode) {
+    std::ifstream readme(FORMEVAL_SOURCE_DIR "/README.md");
+    ASSERT_TRUE(readme);
+    std::set<int> listed;
+    bool inside = false;
+    const std::regex row(R"(^\| ([0-9, ]+) \|)");
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("## ", 0) == 0) inside = line == "## Job codes";
+        std::smatch m;
+        if (!inside || !std::regex_search(line, m, row)) continue;
+        std::istringstream codes(m[1].str());
+        for (std::string code; std::getline(codes, code, ',');) listed.insert(std::stoi(code));
+    }
+    std::set<int> table;
+    for (const jobinfo& job : jobtable()) {
+        table.insert(job.code);
+        EXPECT_EQ(findjob(job.code), &job);
+        EXPECT_EQ(job.routine == nullptr, job.code == 0) << job.code;
+    }
+    EXPECT_EQ(listed, table);
+    EXPECT_EQ(findjob(1001), nullptr);
+    EXPECT_EQ(findjob(-1), nullptr);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Line tracking of result.txt: a study's first line must not be glued to the
 // last item of the evaluation before it.
+#include "driver/dispatch.h"
 #include "driver/driver.h"
 #include "tests/harness/harness.h"
 

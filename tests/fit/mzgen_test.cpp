@@ -360,6 +360,9 @@ const std::string question22 = "\nntri=22\nContinue?Y/N\a\a\a\a\a";
 const std::string noanswer = "\nNo answer at the console: the run stops as on N\n";
 const std::string dumpconsole = "1\t2\t3.14159265359\n1\t2\t3.14159265359\n1\t2\t3.14159265359\n";
 const std::string dumpintres = "1\t2\t3.14159\n1\t2\t3.14159\n1\t2\t3.14159\n";
+std::string noserial(const std::string& word) {
+    return "No point has the serial number " + word + "; the points are numbered 0 to 3\n";
+}
 std::string asks(int i) {
     return "Give the serial number of point " + std::to_string(i) + "\n";
 }
@@ -400,17 +403,16 @@ INSTANTIATE_TEST_SUITE_P(
         DialogueCase{"y", "y 0 1 2 Y 3 2 1 n",
                      question21 + asks(0) + asks(1) + asks(2) + question21 + asks(0) + asks(1) +
                          asks(2) + question21},
-        // Serial numbers that name no point are asked for again.
-        DialogueCase{
-            "badserials", "Y\n7\n-1\nabc\n0\n1.5\n1\n4\n2\nN\n",
-            question21 + asks(0) +
-                "No point has the serial number 7; the points are numbered 0 to 3\n" + asks(0) +
-                "No point has the serial number -1; the points are numbered 0 to 3\n" + asks(0) +
-                "No point has the serial number abc; the points are numbered 0 to 3\n" + asks(0) +
-                asks(1) + "No point has the serial number 1.5; the points are numbered 0 to 3\n" +
-                asks(1) + asks(2) +
-                "No point has the serial number 4; the points are numbered 0 to 3\n" + asks(2) +
-                question21},
+        // Serial numbers that name no point are asked for again, up to three
+        // times in a row; the third stops the run as "N" does.
+        DialogueCase{"badserials", "Y\n7\n-1\n0\n1.5\n1\n4\n2\nN\n",
+                     question21 + asks(0) + noserial("7") + asks(0) + noserial("-1") + asks(0) +
+                         asks(1) + noserial("1.5") + asks(1) + asks(2) + noserial("4") + asks(2) +
+                         question21},
+        DialogueCase{"threebadserials", "Y\n0\nabc\n9\n-0.5\n1\n",
+                     question21 + asks(0) + asks(1) + noserial("abc") + asks(1) + noserial("9") +
+                         asks(1) + noserial("-0.5") +
+                         "\n3 answers in a row could not be used: the run stops as on N\n"},
         // The console closes while the set is being given.
         DialogueCase{"closedinY", "Y\n0\n", question21 + asks(0) + asks(1) + noanswer}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -5,6 +5,7 @@
 // through the dispatcher on string buffers with the console input closed, from
 // the program's start state, in a scratch working directory that holds the
 // studies' instructions.txt.
+#include "driver/dispatch.h"
 #include "driver/driver.h"
 #include "random/random.h"
 #include "tests/harness/jobgen.h"

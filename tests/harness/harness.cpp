@@ -1,5 +1,6 @@
 #include "tests/harness/harness.h"
 
+#include "driver/dispatch.h"
 #include "driver/driver.h"
 
 #include <chrono>

@@ -135,7 +135,7 @@ TEST(Circun, RepetitionsFollowTheLastDigitOfTheJobCode) {
     for (const auto& [job, count] : {std::pair{2610, 1000}, std::pair{2511, 10000}}) {
         Session session(circle8());
         Fake fake;
-        circun(job, fakecal, 3, "Go", nullptr, false);
+        circun(job, fakecal, "Go", nullptr, false);
         EXPECT_EQ(fakecalls, count);
         const auto out = lines(session.result());
         ASSERT_EQ(out.size(), static_cast<size_t>(count));
@@ -150,24 +150,24 @@ TEST(Circun, RepetitionsFollowTheLastDigitOfTheJobCode) {
 TEST(Circun, ProblemDumpAndConsoleLines) {
     Workdir dir;
     dir.write("instructions.txt", "0 4 0 3 0 0\n");
-    const std::string record = "3 0.000001 1.5 2.25 -3 4 5.123456789 6\n";
-    const std::string dump = "\n1.5\t2.25\n-3\t4\n5.12346\t6\n";
+    const std::string record = "4 0.000001 1.5 2.25 -3 4 5.123456789 6 7 8\n";
+    const std::string dump = "\n1.5\t2.25\n-3\t4\n5.12346\t6\n7\t8\n";
     for (const char* label : {"", "pkcircun"}) {
         Session session(record);
         problem = true; // left by an earlier job
         Fake fake([](int call) {
             if (call == 997) problem = true; // raised in repetition 997
         });
-        circun(2710, fakecal, 3, "Started peak", label, true);
+        circun(2710, fakecal, "Started peak", label, true);
         EXPECT_FALSE(problem);
         EXPECT_EQ(session.intres(), "0" + dump + "997" + dump);
         // Only the first repetition saw the old flag.
         std::string console = "Started peak\n";
         for (int ii = 0; ii < 1000; ++ii)
             console += std::to_string(ii) + "\n\n" + label + std::to_string(ii) +
-                       "\t1.5\t2.25\t3\t" + std::to_string(ii) + "\n";
+                       "\t1.5\t2.25\t4\t" + std::to_string(ii) + "\n";
         EXPECT_EQ(session.console(), console);
-        EXPECT_EQ(lines(session.result())[997], "997\t1.5\t2.25\t3\t997");
+        EXPECT_EQ(lines(session.result())[997], "997\t1.5\t2.25\t4\t997");
     }
 }
 
@@ -181,7 +181,7 @@ TEST(Circun, TraceLevelIsOneInEveryRepetition) {
         if (oqt != 1) ++wrong;
         oqt = 3;
     });
-    circun(2610, fakecal, 3, "Go", nullptr, false);
+    circun(2610, fakecal, "Go", nullptr, false);
     EXPECT_EQ(wrong, 0);
 }
 
@@ -192,7 +192,7 @@ TEST(Circun, ChangedNoiseTakesEffectAtTheNextRepetition) {
     Fake fake([&](int call) {
         if (call == 5) dir.write("instructions.txt", "0 4 0.0 3 0 0\n");
     });
-    circun(2610, fakecal, 3, "Go", nullptr, false);
+    circun(2610, fakecal, "Go", nullptr, false);
     const auto out = lines(session.result());
     for (int ii = 0; ii <= 5; ++ii) EXPECT_NE(numbers(out[ii])[1], 1) << ii;
     for (int ii = 6; ii < 1000; ++ii) EXPECT_EQ(numbers(out[ii])[1], 1) << ii;
@@ -205,7 +205,7 @@ TEST(Circun, FileGoneDuringTheStudyKeepsItsNoise) {
     Fake fake([&](int call) {
         if (call == 2) dir.remove("instructions.txt");
     });
-    circun(2610, fakecal, 3, "Go", nullptr, false);
+    circun(2610, fakecal, "Go", nullptr, false);
     const auto out = lines(session.result());
     ASSERT_EQ(out.size(), 1000u);
     for (int ii = 0; ii < 1000; ++ii) EXPECT_NE(numbers(out[ii])[1], 1) << ii;

@@ -175,6 +175,11 @@ TEST(Selection, StratifiedTakesTheNearestFreeIndexWhenTrapped) {
 
 const std::string noanswer = "\nNo sample size could be read from the console; all 10 data "
                              "points are used";
+const std::string refused = "\n3 answers in a row could not be used; all 10 data points are used";
+
+std::string refuse(const std::string& word) {
+    return "\nThe answer " + word + " is not a sample size from 1 to 10";
+}
 
 struct PromptCase {
     int sampno;
@@ -199,18 +204,22 @@ TEST_P(Prompt, AsksUntilTheSizeFitsTheTenPoints) {
 INSTANTIATE_TEST_SUITE_P(
     Selection, Prompt,
     testing::Values(PromptCase{10, "", 10, ""}, PromptCase{1, "", 1, ""},
-                    PromptCase{12, "20\n4\n", 4, prompt + prompt}, PromptCase{11, "10", 10, prompt},
+                    PromptCase{12, "20\n4\n", 4, prompt + refuse("20") + prompt},
+                    PromptCase{11, "10", 10, prompt},
                     // Below 1 is asked for like above the point count.
                     PromptCase{0, "5\n", 5, prompt},
-                    PromptCase{-3, "0\n-1\n3\n", 3, prompt + prompt + prompt},
+                    PromptCase{-3, "0\n-1\n3\n", 3,
+                               prompt + refuse("0") + prompt + refuse("-1") + prompt},
                     // No usable answer: all points, rather than asking forever.
                     PromptCase{12, "", 10, prompt + noanswer},
-                    PromptCase{12, "abc\n", 10, prompt + noanswer},
-                    PromptCase{12, "30\n", 10, prompt + prompt + noanswer}));
+                    PromptCase{12, "abc\n", 10, prompt + refuse("abc") + prompt + noanswer},
+                    PromptCase{12, "30\n", 10, prompt + refuse("30") + prompt + noanswer},
+                    PromptCase{12, "0\n3x\n11\n5\n", 10,
+                               prompt + refuse("0") + prompt + refuse("3x") + prompt +
+                                   refuse("11") + refused}));
 
 // The answer holds for one selection only: the file still says 12, so the
-// next selection asks again. A bad answer is dropped, and the next prompt
-// reads the line after it.
+// next selection asks again. A bad answer is asked for again.
 TEST(Selection, PromptReturnsAtTheNextSelection) {
     Workdir dir;
     dir.write("instructions.txt", params(0, 12));
@@ -219,17 +228,17 @@ TEST(Selection, PromptReturnsAtTheNextSelection) {
     int pn[nsz];
     EXPECT_EQ(select(pn, 10), 3);
     EXPECT_EQ(picks(pn, 3), (std::vector<int>{2, 7, 0}));
-    EXPECT_EQ(select(pn, 10), 10);
-    EXPECT_TRUE(distinctinrange(picks(pn, 10), 10));
-    EXPECT_EQ(selectunif(pn, 10), 4);
-    EXPECT_EQ(selectstrat(pn, 10), 10); // the console has closed
+    EXPECT_EQ(select(pn, 10), 4);
+    EXPECT_TRUE(distinctinrange(picks(pn, 4), 10));
+    EXPECT_EQ(selectunif(pn, 10), 10); // the console has closed
+    EXPECT_EQ(selectstrat(pn, 10), 10);
     const std::string console = session.console();
     EXPECT_EQ(console.substr(0, prompt.size()), prompt);
     int prompts = 0;
     for (size_t at = console.find(prompt); at != std::string::npos;
          at = console.find(prompt, at + 1))
         ++prompts;
-    EXPECT_EQ(prompts, 4);
+    EXPECT_EQ(prompts, 5);
     EXPECT_EQ(console.substr(prompt.size(), 7), "2\t7\t0\t\n");
 }
 

@@ -1,0 +1,22 @@
+// Reading a job's record from the job stream: the point count, the tolerance
+// and the coordinates of the points, as the job table describes them.
+#pragma once
+
+#include "driver/driver.h"
+
+namespace formeval {
+
+// Largest coordinate magnitude a record may hold. The minimum-zone fit of a
+// plane forms products of three coordinates, which must stay finite.
+constexpr double maxcoordinate = 1e100;
+
+// Reads the record of job `job`: the point count, the tolerance into `cri`,
+// then `numpt` points of the coordinates the job table gives the job, into
+// c0, c1 and (for three coordinates) c2. Returns true when the points can be
+// evaluated (at least the job's fewest points, every coordinate within
+// +-maxcoordinate). Otherwise it has said why on the console and in
+// result.txt, has read past the points where it could, and has reported a
+// broken job stream on standard error.
+bool readrecord(int job, int& numpt, double* c0, double* c1, double* c2 = nullptr);
+
+} // namespace formeval
