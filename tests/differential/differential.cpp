@@ -11,6 +11,7 @@
 // (or of the one stream chosen with --only) to DIR/stream-I/ (cir1.txt,
 // instructions.txt, console-in, result.txt and intres.txt as they were before
 // the run).
+#include "driver/dispatch.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/jobgen.h"
 
@@ -52,23 +53,31 @@ class Random {
     std::uint64_t state_;
 };
 
-struct Weighted {
-    int code;
-    int weight;
-};
+// How often a job of the table is drawn: the evaluations most, the
+// 1000-repetition Monte Carlo and the perturbation studies less, the sampling
+// studies (10 000 repetitions each) and the 10 000-repetition Monte Carlo
+// studies rarely, the 100 000-repetition ones (weight 0) only now and then. The
+// point counts stay below 24 (or exceed the capacity, which is refused), so a
+// stream runs in well under a second.
+int weight(const jobinfo& job) {
+    switch (job.kind) {
+    case jobkind::evaluation:
+        return 30;
+    case jobkind::montecarlo:
+        return job.code % 10 == 0 ? 15 : job.code % 10 == 1 ? 5 : 0;
+    case jobkind::perturbation:
+        return 15;
+    case jobkind::sampling:
+        return 10;
+    default:
+        return 10;
+    }
+}
+constexpr int longpermille = 2; // draws of a weight-0 job, per thousand
 
-// Every job code the dispatcher knows, and some it does not. The studies are
-// mostly of 1000 repetitions; the point counts stay below 24 (or exceed the
-// capacity, which is refused), so a stream runs in well under a second.
-constexpr Weighted codes[] = {
-    {1000, 6}, {2000, 6}, {2500, 6}, {2600, 6}, {2700, 6}, {2800, 6}, {3000, 6},  {4000, 6},
-    {4500, 6}, {2510, 3}, {2610, 3}, {2710, 3}, {2810, 3}, {2520, 3}, {2620, 3},  {2550, 2},
-    {2555, 2}, {2560, 2}, {2565, 2}, {2570, 2}, {2575, 2}, {2511, 1}, {2611, 1},  {2711, 1},
-    {2811, 1}, {0, 2},    {1001, 1}, {1234, 1}, {-7, 1},   {2513, 1}, {99999, 1},
-};
-// The 100 000-repetition studies, drawn far more rarely than the table's codes.
-constexpr int longcodes[] = {2512, 2612, 2712, 2812};
-constexpr int longpermille = 2;
+// Codes no job has: the dispatcher says so and reads on.
+constexpr int unknowncodes[] = {1001, 1234, -7, 2513, 99999};
+constexpr int unknownweight = 20;
 
 constexpr const char* badtokens[] = {"x",   "abc",  "1e", "--3",   "12.5.1", "nan",
                                      "inf", "0x10", "+",  "2600x", "1,5"};
@@ -80,19 +89,24 @@ constexpr const char* badinstructions[] = {
 };
 
 int drawcode(Random& r) {
-    if (r.below(1000) < longpermille) return r.pick(longcodes);
-    int total = 0;
-    for (const Weighted& w : codes) total += w.weight;
+    std::vector<int> rare;
+    for (const jobinfo& job : jobtable())
+        if (weight(job) == 0) rare.push_back(job.code);
+    if (!rare.empty() && r.below(1000) < longpermille)
+        return rare[static_cast<std::size_t>(r.below(static_cast<int>(rare.size())))];
+    int total = unknownweight;
+    for (const jobinfo& job : jobtable()) total += weight(job);
     int at = r.below(total);
-    for (const Weighted& w : codes) {
-        if (at < w.weight) return w.code;
-        at -= w.weight;
+    for (const jobinfo& job : jobtable()) {
+        if (at < weight(job)) return job.code;
+        at -= weight(job);
     }
-    return 0;
+    return r.pick(unknowncodes);
 }
 
 bool haspoints(int code) {
-    return code != 0 && code != 1001 && code != 1234 && code != -7 && code != 2513 && code != 99999;
+    const jobinfo* job = findjob(code);
+    return job && job->points != pointform::none;
 }
 
 // Replaces the whitespace-separated token number k (counted from 0) of text.

@@ -1,5 +1,7 @@
 #include "tests/harness/jobgen.h"
 
+#include "driver/dispatch.h"
+
 #include <cmath>
 #include <sstream>
 
@@ -44,13 +46,13 @@ void feature(Shape shape, int i, int numpt, double noise, double scale, bool arc
 } // namespace
 
 Shape shapeof(int code) {
-    switch (code) {
-    case 2000:
+    const jobinfo* job = findjob(code);
+    switch (job ? job->points : pointform::none) {
+    case pointform::rtheta:
         return Shape::polar2;
-    case 3000:
-    case 4500:
+    case pointform::xyz:
         return Shape::cartesian3;
-    case 4000:
+    case pointform::rthetabeta:
         return Shape::polar3;
     default:
         return Shape::plane2;
