@@ -70,7 +70,8 @@ TEST_P(FourPointLine, EndToEnd) {
                      1e-10 * d);
 }
 
-INSTANTIATE_TEST_SUITE_P(Deviations, FourPointLine, testing::Values(1.0, 0.37, 2.5e-3));
+INSTANTIATE_TEST_SUITE_P(Deviations, FourPointLine, testing::Values(1.0, 0.37, 2.5e-3),
+                         test::namedby([](double d) { return "Deviation" + test::testname(d); }));
 
 // Random noisy lines: the zone width is within the exchange's 1 % (in
 // squares) of twice the largest levelled deviation over all three-point
@@ -110,7 +111,8 @@ TEST_P(RandomLine, MatchesTheBruteForceChebyshevFit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomLine, testing::Range(1, 7));
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLine, testing::Range(1, 7),
+                         test::namedby([](int seed) { return "Seed" + std::to_string(seed); }));
 
 } // namespace
 } // namespace formeval

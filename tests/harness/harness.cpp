@@ -3,6 +3,7 @@
 #include "driver/dispatch.h"
 #include "driver/driver.h"
 
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -159,6 +160,40 @@ std::string stream(std::initializer_list<double> items) {
 
 std::string testdata(const std::string& name) {
     return std::string(FORMEVAL_TESTDATA) + "/" + name;
+}
+
+std::string testname(const std::string& text) {
+    const auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+    std::string name;
+    bool any = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool digitnext =
+            i + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 1]));
+        if (alnum(c)) {
+            name += c;
+            any = true;
+        } else if (c == '-' && digitnext) {
+            name += "minus";
+        } else if (name.empty() || name.back() != '_') {
+            name += '_';
+        }
+    }
+    if (!any) return "Blank";
+    const std::size_t first = name.find_first_not_of('_');
+    return name.substr(first, name.find_last_not_of('_') + 1 - first);
+}
+
+std::string testname(double number) {
+    std::ostringstream text;
+    text << number;
+    return testname(text.str());
+}
+
+std::string testname(const std::vector<double>& numbers) {
+    std::string name;
+    for (const double x : numbers) name += (name.empty() ? "" : "_") + testname(x);
+    return name.empty() ? "None" : name;
 }
 
 } // namespace formeval::test

@@ -2,6 +2,7 @@
 // past by its shape, the circle records are kept with their position and
 // line, and a broken stream is reported where formeval would find it broken.
 #include "report/report.h"
+#include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{2700, 2}, ShapeCase{2710, 2}, ShapeCase{2711, 2},
                       ShapeCase{2712, 2}, ShapeCase{2800, 2}, ShapeCase{2810, 2},
                       ShapeCase{2811, 2}, ShapeCase{2812, 2}, ShapeCase{3000, 3},
-                      ShapeCase{4000, 3}, ShapeCase{4500, 3}));
+                      ShapeCase{4000, 3}, ShapeCase{4500, 3}),
+    test::namedby([](const ShapeCase& c) { return "Job" + std::to_string(c.job); }));
 
 TEST(Readjobstream, KeepsTheCoordinatesInPointOrder) {
     const JobStream s = read("2700 4 0.5\n1 2\n3 4\n5 6\n7 8\n");
@@ -113,7 +115,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "job 2600 (job 1 of the stream, line 1): not plotted: a coordinate beyond "
                  "+-1e100, outside the range the evaluations can handle"},
         SkipCase{toomany.c_str(), "job 2500 (job 1 of the stream, line 1): not plotted: 2049 "
-                                  "points exceed formeval's limit of 2048"}));
+                                  "points exceed formeval's limit of 2048"}),
+    test::namedby([](const SkipCase& c) {
+        std::istringstream words(c.first);
+        std::string name = "Record", word;
+        for (int k = 0; k < 3 && words >> word; ++k) name += " " + word;
+        return name;
+    }));
 
 struct BrokenCase {
     const char* text;
@@ -155,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "start the stream"},
         BrokenCase{"0\n\n0 end", 3,
                    "'end' stands where a job code (a whole number) should "
-                   "follow job 0 (job 2 of the stream)"}));
+                   "follow job 0 (job 2 of the stream)"}),
+    test::namedby([](const BrokenCase& c) { return std::string(c.text); }));
 
 } // namespace
 } // namespace formeval::report

@@ -1,6 +1,7 @@
 // Block detection in result.txt and the summary's tables and CSV, on small
 // files written by hand.
 #include "report/report.h"
+#include "tests/harness/harness.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -54,7 +55,15 @@ INSTANTIATE_TEST_SUITE_P(
         ClassifyCase{"5\tnan\t2\t3\t4", LineKind::malformed, 5, "centre x 'nan' is not a number"},
         ClassifyCase{"5\tno circle", LineKind::malformed, 5,
                      "a repetition line holds its number and four numbers separated by tabs; "
-                     "this one has 2 fields"}));
+                     "this one has 2 fields"}),
+    test::namedby([](const ClassifyCase& c) {
+        std::string line = c.line;
+        // A carriage return and a trailing tab tell two cases apart.
+        for (std::size_t at; (at = line.find('\r')) != std::string::npos;)
+            line.replace(at, 1, " CR");
+        if (!line.empty() && line.back() == '\t') line += "Tab";
+        return line.empty() ? "EmptyLine" : line;
+    }));
 
 // Evaluation output, a block of four repetitions with one that no circle
 // fits and an item in the middle, a second block, a perturbation line.
@@ -147,7 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "line counted in the block", 3},
         FaultCase{"x\n5\t1\t1\t1\t1\n6\t1\t1\t1\t1\n", 2,
                   "repetition 5 stands where a study block should start at repetition 0",
-                  "a block starts here", 2}));
+                  "a block starts here", 2}),
+    test::namedby([](const FaultCase& c) { return std::string(c.text); }));
 
 TEST(Printtables, AlignedColumnsWithTheRowsOfEachKindOfBlock) {
     std::ostringstream out;

@@ -1,6 +1,7 @@
 // Statistics, coverage intervals, histogram bins, axis ticks and number
 // parsing of formreport, against values worked out by hand.
 #include "report/report.h"
+#include "tests/harness/harness.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,19 +32,23 @@ TEST_P(CoverageRanksTest, FollowsTheProbabilisticallySymmetricRule) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, CoverageRanksTest,
-    ::testing::Values(RanksCase{1000, 9500, true, 25, 975},       // q 950, r 25
-                      RanksCase{10000, 9500, true, 250, 9750},    // q 9500, r 250
-                      RanksCase{100000, 9500, true, 2500, 97500}, // q 95000, r 2500
-                      RanksCase{101, 9500, true, 3, 99},          // pM 95.95: q 96, r 3
-                      RanksCase{40, 9500, true, 1, 39},           // q 38, M - q = 2, r 1
-                      RanksCase{20, 9500, true, 1, 20},           // q 19, r 1
-                      RanksCase{11, 9500, true, 1, 11},           // pM 10.45: q 10, r 1
-                      RanksCase{10, 9500, false, 0, 0},           // pM 9.5: q 10 = M
-                      RanksCase{0, 9500, false, 0, 0},
-                      RanksCase{1000, 9900, true, 5, 995},     // q 990, r 5
-                      RanksCase{1000, 6827, true, 159, 842})); // pM 682.7: q 683, r 159
+INSTANTIATE_TEST_SUITE_P(Table, CoverageRanksTest,
+                         ::testing::Values(RanksCase{1000, 9500, true, 25, 975},    // q 950, r 25
+                                           RanksCase{10000, 9500, true, 250, 9750}, // q 9500, r 250
+                                           RanksCase{100000, 9500, true, 2500,
+                                                     97500},                  // q 95000, r 2500
+                                           RanksCase{101, 9500, true, 3, 99}, // pM 95.95: q 96, r 3
+                                           RanksCase{40, 9500, true, 1, 39}, // q 38, M - q = 2, r 1
+                                           RanksCase{20, 9500, true, 1, 20}, // q 19, r 1
+                                           RanksCase{11, 9500, true, 1, 11}, // pM 10.45: q 10, r 1
+                                           RanksCase{10, 9500, false, 0, 0}, // pM 9.5: q 10 = M
+                                           RanksCase{0, 9500, false, 0, 0},
+                                           RanksCase{1000, 9900, true, 5, 995}, // q 990, r 5
+                                           RanksCase{1000, 6827, true, 159, 842}),
+                         test::namedby([](const RanksCase& c) {
+                             return "Count" + std::to_string(c.count) + "_Basispoints" +
+                                    std::to_string(c.coverage);
+                         })); // pM 682.7: q 683, r 159
 
 TEST(Summarise, SmallBlockByHand) {
     const Statistics s = summarise({4, 1, 3, 2}, defaultcoverage);

@@ -268,7 +268,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "--coverage: give the percentage with at most two decimals"},
         FailureCase{{"polar", "j.txt", "--magnification", "-2"}, exitusage, "--magnification"},
         FailureCase{
-            {"summary", "r.txt", "--progress", "--quiet"}, exitusage, "--progress excludes"}));
+            {"summary", "r.txt", "--progress", "--quiet"}, exitusage, "--progress excludes"}),
+    test::namedby([](const FailureCase& c) {
+        // File names without their folders, so that the name is the same in every checkout.
+        std::string name = c.args.empty() ? "NoArguments" : "";
+        for (const std::string& arg : c.args) name += " " + fs::path(arg).filename().string();
+        return name;
+    }));
 
 TEST(Summary, HelpExplainsTheQuantileRule) {
     const test::ReportOutcome o = test::report({"summary", "--help"});

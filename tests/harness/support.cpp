@@ -1,0 +1,45 @@
+#include "tests/harness/support.h"
+
+#include <sstream>
+
+namespace formeval::test {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> nonblanklines(const std::string& text) {
+    std::vector<std::string> out;
+    for (std::string& line : lines(text))
+        if (!line.empty()) out.push_back(std::move(line));
+    return out;
+}
+
+std::vector<double> numbersin(const std::string& line) {
+    std::vector<double> out;
+    std::istringstream in(line);
+    for (double x; in >> x;) out.push_back(x);
+    return out;
+}
+
+std::string params(double stratangle, int sampno, double stdun) {
+    std::ostringstream s;
+    s << stratangle << ' ' << sampno << ' ' << stdun << " 3 0 0\n";
+    return s.str();
+}
+
+std::string alternatingcircle(int n) {
+    std::ostringstream s;
+    s.precision(17);
+    s << n << " 0.000001";
+    for (int i = 0; i < n; ++i) {
+        const double r = i % 2 ? 9.99 : 10.01;
+        s << ' ' << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n);
+    }
+    return s.str() + "\n";
+}
+
+} // namespace formeval::test
