@@ -2,9 +2,11 @@
 // runs the job the job table gives each, until the stream ends.
 #include "driver/dispatch.h"
 #include "driver/driver.h"
+#include "driver/record.h"
 
 #include <istream>
 #include <ostream>
+#include <string>
 
 namespace formeval {
 
@@ -20,14 +22,39 @@ void dispatch(int nchois) {
     }
 }
 
+// The run ends: the bell, and the status.
+int finish(int status) {
+    std::cout << "\a";
+    return status;
+}
+
+// A word that is not a whole number where a job code belongs.
+int notacode(const std::string& word, int jobs, int last) {
+    std::cerr << "formeval: job stream broken: an item that is not an integer stands where a "
+                 "job code was expected";
+    if (jobs > 0) std::cerr << " (after job " << last << ")";
+    std::cerr << ": " << shownword(word) << '\n';
+    return finish(exitbroken);
+}
+
+// A run file whose writes failed: nothing more is run, since nothing more
+// could be kept.
+int writefailed(int nchois) {
+    std::cerr << "formeval: " << (ofile.bad() ? "result.txt" : "intres.txt")
+              << " could not be written during job " << nchois << "; the run stops there\n";
+    return finish(exitwrite);
+}
+
 } // namespace
 
 int runjobs() {
-    int nchois = 0;
-    bool broken = false;
-    bool any = false;
+    std::string word;
+    int jobs = 0;
     int last = 0;
-    while (data >> nchois) {
+    while (readword(word)) {
+        const std::optional<int> code = intvalue(word);
+        if (!code) return notacode(word, jobs, last);
+        const int nchois = *code;
         std::cout.precision(12);
         ofile.precision(12);
         dispatch(nchois);
@@ -35,23 +62,13 @@ int runjobs() {
         // later crash or kill cannot take them with it.
         ofile.flush();
         imfile.flush();
-        if (data.fail()) {
-            // The record broke the stream; readrecord has said where.
-            broken = true;
-            break;
-        }
-        any = true;
+        if (ofile.bad() || imfile.bad()) return writefailed(nchois);
+        // A record that broke the stream has said where.
+        if (data.fail()) return finish(exitbroken);
+        ++jobs;
         last = nchois;
     }
-    if (!broken && !data.eof()) {
-        broken = true;
-        std::cerr << "formeval: job stream broken: an item that is not an integer stands where a "
-                     "job code was expected";
-        if (any) std::cerr << " (after job " << last << ")";
-        std::cerr << '\n';
-    }
-    std::cout << "\a";
-    return broken ? 1 : 0;
+    return finish(exitclean);
 }
 
 } // namespace formeval

@@ -1,13 +1,17 @@
 // The dispatcher and the run files, end to end: the job loop, unlisted codes,
 // appending across runs, and records that cannot be evaluated.
 #include "driver/dispatch.h"
+#include "driver/record.h"
 #include "tests/harness/harness.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace formeval {
@@ -85,16 +89,85 @@ TEST(Dispatcher, PrecisionIsTwelveSignificantDigits) {
     EXPECT_NE(out.result.find("r0=0.333333333333xo=0y0=0"), std::string::npos) << out.result;
 }
 
-TEST(Dispatcher, UnwritableResultFileIsReportedAndTheRunGoesOn) {
+// Run files that cannot be opened: no job runs, since its results could not
+// be kept (or there is no job stream to read), and the run fails with status 2.
+// A missing job stream is an empty run.
+TEST(Dispatcher, RunFilesThatCannotBeOpenedRunNoJob) {
+    for (const char* name : {"cir1.txt", "result.txt", "intres.txt"}) {
+        test::Run setup;
+        setup.jobs = unitcircle;
+        setup.prepare = [name](const std::filesystem::path& dir) {
+            std::filesystem::remove(dir / name);
+            std::filesystem::create_directory(dir / name);
+        };
+        const auto out = run(setup);
+        EXPECT_EQ(out.console, "\a") << name;
+        EXPECT_EQ(out.status, 2) << name;
+        EXPECT_NE(out.errors.find(std::string("cannot open ") + name), std::string::npos)
+            << out.errors;
+        EXPECT_NE(out.errors.find("Is a directory; no job is run"), std::string::npos)
+            << out.errors;
+    }
+}
+
+// A write that fails (here result.txt or intres.txt is a link to /dev/full)
+// stops the run after the job that met it, says which file and why, and
+// ends with status 3.
+TEST(Dispatcher, FailedWritesStopTheRun) {
+    for (const char* name : {"result.txt", "intres.txt"}) {
+        test::Run setup;
+        setup.jobs = "2600 4 1e-6 1 0 0 1 -1 0 0 -1 2520 4 1e-6 1 0 0 1 -1 0 0 -1 " + unitcircle;
+        setup.instructions = "0 4 0.001 3 0 0\n";
+        setup.prepare = [name](const std::filesystem::path& dir) {
+            std::filesystem::create_symlink("/dev/full", dir / name);
+        };
+        const auto out = run(setup);
+        EXPECT_EQ(out.status, 3) << name;
+        const std::string stopped = name == std::string("result.txt") ? "2600" : "2520";
+        EXPECT_NE(out.errors.find(std::string("formeval: ") + name +
+                                  " could not be written during job " + stopped +
+                                  "; the run stops there"),
+                  std::string::npos)
+            << out.errors;
+        EXPECT_NE(out.errors.find(std::string("formeval: ") + name + ": No space left on device"),
+                  std::string::npos)
+            << out.errors;
+        // The unit circle after the failing job is not evaluated.
+        EXPECT_EQ(out.console.find("Started least square circularity error calculation", 1),
+                  std::string::npos)
+            << out.console;
+    }
+}
+
+// A full disk strikes in the middle of a study: the run stops with status 3,
+// and result.txt keeps only whole lines, numbered without a gap, then says
+// where it stopped when there is room for that.
+TEST(Dispatcher, AFullDiskLeavesNoCutLine) {
     test::Run setup;
-    setup.jobs = unitcircle;
-    setup.prepare = [](const std::filesystem::path& dir) {
-        std::filesystem::create_directory(dir / "result.txt");
-    };
+    setup.jobs = "2610 4 1e-6 10 0 0 10 -10 0 0 -10 " + unitcircle;
+    setup.instructions = "0 4 0.001 3 0 0\n";
+    setup.result_before = "earlier run\n";
+    setup.file_size_limit = 20000;
     const auto out = run(setup);
-    EXPECT_EQ(out.console, unitcircleconsole + "\a");
-    EXPECT_EQ(out.status, 0);
-    EXPECT_NE(out.errors.find("cannot open result.txt"), std::string::npos);
+    EXPECT_EQ(out.status, 3);
+    EXPECT_NE(out.errors.find("result.txt: File too large"), std::string::npos) << out.errors;
+    ASSERT_FALSE(out.result.empty());
+    EXPECT_EQ(out.result.back(), '\n');
+    EXPECT_EQ(out.result.rfind("earlier run\n", 0), 0u);
+    std::istringstream lines(out.result.substr(12));
+    int next = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("formeval stopped here: result.txt could not be written", 0) == 0) {
+            EXPECT_TRUE(lines.peek() == EOF) << "the note is the last line";
+            break;
+        }
+        const std::regex study(R"(^([0-9]+)\t[-0-9.e]+\t[-0-9.e]+\t[-0-9.e]+\t[-0-9.e]+$)");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, study)) << line;
+        EXPECT_EQ(std::stoi(m[1].str()), next++);
+    }
+    EXPECT_GT(next, 100);
+    EXPECT_LT(next, 1000);
 }
 
 // Records that cannot be evaluated: the job reports it on the console and in
@@ -143,8 +216,23 @@ INSTANTIATE_TEST_SUITE_P(
                   "\nJob 2600 not evaluated: 2 points are too few; the evaluation needs at "
                   "least 3",
                   false, ""},
+        // A negative count leaves the record's length unknown: its
+        // coordinates would be read as job codes.
         BadRecord{"NegativeCount", "2600 -4 1e-6 " + unitcircle,
-                  "\nJob 2600 not evaluated: the point count -4 is negative", false, ""},
+                  "\nJob 2600 not evaluated: the point count -4 is negative", true,
+                  "job 2600 at the point count -4: the length of the record is unknown"},
+        // "4.0" would read as 4 with ".0" as the tolerance.
+        BadRecord{"CountNotWhole", "2600 4.0 0.000001 " + unitcircle,
+                  "\nJob 2600 not evaluated: the point count 4.0 is not a whole number", true,
+                  "job 2600 at the point count 4.0"},
+        BadRecord{"CountBeyondInt", "2600 99999999999 0.000001 " + unitcircle,
+                  "\nJob 2600 not evaluated: the point count 99999999999 is not a whole number",
+                  true, "job 2600 at the point count 99999999999"},
+        // Two numbers glued into one item are not read as two.
+        BadRecord{"GluedNumbers", "2600 4 1e-6 1 0 0 1-1 0 0 -1 " + unitcircle,
+                  "\nJob 2600 not evaluated: the record ends early or holds an item that is "
+                  "not a number, at coordinate 2 of point 2 of 4",
+                  true, "job 2600 at coordinate 2 of point 2 of 4"},
         BadRecord{"Truncated", "2600 4 1e-6 1 0 0 1 -1",
                   "\nJob 2600 not evaluated: the record ends early or holds an item that is "
                   "not a number, at coordinate 2 of point 3 of 4",
@@ -174,12 +262,96 @@ TEST(Dispatcher, NonIntegerWhereACodeIsExpectedFailsTheRun) {
         << out.errors;
 }
 
+// An item that is not a whole number where a job code belongs fails the run,
+// wherever it stands: at the end of the file without a line break too. The
+// item is shown with unprintable bytes escaped.
+TEST(Dispatcher, MalformedJobCodesFailTheRun) {
+    const struct {
+        std::string jobs, shown;
+    } cases[] = {{"0 2600.0 4 1e-6 1 0 0 1 -1 0 0 -1", "(after job 0): 2600.0"},
+                 {unitcircle + " 99999999999", "(after job 2600): 99999999999"},
+                 {"0 -", "(after job 0): -"},
+                 {std::string("0 \x01x\0y", 7), "(after job 0): \\x01x\\x00y"},
+                 {"+-5", "was expected: +-5"}};
+    for (const auto& c : cases) {
+        test::Run setup;
+        setup.jobs = c.jobs;
+        const auto out = run(setup);
+        EXPECT_EQ(out.status, 1) << c.jobs;
+        EXPECT_NE(out.errors.find(c.shown), std::string::npos) << out.errors;
+    }
+}
+
 TEST(Dispatcher, CleanEndWithoutFinalLineBreakExitsZero) {
     test::Run setup;
     setup.jobs = "2600 4 0.000001 1 0 0 1 -1 0 0 -1"; // no line break after the last number
     const auto out = run(setup);
     EXPECT_EQ(out.console, unitcircleconsole + "\a");
     EXPECT_EQ(out.status, 0);
+}
+
+// A word of the job stream is a number exactly when formatted extraction of
+// the same type takes the whole word, and it then has the same value.
+template <class T> std::optional<T> extracted(const std::string& word) {
+    std::istringstream in(word);
+    T value{};
+    if (!(in >> value) || in.peek() != std::char_traits<char>::eof()) return std::nullopt;
+    return value;
+}
+
+TEST(Items, ReadAsStreamExtractionReadsAWholeWord) {
+    const char* words[] = {"0",
+                           "-0",
+                           "+7",
+                           "007",
+                           "2147483647",
+                           "2147483648",
+                           "-2147483648",
+                           "-2147483649",
+                           "+-5",
+                           "-+5",
+                           "--5",
+                           "++5",
+                           "1.5",
+                           "-.5",
+                           ".5",
+                           "5.",
+                           ".",
+                           "-",
+                           "+",
+                           "1e5",
+                           "1E-5",
+                           "1e",
+                           "1e+",
+                           "e5",
+                           "1.5e3x",
+                           "0x10",
+                           "0x1p3",
+                           "inf",
+                           "nan",
+                           "1e308",
+                           "1e309",
+                           "-1e309",
+                           "1e-320",
+                           "1e-400",
+                           "4.9e-324",
+                           "1.5-2",
+                           "1,5",
+                           "12abc",
+                           "0.1",
+                           "123456789012345678901234567890",
+                           "2.2250738585072011e-308",
+                           "0.000001",
+                           "9007199254740993"};
+    for (const char* word : words) {
+        EXPECT_EQ(intvalue(word), extracted<int>(word)) << word;
+        const std::optional<double> mine = realvalue(word);
+        const std::optional<double> theirs = extracted<double>(word);
+        ASSERT_EQ(mine.has_value(), theirs.has_value()) << word;
+        if (mine) {
+            EXPECT_EQ(std::memcmp(&*mine, &*theirs, sizeof(double)), 0) << word;
+        }
+    }
 }
 
 // The README's table of job codes names exactly the codes of the job table,

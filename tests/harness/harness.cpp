@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -61,7 +62,14 @@ void write(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// The text of a regular file; a device (a link to /dev/full, say) reads as
+// empty, since it may never end.
 std::string read(const fs::path& path, bool* exists = nullptr) {
+    std::error_code ignored;
+    if (fs::exists(path, ignored) && !fs::is_regular_file(path, ignored)) {
+        if (exists) *exists = true;
+        return "";
+    }
     std::ifstream in(path, std::ios::binary);
     if (exists) *exists = static_cast<bool>(in);
     std::ostringstream text;
@@ -113,6 +121,13 @@ Outcome run(const Run& setup) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0) ::_exit(126);
+        if (setup.file_size_limit > 0) {
+            // A write beyond the limit fails with EFBIG instead of killing.
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(setup.file_size_limit),
+                               static_cast<rlim_t>(setup.file_size_limit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+        }
         redirect(0, ".console-in", O_RDONLY);
         redirect(1, ".console-out", O_WRONLY | O_CREAT | O_TRUNC);
         redirect(2, ".console-err", O_WRONLY | O_CREAT | O_TRUNC);

@@ -64,6 +64,7 @@ struct Run {
     std::optional<std::string> intres_before; // intres.txt before the run
     double timeout = 60;                      // seconds before a run counts as hung
     double kill_after = 0;                    // if > 0: kill the run after so many seconds
+    long long file_size_limit = 0;            // if > 0: no file may grow beyond so many bytes
     // Called with the scratch directory after the files above are written.
     std::function<void(const std::filesystem::path&)> prepare;
 };

@@ -137,7 +137,7 @@ const Case cases[] = {
     {"NegativeTolerance", [](Coords c) { return points(c, 12, -1e-6); }, false},
     {"HugeTolerance", [](Coords c) { return points(c, 12, 1e300); }, false},
     {"AbsurdCount", [](Coords) { return std::string("2000000000 1e-9 1 2 3 4\n"); }, true, false},
-    {"NegativeCount", [](Coords) { return std::string("-7 1e-9\n"); }, false, false},
+    {"NegativeCount", [](Coords) { return std::string("-7 1e-9\n"); }, true, false},
     {"Truncated",
      [](Coords c) {
          const std::string record = points(c, 12, 1e-9);
