@@ -35,7 +35,6 @@ constexpr u64 zspacing = 100000;
 constexpr u64 mod1 = 4294967087; // m1 = 2^32 - 209
 constexpr u64 mod2 = 4294944443; // m2 = 2^32 - 22853
 constexpr double m1 = static_cast<double>(mod1);
-constexpr double m2 = static_cast<double>(mod2);
 constexpr std::int64_t a12 = 1403580;          // on s11
 constexpr std::int64_t a13n = 810728;          // subtracted, on s10
 constexpr std::int64_t a21 = 527612;           // on s22

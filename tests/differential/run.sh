@@ -23,8 +23,8 @@ if [ $# -lt 1 ] || [ $# -gt 3 ]; then
 fi
 baseline=$(realpath "$1")
 cd "$(dirname "$0")/../.."
-build=${BUILD_DIR:-build/release}
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+build=build/release
+[ -f "$build/CMakeCache.txt" ] || cmake --preset release >/dev/null
 nice -n 10 cmake --build "$build" -j"$(nproc)" --target formeval formeval_differential >/dev/null
 exec "$build/tests/differential/formeval_differential" --jobs "$(nproc)" "${options[@]}" \
     "$baseline" "$build/formeval" "${2:-1000}" "${3:-1}"

@@ -7,8 +7,8 @@
 set -euo pipefail
 exe=${1:+$(realpath "$1")}
 cd "$(dirname "$0")/../.."
-build=${BUILD_DIR:-build/release}
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+build=build/release
+[ -f "$build/CMakeCache.txt" ] || cmake --preset release >/dev/null
 nice -n 10 cmake --build "$build" -j"$(nproc)" --target formeval golden_test >/dev/null
 mkdir -p tests/data/golden/demo
 FORMEVAL_GOLDEN_UPDATE=1 FORMEVAL_GOLDEN_EXE=${exe:-$PWD/$build/formeval} \

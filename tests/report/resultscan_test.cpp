@@ -27,9 +27,6 @@ TEST_P(ClassifyTest, TellsStudyLinesFromOtherOutput) {
     EXPECT_EQ(r.reason, c.reason);
 }
 
-const char* const fieldcount = "a repetition line holds its number and four numbers separated by "
-                               "tabs; this one has ";
-
 INSTANTIATE_TEST_SUITE_P(
     Lines, ClassifyTest,
     ::testing::Values(
