@@ -4,6 +4,7 @@
 #include "driver/record.h"
 #include "studies/studies.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace formeval {
@@ -58,7 +59,8 @@ void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise)
     double uuu[nsz];
     double vvv[nsz];
     double ans[4];
-    for (int ii = 0; ii < nrep; ++ii) {
+    const int repetitions = std::min(nrep, repetitionlimit);
+    for (int ii = 0; ii < repetitions; ++ii) {
         imfile << "\n" << ii << "\t";
         const int size = pick(pno, numpt);
         for (int k = 0; k < size; ++k) {

@@ -77,6 +77,11 @@ void repetitionresult(std::ostream& out, int ii, const double* ans);
 // One repetition's result line to result.txt, on a line of its own.
 void resultline(int ii, const double* ans);
 
+// The most repetitions a study runs: the full count unless this is lower. Only
+// the fuzz target lowers it, at start-up, so that an input holding a study
+// reaches the same code through a few repetitions.
+extern int repetitionlimit;
+
 // The Monte Carlo study of job nchois (last digit 0, 1, 2: 1000, 10000,
 // 100000 repetitions): reads the record, then per repetition adds noise,
 // evaluates with cal at trace level 1 and writes the result line. label null:

@@ -4,10 +4,12 @@
 // tests/harness/jobgen.h), with odd study parameters. Every input runs
 // through the dispatcher on string buffers with the console input closed, from
 // the program's start state, in a scratch working directory that holds the
-// studies' instructions.txt.
+// studies' instructions.txt. A study runs only a few repetitions, so that the
+// fuzzer explores hundreds of inputs a second.
 #include "driver/dispatch.h"
 #include "driver/driver.h"
 #include "random/random.h"
+#include "studies/studies.h"
 #include "tests/harness/jobgen.h"
 
 #include <cstdint>
@@ -18,27 +20,36 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 using formeval::runjobs;
 using formeval::test::Bytes;
 
-// Every job code but the long Monte Carlo variants, which differ from the
-// 1000-repetition ones only in the count. The studies repeat an evaluation
-// thousands of times and would dominate the fuzzer's time: the evaluations
-// come three times as often as they.
-constexpr int jobs[] = {
-    1000, 2000, 2500, 2600, 2700, 2800, 3000, 4000, 4500, 1000, 2000, 2500, 2600, 2700,
-    2800, 3000, 4000, 4500, 1000, 2000, 2500, 2600, 2700, 2800, 3000, 4000, 4500, 2510,
-    2520, 2550, 2555, 2560, 2565, 2570, 2575, 2610, 2620, 2710, 2810, 0,    1001,
-};
-constexpr int njobs = sizeof jobs / sizeof jobs[0];
+// Every job code of the job table and one it lacks. The evaluations come three
+// times as often as the studies, which repeat an evaluation.
+std::vector<int> jobcodes() {
+    std::vector<int> codes;
+    for (const formeval::jobinfo& job : formeval::jobtable()) {
+        const int copies = job.kind == formeval::jobkind::evaluation ? 3 : 1;
+        for (int k = 0; k < copies; ++k) codes.push_back(job.code);
+    }
+    codes.push_back(1001);
+    return codes;
+}
+const std::vector<int> jobs = jobcodes();
+
+// A study repeats one evaluation on fresh noise or a fresh sample: a few
+// repetitions reach all of its code, where the full counts would hold one
+// input for seconds.
+constexpr int fuzzrepetitions = 3;
 
 void record(Bytes& in, std::ostringstream& out) {
-    const int code = jobs[in.next() % njobs];
+    const int code = jobs[in.next() % jobs.size()];
     out << code << '\n';
-    if (code != 0 && code != 1001) formeval::test::record(in, code, out);
+    const formeval::jobinfo* job = formeval::findjob(code);
+    if (job && job->points != formeval::pointform::none) formeval::test::record(in, code, out);
 }
 
 } // namespace
@@ -52,6 +63,7 @@ void cleanup() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (!::mkdtemp(scratch) || ::chdir(scratch) != 0) std::abort();
+    formeval::repetitionlimit = fuzzrepetitions;
     std::atexit(cleanup);
     return 0;
 }
@@ -62,12 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, size_t size) {
     std::string text;
     if (bytes[0] & 1) {
         text.assign(reinterpret_cast<const char*>(bytes + 1), size - 1);
-        // The long Monte Carlo variants only repeat the short one's work.
-        std::istringstream words(text);
-        for (std::string word; words >> word;)
-            if (word.size() == 4 && word[0] == '2' && word[2] == '1' &&
-                (word[3] == '1' || word[3] == '2'))
-                return 0;
         std::ofstream("instructions.txt") << "10 4 0.001 3 0 0\n";
     } else {
         std::ofstream("instructions.txt") << formeval::test::instructions(in.next());

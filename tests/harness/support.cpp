@@ -1,5 +1,6 @@
 #include "tests/harness/support.h"
 
+#include <cctype>
 #include <sstream>
 
 namespace formeval::test {
@@ -23,6 +24,24 @@ std::vector<double> numbersin(const std::string& line) {
     std::istringstream in(line);
     for (double x; in >> x;) out.push_back(x);
     return out;
+}
+
+bool hasnonfinite(const std::string& text) {
+    const auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+    const auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
+    for (std::size_t i = 0; i + 3 <= text.size(); ++i) {
+        const char a = lower(text[i]);
+        if (a != 'n' && a != 'i') continue;
+        const char b = lower(text[i + 1]);
+        const char c = lower(text[i + 2]);
+        const bool word = (a == 'n' && b == 'a' && c == 'n') || (a == 'i' && b == 'n' && c == 'f');
+        if (word && (i == 0 || !letter(text[i - 1])) &&
+            (i + 3 == text.size() || !letter(text[i + 3])))
+            return true;
+    }
+    return false;
 }
 
 std::string params(double stratangle, int sampno, double stdun) {

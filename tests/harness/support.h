@@ -19,6 +19,11 @@ std::vector<std::string> nonblanklines(const std::string& text);
 // The numbers a line holds, up to the first item that is not a number.
 std::vector<double> numbersin(const std::string& line);
 
+// Whether text holds a number that is not finite: "nan" or "inf", in any
+// case and with or without a sign, with no letter right before or after it.
+// A linear scan: the studies' outputs run to megabytes.
+bool hasnonfinite(const std::string& text);
+
 // instructions.txt with the given stratangle, sampno and stdun; lobeno 3,
 // form and alpha 0.
 std::string params(double stratangle, int sampno, double stdun = 0.001);
