@@ -31,13 +31,12 @@ NoisyCircle noisycircle(int numpt) {
     return c;
 }
 
-template <void (*cal)(const double*, const double*, int, double*)>
-void circlecal(benchmark::State& state) {
+template <circcal cal> void circlecal(benchmark::State& state) {
     const int numpt = static_cast<int>(state.range(0));
     const NoisyCircle c = noisycircle(numpt);
     oqt = 1;
     cri = 1e-9;
-    double ans[4];
+    Circlefit ans;
     for (auto _ : state) {
         cal(c.u.data(), c.v.data(), numpt, ans);
         benchmark::DoNotOptimize(ans);

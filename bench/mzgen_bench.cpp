@@ -96,7 +96,7 @@ BENCHMARK(BM_MzgenLinearisedCircle);
 
 // One linearised least-squares plus minimum-zone circle fit about the origin
 // of (x, y); gs[0] radius, gs[1], gs[2] centre shift.
-void circfit(const double* x, const double* y, double* gs) {
+void stagefit(const double* x, const double* y, double* gs) {
     constexpr int n = 3;
     double z[nsz];
     Row5 a[nsz];
@@ -134,7 +134,7 @@ double stagedcircle(const double* u, const double* v) {
             x[i] = u[i] - x0;
             y[i] = v[i] - y0;
         }
-        circfit(x, y, gs);
+        stagefit(x, y, gs);
         r0 = gs[0];
         x0 += gs[1];
         y0 += gs[2];

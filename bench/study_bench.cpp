@@ -76,7 +76,7 @@ void BM_Repetition(benchmark::State& state) {
 
     double u[nsz], v[nsz], uu[nsz], vv[nsz];
     circle(u, v);
-    const double ans[4] = {40.000123456789, -14.999987654321, 25.0000135791, 0.00123456789012};
+    const Circlefit ans = {40.000123456789, -14.999987654321, 25.0000135791, 0.00123456789012};
     studystart(2611, asreal);
     int ii = 0;
     for (auto _ : state) {

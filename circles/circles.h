@@ -2,9 +2,6 @@
 // inscribing (valley) circles of measured points. Both start from the
 // minimum-zone centre and search over circles through three points, of which
 // only the third is ever replaced.
-//
-// Circle fit result `ans`: centre x, centre y, radius, circularity error
-// (largest minus smallest radial deviation, both extremes starting at 0).
 #pragma once
 
 #include "driver/driver.h"
@@ -21,21 +18,16 @@ void pkcirco();
 // unchanged. Asks the operator after 5 stages and after 10 search cycles.
 // Fewer than mincircle points, or a minimum-zone circle that is not finite:
 // says so and fills ans with NaN.
-void pkcircocal(const double* u, const double* v, int numpt, double* ans);
+void pkcircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Checks that numpt points are enough for a peak or valley circle. When they
 // are not, says so on the console, fills ans with NaN and returns false.
-bool enoughpts(int numpt, double* ans);
+bool enoughpts(int numpt, Circlefit& ans);
 
 // Checks that the minimum-zone circle (x0, y0, r0) a "peak" or "valley"
 // circle starts from is finite. When it is not, says so on the console, fills
 // ans with NaN and returns false.
-bool finitemz(double x0, double y0, double r0, const char* kind, double* ans);
-
-// Deviation of every point from the circle (x0, y0, r0): its distance from
-// the centre minus the radius, positive outside.
-void radialdevs(const double* u, const double* v, int numpt, double x0, double y0, double r0,
-                double* err);
+bool finitemz(double x0, double y0, double r0, const char* kind, Circlefit& ans);
 
 // Peak point k (0..2): p[k], np[k] become the largest deviation among the
 // points other than np[0..k-1], and its index; the last of equal largest wins.
@@ -58,19 +50,9 @@ enum class tpfit { circle, singular, nonfinite };
 // returns tpfit::circle.
 tpfit tpcirc(const double* u, const double* v, const int* tri, double& x0, double& y0, double& r0);
 
-// Whether Gaussian elimination with partial pivoting meets a pivot p with
-// p*p < cri*cri in the n x n system a, the last pivot included (gauss uses that
-// one untested). Works on a copy; a is untouched.
-bool zeropivot(const Row7* a, int n);
-
 // Says on the console that the triple tri of a "peak" or "valley" search gave
 // no circle, and that the minimum-zone circle of that kind is used instead.
 void notpcirc(const char* kind, const int* tri, tpfit fit);
-
-// Circularity error about the circle (x0, y0, r0): largest minus smallest
-// radial deviation, both extremes starting at 0. Lists every point with its
-// deviation on the console and in result.txt when oqt > 2.
-double circerr(const double* u, const double* v, int numpt, double x0, double y0, double r0);
 
 // Job 2800: circularity against the valley circle. A record with fewer than
 // mincircle points is rejected with a message and nothing is evaluated.
@@ -81,7 +63,7 @@ void vacirco();
 // u, v unchanged. Never asks: both loops are bounded and say so when they stop.
 // Fewer than mincircle points, or a minimum-zone circle that is not finite:
 // says so and fills ans with NaN.
-void vacircocal(const double* u, const double* v, int numpt, double* ans);
+void vacircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Valley point k (0..2): vp[k], nv[k] become the smallest deviation among the
 // points other than nv[0..k-1], and its index; the last of equal smallest

@@ -8,7 +8,7 @@
 
 namespace formeval {
 
-bool enoughpts(int numpt, double* ans) {
+bool enoughpts(int numpt, Circlefit& ans) {
     if (numpt >= mincircle) return true;
     std::cout << "\n"
               << numpt << " points are too few for a peak or valley circle; it needs at least "

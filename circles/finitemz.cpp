@@ -4,13 +4,12 @@
 #include "circles/circles.h"
 #include "form/form.h"
 
-#include <cmath>
 #include <iostream>
 
 namespace formeval {
 
-bool finitemz(double x0, double y0, double r0, const char* kind, double* ans) {
-    if (std::isfinite(x0) && std::isfinite(y0) && std::isfinite(r0)) return true;
+bool finitemz(double x0, double y0, double r0, const char* kind, Circlefit& ans) {
+    if (finitecircle(x0, y0, r0)) return true;
     std::cout << "\nThe minimum zone circle is not finite: no " << kind << " circle is found";
     nocircle(ans);
     return false;

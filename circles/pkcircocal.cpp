@@ -9,7 +9,7 @@
 
 namespace formeval {
 
-void pkcircocal(const double* u, const double* v, int numpt, double* ans) {
+void pkcircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
     if (!enoughpts(numpt, ans)) return;
     double x0 = 0;
     double y0 = 0;
@@ -44,7 +44,7 @@ void pkcircocal(const double* u, const double* v, int numpt, double* ans) {
         x0 = mzpcx0;
         y0 = mzpcy0;
     }
-    const double pq = circerr(u, v, numpt, x0, y0, r0);
+    const double pq = circdev(u, v, numpt, x0, y0, r0, oqt > 2);
     if (oqt > 1) {
         both("\n", "Peak points", np[0] + 1, ",", np[1] + 1, ",", np[2] + 1);
         both("\n", "mccr0=", r0, "mccx0=", x0, "mccy0=", y0);

@@ -10,7 +10,7 @@
 
 namespace formeval {
 
-void vacircocal(const double* u, const double* v, int numpt, double* ans) {
+void vacircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
     if (!enoughpts(numpt, ans)) return;
     double x0 = 0;
     double y0 = 0;
@@ -46,7 +46,7 @@ void vacircocal(const double* u, const double* v, int numpt, double* ans) {
         x0 = mzvcx0;
         y0 = mzvcy0;
     }
-    const double pq = circerr(u, v, numpt, x0, y0, r0);
+    const double pq = circdev(u, v, numpt, x0, y0, r0, oqt > 2);
     if (oqt > 1) {
         both("\n", "Valley points", nv[0] + 1, ",", nv[1] + 1, ",", nv[2] + 1);
         both("\n", "micr0=", r0, "micx0=", x0, "micy0=", y0);

@@ -26,6 +26,14 @@ extern std::istream data;
 extern std::ostream ofile;
 extern std::ostream imfile;
 
+// Count of what the computations did that a repeated computation would not
+// repeat unseen: a message written whatever the trace level, a question to
+// the operator, a draw from std::rand. A stage loop that comes back to an
+// earlier state of its own with this count unchanged, at a trace level that
+// keeps it silent, will repeat itself for ever.
+unsigned long events();
+void event();
+
 // Writes one output item to the console and then the same item to result.txt.
 template <class... Items> void both(const Items&... items) {
     (std::cout << ... << items);
@@ -35,5 +43,16 @@ template <class... Items> void both(const Items&... items) {
 // Starts a line of its own in result.txt unless what it holds so far, from
 // this run or an earlier one, ends with a line break (or is empty).
 void startline();
+
+// A note that the result which follows is not to be trusted as it stands (a
+// fit that did not settle, was stopped, or met a singular system), whatever
+// the trace level: an item of its own on the console, and a line of its own
+// in result.txt, so that a reader of either finds it just before that result.
+template <class... Items> void note(const Items&... items) {
+    std::cout << "\n";
+    (std::cout << ... << items);
+    startline();
+    (ofile << ... << items);
+}
 
 } // namespace formeval

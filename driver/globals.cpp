@@ -10,6 +10,20 @@ double cri = 0;
 int oqt = 3;
 bool problem = false;
 
+namespace {
+
+unsigned long eventcount = 0;
+
+} // namespace
+
+unsigned long events() {
+    return eventcount;
+}
+
+void event() {
+    ++eventcount;
+}
+
 // Unbound until main (or a test) gives them a buffer.
 std::istream data(nullptr);
 std::ostream ofile(nullptr);

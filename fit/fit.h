@@ -64,6 +64,9 @@ int stiefexchange(const Row5* u, const double* f, Row7* sm, const Row6* v, doubl
 // degenerate. v and vr are changed only during the trials and restored exactly.
 int triexchange(const Row5* u, const double* f, Row6* v, double* vr, int n, int numpt, int knt);
 
+// The zone width mzgen returns when the operator stopped the exchange.
+constexpr double stoppedzone = 1.0e9;
+
 // Minimum-zone (Chebyshev) fit from the starting set ne: returns the zone
 // width 2|h|, the fit in gs, its deviations in err, its set in ne. gs and err
 // must hold the fit lsgen and error made; all-zero err or numpt <= n give 0 at

@@ -1,6 +1,7 @@
 // Levelled deviation of a reference set: the deviation of equal size and
 // alternating sign that every fit through the set must leave.
 #include "fit/fit.h"
+#include "linalg/linalg.h"
 
 #include <iostream>
 
@@ -10,7 +11,8 @@ double hmzgen(const Row6* v, const double* sr, int n, int /*numpt*/) {
     double lamda[7];
     lamdacal(v, n, lamda);
     const double dl = sumlamda(lamda, n);
-    if (cri * cri > dl * dl) {
+    if (negligible(dl)) {
+        event();
         std::cout << "\ndl= " << dl;
         return 0;
     }

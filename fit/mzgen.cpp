@@ -168,6 +168,7 @@ enum class answer { stop, newset, carryon };
 
 // The question after too many counts. On "Y" ne receives the operator's set.
 answer ask(int ntri, int* ne, int n, int numpt) {
+    event();
     std::cout.flush();
     std::cout << "\nntri=" << ntri << "\nContinue?Y/N"
               << "\a\a\a\a\a";
@@ -249,7 +250,7 @@ double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, R
             const answer a = ask(ntri, ne, n, numpt);
             if (a == answer::stop) {
                 stoprun(v, vr, g, n);
-                return 1.0e9;
+                return stoppedzone;
             }
             if (a == answer::newset) {
                 ntri -= 10;
@@ -271,7 +272,10 @@ double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, R
         if (oqt > 1) both("\n", "h= ", h);
 
         const int nzl = signs(lamda, vr, h, fr, nl, n);
-        if (nzl > 5) both("Be careful with the result, number of zero lamdas= ", nzl, "\n");
+        if (nzl > 5) {
+            event();
+            both("Be careful with the result, number of zero lamdas= ", nzl, "\n");
+        }
         const int npass = 1 << nzl;
         for (int p = 1; p <= npass; ++p) {
             for (int j = 1; j <= nzl; ++j) fr[nl[j]] = vr[nl[j]] + ((p >> j) % 2 == 0 ? h : -h);

@@ -9,6 +9,7 @@ namespace formeval {
 void rotate(int* ne, int n, int numpt) {
     // n + 1 distinct indices need n + 1 points; fewer would redraw forever.
     if (numpt <= n) return;
+    event();
     int nn[6];
     bool distinct = false;
     while (!distinct) {

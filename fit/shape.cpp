@@ -13,7 +13,7 @@ void shape(const Row6* s, const double* f, const double* lamda, double* gs, Row7
         for (int j = 0; j < n; ++j) g[i][j] = s[i][j];
         g[i][n] = f[i];
     }
-    if (lamda[n] * lamda[n] < cri * cri) {
+    if (negligible(lamda[n])) {
         for (int j = n - 1; j >= 0; --j) {
             if (!(lamda[j] * lamda[j] > cri * cri)) continue;
             for (int k = 0; k < n; ++k) g[j][k] = s[n][k];

@@ -60,7 +60,10 @@ int triexchange(const Row5* u, const double* f, Row6* v, double* vr, int n, int 
             kq = nkq;
         }
     }
-    if (kq == -1) both("no kq could be found by trial exchange");
+    if (kq == -1) {
+        event();
+        both("no kq could be found by trial exchange");
+    }
     return kq;
 }
 

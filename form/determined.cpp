@@ -1,20 +1,51 @@
-// Whether a job's points determine its model. The solver tests every pivot but
-// the last, so points that leave one parameter free (a plane's points on one
-// line, a line's points at one x) would give infinite or rounding-noise
+// Whether a job's points determine its model. Points that leave a parameter
+// free (a plane's points on one line, a circle's on one line, a sphere's in
+// one plane, a line's all at one x) would give infinite or rounding-noise
 // parameters and an exchange that can only wander; such a job is refused.
-// Modified Gram-Schmidt over the columns of the rows, orthogonalising twice:
-// a column whose part independent of the earlier ones is below `dependent`
-// times its size is taken as a combination of them. Rounding leaves about
-// 1e-15; real measurements stand far above 1e-10.
+//
+// The judgement depends neither on where the points are nor on how they are
+// turned: the points are moved to their centroid and scaled by their extent,
+// and the spread in their weakest direction (the smallest singular value) is
+// set against the spread in their strongest. The fits solve normal equations,
+// whose condition is the square of that ratio: below the square root of the
+// double's precision (1.5e-8) the weakest direction keeps no digit, so a
+// ratio below 1e-8 is taken as none. A 1 um by 100 mm strip (1e-5) is still
+// evaluated; a 1e-12 wiggle on a 10 mm line is not, whatever its direction.
 #include "form/form.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace formeval {
 
 namespace {
 
-constexpr double dependent = 1e-10;
+constexpr double mindetermined = 1e-8;
+
+// Centres the columns of c into q and scales them together so that the
+// largest magnitude is 1; false when every point is the same. The points are
+// first taken relative to the first of them, which is exact for equal points
+// (a mean of equal numbers need not equal them, and would make a spread of
+// rounding out of nothing), then relative to their centroid.
+bool centred(const double* const* c, int dim, int numpt, double (*q)[nsz]) {
+    double extent = 0;
+    for (int d = 0; d < dim; ++d) {
+        double sum = 0;
+        for (int i = 0; i < numpt; ++i) {
+            q[d][i] = c[d][i] - c[d][0];
+            sum += q[d][i];
+        }
+        const double mean = sum / numpt;
+        for (int i = 0; i < numpt; ++i) {
+            q[d][i] -= mean;
+            extent = std::max(extent, std::fabs(q[d][i]));
+        }
+    }
+    if (!(extent > 0) || !std::isfinite(extent)) return false;
+    for (int d = 0; d < dim; ++d)
+        for (int i = 0; i < numpt; ++i) q[d][i] /= extent;
+    return true;
+}
 
 double dot(const double* p, const double* q, int numpt) {
     double s = 0;
@@ -22,32 +53,76 @@ double dot(const double* p, const double* q, int numpt) {
     return s;
 }
 
+// Singular values of the numpt x dim matrix q, as the column norms after
+// one-sided Jacobi rotations have made the columns orthogonal. The rotations
+// keep the small singular values to full relative precision, which forming
+// the product q'q would not.
+void singularvalues(double (*q)[nsz], int dim, int numpt, double* sigma) {
+    constexpr int maxsweeps = 30;
+    constexpr double orthogonal = 1e-15;
+    for (int sweep = 0; sweep < maxsweeps; ++sweep) {
+        bool rotated = false;
+        for (int p = 0; p < dim; ++p)
+            for (int r = p + 1; r < dim; ++r) {
+                const double alpha = dot(q[p], q[p], numpt);
+                const double beta = dot(q[r], q[r], numpt);
+                const double gamma = dot(q[p], q[r], numpt);
+                if (!(std::fabs(gamma) > orthogonal * std::sqrt(alpha * beta))) continue;
+                rotated = true;
+                const double zeta = (beta - alpha) / (2 * gamma);
+                const double t =
+                    std::copysign(1.0, zeta) / (std::fabs(zeta) + std::sqrt(1 + zeta * zeta));
+                const double cs = 1 / std::sqrt(1 + t * t);
+                const double sn = cs * t;
+                for (int i = 0; i < numpt; ++i) {
+                    const double a = q[p][i];
+                    const double b = q[r][i];
+                    q[p][i] = cs * a - sn * b;
+                    q[r][i] = sn * a + cs * b;
+                }
+            }
+        if (!rotated) break;
+    }
+    for (int d = 0; d < dim; ++d) sigma[d] = std::sqrt(dot(q[d], q[d], numpt));
+}
+
+bool refuse(int job, const char* why) {
+    both("\n", "Job ", job, " not evaluated: ", why);
+    return false;
+}
+
 } // namespace
 
-bool determined(int job, const Row5* a, int n, int numpt, const char* why) {
-    double q[5][nsz];
-    for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < numpt; ++i) q[j][i] = a[i][j];
-        const double size = std::sqrt(dot(q[j], q[j], numpt));
-        for (int pass = 0; pass < 2; ++pass)
-            for (int k = 0; k < j; ++k) {
-                const double c = dot(q[k], q[j], numpt);
-                for (int i = 0; i < numpt; ++i) q[j][i] -= c * q[k][i];
-            }
-        const double rest = std::sqrt(dot(q[j], q[j], numpt));
-        if (!(rest > dependent * size)) {
-            both("\n", "Job ", job, " not evaluated: ", why);
-            return false;
-        }
-        for (int i = 0; i < numpt; ++i) q[j][i] /= rest;
-    }
-    return true;
+double spreadratio(const double* const* c, int dim, int numpt) {
+    double q[3][nsz];
+    if (!centred(c, dim, numpt, q)) return 0;
+    double sigma[3] = {};
+    singularvalues(q, dim, numpt, sigma);
+    const double largest = *std::max_element(sigma, sigma + dim);
+    const double smallest = *std::min_element(sigma, sigma + dim);
+    return largest > 0 ? smallest / largest : 0;
+}
+
+bool determined(int job, const double* const* c, int dim, int numpt, const char* why) {
+    return spreadratio(c, dim, numpt) >= mindetermined || refuse(job, why);
 }
 
 bool circledetermined(int job, const double* u, const double* v, int numpt) {
-    Row5 a[nsz];
-    for (int i = 0; i < numpt; ++i) a[i] = {1.0, u[i], v[i], 0.0, 0.0};
-    return determined(job, a, 3, numpt, "the points lie on one line; they determine no circle");
+    const double* const c[2] = {u, v};
+    return determined(job, c, 2, numpt, "the points lie on one line; they determine no circle");
+}
+
+bool linedetermined(int job, const double* x, const double* y, int numpt) {
+    // The spread along x against the spread of the points: a line of
+    // deviations in y needs points that stand apart in x.
+    double q[2][nsz];
+    const double* const c[2] = {x, y};
+    if (centred(c, 2, numpt, q)) {
+        const double sx = std::sqrt(dot(q[0], q[0], numpt));
+        const double sy = std::sqrt(dot(q[1], q[1], numpt));
+        if (sx >= mindetermined * std::max(sx, sy)) return true;
+    }
+    return refuse(job, "all points have the same x; they determine no line");
 }
 
 } // namespace formeval

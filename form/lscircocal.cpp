@@ -4,7 +4,7 @@
 
 namespace formeval {
 
-void lscircocal(const double* u, const double* v, int numpt, double* ans) {
+void lscircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
     circocal(lscirc, "Least square circularity error= ", 1, u, v, numpt, ans);
 }
 

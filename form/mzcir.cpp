@@ -5,7 +5,6 @@
 #include "driver/record.h"
 #include "form/form.h"
 
-#include <cmath>
 #include <iostream>
 
 namespace formeval {
@@ -28,16 +27,12 @@ void mzcir() {
     double theta[nsz];
     if (!readrecord(job, numpt, r, theta)) return;
 
-    const double pid = std::atan(1.0) / 45.0;
     double x[nsz];
     double y[nsz];
     Row5 a[nsz];
-    for (int i = 0; i < numpt; ++i) {
-        x[i] = std::cos(theta[i] * pid);
-        y[i] = std::sin(theta[i] * pid);
-        a[i] = {1.0, x[i], y[i], 0.0, 0.0};
-    }
-    if (!determined(job, a, n, numpt,
+    cirrows(theta, numpt, x, y, a);
+    const double* const directions[2] = {x, y};
+    if (!determined(job, directions, 2, numpt,
                     "the points lie in fewer than three directions from the origin; they "
                     "determine no circle"))
         return;
@@ -45,12 +40,15 @@ void mzcir() {
     double gs[5] = {};
     double err[nsz];
     const double erlsq = lsfit(a, r, gs, err, n, numpt);
+    lsnote();
     for (int i = 0; i < numpt; ++i)
         both("\n", r[i], "    ", theta[i], "    ", x[i], "    ", y[i], "   ", err[i]);
     parameters(gs);
     both("\n", "Least square circularity error=", erlsq);
 
-    const double emz = mzfit(a, r, gs, err, n, numpt);
+    double emz = mzfit(a, r, gs, err, n, numpt);
+    mznote(emz);
+    emz = fullzone(emz, a, r, gs, err, n, numpt);
     for (int i = 0; i < numpt; ++i)
         both("\n", r[i], "    ", theta[i], "    ", x[i], " ", y[i], "  ", err[i]);
     parameters(gs);

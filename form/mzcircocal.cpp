@@ -5,7 +5,7 @@
 
 namespace formeval {
 
-void mzcircocal(const double* u, const double* v, int numpt, double* ans) {
+void mzcircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
     circocal(circ, "Circularity error= ", 2, u, v, numpt, ans);
 }
 

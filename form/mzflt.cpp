@@ -30,20 +30,24 @@ void mzflt() {
     double y[nsz];
     double z[nsz];
     if (!readrecord(job, numpt, x, y, z)) return;
-    Row5 a[nsz];
-    for (int i = 0; i < numpt; ++i) a[i] = {1.0, x[i], y[i], 0.0, 0.0};
-    if (!determined(job, a, n, numpt,
+    const double* const plan[2] = {x, y};
+    if (!determined(job, plan, 2, numpt,
                     "the points lie on one line in the x-y plane; they determine no plane"))
         return;
+    Row5 a[nsz];
+    fltrows(x, y, numpt, a);
 
     double gs[5] = {};
     double err[nsz];
     const double erlsq = lsfit(a, z, gs, err, n, numpt);
+    lsnote();
     listing(x, y, z, err, numpt);
     both("\n", "Least square flatness error=", erlsq);
     parameters(gs);
 
-    const double emz = mzfit(a, z, gs, err, n, numpt);
+    double emz = mzfit(a, z, gs, err, n, numpt);
+    mznote(emz);
+    emz = fullzone(emz, a, z, gs, err, n, numpt);
     listing(x, y, z, err, numpt);
     both("\n", "Minimum zone  flatness error=", emz);
     parameters(gs);

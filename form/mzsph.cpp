@@ -6,7 +6,6 @@
 #include "driver/record.h"
 #include "form/form.h"
 
-#include <cmath>
 #include <iostream>
 
 namespace formeval {
@@ -30,15 +29,13 @@ void mzsph() {
     double beta[nsz];
     if (!readrecord(job, numpt, r, theta, beta)) return;
 
-    const double pid = std::atan(1.0) / 45.0;
     Row5 a[nsz];
-    for (int i = 0; i < numpt; ++i) {
-        const double x = std::cos(theta[i] * pid) * std::cos(beta[i] * pid);
-        const double y = std::sin(theta[i] * pid) * std::cos(beta[i] * pid);
-        const double z = std::sin(beta[i] * pid);
-        a[i] = {1.0, x, y, z, 0.0};
-    }
-    if (!determined(job, a, n, numpt,
+    double x[nsz];
+    double y[nsz];
+    double z[nsz];
+    sphprows(theta, beta, numpt, x, y, z, a);
+    const double* const directions[3] = {x, y, z};
+    if (!determined(job, directions, 3, numpt,
                     "the directions of the points lie on one circle of the unit sphere; they "
                     "determine no sphere"))
         return;
@@ -46,6 +43,7 @@ void mzsph() {
     double gs[5] = {};
     double err[nsz];
     const double erlsq = lsfit(a, r, gs, err, n, numpt);
+    lsnote();
     if (oqt > 2) {
         for (int i = 0; i < numpt; ++i)
             both("\n", r[i], "    ", theta[i], "    ", beta[i], "    ", err[i]);
@@ -53,7 +51,9 @@ void mzsph() {
         both("\n", "Least square sphericity error=", erlsq);
     }
 
-    const double emz = mzfit(a, r, gs, err, n, numpt);
+    double emz = mzfit(a, r, gs, err, n, numpt);
+    mznote(emz);
+    emz = fullzone(emz, a, r, gs, err, n, numpt);
     if (oqt > 2) {
         // The console has three blanks before the elevation, result.txt four.
         for (int i = 0; i < numpt; ++i) {

@@ -25,18 +25,21 @@ void mzst() {
     double x[nsz];
     double y[nsz];
     if (!readrecord(job, numpt, x, y)) return;
+    if (!linedetermined(job, x, y, numpt)) return;
     Row5 a[nsz];
-    for (int i = 0; i < numpt; ++i) a[i] = {1.0, x[i], 0.0, 0.0, 0.0};
-    if (!determined(job, a, n, numpt, "all points have the same x; they determine no line")) return;
+    strows(x, numpt, a);
     std::cout << " Started calculating straightness error.";
 
     double gs[5] = {};
     double err[nsz];
     const double erlsq = lsfit(a, y, gs, err, n, numpt);
+    lsnote();
     listing(x, y, err, gs, numpt);
     both("\n", "Least squares straightness error=", erlsq);
 
-    const double emz = mzfit(a, y, gs, err, n, numpt);
+    double emz = mzfit(a, y, gs, err, n, numpt);
+    mznote(emz);
+    emz = fullzone(emz, a, y, gs, err, n, numpt);
     listing(x, y, err, gs, numpt);
     both("\n", "Minimum zone straightness error=", emz);
 }

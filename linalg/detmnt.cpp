@@ -9,21 +9,12 @@ double detmnt(Row7* a, int n) {
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) t[i][j] = a[i][j];
 
-    double det = 1;
-    bool singular = false;
-    for (int k = 0; k < n - 1; ++k) {
-        const int j = find(a, n, k);
-        if (a[j][k] * a[j][k] < cri * cri) {
-            det = 0;
-            singular = true;
-            break;
-        }
-        change(a, n, k, j);
-        if (j != k) det = -det;
-        for (int i = k + 1; i < n; ++i) rowmul(a, n, k, i, -a[i][k] / a[k][k]);
-    }
-    if (!singular)
+    int swaps = 0;
+    double det = 0;
+    if (eliminate(a, n, n - 1, swaps) < 0) {
+        det = swaps % 2 ? -1 : 1;
         for (int i = 0; i < n; ++i) det *= a[i][i];
+    }
 
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) a[i][j] = t[i][j];

@@ -6,17 +6,26 @@
 
 namespace formeval {
 
+namespace {
+
+bool lastsolved = true;
+
+} // namespace
+
+bool solved() {
+    return lastsolved;
+}
+
 void gauss(Row7* a, int n, double* x) {
-    for (int k = 0; k < n - 1; ++k) {
-        const int j = find(a, n, k);
-        if (a[j][k] * a[j][k] < cri * cri) {
-            std::cout << "Coefficient matrix is singular";
-            return;
-        }
-        change(a, n, k, j);
-        for (int i = k + 1; i < n; ++i) rowmul(a, n, k, i, -a[i][k] / a[k][k]);
+    lastsolved = false;
+    int swaps = 0;
+    if (eliminate(a, n, n - 1, swaps) >= 0) {
+        event();
+        std::cout << "Coefficient matrix is singular";
+        return;
     }
     bksub(a, n, x);
+    lastsolved = true;
 }
 
 } // namespace formeval

@@ -107,12 +107,14 @@ void Canvas::circle(double x, double y, double r, bool fill) {
     fill ? cairo_fill(cr_) : cairo_stroke(cr_);
 }
 
+// cairo refuses text that is not UTF-8, and with it the whole picture: a
+// file name or unit in another encoding is drawn with its odd bytes escaped.
 double Canvas::textwidth(const std::string& text, double size, bool bold) {
     cairo_select_font_face(cr_, fontfamily, CAIRO_FONT_SLANT_NORMAL,
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr_, size);
     cairo_text_extents_t extents;
-    cairo_text_extents(cr_, text.c_str(), &extents);
+    cairo_text_extents(cr_, printable(text).c_str(), &extents);
     return extents.x_advance;
 }
 
@@ -121,7 +123,7 @@ void Canvas::text(double x, double y, const std::string& text, double size, Anch
     const double width = textwidth(text, size, bold);
     const double shift = anchor == Anchor::start ? 0 : anchor == Anchor::middle ? width / 2 : width;
     cairo_move_to(cr_, x - shift, y);
-    cairo_show_text(cr_, text.c_str());
+    cairo_show_text(cr_, printable(text).c_str());
     cairo_new_path(cr_);
 }
 
@@ -137,9 +139,17 @@ Ticks ticks(double low, double high, int target) {
             t.step = factor * decade;
             break;
         }
+    if (!std::isfinite(t.step)) return t;
+    // Counted, not stepped: where k is so large that k + 1 == k in a double
+    // (values near 1e17 with a span of a few units), stepping k never ends.
     const double first = std::ceil(low / t.step - 1e-9);
-    for (double k = first; k * t.step <= high + t.step * 1e-9; k += 1)
-        t.values.push_back(std::fabs(k) < 1e-9 ? 0.0 : k * t.step);
+    for (int i = 0; i < maxticks; ++i) {
+        const double k = first + i;
+        if (!(k * t.step <= high + t.step * 1e-9)) break;
+        const double value = std::fabs(k) < 1e-9 ? 0.0 : k * t.step;
+        // Ticks closer than a double can tell apart coincide; draw each once.
+        if (t.values.empty() || value > t.values.back()) t.values.push_back(value);
+    }
     return t;
 }
 

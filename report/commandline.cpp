@@ -2,6 +2,7 @@
 #include "report/report.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cmath>
 
 namespace formeval::report {
@@ -12,7 +13,10 @@ constexpr const char* statisticshelp =
     "Study blocks: runs of lines 'ii TAB centre-x TAB centre-y TAB radius TAB circularity' "
     "numbered 0, 1, 2, ... (Monte Carlo jobs 25x0-28x2 and sampling jobs 2550-2575); a new block "
     "starts where the numbering starts again at 0. A line 'ii TAB no circle fits these points' "
-    "counts in its block but has no numbers. A line of eight tab-separated numbers is a "
+    "and a line 'Repetition ii not evaluated: ...' (a sampling study's sample too small) count "
+    "in their block but have no numbers. A block of another length than 1000, 10 000 or "
+    "100 000 repetitions gets a note (standard error with --csv): a study cut short, lines "
+    "missing, or the lines of two runs interleaved. A line of eight tab-separated numbers is a "
     "perturbation study (jobs 2520, 2620): its bounds are listed as intervals with their "
     "midpoint and half-width (2u). All other lines of the file are passed over.\n\n"
     "Statistics per quantity: count, mean, sample standard deviation (n - 1), minimum, maximum "
@@ -27,8 +31,10 @@ constexpr const char* statisticshelp =
     "radius, circularity), with the mean and the coverage interval marked. Bins: "
     "Freedman-Diaconis (width 2 IQR n^(-1/3)), 5 to 100 of them, unless --bins.\n\n"
     "A line that starts like a study line but is not one (a wrong field count, an item that is "
-    "not a number) or a break in a block's numbering stops the summary with the line number and "
-    "the reason, unless --skip-malformed.";
+    "not a number), a break in a block's numbering, or a study line cut short (the last line of "
+    "the file without a line break: every study line ends with one, so a full disk or a killed "
+    "run cut it, perhaps inside a number) stops the summary with the line number and the reason, "
+    "unless --skip-malformed.";
 
 constexpr const char* polarhelp =
     "Reads the job stream as formeval does and plots every record of jobs 2500, 2600, 2700 and "
@@ -50,7 +56,8 @@ constexpr const char* polarhelp =
     "times a power of ten at which the largest deviation takes at most 30 % of the plot "
     "radius.\n\n"
     "A malformed job stream (a record that ends early, an item that is not a number, a job code "
-    "that is not a whole number) is reported with its line and nothing is drawn. Records that "
+    "or point count that is not a whole number, a negative point count) is reported with its "
+    "line and nothing is drawn, as formeval stops reading there. Records that "
     "cannot be evaluated (fewer than 4 or more than 2048 points, coordinates beyond 1e100, "
     "points on one line) are reported and left out.";
 
@@ -97,6 +104,26 @@ std::string wrap(const std::string& text, std::size_t width = 79) {
     return out;
 }
 
+// Refuses NaN and infinities, which pass a range check (every comparison
+// with NaN is false) and turn into nonsense when converted to a whole number.
+const CLI::Validator finitenumber(
+    [](std::string& input) {
+        double value = 0;
+        if (CLI::detail::lexical_cast(input, value) && !std::isfinite(value))
+            return "Value " + input + " is not a finite number";
+        return std::string();
+    },
+    "");
+
+const CLI::Validator positivenumber(
+    [](std::string& input) {
+        double value = 0;
+        if (!CLI::detail::lexical_cast(input, value) || !(value > 0))
+            return "Value " + input + " is not a positive number";
+        return std::string();
+    },
+    "POSITIVE");
+
 Basispoints basispoints(double percent) {
     const double hundredths = std::round(percent * 100);
     if (std::fabs(hundredths - percent * 100) > 1e-6)
@@ -135,6 +162,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     summarycommand
         ->add_option("--coverage", coverage,
                      "Coverage probability of the intervals, in percent (above 0, below 100)")
+        ->check(finitenumber)
         ->check(CLI::Range(0.01, 99.99))
         ->default_str("95");
     summarycommand
@@ -143,9 +171,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      "every histogram")
         ->check(CLI::Range(1, 1000));
     summarycommand->add_flag("--skip-malformed", s.scan.skipmalformed,
-                             "Leave out malformed study lines and accept breaks in a block's "
-                             "numbering, each with a warning naming its line, instead of "
-                             "stopping (for files cut short by a killed run)");
+                             "Leave out malformed study lines and a last study line cut short, "
+                             "and accept breaks in a block's numbering, each with a warning "
+                             "naming its line, instead of stopping (for files cut short by a "
+                             "killed run or a full disk)");
     progressoptions(*summarycommand, s.progress);
     summarycommand->footer(wrap(std::string(statisticshelp) + "\n\n" + exithelp));
 
@@ -160,7 +189,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      "Magnification of the deviations for every plot (default: chosen per "
                      "record); one at which a record's deviations leave the plot is replaced by "
                      "the chosen one, with a warning")
-        ->check(CLI::PositiveNumber);
+        ->check(finitenumber)
+        ->check(positivenumber);
     polarcommand->add_flag("--png", p.png, "Also write each plot as PNG beside the SVG");
     polarcommand
         ->add_option("--unit", p.unit, "Name of the coordinate unit for the legend, e.g. mm")
@@ -172,8 +202,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         app.parse(argc, argv);
         s.scan.coverage = basispoints(coverage);
     } catch (const CLI::ParseError& e) {
+        errno = 0;
         const int status = app.exit(e, out, err);
-        return status == 0 ? exitok : exitusage;
+        if (status != 0) return exitusage;
+        return outputwritten(out, err) ? exitok : exitinput; // the help
     }
     if (summarycommand->parsed()) return summary(s, out, err);
     return polar(p, out, err);

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 void complain(std::ostream& err, const FileError& e) {
-    err << "formreport: " << e.file();
+    err << "formreport: " << printable(e.file());
     if (e.line() > 0) err << ":" << e.line();
     err << ": " << e.what() << "\n";
 }
@@ -26,12 +26,12 @@ void complain(std::ostream& err, const FileError& e) {
 bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
-        err << "formreport: " << path << ": is a directory, not a file\n";
+        err << "formreport: " << printable(path) << ": is a directory, not a file\n";
         return false;
     }
     in.open(path, std::ios::binary);
     if (!in) {
-        err << "formreport: cannot read " << path << ": "
+        err << "formreport: cannot read " << printable(path) << ": "
             << std::error_code(errno, std::generic_category()).message() << "\n";
         return false;
     }
@@ -41,12 +41,14 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
 bool makedirectory(const std::string& dir, std::ostream& err) {
     std::error_code ec;
     if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
-        err << "formreport: " << dir << ": is a file, not a directory for the pictures\n";
+        err << "formreport: " << printable(dir)
+            << ": is a file, not a directory for the pictures\n";
         return false;
     }
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir)) {
-        err << "formreport: cannot make the directory " << dir << ": " << ec.message() << "\n";
+        err << "formreport: cannot make the directory " << printable(dir) << ": " << ec.message()
+            << "\n";
         return false;
     }
     return true;
@@ -88,7 +90,7 @@ int writehistograms(const SummaryOptions& o, const std::vector<Block>& blocks, s
     }
     if (o.progress != ProgressMode::never)
         err << "formreport: " << written << (written == 1 ? " histogram" : " histograms")
-            << " written to " << o.histograms << "\n";
+            << " written to " << printable(o.histograms) << "\n";
     return exitok;
 }
 
@@ -138,46 +140,82 @@ struct PlotRow {
     Evaluation evaluation;
 };
 
+// The table of the plots: the file name, then right-aligned columns, each at
+// least its usual width and always one blank wider than its widest cell, so
+// that no two columns run together.
 void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows) {
     out << file << ": " << rows.size() << (rows.size() == 1 ? " circle record" : " circle records")
         << " plotted; circularity error against each circle\n";
+    constexpr std::size_t columns = 9;
+    constexpr std::array<const char*, columns> heads = {
+        "job", "code", "line", "points", "magnification", "LSCI", "MZCI", "MCCI", "MICI"};
+    constexpr std::array<std::size_t, columns> usual = {6, 6, 7, 7, 15, 17, 17, 17, 17};
+    std::vector<std::array<std::string, columns>> cells;
+    for (const PlotRow& r : rows) {
+        std::array<std::string, columns> c = {
+            std::to_string(r.record->ordinal), std::to_string(r.record->job),
+            std::to_string(r.record->line), std::to_string(r.record->x.size()),
+            formatnumber(r.magnification, 6)};
+        for (int k = 0; k < nreferences; ++k)
+            c[5 + k] = formatnumber(r.evaluation.circles[k].error, 12);
+        cells.push_back(c);
+    }
     std::size_t filewidth = 4;
     for (const PlotRow& r : rows) filewidth = std::max(filewidth, r.file.size());
-    out << std::left << std::setw(int(filewidth)) << "plot" << std::right << std::setw(6) << "job"
-        << std::setw(6) << "code" << std::setw(7) << "line" << std::setw(7) << "points"
-        << std::setw(15) << "magnification";
-    for (const char* head : {"LSCI", "MZCI", "MCCI", "MICI"}) out << std::setw(17) << head;
+    std::array<std::size_t, columns> width = usual;
+    for (std::size_t k = 0; k < columns; ++k) {
+        width[k] = std::max(width[k], std::string(heads[k]).size() + 1);
+        for (const auto& c : cells) width[k] = std::max(width[k], c[k].size() + 1);
+    }
+    out << std::left << std::setw(int(filewidth)) << "plot" << std::right;
+    for (std::size_t k = 0; k < columns; ++k) out << std::setw(int(width[k])) << heads[k];
     out << "\n";
-    for (const PlotRow& r : rows) {
-        out << std::left << std::setw(int(filewidth)) << r.file << std::right << std::setw(6)
-            << r.record->ordinal << std::setw(6) << r.record->job << std::setw(7) << r.record->line
-            << std::setw(7) << r.record->x.size() << std::setw(15)
-            << formatnumber(r.magnification, 6);
-        for (const Circle& c : r.evaluation.circles)
-            out << std::setw(17) << formatnumber(c.error, 12);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out << std::left << std::setw(int(filewidth)) << rows[i].file << std::right;
+        for (std::size_t k = 0; k < columns; ++k) out << std::setw(int(width[k])) << cells[i][k];
         out << "\n";
     }
 }
 
 } // namespace
 
+bool outputwritten(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out) return true;
+    const int why = errno;
+    err << "formreport: the standard output could not be written";
+    if (why != 0) err << ": " << std::error_code(why, std::generic_category()).message();
+    err << "\n";
+    return false;
+}
+
 int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
+    const std::string name = printable(o.input);
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(o.input, ec);
     try {
-        Progress progress(err, "reading " + o.input, ec ? 0 : size,
+        Progress progress(err, "reading " + name, ec ? 0 : size,
                           showprogress(o.progress, !ec && size >= progressbytes));
         const std::vector<Block> blocks =
             scanresults(in, o.input, o.scan, err, showbytes, &progress);
         progress.finish();
-        if (o.csv)
+        errno = 0;
+        if (o.csv) {
             printcsv(out, blocks);
-        else
-            printtables(out, o.input, blocks, o.scan.coverage, o.digits);
-        out.flush();
-        if (!o.histograms.empty()) return writehistograms(o, blocks, err);
+            // The tables carry this note; CSV has no place for it.
+            for (const Block& b : blocks)
+                if (const std::string note = lengthnote(b); !note.empty())
+                    err << "formreport: " << name << ": block " << b.number << " (lines "
+                        << b.firstline << "-" << b.lastline << ") " << note << "\n";
+        } else {
+            printtables(out, name, blocks, o.scan.coverage, o.digits);
+        }
+        const bool written = outputwritten(out, err);
+        // The histograms are written even when the tables could not be.
+        const int status = o.histograms.empty() ? exitok : writehistograms(o, blocks, err);
+        return written ? status : exitinput;
     } catch (const FileError& e) {
         complain(err, e);
         if (e.line() > 0 && !o.scan.skipmalformed)
@@ -185,32 +223,32 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
                    "warning\n";
         return exitinput;
     }
-    return exitok;
 }
 
 int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
+    const std::string file = printable(o.input);
     try {
         const JobStream stream = readjobstream(in, o.input);
         for (const std::string& note : stream.notes)
-            err << "formreport: " << o.input << ": " << note << "\n";
+            err << "formreport: " << file << ": " << note << "\n";
         if (stream.circles.empty()) {
-            out << o.input
-                << ": no Cartesian circle records (jobs 2500, 2600, 2700, 2800) to plot\n";
-            return exitok;
+            errno = 0;
+            out << file << ": no Cartesian circle records (jobs 2500, 2600, 2700, 2800) to plot\n";
+            return outputwritten(out, err) ? exitok : exitinput;
         }
         if (!makedirectory(o.output, err)) return exitinput;
 
         const std::string stem = fs::path(o.input).stem().string();
-        Progress progress(err, "plotting " + o.input, stream.circles.size(),
+        Progress progress(err, "plotting " + file, stream.circles.size(),
                           showprogress(o.progress, stream.circles.size() >= progressrecords),
                           "records");
         std::vector<PlotRow> rows;
         for (std::size_t k = 0; k < stream.circles.size(); ++k) {
             progress.update(k);
             const CircleRecord& r = stream.circles[k];
-            const std::string name = jobname(o.input, r);
+            const std::string name = jobname(file, r);
             Evaluation e = evaluate(r);
             for (int c = 0; c < nreferences; ++c)
                 if (!e.said[c].empty())
@@ -238,15 +276,17 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             picture(svg, o.png, [&](const std::string& path, Format format) {
                 drawpolar(path, format, data, e, labels);
             });
-            rows.push_back({svg.filename().string(), &r, labels.magnification, std::move(e)});
+            rows.push_back(
+                {printable(svg.filename().string()), &r, labels.magnification, std::move(e)});
         }
         progress.finish();
-        printplots(out, o.input, rows);
+        errno = 0;
+        printplots(out, file, rows);
+        return outputwritten(out, err) ? exitok : exitinput;
     } catch (const FileError& e) {
         complain(err, e);
         return exitinput;
     }
-    return exitok;
 }
 
 } // namespace formeval::report

@@ -50,9 +50,8 @@ class SilentConsole {
     std::streambuf* imfilebuf_;
 };
 
-using Computation = void (*)(const double* u, const double* v, int numpt, double* ans);
-constexpr std::array<Computation, nreferences> computations = {lscircocal, mzcircocal, pkcircocal,
-                                                               vacircocal};
+constexpr std::array<circcal, nreferences> computations = {lscircocal, mzcircocal, pkcircocal,
+                                                           vacircocal};
 
 } // namespace
 
@@ -78,7 +77,7 @@ Evaluation evaluate(const CircleRecord& record) {
             oqt = 0;
             cri = record.cri;
             problem = false;
-            double ans[4];
+            formeval::Circlefit ans;
             computations[k](record.x.data(), record.y.data(), numpt, ans);
             e.circles[k] = {ans[0], ans[1], ans[2], ans[3]};
             e.said[k] = silent.said();

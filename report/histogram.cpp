@@ -47,10 +47,15 @@ Histogram makehistogram(const std::vector<double>& values, int bins) {
     }
     h.counts.assign(static_cast<std::size_t>(std::max(bins, 1)), 0);
     const double width = h.width();
-    const auto last = static_cast<long>(h.counts.size()) - 1;
+    const double last = static_cast<double>(h.counts.size() - 1);
     for (const double v : values) {
-        const auto bin = static_cast<long>(std::floor((v - h.low) / width));
-        ++h.counts[static_cast<std::size_t>(std::clamp(bin, 0L, last))];
+        // Halves keep a span beyond the largest double finite.
+        const double position = std::isfinite(width)
+                                    ? (v - h.low) / width
+                                    : (v / 2 - h.low / 2) / (h.high / 2 - h.low / 2) *
+                                          static_cast<double>(h.counts.size());
+        const double bin = position > 0 ? std::min(std::floor(position), last) : 0;
+        ++h.counts[static_cast<std::size_t>(bin)];
     }
     return h;
 }

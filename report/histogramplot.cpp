@@ -20,10 +20,18 @@ constexpr Rgb ink = {0, 0, 0};
 constexpr Rgb grid = {0.85, 0.85, 0.85};
 constexpr Rgb barline = {0.25, 0.45, 0.65};
 
+// Positions across the plot are taken from half offsets to the histogram's
+// low end, x / 2 - low / 2: where the doubles are coarse (values near 1e17),
+// low + offset loses the offset, and the bars would shrink to nothing; and
+// halves keep a span beyond the largest double finite.
 struct Frame {
-    double x0, x1; // value range across the plot
-    double ymax;   // count at the top of the plot
-    double px(double x) const { return left + (x - x0) / (x1 - x0) * (width - left - right); }
+    double origin;   // the histogram's low end
+    double from, to; // half offsets of the plot's left and right edges
+    double ymax;     // count at the top of the plot
+    double at(double halfoffset) const {
+        return left + (halfoffset - from) / (to - from) * (width - left - right);
+    }
+    double px(double x) const { return at(x / 2 - origin / 2); }
     double py(double y) const { return height - bottom - y / ymax * (height - top - bottom); }
 };
 
@@ -37,7 +45,7 @@ void axes(Canvas& c, const Frame& f, const HistogramLabels& labels) {
         c.colour(ink);
         c.text(left - 6, f.py(y) + 4, ticklabel(y, std::max(yt.step, 1.0)), 11, Anchor::end);
     }
-    const Ticks xt = ticks(f.x0, f.x1, 6);
+    const Ticks xt = ticks(f.origin + 2 * f.from, f.origin + 2 * f.to, 6);
     c.colour(ink);
     for (const double x : xt.values) {
         c.line(f.px(x), height - bottom, f.px(x), height - bottom + 5);
@@ -57,10 +65,11 @@ void axes(Canvas& c, const Frame& f, const HistogramLabels& labels) {
 
 void bars(Canvas& c, const Frame& f, const Histogram& h) {
     c.linewidth(0.8);
+    const double halfwidth = (h.high / 2 - h.low / 2) / static_cast<double>(h.counts.size());
     for (std::size_t k = 0; k < h.counts.size(); ++k) {
         if (h.counts[k] == 0) continue;
-        const double x0 = f.px(h.low + static_cast<double>(k) * h.width());
-        const double x1 = f.px(h.low + static_cast<double>(k + 1) * h.width());
+        const double x0 = f.at(static_cast<double>(k) * halfwidth);
+        const double x1 = f.at(static_cast<double>(k + 1) * halfwidth);
         const double y = f.py(static_cast<double>(h.counts[k]));
         c.colour(barcolour);
         c.rectangle(x0, y, x1 - x0, height - bottom - y, true);
@@ -108,9 +117,10 @@ void drawhistogram(const std::string& path, Format format, const Histogram& hist
                    const Statistics& statistics, const HistogramLabels& labels) {
     Canvas c(path, format, width, height);
     Frame f;
-    const double pad = (histogram.high - histogram.low) * 0.04;
-    f.x0 = histogram.low - pad;
-    f.x1 = histogram.high + pad;
+    const double halfspan = histogram.high / 2 - histogram.low / 2;
+    f.origin = histogram.low;
+    f.from = -halfspan * 0.04;
+    f.to = halfspan * 1.04;
     const long most = histogram.counts.empty()
                           ? 1
                           : *std::max_element(histogram.counts.begin(), histogram.counts.end());

@@ -51,7 +51,7 @@ class Items {
 
 std::string quoted(std::string_view item) {
     constexpr std::size_t shown = 40;
-    std::string text(item.substr(0, shown));
+    std::string text = printable(item.substr(0, shown));
     if (item.size() > shown) text += "...";
     return "'" + text + "'";
 }
@@ -64,7 +64,7 @@ class StreamReader {
     JobStream read() {
         JobStream stream;
         for (std::string_view item = items_.next(); !item.empty(); item = items_.next()) {
-            const auto job = parseint(item);
+            const auto job = intvalue(item);
             if (!job)
                 throw FileError(file_, items_.line(),
                                 quoted(item) + " stands where a job code (a whole number) should" +
@@ -92,7 +92,7 @@ class StreamReader {
 
     double number(const std::string& what) {
         const std::string_view item = items_.next();
-        const auto value = parsenumber(item);
+        const auto value = realvalue(item); // as formeval reads it: 1e-400 is 0
         if (!value) broken(item, what);
         return *value;
     }
@@ -107,7 +107,8 @@ class StreamReader {
         if (*dimension == 0) return;
 
         const std::string_view countitem = items_.next();
-        const auto numpt = parseint(countitem);
+        const auto numpt = intvalue(countitem);
+        const long countline = items_.line();
         if (!numpt) {
             if (countitem.empty()) broken(countitem, "the point count");
             throw FileError(file_, items_.line(),
@@ -120,11 +121,11 @@ class StreamReader {
         r.job = job;
         r.line = line;
         r.cri = number("the tolerance");
-        if (*numpt < 0) {
-            // formeval reads no coordinates after a negative count.
-            skip(stream, job, "the point count " + std::to_string(*numpt) + " is negative");
-            return;
-        }
+        if (*numpt < 0)
+            // The length of the record is unknown: formeval stops reading there.
+            throw FileError(file_, countline,
+                            where_ + ": the point count " + std::to_string(*numpt) +
+                                " is negative: the length of the record is unknown");
         const bool circle =
             std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
         double largest = 0;

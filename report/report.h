@@ -46,6 +46,13 @@ class FileError : public std::runtime_error {
     long line_;
 };
 
+// Messages.
+
+// `text` as it may be quoted in a message or drawn in a picture: printable
+// UTF-8 stays, every other byte (a NUL, a control character, a byte that is
+// not UTF-8) becomes an escape: \t \n \r or \xNN.
+std::string printable(std::string_view text);
+
 // Numbers.
 
 // The whole of `text` as a finite decimal number (a leading '+' allowed, as
@@ -72,7 +79,8 @@ constexpr Basispoints defaultcoverage = 9500;
 // Positions, from 1, of the order statistics that bound the probabilistically
 // symmetric coverage interval of JCGM 101:2008 (GUM Supplement 1), 7.7: with
 // q = pM rounded half up and r = (M - q) / 2 rounded up, the interval is
-// [y(r), y(r + q)]. Needs M - q >= 1; otherwise there is no interval.
+// [y(r), y(r + q)]. Needs M - q >= 1 and a coverage above 0 and below 100 %;
+// otherwise there is no interval.
 struct CoverageRanks {
     bool defined = false;
     long low = 0;
@@ -130,21 +138,26 @@ struct HistogramLabels {
 // Study blocks in result.txt.
 
 // What one line of result.txt is to the summary. Repetition lines are
-// "ii TAB x TAB y TAB r TAB e" or "ii TAB no circle fits these points";
-// perturbation lines are eight tab-separated numbers; every other line is
-// other output. A line that begins like a repetition line but does not go on
-// like one is malformed.
-enum class LineKind { other, repetition, nocircle, perturbation, malformed };
+// "ii TAB x TAB y TAB r TAB e", "ii TAB no circle fits these points" or
+// "Repetition ii not evaluated: why"; perturbation lines are eight
+// tab-separated numbers; every other line is other output. A line that
+// begins like a repetition line but does not go on like one is malformed.
+enum class LineKind { other, repetition, nocircle, notevaluated, perturbation, malformed };
 
 struct ResultLine {
     LineKind kind = LineKind::other;
-    long repetition = -1;               // repetition and nocircle lines
+    long repetition = -1;               // repetition, nocircle and notevaluated lines
     std::array<double, 8> numbers = {}; // 4 of a repetition, 8 of a perturbation line
     std::string reason;                 // why a line is malformed
 };
 
 // The text formeval writes in place of the numbers when no circle fits.
 constexpr std::string_view nocircletext = "no circle fits these points";
+
+// The line a sampling study writes for a repetition it does not evaluate:
+// "Repetition ii not evaluated: why".
+constexpr std::string_view notevaluatedstart = "Repetition ";
+constexpr std::string_view notevaluatedtext = " not evaluated";
 
 ResultLine classify(std::string_view line);
 
@@ -155,10 +168,11 @@ struct Block {
     int number = 0;     // position among the blocks of the file, from 1
     long firstline = 0; // line numbers in the file, from 1
     long lastline = 0;
-    long lines = 0; // repetition lines, "no circle" lines included
+    long lines = 0; // repetition lines, "no circle" and "not evaluated" lines included
     long firstrepetition = 0;
     long lastrepetition = 0;
-    long nocircle = 0; // repetitions whose points no circle fits
+    long nocircle = 0;     // repetitions whose points no circle fits
+    long notevaluated = 0; // repetitions formeval did not evaluate
     std::array<Statistics, nquantities> statistics;
     std::array<Histogram, nquantities> histograms; // of quantities with values
     std::array<double, 8> bounds = {}; // perturbation: lower and upper bound of each quantity
@@ -171,16 +185,25 @@ struct ScanOptions {
 };
 
 // Reads result.txt from `in` (named `file` in messages) and returns its blocks
-// in file order. Throws FileError at the first malformed line or break in a
-// block's numbering, unless options.skipmalformed, when each goes to
-// `warnings` with its line number and is left out. `progress` is called with
-// the bytes read so far, now and then.
+// in file order. Throws FileError at the first malformed line, break in a
+// block's numbering or study line cut short (a last line without a line
+// break), unless options.skipmalformed, when each goes to `warnings` with its
+// line number and is left out. `progress` is called with the bytes read so
+// far, now and then.
 std::vector<Block> scanresults(std::istream& in, const std::string& file,
                                const ScanOptions& options, std::ostream& warnings,
                                void (*progress)(void* context, std::uintmax_t bytes) = nullptr,
                                void* context = nullptr);
 
 // Summary output.
+
+// Repetitions of a whole study: 1000, 10 000 or 100 000 (Monte Carlo), 10 000
+// (sampling).
+constexpr std::array<long, 3> studylengths = {1000, 10000, 100000};
+
+// For a block of repetitions of another length than a whole study, what may
+// have happened, to follow "The block " or "block k "; otherwise "".
+std::string lengthnote(const Block& block);
 
 // The blocks as aligned tables, numbers with `digits` significant digits.
 void printtables(std::ostream& out, const std::string& file, const std::vector<Block>& blocks,
@@ -332,7 +355,9 @@ constexpr Rgb meancolour = {0.1, 0.1, 0.1};
 constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
 
 // Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
-// [low, high], about `target` of them.
+// [low, high], about `target` of them, at most maxticks, each drawn once even
+// where the doubles near them are coarser than the step.
+constexpr int maxticks = 100;
 struct Ticks {
     double step = 1;
     std::vector<double> values;
@@ -405,6 +430,11 @@ constexpr int exitusage = 2; // command line wrong
 // both return the exit status.
 int summary(const SummaryOptions& options, std::ostream& out, std::ostream& err);
 int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
+
+// Whether all that was written to `out` (the standard output) reached it;
+// says on `err` when not, with the reason errno gives: clear errno before
+// writing.
+bool outputwritten(std::ostream& out, std::ostream& err);
 
 // The command line: parses `argv` with CLI11 and runs a command.
 int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

@@ -50,9 +50,34 @@ std::string repetitionfault(const std::vector<std::string_view>& items) {
                std::to_string(items.size()) + " fields";
     for (std::size_t i = 1; i < items.size(); ++i)
         if (!parsenumber(items[i]))
-            return std::string(quantitynames[i - 1]) + " '" + std::string(items[i]) +
+            return std::string(quantitynames[i - 1]) + " '" + printable(items[i]) +
                    "' is not a number";
     return "not a repetition line";
+}
+
+// "Repetition ii not evaluated..." as a sampling study writes it.
+bool notevaluated(std::string_view line, ResultLine& r) {
+    if (line.substr(0, notevaluatedstart.size()) != notevaluatedstart) return false;
+    line.remove_prefix(notevaluatedstart.size());
+    const std::string_view number = line.substr(0, line.find(' '));
+    line.remove_prefix(number.size());
+    if (!isrepetitionnumber(number) || line.substr(0, notevaluatedtext.size()) != notevaluatedtext)
+        return false;
+    r.kind = LineKind::notevaluated;
+    r.repetition = std::stol(std::string(number));
+    return true;
+}
+
+// Whether a line, as far as it goes, may be a study line that was cut short:
+// a study line, or the beginning of one that has not reached its first tab
+// (a number being written) or its end ("Repetition ...").
+bool studylinestart(std::string_view line, const ResultLine& r) {
+    if (r.kind != LineKind::other) return true;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::size_t common = std::min(line.size(), notevaluatedstart.size());
+    if (!line.empty() && line.substr(0, common) == notevaluatedstart.substr(0, common)) return true;
+    return !line.empty() && line.front() != 'e' && line.front() != 'E' &&
+           line.find_first_not_of("0123456789+-.eE") == std::string_view::npos;
 }
 
 } // namespace
@@ -60,6 +85,7 @@ std::string repetitionfault(const std::vector<std::string_view>& items) {
 ResultLine classify(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ResultLine r;
+    if (notevaluated(line, r)) return r;
     if (line.find('\t') == std::string_view::npos) return r;
     const auto items = fields(line);
     if (items.size() == 8 && allnumbers(items, 0, r.numbers.data())) {
@@ -109,6 +135,10 @@ class BlockBuilder {
         next_ = r.repetition + 1;
         if (r.kind == LineKind::nocircle) {
             ++block_.nocircle;
+            return;
+        }
+        if (r.kind == LineKind::notevaluated) {
+            ++block_.notevaluated;
             return;
         }
         for (int q = 0; q < nquantities; ++q) values_[q].push_back(r.numbers[q]);
@@ -164,8 +194,8 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
     // Throws, or in lenient mode warns and lets the caller go on.
     const auto fault = [&](long line, const std::string& why, const char* consequence) {
         if (!options.skipmalformed) throw FileError(file, line, why);
-        warnings << "formreport: " << file << ":" << line << ": " << why << "; " << consequence
-                 << "\n";
+        warnings << "formreport: " << printable(file) << ":" << line << ": " << why << "; "
+                 << consequence << "\n";
     };
 
     std::string text;
@@ -174,6 +204,16 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
         bytes += text.size() + 1;
         if (progress && line % 4096 == 0) progress(context, bytes);
         const ResultLine r = classify(text);
+        // Every study line ends with a line break; getline reaches the end of
+        // the file only on a last line without one.
+        if (in.eof() && studylinestart(text, r)) {
+            fault(line,
+                  "the file ends inside this study line, which has no line break: it was cut "
+                  "short (a full disk, a killed run)",
+                  "line left out");
+            builder.passover(r);
+            break;
+        }
         switch (r.kind) {
         case LineKind::other:
             break;
@@ -186,6 +226,7 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
             break;
         case LineKind::repetition:
         case LineKind::nocircle:
+        case LineKind::notevaluated:
             if (r.repetition == 0) {
                 builder.start(line, 0);
             } else if (!builder.open()) {

@@ -9,6 +9,7 @@
 namespace formeval::report {
 
 CoverageRanks coverageranks(long count, Basispoints coverage) {
+    if (coverage <= 0 || coverage >= 10000) return {};
     // q = pM, rounded half up when pM is not whole; p = coverage / 10000.
     const long long pm = static_cast<long long>(count) * coverage;
     const long q = static_cast<long>((pm + 5000) / 10000);
@@ -27,13 +28,11 @@ std::string coveragetext(Basispoints coverage) {
     return text + " %";
 }
 
-Statistics summarise(std::vector<double> values, Basispoints coverage) {
-    Statistics s;
-    s.count = static_cast<long>(values.size());
-    if (values.empty()) return s;
+namespace {
 
-    // Sums of differences from the first value keep the digits of values
-    // that agree in their leading digits, as coordinates of one circle do.
+// Sums of differences from the first value keep the digits of values that
+// agree in their leading digits, as coordinates of one circle do.
+void moments(const std::vector<double>& values, Statistics& s) {
     const double origin = values.front();
     double shifted = 0;
     for (const double v : values) shifted += v - origin;
@@ -44,6 +43,38 @@ Statistics summarise(std::vector<double> values, Basispoints coverage) {
         s.sd = std::sqrt(squares / static_cast<double>(s.count - 1));
         s.hassd = true;
     }
+}
+
+// The same for values whose sums or squares overflow (beyond about 1e154):
+// the sum is taken of values scaled down by a power of two, which is exact,
+// the squares of half deviations scaled by the largest of them.
+void largemoments(const std::vector<double>& values, Statistics& s) {
+    const double n = static_cast<double>(s.count);
+    const double scale = std::ldexp(1.0, -std::ilogb(n) - 2);
+    double sum = 0;
+    for (const double v : values) sum += v * scale;
+    s.mean = sum / n / scale;
+    if (s.count < 2) return;
+    double largest = 0;
+    for (const double v : values) largest = std::max(largest, std::fabs(v / 2 - s.mean / 2));
+    double squares = 0;
+    if (largest > 0)
+        for (const double v : values) {
+            const double d = (v / 2 - s.mean / 2) / largest;
+            squares += d * d;
+        }
+    s.sd = 2 * largest * std::sqrt(squares / (n - 1));
+}
+
+} // namespace
+
+Statistics summarise(std::vector<double> values, Basispoints coverage) {
+    Statistics s;
+    s.count = static_cast<long>(values.size());
+    if (values.empty()) return s;
+
+    moments(values, s);
+    if (!std::isfinite(s.mean) || !std::isfinite(s.sd)) largemoments(values, s);
 
     std::sort(values.begin(), values.end());
     s.min = values.front();

@@ -73,9 +73,15 @@ Table repetitiontable(const Block& b, Basispoints coverage, int digits) {
         t.notes.push_back("No circle fits the points of " + std::to_string(b.nocircle) +
                           " of the " + std::to_string(b.lines) +
                           " repetitions; they are not counted.");
+    if (b.notevaluated > 0)
+        t.notes.push_back("formeval did not evaluate " + std::to_string(b.notevaluated) +
+                          " of the " + std::to_string(b.lines) +
+                          " repetitions; they are not counted.");
     if (b.statistics[0].count > 0 && !b.statistics[0].hasinterval)
         t.notes.push_back("The " + coveragetext(coverage) +
                           " interval needs more values than the block has.");
+    if (const std::string note = lengthnote(b); !note.empty())
+        t.notes.push_back("The block " + note);
     return t;
 }
 
@@ -104,6 +110,16 @@ std::string csvnumber(bool has, double v) {
 }
 
 } // namespace
+
+std::string lengthnote(const Block& b) {
+    if (b.kind != Block::Kind::repetitions ||
+        std::find(studylengths.begin(), studylengths.end(), b.lines) != studylengths.end())
+        return "";
+    return "holds " + std::to_string(b.lines) +
+           (b.lines == 1 ? " repetition line" : " repetition lines") +
+           ", not the 1000, 10 000 or 100 000 of a whole study: it was cut short, lines are "
+           "missing, or the lines of two runs are interleaved.";
+}
 
 void printtables(std::ostream& out, const std::string& file, const std::vector<Block>& blocks,
                  Basispoints coverage, int digits) {

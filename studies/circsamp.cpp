@@ -38,13 +38,14 @@ void skipped(int ii, int size, int minpt) {
 
 } // namespace
 
-void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise) {
+void circsamp(int nchois, circcal cal, int minpt, const char* start, samplenoise noise) {
+    const bool noisy = noise == samplenoise::added;
     std::cout << start << "\n";
     int numpt = 0;
     double u[nsz];
     double v[nsz];
     if (!readrecord(nchois, numpt, u, v)) return;
-    if (!studystart(nchois, noise ? asint | asreal : asint)) return;
+    if (!studystart(nchois, noisy ? asint | asreal : asint)) return;
     const int sampno = static_cast<int>(instructions(asint).sampno);
     if (sampno >= 1 && sampno < minpt) {
         both("\n", "Job ", nchois, " not evaluated: a sample of ", sampno,
@@ -58,7 +59,7 @@ void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise)
     double vv[nsz];
     double uuu[nsz];
     double vvv[nsz];
-    double ans[4];
+    Circlefit ans;
     const int repetitions = std::min(nrep, repetitionlimit);
     for (int ii = 0; ii < repetitions; ++ii) {
         imfile << "\n" << ii << "\t";
@@ -67,14 +68,14 @@ void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise)
             uu[k] = u[pno[k]];
             vv[k] = v[pno[k]];
         }
-        if (noise) std::cout << ii << "\n";
+        if (noisy) std::cout << ii << "\n";
         if (size < minpt) {
             skipped(ii, size, minpt);
             continue;
         }
-        if (noise) addrand(uu, vv, size, uuu, vvv);
+        if (noisy) addrand(uu, vv, size, uuu, vvv);
         oqt = 0;
-        cal(noise ? uuu : uu, noise ? vvv : vv, size, ans);
+        cal(noisy ? uuu : uu, noisy ? vvv : vv, size, ans);
         resultline(ii, ans);
     }
 }

@@ -30,7 +30,7 @@ void dumpproblem(int ii, const double* uu, const double* vv, int numpt) {
 
 } // namespace
 
-void circun(int nchois, circcal cal, const char* start, const char* label, bool checkproblem) {
+void circun(int nchois, circcal cal, const char* start, const char* label, watchproblem watch) {
     std::cout << start << "\n";
     int numpt = 0;
     double u[nsz];
@@ -41,17 +41,17 @@ void circun(int nchois, circcal cal, const char* start, const char* label, bool 
     const int nrpt = std::min(repetitions(nchois), repetitionlimit);
     double uu[nsz];
     double vv[nsz];
-    double ans[4];
+    Circlefit ans;
     for (int ii = 0; ii < nrpt; ++ii) {
         std::cout << ii << "\n";
         addrand(u, v, numpt, uu, vv);
         oqt = 1; // an evaluation may raise it; it holds only until the next repetition
         cal(uu, vv, numpt, ans);
-        if (checkproblem && problem) {
+        if (watch == watchproblem::yes && problem) {
             dumpproblem(ii, uu, vv, numpt);
             problem = false;
         }
-        if (label) {
+        if (label != noconsoleline) {
             std::cout << "\n" << label;
             repetitionresult(std::cout, ii, ans);
             std::cout << "\n";

@@ -14,7 +14,7 @@ namespace formeval {
 
 namespace {
 
-void intresline(int i, const double* result) {
+void intresline(int i, const Circlefit& result) {
     repetitionresult(imfile, i, result);
     imfile << "\n";
 }
@@ -24,10 +24,10 @@ void intresline(int i, const double* result) {
 // intres.txt and stores the influence on quantity j in unc[j][i]. False when
 // no circle fits the points after one of the moves.
 bool perturb(circcal cal, double* u, double* v, int numpt, double* w, const double* c, int i,
-             const double* ans, double (*unc)[nsz]) {
+             const Circlefit& ans, double (*unc)[nsz]) {
     const float ptb = 2.5;
-    double ansl[4];
-    double ansu[4];
+    Circlefit ansl;
+    Circlefit ansu;
     w[i] = c[i] + ptb;
     cal(u, v, numpt, ansl);
     intresline(i, ansl);
@@ -58,7 +58,7 @@ void circunptb(int job, circcal cal, const char* start) {
         v[i] = y[i];
     }
     oqt = 1;
-    double ans[4];
+    Circlefit ans;
     cal(u, v, numpt, ans);
     if (!circlefound(ans)) {
         nocirclejob(job);

@@ -5,8 +5,8 @@
 namespace formeval {
 
 void lscircun(int nchois) {
-    circun(nchois, lscircocal, "Started least square circularity uncertainty calculation", nullptr,
-           false);
+    circun(nchois, lscircocal, "Started least square circularity uncertainty calculation",
+           noconsoleline, watchproblem::no);
 }
 
 } // namespace formeval

@@ -6,7 +6,7 @@ namespace formeval {
 
 void mzcircun(int nchois) {
     circun(nchois, mzcircocal, "Started minimum zone circularity uncertainty calculation", "",
-           true);
+           watchproblem::yes);
 }
 
 } // namespace formeval

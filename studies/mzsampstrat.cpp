@@ -7,7 +7,8 @@ namespace formeval {
 
 void mzsampstrat(int nchois) {
     circsamp(nchois, mzcircocal, mincircle,
-             "Started sampling strategy in minimum zone circularity calculation", false);
+             "Started sampling strategy in minimum zone circularity calculation",
+             samplenoise::none);
 }
 
 } // namespace formeval

@@ -9,7 +9,7 @@ void mzsampunstrat(int nchois) {
     circsamp(nchois, mzcircocal, mincircle,
              "Started sampling strategy with Point coordinate uncertainty in minimum zone "
              "circularity calculation",
-             true);
+             samplenoise::added);
 }
 
 } // namespace formeval

@@ -7,7 +7,7 @@ namespace formeval {
 
 void pkcircun(int nchois) {
     circun(nchois, pkcircocal, "Started peak circle circularity uncertainty calculation",
-           "pkcircun", true);
+           "pkcircun", watchproblem::yes);
 }
 
 } // namespace formeval

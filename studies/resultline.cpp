@@ -10,7 +10,7 @@
 
 namespace formeval {
 
-void repetitionresult(std::ostream& out, int ii, const double* ans) {
+void repetitionresult(std::ostream& out, int ii, const Circlefit& ans) {
     out << ii << "\t";
     if (circlefound(ans))
         out << ans[0] << "\t" << ans[1] << "\t" << ans[2] << "\t" << ans[3];
@@ -18,7 +18,7 @@ void repetitionresult(std::ostream& out, int ii, const double* ans) {
         out << "no circle fits these points";
 }
 
-void resultline(int ii, const double* ans) {
+void resultline(int ii, const Circlefit& ans) {
     startline();
     repetitionresult(ofile, ii, ans);
     ofile << "\n";

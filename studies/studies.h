@@ -6,13 +6,9 @@
 #pragma once
 
 #include "driver/driver.h"
+#include "form/form.h"
 
 namespace formeval {
-
-// A circle computation as the studies call it: evaluates the points (u, v)
-// and fills the circle fit result ans (centre x, centre y, radius,
-// circularity error), leaving u and v unchanged.
-using circcal = void (*)(const double* u, const double* v, int numpt, double* ans);
 
 // The six fields of instructions.txt, in file order. Fields 2 and 4 hold
 // whole numbers when read as integers, and whatever the file says when all
@@ -72,10 +68,20 @@ int selectstrat(int* pn, int numpt);
 // One repetition's result, ii and the four entries of ans separated by tabs,
 // without line break; for points no circle fits, ii and a tab and "no circle
 // fits these points".
-void repetitionresult(std::ostream& out, int ii, const double* ans);
+void repetitionresult(std::ostream& out, int ii, const Circlefit& ans);
 
 // One repetition's result line to result.txt, on a line of its own.
-void resultline(int ii, const double* ans);
+void resultline(int ii, const Circlefit& ans);
+
+// The console label of a Monte Carlo study that shows no result lines on the
+// console, only the repetition numbers.
+constexpr const char* noconsoleline = nullptr;
+
+// Whether a Monte Carlo study watches the minimum-zone engine's problem flag.
+enum class watchproblem { no, yes };
+
+// Whether a sampling study adds coordinate noise to the picked points.
+enum class samplenoise { none, added };
 
 // The most repetitions a study runs: the full count unless this is lower. Only
 // the fuzz target lowers it, at start-up, so that an input holding a study
@@ -84,10 +90,12 @@ extern int repetitionlimit;
 
 // The Monte Carlo study of job nchois (last digit 0, 1, 2: 1000, 10000,
 // 100000 repetitions): reads the record, then per repetition adds noise,
-// evaluates with cal at trace level 1 and writes the result line. label null:
-// no console result line; "" or a name: the line, with that name before ii.
-// checkproblem: dump the noisy points to intres.txt when `problem` is set.
-void circun(int nchois, circcal cal, const char* start, const char* label, bool checkproblem);
+// evaluates with cal at trace level 1 and writes the result line. label
+// noconsoleline: no console result line; "" or a name: the line, with that
+// name before ii.
+// watch: whether a repetition whose minimum-zone exchange was stopped
+// (`problem` set) dumps its noisy points to intres.txt.
+void circun(int nchois, circcal cal, const char* start, const char* label, watchproblem watch);
 
 // Jobs 2510, 2511, 2512: Monte Carlo study of the minimum-zone circle.
 void mzcircun(int nchois);
@@ -116,7 +124,7 @@ void lscircunptb();
 // random, 6 stratified, 7 uniform): 10000 times, select, optionally add
 // noise, evaluate with cal at trace level 0, write the result line. A sample
 // smaller than minpt is not evaluated and said so.
-void circsamp(int nchois, circcal cal, int minpt, const char* start, bool noise);
+void circsamp(int nchois, circcal cal, int minpt, const char* start, samplenoise noise);
 
 // Jobs 2550, 2560, 2570: sampling study of the minimum-zone circle, the
 // picked points as measured.

@@ -7,7 +7,7 @@ namespace formeval {
 
 void vacircun(int nchois) {
     circun(nchois, vacircocal, "Started valley circle circularity uncertainty calculation",
-           "vacircun", true);
+           "vacircun", watchproblem::yes);
 }
 
 } // namespace formeval

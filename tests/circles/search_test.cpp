@@ -72,8 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         // untested: it would divide by zero without a word.
         TripleCase{"LineOffTheOrigin", {0, 1, 1, 2, 2, 3}, 1e-9, tpfit::singular, ""},
         TripleCase{"RepeatedPoint", {3, 4, 3, 4, -3, 4}, 1e-9, tpfit::singular, ""},
-        // With cri = 0 no pivot counts as zero: the division gives no circle.
-        TripleCase{"LineWithZeroTolerance", {0, 1, 1, 2, 2, 3}, 0, tpfit::nonfinite, ""}),
+        // An exactly zero pivot counts as zero, even with cri = 0.
+        TripleCase{"LineWithZeroTolerance", {0, 1, 1, 2, 2, 3}, 0, tpfit::singular, ""}),
     [](const testing::TestParamInfo<TripleCase>& info) { return info.param.name; });
 
 TEST(Pkpoint, LastOfEqualLargestWinsAndEachNewLargestIsTraced) {

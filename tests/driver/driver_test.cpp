@@ -290,6 +290,25 @@ TEST(Dispatcher, CleanEndWithoutFinalLineBreakExitsZero) {
     EXPECT_EQ(out.status, 0);
 }
 
+// An operator who can never answer ("yes Y | formeval"): every "Y" asks for
+// serial numbers, which "Y" never is; the third unusable answer stops the
+// exchange as "N" does, so the run ends instead of asking for ever.
+TEST(Dispatcher, AnOperatorWhoCannotAnswerDoesNotHoldTheRun) {
+    test::Run setup;
+    setup.jobs = "2500 12 1e-6 24.999948 0.000009 24.999943 0.039687 24.999899 0.079246 "
+                 "24.999619 0.119067 24.999448 0.158612 24.999312 0.198325 24.998934 0.237991 "
+                 "24.998486 0.277590 24.998013 0.317398 24.997456 0.357035 24.996887 0.396562 "
+                 "24.996244 0.436328";
+    for (int i = 0; i < 20000; ++i) setup.input += "Y\n";
+    setup.timeout = 30;
+    const auto out = run(setup);
+    EXPECT_FALSE(out.hung);
+    EXPECT_EQ(out.status, 0);
+    EXPECT_NE(out.console.find("answers in a row could not be used: the run stops as on N"),
+              std::string::npos);
+    EXPECT_LT(out.console.size(), 100000u);
+}
+
 // A word of the job stream is a number exactly when formatted extraction of
 // the same type takes the whole word, and it then has the same value.
 template <class T> std::optional<T> extracted(const std::string& word) {

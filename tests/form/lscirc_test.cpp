@@ -50,7 +50,8 @@ TEST(Lscirco, UnitCircleWritesEveryItem) {
 TEST(Lscircocal, AlternatingRadiiAboutAFarCentre) {
     Session session;
     cri = 1e-9;
-    double u[8], v[8], ans[4];
+    double u[8], v[8];
+    Circlefit ans;
     alternating(1000, -2000, 50, 0.01, u, v);
     lscircocal(u, v, 8, ans);
     EXPECT_NEAR(ans[0], 1000, 1e-9);
@@ -67,7 +68,7 @@ TEST(Lscircocal, LeavesItsInputUnchangedAndCarriesNoState) {
     double u[8], v[8];
     alternating(3, 4, 10, 0.1, u, v);
     const std::vector<double> u0(u, u + 8), v0(v, v + 8);
-    double first[4], second[4];
+    Circlefit first, second;
     lscircocal(u, v, 8, first);
     lscircocal(u, v, 8, second);
     EXPECT_EQ(std::vector<double>(u, u + 8), u0);
@@ -81,10 +82,11 @@ TEST(Lscircocal, TranslationMovesOnlyTheCentre) {
     cri = 1e-9;
     const double u[6] = {10.2, 0.1, -9.8, -0.3, 7.1, -7.0};
     const double v[6] = {0.1, 9.9, -0.2, -10.1, 7.0, 7.2};
-    double ans[4];
+    Circlefit ans;
     lscircocal(u, v, 6, ans);
     for (const double shift : {-500.0, 1e4}) {
-        double us[6], vs[6], moved[4];
+        double us[6], vs[6];
+        Circlefit moved;
         for (int i = 0; i < 6; ++i) {
             us[i] = u[i] + shift;
             vs[i] = v[i] - 2 * shift;
@@ -102,7 +104,8 @@ TEST(Lscircocal, ShortArcRunsStagesUntilTheSquaredShiftIsSmall) {
     cri = 1e-9;
     // Exactly on the circle of radius 100 about the origin, over 30 degrees:
     // the loop stops once the squared shift is at most 0.01.
-    double u[7], v[7], ans[4];
+    double u[7], v[7];
+    Circlefit ans;
     for (int i = 0; i < 7; ++i) {
         u[i] = 100 * std::cos(i * 5 * pi / 180);
         v[i] = 100 * std::sin(i * 5 * pi / 180);
@@ -147,7 +150,7 @@ TEST(Lscircocal, PointAtTheCentreGivesFiniteResults) {
     cri = 1e-9;
     const double u[5] = {1, 0, -1, 0, 0};
     const double v[5] = {0, 1, 0, -1, 0}; // the centroid is the fifth point
-    double ans[4];
+    Circlefit ans;
     lscircocal(u, v, 5, ans);
     for (const double a : ans) EXPECT_TRUE(std::isfinite(a));
     EXPECT_EQ(session.console().find("nan"), std::string::npos);
@@ -160,7 +163,8 @@ TEST(Lscircocal, StageLoopIsBoundedWhenTheCentreNeverSettles) {
     // A tolerance that accepts the first stage's system but rejects the
     // following ones, which then repeat the first shift for ever.
     cri = 0.1;
-    double u[5], v[5], ans[4];
+    double u[5], v[5];
+    Circlefit ans;
     for (int i = 0; i < 5; ++i) {
         u[i] = 100 * std::cos(i * 2.5 * pi / 180);
         v[i] = 100 * std::sin(i * 2.5 * pi / 180);
@@ -217,7 +221,7 @@ TEST_P(NistCircle, MatchesTheReferenceFit) {
     Session session;
     oqt = 1;
     cri = 1e-10;
-    double ans[4];
+    Circlefit ans;
     lscircocal(r.x.data(), r.y.data(), static_cast<int>(r.x.size()), ans);
     const double tolerance = 0.01 * std::sqrt(r.radius);
     EXPECT_LE(std::hypot(ans[0] - r.cx, ans[1] - r.cy), tolerance);

@@ -147,11 +147,13 @@ TEST_P(RandomPlane, MatchesTheBruteForceChebyshevFit) {
     ASSERT_EQ(v.size(), 2u * (4 * numpt + 4));
     const double emz = v[2 * (4 * numpt) + 4];
     const double cheb = 2 * test::chebyshev(rows, p.z, 3);
-    EXPECT_LE(emz, cheb * (1 + 1e-9));
-    EXPECT_GE(emz, cheb / 1.005);
+    EXPECT_GE(emz, cheb * (1 - 1e-9));
+    EXPECT_LE(emz, cheb * 1.005);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomPlane, testing::Range(1, 7),
+// The exchange of seed 20 stops with the worst point above |h|, where 2|h|
+// understates the zone.
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomPlane, testing::Values(1, 2, 3, 4, 5, 6, 20),
                          test::namedby([](int seed) { return "Seed" + std::to_string(seed); }));
 
 // A strip one micrometre wide and a hundred millimetres long, far from the

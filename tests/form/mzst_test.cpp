@@ -6,6 +6,7 @@
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
@@ -73,9 +74,10 @@ TEST_P(FourPointLine, EndToEnd) {
 INSTANTIATE_TEST_SUITE_P(Deviations, FourPointLine, testing::Values(1.0, 0.37, 2.5e-3),
                          test::namedby([](double d) { return "Deviation" + test::testname(d); }));
 
-// Random noisy lines: the zone width is within the exchange's 1 % (in
-// squares) of twice the largest levelled deviation over all three-point
-// sets, and the minimum-zone listing shows the residuals of the printed line.
+// Random noisy lines: the zone width is never below the true minimum zone
+// (twice the largest levelled deviation over all three-point sets) and within
+// the exchange's 1 % (in squares) above it; it holds every residual of the
+// minimum-zone listing, which are those of the printed line.
 class RandomLine : public testing::TestWithParam<int> {};
 
 TEST_P(RandomLine, MatchesTheBruteForceChebyshevFit) {
@@ -100,18 +102,24 @@ TEST_P(RandomLine, MatchesTheBruteForceChebyshevFit) {
     ASSERT_EQ(v.size(), 2u * (3 * numpt + 3));
     const double emz = v.back();
     const double cheb = 2 * test::chebyshev(rows, y, 2);
-    EXPECT_LE(emz, cheb * (1 + 1e-9));
-    EXPECT_GE(emz, cheb / 1.005);
+    EXPECT_GE(emz, cheb * (1 - 1e-9));
+    EXPECT_LE(emz, cheb * 1.005);
     const size_t mz = 3 * numpt + 3; // first number of the minimum-zone listing
     const double y0 = v[mz + 3 * numpt];
     const double l0 = v[mz + 3 * numpt + 1];
+    double low = 0, high = 0;
     for (int i = 0; i < numpt; ++i) {
-        EXPECT_NEAR(v[mz + 3 * i + 2], y0 + l0 * x[i] - y[i], 1e-10);
-        EXPECT_LE(std::fabs(v[mz + 3 * i + 2]), 0.5 * emz * 1.005 + 1e-12);
+        const double residual = v[mz + 3 * i + 2];
+        EXPECT_NEAR(residual, y0 + l0 * x[i] - y[i], 1e-10);
+        low = std::min(low, residual);
+        high = std::max(high, residual);
     }
+    EXPECT_LE(high - low, emz * (1 + 1e-9));
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomLine, testing::Range(1, 7),
+// The exchange of seeds 44, 60, 71 and 117 stops with the worst point above
+// |h|, where 2|h| understates the zone.
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLine, testing::Values(1, 2, 3, 4, 5, 6, 44, 60, 71, 117),
                          test::namedby([](int seed) { return "Seed" + std::to_string(seed); }));
 
 } // namespace

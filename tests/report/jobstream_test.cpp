@@ -31,6 +31,10 @@ struct ShapeCase {
     int dimension; // coordinates per point; 0: no record
 };
 
+void PrintTo(const ShapeCase& c, std::ostream* out) {
+    *out << "job " << c.job;
+}
+
 class RecordShapeTest : public ::testing::TestWithParam<ShapeCase> {};
 
 // The README's table of job codes and records.
@@ -68,11 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{4000, 3}, ShapeCase{4500, 3}),
     test::namedby([](const ShapeCase& c) { return "Job" + std::to_string(c.job); }));
 
+// An item too small for a double reads as 0, as formeval reads it.
 TEST(Readjobstream, KeepsTheCoordinatesInPointOrder) {
-    const JobStream s = read("2700 4 0.5\n1 2\n3 4\n5 6\n7 8\n");
+    const JobStream s = read("2700 4 0.5\n1 2\n3 4\n5 6\n7 1e-400\n");
     ASSERT_EQ(s.circles.size(), 1u);
     EXPECT_EQ(s.circles[0].x, (std::vector<double>{1, 3, 5, 7}));
-    EXPECT_EQ(s.circles[0].y, (std::vector<double>{2, 4, 6, 8}));
+    EXPECT_EQ(s.circles[0].y, (std::vector<double>{2, 4, 6, 0}));
     EXPECT_EQ(s.circles[0].cri, 0.5);
 }
 
@@ -80,6 +85,10 @@ struct SkipCase {
     const char* first; // a job formeval skips, before a good circle record
     const char* note;
 };
+
+void PrintTo(const SkipCase& c, std::ostream* out) {
+    *out << std::string(c.first).substr(0, 30);
+}
 
 class SkippedRecordTest : public ::testing::TestWithParam<SkipCase> {};
 
@@ -106,8 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SkipCase{"1234", "job 1234 (job 1 of the stream, line 1): formeval runs no job of this "
                          "code; like formeval, formreport reads the next item as a job code"},
-        SkipCase{"2600 -3 0.000001", "job 2600 (job 1 of the stream, line 1): not plotted: the "
-                                     "point count -3 is negative"},
         SkipCase{"2800 3 0.000001 1 0 0 1 -1 0",
                  "job 2800 (job 1 of the stream, line 1): not plotted: 3 points are too few; the "
                  "four circles need at least 4"},
@@ -124,17 +131,22 @@ INSTANTIATE_TEST_SUITE_P(
     }));
 
 struct BrokenCase {
-    const char* text;
+    const char* name;
+    std::string_view text;
     long line;
     const char* why;
 };
+
+void PrintTo(const BrokenCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class BrokenStreamTest : public ::testing::TestWithParam<BrokenCase> {};
 
 TEST_P(BrokenStreamTest, SaysWhereAndWhy) {
     const BrokenCase c = GetParam();
     try {
-        read(c.text);
+        read(std::string(c.text));
         ADD_FAILURE() << "no error for " << c.text;
     } catch (const FileError& e) {
         EXPECT_EQ(e.file(), "jobs.txt");
@@ -146,25 +158,33 @@ TEST_P(BrokenStreamTest, SaysWhereAndWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Streams, BrokenStreamTest,
     ::testing::Values(
-        BrokenCase{"2600 4 0.000001\n1 0\n0 1\n-1 x\n", 4,
+        BrokenCase{"CoordinateNotANumber", "2600 4 0.000001\n1 0\n0 1\n-1 x\n", 4,
                    "job 2600 (job 1 of the stream, line 1): 'x' stands where coordinate 2 of "
                    "point 3 of 4 should be, and is not a number"},
-        BrokenCase{"0\n2600 4 0.000001\n1 0\n", 3,
+        BrokenCase{"RecordEndsEarly", "0\n2600 4 0.000001\n1 0\n", 3,
                    "job 2600 (job 2 of the stream, line 2): coordinate 1 of point 2 of 4 is "
                    "missing: the file ends"},
-        BrokenCase{"3000 4.0 0.000001", 1,
+        BrokenCase{"CountNotWhole", "3000 4.0 0.000001", 1,
                    "job 3000 (job 1 of the stream, line 1): '4.0' stands where the point count "
                    "should be, and is not a whole number"},
-        BrokenCase{"1000 3 tol", 1,
+        // formeval stops there too: the record's length is unknown.
+        BrokenCase{"NegativeCount", "2600 -3\n0.000001", 1,
+                   "job 2600 (job 1 of the stream, line 1): the point count -3 is negative: the "
+                   "length of the record is unknown"},
+        BrokenCase{"ToleranceNotANumber", "1000 3 tol", 1,
                    "job 1000 (job 1 of the stream, line 1): 'tol' stands where the tolerance "
                    "should be, and is not a number"},
-        BrokenCase{"2600.5 4", 1,
+        // A NUL byte ended the message where it was quoted.
+        BrokenCase{"ToleranceWithUnprintableBytes", std::string_view("1000 3 t\0l\x01\xfe", 12), 1,
+                   "job 1000 (job 1 of the stream, line 1): 't\\x00l\\x01\\xfe' stands where the "
+                   "tolerance should be, and is not a number"},
+        BrokenCase{"JobCodeNotWhole", "2600.5 4", 1,
                    "'2600.5' stands where a job code (a whole number) should "
                    "start the stream"},
-        BrokenCase{"0\n\n0 end", 3,
+        BrokenCase{"JobCodeAWord", "0\n\n0 end", 3,
                    "'end' stands where a job code (a whole number) should "
                    "follow job 0 (job 2 of the stream)"}),
-    test::namedby([](const BrokenCase& c) { return std::string(c.text); }));
+    [](const ::testing::TestParamInfo<BrokenCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace formeval::report

@@ -31,6 +31,10 @@ struct MagnificationCase {
     double maxdeviation, radius, magnification;
 };
 
+void PrintTo(const MagnificationCase& c, std::ostream* out) {
+    *out << "deviation " << c.maxdeviation << " on radius " << c.radius;
+}
+
 class AutomagnificationTest : public ::testing::TestWithParam<MagnificationCase> {};
 
 // 0.3 r / (0.6 d), rounded down to 1, 2 or 5 times a power of ten.
@@ -182,6 +186,49 @@ TEST(Polar, DrawsEachPointAndCircleWhereTheMagnificationPutsIt) {
         row >> error;
         EXPECT_NEAR(error, 0.02, 1e-6) << referencenames[k];
     }
+}
+
+// Whitespace-separated cells of a table row, each with the column it ends at.
+std::vector<std::pair<std::string, std::size_t>> cells(const std::string& row) {
+    std::vector<std::pair<std::string, std::size_t>> out;
+    for (std::size_t at = row.find_first_not_of(' '); at != std::string::npos;
+         at = row.find_first_not_of(' ', at)) {
+        const std::size_t end = std::min(row.find(' ', at), row.size());
+        out.emplace_back(row.substr(at, end - at), end);
+        at = end;
+    }
+    return out;
+}
+
+// Job 100000 of the stream fills the job column; errors of 4.8e-06 written
+// with 12 digits fill theirs: every cell must still stand apart, right-aligned
+// under its heading.
+TEST(Polar, TableColumnsNeverRunTogether) {
+    test::Workdir dir;
+    std::string jobs;
+    for (int i = 1; i < 100000; ++i) jobs += "0\n";
+    dir.write("jobs.txt", jobs + "2600 " + test::alternating(36, 2.4e-6));
+    const test::ReportOutcome o = test::report({"polar", "jobs.txt", "-q"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    std::istringstream table(o.out);
+    std::string heading, header, row;
+    std::getline(table, heading);
+    std::getline(table, header);
+    std::getline(table, row);
+    const auto heads = cells(header);
+    const auto values = cells(row);
+    ASSERT_EQ(heads.size(), 10u) << header;
+    ASSERT_EQ(values.size(), 10u) << row;
+    EXPECT_EQ(values[0].first, "jobs-job100000-2600.svg");
+    EXPECT_EQ(values[1].first, "100000");
+    std::size_t longest = 0;
+    for (std::size_t k = 6; k < 10; ++k) {
+        EXPECT_NEAR(std::stod(values[k].first), 4.8e-6, 1e-12) << heads[k].first;
+        longest = std::max(longest, values[k].first.size());
+    }
+    EXPECT_GE(longest, 17u); // as wide as the column was
+    for (std::size_t k = 1; k < 10; ++k)
+        EXPECT_EQ(values[k].second, heads[k].second) << heads[k].first;
 }
 
 TEST(Polar, AMagnificationThatDoesNotFitGivesWayWithAWarning) {

@@ -11,11 +11,16 @@ namespace formeval::report {
 namespace {
 
 struct ClassifyCase {
-    const char* line;
+    const char* name;
+    std::string_view line;
     LineKind kind;
     long repetition;
     const char* reason;
 };
+
+void PrintTo(const ClassifyCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ClassifyTest : public ::testing::TestWithParam<ClassifyCase> {};
 
@@ -30,37 +35,46 @@ TEST_P(ClassifyTest, TellsStudyLinesFromOtherOutput) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ClassifyTest,
     ::testing::Values(
-        ClassifyCase{"0\t1\t10\t100\t0.1", LineKind::repetition, 0, ""},
-        ClassifyCase{"17\tno circle fits these points", LineKind::nocircle, 17, ""},
-        ClassifyCase{"5\t1\t2\t3\t4\r", LineKind::repetition, 5, ""},
-        ClassifyCase{"1\t2\t3\t4\t5\t6\t7\t8", LineKind::perturbation, -1, ""},
-        ClassifyCase{"-1.5\t2\t3\t4\t5\t6\t7\t8e-3", LineKind::perturbation, -1, ""},
+        ClassifyCase{"Repetition", "0\t1\t10\t100\t0.1", LineKind::repetition, 0, ""},
+        ClassifyCase{"NoCircle", "17\tno circle fits these points", LineKind::nocircle, 17, ""},
+        // A sampling study's sample too small after a prompt answer.
+        ClassifyCase{"NotEvaluated",
+                     "Repetition 7 not evaluated: a sample of 3 points is too small; the "
+                     "evaluation needs at least 4",
+                     LineKind::notevaluated, 7, ""},
+        ClassifyCase{"NotEvaluatedCarriageReturn", "Repetition 12 not evaluated\r",
+                     LineKind::notevaluated, 12, ""},
+        ClassifyCase{"RepetitionCarriageReturn", "5\t1\t2\t3\t4\r", LineKind::repetition, 5, ""},
+        ClassifyCase{"Perturbation", "1\t2\t3\t4\t5\t6\t7\t8", LineKind::perturbation, -1, ""},
+        ClassifyCase{"PerturbationSigned", "-1.5\t2\t3\t4\t5\t6\t7\t8e-3", LineKind::perturbation,
+                     -1, ""},
         // Evaluation output: the exchange's reference set, items, labels.
-        ClassifyCase{"ne[i]s= 3\t8\t0\t5\t", LineKind::other, -1, ""},
-        ClassifyCase{"r0=1xo=0y0=0", LineKind::other, -1, ""},
-        ClassifyCase{"1    0    0", LineKind::other, -1, ""},
-        ClassifyCase{"", LineKind::other, -1, ""},
-        ClassifyCase{"-5\t1\t2\t3\t4", LineKind::other, -1, ""},
+        ClassifyCase{"ReferenceSet", "ne[i]s= 3\t8\t0\t5\t", LineKind::other, -1, ""},
+        ClassifyCase{"Item", "r0=1xo=0y0=0", LineKind::other, -1, ""},
+        ClassifyCase{"PointListing", "1    0    0", LineKind::other, -1, ""},
+        ClassifyCase{"Empty", "", LineKind::other, -1, ""},
+        ClassifyCase{"NegativeNumber", "-5\t1\t2\t3\t4", LineKind::other, -1, ""},
+        ClassifyCase{"RepetitionWithoutNumber", "Repetition x not evaluated", LineKind::other, -1,
+                     ""},
+        ClassifyCase{"RepetitionOtherwise", "Repetition 3 evaluated", LineKind::other, -1, ""},
         // A killed run's last line, cut short; stray fields.
-        ClassifyCase{"537\t0.0001\t-0.00", LineKind::malformed, 537,
+        ClassifyCase{"ThreeFields", "537\t0.0001\t-0.00", LineKind::malformed, 537,
                      "a repetition line holds its number and four numbers separated by tabs; "
                      "this one has 3 fields"},
-        ClassifyCase{"5\t1\t2\t3\t4\t", LineKind::malformed, 5,
+        ClassifyCase{"TrailingTab", "5\t1\t2\t3\t4\t", LineKind::malformed, 5,
                      "a repetition line holds its number and four numbers separated by tabs; "
                      "this one has 6 fields"},
-        ClassifyCase{"5\t1\t2\tx\t4", LineKind::malformed, 5, "radius 'x' is not a number"},
-        ClassifyCase{"5\tnan\t2\t3\t4", LineKind::malformed, 5, "centre x 'nan' is not a number"},
-        ClassifyCase{"5\tno circle", LineKind::malformed, 5,
+        ClassifyCase{"NotANumber", "5\t1\t2\tx\t4", LineKind::malformed, 5,
+                     "radius 'x' is not a number"},
+        ClassifyCase{"NaN", "5\tnan\t2\t3\t4", LineKind::malformed, 5,
+                     "centre x 'nan' is not a number"},
+        // Bytes that would end or garble the message are quoted escaped.
+        ClassifyCase{"Unprintable", std::string_view("5\t1\t\0\x7f\xff\t3\t4", 11),
+                     LineKind::malformed, 5, "centre y '\\x00\\x7f\\xff' is not a number"},
+        ClassifyCase{"ShortNoCircle", "5\tno circle", LineKind::malformed, 5,
                      "a repetition line holds its number and four numbers separated by tabs; "
                      "this one has 2 fields"}),
-    test::namedby([](const ClassifyCase& c) {
-        std::string line = c.line;
-        // A carriage return and a trailing tab tell two cases apart.
-        for (std::size_t at; (at = line.find('\r')) != std::string::npos;)
-            line.replace(at, 1, " CR");
-        if (!line.empty() && line.back() == '\t') line += "Tab";
-        return line.empty() ? "EmptyLine" : line;
-    }));
+    [](const ::testing::TestParamInfo<ClassifyCase>& info) { return info.param.name; });
 
 // Evaluation output, a block of four repetitions with one that no circle
 // fits and an item in the middle, a second block, a perturbation line.
@@ -108,18 +122,26 @@ TEST(Scanresults, FindsEachBlockWhereTheNumberingStartsAgain) {
     EXPECT_EQ(blocks[2].number, 3);
 }
 
+// An evaluation's last item ends without a line break; that is no cut line.
 TEST(Scanresults, AFileWithoutStudiesHasNoBlocks) {
     EXPECT_TRUE(scan("Stage Number = 1\nr0=10xo=100y0=20", {}).empty());
+    EXPECT_TRUE(scan("Stage Number = 1\n1    0    0", {}).empty());
     EXPECT_TRUE(scan("", {}).empty());
+    EXPECT_EQ(scan("0\t1\t1\t1\t1\nr0=10xo=100y0=20", {}).size(), 1u);
 }
 
 struct FaultCase {
+    const char* name;
     const char* text;
     long line;
     const char* why;
     const char* consequence;
     long blocklines; // lines of the one block kept when faults are skipped
 };
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ScanFaultTest : public ::testing::TestWithParam<FaultCase> {};
 
@@ -143,18 +165,29 @@ TEST_P(ScanFaultTest, StopsAtTheLineOrSkipsItWithAWarning) {
     EXPECT_EQ(blocks[0].lines, c.blocklines);
 }
 
+const char* const cut = "the file ends inside this study line, which has no line break: it was "
+                        "cut short (a full disk, a killed run)";
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, ScanFaultTest,
     ::testing::Values(
-        FaultCase{"0\t1\t1\t1\t1\n1\t1\t1\tx\t1\n2\t1\t1\t1\t1\n", 2, "radius 'x' is not a number",
-                  "line left out", 2},
-        FaultCase{"0\t1\t1\t1\t1\n1\t1\t1\t1\t1\n3\t1\t1\t1\t1\n", 3,
+        FaultCase{"NotANumber", "0\t1\t1\t1\t1\n1\t1\t1\tx\t1\n2\t1\t1\t1\t1\n", 2,
+                  "radius 'x' is not a number", "line left out", 2},
+        FaultCase{"NumberingBroken", "0\t1\t1\t1\t1\n1\t1\t1\t1\t1\n3\t1\t1\t1\t1\n", 3,
                   "repetition 3 follows repetition 1: lines are missing or out of order",
                   "line counted in the block", 3},
-        FaultCase{"x\n5\t1\t1\t1\t1\n6\t1\t1\t1\t1\n", 2,
+        FaultCase{"BlockNotFromZero", "x\n5\t1\t1\t1\t1\n6\t1\t1\t1\t1\n", 2,
                   "repetition 5 stands where a study block should start at repetition 0",
-                  "a block starts here", 2}),
-    test::namedby([](const FaultCase& c) { return std::string(c.text); }));
+                  "a block starts here", 2},
+        // Cut inside the last number, the line looks whole: 0.0 of 0.0123.
+        FaultCase{"CutLooksWhole", "0\t1\t1\t1\t1\n1\t1\t1\t1\t0.0", 2, cut, "line left out", 1},
+        FaultCase{"CutBeforeItsLastField", "0\t1\t1\t1\t1\n1\t1\t1", 2, cut, "line left out", 1},
+        FaultCase{"CutInTheRepetitionNumber", "0\t1\t1\t1\t1\n12", 2, cut, "line left out", 1},
+        FaultCase{"CutPerturbationLine", "0\t1\t1\t1\t1\n-0.00", 2, cut, "line left out", 1},
+        FaultCase{"CutNotEvaluatedLine", "0\t1\t1\t1\t1\nRepetition 1 not ev", 2, cut,
+                  "line left out", 1},
+        FaultCase{"CutInItsFirstWord", "0\t1\t1\t1\t1\nRepet", 2, cut, "line left out", 1}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
 TEST(Printtables, AlignedColumnsWithTheRowsOfEachKindOfBlock) {
     std::ostringstream out;
@@ -173,6 +206,9 @@ TEST(Printtables, AlignedColumnsWithTheRowsOfEachKindOfBlock) {
               "95 % interval high          n/a          n/a          n/a          n/a\n"
               "No circle fits the points of 1 of the 4 repetitions; they are not counted.\n"
               "The 95 % interval needs more values than the block has.\n"
+              "The block holds 4 repetition lines, not the 1000, 10 000 or 100 000 of a whole "
+              "study: it was cut short, lines are missing, or the lines of two runs are "
+              "interleaved.\n"
               "\n"
               "Block 2: repetitions 0-1 on lines 8-9 (2 lines)\n"
               "                       centre x     centre y       radius  circularity\n"
@@ -184,6 +220,9 @@ TEST(Printtables, AlignedColumnsWithTheRowsOfEachKindOfBlock) {
               "95 % interval low           n/a          n/a          n/a          n/a\n"
               "95 % interval high          n/a          n/a          n/a          n/a\n"
               "The 95 % interval needs more values than the block has.\n"
+              "The block holds 2 repetition lines, not the 1000, 10 000 or 100 000 of a whole "
+              "study: it was cut short, lines are missing, or the lines of two runs are "
+              "interleaved.\n"
               "\n"
               "Block 3: perturbation study on line 10\n"
               "                       centre x     centre y       radius  circularity\n"

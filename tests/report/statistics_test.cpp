@@ -1,5 +1,6 @@
-// Statistics, coverage intervals, histogram bins, axis ticks and number
-// parsing of formreport, against values worked out by hand.
+// Statistics, coverage intervals, histogram bins, axis ticks, number parsing
+// and the escaping of quoted input of formreport, against values worked out
+// by hand.
 #include "report/report.h"
 #include "tests/harness/harness.h"
 
@@ -19,6 +20,10 @@ struct RanksCase {
     long low, high;
 };
 
+void PrintTo(const RanksCase& c, std::ostream* out) {
+    *out << c.count << " values at " << c.coverage << " basis points";
+}
+
 class CoverageRanksTest : public ::testing::TestWithParam<RanksCase> {};
 
 // q = pM rounded half up, r = ceil((M - q) / 2), interval [y(r), y(r + q)].
@@ -32,23 +37,28 @@ TEST_P(CoverageRanksTest, FollowsTheProbabilisticallySymmetricRule) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, CoverageRanksTest,
-                         ::testing::Values(RanksCase{1000, 9500, true, 25, 975},    // q 950, r 25
-                                           RanksCase{10000, 9500, true, 250, 9750}, // q 9500, r 250
-                                           RanksCase{100000, 9500, true, 2500,
-                                                     97500},                  // q 95000, r 2500
-                                           RanksCase{101, 9500, true, 3, 99}, // pM 95.95: q 96, r 3
-                                           RanksCase{40, 9500, true, 1, 39}, // q 38, M - q = 2, r 1
-                                           RanksCase{20, 9500, true, 1, 20}, // q 19, r 1
-                                           RanksCase{11, 9500, true, 1, 11}, // pM 10.45: q 10, r 1
-                                           RanksCase{10, 9500, false, 0, 0}, // pM 9.5: q 10 = M
-                                           RanksCase{0, 9500, false, 0, 0},
-                                           RanksCase{1000, 9900, true, 5, 995}, // q 990, r 5
-                                           RanksCase{1000, 6827, true, 159, 842}),
-                         test::namedby([](const RanksCase& c) {
-                             return "Count" + std::to_string(c.count) + "_Basispoints" +
-                                    std::to_string(c.coverage);
-                         })); // pM 682.7: q 683, r 159
+INSTANTIATE_TEST_SUITE_P(
+    Table, CoverageRanksTest,
+    ::testing::Values(RanksCase{1000, 9500, true, 25, 975},       // q 950, r 25
+                      RanksCase{10000, 9500, true, 250, 9750},    // q 9500, r 250
+                      RanksCase{100000, 9500, true, 2500, 97500}, // q 95000, r 2500
+                      RanksCase{101, 9500, true, 3, 99},          // pM 95.95: q 96, r 3
+                      RanksCase{40, 9500, true, 1, 39},           // q 38, M - q = 2, r 1
+                      RanksCase{20, 9500, true, 1, 20},           // q 19, r 1
+                      RanksCase{11, 9500, true, 1, 11},           // pM 10.45: q 10, r 1
+                      RanksCase{10, 9500, false, 0, 0},           // pM 9.5: q 10 = M
+                      RanksCase{0, 9500, false, 0, 0},
+                      RanksCase{1000, 9900, true, 5, 995},   // q 990, r 5
+                      RanksCase{1000, 6827, true, 159, 842}, // pM 682.7: q 683, r 159
+                      // Coverages outside (0, 100 %) have no interval, not ranks
+                      // outside 1..M.
+                      RanksCase{1000, 10000, false, 0, 0}, RanksCase{1000, 0, false, 0, 0},
+                      RanksCase{1000, -9500, false, 0, 0}),
+    [](const ::testing::TestParamInfo<RanksCase>& info) {
+        const auto coverage = info.param.coverage;
+        return "Of" + std::to_string(info.param.count) + "At" +
+               (coverage < 0 ? "Minus" + std::to_string(-coverage) : std::to_string(coverage));
+    });
 
 TEST(Summarise, SmallBlockByHand) {
     const Statistics s = summarise({4, 1, 3, 2}, defaultcoverage);
@@ -94,6 +104,15 @@ TEST(Summarise, KeepsTheDigitsOfLargeNearlyEqualValues) {
     const Statistics s = summarise({1e8 + 0.1, 1e8 + 0.2, 1e8 + 0.3}, defaultcoverage);
     EXPECT_NEAR(s.mean, 1e8 + 0.2, 1e-7);
     EXPECT_NEAR(s.sd, 0.1, 1e-7);
+}
+
+// Their sum and their squares overflow: deviations 2/3, -4/3, 2/3 of 1e308
+// about the mean 1e308 / 3, variance (4 + 16 + 4) / 9 / 2 = 4/3 of 1e616.
+TEST(Summarise, ValuesWhoseSumsOverflow) {
+    const Statistics s = summarise({1e308, -1e308, 1e308}, defaultcoverage);
+    EXPECT_NEAR(s.mean, 1e308 / 3, 1e294);
+    EXPECT_NEAR(s.sd, std::sqrt(4.0 / 3.0) * 1e308, 1e294);
+    EXPECT_EQ(makehistogram({1e308, -1e308, 1e308, 0}, 4).counts, (std::vector<long>{1, 0, 1, 2}));
 }
 
 TEST(Coveragetext, WholeAndFractionalPercentages) {
@@ -150,6 +169,23 @@ TEST(Ticks, StepsOfOneTwoOrFive) {
     EXPECT_EQ(u.values[2], 0.0);
 }
 
+// Near 1e17 the doubles lie 16 apart: ticks every 10 cannot all be told
+// apart, and the tick counter k ~ 1e16 no longer changes when 1 is added.
+TEST(Ticks, CountedWhereTheDoublesAreCoarserThanTheStep) {
+    const double low = 1e17;
+    const double high = 1e17 + 48;
+    const Ticks t = ticks(low, high, 6);
+    EXPECT_DOUBLE_EQ(t.step, 10); // rough step 48 / 6
+    ASSERT_FALSE(t.values.empty());
+    EXPECT_LE(t.values.size(), 5u);
+    for (std::size_t i = 0; i < t.values.size(); ++i) {
+        EXPECT_GE(t.values[i], low);
+        EXPECT_LE(t.values[i], high);
+        if (i > 0) { EXPECT_GT(t.values[i], t.values[i - 1]); }
+    }
+    EXPECT_TRUE(ticks(-1e308, 1e308, 6).values.empty()); // the span overflows
+}
+
 TEST(Ticklabel, DigitsDownToTheStep) {
     EXPECT_EQ(ticklabel(100, 50), "100");
     EXPECT_EQ(ticklabel(100.0000012, 2e-7), "100.0000012");
@@ -171,6 +207,38 @@ TEST(Parsenumber, WholeTokensOfFiniteNumbers) {
     for (const char* bad : {"", "2600.0", "99999999999", "12a", "1e3"})
         EXPECT_FALSE(parseint(bad)) << bad;
 }
+
+struct PrintableCase {
+    const char* name;
+    std::string_view text;
+    const char* shown;
+};
+
+void PrintTo(const PrintableCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PrintableTest : public ::testing::TestWithParam<PrintableCase> {};
+
+TEST_P(PrintableTest, EscapesWhatDoesNotPrint) {
+    EXPECT_EQ(printable(GetParam().text), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, PrintableTest,
+    ::testing::Values(PrintableCase{"Ascii", "r0=1 'x' \\ ~", "r0=1 'x' \\ ~"},
+                      PrintableCase{"Nul", std::string_view("a\0b", 3), "a\\x00b"},
+                      PrintableCase{"Controls", "\t\n\r\x1b\x7f", "\\t\\n\\r\\x1b\\x7f"},
+                      PrintableCase{"Micro", "\xc2\xb5m", "\xc2\xb5m"},               // U+00B5
+                      PrintableCase{"Emoji", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"}, // U+1F600
+                      PrintableCase{"Latin1", "\xb5m", "\\xb5m"},
+                      PrintableCase{"C1Control", "\xc2\x85", "\\xc2\\x85"},
+                      PrintableCase{"Overlong", "\xc0\xaf", "\\xc0\\xaf"},
+                      PrintableCase{"OverlongThreeBytes", "\xe0\x80\xaf", "\\xe0\\x80\\xaf"},
+                      PrintableCase{"Surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
+                      PrintableCase{"BeyondUnicode", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
+                      PrintableCase{"CutSequenceThenAscii", "\xe2\x82x", "\\xe2\\x82x"}),
+    [](const ::testing::TestParamInfo<PrintableCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace formeval::report

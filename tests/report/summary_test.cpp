@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sstream>
 
 namespace formeval::report {
@@ -142,6 +143,75 @@ TEST(Summary, OneWellFormedHistogramPerBlockAndQuantity) {
     EXPECT_FALSE(fs::exists(dir.path() / "hist" / "block3-radius.svg"));
 }
 
+// The earlier run's block, its last line cut inside its last number as a
+// full disk leaves it: it must not pass for a repetition of its own.
+TEST(Summary, AStudyLineCutShortIsNotTakenForAWholeOne) {
+    test::Workdir dir;
+    const std::string& whole = mixedresults();
+    std::size_t end = 0;
+    for (int line = 0; line < 1000; ++line) end = whole.find('\n', end) + 1;
+    const std::string block = whole.substr(0, end - 1); // without its line break
+    ASSERT_EQ(block.substr(block.rfind('\n') + 1, 4), "999\t");
+    dir.write("result.txt", block.substr(0, block.size() - 2));
+    const std::string why =
+        "formreport: result.txt:1000: the file ends inside this study line, which has no line "
+        "break: it was cut short (a full disk, a killed run)";
+    test::ReportOutcome o = test::report({"summary", "result.txt"});
+    EXPECT_EQ(o.status, exitinput);
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err, why + "\nformreport: nothing summarised; --skip-malformed leaves such lines "
+                           "out with a warning\n");
+    o = test::report({"summary", "result.txt", "--skip-malformed"});
+    EXPECT_EQ(o.status, exitok);
+    EXPECT_EQ(o.err, why + "; line left out\n");
+    const auto lines = split(o.out, '\n');
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[2], "Block 1: repetitions 0-998 on lines 1-999 (999 lines)");
+    EXPECT_EQ(lines[11], "The block holds 999 repetition lines, not the 1000, 10 000 or 100 000 "
+                         "of a whole study: it was cut short, lines are missing, or the lines of "
+                         "two runs are interleaved.");
+    // As CSV, the note goes to standard error.
+    o = test::report({"summary", "result.txt", "--skip-malformed", "--csv"});
+    EXPECT_EQ(o.err, why + "; line left out\nformreport: result.txt: block 1 (lines 1-999) holds "
+                           "999 repetition lines, not the 1000, 10 000 or 100 000 of a whole "
+                           "study: it was cut short, lines are missing, or the lines of two runs "
+                           "are interleaved.\n");
+}
+
+// A sampling study whose sample size is asked for at the console: the answer
+// 36 serves repetition 0, the answer 3 is too small for repetition 1, then
+// the console has ended and all 36 points are used.
+TEST(Summary, ARepetitionFormevalDidNotEvaluateCountsWithoutNumbers) {
+    test::Run run;
+    run.jobs = "2570 " + test::alternating(36);
+    run.instructions = "0 0 0 3 0 0\n";
+    run.input = "36\n3\n";
+    const test::Outcome made = test::run(run);
+    ASSERT_EQ(made.status, 0) << made.errors;
+    ASSERT_NE(made.result.find("\nRepetition 1 not evaluated: "), std::string::npos);
+    test::Workdir dir;
+    dir.write("result.txt", made.result);
+    const test::ReportOutcome o = test::report({"summary", "result.txt"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.err, "");
+    const auto lines = split(o.out, '\n');
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "result.txt: 1 block");
+    EXPECT_EQ(lines[2], "Block 1: repetitions 0-9999 on lines 1-10000 (10000 lines)");
+    std::istringstream count(lines[4]);
+    const std::vector<std::string> cells{std::istream_iterator<std::string>(count), {}};
+    EXPECT_EQ(cells, (std::vector<std::string>{"count", "9999", "9999", "9999", "9999"}));
+    EXPECT_EQ(lines[11], "formeval did not evaluate 1 of the 10000 repetitions; they are not "
+                         "counted.");
+    const double circle[nquantities] = {100, 20, 10, 0.02};
+    std::istringstream mean(lines[5].substr(std::string("mean").size()));
+    for (const double expected : circle) {
+        double value = 0;
+        mean >> value;
+        EXPECT_NEAR(value, expected, 1e-9);
+    }
+}
+
 // Repetition lines with these circularity errors (the other columns 1).
 std::string block(const std::vector<double>& errors) {
     std::ostringstream text;
@@ -210,6 +280,55 @@ TEST(Summary, HistogramIntervalMarksAtItsEnds) {
     EXPECT_NEAR(ends[1], b.back().right, 0.01);
 }
 
+// Near 1e17 neighbouring doubles are 16 apart: the axis ticks, 10 apart,
+// cannot all be told apart, and low end + offset loses a bar's offset. The
+// circularity errors 1e17 + 0, 16, 32, 48, ten of each, make four bars of
+// ten, side by side. Centres y of +-1e308 span more than the largest double:
+// two bars at the ends.
+TEST(Summary, HistogramsOfValuesWhereTheDoublesAreCoarse) {
+    test::Workdir dir;
+    std::ostringstream text;
+    text.precision(17);
+    for (int i = 0; i < 40; ++i)
+        text << i << "\t" << 1e17 + 16 * (i % 3) << "\t" << (i % 2 ? -1e308 : 1e308) << "\t1\t"
+             << 1e17 + 16 * (i % 4) << "\n";
+    dir.write("r.txt", text.str());
+    const test::ReportOutcome o =
+        test::report({"summary", "r.txt", "--histograms", ".", "--bins", "4", "-q"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    for (const char* quantity : quantityslugs) {
+        const test::Svg svg =
+            test::parsesvg(dir.path() / (std::string("block1-") + quantity + ".svg"));
+        EXPECT_TRUE(svg.wellformed) << quantity << ": " << svg.error;
+        EXPECT_FALSE(bars(svg).empty()) << quantity;
+    }
+    const std::vector<Bar> b = bars(test::parsesvg(dir.path() / "block1-circularity.svg"));
+    ASSERT_EQ(b.size(), 4u);
+    const double across = b[3].right - b[0].left;
+    for (std::size_t k = 0; k < 4; ++k) {
+        EXPECT_NEAR(b[k].height, b[0].height, 0.01);
+        EXPECT_NEAR(b[k].right - b[k].left, across / 4, 0.01);
+        EXPECT_NEAR(b[k].left - b[0].left, across * static_cast<double>(k) / 4, 0.01);
+    }
+    const std::vector<Bar> y = bars(test::parsesvg(dir.path() / "block1-centre-y.svg"));
+    ASSERT_EQ(y.size(), 2u);
+    EXPECT_NEAR(y[1].right - y[0].left, across, 0.01);
+    EXPECT_NEAR(y[0].height, y[1].height, 0.01);
+}
+
+// cairo refuses text that is not UTF-8, and with it the picture: a unit
+// written in Latin-1 (micro sign 0xb5) is drawn escaped instead.
+TEST(Summary, HistogramsWithAUnitInAnotherEncoding) {
+    test::Workdir dir;
+    dir.write("r.txt", block({1, 2, 3}));
+    const test::ReportOutcome o =
+        test::report({"summary", "r.txt", "--histograms", ".", "--unit", "\xb5m", "-q"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.err, "");
+    const test::Svg svg = test::parsesvg(dir.path() / "block1-radius.svg");
+    EXPECT_TRUE(svg.wellformed) << svg.error;
+}
+
 TEST(Summary, AMalformedLineStopsItUnlessSkipped) {
     test::Workdir dir;
     dir.write("bad.txt", "0\t1\t1\t1\t1\n1\t1\t1\t1\t1\n2\t1\t1\tx\t1\n");
@@ -228,10 +347,15 @@ TEST(Summary, AMalformedLineStopsItUnlessSkipped) {
 }
 
 struct FailureCase {
+    const char* name;
     std::vector<std::string> args;
     int status;
     const char* err; // start of the message
 };
+
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class CommandFailureTest : public ::testing::TestWithParam<FailureCase> {};
 
@@ -239,6 +363,7 @@ TEST_P(CommandFailureTest, ExitsWithItsStatusAndSaysWhy) {
     const FailureCase c = GetParam();
     test::Workdir dir;
     fs::create_directory(dir.path() / "folder");
+    dir.write("r.txt", block({1, 2, 3}));
     const test::ReportOutcome o = test::report(c.args);
     EXPECT_EQ(o.status, c.status);
     EXPECT_EQ(o.err.substr(0, std::string(c.err).size()), c.err);
@@ -247,34 +372,97 @@ TEST_P(CommandFailureTest, ExitsWithItsStatusAndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandFailureTest,
     ::testing::Values(
-        FailureCase{{"summary", "missing.txt"},
+        FailureCase{"SummaryOfAMissingFile",
+                    {"summary", "missing.txt"},
                     exitinput,
                     "formreport: cannot read missing.txt: No such file or directory\n"},
-        FailureCase{{"polar", "missing.txt"},
+        FailureCase{"PolarOfAMissingFile",
+                    {"polar", "missing.txt"},
                     exitinput,
                     "formreport: cannot read missing.txt: No such file or directory\n"},
-        FailureCase{{"summary", "folder"}, exitinput, "formreport: folder: is a directory"},
-        FailureCase{{"polar", FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt", "-o",
+        FailureCase{"SummaryOfADirectory",
+                    {"summary", "folder"},
+                    exitinput,
+                    "formreport: folder: is a directory"},
+        FailureCase{"PlotsIntoAFile",
+                    {"polar", FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt", "-o",
                      FORMEVAL_SOURCE_DIR "/README.md"},
                     exitinput,
                     "formreport: " FORMEVAL_SOURCE_DIR "/README.md: is a file, not a directory"},
-        FailureCase{{"summary"}, exitusage, "result is required"},
-        FailureCase{{}, exitusage, "A subcommand is required"},
-        FailureCase{{"average", "x"}, exitusage, "A subcommand is required"},
-        FailureCase{
-            {"summary", "r.txt", "--digits", "0"}, exitusage, "--digits: Value 0 not in range"},
-        FailureCase{{"summary", "r.txt", "--coverage", "95.125"},
+        FailureCase{"NoResultFile", {"summary"}, exitusage, "result is required"},
+        FailureCase{"NoCommand", {}, exitusage, "A subcommand is required"},
+        FailureCase{"UnknownCommand", {"average", "x"}, exitusage, "A subcommand is required"},
+        FailureCase{"NoDigits",
+                    {"summary", "r.txt", "--digits", "0"},
+                    exitusage,
+                    "--digits: Value 0 not in range"},
+        FailureCase{"CoverageWithThreeDecimals",
+                    {"summary", "r.txt", "--coverage", "95.125"},
                     exitusage,
                     "--coverage: give the percentage with at most two decimals"},
-        FailureCase{{"polar", "j.txt", "--magnification", "-2"}, exitusage, "--magnification"},
-        FailureCase{
-            {"summary", "r.txt", "--progress", "--quiet"}, exitusage, "--progress excludes"}),
-    test::namedby([](const FailureCase& c) {
-        // File names without their folders, so that the name is the same in every checkout.
-        std::string name = c.args.empty() ? "NoArguments" : "";
-        for (const std::string& arg : c.args) name += " " + fs::path(arg).filename().string();
-        return name;
-    }));
+        // NaN passed the range check and indexed past the sorted values.
+        FailureCase{"CoverageNaN",
+                    {"summary", "r.txt", "--coverage", "nan"},
+                    exitusage,
+                    "--coverage: Value nan is not a finite number\n"},
+        FailureCase{"CoverageInfinite",
+                    {"summary", "r.txt", "--coverage", "1e400"},
+                    exitusage,
+                    "--coverage: Value 1e400 is not a finite number\n"},
+        FailureCase{"NegativeMagnification",
+                    {"polar", "j.txt", "--magnification", "-2"},
+                    exitusage,
+                    "--magnification: Value -2 is not a positive number\n"},
+        FailureCase{"MagnificationNaN",
+                    {"polar", "j.txt", "--magnification", "nan"},
+                    exitusage,
+                    "--magnification: Value nan is not a finite number\n"},
+        FailureCase{"MagnificationInfinite",
+                    {"polar", "j.txt", "--magnification", "inf"},
+                    exitusage,
+                    "--magnification: Value inf is not a finite number\n"},
+        FailureCase{"ProgressAndQuiet",
+                    {"summary", "r.txt", "--progress", "--quiet"},
+                    exitusage,
+                    "--progress excludes"}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+struct UnwritableCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* output; // where standard output goes; "-": closed
+    const char* why;
+};
+
+void PrintTo(const UnwritableCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class UnwritableOutputTest : public ::testing::TestWithParam<UnwritableCase> {};
+
+// The tables are lost, so the run has failed, and says why.
+TEST_P(UnwritableOutputTest, FailsAndSaysSo) {
+    const UnwritableCase c = GetParam();
+    test::Workdir dir;
+    dir.write("r.txt", block({1, 2, 3}));
+    dir.write("j.txt", "2600 " + test::alternating(8));
+    const test::ReportOutcome o = test::runreport(c.args, dir.path(), c.output);
+    EXPECT_EQ(o.status, exitinput);
+    EXPECT_EQ(o.err,
+              std::string("formreport: the standard output could not be written: ") + c.why + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, UnwritableOutputTest,
+    ::testing::Values(
+        UnwritableCase{
+            "SummaryToAFullDevice", {"summary", "r.txt"}, "/dev/full", "No space left on device"},
+        UnwritableCase{"SummaryClosed", {"summary", "r.txt"}, "-", "Bad file descriptor"},
+        UnwritableCase{
+            "PolarToAFullDevice", {"polar", "j.txt", "-q"}, "/dev/full", "No space left on device"},
+        UnwritableCase{
+            "HelpToAFullDevice", {"summary", "--help"}, "/dev/full", "No space left on device"}),
+    [](const ::testing::TestParamInfo<UnwritableCase>& info) { return info.param.name; });
 
 TEST(Summary, HelpExplainsTheQuantileRule) {
     const test::ReportOutcome o = test::report({"summary", "--help"});

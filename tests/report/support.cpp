@@ -26,8 +26,9 @@ ReportOutcome report(const std::vector<std::string>& args) {
     return o;
 }
 
-ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& dir) {
-    const fs::path out = dir / ".report-out";
+ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& dir,
+                        const std::string& output) {
+    const fs::path out = output.empty() || output == "-" ? dir / ".report-out" : fs::path(output);
     const fs::path err = dir / ".report-err";
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -40,6 +41,7 @@ ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& di
         if (in < 0 || o < 0 || e < 0 || ::chdir(dir.c_str()) != 0 || ::dup2(in, 0) < 0 ||
             ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0)
             ::_exit(126);
+        if (output == "-") ::close(1);
         ::execv(FORMREPORT_BINARY, argv.data());
         ::_exit(127);
     }
@@ -47,9 +49,9 @@ ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& di
     ::waitpid(pid, &wstatus, 0);
     ReportOutcome r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    r.out = readfile(out);
+    r.out = output.empty() ? readfile(out) : "";
     r.err = readfile(err);
-    fs::remove(out);
+    if (output.empty() || output == "-") fs::remove(out);
     fs::remove(err);
     return r;
 }
@@ -149,13 +151,13 @@ std::vector<std::pair<double, double>> vertices(const std::string& d) {
     return out;
 }
 
-std::string alternating(int n) {
+std::string alternating(int n, double deviation) {
     const double pi = std::acos(-1.0);
     std::ostringstream s;
     s.precision(17);
     s << n << " 0.000001\n";
     for (int i = 0; i < n; ++i) {
-        const double r = i % 2 ? 9.99 : 10.01;
+        const double r = i % 2 ? 10 - deviation : 10 + deviation;
         s << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n) << '\n';
     }
     return s.str();

@@ -22,8 +22,11 @@ struct ReportOutcome {
 // formreport with these arguments (without the program name), in process.
 ReportOutcome report(const std::vector<std::string>& args);
 
-// The built formreport executable in `dir`, console input closed.
-ReportOutcome runreport(const std::vector<std::string>& args, const std::filesystem::path& dir);
+// The built formreport executable in `dir`, console input closed. Its
+// standard output is captured, or goes to the file `output` when one is named
+// ("-": standard output closed).
+ReportOutcome runreport(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                        const std::string& output = "");
 
 // An SVG file as expat reads it: whether it is well-formed XML, and its
 // elements in document order.
@@ -58,8 +61,8 @@ std::vector<std::pair<double, double>> vertices(const std::string& d);
 // (100, 20), radii alternating 10.01 and 9.99 (n even): every reference circle
 // is centred on (100, 20); least squares and minimum zone have radius 10,
 // the circumscribing 10.01, the inscribing 9.99; every circularity error is
-// 0.02.
-std::string alternating(int n);
+// 0.02. Radii 10 +- `deviation` and errors 2 `deviation` when one is given.
+std::string alternating(int n, double deviation = 0.01);
 
 std::string readfile(const std::filesystem::path& path);
 void writefile(const std::filesystem::path& path, const std::string& text);

@@ -35,7 +35,7 @@ std::string countup(int from, int to) {
 // with a hook run on every call (the call number is passed).
 std::function<void(int)> onfake;
 int fakecalls = 0;
-void fakecal(const double* u, const double* v, int numpt, double* ans) {
+void fakecal(const double* u, const double* v, int numpt, Circlefit& ans) {
     ans[0] = u[0];
     ans[1] = v[0];
     ans[2] = numpt;
@@ -84,7 +84,8 @@ TEST(Lscircun, NoNoiseGivesIdenticalLines) {
     Workdir dir;
     dir.write("instructions.txt", "0 4 0 3 0 0\n");
     const std::string record = alternatingcircle(8);
-    double u[8], v[8], ans[4];
+    double u[8], v[8];
+    Circlefit ans;
     {
         std::istringstream in(record);
         int n;
@@ -111,7 +112,7 @@ TEST(Circun, RepetitionsFollowTheLastDigitOfTheJobCode) {
     for (const auto& [job, count] : {std::pair{2610, 1000}, std::pair{2511, 10000}}) {
         Session session(alternatingcircle(8));
         Fake fake;
-        circun(job, fakecal, "Go", nullptr, false);
+        circun(job, fakecal, "Go", noconsoleline, watchproblem::no);
         EXPECT_EQ(fakecalls, count);
         const auto out = lines(session.result());
         ASSERT_EQ(out.size(), static_cast<size_t>(count));
@@ -134,7 +135,7 @@ TEST(Circun, ProblemDumpAndConsoleLines) {
         Fake fake([](int call) {
             if (call == 997) problem = true; // raised in repetition 997
         });
-        circun(2710, fakecal, "Started peak", label, true);
+        circun(2710, fakecal, "Started peak", label, watchproblem::yes);
         EXPECT_FALSE(problem);
         EXPECT_EQ(session.intres(), "0" + dump + "997" + dump);
         // Only the first repetition saw the old flag.
@@ -157,7 +158,7 @@ TEST(Circun, TraceLevelIsOneInEveryRepetition) {
         if (oqt != 1) ++wrong;
         oqt = 3;
     });
-    circun(2610, fakecal, "Go", nullptr, false);
+    circun(2610, fakecal, "Go", noconsoleline, watchproblem::no);
     EXPECT_EQ(wrong, 0);
 }
 
@@ -168,7 +169,7 @@ TEST(Circun, ChangedNoiseTakesEffectAtTheNextRepetition) {
     Fake fake([&](int call) {
         if (call == 5) dir.write("instructions.txt", "0 4 0.0 3 0 0\n");
     });
-    circun(2610, fakecal, "Go", nullptr, false);
+    circun(2610, fakecal, "Go", noconsoleline, watchproblem::no);
     const auto out = lines(session.result());
     for (int ii = 0; ii <= 5; ++ii) EXPECT_NE(numbersin(out[ii])[1], 1) << ii;
     for (int ii = 6; ii < 1000; ++ii) EXPECT_EQ(numbersin(out[ii])[1], 1) << ii;
@@ -181,7 +182,7 @@ TEST(Circun, FileGoneDuringTheStudyKeepsItsNoise) {
     Fake fake([&](int call) {
         if (call == 2) dir.remove("instructions.txt");
     });
-    circun(2610, fakecal, "Go", nullptr, false);
+    circun(2610, fakecal, "Go", noconsoleline, watchproblem::no);
     const auto out = lines(session.result());
     ASSERT_EQ(out.size(), 1000u);
     for (int ii = 0; ii < 1000; ++ii) EXPECT_NE(numbersin(out[ii])[1], 1) << ii;

@@ -22,7 +22,7 @@ using test::Session;
 // of v (influence 2.5 / numpt of every x, resp. y), u[0] (influence 2.5 of x
 // of point 0 alone) and |u[1] - 7| (a kink: both moves of x of point 1 change
 // it by +2.5, influence 2.5).
-void handcal(const double* u, const double* v, int numpt, double* ans) {
+void handcal(const double* u, const double* v, int numpt, Circlefit& ans) {
     double su = 0;
     double sv = 0;
     for (int i = 0; i < numpt; ++i) {
@@ -35,7 +35,7 @@ void handcal(const double* u, const double* v, int numpt, double* ans) {
     ans[3] = std::fabs(u[1] - 7);
 }
 
-void constantcal(const double*, const double*, int, double* ans) {
+void constantcal(const double*, const double*, int, Circlefit& ans) {
     ans[0] = 3;
     ans[1] = -2;
     ans[2] = 8.5;

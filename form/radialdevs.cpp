@@ -1,5 +1,6 @@
-// Radial deviations of the points from a circle, on the input coordinates.
-#include "circles/circles.h"
+// Radial deviations of the points from a circle, on the input coordinates:
+// each point's distance from the centre minus the radius, positive outside.
+#include "form/form.h"
 
 #include <cmath>
 
