@@ -4,6 +4,7 @@
 
 #include <array>
 #include <iostream>
+#include <type_traits>
 
 namespace formeval {
 
@@ -34,10 +35,28 @@ extern std::ostream imfile;
 unsigned long events();
 void event();
 
+// Writes a number to `out` as `out << value` does (the default notation at
+// the stream's precision), but faster.
+void putnumber(std::ostream& out, double value);
+void putnumber(std::ostream& out, int value);
+
+// Writes a number to the console and then to result.txt, formatted once.
+void bothnumber(double value);
+
 // Writes one output item to the console and then the same item to result.txt.
+template <class Item> void bothitem(const Item& item) {
+    if constexpr (std::is_same_v<Item, double>) {
+        bothnumber(item);
+    } else {
+        std::cout << item;
+        ofile << item;
+    }
+}
+
+// Writes output items to the console and to result.txt, each stream receiving
+// them in order.
 template <class... Items> void both(const Items&... items) {
-    (std::cout << ... << items);
-    (ofile << ... << items);
+    (bothitem(items), ...);
 }
 
 // Starts a line of its own in result.txt unless what it holds so far, from

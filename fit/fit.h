@@ -18,6 +18,10 @@ void lsgen(const Row5* x, const double* r, double* gs, Row7* g, int n, int numpt
 // Deviations err[p] = model value - r[p] under the parameters gs.
 void error(const Row5* x, const double* r, const double* gs, double* err, int n, int numpt);
 
+// The deviations, as error computes them, and the index of the point maxerp
+// would pick, in one pass.
+int errmax(const Row5* x, const double* r, const double* gs, double* err, int n, int numpt);
+
 // Least-squares form error: max(0, largest deviation) - min(0, smallest).
 double lsqerr(const double* err, int n, int numpt);
 
@@ -51,6 +55,10 @@ double maxer(const double* err, int numpt);
 
 // Index of the point maxer picks; 0 when every deviation is 0.
 int maxerp(const double* err, int numpt);
+
+// The deviation of point `worst` as maxer reports it: 0 when it is 0 (or
+// NaN), with maxer's trace.
+double maxat(const double* err, int worst);
 
 // Stiefel exchange rule: the position (0..n) in the reference set v that the
 // entering point knt takes, from the ratios of the entering row's coefficients

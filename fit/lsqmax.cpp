@@ -1,24 +1,34 @@
 // Ranks the points by |deviation| to give the minimum-zone exchange its
-// starting reference set. A zero deviation is never selected.
+// starting reference set. A zero deviation is never selected. One pass keeps
+// the n + 1 largest squares in order, the earlier point first among equal
+// ones: what n + 1 scans for the next largest would pick, one by one.
 #include "fit/fit.h"
-
-#include <algorithm>
 
 namespace formeval {
 
 void lsqmax(const double* err, int* ne, double* em, int n, int numpt) {
-    for (int k = 0; k <= n; ++k) {
-        em[k] = 0;
-        for (int i = 0; i < numpt; ++i) {
-            const double e2 = err[i] * err[i];
-            if (!(e2 > em[k] * em[k])) continue;
-            if (k > 0) {
-                if (e2 > em[k - 1] * em[k - 1]) continue;
-                if (std::find(ne, ne + k, i) != ne + k) continue;
-            }
-            em[k] = err[i] < 0 ? -err[i] : err[i];
-            ne[k] = i;
+    const int want = n + 1;
+    double top[6];
+    int at[6];
+    int kept = 0;
+    for (int i = 0; i < numpt; ++i) {
+        const double e2 = err[i] * err[i];
+        if (!(e2 > 0)) continue;
+        if (kept == want && !(e2 > top[want - 1])) continue;
+        int k = kept < want ? kept++ : want - 1;
+        for (; k > 0 && e2 > top[k - 1]; --k) {
+            top[k] = top[k - 1];
+            at[k] = at[k - 1];
         }
+        top[k] = e2;
+        at[k] = i;
+    }
+    for (int k = 0; k < want; ++k) {
+        em[k] = 0;
+        if (k >= kept) continue;
+        const double e = err[at[k]];
+        em[k] = e < 0 ? -e : e;
+        ne[k] = at[k];
     }
 }
 

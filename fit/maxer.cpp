@@ -6,14 +6,18 @@
 
 namespace formeval {
 
-double maxer(const double* err, int numpt) {
+double maxat(const double* err, int worst) {
     double hmax = 0;
-    if (numpt > 0) {
-        const double e = err[maxerp(err, numpt)];
-        if (e * e > 0) hmax = e;
-    }
+    const double e = err[worst];
+    if (e * e > 0) hmax = e;
     if (oqt > 2) std::cout << "\nin maxer, hmax=  " << hmax;
     return hmax;
+}
+
+double maxer(const double* err, int numpt) {
+    if (numpt > 0) return maxat(err, maxerp(err, numpt));
+    if (oqt > 2) std::cout << "\nin maxer, hmax=  " << 0.0;
+    return 0;
 }
 
 } // namespace formeval

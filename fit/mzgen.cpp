@@ -280,11 +280,11 @@ double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, R
         for (int p = 1; p <= npass; ++p) {
             for (int j = 1; j <= nzl; ++j) fr[nl[j]] = vr[nl[j]] + ((p >> j) % 2 == 0 ? h : -h);
             shape(v, fr, lamda, gs, g, n);
-            error(u, f, gs, err, n, numpt);
-            hm[p] = maxer(err, numpt);
+            const int worst = errmax(u, f, gs, err, n, numpt);
+            hm[p] = maxat(err, worst);
             tracepass(hm[p], h);
             if (converged(hm[p], h, gs, n)) return width(h);
-            nhm[p] = maxerp(err, numpt);
+            nhm[p] = worst;
             if (roundingonly(u, f, ne, gs, err, hm[p], nhm[p], n, numpt)) return width(h);
         }
 

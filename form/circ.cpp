@@ -12,7 +12,7 @@ void circ(const double* x, const double* y, double* gs, int numpt) {
     Row5 a[nsz];
     double err[nsz];
     circrows(x, y, numpt, a, z);
-    lsfit(a, z, gs, err, n, numpt);
+    lsstart(a, z, gs, err, n, numpt, true);
     mzfit(a, z, gs, err, n, numpt);
 }
 

@@ -36,6 +36,13 @@ constexpr int minsphere = 5;
 // equations are singular). Returns the least-squares form error.
 double lsfit(const Row5* a, const double* f, double* gs, double* err, int n, int numpt);
 
+// lsfit for the stages of the staged fits, which read neither the
+// least-squares deviations nor the error: the fit, its deviations in err when
+// `deviations` is set (the minimum-zone exchange starts from them), and
+// lsqerr only where it writes its trace (oqt > 2).
+void lsstart(const Row5* a, const double* f, double* gs, double* err, int n, int numpt,
+             bool deviations);
+
 // Minimum-zone half, after lsfit: the exchange from the n + 1 points of
 // largest least-squares deviation, with every work array started at zeros.
 // Returns the zone width (0 for exactly fitting data, 1.0e9 when stopped).

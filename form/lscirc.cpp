@@ -10,7 +10,7 @@ void lscirc(const double* x, const double* y, double* gs, int numpt) {
     Row5 a[nsz];
     double err[nsz];
     circrows(x, y, numpt, a, z);
-    lsfit(a, z, gs, err, n, numpt);
+    lsstart(a, z, gs, err, n, numpt, false);
 }
 
 } // namespace formeval

@@ -12,7 +12,7 @@ void sph(const double* x, const double* y, const double* z, double* gs, int nump
     Row5 a[nsz];
     double err[nsz];
     sphrows(x, y, z, numpt, a, r);
-    lsfit(a, r, gs, err, n, numpt);
+    lsstart(a, r, gs, err, n, numpt, true);
     mzfit(a, r, gs, err, n, numpt);
 }
 

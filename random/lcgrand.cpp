@@ -35,15 +35,19 @@ constexpr u64 zspacing = 100000;
 constexpr u64 mod1 = 4294967087; // m1 = 2^32 - 209
 constexpr u64 mod2 = 4294944443; // m2 = 2^32 - 22853
 constexpr double m1 = static_cast<double>(mod1);
-constexpr std::int64_t a12 = 1403580;          // on s11
-constexpr std::int64_t a13n = 810728;          // subtracted, on s10
-constexpr std::int64_t a21 = 527612;           // on s22
-constexpr std::int64_t a23n = 1370589;         // subtracted, on s20
+constexpr u64 a12 = 1403580;                   // on s11
+constexpr u64 a13n = 810728;                   // subtracted, on s10
+constexpr u64 a21 = 527612;                    // on s22
+constexpr u64 a23n = 1370589;                  // subtracted, on s20
 constexpr double norm = 2.328306549295728e-10; // 1 / (m1 + 1)
 constexpr u64 dspacing = 10000000000000000;    // 10^16
 
+// An MRG32k3a state: s10, s11, s12 (below m1), then s20, s21, s22 (below m2),
+// oldest first, as whole numbers.
+using Mrgstate = std::array<std::uint64_t, 6>;
+
 long zrng[nlcgstreams];
-Row6 drng[nmrgstreams];
+Mrgstate drng[nmrgstreams];
 bool zready = false;
 bool dready = false;
 
@@ -84,13 +88,12 @@ template <u64 m> Mat3 matpow(Mat3 a, u64 e) {
     return p;
 }
 
-// to[0..2] = j * from[0..2] mod m, on whole numbers held in doubles.
-template <u64 m> void advance(const Mat3& j, const double* from, double* to) {
-    const u64 s[3] = {static_cast<u64>(from[0]), static_cast<u64>(from[1]),
-                      static_cast<u64>(from[2])};
+// to[0..2] = j * from[0..2] mod m.
+template <u64 m> void advance(const Mat3& j, const u64* from, u64* to) {
     for (int i = 0; i < 3; ++i)
-        to[i] = static_cast<double>(
-            (mulmod<m>(j[i][0], s[0]) + mulmod<m>(j[i][1], s[1]) + mulmod<m>(j[i][2], s[2])) % m);
+        to[i] = (mulmod<m>(j[i][0], from[0]) + mulmod<m>(j[i][1], from[1]) +
+                 mulmod<m>(j[i][2], from[2])) %
+                m;
 }
 
 void zinit() {
@@ -120,7 +123,7 @@ long* ztable() {
     return zrng;
 }
 
-Row6* dtable() {
+Mrgstate* dtable() {
     if (!dready) dinit();
     return drng;
 }
@@ -135,17 +138,45 @@ long lcgmul(long zi, long mult) {
     return zi;
 }
 
-// p mod m in 0..m-1, for |p| < 2^53. The states are whole numbers below 2^32
-// held in doubles and every product of the recurrences stays below 2^53, so
-// this exact integer reduction gives what the reduction in double arithmetic
-// gives, at a fraction of its cost. Adding 2^21 m makes p non-negative
-// without changing its residue.
-template <u64 m> double reduce(std::int64_t p) {
-    return static_cast<double>((static_cast<u64>(p) + (m << 21)) % m);
+// One step of the combined generator on state s: its uniform in (0, 1). Each
+// component's recurrence a s_i - b s_j (mod m) is taken as the non-negative
+// a s_i + b (m - s_j), which stays far below 2^64: the states are exact
+// whole numbers, so this gives what the reduction in double arithmetic of the
+// recurrence as published gives, at a fraction of its cost. The difference of
+// the two components is exact in double, as is adding m1, so the uniform
+// rounds once, in the product with 1 / (m1 + 1).
+inline double mrgstep(Mrgstate& s) {
+    const u64 p1 = (a12 * s[1] + a13n * (mod1 - s[0])) % mod1;
+    s[0] = s[1];
+    s[1] = s[2];
+    s[2] = p1;
+    const u64 p2 = (a21 * s[5] + a23n * (mod2 - s[3])) % mod2;
+    s[3] = s[4];
+    s[4] = s[5];
+    s[5] = p2;
+    const double difference =
+        static_cast<double>(static_cast<std::int64_t>(s[2]) - static_cast<std::int64_t>(s[5]));
+    if (s[2] <= s[5]) return (difference + m1) * norm;
+    return difference * norm;
 }
 
-std::int64_t whole(double s) {
-    return static_cast<std::int64_t>(s);
+// A pair of standard normal variates from state s by the polar method. Pairs
+// outside the open unit disc, and the pair at its centre, are rejected: the
+// transform is not finite there.
+inline void normalpair(Mrgstate& s, float* n) {
+    float v1 = 0;
+    float v2 = 0;
+    float w = 0;
+    do {
+        const float u1 = static_cast<float>(mrgstep(s));
+        const float u2 = static_cast<float>(mrgstep(s));
+        v1 = 2 * u1 - 1;
+        v2 = 2 * u2 - 1;
+        w = v1 * v1 + v2 * v2;
+    } while (w >= 1 || w == 0);
+    const float y = static_cast<float>(std::sqrt(-2 * std::log(static_cast<double>(w)) / w));
+    n[0] = v1 * y;
+    n[1] = v2 * y;
 }
 
 } // namespace
@@ -167,45 +198,26 @@ long lcgrandgt(int stream) {
 }
 
 double mrand(int stream) {
-    Row6& s = dtable()[stream];
-    double p = reduce<mod1>(a12 * whole(s[1]) - a13n * whole(s[0]));
-    s[0] = s[1];
-    s[1] = s[2];
-    s[2] = p;
-    p = reduce<mod2>(a21 * whole(s[5]) - a23n * whole(s[3]));
-    s[3] = s[4];
-    s[4] = s[5];
-    s[5] = p;
-    if (s[2] <= s[5]) return (s[2] - s[5] + m1) * norm;
-    return (s[2] - s[5]) * norm;
+    return mrgstep(dtable()[stream]);
 }
 
 void mrandst(const double* seed, int stream) {
-    Row6& s = dtable()[stream];
-    for (int i = 0; i < 6; ++i) s[i] = seed[i];
+    Mrgstate& s = dtable()[stream];
+    for (int i = 0; i < 6; ++i) s[i] = static_cast<std::uint64_t>(seed[i]);
 }
 
 void mrandgt(double* seed, int stream) {
-    const Row6& s = dtable()[stream];
-    for (int i = 0; i < 6; ++i) seed[i] = s[i];
+    const Mrgstate& s = dtable()[stream];
+    for (int i = 0; i < 6; ++i) seed[i] = static_cast<double>(s[i]);
 }
 
 void randnorm(int stream, float* n) {
-    float v1 = 0;
-    float v2 = 0;
-    float w = 0;
-    // w = 0 (both uniforms exactly 0.5) is rejected with the pairs outside the
-    // unit disc: the transform below is not finite there.
-    do {
-        const float u1 = static_cast<float>(mrand(stream));
-        const float u2 = static_cast<float>(mrand(stream));
-        v1 = 2 * u1 - 1;
-        v2 = 2 * u2 - 1;
-        w = v1 * v1 + v2 * v2;
-    } while (w >= 1 || w == 0);
-    const float y = static_cast<float>(std::sqrt(-2 * std::log(static_cast<double>(w)) / w));
-    n[0] = v1 * y;
-    n[1] = v2 * y;
+    normalpair(dtable()[stream], n);
+}
+
+void randnorms(int count, float* n) {
+    Mrgstate* const table = dtable();
+    for (int stream = 0; stream < count; ++stream) normalpair(table[stream], n + 2 * stream);
 }
 
 void resetstreams() {

@@ -40,6 +40,11 @@ void mrandgt(double* seed, int stream);
 // open unit disc, and the pair at its centre, are rejected and redrawn.
 void randnorm(int stream, float* n);
 
+// One pair from each of the streams 0..count-1, in that order, into
+// n[2k], n[2k + 1] for stream k: the pairs randnorm would give stream by
+// stream, drawn in one pass.
+void randnorms(int count, float* n);
+
 // For tests only: returns both tables to their initial contents, as at the
 // start of a run. The program itself never resets a stream.
 void resetstreams();

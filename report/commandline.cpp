@@ -1,5 +1,6 @@
 // The command line of formreport, parsed with CLI11.
 #include "report/report.h"
+#include "report/results.h"
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
@@ -60,6 +61,21 @@ constexpr const char* polarhelp =
     "line and nothing is drawn, as formeval stops reading there. Records that "
     "cannot be evaluated (fewer than 4 or more than 2048 points, coordinates beyond 1e100, "
     "points on one line) are reported and left out.";
+
+constexpr const char* resultshelp =
+    "Reads each job stream as formeval does and evaluates every record of every job with "
+    "formeval's own computations, silently: least squares and minimum zone of each line, plane, "
+    "circle and sphere, and for Cartesian circles (jobs 2500-2812) also the minimum "
+    "circumscribing (peak) and maximum inscribing (valley) circles. Beside each minimum-zone, "
+    "peak and valley result it computes the exact optimum of the same criterion on the same "
+    "points, certified to 1e-9 relative, and the difference; it flags every result of "
+    "formeval's that is not the exact one and every peak or valley circle of points that leave "
+    "a gap of 180 degrees or more (an arc). Each reference gets the ISO parameters t, p, v, q "
+    "(RONt... circles, STRt... lines, FLTt... planes, SPHt... spheres) of the deviations as "
+    "formeval measures them: lines along y, planes along z, Cartesian circles and spheres "
+    "radially, the polar jobs 2000 and 4000 in their linearised model.\n\n"
+    "A broken job stream is reported with its line and the file is left out; a record that "
+    "cannot be evaluated is reported on standard error and left out.";
 
 constexpr const char* exithelp =
     "Exit status: 0 done; 1 an input could not be read or is malformed, or an output could not "
@@ -198,8 +214,41 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     progressoptions(*polarcommand, p.progress);
     polarcommand->footer(wrap(std::string(polarhelp) + "\n\n" + exithelp));
 
+    ResultsOptions r;
+    bool csv = false;
+    bool json = false;
+    std::vector<std::string> tolerances;
+    auto* resultscommand = app.add_subcommand(
+        "results", "Every record's results as a table, with the ISO parameters, the exact "
+                   "references and how far formeval's answers are from them");
+    resultscommand->add_option("jobs", r.inputs, "The job streams to evaluate (cir1.txt ...)")
+        ->required();
+    auto* csvflag = resultscommand->add_flag(
+        "--csv", csv, "Write CSV instead of the tables: one row per record and reference");
+    resultscommand
+        ->add_flag("--json", json,
+                   "Write JSON instead of the tables: one object per record and "
+                   "reference under \"rows\"")
+        ->excludes(csvflag);
+    resultscommand
+        ->add_option("--unit", r.unit, "Name of the coordinate unit for the output, e.g. mm")
+        ->default_str(defaultunit);
+    resultscommand->add_option("--digits", r.digits, "Significant digits in the tables (1 to 17)")
+        ->check(CLI::Range(1, 17))
+        ->default_str("12");
+    resultscommand->add_option(
+        "--tolerance", tolerances,
+        "Tolerance of the form error: VALUE for every job, or CODE=VALUE for the records of one "
+        "job code (before VALUE); adds a pass/fail column. May be given more than once");
+    progressoptions(*resultscommand, r.progress);
+    resultscommand->footer(wrap(std::string(resultshelp) + "\n\n" + exithelp));
+
     try {
         app.parse(argc, argv);
+        for (const std::string& t : tolerances) {
+            const std::string why = addtolerance(t, r);
+            if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
+        }
         s.scan.coverage = basispoints(coverage);
     } catch (const CLI::ParseError& e) {
         errno = 0;
@@ -208,6 +257,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         return outputwritten(out, err) ? exitok : exitinput; // the help
     }
     if (summarycommand->parsed()) return summary(s, out, err);
+    if (resultscommand->parsed()) {
+        r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
+        return results(r, out, err);
+    }
     return polar(p, out, err);
 }
 

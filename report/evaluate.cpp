@@ -1,14 +1,17 @@
 // Evaluates one circle record with the four circle computations of
 // formeval_core, silently: trace level 0, console and run files bound to
 // buffers, console input closed so that an operator prompt takes its safe
-// way out at once instead of waiting.
-#include "report/report.h"
+// way out at once instead of waiting; then finds the exact circles of the
+// same points for the plot's legend.
+#include "report/results.h"
 
 #include "circles/circles.h"
 #include "driver/dispatch.h"
 #include "driver/driver.h"
 #include "form/form.h"
 
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <sstream>
 
@@ -16,42 +19,52 @@ namespace formeval::report {
 
 namespace {
 
-// Binds the console and the run files to buffers for the lifetime of the
-// object and restores the console afterwards.
-class SilentConsole {
-  public:
-    SilentConsole()
-        : coutbuf_(std::cout.rdbuf(&said_)), cinbuf_(std::cin.rdbuf(&noinput_)),
-          imfilebuf_(imfile.rdbuf(&files_)) {
-        std::cin.clear();
-        bindresult(&files_, false);
-    }
-    ~SilentConsole() {
-        std::cout.rdbuf(coutbuf_);
-        std::cin.rdbuf(cinbuf_);
-        std::cin.clear();
-        bindresult(nullptr, false);
-        imfile.rdbuf(imfilebuf_);
-    }
-    SilentConsole(const SilentConsole&) = delete;
-    SilentConsole& operator=(const SilentConsole&) = delete;
-
-    // What was written on the console since the last call.
-    std::string said() {
-        std::string text = said_.str();
-        said_.str("");
-        return text;
-    }
-
-  private:
-    std::stringbuf said_, noinput_, files_;
-    std::streambuf* coutbuf_;
-    std::streambuf* cinbuf_;
-    std::streambuf* imfilebuf_;
-};
-
 constexpr std::array<circcal, nreferences> computations = {lscircocal, mzcircocal, pkcircocal,
                                                            vacircocal};
+constexpr std::array<Method, nreferences> methods = {Method::leastsquares, Method::minimumzone,
+                                                     Method::circumscribing, Method::inscribing};
+
+// A circle's form error: the spread of the points' radial deviations, both
+// extremes starting at 0.
+double circleerror(const std::vector<Point>& p, double x, double y, double r) {
+    std::vector<double> d;
+    for (const Point& q : p) d.push_back(std::hypot(q[0] - x, q[1] - y) - r);
+    return isoparameters(d).t;
+}
+
+// The exact minimum-zone, circumscribing and inscribing circles, and which
+// of the computations' circles differ from them.
+void exactcircles(const CircleRecord& record, Evaluation& e) {
+    std::vector<Point> p;
+    double scale = 0;
+    for (std::size_t i = 0; i < record.x.size(); ++i) {
+        p.push_back({record.x[i], record.y[i], 0});
+        scale = std::max({scale, std::fabs(record.x[i]), std::fabs(record.y[i])});
+    }
+    std::array<Fit, nreferences> exact;
+    const RadialZone z = minzone(p, 2);
+    if (z.found) {
+        e.exact[minimumzone] = {z.centre[0], z.centre[1], z.radius, z.zone};
+        exact[minimumzone].certificate = z.certificate;
+    }
+    for (const int k : {circumscribing, inscribing}) {
+        const ExtremeCircle c = k == circumscribing ? enclosingcircle(p) : inscribedcircle(p);
+        if (!c.found) continue;
+        e.exact[k] = {c.x, c.y, c.r, circleerror(p, c.x, c.y, c.r)};
+        exact[k].certificate = c.certificate;
+    }
+    for (const int k : {minimumzone, circumscribing, inscribing}) {
+        if (!(e.exact[k].r > 0)) continue;
+        Fit ours;
+        ours.method = exact[k].method = methods[k];
+        ours.r = e.circles[k].r;
+        ours.error = e.circles[k].error;
+        exact[k].r = e.exact[k].r;
+        exact[k].error = e.exact[k].error;
+        e.inexact[k] = differs(ours, exact[k], scale);
+        e.certified[k] = exact[k].certificate.certified;
+    }
+}
 
 } // namespace
 
@@ -88,6 +101,7 @@ Evaluation evaluate(const CircleRecord& record) {
         problem = false;
     }
     e.ok = e.failure.empty();
+    if (e.ok) exactcircles(record, e);
     return e;
 }
 

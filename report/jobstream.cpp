@@ -1,8 +1,10 @@
 // Reads a job stream as formeval reads it, item by item with line numbers,
-// and keeps the Cartesian circle records. Every job's record is read past by
-// its shape, so that the next item is the next job code; where formeval
-// would find the stream broken, the reader stops with the line and reason.
-#include "report/report.h"
+// and keeps every record with the reason formeval would refuse it; the
+// roundness plots take the Cartesian circle records. Every job's record is
+// read by the shape the job table gives it, so that the next item is the next
+// job code; where formeval would find the stream broken, the reader stops
+// with the line and reason.
+#include "report/results.h"
 
 #include "driver/dispatch.h"
 #include "driver/record.h"
@@ -61,8 +63,8 @@ class StreamReader {
     StreamReader(std::string text, const std::string& file)
         : items_(std::move(text)), file_(file) {}
 
-    JobStream read() {
-        JobStream stream;
+    RecordStream read() {
+        RecordStream stream;
         for (std::string_view item = items_.next(); !item.empty(); item = items_.next()) {
             const auto job = intvalue(item);
             if (!job)
@@ -97,14 +99,16 @@ class StreamReader {
         return *value;
     }
 
-    void record(JobStream& stream, int job, long line) {
-        const auto dimension = recorddimension(job);
-        if (!dimension) {
-            stream.notes.push_back(where_ + ": formeval runs no job of this code; like formeval, "
-                                            "formreport reads the next item as a job code");
+    void record(RecordStream& stream, int job, long line) {
+        const jobinfo* entry = findjob(job);
+        if (entry == nullptr) {
+            stream.unknown.push_back(
+                {stream.jobs, where_ + ": formeval runs no job of this code; like formeval, "
+                                       "formreport reads the next item as a job code"});
             return;
         }
-        if (*dimension == 0) return;
+        const int dimension = coordinates(entry->points);
+        if (dimension == 0) return;
 
         const std::string_view countitem = items_.next();
         const auto numpt = intvalue(countitem);
@@ -116,47 +120,35 @@ class StreamReader {
                                 " stands where the point count should be, and is not a whole "
                                 "number");
         }
-        CircleRecord r;
+        JobRecord r;
         r.ordinal = static_cast<int>(stream.jobs);
         r.job = job;
         r.line = line;
+        r.numpt = *numpt;
         r.cri = number("the tolerance");
         if (*numpt < 0)
             // The length of the record is unknown: formeval stops reading there.
             throw FileError(file_, countline,
                             where_ + ": the point count " + std::to_string(*numpt) +
                                 " is negative: the length of the record is unknown");
-        const bool circle =
-            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
         double largest = 0;
         for (long i = 0; i < *numpt; ++i)
-            for (int d = 0; d < *dimension; ++d) {
+            for (int d = 0; d < dimension; ++d) {
                 const double c = number("coordinate " + std::to_string(d + 1) + " of point " +
                                         std::to_string(i + 1) + " of " + std::to_string(*numpt));
                 largest = std::max(largest, std::fabs(c));
-                if (circle && *numpt <= nsz) (d == 0 ? r.x : r.y).push_back(c);
+                if (*numpt <= nsz) r.c[d].push_back(c);
             }
-        if (!circle) return;
         if (*numpt > nsz)
-            skip(stream, job,
-                 std::to_string(*numpt) + " points exceed formeval's limit of " +
-                     std::to_string(nsz));
+            r.refused = std::to_string(*numpt) + " points exceed formeval's limit of " +
+                        std::to_string(nsz);
         else if (largest > maxcoordinate)
-            skip(stream, job,
-                 "a coordinate beyond +-1e100, outside the range the evaluations "
-                 "can handle");
-        else if (*numpt < minplotpoints)
-            skip(stream, job,
-                 std::to_string(*numpt) + " points are too few; the four circles need at least " +
-                     std::to_string(minplotpoints));
-        else
-            stream.circles.push_back(std::move(r));
-    }
-
-    void skip(JobStream& stream, int job, const std::string& why) {
-        const bool circle =
-            std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
-        if (circle) stream.notes.push_back(where_ + ": not plotted: " + why);
+            r.refused = "a coordinate beyond +-1e100, outside the range the evaluations can handle";
+        else if (*numpt < entry->minpt)
+            r.refused = std::to_string(*numpt) +
+                        " points are too few; the evaluation needs at least " +
+                        std::to_string(entry->minpt);
+        stream.records.push_back(std::move(r));
     }
 
     Items items_;
@@ -165,12 +157,63 @@ class StreamReader {
     int lastjob_ = 0;
 };
 
+bool circlejob(int job) {
+    return std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
+}
+
+// Why the roundness plot leaves a circle record out, or nothing.
+std::string unplotted(const JobRecord& r) {
+    if (r.numpt > nsz)
+        return std::to_string(r.numpt) + " points exceed formeval's limit of " +
+               std::to_string(nsz);
+    for (const auto& coordinate : r.c)
+        for (const double c : coordinate)
+            if (std::fabs(c) > maxcoordinate)
+                return "a coordinate beyond +-1e100, outside the range the evaluations can handle";
+    if (r.numpt < minplotpoints)
+        return std::to_string(r.numpt) + " points are too few; the four circles need at least " +
+               std::to_string(minplotpoints);
+    return "";
+}
+
 } // namespace
 
-JobStream readjobstream(std::istream& in, const std::string& file) {
+std::string recordname(const JobRecord& r) {
+    return "job " + std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
+           " of the stream, line " + std::to_string(r.line) + ")";
+}
+
+RecordStream readrecords(std::istream& in, const std::string& file) {
     std::string text(std::istreambuf_iterator<char>(in), {});
     if (in.bad()) throw FileError(file, 0, "the file could not be read to its end");
     return StreamReader(std::move(text), file).read();
+}
+
+JobStream readjobstream(std::istream& in, const std::string& file) {
+    RecordStream all = readrecords(in, file);
+    JobStream stream;
+    stream.jobs = all.jobs;
+    auto unknown = all.unknown.begin();
+    for (JobRecord& r : all.records) {
+        for (; unknown != all.unknown.end() && unknown->ordinal < r.ordinal; ++unknown)
+            stream.notes.push_back(unknown->text);
+        if (!circlejob(r.job)) continue;
+        const std::string why = unplotted(r);
+        if (!why.empty()) {
+            stream.notes.push_back(recordname(r) + ": not plotted: " + why);
+            continue;
+        }
+        CircleRecord c;
+        c.ordinal = r.ordinal;
+        c.job = r.job;
+        c.line = r.line;
+        c.cri = r.cri;
+        c.x = std::move(r.c[0]);
+        c.y = std::move(r.c[1]);
+        stream.circles.push_back(std::move(c));
+    }
+    for (; unknown != all.unknown.end(); ++unknown) stream.notes.push_back(unknown->text);
+    return stream;
 }
 
 } // namespace formeval::report

@@ -119,6 +119,32 @@ void profile(Canvas& c, const Mapping& m, const PolarData& d) {
             c.circle(m.x(p.angle, p.deviation), m.y(p.angle, p.deviation), dot, true);
 }
 
+// Beneath a circle that is not the exact optimum of its criterion: the exact
+// one, marked by a dashed sample.
+double exactentry(Canvas& c, const Evaluation& e, int k, double y) {
+    const Circle& exact = e.exact[k];
+    c.colour(referencecolours[k]);
+    c.linewidth(1.5);
+    c.dash(4, 3);
+    c.line(legendx, y - 4, legendx + 22, y - 4);
+    c.dash();
+    c.colour(ink);
+    // Enough digits to tell the two errors apart.
+    const double gap = e.circles[k].error - exact.error;
+    const int digits = std::clamp(
+        6 + static_cast<int>(std::ceil(std::log10(std::fabs(exact.error / gap) / 1e5))), 6, 12);
+    c.text(legendx + 30, y,
+           std::string(e.certified[k] ? "exact: " : "exact (not certified): ") +
+               formatnumber(exact.error, digits) + "  (formeval " + (gap > 0 ? "+" : "") +
+               formatnumber(gap, 2) + ")",
+           10, Anchor::start, true);
+    c.text(legendx + 30, y + 13,
+           "r " + formatnumber(exact.r, 9) + "  centre (" + formatnumber(exact.x, 9) + ", " +
+               formatnumber(exact.y, 9) + ")",
+           9);
+    return y + 28;
+}
+
 void legend(Canvas& c, const PolarData& d, const Evaluation& e, const PolarLabels& labels) {
     double y = 70;
     c.colour(ink);
@@ -137,6 +163,7 @@ void legend(Canvas& c, const PolarData& d, const Evaluation& e, const PolarLabel
                    formatnumber(circle.y, 9) + ")",
                9);
         y += 52;
+        if (e.inexact[k]) y = exactentry(c, e, k, y);
     }
     c.colour(profilecolour);
     c.linewidth(1.1);

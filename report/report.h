@@ -267,12 +267,19 @@ struct Evaluation {
     std::string failure; // why there is no plot, when !ok
     std::array<Circle, nreferences> circles;
     std::array<std::string, nreferences> said; // what each computation wrote on its console
+    // The exact minimum-zone, circumscribing and inscribing circles, where the
+    // computation's circle is not the exact one (`inexact`), and whether the
+    // exact one is proven optimal.
+    std::array<Circle, nreferences> exact;
+    std::array<bool, nreferences> inexact = {};
+    std::array<bool, nreferences> certified = {};
 };
 
 // Runs lscircocal, mzcircocal, pkcircocal and vacircocal on the record at
 // trace level 0 with cri from the record, their console and run files bound
 // to buffers and their console input closed, so nothing is printed and no
-// prompt waits. What they said comes back in `said`.
+// prompt waits. What they said comes back in `said`. Then the exact circles
+// (see results.h) of the same points.
 Evaluation evaluate(const CircleRecord& record);
 
 // Polar plot geometry.

@@ -7,11 +7,11 @@ namespace formeval {
 
 void addrand(const double* u, const double* v, int numpt, double* uu, double* vv) {
     const double stdun = instructions(asreal).stdun;
-    float rn[2];
+    float rn[2 * nsz];
+    randnorms(numpt, rn);
     for (int i = 0; i < numpt; ++i) {
-        randnorm(i, rn);
-        uu[i] = u[i] + static_cast<double>(rn[0]) * stdun;
-        vv[i] = v[i] + static_cast<double>(rn[1]) * stdun;
+        uu[i] = u[i] + static_cast<double>(rn[2 * i]) * stdun;
+        vv[i] = v[i] + static_cast<double>(rn[2 * i + 1]) * stdun;
     }
 }
 

@@ -11,10 +11,14 @@
 namespace formeval {
 
 void repetitionresult(std::ostream& out, int ii, const Circlefit& ans) {
-    out << ii << "\t";
-    if (circlefound(ans))
-        out << ans[0] << "\t" << ans[1] << "\t" << ans[2] << "\t" << ans[3];
-    else
+    putnumber(out, ii);
+    out << '\t';
+    if (circlefound(ans)) {
+        for (int k = 0; k < 4; ++k) {
+            if (k > 0) out << '\t';
+            putnumber(out, ans[k]);
+        }
+    } else
         out << "no circle fits these points";
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -294,6 +295,49 @@ TEST_F(Streams, StreamsAdvanceIndependently) {
     for (int i = 0; i < 5; ++i) randnorm(1, n);
     EXPECT_NEAR(mrand(0), 0.18589024, 1e-8);
     EXPECT_EQ(row(2)[0], 2602294560);
+}
+
+// The combined generator as published, in double arithmetic with fmod:
+// the uniforms of the integer recurrence must be these to the last bit.
+double publishedmrg(std::array<double, 6>& s) {
+    double p = 1403580.0 * s[1] - 810728.0 * s[0];
+    p = std::fmod(p, static_cast<double>(m1));
+    if (p < 0) p += static_cast<double>(m1);
+    s[0] = s[1];
+    s[1] = s[2];
+    s[2] = p;
+    p = 527612.0 * s[5] - 1370589.0 * s[3];
+    p = std::fmod(p, static_cast<double>(m2));
+    if (p < 0) p += static_cast<double>(m2);
+    s[3] = s[4];
+    s[4] = s[5];
+    s[5] = p;
+    return s[2] <= s[5] ? (s[2] - s[5] + static_cast<double>(m1)) * norm : (s[2] - s[5]) * norm;
+}
+
+TEST_F(Streams, MrandIsThePublishedRecurrenceToTheLastBit) {
+    for (const int stream : {0, 1, 5000, 10000}) {
+        std::array<double, 6> s;
+        mrandgt(s.data(), stream);
+        for (int step = 0; step < 200000; ++step) {
+            const double expected = publishedmrg(s);
+            const double got = mrand(stream);
+            ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0)
+                << "stream " << stream << ", step " << step;
+        }
+    }
+}
+
+// The batch draws each stream's pair as randnorm would, stream by stream.
+TEST_F(Streams, RandnormsDrawsWhatRandnormDraws) {
+    constexpr int count = 2048;
+    std::vector<float> batch(2 * count);
+    for (int round = 0; round < 50; ++round) randnorms(count, batch.data());
+    std::vector<float> single(2 * count);
+    resetstreams();
+    for (int round = 0; round < 50; ++round)
+        for (int k = 0; k < count; ++k) randnorm(k, &single[2 * k]);
+    EXPECT_EQ(std::memcmp(batch.data(), single.data(), batch.size() * sizeof(float)), 0);
 }
 
 TEST_F(Streams, ResetRestoresTheInitialContents) {

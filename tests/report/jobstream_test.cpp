@@ -171,6 +171,13 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"NegativeCount", "2600 -3\n0.000001", 1,
                    "job 2600 (job 1 of the stream, line 1): the point count -3 is negative: the "
                    "length of the record is unknown"},
+        // Decimals only, as formeval reads them.
+        BrokenCase{"ToleranceInfinite", "2600 4 inf", 1,
+                   "job 2600 (job 1 of the stream, line 1): 'inf' stands where the tolerance "
+                   "should be, and is not a number"},
+        BrokenCase{"ToleranceHexadecimal", "2600 4 0x1p-20", 1,
+                   "job 2600 (job 1 of the stream, line 1): '0x1p-20' stands where the "
+                   "tolerance should be, and is not a number"},
         BrokenCase{"ToleranceNotANumber", "1000 3 tol", 1,
                    "job 1000 (job 1 of the stream, line 1): 'tol' stands where the tolerance "
                    "should be, and is not a number"},

@@ -259,6 +259,35 @@ TEST(Polar, ReportsRecordsLeftOutAndPlotsTheRest) {
     EXPECT_TRUE(fs::exists(dir.path() / "jobs-job4-2500.svg"));
 }
 
+// The legend names the exact circle beneath each computation's circle that
+// is not the exact one, with a dashed sample in its colour: none for the
+// alternating radii, whose circles are all exact; the minimum zone for the
+// bundled example's job 2500, which formeval finds 7e-10 too wide.
+TEST(Polar, TheLegendAddsTheExactCircleWhereItDiffers) {
+    test::Workdir dir;
+    const std::string demo = test::readfile(FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt");
+    const std::string job4 = demo.substr(demo.find("2500"), demo.find("3000") - demo.find("2500"));
+    dir.write("jobs.txt", "2600 " + test::alternating(36) + job4);
+    const test::ReportOutcome o = test::report({"polar", "jobs.txt"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const std::string names[] = {"jobs-job1-2600.svg", "jobs-job2-2500.svg"};
+    for (int k = 0; k < 2; ++k) {
+        const test::Svg svg = test::parsesvg(dir.path() / names[k]);
+        for (const int c : {minimumzone, circumscribing, inscribing}) {
+            std::size_t dashed = 0;
+            for (const test::Element* e : test::strokes(svg, referencecolours[c], 1.5))
+                dashed += !test::style(*e, "stroke-dasharray").empty();
+            EXPECT_EQ(dashed, k == 1 && c == minimumzone ? 1u : 0u) << names[k] << " " << c;
+        }
+    }
+    std::istringstream in(job4);
+    const Evaluation e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
+    ASSERT_TRUE(e.ok);
+    EXPECT_TRUE(e.inexact[minimumzone] && e.certified[minimumzone]);
+    EXPECT_NEAR(e.circles[minimumzone].error - e.exact[minimumzone].error, 6.7e-10, 1e-11);
+    EXPECT_FALSE(e.inexact[circumscribing] || e.inexact[inscribing]);
+}
+
 TEST(Polar, AMalformedStreamDrawsNothing) {
     test::Workdir dir;
     dir.write("bad.txt", "2600 " + test::alternating(8) + "2500 4 0.000001\n1 0\n0 1\n-1 x\n");

@@ -1,0 +1,67 @@
+// formreport results on the largest circle record: 2048 noisy points of a
+// circle of radius 25 (2 um radial noise), evaluated with formeval's four
+// circle computations, the three exact references and the ISO parameters;
+// and each exact reference alone.
+#include "report/results.h"
+
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <random>
+
+namespace formeval::report {
+namespace {
+
+constexpr int most = 2048;
+
+JobRecord circlerecord(int numpt) {
+    std::mt19937 gen(1);
+    std::normal_distribution<double> noise(0, 0.002);
+    JobRecord r;
+    r.ordinal = 1;
+    r.job = 2500;
+    r.line = 1;
+    r.numpt = numpt;
+    r.cri = 1e-9;
+    for (int i = 0; i < numpt; ++i) {
+        const double t = 2 * std::acos(-1.0) * i / numpt;
+        r.c[0].push_back(40 + (25 + noise(gen)) * std::cos(t));
+        r.c[1].push_back(-15 + (25 + noise(gen)) * std::sin(t));
+    }
+    return r;
+}
+
+std::vector<Point> points(const JobRecord& r) {
+    std::vector<Point> p;
+    for (std::size_t i = 0; i < r.c[0].size(); ++i) p.push_back({r.c[0][i], r.c[1][i], 0});
+    return p;
+}
+
+void everyreference(benchmark::State& state) {
+    const JobRecord record = circlerecord(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        const Evaluated e = evaluaterecord(record);
+        benchmark::DoNotOptimize(e.fits.data());
+    }
+}
+BENCHMARK(everyreference)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
+
+void exactminimumzone(benchmark::State& state) {
+    const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
+    for (auto _ : state) benchmark::DoNotOptimize(minzone(p, 2).zone);
+}
+BENCHMARK(exactminimumzone)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
+
+void exactenclosing(benchmark::State& state) {
+    const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
+    for (auto _ : state) benchmark::DoNotOptimize(enclosingcircle(p).r);
+}
+BENCHMARK(exactenclosing)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
+
+void exactinscribed(benchmark::State& state) {
+    const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
+    for (auto _ : state) benchmark::DoNotOptimize(inscribedcircle(p).r);
+}
+BENCHMARK(exactinscribed)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace formeval::report

@@ -1,0 +1,17 @@
+// The gap between a certificate's bounds that still counts as exact.
+#include "report/results.h"
+
+#include <cmath>
+#include <limits>
+
+namespace formeval::report {
+
+// Distances and residuals are formed from coordinates as large as `scale`,
+// so a few of its rounding units are noise, however small the form error.
+double certifiedgap(double error, double scale) {
+    constexpr double roundingunits = 64;
+    return certifytolerance * std::fabs(error) +
+           roundingunits * std::numeric_limits<double>::epsilon() * std::fabs(scale);
+}
+
+} // namespace formeval::report
