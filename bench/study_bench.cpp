@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -48,19 +49,25 @@ struct Scratch {
     }
 };
 
-// Points at equal angles on a circle of radius 25 about (40, -15).
-void circle(double* u, double* v) {
-    for (int i = 0; i < numpt; ++i) {
-        const double t = 2 * std::acos(-1.0) * i / numpt;
-        u[i] = 40 + 25 * std::cos(t);
-        v[i] = -15 + 25 * std::sin(t);
+// Points at equal angles on a circle of radius 25 about (40, -15), with
+// normal radial noise of 2 micrometres in millimetre units.
+void circle(double* u, double* v, int count = numpt) {
+    std::mt19937 gen(1);
+    std::normal_distribution<double> noise(0, 0.002);
+    for (int i = 0; i < count; ++i) {
+        const double t = 2 * std::acos(-1.0) * i / count;
+        const double r = 25 + noise(gen);
+        u[i] = 40 + r * std::cos(t);
+        v[i] = -15 + r * std::sin(t);
     }
 }
 
-// One Monte Carlo repetition without its evaluation: the console line, the
-// noise (which re-reads instructions.txt) and the result line, both written
-// to files. `wait` lets the parameter file settle first, as it does in a long
-// run; without it the file is new and parsed at every read.
+// One Monte Carlo repetition without its evaluation: the repetition number
+// on the console, the noise (which re-reads instructions.txt), the result
+// line in result.txt and, as the minimum-zone, peak and valley studies write
+// it (`consoleline`), on the console too; all written to files. The parameter
+// file is let settle first, as it does in a long run; a new one is parsed at
+// every read.
 void BM_Repetition(benchmark::State& state) {
     Scratch scratch;
     scratch.write("instructions.txt", parameters);
@@ -78,10 +85,16 @@ void BM_Repetition(benchmark::State& state) {
     circle(u, v);
     const Circlefit ans = {40.000123456789, -14.999987654321, 25.0000135791, 0.00123456789012};
     studystart(2611, asreal);
+    const bool consoleline = state.range(1) != 0;
     int ii = 0;
     for (auto _ : state) {
         std::cout << ii << "\n";
         addrand(u, v, numpt, uu, vv);
+        if (consoleline) {
+            std::cout << "\n";
+            repetitionresult(std::cout, ii, ans);
+            std::cout << "\n";
+        }
         resultline(ii, ans);
         ++ii;
     }
@@ -90,8 +103,9 @@ void BM_Repetition(benchmark::State& state) {
     bindresult(nullptr, false);
 }
 BENCHMARK(BM_Repetition)
-    ->ArgName("settled")
-    ->Arg(1)
+    ->ArgNames({"settled", "consoleline"})
+    ->Args({1, 0})
+    ->Args({1, 1})
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
@@ -154,10 +168,11 @@ void BM_Job(benchmark::State& state) {
     Scratch scratch;
     std::ostringstream jobs;
     jobs.precision(17);
+    const int count = job == 2500 ? nsz : numpt;
     double u[nsz], v[nsz];
-    circle(u, v);
-    jobs << job << ' ' << numpt << " 0.000001\n";
-    for (int i = 0; i < numpt; ++i) jobs << u[i] << ' ' << v[i] << '\n';
+    circle(u, v, count);
+    jobs << job << ' ' << count << " 0.000001\n";
+    for (int i = 0; i < count; ++i) jobs << u[i] << ' ' << v[i] << '\n';
     scratch.write("cir1.txt", jobs.str());
     scratch.write("instructions.txt", parameters);
     double seconds = 0;
@@ -190,9 +205,18 @@ BENCHMARK(BM_Job)
     ->Args({2511, 10000})
     ->Args({2611, 10000})
     ->Args({2570, 10000})
+    ->Args({2520, 1441})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+// Job 2500 on a record of 2048 points, at trace level 3: most of its time is
+// the listing.
+BENCHMARK(BM_Job)
+    ->ArgNames({"job", "repetitions"})
+    ->Args({2500, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(10);
 // The longest Monte Carlo job, 100 000 minimum-zone evaluations.
 BENCHMARK(BM_Job)
     ->ArgNames({"job", "repetitions"})
