@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 #include <system_error>
 
 namespace formeval::report {
@@ -64,33 +66,103 @@ template <class Draw> void picture(const fs::path& svg, bool png, Draw draw) {
     if (png) draw(fs::path(svg).replace_extension(".png").string(), Format::png);
 }
 
-int writehistograms(const SummaryOptions& o, const std::vector<Block>& blocks, std::ostream& err) {
-    if (!makedirectory(o.histograms, err)) return exitinput;
-    int written = 0;
+// How the pictures show a quantity of a block: in the sub-unit of the
+// deviations; the centre and the radius less a round value near the measured
+// value (or the mean), so that their axes read in the same small numbers.
+Shown shown(const SummaryOptions& o, const Block& b, int q) {
+    const Statistics& s = b.statistics[q];
+    const bool error = q == nquantities - 1;
+    const Subunit u = subunit(o.unit, error ? std::fabs(s.mean) : s.sd);
+    Shown sh;
+    sh.factor = u.factor;
+    sh.unit = u.name;
+    if (!error) {
+        const double reference = b.hasmeasured ? b.measured[q] : s.mean;
+        sh.offset = std::round(reference * sh.factor) / sh.factor;
+        if (!std::isfinite(sh.offset)) sh.offset = 0;
+    }
+    return sh;
+}
+
+Statistics shownstatistics(const Statistics& s, const Shown& sh) {
+    Statistics out = s;
+    out.mean = sh(s.mean);
+    out.sd = s.sd * sh.factor;
+    out.min = sh(s.min);
+    out.max = sh(s.max);
+    out.low = sh(s.low);
+    out.high = sh(s.high);
+    out.shortlow = sh(s.shortlow);
+    out.shorthigh = sh(s.shorthigh);
+    return out;
+}
+
+HistogramLabels histogramlabels(const SummaryOptions& o, const Block& b, int q, const Shown& sh) {
+    HistogramLabels labels;
+    labels.title = fs::path(o.input).filename().string() + ", block " + std::to_string(b.number) +
+                   ": repetitions " + std::to_string(b.firstrepetition) + "-" +
+                   std::to_string(b.lastrepetition) + ", lines " + std::to_string(b.firstline) +
+                   "-" + std::to_string(b.lastline);
+    if (b.job) labels.title += "; " + b.jobname;
+    labels.quantity = quantitynames[q];
+    if (sh.offset != 0)
+        labels.quantity +=
+            " \u2212 " + formatnumber(sh.offset, 15) + (o.unit == defaultunit ? "" : " " + o.unit);
+    labels.unit = sh.unit;
+    labels.coverage = o.scan.coverage;
+    labels.hasmeasured = b.hasmeasured;
+    labels.measured = sh(b.measured[q]);
+    return labels;
+}
+
+int writepictures(const SummaryOptions& o, const std::vector<Block>& blocks, std::ostream& err) {
+    for (const std::string* dir : {&o.histograms, &o.convergence})
+        if (!dir->empty() && !makedirectory(*dir, err)) return exitinput;
+    int histograms = 0;
+    int convergences = 0;
     for (const Block& b : blocks) {
         if (b.kind != Block::Kind::repetitions) continue;
         for (int q = 0; q < nquantities; ++q) {
             if (b.statistics[q].count == 0) continue;
-            HistogramLabels labels;
-            labels.title = fs::path(o.input).filename().string() + ", block " +
-                           std::to_string(b.number) + ": repetitions " +
-                           std::to_string(b.firstrepetition) + "-" +
-                           std::to_string(b.lastrepetition) + ", lines " +
-                           std::to_string(b.firstline) + "-" + std::to_string(b.lastline);
-            labels.quantity = quantitynames[q];
-            labels.unit = o.unit;
-            labels.coverage = o.scan.coverage;
-            const fs::path svg = fs::path(o.histograms) / ("block" + std::to_string(b.number) +
-                                                           "-" + quantityslugs[q] + ".svg");
-            picture(svg, o.png, [&](const std::string& path, Format format) {
-                drawhistogram(path, format, b.histograms[q], b.statistics[q], labels);
-            });
-            ++written;
+            const Shown sh = shown(o, b, q);
+            const HistogramLabels labels = histogramlabels(o, b, q, sh);
+            const Statistics statistics = shownstatistics(b.statistics[q], sh);
+            const std::string stem = "block" + std::to_string(b.number) + "-" + quantityslugs[q];
+            if (!o.histograms.empty()) {
+                Histogram h = b.histograms[q];
+                h.low = sh(h.low);
+                h.high = sh(h.high);
+                picture(fs::path(o.histograms) / (stem + ".svg"), o.png,
+                        [&](const std::string& path, Format format) {
+                            drawhistogram(path, format, h, statistics, labels);
+                        });
+                ++histograms;
+            }
+            if (!o.convergence.empty() && !b.convergence[q].running.empty()) {
+                Convergence c = b.convergence[q];
+                c.tolerance *= sh.factor;
+                for (RunningValue& r : c.running) {
+                    r.mean = sh(r.mean);
+                    r.low = sh(r.low);
+                    r.high = sh(r.high);
+                }
+                const std::string verdict = convergenceverdict(b.convergence[q], statistics.count);
+                picture(fs::path(o.convergence) / (stem + "-convergence.svg"), o.png,
+                        [&](const std::string& path, Format format) {
+                            drawconvergence(path, format, c, statistics, labels, verdict);
+                        });
+                ++convergences;
+            }
         }
     }
-    if (o.progress != ProgressMode::never)
-        err << "formreport: " << written << (written == 1 ? " histogram" : " histograms")
+    if (o.progress == ProgressMode::never) return exitok;
+    if (!o.histograms.empty())
+        err << "formreport: " << histograms << (histograms == 1 ? " histogram" : " histograms")
             << " written to " << printable(o.histograms) << "\n";
+    if (!o.convergence.empty())
+        err << "formreport: " << convergences
+            << (convergences == 1 ? " convergence picture" : " convergence pictures")
+            << " written to " << printable(o.convergence) << "\n";
     return exitok;
 }
 
@@ -143,9 +215,13 @@ struct PlotRow {
 // The table of the plots: the file name, then right-aligned columns, each at
 // least its usual width and always one blank wider than its widest cell, so
 // that no two columns run together.
-void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows) {
+void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows,
+                int filter) {
     out << file << ": " << rows.size() << (rows.size() == 1 ? " circle record" : " circle records")
-        << " plotted; circularity error against each circle\n";
+        << " plotted; circularity error against each circle";
+    if (filter > 0)
+        out << ", of the closed profiles filtered (Gaussian, cut-off " << filter << " UPR)";
+    out << "\n";
     constexpr std::size_t columns = 9;
     constexpr std::array<const char*, columns> heads = {
         "job", "code", "line", "points", "magnification", "LSCI", "MZCI", "MCCI", "MICI"};
@@ -177,6 +253,129 @@ void printplots(std::ostream& out, const std::string& file, const std::vector<Pl
     }
 }
 
+// An angle in whole degrees, from 0 to 360.
+std::string degrees(double radians) {
+    const double pi = std::acos(-1.0);
+    long d = std::lround(radians * 180 / pi) % 360;
+    if (d < 0) d += 360;
+    if (d == 0 && radians > pi) d = 360;
+    return std::to_string(d) + "\u00b0";
+}
+
+struct HarmonicRow {
+    std::string name;
+    Harmonics harmonics;
+    Subunit unit;
+    int filter;
+};
+
+std::string harmonicnote(const HarmonicRow& h) {
+    const std::size_t resolved =
+        h.harmonics.amplitude.empty() ? 0 : h.harmonics.amplitude.size() - 1;
+    std::string note =
+        "Harmonic amplitudes about the least-squares circle, in " + h.unit.name + "; " +
+        std::to_string(h.harmonics.points) +
+        (h.harmonics.resampled ? " points resampled at equal angles" : " points at equal angles");
+    if (h.filter > 0) note += ", filtered at " + std::to_string(h.filter) + " UPR";
+    if (resolved < static_cast<std::size_t>(maxharmonic))
+        note += "; they resolve UPR 1 to " + std::to_string(resolved) + " only";
+    return note;
+}
+
+// UPR 1 to 50 in five columns of ten, amplitudes in the sub-unit.
+void printharmonics(std::ostream& out, const HarmonicRow& h) {
+    out << "\n" << h.name << ": " << harmonicnote(h) << "\n";
+    // Decimals down to the fourth significant digit of the largest amplitude.
+    double largest = 0;
+    for (std::size_t k = 1; k < h.harmonics.amplitude.size(); ++k)
+        largest = std::max(largest, h.harmonics.amplitude[k] * h.unit.factor);
+    const int decimals =
+        largest > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(largest))), 0, 12) : 0;
+    constexpr int rows = 10;
+    for (int row = 1; row <= rows; ++row) {
+        std::string line;
+        for (int k = row; k <= maxharmonic; k += rows) {
+            if (static_cast<std::size_t>(k) >= h.harmonics.amplitude.size()) break;
+            std::ostringstream cell;
+            cell << std::setw(k == row ? 3 : 6) << k << "  " << std::left << std::setw(10)
+                 << std::fixed << std::setprecision(decimals)
+                 << h.harmonics.amplitude[static_cast<std::size_t>(k)] * h.unit.factor;
+            line += cell.str();
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        if (!line.empty()) out << line << "\n";
+    }
+}
+
+struct FormRow {
+    std::string file;
+    const FormRecord* record;
+    FormEvaluation evaluation;
+};
+
+std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
+                               const std::string& file, const std::string& stem,
+                               std::ostream& err) {
+    std::vector<FormRow> rows;
+    for (const FormRecord& r : stream.forms) {
+        const std::string where = "job " + std::to_string(r.job) + " (job " +
+                                  std::to_string(r.ordinal) + " of the stream, line " +
+                                  std::to_string(r.line) + ")";
+        FormEvaluation e = evaluateform(r);
+        if (!e.said.empty())
+            err << "formreport: " << file << ": " << where << ": the fits said: " << oneline(e.said)
+                << "\n";
+        if (!e.ok) {
+            err << "formreport: " << file << ": " << where << ": not plotted: " << e.failure
+                << "\n";
+            continue;
+        }
+        const bool plane = r.job == 3000;
+        const Subunit u = subunit(o.unit, e.minimumzone.error);
+        const std::string title = fs::path(o.input).filename().string() + ": " + where + ", " +
+                                  std::to_string(r.c[0].size()) + " points";
+        const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) + "-" +
+                                                   std::to_string(r.job) + ".svg");
+        picture(svg, o.png, [&](const std::string& path, Format format) {
+            if (plane)
+                drawflatness(path, format, r, e, u, title);
+            else
+                drawstraightness(path, format, r, e, u, title);
+        });
+        rows.push_back({printable(svg.filename().string()), &r, std::move(e)});
+    }
+    return rows;
+}
+
+void printforms(std::ostream& out, const std::string& file, const std::vector<FormRow>& rows,
+                bool after) {
+    if (after) out << "\n";
+    out << file << ": " << rows.size()
+        << (rows.size() == 1 ? " straightness or flatness record"
+                             : " straightness and flatness records")
+        << " plotted; form error against each reference\n";
+    std::size_t filewidth = 4;
+    for (const FormRow& r : rows) filewidth = std::max(filewidth, r.file.size());
+    constexpr std::array<const char*, 6> heads = {"job", "code", "line", "points", "LS", "MZ"};
+    constexpr std::array<int, 6> widths = {6, 6, 7, 7, 17, 17};
+    out << std::left << std::setw(int(filewidth)) << "plot" << std::right;
+    for (std::size_t k = 0; k < heads.size(); ++k) out << std::setw(widths[k]) << heads[k];
+    out << "\n";
+    for (const FormRow& r : rows) {
+        const std::array<std::string, 6> cells = {std::to_string(r.record->ordinal),
+                                                  std::to_string(r.record->job),
+                                                  std::to_string(r.record->line),
+                                                  std::to_string(r.record->c[0].size()),
+                                                  formatnumber(r.evaluation.leastsquares.error, 12),
+                                                  formatnumber(r.evaluation.minimumzone.error, 12)};
+        out << std::left << std::setw(int(filewidth)) << r.file << std::right;
+        for (std::size_t k = 0; k < cells.size(); ++k)
+            out << std::setw(std::max(widths[k], static_cast<int>(cells[k].size()) + 1))
+                << cells[k];
+        out << "\n";
+    }
+}
+
 } // namespace
 
 bool outputwritten(std::ostream& out, std::ostream& err) {
@@ -198,9 +397,23 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
     try {
         Progress progress(err, "reading " + name, ec ? 0 : size,
                           showprogress(o.progress, !ec && size >= progressbytes));
-        const std::vector<Block> blocks =
-            scanresults(in, o.input, o.scan, err, showbytes, &progress);
+        std::vector<Block> blocks = scanresults(in, o.input, o.scan, err, showbytes, &progress);
         progress.finish();
+        if (!o.jobs.empty()) {
+            std::ifstream jobsin;
+            if (!openinput(o.jobs, jobsin, err)) return exitinput;
+            JobStream stream;
+            try {
+                stream = readjobstream(jobsin, o.jobs);
+            } catch (const FileError& e) {
+                complain(err, e);
+                err << "formreport: nothing summarised: the job stream is broken there\n";
+                return exitinput;
+            }
+            for (const std::string& note :
+                 matchjobs(blocks, stream, printable(fs::path(o.jobs).filename().string())))
+                err << "formreport: " << name << ": " << note << "\n";
+        }
         errno = 0;
         if (o.csv) {
             printcsv(out, blocks);
@@ -214,7 +427,8 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
         }
         const bool written = outputwritten(out, err);
         // The histograms are written even when the tables could not be.
-        const int status = o.histograms.empty() ? exitok : writehistograms(o, blocks, err);
+        const int status =
+            o.histograms.empty() && o.convergence.empty() ? exitok : writepictures(o, blocks, err);
         return written ? status : exitinput;
     } catch (const FileError& e) {
         complain(err, e);
@@ -233,9 +447,11 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         const JobStream stream = readjobstream(in, o.input);
         for (const std::string& note : stream.notes)
             err << "formreport: " << file << ": " << note << "\n";
-        if (stream.circles.empty()) {
+        if (stream.circles.empty() && stream.forms.empty()) {
             errno = 0;
-            out << file << ": no Cartesian circle records (jobs 2500, 2600, 2700, 2800) to plot\n";
+            out << file
+                << ": no records to plot (circles: jobs 2000, 2500, 2600, 2700, 2800; "
+                   "straightness 1000, flatness 3000)\n";
             return outputwritten(out, err) ? exitok : exitinput;
         }
         if (!makedirectory(o.output, err)) return exitinput;
@@ -245,6 +461,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                           showprogress(o.progress, stream.circles.size() >= progressrecords),
                           "records");
         std::vector<PlotRow> rows;
+        std::vector<HarmonicRow> harmonicrows;
         for (std::size_t k = 0; k < stream.circles.size(); ++k) {
             progress.update(k);
             const CircleRecord& r = stream.circles[k];
@@ -258,30 +475,85 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 err << "formreport: " << name << ": not plotted: " << e.failure << "\n";
                 continue;
             }
-            const PolarData data = polardata(r, e);
+            PolarLabels labels;
+            PolarData data = polardata(r, e);
+            const std::string stemname =
+                stem + "-job" + std::to_string(r.ordinal) + "-" + std::to_string(r.job);
+            std::vector<std::string> notes;
+            if (!data.closed)
+                notes.push_back("arc of " + degrees(data.span) + " (from " + degrees(data.start) +
+                                " to " + degrees(data.start + data.span) + ")");
+            CircleRecord shown = r;
+            if (o.filter > 0 && !data.closed) {
+                err << "formreport: " << name << ": not filtered: the Gaussian filter is for "
+                    << "closed profiles, and this is an arc of " << degrees(data.span) << "\n";
+            } else if (o.filter > 0) {
+                bool resampled = false;
+                CircleRecord filtered =
+                    filteredrecord(r, e.circles[leastsquares], o.filter, resampled);
+                Evaluation fe = evaluate(filtered);
+                for (int c = 0; c < nreferences; ++c)
+                    if (!fe.said[c].empty())
+                        err << "formreport: " << name << ": the " << referencenames[c]
+                            << " computation said of the filtered profile: " << oneline(fe.said[c])
+                            << "\n";
+                if (!fe.ok) {
+                    err << "formreport: " << name << ": not filtered: the filtered profile "
+                        << "cannot be evaluated: " << fe.failure << "\n";
+                } else {
+                    labels.unfiltered = polardata(r, fe).profile;
+                    data = polardata(filtered, fe);
+                    e = std::move(fe);
+                    shown = std::move(filtered);
+                    labels.filter = o.filter;
+                    notes.push_back(
+                        "Gaussian filter, cut-off " + std::to_string(o.filter) + " UPR" +
+                        (resampled ? "; the profile resampled at " +
+                                         std::to_string(shown.x.size()) + " equal angles first"
+                                   : std::string()));
+                }
+            }
             for (const int c : {leastsquares, circumscribing, inscribing})
                 if (data.curves[c].empty())
                     err << "formreport: " << name << ": the " << referencenames[c]
                         << " circle does not surround the minimum-zone centre; it is left out of "
                            "the plot\n";
-            PolarLabels labels;
             labels.magnification = magnification(o, data, name, err);
             labels.unit = o.unit;
+            labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
             labels.title = fs::path(o.input).filename().string() + ": job " +
                            std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
                            " of the stream, line " + std::to_string(r.line) + "), " +
-                           std::to_string(r.x.size()) + " points";
-            const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) +
-                                                       "-" + std::to_string(r.job) + ".svg");
+                           std::to_string(r.x.size()) + " points" +
+                           (r.job == 2000 ? " in polar coordinates" : "");
+            for (const std::string& note : notes)
+                labels.note += (labels.note.empty() ? "" : "; ") + note;
+            const fs::path svg = fs::path(o.output) / (stemname + ".svg");
             picture(svg, o.png, [&](const std::string& path, Format format) {
                 drawpolar(path, format, data, e, labels);
             });
+            if (o.harmonics && data.closed) {
+                HarmonicRow h{printable(stemname), harmonics(shown, e.circles[leastsquares]),
+                              labels.deviations, labels.filter};
+                const fs::path bars = fs::path(o.output) / (stemname + "-harmonics.svg");
+                const std::string title = labels.title;
+                picture(bars, o.png, [&](const std::string& path, Format format) {
+                    drawharmonics(path, format, h.harmonics, h.unit, title, harmonicnote(h));
+                });
+                harmonicrows.push_back(std::move(h));
+            } else if (o.harmonics) {
+                err << "formreport: " << name << ": no harmonics: an arc of " << degrees(data.span)
+                    << " is no closed profile\n";
+            }
             rows.push_back(
                 {printable(svg.filename().string()), &r, labels.magnification, std::move(e)});
         }
+        std::vector<FormRow> formrows = drawforms(o, stream, file, stem, err);
         progress.finish();
         errno = 0;
-        printplots(out, file, rows);
+        if (!stream.circles.empty()) printplots(out, file, rows, o.filter);
+        if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
+        for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         return outputwritten(out, err) ? exitok : exitinput;
     } catch (const FileError& e) {
         complain(err, e);

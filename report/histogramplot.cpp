@@ -55,12 +55,7 @@ void axes(Canvas& c, const Frame& f, const HistogramLabels& labels) {
     c.line(left, top - 10, left, height - bottom);
     c.text((left + width - right) / 2, height - 18, labels.quantity + " (" + labels.unit + ")", 13,
            Anchor::middle);
-    cairo_t* cr = c.context();
-    cairo_save(cr);
-    cairo_translate(cr, 22, (top + height - bottom) / 2);
-    cairo_rotate(cr, -std::acos(-1.0) / 2);
-    c.text(0, 0, "repetitions per bin", 13, Anchor::middle);
-    cairo_restore(cr);
+    c.text(22, (top + height - bottom) / 2, "repetitions per bin", 13, Anchor::middle, false, 90);
 }
 
 void bars(Canvas& c, const Frame& f, const Histogram& h) {
@@ -96,11 +91,20 @@ void marks(Canvas& c, const Frame& f, const Statistics& s, const HistogramLabels
     c.linewidth(2);
     c.line(f.px(s.mean), base, f.px(s.mean), bracket + 12);
     c.text(f.px(s.mean) + 4, bracket + 22, "mean", 11);
+    if (labels.hasmeasured) {
+        c.colour(measuredcolour);
+        c.linewidth(2);
+        c.dash(8, 3);
+        c.line(f.px(labels.measured), base, f.px(labels.measured), bracket + 28);
+        c.dash();
+        c.text(f.px(labels.measured) - 4, bracket + 38, "measured", 11, Anchor::end);
+    }
 }
 
 void headings(Canvas& c, const Statistics& s, const HistogramLabels& labels) {
     c.colour(ink);
-    c.text(left, 26, labels.title, 15, Anchor::start, true);
+    c.text(left, 26, labels.title, fitsize(labels.title, 15, width - left - 10, true),
+           Anchor::start, true);
     std::string line = labels.quantity + ": " + std::to_string(s.count) + " values, mean " +
                        formatnumber(s.mean, 8);
     if (s.hassd) line += ", standard deviation " + formatnumber(s.sd, 4);
@@ -108,7 +112,11 @@ void headings(Canvas& c, const Statistics& s, const HistogramLabels& labels) {
     line = s.hasinterval ? coveragetext(labels.coverage) + " interval [" + formatnumber(s.low, 8) +
                                ", " + formatnumber(s.high, 8) + "]"
                          : "too few values for a " + coveragetext(labels.coverage) + " interval";
-    c.text(left, 62, line + ", unit: " + labels.unit, 12);
+    if (s.hasinterval)
+        line += ", shortest [" + formatnumber(s.shortlow, 8) + ", " + formatnumber(s.shorthigh, 8) +
+                "]";
+    line += ", unit: " + labels.unit;
+    c.text(left, 62, line, fitsize(line, 12, width - left - 10));
 }
 
 } // namespace
@@ -121,6 +129,12 @@ void drawhistogram(const std::string& path, Format format, const Histogram& hist
     f.origin = histogram.low;
     f.from = -halfspan * 0.04;
     f.to = halfspan * 1.04;
+    // A measured value outside the simulated range is shown too.
+    if (labels.hasmeasured && std::isfinite(labels.measured)) {
+        const double at = labels.measured / 2 - histogram.low / 2;
+        f.from = std::min(f.from, at - halfspan * 0.04);
+        f.to = std::max(f.to, at + halfspan * 0.04);
+    }
     const long most = histogram.counts.empty()
                           ? 1
                           : *std::max_element(histogram.counts.begin(), histogram.counts.end());

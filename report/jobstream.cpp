@@ -1,6 +1,7 @@
 // Reads a job stream as formeval reads it, item by item with line numbers,
 // and keeps every record with the reason formeval would refuse it; the
-// roundness plots take the Cartesian circle records. Every job's record is
+// charts take the circle records (job 2000's turned into x and y), the lines
+// and the planes, the summary the study records. Every job's record is
 // read by the shape the job table gives it, so that the next item is the next
 // job code; where formeval would find the stream broken, the reader stops
 // with the line and reason.
@@ -157,8 +158,33 @@ class StreamReader {
     int lastjob_ = 0;
 };
 
+// Circle records to chart: the Cartesian circle jobs and job 2000's polar
+// records, whose points are drawn in Cartesian coordinates.
 bool circlejob(int job) {
-    return std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end();
+    const jobinfo* entry = findjob(job);
+    return std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() ||
+           (entry->shape == feature::circle && entry->points == pointform::rtheta);
+}
+
+bool studyjob(int job) {
+    const jobkind kind = findjob(job)->kind;
+    return kind == jobkind::montecarlo || kind == jobkind::perturbation ||
+           kind == jobkind::sampling;
+}
+
+bool formjob(int job) {
+    const feature shape = findjob(job)->shape;
+    return shape == feature::line || shape == feature::plane;
+}
+
+// r and theta (degrees) of a polar record as x and y.
+void cartesian(std::vector<double>& r, std::vector<double>& theta) {
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        const double radius = r[i];
+        const double angle = theta[i] * std::acos(-1.0) / 180;
+        r[i] = radius * std::cos(angle);
+        theta[i] = radius * std::sin(angle);
+    }
 }
 
 // Why the roundness plot leaves a circle record out, or nothing.
@@ -197,6 +223,20 @@ JobStream readjobstream(std::istream& in, const std::string& file) {
     for (JobRecord& r : all.records) {
         for (; unknown != all.unknown.end() && unknown->ordinal < r.ordinal; ++unknown)
             stream.notes.push_back(unknown->text);
+        if (studyjob(r.job)) {
+            // A study formeval runs, for matching to its block of results.
+            if (r.refused.empty())
+                stream.studies.push_back(
+                    {r.ordinal, r.job, r.line, r.cri, std::move(r.c[0]), std::move(r.c[1])});
+            continue;
+        }
+        if (formjob(r.job)) {
+            if (r.refused.empty())
+                stream.forms.push_back({r.ordinal, r.job, r.line, r.cri, std::move(r.c)});
+            else
+                stream.notes.push_back(recordname(r) + ": not plotted: " + r.refused);
+            continue;
+        }
         if (!circlejob(r.job)) continue;
         const std::string why = unplotted(r);
         if (!why.empty()) {
@@ -210,6 +250,7 @@ JobStream readjobstream(std::istream& in, const std::string& file) {
         c.cri = r.cri;
         c.x = std::move(r.c[0]);
         c.y = std::move(r.c[1]);
+        if (findjob(r.job)->points == pointform::rtheta) cartesian(c.x, c.y);
         stream.circles.push_back(std::move(c));
     }
     for (; unknown != all.unknown.end(); ++unknown) stream.notes.push_back(unknown->text);

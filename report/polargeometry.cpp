@@ -76,10 +76,25 @@ PolarData polardata(const CircleRecord& record, const Evaluation& evaluation) {
               [](const PolarPoint& a, const PolarPoint& b) { return a.angle < b.angle; });
 
     const double pi = std::acos(-1.0);
+    const ProfileExtent extent = profileextent(data.profile);
+    data.closed = extent.closed;
+    data.start = extent.closed ? -pi : extent.start;
+    data.span = extent.span;
+    if (!extent.closed) {
+        // The arc from its start, its angles increasing past +-pi.
+        const auto first =
+            std::find_if(data.profile.begin(), data.profile.end(),
+                         [&](const PolarPoint& p) { return p.angle >= extent.start; });
+        std::rotate(data.profile.begin(), first, data.profile.end());
+        for (PolarPoint& p : data.profile)
+            if (p.angle < extent.start) p.angle += 2 * pi;
+    }
+    // A closed curve's last sample joins its first; an arc's ends on the arc's end.
+    const int samples = extent.closed ? curvesamples : curvesamples + 1;
     for (int k = 0; k < nreferences; ++k) {
         std::vector<PolarPoint> curve;
-        for (int s = 0; s < curvesamples; ++s) {
-            const double angle = -pi + 2 * pi * s / curvesamples;
+        for (int s = 0; s < samples; ++s) {
+            const double angle = data.start + data.span * s / curvesamples;
             const auto d = distancealong(evaluation.circles[k], mz.x, mz.y, angle);
             if (!d) {
                 curve.clear();

@@ -97,10 +97,65 @@ struct Statistics {
     double min = 0;
     double max = 0;
     bool hasinterval = false;
+    double low = 0; // the probabilistically symmetric interval
+    double high = 0;
+    double shortlow = 0;  // the shortest interval (JCGM 101 7.7): of all [y(r), y(r + q)],
+    double shorthigh = 0; // the one of least length (the first of equal ones)
+};
+Statistics summarise(std::vector<double> values, Basispoints coverage);
+
+// Convergence of a Monte Carlo study (JCGM 101:2008, 7.9), judged from the
+// values of one quantity in repetition order as the adaptive procedure would
+// judge them: the block is cut into `convergencebatches` batches; after each
+// batch h >= 2, the mean, the standard deviation and the coverage interval
+// ends of the batches so far are stable when twice the standard deviation of
+// their average over the h batches is at most the numerical tolerance delta:
+// half a unit in the last of `digits` significant digits of the block's
+// standard deviation u (u = c 10^l with c of `digits` digits, delta = 10^l / 2).
+constexpr int convergencebatches = 10;
+constexpr long convergencebatch = 100; // fewest repetitions in a batch
+constexpr int defaulttolerancedigits = 2;
+
+// The running mean and interval ends after n repetitions.
+struct RunningValue {
+    long n = 0;
+    double mean = 0;
+    bool hasinterval = false;
     double low = 0;
     double high = 0;
 };
-Statistics summarise(std::vector<double> values, Basispoints coverage);
+
+struct Convergence {
+    bool judged = false;
+    long batch = 0; // repetitions per batch
+    int digits = defaulttolerancedigits;
+    double tolerance = 0; // delta
+    long stableafter = 0; // repetitions after which the batches first agreed; 0: never
+    // Twice the standard deviation of the average of the mean, the standard
+    // deviation and the interval ends over all batches, and the repetitions
+    // that would bring the largest of them, relative to delta, down to delta.
+    std::array<double, 4> spread = {};
+    long needed = 0;
+    std::vector<RunningValue> running; // at about 60 counts, spaced evenly on a log scale
+};
+
+Convergence convergence(const std::vector<double>& values, Basispoints coverage, int digits);
+
+// The verdict on a quantity of a block of `repetitions` lines: whether its
+// repetitions were enough, or how many would be.
+std::string convergenceverdict(const Convergence& c, long repetitions);
+
+// Units.
+
+// The unit in which deviations are printed and drawn: for a coordinate unit
+// of mm (cm, m) micrometres, of um nanometres, of in microinches; for any
+// other, the coordinate unit times the power of a thousand that puts
+// `typical` between 0.1 and 100 of it. `factor` converts coordinate units.
+struct Subunit {
+    std::string name;
+    double factor = 1;
+};
+Subunit subunit(const std::string& unit, double typical);
 
 // Text of the coverage probability, "95 %" or "99.73 %".
 std::string coveragetext(Basispoints coverage);
@@ -129,10 +184,12 @@ Histogram makehistogram(const std::vector<double>& values, int bins);
 
 // What a histogram picture shows besides the bars.
 struct HistogramLabels {
-    std::string title;    // block and line range
-    std::string quantity; // name of the quantity
+    std::string title;    // block and line range, the job when known
+    std::string quantity; // name of the quantity, with the offset taken off its values
     std::string unit;     // unit of the values
     Basispoints coverage = defaultcoverage;
+    bool hasmeasured = false; // the value without noise, marked
+    double measured = 0;
 };
 
 // Study blocks in result.txt.
@@ -140,9 +197,16 @@ struct HistogramLabels {
 // What one line of result.txt is to the summary. Repetition lines are
 // "ii TAB x TAB y TAB r TAB e", "ii TAB no circle fits these points" or
 // "Repetition ii not evaluated: why"; perturbation lines are eight
-// tab-separated numbers; every other line is other output. A line that
-// begins like a repetition line but does not go on like one is malformed.
-enum class LineKind { other, repetition, nocircle, notevaluated, perturbation, malformed };
+// tab-separated numbers; a note that the evaluation which follows did not go
+// as it should (its fit did not settle, was stopped or met a singular
+// system) is a note; every other line is other output. A line that begins
+// like a repetition line but does not go on like one is malformed.
+enum class LineKind { other, repetition, nocircle, notevaluated, perturbation, note, malformed };
+
+// The beginnings of formeval's notes before a result that is not a fit.
+constexpr std::array<std::string_view, 5> notestarts = {
+    "The centre did not settle within ", "The minimum-zone fit was stopped ", "The fit of stage ",
+    "The least-squares fit met a singular system", "The minimum-zone fit met a singular system"};
 
 struct ResultLine {
     LineKind kind = LineKind::other;
@@ -173,14 +237,23 @@ struct Block {
     long lastrepetition = 0;
     long nocircle = 0;     // repetitions whose points no circle fits
     long notevaluated = 0; // repetitions formeval did not evaluate
+    long noted = 0;        // repetitions whose evaluation formeval noted (a fit not settled...)
     std::array<Statistics, nquantities> statistics;
+    std::array<Convergence, nquantities> convergence;
     std::array<Histogram, nquantities> histograms; // of quantities with values
     std::array<double, 8> bounds = {}; // perturbation: lower and upper bound of each quantity
+    // The job record that made the block (see matchjobs), when known, and the
+    // four results of its points evaluated once without noise.
+    int job = 0; // 0: not known
+    std::string jobname;
+    bool hasmeasured = false;
+    std::array<double, nquantities> measured = {};
 };
 
 struct ScanOptions {
     Basispoints coverage = defaultcoverage;
-    int bins = 0;               // 0: choose per quantity (autobins)
+    int bins = 0;                                 // 0: choose per quantity (autobins)
+    int tolerancedigits = defaulttolerancedigits; // of the convergence check
     bool skipmalformed = false; // leave out faulty lines with a warning instead of failing
 };
 
@@ -222,7 +295,8 @@ constexpr std::array<int, 4> circlejobs = {2500, 2600, 2700, 2800};
 // (no record), 2 or 3, or nothing for a code formeval does not know.
 std::optional<int> recorddimension(int job);
 
-// One Cartesian circle record of a job stream.
+// One circle record of a job stream, its points in Cartesian coordinates
+// (those of a polar record, job 2000, converted).
 struct CircleRecord {
     int ordinal = 0; // position of the job in the stream, from 1
     int job = 0;
@@ -232,11 +306,22 @@ struct CircleRecord {
     std::vector<double> y;
 };
 
+// One straightness (job 1000: x y) or flatness (job 3000: x y z) record.
+struct FormRecord {
+    int ordinal = 0;
+    int job = 0;
+    long line = 0;
+    double cri = 0;
+    std::array<std::vector<double>, 3> c; // x, y and (a plane's) z of each point
+};
+
 // The circle records of a job stream, and why the others among them cannot
 // be evaluated.
 struct JobStream {
     long jobs = 0;                     // job codes read
+    std::vector<FormRecord> forms;     // straightness and flatness records that can be evaluated
     std::vector<CircleRecord> circles; // records that can be evaluated
+    std::vector<CircleRecord> studies; // records of the study jobs formeval runs
     std::vector<std::string> notes;    // records left out, unknown codes
 };
 
@@ -282,6 +367,34 @@ struct Evaluation {
 // (see results.h) of the same points.
 Evaluation evaluate(const CircleRecord& record);
 
+// Straightness and flatness: formeval's least-squares and minimum-zone fits
+// of a line y = a + b x or a plane z = a + b x + c y, run silently as
+// evaluate runs the circles. Deviations are measured along y (z).
+struct FormFit {
+    std::array<double, 3> parameters = {}; // a, b, c
+    double error = 0;                      // the form error formeval reports
+    std::vector<double> deviation;         // of each point, in record order
+};
+struct FormEvaluation {
+    bool ok = false;
+    std::string failure;
+    FormFit leastsquares;
+    FormFit minimumzone;
+    std::string said; // what the fits wrote on the console
+};
+FormEvaluation evaluateform(const FormRecord& record);
+
+// Matches the study blocks to the study jobs of `stream` (named `file`): in
+// order, each block to the next study job of its kind (repetitions or
+// perturbation) and length (1000, 10 000 or 100 000 for a Monte Carlo study
+// by its last digit, 10 000 for a sampling study; a block cut short to the
+// next job only), starting again at the first job when the stream's jobs are
+// used up (a result file of several runs). Sets each matched block's job and,
+// for repetition blocks, the four results of the study's own computation on
+// the points without noise. Returns a note for each block left unmatched.
+std::vector<std::string> matchjobs(std::vector<Block>& blocks, const JobStream& stream,
+                                   const std::string& file);
+
 // Polar plot geometry.
 
 // Sizes of the plot in drawing units (SVG pixels).
@@ -314,13 +427,16 @@ struct PolarPoint {
 };
 
 struct PolarData {
-    Circle centre;                                           // the minimum-zone circle
-    std::vector<PolarPoint> profile;                         // sorted by angle
+    Circle centre;                   // the minimum-zone circle
+    std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
     std::array<std::vector<PolarPoint>, nreferences> curves; // empty where not drawable
     double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
     double zoneouter = 0; // profile about the minimum-zone centre
     double lowest = 0;    // smallest deviation drawn
     double highest = 0;   // largest deviation drawn
+    bool closed = true;   // the profile goes all round; otherwise an arc, and the
+    double start = 0;     // curves run over its angles only, from `start` over
+    double span = 0;      // `span` (radians)
 };
 
 // Samples per reference curve.
@@ -328,12 +444,84 @@ constexpr int curvesamples = 720;
 
 PolarData polardata(const CircleRecord& record, const Evaluation& evaluation);
 
+// Harmonics and filtering of closed roundness profiles.
+
+// Where a profile was measured: all round, or an arc. It is an arc when the
+// largest angle between neighbouring points exceeds both twice the median
+// angle between them and 30 degrees; the arc then runs from `start` over
+// `span` (radians, counterclockwise), the gap lying before `start`.
+struct ProfileExtent {
+    bool closed = true;
+    double start = 0;
+    double span = 0;
+};
+ProfileExtent profileextent(const std::vector<PolarPoint>& sorted);
+
+// A closed profile at equal angles from `start`: the points themselves when
+// their angles are equal within equalangletolerance of a step (coordinates
+// given to a few decimals place them so), otherwise linear
+// interpolation between neighbours at as many equal angles as there are
+// points (`resampled`).
+constexpr double equalangletolerance = 1e-4;
+struct EqualAngles {
+    double start = 0;
+    std::vector<double> deviation;
+    bool resampled = false;
+};
+EqualAngles equalangles(const std::vector<PolarPoint>& sorted);
+
+// Undulations per revolution the harmonic table lists.
+constexpr int maxharmonic = 50;
+
+// Amplitude of each harmonic k = 0 .. `upto` of samples at equal angles about
+// the full circle (a_k cos k theta + b_k sin k theta: sqrt(a_k^2 + b_k^2); the
+// mean for k = 0), by a real discrete Fourier transform (FFTW). Harmonics
+// at or above half the sample count cannot be resolved and are left out.
+std::vector<double> harmonicamplitudes(const std::vector<double>& samples, int upto);
+
+// The Gaussian profile filter of ISO 16610-21 for closed profiles: the mean
+// line of the samples, each harmonic k weighted by its transmission
+// exp(-pi (alpha k / cutoff)^2), alpha = sqrt(ln 2 / pi), 50 % at the
+// cut-off `cutoff` in undulations per revolution.
+double transmission(double upr, double cutoff);
+std::vector<double> gaussianfilter(const std::vector<double>& samples, double cutoff);
+
+// The cut-offs of the filter in undulations per revolution.
+constexpr std::array<int, 4> cutoffs = {15, 50, 150, 500};
+
+// The points of a record as radial deviations from `circle`, about its
+// centre, sorted by angle.
+std::vector<PolarPoint> profileabout(const CircleRecord& record, const Circle& circle);
+
+// The record's closed profile about its least-squares circle `ls`, at equal
+// angles (see equalangles) and filtered at `cutoff` UPR, as points again.
+CircleRecord filteredrecord(const CircleRecord& record, const Circle& ls, int cutoff,
+                            bool& resampled);
+
+// The harmonic amplitudes (see harmonicamplitudes) of a record's closed
+// profile about its least-squares circle `ls`, up to maxharmonic.
+struct Harmonics {
+    std::vector<double> amplitude; // index: undulations per revolution
+    std::size_t points = 0;
+    bool resampled = false;
+};
+Harmonics harmonics(const CircleRecord& record, const Circle& ls);
+
 // What a polar plot shows besides the data.
 struct PolarLabels {
     std::string title;
-    std::string unit;
+    std::string unit;   // of the coordinates
+    Subunit deviations; // in which deviations and errors are printed
     double magnification = 1;
+    int filter = 0;   // cut-off of the Gaussian filter applied, UPR; 0: none
+    std::string note; // a line under the title (an arc, a resampled or unfiltered profile)
+    std::vector<PolarPoint> unfiltered; // the profile before filtering, drawn beneath
 };
+
+// Drawing units of the polar plots' rings: the division, in the deviations'
+// sub-unit, of rings about 30 units apart at `unitsize` drawing units per
+// sub-unit: 1, 2 or 5 times a power of ten.
+double ringdivision(double unitsize);
 
 // Pictures.
 
@@ -343,6 +531,33 @@ enum class Format { svg, png };
 // FileError, naming the path, when the file cannot be written.
 void drawhistogram(const std::string& path, Format format, const Histogram& histogram,
                    const Statistics& statistics, const HistogramLabels& labels);
+// The running mean and interval ends of a block's quantity against the
+// number of repetitions (a log scale), the final values, the tolerance delta
+// about them and the measured value; `labels` as for its histogram.
+// The straightness profile: each point's deviation from the minimum-zone
+// line along the line, the zone and the least-squares line; and the
+// flatness map: each point at its place, coloured by its deviation from the
+// minimum-zone plane, with the colour scale. Deviations in `unit`.
+void drawstraightness(const std::string& path, Format format, const FormRecord& record,
+                      const FormEvaluation& e, const Subunit& unit, const std::string& title);
+void drawflatness(const std::string& path, Format format, const FormRecord& record,
+                  const FormEvaluation& e, const Subunit& unit, const std::string& title);
+
+// The bar chart of the amplitudes of UPR 1 .. maxharmonic, in the sub-unit.
+void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
+                   const std::string& title, const std::string& note);
+void drawconvergence(const std::string& path, Format format, const Convergence& convergence,
+                     const Statistics& statistics, const HistogramLabels& labels,
+                     const std::string& verdict);
+
+// The values of a quantity as the pictures show them: less `offset`, times
+// `factor`, in `unit`.
+struct Shown {
+    double offset = 0;
+    double factor = 1;
+    std::string unit;
+    double operator()(double v) const { return (v - offset) * factor; }
+};
 void drawpolar(const std::string& path, Format format, const PolarData& data,
                const Evaluation& evaluation, const PolarLabels& labels,
                const PolarLayout& layout = {});
@@ -360,6 +575,7 @@ constexpr Rgb profilecolour = {0, 0, 0};
 constexpr Rgb barcolour = {0.62, 0.77, 0.89};
 constexpr Rgb meancolour = {0.1, 0.1, 0.1};
 constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
+constexpr Rgb measuredcolour = {0.17, 0.63, 0.17};
 
 // Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
 // [low, high], about `target` of them, at most maxticks, each drawn once even
@@ -410,6 +626,8 @@ enum class ProgressMode { automatic, always, never };
 
 struct SummaryOptions {
     std::string input;
+    std::string jobs;        // the job stream that made the result file; empty: none
+    std::string convergence; // directory for the convergence pictures; empty: none
     bool csv = false;
     std::string histograms; // directory for the histograms; empty: none
     bool png = false;
@@ -423,6 +641,8 @@ struct PolarOptions {
     std::string input;
     std::string output = ".";
     double magnification = 0; // 0: chosen per record
+    int filter = 0;           // Gaussian filter cut-off, UPR; 0: none
+    bool harmonics = false;   // harmonic table and bar chart of each closed profile
     bool png = false;
     std::string unit = defaultunit;
     ProgressMode progress = ProgressMode::automatic;

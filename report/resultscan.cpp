@@ -86,6 +86,11 @@ ResultLine classify(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ResultLine r;
     if (notevaluated(line, r)) return r;
+    for (const std::string_view start : notestarts)
+        if (line.substr(0, start.size()) == start) {
+            r.kind = LineKind::note;
+            return r;
+        }
     if (line.find('\t') == std::string_view::npos) return r;
     const auto items = fields(line);
     if (items.size() == 8 && allnumbers(items, 0, r.numbers.data())) {
@@ -128,7 +133,13 @@ class BlockBuilder {
         next_ = repetition;
     }
 
+    // A note stands just before the repetition it concerns.
+    void note() { noted_ = true; }
+    void other() { noted_ = false; }
+
     void add(long line, const ResultLine& r) {
+        if (noted_) ++block_.noted;
+        noted_ = false;
         block_.lastline = line;
         block_.lastrepetition = r.repetition;
         ++block_.lines;
@@ -168,6 +179,7 @@ class BlockBuilder {
             auto& v = values_[q];
             block_.statistics[q] = summarise(v, options_.coverage);
             if (v.empty()) continue;
+            block_.convergence[q] = convergence(v, options_.coverage, options_.tolerancedigits);
             std::sort(v.begin(), v.end());
             const int bins = options_.bins > 0 ? options_.bins : autobins(v);
             block_.histograms[q] = makehistogram(v, bins);
@@ -182,6 +194,7 @@ class BlockBuilder {
     Block block_;
     std::array<std::vector<double>, nquantities> values_;
     long next_ = 0;
+    bool noted_ = false;
 };
 
 } // namespace
@@ -216,6 +229,10 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
         }
         switch (r.kind) {
         case LineKind::other:
+            builder.other();
+            break;
+        case LineKind::note:
+            builder.note();
             break;
         case LineKind::malformed:
             fault(line, r.reason, "line left out");

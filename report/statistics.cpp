@@ -1,6 +1,6 @@
 // Summary statistics of one quantity of a study block: count, mean, sample
 // standard deviation, extremes and the probabilistically symmetric coverage
-// interval of the Monte Carlo method (JCGM 101:2008, 7.7).
+// interval of the Monte Carlo method (JCGM 101:2008, 7.7) and the shortest.
 #include "report/report.h"
 
 #include <algorithm>
@@ -84,6 +84,12 @@ Statistics summarise(std::vector<double> values, Basispoints coverage) {
         s.hasinterval = true;
         s.low = values[static_cast<std::size_t>(ranks.low - 1)];
         s.high = values[static_cast<std::size_t>(ranks.high - 1)];
+        const std::size_t q = static_cast<std::size_t>(ranks.high - ranks.low);
+        std::size_t best = 0;
+        for (std::size_t r = 1; r + q < values.size(); ++r)
+            if (values[r + q] - values[r] < values[best + q] - values[best]) best = r;
+        s.shortlow = values[best];
+        s.shorthigh = values[best + q];
     }
     return s;
 }

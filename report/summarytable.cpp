@@ -57,6 +57,8 @@ Table repetitiontable(const Block& b, Basispoints coverage, int digits) {
                 " on lines " + std::to_string(b.firstline) + "-" + std::to_string(b.lastline) +
                 " (" + std::to_string(b.lines) + " lines)";
     const std::string interval = coveragetext(coverage) + " interval ";
+    const std::string shortest = coveragetext(coverage) + " shortest ";
+    if (!b.jobname.empty()) t.heading += ", " + b.jobname;
     t.rows = {
         {"count", cells(b, [](const Statistics& s, int) { return std::to_string(s.count); })},
         {"mean", cells(b, [&](const Statistics& s, int) { return number(s.count > 0, s.mean); })},
@@ -68,7 +70,24 @@ Table repetitiontable(const Block& b, Basispoints coverage, int digits) {
          cells(b, [&](const Statistics& s, int) { return number(s.hasinterval, s.low); })},
         {interval + "high",
          cells(b, [&](const Statistics& s, int) { return number(s.hasinterval, s.high); })},
+        {shortest + "low",
+         cells(b, [&](const Statistics& s, int) { return number(s.hasinterval, s.shortlow); })},
+        {shortest + "high",
+         cells(b, [&](const Statistics& s, int) { return number(s.hasinterval, s.shorthigh); })},
     };
+    if (b.hasmeasured) {
+        t.rows.push_back({"measured (no noise)", cells(b, [&](const Statistics&, int q) {
+                              return formatnumber(b.measured[q], digits);
+                          })});
+        t.rows.push_back({"mean - measured", cells(b, [&](const Statistics& s, int q) {
+                              return number(s.count > 0, s.mean - b.measured[q]);
+                          })});
+        t.rows.push_back({"interval holds measured", cells(b, [&](const Statistics& s, int q) {
+                              if (!s.hasinterval) return std::string(notavailable);
+                              return std::string(
+                                  s.low <= b.measured[q] && b.measured[q] <= s.high ? "yes" : "no");
+                          })});
+    }
     if (b.nocircle > 0)
         t.notes.push_back("No circle fits the points of " + std::to_string(b.nocircle) +
                           " of the " + std::to_string(b.lines) +
@@ -77,11 +96,37 @@ Table repetitiontable(const Block& b, Basispoints coverage, int digits) {
         t.notes.push_back("formeval did not evaluate " + std::to_string(b.notevaluated) +
                           " of the " + std::to_string(b.lines) +
                           " repetitions; they are not counted.");
+    if (b.noted > 0)
+        t.notes.push_back("formeval noted " + std::to_string(b.noted) + " of the " +
+                          std::to_string(b.lines) +
+                          " repetitions: a centre that did not settle, a fit stopped or singular "
+                          "(the note stands just before the repetition in the result file); they "
+                          "are counted.");
     if (b.statistics[0].count > 0 && !b.statistics[0].hasinterval)
         t.notes.push_back("The " + coveragetext(coverage) +
                           " interval needs more values than the block has.");
     if (const std::string note = lengthnote(b); !note.empty())
         t.notes.push_back("The block " + note);
+    const Convergence& c = b.convergence[0];
+    if (b.statistics[0].count > 0 && !c.judged) {
+        t.notes.push_back("Converged? Too few repetitions to judge: the check (JCGM 101 7.9) "
+                          "needs " +
+                          std::to_string(convergencebatches) + " batches of at least " +
+                          std::to_string(convergencebatch) + ".");
+    } else if (b.statistics[0].count > 0) {
+        t.notes.push_back("Converged? (JCGM 101 7.9: " + std::to_string(convergencebatches) +
+                          " batches of " + std::to_string(c.batch) + ", delta from " +
+                          std::to_string(c.digits) +
+                          " significant digits of the standard deviation)");
+        std::size_t width = 0;
+        for (const char* name : quantitynames) width = std::max(width, std::string(name).size());
+        for (int q = 0; q < nquantities; ++q)
+            if (b.statistics[q].count > 0)
+                t.notes.push_back(
+                    "  " + std::string(quantitynames[q]) + ":" +
+                    std::string(width - std::string(quantitynames[q]).size() + 1, ' ') +
+                    convergenceverdict(b.convergence[q], b.statistics[q].count));
+    }
     return t;
 }
 
@@ -89,6 +134,7 @@ Table perturbationtable(const Block& b, int digits) {
     Table t;
     t.heading = "Block " + std::to_string(b.number) + ": perturbation study on line " +
                 std::to_string(b.firstline);
+    if (!b.jobname.empty()) t.heading += ", " + b.jobname;
     Cells low, high, nominal, half;
     for (int q = 0; q < nquantities; ++q) {
         const double lo = b.bounds[2 * q];
@@ -137,7 +183,8 @@ void printtables(std::ostream& out, const std::string& file, const std::vector<B
 
 void printcsv(std::ostream& out, const std::vector<Block>& blocks) {
     out << "block,kind,first_line,last_line,lines,no_circle,quantity,count,mean,sd,min,max,"
-           "interval_low,interval_high\n";
+           "interval_low,interval_high,shortest_low,shortest_high,noted,job,measured,"
+           "stable_after,needed\n";
     for (const Block& b : blocks) {
         const bool perturbation = b.kind == Block::Kind::perturbation;
         for (int q = 0; q < nquantities; ++q) {
@@ -146,14 +193,23 @@ void printcsv(std::ostream& out, const std::vector<Block>& blocks) {
                 << quantitynames[q] << ",";
             if (perturbation) {
                 out << ",,,,," << roundtrip(b.bounds[2 * q]) << ","
-                    << roundtrip(b.bounds[2 * q + 1]);
+                    << roundtrip(b.bounds[2 * q + 1]) << ",,,,";
             } else {
                 const Statistics& s = b.statistics[q];
                 const bool has = s.count > 0;
                 out << s.count << "," << csvnumber(has, s.mean) << "," << csvnumber(s.hassd, s.sd)
                     << "," << csvnumber(has, s.min) << "," << csvnumber(has, s.max) << ","
-                    << csvnumber(s.hasinterval, s.low) << "," << csvnumber(s.hasinterval, s.high);
+                    << csvnumber(s.hasinterval, s.low) << "," << csvnumber(s.hasinterval, s.high)
+                    << "," << csvnumber(s.hasinterval, s.shortlow) << ","
+                    << csvnumber(s.hasinterval, s.shorthigh) << "," << b.noted << ",";
             }
+            out << (b.job ? std::to_string(b.job) : "") << ","
+                << csvnumber(b.hasmeasured, b.measured[q]) << ",";
+            const Convergence& c = b.convergence[q];
+            if (!perturbation && c.judged)
+                out << c.stableafter << "," << c.needed;
+            else
+                out << ",";
             out << "\n";
         }
     }

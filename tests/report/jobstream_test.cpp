@@ -52,9 +52,13 @@ TEST_P(RecordShapeTest, ReadsPastTheRecordToTheNextJob) {
     EXPECT_EQ(last.line, c.dimension ? 7 : 2);
     EXPECT_EQ(last.x.size(), 8u);
     EXPECT_DOUBLE_EQ(last.cri, 1e-6);
-    // The circle jobs' own records are kept too, with all their points.
-    const bool circle = c.job == 2500 || c.job == 2600 || c.job == 2700 || c.job == 2800;
+    // The circle jobs' own records are kept too, with all their points, and
+    // so are the lines and planes to draw and the studies to match.
+    const bool circle =
+        c.job == 2000 || c.job == 2500 || c.job == 2600 || c.job == 2700 || c.job == 2800;
     EXPECT_EQ(s.circles.size(), circle ? 2u : 1u);
+    EXPECT_EQ(s.forms.size(), c.job == 1000 || c.job == 3000 ? 1u : 0u);
+    EXPECT_EQ(s.studies.size(), c.job > 2500 && c.job < 2900 && c.job % 100 ? 1u : 0u);
     EXPECT_TRUE(s.notes.empty());
 }
 
@@ -71,6 +75,18 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{2811, 2}, ShapeCase{2812, 2}, ShapeCase{3000, 3},
                       ShapeCase{4000, 3}, ShapeCase{4500, 3}),
     test::namedby([](const ShapeCase& c) { return "Job" + std::to_string(c.job); }));
+
+// A polar record's radius and angle in degrees become x and y.
+TEST(Readjobstream, PolarCircleRecordsInCartesianCoordinates) {
+    const JobStream s = read("2000 4 0.5\n2 0\n2 90\n4 180\n1 -90\n");
+    ASSERT_EQ(s.circles.size(), 1u);
+    const std::vector<double> x = {2, 0, -4, 0};
+    const std::vector<double> y = {0, 2, 0, -1};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(s.circles[0].x[i], x[i], 1e-15) << i;
+        EXPECT_NEAR(s.circles[0].y[i], y[i], 1e-15) << i;
+    }
+}
 
 // An item too small for a double reads as 0, as formeval reads it.
 TEST(Readjobstream, KeepsTheCoordinatesInPointOrder) {
@@ -122,7 +138,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "job 2600 (job 1 of the stream, line 1): not plotted: a coordinate beyond "
                  "+-1e100, outside the range the evaluations can handle"},
         SkipCase{toomany.c_str(), "job 2500 (job 1 of the stream, line 1): not plotted: 2049 "
-                                  "points exceed formeval's limit of 2048"}),
+                                  "points exceed formeval's limit of 2048"},
+        SkipCase{"1000 2 0.000001 0 0 1 1",
+                 "job 1000 (job 1 of the stream, line 1): not plotted: 2 points are too few; the "
+                 "evaluation needs at least 3"}),
     test::namedby([](const SkipCase& c) {
         std::istringstream words(c.first);
         std::string name = "Record", word;

@@ -1,10 +1,12 @@
 // Roundness plots: the geometry of the magnified polar display, the silent
 // evaluation of a record with the four circle computations, and the SVG
 // pictures checked point by point against positions worked out by hand.
+#include "report/canvas.h"
 #include "report/report.h"
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -117,7 +119,7 @@ TEST(Polardata, DeviationsAboutTheMinimumZoneCentre) {
 
 // The plot centre and the drawn radius of deviation 0 (60 % of 290).
 constexpr double centrex = 345;
-constexpr double centrey = 365;
+constexpr double centrey = 385;
 
 std::vector<double> distances(const test::Element& path) {
     std::vector<double> out;
@@ -186,6 +188,308 @@ TEST(Polar, DrawsEachPointAndCircleWhereTheMagnificationPutsIt) {
         row >> error;
         EXPECT_NEAR(error, 0.02, 1e-6) << referencenames[k];
     }
+}
+
+// Drawn radii of the rings: grid circles about the plot centre.
+std::vector<double> ringradii(const test::Svg& svg) {
+    std::vector<double> out;
+    for (const test::Element* e : svg.all("path")) {
+        const std::string& d = e->attributes.at("d");
+        const Rgb c = test::parsergb(test::style(*e, "stroke"));
+        if (d.find(" A ") == std::string::npos || c.r != c.g || c.g != c.b || c.r < 0.5) continue;
+        out.push_back(distances(*e).at(0));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool hastext(const test::Svg& svg, const std::string& text) {
+    const auto texts = svg.texts();
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Radius 10 at magnification 500 and in mm: 8.7 drawing units per um, so
+// rings 5 um (43.5 units) apart, the 0 ring at 174; the division and the
+// magnification stated, the rings labelled where no line runs, the errors in
+// um, all as text.
+TEST(Polar, RingsEvenlyDividedAndTheDivisionStated) {
+    test::Workdir dir;
+    dir.write("jobs.txt", "2600 " + test::alternating(36));
+    ASSERT_EQ(test::report({"polar", "jobs.txt", "--unit", "mm"}).status, exitok);
+    const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-2600.svg");
+    const std::vector<double> radii = ringradii(svg);
+    const std::vector<double> expected = {43.5, 87, 130.5, 174, 217.5, 261};
+    ASSERT_EQ(radii.size(), expected.size());
+    for (std::size_t i = 0; i < radii.size(); ++i) EXPECT_NEAR(radii[i], expected[i], 0.01);
+    for (const char* text :
+         {"1 division = 5 \u00b5m", "Magnification \u00d7500", "-15", "-5", "+5", "20.00 \u00b5m"})
+        EXPECT_TRUE(hastext(svg, text)) << text;
+    // The rings at -10, 0 and +10 um are the zone's and the least-squares
+    // circles: a label there would cover them, so they go without.
+    for (const char* text : {"-10", "0", "+10"}) EXPECT_FALSE(hastext(svg, text)) << text;
+}
+
+// 46 points over 90 degrees, from 20 to 110, with seven lobes.
+std::string arcrecord() {
+    std::ostringstream s;
+    s.precision(17);
+    s << "2600 46 0.000001\n";
+    for (int i = 0; i < 46; ++i) {
+        const double a = (20 + 2 * i) * pi / 180;
+        const double r = 25 + 0.003 * std::cos(7 * a);
+        s << r * std::cos(a) << ' ' << r * std::sin(a) << '\n';
+    }
+    return s.str();
+}
+
+// Angle in degrees of a drawn point about the plot centre.
+double drawnangle(double x, double y) {
+    return std::atan2(centrey - y, x - centrex) * 180 / pi;
+}
+
+TEST(Polar, AnArcOverItsOwnAnglesOnly) {
+    test::Workdir dir;
+    dir.write("jobs.txt", arcrecord());
+    const test::ReportOutcome o = test::report({"polar", "jobs.txt", "--unit", "mm"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-2600.svg");
+    EXPECT_TRUE(hastext(svg, "arc of 90\u00b0 (from 20\u00b0 to 110\u00b0)"));
+    const test::Element* profile = longest(test::strokes(svg, profilecolour, 1.1));
+    ASSERT_NE(profile, nullptr);
+    EXPECT_EQ(profile->attributes.at("d").find('Z'), std::string::npos); // not closed
+    const auto within = [](const test::Element& path, const char* what) {
+        const auto v = test::vertices(path.attributes.at("d"));
+        ASSERT_GE(v.size(), 2u) << what;
+        double lowest = 360, highest = -360;
+        for (const auto& [x, y] : v) {
+            const double a = drawnangle(x, y);
+            lowest = std::min(lowest, a);
+            highest = std::max(highest, a);
+        }
+        EXPECT_NEAR(lowest, 20, 0.5) << what;
+        EXPECT_NEAR(highest, 110, 0.5) << what;
+    };
+    within(*profile, "profile");
+    // The enclosing and inscribed circles of an arc's points are no roundness
+    // references of it: the legend names no exact one.
+    for (const int k : {circumscribing, inscribing})
+        EXPECT_TRUE(test::strokes(svg, referencecolours[k], 1.5).empty()) << referencenames[k];
+    for (const int k : {leastsquares, minimumzone, circumscribing, inscribing})
+        for (const test::Element* e : test::strokes(svg, referencecolours[k], 1.4))
+            within(*e, referencenames[k]);
+    // The filter and the harmonics are for closed profiles only.
+    const test::ReportOutcome f = test::report({"polar", "jobs.txt", "--filter", "50"});
+    EXPECT_EQ(f.status, exitok);
+    EXPECT_EQ(f.err,
+              "formreport: jobs.txt: job 2600 (job 1 of the stream, line 1): not filtered: "
+              "the Gaussian filter is for closed profiles, and this is an arc of 90\u00b0\n");
+}
+
+struct LobingCase {
+    const char* name;
+    int lobes;
+    double amplitude;
+    int points;
+};
+
+void PrintTo(const LobingCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class HarmonicsTest : public ::testing::TestWithParam<LobingCase> {};
+
+// A k-lobe form about (100, 20), radius 25, at equal angles: its harmonic
+// k has the form's amplitude, every other harmonic nothing.
+TEST_P(HarmonicsTest, TheAmplitudeOfTheLobing) {
+    const LobingCase c = GetParam();
+    std::ostringstream s;
+    s.precision(17);
+    s << "2600 " << c.points << " 0.000001\n";
+    for (int i = 0; i < c.points; ++i) {
+        const double a = 2 * pi * i / c.points;
+        const double r = 25 + c.amplitude * std::cos(c.lobes * a + 0.4);
+        s << 100 + r * std::cos(a) << ' ' << 20 + r * std::sin(a) << '\n';
+    }
+    std::istringstream in(s.str());
+    const CircleRecord r = readjobstream(in, "jobs.txt").circles.at(0);
+    const Evaluation e = evaluate(r);
+    ASSERT_TRUE(e.ok);
+    const Harmonics h = harmonics(r, e.circles[leastsquares]);
+    EXPECT_FALSE(h.resampled);
+    ASSERT_EQ(h.amplitude.size(), std::size_t(maxharmonic + 1));
+    for (int k = 1; k <= maxharmonic; ++k)
+        EXPECT_NEAR(h.amplitude[k], k == c.lobes ? c.amplitude : 0, 1e-9 * c.amplitude) << k;
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, HarmonicsTest,
+                         ::testing::Values(LobingCase{"ThreeLobes", 3, 0.002, 360},
+                                           LobingCase{"FifteenLobes", 15, 0.0005, 360},
+                                           LobingCase{"ThreeLobesOn128", 3, 0.01, 128}),
+                         [](const ::testing::TestParamInfo<LobingCase>& info) {
+                             return info.param.name;
+                         });
+
+// Unit sinusoids at equal angles.
+std::vector<double> waves(const std::vector<int>& uprs, int n) {
+    std::vector<double> out(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        for (const int k : uprs) out[i] += std::cos(2 * pi * k * i / n + 0.7);
+    return out;
+}
+
+struct FilterCase {
+    const char* name;
+    std::vector<int> uprs;
+    int cutoff;
+};
+
+void PrintTo(const FilterCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class GaussianFilterTest : public ::testing::TestWithParam<FilterCase> {};
+
+// ISO 16610-21: harmonic k passes with 2^-(k/cut-off)^2, half at the cut-off.
+TEST_P(GaussianFilterTest, TransmitsEachHarmonicByItsWeight) {
+    const FilterCase c = GetParam();
+    const std::vector<double> mean = gaussianfilter(waves(c.uprs, 1024), c.cutoff);
+    const std::vector<double> a = harmonicamplitudes(mean, 511);
+    for (std::size_t k = 1; k < a.size(); ++k) {
+        const bool present = std::find(c.uprs.begin(), c.uprs.end(), int(k)) != c.uprs.end();
+        const double ratio = double(k) / c.cutoff;
+        EXPECT_NEAR(a[k], present ? std::pow(2.0, -ratio * ratio) : 0, 1e-12) << k;
+    }
+    EXPECT_DOUBLE_EQ(transmission(c.cutoff, c.cutoff), 0.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, GaussianFilterTest,
+                         ::testing::Values(FilterCase{"AtTheCutOff", {50}, 50},
+                                           FilterCase{"BelowAndAbove", {5, 200}, 50},
+                                           FilterCase{"AroundFifteen", {3, 15, 45}, 15},
+                                           FilterCase{"AtFiveHundred", {150, 500}, 500}),
+                         [](const ::testing::TestParamInfo<FilterCase>& info) {
+                             return info.param.name;
+                         });
+
+// Points at unequal angles: the samples at equal angles from the first are
+// read off the straight lines between neighbours, across the wrap too.
+TEST(Equalangles, ResamplesUnequalAnglesAndSaysSo) {
+    const std::vector<PolarPoint> points = {{-pi + 0.1, 1}, {-1, 2}, {0.2, 3}, {1.5, 4}};
+    const EqualAngles e = equalangles(points);
+    EXPECT_TRUE(e.resampled);
+    ASSERT_EQ(e.deviation.size(), 4u);
+    const double a1 = -pi + 0.1 + pi / 2;
+    const double a3 = -pi + 0.1 + 1.5 * pi;
+    EXPECT_NEAR(e.deviation[0], 1, 1e-15);
+    EXPECT_NEAR(e.deviation[1], 1 + (a1 - (-pi + 0.1)) / (-1 - (-pi + 0.1)), 1e-15);
+    EXPECT_NEAR(e.deviation[2], 2 + (0.1 - -1) / (0.2 - -1), 1e-15);
+    EXPECT_NEAR(e.deviation[3], 4 - 3 * (a3 - 1.5) / (pi + 0.1 - 1.5), 1e-14);
+    const std::vector<PolarPoint> even = {{-pi, 1}, {-pi / 2, 2}, {0, 3}, {pi / 2, 4}};
+    EXPECT_FALSE(equalangles(even).resampled);
+}
+
+// The filtered profile is what the chart and the table show: a 3-lobe form
+// of 2 um with 200-lobe ripple of 1 um keeps its lobes and loses the ripple
+// at a 50 UPR cut-off, so every error falls to the lobes' own, about 4 um.
+TEST(Polar, TheFilterBeforeTheParametersAndTheChart) {
+    std::ostringstream s;
+    s.precision(17);
+    s << "2500 1000 0.000001\n";
+    for (int i = 0; i < 1000; ++i) {
+        const double a = 2 * pi * i / 1000;
+        const double r = 25 + 0.002 * std::cos(3 * a) + 0.001 * std::cos(200 * a);
+        s << r * std::cos(a) << ' ' << r * std::sin(a) << '\n';
+    }
+    test::Workdir dir;
+    dir.write("jobs.txt", s.str());
+    const test::ReportOutcome o =
+        test::report({"polar", "jobs.txt", "--filter", "50", "--harmonics", "--unit", "mm"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
+              "jobs.txt: 1 circle record plotted; circularity error against each circle, of the "
+              "closed profiles filtered (Gaussian, cut-off 50 UPR)");
+    std::istringstream table(o.out);
+    std::string line;
+    std::getline(table, line);
+    std::getline(table, line);
+    std::getline(table, line);
+    std::istringstream row(line);
+    std::string cell;
+    for (int k = 0; k < 6; ++k) row >> cell;
+    // The lobes' 4 um peak to valley at their weight 2^-(3/50)^2; the ripple's
+    // 2^-16 of 1 um and the samples' missing the lobes' extremes stay below 0.5 nm.
+    for (int k = 0; k < nreferences; ++k) {
+        row >> cell;
+        EXPECT_NEAR(std::stod(cell), 0.004 * std::pow(2.0, -0.06 * 0.06), 5e-7)
+            << referencenames[k];
+    }
+    const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-2500.svg");
+    EXPECT_TRUE(hastext(svg, "Gaussian filter 50 UPR (ISO 16610-21)"));
+    EXPECT_TRUE(fs::exists(dir.path() / "jobs-job1-2500-harmonics.svg"));
+    // UPR 3 stands in the harmonic table with 2 um less its 0.3 % weight.
+    EXPECT_NE(o.out.find("\n  3  1.99"), std::string::npos) << o.out;
+}
+
+// A polar record is drawn from its points as the Cartesian ones are.
+TEST(Polar, PolarRecordsOfJob2000) {
+    std::ostringstream s;
+    s.precision(17);
+    s << "2000 36 0.000001\n";
+    for (int i = 0; i < 36; ++i) s << (i % 2 ? 9.99 : 10.01) << ' ' << 10 * i << '\n';
+    test::Workdir dir;
+    dir.write("jobs.txt", s.str());
+    const test::ReportOutcome o = test::report({"polar", "jobs.txt"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_NE(o.out.find("\njobs-job1-2000.svg     1  2000      1     36            500"),
+              std::string::npos)
+        << o.out;
+    const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-2000.svg");
+    EXPECT_TRUE(hastext(svg, "jobs.txt: job 2000 (job 1 of the stream, line 1), 36 points in "
+                             "polar coordinates"));
+}
+
+// Straightness of the bundled example's job 1000: the zone's two lines run
+// through the highest and the lowest point of the profile, and the profile's
+// points stand in x order at heights in proportion to their deviations from
+// the minimum-zone line, which the least-squares line crosses.
+TEST(Polar, TheStraightnessProfileBetweenItsZoneLines) {
+    test::Workdir dir;
+    dir.write("jobs.txt", "1000 6 0.000001 0 0.0012 10 -0.0008 20 0.0021 30 0.0004 40 -0.0015 "
+                          "50 0.0009\n");
+    const test::ReportOutcome o = test::report({"polar", "jobs.txt", "--unit", "mm"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-1000.svg");
+    const test::Element* profile = longest(test::strokes(svg, profilecolour, 1.1));
+    ASSERT_NE(profile, nullptr);
+    const auto p = test::vertices(profile->attributes.at("d"));
+    ASSERT_EQ(p.size(), 6u);
+    const auto zone = test::strokes(svg, referencecolours[minimumzone], 1.4);
+    ASSERT_EQ(zone.size(), 2u);
+    double top = 1e9, bottom = -1e9;
+    for (const auto& [x, y] : p) {
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    const double upper = test::vertices(zone[0]->attributes.at("d")).at(0).second;
+    const double lower = test::vertices(zone[1]->attributes.at("d")).at(0).second;
+    EXPECT_NEAR(std::min(upper, lower), top, 0.01);
+    EXPECT_NEAR(std::max(upper, lower), bottom, 0.01);
+    // Deviations from the line y = a + b x through the extremes: each point's
+    // height against the zone's, as drawn.
+    std::istringstream in("1000 6 0.000001 0 0.0012 10 -0.0008 20 0.0021 30 0.0004 40 -0.0015 "
+                          "50 0.0009");
+    const FormRecord r = readjobstream(in, "jobs.txt").forms.at(0);
+    const FormEvaluation e = evaluateform(r);
+    ASSERT_TRUE(e.ok);
+    for (std::size_t i = 0; i < 6; ++i) {
+        const double d = e.minimumzone.deviation[i];
+        const double low =
+            *std::min_element(e.minimumzone.deviation.begin(), e.minimumzone.deviation.end());
+        EXPECT_NEAR((bottom - p[i].second) / (bottom - top), (d - low) / e.minimumzone.error, 1e-4)
+            << i;
+        if (i > 0) { EXPECT_GT(p[i].first, p[i - 1].first); }
+    }
+    EXPECT_EQ(test::strokes(svg, referencecolours[leastsquares], 1.4).size(), 1u);
 }
 
 // Whitespace-separated cells of a table row, each with the column it ends at.
@@ -301,11 +605,25 @@ TEST(Polar, AMalformedStreamDrawsNothing) {
 
 TEST(Polar, NoCircleRecordIsNoError) {
     test::Workdir dir;
-    dir.write("jobs.txt", "1000 3 0.000001 0 0 1 1 2 0\n");
+    dir.write("jobs.txt", "4500 5 0.000001 1 0 0 0 1 0 -1 0 0 0 -1 0 0 0 1\n");
     const test::ReportOutcome o = test::report({"polar", "jobs.txt"});
     EXPECT_EQ(o.status, exitok);
-    EXPECT_EQ(o.out,
-              "jobs.txt: no Cartesian circle records (jobs 2500, 2600, 2700, 2800) to plot\n");
+    EXPECT_EQ(o.out, "jobs.txt: no records to plot (circles: jobs 2000, 2500, 2600, 2700, 2800; "
+                     "straightness 1000, flatness 3000)\n");
+}
+
+// Every text starting at its x ends within the picture: a legend or title
+// that does not fit would be cut at the right edge.
+void expectnothingclipped(const test::Svg& svg, const std::string& name) {
+    ASSERT_FALSE(svg.elements.empty()) << name;
+    const double width = std::stod(svg.elements[0].attributes.at("width"));
+    for (const test::Element* e : svg.all("text")) {
+        if (test::style(*e, "text-anchor") != "start") continue;
+        const double size = std::stod(test::style(*e, "font-size"));
+        const bool bold = test::style(*e, "font-weight") == "bold";
+        EXPECT_LE(std::stod(e->attributes.at("x")) + textwidth(e->text, size, bold), width + 0.5)
+            << name << ": " << e->text;
+    }
 }
 
 // The bundled example through the built executable: four circle records.
@@ -322,7 +640,7 @@ TEST(Polar, TheBundledExample) {
         const test::Svg svg = test::parsesvg(dir.path() / "plots" / name);
         EXPECT_TRUE(svg.wellformed) << name << ": " << svg.error;
         ASSERT_FALSE(svg.elements.empty()) << name;
-        EXPECT_EQ(svg.elements[0].attributes.at("width"), "990px");
+        expectnothingclipped(svg, name);
         for (int k = 0; k < nreferences; ++k)
             EXPECT_EQ(test::strokes(svg, referencecolours[k], 1.4).size(),
                       k == minimumzone ? 2u : 1u)
@@ -335,8 +653,9 @@ TEST(Polar, TheBundledExample) {
         rows.emplace_back();
         for (std::string cell; row >> cell;) rows.back().push_back(cell);
     }
-    ASSERT_EQ(rows.size(), 6u);
+    ASSERT_EQ(rows.size(), 12u);
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(std::stod(rows[2].at(6 + k)), 0.02, 1e-9);
+    EXPECT_EQ(rows[3].at(2), "2000");
 
     // The silent evaluations agree digit for digit with what formeval's own
     // jobs 2500, 2700 and 2800 report for the same records.
@@ -349,9 +668,18 @@ TEST(Polar, TheBundledExample) {
         const auto from = at + label.size();
         return result.substr(from, result.find('\n', from) - from);
     };
-    EXPECT_EQ(rows[3].at(7), reported("\nCircularity error= "));
-    EXPECT_EQ(rows[4].at(8), reported("Minimum Circumscribing Circle Circularity error= "));
-    EXPECT_EQ(rows[5].at(9), reported("Maximum Inscribing Circle Circularity error= "));
+    EXPECT_EQ(rows[4].at(7), reported("\nCircularity error= "));
+    EXPECT_EQ(rows[5].at(8), reported("Minimum Circumscribing Circle Circularity error= "));
+    EXPECT_EQ(rows[6].at(9), reported("Maximum Inscribing Circle Circularity error= "));
+    // The straightness and flatness records, fitted as jobs 1000 and 3000 fit them.
+    EXPECT_EQ(rows[10].at(0), "cir1-job2-1000.svg");
+    EXPECT_EQ(rows[10].at(5), reported("Least squares straightness error="));
+    EXPECT_EQ(rows[10].at(6), reported("Minimum zone straightness error="));
+    EXPECT_EQ(rows[11].at(0), "cir1-job5-3000.svg");
+    EXPECT_EQ(rows[11].at(5), reported("Least square flatness error="));
+    EXPECT_EQ(rows[11].at(6), reported("Minimum zone  flatness error="));
+    for (const char* name : {"cir1-job2-1000.svg", "cir1-job5-3000.svg", "cir1-job3-2000.svg"})
+        expectnothingclipped(test::parsesvg(dir.path() / "plots" / name), name);
 }
 
 } // namespace

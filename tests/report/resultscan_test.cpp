@@ -48,6 +48,19 @@ INSTANTIATE_TEST_SUITE_P(
         ClassifyCase{"Perturbation", "1\t2\t3\t4\t5\t6\t7\t8", LineKind::perturbation, -1, ""},
         ClassifyCase{"PerturbationSigned", "-1.5\t2\t3\t4\t5\t6\t7\t8e-3", LineKind::perturbation,
                      -1, ""},
+        // formeval's notes before a result that is not a fit.
+        ClassifyCase{"NoteUnsettled",
+                     "The centre did not settle within 1000 stages; the evaluation goes on from "
+                     "the last stage",
+                     LineKind::note, -1, ""},
+        ClassifyCase{"NoteStopped",
+                     "The minimum-zone fit was stopped in stage 4; the centre is not refined "
+                     "further",
+                     LineKind::note, -1, ""},
+        ClassifyCase{"NoteSingular",
+                     "The fit of stage 2 met a singular system; its centre and radius are not "
+                     "fitted to these points\r",
+                     LineKind::note, -1, ""},
         // Evaluation output: the exchange's reference set, items, labels.
         ClassifyCase{"ReferenceSet", "ne[i]s= 3\t8\t0\t5\t", LineKind::other, -1, ""},
         ClassifyCase{"Item", "r0=1xo=0y0=0", LineKind::other, -1, ""},
@@ -120,6 +133,29 @@ TEST(Scanresults, FindsEachBlockWhereTheNumberingStartsAgain) {
     EXPECT_EQ(blocks[2].firstline, 10);
     EXPECT_EQ(blocks[2].bounds[7], 8);
     EXPECT_EQ(blocks[2].number, 3);
+}
+
+// A note stands just before the repetition it concerns: two notes before one
+// repetition count it once, a note that other output follows counts none.
+TEST(Scanresults, CountsTheRepetitionsFormevalNoted) {
+    const std::string unsettled = "The centre did not settle within 1000 stages; the evaluation "
+                                  "goes on from the last stage\n";
+    const auto blocks = scan(
+        unsettled + "0\t1\t1\t1\t1\n1\t1\t1\t1\t1\n" +
+            "The minimum-zone fit was stopped in stage 3; the centre is not refined further\n" +
+            "The fit of stage 3 met a singular system; its centre and radius are not fitted "
+            "to these points\n2\t1\t1\t1\t1\n" +
+            unsettled + "Stage Number = 1\n3\t1\t1\t1\t1\n",
+        {});
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].lines, 4);
+    EXPECT_EQ(blocks[0].noted, 2);
+    std::ostringstream out;
+    printtables(out, "t.txt", blocks, defaultcoverage, 6);
+    EXPECT_NE(out.str().find("\nformeval noted 2 of the 4 repetitions: a centre that did not "
+                             "settle, a fit stopped or singular"),
+              std::string::npos)
+        << out.str();
 }
 
 // An evaluation's last item ends without a line break; that is no cut line.
@@ -204,11 +240,15 @@ TEST(Printtables, AlignedColumnsWithTheRowsOfEachKindOfBlock) {
               "maximum                       3           30          300          0.3\n"
               "95 % interval low           n/a          n/a          n/a          n/a\n"
               "95 % interval high          n/a          n/a          n/a          n/a\n"
+              "95 % shortest low           n/a          n/a          n/a          n/a\n"
+              "95 % shortest high          n/a          n/a          n/a          n/a\n"
               "No circle fits the points of 1 of the 4 repetitions; they are not counted.\n"
               "The 95 % interval needs more values than the block has.\n"
               "The block holds 4 repetition lines, not the 1000, 10 000 or 100 000 of a whole "
               "study: it was cut short, lines are missing, or the lines of two runs are "
               "interleaved.\n"
+              "Converged? Too few repetitions to judge: the check (JCGM 101 7.9) needs 10 "
+              "batches of at least 100.\n"
               "\n"
               "Block 2: repetitions 0-1 on lines 8-9 (2 lines)\n"
               "                       centre x     centre y       radius  circularity\n"
@@ -219,10 +259,14 @@ TEST(Printtables, AlignedColumnsWithTheRowsOfEachKindOfBlock) {
               "maximum                       7            7            7            7\n"
               "95 % interval low           n/a          n/a          n/a          n/a\n"
               "95 % interval high          n/a          n/a          n/a          n/a\n"
+              "95 % shortest low           n/a          n/a          n/a          n/a\n"
+              "95 % shortest high          n/a          n/a          n/a          n/a\n"
               "The 95 % interval needs more values than the block has.\n"
               "The block holds 2 repetition lines, not the 1000, 10 000 or 100 000 of a whole "
               "study: it was cut short, lines are missing, or the lines of two runs are "
               "interleaved.\n"
+              "Converged? Too few repetitions to judge: the check (JCGM 101 7.9) needs 10 "
+              "batches of at least 100.\n"
               "\n"
               "Block 3: perturbation study on line 10\n"
               "                       centre x     centre y       radius  circularity\n"
@@ -246,16 +290,17 @@ TEST(Printcsv, OneRowPerBlockAndQuantity) {
     printcsv(out, blocks);
     EXPECT_EQ(out.str(),
               "block,kind,first_line,last_line,lines,no_circle,quantity,count,mean,sd,min,max,"
-              "interval_low,interval_high\n"
-              "1,repetitions,1,2,2,0,centre x,2,1.5,0.7071067811865476,1,2,,\n"
-              "1,repetitions,1,2,2,0,centre y,2,15,7.0710678118654755,10,20,,\n"
-              "1,repetitions,1,2,2,0,radius,2,150,70.71067811865476,100,200,,\n"
+              "interval_low,interval_high,shortest_low,shortest_high,noted,job,measured,"
+              "stable_after,needed\n"
+              "1,repetitions,1,2,2,0,centre x,2,1.5,0.7071067811865476,1,2,,,,,0,,,,\n"
+              "1,repetitions,1,2,2,0,centre y,2,15,7.0710678118654755,10,20,,,,,0,,,,\n"
+              "1,repetitions,1,2,2,0,radius,2,150,70.71067811865476,100,200,,,,,0,,,,\n"
               "1,repetitions,1,2,2,0,circularity error,2,0.15000000000000002,"
-              "0.07071067811865477,0.1,0.2,,\n"
-              "2,perturbation,3,3,1,0,centre x,,,,,,1,2\n"
-              "2,perturbation,3,3,1,0,centre y,,,,,,3,4\n"
-              "2,perturbation,3,3,1,0,radius,,,,,,5,6\n"
-              "2,perturbation,3,3,1,0,circularity error,,,,,,7,8\n");
+              "0.07071067811865477,0.1,0.2,,,,,0,,,,\n"
+              "2,perturbation,3,3,1,0,centre x,,,,,,1,2,,,,,,,\n"
+              "2,perturbation,3,3,1,0,centre y,,,,,,3,4,,,,,,,\n"
+              "2,perturbation,3,3,1,0,radius,,,,,,5,6,,,,,,,\n"
+              "2,perturbation,3,3,1,0,circularity error,,,,,,7,8,,,,,,,\n");
 }
 
 } // namespace

@@ -98,6 +98,102 @@ TEST(Summarise, ThousandValuesGiveTheQuantilesOfTheirRanks) {
     EXPECT_EQ(wide.high, 995);
 }
 
+struct ShortestCase {
+    const char* name;
+    double (*value)(double i); // of i = 1..1000
+    double low, high;          // y(r*) and y(r* + 950)
+};
+
+void PrintTo(const ShortestCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ShortestIntervalTest : public ::testing::TestWithParam<ShortestCase> {};
+
+// q = 950 of 1000: the window of 951 consecutive sorted values that is
+// narrowest. Values growing ever faster put it at the low end, ever slower
+// at the high end; a symmetric spread puts it in the middle, where the
+// probabilistically symmetric interval is.
+TEST_P(ShortestIntervalTest, TheNarrowestWindowOfTheSortedValues) {
+    const ShortestCase c = GetParam();
+    std::vector<double> values;
+    for (int i = 1; i <= 1000; ++i) values.push_back(c.value(i));
+    std::shuffle(values.begin(), values.end(), std::mt19937(3));
+    const Statistics s = summarise(values, defaultcoverage);
+    ASSERT_TRUE(s.hasinterval);
+    EXPECT_DOUBLE_EQ(s.shortlow, c.low);
+    EXPECT_DOUBLE_EQ(s.shorthigh, c.high);
+    EXPECT_LE(s.shorthigh - s.shortlow, s.high - s.low);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, ShortestIntervalTest,
+    ::testing::Values(ShortestCase{"Convex", [](double i) { return i * i; }, 1, 951 * 951},
+                      ShortestCase{"Concave", [](double i) { return std::sqrt(i); },
+                                   std::sqrt(50.0), std::sqrt(1000.0)},
+                      // Cubes about the middle: the window centred on 500.5
+                      // is [y(25), y(975)], 475.5 either side.
+                      ShortestCase{"Symmetric", [](double i) { return std::pow(i - 500.5, 3); },
+                                   std::pow(-475.5, 3), std::pow(474.5, 3)}),
+    [](const ::testing::TestParamInfo<ShortestCase>& info) { return info.param.name; });
+
+// Ten batches of 100, each the values -49.5 .. 49.5 shifted by `shift(b)`.
+std::vector<double> batches(double (*shift)(int b)) {
+    std::vector<double> values;
+    for (int b = 0; b < convergencebatches; ++b)
+        for (int j = 99; j >= 0; --j) values.push_back(j - 49.5 + shift(b));
+    return values;
+}
+
+// Batches alike in every statistic agree from the second on.
+TEST(Convergence, BatchesThatAgreeAreStableAtOnce) {
+    const std::vector<double> values = batches([](int) { return 0.0; });
+    const Convergence c = convergence(values, defaultcoverage, 2);
+    ASSERT_TRUE(c.judged);
+    EXPECT_EQ(c.batch, 100);
+    EXPECT_EQ(c.stableafter, 200);
+    EXPECT_EQ(c.spread, (std::array<double, 4>{0, 0, 0, 0}));
+    // u = 28.88 (variance 100 * 101 / 12 over 999 / 1000): delta 0.5.
+    EXPECT_DOUBLE_EQ(c.tolerance, 0.5);
+    EXPECT_EQ(convergenceverdict(c, 1000), "stable after 200 of 1000 repetitions (delta 0.5)");
+    // The running mean and interval at the end are the block's own.
+    const Statistics s = summarise(values, defaultcoverage);
+    ASSERT_FALSE(c.running.empty());
+    EXPECT_EQ(c.running.back().n, 1000);
+    EXPECT_NEAR(c.running.back().mean, s.mean, 1e-12);
+    EXPECT_EQ(c.running.back().low, s.low);
+    EXPECT_EQ(c.running.back().high, s.high);
+    EXPECT_EQ(c.running.front().n, 10);
+    EXPECT_DOUBLE_EQ(c.running.front().mean, 45); // 49.5 down to 40.5
+}
+
+// Batches shifted by -10 and +10 in turn: their means, low and high ends
+// scatter with a standard deviation of sqrt(10 * 100 / 9) = 10.54, whose
+// average over ten batches has 10 / 3; twice that, 6.67, is far above delta.
+// u = 30.5 (the batch spread and the shifts): delta 0.5, and the repetitions
+// that bring 6.67 down to 0.5 are 1000 (6.67 / 0.5)^2 = 177 778.
+TEST(Convergence, BatchesThatDriftAreNotStable) {
+    const std::vector<double> values = batches([](int b) { return b % 2 ? 10.0 : -10.0; });
+    const Convergence c = convergence(values, defaultcoverage, 2);
+    ASSERT_TRUE(c.judged);
+    EXPECT_EQ(c.stableafter, 0);
+    EXPECT_DOUBLE_EQ(c.tolerance, 0.5);
+    EXPECT_NEAR(c.spread[0], 20.0 / 3, 1e-12);
+    EXPECT_NEAR(c.spread[1], 0, 1e-12);
+    EXPECT_NEAR(c.spread[2], 20.0 / 3, 1e-12);
+    EXPECT_NEAR(c.spread[3], 20.0 / 3, 1e-12);
+    EXPECT_EQ(c.needed, 177778);
+    EXPECT_EQ(convergenceverdict(c, 1000),
+              "not stable in 1000 repetitions (delta 0.5); about 177778 needed, more than the "
+              "largest study's 100000");
+    // One significant digit: delta 5, 6.67 needs 1000 (6.67 / 5)^2 = 1778.
+    const Convergence rough = convergence(values, defaultcoverage, 1);
+    EXPECT_EQ(rough.needed, 1778);
+    EXPECT_EQ(convergenceverdict(rough, 1000),
+              "not stable in 1000 repetitions (delta 5); about 1778 needed: a study of 10000");
+    EXPECT_FALSE(convergence(std::vector<double>(999, 1.0), defaultcoverage, 2).judged);
+}
+
 // Guards against sums of squares about zero, which lose every digit of a
 // spread of 0.1 on values of 1e8.
 TEST(Summarise, KeepsTheDigitsOfLargeNearlyEqualValues) {

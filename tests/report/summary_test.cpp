@@ -57,7 +57,7 @@ TEST(Summary, FindsTheStudiesOfAResultFileAmongItsOtherOutput) {
     const double circle[nquantities] = {100, 20, 10, 0.02};
     for (int q = 0; q < nquantities; ++q) {
         const auto f = split(rows[1 + q], ',');
-        ASSERT_EQ(f.size(), 14u);
+        ASSERT_EQ(f.size(), 21u);
         EXPECT_EQ(f[0] + " " + f[1] + " " + f[2] + " " + f[3] + " " + f[4],
                   "1 repetitions 1 1000 1000");
         EXPECT_EQ(f[7], "1000");
@@ -143,6 +143,72 @@ TEST(Summary, OneWellFormedHistogramPerBlockAndQuantity) {
     EXPECT_FALSE(fs::exists(dir.path() / "hist" / "block3-radius.svg"));
 }
 
+// A Monte Carlo study (2510) and a perturbation study (2620) of 36 points of
+// alternating radii, run twice into one result file: every block is named by
+// its job, the run's second pair again by the first pair's jobs, and the
+// Monte Carlo blocks show the minimum-zone circle of the points without
+// noise, (100, 20), radius 10, error 0.02, beside their statistics.
+TEST(Summary, EachBlockBesideItsJobAndItsValueWithoutNoise) {
+    test::Run run;
+    run.jobs = "2510 " + test::alternating(36) + "2620 " + test::alternating(36);
+    run.instructions = "0 4 0.001 3 0 0\n";
+    run.result_before = test::run(run).result;
+    test::Workdir dir;
+    dir.write("result.txt", test::run(run).result);
+    dir.write("cir1.txt", *run.jobs);
+    const test::ReportOutcome o =
+        test::report({"summary", "result.txt", "--jobs", "cir1.txt", "--csv"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.err, "");
+    const std::vector<std::string> rows = split(o.out, '\n');
+    ASSERT_EQ(rows.size(), 17u);
+    const double circle[nquantities] = {100, 20, 10, 0.02};
+    for (std::size_t row = 1; row < rows.size(); ++row) {
+        const auto f = split(rows[row] + ",", ',');
+        ASSERT_GE(f.size(), 19u) << rows[row];
+        const bool perturbation = f[1] == "perturbation";
+        EXPECT_EQ(f[17], perturbation ? "2620" : "2510") << rows[row];
+        if (perturbation) continue;
+        EXPECT_NEAR(std::stod(f[18]), circle[(row - 1) % 4], 1e-9) << rows[row];
+    }
+    const test::ReportOutcome table = test::report({"summary", "result.txt", "--jobs", "cir1.txt"});
+    const std::vector<std::string> lines = split(table.out, '\n');
+    const auto csv = [&](std::size_t block, int q) { return split(rows[1 + 4 * block + q], ','); };
+    for (std::size_t block : {0, 2}) {
+        const auto heading = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.rfind("Block " + std::to_string(block + 1) + ":", 0) == 0;
+        });
+        ASSERT_NE(heading, lines.end());
+        EXPECT_NE(heading->find(", job 2510 (job 1 of cir1.txt, line 1)"), std::string::npos)
+            << *heading;
+        // Whether each interval holds the value without noise, worked out from the CSV.
+        std::string holds = "interval holds measured";
+        for (int q = 0; q < nquantities; ++q) {
+            const auto f = csv(block, q);
+            const double measured = std::stod(f[18]);
+            holds += std::string(q ? "  " : "  ") +
+                     (std::stod(f[12]) <= measured && measured <= std::stod(f[13]) ? "yes" : "no");
+        }
+        const auto row = std::find_if(heading, lines.end(), [](const std::string& l) {
+            return l.rfind("interval holds measured", 0) == 0;
+        });
+        ASSERT_NE(row, lines.end());
+        std::istringstream cells(row->substr(23));
+        std::string expected = "interval holds measured";
+        for (std::string cell; cells >> cell;) expected += "  " + cell;
+        EXPECT_EQ(expected, holds);
+    }
+    for (const char* block : {"Block 2: ", "Block 4: "}) {
+        const auto heading = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.rfind(block, 0) == 0;
+        });
+        ASSERT_NE(heading, lines.end());
+        EXPECT_NE(heading->find("perturbation study on line "), std::string::npos) << *heading;
+        EXPECT_NE(heading->find(", job 2620 (job 2 of cir1.txt, line 38)"), std::string::npos)
+            << *heading;
+    }
+}
+
 // The earlier run's block, its last line cut inside its last number as a
 // full disk leaves it: it must not pass for a repetition of its own.
 TEST(Summary, AStudyLineCutShortIsNotTakenForAWholeOne) {
@@ -165,9 +231,9 @@ TEST(Summary, AStudyLineCutShortIsNotTakenForAWholeOne) {
     EXPECT_EQ(o.status, exitok);
     EXPECT_EQ(o.err, why + "; line left out\n");
     const auto lines = split(o.out, '\n');
-    ASSERT_EQ(lines.size(), 12u);
+    ASSERT_EQ(lines.size(), 15u);
     EXPECT_EQ(lines[2], "Block 1: repetitions 0-998 on lines 1-999 (999 lines)");
-    EXPECT_EQ(lines[11], "The block holds 999 repetition lines, not the 1000, 10 000 or 100 000 "
+    EXPECT_EQ(lines[13], "The block holds 999 repetition lines, not the 1000, 10 000 or 100 000 "
                          "of a whole study: it was cut short, lines are missing, or the lines of "
                          "two runs are interleaved.");
     // As CSV, the note goes to standard error.
@@ -195,13 +261,13 @@ TEST(Summary, ARepetitionFormevalDidNotEvaluateCountsWithoutNumbers) {
     ASSERT_EQ(o.status, exitok) << o.err;
     EXPECT_EQ(o.err, "");
     const auto lines = split(o.out, '\n');
-    ASSERT_EQ(lines.size(), 12u);
+    ASSERT_EQ(lines.size(), 19u);
     EXPECT_EQ(lines[0], "result.txt: 1 block");
     EXPECT_EQ(lines[2], "Block 1: repetitions 0-9999 on lines 1-10000 (10000 lines)");
     std::istringstream count(lines[4]);
     const std::vector<std::string> cells{std::istream_iterator<std::string>(count), {}};
     EXPECT_EQ(cells, (std::vector<std::string>{"count", "9999", "9999", "9999", "9999"}));
-    EXPECT_EQ(lines[11], "formeval did not evaluate 1 of the 10000 repetitions; they are not "
+    EXPECT_EQ(lines[13], "formeval did not evaluate 1 of the 10000 repetitions; they are not "
                          "counted.");
     const double circle[nquantities] = {100, 20, 10, 0.02};
     std::istringstream mean(lines[5].substr(std::string("mean").size()));
@@ -278,6 +344,36 @@ TEST(Summary, HistogramIntervalMarksAtItsEnds) {
     ASSERT_EQ(ends.size(), 2u);
     EXPECT_NEAR(ends[0], b.front().left, 0.01);
     EXPECT_NEAR(ends[1], b.back().right, 0.01);
+}
+
+// Circularity errors of 11 to 30 um in a block cut short, matched to the
+// job 2510 that comes first: the histogram is in um, its title names the job,
+// and the measured value, the 20 um of the points without noise, stands at
+// nine nineteenths of the way across the bars.
+TEST(Summary, HistogramInTheSubunitWithTheMeasuredValueMarked) {
+    test::Workdir dir;
+    std::vector<double> errors;
+    for (int i = 1; i <= 20; ++i) errors.push_back(0.010 + i / 1000.0);
+    dir.write("r.txt", block(errors));
+    dir.write("cir1.txt", "2510 " + test::alternating(36));
+    const test::ReportOutcome o = test::report(
+        {"summary", "r.txt", "--jobs", "cir1.txt", "--unit", "mm", "--histograms", ".", "-q"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "block1-circularity.svg");
+    const std::vector<Bar> b = bars(svg);
+    ASSERT_FALSE(b.empty());
+    const auto measured = test::strokes(svg, measuredcolour, 2);
+    ASSERT_EQ(measured.size(), 1u);
+    const double x = test::vertices(measured[0]->attributes.at("d")).at(0).first;
+    EXPECT_NEAR((x - b.front().left) / (b.back().right - b.front().left), 9.0 / 19, 1e-4);
+    const auto texts = svg.texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "circularity error (\u00b5m)"), texts.end());
+    EXPECT_NE(std::find_if(texts.begin(), texts.end(),
+                           [](const std::string& t) {
+                               return t.find("; job 2510 (job 1 of cir1.txt, line 1)") !=
+                                      std::string::npos;
+                           }),
+              texts.end());
 }
 
 // Near 1e17 neighbouring doubles are 16 apart: the axis ticks, 10 apart,
@@ -392,6 +488,24 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NoResultFile", {"summary"}, exitusage, "result is required"},
         FailureCase{"NoCommand", {}, exitusage, "A subcommand is required"},
         FailureCase{"UnknownCommand", {"average", "x"}, exitusage, "A subcommand is required"},
+        FailureCase{"SummaryOfAMissingJobStream",
+                    {"summary", "r.txt", "--jobs", "missing.txt"},
+                    exitinput,
+                    "formreport: cannot read missing.txt: No such file or directory\n"},
+        FailureCase{"NoToleranceDigits",
+                    {"summary", "r.txt", "--tolerance-digits", "0"},
+                    exitusage,
+                    "--tolerance-digits: Value 0 not in range"},
+        FailureCase{"FilterCutOffNotOffered",
+                    {"polar", "j.txt", "--filter", "40"},
+                    exitusage,
+                    "--filter: the cut-off is 15, 50, 150 or 500 undulations per revolution, not "
+                    "'40'\n"},
+        FailureCase{"FilterCutOffNotANumber",
+                    {"polar", "j.txt", "--filter", "fifty"},
+                    exitusage,
+                    "--filter: the cut-off is 15, 50, 150 or 500 undulations per revolution, not "
+                    "'fifty'\n"},
         FailureCase{"NoDigits",
                     {"summary", "r.txt", "--digits", "0"},
                     exitusage,

@@ -56,6 +56,12 @@ ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& di
     return r;
 }
 
+std::vector<std::string> Svg::texts() const {
+    std::vector<std::string> out;
+    for (const Element* e : all("text")) out.push_back(e->text);
+    return out;
+}
+
 std::vector<const Element*> Svg::all(const std::string& name) const {
     std::vector<const Element*> out;
     for (const Element& e : elements)
@@ -65,11 +71,28 @@ std::vector<const Element*> Svg::all(const std::string& name) const {
 
 namespace {
 
+// The elements read so far and the open ones, innermost last.
+struct Reading {
+    Svg* svg;
+    std::vector<std::size_t> open;
+};
+
 void XMLCALL startelement(void* data, const XML_Char* name, const XML_Char** attributes) {
+    auto* r = static_cast<Reading*>(data);
     Element e;
     e.name = name;
     for (int i = 0; attributes[i]; i += 2) e.attributes[attributes[i]] = attributes[i + 1];
-    static_cast<Svg*>(data)->elements.push_back(std::move(e));
+    r->open.push_back(r->svg->elements.size());
+    r->svg->elements.push_back(std::move(e));
+}
+
+void XMLCALL endelement(void* data, const XML_Char*) {
+    static_cast<Reading*>(data)->open.pop_back();
+}
+
+void XMLCALL characters(void* data, const XML_Char* text, int length) {
+    auto* r = static_cast<Reading*>(data);
+    if (!r->open.empty()) r->svg->elements[r->open.back()].text.append(text, length);
 }
 
 } // namespace
@@ -78,8 +101,10 @@ Svg parsesvg(const fs::path& path) {
     Svg svg;
     const std::string text = readfile(path);
     XML_Parser parser = XML_ParserCreate(nullptr);
-    XML_SetUserData(parser, &svg);
-    XML_SetStartElementHandler(parser, startelement);
+    Reading reading{&svg, {}};
+    XML_SetUserData(parser, &reading);
+    XML_SetElementHandler(parser, startelement, endelement);
+    XML_SetCharacterDataHandler(parser, characters);
     svg.wellformed =
         XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
     if (!svg.wellformed)
@@ -142,9 +167,13 @@ std::vector<std::pair<double, double>> vertices(const std::string& d) {
     std::string command;
     while (in >> command) {
         if (command == "Z") continue;
-        const int pairs = command == "C" ? 3 : 1;
         double x = 0;
         double y = 0;
+        if (command == "A") {
+            double rx, ry, rotation, large, sweep;
+            in >> rx >> ry >> rotation >> large >> sweep;
+        }
+        const int pairs = command == "C" ? 3 : 1;
         for (int k = 0; k < pairs; ++k) in >> x >> y;
         out.emplace_back(x, y);
     }

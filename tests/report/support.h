@@ -33,12 +33,14 @@ ReportOutcome runreport(const std::vector<std::string>& args, const std::filesys
 struct Element {
     std::string name;
     std::map<std::string, std::string> attributes;
+    std::string text; // its character data, that of the elements in it left out
 };
 struct Svg {
     bool wellformed = false;
     std::string error;
     std::vector<Element> elements;
     std::vector<const Element*> all(const std::string& name) const;
+    std::vector<std::string> texts() const; // of the <text> elements
 };
 Svg parsesvg(const std::filesystem::path& path);
 
@@ -54,7 +56,7 @@ std::vector<const Element*> strokes(const Svg& svg, const report::Rgb& colour, d
 // Filled paths of a colour.
 std::vector<const Element*> fills(const Svg& svg, const report::Rgb& colour);
 
-// End points of the segments of an SVG path's d attribute (M, L and C).
+// End points of the segments of an SVG path's d attribute (M, L, C and A).
 std::vector<std::pair<double, double>> vertices(const std::string& d);
 
 // Job stream record "numpt cri x y ..." of n points at equal angles about
