@@ -21,32 +21,33 @@ runfile::~runfile() {
     ::close(fd_);
 }
 
+namespace {
+
+// Opens `path` with `flags` into fd and describes it in st. A directory is
+// refused (EISDIR): reading one gives nothing and writing one is refused.
+bool openfile(const char* path, int flags, int& fd, struct stat& st) {
+    fd = ::open(path, flags | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    if (::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode)) return true;
+    const int why = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    fd = -1;
+    errno = why;
+    return false;
+}
+
+} // namespace
+
 bool runfile::openread(const char* path) {
-    fd_ = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) return false;
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int why = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd_);
-        fd_ = -1;
-        errno = why;
-        return false;
-    }
+    if (!openfile(path, O_RDONLY, fd_, st)) return false;
     setg(buffer_, buffer_, buffer_);
     return true;
 }
 
 bool runfile::openappend(const char* path) {
-    fd_ = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0) return false;
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int why = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd_);
-        fd_ = -1;
-        errno = why;
-        return false;
-    }
+    if (!openfile(path, O_WRONLY | O_APPEND | O_CREAT, fd_, st)) return false;
     writing_ = true;
     regular_ = S_ISREG(st.st_mode);
     start_ = regular_ ? st.st_size : 0;

@@ -170,23 +170,6 @@ void showbytes(void* context, std::uintmax_t bytes) {
     static_cast<Progress*>(context)->update(bytes);
 }
 
-// What a circle computation said on its console, on one line.
-std::string oneline(const std::string& said) {
-    constexpr std::size_t longest = 300;
-    std::string out;
-    for (const char c : said) {
-        const bool blank = c == '\n' || c == '\r' || c == '\t' || c == ' ' || c == '\a';
-        if (blank) {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    if (out.size() > longest) out = out.substr(0, longest) + " ...";
-    return out;
-}
-
 std::string jobname(const std::string& file, const CircleRecord& r) {
     return file + ": job " + std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
            " of the stream, line " + std::to_string(r.line) + ")";

@@ -181,13 +181,6 @@ ExtremeCircle enclosingcircleunit(const std::vector<Point>& p) {
     return out;
 }
 
-double largestcoordinate(const std::vector<Point>& p) {
-    double largest = 0;
-    for (const Point& q : p)
-        for (const double c : q) largest = std::max(largest, std::fabs(c));
-    return largest;
-}
-
 } // namespace
 
 ExtremeCircle enclosingcircle(const std::vector<Point>& p) {

@@ -165,13 +165,6 @@ ExtremeCircle inscribedcircleunit(const std::vector<Point>& p) {
     return out;
 }
 
-double largestcoordinate(const std::vector<Point>& p) {
-    double largest = 0;
-    for (const Point& q : p)
-        for (const double c : q) largest = std::max(largest, std::fabs(c));
-    return largest;
-}
-
 } // namespace
 
 ExtremeCircle inscribedcircle(const std::vector<Point>& p) {

@@ -432,13 +432,6 @@ RadialZone minzoneunit(const std::vector<Point>& p, int dimension) {
     return out;
 }
 
-double largestcoordinate(const std::vector<Point>& p) {
-    double largest = 0;
-    for (const Point& q : p)
-        for (const double c : q) largest = std::max(largest, std::fabs(c));
-    return largest;
-}
-
 } // namespace
 
 RadialZone minzone(const std::vector<Point>& p, int dimension) {

@@ -44,22 +44,6 @@ std::optional<double> tolerancefor(const ResultsOptions& options, int job) {
 
 namespace {
 
-// What a computation said on its console, on one line.
-std::string oneline(const std::string& said) {
-    constexpr std::size_t longest = 300;
-    std::string out;
-    for (const char c : said) {
-        if (c == '\n' || c == '\r' || c == '\t' || c == ' ' || c == '\a') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    if (out.size() > longest) out = out.substr(0, longest) + " ...";
-    return out;
-}
-
 // Reads and evaluates one file; false when it cannot be read or is broken.
 bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults& results,
                   std::ostream& err) {

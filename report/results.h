@@ -72,6 +72,9 @@ int unitexponent(double largest);
 // The points times 2^-exponent.
 std::vector<Point> unitscaled(const std::vector<Point>& p, int exponent);
 
+// The largest magnitude of any coordinate of the points.
+double largestcoordinate(const std::vector<Point>& p);
+
 // Chebyshev (minimax) fit of the linear model f_i ~ a_i.p of n parameters
 // (a_i[0] = 1: a zone of constant width along the observation). found is
 // false when the rows do not determine the parameters.

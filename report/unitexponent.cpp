@@ -1,6 +1,7 @@
 // Exact scaling of the points to unit size for the exact references.
 #include "report/results.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace formeval::report {
@@ -16,6 +17,13 @@ std::vector<Point> unitscaled(const std::vector<Point>& p, int exponent) {
     for (Point& q : out)
         for (double& c : q) c = std::ldexp(c, -exponent);
     return out;
+}
+
+double largestcoordinate(const std::vector<Point>& p) {
+    double largest = 0;
+    for (const Point& q : p)
+        for (const double c : q) largest = std::max(largest, std::fabs(c));
+    return largest;
 }
 
 } // namespace formeval::report
