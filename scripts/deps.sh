@@ -5,11 +5,13 @@ set -euo pipefail
 
 need=()
 have_pkg() { dpkg -s "$1" >/dev/null 2>&1; }
-# formreport: CLI11 for its command line, cairo (found through pkg-config)
-# and a font for its pictures, expat for reading them back in the tests,
-# FFTW for the harmonics and the profile filter; CGAL (with GMP and MPFR),
-# GLPK and nlohmann-json for its exact references and the results tables.
-for pkg in cmake g++ make libgtest-dev libbenchmark-dev \
+# formeval needs only cmake and a compiler; the presets build with Ninja, the
+# sanitized build and the fuzz target with clang. formreport: CLI11 for its
+# command line, cairo (found through pkg-config) and a font for its pictures,
+# expat for reading them back in the tests, FFTW for the harmonics and the
+# profile filter; CGAL (with GMP and MPFR), GLPK and nlohmann-json for its
+# exact references and the results tables.
+for pkg in cmake g++ make ninja-build clang libclang-rt-dev libgtest-dev libbenchmark-dev \
     pkg-config libcli11-dev libcairo2-dev fonts-dejavu-core libexpat1-dev \
     libfftw3-dev libcgal-dev libgmp-dev libmpfr-dev libglpk-dev nlohmann-json3-dev "$@"; do
     have_pkg "$pkg" || need+=("$pkg")

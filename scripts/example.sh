@@ -6,8 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j"$(nproc)" --target formeval formreport
+cmake --preset release >/dev/null
+cmake --build --preset release -j"$(nproc)" --target formeval formreport
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/formeval-demo-XXXXXX")
 cp examples/demo/* "$scratch"/

@@ -4,6 +4,7 @@
 #include "driver/record.h"
 #include "studies/studies.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace formeval {
@@ -59,7 +60,8 @@ void circsamp(int nchois, circcal cal, int minpt, const char* start, samplenoise
     double uuu[nsz];
     double vvv[nsz];
     Circlefit ans;
-    for (int ii = 0; ii < nrep; ++ii) {
+    const int repetitions = std::min(nrep, repetitionlimit);
+    for (int ii = 0; ii < repetitions; ++ii) {
         imfile << "\n" << ii << "\t";
         const int size = pick(pno, numpt);
         for (int k = 0; k < size; ++k) {

@@ -4,6 +4,7 @@
 #include "driver/record.h"
 #include "studies/studies.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace formeval {
@@ -37,7 +38,7 @@ void circun(int nchois, circcal cal, const char* start, const char* label, watch
     if (!readrecord(nchois, numpt, u, v)) return;
     if (!studystart(nchois, asreal)) return;
 
-    const int nrpt = repetitions(nchois);
+    const int nrpt = std::min(repetitions(nchois), repetitionlimit);
     double uu[nsz];
     double vv[nsz];
     Circlefit ans;

@@ -83,6 +83,11 @@ enum class watchproblem { no, yes };
 // Whether a sampling study adds coordinate noise to the picked points.
 enum class samplenoise { none, added };
 
+// The most repetitions a study runs: the full count unless this is lower. Only
+// the fuzz target lowers it, at start-up, so that an input holding a study
+// reaches the same code through a few repetitions.
+extern int repetitionlimit;
+
 // The Monte Carlo study of job nchois (last digit 0, 1, 2: 1000, 10000,
 // 100000 repetitions): reads the record, then per repetition adds noise,
 // evaluates with cal at trace level 1 and writes the result line. label

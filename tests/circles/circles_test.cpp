@@ -162,7 +162,10 @@ INSTANTIATE_TEST_SUITE_P(Levels, FallbackCircle,
                          testing::Values(Fallback{peak, bumps, 2, ""},
                                          Fallback{peak, bumps, 3, "message"},
                                          Fallback{valley, dents, 1, ""},
-                                         Fallback{valley, dents, 2, "message"}));
+                                         Fallback{valley, dents, 2, "message"}),
+                         test::namedby([](const Fallback& c) {
+                             return c.twin.name + std::string("Level") + std::to_string(c.oqt);
+                         }));
 
 // Three adjacent bumps and a fourth opposite: the first triple leaves the
 // point at 0 degrees outside, which takes the third place.
@@ -290,7 +293,10 @@ INSTANTIATE_TEST_SUITE_P(
                                     prompt + "\nThe answer x is not a whole number of at least 1" +
                                     prompt + "\nThe answer 0 is not a whole number of at least 1" +
                                     "\n3 answers in a row could not be used" + endstages},
-                    StagePrompt{"99999999999", 2, 6, "\nStage Number = 2147483646\n"}));
+                    StagePrompt{"99999999999", 2, 6, "\nStage Number = 2147483646\n"}),
+    test::namedby([](const StagePrompt& c) {
+        return c.input.empty() ? "ConsoleClosed" : "Answer " + c.input;
+    }));
 
 TEST(Pkcircocal, ClosedConsoleEndsBothLoops) {
     Session session;

@@ -215,7 +215,10 @@ INSTANTIATE_TEST_SUITE_P(
                     CyclePrompt{"x -2147483648 0", 3, 0, 1,
                                 "continue?\nThe answer 0 is not a whole number of at least 1"
                                 "\n3 answers in a row could not be used" +
-                                    endsearch}));
+                                    endsearch}),
+    test::namedby([](const CyclePrompt& c) {
+        return c.input.empty() ? "ConsoleClosed" : "Answer " + c.input;
+    }));
 
 TEST(Vasearch, EndsAtItsBound) {
     for (const int bulk : {12, 5}) {

@@ -22,10 +22,10 @@ enum class kind { line, plane, circle, sphere, quadric, gridline, gridplane, rep
 struct Family {
     const char* name;
     kind k;
-    int n;           // model parameters
-    int maxpt;       // point sets of 5 .. maxpt points (at least n + 1)
-    int trials;      // random point sets
-    double required; // least share of sets matched to 1e-9 relative
+    int n;        // model parameters
+    int maxpt;    // point sets of 5 .. maxpt points (at least n + 1)
+    int trials;   // random point sets
+    int required; // least number of them matched to 1e-9 relative
 };
 
 // One random point set: coefficient rows and observations near a model.
@@ -156,17 +156,22 @@ TEST_P(Chebyshev, WidthIsBoundedByTheBruteForceError) {
     RecordProperty("matched", matched);
     std::cout << fam.name << ": width matched the brute-force Chebyshev error on " << matched
               << " of " << fam.trials << " point sets\n";
-    EXPECT_GE(matched, fam.required * fam.trials);
+    EXPECT_GE(matched, fam.required);
 }
 
+// The point sets are the same in every run (a seeded generator), and so is
+// the number matched: the bounds sit a few sets below it (lines 963 of 1000,
+// planes 389 of 400, circles 387, spheres 297 of 300, quadrics 200 of 200,
+// grid lines 389 and grid planes 393 of 400), so that a fit that misses the
+// optimum more often fails.
 INSTANTIATE_TEST_SUITE_P(Fits, Chebyshev,
-                         testing::Values(Family{"lines", kind::line, 2, 40, 1000, 0.8},
-                                         Family{"planes", kind::plane, 3, 40, 400, 0.8},
-                                         Family{"circles", kind::circle, 3, 40, 400, 0.8},
-                                         Family{"spheres", kind::sphere, 4, 14, 300, 0.8},
-                                         Family{"quadrics", kind::quadric, 5, 11, 200, 0.8},
-                                         Family{"gridlines", kind::gridline, 2, 40, 400, 0.8},
-                                         Family{"gridplanes", kind::gridplane, 3, 40, 400, 0.8}),
+                         testing::Values(Family{"lines", kind::line, 2, 40, 1000, 955},
+                                         Family{"planes", kind::plane, 3, 40, 400, 385},
+                                         Family{"circles", kind::circle, 3, 40, 400, 383},
+                                         Family{"spheres", kind::sphere, 4, 14, 300, 295},
+                                         Family{"quadrics", kind::quadric, 5, 11, 200, 198},
+                                         Family{"gridlines", kind::gridline, 2, 40, 400, 385},
+                                         Family{"gridplanes", kind::gridplane, 3, 40, 400, 389}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Points measured twice give reference sets with two zero multipliers, on
@@ -175,6 +180,8 @@ INSTANTIATE_TEST_SUITE_P(Fits, Chebyshev,
 // every other run must meet the bounds.
 TEST(Chebyshev, RepeatedPlanePointsConvergeOrStopCleanly) {
     const Family fam{"repeated", kind::repeated, 3, 40, 200, 0};
+    // 6 of the 200 runs stop in every run of this test.
+    constexpr int moststopped = 8;
     std::mt19937 gen(777);
     std::uniform_int_distribution<int> count(5, fam.maxpt);
     int stopped = 0;
@@ -192,7 +199,7 @@ TEST(Chebyshev, RepeatedPlanePointsConvergeOrStopCleanly) {
     RecordProperty("stopped", stopped);
     std::cout << "repeated plane points: " << stopped << " of " << fam.trials
               << " runs stopped at the operator prompt\n";
-    EXPECT_LT(stopped, fam.trials / 2);
+    EXPECT_LE(stopped, moststopped);
 }
 
 } // namespace

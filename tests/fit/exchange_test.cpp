@@ -56,7 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
         // q = (0.75, 0.75, 0.25): largest tie keeps position 0, smallest is 2.
         RatioCase{-0.75, -0.75, {1, 1, 4}, -1, 1, 0}, RatioCase{-0.75, -0.75, {1, 1, 4}, 1, 1, 2},
         // q = (1, 3, -0.5) with negative multipliers.
-        RatioCase{-1, 3, {1, -1, -2}, 1, 1, 2}, RatioCase{-1, 3, {1, -1, -2}, 1, 0, 1}));
+        RatioCase{-1, 3, {1, -1, -2}, 1, 1, 2}, RatioCase{-1, 3, {1, -1, -2}, 1, 0, 1}),
+    test::namedby([](const RatioCase& c) {
+        return "U" + test::testname(c.u0) + "_" + test::testname(c.u1) + "_Lamda" +
+               test::testname(c.lamda[0]) + "_" + test::testname(c.lamda[1]) + "_" +
+               test::testname(c.lamda[2]) + "_Hmax" + test::testname(c.hmax) + "_H" +
+               test::testname(c.h);
+    }));
 
 TEST(Stiefexchange, TracesRatiosFromLevelTwo) {
     Session session;
@@ -225,7 +231,8 @@ TEST_P(TriexchangeRestore, LeavesTheReferenceSetBitForBit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Orders, TriexchangeRestore, testing::Values(1, 2, 3, 4, 5));
+INSTANTIATE_TEST_SUITE_P(Orders, TriexchangeRestore, testing::Values(1, 2, 3, 4, 5),
+                         test::namedby([](int n) { return "Order" + std::to_string(n); }));
 
 } // namespace
 } // namespace formeval

@@ -96,10 +96,11 @@ TEST_P(Lsqerr, IsTheSpreadWithZeroIncluded) {
     EXPECT_EQ(lsqerr(c.err.data(), 1, static_cast<int>(c.err.size())), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Lsqerr,
-                         testing::Values(LsqerrCase{{0.3, 0.1, 0.2}, 0.3},
-                                         LsqerrCase{{-0.3, -0.1}, 0.3},
-                                         LsqerrCase{{-0.25, 0.5}, 0.75}, LsqerrCase{{}, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Lsqerr,
+    testing::Values(LsqerrCase{{0.3, 0.1, 0.2}, 0.3}, LsqerrCase{{-0.3, -0.1}, 0.3},
+                    LsqerrCase{{-0.25, 0.5}, 0.75}, LsqerrCase{{}, 0}),
+    test::namedby([](const LsqerrCase& c) { return "Deviations_" + test::testname(c.err); }));
 
 TEST(Lsqerr, TracesOnlyAboveLevelTwo) {
     Session session;

@@ -96,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "\nhm[i]*hm[i]-h*h=0\ncri*cri=1e-20"},
         TraceCase{2, "\nlamda[i]=2  -1  -1  \nsum of lamdas=4\nh= -0.5\nhm[i]0.5",
                   "\nlamda[i]=2  -1  -1  \nsum of lamdas4\nh= -0.5\nhm[i]0.5"},
-        TraceCase{1, "", ""}, TraceCase{0, "", ""}));
+        TraceCase{1, "", ""}, TraceCase{0, "", ""}),
+    test::namedby([](const TraceCase& c) { return "TraceLevel" + std::to_string(c.oqt); }));
 
 // x = 0..4, y = (0, 0, 0, 1, 0) from the set (0, 1, 2): two Stiefel exchanges,
 // worked by hand, reach (4, 1, 3) with h = 0.5.
@@ -162,7 +163,10 @@ TEST_P(TooFewPoints, GiveZeroAndTouchNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Counts, TooFewPoints,
                          testing::Values(FewCase{2, 2}, FewCase{1, 2}, FewCase{0, 2}, FewCase{3, 3},
-                                         FewCase{2, 4}, FewCase{5, 5}));
+                                         FewCase{2, 4}, FewCase{5, 5}),
+                         test::namedby([](const FewCase& c) {
+                             return "Points" + std::to_string(c.numpt) + "_N" + std::to_string(c.n);
+                         }));
 
 TEST(Mzgen, ExactLeastSquaresFitGivesZeroWithItsParameters) {
     Session session;
@@ -237,7 +241,12 @@ TEST_P(NearlyExact, EndsWithARoundingLevelWidth) {
     EXPECT_EQ(session.console(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, NearlyExact, testing::Values(0, 1, 2));
+INSTANTIATE_TEST_SUITE_P(Shapes, NearlyExact, testing::Values(0, 1, 2),
+                         test::namedby([](int shape) {
+                             return shape == 0   ? "FarLine"
+                                    : shape == 1 ? "FarPlane"
+                                                 : "LinearisedCircle";
+                         }));
 
 // lsqmax leaves the set short when fewer than n + 1 deviations are non-zero:
 // here only the two points at x = 1 deviate, so ne reads (1, 2, 2) with the
@@ -287,7 +296,12 @@ TEST_P(BadStart, IsReplacedByAValidSet) {
 INSTANTIATE_TEST_SUITE_P(Sets, BadStart,
                          testing::Values(std::vector<int>{5, 5, 1}, std::vector<int>{-1, 2, 3},
                                          std::vector<int>{0, 1, 12},
-                                         std::vector<int>{100000, 0, 1}));
+                                         std::vector<int>{100000, 0, 1}),
+                         test::namedby([](const std::vector<int>& set) {
+                             std::string name = "Set";
+                             for (const int i : set) name += "_" + test::testname(i);
+                             return name;
+                         }));
 
 // Two points with the same coefficient row make every other multiplier 0:
 // with n = 5 that is four zero multipliers and sixteen sign passes.
@@ -524,8 +538,10 @@ TEST_P(Rotate, DrawsDistinctPointIndices) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, Rotate,
                          testing::Values(RotateCase{1, 2}, RotateCase{2, 3}, RotateCase{3, 4},
-                                         RotateCase{5, 6}, RotateCase{3, 360},
-                                         RotateCase{2, 2048}));
+                                         RotateCase{5, 6}, RotateCase{3, 360}, RotateCase{2, 2048}),
+                         test::namedby([](const RotateCase& c) {
+                             return "N" + std::to_string(c.n) + "_Points" + std::to_string(c.numpt);
+                         }));
 
 TEST(Rotate, TooFewPointsLeaveTheSetAlone) {
     int ne[4] = {9, 8, 7, 6};

@@ -53,7 +53,8 @@ TEST_P(LamdacalOrder, MatchesCofactorsAndAnnihilatesTheRows) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Orders, LamdacalOrder, testing::Values(1, 2, 3, 4, 5));
+INSTANTIATE_TEST_SUITE_P(Orders, LamdacalOrder, testing::Values(1, 2, 3, 4, 5),
+                         test::namedby([](int n) { return "Order" + std::to_string(n); }));
 
 TEST(Lamdacal, LineThroughThreePointsGivesOneMinusTwoOne) {
     Session session;
@@ -148,12 +149,12 @@ TEST_P(Worst, IsTheFirstLargestMagnitudeWithItsSign) {
     EXPECT_EQ(session.console(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Worst,
-                         testing::Values(WorstCase{{0, 0, 0}, 0, 0},
-                                         WorstCase{{-0.4, 0.4}, -0.4, 0},
-                                         WorstCase{{0.1, -0.3, 0.3, 0.2}, -0.3, 1},
-                                         WorstCase{{0.1, 0.2, -0.25}, -0.25, 2},
-                                         WorstCase{{}, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Worst,
+    testing::Values(WorstCase{{0, 0, 0}, 0, 0}, WorstCase{{-0.4, 0.4}, -0.4, 0},
+                    WorstCase{{0.1, -0.3, 0.3, 0.2}, -0.3, 1},
+                    WorstCase{{0.1, 0.2, -0.25}, -0.25, 2}, WorstCase{{}, 0, 0}),
+    test::namedby([](const WorstCase& c) { return "Deviations_" + test::testname(c.err); }));
 
 // Against the plain scan that takes a point only when its square is strictly
 // larger, on arrays with many ties, zeros of both signs, NaN and infinity.

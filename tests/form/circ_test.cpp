@@ -1,6 +1,7 @@
 // The linearised minimum-zone circle fit about a trial centre.
 #include "form/form.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 namespace formeval {
 namespace {
 
-const double pi = std::acos(-1.0);
+using test::pi;
 
 TEST(Circ, AlternatingRadiiAboutTheTrialCentre) {
     test::Session session;

@@ -2,6 +2,7 @@
 // published reference fits, invariances, trace levels and the stage bound.
 #include "form/form.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <cmath>
 #include <fstream>
@@ -13,9 +14,8 @@
 namespace formeval {
 namespace {
 
+using test::pi;
 using test::Session;
-
-const double pi = std::acos(-1.0);
 
 int count(const std::string& text, const std::string& what) {
     int n = 0;
@@ -229,7 +229,8 @@ TEST_P(NistCircle, MatchesTheReferenceFit) {
     RecordProperty("centre_error", std::to_string(std::hypot(ans[0] - r.cx, ans[1] - r.cy)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sets, NistCircle, testing::Range(1, 31));
+INSTANTIATE_TEST_SUITE_P(Sets, NistCircle, testing::Range(1, 31),
+                         test::namedby([](int set) { return "cir2d" + std::to_string(set); }));
 
 } // namespace
 } // namespace formeval

@@ -5,6 +5,7 @@
 #include "form/form.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,9 +20,8 @@ namespace formeval {
 namespace {
 
 using test::g12;
+using test::pi;
 using test::Session;
-
-const double pi = std::acos(-1.0);
 
 struct Circle {
     std::vector<double> u, v;
@@ -100,7 +100,10 @@ TEST_P(PolarCircle, EndToEnd) {
 
 INSTANTIATE_TEST_SUITE_P(Radii, PolarCircle,
                          testing::Values(Alternating{10, 0.1}, Alternating{25, 0.002},
-                                         Alternating{1, 0.25}));
+                                         Alternating{1, 0.25}),
+                         test::namedby([](const Alternating& c) {
+                             return "R" + test::testname(c.R) + "_D" + test::testname(c.d);
+                         }));
 
 // Job 2500 on the eight points about a far centre: the centroid is the
 // centre, one stage runs, and the result is (c1, c2, R, 2d).
@@ -199,7 +202,10 @@ TEST_P(Translated, MovesOnlyTheCentre) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Shifts, Translated,
-                         testing::Values(Shift{100, 0}, Shift{-3e3, 7e2}, Shift{0.5, -1e4}));
+                         testing::Values(Shift{100, 0}, Shift{-3e3, 7e2}, Shift{0.5, -1e4}),
+                         test::namedby([](const Shift& s) {
+                             return "Dx" + test::testname(s.dx) + "_Dy" + test::testname(s.dy);
+                         }));
 
 class Rotated : public testing::TestWithParam<double> {};
 
@@ -220,7 +226,10 @@ TEST_P(Rotated, KeepsTheCircularityError) {
     EXPECT_NEAR(std::hypot(b[0] - a[0], b[1] - a[1]), 0, 1e-8);
 }
 
-INSTANTIATE_TEST_SUITE_P(Angles, Rotated, testing::Values(0.3, 1.0, pi / 2, 2.5, -pi / 7));
+INSTANTIATE_TEST_SUITE_P(Angles, Rotated, testing::Values(0.3, 1.0, pi / 2, 2.5, -pi / 7),
+                         test::namedby([](double angle) {
+                             return "Radians" + test::testname(angle);
+                         }));
 
 double zone(const Circle& c, double cx, double cy) {
     double lo = 1e300, hi = 0;
@@ -262,7 +271,12 @@ TEST_P(Optimal, NoCentreOnAGridDoesBetter) {
 INSTANTIATE_TEST_SUITE_P(Circles, Optimal,
                          testing::Values(Noisy{1, 24, 2 * pi}, Noisy{2, 40, 2 * pi},
                                          Noisy{3, 60, 2 * pi}, Noisy{4, 20, pi}, Noisy{5, 30, pi},
-                                         Noisy{6, 50, 1.5 * pi}));
+                                         Noisy{6, 50, 1.5 * pi}),
+                         test::namedby([](const Noisy& c) {
+                             return "Seed" + std::to_string(c.seed) + "_Points" +
+                                    std::to_string(c.numpt) + "_Degrees" +
+                                    std::to_string(static_cast<int>(std::lround(c.arc * 180 / pi)));
+                         }));
 
 TEST(Mzcircocal, PointAtTheCentroid) {
     // Four points on the unit circle and one at its centre, the centroid. That
@@ -311,9 +325,11 @@ TEST_P(ExactCircle, GivesTheCircleWithinTheStopTest) {
     EXPECT_FALSE(problem);
 }
 
-INSTANTIATE_TEST_SUITE_P(Arcs, ExactCircle,
-                         testing::Values(Exact{2 * pi, 1e-12}, Exact{pi, 1e-4},
-                                         Exact{pi / 2, 1e-4}));
+INSTANTIATE_TEST_SUITE_P(
+    Arcs, ExactCircle, testing::Values(Exact{2 * pi, 1e-12}, Exact{pi, 1e-4}, Exact{pi / 2, 1e-4}),
+    test::namedby([](const Exact& c) {
+        return "Degrees" + std::to_string(static_cast<int>(std::lround(c.arc * 180 / pi)));
+    }));
 
 TEST(Mzcircocal, StageLoopIsBoundedWhenTheCentreNeverSettles) {
     Session session;

@@ -72,7 +72,8 @@ TEST_P(FivePointPlane, EndToEnd) {
                      1e-10 * d);
 }
 
-INSTANTIATE_TEST_SUITE_P(Deviations, FivePointPlane, testing::Values(1.0, 0.003));
+INSTANTIATE_TEST_SUITE_P(Deviations, FivePointPlane, testing::Values(1.0, 0.003),
+                         test::namedby([](double d) { return "Deviation" + test::testname(d); }));
 
 Points noisyplane(int seed, int numpt) {
     std::mt19937 gen(seed);
@@ -129,7 +130,11 @@ TEST_P(AddedPlane, ChangesOnlyThePlaneParameters) {
 
 INSTANTIATE_TEST_SUITE_P(Planes, AddedPlane,
                          testing::Values(Added{5, 0, 0}, Added{0, 0.3, 0}, Added{-2, 0.7, -1.1},
-                                         Added{1e3, -25, 40}));
+                                         Added{1e3, -25, 40}),
+                         test::namedby([](const Added& p) {
+                             return "A" + test::testname(p.a) + "_B" + test::testname(p.b) + "_C" +
+                                    test::testname(p.c);
+                         }));
 
 class RandomPlane : public testing::TestWithParam<int> {};
 
@@ -148,7 +153,8 @@ TEST_P(RandomPlane, MatchesTheBruteForceChebyshevFit) {
 
 // The exchange of seed 20 stops with the worst point above |h|, where 2|h|
 // understates the zone.
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomPlane, testing::Values(1, 2, 3, 4, 5, 6, 20));
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomPlane, testing::Values(1, 2, 3, 4, 5, 6, 20),
+                         test::namedby([](int seed) { return "Seed" + std::to_string(seed); }));
 
 // A strip one micrometre wide and a hundred millimetres long, far from the
 // origin, still determines its plane.

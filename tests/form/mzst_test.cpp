@@ -71,7 +71,8 @@ TEST_P(FourPointLine, EndToEnd) {
                      1e-10 * d);
 }
 
-INSTANTIATE_TEST_SUITE_P(Deviations, FourPointLine, testing::Values(1.0, 0.37, 2.5e-3));
+INSTANTIATE_TEST_SUITE_P(Deviations, FourPointLine, testing::Values(1.0, 0.37, 2.5e-3),
+                         test::namedby([](double d) { return "Deviation" + test::testname(d); }));
 
 // Random noisy lines: the zone width is never below the true minimum zone
 // (twice the largest levelled deviation over all three-point sets) and within
@@ -118,7 +119,8 @@ TEST_P(RandomLine, MatchesTheBruteForceChebyshevFit) {
 
 // The exchange of seeds 44, 60, 71 and 117 stops with the worst point above
 // |h|, where 2|h| understates the zone.
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomLine, testing::Values(1, 2, 3, 4, 5, 6, 44, 60, 71, 117));
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLine, testing::Values(1, 2, 3, 4, 5, 6, 44, 60, 71, 117),
+                         test::namedby([](int seed) { return "Seed" + std::to_string(seed); }));
 
 } // namespace
 } // namespace formeval

@@ -5,6 +5,7 @@
 #include "form/form.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,9 +19,8 @@ namespace formeval {
 namespace {
 
 using test::g12;
+using test::pi;
 using test::Session;
-
-const double pi = std::acos(-1.0);
 
 struct Sphere {
     std::vector<double> u, v, w;
@@ -206,7 +206,11 @@ TEST_P(Translated, MovesOnlyTheCentre) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Shifts, Translated,
-                         testing::Values(Shift{100, 0, 0}, Shift{-3e3, 7e2, 1}, Shift{0, 0, -9e3}));
+                         testing::Values(Shift{100, 0, 0}, Shift{-3e3, 7e2, 1}, Shift{0, 0, -9e3}),
+                         test::namedby([](const Shift& s) {
+                             return "Dx" + test::testname(s.dx) + "_Dy" + test::testname(s.dy) +
+                                    "_Dz" + test::testname(s.dz);
+                         }));
 
 double zone(const Sphere& s, double cx, double cy, double cz) {
     double lo = 1e300, hi = 0;
@@ -250,7 +254,12 @@ TEST_P(Optimal, NoCentreOnAGridDoesBetter) {
 
 INSTANTIATE_TEST_SUITE_P(Spheres, Optimal,
                          testing::Values(Noisy{1, 30, false}, Noisy{2, 60, false},
-                                         Noisy{3, 25, true}, Noisy{4, 50, true}));
+                                         Noisy{3, 25, true}, Noisy{4, 50, true}),
+                         test::namedby([](const Noisy& c) {
+                             return "Seed" + std::to_string(c.seed) + "_Points" +
+                                    std::to_string(c.numpt) +
+                                    (c.hemisphere ? "_Hemisphere" : "_Sphere");
+                         }));
 
 // Spread of the exact radial deviations from the sphere (x0, y0, z0, r0),
 // both extremes starting at 0.

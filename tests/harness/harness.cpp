@@ -3,6 +3,7 @@
 #include "driver/dispatch.h"
 #include "driver/driver.h"
 
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -112,6 +113,10 @@ Outcome run(const Run& setup) {
     if (setup.intres_before) write(dir / "intres.txt", *setup.intres_before);
     write(dir / ".console-in", setup.input);
     if (setup.prepare) setup.prepare(dir);
+    // Made absolute before the child changes directory.
+    const std::string executable = setup.executable.empty()
+                                       ? std::string(FORMEVAL_BINARY)
+                                       : fs::absolute(setup.executable).string();
 
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -126,7 +131,7 @@ Outcome run(const Run& setup) {
         redirect(0, ".console-in", O_RDONLY);
         redirect(1, ".console-out", O_WRONLY | O_CREAT | O_TRUNC);
         redirect(2, ".console-err", O_WRONLY | O_CREAT | O_TRUNC);
-        ::execl(FORMEVAL_BINARY, "formeval", static_cast<char*>(nullptr));
+        ::execl(executable.c_str(), "formeval", static_cast<char*>(nullptr));
         ::_exit(127);
     }
 
@@ -170,6 +175,40 @@ std::string stream(std::initializer_list<double> items) {
 
 std::string testdata(const std::string& name) {
     return std::string(FORMEVAL_TESTDATA) + "/" + name;
+}
+
+std::string testname(const std::string& text) {
+    const auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+    std::string name;
+    bool any = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool digitnext =
+            i + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 1]));
+        if (alnum(c)) {
+            name += c;
+            any = true;
+        } else if (c == '-' && digitnext) {
+            name += "minus";
+        } else if (name.empty() || name.back() != '_') {
+            name += '_';
+        }
+    }
+    if (!any) return "Blank";
+    const std::size_t first = name.find_first_not_of('_');
+    return name.substr(first, name.find_last_not_of('_') + 1 - first);
+}
+
+std::string testname(double number) {
+    std::ostringstream text;
+    text << number;
+    return testname(text.str());
+}
+
+std::string testname(const std::vector<double>& numbers) {
+    std::string name;
+    for (const double x : numbers) name += (name.empty() ? "" : "_") + testname(x);
+    return name.empty() ? "None" : name;
 }
 
 } // namespace formeval::test

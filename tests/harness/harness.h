@@ -7,6 +7,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace formeval::test {
 
@@ -55,6 +56,7 @@ class Workdir {
 
 // One end-to-end run of the formeval executable.
 struct Run {
+    std::string executable;                   // the formeval to run; "": the one this build made
     std::optional<std::string> jobs = "";     // cir1.txt; nullopt: no such file
     std::optional<std::string> instructions;  // instructions.txt; nullopt: no such file
     std::string input;                        // console input; the console closes after it
@@ -86,5 +88,23 @@ std::string stream(std::initializer_list<double> items);
 
 // Path of a file in the project's test data.
 std::string testdata(const std::string& name);
+
+// A parameterised test case's name made from text, so that CTest names stay
+// the same from build to build: letters and digits kept, a minus sign before
+// a digit spelled "minus", every other run of characters one underscore (none
+// at either end); "Blank" for text without a letter or digit.
+std::string testname(const std::string& text);
+
+// A number as a test name part: 0.003 gives "0_003", -3000 "minus3000".
+std::string testname(double number);
+
+// Numbers as a test name part, joined by underscores; "None" for no numbers.
+std::string testname(const std::vector<double>& numbers);
+
+// Name generator for INSTANTIATE_TEST_SUITE_P: names each case
+// testname(describe(parameter)).
+template <class Describe> auto namedby(Describe describe) {
+    return [describe](const auto& info) { return testname(describe(info.param)); };
+}
 
 } // namespace formeval::test

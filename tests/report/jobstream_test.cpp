@@ -2,6 +2,7 @@
 // past by its shape, the circle records are kept with their position and
 // line, and a broken stream is reported where formeval would find it broken.
 #include "report/report.h"
+#include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{2700, 2}, ShapeCase{2710, 2}, ShapeCase{2711, 2},
                       ShapeCase{2712, 2}, ShapeCase{2800, 2}, ShapeCase{2810, 2},
                       ShapeCase{2811, 2}, ShapeCase{2812, 2}, ShapeCase{3000, 3},
-                      ShapeCase{4000, 3}, ShapeCase{4500, 3}));
+                      ShapeCase{4000, 3}, ShapeCase{4500, 3}),
+    test::namedby([](const ShapeCase& c) { return "Job" + std::to_string(c.job); }));
 
 // A polar record's radius and angle in degrees become x and y.
 TEST(Readjobstream, PolarCircleRecordsInCartesianCoordinates) {
@@ -139,7 +141,13 @@ INSTANTIATE_TEST_SUITE_P(
                                   "points exceed formeval's limit of 2048"},
         SkipCase{"1000 2 0.000001 0 0 1 1",
                  "job 1000 (job 1 of the stream, line 1): not plotted: 2 points are too few; the "
-                 "evaluation needs at least 3"}));
+                 "evaluation needs at least 3"}),
+    test::namedby([](const SkipCase& c) {
+        std::istringstream words(c.first);
+        std::string name = "Record", word;
+        for (int k = 0; k < 3 && words >> word; ++k) name += " " + word;
+        return name;
+    }));
 
 struct BrokenCase {
     const char* name;

@@ -45,13 +45,15 @@ TEST_P(AutomagnificationTest, LargestNiceValueThatFits) {
     EXPECT_DOUBLE_EQ(automagnification(c.maxdeviation, c.radius, PolarLayout{}), c.magnification);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, AutomagnificationTest,
-                         ::testing::Values(MagnificationCase{0.01, 10, 500},
-                                           MagnificationCase{0.02, 10, 200},      // 250
-                                           MagnificationCase{0.0034, 12.5, 1000}, // 1838
-                                           MagnificationCase{5, 10, 1},
-                                           MagnificationCase{30, 10, 0.1}, // 0.167
-                                           MagnificationCase{0, 10, 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AutomagnificationTest,
+    ::testing::Values(MagnificationCase{0.01, 10, 500}, MagnificationCase{0.02, 10, 200}, // 250
+                      MagnificationCase{0.0034, 12.5, 1000},                              // 1838
+                      MagnificationCase{5, 10, 1}, MagnificationCase{30, 10, 0.1},        // 0.167
+                      MagnificationCase{0, 10, 1}),
+    test::namedby([](const MagnificationCase& c) {
+        return "Deviation" + test::testname(c.maxdeviation) + "_Radius" + test::testname(c.radius);
+    }));
 
 // Radius 10, deviations +-0.01: at 500 the extremes are drawn at 174 +- 87
 // of the 290 of the plot; at 1000 the outer one at 348.

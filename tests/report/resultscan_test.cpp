@@ -1,6 +1,7 @@
 // Block detection in result.txt and the summary's tables and CSV, on small
 // files written by hand.
 #include "report/report.h"
+#include "tests/harness/harness.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 // and the escaping of quoted input of formreport, against values worked out
 // by hand.
 #include "report/report.h"
+#include "tests/harness/harness.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,6 +5,7 @@
 #include "random/random.h"
 #include "studies/studies.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,10 +17,11 @@
 namespace formeval {
 namespace {
 
+using test::lines;
+using test::params;
+using test::pi;
 using test::Session;
 using test::Workdir;
-
-const double pi = std::acos(-1.0);
 
 // numpt points in angular order on a circle of radius 10 about (3, -4), with
 // radial deviations of a few micrometres.
@@ -33,19 +35,6 @@ std::string dense(int numpt) {
         s << ' ' << 3 + r * std::cos(t) << ' ' << -4 + r * std::sin(t);
     }
     return s.str() + "\n";
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
-std::string params(double stratangle, int sampno, double stdun) {
-    std::ostringstream s;
-    s << stratangle << ' ' << sampno << ' ' << stdun << " 3 0 0\n";
-    return s.str();
 }
 
 struct RecordCase {
@@ -96,12 +85,13 @@ TEST_P(Records, OneRecordAndOneResultLinePerRepetition) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Circsamp, Records,
-                         testing::Values(RecordCase{2550, "\n0\t2\t7\t0\t\n1\t", 3},
-                                         RecordCase{2570, "\n0\t2\t\n1\t", 1},
-                                         RecordCase{2560, "\n0\t\n1\t", 0},
-                                         RecordCase{2555, "\n0\t2\t7\t0\t\n1\t", 3},
-                                         RecordCase{2575, "\n0\t2\t\n1\t", 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Circsamp, Records,
+    testing::Values(RecordCase{2550, "\n0\t2\t7\t0\t\n1\t", 3},
+                    RecordCase{2570, "\n0\t2\t\n1\t", 1}, RecordCase{2560, "\n0\t\n1\t", 0},
+                    RecordCase{2555, "\n0\t2\t7\t0\t\n1\t", 3},
+                    RecordCase{2575, "\n0\t2\t\n1\t", 1}),
+    test::namedby([](const RecordCase& c) { return "Job" + std::to_string(c.job); }));
 
 // Captures the points of the first evaluation.
 std::vector<double> firstu, firstv;

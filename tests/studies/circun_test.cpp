@@ -4,6 +4,7 @@
 #include "random/random.h"
 #include "studies/studies.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,36 +19,11 @@
 namespace formeval {
 namespace {
 
+using test::alternatingcircle;
+using test::lines;
+using test::numbersin;
 using test::Session;
 using test::Workdir;
-
-const double pi = std::acos(-1.0);
-
-// Eight points about (100, 20), radii alternating 10.01 and 9.99.
-std::string circle8() {
-    std::ostringstream s;
-    s.precision(17);
-    s << "8 0.000001";
-    for (int i = 0; i < 8; ++i) {
-        const double r = i % 2 ? 9.99 : 10.01;
-        s << ' ' << 100 + r * std::cos(i * pi / 4) << ' ' << 20 + r * std::sin(i * pi / 4);
-    }
-    return s.str() + "\n";
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
-std::vector<double> numbers(const std::string& line) {
-    std::vector<double> out;
-    std::istringstream in(line);
-    for (double x; in >> x;) out.push_back(x);
-    return out;
-}
 
 std::string countup(int from, int to) {
     std::string s;
@@ -79,7 +55,7 @@ struct Fake {
 TEST(Lscircun, Job2610WritesAThousandNumberedLines) {
     Workdir dir;
     dir.write("instructions.txt", "0 4 0.001 3 0 0\n");
-    Session session(circle8());
+    Session session(alternatingcircle(8));
     problem = true; // not watched by the least-squares study
     lscircun(2610);
     EXPECT_EQ(session.console(),
@@ -87,7 +63,7 @@ TEST(Lscircun, Job2610WritesAThousandNumberedLines) {
     const auto out = lines(session.result());
     ASSERT_EQ(out.size(), 1000u);
     for (int ii = 0; ii < 1000; ++ii) {
-        const auto x = numbers(out[ii]);
+        const auto x = numbersin(out[ii]);
         ASSERT_EQ(x.size(), 5u);
         EXPECT_EQ(out[ii].substr(0, out[ii].find('\t')), std::to_string(ii));
         EXPECT_NEAR(x[1], 100, 0.01);
@@ -107,7 +83,7 @@ TEST(Lscircun, Job2610WritesAThousandNumberedLines) {
 TEST(Lscircun, NoNoiseGivesIdenticalLines) {
     Workdir dir;
     dir.write("instructions.txt", "0 4 0 3 0 0\n");
-    const std::string record = circle8();
+    const std::string record = alternatingcircle(8);
     double u[8], v[8];
     Circlefit ans;
     {
@@ -134,7 +110,7 @@ TEST(Circun, RepetitionsFollowTheLastDigitOfTheJobCode) {
     Workdir dir;
     dir.write("instructions.txt", "0 4 0.001 3 0 0\n");
     for (const auto& [job, count] : {std::pair{2610, 1000}, std::pair{2511, 10000}}) {
-        Session session(circle8());
+        Session session(alternatingcircle(8));
         Fake fake;
         circun(job, fakecal, "Go", noconsoleline, watchproblem::no);
         EXPECT_EQ(fakecalls, count);
@@ -195,8 +171,8 @@ TEST(Circun, ChangedNoiseTakesEffectAtTheNextRepetition) {
     });
     circun(2610, fakecal, "Go", noconsoleline, watchproblem::no);
     const auto out = lines(session.result());
-    for (int ii = 0; ii <= 5; ++ii) EXPECT_NE(numbers(out[ii])[1], 1) << ii;
-    for (int ii = 6; ii < 1000; ++ii) EXPECT_EQ(numbers(out[ii])[1], 1) << ii;
+    for (int ii = 0; ii <= 5; ++ii) EXPECT_NE(numbersin(out[ii])[1], 1) << ii;
+    for (int ii = 6; ii < 1000; ++ii) EXPECT_EQ(numbersin(out[ii])[1], 1) << ii;
 }
 
 TEST(Circun, FileGoneDuringTheStudyKeepsItsNoise) {
@@ -209,7 +185,7 @@ TEST(Circun, FileGoneDuringTheStudyKeepsItsNoise) {
     circun(2610, fakecal, "Go", noconsoleline, watchproblem::no);
     const auto out = lines(session.result());
     ASSERT_EQ(out.size(), 1000u);
-    for (int ii = 0; ii < 1000; ++ii) EXPECT_NE(numbers(out[ii])[1], 1) << ii;
+    for (int ii = 0; ii < 1000; ++ii) EXPECT_NE(numbersin(out[ii])[1], 1) << ii;
     // Said once, in the first repetition after the file went.
     EXPECT_EQ(session.console(), "Go\n" + countup(0, 4) +
                                      "\ninstructions.txt is missing or cannot be read; the study "
@@ -224,7 +200,7 @@ const std::string unit4 = "4 0.000001 1 0 0 1 -1 0 0 -1\n";
 TEST(Lscircun, FirstLineStartsOnALineOfItsOwn) {
     // Job 2600's last item ends without a line break ("...y0=0").
     test::Run setup;
-    setup.jobs = "2600 " + unit4 + "2610 " + circle8();
+    setup.jobs = "2600 " + unit4 + "2610 " + alternatingcircle(8);
     setup.instructions = "0 4 0.001 3 0 0\n";
     auto out = test::run(setup);
     EXPECT_EQ(out.status, 0);
@@ -233,7 +209,7 @@ TEST(Lscircun, FirstLineStartsOnALineOfItsOwn) {
     EXPECT_EQ(lines(out.result.substr(at)).size(), 1001u);
 
     // A result.txt of an earlier run that ends mid-line.
-    setup.jobs = "2610 " + circle8();
+    setup.jobs = "2610 " + alternatingcircle(8);
     setup.result_before = "r0=1xo=0y0=5";
     out = test::run(setup);
     EXPECT_EQ(out.result.substr(0, 15), "r0=1xo=0y0=5\n0\t");
@@ -242,7 +218,7 @@ TEST(Lscircun, FirstLineStartsOnALineOfItsOwn) {
 
 TEST(Lscircun, StreamsRunOnWithinARunAndRestartWithTheProgram) {
     test::Run setup;
-    setup.jobs = "2610 " + circle8() + "2610 " + circle8();
+    setup.jobs = "2610 " + alternatingcircle(8) + "2610 " + alternatingcircle(8);
     setup.instructions = "0 4 0.001 3 0 0\n";
     const auto first = test::run(setup);
     const auto again = test::run(setup);
@@ -256,7 +232,7 @@ TEST(Lscircun, StreamsRunOnWithinARunAndRestartWithTheProgram) {
 
 TEST(Lscircun, LowersTheTraceLevelForLaterJobs) {
     test::Run setup;
-    setup.jobs = "2610 " + circle8() + "2600 " + unit4;
+    setup.jobs = "2610 " + alternatingcircle(8) + "2600 " + unit4;
     setup.instructions = "0 4 0.001 3 0 0\n";
     const auto out = test::run(setup);
     EXPECT_EQ(lines(out.result).size(), 1000u);
@@ -279,7 +255,7 @@ class MissingInstructions : public testing::TestWithParam<MissingCase> {};
 // job runs.
 TEST_P(MissingInstructions, SkipsTheJobAndRunsTheNext) {
     test::Run setup;
-    setup.jobs = "2611 " + circle8() + "2600 " + unit4;
+    setup.jobs = "2611 " + alternatingcircle(8) + "2600 " + unit4;
     setup.instructions = GetParam().instructions;
     const auto out = test::run(setup);
     const std::string message = "\nJob 2611 not evaluated: instructions.txt " + GetParam().why;
@@ -295,12 +271,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(MissingCase{std::nullopt, "is missing or cannot be read"},
                     MissingCase{"10 36 0.001\n",
                                 "does not hold six numbers: field 4 (lobeno) is missing or not "
-                                "a number"}));
+                                "a number"}),
+    test::namedby([](const MissingCase& c) {
+        return c.instructions ? "Holds " + *c.instructions : "NoFile";
+    }));
 
 // 100000 repetitions: run with --gtest_also_run_disabled_tests.
 TEST(Lscircun, DISABLED_Job2612WritesAHundredThousandLines) {
     test::Run setup;
-    setup.jobs = "2612 " + circle8();
+    setup.jobs = "2612 " + alternatingcircle(8);
     setup.instructions = "0 4 0.001 3 0 0\n";
     setup.timeout = 600;
     const auto out = test::run(setup);

@@ -3,6 +3,7 @@
 #include "form/form.h"
 #include "studies/studies.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,7 @@
 namespace formeval {
 namespace {
 
+using test::numbersin;
 using test::Session;
 
 // Stand-in computation whose responses are known by hand: the means of u and
@@ -65,13 +67,6 @@ TEST(Circunptb, NoInfluenceCollapsesTheIntervals) {
     EXPECT_EQ(session.result(), "3\t3\t-2\t-2\t8.5\t8.5\t0.125\t0.125\n");
 }
 
-std::vector<double> numbers(const std::string& line) {
-    std::vector<double> out;
-    std::istringstream in(line);
-    for (double x; in >> x;) out.push_back(x);
-    return out;
-}
-
 // The intervals are centred on the nominal least-squares circle, which job
 // 2600 in the same run reports; the line starts on a line of its own.
 TEST(Lscircunptb, Job2620EndToEnd) {
@@ -92,7 +87,7 @@ TEST(Lscircunptb, Job2620EndToEnd) {
     const std::string line = out.result.substr(end + 1);
     ASSERT_EQ(line.back(), '\n');
     EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 7);
-    const auto bounds = numbers(line);
+    const auto bounds = numbersin(line);
     ASSERT_EQ(bounds.size(), 8u);
     for (int j = 0; j < 3; ++j)
         EXPECT_NEAR((bounds[2 * j] + bounds[2 * j + 1]) / 2, nominal[j], 1e-9);
@@ -108,7 +103,7 @@ TEST(Lscircunptb, Job2620EndToEnd) {
     std::string intresline;
     int k = 0;
     while (std::getline(in, intresline)) {
-        const auto x = numbers(intresline);
+        const auto x = numbersin(intresline);
         ASSERT_EQ(x.size(), 5u);
         EXPECT_EQ(x[0], k % 12 / 2);
         ++k;

@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Larger than a page, with the numbers across the page boundary.
         ReadCase{std::string(4090, ' ') + "12.5 36 0.001 3 0 0" + std::string(5000, '\n'),
                  {12.5, 36, 0.001, 3, 0, 0},
-                 {12.5, 36, 0.001, 3, 0, 0}}));
+                 {12.5, 36, 0.001, 3, 0, 0}}),
+    test::namedby([](const ReadCase& c) { return c.file; }));
 
 struct BadCase {
     std::string file; // "" : no file at all
@@ -100,7 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
                 "does not hold six numbers: field 2 (sampno) is missing or not an integer"},
         // Read as integers, ".25" stands where lobeno should be.
         BadCase{"90 4.5 .25 3 0 0", asint,
-                "does not hold six numbers: field 4 (lobeno) is missing or not an integer"}));
+                "does not hold six numbers: field 4 (lobeno) is missing or not an integer"}),
+    test::namedby([](const BadCase& c) {
+        const char* reading = c.readings == asint    ? "_AsInt"
+                              : c.readings == asreal ? "_AsReal"
+                                                     : "_AsBoth";
+        return (c.file.empty() ? "NoFile" : test::testname(c.file)) + reading;
+    }));
 
 TEST(Instructions, EachStudyChecksOnlyTheReadingItUses) {
     Workdir dir;

@@ -4,6 +4,7 @@
 #include "random/random.h"
 #include "studies/studies.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -14,16 +15,12 @@
 namespace formeval {
 namespace {
 
+using test::params;
 using test::Session;
 using test::Workdir;
 
 const std::string prompt = "\nNumber of sample points less than no of data points"
                            "\a\a\a\a\a\aEnter new number of sample points:";
-
-// instructions.txt with the given stratangle and sampno, the rest plain.
-std::string params(double stratangle, int sampno) {
-    return std::to_string(stratangle) + " " + std::to_string(sampno) + " 0.001 3 0 0\n";
-}
 
 std::vector<int> picks(const int* pn, int n) {
     return std::vector<int>(pn, pn + n);
@@ -139,7 +136,11 @@ INSTANTIATE_TEST_SUITE_P(Selection, Stratified,
                                          StratCase{181, 36, 2}, StratCase{1000, 36, 4},
                                          StratCase{-700, 37, 5}, StratCase{1e7, 100, 3},
                                          StratCase{50, 10, 10}, StratCase{30, 36, 36},
-                                         StratCase{170, 360, 300}));
+                                         StratCase{170, 360, 300}),
+                         test::namedby([](const StratCase& c) {
+                             return "Stratangle" + test::testname(c.stratangle) + "_Points" +
+                                    std::to_string(c.numpt) + "_Sampno" + std::to_string(c.sampno);
+                         }));
 
 // Draws of stream 0 between the states `from` and `to`.
 long drawsbetween(long from, long to) {
@@ -203,20 +204,23 @@ TEST_P(Prompt, AsksUntilTheSizeFitsTheTenPoints) {
 
 INSTANTIATE_TEST_SUITE_P(
     Selection, Prompt,
-    testing::Values(PromptCase{10, "", 10, ""}, PromptCase{1, "", 1, ""},
-                    PromptCase{12, "20\n4\n", 4, prompt + refuse("20") + prompt},
-                    PromptCase{11, "10", 10, prompt},
-                    // Below 1 is asked for like above the point count.
-                    PromptCase{0, "5\n", 5, prompt},
-                    PromptCase{-3, "0\n-1\n3\n", 3,
-                               prompt + refuse("0") + prompt + refuse("-1") + prompt},
-                    // No usable answer: all points, rather than asking forever.
-                    PromptCase{12, "", 10, prompt + noanswer},
-                    PromptCase{12, "abc\n", 10, prompt + refuse("abc") + prompt + noanswer},
-                    PromptCase{12, "30\n", 10, prompt + refuse("30") + prompt + noanswer},
-                    PromptCase{12, "0\n3x\n11\n5\n", 10,
-                               prompt + refuse("0") + prompt + refuse("3x") + prompt +
-                                   refuse("11") + refused}));
+    testing::Values(
+        PromptCase{10, "", 10, ""}, PromptCase{1, "", 1, ""},
+        PromptCase{12, "20\n4\n", 4, prompt + refuse("20") + prompt},
+        PromptCase{11, "10", 10, prompt},
+        // Below 1 is asked for like above the point count.
+        PromptCase{0, "5\n", 5, prompt},
+        PromptCase{-3, "0\n-1\n3\n", 3, prompt + refuse("0") + prompt + refuse("-1") + prompt},
+        // No usable answer: all points, rather than asking forever.
+        PromptCase{12, "", 10, prompt + noanswer},
+        PromptCase{12, "abc\n", 10, prompt + refuse("abc") + prompt + noanswer},
+        PromptCase{12, "30\n", 10, prompt + refuse("30") + prompt + noanswer},
+        PromptCase{12, "0\n3x\n11\n5\n", 10,
+                   prompt + refuse("0") + prompt + refuse("3x") + prompt + refuse("11") + refused}),
+    test::namedby([](const PromptCase& c) {
+        return "Sampno" + test::testname(c.sampno) + "_" +
+               (c.input.empty() ? "ConsoleClosed" : "Answers " + c.input);
+    }));
 
 // The answer holds for one selection only: the file still says 12, so the
 // next selection asks again. A bad answer is asked for again.

@@ -2,6 +2,7 @@
 // Monte Carlo (2510-2512, 2710-2712, 2810-2812), perturbation (2520) and
 // sampling (2550-2575), on a circle whose evaluations are known by hand.
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -12,36 +13,9 @@
 namespace formeval {
 namespace {
 
-const double pi = std::acos(-1.0);
-
-// n points at equal angles about (100, 20), radii alternating 10.01 and 9.99
-// (n even): the minimum-zone circle has centre (100, 20), radius 10 and a
-// circularity error of 0.02.
-std::string alternating(int n) {
-    std::ostringstream s;
-    s.precision(17);
-    s << n << " 0.000001";
-    for (int i = 0; i < n; ++i) {
-        const double r = i % 2 ? 9.99 : 10.01;
-        s << ' ' << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n);
-    }
-    return s.str() + "\n";
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) out.push_back(line);
-    return out;
-}
-
-std::vector<double> numbers(const std::string& line) {
-    std::vector<double> out;
-    std::istringstream in(line);
-    for (double x; in >> x;) out.push_back(x);
-    return out;
-}
+using test::alternatingcircle;
+using test::nonblanklines;
+using test::numbersin;
 
 void expectcircle(const std::vector<double>& x, double tolerance) {
     ASSERT_EQ(x.size(), 5u);
@@ -53,17 +27,17 @@ void expectcircle(const std::vector<double>& x, double tolerance) {
 
 TEST(Mzcircun, WithoutNoiseEveryRepetitionIsTheMinimumZoneCircle) {
     test::Run setup;
-    setup.jobs = "2510\n" + alternating(8);
+    setup.jobs = "2510\n" + alternatingcircle(8);
     setup.instructions = "0 4 0 3 0 0\n";
     const auto out = test::run(setup);
     ASSERT_EQ(out.status, 0);
     const std::string start = "Started minimum zone circularity uncertainty calculation\n0\n\n0\t";
     EXPECT_EQ(out.console.substr(0, start.size()), start);
-    const auto result = lines(out.result);
+    const auto result = nonblanklines(out.result);
     ASSERT_EQ(result.size(), 1000u);
     for (int ii = 0; ii < 1000; ++ii) {
         EXPECT_EQ(result[ii].substr(0, result[ii].find('\t')), std::to_string(ii));
-        expectcircle(numbers(result[ii]), 1e-9);
+        expectcircle(numbersin(result[ii]), 1e-9);
     }
     // The console repeats each line after an empty one, without a label.
     EXPECT_NE(out.console.find("\n" + result[999] + "\n"), std::string::npos);
@@ -72,14 +46,14 @@ TEST(Mzcircun, WithoutNoiseEveryRepetitionIsTheMinimumZoneCircle) {
 
 TEST(Mzcircun, NoisyRepetitionsScatterAboutTheCircle) {
     test::Run setup;
-    setup.jobs = "2511\n" + alternating(36);
+    setup.jobs = "2511\n" + alternatingcircle(36);
     setup.instructions = "0 4 0.0005 3 0 0\n";
     const auto out = test::run(setup);
-    const auto result = lines(out.result);
+    const auto result = nonblanklines(out.result);
     ASSERT_EQ(result.size(), 10000u);
     double sumr = 0;
     for (const auto& line : result) {
-        const auto x = numbers(line);
+        const auto x = numbersin(line);
         ASSERT_EQ(x.size(), 5u);
         sumr += x[3];
         EXPECT_NEAR(x[1], 100, 0.005);
@@ -102,15 +76,15 @@ class PeakValleyStudy : public testing::TestWithParam<Labelled> {};
 TEST_P(PeakValleyStudy, LabelsItsConsoleLines) {
     const Labelled& c = GetParam();
     test::Run setup;
-    setup.jobs = std::to_string(c.job) + "\n" + alternating(8);
+    setup.jobs = std::to_string(c.job) + "\n" + alternatingcircle(8);
     setup.instructions = "0 4 0 3 0 0\n";
     const auto out = test::run(setup);
     const std::string start = std::string(c.start) + "\n0\n\n" + c.label + "0\t";
     EXPECT_EQ(out.console.substr(0, start.size()), start);
-    const auto result = lines(out.result);
+    const auto result = nonblanklines(out.result);
     ASSERT_EQ(result.size(), 1000u);
     for (int ii = 0; ii < 1000; ii += 111) {
-        const auto x = numbers(result[ii]);
+        const auto x = numbersin(result[ii]);
         ASSERT_EQ(x.size(), 5u);
         EXPECT_NEAR(x[1], 100, 1e-9);
         EXPECT_NEAR(x[2], 20, 1e-9);
@@ -126,24 +100,25 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Labelled{2710, "Started peak circle circularity uncertainty calculation",
                              "pkcircun", 10.01},
                     Labelled{2810, "Started valley circle circularity uncertainty calculation",
-                             "vacircun", 9.99}));
+                             "vacircun", 9.99}),
+    test::namedby([](const Labelled& c) { return "Job" + std::to_string(c.job); }));
 
 TEST(Mzcircunptb, IntervalsAreCentredOnTheMinimumZoneResult) {
     test::Run setup;
-    setup.jobs = "2520\n" + alternating(8);
+    setup.jobs = "2520\n" + alternatingcircle(8);
     const auto out = test::run(setup);
     EXPECT_EQ(out.console.substr(0, 73),
               "Started minumum zone circularity uncertainty calculation by perturbation\n");
-    const auto result = lines(out.result);
+    const auto result = nonblanklines(out.result);
     ASSERT_EQ(result.size(), 1u);
-    const auto bounds = numbers(result[0]);
+    const auto bounds = numbersin(result[0]);
     ASSERT_EQ(bounds.size(), 8u);
     const double nominal[4] = {100, 20, 10, 0.02};
     for (int j = 0; j < 4; ++j) {
         EXPECT_NEAR((bounds[2 * j] + bounds[2 * j + 1]) / 2, nominal[j], 1e-9);
         EXPECT_GT(bounds[2 * j + 1], bounds[2 * j]);
     }
-    EXPECT_EQ(lines(out.intres).size(), 32u); // 4 per point
+    EXPECT_EQ(nonblanklines(out.intres).size(), 32u); // 4 per point
     EXPECT_NE(out.console.find(result[0] + "\n"), std::string::npos);
 }
 
@@ -158,17 +133,17 @@ class Mzsamp : public testing::TestWithParam<Sampling> {};
 // in another order each time.
 TEST_P(Mzsamp, FullSamplesGiveTheCircleEveryTime) {
     test::Run setup;
-    setup.jobs = std::to_string(GetParam().job) + "\n" + alternating(12);
+    setup.jobs = std::to_string(GetParam().job) + "\n" + alternatingcircle(12);
     setup.instructions = "0 12 0 3 0 0\n";
     const auto out = test::run(setup);
     ASSERT_EQ(out.status, 0);
     const std::string start = std::string(GetParam().start) + "\n";
     EXPECT_EQ(out.console.substr(0, start.size()), start);
-    const auto result = lines(out.result);
+    const auto result = nonblanklines(out.result);
     ASSERT_EQ(result.size(), 10000u);
-    for (int ii = 0; ii < 10000; ii += 97) expectcircle(numbers(result[ii]), 1e-9);
+    for (int ii = 0; ii < 10000; ii += 97) expectcircle(numbersin(result[ii]), 1e-9);
     // One intres.txt record per repetition, each on a line of its own.
-    EXPECT_EQ(lines(out.intres).size(), 10000u);
+    EXPECT_EQ(nonblanklines(out.intres).size(), 10000u);
     EXPECT_EQ(out.intres.substr(0, 3), "\n0\t");
 }
 
@@ -176,20 +151,21 @@ const char* const plain = "Started sampling strategy in minimum zone circularity
 const char* const noisy = "Started sampling strategy with Point coordinate uncertainty in "
                           "minimum zone circularity calculation";
 
-INSTANTIATE_TEST_SUITE_P(Jobs, Mzsamp,
-                         testing::Values(Sampling{2550, plain}, Sampling{2560, plain},
-                                         Sampling{2570, plain}, Sampling{2555, noisy},
-                                         Sampling{2565, noisy}, Sampling{2575, noisy}));
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, Mzsamp,
+    testing::Values(Sampling{2550, plain}, Sampling{2560, plain}, Sampling{2570, plain},
+                    Sampling{2555, noisy}, Sampling{2565, noisy}, Sampling{2575, noisy}),
+    test::namedby([](const Sampling& c) { return "Job" + std::to_string(c.job); }));
 
 TEST(Mzsamp, StratifiedWithoutJitterPicksTheUniformSet) {
     // Both begin with the same start index from the first draw of the run,
     // so their first samples, and results, are the same.
     test::Run setup;
     setup.instructions = "0 4 0 3 0 0\n";
-    setup.jobs = "2560\n" + alternating(36);
-    const auto stratified = lines(test::run(setup).result);
-    setup.jobs = "2570\n" + alternating(36);
-    const auto uniform = lines(test::run(setup).result);
+    setup.jobs = "2560\n" + alternatingcircle(36);
+    const auto stratified = nonblanklines(test::run(setup).result);
+    setup.jobs = "2570\n" + alternatingcircle(36);
+    const auto uniform = nonblanklines(test::run(setup).result);
     ASSERT_FALSE(stratified.empty());
     ASSERT_FALSE(uniform.empty());
     EXPECT_EQ(stratified[0], uniform[0]);
@@ -197,7 +173,7 @@ TEST(Mzsamp, StratifiedWithoutJitterPicksTheUniformSet) {
 
 TEST(Mzsamp, TooSmallASampleIsRefused) {
     test::Run setup;
-    setup.jobs = "2550\n" + alternating(12) + "2600 4 0.000001 1 0 0 1 -1 0 0 -1\n";
+    setup.jobs = "2550\n" + alternatingcircle(12) + "2600 4 0.000001 1 0 0 1 -1 0 0 -1\n";
     setup.instructions = "0 3 0 3 0 0\n";
     const auto out = test::run(setup);
     EXPECT_EQ(out.result.substr(0, 91),

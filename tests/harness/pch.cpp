@@ -1,0 +1,1 @@
+// The translation unit that builds the test sources' precompiled header.
