@@ -2,6 +2,7 @@
 // compute them (least squares, then the exchange), against one solve of the
 // same Chebyshev fit as a linear program by GLPK's simplex: minimise t with
 // -t <= model value - observation <= t at every point.
+#include "bench/quiet.h"
 #include "driver/driver.h"
 #include "form/form.h"
 
@@ -44,21 +45,7 @@ Points plane() {
     return p;
 }
 
-// Result files bound to buffers and the trace silenced.
-struct Quiet {
-    std::stringbuf results;
-    std::stringbuf intermediate;
-    Quiet() {
-        ofile.rdbuf(&results);
-        imfile.rdbuf(&intermediate);
-        oqt = 1;
-        cri = 1e-10;
-    }
-    ~Quiet() {
-        ofile.rdbuf(nullptr);
-        imfile.rdbuf(nullptr);
-    }
-};
+using bench::Quiet;
 
 void BM_MinimumZoneLine(benchmark::State& state) {
     Quiet quiet;

@@ -2,6 +2,7 @@
 // uncertainty studies run it: a line, one linearised circle fit, and a whole
 // staged minimum-zone circle evaluation (least squares and minimum zone about
 // a moving centre, as the circle evaluator does it).
+#include "bench/quiet.h"
 #include "driver/driver.h"
 #include "fit/fit.h"
 
@@ -15,20 +16,7 @@ namespace {
 
 constexpr int numpt = 360;
 
-// Result files bound to buffers and the trace silenced, for one benchmark.
-struct Quiet {
-    std::stringbuf results, intermediate;
-    Quiet() {
-        ofile.rdbuf(&results);
-        imfile.rdbuf(&intermediate);
-        oqt = 1;
-        cri = 1e-10;
-    }
-    ~Quiet() {
-        ofile.rdbuf(nullptr);
-        imfile.rdbuf(nullptr);
-    }
-};
+using bench::Quiet;
 
 // Least-squares state from which every timed minimum-zone run starts.
 struct Start {

@@ -185,13 +185,7 @@ ExtremeCircle enclosingcircleunit(const std::vector<Point>& p) {
 
 ExtremeCircle enclosingcircle(const std::vector<Point>& p) {
     const int e = unitexponent(largestcoordinate(p));
-    ExtremeCircle out = enclosingcircleunit(unitscaled(p, e));
-    out.x = std::ldexp(out.x, e);
-    out.y = std::ldexp(out.y, e);
-    out.r = std::ldexp(out.r, e);
-    out.certificate.lower = std::ldexp(out.certificate.lower, e);
-    out.certificate.upper = std::ldexp(out.certificate.upper, e);
-    return out;
+    return scaledback(enclosingcircleunit(unitscaled(p, e)), e);
 }
 
 } // namespace formeval::report

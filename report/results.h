@@ -115,6 +115,9 @@ struct ExtremeCircle {
 ExtremeCircle enclosingcircle(const std::vector<Point>& p);
 ExtremeCircle inscribedcircle(const std::vector<Point>& p);
 
+// A circle found on points scaled by 2^-exponent (unitscaled), scaled back.
+ExtremeCircle scaledback(ExtremeCircle c, int exponent);
+
 // ISO form parameters of deviations from a reference: the largest deviation
 // above it (peak, p), the depth of the deepest point below it (valley, v),
 // their sum (total, t; formeval's form error) and the root mean square (q).

@@ -19,6 +19,15 @@ std::vector<Point> unitscaled(const std::vector<Point>& p, int exponent) {
     return out;
 }
 
+ExtremeCircle scaledback(ExtremeCircle c, int exponent) {
+    c.x = std::ldexp(c.x, exponent);
+    c.y = std::ldexp(c.y, exponent);
+    c.r = std::ldexp(c.r, exponent);
+    c.certificate.lower = std::ldexp(c.certificate.lower, exponent);
+    c.certificate.upper = std::ldexp(c.certificate.upper, exponent);
+    return c;
+}
+
 double largestcoordinate(const std::vector<Point>& p) {
     double largest = 0;
     for (const Point& q : p)
