@@ -1,0 +1,219 @@
+// The pointset library's own kernels, shared by its references (and by any
+// feature built on them, such as the cylinder): points in a working frame, the
+// moments and their eigenvectors, a dual simplex over implicit constraints, the
+// sharpness of a minimax optimum, and a branch and bound over boxes.
+//
+// Working coordinates: q = (p - origin) * scale with scale a power of two that
+// brings the points to unit size, so that no square underflows or overflows.
+#pragma once
+
+#include "pointset/features.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <queue>
+#include <string>
+#include <vector>
+
+namespace formeval::pointset::kernel {
+
+using Vec = std::array<double, 3>;
+constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr double eps = std::numeric_limits<double>::epsilon();
+
+inline double dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline Vec sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+inline Vec add(const Vec& a, const Vec& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+inline Vec mul(double s, const Vec& a) { return {s * a[0], s * a[1], s * a[2]}; }
+inline double norm(const Vec& a) { return std::sqrt(dot(a, a)); }
+inline Vec cross(const Vec& a, const Vec& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+// The points in working coordinates (z = 0 for points of the plane).
+struct View {
+    const double* data = nullptr;
+    std::size_t n = 0;
+    int dim = 2;
+    std::size_t stride = 2;
+    Vec origin = {0, 0, 0};
+    double scale = 1; // working unit per coordinate unit, a power of two
+
+    Vec operator[](std::size_t i) const {
+        const double* p = data + i * stride;
+        return {(p[0] - origin[0]) * scale, (p[1] - origin[1]) * scale,
+                dim == 3 ? (p[2] - origin[2]) * scale : 0.0};
+    }
+    Vec touser(const Vec& q) const {
+        return {origin[0] + q[0] / scale, origin[1] + q[1] / scale,
+                dim == 3 ? origin[2] + q[2] / scale : std::numeric_limits<double>::quiet_NaN()};
+    }
+};
+
+// Centroid, covariance (divided by n) and its eigenvalues (ascending) with
+// unit eigenvectors, in working coordinates; the view's origin is the
+// centroid. largest: the largest magnitude of a coordinate (coordinate unit).
+struct Moments {
+    View view;
+    std::array<double, 3> values = {0, 0, 0};
+    std::array<Vec, 3> vectors = {};
+    double largest = 0;
+    std::string failure; // a coordinate that is not finite or too large
+};
+Moments moments(const Points& points);
+
+// Largest gap a certificate may leave, in working units, for a form error t
+// and working coordinates of size `size`: certifiedrelative of t plus 64
+// rounding units.
+inline double allowedgap(double t, double size) {
+    return certifiedrelative * std::fabs(t) + 64 * eps * std::fabs(size);
+}
+
+// A result in working coordinates, before it is measured against the points.
+struct Found {
+    bool found = false;
+    std::string failure;
+    Vec point = {0, 0, 0};
+    Vec direction = {0, 0, 0};
+    double radius = 0;
+    Certificate certificate; // in working units
+};
+
+// Least squares (lsfit.cpp). Line and plane through the centroid along the
+// moments' eigenvectors; circle and sphere by Gauss-Newton on the orthogonal
+// distances from the algebraic fit.
+Found lslinear(const Moments& m);
+Found lsradial(const Moments& m);
+
+// Minimum zone (mzlinear.cpp, mzradial.cpp) and the extreme circles and
+// spheres (pkradial.cpp, varadial.cpp).
+Found mzlinear(const Moments& m, const Options& options);
+Found mzradial(const Moments& m, const Options& options);
+Found pkradial(const Moments& m, const Options& options);
+Found varadial(const Moments& m, const Options& options);
+
+// Solves the k x k system a x = b (row-major, partial pivoting); false when
+// it is singular.
+bool solve(int k, double* a, double* b);
+
+// Dual simplex: minimise e.y over y in R^k (k <= 6) subject to c_i.y <= b_i
+// for constraints given by the source, from a basis of k constraints whose
+// multipliers mu (e + sum mu_j c_j = 0) are not negative. Source:
+//   int k;
+//   void row(long id, double* c, double& b) const;
+//   long worst(const double* y, double& excess) const; // most violated, -1 none
+// Ends when no constraint is violated by more than `slack`.
+constexpr int mostk = 6;
+struct Simplex {
+    bool ok = false;
+    std::array<double, mostk> y = {};
+    std::array<long, mostk> basis = {};
+    std::array<double, mostk> mu = {};
+    int iterations = 0;
+};
+
+template <class Source>
+Simplex dualsimplex(const Source& s, const double* e, std::array<long, mostk> basis,
+                    double slack, int mostiterations) {
+    const int k = s.k;
+    Simplex out;
+    std::array<double, mostk * mostk> C{};
+    std::array<double, mostk> b{};
+    for (out.iterations = 0; out.iterations < mostiterations; ++out.iterations) {
+        std::array<double, mostk * mostk> T{};
+        for (int j = 0; j < k; ++j) {
+            s.row(basis[j], &C[j * k], b[j]);
+            for (int l = 0; l < k; ++l) T[l * k + j] = C[j * k + l];
+        }
+        // y from C y = b, mu from C^T mu = -e.
+        std::array<double, mostk * mostk> A = C;
+        std::array<double, mostk> y = b;
+        if (!solve(k, A.data(), y.data())) return out;
+        std::array<double, mostk> mu{};
+        for (int j = 0; j < k; ++j) mu[j] = -e[j];
+        A = T;
+        if (!solve(k, A.data(), mu.data())) return out;
+        out.y = y;
+        out.basis = basis;
+        out.mu = mu;
+        double excess = 0;
+        const long q = s.worst(y.data(), excess);
+        if (q < 0 || !(excess > slack)) {
+            out.ok = true;
+            return out;
+        }
+        // c_q = C^T alpha; the leaving row keeps every multiplier positive.
+        std::array<double, mostk> alpha{};
+        double bq = 0;
+        s.row(q, alpha.data(), bq);
+        A = T;
+        if (!solve(k, A.data(), alpha.data())) return out;
+        int leave = -1;
+        double ratio = inf;
+        for (int j = 0; j < k; ++j)
+            if (alpha[j] > 1e-13 && std::max(mu[j], 0.0) / alpha[j] < ratio) {
+                ratio = std::max(mu[j], 0.0) / alpha[j];
+                leave = j;
+            }
+        if (leave < 0) return out;
+        basis[leave] = q;
+    }
+    return out;
+}
+
+// min over unit directions d (of `dim` = 2 or 3 coordinates) in the cone
+// n.d <= 0 for every n of `cone`, of max over w of w.d: how fast the minimax of
+// functions with gradient differences w at least grows along any feasible
+// direction (positive: a sharp minimum). -inf when there is no w.
+double sharpness(const std::vector<Vec>& w, const std::vector<Vec>& cone, int dim);
+
+// Branch and bound over cubes: proves that an objective is at least
+// `threshold` on a cube, except where the problem says it is covered.
+// Problem:
+//   double bound(const Vec& mid, double half); // lower bound on the cube; inf: excluded
+//   bool settle(const Vec& mid, double half);  // a cube not excluded: may improve the
+//                                              // incumbent (lowering threshold()) or
+//                                              // strengthen later bounds; true if it did either
+//   double threshold() const;
+// Returns the least lower bound over the cubes left when the budget ran out
+// (inf when every cube was excluded).
+struct Cube {
+    Vec mid;
+    double half;
+    double bound;
+    bool operator<(const Cube& o) const { return bound > o.bound; } // least bound first
+};
+
+template <class Problem>
+double branchbound(Problem& pb, const Vec& mid, double half, int dim, long budget, long& used) {
+    std::priority_queue<Cube> open;
+    open.push({mid, half, -inf});
+    while (!open.empty()) {
+        Cube c = open.top();
+        if (c.bound >= pb.threshold()) return inf;
+        open.pop();
+        c.bound = pb.bound(c.mid, c.half);
+        if (c.bound >= pb.threshold()) continue;
+        if (++used > budget) {
+            open.push(c);
+            return open.top().bound;
+        }
+        if (pb.settle(c.mid, c.half)) {
+            c.bound = pb.bound(c.mid, c.half);
+            if (c.bound >= pb.threshold()) continue;
+        }
+        const double h = c.half / 2;
+        if (!(h > 0) || h < 1e-300) return c.bound; // no smaller cube to search
+        for (int corner = 0; corner < (1 << dim); ++corner) {
+            Vec m = c.mid;
+            for (int k = 0; k < dim; ++k) m[k] += (corner >> k & 1) ? h : -h;
+            open.push({m, h, c.bound});
+        }
+    }
+    return inf;
+}
+
+} // namespace formeval::pointset::kernel

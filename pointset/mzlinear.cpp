@@ -1,0 +1,190 @@
+// Minimum-zone line and plane: the narrowest pair of parallel lines (planes)
+// holding every point, the zone measured orthogonally.
+//
+// In the least-squares frame (x along the line or in the plane, z along the
+// least-squares normal), the Chebyshev fit z ~ z0 + a.x by the dual simplex
+// minimises the zone W(a) measured along z; the orthogonal zone of the normal
+// m = (-a, 1) is W(a) / |m|. W is convex and piecewise linear: where the
+// points at the top and bottom of the zone hold the fit from every side, with
+// levels apart by h and sharpness kappa (the least growth of W per unit change
+// of a), W(a') >= h + kappa |a' - a| for every a', so the orthogonal zone of
+// any normal is at least (h + kappa s) / (|m| + s) >= min(h / |m|, kappa): the
+// fit is the orthogonal minimum zone whenever kappa >= h / |m|, which holds
+// for any set longer than its zone is wide.
+#include "pointset/kernels.h"
+
+#include <cmath>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+// The points in the frame: rows (1, x[, y]) and observation z.
+struct Frame {
+    const View& w;
+    int m;      // parameters: 2 for a line, 3 for a plane
+    Vec ex, ey; // in-feature axes
+    Vec ez;     // the least-squares normal
+    void at(std::size_t i, double* a, double& f) const {
+        const Vec q = w[i];
+        a[0] = 1;
+        a[1] = dot(q, ex);
+        if (m == 3) a[2] = dot(q, ey);
+        f = dot(q, ez);
+    }
+};
+
+// The Chebyshev fit as a linear program in y = (parameters, h): for point i
+// constraint 2i is f - a.x <= h, 2i + 1 is a.x - f <= h.
+struct Chebyshev {
+    const Frame& frame;
+    int k;
+    void row(long id, double* c, double& b) const {
+        double a[3], f;
+        frame.at(static_cast<std::size_t>(id / 2), a, f);
+        const double s = id % 2 == 0 ? 1 : -1;
+        for (int j = 0; j < frame.m; ++j) c[j] = -s * a[j];
+        c[frame.m] = -1;
+        b = -s * f;
+    }
+    long worst(const double* y, double& excess) const {
+        long best = -1;
+        excess = -inf;
+        for (std::size_t i = 0; i < frame.w.n; ++i) {
+            double a[3], f;
+            frame.at(i, a, f);
+            double r = f;
+            for (int j = 0; j < frame.m; ++j) r -= a[j] * y[j];
+            const double e = std::fabs(r) - y[frame.m];
+            if (e > excess) {
+                excess = e;
+                best = 2 * static_cast<long>(i) + (r < 0);
+            }
+        }
+        return best;
+    }
+};
+
+// A first basis: m + 1 points at the corners of the set, signed so that their
+// multipliers are positive (the null vector of their rows), from the first
+// choice of candidates that gives one.
+bool startbasis(const Frame& fr, std::array<long, mostk>& basis) {
+    const int m = fr.m;
+    constexpr int corners = 8;
+    std::array<std::size_t, corners> pick{};
+    std::array<double, corners> value;
+    value.fill(-inf);
+    for (std::size_t i = 0; i < fr.w.n; ++i) {
+        double a[3], f;
+        fr.at(i, a, f);
+        const double y = m == 3 ? a[2] : f;
+        const double v[corners] = {a[1] + y, -a[1] - y, a[1] - y, -a[1] + y, a[1], -a[1], y, -y};
+        for (int c = 0; c < corners; ++c)
+            if (v[c] > value[c]) value[c] = v[c], pick[c] = i;
+    }
+    std::array<int, 4> set = {0, 1, 2, 3};
+    const auto tryset = [&]() {
+        double M[9], nu[4];
+        for (int j = 0; j < m; ++j) {
+            double a[3], f;
+            fr.at(pick[set[j]], a, f);
+            for (int r = 0; r < m; ++r) M[r * m + j] = a[r];
+        }
+        double a[3], f;
+        fr.at(pick[set[m]], a, f);
+        for (int r = 0; r < m; ++r) nu[r] = -a[r];
+        if (!solve(m, M, nu)) return false;
+        nu[m] = 1;
+        for (int j = 0; j <= m; ++j) {
+            if (!(std::fabs(nu[j]) > 1e-12)) return false;
+            basis[j] = 2 * static_cast<long>(pick[set[j]]) + (nu[j] < 0);
+        }
+        return true;
+    };
+    for (set[0] = 0; set[0] < corners; ++set[0])
+        for (set[1] = set[0] + 1; set[1] < corners; ++set[1])
+            for (set[2] = set[1] + 1; set[2] < corners; ++set[2]) {
+                if (m == 2 && tryset()) return true;
+                if (m == 3)
+                    for (set[3] = set[2] + 1; set[3] < corners; ++set[3])
+                        if (tryset()) return true;
+            }
+    return false;
+}
+
+} // namespace
+
+Found mzlinear(const Moments& mo, const Options& options) {
+    Found out;
+    const View& w = mo.view;
+    const bool line = w.dim == 2;
+    Frame fr{w, line ? 2 : 3, line ? mo.vectors[1] : mo.vectors[2], mo.vectors[1],
+             mo.vectors[0]};
+    std::array<long, mostk> basis{};
+    if (!startbasis(fr, basis)) {
+        // No m + 1 points in general position: the points fit the feature
+        // exactly, as two points a line.
+        out = lslinear(mo);
+        out.certificate = {true, 0, 0, ""};
+        return out;
+    }
+    const Chebyshev lp{fr, fr.m + 1};
+    double e[mostk] = {};
+    e[fr.m] = 1;
+    const Simplex s = dualsimplex(lp, e, basis, 8 * eps, 2000 + 4 * static_cast<int>(w.n / 64));
+    if (!s.ok) {
+        out.failure = "the minimum-zone fit did not converge";
+        return out;
+    }
+    const double a = s.y[1], b = fr.m == 3 ? s.y[2] : 0;
+    Vec normal = sub(fr.ez, add(mul(a, fr.ex), mul(b, fr.ey)));
+    const double length = norm(normal);
+    normal = mul(1 / length, normal);
+    out.found = true;
+    out.point = mul(s.y[0], fr.ez);
+    out.direction = line ? Vec{-normal[1], normal[0], 0} : normal;
+    if (!options.certificate) return out;
+
+    // The certificate from the residuals of the fit.
+    std::vector<double> r(w.n);
+    double top = -inf, bottom = inf;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        double row[3], f;
+        fr.at(i, row, f);
+        r[i] = f - row[1] * a - (fr.m == 3 ? row[2] * b : 0.0);
+        top = std::max(top, r[i]);
+        bottom = std::min(bottom, r[i]);
+    }
+    const double W = top - bottom;
+    const double near = allowedgap(W / length, 1) / 4;
+    std::vector<std::size_t> high, low;
+    double lowesttop = top, highestbottom = bottom;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        if (r[i] >= top - near && high.size() < 8) high.push_back(i), lowesttop = std::min(lowesttop, r[i]);
+        if (r[i] <= bottom + near && low.size() < 8) low.push_back(i), highestbottom = std::max(highestbottom, r[i]);
+    }
+    std::vector<Vec> grads;
+    for (const std::size_t i : high)
+        for (const std::size_t j : low) {
+            double ai[3], aj[3], f;
+            fr.at(i, ai, f);
+            fr.at(j, aj, f);
+            grads.push_back({aj[1] - ai[1], fr.m == 3 ? aj[2] - ai[2] : 0.0, 0});
+        }
+    const double kappa = sharpness(grads, {}, fr.m - 1);
+    const double h = std::max(0.0, lowesttop - highestbottom);
+    Certificate& c = out.certificate;
+    c.upper = W / length;
+    // A zone never narrower than twice the spread of the points along its normal.
+    const double spread = 2 * std::sqrt(mo.values[0]);
+    c.lower = std::max(spread * (1 - 1e-12), kappa > 0 ? std::min(h / length, kappa) : 0.0);
+    c.lower = std::min(c.lower, c.upper);
+    c.certified = c.upper - c.lower <= allowedgap(c.upper, 1);
+    if (!c.certified)
+        c.why = kappa >= h / length
+                    ? "the bounds on the zone width differ by more than 1e-9 of it"
+                    : "the points are too thick for their extent to prove the zone minimal";
+    return out;
+}
+
+} // namespace formeval::pointset::kernel
