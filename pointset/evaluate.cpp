@@ -13,17 +13,25 @@ namespace {
 
 using kernel::Vec;
 
-bool radial(Feature f) { return f == Feature::circle || f == Feature::sphere; }
+bool radial(Feature f) {
+    return f == Feature::circle || f == Feature::sphere;
+}
 
-int dimensionof(Feature f) { return f == Feature::line || f == Feature::circle ? 2 : 3; }
+int dimensionof(Feature f) {
+    return f == Feature::line || f == Feature::circle ? 2 : 3;
+}
 
 std::size_t fewest(Feature f) {
     switch (f) {
-    case Feature::line: return 2;
+    case Feature::line:
+        return 2;
     case Feature::plane:
-    case Feature::circle: return 3;
-    case Feature::sphere: return 4;
-    case Feature::cylinder: return 5;
+    case Feature::circle:
+        return 3;
+    case Feature::sphere:
+        return 4;
+    case Feature::cylinder:
+        return 5;
     }
     return 0;
 }
@@ -51,8 +59,7 @@ std::string refusal(const Points& p, Feature f, Criterion c) {
 // Why the spread of the points leaves the feature undetermined, or "".
 std::string undetermined(const kernel::Moments& m, Feature f) {
     const double strongest = std::sqrt(m.values[2 - (m.view.dim == 2)]);
-    if (!(strongest > 1e-13 * m.largest * m.view.scale))
-        return "the points all lie at one place";
+    if (!(strongest > 1e-13 * m.largest * m.view.scale)) return "the points all lie at one place";
     const double second = std::sqrt(m.values[1 - (m.view.dim == 2)]);
     const double weakest = std::sqrt(m.values[0]);
     constexpr double ratio = 1e-8;
@@ -145,10 +152,14 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
 
 kernel::Found run(const kernel::Moments& m, Feature f, Criterion c, const Options& o) {
     switch (c) {
-    case Criterion::leastsquares: return radial(f) ? kernel::lsradial(m) : kernel::lslinear(m);
-    case Criterion::minimumzone: return radial(f) ? kernel::mzradial(m, o) : kernel::mzlinear(m, o);
-    case Criterion::circumscribed: return kernel::pkradial(m, o);
-    case Criterion::inscribed: return kernel::varadial(m, o);
+    case Criterion::leastsquares:
+        return radial(f) ? kernel::lsradial(m) : kernel::lslinear(m);
+    case Criterion::minimumzone:
+        return radial(f) ? kernel::mzradial(m, o) : kernel::mzlinear(m, o);
+    case Criterion::circumscribed:
+        return kernel::pkradial(m, o);
+    case Criterion::inscribed:
+        return kernel::varadial(m, o);
     }
     return {};
 }

@@ -24,11 +24,21 @@ using Vec = std::array<double, 3>;
 constexpr double inf = std::numeric_limits<double>::infinity();
 constexpr double eps = std::numeric_limits<double>::epsilon();
 
-inline double dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-inline Vec sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-inline Vec add(const Vec& a, const Vec& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
-inline Vec mul(double s, const Vec& a) { return {s * a[0], s * a[1], s * a[2]}; }
-inline double norm(const Vec& a) { return std::sqrt(dot(a, a)); }
+inline double dot(const Vec& a, const Vec& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+inline Vec sub(const Vec& a, const Vec& b) {
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+inline Vec add(const Vec& a, const Vec& b) {
+    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
+}
+inline Vec mul(double s, const Vec& a) {
+    return {s * a[0], s * a[1], s * a[2]};
+}
+inline double norm(const Vec& a) {
+    return std::sqrt(dot(a, a));
+}
 inline Vec cross(const Vec& a, const Vec& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
@@ -116,8 +126,8 @@ struct Simplex {
 };
 
 template <class Source>
-Simplex dualsimplex(const Source& s, const double* e, std::array<long, mostk> basis,
-                    double slack, int mostiterations) {
+Simplex dualsimplex(const Source& s, const double* e, std::array<long, mostk> basis, double slack,
+                    int mostiterations) {
     const int k = s.k;
     Simplex out;
     std::array<double, mostk * mostk> C{};
@@ -129,7 +139,7 @@ Simplex dualsimplex(const Source& s, const double* e, std::array<long, mostk> ba
             for (int l = 0; l < k; ++l) T[l * k + j] = C[j * k + l];
         }
         // y from C y = b, mu from C^T mu = -e.
-        std::array<double, mostk * mostk> A = C;
+        std::array<double, mostk* mostk> A = C;
         std::array<double, mostk> y = b;
         if (!solve(k, A.data(), y.data())) return out;
         std::array<double, mostk> mu{};
@@ -163,6 +173,91 @@ Simplex dualsimplex(const Source& s, const double* e, std::array<long, mostk> ba
     }
     return out;
 }
+
+// The algebraic circle or sphere's centre (the least-squares solution of
+// 2 c.q + k = |q|^2); false when it is singular.
+bool algebraic(const View& w, Vec& c);
+
+// Distances of the points from c: largest and smallest, and which points.
+struct Spread {
+    double top = -inf;
+    double bottom = inf;
+    std::size_t far = 0;
+    std::size_t near = 0;
+    double zone() const { return top - bottom; }
+};
+Spread spread(const View& w, const Vec& c);
+Spread spread(const View& w, const std::vector<std::size_t>& subset, const Vec& c);
+
+// A first dual-feasible basis of a Chebyshev fit of m parameters (rows
+// a(i), observations f(i); constraint 2i: f - a.x <= h, 2i + 1: a.x - f <= h):
+// m + 1 of the candidate points whose rows' null vector has no zero entry,
+// signed by it.
+template <class Rows>
+bool startbasis(const Rows& rows, int m, const std::vector<std::size_t>& candidates,
+                std::array<long, mostk>& basis) {
+    const int c = static_cast<int>(candidates.size());
+    std::array<int, mostk> set{};
+    const auto tryset = [&]() {
+        double M[25], nu[6], a[6], f;
+        for (int j = 0; j < m; ++j) {
+            rows(candidates[set[j]], a, f);
+            for (int r = 0; r < m; ++r) M[r * m + j] = a[r];
+        }
+        rows(candidates[set[m]], a, f);
+        for (int r = 0; r < m; ++r) nu[r] = -a[r];
+        if (!solve(m, M, nu)) return false;
+        nu[m] = 1;
+        for (int j = 0; j <= m; ++j) {
+            if (!(std::fabs(nu[j]) > 1e-12)) return false;
+            basis[j] = 2 * static_cast<long>(candidates[set[j]]) + (nu[j] < 0);
+        }
+        return true;
+    };
+    // Subsets in lexicographic order.
+    for (int j = 0; j <= m; ++j) set[j] = j;
+    while (set[0] <= c - m - 1) {
+        if (set[m] < c && tryset()) return true;
+        int j = m;
+        while (j >= 0 && set[j] >= c - (m - j) - 1) --j;
+        if (j < 0) break;
+        ++set[j];
+        for (int l = j + 1; l <= m; ++l) set[l] = set[l - 1] + 1;
+    }
+    return false;
+}
+
+// The Chebyshev fit of rows as a linear program in y = (x, h).
+template <class Rows> struct Chebyshev {
+    const Rows& rows;
+    std::size_t n;
+    int m;
+    int k = m + 1;
+    void row(long id, double* c, double& b) const {
+        double a[6], f;
+        rows(static_cast<std::size_t>(id / 2), a, f);
+        const double s = id % 2 == 0 ? 1 : -1;
+        for (int j = 0; j < m; ++j) c[j] = -s * a[j];
+        c[m] = -1;
+        b = -s * f;
+    }
+    long worst(const double* y, double& excess) const {
+        long best = -1;
+        excess = -inf;
+        for (std::size_t i = 0; i < n; ++i) {
+            double a[6], f;
+            rows(i, a, f);
+            double r = f;
+            for (int j = 0; j < m; ++j) r -= a[j] * y[j];
+            const double e = std::fabs(r) - y[m];
+            if (e > excess) {
+                excess = e;
+                best = 2 * static_cast<long>(i) + (r < 0);
+            }
+        }
+        return best;
+    }
+};
 
 // min over unit directions d (of `dim` = 2 or 3 coordinates) in the cone
 // n.d <= 0 for every n of `cone`, of max over w of w.d: how fast the minimax of

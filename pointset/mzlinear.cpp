@@ -25,7 +25,7 @@ struct Frame {
     int m;      // parameters: 2 for a line, 3 for a plane
     Vec ex, ey; // in-feature axes
     Vec ez;     // the least-squares normal
-    void at(std::size_t i, double* a, double& f) const {
+    void operator()(std::size_t i, double* a, double& f) const {
         const Vec q = w[i];
         a[0] = 1;
         a[1] = dot(q, ex);
@@ -34,82 +34,24 @@ struct Frame {
     }
 };
 
-// The Chebyshev fit as a linear program in y = (parameters, h): for point i
-// constraint 2i is f - a.x <= h, 2i + 1 is a.x - f <= h.
-struct Chebyshev {
-    const Frame& frame;
-    int k;
-    void row(long id, double* c, double& b) const {
-        double a[3], f;
-        frame.at(static_cast<std::size_t>(id / 2), a, f);
-        const double s = id % 2 == 0 ? 1 : -1;
-        for (int j = 0; j < frame.m; ++j) c[j] = -s * a[j];
-        c[frame.m] = -1;
-        b = -s * f;
-    }
-    long worst(const double* y, double& excess) const {
-        long best = -1;
-        excess = -inf;
-        for (std::size_t i = 0; i < frame.w.n; ++i) {
-            double a[3], f;
-            frame.at(i, a, f);
-            double r = f;
-            for (int j = 0; j < frame.m; ++j) r -= a[j] * y[j];
-            const double e = std::fabs(r) - y[frame.m];
-            if (e > excess) {
-                excess = e;
-                best = 2 * static_cast<long>(i) + (r < 0);
-            }
-        }
-        return best;
-    }
-};
-
-// A first basis: m + 1 points at the corners of the set, signed so that their
-// multipliers are positive (the null vector of their rows), from the first
-// choice of candidates that gives one.
-bool startbasis(const Frame& fr, std::array<long, mostk>& basis) {
-    const int m = fr.m;
-    constexpr int corners = 8;
-    std::array<std::size_t, corners> pick{};
-    std::array<double, corners> value;
+// Candidates for the first basis: the points at the corners of the set.
+std::vector<std::size_t> corners(const Frame& fr) {
+    constexpr int count = 8;
+    std::array<std::size_t, count> pick{};
+    std::array<double, count> value;
     value.fill(-inf);
     for (std::size_t i = 0; i < fr.w.n; ++i) {
         double a[3], f;
-        fr.at(i, a, f);
-        const double y = m == 3 ? a[2] : f;
-        const double v[corners] = {a[1] + y, -a[1] - y, a[1] - y, -a[1] + y, a[1], -a[1], y, -y};
-        for (int c = 0; c < corners; ++c)
+        fr(i, a, f);
+        const double y = fr.m == 3 ? a[2] : f;
+        const double v[count] = {a[1] + y, -a[1] - y, a[1] - y, -a[1] + y, a[1], -a[1], y, -y};
+        for (int c = 0; c < count; ++c)
             if (v[c] > value[c]) value[c] = v[c], pick[c] = i;
     }
-    std::array<int, 4> set = {0, 1, 2, 3};
-    const auto tryset = [&]() {
-        double M[9], nu[4];
-        for (int j = 0; j < m; ++j) {
-            double a[3], f;
-            fr.at(pick[set[j]], a, f);
-            for (int r = 0; r < m; ++r) M[r * m + j] = a[r];
-        }
-        double a[3], f;
-        fr.at(pick[set[m]], a, f);
-        for (int r = 0; r < m; ++r) nu[r] = -a[r];
-        if (!solve(m, M, nu)) return false;
-        nu[m] = 1;
-        for (int j = 0; j <= m; ++j) {
-            if (!(std::fabs(nu[j]) > 1e-12)) return false;
-            basis[j] = 2 * static_cast<long>(pick[set[j]]) + (nu[j] < 0);
-        }
-        return true;
-    };
-    for (set[0] = 0; set[0] < corners; ++set[0])
-        for (set[1] = set[0] + 1; set[1] < corners; ++set[1])
-            for (set[2] = set[1] + 1; set[2] < corners; ++set[2]) {
-                if (m == 2 && tryset()) return true;
-                if (m == 3)
-                    for (set[3] = set[2] + 1; set[3] < corners; ++set[3])
-                        if (tryset()) return true;
-            }
-    return false;
+    std::vector<std::size_t> out(pick.begin(), pick.end());
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
 }
 
 } // namespace
@@ -118,17 +60,16 @@ Found mzlinear(const Moments& mo, const Options& options) {
     Found out;
     const View& w = mo.view;
     const bool line = w.dim == 2;
-    Frame fr{w, line ? 2 : 3, line ? mo.vectors[1] : mo.vectors[2], mo.vectors[1],
-             mo.vectors[0]};
+    Frame fr{w, line ? 2 : 3, line ? mo.vectors[1] : mo.vectors[2], mo.vectors[1], mo.vectors[0]};
     std::array<long, mostk> basis{};
-    if (!startbasis(fr, basis)) {
+    if (!startbasis(fr, fr.m, corners(fr), basis)) {
         // No m + 1 points in general position: the points fit the feature
         // exactly, as two points a line.
         out = lslinear(mo);
         out.certificate = {true, 0, 0, ""};
         return out;
     }
-    const Chebyshev lp{fr, fr.m + 1};
+    const Chebyshev<Frame> lp{fr, w.n, fr.m};
     double e[mostk] = {};
     e[fr.m] = 1;
     const Simplex s = dualsimplex(lp, e, basis, 8 * eps, 2000 + 4 * static_cast<int>(w.n / 64));
@@ -150,7 +91,7 @@ Found mzlinear(const Moments& mo, const Options& options) {
     double top = -inf, bottom = inf;
     for (std::size_t i = 0; i < w.n; ++i) {
         double row[3], f;
-        fr.at(i, row, f);
+        fr(i, row, f);
         r[i] = f - row[1] * a - (fr.m == 3 ? row[2] * b : 0.0);
         top = std::max(top, r[i]);
         bottom = std::min(bottom, r[i]);
@@ -160,15 +101,17 @@ Found mzlinear(const Moments& mo, const Options& options) {
     std::vector<std::size_t> high, low;
     double lowesttop = top, highestbottom = bottom;
     for (std::size_t i = 0; i < w.n; ++i) {
-        if (r[i] >= top - near && high.size() < 8) high.push_back(i), lowesttop = std::min(lowesttop, r[i]);
-        if (r[i] <= bottom + near && low.size() < 8) low.push_back(i), highestbottom = std::max(highestbottom, r[i]);
+        if (r[i] >= top - near && high.size() < 8)
+            high.push_back(i), lowesttop = std::min(lowesttop, r[i]);
+        if (r[i] <= bottom + near && low.size() < 8)
+            low.push_back(i), highestbottom = std::max(highestbottom, r[i]);
     }
     std::vector<Vec> grads;
     for (const std::size_t i : high)
         for (const std::size_t j : low) {
             double ai[3], aj[3], f;
-            fr.at(i, ai, f);
-            fr.at(j, aj, f);
+            fr(i, ai, f);
+            fr(j, aj, f);
             grads.push_back({aj[1] - ai[1], fr.m == 3 ? aj[2] - ai[2] : 0.0, 0});
         }
     const double kappa = sharpness(grads, {}, fr.m - 1);

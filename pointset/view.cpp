@@ -24,8 +24,8 @@ void eigen(std::array<std::array<double, 3>, 3> a, std::array<double, 3>& values
             for (int q = p + 1; q < 3; ++q) {
                 if (a[p][q] == 0) continue;
                 const double theta = (a[q][q] - a[p][p]) / (2 * a[p][q]);
-                const double t = (theta >= 0 ? 1 : -1) /
-                                 (std::fabs(theta) + std::sqrt(theta * theta + 1));
+                const double t =
+                    (theta >= 0 ? 1 : -1) / (std::fabs(theta) + std::sqrt(theta * theta + 1));
                 const double c = 1 / std::sqrt(t * t + 1);
                 const double s = t * c;
                 for (int k = 0; k < 3; ++k) {
