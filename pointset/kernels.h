@@ -259,6 +259,15 @@ template <class Rows> struct Chebyshev {
     }
 };
 
+// The convex hull of the points as half-spaces n.q <= b (unit outward n, in
+// working coordinates), built on exact orientation predicates (hull.cpp).
+// Empty when the points span no polygon (polyhedron).
+struct Facet {
+    Vec n;
+    double b;
+};
+std::vector<Facet> hull(const View& w);
+
 // min over unit directions d (of `dim` = 2 or 3 coordinates) in the cone
 // n.d <= 0 for every n of `cone`, of max over w of w.d: how fast the minimax of
 // functions with gradient differences w at least grows along any feasible

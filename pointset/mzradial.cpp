@@ -26,7 +26,8 @@ namespace formeval::pointset::kernel {
 
 namespace {
 
-// The tangent model about c: rows (1, -u_i), observations d_i.
+// The tangent model about c: rows (1, u_i), observations d_i; the residual
+// d_i - rho - u_i.x is the deviation from the circle of radius rho about c + x.
 struct Tangents {
     const View& w;
     Vec c;
@@ -35,7 +36,7 @@ struct Tangents {
         const Vec d = sub(w[i], c);
         const double len = norm(d);
         a[0] = 1;
-        for (int k = 0; k < dim; ++k) a[k + 1] = len > 0 ? -d[k] / len : 0.0;
+        for (int k = 0; k < dim; ++k) a[k + 1] = len > 0 ? d[k] / len : 0.0;
         f = len;
     }
 };
@@ -134,17 +135,25 @@ struct Local {
     std::vector<std::size_t> active;
 };
 
-Local local(const View& w, const Vec& c, double size) {
+// The edges are the points within a quarter of the allowed gap of them, and
+// the reference points of the descent's last fit (`basis`, with their sides).
+Local local(const View& w, const Vec& c, double size, const Descent* basis) {
     Local out;
     const Spread s = spread(w, c);
     out.top = s.top;
     out.bottom = s.bottom;
     const double near = allowedgap(s.zone(), size) / 4;
     std::vector<std::size_t> outer, inner;
+    for (int j = 0; basis && basis->warm && j <= w.dim + 1; ++j)
+        (basis->basis[j] % 2 == 0 ? outer : inner).push_back(basis->basis[j] / 2);
     for (std::size_t i = 0; i < w.n; ++i) {
         const double d = norm(sub(w[i], c));
         if (d >= s.top - near) outer.push_back(i);
         if (d <= s.bottom + near) inner.push_back(i);
+    }
+    for (auto* v : {&outer, &inner}) {
+        std::sort(v->begin(), v->end());
+        v->erase(std::unique(v->begin(), v->end()), v->end());
     }
     const std::size_t most = w.dim == 2 ? 6 : 5;
     outer = spreadout(w, c, outer, most);
@@ -245,7 +254,7 @@ struct Search {
             descend(w, d);
             if (d.F < best.F) {
                 best = d;
-                adopt(local(w, best.c, size));
+                adopt(local(w, best.c, size, &best));
                 return true;
             }
         }
@@ -284,7 +293,7 @@ Found mzradial(const Moments& mo, const Options& options) {
     const double size = 1 + norm(d.c);
     Search s{w, size, 2 * std::sqrt(mo.values[0]) * (1 - 1e-9), d, inf, {}, d.c, inf, {}};
     s.T = inf;
-    const Local l = local(w, d.c, size);
+    const Local l = local(w, d.c, size, &d);
     s.adopt(l);
     s.farcentre = d.c;
     if (!(s.width > s.T)) {
