@@ -104,7 +104,10 @@ Found lsradial(const Moments& m) {
             next = c;
             for (int k = 0; k < w.dim; ++k) next[k] += t * b[k];
             rn = r + t * b[n - 1];
-            accepted = squares(w, next, rn, false).sum <= s.sum;
+            // Near the optimum the sum changes by less than its rounding, while
+            // the gradient (and so the step) stays exact: a step that raises
+            // the sum only by rounding is taken.
+            accepted = squares(w, next, rn, false).sum <= s.sum * (1 + 1e-12L);
         }
         if (!accepted) break;
         const double step = norm(sub(next, c)) + std::fabs(rn - r);
