@@ -305,10 +305,11 @@ Found mzradial(const Moments& mo, const Options& options) {
     s.far = farradius(s.T, s.width, l.top, l.bottom);
     Certificate& c = out.certificate;
     double lower = s.T;
+    std::string why = "the points at the edges of the zone do not hold the centre from every side";
     if (!(l.rho >= s.far)) {
         // Between the neighbourhood and the far region: the search. Without a
-        // far bound it still looks for better centres within a wide cube, but
-        // what lies beyond only bounds F by the limit of the far estimate.
+        // far bound it still looks for better centres within a wide cube, and
+        // what lies beyond is bounded by the limit of the far estimate there.
         const double extent = 1 + std::sqrt(mo.values[2]) * 8;
         const double half = std::isfinite(s.far) ? s.far : 64 * extent;
         for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 32))
@@ -316,23 +317,23 @@ Found mzradial(const Moments& mo, const Options& options) {
         long used = 0;
         const double left = branchbound(s, d.c, half, w.dim, options.budget, used);
         lower = std::min(s.T, left);
+        if (std::isfinite(left))
+            why = "the global search ran out of its budget of " + std::to_string(options.budget) +
+                  " cells";
         if (!std::isfinite(s.far)) {
-            const double reach = half;
             const double k = (l.top - l.bottom) * (l.top + l.bottom);
-            lower = std::min(lower, (2 * reach * s.width - k) / (2 * (reach + l.top)));
-            c.why = "the points are too close to a straight line (a short arc or a shallow cap) "
-                    "to exclude a distant centre";
-        } else if (std::isfinite(left)) {
-            c.why = "the global search ran out of its budget of " + std::to_string(options.budget) +
-                    " cells";
+            const double beyond = (2 * half * s.width - k) / (2 * (half + l.top));
+            if (beyond < lower)
+                why = "the points are too close to a straight line (a short arc or a shallow "
+                      "cap) to exclude a distant centre";
+            lower = std::min(lower, beyond);
         }
     }
     out.point = s.best.c;
     c.upper = s.best.F;
     c.lower = std::max(0.0, std::min(lower, c.upper));
-    c.certified = c.why.empty() && c.upper - c.lower <= allowedgap(c.upper, size);
-    if (!c.certified && c.why.empty())
-        c.why = "the points at the edges of the zone do not hold the centre from every side";
+    c.certified = c.upper - c.lower <= allowedgap(c.upper, size);
+    if (!c.certified) c.why = why;
     return out;
 }
 
