@@ -104,50 +104,51 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     }
     const double* o = r.point.data();
     const int dim = w.dim;
-    double top = -kernel::inf, bottom = kernel::inf;
-    long double squares = 0;
+    // One pass: deviations from a first estimate (a circle through the first
+    // point, or the feature found), then the shift to the reference the
+    // criterion fixes.
+    double top = -kernel::inf, bottom = kernel::inf, sum = 0, squares = 0;
+    double first = 0;
     if (options.deviations) r.deviations.resize(w.n);
-    const auto deviation = [&](const double* q) {
-        if (radial(f)) {
-            double s = 0;
-            for (int j = 0; j < dim; ++j) s += (q[j] - o[j]) * (q[j] - o[j]);
-            return std::sqrt(s);
-        }
-        double s = 0;
-        for (int j = 0; j < dim; ++j) s += normal[j] * (q[j] - o[j]);
-        return s;
-    };
     for (std::size_t i = 0; i < w.n; ++i) {
-        const double e = deviation(w.data + i * w.stride);
+        const double* q = w.data + i * w.stride;
+        double e = 0;
+        if (radial(f)) {
+            for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
+            e = std::sqrt(e);
+            if (i == 0) first = e;
+            e -= first;
+        } else {
+            for (int j = 0; j < dim; ++j) e += normal[j] * (q[j] - o[j]);
+        }
         top = std::max(top, e);
         bottom = std::min(bottom, e);
+        sum += e;
+        squares += e * e;
+        if (options.deviations) r.deviations[i] = e;
     }
+    double shift = 0;
     if (radial(f)) {
         // The criterion fixes the radius from the distances themselves.
         const double ls = k.radius / w.scale;
-        r.radius = c == Criterion::minimumzone     ? bottom + (top - bottom) / 2
-                   : c == Criterion::circumscribed ? top
-                   : c == Criterion::inscribed     ? bottom
+        r.radius = c == Criterion::minimumzone     ? first + (bottom + (top - bottom) / 2)
+                   : c == Criterion::circumscribed ? first + top
+                   : c == Criterion::inscribed     ? first + bottom
                                                    : ls;
+        shift = r.radius - first;
     } else if (c == Criterion::minimumzone) {
         // The feature mid-way in its zone.
-        const double middle = bottom + (top - bottom) / 2;
-        for (int j = 0; j < dim; ++j) r.point[j] += middle * normal[j];
+        shift = bottom + (top - bottom) / 2;
+        for (int j = 0; j < dim; ++j) r.point[j] += shift * normal[j];
     }
-    top = -kernel::inf;
-    bottom = kernel::inf;
-    for (std::size_t i = 0; i < w.n; ++i) {
-        double e = deviation(w.data + i * w.stride);
-        if (radial(f)) e -= r.radius;
-        top = std::max(top, e);
-        bottom = std::min(bottom, e);
-        squares += static_cast<long double>(e) * e;
-        if (options.deviations) r.deviations[i] = e;
-    }
-    r.p = std::max(top, 0.0);
-    r.v = std::max(-bottom, 0.0);
+    const double n = static_cast<double>(w.n);
+    if (options.deviations)
+        for (double& e : r.deviations) e -= shift;
+    // The circumscribed feature has no point outside, the inscribed none inside.
+    r.p = c == Criterion::circumscribed ? 0 : std::max(top - shift, 0.0);
+    r.v = c == Criterion::inscribed ? 0 : std::max(shift - bottom, 0.0);
     r.t = r.p + r.v;
-    r.q = static_cast<double>(std::sqrt(squares / static_cast<long double>(w.n)));
+    r.q = std::sqrt(std::max(0.0, squares / n - 2 * shift * sum / n + shift * shift));
 }
 
 kernel::Found run(const kernel::Moments& m, Feature f, Criterion c, const Options& o) {

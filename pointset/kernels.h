@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <queue>
 #include <string>
@@ -174,6 +175,77 @@ Simplex dualsimplex(const Source& s, const double* e, std::array<long, mostk> ba
     return out;
 }
 
+// The dual simplex on a working set of constraints (`set`, grown in place):
+// solved on the set, then every constraint is checked in one pass and the
+// most violated few join the set, until none is violated. A source for it
+// also has
+//   long size() const;                               // constraints: ids 0 .. size - 1
+//   template <class F> void each(const double* y, F f) const; // f(id, excess) for every
+//                                                    // constraint that may be the worst
+template <class Source> struct Restricted {
+    const Source& s;
+    int k;
+    std::vector<long> ids;
+    std::vector<double> rows; // per member: c (k numbers), then b
+    Restricted(const Source& source, const std::vector<long>& set)
+        : s(source), k(source.k), ids(set), rows(set.size() * (source.k + 1)) {
+        for (std::size_t j = 0; j < ids.size(); ++j) {
+            double* r = &rows[j * (k + 1)];
+            s.row(ids[j], r, r[k]);
+        }
+    }
+    void row(long id, double* c, double& b) const { s.row(id, c, b); }
+    long worst(const double* y, double& excess) const {
+        long best = -1;
+        excess = -inf;
+        for (std::size_t j = 0; j < ids.size(); ++j) {
+            const double* r = &rows[j * (k + 1)];
+            double e = -r[k];
+            for (int l = 0; l < k; ++l) e += r[l] * y[l];
+            if (e > excess) excess = e, best = ids[j];
+        }
+        return best;
+    }
+};
+
+// Sources of up to this many constraints are solved whole (the dual simplex
+// over all of them; the Chebyshev fit caches its rows).
+constexpr long wholeset = 8192;
+
+template <class Source>
+Simplex dualsimplexset(const Source& s, const double* e, std::array<long, mostk> basis,
+                       double slack, int mostiterations, std::vector<long>& set) {
+    if (s.size() <= wholeset) return dualsimplex(s, e, basis, slack, mostiterations);
+    for (int j = 0; j < s.k; ++j) set.push_back(basis[j]);
+    Simplex out;
+    for (int round = 0; round < 200; ++round) {
+        std::sort(set.begin(), set.end());
+        set.erase(std::unique(set.begin(), set.end()), set.end());
+        const Restricted<Source> r(s, set);
+        out = dualsimplex(r, e, basis, slack, mostiterations);
+        if (!out.ok) return out;
+        basis = out.basis;
+        // The most violated constraints of all, at most `batch` of them.
+        constexpr std::size_t batch = 32;
+        std::vector<std::pair<double, long>> worst;
+        s.each(out.y.data(), [&](long id, double excess) {
+            if (!(excess > slack)) return;
+            if (worst.size() < batch) {
+                worst.emplace_back(excess, id);
+                std::push_heap(worst.begin(), worst.end(), std::greater<>());
+            } else if (excess > worst.front().first) {
+                std::pop_heap(worst.begin(), worst.end(), std::greater<>());
+                worst.back() = {excess, id};
+                std::push_heap(worst.begin(), worst.end(), std::greater<>());
+            }
+        });
+        if (worst.empty()) return out;
+        for (const auto& [excess, id] : worst) set.push_back(id);
+    }
+    out.ok = false;
+    return out;
+}
+
 // The algebraic circle or sphere's centre (the least-squares solution of
 // 2 c.q + k = |q|^2); false when it is singular.
 bool algebraic(const View& w, Vec& c);
@@ -199,7 +271,7 @@ bool startbasis(const Rows& rows, int m, const std::vector<std::size_t>& candida
     const int c = static_cast<int>(candidates.size());
     std::array<int, mostk> set{};
     const auto tryset = [&]() {
-        double M[25], nu[6], a[6], f;
+        double M[25], nu[6], a[6] = {}, f = 0;
         for (int j = 0; j < m; ++j) {
             rows(candidates[set[j]], a, f);
             for (int r = 0; r < m; ++r) M[r * m + j] = a[r];
@@ -227,34 +299,59 @@ bool startbasis(const Rows& rows, int m, const std::vector<std::size_t>& candida
     return false;
 }
 
-// The Chebyshev fit of rows as a linear program in y = (x, h).
+// The Chebyshev fit of rows as a linear program in y = (x, h). Sets of up to
+// `wholeset` points have their rows computed once (cached).
 template <class Rows> struct Chebyshev {
     const Rows& rows;
     std::size_t n;
     int m;
     int k = m + 1;
+    std::vector<double> cache; // per point: a (m numbers), f
+
+    Chebyshev(const Rows& r, std::size_t count, int parameters) : rows(r), n(count), m(parameters) {
+        if (static_cast<long>(n) > wholeset / 2) return;
+        cache.resize(n * (m + 1));
+        for (std::size_t i = 0; i < n; ++i) rows(i, &cache[i * (m + 1)], cache[i * (m + 1) + m]);
+    }
+    void at(std::size_t i, double* a, double& f) const {
+        if (cache.empty()) return rows(i, a, f);
+        const double* c = &cache[i * (m + 1)];
+        for (int j = 0; j < m; ++j) a[j] = c[j];
+        f = c[m];
+    }
     void row(long id, double* c, double& b) const {
-        double a[6], f;
-        rows(static_cast<std::size_t>(id / 2), a, f);
+        double a[6] = {}, f = 0;
+        at(static_cast<std::size_t>(id / 2), a, f);
         const double s = id % 2 == 0 ? 1 : -1;
         for (int j = 0; j < m; ++j) c[j] = -s * a[j];
         c[m] = -1;
         b = -s * f;
     }
+    long size() const { return 2 * static_cast<long>(n); }
+    template <class F> void each(const double* y, F f) const {
+        if (!cache.empty()) {
+            const double* c = cache.data();
+            for (std::size_t i = 0; i < n; ++i, c += m + 1) {
+                double r = c[m] - c[0] * y[0];
+                for (int j = 1; j < m; ++j) r -= c[j] * y[j];
+                f(2 * static_cast<long>(i) + (r < 0), std::fabs(r) - y[m]);
+            }
+            return;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            double a[6] = {}, o = 0;
+            rows(i, a, o);
+            double r = o;
+            for (int j = 0; j < m; ++j) r -= a[j] * y[j];
+            f(2 * static_cast<long>(i) + (r < 0), std::fabs(r) - y[m]);
+        }
+    }
     long worst(const double* y, double& excess) const {
         long best = -1;
         excess = -inf;
-        for (std::size_t i = 0; i < n; ++i) {
-            double a[6], f;
-            rows(i, a, f);
-            double r = f;
-            for (int j = 0; j < m; ++j) r -= a[j] * y[j];
-            const double e = std::fabs(r) - y[m];
-            if (e > excess) {
-                excess = e;
-                best = 2 * static_cast<long>(i) + (r < 0);
-            }
-        }
+        each(y, [&](long id, double e) {
+            if (e > excess) excess = e, best = id;
+        });
         return best;
     }
 };

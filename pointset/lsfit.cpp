@@ -22,20 +22,20 @@ Found lslinear(const Moments& m) {
 // 2 c.q + k = |q|^2, false when it is singular.
 bool algebraic(const View& w, Vec& c) {
     const int n = w.dim + 1;
-    long double a[4][5] = {};
+    double a[4][5] = {};
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = w[i];
         const double row[4] = {2 * q[0], 2 * q[1], w.dim == 3 ? 2 * q[2] : 1.0, 1.0};
         const double f = dot(q, q);
         for (int r = 0; r < n; ++r) {
-            for (int s = 0; s < n; ++s) a[r][s] += static_cast<long double>(row[r]) * row[s];
-            a[r][n] += static_cast<long double>(row[r]) * f;
+            for (int s = 0; s < n; ++s) a[r][s] += row[r] * row[s];
+            a[r][n] += row[r] * f;
         }
     }
     double m[16], b[4];
     for (int r = 0; r < n; ++r) {
-        for (int s = 0; s < n; ++s) m[r * n + s] = static_cast<double>(a[r][s]);
-        b[r] = static_cast<double>(a[r][n]);
+        for (int s = 0; s < n; ++s) m[r * n + s] = a[r][s];
+        b[r] = a[r][n];
     }
     if (!solve(n, m, b)) return false;
     c = {b[0], b[1], w.dim == 3 ? b[2] : 0.0};
@@ -46,8 +46,8 @@ namespace {
 
 struct Squares {
     long double sum = 0;
-    long double jtj[4][4] = {};
-    long double jte[4] = {};
+    double jtj[4][4] = {};
+    double jte[4] = {};
 };
 
 // Sum of squared residuals |q - c| - r, and the normal equations of the step.
@@ -63,8 +63,8 @@ Squares squares(const View& w, const Vec& c, double r, bool equations) {
         const double row[4] = {len > 0 ? -d[0] / len : 0, len > 0 ? -d[1] / len : 0,
                                w.dim == 3 ? (len > 0 ? -d[2] / len : 0) : -1.0, -1.0};
         for (int a = 0; a < n; ++a) {
-            for (int b = 0; b < n; ++b) s.jtj[a][b] += static_cast<long double>(row[a]) * row[b];
-            s.jte[a] += static_cast<long double>(row[a]) * e;
+            for (int b = 0; b < n; ++b) s.jtj[a][b] += row[a] * row[b];
+            s.jte[a] += row[a] * e;
         }
     }
     return s;
@@ -92,8 +92,8 @@ Found lsradial(const Moments& m) {
     for (int iteration = 0; iteration < 200; ++iteration) {
         double a[16], b[4];
         for (int i = 0; i < n; ++i) {
-            for (int j = 0; j < n; ++j) a[i * n + j] = static_cast<double>(s.jtj[i][j]);
-            b[i] = -static_cast<double>(s.jte[i]);
+            for (int j = 0; j < n; ++j) a[i * n + j] = s.jtj[i][j];
+            b[i] = -s.jte[i];
         }
         if (!solve(n, a, b)) break;
         double t = 1;

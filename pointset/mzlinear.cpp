@@ -84,10 +84,13 @@ Fit fitabout(const View& w, const Vec& ez) {
     const Frame fr = framefor(w, ez);
     std::array<long, mostk> basis{};
     if (!startbasis(fr, fr.m, corners(fr), basis)) return out;
-    const Chebyshev<Frame> lp{fr, w.n, fr.m};
+    const Chebyshev<Frame> lp(fr, w.n, fr.m);
     double e[mostk] = {};
     e[fr.m] = 1;
-    const Simplex s = dualsimplex(lp, e, basis, 8 * eps, 2000 + 4 * static_cast<int>(w.n / 64));
+    std::vector<long> set;
+    for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
+        set.push_back(2 * static_cast<long>(i));
+    const Simplex s = dualsimplexset(lp, e, basis, 8 * eps, 2000, set);
     if (!s.ok) return out;
     const double a = s.y[1], b = fr.m == 3 ? s.y[2] : 0;
     const Vec m = sub(fr.ez, add(mul(a, fr.ex), mul(b, fr.ey)));

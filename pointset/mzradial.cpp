@@ -21,6 +21,7 @@
 #include "pointset/kernels.h"
 
 #include <cmath>
+#include <memory>
 
 namespace formeval::pointset::kernel {
 
@@ -64,35 +65,66 @@ struct Descent {
     double F = inf;
     std::array<long, mostk> basis = {};
     bool warm = false;
+    std::vector<long> set; // the working set of the fits, kept from step to step
+};
+
+// The tangent model about a centre with its zone there; sets small enough to
+// cache their rows get the zone from the cache.
+struct Linearised {
+    Tangents rows;
+    Chebyshev<Tangents> lp;
+    double F;
+    Linearised(const View& w, const Vec& c) : rows{w, c, w.dim}, lp(rows, w.n, w.dim + 1) {
+        if (lp.cache.empty()) {
+            F = spread(w, c).zone();
+            return;
+        }
+        double top = -inf, bottom = inf;
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const double d = lp.cache[i * (w.dim + 2) + w.dim + 1];
+            top = std::max(top, d);
+            bottom = std::min(bottom, d);
+        }
+        F = top - bottom;
+    }
 };
 
 void descend(const View& w, Descent& s) {
     const int m = w.dim + 1;
+    if (s.set.empty())
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
+            s.set.push_back(2 * static_cast<long>(i));
     double e[mostk] = {};
     e[m] = 1;
-    s.F = spread(w, s.c).zone();
+    auto here = std::make_unique<Linearised>(w, s.c);
+    s.F = here->F;
     for (int iteration = 0; iteration < 100; ++iteration) {
-        const Tangents rows{w, s.c, w.dim};
+        const Tangents& rows = here->rows;
         std::vector<std::size_t> previous;
         for (int j = 0; j <= m && s.warm; ++j) previous.push_back(s.basis[j] / 2);
+        std::vector<std::size_t> sample;
+        for (std::size_t j = 0; j < s.set.size() && j < 12; ++j) sample.push_back(s.set[j] / 2);
         if (!(s.warm && startbasis(rows, m, previous, s.basis)) &&
+            !startbasis(rows, m, sample, s.basis) &&
             !startbasis(rows, m, extremes(w, s.c), s.basis))
             return;
-        const Chebyshev<Tangents> lp{rows, w.n, m};
-        const Simplex r = dualsimplex(lp, e, s.basis, 8 * eps, 500 + static_cast<int>(w.n / 16));
+        const Simplex r = dualsimplexset(here->lp, e, s.basis, 8 * eps, 500, s.set);
         if (!r.ok) return;
         s.basis = r.basis;
         s.warm = true;
         const double promised = s.F - 2 * r.y[m];
-        if (!(promised > 16 * eps)) return;
+        // A promise within rounding of the zone, or a step that has to be
+        // halved past a few hundredths, ends the descent.
+        if (!(promised > 16 * eps + 1e-13 * s.F)) return;
         bool moved = false;
-        for (double t = 1; t > 1e-6 && !moved; t /= 2) {
+        for (double t = 1; t > 0.01 && !moved; t /= 2) {
             Vec next = s.c;
             for (int k = 0; k < w.dim; ++k) next[k] += t * r.y[k + 1];
-            const double G = spread(w, next).zone();
-            if (G < s.F - 0.1 * t * promised) {
+            auto there = std::make_unique<Linearised>(w, next);
+            if (there->F < s.F - 0.1 * t * promised) {
                 s.c = next;
-                s.F = G;
+                s.F = there->F;
+                here = std::move(there);
                 moved = true;
             }
         }

@@ -50,24 +50,25 @@ struct Step {
             b = f.b - dot(f.n, c);
         }
     }
+    long size() const { return sides() + static_cast<long>(facets.size()); }
     long worst(const double* y, double& excess) const {
         long best = -1;
         excess = -inf;
+        each(y, [&](long id, double e) {
+            if (e > excess) excess = e, best = id;
+        });
+        return best;
+    }
+    template <class F> void each(const double* y, F f) const {
         const Vec delta = {y[0], y[1], w.dim == 3 ? y[2] : 0.0};
         for (std::size_t i = 0; i < w.n; ++i) {
             const Vec d = sub(w[i], c);
             const double len = norm(d);
-            const double e = y[w.dim] + (len > 0 ? dot(d, delta) / len : 0.0) - len;
-            if (e > excess) excess = e, best = static_cast<long>(i);
+            f(static_cast<long>(i), y[w.dim] + (len > 0 ? dot(d, delta) / len : 0.0) - len);
         }
-        for (int j = 0; j < w.dim; ++j)
-            if (std::fabs(y[j]) - reach > excess)
-                excess = std::fabs(y[j]) - reach, best = boxes() + 2 * j + (y[j] < 0);
-        for (std::size_t j = 0; j < facets.size(); ++j) {
-            const double e = dot(facets[j].n, add(c, delta)) - facets[j].b;
-            if (e > excess) excess = e, best = sides() + static_cast<long>(j);
-        }
-        return best;
+        for (int j = 0; j < w.dim; ++j) f(boxes() + 2 * j + (y[j] < 0), std::fabs(y[j]) - reach);
+        for (std::size_t j = 0; j < facets.size(); ++j)
+            f(sides() + static_cast<long>(j), dot(facets[j].n, add(c, delta)) - facets[j].b);
     }
 };
 
@@ -84,7 +85,10 @@ double ascend(const View& w, const std::vector<Facet>& facets, double reach, Vec
         for (int j = 0; j < w.dim; ++j) basis[j + 1] = lp.boxes() + 2 * j + (u[j] > 0);
         double e[mostk] = {};
         e[w.dim] = -1;
-        const Simplex r = dualsimplex(lp, e, basis, 8 * eps, 500 + static_cast<int>(w.n / 16));
+        std::vector<long> set;
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
+            set.push_back(static_cast<long>(i));
+        const Simplex r = dualsimplexset(lp, e, basis, 8 * eps, 500, set);
         if (!r.ok) break;
         Vec next = c;
         for (int j = 0; j < w.dim; ++j) next[j] += r.y[j];
@@ -172,8 +176,9 @@ struct Search {
         const double r = half * std::sqrt(static_cast<double>(w.dim));
         for (const Ball& b : balls)
             if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
-        if (hullbuilt && outside(facets, mid, half, w.dim)) return inf;
-        return -(spread(w, subset, mid).bottom + r + 8 * eps * size);
+        const double g = -(spread(w, subset, mid).bottom + r + 8 * eps * size);
+        if (g >= -G || (hullbuilt && outside(facets, mid, half, w.dim))) return inf;
+        return g;
     }
 
     bool settle(const Vec& mid, double) {

@@ -62,7 +62,7 @@ Moments moments(const Points& points) {
     w.n = points.count;
     w.dim = points.dimension;
     w.stride = points.stride;
-    long double sum[3] = {0, 0, 0};
+    double sum[3] = {0, 0, 0};
     for (std::size_t i = 0; i < w.n; ++i)
         for (int k = 0; k < w.dim; ++k) {
             const double c = w.data[i * w.stride + k];
@@ -73,24 +73,36 @@ Moments moments(const Points& points) {
             m.largest = std::max(m.largest, std::fabs(c));
             sum[k] += c;
         }
-    for (int k = 0; k < w.dim; ++k) w.origin[k] = static_cast<double>(sum[k] / w.n);
+    for (int k = 0; k < w.dim; ++k) w.origin[k] = sum[k] / static_cast<double>(w.n);
+    // The extent and the covariance about the centroid in one pass, in the
+    // caller's unit, about the origin (which rounding puts near the centroid,
+    // corrected for below); scaled to working units after (by a power of two:
+    // exact).
     double extent = 0;
+    double c[3][3] = {};
+    double shift[3] = {0, 0, 0};
     for (std::size_t i = 0; i < w.n; ++i) {
-        const Vec q = w[i];
+        const double* p = w.data + i * w.stride;
+        const Vec q = {p[0] - w.origin[0], p[1] - w.origin[1],
+                       w.dim == 3 ? p[2] - w.origin[2] : 0.0};
         extent = std::max({extent, std::fabs(q[0]), std::fabs(q[1]), std::fabs(q[2])});
+        for (int r = 0; r < 3; ++r) {
+            shift[r] += q[r];
+            for (int s = r; s < 3; ++s) c[r][s] += q[r] * q[s];
+        }
+    }
+    for (int r = 0; r < 3; ++r) {
+        shift[r] /= static_cast<double>(w.n);
+        for (int s = r; s < 3; ++s) c[r][s] -= static_cast<double>(w.n) * shift[r] * shift[s];
     }
     int exponent = 0;
     if (extent > 0) std::frexp(extent, &exponent);
     w.scale = std::ldexp(1.0, -exponent);
-    long double c[3][3] = {};
-    for (std::size_t i = 0; i < w.n; ++i) {
-        const Vec q = w[i];
-        for (int r = 0; r < 3; ++r)
-            for (int s = r; s < 3; ++s) c[r][s] += static_cast<long double>(q[r]) * q[s];
-    }
+    for (int r = 0; r < 3; ++r)
+        for (int s = r; s < 3; ++s) c[r][s] *= w.scale * w.scale;
     std::array<std::array<double, 3>, 3> a{};
     for (int r = 0; r < 3; ++r)
-        for (int s = r; s < 3; ++s) a[r][s] = a[s][r] = static_cast<double>(c[r][s] / w.n);
+        for (int s = r; s < 3; ++s) a[r][s] = a[s][r] = c[r][s] / static_cast<double>(w.n);
     eigen(a, m.values, m.vectors);
     for (double& v : m.values) v = std::max(v, 0.0);
     if (w.dim == 2) {
