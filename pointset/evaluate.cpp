@@ -190,6 +190,7 @@ Reference evaluate(const Points& points, Feature feature, Criterion criterion,
     }
     Certificate& cert = r.certificate;
     if (criterion == Criterion::leastsquares) {
+        cert.lower = cert.upper = std::numeric_limits<double>::quiet_NaN();
         cert.why = "a least-squares feature carries no certificate";
     } else if (!options.certificate) {
         cert.why = "no certificate was asked for";
@@ -205,7 +206,7 @@ Reference evaluate(const Points& points, Feature feature, Criterion criterion,
         cert.upper = criterion == Criterion::inscribed
                          ? std::max(upper, k.certificate.upper / m.view.scale)
                          : upper;
-        const double gap = certifiedrelative * r.t + 64 * kernel::eps * m.largest;
+        const double gap = certifiedgap(r.t, m.largest);
         const bool certified = k.certificate.certified && cert.upper - cert.lower <= gap;
         if (k.certificate.certified && !certified)
             cert.why = "the bounds differ by more than 1e-9 of the form error";

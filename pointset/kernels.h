@@ -7,7 +7,7 @@
 // brings the points to unit size, so that no square underflows or overflows.
 #pragma once
 
-#include "pointset/features.h"
+#include "pointset/pointset.h"
 
 #include <algorithm>
 #include <array>
@@ -75,13 +75,6 @@ struct Moments {
     std::string failure; // a coordinate that is not finite or too large
 };
 Moments moments(const Points& points);
-
-// Largest gap a certificate may leave, in working units, for a form error t
-// and working coordinates of size `size`: certifiedrelative of t plus 64
-// rounding units.
-inline double allowedgap(double t, double size) {
-    return certifiedrelative * std::fabs(t) + 64 * eps * std::fabs(size);
-}
 
 // A result in working coordinates, before it is measured against the points.
 struct Found {

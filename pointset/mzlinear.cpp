@@ -107,7 +107,7 @@ Fit fitabout(const View& w, const Vec& ez) {
     }
     out.offset = (top + bottom) / 2 / out.length; // along the unit normal
     out.zone = (top - bottom) / out.length;
-    const double near = allowedgap(out.zone, 1) / 4;
+    const double near = certifiedgap(out.zone, 1) / 4;
     std::vector<std::size_t> high, low;
     double lowesttop = top, highestbottom = bottom;
     for (std::size_t i = 0; i < w.n; ++i) {
@@ -221,7 +221,7 @@ struct Directions {
         const Along all = along(w, u, [&](auto f) {
             for (std::size_t i = 0; i < w.n; ++i) f(i);
         });
-        if (all.width < best.zone - allowedgap(best.zone, 1)) {
+        if (all.width < best.zone - certifiedgap(best.zone, 1)) {
             const Fit f = settled(w, u);
             if (f.ok && f.zone < best.zone) {
                 adopt(f);
@@ -275,7 +275,7 @@ Found mzlinear(const Moments& mo, const Options& options) {
     c.upper = f.zone;
     // A zone is never narrower than twice the spread of the points along its normal.
     c.lower = std::min(c.upper, std::max(lower, 2 * std::sqrt(mo.values[0]) * (1 - 1e-12)));
-    c.certified = c.upper - c.lower <= allowedgap(c.upper, 1);
+    c.certified = c.upper - c.lower <= certifiedgap(c.upper, 1);
     if (!c.certified && c.why.empty())
         c.why = "the points at the top and bottom of the zone do not hold it from every side";
     return out;

@@ -174,7 +174,7 @@ Local local(const View& w, const Vec& c, double size, const Descent* basis) {
     const Spread s = spread(w, c);
     out.top = s.top;
     out.bottom = s.bottom;
-    const double near = allowedgap(s.zone(), size) / 4;
+    const double near = certifiedgap(s.zone(), size) / 4;
     std::vector<std::size_t> outer, inner;
     for (int j = 0; basis && basis->warm && j <= w.dim + 1; ++j)
         (basis->basis[j] % 2 == 0 ? outer : inner).push_back(basis->basis[j] / 2);
@@ -280,7 +280,7 @@ struct Search {
     bool settle(const Vec& mid, double) {
         if (spread(w, subset, mid).zone() >= T) return false;
         const Spread all = spread(w, mid);
-        if (all.zone() < best.F - allowedgap(best.F, size)) {
+        if (all.zone() < best.F - certifiedgap(best.F, size)) {
             Descent d;
             d.c = mid;
             descend(w, d);
@@ -364,7 +364,7 @@ Found mzradial(const Moments& mo, const Options& options) {
     out.point = s.best.c;
     c.upper = s.best.F;
     c.lower = std::max(0.0, std::min(lower, c.upper));
-    c.certified = c.upper - c.lower <= allowedgap(c.upper, size);
+    c.certified = c.upper - c.lower <= certifiedgap(c.upper, size);
     if (!c.certified) c.why = why;
     return out;
 }

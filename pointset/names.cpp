@@ -1,5 +1,5 @@
 // Names of the features and criteria.
-#include "pointset/features.h"
+#include "pointset/pointset.h"
 
 namespace formeval::pointset {
 

@@ -224,7 +224,7 @@ Found pkradial(const Moments& mo, const Options& options) {
         return out;
     }
     c.lower = std::min(lower, c.upper);
-    c.certified = c.upper - c.lower <= allowedgap(all.zone(), 1 + norm(out.point));
+    c.certified = c.upper - c.lower <= certifiedgap(all.zone(), 1 + norm(out.point));
     if (!c.certified) c.why = "the bounds on the radius differ by more than 1e-9 of the form error";
     return out;
 }

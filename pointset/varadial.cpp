@@ -125,7 +125,7 @@ struct Local {
 Local local(const View& w, const std::vector<Facet>& facets, const Vec& c, double size) {
     Local out;
     const Spread s = spread(w, c);
-    const double near = allowedgap(s.zone(), size) / 4;
+    const double near = certifiedgap(s.zone(), size) / 4;
     std::vector<Vec> u;
     out.top = s.bottom;
     for (std::size_t i = 0; i < w.n && u.size() < 40; ++i) {
@@ -190,7 +190,7 @@ struct Search {
             hullbuilt = true;
             return true;
         }
-        if (all.bottom > g + allowedgap(all.zone(), size) && inhull(facets, mid, 0)) {
+        if (all.bottom > g + certifiedgap(all.zone(), size) && inhull(facets, mid, 0)) {
             Vec c = mid;
             const double h = ascend(w, facets, reach, c);
             if (h > g) {

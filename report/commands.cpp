@@ -471,9 +471,12 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 err << "formreport: " << name << ": not filtered: the Gaussian filter is for "
                     << "closed profiles, and this is an arc of " << degrees(data.span) << "\n";
             } else if (o.filter > 0) {
-                bool resampled = false;
-                CircleRecord filtered =
-                    filteredrecord(r, e.circles[leastsquares], o.filter, resampled);
+                const Circle& ls = e.circles[leastsquares];
+                profile::Filtered mean = profile::filtered(r.x, r.y, {ls.x, ls.y, ls.r}, o.filter);
+                const bool resampled = mean.resampled;
+                CircleRecord filtered = r;
+                filtered.x = std::move(mean.x);
+                filtered.y = std::move(mean.y);
                 Evaluation fe = evaluate(filtered);
                 for (int c = 0; c < nreferences; ++c)
                     if (!fe.said[c].empty())
@@ -516,7 +519,9 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 drawpolar(path, format, data, e, labels);
             });
             if (o.harmonics && data.closed) {
-                HarmonicRow h{printable(stemname), harmonics(shown, e.circles[leastsquares]),
+                const Circle& ls = e.circles[leastsquares];
+                HarmonicRow h{printable(stemname),
+                              profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
                               labels.deviations, labels.filter};
                 const fs::path bars = fs::path(o.output) / (stemname + "-harmonics.svg");
                 const std::string title = labels.title;

@@ -42,13 +42,14 @@ void exactcircles(const CircleRecord& record, Evaluation& e) {
         scale = std::max({scale, std::fabs(record.x[i]), std::fabs(record.y[i])});
     }
     std::array<Fit, nreferences> exact;
-    const RadialZone z = minzone(p, 2);
+    const RadialZone z = pointset::minzone(p, 2);
     if (z.found) {
         e.exact[minimumzone] = {z.centre[0], z.centre[1], z.radius, z.zone};
         exact[minimumzone].certificate = z.certificate;
     }
     for (const int k : {circumscribing, inscribing}) {
-        const ExtremeCircle c = k == circumscribing ? enclosingcircle(p) : inscribedcircle(p);
+        const ExtremeCircle c =
+            k == circumscribing ? pointset::enclosingcircle(p) : pointset::inscribedcircle(p);
         if (!c.found) continue;
         e.exact[k] = {c.x, c.y, c.r, circleerror(p, c.x, c.y, c.r)};
         exact[k].certificate = c.certificate;

@@ -89,7 +89,7 @@ double gapof(const JobRecord& record, Shape shape, const std::vector<Measured>& 
     } else {
         return notapplicable;
     }
-    return largestgap(p, cx, cy) / degree;
+    return pointset::largestgap(p, cx, cy) / degree;
 }
 
 const Measured* find(const std::vector<Measured>& fits, Method method) {

@@ -30,7 +30,7 @@ void linear(const JobRecord& record, Shape shape, FitSet& out) {
     std::vector<ModelRow> a;
     std::vector<double> f;
     const int n = linearmodel(record, shape, a, f);
-    const LinearZone z = chebyshevzone(a, f, n);
+    const LinearZone z = pointset::chebyshevzone(a, f, n);
     if (!z.found) {
         out.notes.push_back("no exact minimum zone: the points do not determine the model");
         return;
@@ -51,7 +51,7 @@ void linear(const JobRecord& record, Shape shape, FitSet& out) {
 
 void radialzone(const JobRecord& record, int dimension, FitSet& out) {
     const std::vector<Point> p = points(record, dimension);
-    const RadialZone z = minzone(p, dimension);
+    const RadialZone z = pointset::minzone(p, dimension);
     if (!z.found) {
         out.notes.push_back("no exact minimum zone: the points determine no centre");
         return;
@@ -70,8 +70,8 @@ void radialzone(const JobRecord& record, int dimension, FitSet& out) {
 }
 
 void extreme(const std::vector<Point>& p, Method method, FitSet& out) {
-    const ExtremeCircle c =
-        method == Method::circumscribing ? enclosingcircle(p) : inscribedcircle(p);
+    const ExtremeCircle c = method == Method::circumscribing ? pointset::enclosingcircle(p)
+                                                             : pointset::inscribedcircle(p);
     if (!c.found) {
         out.notes.push_back(std::string("no exact ") + methodname(method) + " circle");
         return;

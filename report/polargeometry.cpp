@@ -12,19 +12,6 @@
 
 namespace formeval::report {
 
-std::optional<double> distancealong(const Circle& c, double fromx, double fromy, double angle) {
-    const double ux = std::cos(angle);
-    const double uy = std::sin(angle);
-    const double ex = c.x - fromx;
-    const double ey = c.y - fromy;
-    // Solve |t u - e| = r for the t > 0 in front of `from`.
-    const double along = ex * ux + ey * uy;
-    const double across = ex * uy - ey * ux;
-    const double under = c.r * c.r - across * across;
-    if (under < 0 || ex * ex + ey * ey >= c.r * c.r) return std::nullopt;
-    return along + std::sqrt(under);
-}
-
 namespace {
 
 // 1, 2 or 5 times a power of ten, at most x (x > 0).
@@ -63,20 +50,13 @@ PolarData polardata(const CircleRecord& record, const Evaluation& evaluation) {
         data.highest = std::max(data.highest, deviation);
     };
 
-    for (std::size_t i = 0; i < record.x.size(); ++i) {
-        const double dx = record.x[i] - mz.x;
-        const double dy = record.y[i] - mz.y;
-        const PolarPoint p{std::atan2(dy, dx), std::hypot(dx, dy) - mz.r};
-        data.profile.push_back(p);
-        extend(p.deviation);
-    }
+    data.profile = profile::profileabout(record.x, record.y, {mz.x, mz.y, mz.r});
+    for (const PolarPoint& p : data.profile) extend(p.deviation);
     data.zoneinner = data.lowest;
     data.zoneouter = data.highest;
-    std::sort(data.profile.begin(), data.profile.end(),
-              [](const PolarPoint& a, const PolarPoint& b) { return a.angle < b.angle; });
 
     const double pi = std::acos(-1.0);
-    const ProfileExtent extent = profileextent(data.profile);
+    const profile::ProfileExtent extent = profile::profileextent(data.profile);
     data.closed = extent.closed;
     data.start = extent.closed ? -pi : extent.start;
     data.span = extent.span;
@@ -95,7 +75,8 @@ PolarData polardata(const CircleRecord& record, const Evaluation& evaluation) {
         std::vector<PolarPoint> curve;
         for (int s = 0; s < samples; ++s) {
             const double angle = data.start + data.span * s / curvesamples;
-            const auto d = distancealong(evaluation.circles[k], mz.x, mz.y, angle);
+            const Circle& c = evaluation.circles[k];
+            const auto d = profile::distancealong({c.x, c.y, c.r}, mz.x, mz.y, angle);
             if (!d) {
                 curve.clear();
                 break;

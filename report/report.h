@@ -5,6 +5,9 @@
 // computations of formeval_core and draws each as a magnified polar plot.
 #pragma once
 
+#include "profile/profile.h"
+#include "statistics/statistics.h"
+
 #include <array>
 #include <cstdint>
 #include <iosfwd>
@@ -73,77 +76,31 @@ std::string formatnumber(double value, int digits);
 // `value` in the shortest text that reads back as the same double.
 std::string roundtrip(double value);
 
-// Statistics.
+// Profile analysis, from the profile library.
+using profile::cutoffs;
+using profile::Harmonics;
+using profile::maxharmonic;
+using profile::PolarPoint;
 
-// Coverage probability in hundredths of a percent (9500 is 95 %). Held as a
-// whole number so that the order statistics come from integer arithmetic.
-using Basispoints = int;
-constexpr Basispoints defaultcoverage = 9500;
-
-// Positions, from 1, of the order statistics that bound the probabilistically
-// symmetric coverage interval of JCGM 101:2008 (GUM Supplement 1), 7.7: with
-// q = pM rounded half up and r = (M - q) / 2 rounded up, the interval is
-// [y(r), y(r + q)]. Needs M - q >= 1 and a coverage above 0 and below 100 %;
-// otherwise there is no interval.
-struct CoverageRanks {
-    bool defined = false;
-    long low = 0;
-    long high = 0;
-};
-CoverageRanks coverageranks(long count, Basispoints coverage);
-
-// Summary statistics of the values of one quantity.
-struct Statistics {
-    long count = 0;
-    double mean = 0;
-    double sd = 0; // sample standard deviation, n - 1 in the denominator
-    bool hassd = false;
-    double min = 0;
-    double max = 0;
-    bool hasinterval = false;
-    double low = 0; // the probabilistically symmetric interval
-    double high = 0;
-    double shortlow = 0;  // the shortest interval (JCGM 101 7.7): of all [y(r), y(r + q)],
-    double shorthigh = 0; // the one of least length (the first of equal ones)
-};
-Statistics summarise(std::vector<double> values, Basispoints coverage);
-
-// Convergence of a Monte Carlo study (JCGM 101:2008, 7.9), judged from the
-// values of one quantity in repetition order as the adaptive procedure would
-// judge them: the block is cut into `convergencebatches` batches; after each
-// batch h >= 2, the mean, the standard deviation and the coverage interval
-// ends of the batches so far are stable when twice the standard deviation of
-// their average over the h batches is at most the numerical tolerance delta:
-// half a unit in the last of `digits` significant digits of the block's
-// standard deviation u (u = c 10^l with c of `digits` digits, delta = 10^l / 2).
-constexpr int convergencebatches = 10;
-constexpr long convergencebatch = 100; // fewest repetitions in a batch
-constexpr int defaulttolerancedigits = 2;
-
-// The running mean and interval ends after n repetitions.
-struct RunningValue {
-    long n = 0;
-    double mean = 0;
-    bool hasinterval = false;
-    double low = 0;
-    double high = 0;
-};
-
-struct Convergence {
-    bool judged = false;
-    long batch = 0; // repetitions per batch
-    int digits = defaulttolerancedigits;
-    double tolerance = 0; // delta
-    long stableafter = 0; // repetitions after which the batches first agreed; 0: never
-    // Twice the standard deviation of the average of the mean, the standard
-    // deviation and the interval ends over all batches, and the repetitions
-    // that would bring the largest of them, relative to delta, down to delta.
-    std::array<double, 4> spread = {};
-    long needed = 0;
-    std::vector<RunningValue> running; // at about 60 counts, spaced evenly on a log scale
-};
-
-Convergence convergence(const std::vector<double>& values, Basispoints coverage, int digits);
+// Statistics, from the statistics library.
+using statistics::autobins;
+using statistics::Basispoints;
+using statistics::Convergence;
+using statistics::convergence;
+using statistics::convergencebatch;
+using statistics::convergencebatches;
+using statistics::CoverageRanks;
+using statistics::coverageranks;
+using statistics::coveragetext;
+using statistics::defaultcoverage;
+using statistics::defaulttolerancedigits;
+using statistics::Histogram;
+using statistics::makehistogram;
+using statistics::maxbins;
+using statistics::minbins;
+using statistics::RunningValue;
+using statistics::Statistics;
+using statistics::summarise;
 
 // The verdict on a quantity of a block of `repetitions` lines: whether its
 // repetitions were enough, or how many would be.
@@ -161,30 +118,7 @@ struct Subunit {
 };
 Subunit subunit(const std::string& unit, double typical);
 
-// Text of the coverage probability, "95 %" or "99.73 %".
-std::string coveragetext(Basispoints coverage);
-
 // Histograms.
-
-// Equal-width bins from `low` to `high`; a value equal to `high` falls in the
-// last bin.
-struct Histogram {
-    double low = 0;
-    double high = 0;
-    std::vector<long> counts;
-    double width() const { return (high - low) / static_cast<double>(counts.size()); }
-};
-
-// Number of bins by the Freedman-Diaconis rule, bin width 2 IQR n^(-1/3),
-// kept within [minbins, maxbins]; the square-root rule when the quartiles
-// coincide; one bin when all values are equal. `sorted` must be sorted.
-constexpr int minbins = 5;
-constexpr int maxbins = 100;
-int autobins(const std::vector<double>& sorted);
-
-// Counts the values into `bins` bins spanning their range. Equal values get
-// one bin of a small width about them.
-Histogram makehistogram(const std::vector<double>& values, int bins);
 
 // What a histogram picture shows besides the bars.
 struct HistogramLabels {
@@ -408,10 +342,6 @@ struct PolarLayout {
     double reach = 0.3;      // fraction of plotradius the largest deviation may take
 };
 
-// Distance from `from` to the circle c along the direction at `angle`
-// (radians, counterclockwise from +x); nothing when `from` is not inside c.
-std::optional<double> distancealong(const Circle& c, double fromx, double fromy, double angle);
-
 // Largest magnification, rounded down to 1, 2 or 5 times a power of ten, at
 // which deviations as large as `maxdeviation` take at most layout.reach of the
 // plot radius, with the radius `radius` drawn at layout.baseradius. Deviations
@@ -425,11 +355,6 @@ bool magnificationfits(double magnification, double lowest, double highest, doub
 
 // Polar plot data: the profile points and each reference circle as radial
 // deviations about the minimum-zone centre, by angle.
-struct PolarPoint {
-    double angle = 0;     // radians, counterclockwise from +x
-    double deviation = 0; // distance from the minimum-zone centre minus its radius
-};
-
 struct PolarData {
     Circle centre;                   // the minimum-zone circle
     std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
@@ -447,69 +372,6 @@ struct PolarData {
 constexpr int curvesamples = 720;
 
 PolarData polardata(const CircleRecord& record, const Evaluation& evaluation);
-
-// Harmonics and filtering of closed roundness profiles.
-
-// Where a profile was measured: all round, or an arc. It is an arc when the
-// largest angle between neighbouring points exceeds both twice the median
-// angle between them and 30 degrees; the arc then runs from `start` over
-// `span` (radians, counterclockwise), the gap lying before `start`.
-struct ProfileExtent {
-    bool closed = true;
-    double start = 0;
-    double span = 0;
-};
-ProfileExtent profileextent(const std::vector<PolarPoint>& sorted);
-
-// A closed profile at equal angles from `start`: the points themselves when
-// their angles are equal within equalangletolerance of a step (coordinates
-// given to a few decimals place them so), otherwise linear
-// interpolation between neighbours at as many equal angles as there are
-// points (`resampled`).
-constexpr double equalangletolerance = 1e-4;
-struct EqualAngles {
-    double start = 0;
-    std::vector<double> deviation;
-    bool resampled = false;
-};
-EqualAngles equalangles(const std::vector<PolarPoint>& sorted);
-
-// Undulations per revolution the harmonic table lists.
-constexpr int maxharmonic = 50;
-
-// Amplitude of each harmonic k = 0 .. `upto` of samples at equal angles about
-// the full circle (a_k cos k theta + b_k sin k theta: sqrt(a_k^2 + b_k^2); the
-// mean for k = 0), by a real discrete Fourier transform (FFTW). Harmonics
-// at or above half the sample count cannot be resolved and are left out.
-std::vector<double> harmonicamplitudes(const std::vector<double>& samples, int upto);
-
-// The Gaussian profile filter of ISO 16610-21 for closed profiles: the mean
-// line of the samples, each harmonic k weighted by its transmission
-// exp(-pi (alpha k / cutoff)^2), alpha = sqrt(ln 2 / pi), 50 % at the
-// cut-off `cutoff` in undulations per revolution.
-double transmission(double upr, double cutoff);
-std::vector<double> gaussianfilter(const std::vector<double>& samples, double cutoff);
-
-// The cut-offs of the filter in undulations per revolution.
-constexpr std::array<int, 4> cutoffs = {15, 50, 150, 500};
-
-// The points of a record as radial deviations from `circle`, about its
-// centre, sorted by angle.
-std::vector<PolarPoint> profileabout(const CircleRecord& record, const Circle& circle);
-
-// The record's closed profile about its least-squares circle `ls`, at equal
-// angles (see equalangles) and filtered at `cutoff` UPR, as points again.
-CircleRecord filteredrecord(const CircleRecord& record, const Circle& ls, int cutoff,
-                            bool& resampled);
-
-// The harmonic amplitudes (see harmonicamplitudes) of a record's closed
-// profile about its least-squares circle `ls`, up to maxharmonic.
-struct Harmonics {
-    std::vector<double> amplitude; // index: undulations per revolution
-    std::size_t points = 0;
-    bool resampled = false;
-};
-Harmonics harmonics(const CircleRecord& record, const Circle& ls);
 
 // What a polar plot shows besides the data.
 struct PolarLabels {

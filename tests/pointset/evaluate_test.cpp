@@ -2,7 +2,7 @@
 // from the fields and the points, results independent of where the points lie,
 // how they are turned, scaled or ordered and of the view's stride, and the
 // same on every call and thread.
-#include "pointset/features.h"
+#include "pointset/pointset.h"
 #include "tests/harness/harness.h"
 #include "tests/pointset/support.h"
 

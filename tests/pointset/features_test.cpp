@@ -1,4 +1,4 @@
-#include "pointset/features.h"
+#include "pointset/pointset.h"
 #include <gtest/gtest.h>
 TEST(Features, Builds) {
     EXPECT_TRUE(true);

@@ -1,7 +1,7 @@
 // Least-squares features against published reference fits (NIST's circles)
 // and against the conditions any least-squares optimum meets, computed here
 // independently; tilted features against the same set laid flat.
-#include "pointset/features.h"
+#include "pointset/pointset.h"
 #include "tests/harness/harness.h"
 #include "tests/pointset/support.h"
 

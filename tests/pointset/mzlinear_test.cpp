@@ -1,7 +1,7 @@
 // The minimum-zone line and plane against the minimum width by brute force
 // (the width along the normal of every pair of points, and in space of every
 // pair of point pairs), thin and thick sets alike.
-#include "pointset/features.h"
+#include "pointset/pointset.h"
 #include "tests/harness/harness.h"
 #include "tests/pointset/support.h"
 

@@ -3,7 +3,7 @@
 // with and without an outlier), and the certificates checked independently:
 // the optimum found by brute force lies within the certified bounds, and the
 // reported feature holds what it claims for every point.
-#include "pointset/features.h"
+#include "pointset/pointset.h"
 #include "tests/harness/harness.h"
 #include "tests/pointset/support.h"
 

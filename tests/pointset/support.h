@@ -4,7 +4,7 @@
 // tried in turn.
 #pragma once
 
-#include "pointset/features.h"
+#include "pointset/pointset.h"
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // minimum-zone circle, every pair and triple for the enclosing circle, a fine
 // grid for the inscribed circle), their invariance under translation,
 // rotation and a change of unit, and the NIST circle set 14.
-#include "report/results.h"
+#include "pointset/pointset.h"
 #include "tests/circles/support.h"
 #include "tests/fit/bruteforce.h"
 #include "tests/harness/harness.h"
@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 #include <random>
 
-namespace formeval::report {
+namespace formeval::pointset {
 namespace {
 
 const double pi = std::acos(-1.0);
@@ -461,4 +461,4 @@ TEST(Inradius, DepthOfTheOriginInTheHull) {
 }
 
 } // namespace
-} // namespace formeval::report
+} // namespace formeval::pointset

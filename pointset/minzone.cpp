@@ -22,13 +22,13 @@
 // smallest distance; that grows with s, so it is at least h when every
 // width is at least (2 h (rho + D) + D^2 - d^2) / (2 rho), which is checked
 // over all directions with the widths' Lipschitz bound.
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 namespace {
 
@@ -445,4 +445,4 @@ RadialZone minzone(const std::vector<Point>& p, int dimension) {
     return out;
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

@@ -8,7 +8,7 @@
 // support points in less: two points need half their distance, the three
 // points of a triangle without an obtuse angle their circumcircle (taken as
 // the nearest of them to the centre found).
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <algorithm>
@@ -17,7 +17,7 @@
 #include <numeric>
 #include <random>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 namespace {
 
@@ -188,4 +188,4 @@ ExtremeCircle enclosingcircle(const std::vector<Point>& p) {
     return scaledback(enclosingcircleunit(unitscaled(p, e)), e);
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

@@ -1,10 +1,10 @@
 // The gap between a certificate's bounds that still counts as exact.
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <cmath>
 #include <limits>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 // Distances and residuals are formed from coordinates as large as `scale`,
 // so a few of its rounding units are noise, however small the form error.
@@ -14,4 +14,4 @@ double certifiedgap(double error, double scale) {
            roundingunits * std::numeric_limits<double>::epsilon() * std::fabs(scale);
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

@@ -1,12 +1,12 @@
 // Whether a Monte Carlo study's repetitions were enough: the adaptive check of
 // JCGM 101:2008, 7.9, run over the batches of a finished block, and the
 // running mean and coverage interval for the convergence picture.
-#include "report/report.h"
+#include "statistics/statistics.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace formeval::report {
+namespace formeval::statistics {
 
 namespace {
 
@@ -115,22 +115,4 @@ Convergence convergence(const std::vector<double>& values, Basispoints coverage,
     return c;
 }
 
-std::string convergenceverdict(const Convergence& c, long repetitions) {
-    if (!c.judged)
-        return "too few repetitions to judge: the check needs " +
-               std::to_string(convergencebatches) + " batches of at least " +
-               std::to_string(convergencebatch);
-    const std::string tolerance = " (delta " + formatnumber(c.tolerance, 2) + ")";
-    if (c.stableafter > 0)
-        return "stable after " + std::to_string(c.stableafter) + " of " +
-               std::to_string(repetitions) + " repetitions" + tolerance;
-    std::string text = "not stable in " + std::to_string(repetitions) + " repetitions" + tolerance;
-    const auto enough = std::find_if(studylengths.begin(), studylengths.end(),
-                                     [&](long n) { return n >= c.needed; });
-    text += "; about " + std::to_string(c.needed) + " needed";
-    if (enough == studylengths.end())
-        return text + ", more than the largest study's " + std::to_string(studylengths.back());
-    return text + ": a study of " + std::to_string(*enough);
-}
-
-} // namespace formeval::report
+} // namespace formeval::statistics

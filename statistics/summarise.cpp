@@ -1,12 +1,12 @@
 // Summary statistics of one quantity of a study block: count, mean, sample
 // standard deviation, extremes and the probabilistically symmetric coverage
 // interval of the Monte Carlo method (JCGM 101:2008, 7.7) and the shortest.
-#include "report/report.h"
+#include "statistics/statistics.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace formeval::report {
+namespace formeval::statistics {
 
 CoverageRanks coverageranks(long count, Basispoints coverage) {
     if (coverage <= 0 || coverage >= 10000) return {};
@@ -94,4 +94,4 @@ Statistics summarise(std::vector<double> values, Basispoints coverage) {
     return s;
 }
 
-} // namespace formeval::report
+} // namespace formeval::statistics

@@ -15,14 +15,14 @@
 // column. When the origin lies in the convex hull of all those differences,
 // some pair has g.(q - p) >= 0 whatever q is, so the zone of p less the
 // spread within O and I is a lower bound on the optimum.
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <algorithm>
 #include <cmath>
 #include <glpk.h>
 #include <numeric>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 namespace {
 
@@ -378,4 +378,4 @@ LinearZone chebyshevzone(const std::vector<ModelRow>& a, const std::vector<doubl
     return out;
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

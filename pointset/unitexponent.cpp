@@ -1,10 +1,10 @@
 // Exact scaling of the points to unit size for the exact references.
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 int unitexponent(double largest) {
     int exponent = 0;
@@ -35,4 +35,4 @@ double largestcoordinate(const std::vector<Point>& p) {
     return largest;
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

@@ -10,7 +10,7 @@
 // neighbours. A circle centred on a hull edge of length L is at most L / 2
 // across, so only edges longer than twice the best radius are walked; for
 // points all round a circle there are none.
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <CGAL/Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
@@ -19,7 +19,7 @@
 #include <cmath>
 #include <limits>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 namespace {
 
@@ -172,4 +172,4 @@ ExtremeCircle inscribedcircle(const std::vector<Point>& p) {
     return scaledback(inscribedcircleunit(unitscaled(p, e)), e);
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

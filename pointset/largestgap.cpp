@@ -1,10 +1,10 @@
 // Largest angular gap between the directions of points about a centre.
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 double largestgap(const std::vector<Point>& p, double cx, double cy) {
     const double twopi = 2 * std::acos(-1.0);
@@ -18,4 +18,4 @@ double largestgap(const std::vector<Point>& p, double cx, double cy) {
     return gap;
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

@@ -3,14 +3,14 @@
 // optimum when the vectors are the differences of the active gradients, and
 // positive exactly when every direction of change makes some active
 // deviation worse.
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 namespace {
 
@@ -145,4 +145,4 @@ double inradius(const std::vector<Vector>& w, int dimension, Vector* direction) 
     }
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

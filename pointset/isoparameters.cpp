@@ -1,10 +1,10 @@
 // The ISO form parameters of a profile's deviations from a reference.
-#include "report/results.h"
+#include "pointset/pointset.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace formeval::report {
+namespace formeval::pointset {
 
 IsoParameters isoparameters(const std::vector<double>& deviations) {
     IsoParameters iso;
@@ -21,4 +21,4 @@ IsoParameters isoparameters(const std::vector<double>& deviations) {
     return iso;
 }
 
-} // namespace formeval::report
+} // namespace formeval::pointset

@@ -1,10 +1,10 @@
 // Histogram bins: how many, and the counts in each.
-#include "report/report.h"
+#include "statistics/statistics.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace formeval::report {
+namespace formeval::statistics {
 
 namespace {
 
@@ -60,4 +60,4 @@ Histogram makehistogram(const std::vector<double>& values, int bins) {
     return h;
 }
 
-} // namespace formeval::report
+} // namespace formeval::statistics
