@@ -292,6 +292,32 @@ bool startbasis(const Rows& rows, int m, const std::vector<std::size_t>& candida
     return false;
 }
 
+// The k points of largest and of smallest value met, kept in two heaps.
+struct Extremes {
+    std::size_t k;
+    std::vector<std::pair<double, std::size_t>> high, low; // min-heap, max-heap
+    void take(double v, std::size_t i) {
+        if (high.size() < k || v > high.front().first) {
+            if (high.size() == k)
+                std::pop_heap(high.begin(), high.end(), std::greater<>()), high.pop_back();
+            high.emplace_back(v, i);
+            std::push_heap(high.begin(), high.end(), std::greater<>());
+        }
+        if (low.size() < k || v < low.front().first) {
+            if (low.size() == k) std::pop_heap(low.begin(), low.end()), low.pop_back();
+            low.emplace_back(v, i);
+            std::push_heap(low.begin(), low.end());
+        }
+    }
+    // Working-set ids of a Chebyshev fit: 2i above the zone, 2i + 1 below.
+    std::vector<long> ids() const {
+        std::vector<long> out;
+        for (const auto& e : high) out.push_back(2 * static_cast<long>(e.second));
+        for (const auto& e : low) out.push_back(2 * static_cast<long>(e.second) + 1);
+        return out;
+    }
+};
+
 // The Chebyshev fit of rows as a linear program in y = (x, h). Sets of up to
 // `wholeset` points have their rows computed once (cached).
 template <class Rows> struct Chebyshev {

@@ -34,12 +34,15 @@ struct Frame {
     }
 };
 
-// Candidates for the first basis: the points at the corners of the set.
-std::vector<std::size_t> corners(const Frame& fr) {
+// In one pass: candidates for the first basis (the points at the corners of
+// the set) and the first working set (the points farthest above and below the
+// frame's plane).
+std::vector<std::size_t> corners(const Frame& fr, std::vector<long>& set) {
     constexpr int count = 8;
     std::array<std::size_t, count> pick{};
     std::array<double, count> value;
     value.fill(-inf);
+    Extremes far{48, {}, {}};
     for (std::size_t i = 0; i < fr.w.n; ++i) {
         double a[3], f;
         fr(i, a, f);
@@ -47,7 +50,9 @@ std::vector<std::size_t> corners(const Frame& fr) {
         const double v[count] = {a[1] + y, -a[1] - y, a[1] - y, -a[1] + y, a[1], -a[1], y, -y};
         for (int c = 0; c < count; ++c)
             if (v[c] > value[c]) value[c] = v[c], pick[c] = i;
+        if (static_cast<long>(fr.w.n) * 2 > wholeset) far.take(f, i);
     }
+    set = far.ids();
     std::vector<std::size_t> out(pick.begin(), pick.end());
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
@@ -83,13 +88,11 @@ Fit fitabout(const View& w, const Vec& ez) {
     Fit out;
     const Frame fr = framefor(w, ez);
     std::array<long, mostk> basis{};
-    if (!startbasis(fr, fr.m, corners(fr), basis)) return out;
+    std::vector<long> set;
+    if (!startbasis(fr, fr.m, corners(fr, set), basis)) return out;
     const Chebyshev<Frame> lp(fr, w.n, fr.m);
     double e[mostk] = {};
     e[fr.m] = 1;
-    std::vector<long> set;
-    for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
-        set.push_back(2 * static_cast<long>(i));
     const Simplex s = dualsimplexset(lp, e, basis, 8 * eps, 2000, set);
     if (!s.ok) return out;
     const double a = s.y[1], b = fr.m == 3 ? s.y[2] : 0;
@@ -240,7 +243,7 @@ Found mzlinear(const Moments& mo, const Options& options) {
     Found out;
     const View& w = mo.view;
     const bool line = w.dim == 2;
-    Fit f = settled(w, mo.vectors[0]);
+    Fit f = fitabout(w, mo.vectors[0]);
     if (!f.ok) {
         // No m + 1 points in general position: the points fit the feature
         // exactly, as two points a line.
@@ -251,7 +254,10 @@ Found mzlinear(const Moments& mo, const Options& options) {
     Certificate& c = out.certificate;
     double lower = inf;
     if (options.certificate && f.kappa < f.h / f.length) {
-        // Thick for its extent: the fit proves itself only near its normal.
+        // Thick for its extent: the fit, about its own normal, proves itself
+        // only near it.
+        const Fit g = settled(w, f.normal);
+        if (g.ok && g.zone <= f.zone) f = g;
         Directions d{w, 0, 0, {}, inf, {}, {}};
         for (std::size_t i = 0; i < w.n; ++i) d.R = std::max(d.R, norm(w[i]));
         d.adopt(f);

@@ -74,9 +74,17 @@ struct Linearised {
     Tangents rows;
     Chebyshev<Tangents> lp;
     double F;
+    std::vector<long> far; // for large sets, the farthest and nearest points
     Linearised(const View& w, const Vec& c) : rows{w, c, w.dim}, lp(rows, w.n, w.dim + 1) {
         if (lp.cache.empty()) {
-            F = spread(w, c).zone();
+            Extremes e{48, {}, {}};
+            for (std::size_t i = 0; i < w.n; ++i) e.take(norm(sub(w[i], c)), i);
+            F = e.high.front().first;
+            for (const auto& h : e.high) F = std::max(F, h.first);
+            double bottom = inf;
+            for (const auto& l : e.low) bottom = std::min(bottom, l.first);
+            F -= bottom;
+            far = e.ids();
             return;
         }
         double top = -inf, bottom = inf;
@@ -98,6 +106,7 @@ void descend(const View& w, Descent& s) {
     e[m] = 1;
     auto here = std::make_unique<Linearised>(w, s.c);
     s.F = here->F;
+    s.set.insert(s.set.end(), here->far.begin(), here->far.end());
     for (int iteration = 0; iteration < 100; ++iteration) {
         const Tangents& rows = here->rows;
         std::vector<std::size_t> previous;
@@ -124,6 +133,7 @@ void descend(const View& w, Descent& s) {
             if (there->F < s.F - 0.1 * t * promised) {
                 s.c = next;
                 s.F = there->F;
+                s.set.insert(s.set.end(), there->far.begin(), there->far.end());
                 here = std::move(there);
                 moved = true;
             }
