@@ -106,15 +106,25 @@ bool inhull(const std::vector<Facet>& facets, const Vec& c, double slack) {
     return true;
 }
 
-// Whether no point of the cube lies in the hull: a side's half-space excludes
-// every corner's nearest point.
-bool outside(const std::vector<Facet>& facets, const Vec& mid, double half, int dim) {
+// The side of the hull farthest beyond the cube's middle (its excess over
+// the side's plane), or none when the middle is inside; whether a side
+// excludes every point of the cube.
+struct Beyond {
+    const Facet* side = nullptr;
+    double excess = 0;
+    bool excluded = false;
+};
+Beyond beyond(const std::vector<Facet>& facets, const Vec& mid, double half, int dim) {
+    Beyond out;
     for (const Facet& f : facets) {
-        double least = dot(f.n, mid);
-        for (int k = 0; k < dim; ++k) least -= half * std::fabs(f.n[k]);
-        if (least > f.b) return true;
+        const double e = dot(f.n, mid) - f.b;
+        if (!(e > out.excess)) continue;
+        double reach = 0;
+        for (int k = 0; k < dim; ++k) reach += half * std::fabs(f.n[k]);
+        out = {&f, e, e > reach};
+        if (out.excluded) break;
     }
-    return false;
+    return out;
 }
 
 struct Local {
@@ -177,8 +187,17 @@ struct Search {
         for (const Ball& b : balls)
             if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
         const double g = -(spread(w, subset, mid).bottom + r + 8 * eps * size);
-        if (g >= -G || (hullbuilt && outside(facets, mid, half, w.dim))) return inf;
-        return g;
+        if (g >= -G || !hullbuilt) return g >= -G ? inf : g;
+        // Only the part of the cube inside the side farthest beyond its middle
+        // may hold a centre: it lies within sqrt(r^2 - e^2) of the middle's
+        // foot on that side.
+        const Beyond out = beyond(facets, mid, half, w.dim);
+        if (out.excluded) return inf;
+        if (!out.side) return g;
+        const Vec foot = sub(mid, mul(out.excess, out.side->n));
+        const double reach = std::sqrt(std::max(0.0, r * r - out.excess * out.excess));
+        const double clipped = -(spread(w, subset, foot).bottom + reach + 8 * eps * size);
+        return clipped >= -G ? inf : std::max(g, clipped);
     }
 
     bool settle(const Vec& mid, double) {
