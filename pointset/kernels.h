@@ -219,7 +219,7 @@ Simplex dualsimplexset(const Source& s, const double* e, std::array<long, mostk>
         if (!out.ok) return out;
         basis = out.basis;
         // The most violated constraints of all, at most `batch` of them.
-        constexpr std::size_t batch = 32;
+        constexpr std::size_t batch = 64;
         std::vector<std::pair<double, long>> worst;
         s.each(out.y.data(), [&](long id, double excess) {
             if (!(excess > slack)) return;

@@ -42,7 +42,7 @@ std::vector<std::size_t> corners(const Frame& fr, std::vector<long>& set) {
     std::array<std::size_t, count> pick{};
     std::array<double, count> value;
     value.fill(-inf);
-    Extremes far{48, {}, {}};
+    Extremes far{96, {}, {}};
     for (std::size_t i = 0; i < fr.w.n; ++i) {
         double a[3], f;
         fr(i, a, f);

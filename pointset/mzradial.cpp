@@ -65,7 +65,8 @@ struct Descent {
     double F = inf;
     std::array<long, mostk> basis = {};
     bool warm = false;
-    std::vector<long> set; // the working set of the fits, kept from step to step
+    std::vector<long> set;           // the working set of the fits, kept from step to step
+    double top = inf, bottom = -inf; // the largest and smallest distance from c
 };
 
 // The tangent model about a centre with its zone there; sets small enough to
@@ -73,21 +74,22 @@ struct Descent {
 struct Linearised {
     Tangents rows;
     Chebyshev<Tangents> lp;
-    double F;
+    double F, top, bottom;
     std::vector<long> far; // for large sets, the farthest and nearest points
     Linearised(const View& w, const Vec& c) : rows{w, c, w.dim}, lp(rows, w.n, w.dim + 1) {
         if (lp.cache.empty()) {
-            Extremes e{48, {}, {}};
+            Extremes e{96, {}, {}};
             for (std::size_t i = 0; i < w.n; ++i) e.take(norm(sub(w[i], c)), i);
-            F = e.high.front().first;
-            for (const auto& h : e.high) F = std::max(F, h.first);
-            double bottom = inf;
+            top = -inf;
+            bottom = inf;
+            for (const auto& h : e.high) top = std::max(top, h.first);
             for (const auto& l : e.low) bottom = std::min(bottom, l.first);
-            F -= bottom;
+            F = top - bottom;
             far = e.ids();
             return;
         }
-        double top = -inf, bottom = inf;
+        top = -inf;
+        bottom = inf;
         for (std::size_t i = 0; i < w.n; ++i) {
             const double d = lp.cache[i * (w.dim + 2) + w.dim + 1];
             top = std::max(top, d);
@@ -106,6 +108,8 @@ void descend(const View& w, Descent& s) {
     e[m] = 1;
     auto here = std::make_unique<Linearised>(w, s.c);
     s.F = here->F;
+    s.top = here->top;
+    s.bottom = here->bottom;
     s.set.insert(s.set.end(), here->far.begin(), here->far.end());
     for (int iteration = 0; iteration < 100; ++iteration) {
         const Tangents& rows = here->rows;
@@ -133,6 +137,8 @@ void descend(const View& w, Descent& s) {
             if (there->F < s.F - 0.1 * t * promised) {
                 s.c = next;
                 s.F = there->F;
+                s.top = there->top;
+                s.bottom = there->bottom;
                 s.set.insert(s.set.end(), there->far.begin(), there->far.end());
                 here = std::move(there);
                 moved = true;
@@ -181,7 +187,13 @@ struct Local {
 // the reference points of the descent's last fit (`basis`, with their sides).
 Local local(const View& w, const Vec& c, double size, const Descent* basis) {
     Local out;
-    const Spread s = spread(w, c);
+    Spread s;
+    if (basis && basis->top - basis->bottom == basis->F && basis->c == c) {
+        s.top = basis->top; // the descent measured it there
+        s.bottom = basis->bottom;
+    } else {
+        s = spread(w, c);
+    }
     out.top = s.top;
     out.bottom = s.bottom;
     const double near = certifiedgap(s.zone(), size) / 4;

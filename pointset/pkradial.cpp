@@ -13,6 +13,7 @@
 
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <cmath>
+#include <limits>
 
 namespace formeval::pointset::kernel {
 
@@ -34,6 +35,8 @@ class Balls {
     bool inside(const Support& s, std::size_t t) const {
         if (s.count == 0) return false;
         if (w_.dim == 2) {
+            const int quick = s.count >= 2 ? filtered(s, t) : 0;
+            if (quick != 0) return quick > 0;
             const Kernel::Point_2 q = p2(t);
             if (s.count == 1) return q == p2(s.point[0]);
             if (s.count == 2)
@@ -72,6 +75,41 @@ class Balls {
     }
 
   private:
+    const double* at(std::size_t i) const { return w_.data + i * w_.stride; }
+
+    // In the plane, the sign of the test in floating point where its error
+    // bound (Shewchuk's, generously rounded up) settles it: 1 inside, -1
+    // outside, 0 undecided.
+    int filtered(const Support& s, std::size_t t) const {
+        const double* q = at(t);
+        const double* a = at(s.point[0]);
+        const double* b = at(s.point[1]);
+        const double ax = a[0] - q[0], ay = a[1] - q[1], bx = b[0] - q[0], by = b[1] - q[1];
+        constexpr double e = std::numeric_limits<double>::epsilon();
+        if (s.count == 2) {
+            // In the circle on the diameter ab: (a - q).(b - q) <= 0.
+            const double d = ax * bx + ay * by;
+            const double bound = 8 * e * (std::fabs(ax * bx) + std::fabs(ay * by));
+            return d < -bound ? 1 : d > bound ? -1 : 0;
+        }
+        const double* c = at(s.point[2]);
+        const double cx = c[0] - q[0], cy = c[1] - q[1];
+        const double turn = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+        const double turnbound =
+            8 * e *
+            (std::fabs((b[0] - a[0]) * (c[1] - a[1])) + std::fabs((b[1] - a[1]) * (c[0] - a[0])));
+        if (!(std::fabs(turn) > turnbound)) return 0;
+        const double a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+        const double det =
+            a2 * (bx * cy - by * cx) + b2 * (cx * ay - cy * ax) + c2 * (ax * by - ay * bx);
+        const double permanent = a2 * (std::fabs(bx * cy) + std::fabs(by * cx)) +
+                                 b2 * (std::fabs(cx * ay) + std::fabs(cy * ax)) +
+                                 c2 * (std::fabs(ax * by) + std::fabs(ay * bx));
+        const double bound = 16 * e * permanent;
+        if (!(std::fabs(det) > bound)) return 0;
+        return (det > 0) == (turn > 0) ? 1 : -1;
+    }
+
     Kernel::Point_2 p2(std::size_t i) const {
         const double* p = w_.data + i * w_.stride;
         return {p[0], p[1]};
