@@ -110,7 +110,7 @@ void BM_Reference(benchmark::State& state) {
         peak = live.load();
         const long before = live.load();
         r = evaluate(view(p, f), f, c);
-        state.counters["memory_per_point_bytes"] =
+        state.counters["memory_over_points"] =
             static_cast<double>(peak - before) / (8.0 * static_cast<double>(p.size()));
         benchmark::DoNotOptimize(r.t);
     }

@@ -318,6 +318,32 @@ struct Extremes {
     }
 };
 
+// The most violated constraint of a source that visits all of them (each).
+template <class Source> long worstof(const Source& s, const double* y, double& excess) {
+    long best = -1;
+    excess = -inf;
+    s.each(y, [&](long id, double e) {
+        if (e > excess) excess = e, best = id;
+    });
+    return best;
+}
+
+// The in-circle determinant of q against the circle through a, b, c in the
+// plane (positive inside when a, b, c turn counterclockwise), and its
+// floating-point error bound (Shewchuk's, rounded up): its sign is certain
+// when |det| > bound.
+inline double incircle(const double* a, const double* b, const double* c, const double* q,
+                       double& bound) {
+    const double ax = a[0] - q[0], ay = a[1] - q[1], bx = b[0] - q[0], by = b[1] - q[1];
+    const double cx = c[0] - q[0], cy = c[1] - q[1];
+    const double a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    const double permanent = a2 * (std::fabs(bx * cy) + std::fabs(by * cx)) +
+                             b2 * (std::fabs(cx * ay) + std::fabs(cy * ax)) +
+                             c2 * (std::fabs(ax * by) + std::fabs(ay * bx));
+    bound = 11 * eps * permanent;
+    return a2 * (bx * cy - by * cx) + b2 * (cx * ay - cy * ax) + c2 * (ax * by - ay * bx);
+}
+
 // The Chebyshev fit of rows as a linear program in y = (x, h). Sets of up to
 // `wholeset` points have their rows computed once (cached).
 template <class Rows> struct Chebyshev {
@@ -365,14 +391,7 @@ template <class Rows> struct Chebyshev {
             f(2 * static_cast<long>(i) + (r < 0), std::fabs(r) - y[m]);
         }
     }
-    long worst(const double* y, double& excess) const {
-        long best = -1;
-        excess = -inf;
-        each(y, [&](long id, double e) {
-            if (e > excess) excess = e, best = id;
-        });
-        return best;
-    }
+    long worst(const double* y, double& excess) const { return worstof(*this, y, excess); }
 };
 
 // The convex hull of the points as half-spaces n.q <= b (unit outward n, in

@@ -78,8 +78,7 @@ class Balls {
     const double* at(std::size_t i) const { return w_.data + i * w_.stride; }
 
     // In the plane, the sign of the test in floating point where its error
-    // bound (Shewchuk's, generously rounded up) settles it: 1 inside, -1
-    // outside, 0 undecided.
+    // bound settles it: 1 inside, -1 outside, 0 undecided.
     int filtered(const Support& s, std::size_t t) const {
         const double* q = at(t);
         const double* a = at(s.point[0]);
@@ -93,19 +92,13 @@ class Balls {
             return d < -bound ? 1 : d > bound ? -1 : 0;
         }
         const double* c = at(s.point[2]);
-        const double cx = c[0] - q[0], cy = c[1] - q[1];
         const double turn = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
         const double turnbound =
             8 * e *
             (std::fabs((b[0] - a[0]) * (c[1] - a[1])) + std::fabs((b[1] - a[1]) * (c[0] - a[0])));
         if (!(std::fabs(turn) > turnbound)) return 0;
-        const double a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
-        const double det =
-            a2 * (bx * cy - by * cx) + b2 * (cx * ay - cy * ax) + c2 * (ax * by - ay * bx);
-        const double permanent = a2 * (std::fabs(bx * cy) + std::fabs(by * cx)) +
-                                 b2 * (std::fabs(cx * ay) + std::fabs(cy * ax)) +
-                                 c2 * (std::fabs(ax * by) + std::fabs(ay * bx));
-        const double bound = 16 * e * permanent;
+        double bound = 0;
+        const double det = kernel::incircle(a, b, c, q, bound);
         if (!(std::fabs(det) > bound)) return 0;
         return (det > 0) == (turn > 0) ? 1 : -1;
     }

@@ -51,14 +51,7 @@ struct Step {
         }
     }
     long size() const { return sides() + static_cast<long>(facets.size()); }
-    long worst(const double* y, double& excess) const {
-        long best = -1;
-        excess = -inf;
-        each(y, [&](long id, double e) {
-            if (e > excess) excess = e, best = id;
-        });
-        return best;
-    }
+    long worst(const double* y, double& excess) const { return worstof(*this, y, excess); }
     template <class F> void each(const double* y, F f) const {
         const Vec delta = {y[0], y[1], w.dim == 3 ? y[2] : 0.0};
         for (std::size_t i = 0; i < w.n; ++i) {
