@@ -285,9 +285,12 @@ struct Search {
 
     double threshold() const { return T; }
 
+    // To prove: F >= T, the incumbent's zone less half the allowed gap. Its
+    // neighbourhood proves that within rho only when its points' levels are
+    // that far apart (a descent that stopped short leaves them closer).
     void adopt(const Local& l) {
-        T = std::min(T, l.h);
-        balls.push_back({best.c, l.rho});
+        T = std::min(T, best.F - certifiedgap(best.F, size) / 2);
+        balls.push_back({best.c, l.h >= T ? l.rho : 0});
         subset.insert(subset.end(), l.active.begin(), l.active.end());
     }
 
@@ -360,7 +363,7 @@ Found mzradial(const Moments& mo, const Options& options) {
     Certificate& c = out.certificate;
     double lower = s.T;
     std::string why = "the points at the edges of the zone do not hold the centre from every side";
-    if (!(l.rho >= s.far)) {
+    if (!(s.balls.front().radius >= s.far)) {
         // Between the neighbourhood and the far region: the search. Without a
         // far bound it still looks for better centres within a wide cube, and
         // what lies beyond is bounded by the limit of the far estimate there.
@@ -377,9 +380,8 @@ Found mzradial(const Moments& mo, const Options& options) {
         if (!std::isfinite(s.far)) {
             const double k = (l.top - l.bottom) * (l.top + l.bottom);
             const double beyond = (2 * half * s.width - k) / (2 * (half + l.top));
-            if (beyond < lower)
-                why = "the points are too close to a straight line (a short arc or a shallow "
-                      "cap) to exclude a distant centre";
+            why = "the points are too close to a straight line (a short arc or a shallow cap) "
+                  "to exclude a distant centre: a circle of ever larger radius may do better";
             lower = std::min(lower, beyond);
         }
     }

@@ -145,5 +145,43 @@ TEST(Radial, RandomArcsWithAnOutlier) {
     EXPECT_GE(certified, cases * 9 / 10);
 }
 
+// A search cut short by its budget says so and gives a bracket that still
+// holds the optimum; given its budget, the same search closes it.
+TEST(Radial, BudgetRunOutGivesABracket) {
+    Cloud c = circle(9, 10, 0, 0, 0.3, 60, 4);
+    c.p[4][0] *= 1.03;
+    c.p[4][1] *= 1.03;
+    const double best = mzcircle(c.p);
+    Options tight;
+    tight.budget = 1;
+    const Reference cut = evaluate(c.view(), Feature::circle, Criterion::minimumzone, tight);
+    ASSERT_TRUE(cut.found);
+    const Reference full = evaluate(c.view(), Feature::circle, Criterion::minimumzone);
+    ASSERT_TRUE(full.certificate.certified) << full.certificate.why;
+    EXPECT_NEAR(full.t, best, 1e-9 * best);
+    EXPECT_LE(cut.certificate.lower, best * (1 + 1e-12));
+    EXPECT_GE(cut.certificate.upper, best * (1 - 1e-12));
+    if (!cut.certificate.certified) {
+        EXPECT_NE(cut.certificate.why.find("budget of 1 cells"), std::string::npos)
+            << cut.certificate.why;
+    }
+}
+
+// Points a straight zone holds more narrowly than any circle (a zigzag:
+// bending either way widens its zone): circles of ever larger radius approach
+// the straight zone, so no circle is minimal, none is certified, and the
+// lower bound falls to the straight zone.
+TEST(Radial, PointsNarrowerStraightThanRoundAreNotCertified) {
+    Cloud c;
+    for (int i = 0; i < 9; ++i) c.p.push_back({10.0 * i, 10.0 * (i % 2), 0});
+    const Reference mz = evaluate(c.view(), Feature::circle, Criterion::minimumzone);
+    const Reference straight = evaluate(c.view(), Feature::line, Criterion::minimumzone);
+    ASSERT_TRUE(mz.found && straight.found);
+    EXPECT_LT(straight.t, mz.t);
+    EXPECT_FALSE(mz.certificate.certified);
+    EXPECT_LE(mz.certificate.lower, straight.t * (1 + 1e-9));
+    EXPECT_NE(mz.certificate.why.find("straight line"), std::string::npos) << mz.certificate.why;
+}
+
 } // namespace
 } // namespace formeval::pointset::test
