@@ -385,11 +385,21 @@ Found mzradial(const Moments& mo, const Options& options) {
             lower = std::min(lower, beyond);
         }
     }
+    c.certified = s.best.F - std::max(0.0, lower) <= certifiedgap(s.best.F, size);
+    if (!c.certified) {
+        // Unproven: at least never wider than about the least-squares centre.
+        const Found ls = lsradial(mo);
+        if (ls.found) {
+            Descent e;
+            e.c = ls.point;
+            descend(w, e);
+            if (e.F < s.best.F) s.best = e;
+        }
+        c.why = why;
+    }
     out.point = s.best.c;
     c.upper = s.best.F;
     c.lower = std::max(0.0, std::min(lower, c.upper));
-    c.certified = c.upper - c.lower <= certifiedgap(c.upper, size);
-    if (!c.certified) c.why = why;
     return out;
 }
 

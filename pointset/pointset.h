@@ -216,7 +216,9 @@ struct Reference {
 // 4, a cylinder 5); points that leave it undetermined, their spread in the
 // weakest needed direction below 1e-8 of the strongest (all at one place, on
 // one line for a plane, circle or cylinder, on one plane or circle for a
-// sphere); circumscribed or inscribed lines and planes.
+// sphere); circumscribed or inscribed lines and planes; cylinders, not yet
+// evaluated. Certified: upper - lower within certifiedgap(t, largest
+// coordinate).
 Reference evaluate(const Points& points, Feature feature, Criterion criterion,
                    const Options& options = {});
 
