@@ -202,7 +202,7 @@ template <class Source> struct Restricted {
 };
 
 // Sources of up to this many constraints are solved whole (the dual simplex
-// over all of them; the Chebyshev fit caches its rows).
+// over all of them), larger ones on a working set.
 constexpr long wholeset = 8192;
 
 template <class Source>
@@ -344,25 +344,41 @@ inline double incircle(const double* a, const double* b, const double* c, const 
     return a2 * (bx * cy - by * cx) + b2 * (cx * ay - cy * ax) + c2 * (ax * by - ay * bx);
 }
 
-// The Chebyshev fit of rows as a linear program in y = (x, h). Sets of up to
-// `wholeset` points have their rows computed once (cached).
+// The Chebyshev fit of rows as a linear program in y = (x, h), for rows whose
+// first column is all ones (a zone of constant width). Up to `cached` points
+// have their rows computed once and kept (m numbers a point: the other
+// columns and the observation); more are computed afresh on every pass, which
+// keeps memory and its traffic down.
+constexpr std::size_t cached = std::size_t(1) << 17;
+
 template <class Rows> struct Chebyshev {
     const Rows& rows;
     std::size_t n;
     int m;
     int k = m + 1;
-    std::vector<double> cache; // per point: a (m numbers), f
+    std::vector<double> cache;
 
-    Chebyshev(const Rows& r, std::size_t count, int parameters) : rows(r), n(count), m(parameters) {
-        if (static_cast<long>(n) > wholeset / 2) return;
-        cache.resize(n * (m + 1));
-        for (std::size_t i = 0; i < n; ++i) rows(i, &cache[i * (m + 1)], cache[i * (m + 1) + m]);
+    Chebyshev(const Rows& r, std::size_t count, int parameters)
+        : rows(r), n(count), m(parameters), cache(count <= cached ? count * parameters : 0) {
+        double a[6] = {};
+        for (std::size_t i = 0; i < n && !cache.empty(); ++i) {
+            double* c = &cache[i * m];
+            rows(i, a, c[m - 1]);
+            for (int j = 1; j < m; ++j) c[j - 1] = a[j];
+        }
+    }
+    double observation(std::size_t i) const {
+        if (!cache.empty()) return cache[i * m + m - 1];
+        double a[6], f;
+        rows(i, a, f);
+        return f;
     }
     void at(std::size_t i, double* a, double& f) const {
         if (cache.empty()) return rows(i, a, f);
-        const double* c = &cache[i * (m + 1)];
-        for (int j = 0; j < m; ++j) a[j] = c[j];
-        f = c[m];
+        const double* c = &cache[i * m];
+        a[0] = 1;
+        for (int j = 1; j < m; ++j) a[j] = c[j - 1];
+        f = c[m - 1];
     }
     void row(long id, double* c, double& b) const {
         double a[6] = {}, f = 0;
@@ -374,20 +390,20 @@ template <class Rows> struct Chebyshev {
     }
     long size() const { return 2 * static_cast<long>(n); }
     template <class F> void each(const double* y, F f) const {
-        if (!cache.empty()) {
-            const double* c = cache.data();
-            for (std::size_t i = 0; i < n; ++i, c += m + 1) {
-                double r = c[m] - c[0] * y[0];
-                for (int j = 1; j < m; ++j) r -= c[j] * y[j];
+        if (cache.empty()) {
+            for (std::size_t i = 0; i < n; ++i) {
+                double a[6] = {}, o = 0;
+                rows(i, a, o);
+                double r = o;
+                for (int j = 0; j < m; ++j) r -= a[j] * y[j];
                 f(2 * static_cast<long>(i) + (r < 0), std::fabs(r) - y[m]);
             }
             return;
         }
-        for (std::size_t i = 0; i < n; ++i) {
-            double a[6] = {}, o = 0;
-            rows(i, a, o);
-            double r = o;
-            for (int j = 0; j < m; ++j) r -= a[j] * y[j];
+        const double* c = cache.data();
+        for (std::size_t i = 0; i < n; ++i, c += m) {
+            double r = c[m - 1] - y[0];
+            for (int j = 1; j < m; ++j) r -= c[j - 1] * y[j];
             f(2 * static_cast<long>(i) + (r < 0), std::fabs(r) - y[m]);
         }
     }

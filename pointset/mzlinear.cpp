@@ -37,20 +37,20 @@ struct Frame {
 // In one pass: candidates for the first basis (the points at the corners of
 // the set) and the first working set (the points farthest above and below the
 // frame's plane).
-std::vector<std::size_t> corners(const Frame& fr, std::vector<long>& set) {
+std::vector<std::size_t> corners(const Chebyshev<Frame>& fr, std::vector<long>& set) {
     constexpr int count = 8;
     std::array<std::size_t, count> pick{};
     std::array<double, count> value;
     value.fill(-inf);
     Extremes far{96, {}, {}};
-    for (std::size_t i = 0; i < fr.w.n; ++i) {
+    for (std::size_t i = 0; i < fr.n; ++i) {
         double a[3], f;
-        fr(i, a, f);
+        fr.at(i, a, f);
         const double y = fr.m == 3 ? a[2] : f;
         const double v[count] = {a[1] + y, -a[1] - y, a[1] - y, -a[1] + y, a[1], -a[1], y, -y};
         for (int c = 0; c < count; ++c)
             if (v[c] > value[c]) value[c] = v[c], pick[c] = i;
-        if (static_cast<long>(fr.w.n) * 2 > wholeset) far.take(f, i);
+        if (fr.size() > wholeset) far.take(f, i);
     }
     set = far.ids();
     std::vector<std::size_t> out(pick.begin(), pick.end());
@@ -89,8 +89,8 @@ Fit fitabout(const View& w, const Vec& ez) {
     const Frame fr = framefor(w, ez);
     std::array<long, mostk> basis{};
     std::vector<long> set;
-    if (!startbasis(fr, fr.m, corners(fr, set), basis)) return out;
     const Chebyshev<Frame> lp(fr, w.n, fr.m);
+    if (!startbasis(fr, fr.m, corners(lp, set), basis)) return out;
     double e[mostk] = {};
     e[fr.m] = 1;
     const Simplex s = dualsimplexset(lp, e, basis, 8 * eps, 2000, set);
@@ -103,7 +103,7 @@ Fit fitabout(const View& w, const Vec& ez) {
     std::vector<double> r(w.n);
     for (std::size_t i = 0; i < w.n; ++i) {
         double row[3], f;
-        fr(i, row, f);
+        lp.at(i, row, f);
         r[i] = f - row[1] * a - (fr.m == 3 ? row[2] * b : 0.0);
         top = std::max(top, r[i]);
         bottom = std::min(bottom, r[i]);
@@ -123,8 +123,8 @@ Fit fitabout(const View& w, const Vec& ez) {
     for (const std::size_t i : high)
         for (const std::size_t j : low) {
             double ai[3], aj[3], f;
-            fr(i, ai, f);
-            fr(j, aj, f);
+            lp.at(i, ai, f);
+            lp.at(j, aj, f);
             grads.push_back({aj[1] - ai[1], fr.m == 3 ? aj[2] - ai[2] : 0.0, 0});
         }
     out.kappa = sharpness(grads, {}, fr.m - 1);

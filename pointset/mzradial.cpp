@@ -69,33 +69,24 @@ struct Descent {
     double top = inf, bottom = -inf; // the largest and smallest distance from c
 };
 
-// The tangent model about a centre with its zone there; sets small enough to
-// cache their rows get the zone from the cache.
+// The tangent model about a centre with its zone there, and for large sets
+// the farthest and nearest points, the first working set of its fit.
 struct Linearised {
     Tangents rows;
     Chebyshev<Tangents> lp;
-    double F, top, bottom;
-    std::vector<long> far; // for large sets, the farthest and nearest points
+    double F, top = -inf, bottom = inf;
+    std::vector<long> far;
     Linearised(const View& w, const Vec& c) : rows{w, c, w.dim}, lp(rows, w.n, w.dim + 1) {
-        if (lp.cache.empty()) {
-            Extremes e{96, {}, {}};
-            for (std::size_t i = 0; i < w.n; ++i) e.take(norm(sub(w[i], c)), i);
-            top = -inf;
-            bottom = inf;
-            for (const auto& h : e.high) top = std::max(top, h.first);
-            for (const auto& l : e.low) bottom = std::min(bottom, l.first);
-            F = top - bottom;
-            far = e.ids();
-            return;
-        }
-        top = -inf;
-        bottom = inf;
+        const bool large = static_cast<long>(lp.size()) > wholeset;
+        Extremes e{96, {}, {}};
         for (std::size_t i = 0; i < w.n; ++i) {
-            const double d = lp.cache[i * (w.dim + 2) + w.dim + 1];
+            const double d = lp.observation(i);
             top = std::max(top, d);
             bottom = std::min(bottom, d);
+            if (large) e.take(d, i);
         }
         F = top - bottom;
+        far = e.ids();
     }
 };
 

@@ -6,6 +6,7 @@
 #include "tests/harness/harness.h"
 #include "tests/pointset/support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -285,6 +286,46 @@ TEST_P(Every, OptionsLeaveOutDeviationsAndCertificate) {
 
 INSTANTIATE_TEST_SUITE_P(Features, Every, ::testing::ValuesIn(kinds()),
                          ::formeval::test::namedby(kindname));
+
+// Large sets take other paths (a working set checked against every point,
+// rows computed afresh on each pass): their minimum zone is that of their
+// points farthest out and in, found on the small sets' path.
+struct Large {
+    std::string name;
+    Feature feature;
+    Cloud points;
+};
+
+class LargeSet : public ::testing::TestWithParam<Large> {};
+
+TEST_P(LargeSet, MinimumZoneIsThatOfItsExtremePoints) {
+    Cloud c = GetParam().points;
+    const Reference all = evaluate(c.view(), GetParam().feature, Criterion::minimumzone);
+    ASSERT_TRUE(all.found) << all.failure;
+    EXPECT_TRUE(all.certificate.certified) << all.certificate.why;
+    std::vector<std::pair<double, std::size_t>> order;
+    for (std::size_t i = 0; i < c.p.size(); ++i) order.emplace_back(all.deviations[i], i);
+    std::sort(order.begin(), order.end());
+    Cloud extremes;
+    extremes.dim = c.dim;
+    for (std::size_t k = 0; k < 300; ++k) {
+        extremes.p.push_back(c.p[order[k].second]);
+        extremes.p.push_back(c.p[order[order.size() - 1 - k].second]);
+    }
+    const Reference few = evaluate(extremes.view(), GetParam().feature, Criterion::minimumzone);
+    ASSERT_TRUE(few.certificate.certified) << few.certificate.why;
+    EXPECT_NEAR(all.t, few.t, 1e-9 * all.t);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Features, LargeSet,
+    ::testing::Values(
+        Large{"Circle150000", Feature::circle, circle(150000, 25, 3, 4, 0.01, 360, 1)},
+        Large{"Arc20000", Feature::circle, circle(20000, 25, 3, 4, 0.01, 120, 2)},
+        Large{"Line20000", Feature::line, turned(line(20000, 90, 0.01, 3), 1, {0, 0, 1})},
+        Large{"Plane20000", Feature::plane, plane(20000, 40, 0.01, 4)},
+        Large{"Sphere20000", Feature::sphere, sphere(20000, 8, {1, 2, 3}, 0.01, 180, 5)}),
+    ::formeval::test::namedby([](const Large& l) { return l.name; }));
 
 TEST(Features, NamesForMessagesAndIsoParameters) {
     EXPECT_STREQ(isostem(Feature::circle), "RON");
