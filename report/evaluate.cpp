@@ -3,7 +3,7 @@
 // buffers, console input closed so that an operator prompt takes its safe
 // way out at once instead of waiting; then finds the exact circles of the
 // same points for the plot's legend.
-#include "report/results.h"
+#include "report/evaluation/evaluation.h"
 
 #include "circles/circles.h"
 #include "driver/dispatch.h"

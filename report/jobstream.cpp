@@ -5,7 +5,7 @@
 // read by the shape the job table gives it, so that the next item is the next
 // job code; where formeval would find the stream broken, the reader stops
 // with the line and reason.
-#include "report/results.h"
+#include "report/readers/readers.h"
 
 #include "driver/dispatch.h"
 #include "driver/record.h"

@@ -1,7 +1,7 @@
 // Matches the study blocks of a result file to the study jobs of the job
 // stream that made it, and evaluates each job's points once without noise:
 // the measured value the simulation is about.
-#include "report/report.h"
+#include "report/evaluation/evaluation.h"
 
 #include "driver/dispatch.h"
 

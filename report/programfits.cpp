@@ -2,7 +2,7 @@
 // the computations formeval's jobs run (the fits of the jobs that fit once,
 // the staged sphere, the four circle computations), silently. What they said
 // comes back with each reference.
-#include "report/results.h"
+#include "report/evaluation/evaluation.h"
 
 #include "circles/circles.h"
 #include "driver/driver.h"

@@ -1,8 +1,9 @@
 // Roundness plots: the geometry of the magnified polar display, the silent
 // evaluation of a record with the four circle computations, and the SVG
 // pictures checked point by point against positions worked out by hand.
-#include "report/canvas.h"
-#include "report/report.h"
+#include "report/charts/canvas.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
