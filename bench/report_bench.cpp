@@ -45,7 +45,7 @@ void polar2048(benchmark::State& state) {
         record.y.push_back(-15 + (25 + noise(gen)) * std::sin(t));
     }
     for (auto _ : state) {
-        const Evaluation e = evaluate(record);
+        const Evaluated e = evaluate(record);
         const PolarData d = polardata(record, e);
         benchmark::DoNotOptimize(d.profile.data());
     }

@@ -19,11 +19,6 @@ namespace formeval::report {
 
 namespace {
 
-constexpr std::array<circcal, nreferences> computations = {lscircocal, mzcircocal, pkcircocal,
-                                                           vacircocal};
-constexpr std::array<Method, nreferences> methods = {Method::leastsquares, Method::minimumzone,
-                                                     Method::circumscribing, Method::inscribing};
-
 // A circle's form error: the spread of the points' radial deviations, both
 // extremes starting at 0.
 double circleerror(const std::vector<Point>& p, double x, double y, double r) {
@@ -34,43 +29,42 @@ double circleerror(const std::vector<Point>& p, double x, double y, double r) {
 
 // The exact minimum-zone, circumscribing and inscribing circles, and which
 // of the computations' circles differ from them.
-void exactcircles(const CircleRecord& record, Evaluation& e) {
+void exactcircles(const CircleRecord& record, Evaluated& e) {
     std::vector<Point> p;
     double scale = 0;
     for (std::size_t i = 0; i < record.x.size(); ++i) {
         p.push_back({record.x[i], record.y[i], 0});
         scale = std::max({scale, std::fabs(record.x[i]), std::fabs(record.y[i])});
     }
-    std::array<Fit, nreferences> exact;
+    const auto exact = [&e](Method method, double x, double y, double r, double error,
+                            const Certificate& certificate) {
+        Fit f;
+        f.method = method;
+        f.source = Source::exact;
+        f.x = x;
+        f.y = y;
+        f.r = r;
+        f.error = error;
+        f.certificate = certificate;
+        e.fits.push_back(f);
+    };
     const RadialZone z = pointset::minzone(p, 2);
-    if (z.found) {
-        e.exact[minimumzone] = {z.centre[0], z.centre[1], z.radius, z.zone};
-        exact[minimumzone].certificate = z.certificate;
-    }
-    for (const int k : {circumscribing, inscribing}) {
+    if (z.found) exact(minimumzone, z.centre[0], z.centre[1], z.radius, z.zone, z.certificate);
+    for (const Method k : {circumscribing, inscribing}) {
         const ExtremeCircle c =
             k == circumscribing ? pointset::enclosingcircle(p) : pointset::inscribedcircle(p);
-        if (!c.found) continue;
-        e.exact[k] = {c.x, c.y, c.r, circleerror(p, c.x, c.y, c.r)};
-        exact[k].certificate = c.certificate;
+        if (c.found) exact(k, c.x, c.y, c.r, circleerror(p, c.x, c.y, c.r), c.certificate);
     }
-    for (const int k : {minimumzone, circumscribing, inscribing}) {
-        if (!(e.exact[k].r > 0)) continue;
-        Fit ours;
-        ours.method = exact[k].method = methods[k];
-        ours.r = e.circles[k].r;
-        ours.error = e.circles[k].error;
-        exact[k].r = e.exact[k].r;
-        exact[k].error = e.exact[k].error;
-        e.inexact[k] = differs(ours, exact[k], scale);
-        e.certified[k] = exact[k].certificate.certified;
-    }
+    for (Fit& ours : e.fits)
+        if (const Fit* x = e.find(ours.method, Source::exact);
+            x && ours.source == Source::program && x->r > 0)
+            ours.inexact = differs(ours, *x, scale);
 }
 
 } // namespace
 
-Evaluation evaluate(const CircleRecord& record) {
-    Evaluation e;
+Evaluated evaluate(const CircleRecord& record) {
+    Evaluated e;
     const int numpt = static_cast<int>(record.x.size());
     if (numpt < minplotpoints || numpt > nsz || record.y.size() != record.x.size()) {
         e.failure = "the record holds " + std::to_string(numpt) +
@@ -87,22 +81,27 @@ Evaluation evaluate(const CircleRecord& record) {
                         "circle";
             return e;
         }
-        for (int k = 0; k < nreferences; ++k) {
+        for (const CircleComputation& k : circlecomputations) {
             oqt = 0;
             cri = record.cri;
             problem = false;
             formeval::Circlefit ans;
-            computations[k](record.x.data(), record.y.data(), numpt, ans);
-            e.circles[k] = {ans[0], ans[1], ans[2], ans[3]};
-            e.said[k] = silent.said();
+            k.compute(record.x.data(), record.y.data(), numpt, ans);
+            Fit f;
+            f.method = k.method;
+            f.x = ans[0];
+            f.y = ans[1];
+            f.r = ans[2];
+            f.error = ans[3];
+            f.said = silent.said();
+            e.fits.push_back(f);
             if (!circlefound(ans) && e.failure.empty())
-                e.failure = std::string("no ") + referencenames[k] +
+                e.failure = std::string("no ") + referencenames[k.method] +
                             " circle fits these points: are they on one line or all at one place?";
         }
         problem = false;
     }
-    e.ok = e.failure.empty();
-    if (e.ok) exactcircles(record, e);
+    if (e.ok()) exactcircles(record, e);
     return e;
 }
 

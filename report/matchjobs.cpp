@@ -27,7 +27,7 @@ bool fits(const Block& b, const CircleRecord& r, bool next) {
 
 // The computation a study repeats: minimum zone (25xx, the sampling studies
 // too), least squares (26xx), circumscribing (27xx), inscribing (28xx).
-Reference studied(int job) {
+Method studied(int job) {
     switch (job / 100 % 10) {
     case 6:
         return leastsquares;
@@ -66,12 +66,12 @@ std::vector<std::string> matchjobs(std::vector<Block>& blocks, const JobStream& 
         b.jobname = "job " + std::to_string(r.job) + " (job " + std::to_string(r.ordinal) + " of " +
                     file + ", line " + std::to_string(r.line) + ")";
         if (b.kind == Block::Kind::perturbation) continue;
-        const Evaluation e = evaluate(r);
-        if (!e.ok) {
+        const Evaluated e = evaluate(r);
+        if (!e.ok()) {
             notes.push_back(b.jobname + ": its points cannot be evaluated: " + e.failure);
             continue;
         }
-        const Circle& c = e.circles[studied(r.job)];
+        const Fit& c = e.circle(studied(r.job));
         b.measured = {c.x, c.y, c.r, c.error};
         b.hasmeasured = true;
     }

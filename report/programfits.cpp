@@ -119,25 +119,16 @@ void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
         out.failure = undetermined(Shape::circle);
         return;
     }
-    struct Kind {
-        Method method;
-        circcal computation;
-        int minpt;
-    };
-    constexpr std::array<Kind, 4> kinds = {Kind{Method::leastsquares, lscircocal, minlscircle},
-                                           Kind{Method::minimumzone, mzcircocal, mincircle},
-                                           Kind{Method::circumscribing, pkcircocal, mincircle},
-                                           Kind{Method::inscribing, vacircocal, mincircle}};
-    for (const Kind& k : kinds) {
-        if (numpt < k.minpt) {
+    for (const CircleComputation& k : circlecomputations) {
+        if (numpt < k.fewest) {
             out.notes.push_back(std::string("no ") + methodname(k.method) +
                                 " circle: " + std::to_string(numpt) +
-                                " points are too few; it needs " + std::to_string(k.minpt));
+                                " points are too few; it needs " + std::to_string(k.fewest));
             continue;
         }
         startjob(record);
         Circlefit ans;
-        k.computation(u, v, numpt, ans);
+        k.compute(u, v, numpt, ans);
         Measured m;
         m.reference.method = k.method;
         m.reference.said = silent.said();

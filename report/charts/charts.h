@@ -54,9 +54,9 @@ bool magnificationfits(double magnification, double lowest, double highest, doub
 // Polar plot data: the profile points and each reference circle as radial
 // deviations about the minimum-zone centre, by angle.
 struct PolarData {
-    Circle centre;                   // the minimum-zone circle
+    Fit centre;                      // the minimum-zone circle
     std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
-    std::array<std::vector<PolarPoint>, nreferences> curves; // empty where not drawable
+    std::array<std::vector<PolarPoint>, nmethods> curves; // empty where not drawable
     double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
     double zoneouter = 0; // profile about the minimum-zone centre
     double lowest = 0;    // smallest deviation drawn
@@ -69,7 +69,7 @@ struct PolarData {
 // Samples per reference curve.
 constexpr int curvesamples = 720;
 
-PolarData polardata(const CircleRecord& record, const Evaluation& evaluation);
+PolarData polardata(const CircleRecord& record, const Evaluated& evaluation);
 
 // What a polar plot shows besides the data.
 struct PolarLabels {
@@ -107,7 +107,7 @@ void drawconvergence(const std::string& path, Format format, const Convergence& 
 // The roundness chart: the profile and the reference circles as the
 // polar data places them, magnified as `labels` says.
 void drawpolar(const std::string& path, Format format, const PolarData& data,
-               const Evaluation& evaluation, const PolarLabels& labels,
+               const Evaluated& evaluation, const PolarLabels& labels,
                const PolarLayout& layout = {});
 
 // The bar chart of the amplitudes of UPR 1 .. maxharmonic, in the sub-unit.
@@ -136,7 +136,7 @@ struct Shown {
 struct Rgb {
     double r, g, b;
 };
-constexpr std::array<Rgb, nreferences> referencecolours = {
+constexpr std::array<Rgb, nmethods> referencecolours = {
     Rgb{0.122, 0.467, 0.706}, Rgb{0.173, 0.627, 0.173}, Rgb{0.839, 0.153, 0.157},
     Rgb{0.580, 0.404, 0.741}};
 constexpr Rgb profilecolour = {0, 0, 0};

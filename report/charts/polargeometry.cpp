@@ -40,9 +40,9 @@ bool magnificationfits(double magnification, double lowest, double highest, doub
            base + scale * highest <= layout.plotradius;
 }
 
-PolarData polardata(const CircleRecord& record, const Evaluation& evaluation) {
+PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
     PolarData data;
-    const Circle& mz = evaluation.circles[minimumzone];
+    const Fit& mz = evaluation.circle(minimumzone);
     data.centre = mz;
     data.lowest = data.highest = 0;
     const auto extend = [&data](double deviation) {
@@ -71,11 +71,11 @@ PolarData polardata(const CircleRecord& record, const Evaluation& evaluation) {
     }
     // A closed curve's last sample joins its first; an arc's ends on the arc's end.
     const int samples = extent.closed ? curvesamples : curvesamples + 1;
-    for (int k = 0; k < nreferences; ++k) {
+    for (int k = 0; k < nmethods; ++k) {
         std::vector<PolarPoint> curve;
         for (int s = 0; s < samples; ++s) {
             const double angle = data.start + data.span * s / curvesamples;
-            const Circle& c = evaluation.circles[k];
+            const Fit& c = evaluation.circle(Method(k));
             const auto d = profile::distancealong({c.x, c.y, c.r}, mz.x, mz.y, angle);
             if (!d) {
                 curve.clear();

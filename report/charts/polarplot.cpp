@@ -185,7 +185,7 @@ void zone(Canvas& c, const Mapping& m, const PolarData& d) {
 
 // The circumscribing and inscribing circles dashed, so that the zone's
 // circles show through where they coincide with them.
-void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluation& e) {
+void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluated& e) {
     c.linewidth(1.4);
     for (const int k : {leastsquares, circumscribing, inscribing}) {
         if (d.curves[k].empty()) continue;
@@ -195,9 +195,9 @@ void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluatio
         c.dash();
     }
     // Centres, offset from the minimum-zone centre at the deviations' scale.
-    for (int k = 0; k < nreferences; ++k) {
-        const double x = centrex + m.scale * (e.circles[k].x - d.centre.x);
-        const double y = centrey - m.scale * (e.circles[k].y - d.centre.y);
+    for (int k = 0; k < nmethods; ++k) {
+        const double x = centrex + m.scale * (e.circle(Method(k)).x - d.centre.x);
+        const double y = centrey - m.scale * (e.circle(Method(k)).y - d.centre.y);
         c.colour(referencecolours[k]);
         c.linewidth(1.2);
         c.line(x - 5, y, x + 5, y);
@@ -229,57 +229,58 @@ struct LegendLine {
     bool bold;
     double indent;
     double advance; // down to the next line
-    int sample;     // -1 none; a reference; nreferences: profile; +1: unfiltered; +2: zone;
+    int sample;     // -1 none; a reference; nmethods: profile; +1: unfiltered; +2: zone;
                     // exactsample + k: the exact circle of reference k
 };
 
-constexpr int exactsample = nreferences + 3;
+constexpr int exactsample = nmethods + 3;
 
-std::string centretext(const Circle& circle, const std::string& unit) {
+std::string centretext(const Fit& circle, const std::string& unit) {
     const std::string u = unit == defaultunit ? "" : " " + unit;
     return "r " + formatnumber(circle.r, 9) + u + "  centre (" + formatnumber(circle.x, 10) + ", " +
            formatnumber(circle.y, 10) + ")" + u;
 }
 
-std::vector<LegendLine> legendlines(const PolarData& d, const Evaluation& e,
+std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
                                     const PolarLabels& labels, double division) {
     const Subunit& u = labels.deviations;
     std::vector<LegendLine> out;
     out.push_back({"Roundness RONt (peak to valley)", 13, true, 0, 22, -1});
     // The four errors to the same decimals: four significant digits of the largest.
     double largest = 0;
-    for (const Circle& circle : e.circles) largest = std::max(largest, circle.error * u.factor);
+    for (int k = 0; k < nmethods; ++k)
+        largest = std::max(largest, e.circle(Method(k)).error * u.factor);
     const int decimals =
         largest > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(largest))), 0, 12) : 3;
-    for (int k = 0; k < nreferences; ++k) {
+    for (int k = 0; k < nmethods; ++k) {
         char error[64];
-        std::snprintf(error, sizeof error, "%.*f", decimals, e.circles[k].error * u.factor);
+        std::snprintf(error, sizeof error, "%.*f", decimals, e.circle(Method(k)).error * u.factor);
         out.push_back({referencenames[k], 12, false, 30, 16, k});
         out.push_back({std::string(error) + " " + u.name, 12, true, 30, 15, -1});
-        out.push_back({centretext(e.circles[k], labels.unit), 9, false, 30, 21, -1});
+        out.push_back({centretext(e.circle(Method(k)), labels.unit), 9, false, 30, 21, -1});
         // Of an arc, the enclosing and inscribed circles of all its points
         // answer another question than the roundness references drawn over
         // it (the enclosing one spans the chord): only the zone is compared.
-        if (!e.inexact[k] || (!d.closed && k != minimumzone)) continue;
+        if (!e.circle(Method(k)).inexact || (!d.closed && k != minimumzone)) continue;
         // Beneath a circle that is not the exact optimum of its criterion:
         // the exact one, with enough digits to tell the two errors apart.
-        const Circle& exact = e.exact[k];
-        const double gap = (e.circles[k].error - exact.error) * u.factor;
+        const Fit& exact = *e.find(Method(k), Source::exact);
+        const double gap = (e.circle(Method(k)).error - exact.error) * u.factor;
         const int digits = std::clamp(6 + static_cast<int>(std::ceil(std::log10(
                                               std::fabs(exact.error * u.factor / gap) / 1e5))),
                                       6, 12);
-        out.push_back({std::string(e.certified[k] ? "exact: " : "exact (not certified): ") +
-                           formatnumber(exact.error * u.factor, digits) + " " + u.name +
-                           "  (formeval " + (gap > 0 ? "+" : "") + formatnumber(gap, 2) + " " +
-                           u.name + ")",
-                       11, true, 30, 13, exactsample + k});
+        out.push_back(
+            {std::string(exact.certificate.certified ? "exact: " : "exact (not certified): ") +
+                 formatnumber(exact.error * u.factor, digits) + " " + u.name + "  (formeval " +
+                 (gap > 0 ? "+" : "") + formatnumber(gap, 2) + " " + u.name + ")",
+             11, true, 30, 13, exactsample + k});
         out.push_back({centretext(exact, labels.unit), 9, false, 30, 21, -1});
     }
     out.push_back({"profile: " + std::to_string(d.profile.size()) + " points", 12, false, 30,
-                   labels.unfiltered.empty() ? 18.0 : 16.0, nreferences});
+                   labels.unfiltered.empty() ? 18.0 : 16.0, nmethods});
     if (!labels.unfiltered.empty())
-        out.push_back({"before filtering", 12, false, 30, 18, nreferences + 1});
-    out.push_back({"minimum zone", 12, false, 30, 18, nreferences + 2});
+        out.push_back({"before filtering", 12, false, 30, 18, nmethods + 1});
+    out.push_back({"minimum zone", 12, false, 30, 18, nmethods + 2});
     out.push_back({"+ centres (offsets magnified)", 11, false, 30, 26, -1});
     out.push_back(
         {"Magnification \u00d7" + formatnumber(labels.magnification, 6), 13, true, 0, 18, -1});
@@ -301,15 +302,15 @@ double legendwidth(const std::vector<LegendLine>& lines) {
 void legend(Canvas& c, const std::vector<LegendLine>& lines) {
     double y = 76;
     for (const LegendLine& l : lines) {
-        if (l.sample >= 0 && l.sample < nreferences) {
+        if (l.sample >= 0 && l.sample < nmethods) {
             c.colour(referencecolours[l.sample]);
             c.linewidth(3);
             if (l.sample == circumscribing || l.sample == inscribing) c.dash(7, 4);
             c.line(legendx, y - 4, legendx + 22, y - 4);
             c.dash();
-        } else if (l.sample == nreferences || l.sample == nreferences + 1) {
-            c.colour(l.sample == nreferences ? profilecolour : unfilteredcolour);
-            c.linewidth(l.sample == nreferences ? 1.1 : 0.6);
+        } else if (l.sample == nmethods || l.sample == nmethods + 1) {
+            c.colour(l.sample == nmethods ? profilecolour : unfilteredcolour);
+            c.linewidth(l.sample == nmethods ? 1.1 : 0.6);
             c.line(legendx, y - 4, legendx + 22, y - 4);
         } else if (l.sample >= exactsample) {
             c.colour(referencecolours[l.sample - exactsample]);
@@ -317,7 +318,7 @@ void legend(Canvas& c, const std::vector<LegendLine>& lines) {
             c.dash(4, 3);
             c.line(legendx, y - 4, legendx + 22, y - 4);
             c.dash();
-        } else if (l.sample == nreferences + 2) {
+        } else if (l.sample == nmethods + 2) {
             c.colour(zonefill, 0.12);
             c.rectangle(legendx, y - 9, 22, 10, true);
             c.colour(referencecolours[minimumzone]);
@@ -343,7 +344,7 @@ double ringdivision(double unitsize) {
 }
 
 void drawpolar(const std::string& path, Format format, const PolarData& data,
-               const Evaluation& evaluation, const PolarLabels& labels, const PolarLayout& layout) {
+               const Evaluated& evaluation, const PolarLabels& labels, const PolarLayout& layout) {
     const double radius = data.centre.r;
     const Mapping m{layout.baseradius * layout.plotradius,
                     labels.magnification * layout.baseradius * layout.plotradius / radius};

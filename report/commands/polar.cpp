@@ -41,7 +41,7 @@ struct PlotRow {
     std::string file;
     const CircleRecord* record;
     double magnification;
-    Evaluation evaluation;
+    Evaluated evaluation;
 };
 
 // The table of the plots: the file name, then right-aligned columns, each at
@@ -64,8 +64,8 @@ void printplots(std::ostream& out, const std::string& file, const std::vector<Pl
             std::to_string(r.record->ordinal), std::to_string(r.record->job),
             std::to_string(r.record->line), std::to_string(r.record->x.size()),
             formatnumber(r.magnification, 6)};
-        for (int k = 0; k < nreferences; ++k)
-            c[5 + k] = formatnumber(r.evaluation.circles[k].error, 12);
+        for (int k = 0; k < nmethods; ++k)
+            c[5 + k] = formatnumber(r.evaluation.circle(Method(k)).error, 12);
         cells.push_back(c);
     }
     std::size_t filewidth = 4;
@@ -157,7 +157,7 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
         if (!e.said.empty())
             err << "formreport: " << file << ": " << where << ": the fits said: " << oneline(e.said)
                 << "\n";
-        if (!e.ok) {
+        if (!e.ok()) {
             err << "formreport: " << file << ": " << where << ": not plotted: " << e.failure
                 << "\n";
             continue;
@@ -237,12 +237,12 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             progress.update(k);
             const CircleRecord& r = stream.circles[k];
             const std::string name = jobname(file, r);
-            Evaluation e = evaluate(r);
-            for (int c = 0; c < nreferences; ++c)
-                if (!e.said[c].empty())
-                    err << "formreport: " << name << ": the " << referencenames[c]
-                        << " computation said: " << oneline(e.said[c]) << "\n";
-            if (!e.ok) {
+            Evaluated e = evaluate(r);
+            for (const Fit& f : e.fits)
+                if (!f.said.empty())
+                    err << "formreport: " << name << ": the " << referencenames[f.method]
+                        << " computation said: " << oneline(f.said) << "\n";
+            if (!e.ok()) {
                 err << "formreport: " << name << ": not plotted: " << e.failure << "\n";
                 continue;
             }
@@ -259,19 +259,19 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 err << "formreport: " << name << ": not filtered: the Gaussian filter is for "
                     << "closed profiles, and this is an arc of " << degrees(data.span) << "\n";
             } else if (o.filter > 0) {
-                const Circle& ls = e.circles[leastsquares];
+                const Fit& ls = e.circle(leastsquares);
                 profile::Filtered mean = profile::filtered(r.x, r.y, {ls.x, ls.y, ls.r}, o.filter);
                 const bool resampled = mean.resampled;
                 CircleRecord filtered = r;
                 filtered.x = std::move(mean.x);
                 filtered.y = std::move(mean.y);
-                Evaluation fe = evaluate(filtered);
-                for (int c = 0; c < nreferences; ++c)
-                    if (!fe.said[c].empty())
-                        err << "formreport: " << name << ": the " << referencenames[c]
-                            << " computation said of the filtered profile: " << oneline(fe.said[c])
+                Evaluated fe = evaluate(filtered);
+                for (const Fit& f : fe.fits)
+                    if (!f.said.empty())
+                        err << "formreport: " << name << ": the " << referencenames[f.method]
+                            << " computation said of the filtered profile: " << oneline(f.said)
                             << "\n";
-                if (!fe.ok) {
+                if (!fe.ok()) {
                     err << "formreport: " << name << ": not filtered: the filtered profile "
                         << "cannot be evaluated: " << fe.failure << "\n";
                 } else {
@@ -307,7 +307,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 drawpolar(path, format, data, e, labels);
             });
             if (o.harmonics && data.closed) {
-                const Circle& ls = e.circles[leastsquares];
+                const Fit& ls = e.circle(leastsquares);
                 HarmonicRow h{printable(stemname),
                               profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
                               labels.deviations, labels.filter};

@@ -40,7 +40,6 @@ FormEvaluation evaluateform(const FormRecord& record) {
         (m.reference.method == Method::leastsquares ? e.leastsquares : e.minimumzone) = formfit(m);
     }
     if (set.fits.size() != 2 && e.failure.empty()) e.failure = "formeval fitted no line or plane";
-    e.ok = e.failure.empty();
     return e;
 }
 

@@ -121,6 +121,12 @@ bool differs(const Fit& ours, const Fit& exact, double scale) {
     }
 }
 
+const Fit* Evaluated::find(Method method, Source source) const {
+    for (const Fit& f : fits)
+        if (f.method == method && f.source == source) return &f;
+    return nullptr;
+}
+
 Evaluated evaluaterecord(const JobRecord& record) {
     Evaluated e;
     e.record = record;
@@ -222,6 +228,8 @@ const char* methodname(Method method) {
         return "minimum circumscribing";
     case Method::inscribing:
         return "maximum inscribing";
+    case nmethods:
+        break;
     }
     return "";
 }

@@ -55,8 +55,12 @@ class SilentConsole {
 
 // The feature of a record and how its points are given.
 enum class Shape { line, plane, circle, polarcircle, sphere, polarsphere };
-// The criteria of the references, in table order.
-enum class Method { leastsquares, minimumzone, circumscribing, inscribing };
+// The criteria of the references, in table and legend order.
+enum Method { leastsquares, minimumzone, circumscribing, inscribing, nmethods };
+// Their names in the charts' legends.
+constexpr std::array<const char*, nmethods> referencenames = {
+    "least squares (LSCI)", "minimum zone (MZCI)", "minimum circumscribing (MCCI)",
+    "maximum inscribing (MICI)"};
 // Who computed a reference: formeval's own computation or the exact one.
 enum class Source { program, exact };
 
@@ -89,8 +93,10 @@ struct Fit {
     std::string said;        // what formeval's computation wrote on its console
 };
 
+// A record evaluated: formeval's references and the exact ones beside them,
+// or why there are none.
 struct Evaluated {
-    JobRecord record;
+    JobRecord record; // of `results`; the charts keep their circle records themselves
     Shape shape = Shape::circle;
     // Circles: largest angular gap between neighbouring points about the
     // exact minimum-zone centre (the polar origin for job 2000), in degrees;
@@ -99,7 +105,24 @@ struct Evaluated {
     std::vector<Fit> fits;          // in table order, each program row before its exact one
     std::vector<std::string> notes; // references left out, and why
     std::string failure;            // why no reference could be computed
+
+    bool ok() const { return failure.empty(); }
+    // The reference of `method` from `source`; nullptr where there is none.
+    const Fit* find(Method method, Source source = Source::program) const;
+    // formeval's circle of `method` in an evaluation that is ok(), which has
+    // all four.
+    const Fit& circle(Method method) const { return *find(method); }
 };
+
+// formeval's four circle computations, in Method order, with the fewest
+// points each takes: the computations of the Cartesian circle jobs and their
+// studies.
+struct CircleComputation {
+    Method method;
+    void (*compute)(const double* x, const double* y, int numpt, std::array<double, 4>& ans);
+    int fewest;
+};
+extern const std::array<CircleComputation, nmethods> circlecomputations;
 
 // A reference with the deviations of the record's points from it, measured
 // as formeval measures them: lines along y, planes along z, Cartesian
@@ -157,40 +180,15 @@ std::array<std::string, 4> isonames(Shape shape);
 const char* shapename(Shape shape);
 const char* methodname(Method method);
 
-// Circle evaluation.
+// Circle evaluation for the charts.
 
-// The four reference circles of a roundness evaluation, in legend order.
-enum Reference { leastsquares, minimumzone, circumscribing, inscribing, nreferences };
-constexpr std::array<const char*, nreferences> referencenames = {
-    "least squares (LSCI)", "minimum zone (MZCI)", "minimum circumscribing (MCCI)",
-    "maximum inscribing (MICI)"};
-
-struct Circle {
-    double x = 0;
-    double y = 0;
-    double r = 0;
-    double error = 0; // circularity error against this circle
-};
-
-struct Evaluation {
-    bool ok = false;
-    std::string failure; // why there is no plot, when !ok
-    std::array<Circle, nreferences> circles;
-    std::array<std::string, nreferences> said; // what each computation wrote on its console
-    // The exact minimum-zone, circumscribing and inscribing circles, where the
-    // computation's circle is not the exact one (`inexact`), and whether the
-    // exact one is proven optimal.
-    std::array<Circle, nreferences> exact;
-    std::array<bool, nreferences> inexact = {};
-    std::array<bool, nreferences> certified = {};
-};
-
-// Runs lscircocal, mzcircocal, pkcircocal and vacircocal on the record at
-// trace level 0 with cri from the record, their console and run files bound
-// to buffers and their console input closed, so nothing is printed and no
-// prompt waits. What they said comes back in `said`. Then the exact circles
-// (see results.h) of the same points.
-Evaluation evaluate(const CircleRecord& record);
+// Runs the four circle computations on the record at trace level 0 with cri
+// from the record, their console and run files bound to buffers and their
+// console input closed, so nothing is printed and no prompt waits: the
+// program fits in Method order, each with what it said. Then the exact
+// minimum-zone, circumscribing and inscribing circles of the same points,
+// each program fit marked `inexact` where it is not the exact one.
+Evaluated evaluate(const CircleRecord& record);
 
 // Straightness and flatness: formeval's least-squares and minimum-zone fits
 // of a line y = a + b x or a plane z = a + b x + c y, run silently as
@@ -201,8 +199,8 @@ struct FormFit {
     std::vector<double> deviation;         // of each point, in record order
 };
 struct FormEvaluation {
-    bool ok = false;
-    std::string failure;
+    std::string failure; // why there is no plot
+    bool ok() const { return failure.empty(); }
     FormFit leastsquares;
     FormFit minimumzone;
     std::string said; // what the fits wrote on the console
