@@ -46,6 +46,11 @@ struct Certificate {
 // the coordinates' unit), so that data without form error can be certified.
 double certifiedgap(double error, double scale);
 
+// Judges a certificate whose bounds are set: certified when they differ by
+// at most certifiedgap(error, scale); otherwise `why` says so. Returns
+// whether it is certified.
+bool judge(Certificate& c, double error, double scale, const char* why);
+
 // min over unit v of max over w of w.v, for the vectors w in `dimension`
 // (1 to 3) coordinates: the distance from the origin to the boundary of the
 // vectors' convex hull when the origin is inside it, 0 on the boundary,
@@ -125,6 +130,10 @@ ExtremeCircle inscribedcircle(const std::vector<Point>& p);
 
 // A circle found on points scaled by 2^-exponent (unitscaled), scaled back.
 ExtremeCircle scaledback(ExtremeCircle c, int exponent);
+
+// The circle `find` gives for the points scaled to unit size, scaled back.
+ExtremeCircle atunitsize(const std::vector<Point>& p,
+                         ExtremeCircle (*find)(const std::vector<Point>&));
 
 // ISO form parameters.
 

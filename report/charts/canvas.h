@@ -73,6 +73,16 @@ double textwidth(const std::string& text, double size, bool bold = false);
 // `size`, or the smaller size at which `text` is `room` wide.
 double fitsize(const std::string& text, double size, double room, bool bold = false);
 
+// The size of a chart and the margins about its plot area, in drawing units.
+struct Page {
+    double width, height;
+    double left, right, top, bottom;
+};
+
+// Colours of the charts' text and axes, and of their grid lines.
+constexpr Rgb ink = {0, 0, 0};
+constexpr Rgb gridline = {0.85, 0.85, 0.85};
+
 // Scale of PNG pictures relative to SVG units.
 constexpr double pngscale = 1.5;
 

@@ -10,25 +10,19 @@ namespace formeval::report {
 
 namespace {
 
-constexpr double width = 800;
-constexpr double height = 540;
-constexpr double left = 90;
-constexpr double right = 30;
-constexpr double top = 110;
-constexpr double bottom = 70;
-
-constexpr Rgb ink = {0, 0, 0};
-constexpr Rgb grid = {0.85, 0.85, 0.85};
+constexpr Page page = {800, 540, 90, 30, 110, 70};
 constexpr Rgb band = {0.55, 0.55, 0.55};
 
 struct Frame {
     double logfrom, logto; // log10 of the counts at the left and right edges
     double ylow, yhigh;
     double px(double n) const {
-        return left + (std::log10(n) - logfrom) / (logto - logfrom) * (width - left - right);
+        return page.left + (std::log10(n) - logfrom) / (logto - logfrom) *
+                               (page.width - page.left - page.right);
     }
     double py(double y) const {
-        return height - bottom - (y - ylow) / (yhigh - ylow) * (height - top - bottom);
+        return page.height - page.bottom -
+               (y - ylow) / (yhigh - ylow) * (page.height - page.top - page.bottom);
     }
 };
 
@@ -67,26 +61,28 @@ void axes(Canvas& c, const Frame& f, const HistogramLabels& labels) {
     c.linewidth(1);
     const Ticks yt = ticks(f.ylow, f.yhigh, 6);
     for (const double y : yt.values) {
-        c.colour(grid);
-        c.line(left, f.py(y), width - right, f.py(y));
+        c.colour(gridline);
+        c.line(page.left, f.py(y), page.width - page.right, f.py(y));
         c.colour(ink);
-        c.text(left - 6, f.py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
+        c.text(page.left - 6, f.py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
     }
     for (double decade = std::ceil(f.logfrom - 1e-9); decade <= f.logto + 1e-9; ++decade) {
         const double n = std::pow(10.0, decade);
-        c.colour(grid);
-        c.line(f.px(n), top, f.px(n), height - bottom);
+        c.colour(gridline);
+        c.line(f.px(n), page.top, f.px(n), page.height - page.bottom);
         c.colour(ink);
-        c.line(f.px(n), height - bottom, f.px(n), height - bottom + 5);
-        c.text(f.px(n), height - bottom + 18, formatnumber(n, 6), 11, Anchor::middle);
+        c.line(f.px(n), page.height - page.bottom, f.px(n), page.height - page.bottom + 5);
+        c.text(f.px(n), page.height - page.bottom + 18, formatnumber(n, 6), 11, Anchor::middle);
     }
     c.colour(ink);
-    c.line(left, height - bottom, width - right, height - bottom);
-    c.line(left, top, left, height - bottom);
-    c.text((left + width - right) / 2, height - 18, "repetitions (log scale)", 13, Anchor::middle);
+    c.line(page.left, page.height - page.bottom, page.width - page.right,
+           page.height - page.bottom);
+    c.line(page.left, page.top, page.left, page.height - page.bottom);
+    c.text((page.left + page.width - page.right) / 2, page.height - 18, "repetitions (log scale)",
+           13, Anchor::middle);
     const std::string axis = labels.quantity + " (" + labels.unit + ")";
-    c.text(22, (top + height - bottom) / 2, axis, fitsize(axis, 13, height - top - bottom),
-           Anchor::middle, false, 90);
+    c.text(22, (page.top + page.height - page.bottom) / 2, axis,
+           fitsize(axis, 13, page.height - page.top - page.bottom), Anchor::middle, false, 90);
 }
 
 // The final value, dashed, in a band of +-delta.
@@ -94,11 +90,11 @@ void final(Canvas& c, const Frame& f, double value, double tolerance) {
     c.colour(band, 0.15);
     const double y0 = f.py(value + tolerance);
     const double y1 = f.py(value - tolerance);
-    c.rectangle(left, y0, width - right - left, std::max(y1 - y0, 0.5), true);
+    c.rectangle(page.left, y0, page.width - page.right - page.left, std::max(y1 - y0, 0.5), true);
     c.colour(band);
     c.linewidth(1);
     c.dash(4, 3);
-    c.line(left, f.py(value), width - right, f.py(value));
+    c.line(page.left, f.py(value), page.width - page.right, f.py(value));
     c.dash();
 }
 
@@ -122,8 +118,8 @@ void curves(Canvas& c, const Frame& f, const Convergence& cv) {
 }
 
 void legend(Canvas& c, const HistogramLabels& labels) {
-    double x = left;
-    const double y = top - 14;
+    double x = page.left;
+    const double y = page.top - 14;
     const auto entry = [&](const Rgb& colour, double line, bool dashed, const std::string& text) {
         c.colour(colour);
         c.linewidth(line);
@@ -145,7 +141,7 @@ void legend(Canvas& c, const HistogramLabels& labels) {
 void drawconvergence(const std::string& path, Format format, const Convergence& convergence,
                      const Statistics& statistics, const HistogramLabels& labels,
                      const std::string& verdict) {
-    Canvas c(path, format, width, height);
+    Canvas c(path, format, page.width, page.height);
     if (convergence.running.empty()) {
         c.finish();
         return;
@@ -161,20 +157,20 @@ void drawconvergence(const std::string& path, Format format, const Convergence& 
         c.colour(measuredcolour);
         c.linewidth(2);
         c.dash(8, 3);
-        c.line(left, f.py(labels.measured), width - right, f.py(labels.measured));
+        c.line(page.left, f.py(labels.measured), page.width - page.right, f.py(labels.measured));
         c.dash();
     }
     curves(c, f, convergence);
     legend(c, labels);
     c.colour(ink);
-    c.text(left, 26, labels.title, fitsize(labels.title, 15, width - left - 10, true),
-           Anchor::start, true);
+    c.text(page.left, 26, labels.title,
+           fitsize(labels.title, 15, page.width - page.left - 10, true), Anchor::start, true);
     const std::string what = labels.quantity + ": " + verdict;
-    c.text(left, 46, what, fitsize(what, 12, width - left - 10));
+    c.text(page.left, 46, what, fitsize(what, 12, page.width - page.left - 10));
     const std::string how = "Converged when twice the standard deviation of the batch averages of "
                             "the mean, the standard deviation and the interval ends is at most "
                             "delta (JCGM 101 7.9)";
-    c.text(left, 62, how, fitsize(how, 10, width - left - 10));
+    c.text(page.left, 62, how, fitsize(how, 10, page.width - page.left - 10));
     c.finish();
 }
 

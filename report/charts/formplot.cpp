@@ -11,8 +11,6 @@ namespace formeval::report {
 
 namespace {
 
-constexpr Rgb ink = {0, 0, 0};
-constexpr Rgb grid = {0.85, 0.85, 0.85};
 constexpr Rgb zonefill = {0.173, 0.627, 0.173};
 constexpr std::size_t mostdots = 60;
 
@@ -47,10 +45,14 @@ Range rangeof(const std::vector<double>& v) {
     return r;
 }
 
-void headings(Canvas& c, double width, const std::string& title, const std::string& what) {
+// The title, the form errors and the key over the picture; then writes it.
+void finish(Canvas& c, double width, const std::string& title, const std::string& what,
+            const std::string& key) {
     c.colour(ink);
     c.text(20, 28, title, fitsize(title, 15, width - 40, true), Anchor::start, true);
     c.text(20, 50, what, fitsize(what, 12, width - 40));
+    c.text(20, 70, key, fitsize(key, 11, width - 40));
+    c.finish();
 }
 
 // A diverging scale: blue at the lowest deviation, white in the middle, red
@@ -94,7 +96,7 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
     c.linewidth(1);
     const Ticks yt = ticks(yr.low - ypad, yr.high + ypad, 6);
     for (const double y : yt.values) {
-        c.colour(grid);
+        c.colour(gridline);
         c.line(left, py(y), width - right, py(y));
         c.colour(ink);
         c.text(left - 6, py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
@@ -132,12 +134,9 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
     if (trace.size() <= mostdots)
         for (const Vertex& v : trace) c.circle(v.x, v.y, 2.5, true);
 
-    headings(c, width, title, "Straightness: " + errors(e, u));
-    const std::string key = "Deviations along y from the minimum-zone line (green: the zone); "
-                            "blue: the least-squares line";
-    c.colour(ink);
-    c.text(20, 70, key, fitsize(key, 11, width - 40));
-    c.finish();
+    finish(c, width, title, "Straightness: " + errors(e, u),
+           "Deviations along y from the minimum-zone line (green: the zone); blue: the "
+           "least-squares line");
 }
 
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
@@ -207,12 +206,9 @@ void drawflatness(const std::string& path, Format format, const FormRecord& reco
     }
     c.text(barx, top - 12, "deviation (" + u.name + ")", 12);
 
-    headings(c, width, title, "Flatness: " + errors(e, u));
-    const std::string key = "Each point at its place, coloured by its deviation along z from the "
-                            "minimum-zone plane";
-    c.colour(ink);
-    c.text(20, 70, key, fitsize(key, 11, width - 40));
-    c.finish();
+    finish(c, width, title, "Flatness: " + errors(e, u),
+           "Each point at its place, coloured by its deviation along z from the minimum-zone "
+           "plane");
 }
 
 } // namespace formeval::report

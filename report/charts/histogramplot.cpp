@@ -9,15 +9,7 @@ namespace formeval::report {
 
 namespace {
 
-constexpr double width = 800;
-constexpr double height = 520;
-constexpr double left = 80;
-constexpr double right = 30;
-constexpr double top = 90;
-constexpr double bottom = 70;
-
-constexpr Rgb ink = {0, 0, 0};
-constexpr Rgb grid = {0.85, 0.85, 0.85};
+constexpr Page page = {800, 520, 80, 30, 90, 70};
 constexpr Rgb barline = {0.25, 0.45, 0.65};
 
 // Positions across the plot are taken from half offsets to the histogram's
@@ -29,10 +21,13 @@ struct Frame {
     double from, to; // half offsets of the plot's left and right edges
     double ymax;     // count at the top of the plot
     double at(double halfoffset) const {
-        return left + (halfoffset - from) / (to - from) * (width - left - right);
+        return page.left +
+               (halfoffset - from) / (to - from) * (page.width - page.left - page.right);
     }
     double px(double x) const { return at(x / 2 - origin / 2); }
-    double py(double y) const { return height - bottom - y / ymax * (height - top - bottom); }
+    double py(double y) const {
+        return page.height - page.bottom - y / ymax * (page.height - page.top - page.bottom);
+    }
 };
 
 void axes(Canvas& c, const Frame& f, const HistogramLabels& labels) {
@@ -40,22 +35,24 @@ void axes(Canvas& c, const Frame& f, const HistogramLabels& labels) {
     const Ticks yt = ticks(0, f.ymax, 5);
     for (const double y : yt.values) {
         if (y != std::floor(y)) continue;
-        c.colour(grid);
-        c.line(left, f.py(y), width - right, f.py(y));
+        c.colour(gridline);
+        c.line(page.left, f.py(y), page.width - page.right, f.py(y));
         c.colour(ink);
-        c.text(left - 6, f.py(y) + 4, ticklabel(y, std::max(yt.step, 1.0)), 11, Anchor::end);
+        c.text(page.left - 6, f.py(y) + 4, ticklabel(y, std::max(yt.step, 1.0)), 11, Anchor::end);
     }
     const Ticks xt = ticks(f.origin + 2 * f.from, f.origin + 2 * f.to, 6);
     c.colour(ink);
     for (const double x : xt.values) {
-        c.line(f.px(x), height - bottom, f.px(x), height - bottom + 5);
-        c.text(f.px(x), height - bottom + 18, ticklabel(x, xt.step), 11, Anchor::middle);
+        c.line(f.px(x), page.height - page.bottom, f.px(x), page.height - page.bottom + 5);
+        c.text(f.px(x), page.height - page.bottom + 18, ticklabel(x, xt.step), 11, Anchor::middle);
     }
-    c.line(left, height - bottom, width - right, height - bottom);
-    c.line(left, top - 10, left, height - bottom);
-    c.text((left + width - right) / 2, height - 18, labels.quantity + " (" + labels.unit + ")", 13,
-           Anchor::middle);
-    c.text(22, (top + height - bottom) / 2, "repetitions per bin", 13, Anchor::middle, false, 90);
+    c.line(page.left, page.height - page.bottom, page.width - page.right,
+           page.height - page.bottom);
+    c.line(page.left, page.top - 10, page.left, page.height - page.bottom);
+    c.text((page.left + page.width - page.right) / 2, page.height - 18,
+           labels.quantity + " (" + labels.unit + ")", 13, Anchor::middle);
+    c.text(22, (page.top + page.height - page.bottom) / 2, "repetitions per bin", 13,
+           Anchor::middle, false, 90);
 }
 
 void bars(Canvas& c, const Frame& f, const Histogram& h) {
@@ -67,15 +64,15 @@ void bars(Canvas& c, const Frame& f, const Histogram& h) {
         const double x1 = f.at(static_cast<double>(k + 1) * halfwidth);
         const double y = f.py(static_cast<double>(h.counts[k]));
         c.colour(barcolour);
-        c.rectangle(x0, y, x1 - x0, height - bottom - y, true);
+        c.rectangle(x0, y, x1 - x0, page.height - page.bottom - y, true);
         c.colour(barline);
-        c.rectangle(x0, y, x1 - x0, height - bottom - y, false);
+        c.rectangle(x0, y, x1 - x0, page.height - page.bottom - y, false);
     }
 }
 
 void marks(Canvas& c, const Frame& f, const Statistics& s, const HistogramLabels& labels) {
-    const double base = height - bottom;
-    const double bracket = top - 4;
+    const double base = page.height - page.bottom;
+    const double bracket = page.top - 4;
     if (s.hasinterval) {
         c.colour(intervalcolour);
         c.linewidth(1.5);
@@ -103,12 +100,12 @@ void marks(Canvas& c, const Frame& f, const Statistics& s, const HistogramLabels
 
 void headings(Canvas& c, const Statistics& s, const HistogramLabels& labels) {
     c.colour(ink);
-    c.text(left, 26, labels.title, fitsize(labels.title, 15, width - left - 10, true),
-           Anchor::start, true);
+    c.text(page.left, 26, labels.title,
+           fitsize(labels.title, 15, page.width - page.left - 10, true), Anchor::start, true);
     std::string line = labels.quantity + ": " + std::to_string(s.count) + " values, mean " +
                        formatnumber(s.mean, 8);
     if (s.hassd) line += ", standard deviation " + formatnumber(s.sd, 4);
-    c.text(left, 46, line, 12);
+    c.text(page.left, 46, line, 12);
     line = s.hasinterval ? coveragetext(labels.coverage) + " interval [" + formatnumber(s.low, 8) +
                                ", " + formatnumber(s.high, 8) + "]"
                          : "too few values for a " + coveragetext(labels.coverage) + " interval";
@@ -116,14 +113,14 @@ void headings(Canvas& c, const Statistics& s, const HistogramLabels& labels) {
         line += ", shortest [" + formatnumber(s.shortlow, 8) + ", " + formatnumber(s.shorthigh, 8) +
                 "]";
     line += ", unit: " + labels.unit;
-    c.text(left, 62, line, fitsize(line, 12, width - left - 10));
+    c.text(page.left, 62, line, fitsize(line, 12, page.width - page.left - 10));
 }
 
 } // namespace
 
 void drawhistogram(const std::string& path, Format format, const Histogram& histogram,
                    const Statistics& statistics, const HistogramLabels& labels) {
-    Canvas c(path, format, width, height);
+    Canvas c(path, format, page.width, page.height);
     Frame f;
     const double halfspan = histogram.high / 2 - histogram.low / 2;
     f.origin = histogram.low;

@@ -20,7 +20,6 @@ constexpr double legendx = 700;
 constexpr double legendmargin = 20;
 constexpr std::size_t mostdots = 60; // points beyond which the trace alone shows the profile
 
-constexpr Rgb ink = {0, 0, 0};
 constexpr Rgb grid = {0.80, 0.80, 0.80};
 constexpr Rgb basering = {0.55, 0.55, 0.55};
 constexpr Rgb zonefill = {0.173, 0.627, 0.173};

@@ -5,6 +5,7 @@
 // that cannot be evaluated is reported and left out.
 #include "report/commands/commands.h"
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
@@ -73,17 +74,9 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
         else
             status = exitinput;
     }
-    switch (o.format) {
-    case ResultsFormat::table:
-        printresults(out, files, o);
-        break;
-    case ResultsFormat::csv:
-        printresultscsv(out, files, o);
-        break;
-    case ResultsFormat::json:
-        printresultsjson(out, files, o);
-        break;
-    }
+    using Printer = void (*)(std::ostream&, const std::vector<FileResults>&, const ResultsOptions&);
+    constexpr std::array<Printer, 3> printers = {printresults, printresultscsv, printresultsjson};
+    printers[static_cast<std::size_t>(o.format)](out, files, o);
     out.flush();
     if (!out) {
         err << "formreport: the results could not be written to standard output\n";

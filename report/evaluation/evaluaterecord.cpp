@@ -201,37 +201,15 @@ std::array<std::string, 4> isonames(Shape shape) {
 }
 
 const char* shapename(Shape shape) {
-    switch (shape) {
-    case Shape::line:
-        return "line";
-    case Shape::plane:
-        return "plane";
-    case Shape::circle:
-        return "circle";
-    case Shape::polarcircle:
-        return "polar circle";
-    case Shape::sphere:
-        return "sphere";
-    case Shape::polarsphere:
-        return "polar sphere";
-    }
-    return "";
+    constexpr std::array<const char*, 6> names = {"line",         "plane",  "circle",
+                                                  "polar circle", "sphere", "polar sphere"};
+    return names[static_cast<std::size_t>(shape)];
 }
 
 const char* methodname(Method method) {
-    switch (method) {
-    case Method::leastsquares:
-        return "least squares";
-    case Method::minimumzone:
-        return "minimum zone";
-    case Method::circumscribing:
-        return "minimum circumscribing";
-    case Method::inscribing:
-        return "maximum inscribing";
-    case nmethods:
-        break;
-    }
-    return "";
+    constexpr std::array<const char*, nmethods> names = {
+        "least squares", "minimum zone", "minimum circumscribing", "maximum inscribing"};
+    return method >= 0 && method < nmethods ? names[method] : "";
 }
 
 } // namespace formeval::report

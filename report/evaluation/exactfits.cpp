@@ -26,6 +26,15 @@ std::vector<double> radial(const std::vector<Point>& p, const Fit& r, int dimens
     return d;
 }
 
+// An exact reference of `method` with its certificate, its parameters to set.
+Measured exact(Method method, const Certificate& certificate) {
+    Measured m;
+    m.reference.method = method;
+    m.reference.source = Source::exact;
+    m.reference.certificate = certificate;
+    return m;
+}
+
 void linear(const JobRecord& record, Shape shape, FitSet& out) {
     std::vector<ModelRow> a;
     std::vector<double> f;
@@ -35,12 +44,9 @@ void linear(const JobRecord& record, Shape shape, FitSet& out) {
         out.notes.push_back("no exact minimum zone: the points do not determine the model");
         return;
     }
-    Measured m;
-    m.reference.method = Method::minimumzone;
-    m.reference.source = Source::exact;
+    Measured m = exact(Method::minimumzone, z.certificate);
     linearparameters(shape, z.p.data(), m.reference);
     m.reference.error = z.zone;
-    m.reference.certificate = z.certificate;
     for (std::size_t i = 0; i < f.size(); ++i) {
         double r = f[i];
         for (int j = 0; j < n; ++j) r -= a[i][j] * z.p[j];
@@ -56,15 +62,12 @@ void radialzone(const JobRecord& record, int dimension, FitSet& out) {
         out.notes.push_back("no exact minimum zone: the points determine no centre");
         return;
     }
-    Measured m;
-    m.reference.method = Method::minimumzone;
-    m.reference.source = Source::exact;
+    Measured m = exact(Method::minimumzone, z.certificate);
     m.reference.x = z.centre[0];
     m.reference.y = z.centre[1];
     if (dimension == 3) m.reference.z = z.centre[2];
     m.reference.r = z.radius;
     m.reference.error = z.zone;
-    m.reference.certificate = z.certificate;
     m.deviations = radial(p, m.reference, dimension);
     out.fits.push_back(std::move(m));
 }
@@ -76,14 +79,11 @@ void extreme(const std::vector<Point>& p, Method method, FitSet& out) {
         out.notes.push_back(std::string("no exact ") + methodname(method) + " circle");
         return;
     }
-    Measured m;
-    m.reference.method = method;
-    m.reference.source = Source::exact;
+    Measured m = exact(method, c.certificate);
     m.reference.x = c.x;
     m.reference.y = c.y;
     m.reference.r = c.r;
     m.reference.onhull = c.onhull;
-    m.reference.certificate = c.certificate;
     m.deviations = radial(p, m.reference, 2);
     m.reference.error = isoparameters(m.deviations).t;
     out.fits.push_back(std::move(m));

@@ -9,34 +9,19 @@ namespace formeval::report {
 namespace {
 
 Field number(const char* name, double value) {
-    Field f;
-    f.kind = Field::Kind::number;
-    f.name = name;
-    f.number = value;
-    return f;
+    return {Field::Kind::number, name, value, 0, "", false};
 }
 
 Field whole(const char* name, long value) {
-    Field f;
-    f.kind = Field::Kind::whole;
-    f.name = name;
-    f.whole = value;
-    return f;
+    return {Field::Kind::whole, name, notapplicable, value, "", false};
 }
 
 Field text(const char* name, std::string value) {
-    Field f;
-    f.name = name;
-    f.text = std::move(value);
-    return f;
+    return {Field::Kind::text, name, notapplicable, 0, std::move(value), false};
 }
 
 Field truth(const char* name, bool value) {
-    Field f;
-    f.kind = Field::Kind::truth;
-    f.name = name;
-    f.truth = value;
-    return f;
+    return {Field::Kind::truth, name, notapplicable, 0, "", value};
 }
 
 // A truth value that only some rows have: empty (null) on the others.
