@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 namespace formeval::report {
 
@@ -66,6 +67,17 @@ template <class Draw> void picture(const std::filesystem::path& svg, bool png, D
     draw(svg.string(), Format::svg);
     if (png) draw(std::filesystem::path(svg).replace_extension(".png").string(), Format::png);
 }
+
+// The help texts, from the manual (docs/formreport.md) built into formreport.
+// `helptext` gives the paragraphs of the block marked "<!-- help KEY -->",
+// each paragraph's lines joined by blanks, paragraphs apart by an empty line;
+// `optionhelp` the help of the option `names` ("--csv", "-o,--output") in the
+// table marked "<!-- options TABLE -->". Both throw std::logic_error when the
+// manual lacks it; the first two read `manual`, the others the built-in one.
+std::string helptext(std::string_view manual, const std::string& key);
+std::string optionhelp(std::string_view manual, const std::string& table, const std::string& names);
+std::string helptext(const std::string& key);
+std::string optionhelp(const std::string& table, const std::string& names);
 
 // The command line: parses `argv` with CLI11 and runs a command.
 int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
