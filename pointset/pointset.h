@@ -11,13 +11,28 @@
 // are safe to call from several threads on different inputs. They do not
 // throw for data they cannot handle; they say so through `found` and the
 // certificate's `why`.
+//
+// The exact references need CGAL and GLPK. Where the library was built
+// without them, `exactreferences()` is false and chebyshevzone, minzone,
+// enclosingcircle and inscribedcircle throw Unavailable; the rest works.
 #pragma once
 
 #include <array>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace formeval::pointset {
+
+// Whether the library was built with CGAL and GLPK, and so with the exact
+// references.
+bool exactreferences();
+
+// What the exact references throw when built without CGAL and GLPK.
+class Unavailable : public std::runtime_error {
+  public:
+    Unavailable() : std::runtime_error("built without CGAL and GLPK: no exact references") {}
+};
 
 // Geometry.
 

@@ -101,7 +101,7 @@ Evaluated evaluate(const CircleRecord& record) {
         }
         problem = false;
     }
-    if (e.ok()) exactcircles(record, e);
+    if (e.ok() && pointset::exactreferences()) exactcircles(record, e);
     return e;
 }
 

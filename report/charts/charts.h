@@ -87,6 +87,9 @@ struct PolarLabels {
 // sub-unit: 1, 2 or 5 times a power of ten.
 double ringdivision(double unitsize);
 
+// Whether formreport was built with cairo, and so with its pictures.
+bool chartsavailable();
+
 // Pictures. Each draw function writes one picture into `path` in `format`
 // and throws FileError, naming the path, when the file cannot be written.
 

@@ -59,6 +59,10 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err);
 // Makes the directory of the pictures, or says on `err` why not.
 bool makedirectory(const std::string& dir, std::ostream& err);
 
+// Says on `err` that `what` needs `packages`, which this formreport was built
+// without; returns exitusage.
+int unavailable(std::ostream& err, const std::string& what, const std::string& packages);
+
 // Whether to show progress in `mode` for an input that is `large`.
 bool showprogress(ProgressMode mode, bool large);
 

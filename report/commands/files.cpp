@@ -50,6 +50,12 @@ bool makedirectory(const std::string& dir, std::ostream& err) {
     return true;
 }
 
+int unavailable(std::ostream& err, const std::string& what, const std::string& packages) {
+    err << "formreport: " << what << " needs " << packages
+        << ", which this formreport was built without\n";
+    return exitusage;
+}
+
 bool showprogress(ProgressMode mode, bool large) {
     return mode == ProgressMode::always || (mode == ProgressMode::automatic && large);
 }

@@ -211,6 +211,11 @@ void printforms(std::ostream& out, const std::string& file, const std::vector<Fo
 } // namespace
 
 int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
+    if (!chartsavailable()) return unavailable(err, "polar", "cairo");
+    if (o.filter > 0 && !profile::spectral()) return unavailable(err, "--filter", "FFTW");
+    if (o.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
+    if (!pointset::exactreferences())
+        err << "formreport: built without CGAL and GLPK, the charts show no exact references\n";
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
     const std::string file = printable(o.input);

@@ -65,6 +65,7 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
 } // namespace
 
 int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
+    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL and GLPK");
     std::vector<FileResults> files;
     int status = exitok;
     for (const std::string& path : o.inputs) {

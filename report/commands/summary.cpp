@@ -123,6 +123,10 @@ void showbytes(void* context, std::uintmax_t bytes) {
 } // namespace
 
 int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
+    if (!o.histograms.empty() && !chartsavailable())
+        return unavailable(err, "--histograms", "cairo");
+    if (!o.convergence.empty() && !chartsavailable())
+        return unavailable(err, "--convergence", "cairo");
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
     const std::string name = printable(o.input);
