@@ -3,6 +3,7 @@
 // text, CSV or JSON.
 #pragma once
 
+#include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
 
 #include <iosfwd>
@@ -30,6 +31,52 @@ void printtables(std::ostream& out, const std::string& file, const std::vector<B
 // The blocks as CSV, one row per block and quantity, numbers in their
 // shortest round-trip form.
 void printcsv(std::ostream& out, const std::vector<Block>& blocks);
+
+// The polar command's tables.
+
+// A roundness chart drawn: its file name, record, magnification and the
+// evaluation it shows.
+struct PlotRow {
+    std::string file;
+    const CircleRecord* record;
+    double magnification;
+    Evaluated evaluation;
+};
+
+// The table of the charts of `file` (named so): right-aligned columns, each
+// at least its usual width and always one blank wider than its widest cell;
+// `filter` the cut-off of the profiles' filter, 0 for none.
+void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows,
+                int filter);
+
+// The harmonics of a closed profile, as the table and the bar chart show
+// them: in the sub-unit `unit`, of the profile filtered at `filter` UPR (0:
+// not filtered).
+struct HarmonicRow {
+    std::string name;
+    profile::Harmonics harmonics;
+    Subunit unit;
+    int filter;
+};
+
+// The line over the amplitudes: the sub-unit, the points, the filter, and
+// how far they resolve.
+std::string harmonicnote(const HarmonicRow& h);
+
+// UPR 1 to maxharmonic in five columns of ten, amplitudes in the sub-unit.
+void printharmonics(std::ostream& out, const HarmonicRow& h);
+
+// A straightness or flatness plot drawn: its file name, record and fits.
+struct FormRow {
+    std::string file;
+    const FormRecord* record;
+    FormEvaluation evaluation;
+};
+
+// The table of the straightness and flatness plots of `file`, after a blank
+// line when `after` another table.
+void printforms(std::ostream& out, const std::string& file, const std::vector<FormRow>& rows,
+                bool after);
 
 // The results command.
 
