@@ -122,9 +122,9 @@ void drawharmonics(const std::string& path, Format format, const Harmonics& h, c
 // flatness map: each point at its place, coloured by its deviation from the
 // minimum-zone plane, with the colour scale. Deviations in `unit`.
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
-                      const FormEvaluation& e, const Subunit& unit, const std::string& title);
+                      const Evaluated& e, const Subunit& unit, const std::string& title);
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
-                  const FormEvaluation& e, const Subunit& unit, const std::string& title);
+                  const Evaluated& e, const Subunit& unit, const std::string& title);
 
 // The values of a quantity as the pictures show them: less `offset`, times
 // `factor`, in `unit`.

@@ -15,19 +15,20 @@ constexpr Rgb zonefill = {0.173, 0.627, 0.173};
 constexpr std::size_t mostdots = 60;
 
 // Deviation of each point from a fit's line or plane, along y or z.
-std::vector<double> deviations(const FormRecord& r, const FormFit& fit) {
+std::vector<double> deviations(const FormRecord& r, const Fit& fit) {
     const bool plane = r.job == 3000;
     const std::vector<double>& f = r.c[plane ? 2 : 1];
     std::vector<double> out;
     for (std::size_t i = 0; i < f.size(); ++i)
-        out.push_back(f[i] - fit.parameters[0] - fit.parameters[1] * r.c[0][i] -
-                      (plane ? fit.parameters[2] * r.c[1][i] : 0.0));
+        out.push_back(f[i] - fit.intercept - fit.slopex * r.c[0][i] -
+                      (plane ? fit.slopey * r.c[1][i] : 0.0));
     return out;
 }
 
-std::string errors(const FormEvaluation& e, const Subunit& u) {
-    return "minimum zone " + formatnumber(e.minimumzone.error * u.factor, 4) + " " + u.name +
-           ", least squares " + formatnumber(e.leastsquares.error * u.factor, 4) + " " + u.name;
+std::string errors(const Evaluated& e, const Subunit& u) {
+    return "minimum zone " + formatnumber(e.fit(minimumzone).error * u.factor, 4) + " " + u.name +
+           ", least squares " + formatnumber(e.fit(leastsquares).error * u.factor, 4) + " " +
+           u.name;
 }
 
 struct Range {
@@ -68,18 +69,18 @@ Rgb heat(double t) {
 } // namespace
 
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
-                      const FormEvaluation& e, const Subunit& u, const std::string& title) {
+                      const Evaluated& e, const Subunit& u, const std::string& title) {
     constexpr double width = 900, height = 540, left = 90, right = 30, top = 110, bottom = 70;
     Canvas c(path, format, width, height);
     const std::vector<double>& x = record.c[0];
-    std::vector<double> d = deviations(record, e.minimumzone);
+    std::vector<double> d = deviations(record, e.fit(minimumzone));
     for (double& v : d) v *= u.factor;
     const Range xr = rangeof(x);
     const Range zone = rangeof(d);
     // The least-squares line relative to the minimum-zone line, at the ends.
     const auto lsline = [&](double at) {
-        return ((e.leastsquares.parameters[0] - e.minimumzone.parameters[0]) +
-                (e.leastsquares.parameters[1] - e.minimumzone.parameters[1]) * at) *
+        return ((e.fit(leastsquares).intercept - e.fit(minimumzone).intercept) +
+                (e.fit(leastsquares).slopex - e.fit(minimumzone).slopex) * at) *
                u.factor;
     };
     const Range yr = rangeof({zone.low, zone.high, lsline(xr.low), lsline(xr.high)});
@@ -140,12 +141,12 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
 }
 
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
-                  const FormEvaluation& e, const Subunit& u, const std::string& title) {
+                  const Evaluated& e, const Subunit& u, const std::string& title) {
     constexpr double width = 900, height = 660, left = 80, top = 100, side = 500;
     Canvas c(path, format, width, height);
     const std::vector<double>& x = record.c[0];
     const std::vector<double>& y = record.c[1];
-    std::vector<double> d = deviations(record, e.minimumzone);
+    std::vector<double> d = deviations(record, e.fit(minimumzone));
     for (double& v : d) v *= u.factor;
     const Range xr = rangeof(x);
     const Range yr = rangeof(y);

@@ -42,7 +42,7 @@ bool magnificationfits(double magnification, double lowest, double highest, doub
 
 PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
     PolarData data;
-    const Fit& mz = evaluation.circle(minimumzone);
+    const Fit& mz = evaluation.fit(minimumzone);
     data.centre = mz;
     data.lowest = data.highest = 0;
     const auto extend = [&data](double deviation) {
@@ -75,7 +75,7 @@ PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
         std::vector<PolarPoint> curve;
         for (int s = 0; s < samples; ++s) {
             const double angle = data.start + data.span * s / curvesamples;
-            const Fit& c = evaluation.circle(Method(k));
+            const Fit& c = evaluation.fit(Method(k));
             const auto d = profile::distancealong({c.x, c.y, c.r}, mz.x, mz.y, angle);
             if (!d) {
                 curve.clear();

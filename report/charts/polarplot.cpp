@@ -195,8 +195,8 @@ void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluated
     }
     // Centres, offset from the minimum-zone centre at the deviations' scale.
     for (int k = 0; k < nmethods; ++k) {
-        const double x = centrex + m.scale * (e.circle(Method(k)).x - d.centre.x);
-        const double y = centrey - m.scale * (e.circle(Method(k)).y - d.centre.y);
+        const double x = centrex + m.scale * (e.fit(Method(k)).x - d.centre.x);
+        const double y = centrey - m.scale * (e.fit(Method(k)).y - d.centre.y);
         c.colour(referencecolours[k]);
         c.linewidth(1.2);
         c.line(x - 5, y, x + 5, y);
@@ -248,23 +248,23 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
     // The four errors to the same decimals: four significant digits of the largest.
     double largest = 0;
     for (int k = 0; k < nmethods; ++k)
-        largest = std::max(largest, e.circle(Method(k)).error * u.factor);
+        largest = std::max(largest, e.fit(Method(k)).error * u.factor);
     const int decimals =
         largest > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(largest))), 0, 12) : 3;
     for (int k = 0; k < nmethods; ++k) {
         char error[64];
-        std::snprintf(error, sizeof error, "%.*f", decimals, e.circle(Method(k)).error * u.factor);
+        std::snprintf(error, sizeof error, "%.*f", decimals, e.fit(Method(k)).error * u.factor);
         out.push_back({referencenames[k], 12, false, 30, 16, k});
         out.push_back({std::string(error) + " " + u.name, 12, true, 30, 15, -1});
-        out.push_back({centretext(e.circle(Method(k)), labels.unit), 9, false, 30, 21, -1});
+        out.push_back({centretext(e.fit(Method(k)), labels.unit), 9, false, 30, 21, -1});
         // Of an arc, the enclosing and inscribed circles of all its points
         // answer another question than the roundness references drawn over
         // it (the enclosing one spans the chord): only the zone is compared.
-        if (!e.circle(Method(k)).inexact || (!d.closed && k != minimumzone)) continue;
+        if (!e.fit(Method(k)).inexact || (!d.closed && k != minimumzone)) continue;
         // Beneath a circle that is not the exact optimum of its criterion:
         // the exact one, with enough digits to tell the two errors apart.
         const Fit& exact = *e.find(Method(k), Source::exact);
-        const double gap = (e.circle(Method(k)).error - exact.error) * u.factor;
+        const double gap = (e.fit(Method(k)).error - exact.error) * u.factor;
         const int digits = std::clamp(6 + static_cast<int>(std::ceil(std::log10(
                                               std::fabs(exact.error * u.factor / gap) / 1e5))),
                                       6, 12);

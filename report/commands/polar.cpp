@@ -54,9 +54,11 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
         const std::string where = "job " + std::to_string(r.job) + " (job " +
                                   std::to_string(r.ordinal) + " of the stream, line " +
                                   std::to_string(r.line) + ")";
-        FormEvaluation e = evaluateform(r);
-        if (!e.said.empty())
-            err << "formreport: " << file << ": " << where << ": the fits said: " << oneline(e.said)
+        Evaluated e = evaluateform(r);
+        std::string said;
+        for (const Fit& f : e.fits) said += f.said;
+        if (!said.empty())
+            err << "formreport: " << file << ": " << where << ": the fits said: " << oneline(said)
                 << "\n";
         if (!e.ok()) {
             err << "formreport: " << file << ": " << where << ": not plotted: " << e.failure
@@ -64,7 +66,7 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
             continue;
         }
         const bool plane = r.job == 3000;
-        const Subunit u = subunit(o.unit, e.minimumzone.error);
+        const Subunit u = subunit(o.unit, e.fit(minimumzone).error);
         const std::string title = fs::path(o.input).filename().string() + ": " + where + ", " +
                                   std::to_string(r.c[0].size()) + " points";
         const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) + "-" +
@@ -136,7 +138,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 err << "formreport: " << name << ": not filtered: the Gaussian filter is for "
                     << "closed profiles, and this is an arc of " << degrees(data.span) << "\n";
             } else if (o.filter > 0) {
-                const Fit& ls = e.circle(leastsquares);
+                const Fit& ls = e.fit(leastsquares);
                 profile::Filtered mean = profile::filtered(r.x, r.y, {ls.x, ls.y, ls.r}, o.filter);
                 const bool resampled = mean.resampled;
                 CircleRecord filtered = r;
@@ -184,7 +186,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 drawpolar(path, format, data, e, labels);
             });
             if (o.harmonics && data.closed) {
-                const Fit& ls = e.circle(leastsquares);
+                const Fit& ls = e.fit(leastsquares);
                 HarmonicRow h{printable(stemname),
                               profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
                               labels.deviations, labels.filter};

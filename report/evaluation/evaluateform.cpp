@@ -3,24 +3,9 @@
 // `formreport results` finds them (programfits), silently.
 #include "report/evaluation/evaluation.h"
 
-#include <cmath>
-
 namespace formeval::report {
 
-namespace {
-
-FormFit formfit(const Measured& m) {
-    FormFit fit;
-    const Fit& f = m.reference;
-    fit.parameters = {f.intercept, f.slopex, std::isnan(f.slopey) ? 0.0 : f.slopey};
-    fit.error = f.error;
-    fit.deviation = m.deviations;
-    return fit;
-}
-
-} // namespace
-
-FormEvaluation evaluateform(const FormRecord& record) {
+Evaluated evaluateform(const FormRecord& record) {
     JobRecord r;
     r.ordinal = record.ordinal;
     r.job = record.job;
@@ -28,16 +13,16 @@ FormEvaluation evaluateform(const FormRecord& record) {
     r.numpt = static_cast<long>(record.c[0].size());
     r.cri = record.cri;
     r.c = record.c;
-    const bool plane = record.job == 3000;
-    const FitSet set = programfits(r, plane ? Shape::plane : Shape::line);
-    FormEvaluation e;
+    Evaluated e;
+    e.shape = record.job == 3000 ? Shape::plane : Shape::line;
+    const FitSet set = programfits(r, e.shape);
+    e.record = std::move(r);
     e.failure = set.failure;
     for (const Measured& m : set.fits) {
-        e.said += m.reference.said;
         if (!m.reference.fitted && e.failure.empty())
             e.failure = "the fits met a singular system; their parameters are not fitted to "
                         "these points";
-        (m.reference.method == Method::leastsquares ? e.leastsquares : e.minimumzone) = formfit(m);
+        e.fits.push_back(m.reference);
     }
     if (set.fits.size() != 2 && e.failure.empty()) e.failure = "formeval fitted no line or plane";
     return e;

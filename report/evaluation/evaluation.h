@@ -109,9 +109,9 @@ struct Evaluated {
     bool ok() const { return failure.empty(); }
     // The reference of `method` from `source`; nullptr where there is none.
     const Fit* find(Method method, Source source = Source::program) const;
-    // formeval's circle of `method` in an evaluation that is ok(), which has
-    // all four.
-    const Fit& circle(Method method) const { return *find(method); }
+    // formeval's reference of `method` in an evaluation that is ok(), which
+    // has every reference of its feature (the four of a circle record).
+    const Fit& fit(Method method) const { return *find(method); }
 };
 
 // formeval's four circle computations, in Method order, with the fewest
@@ -191,21 +191,11 @@ const char* methodname(Method method);
 Evaluated evaluate(const CircleRecord& record);
 
 // Straightness and flatness: formeval's least-squares and minimum-zone fits
-// of a line y = a + b x or a plane z = a + b x + c y, run silently as
-// evaluate runs the circles. Deviations are measured along y (z).
-struct FormFit {
-    std::array<double, 3> parameters = {}; // a, b, c
-    double error = 0;                      // the form error formeval reports
-    std::vector<double> deviation;         // of each point, in record order
-};
-struct FormEvaluation {
-    std::string failure; // why there is no plot
-    bool ok() const { return failure.empty(); }
-    FormFit leastsquares;
-    FormFit minimumzone;
-    std::string said; // what the fits wrote on the console
-};
-FormEvaluation evaluateform(const FormRecord& record);
+// of a line y = intercept + slopex x or a plane z = intercept + slopex x +
+// slopey y, found as `results` finds them (programfits), silently: the two
+// program fits, each with what it said, or `failure` where formeval fitted
+// no line or plane, or its fits met a singular system.
+Evaluated evaluateform(const FormRecord& record);
 
 // Matches the study blocks to the study jobs of `stream` (named `file`): in
 // order, each block to the next study job of its kind (repetitions or

@@ -71,7 +71,7 @@ std::vector<std::string> matchjobs(std::vector<Block>& blocks, const JobStream& 
             notes.push_back(b.jobname + ": its points cannot be evaluated: " + e.failure);
             continue;
         }
-        const Fit& c = e.circle(studied(r.job));
+        const Fit& c = e.fit(studied(r.job));
         b.measured = {c.x, c.y, c.r, c.error};
         b.hasmeasured = true;
     }

@@ -32,7 +32,7 @@ void printplots(std::ostream& out, const std::string& file, const std::vector<Pl
             std::to_string(r.record->line), std::to_string(r.record->x.size()),
             formatnumber(r.magnification, 6)};
         for (int k = 0; k < nmethods; ++k)
-            c[5 + k] = formatnumber(r.evaluation.circle(Method(k)).error, 12);
+            c[5 + k] = formatnumber(r.evaluation.fit(Method(k)).error, 12);
         cells.push_back(c);
     }
     std::size_t filewidth = 4;
@@ -105,12 +105,13 @@ void printforms(std::ostream& out, const std::string& file, const std::vector<Fo
     for (std::size_t k = 0; k < heads.size(); ++k) out << std::setw(widths[k]) << heads[k];
     out << "\n";
     for (const FormRow& r : rows) {
-        const std::array<std::string, 6> cells = {std::to_string(r.record->ordinal),
-                                                  std::to_string(r.record->job),
-                                                  std::to_string(r.record->line),
-                                                  std::to_string(r.record->c[0].size()),
-                                                  formatnumber(r.evaluation.leastsquares.error, 12),
-                                                  formatnumber(r.evaluation.minimumzone.error, 12)};
+        const std::array<std::string, 6> cells = {
+            std::to_string(r.record->ordinal),
+            std::to_string(r.record->job),
+            std::to_string(r.record->line),
+            std::to_string(r.record->c[0].size()),
+            formatnumber(r.evaluation.fit(leastsquares).error, 12),
+            formatnumber(r.evaluation.fit(minimumzone).error, 12)};
         out << std::left << std::setw(int(filewidth)) << r.file << std::right;
         for (std::size_t k = 0; k < cells.size(); ++k)
             out << std::setw(std::max(widths[k], static_cast<int>(cells[k].size()) + 1))

@@ -70,7 +70,7 @@ void printharmonics(std::ostream& out, const HarmonicRow& h);
 struct FormRow {
     std::string file;
     const FormRecord* record;
-    FormEvaluation evaluation;
+    Evaluated evaluation;
 };
 
 // The table of the straightness and flatness plots of `file`, after a blank

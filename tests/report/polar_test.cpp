@@ -65,11 +65,11 @@ TEST(Evaluate, TheFourCirclesOfAlternatingRadii) {
     ASSERT_TRUE(e.ok()) << e.failure;
     const double radius[nmethods] = {10, 10, 10.01, 9.99};
     for (int k = 0; k < nmethods; ++k) {
-        EXPECT_NEAR(e.circle(Method(k)).x, 100, 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circle(Method(k)).y, 20, 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circle(Method(k)).r, radius[k], 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circle(Method(k)).error, 0.02, 1e-6) << referencenames[k];
-        EXPECT_EQ(e.circle(Method(k)).said, "") << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).x, 100, 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).y, 20, 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).r, radius[k], 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).error, 0.02, 1e-6) << referencenames[k];
+        EXPECT_EQ(e.fit(Method(k)).said, "") << referencenames[k];
     }
 }
 
@@ -395,13 +395,15 @@ TEST(Polar, TheStraightnessProfileBetweenItsZoneLines) {
     std::istringstream in("1000 6 0.000001 0 0.0012 10 -0.0008 20 0.0021 30 0.0004 40 -0.0015 "
                           "50 0.0009");
     const FormRecord r = readjobstream(in, "jobs.txt").forms.at(0);
-    const FormEvaluation e = evaluateform(r);
+    const Evaluated e = evaluateform(r);
     ASSERT_TRUE(e.ok());
+    const Fit& mz = e.fit(minimumzone);
+    std::vector<double> deviation;
+    for (std::size_t i = 0; i < 6; ++i)
+        deviation.push_back(r.c[1][i] - mz.intercept - mz.slopex * r.c[0][i]);
+    const double low = *std::min_element(deviation.begin(), deviation.end());
     for (std::size_t i = 0; i < 6; ++i) {
-        const double d = e.minimumzone.deviation[i];
-        const double low =
-            *std::min_element(e.minimumzone.deviation.begin(), e.minimumzone.deviation.end());
-        EXPECT_NEAR((bottom - p[i].second) / (bottom - top), (d - low) / e.minimumzone.error, 1e-4)
+        EXPECT_NEAR((bottom - p[i].second) / (bottom - top), (deviation[i] - low) / mz.error, 1e-4)
             << i;
         if (i > 0) { EXPECT_GT(p[i].first, p[i - 1].first); }
     }
@@ -505,9 +507,9 @@ TEST(Polar, TheLegendAddsTheExactCircleWhereItDiffers) {
     ASSERT_TRUE(e.ok());
     const Fit* exact = e.find(minimumzone, Source::exact);
     ASSERT_NE(exact, nullptr);
-    EXPECT_TRUE(e.circle(minimumzone).inexact && exact->certificate.certified);
-    EXPECT_NEAR(e.circle(minimumzone).error - exact->error, 6.7e-10, 1e-11);
-    EXPECT_FALSE(e.circle(circumscribing).inexact || e.circle(inscribing).inexact);
+    EXPECT_TRUE(e.fit(minimumzone).inexact && exact->certificate.certified);
+    EXPECT_NEAR(e.fit(minimumzone).error - exact->error, 6.7e-10, 1e-11);
+    EXPECT_FALSE(e.fit(circumscribing).inexact || e.fit(inscribing).inexact);
 }
 
 TEST(Polar, AMalformedStreamDrawsNothing) {
