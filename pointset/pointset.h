@@ -11,13 +11,28 @@
 // are safe to call from several threads on different inputs. They do not
 // throw for data they cannot handle; they say so through `found` and the
 // certificate's `why`.
+//
+// The exact references need CGAL and GLPK. Where the library was built
+// without them, `exactreferences()` is false and chebyshevzone, minzone,
+// enclosingcircle and inscribedcircle throw Unavailable; the rest works.
 #pragma once
 
 #include <array>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace formeval::pointset {
+
+// Whether the library was built with CGAL and GLPK, and so with the exact
+// references.
+bool exactreferences();
+
+// What the exact references throw when built without CGAL and GLPK.
+class Unavailable : public std::runtime_error {
+  public:
+    Unavailable() : std::runtime_error("built without CGAL and GLPK: no exact references") {}
+};
 
 // Geometry.
 
@@ -45,6 +60,11 @@ struct Certificate {
 // `error` plus 64 rounding units of coordinates as large as `scale` (both in
 // the coordinates' unit), so that data without form error can be certified.
 double certifiedgap(double error, double scale);
+
+// Judges a certificate whose bounds are set: certified when they differ by
+// at most certifiedgap(error, scale); otherwise `why` says so. Returns
+// whether it is certified.
+bool judge(Certificate& c, double error, double scale, const char* why);
 
 // min over unit v of max over w of w.v, for the vectors w in `dimension`
 // (1 to 3) coordinates: the distance from the origin to the boundary of the
@@ -125,6 +145,10 @@ ExtremeCircle inscribedcircle(const std::vector<Point>& p);
 
 // A circle found on points scaled by 2^-exponent (unitscaled), scaled back.
 ExtremeCircle scaledback(ExtremeCircle c, int exponent);
+
+// The circle `find` gives for the points scaled to unit size, scaled back.
+ExtremeCircle atunitsize(const std::vector<Point>& p,
+                         ExtremeCircle (*find)(const std::vector<Point>&));
 
 // ISO form parameters.
 
