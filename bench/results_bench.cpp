@@ -2,7 +2,7 @@
 // circle of radius 25 (2 um radial noise), evaluated with formeval's four
 // circle computations, the three exact references and the ISO parameters;
 // and each exact reference alone.
-#include "report/results.h"
+#include "report/commands/commands.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

@@ -14,4 +14,10 @@ double certifiedgap(double error, double scale) {
            roundingunits * std::numeric_limits<double>::epsilon() * std::fabs(scale);
 }
 
+bool judge(Certificate& c, double error, double scale, const char* why) {
+    c.certified = c.upper - c.lower <= certifiedgap(error, scale);
+    if (!c.certified) c.why = why;
+    return c.certified;
+}
+
 } // namespace formeval::pointset

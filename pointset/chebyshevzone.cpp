@@ -280,8 +280,7 @@ Certificate certify(const Model& m, const std::array<Real, mostparameters>& p, d
         c.lower = 0;
         return c;
     }
-    c.certified = c.upper - c.lower <= certifiedgap(zone, scale);
-    if (!c.certified) c.why = "the bounds on the zone width differ by more than 1e-9 of it";
+    judge(c, zone, scale, "the bounds on the zone width differ by more than 1e-9 of it");
     return c;
 }
 

@@ -170,16 +170,15 @@ ExtremeCircle enclosingcircleunit(const std::vector<Point>& p) {
             c.lower = std::min(c.lower, std::hypot(q[0] - x, q[1] - y));
         }
     }
-    c.certified = c.upper - c.lower <= certifiedgap(far - near, scale);
-    if (!c.certified) c.why = "the bounds on the radius differ by more than 1e-9 of the form error";
+    judge(c, far - near, scale,
+          "the bounds on the radius differ by more than 1e-9 of the form error");
     return out;
 }
 
 } // namespace
 
 ExtremeCircle enclosingcircle(const std::vector<Point>& p) {
-    const int e = unitexponent(largestcoordinate(p));
-    return scaledback(enclosingcircleunit(unitscaled(p, e)), e);
+    return atunitsize(p, enclosingcircleunit);
 }
 
 } // namespace formeval::pointset

@@ -160,16 +160,14 @@ ExtremeCircle inscribedcircleunit(const std::vector<Point>& p) {
     c.lower = near;
     c.upper = std::max(near, best.r);
     const double scale = std::max({far, std::fabs(best.x), std::fabs(best.y)});
-    c.certified = c.upper - c.lower <= certifiedgap(far - near, scale);
-    if (!c.certified) c.why = "the radius found and the radius reached differ by more than 1e-9";
+    judge(c, far - near, scale, "the radius found and the radius reached differ by more than 1e-9");
     return out;
 }
 
 } // namespace
 
 ExtremeCircle inscribedcircle(const std::vector<Point>& p) {
-    const int e = unitexponent(largestcoordinate(p));
-    return scaledback(inscribedcircleunit(unitscaled(p, e)), e);
+    return atunitsize(p, inscribedcircleunit);
 }
 
 } // namespace formeval::pointset

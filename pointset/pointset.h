@@ -11,15 +11,30 @@
 // are safe to call from several threads on different inputs. They do not
 // throw for data they cannot handle; they say so through `found` and the
 // certificate's `why`.
+//
+// The exact references need CGAL and GLPK. Where the library was built
+// without them, `exactreferences()` is false and chebyshevzone, minzone,
+// enclosingcircle and inscribedcircle throw Unavailable; the rest works.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace formeval::pointset {
+
+// Whether the library was built with CGAL and GLPK, and so with the exact
+// references.
+bool exactreferences();
+
+// What the exact references throw when built without CGAL and GLPK.
+class Unavailable : public std::runtime_error {
+  public:
+    Unavailable() : std::runtime_error("built without CGAL and GLPK: no exact references") {}
+};
 
 // Geometry.
 
@@ -47,6 +62,11 @@ struct Certificate {
 // `error` plus 64 rounding units of coordinates as large as `scale` (both in
 // the coordinates' unit), so that data without form error can be certified.
 double certifiedgap(double error, double scale);
+
+// Judges a certificate whose bounds are set: certified when they differ by
+// at most certifiedgap(error, scale); otherwise `why` says so. Returns
+// whether it is certified.
+bool judge(Certificate& c, double error, double scale, const char* why);
 
 // min over unit v of max over w of w.v, for the vectors w in `dimension`
 // (1 to 3) coordinates: the distance from the origin to the boundary of the
@@ -128,6 +148,10 @@ ExtremeCircle inscribedcircle(const std::vector<Point>& p);
 // A circle found on points scaled by 2^-exponent (unitscaled), scaled back.
 ExtremeCircle scaledback(ExtremeCircle c, int exponent);
 
+// The circle `find` gives for the points scaled to unit size, scaled back.
+ExtremeCircle atunitsize(const std::vector<Point>& p,
+                         ExtremeCircle (*find)(const std::vector<Point>&));
+
 // ISO form parameters.
 
 // Of deviations from a reference (in any unit; the parameters in the same):
@@ -143,13 +167,9 @@ struct IsoParameters {
 };
 IsoParameters isoparameters(const std::vector<double>& deviations);
 
-// Reference features of any number of points (evaluate.cpp): a line in the
-// plane, a plane, a circle, a sphere, a cylinder, by least squares
-// (orthogonal distances), minimum zone and, for circles, spheres and
-// cylinders, the smallest circumscribed and the largest inscribed (centre
-// within the points' convex hull). Deviations normal to the feature as ISO
-// 12780, 12181, 12781, 12180 define them. Minimum-zone, circumscribed and
-// inscribed results are certified by a global search.
+// Reference features of any number of points (evaluate.cpp), deviations
+// normal to the feature as ISO 12780, 12181, 12781, 12180 define them;
+// minimum-zone, circumscribed and inscribed results certified globally.
 
 // A view of `count` points of `dimension` (2 or 3) coordinates: coordinate k
 // of point i is data[i * stride + k] (an n x 2 or n x 3 row-major numpy array
@@ -163,10 +183,10 @@ struct Points {
 
 // line, circle: points of 2 coordinates; plane, sphere, cylinder: 3.
 enum class Feature { line, plane, circle, sphere, cylinder };
-// leastsquares; minimumzone: the narrowest zone of two parallel lines or planes,
-// or two concentric circles, spheres or cylinders; circumscribed: the
-// smallest feature holding every point; inscribed: the largest with no point
-// inside and its centre (axis) within the points' hull.
+// leastsquares (orthogonal distances); minimumzone: the narrowest zone of two
+// parallel lines or planes, or concentric circles, spheres or cylinders;
+// circumscribed: the smallest feature holding every point; inscribed: the
+// largest with no point inside, its centre (axis) within the points' hull.
 enum class Criterion { leastsquares, minimumzone, circumscribed, inscribed };
 
 struct Options {
@@ -216,14 +236,13 @@ struct Reference {
 // 4, a cylinder 5); points that leave it undetermined, their spread in the
 // weakest needed direction below 1e-8 of the strongest (all at one place, on
 // one line for a plane, circle or cylinder, on one plane or circle for a
-// sphere); circumscribed or inscribed lines and planes; cylinders, not yet
-// evaluated. Certified: upper - lower within certifiedgap(t, largest
-// coordinate).
+// sphere); circumscribed or inscribed lines and planes; cylinders (not yet);
+// built without CGAL, circumscribed features and hull-bound inscribed ones.
+// Certified: upper - lower within certifiedgap(t, largest coordinate).
 Reference evaluate(const Points& points, Feature feature, Criterion criterion,
                    const Options& options = {});
 
-// "line", "plane", "circle", "sphere", "cylinder"; "least squares", "minimum
-// zone", "circumscribed", "inscribed"; "STR", "FLT", "RON", "SPH", "CYL".
+// "line" ..., "least squares" ..., the ISO stems "STR", "FLT", "RON", "SPH", "CYL".
 const char* featurename(Feature feature);
 const char* criterionname(Criterion criterion);
 const char* isostem(Feature feature);

@@ -28,6 +28,12 @@ ExtremeCircle scaledback(ExtremeCircle c, int exponent) {
     return c;
 }
 
+ExtremeCircle atunitsize(const std::vector<Point>& p,
+                         ExtremeCircle (*find)(const std::vector<Point>&)) {
+    const int e = unitexponent(largestcoordinate(p));
+    return scaledback(find(unitscaled(p, e)), e);
+}
+
 double largestcoordinate(const std::vector<Point>& p) {
     double largest = 0;
     for (const Point& q : p)

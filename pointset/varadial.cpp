@@ -158,6 +158,7 @@ struct Search {
     double reach;
     std::vector<Facet> facets;
     bool hullbuilt = false;
+    bool blind = false;
     Vec best = {0, 0, 0};
     double g = 0; // the incumbent's radius
     double G = 0; // to prove: g <= G outside the balls
@@ -200,9 +201,10 @@ struct Search {
             // A centre here might beat the one found: whether it may, the hull says.
             facets = hull(w);
             hullbuilt = true;
+            blind = facets.empty(); // built without CGAL: no hull to tell
             return true;
         }
-        if (all.bottom > g + certifiedgap(all.zone(), size) && inhull(facets, mid, 0)) {
+        if (!blind && all.bottom > g + certifiedgap(all.zone(), size) && inhull(facets, mid, 0)) {
             Vec c = mid;
             const double h = ascend(w, facets, reach, c);
             if (h > g) {
@@ -240,7 +242,7 @@ Found varadial(const Moments& mo, const Options& options) {
     // Start inside the box of the points.
     for (int k = 0; k < w.dim; ++k) c[k] = std::min(std::max(c[k], lo[k]), hi[k]);
     const double size = 1 + norm(middle);
-    Search s{w, size, 2 * half, {}, false, c, 0, 0, {}, {}};
+    Search s{w, size, 2 * half, {}, false, false, c, 0, 0, {}, {}};
     // A centre whose nearest points do not surround it may lie outside the
     // hull: then the hull is needed from the start.
     double g = ascend(w, s.facets, s.reach, c);
@@ -248,7 +250,10 @@ Found varadial(const Moments& mo, const Options& options) {
         s.facets = hull(w);
         s.hullbuilt = true;
         if (s.facets.empty()) {
-            out.failure = "the points span no hull to hold a centre";
+            out.failure = exactreferences()
+                              ? "the points span no hull to hold a centre"
+                              : "built without CGAL: no hull to hold the centre of points not "
+                                "all round";
             return out;
         }
         if (!inhull(s.facets, c, 0)) c = middle;
@@ -269,8 +274,9 @@ Found varadial(const Moments& mo, const Options& options) {
         cert.upper = std::isfinite(left) ? std::max(s.G, -left) : s.G;
         cert.certified = !std::isfinite(left);
         if (std::isfinite(left))
-            cert.why = "the global search ran out of its budget of " +
-                       std::to_string(options.budget) + " cells";
+            cert.why = s.blind ? "built without CGAL: no hull to bound the centre"
+                               : "the global search ran out of its budget of " +
+                                     std::to_string(options.budget) + " cells";
         else if (s.balls.front().radius <= 0 && s.balls.back().radius <= 0)
             cert.why = "the points nearest the centre do not hold it from every side";
         cert.certified = cert.why.empty();

@@ -1,6 +1,7 @@
 // formreport's axis ticks, number parsing, the escaping of quoted input and
 // the convergence verdict, against values worked out by hand.
-#include "report/report.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>

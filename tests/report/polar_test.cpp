@@ -1,8 +1,9 @@
 // Roundness plots: the geometry of the magnified polar display, the silent
 // evaluation of a record with the four circle computations, and the SVG
 // pictures checked point by point against positions worked out by hand.
-#include "report/canvas.h"
-#include "report/report.h"
+#include "report/charts/canvas.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
@@ -60,16 +61,44 @@ CircleRecord alternatingrecord(int n) {
 }
 
 TEST(Evaluate, TheFourCirclesOfAlternatingRadii) {
-    const Evaluation e = evaluate(alternatingrecord(36));
-    ASSERT_TRUE(e.ok) << e.failure;
-    const double radius[nreferences] = {10, 10, 10.01, 9.99};
-    for (int k = 0; k < nreferences; ++k) {
-        EXPECT_NEAR(e.circles[k].x, 100, 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circles[k].y, 20, 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circles[k].r, radius[k], 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circles[k].error, 0.02, 1e-6) << referencenames[k];
-        EXPECT_EQ(e.said[k], "") << referencenames[k];
+    const Evaluated e = evaluate(alternatingrecord(36));
+    ASSERT_TRUE(e.ok()) << e.failure;
+    const double radius[nmethods] = {10, 10, 10.01, 9.99};
+    for (int k = 0; k < nmethods; ++k) {
+        EXPECT_NEAR(e.fit(Method(k)).x, 100, 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).y, 20, 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).r, radius[k], 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).error, 0.02, 1e-6) << referencenames[k];
+        EXPECT_EQ(e.fit(Method(k)).said, "") << referencenames[k];
     }
+}
+
+// The charts and the results evaluate a circle record along two paths; both
+// must see the same four circles of formeval's and the same exact ones.
+TEST(Evaluate, ChartsAndResultsSeeTheSameCircles) {
+    const CircleRecord c = alternatingrecord(36);
+    JobRecord r;
+    r.job = c.job;
+    r.numpt = static_cast<long>(c.x.size());
+    r.cri = c.cri;
+    r.c = {c.x, c.y, {}};
+    const Evaluated chart = evaluate(c);
+    const Evaluated table = evaluaterecord(r);
+    ASSERT_TRUE(chart.ok() && table.ok()) << chart.failure << table.failure;
+    for (const Source source : {Source::program, Source::exact})
+        for (int k = 0; k < nmethods; ++k) {
+            const Fit* a = chart.find(Method(k), source);
+            const Fit* b = table.find(Method(k), source);
+            const bool exists = source == Source::program || k != leastsquares;
+            ASSERT_EQ(a != nullptr, exists) << referencenames[k];
+            ASSERT_EQ(b != nullptr, exists) << referencenames[k];
+            if (!exists) continue;
+            EXPECT_EQ(a->x, b->x) << referencenames[k];
+            EXPECT_EQ(a->y, b->y) << referencenames[k];
+            EXPECT_EQ(a->r, b->r) << referencenames[k];
+            EXPECT_EQ(a->error, b->error) << referencenames[k];
+            EXPECT_EQ(a->inexact, b->inexact) << referencenames[k];
+        }
 }
 
 // Guards the binding: nothing may reach the real console, and a prompt must
@@ -77,16 +106,16 @@ TEST(Evaluate, TheFourCirclesOfAlternatingRadii) {
 TEST(Evaluate, LeavesTheConsoleAlone) {
     std::stringbuf console;
     std::streambuf* const saved = std::cout.rdbuf(&console);
-    const Evaluation e = evaluate(alternatingrecord(36));
+    const Evaluated e = evaluate(alternatingrecord(36));
     std::cout.rdbuf(saved);
-    EXPECT_TRUE(e.ok);
+    EXPECT_TRUE(e.ok());
     EXPECT_EQ(console.str(), "");
 }
 
 TEST(Evaluate, PointsOnALineHaveNoCircle) {
     std::istringstream in("2600 4 0.000001 0 0 1 1 2 2 3 3");
-    const Evaluation e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
-    EXPECT_FALSE(e.ok);
+    const Evaluated e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
+    EXPECT_FALSE(e.ok());
     EXPECT_EQ(e.failure,
               "the points lie on one line (or all at one place); they determine no circle");
 }
@@ -100,8 +129,8 @@ TEST(Polardata, DeviationsAboutTheMinimumZoneCentre) {
     for (const PolarPoint& p : d.profile) EXPECT_NEAR(std::fabs(p.deviation), 0.01, 1e-6);
     EXPECT_NEAR(d.zoneinner, -0.01, 1e-6);
     EXPECT_NEAR(d.zoneouter, 0.01, 1e-6);
-    const double expected[nreferences] = {0, 0, 0.01, -0.01};
-    for (int k = 0; k < nreferences; ++k) {
+    const double expected[nmethods] = {0, 0, 0.01, -0.01};
+    for (int k = 0; k < nmethods; ++k) {
         ASSERT_EQ(d.curves[k].size(), std::size_t(curvesamples));
         for (const PolarPoint& p : d.curves[k]) EXPECT_NEAR(p.deviation, expected[k], 1e-6);
     }
@@ -145,7 +174,7 @@ TEST(Polar, DrawsEachPointAndCircleWhereTheMagnificationPutsIt) {
     ASSERT_GE(p.size(), 36u);
     for (std::size_t i = 0; i < 36; ++i) EXPECT_NEAR(p[i], i % 2 ? 87 : 261, 0.01) << i;
 
-    const double drawn[nreferences] = {174, 0, 261, 87};
+    const double drawn[nmethods] = {174, 0, 261, 87};
     for (const int k : {leastsquares, circumscribing, inscribing}) {
         const auto curves = test::strokes(svg, referencecolours[k], 1.4);
         ASSERT_EQ(curves.size(), 1u) << referencenames[k];
@@ -173,7 +202,7 @@ TEST(Polar, DrawsEachPointAndCircleWhereTheMagnificationPutsIt) {
     EXPECT_EQ(code, 2600);
     EXPECT_EQ(points, 36);
     EXPECT_EQ(magnification, 500);
-    for (int k = 0; k < nreferences; ++k) {
+    for (int k = 0; k < nmethods; ++k) {
         double error = 0;
         row >> error;
         EXPECT_NEAR(error, 0.02, 1e-6) << referencenames[k];
@@ -305,7 +334,7 @@ TEST(Polar, TheFilterBeforeTheParametersAndTheChart) {
     for (int k = 0; k < 6; ++k) row >> cell;
     // The lobes' 4 um peak to valley at their weight 2^-(3/50)^2; the ripple's
     // 2^-16 of 1 um and the samples' missing the lobes' extremes stay below 0.5 nm.
-    for (int k = 0; k < nreferences; ++k) {
+    for (int k = 0; k < nmethods; ++k) {
         row >> cell;
         EXPECT_NEAR(std::stod(cell), 0.004 * std::pow(2.0, -0.06 * 0.06), 5e-7)
             << referencenames[k];
@@ -366,13 +395,15 @@ TEST(Polar, TheStraightnessProfileBetweenItsZoneLines) {
     std::istringstream in("1000 6 0.000001 0 0.0012 10 -0.0008 20 0.0021 30 0.0004 40 -0.0015 "
                           "50 0.0009");
     const FormRecord r = readjobstream(in, "jobs.txt").forms.at(0);
-    const FormEvaluation e = evaluateform(r);
-    ASSERT_TRUE(e.ok);
+    const Evaluated e = evaluateform(r);
+    ASSERT_TRUE(e.ok());
+    const Fit& mz = e.fit(minimumzone);
+    std::vector<double> deviation;
+    for (std::size_t i = 0; i < 6; ++i)
+        deviation.push_back(r.c[1][i] - mz.intercept - mz.slopex * r.c[0][i]);
+    const double low = *std::min_element(deviation.begin(), deviation.end());
     for (std::size_t i = 0; i < 6; ++i) {
-        const double d = e.minimumzone.deviation[i];
-        const double low =
-            *std::min_element(e.minimumzone.deviation.begin(), e.minimumzone.deviation.end());
-        EXPECT_NEAR((bottom - p[i].second) / (bottom - top), (d - low) / e.minimumzone.error, 1e-4)
+        EXPECT_NEAR((bottom - p[i].second) / (bottom - top), (deviation[i] - low) / mz.error, 1e-4)
             << i;
         if (i > 0) { EXPECT_GT(p[i].first, p[i - 1].first); }
     }
@@ -472,11 +503,13 @@ TEST(Polar, TheLegendAddsTheExactCircleWhereItDiffers) {
         }
     }
     std::istringstream in(job4);
-    const Evaluation e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
-    ASSERT_TRUE(e.ok);
-    EXPECT_TRUE(e.inexact[minimumzone] && e.certified[minimumzone]);
-    EXPECT_NEAR(e.circles[minimumzone].error - e.exact[minimumzone].error, 6.7e-10, 1e-11);
-    EXPECT_FALSE(e.inexact[circumscribing] || e.inexact[inscribing]);
+    const Evaluated e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
+    ASSERT_TRUE(e.ok());
+    const Fit* exact = e.find(minimumzone, Source::exact);
+    ASSERT_NE(exact, nullptr);
+    EXPECT_TRUE(e.fit(minimumzone).inexact && exact->certificate.certified);
+    EXPECT_NEAR(e.fit(minimumzone).error - exact->error, 6.7e-10, 1e-11);
+    EXPECT_FALSE(e.fit(circumscribing).inexact || e.fit(inscribing).inexact);
 }
 
 TEST(Polar, AMalformedStreamDrawsNothing) {
@@ -528,7 +561,7 @@ TEST(Polar, TheBundledExample) {
         EXPECT_TRUE(svg.wellformed) << name << ": " << svg.error;
         ASSERT_FALSE(svg.elements.empty()) << name;
         expectnothingclipped(svg, name);
-        for (int k = 0; k < nreferences; ++k)
+        for (int k = 0; k < nmethods; ++k)
             EXPECT_EQ(test::strokes(svg, referencecolours[k], 1.4).size(),
                       k == minimumzone ? 2u : 1u)
                 << name << " " << referencenames[k];
