@@ -349,7 +349,7 @@ inline double incircle(const double* a, const double* b, const double* c, const 
 // have their rows computed once and kept (m numbers a point: the other
 // columns and the observation); more are computed afresh on every pass, which
 // keeps memory and its traffic down.
-constexpr std::size_t cached = std::size_t(1) << 17;
+constexpr std::size_t cached = std::size_t(1) << 21;
 
 template <class Rows> struct Chebyshev {
     const Rows& rows;

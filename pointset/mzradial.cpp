@@ -120,6 +120,8 @@ void descend(const View& w, Descent& s) {
         // A promise within rounding of the zone, or a step that has to be
         // halved past a few hundredths, ends the descent.
         if (!(promised > 16 * eps + 1e-13 * s.F)) return;
+        // The model here is done with: one model's rows in memory at a time.
+        here.reset();
         bool moved = false;
         for (double t = 1; t > 0.01 && !moved; t /= 2) {
             Vec next = s.c;

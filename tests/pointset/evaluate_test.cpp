@@ -320,7 +320,7 @@ TEST_P(LargeSet, MinimumZoneIsThatOfItsExtremePoints) {
 INSTANTIATE_TEST_SUITE_P(
     Features, LargeSet,
     ::testing::Values(
-        Large{"Circle150000", Feature::circle, circle(150000, 25, 3, 4, 0.01, 360, 1)},
+        Large{"Circle2200000", Feature::circle, circle(2200000, 25, 3, 4, 0.01, 360, 1)},
         Large{"Arc20000", Feature::circle, circle(20000, 25, 3, 4, 0.01, 120, 2)},
         Large{"Line20000", Feature::line, turned(line(20000, 90, 0.01, 3), 1, {0, 0, 1})},
         Large{"Plane20000", Feature::plane, plane(20000, 40, 0.01, 4)},
