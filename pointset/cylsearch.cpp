@@ -1,0 +1,176 @@
+// The global search of a cylinder's certificate: a branch and bound over axis
+// directions, the rotation vectors w of the square [-pi/2, pi/2]^2 about the
+// frame of the axis found (the half of the directions within pi/2 of it, which
+// with their opposites are all of them).
+//
+// A cell of directions within phi of its middle w_m: the directions of its
+// axes lie within phi of w_m's, so the points projected along any of them are,
+// up to a turn in the plane, those projected along w_m each moved by at most
+// |Z| phi + rho phi^2 / 2 (Z and rho the point's coordinates along and across
+// w_m). The objective of a subset of the points, projected along w_m, bounds
+// the cell from below less that move (twice for a zone); of the centres, those
+// within the neighbourhood the axis found proves (a ball of radius rho in move
+// units about it) need no bound. A cell the subset cannot exclude is measured
+// with every point about the subset's best centre: either a better axis is
+// found (and descended from, and the search begins again about it), or the
+// points that fix the objective there join the subset.
+#include "pointset/cylinder.h"
+
+#include <cmath>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+const double quarter = std::acos(-1.0) / 2;
+
+struct Search {
+    const View& w;
+    const Objective& o;
+    Cylinder& best;
+    Frame F;
+    double L = 1;
+    double gap = 0;
+    double T = 0; // to prove: the objective is at least T
+    Ball near;
+    bool ballvalid = false;
+    std::vector<std::size_t> subset;
+    std::vector<Vec> local; // the subset's points in the frame
+    std::vector<bool> taken;
+    Vec along, through; // the inscribed cylinder's bounds, in the frame
+    bool restart = false;
+    Vec lastmid = {inf, 0, 0};
+    Vec lastcentre = {0, 0, 0};
+
+    Search(const View& view, const Objective& objective, Cylinder& incumbent)
+        : w(view), o(objective), best(incumbent), F(incumbent.f), taken(view.n, false) {
+        L = axialextent(w, F);
+        gap = certifiedgap(best.top - best.bottom, 1);
+        T = best.value - gap / 2;
+        near = ball(w, F, L, o.kind, gap);
+        ballvalid = near.rho > 0 && near.h >= T;
+        for (const std::size_t i : near.active) add(i);
+        // The ends of the points along the axis, and an even spread of them.
+        std::size_t low = 0, high = 0;
+        double zl = inf, zh = -inf;
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const double z = dot(sub(w[i], F.origin), F.axis());
+            if (z < zl) zl = z, low = i;
+            if (z > zh) zh = z, high = i;
+        }
+        add(low);
+        add(high);
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 64)) add(i);
+        const Vec a = F.local(kernel::add(F.origin, o.along));
+        along = mul(1 / norm(a), a);
+        through = F.local(o.through);
+    }
+
+    void add(std::size_t i) {
+        if (taken[i]) return;
+        taken[i] = true;
+        subset.push_back(i);
+        local.push_back(F.local(w[i]));
+    }
+
+    double threshold() const { return restart ? -inf : T; }
+
+    // The inscribed axis runs within the cone about `along`: no direction of
+    // the cell does when its middle is farther than the cone and the cell.
+    bool outside(const Vec& mid, double phi) const {
+        if (!o.bounded) return false;
+        const Vec u = unturned({0, 0, 1}, -mid[0], -mid[1]);
+        const double angle = std::acos(std::min(1.0, std::fabs(dot(u, along))));
+        return angle - phi > o.cone;
+    }
+
+    // The subset projected along the cell's middle, and the most any of them
+    // moves over the cell.
+    double project(const Vec& mid, double phi, std::vector<Vec>& q) const {
+        double most = 0;
+        q.clear();
+        for (const Vec& p : local) {
+            const Vec u = unturned(p, mid[0], mid[1]);
+            const double across = std::hypot(u[0], u[1]);
+            q.push_back({u[0], u[1], 0});
+            most = std::max(most, std::fabs(u[2]) * phi + across * phi * phi / 2);
+        }
+        return most * (1 + 1e-12) + 8 * eps;
+    }
+
+    double bound(const Vec& mid, double half) {
+        const double phi = half * std::sqrt(2.0);
+        if (outside(mid, phi)) return inf;
+        const double a = L * (std::hypot(mid[0], mid[1]) + phi);
+        const double b = ballvalid && a < near.rho ? std::sqrt(near.rho * near.rho - a * a) : 0;
+        std::vector<Vec> q;
+        const double move = project(mid, phi, q);
+        Inner in;
+        if (o.kind == 0) {
+            in = zoneinner(q, b, T + 2 * move);
+            in.lower -= 2 * move;
+        } else if (o.kind == 1) {
+            in = largestinner(q, b);
+            in.lower -= move;
+        } else {
+            const Vec m = unturned(through, mid[0], mid[1]);
+            const double mm = std::fabs(m[2]) * phi + std::hypot(m[0], m[1]) * phi * phi / 2;
+            in = smallestinner(q, b, {m[0], m[1], 0}, o.radius + mm * (1 + 1e-12), T + move);
+            in.lower -= move;
+        }
+        lastmid = mid;
+        lastcentre = in.centre;
+        return in.lower;
+    }
+
+    bool settle(const Vec& mid, double) {
+        if (restart || !(mid == lastmid)) return false;
+        const Frame g = moved(F, {lastcentre[0], lastcentre[1], L * mid[0], L * mid[1]}, L);
+        const Cylinder there = measured(w, g, o.kind);
+        if (there.value < best.value - gap && admissible(o, g)) {
+            const Cylinder d = descend(w, g, o);
+            if (d.ok && d.value < best.value - gap / 4) {
+                best = d;
+                restart = true;
+                return true;
+            }
+        }
+        const Spread s = radial(w, g);
+        const std::size_t before = subset.size();
+        if (o.kind != 2) add(s.far);
+        if (o.kind != 1) add(s.near);
+        return subset.size() > before;
+    }
+};
+
+} // namespace
+
+Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget) {
+    Certificate c;
+    long used = 0;
+    for (int restarts = 0; restarts < 8; ++restarts) {
+        Search s(w, o, best);
+        // Without a neighbourhood the search cannot close, but it may still
+        // meet a better axis: a smaller budget.
+        const long allowed = s.ballvalid ? budget : std::min(budget, 4000L);
+        const double left =
+            branchbound(s, {0, 0, 0}, quarter, 2, std::max(0L, allowed - used), used);
+        if (s.restart) continue;
+        c.upper = best.value;
+        c.lower = std::min(c.upper, std::min(s.T, left));
+        if (o.kind == 0) c.lower = std::max(0.0, c.lower);
+        c.certified = !std::isfinite(left) && c.upper - c.lower <= s.gap;
+        if (!c.certified)
+            c.why = !s.ballvalid ? "the points at the edges of the zone do not hold the axis from "
+                                   "every side"
+                                 : "the global search ran out of its budget of " +
+                                       std::to_string(budget) + " cells";
+        return c;
+    }
+    c.upper = best.value;
+    c.lower = o.kind == 0 ? 0 : -inf;
+    c.why = "the global search kept meeting better axes";
+    return c;
+}
+
+} // namespace formeval::pointset::kernel
