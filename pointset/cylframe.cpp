@@ -27,7 +27,7 @@ namespace {
 
 // The rotation matrix of the vector (w0, w1, 0), by Rodrigues' formula.
 std::array<Vec, 3> rotation(double w0, double w1) {
-    const double angle = std::hypot(w0, w1);
+    const double angle = across(w0, w1);
     std::array<Vec, 3> r = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     if (!(angle > 0)) return r;
     const double k0 = w0 / angle, k1 = w1 / angle;
@@ -73,7 +73,7 @@ Spread radial(const View& w, const Frame& f) {
     Spread s;
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = f.local(w[i]);
-        const double d = std::hypot(q[0], q[1]);
+        const double d = across(q[0], q[1]);
         if (d > s.top) s.top = d, s.far = i;
         if (d < s.bottom) s.bottom = d, s.near = i;
     }
@@ -196,7 +196,7 @@ Ball ball(const View& w, const Frame& f, double L, int kind, double gap) {
     std::vector<std::size_t> outer, inner;
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = f.local(w[i]);
-        const double d = std::hypot(q[0], q[1]);
+        const double d = across(q[0], q[1]);
         if (kind != 2 && d >= s.top - near) outer.push_back(i);
         if (kind != 1 && d <= s.bottom + near) inner.push_back(i);
     }

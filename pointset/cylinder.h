@@ -57,9 +57,15 @@ double axialextent(const View& w, const Frame& f);
 // Distances of the points from the frame's axis: largest and smallest.
 Spread radial(const View& w, const Frame& f);
 
+// The length of (x, y): working coordinates are of unit size, so no square
+// overflows or underflows and a plain square root is exact enough.
+inline double across(double x, double y) {
+    return std::sqrt(x * x + y * y);
+}
+
 // One point's row of the linear model above: a (4 numbers), rho.
 inline void cylrow(const Vec& local, double L, double* a, double& rho) {
-    rho = std::hypot(local[0], local[1]);
+    rho = across(local[0], local[1]);
     const double n0 = rho > 0 ? local[0] / rho : 0, n1 = rho > 0 ? local[1] / rho : 0;
     a[0] = n0;
     a[1] = n1;
@@ -117,6 +123,7 @@ Cylinder descend(const View& w, const Frame& start, const Objective& o);
 struct Inner {
     double lower = -inf;
     Vec centre = {0, 0, 0};
+    double value = inf; // the subset's objective there
 };
 Inner zoneinner(const std::vector<Vec>& q, double b, double target);
 Inner largestinner(const std::vector<Vec>& q, double b);

@@ -12,14 +12,14 @@ namespace formeval::pointset::kernel {
 namespace {
 
 double planar(const Vec& a) {
-    return std::hypot(a[0], a[1]);
+    return across(a[0], a[1]);
 }
 
 // The largest and smallest distance of the points from c.
 Spread about(const std::vector<Vec>& q, const Vec& c) {
     Spread s;
     for (std::size_t i = 0; i < q.size(); ++i) {
-        const double d = std::hypot(q[i][0] - c[0], q[i][1] - c[1]);
+        const double d = across(q[i][0] - c[0], q[i][1] - c[1]);
         if (d > s.top) s.top = d, s.far = i;
         if (d < s.bottom) s.bottom = d, s.near = i;
     }
@@ -41,7 +41,7 @@ double leastwidth(const std::vector<Vec>& q) {
     xx /= static_cast<double>(q.size());
     xy /= static_cast<double>(q.size());
     yy /= static_cast<double>(q.size());
-    const double least = (xx + yy) / 2 - std::hypot((xx - yy) / 2, xy);
+    const double least = (xx + yy) / 2 - across((xx - yy) / 2, xy);
     return 2 * std::sqrt(std::max(0.0, least)) * (1 - 1e-9);
 }
 
@@ -65,12 +65,47 @@ struct Centres {
         const double r = half * std::sqrt(2.0);
         const double d = planar(mid);
         if (d + r <= b || d - r >= far) return inf;
-        if (std::hypot(mid[0] - disc[0], mid[1] - disc[1]) - r >= radius) return inf;
+        if (across(mid[0] - disc[0], mid[1] - disc[1]) - r >= radius) return inf;
         const Spread s = about(q, mid);
         const double value = kind == 0 ? s.zone() : -s.bottom;
         if (value < bestvalue && d >= b) bestvalue = value, best = mid;
         const double rounding = 8 * eps * (1 + d + s.top);
-        return value - (kind == 0 ? 2 : 1) * r - rounding;
+        return (kind == 0 ? pairs(mid, r, value - 2 * r) : value - r) - rounding;
+    }
+
+    // For a zone, a pair of an outer point a and an inner point b bounds it
+    // over the box by d_a - d_b - |u_a - u_b| r - r^2 / (2 (d_b - r)) (the
+    // tangent of a's distance below it, b's above), far stronger than the
+    // Lipschitz bound where the pair is seen under a small angle.
+    double pairs(const Vec& mid, double r, double lipschitz) const {
+        constexpr int few = 4;
+        std::array<double, few> outer, inner;
+        std::array<Vec, few> uo, ui;
+        outer.fill(-inf);
+        inner.fill(inf);
+        for (const Vec& p : q) {
+            const Vec e = {p[0] - mid[0], p[1] - mid[1], 0};
+            const double len = planar(e);
+            if (len > outer[few - 1]) {
+                int k = few - 1;
+                for (; k > 0 && len > outer[k - 1]; --k) outer[k] = outer[k - 1], uo[k] = uo[k - 1];
+                outer[k] = len;
+                uo[k] = mul(1 / len, e);
+            }
+            if (len < inner[few - 1]) {
+                int k = few - 1;
+                for (; k > 0 && len < inner[k - 1]; --k) inner[k] = inner[k - 1], ui[k] = ui[k - 1];
+                inner[k] = len;
+                ui[k] = len > 0 ? mul(1 / len, e) : Vec{0, 0, 0};
+            }
+        }
+        double best = lipschitz;
+        for (int a = 0; a < few && std::isfinite(outer[a]); ++a)
+            for (int c = 0; c < few && std::isfinite(inner[c]); ++c)
+                if (inner[c] > r)
+                    best = std::max(best, outer[a] - inner[c] - norm(sub(ui[c], uo[a])) * r -
+                                              r * r / (2 * (inner[c] - r)));
+        return best;
     }
 
     double run(const Vec& mid, double half) {
@@ -117,6 +152,7 @@ Inner zoneinner(const std::vector<Vec>& q, double b, double target) {
     out.lower = c.run({0, 0, 0}, half);
     if (!std::isfinite(far)) out.lower = std::min(out.lower, farbound(half));
     out.centre = c.best;
+    out.value = c.bestvalue;
     return out;
 }
 
@@ -124,7 +160,7 @@ Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double ra
                     double target) {
     Centres c{q, 2, b, m, radius, inf, target};
     const double lower = c.run(m, radius);
-    return {lower, c.best};
+    return {lower, c.best, c.bestvalue};
 }
 
 // The smallest circle holding the points (move-to-front, in floating point);
@@ -176,6 +212,7 @@ Inner largestinner(const std::vector<Vec>& q, double b) {
     result.lower -= 8 * eps * (1 + top + planar(c));
     const double at = planar(c);
     result.centre = at >= b ? c : at > 0 ? mul(b / at, c) : Vec{b, 0, 0};
+    result.value = about(q, result.centre).top;
     return result;
 }
 

@@ -16,6 +16,7 @@
 // points that fix the objective there join the subset.
 #include "pointset/cylinder.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace formeval::pointset::kernel {
@@ -41,6 +42,7 @@ struct Search {
     bool restart = false;
     Vec lastmid = {inf, 0, 0};
     Vec lastcentre = {0, 0, 0};
+    double lastvalue = inf;
 
     Search(const View& view, const Objective& objective, Cylinder& incumbent)
         : w(view), o(objective), best(incumbent), F(incumbent.f), taken(view.n, false) {
@@ -49,7 +51,7 @@ struct Search {
         T = best.value - gap / 2;
         near = ball(w, F, L, o.kind, gap);
         ballvalid = near.rho > 0 && near.h >= T;
-        for (const std::size_t i : near.active) add(i);
+        for (const std::size_t i : near.active) take(i);
         // The ends of the points along the axis, and an even spread of them.
         std::size_t low = 0, high = 0;
         double zl = inf, zh = -inf;
@@ -58,15 +60,29 @@ struct Search {
             if (z < zl) zl = z, low = i;
             if (z > zh) zh = z, high = i;
         }
-        add(low);
-        add(high);
-        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 64)) add(i);
-        const Vec a = F.local(kernel::add(F.origin, o.along));
+        take(low);
+        take(high);
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 64)) take(i);
+        // A point of every sector of every slab along the axis: the slabs'
+        // bounds far from the axis found need points all round each.
+        constexpr int slabs = 16, sectors = 8;
+        std::vector<std::size_t> cell(slabs * sectors, w.n);
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const Vec p = F.local(w[i]);
+            const int k = std::min(slabs - 1, static_cast<int>((p[2] - zl) / (zh - zl) * slabs));
+            const double angle = std::atan2(p[1], p[0]) + 4 * quarter;
+            const int m =
+                std::min(sectors - 1, static_cast<int>(angle / (4 * quarter) * sectors / 2));
+            if (k >= 0 && cell[k * sectors + m] == w.n) cell[k * sectors + m] = i;
+        }
+        for (const std::size_t i : cell)
+            if (i < w.n) take(i);
+        const Vec a = F.local(add(F.origin, o.along));
         along = mul(1 / norm(a), a);
         through = F.local(o.through);
     }
 
-    void add(std::size_t i) {
+    void take(std::size_t i) {
         if (taken[i]) return;
         taken[i] = true;
         subset.push_back(i);
@@ -86,45 +102,92 @@ struct Search {
 
     // The subset projected along the cell's middle, and the most any of them
     // moves over the cell.
-    double project(const Vec& mid, double phi, std::vector<Vec>& q) const {
+    double project(const Vec& mid, double phi, std::vector<Vec>& q, std::vector<double>& z) const {
         double most = 0;
         q.clear();
+        z.clear();
         for (const Vec& p : local) {
             const Vec u = unturned(p, mid[0], mid[1]);
-            const double across = std::hypot(u[0], u[1]);
+            const double out = across(u[0], u[1]);
             q.push_back({u[0], u[1], 0});
-            most = std::max(most, std::fabs(u[2]) * phi + across * phi * phi / 2);
+            z.push_back(u[2]);
+            most = std::max(most, std::fabs(u[2]) * phi + out * phi * phi / 2);
         }
         return most * (1 + 1e-12) + 8 * eps;
+    }
+
+    // Far from the axis found the zone of a long subset is about its diameter,
+    // while its points move by up to its length times the angle. A slab of it,
+    // points close along the axis, moves as one up to a shift the zone does
+    // not see: about its middle Z and centroid, each of its points by |Z -
+    // Zmid| phi + |q - centroid| phi^2 / 2. Its zone less twice that bounds the
+    // cell too (for a cell with no centre excluded). Slabs of half the
+    // subset's length and less are tried.
+    double slabs(const std::vector<Vec>& q, const std::vector<double>& z, double phi) const {
+        std::vector<std::size_t> order(q.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::sort(order.begin(), order.end(),
+                  [&](std::size_t i, std::size_t k) { return z[i] < z[k]; });
+        const double length = z[order.back()] - z[order.front()];
+        double best = -inf;
+        std::vector<Vec> g;
+        for (double tau = length / 2; tau > length / 64; tau /= 2)
+            for (std::size_t first = 0; first < order.size();) {
+                std::size_t last = first;
+                while (last < order.size() && z[order[last]] <= z[order[first]] + tau) ++last;
+                if (last - first >= 6) {
+                    const double mid = (z[order[first]] + z[order[last - 1]]) / 2;
+                    Vec c = {0, 0, 0};
+                    for (std::size_t k = first; k < last; ++k) c = add(c, q[order[k]]);
+                    c = mul(1.0 / static_cast<double>(last - first), c);
+                    g.clear();
+                    double most = 0;
+                    for (std::size_t k = first; k < last; ++k) {
+                        const Vec p = sub(q[order[k]], c);
+                        g.push_back(p);
+                        most = std::max(most, std::fabs(z[order[k]] - mid) * phi +
+                                                  across(p[0], p[1]) * phi * phi / 2);
+                    }
+                    const double move = most * (1 + 1e-12) + 8 * eps;
+                    best = std::max(best, zoneinner(g, 0, T + 2 * move).lower - 2 * move);
+                    if (best >= T) return best;
+                }
+                first = last;
+            }
+        return best;
     }
 
     double bound(const Vec& mid, double half) {
         const double phi = half * std::sqrt(2.0);
         if (outside(mid, phi)) return inf;
-        const double a = L * (std::hypot(mid[0], mid[1]) + phi);
+        const double a = L * (across(mid[0], mid[1]) + phi);
         const double b = ballvalid && a < near.rho ? std::sqrt(near.rho * near.rho - a * a) : 0;
         std::vector<Vec> q;
-        const double move = project(mid, phi, q);
+        std::vector<double> z;
+        const double move = project(mid, phi, q, z);
         Inner in;
         if (o.kind == 0) {
             in = zoneinner(q, b, T + 2 * move);
             in.lower -= 2 * move;
+            if (in.lower < T && b == 0) in.lower = std::max(in.lower, slabs(q, z, phi));
         } else if (o.kind == 1) {
             in = largestinner(q, b);
             in.lower -= move;
         } else {
             const Vec m = unturned(through, mid[0], mid[1]);
-            const double mm = std::fabs(m[2]) * phi + std::hypot(m[0], m[1]) * phi * phi / 2;
+            const double mm = std::fabs(m[2]) * phi + across(m[0], m[1]) * phi * phi / 2;
             in = smallestinner(q, b, {m[0], m[1], 0}, o.radius + mm * (1 + 1e-12), T + move);
             in.lower -= move;
         }
         lastmid = mid;
         lastcentre = in.centre;
+        lastvalue = in.value;
         return in.lower;
     }
 
     bool settle(const Vec& mid, double) {
-        if (restart || !(mid == lastmid)) return false;
+        // Where the subset does worse than the incumbent, only a smaller cell helps.
+        if (restart || !(mid == lastmid) || lastvalue >= T) return false;
         const Frame g = moved(F, {lastcentre[0], lastcentre[1], L * mid[0], L * mid[1]}, L);
         const Cylinder there = measured(w, g, o.kind);
         if (there.value < best.value - gap && admissible(o, g)) {
@@ -137,8 +200,8 @@ struct Search {
         }
         const Spread s = radial(w, g);
         const std::size_t before = subset.size();
-        if (o.kind != 2) add(s.far);
-        if (o.kind != 1) add(s.near);
+        if (o.kind != 2) take(s.far);
+        if (o.kind != 1) take(s.near);
         return subset.size() > before;
     }
 };
@@ -153,12 +216,14 @@ Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, l
         // Without a neighbourhood the search cannot close, but it may still
         // meet a better axis: a smaller budget.
         const long allowed = s.ballvalid ? budget : std::min(budget, 4000L);
+        const long before = used;
         const double left =
             branchbound(s, {0, 0, 0}, quarter, 2, std::max(0L, allowed - used), used);
         if (s.restart) continue;
         c.upper = best.value;
         c.lower = std::min(c.upper, std::min(s.T, left));
-        if (o.kind == 0) c.lower = std::max(0.0, c.lower);
+        if (o.kind != 2) c.lower = std::max(0.0, c.lower); // a zone or a radius
+
         c.certified = !std::isfinite(left) && c.upper - c.lower <= s.gap;
         if (!c.certified)
             c.why = !s.ballvalid ? "the points at the edges of the zone do not hold the axis from "

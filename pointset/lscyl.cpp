@@ -123,7 +123,7 @@ bool lsaxis(const Moments& m, Frame& f, double& radius, std::string& failure) {
     long double sum = 0;
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = f.local(w[i]);
-        sum += std::hypot(q[0], q[1]);
+        sum += across(q[0], q[1]);
     }
     radius = static_cast<double>(sum / w.n);
     if (!std::isfinite(static_cast<double>(best)) || !(radius < 1e6) || !(norm(f.origin) < 1e6)) {

@@ -66,7 +66,7 @@ std::vector<std::size_t> candidates(const View& w, const Frame& f, double L) {
     double R = 0;
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = f.local(w[i]);
-        R = std::max(R, std::hypot(q[0], q[1]));
+        R = std::max(R, across(q[0], q[1]));
     }
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = f.local(w[i]);
