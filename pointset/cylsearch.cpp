@@ -216,7 +216,6 @@ Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, l
         // Without a neighbourhood the search cannot close, but it may still
         // meet a better axis: a smaller budget.
         const long allowed = s.ballvalid ? budget : std::min(budget, 4000L);
-        const long before = used;
         const double left =
             branchbound(s, {0, 0, 0}, quarter, 2, std::max(0L, allowed - used), used);
         if (s.restart) continue;
