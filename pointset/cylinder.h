@@ -125,10 +125,11 @@ struct Inner {
     Vec centre = {0, 0, 0};
     double value = inf; // the subset's objective there
 };
-Inner zoneinner(const std::vector<Vec>& q, double b, double target);
-Inner largestinner(const std::vector<Vec>& q, double b);
-Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double radius,
-                    double target);
+// `work` counts the distances they take.
+Inner zoneinner(const std::vector<Vec>& q, double b, double target, long& work);
+Inner largestinner(const std::vector<Vec>& q, double b, long& work);
+Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double radius, double target,
+                    long& work);
 
 // Bounds on the optimum of the objective (the inscribed as minus its radius),
 // certified or with the reason; `best` is replaced by any better axis met.

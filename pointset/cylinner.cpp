@@ -58,6 +58,7 @@ struct Centres {
     double radius; // inf for none
     double far;    // kind 0: centres farther than this do not go below the target
     double target;
+    long& work;
     Vec best = {0, 0, 0};
     double bestvalue = inf;
 
@@ -66,6 +67,7 @@ struct Centres {
         const double d = planar(mid);
         if (d + r <= b || d - r >= far) return inf;
         if (across(mid[0] - disc[0], mid[1] - disc[1]) - r >= radius) return inf;
+        work += static_cast<long>(q.size());
         const Spread s = about(q, mid);
         const double value = kind == 0 ? s.zone() : -s.bottom;
         if (value < bestvalue && d >= b) bestvalue = value, best = mid;
@@ -136,7 +138,7 @@ struct Centres {
 
 } // namespace
 
-Inner zoneinner(const std::vector<Vec>& q, double b, double target) {
+Inner zoneinner(const std::vector<Vec>& q, double b, double target, long& work) {
     double D = 0, d = inf;
     for (const Vec& p : q) D = std::max(D, planar(p)), d = std::min(d, planar(p));
     const double W = leastwidth(q);
@@ -147,7 +149,7 @@ Inner zoneinner(const std::vector<Vec>& q, double b, double target) {
     const auto farbound = [&](double s) { return (2 * s * W - k) / (2 * (s + D)); };
     const double far = W > target ? (2 * target * D + k) / (2 * (W - target)) : inf;
     const double half = std::isfinite(far) ? far : 16 * (1 + D);
-    Centres c{q, 0, b, {0, 0, 0}, inf, far, target};
+    Centres c{q, 0, b, {0, 0, 0}, inf, far, target, work};
     Inner out;
     out.lower = c.run({0, 0, 0}, half);
     if (!std::isfinite(far)) out.lower = std::min(out.lower, farbound(half));
@@ -156,9 +158,9 @@ Inner zoneinner(const std::vector<Vec>& q, double b, double target) {
     return out;
 }
 
-Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double radius,
-                    double target) {
-    Centres c{q, 2, b, m, radius, inf, target};
+Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double radius, double target,
+                    long& work) {
+    Centres c{q, 2, b, m, radius, inf, target, work};
     const double lower = c.run(m, radius);
     return {lower, c.best, c.bestvalue};
 }
@@ -168,7 +170,8 @@ Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double ra
 // centre when they surround the centre (the distance from them grows at
 // least like kappa times the distance from the centre), else half the
 // distance of two points.
-Inner largestinner(const std::vector<Vec>& q, double b) {
+Inner largestinner(const std::vector<Vec>& q, double b, long& work) {
+    work += 4 * static_cast<long>(q.size());
     Vec c = q[0];
     double r = 0;
     const auto out = [&](const Vec& p) { return planar(sub(p, c)) > r * (1 + 1e-14); };

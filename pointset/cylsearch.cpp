@@ -40,6 +40,7 @@ struct Search {
     std::vector<bool> taken;
     Vec along, through; // the inscribed cylinder's bounds, in the frame
     bool restart = false;
+    long work = 0; // distances measured in the circle problems
     Vec lastmid = {inf, 0, 0};
     Vec lastcentre = {0, 0, 0};
     double lastvalue = inf;
@@ -123,7 +124,7 @@ struct Search {
     // Zmid| phi + |q - centroid| phi^2 / 2. Its zone less twice that bounds the
     // cell too (for a cell with no centre excluded). Slabs of half the
     // subset's length and less are tried.
-    double slabs(const std::vector<Vec>& q, const std::vector<double>& z, double phi) const {
+    double slabs(const std::vector<Vec>& q, const std::vector<double>& z, double phi) {
         std::vector<std::size_t> order(q.size());
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
         std::sort(order.begin(), order.end(),
@@ -149,7 +150,7 @@ struct Search {
                                                   across(p[0], p[1]) * phi * phi / 2);
                     }
                     const double move = most * (1 + 1e-12) + 8 * eps;
-                    best = std::max(best, zoneinner(g, 0, T + 2 * move).lower - 2 * move);
+                    best = std::max(best, zoneinner(g, 0, T + 2 * move, work).lower - 2 * move);
                     if (best >= T) return best;
                 }
                 first = last;
@@ -167,16 +168,16 @@ struct Search {
         const double move = project(mid, phi, q, z);
         Inner in;
         if (o.kind == 0) {
-            in = zoneinner(q, b, T + 2 * move);
+            in = zoneinner(q, b, T + 2 * move, work);
             in.lower -= 2 * move;
             if (in.lower < T && b == 0) in.lower = std::max(in.lower, slabs(q, z, phi));
         } else if (o.kind == 1) {
-            in = largestinner(q, b);
+            in = largestinner(q, b, work);
             in.lower -= move;
         } else {
             const Vec m = unturned(through, mid[0], mid[1]);
             const double mm = std::fabs(m[2]) * phi + across(m[0], m[1]) * phi * phi / 2;
-            in = smallestinner(q, b, {m[0], m[1], 0}, o.radius + mm * (1 + 1e-12), T + move);
+            in = smallestinner(q, b, {m[0], m[1], 0}, o.radius + mm * (1 + 1e-12), T + move, work);
             in.lower -= move;
         }
         lastmid = mid;
@@ -208,21 +209,59 @@ struct Search {
 
 } // namespace
 
+namespace {
+
+// Best-first over cells of directions: the least bound of the cells left when
+// the budget of cells, or of the work it allows (2000 distances a cell), runs
+// out; inf when every cell is excluded (or the search begins again).
+double search(Search& s, long budget, long& used) {
+    const long most = 2000 * budget;
+    std::priority_queue<Cube> open;
+    open.push({{0, 0, 0}, quarter, -inf});
+    while (!open.empty()) {
+        Cube c = open.top();
+        if (c.bound >= s.threshold()) return inf;
+        open.pop();
+        c.bound = std::max(c.bound, s.bound(c.mid, c.half));
+        if (c.bound >= s.threshold()) continue;
+        if (++used > budget || s.work > most || !(c.half > 1e-300)) {
+            open.push(c);
+            return open.top().bound;
+        }
+        if (s.settle(c.mid, c.half)) {
+            if (s.restart) return inf;
+            c.bound = std::max(c.bound, s.bound(c.mid, c.half));
+            if (c.bound >= s.threshold()) continue;
+        }
+        const double h = c.half / 2;
+        for (int corner = 0; corner < 4; ++corner)
+            open.push({{c.mid[0] + (corner & 1 ? h : -h), c.mid[1] + (corner & 2 ? h : -h), 0},
+                       h,
+                       c.bound});
+    }
+    return inf;
+}
+
+} // namespace
+
 Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget) {
     Certificate c;
+    if (o.kind == 0 && best.value <= certifiedgap(best.value, 1)) {
+        // A zone within rounding of nothing: no zone is narrower.
+        c = {true, 0, best.value, ""};
+        return c;
+    }
     long used = 0;
     for (int restarts = 0; restarts < 8; ++restarts) {
         Search s(w, o, best);
         // Without a neighbourhood the search cannot close, but it may still
         // meet a better axis: a smaller budget.
         const long allowed = s.ballvalid ? budget : std::min(budget, 4000L);
-        const double left =
-            branchbound(s, {0, 0, 0}, quarter, 2, std::max(0L, allowed - used), used);
+        const double left = search(s, std::max(0L, allowed - used), used);
         if (s.restart) continue;
         c.upper = best.value;
         c.lower = std::min(c.upper, std::min(s.T, left));
         if (o.kind != 2) c.lower = std::max(0.0, c.lower); // a zone or a radius
-
         c.certified = !std::isfinite(left) && c.upper - c.lower <= s.gap;
         if (!c.certified)
             c.why = !s.ballvalid ? "the points at the edges of the zone do not hold the axis from "
@@ -232,7 +271,7 @@ Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, l
         return c;
     }
     c.upper = best.value;
-    c.lower = o.kind == 0 ? 0 : -inf;
+    c.lower = o.kind == 2 ? -inf : 0;
     c.why = "the global search kept meeting better axes";
     return c;
 }

@@ -284,5 +284,20 @@ TEST(Cylinder, RunOutBudgetGivesABracket) {
     EXPECT_GE(r.certificate.upper, full.t * (1 - 1e-9));
 }
 
+// Points on a cylinder without form (and five points, which any of a few
+// cylinders holds exactly): a zone of nothing, certified at once.
+TEST(Cylinder, NoFormIsAZoneOfNothing) {
+    Cloud exact = turned(cylinder(5, 40, 10, 30, 0, 0, 360, 1), 0.4, {1, 1, 0});
+    Cloud five = turned(cylinder(1, 5, 10, 30, 0.1, 0.1, 360, 1), 0.4, {1, 1, 0});
+    for (int i = 0; i < 5; ++i) five.p[i][2] += i * 3;
+    for (Cloud* c : {&exact, &five}) {
+        const Reference r = evaluate(c->view(), Feature::cylinder, Criterion::minimumzone);
+        ASSERT_TRUE(r.found) << r.failure;
+        EXPECT_TRUE(r.certificate.certified) << r.certificate.why;
+        EXPECT_LT(r.t, 1e-13);
+        EXPECT_EQ(r.certificate.lower, 0);
+    }
+}
+
 } // namespace
 } // namespace formeval::pointset::test
