@@ -4,6 +4,7 @@
 // origin (the axis found projects there; nearer centres the neighbourhood of
 // the axis found proves), and the centre that did best.
 #include "pointset/cylinder.h"
+#include "pointset/pairbound.h"
 
 #include <cmath>
 
@@ -72,42 +73,10 @@ struct Centres {
         const double value = kind == 0 ? s.zone() : -s.bottom;
         if (value < bestvalue && d >= b) bestvalue = value, best = mid;
         const double rounding = 8 * eps * (1 + d + s.top);
-        return (kind == 0 ? pairs(mid, r, value - 2 * r) : value - r) - rounding;
-    }
-
-    // For a zone, a pair of an outer point a and an inner point b bounds it
-    // over the box by d_a - d_b - |u_a - u_b| r - r^2 / (2 (d_b - r)) (the
-    // tangent of a's distance below it, b's above), far stronger than the
-    // Lipschitz bound where the pair is seen under a small angle.
-    double pairs(const Vec& mid, double r, double lipschitz) const {
-        constexpr int few = 4;
-        std::array<double, few> outer, inner;
-        std::array<Vec, few> uo, ui;
-        outer.fill(-inf);
-        inner.fill(inf);
-        for (const Vec& p : q) {
-            const Vec e = {p[0] - mid[0], p[1] - mid[1], 0};
-            const double len = planar(e);
-            if (len > outer[few - 1]) {
-                int k = few - 1;
-                for (; k > 0 && len > outer[k - 1]; --k) outer[k] = outer[k - 1], uo[k] = uo[k - 1];
-                outer[k] = len;
-                uo[k] = mul(1 / len, e);
-            }
-            if (len < inner[few - 1]) {
-                int k = few - 1;
-                for (; k > 0 && len < inner[k - 1]; --k) inner[k] = inner[k - 1], ui[k] = ui[k - 1];
-                inner[k] = len;
-                ui[k] = len > 0 ? mul(1 / len, e) : Vec{0, 0, 0};
-            }
-        }
-        double best = lipschitz;
-        for (int a = 0; a < few && std::isfinite(outer[a]); ++a)
-            for (int c = 0; c < few && std::isfinite(inner[c]); ++c)
-                if (inner[c] > r)
-                    best = std::max(best, outer[a] - inner[c] - norm(sub(ui[c], uo[a])) * r -
-                                              r * r / (2 * (inner[c] - r)));
-        return best;
+        const double pairs = kind == 0 ? pairbound<4>(
+                                             q.size(), [&](std::size_t k) { return q[k]; }, mid, r)
+                                       : -inf;
+        return std::max(pairs, value - (kind == 0 ? 2 : 1) * r) - rounding;
     }
 
     double run(const Vec& mid, double half) {
