@@ -244,6 +244,13 @@ double search(Search& s, long budget, long& used) {
 
 } // namespace
 
+// Why a neighbourhood proves nothing, by kind.
+const char* const unheld[3] = {
+    "the points at the edges of the zone do not hold the axis from every side",
+    "the points on the circumscribed cylinder do not hold its axis from every side",
+    "the points on the inscribed cylinder do not hold its axis from every side (points not all "
+    "round, or an axis at the limit of where it may run)"};
+
 Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget) {
     Certificate c;
     if (o.kind == 0 && best.value <= certifiedgap(best.value, 1)) {
@@ -264,8 +271,7 @@ Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, l
         if (o.kind != 2) c.lower = std::max(0.0, c.lower); // a zone or a radius
         c.certified = !std::isfinite(left) && c.upper - c.lower <= s.gap;
         if (!c.certified)
-            c.why = !s.ballvalid ? "the points at the edges of the zone do not hold the axis from "
-                                   "every side"
+            c.why = !s.ballvalid ? unheld[o.kind]
                                  : "the global search ran out of its budget of " +
                                        std::to_string(budget) + " cells";
         return c;
