@@ -2,8 +2,8 @@
 // compute them (least squares, then the exchange), against one solve of the
 // same Chebyshev fit as a linear program by GLPK's simplex: minimise t with
 // -t <= model value - observation <= t at every point.
+#include "base/base.h"
 #include "bench/quiet.h"
-#include "driver/driver.h"
 #include "form/form.h"
 
 #include <benchmark/benchmark.h>

@@ -2,8 +2,8 @@
 // uncertainty studies run it: a line, one linearised circle fit, and a whole
 // staged minimum-zone circle evaluation (least squares and minimum zone about
 // a moving centre, as the circle evaluator does it).
+#include "base/base.h"
 #include "bench/quiet.h"
-#include "driver/driver.h"
 #include "fit/fit.h"
 
 #include <benchmark/benchmark.h>

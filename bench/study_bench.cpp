@@ -1,8 +1,8 @@
 // The uncertainty studies' own work per repetition on 360 points (noise,
 // re-reading instructions.txt, the console and result lines), and job 2611
 // as a whole program on 360 points with the console sent to a file.
+#include "base/base.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
 #include "random/random.h"
 #include "studies/studies.h"
 

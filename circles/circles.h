@@ -4,14 +4,16 @@
 // only the third is ever replaced.
 #pragma once
 
-#include "driver/driver.h"
+#include "base/job.h"
 #include "form/form.h"
+
+#include <array>
 
 namespace formeval {
 
 // Job 2700: circularity against the peak circle. A record with fewer than
 // mincircle points is rejected with a message and nothing is evaluated.
-void pkcirco();
+void pkcirco(const jobinfo& job);
 
 // Peak circle of the points (u, v): the minimum-zone centre by stages, then the
 // three-point search from the three outermost points; fills ans, leaves u, v
@@ -56,7 +58,7 @@ void notpcirc(const char* kind, const int* tri, tpfit fit);
 
 // Job 2800: circularity against the valley circle. A record with fewer than
 // mincircle points is rejected with a message and nothing is evaluated.
-void vacirco();
+void vacirco(const jobinfo& job);
 
 // Valley circle of the points (u, v): the minimum-zone centre by stages, then
 // the three-point search from the three innermost points; fills ans, leaves
@@ -77,5 +79,25 @@ void vapoint(const double* err, int numpt, int k, double* vp, int* nv);
 // finite circle.
 bool vasearch(const double* u, const double* v, int numpt, double* vp, int* nv, double& x0,
               double& y0, double& r0);
+
+// The four circle computations, each listed once, in the order of
+// circlemethod: the jobs that evaluate or study a circle point at one of them
+// from their table entry, and formreport runs them all.
+inline constexpr std::array<circlecomputation, 4> circlecomputations = {
+    circlecomputation{circlemethod::leastsquares, "lscircocal", lscircocal, minlscircle},
+    circlecomputation{circlemethod::minimumzone, "mzcircocal", mzcircocal, mincircle},
+    circlecomputation{circlemethod::peak, "pkcircocal", pkcircocal, mincircle},
+    circlecomputation{circlemethod::valley, "vacircocal", vacircocal, mincircle}};
+
+// The entry of circlecomputations for `method`.
+constexpr const circlecomputation& computationof(circlemethod method) {
+    return circlecomputations[static_cast<std::size_t>(method)];
+}
+
+// Runs `computation` on the points (u, v) outside a job, as a job of its own
+// would start it: `tolerance` into cri, trace level 0, no stopped exchange
+// pending. `problem` is left as the computation leaves it.
+void computecircle(const circlecomputation& computation, double tolerance, const double* u,
+                   const double* v, int numpt, Circlefit& ans);
 
 } // namespace formeval

@@ -3,9 +3,8 @@
 
 namespace formeval {
 
-void pkcirco() {
-    circjob(2700, "Started Peak circle circulatity calculation", pkcircocal,
-            nocirclesaid::bycomputation);
+void pkcirco(const jobinfo& job) {
+    circjob(job, "Started Peak circle circulatity calculation", nocirclesaid::bycomputation);
 }
 
 } // namespace formeval

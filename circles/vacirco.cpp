@@ -3,8 +3,8 @@
 
 namespace formeval {
 
-void vacirco() {
-    circjob(2800, "Started Valley circle calculation", vacircocal, nocirclesaid::bycomputation);
+void vacirco(const jobinfo& job) {
+    circjob(job, "Started Valley circle calculation", nocirclesaid::bycomputation);
 }
 
 } // namespace formeval

@@ -4,7 +4,7 @@
 // exchange over a reference set of n + 1 points.
 #pragma once
 
-#include "driver/driver.h"
+#include "base/base.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 // replaces the counter. A console that has closed, or one that gives no
 // usable answer, lets the caller take its safe way out instead of asking
 // again at every turn of the loop.
-#include "driver/prompt.h"
+#include "base/prompt.h"
 #include "form/form.h"
 
 #include <climits>

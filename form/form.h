@@ -3,7 +3,7 @@
 // coordinates are evaluated in stages about a moving centre.
 #pragma once
 
-#include "driver/driver.h"
+#include "base/job.h"
 #include "linalg/linalg.h"
 
 #include <array>
@@ -11,16 +11,6 @@
 #include <optional>
 
 namespace formeval {
-
-// Circle fit result: centre x, centre y, radius, circularity error (largest
-// minus smallest radial deviation from the circle, both extremes starting at
-// 0, so never negative). Every entry is NaN when no circle fits the points.
-using Circlefit = std::array<double, 4>;
-
-// A circle computation: evaluates the points (u, v) and fills the circle fit
-// result, leaving u and v unchanged. The least-squares, minimum-zone, peak and
-// valley circles are ones; the studies and formreport call them through it.
-using circcal = void (*)(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Fewest points of each evaluation: the minimum-zone fits need a reference set
 // of n + 1 points (a line 3, a circle and a plane 4, a sphere 5); the
@@ -248,9 +238,9 @@ void circocal(stagefit fit, const char* label, int listlevel, const double* u, c
 enum class nocirclesaid { byjob, bycomputation };
 
 // A Cartesian circle job (2500, 2600, 2700, 2800): its start message, its
-// record, the determinacy test, then the computation `cal`, which writes the
-// job's items.
-void circjob(int job, const char* start, circcal cal, nocirclesaid nocircle);
+// record, the determinacy test, then the circle computation of its table
+// entry, which writes the job's items.
+void circjob(const jobinfo& job, const char* start, nocirclesaid nocircle);
 
 // Rows (1, x/r, y/r) and observations r = sqrt(x^2 + y^2) of the linearised
 // circle about the origin; a point at the origin gets (1, 0, 0).
@@ -265,7 +255,7 @@ void stcal(const double* x, const double* y, int numpt, fitpair& fits);
 
 // Job 1000: least-squares and minimum-zone straightness, deviations in y.
 // Needs three points with at least two distinct x.
-void mzst();
+void mzst(const jobinfo& job);
 
 // One linearised minimum-zone circle fit to points given relative to a trial
 // centre: a least-squares start, then the exchange. gs[0] radius, gs[1],
@@ -278,7 +268,7 @@ void circ(const double* x, const double* y, double* gs, int numpt);
 void mzcircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Job 2500: minimum-zone circularity of Cartesian points.
-void mzcirco();
+void mzcirco(const jobinfo& job);
 
 // Directions (cos, sin) of polar angles in degrees, and the rows (1, cos, sin)
 // of job 2000's circle about the polar origin.
@@ -290,7 +280,7 @@ void circal(const double* r, const double* theta, int numpt, fitpair& fits);
 
 // Job 2000: least-squares and minimum-zone circularity of polar points (r,
 // angle in degrees) about a fixed origin, fitted once without re-centring.
-void mzcir();
+void mzcir(const jobinfo& job);
 
 // Rows (1, x, y) of the plane z = z0 + l0 x + m0 y of job 3000.
 void fltrows(const double* x, const double* y, int numpt, Row5* a);
@@ -301,7 +291,7 @@ void fltcal(const double* x, const double* y, const double* z, int numpt, fitpai
 
 // Job 3000: least-squares and minimum-zone flatness, deviations in z. Needs
 // four points not all on one line in the x-y plane.
-void mzflt();
+void mzflt(const jobinfo& job);
 
 // Rows (1, x/r, y/r, z/r) and observations r = sqrt(x^2 + y^2 + z^2) of the
 // linearised sphere about the origin; a point at the origin gets (1, 0, 0, 0).
@@ -339,7 +329,7 @@ void sphcal(const double* r, const double* theta, const double* beta, int numpt,
 
 // Job 4000: least-squares and minimum-zone sphericity of spherical polar
 // points (r, azimuth, elevation in degrees) about a fixed origin.
-void mzsph();
+void mzsph(const jobinfo& job);
 
 // Sphere fit result: centre x, y, z, radius, sphericity error (largest minus
 // smallest radial deviation, both extremes starting at 0).
@@ -353,7 +343,7 @@ void sphcocal(const double* u, const double* v, const double* w, int numpt, Sphe
 
 // Job 4500: minimum-zone sphericity of Cartesian points, by stages from the
 // centroid.
-void mzsphco();
+void mzsphco(const jobinfo& job);
 
 // One linearised least-squares circle fit to points given relative to a trial
 // centre: gs[0] radius, gs[1], gs[2] centre shift. gs keeps its previous
@@ -365,6 +355,6 @@ void lscirc(const double* x, const double* y, double* gs, int numpt);
 void lscircocal(const double* u, const double* v, int numpt, Circlefit& ans);
 
 // Job 2600: least-squares circularity of Cartesian points.
-void lscirco();
+void lscirco(const jobinfo& job);
 
 } // namespace formeval

@@ -3,9 +3,8 @@
 
 namespace formeval {
 
-void lscirco() {
-    circjob(2600, "Started least square circularity error calculation", lscircocal,
-            nocirclesaid::byjob);
+void lscirco(const jobinfo& job) {
+    circjob(job, "Started least square circularity error calculation", nocirclesaid::byjob);
 }
 
 } // namespace formeval

@@ -2,7 +2,7 @@
 // origin, by the least-squares and the minimum-zone circle of the linearised
 // model, fitted once without moving the origin. Every item is written
 // whatever the trace level.
-#include "driver/record.h"
+#include "base/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -17,8 +17,7 @@ void parameters(const double* gs) {
 
 } // namespace
 
-void mzcir() {
-    constexpr int job = 2000;
+void mzcir(const jobinfo& job) {
     constexpr int n = 3;
     std::cout << "\n"
               << "Started circularity error calculation";
@@ -32,7 +31,7 @@ void mzcir() {
     Row5 a[nsz];
     cirrows(theta, numpt, x, y, a);
     const double* const directions[2] = {x, y};
-    if (!determined(job, directions, 2, numpt,
+    if (!determined(job.code, directions, 2, numpt,
                     "the points lie in fewer than three directions from the origin; they "
                     "determine no circle"))
         return;

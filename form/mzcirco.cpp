@@ -3,8 +3,8 @@
 
 namespace formeval {
 
-void mzcirco() {
-    circjob(2500, "Started circularity error calculation", mzcircocal, nocirclesaid::byjob);
+void mzcirco(const jobinfo& job) {
+    circjob(job, "Started circularity error calculation", nocirclesaid::byjob);
 }
 
 } // namespace formeval

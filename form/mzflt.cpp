@@ -1,7 +1,7 @@
 // Job 3000: flatness of points on a nominal plane, by the least-squares plane
 // and the minimum-zone plane, deviations measured in z. Each error line comes
 // before its parameter line; every item is written whatever the trace level.
-#include "driver/record.h"
+#include "base/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -20,8 +20,7 @@ void parameters(const double* gs) {
 
 } // namespace
 
-void mzflt() {
-    constexpr int job = 3000;
+void mzflt(const jobinfo& job) {
     constexpr int n = 3;
     std::cout << "\n"
               << "Started flatness error calculation";
@@ -31,7 +30,7 @@ void mzflt() {
     double z[nsz];
     if (!readrecord(job, numpt, x, y, z)) return;
     const double* const plan[2] = {x, y};
-    if (!determined(job, plan, 2, numpt,
+    if (!determined(job.code, plan, 2, numpt,
                     "the points lie on one line in the x-y plane; they determine no plane"))
         return;
     Row5 a[nsz];

@@ -3,7 +3,7 @@
 // least-squares and the minimum-zone sphere of the linearised model, fitted
 // once without moving the origin. Everything after the opening text is a
 // detail item.
-#include "driver/record.h"
+#include "base/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -18,8 +18,7 @@ void parameters(const double* gs) {
 
 } // namespace
 
-void mzsph() {
-    constexpr int job = 4000;
+void mzsph(const jobinfo& job) {
     constexpr int n = 4;
     std::cout << "\n"
               << "Started sphericity error calculation";
@@ -35,7 +34,7 @@ void mzsph() {
     double z[nsz];
     sphprows(theta, beta, numpt, x, y, z, a);
     const double* const directions[3] = {x, y, z};
-    if (!determined(job, directions, 3, numpt,
+    if (!determined(job.code, directions, 3, numpt,
                     "the directions of the points lie on one circle of the unit sphere; they "
                     "determine no sphere"))
         return;

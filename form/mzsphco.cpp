@@ -1,14 +1,13 @@
 // Job 4500: minimum-zone sphericity of Cartesian points, by stages from the
 // centroid.
-#include "driver/record.h"
+#include "base/record.h"
 #include "form/form.h"
 
 #include <iostream>
 
 namespace formeval {
 
-void mzsphco() {
-    constexpr int job = 4500;
+void mzsphco(const jobinfo& job) {
     std::cout << "Started sphericity error calculation";
     int numpt = 0;
     double u[nsz];
@@ -16,7 +15,8 @@ void mzsphco() {
     double w[nsz];
     if (!readrecord(job, numpt, u, v, w)) return;
     const double* const points[3] = {u, v, w};
-    if (!determined(job, points, 3, numpt, "the points lie in one plane; they determine no sphere"))
+    if (!determined(job.code, points, 3, numpt,
+                    "the points lie in one plane; they determine no sphere"))
         return;
     Spherefit ans;
     sphcocal(u, v, w, numpt, ans);

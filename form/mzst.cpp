@@ -1,7 +1,7 @@
 // Job 1000: straightness of points along a line in the plane, by the
 // least-squares line and the minimum-zone line, deviations measured in y.
 // Every item is written whatever the trace level.
-#include "driver/record.h"
+#include "base/record.h"
 #include "form/form.h"
 
 #include <iostream>
@@ -17,15 +17,14 @@ void listing(const double* x, const double* y, const double* err, const double* 
 
 } // namespace
 
-void mzst() {
-    constexpr int job = 1000;
+void mzst(const jobinfo& job) {
     constexpr int n = 2;
     std::cout << "Started straightness error calculation";
     int numpt = 0;
     double x[nsz];
     double y[nsz];
     if (!readrecord(job, numpt, x, y)) return;
-    if (!linedetermined(job, x, y, numpt)) return;
+    if (!linedetermined(job.code, x, y, numpt)) return;
     Row5 a[nsz];
     strows(x, numpt, a);
     std::cout << " Started calculating straightness error.";

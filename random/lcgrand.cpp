@@ -9,7 +9,7 @@
 // the first time, so the contents are in place before the first draw or set,
 // whatever the order of static initialisation and whichever routine comes
 // first; a run that draws nothing never pays for the tables.
-#include "driver/driver.h"
+#include "base/base.h"
 #include "random/random.h"
 
 #include <array>

@@ -5,9 +5,8 @@
 // same points for the plot's legend.
 #include "report/results.h"
 
+#include "base/base.h"
 #include "circles/circles.h"
-#include "driver/dispatch.h"
-#include "driver/driver.h"
 #include "form/form.h"
 
 #include <algorithm>
@@ -19,8 +18,12 @@ namespace formeval::report {
 
 namespace {
 
-constexpr std::array<circcal, nreferences> computations = {lscircocal, mzcircocal, pkcircocal,
-                                                           vacircocal};
+// The references are formeval's circle computations, in their order.
+static_assert(static_cast<int>(circlemethod::leastsquares) == leastsquares &&
+              static_cast<int>(circlemethod::minimumzone) == minimumzone &&
+              static_cast<int>(circlemethod::peak) == circumscribing &&
+              static_cast<int>(circlemethod::valley) == inscribing &&
+              circlecomputations.size() == nreferences);
 constexpr std::array<Method, nreferences> methods = {Method::leastsquares, Method::minimumzone,
                                                      Method::circumscribing, Method::inscribing};
 
@@ -87,11 +90,9 @@ Evaluation evaluate(const CircleRecord& record) {
             return e;
         }
         for (int k = 0; k < nreferences; ++k) {
-            oqt = 0;
-            cri = record.cri;
-            problem = false;
             formeval::Circlefit ans;
-            computations[k](record.x.data(), record.y.data(), numpt, ans);
+            computecircle(circlecomputations[k], record.cri, record.x.data(), record.y.data(),
+                          numpt, ans);
             e.circles[k] = {ans[0], ans[1], ans[2], ans[3]};
             e.said[k] = silent.said();
             if (!circlefound(ans) && e.failure.empty())

@@ -7,8 +7,8 @@
 // with the line and reason.
 #include "report/results.h"
 
+#include "base/record.h"
 #include "driver/dispatch.h"
-#include "driver/record.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,6 +17,15 @@
 #include <iterator>
 
 namespace formeval::report {
+
+std::vector<int> circlejobs() {
+    std::vector<int> codes;
+    for (const jobinfo& job : jobtable())
+        if (job.kind == jobkind::evaluation && job.shape == feature::circle &&
+            job.points == pointform::xy)
+            codes.push_back(job.code);
+    return codes;
+}
 
 std::optional<int> recorddimension(int job) {
     const jobinfo* entry = findjob(job);
@@ -162,8 +171,7 @@ class StreamReader {
 // records, whose points are drawn in Cartesian coordinates.
 bool circlejob(int job) {
     const jobinfo* entry = findjob(job);
-    return std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() ||
-           (entry->shape == feature::circle && entry->points == pointform::rtheta);
+    return entry->kind == jobkind::evaluation && entry->shape == feature::circle;
 }
 
 bool studyjob(int job) {

@@ -4,8 +4,8 @@
 // comes back with each reference.
 #include "report/results.h"
 
+#include "base/base.h"
 #include "circles/circles.h"
-#include "driver/driver.h"
 #include "form/form.h"
 
 #include <array>
@@ -119,30 +119,25 @@ void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
         out.failure = undetermined(Shape::circle);
         return;
     }
-    struct Kind {
-        Method method;
-        circcal computation;
-        int minpt;
-    };
-    constexpr std::array<Kind, 4> kinds = {Kind{Method::leastsquares, lscircocal, minlscircle},
-                                           Kind{Method::minimumzone, mzcircocal, mincircle},
-                                           Kind{Method::circumscribing, pkcircocal, mincircle},
-                                           Kind{Method::inscribing, vacircocal, mincircle}};
-    for (const Kind& k : kinds) {
+    static_assert(static_cast<int>(circlemethod::leastsquares) == int(Method::leastsquares) &&
+                  static_cast<int>(circlemethod::minimumzone) == int(Method::minimumzone) &&
+                  static_cast<int>(circlemethod::peak) == int(Method::circumscribing) &&
+                  static_cast<int>(circlemethod::valley) == int(Method::inscribing));
+    for (const circlecomputation& k : circlecomputations) {
+        const Method method = static_cast<Method>(k.method);
         if (numpt < k.minpt) {
-            out.notes.push_back(std::string("no ") + methodname(k.method) +
+            out.notes.push_back(std::string("no ") + methodname(method) +
                                 " circle: " + std::to_string(numpt) +
                                 " points are too few; it needs " + std::to_string(k.minpt));
             continue;
         }
-        startjob(record);
         Circlefit ans;
-        k.computation(u, v, numpt, ans);
+        computecircle(k, record.cri, u, v, numpt, ans);
         Measured m;
-        m.reference.method = k.method;
+        m.reference.method = method;
         m.reference.said = silent.said();
         if (!circlefound(ans)) {
-            out.notes.push_back(std::string("no ") + methodname(k.method) +
+            out.notes.push_back(std::string("no ") + methodname(method) +
                                 " circle fits these points");
             continue;
         }

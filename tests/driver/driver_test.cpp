@@ -1,9 +1,10 @@
 // The dispatcher and the run files, end to end: the job loop, unlisted codes,
 // appending across runs, and records that cannot be evaluated.
+#include "base/base.h"
+#include "base/record.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
-#include "driver/record.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <cstdint>
 #include <cstring>
@@ -435,18 +436,8 @@ TEST(Numbers, WrittenAsTheStreamWritesThem) {
 // The README's table of job codes names exactly the codes of the job table,
 // so that a new job cannot be left out of the manual.
 TEST(JobTable, ReadmeListsEveryCode) {
-    std::ifstream readme(FORMEVAL_SOURCE_DIR "/README.md");
-    ASSERT_TRUE(readme);
     std::set<int> listed;
-    bool inside = false;
-    const std::regex row(R"(^\| ([0-9, ]+) \|)");
-    for (std::string line; std::getline(readme, line);) {
-        if (line.rfind("## ", 0) == 0) inside = line == "## Job codes";
-        std::smatch m;
-        if (!inside || !std::regex_search(line, m, row)) continue;
-        std::istringstream codes(m[1].str());
-        for (std::string code; std::getline(codes, code, ',');) listed.insert(std::stoi(code));
-    }
+    for (const test::ReadmeJob& job : test::readmejobs()) listed.insert(job.code);
     std::set<int> table;
     for (const jobinfo& job : jobtable()) {
         table.insert(job.code);

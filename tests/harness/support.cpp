@@ -1,7 +1,12 @@
 #include "tests/harness/support.h"
 
+#include "driver/dispatch.h"
+
 #include <cctype>
+#include <fstream>
+#include <regex>
 #include <sstream>
+#include <stdexcept>
 
 namespace formeval::test {
 
@@ -59,6 +64,42 @@ std::string alternatingcircle(int n) {
         s << ' ' << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n);
     }
     return s.str() + "\n";
+}
+
+std::vector<ReadmeJob> readmejobs() {
+    std::vector<ReadmeJob> jobs;
+    std::ifstream readme(FORMEVAL_SOURCE_DIR "/README.md");
+    bool inside = false;
+    const std::regex row(R"(^\| ([0-9, ]+) \| (.*) \| (.*) \|$)");
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("## ", 0) == 0) inside = line == "## Job codes";
+        std::smatch m;
+        if (!inside || !std::regex_match(line, m, row)) continue;
+        std::istringstream codes(m[1].str());
+        for (std::string code; std::getline(codes, code, ',');)
+            jobs.push_back({std::stoi(code), m[2].str(), m[3].str()});
+    }
+    return jobs;
+}
+
+int readmecoordinates(const std::string& record) {
+    std::istringstream words(record.substr(0, record.find(" per point")));
+    int count = 0;
+    for (std::string word; words >> word;)
+        if (word != "(degrees)" && word != "—") ++count;
+    return count;
+}
+
+const jobinfo& job(int code) {
+    const jobinfo* entry = findjob(code);
+    if (entry == nullptr) throw std::out_of_range("no job has the code " + std::to_string(code));
+    return *entry;
+}
+
+Standin::Standin(int code, circlefunction function, int minpt)
+    : computation_{circlemethod::minimumzone, "standin", function, minpt}, entry_(job(code)) {
+    if (entry_.circle != nullptr) computation_.method = entry_.circle->method;
+    entry_.circle = &computation_;
 }
 
 } // namespace formeval::test

@@ -4,7 +4,7 @@
 // rest for the next item and misread every item after it): it is refused.
 // What a number looks like is what formatted stream extraction of the same
 // type accepts from a word that holds nothing else.
-#include "driver/record.h"
+#include "base/record.h"
 
 #include <cctype>
 #include <charconv>

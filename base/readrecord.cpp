@@ -2,8 +2,7 @@
 // cannot be is reported on the console and in result.txt; one that breaks the
 // job stream is also reported on standard error, where the run's exit status
 // is decided.
-#include "driver/dispatch.h"
-#include "driver/record.h"
+#include "base/record.h"
 
 #include <cmath>
 #include <istream>
@@ -47,8 +46,8 @@ bool readreal(std::string& word, double& value) {
 
 } // namespace
 
-bool readrecord(int job, int& numpt, double* c0, double* c1, double* c2) {
-    const jobinfo& entry = *findjob(job);
+bool readrecord(const jobinfo& entry, int& numpt, double* c0, double* c1, double* c2) {
+    const int job = entry.code;
     const int dim = coordinates(entry.points);
     const int minpt = entry.minpt;
     double* const c[3] = {c0, c1, c2};

@@ -2,7 +2,7 @@
 // and the coordinates of the points, as the job table describes them.
 #pragma once
 
-#include "driver/driver.h"
+#include "base/job.h"
 
 #include <optional>
 #include <string>
@@ -15,13 +15,13 @@ namespace formeval {
 constexpr double maxcoordinate = 1e100;
 
 // Reads the record of job `job`: the point count, the tolerance into `cri`,
-// then `numpt` points of the coordinates the job table gives the job, into
-// c0, c1 and (for three coordinates) c2. Returns true when the points can be
+// then `numpt` points of the coordinates its table entry gives, into c0, c1
+// and (for three coordinates) c2. Returns true when the points can be
 // evaluated (at least the job's fewest points, every coordinate within
 // +-maxcoordinate). Otherwise it has said why on the console and in
 // result.txt, has read past the points where it could, and has reported a
 // broken job stream on standard error.
-bool readrecord(int job, int& numpt, double* c0, double* c1, double* c2 = nullptr);
+bool readrecord(const jobinfo& job, int& numpt, double* c0, double* c1, double* c2 = nullptr);
 
 // The items of the job stream are whitespace-separated words, each a number
 // as a whole, as formatted stream extraction reads a word that holds nothing

@@ -1,5 +1,5 @@
 // The reading of the operator's answers at the console.
-#include "driver/prompt.h"
+#include "base/prompt.h"
 
 #include <cstdlib>
 #include <iostream>

@@ -1,5 +1,5 @@
 // The program-wide globals and run-file streams, with their start values.
-#include "driver/driver.h"
+#include "base/base.h"
 
 #include <istream>
 #include <ostream>

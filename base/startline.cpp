@@ -3,8 +3,7 @@
 // after an evaluation must not glue its first number to the evaluation's last.
 // result.txt's stream therefore writes through a buffer that remembers whether
 // the last character written was a line break.
-#include "driver/dispatch.h"
-#include "driver/driver.h"
+#include "base/base.h"
 
 #include <streambuf>
 

@@ -1,9 +1,11 @@
-// The state every subsystem shares: the point-array size and row types, the
-// three program-wide globals, the run-file streams and the output helpers.
+// The base layer below every computation: the point-array size and row
+// types, the three program-wide globals, the run-file streams and the output
+// helpers. Everything else of formeval builds on it; it builds on nothing.
 #pragma once
 
 #include <array>
 #include <iostream>
+#include <streambuf>
 #include <type_traits>
 
 namespace formeval {
@@ -14,6 +16,11 @@ constexpr int nsz = 2048;
 using Row5 = std::array<double, 5>; // coefficient row of one point (first n used)
 using Row6 = std::array<double, 6>; // row of a reference matrix
 using Row7 = std::array<double, 7>; // row of an augmented system, right-hand side in column n
+
+// Circle fit result: centre x, centre y, radius, circularity error (largest
+// minus smallest radial deviation from the circle, both extremes starting at
+// 0, so never negative). Every entry is NaN when no circle fits the points.
+using Circlefit = std::array<double, 4>;
 
 // Program-wide state; single-threaded, no locking.
 extern double cri;   // tolerance of the current job, read from its record
@@ -26,6 +33,11 @@ extern bool problem; // raised when the operator stops a minimum-zone run
 extern std::istream data;
 extern std::ostream ofile;
 extern std::ostream imfile;
+
+// Binds result.txt's stream to `target` (null: unbound). `midline` says
+// whether what the target already holds ends without a line break (a file
+// appended to), for startline.
+void bindresult(std::streambuf* target, bool midline);
 
 // Count of what the computations did that a repeated computation would not
 // repeat unseen: a message written whatever the trace level, a question to

@@ -2,7 +2,7 @@
 // output writes them in its default notation (printf's %.*g with the
 // stream's precision), through std::to_chars, which gives the same text in a
 // fraction of the time: a study writes a line per repetition.
-#include "driver/driver.h"
+#include "base/base.h"
 
 #include <charconv>
 #include <cmath>
