@@ -1,16 +1,27 @@
-// Reads one job record and decides whether it can be evaluated. A record that
-// cannot be is reported on the console and in result.txt; one that breaks the
-// job stream is also reported on standard error, where the run's exit status
-// is decided.
+// formeval's reading of one job record: the rules are readpoints'; this says,
+// on the console and in result.txt, why a record cannot be evaluated, and on
+// standard error where a record broke the job stream, where the run's exit
+// status is decided.
 #include "base/record.h"
 
-#include <cmath>
 #include <istream>
 #include <string>
 
 namespace formeval {
 
 namespace {
+
+// The words of the job stream `data`.
+class streamwords : public wordsource {
+  public:
+    std::string_view next() override {
+        if (!readword(word_)) word_.clear();
+        return word_;
+    }
+
+  private:
+    std::string word_;
+};
 
 template <class... Items> void reject(int job, const Items&... why) {
     both("\n", "Job ", job, " not evaluated: ", why...);
@@ -32,73 +43,52 @@ template <class... Items> bool broken(int job, const Items&... where) {
     return brokenat(job, where...);
 }
 
-// The next item as a number; false when it is missing or is not one.
-bool readreal(std::string& word, double& value) {
-    if (!readword(word)) return false;
-    const std::optional<double> number = realvalue(word);
-    if (!number) {
-        data.setstate(std::ios::failbit);
-        return false;
+bool brokenitem(int job, const recordoutcome& r) {
+    switch (r.item) {
+    case recorditem::count:
+        return broken(job, "the point count");
+    case recorditem::tolerance:
+        return broken(job, "the tolerance");
+    default:
+        return broken(job, "coordinate ", r.coordinate + 1, " of point ", r.point + 1, " of ",
+                      r.numpt);
     }
-    value = *number;
-    return true;
 }
 
 } // namespace
 
 bool readrecord(const jobinfo& entry, int& numpt, double* c0, double* c1, double* c2) {
     const int job = entry.code;
-    const int dim = coordinates(entry.points);
-    const int minpt = entry.minpt;
     double* const c[3] = {c0, c1, c2};
-
-    numpt = 0;
-    std::string word;
-    if (!readword(word)) return broken(job, "the point count");
-    const std::optional<int> count = intvalue(word);
-    if (!count) {
-        // "4.0" would read as 4 and leave ".0" to be the tolerance.
-        reject(job, "the point count ", shownword(word), " is not a whole number");
-        return brokenat(job, "the point count ", shownword(word));
-    }
-    numpt = *count;
-    double tolerance = 0;
-    if (!readreal(word, tolerance)) return broken(job, "the tolerance");
-    cri = tolerance;
-
-    if (numpt < 0) {
-        // The record's length is unknown: its coordinates would be read as job
-        // codes.
-        reject(job, "the point count ", numpt, " is negative");
-        return brokenat(job, "the point count ", numpt, ": the length of the record is unknown");
-    }
-    if (numpt > nsz) {
-        // Read past the coordinates so that the following jobs still run.
-        reject(job, numpt, " points exceed the limit of ", nsz);
-        double skipped = 0;
-        for (long long k = 0; k < static_cast<long long>(numpt) * dim; ++k)
-            if (!readreal(word, skipped))
-                return broken(job, "coordinate ", k % dim + 1, " of point ", k / dim + 1, " of ",
-                              numpt);
+    streamwords words;
+    const recordoutcome r = readpoints(words, entry.points, entry.minpt, c);
+    numpt = r.numpt;
+    if (r.hastolerance) cri = r.tolerance;
+    // A count beyond the capacity is said before the points are read past.
+    if (r.numpt > nsz && (r.status == recordstatus::toomany || r.item == recorditem::coordinate))
+        reject(job, r.numpt, " points exceed the limit of ", nsz);
+    switch (r.status) {
+    case recordstatus::evaluable:
+        return true;
+    case recordstatus::notwhole:
+        reject(job, "the point count ", shownword(r.word), " is not a whole number");
+        return brokenat(job, "the point count ", shownword(r.word));
+    case recordstatus::negative:
+        reject(job, "the point count ", r.numpt, " is negative");
+        return brokenat(job, "the point count ", r.numpt, ": the length of the record is unknown");
+    case recordstatus::broken:
+        return brokenitem(job, r);
+    case recordstatus::outofrange:
+        reject(job, "coordinate ", r.coordinate + 1, " of point ", r.point + 1, " is ", r.value,
+               "; coordinates beyond +-", maxcoordinate,
+               " are outside the range the evaluations can handle");
+        return false;
+    case recordstatus::toofew:
+        reject(job, r.numpt, " points are too few; the evaluation needs at least ", entry.minpt);
+        return false;
+    default:
         return false;
     }
-    for (int i = 0; i < numpt; ++i)
-        for (int d = 0; d < dim; ++d)
-            if (!readreal(word, c[d][i]))
-                return broken(job, "coordinate ", d + 1, " of point ", i + 1, " of ", numpt);
-    for (int i = 0; i < numpt; ++i)
-        for (int d = 0; d < dim; ++d)
-            if (std::fabs(c[d][i]) > maxcoordinate) {
-                reject(job, "coordinate ", d + 1, " of point ", i + 1, " is ", c[d][i],
-                       "; coordinates beyond +-", maxcoordinate,
-                       " are outside the range the evaluations can handle");
-                return false;
-            }
-    if (numpt < minpt) {
-        reject(job, numpt, " points are too few; the evaluation needs at least ", minpt);
-        return false;
-    }
-    return true;
 }
 
 } // namespace formeval

@@ -93,6 +93,25 @@ bool refuse(int job, const char* why) {
 
 } // namespace
 
+const char* whyundetermined(feature shape, pointform points) {
+    switch (shape) {
+    case feature::line:
+        return "all points have the same x; they determine no line";
+    case feature::plane:
+        return "the points lie on one line in the x-y plane; they determine no plane";
+    case feature::sphere:
+        return points == pointform::rthetabeta
+                   ? "the directions of the points lie on one circle of the unit sphere; they "
+                     "determine no sphere"
+                   : "the points lie in one plane; they determine no sphere";
+    default:
+        return points == pointform::rtheta
+                   ? "the points lie in fewer than three directions from the origin; they "
+                     "determine no circle"
+                   : "the points lie on one line; they determine no circle";
+    }
+}
+
 double spreadratio(const double* const* c, int dim, int numpt) {
     double q[3][nsz];
     if (!centred(c, dim, numpt, q)) return 0;
@@ -109,7 +128,7 @@ bool determined(int job, const double* const* c, int dim, int numpt, const char*
 
 bool circledetermined(int job, const double* u, const double* v, int numpt) {
     const double* const c[2] = {u, v};
-    return determined(job, c, 2, numpt, "the points lie on one line; they determine no circle");
+    return determined(job, c, 2, numpt, whyundetermined(feature::circle, pointform::xy));
 }
 
 bool linedetermined(int job, const double* x, const double* y, int numpt) {
@@ -122,7 +141,7 @@ bool linedetermined(int job, const double* x, const double* y, int numpt) {
         const double sy = std::sqrt(dot(q[1], q[1], numpt));
         if (sx >= mindetermined * std::max(sx, sy)) return true;
     }
-    return refuse(job, "all points have the same x; they determine no line");
+    return refuse(job, whyundetermined(feature::line, pointform::xy));
 }
 
 } // namespace formeval

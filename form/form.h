@@ -74,6 +74,11 @@ void fitboth(const Row5* a, const double* f, int n, int numpt, fitpair& fits);
 // the same. Neither moving nor turning the points changes it.
 double spreadratio(const double* const* c, int dim, int numpt);
 
+// Why the points of a job of that feature and point form are refused when
+// they leave its model undetermined (a line's points all at one x, a circle's
+// on one line, and so on): the reason every such job, and formreport, gives.
+const char* whyundetermined(feature shape, pointform points);
+
 // Whether the points spread in every direction enough to determine a model
 // (spreadratio at least 1e-8). If not, writes "Job <job> not evaluated: <why>"
 // to the console and result.txt.

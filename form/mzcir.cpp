@@ -31,10 +31,7 @@ void mzcir(const jobinfo& job) {
     Row5 a[nsz];
     cirrows(theta, numpt, x, y, a);
     const double* const directions[2] = {x, y};
-    if (!determined(job.code, directions, 2, numpt,
-                    "the points lie in fewer than three directions from the origin; they "
-                    "determine no circle"))
-        return;
+    if (!determined(job.code, directions, 2, numpt, whyundetermined(job.shape, job.points))) return;
 
     double gs[5] = {};
     double err[nsz];

@@ -30,9 +30,7 @@ void mzflt(const jobinfo& job) {
     double z[nsz];
     if (!readrecord(job, numpt, x, y, z)) return;
     const double* const plan[2] = {x, y};
-    if (!determined(job.code, plan, 2, numpt,
-                    "the points lie on one line in the x-y plane; they determine no plane"))
-        return;
+    if (!determined(job.code, plan, 2, numpt, whyundetermined(job.shape, job.points))) return;
     Row5 a[nsz];
     fltrows(x, y, numpt, a);
 

@@ -34,10 +34,7 @@ void mzsph(const jobinfo& job) {
     double z[nsz];
     sphprows(theta, beta, numpt, x, y, z, a);
     const double* const directions[3] = {x, y, z};
-    if (!determined(job.code, directions, 3, numpt,
-                    "the directions of the points lie on one circle of the unit sphere; they "
-                    "determine no sphere"))
-        return;
+    if (!determined(job.code, directions, 3, numpt, whyundetermined(job.shape, job.points))) return;
 
     double gs[5] = {};
     double err[nsz];

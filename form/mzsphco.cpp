@@ -15,9 +15,7 @@ void mzsphco(const jobinfo& job) {
     double w[nsz];
     if (!readrecord(job, numpt, u, v, w)) return;
     const double* const points[3] = {u, v, w};
-    if (!determined(job.code, points, 3, numpt,
-                    "the points lie in one plane; they determine no sphere"))
-        return;
+    if (!determined(job.code, points, 3, numpt, whyundetermined(job.shape, job.points))) return;
     Spherefit ans;
     sphcocal(u, v, w, numpt, ans);
 }

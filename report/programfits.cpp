@@ -19,19 +19,17 @@ namespace {
 const char* undetermined(Shape shape) {
     switch (shape) {
     case Shape::line:
-        return "all points have the same x; they determine no line";
+        return whyundetermined(feature::line, pointform::xy);
     case Shape::plane:
-        return "the points lie on one line in the x-y plane; they determine no plane";
+        return whyundetermined(feature::plane, pointform::xyz);
     case Shape::polarcircle:
-        return "the points lie in fewer than three directions from the origin; they determine "
-               "no circle";
+        return whyundetermined(feature::circle, pointform::rtheta);
     case Shape::polarsphere:
-        return "the directions of the points lie on one circle of the unit sphere; they "
-               "determine no sphere";
+        return whyundetermined(feature::sphere, pointform::rthetabeta);
     case Shape::sphere:
-        return "the points lie in one plane; they determine no sphere";
+        return whyundetermined(feature::sphere, pointform::xyz);
     default:
-        return "the points lie on one line; they determine no circle";
+        return whyundetermined(feature::circle, pointform::xy);
     }
 }
 

@@ -1,7 +1,6 @@
 // Line tracking of result.txt: a study's first line must not be glued to the
 // last item of the evaluation before it.
 #include "base/base.h"
-#include "driver/dispatch.h"
 #include "tests/harness/harness.h"
 
 #include <gtest/gtest.h>
