@@ -17,11 +17,6 @@ using Row5 = std::array<double, 5>; // coefficient row of one point (first n use
 using Row6 = std::array<double, 6>; // row of a reference matrix
 using Row7 = std::array<double, 7>; // row of an augmented system, right-hand side in column n
 
-// Circle fit result: centre x, centre y, radius, circularity error (largest
-// minus smallest radial deviation from the circle, both extremes starting at
-// 0, so never negative). Every entry is NaN when no circle fits the points.
-using Circlefit = std::array<double, 4>;
-
 // Program-wide state; single-threaded, no locking.
 extern double cri;   // tolerance of the current job, read from its record
 extern int oqt;      // trace level: progress items when > 1, detail items when > 2

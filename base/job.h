@@ -37,20 +37,8 @@ enum class sampling {
 // Whether a study adds normal noise to the coordinates it evaluates.
 enum class coordinatenoise { none, added };
 
-// A circle computation: evaluates the points (u, v) and fills the circle fit
-// result, leaving u and v unchanged.
-using circlefunction = void (*)(const double* u, const double* v, int numpt, Circlefit& ans);
-
-// The four circle computations, in the order formreport lists them.
-enum class circlemethod { leastsquares, minimumzone, peak, valley };
-
-// One of the four circle computations (circles/circles.h lists them).
-struct circlecomputation {
-    circlemethod method;
-    const char* name; // the routine, e.g. "mzcircocal"
-    circlefunction function;
-    int minpt; // fewest points it evaluates
-};
+// One of the four circle computations (form/form.h).
+struct circlecomputation;
 
 // One job code: everything the dispatcher, the job routine, the record
 // reader, formreport and the tests need to know of it.

@@ -1,5 +1,6 @@
 // Job 2700: circularity against the peak (minimum circumscribing) circle.
 #include "circles/circles.h"
+#include "form/jobs.h"
 
 namespace formeval {
 

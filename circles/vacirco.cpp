@@ -1,5 +1,6 @@
 // Job 2800: circularity against the valley (maximum inscribing) circle.
 #include "circles/circles.h"
+#include "form/jobs.h"
 
 namespace formeval {
 

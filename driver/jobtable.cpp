@@ -5,6 +5,7 @@
 #include "circles/circles.h"
 #include "driver/dispatch.h"
 #include "form/form.h"
+#include "form/jobs.h"
 #include "studies/studies.h"
 
 #include <algorithm>

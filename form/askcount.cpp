@@ -3,7 +3,7 @@
 // usable answer, lets the caller take its safe way out instead of asking
 // again at every turn of the loop.
 #include "base/prompt.h"
-#include "form/form.h"
+#include "form/stages.h"
 
 #include <climits>
 #include <iostream>

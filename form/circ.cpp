@@ -11,7 +11,7 @@ void circ(const double* x, const double* y, double* gs, int numpt) {
     double z[nsz];
     Row5 a[nsz];
     double err[nsz];
-    circrows(x, y, numpt, a, z);
+    centredcirclerows(x, y, numpt, a, z);
     lsstart(a, z, gs, err, n, numpt, true);
     mzfit(a, z, gs, err, n, numpt);
 }

@@ -1,7 +1,7 @@
 // The body of the Cartesian circle jobs: the start message, the record, the
 // determinacy test, then the computation, which writes the job's items.
 #include "base/record.h"
-#include "form/form.h"
+#include "form/jobs.h"
 
 #include <iostream>
 

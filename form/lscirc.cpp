@@ -9,7 +9,7 @@ void lscirc(const double* x, const double* y, double* gs, int numpt) {
     double z[nsz];
     Row5 a[nsz];
     double err[nsz];
-    circrows(x, y, numpt, a, z);
+    centredcirclerows(x, y, numpt, a, z);
     lsstart(a, z, gs, err, n, numpt, false);
 }
 

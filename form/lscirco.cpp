@@ -1,5 +1,5 @@
 // Job 2600: least-squares circularity of Cartesian points.
-#include "form/form.h"
+#include "form/jobs.h"
 
 namespace formeval {
 

@@ -3,52 +3,36 @@
 // model, fitted once without moving the origin. Every item is written
 // whatever the trace level.
 #include "base/record.h"
-#include "form/form.h"
+#include "form/jobs.h"
 
 #include <iostream>
 
 namespace formeval {
 
-namespace {
-
-void parameters(const double* gs) {
-    both("\n", "r0=", gs[0], "   x0=", gs[1], "   y0=", gs[2]);
-}
-
-} // namespace
-
 void mzcir(const jobinfo& job) {
-    constexpr int n = 3;
     std::cout << "\n"
               << "Started circularity error calculation";
     int numpt = 0;
     double r[nsz];
     double theta[nsz];
     if (!readrecord(job, numpt, r, theta)) return;
-
     double x[nsz];
     double y[nsz];
     Row5 a[nsz];
-    cirrows(theta, numpt, x, y, a);
+    polarcirclerows(theta, numpt, x, y, a);
     const double* const directions[2] = {x, y};
     if (!determined(job.code, directions, 2, numpt, whyundetermined(job.shape, job.points))) return;
-
-    double gs[5] = {};
-    double err[nsz];
-    const double erlsq = lsfit(a, r, gs, err, n, numpt);
-    lsnote();
-    for (int i = 0; i < numpt; ++i)
-        both("\n", r[i], "    ", theta[i], "    ", x[i], "    ", y[i], "   ", err[i]);
-    parameters(gs);
-    both("\n", "Least square circularity error=", erlsq);
-
-    double emz = mzfit(a, r, gs, err, n, numpt);
-    mznote(emz);
-    emz = fullzone(emz, a, r, gs, err, n, numpt);
-    for (int i = 0; i < numpt; ++i)
-        both("\n", r[i], "    ", theta[i], "    ", x[i], " ", y[i], "  ", err[i]);
-    parameters(gs);
-    both("\n", "Minimum zone circularity error=", emz);
+    fitpair fits;
+    fitboth(
+        a, r, 3, numpt, fits, [&](fithalf half, const double* gs, const double* err, double error) {
+            const bool ls = half == fithalf::leastsquares;
+            for (int i = 0; i < numpt; ++i)
+                both("\n", r[i], "    ", theta[i], "    ", x[i], ls ? "    " : " ", y[i],
+                     ls ? "   " : "  ", err[i]);
+            both("\n", "r0=", gs[0], "   x0=", gs[1], "   y0=", gs[2]);
+            both("\n",
+                 ls ? "Least square circularity error=" : "Minimum zone circularity error=", error);
+        });
 }
 
 } // namespace formeval

@@ -4,22 +4,13 @@
 // once without moving the origin. Everything after the opening text is a
 // detail item.
 #include "base/record.h"
-#include "form/form.h"
+#include "form/jobs.h"
 
 #include <iostream>
 
 namespace formeval {
 
-namespace {
-
-void parameters(const double* gs) {
-    both("\n", "r0=", gs[0], "   x0=", gs[1], "   y0=", gs[2], "   z0=", gs[3]);
-}
-
-} // namespace
-
 void mzsph(const jobinfo& job) {
-    constexpr int n = 4;
     std::cout << "\n"
               << "Started sphericity error calculation";
     int numpt = 0;
@@ -27,38 +18,32 @@ void mzsph(const jobinfo& job) {
     double theta[nsz];
     double beta[nsz];
     if (!readrecord(job, numpt, r, theta, beta)) return;
-
     Row5 a[nsz];
     double x[nsz];
     double y[nsz];
     double z[nsz];
-    sphprows(theta, beta, numpt, x, y, z, a);
+    polarsphererows(theta, beta, numpt, x, y, z, a);
     const double* const directions[3] = {x, y, z};
     if (!determined(job.code, directions, 3, numpt, whyundetermined(job.shape, job.points))) return;
-
-    double gs[5] = {};
-    double err[nsz];
-    const double erlsq = lsfit(a, r, gs, err, n, numpt);
-    lsnote();
-    if (oqt > 2) {
-        for (int i = 0; i < numpt; ++i)
-            both("\n", r[i], "    ", theta[i], "    ", beta[i], "    ", err[i]);
-        parameters(gs);
-        both("\n", "Least square sphericity error=", erlsq);
-    }
-
-    double emz = mzfit(a, r, gs, err, n, numpt);
-    mznote(emz);
-    emz = fullzone(emz, a, r, gs, err, n, numpt);
-    if (oqt > 2) {
-        // The console has three blanks before the elevation, result.txt four.
-        for (int i = 0; i < numpt; ++i) {
-            std::cout << "\n" << r[i] << "    " << theta[i] << "   " << beta[i] << "  " << err[i];
-            ofile << "\n" << r[i] << "    " << theta[i] << "    " << beta[i] << "  " << err[i];
-        }
-        parameters(gs);
-        both("\n", "Minimum zone sphericity error=", emz);
-    }
+    fitpair fits;
+    fitboth(
+        a, r, 4, numpt, fits, [&](fithalf half, const double* gs, const double* err, double error) {
+            if (oqt <= 2) return;
+            const bool ls = half == fithalf::leastsquares;
+            // After the minimum zone the console has three blanks before
+            // the elevation and two after it, result.txt four and two.
+            for (int i = 0; i < numpt; ++i) {
+                std::cout << "\n"
+                          << r[i] << "    " << theta[i] << (ls ? "    " : "   ") << beta[i]
+                          << (ls ? "    " : "  ") << err[i];
+                ofile << "\n"
+                      << r[i] << "    " << theta[i] << "    " << beta[i] << (ls ? "    " : "  ")
+                      << err[i];
+            }
+            both("\n", "r0=", gs[0], "   x0=", gs[1], "   y0=", gs[2], "   z0=", gs[3]);
+            both("\n",
+                 ls ? "Least square sphericity error=" : "Minimum zone sphericity error=", error);
+        });
 }
 
 } // namespace formeval

@@ -1,7 +1,7 @@
 // Job 4500: minimum-zone sphericity of Cartesian points, by stages from the
 // centroid.
 #include "base/record.h"
-#include "form/form.h"
+#include "form/jobs.h"
 
 #include <iostream>
 

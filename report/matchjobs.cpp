@@ -4,6 +4,7 @@
 #include "report/report.h"
 
 #include "driver/dispatch.h"
+#include "form/form.h"
 
 namespace formeval::report {
 

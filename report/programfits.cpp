@@ -84,10 +84,10 @@ void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, Fit
         fltcal(c0.data(), c1.data(), c2.data(), numpt, fits);
         break;
     case Shape::polarcircle:
-        circal(c0.data(), c1.data(), numpt, fits);
+        polarcirclefits(c0.data(), c1.data(), numpt, fits);
         break;
     default:
-        sphcal(c0.data(), c1.data(), c2.data(), numpt, fits);
+        polarspherefits(c0.data(), c1.data(), c2.data(), numpt, fits);
     }
     for (const Method method : {Method::leastsquares, Method::minimumzone}) {
         const bool ls = method == Method::leastsquares;

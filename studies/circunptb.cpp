@@ -5,6 +5,7 @@
 // standard uncertainty ptb.
 #include "base/record.h"
 #include "form/form.h"
+#include "form/jobs.h"
 #include "studies/studies.h"
 
 #include <cmath>

@@ -118,9 +118,7 @@ TEST_P(Readpoints, FollowsTheRulesOfARecord) {
               c.status == rs::broken || c.status == rs::notwhole || c.status == rs::negative);
     EXPECT_EQ(r.numpt, c.numpt);
     EXPECT_EQ(r.hastolerance, c.hastolerance);
-    if (c.hastolerance) {
-        EXPECT_EQ(r.tolerance, c.tolerance);
-    }
+    if (c.hastolerance) { EXPECT_EQ(r.tolerance, c.tolerance); }
     if (c.status == rs::broken || c.status == rs::notwhole) {
         EXPECT_EQ(r.item, c.item);
         EXPECT_EQ(r.word, c.word);
@@ -146,9 +144,7 @@ TEST_P(Readpoints, FollowsTheRulesOfARecord) {
     if (c.status == rs::toomany) {
         for (const double x : store) ASSERT_EQ(x, -7.25);
     }
-    if (c.status == rs::outofrange) {
-        EXPECT_EQ(r.value, coords[c.coordinate][c.point]);
-    }
+    if (c.status == rs::outofrange) { EXPECT_EQ(r.value, coords[c.coordinate][c.point]); }
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, Readpoints, testing::ValuesIn(cases),

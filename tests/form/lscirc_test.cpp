@@ -1,6 +1,7 @@
 // Least-squares circle: the staged evaluation against hand-built circles,
 // published reference fits, invariances, trace levels and the stage bound.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/support.h"
 

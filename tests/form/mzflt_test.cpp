@@ -2,6 +2,7 @@
 // plane, random planes against a brute-force Chebyshev fit, and thin but
 // valid point sets.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/fit/bruteforce.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"

@@ -2,6 +2,7 @@
 // full, end to end and at every trace level, and random lines against a
 // brute-force Chebyshev fit.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/fit/bruteforce.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"

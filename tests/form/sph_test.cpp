@@ -3,6 +3,7 @@
 // translation, optimality against a grid of centres, the stage bound and a
 // point at the centroid.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/support.h"

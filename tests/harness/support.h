@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/job.h"
+#include "form/form.h"
 
 #include <cmath>
 #include <string>

@@ -8,7 +8,8 @@
 
 namespace formeval {
 
-void sphrows(const double* x, const double* y, const double* z, int numpt, Row5* a, double* r) {
+void centredsphererows(const double* x, const double* y, const double* z, int numpt, Row5* a,
+                       double* r) {
     for (int i = 0; i < numpt; ++i) {
         r[i] = std::sqrt(x[i] * x[i] + y[i] * y[i] + z[i] * z[i]);
         if (r[i] == 0)

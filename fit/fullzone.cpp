@@ -6,7 +6,6 @@
 // below the true zone; it is reported when it exceeds 2|h| by more than
 // rounding, which leaves every converged width as it was.
 #include "fit/fit.h"
-#include "form/form.h"
 
 #include <algorithm>
 #include <cmath>

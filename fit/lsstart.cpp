@@ -3,7 +3,6 @@
 // minimum-zone exchange follows, its deviations. The error itself is
 // computed only for its trace, at trace level 3.
 #include "fit/fit.h"
-#include "form/form.h"
 
 namespace formeval {
 

@@ -8,7 +8,7 @@
 
 namespace formeval {
 
-void circrows(const double* x, const double* y, int numpt, Row5* a, double* z) {
+void centredcirclerows(const double* x, const double* y, int numpt, Row5* a, double* z) {
     for (int i = 0; i < numpt; ++i) {
         z[i] = std::sqrt(x[i] * x[i] + y[i] * y[i]);
         const bool centred = z[i] == 0;

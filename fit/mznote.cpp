@@ -2,7 +2,6 @@
 // the exchange did, so a fit the operator stopped, or one that met a singular
 // system, is said to be none, on the console and in result.txt, just before.
 #include "fit/fit.h"
-#include "form/form.h"
 #include "linalg/linalg.h"
 
 namespace formeval {

@@ -1,6 +1,5 @@
 // The least-squares half of every evaluation.
 #include "fit/fit.h"
-#include "form/form.h"
 
 namespace formeval {
 

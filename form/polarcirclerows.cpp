@@ -6,7 +6,7 @@
 
 namespace formeval {
 
-void cirrows(const double* theta, int numpt, double* x, double* y, Row5* a) {
+void polarcirclerows(const double* theta, int numpt, double* x, double* y, Row5* a) {
     const double pid = std::atan(1.0) / 45.0;
     for (int i = 0; i < numpt; ++i) {
         x[i] = std::cos(theta[i] * pid);

@@ -3,11 +3,11 @@
 
 namespace formeval {
 
-void circal(const double* r, const double* theta, int numpt, fitpair& fits) {
+void polarcirclefits(const double* r, const double* theta, int numpt, fitpair& fits) {
     double x[nsz];
     double y[nsz];
     Row5 a[nsz];
-    cirrows(theta, numpt, x, y, a);
+    polarcirclerows(theta, numpt, x, y, a);
     fitboth(a, r, 3, numpt, fits);
 }
 

@@ -3,7 +3,6 @@
 // read its work arrays before writing them, so all of them start defined: the
 // set at 0..n (the exchange replaces an invalid set), the rest at zeros.
 #include "fit/fit.h"
-#include "form/form.h"
 
 namespace formeval {
 

@@ -3,12 +3,13 @@
 
 namespace formeval {
 
-void sphcal(const double* r, const double* theta, const double* beta, int numpt, fitpair& fits) {
+void polarspherefits(const double* r, const double* theta, const double* beta, int numpt,
+                     fitpair& fits) {
     double x[nsz];
     double y[nsz];
     double z[nsz];
     Row5 a[nsz];
-    sphprows(theta, beta, numpt, x, y, z, a);
+    polarsphererows(theta, beta, numpt, x, y, z, a);
     fitboth(a, r, 4, numpt, fits);
 }
 

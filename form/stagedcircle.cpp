@@ -6,8 +6,8 @@
 
 namespace formeval {
 
-void circocal(stagefit fit, const char* label, int listlevel, const double* u, const double* v,
-              int numpt, Circlefit& ans) {
+void stagedcircle(stagefit fit, const char* label, int listlevel, const double* u, const double* v,
+                  int numpt, Circlefit& ans) {
     double x0 = 0;
     double y0 = 0;
     double r0 = 0;

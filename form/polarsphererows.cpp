@@ -6,8 +6,8 @@
 
 namespace formeval {
 
-void sphprows(const double* theta, const double* beta, int numpt, double* x, double* y, double* z,
-              Row5* a) {
+void polarsphererows(const double* theta, const double* beta, int numpt, double* x, double* y,
+                     double* z, Row5* a) {
     const double pid = std::atan(1.0) / 45.0;
     for (int i = 0; i < numpt; ++i) {
         x[i] = std::cos(theta[i] * pid) * std::cos(beta[i] * pid);
