@@ -57,12 +57,12 @@ bool brokenitem(int job, const recordoutcome& r) {
 
 } // namespace
 
-bool readrecord(const jobinfo& entry, int& numpt, double* c0, double* c1, double* c2) {
+bool readrecord(const jobinfo& entry, recordpoints& points) {
     const int job = entry.code;
-    double* const c[3] = {c0, c1, c2};
+    double* const c[3] = {points.c0, points.c1, points.c2};
     streamwords words;
     const recordoutcome r = readpoints(words, entry.points, entry.minpt, c);
-    numpt = r.numpt;
+    points.numpt = r.numpt;
     if (r.hastolerance) cri = r.tolerance;
     // A count beyond the capacity is said before the points are read past.
     if (r.numpt > nsz && (r.status == recordstatus::toomany || r.item == recorditem::coordinate))
@@ -89,6 +89,11 @@ bool readrecord(const jobinfo& entry, int& numpt, double* c0, double* c1, double
     default:
         return false;
     }
+}
+
+bool startjob(const jobinfo& job, std::string_view start, recordpoints& points) {
+    std::cout << start;
+    return readrecord(job, points);
 }
 
 } // namespace formeval

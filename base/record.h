@@ -71,14 +71,28 @@ struct recordoutcome {
 // missing or is not a number. Writes nothing.
 recordoutcome readpoints(wordsource& words, pointform points, int minpt, double* const* c);
 
+// The points of one record: numpt points, whose first, second and third
+// coordinates are in c0, c1 and c2 (the order a job binds them in:
+// `const auto& [x, y, z, numpt] = points;`).
+struct recordpoints {
+    double c0[nsz];
+    double c1[nsz];
+    double c2[nsz];
+    int numpt = 0;
+};
+
 // Reads the record of job `job`: the point count, the tolerance into `cri`,
-// then `numpt` points of the coordinates its table entry gives, into c0, c1
-// and (for three coordinates) c2. Returns true when the points can be
-// evaluated (at least the job's fewest points, every coordinate within
-// +-maxcoordinate). Otherwise it has said why on the console and in
-// result.txt, has read past the points where it could, and has reported a
-// broken job stream on standard error (and left `data` failed).
-bool readrecord(const jobinfo& job, int& numpt, double* c0, double* c1, double* c2 = nullptr);
+// then the points, with the coordinates its table entry gives. Returns true
+// when the points can be evaluated (at least the job's fewest points, every
+// coordinate within +-maxcoordinate). Otherwise it has said why on the
+// console and in result.txt, has read past the points where it could, and
+// has reported a broken job stream on standard error (and left `data`
+// failed).
+bool readrecord(const jobinfo& job, recordpoints& points);
+
+// A job's start: writes `start` to the console, then reads the job's record
+// (readrecord).
+bool startjob(const jobinfo& job, std::string_view start, recordpoints& points);
 
 // The items of the job stream are whitespace-separated words, each a number
 // as a whole, as formatted stream extraction reads a word that holds nothing

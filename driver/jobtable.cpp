@@ -23,8 +23,8 @@ constexpr const circlecomputation& pk = computationof(circlemethod::peak);
 constexpr const circlecomputation& va = computationof(circlemethod::valley);
 
 // A job that evaluates its record once, by a computation of its own.
-constexpr jobinfo evaluation(int code, routine r, pf points, int minpt, feature shape,
-                             const char* text) {
+constexpr jobinfo evaluation(int code, routine r, const char* text, pf points, int minpt,
+                             feature shape) {
     return {code,
             r,
             points,
@@ -61,9 +61,18 @@ constexpr jobinfo study(int code, routine r, jobkind kind, const circlecomputati
             repetitions, strategy, noise,  text};
 }
 
-constexpr jobinfo montecarlo(int code, routine r, const circlecomputation& c, int repetitions,
-                             const char* text) {
-    return study(code, r, jobkind::montecarlo, c, repetitions, sampling::none,
+// The routine of a family of Monte Carlo studies and the computation it repeats.
+struct family {
+    routine r;
+    const circlecomputation& c;
+};
+constexpr family mzun{mzcircun, mz};
+constexpr family lsun{lscircun, ls};
+constexpr family pkun{pkcircun, pk};
+constexpr family vaun{vacircun, va};
+
+constexpr jobinfo montecarlo(int code, family f, int repetitions, const char* text) {
+    return study(code, f.r, jobkind::montecarlo, f.c, repetitions, sampling::none,
                  coordinatenoise::added, text);
 }
 
@@ -77,58 +86,52 @@ constexpr jobinfo samplingstudy(int code, routine r, sampling strategy, coordina
     return study(code, r, jobkind::sampling, mz, 10000, strategy, noise, text);
 }
 
+using sp = sampling;
 constexpr coordinatenoise measured = coordinatenoise::none;
 constexpr coordinatenoise noisy = coordinatenoise::added;
 
 constexpr jobinfo table[] = {
     {0, nullptr, pf::none, 0, feature::none, jobkind::empty, nullptr, 0, sampling::none,
      coordinatenoise::none, "empty job: does nothing, has no record"},
-    evaluation(1000, mzst, pf::xy, minline, feature::line,
-               "straightness: least squares and minimum zone"),
-    evaluation(2000, mzcir, pf::rtheta, mincircle, feature::circle,
-               "circularity of polar points about a fixed origin: least squares and minimum zone"),
+    evaluation(1000, mzst, "straightness: least squares and minimum zone", pf::xy, minline,
+               feature::line),
+    evaluation(2000, mzcir,
+               "circularity of polar points about a fixed origin: least squares and minimum zone",
+               pf::rtheta, mincircle, feature::circle),
     circle(2500, mzcirco, mz, "minimum-zone circularity of Cartesian points"),
-    montecarlo(2510, mzcircun, mz, 1000,
-               "Monte Carlo study, minimum-zone circle, 1000 repetitions"),
-    montecarlo(2511, mzcircun, mz, 10000,
-               "Monte Carlo study, minimum-zone circle, 10000 repetitions"),
-    montecarlo(2512, mzcircun, mz, 100000,
-               "Monte Carlo study, minimum-zone circle, 100000 repetitions"),
+    montecarlo(2510, mzun, 1000, "Monte Carlo study, minimum-zone circle, 1000 repetitions"),
+    montecarlo(2511, mzun, 10000, "Monte Carlo study, minimum-zone circle, 10000 repetitions"),
+    montecarlo(2512, mzun, 100000, "Monte Carlo study, minimum-zone circle, 100000 repetitions"),
     perturbation(2520, mzcircunptb, mz, "perturbation study, minimum-zone circle"),
-    samplingstudy(2550, mzsampstrat, sampling::random, measured,
-                  "sampling study, random selection"),
-    samplingstudy(2555, mzsampunstrat, sampling::random, noisy,
+    samplingstudy(2550, mzsampstrat, sp::random, measured, "sampling study, random selection"),
+    samplingstudy(2555, mzsampunstrat, sp::random, noisy,
                   "sampling study, random selection, with coordinate noise"),
-    samplingstudy(2560, mzsampstrat, sampling::stratified, measured,
+    samplingstudy(2560, mzsampstrat, sp::stratified, measured,
                   "sampling study, stratified selection"),
-    samplingstudy(2565, mzsampunstrat, sampling::stratified, noisy,
+    samplingstudy(2565, mzsampunstrat, sp::stratified, noisy,
                   "sampling study, stratified selection, with coordinate noise"),
-    samplingstudy(2570, mzsampstrat, sampling::uniform, measured,
-                  "sampling study, uniform selection"),
-    samplingstudy(2575, mzsampunstrat, sampling::uniform, noisy,
+    samplingstudy(2570, mzsampstrat, sp::uniform, measured, "sampling study, uniform selection"),
+    samplingstudy(2575, mzsampunstrat, sp::uniform, noisy,
                   "sampling study, uniform selection, with coordinate noise"),
     circle(2600, lscirco, ls, "least-squares circularity of Cartesian points"),
-    montecarlo(2610, lscircun, ls, 1000,
-               "Monte Carlo study, least-squares circle, 1000 repetitions"),
-    montecarlo(2611, lscircun, ls, 10000,
-               "Monte Carlo study, least-squares circle, 10000 repetitions"),
-    montecarlo(2612, lscircun, ls, 100000,
-               "Monte Carlo study, least-squares circle, 100000 repetitions"),
+    montecarlo(2610, lsun, 1000, "Monte Carlo study, least-squares circle, 1000 repetitions"),
+    montecarlo(2611, lsun, 10000, "Monte Carlo study, least-squares circle, 10000 repetitions"),
+    montecarlo(2612, lsun, 100000, "Monte Carlo study, least-squares circle, 100000 repetitions"),
     perturbation(2620, lscircunptb, ls, "perturbation study, least-squares circle"),
     circle(2700, pkcirco, pk, "circularity against the minimum circumscribing (peak) circle"),
-    montecarlo(2710, pkcircun, pk, 1000, "Monte Carlo study, peak circle, 1000 repetitions"),
-    montecarlo(2711, pkcircun, pk, 10000, "Monte Carlo study, peak circle, 10000 repetitions"),
-    montecarlo(2712, pkcircun, pk, 100000, "Monte Carlo study, peak circle, 100000 repetitions"),
+    montecarlo(2710, pkun, 1000, "Monte Carlo study, peak circle, 1000 repetitions"),
+    montecarlo(2711, pkun, 10000, "Monte Carlo study, peak circle, 10000 repetitions"),
+    montecarlo(2712, pkun, 100000, "Monte Carlo study, peak circle, 100000 repetitions"),
     circle(2800, vacirco, va, "circularity against the maximum inscribing (valley) circle"),
-    montecarlo(2810, vacircun, va, 1000, "Monte Carlo study, valley circle, 1000 repetitions"),
-    montecarlo(2811, vacircun, va, 10000, "Monte Carlo study, valley circle, 10000 repetitions"),
-    montecarlo(2812, vacircun, va, 100000, "Monte Carlo study, valley circle, 100000 repetitions"),
-    evaluation(3000, mzflt, pf::xyz, minplane, feature::plane,
-               "flatness: least squares and minimum zone"),
-    evaluation(4000, mzsph, pf::rthetabeta, minsphere, feature::sphere,
-               "sphericity of spherical polar points: least squares and minimum zone"),
-    evaluation(4500, mzsphco, pf::xyz, minsphere, feature::sphere,
-               "minimum-zone sphericity of Cartesian points"),
+    montecarlo(2810, vaun, 1000, "Monte Carlo study, valley circle, 1000 repetitions"),
+    montecarlo(2811, vaun, 10000, "Monte Carlo study, valley circle, 10000 repetitions"),
+    montecarlo(2812, vaun, 100000, "Monte Carlo study, valley circle, 100000 repetitions"),
+    evaluation(3000, mzflt, "flatness: least squares and minimum zone", pf::xyz, minplane,
+               feature::plane),
+    evaluation(4000, mzsph, "sphericity of spherical polar points: least squares and minimum zone",
+               pf::rthetabeta, minsphere, feature::sphere),
+    evaluation(4500, mzsphco, "minimum-zone sphericity of Cartesian points", pf::xyz, minsphere,
+               feature::sphere),
 };
 
 } // namespace

@@ -8,11 +8,10 @@
 namespace formeval {
 
 void circjob(const jobinfo& job, const char* start, nocirclesaid nocircle) {
-    std::cout << start;
-    int numpt = 0;
-    double u[nsz];
-    double v[nsz];
-    if (!readrecord(job, numpt, u, v) || !circledetermined(job.code, u, v, numpt)) return;
+    recordpoints p;
+    if (!startjob(job, start, p)) return;
+    const auto& [u, v, unused, numpt] = p;
+    if (!circledetermined(job.code, u, v, numpt)) return;
     Circlefit ans;
     job.circle->function(u, v, numpt, ans);
     if (nocircle == nocirclesaid::byjob && !circlefound(ans)) nocirclejob(job.code);

@@ -94,22 +94,26 @@ bool refuse(int job, const char* why) {
 } // namespace
 
 const char* whyundetermined(feature shape, pointform points) {
-    switch (shape) {
-    case feature::line:
-        return "all points have the same x; they determine no line";
-    case feature::plane:
-        return "the points lie on one line in the x-y plane; they determine no plane";
-    case feature::sphere:
-        return points == pointform::rthetabeta
-                   ? "the directions of the points lie on one circle of the unit sphere; they "
-                     "determine no sphere"
-                   : "the points lie in one plane; they determine no sphere";
-    default:
-        return points == pointform::rtheta
-                   ? "the points lie in fewer than three directions from the origin; they "
-                     "determine no circle"
-                   : "the points lie on one line; they determine no circle";
-    }
+    struct reason {
+        feature shape;
+        pointform points;
+        const char* why;
+    };
+    static constexpr reason reasons[] = {
+        {feature::line, pointform::xy, "all points have the same x; they determine no line"},
+        {feature::circle, pointform::xy, "the points lie on one line; they determine no circle"},
+        {feature::circle, pointform::rtheta,
+         "the points lie in fewer than three directions from the origin; they determine no "
+         "circle"},
+        {feature::plane, pointform::xyz,
+         "the points lie on one line in the x-y plane; they determine no plane"},
+        {feature::sphere, pointform::xyz, "the points lie in one plane; they determine no sphere"},
+        {feature::sphere, pointform::rthetabeta,
+         "the directions of the points lie on one circle of the unit sphere; they determine no "
+         "sphere"}};
+    for (const reason& r : reasons)
+        if (r.shape == shape && r.points == points) return r.why;
+    return "the points leave the model undetermined";
 }
 
 double spreadratio(const double* const* c, int dim, int numpt) {

@@ -117,14 +117,17 @@ void polarspherefits(const double* r, const double* theta, const double* beta, i
 
 // The staged circles.
 
-// One linearised minimum-zone circle fit to points given relative to a trial
-// centre: a least-squares start, then the exchange. gs[0] radius, gs[1],
-// gs[2] centre shift. Needs at least four points for a reference set.
+// One linearised circle fit to points given relative to a trial centre (rows
+// centredcirclerows): the least-squares fit (lsstart), then with
+// `minimumzone` the exchange (mzfit). gs[0] radius, gs[1], gs[2] centre shift.
+void centredcirclefit(const double* x, const double* y, double* gs, int numpt, bool minimumzone);
+
+// centredcirclefit for the minimum zone: a least-squares start, then the
+// exchange. Needs at least four points for a reference set.
 void circ(const double* x, const double* y, double* gs, int numpt);
 
-// One linearised least-squares circle fit to points given relative to a trial
-// centre: gs[0] radius, gs[1], gs[2] centre shift. gs keeps its previous
-// contents when the normal equations are singular.
+// centredcirclefit for least squares. gs keeps its previous contents when the
+// normal equations are singular.
 void lscirc(const double* x, const double* y, double* gs, int numpt);
 
 // Radial deviations err of the points from the circle (x0, y0, r0): each

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/job.h"
+#include "base/record.h"
 #include "form/form.h"
 
 namespace formeval {
@@ -11,6 +12,25 @@ namespace formeval {
 // Job 1000: least-squares and minimum-zone straightness, deviations in y.
 // Needs three points with at least two distinct x.
 void mzst(const jobinfo& job);
+
+// What a polar job lists after each half of its fits: the half, the record
+// (radii, angles), the directions of the points, and the half's parameters,
+// deviations and form error.
+struct polarhalf {
+    fithalf half;
+    const recordpoints& points;
+    const double* const* directions;
+    const double* gs;
+    const double* err;
+    double error;
+};
+
+// The body of the polar jobs (2000, 4000): the start message, the record,
+// the directions of the points (2 or 3 coordinates, by the entry's point
+// form) and the rows of their model about the polar origin, the determinacy
+// test on the directions, then both fits (fitboth), each half followed by
+// `listing`.
+void polarjob(const jobinfo& job, const char* start, void (*listing)(const polarhalf& half));
 
 // Job 2000: least-squares and minimum-zone circularity of polar points (r,
 // angle in degrees) about a fixed origin, fitted once without re-centring.

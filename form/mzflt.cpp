@@ -9,13 +9,9 @@
 namespace formeval {
 
 void mzflt(const jobinfo& job) {
-    std::cout << "\n"
-              << "Started flatness error calculation";
-    int numpt = 0;
-    double x[nsz];
-    double y[nsz];
-    double z[nsz];
-    if (!readrecord(job, numpt, x, y, z)) return;
+    recordpoints p;
+    if (!startjob(job, "\nStarted flatness error calculation", p)) return;
+    const auto& [x, y, z, numpt] = p;
     const double* const plan[2] = {x, y};
     if (!determined(job.code, plan, 2, numpt, whyundetermined(job.shape, job.points))) return;
     Row5 a[nsz];

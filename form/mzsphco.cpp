@@ -8,12 +8,9 @@
 namespace formeval {
 
 void mzsphco(const jobinfo& job) {
-    std::cout << "Started sphericity error calculation";
-    int numpt = 0;
-    double u[nsz];
-    double v[nsz];
-    double w[nsz];
-    if (!readrecord(job, numpt, u, v, w)) return;
+    recordpoints p;
+    if (!startjob(job, "Started sphericity error calculation", p)) return;
+    const auto& [u, v, w, numpt] = p;
     const double* const points[3] = {u, v, w};
     if (!determined(job.code, points, 3, numpt, whyundetermined(job.shape, job.points))) return;
     Spherefit ans;

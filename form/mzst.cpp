@@ -9,11 +9,10 @@
 namespace formeval {
 
 void mzst(const jobinfo& job) {
-    std::cout << "Started straightness error calculation";
-    int numpt = 0;
-    double x[nsz];
-    double y[nsz];
-    if (!readrecord(job, numpt, x, y) || !linedetermined(job.code, x, y, numpt)) return;
+    recordpoints p;
+    if (!startjob(job, "Started straightness error calculation", p)) return;
+    const auto& [x, y, unused, numpt] = p;
+    if (!linedetermined(job.code, x, y, numpt)) return;
     Row5 a[nsz];
     strows(x, numpt, a);
     std::cout << " Started calculating straightness error.";

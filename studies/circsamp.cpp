@@ -39,11 +39,9 @@ void skipped(int ii, int size, int minpt) {
 void circsamp(const jobinfo& job, const char* start) {
     const bool noisy = job.noise == coordinatenoise::added;
     const int minpt = job.circle->minpt;
-    std::cout << start << "\n";
-    int numpt = 0;
-    double u[nsz];
-    double v[nsz];
-    if (!readrecord(job, numpt, u, v)) return;
+    recordpoints p;
+    if (!startjob(job, std::string(start) + "\n", p)) return;
+    const auto& [u, v, unused, numpt] = p;
     if (!studystart(job.code, noisy ? asint | asreal : asint)) return;
     const int sampno = static_cast<int>(instructions(asint).sampno);
     if (sampno >= 1 && sampno < minpt) {

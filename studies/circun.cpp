@@ -21,11 +21,9 @@ void dumpproblem(int ii, const double* uu, const double* vv, int numpt) {
 } // namespace
 
 void circun(const jobinfo& job, const char* start, const char* label, watchproblem watch) {
-    std::cout << start << "\n";
-    int numpt = 0;
-    double u[nsz];
-    double v[nsz];
-    if (!readrecord(job, numpt, u, v)) return;
+    recordpoints p;
+    if (!startjob(job, std::string(start) + "\n", p)) return;
+    const auto& [u, v, unused, numpt] = p;
     if (!studystart(job.code, asreal)) return;
 
     const bool noisy = job.noise == coordinatenoise::added;

@@ -48,11 +48,9 @@ bool perturb(circlefunction cal, double* u, double* v, int numpt, double* w, con
 
 void circunptb(const jobinfo& job, const char* start) {
     const circlefunction cal = job.circle->function;
-    std::cout << start << "\n";
-    int numpt = 0;
-    double x[nsz];
-    double y[nsz];
-    if (!readrecord(job, numpt, x, y)) return;
+    recordpoints p;
+    if (!startjob(job, std::string(start) + "\n", p)) return;
+    const auto& [x, y, unused, numpt] = p;
     double u[nsz];
     double v[nsz];
     for (int i = 0; i < numpt; ++i) {

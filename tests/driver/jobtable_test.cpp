@@ -16,31 +16,22 @@ bool says(const jobinfo& job, const std::string& words) {
     return std::string(job.evaluates).find(words) != std::string::npos;
 }
 
-// The words a job's line uses for the circle computation it studies.
+// The words a job's line uses for the circle computation it studies, in the
+// order of circlemethod, and for its sampling strategy, in the order of
+// sampling.
+const char* const methodwords[] = {"least-squares circle", "minimum-zone circle", "peak circle",
+                                   "valley circle"};
+const char* const strategywords[] = {"no selection", "random selection", "stratified selection",
+                                     "uniform selection"};
+
+const char* const featurewords[] = {"nothing", "line", "circle", "plane", "sphere"};
+
 const char* wordsfor(circlemethod method) {
-    switch (method) {
-    case circlemethod::leastsquares:
-        return "least-squares circle";
-    case circlemethod::minimumzone:
-        return "minimum-zone circle";
-    case circlemethod::peak:
-        return "peak circle";
-    default:
-        return "valley circle";
-    }
+    return methodwords[static_cast<int>(method)];
 }
 
 const char* wordsfor(sampling strategy) {
-    switch (strategy) {
-    case sampling::random:
-        return "random selection";
-    case sampling::stratified:
-        return "stratified selection";
-    case sampling::uniform:
-        return "uniform selection";
-    default:
-        return "no selection";
-    }
+    return strategywords[static_cast<int>(strategy)];
 }
 
 std::vector<jobinfo> entries() {
@@ -72,6 +63,15 @@ TEST_P(EveryEntry, ColumnsAgree) {
         EXPECT_EQ(job.noise, coordinatenoise::none);
     }
     EXPECT_EQ(job.strategy != sampling::none, job.kind == jobkind::sampling);
+    // Points that leave the job's model undetermined are refused with a
+    // reason of the job's own feature and point form.
+    if (job.shape != feature::none) {
+        const std::string why = whyundetermined(job.shape, job.points);
+        EXPECT_NE(why.find(std::string("; they determine no ") +
+                           featurewords[static_cast<int>(job.shape)]),
+                  std::string::npos)
+            << why;
+    }
     switch (job.kind) {
     case jobkind::montecarlo:
         EXPECT_TRUE(job.repetitions == 1000 || job.repetitions == 10000 ||
