@@ -18,9 +18,9 @@ void mzflt(const jobinfo& job) {
     fltrows(x, y, numpt, a);
     fitpair fits;
     fitboth(a, z, 3, numpt, fits,
-            [&](fithalf half, const double* gs, const double* err, double error) {
-                for (int i = 0; i < numpt; ++i)
-                    both("\n", x[i], "   ", y[i], "   ", z[i], "   ", err[i]);
+            [&p](fithalf half, const double* gs, const double* err, double error) {
+                for (int i = 0; i < p.numpt; ++i)
+                    both("\n", p.c0[i], "   ", p.c1[i], "   ", p.c2[i], "   ", err[i]);
                 both("\n",
                      half == fithalf::leastsquares ? "Least square flatness error="
                                                    : "Minimum zone  flatness error=",

@@ -18,8 +18,8 @@ void mzst(const jobinfo& job) {
     std::cout << " Started calculating straightness error.";
     fitpair fits;
     fitboth(a, y, 2, numpt, fits,
-            [&](fithalf half, const double* gs, const double* err, double error) {
-                for (int i = 0; i < numpt; ++i) both("\n", x[i], " ", y[i], "  ", err[i]);
+            [&p](fithalf half, const double* gs, const double* err, double error) {
+                for (int i = 0; i < p.numpt; ++i) both("\n", p.c0[i], " ", p.c1[i], "  ", err[i]);
                 both("\n", "y0=", gs[0], "   l0=", gs[1]);
                 both("\n",
                      half == fithalf::leastsquares ? "Least squares straightness error="

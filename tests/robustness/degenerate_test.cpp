@@ -20,6 +20,7 @@ enum class Coords { plane2, polar2, cartesian3, polar3 };
 struct JobCode {
     int code;
     Coords coords;
+    bool study;     // thousands of evaluations: its cases are slow
     bool longstudy; // a Monte Carlo study of more than 1000 repetitions
 };
 
@@ -41,7 +42,7 @@ std::vector<JobCode> jobcodes() {
     std::vector<JobCode> all;
     for (const jobinfo& job : jobtable())
         if (job.points != pointform::none)
-            all.push_back({job.code, coordsof(job.points),
+            all.push_back({job.code, coordsof(job.points), job.kind != jobkind::evaluation,
                            job.kind == jobkind::montecarlo && job.repetitions > 1000});
     return all;
 }
@@ -212,7 +213,8 @@ TEST_P(Degenerate, EndsSoonWithAMessageOrFiniteResults) {
 
 INSTANTIATE_TEST_SUITE_P(EveryJob, Degenerate, testing::ValuesIn(combinations()),
                          [](const testing::TestParamInfo<std::tuple<JobCode, Case>>& info) {
-                             return "Job" + std::to_string(std::get<0>(info.param).code) + "_" +
+                             const JobCode& job = std::get<0>(info.param);
+                             return (job.study ? "Study" : "Job") + std::to_string(job.code) + "_" +
                                     std::get<1>(info.param).name;
                          });
 
