@@ -1,6 +1,7 @@
 // formreport on the largest study output: the summary of a block of 100 000
 // repetition lines (job 2512), and the roundness plot data of 2048 points.
-#include "report/report.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -44,7 +45,7 @@ void polar2048(benchmark::State& state) {
         record.y.push_back(-15 + (25 + noise(gen)) * std::sin(t));
     }
     for (auto _ : state) {
-        const Evaluation e = evaluate(record);
+        const Evaluated e = evaluate(record);
         const PolarData d = polardata(record, e);
         benchmark::DoNotOptimize(d.profile.data());
     }

@@ -2,7 +2,7 @@
 // circle of radius 25 (2 um radial noise), evaluated with formeval's four
 // circle computations, the three exact references and the ISO parameters;
 // and each exact reference alone.
-#include "report/results.h"
+#include "report/commands/commands.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -47,19 +47,19 @@ BENCHMARK(everyreference)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 
 void exactminimumzone(benchmark::State& state) {
     const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
-    for (auto _ : state) benchmark::DoNotOptimize(minzone(p, 2).zone);
+    for (auto _ : state) benchmark::DoNotOptimize(pointset::minzone(p, 2).zone);
 }
 BENCHMARK(exactminimumzone)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 
 void exactenclosing(benchmark::State& state) {
     const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
-    for (auto _ : state) benchmark::DoNotOptimize(enclosingcircle(p).r);
+    for (auto _ : state) benchmark::DoNotOptimize(pointset::enclosingcircle(p).r);
 }
 BENCHMARK(exactenclosing)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 
 void exactinscribed(benchmark::State& state) {
     const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
-    for (auto _ : state) benchmark::DoNotOptimize(inscribedcircle(p).r);
+    for (auto _ : state) benchmark::DoNotOptimize(pointset::inscribedcircle(p).r);
 }
 BENCHMARK(exactinscribed)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 

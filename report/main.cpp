@@ -1,5 +1,5 @@
 // formreport: study summaries and roundness plots from formeval's files.
-#include "report/report.h"
+#include "report/commands/commands.h"
 
 #include <iostream>
 

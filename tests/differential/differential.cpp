@@ -11,6 +11,12 @@
 // (or of the one stream chosen with --only) to DIR/stream-I/ (cir1.txt,
 // instructions.txt, console-in, result.txt and intres.txt as they were before
 // the run).
+//
+//   formeval_differential --write DIR FORMEVAL [COUNT] [SEED]
+//
+// runs each stream once with FORMEVAL and writes DIR/stream-I/cir1.txt (the
+// stream, when it has one) and result.txt (as the run left it, when there
+// is one): inputs for the differential run of formreport.
 #include "driver/dispatch.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/jobgen.h"
@@ -300,20 +306,33 @@ void keep(const std::filesystem::path& dir, int index, const Run& run) {
 
 int usage() {
     std::cerr << "usage: formeval_differential [--jobs N] [--keep DIR] [--only I] BASELINE "
-                 "CANDIDATE [COUNT] [SEED]\n";
+                 "CANDIDATE [COUNT] [SEED]\n"
+                 "       formeval_differential [--jobs N] --write DIR FORMEVAL [COUNT] [SEED]\n";
     return 2;
+}
+
+// Writes stream `index`'s job stream and the result file `run` left.
+void write(const std::filesystem::path& dir, int index, const Run& run, const Outcome& outcome) {
+    const std::filesystem::path to = dir / ("stream-" + std::to_string(index));
+    std::filesystem::create_directories(to);
+    if (run.jobs) std::ofstream(to / "cir1.txt", std::ios::binary) << *run.jobs;
+    if (outcome.result_exists) std::ofstream(to / "result.txt", std::ios::binary) << outcome.result;
 }
 
 int differential(int argc, char** argv) {
     int threads = 2;
     int only = -1;
     std::string keepdir;
+    std::string writedir;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--jobs" || arg == "--keep" || arg == "--only") && i + 1 < argc) {
+        if ((arg == "--jobs" || arg == "--keep" || arg == "--only" || arg == "--write") &&
+            i + 1 < argc) {
             const std::string value = argv[++i];
-            if (arg == "--jobs")
+            if (arg == "--write")
+                writedir = value;
+            else if (arg == "--jobs")
                 threads = std::max(1, std::atoi(value.c_str()));
             else if (arg == "--keep")
                 keepdir = value;
@@ -325,6 +344,9 @@ int differential(int argc, char** argv) {
             args.push_back(arg);
         }
     }
+    // Writing runs one executable: it stands in as the candidate of the checks below.
+    if (!writedir.empty() && !args.empty() && args.size() <= 3)
+        args.insert(args.begin() + 1, args[0]);
     if (args.size() < 2 || args.size() > 4) return usage();
     for (int k = 0; k < 2; ++k)
         if (::access(args[k].c_str(), X_OK) != 0) {
@@ -345,6 +367,11 @@ int differential(int argc, char** argv) {
             Stream s = makestream(seed, i);
             s.run.executable = args[0];
             const Outcome a = run(s.run);
+            if (!writedir.empty()) {
+                write(writedir, i, s.run, a);
+                ++done;
+                continue;
+            }
             s.run.executable = args[1];
             const Outcome b = run(s.run);
             const std::string diff = compare(a, b);
@@ -368,6 +395,11 @@ int differential(int argc, char** argv) {
         }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!writedir.empty()) {
+        std::cout << (last - first) << " streams (seed " << seed << ") written to " << writedir
+                  << "\n";
+        return 0;
+    }
     std::cout << (last - first) << " streams (seed " << seed << "), " << differ << " differ; "
               << static_cast<int>(seconds + 0.5) << " s\n";
     return differ == 0 ? 0 : 1;

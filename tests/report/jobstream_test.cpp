@@ -1,7 +1,8 @@
 // Reading job streams for the roundness plots: every job's record is read
 // past by its shape, the circle records are kept with their position and
 // line, and a broken stream is reported where formeval would find it broken.
-#include "report/report.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/support.h"
 #include "tests/report/support.h"

@@ -1,8 +1,9 @@
 // Roundness plots: the geometry of the magnified polar display, the silent
 // evaluation of a record with the four circle computations, and the SVG
 // pictures checked point by point against positions worked out by hand.
-#include "report/canvas.h"
-#include "report/report.h"
+#include "report/charts/canvas.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
@@ -18,16 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const double pi = std::acos(-1.0);
-
-TEST(Distancealong, ToACircleAboutAnotherCentre) {
-    const Circle centred{0, 0, 10, 0};
-    EXPECT_NEAR(*distancealong(centred, 0, 0, 1.234), 10, 1e-12);
-    const Circle shifted{1, 0, 10, 0};
-    EXPECT_NEAR(*distancealong(shifted, 0, 0, 0), 11, 1e-12);
-    EXPECT_NEAR(*distancealong(shifted, 0, 0, pi), 9, 1e-12);
-    EXPECT_NEAR(*distancealong(shifted, 0, 0, pi / 2), std::sqrt(99.0), 1e-12);
-    EXPECT_FALSE(distancealong(shifted, 20, 0, 0)); // from outside the circle
-}
 
 struct MagnificationCase {
     double maxdeviation, radius, magnification;
@@ -70,16 +61,44 @@ CircleRecord alternatingrecord(int n) {
 }
 
 TEST(Evaluate, TheFourCirclesOfAlternatingRadii) {
-    const Evaluation e = evaluate(alternatingrecord(36));
-    ASSERT_TRUE(e.ok) << e.failure;
-    const double radius[nreferences] = {10, 10, 10.01, 9.99};
-    for (int k = 0; k < nreferences; ++k) {
-        EXPECT_NEAR(e.circles[k].x, 100, 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circles[k].y, 20, 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circles[k].r, radius[k], 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.circles[k].error, 0.02, 1e-6) << referencenames[k];
-        EXPECT_EQ(e.said[k], "") << referencenames[k];
+    const Evaluated e = evaluate(alternatingrecord(36));
+    ASSERT_TRUE(e.ok()) << e.failure;
+    const double radius[nmethods] = {10, 10, 10.01, 9.99};
+    for (int k = 0; k < nmethods; ++k) {
+        EXPECT_NEAR(e.fit(Method(k)).x, 100, 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).y, 20, 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).r, radius[k], 1e-6) << referencenames[k];
+        EXPECT_NEAR(e.fit(Method(k)).error, 0.02, 1e-6) << referencenames[k];
+        EXPECT_EQ(e.fit(Method(k)).said, "") << referencenames[k];
     }
+}
+
+// The charts and the results evaluate a circle record along two paths; both
+// must see the same four circles of formeval's and the same exact ones.
+TEST(Evaluate, ChartsAndResultsSeeTheSameCircles) {
+    const CircleRecord c = alternatingrecord(36);
+    JobRecord r;
+    r.job = c.job;
+    r.numpt = static_cast<long>(c.x.size());
+    r.cri = c.cri;
+    r.c = {c.x, c.y, {}};
+    const Evaluated chart = evaluate(c);
+    const Evaluated table = evaluaterecord(r);
+    ASSERT_TRUE(chart.ok() && table.ok()) << chart.failure << table.failure;
+    for (const Source source : {Source::program, Source::exact})
+        for (int k = 0; k < nmethods; ++k) {
+            const Fit* a = chart.find(Method(k), source);
+            const Fit* b = table.find(Method(k), source);
+            const bool exists = source == Source::program || k != leastsquares;
+            ASSERT_EQ(a != nullptr, exists) << referencenames[k];
+            ASSERT_EQ(b != nullptr, exists) << referencenames[k];
+            if (!exists) continue;
+            EXPECT_EQ(a->x, b->x) << referencenames[k];
+            EXPECT_EQ(a->y, b->y) << referencenames[k];
+            EXPECT_EQ(a->r, b->r) << referencenames[k];
+            EXPECT_EQ(a->error, b->error) << referencenames[k];
+            EXPECT_EQ(a->inexact, b->inexact) << referencenames[k];
+        }
 }
 
 // Guards the binding: nothing may reach the real console, and a prompt must
@@ -87,16 +106,16 @@ TEST(Evaluate, TheFourCirclesOfAlternatingRadii) {
 TEST(Evaluate, LeavesTheConsoleAlone) {
     std::stringbuf console;
     std::streambuf* const saved = std::cout.rdbuf(&console);
-    const Evaluation e = evaluate(alternatingrecord(36));
+    const Evaluated e = evaluate(alternatingrecord(36));
     std::cout.rdbuf(saved);
-    EXPECT_TRUE(e.ok);
+    EXPECT_TRUE(e.ok());
     EXPECT_EQ(console.str(), "");
 }
 
 TEST(Evaluate, PointsOnALineHaveNoCircle) {
     std::istringstream in("2600 4 0.000001 0 0 1 1 2 2 3 3");
-    const Evaluation e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
-    EXPECT_FALSE(e.ok);
+    const Evaluated e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
+    EXPECT_FALSE(e.ok());
     EXPECT_EQ(e.failure,
               "the points lie on one line (or all at one place); they determine no circle");
 }
@@ -110,8 +129,8 @@ TEST(Polardata, DeviationsAboutTheMinimumZoneCentre) {
     for (const PolarPoint& p : d.profile) EXPECT_NEAR(std::fabs(p.deviation), 0.01, 1e-6);
     EXPECT_NEAR(d.zoneinner, -0.01, 1e-6);
     EXPECT_NEAR(d.zoneouter, 0.01, 1e-6);
-    const double expected[nreferences] = {0, 0, 0.01, -0.01};
-    for (int k = 0; k < nreferences; ++k) {
+    const double expected[nmethods] = {0, 0, 0.01, -0.01};
+    for (int k = 0; k < nmethods; ++k) {
         ASSERT_EQ(d.curves[k].size(), std::size_t(curvesamples));
         for (const PolarPoint& p : d.curves[k]) EXPECT_NEAR(p.deviation, expected[k], 1e-6);
     }
@@ -155,7 +174,7 @@ TEST(Polar, DrawsEachPointAndCircleWhereTheMagnificationPutsIt) {
     ASSERT_GE(p.size(), 36u);
     for (std::size_t i = 0; i < 36; ++i) EXPECT_NEAR(p[i], i % 2 ? 87 : 261, 0.01) << i;
 
-    const double drawn[nreferences] = {174, 0, 261, 87};
+    const double drawn[nmethods] = {174, 0, 261, 87};
     for (const int k : {leastsquares, circumscribing, inscribing}) {
         const auto curves = test::strokes(svg, referencecolours[k], 1.4);
         ASSERT_EQ(curves.size(), 1u) << referencenames[k];
@@ -183,7 +202,7 @@ TEST(Polar, DrawsEachPointAndCircleWhereTheMagnificationPutsIt) {
     EXPECT_EQ(code, 2600);
     EXPECT_EQ(points, 36);
     EXPECT_EQ(magnification, 500);
-    for (int k = 0; k < nreferences; ++k) {
+    for (int k = 0; k < nmethods; ++k) {
         double error = 0;
         row >> error;
         EXPECT_NEAR(error, 0.02, 1e-6) << referencenames[k];
@@ -285,109 +304,6 @@ TEST(Polar, AnArcOverItsOwnAnglesOnly) {
               "the Gaussian filter is for closed profiles, and this is an arc of 90\u00b0\n");
 }
 
-struct LobingCase {
-    const char* name;
-    int lobes;
-    double amplitude;
-    int points;
-};
-
-void PrintTo(const LobingCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class HarmonicsTest : public ::testing::TestWithParam<LobingCase> {};
-
-// A k-lobe form about (100, 20), radius 25, at equal angles: its harmonic
-// k has the form's amplitude, every other harmonic nothing.
-TEST_P(HarmonicsTest, TheAmplitudeOfTheLobing) {
-    const LobingCase c = GetParam();
-    std::ostringstream s;
-    s.precision(17);
-    s << "2600 " << c.points << " 0.000001\n";
-    for (int i = 0; i < c.points; ++i) {
-        const double a = 2 * pi * i / c.points;
-        const double r = 25 + c.amplitude * std::cos(c.lobes * a + 0.4);
-        s << 100 + r * std::cos(a) << ' ' << 20 + r * std::sin(a) << '\n';
-    }
-    std::istringstream in(s.str());
-    const CircleRecord r = readjobstream(in, "jobs.txt").circles.at(0);
-    const Evaluation e = evaluate(r);
-    ASSERT_TRUE(e.ok);
-    const Harmonics h = harmonics(r, e.circles[leastsquares]);
-    EXPECT_FALSE(h.resampled);
-    ASSERT_EQ(h.amplitude.size(), std::size_t(maxharmonic + 1));
-    for (int k = 1; k <= maxharmonic; ++k)
-        EXPECT_NEAR(h.amplitude[k], k == c.lobes ? c.amplitude : 0, 1e-9 * c.amplitude) << k;
-}
-
-INSTANTIATE_TEST_SUITE_P(Forms, HarmonicsTest,
-                         ::testing::Values(LobingCase{"ThreeLobes", 3, 0.002, 360},
-                                           LobingCase{"FifteenLobes", 15, 0.0005, 360},
-                                           LobingCase{"ThreeLobesOn128", 3, 0.01, 128}),
-                         [](const ::testing::TestParamInfo<LobingCase>& info) {
-                             return info.param.name;
-                         });
-
-// Unit sinusoids at equal angles.
-std::vector<double> waves(const std::vector<int>& uprs, int n) {
-    std::vector<double> out(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        for (const int k : uprs) out[i] += std::cos(2 * pi * k * i / n + 0.7);
-    return out;
-}
-
-struct FilterCase {
-    const char* name;
-    std::vector<int> uprs;
-    int cutoff;
-};
-
-void PrintTo(const FilterCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class GaussianFilterTest : public ::testing::TestWithParam<FilterCase> {};
-
-// ISO 16610-21: harmonic k passes with 2^-(k/cut-off)^2, half at the cut-off.
-TEST_P(GaussianFilterTest, TransmitsEachHarmonicByItsWeight) {
-    const FilterCase c = GetParam();
-    const std::vector<double> mean = gaussianfilter(waves(c.uprs, 1024), c.cutoff);
-    const std::vector<double> a = harmonicamplitudes(mean, 511);
-    for (std::size_t k = 1; k < a.size(); ++k) {
-        const bool present = std::find(c.uprs.begin(), c.uprs.end(), int(k)) != c.uprs.end();
-        const double ratio = double(k) / c.cutoff;
-        EXPECT_NEAR(a[k], present ? std::pow(2.0, -ratio * ratio) : 0, 1e-12) << k;
-    }
-    EXPECT_DOUBLE_EQ(transmission(c.cutoff, c.cutoff), 0.5);
-}
-
-INSTANTIATE_TEST_SUITE_P(Profiles, GaussianFilterTest,
-                         ::testing::Values(FilterCase{"AtTheCutOff", {50}, 50},
-                                           FilterCase{"BelowAndAbove", {5, 200}, 50},
-                                           FilterCase{"AroundFifteen", {3, 15, 45}, 15},
-                                           FilterCase{"AtFiveHundred", {150, 500}, 500}),
-                         [](const ::testing::TestParamInfo<FilterCase>& info) {
-                             return info.param.name;
-                         });
-
-// Points at unequal angles: the samples at equal angles from the first are
-// read off the straight lines between neighbours, across the wrap too.
-TEST(Equalangles, ResamplesUnequalAnglesAndSaysSo) {
-    const std::vector<PolarPoint> points = {{-pi + 0.1, 1}, {-1, 2}, {0.2, 3}, {1.5, 4}};
-    const EqualAngles e = equalangles(points);
-    EXPECT_TRUE(e.resampled);
-    ASSERT_EQ(e.deviation.size(), 4u);
-    const double a1 = -pi + 0.1 + pi / 2;
-    const double a3 = -pi + 0.1 + 1.5 * pi;
-    EXPECT_NEAR(e.deviation[0], 1, 1e-15);
-    EXPECT_NEAR(e.deviation[1], 1 + (a1 - (-pi + 0.1)) / (-1 - (-pi + 0.1)), 1e-15);
-    EXPECT_NEAR(e.deviation[2], 2 + (0.1 - -1) / (0.2 - -1), 1e-15);
-    EXPECT_NEAR(e.deviation[3], 4 - 3 * (a3 - 1.5) / (pi + 0.1 - 1.5), 1e-14);
-    const std::vector<PolarPoint> even = {{-pi, 1}, {-pi / 2, 2}, {0, 3}, {pi / 2, 4}};
-    EXPECT_FALSE(equalangles(even).resampled);
-}
-
 // The filtered profile is what the chart and the table show: a 3-lobe form
 // of 2 um with 200-lobe ripple of 1 um keeps its lobes and loses the ripple
 // at a 50 UPR cut-off, so every error falls to the lobes' own, about 4 um.
@@ -418,7 +334,7 @@ TEST(Polar, TheFilterBeforeTheParametersAndTheChart) {
     for (int k = 0; k < 6; ++k) row >> cell;
     // The lobes' 4 um peak to valley at their weight 2^-(3/50)^2; the ripple's
     // 2^-16 of 1 um and the samples' missing the lobes' extremes stay below 0.5 nm.
-    for (int k = 0; k < nreferences; ++k) {
+    for (int k = 0; k < nmethods; ++k) {
         row >> cell;
         EXPECT_NEAR(std::stod(cell), 0.004 * std::pow(2.0, -0.06 * 0.06), 5e-7)
             << referencenames[k];
@@ -479,13 +395,15 @@ TEST(Polar, TheStraightnessProfileBetweenItsZoneLines) {
     std::istringstream in("1000 6 0.000001 0 0.0012 10 -0.0008 20 0.0021 30 0.0004 40 -0.0015 "
                           "50 0.0009");
     const FormRecord r = readjobstream(in, "jobs.txt").forms.at(0);
-    const FormEvaluation e = evaluateform(r);
-    ASSERT_TRUE(e.ok);
+    const Evaluated e = evaluateform(r);
+    ASSERT_TRUE(e.ok());
+    const Fit& mz = e.fit(minimumzone);
+    std::vector<double> deviation;
+    for (std::size_t i = 0; i < 6; ++i)
+        deviation.push_back(r.c[1][i] - mz.intercept - mz.slopex * r.c[0][i]);
+    const double low = *std::min_element(deviation.begin(), deviation.end());
     for (std::size_t i = 0; i < 6; ++i) {
-        const double d = e.minimumzone.deviation[i];
-        const double low =
-            *std::min_element(e.minimumzone.deviation.begin(), e.minimumzone.deviation.end());
-        EXPECT_NEAR((bottom - p[i].second) / (bottom - top), (d - low) / e.minimumzone.error, 1e-4)
+        EXPECT_NEAR((bottom - p[i].second) / (bottom - top), (deviation[i] - low) / mz.error, 1e-4)
             << i;
         if (i > 0) { EXPECT_GT(p[i].first, p[i - 1].first); }
     }
@@ -585,11 +503,13 @@ TEST(Polar, TheLegendAddsTheExactCircleWhereItDiffers) {
         }
     }
     std::istringstream in(job4);
-    const Evaluation e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
-    ASSERT_TRUE(e.ok);
-    EXPECT_TRUE(e.inexact[minimumzone] && e.certified[minimumzone]);
-    EXPECT_NEAR(e.circles[minimumzone].error - e.exact[minimumzone].error, 6.7e-10, 1e-11);
-    EXPECT_FALSE(e.inexact[circumscribing] || e.inexact[inscribing]);
+    const Evaluated e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
+    ASSERT_TRUE(e.ok());
+    const Fit* exact = e.find(minimumzone, Source::exact);
+    ASSERT_NE(exact, nullptr);
+    EXPECT_TRUE(e.fit(minimumzone).inexact && exact->certificate.certified);
+    EXPECT_NEAR(e.fit(minimumzone).error - exact->error, 6.7e-10, 1e-11);
+    EXPECT_FALSE(e.fit(circumscribing).inexact || e.fit(inscribing).inexact);
 }
 
 TEST(Polar, AMalformedStreamDrawsNothing) {
@@ -641,7 +561,7 @@ TEST(Polar, TheBundledExample) {
         EXPECT_TRUE(svg.wellformed) << name << ": " << svg.error;
         ASSERT_FALSE(svg.elements.empty()) << name;
         expectnothingclipped(svg, name);
-        for (int k = 0; k < nreferences; ++k)
+        for (int k = 0; k < nmethods; ++k)
             EXPECT_EQ(test::strokes(svg, referencecolours[k], 1.4).size(),
                       k == minimumzone ? 2u : 1u)
                 << name << " " << referencenames[k];

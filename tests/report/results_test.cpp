@@ -1,7 +1,7 @@
 // formreport results: the bundled example's CSV against formeval's own output
 // for the same jobs, the ISO parameters on hand-worked profiles, the flags of
 // an inexact answer and of an arc, tolerances, the JSON, and bad input.
-#include "report/results.h"
+#include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 

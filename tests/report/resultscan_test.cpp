@@ -1,6 +1,7 @@
 // Block detection in result.txt and the summary's tables and CSV, on small
 // files written by hand.
-#include "report/report.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 
 #include <cmath>

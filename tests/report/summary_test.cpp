@@ -1,7 +1,8 @@
 // formreport summary on result files: one made by formeval itself from an
 // earlier run, an evaluation, a Monte Carlo and a perturbation study, and
 // small ones written by hand for the histograms and the faults.
-#include "report/report.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 

@@ -3,7 +3,8 @@
 // whose evaluations are known by hand.
 #pragma once
 
-#include "report/report.h"
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
 
 #include <filesystem>
 #include <map>

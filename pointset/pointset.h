@@ -1,0 +1,168 @@
+// Reference features of any point set, exact and certified: the minimum zone
+// of a linear model (lines, planes, the linearised polar circles and
+// spheres), the minimum-zone circle and sphere, the minimum enclosing and
+// maximum inscribed circle, and the ISO form parameters of deviations from a
+// reference. Each reference comes with a certificate: proven bounds on the
+// optimum of its criterion that agree to certifytolerance relative, or the
+// reason they do not.
+//
+// Coordinates are in any one unit; every length returned is in that unit.
+// Nothing here keeps state between calls or writes anything: the functions
+// are safe to call from several threads on different inputs. They do not
+// throw for data they cannot handle; they say so through `found` and the
+// certificate's `why`.
+//
+// The exact references need CGAL and GLPK. Where the library was built
+// without them, `exactreferences()` is false and chebyshevzone, minzone,
+// enclosingcircle and inscribedcircle throw Unavailable; the rest works.
+#pragma once
+
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace formeval::pointset {
+
+// Whether the library was built with CGAL and GLPK, and so with the exact
+// references.
+bool exactreferences();
+
+// What the exact references throw when built without CGAL and GLPK.
+class Unavailable : public std::runtime_error {
+  public:
+    Unavailable() : std::runtime_error("built without CGAL and GLPK: no exact references") {}
+};
+
+// Geometry.
+
+using Point = std::array<double, 3>;    // x, y, z; z = 0 for points in the plane
+using Vector = std::array<double, 3>;   // a direction or difference of directions
+using ModelRow = std::array<double, 5>; // one point's row of a linear model, column 0 all ones
+
+// Certificates.
+
+// Relative agreement of the bounds that makes a reference exact.
+constexpr double certifytolerance = 1e-9;
+
+// The optimum of a reference's criterion (zone width, or radius, in the unit
+// of the coordinates) lies in [lower, upper]; upper is what the reference
+// itself reaches. Certified when upper - lower is within certifiedgap of the
+// form error.
+struct Certificate {
+    bool certified = false;
+    double lower = 0;
+    double upper = 0;
+    std::string why; // why not, when not certified
+};
+
+// Largest gap `upper - lower` a certificate may leave: certifytolerance of
+// `error` plus 64 rounding units of coordinates as large as `scale` (both in
+// the coordinates' unit), so that data without form error can be certified.
+double certifiedgap(double error, double scale);
+
+// Judges a certificate whose bounds are set: certified when they differ by
+// at most certifiedgap(error, scale); otherwise `why` says so. Returns
+// whether it is certified.
+bool judge(Certificate& c, double error, double scale, const char* why);
+
+// min over unit v of max over w of w.v, for the vectors w in `dimension`
+// (1 to 3) coordinates: the distance from the origin to the boundary of the
+// vectors' convex hull when the origin is inside it, 0 on the boundary,
+// negative outside; -1 for no vectors. Throws std::invalid_argument for
+// another dimension, or more than 40 vectors in three. `direction`, if given, receives a unit v
+// that attains the minimum (the outward normal of the nearest side of the hull): the direction of
+// least increase of a minimax objective whose active gradient differences are w.
+double inradius(const std::vector<Vector>& w, int dimension, Vector* direction = nullptr);
+
+// Largest angle (radians) between the directions of consecutive points
+// about the centre (cx, cy): below pi when the points go round the full
+// circle. 2 pi for fewer than two points.
+double largestgap(const std::vector<Point>& p, double cx, double cy);
+
+// Scaling to unit size.
+
+// The exponent e for which `largest` times 2^-e lies in [0.5, 1); 0 for 0,
+// an infinity or NaN. Scaling by a power of two is exact, so the references
+// are computed on points of unit size and scaled back: no square of a
+// coordinate underflows or overflows, and a change of unit by a power of two
+// changes nothing else.
+int unitexponent(double largest);
+
+// The points times 2^-exponent.
+std::vector<Point> unitscaled(const std::vector<Point>& p, int exponent);
+
+// The largest magnitude of any coordinate of the points; 0 for none.
+double largestcoordinate(const std::vector<Point>& p);
+
+// Exact references.
+
+// Chebyshev (minimax) fit of the linear model f_i ~ a_i.p of n (1 to 5)
+// parameters, a_i[0] = 1: a zone of constant width along the observation.
+// found is false when the rows do not determine the parameters or the
+// linear program fails; the certificate says why when its bounds disagree.
+struct LinearZone {
+    bool found = false;
+    ModelRow p = {}; // p[0] places the model mid-way in the zone
+    double zone = 0; // largest minus smallest residual f_i - a_i.p
+    Certificate certificate;
+};
+LinearZone chebyshevzone(const std::vector<ModelRow>& a, const std::vector<double>& f, int n);
+
+// Minimum-zone circle (dimension 2, z ignored) or sphere (dimension 3) of
+// the points: the centre that minimises the spread of the distances to it,
+// found by sequential linear programming from the algebraic least-squares
+// centre and checked against the optimality conditions and a global lower
+// bound. found is false when the points determine no centre (too few, all
+// on a line or a plane).
+struct RadialZone {
+    bool found = false;
+    Point centre = {};
+    double radius = 0; // mid-way between the largest and smallest distance
+    double zone = 0;   // largest minus smallest distance
+    Certificate certificate;
+};
+RadialZone minzone(const std::vector<Point>& p, int dimension);
+
+// Minimum enclosing circle and maximum inscribed circle (no point inside,
+// centre within the points' convex hull) of points in the plane (z
+// ignored), on exact geometric predicates. found is false for fewer than two
+// points (enclosing), or points that span no triangle (inscribed), or a
+// circle that rounding leaves without a finite positive radius. `onhull`: the
+// inscribed circle's centre lies on the hull boundary, so the hull rather
+// than points all round bounds it.
+struct ExtremeCircle {
+    bool found = false;
+    double x = 0;
+    double y = 0;
+    double r = 0;
+    bool onhull = false;
+    std::vector<int> support; // indices of the points on the circle that fix it
+    Certificate certificate;  // on the radius
+};
+ExtremeCircle enclosingcircle(const std::vector<Point>& p);
+ExtremeCircle inscribedcircle(const std::vector<Point>& p);
+
+// A circle found on points scaled by 2^-exponent (unitscaled), scaled back.
+ExtremeCircle scaledback(ExtremeCircle c, int exponent);
+
+// The circle `find` gives for the points scaled to unit size, scaled back.
+ExtremeCircle atunitsize(const std::vector<Point>& p,
+                         ExtremeCircle (*find)(const std::vector<Point>&));
+
+// ISO form parameters.
+
+// Of deviations from a reference (in any unit; the parameters in the same):
+// the largest deviation above it (peak, p), the depth of the deepest point
+// below it (valley, v), their sum (total, t; the form error) and the root
+// mean square (q). p and v are 0 when no deviation lies on their side; all
+// are 0 for no deviations.
+struct IsoParameters {
+    double t = 0;
+    double p = 0;
+    double v = 0;
+    double q = 0;
+};
+IsoParameters isoparameters(const std::vector<double>& deviations);
+
+} // namespace formeval::pointset

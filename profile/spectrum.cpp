@@ -1,0 +1,69 @@
+// Harmonic analysis and Gaussian filtering of closed roundness profiles, by
+// FFTW's real transforms of the deviations at equal angles.
+#include "profile/profile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <fftw3.h>
+#include <mutex>
+
+namespace formeval::profile {
+
+namespace {
+
+// FFTW's planner and its clean-up share state between threads; only the
+// execution of a plan may run beside another.
+std::mutex planner;
+
+// The half spectrum X_0 .. X_{n/2} of n real samples.
+std::vector<std::complex<double>> spectrum(std::vector<double> samples) {
+    const int n = static_cast<int>(samples.size());
+    std::vector<std::complex<double>> out(static_cast<std::size_t>(n / 2 + 1));
+    const std::lock_guard<std::mutex> lock(planner);
+    fftw_plan plan = fftw_plan_dft_r2c_1d(
+        n, samples.data(), reinterpret_cast<fftw_complex*>(out.data()), FFTW_ESTIMATE);
+    fftw_execute(plan);
+    fftw_destroy_plan(plan);
+    fftw_cleanup();
+    return out;
+}
+
+std::vector<double> samplesof(std::vector<std::complex<double>> half, int n) {
+    std::vector<double> out(static_cast<std::size_t>(n));
+    const std::lock_guard<std::mutex> lock(planner);
+    fftw_plan plan = fftw_plan_dft_c2r_1d(n, reinterpret_cast<fftw_complex*>(half.data()),
+                                          out.data(), FFTW_ESTIMATE);
+    fftw_execute(plan);
+    fftw_destroy_plan(plan);
+    fftw_cleanup();
+    for (double& v : out) v /= n;
+    return out;
+}
+
+} // namespace
+
+std::vector<double> harmonicamplitudes(const std::vector<double>& samples, int upto) {
+    const int n = static_cast<int>(samples.size());
+    if (n == 0) return {};
+    const std::vector<std::complex<double>> x = spectrum(samples);
+    const int last = std::min(upto, (n - 1) / 2);
+    std::vector<double> out;
+    for (int k = 0; k <= last; ++k)
+        out.push_back(std::abs(x[static_cast<std::size_t>(k)]) * (k == 0 ? 1.0 : 2.0) / n);
+    return out;
+}
+
+std::vector<double> gaussianfilter(const std::vector<double>& samples, double cutoff) {
+    const int n = static_cast<int>(samples.size());
+    if (n == 0) return {};
+    std::vector<std::complex<double>> x = spectrum(samples);
+    for (std::size_t k = 0; k < x.size(); ++k) x[k] *= transmission(static_cast<double>(k), cutoff);
+    return samplesof(std::move(x), n);
+}
+
+bool spectral() {
+    return true;
+}
+
+} // namespace formeval::profile

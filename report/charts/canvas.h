@@ -1,0 +1,92 @@
+// Drawing surface of the pictures, private to report/: the few primitives the
+// plots use, written out either as SVG by formreport itself, with its text as
+// text (searchable, copyable), or rasterised to PNG by cairo from the same
+// calls.
+#pragma once
+
+#include "report/charts/charts.h"
+
+#include <string>
+#include <vector>
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace formeval::report {
+
+enum class Anchor { start, middle, end };
+
+struct Vertex {
+    double x = 0;
+    double y = 0;
+};
+using Polyline = std::vector<Vertex>;
+
+class Canvas {
+  public:
+    // Opens the picture; throws FileError naming `path` when it cannot.
+    Canvas(std::string path, Format format, double width, double height);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    void colour(const Rgb& c, double alpha = 1);
+    void linewidth(double width);
+    void dash(double on = 0, double off = 0); // 0: solid
+    void line(double x0, double y0, double x1, double y1);
+    void stroke(const Polyline& points, bool closed);
+    // Fills the area inside an odd number of the closed rings.
+    void fill(const std::vector<Polyline>& rings);
+    void rectangle(double x, double y, double w, double h, bool fill);
+    void circle(double x, double y, double r, bool fill);
+    // The area between two circles about one centre.
+    void annulus(double x, double y, double inner, double outer);
+    // `size` in drawing units; (x, y) is the baseline point at the anchor;
+    // `rotation` in degrees, counterclockwise about that point. A halo clears
+    // the ground beneath the text, so that lines under it do not hide it.
+    void text(double x, double y, const std::string& text, double size,
+              Anchor anchor = Anchor::start, bool bold = false, double rotation = 0,
+              bool halo = false);
+
+    // Writes the picture out; throws FileError when that fails.
+    void finish();
+
+  private:
+    void check(int status);
+    std::string style(bool filled) const;
+    std::string path_;
+    Format format_;
+    double width_, height_;
+    Rgb colour_ = {0, 0, 0};
+    double alpha_ = 1;
+    double linewidth_ = 1;
+    double dashon_ = 0, dashoff_ = 0;
+    std::string svg_; // the elements of an SVG picture
+    cairo_surface_t* surface_ = nullptr;
+    cairo_t* cr_ = nullptr;
+    bool finished_ = false;
+};
+
+// Advance width of `text` in the pictures' font at `size`.
+double textwidth(const std::string& text, double size, bool bold = false);
+
+// `size`, or the smaller size at which `text` is `room` wide.
+double fitsize(const std::string& text, double size, double room, bool bold = false);
+
+// The size of a chart and the margins about its plot area, in drawing units.
+struct Page {
+    double width, height;
+    double left, right, top, bottom;
+};
+
+// Colours of the charts' text and axes, and of their grid lines.
+constexpr Rgb ink = {0, 0, 0};
+constexpr Rgb gridline = {0.85, 0.85, 0.85};
+
+// Scale of PNG pictures relative to SVG units.
+constexpr double pngscale = 1.5;
+
+// The pictures' font.
+constexpr const char* fontfamily = "DejaVu Sans";
+
+} // namespace formeval::report

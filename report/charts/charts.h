@@ -1,0 +1,166 @@
+// formreport's charts: histograms and convergence of study blocks, roundness
+// charts with their harmonics, straightness profiles and flatness maps, as
+// SVG or PNG.
+#pragma once
+
+#include "profile/profile.h"
+#include "report/evaluation/evaluation.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace formeval::report {
+
+// Profile analysis, from the profile library.
+using profile::cutoffs;
+using profile::Harmonics;
+using profile::maxharmonic;
+using profile::PolarPoint;
+
+// Histograms.
+
+// What a histogram picture shows besides the bars.
+struct HistogramLabels {
+    std::string title;    // block and line range, the job when known
+    std::string quantity; // name of the quantity, with the offset taken off its values
+    std::string unit;     // unit of the values
+    Basispoints coverage = defaultcoverage;
+    bool hasmeasured = false; // the value without noise, marked
+    double measured = 0;
+};
+
+// Polar plot geometry.
+
+// Sizes of the plot in drawing units (SVG pixels).
+struct PolarLayout {
+    double plotradius = 290; // outermost grid ring
+    double baseradius = 0.6; // fraction of plotradius where the minimum-zone radius is drawn
+    double reach = 0.3;      // fraction of plotradius the largest deviation may take
+};
+
+// Largest magnification, rounded down to 1, 2 or 5 times a power of ten, at
+// which deviations as large as `maxdeviation` take at most layout.reach of the
+// plot radius, with the radius `radius` drawn at layout.baseradius. Deviations
+// of zero give 1.
+double automagnification(double maxdeviation, double radius, const PolarLayout& layout);
+
+// Whether deviations from `lowest` to `highest` fit in the plot at
+// `magnification` (they stay between 5 % of the plot radius and all of it).
+bool magnificationfits(double magnification, double lowest, double highest, double radius,
+                       const PolarLayout& layout);
+
+// Polar plot data: the profile points and each reference circle as radial
+// deviations about the minimum-zone centre, by angle.
+struct PolarData {
+    Fit centre;                      // the minimum-zone circle
+    std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
+    std::array<std::vector<PolarPoint>, nmethods> curves; // empty where not drawable
+    double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
+    double zoneouter = 0; // profile about the minimum-zone centre
+    double lowest = 0;    // smallest deviation drawn
+    double highest = 0;   // largest deviation drawn
+    bool closed = true;   // the profile goes all round; otherwise an arc, and the
+    double start = 0;     // curves run over its angles only, from `start` over
+    double span = 0;      // `span` (radians)
+};
+
+// Samples per reference curve.
+constexpr int curvesamples = 720;
+
+PolarData polardata(const CircleRecord& record, const Evaluated& evaluation);
+
+// What a polar plot shows besides the data.
+struct PolarLabels {
+    std::string title;
+    std::string unit;   // of the coordinates
+    Subunit deviations; // in which deviations and errors are printed
+    double magnification = 1;
+    int filter = 0;   // cut-off of the Gaussian filter applied, UPR; 0: none
+    std::string note; // a line under the title (an arc, a resampled or unfiltered profile)
+    std::vector<PolarPoint> unfiltered; // the profile before filtering, drawn beneath
+};
+
+// Drawing units of the polar plots' rings: the division, in the deviations'
+// sub-unit, of rings about 30 units apart at `unitsize` drawing units per
+// sub-unit: 1, 2 or 5 times a power of ten.
+double ringdivision(double unitsize);
+
+// Whether formreport was built with cairo, and so with its pictures.
+bool chartsavailable();
+
+// Pictures. Each draw function writes one picture into `path` in `format`
+// and throws FileError, naming the path, when the file cannot be written.
+
+enum class Format { svg, png };
+
+// The histogram of a block's quantity, with its mean, coverage interval and
+// measured value.
+void drawhistogram(const std::string& path, Format format, const Histogram& histogram,
+                   const Statistics& statistics, const HistogramLabels& labels);
+
+// The running mean and interval ends of a block's quantity against the
+// number of repetitions (a log scale), the final values, the tolerance delta
+// about them and the measured value; `labels` as for its histogram.
+void drawconvergence(const std::string& path, Format format, const Convergence& convergence,
+                     const Statistics& statistics, const HistogramLabels& labels,
+                     const std::string& verdict);
+
+// The roundness chart: the profile and the reference circles as the
+// polar data places them, magnified as `labels` says.
+void drawpolar(const std::string& path, Format format, const PolarData& data,
+               const Evaluated& evaluation, const PolarLabels& labels,
+               const PolarLayout& layout = {});
+
+// The bar chart of the amplitudes of UPR 1 .. maxharmonic, in the sub-unit.
+void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
+                   const std::string& title, const std::string& note);
+
+// The straightness profile: each point's deviation from the minimum-zone
+// line along the line, the zone and the least-squares line; and the
+// flatness map: each point at its place, coloured by its deviation from the
+// minimum-zone plane, with the colour scale. Deviations in `unit`.
+void drawstraightness(const std::string& path, Format format, const FormRecord& record,
+                      const Evaluated& e, const Subunit& unit, const std::string& title);
+void drawflatness(const std::string& path, Format format, const FormRecord& record,
+                  const Evaluated& e, const Subunit& unit, const std::string& title);
+
+// The values of a quantity as the pictures show them: less `offset`, times
+// `factor`, in `unit`.
+struct Shown {
+    double offset = 0;
+    double factor = 1;
+    std::string unit;
+    double operator()(double v) const { return (v - offset) * factor; }
+};
+
+// A colour, each channel from 0 to 1.
+struct Rgb {
+    double r, g, b;
+};
+constexpr std::array<Rgb, nmethods> referencecolours = {
+    Rgb{0.122, 0.467, 0.706}, Rgb{0.173, 0.627, 0.173}, Rgb{0.839, 0.153, 0.157},
+    Rgb{0.580, 0.404, 0.741}};
+constexpr Rgb profilecolour = {0, 0, 0};
+
+// Colours of the histogram's bars, mean and coverage interval.
+constexpr Rgb barcolour = {0.62, 0.77, 0.89};
+constexpr Rgb meancolour = {0.1, 0.1, 0.1};
+constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
+constexpr Rgb measuredcolour = {0.17, 0.63, 0.17};
+
+// Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
+// [low, high], about `target` of them, at most maxticks, each drawn once even
+// where the doubles near them are coarser than the step.
+constexpr int maxticks = 100;
+struct Ticks {
+    double step = 1;
+    std::vector<double> values;
+};
+Ticks ticks(double low, double high, int target);
+
+// A tick value with just enough digits to tell it from its neighbours.
+std::string ticklabel(double value, double step);
+
+} // namespace formeval::report

@@ -1,0 +1,215 @@
+// Pictures of straightness and flatness records: the profile along the line
+// and the map of deviations over the plane, both from the minimum-zone
+// reference, in the deviations' sub-unit.
+#include "report/charts/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace formeval::report {
+
+namespace {
+
+constexpr Rgb zonefill = {0.173, 0.627, 0.173};
+constexpr std::size_t mostdots = 60;
+
+// Deviation of each point from a fit's line or plane, along y or z.
+std::vector<double> deviations(const FormRecord& r, const Fit& fit) {
+    const bool plane = r.job == 3000;
+    const std::vector<double>& f = r.c[plane ? 2 : 1];
+    std::vector<double> out;
+    for (std::size_t i = 0; i < f.size(); ++i)
+        out.push_back(f[i] - fit.intercept - fit.slopex * r.c[0][i] -
+                      (plane ? fit.slopey * r.c[1][i] : 0.0));
+    return out;
+}
+
+std::string errors(const Evaluated& e, const Subunit& u) {
+    return "minimum zone " + formatnumber(e.fit(minimumzone).error * u.factor, 4) + " " + u.name +
+           ", least squares " + formatnumber(e.fit(leastsquares).error * u.factor, 4) + " " +
+           u.name;
+}
+
+struct Range {
+    double low, high;
+};
+
+Range rangeof(const std::vector<double>& v) {
+    const auto [low, high] = std::minmax_element(v.begin(), v.end());
+    Range r{*low, *high};
+    if (!(r.high > r.low)) {
+        const double half = r.low != 0 ? std::fabs(r.low) * 1e-6 : 1;
+        r.low -= half;
+        r.high += half;
+    }
+    return r;
+}
+
+// The title, the form errors and the key over the picture; then writes it.
+void finish(Canvas& c, double width, const std::string& title, const std::string& what,
+            const std::string& key) {
+    c.colour(ink);
+    c.text(20, 28, title, fitsize(title, 15, width - 40, true), Anchor::start, true);
+    c.text(20, 50, what, fitsize(what, 12, width - 40));
+    c.text(20, 70, key, fitsize(key, 11, width - 40));
+    c.finish();
+}
+
+// A diverging scale: blue at the lowest deviation, white in the middle, red
+// at the highest.
+Rgb heat(double t) {
+    const Rgb low = {0.13, 0.40, 0.67};
+    const Rgb high = {0.70, 0.09, 0.17};
+    const Rgb& end = t < 0.5 ? low : high;
+    const double s = std::min(1.0, std::fabs(t - 0.5) * 2);
+    return {1 + (end.r - 1) * s, 1 + (end.g - 1) * s, 1 + (end.b - 1) * s};
+}
+
+} // namespace
+
+void drawstraightness(const std::string& path, Format format, const FormRecord& record,
+                      const Evaluated& e, const Subunit& u, const std::string& title) {
+    constexpr double width = 900, height = 540, left = 90, right = 30, top = 110, bottom = 70;
+    Canvas c(path, format, width, height);
+    const std::vector<double>& x = record.c[0];
+    std::vector<double> d = deviations(record, e.fit(minimumzone));
+    for (double& v : d) v *= u.factor;
+    const Range xr = rangeof(x);
+    const Range zone = rangeof(d);
+    // The least-squares line relative to the minimum-zone line, at the ends.
+    const auto lsline = [&](double at) {
+        return ((e.fit(leastsquares).intercept - e.fit(minimumzone).intercept) +
+                (e.fit(leastsquares).slopex - e.fit(minimumzone).slopex) * at) *
+               u.factor;
+    };
+    const Range yr = rangeof({zone.low, zone.high, lsline(xr.low), lsline(xr.high)});
+    const double xpad = (xr.high - xr.low) * 0.03;
+    const double ypad = (yr.high - yr.low) * 0.12;
+    const auto px = [&](double v) {
+        return left + (v - xr.low + xpad) / (xr.high - xr.low + 2 * xpad) * (width - left - right);
+    };
+    const auto py = [&](double v) {
+        return height - bottom -
+               (v - yr.low + ypad) / (yr.high - yr.low + 2 * ypad) * (height - top - bottom);
+    };
+
+    c.linewidth(1);
+    const Ticks yt = ticks(yr.low - ypad, yr.high + ypad, 6);
+    for (const double y : yt.values) {
+        c.colour(gridline);
+        c.line(left, py(y), width - right, py(y));
+        c.colour(ink);
+        c.text(left - 6, py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
+    }
+    const Ticks xt = ticks(xr.low - xpad, xr.high + xpad, 8);
+    for (const double v : xt.values) {
+        c.line(px(v), height - bottom, px(v), height - bottom + 5);
+        c.text(px(v), height - bottom + 18, ticklabel(v, xt.step), 11, Anchor::middle);
+    }
+    c.line(left, height - bottom, width - right, height - bottom);
+    c.line(left, top, left, height - bottom);
+    c.text((left + width - right) / 2, height - 18, "x, along the line", 13, Anchor::middle);
+    c.text(22, (top + height - bottom) / 2, "deviation along y (" + u.name + ")", 13,
+           Anchor::middle, false, 90);
+
+    c.colour(zonefill, 0.12);
+    c.rectangle(px(xr.low), py(zone.high), px(xr.high) - px(xr.low), py(zone.low) - py(zone.high),
+                true);
+    c.colour(referencecolours[minimumzone]);
+    c.linewidth(1.4);
+    c.line(px(xr.low), py(zone.high), px(xr.high), py(zone.high));
+    c.line(px(xr.low), py(zone.low), px(xr.high), py(zone.low));
+    c.colour(referencecolours[leastsquares]);
+    c.line(px(xr.low), py(lsline(xr.low)), px(xr.high), py(lsline(xr.high)));
+
+    std::vector<std::size_t> order(x.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return x[a] < x[b]; });
+    Polyline trace;
+    for (const std::size_t i : order) trace.push_back({px(x[i]), py(d[i])});
+    c.colour(profilecolour);
+    c.linewidth(1.1);
+    c.stroke(trace, false);
+    if (trace.size() <= mostdots)
+        for (const Vertex& v : trace) c.circle(v.x, v.y, 2.5, true);
+
+    finish(c, width, title, "Straightness: " + errors(e, u),
+           "Deviations along y from the minimum-zone line (green: the zone); blue: the "
+           "least-squares line");
+}
+
+void drawflatness(const std::string& path, Format format, const FormRecord& record,
+                  const Evaluated& e, const Subunit& u, const std::string& title) {
+    constexpr double width = 900, height = 660, left = 80, top = 100, side = 500;
+    Canvas c(path, format, width, height);
+    const std::vector<double>& x = record.c[0];
+    const std::vector<double>& y = record.c[1];
+    std::vector<double> d = deviations(record, e.fit(minimumzone));
+    for (double& v : d) v *= u.factor;
+    const Range xr = rangeof(x);
+    const Range yr = rangeof(y);
+    const Range zone = rangeof(d);
+    // One scale on both axes, so that the map keeps the plane's shape.
+    const double span = std::max(xr.high - xr.low, yr.high - yr.low) * 1.3;
+    const double xmid = (xr.low + xr.high) / 2;
+    const double ymid = (yr.low + yr.high) / 2;
+    const auto px = [&](double v) { return left + side / 2 + (v - xmid) / span * side; };
+    const auto py = [&](double v) { return top + side / 2 - (v - ymid) / span * side; };
+
+    c.colour(ink);
+    c.linewidth(1);
+    c.rectangle(left, top, side, side, false);
+    const Ticks xt = ticks(xmid - span / 2, xmid + span / 2, 6);
+    for (const double v : xt.values) {
+        c.line(px(v), top + side, px(v), top + side + 5);
+        c.text(px(v), top + side + 18, ticklabel(v, xt.step), 11, Anchor::middle);
+    }
+    const Ticks yt = ticks(ymid - span / 2, ymid + span / 2, 6);
+    for (const double v : yt.values) {
+        c.line(left - 5, py(v), left, py(v));
+        c.text(left - 8, py(v) + 4, ticklabel(v, yt.step), 11, Anchor::end);
+    }
+    c.text(left + side / 2, top + side + 40, "x", 13, Anchor::middle);
+    c.text(left - 50, top + side / 2, "y", 13, Anchor::middle);
+
+    const double dot = std::clamp(side / 2.5 / std::sqrt(static_cast<double>(d.size())), 3.0, 16.0);
+    const bool labelled = d.size() <= 30;
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        c.colour(heat((d[i] - zone.low) / (zone.high - zone.low)));
+        c.circle(px(x[i]), py(y[i]), dot, true);
+        c.colour(ink, 0.6);
+        c.linewidth(0.6);
+        c.circle(px(x[i]), py(y[i]), dot, false);
+        if (labelled) {
+            c.colour(ink);
+            c.text(px(x[i]), py(y[i]) + dot + 13, formatnumber(d[i], 3), 10, Anchor::middle, false,
+                   0, true);
+        }
+    }
+
+    // The colour scale, lowest deviation at the bottom.
+    const double barx = left + side + 60;
+    constexpr int steps = 50;
+    for (int k = 0; k < steps; ++k) {
+        c.colour(heat((k + 0.5) / steps));
+        c.rectangle(barx, top + side - (k + 1) * side / steps, 24, side / steps + 0.5, true);
+    }
+    c.colour(ink);
+    c.linewidth(1);
+    c.rectangle(barx, top, 24, side, false);
+    const Ticks bt = ticks(zone.low, zone.high, 6);
+    for (const double v : bt.values) {
+        const double at = top + side - (v - zone.low) / (zone.high - zone.low) * side;
+        c.line(barx + 24, at, barx + 29, at);
+        c.text(barx + 33, at + 4, ticklabel(v, bt.step), 11);
+    }
+    c.text(barx, top - 12, "deviation (" + u.name + ")", 12);
+
+    finish(c, width, title, "Flatness: " + errors(e, u),
+           "Each point at its place, coloured by its deviation along z from the minimum-zone "
+           "plane");
+}
+
+} // namespace formeval::report

@@ -1,0 +1,63 @@
+// The bar chart of a roundness profile's harmonic amplitudes: one bar per
+// undulation count, 1 to 50 per revolution.
+#include "report/charts/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace formeval::report {
+
+namespace {
+
+constexpr Page page = {800, 460, 80, 30, 80, 60};
+
+} // namespace
+
+void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
+                   const std::string& title, const std::string& note) {
+    Canvas c(path, format, page.width, page.height);
+    double most = 0;
+    for (std::size_t k = 1; k < h.amplitude.size(); ++k)
+        most = std::max(most, h.amplitude[k] * unit.factor);
+    const Ticks yt = ticks(0, most > 0 ? most * 1.08 : 1, 5);
+    const double ymax = yt.values.empty() ? 1 : std::max(most * 1.08, yt.values.back());
+    const double slot = (page.width - page.left - page.right) / maxharmonic;
+    // Harmonic k takes the k-th slot; px gives the slot's middle.
+    const auto px = [&](double upr) { return page.left + (upr - 0.5) * slot; };
+    const auto py = [&](double a) {
+        return page.height - page.bottom - a / ymax * (page.height - page.top - page.bottom);
+    };
+
+    c.linewidth(1);
+    for (const double y : yt.values) {
+        c.colour(gridline);
+        c.line(page.left, py(y), page.width - page.right, py(y));
+        c.colour(ink);
+        c.text(page.left - 6, py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
+    }
+    for (std::size_t k = 1; k < h.amplitude.size(); ++k) {
+        const double a = h.amplitude[k] * unit.factor;
+        c.colour(barcolour);
+        c.rectangle(px(k) - slot * 0.4, py(a), slot * 0.8, page.height - page.bottom - py(a), true);
+    }
+    c.colour(ink);
+    for (int k = 0; k <= maxharmonic; k += 5) {
+        const double x = px(std::max(k, 1));
+        c.line(x, page.height - page.bottom, x, page.height - page.bottom + 5);
+        c.text(x, page.height - page.bottom + 18, std::to_string(std::max(k, 1)), 11,
+               Anchor::middle);
+    }
+    c.line(page.left, page.height - page.bottom, page.width - page.right,
+           page.height - page.bottom);
+    c.line(page.left, page.top, page.left, page.height - page.bottom);
+    c.text((page.left + page.width - page.right) / 2, page.height - 16,
+           "undulations per revolution (UPR)", 13, Anchor::middle);
+    c.text(22, (page.top + page.height - page.bottom) / 2, "amplitude (" + unit.name + ")", 13,
+           Anchor::middle, false, 90);
+    c.text(page.left, 26, title, fitsize(title, 15, page.width - page.left - 10, true),
+           Anchor::start, true);
+    c.text(page.left, 46, note, fitsize(note, 12, page.width - page.left - 10));
+    c.finish();
+}
+
+} // namespace formeval::report

@@ -1,0 +1,92 @@
+// The geometry of a roundness plot. Everything is drawn as radial deviation
+// about the minimum-zone centre: a profile point at distance d from that
+// centre is drawn at d - r_mz, magnified; a reference circle is drawn
+// through the same mapping, its distance from the minimum-zone centre along
+// each direction minus r_mz. A circle about another centre thus becomes the
+// slightly egg-shaped curve (a limacon) of a roundness chart, and a profile
+// point that lies on a circle lies on its drawn curve.
+#include "report/charts/charts.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace formeval::report {
+
+namespace {
+
+// 1, 2 or 5 times a power of ten, at most x (x > 0).
+double nicefloor(double x) {
+    const double decade = std::pow(10.0, std::floor(std::log10(x)));
+    for (const double step : {5.0, 2.0, 1.0})
+        if (step * decade <= x * (1 + 1e-6)) return step * decade;
+    return decade;
+}
+
+} // namespace
+
+double automagnification(double maxdeviation, double radius, const PolarLayout& layout) {
+    if (!(maxdeviation > 0) || !(radius > 0)) return 1;
+    // Deviations are drawn `magnification` times larger than the radius is:
+    // radius -> baseradius * plotradius, so one unit of deviation takes
+    // magnification * baseradius * plotradius / radius.
+    return nicefloor(layout.reach * radius / (layout.baseradius * maxdeviation));
+}
+
+bool magnificationfits(double magnification, double lowest, double highest, double radius,
+                       const PolarLayout& layout) {
+    const double scale = magnification * layout.baseradius * layout.plotradius / radius;
+    const double base = layout.baseradius * layout.plotradius;
+    return base + scale * lowest >= 0.05 * layout.plotradius &&
+           base + scale * highest <= layout.plotradius;
+}
+
+PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
+    PolarData data;
+    const Fit& mz = evaluation.fit(minimumzone);
+    data.centre = mz;
+    data.lowest = data.highest = 0;
+    const auto extend = [&data](double deviation) {
+        data.lowest = std::min(data.lowest, deviation);
+        data.highest = std::max(data.highest, deviation);
+    };
+
+    data.profile = profile::profileabout(record.x, record.y, {mz.x, mz.y, mz.r});
+    for (const PolarPoint& p : data.profile) extend(p.deviation);
+    data.zoneinner = data.lowest;
+    data.zoneouter = data.highest;
+
+    const double pi = std::acos(-1.0);
+    const profile::ProfileExtent extent = profile::profileextent(data.profile);
+    data.closed = extent.closed;
+    data.start = extent.closed ? -pi : extent.start;
+    data.span = extent.span;
+    if (!extent.closed) {
+        // The arc from its start, its angles increasing past +-pi.
+        const auto first =
+            std::find_if(data.profile.begin(), data.profile.end(),
+                         [&](const PolarPoint& p) { return p.angle >= extent.start; });
+        std::rotate(data.profile.begin(), first, data.profile.end());
+        for (PolarPoint& p : data.profile)
+            if (p.angle < extent.start) p.angle += 2 * pi;
+    }
+    // A closed curve's last sample joins its first; an arc's ends on the arc's end.
+    const int samples = extent.closed ? curvesamples : curvesamples + 1;
+    for (int k = 0; k < nmethods; ++k) {
+        std::vector<PolarPoint> curve;
+        for (int s = 0; s < samples; ++s) {
+            const double angle = data.start + data.span * s / curvesamples;
+            const Fit& c = evaluation.fit(Method(k));
+            const auto d = profile::distancealong({c.x, c.y, c.r}, mz.x, mz.y, angle);
+            if (!d) {
+                curve.clear();
+                break;
+            }
+            curve.push_back({angle, *d - mz.r});
+        }
+        for (const PolarPoint& p : curve) extend(p.deviation);
+        data.curves[k] = std::move(curve);
+    }
+    return data;
+}
+
+} // namespace formeval::report

@@ -1,0 +1,180 @@
+// The command line of formreport, parsed with CLI11.
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cmath>
+
+namespace formeval::report {
+
+namespace {
+
+void progressoptions(CLI::App& command, ProgressMode& mode) {
+    auto* always = command.add_flag_callback(
+        "--progress", [&mode] { mode = ProgressMode::always; },
+        optionhelp("every command", "--progress"));
+    auto* never = command.add_flag_callback(
+        "-q,--quiet", [&mode] { mode = ProgressMode::never; },
+        optionhelp("every command", "-q,--quiet"));
+    always->excludes(never);
+}
+
+// Help text broken into lines of at most `width` characters at blanks.
+std::string wrap(const std::string& text, std::size_t width = 79) {
+    std::string out;
+    std::size_t column = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        if (text[start] == '\n') {
+            out += '\n';
+            column = 0;
+            ++start;
+            continue;
+        }
+        const std::size_t end = std::min(text.find_first_of(" \n", start), text.size());
+        const std::string word = text.substr(start, end - start);
+        if (column > 0 && column + 1 + word.size() > width) {
+            out += '\n';
+            column = 0;
+        } else if (column > 0) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += word.size();
+        start = end < text.size() && text[end] == ' ' ? end + 1 : end;
+    }
+    return out;
+}
+
+// Refuses NaN and infinities, which pass a range check (every comparison
+// with NaN is false) and turn into nonsense when converted to a whole number.
+const CLI::Validator finitenumber(
+    [](std::string& input) {
+        double value = 0;
+        if (CLI::detail::lexical_cast(input, value) && !std::isfinite(value))
+            return "Value " + input + " is not a finite number";
+        return std::string();
+    },
+    "");
+
+const CLI::Validator positivenumber(
+    [](std::string& input) {
+        double value = 0;
+        if (!CLI::detail::lexical_cast(input, value) || !(value > 0))
+            return "Value " + input + " is not a positive number";
+        return std::string();
+    },
+    "POSITIVE");
+
+const CLI::Validator cutoff(
+    [](std::string& input) {
+        for (const int c : cutoffs)
+            if (input == std::to_string(c)) return std::string();
+        return "the cut-off is 15, 50, 150 or 500 undulations per revolution, not '" +
+               printable(input) + "'";
+    },
+    "UPR");
+
+Basispoints basispoints(double percent) {
+    const double hundredths = std::round(percent * 100);
+    if (std::fabs(hundredths - percent * 100) > 1e-6)
+        throw CLI::ValidationError("--coverage", "give the percentage with at most two decimals");
+    return static_cast<Basispoints>(hundredths);
+}
+
+} // namespace
+
+int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app{helptext("formreport"), "formreport"};
+    app.footer(wrap(helptext("exit status")));
+    app.require_subcommand(1);
+
+    SummaryOptions s;
+    double coverage = 95;
+    auto* summarycommand = app.add_subcommand("summary", helptext("summary"));
+    summarycommand->add_option("result", s.input, optionhelp("summary", "result"))->required();
+    summarycommand->add_flag("--csv", s.csv, optionhelp("summary", "--csv"));
+    summarycommand->add_option("--histograms", s.histograms, optionhelp("summary", "--histograms"));
+    summarycommand->add_flag("--png", s.png, optionhelp("summary", "--png"));
+    summarycommand->add_option("--unit", s.unit, optionhelp("summary", "--unit"))
+        ->default_str(defaultunit);
+    summarycommand->add_option("--digits", s.digits, optionhelp("summary", "--digits"))
+        ->check(CLI::Range(1, 17))
+        ->default_str("12");
+    summarycommand->add_option("--coverage", coverage, optionhelp("summary", "--coverage"))
+        ->check(finitenumber)
+        ->check(CLI::Range(0.01, 99.99))
+        ->default_str("95");
+    summarycommand->add_option("--bins", s.scan.bins, optionhelp("summary", "--bins"))
+        ->check(CLI::Range(1, 1000));
+    summarycommand->add_option("--jobs", s.jobs, optionhelp("summary", "--jobs"));
+    summarycommand->add_option("--convergence", s.convergence,
+                               optionhelp("summary", "--convergence"));
+    summarycommand
+        ->add_option("--tolerance-digits", s.scan.tolerancedigits,
+                     optionhelp("summary", "--tolerance-digits"))
+        ->check(CLI::Range(1, 4))
+        ->default_str("2");
+    summarycommand->add_flag("--skip-malformed", s.scan.skipmalformed,
+                             optionhelp("summary", "--skip-malformed"));
+    progressoptions(*summarycommand, s.progress);
+    summarycommand->footer(wrap(helptext("summary details") + "\n\n" + helptext("exit status")));
+
+    PolarOptions p;
+    auto* polarcommand = app.add_subcommand("polar", helptext("polar"));
+    polarcommand->add_option("jobs", p.input, optionhelp("polar", "jobs"))->required();
+    polarcommand->add_option("-o,--output", p.output, optionhelp("polar", "-o,--output"))
+        ->default_str(".");
+    polarcommand
+        ->add_option("--magnification", p.magnification, optionhelp("polar", "--magnification"))
+        ->check(finitenumber)
+        ->check(positivenumber);
+    polarcommand->add_option("--filter", p.filter, optionhelp("polar", "--filter"))->check(cutoff);
+    polarcommand->add_flag("--harmonics", p.harmonics, optionhelp("polar", "--harmonics"));
+    polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
+    polarcommand->add_option("--unit", p.unit, optionhelp("polar", "--unit"))
+        ->default_str(defaultunit);
+    progressoptions(*polarcommand, p.progress);
+    polarcommand->footer(wrap(helptext("polar details") + "\n\n" + helptext("exit status")));
+
+    ResultsOptions r;
+    bool csv = false;
+    bool json = false;
+    std::vector<std::string> tolerances;
+    auto* resultscommand = app.add_subcommand("results", helptext("results"));
+    resultscommand->add_option("jobs", r.inputs, optionhelp("results", "jobs"))->required();
+    auto* csvflag = resultscommand->add_flag("--csv", csv, optionhelp("results", "--csv"));
+    resultscommand->add_flag("--json", json, optionhelp("results", "--json"))->excludes(csvflag);
+    resultscommand->add_option("--unit", r.unit, optionhelp("results", "--unit"))
+        ->default_str(defaultunit);
+    resultscommand->add_option("--digits", r.digits, optionhelp("results", "--digits"))
+        ->check(CLI::Range(1, 17))
+        ->default_str("12");
+    resultscommand->add_option("--tolerance", tolerances, optionhelp("results", "--tolerance"));
+    progressoptions(*resultscommand, r.progress);
+    resultscommand->footer(wrap(helptext("results details") + "\n\n" + helptext("exit status")));
+
+    try {
+        app.parse(argc, argv);
+        for (const std::string& t : tolerances) {
+            const std::string why = addtolerance(t, r);
+            if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
+        }
+        s.scan.coverage = basispoints(coverage);
+    } catch (const CLI::ParseError& e) {
+        errno = 0;
+        const int status = app.exit(e, out, err);
+        if (status != 0) return exitusage;
+        return outputwritten(out, err) ? exitok : exitinput; // the help
+    }
+    if (summarycommand->parsed()) return summary(s, out, err);
+    if (resultscommand->parsed()) {
+        r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
+        return results(r, out, err);
+    }
+    return polar(p, out, err);
+}
+
+} // namespace formeval::report

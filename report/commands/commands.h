@@ -1,0 +1,89 @@
+// formreport's commands: summary, polar and results, and the command line
+// that runs them.
+#pragma once
+
+#include "report/charts/charts.h"
+#include "report/tables/tables.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace formeval::report {
+
+// Commands.
+
+struct SummaryOptions {
+    std::string input;
+    std::string jobs;        // the job stream that made the result file; empty: none
+    std::string convergence; // directory for the convergence pictures; empty: none
+    bool csv = false;
+    std::string histograms; // directory for the histograms; empty: none
+    bool png = false;
+    std::string unit = defaultunit;
+    int digits = 12;
+    ScanOptions scan;
+    ProgressMode progress = ProgressMode::automatic;
+};
+
+struct PolarOptions {
+    std::string input;
+    std::string output = ".";
+    double magnification = 0; // 0: chosen per record
+    int filter = 0;           // Gaussian filter cut-off, UPR; 0: none
+    bool harmonics = false;   // harmonic table and bar chart of each closed profile
+    bool png = false;
+    std::string unit = defaultunit;
+    ProgressMode progress = ProgressMode::automatic;
+};
+
+// The two commands. Results go to `out`, messages and progress to `err`;
+// both return the exit status.
+int summary(const SummaryOptions& options, std::ostream& out, std::ostream& err);
+int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
+
+// The command: results to `out`, messages and progress to `err`; returns the
+// exit status.
+int results(const ResultsOptions& options, std::ostream& out, std::ostream& err);
+
+// What the commands share.
+
+// Says on `err` what is wrong with a file, and where.
+void complain(std::ostream& err, const FileError& e);
+
+// Opens an input file, or says on `err` why not.
+bool openinput(const std::string& path, std::ifstream& in, std::ostream& err);
+
+// Makes the directory of the pictures, or says on `err` why not.
+bool makedirectory(const std::string& dir, std::ostream& err);
+
+// Says on `err` that `what` needs `packages`, which this formreport was built
+// without; returns exitusage.
+int unavailable(std::ostream& err, const std::string& what, const std::string& packages);
+
+// Whether to show progress in `mode` for an input that is `large`.
+bool showprogress(ProgressMode mode, bool large);
+
+// Draws a picture as SVG and, if asked, as PNG beside it.
+template <class Draw> void picture(const std::filesystem::path& svg, bool png, Draw draw) {
+    draw(svg.string(), Format::svg);
+    if (png) draw(std::filesystem::path(svg).replace_extension(".png").string(), Format::png);
+}
+
+// The help texts, from the manual (docs/formreport.md) built into formreport.
+// `helptext` gives the paragraphs of the block marked "<!-- help KEY -->",
+// each paragraph's lines joined by blanks, paragraphs apart by an empty line;
+// `optionhelp` the help of the option `names` ("--csv", "-o,--output") in the
+// table marked "<!-- options TABLE -->". Both throw std::logic_error when the
+// manual lacks it; the first two read `manual`, the others the built-in one.
+std::string helptext(std::string_view manual, const std::string& key);
+std::string optionhelp(std::string_view manual, const std::string& table, const std::string& names);
+std::string helptext(const std::string& key);
+std::string optionhelp(const std::string& table, const std::string& names);
+
+// The command line: parses `argv` with CLI11 and runs a command.
+int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+} // namespace formeval::report

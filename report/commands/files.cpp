@@ -1,0 +1,73 @@
+// What the commands share: opening their inputs, making the directories of
+// their pictures, telling of faults, progress and the standard output.
+#include "report/commands/commands.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <system_error>
+
+namespace formeval::report {
+
+namespace fs = std::filesystem;
+
+void complain(std::ostream& err, const FileError& e) {
+    err << "formreport: " << printable(e.file());
+    if (e.line() > 0) err << ":" << e.line();
+    err << ": " << e.what() << "\n";
+}
+
+// Opens an input file, or says why not.
+bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        err << "formreport: " << printable(path) << ": is a directory, not a file\n";
+        return false;
+    }
+    in.open(path, std::ios::binary);
+    if (!in) {
+        err << "formreport: cannot read " << printable(path) << ": "
+            << std::error_code(errno, std::generic_category()).message() << "\n";
+        return false;
+    }
+    return true;
+}
+
+bool makedirectory(const std::string& dir, std::ostream& err) {
+    std::error_code ec;
+    if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+        err << "formreport: " << printable(dir)
+            << ": is a file, not a directory for the pictures\n";
+        return false;
+    }
+    fs::create_directories(dir, ec);
+    if (ec || !fs::is_directory(dir)) {
+        err << "formreport: cannot make the directory " << printable(dir) << ": " << ec.message()
+            << "\n";
+        return false;
+    }
+    return true;
+}
+
+int unavailable(std::ostream& err, const std::string& what, const std::string& packages) {
+    err << "formreport: " << what << " needs " << packages
+        << ", which this formreport was built without\n";
+    return exitusage;
+}
+
+bool showprogress(ProgressMode mode, bool large) {
+    return mode == ProgressMode::always || (mode == ProgressMode::automatic && large);
+}
+
+bool outputwritten(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out) return true;
+    const int why = errno;
+    err << "formreport: the standard output could not be written";
+    if (why != 0) err << ": " << std::error_code(why, std::generic_category()).message();
+    err << "\n";
+    return false;
+}
+
+} // namespace formeval::report

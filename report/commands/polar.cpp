@@ -1,0 +1,219 @@
+// The polar command: roundness charts of a job stream's circle records,
+// filtered and analysed into harmonics if asked, and plots of its
+// straightness and flatness records, with their tables.
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+
+namespace formeval::report {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string jobname(const std::string& file, const CircleRecord& r) {
+    return file + ": job " + std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
+           " of the stream, line " + std::to_string(r.line) + ")";
+}
+
+double magnification(const PolarOptions& o, const PolarData& d, const std::string& name,
+                     std::ostream& err) {
+    const double radius = d.centre.r;
+    const double automatic =
+        automagnification(std::max(-d.lowest, d.highest), radius, PolarLayout{});
+    if (o.magnification <= 0) return automatic;
+    if (magnificationfits(o.magnification, d.lowest, d.highest, radius, PolarLayout{}))
+        return o.magnification;
+    err << "formreport: " << name << ": at magnification " << formatnumber(o.magnification, 6)
+        << " the deviations leave the plot; it is drawn at " << formatnumber(automatic, 6) << "\n";
+    return automatic;
+}
+
+// An angle in whole degrees, from 0 to 360.
+std::string degrees(double radians) {
+    const double pi = std::acos(-1.0);
+    long d = std::lround(radians * 180 / pi) % 360;
+    if (d < 0) d += 360;
+    if (d == 0 && radians > pi) d = 360;
+    return std::to_string(d) + "\u00b0";
+}
+
+std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
+                               const std::string& file, const std::string& stem,
+                               std::ostream& err) {
+    std::vector<FormRow> rows;
+    for (const FormRecord& r : stream.forms) {
+        const std::string where = "job " + std::to_string(r.job) + " (job " +
+                                  std::to_string(r.ordinal) + " of the stream, line " +
+                                  std::to_string(r.line) + ")";
+        Evaluated e = evaluateform(r);
+        std::string said;
+        for (const Fit& f : e.fits) said += f.said;
+        if (!said.empty())
+            err << "formreport: " << file << ": " << where << ": the fits said: " << oneline(said)
+                << "\n";
+        if (!e.ok()) {
+            err << "formreport: " << file << ": " << where << ": not plotted: " << e.failure
+                << "\n";
+            continue;
+        }
+        const bool plane = r.job == 3000;
+        const Subunit u = subunit(o.unit, e.fit(minimumzone).error);
+        const std::string title = fs::path(o.input).filename().string() + ": " + where + ", " +
+                                  std::to_string(r.c[0].size()) + " points";
+        const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) + "-" +
+                                                   std::to_string(r.job) + ".svg");
+        picture(svg, o.png, [&](const std::string& path, Format format) {
+            if (plane)
+                drawflatness(path, format, r, e, u, title);
+            else
+                drawstraightness(path, format, r, e, u, title);
+        });
+        rows.push_back({printable(svg.filename().string()), &r, std::move(e)});
+    }
+    return rows;
+}
+
+} // namespace
+
+int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
+    if (!chartsavailable()) return unavailable(err, "polar", "cairo");
+    if (o.filter > 0 && !profile::spectral()) return unavailable(err, "--filter", "FFTW");
+    if (o.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
+    if (!pointset::exactreferences())
+        err << "formreport: built without CGAL and GLPK, the charts show no exact references\n";
+    std::ifstream in;
+    if (!openinput(o.input, in, err)) return exitinput;
+    const std::string file = printable(o.input);
+    try {
+        const JobStream stream = readjobstream(in, o.input);
+        for (const std::string& note : stream.notes)
+            err << "formreport: " << file << ": " << note << "\n";
+        if (stream.circles.empty() && stream.forms.empty()) {
+            errno = 0;
+            out << file
+                << ": no records to plot (circles: jobs 2000, 2500, 2600, 2700, 2800; "
+                   "straightness 1000, flatness 3000)\n";
+            return outputwritten(out, err) ? exitok : exitinput;
+        }
+        if (!makedirectory(o.output, err)) return exitinput;
+
+        const std::string stem = fs::path(o.input).stem().string();
+        Progress progress(err, "plotting " + file, stream.circles.size(),
+                          showprogress(o.progress, stream.circles.size() >= progressrecords),
+                          "records");
+        std::vector<PlotRow> rows;
+        std::vector<HarmonicRow> harmonicrows;
+        for (std::size_t k = 0; k < stream.circles.size(); ++k) {
+            progress.update(k);
+            const CircleRecord& r = stream.circles[k];
+            const std::string name = jobname(file, r);
+            Evaluated e = evaluate(r);
+            for (const Fit& f : e.fits)
+                if (!f.said.empty())
+                    err << "formreport: " << name << ": the " << referencenames[f.method]
+                        << " computation said: " << oneline(f.said) << "\n";
+            if (!e.ok()) {
+                err << "formreport: " << name << ": not plotted: " << e.failure << "\n";
+                continue;
+            }
+            PolarLabels labels;
+            PolarData data = polardata(r, e);
+            const std::string stemname =
+                stem + "-job" + std::to_string(r.ordinal) + "-" + std::to_string(r.job);
+            std::vector<std::string> notes;
+            if (!data.closed)
+                notes.push_back("arc of " + degrees(data.span) + " (from " + degrees(data.start) +
+                                " to " + degrees(data.start + data.span) + ")");
+            CircleRecord shown = r;
+            if (o.filter > 0 && !data.closed) {
+                err << "formreport: " << name << ": not filtered: the Gaussian filter is for "
+                    << "closed profiles, and this is an arc of " << degrees(data.span) << "\n";
+            } else if (o.filter > 0) {
+                const Fit& ls = e.fit(leastsquares);
+                profile::Filtered mean = profile::filtered(r.x, r.y, {ls.x, ls.y, ls.r}, o.filter);
+                const bool resampled = mean.resampled;
+                CircleRecord filtered = r;
+                filtered.x = std::move(mean.x);
+                filtered.y = std::move(mean.y);
+                Evaluated fe = evaluate(filtered);
+                for (const Fit& f : fe.fits)
+                    if (!f.said.empty())
+                        err << "formreport: " << name << ": the " << referencenames[f.method]
+                            << " computation said of the filtered profile: " << oneline(f.said)
+                            << "\n";
+                if (!fe.ok()) {
+                    err << "formreport: " << name << ": not filtered: the filtered profile "
+                        << "cannot be evaluated: " << fe.failure << "\n";
+                } else {
+                    labels.unfiltered = polardata(r, fe).profile;
+                    data = polardata(filtered, fe);
+                    e = std::move(fe);
+                    shown = std::move(filtered);
+                    labels.filter = o.filter;
+                    notes.push_back(
+                        "Gaussian filter, cut-off " + std::to_string(o.filter) + " UPR" +
+                        (resampled ? "; the profile resampled at " +
+                                         std::to_string(shown.x.size()) + " equal angles first"
+                                   : std::string()));
+                }
+            }
+            for (const int c : {leastsquares, circumscribing, inscribing})
+                if (data.curves[c].empty())
+                    err << "formreport: " << name << ": the " << referencenames[c]
+                        << " circle does not surround the minimum-zone centre; it is left out of "
+                           "the plot\n";
+            labels.magnification = magnification(o, data, name, err);
+            labels.unit = o.unit;
+            labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
+            labels.title = fs::path(o.input).filename().string() + ": job " +
+                           std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
+                           " of the stream, line " + std::to_string(r.line) + "), " +
+                           std::to_string(r.x.size()) + " points" +
+                           (r.job == 2000 ? " in polar coordinates" : "");
+            for (const std::string& note : notes)
+                labels.note += (labels.note.empty() ? "" : "; ") + note;
+            const fs::path svg = fs::path(o.output) / (stemname + ".svg");
+            picture(svg, o.png, [&](const std::string& path, Format format) {
+                drawpolar(path, format, data, e, labels);
+            });
+            if (o.harmonics && data.closed) {
+                const Fit& ls = e.fit(leastsquares);
+                HarmonicRow h{printable(stemname),
+                              profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
+                              labels.deviations, labels.filter};
+                const fs::path bars = fs::path(o.output) / (stemname + "-harmonics.svg");
+                const std::string title = labels.title;
+                picture(bars, o.png, [&](const std::string& path, Format format) {
+                    drawharmonics(path, format, h.harmonics, h.unit, title, harmonicnote(h));
+                });
+                harmonicrows.push_back(std::move(h));
+            } else if (o.harmonics) {
+                err << "formreport: " << name << ": no harmonics: an arc of " << degrees(data.span)
+                    << " is no closed profile\n";
+            }
+            rows.push_back(
+                {printable(svg.filename().string()), &r, labels.magnification, std::move(e)});
+        }
+        std::vector<FormRow> formrows = drawforms(o, stream, file, stem, err);
+        progress.finish();
+        errno = 0;
+        if (!stream.circles.empty()) printplots(out, file, rows, o.filter);
+        if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
+        for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
+        return outputwritten(out, err) ? exitok : exitinput;
+    } catch (const FileError& e) {
+        complain(err, e);
+        return exitinput;
+    }
+}
+
+} // namespace formeval::report

@@ -1,0 +1,132 @@
+// What every part of formreport shares: the names of the result quantities,
+// file errors, the texts of numbers and messages, units, progress, exit
+// statuses.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace formeval::report {
+
+// Result quantities.
+
+// The four numbers of a circle fit result, in the order formeval writes them.
+constexpr int nquantities = 4;
+constexpr std::array<const char*, nquantities> quantitynames = {"centre x", "centre y", "radius",
+                                                                "circularity error"};
+// Short forms for table headings and file names.
+constexpr std::array<const char*, nquantities> quantityheads = {"centre x", "centre y", "radius",
+                                                                "circularity"};
+constexpr std::array<const char*, nquantities> quantityslugs = {"centre-x", "centre-y", "radius",
+                                                                "circularity"};
+
+// Axis and legend label of the coordinate unit when the user names none.
+constexpr const char* defaultunit = "same unit as the coordinates";
+
+// File errors.
+
+// A file that cannot be read or written, or whose content is not what it
+// should be. line is 0 when the fault concerns the file as a whole.
+class FileError : public std::runtime_error {
+  public:
+    FileError(std::string file, long line, const std::string& why);
+    const std::string& file() const { return file_; }
+    long line() const { return line_; }
+
+  private:
+    std::string file_;
+    long line_;
+};
+
+// Messages.
+
+// `text` as it may be quoted in a message or drawn in a picture: printable
+// UTF-8 stays, every other byte (a NUL, a control character, a byte that is
+// not UTF-8) becomes an escape: \t \n \r or \xNN.
+std::string printable(std::string_view text);
+
+// What a computation said on its console, on one line: runs of blanks and
+// line breaks as one blank, cut after 300 characters.
+std::string oneline(const std::string& said);
+
+// Numbers.
+
+// The whole of `text` as a finite decimal number (a leading '+' allowed, as
+// formatted stream input allows it), or nothing.
+std::optional<double> parsenumber(std::string_view text);
+
+// The whole of `text` as a whole number within int, or nothing.
+std::optional<int> parseint(std::string_view text);
+
+// `value` with `digits` significant digits in the shortest of fixed and
+// exponent notation, as formeval writes its numbers.
+std::string formatnumber(double value, int digits);
+
+// `value` in the shortest text that reads back as the same double.
+std::string roundtrip(double value);
+
+// Units.
+
+// The unit in which deviations are printed and drawn: for a coordinate unit
+// of mm (cm, m) micrometres, of um nanometres, of in microinches; for any
+// other, the coordinate unit times the power of a thousand that puts
+// `typical` between 0.1 and 100 of it. `factor` converts coordinate units.
+struct Subunit {
+    std::string name;
+    double factor = 1;
+};
+Subunit subunit(const std::string& unit, double typical);
+
+// Progress.
+
+// Progress of a long job on standard error: a line rewritten in place on a
+// terminal, one line per tenth of the work otherwise. With `items` named
+// ("records"), it counts them; otherwise it shows the percentage only.
+class Progress {
+  public:
+    Progress(std::ostream& out, std::string what, std::uintmax_t total, bool enabled,
+             std::string items = "");
+    ~Progress();
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+    void update(std::uintmax_t done);
+    void finish();
+
+  private:
+    std::ostream& out_;
+    std::string what_;
+    std::string items_;
+    std::uintmax_t total_;
+    bool enabled_;
+    bool terminal_;
+    int shown_ = -1; // last percentage (terminal) or tenth (otherwise) shown
+    bool finished_ = false;
+};
+
+// Inputs at least this large show progress unless told otherwise.
+constexpr std::uintmax_t progressbytes = 4u << 20;
+constexpr long progressrecords = 20;
+
+// How progress is reported: by the input's size, always or never.
+enum class ProgressMode { automatic, always, never };
+
+// Exit statuses.
+constexpr int exitok = 0;
+constexpr int exitinput = 1; // input unreadable or malformed, output not writable
+constexpr int exitusage = 2; // command line wrong
+
+// Whether all that was written to `out` (the standard output) reached it;
+// says on `err` when not, with the reason errno gives: clear errno before
+// writing.
+bool outputwritten(std::ostream& out, std::ostream& err);
+
+// Repetitions of a whole study: 1000, 10 000 or 100 000 (Monte Carlo), 10 000
+// (sampling).
+constexpr std::array<long, 3> studylengths = {1000, 10000, 100000};
+
+} // namespace formeval::report

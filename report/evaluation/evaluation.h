@@ -1,0 +1,212 @@
+// formreport's evaluation of job records: formeval's own computations run
+// silently on a record, the exact references beside them, the ISO
+// parameters; and the study blocks matched to the jobs that made them.
+#pragma once
+
+#include "form/form.h"
+#include "pointset/pointset.h"
+#include "report/readers/readers.h"
+
+#include <array>
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+namespace formeval::report {
+
+// The exact references and the ISO parameters come from the pointset library.
+using pointset::Certificate;
+using pointset::certifiedgap;
+using pointset::certifytolerance;
+using pointset::ExtremeCircle;
+using pointset::IsoParameters;
+using pointset::isoparameters;
+using pointset::LinearZone;
+using pointset::ModelRow;
+using pointset::Point;
+using pointset::RadialZone;
+using pointset::Vector;
+
+// Running formeval's computations silently.
+
+// Binds the console and the run files to buffers for its lifetime and closes
+// the console's input, so that a computation prints nothing and an operator
+// prompt takes its way out at once; restores them afterwards.
+class SilentConsole {
+  public:
+    SilentConsole();
+    ~SilentConsole();
+    SilentConsole(const SilentConsole&) = delete;
+    SilentConsole& operator=(const SilentConsole&) = delete;
+
+    // What was written on the console since the last call.
+    std::string said();
+
+  private:
+    std::stringbuf said_, noinput_, files_;
+    std::streambuf* coutbuf_;
+    std::streambuf* cinbuf_;
+    std::streambuf* imfilebuf_;
+};
+
+// Record evaluation.
+
+// The feature of a record and how its points are given.
+enum class Shape { line, plane, circle, polarcircle, sphere, polarsphere };
+// The criteria of the references, in table and legend order.
+enum Method { leastsquares, minimumzone, circumscribing, inscribing, nmethods };
+// Their names in the charts' legends.
+constexpr std::array<const char*, nmethods> referencenames = {
+    "least squares (LSCI)", "minimum zone (MZCI)", "minimum circumscribing (MCCI)",
+    "maximum inscribing (MICI)"};
+// Who computed a reference: formeval's own computation or the exact one.
+enum class Source { program, exact };
+
+constexpr double notapplicable = std::numeric_limits<double>::quiet_NaN();
+
+// One reference feature of a record. Parameters the feature does not have
+// are NaN: lines and planes z = intercept + slopex x + slopey y (a line's
+// observation is y), circles and spheres a centre and radius (for the polar
+// jobs the centre's offset from the polar origin).
+struct Fit {
+    Method method = Method::leastsquares;
+    Source source = Source::program;
+    double intercept = notapplicable;
+    double slopex = notapplicable;
+    double slopey = notapplicable;
+    double x = notapplicable;
+    double y = notapplicable;
+    double z = notapplicable;
+    double r = notapplicable;
+    double error = 0;  // the form error: what formeval prints, or the exact zone
+    IsoParameters iso; // of the deviations as formeval measures them
+    // Program rows with an exact counterpart: that reference's error, and
+    // whether the two differ beyond certifytolerance.
+    double exacterror = notapplicable;
+    bool inexact = false;
+    bool arc = false;        // a circumscribing or inscribing circle of points not all round
+    bool onhull = false;     // an exact inscribed circle bounded by the hull
+    Certificate certificate; // exact rows
+    bool fitted = true;      // formeval rows: not left by a singular system or a stopped exchange
+    std::string said;        // what formeval's computation wrote on its console
+};
+
+// A record evaluated: formeval's references and the exact ones beside them,
+// or why there are none.
+struct Evaluated {
+    JobRecord record; // of `results`; the charts keep their circle records themselves
+    Shape shape = Shape::circle;
+    // Circles: largest angular gap between neighbouring points about the
+    // exact minimum-zone centre (the polar origin for job 2000), in degrees;
+    // the points go all round when it is below 180.
+    double largestgap = notapplicable;
+    std::vector<Fit> fits;          // in table order, each program row before its exact one
+    std::vector<std::string> notes; // references left out, and why
+    std::string failure;            // why no reference could be computed
+
+    bool ok() const { return failure.empty(); }
+    // The reference of `method` from `source`; nullptr where there is none.
+    const Fit* find(Method method, Source source = Source::program) const;
+    // formeval's reference of `method` in an evaluation that is ok(), which
+    // has every reference of its feature (the four of a circle record).
+    const Fit& fit(Method method) const { return *find(method); }
+};
+
+// The reference of one of formeval's four circle computations (the core's
+// list circlecomputations, circles/circles.h, in Method order).
+inline Method methodof(const circlecomputation& computation) {
+    static_assert(static_cast<int>(circlemethod::leastsquares) == leastsquares &&
+                  static_cast<int>(circlemethod::minimumzone) == minimumzone &&
+                  static_cast<int>(circlemethod::peak) == circumscribing &&
+                  static_cast<int>(circlemethod::valley) == inscribing);
+    return static_cast<Method>(computation.method);
+}
+
+// A reference with the deviations of the record's points from it, measured
+// as formeval measures them: lines along y, planes along z, Cartesian
+// circles and spheres radially, the polar jobs by their linearised model.
+struct Measured {
+    Fit reference;
+    std::vector<double> deviations;
+};
+
+// The shape of a job's records, from the job table; nothing for a job
+// without a record.
+std::optional<Shape> shapeofjob(int job);
+
+// The linear model formeval fits to a line, plane or polar record: rows
+// (1, x) and observations y; (1, x, y) and z; (1, cos t, sin t) and r;
+// (1, cos t cos b, sin t cos b, sin b) and r. Returns the parameter count.
+int linearmodel(const JobRecord& record, Shape shape, std::vector<ModelRow>& a,
+                std::vector<double>& f);
+
+// Sets the parameters of a line, plane or polar reference from those of its
+// linear model, in formeval's order (y0 l0; z0 l0 m0; r0 x0 y0 (z0)).
+void linearparameters(Shape shape, const double* p, Fit& reference);
+
+// References of a record with what could not be computed: `failure` when
+// there are none at all, `notes` for single references left out.
+struct FitSet {
+    std::vector<Measured> fits;
+    std::vector<std::string> notes;
+    std::string failure;
+};
+
+// formeval's own references of a record, computed silently with formeval's
+// routines exactly as its job computes them, in table order.
+FitSet programfits(const JobRecord& record, Shape shape);
+
+// The exact references of a record for the criteria `methods` asks for (of
+// the minimum zone of every shape, and for Cartesian circles also the
+// enclosing and inscribed circles).
+FitSet exactfits(const JobRecord& record, Shape shape, const std::vector<Method>& methods);
+
+// Evaluates a record silently with formeval's computations (those its job's
+// feature has: least squares and minimum zone; for Cartesian circles also the
+// peak and valley circles), adds the exact reference beside each minimum-zone,
+// peak and valley result, and the ISO parameters of every reference.
+Evaluated evaluaterecord(const JobRecord& record);
+
+// Whether formeval's result `ours` is not the optimum that the exact
+// reference reaches, beyond certifytolerance of its form error (with the
+// rounding allowance of coordinates as large as `scale`). Worse than the
+// exact reference proves it; better only when the exact one is certified.
+bool differs(const Fit& ours, const Fit& exact, double scale);
+
+// The ISO names of the four parameters of a shape: RONt, STRt, FLTt, SPHt ...
+std::array<std::string, 4> isonames(Shape shape);
+const char* shapename(Shape shape);
+const char* methodname(Method method);
+
+// Circle evaluation for the charts.
+
+// Runs the four circle computations on the record at trace level 0 with cri
+// from the record, their console and run files bound to buffers and their
+// console input closed, so nothing is printed and no prompt waits: the
+// program fits in Method order, each with what it said. Then the exact
+// minimum-zone, circumscribing and inscribing circles of the same points,
+// each program fit marked `inexact` where it is not the exact one.
+Evaluated evaluate(const CircleRecord& record);
+
+// Straightness and flatness: formeval's least-squares and minimum-zone fits
+// of a line y = intercept + slopex x or a plane z = intercept + slopex x +
+// slopey y, found as `results` finds them (programfits), silently: the two
+// program fits, each with what it said, or `failure` where formeval fitted
+// no line or plane, or its fits met a singular system.
+Evaluated evaluateform(const FormRecord& record);
+
+// Matches the study blocks to the study jobs of `stream` (named `file`): in
+// order, each block to the next study job of its kind (repetitions or
+// perturbation) and length (1000, 10 000 or 100 000 for a Monte Carlo study
+// by its last digit, 10 000 for a sampling study; a block cut short to the
+// next job only), starting again at the first job when the stream's jobs are
+// used up (a result file of several runs). Sets each matched block's job and,
+// for repetition blocks, the four results of the study's own computation on
+// the points without noise. Returns a note for each block left unmatched.
+std::vector<std::string> matchjobs(std::vector<Block>& blocks, const JobStream& stream,
+                                   const std::string& file);
+
+} // namespace formeval::report

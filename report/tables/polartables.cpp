@@ -1,0 +1,123 @@
+// The tables of the polar command: the plots with the errors against each
+// reference, the harmonic amplitudes, the straightness and flatness plots.
+#include "report/tables/tables.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+
+namespace formeval::report {
+
+// The table of the plots: the file name, then right-aligned columns, each at
+// least its usual width and always one blank wider than its widest cell, so
+// that no two columns run together.
+void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows,
+                int filter) {
+    out << file << ": " << rows.size() << (rows.size() == 1 ? " circle record" : " circle records")
+        << " plotted; circularity error against each circle";
+    if (filter > 0)
+        out << ", of the closed profiles filtered (Gaussian, cut-off " << filter << " UPR)";
+    out << "\n";
+    constexpr std::size_t columns = 9;
+    constexpr std::array<const char*, columns> heads = {
+        "job", "code", "line", "points", "magnification", "LSCI", "MZCI", "MCCI", "MICI"};
+    constexpr std::array<std::size_t, columns> usual = {6, 6, 7, 7, 15, 17, 17, 17, 17};
+    std::vector<std::array<std::string, columns>> cells;
+    for (const PlotRow& r : rows) {
+        std::array<std::string, columns> c = {
+            std::to_string(r.record->ordinal), std::to_string(r.record->job),
+            std::to_string(r.record->line), std::to_string(r.record->x.size()),
+            formatnumber(r.magnification, 6)};
+        for (int k = 0; k < nmethods; ++k)
+            c[5 + k] = formatnumber(r.evaluation.fit(Method(k)).error, 12);
+        cells.push_back(c);
+    }
+    std::size_t filewidth = 4;
+    for (const PlotRow& r : rows) filewidth = std::max(filewidth, r.file.size());
+    std::array<std::size_t, columns> width = usual;
+    for (std::size_t k = 0; k < columns; ++k) {
+        width[k] = std::max(width[k], std::string(heads[k]).size() + 1);
+        for (const auto& c : cells) width[k] = std::max(width[k], c[k].size() + 1);
+    }
+    out << std::left << std::setw(int(filewidth)) << "plot" << std::right;
+    for (std::size_t k = 0; k < columns; ++k) out << std::setw(int(width[k])) << heads[k];
+    out << "\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out << std::left << std::setw(int(filewidth)) << rows[i].file << std::right;
+        for (std::size_t k = 0; k < columns; ++k) out << std::setw(int(width[k])) << cells[i][k];
+        out << "\n";
+    }
+}
+
+std::string harmonicnote(const HarmonicRow& h) {
+    const std::size_t resolved =
+        h.harmonics.amplitude.empty() ? 0 : h.harmonics.amplitude.size() - 1;
+    std::string note =
+        "Harmonic amplitudes about the least-squares circle, in " + h.unit.name + "; " +
+        std::to_string(h.harmonics.points) +
+        (h.harmonics.resampled ? " points resampled at equal angles" : " points at equal angles");
+    if (h.filter > 0) note += ", filtered at " + std::to_string(h.filter) + " UPR";
+    if (resolved < static_cast<std::size_t>(profile::maxharmonic))
+        note += "; they resolve UPR 1 to " + std::to_string(resolved) + " only";
+    return note;
+}
+
+// UPR 1 to 50 in five columns of ten, amplitudes in the sub-unit.
+void printharmonics(std::ostream& out, const HarmonicRow& h) {
+    out << "\n" << h.name << ": " << harmonicnote(h) << "\n";
+    // Decimals down to the fourth significant digit of the largest amplitude.
+    double largest = 0;
+    for (std::size_t k = 1; k < h.harmonics.amplitude.size(); ++k)
+        largest = std::max(largest, h.harmonics.amplitude[k] * h.unit.factor);
+    const int decimals =
+        largest > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(largest))), 0, 12) : 0;
+    constexpr int rows = 10;
+    for (int row = 1; row <= rows; ++row) {
+        std::string line;
+        for (int k = row; k <= profile::maxharmonic; k += rows) {
+            if (static_cast<std::size_t>(k) >= h.harmonics.amplitude.size()) break;
+            std::ostringstream cell;
+            cell << std::setw(k == row ? 3 : 6) << k << "  " << std::left << std::setw(10)
+                 << std::fixed << std::setprecision(decimals)
+                 << h.harmonics.amplitude[static_cast<std::size_t>(k)] * h.unit.factor;
+            line += cell.str();
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        if (!line.empty()) out << line << "\n";
+    }
+}
+
+void printforms(std::ostream& out, const std::string& file, const std::vector<FormRow>& rows,
+                bool after) {
+    if (after) out << "\n";
+    out << file << ": " << rows.size()
+        << (rows.size() == 1 ? " straightness or flatness record"
+                             : " straightness and flatness records")
+        << " plotted; form error against each reference\n";
+    std::size_t filewidth = 4;
+    for (const FormRow& r : rows) filewidth = std::max(filewidth, r.file.size());
+    constexpr std::array<const char*, 6> heads = {"job", "code", "line", "points", "LS", "MZ"};
+    constexpr std::array<int, 6> widths = {6, 6, 7, 7, 17, 17};
+    out << std::left << std::setw(int(filewidth)) << "plot" << std::right;
+    for (std::size_t k = 0; k < heads.size(); ++k) out << std::setw(widths[k]) << heads[k];
+    out << "\n";
+    for (const FormRow& r : rows) {
+        const std::array<std::string, 6> cells = {
+            std::to_string(r.record->ordinal),
+            std::to_string(r.record->job),
+            std::to_string(r.record->line),
+            std::to_string(r.record->c[0].size()),
+            formatnumber(r.evaluation.fit(leastsquares).error, 12),
+            formatnumber(r.evaluation.fit(minimumzone).error, 12)};
+        out << std::left << std::setw(int(filewidth)) << r.file << std::right;
+        for (std::size_t k = 0; k < cells.size(); ++k)
+            out << std::setw(std::max(widths[k], static_cast<int>(cells[k].size()) + 1))
+                << cells[k];
+        out << "\n";
+    }
+}
+
+} // namespace formeval::report

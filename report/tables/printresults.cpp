@@ -1,0 +1,157 @@
+// `formreport results` as aligned tables: a legend, then per file and record
+// a line naming the record and one row per reference.
+#include "report/tables/tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iomanip>
+#include <ostream>
+
+namespace formeval::report {
+
+namespace {
+
+const char* const legend[] = {
+    "Deviations as formeval measures them: lines along y, planes along z, Cartesian circles",
+    "and spheres radially, the polar jobs (2000, 4000) in their linearised model about the",
+    "polar origin; positive above a line or plane, outside a circle or sphere. error: the",
+    "form error as formeval prints it (formeval rows) or the exact optimum (exact rows).",
+    "t, p, v, q: total (p + v), peak (largest deviation above the reference), valley (depth",
+    "of the deepest point below it) and root mean square; RON for circles, STR for lines,",
+    "FLT for planes, SPH for spheres. formeval - exact: how far formeval's error is from the",
+    "exact one; inexact: by more than 1e-9 of it. arc: the points leave a gap of 180",
+    "degrees or more, so no circle is held by them all round. certified: the exact optimum",
+    "is proven to 1e-9.",
+};
+
+struct Column {
+    std::string head;
+    bool number = true;
+};
+
+std::vector<Column> columns(Shape shape, bool tolerance) {
+    std::vector<Column> c = {{"reference", false}, {"by", false}};
+    switch (shape) {
+    case Shape::line:
+        c.insert(c.end(), {{"intercept"}, {"slope"}});
+        break;
+    case Shape::plane:
+        c.insert(c.end(), {{"intercept"}, {"slope x"}, {"slope y"}});
+        break;
+    case Shape::circle:
+    case Shape::polarcircle:
+        c.insert(c.end(), {{"centre x"}, {"centre y"}, {"radius"}});
+        break;
+    case Shape::sphere:
+    case Shape::polarsphere:
+        c.insert(c.end(), {{"centre x"}, {"centre y"}, {"centre z"}, {"radius"}});
+        break;
+    }
+    c.push_back({"error"});
+    for (const std::string& name : isonames(shape)) c.push_back({name});
+    c.push_back({"formeval - exact"});
+    if (tolerance) c.insert(c.end(), {{"tolerance"}, {"pass", false}});
+    c.push_back({"notes", false});
+    return c;
+}
+
+std::string flags(const Fit& r) {
+    std::vector<std::string> out;
+    if (!r.fitted) out.push_back("not a fit: a singular system or a stopped exchange");
+    if (r.inexact) out.push_back("inexact");
+    if (r.arc) out.push_back("arc");
+    if (r.onhull) out.push_back("centre on the hull");
+    if (r.source == Source::exact)
+        out.push_back(r.certificate.certified ? "certified"
+                                              : "not certified: " + r.certificate.why);
+    std::string text;
+    for (const std::string& f : out) text += (text.empty() ? "" : "; ") + f;
+    return text;
+}
+
+std::vector<std::string> cells(const Evaluated& e, const Fit& r,
+                               const std::optional<double>& tolerance, int digits) {
+    const auto num = [digits](double v) { return std::isnan(v) ? "" : formatnumber(v, digits); };
+    std::vector<std::string> c = {methodname(r.method),
+                                  r.source == Source::program ? "formeval" : "exact"};
+    switch (e.shape) {
+    case Shape::line:
+        c.insert(c.end(), {num(r.intercept), num(r.slopex)});
+        break;
+    case Shape::plane:
+        c.insert(c.end(), {num(r.intercept), num(r.slopex), num(r.slopey)});
+        break;
+    case Shape::circle:
+    case Shape::polarcircle:
+        c.insert(c.end(), {num(r.x), num(r.y), num(r.r)});
+        break;
+    case Shape::sphere:
+    case Shape::polarsphere:
+        c.insert(c.end(), {num(r.x), num(r.y), num(r.z), num(r.r)});
+        break;
+    }
+    c.insert(c.end(), {num(r.error), num(r.iso.t), num(r.iso.p), num(r.iso.v), num(r.iso.q)});
+    c.push_back(std::isnan(r.exacterror) ? "" : num(r.error - r.exacterror));
+    if (tolerance) c.insert(c.end(), {num(*tolerance), r.error <= *tolerance ? "pass" : "FAIL"});
+    c.push_back(flags(r));
+    return c;
+}
+
+std::string span(const Evaluated& e) {
+    if (std::isnan(e.largestgap)) return "";
+    const std::string gap = "largest gap " + formatnumber(e.largestgap, 4) + " degrees";
+    if (e.largestgap < 180) return ", all round (" + gap + ")";
+    return ", an arc of " + formatnumber(360 - e.largestgap, 4) + " degrees (" + gap + ")";
+}
+
+void record(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
+    const std::optional<double> tolerance = tolerancefor(o, e.record.job);
+    out << "\njob " << e.record.ordinal << " (line " << e.record.line << "): code " << e.record.job
+        << ", " << shapename(e.shape) << ", " << e.record.numpt << " points" << span(e) << "\n";
+    const std::vector<Column> heads = columns(e.shape, tolerance.has_value());
+    std::vector<std::vector<std::string>> rows;
+    for (const Fit& r : e.fits) rows.push_back(cells(e, r, tolerance, o.digits));
+    std::vector<std::size_t> width(heads.size());
+    for (std::size_t k = 0; k < heads.size(); ++k) {
+        width[k] = heads[k].head.size();
+        for (const auto& row : rows) width[k] = std::max(width[k], row[k].size());
+    }
+    const auto line = [&](const std::vector<std::string>& cells) {
+        std::string text = " ";
+        for (std::size_t k = 0; k < heads.size(); ++k) {
+            const std::size_t pad = width[k] - cells[k].size();
+            text += "  ";
+            if (heads[k].number)
+                text += std::string(pad, ' ') + cells[k];
+            else
+                text += cells[k] + std::string(k + 1 < heads.size() ? pad : 0, ' ');
+        }
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        out << text << "\n";
+    };
+    std::vector<std::string> names;
+    for (const Column& c : heads) names.push_back(c.head);
+    line(names);
+    for (const auto& row : rows) line(row);
+}
+
+} // namespace
+
+void printresults(std::ostream& out, const std::vector<FileResults>& files,
+                  const ResultsOptions& options) {
+    out << "Lengths in " << options.unit << ".\n";
+    for (const char* text : legend) out << text << "\n";
+    for (const FileResults& file : files) {
+        const std::size_t left = file.notes.size();
+        out << "\n"
+            << file.file << ": " << file.jobs << (file.jobs == 1 ? " job, " : " jobs, ")
+            << file.records.size()
+            << (file.records.size() == 1 ? " record evaluated" : " records evaluated");
+        if (left > 0)
+            out << "; " << left << (left == 1 ? " note" : " notes") << " on standard error";
+        out << "\n";
+        for (const Evaluated& e : file.records) record(out, e, options);
+    }
+}
+
+} // namespace formeval::report

@@ -1,0 +1,34 @@
+// The tolerances of the form error the results are judged against.
+#include "report/tables/tables.h"
+
+#include <cmath>
+
+namespace formeval::report {
+
+std::string addtolerance(const std::string& text, ResultsOptions& options) {
+    const std::size_t equals = text.find('=');
+    const std::string value = equals == std::string::npos ? text : text.substr(equals + 1);
+    const auto tolerance = parsenumber(value);
+    if (!tolerance || *tolerance < 0)
+        return "'" + text +
+               "': a tolerance is a number of at least 0, for every job or as "
+               "CODE=VALUE for one job code";
+    if (equals == std::string::npos) {
+        options.tolerance = *tolerance;
+        return "";
+    }
+    const auto code = parseint(text.substr(0, equals));
+    if (!code || !shapeofjob(*code))
+        return "'" + text + "': " + text.substr(0, equals) +
+               " is not the code of a job that evaluates a record";
+    options.jobtolerances[*code] = *tolerance;
+    return "";
+}
+
+std::optional<double> tolerancefor(const ResultsOptions& options, int job) {
+    const auto found = options.jobtolerances.find(job);
+    if (found != options.jobtolerances.end()) return found->second;
+    return options.tolerance;
+}
+
+} // namespace formeval::report

@@ -1,0 +1,138 @@
+// formreport's axis ticks, number parsing, the escaping of quoted input and
+// the convergence verdict, against values worked out by hand.
+#include "report/charts/charts.h"
+#include "report/commands/commands.h"
+#include "tests/harness/harness.h"
+
+#include <gtest/gtest.h>
+
+namespace formeval::report {
+namespace {
+
+struct VerdictCase {
+    const char* name;
+    bool judged;
+    long stableafter;
+    double tolerance;
+    long needed;
+    const char* verdict;
+};
+
+void PrintTo(const VerdictCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class VerdictTest : public ::testing::TestWithParam<VerdictCase> {};
+
+// A block of 1000 repetitions: stable, not stable with the study that would
+// do, not stable beyond the largest study, and too short to judge.
+TEST_P(VerdictTest, SaysWhetherTheRepetitionsWereEnough) {
+    const VerdictCase& v = GetParam();
+    Convergence c;
+    c.judged = v.judged;
+    c.stableafter = v.stableafter;
+    c.tolerance = v.tolerance;
+    c.needed = v.needed;
+    EXPECT_EQ(convergenceverdict(c, 1000), v.verdict);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, VerdictTest,
+    ::testing::Values(
+        VerdictCase{"Stable", true, 200, 0.5, 0,
+                    "stable after 200 of 1000 repetitions (delta 0.5)"},
+        VerdictCase{"BeyondTheLargestStudy", true, 0, 0.5, 177778,
+                    "not stable in 1000 repetitions (delta 0.5); about 177778 needed, more than "
+                    "the largest study's 100000"},
+        VerdictCase{"AStudyOfTenThousand", true, 0, 5, 1778,
+                    "not stable in 1000 repetitions (delta 5); about 1778 needed: a study of "
+                    "10000"},
+        VerdictCase{"TooShort", false, 0, 0, 0,
+                    "too few repetitions to judge: the check needs 10 batches of at least 100"}),
+    [](const ::testing::TestParamInfo<VerdictCase>& info) { return info.param.name; });
+
+TEST(Ticks, StepsOfOneTwoOrFive) {
+    const Ticks t = ticks(0.0027, 0.0063, 6); // rough step 0.0006: 0.001
+    EXPECT_DOUBLE_EQ(t.step, 0.001);
+    ASSERT_EQ(t.values.size(), 4u);
+    EXPECT_NEAR(t.values.front(), 0.003, 1e-15);
+    EXPECT_NEAR(t.values.back(), 0.006, 1e-15);
+    const Ticks u = ticks(-0.01, 0.01, 4); // rough 0.005
+    EXPECT_DOUBLE_EQ(u.step, 0.005);
+    EXPECT_EQ(u.values.size(), 5u);
+    EXPECT_EQ(u.values[2], 0.0);
+}
+
+// Near 1e17 the doubles lie 16 apart: ticks every 10 cannot all be told
+// apart, and the tick counter k ~ 1e16 no longer changes when 1 is added.
+TEST(Ticks, CountedWhereTheDoublesAreCoarserThanTheStep) {
+    const double low = 1e17;
+    const double high = 1e17 + 48;
+    const Ticks t = ticks(low, high, 6);
+    EXPECT_DOUBLE_EQ(t.step, 10); // rough step 48 / 6
+    ASSERT_FALSE(t.values.empty());
+    EXPECT_LE(t.values.size(), 5u);
+    for (std::size_t i = 0; i < t.values.size(); ++i) {
+        EXPECT_GE(t.values[i], low);
+        EXPECT_LE(t.values[i], high);
+        if (i > 0) { EXPECT_GT(t.values[i], t.values[i - 1]); }
+    }
+    EXPECT_TRUE(ticks(-1e308, 1e308, 6).values.empty()); // the span overflows
+}
+
+TEST(Ticklabel, DigitsDownToTheStep) {
+    EXPECT_EQ(ticklabel(100, 50), "100");
+    EXPECT_EQ(ticklabel(100.0000012, 2e-7), "100.0000012");
+    EXPECT_EQ(ticklabel(0.0025, 0.0005), "0.0025");
+    EXPECT_EQ(ticklabel(-0.002, 0.002), "-0.002");
+    EXPECT_EQ(ticklabel(25000, 5000), "25000");
+    EXPECT_EQ(ticklabel(0, 0.1), "0");
+}
+
+TEST(Parsenumber, WholeTokensOfFiniteNumbers) {
+    EXPECT_EQ(parsenumber("1.5"), 1.5);
+    EXPECT_EQ(parsenumber("+2"), 2.0);
+    EXPECT_EQ(parsenumber("-0.25e-3"), -0.25e-3);
+    for (const char* bad : {"", "1e400", "inf", "nan", "1.5abc", "0x10", "+-1", "--1", "1,5"})
+        EXPECT_FALSE(parsenumber(bad)) << bad;
+    EXPECT_EQ(parseint("2600"), 2600);
+    EXPECT_EQ(parseint("+5"), 5);
+    EXPECT_EQ(parseint("-3"), -3);
+    for (const char* bad : {"", "2600.0", "99999999999", "12a", "1e3"})
+        EXPECT_FALSE(parseint(bad)) << bad;
+}
+
+struct PrintableCase {
+    const char* name;
+    std::string_view text;
+    const char* shown;
+};
+
+void PrintTo(const PrintableCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PrintableTest : public ::testing::TestWithParam<PrintableCase> {};
+
+TEST_P(PrintableTest, EscapesWhatDoesNotPrint) {
+    EXPECT_EQ(printable(GetParam().text), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, PrintableTest,
+    ::testing::Values(PrintableCase{"Ascii", "r0=1 'x' \\ ~", "r0=1 'x' \\ ~"},
+                      PrintableCase{"Nul", std::string_view("a\0b", 3), "a\\x00b"},
+                      PrintableCase{"Controls", "\t\n\r\x1b\x7f", "\\t\\n\\r\\x1b\\x7f"},
+                      PrintableCase{"Micro", "\xc2\xb5m", "\xc2\xb5m"},               // U+00B5
+                      PrintableCase{"Emoji", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"}, // U+1F600
+                      PrintableCase{"Latin1", "\xb5m", "\\xb5m"},
+                      PrintableCase{"C1Control", "\xc2\x85", "\\xc2\\x85"},
+                      PrintableCase{"Overlong", "\xc0\xaf", "\\xc0\\xaf"},
+                      PrintableCase{"OverlongThreeBytes", "\xe0\x80\xaf", "\\xe0\\x80\\xaf"},
+                      PrintableCase{"Surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
+                      PrintableCase{"BeyondUnicode", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
+                      PrintableCase{"CutSequenceThenAscii", "\xe2\x82x", "\\xe2\\x82x"}),
+    [](const ::testing::TestParamInfo<PrintableCase>& info) { return info.param.name; });
+
+} // namespace
+} // namespace formeval::report
