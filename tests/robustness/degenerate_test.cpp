@@ -24,25 +24,18 @@ struct JobCode {
     bool longstudy; // a Monte Carlo study of more than 1000 repetitions
 };
 
-Coords coordsof(pointform points) {
-    switch (points) {
-    case pointform::rtheta:
-        return Coords::polar2;
-    case pointform::xyz:
-        return Coords::cartesian3;
-    case pointform::rthetabeta:
-        return Coords::polar3;
-    default:
-        return Coords::plane2;
-    }
-}
+// The coordinates of each point form, in the order of pointform (none: no
+// record, never asked for).
+const Coords coordsof[] = {Coords::plane2, Coords::plane2, Coords::polar2, Coords::cartesian3,
+                           Coords::polar3};
 
 // Every job of the job table that has a record: a new job is tested at once.
 std::vector<JobCode> jobcodes() {
     std::vector<JobCode> all;
     for (const jobinfo& job : jobtable())
         if (job.points != pointform::none)
-            all.push_back({job.code, coordsof(job.points), job.kind != jobkind::evaluation,
+            all.push_back({job.code, coordsof[static_cast<int>(job.points)],
+                           job.kind != jobkind::evaluation,
                            job.kind == jobkind::montecarlo && job.repetitions > 1000});
     return all;
 }
