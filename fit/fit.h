@@ -8,7 +8,7 @@
 #include "base/base.h"
 
 #include <array>
-#include <functional>
+#include <cstddef>
 
 namespace formeval {
 
@@ -148,10 +148,29 @@ struct fitpair {
 // The two halves of fitboth.
 enum class fithalf { leastsquares, minimumzone };
 
-// A job's listing after each half of fitboth: the half, its parameters gs,
-// its deviations err and the form error it reports.
-using fitlisting =
-    std::function<void(fithalf half, const double* gs, const double* err, double error)>;
+// A job's listing after each half of fitboth: a callable taking the half, its
+// parameters gs, its deviations err and the form error it reports, held by
+// reference for the call (a lambda given to fitboth lives as long); or none.
+class fitlisting {
+  public:
+    fitlisting() = default;
+    fitlisting(std::nullptr_t) {}
+    template <class Listing>
+    fitlisting(const Listing& listing)
+        : listing_(&listing),
+          call_([](const void* l, fithalf half, const double* gs, const double* err, double error) {
+              (*static_cast<const Listing*>(l))(half, gs, err, error);
+          }) {}
+
+    explicit operator bool() const { return call_ != nullptr; }
+    void operator()(fithalf half, const double* gs, const double* err, double error) const {
+        call_(listing_, half, gs, err, error);
+    }
+
+  private:
+    const void* listing_ = nullptr;
+    void (*call_)(const void*, fithalf, const double*, const double*, double) = nullptr;
+};
 
 // Both fits of the n-parameter model with rows a and observations f, as the
 // jobs that fit once make them: lsfit, then mzfit from the least-squares fit
@@ -159,6 +178,6 @@ using fitlisting =
 // and then its listing follow it; without one (a caller that wants the
 // numbers) nothing is written but what the engines write.
 void fitboth(const Row5* a, const double* f, int n, int numpt, fitpair& fits,
-             const fitlisting& listing = nullptr);
+             fitlisting listing = nullptr);
 
 } // namespace formeval

@@ -7,8 +7,7 @@
 
 namespace formeval {
 
-void fitboth(const Row5* a, const double* f, int n, int numpt, fitpair& fits,
-             const fitlisting& listing) {
+void fitboth(const Row5* a, const double* f, int n, int numpt, fitpair& fits, fitlisting listing) {
     double gs[5] = {};
     double err[nsz];
     fits.lserror = lsfit(a, f, gs, err, n, numpt);

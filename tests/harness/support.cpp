@@ -4,7 +4,6 @@
 
 #include <cctype>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -66,18 +65,38 @@ std::string alternatingcircle(int n) {
     return s.str() + "\n";
 }
 
+namespace {
+
+// The cells of a table row "| a | b | c |", trimmed.
+std::vector<std::string> cells(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream in(line.substr(1));
+    for (std::string cell; std::getline(in, cell, '|');) {
+        const std::size_t first = cell.find_first_not_of(' ');
+        const std::size_t last = cell.find_last_not_of(' ');
+        out.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
+    }
+    return out;
+}
+
+bool codes(const std::string& cell) {
+    return !cell.empty() && cell.find_first_not_of("0123456789, ") == std::string::npos;
+}
+
+} // namespace
+
 std::vector<ReadmeJob> readmejobs() {
     std::vector<ReadmeJob> jobs;
     std::ifstream readme(FORMEVAL_SOURCE_DIR "/README.md");
     bool inside = false;
-    const std::regex row(R"(^\| ([0-9, ]+) \| (.*) \| (.*) \|$)");
     for (std::string line; std::getline(readme, line);) {
         if (line.rfind("## ", 0) == 0) inside = line == "## Job codes";
-        std::smatch m;
-        if (!inside || !std::regex_match(line, m, row)) continue;
-        std::istringstream codes(m[1].str());
-        for (std::string code; std::getline(codes, code, ',');)
-            jobs.push_back({std::stoi(code), m[2].str(), m[3].str()});
+        if (!inside || line.rfind("| ", 0) != 0) continue;
+        const std::vector<std::string> row = cells(line);
+        if (row.size() != 3 || !codes(row[0])) continue;
+        std::istringstream list(row[0]);
+        for (std::string code; std::getline(list, code, ',');)
+            jobs.push_back({std::stoi(code), row[1], row[2]});
     }
     return jobs;
 }
