@@ -8,7 +8,7 @@
 // support points in less: two points need half their distance, the three
 // points of a triangle without an obtuse angle their circumcircle (taken as
 // the nearest of them to the centre found).
-#include "pointset/pointset.h"
+#include "pointset/kernels.h"
 
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <algorithm>
@@ -73,16 +73,10 @@ class Welzl {
     // r (positive inside for a counterclockwise triple), from floating point
     // within Shewchuk's error bound for it, else from CGAL's exact predicate.
     static int incircle(const Point2& p, const Point2& q, const Point2& r, const Point2& t) {
-        const double ax = p.x() - t.x(), ay = p.y() - t.y();
-        const double bx = q.x() - t.x(), by = q.y() - t.y();
-        const double cx = r.x() - t.x(), cy = r.y() - t.y();
-        const double a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
-        const double det =
-            a2 * (bx * cy - by * cx) + b2 * (cx * ay - cy * ax) + c2 * (ax * by - ay * bx);
-        const double permanent = a2 * (std::fabs(bx * cy) + std::fabs(by * cx)) +
-                                 b2 * (std::fabs(cx * ay) + std::fabs(cy * ax)) +
-                                 c2 * (std::fabs(ax * by) + std::fabs(ay * bx));
-        const double bound = 11 * std::numeric_limits<double>::epsilon() * permanent;
+        const double a[2] = {p.x(), p.y()}, b[2] = {q.x(), q.y()}, c[2] = {r.x(), r.y()};
+        const double d[2] = {t.x(), t.y()};
+        double bound = 0;
+        const double det = kernel::incircle(a, b, c, d, bound);
         if (det > bound) return 1;
         if (det < -bound) return -1;
         return CGAL::side_of_oriented_circle(p, q, r, t);

@@ -1,6 +1,6 @@
 // Built without CGAL and GLPK: no exact references. The ISO parameters and
 // the geometry work; the references say why they cannot.
-#include "pointset/pointset.h"
+#include "pointset/kernels.h"
 
 namespace formeval::pointset {
 
@@ -23,5 +23,19 @@ ExtremeCircle enclosingcircle(const std::vector<Point>&) {
 ExtremeCircle inscribedcircle(const std::vector<Point>&) {
     throw Unavailable();
 }
+
+namespace kernel {
+
+Found pkradial(const Moments&, const Options&) {
+    Found out;
+    out.failure = "built without CGAL: no circumscribed feature";
+    return out;
+}
+
+std::vector<Facet> hull(const View&) {
+    return {};
+}
+
+} // namespace kernel
 
 } // namespace formeval::pointset

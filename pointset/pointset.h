@@ -18,6 +18,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -164,5 +166,85 @@ struct IsoParameters {
     double q = 0;
 };
 IsoParameters isoparameters(const std::vector<double>& deviations);
+
+// Reference features of any number of points (evaluate.cpp), deviations
+// normal to the feature as ISO 12780, 12181, 12781, 12180 define them;
+// minimum-zone, circumscribed and inscribed results certified globally.
+
+// A view of `count` points of `dimension` (2 or 3) coordinates: coordinate k
+// of point i is data[i * stride + k] (an n x 2 or n x 3 row-major numpy array
+// is {data, n, 2 or 3, 2 or 3}), read in place, unchanged during the call.
+struct Points {
+    const double* data = nullptr;
+    std::size_t count = 0;
+    int dimension = 2;
+    std::size_t stride = 2; // doubles from one point to the next
+};
+
+// line, circle: points of 2 coordinates; plane, sphere, cylinder: 3.
+enum class Feature { line, plane, circle, sphere, cylinder };
+// leastsquares (orthogonal distances); minimumzone: the narrowest zone of two
+// parallel lines or planes, or concentric circles, spheres or cylinders;
+// circumscribed: the smallest feature holding every point; inscribed: the
+// largest with no point inside, its centre (axis) within the points' hull.
+enum class Criterion { leastsquares, minimumzone, circumscribed, inscribed };
+
+struct Options {
+    bool deviations = true;  // fill Reference::deviations
+    bool certificate = true; // prove the bounds; without, only the feature and t p v q
+    long budget = 100000;    // most cells the global search examines, then the bracket
+};
+
+// point: a circle's or sphere's centre; for a line, plane or cylinder the
+// foot of the points' centroid on it (on its axis). direction: a line's or
+// axis' unit direction, a plane's unit normal, turned to its largest
+// component (the first of equal ones); NaN for circles and spheres. A
+// line's normal is its direction turned counterclockwise, (-dy, dx). z of a
+// line or circle is NaN; so is the radius of a line or plane.
+// deviations: per point in the given order, the signed distance from the
+// feature, n.(p - point) for lines and planes, |p - centre| - radius for
+// circles and spheres, distance from the axis - radius for cylinders
+// (positive outside, or on the normal's side). t p v q (STR, FLT, RON, SPH,
+// CYL + t p v q): the highest deviation (p), the depth of the lowest (v),
+// t = p + v, and the root mean square (q). The minimum zone lies mid-way in
+// its zone (p = v), the circumscribed has p = 0, the inscribed v = 0.
+// certificate: on the zone width t (minimum zone) or the radius; the
+// result reaches upper (lower for the inscribed, whose radius is maximal).
+// Least squares carries none: NaN bounds and a why.
+struct Reference {
+    bool found = false;
+    std::string failure; // why not found, in words
+    Feature feature = Feature::line;
+    Criterion criterion = Criterion::leastsquares;
+    Point point = nan3();
+    Vector direction = nan3();
+    double radius = nan3()[0];
+    double t = 0, p = 0, v = 0, q = 0;
+    Certificate certificate;
+    std::vector<double> deviations;
+
+    static constexpr Point nan3() {
+        constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+        return {nan, nan, nan};
+    }
+};
+
+// The reference feature of the points by the criterion; safe from several
+// threads at once, the same result every call. Fails (found false) for: a
+// dimension or stride that does not fit the feature; a coordinate not finite
+// or beyond +-1e150; too few points (a line 2, a plane or circle 3, a sphere
+// 4, a cylinder 5); points that leave it undetermined, their spread in the
+// weakest needed direction below 1e-8 of the strongest (all at one place, on
+// one line for a plane, circle or cylinder, on one plane or circle for a
+// sphere); circumscribed or inscribed lines and planes; cylinders (not yet);
+// built without CGAL, circumscribed features and hull-bound inscribed ones.
+// Certified: upper - lower within certifiedgap(t, largest coordinate).
+Reference evaluate(const Points& points, Feature feature, Criterion criterion,
+                   const Options& options = {});
+
+// "line" ..., "least squares" ..., the ISO stems "STR", "FLT", "RON", "SPH", "CYL".
+const char* featurename(Feature feature);
+const char* criterionname(Criterion criterion);
+const char* isostem(Feature feature);
 
 } // namespace formeval::pointset

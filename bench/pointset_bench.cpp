@@ -1,0 +1,311 @@
+// The reference features of any point set against their peers, measured side
+// by side in one run (run with --benchmark_enable_random_interleaving=true
+// --benchmark_repetitions=5 for medians and noise):
+// - the circumscribed circle against CGAL's Min_circle_2 on the same points;
+// - the inscribed circle against the Delaunay/Voronoi way (the library's
+//   inscribedcircle, on CGAL's Delaunay triangulation);
+// - the minimum-zone circle, line and plane against one linear program of the
+//   same problem solved by GLPK's simplex (the zones must agree to 1e-9);
+// - every feature and criterion at 10^5 and 10^6 points (their time ratio),
+//   with the peak of the memory allocated during a call per byte of points;
+// - the Monte Carlo case (a certified minimum-zone circle of 360 points), a
+//   3600-point trace with all four references (times 500 is a batch), and a
+//   million-point circle with all four.
+#include "pointset/pointset.h"
+
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Min_circle_2.h>
+#include <CGAL/Min_circle_2_traits_2.h>
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdlib>
+#include <glpk.h>
+#include <new>
+#include <random>
+#include <vector>
+
+// Bytes allocated through operator new, now and at most since the last reset.
+namespace {
+std::atomic<long> live{0}, peak{0};
+void counted(long bytes) {
+    const long now = live += bytes;
+    long p = peak.load();
+    while (now > p && !peak.compare_exchange_weak(p, now)) {}
+}
+} // namespace
+
+void* operator new(std::size_t n) {
+    void* p = std::malloc(n + 16);
+    if (!p) throw std::bad_alloc();
+    *static_cast<std::size_t*>(p) = n;
+    counted(static_cast<long>(n));
+    return static_cast<char*>(p) + 16;
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    char* base = static_cast<char*>(p) - 16;
+    live -= static_cast<long>(*reinterpret_cast<std::size_t*>(base));
+    std::free(base);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+
+namespace formeval::pointset {
+namespace {
+
+const double pi = std::acos(-1.0);
+
+// Roundness, flatness, straightness and sphericity data as measured: radius
+// 25 mm, form 10 um (noise and a third harmonic).
+std::vector<double> points(Feature f, long n) {
+    std::mt19937 g(7);
+    std::uniform_real_distribution<double> u(-1, 1);
+    std::vector<double> out;
+    for (long i = 0; i < n; ++i) {
+        const double a = 2 * pi * static_cast<double>(i) / static_cast<double>(n);
+        switch (f) {
+        case Feature::circle: {
+            const double r = 25 + 0.004 * u(g) + 0.003 * std::cos(3 * a);
+            out.insert(out.end(), {120 + r * std::cos(a), 80 + r * std::sin(a)});
+            break;
+        }
+        case Feature::line: {
+            const double x = 100.0 * static_cast<double>(i) / static_cast<double>(n),
+                         y = 0.005 * u(g);
+            out.insert(out.end(), {x * 0.8 - y * 0.6, x * 0.6 + y * 0.8});
+            break;
+        }
+        case Feature::plane:
+            out.insert(out.end(), {50 * u(g), 50 * u(g), 0.005 * u(g) + 0.003 * std::cos(a)});
+            break;
+        default: {
+            const double z = u(g), b = pi * u(g), s = std::sqrt(1 - z * z), r = 25 + 0.005 * u(g);
+            out.insert(out.end(), {r * s * std::cos(b), r * s * std::sin(b), r * z});
+        }
+        }
+    }
+    return out;
+}
+
+Points view(const std::vector<double>& p, Feature f) {
+    const int d = f == Feature::line || f == Feature::circle ? 2 : 3;
+    return {p.data(), p.size() / d, d, static_cast<std::size_t>(d)};
+}
+
+void certified(benchmark::State& state, const Reference& r) {
+    if (!r.found || (r.criterion != Criterion::leastsquares && !r.certificate.certified))
+        state.SkipWithError("not certified");
+}
+
+// Every feature and criterion; the peak of memory allocated during the call
+// per byte of the points.
+void BM_Reference(benchmark::State& state) {
+    const auto f = static_cast<Feature>(state.range(0));
+    const auto c = static_cast<Criterion>(state.range(1));
+    const std::vector<double> p = points(f, state.range(2));
+    Reference r;
+    for (auto _ : state) {
+        peak = live.load();
+        const long before = live.load();
+        r = evaluate(view(p, f), f, c);
+        state.counters["memory_over_points"] =
+            static_cast<double>(peak - before) / (8.0 * static_cast<double>(p.size()));
+        benchmark::DoNotOptimize(r.t);
+    }
+    certified(state, r);
+}
+void references(benchmark::internal::Benchmark* b) {
+    for (const long n : {100000L, 1000000L})
+        for (int f = 0; f < 4; ++f)
+            for (int c = 0; c < 4; ++c)
+                if (f >= 2 || c < 2) b->Args({f, c, n});
+    b->ArgNames({"feature", "criterion", "n"})->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_Reference)->Apply(references);
+
+// The Monte Carlo case: a certified minimum-zone circle of 360 points, no
+// deviations kept.
+void BM_MonteCarloCircle360(benchmark::State& state) {
+    const std::vector<double> p = points(Feature::circle, 360);
+    Options o;
+    o.deviations = false;
+    Reference r;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            (r = evaluate(view(p, Feature::circle), Feature::circle, Criterion::minimumzone, o)).t);
+    certified(state, r);
+}
+BENCHMARK(BM_MonteCarloCircle360)->Unit(benchmark::kMicrosecond);
+
+// All four references of a circle, certified, with deviations.
+void BM_CircleAllFour(benchmark::State& state) {
+    const std::vector<double> p = points(Feature::circle, state.range(0));
+    for (auto _ : state)
+        for (int c = 0; c < 4; ++c) {
+            const Reference r =
+                evaluate(view(p, Feature::circle), Feature::circle, static_cast<Criterion>(c));
+            if (c > 0 && !r.certificate.certified) state.SkipWithError("not certified");
+            benchmark::DoNotOptimize(r.t);
+        }
+}
+BENCHMARK(BM_CircleAllFour)->Arg(3600)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Peers of the circumscribed and inscribed circles.
+void BM_CircumscribedCircle(benchmark::State& state) {
+    const std::vector<double> p = points(Feature::circle, state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            evaluate(view(p, Feature::circle), Feature::circle, Criterion::circumscribed).radius);
+}
+void BM_CgalMinCircle2(benchmark::State& state) {
+    using K = CGAL::Exact_predicates_inexact_constructions_kernel;
+    const std::vector<double> p = points(Feature::circle, state.range(0));
+    std::vector<K::Point_2> q;
+    for (std::size_t i = 0; i < p.size(); i += 2) q.emplace_back(p[i], p[i + 1]);
+    for (auto _ : state) {
+        CGAL::Min_circle_2<CGAL::Min_circle_2_traits_2<K>> mc(q.begin(), q.end(), true);
+        benchmark::DoNotOptimize(mc.circle().squared_radius());
+    }
+}
+void BM_InscribedCircle(benchmark::State& state) {
+    const std::vector<double> p = points(Feature::circle, state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            evaluate(view(p, Feature::circle), Feature::circle, Criterion::inscribed).radius);
+}
+void BM_DelaunayInscribedCircle(benchmark::State& state) {
+    const std::vector<double> p = points(Feature::circle, state.range(0));
+    std::vector<Point> q;
+    for (std::size_t i = 0; i < p.size(); i += 2) q.push_back({p[i], p[i + 1], 0});
+    for (auto _ : state) benchmark::DoNotOptimize(inscribedcircle(q).r);
+}
+BENCHMARK(BM_CircumscribedCircle)
+    ->Arg(3600)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CgalMinCircle2)->Arg(3600)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InscribedCircle)->Arg(3600)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DelaunayInscribedCircle)
+    ->Arg(3600)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
+
+// One linear program of the minimum-zone problem by GLPK's simplex: minimise
+// t subject to -t <= f_i - a_i.x <= t, with the rows of the circle linearised
+// about the certified centre (where the linear model's optimum is the zone
+// itself), of the line and plane in their least-squares frame.
+struct Model {
+    std::vector<std::array<double, 4>> a;
+    std::vector<double> f;
+    int n = 0;
+    double zone = 0;     // the certified zone it must reproduce
+    bool circle = false; // lines and planes: the orthogonal zone is t / |(1, slopes)|
+};
+
+Model model(Feature f) {
+    const std::vector<double> p = points(f, 100000);
+    const Reference mz = evaluate(view(p, f), f, Criterion::minimumzone);
+    Model m;
+    m.zone = mz.t;
+    const Reference ls = evaluate(view(p, f), f, Criterion::leastsquares);
+    const int d = f == Feature::plane ? 3 : 2;
+    for (std::size_t i = 0; i < p.size() / d; ++i) {
+        const double* q = &p[i * d];
+        if (f == Feature::circle) {
+            const double dx = q[0] - mz.point[0], dy = q[1] - mz.point[1], r = std::hypot(dx, dy);
+            m.a.push_back({1, dx / r, dy / r, 0});
+            m.f.push_back(r);
+            m.n = 3;
+            m.circle = true;
+        } else if (f == Feature::line) {
+            const double dx = q[0] - ls.point[0], dy = q[1] - ls.point[1];
+            m.a.push_back({1, dx * ls.direction[0] + dy * ls.direction[1], 0, 0});
+            m.f.push_back(-dx * ls.direction[1] + dy * ls.direction[0]);
+            m.n = 2;
+        } else {
+            // In-plane axes perpendicular to the least-squares normal.
+            const double* nn = ls.direction.data();
+            const double ex[3] = {nn[2], 0, -nn[0]};
+            const double le = std::hypot(ex[0], ex[2]);
+            const double e1[3] = {ex[0] / le, 0, ex[2] / le};
+            const double e2[3] = {nn[1] * e1[2] - nn[2] * e1[1], nn[2] * e1[0] - nn[0] * e1[2],
+                                  nn[0] * e1[1] - nn[1] * e1[0]};
+            const double v[3] = {q[0] - ls.point[0], q[1] - ls.point[1], q[2] - ls.point[2]};
+            m.a.push_back({1, v[0] * e1[0] + v[1] * e1[1] + v[2] * e1[2],
+                           v[0] * e2[0] + v[1] * e2[1] + v[2] * e2[2], 0});
+            m.f.push_back(v[0] * nn[0] + v[1] * nn[1] + v[2] * nn[2]);
+            m.n = 3;
+        }
+    }
+    return m;
+}
+
+// The linear program's zone, made orthogonal for lines and planes.
+double linearprogram(const Model& m) {
+    glp_prob* lp = glp_create_prob();
+    glp_set_obj_dir(lp, GLP_MIN);
+    glp_add_cols(lp, m.n + 1);
+    for (int j = 1; j <= m.n; ++j) glp_set_col_bnds(lp, j, GLP_FR, 0, 0);
+    glp_set_col_bnds(lp, m.n + 1, GLP_LO, 0, 0);
+    glp_set_obj_coef(lp, m.n + 1, 1);
+    const int rows = static_cast<int>(m.f.size());
+    glp_add_rows(lp, 2 * rows);
+    for (int i = 0; i < rows; ++i) {
+        int index[6] = {};
+        double value[6] = {};
+        for (int j = 0; j < m.n; ++j) index[j + 1] = j + 1, value[j + 1] = m.a[i][j];
+        index[m.n + 1] = m.n + 1;
+        value[m.n + 1] = 1;
+        glp_set_mat_row(lp, 2 * i + 1, m.n + 1, index, value); // a.x + t >= f
+        glp_set_row_bnds(lp, 2 * i + 1, GLP_LO, m.f[i], 0);
+        value[m.n + 1] = -1;
+        glp_set_mat_row(lp, 2 * i + 2, m.n + 1, index, value); // a.x - t <= f
+        glp_set_row_bnds(lp, 2 * i + 2, GLP_UP, 0, m.f[i]);
+    }
+    glp_smcp parm;
+    glp_init_smcp(&parm);
+    parm.msg_lev = GLP_MSG_OFF;
+    parm.meth = GLP_DUALP;
+    glp_simplex(lp, &parm);
+    double slopes = 0;
+    for (int j = 2; j <= m.n && !m.circle; ++j) slopes += std::pow(glp_get_col_prim(lp, j), 2);
+    const double t = 2 * glp_get_obj_val(lp);
+    glp_delete_prob(lp);
+    return t / std::sqrt(1 + slopes);
+}
+
+void BM_LinearProgramZone(benchmark::State& state) {
+    const auto f = static_cast<Feature>(state.range(0));
+    const Model m = model(f);
+    double zone = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(zone = linearprogram(m));
+    state.counters["relative_difference"] = std::fabs(zone - m.zone) / m.zone;
+    if (std::fabs(zone - m.zone) > 1e-9 * m.zone) state.SkipWithError("the zones differ");
+}
+void BM_MinimumZone(benchmark::State& state) {
+    const auto f = static_cast<Feature>(state.range(0));
+    const std::vector<double> p = points(f, 100000);
+    Reference r;
+    for (auto _ : state)
+        benchmark::DoNotOptimize((r = evaluate(view(p, f), f, Criterion::minimumzone)).t);
+    certified(state, r);
+}
+BENCHMARK(BM_MinimumZone)
+    ->ArgName("feature")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LinearProgramZone)
+    ->ArgName("feature")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace formeval::pointset

@@ -1,0 +1,219 @@
+// The entry: checks the points against the feature, runs the reference's
+// kernel in working coordinates, and measures every point against the feature
+// in the caller's coordinates, so that t p v q and the deviations are what
+// anyone recomputes from the reported fields.
+#include "pointset/kernels.h"
+
+#include <cmath>
+#include <string>
+
+namespace formeval::pointset {
+
+namespace {
+
+using kernel::Vec;
+
+bool radial(Feature f) {
+    return f == Feature::circle || f == Feature::sphere;
+}
+
+int dimensionof(Feature f) {
+    return f == Feature::line || f == Feature::circle ? 2 : 3;
+}
+
+std::size_t fewest(Feature f) {
+    switch (f) {
+    case Feature::line:
+        return 2;
+    case Feature::plane:
+    case Feature::circle:
+        return 3;
+    case Feature::sphere:
+        return 4;
+    case Feature::cylinder:
+        return 5;
+    }
+    return 0;
+}
+
+// Why the points cannot give the feature, or "" when they can.
+std::string refusal(const Points& p, Feature f, Criterion c) {
+    const std::string name = featurename(f);
+    if (!radial(f) && f != Feature::cylinder &&
+        (c == Criterion::circumscribed || c == Criterion::inscribed))
+        return std::string("a ") + name + " has no " + criterionname(c) + " reference";
+    const int d = dimensionof(f);
+    if (p.dimension != d)
+        return "a " + name + " needs points of " + std::to_string(d) + " coordinates, not " +
+               std::to_string(p.dimension);
+    if (p.stride < static_cast<std::size_t>(p.dimension))
+        return "the stride between points (" + std::to_string(p.stride) +
+               ") is smaller than their " + std::to_string(p.dimension) + " coordinates";
+    if (p.count < fewest(f) || p.data == nullptr)
+        return "too few points for a " + name + ": " + std::to_string(p.count) + ", at least " +
+               std::to_string(fewest(f)) + " needed";
+    if (f == Feature::cylinder) return "cylinders are not evaluated yet";
+    return "";
+}
+
+// Why the spread of the points leaves the feature undetermined, or "".
+std::string undetermined(const kernel::Moments& m, Feature f) {
+    const double strongest = std::sqrt(m.values[2 - (m.view.dim == 2)]);
+    if (!(strongest > 1e-13 * m.largest * m.view.scale)) return "the points all lie at one place";
+    const double second = std::sqrt(m.values[1 - (m.view.dim == 2)]);
+    const double weakest = std::sqrt(m.values[0]);
+    constexpr double ratio = 1e-8;
+    if (f != Feature::line && second < ratio * strongest)
+        return std::string("the points lie on one line, which determines no ") + featurename(f);
+    if (f == Feature::sphere && weakest < ratio * strongest)
+        return "the points lie on one plane or circle, which determines no sphere";
+    return "";
+}
+
+// Points the way of its largest component (the first of equal ones).
+Vec oriented(Vec v) {
+    int k = 0;
+    for (int j = 1; j < 3; ++j)
+        if (std::fabs(v[j]) > std::fabs(v[k])) k = j;
+    return v[k] < 0 ? kernel::mul(-1, v) : v;
+}
+
+// The feature in the caller's coordinates, measured against every point.
+void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Found& k,
+             const Options& options, Reference& r) {
+    const kernel::View& w = m.view;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    Vec normal = {nan, nan, nan};
+    if (radial(f)) {
+        r.point = w.touser(k.point);
+    } else {
+        Vec d = oriented(k.direction);
+        if (f == Feature::line) {
+            d[2] = 0;
+            d = kernel::mul(1 / kernel::norm(d), d);
+            normal = {-d[1], d[0], 0};
+        } else {
+            d = kernel::mul(1 / kernel::norm(d), d);
+            normal = d;
+        }
+        // The foot of the centroid (the working origin) on the feature.
+        const Vec foot = kernel::mul(kernel::dot(k.point, normal), normal);
+        r.point = w.touser(foot);
+        r.direction = d;
+        if (f == Feature::line) r.direction[2] = nan;
+    }
+    const double* o = r.point.data();
+    const int dim = w.dim;
+    // One pass: deviations from a first estimate (a circle through the first
+    // point, or the feature found), then the shift to the reference the
+    // criterion fixes.
+    double top = -kernel::inf, bottom = kernel::inf, sum = 0, squares = 0;
+    double first = 0;
+    if (options.deviations) r.deviations.resize(w.n);
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double* q = w.data + i * w.stride;
+        double e = 0;
+        if (radial(f)) {
+            for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
+            e = std::sqrt(e);
+            if (i == 0) first = e;
+            e -= first;
+        } else {
+            for (int j = 0; j < dim; ++j) e += normal[j] * (q[j] - o[j]);
+        }
+        top = std::max(top, e);
+        bottom = std::min(bottom, e);
+        sum += e;
+        squares += e * e;
+        if (options.deviations) r.deviations[i] = e;
+    }
+    double shift = 0;
+    if (radial(f)) {
+        // The criterion fixes the radius from the distances themselves.
+        const double ls = k.radius / w.scale;
+        r.radius = c == Criterion::minimumzone     ? first + (bottom + (top - bottom) / 2)
+                   : c == Criterion::circumscribed ? first + top
+                   : c == Criterion::inscribed     ? first + bottom
+                                                   : ls;
+        shift = r.radius - first;
+    } else if (c == Criterion::minimumzone) {
+        // The feature mid-way in its zone.
+        shift = bottom + (top - bottom) / 2;
+        for (int j = 0; j < dim; ++j) r.point[j] += shift * normal[j];
+    }
+    const double n = static_cast<double>(w.n);
+    if (options.deviations)
+        for (double& e : r.deviations) e -= shift;
+    // The circumscribed feature has no point outside, the inscribed none inside.
+    r.p = c == Criterion::circumscribed ? 0 : std::max(top - shift, 0.0);
+    r.v = c == Criterion::inscribed ? 0 : std::max(shift - bottom, 0.0);
+    r.t = r.p + r.v;
+    r.q = std::sqrt(std::max(0.0, squares / n - 2 * shift * sum / n + shift * shift));
+}
+
+kernel::Found run(const kernel::Moments& m, Feature f, Criterion c, const Options& o) {
+    switch (c) {
+    case Criterion::leastsquares:
+        return radial(f) ? kernel::lsradial(m) : kernel::lslinear(m);
+    case Criterion::minimumzone:
+        return radial(f) ? kernel::mzradial(m, o) : kernel::mzlinear(m, o);
+    case Criterion::circumscribed:
+        return kernel::pkradial(m, o);
+    case Criterion::inscribed:
+        return kernel::varadial(m, o);
+    }
+    return {};
+}
+
+} // namespace
+
+Reference evaluate(const Points& points, Feature feature, Criterion criterion,
+                   const Options& options) {
+    Reference r;
+    r.feature = feature;
+    r.criterion = criterion;
+    r.failure = refusal(points, feature, criterion);
+    if (!r.failure.empty()) return r;
+    const kernel::Moments m = kernel::moments(points);
+    r.failure = m.failure.empty() ? undetermined(m, feature) : m.failure;
+    if (!r.failure.empty()) return r;
+    const kernel::Found k = run(m, feature, criterion, options);
+    if (!k.found) {
+        r.failure = k.failure;
+        return r;
+    }
+    measure(m, feature, criterion, k, options, r);
+    r.found = std::isfinite(r.t) && (!radial(feature) || std::isfinite(r.radius));
+    if (!r.found) {
+        r.failure = "the " + std::string(featurename(feature)) + " found is not finite";
+        return r;
+    }
+    Certificate& cert = r.certificate;
+    if (criterion == Criterion::leastsquares) {
+        cert.lower = cert.upper = std::numeric_limits<double>::quiet_NaN();
+        cert.why = "a least-squares feature carries no certificate";
+    } else if (!options.certificate) {
+        cert.why = "no certificate was asked for";
+    } else {
+        // The bounds in the caller's unit; the upper one is what the result
+        // reaches, measured afresh.
+        cert = k.certificate;
+        const double upper = criterion == Criterion::minimumzone ? r.t : r.radius;
+        const double lower = std::min(k.certificate.lower / m.view.scale, upper);
+        cert.lower = criterion == Criterion::circumscribed ? lower
+                     : criterion == Criterion::inscribed   ? upper
+                                                           : lower;
+        cert.upper = criterion == Criterion::inscribed
+                         ? std::max(upper, k.certificate.upper / m.view.scale)
+                         : upper;
+        const double gap = certifiedgap(r.t, m.largest);
+        const bool certified = k.certificate.certified && cert.upper - cert.lower <= gap;
+        if (k.certificate.certified && !certified)
+            cert.why = "the bounds differ by more than 1e-9 of the form error";
+        cert.certified = certified;
+        if (certified) cert.why.clear();
+    }
+    return r;
+}
+
+} // namespace formeval::pointset

@@ -1,0 +1,83 @@
+// The points' convex hull as half-spaces: in the plane by Andrew's monotone
+// chain, in space by CGAL's quickhull; both decide every turn by exact
+// orientation predicates on the points' own coordinates.
+#include "pointset/kernels.h"
+
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Surface_mesh.h>
+#include <CGAL/convex_hull_3.h>
+#include <numeric>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+
+std::vector<Facet> hull2(const View& w) {
+    std::vector<std::size_t> order(w.n);
+    std::iota(order.begin(), order.end(), 0);
+    const auto x = [&](std::size_t i) { return w.data[i * w.stride]; };
+    const auto y = [&](std::size_t i) { return w.data[i * w.stride + 1]; };
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return x(a) < x(b) || (x(a) == x(b) && y(a) < y(b));
+    });
+    const auto left = [&](std::size_t o, std::size_t a, std::size_t b) {
+        return CGAL::orientation(Kernel::Point_2(x(o), y(o)), Kernel::Point_2(x(a), y(a)),
+                                 Kernel::Point_2(x(b), y(b))) == CGAL::LEFT_TURN;
+    };
+    std::vector<std::size_t> h(2 * w.n + 1);
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        while (k >= 2 && !left(h[k - 2], h[k - 1], order[i])) --k;
+        h[k++] = order[i];
+    }
+    for (std::size_t i = w.n - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && !left(h[k - 2], h[k - 1], order[i])) --k;
+        h[k++] = order[i];
+    }
+    std::vector<Facet> out;
+    if (k < 4) return out; // fewer than three corners
+    for (std::size_t j = 0; j + 1 < k; ++j) {
+        const Vec a = w[h[j]], b = w[h[j + 1]];
+        Vec n = {b[1] - a[1], a[0] - b[0], 0}; // outward for a counterclockwise hull
+        n = mul(1 / norm(n), n);
+        out.push_back({n, dot(n, a)});
+    }
+    return out;
+}
+
+std::vector<Facet> hull3(const View& w) {
+    std::vector<Kernel::Point_3> p(w.n);
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double* q = w.data + i * w.stride;
+        p[i] = {q[0], q[1], q[2]};
+    }
+    CGAL::Surface_mesh<Kernel::Point_3> mesh;
+    CGAL::convex_hull_3(p.begin(), p.end(), mesh);
+    std::vector<Facet> out;
+    for (const auto f : mesh.faces()) {
+        std::array<Vec, 3> v{};
+        int j = 0;
+        for (const auto vertex : CGAL::vertices_around_face(mesh.halfedge(f), mesh)) {
+            if (j == 3) break;
+            const Kernel::Point_3& q = mesh.point(vertex);
+            v[j++] = {(q.x() - w.origin[0]) * w.scale, (q.y() - w.origin[1]) * w.scale,
+                      (q.z() - w.origin[2]) * w.scale};
+        }
+        Vec n = cross(sub(v[1], v[0]), sub(v[2], v[0]));
+        const double length = norm(n);
+        if (!(length > 0) || j < 3) continue;
+        n = mul(1 / length, n);
+        out.push_back({n, dot(n, v[0])});
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<Facet> hull(const View& w) {
+    return w.dim == 2 ? hull2(w) : hull3(w);
+}
+
+} // namespace formeval::pointset::kernel

@@ -1,0 +1,399 @@
+// Minimum-zone circle and sphere: the centre c that minimises the zone
+// F(c) = max_i |p_i - c| - min_i |p_i - c|, found globally.
+//
+// Descent: sequential linear programming. About c the distances are replaced
+// by their tangents d_i - u_i.delta; the Chebyshev fit of that model (dual
+// simplex, warm-started from the previous basis) gives a step, halved until F
+// falls as promised.
+//
+// Certificate. Near the centre found: with O and I the points at the outer and
+// inner edge, h their levels' gap and kappa the sharpness of the zone's growth
+// (the least growth of max (u_b - u_a).delta over unit delta), F(c + delta)
+// >= h + kappa s - s^2 / (2 (d_I - s)) for s = |delta|, at least h within
+// rho = 2 kappa d_I / (1 + 2 kappa). Far away: along the direction v of the
+// move, two points apart by the width W(v) give F >= (2 s W - (D^2 - d^2)) /
+// (2 (s + D)), at least h beyond a radius fixed by a lower bound of the width
+// (twice the spread of the points along their weakest direction). Between the
+// two, a branch and bound over cubes of centres: F is 2-Lipschitz, and a subset
+// of the points bounds F from below; a cube whose subset cannot exclude it is
+// measured with every point, which either finds a better centre (then descended
+// from, and certified in turn) or adds the points that bound it to the subset.
+#include "pointset/kernels.h"
+
+#include <cmath>
+#include <memory>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+// The tangent model about c: rows (1, u_i), observations d_i; the residual
+// d_i - rho - u_i.x is the deviation from the circle of radius rho about c + x.
+struct Tangents {
+    const View& w;
+    Vec c;
+    int dim;
+    void operator()(std::size_t i, double* a, double& f) const {
+        const Vec d = sub(w[i], c);
+        const double len = norm(d);
+        a[0] = 1;
+        for (int k = 0; k < dim; ++k) a[k + 1] = len > 0 ? d[k] / len : 0.0;
+        f = len;
+    }
+};
+
+std::vector<std::size_t> extremes(const View& w, const Vec& c) {
+    const Spread s = spread(w, c);
+    std::vector<std::size_t> out = {s.far, s.near};
+    for (int k = 0; k < w.dim; ++k) {
+        std::size_t lo = 0, hi = 0;
+        for (std::size_t i = 1; i < w.n; ++i) {
+            const double x = w.data[i * w.stride + k];
+            if (x < w.data[lo * w.stride + k]) lo = i;
+            if (x > w.data[hi * w.stride + k]) hi = i;
+        }
+        out.push_back(lo);
+        out.push_back(hi);
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+struct Descent {
+    Vec c = {0, 0, 0};
+    double F = inf;
+    std::array<long, mostk> basis = {};
+    bool warm = false;
+    std::vector<long> set;           // the working set of the fits, kept from step to step
+    double top = inf, bottom = -inf; // the largest and smallest distance from c
+};
+
+// The tangent model about a centre with its zone there, and for large sets
+// the farthest and nearest points, the first working set of its fit.
+struct Linearised {
+    Tangents rows;
+    Chebyshev<Tangents> lp;
+    double F, top = -inf, bottom = inf;
+    std::vector<long> far;
+    Linearised(const View& w, const Vec& c) : rows{w, c, w.dim}, lp(rows, w.n, w.dim + 1) {
+        const bool large = static_cast<long>(lp.size()) > wholeset;
+        Extremes e{96, {}, {}};
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const double d = lp.observation(i);
+            top = std::max(top, d);
+            bottom = std::min(bottom, d);
+            if (large) e.take(d, i);
+        }
+        F = top - bottom;
+        far = e.ids();
+    }
+};
+
+void descend(const View& w, Descent& s) {
+    const int m = w.dim + 1;
+    if (s.set.empty())
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
+            s.set.push_back(2 * static_cast<long>(i));
+    double e[mostk] = {};
+    e[m] = 1;
+    auto here = std::make_unique<Linearised>(w, s.c);
+    s.F = here->F;
+    s.top = here->top;
+    s.bottom = here->bottom;
+    s.set.insert(s.set.end(), here->far.begin(), here->far.end());
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        const Tangents& rows = here->rows;
+        std::vector<std::size_t> previous;
+        for (int j = 0; j <= m && s.warm; ++j) previous.push_back(s.basis[j] / 2);
+        std::vector<std::size_t> sample;
+        for (std::size_t j = 0; j < s.set.size() && j < 12; ++j) sample.push_back(s.set[j] / 2);
+        if (!(s.warm && startbasis(rows, m, previous, s.basis)) &&
+            !startbasis(rows, m, sample, s.basis) &&
+            !startbasis(rows, m, extremes(w, s.c), s.basis))
+            return;
+        const Simplex r = dualsimplexset(here->lp, e, s.basis, 8 * eps, 500, s.set);
+        if (!r.ok) return;
+        s.basis = r.basis;
+        s.warm = true;
+        const double promised = s.F - 2 * r.y[m];
+        // A promise within rounding of the zone, or a step that has to be
+        // halved past a few hundredths, ends the descent.
+        if (!(promised > 16 * eps + 1e-13 * s.F)) return;
+        // The model here is done with: one model's rows in memory at a time.
+        here.reset();
+        bool moved = false;
+        for (double t = 1; t > 0.01 && !moved; t /= 2) {
+            Vec next = s.c;
+            for (int k = 0; k < w.dim; ++k) next[k] += t * r.y[k + 1];
+            auto there = std::make_unique<Linearised>(w, next);
+            if (there->F < s.F - 0.1 * t * promised) {
+                s.c = next;
+                s.F = there->F;
+                s.top = there->top;
+                s.bottom = there->bottom;
+                s.set.insert(s.set.end(), there->far.begin(), there->far.end());
+                here = std::move(there);
+                moved = true;
+            }
+        }
+        if (!moved) return;
+    }
+}
+
+// Up to `most` of the points, each next the one whose direction from c is
+// farthest from those taken.
+std::vector<std::size_t> spreadout(const View& w, const Vec& c, std::vector<std::size_t> p,
+                                   std::size_t most) {
+    if (p.size() <= most) return p;
+    std::vector<Vec> u(p.size());
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        const Vec d = sub(w[p[k]], c);
+        u[k] = mul(1 / norm(d), d);
+    }
+    std::vector<std::size_t> out = {p[0]};
+    std::vector<double> nearest(p.size(), inf);
+    std::size_t last = 0;
+    while (out.size() < most) {
+        std::size_t best = 0;
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            nearest[k] = std::min(nearest[k], norm(sub(u[k], u[last])));
+            if (nearest[k] > nearest[best]) best = k;
+        }
+        if (!(nearest[best] > 0)) break;
+        out.push_back(p[best]);
+        last = best;
+    }
+    return out;
+}
+
+// What the neighbourhood of a centre proves: F >= h within rho.
+struct Local {
+    double h = 0;
+    double rho = 0;
+    double top = 0;    // largest distance D
+    double bottom = 0; // smallest distance d
+    std::vector<std::size_t> active;
+};
+
+// The edges are the points within a quarter of the allowed gap of them, and
+// the reference points of the descent's last fit (`basis`, with their sides).
+Local local(const View& w, const Vec& c, double size, const Descent* basis) {
+    Local out;
+    Spread s;
+    if (basis && basis->top - basis->bottom == basis->F && basis->c == c) {
+        s.top = basis->top; // the descent measured it there
+        s.bottom = basis->bottom;
+    } else {
+        s = spread(w, c);
+    }
+    out.top = s.top;
+    out.bottom = s.bottom;
+    const double near = certifiedgap(s.zone(), size) / 4;
+    std::vector<std::size_t> outer, inner;
+    for (int j = 0; basis && basis->warm && j <= w.dim + 1; ++j)
+        (basis->basis[j] % 2 == 0 ? outer : inner).push_back(basis->basis[j] / 2);
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double d = norm(sub(w[i], c));
+        if (d >= s.top - near) outer.push_back(i);
+        if (d <= s.bottom + near) inner.push_back(i);
+    }
+    for (auto* v : {&outer, &inner}) {
+        std::sort(v->begin(), v->end());
+        v->erase(std::unique(v->begin(), v->end()), v->end());
+    }
+    const std::size_t most = w.dim == 2 ? 6 : 5;
+    outer = spreadout(w, c, outer, most);
+    inner = spreadout(w, c, inner, most);
+    double lowestouter = s.top, highestinner = s.bottom;
+    std::vector<Vec> g;
+    for (const std::size_t a : outer) {
+        const Vec da = sub(w[a], c);
+        lowestouter = std::min(lowestouter, norm(da));
+        for (const std::size_t b : inner) {
+            const Vec db = sub(w[b], c);
+            g.push_back(sub(mul(1 / norm(db), db), mul(1 / norm(da), da)));
+        }
+    }
+    for (const std::size_t b : inner) highestinner = std::max(highestinner, norm(sub(w[b], c)));
+    out.h = std::max(0.0, lowestouter - highestinner);
+    const double kappa = sharpness(g, {}, w.dim);
+    if (kappa > 0) out.rho = 2 * kappa * s.bottom / (1 + 2 * kappa) * (1 - 1e-9);
+    out.active = outer;
+    out.active.insert(out.active.end(), inner.begin(), inner.end());
+    return out;
+}
+
+// A lower bound of F over the ball of radius r about mid from a subset: F_S(mid)
+// - 2 r, or for a pair a, b of the farthest and nearest few points, |a - c| -
+// |b - c| >= d_a - d_b - |u_b - u_a| r - r^2 / (2 (d_b - r)), which is far
+// stronger where the pair is seen under a small angle.
+double pairbound(const View& w, const std::vector<std::size_t>& subset, const Vec& mid, double r) {
+    constexpr int few = 3;
+    std::array<double, few> outer, inner;
+    std::array<Vec, few> uo, ui;
+    outer.fill(-inf);
+    inner.fill(inf);
+    for (const std::size_t i : subset) {
+        const Vec d = sub(w[i], mid);
+        const double len = norm(d);
+        if (len > outer[few - 1]) {
+            int k = few - 1;
+            for (; k > 0 && len > outer[k - 1]; --k) outer[k] = outer[k - 1], uo[k] = uo[k - 1];
+            outer[k] = len;
+            uo[k] = mul(1 / len, d);
+        }
+        if (len < inner[few - 1]) {
+            int k = few - 1;
+            for (; k > 0 && len < inner[k - 1]; --k) inner[k] = inner[k - 1], ui[k] = ui[k - 1];
+            inner[k] = len;
+            ui[k] = len > 0 ? mul(1 / len, d) : Vec{0, 0, 0};
+        }
+    }
+    double best = outer[0] - inner[0] - 2 * r;
+    for (int a = 0; a < few && std::isfinite(outer[a]); ++a)
+        for (int b = 0; b < few && std::isfinite(inner[b]); ++b)
+            if (inner[b] > r)
+                best = std::max(best, outer[a] - inner[b] - norm(sub(ui[b], uo[a])) * r -
+                                          r * r / (2 * (inner[b] - r)));
+    return best;
+}
+
+struct Ball {
+    Vec c;
+    double radius;
+};
+
+// The branch and bound's problem: F over cubes of centres.
+struct Search {
+    const View& w;
+    double size;  // of the working coordinates, for the rounding allowance
+    double width; // a lower bound on the points' width in any direction
+    Descent best; // the incumbent
+    double T = 0; // to prove: F >= T outside the balls
+    std::vector<Ball> balls;
+    Vec farcentre = {0, 0, 0};
+    double far = inf; // F >= T beyond this distance from farcentre
+    std::vector<std::size_t> subset;
+
+    double threshold() const { return T; }
+
+    // To prove: F >= T, the incumbent's zone less half the allowed gap. Its
+    // neighbourhood proves that within rho only when its points' levels are
+    // that far apart (a descent that stopped short leaves them closer).
+    void adopt(const Local& l) {
+        T = std::min(T, best.F - certifiedgap(best.F, size) / 2);
+        balls.push_back({best.c, l.h >= T ? l.rho : 0});
+        subset.insert(subset.end(), l.active.begin(), l.active.end());
+    }
+
+    double bound(const Vec& mid, double half) const {
+        const double r = half * std::sqrt(static_cast<double>(w.dim));
+        for (const Ball& b : balls)
+            if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
+        if (norm(sub(mid, farcentre)) - r >= far) return inf;
+        return pairbound(w, subset, mid, r) - 8 * eps * size;
+    }
+
+    bool settle(const Vec& mid, double) {
+        if (spread(w, subset, mid).zone() >= T) return false;
+        const Spread all = spread(w, mid);
+        if (all.zone() < best.F - certifiedgap(best.F, size)) {
+            Descent d;
+            d.c = mid;
+            descend(w, d);
+            if (d.F < best.F) {
+                best = d;
+                adopt(local(w, best.c, size, &best));
+                return true;
+            }
+        }
+        subset.push_back(all.far);
+        subset.push_back(all.near);
+        return true;
+    }
+};
+
+// The radius beyond which F >= T, from a lower bound `width` on the points'
+// width in any direction; inf when the width does not exceed T.
+double farradius(double T, double width, double top, double bottom) {
+    if (!(width > T)) return inf;
+    return (2 * T * top + (top - bottom) * (top + bottom)) / (2 * (width - T));
+}
+
+} // namespace
+
+Found mzradial(const Moments& mo, const Options& options) {
+    Found out;
+    const View& w = mo.view;
+    Descent d;
+    if (!algebraic(w, d.c)) {
+        out.failure = "the points determine no centre";
+        return out;
+    }
+    descend(w, d);
+    if (!std::isfinite(d.F)) {
+        out.failure = "the minimum-zone centre could not be found";
+        return out;
+    }
+    out.found = true;
+    out.point = d.c;
+    if (!options.certificate) return out;
+
+    const double size = 1 + norm(d.c);
+    Search s{w, size, 2 * std::sqrt(mo.values[0]) * (1 - 1e-9), d, inf, {}, d.c, inf, {}};
+    s.T = inf;
+    const Local l = local(w, d.c, size, &d);
+    s.adopt(l);
+    s.farcentre = d.c;
+    if (!(s.width > s.T)) {
+        // The spread understates the width of an arc: the minimum-zone line
+        // or plane bounds it from below exactly.
+        const Found straight = mzlinear(mo, options);
+        if (straight.found) s.width = std::max(s.width, straight.certificate.lower * (1 - 1e-9));
+    }
+    s.far = farradius(s.T, s.width, l.top, l.bottom);
+    Certificate& c = out.certificate;
+    double lower = s.T;
+    std::string why = "the points at the edges of the zone do not hold the centre from every side";
+    if (!(s.balls.front().radius >= s.far)) {
+        // Between the neighbourhood and the far region: the search. Without a
+        // far bound it still looks for better centres within a wide cube, and
+        // what lies beyond is bounded by the limit of the far estimate there.
+        const double extent = 1 + std::sqrt(mo.values[2]) * 8;
+        const double half = std::isfinite(s.far) ? s.far : 64 * extent;
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 32))
+            s.subset.push_back(i);
+        long used = 0;
+        const double left = branchbound(s, d.c, half, w.dim, options.budget, used);
+        lower = std::min(s.T, left);
+        if (std::isfinite(left))
+            why = "the global search ran out of its budget of " + std::to_string(options.budget) +
+                  " cells";
+        if (!std::isfinite(s.far)) {
+            const double k = (l.top - l.bottom) * (l.top + l.bottom);
+            const double beyond = (2 * half * s.width - k) / (2 * (half + l.top));
+            why = "the points are too close to a straight line (a short arc or a shallow cap) "
+                  "to exclude a distant centre: a circle of ever larger radius may do better";
+            lower = std::min(lower, beyond);
+        }
+    }
+    c.certified = s.best.F - std::max(0.0, lower) <= certifiedgap(s.best.F, size);
+    if (!c.certified) {
+        // Unproven: at least never wider than about the least-squares centre.
+        const Found ls = lsradial(mo);
+        if (ls.found) {
+            Descent e;
+            e.c = ls.point;
+            descend(w, e);
+            if (e.F < s.best.F) s.best = e;
+        }
+        c.why = why;
+    }
+    out.point = s.best.c;
+    c.upper = s.best.F;
+    c.lower = std::max(0.0, std::min(lower, c.upper));
+    return out;
+}
+
+} // namespace formeval::pointset::kernel

@@ -1,0 +1,263 @@
+// Minimum circumscribed circle and sphere: the smallest ball holding every
+// point. Welzl's move-to-front algorithm runs on a sample of the points, every
+// decision "is this point outside the smallest ball through these" taken by
+// CGAL's exact predicates on the points' own coordinates; a pass over all
+// points then adds those outside the ball (the exact predicate judging any
+// point that floating point cannot place clearly inside), until none is: the
+// ball of the sample is then the ball of every point.
+//
+// Certificate: no ball holds the support points in less than the ball through
+// them when its centre lies in their convex hull; that ball's radius, as
+// measured from the centre found, is the lower bound.
+#include "pointset/kernels.h"
+
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <cmath>
+#include <limits>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+
+struct Support {
+    int count = 0;
+    std::array<std::size_t, 4> point = {};
+};
+
+class Balls {
+  public:
+    explicit Balls(const View& w) : w_(w) {}
+
+    // Whether point t lies in the smallest ball with the support on its
+    // boundary (exact).
+    bool inside(const Support& s, std::size_t t) const {
+        if (s.count == 0) return false;
+        if (w_.dim == 2) {
+            const int quick = s.count >= 2 ? filtered(s, t) : 0;
+            if (quick != 0) return quick > 0;
+            const Kernel::Point_2 q = p2(t);
+            if (s.count == 1) return q == p2(s.point[0]);
+            if (s.count == 2)
+                return CGAL::side_of_bounded_circle(p2(s.point[0]), p2(s.point[1]), q) !=
+                       CGAL::ON_UNBOUNDED_SIDE;
+            return CGAL::side_of_bounded_circle(p2(s.point[0]), p2(s.point[1]), p2(s.point[2]),
+                                                q) != CGAL::ON_UNBOUNDED_SIDE;
+        }
+        const Kernel::Point_3 q = p3(t);
+        switch (s.count) {
+        case 1:
+            return q == p3(s.point[0]);
+        case 2:
+            return CGAL::side_of_bounded_sphere(p3(s.point[0]), p3(s.point[1]), q) !=
+                   CGAL::ON_UNBOUNDED_SIDE;
+        case 3:
+            return CGAL::side_of_bounded_sphere(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]),
+                                                q) != CGAL::ON_UNBOUNDED_SIDE;
+        default:
+            return CGAL::side_of_bounded_sphere(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]),
+                                                p3(s.point[3]), q) != CGAL::ON_UNBOUNDED_SIDE;
+        }
+    }
+
+    // Whether the support spans a ball: no three on one line, no four on
+    // one plane (which the exact predicates would refuse).
+    bool proper(const Support& s) const {
+        if (s.count == 3) {
+            if (w_.dim == 2)
+                return !CGAL::collinear(p2(s.point[0]), p2(s.point[1]), p2(s.point[2]));
+            return !CGAL::collinear(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]));
+        }
+        if (s.count == 4)
+            return !CGAL::coplanar(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]), p3(s.point[3]));
+        return true;
+    }
+
+  private:
+    const double* at(std::size_t i) const { return w_.data + i * w_.stride; }
+
+    // In the plane, the sign of the test in floating point where its error
+    // bound settles it: 1 inside, -1 outside, 0 undecided.
+    int filtered(const Support& s, std::size_t t) const {
+        const double* q = at(t);
+        const double* a = at(s.point[0]);
+        const double* b = at(s.point[1]);
+        const double ax = a[0] - q[0], ay = a[1] - q[1], bx = b[0] - q[0], by = b[1] - q[1];
+        constexpr double e = std::numeric_limits<double>::epsilon();
+        if (s.count == 2) {
+            // In the circle on the diameter ab: (a - q).(b - q) <= 0.
+            const double d = ax * bx + ay * by;
+            const double bound = 8 * e * (std::fabs(ax * bx) + std::fabs(ay * by));
+            return d < -bound ? 1 : d > bound ? -1 : 0;
+        }
+        const double* c = at(s.point[2]);
+        const double turn = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+        const double turnbound =
+            8 * e *
+            (std::fabs((b[0] - a[0]) * (c[1] - a[1])) + std::fabs((b[1] - a[1]) * (c[0] - a[0])));
+        if (!(std::fabs(turn) > turnbound)) return 0;
+        double bound = 0;
+        const double det = kernel::incircle(a, b, c, q, bound);
+        if (!(std::fabs(det) > bound)) return 0;
+        return (det > 0) == (turn > 0) ? 1 : -1;
+    }
+
+    Kernel::Point_2 p2(std::size_t i) const {
+        const double* p = w_.data + i * w_.stride;
+        return {p[0], p[1]};
+    }
+    Kernel::Point_3 p3(std::size_t i) const {
+        const double* p = w_.data + i * w_.stride;
+        return {p[0], p[1], p[2]};
+    }
+    const View& w_;
+};
+
+// Centre of the smallest ball through the support, in working coordinates.
+Vec centre(const View& w, const Support& s) {
+    const Vec a = w[s.point[0]];
+    if (s.count == 1) return a;
+    const Vec b = sub(w[s.point[1]], a);
+    if (s.count == 2) return add(a, mul(0.5, b));
+    const Vec c = sub(w[s.point[2]], a);
+    if (s.count == 3) {
+        const Vec n = cross(b, c);
+        const Vec x = cross(sub(mul(dot(b, b), c), mul(dot(c, c), b)), n);
+        return add(a, mul(1 / (2 * dot(n, n)), x));
+    }
+    const Vec d = sub(w[s.point[3]], a);
+    double m[9] = {2 * b[0], 2 * b[1], 2 * b[2], 2 * c[0], 2 * c[1],
+                   2 * c[2], 2 * d[0], 2 * d[1], 2 * d[2]};
+    double r[3] = {dot(b, b), dot(c, c), dot(d, d)};
+    if (!solve(3, m, r)) return a;
+    return add(a, {r[0], r[1], r[2]});
+}
+
+// Welzl's move-to-front recursion on the sample: the smallest ball of
+// list[0, end) with the support on its boundary.
+struct Welzl {
+    const Balls& balls;
+    int dim;
+    std::vector<std::size_t>& list;
+    Support best;
+
+    void run(std::size_t end, const Support& boundary) {
+        best = boundary;
+        if (boundary.count == dim + 1) return;
+        for (std::size_t i = 0; i < end; ++i) {
+            if (balls.inside(best, list[i])) continue;
+            Support next = boundary;
+            next.point[next.count++] = list[i];
+            if (!balls.proper(next)) continue; // never asked in exact arithmetic
+            run(i, next);
+            std::rotate(list.begin(), list.begin() + i, list.begin() + i + 1);
+        }
+    }
+};
+
+// The first sample: the extreme points along a few directions and an even
+// spread of the rest.
+std::vector<std::size_t> firstsample(const View& w) {
+    std::vector<std::size_t> out;
+    const std::size_t step = std::max<std::size_t>(1, w.n / 128);
+    for (std::size_t i = 0; i < w.n; i += step) out.push_back(i);
+    const std::array<Vec, 7> dirs = {
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {1, -1, 0}, {1, 0, 1}, {0, 1, 1}}};
+    std::array<std::size_t, 14> pick{};
+    std::array<double, 14> value;
+    value.fill(-inf);
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const Vec q = w[i];
+        for (int k = 0; k < 7; ++k) {
+            const double v = dot(q, dirs[k]);
+            if (v > value[2 * k]) value[2 * k] = v, pick[2 * k] = i;
+            if (-v > value[2 * k + 1]) value[2 * k + 1] = -v, pick[2 * k + 1] = i;
+        }
+    }
+    out.insert(out.end(), pick.begin(), pick.end());
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+} // namespace
+
+Found pkradial(const Moments& mo, const Options& options) {
+    Found out;
+    const View& w = mo.view;
+    const Balls balls(w);
+    std::vector<std::size_t> sample = firstsample(w);
+    Support s;
+    for (int round = 0;; ++round) {
+        Welzl welzl{balls, w.dim, sample, {}};
+        welzl.run(sample.size(), Support{});
+        s = welzl.best;
+        const Vec c = centre(w, s);
+        double r2 = 0;
+        bool sound = true; // the floating ball passes through its support
+        for (int k = 0; k < s.count; ++k)
+            r2 = std::max(r2, dot(sub(w[s.point[k]], c), sub(w[s.point[k]], c)));
+        for (int k = 0; k < s.count; ++k) {
+            const Vec d = sub(w[s.point[k]], c);
+            sound = sound && dot(d, d) >= r2 * (1 - 1e-12);
+        }
+        const double clear = sound ? r2 * (1 - 1e-9) : -1;
+        std::vector<std::pair<double, std::size_t>> outside;
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const Vec d = sub(w[i], c);
+            const double d2 = dot(d, d);
+            if (d2 < clear || balls.inside(s, i)) continue;
+            outside.emplace_back(-d2, i);
+        }
+        if (outside.empty()) break;
+        if (round > 60) {
+            out.failure = "the circumscribed feature could not be found";
+            return out;
+        }
+        const std::size_t take = std::min<std::size_t>(outside.size(), 512);
+        std::partial_sort(outside.begin(), outside.begin() + take, outside.end());
+        for (std::size_t k = 0; k < take; ++k) sample.push_back(outside[k].second);
+    }
+    out.found = true;
+    out.point = centre(w, s);
+    const Spread all = spread(w, out.point);
+    out.radius = all.top;
+    if (!options.certificate) return out;
+    // The support surrounds the centre: its barycentric coordinates in the
+    // support's hull are not negative.
+    Certificate& c = out.certificate;
+    c.upper = all.top;
+    double lower = inf;
+    for (int k = 0; k < s.count; ++k) lower = std::min(lower, norm(sub(w[s.point[k]], out.point)));
+    bool surrounds = s.count == 2;
+    if (s.count >= 3) {
+        const int m = s.count;
+        // Solve for weights: sum l_k p_k = centre, sum l_k = 1 (least squares for
+        // three points in space, which lie in one plane with the centre).
+        double A[16] = {}, b[4] = {};
+        for (int r = 0; r < m; ++r) {
+            const Vec pr = w[s.point[r]];
+            for (int k = 0; k < m; ++k) {
+                const Vec pk = w[s.point[k]];
+                A[r * m + k] = dot(pr, pk) + 1;
+            }
+            b[r] = dot(pr, out.point) + 1;
+        }
+        if (solve(m, A, b)) {
+            surrounds = true;
+            for (int k = 0; k < m; ++k) surrounds = surrounds && b[k] >= -1e-9;
+        }
+    }
+    if (!surrounds || s.count < 2) {
+        c.lower = 0;
+        c.why = "the points on the feature do not surround its centre";
+        return out;
+    }
+    c.lower = std::min(lower, c.upper);
+    c.certified = c.upper - c.lower <= certifiedgap(all.zone(), 1 + norm(out.point));
+    if (!c.certified) c.why = "the bounds on the radius differ by more than 1e-9 of the form error";
+    return out;
+}
+
+} // namespace formeval::pointset::kernel

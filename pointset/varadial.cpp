@@ -1,0 +1,289 @@
+// Maximum inscribed circle and sphere: the centre c within the points' convex
+// hull that maximises g(c) = min_i |p_i - c|, found globally.
+//
+// Ascent: since |p - c - delta| >= d - u.delta (u the unit vector from c to
+// p), the linear program max t subject to t + u_i.delta <= d_i (and the hull's
+// half-spaces, once known) gives a step that raises g to at least t; the dual
+// simplex solves it over every point.
+//
+// Certificate. Near the centre found, with J the points nearest it and the
+// hull's sides through it, g(c + delta) <= max_J d_j - sigma s + s^2 / (2 (d -
+// s)) with sigma the least of max_J u_j.e over feasible unit directions e: at
+// most max_J d_j within rho = 2 sigma d / (1 + 2 sigma). Elsewhere in the hull
+// a branch and bound over cubes: g is 1-Lipschitz, and a subset of the points
+// bounds it from above. The hull itself is built only when a cube outside the
+// neighbourhood could beat the centre found (points not all round).
+#include "pointset/kernels.h"
+
+#include <cmath>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+// The linear program of one ascent step about c, in y = (delta, t):
+// constraint i < n: t + u_i.delta <= d_i; then the box |delta_k| <= reach;
+// then the hull's half-spaces.
+struct Step {
+    const View& w;
+    Vec c;
+    double reach;
+    const std::vector<Facet>& facets;
+    int k;
+    long boxes() const { return static_cast<long>(w.n); }
+    long sides() const { return boxes() + 2 * w.dim; }
+    void row(long id, double* r, double& b) const {
+        for (int j = 0; j < k; ++j) r[j] = 0;
+        if (id < boxes()) {
+            const Vec d = sub(w[static_cast<std::size_t>(id)], c);
+            const double len = norm(d);
+            for (int j = 0; j < w.dim; ++j) r[j] = len > 0 ? d[j] / len : 0.0;
+            r[w.dim] = 1;
+            b = len;
+        } else if (id < sides()) {
+            const long j = id - boxes();
+            r[j / 2] = j % 2 == 0 ? 1 : -1;
+            b = reach;
+        } else {
+            const Facet& f = facets[static_cast<std::size_t>(id - sides())];
+            for (int j = 0; j < w.dim; ++j) r[j] = f.n[j];
+            b = f.b - dot(f.n, c);
+        }
+    }
+    long size() const { return sides() + static_cast<long>(facets.size()); }
+    long worst(const double* y, double& excess) const { return worstof(*this, y, excess); }
+    template <class F> void each(const double* y, F f) const {
+        const Vec delta = {y[0], y[1], w.dim == 3 ? y[2] : 0.0};
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const Vec d = sub(w[i], c);
+            const double len = norm(d);
+            f(static_cast<long>(i), y[w.dim] + (len > 0 ? dot(d, delta) / len : 0.0) - len);
+        }
+        for (int j = 0; j < w.dim; ++j) f(boxes() + 2 * j + (y[j] < 0), std::fabs(y[j]) - reach);
+        for (std::size_t j = 0; j < facets.size(); ++j)
+            f(sides() + static_cast<long>(j), dot(facets[j].n, add(c, delta)) - facets[j].b);
+    }
+};
+
+// Raises g from c by linear programming steps; returns g at the end.
+double ascend(const View& w, const std::vector<Facet>& facets, double reach, Vec& c) {
+    double g = spread(w, c).bottom;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        const Step lp{w, c, reach, facets, w.dim + 1};
+        // First basis: the nearest point and a side of the box per axis.
+        const Spread s = spread(w, c);
+        const Vec u = sub(w[s.near], c);
+        std::array<long, mostk> basis{};
+        basis[0] = static_cast<long>(s.near);
+        for (int j = 0; j < w.dim; ++j) basis[j + 1] = lp.boxes() + 2 * j + (u[j] > 0);
+        double e[mostk] = {};
+        e[w.dim] = -1;
+        std::vector<long> set;
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
+            set.push_back(static_cast<long>(i));
+        const Simplex r = dualsimplexset(lp, e, basis, 8 * eps, 500, set);
+        if (!r.ok) break;
+        Vec next = c;
+        for (int j = 0; j < w.dim; ++j) next[j] += r.y[j];
+        const double h = spread(w, next).bottom;
+        if (!(h > g * (1 + 4 * eps) + 4 * eps)) break;
+        c = next;
+        g = h;
+    }
+    return g;
+}
+
+bool inhull(const std::vector<Facet>& facets, const Vec& c, double slack) {
+    for (const Facet& f : facets)
+        if (dot(f.n, c) > f.b + slack) return false;
+    return true;
+}
+
+// The side of the hull farthest beyond the cube's middle (its excess over
+// the side's plane), or none when the middle is inside; whether a side
+// excludes every point of the cube.
+struct Beyond {
+    const Facet* side = nullptr;
+    double excess = 0;
+    bool excluded = false;
+};
+Beyond beyond(const std::vector<Facet>& facets, const Vec& mid, double half, int dim) {
+    Beyond out;
+    for (const Facet& f : facets) {
+        const double e = dot(f.n, mid) - f.b;
+        if (!(e > out.excess)) continue;
+        double reach = 0;
+        for (int k = 0; k < dim; ++k) reach += half * std::fabs(f.n[k]);
+        out = {&f, e, e > reach};
+        if (out.excluded) break;
+    }
+    return out;
+}
+
+struct Local {
+    double top = 0; // max_J d_j: g is at most this within rho
+    double rho = 0;
+};
+
+Local local(const View& w, const std::vector<Facet>& facets, const Vec& c, double size) {
+    Local out;
+    const Spread s = spread(w, c);
+    const double near = certifiedgap(s.zone(), size) / 4;
+    std::vector<Vec> u;
+    out.top = s.bottom;
+    for (std::size_t i = 0; i < w.n && u.size() < 40; ++i) {
+        const Vec d = sub(w[i], c);
+        const double len = norm(d);
+        if (len > s.bottom + near) continue;
+        out.top = std::max(out.top, len);
+        u.push_back(mul(1 / len, d));
+    }
+    std::vector<Vec> cone;
+    for (const Facet& f : facets)
+        if (dot(f.n, c) >= f.b - 1e-12 * size) cone.push_back(f.n);
+    const double sigma = sharpness(u, cone, w.dim);
+    if (sigma > 0) out.rho = 2 * sigma * s.bottom / (1 + 2 * sigma) * (1 - 1e-9);
+    return out;
+}
+
+struct Ball {
+    Vec c;
+    double radius;
+};
+
+// The branch and bound's problem: -g over cubes, to prove -g >= -G.
+struct Search {
+    const View& w;
+    double size;
+    double reach;
+    std::vector<Facet> facets;
+    bool hullbuilt = false;
+    bool blind = false;
+    Vec best = {0, 0, 0};
+    double g = 0; // the incumbent's radius
+    double G = 0; // to prove: g <= G outside the balls
+    std::vector<Ball> balls;
+    std::vector<std::size_t> subset;
+
+    double threshold() const { return -G; }
+
+    void adopt(const Vec& c, double value) {
+        best = c;
+        g = value;
+        const Local l = local(w, facets, c, size);
+        G = std::max(G, l.top);
+        balls.push_back({c, l.rho});
+        subset.push_back(spread(w, c).near);
+    }
+
+    double bound(const Vec& mid, double half) const {
+        const double r = half * std::sqrt(static_cast<double>(w.dim));
+        for (const Ball& b : balls)
+            if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
+        const double g = -(spread(w, subset, mid).bottom + r + 8 * eps * size);
+        if (g >= -G || !hullbuilt) return g >= -G ? inf : g;
+        // Only the part of the cube inside the side farthest beyond its middle
+        // may hold a centre: it lies within sqrt(r^2 - e^2) of the middle's
+        // foot on that side.
+        const Beyond out = beyond(facets, mid, half, w.dim);
+        if (out.excluded) return inf;
+        if (!out.side) return g;
+        const Vec foot = sub(mid, mul(out.excess, out.side->n));
+        const double reach = std::sqrt(std::max(0.0, r * r - out.excess * out.excess));
+        const double clipped = -(spread(w, subset, foot).bottom + reach + 8 * eps * size);
+        return clipped >= -G ? inf : std::max(g, clipped);
+    }
+
+    bool settle(const Vec& mid, double) {
+        if (spread(w, subset, mid).bottom <= G) return false;
+        const Spread all = spread(w, mid);
+        if (all.bottom > G && !hullbuilt) {
+            // A centre here might beat the one found: whether it may, the hull says.
+            facets = hull(w);
+            hullbuilt = true;
+            blind = facets.empty(); // built without CGAL: no hull to tell
+            return true;
+        }
+        if (!blind && all.bottom > g + certifiedgap(all.zone(), size) && inhull(facets, mid, 0)) {
+            Vec c = mid;
+            const double h = ascend(w, facets, reach, c);
+            if (h > g) {
+                adopt(c, h);
+                return true;
+            }
+        }
+        subset.push_back(all.near);
+        return true;
+    }
+};
+
+} // namespace
+
+Found varadial(const Moments& mo, const Options& options) {
+    Found out;
+    const View& w = mo.view;
+    Vec c;
+    if (!algebraic(w, c)) {
+        out.failure = "the points determine no centre";
+        return out;
+    }
+    double lo[3] = {inf, inf, inf}, hi[3] = {-inf, -inf, -inf};
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const Vec q = w[i];
+        for (int k = 0; k < w.dim; ++k)
+            lo[k] = std::min(lo[k], q[k]), hi[k] = std::max(hi[k], q[k]);
+    }
+    Vec middle = {0, 0, 0};
+    double half = 0;
+    for (int k = 0; k < w.dim; ++k) {
+        middle[k] = (lo[k] + hi[k]) / 2;
+        half = std::max(half, (hi[k] - lo[k]) / 2);
+    }
+    // Start inside the box of the points.
+    for (int k = 0; k < w.dim; ++k) c[k] = std::min(std::max(c[k], lo[k]), hi[k]);
+    const double size = 1 + norm(middle);
+    Search s{w, size, 2 * half, {}, false, false, c, 0, 0, {}, {}};
+    // A centre whose nearest points do not surround it may lie outside the
+    // hull: then the hull is needed from the start.
+    double g = ascend(w, s.facets, s.reach, c);
+    if (local(w, {}, c, size).rho <= 0) {
+        s.facets = hull(w);
+        s.hullbuilt = true;
+        if (s.facets.empty()) {
+            out.failure = exactreferences()
+                              ? "the points span no hull to hold a centre"
+                              : "built without CGAL: no hull to hold the centre of points not "
+                                "all round";
+            return out;
+        }
+        if (!inhull(s.facets, c, 0)) c = middle;
+        if (!inhull(s.facets, c, 0)) {
+            c = {0, 0, 0}; // the centroid lies in the hull
+        }
+        g = ascend(w, s.facets, s.reach, c);
+    }
+    s.adopt(c, g);
+    out.found = true;
+    if (options.certificate) {
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 32))
+            s.subset.push_back(i);
+        long used = 0;
+        const double left = branchbound(s, middle, half * (1 + 1e-9), w.dim, options.budget, used);
+        Certificate& cert = out.certificate;
+        cert.lower = s.g;
+        cert.upper = std::isfinite(left) ? std::max(s.G, -left) : s.G;
+        cert.certified = !std::isfinite(left);
+        if (std::isfinite(left))
+            cert.why = s.blind ? "built without CGAL: no hull to bound the centre"
+                               : "the global search ran out of its budget of " +
+                                     std::to_string(options.budget) + " cells";
+        else if (s.balls.front().radius <= 0 && s.balls.back().radius <= 0)
+            cert.why = "the points nearest the centre do not hold it from every side";
+        cert.certified = cert.why.empty();
+    }
+    out.point = s.best;
+    out.radius = s.g;
+    return out;
+}
+
+} // namespace formeval::pointset::kernel

@@ -1,0 +1,154 @@
+// The points' frame: centroid, covariance and its eigenvectors, in working
+// coordinates of unit size; and the small dense solver of the kernels.
+#include "pointset/kernels.h"
+
+#include <cmath>
+#include <utility>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+constexpr double largestallowed = 1e150;
+
+// Eigenvalues (ascending) and unit eigenvectors of the symmetric 3 x 3 matrix
+// a, by Jacobi rotations.
+void eigen(std::array<std::array<double, 3>, 3> a, std::array<double, 3>& values,
+           std::array<Vec, 3>& vectors) {
+    std::array<std::array<double, 3>, 3> v = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    for (int sweep = 0; sweep < 60; ++sweep) {
+        const double off = a[0][1] * a[0][1] + a[0][2] * a[0][2] + a[1][2] * a[1][2];
+        const double diagonal = a[0][0] * a[0][0] + a[1][1] * a[1][1] + a[2][2] * a[2][2];
+        if (!(off > 1e-36 * diagonal)) break;
+        for (int p = 0; p < 2; ++p)
+            for (int q = p + 1; q < 3; ++q) {
+                if (a[p][q] == 0) continue;
+                const double theta = (a[q][q] - a[p][p]) / (2 * a[p][q]);
+                const double t =
+                    (theta >= 0 ? 1 : -1) / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+                const double c = 1 / std::sqrt(t * t + 1);
+                const double s = t * c;
+                for (int k = 0; k < 3; ++k) {
+                    const double akp = a[k][p], akq = a[k][q];
+                    a[k][p] = c * akp - s * akq;
+                    a[k][q] = s * akp + c * akq;
+                }
+                for (int k = 0; k < 3; ++k) {
+                    const double apk = a[p][k], aqk = a[q][k];
+                    a[p][k] = c * apk - s * aqk;
+                    a[q][k] = s * apk + c * aqk;
+                }
+                for (int k = 0; k < 3; ++k) {
+                    const double vkp = v[k][p], vkq = v[k][q];
+                    v[k][p] = c * vkp - s * vkq;
+                    v[k][q] = s * vkp + c * vkq;
+                }
+            }
+    }
+    std::array<int, 3> order = {0, 1, 2};
+    std::sort(order.begin(), order.end(), [&](int i, int k) { return a[i][i] < a[k][k]; });
+    for (int j = 0; j < 3; ++j) {
+        values[j] = a[order[j]][order[j]];
+        vectors[j] = {v[0][order[j]], v[1][order[j]], v[2][order[j]]};
+    }
+}
+
+} // namespace
+
+Moments moments(const Points& points) {
+    Moments m;
+    View& w = m.view;
+    w.data = points.data;
+    w.n = points.count;
+    w.dim = points.dimension;
+    w.stride = points.stride;
+    double sum[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < w.n; ++i)
+        for (int k = 0; k < w.dim; ++k) {
+            const double c = w.data[i * w.stride + k];
+            if (!(std::fabs(c) <= largestallowed)) {
+                m.failure = "a coordinate is not a finite number within +-1e150";
+                return m;
+            }
+            m.largest = std::max(m.largest, std::fabs(c));
+            sum[k] += c;
+        }
+    for (int k = 0; k < w.dim; ++k) w.origin[k] = sum[k] / static_cast<double>(w.n);
+    // The extent and the covariance about the centroid in one pass, in the
+    // caller's unit, about the origin (which rounding puts near the centroid,
+    // corrected for below); scaled to working units after (by a power of two:
+    // exact).
+    double extent = 0;
+    double c[3][3] = {};
+    double shift[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double* p = w.data + i * w.stride;
+        const Vec q = {p[0] - w.origin[0], p[1] - w.origin[1],
+                       w.dim == 3 ? p[2] - w.origin[2] : 0.0};
+        extent = std::max({extent, std::fabs(q[0]), std::fabs(q[1]), std::fabs(q[2])});
+        for (int r = 0; r < 3; ++r) {
+            shift[r] += q[r];
+            for (int s = r; s < 3; ++s) c[r][s] += q[r] * q[s];
+        }
+    }
+    for (int r = 0; r < 3; ++r) {
+        shift[r] /= static_cast<double>(w.n);
+        for (int s = r; s < 3; ++s) c[r][s] -= static_cast<double>(w.n) * shift[r] * shift[s];
+    }
+    int exponent = 0;
+    if (extent > 0) std::frexp(extent, &exponent);
+    w.scale = std::ldexp(1.0, -exponent);
+    for (int r = 0; r < 3; ++r)
+        for (int s = r; s < 3; ++s) c[r][s] *= w.scale * w.scale;
+    std::array<std::array<double, 3>, 3> a{};
+    for (int r = 0; r < 3; ++r)
+        for (int s = r; s < 3; ++s) a[r][s] = a[s][r] = c[r][s] / static_cast<double>(w.n);
+    eigen(a, m.values, m.vectors);
+    for (double& v : m.values) v = std::max(v, 0.0);
+    if (w.dim == 2) {
+        // The plane's own two directions, the z axis last.
+        std::array<double, 3> values = m.values;
+        std::array<Vec, 3> vectors = m.vectors;
+        int j = 0;
+        for (int k = 0; k < 3; ++k)
+            if (std::fabs(vectors[k][2]) < 0.5) {
+                m.values[j] = values[k];
+                m.vectors[j++] = vectors[k];
+            }
+        m.values[2] = 0;
+        m.vectors[2] = {0, 0, 1};
+        if (m.values[0] > m.values[1]) {
+            std::swap(m.values[0], m.values[1]);
+            std::swap(m.vectors[0], m.vectors[1]);
+        }
+    }
+    return m;
+}
+
+bool solve(int k, double* a, double* b) {
+    for (int c = 0; c < k; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < k; ++r)
+            if (std::fabs(a[r * k + c]) > std::fabs(a[pivot * k + c])) pivot = r;
+        if (!(std::fabs(a[pivot * k + c]) > 0)) return false;
+        if (pivot != c) {
+            for (int j = 0; j < k; ++j) std::swap(a[c * k + j], a[pivot * k + j]);
+            std::swap(b[c], b[pivot]);
+        }
+        for (int r = c + 1; r < k; ++r) {
+            const double f = a[r * k + c] / a[c * k + c];
+            if (f == 0) continue;
+            for (int j = c; j < k; ++j) a[r * k + j] -= f * a[c * k + j];
+            b[r] -= f * b[c];
+        }
+    }
+    for (int c = k - 1; c >= 0; --c) {
+        double s = b[c];
+        for (int j = c + 1; j < k; ++j) s -= a[c * k + j] * b[j];
+        b[c] = s / a[c * k + c];
+        if (!std::isfinite(b[c])) return false;
+    }
+    return true;
+}
+
+} // namespace formeval::pointset::kernel
