@@ -1,7 +1,7 @@
 // Medians of the circle computations on noisy circles of 360 and 2048 points,
 // as the uncertainty studies call them (trace level 1: silent).
+#include "base/base.h"
 #include "circles/circles.h"
-#include "driver/driver.h"
 #include "form/form.h"
 
 #include <benchmark/benchmark.h>
@@ -31,7 +31,7 @@ NoisyCircle noisycircle(int numpt) {
     return c;
 }
 
-template <circcal cal> void circlecal(benchmark::State& state) {
+template <circlefunction cal> void circlecal(benchmark::State& state) {
     const int numpt = static_cast<int>(state.range(0));
     const NoisyCircle c = noisycircle(numpt);
     oqt = 1;

@@ -2,8 +2,8 @@
 // compute them (least squares, then the exchange), against one solve of the
 // same Chebyshev fit as a linear program by GLPK's simplex: minimise t with
 // -t <= model value - observation <= t at every point.
+#include "base/base.h"
 #include "bench/quiet.h"
-#include "driver/driver.h"
 #include "form/form.h"
 
 #include <benchmark/benchmark.h>
@@ -22,25 +22,20 @@ struct Points {
     std::vector<double> x, y, z;
 };
 
-Points line() {
-    std::mt19937 gen(1);
-    std::uniform_real_distribution<double> noise(-0.002, 0.002);
-    Points p;
-    for (int i = 0; i < numpt; ++i) {
-        p.x.push_back(0.5 * i);
-        p.y.push_back(3 + 0.01 * p.x.back() + noise(gen));
-    }
-    return p;
-}
-
-Points plane() {
-    std::mt19937 gen(2);
+// 360 noisy points (noise within +-0.002) of the line y = 3 + 0.01 x at
+// x = 0, 0.5, 1, ..., or of the plane z = 2 + 0.01 x - 0.02 y at x, y drawn
+// within +-50.
+Points noisy(feature shape) {
+    const bool plane = shape == feature::plane;
+    std::mt19937 gen(plane ? 2 : 1);
     std::uniform_real_distribution<double> where(-50, 50), noise(-0.002, 0.002);
     Points p;
     for (int i = 0; i < numpt; ++i) {
-        p.x.push_back(where(gen));
-        p.y.push_back(where(gen));
-        p.z.push_back(2 + 0.01 * p.x.back() - 0.02 * p.y.back() + noise(gen));
+        p.x.push_back(plane ? where(gen) : 0.5 * i);
+        if (plane) p.y.push_back(where(gen));
+        const double model =
+            plane ? 2 + 0.01 * p.x.back() - 0.02 * p.y.back() : 3 + 0.01 * p.x.back();
+        (plane ? p.z : p.y).push_back(model + noise(gen));
     }
     return p;
 }
@@ -49,7 +44,7 @@ using bench::Quiet;
 
 void BM_MinimumZoneLine(benchmark::State& state) {
     Quiet quiet;
-    const Points p = line();
+    const Points p = noisy(feature::line);
     fitpair fits;
     for (auto _ : state) {
         stcal(p.x.data(), p.y.data(), numpt, fits);
@@ -60,7 +55,7 @@ BENCHMARK(BM_MinimumZoneLine)->Unit(benchmark::kMicrosecond);
 
 void BM_MinimumZonePlane(benchmark::State& state) {
     Quiet quiet;
-    const Points p = plane();
+    const Points p = noisy(feature::plane);
     fitpair fits;
     for (auto _ : state) {
         fltcal(p.x.data(), p.y.data(), p.z.data(), numpt, fits);
@@ -122,14 +117,14 @@ bool agrees(const Points& p, int n) {
 }
 
 void BM_LinearProgramLine(benchmark::State& state) {
-    const Points p = line();
+    const Points p = noisy(feature::line);
     if (!agrees(p, 2)) state.SkipWithError("the linear program finds another zone");
     for (auto _ : state) benchmark::DoNotOptimize(chebyshev(p, 2));
 }
 BENCHMARK(BM_LinearProgramLine)->Unit(benchmark::kMicrosecond);
 
 void BM_LinearProgramPlane(benchmark::State& state) {
-    const Points p = plane();
+    const Points p = noisy(feature::plane);
     if (!agrees(p, 3)) state.SkipWithError("the linear program finds another zone");
     for (auto _ : state) benchmark::DoNotOptimize(chebyshev(p, 3));
 }

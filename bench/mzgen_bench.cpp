@@ -2,8 +2,8 @@
 // uncertainty studies run it: a line, one linearised circle fit, and a whole
 // staged minimum-zone circle evaluation (least squares and minimum zone about
 // a moving centre, as the circle evaluator does it).
+#include "base/base.h"
 #include "bench/quiet.h"
-#include "driver/driver.h"
 #include "fit/fit.h"
 
 #include <benchmark/benchmark.h>
@@ -50,35 +50,35 @@ void run(benchmark::State& state, const Start& start) {
     }
 }
 
-void BM_MzgenLine(benchmark::State& state) {
+// mzgen from the least-squares state of the n-parameter model whose row and
+// observation at point p, with noise e within +-0.002 (drawn from `seed`),
+// model(p, e, row, observation) gives.
+template <class Model> void mzgenof(benchmark::State& state, int n, unsigned seed, Model model) {
     Quiet quiet;
     static Start start;
-    std::mt19937 gen(1);
+    std::mt19937 gen(seed);
     std::uniform_real_distribution<double> noise(-0.002, 0.002);
-    for (int p = 0; p < numpt; ++p) {
-        const double x = 0.5 * p;
-        start.u[p] = {1, x};
-        start.f[p] = 3 + 0.01 * x + noise(gen);
-    }
-    start.n = 2;
+    for (int p = 0; p < numpt; ++p) model(p, noise(gen), start.u[p], start.f[p]);
+    start.n = n;
     start.leastsquares();
     run(state, start);
+}
+
+void BM_MzgenLine(benchmark::State& state) {
+    mzgenof(state, 2, 1, [](int p, double e, Row5& u, double& f) {
+        const double x = 0.5 * p;
+        u = {1, x};
+        f = 3 + 0.01 * x + e;
+    });
 }
 BENCHMARK(BM_MzgenLine);
 
 void BM_MzgenLinearisedCircle(benchmark::State& state) {
-    Quiet quiet;
-    static Start start;
-    std::mt19937 gen(2);
-    std::uniform_real_distribution<double> noise(-0.002, 0.002);
-    for (int p = 0; p < numpt; ++p) {
+    mzgenof(state, 3, 2, [](int p, double e, Row5& u, double& f) {
         const double t = 2 * 3.14159265358979 * p / numpt;
-        start.u[p] = {1, std::cos(t), std::sin(t)};
-        start.f[p] = 25 + noise(gen);
-    }
-    start.n = 3;
-    start.leastsquares();
-    run(state, start);
+        u = {1, std::cos(t), std::sin(t)};
+        f = 25 + e;
+    });
 }
 BENCHMARK(BM_MzgenLinearisedCircle);
 

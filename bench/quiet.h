@@ -2,7 +2,7 @@
 // runs a computation as the uncertainty studies call it.
 #pragma once
 
-#include "driver/driver.h"
+#include "base/base.h"
 
 #include <sstream>
 

@@ -1,8 +1,8 @@
 // The uncertainty studies' own work per repetition on 360 points (noise,
 // re-reading instructions.txt, the console and result lines), and job 2611
 // as a whole program on 360 points with the console sent to a file.
+#include "base/base.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
 #include "random/random.h"
 #include "studies/studies.h"
 
@@ -200,30 +200,26 @@ void BM_Job(benchmark::State& state) {
     state.counters["us_per_repetition"] =
         seconds / static_cast<double>(state.iterations()) / repetitions * 1e6;
 }
-BENCHMARK(BM_Job)
-    ->ArgNames({"job", "repetitions"})
-    ->Args({2511, 10000})
-    ->Args({2611, 10000})
-    ->Args({2570, 10000})
-    ->Args({2520, 1441})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(3);
-// Job 2500 on a record of 2048 points, at trace level 3: most of its time is
-// the listing.
-BENCHMARK(BM_Job)
-    ->ArgNames({"job", "repetitions"})
-    ->Args({2500, 1})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(10);
-// The longest Monte Carlo job, 100 000 minimum-zone evaluations.
-BENCHMARK(BM_Job)
-    ->ArgNames({"job", "repetitions"})
-    ->Args({2512, 100000})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1);
+// Each whole job with its repetitions, and how many times it runs: the
+// studies of 10 000 repetitions; job 2500 on a record of 2048 points, at trace
+// level 3 (most of its time is the listing); the longest Monte Carlo job,
+// 100 000 minimum-zone evaluations.
+const bool jobsregistered = [] {
+    struct Run {
+        int job;
+        int repetitions;
+        int runs;
+    };
+    for (const Run& r : {Run{2511, 10000, 3}, Run{2611, 10000, 3}, Run{2570, 10000, 3},
+                         Run{2520, 1441, 3}, Run{2500, 1, 10}, Run{2512, 100000, 1}})
+        benchmark::RegisterBenchmark("BM_Job", BM_Job)
+            ->ArgNames({"job", "repetitions"})
+            ->Args({r.job, r.repetitions})
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(r.runs);
+    return true;
+}();
 
 } // namespace
 } // namespace formeval

@@ -1,11 +1,11 @@
 // Job 2700: circularity against the peak (minimum circumscribing) circle.
 #include "circles/circles.h"
+#include "form/jobs.h"
 
 namespace formeval {
 
-void pkcirco() {
-    circjob(2700, "Started Peak circle circulatity calculation", pkcircocal,
-            nocirclesaid::bycomputation);
+void pkcirco(const jobinfo& job) {
+    circjob(job, "Started Peak circle circulatity calculation", nocirclesaid::bycomputation);
 }
 
 } // namespace formeval

@@ -1,8 +1,11 @@
 // The job codes: each with its routine, the form of its record's points, the
-// fewest points it evaluates, and what it evaluates.
+// fewest points it evaluates, what it evaluates or studies and how. A study's
+// circle computation, repetitions, sampling strategy and noise are columns
+// here; no routine reads them from the digits of its code.
 #include "circles/circles.h"
 #include "driver/dispatch.h"
 #include "form/form.h"
+#include "form/jobs.h"
 #include "studies/studies.h"
 
 #include <algorithm>
@@ -13,74 +16,122 @@ namespace formeval {
 namespace {
 
 using pf = pointform;
-using fe = feature;
-using jk = jobkind;
+using routine = void (*)(const jobinfo& job);
+constexpr const circlecomputation& ls = computationof(circlemethod::leastsquares);
+constexpr const circlecomputation& mz = computationof(circlemethod::minimumzone);
+constexpr const circlecomputation& pk = computationof(circlemethod::peak);
+constexpr const circlecomputation& va = computationof(circlemethod::valley);
 
-// Routines that do not need their code.
-template <void (*routine)()> void plain(int /*code*/) {
-    routine();
+// A job that evaluates its record once, by a computation of its own.
+constexpr jobinfo evaluation(int code, routine r, const char* text, pf points, int minpt,
+                             feature shape) {
+    return {code,
+            r,
+            points,
+            minpt,
+            shape,
+            jobkind::evaluation,
+            nullptr,
+            0,
+            sampling::none,
+            coordinatenoise::none,
+            text};
 }
 
+// A Cartesian circle job: one evaluation by one of the circle computations.
+constexpr jobinfo circle(int code, routine r, const circlecomputation& c, const char* text) {
+    return {code,
+            r,
+            pf::xy,
+            c.minpt,
+            feature::circle,
+            jobkind::evaluation,
+            &c,
+            0,
+            sampling::none,
+            coordinatenoise::none,
+            text};
+}
+
+// A study of a circle computation on Cartesian points.
+constexpr jobinfo study(int code, routine r, jobkind kind, const circlecomputation& c,
+                        int repetitions, sampling strategy, coordinatenoise noise,
+                        const char* text) {
+    return {code,        r,        pf::xy, c.minpt, feature::circle, kind, &c,
+            repetitions, strategy, noise,  text};
+}
+
+// The routine of a family of Monte Carlo studies and the computation it repeats.
+struct family {
+    routine r;
+    const circlecomputation& c;
+};
+constexpr family mzun{mzcircun, mz};
+constexpr family lsun{lscircun, ls};
+constexpr family pkun{pkcircun, pk};
+constexpr family vaun{vacircun, va};
+
+constexpr jobinfo montecarlo(int code, family f, int repetitions, const char* text) {
+    return study(code, f.r, jobkind::montecarlo, f.c, repetitions, sampling::none,
+                 coordinatenoise::added, text);
+}
+
+constexpr jobinfo perturbation(int code, routine r, const circlecomputation& c, const char* text) {
+    return study(code, r, jobkind::perturbation, c, 0, sampling::none, coordinatenoise::none, text);
+}
+
+// The sampling studies repeat the minimum-zone circle 10 000 times.
+constexpr jobinfo samplingstudy(int code, routine r, sampling strategy, coordinatenoise noise,
+                                const char* text) {
+    return study(code, r, jobkind::sampling, mz, 10000, strategy, noise, text);
+}
+
+using sp = sampling;
+constexpr coordinatenoise measured = coordinatenoise::none;
+constexpr coordinatenoise noisy = coordinatenoise::added;
+
 constexpr jobinfo table[] = {
-    {0, nullptr, pf::none, 0, fe::none, jk::empty, "empty job: does nothing, has no record"},
-    {1000, plain<mzst>, pf::xy, minline, fe::line, jk::evaluation,
-     "straightness: least squares and minimum zone"},
-    {2000, plain<mzcir>, pf::rtheta, mincircle, fe::circle, jk::evaluation,
-     "circularity of polar points about a fixed origin: least squares and minimum zone"},
-    {2500, plain<mzcirco>, pf::xy, mincircle, fe::circle, jk::evaluation,
-     "minimum-zone circularity of Cartesian points"},
-    {2510, mzcircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, minimum-zone circle, 1000 repetitions"},
-    {2511, mzcircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, minimum-zone circle, 10000 repetitions"},
-    {2512, mzcircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, minimum-zone circle, 100000 repetitions"},
-    {2520, plain<mzcircunptb>, pf::xy, mincircle, fe::circle, jk::perturbation,
-     "perturbation study, minimum-zone circle"},
-    {2550, mzsampstrat, pf::xy, mincircle, fe::circle, jk::sampling,
-     "sampling study, random selection"},
-    {2555, mzsampunstrat, pf::xy, mincircle, fe::circle, jk::sampling,
-     "sampling study, random selection, with coordinate noise"},
-    {2560, mzsampstrat, pf::xy, mincircle, fe::circle, jk::sampling,
-     "sampling study, stratified selection"},
-    {2565, mzsampunstrat, pf::xy, mincircle, fe::circle, jk::sampling,
-     "sampling study, stratified selection, with coordinate noise"},
-    {2570, mzsampstrat, pf::xy, mincircle, fe::circle, jk::sampling,
-     "sampling study, uniform selection"},
-    {2575, mzsampunstrat, pf::xy, mincircle, fe::circle, jk::sampling,
-     "sampling study, uniform selection, with coordinate noise"},
-    {2600, plain<lscirco>, pf::xy, minlscircle, fe::circle, jk::evaluation,
-     "least-squares circularity of Cartesian points"},
-    {2610, lscircun, pf::xy, minlscircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, least-squares circle, 1000 repetitions"},
-    {2611, lscircun, pf::xy, minlscircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, least-squares circle, 10000 repetitions"},
-    {2612, lscircun, pf::xy, minlscircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, least-squares circle, 100000 repetitions"},
-    {2620, plain<lscircunptb>, pf::xy, minlscircle, fe::circle, jk::perturbation,
-     "perturbation study, least-squares circle"},
-    {2700, plain<pkcirco>, pf::xy, mincircle, fe::circle, jk::evaluation,
-     "circularity against the minimum circumscribing (peak) circle"},
-    {2710, pkcircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, peak circle, 1000 repetitions"},
-    {2711, pkcircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, peak circle, 10000 repetitions"},
-    {2712, pkcircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, peak circle, 100000 repetitions"},
-    {2800, plain<vacirco>, pf::xy, mincircle, fe::circle, jk::evaluation,
-     "circularity against the maximum inscribing (valley) circle"},
-    {2810, vacircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, valley circle, 1000 repetitions"},
-    {2811, vacircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, valley circle, 10000 repetitions"},
-    {2812, vacircun, pf::xy, mincircle, fe::circle, jk::montecarlo,
-     "Monte Carlo study, valley circle, 100000 repetitions"},
-    {3000, plain<mzflt>, pf::xyz, minplane, fe::plane, jk::evaluation,
-     "flatness: least squares and minimum zone"},
-    {4000, plain<mzsph>, pf::rthetabeta, minsphere, fe::sphere, jk::evaluation,
-     "sphericity of spherical polar points: least squares and minimum zone"},
-    {4500, plain<mzsphco>, pf::xyz, minsphere, fe::sphere, jk::evaluation,
-     "minimum-zone sphericity of Cartesian points"},
+    {0, nullptr, pf::none, 0, feature::none, jobkind::empty, nullptr, 0, sampling::none,
+     coordinatenoise::none, "empty job: does nothing, has no record"},
+    evaluation(1000, mzst, "straightness: least squares and minimum zone", pf::xy, minline,
+               feature::line),
+    evaluation(2000, mzcir,
+               "circularity of polar points about a fixed origin: least squares and minimum zone",
+               pf::rtheta, mincircle, feature::circle),
+    circle(2500, mzcirco, mz, "minimum-zone circularity of Cartesian points"),
+    montecarlo(2510, mzun, 1000, "Monte Carlo study, minimum-zone circle, 1000 repetitions"),
+    montecarlo(2511, mzun, 10000, "Monte Carlo study, minimum-zone circle, 10000 repetitions"),
+    montecarlo(2512, mzun, 100000, "Monte Carlo study, minimum-zone circle, 100000 repetitions"),
+    perturbation(2520, mzcircunptb, mz, "perturbation study, minimum-zone circle"),
+    samplingstudy(2550, mzsampstrat, sp::random, measured, "sampling study, random selection"),
+    samplingstudy(2555, mzsampunstrat, sp::random, noisy,
+                  "sampling study, random selection, with coordinate noise"),
+    samplingstudy(2560, mzsampstrat, sp::stratified, measured,
+                  "sampling study, stratified selection"),
+    samplingstudy(2565, mzsampunstrat, sp::stratified, noisy,
+                  "sampling study, stratified selection, with coordinate noise"),
+    samplingstudy(2570, mzsampstrat, sp::uniform, measured, "sampling study, uniform selection"),
+    samplingstudy(2575, mzsampunstrat, sp::uniform, noisy,
+                  "sampling study, uniform selection, with coordinate noise"),
+    circle(2600, lscirco, ls, "least-squares circularity of Cartesian points"),
+    montecarlo(2610, lsun, 1000, "Monte Carlo study, least-squares circle, 1000 repetitions"),
+    montecarlo(2611, lsun, 10000, "Monte Carlo study, least-squares circle, 10000 repetitions"),
+    montecarlo(2612, lsun, 100000, "Monte Carlo study, least-squares circle, 100000 repetitions"),
+    perturbation(2620, lscircunptb, ls, "perturbation study, least-squares circle"),
+    circle(2700, pkcirco, pk, "circularity against the minimum circumscribing (peak) circle"),
+    montecarlo(2710, pkun, 1000, "Monte Carlo study, peak circle, 1000 repetitions"),
+    montecarlo(2711, pkun, 10000, "Monte Carlo study, peak circle, 10000 repetitions"),
+    montecarlo(2712, pkun, 100000, "Monte Carlo study, peak circle, 100000 repetitions"),
+    circle(2800, vacirco, va, "circularity against the maximum inscribing (valley) circle"),
+    montecarlo(2810, vaun, 1000, "Monte Carlo study, valley circle, 1000 repetitions"),
+    montecarlo(2811, vaun, 10000, "Monte Carlo study, valley circle, 10000 repetitions"),
+    montecarlo(2812, vaun, 100000, "Monte Carlo study, valley circle, 100000 repetitions"),
+    evaluation(3000, mzflt, "flatness: least squares and minimum zone", pf::xyz, minplane,
+               feature::plane),
+    evaluation(4000, mzsph, "sphericity of spherical polar points: least squares and minimum zone",
+               pf::rthetabeta, minsphere, feature::sphere),
+    evaluation(4500, mzsphco, "minimum-zone sphericity of Cartesian points", pf::xyz, minsphere,
+               feature::sphere),
 };
 
 } // namespace

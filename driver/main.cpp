@@ -1,8 +1,9 @@
 // formeval: form-error evaluation of measured points. Reads job codes and job
 // records from "cir1.txt", appends results to "result.txt" and intermediate
 // results to "intres.txt", all in the working directory.
+#include "base/base.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
+#include "driver/runfile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -3,7 +3,7 @@
 // retried: nothing more goes to that file, so that what it holds ends where
 // the failure struck, and the dispatcher stops the run. The partly written
 // line is then cut away, so that no cut line can pass for a whole one.
-#include "driver/dispatch.h"
+#include "driver/runfile.h"
 
 #include <algorithm>
 #include <cerrno>

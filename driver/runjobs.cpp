@@ -1,8 +1,8 @@
 // The dispatcher: reads job codes from the job stream one after another and
 // runs the job the job table gives each, until the stream ends.
+#include "base/base.h"
+#include "base/record.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
-#include "driver/record.h"
 
 #include <istream>
 #include <ostream>
@@ -18,7 +18,7 @@ void dispatch(int nchois) {
         std::cout << "\nnchois=" << nchois << " does not fit into any programmed case\a";
         ofile << " does not fit into any programmed case";
     } else if (job->routine != nullptr) {
-        job->routine(nchois);
+        job->routine(*job);
     }
 }
 

@@ -3,70 +3,58 @@
 // -0 gives +0), in the same order for every model size.
 #include "fit/fit.h"
 
+#include <type_traits>
+
 namespace formeval {
 
 namespace {
 
-template <int n> inline double modelvalue(const Row5& row, const double* gs) {
-    double rc = 0;
-    for (int j = 0; j < n; ++j) rc += gs[j] * row[j];
-    return rc;
-}
-
-inline double modelvalue(const Row5& row, const double* gs, int n) {
-    double rc = 0;
-    for (int j = 0; j < n; ++j) rc += gs[j] * row[j];
-    return rc;
-}
-
-template <int n>
-void deviations(const Row5* x, const double* r, const double* gs, double* err, int numpt) {
-    for (int p = 0; p < numpt; ++p) err[p] = modelvalue<n>(x[p], gs) - r[p];
-}
-
-// The deviations and the first point of largest square, as maxerp finds it.
-template <int n>
-int worstdeviations(const Row5* x, const double* r, const double* gs, double* err, int numpt) {
-    double largest = 0;
-    int worst = 0;
-    for (int p = 0; p < numpt; ++p) {
-        const double e = modelvalue<n>(x[p], gs) - r[p];
-        err[p] = e;
-        if (e * e > largest) {
-            largest = e * e;
-            worst = p;
-        }
+// Calls body with the model size: a compile-time constant for the sizes the
+// evaluations use (2 to 4), so that the sums over the parameters unroll, else
+// n itself.
+template <class Body> decltype(auto) bysize(int n, Body body) {
+    switch (n) {
+    case 2:
+        return body(std::integral_constant<int, 2>());
+    case 3:
+        return body(std::integral_constant<int, 3>());
+    case 4:
+        return body(std::integral_constant<int, 4>());
+    default:
+        return body(n);
     }
-    return worst;
+}
+
+template <class Size> inline double modelvalue(const Row5& row, const double* gs, Size n) {
+    double rc = 0;
+    for (int j = 0; j < n; ++j) rc += gs[j] * row[j];
+    return rc;
 }
 
 } // namespace
 
 void error(const Row5* x, const double* r, const double* gs, double* err, int n, int numpt) {
-    switch (n) {
-    case 2:
-        return deviations<2>(x, r, gs, err, numpt);
-    case 3:
-        return deviations<3>(x, r, gs, err, numpt);
-    case 4:
-        return deviations<4>(x, r, gs, err, numpt);
-    default:
-        for (int p = 0; p < numpt; ++p) err[p] = modelvalue(x[p], gs, n) - r[p];
-    }
+    bysize(n, [&](auto size) {
+        for (int p = 0; p < numpt; ++p) err[p] = modelvalue(x[p], gs, size) - r[p];
+    });
 }
 
+// The deviations and the first point of largest square, as maxerp finds it:
+// a NaN deviation is never taken, and with every deviation 0 it is point 0.
 int errmax(const Row5* x, const double* r, const double* gs, double* err, int n, int numpt) {
-    switch (n) {
-    case 2:
-        return worstdeviations<2>(x, r, gs, err, numpt);
-    case 3:
-        return worstdeviations<3>(x, r, gs, err, numpt);
-    case 4:
-        return worstdeviations<4>(x, r, gs, err, numpt);
-    default:
-        error(x, r, gs, err, n, numpt);
-        return maxerp(err, numpt);
-    }
+    return bysize(n, [&](auto size) {
+        double largest = 0;
+        int worst = 0;
+        for (int p = 0; p < numpt; ++p) {
+            const double e = modelvalue(x[p], gs, size) - r[p];
+            err[p] = e;
+            if (e * e > largest) {
+                largest = e * e;
+                worst = p;
+            }
+        }
+        return worst;
+    });
 }
 
 } // namespace formeval

@@ -1,12 +1,14 @@
 // Fitting engines for models linear in their n parameters (n <= 5): the model
 // value at point p is sum_j gs[j] * u[p][j], deviations are model value minus
 // observation. Least squares first, then the minimum-zone (Chebyshev) fit by
-// exchange over a reference set of n + 1 points.
+// exchange over a reference set of n + 1 points. Last, the adapters through
+// which the evaluations call them.
 #pragma once
 
-#include "driver/driver.h"
+#include "base/base.h"
 
 #include <array>
+#include <cstddef>
 
 namespace formeval {
 
@@ -97,5 +99,85 @@ using Refset = std::array<int, 6>;
 // recorded) and reports whether an earlier entry 0..ntri-1 holds the same set,
 // writing "duplicate reference set found" for each when oqt > 1.
 bool dupcheck(int ntri, const int* ne, int n, Refset* hist);
+
+// The adapters: the engines as every evaluation calls them.
+
+// Least-squares half of every evaluation: lsgen, error, lsqerr on the rows a
+// and observations f. gs must hold start values (they stand if the normal
+// equations are singular). Returns the least-squares form error.
+double lsfit(const Row5* a, const double* f, double* gs, double* err, int n, int numpt);
+
+// lsfit for the stages of the staged fits, which read neither the
+// least-squares deviations nor the error: the fit, its deviations in err when
+// `deviations` is set (the minimum-zone exchange starts from them), and
+// lsqerr only where it writes its trace (oqt > 2).
+void lsstart(const Row5* a, const double* f, double* gs, double* err, int n, int numpt,
+             bool deviations);
+
+// Minimum-zone half, after lsfit: the exchange from the n + 1 points of
+// largest least-squares deviation, with every work array started at zeros.
+// Returns the zone width (0 for exactly fitting data, stoppedzone when
+// stopped).
+double mzfit(const Row5* a, const double* f, double* gs, double* err, int n, int numpt);
+
+// The zone a minimum-zone job reports: emz (2|h| from mzfit), or the spread
+// of the fit's deviations err (largest minus smallest) when that exceeds emz
+// by more than rounding, so that the zone holds every point.
+double fullzone(double emz, const Row5* a, const double* f, const double* gs, const double* err,
+                int n, int numpt);
+
+// Notes before a job's listing that its least-squares or minimum-zone fit
+// met a singular system (solved() is false), or that the minimum-zone fit was
+// stopped (emz is stoppedzone): the numbers that follow are not a fit.
+void lsnote();
+void mznote(double emz);
+
+// What a job that fits its model once (1000, 2000, 3000, 4000) finds: the
+// parameters and form error of its least-squares and its minimum-zone fit, as
+// the job prints them, and whether each is a fit (not left by a singular
+// system; the minimum-zone exchange not stopped).
+struct fitpair {
+    std::array<double, 5> lsparams{};
+    std::array<double, 5> mzparams{};
+    double lserror = 0;
+    double mzerror = 0;
+    bool lsfitted = true;
+    bool mzfitted = true;
+};
+
+// The two halves of fitboth.
+enum class fithalf { leastsquares, minimumzone };
+
+// A job's listing after each half of fitboth: a callable taking the half, its
+// parameters gs, its deviations err and the form error it reports, held by
+// reference for the call (a lambda given to fitboth lives as long); or none.
+class fitlisting {
+  public:
+    fitlisting() = default;
+    fitlisting(std::nullptr_t) {}
+    template <class Listing>
+    fitlisting(const Listing& listing)
+        : listing_(&listing),
+          call_([](const void* l, fithalf half, const double* gs, const double* err, double error) {
+              (*static_cast<const Listing*>(l))(half, gs, err, error);
+          }) {}
+
+    explicit operator bool() const { return call_ != nullptr; }
+    void operator()(fithalf half, const double* gs, const double* err, double error) const {
+        call_(listing_, half, gs, err, error);
+    }
+
+  private:
+    const void* listing_ = nullptr;
+    void (*call_)(const void*, fithalf, const double*, const double*, double) = nullptr;
+};
+
+// Both fits of the n-parameter model with rows a and observations f, as the
+// jobs that fit once make them: lsfit, then mzfit from the least-squares fit
+// and fullzone. With a listing (a job's), each half's note (lsnote, mznote)
+// and then its listing follow it; without one (a caller that wants the
+// numbers) nothing is written but what the engines write.
+void fitboth(const Row5* a, const double* f, int n, int numpt, fitpair& fits,
+             fitlisting listing = nullptr);
 
 } // namespace formeval

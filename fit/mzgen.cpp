@@ -3,7 +3,7 @@
 // that fit is within 1 % of h in squares, otherwise exchange the worst point
 // in. Degenerate sets are replaced by random ones; after 20 counts the
 // operator decides whether to go on.
-#include "driver/prompt.h"
+#include "base/prompt.h"
 #include "fit/fit.h"
 
 #include <cmath>

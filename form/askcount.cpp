@@ -2,8 +2,8 @@
 // replaces the counter. A console that has closed, or one that gives no
 // usable answer, lets the caller take its safe way out instead of asking
 // again at every turn of the loop.
-#include "driver/prompt.h"
-#include "form/form.h"
+#include "base/prompt.h"
+#include "form/stages.h"
 
 #include <climits>
 #include <iostream>

@@ -1,5 +1,5 @@
 // The centroid of the points: the first centre estimate of the staged fits.
-#include "form/form.h"
+#include "form/stages.h"
 
 namespace formeval {
 

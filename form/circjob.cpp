@@ -1,21 +1,20 @@
 // The body of the Cartesian circle jobs: the start message, the record, the
 // determinacy test, then the computation, which writes the job's items.
-#include "driver/record.h"
-#include "form/form.h"
+#include "base/record.h"
+#include "form/jobs.h"
 
 #include <iostream>
 
 namespace formeval {
 
-void circjob(int job, const char* start, circcal cal, nocirclesaid nocircle) {
-    std::cout << start;
-    int numpt = 0;
-    double u[nsz];
-    double v[nsz];
-    if (!readrecord(job, numpt, u, v) || !circledetermined(job, u, v, numpt)) return;
+void circjob(const jobinfo& job, const char* start, nocirclesaid nocircle) {
+    recordpoints p;
+    if (!startjob(job, start, p)) return;
+    const auto& [u, v, unused, numpt] = p;
+    if (!circledetermined(job.code, u, v, numpt)) return;
     Circlefit ans;
-    cal(u, v, numpt, ans);
-    if (nocircle == nocirclesaid::byjob && !circlefound(ans)) nocirclejob(job);
+    job.circle->function(u, v, numpt, ans);
+    if (nocircle == nocirclesaid::byjob && !circlefound(ans)) nocirclejob(job.code);
 }
 
 } // namespace formeval

@@ -1,6 +1,6 @@
 // One stage of a staged circle fit: the points relative to the centre
 // estimate, one linearised fit, and the estimate moved by the fitted shift.
-#include "form/form.h"
+#include "form/stages.h"
 
 namespace formeval {
 

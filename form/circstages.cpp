@@ -1,7 +1,7 @@
 // The stages of a staged circle fit. The squared shift is compared with the
 // radius, a squared length against a length, as the method has always
 // compared them.
-#include "form/form.h"
+#include "form/stages.h"
 
 #include <optional>
 

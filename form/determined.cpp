@@ -93,6 +93,29 @@ bool refuse(int job, const char* why) {
 
 } // namespace
 
+const char* whyundetermined(feature shape, pointform points) {
+    struct reason {
+        feature shape;
+        pointform points;
+        const char* why;
+    };
+    static constexpr reason reasons[] = {
+        {feature::line, pointform::xy, "all points have the same x; they determine no line"},
+        {feature::circle, pointform::xy, "the points lie on one line; they determine no circle"},
+        {feature::circle, pointform::rtheta,
+         "the points lie in fewer than three directions from the origin; they determine no "
+         "circle"},
+        {feature::plane, pointform::xyz,
+         "the points lie on one line in the x-y plane; they determine no plane"},
+        {feature::sphere, pointform::xyz, "the points lie in one plane; they determine no sphere"},
+        {feature::sphere, pointform::rthetabeta,
+         "the directions of the points lie on one circle of the unit sphere; they determine no "
+         "sphere"}};
+    for (const reason& r : reasons)
+        if (r.shape == shape && r.points == points) return r.why;
+    return "the points leave the model undetermined";
+}
+
 double spreadratio(const double* const* c, int dim, int numpt) {
     double q[3][nsz];
     if (!centred(c, dim, numpt, q)) return 0;
@@ -109,7 +132,7 @@ bool determined(int job, const double* const* c, int dim, int numpt, const char*
 
 bool circledetermined(int job, const double* u, const double* v, int numpt) {
     const double* const c[2] = {u, v};
-    return determined(job, c, 2, numpt, "the points lie on one line; they determine no circle");
+    return determined(job, c, 2, numpt, whyundetermined(feature::circle, pointform::xy));
 }
 
 bool linedetermined(int job, const double* x, const double* y, int numpt) {
@@ -122,7 +145,7 @@ bool linedetermined(int job, const double* x, const double* y, int numpt) {
         const double sy = std::sqrt(dot(q[1], q[1], numpt));
         if (sx >= mindetermined * std::max(sx, sy)) return true;
     }
-    return refuse(job, "all points have the same x; they determine no line");
+    return refuse(job, whyundetermined(feature::line, pointform::xy));
 }
 
 } // namespace formeval

@@ -1,6 +1,6 @@
 // The end of a stage loop: the notes of a result that is not a fit, and the
 // problem flag as the loop found it or left it.
-#include "form/form.h"
+#include "form/stages.h"
 
 namespace formeval {
 

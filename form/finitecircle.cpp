@@ -1,7 +1,7 @@
 // Whether a circle is made of finite numbers. Collinear or coincident points
 // make the linearised fits singular; a solve whose last pivot vanishes then
 // yields infinite or NaN parameters.
-#include "form/form.h"
+#include "form/stages.h"
 
 #include <cmath>
 

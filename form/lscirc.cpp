@@ -5,12 +5,7 @@
 namespace formeval {
 
 void lscirc(const double* x, const double* y, double* gs, int numpt) {
-    constexpr int n = 3;
-    double z[nsz];
-    Row5 a[nsz];
-    double err[nsz];
-    circrows(x, y, numpt, a, z);
-    lsstart(a, z, gs, err, n, numpt, false);
+    centredcirclefit(x, y, gs, numpt, false);
 }
 
 } // namespace formeval

@@ -1,11 +1,10 @@
 // Job 2600: least-squares circularity of Cartesian points.
-#include "form/form.h"
+#include "form/jobs.h"
 
 namespace formeval {
 
-void lscirco() {
-    circjob(2600, "Started least square circularity error calculation", lscircocal,
-            nocirclesaid::byjob);
+void lscirco(const jobinfo& job) {
+    circjob(job, "Started least square circularity error calculation", nocirclesaid::byjob);
 }
 
 } // namespace formeval

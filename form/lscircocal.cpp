@@ -5,7 +5,7 @@
 namespace formeval {
 
 void lscircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
-    circocal(lscirc, "Least square circularity error= ", 1, u, v, numpt, ans);
+    stagedcircle(lscirc, "Least square circularity error= ", 1, u, v, numpt, ans);
 }
 
 } // namespace formeval

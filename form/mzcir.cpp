@@ -2,57 +2,30 @@
 // origin, by the least-squares and the minimum-zone circle of the linearised
 // model, fitted once without moving the origin. Every item is written
 // whatever the trace level.
-#include "driver/record.h"
-#include "form/form.h"
-
-#include <iostream>
+#include "form/jobs.h"
 
 namespace formeval {
 
 namespace {
 
-void parameters(const double* gs) {
-    both("\n", "r0=", gs[0], "   x0=", gs[1], "   y0=", gs[2]);
+// Each point (radius, angle, direction) with its deviation, the parameters,
+// the error; the spacing of the listing differs between the halves.
+void listing(const polarhalf& h) {
+    const bool ls = h.half == fithalf::leastsquares;
+    const auto& [r, theta, unused, numpt] = h.points;
+    const double* x = h.directions[0];
+    const double* y = h.directions[1];
+    for (int i = 0; i < numpt; ++i)
+        both("\n", r[i], "    ", theta[i], "    ", x[i], ls ? "    " : " ", y[i], ls ? "   " : "  ",
+             h.err[i]);
+    both("\n", "r0=", h.gs[0], "   x0=", h.gs[1], "   y0=", h.gs[2]);
+    both("\n", ls ? "Least square circularity error=" : "Minimum zone circularity error=", h.error);
 }
 
 } // namespace
 
-void mzcir() {
-    constexpr int job = 2000;
-    constexpr int n = 3;
-    std::cout << "\n"
-              << "Started circularity error calculation";
-    int numpt = 0;
-    double r[nsz];
-    double theta[nsz];
-    if (!readrecord(job, numpt, r, theta)) return;
-
-    double x[nsz];
-    double y[nsz];
-    Row5 a[nsz];
-    cirrows(theta, numpt, x, y, a);
-    const double* const directions[2] = {x, y};
-    if (!determined(job, directions, 2, numpt,
-                    "the points lie in fewer than three directions from the origin; they "
-                    "determine no circle"))
-        return;
-
-    double gs[5] = {};
-    double err[nsz];
-    const double erlsq = lsfit(a, r, gs, err, n, numpt);
-    lsnote();
-    for (int i = 0; i < numpt; ++i)
-        both("\n", r[i], "    ", theta[i], "    ", x[i], "    ", y[i], "   ", err[i]);
-    parameters(gs);
-    both("\n", "Least square circularity error=", erlsq);
-
-    double emz = mzfit(a, r, gs, err, n, numpt);
-    mznote(emz);
-    emz = fullzone(emz, a, r, gs, err, n, numpt);
-    for (int i = 0; i < numpt; ++i)
-        both("\n", r[i], "    ", theta[i], "    ", x[i], " ", y[i], "  ", err[i]);
-    parameters(gs);
-    both("\n", "Minimum zone circularity error=", emz);
+void mzcir(const jobinfo& job) {
+    polarjob(job, "\nStarted circularity error calculation", listing);
 }
 
 } // namespace formeval

@@ -1,10 +1,10 @@
 // Job 2500: minimum-zone circularity of Cartesian points.
-#include "form/form.h"
+#include "form/jobs.h"
 
 namespace formeval {
 
-void mzcirco() {
-    circjob(2500, "Started circularity error calculation", mzcircocal, nocirclesaid::byjob);
+void mzcirco(const jobinfo& job) {
+    circjob(job, "Started circularity error calculation", nocirclesaid::byjob);
 }
 
 } // namespace formeval

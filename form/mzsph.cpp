@@ -3,8 +3,7 @@
 // least-squares and the minimum-zone sphere of the linearised model, fitted
 // once without moving the origin. Everything after the opening text is a
 // detail item.
-#include "driver/record.h"
-#include "form/form.h"
+#include "form/jobs.h"
 
 #include <iostream>
 
@@ -12,57 +11,29 @@ namespace formeval {
 
 namespace {
 
-void parameters(const double* gs) {
-    both("\n", "r0=", gs[0], "   x0=", gs[1], "   y0=", gs[2], "   z0=", gs[3]);
+// Each point with its deviation, the parameters, the error. After the minimum
+// zone the console has three blanks before the elevation and two after it,
+// result.txt four and two.
+void listing(const polarhalf& h) {
+    if (oqt <= 2) return;
+    const bool ls = h.half == fithalf::leastsquares;
+    const auto& [r, theta, beta, numpt] = h.points;
+    for (int i = 0; i < numpt; ++i) {
+        std::cout << "\n"
+                  << r[i] << "    " << theta[i] << (ls ? "    " : "   ") << beta[i]
+                  << (ls ? "    " : "  ") << h.err[i];
+        ofile << "\n"
+              << r[i] << "    " << theta[i] << "    " << beta[i] << (ls ? "    " : "  ")
+              << h.err[i];
+    }
+    both("\n", "r0=", h.gs[0], "   x0=", h.gs[1], "   y0=", h.gs[2], "   z0=", h.gs[3]);
+    both("\n", ls ? "Least square sphericity error=" : "Minimum zone sphericity error=", h.error);
 }
 
 } // namespace
 
-void mzsph() {
-    constexpr int job = 4000;
-    constexpr int n = 4;
-    std::cout << "\n"
-              << "Started sphericity error calculation";
-    int numpt = 0;
-    double r[nsz];
-    double theta[nsz];
-    double beta[nsz];
-    if (!readrecord(job, numpt, r, theta, beta)) return;
-
-    Row5 a[nsz];
-    double x[nsz];
-    double y[nsz];
-    double z[nsz];
-    sphprows(theta, beta, numpt, x, y, z, a);
-    const double* const directions[3] = {x, y, z};
-    if (!determined(job, directions, 3, numpt,
-                    "the directions of the points lie on one circle of the unit sphere; they "
-                    "determine no sphere"))
-        return;
-
-    double gs[5] = {};
-    double err[nsz];
-    const double erlsq = lsfit(a, r, gs, err, n, numpt);
-    lsnote();
-    if (oqt > 2) {
-        for (int i = 0; i < numpt; ++i)
-            both("\n", r[i], "    ", theta[i], "    ", beta[i], "    ", err[i]);
-        parameters(gs);
-        both("\n", "Least square sphericity error=", erlsq);
-    }
-
-    double emz = mzfit(a, r, gs, err, n, numpt);
-    mznote(emz);
-    emz = fullzone(emz, a, r, gs, err, n, numpt);
-    if (oqt > 2) {
-        // The console has three blanks before the elevation, result.txt four.
-        for (int i = 0; i < numpt; ++i) {
-            std::cout << "\n" << r[i] << "    " << theta[i] << "   " << beta[i] << "  " << err[i];
-            ofile << "\n" << r[i] << "    " << theta[i] << "    " << beta[i] << "  " << err[i];
-        }
-        parameters(gs);
-        both("\n", "Minimum zone sphericity error=", emz);
-    }
+void mzsph(const jobinfo& job) {
+    polarjob(job, "\nStarted sphericity error calculation", listing);
 }
 
 } // namespace formeval

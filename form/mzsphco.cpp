@@ -1,23 +1,18 @@
 // Job 4500: minimum-zone sphericity of Cartesian points, by stages from the
 // centroid.
-#include "driver/record.h"
-#include "form/form.h"
+#include "base/record.h"
+#include "form/jobs.h"
 
 #include <iostream>
 
 namespace formeval {
 
-void mzsphco() {
-    constexpr int job = 4500;
-    std::cout << "Started sphericity error calculation";
-    int numpt = 0;
-    double u[nsz];
-    double v[nsz];
-    double w[nsz];
-    if (!readrecord(job, numpt, u, v, w)) return;
+void mzsphco(const jobinfo& job) {
+    recordpoints p;
+    if (!startjob(job, "Started sphericity error calculation", p)) return;
+    const auto& [u, v, w, numpt] = p;
     const double* const points[3] = {u, v, w};
-    if (!determined(job, points, 3, numpt, "the points lie in one plane; they determine no sphere"))
-        return;
+    if (!determined(job.code, points, 3, numpt, whyundetermined(job.shape, job.points))) return;
     Spherefit ans;
     sphcocal(u, v, w, numpt, ans);
 }

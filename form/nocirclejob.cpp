@@ -1,5 +1,5 @@
 // What a circle job says when no circle fits its points.
-#include "form/form.h"
+#include "form/jobs.h"
 
 namespace formeval {
 

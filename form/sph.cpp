@@ -11,7 +11,7 @@ void sph(const double* x, const double* y, const double* z, double* gs, int nump
     double r[nsz];
     Row5 a[nsz];
     double err[nsz];
-    sphrows(x, y, z, numpt, a, r);
+    centredsphererows(x, y, z, numpt, a, r);
     lsstart(a, r, gs, err, n, numpt, true);
     mzfit(a, r, gs, err, n, numpt);
 }

@@ -1,6 +1,7 @@
 // One stage of the staged sphere fit: the points relative to the centre
 // estimate, one linearised fit, and the estimate moved by the fitted shift.
 #include "form/form.h"
+#include "form/stages.h"
 
 #include <cmath>
 

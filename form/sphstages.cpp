@@ -1,6 +1,6 @@
 // The stages of the staged sphere fit. Unlike the circle's, the stop test
 // uses the length of the shift, and that length goes to the console only.
-#include "form/form.h"
+#include "form/stages.h"
 
 #include <iostream>
 #include <optional>

@@ -1,7 +1,7 @@
 // Brent's cycle detection over a stage loop's silent stages: the state is
 // compared with one saved at stages 1, 2, 4, 8, ... stages back, so that a
 // cycle of any length is found within a few rounds of it, with one saved state.
-#include "form/form.h"
+#include "form/stages.h"
 
 #include <cstring>
 

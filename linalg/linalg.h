@@ -3,7 +3,7 @@
 // p*p < cri*cri or p is 0 (negligible); the last pivot is never tested.
 #pragma once
 
-#include "driver/driver.h"
+#include "base/base.h"
 
 namespace formeval {
 

@@ -9,7 +9,7 @@
 // the first time, so the contents are in place before the first draw or set,
 // whatever the order of static initialisation and whichever routine comes
 // first; a run that draws nothing never pays for the tables.
-#include "driver/driver.h"
+#include "base/base.h"
 #include "random/random.h"
 
 #include <array>
@@ -25,20 +25,18 @@ using u64 = std::uint64_t;
 // Congruential generator: zi <- zi * 630360016 mod (2^31 - 1), done as two
 // multiplications, by 24112 and then by 26143.
 constexpr long modlus = 2147483647;
-constexpr long mult1 = 24112;
-constexpr long mult2 = 26143;
+constexpr long mult1 = 24112, mult2 = 26143;
 constexpr u64 lcgmult = 630360016;
 constexpr long zstart1 = 1973272912;
 constexpr u64 zspacing = 100000;
 
-// MRG32k3a: two components of order 3, combined.
-constexpr u64 mod1 = 4294967087; // m1 = 2^32 - 209
-constexpr u64 mod2 = 4294944443; // m2 = 2^32 - 22853
+// MRG32k3a: two components of order 3, combined, of moduli m1 = 2^32 - 209
+// and m2 = 2^32 - 22853. Component 1 takes a12 of s11 less a13n of s10,
+// component 2 a21 of s22 less a23n of s20.
+constexpr u64 mod1 = 4294967087, mod2 = 4294944443;
 constexpr double m1 = static_cast<double>(mod1);
-constexpr u64 a12 = 1403580;                   // on s11
-constexpr u64 a13n = 810728;                   // subtracted, on s10
-constexpr u64 a21 = 527612;                    // on s22
-constexpr u64 a23n = 1370589;                  // subtracted, on s20
+constexpr u64 a12 = 1403580, a13n = 810728;
+constexpr u64 a21 = 527612, a23n = 1370589;
 constexpr double norm = 2.328306549295728e-10; // 1 / (m1 + 1)
 constexpr u64 dspacing = 10000000000000000;    // 10^16
 

@@ -1,7 +1,8 @@
-// The sampling pair: 10000 times, pick a sample of the measured points by the
-// strategy the job code names, optionally add coordinate noise, evaluate the
-// sample and write its result line.
-#include "driver/record.h"
+// The sampling pair: as many times as the job's table entry says, pick a
+// sample of the measured points by the strategy it names, add coordinate
+// noise where it says so, evaluate the sample with its circle computation and
+// write the result line.
+#include "base/record.h"
 #include "studies/studies.h"
 
 #include <algorithm>
@@ -11,20 +12,17 @@ namespace formeval {
 
 namespace {
 
-constexpr int nrep = 10000;
-
 using selection = int (*)(int* pn, int numpt);
 
-// The tens digit of the job code names the strategy: 5 random, 6 stratified,
-// 7 uniform spacing.
-selection strategy(int nchois) {
-    switch (nchois / 10 % 10) {
-    case 5:
-        return select;
-    case 6:
+// The selection routine of a strategy of the job table.
+selection picker(sampling strategy) {
+    switch (strategy) {
+    case sampling::stratified:
         return selectstrat;
-    default:
+    case sampling::uniform:
         return selectunif;
+    default:
+        return select;
     }
 }
 
@@ -38,29 +36,28 @@ void skipped(int ii, int size, int minpt) {
 
 } // namespace
 
-void circsamp(int nchois, circcal cal, int minpt, const char* start, samplenoise noise) {
-    const bool noisy = noise == samplenoise::added;
-    std::cout << start << "\n";
-    int numpt = 0;
-    double u[nsz];
-    double v[nsz];
-    if (!readrecord(nchois, numpt, u, v)) return;
-    if (!studystart(nchois, noisy ? asint | asreal : asint)) return;
+void circsamp(const jobinfo& job, const char* start) {
+    const bool noisy = job.noise == coordinatenoise::added;
+    const int minpt = job.circle->minpt;
+    recordpoints p;
+    if (!startjob(job, std::string(start) + "\n", p)) return;
+    const auto& [u, v, unused, numpt] = p;
+    if (!studystart(job.code, noisy ? asint | asreal : asint)) return;
     const int sampno = static_cast<int>(instructions(asint).sampno);
     if (sampno >= 1 && sampno < minpt) {
-        both("\n", "Job ", nchois, " not evaluated: a sample of ", sampno,
+        both("\n", "Job ", job.code, " not evaluated: a sample of ", sampno,
              " points is too small; the evaluation needs at least ", minpt);
         return;
     }
 
-    const selection pick = strategy(nchois);
+    const selection pick = picker(job.strategy);
     int pno[nsz];
     double uu[nsz];
     double vv[nsz];
     double uuu[nsz];
     double vvv[nsz];
     Circlefit ans;
-    const int repetitions = std::min(nrep, repetitionlimit);
+    const int repetitions = std::min(job.repetitions, repetitionlimit);
     for (int ii = 0; ii < repetitions; ++ii) {
         imfile << "\n" << ii << "\t";
         const int size = pick(pno, numpt);
@@ -75,7 +72,7 @@ void circsamp(int nchois, circcal cal, int minpt, const char* start, samplenoise
         }
         if (noisy) addrand(uu, vv, size, uuu, vvv);
         oqt = 0;
-        cal(noisy ? uuu : uu, noisy ? vvv : vv, size, ans);
+        job.circle->function(noisy ? uuu : uu, noisy ? vvv : vv, size, ans);
         resultline(ii, ans);
     }
 }

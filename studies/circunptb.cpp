@@ -3,8 +3,9 @@
 // the influences combine by root sum of squares into standard uncertainties.
 // The step is not divided out: every coordinate is in effect given the
 // standard uncertainty ptb.
-#include "driver/record.h"
+#include "base/record.h"
 #include "form/form.h"
+#include "form/jobs.h"
 #include "studies/studies.h"
 
 #include <cmath>
@@ -23,7 +24,7 @@ void intresline(int i, const Circlefit& result) {
 // coordinates c, up and down by ptb and back; writes both results to
 // intres.txt and stores the influence on quantity j in unc[j][i]. False when
 // no circle fits the points after one of the moves.
-bool perturb(circcal cal, double* u, double* v, int numpt, double* w, const double* c, int i,
+bool perturb(circlefunction cal, double* u, double* v, int numpt, double* w, const double* c, int i,
              const Circlefit& ans, double (*unc)[nsz]) {
     const float ptb = 2.5;
     Circlefit ansl;
@@ -45,12 +46,11 @@ bool perturb(circcal cal, double* u, double* v, int numpt, double* w, const doub
 
 } // namespace
 
-void circunptb(int job, circcal cal, const char* start) {
-    std::cout << start << "\n";
-    int numpt = 0;
-    double x[nsz];
-    double y[nsz];
-    if (!readrecord(job, numpt, x, y)) return;
+void circunptb(const jobinfo& job, const char* start) {
+    const circlefunction cal = job.circle->function;
+    recordpoints p;
+    if (!startjob(job, std::string(start) + "\n", p)) return;
+    const auto& [x, y, unused, numpt] = p;
     double u[nsz];
     double v[nsz];
     for (int i = 0; i < numpt; ++i) {
@@ -61,7 +61,7 @@ void circunptb(int job, circcal cal, const char* start) {
     Circlefit ans;
     cal(u, v, numpt, ans);
     if (!circlefound(ans)) {
-        nocirclejob(job);
+        nocirclejob(job.code);
         return;
     }
 
@@ -73,7 +73,7 @@ void circunptb(int job, circcal cal, const char* start) {
     for (int i = 0; i < numpt; ++i) determined &= perturb(cal, u, v, numpt, u, x, i, ans, uncx);
     for (int i = 0; i < numpt; ++i) determined &= perturb(cal, u, v, numpt, v, y, i, ans, uncy);
     if (!determined) {
-        both("\n", "Job ", job,
+        both("\n", "Job ", job.code,
              ": the uncertainties are not determined: no circle fits the points after some of "
              "the coordinate moves (see intres.txt)");
         return;

@@ -4,9 +4,9 @@
 
 namespace formeval {
 
-void lscircun(int nchois) {
-    circun(nchois, lscircocal, "Started least square circularity uncertainty calculation",
-           noconsoleline, watchproblem::no);
+void lscircun(const jobinfo& job) {
+    circun(job, "Started least square circularity uncertainty calculation", noconsoleline,
+           watchproblem::no);
 }
 
 } // namespace formeval

@@ -4,9 +4,8 @@
 
 namespace formeval {
 
-void lscircunptb() {
-    circunptb(2620, lscircocal,
-              "Started least square circularity uncertainty calculation by perturbation");
+void lscircunptb(const jobinfo& job) {
+    circunptb(job, "Started least square circularity uncertainty calculation by perturbation");
 }
 
 } // namespace formeval

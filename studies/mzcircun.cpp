@@ -4,9 +4,8 @@
 
 namespace formeval {
 
-void mzcircun(int nchois) {
-    circun(nchois, mzcircocal, "Started minimum zone circularity uncertainty calculation", "",
-           watchproblem::yes);
+void mzcircun(const jobinfo& job) {
+    circun(job, "Started minimum zone circularity uncertainty calculation", "", watchproblem::yes);
 }
 
 } // namespace formeval

@@ -4,9 +4,8 @@
 
 namespace formeval {
 
-void mzcircunptb() {
-    circunptb(2520, mzcircocal,
-              "Started minumum zone circularity uncertainty calculation by perturbation");
+void mzcircunptb(const jobinfo& job) {
+    circunptb(job, "Started minumum zone circularity uncertainty calculation by perturbation");
 }
 
 } // namespace formeval

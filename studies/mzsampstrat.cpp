@@ -5,10 +5,8 @@
 
 namespace formeval {
 
-void mzsampstrat(int nchois) {
-    circsamp(nchois, mzcircocal, mincircle,
-             "Started sampling strategy in minimum zone circularity calculation",
-             samplenoise::none);
+void mzsampstrat(const jobinfo& job) {
+    circsamp(job, "Started sampling strategy in minimum zone circularity calculation");
 }
 
 } // namespace formeval

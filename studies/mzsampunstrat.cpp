@@ -5,11 +5,9 @@
 
 namespace formeval {
 
-void mzsampunstrat(int nchois) {
-    circsamp(nchois, mzcircocal, mincircle,
-             "Started sampling strategy with Point coordinate uncertainty in minimum zone "
-             "circularity calculation",
-             samplenoise::added);
+void mzsampunstrat(const jobinfo& job) {
+    circsamp(job, "Started sampling strategy with Point coordinate uncertainty in minimum zone "
+                  "circularity calculation");
 }
 
 } // namespace formeval

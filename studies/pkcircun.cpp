@@ -5,9 +5,9 @@
 
 namespace formeval {
 
-void pkcircun(int nchois) {
-    circun(nchois, pkcircocal, "Started peak circle circularity uncertainty calculation",
-           "pkcircun", watchproblem::yes);
+void pkcircun(const jobinfo& job) {
+    circun(job, "Started peak circle circularity uncertainty calculation", "pkcircun",
+           watchproblem::yes);
 }
 
 } // namespace formeval

@@ -2,7 +2,7 @@
 // 1 or above the number of points, a new one asked for at the console. The
 // file is not changed, so the next selection asks again. When the console
 // gives no usable size, every point is used.
-#include "driver/prompt.h"
+#include "base/prompt.h"
 #include "studies/studies.h"
 
 #include <iostream>

@@ -5,7 +5,7 @@
 // directory and write one tab-separated line per repetition to result.txt.
 #pragma once
 
-#include "driver/driver.h"
+#include "base/job.h"
 #include "form/form.h"
 
 namespace formeval {
@@ -80,58 +80,57 @@ constexpr const char* noconsoleline = nullptr;
 // Whether a Monte Carlo study watches the minimum-zone engine's problem flag.
 enum class watchproblem { no, yes };
 
-// Whether a sampling study adds coordinate noise to the picked points.
-enum class samplenoise { none, added };
-
 // The most repetitions a study runs: the full count unless this is lower. Only
 // the fuzz target lowers it, at start-up, so that an input holding a study
 // reaches the same code through a few repetitions.
 extern int repetitionlimit;
 
-// The Monte Carlo study of job nchois (last digit 0, 1, 2: 1000, 10000,
-// 100000 repetitions): reads the record, then per repetition adds noise,
-// evaluates with cal at trace level 1 and writes the result line. label
-// noconsoleline: no console result line; "" or a name: the line, with that
-// name before ii.
+// The Monte Carlo study of job `job`: reads the record, then per repetition
+// (the entry's repetitions, at most repetitionlimit) adds noise (when the
+// entry's noise says so), evaluates with the entry's circle computation at
+// trace level 1 and writes the result line. label noconsoleline: no console
+// result line; "" or a name: the line, with that name before ii.
 // watch: whether a repetition whose minimum-zone exchange was stopped
 // (`problem` set) dumps its noisy points to intres.txt.
-void circun(int nchois, circcal cal, const char* start, const char* label, watchproblem watch);
+void circun(const jobinfo& job, const char* start, const char* label, watchproblem watch);
 
 // Jobs 2510, 2511, 2512: Monte Carlo study of the minimum-zone circle.
-void mzcircun(int nchois);
+void mzcircun(const jobinfo& job);
 
 // Jobs 2610, 2611, 2612: Monte Carlo study of the least-squares circle.
-void lscircun(int nchois);
+void lscircun(const jobinfo& job);
 
 // Jobs 2710, 2711, 2712: Monte Carlo study of the peak circle.
-void pkcircun(int nchois);
+void pkcircun(const jobinfo& job);
 
 // Jobs 2810, 2811, 2812: Monte Carlo study of the valley circle.
-void vacircun(int nchois);
+void vacircun(const jobinfo& job);
 
-// The perturbation study of job `job`: evaluates the points with cal, then
-// with each coordinate moved by +-2.5 in turn (each result to intres.txt),
-// and writes nominal -+ 2 standard uncertainties of the four results.
-void circunptb(int job, circcal cal, const char* start);
+// The perturbation study of job `job`: evaluates the points with the entry's
+// circle computation, then with each coordinate moved by +-2.5 in turn (each
+// result to intres.txt), and writes nominal -+ 2 standard uncertainties of
+// the four results.
+void circunptb(const jobinfo& job, const char* start);
 
 // Job 2520: perturbation study of the minimum-zone circle.
-void mzcircunptb();
+void mzcircunptb(const jobinfo& job);
 
 // Job 2620: perturbation study of the least-squares circle.
-void lscircunptb();
+void lscircunptb(const jobinfo& job);
 
-// The sampling study of job nchois, whose tens digit picks the selection (5
-// random, 6 stratified, 7 uniform): 10000 times, select, optionally add
-// noise, evaluate with cal at trace level 0, write the result line. A sample
-// smaller than minpt is not evaluated and said so.
-void circsamp(int nchois, circcal cal, int minpt, const char* start, samplenoise noise);
+// The sampling study of job `job`: the entry's repetitions (at most
+// repetitionlimit) times, select by the entry's strategy, add noise when the
+// entry's noise says so, evaluate with the entry's circle computation at
+// trace level 0, write the result line. A sample smaller than the
+// computation's fewest points is not evaluated and said so.
+void circsamp(const jobinfo& job, const char* start);
 
 // Jobs 2550, 2560, 2570: sampling study of the minimum-zone circle, the
 // picked points as measured.
-void mzsampstrat(int nchois);
+void mzsampstrat(const jobinfo& job);
 
 // Jobs 2555, 2565, 2575: sampling study of the minimum-zone circle with
 // coordinate noise added to the picked points.
-void mzsampunstrat(int nchois);
+void mzsampunstrat(const jobinfo& job);
 
 } // namespace formeval

@@ -5,9 +5,9 @@
 
 namespace formeval {
 
-void vacircun(int nchois) {
-    circun(nchois, vacircocal, "Started valley circle circularity uncertainty calculation",
-           "vacircun", watchproblem::yes);
+void vacircun(const jobinfo& job) {
+    circun(job, "Started valley circle circularity uncertainty calculation", "vacircun",
+           watchproblem::yes);
 }
 
 } // namespace formeval

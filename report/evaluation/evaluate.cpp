@@ -5,9 +5,8 @@
 // same points for the plot's legend.
 #include "report/evaluation/evaluation.h"
 
+#include "base/base.h"
 #include "circles/circles.h"
-#include "driver/dispatch.h"
-#include "driver/driver.h"
 #include "form/form.h"
 
 #include <algorithm>
@@ -81,14 +80,11 @@ Evaluated evaluate(const CircleRecord& record) {
                         "circle";
             return e;
         }
-        for (const CircleComputation& k : circlecomputations) {
-            oqt = 0;
-            cri = record.cri;
-            problem = false;
+        for (const circlecomputation& k : circlecomputations) {
             formeval::Circlefit ans;
-            k.compute(record.x.data(), record.y.data(), numpt, ans);
+            computecircle(k, record.cri, record.x.data(), record.y.data(), numpt, ans);
             Fit f;
-            f.method = k.method;
+            f.method = methodof(k);
             f.x = ans[0];
             f.y = ans[1];
             f.r = ans[2];
@@ -96,7 +92,7 @@ Evaluated evaluate(const CircleRecord& record) {
             f.said = silent.said();
             e.fits.push_back(f);
             if (!circlefound(ans) && e.failure.empty())
-                e.failure = std::string("no ") + referencenames[k.method] +
+                e.failure = std::string("no ") + referencenames[f.method] +
                             " circle fits these points: are they on one line or all at one place?";
         }
         problem = false;

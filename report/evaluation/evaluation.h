@@ -3,6 +3,7 @@
 // parameters; and the study blocks matched to the jobs that made them.
 #pragma once
 
+#include "form/form.h"
 #include "pointset/pointset.h"
 #include "report/readers/readers.h"
 
@@ -114,15 +115,15 @@ struct Evaluated {
     const Fit& fit(Method method) const { return *find(method); }
 };
 
-// formeval's four circle computations, in Method order, with the fewest
-// points each takes: the computations of the Cartesian circle jobs and their
-// studies.
-struct CircleComputation {
-    Method method;
-    void (*compute)(const double* x, const double* y, int numpt, std::array<double, 4>& ans);
-    int fewest;
-};
-extern const std::array<CircleComputation, nmethods> circlecomputations;
+// The reference of one of formeval's four circle computations (the core's
+// list circlecomputations, circles/circles.h, in Method order).
+inline Method methodof(const circlecomputation& computation) {
+    static_assert(static_cast<int>(circlemethod::leastsquares) == leastsquares &&
+                  static_cast<int>(circlemethod::minimumzone) == minimumzone &&
+                  static_cast<int>(circlemethod::peak) == circumscribing &&
+                  static_cast<int>(circlemethod::valley) == inscribing);
+    return static_cast<Method>(computation.method);
+}
 
 // A reference with the deviations of the record's points from it, measured
 // as formeval measures them: lines along y, planes along z, Cartesian

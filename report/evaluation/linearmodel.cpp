@@ -25,11 +25,11 @@ int linearmodel(const JobRecord& record, Shape shape, std::vector<ModelRow>& a,
         f = c2;
         return 3;
     case Shape::polarcircle:
-        cirrows(c1.data(), numpt, x.data(), y.data(), a.data());
+        polarcirclerows(c1.data(), numpt, x.data(), y.data(), a.data());
         f = c0;
         return 3;
     case Shape::polarsphere:
-        sphprows(c1.data(), c2.data(), numpt, x.data(), y.data(), z.data(), a.data());
+        polarsphererows(c1.data(), c2.data(), numpt, x.data(), y.data(), z.data(), a.data());
         f = c0;
         return 4;
     default:

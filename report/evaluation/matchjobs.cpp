@@ -4,6 +4,7 @@
 #include "report/evaluation/evaluation.h"
 
 #include "driver/dispatch.h"
+#include "form/form.h"
 
 namespace formeval::report {
 
@@ -12,9 +13,7 @@ namespace {
 // Repetitions a study job writes; 1 for a perturbation study's line.
 long studylength(int job) {
     const jobinfo* entry = findjob(job);
-    if (entry->kind == jobkind::perturbation) return 1;
-    if (entry->kind == jobkind::sampling) return 10000;
-    return studylengths[static_cast<std::size_t>(job % 10)];
+    return entry->kind == jobkind::perturbation ? 1 : entry->repetitions;
 }
 
 bool fits(const Block& b, const CircleRecord& r, bool next) {
@@ -25,19 +24,9 @@ bool fits(const Block& b, const CircleRecord& r, bool next) {
     return b.lines == length || (next && b.lines < length);
 }
 
-// The computation a study repeats: minimum zone (25xx, the sampling studies
-// too), least squares (26xx), circumscribing (27xx), inscribing (28xx).
+// The computation a study repeats, as the job table names it.
 Method studied(int job) {
-    switch (job / 100 % 10) {
-    case 6:
-        return leastsquares;
-    case 7:
-        return circumscribing;
-    case 8:
-        return inscribing;
-    default:
-        return minimumzone;
-    }
+    return methodof(*findjob(job)->circle);
 }
 
 } // namespace

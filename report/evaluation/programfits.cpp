@@ -4,8 +4,8 @@
 // comes back with each reference.
 #include "report/evaluation/evaluation.h"
 
+#include "base/base.h"
 #include "circles/circles.h"
-#include "driver/driver.h"
 #include "form/form.h"
 
 #include <array>
@@ -19,19 +19,17 @@ namespace {
 const char* undetermined(Shape shape) {
     switch (shape) {
     case Shape::line:
-        return "all points have the same x; they determine no line";
+        return whyundetermined(feature::line, pointform::xy);
     case Shape::plane:
-        return "the points lie on one line in the x-y plane; they determine no plane";
+        return whyundetermined(feature::plane, pointform::xyz);
     case Shape::polarcircle:
-        return "the points lie in fewer than three directions from the origin; they determine "
-               "no circle";
+        return whyundetermined(feature::circle, pointform::rtheta);
     case Shape::polarsphere:
-        return "the directions of the points lie on one circle of the unit sphere; they "
-               "determine no sphere";
+        return whyundetermined(feature::sphere, pointform::rthetabeta);
     case Shape::sphere:
-        return "the points lie in one plane; they determine no sphere";
+        return whyundetermined(feature::sphere, pointform::xyz);
     default:
-        return "the points lie on one line; they determine no circle";
+        return whyundetermined(feature::circle, pointform::xy);
     }
 }
 
@@ -86,10 +84,10 @@ void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, Fit
         fltcal(c0.data(), c1.data(), c2.data(), numpt, fits);
         break;
     case Shape::polarcircle:
-        circal(c0.data(), c1.data(), numpt, fits);
+        polarcirclefits(c0.data(), c1.data(), numpt, fits);
         break;
     default:
-        sphcal(c0.data(), c1.data(), c2.data(), numpt, fits);
+        polarspherefits(c0.data(), c1.data(), c2.data(), numpt, fits);
     }
     for (const Method method : {Method::leastsquares, Method::minimumzone}) {
         const bool ls = method == Method::leastsquares;
@@ -119,21 +117,21 @@ void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
         out.failure = undetermined(Shape::circle);
         return;
     }
-    for (const CircleComputation& k : circlecomputations) {
-        if (numpt < k.fewest) {
-            out.notes.push_back(std::string("no ") + methodname(k.method) +
+    for (const circlecomputation& k : circlecomputations) {
+        const Method method = methodof(k);
+        if (numpt < k.minpt) {
+            out.notes.push_back(std::string("no ") + methodname(method) +
                                 " circle: " + std::to_string(numpt) +
-                                " points are too few; it needs " + std::to_string(k.fewest));
+                                " points are too few; it needs " + std::to_string(k.minpt));
             continue;
         }
-        startjob(record);
         Circlefit ans;
-        k.compute(u, v, numpt, ans);
+        computecircle(k, record.cri, u, v, numpt, ans);
         Measured m;
-        m.reference.method = k.method;
+        m.reference.method = method;
         m.reference.said = silent.said();
         if (!circlefound(ans)) {
-            out.notes.push_back(std::string("no ") + methodname(k.method) +
+            out.notes.push_back(std::string("no ") + methodname(method) +
                                 " circle fits these points");
             continue;
         }

@@ -3,8 +3,8 @@
 // prompt takes its way out at once instead of waiting.
 #include "report/evaluation/evaluation.h"
 
+#include "base/base.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
 
 #include <iostream>
 

@@ -7,8 +7,8 @@
 // with the line and reason.
 #include "report/readers/readers.h"
 
+#include "base/record.h"
 #include "driver/dispatch.h"
-#include "driver/record.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,6 +17,15 @@
 #include <iterator>
 
 namespace formeval::report {
+
+std::vector<int> circlejobs() {
+    std::vector<int> codes;
+    for (const jobinfo& job : jobtable())
+        if (job.kind == jobkind::evaluation && job.shape == feature::circle &&
+            job.points == pointform::xy)
+            codes.push_back(job.code);
+    return codes;
+}
 
 std::optional<int> recorddimension(int job) {
     const jobinfo* entry = findjob(job);
@@ -93,11 +102,45 @@ class StreamReader {
                                                 " should be, and is not a number"));
     }
 
-    double number(const std::string& what) {
-        const std::string_view item = items_.next();
-        const auto value = realvalue(item); // as formeval reads it: 1e-400 is 0
-        if (!value) broken(item, what);
-        return *value;
+    // The items of the stream as the record reader takes them, with the line
+    // of the record's first (its point count).
+    class Words : public wordsource {
+      public:
+        explicit Words(Items& items) : items_(items) {}
+        std::string_view next() override {
+            const std::string_view item = items_.next();
+            if (words_++ == 0) countline_ = items_.line();
+            return item;
+        }
+        long countline() const { return countline_; }
+
+      private:
+        Items& items_;
+        long words_ = 0;
+        long countline_ = 0;
+    };
+
+    // Where formeval finds the stream broken in the record.
+    [[noreturn]] void brokenrecord(const recordoutcome& o, long countline) {
+        switch (o.status) {
+        case recordstatus::notwhole:
+            throw FileError(file_, items_.line(),
+                            where_ + ": " + quoted(o.word) +
+                                " stands where the point count should be, and is not a whole "
+                                "number");
+        case recordstatus::negative:
+            // The length of the record is unknown: formeval stops reading there.
+            throw FileError(file_, countline,
+                            where_ + ": the point count " + std::to_string(o.numpt) +
+                                " is negative: the length of the record is unknown");
+        default:
+            broken(o.word, o.item == recorditem::count ? "the point count"
+                           : o.item == recorditem::tolerance
+                               ? "the tolerance"
+                               : "coordinate " + std::to_string(o.coordinate + 1) + " of point " +
+                                     std::to_string(o.point + 1) + " of " +
+                                     std::to_string(o.numpt));
+        }
     }
 
     void record(RecordStream& stream, int job, long line) {
@@ -111,48 +154,32 @@ class StreamReader {
         const int dimension = coordinates(entry->points);
         if (dimension == 0) return;
 
-        const std::string_view countitem = items_.next();
-        const auto numpt = intvalue(countitem);
-        const long countline = items_.line();
-        if (!numpt) {
-            if (countitem.empty()) broken(countitem, "the point count");
-            throw FileError(file_, items_.line(),
-                            where_ + ": " + quoted(countitem) +
-                                " stands where the point count should be, and is not a whole "
-                                "number");
-        }
+        double* const c[3] = {&points_[0], &points_[nsz], &points_[2 * nsz]};
+        Words words(items_);
+        const recordoutcome o = readpoints(words, entry->points, entry->minpt, c);
+        if (o.breaks()) brokenrecord(o, words.countline());
         JobRecord r;
         r.ordinal = static_cast<int>(stream.jobs);
         r.job = job;
         r.line = line;
-        r.numpt = *numpt;
-        r.cri = number("the tolerance");
-        if (*numpt < 0)
-            // The length of the record is unknown: formeval stops reading there.
-            throw FileError(file_, countline,
-                            where_ + ": the point count " + std::to_string(*numpt) +
-                                " is negative: the length of the record is unknown");
-        double largest = 0;
-        for (long i = 0; i < *numpt; ++i)
-            for (int d = 0; d < dimension; ++d) {
-                const double c = number("coordinate " + std::to_string(d + 1) + " of point " +
-                                        std::to_string(i + 1) + " of " + std::to_string(*numpt));
-                largest = std::max(largest, std::fabs(c));
-                if (*numpt <= nsz) r.c[d].push_back(c);
-            }
-        if (*numpt > nsz)
-            r.refused = std::to_string(*numpt) + " points exceed formeval's limit of " +
+        r.numpt = o.numpt;
+        r.cri = o.tolerance;
+        if (o.numpt <= nsz)
+            for (int d = 0; d < dimension; ++d) r.c[d].assign(c[d], c[d] + o.numpt);
+        if (o.status == recordstatus::toomany)
+            r.refused = std::to_string(o.numpt) + " points exceed formeval's limit of " +
                         std::to_string(nsz);
-        else if (largest > maxcoordinate)
+        else if (o.status == recordstatus::outofrange)
             r.refused = "a coordinate beyond +-1e100, outside the range the evaluations can handle";
-        else if (*numpt < entry->minpt)
-            r.refused = std::to_string(*numpt) +
+        else if (o.status == recordstatus::toofew)
+            r.refused = std::to_string(o.numpt) +
                         " points are too few; the evaluation needs at least " +
                         std::to_string(entry->minpt);
         stream.records.push_back(std::move(r));
     }
 
     Items items_;
+    std::vector<double> points_ = std::vector<double>(3 * nsz); // a record's coordinates
     const std::string& file_;
     std::string where_;
     int lastjob_ = 0;
@@ -162,8 +189,7 @@ class StreamReader {
 // records, whose points are drawn in Cartesian coordinates.
 bool circlejob(int job) {
     const jobinfo* entry = findjob(job);
-    return std::find(circlejobs.begin(), circlejobs.end(), job) != circlejobs.end() ||
-           (entry->shape == feature::circle && entry->points == pointform::rtheta);
+    return entry->kind == jobkind::evaluation && entry->shape == feature::circle;
 }
 
 bool studyjob(int job) {

@@ -113,8 +113,9 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
 
 // Job streams.
 
-// Job codes whose record holds Cartesian points of one circle to plot.
-constexpr std::array<int, 4> circlejobs = {2500, 2600, 2700, 2800};
+// Job codes whose record holds Cartesian points of one circle to plot: the
+// jobs of the job table that evaluate a circle (not a study of one) on x y.
+std::vector<int> circlejobs();
 
 // Coordinates per point in the record of job `job`: 0 for the empty job
 // (no record), 2 or 3, or nothing for a code formeval does not know.

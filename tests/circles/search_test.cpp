@@ -76,12 +76,12 @@ INSTANTIATE_TEST_SUITE_P(
         TripleCase{"LineWithZeroTolerance", {0, 1, 1, 2, 2, 3}, 0, tpfit::singular, ""}),
     [](const testing::TestParamInfo<TripleCase>& info) { return info.param.name; });
 
-TEST(Pkpoint, LastOfEqualLargestWinsAndEachNewLargestIsTraced) {
+TEST(PeakPoint, LastOfEqualLargestWinsAndEachNewLargestIsTraced) {
     Session session;
     const double err[5] = {0.1, 0.3, 0.3, 0.2, 0.3};
     double p[3];
     int np[3];
-    for (int k = 0; k < 3; ++k) pkpoint(err, 5, k, p, np);
+    for (int k = 0; k < 3; ++k) extremepoint(peakside, err, 5, k, p, np);
     EXPECT_EQ(np[0], 4);
     EXPECT_EQ(np[1], 2);
     EXPECT_EQ(np[2], 1);
@@ -92,24 +92,24 @@ TEST(Pkpoint, LastOfEqualLargestWinsAndEachNewLargestIsTraced) {
     EXPECT_EQ(session.console(), "");
 }
 
-TEST(Vapoint, LastOfEqualSmallestWinsWithoutATrace) {
+TEST(ValleyPoint, LastOfEqualSmallestWinsWithoutATrace) {
     Session session;
     const double err[5] = {-0.1, -0.3, -0.3, -0.2, -0.3};
     double vp[3];
     int nv[3];
-    for (int k = 0; k < 3; ++k) vapoint(err, 5, k, vp, nv);
+    for (int k = 0; k < 3; ++k) extremepoint(valleyside, err, 5, k, vp, nv);
     EXPECT_EQ(nv[0], 4);
     EXPECT_EQ(nv[1], 2);
     EXPECT_EQ(nv[2], 1);
     EXPECT_EQ(session.result(), "");
 }
 
-TEST(Vapoint, StartsAtAMillion) {
+TEST(ValleyPoint, StartsAtAMillion) {
     Session session;
     const double err[4] = {2e6, 3e6, 0.5, 1e6};
     double vp[3];
     int nv[3];
-    for (int k = 0; k < 3; ++k) vapoint(err, 4, k, vp, nv);
+    for (int k = 0; k < 3; ++k) extremepoint(valleyside, err, 4, k, vp, nv);
     EXPECT_EQ(nv[0], 2);
     EXPECT_EQ(nv[1], 3); // exactly at the start value counts
     EXPECT_EQ(nv[2], 0); // nothing at or below it is left
@@ -119,14 +119,14 @@ TEST(Vapoint, StartsAtAMillion) {
 // Integer points about the origin, where the circle through (5, 0), (0, 5)
 // and (-5, 0) is solved exactly. Two further points lie at equal squared
 // distances, so their deviations are exactly equal.
-TEST(Pksearch, FirstOfEqualLargestDeviationsEnters) {
+TEST(PeakSearch, FirstOfEqualLargestDeviationsEnters) {
     Session session;
     cri = 1e-9;
     const Points p = test::pairs({5, 0, 0, 5, -5, 0, 1, -5, -1, -5}); // 26 = 1 + 25 twice
     double pk[3] = {};
     int np[3] = {0, 1, 2};
     double x0 = 0, y0 = 0, r0 = 0;
-    EXPECT_TRUE(pksearch(p.u.data(), p.v.data(), p.size(), pk, np, x0, y0, r0));
+    EXPECT_TRUE(extremesearch(peakside, p.u.data(), p.v.data(), p.size(), pk, np, x0, y0, r0));
     const std::string result = session.result();
     EXPECT_NE(result.find("\nPeakcr0=5Peakcrx0=-0Peakcry0=-0"), std::string::npos);
     const double tied = std::sqrt(26.0) - 5;
@@ -139,14 +139,14 @@ TEST(Pksearch, FirstOfEqualLargestDeviationsEnters) {
     EXPECT_EQ(count(result, "Peakcr0="), 2); // (1, -5) holds (-1, -5) inside
 }
 
-TEST(Vasearch, FirstOfEqualSmallestDeviationsEnters) {
+TEST(ValleySearch, FirstOfEqualSmallestDeviationsEnters) {
     Session session;
     cri = 1e-9;
     const Points p = test::pairs({5, 0, 0, 5, -5, 0, 2, -4, -2, -4}); // 20 = 4 + 16 twice
     double vp[3] = {};
     int nv[3] = {0, 1, 2};
     double x0 = 0, y0 = 0, r0 = 0;
-    EXPECT_TRUE(vasearch(p.u.data(), p.v.data(), p.size(), vp, nv, x0, y0, r0));
+    EXPECT_TRUE(extremesearch(valleyside, p.u.data(), p.v.data(), p.size(), vp, nv, x0, y0, r0));
     EXPECT_EQ(nv[2], 3);
     EXPECT_EQ(vp[2], std::sqrt(20.0) - 5);
     EXPECT_EQ(count(session.result(), "micr0="), 2);
@@ -184,9 +184,9 @@ void PrintTo(const CyclePrompt& c, std::ostream* os) {
     *os << "input \"" << c.input << "\"";
 }
 
-class PksearchPrompt : public testing::TestWithParam<CyclePrompt> {};
+class PeakSearchPrompt : public testing::TestWithParam<CyclePrompt> {};
 
-TEST_P(PksearchPrompt, AnswerReplacesTheCounterAndRaisesTheTrace) {
+TEST_P(PeakSearchPrompt, AnswerReplacesTheCounterAndRaisesTheTrace) {
     const CyclePrompt& c = GetParam();
     Session session("", c.input);
     cri = 1e-6;
@@ -195,7 +195,7 @@ TEST_P(PksearchPrompt, AnswerReplacesTheCounterAndRaisesTheTrace) {
     double pk[3] = {};
     int np[3] = {12, 13, 14};
     double x0 = 0, y0 = 0, r0 = 0;
-    EXPECT_FALSE(pksearch(p.u.data(), p.v.data(), p.size(), pk, np, x0, y0, r0));
+    EXPECT_FALSE(extremesearch(peakside, p.u.data(), p.v.data(), p.size(), pk, np, x0, y0, r0));
     const std::string console = session.console();
     EXPECT_EQ(count(console, "\nnfindcirc>10. Do you want to continue?"), c.prompts);
     EXPECT_EQ(count(session.result(), "Peakcr0="), c.traced);
@@ -207,7 +207,7 @@ const std::string endsearch =
     ": the search ends with the minimum zone peak circle, which holds every point";
 
 INSTANTIATE_TEST_SUITE_P(
-    Answers, PksearchPrompt,
+    Answers, PeakSearchPrompt,
     testing::Values(CyclePrompt{"", 1, 0, 1, "continue?\nNo answer at the console" + endsearch},
                     // Counter 5: the cycles counted 5 to 10 run before it asks again.
                     CyclePrompt{"5", 2, 6, 3, "continue?\nNo answer at the console" + endsearch},
@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
         return c.input.empty() ? "ConsoleClosed" : "Answer " + c.input;
     }));
 
-TEST(Vasearch, EndsAtItsBound) {
+TEST(ValleySearch, EndsAtItsBound) {
     for (const int bulk : {12, 5}) {
         Session session;
         cri = 1e-6;
@@ -240,7 +240,8 @@ TEST(Vasearch, EndsAtItsBound) {
         double vp[3] = {};
         int nv[3] = {first, first + 1, first + 2};
         double x0 = 0, y0 = 0, r0 = 0;
-        EXPECT_FALSE(vasearch(p.u.data(), p.v.data(), p.size(), vp, nv, x0, y0, r0));
+        EXPECT_FALSE(
+            extremesearch(valleyside, p.u.data(), p.v.data(), p.size(), vp, nv, x0, y0, r0));
         EXPECT_EQ(count(session.result(), "micr0="), limit);
         EXPECT_EQ(session.console(), "\nThe valley circle search did not end within " +
                                          std::to_string(limit) +
@@ -255,8 +256,8 @@ TEST(Searches, TripleWithoutACircleEndsTheSearch) {
     double e[3] = {};
     int tri[3] = {0, 0, 1};
     double x0 = 0, y0 = 0, r0 = 0;
-    EXPECT_FALSE(pksearch(p.u.data(), p.v.data(), p.size(), e, tri, x0, y0, r0));
-    EXPECT_FALSE(vasearch(p.u.data(), p.v.data(), p.size(), e, tri, x0, y0, r0));
+    EXPECT_FALSE(extremesearch(peakside, p.u.data(), p.v.data(), p.size(), e, tri, x0, y0, r0));
+    EXPECT_FALSE(extremesearch(valleyside, p.u.data(), p.v.data(), p.size(), e, tri, x0, y0, r0));
     EXPECT_EQ(session.console(), "\nThe circle through peak points 1,1,2 does not exist: they lie "
                                  "on one line or repeat; the minimum zone peak circle is used"
                                  "\nThe circle through valley points 1,1,2 does not exist: they "

@@ -70,7 +70,7 @@ int weight(const jobinfo& job) {
     case jobkind::evaluation:
         return 30;
     case jobkind::montecarlo:
-        return job.code % 10 == 0 ? 15 : job.code % 10 == 1 ? 5 : 0;
+        return job.repetitions == 1000 ? 15 : job.repetitions == 10000 ? 5 : 0;
     case jobkind::perturbation:
         return 15;
     case jobkind::sampling:

@@ -1,9 +1,10 @@
 // The dispatcher and the run files, end to end: the job loop, unlisted codes,
 // appending across runs, and records that cannot be evaluated.
+#include "base/base.h"
+#include "base/record.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
-#include "driver/record.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <cstdint>
 #include <cstring>
@@ -316,137 +317,11 @@ TEST(Dispatcher, AnOperatorWhoCannotAnswerDoesNotHoldTheRun) {
 
 // A word of the job stream is a number exactly when formatted extraction of
 // the same type takes the whole word, and it then has the same value.
-template <class T> std::optional<T> extracted(const std::string& word) {
-    std::istringstream in(word);
-    T value{};
-    if (!(in >> value) || in.peek() != std::char_traits<char>::eof()) return std::nullopt;
-    return value;
-}
-
-TEST(Items, ReadAsStreamExtractionReadsAWholeWord) {
-    const char* words[] = {"0",
-                           "-0",
-                           "+7",
-                           "007",
-                           "2147483647",
-                           "2147483648",
-                           "-2147483648",
-                           "-2147483649",
-                           "+-5",
-                           "-+5",
-                           "--5",
-                           "++5",
-                           "1.5",
-                           "-.5",
-                           ".5",
-                           "5.",
-                           ".",
-                           "-",
-                           "+",
-                           "1e5",
-                           "1E-5",
-                           "1e",
-                           "1e+",
-                           "e5",
-                           "1.5e3x",
-                           "0x10",
-                           "0x1p3",
-                           "inf",
-                           "nan",
-                           "1e308",
-                           "1e309",
-                           "-1e309",
-                           "1e-320",
-                           "1e-400",
-                           "4.9e-324",
-                           "1.5-2",
-                           "1,5",
-                           "12abc",
-                           "0.1",
-                           "123456789012345678901234567890",
-                           "2.2250738585072011e-308",
-                           "0.000001",
-                           "9007199254740993"};
-    for (const char* word : words) {
-        EXPECT_EQ(intvalue(word), extracted<int>(word)) << word;
-        const std::optional<double> mine = realvalue(word);
-        const std::optional<double> theirs = extracted<double>(word);
-        ASSERT_EQ(mine.has_value(), theirs.has_value()) << word;
-        if (mine) { EXPECT_EQ(std::memcmp(&*mine, &*theirs, sizeof(double)), 0) << word; }
-    }
-}
-
-// Numbers are written exactly as formatted stream output writes them, at
-// the precisions the program uses: random bit patterns, and values at the
-// edges of rounding, of notation and of range.
-TEST(Numbers, WrittenAsTheStreamWritesThem) {
-    std::vector<double> values = {0.0,
-                                  -0.0,
-                                  1.0,
-                                  -1.0,
-                                  0.1,
-                                  1e-5,
-                                  1e-4,
-                                  9.99999e-5,
-                                  1e15,
-                                  1e16,
-                                  1e17,
-                                  123456789012.5,
-                                  999999999999.5,
-                                  9.9999999999995,
-                                  0.000123456789012345,
-                                  5e-324,
-                                  2.2250738585072014e-308,
-                                  1.7976931348623157e308,
-                                  25.0001279366,
-                                  2.5,
-                                  0.5,
-                                  1.5e-7,
-                                  std::numeric_limits<double>::infinity(),
-                                  -std::numeric_limits<double>::infinity(),
-                                  std::numeric_limits<double>::quiet_NaN(),
-                                  -std::numeric_limits<double>::quiet_NaN()};
-    std::mt19937_64 gen(12);
-    for (int i = 0; i < 20000; ++i) {
-        const std::uint64_t bits = gen();
-        double v;
-        std::memcpy(&v, &bits, sizeof v);
-        values.push_back(v);
-        values.push_back(std::ldexp(static_cast<double>(bits >> 11), -40));
-    }
-    for (const int precision : {6, 12, 17}) {
-        for (const double v : values) {
-            std::ostringstream mine, theirs;
-            mine.precision(precision);
-            theirs.precision(precision);
-            putnumber(mine, v);
-            theirs << v;
-            ASSERT_EQ(mine.str(), theirs.str()) << precision;
-        }
-    }
-    for (const int v : {0, -1, 7, 2147483647, -2147483647 - 1}) {
-        std::ostringstream mine, theirs;
-        putnumber(mine, v);
-        theirs << v;
-        EXPECT_EQ(mine.str(), theirs.str());
-    }
-}
-
-// The README's table of job codes names exactly the codes of the job table,
+// The manual's table of job codes (docs/formeval.md) names exactly the codes of the job table,
 // so that a new job cannot be left out of the manual.
-TEST(JobTable, ReadmeListsEveryCode) {
-    std::ifstream readme(FORMEVAL_SOURCE_DIR "/README.md");
-    ASSERT_TRUE(readme);
+TEST(JobTable, ManualListsEveryCode) {
     std::set<int> listed;
-    bool inside = false;
-    const std::regex row(R"(^\| ([0-9, ]+) \|)");
-    for (std::string line; std::getline(readme, line);) {
-        if (line.rfind("## ", 0) == 0) inside = line == "## Job codes";
-        std::smatch m;
-        if (!inside || !std::regex_search(line, m, row)) continue;
-        std::istringstream codes(m[1].str());
-        for (std::string code; std::getline(codes, code, ',');) listed.insert(std::stoi(code));
-    }
+    for (const test::DocumentedJob& job : test::documentedjobs()) listed.insert(job.code);
     std::set<int> table;
     for (const jobinfo& job : jobtable()) {
         table.insert(job.code);

@@ -1,6 +1,7 @@
 // Least-squares circle: the staged evaluation against hand-built circles,
 // published reference fits, invariances, trace levels and the stage bound.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/support.h"
 
@@ -131,14 +132,14 @@ TEST(Lscircocal, TraceLevels) {
     {
         Session session(job);
         oqt = 1;
-        lscirco();
+        lscirco(test::job(2600));
         EXPECT_EQ(session.console(), "Started least square circularity error calculation");
         EXPECT_EQ(session.result(), "");
     }
     {
         Session session(job);
         oqt = 2; // the per-point listing is a progress item
-        lscirco();
+        lscirco(test::job(2600));
         EXPECT_EQ(session.console(),
                   "Started least square circularity error calculation" + listing);
         EXPECT_EQ(session.result(), listing);

@@ -3,6 +3,7 @@
 // silence rules, invariances, optimality against a grid of centres, the
 // stage bound and a point at the centroid.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/support.h"
@@ -82,7 +83,7 @@ TEST_P(PolarCircle, WritesEveryItemAtTraceLevelOne) {
     const auto [R, d] = GetParam();
     Session session(polarrecord(R, d));
     oqt = 1;
-    mzcir();
+    mzcir(test::job(2000));
     test::expectnear(session.result(), polarresult(R, d), 1e-10 * R);
     test::expectnear(session.console(),
                      "\nStarted circularity error calculation" + polarresult(R, d), 1e-10 * R);
@@ -142,7 +143,7 @@ TEST(Mzcircocal, AlternatingRadiiFillTheResult) {
 TEST(Mzcirco, SilentAtTraceLevelOne) {
     Session session(alternating(5, 5, 3, 0.01).record());
     oqt = 1;
-    mzcirco();
+    mzcirco(test::job(2500));
     EXPECT_EQ(session.console(), "Started circularity error calculation");
     EXPECT_EQ(session.result(), "");
 }

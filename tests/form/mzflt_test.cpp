@@ -2,9 +2,11 @@
 // plane, random planes against a brute-force Chebyshev fit, and thin but
 // valid point sets.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/fit/bruteforce.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -53,7 +55,7 @@ TEST_P(FivePointPlane, WritesEveryItemAtTraceLevelOne) {
     const double d = GetParam();
     test::Session session(fivepoints(d).record());
     oqt = 1;
-    mzflt();
+    mzflt(test::job(3000));
     test::expectnear(session.result(), fiveresult(d), 1e-10 * d);
     test::expectnear(session.console(), "\nStarted flatness error calculation" + fiveresult(d),
                      1e-10 * d);
@@ -90,7 +92,7 @@ Points noisyplane(int seed, int numpt) {
 std::vector<double> evaluate(const Points& p) {
     test::Session session(p.record(1e-12));
     oqt = 1;
-    mzflt();
+    mzflt(test::job(3000));
     return test::numbers(session.result()).values;
 }
 
@@ -167,7 +169,7 @@ TEST(Mzflt, ThinStripIsEvaluated) {
     }
     test::Session session(p.record());
     oqt = 1;
-    mzflt();
+    mzflt(test::job(3000));
     EXPECT_EQ(session.result().find("not evaluated"), std::string::npos);
     EXPECT_NE(session.result().find("Minimum zone  flatness error="), std::string::npos);
 }

@@ -2,9 +2,11 @@
 // full, end to end and at every trace level, and random lines against a
 // brute-force Chebyshev fit.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/fit/bruteforce.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,7 +55,7 @@ TEST_P(FourPointLine, WritesEveryItemAtTraceLevelOne) {
     const double d = GetParam();
     test::Session session(record(d));
     oqt = 1;
-    mzst();
+    mzst(test::job(1000));
     test::expectnear(session.result(), fourpoints(d), 1e-10 * d);
     test::expectnear(session.console(), opening + fourpoints(d), 1e-10 * d);
 }
@@ -97,7 +99,7 @@ TEST_P(RandomLine, MatchesTheBruteForceChebyshevFit) {
     }
     test::Session session(job.str());
     oqt = 1;
-    mzst();
+    mzst(test::job(1000));
     const std::vector<double> v = test::numbers(session.result()).values;
     ASSERT_EQ(v.size(), 2u * (3 * numpt + 3));
     const double emz = v.back();

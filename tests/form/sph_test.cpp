@@ -3,6 +3,7 @@
 // translation, optimality against a grid of centres, the stage bound and a
 // point at the centroid.
 #include "form/form.h"
+#include "form/jobs.h"
 #include "tests/form/formtext.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/support.h"
@@ -118,7 +119,7 @@ std::string polarresult(double R, double d, const std::string& mzgap) {
 
 TEST(Mzsph, PolarCornersWriteEveryDetailItem) {
     Session session(polarrecord(polarcorners(8, 0.05)));
-    mzsph();
+    mzsph(test::job(4000));
     test::expectnear(test::itemtext(session.result()), test::itemtext(polarresult(8, 0.05, "    ")),
                      1e-10);
     test::expectnear(
@@ -132,14 +133,14 @@ TEST(Sphericity, SilentAtTraceLevelOne) {
     {
         Session session(polarrecord(polarcorners(8, 0.05)));
         oqt = 1;
-        mzsph();
+        mzsph(test::job(4000));
         EXPECT_EQ(session.console(), "\nStarted sphericity error calculation");
         EXPECT_EQ(session.result(), "");
     }
     {
         Session session(corners(1, 2, 3, 4, 0.1).record());
         oqt = 1;
-        mzsphco();
+        mzsphco(test::job(4500));
         EXPECT_EQ(session.console(), "Started sphericity error calculation");
         EXPECT_EQ(session.result(), "");
     }
@@ -153,7 +154,7 @@ struct Result {
 
 Result evaluate(const Sphere& s, double tolerance = 1e-12) {
     Session session(s.record(tolerance));
-    mzsphco();
+    mzsphco(test::job(4500));
     const std::string out = session.result();
     const std::vector<double> c = test::lastline(out, "\nr0=");
     const std::vector<double> e = test::lastline(out, "\nSphericity error= ");

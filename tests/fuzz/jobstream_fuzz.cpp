@@ -6,8 +6,8 @@
 // the program's start state, in a scratch working directory that holds the
 // studies' instructions.txt. A study runs only a few repetitions, so that the
 // fuzzer explores hundreds of inputs a second.
+#include "base/base.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
 #include "random/random.h"
 #include "studies/studies.h"
 #include "tests/harness/jobgen.h"

@@ -1,7 +1,7 @@
 #include "tests/harness/harness.h"
 
+#include "base/base.h"
 #include "driver/dispatch.h"
-#include "driver/driver.h"
 
 #include <cctype>
 #include <chrono>

@@ -1,7 +1,11 @@
 #include "tests/harness/support.h"
 
+#include "driver/dispatch.h"
+
 #include <cctype>
+#include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 namespace formeval::test {
 
@@ -59,6 +63,62 @@ std::string alternatingcircle(int n) {
         s << ' ' << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n);
     }
     return s.str() + "\n";
+}
+
+namespace {
+
+// The cells of a table row "| a | b | c |", trimmed.
+std::vector<std::string> cells(const std::string& line) {
+    std::vector<std::string> out;
+    std::istringstream in(line.substr(1));
+    for (std::string cell; std::getline(in, cell, '|');) {
+        const std::size_t first = cell.find_first_not_of(' ');
+        const std::size_t last = cell.find_last_not_of(' ');
+        out.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
+    }
+    return out;
+}
+
+bool codes(const std::string& cell) {
+    return !cell.empty() && cell.find_first_not_of("0123456789, ") == std::string::npos;
+}
+
+} // namespace
+
+std::vector<DocumentedJob> documentedjobs() {
+    std::vector<DocumentedJob> jobs;
+    std::ifstream readme(FORMEVAL_SOURCE_DIR "/docs/formeval.md");
+    bool inside = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("## ", 0) == 0) inside = line == "## Job codes";
+        if (!inside || line.rfind("| ", 0) != 0) continue;
+        const std::vector<std::string> row = cells(line);
+        if (row.size() != 3 || !codes(row[0])) continue;
+        std::istringstream list(row[0]);
+        for (std::string code; std::getline(list, code, ',');)
+            jobs.push_back({std::stoi(code), row[1], row[2]});
+    }
+    return jobs;
+}
+
+int documentedcoordinates(const std::string& record) {
+    std::istringstream words(record.substr(0, record.find(" per point")));
+    int count = 0;
+    for (std::string word; words >> word;)
+        if (word != "(degrees)" && word != "—") ++count;
+    return count;
+}
+
+const jobinfo& job(int code) {
+    const jobinfo* entry = findjob(code);
+    if (entry == nullptr) throw std::out_of_range("no job has the code " + std::to_string(code));
+    return *entry;
+}
+
+Standin::Standin(int code, circlefunction function, int minpt)
+    : computation_{circlemethod::minimumzone, "standin", function, minpt}, entry_(job(code)) {
+    if (entry_.circle != nullptr) computation_.method = entry_.circle->method;
+    entry_.circle = &computation_;
 }
 
 } // namespace formeval::test

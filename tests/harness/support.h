@@ -3,6 +3,9 @@
 // study tests evaluate.
 #pragma once
 
+#include "base/job.h"
+#include "form/form.h"
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -33,5 +36,42 @@ std::string params(double stratangle, int sampno, double stdun = 0.001);
 // (n even): the minimum-zone circle has centre (100, 20), radius 10 and a
 // circularity error of 0.02.
 std::string alternatingcircle(int n);
+
+// A job code as the manual's table of job codes (docs/formeval.md) describes it: the
+// evaluation column and the record column of its row.
+struct DocumentedJob {
+    int code;
+    std::string evaluation;
+    std::string record;
+};
+
+// Every code of the manual's table of job codes (docs/formeval.md), in the manual's order, or
+// nothing when the manual cannot be read.
+std::vector<DocumentedJob> documentedjobs();
+
+// Numbers per point of a record as the manual's record column describes it
+// ("x y per point": 2, "r θ β (degrees) per point": 3, "—": 0).
+int documentedcoordinates(const std::string& record);
+
+// The job table's entry of `code`; throws std::out_of_range for a code no job
+// has.
+const jobinfo& job(int code);
+
+// The table entry of job `code` with a stand-in circle computation (its
+// function and fewest points) in place of the one the table names, the rest
+// of the entry (the record's fewest points too) as the table has it: for
+// running a study's body on a computation a test controls.
+class Standin {
+  public:
+    Standin(int code, circlefunction function, int minpt);
+    Standin(const Standin&) = delete;
+    Standin& operator=(const Standin&) = delete;
+    const jobinfo& entry() const { return entry_; }
+    operator const jobinfo&() const { return entry_; }
+
+  private:
+    circlecomputation computation_;
+    jobinfo entry_;
+};
 
 } // namespace formeval::test

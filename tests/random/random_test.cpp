@@ -2,7 +2,7 @@
 // values, the table rules against stepping and against a jump-ahead written
 // independently here, the bounds of the uniforms at extreme states, and the
 // rejections of the polar method.
-#include "driver/driver.h"
+#include "base/base.h"
 #include "random/random.h"
 
 #include <gtest/gtest.h>

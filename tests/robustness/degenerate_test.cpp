@@ -2,6 +2,7 @@
 // console input closed: the run must end within seconds, say clearly what it
 // could not do or print finite results, never crash, and keep everything
 // result.txt held before the job.
+#include "driver/dispatch.h"
 #include "tests/harness/harness.h"
 #include "tests/harness/support.h"
 
@@ -19,20 +20,25 @@ enum class Coords { plane2, polar2, cartesian3, polar3 };
 struct JobCode {
     int code;
     Coords coords;
+    bool study;     // thousands of evaluations: its cases are slow
+    bool longstudy; // a Monte Carlo study of more than 1000 repetitions
 };
 
-const JobCode jobcodes[] = {
-    {1000, Coords::plane2}, {2000, Coords::polar2},     {2500, Coords::plane2},
-    {2510, Coords::plane2}, {2511, Coords::plane2},     {2512, Coords::plane2},
-    {2520, Coords::plane2}, {2550, Coords::plane2},     {2555, Coords::plane2},
-    {2560, Coords::plane2}, {2565, Coords::plane2},     {2570, Coords::plane2},
-    {2575, Coords::plane2}, {2600, Coords::plane2},     {2610, Coords::plane2},
-    {2611, Coords::plane2}, {2612, Coords::plane2},     {2620, Coords::plane2},
-    {2700, Coords::plane2}, {2710, Coords::plane2},     {2711, Coords::plane2},
-    {2712, Coords::plane2}, {2800, Coords::plane2},     {2810, Coords::plane2},
-    {2811, Coords::plane2}, {2812, Coords::plane2},     {3000, Coords::cartesian3},
-    {4000, Coords::polar3}, {4500, Coords::cartesian3},
-};
+// The coordinates of each point form, in the order of pointform (none: no
+// record, never asked for).
+const Coords coordsof[] = {Coords::plane2, Coords::plane2, Coords::polar2, Coords::cartesian3,
+                           Coords::polar3};
+
+// Every job of the job table that has a record: a new job is tested at once.
+std::vector<JobCode> jobcodes() {
+    std::vector<JobCode> all;
+    for (const jobinfo& job : jobtable())
+        if (job.points != pointform::none)
+            all.push_back({job.code, coordsof[static_cast<int>(job.points)],
+                           job.kind != jobkind::evaluation,
+                           job.kind == jobkind::montecarlo && job.repetitions > 1000});
+    return all;
+}
 
 int dims(Coords c) {
     return c == Coords::plane2 || c == Coords::polar2 ? 2 : 3;
@@ -161,15 +167,11 @@ using Combination = std::tuple<JobCode, Case>;
 // The Monte Carlo jobs of 10 000 and 100 000 repetitions differ from those of
 // 1000 only in the count: they get the records that never reach the
 // computation, the 1000-repetition jobs all of them.
-bool longstudy(int code) {
-    return code / 10 % 10 == 1 && code % 10 != 0;
-}
-
 std::vector<Combination> combinations() {
     std::vector<Combination> all;
-    for (const JobCode& job : jobcodes)
+    for (const JobCode& job : jobcodes())
         for (const Case& c : cases)
-            if (!c.evaluates || !longstudy(job.code)) all.emplace_back(job, c);
+            if (!c.evaluates || !job.longstudy) all.emplace_back(job, c);
     return all;
 }
 
@@ -204,7 +206,8 @@ TEST_P(Degenerate, EndsSoonWithAMessageOrFiniteResults) {
 
 INSTANTIATE_TEST_SUITE_P(EveryJob, Degenerate, testing::ValuesIn(combinations()),
                          [](const testing::TestParamInfo<std::tuple<JobCode, Case>>& info) {
-                             return "Job" + std::to_string(std::get<0>(info.param).code) + "_" +
+                             const JobCode& job = std::get<0>(info.param);
+                             return (job.study ? "Study" : "Job") + std::to_string(job.code) + "_" +
                                     std::get<1>(info.param).name;
                          });
 

@@ -56,8 +56,7 @@ TEST_P(Records, OneRecordAndOneResultLinePerRepetition) {
     Session session(dense(10));
     problem = true; // neither read nor cleared
     resetstreams();
-    circsamp(c.job, lscircocal, 3, "Sampling",
-             c.job % 10 == 5 ? samplenoise::added : samplenoise::none);
+    circsamp(test::Standin(c.job, lscircocal, 3), "Sampling");
     EXPECT_EQ(oqt, 0);
     EXPECT_TRUE(problem);
 
@@ -115,7 +114,7 @@ TEST(Circsamp, NoiseFollowsThePickPosition) {
     Session session(record);
     resetstreams();
     firstu.clear();
-    circsamp(2555, capture, 3, "Sampling", samplenoise::added);
+    circsamp(test::Standin(2555, capture, 3), "Sampling");
     EXPECT_EQ(session.console().substr(0, 18), "Sampling\n2\t7\t0\t\n0\n");
     resetstreams();
     const int pick[3] = {2, 7, 0};
@@ -135,7 +134,7 @@ TEST(Circsamp, SampleTooSmallForTheComputation) {
     dir.write("instructions.txt", params(0, 3, 0));
     {
         Session session(dense(10));
-        circsamp(2550, capture, 4, "Sampling", samplenoise::none);
+        circsamp(test::Standin(2550, capture, 4), "Sampling");
         const std::string message = "\nJob 2550 not evaluated: a sample of 3 points is too small; "
                                     "the evaluation needs at least 4";
         EXPECT_EQ(session.console(), "Sampling\n" + message);
@@ -148,7 +147,7 @@ TEST(Circsamp, SampleTooSmallForTheComputation) {
         dir.write("instructions.txt", params(0, 0, 0));
         Session session(dense(10), "3\n");
         ofile << "\nr0=1xo=0y0=0"; // an evaluation's last item before the study
-        circsamp(2570, capture, 4, "Sampling", samplenoise::none);
+        circsamp(test::Standin(2570, capture, 4), "Sampling");
         const auto out = lines(session.result());
         ASSERT_EQ(out.size(), 10002u);
         EXPECT_EQ(out[1], "r0=1xo=0y0=0");

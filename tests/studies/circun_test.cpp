@@ -57,7 +57,7 @@ TEST(Lscircun, Job2610WritesAThousandNumberedLines) {
     dir.write("instructions.txt", "0 4 0.001 3 0 0\n");
     Session session(alternatingcircle(8));
     problem = true; // not watched by the least-squares study
-    lscircun(2610);
+    lscircun(test::job(2610));
     EXPECT_EQ(session.console(),
               "Started least square circularity uncertainty calculation\n" + countup(0, 1000));
     const auto out = lines(session.result());
@@ -100,19 +100,19 @@ TEST(Lscircun, NoNoiseGivesIdenticalLines) {
     tail.precision(12);
     tail << "\t" << ans[0] << "\t" << ans[1] << "\t" << ans[2] << "\t" << ans[3];
     Session session(record);
-    lscircun(2610);
+    lscircun(test::job(2610));
     const auto out = lines(session.result());
     ASSERT_EQ(out.size(), 1000u);
     for (int ii = 0; ii < 1000; ++ii) EXPECT_EQ(out[ii], std::to_string(ii) + tail.str());
 }
 
-TEST(Circun, RepetitionsFollowTheLastDigitOfTheJobCode) {
+TEST(Circun, RepetitionsFollowTheJobTable) {
     Workdir dir;
     dir.write("instructions.txt", "0 4 0.001 3 0 0\n");
     for (const auto& [job, count] : {std::pair{2610, 1000}, std::pair{2511, 10000}}) {
         Session session(alternatingcircle(8));
         Fake fake;
-        circun(job, fakecal, "Go", noconsoleline, watchproblem::no);
+        circun(test::Standin(job, fakecal, 3), "Go", noconsoleline, watchproblem::no);
         EXPECT_EQ(fakecalls, count);
         const auto out = lines(session.result());
         ASSERT_EQ(out.size(), static_cast<size_t>(count));
@@ -135,7 +135,7 @@ TEST(Circun, ProblemDumpAndConsoleLines) {
         Fake fake([](int call) {
             if (call == 997) problem = true; // raised in repetition 997
         });
-        circun(2710, fakecal, "Started peak", label, watchproblem::yes);
+        circun(test::Standin(2710, fakecal, 3), "Started peak", label, watchproblem::yes);
         EXPECT_FALSE(problem);
         EXPECT_EQ(session.intres(), "0" + dump + "997" + dump);
         // Only the first repetition saw the old flag.
@@ -158,7 +158,7 @@ TEST(Circun, TraceLevelIsOneInEveryRepetition) {
         if (oqt != 1) ++wrong;
         oqt = 3;
     });
-    circun(2610, fakecal, "Go", noconsoleline, watchproblem::no);
+    circun(test::Standin(2610, fakecal, 3), "Go", noconsoleline, watchproblem::no);
     EXPECT_EQ(wrong, 0);
 }
 
@@ -169,7 +169,7 @@ TEST(Circun, ChangedNoiseTakesEffectAtTheNextRepetition) {
     Fake fake([&](int call) {
         if (call == 5) dir.write("instructions.txt", "0 4 0.0 3 0 0\n");
     });
-    circun(2610, fakecal, "Go", noconsoleline, watchproblem::no);
+    circun(test::Standin(2610, fakecal, 3), "Go", noconsoleline, watchproblem::no);
     const auto out = lines(session.result());
     for (int ii = 0; ii <= 5; ++ii) EXPECT_NE(numbersin(out[ii])[1], 1) << ii;
     for (int ii = 6; ii < 1000; ++ii) EXPECT_EQ(numbersin(out[ii])[1], 1) << ii;
@@ -182,7 +182,7 @@ TEST(Circun, FileGoneDuringTheStudyKeepsItsNoise) {
     Fake fake([&](int call) {
         if (call == 2) dir.remove("instructions.txt");
     });
-    circun(2610, fakecal, "Go", noconsoleline, watchproblem::no);
+    circun(test::Standin(2610, fakecal, 3), "Go", noconsoleline, watchproblem::no);
     const auto out = lines(session.result());
     ASSERT_EQ(out.size(), 1000u);
     for (int ii = 0; ii < 1000; ++ii) EXPECT_NE(numbersin(out[ii])[1], 1) << ii;

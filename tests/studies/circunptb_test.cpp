@@ -46,7 +46,7 @@ void constantcal(const double*, const double*, int, Circlefit& ans) {
 // uncertainties sqrt(4 * 0.625^2) = 1.25 for both means, 2.5 for the others.
 TEST(Circunptb, IntervalsFromAHandComputation) {
     Session session("4 0.000001 1 2 7 4 3 6 5 8\n");
-    circunptb(2620, handcal, "Perturbing");
+    circunptb(test::Standin(2620, handcal, 3), "Perturbing");
     const std::string line = "1.5\t6.5\t2.5\t7.5\t-4\t6\t-5\t5\n";
     EXPECT_EQ(session.console(), "Perturbing\n" + line);
     EXPECT_EQ(session.result(), line);
@@ -63,7 +63,7 @@ TEST(Circunptb, IntervalsFromAHandComputation) {
 
 TEST(Circunptb, NoInfluenceCollapsesTheIntervals) {
     Session session("3 0.000001 1 0 0 1 -1 0\n");
-    circunptb(2620, constantcal, "Perturbing");
+    circunptb(test::Standin(2620, constantcal, 3), "Perturbing");
     EXPECT_EQ(session.result(), "3\t3\t-2\t-2\t8.5\t8.5\t0.125\t0.125\n");
 }
 
