@@ -68,7 +68,7 @@ struct Search {
         // bounds far from the axis found need points all round each.
         constexpr int slabs = 16, sectors = 8;
         std::vector<std::size_t> cell(slabs * sectors, w.n);
-        for (std::size_t i = 0; i < w.n; ++i) {
+        for (std::size_t i = 0; i < w.n && zh > zl; ++i) {
             const Vec p = F.local(w[i]);
             const int k = std::min(slabs - 1, static_cast<int>((p[2] - zl) / (zh - zl) * slabs));
             const double angle = std::atan2(p[1], p[0]) + 4 * quarter;
