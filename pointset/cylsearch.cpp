@@ -248,8 +248,8 @@ double search(Search& s, long budget, long& used) {
 const char* const unheld[3] = {
     "the points at the edges of the zone do not hold the axis from every side",
     "the points on the circumscribed cylinder do not hold its axis from every side",
-    "the points on the inscribed cylinder do not hold its axis from every side (points not all "
-    "round, or an axis at the limit of where it may run)"};
+    ("the points on the inscribed cylinder do not hold its axis from every side (points not all "
+     "round, or an axis at the limit of where it may run)")};
 
 Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget) {
     Certificate c;
