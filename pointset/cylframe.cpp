@@ -23,10 +23,8 @@ Frame frameabout(const Vec& origin, const Vec& axis) {
     return f;
 }
 
-namespace {
-
-// The rotation matrix of the vector (w0, w1, 0), by Rodrigues' formula.
-std::array<Vec, 3> rotation(double w0, double w1) {
+// By Rodrigues' formula.
+Turn turn(double w0, double w1) {
     const double angle = across(w0, w1);
     std::array<Vec, 3> r = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     if (!(angle > 0)) return r;
@@ -43,17 +41,8 @@ std::array<Vec, 3> rotation(double w0, double w1) {
     return r;
 }
 
-} // namespace
-
-Vec unturned(const Vec& q, double w0, double w1) {
-    const std::array<Vec, 3> r = rotation(w0, w1);
-    return {r[0][0] * q[0] + r[1][0] * q[1] + r[2][0] * q[2],
-            r[0][1] * q[0] + r[1][1] * q[1] + r[2][1] * q[2],
-            r[0][2] * q[0] + r[1][2] * q[1] + r[2][2] * q[2]};
-}
-
 Frame moved(const Frame& f, const std::array<double, 4>& theta, double L) {
-    const std::array<Vec, 3> r = rotation(theta[2] / L, theta[3] / L);
+    const Turn r = turn(theta[2] / L, theta[3] / L);
     Frame g;
     for (int k = 0; k < 3; ++k)
         g.e[k] = add(add(mul(r[0][k], f.e[0]), mul(r[1][k], f.e[1])), mul(r[2][k], f.e[2]));

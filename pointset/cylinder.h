@@ -43,9 +43,18 @@ struct Frame {
 // The frame of the axis through `origin` along `axis` (any length).
 Frame frameabout(const Vec& origin, const Vec& axis);
 
-// R^T q for the rotation R of vector (w0, w1, 0): a frame's local coordinates
-// of q, in the frame turned by w.
-Vec unturned(const Vec& q, double w0, double w1);
+// The rotation R of vector (w0, w1, 0) (|w| radians about (w0, w1, 0)), and
+// R^T q: a frame's local coordinates of q, in the frame turned by w.
+using Turn = std::array<Vec, 3>;
+Turn turn(double w0, double w1);
+inline Vec unturned(const Turn& r, const Vec& q) {
+    return {r[0][0] * q[0] + r[1][0] * q[1] + r[2][0] * q[2],
+            r[0][1] * q[0] + r[1][1] * q[1] + r[2][1] * q[2],
+            r[0][2] * q[0] + r[1][2] * q[1] + r[2][2] * q[2]};
+}
+inline Vec unturned(const Vec& q, double w0, double w1) {
+    return unturned(turn(w0, w1), q);
+}
 
 // The frame moved by theta (see above), its origin brought to the foot of the
 // working origin (the points' centroid) on the new axis.

@@ -107,8 +107,9 @@ struct Search {
         double most = 0;
         q.clear();
         z.clear();
+        const Turn r = turn(mid[0], mid[1]);
         for (const Vec& p : local) {
-            const Vec u = unturned(p, mid[0], mid[1]);
+            const Vec u = unturned(r, p);
             const double out = across(u[0], u[1]);
             q.push_back({u[0], u[1], 0});
             z.push_back(u[2]);
