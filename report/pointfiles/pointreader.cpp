@@ -226,6 +226,13 @@ struct PointReader::State {
             names.push_back(hasheader ? printable(fields[k]) : "column " + std::to_string(k + 1));
     }
 
+    [[noreturn]] void refuse(std::size_t k, std::string_view f, bool infinite) const {
+        const std::string where =
+            " (column " + std::to_string(chosen[k] + 1) + ", " + names[k] + ")";
+        if (f.empty()) fail("an empty field" + where, f);
+        fail(quoted(f) + (infinite ? " is not a finite number" : " is not a number") + where, f);
+    }
+
     bool next(double* point) {
         if (!started) start();
         while (pending || take()) {
@@ -241,12 +248,8 @@ struct PointReader::State {
             }
             for (std::size_t k = 0; k < chosen.size(); ++k) {
                 const std::string_view f = fields[chosen[k]];
-                const std::string where =
-                    " (column " + std::to_string(chosen[k] + 1) + ", " + names[k] + ")";
-                if (f.empty()) fail("an empty field" + where, f);
                 const std::optional<double> v = number(f);
-                if (!v) fail(quoted(f) + " is not a number" + where, f);
-                if (!std::isfinite(*v)) fail(quoted(f) + " is not a finite number" + where, f);
+                if (!v || !std::isfinite(*v)) refuse(k, f, v.has_value());
                 point[k] = *v;
             }
             pointline = lineno;
