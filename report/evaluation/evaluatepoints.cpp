@@ -124,11 +124,14 @@ Evaluated evaluatepoints(const pointset::Points& points, Feature feature) {
     e.notes = std::move(fits.notes);
     for (Measured& m : fits.fits) e.fits.push_back(std::move(m.reference));
     if (feature == Feature::circle && e.ok()) {
-        const Fit& centre = e.fits.size() > 1 ? e.fits[1] : e.fits[0];
+        // About the minimum-zone centre, or the least-squares one without it.
+        const Fit* centre = &e.fits.front();
+        for (const Fit& f : e.fits)
+            if (f.method == minimumzone) centre = &f;
         std::vector<Point> p(points.count);
         for (std::size_t i = 0; i < points.count; ++i)
             p[i] = {points.data[i * points.stride], points.data[i * points.stride + 1], 0};
-        e.largestgap = pointset::largestgap(p, centre.x, centre.y) * 45 / std::atan(1.0);
+        e.largestgap = pointset::largestgap(p, centre->x, centre->y) * 45 / std::atan(1.0);
     }
     markarcs(e);
     return e;

@@ -68,6 +68,13 @@ Points makepoints(const std::string& feature) {
                 p.push_back({1 + r * std::cos(t) * std::cos(b), 2 + r * std::sin(t) * std::cos(b),
                              3 + r * std::sin(b)});
             }
+    if (feature == "cylinder") // about an axis leaning off z
+        for (int i = 0; i < 24; ++i)
+            for (int j = 0; j < 8; ++j) {
+                const double t = 2 * pi * (i + 0.3 * std::sin(j)) / 24, h = 3 * j;
+                const double r = 6 + wobble(i * 8 + j);
+                p.push_back({2 + r * std::cos(t) + 0.2 * h, -1 + r * std::sin(t) - 0.1 * h, 5 + h});
+            }
     return p;
 }
 
@@ -83,7 +90,11 @@ double deviation(const nlohmann::json& row, const std::array<double, 3>& q, int 
     for (int k = 0; k < dimension; ++k) n[k] = row[std::string("direction_") + "xyz"[k]];
     EXPECT_NEAR(std::hypot(n[0], n[1], n[2]), 1, 1e-12) << "a unit direction";
     if (feature == "line") n = {-n[1], n[0], 0};
-    return n[0] * w[0] + n[1] * w[1] + n[2] * w[2];
+    const double along = n[0] * w[0] + n[1] * w[1] + n[2] * w[2];
+    if (feature == "cylinder") // the distance from the axis, less the radius
+        return std::sqrt(std::max(0.0, w[0] * w[0] + w[1] * w[1] + w[2] * w[2] - along * along)) -
+               row["radius"].get<double>();
+    return along;
 }
 
 class PointResultsTest : public ::testing::TestWithParam<std::string> {};
@@ -97,9 +108,11 @@ TEST_P(PointResultsTest, TheZoneFollowsFromTheFieldsAndThePoints) {
     dir.write("p.csv", csv(points, dimension, dimension == 2 ? "x,y" : "x,y,z"));
     const test::ReportOutcome o =
         test::report({"results", "p.csv", "--feature", feature, "--json", "--unit", "mm"});
+    if (o.err.find("cylinders are not evaluated yet") != std::string::npos)
+        GTEST_SKIP() << "this build's pointset library has no cylinders";
     ASSERT_EQ(o.status, exitok) << o.err;
     const nlohmann::json doc = nlohmann::json::parse(o.out);
-    const bool round = feature == "circle" || feature == "sphere";
+    const bool round = feature != "line" && feature != "plane";
     const auto& rows = doc["rows"];
     ASSERT_EQ(rows.size(), round ? 4u : 2u) << o.out;
     double leastsquares = 0;
@@ -134,7 +147,10 @@ TEST_P(PointResultsTest, TheZoneFollowsFromTheFieldsAndThePoints) {
             EXPECT_NEAR(top, -bottom, rounding) << "mid-way in its zone";
             EXPECT_LE(t, leastsquares) << "no zone is wider about the least-squares feature";
         }
-        EXPECT_EQ(row["certified"], true);
+        // A cylinder may be left with its bracket; the others are certified.
+        if (feature != "cylinder") {
+            EXPECT_EQ(row["certified"], true);
+        }
         const double criterion = method == "minimum zone" ? t : row["radius"].get<double>();
         EXPECT_LE(row["lower_bound"].get<double>(), criterion + rounding);
         EXPECT_GE(row["upper_bound"].get<double>(), criterion - rounding);
@@ -144,7 +160,7 @@ TEST_P(PointResultsTest, TheZoneFollowsFromTheFieldsAndThePoints) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Features, PointResultsTest,
-                         ::testing::Values("line", "plane", "circle", "sphere"),
+                         ::testing::Values("line", "plane", "circle", "sphere", "cylinder"),
                          test::namedby([](const std::string& f) { return f; }));
 
 // Eight points at equal angles about (100, 20), radii alternating 10.01 and
