@@ -188,12 +188,29 @@ struct PointReader::State {
                                                                 : ' ';
             split();
             fieldcount = fields.size();
-            hasheader = std::any_of(fields.begin(), fields.end(),
-                                    [](std::string_view f) { return !number(f); });
+            hasheader = isheader();
             choose();
             pending = !hasheader;
             return;
         }
+    }
+
+    // Whether the first line names the columns: a field that would hold a
+    // coordinate is not a number (of the columns asked for by number; of
+    // every column otherwise). A column of text beside the coordinates does
+    // not make a header of a line of data.
+    bool isheader() const {
+        const auto text = [](std::string_view f) { return !number(f); };
+        std::vector<std::size_t> numbered;
+        for (const std::string& c : wanted.columns) {
+            const std::optional<double> n = number(c);
+            if (!n || *n != std::floor(*n)) return std::any_of(fields.begin(), fields.end(), text);
+            if (*n >= 1 && *n <= static_cast<double>(fields.size()))
+                numbered.push_back(static_cast<std::size_t>(*n) - 1);
+        }
+        if (wanted.columns.empty()) return std::any_of(fields.begin(), fields.end(), text);
+        return std::any_of(numbered.begin(), numbered.end(),
+                           [&](std::size_t k) { return text(fields[k]); });
     }
 
     void choose() {

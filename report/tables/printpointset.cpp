@@ -121,8 +121,9 @@ void printpointsetrows(std::ostream& out, const Evaluated& e, const ResultsOptio
 }
 
 void printorthogonallegend(std::ostream& out) {
-    out << "pointset rows (--orthogonal): the feature in any orientation, deviations "
-        << orthogonaltext << ";\n";
+    out << "pointset rows (--orthogonal): the feature in any orientation, deviations normal to it\n"
+           "(orthogonal distances), positive outside a circle, sphere or cylinder and on the\n"
+           "normal's side of a line or plane;\n";
     for (const char* text : meaning) out << text << "\n";
 }
 
