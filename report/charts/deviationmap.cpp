@@ -128,7 +128,12 @@ void drawdeviationmap(const std::string& path, Format format, const DeviationMap
     c.colour(ink);
     c.linewidth(1);
     c.rectangle(left, top, w, h, false);
-    const Ticks ut = ticks(umid - uspan / 2, umid + uspan / 2, 8);
+    // A fixed range (the angle about an axis) in eighths: 0, 45, ... 360.
+    Ticks ut = ticks(umid - uspan / 2, umid + uspan / 2, 8);
+    if (!std::isnan(m.ulow)) {
+        ut = {(m.uhigh - m.ulow) / 8, {}};
+        for (int k = 0; k <= 8; ++k) ut.values.push_back(m.ulow + k * ut.step);
+    }
     for (const double v : ut.values) {
         c.line(px(v), top + h, px(v), top + h + 5);
         c.text(px(v), top + h + 18, ticklabel(v, ut.step), 11, Anchor::middle);

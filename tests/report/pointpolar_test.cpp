@@ -210,5 +210,35 @@ INSTANTIATE_TEST_SUITE_P(Features, PointPolarMap,
                              return std::string(m.feature) + std::to_string(m.points);
                          }));
 
+// The developed map drawn directly (a cylinder's evaluation aside): the
+// angle runs 0 to 360 in eighths whatever the points' angles, and the
+// highest and lowest point are marked.
+TEST(PointPolar, DevelopedMapOfACylinder) {
+    test::Workdir dir;
+    DeviationMap m;
+    for (int k = 0; k < 40; ++k)
+        for (int i = 0; i < 100; ++i) {
+            m.u.push_back(30 + 3.0 * i); // 30 to 327 degrees
+            m.v.push_back(0.5 * k);
+            m.d.push_back(std::cos(2 * (30 + 3.0 * i) * pi / 180) + 0.01 * k);
+        }
+    m.samescale = false;
+    m.ulow = 0;
+    m.uhigh = 360;
+    m.ulabel = "angle about the axis (degrees)";
+    m.vlabel = "position along the axis (mm)";
+    m.title = "shaft";
+    drawdeviationmap((dir.path() / "d.svg").string(), Format::svg, m, {"µm", 1000});
+    const test::Svg svg = test::parsesvg(dir.path() / "d.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    for (const char* t :
+         {"0", "45", "90", "315", "360", "angle about the axis (degrees)", "deviation (µm)"})
+        EXPECT_TRUE(hastext(svg, t)) << t;
+    int triangles = 0;
+    for (const test::Element* p : test::strokes(svg, ink, 1.4))
+        triangles += test::vertices(p->attributes.at("d")).size() <= 4;
+    EXPECT_EQ(triangles, 2);
+}
+
 } // namespace
 } // namespace formeval::report
