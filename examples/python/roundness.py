@@ -90,6 +90,7 @@ def main():
     for value, name in ((mz.p, "zone"), (-mz.v, None)):
         ax.plot(np.linspace(0, 2 * math.pi, 361), np.full(361, 1 + scale * value), "k--",
                 lw=0.6, label=name)
+    ax.set_ylim(0, 1.25)
     ax.set_yticklabels([])
     ax.set_title(f"RONt {mz.t:.6g} (minimum zone)")
     ax.legend(loc="lower right")
