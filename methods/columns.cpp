@@ -69,7 +69,7 @@ Columns columns(const Points& points, int dimension, int fewest) {
     return out;
 }
 
-Result refused(int job, Method method, std::string why) {
+Result outcome(int job, Method method, std::string why) {
     Result r;
     r.job = job;
     r.method = method;

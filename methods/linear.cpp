@@ -9,13 +9,13 @@ namespace {
 Result linear(const Points& points, Method method, double tolerance, bool plane) {
     const int job = plane ? 3000 : 1000;
     if (method != Method::leastsquares && method != Method::minimumzone)
-        return refused(job, method,
+        return outcome(job, method,
                        std::string(plane ? "a plane" : "a line") +
                            " is fitted by least squares or minimum zone only");
     const feature shape = plane ? feature::plane : feature::line;
     const char* undetermined = whyundetermined(shape, plane ? pointform::xyz : pointform::xy);
     const Columns cols = columns(points, plane ? 3 : 2, plane ? minplane : minline);
-    if (!cols.failure.empty()) return refused(job, method, cols.failure);
+    if (!cols.failure.empty()) return outcome(job, method, cols.failure);
     const double* x = cols.c[0].data();
     const double* y = cols.c[1].data();
     const double* z = cols.c[2].data();
@@ -24,7 +24,7 @@ Result linear(const Points& points, Method method, double tolerance, bool plane)
     Quiet quiet(tolerance);
     const double* const plan[2] = {x, y};
     if (plane ? !determined(job, plan, 2, numpt, undetermined) : !linedetermined(job, x, y, numpt))
-        return refused(job, method, undetermined);
+        return outcome(job, method, undetermined);
     fitpair fits;
     if (plane)
         fltcal(x, y, z, numpt, fits);
@@ -33,10 +33,8 @@ Result linear(const Points& points, Method method, double tolerance, bool plane)
 
     const bool ls = method == Method::leastsquares;
     const std::array<double, 5>& p = ls ? fits.lsparams : fits.mzparams;
-    Result r;
+    Result r = outcome(job, method);
     r.evaluated = true;
-    r.job = job;
-    r.method = method;
     r.intercept = p[0];
     r.slopex = p[1];
     if (plane) r.slopey = p[2];

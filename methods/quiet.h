@@ -57,8 +57,9 @@ struct Columns {
 // `fewest` points; copies them into columns when they pass.
 Columns columns(const Points& points, int dimension, int fewest);
 
-// A result not evaluated, for `why`.
-Result refused(int job, Method method, std::string why);
+// The result of job `job`'s evaluation by `method`, not evaluated yet;
+// `why` not, when given.
+Result outcome(int job, Method method, std::string why = "");
 
 // Fills the ISO parameters of the result's deviations.
 void measure(Result& r);
