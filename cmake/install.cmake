@@ -33,6 +33,7 @@ install(FILES ${PROJECT_BINARY_DIR}/formevalConfig.cmake
 # found from the file's own place, so the file holds for any install prefix.
 set(pkgconfigdir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 file(RELATIVE_PATH pc_up /formeval-root/${pkgconfigdir} /formeval-root)
+string(REGEX REPLACE "/$" "" pc_up "${pc_up}")
 set(pc_libs "")
 foreach(lib methods circles form fit linalg base pointset profile statistics)
     string(APPEND pc_libs " -lformeval_${lib}")

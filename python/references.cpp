@@ -68,21 +68,14 @@ class Result {
     std::optional<double> largestgap() {
         if (r_.feature != Feature::circle) return std::nullopt;
         if (!gap_) {
-            py::gil_scoped_release unlocked;
-            const pointset::Points view{points_.data, points_.count, 2, points_.stride};
-            pointset::Options o;
-            o.deviations = false;
-            Reference centre = r_;
-            if (r_.criterion != Criterion::minimumzone || !certificate_) {
-                Reference mz = pointset::evaluate(view, Feature::circle, Criterion::minimumzone, o);
-                centre = mz.found ? mz
-                                  : pointset::evaluate(view, Feature::circle,
-                                                       Criterion::leastsquares, o);
+            // Computed without the GIL, kept with it (another thread may ask
+            // for it meanwhile).
+            double gap;
+            {
+                py::gil_scoped_release unlocked;
+                gap = gapdegrees();
             }
-            std::vector<pointset::Point> p(points_.count);
-            for (std::size_t i = 0; i < points_.count; ++i)
-                p[i] = {points_.data[i * points_.stride], points_.data[i * points_.stride + 1], 0};
-            gap_ = pointset::largestgap(p, centre.point[0], centre.point[1]) * 45 / std::atan(1.0);
+            gap_ = gap;
         }
         return gap_;
     }
@@ -97,6 +90,23 @@ class Result {
     }
 
   private:
+    double gapdegrees() const {
+        const pointset::Points view{points_.data, points_.count, 2, points_.stride};
+        pointset::Options o;
+        o.deviations = false;
+        Reference centre = r_;
+        if (r_.criterion != Criterion::minimumzone || !certificate_) {
+            Reference mz = pointset::evaluate(view, Feature::circle, Criterion::minimumzone, o);
+            centre = mz.found
+                         ? mz
+                         : pointset::evaluate(view, Feature::circle, Criterion::leastsquares, o);
+        }
+        std::vector<pointset::Point> p(points_.count);
+        for (std::size_t i = 0; i < points_.count; ++i)
+            p[i] = {points_.data[i * points_.stride], points_.data[i * points_.stride + 1], 0};
+        return pointset::largestgap(p, centre.point[0], centre.point[1]) * 45 / std::atan(1.0);
+    }
+
     Reference r_;
     PointArray points_;
     py::object deviations_ = py::none();
