@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds formeval and formreport, runs formeval on the bundled example in a
+# Builds formeval, formreport and the Python module, runs formeval on the bundled example in a
 # scratch directory, so that the repository stays clean, draws the roundness
 # charts of its circle records and the plots of its straightness and flatness
 # records with formreport, and prints where the outputs went.
@@ -7,7 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j"$(nproc)" --target formeval formreport
+targets="formeval formreport"
+# The Python module too, where the build has it (pybind11 and numpy found).
+if cmake --build --preset release --target help 2>/dev/null | grep -q '^formeval_python:'; then
+    targets="$targets formeval_python"
+fi
+cmake --build --preset release -j"$(nproc)" --target $targets
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/formeval-demo-XXXXXX")
 cp examples/demo/* "$scratch"/
@@ -19,3 +24,7 @@ echo
 echo
 echo "Console output above. Run files and plots in $scratch:"
 ls -l "$scratch" "$scratch/plots"
+if [ -d build/release/python ] && ls build/release/python/formeval*.so >/dev/null 2>&1; then
+    echo
+    echo "The Python module: export PYTHONPATH=$build/python (docs/python.md)"
+fi

@@ -1,0 +1,65 @@
+// Uses each installed library once on points whose answers are known by hand,
+// and exits with status 1 when one differs.
+#include <formeval/methods/methods.h>
+#include <formeval/pointset/pointset.h>
+#include <formeval/profile/profile.h>
+#include <formeval/statistics/statistics.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+int failures = 0;
+
+void expect(bool ok, const char* what) {
+    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
+    if (!ok) ++failures;
+}
+
+bool near(double a, double b) {
+    return std::fabs(a - b) <= 1e-9 * (1 + std::fabs(b));
+}
+
+} // namespace
+
+int main() {
+    // Eight points on a circle of radius 10 about (3, 4), alternately 0.01
+    // outside and inside: a zone of 0.02 about radius 10.
+    const double pi = std::acos(-1.0);
+    std::vector<double> xy;
+    for (int i = 0; i < 8; ++i) {
+        const double r = 10 + (i % 2 ? -0.01 : 0.01);
+        xy.push_back(3 + r * std::cos(i * pi / 4));
+        xy.push_back(4 + r * std::sin(i * pi / 4));
+    }
+    using namespace formeval;
+    const pointset::Points view{xy.data(), 8, 2, 2};
+    const pointset::Reference mz =
+        pointset::evaluate(view, pointset::Feature::circle, pointset::Criterion::minimumzone);
+    expect(mz.found && near(mz.t, 0.02) && near(mz.radius, 10) && near(mz.point[0], 3),
+           "pointset minimum-zone circle");
+    if (pointset::exactreferences()) expect(mz.certificate.certified, "its certificate");
+
+    const methods::Result own =
+        methods::circle({xy.data(), 8, 2, 2}, methods::Method::minimumzone, 1e-6);
+    expect(own.evaluated && near(own.error, 0.02) && near(own.r, 10), "formeval's own circle");
+    const methods::Result many =
+        methods::circle({xy.data(), 4096, 2, 2}, methods::Method::leastsquares, 1e-6);
+    expect(!many.evaluated && many.failure == "4096 points exceed the limit of 2048",
+           "the point limit");
+
+    std::vector<double> x, y;
+    for (int i = 0; i < 64; ++i) {
+        x.push_back((10 + 0.01 * std::cos(3 * i * pi / 32)) * std::cos(i * pi / 32));
+        y.push_back((10 + 0.01 * std::cos(3 * i * pi / 32)) * std::sin(i * pi / 32));
+    }
+    if (profile::spectral()) {
+        const profile::Harmonics h = profile::harmonics(x, y, {0, 0, 10});
+        expect(near(h.amplitude.at(3), 0.01), "profile harmonic 3");
+    }
+    const statistics::Statistics s = statistics::summarise({1, 2, 3, 4}, 9500);
+    expect(s.count == 4 && near(s.mean, 2.5), "statistics summary");
+    return failures ? 1 : 0;
+}

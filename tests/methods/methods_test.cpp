@@ -1,0 +1,283 @@
+// formeval's own evaluations as functions against the batch program itself:
+// the same record run by the built formeval, whose result.txt must hold the
+// numbers the function gives, as the job prints them, and whose refusals must
+// read as the function's failure.
+#include "base/base.h"
+#include "methods/methods.h"
+#include "tests/harness/harness.h"
+#include "tests/harness/support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <sstream>
+#include <thread>
+
+namespace formeval::methods {
+namespace {
+
+using test::pi;
+
+// A number as the batch program prints it (precision 12, default notation).
+std::string printed(double value) {
+    std::ostringstream out;
+    out.precision(12);
+    out << value;
+    return out.str();
+}
+
+// Points x y (z) per point, and a deterministic noise in [-1, 1).
+struct Cloud {
+    int dimension = 2;
+    std::vector<double> c;
+    std::size_t count() const { return c.size() / static_cast<std::size_t>(dimension); }
+    Points view() const {
+        return {c.data(), count(), dimension, static_cast<std::size_t>(dimension)};
+    }
+};
+
+double noise(std::uint64_t& state) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(state >> 11) / 4503599627370496.0 - 1.0;
+}
+
+// n points about (cx, cy) radius r over `span` radians, radial noise `amp`.
+Cloud circlepoints(int n, double cx, double cy, double r, double span, double amp) {
+    Cloud out;
+    std::uint64_t s = static_cast<std::uint64_t>(n) * 7919;
+    for (int i = 0; i < n; ++i) {
+        const double t = span * i / n, d = r + amp * noise(s);
+        out.c.insert(out.c.end(), {cx + d * std::cos(t), cy + d * std::sin(t)});
+    }
+    return out;
+}
+
+Cloud linepoints(int n, double slope, double amp) {
+    Cloud out;
+    std::uint64_t s = 17;
+    for (int i = 0; i < n; ++i)
+        out.c.insert(out.c.end(), {i * 2.5, 3 + slope * i * 2.5 + amp * noise(s)});
+    return out;
+}
+
+Cloud planepoints(int side, double amp) {
+    Cloud out{3, {}};
+    std::uint64_t s = 29;
+    for (int i = 0; i < side; ++i)
+        for (int j = 0; j < side; ++j)
+            out.c.insert(out.c.end(),
+                         {i * 10.0, j * 7.0, 1 + 1e-4 * i - 2e-4 * j + amp * noise(s)});
+    return out;
+}
+
+Cloud spherepoints(int n, double amp) {
+    Cloud out{3, {}};
+    std::uint64_t s = 41;
+    for (int i = 0; i < n; ++i) {
+        const double z = 1 - 1.8 * (i + 0.5) / n, w = std::sqrt(1 - z * z), t = 2.4 * i;
+        const double r = 12.5 + amp * noise(s);
+        out.c.insert(out.c.end(),
+                     {40 + r * w * std::cos(t), -25 + r * w * std::sin(t), 60 + r * z});
+    }
+    return out;
+}
+
+// The job record of the points: code, count, tolerance, coordinates.
+std::string record(int job, const Cloud& p, double tolerance) {
+    std::ostringstream out;
+    out.precision(17);
+    out << job << ' ' << p.count() << ' ' << tolerance;
+    for (double v : p.c) out << ' ' << v;
+    out << '\n';
+    return out.str();
+}
+
+// The lines of result.txt that carry the numbers of each job.
+std::vector<std::string> expectedlines(const Result& r) {
+    const auto n = printed;
+    switch (r.job) {
+    case 1000:
+        return {"y0=" + n(r.intercept) + "   l0=" + n(r.slopex),
+                (r.method == Method::leastsquares ? "Least squares" : "Minimum zone") +
+                    std::string(" straightness error=") + n(r.error)};
+    case 3000:
+        return {"z0=" + n(r.intercept) + "   l0=" + n(r.slopex) + "   m0=" + n(r.slopey),
+                r.method == Method::leastsquares ? "Least square flatness error=" + n(r.error)
+                                                 : "Minimum zone  flatness error=" + n(r.error)};
+    case 2600:
+        return {"Least square circularity error= " + n(r.error),
+                "r0=" + n(r.r) + "xo=" + n(r.x) + "y0=" + n(r.y)};
+    case 2500:
+        return {"Circularity error= " + n(r.error),
+                "r0=" + n(r.r) + "xo=" + n(r.x) + "y0=" + n(r.y)};
+    case 2700:
+        return {"mccr0=" + n(r.r) + "mccx0=" + n(r.x) + "mccy0=" + n(r.y),
+                "Minimum Circumscribing Circle Circularity error= " + n(r.error)};
+    case 2800:
+        return {"micr0=" + n(r.r) + "micx0=" + n(r.x) + "micy0=" + n(r.y),
+                "Maximum Inscribing Circle Circularity error= " + n(r.error)};
+    default:
+        return {"Sphericity error= " + n(r.error),
+                "r0=" + n(r.r) + "xo=" + n(r.x) + "y0=" + n(r.y) + "z0=" + n(r.z)};
+    }
+}
+
+struct Case {
+    std::string name;
+    Cloud points;
+    Method method;
+    enum class Kind { line, plane, circle, sphere } kind;
+};
+
+Result evaluate(const Case& c, double tolerance) {
+    switch (c.kind) {
+    case Case::Kind::line:
+        return straightness(c.points.view(), c.method, tolerance);
+    case Case::Kind::plane:
+        return flatness(c.points.view(), c.method, tolerance);
+    case Case::Kind::circle:
+        return circle(c.points.view(), c.method, tolerance);
+    default:
+        return sphere(c.points.view(), tolerance);
+    }
+}
+
+using K = Case::Kind;
+const Method ls = Method::leastsquares, mz = Method::minimumzone;
+
+std::vector<Case> cases() {
+    std::vector<Case> out;
+    for (const Method m : {ls, mz, Method::peak, Method::valley}) {
+        const std::string name = methodname(m);
+        out.push_back(
+            {name + " circle of 12", circlepoints(12, 120, 80, 25, 2 * pi, 2e-3), m, K::circle});
+        out.push_back(
+            {name + " circle of 2048", circlepoints(2048, -3, 7, 40, 2 * pi, 1e-3), m, K::circle});
+        out.push_back(
+            {name + " arc of 90", circlepoints(90, 5, 5, 60, pi / 2, 5e-3), m, K::circle});
+    }
+    for (const Method m : {ls, mz}) {
+        const std::string name = methodname(m);
+        out.push_back({name + " line of 6", linepoints(6, 0, 1e-3), m, K::line});
+        out.push_back({name + " line of 500", linepoints(500, 0.01, 2e-3), m, K::line});
+        out.push_back({name + " plane of 9", planepoints(3, 1e-3), m, K::plane});
+        out.push_back({name + " plane of 400", planepoints(20, 1e-3), m, K::plane});
+    }
+    out.push_back({"sphere of 40", spherepoints(40, 1e-3), mz, K::sphere});
+    out.push_back({"sphere of 300", spherepoints(300, 2e-3), mz, K::sphere});
+    return out;
+}
+
+class AsTheBatchProgram : public testing::TestWithParam<Case> {};
+
+TEST_P(AsTheBatchProgram, PrintsTheseNumbers) {
+    const Case& c = GetParam();
+    const Result r = evaluate(c, 1e-6);
+    ASSERT_TRUE(r.evaluated) << r.failure;
+    ASSERT_EQ(r.deviations.size(), c.points.count());
+    test::Run run;
+    run.jobs = record(r.job, c.points, 1e-6);
+    const test::Outcome out = test::run(run);
+    ASSERT_EQ(out.status, 0) << out.errors;
+    const std::vector<std::string> lines = test::lines(out.result);
+    for (const std::string& want : expectedlines(r))
+        EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end())
+            << "result.txt lacks: " << want;
+    // The largest deviation above the fit less the deepest below it is the
+    // error the batch program prints (its extremes start at 0).
+    const auto [low, high] = std::minmax_element(r.deviations.begin(), r.deviations.end());
+    EXPECT_NEAR(std::max(*high, 0.0) - std::min(*low, 0.0), r.error, 1e-9 * (1 + r.error));
+    EXPECT_DOUBLE_EQ(r.t, r.p + r.v);
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, AsTheBatchProgram, testing::ValuesIn(cases()),
+                         test::namedby([](const Case& c) { return c.name; }));
+
+// Records the batch program refuses: its words after "Job N not evaluated: "
+// are the function's failure.
+struct Refusal {
+    std::string name;
+    Case input;
+};
+
+std::vector<Refusal> refusals() {
+    Cloud many = circlepoints(2049, 0, 0, 5, 2 * pi, 1e-3);
+    Cloud far = circlepoints(8, 0, 0, 5, 2 * pi, 1e-3);
+    far.c[7] = -3e120;
+    Cloud collinear{2, {0, 0, 1, 1, 2, 2, 3, 3, 4, 4}};
+    Cloud samex{2, {1, 0, 1, 1, 1, 2, 1, 3}};
+    Cloud flat{3, {0, 0, 1, 1, 1, 1, 2, 2, 1, 3, 3, 1, 4, 4, 1}};
+    Cloud planar = planepoints(3, 0);
+    return {
+        {"too many", {"", many, ls, K::circle}},
+        {"out of range", {"", far, mz, K::circle}},
+        {"too few for the minimum zone", {"", circlepoints(3, 0, 0, 1, 2 * pi, 0), mz, K::circle}},
+        {"too few for a line", {"", linepoints(2, 0, 0), ls, K::line}},
+        {"too few for a sphere", {"", spherepoints(4, 0), mz, K::sphere}},
+        {"collinear circle", {"", collinear, Method::valley, K::circle}},
+        {"line at one x", {"", samex, mz, K::line}},
+        {"plane on a line", {"", flat, ls, K::plane}},
+        {"sphere in a plane", {"", planar, mz, K::sphere}}};
+}
+
+class Refused : public testing::TestWithParam<Refusal> {};
+
+TEST_P(Refused, InTheBatchProgramsWords) {
+    const Case& c = GetParam().input;
+    const Result r = evaluate(c, 1e-6);
+    ASSERT_FALSE(r.evaluated);
+    test::Run run;
+    run.jobs = record(r.job, c.points, 1e-6);
+    const test::Outcome out = test::run(run);
+    const std::vector<std::string> lines = test::lines(out.result);
+    const std::string want = "Job " + std::to_string(r.job) + " not evaluated: " + r.failure;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end()) << want << "\nresult.txt:\n"
+                                                                        << out.result;
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, Refused, testing::ValuesIn(refusals()),
+                         test::namedby([](const Refusal& c) { return c.name; }));
+
+// Inputs the batch program cannot be given, refused before any computation.
+TEST(Methods, RefusesWhatNoRecordCanHold) {
+    const double nan = std::nan("");
+    const std::vector<double> xy = {0, 0, 1, 0, 0, 1, nan, 1};
+    EXPECT_EQ(circle({xy.data(), 4, 2, 2}, ls, 1e-6).failure,
+              "coordinate 1 of point 4 is not a finite number");
+    EXPECT_EQ(flatness({xy.data(), 2, 2, 2}, ls, 1e-6).failure,
+              "the evaluation needs points of 3 coordinates in rows of at least as many "
+              "numbers, not 2 coordinates in rows of 2");
+    EXPECT_EQ(straightness({xy.data(), 3, 2, 2}, Method::peak, 1e-6).failure,
+              "a line is fitted by least squares or minimum zone only");
+    EXPECT_EQ(circle({nullptr, 4, 2, 2}, ls, 1e-6).failure, "no coordinates given for the points");
+}
+
+// The globals and the console are the caller's again after a call, and calls
+// from several threads at once give what one alone gives.
+TEST(Methods, LeavesTheProgramsStateAndIsSafeFromThreads) {
+    const Cloud c = circlepoints(200, 1, 2, 30, 2 * pi, 1e-3);
+    const Result alone = circle(c.view(), Method::peak, 1e-6);
+    std::vector<Result> got(4);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&, i] { got[i] = circle(c.view(), Method::peak, 1e-6); });
+    for (std::thread& t : threads) t.join();
+    for (const Result& r : got) {
+        EXPECT_EQ(r.r, alone.r);
+        EXPECT_EQ(r.error, alone.error);
+        EXPECT_EQ(r.deviations, alone.deviations);
+    }
+    test::Session session; // the console bound to a buffer, the globals at their start values
+    const double cri0 = cri;
+    const int oqt0 = oqt;
+    circle(c.view(), mz, 0.25);
+    EXPECT_EQ(cri, cri0);
+    EXPECT_EQ(oqt, oqt0);
+    std::cout << "after";
+    EXPECT_EQ(session.console(), "after");
+}
+
+} // namespace
+} // namespace formeval::methods

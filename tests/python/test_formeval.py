@@ -1,0 +1,286 @@
+"""The Python module formeval: its rows against formreport's JSON for the same
+points, formeval's own evaluations against formreport's program rows, its
+errors, arrays read without a copy, and the profile analysis against hand
+computations. FORMEVAL_FORMREPORT names the formreport to compare with."""
+import json
+import math
+import os
+import subprocess
+import threading
+import time
+import tracemalloc
+
+import numpy as np
+import pytest
+
+import formeval
+
+FORMREPORT = os.environ.get("FORMEVAL_FORMREPORT", "")
+
+
+def wobble(i):
+    return 0.003 * np.sin(2.7 * i) + 0.001 * np.cos(7.1 * i)
+
+
+def make_points(feature, n=None):
+    """Points of each feature away from the axes, with a wobble no feature fits."""
+    if feature == "line":
+        s = np.arange(n or 40, dtype=float)
+        d = wobble(s)
+        return np.column_stack([3 + (s - d) / math.sqrt(2), -1 + (s + d) / math.sqrt(2)])
+    if feature == "plane":
+        i, j = np.meshgrid(np.arange(12.0), np.arange(10.0), indexing="ij")
+        u = (i * 5 + 0.7 * np.sin(i * j + 1)).ravel()
+        v = (j * 4 + 0.5 * np.cos(i + 2 * j)).ravel()
+        w = wobble(np.arange(u.size))
+        c, s = math.cos(math.pi / 6), math.sin(math.pi / 6)
+        return np.column_stack([u * c + w * s, v + 7, -u * s + w * c + 2])
+    if feature == "circle":
+        k = np.arange(n or 90)
+        t = 2 * math.pi * k / k.size
+        r = 25 + wobble(k)
+        return np.column_stack([40 + r * np.cos(t), -12 + r * np.sin(t)])
+    if feature == "sphere":
+        k = np.arange(n or 200)
+        z = 1 - 2 * (k + 0.5) / k.size
+        t = 2.399963 * k
+        r = 12.5 + wobble(k)
+        w = np.sqrt(1 - z * z)
+        return np.column_stack([5 + r * w * np.cos(t), -3 + r * w * np.sin(t), 9 + r * z])
+    # A cylinder along (1, 2, 2)/3 through (1, 2, 3): 8 rings of 30 points.
+    a = np.array([1.0, 2.0, 2.0]) / 3
+    e1 = np.array([2.0, -1.0, 0.0]) / math.sqrt(5)
+    e2 = np.cross(a, e1)
+    rows = []
+    for ring in range(8):
+        for k in range(30):
+            t = 2 * math.pi * k / 30 + 0.1 * ring
+            r = 6 + wobble(ring * 30 + k)
+            rows.append(np.array([1, 2, 3]) + 4.0 * ring * a + r * (math.cos(t) * e1 + math.sin(t) * e2))
+    return np.array(rows)
+
+
+def formreport_json(path, *args):
+    if not FORMREPORT:
+        pytest.skip("FORMEVAL_FORMREPORT not set")
+    out = subprocess.run([FORMREPORT, "results", str(path), "--json", *args],
+                         capture_output=True, text=True, check=True)
+    return json.loads(out.stdout)
+
+
+RADIAL = ("circle", "sphere", "cylinder")
+
+
+@pytest.mark.parametrize("feature", formeval.FEATURES)
+def test_rows_are_formreports_json_rows(tmp_path, feature):
+    points = make_points(feature)
+    path = tmp_path / f"{feature}.csv"
+    with open(path, "w") as f:
+        for row in points:
+            f.write(",".join(repr(float(x)) for x in row) + "\n")
+    rows = formreport_json(path, "--feature", feature, "--unit", "mm")["rows"]
+    methods = formeval.METHODS if feature in RADIAL else formeval.METHODS[:2]
+    assert len(rows) == len(methods)
+    for method, row in zip(methods, rows):
+        ours = formeval.evaluate(points, feature, method).to_dict(unit="mm")
+        assert list(ours) == list(row), method
+        # What only a file has: its name and the line of its first point.
+        row.update(file=None, line=None)
+        assert ours == row, method
+
+
+def program_cases():
+    circle = make_points("circle", 24)
+    return [
+        ("circle", 2500, circle, lambda p, m: formeval.circle(p, m)),
+        ("line", 1000, make_points("line", 30), lambda p, m: formeval.straightness(p, m)),
+        ("plane", 3000, make_points("plane"), lambda p, m: formeval.flatness(p, m)),
+    ]
+
+
+@pytest.mark.parametrize("feature,job,points,function", program_cases(),
+                         ids=lambda c: c if isinstance(c, str) else None)
+def test_programs_are_formreports_program_rows(tmp_path, feature, job, points, function):
+    path = tmp_path / "cir1.txt"
+    with open(path, "w") as f:
+        f.write(f"{job} {len(points)} 0.000001\n")
+        for row in points:
+            f.write(" ".join(repr(float(x)) for x in row) + "\n")
+    rows = [r for r in formreport_json(path)["rows"] if r["computed_by"] == "formeval"]
+    assert rows
+    names = {"minimum circumscribing": "peak", "maximum inscribing": "valley"}
+    for row in rows:
+        ours = function(points, names.get(row["method"], row["method"])).to_dict()
+        assert list(ours) == list(row)
+        # formreport's row sets the job's place in the stream and compares
+        # with the exact reference; the numbers formeval prints are ours.
+        for key in ("centre_x", "centre_y", "centre_z", "radius", "intercept", "slope_x",
+                    "slope_y", "error", "t", "p", "v", "q", "fitted", "method"):
+            assert ours[key] == row[key], (row["method"], key)
+
+
+def test_program_numbers_and_deviations_agree():
+    points = make_points("circle", 40)
+    r = formeval.circle(points, "least squares")
+    centre = np.array(r.centre[:2])
+    assert np.allclose(np.hypot(*(points - centre).T) - r.radius, r.deviations, atol=1e-12)
+    assert r.t == pytest.approx(r.deviations.max() - r.deviations.min())
+    assert r.job == 2600 and r.notes == [] and r.fitted
+
+
+def test_deviations_are_recomputed_from_the_row():
+    """A sphere's and a plane's row give back every deviation and the zone."""
+    for feature in ("sphere", "plane"):
+        points = make_points(feature)
+        r = formeval.evaluate(points, feature, "minimum zone")
+        if feature == "sphere":
+            d = np.linalg.norm(points - np.array(r.centre), axis=1) - r.radius
+        else:
+            d = (points - np.array(r.point)) @ np.array(r.direction)
+        assert np.allclose(d, r.deviations, atol=1e-12)
+        assert r.t == pytest.approx(d.max() - d.min(), abs=1e-12)
+        assert r.certified and r.lower_bound <= r.t <= r.upper_bound + 1e-15
+
+
+def test_a_known_circle_by_hand():
+    """Eight points alternately 0.01 outside and inside radius 10 about (3, 4)."""
+    t = np.arange(8) * math.pi / 4
+    r = 10 + 0.01 * (-1.0) ** np.arange(8)
+    points = np.column_stack([3 + r * np.cos(t), 4 + r * np.sin(t)])
+    expected = {"least squares": 10, "minimum zone": 10, "minimum circumscribed": 10.01,
+                "maximum inscribed": 9.99}
+    for method, radius in expected.items():
+        ref = formeval.evaluate(points, "circle", method)
+        assert ref.radius == pytest.approx(radius, abs=1e-12), method
+        assert ref.centre[:2] == pytest.approx((3, 4), abs=1e-12)
+        assert ref.largest_gap_degrees == pytest.approx(45)
+        assert ref.arc in (None, False)
+    own = formeval.circle(points, "valley")
+    assert own.radius == pytest.approx(9.99, abs=1e-9) and own.job == 2800
+
+
+ERRORS = [
+    ("n x 3 for a circle", np.zeros((5, 3)), "circle", "least squares", ValueError,
+     "a circle needs an n x 2 array of points, not one of shape (5, 3)"),
+    ("flat array", np.zeros(6), "line", "least squares", ValueError,
+     "a line needs an n x 2 array of points, not one of shape (6,)"),
+    ("strings", np.array([["a", "b"], ["c", "d"]]), "line", "least squares", TypeError,
+     "points must be real numbers, not of dtype <U1"),
+    ("complex", np.ones((4, 2), dtype=complex), "circle", "least squares", TypeError,
+     "points must be real numbers, not of dtype complex128"),
+    ("too few", np.array([[0.0, 0], [1, 1]]), "circle", "least squares", ValueError, "too few"),
+    ("NaN", np.array([[0.0, 0], [1, 0], [0, 1], [np.nan, 1]]), "circle", "minimum zone",
+     ValueError, "finite"),
+    ("collinear", np.array([[0.0, 0], [1, 1], [2, 2], [3, 3]]), "circle", "minimum zone",
+     ValueError, "line"),
+    ("unknown feature", np.zeros((4, 2)), "ellipse", "least squares", ValueError,
+     'unknown feature "ellipse"'),
+    ("unknown method", np.zeros((4, 2)), "circle", "best", ValueError, 'unknown method "best"'),
+    ("inscribed line", make_points("line"), "line", "maximum inscribed", ValueError, "line"),
+]
+
+
+@pytest.mark.parametrize("name,points,feature,method,error,text", ERRORS,
+                         ids=[e[0] for e in ERRORS])
+def test_bad_input_raises_with_the_message(name, points, feature, method, error, text):
+    with pytest.raises(error) as raised:
+        formeval.evaluate(points, feature, method)
+    assert text in str(raised.value)
+
+
+def test_programs_refuse_as_formeval_does():
+    circle = make_points("circle", 2049)
+    with pytest.raises(ValueError, match="^2049 points exceed the limit of 2048$"):
+        formeval.circle(circle)
+    assert formeval.circle(circle[:2048], "least squares").job == 2600
+    with pytest.raises(ValueError, match="^3 points are too few; the evaluation needs at least 4$"):
+        formeval.circle(circle[:3], "minimum zone")
+    with pytest.raises(ValueError, match="they determine no circle"):
+        formeval.circle(np.array([[0.0, 0], [1, 1], [2, 2], [3, 3]]))
+    with pytest.raises(ValueError, match='unknown method "peak"'):
+        formeval.straightness(make_points("line"), "peak")
+
+
+def test_contiguous_float64_is_read_in_place():
+    points = make_points("plane")
+    assert formeval.evaluate(points, "plane", "least squares").points is points
+    # Rows of a wider array, coordinates side by side: still in place.
+    wide = np.hstack([make_points("circle"), np.zeros((90, 1))])
+    view = wide[:, :2]
+    assert formeval.evaluate(view, "circle", "least squares").points is view
+    # Other dtypes and layouts are converted once, to equal numbers.
+    for other in (points.astype(np.float32), np.asfortranarray(points), points.tolist()):
+        got = formeval.evaluate(other, "plane", "least squares")
+        assert got.points is not other
+        assert not np.shares_memory(got.points, points)
+        assert got.points.dtype == np.float64 and got.points.flags.c_contiguous
+    narrow = formeval.evaluate(points.astype(np.float32), "plane", "least squares")
+    assert narrow.t == formeval.evaluate(points.astype(np.float32).astype(float), "plane",
+                                         "least squares").t
+
+
+def million_circle(dtype):
+    t = np.linspace(0, 2 * math.pi, 1_000_000, endpoint=False)
+    r = 25 + 0.002 * np.sin(7 * t)
+    return np.column_stack([r * np.cos(t), r * np.sin(t)]).astype(dtype)
+
+
+@pytest.mark.parametrize("dtype,copied", [(np.float64, False), (np.float32, True)],
+                         ids=["float64", "float32"])
+def test_a_million_points_without_a_copy(dtype, copied):
+    points = million_circle(dtype)
+    tracemalloc.start()
+    r = formeval.evaluate(points, "circle", "least squares", deviations=False)
+    peak = tracemalloc.get_traced_memory()[1]
+    tracemalloc.stop()
+    assert r.radius == pytest.approx(25, abs=1e-5)
+    # numpy tells tracemalloc of its buffers: a copy of 16 MB would show.
+    if copied:
+        assert peak >= 16_000_000
+    else:
+        assert peak < 1_000_000 and r.points is points
+
+
+def test_the_gil_is_released_while_computing():
+    """This thread keeps running Python while another evaluates: its clock
+    readings cover most of the other's call. Were the GIL held, they could
+    cover one switch interval (5 ms) of a call that takes far longer."""
+    points = million_circle(np.float64)
+    window = {}
+
+    def work():
+        window["start"] = time.perf_counter()
+        formeval.evaluate(points, "circle", "minimum zone", deviations=False)
+        window["end"] = time.perf_counter()
+
+    worker = threading.Thread(target=work)
+    seen = []
+    worker.start()
+    while worker.is_alive():
+        seen.append(time.perf_counter())
+    worker.join()
+    inside = [t for t in seen if window["start"] < t < window["end"]]
+    assert window["end"] - window["start"] > 0.02
+    assert inside and inside[-1] - inside[0] > 0.5 * (window["end"] - window["start"])
+
+
+def test_harmonics_and_filter_by_hand():
+    if not formeval.spectral():
+        pytest.skip("built without FFTW")
+    t = 2 * math.pi * np.arange(720) / 720
+    r = 10 + 0.01 * np.cos(3 * t) + 0.002 * np.cos(120 * t)
+    points = np.column_stack([r * np.cos(t), r * np.sin(t)])
+    h = formeval.harmonics(points, (0, 0), 10)
+    assert h.amplitude[3] == pytest.approx(0.01, abs=1e-12)
+    assert h.amplitude[0] == pytest.approx(0, abs=1e-12) and not h.resampled
+    # The Gaussian filter's transmission exp(-pi (alpha k / cutoff)^2).
+    alpha = math.sqrt(math.log(2) / math.pi)
+    f = formeval.gaussian_filter(points, (0, 0), 10, 50)
+    d = np.hypot(*f.points.T) - 10
+    a = np.arctan2(f.points[:, 1], f.points[:, 0])
+    expect = (0.01 * math.exp(-math.pi * (alpha * 3 / 50) ** 2) * np.cos(3 * a)
+              + 0.002 * math.exp(-math.pi * (alpha * 120 / 50) ** 2) * np.cos(120 * a))
+    assert len(d) == 720
+    assert np.allclose(d, expect, atol=1e-12)
+    with pytest.raises(ValueError, match="radius above 0"):
+        formeval.harmonics(points, (0, 0), 0)
