@@ -10,18 +10,19 @@ std::string addtolerance(const std::string& text, ResultsOptions& options) {
     const std::string value = equals == std::string::npos ? text : text.substr(equals + 1);
     const auto tolerance = parsenumber(value);
     if (!tolerance || *tolerance < 0)
-        return "'" + text +
+        return "'" + shortitem(text) +
                "': a tolerance is a number of at least 0, for every job or as "
                "CODE=VALUE for one job code";
+    const double limit = *tolerance + 0.0; // -0 is 0
     if (equals == std::string::npos) {
-        options.tolerance = *tolerance;
+        options.tolerance = limit;
         return "";
     }
     const auto code = parseint(text.substr(0, equals));
     if (!code || !shapeofjob(*code))
-        return "'" + text + "': " + text.substr(0, equals) +
+        return "'" + shortitem(text) + "': " + shortitem(text.substr(0, equals)) +
                " is not the code of a job that evaluates a record";
-    options.jobtolerances[*code] = *tolerance;
+    options.jobtolerances[*code] = limit;
     return "";
 }
 

@@ -5,6 +5,7 @@
 #include "report/charts/charts.h"
 #include "report/commands/commands.h"
 #include "tests/harness/harness.h"
+#include "tests/harness/support.h"
 #include "tests/report/support.h"
 
 #include <algorithm>
@@ -299,9 +300,17 @@ TEST(Polar, AnArcOverItsOwnAnglesOnly) {
     // The filter and the harmonics are for closed profiles only.
     const test::ReportOutcome f = test::report({"polar", "jobs.txt", "--filter", "50"});
     EXPECT_EQ(f.status, exitok);
-    EXPECT_EQ(f.err,
-              "formreport: jobs.txt: job 2600 (job 1 of the stream, line 1): not filtered: "
-              "the Gaussian filter is for closed profiles, and this is an arc of 90\u00b0\n");
+    // (The peak circle's computation notes that the circle about the centroid
+    // that holds every point is smaller, as formeval's job 2700 would.)
+    const std::string notfiltered =
+        "formreport: jobs.txt: job 2600 (job 1 of the stream, line 1): not filtered: "
+        "the Gaussian filter is for closed profiles, and this is an arc of 90\u00b0\n";
+    ASSERT_GE(f.err.size(), notfiltered.size());
+    EXPECT_EQ(f.err.substr(f.err.size() - notfiltered.size()), notfiltered);
+    for (const std::string& line : test::lines(f.err.substr(0, f.err.size() - notfiltered.size())))
+        EXPECT_NE(line.find(" computation said: The peak circle found is larger"),
+                  std::string::npos)
+            << line;
 }
 
 // The filtered profile is what the chart and the table show: a 3-lobe form

@@ -146,13 +146,16 @@ TEST(Results, TheBundledExampleAgreesWithFormevalsOwnOutput) {
     }
     // Every exact reference of the example is certified but the shallow
     // sphere's, whose zone has no sharp minimum; formeval's minimum-zone
-    // circle of job 4 is off by 7e-10.
+    // circle of job 4 is off by 7e-10, which the data keep and the flag, at
+    // 1e-6 of the error, lets pass (it once fired at 1e-9).
     for (const auto& row : rows)
         if (row.at("computed_by") == "exact") {
             EXPECT_EQ(row.at("certified"), row.at("job") == "7" ? "false" : "true")
                 << row.at("job");
         }
-    EXPECT_EQ(findrow(rows, 4, "minimum zone", "formeval")->at("inexact"), "true");
+    const auto* job4 = findrow(rows, 4, "minimum zone", "formeval");
+    EXPECT_NEAR(std::stod(job4->at("minus_exact")), 7e-10, 2e-10);
+    EXPECT_EQ(job4->at("inexact"), "false");
     EXPECT_EQ(findrow(rows, 8, "minimum circumscribing", "formeval")->at("inexact"), "false");
 }
 
@@ -293,7 +296,9 @@ TEST(Results, NistSet14InMillimetresAndMicrometres) {
         const auto* exact = findrow(rows, 1, "minimum zone", "exact");
         ASSERT_TRUE(ours && exact);
         EXPECT_EQ(exact->at("certified"), "true");
-        EXPECT_EQ(ours->at("inexact"), "true");
+        // Off by 6.5e-4 in millimetres, by less than 1e-6 in micrometres:
+        // only the first is worth a metrologist's flag.
+        EXPECT_EQ(ours->at("inexact"), k == 0 ? "true" : "false");
         exactzone[k] = std::stod(exact->at("error")) / unit;
         const double off = std::stod(ours->at("error")) / unit / exactzone[k] - 1;
         if (k == 0) {
