@@ -140,8 +140,8 @@ double spreadratio(const double* const* c, int dim, int numpt) {
 
 bool determined(int job, const double* const* c, int dim, int numpt, const char* why,
                 double smallest) {
-    if (tiny(job, c, dim, numpt, smallest)) return false;
-    return spreadratio(c, dim, numpt) >= mindetermined || refuse(job, why);
+    if (!(spreadratio(c, dim, numpt) >= mindetermined)) return refuse(job, why);
+    return !tiny(job, c, dim, numpt, smallest);
 }
 
 bool circledetermined(int job, const double* u, const double* v, int numpt) {
@@ -154,12 +154,11 @@ bool linedetermined(int job, const double* x, const double* y, int numpt) {
     // deviations in y needs points that stand apart in x.
     double q[2][nsz];
     const double* const c[2] = {x, y};
-    if (tiny(job, c, 2, numpt, minspread)) return false;
     double extent = 0;
     if (centred(c, 2, numpt, q, extent)) {
         const double sx = std::sqrt(dot(q[0], q[0], numpt));
         const double sy = std::sqrt(dot(q[1], q[1], numpt));
-        if (sx >= mindetermined * std::max(sx, sy)) return true;
+        if (sx >= mindetermined * std::max(sx, sy)) return !tiny(job, c, 2, numpt, minspread);
     }
     return refuse(job, whyundetermined(feature::line, pointform::xy));
 }

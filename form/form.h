@@ -56,11 +56,13 @@ const char* whyundetermined(feature shape, pointform points);
 double spreadratio(const double* const* c, int dim, int numpt);
 
 // Smallest spread of the points the evaluations take: below it the products
-// of coordinates they form (squares; for the plane, products of three) fall
-// below the range where doubles keep their digits (2.2e-308): a circle
-// spread over 1e-158 already loses seven digits, one over 1e-160 is wrong.
+// of coordinates they form (squares; for the plane, the squares of its
+// multipliers, products of four) fall below the range where doubles keep
+// their digits (2.2e-308): a circle spread over 1e-158 already loses seven
+// digits, one over 1e-160 is wrong; a plane spread over 1e-90 has
+// multipliers whose squares are 0.
 constexpr double minspread = 1e-150;
-constexpr double minplanespread = 1e-100;
+constexpr double minplanespread = 1e-70;
 
 // Whether the points spread in every direction enough to determine a model
 // (spreadratio at least 1e-8) and spread over at least `smallest` (the
