@@ -444,5 +444,64 @@ TEST(Results, ThreePointsHaveTheLeastSquaresCircleAlone) {
                      "inscribing circle: 3 points are too few; it needs 4\n");
 }
 
+// `fitted` follows formeval's notes: false where formeval said its fit was
+// stopped (the exchange on a 2 degree arc), met a singular system (four
+// points over 0.01 degree, least squares), or lost its digits (a line at
+// 1e9); `inexact` where formeval said a feasible circle beats its result
+// (the tolerance of 1 mm on the bundled example's circle). These rows once
+// said fitted: true and, for the last, left the flag to the exact search.
+TEST(Results, FittedAndInexactFollowFormevalsNotes) {
+    const auto arc = [](int n, double degrees, double r) {
+        std::ostringstream text;
+        text.precision(17);
+        for (int i = 0; i < n; ++i) {
+            const double t = degrees * std::acos(-1.0) / 180 * i / (n - 1);
+            text << " " << r * std::cos(t) << " " << r * std::sin(t);
+        }
+        return text.str();
+    };
+    test::Workdir dir;
+    std::ostringstream far;
+    far.precision(17);
+    for (int i = 0; i < 12; ++i) far << " " << 1e9 + i << " " << 0.001 * ((i * 7) % 5);
+    dir.write("jobs.txt",
+              "2500 12 0.000001" + arc(12, 2, 25) + "\n2600 4 0.000001" + arc(4, 0.01, 25) +
+                  "\n1000 12 0.000001" + far.str() +
+                  "\n2500 12 1 145.0021 80 141.649509 92.49935 132.5006 101.651674 120 104.9979 "
+                  "107.4996 101.651328 98.348066 92.50075 95.0009 80 98.349105 67.49985 "
+                  "107.5008 58.350751 120 54.9981 132.4998 58.349711 141.651241 67.49965\n");
+    const test::ReportOutcome o = test::report({"results", "jobs.txt", "--csv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto rows = csvrows(o.out);
+    EXPECT_EQ(findrow(rows, 1, "minimum zone", "formeval")->at("fitted"), "false");
+    EXPECT_EQ(findrow(rows, 2, "least squares", "formeval")->at("fitted"), "false");
+    EXPECT_EQ(findrow(rows, 3, "least squares", "formeval")->at("fitted"), "false");
+    EXPECT_EQ(findrow(rows, 3, "minimum zone", "formeval")->at("fitted"), "true");
+    const auto* beaten = findrow(rows, 4, "minimum zone", "formeval");
+    EXPECT_EQ(beaten->at("fitted"), "true");
+    EXPECT_EQ(beaten->at("inexact"), "true");
+    // The table says why.
+    const test::ReportOutcome table = test::report({"results", "jobs.txt"});
+    EXPECT_NE(table.out.find("not a fit (formeval's note)"), std::string::npos);
+}
+
+// Noisy circles whose minimum zone formeval finds within a hundred-millionth
+// of the exact one: the difference stays in the data (minus_exact), the flag
+// fires only beyond 1e-6 of the error, where a metrologist would act (at
+// 1e-9 it fired on nearly every noisy result).
+TEST(Results, InexactMeansMoreThanAMillionthOfTheError) {
+    test::Workdir dir;
+    dir.write("jobs.txt", "2500 " + test::alternating(36, 0.003));
+    const test::ReportOutcome o = test::report({"results", "jobs.txt", "--csv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto rows = csvrows(o.out);
+    const auto* mz = findrow(rows, 1, "minimum zone", "formeval");
+    ASSERT_NE(mz, nullptr);
+    const double gap = std::fabs(std::stod(mz->at("minus_exact")));
+    const double error = std::stod(mz->at("exact_error"));
+    EXPECT_EQ(mz->at("inexact"), gap > 1e-6 * error ? "true" : "false");
+    EXPECT_NE(o.out.find("minus_exact"), std::string::npos);
+}
+
 } // namespace
 } // namespace formeval::report
