@@ -629,9 +629,13 @@ TEST(Polar, NothingIsDrawnAboutACircleThatIsNone) {
     const test::ReportOutcome o =
         test::runreport({"polar", "jobs.txt", "-o", "out", "--png"}, dir.path());
     EXPECT_EQ(o.signal, 0);
-    EXPECT_EQ(o.status, exitok) << o.err;
+    // The only record is not plotted, so the run has plotted nothing: it fails.
+    EXPECT_EQ(o.status, exitinput) << o.err;
     EXPECT_NE(o.err.find("not plotted: the chart is drawn about the minimum zone (MZCI) circle, "
                          "and its radius is 0"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find("jobs.txt: nothing plotted: none of its records could be evaluated\n"),
               std::string::npos)
         << o.err;
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out" / "jobs-job1-2500.svg"));
