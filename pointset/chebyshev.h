@@ -152,6 +152,22 @@ template <class Rows> struct Chebyshev {
         }
     }
     long worst(const double* y, double& excess) const { return worstof(*this, y, excess); }
+
+    // The largest and smallest observation; for a set solved on a working set
+    // also the constraints of the 96 points farthest either way, to start it.
+    std::vector<long> levels(double& top, double& bottom) const {
+        const bool large = size() > wholeset;
+        Extremes e{96, {}, {}};
+        top = -inf;
+        bottom = inf;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double d = observation(i);
+            top = std::max(top, d);
+            bottom = std::min(bottom, d);
+            if (large) e.take(d, i);
+        }
+        return e.ids();
+    }
 };
 
 } // namespace formeval::pointset::kernel
