@@ -23,7 +23,7 @@ void tracemz(const circleside& side, const double* u, const double* v, int numpt
 // about one with no point inside: either is a feasible answer that beats it.
 void beatennote(const circleside& side, const double* u, const double* v, int numpt, double r0) {
     const double* const c[2] = {u, v};
-    const Yardsticks y = yardsticks(c, 2, numpt);
+    const Yardsticks y = yardsticks(c, 2, numpt, !side.outside);
     if (side.outside && r0 > y.enclosing * (1 + 1e-9) + y.rounding)
         note("The peak circle found is larger than the circle about ", y.enclosingcentre,
              " that holds every point, of radius ", y.enclosing,

@@ -173,8 +173,10 @@ struct Yardsticks {
     double rounding = 0;
 };
 
-// The yardsticks of numpt points of dim (2 or 3) coordinates c[0..dim-1].
-Yardsticks yardsticks(const double* const* c, int dim, int numpt);
+// The yardsticks of numpt points of dim (2 or 3) coordinates c[0..dim-1];
+// the inscribed circle only when `inscribed` asks for it (it sorts the
+// points' directions from each centre, more than the rest costs).
+Yardsticks yardsticks(const double* const* c, int dim, int numpt, bool inscribed);
 
 // Notes, before the listing of a minimum-zone circle or sphere (`what`) of
 // form error `error`, that it is wider than the zone about a centre of the

@@ -27,7 +27,7 @@ void sphcocal(const double* u, const double* v, const double* w, int numpt, Sphe
         if (err[i] < q) q = err[i];
     }
     const double* const c[3] = {u, v, w};
-    widenote("sphere", p - q, yardsticks(c, 3, numpt));
+    widenote("sphere", p - q, yardsticks(c, 3, numpt, false));
     if (oqt > 2)
         for (int i = 0; i < numpt; ++i)
             both("\n", u[i], "    ", v[i], "    ", w[i], "    ", err[i]);

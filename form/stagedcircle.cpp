@@ -18,7 +18,7 @@ void stagedcircle(stagefit fit, const char* label, int listlevel, const double* 
     }
     if (minimumzone) {
         const double* const c[2] = {u, v};
-        widenote("circle", circdev(u, v, numpt, x0, y0, r0, false), yardsticks(c, 2, numpt));
+        widenote("circle", circdev(u, v, numpt, x0, y0, r0, false), yardsticks(c, 2, numpt, false));
     }
     const double error = circdev(u, v, numpt, x0, y0, r0, oqt > listlevel);
     if (oqt > 2) {

@@ -129,7 +129,7 @@ void distances(const double* const* c, int dim, int numpt, const double* centre,
 
 } // namespace
 
-Yardsticks yardsticks(const double* const* c, int dim, int numpt) {
+Yardsticks yardsticks(const double* const* c, int dim, int numpt, bool inscribed) {
     Yardsticks y;
     double q[3][nsz];
     double centroid[3] = {};
@@ -160,7 +160,7 @@ Yardsticks yardsticks(const double* const* c, int dim, int numpt) {
             y.enclosing = farthest;
             y.enclosingcentre = k.name;
         }
-        if (nearest > y.inscribed && dim == 2 && surrounded(c, numpt, k.centre)) {
+        if (inscribed && nearest > y.inscribed && dim == 2 && surrounded(c, numpt, k.centre)) {
             y.inscribed = nearest;
             y.inscribedcentre = k.name;
         }
