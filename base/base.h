@@ -42,6 +42,14 @@ void bindresult(std::streambuf* target, bool midline);
 unsigned long events();
 void event();
 
+// A request to stop the run early: the signal (SIGINT or SIGTERM) that came,
+// or 0. The program's entry point requests the stop from its signal handler
+// (requeststop is safe to call there); the studies end at the end of a
+// repetition when one is pending, the dispatcher at the end of a job, so
+// that the run files end at a whole line of the program's output.
+int stoprequest();
+void requeststop(int signal);
+
 // Writes a number to `out` as `out << value` does (the default notation at
 // the stream's precision), but faster.
 void putnumber(std::ostream& out, double value);

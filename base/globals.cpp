@@ -1,6 +1,7 @@
 // The program-wide globals and run-file streams, with their start values.
 #include "base/base.h"
 
+#include <csignal>
 #include <istream>
 #include <ostream>
 
@@ -14,7 +15,17 @@ namespace {
 
 unsigned long eventcount = 0;
 
+volatile std::sig_atomic_t stopsignal = 0;
+
 } // namespace
+
+int stoprequest() {
+    return stopsignal;
+}
+
+void requeststop(int signal) {
+    stopsignal = signal;
+}
 
 unsigned long events() {
     return eventcount;

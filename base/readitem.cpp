@@ -63,6 +63,12 @@ bool readword(std::string& word) {
     int c = in->sgetc();
     while (c != traits::eof() && blank(c)) c = in->snextc();
     while (c != traits::eof() && !blank(c)) {
+        if (word.size() > maxword) {
+            // Not a number, however it goes on: the stream breaks here, and
+            // the rest of the word is neither kept nor read.
+            data.setstate(std::ios::failbit);
+            return true;
+        }
         word.push_back(traits::to_char_type(c));
         c = in->snextc();
     }
@@ -72,6 +78,7 @@ bool readword(std::string& word) {
 }
 
 std::optional<int> intvalue(std::string_view word) {
+    if (word.size() > maxword) return std::nullopt;
     const bool plus = !word.empty() && word[0] == '+';
     if (plus) word.remove_prefix(1);
     if (word.empty() || (plus && !digit(word[0]))) return std::nullopt;
@@ -82,7 +89,7 @@ std::optional<int> intvalue(std::string_view word) {
 }
 
 std::optional<double> realvalue(std::string_view word) {
-    if (!decimal(word)) return std::nullopt;
+    if (word.size() > maxword || !decimal(word)) return std::nullopt;
     if (word[0] == '+') word.remove_prefix(1);
     double value = 0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
@@ -93,6 +100,10 @@ std::optional<double> realvalue(std::string_view word) {
     const double tiny = std::strtod(text.c_str(), nullptr);
     if (std::isinf(tiny)) return std::nullopt;
     return tiny;
+}
+
+bool overflows(std::string_view word) {
+    return word.size() <= maxword && decimal(word) && !realvalue(word);
 }
 
 std::string shownword(std::string_view word) {

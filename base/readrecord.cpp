@@ -4,7 +4,9 @@
 // status is decided.
 #include "base/record.h"
 
+#include <cmath>
 #include <istream>
+#include <ostream>
 #include <string>
 
 namespace formeval {
@@ -37,22 +39,36 @@ template <class... Items> bool brokenat(int job, const Items&... where) {
     return false;
 }
 
-// The item was missing or is not a number.
-template <class... Items> bool broken(int job, const Items&... where) {
+// The item `word` was missing (empty) or is not a number; standard error
+// quotes it.
+template <class... Items> bool broken(int job, const std::string& word, const Items&... where) {
     reject(job, "the record ends early or holds an item that is not a number, at ", where...);
-    return brokenat(job, where...);
+    return brokenat(job, where..., ": ",
+                    word.empty() ? std::string("the job stream ends there") : shownword(word));
 }
 
 bool brokenitem(int job, const recordoutcome& r) {
     switch (r.item) {
     case recorditem::count:
-        return broken(job, "the point count");
+        return broken(job, r.word, "the point count");
     case recorditem::tolerance:
-        return broken(job, "the tolerance");
+        return broken(job, r.word, "the tolerance");
     default:
-        return broken(job, "coordinate ", r.coordinate + 1, " of point ", r.point + 1, " of ",
-                      r.numpt);
+        return broken(job, r.word, "coordinate ", r.coordinate + 1, " of point ", r.point + 1,
+                      " of ", r.numpt);
     }
+}
+
+// A number as the record gave it: its value, or the word of one too large
+// for a double.
+struct asgiven {
+    double value;
+    const std::string& word;
+};
+
+std::ostream& operator<<(std::ostream& out, const asgiven& n) {
+    if (std::isfinite(n.value) || n.word.empty()) return out << n.value;
+    return out << shownword(n.word);
 }
 
 } // namespace
@@ -79,9 +95,17 @@ bool readrecord(const jobinfo& entry, recordpoints& points) {
     case recordstatus::broken:
         return brokenitem(job, r);
     case recordstatus::outofrange:
-        reject(job, "coordinate ", r.coordinate + 1, " of point ", r.point + 1, " is ", r.value,
-               "; coordinates beyond +-", maxcoordinate,
+        reject(job, "coordinate ", r.coordinate + 1, " of point ", r.point + 1, " is ",
+               asgiven{r.value, r.word}, "; coordinates beyond +-", maxcoordinate,
                " are outside the range the evaluations can handle");
+        return false;
+    case recordstatus::tolerance:
+        if (r.tolerance < 0)
+            reject(job, "the tolerance ", asgiven{r.tolerance, r.word},
+                   " is negative; a tolerance is 0 or more");
+        else
+            reject(job, "the tolerance ", asgiven{r.tolerance, r.word}, " is beyond +-",
+                   maxcoordinate, ", outside the range the evaluations can handle");
         return false;
     case recordstatus::toofew:
         reject(job, r.numpt, " points are too few; the evaluation needs at least ", entry.minpt);

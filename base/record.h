@@ -16,6 +16,10 @@ namespace formeval {
 // plane forms products of three coordinates, which must stay finite.
 constexpr double maxcoordinate = 1e100;
 
+// Longest word the job stream may hold: no number needs more than a few
+// hundred characters, and a longer word is not one, however it goes on.
+constexpr std::size_t maxword = 512;
+
 // A source of the job stream's words (see readword below for what a word is).
 class wordsource {
   public:
@@ -32,6 +36,7 @@ enum class recordstatus {
     evaluable,  // the points can be evaluated
     toomany,    // more than nsz points: read past, not kept
     outofrange, // a coordinate beyond +-maxcoordinate
+    tolerance,  // the tolerance is negative, or beyond +-maxcoordinate
     toofew,     // fewer points than the job's fewest
     notwhole,   // the point count is not a whole number: the stream is broken
     negative,   // the point count is negative, so the record's length is unknown
@@ -51,8 +56,10 @@ struct recordoutcome {
     recorditem item = recorditem::count; // broken: the item; outofrange: a coordinate
     int point = 0;                       // coordinate items: the point, from 0
     int coordinate = 0;                  // coordinate items: which coordinate, from 0
-    std::string word; // broken, notwhole: the word, empty at the end of the stream
-    double value = 0; // outofrange: the coordinate
+    // broken, notwhole: the word, empty at the end of the stream; outofrange:
+    // the coordinate's word
+    std::string word;
+    double value = 0; // outofrange: the coordinate (infinite when its word overflows)
     // Whether the job stream is broken there, so that nothing after it can be
     // read as the next job.
     bool breaks() const {
@@ -63,9 +70,11 @@ struct recordoutcome {
 
 // Reads one record from `words`: the point count (a whole word), the
 // tolerance, then numpt points of coordinates(points) numbers each, into
-// c[0..coordinates-1] (arrays of nsz) when numpt <= nsz. The refusals, in
-// this order: more than nsz points (their numbers are read past), a
-// coordinate beyond +-maxcoordinate (the first in record order), fewer than
+// c[0..coordinates-1] (arrays of nsz) when numpt <= nsz. A tolerance of -0
+// reads as 0. The refusals, in this order: more than nsz points (their
+// numbers are read past), a negative tolerance or one beyond
+// +-maxcoordinate, a coordinate beyond +-maxcoordinate (the first in record
+// order; a decimal word too large for a double counts as one), fewer than
 // minpt points. Reading stops where the stream breaks: a count that is not a
 // whole number, a negative count (after the tolerance), an item that is
 // missing or is not a number. Writes nothing.
@@ -99,7 +108,10 @@ bool startjob(const jobinfo& job, std::string_view start, recordpoints& points);
 // else.
 
 // Reads the next word of the job stream into `word`. At the end of the stream
-// (nothing but blanks left) returns false and leaves the stream failed.
+// (nothing but blanks left) returns false and leaves the stream failed. A
+// word longer than maxword is not read to its end: `word` holds its first
+// maxword + 1 characters, which no number is, and the stream is left failed,
+// so that nothing after it is read as an item.
 bool readword(std::string& word);
 
 // The word as a whole number within int (a sign allowed), or nothing.
@@ -109,8 +121,12 @@ std::optional<int> intvalue(std::string_view word);
 // subnormal), or nothing.
 std::optional<double> realvalue(std::string_view word);
 
+// Whether the word is written as a decimal number but is too large for a
+// double (1e400): a number out of every range, not a broken item.
+bool overflows(std::string_view word);
+
 // The word as it may be shown in a message: unprintable bytes escaped, cut
-// after 40 characters.
+// after 40 characters (then followed by "...").
 std::string shownword(std::string_view word);
 
 } // namespace formeval

@@ -114,7 +114,7 @@ enum class tpfit { circle, singular, nonfinite };
 // returns tpfit::circle.
 tpfit tpcirc(const double* u, const double* v, const int* tri, double& x0, double& y0, double& r0);
 
-// Says on the console that the triple tri of a "peak" or "valley" search gave
+// Notes, on the console and in result.txt, that the triple tri of a "peak" or "valley" search gave
 // no circle, and that the minimum-zone circle of that kind is used instead.
 void notpcirc(const char* kind, const int* tri, tpfit fit);
 

@@ -32,8 +32,8 @@ bool askpeak(int& cycle, int /*numpt*/) {
 bool boundvalley(int& cycle, int numpt) {
     const int limit = std::max(numpt, cycleask);
     if (cycle <= limit) return true;
-    std::cout << "\nThe valley circle search did not end within " << limit
-              << " cycles; the minimum zone valley circle is used";
+    note("The valley circle search did not end within ", limit,
+         " cycles; the minimum zone valley circle is used");
     return false;
 }
 

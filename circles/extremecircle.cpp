@@ -18,6 +18,22 @@ void tracemz(const circleside& side, const double* u, const double* v, int numpt
     for (int i = 0; i < numpt; ++i) ofile << "\n" << u[i] << "    " << v[i] << "    " << err[i];
 }
 
+// Notes a peak circle larger than the smallest circle about a yardstick's
+// centre that holds every point, or a valley circle smaller than the largest
+// about one with no point inside: either is a feasible answer that beats it.
+void beatennote(const circleside& side, const double* u, const double* v, int numpt, double r0) {
+    const double* const c[2] = {u, v};
+    const Yardsticks y = yardsticks(c, 2, numpt, !side.outside);
+    if (side.outside && r0 > y.enclosing * (1 + 1e-9) + y.rounding)
+        note("The peak circle found is larger than the circle about ", y.enclosingcentre,
+             " that holds every point, of radius ", y.enclosing,
+             "; it is not the minimum circumscribing circle");
+    if (!side.outside && r0 < y.inscribed * (1 - 1e-9) - y.rounding)
+        note("The valley circle found is smaller than the circle about ", y.inscribedcentre,
+             " with no point inside, of radius ", y.inscribed,
+             "; it is not the maximum inscribing circle");
+}
+
 } // namespace
 
 void extremecircle(const circleside& side, const double* u, const double* v, int numpt,
@@ -54,6 +70,7 @@ void extremecircle(const circleside& side, const double* u, const double* v, int
         x0 = mzx0;
         y0 = mzy0;
     }
+    beatennote(side, u, v, numpt, r0);
     const double pq = circdev(u, v, numpt, x0, y0, r0, oqt > 2);
     if (oqt > 1) {
         both("\n", side.points, np[0] + 1, ",", np[1] + 1, ",", np[2] + 1);

@@ -20,14 +20,16 @@ jobrange jobtable();
 const jobinfo* findjob(int code);
 
 // Exit statuses of a run.
-constexpr int exitclean = 0;  // the job stream ended cleanly
-constexpr int exitbroken = 1; // the job stream broke inside a record or at a job code
-constexpr int exitfiles = 2;  // a run file could not be opened or read: no job was run
-constexpr int exitwrite = 3;  // result.txt, intres.txt or the console could not be written
+constexpr int exitclean = 0;    // the job stream ended cleanly
+constexpr int exitbroken = 1;   // the job stream broke inside a record or at a job code
+constexpr int exitfiles = 2;    // a run file could not be opened or read: no job was run
+constexpr int exitwrite = 3;    // result.txt, intres.txt or the console could not be written
+constexpr int exitsignal = 128; // plus the signal (SIGINT, SIGTERM) that stopped the run
 
 // Reads job codes from `data` until the stream ends and runs each job, and
 // rings the console bell at the end. Stops after a job whose record broke the
-// stream, or after which result.txt or intres.txt holds a failed write.
+// stream, or after which result.txt or intres.txt holds a failed write, or
+// during which a stop was requested (stoprequest; result.txt then says so).
 // Returns the exit status.
 int runjobs();
 

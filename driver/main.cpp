@@ -6,6 +6,7 @@
 #include "driver/runfile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -16,9 +17,21 @@ using namespace formeval;
 
 // A run file that cannot be opened: no job runs, since none could be read or
 // none of its results kept.
-int cannotopen(const char* what) {
-    std::cerr << "formeval: cannot open " << what << ": " << std::strerror(errno)
+int cannotopen(const char* what, const runfile& file) {
+    std::cerr << "formeval: cannot open " << what << ": "
+              << (errno == 0 && file.notregular()
+                      ? std::string("it is ") + file.notregular() + ", not a regular file"
+                      : std::string(std::strerror(errno)))
               << "; no job is run\n";
+    std::cout << "\a";
+    return exitfiles;
+}
+
+// A run file that another run of formeval is appending to: its lines and
+// this run's would interleave.
+int inuse(const char* name) {
+    std::cerr << "formeval: " << name
+              << " is in use by another run of formeval in this directory; no job is run\n";
     std::cout << "\a";
     return exitfiles;
 }
@@ -34,6 +47,29 @@ int checkfile(runfile& file, const char* name, int status) {
     return status == exitclean ? exitwrite : status;
 }
 
+extern "C" void onstop(int signal) {
+    requeststop(signal);
+}
+
+// A console that has gone (a pipe whose reader ended) and a file size limit
+// make writes fail (EPIPE, EFBIG) instead of killing the run, so that they
+// are handled as the write errors they are. SIGINT and SIGTERM ask the run
+// to stop at the end of a job or of a study's repetition; a second one ends
+// it at once. A signal the run was started with ignored stays ignored.
+void handlesignals() {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        struct sigaction before {};
+        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        struct sigaction stop {};
+        stop.sa_handler = onstop;
+        sigemptyset(&stop.sa_mask);
+        stop.sa_flags = SA_RESETHAND;
+        ::sigaction(signal, &stop, nullptr);
+    }
+}
+
 } // namespace
 
 int main() {
@@ -41,15 +77,19 @@ int main() {
     // through C stdio: the studies write a line per repetition. Reading the
     // console still flushes it first (std::cin is tied to std::cout).
     std::ios::sync_with_stdio(false);
+    handlesignals();
     runfile jobs;
     runfile results;
     runfile intermediate;
     if (!jobs.openread("cir1.txt")) {
-        if (errno != ENOENT) return cannotopen("cir1.txt");
+        if (errno != ENOENT) return cannotopen("cir1.txt", jobs);
         std::cerr << "formeval: cannot open cir1.txt; there are no jobs to run\n";
     }
-    if (!results.openappend("result.txt")) return cannotopen("result.txt for appending");
-    if (!intermediate.openappend("intres.txt")) return cannotopen("intres.txt for appending");
+    if (!results.openappend("result.txt")) return cannotopen("result.txt for appending", results);
+    if (!intermediate.openappend("intres.txt"))
+        return cannotopen("intres.txt for appending", intermediate);
+    if (!results.lock()) return inuse("result.txt");
+    if (!intermediate.samefile(results) && !intermediate.lock()) return inuse("intres.txt");
     data.rdbuf(&jobs);
     bindresult(&results, results.endsmidline());
     imfile.rdbuf(&intermediate);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,45 +24,81 @@ runfile::~runfile() {
 
 namespace {
 
-// Opens `path` with `flags` into fd and describes it in st. A directory is
-// refused (EISDIR): reading one gives nothing and writing one is refused.
-bool openfile(const char* path, int flags, int& fd, struct stat& st) {
-    fd = ::open(path, flags | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    if (::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode)) return true;
-    const int why = S_ISDIR(st.st_mode) ? EISDIR : errno;
-    ::close(fd);
-    fd = -1;
-    errno = why;
-    return false;
+// What a file is, when it is neither a regular file nor a directory.
+const char* kindof(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    return "not a regular file";
 }
 
 } // namespace
 
-bool runfile::openread(const char* path) {
+// Opens `path` with `flags`, without waiting (a FIFO opened to read would
+// wait for a writer, and one opened to write fails at once without a
+// reader), and keeps it only if it is a regular file; another kind is looked
+// at first, so that its open cannot wait or touch a device.
+bool runfile::openfile(const char* path, int flags) {
+    notregular_ = nullptr;
     struct stat st {};
-    if (!openfile(path, O_RDONLY, fd_, st)) return false;
+    if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+        // A directory is refused as the system refuses to write one.
+        notregular_ = S_ISDIR(st.st_mode) ? nullptr : kindof(st.st_mode);
+        errno = notregular_ ? 0 : EISDIR;
+        return false;
+    }
+    fd_ = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd_ < 0) return false;
+    const bool described = ::fstat(fd_, &st) == 0;
+    if (!described || !S_ISREG(st.st_mode)) {
+        const int why = !described ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+        notregular_ = why == 0 ? kindof(st.st_mode) : nullptr;
+        ::close(fd_);
+        fd_ = -1;
+        errno = why;
+        return false;
+    }
+    path_ = path;
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+    return true;
+}
+
+bool runfile::openread(const char* path) {
+    if (!openfile(path, O_RDONLY)) return false;
     setg(buffer_, buffer_, buffer_);
     return true;
 }
 
 bool runfile::openappend(const char* path) {
-    struct stat st {};
-    if (!openfile(path, O_WRONLY | O_APPEND | O_CREAT, fd_, st)) return false;
+    if (!openfile(path, O_WRONLY | O_APPEND | O_CREAT)) return false;
     writing_ = true;
-    regular_ = S_ISREG(st.st_mode);
-    start_ = regular_ ? st.st_size : 0;
+    regular_ = true;
+    setp(buffer_, buffer_ + sizeof buffer_);
+    return true;
+}
+
+bool runfile::lock() {
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return false;
+    // The size, and whether the file ends mid-line, once no other run can
+    // be writing to it.
+    struct stat st {};
+    start_ = ::fstat(fd_, &st) == 0 ? st.st_size : 0;
     if (start_ > 0) {
         char last = '\n';
-        const int readable = ::open(path, O_RDONLY | O_CLOEXEC);
+        const int readable = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (readable >= 0) {
             if (::pread(readable, &last, 1, start_ - 1) != 1) last = '\n';
             ::close(readable);
         }
         midline_ = last != '\n';
     }
-    setp(buffer_, buffer_ + sizeof buffer_);
     return true;
+}
+
+bool runfile::samefile(const runfile& other) const {
+    return fd_ >= 0 && other.fd_ >= 0 && device_ == other.device_ && inode_ == other.inode_;
 }
 
 runfile::int_type runfile::underflow() {
@@ -71,6 +108,16 @@ runfile::int_type runfile::underflow() {
         const ssize_t got = ::read(fd_, buffer_, sizeof buffer_);
         if (got > 0) {
             setg(buffer_, buffer_, buffer_ + got);
+            if (atstart_) {
+                // A UTF-8 byte-order mark, which some editors put at the
+                // start of a text file, is no part of the first item.
+                atstart_ = false;
+                static const char bom[] = "\xef\xbb\xbf";
+                if (got >= 3 && std::memcmp(buffer_, bom, 3) == 0) {
+                    setg(buffer_, buffer_ + 3, buffer_ + got);
+                    if (got == 3) continue;
+                }
+            }
             return traits_type::to_int_type(*gptr());
         }
         if (got == 0) return traits_type::eof();
@@ -136,12 +183,15 @@ int runfile::sync() {
 
 void runfile::cutback(const std::string& note) {
     if (fd_ < 0 || error_ == 0 || !regular_) return;
-    const off_t keep = start_ + lastline_;
-    if (::ftruncate(fd_, keep) != 0) return;
-    // The line before may be an earlier run's, left without a line break.
-    const bool open = lastline_ == 0 ? midline_ : false;
+    struct stat st {};
+    const bool ours = ::fstat(fd_, &st) == 0 && st.st_size == start_ + written_;
+    const off_t keep = ours ? start_ + lastline_ : st.st_size;
+    if (ours && ::ftruncate(fd_, keep) != 0) return;
+    // The line before may be an earlier run's, left without a line break,
+    // or, when the file is no longer as this run left it, anyone's.
+    const bool open = !ours || (lastline_ == 0 ? midline_ : false);
     const std::string line = (open ? "\n" : "") + note + "\n";
-    if (::write(fd_, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+    if (::write(fd_, line.data(), line.size()) != static_cast<ssize_t>(line.size()) && ours)
         (void)::ftruncate(fd_, keep);
 }
 

@@ -18,13 +18,27 @@ class runfile : public std::streambuf {
     runfile(const runfile&) = delete;
     runfile& operator=(const runfile&) = delete;
 
-    // Opens `path` for reading, or for appending (created when absent). False,
-    // with errno set, when it cannot be opened or is a directory.
+    // Opens `path` for reading, or for appending (created when absent). False
+    // when it cannot be opened: with errno set (EISDIR for a directory), or
+    // with errno 0 and notregular() saying what it is instead of a regular
+    // file (a FIFO, a socket, a device): nothing but a regular file is a run
+    // file, and opening one of the others could wait for ever or never end.
     bool openread(const char* path);
     bool openappend(const char* path);
 
-    // Whether a file opened for appending held text that ends without a line
-    // break.
+    // Why the last open failed when errno is 0: "a FIFO", "a socket"...
+    const char* notregular() const { return notregular_; }
+
+    // Locks the open file for the run, so that no second run appends to it
+    // meanwhile. False when another process holds the lock; a file system
+    // without locks leaves the file unlocked.
+    bool lock();
+
+    // Whether this file and `other`, both open, are the same file.
+    bool samefile(const runfile& other) const;
+
+    // Whether a file opened for appending and locked held text that ends
+    // without a line break.
     bool endsmidline() const { return midline_; }
 
     // The errno of the first read or write that failed; 0 when none did.
@@ -32,7 +46,9 @@ class runfile : public std::streambuf {
 
     // After a failed write to a regular file: cuts away what this run wrote
     // after its last whole line, then adds the line `note` if it can be
-    // written whole.
+    // written whole. Nothing is cut when the file no longer ends where this
+    // run's last write left it (another program wrote to it since): the
+    // note then goes on a line of its own after what is there.
     void cutback(const std::string& note);
 
   protected:
@@ -44,10 +60,17 @@ class runfile : public std::streambuf {
   private:
     bool drain();
 
+    bool openfile(const char* path, int flags);
+
     int fd_ = -1;
+    std::string path_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    const char* notregular_ = nullptr;
     bool writing_ = false;
     bool regular_ = false;
     bool midline_ = false;
+    bool atstart_ = true; // reading: nothing has been read yet
     int error_ = 0;
     off_t start_ = 0;    // size of the file when opened for appending
     off_t written_ = 0;  // bytes written since

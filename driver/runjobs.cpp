@@ -3,7 +3,9 @@
 #include "base/base.h"
 #include "base/record.h"
 #include "driver/dispatch.h"
+#include "random/random.h"
 
+#include <csignal>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -18,6 +20,9 @@ void dispatch(int nchois) {
         std::cout << "\nnchois=" << nchois << " does not fit into any programmed case\a";
         ofile << " does not fit into any programmed case";
     } else if (job->routine != nullptr) {
+        // Every job starts from the same random state, so that its numbers
+        // depend on its record alone, not on the jobs before it.
+        restartrandom();
         job->routine(*job);
     }
 }
@@ -45,6 +50,21 @@ int writefailed(int nchois) {
     return finish(exitwrite);
 }
 
+// The run was asked to stop (SIGINT or SIGTERM): the job it was in has
+// ended at a whole line of its output, and result.txt says the run stopped
+// there. The status is the shell's for a run ended by that signal.
+int interrupted(int nchois, bool injob) {
+    const int signal = stoprequest();
+    const char* name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal";
+    std::cerr << "formeval: interrupted by " << name;
+    if (injob) std::cerr << " during job " << nchois;
+    std::cerr << "; the run stops there\n";
+    startline();
+    ofile << "formeval stopped here: the run was interrupted (" << name << ")\n";
+    ofile.flush();
+    return finish(exitsignal + signal);
+}
+
 } // namespace
 
 int runjobs() {
@@ -52,6 +72,7 @@ int runjobs() {
     int jobs = 0;
     int last = 0;
     while (readword(word)) {
+        if (stoprequest()) return interrupted(last, false);
         const std::optional<int> code = intvalue(word);
         if (!code) return notacode(word, jobs, last);
         const int nchois = *code;
@@ -65,6 +86,7 @@ int runjobs() {
         if (ofile.bad() || imfile.bad()) return writefailed(nchois);
         // A record that broke the stream has said where.
         if (data.fail()) return finish(exitbroken);
+        if (stoprequest()) return interrupted(nchois, true);
         ++jobs;
         last = nchois;
     }

@@ -74,6 +74,15 @@ int stiefexchange(const Row5* u, const double* f, Row7* sm, const Row6* v, doubl
 // degenerate. v and vr are changed only during the trials and restored exactly.
 int triexchange(const Row5* u, const double* f, Row6* v, double* vr, int n, int numpt, int knt);
 
+// Rounding of a deviation, in units of the double's precision (epsilon) of
+// the terms it is computed from: a deviation no larger is rounding noise.
+// The deviations of exactly fitting lines and planes up to 1e9 from the
+// origin, under a fit through their reference set, measured at most 25 units
+// of the terms that fit carries to them (tests/fit measure it again); a real
+// deviation, however small against the coordinates, is not taken for
+// rounding once it is 64 units of them.
+constexpr double roundingunits = 64;
+
 // The zone width mzgen returns when the operator stopped the exchange.
 constexpr double stoppedzone = 1.0e9;
 
@@ -126,6 +135,20 @@ double mzfit(const Row5* a, const double* f, double* gs, double* err, int n, int
 double fullzone(double emz, const Row5* a, const double* f, const double* gs, const double* err,
                 int n, int numpt);
 
+// The least-squares fit of a model whose first column is 1, solved on the
+// other columns and the observations moved to their means, quietly, so that
+// points far from the origin keep their digits: parameters in gs[0..n-1].
+// False when those columns are dependent.
+bool centredlsq(const Row5* a, const double* f, int n, int numpt, double* gs);
+
+// The spread (largest minus smallest) of the deviations of the fit gs of a
+// model whose first column is 1, computed about the means of the columns and
+// observations, which leaves out the shift common to every deviation and
+// keeps the digits of points far from the origin; `rounding` receives what
+// rounding it may still carry.
+double centredspread(const Row5* a, const double* f, const double* gs, int n, int numpt,
+                     double& rounding);
+
 // Notes before a job's listing that its least-squares or minimum-zone fit
 // met a singular system (solved() is false), or that the minimum-zone fit was
 // stopped (emz is stoppedzone): the numbers that follow are not a fit.
@@ -143,6 +166,13 @@ struct fitpair {
     double mzerror = 0;
     bool lsfitted = true;
     bool mzfitted = true;
+    // Noted: the least-squares fit lost its digits to the size of the
+    // coordinates (it is not the least-squares fit); the minimum zone did
+    // (its width is not the spread of its deviations), or is wider than the
+    // spread about the least-squares fit (it is not the minimum zone).
+    bool lsdigitslost = false;
+    bool mzdigitslost = false;
+    bool mzbeaten = false;
 };
 
 // The two halves of fitboth.
@@ -172,11 +202,16 @@ class fitlisting {
     void (*call_)(const void*, fithalf, const double*, const double*, double) = nullptr;
 };
 
-// Both fits of the n-parameter model with rows a and observations f, as the
-// jobs that fit once make them: lsfit, then mzfit from the least-squares fit
-// and fullzone. With a listing (a job's), each half's note (lsnote, mznote)
-// and then its listing follow it; without one (a caller that wants the
-// numbers) nothing is written but what the engines write.
+// Both fits of the n-parameter model with rows a (first column 1) and
+// observations f, as the jobs that fit once make them: lsfit, then mzfit from
+// the least-squares fit and fullzone. Each result is checked against the same
+// fit on coordinates moved to their means (centredlsq, centredspread): a
+// least-squares error, or a zone width, that differs from it by more than
+// 1e-6 of it and its rounding has lost digits to the size of the
+// coordinates; a zone wider than the spread about the least-squares fit is
+// not the minimum zone. With a listing (a job's), each half's notes (lsnote,
+// mznote, and these) and then its listing follow it; without one (a caller
+// that wants the numbers) nothing is written but what the engines write.
 void fitboth(const Row5* a, const double* f, int n, int numpt, fitpair& fits,
              fitlisting listing = nullptr);
 

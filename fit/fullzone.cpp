@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace formeval {
 
@@ -18,7 +19,7 @@ namespace {
 // the rounding the deviations carry, against the size of the terms they are
 // computed from (the observation and each term of the model value).
 constexpr double relative = 1e-9;
-constexpr double roundoff = 1e-12;
+constexpr double roundoff = roundingunits * std::numeric_limits<double>::epsilon();
 
 } // namespace
 

@@ -5,10 +5,12 @@
 // operator decides whether to go on.
 #include "base/prompt.h"
 #include "fit/fit.h"
+#include "linalg/linalg.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <string>
 
 namespace formeval {
@@ -21,9 +23,6 @@ constexpr int asklimit = 20;
 // and one pass per sign combination of them.
 constexpr int maxzero = 6;
 constexpr int maxpass = 1 << maxzero;
-// Deviations below this fraction of the terms they are computed from are
-// rounding noise: far below any measurement, far above the arithmetic's.
-constexpr double roundoff = 1e-12;
 
 // Index sets from a caller may be left short by lsqmax or simply wrong.
 bool validset(const int* ne, int n, int numpt) {
@@ -112,16 +111,52 @@ double termsize(const Row5& row, double obs, const double* gs, int n) {
     return s;
 }
 
-// Data that the model fits exactly, or up to rounding: the worst deviation
-// (at point knt) is 0 or rounding noise against the terms at that point and at
-// the reference points. h is then 0 or noise too, the test in squares may
-// never hold and the exchange could only wander; the fit is as good as the
-// arithmetic can tell. (maxer skips NaN deviations, so they are ruled out.)
-bool roundingonly(const Row5* u, const double* f, const int* ne, const double* gs,
-                  const double* err, double hm, int knt, int n, int numpt) {
-    double scale = termsize(u[knt], f[knt], gs, n);
-    for (int i = 0; i <= n; ++i) scale = std::fmax(scale, termsize(u[ne[i]], f[ne[i]], gs, n));
-    return std::fabs(hm) <= roundoff * scale && !anynan(err, numpt);
+// Weights w with row = sum_i w[i] v[i] over the reference rows 0..n-1;
+// false when those rows are dependent.
+bool weights(const Row6* v, const Row5& row, int n, double* w) {
+    Row7 a[6] = {};
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) a[i][j] = v[j][i];
+        a[i][n] = row[i];
+    }
+    return solvequietly(a, n, w);
+}
+
+// What one pass of the exchange tells of the data.
+enum class passverdict {
+    real,     // the worst deviation is more than rounding
+    rounding, // it is rounding noise: the data fit the model up to rounding
+    unsure    // it may be rounding, magnified by a fit read far from its points
+};
+
+// Reading the fit at a point whose row weighs the reference rows by more than
+// this in all (a point well outside them) magnifies their rounding too much
+// to tell it from a deviation on one pass.
+constexpr double maxreach = 4;
+
+// Whether the worst deviation hm (at point knt) of the fit through the
+// reference set, and the levelled deviation h of that set, are rounding noise
+// of the numbers they are computed from: h of the terms of its sum (hsize),
+// hm of the point's own terms and those of every reference point the fit
+// passes through, weighted by how much the fit carries their rounding to knt
+// (the weights of knt's row over the reference rows 0..n-1). A deviation
+// within roundingunits of them is rounding; if the weights are large, only
+// perhaps. (maxer skips NaN deviations, so they are ruled out.)
+passverdict roundingonly(const Row5* u, const double* f, const int* ne, const Row6* v,
+                         const double* gs, const double* err, double hm, double h, double hsize,
+                         int knt, int n, int numpt) {
+    constexpr double unit = roundingunits * std::numeric_limits<double>::epsilon();
+    double w[6];
+    if (!(std::fabs(h) <= unit * hsize) || anynan(err, numpt) || !weights(v, u[knt], n, w))
+        return passverdict::real;
+    double size = termsize(u[knt], f[knt], gs, n);
+    double reach = 0;
+    for (int i = 0; i < n; ++i) {
+        size += std::fabs(w[i]) * termsize(u[ne[i]], f[ne[i]], gs, n);
+        reach += std::fabs(w[i]);
+    }
+    if (!(std::fabs(hm) <= unit * size)) return passverdict::real;
+    return reach <= maxreach ? passverdict::rounding : passverdict::unsure;
 }
 
 // Operator's "N" (or no answer): the reference rows go to the console and to
@@ -242,10 +277,20 @@ double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, R
     int nhm[maxpass + 1] = {};
     int ntri = 0;
     bool reload = true;
+    // Whether every pass so far (at least one) may have seen rounding alone.
+    bool allrounding = true;
+    int passes = 0;
+    double lasth = 0;
     for (;;) {
         if (reload) load(u, f, ne, v, vr, n);
         reload = false;
         ++ntri;
+        if (ntri > asklimit && allrounding && passes > 0) {
+            // Data that fit the model up to rounding, whose reference sets
+            // were never spread enough to tell: the fit is as good as the
+            // arithmetic can tell, and no operator could do better.
+            return width(lasth);
+        }
         if (ntri > asklimit) {
             const answer a = ask(ntri, ne, n, numpt);
             if (a == answer::stop) {
@@ -269,6 +314,10 @@ double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, R
         double hn = 0;
         for (int i = 0; i <= n; ++i) hn += lamda[i] * vr[i];
         const double h = -hn / dl;
+        double hsize = 0;
+        for (int i = 0; i <= n; ++i) hsize += std::fabs(lamda[i] * vr[i]);
+        hsize /= dl;
+        lasth = h;
         if (oqt > 1) both("\n", "h= ", h);
 
         const int nzl = signs(lamda, vr, h, fr, nl, n);
@@ -285,7 +334,11 @@ double mzgen(const Row5* u, const double* f, int* ne, double* gs, double* err, R
             tracepass(hm[p], h);
             if (converged(hm[p], h, gs, n)) return width(h);
             nhm[p] = worst;
-            if (roundingonly(u, f, ne, gs, err, hm[p], nhm[p], n, numpt)) return width(h);
+            const passverdict verdict =
+                roundingonly(u, f, ne, v, gs, err, hm[p], h, hsize, worst, n, numpt);
+            if (verdict == passverdict::rounding) return width(h);
+            allrounding = allrounding && verdict == passverdict::unsure;
+            ++passes;
         }
 
         double hmax = 0;

@@ -1,7 +1,8 @@
 // The operator prompt of a loop counter: the whole number typed (at least 1)
 // replaces the counter. A console that has closed, or one that gives no
 // usable answer, lets the caller take its safe way out instead of asking
-// again at every turn of the loop.
+// again at every turn of the loop; the way out changes the result, so it is
+// a note, on the console and in result.txt.
 #include "base/prompt.h"
 #include "form/stages.h"
 
@@ -22,11 +23,11 @@ bool askcount(const char* question, const char* otherwise, int& counter) {
                  },
                  value);
     if (a == asked::closed) {
-        std::cout << "\nNo answer at the console" << otherwise;
+        note("No answer at the console", otherwise);
         return false;
     }
     if (a == asked::refused) {
-        std::cout << "\n" << maxtries << " answers in a row could not be used" << otherwise;
+        note(maxtries, " answers in a row could not be used", otherwise);
         return false;
     }
     // The loop adds 1 before it compares, so INT_MAX itself would overflow.

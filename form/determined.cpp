@@ -27,8 +27,8 @@ constexpr double mindetermined = 1e-8;
 // first taken relative to the first of them, which is exact for equal points
 // (a mean of equal numbers need not equal them, and would make a spread of
 // rounding out of nothing), then relative to their centroid.
-bool centred(const double* const* c, int dim, int numpt, double (*q)[nsz]) {
-    double extent = 0;
+bool centred(const double* const* c, int dim, int numpt, double (*q)[nsz], double& extent) {
+    extent = 0;
     for (int d = 0; d < dim; ++d) {
         double sum = 0;
         for (int i = 0; i < numpt; ++i) {
@@ -91,6 +91,17 @@ bool refuse(int job, const char* why) {
     return false;
 }
 
+// Points that spread over less than `smallest` (but not over nothing, which
+// leaves the model undetermined) are refused.
+bool tiny(int job, const double* const* c, int dim, int numpt, double smallest) {
+    double q[3][nsz];
+    double extent = 0;
+    if (!centred(c, dim, numpt, q, extent) || extent >= smallest) return false;
+    both("\n", "Job ", job, " not evaluated: the points spread over only ", extent, "; below ",
+         smallest, " the products of coordinates the evaluation forms lose their digits");
+    return true;
+}
+
 } // namespace
 
 const char* whyundetermined(feature shape, pointform points) {
@@ -118,7 +129,8 @@ const char* whyundetermined(feature shape, pointform points) {
 
 double spreadratio(const double* const* c, int dim, int numpt) {
     double q[3][nsz];
-    if (!centred(c, dim, numpt, q)) return 0;
+    double extent = 0;
+    if (!centred(c, dim, numpt, q, extent)) return 0;
     double sigma[3] = {};
     singularvalues(q, dim, numpt, sigma);
     const double largest = *std::max_element(sigma, sigma + dim);
@@ -126,8 +138,10 @@ double spreadratio(const double* const* c, int dim, int numpt) {
     return largest > 0 ? smallest / largest : 0;
 }
 
-bool determined(int job, const double* const* c, int dim, int numpt, const char* why) {
-    return spreadratio(c, dim, numpt) >= mindetermined || refuse(job, why);
+bool determined(int job, const double* const* c, int dim, int numpt, const char* why,
+                double smallest) {
+    if (!(spreadratio(c, dim, numpt) >= mindetermined)) return refuse(job, why);
+    return !tiny(job, c, dim, numpt, smallest);
 }
 
 bool circledetermined(int job, const double* u, const double* v, int numpt) {
@@ -140,10 +154,11 @@ bool linedetermined(int job, const double* x, const double* y, int numpt) {
     // deviations in y needs points that stand apart in x.
     double q[2][nsz];
     const double* const c[2] = {x, y};
-    if (centred(c, 2, numpt, q)) {
+    double extent = 0;
+    if (centred(c, 2, numpt, q, extent)) {
         const double sx = std::sqrt(dot(q[0], q[0], numpt));
         const double sy = std::sqrt(dot(q[1], q[1], numpt));
-        if (sx >= mindetermined * std::max(sx, sy)) return true;
+        if (sx >= mindetermined * std::max(sx, sy)) return !tiny(job, c, 2, numpt, minspread);
     }
     return refuse(job, whyundetermined(feature::line, pointform::xy));
 }

@@ -10,6 +10,7 @@
 #include "form/stages.h"
 
 #include <array>
+#include <limits>
 
 namespace formeval {
 
@@ -54,10 +55,22 @@ const char* whyundetermined(feature shape, pointform points);
 // the same. Neither moving nor turning the points changes it.
 double spreadratio(const double* const* c, int dim, int numpt);
 
+// Smallest spread of the points the evaluations take: below it the products
+// of coordinates they form (squares; for the plane, the squares of its
+// multipliers, products of four) fall below the range where doubles keep
+// their digits (2.2e-308): a circle spread over 1e-158 already loses seven
+// digits, one over 1e-160 is wrong; a plane spread over 1e-90 has
+// multipliers whose squares are 0.
+constexpr double minspread = 1e-150;
+constexpr double minplanespread = 1e-70;
+
 // Whether the points spread in every direction enough to determine a model
-// (spreadratio at least 1e-8). If not, writes "Job <job> not evaluated: <why>"
-// to the console and result.txt.
-bool determined(int job, const double* const* c, int dim, int numpt, const char* why);
+// (spreadratio at least 1e-8) and spread over at least `smallest` (the
+// largest distance of a coordinate from its mean). If not, writes "Job <job>
+// not evaluated: <why>" (or why the spread is too small) to the console and
+// result.txt.
+bool determined(int job, const double* const* c, int dim, int numpt, const char* why,
+                double smallest = minspread);
 
 // Whether the points (u, v) determine a circle: not all on one line (nor all
 // at one place). If not, says so on the console and in result.txt as job
@@ -65,8 +78,8 @@ bool determined(int job, const double* const* c, int dim, int numpt, const char*
 bool circledetermined(int job, const double* u, const double* v, int numpt);
 
 // Whether the points determine a line of deviations in y: their spread in x
-// is not negligible against their spread. If not, says so as circledetermined
-// does.
+// is not negligible against their spread, and they spread over at least
+// minspread. If not, says so as circledetermined does.
 bool linedetermined(int job, const double* x, const double* y, int numpt);
 
 // The rows of the linearised models, one of n <= 5 coefficients per point.
@@ -141,6 +154,35 @@ void radialdevs(const double* u, const double* v, int numpt, double x0, double y
 double circdev(const double* u, const double* v, int numpt, double x0, double y0, double r0,
                bool listing);
 
+// What a circle or sphere result is judged by: the best, among the centroid
+// and the least-squares centre (found quietly), of the zone of concentric
+// circles (spheres) about it holding every point, the radius of the
+// smallest circle about it holding every point and that of the largest with
+// none inside about a centre the points surround (circles only; 0 when
+// there is none); which centre gave each; and the rounding the distances of
+// points with these coordinates carry. Each is a feasible answer of its
+// criterion: a minimum zone wider, a peak circle larger or a valley circle
+// smaller than it is not what it claims to be.
+struct Yardsticks {
+    double zone = std::numeric_limits<double>::infinity();
+    double enclosing = std::numeric_limits<double>::infinity();
+    double inscribed = 0;
+    const char* zonecentre = "";
+    const char* enclosingcentre = "";
+    const char* inscribedcentre = "";
+    double rounding = 0;
+};
+
+// The yardsticks of numpt points of dim (2 or 3) coordinates c[0..dim-1];
+// the inscribed circle only when `inscribed` asks for it (it sorts the
+// points' directions from each centre, more than the rest costs).
+Yardsticks yardsticks(const double* const* c, int dim, int numpt, bool inscribed);
+
+// Notes, before the listing of a minimum-zone circle or sphere (`what`) of
+// form error `error`, that it is wider than the zone about a centre of the
+// yardsticks, beyond their rounding and 1e-9 of that zone.
+void widenote(const char* what, double error, const Yardsticks& y);
+
 // Fills a circle fit result with NaN: no circle fits the points.
 void nocircle(Circlefit& ans);
 
@@ -150,9 +192,11 @@ bool circlefound(const Circlefit& ans);
 // The staged circle computation shared by the least-squares and minimum-zone
 // circles: stages with `fit` (circstages), then the exact radial deviations
 // (listed when oqt > listlevel), the error after `label` and the circle (when
-// oqt > 2); fills ans, or nocircle when the fit is not finite.
+// oqt > 2); fills ans, or nocircle when the fit is not finite. With
+// `minimumzone`, a result wider than its yardsticks' zone is noted first
+// (widenote).
 void stagedcircle(stagefit fit, const char* label, int listlevel, const double* u, const double* v,
-                  int numpt, Circlefit& ans);
+                  int numpt, Circlefit& ans, bool minimumzone = false);
 
 // Minimum-zone circle of the points (u, v) by stages from the centroid; fills
 // ans and leaves u, v unchanged. Silent when oqt <= 1 (but for a stage bound

@@ -6,7 +6,7 @@
 namespace formeval {
 
 void mzcircocal(const double* u, const double* v, int numpt, Circlefit& ans) {
-    stagedcircle(circ, "Circularity error= ", 2, u, v, numpt, ans);
+    stagedcircle(circ, "Circularity error= ", 2, u, v, numpt, ans, true);
 }
 
 } // namespace formeval

@@ -13,7 +13,9 @@ void mzflt(const jobinfo& job) {
     if (!startjob(job, "\nStarted flatness error calculation", p)) return;
     const auto& [x, y, z, numpt] = p;
     const double* const plan[2] = {x, y};
-    if (!determined(job.code, plan, 2, numpt, whyundetermined(job.shape, job.points))) return;
+    if (!determined(job.code, plan, 2, numpt, whyundetermined(job.shape, job.points),
+                    minplanespread))
+        return;
     Row5 a[nsz];
     fltrows(x, y, numpt, a);
     fitpair fits;

@@ -7,7 +7,7 @@
 namespace formeval {
 
 void stagedcircle(stagefit fit, const char* label, int listlevel, const double* u, const double* v,
-                  int numpt, Circlefit& ans) {
+                  int numpt, Circlefit& ans, bool minimumzone) {
     double x0 = 0;
     double y0 = 0;
     double r0 = 0;
@@ -15,6 +15,10 @@ void stagedcircle(stagefit fit, const char* label, int listlevel, const double* 
     if (!finitecircle(x0, y0, r0)) {
         nocircle(ans);
         return;
+    }
+    if (minimumzone) {
+        const double* const c[2] = {u, v};
+        widenote("circle", circdev(u, v, numpt, x0, y0, r0, false), yardsticks(c, 2, numpt, false));
     }
     const double error = circdev(u, v, numpt, x0, y0, r0, oqt > listlevel);
     if (oqt > 2) {

@@ -42,7 +42,8 @@ bool finitecircle(double x0, double y0, double r0);
 // Flushes result.txt, writes `question` to the console and reads a whole
 // number into `counter` (one beyond the counter's range becomes its bound).
 // When the console gives none (it is closed, or the answer is not a whole
-// number) it says so, adds `otherwise`, and returns false.
+// number) it says so, adds `otherwise`, as a note (on the console and in
+// result.txt), and returns false.
 bool askcount(const char* question, const char* otherwise, int& counter);
 
 // The end of a stage loop that cleared `problem` before its first stage

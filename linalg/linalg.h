@@ -23,6 +23,12 @@ void gauss(Row7* a, int n, double* x);
 // fitting engines read it to tell a fit from stale parameters.
 bool solved();
 
+// Solves the augmented system a (rows 0..n-1) into x[0..n-1] by the same
+// elimination with every pivot used unless it is exactly 0, writing nothing.
+// False, with x partly written, on a zero pivot or a solution that is not
+// finite. a is left reduced.
+bool solvequietly(Row7* a, int n, double* x);
+
 // Forward elimination with partial pivoting of columns 0..columns-1 of the
 // augmented system a (rows 0..n-1, n + 1 columns): find, change, then rowmul
 // for the rows below. Stops at the first negligible pivot and returns its

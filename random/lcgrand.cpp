@@ -15,6 +15,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 namespace formeval {
 
@@ -221,6 +222,11 @@ void randnorms(int count, float* n) {
 void resetstreams() {
     zready = false;
     dready = false;
+}
+
+void restartrandom() {
+    resetstreams();
+    std::srand(1);
 }
 
 } // namespace formeval

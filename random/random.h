@@ -1,9 +1,10 @@
 // Random streams: a prime-modulus multiplicative congruential generator with
 // 101 streams, L'Ecuyer's combined multiple recursive generator MRG32k3a with
 // 10001 streams, and standard normal variates by Marsaglia's polar method.
-// The stream tables are program-wide: every run starts from the same initial
-// contents (filled on first use, before the first draw) and draws continue
-// from job to job. No routine checks its stream number.
+// The stream tables are program-wide: every job starts from the same initial
+// contents (filled on first use, before the first draw; see restartrandom), so
+// that a job's numbers depend on its own record alone. No routine checks its
+// stream number.
 #pragma once
 
 namespace formeval {
@@ -45,8 +46,15 @@ void randnorm(int stream, float* n);
 // stream, drawn in one pass.
 void randnorms(int count, float* n);
 
-// For tests only: returns both tables to their initial contents, as at the
-// start of a run. The program itself never resets a stream.
+// Returns both tables to their initial contents, as at the start of a run.
 void resetstreams();
+
+// The random state every job starts from: both tables at their initial
+// contents (resetstreams) and std::rand, which the minimum-zone exchange draws
+// its repair sets from, at its unseeded start (std::srand(1)). The dispatcher
+// calls it before every job, and formreport before every computation it runs
+// as a job would, so that a record gives the same numbers alone and after any
+// other jobs.
+void restartrandom();
 
 } // namespace formeval

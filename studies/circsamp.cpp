@@ -58,7 +58,7 @@ void circsamp(const jobinfo& job, const char* start) {
     double vvv[nsz];
     Circlefit ans;
     const int repetitions = std::min(job.repetitions, repetitionlimit);
-    for (int ii = 0; ii < repetitions; ++ii) {
+    for (int ii = 0; ii < repetitions && !stoprequest(); ++ii) {
         imfile << "\n" << ii << "\t";
         const int size = pick(pno, numpt);
         for (int k = 0; k < size; ++k) {

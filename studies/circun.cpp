@@ -31,7 +31,7 @@ void circun(const jobinfo& job, const char* start, const char* label, watchprobl
     double uu[nsz];
     double vv[nsz];
     Circlefit ans;
-    for (int ii = 0; ii < nrpt; ++ii) {
+    for (int ii = 0; ii < nrpt && !stoprequest(); ++ii) {
         std::cout << ii << "\n";
         if (noisy) addrand(u, v, numpt, uu, vv);
         oqt = 1; // an evaluation may raise it; it holds only until the next repetition

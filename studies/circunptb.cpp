@@ -70,8 +70,11 @@ void circunptb(const jobinfo& job, const char* start) {
     double uncx[4][nsz];
     double uncy[4][nsz];
     bool determined = true;
-    for (int i = 0; i < numpt; ++i) determined &= perturb(cal, u, v, numpt, u, x, i, ans, uncx);
-    for (int i = 0; i < numpt; ++i) determined &= perturb(cal, u, v, numpt, v, y, i, ans, uncy);
+    for (int i = 0; i < numpt && !stoprequest(); ++i)
+        determined &= perturb(cal, u, v, numpt, u, x, i, ans, uncx);
+    for (int i = 0; i < numpt && !stoprequest(); ++i)
+        determined &= perturb(cal, u, v, numpt, v, y, i, ans, uncy);
+    if (stoprequest()) return; // the intervals would be of the coordinates moved so far
     if (!determined) {
         both("\n", "Job ", job.code,
              ": the uncertainties are not determined: no circle fits the points after some of "

@@ -4,12 +4,15 @@
 // with the same font, so that the two agree.
 #include "report/charts/canvas.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <fstream>
+#include <initializer_list>
+#include <unistd.h>
 
 namespace formeval::report {
 
@@ -125,13 +128,26 @@ double fitsize(const std::string& text, double size, double room, bool bold) {
     return width > room ? size * room / width : size;
 }
 
+namespace {
+
+// The name of the file being written, for removepartial.
+char partial[4096] = {};
+
+void setpartial(const std::string& name) {
+    const std::size_t length = name.size() < sizeof partial ? name.size() : 0;
+    name.copy(partial, length);
+    partial[length] = 0;
+}
+
+} // namespace
+
 Canvas::Canvas(std::string path, Format format, double width, double height)
     : path_(std::move(path)), format_(format), width_(width), height_(height) {
     releasefontsatexit();
     if (format == Format::svg) {
-        // Opened now, so that a picture that cannot be written fails early.
-        std::ofstream probe(path_, std::ios::binary | std::ios::trunc);
-        if (!probe) check(CAIRO_STATUS_WRITE_ERROR);
+        // Its file made now, so that a picture that cannot be written fails
+        // early; under a name of its own until it is whole.
+        temporary();
         return;
     }
     surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24,
@@ -153,6 +169,36 @@ Canvas::Canvas(std::string path, Format format, double width, double height)
 Canvas::~Canvas() {
     if (cr_) cairo_destroy(cr_);
     if (surface_) cairo_surface_destroy(surface_);
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        setpartial("");
+    }
+}
+
+void removepartial() {
+    if (partial[0] != 0) ::unlink(partial);
+}
+
+// A new empty file beside the picture's, named after it, which finish()
+// writes and then renames to the picture's name: a picture is there whole or
+// not at all, and one that was there stays until the new one is whole.
+void Canvas::temporary() {
+    std::string name = path_ + ".part-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) check(CAIRO_STATUS_WRITE_ERROR);
+    ::close(fd);
+    temporary_ = name;
+    setpartial(name);
+}
+
+// The temporary file, written, becomes the picture; a failure removes it.
+void Canvas::commit(bool written) {
+    const std::string name = std::move(temporary_);
+    temporary_.clear();
+    setpartial("");
+    if (written && ::rename(name.c_str(), path_.c_str()) == 0) return;
+    ::unlink(name.c_str());
+    check(CAIRO_STATUS_WRITE_ERROR);
 }
 
 void Canvas::check(int status) {
@@ -168,10 +214,18 @@ void Canvas::finish() {
     if (format_ == Format::png) {
         check(cairo_status(cr_));
         cairo_surface_flush(surface_);
-        check(cairo_surface_write_to_png(surface_, path_.c_str()));
+        temporary();
+        const cairo_status_t status = cairo_surface_write_to_png(surface_, temporary_.c_str());
+        if (status != CAIRO_STATUS_SUCCESS) {
+            ::unlink(temporary_.c_str());
+            temporary_.clear();
+            setpartial("");
+            check(status);
+        }
+        commit(true);
         return;
     }
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    std::ofstream out(temporary_, std::ios::binary | std::ios::trunc);
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" xml:space=\"preserve\" width=\""
         << num(width_) << "px\" height=\"" << num(height_) << "px\" viewBox=\"0 0 " << num(width_)
@@ -180,7 +234,7 @@ void Canvas::finish() {
         << "\" style=\"fill:rgb(100%,100%,100%);stroke:none;\"/>\n"
         << svg_ << "</svg>\n";
     out.close();
-    if (!out) check(CAIRO_STATUS_WRITE_ERROR);
+    commit(static_cast<bool>(out));
 }
 
 void Canvas::colour(const Rgb& c, double alpha) {
@@ -215,12 +269,29 @@ std::string Canvas::style(bool filled) const {
     return s;
 }
 
+namespace {
+
+// Geometry that is not finite (a circle of infinite radius about a singular
+// fit) is never drawn: cairo would draw it for ever and the SVG would hold
+// "inf". The commands say what they leave out; this is the last guard.
+bool finite(std::initializer_list<double> numbers) {
+    return std::all_of(numbers.begin(), numbers.end(), [](double v) { return std::isfinite(v); });
+}
+
+bool finite(const Polyline& points) {
+    return std::all_of(points.begin(), points.end(), [](const Vertex& p) {
+        return finite({p.x, p.y});
+    });
+}
+
+} // namespace
+
 void Canvas::line(double x0, double y0, double x1, double y1) {
     stroke({{x0, y0}, {x1, y1}}, false);
 }
 
 void Canvas::stroke(const Polyline& points, bool closed) {
-    if (points.empty()) return;
+    if (points.empty() || !finite(points)) return;
     if (!cr_) {
         svg_ += "<path style=\"" + style(false) + "\" d=\"" + pathdata(points, closed) + "\"/>\n";
         return;
@@ -232,6 +303,8 @@ void Canvas::stroke(const Polyline& points, bool closed) {
 }
 
 void Canvas::fill(const std::vector<Polyline>& rings) {
+    if (!std::all_of(rings.begin(), rings.end(), [](const Polyline& r) { return finite(r); }))
+        return;
     if (!cr_) {
         std::string d;
         for (const Polyline& ring : rings) d += (d.empty() ? "" : " ") + pathdata(ring, true);
@@ -257,6 +330,7 @@ void Canvas::rectangle(double x, double y, double w, double h, bool filled) {
 }
 
 void Canvas::circle(double x, double y, double r, bool filled) {
+    if (!finite({x, y, r})) return;
     if (!cr_) {
         svg_ += "<path style=\"" + style(filled) + "\" d=\"" + circledata(x, y, r) + "\"/>\n";
         return;
@@ -267,6 +341,7 @@ void Canvas::circle(double x, double y, double r, bool filled) {
 }
 
 void Canvas::annulus(double x, double y, double inner, double outer) {
+    if (!finite({x, y, inner, outer})) return;
     if (!cr_) {
         svg_ += "<path style=\"" + style(true) + "\" d=\"" + circledata(x, y, outer) + " " +
                 circledata(x, y, inner) + "\"/>\n";
@@ -282,6 +357,7 @@ void Canvas::annulus(double x, double y, double inner, double outer) {
 
 void Canvas::text(double x, double y, const std::string& text, double size, Anchor anchor,
                   bool bold, double rotation, bool halo) {
+    if (!finite({x, y, size, rotation})) return;
     const double width = textwidth(text, size, bold);
     const double shift = anchor == Anchor::start ? 0 : anchor == Anchor::middle ? width / 2 : width;
     if (halo) {

@@ -54,7 +54,11 @@ class Canvas {
   private:
     void check(int status);
     std::string style(bool filled) const;
+    void temporary();
+    void commit(bool written);
+
     std::string path_;
+    std::string temporary_; // the file being written, "" when none
     Format format_;
     double width_, height_;
     Rgb colour_ = {0, 0, 0};

@@ -97,6 +97,10 @@ double ringdivision(double unitsize);
 // Whether formreport was built with cairo, and so with its pictures.
 bool chartsavailable();
 
+// Removes the picture being written, if any (its file under a name of its
+// own): safe to call from a signal handler.
+void removepartial();
+
 // Pictures. Each draw function writes one picture into `path` in `format`
 // and throws FileError, naming the path, when the file cannot be written.
 

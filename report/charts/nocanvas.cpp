@@ -31,6 +31,7 @@ Canvas::Canvas(std::string path, Format, double, double) {
 Canvas::~Canvas() = default;
 void Canvas::check(int) {}
 void Canvas::finish() {}
+void removepartial() {}
 void Canvas::colour(const Rgb&, double) {}
 void Canvas::linewidth(double) {}
 void Canvas::dash(double, double) {}

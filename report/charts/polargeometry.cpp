@@ -77,7 +77,9 @@ PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
             const double angle = data.start + data.span * s / curvesamples;
             const Fit& c = evaluation.fit(Method(k));
             const auto d = profile::distancealong({c.x, c.y, c.r}, mz.x, mz.y, angle);
-            if (!d) {
+            // A circle that does not surround the centre, or is not finite,
+            // has no curve to draw.
+            if (!d || !std::isfinite(*d)) {
                 curve.clear();
                 break;
             }

@@ -197,6 +197,7 @@ void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluated
     for (int k = 0; k < nmethods; ++k) {
         const double x = centrex + m.scale * (e.fit(Method(k)).x - d.centre.x);
         const double y = centrey - m.scale * (e.fit(Method(k)).y - d.centre.y);
+        if (!std::isfinite(x) || !std::isfinite(y)) continue; // no centre to mark
         c.colour(referencecolours[k]);
         c.linewidth(1.2);
         c.line(x - 5, y, x + 5, y);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <sstream>
 
 namespace formeval::report {
 
@@ -75,7 +76,7 @@ const CLI::Validator cutoff(
         for (const int c : cutoffs)
             if (input == std::to_string(c)) return std::string();
         return "the cut-off is 15, 50, 150 or 500 undulations per revolution, not '" +
-               printable(input) + "'";
+               shortitem(input) + "'";
     },
     "UPR");
 
@@ -212,7 +213,11 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         p.columns = polarpoints.columns;
     } catch (const CLI::ParseError& e) {
         errno = 0;
-        const int status = app.exit(e, out, err);
+        // The parser quotes what it refuses whole: a value of a megabyte
+        // would make a message of one.
+        std::ostringstream refusal;
+        const int status = app.exit(e, out, refusal);
+        err << shortitems(refusal.str());
         if (status != 0) return exitusage;
         return outputwritten(out, err) ? exitok : exitinput; // the help
     }

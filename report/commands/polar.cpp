@@ -19,6 +19,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+bool finitecircle(const Fit& f) {
+    return std::isfinite(f.x) && std::isfinite(f.y) && std::isfinite(f.r);
+}
+
+// Why a reference circle cannot be drawn, or "".
+std::string undrawable(const Fit& f) {
+    if (!finitecircle(f))
+        return "its centre (" + formatnumber(f.x, 6) + ", " + formatnumber(f.y, 6) +
+               ") and radius " + formatnumber(f.r, 6) + " are not finite numbers";
+    if (!(f.r > 0)) return "its radius is " + formatnumber(f.r, 6);
+    return "";
+}
+
 std::string jobname(const std::string& file, const CircleRecord& r) {
     return file + ": job " + std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
            " of the stream, line " + std::to_string(r.line) + ")";
@@ -138,6 +151,15 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 err << "formreport: " << name << ": not plotted: " << e.failure << "\n";
                 continue;
             }
+            // Everything is drawn about the minimum-zone circle: one that is
+            // no circle (its fit met a singular system) leaves nothing to
+            // draw about.
+            const std::string basis = undrawable(e.fit(minimumzone));
+            if (!basis.empty()) {
+                err << "formreport: " << name << ": not plotted: the chart is drawn about the "
+                    << referencenames[minimumzone] << " circle, and " << basis << "\n";
+                continue;
+            }
             PolarLabels labels;
             PolarData data = polardata(r, e);
             const std::string stemname =
@@ -179,11 +201,13 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                                    : std::string()));
                 }
             }
-            for (const int c : {leastsquares, circumscribing, inscribing})
-                if (data.curves[c].empty())
-                    err << "formreport: " << name << ": the " << referencenames[c]
-                        << " circle does not surround the minimum-zone centre; it is left out of "
-                           "the plot\n";
+            for (const int c : {leastsquares, circumscribing, inscribing}) {
+                if (!data.curves[c].empty()) continue;
+                const std::string why = undrawable(e.fit(Method(c)));
+                err << "formreport: " << name << ": the " << referencenames[c] << " circle "
+                    << (why.empty() ? "does not surround the minimum-zone centre" : why)
+                    << "; it is left out of the plot\n";
+            }
             labels.magnification = magnification(o, data, name, err);
             labels.unit = o.unit;
             labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);

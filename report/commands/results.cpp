@@ -133,12 +133,7 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
     using Printer = void (*)(std::ostream&, const std::vector<FileResults>&, const ResultsOptions&);
     constexpr std::array<Printer, 3> printers = {printresults, printresultscsv, printresultsjson};
     printers[static_cast<std::size_t>(o.format)](out, files, o);
-    out.flush();
-    if (!out) {
-        err << "formreport: the results could not be written to standard output\n";
-        return exitinput;
-    }
-    return status;
+    return outputwritten(out, err) ? status : exitinput;
 }
 
 } // namespace formeval::report

@@ -53,6 +53,17 @@ class FileError : public std::runtime_error {
 // not UTF-8) becomes an escape: \t \n \r or \xNN.
 std::string printable(std::string_view text);
 
+// An item of the input (a word of a job stream, a field of a result file, a
+// value given on the command line) as a message quotes it: its first 40
+// bytes, printable, followed by "..." when it is longer, so that a word of a
+// megabyte does not become a message of one.
+std::string shortitem(std::string_view item);
+
+// A message of the command line's parser with every run of more than 80
+// characters without a blank cut to its first 40 and "...": the parser quotes
+// the values it refuses whole.
+std::string shortitems(std::string_view message);
+
 // What a computation said on its console, on one line: runs of blanks and
 // line breaks as one blank, cut after 300 characters.
 std::string oneline(const std::string& said);

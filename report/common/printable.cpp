@@ -4,6 +4,7 @@
 // ends the message and a stray byte no longer makes cairo refuse the text.
 #include "report/common/common.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace formeval::report {
@@ -67,6 +68,27 @@ std::string printable(std::string_view text) {
             }
         }
         text.remove_prefix(length);
+    }
+    return out;
+}
+
+std::string shortitem(std::string_view item) {
+    constexpr std::size_t shown = 40;
+    std::string text = printable(item.substr(0, shown));
+    if (item.size() > shown) text += "...";
+    return text;
+}
+
+std::string shortitems(std::string_view message) {
+    constexpr std::size_t longest = 80;
+    constexpr std::size_t kept = 40;
+    std::string out;
+    while (!message.empty()) {
+        const std::size_t run = std::min(message.find_first_of(" \n"), message.size());
+        out.append(message.substr(0, run > longest ? kept : run));
+        if (run > longest) out += "...";
+        out.append(message.substr(run, 1));
+        message.remove_prefix(std::min(run + 1, message.size()));
     }
     return out;
 }

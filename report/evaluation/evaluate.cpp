@@ -8,6 +8,7 @@
 #include "base/base.h"
 #include "circles/circles.h"
 #include "form/form.h"
+#include "random/random.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,12 +77,19 @@ Evaluated evaluate(const CircleRecord& record) {
         // Points on one line make the fits singular and the exchange loop
         // until its prompt; formeval's circle jobs refuse them first too.
         if (!circledetermined(record.job, record.x.data(), record.y.data(), numpt)) {
-            e.failure = "the points lie on one line (or all at one place); they determine no "
-                        "circle";
+            // Points spread over too little are refused with formeval's reason.
+            const std::string said = silent.said();
+            const std::string mark = " not evaluated: the points spread over only";
+            const std::size_t at = said.find(mark);
+            e.failure = at != std::string::npos
+                            ? said.substr(at + 16)
+                            : "the points lie on one line (or all at one place); they determine "
+                              "no circle";
             return e;
         }
         for (const circlecomputation& k : circlecomputations) {
             formeval::Circlefit ans;
+            restartrandom(); // as the job of this computation starts
             computecircle(k, record.cri, record.x.data(), record.y.data(), numpt, ans);
             Fit f;
             f.method = methodof(k);

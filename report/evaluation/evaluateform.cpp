@@ -18,10 +18,15 @@ Evaluated evaluateform(const FormRecord& record) {
     const FitSet set = programfits(r, e.shape);
     e.record = std::move(r);
     e.failure = set.failure;
+    // What the fits said is with the first of them.
+    const std::string said = set.fits.empty() ? "" : set.fits.front().reference.said;
+    const bool singular = said.find("singular system") != std::string::npos;
     for (const Measured& m : set.fits) {
         if (!m.reference.fitted && e.failure.empty())
-            e.failure = "the fits met a singular system; their parameters are not fitted to "
-                        "these points";
+            e.failure = singular ? "the fits met a singular system; their parameters are not "
+                                   "fitted to these points"
+                                 : "formeval's least-squares fit lost its digits to the size of "
+                                   "the coordinates";
         e.fits.push_back(m.reference);
     }
     if (set.fits.size() != 2 && e.failure.empty()) e.failure = "formeval fitted no line or plane";

@@ -105,8 +105,9 @@ const Measured* find(const std::vector<Measured>& fits, Method method) {
 // only when the reference is certified optimal. The criterion is the zone
 // width, the radius of the enclosing circle (smaller is better) or of the
 // inscribed circle (larger is better); the form errors must agree as well.
-bool differs(const Fit& ours, const Fit& exact, double scale) {
-    const double allowed = certifiedgap(exact.error, scale);
+bool differs(const Fit& ours, const Fit& exact, double scale, double relative) {
+    const double allowed =
+        std::max(certifiedgap(exact.error, scale), relative * std::fabs(exact.error));
     const auto beyond = [&](double worse) {
         return worse > allowed || (worse < -allowed && exact.certificate.certified) ||
                std::isnan(worse);
@@ -165,8 +166,11 @@ Evaluated evaluaterecord(const JobRecord& record) {
             r.arc = extreme && arc;
             if (best) {
                 r.exacterror = best->reference.error;
-                r.inexact = differs(r, best->reference, scale);
+                r.inexact = differs(r, best->reference, scale, inexactrelative);
             }
+            // A result formeval itself says is not the optimum is flagged
+            // whatever the exact search found.
+            r.inexact = r.inexact || r.notoptimal;
             e.fits.push_back(r);
         }
         if (best) {

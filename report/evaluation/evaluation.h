@@ -96,8 +96,14 @@ struct Fit {
     bool arc = false;        // a circumscribing or inscribing circle of points not all round
     bool onhull = false;     // an exact inscribed circle bounded by the hull
     Certificate certificate; // exact rows
-    bool fitted = true;      // formeval rows: not left by a singular system or a stopped exchange
-    std::string said;        // what formeval's computation wrote on its console
+    // formeval rows: no note of formeval's says it is not a fit (a stage loop
+    // that did not settle, a stopped exchange, a singular system, a search that
+    // fell back, a least-squares fit that lost its digits) ...
+    bool fitted = true;
+    // ... or that it is not the optimum of its criterion (a feasible answer
+    // formeval holds beats it, or its zone lost digits).
+    bool notoptimal = false;
+    std::string said; // what formeval's computation wrote on its console
 };
 
 // A record evaluated: formeval's references and the exact ones beside them,
@@ -181,9 +187,14 @@ Evaluated evaluaterecord(const JobRecord& record);
 
 // Whether formeval's result `ours` is not the optimum that the exact
 // reference reaches, beyond certifytolerance of its form error (with the
-// rounding allowance of coordinates as large as `scale`). Worse than the
-// exact reference proves it; better only when the exact one is certified.
-bool differs(const Fit& ours, const Fit& exact, double scale);
+// rounding allowance of coordinates as large as `scale`), or beyond
+// `relative` of it when that is larger. Worse than the exact reference proves
+// it; better only when the exact one is certified.
+bool differs(const Fit& ours, const Fit& exact, double scale, double relative = 0);
+
+// How far formeval's result may lie from the exact one, relative to it,
+// before `results` flags it inexact: beyond what a metrologist reads.
+constexpr double inexactrelative = 1e-6;
 
 // The ISO names of the four parameters of a shape: RONt, STRt, FLTt, SPHt ...
 std::array<std::string, 4> isonames(Shape shape);

@@ -7,9 +7,11 @@
 #include "base/base.h"
 #include "circles/circles.h"
 #include "form/form.h"
+#include "random/random.h"
 
 #include <array>
 #include <cmath>
+#include <string>
 
 namespace formeval::report {
 
@@ -33,9 +35,19 @@ const char* undetermined(Shape shape) {
     }
 }
 
+// Why formeval's job refuses the points, as its determinacy test said it
+// (the points determine no feature, or spread over too little).
+std::string refusal(const std::string& said, Shape shape) {
+    const std::string mark = " not evaluated: ";
+    const std::size_t at = said.find(mark);
+    return at == std::string::npos ? undetermined(shape) : said.substr(at + mark.size());
+}
+
 // A computation starts as a job of its own would: the record's tolerance,
-// no stopped exchange pending, nothing traced.
+// no stopped exchange pending, nothing traced, the random state every job
+// starts from.
 void startjob(const JobRecord& record) {
+    restartrandom();
     oqt = 0;
     cri = record.cri;
     problem = false;
@@ -50,7 +62,7 @@ bool lineardetermined(const JobRecord& record, Shape shape, const std::vector<Mo
         return linedetermined(record.job, record.c[0].data(), record.c[1].data(), numpt);
     if (shape == Shape::plane) {
         const double* const plan[2] = {record.c[0].data(), record.c[1].data()};
-        return determined(record.job, plan, 2, numpt, undetermined(shape));
+        return determined(record.job, plan, 2, numpt, undetermined(shape), minplanespread);
     }
     const int dim = shape == Shape::polarsphere ? 3 : 2;
     std::array<std::vector<double>, 3> directions;
@@ -68,8 +80,7 @@ void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, Fit
     const int n = linearmodel(record, shape, a, f);
     const int numpt = static_cast<int>(f.size());
     if (!lineardetermined(record, shape, a)) {
-        silent.said();
-        out.failure = undetermined(shape);
+        out.failure = refusal(silent.said(), shape);
         return;
     }
     const std::vector<double>& c0 = record.c[0];
@@ -95,7 +106,8 @@ void linearfits(const JobRecord& record, Shape shape, SilentConsole& silent, Fit
         Measured m;
         m.reference.method = method;
         m.reference.error = ls ? fits.lserror : fits.mzerror;
-        m.reference.fitted = ls ? fits.lsfitted : fits.mzfitted;
+        m.reference.fitted = ls ? fits.lsfitted && !fits.lsdigitslost : fits.mzfitted;
+        m.reference.notoptimal = !ls && (fits.mzdigitslost || fits.mzbeaten);
         linearparameters(shape, p.data(), m.reference);
         for (int i = 0; i < numpt; ++i) {
             double r = f[i];
@@ -113,8 +125,7 @@ void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
     const double* v = record.c[1].data();
     const int numpt = static_cast<int>(record.c[0].size());
     if (!circledetermined(record.job, u, v, numpt)) {
-        silent.said();
-        out.failure = undetermined(Shape::circle);
+        out.failure = refusal(silent.said(), Shape::circle);
         return;
     }
     for (const circlecomputation& k : circlecomputations) {
@@ -126,10 +137,14 @@ void circlefits(const JobRecord& record, SilentConsole& silent, FitSet& out) {
             continue;
         }
         Circlefit ans;
+        restartrandom(); // as job 2500, 2600, 2700 or 2800 of its own starts
         computecircle(k, record.cri, u, v, numpt, ans);
         Measured m;
         m.reference.method = method;
         m.reference.said = silent.said();
+        const Noted noted = notedin(m.reference.said);
+        m.reference.fitted = !noted.notfitted;
+        m.reference.notoptimal = noted.notoptimal;
         if (!circlefound(ans)) {
             out.notes.push_back(std::string("no ") + methodname(method) +
                                 " circle fits these points");
@@ -155,8 +170,7 @@ void spherefit(const JobRecord& record, SilentConsole& silent, FitSet& out) {
     const int numpt = static_cast<int>(record.c[0].size());
     const double* const points[3] = {u, v, w};
     if (!determined(record.job, points, 3, numpt, undetermined(Shape::sphere))) {
-        silent.said();
-        out.failure = undetermined(Shape::sphere);
+        out.failure = refusal(silent.said(), Shape::sphere);
         return;
     }
     Spherefit ans;
@@ -174,6 +188,9 @@ void spherefit(const JobRecord& record, SilentConsole& silent, FitSet& out) {
                                          (w[i] - ans[2]) * (w[i] - ans[2])) -
                                ans[3]);
     m.reference.said = silent.said();
+    const Noted noted = notedin(m.reference.said);
+    m.reference.fitted = !noted.notfitted;
+    m.reference.notoptimal = noted.notoptimal;
     out.fits.push_back(std::move(m));
 }
 

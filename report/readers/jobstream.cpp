@@ -14,7 +14,7 @@
 #include <cctype>
 #include <cmath>
 #include <istream>
-#include <iterator>
+#include <string>
 
 namespace formeval::report {
 
@@ -35,43 +35,59 @@ std::optional<int> recorddimension(int job) {
 
 namespace {
 
-// Whitespace-separated items with the line each stands on.
+// Whitespace-separated items with the line each stands on, read from the
+// stream as formeval reads them: a UTF-8 byte-order mark at the start is
+// skipped, and a word longer than any number (maxword) is kept only to its
+// first maxword + 1 characters, which no number is, and read past.
 class Items {
   public:
-    explicit Items(std::string text) : text_(std::move(text)) {}
-
-    // The next item, or an empty view at the end of the text.
-    std::string_view next() {
-        long line = itemline_;
-        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_]))) {
-            if (text_[at_] == '\n') ++line;
-            ++at_;
+    explicit Items(std::istream& in) : in_(*in.rdbuf()) {
+        const std::string_view bom = "\xef\xbb\xbf";
+        std::size_t matched = 0;
+        while (matched < bom.size() &&
+               in_.sgetc() == std::char_traits<char>::to_int_type(bom[matched])) {
+            in_.sbumpc();
+            ++matched;
         }
-        const std::size_t start = at_;
-        while (at_ < text_.size() && !std::isspace(static_cast<unsigned char>(text_[at_]))) ++at_;
-        if (at_ > start) itemline_ = line;
-        return std::string_view(text_).substr(start, at_ - start);
+        // A start that only looks like a mark is the first item's beginning.
+        if (matched < bom.size()) pending_.assign(bom.substr(0, matched));
+    }
+
+    // The next item, or an empty view at the end of the stream.
+    std::string_view next() {
+        using traits = std::char_traits<char>;
+        long line = itemline_;
+        word_.swap(pending_);
+        pending_.clear();
+        int c = in_.sgetc();
+        while (word_.empty() && c != traits::eof() && std::isspace(c)) {
+            if (c == '\n') ++line;
+            c = in_.snextc();
+        }
+        while (c != traits::eof() && !std::isspace(c)) {
+            if (word_.size() <= maxword) word_.push_back(traits::to_char_type(c));
+            c = in_.snextc();
+        }
+        if (!word_.empty()) itemline_ = line;
+        return word_;
     }
     // Line of the item last returned (at the end: of the last item).
     long line() const { return itemline_; }
 
   private:
-    std::string text_;
-    std::size_t at_ = 0;
+    std::streambuf& in_;
+    std::string word_;
+    std::string pending_;
     long itemline_ = 1;
 };
 
 std::string quoted(std::string_view item) {
-    constexpr std::size_t shown = 40;
-    std::string text = printable(item.substr(0, shown));
-    if (item.size() > shown) text += "...";
-    return "'" + text + "'";
+    return "'" + shortitem(item) + "'";
 }
 
 class StreamReader {
   public:
-    StreamReader(std::string text, const std::string& file)
-        : items_(std::move(text)), file_(file) {}
+    StreamReader(std::istream& in, const std::string& file) : items_(in), file_(file) {}
 
     RecordStream read() {
         RecordStream stream;
@@ -171,6 +187,10 @@ class StreamReader {
                         std::to_string(nsz);
         else if (o.status == recordstatus::outofrange)
             r.refused = "a coordinate beyond +-1e100, outside the range the evaluations can handle";
+        else if (o.status == recordstatus::tolerance)
+            r.refused = o.tolerance < 0 ? "the tolerance is negative; a tolerance is 0 or more"
+                                        : "the tolerance is beyond +-1e100, outside the range the "
+                                          "evaluations can handle";
         else if (o.status == recordstatus::toofew)
             r.refused = std::to_string(o.numpt) +
                         " points are too few; the evaluation needs at least " +
@@ -236,9 +256,10 @@ std::string recordname(const JobRecord& r) {
 }
 
 RecordStream readrecords(std::istream& in, const std::string& file) {
-    std::string text(std::istreambuf_iterator<char>(in), {});
+    StreamReader reader(in, file);
+    RecordStream stream = reader.read();
     if (in.bad()) throw FileError(file, 0, "the file could not be read to its end");
-    return StreamReader(std::move(text), file).read();
+    return stream;
 }
 
 JobStream readjobstream(std::istream& in, const std::string& file) {
@@ -265,7 +286,8 @@ JobStream readjobstream(std::istream& in, const std::string& file) {
             continue;
         }
         if (!circlejob(r.job)) continue;
-        const std::string why = unplotted(r);
+        std::string why = unplotted(r);
+        if (why.empty()) why = r.refused;
         if (!why.empty()) {
             stream.notes.push_back(recordname(r) + ": not plotted: " + why);
             ++stream.unplotted;

@@ -50,7 +50,7 @@ std::string repetitionfault(const std::vector<std::string_view>& items) {
                std::to_string(items.size()) + " fields";
     for (std::size_t i = 1; i < items.size(); ++i)
         if (!parsenumber(items[i]))
-            return std::string(quantitynames[i - 1]) + " '" + printable(items[i]) +
+            return std::string(quantitynames[i - 1]) + " '" + shortitem(items[i]) +
                    "' is not a number";
     return "not a repetition line";
 }
@@ -82,12 +82,26 @@ bool studylinestart(std::string_view line, const ResultLine& r) {
 
 } // namespace
 
+Noted notedin(std::string_view said) {
+    Noted noted;
+    // Every note is an item of its own: it starts a line of the console.
+    for (std::size_t at = 0; at < said.size();) {
+        const std::size_t end = std::min(said.find('\n', at), said.size());
+        const std::string_view line = said.substr(at, end - at);
+        for (const NoteStart& n : notestarts)
+            if (line.substr(0, n.start.size()) == n.start)
+                (n.kind == NoteKind::notfitted ? noted.notfitted : noted.notoptimal) = true;
+        at = end + 1;
+    }
+    return noted;
+}
+
 ResultLine classify(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ResultLine r;
     if (notevaluated(line, r)) return r;
-    for (const std::string_view start : notestarts)
-        if (line.substr(0, start.size()) == start) {
+    for (const NoteStart& n : notestarts)
+        if (line.substr(0, n.start.size()) == n.start) {
             r.kind = LineKind::note;
             return r;
         }
@@ -197,6 +211,32 @@ class BlockBuilder {
     bool noted_ = false;
 };
 
+// Longest line kept whole: formeval's lines are a few hundred characters at
+// most, and a line of a megabyte (a stray binary file) must not be held
+// whole.
+constexpr std::size_t longestline = 1 << 16;
+
+// Reads the next line of `in` into `text` as std::getline does, keeping its
+// first longestline characters; `cut` says whether there were more.
+bool readline(std::istream& in, std::string& text, bool& cut) {
+    text.clear();
+    cut = false;
+    std::streambuf& buffer = *in.rdbuf();
+    using traits = std::char_traits<char>;
+    for (int c = buffer.sbumpc();; c = buffer.sbumpc()) {
+        if (c == traits::eof()) {
+            in.setstate(std::ios::eofbit);
+            if (text.empty() && !cut) in.setstate(std::ios::failbit);
+            return !in.fail();
+        }
+        if (c == '\n') return true;
+        if (text.size() < longestline)
+            text.push_back(traits::to_char_type(c));
+        else
+            cut = true;
+    }
+}
+
 } // namespace
 
 std::vector<Block> scanresults(std::istream& in, const std::string& file,
@@ -213,10 +253,14 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
 
     std::string text;
     std::uintmax_t bytes = 0;
-    for (long line = 1; std::getline(in, text); ++line) {
+    bool cut = false;
+    for (long line = 1; readline(in, text, cut); ++line) {
         bytes += text.size() + 1;
         if (progress && line % 4096 == 0) progress(context, bytes);
-        const ResultLine r = classify(text);
+        ResultLine r = classify(text);
+        if (cut && r.kind != LineKind::other && r.kind != LineKind::note)
+            r = malformed("a line of more than " + std::to_string(longestline) +
+                          " characters, longer than any study line");
         // Every study line ends with a line break; getline reaches the end of
         // the file only on a last line without one.
         if (in.eof() && studylinestart(text, r)) {

@@ -19,9 +19,11 @@ const char* const legend[] = {
     "t, p, v, q: total (p + v), peak (largest deviation above the reference), valley (depth",
     "of the deepest point below it) and root mean square; RON for circles, STR for lines,",
     "FLT for planes, SPH for spheres. formeval - exact: how far formeval's error is from the",
-    "exact one; inexact: by more than 1e-9 of it. arc: the points leave a gap of 180",
-    "degrees or more, so no circle is held by them all round. certified: the exact optimum",
-    "is proven to 1e-9.",
+    "exact one; inexact: by more than 1e-6 of it, or formeval's own note says it is not the",
+    "optimum. not a fit: formeval's note says it did not settle, was stopped, met a singular",
+    "system, fell back or lost its digits. arc: the points leave a gap of 180 degrees or",
+    "more, so no circle is held by them all round. certified: the exact optimum is proven",
+    "to 1e-9.",
 };
 
 struct Column {
@@ -57,7 +59,7 @@ std::vector<Column> columns(Shape shape, bool tolerance) {
 
 std::string flags(const Fit& r) {
     std::vector<std::string> out;
-    if (!r.fitted) out.push_back("not a fit: a singular system or a stopped exchange");
+    if (!r.fitted) out.push_back("not a fit (formeval's note)");
     if (r.inexact) out.push_back("inexact");
     if (r.arc) out.push_back("arc");
     if (r.onhull) out.push_back("centre on the hull");

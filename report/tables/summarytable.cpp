@@ -99,9 +99,10 @@ Table repetitiontable(const Block& b, Basispoints coverage, int digits) {
     if (b.noted > 0)
         t.notes.push_back("formeval noted " + std::to_string(b.noted) + " of the " +
                           std::to_string(b.lines) +
-                          " repetitions: a centre that did not settle, a fit stopped or singular "
-                          "(the note stands just before the repetition in the result file); they "
-                          "are counted.");
+                          " repetitions: a centre that did not settle, a fit stopped or singular, "
+                          "a search that fell back, or a result a feasible one beats (the note "
+                          "stands just before the repetition in the result file); they are "
+                          "counted.");
     if (b.statistics[0].count > 0 && !b.statistics[0].hasinterval)
         t.notes.push_back("The " + coveragetext(coverage) +
                           " interval needs more values than the block has.");

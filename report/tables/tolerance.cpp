@@ -11,22 +11,24 @@ std::string addtolerance(const std::string& text, ResultsOptions& options) {
     const std::string value = equals == std::string::npos ? text : text.substr(equals + 1);
     const auto tolerance = parsenumber(value);
     if (!tolerance || *tolerance < 0)
-        return "'" + text +
+        return "'" + shortitem(text) +
                "': a tolerance is a number of at least 0, for every job or as "
                "CODE=VALUE for one job code";
+    const double limit = *tolerance + 0.0; // -0 is 0
     if (equals == std::string::npos) {
-        options.tolerance = *tolerance;
+        options.tolerance = limit;
         return "";
     }
     const std::string key = text.substr(0, equals);
     if (featurenamed(key)) {
-        options.featuretolerances[key] = *tolerance;
+        options.featuretolerances[key] = limit;
         return "";
     }
     const auto code = parseint(key);
     if (!code || !shapeofjob(*code))
-        return "'" + text + "': " + key + " is not the code of a job that evaluates a record";
-    options.jobtolerances[*code] = *tolerance;
+        return "'" + shortitem(text) + "': " + shortitem(key) +
+               " is not the code of a job that evaluates a record";
+    options.jobtolerances[*code] = limit;
     return "";
 }
 

@@ -80,3 +80,28 @@ TEST(Items, ReadAsStreamExtractionReadsAWholeWord) {
 
 } // namespace
 } // namespace formeval
+
+namespace formeval {
+namespace {
+
+// A word as long as a file is not held whole: reading keeps its first
+// maxword + 1 characters, which no number is, and leaves the stream failed,
+// so that nothing after it is read. A number of maxword characters is read.
+TEST(Items, AWordLongerThanAnyNumberIsCutAndBreaksTheStream) {
+    const std::string longest = "1." + std::string(maxword - 3, '0') + "5";
+    ASSERT_EQ(longest.size(), maxword);
+    test::Session session(longest + " " + std::string(2000000, '7') + " 5");
+    std::string word;
+    ASSERT_TRUE(readword(word));
+    EXPECT_EQ(realvalue(word), 1.0);
+    ASSERT_TRUE(readword(word));
+    EXPECT_EQ(word, std::string(maxword + 1, '7'));
+    EXPECT_FALSE(intvalue(word));
+    EXPECT_FALSE(realvalue(word));
+    EXPECT_TRUE(data.fail());
+    EXPECT_FALSE(readword(word));
+    EXPECT_EQ(shownword(std::string(2000000, '7')), std::string(40, '7') + "...");
+}
+
+} // namespace
+} // namespace formeval

@@ -3,6 +3,7 @@
 #include "base/record.h"
 #include "tests/harness/harness.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <sstream>
@@ -81,7 +82,23 @@ const Case cases[] = {
      ri::coordinate, 1, 0, "", "2600"},
     {"OutOfRangeBeforeTooFew", "2 0.5 1 -2e100 3 4 2600", xy, 3, rs::outofrange, 2, true, 0.5,
      ri::coordinate, 0, 1, "", "2600"},
+    // A decimal word too large for a double is a coordinate out of range,
+    // like 1e101: the record is refused and read to its end (it once broke
+    // the stream, and the run ended).
+    {"CoordinateBeyondDoubles", "3 0.5 1 1e400 -1e401 2 3 4 2600", xy, 3, rs::outofrange, 3, true,
+     0.5, ri::coordinate, 0, 1, "1e400", "2600"},
+    // A tolerance below 0 has no meaning, one beyond the range squares to
+    // infinity: the record is refused and read past. -0 is 0.
+    {"NegativeTolerance", "4 -1e-6 1 0 0 1 -1 0 0 -1 2600", xy, 4, rs::tolerance, 4, true, -1e-6,
+     ri::tolerance, 0, 0, "", "2600"},
+    {"ToleranceBeyondDoubles", "4 1e400 1 0 0 1 -1 0 0 -1 2600", xy, 4, rs::tolerance, 4, true,
+     HUGE_VAL, ri::tolerance, 0, 0, "1e400", "2600"},
+    {"ToleranceMinusZero", "4 -0 1 0 0 1 -1 0 0 -1 2600", xy, 4, rs::evaluable, 4, true, 0,
+     ri::count, 0, 0, "", "2600"},
     // Breaks: reading stops at the item.
+    // A word longer than any number is none, whatever it holds.
+    {"WordLongerThanANumber", "2 0.5 1 0." + std::string(600, '0') + "1 3 4", xy, 2, rs::broken, 2,
+     true, 0.5, ri::coordinate, 0, 1, "0." + std::string(600, '0') + "1", "3 4"},
     {"CountMissing", "", xy, 3, rs::broken, 0, false, 0, ri::count, 0, 0, "", ""},
     {"CountNotWhole", "4.0 0.5 1 2", xy, 3, rs::notwhole, 0, false, 0, ri::count, 0, 0, "4.0",
      "0.5 1 2"},
@@ -118,7 +135,11 @@ TEST_P(Readpoints, FollowsTheRulesOfARecord) {
               c.status == rs::broken || c.status == rs::notwhole || c.status == rs::negative);
     EXPECT_EQ(r.numpt, c.numpt);
     EXPECT_EQ(r.hastolerance, c.hastolerance);
-    if (c.hastolerance) { EXPECT_EQ(r.tolerance, c.tolerance); }
+    if (c.hastolerance) {
+        EXPECT_EQ(r.tolerance, c.tolerance);
+        EXPECT_EQ(std::signbit(r.tolerance), std::signbit(c.tolerance));
+    }
+    if (c.status == rs::tolerance || c.status == rs::outofrange) { EXPECT_EQ(r.word, c.word); }
     if (c.status == rs::broken || c.status == rs::notwhole) {
         EXPECT_EQ(r.item, c.item);
         EXPECT_EQ(r.word, c.word);
@@ -134,12 +155,14 @@ TEST_P(Readpoints, FollowsTheRulesOfARecord) {
     std::string word;
     numbers >> word >> word;
     const int dim = coordinates(c.points);
-    const bool kept =
-        c.status == rs::evaluable || c.status == rs::toofew || c.status == rs::outofrange;
+    const bool kept = c.status == rs::evaluable || c.status == rs::toofew ||
+                      c.status == rs::outofrange || c.status == rs::tolerance;
     for (int i = 0; kept && i < c.numpt; ++i)
         for (int d = 0; d < dim; ++d) {
             ASSERT_TRUE(numbers >> word);
-            EXPECT_EQ(coords[d][i], *realvalue(word)) << i << " " << d;
+            const double value = overflows(word) ? std::copysign(HUGE_VAL, word[0] == '-' ? -1 : 1)
+                                                 : *realvalue(word);
+            EXPECT_EQ(coords[d][i], value) << i << " " << d;
         }
     if (c.status == rs::toomany) {
         for (const double x : store) ASSERT_EQ(x, -7.25);

@@ -6,6 +6,7 @@
 #include "tests/harness/harness.h"
 #include "tests/harness/support.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -116,16 +117,18 @@ TEST(Dispatcher, RunFilesThatCannotBeOpenedRunNoJob) {
     }
 }
 
-// A write that fails (here result.txt or intres.txt is a link to /dev/full)
-// stops the run after the job that met it, says which file and why, and
-// ends with status 3.
+// A write that fails (here a file size limit strikes result.txt, which is
+// full already, or intres.txt) stops the run after the job that met it, says
+// which file and why, and ends with status 3. (The files were links to
+// /dev/full once; run files that are not regular files are refused now.)
 TEST(Dispatcher, FailedWritesStopTheRun) {
     for (const char* name : {"result.txt", "intres.txt"}) {
         test::Run setup;
         setup.jobs = "2600 4 1e-6 1 0 0 1 -1 0 0 -1 2520 4 1e-6 1 0 0 1 -1 0 0 -1 " + unitcircle;
         setup.instructions = "0 4 0.001 3 0 0\n";
+        setup.file_size_limit = 5000;
         setup.prepare = [name](const std::filesystem::path& dir) {
-            std::filesystem::create_symlink("/dev/full", dir / name);
+            std::ofstream(dir / name) << std::string(4999, 'x') << '\n';
         };
         const auto out = run(setup);
         EXPECT_EQ(out.status, 3) << name;
@@ -135,7 +138,7 @@ TEST(Dispatcher, FailedWritesStopTheRun) {
                                   "; the run stops there"),
                   std::string::npos)
             << out.errors;
-        EXPECT_NE(out.errors.find(std::string("formeval: ") + name + ": No space left on device"),
+        EXPECT_NE(out.errors.find(std::string("formeval: ") + name + ": File too large"),
                   std::string::npos)
             << out.errors;
         // The unit circle after the failing job is not evaluated.
@@ -251,6 +254,35 @@ INSTANTIATE_TEST_SUITE_P(
                   "\nJob 2600 not evaluated: the record ends early or holds an item that is "
                   "not a number, at the tolerance",
                   true, "job 2600 at the tolerance"},
+        // The message on standard error quotes the item it broke at.
+        BadRecord{"QuotesTheItem", "2600 4 1e-6 1 0 0 12abc -1 0 0 -1",
+                  "\nJob 2600 not evaluated: the record ends early or holds an item that is "
+                  "not a number, at coordinate 2 of point 2 of 4",
+                  true, "job 2600 at coordinate 2 of point 2 of 4: 12abc"},
+        BadRecord{"QuotesTheEnd", "2600 4 1e-6 1 0",
+                  "\nJob 2600 not evaluated: the record ends early or holds an item that is "
+                  "not a number, at coordinate 1 of point 2 of 4",
+                  true, "job 2600 at coordinate 1 of point 2 of 4: the job stream ends there"},
+        // A tolerance below 0 has no meaning: the pivot tests and the searches
+        // would run on nonsense. The record is refused, the stream goes on.
+        BadRecord{"NegativeTolerance", "2600 4 -1 1 0 0 1 -1 0 0 -1 " + unitcircle,
+                  "\nJob 2600 not evaluated: the tolerance -1 is negative; a tolerance is 0 or "
+                  "more",
+                  false, ""},
+        BadRecord{"HugeTolerance", "2600 4 1e400 1 0 0 1 -1 0 0 -1 " + unitcircle,
+                  "\nJob 2600 not evaluated: the tolerance 1e400 is beyond +-1e+100, outside the "
+                  "range the evaluations can handle",
+                  false, ""},
+        // A coordinate too large for a double is out of range like 1e101: the
+        // record is refused and the next job runs (it once ended the run).
+        BadRecord{"CoordinateBeyondDoubles", "2600 4 1e-6 1 0 0 1e400 -1 0 0 -1 " + unitcircle,
+                  "\nJob 2600 not evaluated: coordinate 2 of point 2 is 1e400; coordinates "
+                  "beyond +-1e+100 are outside the range the evaluations can handle",
+                  false, ""},
+        BadRecord{"CoordinateBeyondRange", "2600 4 1e-6 1 0 0 -1e101 -1 0 0 -1 " + unitcircle,
+                  "\nJob 2600 not evaluated: coordinate 2 of point 2 is -1e+101; coordinates "
+                  "beyond +-1e+100 are outside the range the evaluations can handle",
+                  false, ""},
         BadRecord{"TruncatedSkippedRecord", "2600 3000 1e-6 1 2 3",
                   "\nJob 2600 not evaluated: 3000 points exceed the limit of 2048"
                   "\nJob 2600 not evaluated: the record ends early or holds an item that is "
@@ -287,6 +319,92 @@ TEST(Dispatcher, MalformedJobCodesFailTheRun) {
         EXPECT_NE(out.errors.find(c.shown), std::string::npos) << out.errors;
     }
 }
+
+// A tolerance written -0 is 0: the record is evaluated as with 0.
+TEST(Dispatcher, ToleranceMinusZeroIsZero) {
+    test::Run zero;
+    zero.jobs = "2500 8 0 1 0 0.7 0.7 0 1 -0.7 0.7 -1 0 -0.7 -0.7 0 -1 0.7 -0.7";
+    test::Run minus = zero;
+    minus.jobs = "2500 8 -0 1 0 0.7 0.7 0 1 -0.7 0.7 -1 0 -0.7 -0.7 0 -1 0.7 -0.7";
+    const auto a = run(zero);
+    const auto b = run(minus);
+    EXPECT_EQ(b.status, 0);
+    EXPECT_EQ(b.result, a.result);
+    EXPECT_EQ(b.console, a.console);
+}
+
+// One word of the job stream as long as a file (here 2 MB of digits) is
+// not a number, however it goes on: the run ends at it, with a message that
+// quotes only its start, without holding the word.
+TEST(Dispatcher, AnEndlessWordBreaksTheStreamWithAShortMessage) {
+    for (const std::string& before : {std::string(""), std::string("2600 4 1e-6 1 0 0 1 ")}) {
+        test::Run setup;
+        setup.jobs = before + std::string(2000000, '7') + " 0 -1 0 0 -1\n";
+        const auto out = run(setup);
+        EXPECT_EQ(out.status, 1);
+        EXPECT_NE(out.errors.find("7777777777777777777777777777777777777777..."), std::string::npos)
+            << out.errors.substr(0, 200);
+        EXPECT_LT(out.errors.size(), 300u);
+        EXPECT_LT(out.result.size(), 400u);
+    }
+}
+
+// Every job starts from the same random state: a record gives the same
+// output alone as after any other jobs, whatever they drew (the minimum-zone
+// exchange's repair sets from std::rand, a Monte Carlo study's normal
+// streams, a sampling study's uniform stream). A record once gave other
+// numbers after an earlier job had drawn.
+struct Before {
+    const char* name;
+    std::string jobs;
+};
+
+class RandomState : public testing::TestWithParam<Before> {};
+
+TEST_P(RandomState, ARecordGivesTheSameOutputAloneAndAfterOtherJobs) {
+    // A square whose exchange draws a repair set; a Monte Carlo study; a
+    // sampling study. Their result lines do not depend on the trace level.
+    const std::string drawing = "2500 4 0.000001 10.0 0.0 0.0 10.1 -10.1 0.0 -0.0 -10.0\n";
+    const std::string circle = "36 1e-6" + [] {
+        std::ostringstream text;
+        text.precision(17);
+        for (int i = 0; i < 36; ++i)
+            text << " " << 10 * std::cos(i * test::pi / 18) + 0.001 * (i % 3) << " "
+                 << 10 * std::sin(i * test::pi / 18);
+        return text.str();
+    }() + "\n";
+    for (const std::string& record : {drawing, "2610 " + circle, "2565 " + circle}) {
+        test::Run alone;
+        alone.jobs = GetParam().jobs + record;
+        alone.instructions = "10 12 0.001 3 0 0\n";
+        test::Run first = alone;
+        first.jobs = GetParam().jobs;
+        // Run the preceding jobs once more in front, so that only the state
+        // they leave differs; the trace level they leave is the same.
+        test::Run after = alone;
+        after.jobs = GetParam().jobs + GetParam().jobs + record;
+        test::Run twice = alone;
+        twice.jobs = GetParam().jobs + GetParam().jobs;
+        const auto a = run(alone);
+        const auto b = run(after);
+        const auto before1 = run(first);
+        const auto before2 = run(twice);
+        ASSERT_EQ(a.status, 0);
+        ASSERT_EQ(b.status, 0);
+        EXPECT_EQ(b.result.substr(before2.result.size()), a.result.substr(before1.result.size()))
+            << record.substr(0, 5);
+        EXPECT_EQ(b.intres.substr(before2.intres.size()), a.intres.substr(before1.intres.size()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, RandomState,
+    testing::Values(Before{"Nothing", ""}, Before{"ARepairSet", "1000 4 1e-10 0 0 1 1 1 -1 2 0\n"},
+                    Before{"AMonteCarloStudy", "2610 4 1e-6 10 0 0 10 -10 0 0 -10\n"},
+                    Before{"ASamplingStudy",
+                           "2550 12 1e-6 10 0 8.7 5 5 8.7 0 10 -5 8.7 -8.7 5 -10 0 -8.7 -5 -5 "
+                           "-8.7 0 -10 5 -8.7 8.7 -5\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Dispatcher, CleanEndWithoutFinalLineBreakExitsZero) {
     test::Run setup;

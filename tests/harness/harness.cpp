@@ -114,22 +114,32 @@ Outcome run(const Run& setup) {
     write(dir / ".console-in", setup.input);
     if (setup.prepare) setup.prepare(dir);
     // Made absolute before the child changes directory.
-    const std::string executable = setup.executable.empty()
-                                       ? std::string(FORMEVAL_BINARY)
-                                       : fs::absolute(setup.executable).string();
+    const char* other = std::getenv("FORMEVAL_UNDER_TEST");
+    const std::string executable = !setup.executable.empty()
+                                       ? fs::absolute(setup.executable).string()
+                                   : other && *other ? fs::absolute(other).string()
+                                                     : std::string(FORMEVAL_BINARY);
 
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0) ::_exit(126);
+        for (const int s : {SIGINT, SIGTERM, SIGPIPE, SIGXFSZ}) ::signal(s, SIG_DFL);
         if (setup.file_size_limit > 0) {
-            // A write beyond the limit fails with EFBIG instead of killing.
-            ::signal(SIGXFSZ, SIG_IGN);
+            // A write beyond the limit raises SIGXFSZ, which formeval must
+            // turn into the write error (EFBIG) it is.
             const rlimit limit{static_cast<rlim_t>(setup.file_size_limit),
                                static_cast<rlim_t>(setup.file_size_limit)};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
         }
         redirect(0, ".console-in", O_RDONLY);
-        redirect(1, ".console-out", O_WRONLY | O_CREAT | O_TRUNC);
+        if (setup.console_closed) {
+            int ends[2];
+            if (::pipe(ends) != 0 || ::dup2(ends[1], 1) < 0) ::_exit(126);
+            ::close(ends[0]);
+            ::close(ends[1]);
+        } else {
+            redirect(1, ".console-out", O_WRONLY | O_CREAT | O_TRUNC);
+        }
         redirect(2, ".console-err", O_WRONLY | O_CREAT | O_TRUNC);
         ::execl(executable.c_str(), "formeval", static_cast<char*>(nullptr));
         ::_exit(127);
@@ -142,7 +152,12 @@ Outcome run(const Run& setup) {
         return std::chrono::duration<double>(clock::now() - start).count();
     };
     int wstatus = 0;
+    bool signalled = false;
     while (::waitpid(pid, &wstatus, WNOHANG) == 0) {
+        if (setup.signal != 0 && !signalled && seconds() > setup.signal_after) {
+            signalled = true;
+            ::kill(pid, setup.signal);
+        }
         if (setup.kill_after > 0 && seconds() > setup.kill_after) {
             out.killed = true;
             ::kill(pid, SIGKILL);
@@ -157,6 +172,7 @@ Outcome run(const Run& setup) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     if (WIFEXITED(wstatus) && !out.killed && !out.hung) out.status = WEXITSTATUS(wstatus);
+    if (WIFSIGNALED(wstatus) && !out.killed && !out.hung) out.killedby = WTERMSIG(wstatus);
 
     out.console = read(dir / ".console-out");
     out.errors = read(dir / ".console-err");

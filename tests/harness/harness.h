@@ -64,7 +64,10 @@ struct Run {
     std::optional<std::string> intres_before; // intres.txt before the run
     double timeout = 60;                      // seconds before a run counts as hung
     double kill_after = 0;                    // if > 0: kill the run after so many seconds
-    long long file_size_limit = 0;            // if > 0: no file may grow beyond so many bytes
+    int signal = 0;                           // if not 0: send it once, after signal_after seconds
+    double signal_after = 0;
+    long long file_size_limit = 0; // if > 0: no file may grow beyond so many bytes
+    bool console_closed = false;   // the console is a pipe whose reader has gone (EPIPE, SIGPIPE)
     // Called with the scratch directory after the files above are written.
     std::function<void(const std::filesystem::path&)> prepare;
 };
@@ -77,10 +80,15 @@ struct Outcome {
     bool result_exists = false;
     bool intres_exists = false;
     int status = -1;     // exit status, or -1 when the run did not exit
+    int killedby = 0;    // the signal that ended the run, if one did
     bool hung = false;   // killed because it outlived its timeout
     bool killed = false; // killed on purpose (kill_after)
 };
 
+// Runs formeval as `setup` says. Without setup.executable, the one this build
+// made, or the one the environment variable FORMEVAL_UNDER_TEST names (to run
+// the end-to-end tests against another build, a previous one, say). The run
+// starts with every signal at its default disposition.
 Outcome run(const Run& setup);
 
 // A job stream text from numbers, separated by blanks.

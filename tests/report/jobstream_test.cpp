@@ -239,3 +239,53 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 } // namespace formeval::report
+
+namespace formeval::report {
+namespace {
+
+// A word of two megabytes is not held whole, and the message quotes its
+// first 40 characters: it is no number, however it goes on (formreport once
+// quoted it whole, and held the whole file twice).
+TEST(Readjobstream, AWordLongerThanAnyNumberBreaksTheStreamWithAShortMessage) {
+    for (const std::string& before : {std::string(""), std::string("2600 4 1e-6 1 0 ")}) {
+        std::istringstream in(before + std::string(2000000, '7') + " 1 -1 0 0 -1\n");
+        try {
+            readrecords(in, "jobs.txt");
+            ADD_FAILURE() << "no error";
+        } catch (const FileError& e) {
+            const std::string why = e.what();
+            EXPECT_LT(why.size(), 200u) << why.substr(0, 200);
+            EXPECT_NE(why.find("'" + std::string(40, '7') + "...'"), std::string::npos) << why;
+        }
+    }
+}
+
+// A UTF-8 byte-order mark at the start is skipped, as formeval skips it.
+TEST(Readjobstream, AByteOrderMarkIsSkipped) {
+    std::istringstream plain("2600 " + test::alternating(8));
+    std::istringstream marked("\xef\xbb\xbf"
+                              "2600 " +
+                              test::alternating(8));
+    const RecordStream a = readrecords(plain, "jobs.txt");
+    const RecordStream b = readrecords(marked, "jobs.txt");
+    ASSERT_EQ(b.records.size(), 1u);
+    EXPECT_EQ(b.records[0].c, a.records[0].c);
+    std::istringstream inside("0 \xef\xbb\xbf"
+                              "2600");
+    EXPECT_THROW(readrecords(inside, "jobs.txt"), FileError);
+}
+
+// A tolerance formeval refuses leaves the record out of the charts, with
+// formeval's reason.
+TEST(Readjobstream, ARecordWithANegativeToleranceIsNotPlotted) {
+    std::istringstream in("2500 " + std::string("4 -1e-6 1 0 0 1 -1 0 0 -1\n2600 ") +
+                          test::alternating(8));
+    const JobStream s = readjobstream(in, "jobs.txt");
+    ASSERT_EQ(s.circles.size(), 1u);
+    ASSERT_EQ(s.notes.size(), 1u);
+    EXPECT_EQ(s.notes[0], "job 2500 (job 1 of the stream, line 1): not plotted: the tolerance "
+                          "is negative; a tolerance is 0 or more");
+}
+
+} // namespace
+} // namespace formeval::report

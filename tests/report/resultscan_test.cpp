@@ -154,9 +154,55 @@ TEST(Scanresults, CountsTheRepetitionsFormevalNoted) {
     std::ostringstream out;
     printtables(out, "t.txt", blocks, defaultcoverage, 6);
     EXPECT_NE(out.str().find("\nformeval noted 2 of the 4 repetitions: a centre that did not "
-                             "settle, a fit stopped or singular"),
+                             "settle, a fit stopped or singular, a search that fell back, or a "
+                             "result a feasible one beats"),
               std::string::npos)
         << out.str();
+}
+
+// Every note formeval writes before a result counts, the fallbacks of the
+// peak and valley searches and the results a feasible answer beats among
+// them (formeval once wrote the first to the console only, and the second
+// not at all).
+TEST(Scanresults, CountsEveryKindOfNote) {
+    const char* notes[] = {
+        "No answer at the console: the search ends with the minimum zone peak circle, which "
+        "holds every point",
+        "The valley circle search did not end within 12 cycles; the minimum zone valley circle "
+        "is used",
+        "The circle through peak points 1,1,2 does not exist: they lie on one line or repeat; "
+        "the minimum zone peak circle is used",
+        "The minimum-zone circle found is wider than the zone about the least-squares centre, "
+        "0.1; it is not the minimum zone",
+        "The peak circle found is larger than the circle about the centroid that holds every "
+        "point, of radius 10.5; it is not the minimum circumscribing circle",
+        "The valley circle found is smaller than the circle about the least-squares centre with "
+        "no point inside, of radius 9.5; it is not the maximum inscribing circle"};
+    std::string text;
+    int k = 0;
+    for (const char* note : notes)
+        text += std::string(note) + "\n" + std::to_string(k++) + "\t1\t1\t1\t1\n";
+    const auto blocks = scan(text, {});
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].noted, 6);
+    for (const char* note : notes) EXPECT_EQ(classify(note).kind, LineKind::note) << note;
+    EXPECT_TRUE(notedin(notes[0]).notfitted);
+    EXPECT_TRUE(notedin(std::string("x\n") + notes[3]).notoptimal);
+    EXPECT_FALSE(notedin(std::string("x") + notes[3]).notoptimal); // a note starts a line
+}
+
+// A result line of a megabyte (a stray binary file) is neither held whole
+// nor quoted whole: the message quotes the start of the field.
+TEST(Scanresults, AFieldOfAMegabyteIsQuotedShort) {
+    const std::string text = "0\t1\t" + std::string(1 << 20, '9') + "x\t1\t1\n";
+    std::istringstream in(text);
+    std::ostringstream warnings;
+    try {
+        scanresults(in, "r.txt", ScanOptions{}, warnings);
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_LT(std::string(e.what()).size(), 200u) << std::string(e.what()).substr(0, 200);
+    }
 }
 
 // An evaluation's last item ends without a line break; that is no cut line.

@@ -576,7 +576,11 @@ INSTANTIATE_TEST_SUITE_P(
         UnwritableCase{
             "PolarToAFullDevice", {"polar", "j.txt", "-q"}, "/dev/full", "No space left on device"},
         UnwritableCase{
-            "HelpToAFullDevice", {"summary", "--help"}, "/dev/full", "No space left on device"}),
+            "HelpToAFullDevice", {"summary", "--help"}, "/dev/full", "No space left on device"},
+        // A reader that has gone (formreport ... | head -1) is a write error,
+        // not a death by SIGPIPE without a word.
+        UnwritableCase{"SummaryToAClosedPipe", {"summary", "r.txt"}, "|", "Broken pipe"},
+        UnwritableCase{"ResultsToAClosedPipe", {"results", "j.txt"}, "|", "Broken pipe"}),
     [](const ::testing::TestParamInfo<UnwritableCase>& info) { return info.param.name; });
 
 TEST(Summary, HelpExplainsTheQuantileRule) {

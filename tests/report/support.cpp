@@ -1,12 +1,14 @@
 #include "tests/report/support.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <expat.h>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,8 +29,10 @@ ReportOutcome report(const std::vector<std::string>& args) {
 }
 
 ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& dir,
-                        const std::string& output) {
-    const fs::path out = output.empty() || output == "-" ? dir / ".report-out" : fs::path(output);
+                        const std::string& output, long long filesizelimit) {
+    const bool piped = output == "|";
+    const fs::path out =
+        output.empty() || output == "-" || piped ? dir / ".report-out" : fs::path(output);
     const fs::path err = dir / ".report-err";
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -42,6 +46,19 @@ ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& di
             ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0)
             ::_exit(126);
         if (output == "-") ::close(1);
+        if (piped) {
+            int ends[2];
+            if (::pipe(ends) != 0 || ::dup2(ends[1], 1) < 0) ::_exit(126);
+            ::close(ends[0]);
+            ::close(ends[1]);
+        }
+        for (const int s : {SIGINT, SIGTERM, SIGPIPE, SIGXFSZ}) ::signal(s, SIG_DFL);
+        if (filesizelimit > 0) {
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = static_cast<rlim_t>(filesizelimit);
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+        }
         ::execv(FORMREPORT_BINARY, argv.data());
         ::_exit(127);
     }
@@ -49,9 +66,10 @@ ReportOutcome runreport(const std::vector<std::string>& args, const fs::path& di
     ::waitpid(pid, &wstatus, 0);
     ReportOutcome r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     r.out = output.empty() ? readfile(out) : "";
     r.err = readfile(err);
-    if (output.empty() || output == "-") fs::remove(out);
+    if (output.empty() || output == "-" || piped) fs::remove(out);
     fs::remove(err);
     return r;
 }

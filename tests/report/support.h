@@ -18,16 +18,19 @@ struct ReportOutcome {
     std::string out;
     std::string err;
     int status = -1;
+    int signal = 0; // the signal that ended the executable, if one did
 };
 
 // formreport with these arguments (without the program name), in process.
 ReportOutcome report(const std::vector<std::string>& args);
 
-// The built formreport executable in `dir`, console input closed. Its
-// standard output is captured, or goes to the file `output` when one is named
-// ("-": standard output closed).
+// The built formreport executable in `dir`, console input closed, every
+// signal at its default disposition. Its standard output is captured, or goes
+// to the file `output` when one is named ("-": standard output closed; "|": a
+// pipe whose reader has gone). With filesizelimit, no file may grow beyond so
+// many bytes (ulimit -f).
 ReportOutcome runreport(const std::vector<std::string>& args, const std::filesystem::path& dir,
-                        const std::string& output = "");
+                        const std::string& output = "", long long filesizelimit = 0);
 
 // An SVG file as expat reads it: whether it is well-formed XML, and its
 // elements in document order.

@@ -49,7 +49,15 @@ TEST(Mzcircun, NoisyRepetitionsScatterAboutTheCircle) {
     setup.jobs = "2511\n" + alternatingcircle(36);
     setup.instructions = "0 4 0.0005 3 0 0\n";
     const auto out = test::run(setup);
-    const auto result = nonblanklines(out.result);
+    // A repetition whose exchange ends wider than a zone about the
+    // least-squares centre or the centroid says so on a line of its own.
+    std::vector<std::string> result;
+    for (const auto& line : nonblanklines(out.result)) {
+        if (line.rfind("The minimum-zone circle found is wider than the zone about the ", 0) == 0)
+            EXPECT_NE(line.find("; it is not the minimum zone"), std::string::npos) << line;
+        else
+            result.push_back(line);
+    }
     ASSERT_EQ(result.size(), 10000u);
     double sumr = 0;
     for (const auto& line : result) {

@@ -1,0 +1,12 @@
+// The note of a minimum zone wider than a zone formeval holds beside it.
+#include "form/form.h"
+
+namespace formeval {
+
+void widenote(const char* what, double error, const Yardsticks& y) {
+    if (error > y.zone * (1 + 1e-9) + y.rounding)
+        note("The minimum-zone ", what, " found is wider than the zone about ", y.zonecentre, ", ",
+             y.zone, "; it is not the minimum zone");
+}
+
+} // namespace formeval
