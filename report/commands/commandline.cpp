@@ -113,6 +113,47 @@ std::optional<pointset::Feature> pointfeature(const PointOptions& p) {
     return f;
 }
 
+// The criteria of --criterion, in Method order.
+constexpr std::array<const char*, nmethods> criterionnames = {"least-squares", "minimum-zone",
+                                                              "circumscribed", "inscribed"};
+
+std::optional<Method> criterionnamed(const std::string& name) {
+    for (std::size_t k = 0; k < criterionnames.size(); ++k)
+        if (name == criterionnames[k]) return static_cast<Method>(k);
+    return std::nullopt;
+}
+
+const CLI::Validator criterionname(
+    [](std::string& input) {
+        if (criterionnamed(input)) return std::string();
+        return "the criterion is least-squares, minimum-zone, circumscribed or inscribed, not '" +
+               printable(input) + "'";
+    },
+    "CRITERION");
+
+void setband(const std::vector<double>& band, ProfileFilter& f) {
+    if (band.empty()) return;
+    if (band.size() != 2 || !(band[0] < band[1]))
+        throw CLI::ValidationError("--filter-band",
+                                   "give the long-wave and the short-wave cut-off in UPR, the "
+                                   "first below the second: LOW,HIGH (15,500)");
+    f.longwave = band[0];
+    f.shortwave = band[1];
+}
+
+// Refuses a filter the point files' feature cannot take.
+void checkfilter(const ResultsOptions& r) {
+    if (!r.filter.any() || !r.feature) return;
+    const pointset::Feature f = *r.feature;
+    if (f != pointset::Feature::line && f != pointset::Feature::circle)
+        throw CLI::ValidationError("--filter", "the profiles of circles and lines are filtered, "
+                                               "not those of a " +
+                                                   std::string(pointset::featurename(f)));
+    if (f == pointset::Feature::line && !(r.filter.wavelength > 0))
+        throw CLI::ValidationError("--filter", "a line is filtered at a cut-off wavelength in "
+                                               "its length unit: --filter-wavelength");
+}
+
 Basispoints basispoints(double percent) {
     const double hundredths = std::round(percent * 100);
     if (std::fabs(hundredths - percent * 100) > 1e-6)
@@ -196,6 +237,25 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     pointoptions(*resultscommand, "results", resultspoints);
     resultscommand->add_flag("--orthogonal", r.orthogonal, optionhelp("results", "--orthogonal"))
         ->excludes("--feature");
+    std::vector<double> band;
+    std::string criterion = "minimum-zone";
+    auto* lowpass =
+        resultscommand->add_option("--filter", r.filter.cutoff, optionhelp("results", "--filter"))
+            ->check(finitenumber)
+            ->check(positivenumber);
+    resultscommand->add_option("--filter-band", band, optionhelp("results", "--filter-band"))
+        ->delimiter(',')
+        ->check(finitenumber)
+        ->check(positivenumber)
+        ->excludes(lowpass);
+    resultscommand
+        ->add_option("--filter-wavelength", r.filter.wavelength,
+                     optionhelp("results", "--filter-wavelength"))
+        ->check(finitenumber)
+        ->check(positivenumber);
+    resultscommand->add_option("--criterion", criterion, optionhelp("results", "--criterion"))
+        ->check(criterionname)
+        ->default_str("minimum-zone");
     progressoptions(*resultscommand, r.progress);
     resultscommand->footer(wrap(helptext("results details") + "\n\n" + helptext("exit status")));
 
@@ -208,6 +268,9 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         s.scan.coverage = basispoints(coverage);
         r.feature = pointfeature(resultspoints);
         r.columns = resultspoints.columns;
+        setband(band, r.filter);
+        checkfilter(r);
+        r.criterion = *criterionnamed(criterion);
         p.feature = pointfeature(polarpoints);
         p.columns = polarpoints.columns;
     } catch (const CLI::ParseError& e) {
