@@ -70,15 +70,6 @@ const CLI::Validator positivenumber(
     },
     "POSITIVE");
 
-const CLI::Validator cutoff(
-    [](std::string& input) {
-        for (const int c : cutoffs)
-            if (input == std::to_string(c)) return std::string();
-        return "the cut-off is 15, 50, 150 or 500 undulations per revolution, not '" +
-               printable(input) + "'";
-    },
-    "UPR");
-
 const CLI::Validator featurename(
     [](std::string& input) {
         if (featurenamed(input)) return std::string();
@@ -139,6 +130,16 @@ void setband(const std::vector<double>& band, ProfileFilter& f) {
                                    "first below the second: LOW,HIGH (15,500)");
     f.longwave = band[0];
     f.shortwave = band[1];
+}
+
+void setrange(const std::vector<int>& range, PolarOptions& p) {
+    if (range.empty()) return;
+    if (range.size() != 2 || range[0] < 1 || range[0] > range[1])
+        throw CLI::ValidationError("--harmonics-range",
+                                   "give the first and the last harmonic in UPR, from 1, the "
+                                   "first not above the last: FROM,TO (1,500)");
+    p.harmonicsfrom = range[0];
+    p.harmonicsto = range[1];
 }
 
 // Refuses a filter the point files' feature cannot take.
@@ -211,8 +212,23 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->add_option("--magnification", p.magnification, optionhelp("polar", "--magnification"))
         ->check(finitenumber)
         ->check(positivenumber);
-    polarcommand->add_option("--filter", p.filter, optionhelp("polar", "--filter"))->check(cutoff);
-    polarcommand->add_flag("--harmonics", p.harmonics, optionhelp("polar", "--harmonics"));
+    std::vector<double> polarband;
+    std::vector<int> harmonicrange;
+    auto* polarlowpass =
+        polarcommand->add_option("--filter", p.filter.cutoff, optionhelp("polar", "--filter"))
+            ->check(finitenumber)
+            ->check(positivenumber);
+    polarcommand->add_option("--filter-band", polarband, optionhelp("polar", "--filter-band"))
+        ->delimiter(',')
+        ->check(finitenumber)
+        ->check(positivenumber)
+        ->excludes(polarlowpass);
+    auto* harmonicsflag =
+        polarcommand->add_flag("--harmonics", p.harmonics, optionhelp("polar", "--harmonics"));
+    polarcommand
+        ->add_option("--harmonics-range", harmonicrange, optionhelp("polar", "--harmonics-range"))
+        ->delimiter(',')
+        ->needs(harmonicsflag);
     polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
     polarcommand->add_option("--unit", p.unit, optionhelp("polar", "--unit"))
         ->default_str(defaultunit);
@@ -253,6 +269,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      optionhelp("results", "--filter-wavelength"))
         ->check(finitenumber)
         ->check(positivenumber);
+    resultscommand->add_option("--trend", r.trend, optionhelp("results", "--trend"));
     resultscommand->add_option("--criterion", criterion, optionhelp("results", "--criterion"))
         ->check(criterionname)
         ->default_str("minimum-zone");
@@ -272,6 +289,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         checkfilter(r);
         r.criterion = *criterionnamed(criterion);
         p.feature = pointfeature(polarpoints);
+        setband(polarband, p.filter);
+        setrange(harmonicrange, p);
         p.columns = polarpoints.columns;
     } catch (const CLI::ParseError& e) {
         errno = 0;

@@ -137,6 +137,7 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
 
 int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
     if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL and GLPK");
+    if (!o.trend.empty() && !chartsavailable()) return unavailable(err, "--trend", "cairo");
     if ((o.filter.cutoff > 0 || o.filter.band()) && !profile::spectral())
         return unavailable(err, "results --filter and --filter-band", "FFTW");
     std::vector<FileResults> files;
@@ -157,6 +158,7 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
         }
         files.push_back(std::move(f));
     }
+    if (!o.trend.empty() && !drawbatchtrend(files, o, err)) status = exitinput;
     using Printer = void (*)(std::ostream&, const std::vector<FileResults>&, const ResultsOptions&);
     constexpr std::array<Printer, 3> printers = {printresults, printresultscsv, printresultsjson};
     printers[static_cast<std::size_t>(o.format)](out, files, o);

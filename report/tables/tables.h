@@ -46,25 +46,42 @@ struct PlotRow {
 
 // The table of the charts of `file` (named so): right-aligned columns, each
 // at least its usual width and always one blank wider than its widest cell;
-// `filter` the cut-off of the profiles' filter, 0 for none.
+// `filter` the profiles' filter in words, empty for none.
 void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows,
-                int filter);
+                const std::string& filter);
 
 // The harmonics of a closed profile, as the table and the bar chart show
-// them: in the sub-unit `unit`, of the profile filtered at `filter` UPR (0:
-// not filtered).
+// them: in the sub-unit `unit`, of the profile filtered at `filter` ("50
+// UPR", "15 to 500 UPR"; empty: not filtered); `spectrum` the harmonics of
+// the range shown with their phases, listed one a line when `ranged` (a
+// range other than the usual 1 to maxharmonic, whose table is `harmonics`).
 struct HarmonicRow {
     std::string name;
     profile::Harmonics harmonics;
     Subunit unit;
-    int filter;
+    std::string filter;
+    std::vector<profile::Harmonic> spectrum;
+    bool ranged = false;
 };
+
+// The largest harmonics of a spectrum (UPR 1 and up), largest first: at
+// most `most`, each at least dominantshare of the largest and above 0, so
+// that no harmonic at the level of the rounding is named.
+constexpr double dominantshare = 0.05;
+std::vector<profile::Harmonic> dominant(const std::vector<profile::Harmonic>& spectrum,
+                                        std::size_t most);
+
+// "dominant: 120 UPR 0.83 at 12.3 degrees, ..." in the row's sub-unit, the
+// phase the angle of the first crest.
+std::string dominantline(const HarmonicRow& h);
 
 // The line over the amplitudes: the sub-unit, the points, the filter, and
 // how far they resolve.
 std::string harmonicnote(const HarmonicRow& h);
 
-// UPR 1 to maxharmonic in five columns of ten, amplitudes in the sub-unit.
+// UPR 1 to maxharmonic in five columns of ten, amplitudes in the sub-unit;
+// or, for a range, each harmonic with its amplitude and phase; then the
+// dominant ones.
 void printharmonics(std::ostream& out, const HarmonicRow& h);
 
 // A straightness or flatness plot drawn: its file name, record and fits.
@@ -97,6 +114,7 @@ struct ResultsOptions {
     bool orthogonal = false;                  // pointset rows beside a job record's own
     ProfileFilter filter;                     // of circles and lines; none by default
     Method criterion = Method::minimumzone;   // of the verdicts
+    std::string trend;                        // the trend chart's SVG file; empty: none
 };
 
 // Reads "VALUE", "CODE=VALUE" or "FEATURE=VALUE" into the options; an error
