@@ -52,6 +52,22 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
 // exit status.
 int results(const ResultsOptions& options, std::ostream& out, std::ostream& err);
 
+// Reads and evaluates every input of `options` as `results` does, messages
+// on `err`; `status` the exit status so far (exitinput for an input that
+// failed).
+std::vector<FileResults> evaluateinputs(const ResultsOptions& options, std::ostream& err,
+                                        int& status);
+
+// The report a lab files: one self-contained HTML page (inline SVG, no
+// network) with a header block, per part its chart, parameters and
+// verdict, and the batch summary with its trend chart.
+struct ReportOptions {
+    ResultsOptions results;                                  // inputs, filter, tolerances ...
+    std::string output;                                      // the HTML file
+    std::vector<std::pair<std::string, std::string>> header; // label, value, in order
+};
+int htmlreport(const ReportOptions& options, std::ostream& out, std::ostream& err);
+
 // Draws the trend chart of the results into options.trend (SVG); false,
 // said on `err`, when it cannot be written.
 bool drawbatchtrend(const std::vector<FileResults>& files, const ResultsOptions& options,

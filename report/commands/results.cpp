@@ -135,13 +135,9 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
 
 } // namespace
 
-int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
-    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL and GLPK");
-    if (!o.trend.empty() && !chartsavailable()) return unavailable(err, "--trend", "cairo");
-    if ((o.filter.cutoff > 0 || o.filter.band()) && !profile::spectral())
-        return unavailable(err, "results --filter and --filter-band", "FFTW");
+std::vector<FileResults> evaluateinputs(const ResultsOptions& o, std::ostream& err, int& status) {
     std::vector<FileResults> files;
-    int status = exitok;
+    status = exitok;
     for (const std::string& path : o.inputs) {
         FileResults f;
         if (!(o.feature ? evaluatepointfile(path, o, f, err) : evaluatefile(path, o, f, err))) {
@@ -158,6 +154,16 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
         }
         files.push_back(std::move(f));
     }
+    return files;
+}
+
+int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
+    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL and GLPK");
+    if (!o.trend.empty() && !chartsavailable()) return unavailable(err, "--trend", "cairo");
+    if ((o.filter.cutoff > 0 || o.filter.band()) && !profile::spectral())
+        return unavailable(err, "results --filter and --filter-band", "FFTW");
+    int status = exitok;
+    const std::vector<FileResults> files = evaluateinputs(o, err, status);
     if (!o.trend.empty() && !drawbatchtrend(files, o, err)) status = exitinput;
     using Printer = void (*)(std::ostream&, const std::vector<FileResults>&, const ResultsOptions&);
     constexpr std::array<Printer, 3> printers = {printresults, printresultscsv, printresultsjson};
