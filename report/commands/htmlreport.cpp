@@ -16,29 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (const char c : printable(text)) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 // An SVG file's picture without its XML declaration; empty when unreadable.
 std::string inlinesvg(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -71,7 +48,7 @@ p.pass { background: #dff0d8; } p.fail { background: #f2dede; } p.undecided { ba
 )";
 
 std::string cell(const std::string& text, bool number = true) {
-    return std::string(number ? "<td>" : "<td class=\"text\">") + escaped(text) + "</td>";
+    return std::string(number ? "<td>" : "<td class=\"text\">") + xmltext(text) + "</td>";
 }
 
 std::string num(double v, int digits) {
@@ -87,7 +64,7 @@ void headerblock(std::ostream& html, const ReportOptions& o, std::size_t parts) 
     rows.push_back({"Unit", r.unit});
     rows.push_back({"Parts", std::to_string(parts)});
     for (const auto& [label, value] : rows)
-        html << "<tr><th>" << escaped(label) << "</th>" << cell(value, false) << "</tr>\n";
+        html << "<tr><th>" << xmltext(label) << "</th>" << cell(value, false) << "</tr>\n";
     html << "</table>\n</header>\n";
 }
 
@@ -116,7 +93,7 @@ fs::path chartof(const fs::path& dir, const std::string& input, const Evaluated&
 void part(std::ostream& html, const FileResults& file, const Evaluated& e, const fs::path& dir,
           const ResultsOptions& o, std::size_t number) {
     const std::string name = e.feature ? file.file : file.file + ": " + recordname(e.record);
-    html << "<section class=\"part\">\n<h2>Part " << number << ": " << escaped(name) << "</h2>\n";
+    html << "<section class=\"part\">\n<h2>Part " << number << ": " << xmltext(name) << "</h2>\n";
     const std::string svg = inlinesvg(chartof(dir, file.file, e));
     if (svg.empty())
         html << "<p>No chart of this part.</p>\n";
@@ -125,11 +102,11 @@ void part(std::ostream& html, const FileResults& file, const Evaluated& e, const
     if (!e.filter.empty() && e.feature)
         html << "<p>The chart shows the profile as measured; the parameters are of the "
                 "profile filtered: "
-             << escaped(e.filter) << ".</p>\n";
+             << xmltext(e.filter) << ".</p>\n";
     parameters(html, e, o);
     if (const std::optional<Verdict> v = verdictof(file.file, e, o))
         html << "<p class=\"verdict " << judgementname(v->judgement) << "\">"
-             << escaped(verdictline(*v, o.digits)) << "</p>\n";
+             << xmltext(verdictline(*v, o.digits)) << "</p>\n";
     html << "</section>\n";
 }
 

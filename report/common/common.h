@@ -53,6 +53,10 @@ class FileError : public std::runtime_error {
 // not UTF-8) becomes an escape: \t \n \r or \xNN.
 std::string printable(std::string_view text);
 
+// `text` as XML or HTML character data: printable (above), and the markup
+// characters & < > " as entities.
+std::string xmltext(std::string_view text);
+
 // What a computation said on its console, on one line: runs of blanks and
 // line breaks as one blank, cut after 300 characters.
 std::string oneline(const std::string& said);

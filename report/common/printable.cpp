@@ -71,4 +71,27 @@ std::string printable(std::string_view text) {
     return out;
 }
 
+std::string xmltext(std::string_view text) {
+    std::string out;
+    for (const char c : printable(text)) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace formeval::report
