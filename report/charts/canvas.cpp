@@ -57,31 +57,6 @@ std::string rgb(const Rgb& c) {
     return text;
 }
 
-// Text as XML character data: markup characters as entities, and every byte
-// that does not print (XML allows no control characters) escaped.
-std::string xmltext(const std::string& text) {
-    std::string out;
-    for (const char c : printable(text)) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string pathdata(const Polyline& points, bool closed) {
     std::string d;
     for (std::size_t i = 0; i < points.size(); ++i)

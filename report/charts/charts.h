@@ -77,8 +77,8 @@ struct PolarLabels {
     std::string unit;   // of the coordinates
     Subunit deviations; // in which deviations and errors are printed
     double magnification = 1;
-    int filter = 0;   // cut-off of the Gaussian filter applied, UPR; 0: none
-    std::string note; // a line under the title (an arc, a resampled or unfiltered profile)
+    std::string filter; // the legend line of the filter applied; empty: none
+    std::string note;   // a line under the title (an arc, a resampled or unfiltered profile)
     std::vector<PolarPoint> unfiltered; // the profile before filtering, drawn beneath
     std::size_t measured = 0;           // points evaluated, when more than the profile drawn
 };
@@ -124,9 +124,30 @@ void drawpolar(const std::string& path, Format format, const PolarData& data,
                const Evaluated& evaluation, const PolarLabels& labels,
                const PolarLayout& layout = {});
 
-// The bar chart of the amplitudes of UPR 1 .. maxharmonic, in the sub-unit.
+// The bar chart of the amplitudes of UPR from .. to (1 .. maxharmonic by
+// default), in the sub-unit.
 void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
-                   const std::string& title, const std::string& note);
+                   const std::string& title, const std::string& note, int from = 1,
+                   int to = maxharmonic);
+
+// One part of a batch's trend: t, p, v, q of its judged reference (NaN:
+// none) and its verdict ("pass", "fail", "undecided"; empty: not judged).
+struct TrendPart {
+    std::array<double, 4> values;
+    std::string verdict;
+};
+struct TrendLabels {
+    std::string title;
+    std::string note;      // under the title: the criterion, the filter, the counts
+    std::string parameter; // the axis' name: "RONt, RONp, RONv, RONq" or "t, p, v, q"
+    Subunit unit;          // of the values
+    double tolerance = 0;  // drawn across when above 0 (coordinate unit)
+};
+
+// The trend chart: t, p, v and q of each part in the order of the batch,
+// the verdicts marked at t, the tolerance across.
+void drawtrend(const std::string& path, Format format, const std::vector<TrendPart>& parts,
+               const TrendLabels& labels);
 
 // The straightness profile: each point's deviation from the minimum-zone
 // line along the line, the zone and the least-squares line; and the

@@ -14,16 +14,17 @@ constexpr Page page = {800, 460, 80, 30, 80, 60};
 } // namespace
 
 void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
-                   const std::string& title, const std::string& note) {
+                   const std::string& title, const std::string& note, int from, int to) {
     Canvas c(path, format, page.width, page.height);
     double most = 0;
-    for (std::size_t k = 1; k < h.amplitude.size(); ++k)
+    const auto first = static_cast<std::size_t>(std::max(from, 1));
+    for (std::size_t k = first; k < h.amplitude.size(); ++k)
         most = std::max(most, h.amplitude[k] * unit.factor);
     const Ticks yt = ticks(0, most > 0 ? most * 1.08 : 1, 5);
     const double ymax = yt.values.empty() ? 1 : std::max(most * 1.08, yt.values.back());
-    const double slot = (page.width - page.left - page.right) / maxharmonic;
-    // Harmonic k takes the k-th slot; px gives the slot's middle.
-    const auto px = [&](double upr) { return page.left + (upr - 0.5) * slot; };
+    const double slot = (page.width - page.left - page.right) / std::max(1, to - from + 1);
+    // Harmonic k takes the slot k - from + 1; px gives the slot's middle.
+    const auto px = [&](double upr) { return page.left + (upr - from + 0.5) * slot; };
     const auto py = [&](double a) {
         return page.height - page.bottom - a / ymax * (page.height - page.top - page.bottom);
     };
@@ -35,17 +36,23 @@ void drawharmonics(const std::string& path, Format format, const Harmonics& h, c
         c.colour(ink);
         c.text(page.left - 6, py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
     }
-    for (std::size_t k = 1; k < h.amplitude.size(); ++k) {
+    for (std::size_t k = first; k < h.amplitude.size(); ++k) {
         const double a = h.amplitude[k] * unit.factor;
         c.colour(barcolour);
         c.rectangle(px(k) - slot * 0.4, py(a), slot * 0.8, page.height - page.bottom - py(a), true);
     }
     c.colour(ink);
-    for (int k = 0; k <= maxharmonic; k += 5) {
-        const double x = px(std::max(k, 1));
+    // Ticks every 5 UPR over the usual range; else at round steps.
+    std::vector<int> marks;
+    if (from == 1 && to == maxharmonic)
+        for (int k = 0; k <= maxharmonic; k += 5) marks.push_back(std::max(k, 1));
+    else
+        for (const double v : ticks(from, to, 10).values)
+            if (v >= from && v <= to && v == std::round(v)) marks.push_back(static_cast<int>(v));
+    for (const int k : marks) {
+        const double x = px(k);
         c.line(x, page.height - page.bottom, x, page.height - page.bottom + 5);
-        c.text(x, page.height - page.bottom + 18, std::to_string(std::max(k, 1)), 11,
-               Anchor::middle);
+        c.text(x, page.height - page.bottom + 18, std::to_string(k), 11, Anchor::middle);
     }
     c.line(page.left, page.height - page.bottom, page.width - page.right,
            page.height - page.bottom);

@@ -287,9 +287,7 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
         {"Magnification \u00d7" + formatnumber(labels.magnification, 6), 13, true, 0, 18, -1});
     out.push_back(
         {"1 division = " + formatnumber(division, 6) + " " + u.name, 13, true, 0, 18, -1});
-    if (labels.filter > 0)
-        out.push_back({"Gaussian filter " + std::to_string(labels.filter) + " UPR (ISO 16610-21)",
-                       12, false, 0, 18, -1});
+    if (!labels.filter.empty()) out.push_back({labels.filter, 12, false, 0, 18, -1});
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 #include <sstream>
+#include <fstream>
 
 namespace formeval::report {
 
@@ -71,15 +72,6 @@ const CLI::Validator positivenumber(
     },
     "POSITIVE");
 
-const CLI::Validator cutoff(
-    [](std::string& input) {
-        for (const int c : cutoffs)
-            if (input == std::to_string(c)) return std::string();
-        return "the cut-off is 15, 50, 150 or 500 undulations per revolution, not '" +
-               shortitem(input) + "'";
-    },
-    "UPR");
-
 const CLI::Validator featurename(
     [](std::string& input) {
         if (featurenamed(input)) return std::string();
@@ -112,6 +104,134 @@ std::optional<pointset::Feature> pointfeature(const PointOptions& p) {
                                                     std::to_string(d) + " coordinates: name " +
                                                     std::to_string(d) + " columns");
     return f;
+}
+
+// The criteria of --criterion, in Method order.
+constexpr std::array<const char*, nmethods> criterionnames = {"least-squares", "minimum-zone",
+                                                              "circumscribed", "inscribed"};
+
+std::optional<Method> criterionnamed(const std::string& name) {
+    for (std::size_t k = 0; k < criterionnames.size(); ++k)
+        if (name == criterionnames[k]) return static_cast<Method>(k);
+    return std::nullopt;
+}
+
+const CLI::Validator criterionname(
+    [](std::string& input) {
+        if (criterionnamed(input)) return std::string();
+        return "the criterion is least-squares, minimum-zone, circumscribed or inscribed, not '" +
+               printable(input) + "'";
+    },
+    "CRITERION");
+
+void setband(const std::vector<double>& band, ProfileFilter& f) {
+    if (band.empty()) return;
+    if (band.size() != 2 || !(band[0] < band[1]))
+        throw CLI::ValidationError("--filter-band",
+                                   "give the long-wave and the short-wave cut-off in UPR, the "
+                                   "first below the second: LOW,HIGH (15,500)");
+    f.longwave = band[0];
+    f.shortwave = band[1];
+}
+
+void setrange(const std::vector<int>& range, PolarOptions& p) {
+    if (range.empty()) return;
+    if (range.size() != 2 || range[0] < 1 || range[0] > range[1])
+        throw CLI::ValidationError("--harmonics-range",
+                                   "give the first and the last harmonic in UPR, from 1, the "
+                                   "first not above the last: FROM,TO (1,500)");
+    p.harmonicsfrom = range[0];
+    p.harmonicsto = range[1];
+}
+
+// Refuses a filter the point files' feature cannot take.
+void checkfilter(const ResultsOptions& r) {
+    if (!r.filter.any() || !r.feature) return;
+    const pointset::Feature f = *r.feature;
+    if (f != pointset::Feature::line && f != pointset::Feature::circle)
+        throw CLI::ValidationError("--filter", "the profiles of circles and lines are filtered, "
+                                               "not those of a " +
+                                                   std::string(pointset::featurename(f)));
+    if (f == pointset::Feature::line && !(r.filter.wavelength > 0))
+        throw CLI::ValidationError("--filter", "a line is filtered at a cut-off wavelength in "
+                                               "its length unit: --filter-wavelength");
+}
+
+// The options `results` and `report` share: the point files, the unit and
+// digits, the tolerances, the filter and the criterion.
+struct Judging {
+    PointOptions points;
+    std::vector<std::string> tolerances;
+    std::vector<double> band;
+    std::string criterion = "minimum-zone";
+};
+
+void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions& r, Judging& j) {
+    command.add_option("--unit", r.unit, optionhelp(table, "--unit"))->default_str(defaultunit);
+    command.add_option("--digits", r.digits, optionhelp(table, "--digits"))
+        ->check(CLI::Range(1, 17))
+        ->default_str("12");
+    command.add_option("--tolerance", j.tolerances, optionhelp(table, "--tolerance"));
+    pointoptions(command, table, j.points);
+    auto* lowpass = command.add_option("--filter", r.filter.cutoff, optionhelp(table, "--filter"))
+                        ->check(finitenumber)
+                        ->check(positivenumber);
+    command.add_option("--filter-band", j.band, optionhelp(table, "--filter-band"))
+        ->delimiter(',')
+        ->check(finitenumber)
+        ->check(positivenumber)
+        ->excludes(lowpass);
+    command
+        .add_option("--filter-wavelength", r.filter.wavelength,
+                    optionhelp(table, "--filter-wavelength"))
+        ->check(finitenumber)
+        ->check(positivenumber);
+    command.add_option("--criterion", j.criterion, optionhelp(table, "--criterion"))
+        ->check(criterionname)
+        ->default_str("minimum-zone");
+}
+
+void applyjudging(const Judging& j, ResultsOptions& r) {
+    for (const std::string& t : j.tolerances) {
+        const std::string why = addtolerance(t, r);
+        if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
+    }
+    r.feature = pointfeature(j.points);
+    r.columns = j.points.columns;
+    setband(j.band, r.filter);
+    checkfilter(r);
+    r.criterion = *criterionnamed(j.criterion);
+}
+
+// "--operator" as the header block's label: "Operator".
+std::string fieldlabel(const std::string& option) {
+    std::string label = option.substr(2);
+    label[0] = static_cast<char>(label[0] - 'a' + 'A');
+    return label;
+}
+
+// The header file: "label: value" lines, '#' comments and blank lines
+// passed over.
+void readheader(const std::string& path, std::vector<std::pair<std::string, std::string>>& out) {
+    std::ifstream in(path);
+    if (!in) throw CLI::ValidationError("--header", "cannot read " + printable(path));
+    long number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos)
+            throw CLI::ValidationError("--header", printable(path) + ":" + std::to_string(number) +
+                                                       ": a line is 'label: value'");
+        const auto trim = [](std::string t) {
+            const std::size_t a = t.find_first_not_of(" \t");
+            const std::size_t b = t.find_last_not_of(" \t");
+            return a == std::string::npos ? std::string() : t.substr(a, b - a + 1);
+        };
+        out.push_back({trim(line.substr(0, colon)), trim(line.substr(colon + 1))});
+    }
 }
 
 Basispoints basispoints(double percent) {
@@ -171,8 +291,23 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->add_option("--magnification", p.magnification, optionhelp("polar", "--magnification"))
         ->check(finitenumber)
         ->check(positivenumber);
-    polarcommand->add_option("--filter", p.filter, optionhelp("polar", "--filter"))->check(cutoff);
-    polarcommand->add_flag("--harmonics", p.harmonics, optionhelp("polar", "--harmonics"));
+    std::vector<double> polarband;
+    std::vector<int> harmonicrange;
+    auto* polarlowpass =
+        polarcommand->add_option("--filter", p.filter.cutoff, optionhelp("polar", "--filter"))
+            ->check(finitenumber)
+            ->check(positivenumber);
+    polarcommand->add_option("--filter-band", polarband, optionhelp("polar", "--filter-band"))
+        ->delimiter(',')
+        ->check(finitenumber)
+        ->check(positivenumber)
+        ->excludes(polarlowpass);
+    auto* harmonicsflag =
+        polarcommand->add_flag("--harmonics", p.harmonics, optionhelp("polar", "--harmonics"));
+    polarcommand
+        ->add_option("--harmonics-range", harmonicrange, optionhelp("polar", "--harmonics-range"))
+        ->delimiter(',')
+        ->needs(harmonicsflag);
     polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
     polarcommand->add_option("--unit", p.unit, optionhelp("polar", "--unit"))
         ->default_str(defaultunit);
@@ -182,34 +317,46 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     ResultsOptions r;
     bool csv = false;
     bool json = false;
-    std::vector<std::string> tolerances;
     auto* resultscommand = app.add_subcommand("results", helptext("results"));
     resultscommand->add_option("jobs", r.inputs, optionhelp("results", "jobs"))->required();
     auto* csvflag = resultscommand->add_flag("--csv", csv, optionhelp("results", "--csv"));
     resultscommand->add_flag("--json", json, optionhelp("results", "--json"))->excludes(csvflag);
-    resultscommand->add_option("--unit", r.unit, optionhelp("results", "--unit"))
-        ->default_str(defaultunit);
-    resultscommand->add_option("--digits", r.digits, optionhelp("results", "--digits"))
-        ->check(CLI::Range(1, 17))
-        ->default_str("12");
-    resultscommand->add_option("--tolerance", tolerances, optionhelp("results", "--tolerance"));
-    PointOptions resultspoints;
-    pointoptions(*resultscommand, "results", resultspoints);
+    Judging judging;
+    judgingoptions(*resultscommand, "results", r, judging);
     resultscommand->add_flag("--orthogonal", r.orthogonal, optionhelp("results", "--orthogonal"))
         ->excludes("--feature");
+    resultscommand->add_option("--trend", r.trend, optionhelp("results", "--trend"));
     progressoptions(*resultscommand, r.progress);
     resultscommand->footer(wrap(helptext("results details") + "\n\n" + helptext("exit status")));
 
+    ReportOptions h;
+    Judging reportjudging;
+    std::string headerfile;
+    auto* reportcommand = app.add_subcommand("report", helptext("report"));
+    reportcommand->add_option("jobs", h.results.inputs, optionhelp("report", "jobs"))->required();
+    reportcommand->add_option("-o,--output", h.output, optionhelp("report", "-o,--output"))
+        ->required();
+    judgingoptions(*reportcommand, "report", h.results, reportjudging);
+    std::array<std::string, 5> fields;
+    constexpr std::array<const char*, 5> fieldnames = {"--part", "--operator", "--date",
+                                                       "--instrument", "--probe"};
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        reportcommand->add_option(fieldnames[k], fields[k], optionhelp("report", fieldnames[k]));
+    reportcommand->add_option("--header", headerfile, optionhelp("report", "--header"));
+    progressoptions(*reportcommand, h.results.progress);
+    reportcommand->footer(wrap(helptext("report details") + "\n\n" + helptext("exit status")));
+
     try {
         app.parse(argc, argv);
-        for (const std::string& t : tolerances) {
-            const std::string why = addtolerance(t, r);
-            if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
-        }
         s.scan.coverage = basispoints(coverage);
-        r.feature = pointfeature(resultspoints);
-        r.columns = resultspoints.columns;
+        applyjudging(judging, r);
+        applyjudging(reportjudging, h.results);
+        for (std::size_t k = 0; k < fields.size(); ++k)
+            if (!fields[k].empty()) h.header.push_back({fieldlabel(fieldnames[k]), fields[k]});
+        if (!headerfile.empty()) readheader(headerfile, h.header);
         p.feature = pointfeature(polarpoints);
+        setband(polarband, p.filter);
+        setrange(harmonicrange, p);
         p.columns = polarpoints.columns;
     } catch (const CLI::ParseError& e) {
         errno = 0;
@@ -222,6 +369,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         return outputwritten(out, err) ? exitok : exitinput; // the help
     }
     if (summarycommand->parsed()) return summary(s, out, err);
+    if (reportcommand->parsed()) return htmlreport(h, out, err);
     if (resultscommand->parsed()) {
         r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
         return results(r, out, err);

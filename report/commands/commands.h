@@ -32,8 +32,10 @@ struct PolarOptions {
     std::string input;
     std::string output = ".";
     double magnification = 0; // 0: chosen per record
-    int filter = 0;           // Gaussian filter cut-off, UPR; 0: none
+    ProfileFilter filter;     // of closed profiles: a cut-off or a band, UPR; none by default
     bool harmonics = false;   // harmonic table and bar chart of each closed profile
+    int harmonicsfrom = 1;    // the harmonics shown, UPR; a range other than 1 to
+    int harmonicsto = profile::maxharmonic; // maxharmonic lists each with its phase
     bool png = false;
     std::string unit = defaultunit;
     ProgressMode progress = ProgressMode::automatic;
@@ -49,6 +51,27 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
 // The command: results to `out`, messages and progress to `err`; returns the
 // exit status.
 int results(const ResultsOptions& options, std::ostream& out, std::ostream& err);
+
+// Reads and evaluates every input of `options` as `results` does, messages
+// on `err`; `status` the exit status so far (exitinput for an input that
+// failed).
+std::vector<FileResults> evaluateinputs(const ResultsOptions& options, std::ostream& err,
+                                        int& status);
+
+// The report a lab files: one self-contained HTML page (inline SVG, no
+// network) with a header block, per part its chart, parameters and
+// verdict, and the batch summary with its trend chart.
+struct ReportOptions {
+    ResultsOptions results;                                  // inputs, filter, tolerances ...
+    std::string output;                                      // the HTML file
+    std::vector<std::pair<std::string, std::string>> header; // label, value, in order
+};
+int htmlreport(const ReportOptions& options, std::ostream& out, std::ostream& err);
+
+// Draws the trend chart of the results into options.trend (SVG); false,
+// said on `err`, when it cannot be written.
+bool drawbatchtrend(const std::vector<FileResults>& files, const ResultsOptions& options,
+                    std::ostream& err);
 
 // The magnification of a roundness chart: --magnification where the
 // deviations stay in the plot, else (with a warning naming `name` on `err`)

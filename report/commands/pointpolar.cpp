@@ -199,7 +199,7 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             << "`formreport results --feature sphere` evaluates it\n";
         return exitinput;
     }
-    if (o.filter > 0 || o.harmonics)
+    if (o.filter.any() || o.harmonics)
         err << "formreport: " << file << ": --filter and --harmonics are for job streams' "
             << "circle records; the point file's chart is drawn without them\n";
     std::ifstream in;

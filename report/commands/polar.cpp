@@ -54,6 +54,65 @@ double magnification(const PolarOptions& o, const PolarData& d, const std::strin
 
 namespace {
 
+constexpr double twopi = 2 * 3.14159265358979323846;
+
+// The cut-offs of a filter: "50 UPR", "15 to 500 UPR".
+std::string cutofftext(const ProfileFilter& f) {
+    if (f.band())
+        return formatnumber(f.longwave, 6) + " to " + formatnumber(f.shortwave, 6) + " UPR";
+    return formatnumber(f.cutoff, 6) + " UPR";
+}
+
+// The chart's note of the filter.
+std::string notename(const ProfileFilter& f) {
+    return f.band() ? "Gaussian band-pass filter, " + cutofftext(f)
+                    : "Gaussian filter, cut-off " + cutofftext(f);
+}
+
+// The closed profile of the record about its least-squares circle, filtered
+// at equal angles: the mean line of a low-pass, or a band set off from the
+// circle.
+profile::Filtered filteredprofile(const CircleRecord& r, const Fit& ls, const ProfileFilter& f) {
+    const profile::Circle c{ls.x, ls.y, ls.r};
+    if (!f.band()) return profile::filtered(r.x, r.y, c, f.cutoff);
+    const profile::EqualAngles samples = profile::equalangles(profile::profileabout(r.x, r.y, c));
+    const std::vector<double> band =
+        profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave);
+    profile::Filtered out;
+    out.resampled = samples.resampled;
+    const double n = static_cast<double>(band.size());
+    for (std::size_t k = 0; k < band.size(); ++k) {
+        const double t = samples.start + twopi * static_cast<double>(k) / n;
+        out.x.push_back(c.x + (c.r + band[k]) * std::cos(t));
+        out.y.push_back(c.y + (c.r + band[k]) * std::sin(t));
+    }
+    return out;
+}
+
+bool ranged(const PolarOptions& o) {
+    return o.harmonicsfrom != 1 || o.harmonicsto != profile::maxharmonic;
+}
+
+// The harmonics of the range with their phases; none where the profile
+// resolves none of them.
+std::vector<profile::Harmonic> spectrum(const CircleRecord& shown, const Fit& ls,
+                                        const PolarOptions& o) {
+    const profile::EqualAngles samples =
+        profile::equalangles(profile::profileabout(shown.x, shown.y, {ls.x, ls.y, ls.r}));
+    try {
+        return profile::harmonicspectrum(samples.deviation, samples.start, o.harmonicsfrom,
+                                         o.harmonicsto);
+    } catch (const std::invalid_argument&) { return {}; }
+}
+
+// Amplitudes indexed by UPR, 0 outside the spectrum.
+std::vector<double> amplitudes(const std::vector<profile::Harmonic>& spectrum) {
+    std::vector<double> out(spectrum.empty() ? 1
+                                             : static_cast<std::size_t>(spectrum.back().upr) + 1);
+    for (const profile::Harmonic& k : spectrum) out[static_cast<std::size_t>(k.upr)] = k.amplitude;
+    return out;
+}
+
 int nothingplotted(std::ostream& err, const std::string& file) {
     err << "formreport: " << file << ": nothing plotted: none of its records could be evaluated\n";
     return exitinput;
@@ -108,7 +167,7 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
 
 int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
     if (!chartsavailable()) return unavailable(err, "polar", "cairo");
-    if (o.filter > 0 && !profile::spectral()) return unavailable(err, "--filter", "FFTW");
+    if (o.filter.any() && !profile::spectral()) return unavailable(err, "--filter", "FFTW");
     if (o.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
     if (o.feature) return pointpolar(o, out, err);
     if (!pointset::exactreferences())
@@ -169,12 +228,11 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 notes.push_back("arc of " + degrees(data.span) + " (from " + degrees(data.start) +
                                 " to " + degrees(data.start + data.span) + ")");
             CircleRecord shown = r;
-            if (o.filter > 0 && !data.closed) {
+            if (o.filter.any() && !data.closed) {
                 err << "formreport: " << name << ": not filtered: the Gaussian filter is for "
                     << "closed profiles, and this is an arc of " << degrees(data.span) << "\n";
-            } else if (o.filter > 0) {
-                const Fit& ls = e.fit(leastsquares);
-                profile::Filtered mean = profile::filtered(r.x, r.y, {ls.x, ls.y, ls.r}, o.filter);
+            } else if (o.filter.any()) {
+                profile::Filtered mean = filteredprofile(r, e.fit(leastsquares), o.filter);
                 const bool resampled = mean.resampled;
                 CircleRecord filtered = r;
                 filtered.x = std::move(mean.x);
@@ -193,12 +251,12 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                     data = polardata(filtered, fe);
                     e = std::move(fe);
                     shown = std::move(filtered);
-                    labels.filter = o.filter;
-                    notes.push_back(
-                        "Gaussian filter, cut-off " + std::to_string(o.filter) + " UPR" +
-                        (resampled ? "; the profile resampled at " +
-                                         std::to_string(shown.x.size()) + " equal angles first"
-                                   : std::string()));
+                    labels.filter = "Gaussian filter " + cutofftext(o.filter) + " (ISO 16610-21)";
+                    notes.push_back(notename(o.filter) + (resampled
+                                                              ? "; the profile resampled at " +
+                                                                    std::to_string(shown.x.size()) +
+                                                                    " equal angles first"
+                                                              : std::string()));
                 }
             }
             for (const int c : {leastsquares, circumscribing, inscribing}) {
@@ -226,11 +284,16 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                 const Fit& ls = e.fit(leastsquares);
                 HarmonicRow h{printable(stemname),
                               profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
-                              labels.deviations, labels.filter};
+                              labels.deviations,
+                              labels.filter.empty() ? "" : cutofftext(o.filter),
+                              spectrum(shown, ls, o),
+                              ranged(o)};
+                if (h.ranged) h.harmonics.amplitude = amplitudes(h.spectrum);
                 const fs::path bars = fs::path(o.output) / (stemname + "-harmonics.svg");
                 const std::string title = labels.title;
                 picture(bars, o.png, [&](const std::string& path, Format format) {
-                    drawharmonics(path, format, h.harmonics, h.unit, title, harmonicnote(h));
+                    drawharmonics(path, format, h.harmonics, h.unit, title, harmonicnote(h),
+                                  o.harmonicsfrom, o.harmonicsto);
                 });
                 harmonicrows.push_back(std::move(h));
             } else if (o.harmonics) {
@@ -243,7 +306,8 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         std::vector<FormRow> formrows = drawforms(o, stream, file, stem, err);
         progress.finish();
         errno = 0;
-        if (!stream.circles.empty()) printplots(out, file, rows, o.filter);
+        if (!stream.circles.empty())
+            printplots(out, file, rows, o.filter.any() ? filtername(o.filter, o.unit) : "");
         if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
         for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         const bool written = outputwritten(out, err);

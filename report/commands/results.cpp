@@ -20,6 +20,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Whether a job record's profile can be filtered: lines and circles.
+bool filterable(Shape shape) {
+    return shape == Shape::line || shape == Shape::circle || shape == Shape::polarcircle;
+}
+
 // Reads and evaluates one file; false when it cannot be read or is broken.
 bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults& results,
                   std::ostream& err) {
@@ -57,9 +62,11 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
             ++results.refused;
             continue;
         }
-        if (o.orthogonal) {
+        const bool filtered = o.filter.any() && filterable(e.shape);
+        if (o.orthogonal || filtered) {
             const std::size_t before = e.notes.size();
-            addorthogonal(e);
+            addorthogonal(e, filtered ? o.filter : ProfileFilter{});
+            if (!e.filter.empty()) e.filter = filtername(o.filter, o.unit);
             for (std::size_t k = before; k < e.notes.size(); ++k) note(name + ": " + e.notes[k]);
         }
         e.record.c = {}; // the point count is all the output needs of the points
@@ -94,12 +101,30 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
     }
     results.file = path;
     results.jobs = static_cast<long>(points.count());
-    Evaluated e = evaluatepoints(points.points(), *o.feature);
-    e.record.line = points.firstline;
     const auto note = [&](const std::string& text) {
         results.notes.push_back(text);
         err << "formreport: " << printable(path) << ": " << text << "\n";
     };
+    FilteredPoints filtered;
+    if (o.filter.any()) {
+        filtered = filterpoints(points.points(), *o.feature, o.filter);
+        if (!filtered.failure.empty()) {
+            note(std::string("no ") + pointset::featurename(*o.feature) +
+                 " evaluated: not filtered: " + filtered.failure);
+            return true;
+        }
+        if (!filtered.how.empty()) note("filtered: " + filtered.how);
+    }
+    const int d = dimensionof(*o.feature);
+    const pointset::Points view =
+        o.filter.any() ? pointset::Points{filtered.coordinates.data(),
+                                          filtered.coordinates.size() / static_cast<std::size_t>(d),
+                                          d, static_cast<std::size_t>(d)}
+                       : points.points();
+    Evaluated e = evaluatepoints(view, *o.feature);
+    e.record.numpt = static_cast<long>(points.count());
+    e.record.line = points.firstline;
+    if (o.filter.any()) e.filter = filtername(o.filter, o.unit);
     for (const std::string& n : e.notes) note(n);
     if (!e.ok())
         note(std::string("no ") + pointset::featurename(*o.feature) + " evaluated: " + e.failure);
@@ -110,10 +135,9 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
 
 } // namespace
 
-int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
-    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL and GLPK");
+std::vector<FileResults> evaluateinputs(const ResultsOptions& o, std::ostream& err, int& status) {
     std::vector<FileResults> files;
-    int status = exitok;
+    status = exitok;
     for (const std::string& path : o.inputs) {
         FileResults f;
         if (!(o.feature ? evaluatepointfile(path, o, f, err) : evaluatefile(path, o, f, err))) {
@@ -130,6 +154,17 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
         }
         files.push_back(std::move(f));
     }
+    return files;
+}
+
+int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
+    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL and GLPK");
+    if (!o.trend.empty() && !chartsavailable()) return unavailable(err, "--trend", "cairo");
+    if ((o.filter.cutoff > 0 || o.filter.band()) && !profile::spectral())
+        return unavailable(err, "results --filter and --filter-band", "FFTW");
+    int status = exitok;
+    const std::vector<FileResults> files = evaluateinputs(o, err, status);
+    if (!o.trend.empty() && !drawbatchtrend(files, o, err)) status = exitinput;
     using Printer = void (*)(std::ostream&, const std::vector<FileResults>&, const ResultsOptions&);
     constexpr std::array<Printer, 3> printers = {printresults, printresultscsv, printresultsjson};
     printers[static_cast<std::size_t>(o.format)](out, files, o);

@@ -64,6 +64,10 @@ std::string shortitem(std::string_view item);
 // the values it refuses whole.
 std::string shortitems(std::string_view message);
 
+// `text` as XML or HTML character data: printable (above), and the markup
+// characters & < > " as entities.
+std::string xmltext(std::string_view text);
+
 // What a computation said on its console, on one line: runs of blanks and
 // line breaks as one blank, cut after 300 characters.
 std::string oneline(const std::string& said);

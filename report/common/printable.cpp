@@ -93,4 +93,27 @@ std::string shortitems(std::string_view message) {
     return out;
 }
 
+std::string xmltext(std::string_view text) {
+    std::string out;
+    for (const char c : printable(text)) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace formeval::report

@@ -137,10 +137,22 @@ Evaluated evaluatepoints(const pointset::Points& points, Feature feature) {
     return e;
 }
 
-void addorthogonal(Evaluated& e) {
+void addorthogonal(Evaluated& e, const ProfileFilter& filter) {
     const Feature feature = featureofshape(e.shape);
     const int d = dimensionof(feature);
-    const std::vector<double> c = cartesian(e.record, e.shape);
+    std::vector<double> c = cartesian(e.record, e.shape);
+    if (filter.any()) {
+        const pointset::Points all{c.data(), c.size() / static_cast<std::size_t>(d), d,
+                                   static_cast<std::size_t>(d)};
+        FilteredPoints f = filterpoints(all, feature, filter);
+        if (!f.failure.empty()) {
+            e.notes.push_back("not filtered: " + f.failure);
+            return;
+        }
+        if (!f.how.empty()) e.notes.push_back("filtered: " + f.how);
+        c = std::move(f.coordinates);
+        e.filter = "filtered";
+    }
     const pointset::Points points{c.data(), c.size() / static_cast<std::size_t>(d), d,
                                   static_cast<std::size_t>(d)};
     FitSet fits = pointsetfits(points, feature, false);

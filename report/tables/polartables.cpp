@@ -15,11 +15,10 @@ namespace formeval::report {
 // least its usual width and always one blank wider than its widest cell, so
 // that no two columns run together.
 void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows,
-                int filter) {
+                const std::string& filter) {
     out << file << ": " << rows.size() << (rows.size() == 1 ? " circle record" : " circle records")
         << " plotted; circularity error against each circle";
-    if (filter > 0)
-        out << ", of the closed profiles filtered (Gaussian, cut-off " << filter << " UPR)";
+    if (!filter.empty()) out << ", of the closed profiles filtered (" << filter << ")";
     out << "\n";
     constexpr std::size_t columns = 9;
     constexpr std::array<const char*, columns> heads = {
@@ -59,15 +58,63 @@ std::string harmonicnote(const HarmonicRow& h) {
         "Harmonic amplitudes about the least-squares circle, in " + h.unit.name + "; " +
         std::to_string(h.harmonics.points) +
         (h.harmonics.resampled ? " points resampled at equal angles" : " points at equal angles");
-    if (h.filter > 0) note += ", filtered at " + std::to_string(h.filter) + " UPR";
-    if (resolved < static_cast<std::size_t>(profile::maxharmonic))
+    if (!h.filter.empty()) note += ", filtered at " + h.filter;
+    if (h.ranged && !h.spectrum.empty())
+        note += "; UPR " + std::to_string(h.spectrum.front().upr) + " to " +
+                std::to_string(h.spectrum.back().upr) + " with their phases";
+    else if (!h.ranged && resolved < static_cast<std::size_t>(profile::maxharmonic))
         note += "; they resolve UPR 1 to " + std::to_string(resolved) + " only";
     return note;
 }
 
-// UPR 1 to 50 in five columns of ten, amplitudes in the sub-unit.
+namespace {
+
+constexpr double degree = 3.14159265358979323846 / 180;
+
+// The harmonics of a range one a line: UPR, amplitude, phase in degrees.
+void printspectrum(std::ostream& out, const HarmonicRow& h) {
+    std::vector<std::vector<std::string>> rows;
+    for (const profile::Harmonic& k : h.spectrum)
+        rows.push_back({std::to_string(k.upr), formatnumber(k.amplitude * h.unit.factor, 4),
+                        formatnumber(k.phase / degree, 4)});
+    printaligned(out, {"UPR", "amplitude", "phase (degrees)"}, {true, true, true}, rows);
+}
+
+} // namespace
+
+std::vector<profile::Harmonic> dominant(const std::vector<profile::Harmonic>& spectrum,
+                                        std::size_t most) {
+    double largest = 0;
+    for (const profile::Harmonic& k : spectrum)
+        if (k.upr > 0) largest = std::max(largest, k.amplitude);
+    std::vector<profile::Harmonic> out;
+    for (const profile::Harmonic& k : spectrum)
+        if (k.upr > 0 && k.amplitude > 0 && k.amplitude >= dominantshare * largest)
+            out.push_back(k);
+    std::stable_sort(out.begin(), out.end(),
+                     [](const auto& a, const auto& b) { return a.amplitude > b.amplitude; });
+    if (out.size() > most) out.resize(most);
+    return out;
+}
+
+std::string dominantline(const HarmonicRow& h) {
+    std::string text = "dominant:";
+    const std::vector<profile::Harmonic> top = dominant(h.spectrum, 5);
+    for (std::size_t k = 0; k < top.size(); ++k)
+        text += std::string(k ? ", " : " ") + std::to_string(top[k].upr) + " UPR " +
+                formatnumber(top[k].amplitude * h.unit.factor, 4) + " " + h.unit.name +
+                " (first crest at " + formatnumber(top[k].phase / top[k].upr / degree, 4) +
+                " degrees)";
+    return top.empty() ? text + " none" : text;
+}
+
 void printharmonics(std::ostream& out, const HarmonicRow& h) {
     out << "\n" << h.name << ": " << harmonicnote(h) << "\n";
+    if (h.ranged) {
+        printspectrum(out, h);
+        out << dominantline(h) << "\n";
+        return;
+    }
     // Decimals down to the fourth significant digit of the largest amplitude.
     double largest = 0;
     for (std::size_t k = 1; k < h.harmonics.amplitude.size(); ++k)
@@ -88,6 +135,7 @@ void printharmonics(std::ostream& out, const HarmonicRow& h) {
         while (!line.empty() && line.back() == ' ') line.pop_back();
         if (!line.empty()) out << line << "\n";
     }
+    if (!h.spectrum.empty()) out << dominantline(h) << "\n";
 }
 
 void printforms(std::ostream& out, const std::string& file, const std::vector<FormRow>& rows,

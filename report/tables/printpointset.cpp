@@ -116,7 +116,9 @@ void printpointsetrows(std::ostream& out, const Evaluated& e, const ResultsOptio
     for (const Fit& r : e.fits) any = any || r.source == Source::pointset;
     if (!any) return;
     out << "   orthogonal " << pointset::featurename(featureof(e))
-        << " (pointset): deviations normal to the feature\n";
+        << " (pointset): deviations normal to the feature";
+    if (!e.filter.empty()) out << ", of the profile filtered: " << e.filter;
+    out << "\n";
     table(out, e, o);
 }
 
@@ -133,6 +135,7 @@ void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
         << "positive outside a circle, sphere or cylinder and on the normal's side of a line or "
            "plane.\n";
     for (const char* text : meaning) out << text << "\n";
+    printfilter(out, o);
     for (const FileResults& file : files) {
         const std::size_t left = file.notes.size();
         out << "\n" << file.file << ": " << file.jobs << (file.jobs == 1 ? " point" : " points");
@@ -141,8 +144,12 @@ void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
         if (left > 0)
             out << "; " << left << (left == 1 ? " note" : " notes") << " on standard error";
         out << "\n";
-        for (const Evaluated& e : file.records) table(out, e, o);
+        for (const Evaluated& e : file.records) {
+            table(out, e, o);
+            printverdict(out, file.file, e, o);
+        }
     }
+    printbatch(out, files, o);
 }
 
 } // namespace formeval::report

@@ -106,7 +106,8 @@ std::string span(const Evaluated& e) {
     return ", an arc of " + formatnumber(360 - e.largestgap, 4) + " degrees (" + gap + ")";
 }
 
-void record(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
+void record(std::ostream& out, const std::string& file, const Evaluated& e,
+            const ResultsOptions& o) {
     const std::optional<double> tolerance = tolerancefor(o, e);
     out << "\njob " << e.record.ordinal << " (line " << e.record.line << "): code " << e.record.job
         << ", " << shapename(e.shape) << ", " << e.record.numpt << " points" << span(e) << "\n";
@@ -122,6 +123,7 @@ void record(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
     }
     printaligned(out, names, numeric, rows);
     printpointsetrows(out, e, o);
+    printverdict(out, file, e, o);
 }
 
 } // namespace
@@ -158,6 +160,7 @@ void printresults(std::ostream& out, const std::vector<FileResults>& files,
         return;
     }
     out << "Lengths in " << options.unit << ".\n";
+    printfilter(out, options);
     for (const char* text : legend) out << text << "\n";
     if (options.orthogonal) printorthogonallegend(out);
     for (const FileResults& file : files) {
@@ -169,8 +172,9 @@ void printresults(std::ostream& out, const std::vector<FileResults>& files,
         if (left > 0)
             out << "; " << left << (left == 1 ? " note" : " notes") << " on standard error";
         out << "\n";
-        for (const Evaluated& e : file.records) record(out, e, options);
+        for (const Evaluated& e : file.records) record(out, file.file, e, options);
     }
+    printbatch(out, files, options);
 }
 
 } // namespace formeval::report

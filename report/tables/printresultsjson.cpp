@@ -26,6 +26,57 @@ nlohmann::ordered_json jsonvalue(const Field& f) {
     return f.text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(f.text);
 }
 
+nlohmann::ordered_json number(double v) {
+    return std::isfinite(v) ? nlohmann::ordered_json(v) : nlohmann::ordered_json();
+}
+
+nlohmann::ordered_json jsonverdicts(const std::vector<FileResults>& files,
+                                    const ResultsOptions& options) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::array();
+    for (const FileResults& file : files)
+        for (const Evaluated& e : file.records) {
+            const std::optional<Verdict> v = verdictof(file.file, e, options);
+            if (!v) continue;
+            out.push_back({{"part", v->part},
+                           {"criterion", methodname(v->criterion)},
+                           {"parameter", v->parameter},
+                           {"value", number(v->value)},
+                           {"lower_bound", number(v->lower)},
+                           {"upper_bound", number(v->upper)},
+                           {"tolerance", v->tolerance},
+                           {"verdict", judgementname(v->judgement)},
+                           {"computed_by",
+                            v->reference ? nlohmann::ordered_json(sourcename(v->reference->source))
+                                         : nlohmann::ordered_json()},
+                           {"filter", v->filter},
+                           {"reason", v->why.empty() ? nlohmann::ordered_json()
+                                                     : nlohmann::ordered_json(v->why)}});
+        }
+    return out;
+}
+
+nlohmann::ordered_json jsonsummary(const std::vector<FileResults>& files,
+                                   const ResultsOptions& options) {
+    const BatchSummary s = batchsummary(files, options);
+    nlohmann::ordered_json parameters = nlohmann::ordered_json::object();
+    constexpr std::array<const char*, 4> names = {"t", "p", "v", "q"};
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const Distribution& d = s.parameters[k];
+        parameters[names[k]] = {{"count", d.count},
+                                {"minimum", number(d.minimum)},
+                                {"mean", number(d.mean)},
+                                {"maximum", number(d.maximum)},
+                                {"standard_deviation", number(d.deviation)}};
+    }
+    return {{"parts", s.parts},
+            {"criterion", methodname(options.criterion)},
+            {"judged", s.judged},
+            {"pass", s.pass},
+            {"fail", s.fail},
+            {"undecided", s.undecided},
+            {"parameters", std::move(parameters)}};
+}
+
 } // namespace
 
 void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
@@ -62,10 +113,13 @@ void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
         : features ? "formeval and exact rows: " + programs + "; pointset rows: " + orthogonaltext
                    : programs;
     nlohmann::ordered_json document = {{"unit", options.unit},
+                                       {"filter", filtername(options.filter, options.unit)},
                                        {"deviations", deviations},
                                        {"files", std::move(inputs)},
                                        {"rows", std::move(rows)},
-                                       {"notes", std::move(notes)}};
+                                       {"notes", std::move(notes)},
+                                       {"verdicts", jsonverdicts(files, options)},
+                                       {"summary", jsonsummary(files, options)}};
     out << document.dump(2) << "\n";
 }
 

@@ -101,6 +101,11 @@ std::vector<Field> rowfields(const std::string& file, const Evaluated& e, const 
         maybe("pass", tolerance.has_value(), tolerance && r.error <= *tolerance),
         text("unit", o.unit),
     };
+    // With a filter, which rows are of the filtered profile (the others say
+    // "none"); without, the columns stay as they were.
+    if (o.filter.any())
+        f.push_back(
+            text("filter", r.source == Source::pointset && !e.filter.empty() ? e.filter : "none"));
     if (!features) return f;
     const bool ours = r.source == Source::pointset;
     const auto at = [&](const char* name, double value) {

@@ -6,6 +6,7 @@
 #include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
 
+#include <array>
 #include <iosfwd>
 #include <map>
 #include <optional>
@@ -45,25 +46,42 @@ struct PlotRow {
 
 // The table of the charts of `file` (named so): right-aligned columns, each
 // at least its usual width and always one blank wider than its widest cell;
-// `filter` the cut-off of the profiles' filter, 0 for none.
+// `filter` the profiles' filter in words, empty for none.
 void printplots(std::ostream& out, const std::string& file, const std::vector<PlotRow>& rows,
-                int filter);
+                const std::string& filter);
 
 // The harmonics of a closed profile, as the table and the bar chart show
-// them: in the sub-unit `unit`, of the profile filtered at `filter` UPR (0:
-// not filtered).
+// them: in the sub-unit `unit`, of the profile filtered at `filter` ("50
+// UPR", "15 to 500 UPR"; empty: not filtered); `spectrum` the harmonics of
+// the range shown with their phases, listed one a line when `ranged` (a
+// range other than the usual 1 to maxharmonic, whose table is `harmonics`).
 struct HarmonicRow {
     std::string name;
     profile::Harmonics harmonics;
     Subunit unit;
-    int filter;
+    std::string filter;
+    std::vector<profile::Harmonic> spectrum;
+    bool ranged = false;
 };
+
+// The largest harmonics of a spectrum (UPR 1 and up), largest first: at
+// most `most`, each at least dominantshare of the largest and above 0, so
+// that no harmonic at the level of the rounding is named.
+constexpr double dominantshare = 0.05;
+std::vector<profile::Harmonic> dominant(const std::vector<profile::Harmonic>& spectrum,
+                                        std::size_t most);
+
+// "dominant: 120 UPR 0.83 at 12.3 degrees, ..." in the row's sub-unit, the
+// phase the angle of the first crest.
+std::string dominantline(const HarmonicRow& h);
 
 // The line over the amplitudes: the sub-unit, the points, the filter, and
 // how far they resolve.
 std::string harmonicnote(const HarmonicRow& h);
 
-// UPR 1 to maxharmonic in five columns of ten, amplitudes in the sub-unit.
+// UPR 1 to maxharmonic in five columns of ten, amplitudes in the sub-unit;
+// or, for a range, each harmonic with its amplitude and phase; then the
+// dominant ones.
 void printharmonics(std::ostream& out, const HarmonicRow& h);
 
 // A straightness or flatness plot drawn: its file name, record and fits.
@@ -94,6 +112,9 @@ struct ResultsOptions {
     std::optional<pointset::Feature> feature; // the inputs are point files of this feature
     std::vector<std::string> columns;         // their coordinates' columns (PointColumns)
     bool orthogonal = false;                  // pointset rows beside a job record's own
+    ProfileFilter filter;                     // of circles and lines; none by default
+    Method criterion = Method::minimumzone;   // of the verdicts
+    std::string trend;                        // the trend chart's SVG file; empty: none
 };
 
 // Reads "VALUE", "CODE=VALUE" or "FEATURE=VALUE" into the options; an error
@@ -165,5 +186,76 @@ void printresultscsv(std::ostream& out, const std::vector<FileResults>& files,
                      const ResultsOptions& options);
 void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
                       const ResultsOptions& options);
+
+// One verdict a part.
+
+// A part is a point file or a job record. Its verdict judges the form error
+// (t) of the reference of the options' criterion against its tolerance:
+// the filtered profile's pointset row where a filter applies, else the exact
+// row of a job record (the pointset row, then formeval's own least squares,
+// where it has none), a point file's pointset row. The value lies in
+// [lower, upper]: the certificate's bracket of a minimum zone; a
+// circumscribed or inscribed reference that is not certified, its t give or
+// take the width of its radius' bracket; otherwise the value itself. pass:
+// upper within the tolerance; fail: lower beyond it; undecided: the bracket
+// holds the tolerance, or there is no such reference (`why` says so).
+enum class Judgement { pass, fail, undecided };
+const char* judgementname(Judgement j); // "pass", "fail", "undecided"
+
+struct Verdict {
+    std::string part; // the file, and for a job record its recordname
+    Method criterion = Method::minimumzone;
+    std::string parameter;          // RONt, STRt ...
+    const Fit* reference = nullptr; // nullptr: none of the criterion
+    double value = notapplicable;
+    double lower = notapplicable;
+    double upper = notapplicable;
+    double tolerance = notapplicable;
+    Judgement judgement = Judgement::undecided;
+    std::string filter; // applied to the value's profile, in words; "none"
+    std::string why;    // when there is no reference
+};
+
+// The reference a part's parameters and verdict are taken from (see above);
+// nullptr when it has none of the criterion, `why` then says why.
+const Fit* criterionreference(const Evaluated& e, const ResultsOptions& options, std::string& why);
+
+// The part's verdict; nothing when no tolerance applies to it.
+std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
+                                 const ResultsOptions& options);
+
+// The line under a part's table: "verdict: pass (minimum zone RONt 0.0027,
+// exact, certified; tolerance 0.003)" and the like.
+std::string verdictline(const Verdict& v, int digits);
+
+// The batch: how many parts were evaluated and judged, and the distribution
+// of each parameter (t p v q) of their criterion's references.
+struct Distribution {
+    long count = 0;
+    double minimum = notapplicable;
+    double mean = notapplicable;
+    double maximum = notapplicable;
+    double deviation = notapplicable; // sample standard deviation; NaN below two
+};
+struct BatchSummary {
+    long parts = 0;
+    long judged = 0;
+    long pass = 0;
+    long fail = 0;
+    long undecided = 0;
+    std::array<Distribution, 4> parameters; // t p v q
+};
+BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOptions& options);
+
+// The summary as the tables end: a line of counts and the distributions.
+void printbatchsummary(std::ostream& out, const BatchSummary& s, const ResultsOptions& options);
+
+// The tables' pieces: the verdict line of a part that has a tolerance, the
+// "Filter: ..." line of the header, the batch summary of more than one part.
+void printverdict(std::ostream& out, const std::string& file, const Evaluated& e,
+                  const ResultsOptions& options);
+void printfilter(std::ostream& out, const ResultsOptions& options);
+void printbatch(std::ostream& out, const std::vector<FileResults>& files,
+                const ResultsOptions& options);
 
 } // namespace formeval::report

@@ -154,9 +154,9 @@ TEST(Manual, DocumentsThePointFileOutput) {
     for (const auto& [key, value] : j.at("rows").front().items()) row.push_back(key);
     EXPECT_EQ(documentednames(false, 1), top);
     EXPECT_EQ(documentednames(true, 1), row);
-    for (const char* name : {"feature", "point_x", "point_y", "point_z", "direction_x",
-                             "direction_y", "direction_z", "radius", "certified", "lower_bound",
-                             "upper_bound"})
+    for (const char* name :
+         {"feature", "point_x", "point_y", "point_z", "direction_x", "direction_y", "direction_z",
+          "radius", "certified", "lower_bound", "upper_bound"})
         EXPECT_NE(manual().find(std::string("`") + name + "`"), std::string::npos) << name;
 }
 

@@ -148,9 +148,7 @@ TEST_P(PointResultsTest, TheZoneFollowsFromTheFieldsAndThePoints) {
             EXPECT_LE(t, leastsquares) << "no zone is wider about the least-squares feature";
         }
         // A cylinder may be left with its bracket; the others are certified.
-        if (feature != "cylinder") {
-            EXPECT_EQ(row["certified"], true);
-        }
+        if (feature != "cylinder") { EXPECT_EQ(row["certified"], true); }
         const double criterion = method == "minimum zone" ? t : row["radius"].get<double>();
         EXPECT_LE(row["lower_bound"].get<double>(), criterion + rounding);
         EXPECT_GE(row["upper_bound"].get<double>(), criterion - rounding);

@@ -403,7 +403,8 @@ TEST(Results, TableOfAHandWorkedLine) {
               "   minimum zone   formeval          1      2      2     2     1     1         1  "
               "               0        2.2  pass\n"
               "   minimum zone   exact             1      2      2     2     1     1         1  "
-              "                        2.2  pass  certified\n");
+              "                        2.2  pass  certified\n"
+              "   verdict: pass (minimum zone STRt 2, exact, certified; tolerance 2.2)\n");
 }
 
 // A broken stream is refused with its line and the other files go on; a

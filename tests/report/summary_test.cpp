@@ -497,16 +497,25 @@ INSTANTIATE_TEST_SUITE_P(
                     {"summary", "r.txt", "--tolerance-digits", "0"},
                     exitusage,
                     "--tolerance-digits: Value 0 not in range"},
-        FailureCase{"FilterCutOffNotOffered",
-                    {"polar", "j.txt", "--filter", "40"},
+        // Any cut-off above 0 is offered.
+        FailureCase{"FilterCutOffNotPositive",
+                    {"polar", "j.txt", "--filter", "0"},
                     exitusage,
-                    "--filter: the cut-off is 15, 50, 150 or 500 undulations per revolution, not "
-                    "'40'\n"},
+                    "--filter: Value 0 is not a positive number\n"},
         FailureCase{"FilterCutOffNotANumber",
                     {"polar", "j.txt", "--filter", "fifty"},
                     exitusage,
-                    "--filter: the cut-off is 15, 50, 150 or 500 undulations per revolution, not "
-                    "'fifty'\n"},
+                    "--filter: Value fifty is not a positive number\n"},
+        FailureCase{"FilterBandReversed",
+                    {"polar", "j.txt", "--filter-band", "500,15"},
+                    exitusage,
+                    "--filter-band: give the long-wave and the short-wave cut-off in UPR, the "
+                    "first below the second: LOW,HIGH (15,500)\n"},
+        FailureCase{"HarmonicsRangeReversed",
+                    {"polar", "j.txt", "--harmonics", "--harmonics-range", "50,10"},
+                    exitusage,
+                    "--harmonics-range: give the first and the last harmonic in UPR, from 1, the "
+                    "first not above the last: FROM,TO (1,500)\n"},
         FailureCase{"NoDigits",
                     {"summary", "r.txt", "--digits", "0"},
                     exitusage,

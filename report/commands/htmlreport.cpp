@@ -1,0 +1,201 @@
+// `formreport report`: the inspection record of a batch as one self-contained
+// HTML page. The parts are evaluated as `results` evaluates them and drawn
+// as `polar` draws them (into a scratch directory, the SVG then inlined);
+// print styles give each part a page of its own and the summary the last.
+#include "report/commands/commands.h"
+
+#include <cmath>
+#include <fstream>
+#include <ostream>
+#include <random>
+#include <sstream>
+
+namespace formeval::report {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// An SVG file's picture without its XML declaration; empty when unreadable.
+std::string inlinesvg(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "";
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string svg = text.str();
+    if (svg.rfind("<?xml", 0) == 0) svg.erase(0, svg.find('\n') + 1);
+    return svg;
+}
+
+constexpr const char* style = R"(
+body { font-family: "DejaVu Sans", sans-serif; font-size: 10pt; margin: 1.5em; color: #000; }
+h1 { font-size: 16pt; margin: 0 0 0.4em 0; }
+h2 { font-size: 13pt; margin: 0.6em 0 0.3em 0; }
+table { border-collapse: collapse; margin: 0.4em 0; }
+th, td { border: 1px solid #999; padding: 2px 6px; text-align: right; }
+th { background: #eee; }
+td.text, th.text { text-align: left; }
+table.header th { text-align: left; }
+div.chart svg { width: 100%; max-width: 170mm; height: auto; max-height: 150mm; }
+p.verdict { font-size: 12pt; font-weight: bold; padding: 4px 8px; display: inline-block; }
+p.pass { background: #dff0d8; } p.fail { background: #f2dede; } p.undecided { background: #fcf1d2; }
+@page { size: A4; margin: 12mm; }
+@media print {
+  body { margin: 0; }
+  section.part { break-after: page; page-break-after: always; }
+  section.part, section.summary { break-inside: avoid; }
+}
+)";
+
+std::string cell(const std::string& text, bool number = true) {
+    return std::string(number ? "<td>" : "<td class=\"text\">") + xmltext(text) + "</td>";
+}
+
+std::string num(double v, int digits) {
+    return std::isnan(v) ? "" : formatnumber(v, digits);
+}
+
+void headerblock(std::ostream& html, const ReportOptions& o, std::size_t parts) {
+    const ResultsOptions& r = o.results;
+    html << "<header class=\"block\">\n<h1>Form inspection report</h1>\n<table class=\"header\">\n";
+    std::vector<std::pair<std::string, std::string>> rows = o.header;
+    rows.push_back({"Filter", filtername(r.filter, r.unit)});
+    rows.push_back({"Criterion of the verdicts", methodname(r.criterion)});
+    rows.push_back({"Unit", r.unit});
+    rows.push_back({"Parts", std::to_string(parts)});
+    for (const auto& [label, value] : rows)
+        html << "<tr><th>" << xmltext(label) << "</th>" << cell(value, false) << "</tr>\n";
+    html << "</table>\n</header>\n";
+}
+
+void parameters(std::ostream& html, const Evaluated& e, const ResultsOptions& o) {
+    html << "<table class=\"parameters\">\n<tr><th class=\"text\">reference</th><th "
+            "class=\"text\">by</th><th>t</th><th>p</th><th>v</th><th>q</th><th "
+            "class=\"text\">certified</th></tr>\n";
+    for (const Fit& r : e.fits) {
+        const bool bounded = r.source != Source::program && r.method != Method::leastsquares;
+        html << "<tr>" << cell(methodname(r.method), false) << cell(sourcename(r.source), false)
+             << cell(num(r.iso.t, o.digits)) << cell(num(r.iso.p, o.digits))
+             << cell(num(r.iso.v, o.digits)) << cell(num(r.iso.q, o.digits))
+             << cell(bounded ? (r.certificate.certified ? "yes" : "no") : "", false) << "</tr>\n";
+    }
+    html << "</table>\n";
+}
+
+// The chart polar drew of a part, from the scratch directory of its input.
+fs::path chartof(const fs::path& dir, const std::string& input, const Evaluated& e) {
+    const std::string stem = fs::path(input).stem().string();
+    if (e.feature) return dir / (stem + "-" + pointset::featurename(*e.feature) + ".svg");
+    return dir / (stem + "-job" + std::to_string(e.record.ordinal) + "-" +
+                  std::to_string(e.record.job) + ".svg");
+}
+
+void part(std::ostream& html, const FileResults& file, const Evaluated& e, const fs::path& dir,
+          const ResultsOptions& o, std::size_t number) {
+    const std::string name = e.feature ? file.file : file.file + ": " + recordname(e.record);
+    html << "<section class=\"part\">\n<h2>Part " << number << ": " << xmltext(name) << "</h2>\n";
+    const std::string svg = inlinesvg(chartof(dir, file.file, e));
+    if (svg.empty())
+        html << "<p>No chart of this part.</p>\n";
+    else
+        html << "<div class=\"chart\">\n" << svg << "</div>\n";
+    if (!e.filter.empty() && e.feature)
+        html << "<p>The chart shows the profile as measured; the parameters are of the "
+                "profile filtered: "
+             << xmltext(e.filter) << ".</p>\n";
+    parameters(html, e, o);
+    if (const std::optional<Verdict> v = verdictof(file.file, e, o))
+        html << "<p class=\"verdict " << judgementname(v->judgement) << "\">"
+             << xmltext(verdictline(*v, o.digits)) << "</p>\n";
+    html << "</section>\n";
+}
+
+void summary(std::ostream& html, const std::vector<FileResults>& files, const ResultsOptions& o,
+             const fs::path& trend) {
+    const BatchSummary s = batchsummary(files, o);
+    html << "<section class=\"summary\">\n<h2>Batch summary</h2>\n<table>\n<tr><th>parts</th>"
+            "<th>judged</th><th>pass</th><th>fail</th><th>undecided</th></tr>\n<tr>"
+         << cell(std::to_string(s.parts)) << cell(std::to_string(s.judged))
+         << cell(std::to_string(s.pass)) << cell(std::to_string(s.fail))
+         << cell(std::to_string(s.undecided)) << "</tr>\n</table>\n";
+    html << "<table>\n<tr><th class=\"text\">parameter</th><th>parts</th><th>minimum</th>"
+            "<th>mean</th><th>maximum</th><th>standard deviation</th></tr>\n";
+    constexpr std::array<const char*, 4> names = {"t", "p", "v", "q"};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Distribution& d = s.parameters[k];
+        html << "<tr>" << cell(names[k], false) << cell(std::to_string(d.count))
+             << cell(num(d.minimum, o.digits)) << cell(num(d.mean, o.digits))
+             << cell(num(d.maximum, o.digits)) << cell(num(d.deviation, o.digits)) << "</tr>\n";
+    }
+    html << "</table>\n";
+    const std::string svg = inlinesvg(trend);
+    if (!svg.empty()) html << "<div class=\"chart\">\n" << svg << "</div>\n";
+    html << "</section>\n";
+}
+
+// A scratch directory of its own, removed with its content at the end.
+struct Scratch {
+    fs::path dir;
+    Scratch() {
+        std::random_device seed;
+        dir = fs::temp_directory_path() / ("formreport-" + std::to_string(seed()));
+        fs::create_directories(dir);
+    }
+    ~Scratch() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+};
+
+} // namespace
+
+int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
+    if (!pointset::exactreferences()) return unavailable(err, "report", "CGAL and GLPK");
+    if (!chartsavailable()) return unavailable(err, "report", "cairo");
+    if ((o.results.filter.cutoff > 0 || o.results.filter.band()) && !profile::spectral())
+        return unavailable(err, "report --filter and --filter-band", "FFTW");
+    int status = exitok;
+    const std::vector<FileResults> files = evaluateinputs(o.results, err, status);
+    const Scratch scratch;
+    std::ostringstream quiet;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        PolarOptions p;
+        p.input = files[k].file;
+        p.output = (scratch.dir / std::to_string(k)).string();
+        p.unit = o.results.unit;
+        p.feature = o.results.feature;
+        p.columns = o.results.columns;
+        p.progress = ProgressMode::never;
+        if (!o.results.feature) {
+            p.filter = o.results.filter;
+            p.filter.wavelength = 0;
+        }
+        polar(p, quiet, quiet);
+    }
+    ResultsOptions trend = o.results;
+    trend.trend = (scratch.dir / "trend.svg").string();
+    drawbatchtrend(files, trend, quiet);
+
+    std::ofstream html(o.output, std::ios::binary | std::ios::trunc);
+    std::size_t parts = 0;
+    for (const FileResults& f : files) parts += f.records.size();
+    html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Form "
+            "inspection report</title>\n<style>"
+         << style << "</style>\n</head>\n<body>\n";
+    headerblock(html, o, parts);
+    std::size_t number = 0;
+    for (std::size_t k = 0; k < files.size(); ++k)
+        for (const Evaluated& e : files[k].records)
+            part(html, files[k], e, scratch.dir / std::to_string(k), o.results, ++number);
+    summary(html, files, o.results, scratch.dir / "trend.svg");
+    html << "</body>\n</html>\n";
+    html.close();
+    if (!html) {
+        err << "formreport: " << printable(o.output) << ": the report could not be written\n";
+        return exitinput;
+    }
+    out << o.output << ": " << parts << (parts == 1 ? " part" : " parts") << " reported\n";
+    return outputwritten(out, err) ? status : exitinput;
+}
+
+} // namespace formeval::report

@@ -1,0 +1,190 @@
+// The profile of a circle or line filtered and set off from its reference
+// again, so that every criterion can be evaluated on the filtered profile.
+#include "profile/profile.h"
+#include "report/evaluation/evaluation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace formeval::report {
+
+namespace {
+
+using pointset::Feature;
+
+constexpr double twopi = 2 * 3.14159265358979323846;
+
+std::string number(double v) {
+    return formatnumber(v, 6);
+}
+
+pointset::Reference leastsquaresof(const pointset::Points& points, Feature feature) {
+    pointset::Options options;
+    options.deviations = false;
+    options.certificate = false;
+    return pointset::evaluate(points, feature, pointset::Criterion::leastsquares, options);
+}
+
+// Positions along an open profile with their values, in order of position.
+struct OpenProfile {
+    std::vector<double> position;
+    std::vector<double> value;
+};
+
+// Sorts the profile by position; false when two points share one.
+bool sortprofile(OpenProfile& p) {
+    std::vector<std::size_t> order(p.position.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&p](std::size_t a, std::size_t b) { return p.position[a] < p.position[b]; });
+    OpenProfile sorted;
+    for (const std::size_t k : order) {
+        if (!sorted.position.empty() && !(p.position[k] > sorted.position.back())) return false;
+        sorted.position.push_back(p.position[k]);
+        sorted.value.push_back(p.value[k]);
+    }
+    p = std::move(sorted);
+    return true;
+}
+
+// The low-pass mean line at `longer`, or the band between the mean lines at
+// the wavelengths `shorter` and `longer`.
+std::vector<double> filteropen(const OpenProfile& p, double shorter, double longer) {
+    std::vector<double> out = profile::openfilter(p.position, p.value, longer);
+    if (shorter <= 0) return out;
+    const std::vector<double> fine = profile::openfilter(p.position, p.value, shorter);
+    for (std::size_t k = 0; k < out.size(); ++k) out[k] = fine[k] - out[k];
+    return out;
+}
+
+FilteredPoints filterline(const pointset::Points& points, const ProfileFilter& f) {
+    FilteredPoints out;
+    if (f.wavelength <= 0) {
+        out.failure = "a line is filtered at a cut-off wavelength, not in UPR";
+        return out;
+    }
+    const pointset::Reference ls = leastsquaresof(points, Feature::line);
+    if (!ls.found) {
+        out.failure = ls.failure;
+        return out;
+    }
+    const double dx = ls.direction[0], dy = ls.direction[1];
+    OpenProfile p;
+    for (std::size_t i = 0; i < points.count; ++i) {
+        const double u = points.data[i * points.stride] - ls.point[0];
+        const double w = points.data[i * points.stride + 1] - ls.point[1];
+        p.position.push_back(dx * u + dy * w);
+        p.value.push_back(-dy * u + dx * w);
+    }
+    if (!sortprofile(p)) {
+        out.failure = "two points lie at one position along the line";
+        return out;
+    }
+    const std::vector<double> v = filteropen(p, 0, f.wavelength);
+    for (std::size_t k = 0; k < v.size(); ++k) {
+        out.coordinates.push_back(ls.point[0] + p.position[k] * dx - v[k] * dy);
+        out.coordinates.push_back(ls.point[1] + p.position[k] * dy + v[k] * dx);
+    }
+    return out;
+}
+
+void setoff(FilteredPoints& out, const profile::Circle& c, double angle, double deviation) {
+    out.coordinates.push_back(c.x + (c.r + deviation) * std::cos(angle));
+    out.coordinates.push_back(c.y + (c.r + deviation) * std::sin(angle));
+}
+
+FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
+                         const profile::ProfileExtent& extent, const profile::Circle& c,
+                         const ProfileFilter& f) {
+    FilteredPoints out;
+    OpenProfile p;
+    for (const profile::PolarPoint& q : sorted) {
+        const double turned = std::fmod(q.angle - extent.start + 2 * twopi, twopi);
+        p.position.push_back(c.r * turned);
+        p.value.push_back(q.deviation);
+    }
+    if (!sortprofile(p)) {
+        out.failure = "two points lie at one angle about the least-squares centre";
+        return out;
+    }
+    const double circumference = twopi * c.r;
+    double shorter = 0, longer = f.wavelength;
+    if (f.band()) {
+        shorter = circumference / f.shortwave;
+        longer = circumference / f.longwave;
+    } else if (longer <= 0) {
+        longer = circumference / f.cutoff;
+    }
+    out.how = "an arc, filtered along its length at the cut-off wavelength " + number(longer);
+    if (shorter > 0) out.how += " less the one at " + number(shorter);
+    const std::vector<double> v = filteropen(p, shorter, longer);
+    for (std::size_t k = 0; k < v.size(); ++k)
+        setoff(out, c, extent.start + p.position[k] / c.r, v[k]);
+    return out;
+}
+
+FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
+                            const profile::Circle& c, const ProfileFilter& f) {
+    FilteredPoints out;
+    if (!profile::spectral()) {
+        out.failure = profile::Unavailable().what();
+        return out;
+    }
+    const profile::EqualAngles samples = profile::equalangles(sorted);
+    const std::size_t n = samples.deviation.size();
+    std::vector<double> v;
+    if (f.band()) {
+        v = profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave);
+    } else {
+        const double cutoff = f.cutoff > 0 ? f.cutoff : twopi * c.r / f.wavelength;
+        if (f.cutoff <= 0) out.how = "the cut-off wavelength is " + number(cutoff) + " UPR";
+        v = profile::gaussianfilter(samples.deviation, cutoff);
+    }
+    if (samples.resampled)
+        out.how += std::string(out.how.empty() ? "" : "; ") + "resampled at " + std::to_string(n) +
+                   " equal angles";
+    for (std::size_t k = 0; k < n; ++k)
+        setoff(out, c, samples.start + twopi * static_cast<double>(k) / static_cast<double>(n),
+               v[k]);
+    return out;
+}
+
+FilteredPoints filtercircle(const pointset::Points& points, const ProfileFilter& f) {
+    const pointset::Reference ls = leastsquaresof(points, Feature::circle);
+    if (!ls.found) return {{}, "", ls.failure};
+    std::vector<double> x(points.count), y(points.count);
+    for (std::size_t i = 0; i < points.count; ++i) {
+        x[i] = points.data[i * points.stride];
+        y[i] = points.data[i * points.stride + 1];
+    }
+    const profile::Circle c{ls.point[0], ls.point[1], ls.radius};
+    const std::vector<profile::PolarPoint> sorted = profile::profileabout(x, y, c);
+    const profile::ProfileExtent extent = profile::profileextent(sorted);
+    return extent.closed ? filterclosed(sorted, c, f) : filterarc(sorted, extent, c, f);
+}
+
+} // namespace
+
+std::string filtername(const ProfileFilter& f, const std::string& unit) {
+    std::string text;
+    if (f.band())
+        text = "Gaussian band-pass, " + number(f.longwave) + " to " + number(f.shortwave) + " UPR";
+    else if (f.cutoff > 0)
+        text = "Gaussian, cut-off " + number(f.cutoff) + " UPR";
+    if (f.wavelength > 0)
+        text += (text.empty() ? "Gaussian, cut-off wavelength "
+                 : f.band()   ? ", lines at the cut-off wavelength "
+                              : ", open profiles at the cut-off wavelength ") +
+                number(f.wavelength) + (unit == defaultunit ? "" : " " + unit);
+    return text.empty() ? "none" : text;
+}
+
+FilteredPoints filterpoints(const pointset::Points& points, Feature feature,
+                            const ProfileFilter& filter) {
+    if (feature == Feature::line) return filterline(points, filter);
+    if (feature == Feature::circle) return filtercircle(points, filter);
+    return {{}, "", std::string("a ") + pointset::featurename(feature) + " is not filtered"};
+}
+
+} // namespace formeval::report

@@ -1,0 +1,182 @@
+// One verdict a part: the form error of one criterion's reference, with the
+// bracket its certificate proves, against the part's tolerance; and the
+// batch's counts and distributions.
+#include "report/tables/tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+
+namespace formeval::report {
+
+namespace {
+
+bool filterable(const Evaluated& e) {
+    if (e.feature) return true; // a point file with a filter is refused unless filterable
+    return e.shape == Shape::line || e.shape == Shape::circle || e.shape == Shape::polarcircle;
+}
+
+std::string parametername(const Evaluated& e) {
+    if (e.feature) return std::string(pointset::isostem(*e.feature)) + "t";
+    return isonames(e.shape)[0];
+}
+
+// The bracket of a reference's form error (see Verdict).
+void bracket(const Fit& r, Verdict& v) {
+    v.value = r.error;
+    v.lower = v.upper = r.error;
+    const Certificate& c = r.certificate;
+    if (r.source == Source::program || r.method == Method::leastsquares || c.certified ||
+        !std::isfinite(c.lower) || !std::isfinite(c.upper))
+        return;
+    if (r.method == Method::minimumzone) {
+        v.lower = std::min(c.lower, r.error);
+        v.upper = std::max(c.upper, r.error);
+        return;
+    }
+    const double width = std::fabs(c.upper - c.lower);
+    v.lower = std::max(0.0, r.error - width);
+    v.upper = r.error + width;
+}
+
+} // namespace
+
+const char* judgementname(Judgement j) {
+    switch (j) {
+    case Judgement::pass:
+        return "pass";
+    case Judgement::fail:
+        return "fail";
+    case Judgement::undecided:
+        break;
+    }
+    return "undecided";
+}
+
+const Fit* criterionreference(const Evaluated& e, const ResultsOptions& o, std::string& why) {
+    const Method m = o.criterion;
+    why.clear();
+    if (o.filter.any() && filterable(e)) {
+        if (e.filter.empty()) {
+            why = "the profile could not be filtered";
+            return nullptr;
+        }
+        if (const Fit* f = e.find(m, Source::pointset)) return f;
+    } else {
+        for (const Source s : {Source::exact, Source::pointset})
+            if (const Fit* f = e.find(m, s)) return f;
+        if (m == Method::leastsquares)
+            if (const Fit* f = e.find(m, Source::program)) return f;
+    }
+    why = std::string("no ") + methodname(m) + " reference";
+    return nullptr;
+}
+
+std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
+                                 const ResultsOptions& o) {
+    const std::optional<double> tolerance = tolerancefor(o, e);
+    if (!tolerance) return std::nullopt;
+    Verdict v;
+    v.part = e.feature ? file : file + ": " + recordname(e.record);
+    v.criterion = o.criterion;
+    v.parameter = parametername(e);
+    v.tolerance = *tolerance;
+    v.filter = e.filter.empty() ? "none" : e.filter;
+    v.reference = criterionreference(e, o, v.why);
+    if (!v.reference) return v;
+    bracket(*v.reference, v);
+    v.judgement = v.upper <= v.tolerance  ? Judgement::pass
+                  : v.lower > v.tolerance ? Judgement::fail
+                                          : Judgement::undecided;
+    return v;
+}
+
+std::string verdictline(const Verdict& v, int digits) {
+    std::string text = std::string("verdict: ") + judgementname(v.judgement) + " (" +
+                       methodname(v.criterion) + " ";
+    if (!v.reference) return text + v.parameter + ": " + v.why + ")";
+    const Fit& r = *v.reference;
+    text += v.parameter + " ";
+    if (v.lower < v.upper)
+        text +=
+            "between " + formatnumber(v.lower, digits) + " and " + formatnumber(v.upper, digits);
+    else
+        text += formatnumber(v.value, digits);
+    text += ", " + std::string(sourcename(r.source));
+    if (r.source != Source::program && r.method != Method::leastsquares)
+        text += r.certificate.certified ? ", certified" : ", not certified";
+    if (v.filter != "none") text += ", filtered";
+    return text + "; tolerance " + formatnumber(v.tolerance, digits) + ")";
+}
+
+BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOptions& o) {
+    BatchSummary s;
+    std::array<std::vector<double>, 4> values;
+    for (const FileResults& file : files)
+        for (const Evaluated& e : file.records) {
+            ++s.parts;
+            std::string why;
+            if (const Fit* r = criterionreference(e, o, why)) {
+                const std::array<double, 4> iso = {r->iso.t, r->iso.p, r->iso.v, r->iso.q};
+                for (std::size_t k = 0; k < 4; ++k) values[k].push_back(iso[k]);
+            }
+            const std::optional<Verdict> v = verdictof(file.file, e, o);
+            if (!v) continue;
+            ++s.judged;
+            ++(v->judgement == Judgement::pass   ? s.pass
+               : v->judgement == Judgement::fail ? s.fail
+                                                 : s.undecided);
+        }
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::vector<double>& x = values[k];
+        Distribution& d = s.parameters[k];
+        d.count = static_cast<long>(x.size());
+        if (x.empty()) continue;
+        d.minimum = *std::min_element(x.begin(), x.end());
+        d.maximum = *std::max_element(x.begin(), x.end());
+        double sum = 0;
+        for (const double a : x) sum += a;
+        d.mean = sum / static_cast<double>(x.size());
+        if (x.size() < 2) continue;
+        double squares = 0;
+        for (const double a : x) squares += (a - d.mean) * (a - d.mean);
+        d.deviation = std::sqrt(squares / static_cast<double>(x.size() - 1));
+    }
+    return s;
+}
+
+void printbatchsummary(std::ostream& out, const BatchSummary& s, const ResultsOptions& o) {
+    out << "\nbatch: " << s.parts << (s.parts == 1 ? " part" : " parts") << ", " << s.judged
+        << " judged by " << methodname(o.criterion) << ": " << s.pass << " pass, " << s.fail
+        << " fail, " << s.undecided << " undecided\n";
+    const auto num = [&o](double v) { return std::isnan(v) ? "" : formatnumber(v, o.digits); };
+    std::vector<std::vector<std::string>> rows;
+    constexpr std::array<const char*, 4> names = {"t", "p", "v", "q"};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const Distribution& d = s.parameters[k];
+        rows.push_back({names[k], std::to_string(d.count), num(d.minimum), num(d.mean),
+                        num(d.maximum), num(d.deviation)});
+    }
+    printaligned(out, {"parameter", "parts", "minimum", "mean", "maximum", "standard deviation"},
+                 {false, true, true, true, true, true}, rows);
+}
+
+void printverdict(std::ostream& out, const std::string& file, const Evaluated& e,
+                  const ResultsOptions& o) {
+    if (const std::optional<Verdict> v = verdictof(file, e, o))
+        out << "   " << verdictline(*v, o.digits) << "\n";
+}
+
+void printfilter(std::ostream& out, const ResultsOptions& o) {
+    out << "Filter: " << filtername(o.filter, o.unit);
+    if (o.filter.any() && !o.feature)
+        out << " (the pointset rows of line and circle records, of the filtered profile)";
+    out << ".\n";
+}
+
+void printbatch(std::ostream& out, const std::vector<FileResults>& files, const ResultsOptions& o) {
+    const BatchSummary s = batchsummary(files, o);
+    if (s.parts > 1) printbatchsummary(out, s, o);
+}
+
+} // namespace formeval::report

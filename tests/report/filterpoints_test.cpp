@@ -1,0 +1,294 @@
+// The filtered profiles of `formreport results`: each harmonic of a closed
+// profile kept as the Gaussian filter's transmission, written out here,
+// says (low-pass and band-pass); open profiles (lines, arcs) losing their
+// short waves and keeping their long ones; the result unchanged by the order
+// and place of the points; refusals of filters a feature cannot take; and a
+// job record's own rows unchanged by a filter.
+#include "report/commands/commands.h"
+#include "tests/harness/harness.h"
+#include "tests/report/support.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+
+namespace formeval::report {
+namespace {
+
+const double pi = std::acos(-1.0);
+
+// The Gaussian filter's transmission of a wave, 50 % at the cut-off (both in
+// UPR, or both wavelengths inverted).
+double gain(double upr, double cutoff) {
+    const double alpha = std::sqrt(std::log(2.0) / pi);
+    return std::exp(-pi * std::pow(alpha * upr / cutoff, 2));
+}
+
+// n points about (40, -12) at radius 25 plus `wave` of the angle, as CSV.
+std::string circle(int n, const std::function<double(double)>& wave, double shift = 0) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y\n";
+    for (int i = 0; i < n; ++i) {
+        const double t = 2 * pi * i / n, r = 25 + wave(t);
+        out << shift + 40 + r * std::cos(t) << "," << -12 + r * std::sin(t) << "\n";
+    }
+    return out.str();
+}
+
+nlohmann::json run(const std::vector<std::string>& args) {
+    const test::ReportOutcome o = test::report(args);
+    EXPECT_EQ(o.status, exitok) << o.err;
+    return o.status == exitok ? nlohmann::json::parse(o.out) : nlohmann::json();
+}
+
+// The row of a criterion.
+const nlohmann::json& row(const nlohmann::json& doc, const std::string& method) {
+    for (const auto& r : doc["rows"])
+        if (r["method"] == method) return r;
+    static const nlohmann::json none;
+    ADD_FAILURE() << "no " << method << " row";
+    return none;
+}
+
+struct ClosedCase {
+    int upr;          // of the wave
+    double cutoff;    // low-pass, or 0
+    double longwave;  // band-pass, or 0
+    double shortwave; //
+};
+
+class ClosedFilterTest : public ::testing::TestWithParam<ClosedCase> {};
+
+// A wave of k UPR comes out at its transmission: its root mean square about
+// the least-squares circle is A g / sqrt 2.
+TEST_P(ClosedFilterTest, EachHarmonicKeepsItsTransmission) {
+    const ClosedCase c = GetParam();
+    const double amplitude = 0.002;
+    test::Workdir dir;
+    dir.write("c.csv",
+              circle(1800, [&](double t) { return amplitude * std::cos(c.upr * t + 0.3); }));
+    std::vector<std::string> args = {"results", "c.csv", "--feature", "circle", "--json"};
+    double g = 0;
+    std::string name;
+    if (c.cutoff > 0) {
+        args.insert(args.end(), {"--filter", formatnumber(c.cutoff, 12)});
+        g = gain(c.upr, c.cutoff);
+        name = "Gaussian, cut-off " + formatnumber(c.cutoff, 6) + " UPR";
+    } else {
+        args.insert(args.end(), {"--filter-band", formatnumber(c.longwave, 12) + "," +
+                                                      formatnumber(c.shortwave, 12)});
+        g = gain(c.upr, c.shortwave) - gain(c.upr, c.longwave);
+        name = "Gaussian band-pass, " + formatnumber(c.longwave, 6) + " to " +
+               formatnumber(c.shortwave, 6) + " UPR";
+    }
+    const nlohmann::json doc = run(args);
+    ASSERT_FALSE(doc.is_null());
+    EXPECT_EQ(doc["filter"], name);
+    const auto& ls = row(doc, "least squares");
+    EXPECT_EQ(ls["filter"], name);
+    EXPECT_NEAR(ls["q"].get<double>(), amplitude * g / std::sqrt(2.0), 2e-3 * amplitude + 1e-9);
+    // The minimum zone of a filtered wave is no wider than the wave itself.
+    EXPECT_LE(row(doc, "minimum zone")["t"].get<double>(), 2 * amplitude * g + 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cutoffs, ClosedFilterTest,
+                         ::testing::Values(ClosedCase{5, 50, 0, 0}, ClosedCase{60, 50, 0, 0},
+                                           ClosedCase{120, 150, 0, 0}, ClosedCase{120, 1500, 0, 0},
+                                           ClosedCase{400, 1500, 0, 0}, ClosedCase{37, 15, 0, 0},
+                                           ClosedCase{8, 0, 15, 500}, ClosedCase{120, 0, 15, 500},
+                                           ClosedCase{600, 0, 50, 500}),
+                         test::namedby([](const ClosedCase& c) {
+                             return "k" + std::to_string(c.upr) + "_" +
+                                    test::testname(
+                                        std::vector<double>{c.cutoff, c.longwave, c.shortwave});
+                         }));
+
+// Neither the order of the points nor where the part lies changes the
+// filtered parameters.
+TEST(FilterPoints, TheOrderAndPlaceOfThePointsChangeNothing) {
+    const auto wave = [](double t) {
+        return 0.003 * std::cos(2 * t) + 0.001 * std::sin(17 * t) + 0.0005 * std::cos(90 * t);
+    };
+    const std::string text = circle(720, wave);
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    std::shuffle(lines.begin() + 1, lines.end(), std::mt19937(7));
+    std::string shuffled;
+    for (const std::string& l : lines) shuffled += l + "\n";
+    test::Workdir dir;
+    dir.write("a.csv", text);
+    dir.write("b.csv", shuffled);
+    dir.write("c.csv", circle(720, wave, 1000));
+    std::vector<nlohmann::json> docs;
+    for (const char* f : {"a.csv", "b.csv", "c.csv"})
+        docs.push_back(run({"results", f, "--feature", "circle", "--json", "--filter", "50"}));
+    for (const char* method :
+         {"least squares", "minimum zone", "minimum circumscribing", "maximum inscribing"})
+        for (const char* p : {"t", "p", "v", "q"})
+            for (std::size_t k = 1; k < docs.size(); ++k)
+                EXPECT_NEAR(row(docs[k], method)[p].get<double>(),
+                            row(docs[0], method)[p].get<double>(), 1e-9)
+                    << method << " " << p << " of input " << k;
+}
+
+struct OpenCase {
+    std::string feature; // line or arc
+    double wavelength;   // of the wave, with a cut-off of 2.5
+    bool upr;            // the arc's cut-off given in UPR
+};
+
+// A line of 400 points along 30 degrees, or an arc of 120 degrees of radius
+// 25, each with a sine wave along its length.
+std::string openprofile(const OpenCase& c, double amplitude) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y\n";
+    for (int i = 0; i < 400; ++i) {
+        if (c.feature == "line") {
+            const double s = 0.25 * i, d = amplitude * std::sin(2 * pi * s / c.wavelength);
+            const double cs = std::cos(pi / 6), sn = std::sin(pi / 6);
+            out << 3 + s * cs - d * sn << "," << 7 + s * sn + d * cs << "\n";
+        } else {
+            const double t = 0.3 + (2 * pi / 3) * i / 399, s = 25 * (t - 0.3);
+            const double r = 25 + amplitude * std::sin(2 * pi * s / c.wavelength);
+            out << 40 + r * std::cos(t) << "," << -12 + r * std::sin(t) << "\n";
+        }
+    }
+    return out.str();
+}
+
+class OpenFilterTest : public ::testing::TestWithParam<OpenCase> {};
+
+// At a cut-off of 2.5, a wave of 0.7 is gone (the filter passes 1.5e-4 of
+// it; the ends, where the regression has half its weights, leave a little
+// more) and one of 50 stays, ends and all.
+TEST_P(OpenFilterTest, ShortWavesGoLongWavesStay) {
+    const OpenCase c = GetParam();
+    const double amplitude = 0.004;
+    test::Workdir dir;
+    dir.write("p.csv", openprofile(c, amplitude));
+    const std::string feature = c.feature == "line" ? "line" : "circle";
+    const nlohmann::json raw = run({"results", "p.csv", "--feature", feature, "--json"});
+    std::vector<std::string> args = {"results", "p.csv", "--feature", feature, "--json"};
+    if (c.upr)
+        args.insert(args.end(), {"--filter", formatnumber(2 * pi * 25 / 2.5, 17)});
+    else
+        args.insert(args.end(), {"--filter-wavelength", "2.5"});
+    const test::ReportOutcome o = test::report(args);
+    ASSERT_EQ(o.status, exitok) << o.err;
+    if (c.feature == "arc") {
+        EXPECT_NE(o.err.find("filtered: an arc, filtered along its length at the cut-off "
+                             "wavelength 2.5"),
+                  std::string::npos)
+            << o.err;
+    }
+    const nlohmann::json doc = nlohmann::json::parse(o.out);
+    const double before = row(raw, "least squares")["q"];
+    const double after = row(doc, "least squares")["q"];
+    if (c.wavelength < 2.5)
+        EXPECT_LT(after, 0.05 * amplitude) << "the short wave is filtered out";
+    else
+        EXPECT_NEAR(after, before, 0.03 * before) << "the long wave stays";
+    EXPECT_GT(before, 0.3 * amplitude) << "the wave is there to filter";
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, OpenFilterTest,
+                         ::testing::Values(OpenCase{"line", 0.7, false},
+                                           OpenCase{"line", 50, false}, OpenCase{"arc", 0.7, false},
+                                           OpenCase{"arc", 50, false}, OpenCase{"arc", 0.7, true}),
+                         test::namedby([](const OpenCase& c) {
+                             return c.feature + "_" + test::testname(c.wavelength) +
+                                    (c.upr ? "_upr" : "");
+                         }));
+
+struct Refusal {
+    std::vector<std::string> args;
+    std::string message;
+};
+
+class FilterRefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(FilterRefusalTest, IsAUsageError) {
+    const Refusal r = GetParam();
+    test::Workdir dir;
+    dir.write("p.csv", "x,y,z\n0,0,0\n1,0,0\n0,1,0\n1,1,0.1\n");
+    std::vector<std::string> args = {"results", "p.csv"};
+    args.insert(args.end(), r.args.begin(), r.args.end());
+    const test::ReportOutcome o = test::report(args);
+    EXPECT_EQ(o.status, exitusage);
+    EXPECT_NE(o.err.find(r.message), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters, FilterRefusalTest,
+    ::testing::Values(
+        Refusal{{"--feature", "plane", "--filter", "50"},
+                "the profiles of circles and lines are filtered, not those of a plane"},
+        Refusal{{"--feature", "line", "--filter", "50"},
+                "a line is filtered at a cut-off wavelength in its length unit: "
+                "--filter-wavelength"},
+        Refusal{{"--feature", "circle", "--filter-band", "500,15"},
+                "give the long-wave and the short-wave cut-off in UPR, the first below the "
+                "second: LOW,HIGH (15,500)"},
+        Refusal{{"--feature", "circle", "--filter-band", "15"}, "LOW,HIGH (15,500)"},
+        Refusal{{"--feature", "circle", "--filter", "0"}, "is not a positive number"},
+        Refusal{{"--feature", "circle", "--filter", "nan"}, "is not a finite number"},
+        Refusal{{"--feature", "circle", "--filter-wavelength", "-2"}, "is not a positive number"},
+        Refusal{{"--feature", "circle", "--filter", "50", "--filter-band", "15,500"}, "excludes"},
+        Refusal{{"--criterion", "mean"},
+                "the criterion is least-squares, minimum-zone, circumscribed or inscribed, not "
+                "'mean'"}),
+    test::namedby([](const Refusal& r) {
+        std::string name;
+        for (const std::string& a : r.args) name += a + " ";
+        return name;
+    }));
+
+// A filter adds the filtered profile's pointset rows to a circle record and
+// leaves formeval's rows and the exact ones as they were; a line record
+// without a wavelength is said not to be filtered.
+TEST(FilterPoints, JobRecordsKeepTheirOwnRows) {
+    test::Workdir dir;
+    std::ostringstream line;
+    line << "1000 30 0.000001\n";
+    for (int i = 0; i < 30; ++i) line << i << " " << 0.01 * std::sin(3.0 * i) << "\n";
+    dir.write("cir1.txt", "2500 " + test::alternating(72) + line.str());
+    const nlohmann::json raw = run({"results", "cir1.txt", "--json"});
+    const test::ReportOutcome o = test::report({"results", "cir1.txt", "--json", "--filter", "15"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_NE(o.err.find("job 1000 (job 2 of the stream, line 74): not filtered: a line is "
+                         "filtered at a cut-off wavelength, not in UPR"),
+              std::string::npos)
+        << o.err;
+    const nlohmann::json doc = nlohmann::json::parse(o.out);
+    nlohmann::json own = nlohmann::json::array(), filtered = nlohmann::json::array();
+    for (auto r : doc["rows"]) {
+        if (r["computed_by"] == "pointset") {
+            EXPECT_EQ(r["filter"], "Gaussian, cut-off 15 UPR");
+            EXPECT_EQ(r["code"], 2500);
+            filtered.push_back(r);
+            continue;
+        }
+        EXPECT_EQ(r["filter"], "none");
+        for (const char* k : {"filter", "feature", "point_x", "point_y", "point_z", "direction_x",
+                              "direction_y", "direction_z"})
+            r.erase(k);
+        own.push_back(r);
+    }
+    EXPECT_EQ(own, raw["rows"]);
+    ASSERT_EQ(filtered.size(), 4u);
+    // The alternating radii are the 36th harmonic, of amplitude 0.01: at 15
+    // UPR it keeps its transmission, the same zone about every reference.
+    for (const auto& r : filtered)
+        EXPECT_NEAR(r["t"].get<double>(), 0.02 * gain(36, 15), 1e-5) << r["method"];
+}
+
+} // namespace
+} // namespace formeval::report

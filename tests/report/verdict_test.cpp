@@ -1,0 +1,195 @@
+// One verdict a part: each criterion's exact value against tolerances either
+// side of it, the bracket of a reference that is not certified straddling a
+// tolerance, the batch's counts and distributions worked out by hand, and a
+// filtered profile judged on its filtered values.
+#include "report/commands/commands.h"
+#include "tests/harness/harness.h"
+#include "tests/report/support.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace formeval::report {
+namespace {
+
+struct CriterionCase {
+    std::string criterion;
+    std::string tolerance;
+    std::string verdict;
+    std::string by;
+};
+
+class VerdictTest : public ::testing::TestWithParam<CriterionCase> {};
+
+// Every reference of the alternating record has the error 0.02: the verdict
+// follows the tolerance whichever criterion judges it, formeval's rows only
+// informing.
+TEST_P(VerdictTest, EachCriterionAgainstItsTolerance) {
+    const CriterionCase c = GetParam();
+    test::Workdir dir;
+    dir.write("cir1.txt", "2500 " + test::alternating(8));
+    const std::vector<std::string> common = {"results",     "cir1.txt",  "--tolerance", c.tolerance,
+                                             "--criterion", c.criterion, "--digits",    "6"};
+    std::vector<std::string> json = common;
+    json.push_back("--json");
+    const test::ReportOutcome o = test::report(json);
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const nlohmann::json doc = nlohmann::json::parse(o.out);
+    ASSERT_EQ(doc["verdicts"].size(), 1u);
+    const auto& v = doc["verdicts"][0];
+    const std::string method = c.criterion == "least-squares"   ? "least squares"
+                               : c.criterion == "minimum-zone"  ? "minimum zone"
+                               : c.criterion == "circumscribed" ? "minimum circumscribing"
+                                                                : "maximum inscribing";
+    EXPECT_EQ(v["part"], "cir1.txt: job 2500 (job 1 of the stream, line 1)");
+    EXPECT_EQ(v["criterion"], method);
+    EXPECT_EQ(v["parameter"], "RONt");
+    EXPECT_NEAR(v["value"].get<double>(), 0.02, 1e-12);
+    EXPECT_EQ(v["verdict"], c.verdict);
+    EXPECT_EQ(v["computed_by"], c.by);
+    EXPECT_EQ(v["filter"], "none");
+    EXPECT_EQ(doc["filter"], "none");
+    EXPECT_EQ(doc["summary"][c.verdict], 1);
+    const test::ReportOutcome table = test::report(common);
+    const std::string line = "   verdict: " + c.verdict + " (" + method + " RONt 0.02, " + c.by +
+                             (c.by == "exact" ? ", certified" : "") + "; tolerance " + c.tolerance +
+                             ")\n";
+    EXPECT_NE(table.out.find(line), std::string::npos) << table.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Criteria, VerdictTest,
+    ::testing::Values(CriterionCase{"minimum-zone", "0.03", "pass", "exact"},
+                      CriterionCase{"minimum-zone", "0.019", "fail", "exact"},
+                      CriterionCase{"circumscribed", "0.021", "pass", "exact"},
+                      CriterionCase{"circumscribed", "0.01", "fail", "exact"},
+                      CriterionCase{"inscribed", "0.019", "fail", "exact"},
+                      CriterionCase{"least-squares", "0.0201", "pass", "formeval"},
+                      CriterionCase{"least-squares", "0.0199", "fail", "formeval"}),
+    test::namedby([](const CriterionCase& c) { return c.criterion + "_" + c.tolerance; }));
+
+struct BracketCase {
+    Method method;
+    double tolerance;
+    Judgement judgement;
+};
+
+class BracketTest : public ::testing::TestWithParam<BracketCase> {};
+
+// An exact reference whose bounds [0.0029, 0.0031] were not brought
+// together: a tolerance between them leaves the part undecided.
+TEST_P(BracketTest, AnUncertifiedBracketDecidesOnlyOutsideIt) {
+    const BracketCase c = GetParam();
+    Evaluated e;
+    e.feature = pointset::Feature::circle;
+    Fit f;
+    f.method = c.method;
+    f.source = Source::pointset;
+    f.error = f.iso.t = c.method == Method::minimumzone ? 0.0031 : 0.003;
+    // A zone's bounds are on its width; a circle's on its radius, 0.0002 apart.
+    f.certificate = c.method == Method::minimumzone ? Certificate{false, 0.0029, 0.0031, "budget"}
+                                                    : Certificate{false, 24.9999, 25.0001, "b"};
+    e.fits.push_back(f);
+    ResultsOptions o;
+    o.criterion = c.method;
+    o.tolerance = c.tolerance;
+    const std::optional<Verdict> v = verdictof("p.csv", e, o);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->judgement, c.judgement) << verdictline(*v, 6);
+    EXPECT_EQ(v->part, "p.csv");
+    EXPECT_EQ(v->parameter, "RONt");
+}
+
+INSTANTIATE_TEST_SUITE_P(Brackets, BracketTest,
+                         ::testing::Values(BracketCase{minimumzone, 0.003, Judgement::undecided},
+                                           BracketCase{minimumzone, 0.0032, Judgement::pass},
+                                           BracketCase{minimumzone, 0.0031, Judgement::pass},
+                                           BracketCase{minimumzone, 0.0028, Judgement::fail},
+                                           BracketCase{circumscribing, 0.0031,
+                                                       Judgement::undecided},
+                                           BracketCase{circumscribing, 0.0033, Judgement::pass},
+                                           BracketCase{circumscribing, 0.0027, Judgement::fail}),
+                         test::namedby([](const BracketCase& c) {
+                             return std::string(methodname(c.method)) + " " +
+                                    test::testname(c.tolerance);
+                         }));
+
+TEST(Verdict, NoToleranceNoVerdictAndNoReferenceUndecided) {
+    Evaluated e;
+    e.shape = Shape::line;
+    ResultsOptions o;
+    EXPECT_FALSE(verdictof("f", e, o));
+    o.tolerance = 1;
+    o.criterion = Method::circumscribing;
+    const std::optional<Verdict> v = verdictof("f", e, o);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->judgement, Judgement::undecided);
+    EXPECT_EQ(verdictline(*v, 6),
+              "verdict: undecided (minimum circumscribing STRt: no minimum circumscribing "
+              "reference)");
+}
+
+// Three parts of errors 0.02, 0.04 and 0.06 against 0.05: two pass, one
+// fails; t has mean 0.04 and standard deviation 0.02.
+TEST(Verdict, TheBatchCountsAndDistributions) {
+    test::Workdir dir;
+    dir.write("cir1.txt", "2500 " + test::alternating(8, 0.01) + "2500 " +
+                              test::alternating(8, 0.02) + "2500 " + test::alternating(8, 0.03));
+    const test::ReportOutcome o =
+        test::report({"results", "cir1.txt", "--tolerance", "0.05", "--json"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const nlohmann::json s = nlohmann::json::parse(o.out)["summary"];
+    EXPECT_EQ(s["parts"], 3);
+    EXPECT_EQ(s["judged"], 3);
+    EXPECT_EQ(s["pass"], 2);
+    EXPECT_EQ(s["fail"], 1);
+    EXPECT_EQ(s["undecided"], 0);
+    const auto& t = s["parameters"]["t"];
+    EXPECT_EQ(t["count"], 3);
+    EXPECT_NEAR(t["minimum"].get<double>(), 0.02, 1e-12);
+    EXPECT_NEAR(t["mean"].get<double>(), 0.04, 1e-12);
+    EXPECT_NEAR(t["maximum"].get<double>(), 0.06, 1e-12);
+    EXPECT_NEAR(t["standard_deviation"].get<double>(), 0.02, 1e-12);
+    EXPECT_NEAR(s["parameters"]["p"]["mean"].get<double>(), 0.02, 1e-12);
+    const test::ReportOutcome table =
+        test::report({"results", "cir1.txt", "--tolerance", "0.05", "--digits", "4"});
+    EXPECT_NE(table.out.find("\nbatch: 3 parts, 3 judged by minimum zone: 2 pass, 1 fail, 0 "
+                             "undecided\n"
+                             "   parameter  parts  minimum  mean  maximum  standard deviation\n"
+                             "   t              3     0.02  0.04     0.06                0.02\n"),
+              std::string::npos)
+        << table.out;
+}
+
+// A ripple of 300 UPR fails the tolerance unfiltered and passes once the
+// 50 UPR filter takes it off.
+TEST(Verdict, AFilteredPartIsJudgedOnItsFilteredProfile) {
+    const double pi = std::acos(-1.0);
+    std::ostringstream points;
+    points.precision(17);
+    for (int i = 0; i < 1800; ++i) {
+        const double t = 2 * pi * i / 1800;
+        const double r = 25 + 0.001 * std::cos(3 * t) + 0.003 * std::cos(300 * t);
+        points << r * std::cos(t) << " " << r * std::sin(t) << "\n";
+    }
+    test::Workdir dir;
+    dir.write("part.txt", points.str());
+    for (const bool filter : {false, true}) {
+        std::vector<std::string> args = {"results",     "part.txt", "--feature", "circle",
+                                         "--tolerance", "0.004",    "--json"};
+        if (filter) args.insert(args.end(), {"--filter", "50"});
+        const test::ReportOutcome o = test::report(args);
+        ASSERT_EQ(o.status, exitok) << o.err;
+        const auto v = nlohmann::json::parse(o.out)["verdicts"][0];
+        EXPECT_EQ(v["verdict"], filter ? "pass" : "fail") << v;
+        EXPECT_EQ(v["filter"], filter ? "Gaussian, cut-off 50 UPR" : "none");
+        EXPECT_EQ(v["computed_by"], "pointset");
+        // The 3 UPR lobing of 0.002 stays, all but its transmission.
+        if (filter) { EXPECT_NEAR(v["value"].get<double>(), 0.002, 0.0001); }
+    }
+}
+
+} // namespace
+} // namespace formeval::report
