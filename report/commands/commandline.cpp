@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <sstream>
 #include <fstream>
+#include <sstream>
 
 namespace formeval::report {
 
