@@ -12,11 +12,11 @@ have_pkg() { dpkg -s "$1" >/dev/null 2>&1; }
 # profile filter; CGAL (with GMP and MPFR), GLPK and nlohmann-json for its
 # exact references and the results tables. The Python module: pybind11 and
 # the interpreter's headers to build it, numpy for its arrays, pytest for its
-# tests.
+# tests. ccache keeps the objects of earlier builds for the next one.
 for pkg in cmake g++ make ninja-build clang libclang-rt-dev libgtest-dev libbenchmark-dev \
     pkg-config libcli11-dev libcairo2-dev fonts-dejavu-core libexpat1-dev \
     libfftw3-dev libcgal-dev libgmp-dev libmpfr-dev libglpk-dev nlohmann-json3-dev \
-    python3-dev pybind11-dev python3-numpy python3-pytest "$@"; do
+    python3-dev pybind11-dev python3-numpy python3-pytest ccache "$@"; do
     have_pkg "$pkg" || need+=("$pkg")
 done
 # Chromium serves only the filed report's browser test, which is skipped
