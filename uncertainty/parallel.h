@@ -1,0 +1,41 @@
+// Runs body(i) for i in [from, to) on `threads` threads, chunks of indices
+// handed out in turn, so that the work is shared whatever each index costs.
+// What an index computes depends on it alone, so that the results do not
+// depend on the threads.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace formeval::uncertainty {
+
+// A body's exception is thrown again once every thread has ended.
+template <class Body> void parallel(long from, long to, int threads, const Body& body) {
+    constexpr long chunk = 16;
+    std::atomic<long> next{from};
+    std::exception_ptr failure;
+    std::mutex guard;
+    const auto work = [&] {
+        try {
+            for (long start = next.fetch_add(chunk); start < to; start = next.fetch_add(chunk))
+                for (long i = start; i < std::min(to, start + chunk); ++i) body(i);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(guard);
+            if (!failure) failure = std::current_exception();
+            next = to;
+        }
+    };
+    const long needed = (to - from + chunk - 1) / chunk;
+    const int count = static_cast<int>(std::max(1L, std::min<long>(threads, needed)));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < count; ++t) pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool) t.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+} // namespace formeval::uncertainty
