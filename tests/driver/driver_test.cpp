@@ -317,11 +317,11 @@ TEST(Dispatcher, AnOperatorWhoCannotAnswerDoesNotHoldTheRun) {
 
 // A word of the job stream is a number exactly when formatted extraction of
 // the same type takes the whole word, and it then has the same value.
-// The README's table of job codes names exactly the codes of the job table,
+// The manual's table of job codes (docs/formeval.md) names exactly the codes of the job table,
 // so that a new job cannot be left out of the manual.
-TEST(JobTable, ReadmeListsEveryCode) {
+TEST(JobTable, ManualListsEveryCode) {
     std::set<int> listed;
-    for (const test::ReadmeJob& job : test::readmejobs()) listed.insert(job.code);
+    for (const test::DocumentedJob& job : test::documentedjobs()) listed.insert(job.code);
     std::set<int> table;
     for (const jobinfo& job : jobtable()) {
         table.insert(job.code);

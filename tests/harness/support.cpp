@@ -85,9 +85,9 @@ bool codes(const std::string& cell) {
 
 } // namespace
 
-std::vector<ReadmeJob> readmejobs() {
-    std::vector<ReadmeJob> jobs;
-    std::ifstream readme(FORMEVAL_SOURCE_DIR "/README.md");
+std::vector<DocumentedJob> documentedjobs() {
+    std::vector<DocumentedJob> jobs;
+    std::ifstream readme(FORMEVAL_SOURCE_DIR "/docs/formeval.md");
     bool inside = false;
     for (std::string line; std::getline(readme, line);) {
         if (line.rfind("## ", 0) == 0) inside = line == "## Job codes";
@@ -101,7 +101,7 @@ std::vector<ReadmeJob> readmejobs() {
     return jobs;
 }
 
-int readmecoordinates(const std::string& record) {
+int documentedcoordinates(const std::string& record) {
     std::istringstream words(record.substr(0, record.find(" per point")));
     int count = 0;
     for (std::string word; words >> word;)

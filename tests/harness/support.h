@@ -37,21 +37,21 @@ std::string params(double stratangle, int sampno, double stdun = 0.001);
 // circularity error of 0.02.
 std::string alternatingcircle(int n);
 
-// A job code as the README's table of job codes describes it: the
+// A job code as the manual's table of job codes (docs/formeval.md) describes it: the
 // evaluation column and the record column of its row.
-struct ReadmeJob {
+struct DocumentedJob {
     int code;
     std::string evaluation;
     std::string record;
 };
 
-// Every code of the README's table of job codes, in the README's order, or
-// nothing when the README cannot be read.
-std::vector<ReadmeJob> readmejobs();
+// Every code of the manual's table of job codes (docs/formeval.md), in the manual's order, or
+// nothing when the manual cannot be read.
+std::vector<DocumentedJob> documentedjobs();
 
-// Numbers per point of a record as the README's record column describes it
+// Numbers per point of a record as the manual's record column describes it
 // ("x y per point": 2, "r θ β (degrees) per point": 3, "—": 0).
-int readmecoordinates(const std::string& record);
+int documentedcoordinates(const std::string& record);
 
 // The job table's entry of `code`; throws std::out_of_range for a code no job
 // has.

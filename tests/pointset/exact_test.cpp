@@ -302,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(Models, ChebyshevTest,
                              return std::string(info.param.name);
                          });
 
-// The README's straightness example: points (0, 1), (1, -1), (2, 1), (3, -1)
+// The manual's straightness example (docs/formeval.md): points (0, 1), (1, -1), (2, 1), (3, -1)
 // have the zone y = 0 +- 1, width 2.
 TEST(Chebyshevzone, TheHandWorkedLine) {
     const std::vector<ModelRow> a = {{1, 0}, {1, 1}, {1, 2}, {1, 3}};

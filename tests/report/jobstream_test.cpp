@@ -39,13 +39,13 @@ void PrintTo(const ShapeCase& c, std::ostream* out) {
     *out << "job " << c.job;
 }
 
-// Every code of the README's table of job codes, with its record as the README
-// describes it (every code of the job table, as JobTable.ReadmeListsEveryCode
+// Every code of the manual's table of job codes (docs/formeval.md), with its record as the manual
+// describes it (every code of the job table, as JobTable.ManualListsEveryCode
 // checks).
 std::vector<ShapeCase> shapecases() {
     std::vector<ShapeCase> cases;
-    for (const test::ReadmeJob& job : test::readmejobs())
-        cases.push_back({job.code, test::readmecoordinates(job.record), job.evaluation});
+    for (const test::DocumentedJob& job : test::documentedjobs())
+        cases.push_back({job.code, test::documentedcoordinates(job.record), job.evaluation});
     return cases;
 }
 
@@ -55,7 +55,7 @@ bool mentions(const std::string& text, const char* word) {
 
 class RecordShapeTest : public ::testing::TestWithParam<ShapeCase> {};
 
-// The README's table of job codes and records.
+// The manual's table of job codes (docs/formeval.md) and records.
 TEST_P(RecordShapeTest, ReadsPastTheRecordToTheNextJob) {
     const ShapeCase c = GetParam();
     EXPECT_EQ(recorddimension(c.job), c.dimension);
@@ -72,7 +72,7 @@ TEST_P(RecordShapeTest, ReadsPastTheRecordToTheNextJob) {
     EXPECT_DOUBLE_EQ(last.cri, 1e-6);
     // The circle jobs' own records are kept too, with all their points, and
     // so are the lines and planes to draw and the studies to match.
-    // (The README's row of the sampling studies with noise reads "the same
+    // (The manual's row of the sampling studies with noise reads "the same
     // with coordinate noise".)
     const bool study = mentions(c.evaluation, "study") || mentions(c.evaluation, "the same with");
     const bool circle = mentions(c.evaluation, "circularity") && !study;
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Jobs, RecordShapeTest, ::testing::ValuesIn(shapecases()
                              return "Job" + std::to_string(c.job);
                          }));
 
-// The Cartesian circle evaluations of the README's table, whose records the
+// The Cartesian circle evaluations of the manual's table, whose records the
 // charts take as they stand.
 TEST(Readjobstream, CircleJobsAreTheCartesianCircleEvaluations) {
     std::vector<int> expected;

@@ -167,7 +167,7 @@ struct HandCase {
 
 class HandWorkedTest : public ::testing::TestWithParam<HandCase> {};
 
-// The README's line (0, 1), (1, -1), (2, 1), (3, -1): least-squares
+// The manual's line (0, 1), (1, -1), (2, 1), (3, -1): least-squares
 // deviations -0.4, 1.2, -1.2, 0.4; the zone y = 0 +- 1. The saddle z = xy
 // on the unit square: both planes z = 0.5 x + 0.5 y - 0.25, deviations
 // +-0.25. Radii alternating 10.01 and 9.99: deviations +-0.01 from the
@@ -378,7 +378,7 @@ TEST(Results, JsonHasTheRowsOfTheCsv) {
         }
 }
 
-// The table of a hand-worked record: the README's line plus 1 + 2 x has the
+// The table of a hand-worked record: the manual's line plus 1 + 2 x has the
 // least-squares line 1.6 + 1.6 x with deviations 0.4, -1.2, 1.2, -0.4 and
 // the zone 1 + 2 x +- 1.
 TEST(Results, TableOfAHandWorkedLine) {
