@@ -180,10 +180,11 @@ void trialpoints(const Problem& p, Generator& g, std::vector<double>& out) {
             addsystematic(c.acts, g.draw(c.distribution, c.width), s);
             moved = true;
         }
-    out = p.points;
+    out.resize(p.points.size());
     const int d = p.dimension;
     for (std::size_t i = 0; i < p.count; ++i) {
         double* q = &out[i * d];
+        for (int k = 0; k < d; ++k) q[k] = p.points[i * d + k];
         const double* n = &p.normals[i * d];
         for (const Contribution& c : p.model) {
             if (systematic(c.acts) || !(c.width > 0)) continue;

@@ -20,19 +20,32 @@ struct Trials {
     std::vector<Outcome> outcome;
 };
 
-void run(const Problem& p, const Substreams& streams, int threads, long from, long to, Trials& t) {
+// Trials [from, to), telling o.progress of them about every thousand.
+void run(const Problem& p, const Options& o, const Substreams& streams, long from, long to,
+         long planned, Trials& t) {
     t.values.resize(static_cast<std::size_t>(to) * t.nq);
     t.outcome.resize(static_cast<std::size_t>(to));
-    parallel(from, to, threads, [&](long trial) {
-        Generator g(streams.start(static_cast<std::uint64_t>(trial)));
-        std::vector<double> points;
-        trialpoints(p, g, points);
-        bool certified = true;
-        const bool found = evaluateinto(p, points, &t.values[trial * t.nq], certified);
-        t.outcome[trial] = !found      ? Outcome::failed
-                           : certified ? Outcome::evaluated
-                                       : Outcome::uncertified;
-    });
+    long told = 0;
+    const auto tick = [&](long done) {
+        if (o.progress && done - told >= 1024) {
+            told = done;
+            o.progress(o.context, from + done, planned);
+        }
+    };
+    parallel(
+        from, to, threadcount(o.threads),
+        [&](long trial) {
+            Generator g(streams.start(static_cast<std::uint64_t>(trial)));
+            std::vector<double> points;
+            trialpoints(p, g, points);
+            bool certified = true;
+            const bool found = evaluateinto(p, points, &t.values[trial * t.nq], certified);
+            t.outcome[trial] = !found      ? Outcome::failed
+                               : certified ? Outcome::evaluated
+                                           : Outcome::uncertified;
+        },
+        tick);
+    if (o.progress) o.progress(o.context, to, planned);
 }
 
 // The values of quantity q of the trials [from, to) that gave a feature.
@@ -64,13 +77,12 @@ bool within(const BatchValues& spread, double tolerance) {
 
 // Batches of max(J, 10^4) trials until all are stable or the next batch
 // would pass maxtrials.
-long adaptive(const Problem& p, const Options& o, const Substreams& streams, int threads, Trials& t,
-              Result& r) {
+long adaptive(const Problem& p, const Options& o, const Substreams& streams, Trials& t, Result& r) {
     const long batch = adaptivebatch(o.coverage);
     r.batch = batch;
     std::vector<std::vector<BatchValues>> batches(t.nq);
     for (long h = 1;; ++h) {
-        run(p, streams, threads, (h - 1) * batch, h * batch, t);
+        run(p, o, streams, (h - 1) * batch, h * batch, o.maxtrials, t);
         bool stable = h >= 2;
         for (std::size_t q = 0; q < t.nq; ++q) {
             batches[q].push_back(
@@ -107,16 +119,15 @@ long adaptivebatch(Basispoints coverage) {
 
 void montecarlo(const Problem& p, const Options& o, Result& r) {
     const Substreams streams(o.seed);
-    const int threads = threadcount(o.threads);
     Trials t;
     t.nq = p.kept.size();
     r.adaptive = o.digits > 0;
     r.digits = r.adaptive ? o.digits : o.tolerancedigits;
     if (r.adaptive) {
-        r.trials = adaptive(p, o, streams, threads, t, r);
+        r.trials = adaptive(p, o, streams, t, r);
     } else {
         r.trials = o.trials;
-        run(p, streams, threads, 0, o.trials, t);
+        run(p, o, streams, 0, o.trials, o.trials, t);
     }
     for (const Outcome c : t.outcome) {
         r.failed += c == Outcome::failed;

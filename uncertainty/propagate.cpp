@@ -65,6 +65,7 @@ Result propagate(const pointset::Points& points, Feature feature, Criterion crit
     p.model = model;
     p.evaluation = full;
     p.evaluation.certificate = options.certifytrials;
+    p.evaluation.budget = options.trialbudget;
     p.orientation = r.measured.direction;
     for (double& d : p.orientation)
         if (!std::isfinite(d)) d = 0;

@@ -13,7 +13,6 @@ using u64 = std::uint64_t;
 
 constexpr u64 a12 = 1403580, a13n = 810728;
 constexpr u64 a21 = 527612, a23n = 1370589;
-constexpr double norm = 2.328306549295728e-10; // 1 / (m1 + 1)
 const double twopi = 2 * std::acos(-1.0);
 
 // Row i of a times the vector v, mod m: each product is below 2^64, the sum
@@ -53,9 +52,9 @@ State advance(const Matrix& j1, const Matrix& j2, const State& s) {
 }
 
 // The components' recurrences a s_i - b s_j (mod m) taken as the non-negative
-// a s_i + b (m - s_j); the uniform is (p1 - p2) / (m1 + 1), m1 added when it
-// is not positive, so it lies strictly between 0 and 1.
-double Generator::uniform() {
+// a s_i + b (m - s_j); the draw is p1 - p2, m1 added when it is not
+// positive, so that its uniform lies strictly between 0 and 1.
+std::uint64_t Generator::next() {
     const u64 p1 = (a12 * s_[1] + a13n * (m1 - s_[0])) % m1;
     s_[0] = s_[1];
     s_[1] = s_[2];
@@ -64,21 +63,63 @@ double Generator::uniform() {
     s_[3] = s_[4];
     s_[4] = s_[5];
     s_[5] = p2;
-    const double difference =
-        static_cast<double>(static_cast<std::int64_t>(p1) - static_cast<std::int64_t>(p2));
-    return p1 <= p2 ? (difference + static_cast<double>(m1)) * norm : difference * norm;
+    return p1 > p2 ? p1 - p2 : p1 + (m1 - p2);
 }
 
-double Generator::gaussian() {
-    if (spare_) {
-        spare_ = false;
-        return next_;
+namespace {
+
+// The ziggurat of Marsaglia and Tsang (2000) for the standard normal density
+// f(x) = exp(-x^2 / 2), in 128 layers of equal area v: the base strip of
+// width v / f(r) with the tail beyond r, then rectangles whose right ends x_i
+// fall to 0 at the top. One draw of 32 bits gives the layer (7 bits), the
+// side (1) and the place across the layer (24 bits, 2^-24 of the layer's
+// width apart, far finer than any measurement needs); it falls inside the
+// density at once in 98.8 % of draws, and the rest take full uniforms.
+constexpr int layers = 128;
+constexpr double r = 3.442619855899;
+constexpr double v = 9.91256303526217e-3;
+
+double density(double x) {
+    return std::exp(-0.5 * x * x);
+}
+
+struct Ziggurat {
+    std::array<double, layers + 1> x; // right ends, x[1] = r, x[layers] = 0
+    std::array<double, layers + 1> f; // the density there
+    Ziggurat() {
+        x[0] = v / density(r);
+        x[1] = r;
+        for (int i = 1; i < layers - 1; ++i)
+            x[i + 1] = std::sqrt(-2 * std::log(v / x[i] + density(x[i])));
+        x[layers] = 0;
+        for (int i = 0; i <= layers; ++i) f[i] = density(x[i]);
     }
-    const double r = std::sqrt(-2 * std::log(uniform()));
-    const double angle = twopi * uniform();
-    next_ = r * std::sin(angle);
-    spare_ = true;
-    return r * std::cos(angle);
+};
+
+const Ziggurat ziggurat;
+
+} // namespace
+
+double Generator::gaussian() {
+    const Ziggurat& z = ziggurat;
+    for (;;) {
+        const u64 bits = next();
+        const int i = static_cast<int>(bits & (layers - 1));
+        const double side = bits & layers ? -1.0 : 1.0;
+        const double x = (static_cast<double>(bits >> 8) + 0.5) * 0x1p-24 * z.x[i];
+        if (x < z.x[i + 1]) return side * x;
+        if (i == 0) {
+            // The tail beyond r (Marsaglia 1964).
+            double t = 0, y = 0;
+            do {
+                t = -std::log(uniform()) / r;
+                y = -std::log(uniform());
+            } while (2 * y < t * t);
+            return side * (r + t);
+        }
+        // The wedge between the layer's rectangle and the density.
+        if (z.f[i] + uniform() * (z.f[i + 1] - z.f[i]) < density(x)) return side * x;
+    }
 }
 
 double Generator::draw(Distribution d, double width) {

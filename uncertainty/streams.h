@@ -18,6 +18,7 @@ using State = std::array<std::uint64_t, 6>;
 constexpr std::uint64_t m1 = 4294967087, m2 = 4294944443;
 constexpr Matrix a1 = {{{0, 1, 0}, {0, 0, 1}, {m1 - 810728, 1403580, 0}}};
 constexpr Matrix a2 = {{{0, 1, 0}, {0, 0, 1}, {m2 - 1370589, 0, 527612}}};
+constexpr double norm = 2.328306549295728e-10; // 1 / (m1 + 1)
 
 // a b mod m, and a^(2^e) mod m by e squarings.
 Matrix multiply(const Matrix& a, const Matrix& b, std::uint64_t m);
@@ -30,16 +31,17 @@ State advance(const Matrix& j1, const Matrix& j2, const State& s);
 class Generator {
   public:
     explicit Generator(const State& s) : s_(s) {}
-    double uniform();
-    double gaussian(); // Box-Muller, both of each pair in turn
+    // The next draw as the whole number k in [1, m1] whose uniform is
+    // k / (m1 + 1).
+    std::uint64_t next();
+    double uniform() { return static_cast<double>(next()) * norm; }
+    double gaussian(); // standard normal, by the ziggurat
     // A draw of the distribution of `width` about 0.
     double draw(Distribution d, double width);
     const State& state() const { return s_; }
 
   private:
     State s_;
-    bool spare_ = false;
-    double next_ = 0;
 };
 
 // The substreams of stream `seed`: substream t starts 2^76 t draws after the

@@ -94,7 +94,13 @@ struct Options {
     int threads = 0;           // 0: every core
     bool gum = true;           // the law of propagation, the budget and the validation
     bool certifytrials = true; // certify every trial's result (always the measured one)
-    long budget = 100000;      // cells of each certifying search (pointset::Options)
+    long budget = 100000;      // cells of the measured reference's certifying search
+    long trialbudget = 2000;   // of each trial's and GUM input's: a search that runs out
+                               // leaves that result uncertified (counted), not late
+    // Called now and then on the calling thread with the trials done and
+    // those planned (the adaptive procedure: done, maxtrials); may be null.
+    void (*progress)(void* context, long done, long planned) = nullptr;
+    void* context = nullptr;
 };
 
 // The random numbers: MRG32k3a (L'Ecuyer 1999), stream `seed` of the streams

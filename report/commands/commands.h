@@ -1,8 +1,9 @@
-// formreport's commands: summary, polar and results, and the command line
-// that runs them.
+// formreport's commands: summary, polar, results and uncertainty, and the
+// command line that runs them.
 #pragma once
 
 #include "report/charts/charts.h"
+#include "report/statement/statement.h"
 #include "report/tables/tables.h"
 
 #include <filesystem>
@@ -47,6 +48,10 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
 // The command: results to `out`, messages and progress to `err`; returns the
 // exit status.
 int results(const ResultsOptions& options, std::ostream& out, std::ostream& err);
+
+// The uncertainty command: statements to `out`, messages and progress to
+// `err`; returns the exit status.
+int uncertainty(const UncertaintyOptions& options, std::ostream& out, std::ostream& err);
 
 // What the commands share.
 

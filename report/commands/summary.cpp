@@ -34,19 +34,6 @@ Shown shown(const SummaryOptions& o, const Block& b, int q) {
     return sh;
 }
 
-Statistics shownstatistics(const Statistics& s, const Shown& sh) {
-    Statistics out = s;
-    out.mean = sh(s.mean);
-    out.sd = s.sd * sh.factor;
-    out.min = sh(s.min);
-    out.max = sh(s.max);
-    out.low = sh(s.low);
-    out.high = sh(s.high);
-    out.shortlow = sh(s.shortlow);
-    out.shorthigh = sh(s.shorthigh);
-    return out;
-}
-
 HistogramLabels histogramlabels(const SummaryOptions& o, const Block& b, int q, const Shown& sh) {
     HistogramLabels labels;
     labels.title = fs::path(o.input).filename().string() + ", block " + std::to_string(b.number) +
@@ -76,7 +63,7 @@ int writepictures(const SummaryOptions& o, const std::vector<Block>& blocks, std
             if (b.statistics[q].count == 0) continue;
             const Shown sh = shown(o, b, q);
             const HistogramLabels labels = histogramlabels(o, b, q, sh);
-            const Statistics statistics = shownstatistics(b.statistics[q], sh);
+            const Statistics statistics = sh(b.statistics[q]);
             const std::string stem = "block" + std::to_string(b.number) + "-" + quantityslugs[q];
             if (!o.histograms.empty()) {
                 Histogram h = b.histograms[q];

@@ -1,15 +1,13 @@
 // `formreport results --json`: one object per record and reference under
 // "rows", with the same names as the CSV columns and null where a row has no
 // value, and every record left out under "notes".
+#include "report/tables/json.h"
 #include "report/tables/tables.h"
 
 #include <cmath>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 namespace formeval::report {
-
-namespace {
 
 nlohmann::ordered_json jsonvalue(const Field& f) {
     switch (f.kind) {
@@ -25,8 +23,6 @@ nlohmann::ordered_json jsonvalue(const Field& f) {
     }
     return f.text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(f.text);
 }
-
-} // namespace
 
 void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
                       const ResultsOptions& options) {

@@ -123,6 +123,10 @@ struct Field {
 std::vector<Field> rowfields(const std::string& file, const Evaluated& record, const Fit& reference,
                              const ResultsOptions& options);
 
+// A field as CSV writes it: a number in its shortest round-trip form, empty
+// for NaN; a text quoted when it holds a separator, a quote or a line break.
+std::string csvfield(const Field& f);
+
 // Output: an aligned table per record, CSV or JSON with one row (object) per
 // record and reference.
 void printresults(std::ostream& out, const std::vector<FileResults>& files,
