@@ -141,6 +141,8 @@ struct Shown {
     // The statistics as shown: the values less the offset, times the factor;
     // the standard deviation times the factor.
     Statistics operator()(const Statistics& s) const;
+    // The running values and the tolerance as shown.
+    Convergence operator()(const Convergence& c) const;
 };
 
 // A colour, each channel from 0 to 1.

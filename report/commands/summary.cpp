@@ -76,13 +76,7 @@ int writepictures(const SummaryOptions& o, const std::vector<Block>& blocks, std
                 ++histograms;
             }
             if (!o.convergence.empty() && !b.convergence[q].running.empty()) {
-                Convergence c = b.convergence[q];
-                c.tolerance *= sh.factor;
-                for (RunningValue& r : c.running) {
-                    r.mean = sh(r.mean);
-                    r.low = sh(r.low);
-                    r.high = sh(r.high);
-                }
+                const Convergence c = sh(b.convergence[q]);
                 const std::string verdict = convergenceverdict(b.convergence[q], statistics.count);
                 picture(fs::path(o.convergence) / (stem + "-convergence.svg"), o.png,
                         [&](const std::string& path, Format format) {

@@ -118,12 +118,8 @@ int writepictures(const UncertaintyOptions& o, const std::vector<Statement>& all
             if (!o.convergence.empty()) {
                 Convergence c = convergence(q->values, o.engine.coverage, s.result.digits);
                 if (c.running.empty()) continue;
-                c.tolerance = q->tolerance * sh.factor;
-                for (RunningValue& r : c.running) {
-                    r.mean = sh(r.mean);
-                    r.low = sh(r.low);
-                    r.high = sh(r.high);
-                }
+                c.tolerance = q->tolerance;
+                c = sh(c);
                 const std::string verdict =
                     (q->converged ? "converged" : "not converged") + std::string(" in ") +
                     std::to_string(s.result.trials) + " trials" +

@@ -15,37 +15,6 @@ using uncertainty::Quantity;
 
 constexpr double none = notapplicable;
 
-Field number(const char* name, double v) {
-    Field f;
-    f.kind = Field::Kind::number;
-    f.name = name;
-    f.number = v;
-    return f;
-}
-
-Field text(const char* name, const std::string& v) {
-    Field f;
-    f.name = name;
-    f.text = v;
-    return f;
-}
-
-Field whole(const char* name, long v) {
-    Field f;
-    f.kind = Field::Kind::whole;
-    f.name = name;
-    f.whole = v;
-    return f;
-}
-
-Field truth(const char* name, bool v) {
-    Field f;
-    f.kind = Field::Kind::truth;
-    f.name = name;
-    f.truth = v;
-    return f;
-}
-
 std::string unitof(const Quantity& q, const UncertaintyOptions& o) {
     return q.length ? o.unit : "";
 }
@@ -121,35 +90,39 @@ nlohmann::ordered_json evaluation(const Statement& s, const UncertaintyOptions& 
 std::vector<Field> statementfields(const Statement& s, const Quantity& q, bool gum,
                                    const UncertaintyOptions& o) {
     const bool interval = q.mc.hasinterval;
-    std::vector<Field> f = {text("file", s.points.file),
-                            text("record", s.points.record),
-                            text("feature", pointset::featurename(s.points.feature)),
-                            text("criterion", pointset::criterionname(o.criterion)),
-                            whole("points", static_cast<long>(s.count)),
-                            text("quantity", q.name),
-                            text("method", gum ? "gum" : "monte carlo")};
+    std::vector<Field> f = {textfield("file", s.points.file),
+                            textfield("record", s.points.record),
+                            textfield("feature", pointset::featurename(s.points.feature)),
+                            textfield("criterion", pointset::criterionname(o.criterion)),
+                            wholefield("points", static_cast<long>(s.count)),
+                            textfield("quantity", q.name),
+                            textfield("method", gum ? "gum" : "monte carlo")};
     if (gum) {
-        f.insert(f.end(), {number("value", q.measured), number("u", q.gumu), number("k", q.gumk),
-                           number("U", q.gumU), number("low", q.measured - q.gumU),
-                           number("high", q.measured + q.gumU), number("shortest_low", none),
-                           number("shortest_high", none), number("trials", none),
-                           text("converged", ""), number("gum_u", q.gumu)});
+        f.insert(f.end(),
+                 {numberfield("value", q.measured), numberfield("u", q.gumu),
+                  numberfield("k", q.gumk), numberfield("U", q.gumU),
+                  numberfield("low", q.measured - q.gumU), numberfield("high", q.measured + q.gumU),
+                  numberfield("shortest_low", none), numberfield("shortest_high", none),
+                  numberfield("trials", none), textfield("converged", ""),
+                  numberfield("gum_u", q.gumu)});
     } else {
-        f.insert(f.end(), {number("value", q.mc.mean), number("u", q.mc.sd), number("k", q.k),
-                           number("U", q.U), number("low", interval ? q.mc.low : none),
-                           number("high", interval ? q.mc.high : none),
-                           number("shortest_low", interval ? q.mc.shortlow : none),
-                           number("shortest_high", interval ? q.mc.shorthigh : none),
-                           whole("trials", q.mc.count), truth("converged", q.converged),
-                           number("gum_u", q.hasgum ? q.gumu : none)});
+        f.insert(f.end(),
+                 {numberfield("value", q.mc.mean), numberfield("u", q.mc.sd), numberfield("k", q.k),
+                  numberfield("U", q.U), numberfield("low", interval ? q.mc.low : none),
+                  numberfield("high", interval ? q.mc.high : none),
+                  numberfield("shortest_low", interval ? q.mc.shortlow : none),
+                  numberfield("shortest_high", interval ? q.mc.shorthigh : none),
+                  wholefield("trials", q.mc.count), truthfield("converged", q.converged),
+                  numberfield("gum_u", q.hasgum ? q.gumu : none)});
     }
-    f.insert(f.end(), {number("measured", q.measured), number("delta", q.tolerance)});
+    f.insert(f.end(), {numberfield("measured", q.measured), numberfield("delta", q.tolerance)});
     if (gum)
-        f.insert(f.end(), {truth("validated", q.validated), number("d_low", q.dlow),
-                           number("d_high", q.dhigh)});
+        f.insert(f.end(), {truthfield("validated", q.validated), numberfield("d_low", q.dlow),
+                           numberfield("d_high", q.dhigh)});
     else
-        f.insert(f.end(), {text("validated", ""), number("d_low", none), number("d_high", none)});
-    f.push_back(text("unit", unitof(q, o)));
+        f.insert(f.end(), {textfield("validated", ""), numberfield("d_low", none),
+                           numberfield("d_high", none)});
+    f.push_back(textfield("unit", unitof(q, o)));
     return f;
 }
 

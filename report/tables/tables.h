@@ -118,6 +118,12 @@ struct Field {
     bool truth = false;
 };
 
+// A field of each kind.
+Field numberfield(const char* name, double value);
+Field wholefield(const char* name, long value);
+Field textfield(const char* name, std::string value);
+Field truthfield(const char* name, bool value);
+
 // The fields of the CSV and JSON row of one reference of a record, in column
 // order. Every row has the same names.
 std::vector<Field> rowfields(const std::string& file, const Evaluated& record, const Fit& reference,
