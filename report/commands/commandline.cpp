@@ -125,13 +125,13 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
     c->add_option("--contribution", l.contributions, help("--contribution"));
     c->add_option("--model", u.modelfile, help("--model"));
     auto* trials = c->add_option("--trials", u.engine.trials, help("--trials"))
-                       ->check(CLI::Range(1L, 100000000L))
+                       ->check(CLI::Range(1L, 10000000L))
                        ->default_str("100000");
     c->add_option("--adaptive", u.engine.digits, help("--adaptive"))
         ->check(CLI::Range(1, 4))
         ->excludes(trials);
     c->add_option("--max-trials", u.engine.maxtrials, help("--max-trials"))
-        ->check(CLI::Range(1L, 100000000L))
+        ->check(CLI::Range(1L, 10000000L))
         ->default_str("1000000");
     c->add_option("--tolerance-digits", u.engine.tolerancedigits, help("--tolerance-digits"))
         ->check(CLI::Range(1, 4))

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <ostream>
 
 namespace formeval::report {
@@ -181,9 +182,14 @@ int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream
             engine.progress = showtrials;
             engine.context = &progress;
             Statement s;
-            s.result = uncertainty::propagate({p.coordinates.data(), p.count(), p.dimension,
-                                               static_cast<std::size_t>(p.dimension)},
-                                              p.feature, o.criterion, o.model, engine);
+            try {
+                s.result = uncertainty::propagate({p.coordinates.data(), p.count(), p.dimension,
+                                                   static_cast<std::size_t>(p.dimension)},
+                                                  p.feature, o.criterion, o.model, engine);
+            } catch (const std::bad_alloc&) {
+                s.result.failure = "the trials' values need more memory than there is: ask "
+                                   "for fewer trials";
+            }
             // The adaptive procedure's last count stands: its plan is only a bound.
             if (engine.digits == 0) progress.finish();
             if (!s.result.ok) {

@@ -279,6 +279,36 @@ TEST(Uncertainty, DecidesByTheRuleNamed) {
               "rejected");
 }
 
+// The bundled example's polar records (jobs 2000 and 4000) hold the same
+// circle and sphere as its Cartesian ones (2500, 4500) about another
+// origin: turned Cartesian, they give the same radius and form error, and
+// the same trials (each trial's noise depends on its number alone) the same
+// spread of them.
+TEST(Uncertainty, PolarRecordsAreTurnedCartesian) {
+    const test::ReportOutcome o =
+        test::report({"uncertainty", FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt", "--sigma",
+                      "0.0005", "--trials", "500", "--no-gum", "--json", "-q"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const nlohmann::json j = nlohmann::json::parse(o.out);
+    const auto find = [&](int job, const std::string& quantity) {
+        const std::string record = "job " + std::to_string(job) + " (";
+        for (const nlohmann::json& r : j.at("rows"))
+            if (r.at("record").get<std::string>().rfind(record, 0) == 0 &&
+                r.at("quantity") == quantity)
+                return r;
+        throw std::logic_error("no row of job " + std::to_string(job) + " " + quantity);
+    };
+    for (const auto& [polar, cartesian] : {std::pair{2000, 2500}, {4000, 4500}})
+        for (const char* quantity : {"radius", "t"}) {
+            const nlohmann::json a = find(polar, quantity), b = find(cartesian, quantity);
+            EXPECT_NEAR(a.at("measured").get<double>(), b.at("measured").get<double>(), 1e-6)
+                << polar << " " << quantity;
+            EXPECT_NEAR(a.at("u").get<double>(), b.at("u").get<double>(),
+                        0.01 * b.at("u").get<double>())
+                << polar << " " << quantity;
+        }
+}
+
 struct Refusal {
     std::string name;
     std::vector<std::string> args;
