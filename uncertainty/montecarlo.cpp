@@ -36,7 +36,7 @@ void run(const Problem& p, const Options& o, const Substreams& streams, long fro
         from, to, threadcount(o.threads),
         [&](long trial) {
             Generator g(streams.start(static_cast<std::uint64_t>(trial)));
-            std::vector<double> points;
+            thread_local std::vector<double> points; // the trial's, overwritten by each
             trialpoints(p, g, points);
             bool certified = true;
             const bool found = evaluateinto(p, points, &t.values[trial * t.nq], certified);

@@ -34,7 +34,7 @@ class Generator {
     // The next draw as the whole number k in [1, m1] whose uniform is
     // k / (m1 + 1).
     std::uint64_t next();
-    double uniform() { return static_cast<double>(next()) * norm; }
+    double uniform() { return static_cast<double>(static_cast<std::int64_t>(next())) * norm; }
     double gaussian(); // standard normal, by the ziggurat
     // A draw of the distribution of `width` about 0.
     double draw(Distribution d, double width);
