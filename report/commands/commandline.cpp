@@ -136,7 +136,19 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
     c->add_option("--tolerance-digits", u.engine.tolerancedigits, help("--tolerance-digits"))
         ->check(CLI::Range(1, 4))
         ->default_str("2");
-    c->add_option("--seed", u.engine.seed, help("--seed"))->default_str("1");
+    c->add_option("--seed", u.engine.seed, help("--seed"))
+        ->check(CLI::Validator(
+            [](std::string& v) {
+                // At most 2^64 - 1, which CLI11 would otherwise wrap round.
+                const std::string most = "18446744073709551615";
+                return !v.empty() && v.find_first_not_of("0123456789") == std::string::npos &&
+                               (v.size() < most.size() || (v.size() == most.size() && v <= most))
+                           ? std::string()
+                           : "the seed is a whole number from 0 to 18446744073709551615, not '" +
+                                 printable(v) + "'";
+            },
+            "SEED"))
+        ->default_str("1");
     c->add_option("--threads", u.engine.threads, help("--threads"))
         ->check(CLI::Range(0, 1024))
         ->default_str("0");

@@ -316,6 +316,10 @@ struct Refusal {
     std::string says;
 };
 
+void PrintTo(const Refusal& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class Refused : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(Refused, WithItsStatusAndReason) {
@@ -340,6 +344,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--sigma", "1", "--trials", "5", "--adaptive", "1"},
                 exitusage,
                 "excludes"},
+        Refusal{"negative seed", {"--sigma", "1", "--seed", "-3"}, exitusage, "seed"},
+        Refusal{"seed beyond 64 bits",
+                {"--sigma", "1", "--seed", "18446744073709551616"},
+                exitusage,
+                "--seed"},
         Refusal{"unknown quantity",
                 {"--sigma", "1", "--quantity", "roundness"},
                 exitusage,
