@@ -8,6 +8,9 @@
 //   same problem solved by GLPK's simplex (the zones must agree to 1e-9);
 // - every feature and criterion at 10^5 and 10^6 points (their time ratio),
 //   with the peak of the memory allocated during a call per byte of points;
+// - the cylinder: least squares and minimum zone together at 10^5 points
+//   against the stated limit of a second, and every criterion at 10^5 and
+//   10^6 points in BM_Reference (feature 4);
 // - the Monte Carlo case (a certified minimum-zone circle of 360 points), a
 //   3600-point trace with all four references (times 500 is a batch), and a
 //   million-point circle with all four.
@@ -80,6 +83,16 @@ std::vector<double> points(Feature f, long n) {
         case Feature::plane:
             out.insert(out.end(), {50 * u(g), 50 * u(g), 0.005 * u(g) + 0.003 * std::cos(a)});
             break;
+        case Feature::cylinder: {
+            // A shaft of radius 25 mm and length 100 mm in 20 sections, tilted.
+            const long per = std::max(1L, n / 20);
+            const double b = 2 * pi * static_cast<double>(i % per) / static_cast<double>(per);
+            const double z = -50 + 100 * static_cast<double>(i / per) / 19;
+            const double r = 25 + 0.004 * u(g) + 0.003 * std::cos(3 * b);
+            const double x = r * std::cos(b), y = r * std::sin(b);
+            out.insert(out.end(), {10 + x, -20 + 0.8 * y - 0.6 * z, 5 + 0.6 * y + 0.8 * z});
+            break;
+        }
         default: {
             const double z = u(g), b = pi * u(g), s = std::sqrt(1 - z * z), r = 25 + 0.005 * u(g);
             out.insert(out.end(), {r * s * std::cos(b), r * s * std::sin(b), r * z});
@@ -118,12 +131,30 @@ void BM_Reference(benchmark::State& state) {
 }
 void references(benchmark::internal::Benchmark* b) {
     for (const long n : {100000L, 1000000L})
-        for (int f = 0; f < 4; ++f)
+        for (int f = 0; f < 5; ++f)
             for (int c = 0; c < 4; ++c)
                 if (f >= 2 || c < 2) b->Args({f, c, n});
     b->ArgNames({"feature", "criterion", "n"})->Unit(benchmark::kMillisecond);
 }
 BENCHMARK(BM_Reference)->Apply(references);
+
+// The cylinder's least squares and minimum zone together, as a shaft is
+// evaluated: at most a second for 10^5 points.
+void BM_CylinderLeastSquaresAndMinimumZone(benchmark::State& state) {
+    const std::vector<double> p = points(Feature::cylinder, state.range(0));
+    Reference mz;
+    for (auto _ : state) {
+        const Reference ls =
+            evaluate(view(p, Feature::cylinder), Feature::cylinder, Criterion::leastsquares);
+        mz = evaluate(view(p, Feature::cylinder), Feature::cylinder, Criterion::minimumzone);
+        benchmark::DoNotOptimize(ls.t + mz.t);
+    }
+    certified(state, mz);
+}
+BENCHMARK(BM_CylinderLeastSquaresAndMinimumZone)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 // The Monte Carlo case: a certified minimum-zone circle of 360 points, no
 // deviations kept.

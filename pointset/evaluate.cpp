@@ -2,7 +2,7 @@
 // kernel in working coordinates, and measures every point against the feature
 // in the caller's coordinates, so that t p v q and the deviations are what
 // anyone recomputes from the reported fields.
-#include "pointset/kernels.h"
+#include "pointset/cylinder.h"
 
 #include <cmath>
 #include <string>
@@ -15,6 +15,11 @@ using kernel::Vec;
 
 bool radial(Feature f) {
     return f == Feature::circle || f == Feature::sphere;
+}
+
+// Features with a radius: circles, spheres and cylinders.
+bool round(Feature f) {
+    return radial(f) || f == Feature::cylinder;
 }
 
 int dimensionof(Feature f) {
@@ -39,8 +44,7 @@ std::size_t fewest(Feature f) {
 // Why the points cannot give the feature, or "" when they can.
 std::string refusal(const Points& p, Feature f, Criterion c) {
     const std::string name = featurename(f);
-    if (!radial(f) && f != Feature::cylinder &&
-        (c == Criterion::circumscribed || c == Criterion::inscribed))
+    if (!round(f) && (c == Criterion::circumscribed || c == Criterion::inscribed))
         return std::string("a ") + name + " has no " + criterionname(c) + " reference";
     const int d = dimensionof(f);
     if (p.dimension != d)
@@ -52,7 +56,6 @@ std::string refusal(const Points& p, Feature f, Criterion c) {
     if (p.count < fewest(f) || p.data == nullptr)
         return "too few points for a " + name + ": " + std::to_string(p.count) + ", at least " +
                std::to_string(fewest(f)) + " needed";
-    if (f == Feature::cylinder) return "cylinders are not evaluated yet";
     return "";
 }
 
@@ -67,6 +70,9 @@ std::string undetermined(const kernel::Moments& m, Feature f) {
         return std::string("the points lie on one line, which determines no ") + featurename(f);
     if (f == Feature::sphere && weakest < ratio * strongest)
         return "the points lie on one plane or circle, which determines no sphere";
+    if (f == Feature::cylinder && weakest < ratio * strongest)
+        return "the points lie in one plane (a single section), which determines no cylinder "
+               "axis";
     return "";
 }
 
@@ -84,10 +90,11 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     const kernel::View& w = m.view;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     Vec normal = {nan, nan, nan};
+    Vec d = {nan, nan, nan};
     if (radial(f)) {
         r.point = w.touser(k.point);
     } else {
-        Vec d = oriented(k.direction);
+        d = oriented(k.direction);
         if (f == Feature::line) {
             d[2] = 0;
             d = kernel::mul(1 / kernel::norm(d), d);
@@ -97,7 +104,9 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
             normal = d;
         }
         // The foot of the centroid (the working origin) on the feature.
-        const Vec foot = kernel::mul(kernel::dot(k.point, normal), normal);
+        const Vec foot = f == Feature::cylinder
+                             ? kernel::sub(k.point, kernel::mul(kernel::dot(k.point, d), d))
+                             : kernel::mul(kernel::dot(k.point, normal), normal);
         r.point = w.touser(foot);
         r.direction = d;
         if (f == Feature::line) r.direction[2] = nan;
@@ -113,9 +122,14 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     for (std::size_t i = 0; i < w.n; ++i) {
         const double* q = w.data + i * w.stride;
         double e = 0;
-        if (radial(f)) {
-            for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
-            e = std::sqrt(e);
+        if (round(f)) {
+            if (f == Feature::cylinder) {
+                const Vec v = {q[0] - o[0], q[1] - o[1], q[2] - o[2]};
+                e = kernel::norm(kernel::cross(v, d)); // distance from the axis
+            } else {
+                for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
+                e = std::sqrt(e);
+            }
             if (i == 0) first = e;
             e -= first;
         } else {
@@ -128,7 +142,7 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
         if (options.deviations) r.deviations[i] = e;
     }
     double shift = 0;
-    if (radial(f)) {
+    if (round(f)) {
         // The criterion fixes the radius from the distances themselves.
         const double ls = k.radius / w.scale;
         r.radius = c == Criterion::minimumzone     ? first + (bottom + (top - bottom) / 2)
@@ -152,15 +166,20 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
 }
 
 kernel::Found run(const kernel::Moments& m, Feature f, Criterion c, const Options& o) {
+    const bool cylinder = f == Feature::cylinder;
     switch (c) {
     case Criterion::leastsquares:
-        return radial(f) ? kernel::lsradial(m) : kernel::lslinear(m);
+        return cylinder    ? kernel::lscylinder(m)
+               : radial(f) ? kernel::lsradial(m)
+                           : kernel::lslinear(m);
     case Criterion::minimumzone:
-        return radial(f) ? kernel::mzradial(m, o) : kernel::mzlinear(m, o);
+        return cylinder    ? kernel::mzcylinder(m, o)
+               : radial(f) ? kernel::mzradial(m, o)
+                           : kernel::mzlinear(m, o);
     case Criterion::circumscribed:
-        return kernel::pkradial(m, o);
+        return cylinder ? kernel::pkcylinder(m, o) : kernel::pkradial(m, o);
     case Criterion::inscribed:
-        return kernel::varadial(m, o);
+        return cylinder ? kernel::vacylinder(m, o) : kernel::varadial(m, o);
     }
     return {};
 }
@@ -183,7 +202,7 @@ Reference evaluate(const Points& points, Feature feature, Criterion criterion,
         return r;
     }
     measure(m, feature, criterion, k, options, r);
-    r.found = std::isfinite(r.t) && (!radial(feature) || std::isfinite(r.radius));
+    r.found = std::isfinite(r.t) && (!round(feature) || std::isfinite(r.radius));
     if (!r.found) {
         r.failure = "the " + std::string(featurename(feature)) + " found is not finite";
         return r;

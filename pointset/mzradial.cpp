@@ -18,7 +18,7 @@
 // of the points bounds F from below; a cube whose subset cannot exclude it is
 // measured with every point, which either finds a better centre (then descended
 // from, and certified in turn) or adds the points that bound it to the subset.
-#include "pointset/kernels.h"
+#include "pointset/pairbound.h"
 
 #include <cmath>
 #include <memory>
@@ -224,41 +224,6 @@ Local local(const View& w, const Vec& c, double size, const Descent* basis) {
     return out;
 }
 
-// A lower bound of F over the ball of radius r about mid from a subset: F_S(mid)
-// - 2 r, or for a pair a, b of the farthest and nearest few points, |a - c| -
-// |b - c| >= d_a - d_b - |u_b - u_a| r - r^2 / (2 (d_b - r)), which is far
-// stronger where the pair is seen under a small angle.
-double pairbound(const View& w, const std::vector<std::size_t>& subset, const Vec& mid, double r) {
-    constexpr int few = 3;
-    std::array<double, few> outer, inner;
-    std::array<Vec, few> uo, ui;
-    outer.fill(-inf);
-    inner.fill(inf);
-    for (const std::size_t i : subset) {
-        const Vec d = sub(w[i], mid);
-        const double len = norm(d);
-        if (len > outer[few - 1]) {
-            int k = few - 1;
-            for (; k > 0 && len > outer[k - 1]; --k) outer[k] = outer[k - 1], uo[k] = uo[k - 1];
-            outer[k] = len;
-            uo[k] = mul(1 / len, d);
-        }
-        if (len < inner[few - 1]) {
-            int k = few - 1;
-            for (; k > 0 && len < inner[k - 1]; --k) inner[k] = inner[k - 1], ui[k] = ui[k - 1];
-            inner[k] = len;
-            ui[k] = len > 0 ? mul(1 / len, d) : Vec{0, 0, 0};
-        }
-    }
-    double best = outer[0] - inner[0] - 2 * r;
-    for (int a = 0; a < few && std::isfinite(outer[a]); ++a)
-        for (int b = 0; b < few && std::isfinite(inner[b]); ++b)
-            if (inner[b] > r)
-                best = std::max(best, outer[a] - inner[b] - norm(sub(ui[b], uo[a])) * r -
-                                          r * r / (2 * (inner[b] - r)));
-    return best;
-}
-
 struct Ball {
     Vec c;
     double radius;
@@ -292,7 +257,9 @@ struct Search {
         for (const Ball& b : balls)
             if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
         if (norm(sub(mid, farcentre)) - r >= far) return inf;
-        return pairbound(w, subset, mid, r) - 8 * eps * size;
+        return pairbound<3>(
+                   subset.size(), [&](std::size_t k) { return w[subset[k]]; }, mid, r) -
+               8 * eps * size;
     }
 
     bool settle(const Vec& mid, double) {

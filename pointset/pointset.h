@@ -185,8 +185,9 @@ struct Points {
 enum class Feature { line, plane, circle, sphere, cylinder };
 // leastsquares (orthogonal distances); minimumzone: the narrowest zone of two
 // parallel lines or planes, or concentric circles, spheres or cylinders;
-// circumscribed: the smallest feature holding every point; inscribed: the
-// largest with no point inside, its centre (axis) within the points' hull.
+// circumscribed: the smallest feature holding every point; inscribed: the largest with no point
+// inside, its centre within the points' hull; a cylinder's axis runs along the points (within
+// atan(2 r / length) of the least-squares axis and within r of its middle, r its radius).
 enum class Criterion { leastsquares, minimumzone, circumscribed, inscribed };
 
 struct Options {
@@ -208,9 +209,8 @@ struct Options {
 // CYL + t p v q): the highest deviation (p), the depth of the lowest (v),
 // t = p + v, and the root mean square (q). The minimum zone lies mid-way in
 // its zone (p = v), the circumscribed has p = 0, the inscribed v = 0.
-// certificate: on the zone width t (minimum zone) or the radius; the
-// result reaches upper (lower for the inscribed, whose radius is maximal).
-// Least squares carries none: NaN bounds and a why.
+// certificate: on the zone width t (minimum zone) or the radius; the result reaches upper (lower
+// for the inscribed, whose radius is maximal). Least squares carries none: NaN bounds and a why.
 struct Reference {
     bool found = false;
     std::string failure; // why not found, in words
@@ -235,9 +235,9 @@ struct Reference {
 // or beyond +-1e150; too few points (a line 2, a plane or circle 3, a sphere
 // 4, a cylinder 5); points that leave it undetermined, their spread in the
 // weakest needed direction below 1e-8 of the strongest (all at one place, on
-// one line for a plane, circle or cylinder, on one plane or circle for a
-// sphere); circumscribed or inscribed lines and planes; cylinders (not yet);
-// built without CGAL, circumscribed features and hull-bound inscribed ones.
+// one line for a plane, circle or cylinder, on one plane or circle for a sphere or cylinder);
+// circumscribed or inscribed lines and planes; built without CGAL, circumscribed circles and
+// spheres and hull-bound inscribed ones.
 // Certified: upper - lower within certifiedgap(t, largest coordinate).
 Reference evaluate(const Points& points, Feature feature, Criterion criterion,
                    const Options& options = {});

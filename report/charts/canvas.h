@@ -83,6 +83,15 @@ struct Page {
 constexpr Rgb ink = {0, 0, 0};
 constexpr Rgb gridline = {0.85, 0.85, 0.85};
 
+// A diverging scale for deviations from `t` = 0 (the lowest, blue) through
+// white to 1 (the highest, red).
+Rgb heat(double t);
+
+// The colour scale of heat from `low` (at the bottom) to `high`, 24 units
+// wide at x, from `top` down `height`, ticked, headed "deviation (unit)".
+void colourscale(Canvas& c, double x, double top, double height, double low, double high,
+                 const std::string& unit);
+
 // Scale of PNG pictures relative to SVG units.
 constexpr double pngscale = 1.5;
 

@@ -85,7 +85,14 @@ struct PolarLabels {
     int filter = 0;   // cut-off of the Gaussian filter applied, UPR; 0: none
     std::string note; // a line under the title (an arc, a resampled or unfiltered profile)
     std::vector<PolarPoint> unfiltered; // the profile before filtering, drawn beneath
+    std::size_t measured = 0;           // points evaluated, when more than the profile drawn
 };
+
+// At most `most` of the profile's points for drawing, of many more: the
+// highest and lowest of each of most/2 equal steps of angle, in order, so
+// that the drawn profile keeps every peak and valley; as it is when it has
+// no more.
+std::vector<PolarPoint> decimated(const std::vector<PolarPoint>& profile, std::size_t most);
 
 // Drawing units of the polar plots' rings: the division, in the deviations'
 // sub-unit, of rings about 30 units apart at `unitsize` drawing units per
@@ -126,10 +133,30 @@ void drawharmonics(const std::string& path, Format format, const Harmonics& h, c
 // line along the line, the zone and the least-squares line; and the
 // flatness map: each point at its place, coloured by its deviation from the
 // minimum-zone plane, with the colour scale. Deviations in `unit`.
+// With `orthogonal`, the record's x is the position along the line and its y
+// the deviation normal to it, and the texts say so.
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
-                      const Evaluated& e, const Subunit& unit, const std::string& title);
+                      const Evaluated& e, const Subunit& unit, const std::string& title,
+                      bool orthogonal = false);
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
                   const Evaluated& e, const Subunit& unit, const std::string& title);
+
+// A map of deviations over two coordinates of the feature: a plane's points
+// at their place in it, or a cylinder developed (the angle about its axis
+// against the position along it). Up to mostmapdots points are dotted, each
+// coloured by its deviation; more are drawn as cells coloured by their
+// points' mean deviation, the highest and lowest point marked.
+constexpr std::size_t mostmapdots = 2500;
+struct DeviationMap {
+    std::vector<double> u, v, d;  // place and deviation (in the sub-unit) of each point
+    std::string ulabel, vlabel;   // the axes' names, with their units
+    bool samescale = true;        // one scale on both axes (keeps a plane's shape)
+    double ulow = notapplicable;  // the u axis' range (0 to 360 degrees about an axis);
+    double uhigh = notapplicable; // NaN: the points'
+    std::string title, what, key; // the title, the form errors, what the colours show
+};
+void drawdeviationmap(const std::string& path, Format format, const DeviationMap& map,
+                      const Subunit& unit);
 
 // The values of a quantity as the pictures show them: less `offset`, times
 // `factor`, in `unit`.

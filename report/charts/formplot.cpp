@@ -56,20 +56,11 @@ void finish(Canvas& c, double width, const std::string& title, const std::string
     c.finish();
 }
 
-// A diverging scale: blue at the lowest deviation, white in the middle, red
-// at the highest.
-Rgb heat(double t) {
-    const Rgb low = {0.13, 0.40, 0.67};
-    const Rgb high = {0.70, 0.09, 0.17};
-    const Rgb& end = t < 0.5 ? low : high;
-    const double s = std::min(1.0, std::fabs(t - 0.5) * 2);
-    return {1 + (end.r - 1) * s, 1 + (end.g - 1) * s, 1 + (end.b - 1) * s};
-}
-
 } // namespace
 
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
-                      const Evaluated& e, const Subunit& u, const std::string& title) {
+                      const Evaluated& e, const Subunit& u, const std::string& title,
+                      bool orthogonal) {
     constexpr double width = 900, height = 540, left = 90, right = 30, top = 110, bottom = 70;
     Canvas c(path, format, width, height);
     const std::vector<double>& x = record.c[0];
@@ -109,9 +100,11 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
     }
     c.line(left, height - bottom, width - right, height - bottom);
     c.line(left, top, left, height - bottom);
-    c.text((left + width - right) / 2, height - 18, "x, along the line", 13, Anchor::middle);
-    c.text(22, (top + height - bottom) / 2, "deviation along y (" + u.name + ")", 13,
-           Anchor::middle, false, 90);
+    c.text((left + width - right) / 2, height - 18,
+           orthogonal ? "position along the line" : "x, along the line", 13, Anchor::middle);
+    c.text(22, (top + height - bottom) / 2,
+           (orthogonal ? "deviation normal to the line (" : "deviation along y (") + u.name + ")",
+           13, Anchor::middle, false, 90);
 
     c.colour(zonefill, 0.12);
     c.rectangle(px(xr.low), py(zone.high), px(xr.high) - px(xr.low), py(zone.low) - py(zone.high),
@@ -136,8 +129,8 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
         for (const Vertex& v : trace) c.circle(v.x, v.y, 2.5, true);
 
     finish(c, width, title, "Straightness: " + errors(e, u),
-           "Deviations along y from the minimum-zone line (green: the zone); blue: the "
-           "least-squares line");
+           std::string(orthogonal ? "Deviations normal to" : "Deviations along y from") +
+               " the minimum-zone line (green: the zone); blue: the least-squares line");
 }
 
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
@@ -189,23 +182,7 @@ void drawflatness(const std::string& path, Format format, const FormRecord& reco
         }
     }
 
-    // The colour scale, lowest deviation at the bottom.
-    const double barx = left + side + 60;
-    constexpr int steps = 50;
-    for (int k = 0; k < steps; ++k) {
-        c.colour(heat((k + 0.5) / steps));
-        c.rectangle(barx, top + side - (k + 1) * side / steps, 24, side / steps + 0.5, true);
-    }
-    c.colour(ink);
-    c.linewidth(1);
-    c.rectangle(barx, top, 24, side, false);
-    const Ticks bt = ticks(zone.low, zone.high, 6);
-    for (const double v : bt.values) {
-        const double at = top + side - (v - zone.low) / (zone.high - zone.low) * side;
-        c.line(barx + 24, at, barx + 29, at);
-        c.text(barx + 33, at + 4, ticklabel(v, bt.step), 11);
-    }
-    c.text(barx, top - 12, "deviation (" + u.name + ")", 12);
+    colourscale(c, left + side + 60, top, side, zone.low, zone.high, u.name);
 
     finish(c, width, title, "Flatness: " + errors(e, u),
            "Each point at its place, coloured by its deviation along z from the minimum-zone "

@@ -90,3 +90,30 @@ PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
 }
 
 } // namespace formeval::report
+
+namespace formeval::report {
+
+std::vector<PolarPoint> decimated(const std::vector<PolarPoint>& profile, std::size_t most) {
+    if (profile.size() <= most || most < 2) return profile;
+    const double first = profile.front().angle;
+    const double span = profile.back().angle - first;
+    const std::size_t steps = most / 2;
+    std::vector<PolarPoint> out;
+    std::size_t i = 0;
+    for (std::size_t s = 0; s < steps && i < profile.size(); ++s) {
+        const double end =
+            s + 1 == steps ? profile.back().angle
+                           : first + span * static_cast<double>(s + 1) / static_cast<double>(steps);
+        std::size_t low = i, high = i;
+        for (; i < profile.size() && (profile[i].angle < end || s + 1 == steps); ++i) {
+            if (profile[i].deviation < profile[low].deviation) low = i;
+            if (profile[i].deviation > profile[high].deviation) high = i;
+        }
+        if (i == low && i == high) continue; // an empty step
+        out.push_back(profile[std::min(low, high)]);
+        if (low != high) out.push_back(profile[std::max(low, high)]);
+    }
+    return out;
+}
+
+} // namespace formeval::report

@@ -275,7 +275,8 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
              11, true, 30, 13, exactsample + k});
         out.push_back({centretext(exact, labels.unit), 9, false, 30, 21, -1});
     }
-    out.push_back({"profile: " + std::to_string(d.profile.size()) + " points", 12, false, 30,
+    const std::size_t points = labels.measured > 0 ? labels.measured : d.profile.size();
+    out.push_back({"profile: " + std::to_string(points) + " points", 12, false, 30,
                    labels.unfiltered.empty() ? 18.0 : 16.0, nmethods});
     if (!labels.unfiltered.empty())
         out.push_back({"before filtering", 12, false, 30, 18, nmethods + 1});

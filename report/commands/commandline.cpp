@@ -1,8 +1,10 @@
 // The command line of formreport, parsed with CLI11.
 #include "report/charts/charts.h"
 #include "report/commands/commands.h"
+#include "report/pointfiles/pointfiles.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -76,6 +78,40 @@ const CLI::Validator cutoff(
                printable(input) + "'";
     },
     "UPR");
+
+const CLI::Validator featurename(
+    [](std::string& input) {
+        if (featurenamed(input)) return std::string();
+        return "the feature is line, plane, circle, sphere or cylinder, not '" + printable(input) +
+               "'";
+    },
+    "FEATURE");
+
+// --feature and --columns of a command that reads point files.
+struct PointOptions {
+    std::string feature;
+    std::vector<std::string> columns;
+};
+
+void pointoptions(CLI::App& command, const std::string& table, PointOptions& p) {
+    auto* feature = command.add_option("--feature", p.feature, optionhelp(table, "--feature"))
+                        ->check(featurename);
+    command.add_option("--columns", p.columns, optionhelp(table, "--columns"))
+        ->delimiter(',')
+        ->needs(feature);
+}
+
+// The feature named, its columns checked against its coordinates.
+std::optional<pointset::Feature> pointfeature(const PointOptions& p) {
+    if (p.feature.empty()) return std::nullopt;
+    const pointset::Feature f = *featurenamed(p.feature);
+    const auto d = static_cast<std::size_t>(dimensionof(f));
+    if (!p.columns.empty() && p.columns.size() != d)
+        throw CLI::ValidationError("--columns", "a " + p.feature + "'s points have " +
+                                                    std::to_string(d) + " coordinates: name " +
+                                                    std::to_string(d) + " columns");
+    return f;
+}
 
 Basispoints basispoints(double percent) {
     const double hundredths = std::round(percent * 100);
@@ -258,8 +294,11 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     summarycommand->footer(wrap(helptext("summary details") + "\n\n" + helptext("exit status")));
 
     PolarOptions p;
+    std::vector<std::string> polarinputs;
+    PointOptions polarpoints;
     auto* polarcommand = app.add_subcommand("polar", helptext("polar"));
-    polarcommand->add_option("jobs", p.input, optionhelp("polar", "jobs"))->required();
+    polarcommand->add_option("jobs", polarinputs, optionhelp("polar", "jobs"))->required();
+    pointoptions(*polarcommand, "polar", polarpoints);
     polarcommand->add_option("-o,--output", p.output, optionhelp("polar", "-o,--output"))
         ->default_str(".");
     polarcommand
@@ -288,6 +327,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->check(CLI::Range(1, 17))
         ->default_str("12");
     resultscommand->add_option("--tolerance", tolerances, optionhelp("results", "--tolerance"));
+    PointOptions resultspoints;
+    pointoptions(*resultscommand, "results", resultspoints);
+    resultscommand->add_flag("--orthogonal", r.orthogonal, optionhelp("results", "--orthogonal"))
+        ->excludes("--feature");
     progressoptions(*resultscommand, r.progress);
     resultscommand->footer(wrap(helptext("results details") + "\n\n" + helptext("exit status")));
 
@@ -303,6 +346,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
             if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
         }
         s.scan.coverage = basispoints(coverage);
+        r.feature = pointfeature(resultspoints);
+        r.columns = resultspoints.columns;
+        p.feature = pointfeature(polarpoints);
+        p.columns = polarpoints.columns;
     } catch (const CLI::ParseError& e) {
         errno = 0;
         const int status = app.exit(e, out, err);
@@ -315,7 +362,14 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
         return results(r, out, err);
     }
-    return polar(p, out, err);
+    // Each input in turn; the worst status.
+    int status = exitok;
+    for (const std::string& input : polarinputs) {
+        p.input = input;
+        status = std::max(status, polar(p, out, err));
+        if (status == exitusage) break; // this formreport cannot draw them
+    }
+    return status;
 }
 
 } // namespace formeval::report

@@ -38,6 +38,8 @@ struct PolarOptions {
     bool png = false;
     std::string unit = defaultunit;
     ProgressMode progress = ProgressMode::automatic;
+    std::optional<pointset::Feature> feature; // the input is a point file of this feature
+    std::vector<std::string> columns;         // its coordinates' columns (PointColumns)
 };
 
 // The two commands. Results go to `out`, messages and progress to `err`;
@@ -52,6 +54,15 @@ int results(const ResultsOptions& options, std::ostream& out, std::ostream& err)
 // The uncertainty command: statements to `out`, messages and progress to
 // `err`; returns the exit status.
 int uncertainty(const UncertaintyOptions& options, std::ostream& out, std::ostream& err);
+
+// The magnification of a roundness chart: --magnification where the
+// deviations stay in the plot, else (with a warning naming `name` on `err`)
+// the one chosen for them.
+double magnification(const PolarOptions& options, const PolarData& data, const std::string& name,
+                     std::ostream& err);
+
+// polar for a point file: the chart of its feature, computed on every point.
+int pointpolar(const PolarOptions& options, std::ostream& out, std::ostream& err);
 
 // What the commands share.
 

@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 void complain(std::ostream& err, const FileError& e) {
     err << "formreport: " << printable(e.file());
     if (e.line() > 0) err << ":" << e.line();
+    if (e.line() > 0 && e.column() > 0) err << ":" << e.column();
     err << ": " << e.what() << "\n";
 }
 

@@ -24,6 +24,8 @@ std::string jobname(const std::string& file, const CircleRecord& r) {
            " of the stream, line " + std::to_string(r.line) + ")";
 }
 
+} // namespace
+
 double magnification(const PolarOptions& o, const PolarData& d, const std::string& name,
                      std::ostream& err) {
     const double radius = d.centre.r;
@@ -35,6 +37,13 @@ double magnification(const PolarOptions& o, const PolarData& d, const std::strin
     err << "formreport: " << name << ": at magnification " << formatnumber(o.magnification, 6)
         << " the deviations leave the plot; it is drawn at " << formatnumber(automatic, 6) << "\n";
     return automatic;
+}
+
+namespace {
+
+int nothingplotted(std::ostream& err, const std::string& file) {
+    err << "formreport: " << file << ": nothing plotted: none of its records could be evaluated\n";
+    return exitinput;
 }
 
 // An angle in whole degrees, from 0 to 360.
@@ -88,6 +97,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
     if (!chartsavailable()) return unavailable(err, "polar", "cairo");
     if (o.filter > 0 && !profile::spectral()) return unavailable(err, "--filter", "FFTW");
     if (o.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
+    if (o.feature) return pointpolar(o, out, err);
     if (!pointset::exactreferences())
         err << "formreport: built without CGAL and GLPK, the charts show no exact references\n";
     std::ifstream in;
@@ -102,7 +112,10 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             out << file
                 << ": no records to plot (circles: jobs 2000, 2500, 2600, 2700, 2800; "
                    "straightness 1000, flatness 3000)\n";
-            return outputwritten(out, err) ? exitok : exitinput;
+            const bool written = outputwritten(out, err);
+            // Records to plot that were all left out: the input has failed.
+            if (stream.unplotted > 0) return nothingplotted(err, file);
+            return written ? exitok : exitinput;
         }
         if (!makedirectory(o.output, err)) return exitinput;
 
@@ -209,7 +222,10 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         if (!stream.circles.empty()) printplots(out, file, rows, o.filter);
         if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
         for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
-        return outputwritten(out, err) ? exitok : exitinput;
+        const bool written = outputwritten(out, err);
+        // A stream none of whose records to plot could be drawn has failed.
+        if (rows.empty() && formrows.empty()) return nothingplotted(err, file);
+        return written ? exitok : exitinput;
     } catch (const FileError& e) {
         complain(err, e);
         return exitinput;

@@ -4,6 +4,7 @@
 // broken stream is reported with its line and the others go on; a record
 // that cannot be evaluated is reported and left out.
 #include "report/commands/commands.h"
+#include "report/pointfiles/pointfiles.h"
 
 #include <array>
 #include <cerrno>
@@ -53,12 +54,57 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
         for (const std::string& n : e.notes) note(name + ": " + n);
         if (!e.failure.empty()) {
             note(name + ": not evaluated: " + e.failure);
+            ++results.refused;
             continue;
+        }
+        if (o.orthogonal) {
+            const std::size_t before = e.notes.size();
+            addorthogonal(e);
+            for (std::size_t k = before; k < e.notes.size(); ++k) note(name + ": " + e.notes[k]);
         }
         e.record.c = {}; // the point count is all the output needs of the points
         results.records.push_back(std::move(e));
     }
     progress.finish();
+    return true;
+}
+
+void showbytes(void* context, std::uintmax_t bytes) {
+    static_cast<Progress*>(context)->update(bytes);
+}
+
+// Reads one point file and evaluates its feature by every criterion; false
+// when it cannot be read or is malformed.
+bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileResults& results,
+                       std::ostream& err) {
+    std::ifstream in;
+    if (!openinput(path, in, err)) return false;
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    PointFile points;
+    try {
+        Progress progress(err, "reading " + printable(path), ec ? 0 : size,
+                          showprogress(o.progress, !ec && size >= progressbytes));
+        points =
+            readpointfile(in, path, {o.columns, dimensionof(*o.feature)}, showbytes, &progress);
+        progress.finish();
+    } catch (const FileError& e) {
+        complain(err, e);
+        return false;
+    }
+    results.file = path;
+    results.jobs = static_cast<long>(points.count());
+    Evaluated e = evaluatepoints(points.points(), *o.feature);
+    e.record.line = points.firstline;
+    const auto note = [&](const std::string& text) {
+        results.notes.push_back(text);
+        err << "formreport: " << printable(path) << ": " << text << "\n";
+    };
+    for (const std::string& n : e.notes) note(n);
+    if (!e.ok())
+        note(std::string("no ") + pointset::featurename(*o.feature) + " evaluated: " + e.failure);
+    else
+        results.records.push_back(std::move(e));
     return true;
 }
 
@@ -70,10 +116,19 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
     int status = exitok;
     for (const std::string& path : o.inputs) {
         FileResults f;
-        if (evaluatefile(path, o, f, err))
-            files.push_back(std::move(f));
-        else
+        if (!(o.feature ? evaluatepointfile(path, o, f, err) : evaluatefile(path, o, f, err))) {
             status = exitinput;
+            continue;
+        }
+        // An input whose records (or points) could none be evaluated has
+        // failed; a stream without a record is no error.
+        if (f.records.empty() && (o.feature || f.refused > 0)) {
+            if (!o.feature)
+                err << "formreport: " << printable(path)
+                    << ": no record evaluated: every record was left out\n";
+            status = exitinput;
+        }
+        files.push_back(std::move(f));
     }
     using Printer = void (*)(std::ostream&, const std::vector<FileResults>&, const ResultsOptions&);
     constexpr std::array<Printer, 3> printers = {printresults, printresultscsv, printresultsjson};

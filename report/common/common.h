@@ -31,16 +31,19 @@ constexpr const char* defaultunit = "same unit as the coordinates";
 // File errors.
 
 // A file that cannot be read or written, or whose content is not what it
-// should be. line is 0 when the fault concerns the file as a whole.
+// should be. line is 0 when the fault concerns the file as a whole; column
+// (bytes from 1) is 0 when it concerns the line as a whole.
 class FileError : public std::runtime_error {
   public:
-    FileError(std::string file, long line, const std::string& why);
+    FileError(std::string file, long line, const std::string& why, long column = 0);
     const std::string& file() const { return file_; }
     long line() const { return line_; }
+    long column() const { return column_; }
 
   private:
     std::string file_;
     long line_;
+    long column_;
 };
 
 // Messages.

@@ -8,8 +8,8 @@
 
 namespace formeval::report {
 
-FileError::FileError(std::string file, long line, const std::string& why)
-    : std::runtime_error(why), file_(std::move(file)), line_(line) {}
+FileError::FileError(std::string file, long line, const std::string& why, long column)
+    : std::runtime_error(why), file_(std::move(file)), line_(line), column_(column) {}
 
 namespace {
 

@@ -62,8 +62,10 @@ enum Method { leastsquares, minimumzone, circumscribing, inscribing, nmethods };
 constexpr std::array<const char*, nmethods> referencenames = {
     "least squares (LSCI)", "minimum zone (MZCI)", "minimum circumscribing (MCCI)",
     "maximum inscribing (MICI)"};
-// Who computed a reference: formeval's own computation or the exact one.
-enum class Source { program, exact };
+// Who computed a reference: formeval's own computation, the exact one beside
+// it, or the pointset library's orthogonal one (deviations normal to the
+// feature, the feature in any orientation).
+enum class Source { program, exact, pointset };
 
 constexpr double notapplicable = std::numeric_limits<double>::quiet_NaN();
 
@@ -81,6 +83,10 @@ struct Fit {
     double y = notapplicable;
     double z = notapplicable;
     double r = notapplicable;
+    // pointset rows: a point of the feature and its unit direction, as
+    // pointset::Reference gives them.
+    Point point = pointset::Reference::nan3();
+    Vector direction = pointset::Reference::nan3();
     double error = 0;  // the form error: what formeval prints, or the exact zone
     IsoParameters iso; // of the deviations as formeval measures them
     // Program rows with an exact counterpart: that reference's error, and
@@ -99,6 +105,9 @@ struct Fit {
 struct Evaluated {
     JobRecord record; // of `results`; the charts keep their circle records themselves
     Shape shape = Shape::circle;
+    // A point file's feature (record.line its first point's line, record.job
+    // 0); nothing for a job record.
+    std::optional<pointset::Feature> feature;
     // Circles: largest angular gap between neighbouring points about the
     // exact minimum-zone centre (the polar origin for job 2000), in degrees;
     // the points go all round when it is below 180.
@@ -180,6 +189,26 @@ bool differs(const Fit& ours, const Fit& exact, double scale);
 std::array<std::string, 4> isonames(Shape shape);
 const char* shapename(Shape shape);
 const char* methodname(Method method);
+
+// The pointset library's references of `points`: every criterion of the
+// feature (least squares, minimum zone, and for circles, spheres and
+// cylinders circumscribed and inscribed), as pointset rows with their
+// deviations when `deviations`; a criterion it cannot evaluate is a note,
+// and `failure` says why when none could be.
+FitSet pointsetfits(const pointset::Points& points, pointset::Feature feature, bool deviations);
+
+// The feature of a job record's shape, its points in Cartesian coordinates
+// (polar ones converted), point i's coordinates at [i * dimension].
+pointset::Feature featureofshape(Shape shape);
+std::vector<double> cartesian(const JobRecord& record, Shape shape);
+
+// A point file's feature evaluated by pointsetfits, without deviations; the
+// circle's largest gap about its minimum-zone centre.
+Evaluated evaluatepoints(const pointset::Points& points, pointset::Feature feature);
+
+// Adds the pointset rows of a job record's points after its own rows (the
+// record's points still in it); what cannot be evaluated goes to notes.
+void addorthogonal(Evaluated& e);
 
 // Circle evaluation for the charts.
 

@@ -261,12 +261,14 @@ JobStream readjobstream(std::istream& in, const std::string& file) {
                 stream.forms.push_back({r.ordinal, r.job, r.line, r.cri, std::move(r.c)});
             else
                 stream.notes.push_back(recordname(r) + ": not plotted: " + r.refused);
+            stream.unplotted += r.refused.empty() ? 0 : 1;
             continue;
         }
         if (!circlejob(r.job)) continue;
         const std::string why = unplotted(r);
         if (!why.empty()) {
             stream.notes.push_back(recordname(r) + ": not plotted: " + why);
+            ++stream.unplotted;
             continue;
         }
         CircleRecord c;

@@ -149,6 +149,7 @@ struct JobStream {
     std::vector<CircleRecord> circles; // records that can be evaluated
     std::vector<CircleRecord> studies; // records of the study jobs formeval runs
     std::vector<std::string> notes;    // records left out, unknown codes
+    long unplotted = 0;                // circle, line and plane records left out
 };
 
 // Points the four circle computations need (the minimum-zone reference set).

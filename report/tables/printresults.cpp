@@ -105,15 +105,31 @@ std::string span(const Evaluated& e) {
 }
 
 void record(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
-    const std::optional<double> tolerance = tolerancefor(o, e.record.job);
+    const std::optional<double> tolerance = tolerancefor(o, e);
     out << "\njob " << e.record.ordinal << " (line " << e.record.line << "): code " << e.record.job
         << ", " << shapename(e.shape) << ", " << e.record.numpt << " points" << span(e) << "\n";
     const std::vector<Column> heads = columns(e.shape, tolerance.has_value());
     std::vector<std::vector<std::string>> rows;
-    for (const Fit& r : e.fits) rows.push_back(cells(e, r, tolerance, o.digits));
+    for (const Fit& r : e.fits)
+        if (r.source != Source::pointset) rows.push_back(cells(e, r, tolerance, o.digits));
+    std::vector<std::string> names;
+    std::vector<bool> numeric;
+    for (const Column& c : heads) {
+        names.push_back(c.head);
+        numeric.push_back(c.number);
+    }
+    printaligned(out, names, numeric, rows);
+    printpointsetrows(out, e, o);
+}
+
+} // namespace
+
+void printaligned(std::ostream& out, const std::vector<std::string>& heads,
+                  const std::vector<bool>& numeric,
+                  const std::vector<std::vector<std::string>>& rows) {
     std::vector<std::size_t> width(heads.size());
     for (std::size_t k = 0; k < heads.size(); ++k) {
-        width[k] = heads[k].head.size();
+        width[k] = heads[k].size();
         for (const auto& row : rows) width[k] = std::max(width[k], row[k].size());
     }
     const auto line = [&](const std::vector<std::string>& cells) {
@@ -121,7 +137,7 @@ void record(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
         for (std::size_t k = 0; k < heads.size(); ++k) {
             const std::size_t pad = width[k] - cells[k].size();
             text += "  ";
-            if (heads[k].number)
+            if (numeric[k])
                 text += std::string(pad, ' ') + cells[k];
             else
                 text += cells[k] + std::string(k + 1 < heads.size() ? pad : 0, ' ');
@@ -129,18 +145,19 @@ void record(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
         while (!text.empty() && text.back() == ' ') text.pop_back();
         out << text << "\n";
     };
-    std::vector<std::string> names;
-    for (const Column& c : heads) names.push_back(c.head);
-    line(names);
+    line(heads);
     for (const auto& row : rows) line(row);
 }
 
-} // namespace
-
 void printresults(std::ostream& out, const std::vector<FileResults>& files,
                   const ResultsOptions& options) {
+    if (options.feature) {
+        printpointresults(out, files, options);
+        return;
+    }
     out << "Lengths in " << options.unit << ".\n";
     for (const char* text : legend) out << text << "\n";
+    if (options.orthogonal) printorthogonallegend(out);
     for (const FileResults& file : files) {
         const std::size_t left = file.notes.size();
         out << "\n"

@@ -39,10 +39,11 @@ std::string csvfield(const Field& f) {
 void printresultscsv(std::ostream& out, const std::vector<FileResults>& files,
                      const ResultsOptions& options) {
     bool header = true;
+    const bool features = options.feature || haspointsetrows(files);
     for (const FileResults& file : files)
         for (const Evaluated& e : file.records)
             for (const Fit& r : e.fits) {
-                const std::vector<Field> fields = rowfields(file.file, e, r, options);
+                const std::vector<Field> fields = rowfields(file.file, e, r, options, features);
                 if (header) {
                     for (std::size_t k = 0; k < fields.size(); ++k)
                         out << (k ? "," : "") << fields[k].name;
@@ -56,7 +57,7 @@ void printresultscsv(std::ostream& out, const std::vector<FileResults>& files,
     if (header) {
         // No rows: the header alone, so that a reader still finds the columns.
         const Evaluated none;
-        const std::vector<Field> fields = rowfields("", none, Fit{}, options);
+        const std::vector<Field> fields = rowfields("", none, Fit{}, options, features);
         for (std::size_t k = 0; k < fields.size(); ++k) out << (k ? "," : "") << fields[k].name;
         out << "\n";
     }

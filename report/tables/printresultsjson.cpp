@@ -29,24 +29,36 @@ void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
     nlohmann::ordered_json rows = nlohmann::ordered_json::array();
     nlohmann::ordered_json notes = nlohmann::ordered_json::array();
     nlohmann::ordered_json inputs = nlohmann::ordered_json::array();
+    const bool features = options.feature || haspointsetrows(files);
     for (const FileResults& file : files) {
-        inputs.push_back(
-            {{"file", file.file}, {"jobs", file.jobs}, {"records_evaluated", file.records.size()}});
+        if (options.feature)
+            inputs.push_back({{"file", file.file},
+                              {"feature", pointset::featurename(*options.feature)},
+                              {"points", file.jobs},
+                              {"records_evaluated", file.records.size()}});
+        else
+            inputs.push_back({{"file", file.file},
+                              {"jobs", file.jobs},
+                              {"records_evaluated", file.records.size()}});
         for (const std::string& note : file.notes)
             notes.push_back({{"file", file.file}, {"note", note}});
         for (const Evaluated& e : file.records)
             for (const Fit& r : e.fits) {
                 nlohmann::ordered_json row = nlohmann::ordered_json::object();
-                for (const Field& f : rowfields(file.file, e, r, options))
+                for (const Field& f : rowfields(file.file, e, r, options, features))
                     row[f.name] = jsonvalue(f);
                 rows.push_back(std::move(row));
             }
     }
+    const std::string programs = "lines along y, planes along z, Cartesian circles "
+                                 "and spheres radially, polar jobs in their "
+                                 "linearised model";
+    const std::string deviations =
+        options.feature ? std::string(orthogonaltext)
+        : features ? "formeval and exact rows: " + programs + "; pointset rows: " + orthogonaltext
+                   : programs;
     nlohmann::ordered_json document = {{"unit", options.unit},
-                                       {"deviations",
-                                        "lines along y, planes along z, Cartesian circles "
-                                        "and spheres radially, polar jobs in their "
-                                        "linearised model"},
+                                       {"deviations", deviations},
                                        {"files", std::move(inputs)},
                                        {"rows", std::move(rows)},
                                        {"notes", std::move(notes)}};

@@ -87,22 +87,29 @@ struct ResultsOptions {
     ResultsFormat format = ResultsFormat::table;
     std::string unit = defaultunit;
     int digits = 12;
-    std::optional<double> tolerance;     // for every job
-    std::map<int, double> jobtolerances; // per job code, before `tolerance`
+    std::optional<double> tolerance;                 // for every job
+    std::map<int, double> jobtolerances;             // per job code, before `tolerance`
+    std::map<std::string, double> featuretolerances; // per feature name, after the codes
     ProgressMode progress = ProgressMode::automatic;
+    std::optional<pointset::Feature> feature; // the inputs are point files of this feature
+    std::vector<std::string> columns;         // their coordinates' columns (PointColumns)
+    bool orthogonal = false;                  // pointset rows beside a job record's own
 };
 
-// Reads "VALUE" or "CODE=VALUE" into the options; an error text when it is
-// neither (a tolerance must be a finite number of at least 0).
+// Reads "VALUE", "CODE=VALUE" or "FEATURE=VALUE" into the options; an error
+// text when it is none of them (a tolerance must be a finite number of at
+// least 0).
 std::string addtolerance(const std::string& text, ResultsOptions& options);
 
-// The tolerance for records of `job`, if any.
-std::optional<double> tolerancefor(const ResultsOptions& options, int job);
+// The tolerance for the record, if any: of its job code, else of its feature
+// (a job record's: line, plane, circle or sphere), else for every record.
+std::optional<double> tolerancefor(const ResultsOptions& options, const Evaluated& record);
 
 // One input file's evaluated records and what was left out.
 struct FileResults {
     std::string file;
-    long jobs = 0;
+    long jobs = 0;    // of a job stream; a point file's points
+    long refused = 0; // records left out
     std::vector<Evaluated> records;
     std::vector<std::string> notes;
 };
@@ -125,9 +132,36 @@ Field textfield(const char* name, std::string value);
 Field truthfield(const char* name, bool value);
 
 // The fields of the CSV and JSON row of one reference of a record, in column
-// order. Every row has the same names.
+// order. Every row has the same names; with `features` (some row of the
+// output is a pointset row) the feature's own fields follow.
 std::vector<Field> rowfields(const std::string& file, const Evaluated& record, const Fit& reference,
-                             const ResultsOptions& options);
+                             const ResultsOptions& options, bool features = false);
+
+// Whether any record of the files has a pointset row.
+bool haspointsetrows(const std::vector<FileResults>& files);
+
+// How the pointset rows measure their deviations.
+constexpr const char* orthogonaltext =
+    "normal to the feature (orthogonal distances), positive outside a circle, sphere or "
+    "cylinder and on the normal's side of a line or plane";
+
+// Who computed a row: "formeval", "exact" or "pointset".
+const char* sourcename(Source source);
+
+// Rows of cells under their heads, right-aligned where `numeric`, two
+// blanks apart, each line indented by one blank, trailing blanks cut.
+void printaligned(std::ostream& out, const std::vector<std::string>& heads,
+                  const std::vector<bool>& numeric,
+                  const std::vector<std::vector<std::string>>& rows);
+
+// The pointset rows of a record as a table of their own under a line that
+// says how they measure; nothing when it has none.
+void printpointsetrows(std::ostream& out, const Evaluated& record, const ResultsOptions& options);
+// What the pointset rows' columns mean, under the job records' legend.
+void printorthogonallegend(std::ostream& out);
+// The results of point files: a legend, then per file its feature's table.
+void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
+                       const ResultsOptions& options);
 
 // A field as CSV writes it: a number in its shortest round-trip form, empty
 // for NaN; a text quoted when it holds a separator, a quote or a line break.

@@ -1,4 +1,5 @@
 // The tolerances of the form error the results are judged against.
+#include "report/pointfiles/pointfiles.h"
 #include "report/tables/tables.h"
 
 #include <cmath>
@@ -17,17 +18,25 @@ std::string addtolerance(const std::string& text, ResultsOptions& options) {
         options.tolerance = *tolerance;
         return "";
     }
-    const auto code = parseint(text.substr(0, equals));
+    const std::string key = text.substr(0, equals);
+    if (featurenamed(key)) {
+        options.featuretolerances[key] = *tolerance;
+        return "";
+    }
+    const auto code = parseint(key);
     if (!code || !shapeofjob(*code))
-        return "'" + text + "': " + text.substr(0, equals) +
-               " is not the code of a job that evaluates a record";
+        return "'" + text + "': " + key + " is not the code of a job that evaluates a record";
     options.jobtolerances[*code] = *tolerance;
     return "";
 }
 
-std::optional<double> tolerancefor(const ResultsOptions& options, int job) {
-    const auto found = options.jobtolerances.find(job);
-    if (found != options.jobtolerances.end()) return found->second;
+std::optional<double> tolerancefor(const ResultsOptions& options, const Evaluated& record) {
+    const auto found = options.jobtolerances.find(record.record.job);
+    if (record.record.job != 0 && found != options.jobtolerances.end()) return found->second;
+    const char* feature =
+        pointset::featurename(record.feature ? *record.feature : featureofshape(record.shape));
+    const auto named = options.featuretolerances.find(feature);
+    if (named != options.featuretolerances.end()) return named->second;
     return options.tolerance;
 }
 

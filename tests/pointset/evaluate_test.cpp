@@ -109,6 +109,35 @@ INSTANTIATE_TEST_SUITE_P(
                               2,
                               2,
                               "a line has no circumscribed reference"},
+                      Refused{"FourPointCylinder",
+                              Feature::cylinder,
+                              Criterion::minimumzone,
+                              {1, 0, 0, 0, 1, 0, -1, 0, 1, 0, -1, 1},
+                              3,
+                              3,
+                              "too few points for a cylinder: 4, at least 5 needed"},
+                      Refused{"CylinderOfPlanePoints",
+                              Feature::cylinder,
+                              Criterion::leastsquares,
+                              {1, 0, 0, 1, -1, 0, 1, 2, 1, 0, 2, 3},
+                              2,
+                              2,
+                              "a cylinder needs points of 3 coordinates, not 2"},
+                      Refused{"CollinearCylinder",
+                              Feature::cylinder,
+                              Criterion::circumscribed,
+                              {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 5, 5, 5},
+                              3,
+                              3,
+                              "the points lie on one line, which determines no cylinder"},
+                      Refused{"OneSectionCylinder",
+                              Feature::cylinder,
+                              Criterion::minimumzone,
+                              {1, 0, 5, 0, 1, 5, -1, 0, 5, 0, -1, 5, 0.6, 0.8, 5, -0.8, 0.6, 5},
+                              3,
+                              3,
+                              "the points lie in one plane (a single section), which determines "
+                              "no cylinder axis"},
                       Refused{"InscribedPlane",
                               Feature::plane,
                               Criterion::inscribed,
@@ -130,7 +159,8 @@ Cloud typical(Feature f) {
     case Feature::sphere:
         return sphere(90, 8, {3, -2, 10}, 0.01, 180, 6);
     case Feature::cylinder:
-        break;
+        return moved(turned(cylinder(6, 40, 12, 30, 0.01, 0.01, 360, 7), 0.7, {1, -2, 0.5}),
+                     {4, -3, 8});
     }
     return {};
 }
@@ -142,11 +172,12 @@ struct Kind {
 
 std::vector<Kind> kinds() {
     std::vector<Kind> out;
-    for (const Feature f : {Feature::line, Feature::plane, Feature::circle, Feature::sphere})
+    for (const Feature f :
+         {Feature::line, Feature::plane, Feature::circle, Feature::sphere, Feature::cylinder})
         for (const Criterion c : {Criterion::leastsquares, Criterion::minimumzone,
                                   Criterion::circumscribed, Criterion::inscribed})
-            if (f == Feature::circle || f == Feature::sphere || c == Criterion::leastsquares ||
-                c == Criterion::minimumzone)
+            if (f == Feature::circle || f == Feature::sphere || f == Feature::cylinder ||
+                c == Criterion::leastsquares || c == Criterion::minimumzone)
                 out.push_back({f, c});
     return out;
 }
@@ -324,7 +355,9 @@ INSTANTIATE_TEST_SUITE_P(
         Large{"Arc20000", Feature::circle, circle(20000, 25, 3, 4, 0.01, 120, 2)},
         Large{"Line20000", Feature::line, turned(line(20000, 90, 0.01, 3), 1, {0, 0, 1})},
         Large{"Plane20000", Feature::plane, plane(20000, 40, 0.01, 4)},
-        Large{"Sphere20000", Feature::sphere, sphere(20000, 8, {1, 2, 3}, 0.01, 180, 5)}),
+        Large{"Sphere20000", Feature::sphere, sphere(20000, 8, {1, 2, 3}, 0.01, 180, 5)},
+        Large{"Cylinder20000", Feature::cylinder,
+              turned(cylinder(10, 2000, 20, 60, 0.005, 0.004, 360, 6), 0.5, {1, 1, 0})}),
     ::formeval::test::namedby([](const Large& l) { return l.name; }));
 
 TEST(Features, NamesForMessagesAndIsoParameters) {

@@ -173,6 +173,27 @@ Cloud plane(int n, double side, double amp, std::uint32_t seed) {
     return c;
 }
 
+Cloud cylinder(int sections, int per, double r, double length, double amp, double noise,
+               double degrees, std::uint32_t seed, bool helix) {
+    std::mt19937 g(seed);
+    std::uniform_real_distribution<double> u(-1, 1);
+    Cloud c;
+    c.dim = 3;
+    const int total = sections * per;
+    for (int k = 0; k < total; ++k) {
+        const int i = k / per, j = k % per;
+        double a = degrees / 180 * pi * j / (degrees >= 360 ? per : per - 1);
+        double z = sections > 1 ? -length / 2 + length * i / (sections - 1) : 0;
+        if (helix) {
+            a = 2 * pi * k / per;
+            z = -length / 2 + length * k / (total - 1);
+        }
+        const double radius = r + amp * std::cos(3 * a) + noise * u(g);
+        c.p.push_back({radius * std::cos(a), radius * std::sin(a), z});
+    }
+    return c;
+}
+
 Cloud turned(Cloud c, double angle, const P3& axis) {
     const double len = std::sqrt(dot(axis, axis));
     const P3 k = {axis[0] / len, axis[1] / len, axis[2] / len};
@@ -206,7 +227,10 @@ std::vector<double> deviations(const Cloud& c, const Reference& r) {
     std::vector<double> out;
     for (const P3& q : c.p) {
         const P3 d = sub(q, {r.point[0], r.point[1], c.dim == 3 ? r.point[2] : 0});
-        if (r.feature == Feature::circle || r.feature == Feature::sphere) {
+        if (r.feature == Feature::cylinder) {
+            const P3 x = cross(d, {r.direction[0], r.direction[1], r.direction[2]});
+            out.push_back(std::sqrt(dot(x, x)) - r.radius);
+        } else if (r.feature == Feature::circle || r.feature == Feature::sphere) {
             out.push_back(std::sqrt(dot(d, d)) - r.radius);
         } else if (r.feature == Feature::line) {
             out.push_back(-r.direction[1] * d[0] + r.direction[0] * d[1]);
@@ -215,6 +239,17 @@ std::vector<double> deviations(const Cloud& c, const Reference& r) {
         }
     }
     return out;
+}
+
+Span axialspread(const std::vector<P3>& p, const P3& c, const P3& u) {
+    Span s{-inf, inf};
+    for (const P3& q : p) {
+        const P3 x = cross(sub(q, c), u);
+        const double d = std::sqrt(dot(x, x));
+        s.top = std::max(s.top, d);
+        s.bottom = std::min(s.bottom, d);
+    }
+    return s;
 }
 
 double zoneabout(const std::vector<P3>& p, const P3& c, int dim) {

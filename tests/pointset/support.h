@@ -15,6 +15,10 @@ namespace formeval::pointset::test {
 
 using P3 = std::array<double, 3>;
 
+struct Span {
+    double top, bottom;
+};
+
 // Points of 2 or 3 coordinates, owned, with a view of them.
 struct Cloud {
     int dim = 2;
@@ -33,6 +37,13 @@ Cloud line(int n, double length, double amp, std::uint32_t seed);
 // A noisy square plate of side `side` in the x-y plane, form amp.
 Cloud plane(int n, double side, double amp, std::uint32_t seed);
 
+// A cylinder of radius r about the z axis, `sections` sections of `per` points
+// from z = -length / 2 to length / 2 over `degrees` of arc (or, with `helix`, one
+// helix of sections * per points and `sections` turns): radial form
+// amp cos(3 theta) plus uniform noise of half-width `noise`.
+Cloud cylinder(int sections, int per, double r, double length, double amp, double noise,
+               double degrees, std::uint32_t seed, bool helix = false);
+
 // Rigid motions, scaling and reordering.
 Cloud turned(Cloud c, double angle, const P3& axis); // rotation about the axis (2D: about z)
 Cloud moved(Cloud c, const P3& by);
@@ -40,7 +51,8 @@ Cloud scaled(Cloud c, double factor);
 Cloud shuffled(Cloud c, std::uint32_t seed);
 
 // Deviations recomputed from a result's fields: radial for circles and
-// spheres, along the normal for lines ((-dy, dx)) and planes.
+// spheres, from the axis for cylinders, along the normal for lines ((-dy, dx))
+// and planes.
 std::vector<double> deviations(const Cloud& c, const Reference& r);
 
 // Brute force. Minimum zone and circumscribed / inscribed radius.
@@ -51,6 +63,10 @@ double mzsphere(const std::vector<P3>& p);
 double mcsphere(const std::vector<P3>& p);
 double mzwidth(const std::vector<P3>& p,
                int dim); // minimum width: normals of pairs (triples, edge pairs)
+
+// Largest and smallest distance of the points from the axis through c along
+// the unit u.
+Span axialspread(const std::vector<P3>& p, const P3& c, const P3& u);
 
 // Largest and smallest distance of the points from c.
 double zoneabout(const std::vector<P3>& p, const P3& c, int dim);

@@ -114,8 +114,10 @@ TEST(Manual, DocumentsTheSummaryCsvHeader) {
 
 // The names of the documented JSON, in order: the top level's (the lines
 // indented by two blanks) or, from the object shown under "rows", a row's.
-std::vector<std::string> documentednames(bool row) {
-    const std::size_t at = manual().find("```json\n");
+std::vector<std::string> documentednames(bool row, int block = 0) {
+    std::size_t at = manual().find("```json\n");
+    for (int k = 0; k < block && at != std::string::npos; ++k)
+        at = manual().find("```json\n", at + 1);
     if (at == std::string::npos) return {};
     const std::string example = manual().substr(at, manual().find("```\n", at + 8) - at);
     const std::size_t object = example.find('{', example.find("\"rows\""));
@@ -140,6 +142,30 @@ TEST(Manual, DocumentsTheJsonNames) {
     for (const auto& [key, value] : j.at("rows").front().items()) row.push_back(key);
     EXPECT_EQ(documentednames(false), top);
     EXPECT_EQ(documentednames(true), row);
+}
+
+// Point files: the CSV header and the JSON's names, the feature's own last.
+TEST(Manual, DocumentsThePointFileOutput) {
+    test::Workdir dir;
+    dir.write("ring.csv", "x,y\n1,0\n0,1\n-1,0\n0,-1.001\n");
+    const test::ReportOutcome csv =
+        test::report({"results", "--csv", "ring.csv", "--feature", "circle"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_NE(manual().find("```csv\n" + firstline(csv.out) + "\n"), std::string::npos)
+        << firstline(csv.out);
+    const test::ReportOutcome json =
+        test::report({"results", "--json", "ring.csv", "--feature", "circle"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const nlohmann::ordered_json j = nlohmann::ordered_json::parse(json.out);
+    std::vector<std::string> top, row;
+    for (const auto& [key, value] : j.items()) top.push_back(key);
+    for (const auto& [key, value] : j.at("rows").front().items()) row.push_back(key);
+    EXPECT_EQ(documentednames(false, 1), top);
+    EXPECT_EQ(documentednames(true, 1), row);
+    for (const char* name : {"feature", "point_x", "point_y", "point_z", "direction_x",
+                             "direction_y", "direction_z", "radius", "certified", "lower_bound",
+                             "upper_bound"})
+        EXPECT_NE(manual().find(std::string("`") + name + "`"), std::string::npos) << name;
 }
 
 } // namespace

@@ -1,0 +1,65 @@
+#!/bin/sh
+# Writes the point-file examples into DIR (default: the current directory):
+#   roundness.csv  a 3600-point roundness trace of a 25 mm ring, CSV with a header
+#   line.csv       a 2000-point straightness trace along a 45-degree line
+#   plane.txt      a 1000 x 1000 scan of a plane tilted 30 degrees, blank-separated
+#   cylinder.csv   36 000 points in 100 sections of a shaft whose axis leans off z
+# The form is made of lobes, a saddle, a taper and deterministic
+# pseudo-random noise (no random generator), so every awk writes the same
+# files. Then, for example:
+#   formreport results DIR/roundness.csv --feature circle --unit mm
+#   formreport polar DIR/cylinder.csv --feature cylinder --unit mm -o plots
+set -eu
+dir=${1:-.}
+mkdir -p "$dir"
+
+awk 'function noise(i,  n) { n = sin(i * 12.9898 + 78.233) * 43758.5453; return n - int(n) }
+BEGIN {
+    pi = atan2(0, -1)
+    print "# roundness trace, 3600 points, mm"
+    print "x_mm,y_mm"
+    for (i = 0; i < 3600; i++) {
+        t = 2 * pi * i / 3600
+        r = 25 + 0.001 * cos(3 * t + 0.4) + 0.0002 * sin(15 * t) + 0.0003 * (noise(i) - 0.5)
+        printf "%.7f,%.7f\n", 40 + r * cos(t), -12 + r * sin(t)
+    }
+}' > "$dir/roundness.csv"
+
+awk 'function noise(i,  n) { n = sin(i * 12.9898 + 78.233) * 43758.5453; return n - int(n) }
+BEGIN {
+    print "position_mm,x_mm,y_mm"
+    for (i = 0; i < 2000; i++) {
+        s = 0.05 * i
+        d = 0.002 * sin(s / 100 * 6.2832 * 2) + 0.0005 * (noise(i) - 0.5)
+        printf "%d,%.7f,%.7f\n", i, 10 + (s - d) * 0.70710678, 5 + (s + d) * 0.70710678
+    }
+}' > "$dir/line.csv"
+
+awk 'function noise(i,  n) { n = sin(i * 12.9898 + 78.233) * 43758.5453; return n - int(n) }
+BEGIN {
+    print "# x y z, a plane tilted 30 degrees about y, 10^6 points"
+    c = cos(atan2(0, -1) / 6); s = sin(atan2(0, -1) / 6)
+    for (j = 0; j < 1000; j++)
+        for (i = 0; i < 1000; i++) {
+            u = -100 + 0.2 * i; v = -75 + 0.15 * j
+            w = 0.003 * (u * v) / 7500 + 0.0004 * (noise(j * 1000 + i) - 0.5)
+            printf "%.7f %.7f %.7f\n", u * c + w * s, v, -u * s + w * c + 20
+        }
+}' > "$dir/plane.txt"
+
+awk 'function noise(i,  n) { n = sin(i * 12.9898 + 78.233) * 43758.5453; return n - int(n) }
+BEGIN {
+    pi = atan2(0, -1)
+    ax = 1; ay = 2; az = 5; n = sqrt(ax * ax + ay * ay + az * az); ax /= n; ay /= n; az /= n
+    # e1 normal to the axis, e2 = axis x e1
+    ex = az; ey = 0; ez = -ax; m = sqrt(ex * ex + ez * ez); ex /= m; ez /= m
+    fx = ay * ez - az * ey; fy = az * ex - ax * ez; fz = ax * ey - ay * ex
+    print "x,y,z"
+    for (k = 0; k < 100; k++)
+        for (i = 0; i < 360; i++) {
+            h = 60 * k / 99; t = 2 * pi * i / 360; q = k * 360 + i
+            r = 10 + 0.002 * h / 60 + 0.001 * cos(2 * t) + 0.0004 * (noise(q) - 0.5)
+            printf "%.7f,%.7f,%.7f\n", 5 + h * ax + r * (cos(t) * ex + sin(t) * fx),
+                -3 + h * ay + r * (cos(t) * ey + sin(t) * fy), 7 + h * az + r * (cos(t) * ez + sin(t) * fz)
+        }
+}' > "$dir/cylinder.csv"

@@ -1,0 +1,151 @@
+// Cylinders in working coordinates: the frame of an axis and its moves, the
+// least-squares fit, the descents of the minimum zone, circumscribed and
+// inscribed cylinders, and the certificate they share.
+//
+// An axis is a frame: its origin on the axis, e[2] along it. A move of the
+// frame is (c0, c1, L w0, L w1): the axis turned by the rotation vector
+// (w0, w1, 0) about the origin (|w| radians about an axis in the plane e[0],
+// e[1]) and then shifted to (c0, c1) in the turned plane. L, the largest
+// distance of a point from the origin along the axis, makes the four numbers
+// lengths. Each point's distance from the moved axis is
+//   d(theta) = rho - a.theta, a = (n0, n1, -n1 Z / L, n0 Z / L)
+// to first order (n the unit direction of the point from the axis, Z its
+// coordinate along it).
+//
+// Certificate. Near the cylinder found, with O and I the points at the outer
+// and inner edge of its zone, the objective (max - min distance, the largest
+// distance, or minus the smallest) grows at least like h + kappa s - E(s) for
+// a move of size s, kappa the sharpness of the active gradients in four
+// dimensions and E a bound of the second-order terms: it is at least h within
+// the radius rho of `Ball`. Elsewhere a branch and bound over axis directions
+// (cylsearch.cpp) bounds the circle problem of the points projected along each
+// cell of directions, the projections moving by at most |Z| angle + rho
+// angle^2 / 2 over the cell.
+#pragma once
+
+#include "pointset/kernels.h"
+
+#include <array>
+#include <vector>
+
+namespace formeval::pointset::kernel {
+
+struct Frame {
+    Vec origin = {0, 0, 0};
+    std::array<Vec, 3> e = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    Vec local(const Vec& q) const {
+        const Vec d = sub(q, origin);
+        return {dot(d, e[0]), dot(d, e[1]), dot(d, e[2])};
+    }
+    const Vec& axis() const { return e[2]; }
+};
+
+// The frame of the axis through `origin` along `axis` (any length).
+Frame frameabout(const Vec& origin, const Vec& axis);
+
+// The rotation R of vector (w0, w1, 0) (|w| radians about (w0, w1, 0)), and
+// R^T q: a frame's local coordinates of q, in the frame turned by w.
+using Turn = std::array<Vec, 3>;
+Turn turn(double w0, double w1);
+inline Vec unturned(const Turn& r, const Vec& q) {
+    return {r[0][0] * q[0] + r[1][0] * q[1] + r[2][0] * q[2],
+            r[0][1] * q[0] + r[1][1] * q[1] + r[2][1] * q[2],
+            r[0][2] * q[0] + r[1][2] * q[1] + r[2][2] * q[2]};
+}
+inline Vec unturned(const Vec& q, double w0, double w1) {
+    return unturned(turn(w0, w1), q);
+}
+
+// The frame moved by theta (see above), its origin brought to the foot of the
+// working origin (the points' centroid) on the new axis.
+Frame moved(const Frame& f, const std::array<double, 4>& theta, double L);
+
+// The largest |Z| of the points in the frame (at least a tiny length).
+double axialextent(const View& w, const Frame& f);
+
+// Distances of the points from the frame's axis: largest and smallest.
+Spread radial(const View& w, const Frame& f);
+
+// The length of (x, y): working coordinates are of unit size, so no square
+// overflows or underflows and a plain square root is exact enough.
+inline double across(double x, double y) {
+    return std::sqrt(x * x + y * y);
+}
+
+// One point's row of the linear model above: a (4 numbers), rho.
+inline void cylrow(const Vec& local, double L, double* a, double& rho) {
+    rho = across(local[0], local[1]);
+    const double n0 = rho > 0 ? local[0] / rho : 0, n1 = rho > 0 ? local[1] / rho : 0;
+    a[0] = n0;
+    a[1] = n1;
+    a[2] = -n1 * local[2] / L;
+    a[3] = n0 * local[2] / L;
+}
+
+// min over unit v of R^4 of max over w of w.v: the depth of the origin in the
+// convex hull of the vectors (at most 40); 0 or less when it is not inside.
+double sharpness4(const std::vector<std::array<double, 4>>& w);
+
+// The points at the edges of the objective about a frame, and the radius
+// within which they prove it. kind: 0 a zone (outer minus inner), 1 the
+// largest distance (outer only), 2 the smallest (inner only).
+struct Ball {
+    double h = 0;   // the level the neighbourhood proves (minus it for the inscribed)
+    double rho = 0; // in move units; 0 when the active points do not hold the axis
+    std::vector<std::size_t> active;
+};
+Ball ball(const View& w, const Frame& f, double L, int kind, double gap);
+
+// Results of the descents: the axis and the objective about it.
+struct Cylinder {
+    bool ok = false;
+    Frame f;
+    double value = inf; // zone, largest or minus the smallest distance
+    double top = 0, bottom = 0;
+};
+
+// What a descent and the global search work on: kind as for Ball; the
+// inscribed cylinder's axis within `cone` radians of `along` and passing
+// within `radius` of `through` (it runs along the points, through them).
+struct Objective {
+    int kind = 0;
+    bool bounded = false;
+    Vec along = {0, 0, 1}, through = {0, 0, 0};
+    double cone = 0, radius = 0;
+};
+bool admissible(const Objective& o, const Frame& f);
+Cylinder measured(const View& w, const Frame& f, int kind);
+
+// Least squares: Gauss-Newton with Levenberg-Marquardt damping on the
+// orthogonal distances, from the best of the three moments' axes.
+Found lscylinder(const Moments& m);
+bool lsaxis(const Moments& m, Frame& f, double& radius, std::string& failure);
+
+// Descents from an axis, each step a linear program of the model above: the
+// Chebyshev fit (zone), or the least largest (greatest smallest) distance.
+Cylinder mzdescent(const View& w, const Frame& start);
+Cylinder exdescent(const View& w, const Frame& start, const Objective& o);
+Cylinder descend(const View& w, const Frame& start, const Objective& o);
+
+// Lower bounds over the centres at least b from the origin of a cell's
+// projections q (cylinner.cpp), with the centre that did best.
+struct Inner {
+    double lower = -inf;
+    Vec centre = {0, 0, 0};
+    double value = inf; // the subset's objective there
+};
+// `work` counts the distances they take.
+Inner zoneinner(const std::vector<Vec>& q, double b, double target, long& work);
+Inner largestinner(const std::vector<Vec>& q, double b, long& work);
+Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double radius, double target,
+                    long& work);
+
+// Bounds on the optimum of the objective (the inscribed as minus its radius),
+// certified or with the reason; `best` is replaced by any better axis met.
+Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget);
+
+Found mzcylinder(const Moments& m, const Options& options);
+Found pkcylinder(const Moments& m, const Options& options);
+Found vacylinder(const Moments& m, const Options& options);
+
+} // namespace formeval::pointset::kernel

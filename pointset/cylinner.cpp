@@ -1,0 +1,191 @@
+// The circle problems that bound a cell of axis directions: for the points of
+// a subset projected along the cell's middle direction (in the plane, z = 0),
+// a lower bound of the objective over every centre at least `b` from the
+// origin (the axis found projects there; nearer centres the neighbourhood of
+// the axis found proves), and the centre that did best.
+#include "pointset/cylinder.h"
+#include "pointset/pairbound.h"
+
+#include <cmath>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+double planar(const Vec& a) {
+    return across(a[0], a[1]);
+}
+
+// The largest and smallest distance of the points from c.
+Spread about(const std::vector<Vec>& q, const Vec& c) {
+    Spread s;
+    for (std::size_t i = 0; i < q.size(); ++i) {
+        const double d = across(q[i][0] - c[0], q[i][1] - c[1]);
+        if (d > s.top) s.top = d, s.far = i;
+        if (d < s.bottom) s.bottom = d, s.near = i;
+    }
+    return s;
+}
+
+// Twice the square root of the least variance of the points along any
+// direction: at most their width in every direction.
+double leastwidth(const std::vector<Vec>& q) {
+    double mx = 0, my = 0;
+    for (const Vec& p : q) mx += p[0], my += p[1];
+    mx /= static_cast<double>(q.size());
+    my /= static_cast<double>(q.size());
+    double xx = 0, xy = 0, yy = 0;
+    for (const Vec& p : q) {
+        const double x = p[0] - mx, y = p[1] - my;
+        xx += x * x, xy += x * y, yy += y * y;
+    }
+    xx /= static_cast<double>(q.size());
+    xy /= static_cast<double>(q.size());
+    yy /= static_cast<double>(q.size());
+    const double least = (xx + yy) / 2 - across((xx - yy) / 2, xy);
+    return 2 * std::sqrt(std::max(0.0, least)) * (1 - 1e-9);
+}
+
+// Best-first branch and bound over boxes of centres, each bounded from its
+// middle (the objective is Lipschitz in the centre). It stops when every box
+// is at least the target, or soon after a centre below the target is met (the
+// cell is not excluded then, but the least bound of the boxes left is still a
+// lower bound), or when its budget runs out.
+struct Centres {
+    const std::vector<Vec>& q;
+    int kind;      // 0 the zone, 2 minus the smallest distance
+    double b;      // centres nearer the origin are excluded
+    Vec disc;      // kind 2: centres within `radius` of this point
+    double radius; // inf for none
+    double far;    // kind 0: centres farther than this do not go below the target
+    double target;
+    long& work;
+    Vec best = {0, 0, 0};
+    double bestvalue = inf;
+
+    double bound(const Vec& mid, double half) {
+        const double r = half * std::sqrt(2.0);
+        const double d = planar(mid);
+        if (d + r <= b || d - r >= far) return inf;
+        if (across(mid[0] - disc[0], mid[1] - disc[1]) - r >= radius) return inf;
+        work += static_cast<long>(q.size());
+        const Spread s = about(q, mid);
+        const double value = kind == 0 ? s.zone() : -s.bottom;
+        if (value < bestvalue && d >= b) bestvalue = value, best = mid;
+        const double rounding = 8 * eps * (1 + d + s.top);
+        const double pairs = kind == 0 ? pairbound<4>(
+                                             q.size(), [&](std::size_t k) { return q[k]; }, mid, r)
+                                       : -inf;
+        return std::max(pairs, value - (kind == 0 ? 2 : 1) * r) - rounding;
+    }
+
+    double run(const Vec& mid, double half) {
+        constexpr long budget = 4096, after = 32;
+        std::priority_queue<Cube> open;
+        open.push({mid, half, -inf});
+        long used = 0, beaten = -1;
+        while (!open.empty()) {
+            Cube c = open.top();
+            if (c.bound >= target) return target;
+            open.pop();
+            c.bound = std::max(c.bound, bound(c.mid, c.half));
+            if (c.bound >= target) continue;
+            if (beaten < 0 && bestvalue < target) beaten = used;
+            if (++used > budget || (beaten >= 0 && used > beaten + after) || !(c.half > 1e-300)) {
+                open.push(c);
+                return open.top().bound;
+            }
+            const double h = c.half / 2;
+            for (int corner = 0; corner < 4; ++corner)
+                open.push({{c.mid[0] + (corner & 1 ? h : -h), c.mid[1] + (corner & 2 ? h : -h), 0},
+                           h,
+                           c.bound});
+        }
+        return target;
+    }
+};
+
+} // namespace
+
+Inner zoneinner(const std::vector<Vec>& q, double b, double target, long& work) {
+    double D = 0, d = inf;
+    for (const Vec& p : q) D = std::max(D, planar(p)), d = std::min(d, planar(p));
+    const double W = leastwidth(q);
+    // Along the direction v of a centre s from the origin, the two points
+    // farthest apart along v give the zone at least (2 s W - (D^2 - d^2)) /
+    // (2 (s + D)), which grows with s.
+    const double k = (D - d) * (D + d);
+    const auto farbound = [&](double s) { return (2 * s * W - k) / (2 * (s + D)); };
+    const double far = W > target ? (2 * target * D + k) / (2 * (W - target)) : inf;
+    const double half = std::isfinite(far) ? far : 16 * (1 + D);
+    Centres c{q, 0, b, {0, 0, 0}, inf, far, target, work};
+    Inner out;
+    out.lower = c.run({0, 0, 0}, half);
+    if (!std::isfinite(far)) out.lower = std::min(out.lower, farbound(half));
+    out.centre = c.best;
+    out.value = c.bestvalue;
+    return out;
+}
+
+Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double radius, double target,
+                    long& work) {
+    Centres c{q, 2, b, m, radius, inf, target, work};
+    const double lower = c.run(m, radius);
+    return {lower, c.best, c.bestvalue};
+}
+
+// The smallest circle holding the points (move-to-front, in floating point);
+// the radius it proves from below: the distance of the points on it from its
+// centre when they surround the centre (the distance from them grows at
+// least like kappa times the distance from the centre), else half the
+// distance of two points.
+Inner largestinner(const std::vector<Vec>& q, double b, long& work) {
+    work += 4 * static_cast<long>(q.size());
+    Vec c = q[0];
+    double r = 0;
+    const auto out = [&](const Vec& p) { return planar(sub(p, c)) > r * (1 + 1e-14); };
+    for (std::size_t i = 1; i < q.size(); ++i) {
+        if (!out(q[i])) continue;
+        c = q[i], r = 0;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!out(q[j])) continue;
+            c = mul(0.5, add(q[i], q[j]));
+            r = planar(sub(q[i], c));
+            for (std::size_t k = 0; k < j; ++k) {
+                if (!out(q[k])) continue;
+                const Vec u = sub(q[j], q[i]), v = sub(q[k], q[i]);
+                const double det = 2 * (u[0] * v[1] - u[1] * v[0]);
+                if (det == 0) continue;
+                const double uu = u[0] * u[0] + u[1] * u[1], vv = v[0] * v[0] + v[1] * v[1];
+                c = {q[i][0] + (v[1] * uu - u[1] * vv) / det,
+                     q[i][1] + (u[0] * vv - v[0] * uu) / det, 0};
+                r = planar(sub(q[i], c));
+            }
+        }
+    }
+    std::vector<Vec> n;
+    double nearest = inf, top = 0;
+    for (const Vec& p : q) top = std::max(top, planar(sub(p, c)));
+    for (const Vec& p : q) {
+        const double d = planar(sub(p, c));
+        if (d < top * (1 - 1e-9)) continue;
+        nearest = std::min(nearest, d);
+        n.push_back(mul(-1 / d, sub(p, c)));
+    }
+    const double kappa = n.size() >= 2 ? sharpness(n, {}, 2) : -1;
+    Inner result;
+    if (kappa >= 0) {
+        result.lower = nearest + kappa * std::max(0.0, b - planar(c));
+    } else {
+        double diameter = 0;
+        for (const Vec& p : q) diameter = std::max(diameter, planar(sub(p, q[0])));
+        result.lower = diameter / 2;
+    }
+    result.lower -= 8 * eps * (1 + top + planar(c));
+    const double at = planar(c);
+    result.centre = at >= b ? c : at > 0 ? mul(b / at, c) : Vec{b, 0, 0};
+    result.value = about(q, result.centre).top;
+    return result;
+}
+
+} // namespace formeval::pointset::kernel

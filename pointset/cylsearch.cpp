@@ -1,0 +1,286 @@
+// The global search of a cylinder's certificate: a branch and bound over axis
+// directions, the rotation vectors w of the square [-pi/2, pi/2]^2 about the
+// frame of the axis found (the half of the directions within pi/2 of it, which
+// with their opposites are all of them).
+//
+// A cell of directions within phi of its middle w_m: the directions of its
+// axes lie within phi of w_m's, so the points projected along any of them are,
+// up to a turn in the plane, those projected along w_m each moved by at most
+// |Z| phi + rho phi^2 / 2 (Z and rho the point's coordinates along and across
+// w_m). The objective of a subset of the points, projected along w_m, bounds
+// the cell from below less that move (twice for a zone); of the centres, those
+// within the neighbourhood the axis found proves (a ball of radius rho in move
+// units about it) need no bound. A cell the subset cannot exclude is measured
+// with every point about the subset's best centre: either a better axis is
+// found (and descended from, and the search begins again about it), or the
+// points that fix the objective there join the subset.
+#include "pointset/cylinder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+const double quarter = std::acos(-1.0) / 2;
+
+struct Search {
+    const View& w;
+    const Objective& o;
+    Cylinder& best;
+    Frame F;
+    double L = 1;
+    double gap = 0;
+    double T = 0; // to prove: the objective is at least T
+    Ball near;
+    bool ballvalid = false;
+    std::vector<std::size_t> subset;
+    std::vector<Vec> local; // the subset's points in the frame
+    std::vector<bool> taken;
+    Vec along, through; // the inscribed cylinder's bounds, in the frame
+    bool restart = false;
+    long work = 0; // distances measured in the circle problems
+    Vec lastmid = {inf, 0, 0};
+    Vec lastcentre = {0, 0, 0};
+    double lastvalue = inf;
+
+    Search(const View& view, const Objective& objective, Cylinder& incumbent)
+        : w(view), o(objective), best(incumbent), F(incumbent.f), taken(view.n, false) {
+        L = axialextent(w, F);
+        gap = certifiedgap(best.top - best.bottom, 1);
+        T = best.value - gap / 2;
+        near = ball(w, F, L, o.kind, gap);
+        ballvalid = near.rho > 0 && near.h >= T;
+        for (const std::size_t i : near.active) take(i);
+        // The ends of the points along the axis, and an even spread of them.
+        std::size_t low = 0, high = 0;
+        double zl = inf, zh = -inf;
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const double z = dot(sub(w[i], F.origin), F.axis());
+            if (z < zl) zl = z, low = i;
+            if (z > zh) zh = z, high = i;
+        }
+        take(low);
+        take(high);
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 64)) take(i);
+        // A point of every sector of every slab along the axis: the slabs'
+        // bounds far from the axis found need points all round each.
+        constexpr int slabs = 16, sectors = 8;
+        std::vector<std::size_t> cell(slabs * sectors, w.n);
+        for (std::size_t i = 0; i < w.n && zh > zl; ++i) {
+            const Vec p = F.local(w[i]);
+            const int k = std::min(slabs - 1, static_cast<int>((p[2] - zl) / (zh - zl) * slabs));
+            const double angle = std::atan2(p[1], p[0]) + 4 * quarter;
+            const int m =
+                std::min(sectors - 1, static_cast<int>(angle / (4 * quarter) * sectors / 2));
+            if (k >= 0 && cell[k * sectors + m] == w.n) cell[k * sectors + m] = i;
+        }
+        for (const std::size_t i : cell)
+            if (i < w.n) take(i);
+        const Vec a = F.local(add(F.origin, o.along));
+        along = mul(1 / norm(a), a);
+        through = F.local(o.through);
+    }
+
+    void take(std::size_t i) {
+        if (taken[i]) return;
+        taken[i] = true;
+        subset.push_back(i);
+        local.push_back(F.local(w[i]));
+    }
+
+    double threshold() const { return restart ? -inf : T; }
+
+    // The inscribed axis runs within the cone about `along`: no direction of
+    // the cell does when its middle is farther than the cone and the cell.
+    bool outside(const Vec& mid, double phi) const {
+        if (!o.bounded) return false;
+        const Vec u = unturned({0, 0, 1}, -mid[0], -mid[1]);
+        const double angle = std::acos(std::min(1.0, std::fabs(dot(u, along))));
+        return angle - phi > o.cone;
+    }
+
+    // The subset projected along the cell's middle, and the most any of them
+    // moves over the cell.
+    double project(const Vec& mid, double phi, std::vector<Vec>& q, std::vector<double>& z) const {
+        double most = 0;
+        q.clear();
+        z.clear();
+        const Turn r = turn(mid[0], mid[1]);
+        for (const Vec& p : local) {
+            const Vec u = unturned(r, p);
+            const double out = across(u[0], u[1]);
+            q.push_back({u[0], u[1], 0});
+            z.push_back(u[2]);
+            most = std::max(most, std::fabs(u[2]) * phi + out * phi * phi / 2);
+        }
+        return most * (1 + 1e-12) + 8 * eps;
+    }
+
+    // Far from the axis found the zone of a long subset is about its diameter,
+    // while its points move by up to its length times the angle. A slab of it,
+    // points close along the axis, moves as one up to a shift the zone does
+    // not see: about its middle Z and centroid, each of its points by |Z -
+    // Zmid| phi + |q - centroid| phi^2 / 2. Its zone less twice that bounds the
+    // cell too (for a cell with no centre excluded). Slabs of half the
+    // subset's length and less are tried.
+    double slabs(const std::vector<Vec>& q, const std::vector<double>& z, double phi) {
+        std::vector<std::size_t> order(q.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::sort(order.begin(), order.end(),
+                  [&](std::size_t i, std::size_t k) { return z[i] < z[k]; });
+        const double length = z[order.back()] - z[order.front()];
+        double best = -inf;
+        std::vector<Vec> g;
+        for (double tau = length / 2; tau > length / 64; tau /= 2)
+            for (std::size_t first = 0; first < order.size();) {
+                std::size_t last = first;
+                while (last < order.size() && z[order[last]] <= z[order[first]] + tau) ++last;
+                if (last - first >= 6) {
+                    const double mid = (z[order[first]] + z[order[last - 1]]) / 2;
+                    Vec c = {0, 0, 0};
+                    for (std::size_t k = first; k < last; ++k) c = add(c, q[order[k]]);
+                    c = mul(1.0 / static_cast<double>(last - first), c);
+                    g.clear();
+                    double most = 0;
+                    for (std::size_t k = first; k < last; ++k) {
+                        const Vec p = sub(q[order[k]], c);
+                        g.push_back(p);
+                        most = std::max(most, std::fabs(z[order[k]] - mid) * phi +
+                                                  across(p[0], p[1]) * phi * phi / 2);
+                    }
+                    const double move = most * (1 + 1e-12) + 8 * eps;
+                    best = std::max(best, zoneinner(g, 0, T + 2 * move, work).lower - 2 * move);
+                    if (best >= T) return best;
+                }
+                first = last;
+            }
+        return best;
+    }
+
+    double bound(const Vec& mid, double half) {
+        const double phi = half * std::sqrt(2.0);
+        if (outside(mid, phi)) return inf;
+        const double a = L * (across(mid[0], mid[1]) + phi);
+        const double b = ballvalid && a < near.rho ? std::sqrt(near.rho * near.rho - a * a) : 0;
+        std::vector<Vec> q;
+        std::vector<double> z;
+        const double move = project(mid, phi, q, z);
+        Inner in;
+        if (o.kind == 0) {
+            in = zoneinner(q, b, T + 2 * move, work);
+            in.lower -= 2 * move;
+            if (in.lower < T && b == 0) in.lower = std::max(in.lower, slabs(q, z, phi));
+        } else if (o.kind == 1) {
+            in = largestinner(q, b, work);
+            in.lower -= move;
+        } else {
+            const Vec m = unturned(through, mid[0], mid[1]);
+            const double mm = std::fabs(m[2]) * phi + across(m[0], m[1]) * phi * phi / 2;
+            in = smallestinner(q, b, {m[0], m[1], 0}, o.radius + mm * (1 + 1e-12), T + move, work);
+            in.lower -= move;
+        }
+        lastmid = mid;
+        lastcentre = in.centre;
+        lastvalue = in.value;
+        return in.lower;
+    }
+
+    bool settle(const Vec& mid, double) {
+        // Where the subset does worse than the incumbent, only a smaller cell helps.
+        if (restart || !(mid == lastmid) || lastvalue >= T) return false;
+        const Frame g = moved(F, {lastcentre[0], lastcentre[1], L * mid[0], L * mid[1]}, L);
+        const Cylinder there = measured(w, g, o.kind);
+        if (there.value < best.value - gap && admissible(o, g)) {
+            const Cylinder d = descend(w, g, o);
+            if (d.ok && d.value < best.value - gap / 4) {
+                best = d;
+                restart = true;
+                return true;
+            }
+        }
+        const Spread s = radial(w, g);
+        const std::size_t before = subset.size();
+        if (o.kind != 2) take(s.far);
+        if (o.kind != 1) take(s.near);
+        return subset.size() > before;
+    }
+};
+
+} // namespace
+
+namespace {
+
+// Best-first over cells of directions: the least bound of the cells left when
+// the budget of cells, or of the work it allows (2000 distances a cell), runs
+// out; inf when every cell is excluded (or the search begins again).
+double search(Search& s, long budget, long& used) {
+    const long most = 2000 * budget;
+    std::priority_queue<Cube> open;
+    open.push({{0, 0, 0}, quarter, -inf});
+    while (!open.empty()) {
+        Cube c = open.top();
+        if (c.bound >= s.threshold()) return inf;
+        open.pop();
+        c.bound = std::max(c.bound, s.bound(c.mid, c.half));
+        if (c.bound >= s.threshold()) continue;
+        if (++used > budget || s.work > most || !(c.half > 1e-300)) {
+            open.push(c);
+            return open.top().bound;
+        }
+        if (s.settle(c.mid, c.half)) {
+            if (s.restart) return inf;
+            c.bound = std::max(c.bound, s.bound(c.mid, c.half));
+            if (c.bound >= s.threshold()) continue;
+        }
+        const double h = c.half / 2;
+        for (int corner = 0; corner < 4; ++corner)
+            open.push({{c.mid[0] + (corner & 1 ? h : -h), c.mid[1] + (corner & 2 ? h : -h), 0},
+                       h,
+                       c.bound});
+    }
+    return inf;
+}
+
+} // namespace
+
+// Why a neighbourhood proves nothing, by kind.
+const char* const unheld[3] = {
+    "the points at the edges of the zone do not hold the axis from every side",
+    "the points on the circumscribed cylinder do not hold its axis from every side",
+    ("the points on the inscribed cylinder do not hold its axis from every side (points not all "
+     "round, or an axis at the limit of where it may run)")};
+
+Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget) {
+    Certificate c;
+    if (o.kind == 0 && best.value <= certifiedgap(best.value, 1)) {
+        // A zone within rounding of nothing: no zone is narrower.
+        c = {true, 0, best.value, ""};
+        return c;
+    }
+    long used = 0;
+    for (int restarts = 0; restarts < 8; ++restarts) {
+        Search s(w, o, best);
+        // Without a neighbourhood the search cannot close, but it may still
+        // meet a better axis: a smaller budget.
+        const long allowed = s.ballvalid ? budget : std::min(budget, 4000L);
+        const double left = search(s, std::max(0L, allowed - used), used);
+        if (s.restart) continue;
+        c.upper = best.value;
+        c.lower = std::min(c.upper, std::min(s.T, left));
+        if (o.kind != 2) c.lower = std::max(0.0, c.lower); // a zone or a radius
+        c.certified = !std::isfinite(left) && c.upper - c.lower <= s.gap;
+        if (!c.certified)
+            c.why = !s.ballvalid ? unheld[o.kind]
+                                 : "the global search ran out of its budget of " +
+                                       std::to_string(budget) + " cells";
+        return c;
+    }
+    c.upper = best.value;
+    c.lower = o.kind == 2 ? -inf : 0;
+    c.why = "the global search kept meeting better axes";
+    return c;
+}
+
+} // namespace formeval::pointset::kernel

@@ -1,0 +1,177 @@
+// Minimum circumscribed and maximum inscribed cylinders: the axis that
+// minimises the largest distance of the points from it (a shaft's mating
+// size), or maximises the smallest (a bore's), from the least-squares axis.
+//
+// Descent: about the current axis the distances are replaced by their linear
+// model (cylinder.h) and the linear program min t subject to rho_i - a_i.theta
+// <= t (or max t subject to t <= rho_i - a_i.theta), within a box of moves,
+// gives a move, halved until the objective falls as promised. The inscribed
+// cylinder's axis runs along the points: within the angle their length and
+// the least-squares radius allow of the least-squares axis (tan = 2 r /
+// length), and within that radius of its middle; a move that leaves that set
+// is halved too.
+//
+// Certificate: the neighbourhood of the axis found and the search over axis
+// directions (cylsearch.cpp).
+#include "pointset/cylinder.h"
+
+#include <cmath>
+
+namespace formeval::pointset::kernel {
+
+namespace {
+
+// The linear program of one step about a frame, in y = (theta, t):
+// constraint i < n: (-a_i, -1).y <= -rho_i (circumscribed) or (a_i, 1).y <=
+// rho_i (inscribed); then the box |theta_j| <= reach.
+struct Step {
+    const View& w;
+    Frame f;
+    double L;
+    double reach;
+    bool outer;
+    int k = 5;
+    long points() const { return static_cast<long>(w.n); }
+    long size() const { return points() + 8; }
+    void row(long id, double* c, double& b) const {
+        for (int j = 0; j < k; ++j) c[j] = 0;
+        if (id < points()) {
+            double a[4], rho;
+            cylrow(f.local(w[static_cast<std::size_t>(id)]), L, a, rho);
+            const double s = outer ? -1 : 1;
+            for (int j = 0; j < 4; ++j) c[j] = s * a[j];
+            c[4] = s;
+            b = s * rho;
+        } else {
+            const long j = id - points();
+            c[j / 2] = j % 2 == 0 ? 1 : -1;
+            b = reach;
+        }
+    }
+    template <class F> void each(const double* y, F f) const {
+        const double s = outer ? -1 : 1;
+        for (std::size_t i = 0; i < w.n; ++i) {
+            double a[4], rho;
+            cylrow(this->f.local(w[i]), L, a, rho);
+            const double v = a[0] * y[0] + a[1] * y[1] + a[2] * y[2] + a[3] * y[3] + y[4];
+            f(static_cast<long>(i), s * (v - rho));
+        }
+        for (int j = 0; j < 4; ++j) f(points() + 2 * j + (y[j] < 0), std::fabs(y[j]) - reach);
+    }
+    long worst(const double* y, double& excess) const { return worstof(*this, y, excess); }
+};
+
+} // namespace
+
+Cylinder measured(const View& w, const Frame& f, int kind) {
+    const Spread s = radial(w, f);
+    Cylinder c{true, f, 0, s.top, s.bottom};
+    c.value = kind == 0 ? s.top - s.bottom : kind == 1 ? s.top : -s.bottom;
+    return c;
+}
+
+bool admissible(const Objective& o, const Frame& f) {
+    if (!o.bounded) return true;
+    const double angle = std::acos(std::min(1.0, std::fabs(dot(f.axis(), o.along))));
+    const Vec d = sub(o.through, f.origin);
+    const Vec across = sub(d, mul(dot(d, f.axis()), f.axis()));
+    return angle <= o.cone && norm(across) <= o.radius;
+}
+
+Cylinder exdescent(const View& w, const Frame& start, const Objective& o) {
+    const bool outer = o.kind == 1;
+    Frame f = start;
+    const double L = axialextent(w, f);
+    Cylinder out = measured(w, f, o.kind);
+    double reach = out.top / 2;
+    double e[mostk] = {};
+    e[4] = outer ? 1 : -1;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        const Step lp{w, f, L, reach, outer};
+        // First basis: the point that fixes the objective and a side of the
+        // box per move, which keeps every multiplier positive.
+        const Spread s = radial(w, f);
+        const std::size_t p = outer ? s.far : s.near;
+        double a[4], rho;
+        cylrow(f.local(w[p]), L, a, rho);
+        std::array<long, mostk> basis{};
+        basis[0] = static_cast<long>(p);
+        for (int j = 0; j < 4; ++j) basis[j + 1] = lp.points() + 2 * j + ((a[j] < 0) == outer);
+        std::vector<long> set;
+        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
+            set.push_back(static_cast<long>(i));
+        const Simplex r = dualsimplexset(lp, e, basis, 8 * eps, 500, set);
+        if (!r.ok) break;
+        const double promised = outer ? out.value - r.y[4] : r.y[4] + out.value;
+        if (!(promised > 16 * eps + 1e-13 * out.top)) break;
+        bool moved_ = false;
+        for (double t = 1; t > 1e-3 && !moved_; t /= 2) {
+            const Frame g = moved(f, {t * r.y[0], t * r.y[1], t * r.y[2], t * r.y[3]}, L);
+            if (!admissible(o, g)) continue;
+            const Cylinder there = measured(w, g, o.kind);
+            if (there.value < out.value - 0.1 * t * promised) {
+                f = g;
+                out = there;
+                moved_ = true;
+            }
+        }
+        if (!moved_) break;
+    }
+    return out;
+}
+
+Cylinder descend(const View& w, const Frame& start, const Objective& o) {
+    return o.kind == 0 ? mzdescent(w, start) : exdescent(w, start, o);
+}
+
+namespace {
+
+// The circumscribed (kind 1) or inscribed (kind 2) cylinder and its
+// certificate, on the radius.
+Found extreme(const Moments& m, const Options& options, int kind) {
+    Found out;
+    const View& w = m.view;
+    Frame ls;
+    double radius = 0;
+    if (!lsaxis(m, ls, radius, out.failure)) return out;
+    Objective o;
+    o.kind = kind;
+    if (kind == 2) {
+        double low = inf, high = -inf;
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const double z = dot(sub(w[i], ls.origin), ls.axis());
+            low = std::min(low, z), high = std::max(high, z);
+        }
+        o.bounded = true;
+        o.along = ls.axis();
+        o.through = add(ls.origin, mul((low + high) / 2, ls.axis()));
+        o.cone = std::atan2(2 * radius, high - low);
+        o.radius = radius;
+    }
+    Cylinder best = exdescent(w, ls, o);
+    if (options.certificate) {
+        Certificate c = certifycylinder(w, o, best, options.budget);
+        if (kind == 2) {
+            // On the radius: the cylinder found reaches the lower bound.
+            c = {c.certified, -c.upper, -c.lower, c.why};
+        }
+        out.certificate = c;
+    }
+    out.found = true;
+    out.point = best.f.origin;
+    out.direction = best.f.axis();
+    out.radius = kind == 1 ? best.top : best.bottom;
+    return out;
+}
+
+} // namespace
+
+Found pkcylinder(const Moments& m, const Options& options) {
+    return extreme(m, options, 1);
+}
+
+Found vacylinder(const Moments& m, const Options& options) {
+    return extreme(m, options, 2);
+}
+
+} // namespace formeval::pointset::kernel

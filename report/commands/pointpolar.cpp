@@ -1,0 +1,257 @@
+// polar for point files: the chart of the file's feature from the pointset
+// library's references, computed on every point — the roundness chart of a
+// circle, the straightness profile of a line, the flatness map of a plane,
+// the developed map of a cylinder (a sphere has no chart) — with the table
+// of its form errors. Profiles of many points are drawn decimated, keeping
+// their extremes, and the chart says so.
+#include "report/commands/commands.h"
+#include "report/pointfiles/pointfiles.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <numeric>
+#include <ostream>
+
+namespace formeval::report {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using pointset::Feature;
+
+// Points of a profile drawn at most; the straightness profile's likewise.
+constexpr std::size_t mostdrawn = 7200;
+
+using Frame = std::array<Vector, 2>;
+
+double dot(const double* a, const Vector& b, const Point& origin, int dimension) {
+    double s = 0;
+    for (int k = 0; k < dimension; ++k) s += (a[k] - origin[k]) * b[k];
+    return s;
+}
+
+// Two unit vectors normal to `n` and to each other, (e, n x e): e is x
+// projected normal to n (y where n is within 25 degrees of x), so that a
+// plane near the x-y plane keeps x and y, and a cylinder's angle starts
+// from x.
+Frame frameabout(const Vector& n) {
+    const int k = std::fabs(n[0]) > 0.9 ? 1 : 0;
+    Vector e = {0, 0, 0};
+    e[k] = 1;
+    const double along = e[0] * n[0] + e[1] * n[1] + e[2] * n[2];
+    for (int j = 0; j < 3; ++j) e[j] -= along * n[j];
+    const double norm = std::hypot(e[0], e[1], e[2]);
+    for (double& v : e) v /= norm;
+    const Vector f = {n[1] * e[2] - n[2] * e[1], n[2] * e[0] - n[0] * e[2],
+                      n[0] * e[1] - n[1] * e[0]};
+    return {e, f};
+}
+
+struct Charted {
+    Evaluated e;                    // the pointset references, as the charts take them
+    std::vector<double> deviations; // of each point from the minimum zone
+};
+
+std::string errorstext(const Evaluated& e, const Subunit& u) {
+    std::string text;
+    for (const Fit& f : e.fits)
+        text += std::string(text.empty() ? "" : ", ") + methodname(f.method) + " " +
+                formatnumber(f.error * u.factor, 4) + " " + u.name;
+    return text;
+}
+
+// The straightness profile: each point's position along the minimum-zone
+// line and deviation normal to it; the least-squares line in that frame.
+void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
+              const std::string& title, const Subunit& u) {
+    const Fit& mz = c.e.fit(minimumzone);
+    const Fit& ls = c.e.fit(leastsquares);
+    const Vector n = {-mz.direction[1], mz.direction[0], 0};
+    FormRecord r;
+    r.job = 1000;
+    std::vector<std::size_t> order(pf.count());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<double> along(pf.count());
+    for (std::size_t i = 0; i < pf.count(); ++i)
+        along[i] = dot(&pf.coordinates[2 * i], mz.direction, mz.point, 2);
+    std::sort(order.begin(), order.end(), [&](auto a, auto b) { return along[a] < along[b]; });
+    const std::size_t steps = std::min(order.size(), mostdrawn / 2);
+    for (std::size_t s = 0, i = 0; s < steps; ++s) {
+        const std::size_t end = (s + 1) * order.size() / steps;
+        std::size_t low = order[i], high = order[i];
+        for (; i < end; ++i) {
+            if (c.deviations[order[i]] < c.deviations[low]) low = order[i];
+            if (c.deviations[order[i]] > c.deviations[high]) high = order[i];
+        }
+        // Both extremes of the step in their order along the line.
+        const bool lowfirst = along[low] <= along[high];
+        for (const std::size_t k : {lowfirst ? low : high, lowfirst ? high : low}) {
+            r.c[0].push_back(along[k]);
+            r.c[1].push_back(c.deviations[k]);
+            if (low == high) break;
+        }
+    }
+    // The drawing reads lines as y = intercept + slope x: the minimum zone is
+    // the axis, the least-squares line its offset and slope in this frame.
+    Evaluated e = c.e;
+    const auto of = [&e](Method method) -> Fit& {
+        return *std::find_if(e.fits.begin(), e.fits.end(),
+                             [method](const Fit& f) { return f.method == method; });
+    };
+    Fit& zero = of(minimumzone);
+    zero.intercept = zero.slopex = 0;
+    Fit& least = of(leastsquares);
+    const double du = ls.direction[0] * mz.direction[0] + ls.direction[1] * mz.direction[1];
+    const double dn = ls.direction[0] * n[0] + ls.direction[1] * n[1];
+    least.slopex = dn / du;
+    least.intercept = dot(ls.point.data(), n, mz.point, 2) -
+                      least.slopex * dot(ls.point.data(), mz.direction, mz.point, 2);
+    picture(svg, o.png, [&](const std::string& path, Format format) {
+        drawstraightness(path, format, r, e, u, title, true);
+    });
+}
+
+// The flatness map in the plane's own frame, or the developed cylinder.
+void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
+             const std::string& title, const Subunit& u) {
+    const Fit& mz = c.e.fit(minimumzone);
+    const bool cylinder = *o.feature == Feature::cylinder;
+    const Frame f = frameabout(mz.direction);
+    DeviationMap m;
+    const std::string unit = o.unit == defaultunit ? "" : " (" + o.unit + ")";
+    const double degree = std::atan(1.0) / 45;
+    for (std::size_t i = 0; i < pf.count(); ++i) {
+        const double* p = &pf.coordinates[3 * i];
+        const double a = dot(p, f[0], mz.point, 3), b = dot(p, f[1], mz.point, 3);
+        if (cylinder) {
+            const double angle = std::atan2(b, a) / degree;
+            m.u.push_back(angle < 0 ? angle + 360 : angle);
+            m.v.push_back(dot(p, mz.direction, mz.point, 3));
+        } else {
+            m.u.push_back(a);
+            m.v.push_back(b);
+        }
+        m.d.push_back(c.deviations[i] * u.factor);
+    }
+    m.title = title;
+    m.what = std::string(cylinder ? "Cylindricity: " : "Flatness: ") + errorstext(c.e, u);
+    const std::string what = cylinder ? "cylinder (outward positive)" : "plane";
+    m.key = pf.count() <= mostmapdots
+                ? "Each point coloured by its deviation normal to the minimum-zone " + what
+                : "Cells coloured by the mean deviation of their points normal to the "
+                  "minimum-zone " +
+                      what + "; triangles: the highest and the lowest point";
+    if (cylinder) {
+        m.samescale = false;
+        m.ulow = 0;
+        m.uhigh = 360;
+        m.ulabel = "angle about the axis (degrees)";
+        m.vlabel = "position along the axis" + unit;
+        m.key = "Developed: " + m.key;
+    } else {
+        m.ulabel = "u: x projected onto the plane" + unit;
+        m.vlabel = "v, in the plane" + unit;
+    }
+    picture(svg, o.png,
+            [&](const std::string& path, Format format) { drawdeviationmap(path, format, m, u); });
+}
+
+// The roundness chart of the circle, its profile decimated when long.
+void drawcircle(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
+                const std::string& title, std::ostream& err, PlotRow& row) {
+    CircleRecord r;
+    r.ordinal = 1;
+    r.line = pf.firstline;
+    for (std::size_t i = 0; i < pf.count(); ++i) {
+        r.x.push_back(pf.coordinates[2 * i]);
+        r.y.push_back(pf.coordinates[2 * i + 1]);
+    }
+    Evaluated e = c.e;
+    PolarData data = polardata(r, e);
+    PolarLabels labels;
+    labels.title = title;
+    labels.unit = o.unit;
+    labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
+    labels.magnification = magnification(o, data, printable(pf.file), err);
+    if (data.profile.size() > mostdrawn) {
+        labels.measured = data.profile.size();
+        data.profile = decimated(data.profile, mostdrawn);
+        labels.note = "profile drawn as " + std::to_string(data.profile.size()) + " of its " +
+                      std::to_string(labels.measured) +
+                      " points (the highest and lowest of each step of angle); every point "
+                      "evaluated";
+    }
+    picture(svg, o.png, [&](const std::string& path, Format format) {
+        drawpolar(path, format, data, e, labels);
+    });
+    row.magnification = labels.magnification;
+    row.evaluation = std::move(e);
+}
+
+} // namespace
+
+int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
+    const std::string file = printable(o.input);
+    if (*o.feature == Feature::sphere) {
+        err << "formreport: " << file << ": polar has no chart of a sphere; "
+            << "`formreport results --feature sphere` evaluates it\n";
+        return exitinput;
+    }
+    if (o.filter > 0 || o.harmonics)
+        err << "formreport: " << file << ": --filter and --harmonics are for job streams' "
+            << "circle records; the point file's chart is drawn without them\n";
+    std::ifstream in;
+    if (!openinput(o.input, in, err)) return exitinput;
+    PointFile pf;
+    try {
+        pf = readpointfile(in, o.input, {o.columns, dimensionof(*o.feature)});
+    } catch (const FileError& e) {
+        complain(err, e);
+        return exitinput;
+    }
+    FitSet fits = pointsetfits(pf.points(), *o.feature, true);
+    for (const std::string& n : fits.notes) err << "formreport: " << file << ": " << n << "\n";
+    const char* feature = pointset::featurename(*o.feature);
+    // The chart draws every reference of its feature: all four of a circle.
+    const std::size_t needed = *o.feature == Feature::circle ? nmethods : 2;
+    if (!fits.failure.empty() || fits.fits.size() < needed) {
+        err << "formreport: " << file << ": no " << feature << " plotted: "
+            << (fits.failure.empty() ? "not every reference could be evaluated" : fits.failure)
+            << "\n";
+        return exitinput;
+    }
+    if (!makedirectory(o.output, err)) return exitinput;
+    Charted c;
+    c.e.feature = o.feature;
+    for (Measured& m : fits.fits) {
+        m.reference.source = Source::program; // the charts draw the rows they find so
+        c.e.fits.push_back(m.reference);
+        if (m.reference.method == minimumzone) c.deviations = std::move(m.deviations);
+    }
+    const Subunit u = subunit(o.unit, c.e.fit(minimumzone).error);
+    const std::string stem = fs::path(o.input).stem().string();
+    const fs::path svg = fs::path(o.output) / (stem + "-" + feature + ".svg");
+    const std::string title = fs::path(o.input).filename().string() + ": " + feature + ", " +
+                              std::to_string(pf.count()) + " points";
+    PlotRow row{printable(svg.filename().string()), nullptr, 0, Evaluated{}};
+    if (*o.feature == Feature::circle)
+        drawcircle(o, pf, c, svg, title, err, row);
+    else if (*o.feature == Feature::line)
+        drawline(o, pf, c, svg, title, u);
+    else
+        drawmap(o, pf, c, svg, title, u);
+    errno = 0;
+    out << file << ": " << feature << " of " << pf.count() << " points plotted in " << row.file
+        << "; form error against each reference (" << pointset::isostem(*o.feature) << "t)\n";
+    for (const Fit& f : c.e.fits)
+        out << "  " << methodname(f.method) << " " << formatnumber(f.error, 12)
+            << (f.method == leastsquares  ? ""
+                : f.certificate.certified ? "  certified"
+                                          : "  not certified: " + f.certificate.why)
+            << "\n";
+    return outputwritten(out, err) ? exitok : exitinput;
+}
+
+} // namespace formeval::report

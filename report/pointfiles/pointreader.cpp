@@ -1,0 +1,314 @@
+// Reads point files line by line out of one buffer: the separator and
+// whether there is a header are told by the first line that is not a
+// comment; the columns asked for are found among its fields; every later
+// line must have as many fields, and its chosen ones must be finite numbers.
+#include "report/pointfiles/pointfiles.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <istream>
+#include <stdexcept>
+
+namespace formeval::report {
+
+namespace {
+
+constexpr std::size_t chunk = std::size_t(1) << 20;
+
+// Items in messages: their first 40 bytes, unprintable ones escaped.
+std::string quoted(std::string_view item) {
+    constexpr std::size_t shown = 40;
+    std::string text = printable(item.substr(0, shown));
+    if (item.size() > shown) text += "...";
+    return "'" + text + "'";
+}
+
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
+    return s;
+}
+
+// The whole of `s` as a number; a leading '+' is taken, as stream input
+// takes it.
+std::optional<double> number(std::string_view s) {
+    if (s.size() > 1 && s[0] == '+' && s[1] != '-' && s[1] != '+') s.remove_prefix(1);
+    double value = 0;
+    const char* end = s.data() + s.size();
+    const auto [stop, status] = std::from_chars(s.data(), end, value);
+    if (s.empty() || stop != end) return std::nullopt;
+    if (status == std::errc::result_out_of_range) // beyond the doubles, or below them: as strtod
+        value = std::strtod(std::string(s).c_str(), nullptr);
+    else if (status != std::errc())
+        return std::nullopt;
+    return value;
+}
+
+// Whether the tabs of a line part names with blanks in them ("x mm\ty mm"):
+// then only tabs separate; otherwise blanks and tabs alike.
+bool blanknames(std::string_view s) {
+    if (s.find('\t') == std::string_view::npos) return false;
+    for (std::size_t at = 0; at <= s.size();) {
+        const std::size_t stop = std::min(s.find('\t', at), s.size());
+        const std::string_view f = trimmed(s.substr(at, stop - at));
+        if (f.find(' ') != std::string_view::npos) return true;
+        at = stop + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<pointset::Feature> featurenamed(std::string_view name) {
+    using pointset::Feature;
+    for (const Feature f :
+         {Feature::line, Feature::plane, Feature::circle, Feature::sphere, Feature::cylinder})
+        if (name == pointset::featurename(f)) return f;
+    return std::nullopt;
+}
+
+int dimensionof(pointset::Feature feature) {
+    return feature == pointset::Feature::line || feature == pointset::Feature::circle ? 2 : 3;
+}
+
+struct PointReader::State {
+    std::istream& in;
+    std::string file;
+    PointColumns wanted;
+    std::vector<char> buffer = std::vector<char>(chunk + maxpointline);
+    std::size_t begin = 0, end = 0;
+    bool atend = false;
+    std::uintmax_t bytes = 0;
+    long lineno = 0;    // of the line last taken
+    long pointline = 0; // of the point last read
+    bool started = false;
+    bool hasheader = false;
+    char separator = ' ';
+    std::size_t fieldcount = 0;
+    std::vector<std::size_t> chosen; // field index of each coordinate
+    std::vector<std::string> names;
+    std::vector<std::string_view> fields;
+    std::string_view line;
+    bool pending = false; // the first line holds the first point
+
+    State(std::istream& i, std::string f, PointColumns c)
+        : in(i), file(std::move(f)), wanted(std::move(c)) {}
+
+    [[noreturn]] void fail(const std::string& why, std::string_view at = {}) const {
+        const long column = at.data() ? static_cast<long>(at.data() - line.data()) + 1 : 0;
+        throw FileError(file, lineno, why, column);
+    }
+
+    void refill() {
+        if (begin > 0) {
+            std::memmove(buffer.data(), buffer.data() + begin, end - begin);
+            end -= begin;
+            begin = 0;
+        }
+        in.read(buffer.data() + end, static_cast<std::streamsize>(buffer.size() - end));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (in.bad()) throw FileError(file, 0, "the file could not be read to its end");
+        if (bytes == 0 && got >= 3 && std::memcmp(buffer.data() + end, "\xEF\xBB\xBF", 3) == 0)
+            begin = 3; // a byte-order mark
+        end += got;
+        bytes += got;
+        atend = got == 0 || in.eof();
+    }
+
+    // The next line, without its line break; false at the end.
+    bool take() {
+        for (;;) {
+            const char* from = buffer.data() + begin;
+            const void* nl = std::memchr(from, '\n', end - begin);
+            const std::size_t length =
+                nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - from) : end - begin;
+            if (length > maxpointline) {
+                ++lineno;
+                line = std::string_view(from, length);
+                fail("a line longer than " + std::to_string(maxpointline) +
+                         " bytes, which no point needs: " + quoted(line),
+                     line);
+            }
+            if (nl || (atend && length > 0)) {
+                ++lineno;
+                line = std::string_view(from, length);
+                begin += length + (nl ? 1 : 0);
+                return true;
+            }
+            if (atend) return false;
+            refill();
+        }
+    }
+
+    // The fields of the current line; false for a line with none (blank or
+    // a comment).
+    bool split() {
+        std::string_view s = line;
+        if (const std::size_t hash = s.find('#'); hash != std::string_view::npos)
+            s = s.substr(0, hash);
+        while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+        while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+        fields.clear();
+        if (s.empty()) return false;
+        if (separator == ' ') {
+            std::size_t at = 0;
+            while (at < s.size()) {
+                const std::size_t start = at;
+                while (at < s.size() && !blank(s[at])) ++at;
+                fields.push_back(trimmed(s.substr(start, at - start)));
+                while (at < s.size() && blank(s[at])) ++at;
+            }
+        } else {
+            for (std::size_t at = 0;;) {
+                const std::size_t stop = std::min(s.find(separator, at), s.size());
+                fields.push_back(trimmed(s.substr(at, stop - at)));
+                if (stop == s.size()) break;
+                at = stop + 1;
+            }
+        }
+        return true;
+    }
+
+    void start() {
+        started = true;
+        while (take()) {
+            std::string_view s = line.substr(0, line.find('#'));
+            if (s.find_first_not_of(" \t\r\v\f") == std::string_view::npos) continue;
+            separator = s.find(',') != std::string_view::npos   ? ','
+                        : s.find(';') != std::string_view::npos ? ';'
+                        : blanknames(s)                         ? '\t'
+                                                                : ' ';
+            split();
+            fieldcount = fields.size();
+            hasheader = isheader();
+            choose();
+            pending = !hasheader;
+            return;
+        }
+    }
+
+    // Whether the first line names the columns: a field that would hold a
+    // coordinate is not a number (of the columns asked for by number; of
+    // every column otherwise). A column of text beside the coordinates does
+    // not make a header of a line of data.
+    bool isheader() const {
+        const auto text = [](std::string_view f) { return !number(f); };
+        std::vector<std::size_t> numbered;
+        for (const std::string& c : wanted.columns) {
+            const std::optional<double> n = number(c);
+            if (!n || *n != std::floor(*n)) return std::any_of(fields.begin(), fields.end(), text);
+            if (*n >= 1 && *n <= static_cast<double>(fields.size()))
+                numbered.push_back(static_cast<std::size_t>(*n) - 1);
+        }
+        if (wanted.columns.empty()) return std::any_of(fields.begin(), fields.end(), text);
+        return std::any_of(numbered.begin(), numbered.end(),
+                           [&](std::size_t k) { return text(fields[k]); });
+    }
+
+    void choose() {
+        const int dimension = wanted.dimension;
+        if (wanted.columns.empty()) {
+            if (fieldcount != static_cast<std::size_t>(dimension))
+                fail("the lines hold " + std::to_string(fieldcount) +
+                     " fields; say which hold the " + std::to_string(dimension) +
+                     " coordinates with --columns (numbers from 1, or header names)");
+            for (int k = 0; k < dimension; ++k) chosen.push_back(static_cast<std::size_t>(k));
+        }
+        for (const std::string& c : wanted.columns) {
+            const std::optional<double> n = number(c);
+            if (n && *n == std::floor(*n)) {
+                if (*n < 1 || *n > static_cast<double>(fieldcount))
+                    fail("there is no column " + c + ": the lines hold " +
+                         std::to_string(fieldcount) + " fields");
+                chosen.push_back(static_cast<std::size_t>(*n) - 1);
+                continue;
+            }
+            if (!hasheader)
+                fail("the file has no header line to name column " + quoted(c) +
+                     "; give its number from 1");
+            const auto found = std::find(fields.begin(), fields.end(), c);
+            if (found == fields.end())
+                fail("the header names no column " + quoted(c) + ": " + quoted(line));
+            chosen.push_back(static_cast<std::size_t>(found - fields.begin()));
+        }
+        for (const std::size_t k : chosen)
+            names.push_back(hasheader ? printable(fields[k]) : "column " + std::to_string(k + 1));
+    }
+
+    [[noreturn]] void refuse(std::size_t k, std::string_view f, bool infinite) const {
+        const std::string where =
+            " (column " + std::to_string(chosen[k] + 1) + ", " + names[k] + ")";
+        if (f.empty()) fail("an empty field" + where, f);
+        fail(quoted(f) + (infinite ? " is not a finite number" : " is not a number") + where, f);
+    }
+
+    bool next(double* point) {
+        if (!started) start();
+        while (pending || take()) {
+            if (!pending && !split()) continue;
+            pending = false;
+            if (fields.size() != fieldcount) {
+                const std::string_view at = fields.size() > fieldcount
+                                                ? fields[fieldcount]
+                                                : line.substr(line.find_last_not_of(" \t\r") + 1);
+                fail(std::to_string(fields.size()) + (fields.size() == 1 ? " field" : " fields") +
+                         " where the file's first line has " + std::to_string(fieldcount),
+                     at);
+            }
+            for (std::size_t k = 0; k < chosen.size(); ++k) {
+                const std::string_view f = fields[chosen[k]];
+                const std::optional<double> v = number(f);
+                if (!v || !std::isfinite(*v)) refuse(k, f, v.has_value());
+                point[k] = *v;
+            }
+            pointline = lineno;
+            return true;
+        }
+        return false;
+    }
+};
+
+PointReader::PointReader(std::istream& in, std::string file, PointColumns columns) {
+    if (columns.dimension != 2 && columns.dimension != 3)
+        throw std::invalid_argument("points have 2 or 3 coordinates");
+    if (!columns.columns.empty() &&
+        columns.columns.size() != static_cast<std::size_t>(columns.dimension))
+        throw std::invalid_argument("as many columns as coordinates");
+    s_ = std::make_unique<State>(in, std::move(file), std::move(columns));
+}
+
+PointReader::~PointReader() = default;
+
+bool PointReader::next(double* point) {
+    return s_->next(point);
+}
+
+long PointReader::line() const {
+    return s_->pointline;
+}
+
+std::uintmax_t PointReader::bytes() const {
+    return s_->bytes;
+}
+
+const std::vector<std::string>& PointReader::names() const {
+    return s_->names;
+}
+
+bool PointReader::header() const {
+    return s_->hasheader;
+}
+
+char PointReader::separator() const {
+    return s_->separator;
+}
+
+} // namespace formeval::report

@@ -1,5 +1,0 @@
-#include "pointset/pointset.h"
-#include <gtest/gtest.h>
-TEST(Features, Builds) {
-    EXPECT_TRUE(true);
-}

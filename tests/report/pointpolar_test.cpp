@@ -1,0 +1,244 @@
+// polar on point files: each feature's chart well-formed and drawn where its
+// deviations put it; long profiles decimated without losing an extreme; maps
+// dotted when few points, in cells with the extremes marked when many.
+#include "report/charts/canvas.h"
+#include "report/commands/commands.h"
+#include "tests/harness/harness.h"
+#include "tests/report/support.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <sstream>
+
+namespace formeval::report {
+namespace {
+
+namespace fs = std::filesystem;
+const double pi = std::acos(-1.0);
+
+// n points at equal angles about (100, 20), radii alternating 10.01, 9.99.
+std::string alternatingcircle(int n) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y\n";
+    for (int i = 0; i < n; ++i) {
+        const double r = i % 2 ? 9.99 : 10.01, t = 2 * pi * i / n;
+        out << 100 + r * std::cos(t) << "," << 20 + r * std::sin(t) << "\n";
+    }
+    return out.str();
+}
+
+std::vector<double> distances(const test::Element& path) {
+    std::vector<double> out;
+    for (const auto& [x, y] : test::vertices(path.attributes.at("d")))
+        out.push_back(std::hypot(x - 345, y - 385));
+    return out;
+}
+
+bool hastext(const test::Svg& svg, const std::string& part) {
+    for (const std::string& t : svg.texts())
+        if (t.find(part) != std::string::npos) return true;
+    return false;
+}
+
+struct CircleCase {
+    int points;
+    std::size_t drawnatmost;
+    bool decimated;
+};
+
+class PointPolarCircle : public ::testing::TestWithParam<CircleCase> {};
+
+// At magnification 500 the deviations +-0.01 of radius 10 are drawn 87 and
+// 261 from the centre: every vertex of the profile drawn is one of them, so
+// decimation kept the extremes of every step.
+TEST_P(PointPolarCircle, DrawsTheProfileWithItsExtremes) {
+    const CircleCase& c = GetParam();
+    test::Workdir dir;
+    dir.write("ring.csv", alternatingcircle(c.points));
+    const test::ReportOutcome o =
+        test::report({"polar", "ring.csv", "--feature", "circle", "-o", "plots", "--unit", "mm"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
+              "ring.csv: circle of " + std::to_string(c.points) +
+                  " points plotted in ring-circle.svg; form error against each reference (RONt)");
+    const test::Svg svg = test::parsesvg(dir.path() / "plots" / "ring-circle.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    EXPECT_TRUE(hastext(svg, "ring.csv: circle, " + std::to_string(c.points) + " points"));
+    EXPECT_TRUE(hastext(svg, "profile: " + std::to_string(c.points) + " points"));
+    EXPECT_EQ(hastext(svg, "every point evaluated"), c.decimated);
+    EXPECT_TRUE(hastext(svg, "20.00 µm")); // the minimum zone, by hand
+    const test::Element* profile = nullptr;
+    for (const test::Element* p : test::strokes(svg, profilecolour, 1.1))
+        if (!profile || p->attributes.at("d").size() > profile->attributes.at("d").size())
+            profile = p;
+    ASSERT_NE(profile, nullptr);
+    const std::vector<double> d = distances(*profile);
+    EXPECT_LE(d.size(), c.drawnatmost + 1);
+    EXPECT_GE(d.size(), std::min<std::size_t>(c.points, c.drawnatmost) / 2);
+    int high = 0, low = 0;
+    for (const double r : d) {
+        high += std::fabs(r - 261) < 0.05;
+        low += std::fabs(r - 87) < 0.05;
+    }
+    EXPECT_EQ(high + low, static_cast<int>(d.size()));
+    EXPECT_GT(low, 0);
+    EXPECT_GT(high, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, PointPolarCircle,
+    ::testing::Values(CircleCase{360, 360, false}, CircleCase{20000, 7200, true}),
+    test::namedby([](const CircleCase& c) { return "Points" + std::to_string(c.points); }));
+
+// The decimated profile against brute force: in angle order, no more points
+// than asked, every one a point of the profile, the highest and lowest of
+// the whole kept.
+TEST(PointPolar, DecimationKeepsEveryExtreme) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> deviation(-1, 1);
+    for (const std::size_t n : {10u, 7200u, 7201u, 50000u}) {
+        std::vector<PolarPoint> profile;
+        for (std::size_t i = 0; i < n; ++i)
+            profile.push_back({-pi + 2 * pi * static_cast<double>(i) / n, deviation(random)});
+        const std::vector<PolarPoint> d = decimated(profile, 7200);
+        EXPECT_LE(d.size(), std::min<std::size_t>(n, 7200)) << n;
+        EXPECT_TRUE(std::is_sorted(d.begin(), d.end(), [](const auto& a, const auto& b) {
+            return a.angle < b.angle;
+        })) << n;
+        const auto [lo, hi] =
+            std::minmax_element(profile.begin(), profile.end(), [](const auto& a, const auto& b) {
+                return a.deviation < b.deviation;
+            });
+        const auto has = [&](const PolarPoint& p) {
+            return std::any_of(d.begin(), d.end(), [&](const PolarPoint& q) {
+                return q.angle == p.angle && q.deviation == p.deviation;
+            });
+        };
+        EXPECT_TRUE(has(*lo) && has(*hi)) << n;
+        for (const PolarPoint& p : d)
+            EXPECT_TRUE(std::any_of(profile.begin(), profile.end(), [&](const PolarPoint& q) {
+                return q.angle == p.angle && q.deviation == p.deviation;
+            }));
+    }
+}
+
+// A line at 30 degrees, its points +-0.01 normal to it: the profile drawn
+// (decimated from 10 000 points) has only the two deviations.
+TEST(PointPolar, StraightnessNormalToTheLine) {
+    test::Workdir dir;
+    std::ostringstream out;
+    out.precision(17);
+    const double c = std::cos(pi / 6), s = std::sin(pi / 6);
+    for (int i = 0; i < 10000; ++i) {
+        const double u = 0.01 * i, d = i % 2 ? -0.01 : 0.01;
+        out << 5 + u * c - d * s << " " << 7 + u * s + d * c << "\n";
+    }
+    dir.write("edge.txt", out.str());
+    const test::ReportOutcome o =
+        test::report({"polar", "edge.txt", "--feature", "line", "-o", ".", "--unit", "mm"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "edge-line.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    EXPECT_TRUE(hastext(svg, "deviation normal to the line (µm)"));
+    EXPECT_TRUE(hastext(svg, "Straightness: minimum zone 20 µm"));
+    const auto profile = test::strokes(svg, profilecolour, 1.1);
+    ASSERT_EQ(profile.size(), 1u);
+    const auto v = test::vertices(profile[0]->attributes.at("d"));
+    EXPECT_LE(v.size(), 7200u);
+    std::set<long> heights;
+    for (const auto& [x, y] : v) heights.insert(std::lround(y * 100));
+    EXPECT_EQ(heights.size(), 2u);
+}
+
+struct MapCase {
+    const char* feature;
+    int points;
+    bool cells;
+};
+
+class PointPolarMap : public ::testing::TestWithParam<MapCase> {};
+
+// A tilted plane (or a leaning cylinder), few points dotted one by one, many
+// in cells with two triangles marking the highest and lowest point.
+TEST_P(PointPolarMap, DotsOrCells) {
+    const MapCase& m = GetParam();
+    const bool cylinder = std::string(m.feature) == "cylinder";
+    test::Workdir dir;
+    std::ostringstream out;
+    out.precision(17);
+    for (int i = 0; i < m.points; ++i) {
+        const double a = std::fmod(i * 0.618034, 1.0), b = std::fmod(i * 0.754878, 1.0);
+        const double w = 0.002 * std::sin(9 * a) * std::cos(7 * b);
+        if (cylinder) {
+            const double t = 2 * pi * a, r = 5 + w, h = 30 * b;
+            out << r * std::cos(t) + 0.3 * h << "," << r * std::sin(t) << "," << h << "\n";
+        } else {
+            out << 40 * a * std::cos(pi / 6) + w * std::sin(pi / 6) << "," << 30 * b << ","
+                << -40 * a * std::sin(pi / 6) + w * std::cos(pi / 6) << "\n";
+        }
+    }
+    dir.write("s.csv", out.str());
+    const test::ReportOutcome o =
+        test::report({"polar", "s.csv", "--feature", m.feature, "-o", "maps", "--unit", "mm"});
+    if (cylinder && o.err.find("cylinders are not evaluated yet") != std::string::npos)
+        GTEST_SKIP() << "this build's pointset library has no cylinders";
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg =
+        test::parsesvg(dir.path() / "maps" / ("s-" + std::string(m.feature) + ".svg"));
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    EXPECT_TRUE(hastext(svg, "deviation (µm)"));
+    EXPECT_EQ(hastext(svg, "triangles: the highest and the lowest point"), m.cells);
+    int triangles = 0;
+    for (const test::Element* p : test::strokes(svg, ink, 1.4))
+        triangles += test::vertices(p->attributes.at("d")).size() <= 4;
+    EXPECT_EQ(triangles, m.cells ? 2 : 0);
+    if (cylinder) {
+        EXPECT_TRUE(hastext(svg, "angle about the axis (degrees)"));
+        EXPECT_TRUE(hastext(svg, "360"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Features, PointPolarMap,
+                         ::testing::Values(MapCase{"plane", 300, false},
+                                           MapCase{"plane", 3000, true},
+                                           MapCase{"cylinder", 3000, true}),
+                         test::namedby([](const MapCase& m) {
+                             return std::string(m.feature) + std::to_string(m.points);
+                         }));
+
+// The developed map drawn directly (a cylinder's evaluation aside): the
+// angle runs 0 to 360 in eighths whatever the points' angles, and the
+// highest and lowest point are marked.
+TEST(PointPolar, DevelopedMapOfACylinder) {
+    test::Workdir dir;
+    DeviationMap m;
+    for (int k = 0; k < 40; ++k)
+        for (int i = 0; i < 100; ++i) {
+            m.u.push_back(30 + 3.0 * i); // 30 to 327 degrees
+            m.v.push_back(0.5 * k);
+            m.d.push_back(std::cos(2 * (30 + 3.0 * i) * pi / 180) + 0.01 * k);
+        }
+    m.samescale = false;
+    m.ulow = 0;
+    m.uhigh = 360;
+    m.ulabel = "angle about the axis (degrees)";
+    m.vlabel = "position along the axis (mm)";
+    m.title = "shaft";
+    drawdeviationmap((dir.path() / "d.svg").string(), Format::svg, m, {"µm", 1000});
+    const test::Svg svg = test::parsesvg(dir.path() / "d.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    for (const char* t :
+         {"0", "45", "90", "315", "360", "angle about the axis (degrees)", "deviation (µm)"})
+        EXPECT_TRUE(hastext(svg, t)) << t;
+    int triangles = 0;
+    for (const test::Element* p : test::strokes(svg, ink, 1.4))
+        triangles += test::vertices(p->attributes.at("d")).size() <= 4;
+    EXPECT_EQ(triangles, 2);
+}
+
+} // namespace
+} // namespace formeval::report
