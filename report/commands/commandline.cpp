@@ -126,7 +126,7 @@ struct UncertaintyLine {
     std::vector<std::string> flags;         // "ACTS DISTRIBUTION VALUE NAME" of --sigma ...
     std::vector<std::string> contributions; // of --contribution, in order
     std::vector<std::string> tolerances;
-    std::string feature;
+    PointOptions points;
     std::string criterion = "minimum-zone";
     std::string decision = "guarded";
     double coverage = 95;
@@ -137,9 +137,7 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
     const auto help = [](const char* names) { return optionhelp("uncertainty", names); };
     auto* c = app.add_subcommand("uncertainty", helptext("uncertainty"));
     c->add_option("inputs", u.inputs, help("inputs"))->required();
-    c->add_option("--feature", l.feature, help("--feature"))
-        ->check(CLI::IsMember({"line", "plane", "circle", "sphere", "cylinder"}));
-    c->add_option("--columns", u.columns, help("--columns"));
+    pointoptions(*c, "uncertainty", l.points);
     c->add_option("--criterion", l.criterion, help("--criterion"))
         ->check(CLI::IsMember({"least-squares", "minimum-zone", "circumscribed", "inscribed"}))
         ->default_str("minimum-zone");
@@ -216,11 +214,8 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
 // CLI::ValidationError for a contribution, tolerance or quantity that is wrong.
 void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
     using pointset::Criterion;
-    using pointset::Feature;
-    if (!l.feature.empty())
-        for (const Feature f :
-             {Feature::line, Feature::plane, Feature::circle, Feature::sphere, Feature::cylinder})
-            if (l.feature == pointset::featurename(f)) u.feature = f;
+    u.feature = pointfeature(l.points);
+    u.columns = l.points.columns;
     u.criterion = l.criterion == "least-squares"   ? Criterion::leastsquares
                   : l.criterion == "circumscribed" ? Criterion::circumscribed
                   : l.criterion == "inscribed"     ? Criterion::inscribed

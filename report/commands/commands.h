@@ -3,6 +3,7 @@
 #pragma once
 
 #include "report/charts/charts.h"
+#include "report/pointfiles/pointfiles.h"
 #include "report/statement/statement.h"
 #include "report/tables/tables.h"
 
@@ -71,6 +72,16 @@ void complain(std::ostream& err, const FileError& e);
 
 // Opens an input file, or says on `err` why not.
 bool openinput(const std::string& path, std::ifstream& in, std::ostream& err);
+
+// A reader's progress callback: `context` is a Progress, `bytes` those read.
+void showbytes(void* context, std::uintmax_t bytes);
+
+// Reads a whole point file of `feature`'s points from `columns` (all of
+// them when empty), its progress on `err` in `mode` when it is large; nothing,
+// once `err` has said why, for a file that cannot be opened or is malformed.
+std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,
+                                    const std::vector<std::string>& columns, ProgressMode mode,
+                                    std::ostream& err);
 
 // Makes the directory of the pictures, or says on `err` why not.
 bool makedirectory(const std::string& dir, std::ostream& err);

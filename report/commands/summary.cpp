@@ -97,10 +97,6 @@ int writepictures(const SummaryOptions& o, const std::vector<Block>& blocks, std
     return exitok;
 }
 
-void showbytes(void* context, std::uintmax_t bytes) {
-    static_cast<Progress*>(context)->update(bytes);
-}
-
 } // namespace
 
 int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {

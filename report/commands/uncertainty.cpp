@@ -26,17 +26,25 @@ void showtrials(void* context, long done, long planned) {
     static_cast<Progress*>(context)->update(static_cast<std::uintmax_t>(std::min(done, planned)));
 }
 
-// The point sets of one input, or why none.
+// The point sets of one input: a point file's one, or a job stream's
+// records'; false when it cannot be read or is malformed.
 bool readinput(const std::string& path, const UncertaintyOptions& o, std::vector<PointSet>& sets,
                std::ostream& err) {
+    if (o.feature) {
+        std::optional<PointFile> read = readpoints(path, *o.feature, o.columns, o.progress, err);
+        if (!read) return false;
+        PointSet p;
+        p.file = path;
+        p.stem = fs::path(path).stem().string();
+        p.feature = *o.feature;
+        p.dimension = read->dimension;
+        p.coordinates = std::move(read->coordinates);
+        sets.push_back(std::move(p));
+        return true;
+    }
     std::ifstream in;
     if (!openinput(path, in, err)) return false;
     try {
-        if (o.feature) {
-            err << "formreport: " << printable(path)
-                << ": point files are not read yet; give a job stream without --feature\n";
-            return false;
-        }
         RecordStream stream = readrecords(in, path);
         std::vector<std::string> notes;
         sets = recordpointsets(stream, path, notes);

@@ -6,8 +6,10 @@
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -309,6 +311,143 @@ TEST(Uncertainty, PolarRecordsAreTurnedCartesian) {
         }
 }
 
+// Point files of each feature, semicolon-separated with a header and a
+// column of labels, their coordinates chosen by name: the quantity known in
+// closed form within five relative standard errors 1/sqrt(2M) (GUM within
+// 1 %), and the rows say the feature and no record.
+struct PointFileCase {
+    std::string feature;
+    int dimension;
+    std::vector<double> points;
+    std::string quantity;
+    double u; // for sigma = 0.001
+};
+
+void PrintTo(const PointFileCase& c, std::ostream* out) {
+    *out << c.feature;
+}
+
+class PointFiles : public ::testing::TestWithParam<PointFileCase> {};
+
+TEST_P(PointFiles, GiveTheClosedForm) {
+    const PointFileCase c = GetParam();
+    std::ostringstream file;
+    file.precision(17);
+    file << "label;x;y" << (c.dimension == 3 ? ";z" : "") << "\n";
+    for (std::size_t i = 0; i < c.points.size(); i += c.dimension) {
+        file << "P" << i / c.dimension;
+        for (int k = 0; k < c.dimension; ++k) file << ";" << c.points[i + k];
+        file << "\n";
+    }
+    test::Workdir dir;
+    dir.write("part.txt", file.str());
+    constexpr int trials = 4000;
+    const test::ReportOutcome o = test::runreport(
+        {"uncertainty", "part.txt", "--feature", c.feature, "--columns",
+         c.dimension == 3 ? "x,y,z" : "x,y", "--criterion", "least-squares", "--sigma", "0.001",
+         "--trials", std::to_string(trials), "--quantity", c.quantity, "--json"},
+        dir.path());
+    ASSERT_EQ(o.status, 0) << o.err;
+    const nlohmann::json j = nlohmann::json::parse(o.out);
+    ASSERT_EQ(j.at("rows").size(), 2u);
+    const nlohmann::json& mc = row(j, c.quantity, "monte carlo");
+    EXPECT_EQ(mc.at("feature"), c.feature);
+    EXPECT_EQ(mc.at("file"), "part.txt");
+    EXPECT_TRUE(mc.at("record").is_null());
+    EXPECT_NEAR(mc.at("u").get<double>(), c.u, 5 / std::sqrt(2.0 * trials) * c.u);
+    EXPECT_NEAR(row(j, c.quantity, "gum").at("u").get<double>(), c.u, 0.01 * c.u);
+    EXPECT_EQ(j.at("evaluations").at(0).at("points"), c.points.size() / c.dimension);
+}
+
+std::vector<double> pointsof(int n, const std::function<std::vector<double>(int)>& point) {
+    std::vector<double> p;
+    for (int i = 0; i < n; ++i) {
+        const std::vector<double> q = point(i);
+        p.insert(p.end(), q.begin(), q.end());
+    }
+    return p;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PointFiles,
+    ::testing::Values(
+        // y = 1 + 0.2 x at x = 0 .. 10: u(slope) = sigma sqrt(1 + b^2) / sqrt(Sxx).
+        PointFileCase{"line", 2,
+                      pointsof(11,
+                               [](int i) {
+                                   return std::vector<double>{double(i), 1 + 0.2 * i};
+                               }),
+                      "slope", 0.001 * std::sqrt(1.04 / 110)},
+        // A 5 x 5 grid about the z axis: u(offset) = sigma / sqrt n.
+        PointFileCase{"plane", 3,
+                      pointsof(25,
+                               [](int i) {
+                                   return std::vector<double>{i % 5 - 2.0, i / 5 - 2.0, 0.5};
+                               }),
+                      "offset", 0.001 / 5},
+        // 36 points all round: u(r) = sigma / sqrt n.
+        PointFileCase{
+            "circle", 2,
+            pointsof(36,
+                     [](int i) {
+                         const double a = 2 * pi * i / 36;
+                         return std::vector<double>{3 + 10 * std::cos(a), -2 + 10 * std::sin(a)};
+                     }),
+            "radius", 0.001 / 6},
+        // The octahedron's 6 directions: u(centre) = sigma sqrt(3 / n).
+        PointFileCase{"sphere", 3,
+                      pointsof(6,
+                               [](int i) {
+                                   std::vector<double> p = {1, 2, 3};
+                                   p[i % 3] += i < 3 ? 20 : -20;
+                                   return p;
+                               }),
+                      "centre_y", 0.001 * std::sqrt(0.5)},
+        // Rings of 12 at 5 heights: u(r) = sigma / sqrt N.
+        PointFileCase{"cylinder", 3,
+                      pointsof(60,
+                               [](int i) {
+                                   const double a = 2 * pi * (i % 12 + 0.5) / 12;
+                                   return std::vector<double>{10 * std::cos(a), 10 * std::sin(a),
+                                                              1.5 * (i / 12 - 2)};
+                               }),
+                      "radius", 0.001 / std::sqrt(60.0)}),
+    test::namedby([](const PointFileCase& c) { return c.feature; }));
+
+// A point file and a job stream of the same points, on the same seed, give
+// the same numbers to the last digit; a malformed point file is named with
+// its line and column, and the others are still evaluated (exit status 1).
+TEST(Uncertainty, PointFileAsItsJobRecord) {
+    test::Workdir dir;
+    const std::string job = circlejob(32);
+    dir.write("cir1.txt", job);
+    std::string csv = job.substr(job.find('\n') + 1);
+    std::replace(csv.begin(), csv.end(), ' ', ',');
+    dir.write("ring.csv", "x,y\n" + csv);
+    dir.write("bad.csv", "x,y\n1,2\n3,four\n");
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.end(), {"--unit", "mm", "--sigma", "1um", "--normal", "0.5um", "--trials",
+                                 "2000", "--seed", "5", "--json"});
+        return test::runreport(args, dir.path());
+    };
+    const test::ReportOutcome records = run({"uncertainty", "cir1.txt"});
+    const test::ReportOutcome points =
+        run({"uncertainty", "ring.csv", "bad.csv", "--feature", "circle"});
+    ASSERT_EQ(records.status, 0) << records.err;
+    EXPECT_EQ(points.status, exitinput);
+    EXPECT_NE(points.err.find("bad.csv:3:3"), std::string::npos) << points.err;
+    nlohmann::json a = nlohmann::json::parse(records.out), b = nlohmann::json::parse(points.out);
+    ASSERT_EQ(a.at("rows").size(), b.at("rows").size());
+    for (std::size_t i = 0; i < a.at("rows").size(); ++i) {
+        nlohmann::json& r = a.at("rows").at(i);
+        nlohmann::json& q = b.at("rows").at(i);
+        EXPECT_EQ(q.at("file"), "ring.csv");
+        EXPECT_TRUE(q.at("record").is_null());
+        for (nlohmann::json* x : {&r, &q}) x->erase("file"), x->erase("record");
+        EXPECT_EQ(r, q) << i;
+    }
+}
+
 struct Refusal {
     std::string name;
     std::vector<std::string> args;
@@ -356,7 +495,19 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{
             "bad model file", {"--unit", "mm", "--model", "model.txt"}, exitinput, "model.txt:2"},
         Refusal{"along z of a circle", {"--sigma-z", "1"}, exitinput, "along z"},
-        Refusal{"too few trials", {"--sigma", "1", "--trials", "10"}, exitinput, "too few"}),
+        Refusal{"too few trials", {"--sigma", "1", "--trials", "10"}, exitinput, "too few"},
+        Refusal{"columns of another feature",
+                {"--sigma", "1", "--feature", "sphere", "--columns", "1,2"},
+                exitusage,
+                "3 columns"},
+        Refusal{"columns without a feature",
+                {"--sigma", "1", "--columns", "1,2"},
+                exitusage,
+                "--feature"},
+        Refusal{"a job stream as a point file",
+                {"--sigma", "1", "--feature", "circle"},
+                exitinput,
+                "cir1.txt:1: the lines hold 3 fields"}),
     test::namedby([](const Refusal& c) { return c.name; }));
 
 // The histogram shows the fitted Gaussian, and the summary's histograms,

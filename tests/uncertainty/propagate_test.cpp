@@ -33,6 +33,32 @@ std::vector<double> grid(int side, double z) {
     return p;
 }
 
+// The 26 directions from the centre of a cube to its corners, edges and
+// faces, at radius r about the origin: their normals sum to 0 and their
+// outer products to 26/3 times the identity.
+std::vector<double> sphere(double r) {
+    std::vector<double> p;
+    for (int i = -1; i <= 1; ++i)
+        for (int j = -1; j <= 1; ++j)
+            for (int k = -1; k <= 1; ++k) {
+                const double length = std::sqrt(double(i * i + j * j + k * k));
+                if (length > 0) p.insert(p.end(), {r * i / length, r * j / length, r * k / length});
+            }
+    return p;
+}
+
+// Rings of m points equally spaced about the z axis at radius r, one ring
+// at each height.
+std::vector<double> cylinder(int m, double r, const std::vector<double>& heights) {
+    std::vector<double> p;
+    for (const double z : heights)
+        for (int i = 0; i < m; ++i) {
+            const double a = 2 * pi * (i + 0.5) / m;
+            p.insert(p.end(), {r * std::cos(a), r * std::sin(a), z});
+        }
+    return p;
+}
+
 // n points at x = 0, 1, ..., n - 1 on y = a + b x.
 std::vector<double> line(int n, double a, double b) {
     std::vector<double> p;
@@ -137,6 +163,68 @@ INSTANTIATE_TEST_SUITE_P(
                  "diameter",
                  sigma / 3,
                  sigma / 3},
+        // Least-squares sphere of n directions whose normals sum to 0 and
+        // whose outer products sum to n/3 I: u(r) = sigma / sqrt n,
+        // u(centre) = sigma sqrt(3 / n).
+        Analytic{"sphere radius",
+                 sphere(20),
+                 3,
+                 Feature::sphere,
+                 Criterion::leastsquares,
+                 {noise},
+                 "radius",
+                 sigma / std::sqrt(26.0),
+                 sigma / std::sqrt(26.0)},
+        Analytic{"sphere centre",
+                 sphere(20),
+                 3,
+                 Feature::sphere,
+                 Criterion::leastsquares,
+                 {noise},
+                 "centre_z",
+                 sigma* std::sqrt(3 / 26.0),
+                 sigma* std::sqrt(3 / 26.0)},
+        // Least-squares cylinder of N = 12 x 5 points in rings about z at
+        // heights z_j: the radius, the axis' place and tilt decouple, so
+        // u(r) = sigma / sqrt N, u(point_x) = sigma sqrt(2 / N), u(axis_y) =
+        // sigma / sqrt(6 sum z_j^2) (6 = m/2, sum z_j^2 = 22.5), u(point_z)
+        // that of the centroid's height, sigma / sqrt N.
+        Analytic{"cylinder radius",
+                 cylinder(12, 10, {-3, -1.5, 0, 1.5, 3}),
+                 3,
+                 Feature::cylinder,
+                 Criterion::leastsquares,
+                 {noise},
+                 "radius",
+                 sigma / std::sqrt(60.0),
+                 sigma / std::sqrt(60.0)},
+        Analytic{"cylinder point",
+                 cylinder(12, 10, {-3, -1.5, 0, 1.5, 3}),
+                 3,
+                 Feature::cylinder,
+                 Criterion::leastsquares,
+                 {noise},
+                 "point_x",
+                 sigma* std::sqrt(2 / 60.0),
+                 sigma* std::sqrt(2 / 60.0)},
+        Analytic{"cylinder height",
+                 cylinder(12, 10, {-3, -1.5, 0, 1.5, 3}),
+                 3,
+                 Feature::cylinder,
+                 Criterion::leastsquares,
+                 {noise},
+                 "point_z",
+                 sigma / std::sqrt(60.0),
+                 sigma / std::sqrt(60.0)},
+        Analytic{"cylinder axis",
+                 cylinder(12, 10, {-3, -1.5, 0, 1.5, 3}),
+                 3,
+                 Feature::cylinder,
+                 Criterion::leastsquares,
+                 {noise},
+                 "axis_y",
+                 sigma / std::sqrt(6 * 22.5),
+                 sigma / std::sqrt(6 * 22.5)},
         // A plane's offset: sigma / sqrt n.
         Analytic{"plane offset",
                  grid(5, 0.5),
