@@ -9,8 +9,6 @@ namespace formeval::uncertainty {
 
 namespace {
 
-using statistics::BatchValues;
-
 enum class Outcome : char { evaluated, uncertified, failed };
 
 // The trials' values, trial by trial, and how each went.
@@ -57,43 +55,19 @@ std::vector<double> valuesof(const Trials& t, std::size_t q, long from, long to)
     return out;
 }
 
-// The sample standard deviation, from differences to the first value so
-// that values agreeing in their leading digits keep the rest.
-double deviation(const std::vector<double>& v) {
-    if (v.size() < 2) return 0;
-    double shifted = 0;
-    for (const double x : v) shifted += x - v.front();
-    const double mean = v.front() + shifted / static_cast<double>(v.size());
-    double squares = 0;
-    for (const double x : v) squares += (x - mean) * (x - mean);
-    return std::sqrt(squares / static_cast<double>(v.size() - 1));
-}
-
-bool within(const BatchValues& spread, double tolerance) {
-    for (const double s : spread)
-        if (!(s <= tolerance)) return false;
-    return true;
-}
-
 // Batches of max(J, 10^4) trials until all are stable or the next batch
 // would pass maxtrials.
 long adaptive(const Problem& p, const Options& o, const Substreams& streams, Trials& t, Result& r) {
     const long batch = adaptivebatch(o.coverage);
     r.batch = batch;
-    std::vector<std::vector<BatchValues>> batches(t.nq);
+    AdaptiveStop rule(t.nq, o.digits, o.coverage);
     for (long h = 1;; ++h) {
         run(p, o, streams, (h - 1) * batch, h * batch, o.maxtrials, t);
-        bool stable = h >= 2;
-        for (std::size_t q = 0; q < t.nq; ++q) {
-            batches[q].push_back(
-                statistics::batchvalues(valuesof(t, q, (h - 1) * batch, h * batch), o.coverage));
-            if (h < 2) continue;
-            const double delta =
-                statistics::numericaltolerance(deviation(valuesof(t, q, 0, h * batch)), o.digits);
-            const bool here = within(statistics::batchspreads(batches[q]), delta);
-            r.quantities[q].converged = here;
-            stable = stable && here;
-        }
+        std::vector<std::vector<double>> values(t.nq);
+        for (std::size_t q = 0; q < t.nq; ++q)
+            values[q] = valuesof(t, q, (h - 1) * batch, h * batch);
+        const bool stable = rule.add(values);
+        for (std::size_t q = 0; q < t.nq; ++q) r.quantities[q].converged = rule.stable(q);
         r.batches = h;
         if (stable) {
             r.converged = true;

@@ -190,6 +190,30 @@ std::vector<double> quantityvalues(const pointset::Reference& r);
 // number >= 100 / (1 - p).
 long adaptivebatch(Basispoints coverage);
 
+// The adaptive procedure's stopping rule (JCGM 101 7.9.4), fed batch by
+// batch: after h >= 2 batches a quantity is stable when twice the standard
+// deviation of the average of its batches' means, standard deviations and
+// interval ends (at `coverage`) are each at most delta, half a unit in the
+// `digits`-th significant digit of the standard deviation of all its values.
+class AdaptiveStop {
+  public:
+    AdaptiveStop(std::size_t quantities, int digits, Basispoints coverage);
+    // The next batch, values[q] quantity q's (any number, failed trials left
+    // out); true when every quantity is stable.
+    bool add(const std::vector<std::vector<double>>& values);
+    bool stable(std::size_t q) const { return q_[q].stable; }
+
+  private:
+    struct Running { // all values so far, and each batch's four
+        double count = 0, mean = 0, squares = 0;
+        std::vector<statistics::BatchValues> batches;
+        bool stable = false;
+    };
+    int digits_;
+    Basispoints coverage_;
+    std::vector<Running> q_;
+};
+
 // The coverage factor of a Gaussian for `coverage`: 1.95996... for 95 %.
 double gaussianfactor(Basispoints coverage);
 

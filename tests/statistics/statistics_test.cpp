@@ -187,8 +187,6 @@ TEST(Convergence, BatchesThatDriftAreNotStable) {
     EXPECT_FALSE(convergence(std::vector<double>(999, 1.0), defaultcoverage, 2).judged);
 }
 
-// Guards against sums of squares about zero, which lose every digit of a
-// spread of 0.1 on values of 1e8.
 // The numerical tolerance of JCGM 101 7.9.2: u = 0.028 to two digits is
 // 28 x 10^-3, delta = 0.0005 (its own example); to one digit 3 x 10^-2.
 TEST(Numericaltolerance, HalfAUnitInTheLastDigit) {
@@ -224,6 +222,8 @@ TEST(Batchspreads, FollowTheAdaptiveRule) {
     EXPECT_EQ(stopsafter(0.1), 0u);
 }
 
+// Guards against sums of squares about zero, which lose every digit of a
+// spread of 0.1 on values of 1e8.
 TEST(Summarise, KeepsTheDigitsOfLargeNearlyEqualValues) {
     const Statistics s = summarise({1e8 + 0.1, 1e8 + 0.2, 1e8 + 0.3}, defaultcoverage);
     EXPECT_NEAR(s.mean, 1e8 + 0.2, 1e-7);

@@ -394,6 +394,33 @@ TEST(Adaptive, StopsAtTheFirstStableBatch) {
                                r.quantities[q].values.begin()));
 }
 
+// The stopping rule on a built sequence: batches of the 101 values m + 0.1 k
+// (k = -50 .. 50, u about 2.93: delta 0.05 at two digits, 0.005 at three),
+// the batch means m of quantity A 10, 10.08, 10.04, 10.04 and of B 0, 0.1,
+// 0.05, 0.05. Twice the standard deviation of the average of the means,
+// 2 sqrt(sum (m - mean)^2 / (h (h - 1))), after h = 2, 3, 4 batches: A 0.08,
+// 0.0462, 0.0327; B 0.1, 0.0577, 0.0408 (the interval ends move with the
+// means, u not at all). At two digits A is stable from three batches, B and
+// so the procedure from four; at three digits never.
+TEST(AdaptiveStop, FollowsTheRuleOnABuiltSequence) {
+    const auto batch = [](double m) {
+        std::vector<double> v;
+        for (int k = -50; k <= 50; ++k) v.push_back(m + 0.1 * k);
+        return v;
+    };
+    const double a[] = {10, 10.08, 10.04, 10.04}, b[] = {0, 0.1, 0.05, 0.05};
+    const bool stablea[] = {false, false, true, true}, stableb[] = {false, false, false, true};
+    AdaptiveStop two(2, 2, 9500), three(2, 3, 9500);
+    for (int h = 0; h < 4; ++h) {
+        const std::vector<std::vector<double>> values = {batch(a[h]), batch(b[h])};
+        EXPECT_EQ(two.add(values), h == 3) << h + 1 << " batches";
+        EXPECT_EQ(two.stable(0), stablea[h]) << h + 1 << " batches";
+        EXPECT_EQ(two.stable(1), stableb[h]) << h + 1 << " batches";
+        EXPECT_FALSE(three.add(values)) << h + 1 << " batches";
+        EXPECT_FALSE(three.stable(0));
+    }
+}
+
 // A line near the diagonal: its direction keeps the measured one's way in
 // every trial, so it does not jump between (-a, b) and (a, -b).
 TEST(Orientation, KeepsTheMeasuredWay) {
