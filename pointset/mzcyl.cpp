@@ -40,15 +40,7 @@ struct Model {
     double top = -inf, bottom = inf;
     std::vector<long> far;
     Model(const View& w, const Frame& f, double L) : rows{w, f, L}, lp(rows, w.n, columns) {
-        const bool large = lp.size() > wholeset;
-        Extremes e{96, {}, {}};
-        for (std::size_t i = 0; i < w.n; ++i) {
-            const double d = lp.observation(i);
-            top = std::max(top, d);
-            bottom = std::min(bottom, d);
-            if (large) e.take(d, i);
-        }
-        far = e.ids();
+        far = lp.levels(top, bottom);
     }
     double zone() const { return top - bottom; }
 };

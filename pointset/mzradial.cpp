@@ -77,16 +77,8 @@ struct Linearised {
     double F, top = -inf, bottom = inf;
     std::vector<long> far;
     Linearised(const View& w, const Vec& c) : rows{w, c, w.dim}, lp(rows, w.n, w.dim + 1) {
-        const bool large = static_cast<long>(lp.size()) > wholeset;
-        Extremes e{96, {}, {}};
-        for (std::size_t i = 0; i < w.n; ++i) {
-            const double d = lp.observation(i);
-            top = std::max(top, d);
-            bottom = std::min(bottom, d);
-            if (large) e.take(d, i);
-        }
+        far = lp.levels(top, bottom);
         F = top - bottom;
-        far = e.ids();
     }
 };
 

@@ -12,6 +12,14 @@ std::vector<double> gaussianfilter(const std::vector<double>&, double) {
     throw Unavailable();
 }
 
+std::vector<Harmonic> harmonicspectrum(const std::vector<double>&, double, int, int) {
+    throw Unavailable();
+}
+
+std::vector<double> bandpassfilter(const std::vector<double>&, double, double) {
+    throw Unavailable();
+}
+
 bool spectral() {
     return false;
 }

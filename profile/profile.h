@@ -1,6 +1,8 @@
 // Analysis of roundness profiles: a profile as radial deviations about a
 // circle, where it was measured (all round or an arc), the profile at equal
-// angles, its harmonics and the Gaussian profile filter of ISO 16610-21.
+// angles, its harmonics with their phases and the Gaussian profile filters of
+// ISO 16610-21: low-pass and band-pass for closed profiles, the regression
+// filter for open ones.
 //
 // Coordinates and deviations are in any one unit (results in the same);
 // angles in radians, counterclockwise from +x; frequencies in undulations
@@ -93,6 +95,47 @@ std::vector<double> harmonicamplitudes(const std::vector<double>& samples, int u
 // cut-off `cutoff` (UPR, above 0).
 double transmission(double upr, double cutoff);
 std::vector<double> gaussianfilter(const std::vector<double>& samples, double cutoff);
+
+// One harmonic of a closed profile: amplitude * cos(upr * theta - phase),
+// theta the angle about the centre (radians, counterclockwise from +x).
+// Its first crest lies at theta = phase / upr.
+struct Harmonic {
+    int upr = 0;
+    double amplitude = 0; // half the harmonic's peak-to-valley, coordinate unit
+    double phase = 0;     // radians, in (-pi, pi]
+};
+
+// Harmonics k = from .. upto of n samples at equal angles about the full
+// circle, the first sample at angle `start` (radians). upto is cut to n / 2,
+// the highest harmonic n samples resolve; at k = n / 2 (n even) only the
+// cosine part is seen, so its phase is 0 or pi modulo the step. from below 0
+// counts from 0. Throws std::invalid_argument when from > upto.
+std::vector<Harmonic> harmonicspectrum(const std::vector<double>& samples, double start, int from,
+                                       int upto);
+
+// Band-pass of a closed profile: the harmonics between the long-wave cut-off
+// `longwave` and the short-wave cut-off `shortwave` (UPR, 0 < longwave <
+// shortwave), each weighted by transmission(k, shortwave) -
+// transmission(k, longwave): the Gaussian mean line at the short-wave cut-off
+// less the one at the long-wave cut-off. Throws std::invalid_argument when
+// the cut-offs are not so ordered.
+std::vector<double> bandpassfilter(const std::vector<double>& samples, double longwave,
+                                   double shortwave);
+
+// The mean line of an open profile (straightness, an arc): values at
+// positions along it (strictly increasing, any spacing; length unit), filtered
+// at the cut-off wavelength `cutoff` (same unit, above 0). The Gaussian
+// regression filter of the first order: at each position the straight line
+// fitted with the Gaussian weights of the closed filter (50 % transmission at
+// the cut-off), truncated at one cut-off either side. A cut-off or more from
+// the ends this is the Gaussian filter itself; nearer the ends, where half the
+// weights are missing, the fitted slope keeps the mean line on a sloping
+// profile instead of pulling it towards the level inside, as a renormalised
+// Gaussian would. Needs no FFTW. Throws std::invalid_argument when the sizes
+// differ, a position is not finite or not increasing, or the cut-off is not
+// above 0.
+std::vector<double> openfilter(const std::vector<double>& position,
+                               const std::vector<double>& value, double cutoff);
 
 // The cut-offs of the filter, UPR.
 constexpr std::array<int, 4> cutoffs = {15, 50, 150, 500};

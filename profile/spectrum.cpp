@@ -7,6 +7,7 @@
 #include <complex>
 #include <fftw3.h>
 #include <mutex>
+#include <stdexcept>
 
 namespace formeval::profile {
 
@@ -59,6 +60,41 @@ std::vector<double> gaussianfilter(const std::vector<double>& samples, double cu
     if (n == 0) return {};
     std::vector<std::complex<double>> x = spectrum(samples);
     for (std::size_t k = 0; k < x.size(); ++k) x[k] *= transmission(static_cast<double>(k), cutoff);
+    return samplesof(std::move(x), n);
+}
+
+std::vector<Harmonic> harmonicspectrum(const std::vector<double>& samples, double start, int from,
+                                       int upto) {
+    if (from > upto) throw std::invalid_argument("harmonics: the range is empty");
+    const int n = static_cast<int>(samples.size());
+    if (n == 0) return {};
+    const std::vector<std::complex<double>> x = spectrum(samples);
+    const double pi = std::acos(-1.0);
+    std::vector<Harmonic> out;
+    for (int k = std::max(from, 0); k <= std::min(upto, n / 2); ++k) {
+        const std::complex<double> c = x[static_cast<std::size_t>(k)];
+        const bool single = k == 0 || 2 * k == n; // no mirror image in the half spectrum
+        // Sample j lies at start + 2 pi j / n, so the harmonic reads
+        // A cos(k theta - (k start - arg X_k)).
+        double phase = k == 0 ? 0 : std::remainder(k * start - std::arg(c), 2 * pi);
+        if (phase <= -pi) phase += 2 * pi;
+        out.push_back({k, std::abs(c) * (single ? 1.0 : 2.0) / n, phase});
+    }
+    return out;
+}
+
+std::vector<double> bandpassfilter(const std::vector<double>& samples, double longwave,
+                                   double shortwave) {
+    if (!(longwave > 0) || !(shortwave > longwave) || !std::isfinite(shortwave))
+        throw std::invalid_argument(
+            "band-pass: the long-wave cut-off must be above 0 and below the short-wave one");
+    const int n = static_cast<int>(samples.size());
+    if (n == 0) return {};
+    std::vector<std::complex<double>> x = spectrum(samples);
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        const double upr = static_cast<double>(k);
+        x[k] *= transmission(upr, shortwave) - transmission(upr, longwave);
+    }
     return samplesof(std::move(x), n);
 }
 

@@ -1,0 +1,110 @@
+// The points in a working frame: q = (p - origin) * scale with scale a power
+// of two that brings the points to unit size, so that no square underflows or
+// overflows; their moments, and what the references find in that frame.
+#pragma once
+
+#include "pointset/pointset.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace formeval::pointset::kernel {
+
+using Vec = std::array<double, 3>;
+constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr double eps = std::numeric_limits<double>::epsilon();
+
+inline double dot(const Vec& a, const Vec& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+inline Vec sub(const Vec& a, const Vec& b) {
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+inline Vec add(const Vec& a, const Vec& b) {
+    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
+}
+inline Vec mul(double s, const Vec& a) {
+    return {s * a[0], s * a[1], s * a[2]};
+}
+inline double norm(const Vec& a) {
+    return std::sqrt(dot(a, a));
+}
+inline Vec cross(const Vec& a, const Vec& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+// The points in working coordinates (z = 0 for points of the plane).
+struct View {
+    const double* data = nullptr;
+    std::size_t n = 0;
+    int dim = 2;
+    std::size_t stride = 2;
+    Vec origin = {0, 0, 0};
+    double scale = 1; // working unit per coordinate unit, a power of two
+
+    Vec operator[](std::size_t i) const {
+        const double* p = data + i * stride;
+        return {(p[0] - origin[0]) * scale, (p[1] - origin[1]) * scale,
+                dim == 3 ? (p[2] - origin[2]) * scale : 0.0};
+    }
+    Vec touser(const Vec& q) const {
+        return {origin[0] + q[0] / scale, origin[1] + q[1] / scale,
+                dim == 3 ? origin[2] + q[2] / scale : std::numeric_limits<double>::quiet_NaN()};
+    }
+};
+
+// Centroid, covariance (divided by n) and its eigenvalues (ascending) with
+// unit eigenvectors, in working coordinates; the view's origin is the
+// centroid. largest: the largest magnitude of a coordinate (coordinate unit).
+struct Moments {
+    View view;
+    std::array<double, 3> values = {0, 0, 0};
+    std::array<Vec, 3> vectors = {};
+    double largest = 0;
+    std::string failure; // a coordinate that is not finite or too large
+};
+Moments moments(const Points& points);
+
+// A result in working coordinates, before it is measured against the points.
+struct Found {
+    bool found = false;
+    std::string failure;
+    Vec point = {0, 0, 0};
+    Vec direction = {0, 0, 0};
+    double radius = 0;
+    Certificate certificate; // in working units
+};
+
+// Least squares (lsfit.cpp). Line and plane through the centroid along the
+// moments' eigenvectors; circle and sphere by Gauss-Newton on the orthogonal
+// distances from the algebraic fit.
+Found lslinear(const Moments& m);
+Found lsradial(const Moments& m);
+
+// Minimum zone (mzlinear.cpp, mzradial.cpp) and the extreme circles and
+// spheres (pkradial.cpp, varadial.cpp).
+Found mzlinear(const Moments& m, const Options& options);
+Found mzradial(const Moments& m, const Options& options);
+Found pkradial(const Moments& m, const Options& options);
+Found varadial(const Moments& m, const Options& options);
+
+// The algebraic circle or sphere's centre (the least-squares solution of
+// 2 c.q + k = |q|^2); false when it is singular.
+bool algebraic(const View& w, Vec& c);
+
+// Distances of the points from c: largest and smallest, and which points.
+struct Spread {
+    double top = -inf;
+    double bottom = inf;
+    std::size_t far = 0;
+    std::size_t near = 0;
+    double zone() const { return top - bottom; }
+};
+Spread spread(const View& w, const Vec& c);
+Spread spread(const View& w, const std::vector<std::size_t>& subset, const Vec& c);
+
+} // namespace formeval::pointset::kernel

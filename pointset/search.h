@@ -1,0 +1,91 @@
+// Exact predicates and global search: the in-circle test with its error
+// bound, the convex hull, the sharpness of a minimax optimum and a branch and
+// bound over cubes.
+#pragma once
+
+#include "pointset/frame.h"
+
+#include <cmath>
+#include <queue>
+#include <vector>
+
+namespace formeval::pointset::kernel {
+
+// The in-circle determinant of q against the circle through a, b, c in the
+// plane (positive inside when a, b, c turn counterclockwise), and its
+// floating-point error bound (Shewchuk's, rounded up): its sign is certain
+// when |det| > bound.
+inline double incircle(const double* a, const double* b, const double* c, const double* q,
+                       double& bound) {
+    const double ax = a[0] - q[0], ay = a[1] - q[1], bx = b[0] - q[0], by = b[1] - q[1];
+    const double cx = c[0] - q[0], cy = c[1] - q[1];
+    const double a2 = ax * ax + ay * ay, b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    const double permanent = a2 * (std::fabs(bx * cy) + std::fabs(by * cx)) +
+                             b2 * (std::fabs(cx * ay) + std::fabs(cy * ax)) +
+                             c2 * (std::fabs(ax * by) + std::fabs(ay * bx));
+    bound = 11 * eps * permanent;
+    return a2 * (bx * cy - by * cx) + b2 * (cx * ay - cy * ax) + c2 * (ax * by - ay * bx);
+}
+
+// The convex hull of the points as half-spaces n.q <= b (unit outward n, in
+// working coordinates), built on exact orientation predicates (hull.cpp).
+// Empty when the points span no polygon (polyhedron).
+struct Facet {
+    Vec n;
+    double b;
+};
+std::vector<Facet> hull(const View& w);
+
+// min over unit directions d (of `dim` = 2 or 3 coordinates) in the cone
+// n.d <= 0 for every n of `cone`, of max over w of w.d: how fast the minimax of
+// functions with gradient differences w at least grows along any feasible
+// direction (positive: a sharp minimum). -inf when there is no w.
+double sharpness(const std::vector<Vec>& w, const std::vector<Vec>& cone, int dim);
+
+// Branch and bound over cubes: proves that an objective is at least
+// `threshold` on a cube, except where the problem says it is covered.
+// Problem:
+//   double bound(const Vec& mid, double half); // lower bound on the cube; inf: excluded
+//   bool settle(const Vec& mid, double half);  // a cube not excluded: may improve the
+//                                              // incumbent (lowering threshold()) or
+//                                              // strengthen later bounds; true if it did either
+//   double threshold() const;
+// Returns the least lower bound over the cubes left when the budget ran out
+// (inf when every cube was excluded).
+struct Cube {
+    Vec mid;
+    double half;
+    double bound;
+    bool operator<(const Cube& o) const { return bound > o.bound; } // least bound first
+};
+
+template <class Problem>
+double branchbound(Problem& pb, const Vec& mid, double half, int dim, long budget, long& used) {
+    std::priority_queue<Cube> open;
+    open.push({mid, half, -inf});
+    while (!open.empty()) {
+        Cube c = open.top();
+        if (c.bound >= pb.threshold()) return inf;
+        open.pop();
+        c.bound = pb.bound(c.mid, c.half);
+        if (c.bound >= pb.threshold()) continue;
+        if (++used > budget) {
+            open.push(c);
+            return open.top().bound;
+        }
+        if (pb.settle(c.mid, c.half)) {
+            c.bound = pb.bound(c.mid, c.half);
+            if (c.bound >= pb.threshold()) continue;
+        }
+        const double h = c.half / 2;
+        if (!(h > 0) || h < 1e-300) return c.bound; // no smaller cube to search
+        for (int corner = 0; corner < (1 << dim); ++corner) {
+            Vec m = c.mid;
+            for (int k = 0; k < dim; ++k) m[k] += (corner >> k & 1) ? h : -h;
+            open.push({m, h, c.bound});
+        }
+    }
+    return inf;
+}
+
+} // namespace formeval::pointset::kernel
