@@ -5,6 +5,7 @@
 #include "driver/dispatch.h"
 #include "random/random.h"
 #include "studies/studies.h"
+#include "uncertainty/uncertainty.h"
 
 #include <benchmark/benchmark.h>
 
@@ -220,6 +221,42 @@ const bool jobsregistered = [] {
             ->Iterations(r.runs);
     return true;
 }();
+
+// The same Monte Carlo as job 2512 by the uncertainty engine, side by side
+// with it: 100 000 trials of the certified minimum-zone circle of the same
+// 360 points with the same noise, on one thread and on two (run with
+// --benchmark_filter='BM_Job/job:2512|BM_Uncertainty' --benchmark_repetitions=3).
+void BM_Uncertainty(benchmark::State& state) {
+    double u[numpt], v[numpt];
+    circle(u, v);
+    std::vector<double> p;
+    for (int i = 0; i < numpt; ++i) p.insert(p.end(), {u[i], v[i]});
+    uncertainty::Options o;
+    o.trials = 100000;
+    o.threads = static_cast<int>(state.range(0));
+    o.gum = state.range(1) != 0;
+    o.certifytrials = true;
+    const std::vector<uncertainty::Contribution> model = {
+        {"noise", uncertainty::Acts::coordinates, uncertainty::Distribution::gaussian, 0.001}};
+    uncertainty::Result r;
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        r = uncertainty::propagate({p.data(), numpt, 2, 2}, uncertainty::Feature::circle,
+                                   uncertainty::Criterion::minimumzone, model, o);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    if (!r.ok || r.uncertified > 0) state.SkipWithError("not every trial certified");
+    state.counters["us_per_trial"] =
+        seconds / static_cast<double>(state.iterations()) / static_cast<double>(o.trials) * 1e6;
+}
+BENCHMARK(BM_Uncertainty)
+    ->ArgNames({"threads", "gum"})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 } // namespace
 } // namespace formeval

@@ -8,27 +8,21 @@
 
 namespace formeval::statistics {
 
-namespace {
-
-// Mean, standard deviation and interval ends of one batch.
-using BatchValues = std::array<double, 4>;
-
 BatchValues batchvalues(std::vector<double> values, Basispoints coverage) {
     const Statistics s = summarise(std::move(values), coverage);
     return {s.mean, s.sd, s.low, s.high};
 }
 
-// Half a unit in the last of `digits` significant digits of u.
 double numericaltolerance(double u, int digits) {
     if (!(u > 0) || !std::isfinite(u)) return 0;
     const double l = std::floor(std::log10(u)) - (digits - 1);
     return std::pow(10.0, l) / 2;
 }
 
-// Twice the standard deviation of the average of each of the four over the
-// first h batches.
-BatchValues spreads(const std::vector<BatchValues>& batches, std::size_t h) {
+BatchValues batchspreads(const std::vector<BatchValues>& batches) {
+    const std::size_t h = batches.size();
     BatchValues out = {};
+    if (h < 2) return out;
     for (int k = 0; k < 4; ++k) {
         double mean = 0;
         for (std::size_t b = 0; b < h; ++b) mean += batches[b][k];
@@ -40,6 +34,8 @@ BatchValues spreads(const std::vector<BatchValues>& batches, std::size_t h) {
     }
     return out;
 }
+
+namespace {
 
 bool stable(const BatchValues& spread, double tolerance) {
     return std::all_of(spread.begin(), spread.end(), [&](double s) { return s <= tolerance; });
@@ -97,10 +93,10 @@ Convergence convergence(const std::vector<double>& values, Basispoints coverage,
     for (int b = 0; b < convergencebatches; ++b) {
         const auto from = values.begin() + b * batch;
         batches.push_back(batchvalues(std::vector<double>(from, from + batch), coverage));
-        if (b >= 1 && c.stableafter == 0 && stable(spreads(batches, b + 1), c.tolerance))
+        if (b >= 1 && c.stableafter == 0 && stable(batchspreads(batches), c.tolerance))
             c.stableafter = (b + 1) * batch;
     }
-    c.spread = spreads(batches, batches.size());
+    c.spread = batchspreads(batches);
     // Each spread shrinks as one over the root of the repetitions.
     double worst = 0;
     for (const double s : c.spread) worst = std::max(worst, s);

@@ -95,6 +95,16 @@ struct Convergence {
 
 Convergence convergence(const std::vector<double>& values, Basispoints coverage, int digits);
 
+// The parts of that check, for a run that judges its batches as they come
+// (the adaptive procedure itself): delta for a standard deviation u (0 when u
+// is not positive or not finite); the mean, standard deviation and interval
+// ends of one batch; and over h >= 2 batches twice the standard deviation of
+// the average of each of the four, sqrt(sum (b_r - mean)^2 / (h (h - 1))).
+double numericaltolerance(double u, int digits);
+using BatchValues = std::array<double, 4>;
+BatchValues batchvalues(std::vector<double> values, Basispoints coverage);
+BatchValues batchspreads(const std::vector<BatchValues>& batches);
+
 // Histograms.
 
 // Equal-width bins from `low` to `high`; a value equal to `high` falls in the

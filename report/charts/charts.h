@@ -29,6 +29,11 @@ struct HistogramLabels {
     Basispoints coverage = defaultcoverage;
     bool hasmeasured = false; // the value without noise, marked
     double measured = 0;
+    // A Gaussian of this mean and standard deviation drawn over the bars,
+    // scaled to their counts (the uncertainty statements' histograms).
+    bool gaussian = false;
+    double gaussianmean = 0;
+    double gaussiansd = 0;
 };
 
 // Polar plot geometry.
@@ -185,6 +190,11 @@ struct Shown {
     double factor = 1;
     std::string unit;
     double operator()(double v) const { return (v - offset) * factor; }
+    // The statistics as shown: the values less the offset, times the factor;
+    // the standard deviation times the factor.
+    Statistics operator()(const Statistics& s) const;
+    // The running values and the tolerance as shown.
+    Convergence operator()(const Convergence& c) const;
 };
 
 // A colour, each channel from 0 to 1.
@@ -201,6 +211,7 @@ constexpr Rgb barcolour = {0.62, 0.77, 0.89};
 constexpr Rgb meancolour = {0.1, 0.1, 0.1};
 constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
 constexpr Rgb measuredcolour = {0.17, 0.63, 0.17};
+constexpr Rgb gaussiancolour = {0.95, 0.5, 0.05};
 
 // Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
 // [low, high], about `target` of them, at most maxticks, each drawn once even

@@ -138,6 +138,17 @@ void legend(Canvas& c, const HistogramLabels& labels) {
 
 } // namespace
 
+Convergence Shown::operator()(const Convergence& c) const {
+    Convergence out = c;
+    out.tolerance = c.tolerance * factor;
+    for (RunningValue& r : out.running) {
+        r.mean = (*this)(r.mean);
+        r.low = (*this)(r.low);
+        r.high = (*this)(r.high);
+    }
+    return out;
+}
+
 void drawconvergence(const std::string& path, Format format, const Convergence& convergence,
                      const Statistics& statistics, const HistogramLabels& labels,
                      const std::string& verdict) {

@@ -98,6 +98,33 @@ void marks(Canvas& c, const Frame& f, const Statistics& s, const HistogramLabels
     }
 }
 
+// The Gaussian over the bars is n bin widths times its density, so that it
+// meets the bars where they follow it: its peak, 0 for none.
+double gaussianpeak(const Histogram& h, const Statistics& s, const HistogramLabels& labels) {
+    if (!labels.gaussian || !(labels.gaussiansd > 0) || h.counts.empty()) return 0;
+    return static_cast<double>(s.count) * h.width() / labels.gaussiansd /
+           std::sqrt(2 * std::acos(-1.0));
+}
+
+// The Gaussian, labelled at its peak.
+void gaussian(Canvas& c, const Frame& f, const Histogram& h, const Statistics& s,
+              const HistogramLabels& labels) {
+    const double scale = gaussianpeak(h, s, labels);
+    if (!(scale > 0)) return;
+    Polyline curve;
+    constexpr int samples = 240;
+    for (int k = 0; k <= samples; ++k) {
+        const double half = f.from + (f.to - f.from) * k / samples;
+        const double x = f.origin + 2 * half;
+        const double z = (x - labels.gaussianmean) / labels.gaussiansd;
+        curve.push_back({f.at(half), f.py(scale * std::exp(-z * z / 2))});
+    }
+    c.colour(gaussiancolour);
+    c.linewidth(2);
+    c.stroke(curve, false);
+    c.text(f.px(labels.gaussianmean) + 6, f.py(scale) - 6, "Gaussian (mean, u)", 11);
+}
+
 void headings(Canvas& c, const Statistics& s, const HistogramLabels& labels) {
     c.colour(ink);
     c.text(page.left, 26, labels.title,
@@ -118,6 +145,19 @@ void headings(Canvas& c, const Statistics& s, const HistogramLabels& labels) {
 
 } // namespace
 
+Statistics Shown::operator()(const Statistics& s) const {
+    Statistics out = s;
+    out.mean = (*this)(s.mean);
+    out.sd = s.sd * factor;
+    out.min = (*this)(s.min);
+    out.max = (*this)(s.max);
+    out.low = (*this)(s.low);
+    out.high = (*this)(s.high);
+    out.shortlow = (*this)(s.shortlow);
+    out.shorthigh = (*this)(s.shorthigh);
+    return out;
+}
+
 void drawhistogram(const std::string& path, Format format, const Histogram& histogram,
                    const Statistics& statistics, const HistogramLabels& labels) {
     Canvas c(path, format, page.width, page.height);
@@ -136,8 +176,10 @@ void drawhistogram(const std::string& path, Format format, const Histogram& hist
                           ? 1
                           : *std::max_element(histogram.counts.begin(), histogram.counts.end());
     f.ymax = std::max(1.0, static_cast<double>(most) * 1.08);
+    f.ymax = std::max(f.ymax, 1.08 * gaussianpeak(histogram, statistics, labels));
     axes(c, f, labels);
     bars(c, f, histogram);
+    gaussian(c, f, histogram, statistics, labels);
     marks(c, f, statistics, labels);
     headings(c, statistics, labels);
     c.finish();

@@ -241,6 +241,136 @@ Basispoints basispoints(double percent) {
     return static_cast<Basispoints>(hundredths);
 }
 
+// The uncertainty command's options that need the others to be read: the
+// contributions (their units need --unit) and the tolerances.
+struct UncertaintyLine {
+    std::vector<std::string> flags;         // "ACTS DISTRIBUTION VALUE NAME" of --sigma ...
+    std::vector<std::string> contributions; // of --contribution, in order
+    std::vector<std::string> tolerances;
+    PointOptions points;
+    std::string criterion = "minimum-zone";
+    std::string decision = "guarded";
+    double coverage = 95;
+    bool csv = false, json = false, nogum = false, nocertify = false;
+};
+
+CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLine& l) {
+    const auto help = [](const char* names) { return optionhelp("uncertainty", names); };
+    auto* c = app.add_subcommand("uncertainty", helptext("uncertainty"));
+    c->add_option("inputs", u.inputs, help("inputs"))->required();
+    pointoptions(*c, "uncertainty", l.points);
+    c->add_option("--criterion", l.criterion, help("--criterion"))
+        ->check(CLI::IsMember({"least-squares", "minimum-zone", "circumscribed", "inscribed"}))
+        ->default_str("minimum-zone");
+    c->add_option("--unit", u.unit, help("--unit"))->default_str(defaultunit);
+    for (const auto& [flag, contribution] : {std::pair{"--sigma", "coordinates gaussian"},
+                                             {"--sigma-x", "x gaussian"},
+                                             {"--sigma-y", "y gaussian"},
+                                             {"--sigma-z", "z gaussian"},
+                                             {"--normal", "normal gaussian"},
+                                             {"--uniform", "coordinates rectangular"}}) {
+        const std::string stem = contribution, name = std::string(flag).substr(2);
+        c->add_option_function<std::string>(
+            flag,
+            [&l, stem, name](const std::string& v) {
+                l.flags.push_back(stem + " " + v + " " + name);
+            },
+            help(flag));
+    }
+    c->add_option("--contribution", l.contributions, help("--contribution"));
+    c->add_option("--model", u.modelfile, help("--model"));
+    auto* trials = c->add_option("--trials", u.engine.trials, help("--trials"))
+                       ->check(CLI::Range(1L, 10000000L))
+                       ->default_str("100000");
+    c->add_option("--adaptive", u.engine.digits, help("--adaptive"))
+        ->check(CLI::Range(1, 4))
+        ->excludes(trials);
+    c->add_option("--max-trials", u.engine.maxtrials, help("--max-trials"))
+        ->check(CLI::Range(1L, 10000000L))
+        ->default_str("1000000");
+    c->add_option("--tolerance-digits", u.engine.tolerancedigits, help("--tolerance-digits"))
+        ->check(CLI::Range(1, 4))
+        ->default_str("2");
+    c->add_option("--seed", u.engine.seed, help("--seed"))
+        ->check(CLI::Validator(
+            [](std::string& v) {
+                // At most 2^64 - 1, which CLI11 would otherwise wrap round.
+                const std::string most = "18446744073709551615";
+                return !v.empty() && v.find_first_not_of("0123456789") == std::string::npos &&
+                               (v.size() < most.size() || (v.size() == most.size() && v <= most))
+                           ? std::string()
+                           : "the seed is a whole number from 0 to 18446744073709551615, not '" +
+                                 printable(v) + "'";
+            },
+            "SEED"))
+        ->default_str("1");
+    c->add_option("--threads", u.engine.threads, help("--threads"))
+        ->check(CLI::Range(0, 1024))
+        ->default_str("0");
+    c->add_option("--coverage", l.coverage, help("--coverage"))
+        ->check(finitenumber)
+        ->check(CLI::Range(0.01, 99.99))
+        ->default_str("95");
+    c->add_flag("--no-gum", l.nogum, help("--no-gum"));
+    c->add_flag("--no-certify", l.nocertify, help("--no-certify"));
+    c->add_option("--quantity", u.quantities, help("--quantity"));
+    c->add_option("--tolerance", l.tolerances, help("--tolerance"));
+    c->add_option("--decision", l.decision, help("--decision"))
+        ->check(CLI::IsMember({"guarded", "simple"}))
+        ->default_str("guarded");
+    auto* csv = c->add_flag("--csv", l.csv, help("--csv"));
+    c->add_flag("--json", l.json, help("--json"))->excludes(csv);
+    c->add_option("--digits", u.digits, help("--digits"))
+        ->check(CLI::Range(1, 17))
+        ->default_str("6");
+    c->add_option("--histograms", u.histograms, help("--histograms"));
+    c->add_option("--convergence", u.convergence, help("--convergence"));
+    c->add_flag("--png", u.png, help("--png"));
+    progressoptions(*c, u.progress);
+    c->footer(wrap(helptext("uncertainty details") + "\n\n" + helptext("exit status")));
+    return c;
+}
+
+// Completes the uncertainty options once the command line is read; throws
+// CLI::ValidationError for a contribution, tolerance or quantity that is wrong.
+void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
+    using pointset::Criterion;
+    u.feature = pointfeature(l.points);
+    u.columns = l.points.columns;
+    u.criterion = l.criterion == "least-squares"   ? Criterion::leastsquares
+                  : l.criterion == "circumscribed" ? Criterion::circumscribed
+                  : l.criterion == "inscribed"     ? Criterion::inscribed
+                                                   : Criterion::minimumzone;
+    u.rule = l.decision == "simple" ? uncertainty::Rule::simple : uncertainty::Rule::guarded;
+    u.format = l.csv    ? StatementFormat::csv
+               : l.json ? StatementFormat::json
+                        : StatementFormat::table;
+    u.engine.coverage = basispoints(l.coverage);
+    u.engine.gum = !l.nogum;
+    u.engine.certifytrials = !l.nocertify;
+    for (const auto* texts : {&l.flags, &l.contributions})
+        for (const std::string& text : *texts) {
+            uncertainty::Contribution c;
+            const std::string why = parsecontribution(text, u.unit, c);
+            if (!why.empty()) throw CLI::ValidationError("--contribution", why);
+            u.model.push_back(c);
+        }
+    for (const std::string& text : l.tolerances) {
+        Specification spec;
+        const std::string why = parsespecification(text, u.unit, spec);
+        if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
+        u.tolerances.push_back(spec);
+    }
+    for (const std::string& q : u.quantities)
+        if (!knownquantity(q))
+            throw CLI::ValidationError("--quantity", "'" + printable(q) +
+                                                         "' is no quantity of a feature (radius, "
+                                                         "diameter, centre_x, t, q ...)");
+    if (u.model.empty() && u.modelfile.empty())
+        throw CLI::ValidationError("uncertainty", "give the input model: --sigma, --normal, "
+                                                  "--contribution or --model");
+}
+
 } // namespace
 
 int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -346,8 +476,13 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     progressoptions(*reportcommand, h.results.progress);
     reportcommand->footer(wrap(helptext("report details") + "\n\n" + helptext("exit status")));
 
+    UncertaintyOptions u;
+    UncertaintyLine uline;
+    auto* uncertaintysubcommand = uncertaintycommand(app, u, uline);
+
     try {
         app.parse(argc, argv);
+        if (uncertaintysubcommand->parsed()) finishuncertainty(u, uline);
         s.scan.coverage = basispoints(coverage);
         applyjudging(judging, r);
         applyjudging(reportjudging, h.results);
@@ -370,6 +505,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     }
     if (summarycommand->parsed()) return summary(s, out, err);
     if (reportcommand->parsed()) return htmlreport(h, out, err);
+    if (uncertaintysubcommand->parsed()) return uncertainty(u, out, err);
     if (resultscommand->parsed()) {
         r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
         return results(r, out, err);

@@ -1,8 +1,10 @@
-// formreport's commands: summary, polar and results, and the command line
-// that runs them.
+// formreport's commands: summary, polar, results and uncertainty, and the
+// command line that runs them.
 #pragma once
 
 #include "report/charts/charts.h"
+#include "report/pointfiles/pointfiles.h"
+#include "report/statement/statement.h"
 #include "report/tables/tables.h"
 
 #include <filesystem>
@@ -73,6 +75,10 @@ int htmlreport(const ReportOptions& options, std::ostream& out, std::ostream& er
 bool drawbatchtrend(const std::vector<FileResults>& files, const ResultsOptions& options,
                     std::ostream& err);
 
+// The uncertainty command: statements to `out`, messages and progress to
+// `err`; returns the exit status.
+int uncertainty(const UncertaintyOptions& options, std::ostream& out, std::ostream& err);
+
 // The magnification of a roundness chart: --magnification where the
 // deviations stay in the plot, else (with a warning naming `name` on `err`)
 // the one chosen for them.
@@ -89,6 +95,16 @@ void complain(std::ostream& err, const FileError& e);
 
 // Opens an input file, or says on `err` why not.
 bool openinput(const std::string& path, std::ifstream& in, std::ostream& err);
+
+// A reader's progress callback: `context` is a Progress, `bytes` those read.
+void showbytes(void* context, std::uintmax_t bytes);
+
+// Reads a whole point file of `feature`'s points from `columns` (all of
+// them when empty), its progress on `err` in `mode` when it is large; nothing,
+// once `err` has said why, for a file that cannot be opened or is malformed.
+std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,
+                                    const std::vector<std::string>& columns, ProgressMode mode,
+                                    std::ostream& err);
 
 // Makes the directory of the pictures, or says on `err` why not.
 bool makedirectory(const std::string& dir, std::ostream& err);

@@ -19,6 +19,10 @@ void complain(std::ostream& err, const FileError& e) {
     err << ": " << e.what() << "\n";
 }
 
+void showbytes(void* context, std::uintmax_t bytes) {
+    static_cast<Progress*>(context)->update(bytes);
+}
+
 // Opens an input file, or says why not.
 bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
     std::error_code ec;
@@ -33,6 +37,26 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
         return false;
     }
     return true;
+}
+
+std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,
+                                    const std::vector<std::string>& columns, ProgressMode mode,
+                                    std::ostream& err) {
+    std::ifstream in;
+    if (!openinput(path, in, err)) return std::nullopt;
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    try {
+        Progress progress(err, "reading " + printable(path), ec ? 0 : size,
+                          showprogress(mode, !ec && size >= progressbytes));
+        PointFile points =
+            readpointfile(in, path, {columns, dimensionof(feature)}, showbytes, &progress);
+        progress.finish();
+        return points;
+    } catch (const FileError& e) {
+        complain(err, e);
+        return std::nullopt;
+    }
 }
 
 bool makedirectory(const std::string& dir, std::ostream& err) {

@@ -122,7 +122,7 @@ void summary(std::ostream& html, const std::vector<FileResults>& files, const Re
             "<th>mean</th><th>maximum</th><th>standard deviation</th></tr>\n";
     constexpr std::array<const char*, 4> names = {"t", "p", "v", "q"};
     for (std::size_t k = 0; k < 4; ++k) {
-        const Distribution& d = s.parameters[k];
+        const ParameterSpread& d = s.parameters[k];
         html << "<tr>" << cell(names[k], false) << cell(std::to_string(d.count))
              << cell(num(d.minimum, o.digits)) << cell(num(d.mean, o.digits))
              << cell(num(d.maximum, o.digits)) << cell(num(d.deviation, o.digits)) << "</tr>\n";

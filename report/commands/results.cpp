@@ -76,29 +76,13 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
     return true;
 }
 
-void showbytes(void* context, std::uintmax_t bytes) {
-    static_cast<Progress*>(context)->update(bytes);
-}
-
 // Reads one point file and evaluates its feature by every criterion; false
 // when it cannot be read or is malformed.
 bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileResults& results,
                        std::ostream& err) {
-    std::ifstream in;
-    if (!openinput(path, in, err)) return false;
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(path, ec);
-    PointFile points;
-    try {
-        Progress progress(err, "reading " + printable(path), ec ? 0 : size,
-                          showprogress(o.progress, !ec && size >= progressbytes));
-        points =
-            readpointfile(in, path, {o.columns, dimensionof(*o.feature)}, showbytes, &progress);
-        progress.finish();
-    } catch (const FileError& e) {
-        complain(err, e);
-        return false;
-    }
+    const std::optional<PointFile> read = readpoints(path, *o.feature, o.columns, o.progress, err);
+    if (!read) return false;
+    const PointFile& points = *read;
     results.file = path;
     results.jobs = static_cast<long>(points.count());
     const auto note = [&](const std::string& text) {

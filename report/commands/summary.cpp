@@ -34,19 +34,6 @@ Shown shown(const SummaryOptions& o, const Block& b, int q) {
     return sh;
 }
 
-Statistics shownstatistics(const Statistics& s, const Shown& sh) {
-    Statistics out = s;
-    out.mean = sh(s.mean);
-    out.sd = s.sd * sh.factor;
-    out.min = sh(s.min);
-    out.max = sh(s.max);
-    out.low = sh(s.low);
-    out.high = sh(s.high);
-    out.shortlow = sh(s.shortlow);
-    out.shorthigh = sh(s.shorthigh);
-    return out;
-}
-
 HistogramLabels histogramlabels(const SummaryOptions& o, const Block& b, int q, const Shown& sh) {
     HistogramLabels labels;
     labels.title = fs::path(o.input).filename().string() + ", block " + std::to_string(b.number) +
@@ -76,7 +63,7 @@ int writepictures(const SummaryOptions& o, const std::vector<Block>& blocks, std
             if (b.statistics[q].count == 0) continue;
             const Shown sh = shown(o, b, q);
             const HistogramLabels labels = histogramlabels(o, b, q, sh);
-            const Statistics statistics = shownstatistics(b.statistics[q], sh);
+            const Statistics statistics = sh(b.statistics[q]);
             const std::string stem = "block" + std::to_string(b.number) + "-" + quantityslugs[q];
             if (!o.histograms.empty()) {
                 Histogram h = b.histograms[q];
@@ -89,13 +76,7 @@ int writepictures(const SummaryOptions& o, const std::vector<Block>& blocks, std
                 ++histograms;
             }
             if (!o.convergence.empty() && !b.convergence[q].running.empty()) {
-                Convergence c = b.convergence[q];
-                c.tolerance *= sh.factor;
-                for (RunningValue& r : c.running) {
-                    r.mean = sh(r.mean);
-                    r.low = sh(r.low);
-                    r.high = sh(r.high);
-                }
+                const Convergence c = sh(b.convergence[q]);
                 const std::string verdict = convergenceverdict(b.convergence[q], statistics.count);
                 picture(fs::path(o.convergence) / (stem + "-convergence.svg"), o.png,
                         [&](const std::string& path, Format format) {
@@ -114,10 +95,6 @@ int writepictures(const SummaryOptions& o, const std::vector<Block>& blocks, std
             << (convergences == 1 ? " convergence picture" : " convergence pictures")
             << " written to " << printable(o.convergence) << "\n";
     return exitok;
-}
-
-void showbytes(void* context, std::uintmax_t bytes) {
-    static_cast<Progress*>(context)->update(bytes);
 }
 
 } // namespace

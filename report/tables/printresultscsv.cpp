@@ -20,6 +20,8 @@ std::string csvtext(const std::string& text) {
     return quoted + "\"";
 }
 
+} // namespace
+
 std::string csvfield(const Field& f) {
     switch (f.kind) {
     case Field::Kind::number:
@@ -33,8 +35,6 @@ std::string csvfield(const Field& f) {
     }
     return csvtext(f.text);
 }
-
-} // namespace
 
 void printresultscsv(std::ostream& out, const std::vector<FileResults>& files,
                      const ResultsOptions& options) {

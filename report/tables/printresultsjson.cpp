@@ -1,15 +1,13 @@
 // `formreport results --json`: one object per record and reference under
 // "rows", with the same names as the CSV columns and null where a row has no
 // value, and every record left out under "notes".
+#include "report/tables/json.h"
 #include "report/tables/tables.h"
 
 #include <cmath>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 namespace formeval::report {
-
-namespace {
 
 nlohmann::ordered_json jsonvalue(const Field& f) {
     switch (f.kind) {
@@ -25,6 +23,8 @@ nlohmann::ordered_json jsonvalue(const Field& f) {
     }
     return f.text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(f.text);
 }
+
+namespace {
 
 nlohmann::ordered_json number(double v) {
     return std::isfinite(v) ? nlohmann::ordered_json(v) : nlohmann::ordered_json();
@@ -61,7 +61,7 @@ nlohmann::ordered_json jsonsummary(const std::vector<FileResults>& files,
     nlohmann::ordered_json parameters = nlohmann::ordered_json::object();
     constexpr std::array<const char*, 4> names = {"t", "p", "v", "q"};
     for (std::size_t k = 0; k < names.size(); ++k) {
-        const Distribution& d = s.parameters[k];
+        const ParameterSpread& d = s.parameters[k];
         parameters[names[k]] = {{"count", d.count},
                                 {"minimum", number(d.minimum)},
                                 {"mean", number(d.mean)},

@@ -146,6 +146,12 @@ struct Field {
     bool truth = false;
 };
 
+// A field of each kind.
+Field numberfield(const char* name, double value);
+Field wholefield(const char* name, long value);
+Field textfield(const char* name, std::string value);
+Field truthfield(const char* name, bool value);
+
 // The fields of the CSV and JSON row of one reference of a record, in column
 // order. Every row has the same names; with `features` (some row of the
 // output is a pointset row) the feature's own fields follow.
@@ -177,6 +183,10 @@ void printorthogonallegend(std::ostream& out);
 // The results of point files: a legend, then per file its feature's table.
 void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
                        const ResultsOptions& options);
+
+// A field as CSV writes it: a number in its shortest round-trip form, empty
+// for NaN; a text quoted when it holds a separator, a quote or a line break.
+std::string csvfield(const Field& f);
 
 // Output: an aligned table per record, CSV or JSON with one row (object) per
 // record and reference.
@@ -230,7 +240,7 @@ std::string verdictline(const Verdict& v, int digits);
 
 // The batch: how many parts were evaluated and judged, and the distribution
 // of each parameter (t p v q) of their criterion's references.
-struct Distribution {
+struct ParameterSpread {
     long count = 0;
     double minimum = notapplicable;
     double mean = notapplicable;
@@ -243,7 +253,7 @@ struct BatchSummary {
     long pass = 0;
     long fail = 0;
     long undecided = 0;
-    std::array<Distribution, 4> parameters; // t p v q
+    std::array<ParameterSpread, 4> parameters; // t p v q
 };
 BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOptions& options);
 

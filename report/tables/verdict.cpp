@@ -129,7 +129,7 @@ BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOp
         }
     for (std::size_t k = 0; k < 4; ++k) {
         const std::vector<double>& x = values[k];
-        Distribution& d = s.parameters[k];
+        ParameterSpread& d = s.parameters[k];
         d.count = static_cast<long>(x.size());
         if (x.empty()) continue;
         d.minimum = *std::min_element(x.begin(), x.end());
@@ -153,7 +153,7 @@ void printbatchsummary(std::ostream& out, const BatchSummary& s, const ResultsOp
     std::vector<std::vector<std::string>> rows;
     constexpr std::array<const char*, 4> names = {"t", "p", "v", "q"};
     for (std::size_t k = 0; k < 4; ++k) {
-        const Distribution& d = s.parameters[k];
+        const ParameterSpread& d = s.parameters[k];
         rows.push_back({names[k], std::to_string(d.count), num(d.minimum), num(d.mean),
                         num(d.maximum), num(d.deviation)});
     }

@@ -98,6 +98,14 @@ TEST(Manual, DocumentsTheResultsCsvHeader) {
     EXPECT_EQ(fencedline("csv", "file,"), firstline(r.out));
 }
 
+TEST(Manual, DocumentsTheUncertaintyCsvHeader) {
+    const test::ReportOutcome r =
+        test::report({"uncertainty", "--csv", "--sigma", "0.001", "--trials", "100", "--no-gum",
+                      FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(fencedline("csv", "file,record,"), firstline(r.out));
+}
+
 TEST(Manual, DocumentsTheSummaryCsvHeader) {
     std::ostringstream out;
     printcsv(out, {});

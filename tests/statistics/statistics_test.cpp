@@ -187,6 +187,41 @@ TEST(Convergence, BatchesThatDriftAreNotStable) {
     EXPECT_FALSE(convergence(std::vector<double>(999, 1.0), defaultcoverage, 2).judged);
 }
 
+// The numerical tolerance of JCGM 101 7.9.2: u = 0.028 to two digits is
+// 28 x 10^-3, delta = 0.0005 (its own example); to one digit 3 x 10^-2.
+TEST(Numericaltolerance, HalfAUnitInTheLastDigit) {
+    EXPECT_DOUBLE_EQ(numericaltolerance(0.028, 2), 0.0005);
+    EXPECT_DOUBLE_EQ(numericaltolerance(0.028, 1), 0.005);
+    EXPECT_DOUBLE_EQ(numericaltolerance(1234, 2), 50); // 12 x 10^2
+    EXPECT_DOUBLE_EQ(numericaltolerance(1e-7, 3), 5e-10);
+    EXPECT_EQ(numericaltolerance(0, 2), 0);
+    EXPECT_EQ(numericaltolerance(std::nan(""), 2), 0);
+}
+
+// A built sequence of batches whose means are 10, 10.4, 10.2, 10.2 and
+// whose other values agree: twice the standard deviation of the average of
+// the means over h batches is 0.4, 0.2309, 0.1633 (by hand: 2 sqrt(0.08 /
+// (h (h - 1)))); the adaptive stop at delta 0.25 comes after three batches,
+// at delta 0.2 after four.
+TEST(Batchspreads, FollowTheAdaptiveRule) {
+    const std::vector<BatchValues> sequence = {
+        {10, 1, 8, 12}, {10.4, 1, 8, 12}, {10.2, 1, 8, 12}, {10.2, 1, 8, 12}};
+    const std::vector<double> expected = {0.4, 2 * std::sqrt(0.08 / 6), 2 * std::sqrt(0.08 / 12)};
+    EXPECT_EQ(batchspreads({sequence.front()}), (BatchValues{0, 0, 0, 0}));
+    const auto stopsafter = [&](double delta) {
+        for (std::size_t h = 2; h <= sequence.size(); ++h) {
+            const BatchValues s = batchspreads({sequence.begin(), sequence.begin() + h});
+            EXPECT_NEAR(s[0], expected[h - 2], 1e-12) << h;
+            for (int k = 1; k < 4; ++k) EXPECT_EQ(s[k], 0) << h;
+            if (std::all_of(s.begin(), s.end(), [&](double x) { return x <= delta; })) return h;
+        }
+        return std::size_t(0);
+    };
+    EXPECT_EQ(stopsafter(0.25), 3u);
+    EXPECT_EQ(stopsafter(0.2), 4u);
+    EXPECT_EQ(stopsafter(0.1), 0u);
+}
+
 // Guards against sums of squares about zero, which lose every digit of a
 // spread of 0.1 on values of 1e8.
 TEST(Summarise, KeepsTheDigitsOfLargeNearlyEqualValues) {

@@ -1,0 +1,232 @@
+// The `uncertainty` command: reads each input (point files, or the records
+// of job streams), propagates the input model through the reference feature
+// of its points, and prints the statements; draws each quantity's histogram
+// and convergence if asked. An input that cannot be read is reported and the
+// others go on; a point set that cannot be evaluated is reported and left
+// out.
+#include "report/commands/commands.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <ostream>
+
+namespace formeval::report {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using uncertainty::Quantity;
+
+void showtrials(void* context, long done, long planned) {
+    static_cast<Progress*>(context)->update(static_cast<std::uintmax_t>(std::min(done, planned)));
+}
+
+// The point sets of one input: a point file's one, or a job stream's
+// records'; false when it cannot be read or is malformed.
+bool readinput(const std::string& path, const UncertaintyOptions& o, std::vector<PointSet>& sets,
+               std::ostream& err) {
+    if (o.feature) {
+        std::optional<PointFile> read = readpoints(path, *o.feature, o.columns, o.progress, err);
+        if (!read) return false;
+        PointSet p;
+        p.file = path;
+        p.stem = fs::path(path).stem().string();
+        p.feature = *o.feature;
+        p.dimension = read->dimension;
+        p.coordinates = std::move(read->coordinates);
+        sets.push_back(std::move(p));
+        return true;
+    }
+    std::ifstream in;
+    if (!openinput(path, in, err)) return false;
+    try {
+        RecordStream stream = readrecords(in, path);
+        std::vector<std::string> notes;
+        sets = recordpointsets(stream, path, notes);
+        for (const std::string& n : notes)
+            err << "formreport: " << printable(path) << ": " << n << "\n";
+    } catch (const FileError& e) {
+        complain(err, e);
+        return false;
+    }
+    return true;
+}
+
+// The values of a quantity as the pictures show them: lengths in the
+// deviations' sub-unit, locations and sizes less a round value near the
+// measured one.
+Shown shownof(const Quantity& q, const UncertaintyOptions& o) {
+    Shown sh;
+    if (!q.length) {
+        sh.unit = "1";
+        return sh;
+    }
+    const Subunit u = subunit(o.unit, q.mc.sd > 0 ? q.mc.sd : std::fabs(q.mc.mean));
+    sh.factor = u.factor;
+    sh.unit = u.name;
+    const bool form = q.name == "t" || q.name == "p" || q.name == "v" || q.name == "q";
+    if (!form) {
+        sh.offset = std::round(q.measured * sh.factor) / sh.factor;
+        if (!std::isfinite(sh.offset)) sh.offset = 0;
+    }
+    return sh;
+}
+
+std::string slug(std::string name) {
+    for (char& c : name)
+        if (c == '_') c = '-';
+    return name;
+}
+
+int writepictures(const UncertaintyOptions& o, const std::vector<Statement>& all,
+                  std::ostream& err) {
+    for (const std::string* dir : {&o.histograms, &o.convergence})
+        if (!dir->empty() && !makedirectory(*dir, err)) return exitinput;
+    int written = 0;
+    for (const Statement& s : all)
+        for (const Quantity* q : s.shown) {
+            const Shown sh = shownof(*q, o);
+            HistogramLabels labels;
+            labels.title = fs::path(s.points.file).filename().string() +
+                           (s.points.record.empty() ? "" : ", " + s.points.record) + ": " +
+                           pointset::featurename(s.points.feature) + " by " +
+                           pointset::criterionname(o.criterion) + ", " +
+                           std::to_string(s.result.trials) + " trials";
+            labels.quantity = q->name;
+            if (sh.offset != 0)
+                labels.quantity += " \u2212 " + formatnumber(sh.offset, 15) +
+                                   (o.unit == defaultunit ? "" : " " + o.unit);
+            labels.unit = sh.unit;
+            labels.coverage = o.engine.coverage;
+            labels.hasmeasured = true;
+            labels.measured = sh(q->measured);
+            labels.gaussian = true;
+            labels.gaussianmean = sh(q->mc.mean);
+            labels.gaussiansd = q->mc.sd * sh.factor;
+            const Statistics statistics = sh(q->mc);
+            const std::string stem = s.points.stem + "-" + slug(q->name);
+            if (!o.histograms.empty()) {
+                Histogram h = makehistogram(q->values, autobins([&] {
+                                                std::vector<double> v = q->values;
+                                                std::sort(v.begin(), v.end());
+                                                return v;
+                                            }()));
+                h.low = sh(h.low);
+                h.high = sh(h.high);
+                picture(fs::path(o.histograms) / (stem + ".svg"), o.png,
+                        [&](const std::string& path, Format format) {
+                            drawhistogram(path, format, h, statistics, labels);
+                        });
+                ++written;
+            }
+            if (!o.convergence.empty()) {
+                Convergence c = convergence(q->values, o.engine.coverage, s.result.digits);
+                if (c.running.empty()) continue;
+                c.tolerance = q->tolerance;
+                c = sh(c);
+                const std::string verdict =
+                    (q->converged ? "converged" : "not converged") + std::string(" in ") +
+                    std::to_string(s.result.trials) + " trials" +
+                    (q->needed > 0 ? "; about " + std::to_string(q->needed) + " needed" : "") +
+                    (s.result.adaptive
+                         ? " (adaptive, " + std::to_string(s.result.digits) + " significant digits)"
+                         : "");
+                picture(fs::path(o.convergence) / (stem + "-convergence.svg"), o.png,
+                        [&](const std::string& path, Format format) {
+                            drawconvergence(path, format, c, statistics, labels, verdict);
+                        });
+                ++written;
+            }
+        }
+    if (o.progress != ProgressMode::never)
+        err << "formreport: " << written << (written == 1 ? " picture" : " pictures")
+            << " written\n";
+    return exitok;
+}
+
+} // namespace
+
+int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream& err) {
+    if ((!given.histograms.empty() || !given.convergence.empty()) && !chartsavailable())
+        return unavailable(err, "--histograms and --convergence", "cairo");
+    UncertaintyOptions o = given;
+    if (!o.modelfile.empty()) {
+        std::ifstream in;
+        if (!openinput(o.modelfile, in, err)) return exitinput;
+        try {
+            const std::vector<uncertainty::Contribution> more = readmodel(in, o.modelfile, o.unit);
+            o.model.insert(o.model.end(), more.begin(), more.end());
+        } catch (const FileError& e) {
+            complain(err, e);
+            return exitinput;
+        }
+    }
+    int status = exitok;
+    std::vector<Statement> all;
+    for (const std::string& path : o.inputs) {
+        std::vector<PointSet> sets;
+        if (!readinput(path, o, sets, err)) {
+            status = exitinput;
+            continue;
+        }
+        for (PointSet& p : sets) {
+            const std::string name = printable(path) + (p.record.empty() ? "" : ": " + p.record);
+            uncertainty::Options engine = o.engine;
+            const long planned = engine.digits > 0 ? engine.maxtrials : engine.trials;
+            Progress progress(
+                err,
+                "trials of " + name +
+                    (engine.digits > 0 ? " (adaptive, at most " + std::to_string(planned) + ")"
+                                       : ""),
+                static_cast<std::uintmax_t>(planned),
+                showprogress(o.progress,
+                             static_cast<double>(planned) * static_cast<double>(p.count()) >= 1e7),
+                "trials");
+            engine.progress = showtrials;
+            engine.context = &progress;
+            Statement s;
+            try {
+                s.result = uncertainty::propagate({p.coordinates.data(), p.count(), p.dimension,
+                                                   static_cast<std::size_t>(p.dimension)},
+                                                  p.feature, o.criterion, o.model, engine);
+            } catch (const std::bad_alloc&) {
+                s.result.failure = "the trials' values need more memory than there is: ask "
+                                   "for fewer trials";
+            }
+            // The adaptive procedure's last count stands: its plan is only a bound.
+            if (engine.digits == 0) progress.finish();
+            if (!s.result.ok) {
+                err << "formreport: " << name << ": not evaluated: " << s.result.failure << "\n";
+                continue;
+            }
+            s.count = p.count();
+            p.coordinates = {};
+            s.points = std::move(p);
+            decide(s, o);
+            all.push_back(std::move(s));
+        }
+    }
+    if (all.empty()) {
+        err << "formreport: nothing evaluated\n";
+        return exitinput;
+    }
+    errno = 0;
+    if (o.format == StatementFormat::csv)
+        printstatementscsv(out, all, o);
+    else if (o.format == StatementFormat::json)
+        printstatementsjson(out, all, o);
+    else
+        printstatements(out, all, o);
+    const bool written = outputwritten(out, err);
+    const int pictures =
+        o.histograms.empty() && o.convergence.empty() ? exitok : writepictures(o, all, err);
+    if (!written || pictures != exitok) return exitinput;
+    return status;
+}
+
+} // namespace formeval::report

@@ -1,0 +1,241 @@
+// `formreport uncertainty`: each point set's statement as text, for a
+// certificate to quote, with the results of both methods, the budget and the
+// decisions.
+#include "report/statement/statement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+
+namespace formeval::report {
+
+namespace {
+
+using uncertainty::Quantity;
+using uncertainty::Result;
+
+// Characters of UTF-8 text: its bytes less the continuation bytes.
+std::size_t utf8length(const std::string& text) {
+    std::size_t n = 0;
+    for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+// Rows of cells printed in columns two blanks apart, the first `left`
+// columns aligned left and the others right; each row indented.
+void columns(std::ostream& out, const std::vector<std::vector<std::string>>& rows,
+             std::size_t left) {
+    std::vector<std::size_t> width;
+    for (const auto& row : rows)
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            if (width.size() <= k) width.push_back(0);
+            width[k] = std::max(width[k], utf8length(row[k]));
+        }
+    for (const auto& row : rows) {
+        std::string line = " ";
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            const std::string pad(width[k] - utf8length(row[k]), ' ');
+            line += "  " + (k < left ? row[k] + pad : pad + row[k]);
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        out << line << "\n";
+    }
+}
+
+// v with `decimals` places after the point (none for a negative count).
+std::string fixed(double v, int decimals) {
+    if (decimals > 17) return formatnumber(v, 17);
+    char text[512];
+    std::snprintf(text, sizeof text, "%.*f", std::max(decimals, 0), v);
+    return text;
+}
+
+std::string unitof(const Quantity& q, const UncertaintyOptions& o) {
+    return q.length && o.unit != defaultunit ? " " + o.unit : "";
+}
+
+std::string valueunit(const uncertainty::Contribution& c, double v, const UncertaintyOptions& o) {
+    const std::string text = formatnumber(v, o.digits);
+    switch (kindof(c.acts)) {
+    case ValueKind::length:
+        return o.unit == defaultunit ? text : text + " " + o.unit;
+    case ValueKind::angle:
+        return text + " rad";
+    case ValueKind::relative:
+        break;
+    }
+    return text;
+}
+
+void header(std::ostream& out, const Statement& s, const UncertaintyOptions& o) {
+    const Result& r = s.result;
+    out << printable(s.points.file);
+    if (!s.points.record.empty()) out << ", " << s.points.record;
+    out << ": " << pointset::featurename(s.points.feature) << " by "
+        << pointset::criterionname(o.criterion) << ", " << s.count << " points";
+    if (o.unit != defaultunit) out << ", unit " << o.unit;
+    out << "\n";
+    const pointset::Certificate& c = r.measured.certificate;
+    if (o.criterion != pointset::Criterion::leastsquares)
+        out << "Reference of the points as given: "
+            << (c.certified ? "certified" : "not certified: " + c.why) << "\n";
+    out << "Input model:\n";
+    std::vector<std::vector<std::string>> rows = {
+        {"contribution", "acts on", "distribution", "value", "u(x)"}};
+    for (std::size_t k = 0; k < o.model.size(); ++k) {
+        const uncertainty::Contribution& m = o.model[k];
+        rows.push_back({m.name, uncertainty::actsname(m.acts),
+                        uncertainty::distributionname(m.distribution), valueunit(m, m.width, o),
+                        valueunit(m, r.inputu[k], o)});
+    }
+    columns(out, rows, 3);
+}
+
+void methods(std::ostream& out, const Statement& s, const UncertaintyOptions& o) {
+    const Result& r = s.result;
+    out << "Monte Carlo (JCGM 101): " << r.trials << " trials, seed " << o.engine.seed;
+    if (r.adaptive)
+        out << ", adaptive to " << r.digits
+            << (r.digits == 1 ? " significant digit" : " significant digits")
+            << " of u(y) in batches of " << r.batch
+            << " (JCGM 101 7.9): " << (r.converged ? "converged after " : "not converged after ")
+            << r.batches << (r.batches == 1 ? " batch" : " batches");
+    out << "\n";
+    if (!r.adaptive) {
+        out << "  Convergence (JCGM 101 7.9 over 10 batches, " << r.digits
+            << " significant digits of u(y)): ";
+        std::string list;
+        for (const Quantity* q : s.shown)
+            if (!q->converged)
+                list += (list.empty() ? "" : ", ") + q->name +
+                        (q->needed > 0 ? " needs about " + std::to_string(q->needed) + " trials"
+                                       : " not judged (fewer than 1000 trials)");
+        out << (list.empty() ? "converged: every quantity stable" : "not converged: " + list);
+        out << "\n";
+    }
+    if (r.failed > 0) out << "  " << r.failed << " trials gave no feature and are left out\n";
+    if (o.criterion != pointset::Criterion::leastsquares) {
+        if (!o.engine.certifytrials)
+            out << "  The trials' results are not certified (--no-certify)\n";
+        else if (r.uncertified > 0)
+            out << "  " << r.uncertified
+                << " trials' results are not certified (the best their search found)\n";
+        else
+            out << "  Every trial's result certified\n";
+    }
+    if (!o.engine.gum)
+        out << "GUM (JCGM 100): not asked for\n";
+    else if (!r.gumfailure.empty())
+        out << "GUM (JCGM 100): none: " << r.gumfailure << "\n";
+    else
+        out << "GUM (JCGM 100): sensitivities by central differences, each input moved by its "
+               "own standard uncertainty ("
+            << r.gumevaluations << " evaluations); k of a Gaussian\n";
+    out << "Coverage probability " << coveragetext(o.engine.coverage) << "\n";
+}
+
+void statement(std::ostream& out, const Statement& s, const UncertaintyOptions& o) {
+    out << "\nStatement: y the Monte Carlo average, U the distance from y to the farther end of "
+           "the probabilistically symmetric coverage interval, k = U/u(y); U to two "
+           "significant digits (EA-4/02), y and the interval to the same place\n";
+    std::vector<std::vector<std::string>> rows = {
+        {"quantity", "y", "U", "k", coveragetext(o.engine.coverage) + " coverage interval"}};
+    for (const Quantity* q : s.shown) {
+        if (!q->mc.hasinterval) continue;
+        const uncertainty::Rounded r =
+            uncertainty::roundstatement(q->mc.mean, q->U, q->mc.low, q->mc.high);
+        const std::string unit = unitof(*q, o);
+        rows.push_back(
+            {q->name, fixed(r.y, r.decimals) + unit, "\u00b1 " + fixed(r.U, r.decimals) + unit,
+             formatnumber(q->k, 3),
+             "[" + fixed(r.low, r.decimals) + ", " + fixed(r.high, r.decimals) + "]" + unit});
+    }
+    columns(out, rows, 1);
+}
+
+void results(std::ostream& out, const Statement& s, const UncertaintyOptions& o) {
+    const Result& r = s.result;
+    out << "\nResults (" << o.digits << " significant digits; measured: the points as given; "
+        << "delta: the numerical tolerance of u(y), JCGM 101 7.9.2; GUM validated when both "
+           "interval ends agree within delta, JCGM 101 8)\n";
+    const auto n = [&](double v) { return formatnumber(v, o.digits); };
+    std::vector<std::vector<std::string>> rows = {{"quantity", "method", "measured", "value",
+                                                   "u(y)", "k", "U", "low", "high", "shortest low",
+                                                   "shortest high", "delta", "converged"}};
+    for (const Quantity* q : s.shown) {
+        const bool interval = q->mc.hasinterval;
+        rows.push_back({q->name, "monte carlo", n(q->measured), n(q->mc.mean), n(q->mc.sd), n(q->k),
+                        n(q->U), interval ? n(q->mc.low) : "", interval ? n(q->mc.high) : "",
+                        interval ? n(q->mc.shortlow) : "", interval ? n(q->mc.shorthigh) : "",
+                        n(q->tolerance), q->converged ? "yes" : "no"});
+        if (!q->hasgum) continue;
+        rows.push_back({"", "gum", "", n(q->measured), n(q->gumu), n(q->gumk), n(q->gumU),
+                        n(q->measured - q->gumU), n(q->measured + q->gumU), "", "", "",
+                        q->validated ? "validated" : "not validated"});
+    }
+    columns(out, rows, 2);
+    bool any = false;
+    for (const Quantity* q : s.shown) any = any || q->hasgum;
+    if (!any || r.quantities.empty()) return;
+    out << "\nBudget (GUM: each contribution's part u_i(y) = |c_i| u(x_i) of u_c(y), and its "
+           "share of u_c(y)^2)\n";
+    std::vector<std::vector<std::string>> budget = {
+        {"quantity", "contribution", "c_i", "u_i(y)", "share"}};
+    for (const Quantity* q : s.shown)
+        for (std::size_t k = 0; k < q->budget.size(); ++k) {
+            const double share =
+                q->gumu > 0 ? 100 * q->budget[k] * q->budget[k] / (q->gumu * q->gumu) : 0;
+            budget.push_back({k == 0 ? q->name : "", o.model[k].name, n(q->sensitivity[k]),
+                              n(q->budget[k]), fixed(share, 1) + " %"});
+        }
+    columns(out, budget, 2);
+}
+
+std::string limitstext(const Specification& spec, const std::string& unit) {
+    const bool low = std::isfinite(spec.limits.low), high = std::isfinite(spec.limits.high);
+    if (low && high)
+        return formatnumber(spec.limits.low, 12) + " to " + formatnumber(spec.limits.high, 12) +
+               unit;
+    return (high ? "at most " + formatnumber(spec.limits.high, 12)
+                 : "at least " + formatnumber(spec.limits.low, 12)) +
+           unit;
+}
+
+void decisions(std::ostream& out, const Statement& s, const UncertaintyOptions& o) {
+    if (s.decisions.empty()) return;
+    out << "\nDecisions (" << rulename(o.rule) << ")\n";
+    std::vector<std::vector<std::string>> rows;
+    for (const Decision& d : s.decisions) {
+        const std::string unit =
+            d.quantity ? unitof(*d.quantity, o) : (o.unit == defaultunit ? "" : " " + o.unit);
+        if (!d.quantity) {
+            rows.push_back(
+                {d.specification.quantity, limitstext(d.specification, unit),
+                 "no such quantity of a " + std::string(pointset::featurename(s.points.feature))});
+            continue;
+        }
+        const uncertainty::Quantity& q = *d.quantity;
+        const uncertainty::Rounded r = uncertainty::roundstatement(q.mc.mean, q.U, 0, 0);
+        rows.push_back({q.name, limitstext(d.specification, unit),
+                        fixed(r.y, r.decimals) + " \u00b1 " + fixed(r.U, r.decimals) + unit,
+                        uncertainty::verdictname(d.verdict)});
+    }
+    columns(out, rows, 4);
+}
+
+} // namespace
+
+void printstatements(std::ostream& out, const std::vector<Statement>& all,
+                     const UncertaintyOptions& o) {
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        if (k > 0) out << "\n";
+        header(out, all[k], o);
+        methods(out, all[k], o);
+        statement(out, all[k], o);
+        results(out, all[k], o);
+        decisions(out, all[k], o);
+    }
+}
+
+} // namespace formeval::report

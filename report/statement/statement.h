@@ -1,0 +1,140 @@
+// formreport's uncertainty statements: the input model read from the command
+// line or a model file, with units; the point sets of the inputs; the
+// statement a certificate quotes, the results of both methods, the budget and
+// the decisions against tolerances, as text, CSV or JSON.
+#pragma once
+
+#include "report/tables/tables.h"
+#include "uncertainty/uncertainty.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace formeval::report {
+
+// Values with units.
+
+// What a contribution's value is: a length (in the data's unit), relative
+// (a scale error) or an angle (a squareness error, in radians).
+enum class ValueKind { length, relative, angle };
+ValueKind kindof(uncertainty::Acts acts);
+
+// A number, optionally followed at once by a unit: lengths nm um µm mm cm m
+// in uin µin (converted to `unit`, the data's unit, which must then be one
+// of them), relative ppm ppb % um/m µm/m, angles rad mrad urad µrad um/m
+// arcsec deg. Without a unit: the data's unit, a fraction, radians. Nothing,
+// and `why`, for text that is no finite number or names a unit of another
+// kind.
+std::optional<double> parsevalue(std::string_view text, ValueKind kind, const std::string& unit,
+                                 std::string& why);
+
+// "ACTS DISTRIBUTION VALUE [NAME...]": where it acts (uncertainty::actsname:
+// coordinates, x, normal, scale, offset-x, squareness-xy ...), the
+// distribution (gaussian: VALUE its standard deviation; rectangular,
+// triangular, arcsine: VALUE its half-width) and its name in the budget
+// (ACTS by default). Returns why not, or "".
+std::string parsecontribution(std::string_view text, const std::string& unit,
+                              uncertainty::Contribution& c);
+
+// A model file: one contribution a line as above; `#` starts a comment; blank
+// lines are passed over. Throws FileError with the line of a bad one.
+std::vector<uncertainty::Contribution> readmodel(std::istream& in, const std::string& file,
+                                                 const std::string& unit);
+
+// A tolerance: "VALUE" (the form error t at most VALUE), "NAME=HIGH" or
+// "NAME=LOW:HIGH" (either may be empty: no limit there), values with units as
+// the quantity's kind allows. Returns why not, or "".
+struct Specification {
+    std::string quantity = "t";
+    uncertainty::Limits limits;
+};
+std::string parsespecification(std::string_view text, const std::string& unit, Specification& s);
+
+// Every quantity name any feature has.
+bool knownquantity(const std::string& name);
+
+// Point sets.
+
+// The points of one evaluation: a point file, or a record of a job stream
+// (polar records turned Cartesian: x = r cos t, y = r sin t; spheres x = r
+// cos b cos t, y = r cos b sin t, z = r sin b, angles in degrees).
+struct PointSet {
+    std::string file;
+    std::string record; // recordname(); empty for a point file
+    std::string stem;   // of the pictures' names: "ring", "cir1-job4"
+    pointset::Feature feature = pointset::Feature::circle;
+    int dimension = 2;
+    std::vector<double> coordinates; // point i's coordinate k at i * dimension + k
+    std::size_t count() const { return coordinates.size() / static_cast<std::size_t>(dimension); }
+};
+
+// The records of a job stream whose feature the pointset library evaluates,
+// in stream order; `notes` says why the others are left out.
+std::vector<PointSet> recordpointsets(RecordStream& stream, const std::string& file,
+                                      std::vector<std::string>& notes);
+
+// The command's settings.
+
+enum class StatementFormat { table, csv, json };
+
+struct UncertaintyOptions {
+    std::vector<std::string> inputs;
+    std::optional<pointset::Feature> feature; // point files; job streams: each record's own
+    pointset::Criterion criterion = pointset::Criterion::minimumzone;
+    std::vector<std::string> columns; // of point files
+    std::string unit = defaultunit;
+    std::vector<uncertainty::Contribution> model; // from the command line
+    std::string modelfile;                        // more of it, read by the command
+    uncertainty::Options engine;
+    std::vector<std::string> quantities; // to report; empty: all
+    std::vector<Specification> tolerances;
+    uncertainty::Rule rule = uncertainty::Rule::guarded;
+    StatementFormat format = StatementFormat::table;
+    int digits = 6;
+    std::string histograms; // directories of the pictures; empty: none
+    std::string convergence;
+    bool png = false;
+    ProgressMode progress = ProgressMode::automatic;
+};
+
+// One point set evaluated.
+struct Decision {
+    Specification specification;
+    const uncertainty::Quantity* quantity = nullptr; // null: the feature has no such quantity
+    uncertainty::Verdict verdict = uncertainty::Verdict::undecided;
+};
+struct Statement {
+    PointSet points; // its coordinates dropped once evaluated
+    std::size_t count = 0;
+    uncertainty::Result result;
+    std::vector<const uncertainty::Quantity*> shown; // the quantities asked for
+    std::vector<Decision> decisions;
+};
+
+// The quantities asked for and the decisions on the tolerances.
+void decide(Statement& s, const UncertaintyOptions& o);
+
+// Output. Text: per point set the header, the input model, the statement
+// rounded for a certificate, the results of both methods, the validation,
+// the budget and the decisions. CSV: one row per point set, quantity and
+// method. JSON: those rows under "rows", each point set's settings, budget
+// and decisions under "evaluations".
+void printstatements(std::ostream& out, const std::vector<Statement>& s,
+                     const UncertaintyOptions& o);
+void printstatementscsv(std::ostream& out, const std::vector<Statement>& s,
+                        const UncertaintyOptions& o);
+void printstatementsjson(std::ostream& out, const std::vector<Statement>& s,
+                         const UncertaintyOptions& o);
+
+// The fields of the CSV and JSON row of a quantity by a method ("monte
+// carlo" or "gum"), in column order; every row has the same names.
+std::vector<Field> statementfields(const Statement& s, const uncertainty::Quantity& q, bool gum,
+                                   const UncertaintyOptions& o);
+
+// The words of the decision rule and of the methods, for the header.
+const char* rulename(uncertainty::Rule rule);
+
+} // namespace formeval::report

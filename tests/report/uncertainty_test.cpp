@@ -1,0 +1,534 @@
+// formreport uncertainty: values with units, contributions, model files and
+// tolerances as the user writes them; the command end to end on a circle
+// whose uncertainty is known in closed form; the same bytes on one thread
+// and on two; the decisions; the refusals; the histogram's Gaussian.
+#include "report/commands/commands.h"
+#include "tests/harness/harness.h"
+#include "tests/report/support.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace formeval::report {
+namespace {
+
+const double pi = std::acos(-1.0);
+
+struct ValueCase {
+    std::string text;
+    ValueKind kind;
+    std::string unit;
+    double expected; // NaN: refused
+};
+
+class Values : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(Values, ConvertToTheDatasUnit) {
+    const ValueCase c = GetParam();
+    std::string why;
+    const std::optional<double> v = parsevalue(c.text, c.kind, c.unit, why);
+    if (std::isnan(c.expected)) {
+        EXPECT_FALSE(v) << *v;
+        EXPECT_FALSE(why.empty());
+        return;
+    }
+    ASSERT_TRUE(v) << why;
+    EXPECT_DOUBLE_EQ(*v, c.expected);
+}
+
+const double refused = std::nan("");
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Values,
+    ::testing::Values(ValueCase{"0.0005", ValueKind::length, defaultunit, 0.0005},
+                      ValueCase{"0.5um", ValueKind::length, "mm", 0.0005},
+                      ValueCase{"0.5 \u00b5m", ValueKind::length, "mm", 0.0005},
+                      ValueCase{"250nm", ValueKind::length, "um", 0.25},
+                      ValueCase{"0.001in", ValueKind::length, "mm", 0.0254},
+                      ValueCase{"10uin", ValueKind::length, "in", 1e-5},
+                      ValueCase{"2mm", ValueKind::length, "m", 0.002},
+                      ValueCase{"1.5ppm", ValueKind::relative, "mm", 1.5e-6},
+                      ValueCase{"3um/m", ValueKind::relative, "mm", 3e-6},
+                      ValueCase{"0.01%", ValueKind::relative, "", 1e-4},
+                      ValueCase{"5urad", ValueKind::angle, "mm", 5e-6},
+                      ValueCase{"2arcsec", ValueKind::angle, "mm", 2 * pi / 648000},
+                      ValueCase{"1deg", ValueKind::angle, "mm", pi / 180},
+                      // Refused: a length unit without the data's, a unit of
+                      // another kind, an unknown one, no number.
+                      ValueCase{"0.5um", ValueKind::length, defaultunit, refused},
+                      ValueCase{"0.5um", ValueKind::length, "furlong", refused},
+                      ValueCase{"2ppm", ValueKind::length, "mm", refused},
+                      ValueCase{"1mm", ValueKind::angle, "mm", refused},
+                      ValueCase{"1parsec", ValueKind::length, "mm", refused},
+                      ValueCase{"um", ValueKind::length, "mm", refused},
+                      ValueCase{"nan", ValueKind::length, "mm", refused}),
+    test::namedby([](const ValueCase& c) { return c.text + " in " + c.unit; }));
+
+struct ContributionCase {
+    std::string text;
+    bool ok;
+    uncertainty::Contribution expected;
+};
+
+class Contributions : public ::testing::TestWithParam<ContributionCase> {};
+
+TEST_P(Contributions, ReadWhereWhatAndHowMuch) {
+    const ContributionCase c = GetParam();
+    uncertainty::Contribution got;
+    const std::string why = parsecontribution(c.text, "mm", got);
+    EXPECT_EQ(why.empty(), c.ok) << why;
+    if (!c.ok) return;
+    EXPECT_EQ(got.name, c.expected.name);
+    EXPECT_EQ(got.acts, c.expected.acts);
+    EXPECT_EQ(got.distribution, c.expected.distribution);
+    EXPECT_DOUBLE_EQ(got.width, c.expected.width);
+}
+
+using uncertainty::Acts;
+using uncertainty::Distribution;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Contributions,
+    ::testing::Values(
+        ContributionCase{"normal rectangular 0.8um probe form",
+                         true,
+                         {"probe form", Acts::normal, Distribution::rectangular, 0.0008}},
+        ContributionCase{
+            "scale gaussian 2ppm", true, {"scale", Acts::scale, Distribution::gaussian, 2e-6}},
+        ContributionCase{"  squareness-xy uniform 1urad  ",
+                         true,
+                         {"squareness-xy", Acts::squarenessxy, Distribution::rectangular, 1e-6}},
+        ContributionCase{"offset-z arcsine 0.002",
+                         true,
+                         {"offset-z", Acts::offsetz, Distribution::arcsine, 0.002}},
+        ContributionCase{"normal gaussian", false, {}},
+        ContributionCase{"radial gaussian 1", false, {}},
+        ContributionCase{"x lognormal 1", false, {}}, ContributionCase{"x gaussian -1", false, {}},
+        ContributionCase{"scale gaussian 1um", false, {}}),
+    test::namedby([](const ContributionCase& c) { return c.text; }));
+
+TEST(ModelFile, SkipsCommentsAndNamesTheBadLine) {
+    std::istringstream good("# probing system\n\ncoordinates gaussian 0.3um noise\n"
+                            "normal triangular 0.5um  # the stylus\nscale gaussian 1ppm\n");
+    const std::vector<uncertainty::Contribution> m = readmodel(good, "model.txt", "mm");
+    ASSERT_EQ(m.size(), 3u);
+    EXPECT_EQ(m[1].name, "normal");
+    EXPECT_DOUBLE_EQ(m[1].width, 0.0005);
+    std::istringstream bad("x gaussian 1\n\ny gaussian one\n");
+    try {
+        readmodel(bad, "model.txt", "mm");
+        ADD_FAILURE() << "a bad line read";
+    } catch (const FileError& e) { EXPECT_EQ(e.line(), 3); }
+    std::istringstream empty("# nothing\n");
+    EXPECT_THROW(readmodel(empty, "model.txt", "mm"), FileError);
+}
+
+struct SpecificationCase {
+    std::string text;
+    bool ok;
+    std::string quantity;
+    double low, high;
+};
+
+class Specifications : public ::testing::TestWithParam<SpecificationCase> {};
+
+TEST_P(Specifications, GiveTheLimits) {
+    const SpecificationCase c = GetParam();
+    Specification s;
+    const std::string why = parsespecification(c.text, "mm", s);
+    EXPECT_EQ(why.empty(), c.ok) << why;
+    if (!c.ok) return;
+    EXPECT_EQ(s.quantity, c.quantity);
+    EXPECT_DOUBLE_EQ(s.limits.low, c.low);
+    EXPECT_DOUBLE_EQ(s.limits.high, c.high);
+}
+
+const double inf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Specifications,
+    ::testing::Values(SpecificationCase{"0.004", true, "t", -inf, 0.004},
+                      SpecificationCase{"4um", true, "t", -inf, 0.004},
+                      SpecificationCase{"diameter=49.99:50.01", true, "diameter", 49.99, 50.01},
+                      SpecificationCase{"radius=:25.01", true, "radius", -inf, 25.01},
+                      SpecificationCase{"centre_x=-1um:", true, "centre_x", -0.001, inf},
+                      SpecificationCase{"slope=-0.1:0.1", true, "slope", -0.1, 0.1},
+                      SpecificationCase{"roundness=1", false, "", 0, 0},
+                      SpecificationCase{"t=5:4", false, "", 0, 0},
+                      SpecificationCase{"t=:", false, "", 0, 0},
+                      SpecificationCase{"slope=1um", false, "", 0, 0}),
+    test::namedby([](const SpecificationCase& c) { return c.text; }));
+
+// A job stream of one least-squares circle job: n points equally spaced on
+// a circle of radius 10 about (3, -2).
+std::string circlejob(int n) {
+    std::ostringstream s;
+    s.precision(17);
+    s << "2600 " << n << " 0.000001\n";
+    for (int i = 0; i < n; ++i)
+        s << 3 + 10 * std::cos(2 * pi * i / n) << " " << -2 + 10 * std::sin(2 * pi * i / n) << "\n";
+    return s.str();
+}
+
+const nlohmann::json& row(const nlohmann::json& j, const std::string& quantity,
+                          const std::string& method) {
+    for (const nlohmann::json& r : j.at("rows"))
+        if (r.at("quantity") == quantity && r.at("method") == method) return r;
+    throw std::logic_error("no row " + quantity + " " + method);
+}
+
+// u(r) = sigma / sqrt n and u(centre) = sigma sqrt(2 / n) of the
+// least-squares circle, through the whole command: the Monte Carlo u within
+// five of its relative standard errors 1/sqrt(2M), GUM within 1 %, GUM
+// validated at one digit, every field a script needs.
+TEST(Uncertainty, LeastSquaresCircleInClosedForm) {
+    test::Workdir dir;
+    dir.write("cir1.txt", circlejob(32));
+    const test::ReportOutcome o = test::runreport(
+        {"uncertainty", "cir1.txt", "--criterion", "least-squares", "--unit", "mm", "--sigma",
+         "1um", "--trials", "20000", "--tolerance-digits", "1", "--json"},
+        dir.path());
+    ASSERT_EQ(o.status, 0) << o.err;
+    const nlohmann::json j = nlohmann::json::parse(o.out);
+    const double sigma = 0.001, tolerance = 5 / std::sqrt(2 * 20000.0);
+    for (const auto& [quantity, u] : {std::pair{"radius", sigma / std::sqrt(32.0)},
+                                      {"centre_x", sigma / 4},
+                                      {"centre_y", sigma / 4}}) {
+        const nlohmann::json& mc = row(j, quantity, "monte carlo");
+        const nlohmann::json& gum = row(j, quantity, "gum");
+        EXPECT_NEAR(mc.at("u").get<double>(), u, tolerance * u) << quantity;
+        EXPECT_NEAR(gum.at("u").get<double>(), u, 0.01 * u) << quantity;
+        EXPECT_EQ(mc.at("gum_u"), gum.at("u"));
+        EXPECT_TRUE(gum.at("validated").get<bool>()) << quantity;
+        for (const char* field : {"quantity", "method", "value", "u", "k", "U", "low", "high",
+                                  "shortest_low", "shortest_high", "trials", "converged", "gum_u"})
+            EXPECT_TRUE(mc.contains(field)) << field;
+        EXPECT_EQ(mc.at("trials"), 20000);
+        EXPECT_LE(mc.at("low").get<double>(), mc.at("value").get<double>());
+        EXPECT_NEAR(mc.at("U").get<double>(),
+                    std::max(mc.at("value").get<double>() - mc.at("low").get<double>(),
+                             mc.at("high").get<double>() - mc.at("value").get<double>()),
+                    1e-15);
+    }
+    const nlohmann::json& e = j.at("evaluations").at(0);
+    EXPECT_EQ(e.at("points"), 32);
+    EXPECT_EQ(e.at("contributions").at(0).at("value"), 0.001);
+}
+
+// The whole output, the same bytes on one thread and on two; another seed
+// changes it.
+TEST(Uncertainty, SameBytesWhateverTheThreads) {
+    test::Workdir dir;
+    dir.write("cir1.txt", "2500 " + test::alternating(24, 0.002));
+    const auto run = [&](const char* threads, const char* seed, const char* format) {
+        const test::ReportOutcome o =
+            test::runreport({"uncertainty", "cir1.txt", "--unit", "mm", "--sigma", "2um",
+                             "--normal", "1um", "--contribution", "scale rectangular 3ppm",
+                             "--trials", "3000", "--threads", threads, "--seed", seed, format},
+                            dir.path());
+        EXPECT_EQ(o.status, 0) << o.err;
+        return o.out;
+    };
+    for (const char* format : {"--json", "--csv"}) {
+        const std::string one = run("1", "17", format);
+        EXPECT_EQ(one, run("2", "17", format)) << format;
+        EXPECT_NE(one, run("2", "18", format)) << format;
+    }
+}
+
+// A form error against tolerances either side of its interval, by both
+// rules; the header names the rule.
+TEST(Uncertainty, DecidesByTheRuleNamed) {
+    test::Workdir dir;
+    dir.write("cir1.txt", "2500 " + test::alternating(24, 0.002)); // t = 0.004
+    const auto run = [&](const std::vector<std::string>& more) {
+        std::vector<std::string> args = {"uncertainty", "cir1.txt", "--unit", "mm",       "--sigma",
+                                         "0.2um",       "--trials", "2000",   "--no-gum", "--json"};
+        args.insert(args.end(), more.begin(), more.end());
+        const test::ReportOutcome o = test::runreport(args, dir.path());
+        EXPECT_EQ(o.status, 0) << o.err;
+        return nlohmann::json::parse(o.out);
+    };
+    const nlohmann::json guarded = run({"--tolerance", "5um", "--tolerance", "3um"});
+    EXPECT_NE(guarded.at("decision_rule").get<std::string>().find("ISO 14253-1"),
+              std::string::npos);
+    const nlohmann::json& d = guarded.at("evaluations").at(0).at("decisions");
+    EXPECT_EQ(d.at(0).at("verdict"), "conformance proven");
+    EXPECT_EQ(d.at(1).at("verdict"), "non-conformance proven");
+    // At y itself: y - U below the limit, y + U above it.
+    const double y = d.at(0).at("value");
+    char limit[40];
+    std::snprintf(limit, sizeof limit, "t=%.17g", y);
+    EXPECT_EQ(
+        run({"--tolerance", limit}).at("evaluations").at(0).at("decisions").at(0).at("verdict"),
+        "undecided");
+    const nlohmann::json simple = run({"--tolerance", limit, "--decision", "simple"});
+    EXPECT_NE(simple.at("decision_rule").get<std::string>().find("simple acceptance"),
+              std::string::npos);
+    EXPECT_EQ(simple.at("evaluations").at(0).at("decisions").at(0).at("verdict"), "accepted");
+    std::snprintf(limit, sizeof limit, "t=%.17g", y * (1 - 1e-9));
+    EXPECT_EQ(run({"--tolerance", limit, "--decision", "simple"})
+                  .at("evaluations")
+                  .at(0)
+                  .at("decisions")
+                  .at(0)
+                  .at("verdict"),
+              "rejected");
+}
+
+// The bundled example's polar records (jobs 2000 and 4000) hold the same
+// circle and sphere as its Cartesian ones (2500, 4500) about another
+// origin: turned Cartesian, they give the same radius and form error, and
+// the same trials (each trial's noise depends on its number alone) the same
+// spread of them.
+TEST(Uncertainty, PolarRecordsAreTurnedCartesian) {
+    const test::ReportOutcome o =
+        test::report({"uncertainty", FORMEVAL_SOURCE_DIR "/examples/demo/cir1.txt", "--sigma",
+                      "0.0005", "--trials", "500", "--no-gum", "--json", "-q"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const nlohmann::json j = nlohmann::json::parse(o.out);
+    const auto find = [&](int job, const std::string& quantity) {
+        const std::string record = "job " + std::to_string(job) + " (";
+        for (const nlohmann::json& r : j.at("rows"))
+            if (r.at("record").get<std::string>().rfind(record, 0) == 0 &&
+                r.at("quantity") == quantity)
+                return r;
+        throw std::logic_error("no row of job " + std::to_string(job) + " " + quantity);
+    };
+    for (const auto& [polar, cartesian] : {std::pair{2000, 2500}, {4000, 4500}})
+        for (const char* quantity : {"radius", "t"}) {
+            const nlohmann::json a = find(polar, quantity), b = find(cartesian, quantity);
+            EXPECT_NEAR(a.at("measured").get<double>(), b.at("measured").get<double>(), 1e-6)
+                << polar << " " << quantity;
+            EXPECT_NEAR(a.at("u").get<double>(), b.at("u").get<double>(),
+                        0.01 * b.at("u").get<double>())
+                << polar << " " << quantity;
+        }
+}
+
+// Point files of each feature, semicolon-separated with a header and a
+// column of labels, their coordinates chosen by name: the quantity known in
+// closed form within five relative standard errors 1/sqrt(2M) (GUM within
+// 1 %), and the rows say the feature and no record.
+struct PointFileCase {
+    std::string feature;
+    int dimension;
+    std::vector<double> points;
+    std::string quantity;
+    double u; // for sigma = 0.001
+};
+
+void PrintTo(const PointFileCase& c, std::ostream* out) {
+    *out << c.feature;
+}
+
+class PointFiles : public ::testing::TestWithParam<PointFileCase> {};
+
+TEST_P(PointFiles, GiveTheClosedForm) {
+    const PointFileCase c = GetParam();
+    std::ostringstream file;
+    file.precision(17);
+    file << "label;x;y" << (c.dimension == 3 ? ";z" : "") << "\n";
+    for (std::size_t i = 0; i < c.points.size(); i += c.dimension) {
+        file << "P" << i / c.dimension;
+        for (int k = 0; k < c.dimension; ++k) file << ";" << c.points[i + k];
+        file << "\n";
+    }
+    test::Workdir dir;
+    dir.write("part.txt", file.str());
+    constexpr int trials = 4000;
+    const test::ReportOutcome o = test::runreport(
+        {"uncertainty", "part.txt", "--feature", c.feature, "--columns",
+         c.dimension == 3 ? "x,y,z" : "x,y", "--criterion", "least-squares", "--sigma", "0.001",
+         "--trials", std::to_string(trials), "--quantity", c.quantity, "--json"},
+        dir.path());
+    ASSERT_EQ(o.status, 0) << o.err;
+    const nlohmann::json j = nlohmann::json::parse(o.out);
+    ASSERT_EQ(j.at("rows").size(), 2u);
+    const nlohmann::json& mc = row(j, c.quantity, "monte carlo");
+    EXPECT_EQ(mc.at("feature"), c.feature);
+    EXPECT_EQ(mc.at("file"), "part.txt");
+    EXPECT_TRUE(mc.at("record").is_null());
+    EXPECT_NEAR(mc.at("u").get<double>(), c.u, 5 / std::sqrt(2.0 * trials) * c.u);
+    EXPECT_NEAR(row(j, c.quantity, "gum").at("u").get<double>(), c.u, 0.01 * c.u);
+    EXPECT_EQ(j.at("evaluations").at(0).at("points"), c.points.size() / c.dimension);
+}
+
+std::vector<double> pointsof(int n, const std::function<std::vector<double>(int)>& point) {
+    std::vector<double> p;
+    for (int i = 0; i < n; ++i) {
+        const std::vector<double> q = point(i);
+        p.insert(p.end(), q.begin(), q.end());
+    }
+    return p;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PointFiles,
+    ::testing::Values(
+        // y = 1 + 0.2 x at x = 0 .. 10: u(slope) = sigma sqrt(1 + b^2) / sqrt(Sxx).
+        PointFileCase{"line", 2,
+                      pointsof(11,
+                               [](int i) {
+                                   return std::vector<double>{double(i), 1 + 0.2 * i};
+                               }),
+                      "slope", 0.001 * std::sqrt(1.04 / 110)},
+        // A 5 x 5 grid about the z axis: u(offset) = sigma / sqrt n.
+        PointFileCase{"plane", 3,
+                      pointsof(25,
+                               [](int i) {
+                                   return std::vector<double>{i % 5 - 2.0, i / 5 - 2.0, 0.5};
+                               }),
+                      "offset", 0.001 / 5},
+        // 36 points all round: u(r) = sigma / sqrt n.
+        PointFileCase{
+            "circle", 2,
+            pointsof(36,
+                     [](int i) {
+                         const double a = 2 * pi * i / 36;
+                         return std::vector<double>{3 + 10 * std::cos(a), -2 + 10 * std::sin(a)};
+                     }),
+            "radius", 0.001 / 6},
+        // The octahedron's 6 directions: u(centre) = sigma sqrt(3 / n).
+        PointFileCase{"sphere", 3,
+                      pointsof(6,
+                               [](int i) {
+                                   std::vector<double> p = {1, 2, 3};
+                                   p[i % 3] += i < 3 ? 20 : -20;
+                                   return p;
+                               }),
+                      "centre_y", 0.001 * std::sqrt(0.5)},
+        // Rings of 12 at 5 heights: u(r) = sigma / sqrt N.
+        PointFileCase{"cylinder", 3,
+                      pointsof(60,
+                               [](int i) {
+                                   const double a = 2 * pi * (i % 12 + 0.5) / 12;
+                                   return std::vector<double>{10 * std::cos(a), 10 * std::sin(a),
+                                                              1.5 * (i / 12 - 2)};
+                               }),
+                      "radius", 0.001 / std::sqrt(60.0)}),
+    test::namedby([](const PointFileCase& c) { return c.feature; }));
+
+// A point file and a job stream of the same points, on the same seed, give
+// the same numbers to the last digit; a malformed point file is named with
+// its line and column, and the others are still evaluated (exit status 1).
+TEST(Uncertainty, PointFileAsItsJobRecord) {
+    test::Workdir dir;
+    const std::string job = circlejob(32);
+    dir.write("cir1.txt", job);
+    std::string csv = job.substr(job.find('\n') + 1);
+    std::replace(csv.begin(), csv.end(), ' ', ',');
+    dir.write("ring.csv", "x,y\n" + csv);
+    dir.write("bad.csv", "x,y\n1,2\n3,four\n");
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.end(), {"--unit", "mm", "--sigma", "1um", "--normal", "0.5um", "--trials",
+                                 "2000", "--seed", "5", "--json"});
+        return test::runreport(args, dir.path());
+    };
+    const test::ReportOutcome records = run({"uncertainty", "cir1.txt"});
+    const test::ReportOutcome points =
+        run({"uncertainty", "ring.csv", "bad.csv", "--feature", "circle"});
+    ASSERT_EQ(records.status, 0) << records.err;
+    EXPECT_EQ(points.status, exitinput);
+    EXPECT_NE(points.err.find("bad.csv:3:3"), std::string::npos) << points.err;
+    nlohmann::json a = nlohmann::json::parse(records.out), b = nlohmann::json::parse(points.out);
+    ASSERT_EQ(a.at("rows").size(), b.at("rows").size());
+    for (std::size_t i = 0; i < a.at("rows").size(); ++i) {
+        nlohmann::json& r = a.at("rows").at(i);
+        nlohmann::json& q = b.at("rows").at(i);
+        EXPECT_EQ(q.at("file"), "ring.csv");
+        EXPECT_TRUE(q.at("record").is_null());
+        for (nlohmann::json* x : {&r, &q}) x->erase("file"), x->erase("record");
+        EXPECT_EQ(r, q) << i;
+    }
+}
+
+struct Refusal {
+    std::string name;
+    std::vector<std::string> args;
+    int status;
+    std::string says;
+};
+
+void PrintTo(const Refusal& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class Refused : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(Refused, WithItsStatusAndReason) {
+    const Refusal c = GetParam();
+    test::Workdir dir;
+    dir.write("cir1.txt", "2500 " + test::alternating(24));
+    dir.write("model.txt", "normal gaussian 1um\nscale gaussian two\n");
+    std::vector<std::string> args = {"uncertainty", "cir1.txt"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const test::ReportOutcome o = test::runreport(args, dir.path());
+    EXPECT_EQ(o.status, c.status);
+    EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
+    EXPECT_TRUE(o.out.empty()) << o.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Refused,
+    ::testing::Values(
+        Refusal{"no model", {}, exitusage, "--sigma, --normal"},
+        Refusal{"unit without --unit", {"--sigma", "1um"}, exitusage, "--unit"},
+        Refusal{"trials and adaptive",
+                {"--sigma", "1", "--trials", "5", "--adaptive", "1"},
+                exitusage,
+                "excludes"},
+        Refusal{"negative seed", {"--sigma", "1", "--seed", "-3"}, exitusage, "seed"},
+        Refusal{"seed beyond 64 bits",
+                {"--sigma", "1", "--seed", "18446744073709551616"},
+                exitusage,
+                "--seed"},
+        Refusal{"unknown quantity",
+                {"--sigma", "1", "--quantity", "roundness"},
+                exitusage,
+                "roundness"},
+        Refusal{
+            "bad model file", {"--unit", "mm", "--model", "model.txt"}, exitinput, "model.txt:2"},
+        Refusal{"along z of a circle", {"--sigma-z", "1"}, exitinput, "along z"},
+        Refusal{"too few trials", {"--sigma", "1", "--trials", "10"}, exitinput, "too few"},
+        Refusal{"columns of another feature",
+                {"--sigma", "1", "--feature", "sphere", "--columns", "1,2"},
+                exitusage,
+                "3 columns"},
+        Refusal{"columns without a feature",
+                {"--sigma", "1", "--columns", "1,2"},
+                exitusage,
+                "--feature"},
+        Refusal{"a job stream as a point file",
+                {"--sigma", "1", "--feature", "circle"},
+                exitinput,
+                "cir1.txt:1: the lines hold 3 fields"}),
+    test::namedby([](const Refusal& c) { return c.name; }));
+
+// The histogram shows the fitted Gaussian, and the summary's histograms,
+// which have none, do not.
+TEST(Uncertainty, HistogramDrawsTheGaussian) {
+    test::Workdir dir;
+    dir.write("cir1.txt", "2500 " + test::alternating(24, 0.002));
+    const test::ReportOutcome o = test::runreport(
+        {"uncertainty", "cir1.txt", "--unit", "mm", "--sigma", "1um", "--trials", "2000",
+         "--quantity", "radius", "--histograms", "pictures", "--convergence", "pictures"},
+        dir.path());
+    ASSERT_EQ(o.status, 0) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "pictures" / "cir1-job1-radius.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    EXPECT_FALSE(test::strokes(svg, gaussiancolour, 2).empty());
+    const std::vector<std::string> texts = svg.texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Gaussian (mean, u)"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "measured"), texts.end());
+    EXPECT_TRUE(
+        test::parsesvg(dir.path() / "pictures" / "cir1-job1-radius-convergence.svg").wellformed);
+}
+
+} // namespace
+} // namespace formeval::report

@@ -1,0 +1,75 @@
+// What the parts of the engine share: the measured points with their
+// normals, how a trial and a GUM input move them, and the evaluation of
+// moved points into the values of the quantities.
+#pragma once
+
+#include "uncertainty/parallel.h"
+#include "uncertainty/streams.h"
+#include "uncertainty/uncertainty.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace formeval::uncertainty {
+
+// The systematic parameters of a transformation: scale errors sx sy sz,
+// squareness exy exz eyz, offsets ox oy oz.
+using Systematic = std::array<double, 9>;
+
+// Adds e to the parameters the contribution `a` (systematic) drives.
+void addsystematic(Acts a, double e, Systematic& s);
+
+// The problem: points held contiguously (`dimension` numbers a point), the
+// unit normal of the measured feature at each point, the model.
+struct Problem {
+    Feature feature = Feature::circle;
+    Criterion criterion = Criterion::leastsquares;
+    int dimension = 2;
+    std::size_t count = 0;
+    std::vector<double> points;
+    std::vector<double> normals; // `dimension` numbers a point
+    std::vector<Contribution> model;
+    pointset::Options evaluation;  // of the trials and the GUM inputs
+    pointset::Vector orientation;  // the measured direction: every result's is turned to it
+    std::vector<std::size_t> kept; // the quantities reported (finite when measured)
+};
+
+// Whether each quantity of quantitynames is a length.
+std::vector<bool> quantitylengths(Feature feature, Criterion criterion);
+
+// Why the model does not fit the points, or "".
+std::string refusemodel(const std::vector<Contribution>& model, int dimension);
+
+// The normals of the measured reference at every point.
+std::vector<double> normalsof(const pointset::Reference& r, const std::vector<double>& points,
+                              int dimension);
+
+// Moves the points as one trial draws it from `g`, into `out` (the size of
+// the points): per point every per-point contribution in model order, after
+// one draw of every systematic one in model order.
+void trialpoints(const Problem& p, Generator& g, std::vector<double>& out);
+
+// Applies the systematic transformation to the points in place.
+void transform(const Systematic& s, int dimension, std::vector<double>& points);
+
+// Evaluates the points into the values of the kept quantities; false when
+// they give no feature or a quantity that is not finite. `certified` tells whether the
+// result was certified (always true for least squares or when the problem
+// asks for no certificate).
+bool evaluateinto(const Problem& p, const std::vector<double>& points, double* values,
+                  bool& certified);
+
+// The number of threads to use for `threads` (0: every core).
+int threadcount(int threads);
+
+// Monte Carlo (montecarlo.cpp): fills each quantity's values, statistics,
+// U, k, tolerance and convergence, and the result's trials and counts.
+void montecarlo(const Problem& p, const Options& o, Result& r);
+
+// GUM (gum.cpp): the sensitivities, u_c(y), the budget and the validation
+// of each quantity, with the Monte Carlo results in place.
+void gum(const Problem& p, const Options& o, Result& r);
+
+} // namespace formeval::uncertainty

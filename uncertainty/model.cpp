@@ -1,0 +1,232 @@
+// The input model: what each contribution moves, the normals it moves the
+// points along, a trial's points, and the quantities read off a reference.
+#include "uncertainty/engine.h"
+
+#include <cmath>
+
+namespace formeval::uncertainty {
+
+namespace {
+
+using pointset::Reference;
+
+bool alongz(Acts a) {
+    return a == Acts::z || a == Acts::scalez || a == Acts::offsetz || a == Acts::squarenessxz ||
+           a == Acts::squarenessyz;
+}
+
+// Calls out(name, value, length) for every quantity of the feature by the
+// criterion, with the values of `r` (NaN without one).
+template <class Out> void quantities(Feature f, Criterion c, const Reference* r, Out out) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto field = [&](double Reference::*member) { return r ? r->*member : nan; };
+    const auto point = [&](int k) { return r ? r->point[k] : nan; };
+    const auto direction = [&](int k) { return r ? r->direction[k] : nan; };
+    static const char* const centres[] = {"centre_x", "centre_y", "centre_z"};
+    static const char* const points[] = {"point_x", "point_y", "point_z"};
+    static const char* const directions[] = {"direction_x", "direction_y"};
+    static const char* const normals[] = {"normal_x", "normal_y", "normal_z"};
+    static const char* const axes[] = {"axis_x", "axis_y", "axis_z"};
+    const bool radial = f == Feature::circle || f == Feature::sphere;
+    const int dim = f == Feature::line || f == Feature::circle ? 2 : 3;
+    for (int k = 0; k < dim; ++k) out(radial ? centres[k] : points[k], point(k), true);
+    if (!radial) {
+        const char* const* names = f == Feature::line    ? directions
+                                   : f == Feature::plane ? normals
+                                                         : axes;
+        for (int k = 0; k < dim; ++k) out(names[k], direction(k), false);
+    }
+    if (f == Feature::line) {
+        out("slope", direction(1) / direction(0), false);
+        out("offset", point(1) * direction(0) - point(0) * direction(1), true);
+    } else if (f == Feature::plane) {
+        double offset = 0;
+        for (int k = 0; k < 3; ++k) offset += point(k) * direction(k);
+        out("offset", offset, true);
+    } else {
+        out("radius", field(&Reference::radius), true);
+        out("diameter", 2 * field(&Reference::radius), true);
+    }
+    out("t", field(&Reference::t), true);
+    if (c != Criterion::minimumzone && c != Criterion::circumscribed)
+        out("p", field(&Reference::p), true);
+    if (c != Criterion::minimumzone && c != Criterion::inscribed)
+        out("v", field(&Reference::v), true);
+    out("q", field(&Reference::q), true);
+}
+
+} // namespace
+
+bool systematic(Acts a) {
+    return a != Acts::coordinates && a != Acts::x && a != Acts::y && a != Acts::z &&
+           a != Acts::normal;
+}
+
+bool lengthwidth(Acts a) {
+    return !systematic(a) || a == Acts::offsetx || a == Acts::offsety || a == Acts::offsetz;
+}
+
+std::vector<std::string> quantitynames(Feature feature, Criterion criterion) {
+    std::vector<std::string> names;
+    quantities(feature, criterion, nullptr,
+               [&](const char* name, double, bool) { names.emplace_back(name); });
+    return names;
+}
+
+std::vector<bool> quantitylengths(Feature feature, Criterion criterion) {
+    std::vector<bool> lengths;
+    quantities(feature, criterion, nullptr,
+               [&](const char*, double, bool length) { lengths.push_back(length); });
+    return lengths;
+}
+
+std::vector<double> quantityvalues(const Reference& r) {
+    std::vector<double> values;
+    quantities(r.feature, r.criterion, &r,
+               [&](const char*, double v, bool) { values.push_back(v); });
+    return values;
+}
+
+void addsystematic(Acts a, double e, Systematic& s) {
+    switch (a) {
+    case Acts::scale:
+        s[0] += e, s[1] += e, s[2] += e;
+        break;
+    case Acts::scalex:
+    case Acts::scaley:
+    case Acts::scalez:
+        s[static_cast<int>(a) - static_cast<int>(Acts::scalex)] += e;
+        break;
+    case Acts::squarenessxy:
+    case Acts::squarenessxz:
+    case Acts::squarenessyz:
+        s[3 + static_cast<int>(a) - static_cast<int>(Acts::squarenessxy)] += e;
+        break;
+    case Acts::offsetx:
+    case Acts::offsety:
+    case Acts::offsetz:
+        s[6 + static_cast<int>(a) - static_cast<int>(Acts::offsetx)] += e;
+        break;
+    default:
+        break;
+    }
+}
+
+std::string refusemodel(const std::vector<Contribution>& model, int dimension) {
+    bool any = false;
+    for (const Contribution& c : model) {
+        if (!std::isfinite(c.width) || c.width < 0)
+            return "the contribution '" + c.name +
+                   "' has a width that is not a finite number of at least 0";
+        if (dimension == 2 && alongz(c.acts))
+            return "the contribution '" + c.name +
+                   "' acts along z, which points in the plane do not have";
+        any = any || c.width > 0;
+    }
+    return any ? "" : "no contribution of a width above 0: nothing is uncertain";
+}
+
+std::vector<double> normalsof(const Reference& r, const std::vector<double>& points,
+                              int dimension) {
+    const std::size_t n = points.size() / dimension;
+    std::vector<double> out(points.size(), 0.0);
+    const bool radial = r.feature == Feature::circle || r.feature == Feature::sphere;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double* p = &points[i * dimension];
+        double* q = &out[i * dimension];
+        if (r.feature == Feature::line) {
+            q[0] = -r.direction[1];
+            q[1] = r.direction[0];
+            continue;
+        }
+        if (r.feature == Feature::plane) {
+            for (int k = 0; k < 3; ++k) q[k] = r.direction[k];
+            continue;
+        }
+        // Radial: from the centre, or from the axis of a cylinder.
+        double along = 0;
+        for (int k = 0; k < dimension; ++k) {
+            q[k] = p[k] - r.point[k];
+            if (!radial) along += q[k] * r.direction[k];
+        }
+        double length = 0;
+        for (int k = 0; k < dimension; ++k) {
+            if (!radial) q[k] -= along * r.direction[k];
+            length += q[k] * q[k];
+        }
+        length = std::sqrt(length);
+        for (int k = 0; k < dimension; ++k) q[k] = length > 0 ? q[k] / length : 0.0;
+    }
+    return out;
+}
+
+void transform(const Systematic& s, int dimension, std::vector<double>& points) {
+    for (std::size_t i = 0; i < points.size(); i += dimension) {
+        double* q = &points[i];
+        const double z = dimension == 3 ? q[2] : 0.0;
+        const double x = (1 + s[0]) * q[0] + s[3] * q[1] + s[4] * z + s[6];
+        const double y = (1 + s[1]) * q[1] + s[5] * z + s[7];
+        q[0] = x;
+        q[1] = y;
+        if (dimension == 3) q[2] = (1 + s[2]) * z + s[8];
+    }
+}
+
+void trialpoints(const Problem& p, Generator& g, std::vector<double>& out) {
+    Systematic s{};
+    bool moved = false;
+    for (const Contribution& c : p.model)
+        if (systematic(c.acts) && c.width > 0) {
+            addsystematic(c.acts, g.draw(c.distribution, c.width), s);
+            moved = true;
+        }
+    out.resize(p.points.size());
+    const int d = p.dimension;
+    for (std::size_t i = 0; i < p.count; ++i) {
+        double* q = &out[i * d];
+        for (int k = 0; k < d; ++k) q[k] = p.points[i * d + k];
+        const double* n = &p.normals[i * d];
+        for (const Contribution& c : p.model) {
+            if (systematic(c.acts) || !(c.width > 0)) continue;
+            switch (c.acts) {
+            case Acts::coordinates:
+                for (int k = 0; k < d; ++k) q[k] += g.draw(c.distribution, c.width);
+                break;
+            case Acts::normal: {
+                const double e = g.draw(c.distribution, c.width);
+                for (int k = 0; k < d; ++k) q[k] += e * n[k];
+                break;
+            }
+            default:
+                q[static_cast<int>(c.acts) - static_cast<int>(Acts::x)] +=
+                    g.draw(c.distribution, c.width);
+                break;
+            }
+        }
+    }
+    if (moved) transform(s, d, out);
+}
+
+bool evaluateinto(const Problem& p, const std::vector<double>& points, double* values,
+                  bool& certified) {
+    const pointset::Points view{points.data(), p.count, p.dimension,
+                                static_cast<std::size_t>(p.dimension)};
+    Reference r = pointset::evaluate(view, p.feature, p.criterion, p.evaluation);
+    if (!r.found) return false;
+    certified = p.criterion == Criterion::leastsquares || !p.evaluation.certificate ||
+                r.certificate.certified;
+    // A direction is turned to its largest component: near a diagonal that
+    // flips it from trial to trial, which the measured one's way prevents.
+    double along = 0;
+    for (int k = 0; k < p.dimension; ++k) along += r.direction[k] * p.orientation[k];
+    if (along < 0)
+        for (double& d : r.direction) d = -d;
+    const std::vector<double> all = quantityvalues(r);
+    for (std::size_t k = 0; k < p.kept.size(); ++k) {
+        values[k] = all[p.kept[k]];
+        if (!std::isfinite(values[k])) return false;
+    }
+    return true;
+}
+
+} // namespace formeval::uncertainty
