@@ -102,4 +102,9 @@ constexpr double pngscale = 1.5;
 // The pictures' font.
 constexpr const char* fontfamily = "DejaVu Sans";
 
+// A value axis from 0 for values up to `top` (nothing above 0: up to 1) in
+// the plot area of `page`: grid lines across it and tick labels at its left.
+// Returns the value at the plot area's top edge, to which values are scaled.
+double valueaxis(Canvas& c, const Page& page, double top);
+
 } // namespace formeval::report

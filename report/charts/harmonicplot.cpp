@@ -20,8 +20,7 @@ void drawharmonics(const std::string& path, Format format, const Harmonics& h, c
     const auto first = static_cast<std::size_t>(std::max(from, 1));
     for (std::size_t k = first; k < h.amplitude.size(); ++k)
         most = std::max(most, h.amplitude[k] * unit.factor);
-    const Ticks yt = ticks(0, most > 0 ? most * 1.08 : 1, 5);
-    const double ymax = yt.values.empty() ? 1 : std::max(most * 1.08, yt.values.back());
+    const double ymax = valueaxis(c, page, most);
     const double slot = (page.width - page.left - page.right) / std::max(1, to - from + 1);
     // Harmonic k takes the slot k - from + 1; px gives the slot's middle.
     const auto px = [&](double upr) { return page.left + (upr - from + 0.5) * slot; };
@@ -29,13 +28,6 @@ void drawharmonics(const std::string& path, Format format, const Harmonics& h, c
         return page.height - page.bottom - a / ymax * (page.height - page.top - page.bottom);
     };
 
-    c.linewidth(1);
-    for (const double y : yt.values) {
-        c.colour(gridline);
-        c.line(page.left, py(y), page.width - page.right, py(y));
-        c.colour(ink);
-        c.text(page.left - 6, py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
-    }
     for (std::size_t k = first; k < h.amplitude.size(); ++k) {
         const double a = h.amplitude[k] * unit.factor;
         c.colour(barcolour);

@@ -1,6 +1,8 @@
 // Axis ticks and their labels.
+#include "report/charts/canvas.h"
 #include "report/charts/charts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -40,6 +42,22 @@ std::string ticklabel(double value, double step) {
     const double bottom = std::min(0.0, std::floor(std::log10(step)));
     const int digits = static_cast<int>(std::max(1.0, top - bottom + 1));
     return formatnumber(value, std::min(digits, 17));
+}
+
+double valueaxis(Canvas& c, const Page& page, double top) {
+    const Ticks yt = ticks(0, top > 0 ? top * 1.08 : 1, 5);
+    const double ymax = yt.values.empty() ? 1 : std::max(top * 1.08, yt.values.back());
+    const double bottom = page.height - page.bottom;
+    const double height = page.height - page.top - page.bottom;
+    c.linewidth(1);
+    for (const double y : yt.values) {
+        const double at = bottom - y / ymax * height;
+        c.colour(gridline);
+        c.line(page.left, at, page.width - page.right, at);
+        c.colour(ink);
+        c.text(page.left - 6, at + 4, ticklabel(y, yt.step), 11, Anchor::end);
+    }
+    return ymax;
 }
 
 } // namespace formeval::report

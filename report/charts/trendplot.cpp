@@ -29,8 +29,7 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
         for (const double v : p.values)
             if (std::isfinite(v)) top = std::max(top, v * labels.unit.factor);
     if (labels.tolerance > 0) top = std::max(top, labels.tolerance * labels.unit.factor);
-    const Ticks yt = ticks(0, top > 0 ? top * 1.08 : 1, 5);
-    const double ymax = yt.values.empty() ? 1 : std::max(top * 1.08, yt.values.back());
+    const double ymax = valueaxis(c, page, top);
     const double n = static_cast<double>(std::max<std::size_t>(parts.size(), 1));
     const double slot = (page.width - page.left - page.right) / n;
     const auto px = [&](std::size_t k) {
@@ -39,13 +38,6 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
     const auto py = [&](double a) {
         return page.height - page.bottom - a / ymax * (page.height - page.top - page.bottom);
     };
-    c.linewidth(1);
-    for (const double y : yt.values) {
-        c.colour(gridline);
-        c.line(page.left, py(y), page.width - page.right, py(y));
-        c.colour(ink);
-        c.text(page.left - 6, py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
-    }
     for (std::size_t q = 4; q-- > 0;) {
         Polyline line;
         for (std::size_t k = 0; k < parts.size(); ++k)
