@@ -1,5 +1,5 @@
 // The statement of a result as a certificate gives it, and the decision
-// rules against a specification.
+// rules against tolerance limits.
 #include "uncertainty/uncertainty.h"
 
 #include <cmath>

@@ -229,7 +229,7 @@ struct Rounded {
 };
 Rounded roundstatement(double y, double U, double low, double high, int digits = 2);
 
-// Decision rules for a result y +- U against the limits of a specification.
+// Decision rules for a result y +- U against its tolerance limits.
 // guarded (ISO 14253-1): conformance proven when y - U >= low and y + U <=
 // high, non-conformance proven when y - U > high or y + U < low, otherwise
 // undecided; simple acceptance: accepted when low <= y <= high, otherwise

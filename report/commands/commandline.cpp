@@ -356,10 +356,10 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
             u.model.push_back(c);
         }
     for (const std::string& text : l.tolerances) {
-        Specification spec;
-        const std::string why = parsespecification(text, u.unit, spec);
+        ToleranceLimits given;
+        const std::string why = parsetolerance(text, u.unit, given);
         if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
-        u.tolerances.push_back(spec);
+        u.tolerances.push_back(given);
     }
     for (const std::string& q : u.quantities)
         if (!knownquantity(q))

@@ -21,14 +21,14 @@ void decide(Statement& s, const UncertaintyOptions& o) {
         if (o.quantities.empty() ||
             std::find(o.quantities.begin(), o.quantities.end(), q.name) != o.quantities.end())
             s.shown.push_back(&q);
-    for (const Specification& spec : o.tolerances) {
+    for (const ToleranceLimits& given : o.tolerances) {
         Decision d;
-        d.specification = spec;
+        d.tolerance = given;
         for (const uncertainty::Quantity& q : s.result.quantities)
-            if (q.name == spec.quantity) d.quantity = &q;
+            if (q.name == given.quantity) d.quantity = &q;
         if (d.quantity)
             d.verdict =
-                uncertainty::decide(d.quantity->mc.mean, d.quantity->U, spec.limits, o.rule);
+                uncertainty::decide(d.quantity->mc.mean, d.quantity->U, given.limits, o.rule);
         s.decisions.push_back(d);
     }
 }

@@ -192,13 +192,13 @@ void results(std::ostream& out, const Statement& s, const UncertaintyOptions& o)
     columns(out, budget, 2);
 }
 
-std::string limitstext(const Specification& spec, const std::string& unit) {
-    const bool low = std::isfinite(spec.limits.low), high = std::isfinite(spec.limits.high);
+std::string limitstext(const ToleranceLimits& given, const std::string& unit) {
+    const bool low = std::isfinite(given.limits.low), high = std::isfinite(given.limits.high);
     if (low && high)
-        return formatnumber(spec.limits.low, 12) + " to " + formatnumber(spec.limits.high, 12) +
+        return formatnumber(given.limits.low, 12) + " to " + formatnumber(given.limits.high, 12) +
                unit;
-    return (high ? "at most " + formatnumber(spec.limits.high, 12)
-                 : "at least " + formatnumber(spec.limits.low, 12)) +
+    return (high ? "at most " + formatnumber(given.limits.high, 12)
+                 : "at least " + formatnumber(given.limits.low, 12)) +
            unit;
 }
 
@@ -211,13 +211,13 @@ void decisions(std::ostream& out, const Statement& s, const UncertaintyOptions& 
             d.quantity ? unitof(*d.quantity, o) : (o.unit == defaultunit ? "" : " " + o.unit);
         if (!d.quantity) {
             rows.push_back(
-                {d.specification.quantity, limitstext(d.specification, unit),
+                {d.tolerance.quantity, limitstext(d.tolerance, unit),
                  "no such quantity of a " + std::string(pointset::featurename(s.points.feature))});
             continue;
         }
         const uncertainty::Quantity& q = *d.quantity;
         const uncertainty::Rounded r = uncertainty::roundstatement(q.mc.mean, q.U, 0, 0);
-        rows.push_back({q.name, limitstext(d.specification, unit),
+        rows.push_back({q.name, limitstext(d.tolerance, unit),
                         fixed(r.y, r.decimals) + " \u00b1 " + fixed(r.U, r.decimals) + unit,
                         uncertainty::verdictname(d.verdict)});
     }

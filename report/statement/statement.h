@@ -47,11 +47,11 @@ std::vector<uncertainty::Contribution> readmodel(std::istream& in, const std::st
 // A tolerance: "VALUE" (the form error t at most VALUE), "NAME=HIGH" or
 // "NAME=LOW:HIGH" (either may be empty: no limit there), values with units as
 // the quantity's kind allows. Returns why not, or "".
-struct Specification {
+struct ToleranceLimits {
     std::string quantity = "t";
     uncertainty::Limits limits;
 };
-std::string parsespecification(std::string_view text, const std::string& unit, Specification& s);
+std::string parsetolerance(std::string_view text, const std::string& unit, ToleranceLimits& s);
 
 // Every quantity name any feature has.
 bool knownquantity(const std::string& name);
@@ -90,7 +90,7 @@ struct UncertaintyOptions {
     std::string modelfile;                        // more of it, read by the command
     uncertainty::Options engine;
     std::vector<std::string> quantities; // to report; empty: all
-    std::vector<Specification> tolerances;
+    std::vector<ToleranceLimits> tolerances;
     uncertainty::Rule rule = uncertainty::Rule::guarded;
     StatementFormat format = StatementFormat::table;
     int digits = 6;
@@ -102,7 +102,7 @@ struct UncertaintyOptions {
 
 // One point set evaluated.
 struct Decision {
-    Specification specification;
+    ToleranceLimits tolerance;
     const uncertainty::Quantity* quantity = nullptr; // null: the feature has no such quantity
     uncertainty::Verdict verdict = uncertainty::Verdict::undecided;
 };

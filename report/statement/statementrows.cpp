@@ -50,9 +50,9 @@ nlohmann::ordered_json evaluation(const Statement& s, const UncertaintyOptions& 
     nlohmann::ordered_json decisions = nlohmann::ordered_json::array();
     for (const Decision& d : s.decisions)
         decisions.push_back(
-            {{"quantity", d.specification.quantity},
-             {"low", finite(d.specification.limits.low)},
-             {"high", finite(d.specification.limits.high)},
+            {{"quantity", d.tolerance.quantity},
+             {"low", finite(d.tolerance.limits.low)},
+             {"high", finite(d.tolerance.limits.high)},
              {"value", d.quantity ? finite(d.quantity->mc.mean) : nlohmann::ordered_json()},
              {"U", d.quantity ? finite(d.quantity->U) : nlohmann::ordered_json()},
              {"verdict", d.quantity ? nlohmann::ordered_json(uncertainty::verdictname(d.verdict))

@@ -1,5 +1,5 @@
 // The input model and the tolerances as the user writes them: numbers with
-// units, contributions, model files, specification limits.
+// units, contributions, model files, tolerance limits.
 #include "report/statement/statement.h"
 
 #include <array>
@@ -202,10 +202,10 @@ bool knownquantity(const std::string& name) {
     return false;
 }
 
-std::string parsespecification(std::string_view text, const std::string& unit, Specification& s) {
+std::string parsetolerance(std::string_view text, const std::string& unit, ToleranceLimits& s) {
     const std::string t = trimmed(text);
     const std::size_t equals = t.find('=');
-    s = Specification{};
+    s = ToleranceLimits{};
     std::string limits = t;
     if (equals != std::string::npos) {
         s.quantity = trimmed(std::string_view(t).substr(0, equals));

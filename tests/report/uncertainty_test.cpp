@@ -128,19 +128,19 @@ TEST(ModelFile, SkipsCommentsAndNamesTheBadLine) {
     EXPECT_THROW(readmodel(empty, "model.txt", "mm"), FileError);
 }
 
-struct SpecificationCase {
+struct ToleranceCase {
     std::string text;
     bool ok;
     std::string quantity;
     double low, high;
 };
 
-class Specifications : public ::testing::TestWithParam<SpecificationCase> {};
+class ToleranceTexts : public ::testing::TestWithParam<ToleranceCase> {};
 
-TEST_P(Specifications, GiveTheLimits) {
-    const SpecificationCase c = GetParam();
-    Specification s;
-    const std::string why = parsespecification(c.text, "mm", s);
+TEST_P(ToleranceTexts, GiveTheLimits) {
+    const ToleranceCase c = GetParam();
+    ToleranceLimits s;
+    const std::string why = parsetolerance(c.text, "mm", s);
     EXPECT_EQ(why.empty(), c.ok) << why;
     if (!c.ok) return;
     EXPECT_EQ(s.quantity, c.quantity);
@@ -151,18 +151,18 @@ TEST_P(Specifications, GiveTheLimits) {
 const double inf = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, Specifications,
-    ::testing::Values(SpecificationCase{"0.004", true, "t", -inf, 0.004},
-                      SpecificationCase{"4um", true, "t", -inf, 0.004},
-                      SpecificationCase{"diameter=49.99:50.01", true, "diameter", 49.99, 50.01},
-                      SpecificationCase{"radius=:25.01", true, "radius", -inf, 25.01},
-                      SpecificationCase{"centre_x=-1um:", true, "centre_x", -0.001, inf},
-                      SpecificationCase{"slope=-0.1:0.1", true, "slope", -0.1, 0.1},
-                      SpecificationCase{"roundness=1", false, "", 0, 0},
-                      SpecificationCase{"t=5:4", false, "", 0, 0},
-                      SpecificationCase{"t=:", false, "", 0, 0},
-                      SpecificationCase{"slope=1um", false, "", 0, 0}),
-    test::namedby([](const SpecificationCase& c) { return c.text; }));
+    Table, ToleranceTexts,
+    ::testing::Values(ToleranceCase{"0.004", true, "t", -inf, 0.004},
+                      ToleranceCase{"4um", true, "t", -inf, 0.004},
+                      ToleranceCase{"diameter=49.99:50.01", true, "diameter", 49.99, 50.01},
+                      ToleranceCase{"radius=:25.01", true, "radius", -inf, 25.01},
+                      ToleranceCase{"centre_x=-1um:", true, "centre_x", -0.001, inf},
+                      ToleranceCase{"slope=-0.1:0.1", true, "slope", -0.1, 0.1},
+                      ToleranceCase{"roundness=1", false, "", 0, 0},
+                      ToleranceCase{"t=5:4", false, "", 0, 0},
+                      ToleranceCase{"t=:", false, "", 0, 0},
+                      ToleranceCase{"slope=1um", false, "", 0, 0}),
+    test::namedby([](const ToleranceCase& c) { return c.text; }));
 
 // A job stream of one least-squares circle job: n points equally spaced on
 // a circle of radius 10 about (3, -2).
