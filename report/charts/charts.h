@@ -71,8 +71,10 @@ struct PolarData {
     double span = 0;      // `span` (radians)
 };
 
-// Samples per reference curve.
-constexpr int curvesamples = 720;
+// Samples per reference curve: a degree apart round a closed profile, where
+// the chord of the drawn curve departs from it by about a hundredth of a
+// drawing unit.
+constexpr int curvesamples = 360;
 
 PolarData polardata(const CircleRecord& record, const Evaluated& evaluation);
 
@@ -93,6 +95,10 @@ struct PolarLabels {
 // that the drawn profile keeps every peak and valley; as it is when it has
 // no more.
 std::vector<PolarPoint> decimated(const std::vector<PolarPoint>& profile, std::size_t most);
+
+// Decimates the data's profile (and the labels' unfiltered one) for drawing
+// when it has more than `most` points, and says so in the labels' note.
+void thinprofile(PolarData& data, PolarLabels& labels, std::size_t most);
 
 // Drawing units of the polar plots' rings: the division, in the deviations'
 // sub-unit, of rings about 30 units apart at `unitsize` drawing units per

@@ -118,4 +118,15 @@ std::vector<PolarPoint> decimated(const std::vector<PolarPoint>& profile, std::s
     return out;
 }
 
+void thinprofile(PolarData& data, PolarLabels& labels, std::size_t most) {
+    labels.unfiltered = decimated(labels.unfiltered, most);
+    if (data.profile.size() <= most) return;
+    labels.measured = data.profile.size();
+    data.profile = decimated(data.profile, most);
+    labels.note += (labels.note.empty() ? "" : "; ") + std::string("profile drawn as ") +
+                   std::to_string(data.profile.size()) + " of its " +
+                   std::to_string(labels.measured) +
+                   " points (the highest and lowest of each step of angle); every point evaluated";
+}
+
 } // namespace formeval::report

@@ -21,9 +21,6 @@ namespace {
 
 using pointset::Feature;
 
-// Points of a profile drawn at most; the straightness profile's likewise.
-constexpr std::size_t mostdrawn = 7200;
-
 using Frame = std::array<Vector, 2>;
 
 double dot(const double* a, const Vector& b, const Point& origin, int dimension) {
@@ -77,7 +74,7 @@ void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, cons
     for (std::size_t i = 0; i < pf.count(); ++i)
         along[i] = dot(&pf.coordinates[2 * i], mz.direction, mz.point, 2);
     std::sort(order.begin(), order.end(), [&](auto a, auto b) { return along[a] < along[b]; });
-    const std::size_t steps = std::min(order.size(), mostdrawn / 2);
+    const std::size_t steps = std::min(order.size(), o.drawnpoints / 2);
     for (std::size_t s = 0, i = 0; s < steps; ++s) {
         const std::size_t end = (s + 1) * order.size() / steps;
         std::size_t low = order[i], high = order[i];
@@ -175,14 +172,7 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const Charted& c, co
     labels.unit = o.unit;
     labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
     labels.magnification = magnification(o, data, printable(pf.file), err);
-    if (data.profile.size() > mostdrawn) {
-        labels.measured = data.profile.size();
-        data.profile = decimated(data.profile, mostdrawn);
-        labels.note = "profile drawn as " + std::to_string(data.profile.size()) + " of its " +
-                      std::to_string(labels.measured) +
-                      " points (the highest and lowest of each step of angle); every point "
-                      "evaluated";
-    }
+    thinprofile(data, labels, o.drawnpoints);
     picture(svg, o.png, [&](const std::string& path, Format format) {
         drawpolar(path, format, data, e, labels);
     });

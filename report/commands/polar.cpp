@@ -276,6 +276,7 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                            (r.job == 2000 ? " in polar coordinates" : "");
             for (const std::string& note : notes)
                 labels.note += (labels.note.empty() ? "" : "; ") + note;
+            thinprofile(data, labels, o.drawnpoints);
             const fs::path svg = fs::path(o.output) / (stemname + ".svg");
             picture(svg, o.png, [&](const std::string& path, Format format) {
                 drawpolar(path, format, data, e, labels);
