@@ -59,9 +59,12 @@ bool magnificationfits(double magnification, double lowest, double highest, doub
 // Polar plot data: the profile points and each reference circle as radial
 // deviations about the minimum-zone centre, by angle.
 struct PolarData {
-    Fit centre;                      // the minimum-zone circle
+    Fit centre;                      // the minimum-zone circle (the exact one where
+                                     // formeval's is not it)
     std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
     std::array<std::vector<PolarPoint>, nmethods> curves; // empty where not drawable
+    // The exact circles of the references formeval's circle is not, likewise.
+    std::array<std::vector<PolarPoint>, nmethods> exactcurves;
     double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
     double zoneouter = 0; // profile about the minimum-zone centre
     double lowest = 0;    // smallest deviation drawn
@@ -88,6 +91,7 @@ struct PolarLabels {
     std::string note;   // a line under the title (an arc, a resampled or unfiltered profile)
     std::vector<PolarPoint> unfiltered; // the profile before filtering, drawn beneath
     std::size_t measured = 0;           // points evaluated, when more than the profile drawn
+    std::string caption; // the last line: the part, operator, date ... and the filter
 };
 
 // At most `most` of the profile's points for drawing, of many more: the

@@ -46,6 +46,8 @@ struct PolarOptions {
     // Points of a profile drawn at most, its extremes kept (every point is
     // evaluated); the filed report draws fewer to keep its page small.
     std::size_t drawnpoints = 7200;
+    // Named on every chart beside the filter: part, operator, date ... (label, value).
+    std::vector<std::pair<std::string, std::string>> header;
 };
 
 // The two commands. Results go to `out`, messages and progress to `err`;
@@ -108,6 +110,11 @@ void showbytes(void* context, std::uintmax_t bytes);
 std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,
                                     const std::vector<std::string>& columns, ProgressMode mode,
                                     std::ostream& err);
+
+// The line every chart ends with: the header's "label: value" pairs and
+// the filter ("Filter: none" when none), apart by middle dots.
+std::string chartcaption(const std::vector<std::pair<std::string, std::string>>& header,
+                         const std::string& filter);
 
 // Makes the directory of the pictures, or says on `err` why not.
 bool makedirectory(const std::string& dir, std::ostream& err);

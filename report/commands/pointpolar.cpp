@@ -46,6 +46,27 @@ Frame frameabout(const Vector& n) {
     return {e, f};
 }
 
+// The points a chart shows: the file's, or with a filter the profile of a
+// circle or line filtered, as `results` evaluates it; `filter` says which
+// ("" unfiltered).
+struct FilteredFile {
+    PointFile points;
+    std::string filter;
+};
+
+FilteredFile filteredfile(const PolarOptions& o, const PointFile& pf, std::ostream& err) {
+    FilteredFile out{pf, ""};
+    if (!o.filter.any()) return out;
+    const FilteredPoints f = filterpoints(pf.points(), *o.feature, o.filter);
+    if (!f.failure.empty()) {
+        err << "formreport: " << printable(pf.file) << ": drawn unfiltered: " << f.failure << "\n";
+        return out;
+    }
+    out.points.coordinates = f.coordinates;
+    out.filter = filtername(o.filter, o.unit) + (f.how.empty() ? "" : "; " + f.how);
+    return out;
+}
+
 struct Charted {
     Evaluated e;                    // the pointset references, as the charts take them
     std::vector<double> deviations; // of each point from the minimum zone
@@ -155,9 +176,7 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
             [&](const std::string& path, Format format) { drawdeviationmap(path, format, m, u); });
 }
 
-// The roundness chart of the circle, its profile decimated when long.
-void drawcircle(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
-                const std::string& title, std::ostream& err, PlotRow& row) {
+CircleRecord circlerecord(const PointFile& pf) {
     CircleRecord r;
     r.ordinal = 1;
     r.line = pf.firstline;
@@ -165,11 +184,22 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const Charted& c, co
         r.x.push_back(pf.coordinates[2 * i]);
         r.y.push_back(pf.coordinates[2 * i + 1]);
     }
+    return r;
+}
+
+// The roundness chart of the circle, its profile decimated when long; a
+// filtered profile drawn over the one measured.
+void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& shown,
+                const Charted& c, const fs::path& svg, const std::string& title, std::ostream& err,
+                PlotRow& row) {
     Evaluated e = c.e;
-    PolarData data = polardata(r, e);
+    PolarData data = polardata(circlerecord(shown.points), e);
     PolarLabels labels;
     labels.title = title;
     labels.unit = o.unit;
+    labels.filter = shown.filter;
+    labels.caption = chartcaption(o.header, shown.filter);
+    if (!shown.filter.empty()) labels.unfiltered = polardata(circlerecord(pf), e).profile;
     labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
     labels.magnification = magnification(o, data, printable(pf.file), err);
     thinprofile(data, labels, o.drawnpoints);
@@ -189,9 +219,9 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             << "`formreport results --feature sphere` evaluates it\n";
         return exitinput;
     }
-    if (o.filter.any() || o.harmonics)
-        err << "formreport: " << file << ": --filter and --harmonics are for job streams' "
-            << "circle records; the point file's chart is drawn without them\n";
+    if (o.harmonics)
+        err << "formreport: " << file << ": --harmonics is for job streams' circle records; "
+            << "the point file's chart is drawn without them\n";
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
     PointFile pf;
@@ -201,7 +231,8 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         complain(err, e);
         return exitinput;
     }
-    FitSet fits = pointsetfits(pf.points(), *o.feature, true);
+    const FilteredFile shown = filteredfile(o, pf, err);
+    FitSet fits = pointsetfits(shown.points.points(), *o.feature, true);
     for (const std::string& n : fits.notes) err << "formreport: " << file << ": " << n << "\n";
     const char* feature = pointset::featurename(*o.feature);
     // The chart draws every reference of its feature: all four of a circle.
@@ -227,9 +258,10 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                               std::to_string(pf.count()) + " points";
     PlotRow row{printable(svg.filename().string()), nullptr, 0, Evaluated{}};
     if (*o.feature == Feature::circle)
-        drawcircle(o, pf, c, svg, title, err, row);
+        drawcircle(o, pf, shown, c, svg, title, err, row);
     else if (*o.feature == Feature::line)
-        drawline(o, pf, c, svg, title, u);
+        drawline(o, shown.points, c, svg,
+                 title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter), u);
     else
         drawmap(o, pf, c, svg, title, u);
     errno = 0;

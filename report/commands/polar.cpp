@@ -165,11 +165,20 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
 
 } // namespace
 
-int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
+int polar(const PolarOptions& options, std::ostream& out, std::ostream& err) {
     if (!chartsavailable()) return unavailable(err, "polar", "cairo");
-    if (o.filter.any() && !profile::spectral()) return unavailable(err, "--filter", "FFTW");
-    if (o.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
-    if (o.feature) return pointpolar(o, out, err);
+    if ((options.filter.cutoff > 0 || options.filter.band()) && !profile::spectral())
+        return unavailable(err, "--filter", "FFTW");
+    if (options.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
+    if (options.feature) return pointpolar(options, out, err);
+    // A job stream's circle records are closed profiles, filtered in UPR.
+    PolarOptions o = options;
+    if (o.filter.wavelength > 0) {
+        err << "formreport: " << printable(o.input) << ": --filter-wavelength is for point "
+            << "files' lines and arcs; a job stream's circle records take --filter or "
+            << "--filter-band\n";
+        o.filter.wavelength = 0;
+    }
     if (!pointset::exactreferences())
         err << "formreport: built without CGAL and GLPK, the charts show no exact references\n";
     std::ifstream in;
@@ -277,6 +286,8 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
             for (const std::string& note : notes)
                 labels.note += (labels.note.empty() ? "" : "; ") + note;
             thinprofile(data, labels, o.drawnpoints);
+            labels.caption =
+                chartcaption(o.header, labels.filter.empty() ? "" : filtername(o.filter, o.unit));
             const fs::path svg = fs::path(o.output) / (stemname + ".svg");
             picture(svg, o.png, [&](const std::string& path, Format format) {
                 drawpolar(path, format, data, e, labels);

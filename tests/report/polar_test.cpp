@@ -351,7 +351,7 @@ TEST(Polar, TheFilterBeforeTheParametersAndTheChart) {
             << referencenames[k];
     }
     const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-2500.svg");
-    EXPECT_TRUE(hastext(svg, "Gaussian filter 50 UPR (ISO 16610-21)"));
+    EXPECT_TRUE(hastext(svg, "Filter: Gaussian, cut-off 50 UPR"));
     EXPECT_TRUE(fs::exists(dir.path() / "jobs-job1-2500-harmonics.svg"));
     // UPR 3 stands in the harmonic table with 2 um less its 0.3 % weight.
     EXPECT_NE(o.out.find("\n  3  1.99"), std::string::npos) << o.out;
@@ -506,13 +506,20 @@ TEST(Polar, TheLegendAddsTheExactCircleWhereItDiffers) {
     const std::string names[] = {"jobs-job1-2600.svg", "jobs-job2-2500.svg"};
     for (int k = 0; k < 2; ++k) {
         const test::Svg svg = test::parsesvg(dir.path() / names[k]);
+        // formeval's circle, thin and finely dashed, and its legend sample
+        // where it is not the exact one.
         for (const int c : {minimumzone, circumscribing, inscribing}) {
             std::size_t dashed = 0;
-            for (const test::Element* e : test::strokes(svg, referencecolours[c], 1.5))
+            for (const test::Element* e : test::strokes(svg, referencecolours[c], 1))
                 dashed += !test::style(*e, "stroke-dasharray").empty();
-            EXPECT_EQ(dashed, k == 1 && c == minimumzone ? 1u : 0u) << names[k] << " " << c;
+            EXPECT_EQ(dashed, k == 1 && c == minimumzone ? 2u : 0u) << names[k] << " " << c;
         }
+        EXPECT_EQ(hastext(svg, "formeval: the same"), true) << names[k];
     }
+    const test::Svg job4svg = test::parsesvg(dir.path() / names[1]);
+    const std::string u = " 10^-3 coordinate units";
+    EXPECT_TRUE(hastext(job4svg, "3.637" + u + "  certified")) << "the exact zone headlines";
+    EXPECT_TRUE(hastext(job4svg, "formeval: 3.6366737" + u + "  (+6.7e-07" + u + ")"));
     std::istringstream in(job4);
     const Evaluated e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
     ASSERT_TRUE(e.ok());
