@@ -72,6 +72,10 @@ struct PolarData {
     bool closed = true;   // the profile goes all round; otherwise an arc, and the
     double start = 0;     // curves run over its angles only, from `start` over
     double span = 0;      // `span` (radians)
+    // Whether the points hold the circumscribing and inscribing circles all
+    // round, making them references of the profile: closed, or an arc of 180
+    // degrees or more (of a shorter arc the enclosing circle spans the chord).
+    bool holdscircles() const { return closed || span >= 3.14159265358979323846; }
 };
 
 // Samples per reference curve: a degree apart round a closed profile, where

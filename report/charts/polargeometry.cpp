@@ -90,7 +90,9 @@ PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
     for (int k = 0; k < nmethods; ++k) {
         const Fit& program = evaluation.fit(Method(k));
         data.curves[k] = curveof(program);
-        if (const Fit* exact = evaluation.find(Method(k), Source::exact); exact && program.inexact)
+        const bool held = k == minimumzone || data.holdscircles();
+        if (const Fit* exact = evaluation.find(Method(k), Source::exact);
+            exact && program.inexact && held)
             data.exactcurves[k] = curveof(*exact);
     }
     return data;

@@ -275,7 +275,8 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
     for (int k = 0; k < nmethods; ++k) {
         // The exact reference headlines where there is one; formeval's beside it.
         const Fit& program = e.fit(Method(k));
-        const Fit* exact = e.find(Method(k), Source::exact);
+        const bool held = k == leastsquares || k == minimumzone || d.holdscircles();
+        const Fit* exact = held ? e.find(Method(k), Source::exact) : nullptr;
         const Fit& headline = exact ? *exact : program;
         const bool bounded = k != leastsquares && (exact || program.certificate.certified);
         out.push_back({referencenames[k], 12, false, 30, 16, k});
@@ -284,7 +285,11 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
                                       : headline.certificate.certified ? "  certified"
                                                                        : "  not certified"),
              12, true, 30, 15, -1});
-        out.push_back({centretext(headline, labels.unit), 9, false, 30, exact ? 14.0 : 21.0, -1});
+        out.push_back(
+            {centretext(headline, labels.unit), 9, false, 30, exact || !held ? 14.0 : 21.0, -1});
+        if (!held)
+            out.push_back(
+                {"formeval's; an arc under 180\u00b0 holds no such circle", 10, false, 30, 20, -1});
         if (!exact) continue;
         if (!program.inexact) {
             out.push_back({"formeval: the same", 10, false, 30, 20, -1});

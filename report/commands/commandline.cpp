@@ -537,14 +537,17 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
         return results(r, out, err);
     }
-    // Each input in turn; the worst status.
+    // Each input in turn; the worst status; a batch ends with its summary.
     int status = exitok;
+    std::vector<FileResults> charted;
     for (const std::string& input : polarinputs) {
         p.input = input;
-        status = std::max(status, polar(p, out, err));
-        if (status == exitusage) break; // this formreport cannot draw them
+        status = std::max(status, polar(p, out, err, &charted));
+        if (status == exitusage) return status; // this formreport cannot draw them
     }
-    return status;
+    errno = 0;
+    printchartbatch(out, charted, p.unit);
+    return outputwritten(out, err) ? status : std::max(status, exitinput);
 }
 
 } // namespace formeval::report

@@ -53,7 +53,10 @@ struct PolarOptions {
 // The two commands. Results go to `out`, messages and progress to `err`;
 // both return the exit status.
 int summary(const SummaryOptions& options, std::ostream& out, std::ostream& err);
-int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
+// polar adds each input's charted parts to `charted`, when given, for the
+// batch's summary.
+int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
+          std::vector<FileResults>* charted = nullptr);
 
 // The command: results to `out`, messages and progress to `err`; returns the
 // exit status.
@@ -91,7 +94,13 @@ double magnification(const PolarOptions& options, const PolarData& data, const s
                      std::ostream& err);
 
 // polar for a point file: the chart of its feature, computed on every point.
-int pointpolar(const PolarOptions& options, std::ostream& out, std::ostream& err);
+int pointpolar(const PolarOptions& options, std::ostream& out, std::ostream& err,
+               std::vector<FileResults>* charted);
+
+// The summary of a batch of charts (more than one): how many, and the
+// distributions of t, p, v and q of their minimum-zone references.
+void printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
+                     const std::string& unit);
 
 // What the commands share.
 

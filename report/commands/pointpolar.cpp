@@ -212,7 +212,8 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& 
 
 } // namespace
 
-int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
+int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
+               std::vector<FileResults>* charted) {
     const std::string file = printable(o.input);
     if (*o.feature == Feature::sphere) {
         err << "formreport: " << file << ": polar has no chart of a sphere; "
@@ -244,6 +245,14 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         return exitinput;
     }
     if (!makedirectory(o.output, err)) return exitinput;
+    if (charted) {
+        FileResults f{pf.file, static_cast<long>(pf.count()), 0, {}, {}};
+        Evaluated e;
+        e.feature = o.feature;
+        for (const Measured& m : fits.fits) e.fits.push_back(m.reference);
+        f.records.push_back(std::move(e));
+        charted->push_back(std::move(f));
+    }
     Charted c;
     c.e.feature = o.feature;
     for (Measured& m : fits.fits) {

@@ -165,12 +165,13 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
 
 } // namespace
 
-int polar(const PolarOptions& options, std::ostream& out, std::ostream& err) {
+int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
+          std::vector<FileResults>* charted) {
     if (!chartsavailable()) return unavailable(err, "polar", "cairo");
     if ((options.filter.cutoff > 0 || options.filter.band()) && !profile::spectral())
         return unavailable(err, "--filter", "FFTW");
     if (options.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
-    if (options.feature) return pointpolar(options, out, err);
+    if (options.feature) return pointpolar(options, out, err, charted);
     // A job stream's circle records are closed profiles, filtered in UPR.
     PolarOptions o = options;
     if (o.filter.wavelength > 0) {
@@ -323,6 +324,13 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err) {
         if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
         for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         const bool written = outputwritten(out, err);
+        if (charted && !(rows.empty() && formrows.empty())) {
+            FileResults f{
+                file, static_cast<long>(stream.circles.size() + stream.forms.size()), 0, {}, {}};
+            for (PlotRow& r : rows) f.records.push_back(std::move(r.evaluation));
+            for (FormRow& r : formrows) f.records.push_back(std::move(r.evaluation));
+            charted->push_back(std::move(f));
+        }
         // A stream none of whose records to plot could be drawn has failed.
         if (rows.empty() && formrows.empty()) return nothingplotted(err, file);
         return written ? exitok : exitinput;
@@ -330,6 +338,19 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err) {
         complain(err, e);
         return exitinput;
     }
+}
+
+void printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
+                     const std::string& unit) {
+    ResultsOptions o;
+    o.unit = unit;
+    const BatchSummary s = batchsummary(charted, o);
+    if (s.parts < 2) return;
+    out << "\nbatch: " << s.parts << " charts of " << charted.size()
+        << (charted.size() == 1 ? " input" : " inputs")
+        << "; t, p, v and q of their minimum-zone references (the exact ones of circle "
+           "records, the pointset library's of point files)\n";
+    printspread(out, s, o);
 }
 
 } // namespace formeval::report

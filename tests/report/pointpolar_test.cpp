@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <set>
 #include <sstream>
@@ -238,6 +239,89 @@ TEST(PointPolar, DevelopedMapOfACylinder) {
     for (const test::Element* p : test::strokes(svg, ink, 1.4))
         triangles += test::vertices(p->attributes.at("d")).size() <= 4;
     EXPECT_EQ(triangles, 2);
+}
+
+} // namespace
+} // namespace formeval::report
+
+namespace formeval::report {
+namespace {
+
+// A ring of 3 lobes of 2 um and 1 um of chatter at 120 UPR.
+std::string chatteredring(int n) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y\n";
+    for (int i = 0; i < n; ++i) {
+        const double t = 2 * pi * i / n;
+        const double r = 25 + 0.001 * std::cos(3 * t) + 0.0005 * std::cos(120 * t);
+        out << r * std::cos(t) << "," << r * std::sin(t) << "\n";
+    }
+    return out.str();
+}
+
+// The number after `label` on the line of polar's table that starts with it.
+double tablevalue(const std::string& out, const std::string& label) {
+    const std::size_t at = out.find("\n  " + label + " ");
+    return at == std::string::npos ? std::nan("") : std::stod(out.substr(at + 4 + label.size()));
+}
+
+// With a filter the chart shows the profile `results` judges: the filtered
+// one over the measured one, the same form errors, the filter named; without
+// one it says "Filter: none".
+TEST(PointPolar, AFilteredProfileIsTheOneResultsJudges) {
+    test::Workdir dir;
+    dir.write("ring.csv", chatteredring(720));
+    const test::ReportOutcome o = test::report({"polar", "ring.csv", "--feature", "circle", "-o",
+                                                "plots", "--filter", "50", "--part", "P-7"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::ReportOutcome r =
+        test::report({"results", "ring.csv", "--feature", "circle", "--filter", "50", "--json"});
+    ASSERT_EQ(r.status, exitok) << r.err;
+    const nlohmann::json rows = nlohmann::json::parse(r.out)["rows"];
+    ASSERT_EQ(rows.size(), 4u);
+    for (const nlohmann::json& row : rows) {
+        const std::string method = row["method"].get<std::string>();
+        EXPECT_NEAR(tablevalue(o.out, method), row["error"].get<double>(), 1e-14) << method;
+    }
+    // The lobes pass (2 um less 0.25 %), the chatter hardly (1.8 % of its 1 um).
+    EXPECT_NEAR(rows[1]["error"].get<double>(), 0.002005, 2e-5);
+    const test::Svg svg = test::parsesvg(dir.path() / "plots" / "ring-circle.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    EXPECT_TRUE(hastext(svg, "Part: P-7  \u00b7  Filter: Gaussian, cut-off 50 UPR"));
+    EXPECT_TRUE(hastext(svg, "before filtering"));
+    EXPECT_FALSE(test::strokes(svg, Rgb{0.62, 0.62, 0.62}, 0.6).empty()) << "the measured profile";
+
+    const test::ReportOutcome plain =
+        test::report({"polar", "ring.csv", "--feature", "circle", "-o", "plain"});
+    ASSERT_EQ(plain.status, exitok) << plain.err;
+    const test::Svg unfiltered = test::parsesvg(dir.path() / "plain" / "ring-circle.svg");
+    EXPECT_TRUE(hastext(unfiltered, "Filter: none"));
+    EXPECT_FALSE(hastext(unfiltered, "before filtering"));
+    EXPECT_GT(tablevalue(plain.out, "minimum zone"), 0.0029) << "the chatter counts unfiltered";
+}
+
+// A line filtered at a wavelength is charted filtered and says so; a plane
+// cannot be and is drawn as measured, with the reason.
+TEST(PointPolar, OpenProfilesAtAWavelengthAndPlanesAsMeasured) {
+    test::Workdir dir;
+    std::ostringstream line, plane;
+    line.precision(17);
+    for (int i = 0; i < 400; ++i)
+        line << 0.1 * i << " " << 0.002 * std::sin(0.1 * i / 8 * 2 * pi) + 0.0005 * (i % 2) << "\n";
+    for (int i = 0; i < 25; ++i) plane << i % 5 << " " << i / 5 << " " << 0.001 * (i % 3) << "\n";
+    dir.write("line.txt", line.str());
+    dir.write("plane.txt", plane.str());
+    const test::ReportOutcome l = test::report(
+        {"polar", "line.txt", "--feature", "line", "-o", "plots", "--filter-wavelength", "2.5"});
+    ASSERT_EQ(l.status, exitok) << l.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "plots" / "line-line.svg");
+    EXPECT_TRUE(hastext(svg, "filtered: Gaussian, cut-off wavelength 2.5"));
+    EXPECT_LT(tablevalue(l.out, "minimum zone"), 0.0045) << "the alternation is filtered out";
+    const test::ReportOutcome p = test::report(
+        {"polar", "plane.txt", "--feature", "plane", "-o", "plots", "--filter-wavelength", "2.5"});
+    EXPECT_EQ(p.status, exitok) << p.err;
+    EXPECT_EQ(p.err, "formreport: plane.txt: drawn unfiltered: a plane is not filtered\n");
 }
 
 } // namespace

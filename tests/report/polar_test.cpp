@@ -591,7 +591,8 @@ TEST(Polar, TheBundledExample) {
         rows.emplace_back();
         for (std::string cell; row >> cell;) rows.back().push_back(cell);
     }
-    ASSERT_EQ(rows.size(), 12u);
+    ASSERT_EQ(rows.size(), 19u) << "two tables and the summary of the batch of 7 charts";
+    EXPECT_EQ(rows[13].at(0) + " " + rows[13].at(1), "batch: 7");
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(std::stod(rows[2].at(6 + k)), 0.02, 1e-9);
     EXPECT_EQ(rows[3].at(2), "2000");
 
@@ -699,6 +700,82 @@ TEST(Polar, APictureThatCannotBeWrittenLeavesNoPart) {
         }
         EXPECT_EQ(test::readfile(dir.path() / "out" / "jobs-job1-2500.svg"), before);
     }
+}
+
+// A 200-degree arc of 40 points whose lobes leave formeval's circumscribing
+// and inscribing circles short of the exact ones.
+std::string widearc() {
+    std::ostringstream s;
+    s.precision(17);
+    s << "2500 40 0.000001\n";
+    const double pi = std::acos(-1.0);
+    for (int i = 0; i < 40; ++i) {
+        const double t = (-10 + 200.0 * i / 39) * pi / 180;
+        const double r = 25 + 0.002 * std::cos(3 * t) + 0.0005 * std::sin(7.3 * i);
+        s << r * std::cos(t) << " " << r * std::sin(t) << "\n";
+    }
+    return s.str();
+}
+
+// An arc's chart headlines the exact references and draws them, formeval's
+// thin beside them where they differ.
+TEST(Polar, AnArcDrawsItsExactReferences) {
+    test::Workdir dir;
+    dir.write("arc.txt", widearc());
+    const test::ReportOutcome o = test::report({"polar", "arc.txt", "--unit", "mm"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    std::istringstream in(widearc());
+    const Evaluated e = evaluate(readjobstream(in, "arc.txt").circles.at(0));
+    ASSERT_TRUE(e.ok());
+    const test::Svg svg = test::parsesvg(dir.path() / "arc-job1-2500.svg");
+    EXPECT_TRUE(hastext(svg, "arc of 200\u00b0 (from 350\u00b0 to 190\u00b0)"));
+    for (const Method k : {circumscribing, inscribing}) {
+        const Fit* exact = e.find(k, Source::exact);
+        ASSERT_NE(exact, nullptr);
+        ASSERT_TRUE(e.fit(k).inexact) << "the case needs formeval short of the optimum";
+        char headline[64];
+        std::snprintf(headline, sizeof headline, "%.3f \u00b5m  certified", exact->error * 1000);
+        EXPECT_TRUE(hastext(svg, headline)) << referencenames[k] << " " << headline;
+        // formeval's curve and its legend sample, thin and finely dashed.
+        EXPECT_EQ(test::strokes(svg, referencecolours[k], 1).size(), 2u) << referencenames[k];
+    }
+}
+
+// Every chart ends with the header's fields and the filter; a batch of
+// charts ends with its summary, which one chart has not.
+TEST(Polar, EveryChartNamesThePartAndABatchEndsWithItsSummary) {
+    test::Workdir dir;
+    dir.write("a.txt",
+              "2500 " + test::alternating(12, 0.001) + "2500 " + test::alternating(12, 0.004));
+    dir.write("b.txt", "2600 " + test::alternating(36, 0.002));
+    dir.write("h.txt", "# more\nRoom: 4.12 \n");
+    const test::ReportOutcome o =
+        test::report({"polar", "a.txt", "b.txt", "--unit", "mm", "--part", "Ring 6204",
+                      "--operator", "A. Lab", "--date", "2026-12-08", "--instrument", "RT-1",
+                      "--probe", "ruby 2 mm", "--header", "h.txt"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    for (const char* chart : {"a-job1-2500.svg", "a-job2-2500.svg", "b-job1-2600.svg"})
+        EXPECT_TRUE(hastext(test::parsesvg(dir.path() / chart),
+                            "Part: Ring 6204  \u00b7  Operator: A. Lab  \u00b7  Date: 2026-12-08  "
+                            "\u00b7  Instrument: RT-1  \u00b7  Probe: ruby 2 mm  \u00b7  Room: "
+                            "4.12  \u00b7  Filter: none"))
+            << chart;
+    // The alternating rings' zones are twice their deviations, by hand.
+    const std::size_t batch = o.out.find("\nbatch: 3 charts of 2 inputs; t, p, v and q of their "
+                                         "minimum-zone references");
+    ASSERT_NE(batch, std::string::npos) << o.out;
+    std::istringstream table(o.out.substr(o.out.find("\n   t ", batch)));
+    std::string name;
+    long parts = 0;
+    double minimum = 0, mean = 0, maximum = 0;
+    table >> name >> parts >> minimum >> mean >> maximum;
+    EXPECT_EQ(parts, 3);
+    EXPECT_NEAR(minimum, 0.002, 1e-12);
+    EXPECT_NEAR(mean, (0.002 + 0.008 + 0.004) / 3, 1e-12);
+    EXPECT_NEAR(maximum, 0.008, 1e-12);
+    const test::ReportOutcome one = test::report({"polar", "b.txt"});
+    ASSERT_EQ(one.status, exitok) << one.err;
+    EXPECT_EQ(one.out.find("batch:"), std::string::npos);
 }
 
 } // namespace
