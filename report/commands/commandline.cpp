@@ -546,7 +546,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         if (status == exitusage) return status; // this formreport cannot draw them
     }
     errno = 0;
-    printchartbatch(out, charted, p.unit);
+    if (!printchartbatch(out, charted, p.unit)) return status;
     return outputwritten(out, err) ? status : std::max(status, exitinput);
 }
 

@@ -98,8 +98,9 @@ int pointpolar(const PolarOptions& options, std::ostream& out, std::ostream& err
                std::vector<FileResults>* charted);
 
 // The summary of a batch of charts (more than one): how many, and the
-// distributions of t, p, v and q of their minimum-zone references.
-void printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
+// distributions of t, p, v and q of their minimum-zone references; false
+// (nothing printed) for one chart or none.
+bool printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
                      const std::string& unit);
 
 // What the commands share.

@@ -12,6 +12,7 @@
 #include <ostream>
 #include <random>
 #include <sstream>
+#include <unistd.h>
 
 namespace formeval::report {
 
@@ -152,10 +153,6 @@ void part(std::ostream& html, const FileResults& file, const Evaluated& e, const
         html << "<p>No chart of this part.</p>\n";
     else
         html << "<div class=\"chart\">\n" << svg << "</div>\n";
-    if (!e.filter.empty() && e.feature)
-        html << "<p>The chart shows the profile as measured; the parameters are of the "
-                "profile filtered: "
-             << xmltext(e.filter) << ".</p>\n";
     parameters(html, e, o);
     if (const std::optional<Verdict> v = verdictof(file.file, e, o))
         html << "<p class=\"verdict " << judgementname(v->judgement) << "\">"
@@ -220,17 +217,21 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
         p.columns = o.results.columns;
         p.progress = ProgressMode::never;
         p.drawnpoints = reportdrawnpoints;
-        if (!o.results.feature) {
-            p.filter = o.results.filter;
-            p.filter.wavelength = 0;
-        }
+        p.filter = o.results.filter;
+        p.header = o.header;
         polar(p, quiet, quiet);
     }
     ResultsOptions trend = o.results;
     trend.trend = (scratch.dir / "trend.svg").string();
     drawbatchtrend(files, trend, quiet);
 
-    std::ofstream html(o.output, std::ios::binary | std::ios::trunc);
+    // Written beside the report under a name of its own and renamed when
+    // whole: a report that was there stays until the new one is.
+    std::string partial = o.output + ".part-XXXXXX";
+    const int fd = ::mkstemp(partial.data());
+    if (fd >= 0) ::close(fd);
+    std::ofstream html;
+    if (fd >= 0) html.open(partial, std::ios::binary | std::ios::trunc);
     std::size_t parts = 0;
     for (const FileResults& f : files) parts += f.records.size();
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Form "
@@ -244,7 +245,8 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     summary(html, files, o.results, scratch.dir / "trend.svg");
     html << "</body>\n</html>\n";
     html.close();
-    if (!html) {
+    if (!html || ::rename(partial.c_str(), o.output.c_str()) != 0) {
+        if (fd >= 0) ::unlink(partial.c_str());
         err << "formreport: " << printable(o.output) << ": the report could not be written\n";
         return exitinput;
     }

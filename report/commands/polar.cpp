@@ -340,17 +340,18 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
     }
 }
 
-void printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
+bool printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
                      const std::string& unit) {
     ResultsOptions o;
     o.unit = unit;
     const BatchSummary s = batchsummary(charted, o);
-    if (s.parts < 2) return;
+    if (s.parts < 2) return false;
     out << "\nbatch: " << s.parts << " charts of " << charted.size()
         << (charted.size() == 1 ? " input" : " inputs")
         << "; t, p, v and q of their minimum-zone references (the exact ones of circle "
            "records, the pointset library's of point files)\n";
     printspread(out, s, o);
+    return true;
 }
 
 } // namespace formeval::report
