@@ -158,10 +158,8 @@ void removepartial() {
 // writes and then renames to the picture's name: a picture is there whole or
 // not at all, and one that was there stays until the new one is whole.
 void Canvas::temporary() {
-    std::string name = path_ + ".part-XXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) check(CAIRO_STATUS_WRITE_ERROR);
-    ::close(fd);
+    const std::string name = newfilebeside(path_);
+    if (name.empty()) check(CAIRO_STATUS_WRITE_ERROR);
     temporary_ = name;
     setpartial(name);
 }

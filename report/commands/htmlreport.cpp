@@ -227,11 +227,9 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
 
     // Written beside the report under a name of its own and renamed when
     // whole: a report that was there stays until the new one is.
-    std::string partial = o.output + ".part-XXXXXX";
-    const int fd = ::mkstemp(partial.data());
-    if (fd >= 0) ::close(fd);
+    const std::string partial = newfilebeside(o.output);
     std::ofstream html;
-    if (fd >= 0) html.open(partial, std::ios::binary | std::ios::trunc);
+    if (!partial.empty()) html.open(partial, std::ios::binary | std::ios::trunc);
     std::size_t parts = 0;
     for (const FileResults& f : files) parts += f.records.size();
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Form "
@@ -246,7 +244,7 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     html << "</body>\n</html>\n";
     html.close();
     if (!html || ::rename(partial.c_str(), o.output.c_str()) != 0) {
-        if (fd >= 0) ::unlink(partial.c_str());
+        if (!partial.empty()) ::unlink(partial.c_str());
         err << "formreport: " << printable(o.output) << ": the report could not be written\n";
         return exitinput;
     }

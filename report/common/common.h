@@ -143,6 +143,12 @@ constexpr int exitusage = 2; // command line wrong
 // writing.
 bool outputwritten(std::ostream& out, std::ostream& err);
 
+// Makes a new empty file beside `path`, named after it ("PATH.part-" and six
+// letters), with the mode a new file of the process gets (0666 less the
+// umask), for writing whole and then renaming to `path`; its name, or ""
+// when none can be made (errno says why).
+std::string newfilebeside(const std::string& path);
+
 // Repetitions of a whole study: 1000, 10 000 or 100 000 (Monte Carlo), 10 000
 // (sampling).
 constexpr std::array<long, 3> studylengths = {1000, 10000, 100000};

@@ -15,6 +15,7 @@
 #include <iostream>
 #include <limits>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace formeval::report {
 namespace {
@@ -701,6 +702,25 @@ TEST(Polar, APictureThatCannotBeWrittenLeavesNoPart) {
         }
         EXPECT_EQ(test::readfile(dir.path() / "out" / "jobs-job1-2500.svg"), before);
     }
+}
+
+// Pictures and reports are made with the mode any new file of the process
+// gets (here 0644 under umask 022), not only for their owner: they are
+// written under a name of their own first.
+TEST(Polar, PicturesAndReportsAreReadableAsTheUmaskAllows) {
+    test::Workdir dir;
+    dir.write("jobs.txt", "2500 " + test::alternating(12, 0.003));
+    const mode_t previous = ::umask(022);
+    const test::ReportOutcome polar = test::report({"polar", "jobs.txt", "-o", "out", "--png"});
+    const test::ReportOutcome report = test::report({"report", "jobs.txt", "-o", "r.html"});
+    ::umask(previous);
+    ASSERT_EQ(polar.status, exitok) << polar.err;
+    ASSERT_EQ(report.status, exitok) << report.err;
+    for (const char* name : {"out/jobs-job1-2500.svg", "out/jobs-job1-2500.png", "r.html"})
+        EXPECT_EQ(fs::status(dir.path() / name).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                      fs::perms::others_read)
+            << name;
 }
 
 // A 200-degree arc of 40 points whose lobes leave formeval's circumscribing
