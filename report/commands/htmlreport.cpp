@@ -24,51 +24,6 @@ namespace {
 // of a roundness profile, enough for a page, few enough for 500 pages.
 constexpr std::size_t reportdrawnpoints = 1200;
 
-// A number of a path's data with at most one decimal: a tenth of a drawing
-// unit is far below what a screen or a printer shows.
-std::string tenths(const std::string& number) {
-    char* end = nullptr;
-    const double v = std::strtod(number.c_str(), &end);
-    if (end != number.c_str() + number.size() || !std::isfinite(v)) return number;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f", v);
-    std::string out = text;
-    if (out.size() > 2 && out.compare(out.size() - 2, 2, ".0") == 0) out.resize(out.size() - 2);
-    return out == "-0" ? "0" : out;
-}
-
-// The path data of an SVG picture with its numbers to tenths (cairo writes
-// four decimals, which makes a report of hundreds of charts three times as
-// large for nothing one can see).
-std::string compactpaths(const std::string& svg) {
-    std::string out;
-    out.reserve(svg.size());
-    std::size_t at = 0;
-    for (std::size_t d; (d = svg.find(" d=\"", at)) != std::string::npos;) {
-        const std::size_t begin = d + 4;
-        const std::size_t end = svg.find('"', begin);
-        if (end == std::string::npos) break;
-        out.append(svg, at, begin - at);
-        for (std::size_t i = begin; i < end;) {
-            const char c = svg[i];
-            if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.') {
-                std::size_t j = i + 1;
-                while (j < end && (std::isdigit(static_cast<unsigned char>(svg[j])) ||
-                                   svg[j] == '.' || svg[j] == 'e'))
-                    ++j;
-                out += tenths(svg.substr(i, j - i));
-                i = j;
-            } else {
-                out += c;
-                ++i;
-            }
-        }
-        at = end;
-    }
-    out.append(svg, at, std::string::npos);
-    return out;
-}
-
 // An SVG file's picture without its XML declaration, its paths compacted;
 // empty when unreadable.
 std::string inlinesvg(const fs::path& path) {

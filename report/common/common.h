@@ -149,6 +149,12 @@ bool outputwritten(std::ostream& out, std::ostream& err);
 // when none can be made (errno says why).
 std::string newfilebeside(const std::string& path);
 
+// An SVG picture with its paths' data made small for a page of many
+// pictures: every number to a tenth of a drawing unit (far below what a
+// screen or a printer shows), and the line-tos of a path of lines as steps
+// from one point to the next. Path data it cannot read is left as it is.
+std::string compactpaths(const std::string& svg);
+
 // Repetitions of a whole study: 1000, 10 000 or 100 000 (Monte Carlo), 10 000
 // (sampling).
 constexpr std::array<long, 3> studylengths = {1000, 10000, 100000};
