@@ -14,7 +14,6 @@
 namespace formeval::report {
 
 // Profile analysis, from the profile library.
-using profile::cutoffs;
 using profile::Harmonics;
 using profile::maxharmonic;
 using profile::PolarPoint;
