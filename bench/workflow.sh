@@ -6,10 +6,11 @@
 #   results  --feature circle, unfiltered and with --filter 50, a tolerance
 #            (every reference certified, one verdict a part, the batch);
 #   report   the filed HTML page of the same batch, filtered, with a header.
-# Prints each command's median, lowest and highest wall and user time, and
-# the report's size.
+# Prints each command's median, lowest and highest wall time and its median
+# user time, and the report's size, for each formreport named (default the
+# release build's); several, say a previous build and this one, run in turns.
 #
-#   bench/workflow.sh [-n RUNS] [-p PARTS] [FORMREPORT]
+#   bench/workflow.sh [-n RUNS] [-p PARTS] [FORMREPORT...]
 set -euo pipefail
 runs=5
 parts=500
@@ -21,7 +22,9 @@ while [ $# -gt 0 ]; do
     esac
 done
 root=$(cd "$(dirname "$0")/.." && pwd)
-formreport=$(realpath "${1:-$root/build/release/formreport}")
+exes=("$@")
+[ ${#exes[@]} -gt 0 ] || exes=("$root/build/release/formreport")
+for i in "${!exes[@]}"; do exes[$i]=$(realpath "${exes[$i]}"); done
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/formreport-workflow-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch"
@@ -49,16 +52,23 @@ commands=(
 declare -A times
 for ((r = 0; r < runs; r++)); do
     for k in "${!commands[@]}"; do
-        # shellcheck disable=SC2086
-        /usr/bin/time -f "%e %U" -o time.txt "$formreport" ${commands[$k]} >/dev/null 2>&1
-        times[$k]+="$(tail -1 time.txt)"$'\n'
+        for e in "${!exes[@]}"; do
+            # shellcheck disable=SC2086
+            /usr/bin/time -f "%e %U" -o time.txt "${exes[$e]}" ${commands[$k]} >/dev/null 2>&1 ||
+                echo "workflow: ${exes[$e]} ${names[$k]} failed" >&2
+            times[$e,$k]+="$(tail -1 time.txt)"$'\n'
+        done
     done
 done
-printf "%-18s %8s %8s %8s %8s   (%d parts of 3600 points, %d runs)\n" command "median" "lowest" "highest" "user" "$parts" "$runs"
-for k in "${!commands[@]}"; do
-    printf "%s" "${times[$k]}" | sort -n | awk -v name="${names[$k]}" '
-        { wall[NR] = $1; user[NR] = $2 }
-        END { n = NR; m = (n % 2) ? wall[(n + 1) / 2] : (wall[n / 2] + wall[n / 2 + 1]) / 2
-              printf "%-18s %7.2fs %7.2fs %7.2fs %7.2fs\n", name, m, wall[1], wall[n], user[int((n + 1) / 2)] }'
+for e in "${!exes[@]}"; do
+    echo "${exes[$e]}"
+    printf "  %-18s %8s %8s %8s %8s   (%d parts of 3600 points, %d runs)\n" command median lowest \
+        highest user "$parts" "$runs"
+    for k in "${!commands[@]}"; do
+        printf "%s" "${times[$e,$k]}" | sort -n | awk -v name="${names[$k]}" '
+            { wall[NR] = $1; user[NR] = $2 }
+            END { n = NR; m = (n % 2) ? wall[(n + 1) / 2] : (wall[n / 2] + wall[n / 2 + 1]) / 2
+                  printf "  %-18s %7.2fs %7.2fs %7.2fs %7.2fs\n", name, m, wall[1], wall[n], user[int((n + 1) / 2)] }'
+    done
 done
-echo "report.html: $(stat -c %s report.html) bytes"
+echo "report.html (the last run's): $(stat -c %s report.html) bytes"
