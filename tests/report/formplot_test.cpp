@@ -231,14 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {1},
                     {2},
                     "Ringed: the 2 points on the minimum zone's two planes (1 on the upper, 1 on "
-                    "the lower)"},
-        ContactCase{"NoWidth",
-                    {3, 3},
-                    3,
-                    {0, 1},
-                    {0, 1},
-                    "Ringed: the 2 points on the minimum zone's two planes (a zone of no width: "
-                    "every point is on both)"}),
+                    "the lower)"}),
     test::namedby([](const ContactCase& c) { return std::string(c.name); }));
 
 // An exactly flat surface: every point touches both bounds; a hundred of

@@ -327,24 +327,5 @@ TEST_P(PointPolarSaddle, RingsTheCorners) {
 INSTANTIATE_TEST_SUITE_P(Sizes, PointPolarSaddle, ::testing::Values(300, 3000),
                          test::namedby([](int n) { return "Points" + std::to_string(n); }));
 
-// An exactly flat plane: every point touches both bounds; a hundred are
-// ringed and the key says how many there are.
-TEST(PointPolar, AFlatPlaneRingsAHundredOfItsPoints) {
-    test::Workdir dir;
-    DeviationMap m;
-    for (int i = 0; i < 400; ++i) {
-        m.u.push_back(i % 20);
-        m.v.push_back(i / 20);
-        m.d.push_back(0);
-    }
-    m.scale = 20000;
-    drawdeviationmap((dir.path() / "f.svg").string(), Format::svg, m, {"µm", 1000});
-    const test::Svg svg = test::parsesvg(dir.path() / "f.svg");
-    ASSERT_TRUE(svg.wellformed) << svg.error;
-    EXPECT_EQ(ringcentres(svg).size(), mostrings);
-    EXPECT_TRUE(hastext(svg, "Ringed: 100 of the 400 points on the minimum zone's two planes (a "
-                             "zone of no width: every point is on both; too many to ring all)"));
-}
-
 } // namespace
 } // namespace formeval::report
