@@ -96,6 +96,29 @@ Rgb heat(double t);
 void colourscale(Canvas& c, double x, double top, double height, double low, double high,
                  const std::string& unit);
 
+// At most mostrings of the contacts, spread evenly over them in point order:
+// those a chart rings.
+constexpr std::size_t mostrings = 100;
+std::vector<std::size_t> ringed(const ZoneContacts& z);
+
+// What a zone's bounds are called, and its two sides.
+struct ZoneNames {
+    const char* bounds;
+    const char* upper;
+    const char* lower;
+};
+constexpr ZoneNames linebounds = {"lines", "upper", "lower"};
+constexpr ZoneNames planebounds = {"planes", "upper", "lower"};
+constexpr ZoneNames cylinderbounds = {"cylinders", "outer", "inner"};
+
+// The key of the rings: "Ringed: the 4 points on the minimum zone's two
+// planes (1 on the upper, 3 on the lower)", and when they are capped
+// "Ringed: 100 of the 2500 points ...; too many to ring all"; "" for none.
+std::string ringkey(const ZoneContacts& z, const ZoneNames& names);
+
+// A ring about each place: black on a white halo, seen on any colour.
+void rings(Canvas& c, const Polyline& places, double radius);
+
 // Scale of PNG pictures relative to SVG units.
 constexpr double pngscale = 1.5;
 

@@ -170,9 +170,11 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
 // The straightness profile: each point's deviation from the minimum-zone
 // line along the line, the zone and the least-squares line; and the
 // flatness map: each point at its place, coloured by its deviation from the
-// minimum-zone plane, with the colour scale. Deviations in `unit`.
+// minimum-zone plane, with the colour scale. Deviations in `unit`, lengths
+// in its coordinate unit; the points on the zone's bounds ringed.
 // With `orthogonal`, the record's x is the position along the line and its y
-// the deviation normal to it, and the texts say so.
+// the deviation normal to it, and the texts say so. A profile of more than
+// 7200 points is drawn as the lowest and highest of each of 3600 steps.
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
                       const Evaluated& e, const Subunit& unit, const std::string& title,
                       bool orthogonal = false);
@@ -183,7 +185,8 @@ void drawflatness(const std::string& path, Format format, const FormRecord& reco
 // at their place in it, or a cylinder developed (the angle about its axis
 // against the position along it). Up to mostmapdots points are dotted, each
 // coloured by its deviation; more are drawn as cells coloured by their
-// points' mean deviation, the highest and lowest point marked.
+// points' mean deviation, the highest and lowest point marked. The points
+// on the minimum zone's bounds are ringed.
 constexpr std::size_t mostmapdots = 2500;
 struct DeviationMap {
     std::vector<double> u, v, d;  // place and deviation (in the sub-unit) of each point
@@ -192,9 +195,24 @@ struct DeviationMap {
     double ulow = notapplicable;  // the u axis' range (0 to 360 degrees about an axis);
     double uhigh = notapplicable; // NaN: the points'
     std::string title, what, key; // the title, the form errors, what the colours show
+    double scale = 0;             // the largest coordinate (sub-unit), for rounding
+    bool cylinder = false;        // the zone's bounds are cylinders, not planes
 };
 void drawdeviationmap(const std::string& path, Format format, const DeviationMap& map,
                       const Subunit& unit);
+
+// The points that define a minimum zone, on its two bounds: those whose
+// deviation lies within `tolerance` of the highest or the lowest.
+struct ZoneContacts {
+    double low = 0, high = 0, tolerance = 0;
+    std::vector<std::size_t> upper, lower; // the points on each bound, in order
+    std::size_t points = 0;                // on either (both, in a zone of no width)
+};
+// Of `deviations` formed from numbers as large as `scale` (both in one unit):
+// the tolerance, a millionth of the zone's width plus 64 rounding units of
+// `scale`, keeps rounding from parting points that touch, and is the
+// resolution of the charts' value labels (formatlabel).
+ZoneContacts zonecontacts(const std::vector<double>& deviations, double scale);
 
 // The values of a quantity as the pictures show them: less `offset`, times
 // `factor`, in `unit`.

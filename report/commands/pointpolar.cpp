@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <numeric>
 #include <ostream>
 
 namespace formeval::report {
@@ -72,16 +71,18 @@ struct Charted {
     std::vector<double> deviations; // of each point from the minimum zone
 };
 
-std::string errorstext(const Evaluated& e, const Subunit& u) {
+// The form errors, each printed one way at the map's resolution.
+std::string errorstext(const Evaluated& e, const Subunit& u, double resolution) {
     std::string text;
     for (const Fit& f : e.fits)
         text += std::string(text.empty() ? "" : ", ") + methodname(f.method) + " " +
-                formatnumber(f.error * u.factor, 4) + " " + u.name;
+                formatlabel(f.error * u.factor, 4, resolution) + " " + u.name;
     return text;
 }
 
 // The straightness profile: each point's position along the minimum-zone
 // line and deviation normal to it; the least-squares line in that frame.
+// The chart draws a long profile decimated, keeping its extremes.
 void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
               const std::string& title, const Subunit& u) {
     const Fit& mz = c.e.fit(minimumzone);
@@ -89,27 +90,9 @@ void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, cons
     const Vector n = {-mz.direction[1], mz.direction[0], 0};
     FormRecord r;
     r.job = 1000;
-    std::vector<std::size_t> order(pf.count());
-    std::iota(order.begin(), order.end(), 0);
-    std::vector<double> along(pf.count());
-    for (std::size_t i = 0; i < pf.count(); ++i)
-        along[i] = dot(&pf.coordinates[2 * i], mz.direction, mz.point, 2);
-    std::sort(order.begin(), order.end(), [&](auto a, auto b) { return along[a] < along[b]; });
-    const std::size_t steps = std::min(order.size(), o.drawnpoints / 2);
-    for (std::size_t s = 0, i = 0; s < steps; ++s) {
-        const std::size_t end = (s + 1) * order.size() / steps;
-        std::size_t low = order[i], high = order[i];
-        for (; i < end; ++i) {
-            if (c.deviations[order[i]] < c.deviations[low]) low = order[i];
-            if (c.deviations[order[i]] > c.deviations[high]) high = order[i];
-        }
-        // Both extremes of the step in their order along the line.
-        const bool lowfirst = along[low] <= along[high];
-        for (const std::size_t k : {lowfirst ? low : high, lowfirst ? high : low}) {
-            r.c[0].push_back(along[k]);
-            r.c[1].push_back(c.deviations[k]);
-            if (low == high) break;
-        }
+    for (std::size_t i = 0; i < pf.count(); ++i) {
+        r.c[0].push_back(dot(&pf.coordinates[2 * i], mz.direction, mz.point, 2));
+        r.c[1].push_back(c.deviations[i]);
     }
     // The drawing reads lines as y = intercept + slope x: the minimum zone is
     // the axis, the least-squares line its offset and slope in this frame.
@@ -138,7 +121,6 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
     const bool cylinder = *o.feature == Feature::cylinder;
     const Frame f = frameabout(mz.direction);
     DeviationMap m;
-    const std::string unit = o.unit == defaultunit ? "" : " (" + o.unit + ")";
     const double degree = std::atan(1.0) / 45;
     for (std::size_t i = 0; i < pf.count(); ++i) {
         const double* p = &pf.coordinates[3 * i];
@@ -153,8 +135,11 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
         }
         m.d.push_back(c.deviations[i] * u.factor);
     }
+    for (const double v : pf.coordinates) m.scale = std::max(m.scale, std::fabs(v) * u.factor);
+    m.cylinder = cylinder;
     m.title = title;
-    m.what = std::string(cylinder ? "Cylindricity: " : "Flatness: ") + errorstext(c.e, u);
+    m.what = std::string(cylinder ? "Cylindricity: " : "Flatness: ") +
+             errorstext(c.e, u, zonecontacts(m.d, m.scale).tolerance);
     const std::string what = cylinder ? "cylinder (outward positive)" : "plane";
     m.key = pf.count() <= mostmapdots
                 ? "Each point coloured by its deviation normal to the minimum-zone " + what
@@ -166,11 +151,11 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
         m.ulow = 0;
         m.uhigh = 360;
         m.ulabel = "angle about the axis (degrees)";
-        m.vlabel = "position along the axis" + unit;
+        m.vlabel = withunit("position along the axis", o.unit);
         m.key = "Developed: " + m.key;
     } else {
-        m.ulabel = "u: x projected onto the plane" + unit;
-        m.vlabel = "v, in the plane" + unit;
+        m.ulabel = withunit("u: x projected onto the plane", o.unit);
+        m.vlabel = withunit("v, in the plane", o.unit);
     }
     picture(svg, o.png,
             [&](const std::string& path, Format format) { drawdeviationmap(path, format, m, u); });

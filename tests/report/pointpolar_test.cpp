@@ -45,6 +45,30 @@ bool hastext(const test::Svg& svg, const std::string& part) {
     return false;
 }
 
+using Place = std::pair<double, double>;
+
+// The rings about the points on the minimum zone's bounds.
+std::vector<Place> ringcentres(const test::Svg& svg) {
+    std::vector<Place> out;
+    for (const test::Element* e : test::strokes(svg, ink, 1.6))
+        out.push_back(test::circlecentre(*e));
+    return out;
+}
+
+// The point each triangle of an extreme marks: midway along its flat side
+// across, and midway between that side and its apex.
+std::vector<Place> trianglecentres(const test::Svg& svg) {
+    std::vector<Place> out;
+    for (const test::Element* p : test::strokes(svg, ink, 1.4)) {
+        const auto v = test::vertices(p->attributes.at("d"));
+        if (v.size() == 3 || v.size() == 4)
+            out.push_back({(v[0].first + v[1].first) / 2, (v[0].second + v[2].second) / 2});
+    }
+    return out;
+}
+
+class PointPolarSaddle : public ::testing::TestWithParam<int> {};
+
 struct CircleCase {
     int points;
     std::size_t drawnatmost;
@@ -145,7 +169,12 @@ TEST(PointPolar, StraightnessNormalToTheLine) {
     const test::Svg svg = test::parsesvg(dir.path() / "edge-line.svg");
     ASSERT_TRUE(svg.wellformed) << svg.error;
     EXPECT_TRUE(hastext(svg, "deviation normal to the line (µm)"));
+    EXPECT_TRUE(hastext(svg, "position along the line (mm)"));
     EXPECT_TRUE(hastext(svg, "Straightness: minimum zone 20 µm"));
+    // Every point touches the zone: counted over all, not over those drawn.
+    EXPECT_TRUE(hastext(svg, "Ringed: 100 of the 10000 points on the minimum zone's two lines "
+                             "(5000 on the upper, 5000 on the lower; too many to ring all)"));
+    EXPECT_EQ(test::strokes(svg, ink, 1.6).size(), mostrings);
     const auto profile = test::strokes(svg, profilecolour, 1.1);
     ASSERT_EQ(profile.size(), 1u);
     const auto v = test::vertices(profile[0]->attributes.at("d"));
@@ -229,6 +258,7 @@ TEST(PointPolar, DevelopedMapOfACylinder) {
     m.ulabel = "angle about the axis (degrees)";
     m.vlabel = "position along the axis (mm)";
     m.title = "shaft";
+    m.cylinder = true;
     drawdeviationmap((dir.path() / "d.svg").string(), Format::svg, m, {"µm", 1000});
     const test::Svg svg = test::parsesvg(dir.path() / "d.svg");
     ASSERT_TRUE(svg.wellformed) << svg.error;
@@ -239,7 +269,64 @@ TEST(PointPolar, DevelopedMapOfACylinder) {
     for (const test::Element* p : test::strokes(svg, ink, 1.4))
         triangles += test::vertices(p->attributes.at("d")).size() <= 4;
     EXPECT_EQ(triangles, 2);
+    // cos 2t is 1 at 180 degrees only, -1 at 90 and 270: the highest point
+    // where the offset 0.01 k is largest, the two lowest where it is 0; each
+    // ring holds a triangle or one of the lowest points.
+    EXPECT_TRUE(hastext(svg, "Ringed: the 3 points on the minimum zone's two cylinders (1 on the "
+                             "outer, 2 on the inner)"));
+    const std::vector<Place> rings = ringcentres(svg);
+    EXPECT_EQ(rings.size(), 3u);
+    for (const Place& t : trianglecentres(svg))
+        EXPECT_TRUE(std::any_of(rings.begin(), rings.end(), [&](const Place& r) {
+            return std::hypot(r.first - t.first, r.second - t.second) < 0.01;
+        }));
 }
+
+// Few points dotted, many in cells: the four corners of a saddle 1 um above
+// and below the plane z = 0 (its minimum zone: the diagonals cross) are
+// ringed, the points inside the zone not, however many; over the cells the
+// rings hold the triangles of the highest and the lowest point.
+TEST_P(PointPolarSaddle, RingsTheCorners) {
+    const int n = GetParam();
+    test::Workdir dir;
+    std::ostringstream out;
+    out.precision(17);
+    out << "0 0 0.001\n40 30 0.001\n40 0 -0.001\n0 30 -0.001\n";
+    for (int i = 4; i < n; ++i) {
+        const double a = std::fmod(i * 0.618034, 1.0), b = std::fmod(i * 0.754878, 1.0);
+        out << 40 * a << " " << 30 * b << " " << 0.0009 * std::sin(9 * a) * std::cos(7 * b) << "\n";
+    }
+    dir.write("saddle.txt", out.str());
+    const test::ReportOutcome o =
+        test::report({"polar", "saddle.txt", "--feature", "plane", "-o", "maps"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "maps" / "saddle-plane.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    EXPECT_TRUE(hastext(svg, "Ringed: the 4 points on the minimum zone's two planes (2 on the "
+                             "upper, 2 on the lower)"));
+    EXPECT_TRUE(hastext(svg, "u: x projected onto the plane (coordinate units)"));
+    EXPECT_TRUE(hastext(svg, "v, in the plane (coordinate units)"));
+    const std::vector<Place> rings = ringcentres(svg);
+    ASSERT_EQ(rings.size(), 4u);
+    const auto ringed = [&](const Place& p) {
+        return std::any_of(rings.begin(), rings.end(), [&](const Place& r) {
+            return std::hypot(r.first - p.first, r.second - p.second) < 0.01;
+        });
+    };
+    if (n > static_cast<int>(mostmapdots)) {
+        const std::vector<Place> triangles = trianglecentres(svg);
+        EXPECT_EQ(triangles.size(), 2u);
+        for (const Place& t : triangles) EXPECT_TRUE(ringed(t));
+    } else {
+        // The dots' outlines in point order: the corners first.
+        const auto dots = test::strokes(svg, ink, 0.6);
+        ASSERT_EQ(dots.size(), static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) EXPECT_EQ(ringed(test::circlecentre(*dots[i])), i < 4) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PointPolarSaddle, ::testing::Values(300, 3000),
+                         test::namedby([](int n) { return "Points" + std::to_string(n); }));
 
 } // namespace
 } // namespace formeval::report
