@@ -98,6 +98,12 @@ double textwidth(const std::string& text, double size, bool bold) {
     return extents.x_advance;
 }
 
+void caption(Canvas& c, double y, double width, const std::string& text) {
+    if (text.empty()) return;
+    c.colour(ink);
+    c.text(20, y, text, fitsize(text, 11, width - 40));
+}
+
 double fitsize(const std::string& text, double size, double room, bool bold) {
     const double width = textwidth(text, size, bold);
     return width > room ? size * room / width : size;

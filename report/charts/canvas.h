@@ -84,6 +84,11 @@ struct Page {
 };
 
 // Colours of the charts' text and axes, and of their grid lines.
+// The caption line under a chart (the part, operator ... and the filter):
+// the height it adds, and drawn at `y` (its baseline) in `width`.
+constexpr double captionheight = 24;
+void caption(Canvas& c, double y, double width, const std::string& text);
+
 constexpr Rgb ink = {0, 0, 0};
 constexpr Rgb gridline = {0.85, 0.85, 0.85};
 

@@ -175,11 +175,14 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
 // With `orthogonal`, the record's x is the position along the line and its y
 // the deviation normal to it, and the texts say so. A profile of more than
 // 7200 points is drawn as the lowest and highest of each of 3600 steps.
+// `caption` is the line under the chart (the part, operator ... and the
+// filter); none when empty.
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
                       const Evaluated& e, const Subunit& unit, const std::string& title,
-                      bool orthogonal = false);
+                      const std::string& caption, bool orthogonal = false);
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
-                  const Evaluated& e, const Subunit& unit, const std::string& title);
+                  const Evaluated& e, const Subunit& unit, const std::string& title,
+                  const std::string& caption);
 
 // A map of deviations over two coordinates of the feature: a plane's points
 // at their place in it, or a cylinder developed (the angle about its axis
@@ -195,6 +198,7 @@ struct DeviationMap {
     double ulow = notapplicable;  // the u axis' range (0 to 360 degrees about an axis);
     double uhigh = notapplicable; // NaN: the points'
     std::string title, what, key; // the title, the form errors, what the colours show
+    std::string caption;          // the line under the chart; none when empty
     double scale = 0;             // the largest coordinate (sub-unit), for rounding
     bool cylinder = false;        // the zone's bounds are cylinders, not planes
 };

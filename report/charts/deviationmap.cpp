@@ -69,7 +69,7 @@ void marker(Canvas& c, double x, double y, bool up) {
 void drawdeviationmap(const std::string& path, Format format, const DeviationMap& m,
                       const Subunit& unit) {
     constexpr double width = 940, height = 684, left = 80, top = 100, plotw = 600, ploth = 500;
-    Canvas c(path, format, width, height);
+    Canvas c(path, format, width, height + (m.caption.empty() ? 0 : captionheight));
     const Span us = spanof(m.u, m.ulow, m.uhigh);
     const Span vs = spanof(m.v, notapplicable, notapplicable);
     const Span zone = spanof(m.d, notapplicable, notapplicable);
@@ -162,6 +162,7 @@ void drawdeviationmap(const std::string& path, Format format, const DeviationMap
     c.text(20, 70, m.key, fitsize(m.key, 11, width - 40));
     const std::string key = ringkey(contacts, m.cylinder ? cylinderbounds : planebounds);
     if (!key.empty()) c.text(20, height - 12, key, fitsize(key, 11, width - 40));
+    caption(c, height + 12, width, m.caption);
     c.finish();
 }
 

@@ -85,7 +85,9 @@ Range rangeof(const std::vector<double>& v) {
 // The title, the form errors and the key over the picture, the key of the
 // rings under it; then writes it.
 void finish(Canvas& c, double width, double height, const std::string& title,
-            const std::string& what, const std::string& key, const std::string& rings) {
+            const std::string& what, const std::string& key, const std::string& rings,
+            const std::string& captiontext) {
+    caption(c, height + 12, width, captiontext);
     c.colour(ink);
     c.text(20, 28, title, fitsize(title, 15, width - 40, true), Anchor::start, true);
     c.text(20, 50, what, fitsize(what, 12, width - 40));
@@ -98,9 +100,9 @@ void finish(Canvas& c, double width, double height, const std::string& title,
 
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
                       const Evaluated& e, const Subunit& u, const std::string& title,
-                      bool orthogonal) {
+                      const std::string& captiontext, bool orthogonal) {
     constexpr double width = 900, height = 564, left = 90, right = 30, top = 110, bottom = 94;
-    Canvas c(path, format, width, height);
+    Canvas c(path, format, width, height + (captiontext.empty() ? 0 : captionheight));
     const std::vector<double>& x = record.c[0];
     std::vector<double> d = deviations(record, e.fit(minimumzone));
     for (double& v : d) v *= u.factor;
@@ -170,13 +172,14 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
     finish(c, width, height, title, "Straightness: " + errors(e, u, contacts.tolerance),
            std::string(orthogonal ? "Deviations normal to" : "Deviations along y from") +
                " the minimum-zone line (green: the zone); blue: the least-squares line",
-           ringkey(contacts, linebounds));
+           ringkey(contacts, linebounds), captiontext);
 }
 
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
-                  const Evaluated& e, const Subunit& u, const std::string& title) {
+                  const Evaluated& e, const Subunit& u, const std::string& title,
+                  const std::string& captiontext) {
     constexpr double width = 900, height = 684, left = 80, top = 100, side = 500;
-    Canvas c(path, format, width, height);
+    Canvas c(path, format, width, height + (captiontext.empty() ? 0 : captionheight));
     const std::vector<double>& x = record.c[0];
     const std::vector<double>& y = record.c[1];
     std::vector<double> d = deviations(record, e.fit(minimumzone));
@@ -231,7 +234,7 @@ void drawflatness(const std::string& path, Format format, const FormRecord& reco
     finish(c, width, height, title, "Flatness: " + errors(e, u, contacts.tolerance),
            "Each point at its place, coloured by its deviation along z from the minimum-zone "
            "plane",
-           ringkey(contacts, planebounds));
+           ringkey(contacts, planebounds), captiontext);
 }
 
 } // namespace formeval::report

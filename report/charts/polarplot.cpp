@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace formeval::report {
 
@@ -19,8 +20,6 @@ constexpr double centrey = 385;
 constexpr double legendx = 700;
 constexpr double legendmargin = 20;
 constexpr std::size_t mostdots = 60; // points beyond which the trace alone shows the profile
-constexpr double captionheight = 24; // below the chart, for the caption line
-constexpr double captionsize = 11;
 
 constexpr Rgb grid = {0.80, 0.80, 0.80};
 constexpr Rgb basering = {0.55, 0.55, 0.55};
@@ -267,9 +266,13 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
     for (const Fit& f : e.fits) largest = std::max(largest, f.error * u.factor);
     const int decimals =
         largest > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(largest))), 0, 12) : 3;
+    // Errors equal but for rounding noise are printed alike: each snapped to
+    // a billionth of the largest first.
     const auto shown = [&](double error) {
+        const double snapped =
+            std::strtod(formatlabel(error * u.factor, 15, largest * 1e-9).c_str(), nullptr);
         char text[64];
-        std::snprintf(text, sizeof text, "%.*f", decimals, error * u.factor);
+        std::snprintf(text, sizeof text, "%.*f", decimals, snapped);
         return std::string(text) + " " + u.name;
     };
     for (int k = 0; k < nmethods; ++k) {
@@ -379,12 +382,11 @@ void drawpolar(const std::string& path, Format format, const PolarData& data,
     const Subunit& u = labels.deviations;
     const double division = ringdivision(m.scale / u.factor);
     const std::vector<LegendLine> lines = legendlines(data, evaluation, labels, division);
-    const double width = std::max({legendx + legendwidth(lines) + legendmargin,
-                                   40 + textwidth(labels.title, 15, true),
-                                   40 + textwidth(labels.caption, captionsize)});
+    const double width =
+        std::max({legendx + legendwidth(lines) + legendmargin,
+                  40 + textwidth(labels.title, 15, true), 40 + textwidth(labels.caption, 11)});
     Canvas c(path, format, width, height + (labels.caption.empty() ? 0 : captionheight));
-    c.colour(ink);
-    if (!labels.caption.empty()) c.text(20, height + 12, labels.caption, captionsize);
+    caption(c, height + 12, width, labels.caption);
     c.colour(ink);
     c.text(20, 28, labels.title, 15, Anchor::start, true);
     if (!labels.note.empty()) c.text(20, 48, labels.note, 12);

@@ -84,7 +84,7 @@ std::string errorstext(const Evaluated& e, const Subunit& u, double resolution) 
 // line and deviation normal to it; the least-squares line in that frame.
 // The chart draws a long profile decimated, keeping its extremes.
 void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
-              const std::string& title, const Subunit& u) {
+              const std::string& title, const std::string& captiontext, const Subunit& u) {
     const Fit& mz = c.e.fit(minimumzone);
     const Fit& ls = c.e.fit(leastsquares);
     const Vector n = {-mz.direction[1], mz.direction[0], 0};
@@ -110,7 +110,7 @@ void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, cons
     least.intercept = dot(ls.point.data(), n, mz.point, 2) -
                       least.slopex * dot(ls.point.data(), mz.direction, mz.point, 2);
     picture(svg, o.png, [&](const std::string& path, Format format) {
-        drawstraightness(path, format, r, e, u, title, true);
+        drawstraightness(path, format, r, e, u, title, captiontext, true);
     });
 }
 
@@ -138,6 +138,7 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
     for (const double v : pf.coordinates) m.scale = std::max(m.scale, std::fabs(v) * u.factor);
     m.cylinder = cylinder;
     m.title = title;
+    m.caption = chartcaption(o.header, "");
     m.what = std::string(cylinder ? "Cylindricity: " : "Flatness: ") +
              errorstext(c.e, u, zonecontacts(m.d, m.scale).tolerance);
     const std::string what = cylinder ? "cylinder (outward positive)" : "plane";
@@ -255,7 +256,8 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
         drawcircle(o, pf, shown, c, svg, title, err, row);
     else if (*o.feature == Feature::line)
         drawline(o, shown.points, c, svg,
-                 title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter), u);
+                 title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter),
+                 chartcaption(o.header, shown.filter), u);
     else
         drawmap(o, pf, c, svg, title, u);
     errno = 0;

@@ -152,11 +152,12 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
                                   std::to_string(r.c[0].size()) + " points";
         const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) + "-" +
                                                    std::to_string(r.job) + ".svg");
+        const std::string caption = chartcaption(o.header, "");
         picture(svg, o.png, [&](const std::string& path, Format format) {
             if (plane)
-                drawflatness(path, format, r, e, u, title);
+                drawflatness(path, format, r, e, u, title, caption);
             else
-                drawstraightness(path, format, r, e, u, title);
+                drawstraightness(path, format, r, e, u, title, caption);
         });
         rows.push_back({printable(svg.filename().string()), &r, std::move(e)});
     }

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <limits>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -797,6 +798,48 @@ TEST(Polar, EveryChartNamesThePartAndABatchEndsWithItsSummary) {
     const test::ReportOutcome one = test::report({"polar", "b.txt"});
     ASSERT_EQ(one.status, exitok) << one.err;
     EXPECT_EQ(one.out.find("batch:"), std::string::npos);
+    // The straightness and flatness charts and a point file's map likewise.
+    const std::string demo = std::string(FORMEVAL_SOURCE_DIR) + "/examples/demo/cir1.txt";
+    std::ostringstream plane;
+    for (int i = 0; i < 16; ++i) plane << i % 4 << " " << i / 4 << " " << 0.001 * (i % 3) << "\n";
+    dir.write("plane.txt", plane.str());
+    const test::ReportOutcome forms =
+        test::report({"polar", demo, "-o", "demo", "--part", "Ring 6204"});
+    const test::ReportOutcome map = test::report(
+        {"polar", "plane.txt", "--feature", "plane", "-o", "demo", "--part", "Ring 6204"});
+    ASSERT_EQ(forms.status, exitok) << forms.err;
+    ASSERT_EQ(map.status, exitok) << map.err;
+    for (const char* chart : {"cir1-job2-1000.svg", "cir1-job5-3000.svg", "plane-plane.svg"})
+        EXPECT_TRUE(hastext(test::parsesvg(dir.path() / "demo" / chart),
+                            "Part: Ring 6204  \u00b7  Filter: none"))
+            << chart;
+}
+
+// The legend prints errors that differ by rounding noise alike: 2.1405 um
+// and the double just below it, which printf would round apart.
+TEST(Polar, TheLegendPrintsEqualErrorsAlike) {
+    std::istringstream in("2500 " + test::alternating(12, 0.001));
+    const CircleRecord r = readjobstream(in, "jobs.txt").circles.at(0);
+    Evaluated e = evaluate(r);
+    ASSERT_TRUE(e.ok());
+    const double half = 0.0021405000000000005; // 2.1405 um, just above the binary half
+    for (Fit& f : e.fits) f.error = f.method == circumscribing ? std::nextafter(half, 0.0) : half;
+    char apart[2][16];
+    std::snprintf(apart[0], sizeof apart[0], "%.3f", half * 1000);
+    std::snprintf(apart[1], sizeof apart[1], "%.3f", std::nextafter(half, 0.0) * 1000);
+    ASSERT_STRNE(apart[0], apart[1]) << "the case needs values printf rounds apart";
+    test::Workdir dir;
+    PolarLabels labels;
+    labels.unit = "mm";
+    labels.deviations = subunit("mm", 0.002);
+    labels.magnification = 1000;
+    const std::string path = (dir.path() / "p.svg").string();
+    drawpolar(path, Format::svg, polardata(r, e), e, labels);
+    std::set<std::string> headlines;
+    for (const std::string& t : test::parsesvg(path).texts())
+        if (t.find(" \u00b5m") != std::string::npos && t.find("2.14") == 0)
+            headlines.insert(t.substr(0, 5));
+    EXPECT_EQ(headlines.size(), 1u) << *headlines.begin();
 }
 
 } // namespace
