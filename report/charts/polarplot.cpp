@@ -261,9 +261,18 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
     const Subunit& u = labels.deviations;
     std::vector<LegendLine> out;
     out.push_back({"Roundness RONt (peak to valley)", 13, true, 0, 22, -1});
-    // The errors to the same decimals: four significant digits of the largest.
+    // The reference shown for each criterion: the exact one where the points
+    // hold it, else formeval's.
+    const auto headlineof = [&](int k) -> const Fit* {
+        const bool held = k == leastsquares || k == minimumzone || d.holdscircles();
+        return held ? e.find(Method(k), Source::exact) : nullptr;
+    };
+    // The errors to the same decimals: four significant digits of the largest shown.
     double largest = 0;
-    for (const Fit& f : e.fits) largest = std::max(largest, f.error * u.factor);
+    for (int k = 0; k < nmethods; ++k) {
+        largest = std::max(largest, e.fit(Method(k)).error * u.factor);
+        if (const Fit* exact = headlineof(k)) largest = std::max(largest, exact->error * u.factor);
+    }
     const int decimals =
         largest > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(largest))), 0, 12) : 3;
     // Errors equal but for rounding noise are printed alike: each snapped to
@@ -279,7 +288,7 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
         // The exact reference headlines where there is one; formeval's beside it.
         const Fit& program = e.fit(Method(k));
         const bool held = k == leastsquares || k == minimumzone || d.holdscircles();
-        const Fit* exact = held ? e.find(Method(k), Source::exact) : nullptr;
+        const Fit* exact = headlineof(k);
         const Fit& headline = exact ? *exact : program;
         const bool bounded = k != leastsquares && (exact || program.certificate.certified);
         out.push_back({referencenames[k], 12, false, 30, 16, k});

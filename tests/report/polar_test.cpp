@@ -299,6 +299,17 @@ TEST(Polar, AnArcOverItsOwnAnglesOnly) {
     for (const int k : {circumscribing, inscribing})
         EXPECT_TRUE(test::strokes(svg, referencecolours[k], 1).empty()) << referencenames[k];
     EXPECT_TRUE(hastext(svg, "formeval's; an arc under 180\u00b0 holds no such circle"));
+    // The errors keep their decimals though the exact enclosing circle of the
+    // arc's points, which is not shown, is wide.
+    const std::string certified = " \u00b5m  certified";
+    std::size_t headlines = 0;
+    for (const std::string& t : svg.texts())
+        if (t.size() > certified.size() &&
+            t.compare(t.size() - certified.size(), certified.size(), certified) == 0) {
+            ++headlines;
+            EXPECT_EQ(t.find('.') + 4, t.size() - certified.size()) << t;
+        }
+    EXPECT_EQ(headlines, 1u) << "the minimum zone's";
     for (const int k : {leastsquares, minimumzone, circumscribing, inscribing})
         for (const test::Element* e : test::strokes(svg, referencecolours[k], 1.4))
             within(*e, referencenames[k]);
