@@ -6,6 +6,7 @@
 
 #include "report/charts/charts.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -134,5 +135,14 @@ constexpr const char* fontfamily = "DejaVu Sans";
 // the plot area of `page`: grid lines across it and tick labels at its left.
 // Returns the value at the plot area's top edge, to which values are scaled.
 double valueaxis(Canvas& c, const Page& page, double top);
+
+// The ticks, tick labels and names of a map's two axes: the horizontal one
+// under the box (`x` places a value), the vertical one left of it (`y`).
+struct Box {
+    double left, top, width, height;
+};
+void mapaxes(Canvas& c, const Box& box, const Ticks& horizontal, const Ticks& vertical,
+             const std::function<double(double)>& x, const std::function<double(double)>& y,
+             const std::string& hname, const std::string& vname);
 
 } // namespace formeval::report

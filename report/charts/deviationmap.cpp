@@ -143,17 +143,8 @@ void drawdeviationmap(const std::string& path, Format format, const DeviationMap
         ut = {(m.uhigh - m.ulow) / 8, {}};
         for (int k = 0; k <= 8; ++k) ut.values.push_back(m.ulow + k * ut.step);
     }
-    for (const double v : ut.values) {
-        c.line(px(v), top + h, px(v), top + h + 5);
-        c.text(px(v), top + h + 18, ticklabel(v, ut.step), 11, Anchor::middle);
-    }
-    const Ticks vt = ticks(vmid - vspan / 2, vmid + vspan / 2, 6);
-    for (const double v : vt.values) {
-        c.line(left - 5, py(v), left, py(v));
-        c.text(left - 8, py(v) + 4, ticklabel(v, vt.step), 11, Anchor::end);
-    }
-    c.text(left + w / 2, top + h + 40, m.ulabel, 13, Anchor::middle);
-    c.text(22, top + h / 2, m.vlabel, 13, Anchor::middle, false, 90);
+    mapaxes(c, {left, top, w, h}, ut, ticks(vmid - vspan / 2, vmid + vspan / 2, 6), px, py,
+            m.ulabel, m.vlabel);
     colourscale(c, left + w + 60, top, h, zone.low, zone.high, unit.name);
 
     c.colour(ink);

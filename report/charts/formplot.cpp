@@ -198,18 +198,9 @@ void drawflatness(const std::string& path, Format format, const FormRecord& reco
     c.colour(ink);
     c.linewidth(1);
     c.rectangle(left, top, side, side, false);
-    const Ticks xt = ticks(xmid - span / 2, xmid + span / 2, 6);
-    for (const double v : xt.values) {
-        c.line(px(v), top + side, px(v), top + side + 5);
-        c.text(px(v), top + side + 18, ticklabel(v, xt.step), 11, Anchor::middle);
-    }
-    const Ticks yt = ticks(ymid - span / 2, ymid + span / 2, 6);
-    for (const double v : yt.values) {
-        c.line(left - 5, py(v), left, py(v));
-        c.text(left - 8, py(v) + 4, ticklabel(v, yt.step), 11, Anchor::end);
-    }
-    c.text(left + side / 2, top + side + 40, withunit("x", u.coordinates), 13, Anchor::middle);
-    c.text(22, top + side / 2, withunit("y", u.coordinates), 13, Anchor::middle, false, 90);
+    mapaxes(c, {left, top, side, side}, ticks(xmid - span / 2, xmid + span / 2, 6),
+            ticks(ymid - span / 2, ymid + span / 2, 6), px, py, withunit("x", u.coordinates),
+            withunit("y", u.coordinates));
 
     const double dot = std::clamp(side / 2.5 / std::sqrt(static_cast<double>(d.size())), 3.0, 16.0);
     const bool labelled = d.size() <= 30;
