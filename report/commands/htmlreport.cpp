@@ -4,10 +4,8 @@
 // print styles give each part a page of its own and the summary the last.
 #include "report/commands/commands.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <ostream>
 #include <random>
