@@ -137,9 +137,6 @@ std::vector<double> bandpassfilter(const std::vector<double>& samples, double lo
 std::vector<double> openfilter(const std::vector<double>& position,
                                const std::vector<double>& value, double cutoff);
 
-// The cut-offs of the filter, UPR.
-constexpr std::array<int, 4> cutoffs = {15, 50, 150, 500};
-
 // The harmonic amplitudes, up to maxharmonic, of the closed profile of the
 // points (x[i], y[i]) about `about`, at equal angles (see equalangles).
 struct Harmonics {

@@ -98,6 +98,12 @@ double textwidth(const std::string& text, double size, bool bold) {
     return extents.x_advance;
 }
 
+void caption(Canvas& c, double y, double width, const std::string& text) {
+    if (text.empty()) return;
+    c.colour(ink);
+    c.text(20, y, text, fitsize(text, 11, width - 40));
+}
+
 double fitsize(const std::string& text, double size, double room, bool bold) {
     const double width = textwidth(text, size, bold);
     return width > room ? size * room / width : size;
@@ -158,10 +164,8 @@ void removepartial() {
 // writes and then renames to the picture's name: a picture is there whole or
 // not at all, and one that was there stays until the new one is whole.
 void Canvas::temporary() {
-    std::string name = path_ + ".part-XXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) check(CAIRO_STATUS_WRITE_ERROR);
-    ::close(fd);
+    const std::string name = newfilebeside(path_);
+    if (name.empty()) check(CAIRO_STATUS_WRITE_ERROR);
     temporary_ = name;
     setpartial(name);
 }

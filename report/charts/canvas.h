@@ -6,6 +6,7 @@
 
 #include "report/charts/charts.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,11 @@ struct Page {
 };
 
 // Colours of the charts' text and axes, and of their grid lines.
+// The caption line under a chart (the part, operator ... and the filter):
+// the height it adds, and drawn at `y` (its baseline) in `width`.
+constexpr double captionheight = 24;
+void caption(Canvas& c, double y, double width, const std::string& text);
+
 constexpr Rgb ink = {0, 0, 0};
 constexpr Rgb gridline = {0.85, 0.85, 0.85};
 
@@ -96,6 +102,29 @@ Rgb heat(double t);
 void colourscale(Canvas& c, double x, double top, double height, double low, double high,
                  const std::string& unit);
 
+// At most mostrings of the contacts, spread evenly over them in point order:
+// those a chart rings.
+constexpr std::size_t mostrings = 100;
+std::vector<std::size_t> ringed(const ZoneContacts& z);
+
+// What a zone's bounds are called, and its two sides.
+struct ZoneNames {
+    const char* bounds;
+    const char* upper;
+    const char* lower;
+};
+constexpr ZoneNames linebounds = {"lines", "upper", "lower"};
+constexpr ZoneNames planebounds = {"planes", "upper", "lower"};
+constexpr ZoneNames cylinderbounds = {"cylinders", "outer", "inner"};
+
+// The key of the rings: "Ringed: the 4 points on the minimum zone's two
+// planes (1 on the upper, 3 on the lower)", and when they are capped
+// "Ringed: 100 of the 2500 points ...; too many to ring all"; "" for none.
+std::string ringkey(const ZoneContacts& z, const ZoneNames& names);
+
+// A ring about each place: black on a white halo, seen on any colour.
+void rings(Canvas& c, const Polyline& places, double radius);
+
 // Scale of PNG pictures relative to SVG units.
 constexpr double pngscale = 1.5;
 
@@ -106,5 +135,14 @@ constexpr const char* fontfamily = "DejaVu Sans";
 // the plot area of `page`: grid lines across it and tick labels at its left.
 // Returns the value at the plot area's top edge, to which values are scaled.
 double valueaxis(Canvas& c, const Page& page, double top);
+
+// The ticks, tick labels and names of a map's two axes: the horizontal one
+// under the box (`x` places a value), the vertical one left of it (`y`).
+struct Box {
+    double left, top, width, height;
+};
+void mapaxes(Canvas& c, const Box& box, const Ticks& horizontal, const Ticks& vertical,
+             const std::function<double(double)>& x, const std::function<double(double)>& y,
+             const std::string& hname, const std::string& vname);
 
 } // namespace formeval::report

@@ -14,7 +14,6 @@
 namespace formeval::report {
 
 // Profile analysis, from the profile library.
-using profile::cutoffs;
 using profile::Harmonics;
 using profile::maxharmonic;
 using profile::PolarPoint;
@@ -59,9 +58,12 @@ bool magnificationfits(double magnification, double lowest, double highest, doub
 // Polar plot data: the profile points and each reference circle as radial
 // deviations about the minimum-zone centre, by angle.
 struct PolarData {
-    Fit centre;                      // the minimum-zone circle
+    Fit centre;                      // the minimum-zone circle (the exact one where
+                                     // formeval's is not it)
     std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
     std::array<std::vector<PolarPoint>, nmethods> curves; // empty where not drawable
+    // The exact circles of the references formeval's circle is not, likewise.
+    std::array<std::vector<PolarPoint>, nmethods> exactcurves;
     double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
     double zoneouter = 0; // profile about the minimum-zone centre
     double lowest = 0;    // smallest deviation drawn
@@ -69,10 +71,16 @@ struct PolarData {
     bool closed = true;   // the profile goes all round; otherwise an arc, and the
     double start = 0;     // curves run over its angles only, from `start` over
     double span = 0;      // `span` (radians)
+    // Whether the points hold the circumscribing and inscribing circles all
+    // round, making them references of the profile: closed, or an arc of 180
+    // degrees or more (of a shorter arc the enclosing circle spans the chord).
+    bool holdscircles() const { return closed || span >= 3.14159265358979323846; }
 };
 
-// Samples per reference curve.
-constexpr int curvesamples = 720;
+// Samples per reference curve: a degree apart round a closed profile, where
+// the chord of the drawn curve departs from it by about a hundredth of a
+// drawing unit.
+constexpr int curvesamples = 360;
 
 PolarData polardata(const CircleRecord& record, const Evaluated& evaluation);
 
@@ -86,6 +94,7 @@ struct PolarLabels {
     std::string note;   // a line under the title (an arc, a resampled or unfiltered profile)
     std::vector<PolarPoint> unfiltered; // the profile before filtering, drawn beneath
     std::size_t measured = 0;           // points evaluated, when more than the profile drawn
+    std::string caption; // the last line: the part, operator, date ... and the filter
 };
 
 // At most `most` of the profile's points for drawing, of many more: the
@@ -93,6 +102,10 @@ struct PolarLabels {
 // that the drawn profile keeps every peak and valley; as it is when it has
 // no more.
 std::vector<PolarPoint> decimated(const std::vector<PolarPoint>& profile, std::size_t most);
+
+// Decimates the data's profile (and the labels' unfiltered one) for drawing
+// when it has more than `most` points, and says so in the labels' note.
+void thinprofile(PolarData& data, PolarLabels& labels, std::size_t most);
 
 // Drawing units of the polar plots' rings: the division, in the deviations'
 // sub-unit, of rings about 30 units apart at `unitsize` drawing units per
@@ -157,20 +170,26 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
 // The straightness profile: each point's deviation from the minimum-zone
 // line along the line, the zone and the least-squares line; and the
 // flatness map: each point at its place, coloured by its deviation from the
-// minimum-zone plane, with the colour scale. Deviations in `unit`.
+// minimum-zone plane, with the colour scale. Deviations in `unit`, lengths
+// in its coordinate unit; the points on the zone's bounds ringed.
 // With `orthogonal`, the record's x is the position along the line and its y
-// the deviation normal to it, and the texts say so.
+// the deviation normal to it, and the texts say so. A profile of more than
+// 7200 points is drawn as the lowest and highest of each of 3600 steps.
+// `caption` is the line under the chart (the part, operator ... and the
+// filter); none when empty.
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
                       const Evaluated& e, const Subunit& unit, const std::string& title,
-                      bool orthogonal = false);
+                      const std::string& caption, bool orthogonal = false);
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
-                  const Evaluated& e, const Subunit& unit, const std::string& title);
+                  const Evaluated& e, const Subunit& unit, const std::string& title,
+                  const std::string& caption);
 
 // A map of deviations over two coordinates of the feature: a plane's points
 // at their place in it, or a cylinder developed (the angle about its axis
 // against the position along it). Up to mostmapdots points are dotted, each
 // coloured by its deviation; more are drawn as cells coloured by their
-// points' mean deviation, the highest and lowest point marked.
+// points' mean deviation, the highest and lowest point marked. The points
+// on the minimum zone's bounds are ringed.
 constexpr std::size_t mostmapdots = 2500;
 struct DeviationMap {
     std::vector<double> u, v, d;  // place and deviation (in the sub-unit) of each point
@@ -179,9 +198,25 @@ struct DeviationMap {
     double ulow = notapplicable;  // the u axis' range (0 to 360 degrees about an axis);
     double uhigh = notapplicable; // NaN: the points'
     std::string title, what, key; // the title, the form errors, what the colours show
+    std::string caption;          // the line under the chart; none when empty
+    double scale = 0;             // the largest coordinate (sub-unit), for rounding
+    bool cylinder = false;        // the zone's bounds are cylinders, not planes
 };
 void drawdeviationmap(const std::string& path, Format format, const DeviationMap& map,
                       const Subunit& unit);
+
+// The points that define a minimum zone, on its two bounds: those whose
+// deviation lies within `tolerance` of the highest or the lowest.
+struct ZoneContacts {
+    double low = 0, high = 0, tolerance = 0;
+    std::vector<std::size_t> upper, lower; // the points on each bound, in order
+    std::size_t points = 0;                // on either (both, in a zone of no width)
+};
+// Of `deviations` formed from numbers as large as `scale` (both in one unit):
+// the tolerance, a millionth of the zone's width plus 64 rounding units of
+// `scale`, keeps rounding from parting points that touch, and is the
+// resolution of the charts' value labels (formatlabel).
+ZoneContacts zonecontacts(const std::vector<double>& deviations, double scale);
 
 // The values of a quantity as the pictures show them: less `offset`, times
 // `factor`, in `unit`.

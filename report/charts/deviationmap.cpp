@@ -68,8 +68,8 @@ void marker(Canvas& c, double x, double y, bool up) {
 
 void drawdeviationmap(const std::string& path, Format format, const DeviationMap& m,
                       const Subunit& unit) {
-    constexpr double width = 940, height = 660, left = 80, top = 100, plotw = 600, ploth = 500;
-    Canvas c(path, format, width, height);
+    constexpr double width = 940, height = 684, left = 80, top = 100, plotw = 600, ploth = 500;
+    Canvas c(path, format, width, height + (m.caption.empty() ? 0 : captionheight));
     const Span us = spanof(m.u, m.ulow, m.uhigh);
     const Span vs = spanof(m.v, notapplicable, notapplicable);
     const Span zone = spanof(m.d, notapplicable, notapplicable);
@@ -87,6 +87,12 @@ void drawdeviationmap(const std::string& path, Format format, const DeviationMap
     const auto px = [&](double v) { return left + w / 2 + (v - umid) / uspan * w; };
     const auto py = [&](double v) { return top + h / 2 - (v - vmid) / vspan * h; };
     const auto colourof = [&](double d) { return heat((d - zone.low) / zone.size()); };
+    const ZoneContacts contacts = zonecontacts(m.d, m.scale);
+
+    // The points on the zone's bounds ringed over the dots or the cells: few
+    // among many, they must stand out.
+    Polyline touching;
+    for (const std::size_t i : ringed(contacts)) touching.push_back({px(m.u[i]), py(m.v[i])});
 
     const std::size_t n = m.d.size();
     if (n <= mostmapdots) {
@@ -98,6 +104,7 @@ void drawdeviationmap(const std::string& path, Format format, const DeviationMap
             c.linewidth(0.6);
             c.circle(px(m.u[i]), py(m.v[i]), dot, false);
         }
+        rings(c, touching, dot + 3);
     } else {
         // Cells about 6 drawing units square over the plot area.
         const int cols = static_cast<int>(w / 6), rows = static_cast<int>(h / 6);
@@ -119,6 +126,8 @@ void drawdeviationmap(const std::string& path, Format format, const DeviationMap
                 c.rectangle(left + col * w / cols, top + row * h / rows, w / cols + 0.3,
                             h / rows + 0.3, true);
             }
+        // Wide enough to hold the triangles of the extremes.
+        rings(c, touching, 9);
         const auto [lowest, highest] = std::minmax_element(m.d.begin(), m.d.end());
         const auto at = [&](auto it) { return static_cast<std::size_t>(it - m.d.begin()); };
         marker(c, px(m.u[at(highest)]), py(m.v[at(highest)]), true);
@@ -134,23 +143,17 @@ void drawdeviationmap(const std::string& path, Format format, const DeviationMap
         ut = {(m.uhigh - m.ulow) / 8, {}};
         for (int k = 0; k <= 8; ++k) ut.values.push_back(m.ulow + k * ut.step);
     }
-    for (const double v : ut.values) {
-        c.line(px(v), top + h, px(v), top + h + 5);
-        c.text(px(v), top + h + 18, ticklabel(v, ut.step), 11, Anchor::middle);
-    }
-    const Ticks vt = ticks(vmid - vspan / 2, vmid + vspan / 2, 6);
-    for (const double v : vt.values) {
-        c.line(left - 5, py(v), left, py(v));
-        c.text(left - 8, py(v) + 4, ticklabel(v, vt.step), 11, Anchor::end);
-    }
-    c.text(left + w / 2, top + h + 40, m.ulabel, 13, Anchor::middle);
-    c.text(22, top + h / 2, m.vlabel, 13, Anchor::middle, false, 90);
+    mapaxes(c, {left, top, w, h}, ut, ticks(vmid - vspan / 2, vmid + vspan / 2, 6), px, py,
+            m.ulabel, m.vlabel);
     colourscale(c, left + w + 60, top, h, zone.low, zone.high, unit.name);
 
     c.colour(ink);
     c.text(20, 28, m.title, fitsize(m.title, 15, width - 40, true), Anchor::start, true);
     c.text(20, 50, m.what, fitsize(m.what, 12, width - 40));
     c.text(20, 70, m.key, fitsize(m.key, 11, width - 40));
+    const std::string key = ringkey(contacts, m.cylinder ? cylinderbounds : planebounds);
+    if (!key.empty()) c.text(20, height - 12, key, fitsize(key, 11, width - 40));
+    caption(c, height + 12, width, m.caption);
     c.finish();
 }
 

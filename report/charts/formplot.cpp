@@ -13,6 +13,7 @@ namespace {
 
 constexpr Rgb zonefill = {0.173, 0.627, 0.173};
 constexpr std::size_t mostdots = 60;
+constexpr std::size_t mostprofile = 7200;
 
 // Deviation of each point from a fit's line or plane, along y or z.
 std::vector<double> deviations(const FormRecord& r, const Fit& fit) {
@@ -25,10 +26,45 @@ std::vector<double> deviations(const FormRecord& r, const Fit& fit) {
     return out;
 }
 
-std::string errors(const Evaluated& e, const Subunit& u) {
-    return "minimum zone " + formatnumber(e.fit(minimumzone).error * u.factor, 4) + " " + u.name +
-           ", least squares " + formatnumber(e.fit(leastsquares).error * u.factor, 4) + " " +
-           u.name;
+// Size of the numbers a record's deviations are formed from: its
+// coordinates and the reference's intercept.
+double magnitude(const FormRecord& r, const Fit& fit) {
+    double size = std::isfinite(fit.intercept) ? std::fabs(fit.intercept) : 0;
+    for (const std::vector<double>& c : r.c)
+        for (const double v : c) size = std::max(size, std::fabs(v));
+    return size;
+}
+
+// The form errors, each printed one way (see formatlabel).
+std::string errors(const Evaluated& e, const Subunit& u, double resolution) {
+    return "minimum zone " + formatlabel(e.fit(minimumzone).error * u.factor, 4, resolution) + " " +
+           u.name + ", least squares " +
+           formatlabel(e.fit(leastsquares).error * u.factor, 4, resolution) + " " + u.name;
+}
+
+// The points of a profile in x order; of more than mostprofile, the lowest
+// and highest of each of mostprofile/2 equal steps, in x order, so that the
+// profile drawn keeps every peak and valley.
+std::vector<std::size_t> traced(const std::vector<double>& x, const std::vector<double>& d) {
+    std::vector<std::size_t> order(x.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return x[a] < x[b]; });
+    if (order.size() <= mostprofile) return order;
+    std::vector<std::size_t> out;
+    const std::size_t steps = mostprofile / 2;
+    for (std::size_t s = 0, i = 0; s < steps; ++s) {
+        const std::size_t end = (s + 1) * order.size() / steps;
+        std::size_t low = order[i], high = order[i];
+        for (; i < end; ++i) {
+            if (d[order[i]] < d[low]) low = order[i];
+            if (d[order[i]] > d[high]) high = order[i];
+        }
+        const bool lowfirst = x[low] <= x[high];
+        out.push_back(lowfirst ? low : high);
+        if (low != high) out.push_back(lowfirst ? high : low);
+    }
+    return out;
 }
 
 struct Range {
@@ -46,13 +82,17 @@ Range rangeof(const std::vector<double>& v) {
     return r;
 }
 
-// The title, the form errors and the key over the picture; then writes it.
-void finish(Canvas& c, double width, const std::string& title, const std::string& what,
-            const std::string& key) {
+// The title, the form errors and the key over the picture, the key of the
+// rings under it; then writes it.
+void finish(Canvas& c, double width, double height, const std::string& title,
+            const std::string& what, const std::string& key, const std::string& rings,
+            const std::string& captiontext) {
+    caption(c, height + 12, width, captiontext);
     c.colour(ink);
     c.text(20, 28, title, fitsize(title, 15, width - 40, true), Anchor::start, true);
     c.text(20, 50, what, fitsize(what, 12, width - 40));
     c.text(20, 70, key, fitsize(key, 11, width - 40));
+    if (!rings.empty()) c.text(20, height - 12, rings, fitsize(rings, 11, width - 40));
     c.finish();
 }
 
@@ -60,12 +100,13 @@ void finish(Canvas& c, double width, const std::string& title, const std::string
 
 void drawstraightness(const std::string& path, Format format, const FormRecord& record,
                       const Evaluated& e, const Subunit& u, const std::string& title,
-                      bool orthogonal) {
-    constexpr double width = 900, height = 540, left = 90, right = 30, top = 110, bottom = 70;
-    Canvas c(path, format, width, height);
+                      const std::string& captiontext, bool orthogonal) {
+    constexpr double width = 900, height = 564, left = 90, right = 30, top = 110, bottom = 94;
+    Canvas c(path, format, width, height + (captiontext.empty() ? 0 : captionheight));
     const std::vector<double>& x = record.c[0];
     std::vector<double> d = deviations(record, e.fit(minimumzone));
     for (double& v : d) v *= u.factor;
+    const ZoneContacts contacts = zonecontacts(d, magnitude(record, e.fit(minimumzone)) * u.factor);
     const Range xr = rangeof(x);
     const Range zone = rangeof(d);
     // The least-squares line relative to the minimum-zone line, at the ends.
@@ -100,8 +141,9 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
     }
     c.line(left, height - bottom, width - right, height - bottom);
     c.line(left, top, left, height - bottom);
-    c.text((left + width - right) / 2, height - 18,
-           orthogonal ? "position along the line" : "x, along the line", 13, Anchor::middle);
+    c.text((left + width - right) / 2, height - bottom + 52,
+           withunit(orthogonal ? "position along the line" : "x, along the line", u.coordinates),
+           13, Anchor::middle);
     c.text(22, (top + height - bottom) / 2,
            (orthogonal ? "deviation normal to the line (" : "deviation along y (") + u.name + ")",
            13, Anchor::middle, false, 90);
@@ -116,31 +158,33 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
     c.colour(referencecolours[leastsquares]);
     c.line(px(xr.low), py(lsline(xr.low)), px(xr.high), py(lsline(xr.high)));
 
-    std::vector<std::size_t> order(x.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return x[a] < x[b]; });
     Polyline trace;
-    for (const std::size_t i : order) trace.push_back({px(x[i]), py(d[i])});
+    for (const std::size_t i : traced(x, d)) trace.push_back({px(x[i]), py(d[i])});
     c.colour(profilecolour);
     c.linewidth(1.1);
     c.stroke(trace, false);
     if (trace.size() <= mostdots)
         for (const Vertex& v : trace) c.circle(v.x, v.y, 2.5, true);
+    Polyline touching;
+    for (const std::size_t i : ringed(contacts)) touching.push_back({px(x[i]), py(d[i])});
+    rings(c, touching, 6);
 
-    finish(c, width, title, "Straightness: " + errors(e, u),
+    finish(c, width, height, title, "Straightness: " + errors(e, u, contacts.tolerance),
            std::string(orthogonal ? "Deviations normal to" : "Deviations along y from") +
-               " the minimum-zone line (green: the zone); blue: the least-squares line");
+               " the minimum-zone line (green: the zone); blue: the least-squares line",
+           ringkey(contacts, linebounds), captiontext);
 }
 
 void drawflatness(const std::string& path, Format format, const FormRecord& record,
-                  const Evaluated& e, const Subunit& u, const std::string& title) {
-    constexpr double width = 900, height = 660, left = 80, top = 100, side = 500;
-    Canvas c(path, format, width, height);
+                  const Evaluated& e, const Subunit& u, const std::string& title,
+                  const std::string& captiontext) {
+    constexpr double width = 900, height = 684, left = 80, top = 100, side = 500;
+    Canvas c(path, format, width, height + (captiontext.empty() ? 0 : captionheight));
     const std::vector<double>& x = record.c[0];
     const std::vector<double>& y = record.c[1];
     std::vector<double> d = deviations(record, e.fit(minimumzone));
     for (double& v : d) v *= u.factor;
+    const ZoneContacts contacts = zonecontacts(d, magnitude(record, e.fit(minimumzone)) * u.factor);
     const Range xr = rangeof(x);
     const Range yr = rangeof(y);
     const Range zone = rangeof(d);
@@ -154,18 +198,9 @@ void drawflatness(const std::string& path, Format format, const FormRecord& reco
     c.colour(ink);
     c.linewidth(1);
     c.rectangle(left, top, side, side, false);
-    const Ticks xt = ticks(xmid - span / 2, xmid + span / 2, 6);
-    for (const double v : xt.values) {
-        c.line(px(v), top + side, px(v), top + side + 5);
-        c.text(px(v), top + side + 18, ticklabel(v, xt.step), 11, Anchor::middle);
-    }
-    const Ticks yt = ticks(ymid - span / 2, ymid + span / 2, 6);
-    for (const double v : yt.values) {
-        c.line(left - 5, py(v), left, py(v));
-        c.text(left - 8, py(v) + 4, ticklabel(v, yt.step), 11, Anchor::end);
-    }
-    c.text(left + side / 2, top + side + 40, "x", 13, Anchor::middle);
-    c.text(left - 50, top + side / 2, "y", 13, Anchor::middle);
+    mapaxes(c, {left, top, side, side}, ticks(xmid - span / 2, xmid + span / 2, 6),
+            ticks(ymid - span / 2, ymid + span / 2, 6), px, py, withunit("x", u.coordinates),
+            withunit("y", u.coordinates));
 
     const double dot = std::clamp(side / 2.5 / std::sqrt(static_cast<double>(d.size())), 3.0, 16.0);
     const bool labelled = d.size() <= 30;
@@ -177,16 +212,20 @@ void drawflatness(const std::string& path, Format format, const FormRecord& reco
         c.circle(px(x[i]), py(y[i]), dot, false);
         if (labelled) {
             c.colour(ink);
-            c.text(px(x[i]), py(y[i]) + dot + 13, formatnumber(d[i], 3), 10, Anchor::middle, false,
-                   0, true);
+            c.text(px(x[i]), py(y[i]) + dot + 13, formatlabel(d[i], 3, contacts.tolerance), 10,
+                   Anchor::middle, false, 0, true);
         }
     }
+    Polyline touching;
+    for (const std::size_t i : ringed(contacts)) touching.push_back({px(x[i]), py(y[i])});
+    rings(c, touching, dot + 3);
 
     colourscale(c, left + side + 60, top, side, zone.low, zone.high, u.name);
 
-    finish(c, width, title, "Flatness: " + errors(e, u),
+    finish(c, width, height, title, "Flatness: " + errors(e, u, contacts.tolerance),
            "Each point at its place, coloured by its deviation along z from the minimum-zone "
-           "plane");
+           "plane",
+           ringkey(contacts, planebounds), captiontext);
 }
 
 } // namespace formeval::report

@@ -42,7 +42,10 @@ bool magnificationfits(double magnification, double lowest, double highest, doub
 
 PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
     PolarData data;
-    const Fit& mz = evaluation.fit(minimumzone);
+    // Drawn about the exact minimum-zone centre where formeval's is not it.
+    const Fit& ours = evaluation.fit(minimumzone);
+    const Fit* exactzone = evaluation.find(minimumzone, Source::exact);
+    const Fit& mz = exactzone && ours.inexact ? *exactzone : ours;
     data.centre = mz;
     data.lowest = data.highest = 0;
     const auto extend = [&data](double deviation) {
@@ -71,22 +74,26 @@ PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
     }
     // A closed curve's last sample joins its first; an arc's ends on the arc's end.
     const int samples = extent.closed ? curvesamples : curvesamples + 1;
-    for (int k = 0; k < nmethods; ++k) {
+    const auto curveof = [&](const Fit& c) {
         std::vector<PolarPoint> curve;
         for (int s = 0; s < samples; ++s) {
             const double angle = data.start + data.span * s / curvesamples;
-            const Fit& c = evaluation.fit(Method(k));
             const auto d = profile::distancealong({c.x, c.y, c.r}, mz.x, mz.y, angle);
             // A circle that does not surround the centre, or is not finite,
             // has no curve to draw.
-            if (!d || !std::isfinite(*d)) {
-                curve.clear();
-                break;
-            }
+            if (!d || !std::isfinite(*d)) return std::vector<PolarPoint>{};
             curve.push_back({angle, *d - mz.r});
         }
         for (const PolarPoint& p : curve) extend(p.deviation);
-        data.curves[k] = std::move(curve);
+        return curve;
+    };
+    for (int k = 0; k < nmethods; ++k) {
+        const Fit& program = evaluation.fit(Method(k));
+        data.curves[k] = curveof(program);
+        const bool held = k == minimumzone || data.holdscircles();
+        if (const Fit* exact = evaluation.find(Method(k), Source::exact);
+            exact && program.inexact && held)
+            data.exactcurves[k] = curveof(*exact);
     }
     return data;
 }
@@ -116,6 +123,17 @@ std::vector<PolarPoint> decimated(const std::vector<PolarPoint>& profile, std::s
         if (low != high) out.push_back(profile[std::max(low, high)]);
     }
     return out;
+}
+
+void thinprofile(PolarData& data, PolarLabels& labels, std::size_t most) {
+    labels.unfiltered = decimated(labels.unfiltered, most);
+    if (data.profile.size() <= most) return;
+    labels.measured = data.profile.size();
+    data.profile = decimated(data.profile, most);
+    labels.note += (labels.note.empty() ? "" : "; ") + std::string("profile drawn as ") +
+                   std::to_string(data.profile.size()) + " of its " +
+                   std::to_string(labels.measured) +
+                   " points (the highest and lowest of each step of angle); every point evaluated";
 }
 
 } // namespace formeval::report

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace formeval::report {
 
@@ -111,6 +112,7 @@ std::vector<Vertex> drawnpoints(const Mapping& m, const PolarData& d) {
     };
     add(d.profile, d.closed);
     for (const auto& curve : d.curves) add(curve, d.closed);
+    for (const auto& curve : d.exactcurves) add(curve, d.closed);
     for (const double deviation : {d.zoneinner, d.zoneouter}) {
         std::vector<PolarPoint> ring;
         for (const double a : arcangles(d)) ring.push_back({a, deviation});
@@ -182,14 +184,27 @@ void zone(Canvas& c, const Mapping& m, const PolarData& d) {
     }
 }
 
-// The circumscribing and inscribing circles dashed, so that the zone's
-// circles show through where they coincide with them.
+// The reference circles, exact where formeval's is not the exact one
+// (formeval's then thin and finely dashed beside it); the circumscribing and
+// inscribing circles dashed, so that the zone's circles show through where
+// they coincide with them.
 void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluated& e) {
-    c.linewidth(1.4);
     for (const int k : {leastsquares, circumscribing, inscribing}) {
+        const bool exact = !d.exactcurves[k].empty();
+        const std::vector<PolarPoint>& headline = exact ? d.exactcurves[k] : d.curves[k];
+        if (headline.empty()) continue;
+        c.colour(referencecolours[k]);
+        c.linewidth(1.4);
+        if (k != leastsquares) c.dash(7, 4);
+        c.stroke(polyline(m, headline), d.closed);
+        c.dash();
+    }
+    for (int k = 0; k < nmethods; ++k) {
+        if (d.exactcurves[k].empty() && !(k == minimumzone && e.fit(minimumzone).inexact)) continue;
         if (d.curves[k].empty()) continue;
         c.colour(referencecolours[k]);
-        if (k != leastsquares) c.dash(7, 4);
+        c.linewidth(1);
+        c.dash(2, 3);
         c.stroke(polyline(m, d.curves[k]), d.closed);
         c.dash();
     }
@@ -230,10 +245,10 @@ struct LegendLine {
     double indent;
     double advance; // down to the next line
     int sample;     // -1 none; a reference; nmethods: profile; +1: unfiltered; +2: zone;
-                    // exactsample + k: the exact circle of reference k
+                    // formevalsample + k: formeval's circle of reference k
 };
 
-constexpr int exactsample = nmethods + 3;
+constexpr int formevalsample = nmethods + 3;
 
 std::string centretext(const Fit& circle, const std::string& unit) {
     const std::string u = unit == defaultunit ? "" : " " + unit;
@@ -246,35 +261,62 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
     const Subunit& u = labels.deviations;
     std::vector<LegendLine> out;
     out.push_back({"Roundness RONt (peak to valley)", 13, true, 0, 22, -1});
-    // The four errors to the same decimals: four significant digits of the largest.
+    // The reference shown for each criterion: the exact one where the points
+    // hold it, else formeval's.
+    const auto headlineof = [&](int k) -> const Fit* {
+        const bool held = k == leastsquares || k == minimumzone || d.holdscircles();
+        return held ? e.find(Method(k), Source::exact) : nullptr;
+    };
+    // The errors to the same decimals: four significant digits of the largest shown.
     double largest = 0;
-    for (int k = 0; k < nmethods; ++k)
+    for (int k = 0; k < nmethods; ++k) {
         largest = std::max(largest, e.fit(Method(k)).error * u.factor);
+        if (const Fit* exact = headlineof(k)) largest = std::max(largest, exact->error * u.factor);
+    }
     const int decimals =
         largest > 0 ? std::clamp(3 - static_cast<int>(std::floor(std::log10(largest))), 0, 12) : 3;
+    // Errors equal but for rounding noise are printed alike: each snapped to
+    // a billionth of the largest first.
+    const auto shown = [&](double error) {
+        const double snapped =
+            std::strtod(formatlabel(error * u.factor, 15, largest * 1e-9).c_str(), nullptr);
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*f", decimals, snapped);
+        return std::string(text) + " " + u.name;
+    };
     for (int k = 0; k < nmethods; ++k) {
-        char error[64];
-        std::snprintf(error, sizeof error, "%.*f", decimals, e.fit(Method(k)).error * u.factor);
+        // The exact reference headlines where there is one; formeval's beside it.
+        const Fit& program = e.fit(Method(k));
+        const bool held = k == leastsquares || k == minimumzone || d.holdscircles();
+        const Fit* exact = headlineof(k);
+        const Fit& headline = exact ? *exact : program;
+        const bool bounded = k != leastsquares && (exact || program.certificate.certified);
         out.push_back({referencenames[k], 12, false, 30, 16, k});
-        out.push_back({std::string(error) + " " + u.name, 12, true, 30, 15, -1});
-        out.push_back({centretext(e.fit(Method(k)), labels.unit), 9, false, 30, 21, -1});
-        // Of an arc, the enclosing and inscribed circles of all its points
-        // answer another question than the roundness references drawn over
-        // it (the enclosing one spans the chord): only the zone is compared.
-        if (!e.fit(Method(k)).inexact || (!d.closed && k != minimumzone)) continue;
-        // Beneath a circle that is not the exact optimum of its criterion:
-        // the exact one, with enough digits to tell the two errors apart.
-        const Fit& exact = *e.find(Method(k), Source::exact);
-        const double gap = (e.fit(Method(k)).error - exact.error) * u.factor;
-        const int digits = std::clamp(6 + static_cast<int>(std::ceil(std::log10(
-                                              std::fabs(exact.error * u.factor / gap) / 1e5))),
-                                      6, 12);
         out.push_back(
-            {std::string(exact.certificate.certified ? "exact: " : "exact (not certified): ") +
-                 formatnumber(exact.error * u.factor, digits) + " " + u.name + "  (formeval " +
-                 (gap > 0 ? "+" : "") + formatnumber(gap, 2) + " " + u.name + ")",
-             11, true, 30, 13, exactsample + k});
-        out.push_back({centretext(exact, labels.unit), 9, false, 30, 21, -1});
+            {shown(headline.error) + (!bounded                         ? ""
+                                      : headline.certificate.certified ? "  certified"
+                                                                       : "  not certified"),
+             12, true, 30, 15, -1});
+        out.push_back(
+            {centretext(headline, labels.unit), 9, false, 30, exact || !held ? 14.0 : 21.0, -1});
+        if (!held)
+            out.push_back(
+                {"formeval's; an arc under 180\u00b0 holds no such circle", 10, false, 30, 20, -1});
+        if (!exact) continue;
+        if (!program.inexact) {
+            out.push_back({"formeval: the same", 10, false, 30, 20, -1});
+            continue;
+        }
+        // With enough digits to tell the two errors apart.
+        const double gap = (program.error - exact->error) * u.factor;
+        const int digits = std::clamp(6 + static_cast<int>(std::ceil(std::log10(
+                                              std::fabs(exact->error * u.factor / gap) / 1e5))),
+                                      6, 12);
+        out.push_back({"formeval: " + formatnumber(program.error * u.factor, digits) + " " +
+                           u.name + "  (" + (gap > 0 ? "+" : "") + formatnumber(gap, 2) + " " +
+                           u.name + ")",
+                       10, false, 30, 13, formevalsample + k});
+        out.push_back({centretext(program, labels.unit), 9, false, 30, 21, -1});
     }
     const std::size_t points = labels.measured > 0 ? labels.measured : d.profile.size();
     out.push_back({"profile: " + std::to_string(points) + " points", 12, false, 30,
@@ -287,7 +329,6 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
         {"Magnification \u00d7" + formatnumber(labels.magnification, 6), 13, true, 0, 18, -1});
     out.push_back(
         {"1 division = " + formatnumber(division, 6) + " " + u.name, 13, true, 0, 18, -1});
-    if (!labels.filter.empty()) out.push_back({labels.filter, 12, false, 0, 18, -1});
     return out;
 }
 
@@ -311,10 +352,10 @@ void legend(Canvas& c, const std::vector<LegendLine>& lines) {
             c.colour(l.sample == nmethods ? profilecolour : unfilteredcolour);
             c.linewidth(l.sample == nmethods ? 1.1 : 0.6);
             c.line(legendx, y - 4, legendx + 22, y - 4);
-        } else if (l.sample >= exactsample) {
-            c.colour(referencecolours[l.sample - exactsample]);
-            c.linewidth(1.5);
-            c.dash(4, 3);
+        } else if (l.sample >= formevalsample) {
+            c.colour(referencecolours[l.sample - formevalsample]);
+            c.linewidth(1);
+            c.dash(2, 3);
             c.line(legendx, y - 4, legendx + 22, y - 4);
             c.dash();
         } else if (l.sample == nmethods + 2) {
@@ -350,9 +391,11 @@ void drawpolar(const std::string& path, Format format, const PolarData& data,
     const Subunit& u = labels.deviations;
     const double division = ringdivision(m.scale / u.factor);
     const std::vector<LegendLine> lines = legendlines(data, evaluation, labels, division);
-    const double width = std::max(legendx + legendwidth(lines) + legendmargin,
-                                  40 + textwidth(labels.title, 15, true));
-    Canvas c(path, format, width, height);
+    const double width =
+        std::max({legendx + legendwidth(lines) + legendmargin,
+                  40 + textwidth(labels.title, 15, true), 40 + textwidth(labels.caption, 11)});
+    Canvas c(path, format, width, height + (labels.caption.empty() ? 0 : captionheight));
+    caption(c, height + 12, width, labels.caption);
     c.colour(ink);
     c.text(20, 28, labels.title, 15, Anchor::start, true);
     if (!labels.note.empty()) c.text(20, 48, labels.note, 12);

@@ -60,4 +60,20 @@ double valueaxis(Canvas& c, const Page& page, double top) {
     return ymax;
 }
 
+void mapaxes(Canvas& c, const Box& box, const Ticks& horizontal, const Ticks& vertical,
+             const std::function<double(double)>& x, const std::function<double(double)>& y,
+             const std::string& hname, const std::string& vname) {
+    const double bottom = box.top + box.height;
+    for (const double v : horizontal.values) {
+        c.line(x(v), bottom, x(v), bottom + 5);
+        c.text(x(v), bottom + 18, ticklabel(v, horizontal.step), 11, Anchor::middle);
+    }
+    for (const double v : vertical.values) {
+        c.line(box.left - 5, y(v), box.left, y(v));
+        c.text(box.left - 8, y(v) + 4, ticklabel(v, vertical.step), 11, Anchor::end);
+    }
+    c.text(box.left + box.width / 2, bottom + 40, hname, 13, Anchor::middle);
+    c.text(22, box.top + box.height / 2, vname, 13, Anchor::middle, false, 90);
+}
+
 } // namespace formeval::report

@@ -210,6 +210,32 @@ std::string fieldlabel(const std::string& option) {
     return label;
 }
 
+// The header block's fields (--part ... --probe) and --header's file, read
+// into a list of label and value after the parse.
+struct HeaderFields {
+    static constexpr std::array<const char*, 5> names = {"--part", "--operator", "--date",
+                                                         "--instrument", "--probe"};
+    std::array<std::string, 5> values;
+    std::string file;
+};
+
+void headeroptions(CLI::App& command, const std::string& table, HeaderFields& h) {
+    for (std::size_t k = 0; k < h.values.size(); ++k)
+        command.add_option(HeaderFields::names[k], h.values[k],
+                           optionhelp(table, HeaderFields::names[k]));
+    command.add_option("--header", h.file, optionhelp(table, "--header"));
+}
+
+void readheader(const std::string& path, std::vector<std::pair<std::string, std::string>>& out);
+
+std::vector<std::pair<std::string, std::string>> headerof(const HeaderFields& h) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (std::size_t k = 0; k < h.values.size(); ++k)
+        if (!h.values[k].empty()) out.push_back({fieldlabel(HeaderFields::names[k]), h.values[k]});
+    if (!h.file.empty()) readheader(h.file, out);
+    return out;
+}
+
 // The header file: "label: value" lines, '#' comments and blank lines
 // passed over.
 void readheader(const std::string& path, std::vector<std::pair<std::string, std::string>>& out) {
@@ -432,12 +458,19 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->check(finitenumber)
         ->check(positivenumber)
         ->excludes(polarlowpass);
+    polarcommand
+        ->add_option("--filter-wavelength", p.filter.wavelength,
+                     optionhelp("polar", "--filter-wavelength"))
+        ->check(finitenumber)
+        ->check(positivenumber);
     auto* harmonicsflag =
         polarcommand->add_flag("--harmonics", p.harmonics, optionhelp("polar", "--harmonics"));
     polarcommand
         ->add_option("--harmonics-range", harmonicrange, optionhelp("polar", "--harmonics-range"))
         ->delimiter(',')
         ->needs(harmonicsflag);
+    HeaderFields polarheader;
+    headeroptions(*polarcommand, "polar", polarheader);
     polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
     polarcommand->add_option("--unit", p.unit, optionhelp("polar", "--unit"))
         ->default_str(defaultunit);
@@ -461,18 +494,13 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
 
     ReportOptions h;
     Judging reportjudging;
-    std::string headerfile;
     auto* reportcommand = app.add_subcommand("report", helptext("report"));
     reportcommand->add_option("jobs", h.results.inputs, optionhelp("report", "jobs"))->required();
     reportcommand->add_option("-o,--output", h.output, optionhelp("report", "-o,--output"))
         ->required();
     judgingoptions(*reportcommand, "report", h.results, reportjudging);
-    std::array<std::string, 5> fields;
-    constexpr std::array<const char*, 5> fieldnames = {"--part", "--operator", "--date",
-                                                       "--instrument", "--probe"};
-    for (std::size_t k = 0; k < fields.size(); ++k)
-        reportcommand->add_option(fieldnames[k], fields[k], optionhelp("report", fieldnames[k]));
-    reportcommand->add_option("--header", headerfile, optionhelp("report", "--header"));
+    HeaderFields reportheader;
+    headeroptions(*reportcommand, "report", reportheader);
     progressoptions(*reportcommand, h.results.progress);
     reportcommand->footer(wrap(helptext("report details") + "\n\n" + helptext("exit status")));
 
@@ -486,9 +514,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         s.scan.coverage = basispoints(coverage);
         applyjudging(judging, r);
         applyjudging(reportjudging, h.results);
-        for (std::size_t k = 0; k < fields.size(); ++k)
-            if (!fields[k].empty()) h.header.push_back({fieldlabel(fieldnames[k]), fields[k]});
-        if (!headerfile.empty()) readheader(headerfile, h.header);
+        h.header = headerof(reportheader);
+        p.header = headerof(polarheader);
         p.feature = pointfeature(polarpoints);
         setband(polarband, p.filter);
         setrange(harmonicrange, p);
@@ -510,14 +537,17 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
         return results(r, out, err);
     }
-    // Each input in turn; the worst status.
+    // Each input in turn; the worst status; a batch ends with its summary.
     int status = exitok;
+    std::vector<FileResults> charted;
     for (const std::string& input : polarinputs) {
         p.input = input;
-        status = std::max(status, polar(p, out, err));
-        if (status == exitusage) break; // this formreport cannot draw them
+        status = std::max(status, polar(p, out, err, &charted));
+        if (status == exitusage) return status; // this formreport cannot draw them
     }
-    return status;
+    errno = 0;
+    if (!printchartbatch(out, charted, p.unit)) return status;
+    return outputwritten(out, err) ? status : std::max(status, exitinput);
 }
 
 } // namespace formeval::report

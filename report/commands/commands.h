@@ -43,12 +43,20 @@ struct PolarOptions {
     ProgressMode progress = ProgressMode::automatic;
     std::optional<pointset::Feature> feature; // the input is a point file of this feature
     std::vector<std::string> columns;         // its coordinates' columns (PointColumns)
+    // Points of a profile drawn at most, its extremes kept (every point is
+    // evaluated); the filed report draws fewer to keep its page small.
+    std::size_t drawnpoints = 7200;
+    // Named on every chart beside the filter: part, operator, date ... (label, value).
+    std::vector<std::pair<std::string, std::string>> header;
 };
 
 // The two commands. Results go to `out`, messages and progress to `err`;
 // both return the exit status.
 int summary(const SummaryOptions& options, std::ostream& out, std::ostream& err);
-int polar(const PolarOptions& options, std::ostream& out, std::ostream& err);
+// polar adds each input's charted parts to `charted`, when given, for the
+// batch's summary.
+int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
+          std::vector<FileResults>* charted = nullptr);
 
 // The command: results to `out`, messages and progress to `err`; returns the
 // exit status.
@@ -86,7 +94,14 @@ double magnification(const PolarOptions& options, const PolarData& data, const s
                      std::ostream& err);
 
 // polar for a point file: the chart of its feature, computed on every point.
-int pointpolar(const PolarOptions& options, std::ostream& out, std::ostream& err);
+int pointpolar(const PolarOptions& options, std::ostream& out, std::ostream& err,
+               std::vector<FileResults>* charted);
+
+// The summary of a batch of charts (more than one): how many, and the
+// distributions of t, p, v and q of their minimum-zone references; false
+// (nothing printed) for one chart or none.
+bool printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
+                     const std::string& unit);
 
 // What the commands share.
 
@@ -105,6 +120,11 @@ void showbytes(void* context, std::uintmax_t bytes);
 std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,
                                     const std::vector<std::string>& columns, ProgressMode mode,
                                     std::ostream& err);
+
+// The line every chart ends with: the header's "label: value" pairs and
+// the filter ("Filter: none" when none), apart by middle dots.
+std::string chartcaption(const std::vector<std::pair<std::string, std::string>>& header,
+                         const std::string& filter);
 
 // Makes the directory of the pictures, or says on `err` why not.
 bool makedirectory(const std::string& dir, std::ostream& err);

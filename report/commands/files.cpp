@@ -95,4 +95,11 @@ bool outputwritten(std::ostream& out, std::ostream& err) {
     return false;
 }
 
+std::string chartcaption(const std::vector<std::pair<std::string, std::string>>& header,
+                         const std::string& filter) {
+    std::string text;
+    for (const auto& [label, value] : header) text += label + ": " + value + "  \u00b7  ";
+    return text + "Filter: " + (filter.empty() ? "none" : filter);
+}
+
 } // namespace formeval::report

@@ -5,10 +5,12 @@
 #include "report/commands/commands.h"
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <ostream>
 #include <random>
 #include <sstream>
+#include <unistd.h>
 
 namespace formeval::report {
 
@@ -16,7 +18,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An SVG file's picture without its XML declaration; empty when unreadable.
+// Points of a profile drawn in the report: the extremes of each 0.6 degrees
+// of a roundness profile, enough for a page, few enough for 500 pages.
+constexpr std::size_t reportdrawnpoints = 1200;
+
+// An SVG file's picture without its XML declaration, its paths compacted;
+// empty when unreadable.
 std::string inlinesvg(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return "";
@@ -24,7 +31,7 @@ std::string inlinesvg(const fs::path& path) {
     text << in.rdbuf();
     std::string svg = text.str();
     if (svg.rfind("<?xml", 0) == 0) svg.erase(0, svg.find('\n') + 1);
-    return svg;
+    return compactpaths(svg);
 }
 
 constexpr const char* style = R"(
@@ -99,10 +106,6 @@ void part(std::ostream& html, const FileResults& file, const Evaluated& e, const
         html << "<p>No chart of this part.</p>\n";
     else
         html << "<div class=\"chart\">\n" << svg << "</div>\n";
-    if (!e.filter.empty() && e.feature)
-        html << "<p>The chart shows the profile as measured; the parameters are of the "
-                "profile filtered: "
-             << xmltext(e.filter) << ".</p>\n";
     parameters(html, e, o);
     if (const std::optional<Verdict> v = verdictof(file.file, e, o))
         html << "<p class=\"verdict " << judgementname(v->judgement) << "\">"
@@ -166,17 +169,20 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
         p.feature = o.results.feature;
         p.columns = o.results.columns;
         p.progress = ProgressMode::never;
-        if (!o.results.feature) {
-            p.filter = o.results.filter;
-            p.filter.wavelength = 0;
-        }
+        p.drawnpoints = reportdrawnpoints;
+        p.filter = o.results.filter;
+        p.header = o.header;
         polar(p, quiet, quiet);
     }
     ResultsOptions trend = o.results;
     trend.trend = (scratch.dir / "trend.svg").string();
     drawbatchtrend(files, trend, quiet);
 
-    std::ofstream html(o.output, std::ios::binary | std::ios::trunc);
+    // Written beside the report under a name of its own and renamed when
+    // whole: a report that was there stays until the new one is.
+    const std::string partial = newfilebeside(o.output);
+    std::ofstream html;
+    if (!partial.empty()) html.open(partial, std::ios::binary | std::ios::trunc);
     std::size_t parts = 0;
     for (const FileResults& f : files) parts += f.records.size();
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Form "
@@ -190,7 +196,8 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     summary(html, files, o.results, scratch.dir / "trend.svg");
     html << "</body>\n</html>\n";
     html.close();
-    if (!html) {
+    if (!html || ::rename(partial.c_str(), o.output.c_str()) != 0) {
+        if (!partial.empty()) ::unlink(partial.c_str());
         err << "formreport: " << printable(o.output) << ": the report could not be written\n";
         return exitinput;
     }

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <numeric>
 #include <ostream>
 
 namespace formeval::report {
@@ -20,9 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using pointset::Feature;
-
-// Points of a profile drawn at most; the straightness profile's likewise.
-constexpr std::size_t mostdrawn = 7200;
 
 using Frame = std::array<Vector, 2>;
 
@@ -49,49 +45,54 @@ Frame frameabout(const Vector& n) {
     return {e, f};
 }
 
+// The points a chart shows: the file's, or with a filter the profile of a
+// circle or line filtered, as `results` evaluates it; `filter` says which
+// ("" unfiltered).
+struct FilteredFile {
+    PointFile points;
+    std::string filter;
+};
+
+FilteredFile filteredfile(const PolarOptions& o, const PointFile& pf, std::ostream& err) {
+    FilteredFile out{pf, ""};
+    if (!o.filter.any()) return out;
+    const FilteredPoints f = filterpoints(pf.points(), *o.feature, o.filter);
+    if (!f.failure.empty()) {
+        err << "formreport: " << printable(pf.file) << ": drawn unfiltered: " << f.failure << "\n";
+        return out;
+    }
+    out.points.coordinates = f.coordinates;
+    out.filter = filtername(o.filter, o.unit) + (f.how.empty() ? "" : "; " + f.how);
+    return out;
+}
+
 struct Charted {
     Evaluated e;                    // the pointset references, as the charts take them
     std::vector<double> deviations; // of each point from the minimum zone
 };
 
-std::string errorstext(const Evaluated& e, const Subunit& u) {
+// The form errors, each printed one way at the map's resolution.
+std::string errorstext(const Evaluated& e, const Subunit& u, double resolution) {
     std::string text;
     for (const Fit& f : e.fits)
         text += std::string(text.empty() ? "" : ", ") + methodname(f.method) + " " +
-                formatnumber(f.error * u.factor, 4) + " " + u.name;
+                formatlabel(f.error * u.factor, 4, resolution) + " " + u.name;
     return text;
 }
 
 // The straightness profile: each point's position along the minimum-zone
 // line and deviation normal to it; the least-squares line in that frame.
+// The chart draws a long profile decimated, keeping its extremes.
 void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
-              const std::string& title, const Subunit& u) {
+              const std::string& title, const std::string& captiontext, const Subunit& u) {
     const Fit& mz = c.e.fit(minimumzone);
     const Fit& ls = c.e.fit(leastsquares);
     const Vector n = {-mz.direction[1], mz.direction[0], 0};
     FormRecord r;
     r.job = 1000;
-    std::vector<std::size_t> order(pf.count());
-    std::iota(order.begin(), order.end(), 0);
-    std::vector<double> along(pf.count());
-    for (std::size_t i = 0; i < pf.count(); ++i)
-        along[i] = dot(&pf.coordinates[2 * i], mz.direction, mz.point, 2);
-    std::sort(order.begin(), order.end(), [&](auto a, auto b) { return along[a] < along[b]; });
-    const std::size_t steps = std::min(order.size(), mostdrawn / 2);
-    for (std::size_t s = 0, i = 0; s < steps; ++s) {
-        const std::size_t end = (s + 1) * order.size() / steps;
-        std::size_t low = order[i], high = order[i];
-        for (; i < end; ++i) {
-            if (c.deviations[order[i]] < c.deviations[low]) low = order[i];
-            if (c.deviations[order[i]] > c.deviations[high]) high = order[i];
-        }
-        // Both extremes of the step in their order along the line.
-        const bool lowfirst = along[low] <= along[high];
-        for (const std::size_t k : {lowfirst ? low : high, lowfirst ? high : low}) {
-            r.c[0].push_back(along[k]);
-            r.c[1].push_back(c.deviations[k]);
-            if (low == high) break;
-        }
+    for (std::size_t i = 0; i < pf.count(); ++i) {
+        r.c[0].push_back(dot(&pf.coordinates[2 * i], mz.direction, mz.point, 2));
+        r.c[1].push_back(c.deviations[i]);
     }
     // The drawing reads lines as y = intercept + slope x: the minimum zone is
     // the axis, the least-squares line its offset and slope in this frame.
@@ -109,7 +110,7 @@ void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, cons
     least.intercept = dot(ls.point.data(), n, mz.point, 2) -
                       least.slopex * dot(ls.point.data(), mz.direction, mz.point, 2);
     picture(svg, o.png, [&](const std::string& path, Format format) {
-        drawstraightness(path, format, r, e, u, title, true);
+        drawstraightness(path, format, r, e, u, title, captiontext, true);
     });
 }
 
@@ -120,7 +121,6 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
     const bool cylinder = *o.feature == Feature::cylinder;
     const Frame f = frameabout(mz.direction);
     DeviationMap m;
-    const std::string unit = o.unit == defaultunit ? "" : " (" + o.unit + ")";
     const double degree = std::atan(1.0) / 45;
     for (std::size_t i = 0; i < pf.count(); ++i) {
         const double* p = &pf.coordinates[3 * i];
@@ -135,8 +135,12 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
         }
         m.d.push_back(c.deviations[i] * u.factor);
     }
+    for (const double v : pf.coordinates) m.scale = std::max(m.scale, std::fabs(v) * u.factor);
+    m.cylinder = cylinder;
     m.title = title;
-    m.what = std::string(cylinder ? "Cylindricity: " : "Flatness: ") + errorstext(c.e, u);
+    m.caption = chartcaption(o.header, "");
+    m.what = std::string(cylinder ? "Cylindricity: " : "Flatness: ") +
+             errorstext(c.e, u, zonecontacts(m.d, m.scale).tolerance);
     const std::string what = cylinder ? "cylinder (outward positive)" : "plane";
     m.key = pf.count() <= mostmapdots
                 ? "Each point coloured by its deviation normal to the minimum-zone " + what
@@ -148,19 +152,17 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
         m.ulow = 0;
         m.uhigh = 360;
         m.ulabel = "angle about the axis (degrees)";
-        m.vlabel = "position along the axis" + unit;
+        m.vlabel = withunit("position along the axis", o.unit);
         m.key = "Developed: " + m.key;
     } else {
-        m.ulabel = "u: x projected onto the plane" + unit;
-        m.vlabel = "v, in the plane" + unit;
+        m.ulabel = withunit("u: x projected onto the plane", o.unit);
+        m.vlabel = withunit("v, in the plane", o.unit);
     }
     picture(svg, o.png,
             [&](const std::string& path, Format format) { drawdeviationmap(path, format, m, u); });
 }
 
-// The roundness chart of the circle, its profile decimated when long.
-void drawcircle(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
-                const std::string& title, std::ostream& err, PlotRow& row) {
+CircleRecord circlerecord(const PointFile& pf) {
     CircleRecord r;
     r.ordinal = 1;
     r.line = pf.firstline;
@@ -168,21 +170,25 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const Charted& c, co
         r.x.push_back(pf.coordinates[2 * i]);
         r.y.push_back(pf.coordinates[2 * i + 1]);
     }
+    return r;
+}
+
+// The roundness chart of the circle, its profile decimated when long; a
+// filtered profile drawn over the one measured.
+void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& shown,
+                const Charted& c, const fs::path& svg, const std::string& title, std::ostream& err,
+                PlotRow& row) {
     Evaluated e = c.e;
-    PolarData data = polardata(r, e);
+    PolarData data = polardata(circlerecord(shown.points), e);
     PolarLabels labels;
     labels.title = title;
     labels.unit = o.unit;
+    labels.filter = shown.filter;
+    labels.caption = chartcaption(o.header, shown.filter);
+    if (!shown.filter.empty()) labels.unfiltered = polardata(circlerecord(pf), e).profile;
     labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
     labels.magnification = magnification(o, data, printable(pf.file), err);
-    if (data.profile.size() > mostdrawn) {
-        labels.measured = data.profile.size();
-        data.profile = decimated(data.profile, mostdrawn);
-        labels.note = "profile drawn as " + std::to_string(data.profile.size()) + " of its " +
-                      std::to_string(labels.measured) +
-                      " points (the highest and lowest of each step of angle); every point "
-                      "evaluated";
-    }
+    thinprofile(data, labels, o.drawnpoints);
     picture(svg, o.png, [&](const std::string& path, Format format) {
         drawpolar(path, format, data, e, labels);
     });
@@ -192,16 +198,17 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const Charted& c, co
 
 } // namespace
 
-int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
+int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
+               std::vector<FileResults>* charted) {
     const std::string file = printable(o.input);
     if (*o.feature == Feature::sphere) {
         err << "formreport: " << file << ": polar has no chart of a sphere; "
             << "`formreport results --feature sphere` evaluates it\n";
         return exitinput;
     }
-    if (o.filter.any() || o.harmonics)
-        err << "formreport: " << file << ": --filter and --harmonics are for job streams' "
-            << "circle records; the point file's chart is drawn without them\n";
+    if (o.harmonics)
+        err << "formreport: " << file << ": --harmonics is for job streams' circle records; "
+            << "the point file's chart is drawn without them\n";
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
     PointFile pf;
@@ -211,7 +218,8 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         complain(err, e);
         return exitinput;
     }
-    FitSet fits = pointsetfits(pf.points(), *o.feature, true);
+    const FilteredFile shown = filteredfile(o, pf, err);
+    FitSet fits = pointsetfits(shown.points.points(), *o.feature, true);
     for (const std::string& n : fits.notes) err << "formreport: " << file << ": " << n << "\n";
     const char* feature = pointset::featurename(*o.feature);
     // The chart draws every reference of its feature: all four of a circle.
@@ -223,6 +231,14 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         return exitinput;
     }
     if (!makedirectory(o.output, err)) return exitinput;
+    if (charted) {
+        FileResults f{pf.file, static_cast<long>(pf.count()), 0, {}, {}};
+        Evaluated e;
+        e.feature = o.feature;
+        for (const Measured& m : fits.fits) e.fits.push_back(m.reference);
+        f.records.push_back(std::move(e));
+        charted->push_back(std::move(f));
+    }
     Charted c;
     c.e.feature = o.feature;
     for (Measured& m : fits.fits) {
@@ -237,9 +253,11 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                               std::to_string(pf.count()) + " points";
     PlotRow row{printable(svg.filename().string()), nullptr, 0, Evaluated{}};
     if (*o.feature == Feature::circle)
-        drawcircle(o, pf, c, svg, title, err, row);
+        drawcircle(o, pf, shown, c, svg, title, err, row);
     else if (*o.feature == Feature::line)
-        drawline(o, pf, c, svg, title, u);
+        drawline(o, shown.points, c, svg,
+                 title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter),
+                 chartcaption(o.header, shown.filter), u);
     else
         drawmap(o, pf, c, svg, title, u);
     errno = 0;

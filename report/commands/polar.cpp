@@ -152,11 +152,12 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
                                   std::to_string(r.c[0].size()) + " points";
         const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) + "-" +
                                                    std::to_string(r.job) + ".svg");
+        const std::string caption = chartcaption(o.header, "");
         picture(svg, o.png, [&](const std::string& path, Format format) {
             if (plane)
-                drawflatness(path, format, r, e, u, title);
+                drawflatness(path, format, r, e, u, title, caption);
             else
-                drawstraightness(path, format, r, e, u, title);
+                drawstraightness(path, format, r, e, u, title, caption);
         });
         rows.push_back({printable(svg.filename().string()), &r, std::move(e)});
     }
@@ -165,11 +166,21 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
 
 } // namespace
 
-int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
+int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
+          std::vector<FileResults>* charted) {
     if (!chartsavailable()) return unavailable(err, "polar", "cairo");
-    if (o.filter.any() && !profile::spectral()) return unavailable(err, "--filter", "FFTW");
-    if (o.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
-    if (o.feature) return pointpolar(o, out, err);
+    if ((options.filter.cutoff > 0 || options.filter.band()) && !profile::spectral())
+        return unavailable(err, "--filter", "FFTW");
+    if (options.harmonics && !profile::spectral()) return unavailable(err, "--harmonics", "FFTW");
+    if (options.feature) return pointpolar(options, out, err, charted);
+    // A job stream's circle records are closed profiles, filtered in UPR.
+    PolarOptions o = options;
+    if (o.filter.wavelength > 0) {
+        err << "formreport: " << printable(o.input) << ": --filter-wavelength is for point "
+            << "files' lines and arcs; a job stream's circle records take --filter or "
+            << "--filter-band\n";
+        o.filter.wavelength = 0;
+    }
     if (!pointset::exactreferences())
         err << "formreport: built without CGAL and GLPK, the charts show no exact references\n";
     std::ifstream in;
@@ -276,6 +287,9 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
                            (r.job == 2000 ? " in polar coordinates" : "");
             for (const std::string& note : notes)
                 labels.note += (labels.note.empty() ? "" : "; ") + note;
+            thinprofile(data, labels, o.drawnpoints);
+            labels.caption =
+                chartcaption(o.header, labels.filter.empty() ? "" : filtername(o.filter, o.unit));
             const fs::path svg = fs::path(o.output) / (stemname + ".svg");
             picture(svg, o.png, [&](const std::string& path, Format format) {
                 drawpolar(path, format, data, e, labels);
@@ -311,6 +325,13 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
         for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         const bool written = outputwritten(out, err);
+        if (charted && !(rows.empty() && formrows.empty())) {
+            FileResults f{
+                file, static_cast<long>(stream.circles.size() + stream.forms.size()), 0, {}, {}};
+            for (PlotRow& r : rows) f.records.push_back(std::move(r.evaluation));
+            for (FormRow& r : formrows) f.records.push_back(std::move(r.evaluation));
+            charted->push_back(std::move(f));
+        }
         // A stream none of whose records to plot could be drawn has failed.
         if (rows.empty() && formrows.empty()) return nothingplotted(err, file);
         return written ? exitok : exitinput;
@@ -318,6 +339,20 @@ int polar(const PolarOptions& o, std::ostream& out, std::ostream& err) {
         complain(err, e);
         return exitinput;
     }
+}
+
+bool printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
+                     const std::string& unit) {
+    ResultsOptions o;
+    o.unit = unit;
+    const BatchSummary s = batchsummary(charted, o);
+    if (s.parts < 2) return false;
+    out << "\nbatch: " << s.parts << " charts of " << charted.size()
+        << (charted.size() == 1 ? " input" : " inputs")
+        << "; t, p, v and q of their minimum-zone references (the exact ones of circle "
+           "records, the pointset library's of point files)\n";
+    printspread(out, s, o);
+    return true;
 }
 
 } // namespace formeval::report

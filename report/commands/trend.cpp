@@ -49,7 +49,8 @@ bool drawbatchtrend(const std::vector<FileResults>& files, const ResultsOptions&
                            : "t, p, v, q";
     labels.unit = subunit(o.unit, largest);
     try {
-        drawtrend(o.trend, Format::svg, parts, labels);
+        const bool png = o.trend.size() >= 4 && o.trend.compare(o.trend.size() - 4, 4, ".png") == 0;
+        drawtrend(o.trend, png ? Format::png : Format::svg, parts, labels);
     } catch (const FileError& e) {
         complain(err, e);
         return false;

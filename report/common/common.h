@@ -88,17 +88,34 @@ std::string formatnumber(double value, int digits);
 // `value` in the shortest text that reads back as the same double.
 std::string roundtrip(double value);
 
+// `value` as the charts label it: with `digits` significant digits (1 to 15)
+// as formatnumber writes them, after snapping it to the nearest multiple of
+// the largest power of ten not above `resolution`, decimal halves rounded
+// away from zero. Values that differ by rounding noise far below
+// `resolution` (the last binary digits of their computation) so print alike,
+// where formatnumber may print -1.17 and -1.18 for -1.175. Choose
+// `resolution` far below the step of the digits printed; a resolution that
+// is not positive and finite, or below the doubles' own resolution at
+// `value`, snaps nothing finer than the doubles hold.
+std::string formatlabel(double value, int digits, double resolution);
+
 // Units.
 
 // The unit in which deviations are printed and drawn: for a coordinate unit
 // of mm (cm, m) micrometres, of um nanometres, of in microinches; for any
 // other, the coordinate unit times the power of a thousand that puts
 // `typical` between 0.1 and 100 of it. `factor` converts coordinate units.
+// `coordinates` is the coordinate unit as named (defaultunit when none).
 struct Subunit {
     std::string name;
     double factor = 1;
+    std::string coordinates = defaultunit;
 };
 Subunit subunit(const std::string& unit, double typical);
+
+// The name of an axis that carries a length in the coordinate unit `unit`:
+// "x (mm)", or "x (coordinate units)" when none is named.
+std::string withunit(const std::string& name, const std::string& unit);
 
 // Progress.
 
@@ -142,6 +159,18 @@ constexpr int exitusage = 2; // command line wrong
 // says on `err` when not, with the reason errno gives: clear errno before
 // writing.
 bool outputwritten(std::ostream& out, std::ostream& err);
+
+// Makes a new empty file beside `path`, named after it ("PATH.part-" and six
+// letters), with the mode a new file of the process gets (0666 less the
+// umask), for writing whole and then renaming to `path`; its name, or ""
+// when none can be made (errno says why).
+std::string newfilebeside(const std::string& path);
+
+// An SVG picture with its paths' data made small for a page of many
+// pictures: every number to a tenth of a drawing unit (far below what a
+// screen or a printer shows), and the line-tos of a path of lines as steps
+// from one point to the next. Path data it cannot read is left as it is.
+std::string compactpaths(const std::string& svg);
 
 // Repetitions of a whole study: 1000, 10 000 or 100 000 (Monte Carlo), 10 000
 // (sampling).

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace formeval::report {
 
@@ -51,6 +52,58 @@ std::string roundtrip(double value) {
     char text[64];
     const auto [stop, status] = std::to_chars(text, text + sizeof text, value);
     return status == std::errc() ? std::string(text, stop) : formatnumber(value, 17);
+}
+
+namespace {
+
+// Counts of the snapping quantum stay below this, exact in a double.
+constexpr double mostcounts = 1e15;
+
+// `digits` (a decimal number's digits, the first not 0) rounded to `keep` of
+// them, a half away from zero; `exponent` (of the last digit) follows.
+std::string rounddigits(std::string digits, std::size_t keep, int& exponent) {
+    if (digits.size() <= keep) return digits;
+    const bool up = digits[keep] >= '5';
+    exponent += static_cast<int>(digits.size() - keep);
+    digits.resize(keep);
+    if (!up) return digits;
+    std::size_t k = keep;
+    while (k > 0 && digits[k - 1] == '9') digits[--k] = '0';
+    if (k > 0) {
+        ++digits[k - 1];
+        return digits;
+    }
+    // 99.9 became 100.0: one digit more, a place higher.
+    digits.insert(digits.begin(), '1');
+    digits.pop_back();
+    ++exponent;
+    return digits;
+}
+
+} // namespace
+
+std::string formatlabel(double value, int digits, double resolution) {
+    if (!std::isfinite(value) || value == 0 || digits < 1 || digits > 15)
+        return formatnumber(value == 0 ? 0.0 : value, digits);
+    // The quantum 10^exponent: at or below the resolution, and no finer than
+    // fifteen digits of the value resolve.
+    const int finest = static_cast<int>(std::floor(std::log10(std::fabs(value)))) - 14;
+    int exponent = finest;
+    if (resolution > 0 && std::isfinite(resolution))
+        exponent = std::max(finest, static_cast<int>(std::floor(std::log10(resolution))));
+    const auto scaledby = [value](int e) {
+        return e < 0 ? value * std::pow(10.0, -e) : value / std::pow(10.0, e);
+    };
+    double scaled = scaledby(exponent);
+    // The logarithm may round up to a power of ten: one place coarser then.
+    if (!(std::fabs(scaled) < mostcounts)) scaled = scaledby(++exponent);
+    if (!(std::fabs(scaled) < mostcounts)) return formatnumber(value, digits);
+    const long long counts = std::llround(scaled);
+    if (counts == 0) return formatnumber(0.0, digits);
+    const std::string kept =
+        rounddigits(std::to_string(std::llabs(counts)), static_cast<std::size_t>(digits), exponent);
+    const std::string decimal = (counts < 0 ? "-" : "") + kept + "e" + std::to_string(exponent);
+    return formatnumber(std::strtod(decimal.c_str(), nullptr), digits);
 }
 
 } // namespace formeval::report

@@ -19,12 +19,11 @@ namespace formeval::report {
 
 namespace {
 
-// A circle's form error: the spread of the points' radial deviations, both
-// extremes starting at 0.
-double circleerror(const std::vector<Point>& p, double x, double y, double r) {
+// The ISO parameters of the points' radial deviations from a circle.
+IsoParameters radialparameters(const std::vector<Point>& p, double x, double y, double r) {
     std::vector<double> d;
     for (const Point& q : p) d.push_back(std::hypot(q[0] - x, q[1] - y) - r);
-    return isoparameters(d).t;
+    return isoparameters(d);
 }
 
 // The exact minimum-zone, circumscribing and inscribing circles, and which
@@ -36,9 +35,10 @@ void exactcircles(const CircleRecord& record, Evaluated& e) {
         p.push_back({record.x[i], record.y[i], 0});
         scale = std::max({scale, std::fabs(record.x[i]), std::fabs(record.y[i])});
     }
-    const auto exact = [&e](Method method, double x, double y, double r, double error,
-                            const Certificate& certificate) {
+    const auto exact = [&e, &p](Method method, double x, double y, double r, double error,
+                                const Certificate& certificate) {
         Fit f;
+        f.iso = radialparameters(p, x, y, r);
         f.method = method;
         f.source = Source::exact;
         f.x = x;
@@ -53,7 +53,7 @@ void exactcircles(const CircleRecord& record, Evaluated& e) {
     for (const Method k : {circumscribing, inscribing}) {
         const ExtremeCircle c =
             k == circumscribing ? pointset::enclosingcircle(p) : pointset::inscribedcircle(p);
-        if (c.found) exact(k, c.x, c.y, c.r, circleerror(p, c.x, c.y, c.r), c.certificate);
+        if (c.found) exact(k, c.x, c.y, c.r, radialparameters(p, c.x, c.y, c.r).t, c.certificate);
     }
     for (Fit& ours : e.fits)
         if (const Fit* x = e.find(ours.method, Source::exact);

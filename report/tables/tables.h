@@ -259,6 +259,8 @@ BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOp
 
 // The summary as the tables end: a line of counts and the distributions.
 void printbatchsummary(std::ostream& out, const BatchSummary& s, const ResultsOptions& options);
+// The distributions alone: a row of each parameter.
+void printspread(std::ostream& out, const BatchSummary& s, const ResultsOptions& options);
 
 // The tables' pieces: the verdict line of a part that has a tolerance, the
 // "Filter: ..." line of the header, the batch summary of more than one part.

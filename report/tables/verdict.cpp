@@ -149,6 +149,10 @@ void printbatchsummary(std::ostream& out, const BatchSummary& s, const ResultsOp
     out << "\nbatch: " << s.parts << (s.parts == 1 ? " part" : " parts") << ", " << s.judged
         << " judged by " << methodname(o.criterion) << ": " << s.pass << " pass, " << s.fail
         << " fail, " << s.undecided << " undecided\n";
+    printspread(out, s, o);
+}
+
+void printspread(std::ostream& out, const BatchSummary& s, const ResultsOptions& o) {
     const auto num = [&o](double v) { return std::isnan(v) ? "" : formatnumber(v, o.digits); };
     std::vector<std::vector<std::string>> rows;
     constexpr std::array<const char*, 4> names = {"t", "p", "v", "q"};

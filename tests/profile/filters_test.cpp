@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <stdexcept>
+#include <thread>
 
 namespace formeval::profile {
 namespace {
@@ -218,6 +219,40 @@ INSTANTIATE_TEST_SUITE_P(Inputs, OpenFilterRefusalTest,
                                            RefusalCase{"ZeroCutOff", {0, 1}, {0, 0}, 0},
                                            RefusalCase{"InfiniteCutOff", {0, 1}, {0, 0}, INFINITY}),
                          test::namedby([](const RefusalCase& c) { return std::string(c.name); }));
+
+// Filters of many sizes from several threads at once, each size's plan made
+// by whichever thread comes first and used by all: every result as the one
+// computed alone, and the profile's wave where the filter passes it.
+TEST(Filters, SeveralThreadsShareThePlans) {
+    if (!spectral()) GTEST_SKIP() << "built without FFTW";
+    const std::vector<int> sizes = {360, 720, 1000, 3600, 3601, 4096, 97};
+    std::vector<std::vector<double>> alone;
+    for (const int n : sizes)
+        alone.push_back(gaussianfilter(profileof({{3, 1.0, 0.2}, {120, 0.5, 0}}, n, 0.1), 50));
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(4, 0);
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 20; ++round)
+                for (std::size_t k = 0; k < sizes.size(); ++k) {
+                    const std::size_t s = (k + static_cast<std::size_t>(t)) % sizes.size();
+                    const std::vector<double> x =
+                        profileof({{3, 1.0, 0.2}, {120, 0.5, 0}}, sizes[s], 0.1);
+                    mismatches[static_cast<std::size_t>(t)] += gaussianfilter(x, 50) != alone[s];
+                    bandpassfilter(x, 15, 500);
+                }
+        });
+    for (std::thread& t : threads) t.join();
+    for (int t = 0; t < 4; ++t) EXPECT_EQ(mismatches[static_cast<std::size_t>(t)], 0) << t;
+    // 3 UPR passes at its weight; 120 UPR (above the 97 samples' 48) only where resolved.
+    const std::vector<double>& f = alone[3];
+    const double weight = transmission(3, 50);
+    for (int j = 0; j < 3600; j += 97)
+        EXPECT_NEAR(f[static_cast<std::size_t>(j)],
+                    weight * std::cos(3 * (0.1 + 2 * pi * j / 3600) - 0.2) +
+                        transmission(120, 50) * 0.5 * std::cos(120 * (0.1 + 2 * pi * j / 3600)),
+                    1e-12);
+}
 
 } // namespace
 } // namespace formeval::profile

@@ -284,3 +284,57 @@ def test_harmonics_and_filter_by_hand():
     assert np.allclose(d, expect, atol=1e-12)
     with pytest.raises(ValueError, match="radius above 0"):
         formeval.harmonics(points, (0, 0), 0)
+
+
+def test_harmonic_spectrum_band_pass_and_open_filter_by_hand():
+    if not formeval.spectral():
+        pytest.skip("built without FFTW")
+    n = 720
+    t = 2 * math.pi * np.arange(n) / n
+    # 3 UPR crest at 0.4 rad / 3, 120 UPR chatter at phase -1, 5 UPR band content.
+    dev = 0.01 * np.cos(3 * t - 0.4) + 0.002 * np.cos(120 * t + 1) + 0.001 * np.cos(40 * t)
+    points = np.column_stack([(10 + dev) * np.cos(t), (10 + dev) * np.sin(t)])
+    h = formeval.harmonic_spectrum(points, (0, 0), 10)
+    assert h.upr[0] == 1 and h.upr[-1] == n // 2 and h.upr.dtype == np.int64
+    assert h.amplitude[2] == pytest.approx(0.01, abs=1e-12)
+    assert h.phase[2] == pytest.approx(0.4, abs=1e-9)
+    assert h.amplitude[119] == pytest.approx(0.002, abs=1e-12)
+    assert h.phase[119] == pytest.approx(-1, abs=1e-9)
+    assert max(np.delete(h.amplitude, [2, 39, 119])) < 1e-12
+    window = formeval.harmonic_spectrum(points, (0, 0), 10, first=100, last=130)
+    assert list(window.upr) == list(range(100, 131))
+    # The band 15..500 UPR: each harmonic by the difference of the transmissions.
+    alpha = math.sqrt(math.log(2) / math.pi)
+
+    def weight(k, cutoff):
+        return math.exp(-math.pi * (alpha * k / cutoff) ** 2)
+
+    b = formeval.band_pass_filter(points, (0, 0), 10, 15, 500)
+    d = np.hypot(*b.points.T) - 10
+    a = np.arctan2(b.points[:, 1], b.points[:, 0])
+    expect = sum(amp * (weight(k, 500) - weight(k, 15)) * np.cos(k * a - ph)
+                 for k, amp, ph in [(3, 0.01, 0.4), (120, 0.002, -1), (40, 0.001, 0)])
+    assert np.allclose(d, expect, atol=1e-12)
+    with pytest.raises(ValueError, match="long-wave cut-off"):
+        formeval.band_pass_filter(points, (0, 0), 10, 500, 15)
+    with pytest.raises(ValueError, match="range is empty"):
+        formeval.harmonic_spectrum(points, (0, 0), 10, first=9, last=3)
+
+
+def test_open_filter_keeps_a_slope_and_passes_long_waves():
+    s = np.linspace(0, 100, 2001)
+    slope = 0.003 * s + 1
+    assert np.allclose(formeval.open_filter(s, slope, 8), slope, atol=1e-12)
+    # A wave at ten times the cut-off passes at its weight, away from the ends.
+    alpha = math.sqrt(math.log(2) / math.pi)
+    wave = np.sin(2 * math.pi * s / 80)
+    mean = formeval.open_filter(s, wave, 8)
+    inner = (s > 10) & (s < 90)
+    assert np.allclose(mean[inner], math.exp(-math.pi * (alpha * 8 / 80) ** 2) * wave[inner],
+                       atol=1e-4)
+    with pytest.raises(ValueError):
+        formeval.open_filter(s[::-1], wave, 8)
+    with pytest.raises(ValueError, match="one-dimensional"):
+        formeval.open_filter(np.zeros((3, 2)), np.zeros(3), 8)
+    with pytest.raises(TypeError):
+        formeval.open_filter(["a", "b"], [1, 2], 8)

@@ -20,14 +20,14 @@ std::size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
-// A 720-point ring of 3 lobes of `lobes` mm and chatter at 120 UPR.
-std::string ring(double lobes) {
+// A ring of n points, 3 lobes of `lobes` mm and chatter at 120 UPR.
+std::string ring(double lobes, int n = 720) {
     const double pi = std::acos(-1.0);
     std::ostringstream s;
     s.precision(17);
     s << "x,y\n";
-    for (int i = 0; i < 720; ++i) {
-        const double t = 2 * pi * i / 720;
+    for (int i = 0; i < n; ++i) {
+        const double t = 2 * pi * i / n;
         const double r = 25 + lobes * std::cos(3 * t) + 0.0004 * std::cos(120 * t);
         s << r * std::cos(t) << "," << r * std::sin(t) << "\n";
     }
@@ -132,6 +132,67 @@ TEST(HtmlReport, TheHeaderFileFollowsTheOptions) {
     EXPECT_NE(unwritable.err.find("no/such/dir/r.html: the report could not be written"),
               std::string::npos)
         << unwritable.err;
+}
+
+// The numbers of every path's data, as written.
+std::vector<std::string> pathnumbers(const std::string& html) {
+    std::vector<std::string> out;
+    for (std::size_t at = html.find(" d=\""); at != std::string::npos;
+         at = html.find(" d=\"", at + 1)) {
+        const std::size_t end = html.find('"', at + 4);
+        std::string number;
+        for (std::size_t i = at + 4; i <= end; ++i) {
+            const char c = html[i];
+            if (std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-') {
+                number += c;
+            } else if (!number.empty()) {
+                out.push_back(number);
+                number.clear();
+            }
+        }
+    }
+    return out;
+}
+
+// Each part's chart names the part and the filter and shows the filtered
+// profile over the measured one, both drawn as the extremes of 600 steps;
+// the paths' numbers to tenths of a drawing unit keep 500 pages small.
+TEST(HtmlReport, ChartsNameThePartShowTheFilteredProfileAndStaySmall) {
+    test::Workdir dir;
+    for (const char* name : {"a.csv", "b.csv"}) dir.write(name, ring(0.001, 3600));
+    const test::ReportOutcome o =
+        test::report({"report", "a.csv", "b.csv", "--feature", "circle", "--filter", "50", "--part",
+                      "Ring 6204", "-o", "r.html"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const std::string html = test::readfile(dir.path() / "r.html");
+    EXPECT_EQ(count(html, ">Part: Ring 6204  \u00b7  Filter: Gaussian, cut-off 50 UPR</text>"), 2u);
+    EXPECT_EQ(count(html, ">before filtering</text>"), 2u);
+    EXPECT_EQ(count(html, ">profile drawn as 1200 of its 3600 points"), 2u);
+    const std::vector<std::string> numbers = pathnumbers(html);
+    ASSERT_GT(numbers.size(), 4 * 1200u);
+    for (const std::string& n : numbers) {
+        const std::size_t point = n.find('.');
+        ASSERT_TRUE(point == std::string::npos || point + 2 == n.size()) << n;
+        ASSERT_NE(n, "-0");
+    }
+    EXPECT_LT(html.size(), 2 * 60000u + 20000u) << "at most 60 kB a part";
+}
+
+// A report that cannot be written whole leaves the one that was there, and
+// no piece of the new one.
+TEST(HtmlReport, AReportNotWrittenWholeLeavesThePreviousOne) {
+    test::Workdir dir;
+    for (const char* name : {"a.csv", "b.csv", "c.csv"}) dir.write(name, ring(0.001));
+    dir.write("r.html", "the report of yesterday\n");
+    const test::ReportOutcome o = test::runreport(
+        {"report", "a.csv", "b.csv", "c.csv", "--feature", "circle", "-o", "r.html", "-q"},
+        dir.path(), "", 65536);
+    EXPECT_EQ(o.signal, 0);
+    EXPECT_EQ(o.status, exitinput);
+    EXPECT_NE(o.err.find("r.html: the report could not be written"), std::string::npos) << o.err;
+    EXPECT_EQ(test::readfile(dir.path() / "r.html"), "the report of yesterday\n");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos);
 }
 
 } // namespace

@@ -1,10 +1,14 @@
-// formreport's axis ticks, number parsing, the escaping of quoted input and
-// the convergence verdict, against values worked out by hand.
+// formreport's axis ticks, number parsing, the charts' value labels, the
+// escaping of quoted input and the convergence verdict, against values
+// worked out by hand.
 #include "report/charts/charts.h"
 #include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
+#include <random>
 
 namespace formeval::report {
 namespace {
@@ -100,6 +104,79 @@ TEST(Parsenumber, WholeTokensOfFiniteNumbers) {
     EXPECT_EQ(parseint("-3"), -3);
     for (const char* bad : {"", "2600.0", "99999999999", "12a", "1e3"})
         EXPECT_FALSE(parseint(bad)) << bad;
+}
+
+struct LabelCase {
+    const char* name;
+    double value;
+    int digits;
+    double resolution;
+    const char* shown;
+};
+
+void PrintTo(const LabelCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class LabelTest : public ::testing::TestWithParam<LabelCase> {};
+
+TEST_P(LabelTest, OneValuePrintedOneWay) {
+    const LabelCase& c = GetParam();
+    EXPECT_EQ(formatlabel(c.value, c.digits, c.resolution), c.shown);
+}
+
+// -1.175 as two computations leave it: either side of the decimal half, by
+// a unit of the last binary digit; halves rounded away from zero.
+constexpr double below = -1.1749999999999998, above = -1.1750000000000002;
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, LabelTest,
+    ::testing::Values(LabelCase{"HalfFromBelow", below, 3, 2.35e-6, "-1.18"},
+                      LabelCase{"HalfFromAbove", above, 3, 2.35e-6, "-1.18"},
+                      LabelCase{"PositiveHalf", -below, 3, 2.35e-6, "1.18"},
+                      LabelCase{"WithoutAResolution", below, 3, 0, "-1.18"},
+                      LabelCase{"ResolutionNotFinite", above, 3,
+                                std::numeric_limits<double>::infinity(), "-1.18"},
+                      LabelCase{"ExactBinaryHalf", 0.125, 2, 1e-9, "0.13"},
+                      LabelCase{"FourDigits", 3.1333333333, 4, 3.1e-6, "3.133"},
+                      LabelCase{"CarryIntoANewDigit", 9.9951, 3, 1e-6, "10"},
+                      LabelCase{"CarryInExponentForm", -9.99951e-7, 4, 1e-13, "-1e-06"},
+                      LabelCase{"ExponentForm", 1.2345e-7, 3, 1e-13, "1.23e-07"},
+                      LabelCase{"Large", 123456.5, 3, 1e-3, "1.23e+05"},
+                      LabelCase{"NoiseAboutZero", -4e-9, 3, 1e-6, "0"},
+                      LabelCase{"NegativeZero", -0.0, 3, 1e-6, "0"},
+                      LabelCase{"TinyBesideAHugeResolution", 1e-300, 3, 1e300, "0"},
+                      LabelCase{"Huge", 1.23456e300, 3, 1e-300, "1.23e+300"}),
+    test::namedby([](const LabelCase& c) { return std::string(c.name); }));
+
+// Decimal values with four places computed two ways, as sums and as
+// quotients, against their rounding to three digits worked out on the
+// integer of tenths of thousandths: always one text.
+TEST(Formatlabel, DecimalValuesAgainstIntegerRounding) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<long> tenths(-99999, 99999);
+    for (int k = 0; k < 20000; ++k) {
+        const long n = tenths(random);
+        if (std::labs(n) < 1000) continue; // three digits of n need four of its own
+        const double quotient = static_cast<double>(n) / 1e4;
+        const double sum = static_cast<double>(n - 7) * 1e-4 + 7e-4;
+        // Rounded by hand: n has 4 or 5 digits, three kept, a half away from zero.
+        const long magnitude = std::labs(n);
+        const long unit = magnitude >= 10000 ? 100 : 10;
+        const long kept = (magnitude + unit / 2) / unit * unit;
+        const std::string expected =
+            formatnumber((n < 0 ? -1.0 : 1.0) * static_cast<double>(kept) / 1e4, 3);
+        ASSERT_EQ(formatlabel(quotient, 3, 1e-7), expected) << n;
+        ASSERT_EQ(formatlabel(sum, 3, 1e-7), expected) << n;
+    }
+}
+
+TEST(Withunit, NamesTheUnitOrSaysTheCoordinates) {
+    EXPECT_EQ(withunit("x", "mm"), "x (mm)");
+    EXPECT_EQ(withunit("position along the line", "\u00b5m"), "position along the line (\u00b5m)");
+    EXPECT_EQ(withunit("x", defaultunit), "x (coordinate units)");
+    EXPECT_EQ(subunit("mm", 0.002).coordinates, "mm");
+    EXPECT_EQ(subunit(defaultunit, 0.002).coordinates, defaultunit);
 }
 
 struct PrintableCase {

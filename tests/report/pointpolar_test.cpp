@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <set>
 #include <sstream>
@@ -43,6 +44,30 @@ bool hastext(const test::Svg& svg, const std::string& part) {
         if (t.find(part) != std::string::npos) return true;
     return false;
 }
+
+using Place = std::pair<double, double>;
+
+// The rings about the points on the minimum zone's bounds.
+std::vector<Place> ringcentres(const test::Svg& svg) {
+    std::vector<Place> out;
+    for (const test::Element* e : test::strokes(svg, ink, 1.6))
+        out.push_back(test::circlecentre(*e));
+    return out;
+}
+
+// The point each triangle of an extreme marks: midway along its flat side
+// across, and midway between that side and its apex.
+std::vector<Place> trianglecentres(const test::Svg& svg) {
+    std::vector<Place> out;
+    for (const test::Element* p : test::strokes(svg, ink, 1.4)) {
+        const auto v = test::vertices(p->attributes.at("d"));
+        if (v.size() == 3 || v.size() == 4)
+            out.push_back({(v[0].first + v[1].first) / 2, (v[0].second + v[2].second) / 2});
+    }
+    return out;
+}
+
+class PointPolarSaddle : public ::testing::TestWithParam<int> {};
 
 struct CircleCase {
     int points;
@@ -144,7 +169,12 @@ TEST(PointPolar, StraightnessNormalToTheLine) {
     const test::Svg svg = test::parsesvg(dir.path() / "edge-line.svg");
     ASSERT_TRUE(svg.wellformed) << svg.error;
     EXPECT_TRUE(hastext(svg, "deviation normal to the line (µm)"));
+    EXPECT_TRUE(hastext(svg, "position along the line (mm)"));
     EXPECT_TRUE(hastext(svg, "Straightness: minimum zone 20 µm"));
+    // Every point touches the zone: counted over all, not over those drawn.
+    EXPECT_TRUE(hastext(svg, "Ringed: 100 of the 10000 points on the minimum zone's two lines "
+                             "(5000 on the upper, 5000 on the lower; too many to ring all)"));
+    EXPECT_EQ(test::strokes(svg, ink, 1.6).size(), mostrings);
     const auto profile = test::strokes(svg, profilecolour, 1.1);
     ASSERT_EQ(profile.size(), 1u);
     const auto v = test::vertices(profile[0]->attributes.at("d"));
@@ -228,6 +258,7 @@ TEST(PointPolar, DevelopedMapOfACylinder) {
     m.ulabel = "angle about the axis (degrees)";
     m.vlabel = "position along the axis (mm)";
     m.title = "shaft";
+    m.cylinder = true;
     drawdeviationmap((dir.path() / "d.svg").string(), Format::svg, m, {"µm", 1000});
     const test::Svg svg = test::parsesvg(dir.path() / "d.svg");
     ASSERT_TRUE(svg.wellformed) << svg.error;
@@ -238,6 +269,146 @@ TEST(PointPolar, DevelopedMapOfACylinder) {
     for (const test::Element* p : test::strokes(svg, ink, 1.4))
         triangles += test::vertices(p->attributes.at("d")).size() <= 4;
     EXPECT_EQ(triangles, 2);
+    // cos 2t is 1 at 180 degrees only, -1 at 90 and 270: the highest point
+    // where the offset 0.01 k is largest, the two lowest where it is 0; each
+    // ring holds a triangle or one of the lowest points.
+    EXPECT_TRUE(hastext(svg, "Ringed: the 3 points on the minimum zone's two cylinders (1 on the "
+                             "outer, 2 on the inner)"));
+    const std::vector<Place> rings = ringcentres(svg);
+    EXPECT_EQ(rings.size(), 3u);
+    for (const Place& t : trianglecentres(svg))
+        EXPECT_TRUE(std::any_of(rings.begin(), rings.end(), [&](const Place& r) {
+            return std::hypot(r.first - t.first, r.second - t.second) < 0.01;
+        }));
+}
+
+// Few points dotted, many in cells: the four corners of a saddle 1 um above
+// and below the plane z = 0 (its minimum zone: the diagonals cross) are
+// ringed, the points inside the zone not, however many; over the cells the
+// rings hold the triangles of the highest and the lowest point.
+TEST_P(PointPolarSaddle, RingsTheCorners) {
+    const int n = GetParam();
+    test::Workdir dir;
+    std::ostringstream out;
+    out.precision(17);
+    out << "0 0 0.001\n40 30 0.001\n40 0 -0.001\n0 30 -0.001\n";
+    for (int i = 4; i < n; ++i) {
+        const double a = std::fmod(i * 0.618034, 1.0), b = std::fmod(i * 0.754878, 1.0);
+        out << 40 * a << " " << 30 * b << " " << 0.0009 * std::sin(9 * a) * std::cos(7 * b) << "\n";
+    }
+    dir.write("saddle.txt", out.str());
+    const test::ReportOutcome o =
+        test::report({"polar", "saddle.txt", "--feature", "plane", "-o", "maps"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "maps" / "saddle-plane.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    EXPECT_TRUE(hastext(svg, "Ringed: the 4 points on the minimum zone's two planes (2 on the "
+                             "upper, 2 on the lower)"));
+    EXPECT_TRUE(hastext(svg, "u: x projected onto the plane (coordinate units)"));
+    EXPECT_TRUE(hastext(svg, "v, in the plane (coordinate units)"));
+    const std::vector<Place> rings = ringcentres(svg);
+    ASSERT_EQ(rings.size(), 4u);
+    const auto ringed = [&](const Place& p) {
+        return std::any_of(rings.begin(), rings.end(), [&](const Place& r) {
+            return std::hypot(r.first - p.first, r.second - p.second) < 0.01;
+        });
+    };
+    if (n > static_cast<int>(mostmapdots)) {
+        const std::vector<Place> triangles = trianglecentres(svg);
+        EXPECT_EQ(triangles.size(), 2u);
+        for (const Place& t : triangles) EXPECT_TRUE(ringed(t));
+    } else {
+        // The dots' outlines in point order: the corners first.
+        const auto dots = test::strokes(svg, ink, 0.6);
+        ASSERT_EQ(dots.size(), static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) EXPECT_EQ(ringed(test::circlecentre(*dots[i])), i < 4) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PointPolarSaddle, ::testing::Values(300, 3000),
+                         test::namedby([](int n) { return "Points" + std::to_string(n); }));
+
+} // namespace
+} // namespace formeval::report
+
+namespace formeval::report {
+namespace {
+
+// A ring of 3 lobes of 2 um and 1 um of chatter at 120 UPR.
+std::string chatteredring(int n) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y\n";
+    for (int i = 0; i < n; ++i) {
+        const double t = 2 * pi * i / n;
+        const double r = 25 + 0.001 * std::cos(3 * t) + 0.0005 * std::cos(120 * t);
+        out << r * std::cos(t) << "," << r * std::sin(t) << "\n";
+    }
+    return out.str();
+}
+
+// The number after `label` on the line of polar's table that starts with it.
+double tablevalue(const std::string& out, const std::string& label) {
+    const std::size_t at = out.find("\n  " + label + " ");
+    return at == std::string::npos ? std::nan("") : std::stod(out.substr(at + 4 + label.size()));
+}
+
+// With a filter the chart shows the profile `results` judges: the filtered
+// one over the measured one, the same form errors, the filter named; without
+// one it says "Filter: none".
+TEST(PointPolar, AFilteredProfileIsTheOneResultsJudges) {
+    test::Workdir dir;
+    dir.write("ring.csv", chatteredring(720));
+    const test::ReportOutcome o = test::report({"polar", "ring.csv", "--feature", "circle", "-o",
+                                                "plots", "--filter", "50", "--part", "P-7"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::ReportOutcome r =
+        test::report({"results", "ring.csv", "--feature", "circle", "--filter", "50", "--json"});
+    ASSERT_EQ(r.status, exitok) << r.err;
+    const nlohmann::json rows = nlohmann::json::parse(r.out)["rows"];
+    ASSERT_EQ(rows.size(), 4u);
+    for (const nlohmann::json& row : rows) {
+        const std::string method = row["method"].get<std::string>();
+        EXPECT_NEAR(tablevalue(o.out, method), row["error"].get<double>(), 1e-14) << method;
+    }
+    // The lobes pass (2 um less 0.25 %), the chatter hardly (1.8 % of its 1 um).
+    EXPECT_NEAR(rows[1]["error"].get<double>(), 0.002005, 2e-5);
+    const test::Svg svg = test::parsesvg(dir.path() / "plots" / "ring-circle.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    EXPECT_TRUE(hastext(svg, "Part: P-7  \u00b7  Filter: Gaussian, cut-off 50 UPR"));
+    EXPECT_TRUE(hastext(svg, "before filtering"));
+    EXPECT_FALSE(test::strokes(svg, Rgb{0.62, 0.62, 0.62}, 0.6).empty()) << "the measured profile";
+
+    const test::ReportOutcome plain =
+        test::report({"polar", "ring.csv", "--feature", "circle", "-o", "plain"});
+    ASSERT_EQ(plain.status, exitok) << plain.err;
+    const test::Svg unfiltered = test::parsesvg(dir.path() / "plain" / "ring-circle.svg");
+    EXPECT_TRUE(hastext(unfiltered, "Filter: none"));
+    EXPECT_FALSE(hastext(unfiltered, "before filtering"));
+    EXPECT_GT(tablevalue(plain.out, "minimum zone"), 0.0029) << "the chatter counts unfiltered";
+}
+
+// A line filtered at a wavelength is charted filtered and says so; a plane
+// cannot be and is drawn as measured, with the reason.
+TEST(PointPolar, OpenProfilesAtAWavelengthAndPlanesAsMeasured) {
+    test::Workdir dir;
+    std::ostringstream line, plane;
+    line.precision(17);
+    for (int i = 0; i < 400; ++i)
+        line << 0.1 * i << " " << 0.002 * std::sin(0.1 * i / 8 * 2 * pi) + 0.0005 * (i % 2) << "\n";
+    for (int i = 0; i < 25; ++i) plane << i % 5 << " " << i / 5 << " " << 0.001 * (i % 3) << "\n";
+    dir.write("line.txt", line.str());
+    dir.write("plane.txt", plane.str());
+    const test::ReportOutcome l = test::report(
+        {"polar", "line.txt", "--feature", "line", "-o", "plots", "--filter-wavelength", "2.5"});
+    ASSERT_EQ(l.status, exitok) << l.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "plots" / "line-line.svg");
+    EXPECT_TRUE(hastext(svg, "filtered: Gaussian, cut-off wavelength 2.5"));
+    EXPECT_LT(tablevalue(l.out, "minimum zone"), 0.0045) << "the alternation is filtered out";
+    const test::ReportOutcome p = test::report(
+        {"polar", "plane.txt", "--feature", "plane", "-o", "plots", "--filter-wavelength", "2.5"});
+    EXPECT_EQ(p.status, exitok) << p.err;
+    EXPECT_EQ(p.err, "formreport: plane.txt: drawn unfiltered: a plane is not filtered\n");
 }
 
 } // namespace

@@ -14,7 +14,9 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <limits>
+#include <set>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace formeval::report {
 namespace {
@@ -295,7 +297,19 @@ TEST(Polar, AnArcOverItsOwnAnglesOnly) {
     // The enclosing and inscribed circles of an arc's points are no roundness
     // references of it: the legend names no exact one.
     for (const int k : {circumscribing, inscribing})
-        EXPECT_TRUE(test::strokes(svg, referencecolours[k], 1.5).empty()) << referencenames[k];
+        EXPECT_TRUE(test::strokes(svg, referencecolours[k], 1).empty()) << referencenames[k];
+    EXPECT_TRUE(hastext(svg, "formeval's; an arc under 180\u00b0 holds no such circle"));
+    // The errors keep their decimals though the exact enclosing circle of the
+    // arc's points, which is not shown, is wide.
+    const std::string certified = " \u00b5m  certified";
+    std::size_t headlines = 0;
+    for (const std::string& t : svg.texts())
+        if (t.size() > certified.size() &&
+            t.compare(t.size() - certified.size(), certified.size(), certified) == 0) {
+            ++headlines;
+            EXPECT_EQ(t.find('.') + 4, t.size() - certified.size()) << t;
+        }
+    EXPECT_EQ(headlines, 1u) << "the minimum zone's";
     for (const int k : {leastsquares, minimumzone, circumscribing, inscribing})
         for (const test::Element* e : test::strokes(svg, referencecolours[k], 1.4))
             within(*e, referencenames[k]);
@@ -351,7 +365,7 @@ TEST(Polar, TheFilterBeforeTheParametersAndTheChart) {
             << referencenames[k];
     }
     const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-2500.svg");
-    EXPECT_TRUE(hastext(svg, "Gaussian filter 50 UPR (ISO 16610-21)"));
+    EXPECT_TRUE(hastext(svg, "Filter: Gaussian, cut-off 50 UPR"));
     EXPECT_TRUE(fs::exists(dir.path() / "jobs-job1-2500-harmonics.svg"));
     // UPR 3 stands in the harmonic table with 2 um less its 0.3 % weight.
     EXPECT_NE(o.out.find("\n  3  1.99"), std::string::npos) << o.out;
@@ -506,13 +520,20 @@ TEST(Polar, TheLegendAddsTheExactCircleWhereItDiffers) {
     const std::string names[] = {"jobs-job1-2600.svg", "jobs-job2-2500.svg"};
     for (int k = 0; k < 2; ++k) {
         const test::Svg svg = test::parsesvg(dir.path() / names[k]);
+        // formeval's circle, thin and finely dashed, and its legend sample
+        // where it is not the exact one.
         for (const int c : {minimumzone, circumscribing, inscribing}) {
             std::size_t dashed = 0;
-            for (const test::Element* e : test::strokes(svg, referencecolours[c], 1.5))
+            for (const test::Element* e : test::strokes(svg, referencecolours[c], 1))
                 dashed += !test::style(*e, "stroke-dasharray").empty();
-            EXPECT_EQ(dashed, k == 1 && c == minimumzone ? 1u : 0u) << names[k] << " " << c;
+            EXPECT_EQ(dashed, k == 1 && c == minimumzone ? 2u : 0u) << names[k] << " " << c;
         }
+        EXPECT_EQ(hastext(svg, "formeval: the same"), true) << names[k];
     }
+    const test::Svg job4svg = test::parsesvg(dir.path() / names[1]);
+    const std::string u = " 10^-3 coordinate units";
+    EXPECT_TRUE(hastext(job4svg, "3.637" + u + "  certified")) << "the exact zone headlines";
+    EXPECT_TRUE(hastext(job4svg, "formeval: 3.6366737" + u + "  (+6.7e-07" + u + ")"));
     std::istringstream in(job4);
     const Evaluated e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
     ASSERT_TRUE(e.ok());
@@ -584,7 +605,8 @@ TEST(Polar, TheBundledExample) {
         rows.emplace_back();
         for (std::string cell; row >> cell;) rows.back().push_back(cell);
     }
-    ASSERT_EQ(rows.size(), 12u);
+    ASSERT_EQ(rows.size(), 19u) << "two tables and the summary of the batch of 7 charts";
+    EXPECT_EQ(rows[13].at(0) + " " + rows[13].at(1), "batch: 7");
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(std::stod(rows[2].at(6 + k)), 0.02, 1e-9);
     EXPECT_EQ(rows[3].at(2), "2000");
 
@@ -692,6 +714,143 @@ TEST(Polar, APictureThatCannotBeWrittenLeavesNoPart) {
         }
         EXPECT_EQ(test::readfile(dir.path() / "out" / "jobs-job1-2500.svg"), before);
     }
+}
+
+// Pictures and reports are made with the mode any new file of the process
+// gets (here 0644 under umask 022), not only for their owner: they are
+// written under a name of their own first.
+TEST(Polar, PicturesAndReportsAreReadableAsTheUmaskAllows) {
+    test::Workdir dir;
+    dir.write("jobs.txt", "2500 " + test::alternating(12, 0.003));
+    const mode_t previous = ::umask(022);
+    const test::ReportOutcome polar = test::report({"polar", "jobs.txt", "-o", "out", "--png"});
+    const test::ReportOutcome report = test::report({"report", "jobs.txt", "-o", "r.html"});
+    ::umask(previous);
+    ASSERT_EQ(polar.status, exitok) << polar.err;
+    ASSERT_EQ(report.status, exitok) << report.err;
+    for (const char* name : {"out/jobs-job1-2500.svg", "out/jobs-job1-2500.png", "r.html"})
+        EXPECT_EQ(fs::status(dir.path() / name).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                      fs::perms::others_read)
+            << name;
+}
+
+// A 200-degree arc of 40 points whose lobes leave formeval's circumscribing
+// and inscribing circles short of the exact ones.
+std::string widearc() {
+    std::ostringstream s;
+    s.precision(17);
+    s << "2500 40 0.000001\n";
+    const double pi = std::acos(-1.0);
+    for (int i = 0; i < 40; ++i) {
+        const double t = (-10 + 200.0 * i / 39) * pi / 180;
+        const double r = 25 + 0.002 * std::cos(3 * t) + 0.0005 * std::sin(7.3 * i);
+        s << r * std::cos(t) << " " << r * std::sin(t) << "\n";
+    }
+    return s.str();
+}
+
+// An arc's chart headlines the exact references and draws them, formeval's
+// thin beside them where they differ.
+TEST(Polar, AnArcDrawsItsExactReferences) {
+    test::Workdir dir;
+    dir.write("arc.txt", widearc());
+    const test::ReportOutcome o = test::report({"polar", "arc.txt", "--unit", "mm"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    std::istringstream in(widearc());
+    const Evaluated e = evaluate(readjobstream(in, "arc.txt").circles.at(0));
+    ASSERT_TRUE(e.ok());
+    const test::Svg svg = test::parsesvg(dir.path() / "arc-job1-2500.svg");
+    EXPECT_TRUE(hastext(svg, "arc of 200\u00b0 (from 350\u00b0 to 190\u00b0)"));
+    for (const Method k : {circumscribing, inscribing}) {
+        const Fit* exact = e.find(k, Source::exact);
+        ASSERT_NE(exact, nullptr);
+        ASSERT_TRUE(e.fit(k).inexact) << "the case needs formeval short of the optimum";
+        char headline[64];
+        std::snprintf(headline, sizeof headline, "%.3f \u00b5m  certified", exact->error * 1000);
+        EXPECT_TRUE(hastext(svg, headline)) << referencenames[k] << " " << headline;
+        // formeval's curve and its legend sample, thin and finely dashed.
+        EXPECT_EQ(test::strokes(svg, referencecolours[k], 1).size(), 2u) << referencenames[k];
+    }
+}
+
+// Every chart ends with the header's fields and the filter; a batch of
+// charts ends with its summary, which one chart has not.
+TEST(Polar, EveryChartNamesThePartAndABatchEndsWithItsSummary) {
+    test::Workdir dir;
+    dir.write("a.txt",
+              "2500 " + test::alternating(12, 0.001) + "2500 " + test::alternating(12, 0.004));
+    dir.write("b.txt", "2600 " + test::alternating(36, 0.002));
+    dir.write("h.txt", "# more\nRoom: 4.12 \n");
+    const test::ReportOutcome o =
+        test::report({"polar", "a.txt", "b.txt", "--unit", "mm", "--part", "Ring 6204",
+                      "--operator", "A. Lab", "--date", "2026-12-08", "--instrument", "RT-1",
+                      "--probe", "ruby 2 mm", "--header", "h.txt"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    for (const char* chart : {"a-job1-2500.svg", "a-job2-2500.svg", "b-job1-2600.svg"})
+        EXPECT_TRUE(hastext(test::parsesvg(dir.path() / chart),
+                            "Part: Ring 6204  \u00b7  Operator: A. Lab  \u00b7  Date: 2026-12-08  "
+                            "\u00b7  Instrument: RT-1  \u00b7  Probe: ruby 2 mm  \u00b7  Room: "
+                            "4.12  \u00b7  Filter: none"))
+            << chart;
+    // The alternating rings' zones are twice their deviations, by hand.
+    const std::size_t batch = o.out.find("\nbatch: 3 charts of 2 inputs; t, p, v and q of their "
+                                         "minimum-zone references");
+    ASSERT_NE(batch, std::string::npos) << o.out;
+    std::istringstream table(o.out.substr(o.out.find("\n   t ", batch)));
+    std::string name;
+    long parts = 0;
+    double minimum = 0, mean = 0, maximum = 0;
+    table >> name >> parts >> minimum >> mean >> maximum;
+    EXPECT_EQ(parts, 3);
+    EXPECT_NEAR(minimum, 0.002, 1e-12);
+    EXPECT_NEAR(mean, (0.002 + 0.008 + 0.004) / 3, 1e-12);
+    EXPECT_NEAR(maximum, 0.008, 1e-12);
+    const test::ReportOutcome one = test::report({"polar", "b.txt"});
+    ASSERT_EQ(one.status, exitok) << one.err;
+    EXPECT_EQ(one.out.find("batch:"), std::string::npos);
+    // The straightness and flatness charts and a point file's map likewise.
+    const std::string demo = std::string(FORMEVAL_SOURCE_DIR) + "/examples/demo/cir1.txt";
+    std::ostringstream plane;
+    for (int i = 0; i < 16; ++i) plane << i % 4 << " " << i / 4 << " " << 0.001 * (i % 3) << "\n";
+    dir.write("plane.txt", plane.str());
+    const test::ReportOutcome forms =
+        test::report({"polar", demo, "-o", "demo", "--part", "Ring 6204"});
+    const test::ReportOutcome map = test::report(
+        {"polar", "plane.txt", "--feature", "plane", "-o", "demo", "--part", "Ring 6204"});
+    ASSERT_EQ(forms.status, exitok) << forms.err;
+    ASSERT_EQ(map.status, exitok) << map.err;
+    for (const char* chart : {"cir1-job2-1000.svg", "cir1-job5-3000.svg", "plane-plane.svg"})
+        EXPECT_TRUE(hastext(test::parsesvg(dir.path() / "demo" / chart),
+                            "Part: Ring 6204  \u00b7  Filter: none"))
+            << chart;
+}
+
+// The legend prints errors that differ by rounding noise alike: 2.1405 um
+// and the double just below it, which printf would round apart.
+TEST(Polar, TheLegendPrintsEqualErrorsAlike) {
+    std::istringstream in("2500 " + test::alternating(12, 0.001));
+    const CircleRecord r = readjobstream(in, "jobs.txt").circles.at(0);
+    Evaluated e = evaluate(r);
+    ASSERT_TRUE(e.ok());
+    const double half = 0.0021405000000000005; // 2.1405 um, just above the binary half
+    for (Fit& f : e.fits) f.error = f.method == circumscribing ? std::nextafter(half, 0.0) : half;
+    char apart[2][16];
+    std::snprintf(apart[0], sizeof apart[0], "%.3f", half * 1000);
+    std::snprintf(apart[1], sizeof apart[1], "%.3f", std::nextafter(half, 0.0) * 1000);
+    ASSERT_STRNE(apart[0], apart[1]) << "the case needs values printf rounds apart";
+    test::Workdir dir;
+    PolarLabels labels;
+    labels.unit = "mm";
+    labels.deviations = subunit("mm", 0.002);
+    labels.magnification = 1000;
+    const std::string path = (dir.path() / "p.svg").string();
+    drawpolar(path, Format::svg, polardata(r, e), e, labels);
+    std::set<std::string> headlines;
+    for (const std::string& t : test::parsesvg(path).texts())
+        if (t.find(" \u00b5m") != std::string::npos && t.find("2.14") == 0)
+            headlines.insert(t.substr(0, 5));
+    EXPECT_EQ(headlines.size(), 1u) << *headlines.begin();
 }
 
 } // namespace

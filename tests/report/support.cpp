@@ -198,6 +198,11 @@ std::vector<std::pair<double, double>> vertices(const std::string& d) {
     return out;
 }
 
+std::pair<double, double> circlecentre(const Element& circle) {
+    const auto v = vertices(circle.attributes.at("d"));
+    return {(v.at(0).first + v.at(1).first) / 2, (v.at(0).second + v.at(1).second) / 2};
+}
+
 std::string alternating(int n, double deviation) {
     const double pi = std::acos(-1.0);
     std::ostringstream s;

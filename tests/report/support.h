@@ -63,6 +63,10 @@ std::vector<const Element*> fills(const Svg& svg, const report::Rgb& colour);
 // End points of the segments of an SVG path's d attribute (M, L, C and A).
 std::vector<std::pair<double, double>> vertices(const std::string& d);
 
+// The centre of a circle as the canvas draws it, two half arcs: midway
+// between their ends.
+std::pair<double, double> circlecentre(const Element& circle);
+
 // Job stream record "numpt cri x y ..." of n points at equal angles about
 // (100, 20), radii alternating 10.01 and 9.99 (n even): every reference circle
 // is centred on (100, 20); least squares and minimum zone have radius 10,

@@ -57,6 +57,18 @@ TEST(Trend, EachPartAtItsErrorAboutTheTolerance) {
     EXPECT_GT(middle(passes[1], 0), middle(passes[0], 0));
 }
 
+// A name ending in .png gets a PNG picture, anything else SVG.
+TEST(Trend, APngWhenTheNameSaysSo) {
+    test::Workdir dir;
+    dir.write("cir1.txt", "2500 " + test::alternating(8) + "2500 " + test::alternating(8, 0.02));
+    for (const char* name : {"trend.png", "trend.svg", "trend"}) {
+        const test::ReportOutcome o = test::report({"results", "cir1.txt", "--trend", name});
+        ASSERT_EQ(o.status, exitok) << o.err;
+        const std::string head = test::readfile(dir.path() / name).substr(0, 8);
+        EXPECT_EQ(head == "\x89PNG\r\n\x1a\n", std::string(name) == "trend.png") << name;
+    }
+}
+
 TEST(Trend, AFileThatCannotBeWrittenIsAnError) {
     test::Workdir dir;
     dir.write("cir1.txt", "2500 " + test::alternating(8));
