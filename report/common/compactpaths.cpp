@@ -45,7 +45,8 @@ std::vector<Token> tokens(const std::string& d) {
         } else {
             char* end = nullptr;
             const double v = std::strtod(p, &end);
-            if (end == p || !std::isfinite(v)) return {};
+            // Beyond any drawing's size (and what tenths in a long long hold).
+            if (end == p || !(std::fabs(v) < 1e12)) return {};
             out.push_back({0, v});
             p = end;
         }

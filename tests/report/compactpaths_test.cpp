@@ -40,6 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
              R"(<path d="M 584.6 385 A 239.6 239.6 0 1 0 105.4 385 Z"/>)"},
         Case{"NegativeZeroIsZero", R"(<path d="M -0.04 0.01 L 0 0"/>)",
              R"(<path d="M 0 0 l 0 0"/>)"},
+        Case{"HugeLeftAlone", R"(<path d="M 1e300 0 L 1 1"/>)", R"(<path d="M 1e300 0 L 1 1"/>)"},
         Case{"UnreadableLeftAlone", R"(<path d="M 1 1 L nan 2"/><text x="1.2345">d="no</text>)",
              R"(<path d="M 1 1 L nan 2"/><text x="1.2345">d="no</text>)"},
         Case{"OtherAttributesLeftAlone", R"(<rect x="0.12345" y="1" width="2.5555"/>)",
