@@ -89,6 +89,36 @@ profile::Filtered filteredprofile(const CircleRecord& r, const Fit& ls, const Pr
     return out;
 }
 
+// The record's profile filtered into `out`, as `results` filters it: a
+// closed one at equal angles about the least-squares circle, an arc along
+// its length by the regression filter at the cut-off's wavelength; `how`
+// the chart's note. Returns why it could not be, or "".
+std::string filterrecord(const CircleRecord& r, const Fit& ls, bool closed, const ProfileFilter& f,
+                         CircleRecord& out, std::string& how) {
+    if (closed) {
+        profile::Filtered mean = filteredprofile(r, ls, f);
+        how = notename(f) + (mean.resampled
+                                 ? "; the profile resampled at " + std::to_string(mean.x.size()) +
+                                       " equal angles first"
+                                 : std::string());
+        out.x = std::move(mean.x);
+        out.y = std::move(mean.y);
+        return "";
+    }
+    std::vector<double> xy;
+    for (std::size_t i = 0; i < r.x.size(); ++i) xy.insert(xy.end(), {r.x[i], r.y[i]});
+    FilteredPoints arc = filterpoints({xy.data(), r.x.size(), 2, 2}, pointset::Feature::circle, f);
+    if (!arc.failure.empty()) return arc.failure;
+    how = notename(f) + "; " + arc.how;
+    out.x.clear();
+    out.y.clear();
+    for (std::size_t i = 0; i + 1 < arc.coordinates.size(); i += 2) {
+        out.x.push_back(arc.coordinates[i]);
+        out.y.push_back(arc.coordinates[i + 1]);
+    }
+    return "";
+}
+
 bool ranged(const PolarOptions& o) {
     return o.harmonicsfrom != 1 || o.harmonicsto != profile::maxharmonic;
 }
@@ -239,22 +269,20 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
                 notes.push_back("arc of " + degrees(data.span) + " (from " + degrees(data.start) +
                                 " to " + degrees(data.start + data.span) + ")");
             CircleRecord shown = r;
-            if (o.filter.any() && !data.closed) {
-                err << "formreport: " << name << ": not filtered: the Gaussian filter is for "
-                    << "closed profiles, and this is an arc of " << degrees(data.span) << "\n";
-            } else if (o.filter.any()) {
-                profile::Filtered mean = filteredprofile(r, e.fit(leastsquares), o.filter);
-                const bool resampled = mean.resampled;
+            if (o.filter.any()) {
                 CircleRecord filtered = r;
-                filtered.x = std::move(mean.x);
-                filtered.y = std::move(mean.y);
-                Evaluated fe = evaluate(filtered);
+                std::string how;
+                const std::string why =
+                    filterrecord(r, e.fit(leastsquares), data.closed, o.filter, filtered, how);
+                Evaluated fe = why.empty() ? evaluate(filtered) : Evaluated{};
                 for (const Fit& f : fe.fits)
                     if (!f.said.empty())
                         err << "formreport: " << name << ": the " << referencenames[f.method]
                             << " computation said of the filtered profile: " << oneline(f.said)
                             << "\n";
-                if (!fe.ok()) {
+                if (!why.empty()) {
+                    err << "formreport: " << name << ": not filtered: " << why << "\n";
+                } else if (!fe.ok()) {
                     err << "formreport: " << name << ": not filtered: the filtered profile "
                         << "cannot be evaluated: " << fe.failure << "\n";
                 } else {
@@ -263,11 +291,7 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
                     e = std::move(fe);
                     shown = std::move(filtered);
                     labels.filter = "Gaussian filter " + cutofftext(o.filter) + " (ISO 16610-21)";
-                    notes.push_back(notename(o.filter) + (resampled
-                                                              ? "; the profile resampled at " +
-                                                                    std::to_string(shown.x.size()) +
-                                                                    " equal angles first"
-                                                              : std::string()));
+                    notes.push_back(how);
                 }
             }
             for (const int c : {leastsquares, circumscribing, inscribing}) {

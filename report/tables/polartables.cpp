@@ -18,7 +18,7 @@ void printplots(std::ostream& out, const std::string& file, const std::vector<Pl
                 const std::string& filter) {
     out << file << ": " << rows.size() << (rows.size() == 1 ? " circle record" : " circle records")
         << " plotted; circularity error against each circle";
-    if (!filter.empty()) out << ", of the closed profiles filtered (" << filter << ")";
+    if (!filter.empty()) out << ", of the profiles filtered (" << filter << ")";
     out << "\n";
     constexpr std::size_t columns = 9;
     constexpr std::array<const char*, columns> heads = {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -313,20 +314,33 @@ TEST(Polar, AnArcOverItsOwnAnglesOnly) {
     for (const int k : {leastsquares, minimumzone, circumscribing, inscribing})
         for (const test::Element* e : test::strokes(svg, referencecolours[k], 1.4))
             within(*e, referencenames[k]);
-    // The filter and the harmonics are for closed profiles only.
-    const test::ReportOutcome f = test::report({"polar", "jobs.txt", "--filter", "50"});
+    // An arc is filtered along its length at the cut-off's wavelength, as
+    // results filters it: the same exact minimum zone as results' filtered
+    // row. The harmonics are for closed profiles only.
+    const test::ReportOutcome f =
+        test::report({"polar", "jobs.txt", "-o", "filtered", "--filter", "50", "--harmonics"});
     EXPECT_EQ(f.status, exitok);
-    // (The peak circle's computation notes that the circle about the centroid
-    // that holds every point is smaller, as formeval's job 2700 would.)
-    const std::string notfiltered =
-        "formreport: jobs.txt: job 2600 (job 1 of the stream, line 1): not filtered: "
-        "the Gaussian filter is for closed profiles, and this is an arc of 90\u00b0\n";
-    ASSERT_GE(f.err.size(), notfiltered.size());
-    EXPECT_EQ(f.err.substr(f.err.size() - notfiltered.size()), notfiltered);
-    for (const std::string& line : test::lines(f.err.substr(0, f.err.size() - notfiltered.size())))
-        EXPECT_NE(line.find(" computation said: The peak circle found is larger"),
-                  std::string::npos)
-            << line;
+    EXPECT_EQ(f.err.find("not filtered"), std::string::npos) << f.err;
+    EXPECT_NE(f.err.find("no harmonics: an arc of 90\u00b0 is no closed profile"),
+              std::string::npos)
+        << f.err;
+    const test::Svg filtered = test::parsesvg(dir.path() / "filtered" / "jobs-job1-2600.svg");
+    EXPECT_TRUE(hastext(filtered, "Filter: Gaussian, cut-off 50 UPR"));
+    EXPECT_TRUE(hastext(filtered, "arc of 90\u00b0 (from 20\u00b0 to 110\u00b0); Gaussian filter, "
+                                  "cut-off 50 UPR; an arc, filtered along its length at the "
+                                  "cut-off wavelength 3.14162"));
+    const test::ReportOutcome r =
+        test::report({"results", "jobs.txt", "--filter", "50", "--json", "--digits", "17"});
+    ASSERT_EQ(r.status, exitok) << r.err;
+    double zone = 0;
+    const nlohmann::json doc = nlohmann::json::parse(r.out);
+    for (const auto& row : doc["rows"])
+        if (row["computed_by"] == "pointset" && row["method"] == "minimum zone")
+            zone = row["error"].get<double>();
+    ASSERT_GT(zone, 0);
+    char headline[64];
+    std::snprintf(headline, sizeof headline, "%.3f 10^-3 coordinate units  certified", zone * 1000);
+    EXPECT_TRUE(hastext(filtered, headline)) << headline;
 }
 
 // The filtered profile is what the chart and the table show: a 3-lobe form
@@ -348,7 +362,7 @@ TEST(Polar, TheFilterBeforeTheParametersAndTheChart) {
     ASSERT_EQ(o.status, exitok) << o.err;
     EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
               "jobs.txt: 1 circle record plotted; circularity error against each circle, of the "
-              "closed profiles filtered (Gaussian, cut-off 50 UPR)");
+              "profiles filtered (Gaussian, cut-off 50 UPR)");
     std::istringstream table(o.out);
     std::string line;
     std::getline(table, line);

@@ -124,7 +124,7 @@ TEST_P(PolarFilterTest, KeepsEachWaveAtItsTransmission) {
     ASSERT_EQ(o.status, exitok) << o.err;
     EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
               "jobs.txt: 1 circle record plotted; circularity error against each circle, of the "
-              "closed profiles filtered (" +
+              "profiles filtered (" +
                   c.heading + ")");
     const std::vector<std::string> row = cellsof(o.out, "jobs-job1-2500.svg");
     ASSERT_EQ(row.size(), 10u) << o.out;
