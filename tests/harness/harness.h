@@ -11,6 +11,15 @@
 
 namespace formeval::test {
 
+// Whether the tests run under the sanitizers, ten times slower: the
+// brute-force cross-checks there take fewer samples, their full strength
+// being the optimised build's run.
+#ifdef FORMEVAL_SANITIZED
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+
 // Binds the console, the job stream and both result files to string buffers
 // and restores the start values of the globals, for the lifetime of the
 // object. Output precision is 12 on the console and result.txt, as the

@@ -168,6 +168,9 @@ std::vector<Small> smallsets() {
 
 class Brute : public ::testing::TestWithParam<Small> {};
 
+// Directions of the brute-force grid (fewer under the sanitizers).
+constexpr int griddirections = formeval::test::sanitized ? 600 : 3000;
+
 // Some of these odd few points leave optima the search brackets rather than
 // closes: a smaller budget keeps the test short, and the bracket is checked.
 Options budget() {
@@ -185,7 +188,7 @@ TEST_P(Brute, NoDirectionBeatsTheMinimumZone) {
     ASSERT_TRUE(r.found) << r.failure;
     const Span s = axialspread(c.p, at(r), along(r));
     EXPECT_NEAR(s.top - s.bottom, r.t, 1e-12);
-    std::vector<P3> grid = directions(3000);
+    std::vector<P3> grid = directions(griddirections);
     for (const P3& u : around(along(r), 0.02, 10)) grid.push_back(u);
     double best = 1e300;
     for (const P3& u : grid) best = std::min(best, mzcircle(projected(c.p, u)));
@@ -202,7 +205,7 @@ TEST_P(Brute, NoDirectionBeatsTheCircumscribed) {
     const Reference r = evaluate(c.view(), Feature::cylinder, Criterion::circumscribed, budget());
     ASSERT_TRUE(r.found) << r.failure;
     EXPECT_NEAR(axialspread(c.p, at(r), along(r)).top, r.radius, 1e-12 * r.radius);
-    std::vector<P3> grid = directions(3000);
+    std::vector<P3> grid = directions(griddirections);
     for (const P3& u : around(along(r), 0.02, 10)) grid.push_back(u);
     double best = 1e300;
     for (const P3& u : grid) best = std::min(best, mccircle(projected(c.p, u)));
