@@ -29,7 +29,7 @@ install(FILES ${PROJECT_BINARY_DIR}/formevalConfig.cmake
     ${PROJECT_BINARY_DIR}/formevalConfigVersion.cmake DESTINATION ${packagedir})
 
 # pkg-config: the libraries in link order (each before those it uses), then what the static libraries
-# need (GLPK, GMP and MPFR under CGAL's predicates; FFTW). The prefix is
+# need (GMP and MPFR under CGAL's predicates; FFTW). The prefix is
 # found from the file's own place, so the file holds for any install prefix.
 set(pkgconfigdir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 file(RELATIVE_PATH pc_up /formeval-root/${pkgconfigdir} /formeval-root)
@@ -40,7 +40,7 @@ foreach(lib methods circles form fit linalg base pointset profile statistics)
 endforeach()
 set(pc_requires "")
 if(FORMEVAL_EXACT_REFERENCES)
-    string(APPEND pc_libs " -lglpk -lgmp -lmpfr")
+    string(APPEND pc_libs " -lgmp -lmpfr")
 endif()
 if(FORMEVAL_SPECTRAL)
     set(pc_requires "fftw3")

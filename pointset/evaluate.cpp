@@ -202,6 +202,7 @@ Reference evaluate(const Points& points, Feature feature, Criterion criterion,
         return r;
     }
     measure(m, feature, criterion, k, options, r);
+    r.onhull = k.onhull;
     r.found = std::isfinite(r.t) && (!round(feature) || std::isfinite(r.radius));
     if (!r.found) {
         r.failure = "the " + std::string(featurename(feature)) + " found is not finite";

@@ -76,6 +76,7 @@ struct Found {
     Vec point = {0, 0, 0};
     Vec direction = {0, 0, 0};
     double radius = 0;
+    bool onhull = false;     // an inscribed centre on the points' hull
     Certificate certificate; // in working units
 };
 
@@ -106,5 +107,11 @@ struct Spread {
 };
 Spread spread(const View& w, const Vec& c);
 Spread spread(const View& w, const std::vector<std::size_t>& subset, const Vec& c);
+
+// Up to `most` of the points p, the first and then each next the one whose
+// direction from c is farthest from those taken: a few that surround c
+// whenever all of them do.
+std::vector<std::size_t> spreadout(const View& w, const Vec& c, std::vector<std::size_t> p,
+                                   std::size_t most);
 
 } // namespace formeval::pointset::kernel

@@ -129,14 +129,18 @@ Local local(const View& w, const std::vector<Facet>& facets, const Vec& c, doubl
     Local out;
     const Spread s = spread(w, c);
     const double near = certifiedgap(s.zone(), size) / 4;
-    std::vector<Vec> u;
+    std::vector<std::size_t> nearest;
     out.top = s.bottom;
-    for (std::size_t i = 0; i < w.n && u.size() < 40; ++i) {
-        const Vec d = sub(w[i], c);
-        const double len = norm(d);
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double len = norm(sub(w[i], c));
         if (len > s.bottom + near) continue;
         out.top = std::max(out.top, len);
-        u.push_back(mul(1 / len, d));
+        nearest.push_back(i);
+    }
+    std::vector<Vec> u;
+    for (const std::size_t i : spreadout(w, c, nearest, 40)) {
+        const Vec d = sub(w[i], c);
+        u.push_back(mul(1 / norm(d), d));
     }
     std::vector<Vec> cone;
     for (const Facet& f : facets)
@@ -176,6 +180,20 @@ struct Search {
         subset.push_back(spread(w, c).near);
     }
 
+    // A local optimum as good as the incumbent (points symmetric about a line
+    // have two): the neighbourhood it holds is excluded as the incumbent's is.
+    // Its nearest points surround it, so it lies in the hull.
+    bool tied(const Vec& c) {
+        for (const Ball& b : balls)
+            if (norm(sub(c, b.c)) <= b.radius) return false;
+        const Local l = local(w, facets, c, size);
+        if (!(l.rho > 0)) return false;
+        G = std::max(G, l.top);
+        balls.push_back({c, l.rho});
+        subset.push_back(spread(w, c).near);
+        return true;
+    }
+
     double bound(const Vec& mid, double half) const {
         const double r = half * std::sqrt(static_cast<double>(w.dim));
         for (const Ball& b : balls)
@@ -195,22 +213,26 @@ struct Search {
     }
 
     bool settle(const Vec& mid, double) {
-        if (spread(w, subset, mid).bottom <= G) return false;
+        // Within this of the incumbent a centre is as good: a tie.
+        const double tie = 1e-9 * g + 64 * eps * size;
+        if (spread(w, subset, mid).bottom <= G - tie) return false;
         const Spread all = spread(w, mid);
-        if (all.bottom > G && !hullbuilt) {
-            // A centre here might beat the one found: whether it may, the hull says.
+        if (all.bottom > g - tie && !hullbuilt) {
+            // A centre here might beat or tie the one found: whether it may, the
+            // hull says.
             facets = hull(w);
             hullbuilt = true;
             blind = facets.empty(); // built without CGAL: no hull to tell
             return true;
         }
-        if (!blind && all.bottom > g + certifiedgap(all.zone(), size) && inhull(facets, mid, 0)) {
+        if (!blind && all.bottom > g - tie && inhull(facets, mid, 0)) {
             Vec c = mid;
             const double h = ascend(w, facets, reach, c);
-            if (h > g) {
+            if (h > g + certifiedgap(all.zone(), size)) {
                 adopt(c, h);
                 return true;
             }
+            if (h >= g - tie && tied(c)) return true;
         }
         subset.push_back(all.near);
         return true;
@@ -272,8 +294,9 @@ Found varadial(const Moments& mo, const Options& options) {
         Certificate& cert = out.certificate;
         cert.lower = s.g;
         cert.upper = std::isfinite(left) ? std::max(s.G, -left) : s.G;
-        cert.certified = !std::isfinite(left);
-        if (std::isfinite(left))
+        // A search cut short whose bracket is closed all the same proves it.
+        const bool closed = cert.upper - cert.lower <= certifiedgap(spread(w, s.best).zone(), size);
+        if (std::isfinite(left) && !closed)
             cert.why = s.blind ? "built without CGAL: no hull to bound the centre"
                                : "the global search ran out of its budget of " +
                                      std::to_string(options.budget) + " cells";
@@ -283,6 +306,10 @@ Found varadial(const Moments& mo, const Options& options) {
     }
     out.point = s.best;
     out.radius = s.g;
+    // Only a centre the points do not surround can lie on the hull, and the
+    // search builds the hull for every such centre.
+    if (s.hullbuilt)
+        out.onhull = !inhull(s.facets, s.best, -1e-9 * std::max(s.g, 1e-300));
     return out;
 }
 

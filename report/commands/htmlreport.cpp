@@ -153,7 +153,7 @@ struct Scratch {
 } // namespace
 
 int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
-    if (!pointset::exactreferences()) return unavailable(err, "report", "CGAL and GLPK");
+    if (!pointset::exactreferences()) return unavailable(err, "report", "CGAL");
     if (!chartsavailable()) return unavailable(err, "report", "cairo");
     if ((o.results.filter.cutoff > 0 || o.results.filter.band()) && !profile::spectral())
         return unavailable(err, "report --filter and --filter-band", "FFTW");

@@ -212,7 +212,7 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
         o.filter.wavelength = 0;
     }
     if (!pointset::exactreferences())
-        err << "formreport: built without CGAL and GLPK, the charts show no exact references\n";
+        err << "formreport: built without CGAL, the charts show no exact references\n";
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
     const std::string file = printable(o.input);

@@ -142,7 +142,7 @@ std::vector<FileResults> evaluateinputs(const ResultsOptions& o, std::ostream& e
 }
 
 int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
-    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL and GLPK");
+    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL");
     if (!o.trend.empty() && !chartsavailable()) return unavailable(err, "--trend", "cairo");
     if ((o.filter.cutoff > 0 || o.filter.band()) && !profile::spectral())
         return unavailable(err, "results --filter and --filter-band", "FFTW");

@@ -19,42 +19,18 @@ namespace formeval::report {
 
 namespace {
 
-// The ISO parameters of the points' radial deviations from a circle.
-IsoParameters radialparameters(const std::vector<Point>& p, double x, double y, double r) {
-    std::vector<double> d;
-    for (const Point& q : p) d.push_back(std::hypot(q[0] - x, q[1] - y) - r);
-    return isoparameters(d);
-}
-
 // The exact minimum-zone, circumscribing and inscribing circles, and which
 // of the computations' circles differ from them.
 void exactcircles(const CircleRecord& record, Evaluated& e) {
-    std::vector<Point> p;
+    std::vector<double> c;
     double scale = 0;
     for (std::size_t i = 0; i < record.x.size(); ++i) {
-        p.push_back({record.x[i], record.y[i], 0});
+        c.insert(c.end(), {record.x[i], record.y[i]});
         scale = std::max({scale, std::fabs(record.x[i]), std::fabs(record.y[i])});
     }
-    const auto exact = [&e, &p](Method method, double x, double y, double r, double error,
-                                const Certificate& certificate) {
-        Fit f;
-        f.iso = radialparameters(p, x, y, r);
-        f.method = method;
-        f.source = Source::exact;
-        f.x = x;
-        f.y = y;
-        f.r = r;
-        f.error = error;
-        f.certificate = certificate;
-        e.fits.push_back(f);
-    };
-    const RadialZone z = pointset::minzone(p, 2);
-    if (z.found) exact(minimumzone, z.centre[0], z.centre[1], z.radius, z.zone, z.certificate);
-    for (const Method k : {circumscribing, inscribing}) {
-        const ExtremeCircle c =
-            k == circumscribing ? pointset::enclosingcircle(p) : pointset::inscribedcircle(p);
-        if (c.found) exact(k, c.x, c.y, c.r, radialparameters(p, c.x, c.y, c.r).t, c.certificate);
-    }
+    const pointset::Points points{c.data(), record.x.size(), 2, 2};
+    for (const Method k : {minimumzone, circumscribing, inscribing})
+        if (std::optional<Measured> m = exactradial(points, k)) e.fits.push_back(m->reference);
     for (Fit& ours : e.fits)
         if (const Fit* x = e.find(ours.method, Source::exact);
             x && ours.source == Source::program && x->r > 0)

@@ -21,13 +21,11 @@ namespace formeval::report {
 using pointset::Certificate;
 using pointset::certifiedgap;
 using pointset::certifytolerance;
-using pointset::ExtremeCircle;
 using pointset::IsoParameters;
 using pointset::isoparameters;
 using pointset::LinearZone;
 using pointset::ModelRow;
 using pointset::Point;
-using pointset::RadialZone;
 using pointset::Vector;
 
 // Running formeval's computations silently.
@@ -179,6 +177,12 @@ FitSet programfits(const JobRecord& record, Shape shape);
 // the minimum zone of every shape, and for Cartesian circles also the
 // enclosing and inscribed circles).
 FitSet exactfits(const JobRecord& record, Shape shape, const std::vector<Method>& methods);
+
+// The pointset library's exact reference of `method` (minimum zone,
+// circumscribing or inscribing) of points in the plane (a circle) or in space
+// (a sphere), with its ISO parameters and the points' radial deviations;
+// nothing where it finds none.
+std::optional<Measured> exactradial(const pointset::Points& points, Method method);
 
 // Evaluates a record silently with formeval's computations (those its job's
 // feature has: least squares and minimum zone; for Cartesian circles also the
