@@ -130,7 +130,9 @@ bool minimax(const Scaled& s, std::array<double, kernel::mostk>& y) {
     const int k = s.m.n;
     const kernel::Chebyshev<Scaled> lp(s, s.m.size(), k);
     std::array<long, kernel::mostk> basis{};
-    if (!kernel::startbasis(s, k, candidates(s), basis)) return false;
+    const std::vector<std::size_t> first = candidates(s);
+    if (!kernel::startbasis(s, k, first, basis) && !kernel::startbasis(s, k, first, basis, true))
+        return false;
     double e[kernel::mostk] = {};
     e[k] = 1;
     std::vector<long> set;

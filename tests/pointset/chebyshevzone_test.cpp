@@ -108,6 +108,22 @@ TEST(Chebyshevzone, UndeterminedModelsGiveNone) {
     EXPECT_NEAR(z.p[1], 2, 1e-15);
 }
 
+// Repeated points, and a line's points at only two x, leave every reference
+// set with a zero multiplier; the fit is found all the same.
+TEST(Chebyshevzone, RepeatedRowsAndPointsAtOneX) {
+    const LinearZone twice = chebyshevzone({{1, 4}, {1, 3.95}, {1, 4}, {1, 3.95}, {1, 4}},
+                                           {-2, -1.69, -2, -1.69, -2}, 2);
+    ASSERT_TRUE(twice.found);
+    EXPECT_NEAR(twice.zone, 0, 1e-14);
+    EXPECT_NEAR(twice.p[1], (-2 + 1.69) / 0.05, 1e-9);
+    // The square's corners: a zone 1 wide, level, whatever the slope's freedom.
+    const LinearZone square = chebyshevzone({{1, 0}, {1, 0}, {1, 1}, {1, 1}}, {0, 1, 0, 1}, 2);
+    ASSERT_TRUE(square.found);
+    EXPECT_NEAR(square.zone, 1, 1e-15);
+    EXPECT_NEAR(square.p[1], 0, 1e-15);
+    EXPECT_TRUE(square.certificate.certified) << square.certificate.why;
+}
+
 struct IsoCase {
     const char* name;
     std::vector<double> deviations;
