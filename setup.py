@@ -85,6 +85,9 @@ options = {"build": {"build_base": str(staging)}, "egg_info": {"egg_base": str(s
 
 setup(
     version=version(),
+    packages=["formeval"],
+    package_dir={"": "python"},
+    package_data={"formeval": ["py.typed"]},
     ext_modules=[Extension("formeval._core", sources=[])],
     cmdclass={"build_ext": CMakeBuild},
     options=options,
