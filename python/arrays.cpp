@@ -10,8 +10,10 @@ namespace {
 
 constexpr auto doublesize = static_cast<py::ssize_t>(sizeof(double));
 
+// Native float64 (by equivalence: an unpickled array has a dtype object of
+// its own), aligned.
 bool float64(const py::array& array) {
-    return array.dtype().is(py::dtype::of<double>()) &&
+    return py::isinstance<py::array_t<double>>(array) &&
            reinterpret_cast<std::uintptr_t>(array.data()) % alignof(double) == 0;
 }
 

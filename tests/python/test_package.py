@@ -6,6 +6,7 @@ import doctest
 import importlib.metadata
 import inspect
 import os
+import pickle
 import re
 import typing
 
@@ -112,6 +113,16 @@ def misaligned(points):
     array[:] = points
     assert not array.flags.aligned
     return array
+
+
+@pytest.mark.parametrize("make", [lambda p: pickle.loads(pickle.dumps(p)),
+                                  lambda p: np.frombuffer(p.tobytes()).reshape(p.shape),
+                                  lambda p: np.column_stack([p, p])[:, :2]],
+                         ids=["unpickled", "from a buffer", "rows of a wider array"])
+def test_float64_rows_of_any_origin_are_read_in_place(make):
+    given = make(circle_points())
+    assert formeval.evaluate(given, "circle", "minimum zone").points is given
+    assert formeval.circle(given).radius == formeval.circle(circle_points()).radius
 
 
 # Arrays the core cannot read where they lie: the package converts them once,
