@@ -41,6 +41,9 @@ class CMakeBuild(build_ext):
     its stub where setuptools packs them."""
 
     def build_extension(self, ext):
+        if not shutil.which("cmake"):
+            raise SystemExit("formeval: building the package needs CMake and a C++17 compiler; "
+                             "scripts/deps.sh installs them from the distribution's packages")
         build = self.reused() if REUSED else self.configured()
         jobs = [] if "CMAKE_BUILD_PARALLEL_LEVEL" in os.environ else [
             "--parallel", str(self.parallel or os.cpu_count() or 1)]
