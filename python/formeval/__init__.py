@@ -12,12 +12,13 @@ profiles.
 The computations are compiled (the private module ``formeval._core``) and run
 without the GIL.
 """
-from ._core import VERSION as __version__
-from ._core import exact_references as _exact_references
+from . import _core
 from ._profiles import (band_pass_filter, gaussian_filter, harmonic_spectrum, harmonics,
                         open_filter, spectral)
 from ._programs import MAX_PROGRAM_POINTS, ProgramResult, circle, flatness, sphere, straightness
 from ._references import FEATURES, METHODS, Reference, evaluate
+
+__version__: str = _core.VERSION
 
 __all__ = [
     "FEATURES", "METHODS", "MAX_PROGRAM_POINTS", "Reference", "ProgramResult", "evaluate",
@@ -29,4 +30,4 @@ __all__ = [
 def exact_references() -> bool:
     """Whether the package was built with CGAL and GLPK, and so with the
     circumscribed features and the certificates."""
-    return _exact_references()
+    return _core.exact_references()

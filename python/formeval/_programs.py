@@ -2,7 +2,7 @@
 circle and sphere computations, with the numbers its jobs print."""
 from __future__ import annotations
 
-from typing import Any, Callable, Dict, List, Optional, Tuple
+from typing import Any, Callable, Dict, List, Optional
 
 import numpy as np
 import numpy.typing as npt

@@ -39,7 +39,8 @@ def members():
     for kind in CLASSES:
         for name, value in vars(kind).items():
             if not name.startswith("_"):
-                yield f"{kind.__name__}.{name}", value.fget if isinstance(value, property) else value
+                function = value.fget if isinstance(value, property) else value
+                yield f"{kind.__name__}.{name}", function
 
 
 @pytest.mark.parametrize("name", FUNCTIONS + [n for n, _ in members()])
