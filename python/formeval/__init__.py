@@ -12,6 +12,8 @@ profiles.
 The computations are compiled (the private module ``formeval._core``) and run
 without the GIL.
 """
+from types import FunctionType as _FunctionType
+
 from . import _core
 from ._profiles import (band_pass_filter, gaussian_filter, harmonic_spectrum, harmonics,
                         open_filter, spectral)
@@ -31,3 +33,11 @@ def exact_references() -> bool:
     """Whether the package was built with CGAL and GLPK, and so with the
     circumscribed features and the certificates."""
     return _core.exact_references()
+
+
+# The public classes and functions are the package's own, wherever they are
+# defined: formeval.Reference, as help() and the documentation name them.
+for _name in __all__:
+    if isinstance(globals()[_name], (type, _FunctionType)):
+        globals()[_name].__module__ = __name__
+del _name

@@ -92,12 +92,23 @@ def test_version_is_the_projects():
     assert formeval.__version__ == installed
 
 
-@pytest.mark.parametrize("module", ["_references", "_programs", "_profiles"])
-def test_documented_examples_hold(module):
-    if module == "_profiles" and not formeval.spectral():
-        pytest.skip("built without FFTW")
-    result = doctest.testmod(getattr(formeval, module), optionflags=doctest.NORMALIZE_WHITESPACE)
-    assert result.attempted > 0 and result.failed == 0
+def test_public_names_are_the_packages_own():
+    for name in FUNCTIONS + ["Reference", "ProgramResult"]:
+        assert getattr(formeval, name).__module__ == "formeval", name
+    assert repr(formeval.Reference) == "<class 'formeval.Reference'>"
+
+
+def test_documented_examples_hold():
+    finder = doctest.DocTestFinder()
+    runner = doctest.DocTestRunner(optionflags=doctest.NORMALIZE_WHITESPACE)
+    spectral = {"harmonics", "harmonic_spectrum", "gaussian_filter", "band_pass_filter"}
+    examples = 0
+    for name in sorted(PUBLIC - (set() if formeval.spectral() else spectral)):
+        for test in finder.find(getattr(formeval, name), name, module=False, globs={}):
+            examples += len(test.examples)
+            runner.run(test)
+    assert runner.summarize(verbose=False).failed == 0
+    assert examples >= 15  # evaluate, to_dict, straightness, circle, harmonics, open_filter
 
 
 def circle_points(n=60):
