@@ -21,7 +21,9 @@
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace formeval::pointset {
@@ -66,15 +68,12 @@ bool judge(Certificate& c, double error, double scale, const char* why);
 // circle. 2 pi for fewer than two points.
 double largestgap(const std::vector<Point>& p, double cx, double cy);
 
-// Exact references.
-
 // Chebyshev (minimax) fit of the linear model f_i ~ a_i.p of n (1 to 4)
 // parameters, a_i[0] = 1: a zone of constant width along the observation
 // (formeval's own models: a line along y, a plane along z, the linearised
 // polar circle and sphere). found is false for fewer rows than parameters,
 // rows that do not determine the parameters or a linear program that fails;
-// the certificate says why when its bounds disagree. Needs neither CGAL nor
-// GLPK.
+// the certificate says why when its bounds disagree.
 struct LinearZone {
     bool found = false;
     ModelRow p = {}; // p[0] places the model mid-way in the zone
@@ -112,7 +111,9 @@ struct Points {
     std::size_t stride = 2; // doubles from one point to the next
 };
 
-// line, circle: points of 2 coordinates; plane, sphere, cylinder: 3.
+// The features and the criteria, and what is known of each: stated here
+// once for the library, formreport's readers, tables and charts, the
+// uncertainty library and the Python package.
 enum class Feature { line, plane, circle, sphere, cylinder };
 // leastsquares (orthogonal distances); minimumzone: the narrowest zone of two
 // parallel lines or planes, or concentric circles, spheres or cylinders;
@@ -120,6 +121,64 @@ enum class Feature { line, plane, circle, sphere, cylinder };
 // inside, its centre within the points' hull; a cylinder's axis runs along the points (within
 // atan(2 r / length) of the least-squares axis and within r of its middle, r its radius).
 enum class Criterion { leastsquares, minimumzone, circumscribed, inscribed };
+
+// What a reference's direction is: a line's or cylinder's axis, a plane's
+// normal, or none (circles and spheres).
+enum class Direction { none, along, normal };
+
+struct FeatureTraits {
+    Feature feature;
+    const char* name;   // "line" ...
+    int dimension;      // coordinates per point
+    std::size_t fewest; // fewest points evaluate takes
+    const char* stem;   // of the ISO parameters: STR, FLT, RON, SPH, CYL + t p v q
+    bool centre;        // its point is a centre (circles, spheres)
+    bool radius;        // it has a radius, and so circumscribed and inscribed references
+    Direction direction;
+};
+inline constexpr std::array<FeatureTraits, 5> features = {{
+    {Feature::line, "line", 2, 2, "STR", false, false, Direction::along},
+    {Feature::plane, "plane", 3, 3, "FLT", false, false, Direction::normal},
+    {Feature::circle, "circle", 2, 3, "RON", true, true, Direction::none},
+    {Feature::sphere, "sphere", 3, 4, "SPH", true, true, Direction::none},
+    {Feature::cylinder, "cylinder", 3, 5, "CYL", false, true, Direction::along},
+}};
+constexpr const FeatureTraits& traits(Feature f) {
+    return features[static_cast<std::size_t>(f)];
+}
+
+// The names of a criterion where each names it.
+struct CriterionTraits {
+    Criterion criterion;
+    const char* name;      // this library's: "circumscribed"
+    const char* reference; // formreport's tables: "minimum circumscribing"
+    const char* python;    // the Python package's: "minimum circumscribed"
+    const char* formeval;  // the batch program's own: "peak"
+    const char* circle;    // ISO 12181's name of the circle: "MCCI"
+};
+inline constexpr std::array<CriterionTraits, 4> criteria = {{
+    {Criterion::leastsquares, "least squares", "least squares", "least squares", "least squares",
+     "LSCI"},
+    {Criterion::minimumzone, "minimum zone", "minimum zone", "minimum zone", "minimum zone",
+     "MZCI"},
+    {Criterion::circumscribed, "circumscribed", "minimum circumscribing", "minimum circumscribed",
+     "peak", "MCCI"},
+    {Criterion::inscribed, "inscribed", "maximum inscribing", "maximum inscribed", "valley",
+     "MICI"},
+}};
+constexpr const CriterionTraits& traits(Criterion c) {
+    return criteria[static_cast<std::size_t>(c)];
+}
+
+// Whether the criterion applies to the feature: least squares and minimum
+// zone to every one, circumscribed and inscribed to those with a radius.
+constexpr bool applies(Criterion c, Feature f) {
+    return c == Criterion::leastsquares || c == Criterion::minimumzone || traits(f).radius;
+}
+
+// The feature or criterion of a name; a criterion by any of its names.
+std::optional<Feature> featurenamed(std::string_view name);
+std::optional<Criterion> criterionnamed(std::string_view name);
 
 struct Options {
     bool deviations = true;  // fill Reference::deviations
@@ -176,9 +235,15 @@ struct Reference {
 Reference evaluate(const Points& points, Feature feature, Criterion criterion,
                    const Options& options = {});
 
-// "line" ..., "least squares" ..., the ISO stems "STR", "FLT", "RON", "SPH", "CYL".
-const char* featurename(Feature feature);
-const char* criterionname(Criterion criterion);
-const char* isostem(Feature feature);
+// The names of traits(): "line" ..., "least squares" ..., the ISO stems.
+inline const char* featurename(Feature feature) {
+    return traits(feature).name;
+}
+inline const char* criterionname(Criterion criterion) {
+    return traits(criterion).name;
+}
+inline const char* isostem(Feature feature) {
+    return traits(feature).stem;
+}
 
 } // namespace formeval::pointset

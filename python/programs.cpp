@@ -10,7 +10,8 @@ namespace formeval::python {
 
 namespace {
 
-using methods::Method;
+using methods::Criterion;
+using methods::Feature;
 
 // An evaluation of the batch program's, as an object with named attributes.
 struct Program {
@@ -19,26 +20,22 @@ struct Program {
     std::string feature;
 };
 
-using Function = methods::Result (*)(const methods::Points&, Method, double);
+constexpr int methodcount = static_cast<int>(pointset::criteria.size());
 
-constexpr int methodcount = static_cast<int>(Method::valley) + 1;
-
-Program run(const py::array& points, const std::string& feature, int dimension, Function f,
-            int method, double tolerance) {
+// The batch program's evaluation of the feature by the criterion of that
+// index (least squares, minimum zone, peak, valley).
+Program run(const py::array& points, Feature feature, int method, double tolerance) {
     if (method < 0 || method >= methodcount) throw py::value_error("no such method");
-    const PointArray p = pointarray(points, dimension);
+    const PointArray p = pointarray(points, pointset::traits(feature).dimension);
     methods::Result r;
     {
         py::gil_scoped_release unlocked;
-        r = f({p.data, p.count, p.dimension, p.stride}, static_cast<Method>(method), tolerance);
+        r = methods::evaluate({p.data, p.count, p.dimension, p.stride}, feature,
+                              static_cast<Criterion>(method), tolerance);
     }
     if (!r.evaluated) throw py::value_error(r.failure);
     py::object deviations = ownedarray(std::move(r.deviations));
-    return {std::move(r), std::move(deviations), feature};
-}
-
-methods::Result spherefunction(const methods::Points& p, Method, double tolerance) {
-    return methods::sphere(p, tolerance);
+    return {std::move(r), std::move(deviations), pointset::featurename(feature)};
 }
 
 // The keys of formreport's JSON rows; the numbers formeval prints for the
@@ -53,9 +50,7 @@ py::dict todict(const Program& s) {
     d["points"] = py::len(s.deviations);
     d["shape"] = s.feature;
     d["largest_gap_degrees"] = py::none();
-    const char* const names[] = {"least squares", "minimum zone", "minimum circumscribing",
-                                 "maximum inscribing"};
-    d["method"] = names[static_cast<int>(r.method)];
+    d["method"] = pointset::traits(r.criterion).reference;
     d["computed_by"] = "formeval";
     d["centre_x"] = number(r.x);
     d["centre_y"] = number(r.y);
@@ -81,14 +76,14 @@ py::dict todict(const Program& s) {
 
 void bindprograms(py::module_& m) {
     py::list names;
-    for (int k = 0; k < methodcount; ++k) names.append(methods::methodname(static_cast<Method>(k)));
+    for (const pointset::CriterionTraits& c : pointset::criteria) names.append(c.formeval);
     m.attr("PROGRAM_METHODS") = py::tuple(names);
     m.attr("MAX_PROGRAM_POINTS") = methods::maxpoints;
 
     py::class_<Program>(m, "ProgramResult")
         .def_property_readonly("feature", [](const Program& s) { return s.feature; })
-        .def_property_readonly("method",
-                               [](const Program& s) { return methods::methodname(s.r.method); })
+        .def_property_readonly(
+            "method", [](const Program& s) { return pointset::traits(s.r.criterion).formeval; })
         .def_property_readonly("job", [](const Program& s) { return s.r.job; })
         .def_property_readonly("intercept", [](const Program& s) { return number(s.r.intercept); })
         .def_property_readonly("slope_x", [](const Program& s) { return number(s.r.slopex); })
@@ -113,26 +108,25 @@ void bindprograms(py::module_& m) {
     m.def(
         "straightness",
         [](const py::array& p, int method, double tolerance) {
-            return run(p, "line", 2, methods::straightness, method, tolerance);
+            return run(p, Feature::line, method, tolerance);
         },
         py::arg("points"), py::arg("method"), py::arg("tolerance"));
     m.def(
         "flatness",
         [](const py::array& p, int method, double tolerance) {
-            return run(p, "plane", 3, methods::flatness, method, tolerance);
+            return run(p, Feature::plane, method, tolerance);
         },
         py::arg("points"), py::arg("method"), py::arg("tolerance"));
     m.def(
         "circle",
         [](const py::array& p, int method, double tolerance) {
-            return run(p, "circle", 2, methods::circle, method, tolerance);
+            return run(p, Feature::circle, method, tolerance);
         },
         py::arg("points"), py::arg("method"), py::arg("tolerance"));
     m.def(
         "sphere",
         [](const py::array& p, double tolerance) {
-            const int zone = static_cast<int>(Method::minimumzone);
-            return run(p, "sphere", 3, spherefunction, zone, tolerance);
+            return run(p, Feature::sphere, static_cast<int>(Criterion::minimumzone), tolerance);
         },
         py::arg("points"), py::arg("tolerance"));
 }

@@ -1,19 +1,13 @@
-// Evaluates one circle record with the four circle computations of
-// formeval_core, silently: trace level 0, console and run files bound to
-// buffers, console input closed so that an operator prompt takes its safe
-// way out at once instead of waiting; then finds the exact circles of the
-// same points for the plot's legend.
+// Evaluates one circle record for its chart with the four circle
+// computations of formeval's Cartesian circle jobs (the methods library, which
+// runs them silently), then finds the exact circles of the same points for the
+// chart's legend.
 #include "report/evaluation/evaluation.h"
 
-#include "base/base.h"
-#include "circles/circles.h"
-#include "form/form.h"
-#include "random/random.h"
+#include "methods/methods.h"
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
-#include <sstream>
 
 namespace formeval::report {
 
@@ -42,44 +36,39 @@ void exactcircles(const CircleRecord& record, Evaluated& e) {
 Evaluated evaluate(const CircleRecord& record) {
     Evaluated e;
     const int numpt = static_cast<int>(record.x.size());
-    if (numpt < minplotpoints || numpt > nsz || record.y.size() != record.x.size()) {
+    if (numpt < minplotpoints || numpt > static_cast<int>(methods::maxpoints) || record.y.size() != record.x.size()) {
         e.failure = "the record holds " + std::to_string(numpt) +
                     " points; the four circles need " + std::to_string(minplotpoints) + " to " +
-                    std::to_string(nsz);
+                    std::to_string(methods::maxpoints);
         return e;
     }
-    {
-        SilentConsole silent;
-        // Points on one line make the fits singular and the exchange loop
-        // until its prompt; formeval's circle jobs refuse them first too.
-        if (!circledetermined(record.job, record.x.data(), record.y.data(), numpt)) {
+    std::vector<double> xy;
+    for (int i = 0; i < numpt; ++i) xy.insert(xy.end(), {record.x[i], record.y[i]});
+    const pointset::Points points{xy.data(), xy.size() / 2, 2, 2};
+    for (const int code : methods::evaluationjobs(pointset::Feature::circle,
+                                                  methods::Form::cartesian)) {
+        methods::Result r = std::move(methods::evaluatejob(code, points, record.cri).front());
+        if (r.refusal == methods::Refusal::undetermined) {
             // Points spread over too little are refused with formeval's reason.
-            const std::string said = silent.said();
-            const std::string mark = " not evaluated: the points spread over only";
-            const std::size_t at = said.find(mark);
-            e.failure = at != std::string::npos
-                            ? said.substr(at + 16)
+            const std::string spread = "the points spread over only";
+            e.failure = r.failure.compare(0, spread.size(), spread) == 0
+                            ? r.failure
                             : "the points lie on one line (or all at one place); they determine "
                               "no circle";
+            e.fits.clear();
             return e;
         }
-        for (const circlecomputation& k : circlecomputations) {
-            formeval::Circlefit ans;
-            restartrandom(); // as the job of this computation starts
-            computecircle(k, record.cri, record.x.data(), record.y.data(), numpt, ans);
-            Fit f;
-            f.method = methodof(k);
-            f.x = ans[0];
-            f.y = ans[1];
-            f.r = ans[2];
-            f.error = ans[3];
-            f.said = silent.said();
-            e.fits.push_back(f);
-            if (!circlefound(ans) && e.failure.empty())
-                e.failure = std::string("no ") + referencenames[f.method] +
-                            " circle fits these points: are they on one line or all at one place?";
-        }
-        problem = false;
+        Fit f;
+        f.method = static_cast<Method>(r.criterion);
+        f.x = r.x;
+        f.y = r.y;
+        f.r = r.r;
+        f.error = r.error;
+        for (const std::string& line : r.notes) f.said += line + "\n";
+        e.fits.push_back(f);
+        if (r.refusal == methods::Refusal::nofit && e.failure.empty())
+            e.failure = std::string("no ") + referencenames[f.method] +
+                        " circle fits these points: are they on one line or all at one place?";
     }
     if (e.ok() && pointset::exactreferences()) exactcircles(record, e);
     return e;

@@ -3,7 +3,7 @@
 // parameters; and the study blocks matched to the jobs that made them.
 #pragma once
 
-#include "form/form.h"
+#include "methods/methods.h"
 #include "pointset/pointset.h"
 #include "report/readers/readers.h"
 
@@ -27,28 +27,6 @@ using pointset::LinearZone;
 using pointset::ModelRow;
 using pointset::Point;
 using pointset::Vector;
-
-// Running formeval's computations silently.
-
-// Binds the console and the run files to buffers for its lifetime and closes
-// the console's input, so that a computation prints nothing and an operator
-// prompt takes its way out at once; restores them afterwards.
-class SilentConsole {
-  public:
-    SilentConsole();
-    ~SilentConsole();
-    SilentConsole(const SilentConsole&) = delete;
-    SilentConsole& operator=(const SilentConsole&) = delete;
-
-    // What was written on the console since the last call.
-    std::string said();
-
-  private:
-    std::stringbuf said_, noinput_, files_;
-    std::streambuf* coutbuf_;
-    std::streambuf* cinbuf_;
-    std::streambuf* imfilebuf_;
-};
 
 // Record evaluation.
 
@@ -129,16 +107,6 @@ struct Evaluated {
     const Fit& fit(Method method) const { return *find(method); }
 };
 
-// The reference of one of formeval's four circle computations (the core's
-// list circlecomputations, circles/circles.h, in Method order).
-inline Method methodof(const circlecomputation& computation) {
-    static_assert(static_cast<int>(circlemethod::leastsquares) == leastsquares &&
-                  static_cast<int>(circlemethod::minimumzone) == minimumzone &&
-                  static_cast<int>(circlemethod::peak) == circumscribing &&
-                  static_cast<int>(circlemethod::valley) == inscribing);
-    return static_cast<Method>(computation.method);
-}
-
 // A reference with the deviations of the record's points from it, measured
 // as formeval measures them: lines along y, planes along z, Cartesian
 // circles and spheres radially, the polar jobs by their linearised model.
@@ -151,16 +119,6 @@ struct Measured {
 // without a record.
 std::optional<Shape> shapeofjob(int job);
 
-// The linear model formeval fits to a line, plane or polar record: rows
-// (1, x) and observations y; (1, x, y) and z; (1, cos t, sin t) and r;
-// (1, cos t cos b, sin t cos b, sin b) and r. Returns the parameter count.
-int linearmodel(const JobRecord& record, Shape shape, std::vector<ModelRow>& a,
-                std::vector<double>& f);
-
-// Sets the parameters of a line, plane or polar reference from those of its
-// linear model, in formeval's order (y0 l0; z0 l0 m0; r0 x0 y0 (z0)).
-void linearparameters(Shape shape, const double* p, Fit& reference);
-
 // References of a record with what could not be computed: `failure` when
 // there are none at all, `notes` for single references left out.
 struct FitSet {
@@ -172,6 +130,14 @@ struct FitSet {
 // formeval's own references of a record, computed silently with formeval's
 // routines exactly as its job computes them, in table order.
 FitSet programfits(const JobRecord& record, Shape shape);
+
+// The record's points in its own form (polar ones as the record gives them),
+// point i's coordinates at [i * dimension].
+std::vector<double> interleaved(const JobRecord& record, int dimension);
+
+// One of formeval's results (the methods library's) as a reference, with its
+// deviations.
+Measured measured(methods::Result&& r);
 
 // The exact references of a record for the criteria `methods` asks for (of
 // the minimum zone of every shape, and for Cartesian circles also the

@@ -2,6 +2,7 @@
 // measured as formeval measures them for the same feature: the minimum zone
 // of formeval's linear model, or the pointset library's minimum-zone,
 // circumscribed and inscribed circle or sphere of the Cartesian points.
+#include "methods/methods.h"
 #include "report/evaluation/evaluation.h"
 
 #include <algorithm>
@@ -19,22 +20,32 @@ Measured exact(Method method, const Certificate& certificate) {
     return m;
 }
 
-void linear(const JobRecord& record, Shape shape, FitSet& out) {
+// The minimum zone of the linear model formeval's job fits.
+void linear(const JobRecord& record, FitSet& out) {
+    const int dimension = static_cast<int>(std::count_if(
+        record.c.begin(), record.c.end(), [](const std::vector<double>& c) { return !c.empty(); }));
+    const std::vector<double> c = interleaved(record, dimension);
+    const pointset::Points points{c.data(), record.c[0].size(), dimension,
+                                  static_cast<std::size_t>(dimension)};
     std::vector<ModelRow> a;
     std::vector<double> f;
-    const int n = linearmodel(record, shape, a, f);
+    const int n = methods::linearmodel(record.job, points, a, f);
     const LinearZone z = pointset::chebyshevzone(a, f, n);
     if (!z.found) {
         out.notes.push_back("no exact minimum zone: the points do not determine the model");
         return;
     }
-    Measured m = exact(Method::minimumzone, z.certificate);
-    linearparameters(shape, z.p.data(), m.reference);
+    methods::Result r;
+    methods::linearparameters(record.job, z.p.data(), r);
+    Measured m = measured(std::move(r));
+    m.reference.method = Method::minimumzone;
+    m.reference.source = Source::exact;
+    m.reference.certificate = z.certificate;
     m.reference.error = z.zone;
     for (std::size_t i = 0; i < f.size(); ++i) {
-        double r = f[i];
-        for (int j = 0; j < n; ++j) r -= a[i][j] * z.p[j];
-        m.deviations.push_back(r);
+        double d = f[i];
+        for (int j = 0; j < n; ++j) d -= a[i][j] * z.p[j];
+        m.deviations.push_back(d);
     }
     out.fits.push_back(std::move(m));
 }
@@ -65,7 +76,7 @@ FitSet exactfits(const JobRecord& record, Shape shape, const std::vector<Method>
         return std::find(methods.begin(), methods.end(), m) != methods.end();
     };
     if (shape != Shape::circle && shape != Shape::sphere) {
-        if (wanted(Method::minimumzone)) linear(record, shape, out);
+        if (wanted(Method::minimumzone)) linear(record, out);
         return out;
     }
     const int dimension = shape == Shape::sphere ? 3 : 2;

@@ -4,7 +4,7 @@
 #include "report/evaluation/evaluation.h"
 
 #include "driver/dispatch.h"
-#include "form/form.h"
+#include "methods/methods.h"
 
 namespace formeval::report {
 
@@ -26,7 +26,7 @@ bool fits(const Block& b, const CircleRecord& r, bool next) {
 
 // The computation a study repeats, as the job table names it.
 Method studied(int job) {
-    return methodof(*findjob(job)->circle);
+    return static_cast<Method>(methods::evaluationjob(methods::studiedjob(job))->criteria.front());
 }
 
 } // namespace
