@@ -63,9 +63,11 @@ Result evaluate(const Points& points, Feature feature, Criterion criterion, doub
     // What the feature's jobs compute, in words: "a line is fitted by least
     // squares or minimum zone only".
     std::string computed;
-    for (const int code : evaluationjobs(feature, form))
-        for (const Criterion c : evaluationjob(code)->criteria)
+    for (const int code : evaluationjobs(feature, form)) {
+        const Job job = *evaluationjob(code);
+        for (const Criterion c : job.criteria)
             computed += std::string(computed.empty() ? "" : " or ") + pointset::traits(c).formeval;
+    }
     const std::string what = std::string(form == Form::polar ? "a polar " : "a ") +
                              pointset::featurename(feature);
     return outcome(0, criterion, Refusal::criterion,

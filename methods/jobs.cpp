@@ -4,6 +4,8 @@
 #include "driver/dispatch.h"
 #include "methods/quiet.h"
 
+#include <algorithm>
+
 namespace formeval::methods {
 
 namespace {

@@ -21,7 +21,7 @@
 // other code of the calling program writes to std::cout during a call.
 #pragma once
 
-#include "pointset/pointset.h"
+#include "../pointset/pointset.h"
 
 #include <array>
 #include <cstddef>

@@ -12,8 +12,10 @@
 // cannot use: it says why in `failure`.
 #pragma once
 
-#include "pointset/pointset.h"
-#include "statistics/statistics.h"
+// Relative to this header, so that it holds both in the source tree and
+// installed under include/formeval/.
+#include "../pointset/pointset.h"
+#include "../statistics/statistics.h"
 
 #include <cstdint>
 #include <limits>
@@ -107,7 +109,8 @@ struct Options {
 // 2^127 draws apart from the state 12345 (L'Ecuyer et al. 2002); trial t
 // draws from substream t of it (2^76 draws apart), reached by jump-ahead, so
 // that no trial depends on another or on which thread runs it. Gaussian
-// variates by Box-Muller, the others from one or two uniforms.
+// variates by the ziggurat (Marsaglia and Tsang 2000), the others from one
+// or two uniforms.
 
 // The Monte Carlo result of one quantity, from the trials that gave a
 // feature, and its GUM counterpart.

@@ -2,6 +2,7 @@
 // their statistics, and job streams (cir1.txt) read as formeval reads them.
 #pragma once
 
+#include "methods/methods.h"
 #include "report/common/common.h"
 #include "statistics/statistics.h"
 
@@ -46,45 +47,11 @@ using statistics::summarise;
 // like a repetition line but does not go on like one is malformed.
 enum class LineKind { other, repetition, nocircle, notevaluated, perturbation, note, malformed };
 
-// What a note of formeval says of the result it stands before: that it is
-// not a fit (a stage loop that did not settle, an exchange stopped, a
-// singular system, a search that fell back, a least-squares fit that lost its
-// digits), or that it is not the optimum of its criterion (a feasible answer
-// formeval holds does better, or its zone lost digits).
-enum class NoteKind { notfitted, notoptimal };
-
-struct NoteStart {
-    std::string_view start;
-    NoteKind kind;
-};
-
-// The beginnings of formeval's notes before a result.
-constexpr std::array<NoteStart, 16> notestarts = {{
-    {"The centre did not settle within ", NoteKind::notfitted},
-    {"The minimum-zone fit was stopped ", NoteKind::notfitted},
-    {"The fit of stage ", NoteKind::notfitted},
-    {"The least-squares fit met a singular system", NoteKind::notfitted},
-    {"The minimum-zone fit met a singular system", NoteKind::notfitted},
-    {"The least-squares fit lost digits", NoteKind::notfitted},
-    {"No answer at the console: the ", NoteKind::notfitted},
-    {"3 answers in a row could not be used: the ", NoteKind::notfitted},
-    {"The valley circle search did not end within ", NoteKind::notfitted},
-    {"The circle through ", NoteKind::notfitted},
-    {"The minimum-zone fit lost digits", NoteKind::notoptimal},
-    {"The minimum-zone circle found is wider", NoteKind::notoptimal},
-    {"The minimum-zone sphere found is wider", NoteKind::notoptimal},
-    {"The minimum-zone fit found is wider", NoteKind::notoptimal},
-    {"The peak circle found is larger", NoteKind::notoptimal},
-    {"The valley circle found is smaller", NoteKind::notoptimal},
-}};
-
-// What formeval's notes in `said` (what a computation wrote on its console)
-// say of its result.
-struct Noted {
-    bool notfitted = false;
-    bool notoptimal = false;
-};
-Noted notedin(std::string_view said);
+// What formeval's notes say of a result: the methods library's reading.
+using methods::NoteKind;
+using methods::Noted;
+using methods::notedin;
+using methods::notestarts;
 
 struct ResultLine {
     LineKind kind = LineKind::other;

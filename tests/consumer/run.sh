@@ -17,7 +17,7 @@ prefix=$scratch/prefix
 
 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log"
 headers=$(find "$prefix/include/formeval" -name '*.h' | sort)
-for lib in pointset methods profile statistics; do
+for lib in pointset methods profile statistics uncertainty; do
     [ -f "$prefix/include/formeval/$lib/$lib.h" ] || { echo "not installed: $lib.h"; exit 1; }
 done
 if grep -nE '#include *[<"](CGAL|glpk|fftw|gmp|mpfr|boost)' $headers; then
