@@ -42,20 +42,27 @@ Criterion criterionof(circlemethod method) {
 
 } // namespace
 
-std::optional<Job> evaluationjob(int code) {
+std::optional<Holds> recordholds(int code) {
     const jobinfo* entry = findjob(code);
-    if (!entry || entry->kind != jobkind::evaluation) return std::nullopt;
+    if (!entry) return std::nullopt;
     const std::optional<Feature> f = featureof(entry->shape);
     if (!f) return std::nullopt;
+    const bool polar = entry->points == pointform::rtheta || entry->points == pointform::rthetabeta;
+    return Holds{*f, polar ? Form::polar : Form::cartesian};
+}
+
+std::optional<Job> evaluationjob(int code) {
+    const jobinfo* entry = findjob(code);
+    const std::optional<Holds> holds = recordholds(code);
+    if (!entry || !holds || entry->kind != jobkind::evaluation) return std::nullopt;
     Job job;
     job.code = code;
-    job.feature = *f;
-    job.form = entry->points == pointform::rtheta || entry->points == pointform::rthetabeta
-                   ? Form::polar
-                   : Form::cartesian;
+    job.feature = holds->feature;
+    job.form = holds->form;
     job.fewest = entry->minpt;
     if (entry->circle) job.criteria = {criterionof(entry->circle->method)};
-    if (entry->fitted == fits::both) job.criteria = {Criterion::leastsquares, Criterion::minimumzone};
+    if (entry->fitted == fits::both)
+        job.criteria = {Criterion::leastsquares, Criterion::minimumzone};
     if (entry->fitted == fits::minimumzone) job.criteria = {Criterion::minimumzone};
     return job;
 }

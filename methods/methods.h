@@ -99,6 +99,15 @@ struct Result {
     double t = 0, p = 0, v = 0, q = 0;
 };
 
+// What job `code`'s record holds, from the job table: its feature and the
+// form of its points (every job with a record, evaluations and studies);
+// nothing for the empty job or a code no job has.
+struct Holds {
+    Feature feature = Feature::line;
+    Form form = Form::cartesian;
+};
+std::optional<Holds> recordholds(int code);
+
 // The evaluation jobs of the job table that evaluate `feature` from points
 // given in `form`, in the order of the criteria they compute: a Cartesian
 // circle's four (least squares, minimum zone, peak, valley), one job for

@@ -64,4 +64,27 @@ Triple triple(double x, double y, double z) {
     return {number(x), number(y), number(z)};
 }
 
+py::dict rowdict(const std::vector<report::Field>& row) {
+    py::dict d;
+    for (const report::Field& f : row) {
+        py::object value = py::none();
+        switch (f.kind) {
+        case report::Field::Kind::number:
+            value = py::cast(number(f.number));
+            break;
+        case report::Field::Kind::whole:
+            value = py::int_(f.whole);
+            break;
+        case report::Field::Kind::truth:
+            value = py::bool_(f.truth);
+            break;
+        case report::Field::Kind::text:
+            if (!f.text.empty()) value = py::str(f.text);
+            break;
+        }
+        d[py::str(f.name)] = value;
+    }
+    return d;
+}
+
 } // namespace formeval::python

@@ -9,6 +9,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "report/rows/rows.h"
+
 #include <optional>
 #include <string>
 #include <tuple>
@@ -47,6 +49,11 @@ std::optional<double> number(double value);
 // Three coordinates, each as number() gives it.
 using Triple = std::tuple<std::optional<double>, std::optional<double>, std::optional<double>>;
 Triple triple(double x, double y, double z);
+
+// A result row of formreport's as a dict: numbers as floats (None for NaN),
+// whole numbers as ints, texts as strings (None for empty ones), truth values
+// as bools.
+py::dict rowdict(const std::vector<report::Field>& row);
 
 // The module's parts.
 void bindreferences(py::module_& m);

@@ -3,6 +3,7 @@
 // The package's one binding of the methods library: only this file names it.
 #include "methods/methods.h"
 #include "python/module.h"
+#include "report/rows/rows.h"
 
 #include <cmath>
 
@@ -38,38 +39,19 @@ Program run(const py::array& points, Feature feature, int method, double toleran
     return {std::move(r), std::move(deviations), pointset::featurename(feature)};
 }
 
-// The keys of formreport's JSON rows; the numbers formeval prints for the
-// job, the comparison with the exact reference left None.
+// The row of `formreport results --json` for this result of formeval's, but
+// for what only a job stream has (file, line: None; job 1) and the exact
+// reference it is not compared with.
 py::dict todict(const Program& s) {
-    const methods::Result& r = s.r;
-    py::dict d;
-    d["file"] = py::none();
-    d["job"] = 1;
-    d["code"] = r.job;
-    d["line"] = py::none();
-    d["points"] = py::len(s.deviations);
-    d["shape"] = s.feature;
-    d["largest_gap_degrees"] = py::none();
-    d["method"] = pointset::traits(r.criterion).reference;
-    d["computed_by"] = "formeval";
-    d["centre_x"] = number(r.x);
-    d["centre_y"] = number(r.y);
-    d["centre_z"] = number(r.z);
-    d["radius"] = number(r.r);
-    d["intercept"] = number(r.intercept);
-    d["slope_x"] = number(r.slopex);
-    d["slope_y"] = number(r.slopey);
-    d["error"] = number(r.error);
-    d["t"] = number(r.t);
-    d["p"] = number(r.p);
-    d["v"] = number(r.v);
-    d["q"] = number(r.q);
-    for (const char* key : {"exact_error", "minus_exact", "inexact"}) d[key] = py::none();
-    d["fitted"] = r.fitted;
-    for (const char* key : {"arc", "on_hull", "certified", "lower_bound", "upper_bound",
-                            "not_certified_because", "tolerance", "pass", "unit"})
-        d[key] = py::none();
-    return d;
+    methods::Result r = s.r;
+    report::Evaluated e;
+    e.feature = pointset::featurenamed(s.feature).value_or(Feature::circle);
+    e.record.ordinal = 1;
+    e.record.job = r.job;
+    e.record.numpt = static_cast<long>(py::len(s.deviations));
+    report::Fit f = report::measured(std::move(r)).reference;
+    f.iso = {s.r.t, s.r.p, s.r.v, s.r.q};
+    return rowdict(report::rowfields("", e, f, {}));
 }
 
 } // namespace

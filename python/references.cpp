@@ -2,6 +2,7 @@
 // as an object with its numbers and the row formreport's JSON gives for it.
 #include "pointset/pointset.h"
 #include "python/module.h"
+#include "report/rows/rows.h"
 
 #include <cmath>
 #include <optional>
@@ -14,23 +15,12 @@ using pointset::Criterion;
 using pointset::Feature;
 using pointset::Reference;
 
-constexpr int featurecount = static_cast<int>(Feature::cylinder) + 1;
-constexpr int criterioncount = static_cast<int>(Criterion::inscribed) + 1;
+constexpr int featurecount = static_cast<int>(pointset::features.size());
+constexpr int criterioncount = static_cast<int>(pointset::criteria.size());
 
-// The methods' names in the package, then as formreport's tables name them,
-// then as the pointset library does.
-constexpr const char* methodnames[criterioncount][3] = {
-    {"least squares", "least squares", "least squares"},
-    {"minimum zone", "minimum zone", "minimum zone"},
-    {"minimum circumscribed", "minimum circumscribing", "circumscribed"},
-    {"maximum inscribed", "maximum inscribing", "inscribed"}};
-
-const char* methodname(Criterion c, int as = 0) {
-    return methodnames[static_cast<int>(c)][as];
-}
-
-int dimensionof(Feature f) {
-    return f == Feature::line || f == Feature::circle ? 2 : 3;
+// A criterion's name in the package.
+const char* methodname(Criterion c) {
+    return pointset::traits(c).python;
 }
 
 // One evaluated reference, with the points it was evaluated on (kept for the
@@ -97,60 +87,19 @@ class Result {
     std::optional<double> gap_;
 };
 
-py::object optional(const std::optional<bool>& b) {
-    return b ? py::object(py::bool_(*b)) : py::object(py::none());
-}
-
 Triple tripleof(const pointset::Point& p) {
     return triple(p[0], p[1], p[2]);
 }
 
 // The row of `formreport results --json` for this reference of a point file,
-// but for what only a file has (file, line, unit: None; job 1).
+// but for what only a file has (file, line: None; job 1).
 py::dict todict(Result& self, std::optional<double> tolerance, std::optional<std::string> unit) {
-    const Reference& r = self.reference();
-    const bool radial = r.feature == Feature::circle || r.feature == Feature::sphere;
-    const bool certified = r.criterion != Criterion::leastsquares;
     const std::optional<double> gap = self.largestgap();
-    const double none = std::nan("");
-    py::dict d;
-    d["file"] = py::none();
-    d["job"] = 1;
-    d["code"] = py::none();
-    d["line"] = py::none();
-    d["points"] = self.points().shape(0);
-    d["shape"] = pointset::featurename(r.feature);
-    d["largest_gap_degrees"] = number(gap ? *gap : none);
-    d["method"] = methodname(r.criterion, 1);
-    d["computed_by"] = "pointset";
-    d["centre_x"] = number(radial ? r.point[0] : none);
-    d["centre_y"] = number(radial ? r.point[1] : none);
-    d["centre_z"] = number(radial ? r.point[2] : none);
-    d["radius"] = number(r.radius);
-    for (const char* key : {"intercept", "slope_x", "slope_y"}) d[key] = py::none();
-    d["error"] = number(r.t);
-    d["t"] = number(r.t);
-    d["p"] = number(r.p);
-    d["v"] = number(r.v);
-    d["q"] = number(r.q);
-    for (const char* key : {"exact_error", "minus_exact", "inexact", "fitted"}) d[key] = py::none();
-    d["arc"] = optional(self.arc());
-    d["on_hull"] = py::none();
-    d["certified"] = certified ? py::object(py::bool_(r.certificate.certified)) : py::none();
-    d["lower_bound"] = number(certified ? r.certificate.lower : none);
-    d["upper_bound"] = number(certified ? r.certificate.upper : none);
-    d["not_certified_because"] = certified && !r.certificate.why.empty()
-                                     ? py::object(py::str(r.certificate.why))
-                                     : py::none();
-    d["tolerance"] = number(tolerance ? *tolerance : none);
-    d["pass"] = tolerance ? py::object(py::bool_(r.t <= *tolerance)) : py::none();
-    d["unit"] = unit ? py::object(py::str(*unit)) : py::none();
-    d["feature"] = pointset::featurename(r.feature);
-    const char* const axes[] = {"x", "y", "z"};
-    for (int k = 0; k < 3; ++k) d[py::str(std::string("point_") + axes[k])] = number(r.point[k]);
-    for (int k = 0; k < 3; ++k)
-        d[py::str(std::string("direction_") + axes[k])] = number(r.direction[k]);
-    return d;
+    const report::Evaluated e = report::pointsetreference(
+        self.reference(), static_cast<std::size_t>(self.points().shape(0)),
+        gap ? *gap : std::nan(""));
+    return rowdict(
+        report::rowfields("", e, e.fits.front(), {tolerance, unit.value_or(""), false, true}));
 }
 
 Result evaluate(const py::array& points, int feature, int criterion, bool deviations,
@@ -159,7 +108,7 @@ Result evaluate(const py::array& points, int feature, int criterion, bool deviat
         throw py::value_error("no such feature or criterion");
     const auto f = static_cast<Feature>(feature);
     const auto c = static_cast<Criterion>(criterion);
-    PointArray p = pointarray(points, dimensionof(f));
+    PointArray p = pointarray(points, pointset::traits(f).dimension);
     pointset::Options o;
     o.deviations = deviations;
     o.certificate = certificate;
@@ -180,11 +129,10 @@ void bindreferences(py::module_& m) {
     // each criterion's names (the package's own, formreport's, the pointset
     // library's), in the order of the library's enumerations.
     py::list features, criteria;
-    for (int f = 0; f < featurecount; ++f)
-        features.append(py::make_tuple(pointset::featurename(static_cast<Feature>(f)),
-                                       dimensionof(static_cast<Feature>(f))));
-    for (const auto& names : methodnames)
-        criteria.append(py::make_tuple(names[0], names[1], names[2]));
+    for (const pointset::FeatureTraits& f : pointset::features)
+        features.append(py::make_tuple(f.name, f.dimension));
+    for (const pointset::CriterionTraits& c : pointset::criteria)
+        criteria.append(py::make_tuple(c.python, c.reference, c.name));
     m.attr("FEATURES") = py::tuple(features);
     m.attr("CRITERIA") = py::tuple(criteria);
 

@@ -61,9 +61,9 @@ struct PolarData {
     Fit centre;                      // the minimum-zone circle (the exact one where
                                      // formeval's is not it)
     std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
-    std::array<std::vector<PolarPoint>, nmethods> curves; // empty where not drawable
+    std::array<std::vector<PolarPoint>, ncriteria> curves; // empty where not drawable
     // The exact circles of the references formeval's circle is not, likewise.
-    std::array<std::vector<PolarPoint>, nmethods> exactcurves;
+    std::array<std::vector<PolarPoint>, ncriteria> exactcurves;
     double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
     double zoneouter = 0; // profile about the minimum-zone centre
     double lowest = 0;    // smallest deviation drawn
@@ -82,7 +82,7 @@ struct PolarData {
 // drawing unit.
 constexpr int curvesamples = 360;
 
-PolarData polardata(const CircleRecord& record, const Evaluated& evaluation);
+PolarData polardata(const XY& points, const Evaluated& evaluation);
 
 // What a polar plot shows besides the data.
 struct PolarLabels {
@@ -177,10 +177,10 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
 // 7200 points is drawn as the lowest and highest of each of 3600 steps.
 // `caption` is the line under the chart (the part, operator ... and the
 // filter); none when empty.
-void drawstraightness(const std::string& path, Format format, const FormRecord& record,
+void drawstraightness(const std::string& path, Format format, const JobRecord& record,
                       const Evaluated& e, const Subunit& unit, const std::string& title,
                       const std::string& caption, bool orthogonal = false);
-void drawflatness(const std::string& path, Format format, const FormRecord& record,
+void drawflatness(const std::string& path, Format format, const JobRecord& record,
                   const Evaluated& e, const Subunit& unit, const std::string& title,
                   const std::string& caption);
 
@@ -236,7 +236,7 @@ struct Shown {
 struct Rgb {
     double r, g, b;
 };
-constexpr std::array<Rgb, nmethods> referencecolours = {
+constexpr std::array<Rgb, ncriteria> referencecolours = {
     Rgb{0.122, 0.467, 0.706}, Rgb{0.173, 0.627, 0.173}, Rgb{0.839, 0.153, 0.157},
     Rgb{0.580, 0.404, 0.741}};
 constexpr Rgb profilecolour = {0, 0, 0};

@@ -72,11 +72,21 @@ const CLI::Validator positivenumber(
     },
     "POSITIVE");
 
+// "line, plane, circle, sphere or cylinder".
+std::string featurelist() {
+    std::string out;
+    for (std::size_t k = 0; k < pointset::features.size(); ++k)
+        out += std::string(k == 0                               ? ""
+                           : k + 1 == pointset::features.size() ? " or "
+                                                                : ", ") +
+               pointset::features[k].name;
+    return out;
+}
+
 const CLI::Validator featurename(
     [](std::string& input) {
-        if (featurenamed(input)) return std::string();
-        return "the feature is line, plane, circle, sphere or cylinder, not '" + printable(input) +
-               "'";
+        if (pointset::featurenamed(input)) return std::string();
+        return "the feature is " + featurelist() + ", not '" + printable(input) + "'";
     },
     "FEATURE");
 
@@ -97,8 +107,8 @@ void pointoptions(CLI::App& command, const std::string& table, PointOptions& p) 
 // The feature named, its columns checked against its coordinates.
 std::optional<pointset::Feature> pointfeature(const PointOptions& p) {
     if (p.feature.empty()) return std::nullopt;
-    const pointset::Feature f = *featurenamed(p.feature);
-    const auto d = static_cast<std::size_t>(dimensionof(f));
+    const pointset::Feature f = *pointset::featurenamed(p.feature);
+    const auto d = static_cast<std::size_t>(pointset::traits(f).dimension);
     if (!p.columns.empty() && p.columns.size() != d)
         throw CLI::ValidationError("--columns", "a " + p.feature + "'s points have " +
                                                     std::to_string(d) + " coordinates: name " +
@@ -106,13 +116,17 @@ std::optional<pointset::Feature> pointfeature(const PointOptions& p) {
     return f;
 }
 
-// The criteria of --criterion, in Method order.
-constexpr std::array<const char*, nmethods> criterionnames = {"least-squares", "minimum-zone",
-                                                              "circumscribed", "inscribed"};
+// A criterion as --criterion names it: its name, hyphens for blanks
+// ("least-squares", "minimum-zone", "circumscribed", "inscribed").
+std::string optionname(const pointset::CriterionTraits& c) {
+    std::string name = c.name;
+    std::replace(name.begin(), name.end(), ' ', '-');
+    return name;
+}
 
-std::optional<Method> criterionnamed(const std::string& name) {
-    for (std::size_t k = 0; k < criterionnames.size(); ++k)
-        if (name == criterionnames[k]) return static_cast<Method>(k);
+std::optional<Criterion> criterionnamed(const std::string& name) {
+    for (const pointset::CriterionTraits& c : pointset::criteria)
+        if (name == optionname(c)) return c.criterion;
     return std::nullopt;
 }
 

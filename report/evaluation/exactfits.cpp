@@ -11,19 +11,19 @@ namespace formeval::report {
 
 namespace {
 
-// An exact reference of `method` with its certificate, its parameters to set.
-Measured exact(Method method, const Certificate& certificate) {
+// An exact reference of `criterion` with its certificate, its parameters to
+// set.
+Measured exact(Criterion criterion, const Certificate& certificate) {
     Measured m;
-    m.reference.method = method;
+    m.reference.criterion = criterion;
     m.reference.source = Source::exact;
     m.reference.certificate = certificate;
     return m;
 }
 
 // The minimum zone of the linear model formeval's job fits.
-void linear(const JobRecord& record, FitSet& out) {
-    const int dimension = static_cast<int>(std::count_if(
-        record.c.begin(), record.c.end(), [](const std::vector<double>& c) { return !c.empty(); }));
+void linear(const JobRecord& record, Feature feature, FitSet& out) {
+    const int dimension = pointset::traits(feature).dimension;
     const std::vector<double> c = interleaved(record, dimension);
     const pointset::Points points{c.data(), record.c[0].size(), dimension,
                                   static_cast<std::size_t>(dimension)};
@@ -38,7 +38,7 @@ void linear(const JobRecord& record, FitSet& out) {
     methods::Result r;
     methods::linearparameters(record.job, z.p.data(), r);
     Measured m = measured(std::move(r));
-    m.reference.method = Method::minimumzone;
+    m.reference.criterion = Criterion::minimumzone;
     m.reference.source = Source::exact;
     m.reference.certificate = z.certificate;
     m.reference.error = z.zone;
@@ -52,16 +52,14 @@ void linear(const JobRecord& record, FitSet& out) {
 
 } // namespace
 
-std::optional<Measured> exactradial(const pointset::Points& points, Method method) {
-    const pointset::Feature feature =
-        points.dimension == 3 ? pointset::Feature::sphere : pointset::Feature::circle;
-    pointset::Reference r =
-        pointset::evaluate(points, feature, static_cast<pointset::Criterion>(method));
+std::optional<Measured> exactradial(const pointset::Points& points, Criterion criterion) {
+    const Feature feature = points.dimension == 3 ? Feature::sphere : Feature::circle;
+    pointset::Reference r = pointset::evaluate(points, feature, criterion);
     if (!r.found) return std::nullopt;
-    Measured m = exact(method, r.certificate);
+    Measured m = exact(criterion, r.certificate);
     m.reference.x = r.point[0];
     m.reference.y = r.point[1];
-    if (feature == pointset::Feature::sphere) m.reference.z = r.point[2];
+    if (feature == Feature::sphere) m.reference.z = r.point[2];
     m.reference.r = r.radius;
     m.reference.onhull = r.onhull;
     m.reference.error = r.t;
@@ -70,27 +68,29 @@ std::optional<Measured> exactradial(const pointset::Points& points, Method metho
     return m;
 }
 
-FitSet exactfits(const JobRecord& record, Shape shape, const std::vector<Method>& methods) {
+FitSet exactfits(const JobRecord& record, Feature feature, Form form,
+                 const std::vector<Criterion>& criteria) {
     FitSet out;
-    const auto wanted = [&](Method m) {
-        return std::find(methods.begin(), methods.end(), m) != methods.end();
+    const auto wanted = [&](Criterion c) {
+        return std::find(criteria.begin(), criteria.end(), c) != criteria.end();
     };
-    if (shape != Shape::circle && shape != Shape::sphere) {
-        if (wanted(Method::minimumzone)) linear(record, out);
+    if (form == Form::polar || !pointset::traits(feature).centre) {
+        if (wanted(Criterion::minimumzone)) linear(record, feature, out);
         return out;
     }
-    const int dimension = shape == Shape::sphere ? 3 : 2;
-    const std::vector<double> c = cartesian(record, shape);
+    const int dimension = pointset::traits(feature).dimension;
+    const std::vector<double> c = cartesian(record);
     const pointset::Points points{c.data(), c.size() / dimension, dimension,
                                   static_cast<std::size_t>(dimension)};
-    for (const Method method : {Method::minimumzone, Method::circumscribing, Method::inscribing}) {
-        if (!wanted(method) || (dimension == 3 && method != Method::minimumzone)) continue;
-        if (std::optional<Measured> m = exactradial(points, method))
+    for (const Criterion criterion :
+         {Criterion::minimumzone, Criterion::circumscribed, Criterion::inscribed}) {
+        if (!wanted(criterion) || (dimension == 3 && criterion != Criterion::minimumzone)) continue;
+        if (std::optional<Measured> m = exactradial(points, criterion))
             out.fits.push_back(std::move(*m));
-        else if (method == Method::minimumzone)
+        else if (criterion == Criterion::minimumzone)
             out.notes.push_back("no exact minimum zone: the points determine no centre");
         else
-            out.notes.push_back(std::string("no exact ") + methodname(method) + " circle");
+            out.notes.push_back(std::string("no exact ") + referencename(criterion) + " circle");
     }
     return out;
 }

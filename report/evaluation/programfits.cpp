@@ -19,7 +19,7 @@ std::vector<double> interleaved(const JobRecord& record, int dimension) {
 Measured measured(methods::Result&& r) {
     Measured m;
     Fit& f = m.reference;
-    f.method = static_cast<Method>(r.criterion);
+    f.criterion = r.criterion;
     f.intercept = r.intercept;
     f.slopex = r.slopex;
     f.slopey = r.slopey;
@@ -35,23 +35,20 @@ Measured measured(methods::Result&& r) {
     return m;
 }
 
-FitSet programfits(const JobRecord& record, Shape shape) {
+FitSet programfits(const JobRecord& record, Feature feature, Form form) {
     FitSet out;
-    const bool polar = shape == Shape::polarcircle || shape == Shape::polarsphere;
-    const pointset::Feature feature = featureofshape(shape);
     const int dimension = pointset::traits(feature).dimension;
     const std::vector<double> c = interleaved(record, dimension);
     const pointset::Points points{c.data(), record.c[0].size(), dimension,
                                   static_cast<std::size_t>(dimension)};
     const long numpt = static_cast<long>(record.c[0].size());
-    for (const int code :
-         methods::evaluationjobs(feature, polar ? methods::Form::polar : methods::Form::cartesian)) {
+    for (const int code : methods::evaluationjobs(feature, form)) {
         const methods::Job job = *methods::evaluationjob(code);
-        const Method method = static_cast<Method>(job.criteria.front());
+        const Criterion criterion = job.criteria.front();
         if (numpt < job.fewest) {
-            out.notes.push_back(std::string("no ") + methodname(method) + " circle: " +
-                                std::to_string(numpt) + " points are too few; it needs " +
-                                std::to_string(job.fewest));
+            out.notes.push_back(std::string("no ") + referencename(criterion) +
+                                " circle: " + std::to_string(numpt) +
+                                " points are too few; it needs " + std::to_string(job.fewest));
             continue;
         }
         std::vector<methods::Result> results = methods::evaluatejob(code, points, record.cri);
@@ -63,7 +60,7 @@ FitSet programfits(const JobRecord& record, Shape shape) {
             return out;
         }
         if (first.refusal == methods::Refusal::nofit) {
-            out.notes.push_back(std::string("no ") + methodname(method) +
+            out.notes.push_back(std::string("no ") + referencename(criterion) +
                                 " circle fits these points");
             continue;
         }

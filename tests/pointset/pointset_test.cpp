@@ -16,8 +16,8 @@ const std::vector<double> square = {4, 4, 3, 5, 2, 4, 3, 3};
 
 TEST(Pointset, ExactReferencesOrWhyNot) {
     const Points points{square.data(), 4, 2, 2};
-    for (const Criterion c : {Criterion::minimumzone, Criterion::circumscribed,
-                              Criterion::inscribed}) {
+    for (const Criterion c :
+         {Criterion::minimumzone, Criterion::circumscribed, Criterion::inscribed}) {
         const Reference r = evaluate(points, Feature::circle, c);
         if (!exactreferences() && c == Criterion::circumscribed) {
             EXPECT_FALSE(r.found);
@@ -31,6 +31,54 @@ TEST(Pointset, ExactReferencesOrWhyNot) {
         EXPECT_NEAR(r.t, 0, 1e-12);
         EXPECT_TRUE(r.certificate.certified) << r.certificate.why;
         EXPECT_FALSE(r.onhull);
+    }
+}
+
+// The vocabulary every front end reads: a feature by its name, with the
+// coordinates of its points, its fewest points and its ISO stem; a criterion
+// by any of the names the tools give it; which criteria a feature has.
+TEST(Pointset, FeaturesAndCriteriaByName) {
+    struct Named {
+        const char* name;
+        int dimension;
+        std::size_t fewest;
+        const char* stem;
+        bool radius;
+    };
+    const std::vector<Named> named = {{"line", 2, 2, "STR", false},
+                                      {"plane", 3, 3, "FLT", false},
+                                      {"circle", 2, 3, "RON", true},
+                                      {"sphere", 3, 4, "SPH", true},
+                                      {"cylinder", 3, 5, "CYL", true}};
+    ASSERT_EQ(features.size(), named.size());
+    for (const Named& n : named) {
+        const std::optional<Feature> f = featurenamed(n.name);
+        ASSERT_TRUE(f) << n.name;
+        EXPECT_STREQ(featurename(*f), n.name);
+        EXPECT_EQ(traits(*f).dimension, n.dimension) << n.name;
+        EXPECT_EQ(traits(*f).fewest, n.fewest) << n.name;
+        EXPECT_STREQ(isostem(*f), n.stem);
+        EXPECT_EQ(applies(Criterion::inscribed, *f), n.radius) << n.name;
+        EXPECT_TRUE(applies(Criterion::minimumzone, *f)) << n.name;
+    }
+    EXPECT_FALSE(featurenamed("Circle"));
+    EXPECT_FALSE(featurenamed("torus"));
+    for (const char* name :
+         {"circumscribed", "minimum circumscribing", "minimum circumscribed", "peak"})
+        EXPECT_EQ(criterionnamed(name), Criterion::circumscribed) << name;
+    for (const char* name : {"inscribed", "maximum inscribing", "maximum inscribed", "valley"})
+        EXPECT_EQ(criterionnamed(name), Criterion::inscribed) << name;
+    EXPECT_EQ(criterionnamed("least squares"), Criterion::leastsquares);
+    EXPECT_EQ(criterionnamed("minimum zone"), Criterion::minimumzone);
+    EXPECT_FALSE(criterionnamed("minimum-zone"));
+    // Every feature's fewest points are what evaluate takes: one fewer is refused.
+    for (const FeatureTraits& t : features) {
+        const std::vector<double> few((t.fewest - 1) * t.dimension, 1.0);
+        const Points p{few.data(), t.fewest - 1, t.dimension,
+                       static_cast<std::size_t>(t.dimension)};
+        EXPECT_NE(evaluate(p, t.feature, Criterion::leastsquares).failure.find("too few points"),
+                  std::string::npos)
+            << t.name;
     }
 }
 
