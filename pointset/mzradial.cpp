@@ -184,16 +184,11 @@ Local local(const View& w, const Vec& c, double size, const Descent* basis) {
     for (const std::size_t b : inner) highestinner = std::max(highestinner, norm(sub(w[b], c)));
     out.h = std::max(0.0, lowestouter - highestinner);
     const double kappa = sharpness(g, {}, w.dim);
-    if (kappa > 0) out.rho = 2 * kappa * s.bottom / (1 + 2 * kappa) * (1 - 1e-9);
+    out.rho = ballradius(kappa, s.bottom);
     out.active = outer;
     out.active.insert(out.active.end(), inner.begin(), inner.end());
     return out;
 }
-
-struct Ball {
-    Vec c;
-    double radius;
-};
 
 // The branch and bound's problem: F over cubes of centres.
 struct Search {
@@ -202,7 +197,7 @@ struct Search {
     double width; // a lower bound on the points' width in any direction
     Descent best; // the incumbent
     double T = 0; // to prove: F >= T outside the balls
-    std::vector<Ball> balls;
+    std::vector<Neighbourhood> balls;
     Vec farcentre = {0, 0, 0};
     double far = inf; // F >= T beyond this distance from farcentre
     std::vector<std::size_t> subset;
@@ -220,7 +215,7 @@ struct Search {
 
     double bound(const Vec& mid, double half) const {
         const double r = half * std::sqrt(static_cast<double>(w.dim));
-        for (const Ball& b : balls)
+        for (const Neighbourhood& b : balls)
             if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
         if (norm(sub(mid, farcentre)) - r >= far) return inf;
         return pairbound<3>(

@@ -129,6 +129,7 @@ enum class Direction { none, along, normal };
 struct FeatureTraits {
     Feature feature;
     const char* name;   // "line" ...
+    const char* form;   // its form error: "straightness" ...
     int dimension;      // coordinates per point
     std::size_t fewest; // fewest points evaluate takes
     const char* stem;   // of the ISO parameters: STR, FLT, RON, SPH, CYL + t p v q
@@ -137,11 +138,11 @@ struct FeatureTraits {
     Direction direction;
 };
 inline constexpr std::array<FeatureTraits, 5> features = {{
-    {Feature::line, "line", 2, 2, "STR", false, false, Direction::along},
-    {Feature::plane, "plane", 3, 3, "FLT", false, false, Direction::normal},
-    {Feature::circle, "circle", 2, 3, "RON", true, true, Direction::none},
-    {Feature::sphere, "sphere", 3, 4, "SPH", true, true, Direction::none},
-    {Feature::cylinder, "cylinder", 3, 5, "CYL", false, true, Direction::along},
+    {Feature::line, "line", "straightness", 2, 2, "STR", false, false, Direction::along},
+    {Feature::plane, "plane", "flatness", 3, 3, "FLT", false, false, Direction::normal},
+    {Feature::circle, "circle", "roundness", 2, 3, "RON", true, true, Direction::none},
+    {Feature::sphere, "sphere", "sphericity", 3, 4, "SPH", true, true, Direction::none},
+    {Feature::cylinder, "cylinder", "cylindricity", 3, 5, "CYL", false, true, Direction::along},
 }};
 constexpr const FeatureTraits& traits(Feature f) {
     return features[static_cast<std::size_t>(f)];

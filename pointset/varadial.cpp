@@ -146,14 +146,9 @@ Local local(const View& w, const std::vector<Facet>& facets, const Vec& c, doubl
     for (const Facet& f : facets)
         if (dot(f.n, c) >= f.b - 1e-12 * size) cone.push_back(f.n);
     const double sigma = sharpness(u, cone, w.dim);
-    if (sigma > 0) out.rho = 2 * sigma * s.bottom / (1 + 2 * sigma) * (1 - 1e-9);
+    out.rho = ballradius(sigma, s.bottom);
     return out;
 }
-
-struct Ball {
-    Vec c;
-    double radius;
-};
 
 // The branch and bound's problem: -g over cubes, to prove -g >= -G.
 struct Search {
@@ -166,7 +161,7 @@ struct Search {
     Vec best = {0, 0, 0};
     double g = 0; // the incumbent's radius
     double G = 0; // to prove: g <= G outside the balls
-    std::vector<Ball> balls;
+    std::vector<Neighbourhood> balls;
     std::vector<std::size_t> subset;
 
     double threshold() const { return -G; }
@@ -184,7 +179,7 @@ struct Search {
     // have two): the neighbourhood it holds is excluded as the incumbent's is.
     // Its nearest points surround it, so it lies in the hull.
     bool tied(const Vec& c) {
-        for (const Ball& b : balls)
+        for (const Neighbourhood& b : balls)
             if (norm(sub(c, b.c)) <= b.radius) return false;
         const Local l = local(w, facets, c, size);
         if (!(l.rho > 0)) return false;
@@ -196,7 +191,7 @@ struct Search {
 
     double bound(const Vec& mid, double half) const {
         const double r = half * std::sqrt(static_cast<double>(w.dim));
-        for (const Ball& b : balls)
+        for (const Neighbourhood& b : balls)
             if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
         const double g = -(spread(w, subset, mid).bottom + r + 8 * eps * size);
         if (g >= -G || !hullbuilt) return g >= -G ? inf : g;
@@ -308,8 +303,7 @@ Found varadial(const Moments& mo, const Options& options) {
     out.radius = s.g;
     // Only a centre the points do not surround can lie on the hull, and the
     // search builds the hull for every such centre.
-    if (s.hullbuilt)
-        out.onhull = !inhull(s.facets, s.best, -1e-9 * std::max(s.g, 1e-300));
+    if (s.hullbuilt) out.onhull = !inhull(s.facets, s.best, -1e-9 * std::max(s.g, 1e-300));
     return out;
 }
 

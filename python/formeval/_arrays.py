@@ -4,7 +4,7 @@ messages they see; the core only refuses what it cannot read."""
 from __future__ import annotations
 
 import operator
-from typing import Any, SupportsFloat, SupportsIndex, Tuple
+from typing import Any, Callable, SupportsFloat, SupportsIndex, Tuple, TypeVar
 
 import numpy as np
 import numpy.typing as npt
@@ -94,3 +94,18 @@ def centre(value: Any) -> Tuple[float, float]:
     except (TypeError, ValueError):
         raise TypeError("the centre must be a pair of numbers (x, y)") from None
     return real(x, "the centre's x"), real(y, "the centre's y")
+
+
+_Function = TypeVar("_Function", bound=Callable[..., Any])
+
+
+def documented(**parts: str) -> Callable[[_Function], _Function]:
+    """Fills the function's docstring in: each ``{name}`` by the part given
+    for it, so that what several functions document alike is written once."""
+    def fill(function: _Function) -> _Function:
+        text = function.__doc__ or ""
+        for name, part in parts.items():
+            text = text.replace("{" + name + "}", part)
+        function.__doc__ = text
+        return function
+    return fill

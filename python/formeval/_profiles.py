@@ -17,6 +17,16 @@ def spectral() -> bool:
     return _core.spectral()
 
 
+# The parameters of a closed profile about a circle, as each function of one
+# documents them.
+_PROFILE = _arrays.documented(profile="""points : array_like
+        An n x 2 array of any real dtype: the profile, all round.
+    centre : (float, float)
+        The circle's centre (x, y).
+    radius : float
+        The circle's radius, above 0.""")
+
+
 def _profile(points: npt.ArrayLike, centre: Tuple[float, float],
              radius: float) -> Tuple[np.ndarray, Tuple[float, float], float]:
     _core.require_spectral()
@@ -24,18 +34,14 @@ def _profile(points: npt.ArrayLike, centre: Tuple[float, float],
             _arrays.real(radius, "the radius"))
 
 
+@_PROFILE
 def harmonics(points: npt.ArrayLike, centre: Tuple[float, float],
               radius: float) -> SimpleNamespace:
     """Harmonic amplitudes of the closed profile of the points about a circle.
 
     Parameters
     ----------
-    points : array_like
-        An n x 2 array of any real dtype: the profile, all round.
-    centre : (float, float)
-        The circle's centre (x, y).
-    radius : float
-        The circle's radius, above 0.
+    {profile}
 
     Returns
     -------
@@ -65,6 +71,7 @@ def harmonics(points: npt.ArrayLike, centre: Tuple[float, float],
     return SimpleNamespace(amplitude=amplitude, points=count, resampled=resampled)
 
 
+@_PROFILE
 def gaussian_filter(points: npt.ArrayLike, centre: Tuple[float, float], radius: float,
                     cutoff: float) -> SimpleNamespace:
     """The closed profile of the points, filtered by the Gaussian profile filter.
@@ -74,12 +81,7 @@ def gaussian_filter(points: npt.ArrayLike, centre: Tuple[float, float], radius: 
 
     Parameters
     ----------
-    points : array_like
-        An n x 2 array of any real dtype: the profile, all round.
-    centre : (float, float)
-        The circle's centre (x, y).
-    radius : float
-        The circle's radius, above 0.
+    {profile}
     cutoff : float
         The cut-off in undulations per revolution, above 0 (15, 50, 150 or
         500 are usual).
@@ -100,6 +102,7 @@ def gaussian_filter(points: npt.ArrayLike, centre: Tuple[float, float], radius: 
     return SimpleNamespace(points=filtered, resampled=resampled)
 
 
+@_PROFILE
 def harmonic_spectrum(points: npt.ArrayLike, centre: Tuple[float, float], radius: float,
                       first: int = 1, last: Optional[int] = None) -> SimpleNamespace:
     """Harmonics of the closed profile of the points, with their phases.
@@ -110,12 +113,7 @@ def harmonic_spectrum(points: npt.ArrayLike, centre: Tuple[float, float], radius
 
     Parameters
     ----------
-    points : array_like
-        An n x 2 array of any real dtype: the profile, all round.
-    centre : (float, float)
-        The circle's centre (x, y).
-    radius : float
-        The circle's radius, above 0.
+    {profile}
     first : int, default 1
         The first harmonic listed, in undulations per revolution.
     last : int, optional
@@ -141,6 +139,7 @@ def harmonic_spectrum(points: npt.ArrayLike, centre: Tuple[float, float], radius
     return SimpleNamespace(upr=upr, amplitude=amplitude, phase=phase, resampled=resampled)
 
 
+@_PROFILE
 def band_pass_filter(points: npt.ArrayLike, centre: Tuple[float, float], radius: float,
                      longwave: float, shortwave: float) -> SimpleNamespace:
     """The band of the closed profile between two cut-offs.
@@ -150,12 +149,7 @@ def band_pass_filter(points: npt.ArrayLike, centre: Tuple[float, float], radius:
 
     Parameters
     ----------
-    points : array_like
-        An n x 2 array of any real dtype: the profile, all round.
-    centre : (float, float)
-        The circle's centre (x, y).
-    radius : float
-        The circle's radius, above 0.
+    {profile}
     longwave, shortwave : float
         The cut-offs in undulations per revolution, 0 < longwave < shortwave.
 

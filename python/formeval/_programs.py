@@ -8,7 +8,7 @@ import numpy as np
 import numpy.typing as npt
 
 from . import _arrays, _core
-from ._references import METHODS, Triple
+from ._references import METHODS, Triple, _Parameters
 
 #: Most points one of formeval's own evaluations takes.
 MAX_PROGRAM_POINTS: int = _core.MAX_PROGRAM_POINTS
@@ -26,7 +26,7 @@ _CIRCULAR_NAMES = (f'"{_core.PROGRAM_METHODS[0]}", "{_core.PROGRAM_METHODS[1]}",
 _LINEAR_NAMES = f'"{_core.PROGRAM_METHODS[0]}", "{_core.PROGRAM_METHODS[1]}"'
 
 
-class ProgramResult:
+class ProgramResult(_Parameters):
     """An evaluation by the batch program formeval's own routines.
 
     The numbers are those formeval prints for the same record (the job given
@@ -35,10 +35,7 @@ class ProgramResult:
     a circle's or sphere's centre and radius.
     """
 
-    __slots__ = ("_core",)
-
-    def __init__(self, core: _core.ProgramResult) -> None:
-        self._core = core
+    __slots__ = ()
 
     @property
     def feature(self) -> str:
@@ -88,26 +85,6 @@ class ProgramResult:
         return self._core.error
 
     @property
-    def t(self) -> float:
-        """Peak to valley of the deviations: p + v."""
-        return self._core.t
-
-    @property
-    def p(self) -> float:
-        """Highest deviation (0 when none is positive)."""
-        return self._core.p
-
-    @property
-    def v(self) -> float:
-        """Depth of the lowest deviation."""
-        return self._core.v
-
-    @property
-    def q(self) -> float:
-        """Root mean square of the deviations."""
-        return self._core.q
-
-    @property
     def fitted(self) -> bool:
         """Lines and planes: False when the fit met a singular system or its
         exchange was stopped (the numbers are not a fit)."""
@@ -149,6 +126,26 @@ def _run(function: Callable[..., _core.ProgramResult], points: npt.ArrayLike, fe
     return ProgramResult(function(array, *arguments))
 
 
+# What the jobs' functions document alike.
+_JOB = _arrays.documented(
+    returns="""Returns
+    -------
+    ProgramResult
+        The numbers formeval prints for the record.""",
+    raises="""Raises
+    ------
+    TypeError
+        For points that are not real numbers.
+    ValueError
+        For another shape, an unknown method, and with formeval's reason for
+        a record it refuses (too many points, too few, a coordinate not
+        finite or beyond 1e100, points that determine no feature).""",
+    tolerance="""tolerance : float, default 1e-6
+        The record's tolerance (formeval's cri, in the unit of the
+        coordinates): the solver's pivot threshold and the exchange's zero
+        multiplier.""")
+
+
 def _method(method: str, names: Dict[str, int], known: str) -> int:
     index = names.get(_arrays.text(method, "the method"))
     if index is None:
@@ -156,6 +153,7 @@ def _method(method: str, names: Dict[str, int], known: str) -> int:
     return index
 
 
+@_JOB
 def straightness(points: npt.ArrayLike, method: str = "minimum zone",
                  tolerance: float = 1e-6) -> ProgramResult:
     """formeval's job 1000: the line y = intercept + slope_x x, deviations in y.
@@ -166,24 +164,11 @@ def straightness(points: npt.ArrayLike, method: str = "minimum zone",
         An n x 2 array of any real dtype (3 to 2048 points).
     method : str, default "minimum zone"
         "least squares" or "minimum zone".
-    tolerance : float, default 1e-6
-        The record's tolerance (formeval's cri, in the unit of the
-        coordinates): the solver's pivot threshold and the exchange's zero
-        multiplier.
+    {tolerance}
 
-    Returns
-    -------
-    ProgramResult
-        The numbers formeval prints for the record.
+    {returns}
 
-    Raises
-    ------
-    TypeError
-        For points that are not real numbers.
-    ValueError
-        For another shape, an unknown method, and with formeval's reason for
-        a record it refuses (too many points, too few, a coordinate not
-        finite or beyond 1e100, points that determine no feature).
+    {raises}
 
     Examples
     --------
@@ -196,6 +181,7 @@ def straightness(points: npt.ArrayLike, method: str = "minimum zone",
                 _method(method, _LINEAR, _LINEAR_NAMES), _arrays.real(tolerance, "the tolerance"))
 
 
+@_JOB
 def flatness(points: npt.ArrayLike, method: str = "minimum zone",
              tolerance: float = 1e-6) -> ProgramResult:
     """formeval's job 3000: the plane z = intercept + slope_x x + slope_y y,
@@ -207,29 +193,17 @@ def flatness(points: npt.ArrayLike, method: str = "minimum zone",
         An n x 3 array of any real dtype (4 to 2048 points).
     method : str, default "minimum zone"
         "least squares" or "minimum zone".
-    tolerance : float, default 1e-6
-        The record's tolerance (formeval's cri, in the unit of the
-        coordinates): the solver's pivot threshold and the exchange's zero
-        multiplier.
+    {tolerance}
 
-    Returns
-    -------
-    ProgramResult
-        The numbers formeval prints for the record.
+    {returns}
 
-    Raises
-    ------
-    TypeError
-        For points that are not real numbers.
-    ValueError
-        For another shape, an unknown method, and with formeval's reason for
-        a record it refuses (too many points, too few, a coordinate not
-        finite or beyond 1e100, points that determine no feature).
+    {raises}
     """
     return _run(_core.flatness, points, "plane", 3,
                 _method(method, _LINEAR, _LINEAR_NAMES), _arrays.real(tolerance, "the tolerance"))
 
 
+@_JOB
 def circle(points: npt.ArrayLike, method: str = "minimum zone",
            tolerance: float = 1e-6) -> ProgramResult:
     """formeval's jobs 2600, 2500, 2700 and 2800: the least-squares,
@@ -249,19 +223,9 @@ def circle(points: npt.ArrayLike, method: str = "minimum zone",
         coordinates): the solver's pivot threshold, the exchange's zero
         multiplier, the peak and valley searches' stop.
 
-    Returns
-    -------
-    ProgramResult
-        The numbers formeval prints for the record.
+    {returns}
 
-    Raises
-    ------
-    TypeError
-        For points that are not real numbers.
-    ValueError
-        For another shape, an unknown method, and with formeval's reason for
-        a record it refuses (too many points, too few, a coordinate not
-        finite or beyond 1e100, points that determine no feature).
+    {raises}
 
     Examples
     --------
@@ -275,6 +239,7 @@ def circle(points: npt.ArrayLike, method: str = "minimum zone",
                 _arrays.real(tolerance, "the tolerance"))
 
 
+@_JOB
 def sphere(points: npt.ArrayLike, tolerance: float = 1e-6) -> ProgramResult:
     """formeval's job 4500: the minimum-zone sphere, deviations radial.
 
@@ -286,10 +251,7 @@ def sphere(points: npt.ArrayLike, tolerance: float = 1e-6) -> ProgramResult:
         The record's tolerance (formeval's cri, in the unit of the
         coordinates).
 
-    Returns
-    -------
-    ProgramResult
-        The numbers formeval prints for the record.
+    {returns}
 
     Raises
     ------

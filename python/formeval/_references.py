@@ -26,7 +26,37 @@ def _one_of(names: Tuple[str, ...]) -> str:
     return ", ".join(f'"{name}"' for name in names)
 
 
-class Reference:
+class _Parameters:
+    """The ISO form parameters of a result's deviations, which every result of
+    the package has."""
+
+    __slots__ = ("_core",)
+
+    def __init__(self, core: Any) -> None:
+        self._core = core
+
+    @property
+    def t(self) -> float:
+        """Peak to valley of the deviations: p + v, the form error."""
+        return self._core.t
+
+    @property
+    def p(self) -> float:
+        """Highest deviation (0 when none is positive)."""
+        return self._core.p
+
+    @property
+    def v(self) -> float:
+        """Depth of the lowest deviation."""
+        return self._core.v
+
+    @property
+    def q(self) -> float:
+        """Root mean square of the deviations."""
+        return self._core.q
+
+
+class Reference(_Parameters):
     """A reference feature of points, evaluated by `evaluate`.
 
     Lengths are in the unit of the coordinates. Deviations are normal to the
@@ -36,10 +66,7 @@ class Reference:
     least-squares fit) are None.
     """
 
-    __slots__ = ("_core",)
-
-    def __init__(self, core: _core.Reference) -> None:
-        self._core = core
+    __slots__ = ()
 
     @property
     def feature(self) -> str:
@@ -77,26 +104,6 @@ class Reference:
     def radius(self) -> Optional[float]:
         """Radius of a circle, sphere or cylinder; None for lines and planes."""
         return self._core.radius
-
-    @property
-    def t(self) -> float:
-        """Form error: p + v."""
-        return self._core.t
-
-    @property
-    def p(self) -> float:
-        """Highest deviation (0 when none is positive)."""
-        return self._core.p
-
-    @property
-    def v(self) -> float:
-        """Depth of the lowest deviation."""
-        return self._core.v
-
-    @property
-    def q(self) -> float:
-        """Root mean square of the deviations."""
-        return self._core.q
 
     @property
     def error(self) -> float:

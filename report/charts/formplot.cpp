@@ -34,6 +34,20 @@ double magnitude(const JobRecord& r, const Fit& fit) {
     return size;
 }
 
+// Each point's deviation from the minimum zone in the sub-unit, and the
+// points on the zone's bounds.
+struct Zone {
+    std::vector<double> d;
+    ZoneContacts contacts;
+};
+Zone zoneof(const JobRecord& record, const Evaluated& e, const Subunit& u, bool plane) {
+    const Fit& mz = e.fit(Criterion::minimumzone);
+    Zone z{deviations(record, mz, plane), {}};
+    for (double& v : z.d) v *= u.factor;
+    z.contacts = zonecontacts(z.d, magnitude(record, mz) * u.factor);
+    return z;
+}
+
 // The form errors, each printed one way (see formatlabel).
 std::string errors(const Evaluated& e, const Subunit& u, double resolution) {
     return "minimum zone " +
@@ -105,10 +119,7 @@ void drawstraightness(const std::string& path, Format format, const JobRecord& r
     constexpr double width = 900, height = 564, left = 90, right = 30, top = 110, bottom = 94;
     Canvas c(path, format, width, height + (captiontext.empty() ? 0 : captionheight));
     const std::vector<double>& x = record.c[0];
-    std::vector<double> d = deviations(record, e.fit(Criterion::minimumzone), false);
-    for (double& v : d) v *= u.factor;
-    const ZoneContacts contacts =
-        zonecontacts(d, magnitude(record, e.fit(Criterion::minimumzone)) * u.factor);
+    const auto [d, contacts] = zoneof(record, e, u, false);
     const Range xr = rangeof(x);
     const Range zone = rangeof(d);
     // The least-squares line relative to the minimum-zone line, at the ends.
@@ -186,10 +197,7 @@ void drawflatness(const std::string& path, Format format, const JobRecord& recor
     Canvas c(path, format, width, height + (captiontext.empty() ? 0 : captionheight));
     const std::vector<double>& x = record.c[0];
     const std::vector<double>& y = record.c[1];
-    std::vector<double> d = deviations(record, e.fit(Criterion::minimumzone), true);
-    for (double& v : d) v *= u.factor;
-    const ZoneContacts contacts =
-        zonecontacts(d, magnitude(record, e.fit(Criterion::minimumzone)) * u.factor);
+    const auto [d, contacts] = zoneof(record, e, u, true);
     const Range xr = rangeof(x);
     const Range yr = rangeof(y);
     const Range zone = rangeof(d);

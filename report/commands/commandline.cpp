@@ -130,11 +130,26 @@ std::optional<Criterion> criterionnamed(const std::string& name) {
     return std::nullopt;
 }
 
+// Every criterion as --criterion names it.
+std::vector<std::string> criterionoptions() {
+    std::vector<std::string> out;
+    for (const pointset::CriterionTraits& c : pointset::criteria) out.push_back(optionname(c));
+    return out;
+}
+
+// "least-squares, minimum-zone, circumscribed or inscribed".
+std::string criterionlist() {
+    const std::vector<std::string> names = criterionoptions();
+    std::string out;
+    for (std::size_t k = 0; k < names.size(); ++k)
+        out += (k == 0 ? "" : k + 1 == names.size() ? " or " : ", ") + names[k];
+    return out;
+}
+
 const CLI::Validator criterionname(
     [](std::string& input) {
         if (criterionnamed(input)) return std::string();
-        return "the criterion is least-squares, minimum-zone, circumscribed or inscribed, not '" +
-               printable(input) + "'";
+        return "the criterion is " + criterionlist() + ", not '" + printable(input) + "'";
     },
     "CRITERION");
 
@@ -300,7 +315,7 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
     c->add_option("inputs", u.inputs, help("inputs"))->required();
     pointoptions(*c, "uncertainty", l.points);
     c->add_option("--criterion", l.criterion, help("--criterion"))
-        ->check(CLI::IsMember({"least-squares", "minimum-zone", "circumscribed", "inscribed"}))
+        ->check(CLI::IsMember(criterionoptions()))
         ->default_str("minimum-zone");
     c->add_option("--unit", u.unit, help("--unit"))->default_str(defaultunit);
     for (const auto& [flag, contribution] : {std::pair{"--sigma", "coordinates gaussian"},
@@ -377,10 +392,7 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
     using pointset::Criterion;
     u.feature = pointfeature(l.points);
     u.columns = l.points.columns;
-    u.criterion = l.criterion == "least-squares"   ? Criterion::leastsquares
-                  : l.criterion == "circumscribed" ? Criterion::circumscribed
-                  : l.criterion == "inscribed"     ? Criterion::inscribed
-                                                   : Criterion::minimumzone;
+    u.criterion = criterionnamed(l.criterion).value_or(Criterion::minimumzone);
     u.rule = l.decision == "simple" ? uncertainty::Rule::simple : uncertainty::Rule::guarded;
     u.format = l.csv    ? StatementFormat::csv
                : l.json ? StatementFormat::json

@@ -8,6 +8,7 @@
 #include "report/pointfiles/pointfiles.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <ostream>
@@ -113,11 +114,13 @@ void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, cons
     });
 }
 
-// The flatness map in the plane's own frame, or the developed cylinder.
+// The flatness map in the plane's own frame, or the developed surface of a
+// feature round about an axis (a cylinder).
 void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
              const std::string& title, const Subunit& u) {
     const Fit& mz = c.e.fit(Criterion::minimumzone);
-    const bool cylinder = *o.feature == Feature::cylinder;
+    const pointset::FeatureTraits& t = pointset::traits(*o.feature);
+    const bool cylinder = t.radius && t.direction == pointset::Direction::along;
     const Frame f = frameabout(mz.direction);
     DeviationMap m;
     const double degree = std::atan(1.0) / 45;
@@ -138,9 +141,10 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
     m.cylinder = cylinder;
     m.title = title;
     m.caption = chartcaption(o.header, "");
-    m.what = std::string(cylinder ? "Cylindricity: " : "Flatness: ") +
-             errorstext(c.e, u, zonecontacts(m.d, m.scale).tolerance);
-    const std::string what = cylinder ? "cylinder (outward positive)" : "plane";
+    std::string form = t.form;
+    form[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(form[0])));
+    m.what = form + ": " + errorstext(c.e, u, zonecontacts(m.d, m.scale).tolerance);
+    const std::string what = std::string(t.name) + (cylinder ? " (outward positive)" : "");
     m.key = pf.count() <= mostmapdots
                 ? "Each point coloured by its deviation normal to the minimum-zone " + what
                 : "Cells coloured by the mean deviation of their points normal to the "
@@ -198,9 +202,10 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& 
 int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
                std::vector<FileResults>* charted) {
     const std::string file = printable(o.input);
-    if (*o.feature == Feature::sphere) {
-        err << "formreport: " << file << ": polar has no chart of a sphere; "
-            << "`formreport results --feature sphere` evaluates it\n";
+    if (pointset::traits(*o.feature).centre && pointset::traits(*o.feature).dimension == 3) {
+        const char* name = pointset::featurename(*o.feature);
+        err << "formreport: " << file << ": polar has no chart of a " << name
+            << "; `formreport results --feature " << name << "` evaluates it\n";
         return exitinput;
     }
     if (o.harmonics)

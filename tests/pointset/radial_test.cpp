@@ -85,9 +85,7 @@ TEST_P(Brute, InscribedIsTheLargest) {
         // Points all round hold the circle from every side; on an arc of
         // 90 degrees or less the hull does.
         const std::string& name = GetParam().name;
-        if (name.find("360") != std::string::npos) {
-            EXPECT_FALSE(r.onhull) << name;
-        }
+        if (name.find("360") != std::string::npos) { EXPECT_FALSE(r.onhull) << name; }
         if (name.find("90") != std::string::npos || name.find("20Seed") != std::string::npos) {
             EXPECT_TRUE(r.onhull) << name;
         }
@@ -191,6 +189,32 @@ TEST(Radial, PointsNarrowerStraightThanRoundAreNotCertified) {
     EXPECT_FALSE(mz.certificate.certified);
     EXPECT_LE(mz.certificate.lower, straight.t * (1 + 1e-9));
     EXPECT_NE(mz.certificate.why.find("straight line"), std::string::npos) << mz.certificate.why;
+}
+
+// Two rings, the pole and one point below: the sphere's zone is nearly flat
+// about its centre (proven least only within nanometres), so the search runs
+// out of budget; it says so, with a bracket that holds the value reached and
+// a lower bound that is a bound, not 0.
+TEST(Radial, NearlyFlatSphereZoneIsBracketedTightly) {
+    Cloud c;
+    c.dim = 3;
+    c.p = {{52.5008, -25, 60},
+           {40, -12.5006, 60},
+           {27.4989, -25, 60},
+           {40, -37.4989, 60},
+           {46.25015, -18.74985, 68.839047},
+           {33.75015, -18.75015, 68.838623},
+           {33.7497, -31.2503, 68.839259},
+           {46.2496, -31.2496, 68.838269},
+           {40, -25, 72.5001},
+           {44.787739, -16.707392, 51.965219}};
+    const Reference mz = evaluate(c.view(), Feature::sphere, Criterion::minimumzone);
+    ASSERT_TRUE(mz.found) << mz.failure;
+    EXPECT_FALSE(mz.certificate.certified);
+    EXPECT_EQ(mz.certificate.why, "the global search ran out of its budget of 100000 cells");
+    EXPECT_LE(mz.certificate.lower, mz.t);
+    EXPECT_GT(mz.certificate.lower, mz.t - 1e-7); // a bound, not 0
+    EXPECT_DOUBLE_EQ(mz.certificate.upper, mz.t);
 }
 
 // NIST's circle set 14, a half circle of published points: its minimum zone
