@@ -6,6 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+# Configured as scripts/test.sh configures it, which then reuses this build.
+source scripts/buildenv.sh
 cmake --preset release >/dev/null
 targets="formeval formreport"
 # The Python package's compiled module too, where the build has it (pybind11
