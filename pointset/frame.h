@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace formeval::pointset::kernel {
@@ -79,6 +80,13 @@ struct Found {
     bool onhull = false;     // an inscribed centre on the points' hull
     Certificate certificate; // in working units
 };
+
+// Nothing found, and why.
+inline Found notfound(std::string why) {
+    Found f;
+    f.failure = std::move(why);
+    return f;
+}
 
 // Least squares (lsfit.cpp). Line and plane through the centroid along the
 // moments' eigenvectors; circle and sphere by Gauss-Newton on the orthogonal

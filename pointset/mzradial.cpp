@@ -252,18 +252,12 @@ double farradius(double T, double width, double top, double bottom) {
 } // namespace
 
 Found mzradial(const Moments& mo, const Options& options) {
-    Found out;
     const View& w = mo.view;
     Descent d;
-    if (!algebraic(w, d.c)) {
-        out.failure = "the points determine no centre";
-        return out;
-    }
+    if (!algebraic(w, d.c)) return notfound("the points determine no centre");
     descend(w, d);
-    if (!std::isfinite(d.F)) {
-        out.failure = "the minimum-zone centre could not be found";
-        return out;
-    }
+    if (!std::isfinite(d.F)) return notfound("the minimum-zone centre could not be found");
+    Found out;
     out.found = true;
     out.point = d.c;
     if (!options.certificate) return out;

@@ -11,9 +11,7 @@ bool exactreferences() {
 namespace kernel {
 
 Found pkradial(const Moments&, const Options&) {
-    Found out;
-    out.failure = "built without CGAL: no circumscribed feature";
-    return out;
+    return notfound("built without CGAL: no circumscribed feature");
 }
 
 std::vector<Facet> hull(const View&) {

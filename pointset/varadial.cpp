@@ -237,13 +237,10 @@ struct Search {
 } // namespace
 
 Found varadial(const Moments& mo, const Options& options) {
-    Found out;
     const View& w = mo.view;
     Vec c;
-    if (!algebraic(w, c)) {
-        out.failure = "the points determine no centre";
-        return out;
-    }
+    if (!algebraic(w, c)) return notfound("the points determine no centre");
+    Found out;
     double lo[3] = {inf, inf, inf}, hi[3] = {-inf, -inf, -inf};
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = w[i];

@@ -8,7 +8,7 @@ import numpy as np
 import numpy.typing as npt
 
 from . import _arrays, _core
-from ._references import METHODS, Triple, _Parameters
+from ._references import METHODS, Triple, _field, _Parameters
 
 #: Most points one of formeval's own evaluations takes.
 MAX_PROGRAM_POINTS: int = _core.MAX_PROGRAM_POINTS
@@ -37,71 +37,30 @@ class ProgramResult(_Parameters):
 
     __slots__ = ()
 
-    @property
-    def feature(self) -> str:
-        """"line", "plane", "circle" or "sphere"."""
-        return self._core.feature
-
-    @property
-    def method(self) -> str:
-        """"least squares", "minimum zone", "peak" or "valley"."""
-        return self._core.method
-
-    @property
-    def job(self) -> int:
-        """The job code that prints these numbers."""
-        return self._core.job
-
-    @property
-    def intercept(self) -> Optional[float]:
-        """A line's y or a plane's z at the origin; None for circles and
-        spheres."""
-        return self._core.intercept
-
-    @property
-    def slope_x(self) -> Optional[float]:
-        """A line's or plane's slope along x; None for circles and spheres."""
-        return self._core.slope_x
-
-    @property
-    def slope_y(self) -> Optional[float]:
-        """A plane's slope along y; None for other features."""
-        return self._core.slope_y
-
-    @property
-    def centre(self) -> Optional[Triple]:
-        """(x, y, z) of a circle or sphere, z None for a circle; None for lines
-        and planes."""
-        return self._core.centre
-
-    @property
-    def radius(self) -> Optional[float]:
-        """A circle's or sphere's radius; None for lines and planes."""
-        return self._core.radius
-
-    @property
-    def error(self) -> float:
-        """The form error formeval prints."""
-        return self._core.error
-
-    @property
-    def fitted(self) -> bool:
-        """Lines and planes: False when the fit met a singular system or its
-        exchange was stopped (the numbers are not a fit)."""
-        return self._core.fitted
-
-    @property
-    def notes(self) -> List[str]:
-        """What formeval wrote on its console while computing: the notes of a
-        result that is not a fit."""
-        return self._core.notes
-
-    @property
-    def deviations(self) -> npt.NDArray[np.float64]:
-        """Each point's deviation as formeval measures it: lines along y,
-        planes along z (observation minus fit), circles and spheres
-        radially."""
-        return self._core.deviations
+    feature = _field("feature", str, '"line", "plane", "circle" or "sphere".')
+    method = _field("method", str, '"least squares", "minimum zone", "peak" or "valley".')
+    job = _field("job", int, "The job code that prints these numbers.")
+    intercept = _field("intercept", Optional[float],
+                       "A line's y or a plane's z at the origin; None for circles and spheres.")
+    slope_x = _field("slope_x", Optional[float],
+                     "A line's or plane's slope along x; None for circles and spheres.")
+    slope_y = _field("slope_y", Optional[float],
+                     "A plane's slope along y; None for other features.")
+    centre = _field("centre", Optional[Triple],
+                    "(x, y, z) of a circle or sphere, z None for a circle; None for lines and "
+                    "planes.")
+    radius = _field("radius", Optional[float],
+                    "A circle's or sphere's radius; None for lines and planes.")
+    error = _field("error", float, "The form error formeval prints.")
+    fitted = _field("fitted", bool,
+                    "Lines and planes: False when the fit met a singular system or its exchange "
+                    "was stopped (the numbers are not a fit).")
+    notes = _field("notes", List[str],
+                   "What formeval wrote on its console while computing: the notes of a result "
+                   "that is not a fit.")
+    deviations = _field("deviations", npt.NDArray[np.float64],
+                        "Each point's deviation as formeval measures it: lines along y, planes "
+                        "along z (observation minus fit), circles and spheres radially.")
 
     def to_dict(self) -> Dict[str, Any]:
         """The row formreport's JSON gives for this job's result.

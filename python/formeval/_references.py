@@ -26,6 +26,18 @@ def _one_of(names: Tuple[str, ...]) -> str:
     return ", ".join(f'"{name}"' for name in names)
 
 
+def _field(name: str, kind: Any, doc: str) -> property:
+    """A read-only attribute read from the compiled result's `name`, with its
+    type and documentation (kind is the getter's return annotation)."""
+
+    def get(self: Any) -> Any:
+        return getattr(self._core, name)
+
+    get.__annotations__ = {"return": kind}
+    get.__doc__ = doc
+    return property(get, doc=doc)
+
+
 class _Parameters:
     """The ISO form parameters of a result's deviations, which every result of
     the package has."""
@@ -35,25 +47,10 @@ class _Parameters:
     def __init__(self, core: Any) -> None:
         self._core = core
 
-    @property
-    def t(self) -> float:
-        """Peak to valley of the deviations: p + v, the form error."""
-        return self._core.t
-
-    @property
-    def p(self) -> float:
-        """Highest deviation (0 when none is positive)."""
-        return self._core.p
-
-    @property
-    def v(self) -> float:
-        """Depth of the lowest deviation."""
-        return self._core.v
-
-    @property
-    def q(self) -> float:
-        """Root mean square of the deviations."""
-        return self._core.q
+    t = _field("t", float, "Peak to valley of the deviations: p + v, the form error.")
+    p = _field("p", float, "Highest deviation (0 when none is positive).")
+    v = _field("v", float, "Depth of the lowest deviation.")
+    q = _field("q", float, "Root mean square of the deviations.")
 
 
 class Reference(_Parameters):
@@ -68,23 +65,14 @@ class Reference(_Parameters):
 
     __slots__ = ()
 
-    @property
-    def feature(self) -> str:
-        """"line", "plane", "circle", "sphere" or "cylinder"."""
-        return self._core.feature
-
-    @property
-    def method(self) -> str:
-        """"least squares", "minimum zone", "minimum circumscribed" or
-        "maximum inscribed"."""
-        return self._core.method
-
-    @property
-    def point(self) -> Triple:
-        """(x, y, z): a circle's or sphere's centre; for a line, plane or
-        cylinder the foot of the points' centroid on it (on its axis); z is
-        None for a line or circle."""
-        return self._core.point
+    feature = _field("feature", str, '"line", "plane", "circle", "sphere" or "cylinder".')
+    method = _field("method", str,
+                    '"least squares", "minimum zone", "minimum circumscribed" or "maximum '
+                    'inscribed".')
+    point = _field("point", Triple,
+                   "(x, y, z): a circle's or sphere's centre; for a line, plane or cylinder the "
+                   "foot of the points' centroid on it (on its axis); z is None for a line or "
+                   "circle.")
 
     @property
     def centre(self) -> Optional[Triple]:
@@ -94,27 +82,15 @@ class Reference(_Parameters):
             return None
         return self._core.point
 
-    @property
-    def direction(self) -> Triple:
-        """Unit direction of a line or cylinder axis, unit normal of a plane;
-        Nones for circles and spheres."""
-        return self._core.direction
-
-    @property
-    def radius(self) -> Optional[float]:
-        """Radius of a circle, sphere or cylinder; None for lines and planes."""
-        return self._core.radius
-
-    @property
-    def error(self) -> float:
-        """The form error t."""
-        return self._core.t
-
-    @property
-    def deviations(self) -> Optional[npt.NDArray[np.float64]]:
-        """Each point's deviation, in the given order; None when evaluated with
-        ``deviations=False``."""
-        return self._core.deviations
+    direction = _field("direction", Triple,
+                       "Unit direction of a line or cylinder axis, unit normal of a plane; Nones "
+                       "for circles and spheres.")
+    radius = _field("radius", Optional[float],
+                    "Radius of a circle, sphere or cylinder; None for lines and planes.")
+    error = _field("t", float, "The form error t.")
+    deviations = _field("deviations", Optional[npt.NDArray[np.float64]],
+                        "Each point's deviation, in the given order; None when evaluated with "
+                        "``deviations=False``.")
 
     @property
     def certified(self) -> Optional[bool]:
@@ -124,16 +100,11 @@ class Reference(_Parameters):
             return None
         return self._core.certified
 
-    @property
-    def lower_bound(self) -> Optional[float]:
-        """Lower bound on the optimum of the criterion (zone width t, or
-        radius); None for least squares."""
-        return self._core.lower_bound
-
-    @property
-    def upper_bound(self) -> Optional[float]:
-        """Upper bound on the optimum; None for least squares."""
-        return self._core.upper_bound
+    lower_bound = _field("lower_bound", Optional[float],
+                         "Lower bound on the optimum of the criterion (zone width t, or radius); "
+                         "None for least squares.")
+    upper_bound = _field("upper_bound", Optional[float],
+                         "Upper bound on the optimum; None for least squares.")
 
     @property
     def not_certified_because(self) -> Optional[str]:
@@ -142,19 +113,14 @@ class Reference(_Parameters):
             return None
         return self._core.why
 
-    @property
-    def largest_gap_degrees(self) -> Optional[float]:
-        """Circles: the largest angle between neighbouring points about the
-        minimum-zone centre, in degrees (below 180: all round); None for other
-        features. Computed when first asked for, without the GIL."""
-        return self._core.largest_gap_degrees
-
-    @property
-    def arc(self) -> Optional[bool]:
-        """Circumscribed and inscribed circles: whether the points leave a gap
-        of 180 degrees or more, so that no circle holds them all round; None
-        otherwise."""
-        return self._core.arc
+    largest_gap_degrees = _field("largest_gap_degrees", Optional[float],
+                                 "Circles: the largest angle between neighbouring points about "
+                                 "the minimum-zone centre, in degrees (below 180: all round); "
+                                 "None for other features. Computed when first asked for, without "
+                                 "the GIL.")
+    arc = _field("arc", Optional[bool],
+                 "Circumscribed and inscribed circles: whether the points leave a gap of 180 "
+                 "degrees or more, so that no circle holds them all round; None otherwise.")
 
     @property
     def notes(self) -> List[str]:
@@ -167,11 +133,9 @@ class Reference(_Parameters):
             notes.append("not certified: " + self._core.why)
         return notes
 
-    @property
-    def points(self) -> npt.NDArray[np.float64]:
-        """The array the points were read from: the caller's own when it was a
-        float64 array read in place, else its converted copy."""
-        return self._core.points
+    points = _field("points", npt.NDArray[np.float64],
+                    "The array the points were read from: the caller's own when it was a float64 "
+                    "array read in place, else its converted copy.")
 
     def to_dict(self, tolerance: Optional[float] = None,
                 unit: Optional[str] = None) -> Dict[str, Any]:
