@@ -53,8 +53,7 @@ BENCHMARK(everyreference)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 
 void exactminimumzone(benchmark::State& state) {
     const std::vector<double> p = points(circlerecord(static_cast<int>(state.range(0))));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(exactcircle(p, pointset::Criterion::minimumzone));
+    for (auto _ : state) benchmark::DoNotOptimize(exactcircle(p, pointset::Criterion::minimumzone));
 }
 BENCHMARK(exactminimumzone)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 

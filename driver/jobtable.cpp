@@ -25,18 +25,12 @@ constexpr const circlecomputation& va = computationof(circlemethod::valley);
 // A job that evaluates its record once, by a computation of its own.
 constexpr jobinfo evaluation(int code, routine r, const char* text, pf points, int minpt,
                              feature shape, fits fitted) {
-    return {code,
-            r,
-            points,
-            minpt,
-            shape,
-            jobkind::evaluation,
-            nullptr,
-            0,
-            sampling::none,
-            coordinatenoise::none,
-            fitted,
-            text};
+    return {code,           r,
+            points,         minpt,
+            shape,          jobkind::evaluation,
+            nullptr,        0,
+            sampling::none, coordinatenoise::none,
+            fitted,         text};
 }
 
 // A Cartesian circle job: one evaluation by one of the circle computations.
@@ -59,8 +53,8 @@ constexpr jobinfo circle(int code, routine r, const circlecomputation& c, const 
 constexpr jobinfo study(int code, routine r, jobkind kind, const circlecomputation& c,
                         int repetitions, sampling strategy, coordinatenoise noise,
                         const char* text) {
-    return {code,        r,        pf::xy, c.minpt, feature::circle, kind,       &c,
-            repetitions, strategy, noise,  fits::none, text};
+    return {code, r,           pf::xy,   c.minpt, feature::circle, kind,
+            &c,   repetitions, strategy, noise,   fits::none,      text};
 }
 
 // The routine of a family of Monte Carlo studies and the computation it repeats.

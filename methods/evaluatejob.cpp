@@ -68,8 +68,8 @@ Result evaluate(const Points& points, Feature feature, Criterion criterion, doub
         for (const Criterion c : job.criteria)
             computed += std::string(computed.empty() ? "" : " or ") + pointset::traits(c).formeval;
     }
-    const std::string what = std::string(form == Form::polar ? "a polar " : "a ") +
-                             pointset::featurename(feature);
+    const std::string what =
+        std::string(form == Form::polar ? "a polar " : "a ") + pointset::featurename(feature);
     return outcome(0, criterion, Refusal::criterion,
                    computed.empty() ? "the batch program evaluates no " + what.substr(2)
                                     : what + " is fitted by " + computed + " only");

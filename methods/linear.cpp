@@ -65,7 +65,7 @@ void parameters(const jobinfo& entry, const double* p, Result& r) {
 const jobinfo* linearjob(int code) {
     const jobinfo* entry = findjob(code);
     return entry && entry->kind == jobkind::evaluation && entry->fitted == fits::both ? entry
-                                                                                       : nullptr;
+                                                                                      : nullptr;
 }
 
 } // namespace

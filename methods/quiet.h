@@ -61,8 +61,7 @@ struct Columns {
 Columns columns(const Points& points, int dimension, int fewest);
 
 // A result of job `job` by `criterion`, not evaluated yet, or refused and why.
-Result outcome(int job, Criterion criterion, Refusal refusal = Refusal::none,
-               std::string why = "");
+Result outcome(int job, Criterion criterion, Refusal refusal = Refusal::none, std::string why = "");
 
 // Fills the ISO parameters of the result's deviations.
 void measure(Result& r);

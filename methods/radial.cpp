@@ -47,8 +47,8 @@ Result staged(const jobinfo& entry, const Columns& cols, double tolerance) {
     Result r = outcome(entry.code, criterion);
     if (!circlefound(ans)) {
         r.refusal = Refusal::nofit;
-        r.failure = std::string("no ") + pointset::traits(criterion).formeval +
-                    " circle fits these points";
+        r.failure =
+            std::string("no ") + pointset::traits(criterion).formeval + " circle fits these points";
         return r;
     }
     fitted(r, cols, 2, ans.data());

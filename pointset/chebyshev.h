@@ -36,8 +36,7 @@ bool startbasis(const Rows& rows, int m, const std::vector<std::size_t>& candida
         if (!solve(m, M, nu)) return false;
         nu[m] = 1;
         for (int j = 0; j <= m; ++j) {
-            if (!(std::fabs(nu[j]) > 1e-12) && !(degenerate && std::isfinite(nu[j])))
-                return false;
+            if (!(std::fabs(nu[j]) > 1e-12) && !(degenerate && std::isfinite(nu[j]))) return false;
             basis[j] = 2 * static_cast<long>(candidates[set[j]]) + (nu[j] < 0);
         }
         return true;

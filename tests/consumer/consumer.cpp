@@ -46,8 +46,9 @@ int main() {
     const methods::Result own = methods::evaluate({xy.data(), 8, 2, 2}, pointset::Feature::circle,
                                                   pointset::Criterion::minimumzone, 1e-6);
     expect(own.evaluated && near(own.error, 0.02) && near(own.r, 10), "formeval's own circle");
-    const methods::Result many = methods::evaluate({xy.data(), 4096, 2, 2}, pointset::Feature::circle,
-                                                   pointset::Criterion::leastsquares, 1e-6);
+    const methods::Result many =
+        methods::evaluate({xy.data(), 4096, 2, 2}, pointset::Feature::circle,
+                          pointset::Criterion::leastsquares, 1e-6);
     expect(!many.evaluated && many.failure == "4096 points exceed the limit of 2048",
            "the point limit");
 

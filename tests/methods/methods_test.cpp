@@ -178,7 +178,8 @@ std::vector<Case> cases() {
         const std::string name = m.formeval;
         const Criterion c = m.criterion;
         const Feature circle = Feature::circle;
-        out.push_back({name + " circle of 12", circlepoints(12, 120, 80, 25, 2 * pi, 2e-3), c, circle});
+        out.push_back(
+            {name + " circle of 12", circlepoints(12, 120, 80, 25, 2 * pi, 2e-3), c, circle});
         out.push_back(
             {name + " circle of 2048", circlepoints(2048, -3, 7, 40, 2 * pi, 1e-3), c, circle});
         out.push_back({name + " arc of 90", circlepoints(90, 5, 5, 60, pi / 2, 5e-3), c, circle});
@@ -244,18 +245,18 @@ std::vector<Refusal> refusals() {
     for (double& v : tiny.c) v *= 1e-100;
     Cloud onecircle{2, {}};
     for (double t : {0.0, 0.0, 180.0, 180.0, 0.0}) onecircle.c.insert(onecircle.c.end(), {5, t});
-    return {
-        {"too many", {"", many, ls, Feature::circle}},
-        {"out of range", {"", far, mz, Feature::circle}},
-        {"too few for the minimum zone", {"", circlepoints(3, 0, 0, 1, 2 * pi, 0), mz, Feature::circle}},
-        {"too few for a line", {"", linepoints(2, 0, 0), ls, Feature::line}},
-        {"too few for a sphere", {"", spherepoints(4, 0), mz, Feature::sphere}},
-        {"collinear circle", {"", collinear, Criterion::inscribed, Feature::circle}},
-        {"line at one x", {"", samex, mz, Feature::line}},
-        {"plane on a line", {"", flat, ls, Feature::plane}},
-        {"plane spread over too little", {"", tiny, ls, Feature::plane}},
-        {"sphere in a plane", {"", planar, mz, Feature::sphere}},
-        {"polar circle of two directions", {"", onecircle, mz, Feature::circle, Form::polar}}};
+    return {{"too many", {"", many, ls, Feature::circle}},
+            {"out of range", {"", far, mz, Feature::circle}},
+            {"too few for the minimum zone",
+             {"", circlepoints(3, 0, 0, 1, 2 * pi, 0), mz, Feature::circle}},
+            {"too few for a line", {"", linepoints(2, 0, 0), ls, Feature::line}},
+            {"too few for a sphere", {"", spherepoints(4, 0), mz, Feature::sphere}},
+            {"collinear circle", {"", collinear, Criterion::inscribed, Feature::circle}},
+            {"line at one x", {"", samex, mz, Feature::line}},
+            {"plane on a line", {"", flat, ls, Feature::plane}},
+            {"plane spread over too little", {"", tiny, ls, Feature::plane}},
+            {"sphere in a plane", {"", planar, mz, Feature::sphere}},
+            {"polar circle of two directions", {"", onecircle, mz, Feature::circle, Form::polar}}};
 }
 
 class Refused : public testing::TestWithParam<Refusal> {};
@@ -285,8 +286,7 @@ TEST(Methods, RefusesWhatNoRecordCanHold) {
     EXPECT_EQ(methods::evaluate({xy.data(), 2, 2, 2}, Feature::plane, ls, 1e-6).failure,
               "the evaluation needs points of 3 coordinates in rows of at least as many "
               "numbers, not 2 coordinates in rows of 2");
-    EXPECT_EQ(methods::evaluate({xy.data(), 3, 2, 2}, Feature::line, Criterion::circumscribed,
-                                1e-6)
+    EXPECT_EQ(methods::evaluate({xy.data(), 3, 2, 2}, Feature::line, Criterion::circumscribed, 1e-6)
                   .failure,
               "a line is fitted by least squares or minimum zone only");
     EXPECT_EQ(methods::evaluate({xy.data(), 3, 2, 2}, Feature::cylinder, ls, 1e-6).failure,
@@ -307,8 +307,7 @@ TEST(Methods, LeavesTheProgramsStateAndIsSafeFromThreads) {
     const Result alone = peak();
     std::vector<Result> got(4);
     std::vector<std::thread> threads;
-    for (int i = 0; i < 4; ++i)
-        threads.emplace_back([&, i] { got[i] = peak(); });
+    for (int i = 0; i < 4; ++i) threads.emplace_back([&, i] { got[i] = peak(); });
     for (std::thread& t : threads) t.join();
     for (const Result& r : got) {
         EXPECT_EQ(r.r, alone.r);
