@@ -37,6 +37,14 @@ enum class sampling {
 // Whether a study adds normal noise to the coordinates it evaluates.
 enum class coordinatenoise { none, added };
 
+// What an evaluation job fits to its record, besides the one circle
+// computation of a Cartesian circle job (its `circle` column).
+enum class fits {
+    none,        // no fit of its own: a study, a circle computation's job, the empty job
+    minimumzone, // the minimum zone alone (the staged sphere)
+    both         // least squares and minimum zone, from one computation
+};
+
 // One of the four circle computations (form/form.h).
 struct circlecomputation;
 
@@ -53,6 +61,7 @@ struct jobinfo {
     int repetitions;                 // evaluations of a Monte Carlo or sampling study; else 0
     sampling strategy;
     coordinatenoise noise;
+    fits fitted;
     const char* evaluates; // one line for people
 };
 

@@ -36,17 +36,15 @@ BENCHMARK(summary100k)->Unit(benchmark::kMillisecond);
 void polar2048(benchmark::State& state) {
     std::mt19937 gen(1);
     std::normal_distribution<double> noise(0, 0.002);
-    CircleRecord record;
-    record.job = 2600;
-    record.cri = 1e-9;
+    XY points;
     for (int i = 0; i < 2048; ++i) {
         const double t = 2 * std::acos(-1.0) * i / 2048;
-        record.x.push_back(40 + (25 + noise(gen)) * std::cos(t));
-        record.y.push_back(-15 + (25 + noise(gen)) * std::sin(t));
+        points.x.push_back(40 + (25 + noise(gen)) * std::cos(t));
+        points.y.push_back(-15 + (25 + noise(gen)) * std::sin(t));
     }
     for (auto _ : state) {
-        const Evaluated e = evaluate(record);
-        const PolarData d = polardata(record, e);
+        const Evaluated e = evaluatecircle(points, 1e-9);
+        const PolarData d = polardata(points, e);
         benchmark::DoNotOptimize(d.profile.data());
     }
 }

@@ -30,10 +30,16 @@ JobRecord circlerecord(int numpt) {
     return r;
 }
 
-std::vector<Point> points(const JobRecord& r) {
-    std::vector<Point> p;
-    for (std::size_t i = 0; i < r.c[0].size(); ++i) p.push_back({r.c[0][i], r.c[1][i], 0});
+std::vector<double> points(const JobRecord& r) {
+    std::vector<double> p;
+    for (std::size_t i = 0; i < r.c[0].size(); ++i) p.insert(p.end(), {r.c[0][i], r.c[1][i]});
     return p;
+}
+
+// The exact reference of `criterion` of the record's circle.
+double exactcircle(const std::vector<double>& p, pointset::Criterion criterion) {
+    const pointset::Points view{p.data(), p.size() / 2, 2, 2};
+    return pointset::evaluate(view, pointset::Feature::circle, criterion).radius;
 }
 
 void everyreference(benchmark::State& state) {
@@ -46,20 +52,21 @@ void everyreference(benchmark::State& state) {
 BENCHMARK(everyreference)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 
 void exactminimumzone(benchmark::State& state) {
-    const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
-    for (auto _ : state) benchmark::DoNotOptimize(pointset::minzone(p, 2).zone);
+    const std::vector<double> p = points(circlerecord(static_cast<int>(state.range(0))));
+    for (auto _ : state) benchmark::DoNotOptimize(exactcircle(p, pointset::Criterion::minimumzone));
 }
 BENCHMARK(exactminimumzone)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 
 void exactenclosing(benchmark::State& state) {
-    const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
-    for (auto _ : state) benchmark::DoNotOptimize(pointset::enclosingcircle(p).r);
+    const std::vector<double> p = points(circlerecord(static_cast<int>(state.range(0))));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(exactcircle(p, pointset::Criterion::circumscribed));
 }
 BENCHMARK(exactenclosing)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 
 void exactinscribed(benchmark::State& state) {
-    const std::vector<Point> p = points(circlerecord(static_cast<int>(state.range(0))));
-    for (auto _ : state) benchmark::DoNotOptimize(pointset::inscribedcircle(p).r);
+    const std::vector<double> p = points(circlerecord(static_cast<int>(state.range(0))));
+    for (auto _ : state) benchmark::DoNotOptimize(exactcircle(p, pointset::Criterion::inscribed));
 }
 BENCHMARK(exactinscribed)->Arg(360)->Arg(most)->Unit(benchmark::kMillisecond);
 

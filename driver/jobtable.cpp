@@ -24,18 +24,13 @@ constexpr const circlecomputation& va = computationof(circlemethod::valley);
 
 // A job that evaluates its record once, by a computation of its own.
 constexpr jobinfo evaluation(int code, routine r, const char* text, pf points, int minpt,
-                             feature shape) {
-    return {code,
-            r,
-            points,
-            minpt,
-            shape,
-            jobkind::evaluation,
-            nullptr,
-            0,
-            sampling::none,
-            coordinatenoise::none,
-            text};
+                             feature shape, fits fitted) {
+    return {code,           r,
+            points,         minpt,
+            shape,          jobkind::evaluation,
+            nullptr,        0,
+            sampling::none, coordinatenoise::none,
+            fitted,         text};
 }
 
 // A Cartesian circle job: one evaluation by one of the circle computations.
@@ -50,6 +45,7 @@ constexpr jobinfo circle(int code, routine r, const circlecomputation& c, const 
             0,
             sampling::none,
             coordinatenoise::none,
+            fits::none,
             text};
 }
 
@@ -57,8 +53,8 @@ constexpr jobinfo circle(int code, routine r, const circlecomputation& c, const 
 constexpr jobinfo study(int code, routine r, jobkind kind, const circlecomputation& c,
                         int repetitions, sampling strategy, coordinatenoise noise,
                         const char* text) {
-    return {code,        r,        pf::xy, c.minpt, feature::circle, kind, &c,
-            repetitions, strategy, noise,  text};
+    return {code, r,           pf::xy,   c.minpt, feature::circle, kind,
+            &c,   repetitions, strategy, noise,   fits::none,      text};
 }
 
 // The routine of a family of Monte Carlo studies and the computation it repeats.
@@ -92,12 +88,12 @@ constexpr coordinatenoise noisy = coordinatenoise::added;
 
 constexpr jobinfo table[] = {
     {0, nullptr, pf::none, 0, feature::none, jobkind::empty, nullptr, 0, sampling::none,
-     coordinatenoise::none, "empty job: does nothing, has no record"},
+     coordinatenoise::none, fits::none, "empty job: does nothing, has no record"},
     evaluation(1000, mzst, "straightness: least squares and minimum zone", pf::xy, minline,
-               feature::line),
+               feature::line, fits::both),
     evaluation(2000, mzcir,
                "circularity of polar points about a fixed origin: least squares and minimum zone",
-               pf::rtheta, mincircle, feature::circle),
+               pf::rtheta, mincircle, feature::circle, fits::both),
     circle(2500, mzcirco, mz, "minimum-zone circularity of Cartesian points"),
     montecarlo(2510, mzun, 1000, "Monte Carlo study, minimum-zone circle, 1000 repetitions"),
     montecarlo(2511, mzun, 10000, "Monte Carlo study, minimum-zone circle, 10000 repetitions"),
@@ -127,11 +123,11 @@ constexpr jobinfo table[] = {
     montecarlo(2811, vaun, 10000, "Monte Carlo study, valley circle, 10000 repetitions"),
     montecarlo(2812, vaun, 100000, "Monte Carlo study, valley circle, 100000 repetitions"),
     evaluation(3000, mzflt, "flatness: least squares and minimum zone", pf::xyz, minplane,
-               feature::plane),
+               feature::plane, fits::both),
     evaluation(4000, mzsph, "sphericity of spherical polar points: least squares and minimum zone",
-               pf::rthetabeta, minsphere, feature::sphere),
+               pf::rthetabeta, minsphere, feature::sphere, fits::both),
     evaluation(4500, mzsphco, "minimum-zone sphericity of Cartesian points", pf::xyz, minsphere,
-               feature::sphere),
+               feature::sphere, fits::minimumzone),
 };
 
 } // namespace

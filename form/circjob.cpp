@@ -11,7 +11,8 @@ void circjob(const jobinfo& job, const char* start, nocirclesaid nocircle) {
     recordpoints p;
     if (!startjob(job, start, p)) return;
     const auto& [u, v, unused, numpt] = p;
-    if (!circledetermined(job.code, u, v, numpt)) return;
+    const double* const c[2] = {u, v};
+    if (!jobdetermined(job, c, numpt)) return;
     Circlefit ans;
     job.circle->function(u, v, numpt, ans);
     if (nocircle == nocirclesaid::byjob && !circlefound(ans)) nocirclejob(job.code);

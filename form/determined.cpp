@@ -163,4 +163,31 @@ bool linedetermined(int job, const double* x, const double* y, int numpt) {
     return refuse(job, whyundetermined(feature::line, pointform::xy));
 }
 
+bool jobdetermined(const jobinfo& job, const double* const* c, int numpt) {
+    const char* why = whyundetermined(job.shape, job.points);
+    if (job.points == pointform::rtheta || job.points == pointform::rthetabeta) {
+        // The polar models are fitted about a fixed origin: what must spread
+        // are the points' directions.
+        const int dim = coordinates(job.points);
+        double d[3][nsz];
+        Row5 a[nsz];
+        if (dim == 2)
+            polarcirclerows(c[1], numpt, d[0], d[1], a);
+        else
+            polarsphererows(c[1], c[2], numpt, d[0], d[1], d[2], a);
+        const double* const directions[3] = {d[0], d[1], d[2]};
+        return determined(job.code, directions, dim, numpt, why);
+    }
+    switch (job.shape) {
+    case feature::line:
+        return linedetermined(job.code, c[0], c[1], numpt);
+    case feature::plane:
+        return determined(job.code, c, 2, numpt, why, minplanespread);
+    case feature::sphere:
+        return determined(job.code, c, 3, numpt, why);
+    default:
+        return circledetermined(job.code, c[0], c[1], numpt);
+    }
+}
+
 } // namespace formeval

@@ -82,6 +82,13 @@ bool circledetermined(int job, const double* u, const double* v, int numpt);
 // minspread. If not, says so as circledetermined does.
 bool linedetermined(int job, const double* x, const double* y, int numpt);
 
+// The determinacy test of job `job`'s record, whose points' coordinates are
+// the columns c[0 .. coordinates(job.points) - 1] as the record gives them:
+// a line's spread in x (linedetermined), a plane's in the x-y plane (and at
+// least minplanespread), a Cartesian circle's or sphere's in every direction,
+// the polar points' directions. Says why not as determined does.
+bool jobdetermined(const jobinfo& job, const double* const* c, int numpt);
+
 // The rows of the linearised models, one of n <= 5 coefficients per point.
 
 // Rows (1, x) of the line y = y0 + l0 x of job 1000.

@@ -12,10 +12,8 @@ void mzflt(const jobinfo& job) {
     recordpoints p;
     if (!startjob(job, "\nStarted flatness error calculation", p)) return;
     const auto& [x, y, z, numpt] = p;
-    const double* const plan[2] = {x, y};
-    if (!determined(job.code, plan, 2, numpt, whyundetermined(job.shape, job.points),
-                    minplanespread))
-        return;
+    const double* const c[3] = {x, y, z};
+    if (!jobdetermined(job, c, numpt)) return;
     Row5 a[nsz];
     fltrows(x, y, numpt, a);
     fitpair fits;

@@ -12,7 +12,7 @@ void mzsphco(const jobinfo& job) {
     if (!startjob(job, "Started sphericity error calculation", p)) return;
     const auto& [u, v, w, numpt] = p;
     const double* const points[3] = {u, v, w};
-    if (!determined(job.code, points, 3, numpt, whyundetermined(job.shape, job.points))) return;
+    if (!jobdetermined(job, points, numpt)) return;
     Spherefit ans;
     sphcocal(u, v, w, numpt, ans);
 }

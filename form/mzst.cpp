@@ -12,7 +12,8 @@ void mzst(const jobinfo& job) {
     recordpoints p;
     if (!startjob(job, "Started straightness error calculation", p)) return;
     const auto& [x, y, unused, numpt] = p;
-    if (!linedetermined(job.code, x, y, numpt)) return;
+    const double* const c[2] = {x, y};
+    if (!jobdetermined(job, c, numpt)) return;
     Row5 a[nsz];
     strows(x, numpt, a);
     std::cout << " Started calculating straightness error.";

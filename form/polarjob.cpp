@@ -15,9 +15,9 @@ void polarjob(const jobinfo& job, const char* start, void (*listing)(const polar
         polarcirclerows(p.c1, p.numpt, d[0], d[1], a);
     else
         polarsphererows(p.c1, p.c2, p.numpt, d[0], d[1], d[2], a);
+    const double* const record[3] = {p.c0, p.c1, p.c2};
+    if (!jobdetermined(job, record, p.numpt)) return;
     const double* const directions[3] = {d[0], d[1], d[2]};
-    if (!determined(job.code, directions, dim, p.numpt, whyundetermined(job.shape, job.points)))
-        return;
     fitpair fits;
     fitboth(a, p.c0, dim + 1, p.numpt, fits,
             [&](fithalf half, const double* gs, const double* err, double error) {

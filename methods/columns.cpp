@@ -22,6 +22,7 @@ template <class... Items> std::string words(const Items&... items) {
 
 Columns columns(const Points& points, int dimension, int fewest) {
     Columns out;
+    out.refusal = Refusal::points;
     if (points.dimension != dimension || points.stride < static_cast<std::size_t>(dimension)) {
         out.failure = words("the evaluation needs points of ", dimension,
                             " coordinates in rows of at least as many numbers, not ",
@@ -54,9 +55,11 @@ Columns columns(const Points& points, int dimension, int fewest) {
             }
         }
     if (numpt < fewest) {
+        out.refusal = Refusal::toofew;
         out.failure = words(numpt, " points are too few; the evaluation needs at least ", fewest);
         return out;
     }
+    out.refusal = Refusal::none;
     for (int k = 0; k < dimension; ++k) {
         std::vector<double>& column = out.c[static_cast<std::size_t>(k)];
         column.assign(nsz, 0.0);
@@ -69,10 +72,11 @@ Columns columns(const Points& points, int dimension, int fewest) {
     return out;
 }
 
-Result outcome(int job, Method method, std::string why) {
+Result outcome(int job, Criterion criterion, Refusal refusal, std::string why) {
     Result r;
     r.job = job;
-    r.method = method;
+    r.criterion = criterion;
+    r.refusal = refusal;
     r.failure = std::move(why);
     return r;
 }

@@ -1,6 +1,7 @@
 // Running the batch program's computations silently and one at a time: its
 // state is program-wide.
 #include "methods/quiet.h"
+#include "random/random.h"
 
 #include <iostream>
 
@@ -19,6 +20,7 @@ Quiet::Quiet(double tolerance)
     format_.copyfmt(std::cout);
     std::cin.clear();
     bindresult(&files_, false);
+    restartrandom();
     cri = tolerance;
     oqt = 0;
     problem = false;

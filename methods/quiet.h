@@ -1,5 +1,6 @@
 // The methods library's own: running the batch program's computations
-// silently, one at a time, and the points of a call in its arrays.
+// silently and one at a time, the points of a call in its arrays, and the
+// computations behind each kind of evaluation job.
 #pragma once
 
 #include "base/base.h"
@@ -17,9 +18,10 @@ namespace formeval::methods {
 
 // For its lifetime: holds the library's lock, binds the console and the run
 // files to buffers, closes the console's input, and starts a computation as a
-// job of its own would (cri the tolerance, trace level 0, no stopped
-// exchange). Restores the console, its format, the input and the three
-// globals afterwards; result.txt's stream is left unbound.
+// job of its own would (the random state every job starts from, cri the
+// tolerance, trace level 0, no stopped exchange). Restores the console, its
+// format, the input and the three globals afterwards; result.txt's stream is
+// left unbound.
 class Quiet {
   public:
     explicit Quiet(double tolerance);
@@ -43,25 +45,37 @@ class Quiet {
     bool problem_;
 };
 
-// The points of a call as the batch program's columns (x, y and for three
-// coordinates z, each of nsz), or why they cannot be evaluated.
+// The points of a call as the batch program's columns (each of nsz numbers),
+// or why they cannot be evaluated.
 struct Columns {
     std::array<std::vector<double>, 3> c;
     int numpt = 0;
+    Refusal refusal = Refusal::none;
     std::string failure;
 };
 
 // Checks the points as the batch program reads a record, in its order of
-// refusals: the dimension `dimension` of the feature, at most maxpoints
-// points, every coordinate finite and within +-maxcoordinate, at least
-// `fewest` points; copies them into columns when they pass.
+// refusals: `dimension` coordinates, at most maxpoints points, every
+// coordinate finite and within +-maxcoordinate, at least `fewest` points;
+// copies them into columns when they pass.
 Columns columns(const Points& points, int dimension, int fewest);
 
-// The result of job `job`'s evaluation by `method`, not evaluated yet;
-// `why` not, when given.
-Result outcome(int job, Method method, std::string why = "");
+// A result of job `job` by `criterion`, not evaluated yet, or refused and why.
+Result outcome(int job, Criterion criterion, Refusal refusal = Refusal::none, std::string why = "");
 
 // Fills the ISO parameters of the result's deviations.
 void measure(Result& r);
+
+// Keeps what the computation said with the result, and what its notes say
+// of it.
+void noted(Result& r, std::vector<std::string> said);
+
+// The computations behind the evaluation jobs, on points that passed their
+// job's checks, inside a Quiet.
+// Both fits of the jobs that fit once: a line, a plane, the polar circle and
+// sphere.
+std::vector<Result> fitonce(const jobinfo& entry, const Columns& cols);
+// The circle computation of a Cartesian circle job, or the staged sphere.
+Result staged(const jobinfo& entry, const Columns& cols, double tolerance);
 
 } // namespace formeval::methods

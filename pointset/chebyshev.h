@@ -17,10 +17,12 @@ namespace formeval::pointset::kernel {
 // A first dual-feasible basis of a Chebyshev fit of m parameters (rows
 // a(i), observations f(i); constraint 2i: f - a.x <= h, 2i + 1: a.x - f <= h):
 // m + 1 of the candidate points whose rows' null vector has no zero entry,
-// signed by it.
+// signed by it. With `degenerate`, a zero entry is allowed (its multiplier
+// is zero, its side either): points that repeat a row of the model, or a line's
+// points at one x, leave no other.
 template <class Rows>
 bool startbasis(const Rows& rows, int m, const std::vector<std::size_t>& candidates,
-                std::array<long, mostk>& basis) {
+                std::array<long, mostk>& basis, bool degenerate = false) {
     const int c = static_cast<int>(candidates.size());
     std::array<int, mostk> set{};
     const auto tryset = [&]() {
@@ -34,7 +36,7 @@ bool startbasis(const Rows& rows, int m, const std::vector<std::size_t>& candida
         if (!solve(m, M, nu)) return false;
         nu[m] = 1;
         for (int j = 0; j <= m; ++j) {
-            if (!(std::fabs(nu[j]) > 1e-12)) return false;
+            if (!(std::fabs(nu[j]) > 1e-12) && !(degenerate && std::isfinite(nu[j]))) return false;
             basis[j] = 2 * static_cast<long>(candidates[set[j]]) + (nu[j] < 0);
         }
         return true;

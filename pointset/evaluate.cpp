@@ -13,49 +13,31 @@ namespace {
 
 using kernel::Vec;
 
+// Circles and spheres: a centre, deviations along the radius.
 bool radial(Feature f) {
-    return f == Feature::circle || f == Feature::sphere;
+    return traits(f).centre;
 }
 
 // Features with a radius: circles, spheres and cylinders.
 bool round(Feature f) {
-    return radial(f) || f == Feature::cylinder;
-}
-
-int dimensionof(Feature f) {
-    return f == Feature::line || f == Feature::circle ? 2 : 3;
-}
-
-std::size_t fewest(Feature f) {
-    switch (f) {
-    case Feature::line:
-        return 2;
-    case Feature::plane:
-    case Feature::circle:
-        return 3;
-    case Feature::sphere:
-        return 4;
-    case Feature::cylinder:
-        return 5;
-    }
-    return 0;
+    return traits(f).radius;
 }
 
 // Why the points cannot give the feature, or "" when they can.
 std::string refusal(const Points& p, Feature f, Criterion c) {
     const std::string name = featurename(f);
-    if (!round(f) && (c == Criterion::circumscribed || c == Criterion::inscribed))
+    if (!applies(c, f))
         return std::string("a ") + name + " has no " + criterionname(c) + " reference";
-    const int d = dimensionof(f);
+    const int d = traits(f).dimension;
     if (p.dimension != d)
         return "a " + name + " needs points of " + std::to_string(d) + " coordinates, not " +
                std::to_string(p.dimension);
     if (p.stride < static_cast<std::size_t>(p.dimension))
         return "the stride between points (" + std::to_string(p.stride) +
                ") is smaller than their " + std::to_string(p.dimension) + " coordinates";
-    if (p.count < fewest(f) || p.data == nullptr)
+    if (p.count < traits(f).fewest || p.data == nullptr)
         return "too few points for a " + name + ": " + std::to_string(p.count) + ", at least " +
-               std::to_string(fewest(f)) + " needed";
+               std::to_string(traits(f).fewest) + " needed";
     return "";
 }
 
@@ -202,6 +184,7 @@ Reference evaluate(const Points& points, Feature feature, Criterion criterion,
         return r;
     }
     measure(m, feature, criterion, k, options, r);
+    r.onhull = k.onhull;
     r.found = std::isfinite(r.t) && (!round(feature) || std::isfinite(r.radius));
     if (!r.found) {
         r.failure = "the " + std::string(featurename(feature)) + " found is not finite";

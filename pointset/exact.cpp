@@ -1,4 +1,4 @@
-// Built with CGAL and GLPK: the exact references are here.
+// Built with CGAL: every reference is here.
 #include "pointset/pointset.h"
 
 namespace formeval::pointset {

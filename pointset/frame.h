@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace formeval::pointset::kernel {
@@ -76,8 +77,16 @@ struct Found {
     Vec point = {0, 0, 0};
     Vec direction = {0, 0, 0};
     double radius = 0;
+    bool onhull = false;     // an inscribed centre on the points' hull
     Certificate certificate; // in working units
 };
+
+// Nothing found, and why.
+inline Found notfound(std::string why) {
+    Found f;
+    f.failure = std::move(why);
+    return f;
+}
 
 // Least squares (lsfit.cpp). Line and plane through the centroid along the
 // moments' eigenvectors; circle and sphere by Gauss-Newton on the orthogonal
@@ -106,5 +115,11 @@ struct Spread {
 };
 Spread spread(const View& w, const Vec& c);
 Spread spread(const View& w, const std::vector<std::size_t>& subset, const Vec& c);
+
+// Up to `most` of the points p, the first and then each next the one whose
+// direction from c is farthest from those taken: a few that surround c
+// whenever all of them do.
+std::vector<std::size_t> spreadout(const View& w, const Vec& c, std::vector<std::size_t> p,
+                                   std::size_t most);
 
 } // namespace formeval::pointset::kernel

@@ -79,13 +79,10 @@ double meandistance(const View& w, const Vec& c) {
 } // namespace
 
 Found lsradial(const Moments& m) {
-    Found f;
     const View& w = m.view;
     Vec c;
-    if (!algebraic(w, c)) {
-        f.failure = "the points determine no least-squares centre";
-        return f;
-    }
+    if (!algebraic(w, c)) return notfound("the points determine no least-squares centre");
+    Found f;
     double r = meandistance(w, c);
     const int n = w.dim + 1;
     Squares s = squares(w, c, r, true);

@@ -133,32 +133,6 @@ void descend(const View& w, Descent& s) {
     }
 }
 
-// Up to `most` of the points, each next the one whose direction from c is
-// farthest from those taken.
-std::vector<std::size_t> spreadout(const View& w, const Vec& c, std::vector<std::size_t> p,
-                                   std::size_t most) {
-    if (p.size() <= most) return p;
-    std::vector<Vec> u(p.size());
-    for (std::size_t k = 0; k < p.size(); ++k) {
-        const Vec d = sub(w[p[k]], c);
-        u[k] = mul(1 / norm(d), d);
-    }
-    std::vector<std::size_t> out = {p[0]};
-    std::vector<double> nearest(p.size(), inf);
-    std::size_t last = 0;
-    while (out.size() < most) {
-        std::size_t best = 0;
-        for (std::size_t k = 0; k < p.size(); ++k) {
-            nearest[k] = std::min(nearest[k], norm(sub(u[k], u[last])));
-            if (nearest[k] > nearest[best]) best = k;
-        }
-        if (!(nearest[best] > 0)) break;
-        out.push_back(p[best]);
-        last = best;
-    }
-    return out;
-}
-
 // What the neighbourhood of a centre proves: F >= h within rho.
 struct Local {
     double h = 0;
@@ -210,16 +184,11 @@ Local local(const View& w, const Vec& c, double size, const Descent* basis) {
     for (const std::size_t b : inner) highestinner = std::max(highestinner, norm(sub(w[b], c)));
     out.h = std::max(0.0, lowestouter - highestinner);
     const double kappa = sharpness(g, {}, w.dim);
-    if (kappa > 0) out.rho = 2 * kappa * s.bottom / (1 + 2 * kappa) * (1 - 1e-9);
+    out.rho = ballradius(kappa, s.bottom);
     out.active = outer;
     out.active.insert(out.active.end(), inner.begin(), inner.end());
     return out;
 }
-
-struct Ball {
-    Vec c;
-    double radius;
-};
 
 // The branch and bound's problem: F over cubes of centres.
 struct Search {
@@ -228,7 +197,7 @@ struct Search {
     double width; // a lower bound on the points' width in any direction
     Descent best; // the incumbent
     double T = 0; // to prove: F >= T outside the balls
-    std::vector<Ball> balls;
+    std::vector<Neighbourhood> balls;
     Vec farcentre = {0, 0, 0};
     double far = inf; // F >= T beyond this distance from farcentre
     std::vector<std::size_t> subset;
@@ -246,7 +215,7 @@ struct Search {
 
     double bound(const Vec& mid, double half) const {
         const double r = half * std::sqrt(static_cast<double>(w.dim));
-        for (const Ball& b : balls)
+        for (const Neighbourhood& b : balls)
             if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
         if (norm(sub(mid, farcentre)) - r >= far) return inf;
         return pairbound<3>(
@@ -283,18 +252,12 @@ double farradius(double T, double width, double top, double bottom) {
 } // namespace
 
 Found mzradial(const Moments& mo, const Options& options) {
-    Found out;
     const View& w = mo.view;
     Descent d;
-    if (!algebraic(w, d.c)) {
-        out.failure = "the points determine no centre";
-        return out;
-    }
+    if (!algebraic(w, d.c)) return notfound("the points determine no centre");
     descend(w, d);
-    if (!std::isfinite(d.F)) {
-        out.failure = "the minimum-zone centre could not be found";
-        return out;
-    }
+    if (!std::isfinite(d.F)) return notfound("the minimum-zone centre could not be found");
+    Found out;
     out.found = true;
     out.point = d.c;
     if (!options.certificate) return out;

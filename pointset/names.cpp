@@ -1,52 +1,19 @@
-// Names of the features and criteria.
+// The features and criteria by name.
 #include "pointset/pointset.h"
 
 namespace formeval::pointset {
 
-const char* featurename(Feature feature) {
-    switch (feature) {
-    case Feature::line:
-        return "line";
-    case Feature::plane:
-        return "plane";
-    case Feature::circle:
-        return "circle";
-    case Feature::sphere:
-        return "sphere";
-    case Feature::cylinder:
-        return "cylinder";
-    }
-    return "";
+std::optional<Feature> featurenamed(std::string_view name) {
+    for (const FeatureTraits& f : features)
+        if (name == f.name) return f.feature;
+    return std::nullopt;
 }
 
-const char* criterionname(Criterion criterion) {
-    switch (criterion) {
-    case Criterion::leastsquares:
-        return "least squares";
-    case Criterion::minimumzone:
-        return "minimum zone";
-    case Criterion::circumscribed:
-        return "circumscribed";
-    case Criterion::inscribed:
-        return "inscribed";
-    }
-    return "";
-}
-
-const char* isostem(Feature feature) {
-    switch (feature) {
-    case Feature::line:
-        return "STR";
-    case Feature::plane:
-        return "FLT";
-    case Feature::circle:
-        return "RON";
-    case Feature::sphere:
-        return "SPH";
-    case Feature::cylinder:
-        return "CYL";
-    }
-    return "";
+std::optional<Criterion> criterionnamed(std::string_view name) {
+    for (const CriterionTraits& c : criteria)
+        for (const char* n : {c.name, c.reference, c.python, c.formeval})
+            if (name == n) return c.criterion;
+    return std::nullopt;
 }
 
 } // namespace formeval::pointset

@@ -1,5 +1,5 @@
-// Built without CGAL and GLPK: no exact references. The ISO parameters and
-// the geometry work; the references say why they cannot.
+// Built without CGAL: no circumscribed feature and no hull to bound an
+// inscribed centre; the references say so, the rest works.
 #include "pointset/kernels.h"
 
 namespace formeval::pointset {
@@ -8,28 +8,10 @@ bool exactreferences() {
     return false;
 }
 
-LinearZone chebyshevzone(const std::vector<ModelRow>&, const std::vector<double>&, int) {
-    throw Unavailable();
-}
-
-RadialZone minzone(const std::vector<Point>&, int) {
-    throw Unavailable();
-}
-
-ExtremeCircle enclosingcircle(const std::vector<Point>&) {
-    throw Unavailable();
-}
-
-ExtremeCircle inscribedcircle(const std::vector<Point>&) {
-    throw Unavailable();
-}
-
 namespace kernel {
 
 Found pkradial(const Moments&, const Options&) {
-    Found out;
-    out.failure = "built without CGAL: no circumscribed feature";
-    return out;
+    return notfound("built without CGAL: no circumscribed feature");
 }
 
 std::vector<Facet> hull(const View&) {

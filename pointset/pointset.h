@@ -1,40 +1,35 @@
-// Reference features of any point set, exact and certified: the minimum zone
-// of a linear model (lines, planes, the linearised polar circles and
-// spheres), the minimum-zone circle and sphere, the minimum enclosing and
-// maximum inscribed circle, and the ISO form parameters of deviations from a
-// reference. Each reference comes with a certificate: proven bounds on the
-// optimum of its criterion that agree to certifytolerance relative, or the
-// reason they do not.
+// Reference features of any point set, certified: lines, planes, circles,
+// spheres and cylinders by least squares, minimum zone, circumscribed and
+// inscribed (evaluate), the minimum zone of formeval's own linear models
+// (chebyshevzone), and the ISO form parameters of deviations from a
+// reference. Each reference but least squares comes with a certificate:
+// proven bounds on the optimum of its criterion that agree to
+// certifytolerance relative, or the reason they do not.
 //
 // Coordinates are in any one unit; every length returned is in that unit.
 // Nothing here keeps state between calls or writes anything: the functions
 // are safe to call from several threads on different inputs. They do not
-// throw for data they cannot handle; they say so through `found` and the
-// certificate's `why`.
+// throw for data they cannot handle; they say so through `found`, `failure`
+// and the certificate's `why`.
 //
-// The exact references need CGAL and GLPK. Where the library was built
-// without them, `exactreferences()` is false and chebyshevzone, minzone,
-// enclosingcircle and inscribedcircle throw Unavailable; the rest works.
+// CGAL's exact predicates make the circumscribed circles and spheres and the
+// hull that bounds an inscribed centre. Where the library was built without
+// CGAL, `exactreferences()` is false and those references say so; the rest
+// works.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <limits>
-#include <stdexcept>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace formeval::pointset {
 
-// Whether the library was built with CGAL and GLPK, and so with the exact
-// references.
+// Whether the library was built with CGAL, and so with every reference.
 bool exactreferences();
-
-// What the exact references throw when built without CGAL and GLPK.
-class Unavailable : public std::runtime_error {
-  public:
-    Unavailable() : std::runtime_error("built without CGAL and GLPK: no exact references") {}
-};
 
 // Geometry.
 
@@ -68,41 +63,17 @@ double certifiedgap(double error, double scale);
 // whether it is certified.
 bool judge(Certificate& c, double error, double scale, const char* why);
 
-// min over unit v of max over w of w.v, for the vectors w in `dimension`
-// (1 to 3) coordinates: the distance from the origin to the boundary of the
-// vectors' convex hull when the origin is inside it, 0 on the boundary,
-// negative outside; -1 for no vectors. Throws std::invalid_argument for
-// another dimension, or more than 40 vectors in three. `direction`, if given, receives a unit v
-// that attains the minimum (the outward normal of the nearest side of the hull): the direction of
-// least increase of a minimax objective whose active gradient differences are w.
-double inradius(const std::vector<Vector>& w, int dimension, Vector* direction = nullptr);
-
 // Largest angle (radians) between the directions of consecutive points
 // about the centre (cx, cy): below pi when the points go round the full
 // circle. 2 pi for fewer than two points.
 double largestgap(const std::vector<Point>& p, double cx, double cy);
 
-// Scaling to unit size.
-
-// The exponent e for which `largest` times 2^-e lies in [0.5, 1); 0 for 0,
-// an infinity or NaN. Scaling by a power of two is exact, so the references
-// are computed on points of unit size and scaled back: no square of a
-// coordinate underflows or overflows, and a change of unit by a power of two
-// changes nothing else.
-int unitexponent(double largest);
-
-// The points times 2^-exponent.
-std::vector<Point> unitscaled(const std::vector<Point>& p, int exponent);
-
-// The largest magnitude of any coordinate of the points; 0 for none.
-double largestcoordinate(const std::vector<Point>& p);
-
-// Exact references.
-
-// Chebyshev (minimax) fit of the linear model f_i ~ a_i.p of n (1 to 5)
-// parameters, a_i[0] = 1: a zone of constant width along the observation.
-// found is false when the rows do not determine the parameters or the
-// linear program fails; the certificate says why when its bounds disagree.
+// Chebyshev (minimax) fit of the linear model f_i ~ a_i.p of n (1 to 4)
+// parameters, a_i[0] = 1: a zone of constant width along the observation
+// (formeval's own models: a line along y, a plane along z, the linearised
+// polar circle and sphere). found is false for fewer rows than parameters,
+// rows that do not determine the parameters or a linear program that fails;
+// the certificate says why when its bounds disagree.
 struct LinearZone {
     bool found = false;
     ModelRow p = {}; // p[0] places the model mid-way in the zone
@@ -110,47 +81,6 @@ struct LinearZone {
     Certificate certificate;
 };
 LinearZone chebyshevzone(const std::vector<ModelRow>& a, const std::vector<double>& f, int n);
-
-// Minimum-zone circle (dimension 2, z ignored) or sphere (dimension 3) of
-// the points: the centre that minimises the spread of the distances to it,
-// found by sequential linear programming from the algebraic least-squares
-// centre and checked against the optimality conditions and a global lower
-// bound. found is false when the points determine no centre (too few, all
-// on a line or a plane).
-struct RadialZone {
-    bool found = false;
-    Point centre = {};
-    double radius = 0; // mid-way between the largest and smallest distance
-    double zone = 0;   // largest minus smallest distance
-    Certificate certificate;
-};
-RadialZone minzone(const std::vector<Point>& p, int dimension);
-
-// Minimum enclosing circle and maximum inscribed circle (no point inside,
-// centre within the points' convex hull) of points in the plane (z
-// ignored), on exact geometric predicates. found is false for fewer than two
-// points (enclosing), or points that span no triangle (inscribed), or a
-// circle that rounding leaves without a finite positive radius. `onhull`: the
-// inscribed circle's centre lies on the hull boundary, so the hull rather
-// than points all round bounds it.
-struct ExtremeCircle {
-    bool found = false;
-    double x = 0;
-    double y = 0;
-    double r = 0;
-    bool onhull = false;
-    std::vector<int> support; // indices of the points on the circle that fix it
-    Certificate certificate;  // on the radius
-};
-ExtremeCircle enclosingcircle(const std::vector<Point>& p);
-ExtremeCircle inscribedcircle(const std::vector<Point>& p);
-
-// A circle found on points scaled by 2^-exponent (unitscaled), scaled back.
-ExtremeCircle scaledback(ExtremeCircle c, int exponent);
-
-// The circle `find` gives for the points scaled to unit size, scaled back.
-ExtremeCircle atunitsize(const std::vector<Point>& p,
-                         ExtremeCircle (*find)(const std::vector<Point>&));
 
 // ISO form parameters.
 
@@ -181,7 +111,9 @@ struct Points {
     std::size_t stride = 2; // doubles from one point to the next
 };
 
-// line, circle: points of 2 coordinates; plane, sphere, cylinder: 3.
+// The features and the criteria, and what is known of each: stated here
+// once for the library, formreport's readers, tables and charts, the
+// uncertainty library and the Python package.
 enum class Feature { line, plane, circle, sphere, cylinder };
 // leastsquares (orthogonal distances); minimumzone: the narrowest zone of two
 // parallel lines or planes, or concentric circles, spheres or cylinders;
@@ -189,6 +121,65 @@ enum class Feature { line, plane, circle, sphere, cylinder };
 // inside, its centre within the points' hull; a cylinder's axis runs along the points (within
 // atan(2 r / length) of the least-squares axis and within r of its middle, r its radius).
 enum class Criterion { leastsquares, minimumzone, circumscribed, inscribed };
+
+// What a reference's direction is: a line's or cylinder's axis, a plane's
+// normal, or none (circles and spheres).
+enum class Direction { none, along, normal };
+
+struct FeatureTraits {
+    Feature feature;
+    const char* name;   // "line" ...
+    const char* form;   // its form error: "straightness" ...
+    int dimension;      // coordinates per point
+    std::size_t fewest; // fewest points evaluate takes
+    const char* stem;   // of the ISO parameters: STR, FLT, RON, SPH, CYL + t p v q
+    bool centre;        // its point is a centre (circles, spheres)
+    bool radius;        // it has a radius, and so circumscribed and inscribed references
+    Direction direction;
+};
+inline constexpr std::array<FeatureTraits, 5> features = {{
+    {Feature::line, "line", "straightness", 2, 2, "STR", false, false, Direction::along},
+    {Feature::plane, "plane", "flatness", 3, 3, "FLT", false, false, Direction::normal},
+    {Feature::circle, "circle", "roundness", 2, 3, "RON", true, true, Direction::none},
+    {Feature::sphere, "sphere", "sphericity", 3, 4, "SPH", true, true, Direction::none},
+    {Feature::cylinder, "cylinder", "cylindricity", 3, 5, "CYL", false, true, Direction::along},
+}};
+constexpr const FeatureTraits& traits(Feature f) {
+    return features[static_cast<std::size_t>(f)];
+}
+
+// The names of a criterion where each names it.
+struct CriterionTraits {
+    Criterion criterion;
+    const char* name;      // this library's: "circumscribed"
+    const char* reference; // formreport's tables: "minimum circumscribing"
+    const char* python;    // the Python package's: "minimum circumscribed"
+    const char* formeval;  // the batch program's own: "peak"
+    const char* circle;    // ISO 12181's name of the circle: "MCCI"
+};
+inline constexpr std::array<CriterionTraits, 4> criteria = {{
+    {Criterion::leastsquares, "least squares", "least squares", "least squares", "least squares",
+     "LSCI"},
+    {Criterion::minimumzone, "minimum zone", "minimum zone", "minimum zone", "minimum zone",
+     "MZCI"},
+    {Criterion::circumscribed, "circumscribed", "minimum circumscribing", "minimum circumscribed",
+     "peak", "MCCI"},
+    {Criterion::inscribed, "inscribed", "maximum inscribing", "maximum inscribed", "valley",
+     "MICI"},
+}};
+constexpr const CriterionTraits& traits(Criterion c) {
+    return criteria[static_cast<std::size_t>(c)];
+}
+
+// Whether the criterion applies to the feature: least squares and minimum
+// zone to every one, circumscribed and inscribed to those with a radius.
+constexpr bool applies(Criterion c, Feature f) {
+    return c == Criterion::leastsquares || c == Criterion::minimumzone || traits(f).radius;
+}
+
+// The feature or criterion of a name; a criterion by any of its names.
+std::optional<Feature> featurenamed(std::string_view name);
+std::optional<Criterion> criterionnamed(std::string_view name);
 
 struct Options {
     bool deviations = true;  // fill Reference::deviations
@@ -222,6 +213,9 @@ struct Reference {
     double t = 0, p = 0, v = 0, q = 0;
     Certificate certificate;
     std::vector<double> deviations;
+    // Inscribed circles and spheres: the centre lies on the points' convex
+    // hull, which bounds it rather than points all round.
+    bool onhull = false;
 
     static constexpr Point nan3() {
         constexpr double nan = std::numeric_limits<double>::quiet_NaN();
@@ -242,9 +236,15 @@ struct Reference {
 Reference evaluate(const Points& points, Feature feature, Criterion criterion,
                    const Options& options = {});
 
-// "line" ..., "least squares" ..., the ISO stems "STR", "FLT", "RON", "SPH", "CYL".
-const char* featurename(Feature feature);
-const char* criterionname(Criterion criterion);
-const char* isostem(Feature feature);
+// The names of traits(): "line" ..., "least squares" ..., the ISO stems.
+inline const char* featurename(Feature feature) {
+    return traits(feature).name;
+}
+inline const char* criterionname(Criterion criterion) {
+    return traits(criterion).name;
+}
+inline const char* isostem(Feature feature) {
+    return traits(feature).stem;
+}
 
 } // namespace formeval::pointset

@@ -42,6 +42,20 @@ std::vector<Facet> hull(const View& w);
 // direction (positive: a sharp minimum). -inf when there is no w.
 double sharpness(const std::vector<Vec>& w, const std::vector<Vec>& cone, int dim);
 
+// The neighbourhood of a local optimum of a minimax of distances, within which it
+// is proven the best: where the distances' unit gradients u_j at the optimum
+// have sharpness sigma (least max_j u_j.e over directions e), a move of s
+// changes each distance d_j by at least sigma s less s^2 / (2 (d - s)), d
+// the nearest, which leaves it the best within 2 sigma d / (1 + 2 sigma),
+// less a part in 1e9 for rounding; 0 where sigma is not positive.
+struct Neighbourhood {
+    Vec c;
+    double radius;
+};
+inline double ballradius(double sigma, double d) {
+    return sigma > 0 ? 2 * sigma * d / (1 + 2 * sigma) * (1 - 1e-9) : 0;
+}
+
 // Branch and bound over cubes: proves that an objective is at least
 // `threshold` on a cube, except where the problem says it is covered.
 // Problem:

@@ -25,4 +25,30 @@ Spread spread(const View& w, const std::vector<std::size_t>& subset, const Vec& 
     return s;
 }
 
+// Up to `most` of the points, each next the one whose direction from c is
+// farthest from those taken.
+std::vector<std::size_t> spreadout(const View& w, const Vec& c, std::vector<std::size_t> p,
+                                   std::size_t most) {
+    if (p.size() <= most) return p;
+    std::vector<Vec> u(p.size());
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        const Vec d = sub(w[p[k]], c);
+        u[k] = mul(1 / norm(d), d);
+    }
+    std::vector<std::size_t> out = {p[0]};
+    std::vector<double> nearest(p.size(), inf);
+    std::size_t last = 0;
+    while (out.size() < most) {
+        std::size_t best = 0;
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            nearest[k] = std::min(nearest[k], norm(sub(u[k], u[last])));
+            if (nearest[k] > nearest[best]) best = k;
+        }
+        if (!(nearest[best] > 0)) break;
+        out.push_back(p[best]);
+        last = best;
+    }
+    return out;
+}
+
 } // namespace formeval::pointset::kernel

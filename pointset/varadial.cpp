@@ -129,27 +129,26 @@ Local local(const View& w, const std::vector<Facet>& facets, const Vec& c, doubl
     Local out;
     const Spread s = spread(w, c);
     const double near = certifiedgap(s.zone(), size) / 4;
-    std::vector<Vec> u;
+    std::vector<std::size_t> nearest;
     out.top = s.bottom;
-    for (std::size_t i = 0; i < w.n && u.size() < 40; ++i) {
-        const Vec d = sub(w[i], c);
-        const double len = norm(d);
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double len = norm(sub(w[i], c));
         if (len > s.bottom + near) continue;
         out.top = std::max(out.top, len);
-        u.push_back(mul(1 / len, d));
+        nearest.push_back(i);
+    }
+    std::vector<Vec> u;
+    for (const std::size_t i : spreadout(w, c, nearest, 40)) {
+        const Vec d = sub(w[i], c);
+        u.push_back(mul(1 / norm(d), d));
     }
     std::vector<Vec> cone;
     for (const Facet& f : facets)
         if (dot(f.n, c) >= f.b - 1e-12 * size) cone.push_back(f.n);
     const double sigma = sharpness(u, cone, w.dim);
-    if (sigma > 0) out.rho = 2 * sigma * s.bottom / (1 + 2 * sigma) * (1 - 1e-9);
+    out.rho = ballradius(sigma, s.bottom);
     return out;
 }
-
-struct Ball {
-    Vec c;
-    double radius;
-};
 
 // The branch and bound's problem: -g over cubes, to prove -g >= -G.
 struct Search {
@@ -162,7 +161,7 @@ struct Search {
     Vec best = {0, 0, 0};
     double g = 0; // the incumbent's radius
     double G = 0; // to prove: g <= G outside the balls
-    std::vector<Ball> balls;
+    std::vector<Neighbourhood> balls;
     std::vector<std::size_t> subset;
 
     double threshold() const { return -G; }
@@ -176,9 +175,23 @@ struct Search {
         subset.push_back(spread(w, c).near);
     }
 
+    // A local optimum as good as the incumbent (points symmetric about a line
+    // have two): the neighbourhood it holds is excluded as the incumbent's is.
+    // Its nearest points surround it, so it lies in the hull.
+    bool tied(const Vec& c) {
+        for (const Neighbourhood& b : balls)
+            if (norm(sub(c, b.c)) <= b.radius) return false;
+        const Local l = local(w, facets, c, size);
+        if (!(l.rho > 0)) return false;
+        G = std::max(G, l.top);
+        balls.push_back({c, l.rho});
+        subset.push_back(spread(w, c).near);
+        return true;
+    }
+
     double bound(const Vec& mid, double half) const {
         const double r = half * std::sqrt(static_cast<double>(w.dim));
-        for (const Ball& b : balls)
+        for (const Neighbourhood& b : balls)
             if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
         const double g = -(spread(w, subset, mid).bottom + r + 8 * eps * size);
         if (g >= -G || !hullbuilt) return g >= -G ? inf : g;
@@ -195,22 +208,26 @@ struct Search {
     }
 
     bool settle(const Vec& mid, double) {
-        if (spread(w, subset, mid).bottom <= G) return false;
+        // Within this of the incumbent a centre is as good: a tie.
+        const double tie = 1e-9 * g + 64 * eps * size;
+        if (spread(w, subset, mid).bottom <= G - tie) return false;
         const Spread all = spread(w, mid);
-        if (all.bottom > G && !hullbuilt) {
-            // A centre here might beat the one found: whether it may, the hull says.
+        if (all.bottom > g - tie && !hullbuilt) {
+            // A centre here might beat or tie the one found: whether it may, the
+            // hull says.
             facets = hull(w);
             hullbuilt = true;
             blind = facets.empty(); // built without CGAL: no hull to tell
             return true;
         }
-        if (!blind && all.bottom > g + certifiedgap(all.zone(), size) && inhull(facets, mid, 0)) {
+        if (!blind && all.bottom > g - tie && inhull(facets, mid, 0)) {
             Vec c = mid;
             const double h = ascend(w, facets, reach, c);
-            if (h > g) {
+            if (h > g + certifiedgap(all.zone(), size)) {
                 adopt(c, h);
                 return true;
             }
+            if (h >= g - tie && tied(c)) return true;
         }
         subset.push_back(all.near);
         return true;
@@ -220,13 +237,10 @@ struct Search {
 } // namespace
 
 Found varadial(const Moments& mo, const Options& options) {
-    Found out;
     const View& w = mo.view;
     Vec c;
-    if (!algebraic(w, c)) {
-        out.failure = "the points determine no centre";
-        return out;
-    }
+    if (!algebraic(w, c)) return notfound("the points determine no centre");
+    Found out;
     double lo[3] = {inf, inf, inf}, hi[3] = {-inf, -inf, -inf};
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = w[i];
@@ -272,8 +286,9 @@ Found varadial(const Moments& mo, const Options& options) {
         Certificate& cert = out.certificate;
         cert.lower = s.g;
         cert.upper = std::isfinite(left) ? std::max(s.G, -left) : s.G;
-        cert.certified = !std::isfinite(left);
-        if (std::isfinite(left))
+        // A search cut short whose bracket is closed all the same proves it.
+        const bool closed = cert.upper - cert.lower <= certifiedgap(spread(w, s.best).zone(), size);
+        if (std::isfinite(left) && !closed)
             cert.why = s.blind ? "built without CGAL: no hull to bound the centre"
                                : "the global search ran out of its budget of " +
                                      std::to_string(options.budget) + " cells";
@@ -283,6 +298,9 @@ Found varadial(const Moments& mo, const Options& options) {
     }
     out.point = s.best;
     out.radius = s.g;
+    // Only a centre the points do not surround can lie on the hull, and the
+    // search builds the hull for every such centre.
+    if (s.hullbuilt) out.onhull = !inhull(s.facets, s.best, -1e-9 * std::max(s.g, 1e-300));
     return out;
 }
 

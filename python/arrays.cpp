@@ -1,38 +1,52 @@
-// Points in from numpy, arrays out.
+// Arrays in, arrays out.
 #include "python/module.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace formeval::python {
 
-PointArray pointarray(const py::handle& object, int dimension, const std::string& what) {
-    py::array array = py::array::ensure(object);
-    if (!array) throw py::type_error("points must be an array of numbers (n x 2 or n x 3)");
-    const char kind = array.dtype().kind();
-    if (kind != 'f' && kind != 'i' && kind != 'u')
-        throw py::type_error("points must be real numbers, not of dtype " +
-                             std::string(py::str(array.dtype())));
-    if (array.ndim() != 2 || array.shape(1) != dimension)
-        throw py::value_error(what + " needs an n x " + std::to_string(dimension) +
-                              " array of points, not one of shape " +
-                              std::string(py::str(py::tuple(py::cast(std::vector<py::ssize_t>(
-                                  array.shape(), array.shape() + array.ndim()))))));
-    // In place when each row's coordinates are adjacent doubles and the rows
-    // are a whole number of doubles apart.
-    const bool inplace = array.dtype().is(py::dtype::of<double>()) &&
-                         array.strides(1) == sizeof(double) && array.strides(0) >= 0 &&
-                         array.strides(0) % static_cast<py::ssize_t>(sizeof(double)) == 0 &&
-                         (array.shape(0) < 2 || array.strides(0) >= dimension * 8);
-    if (!inplace)
-        array = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(array);
+namespace {
+
+constexpr auto doublesize = static_cast<py::ssize_t>(sizeof(double));
+
+// Native float64 (by equivalence: an unpickled array has a dtype object of
+// its own), aligned.
+bool float64(const py::array& array) {
+    return py::isinstance<py::array_t<double>>(array) &&
+           reinterpret_cast<std::uintptr_t>(array.data()) % alignof(double) == 0;
+}
+
+} // namespace
+
+PointArray pointarray(const py::array& array, int dimension) {
+    const bool rows = float64(array) && array.ndim() == 2 && array.shape(1) == dimension;
+    // Each row's coordinates adjacent, the rows a whole number of doubles
+    // apart and not overlapping (any stride will do for fewer than two rows).
+    if (!rows || array.strides(1) != doublesize || array.strides(0) < 0 ||
+        array.strides(0) % doublesize != 0 ||
+        (array.shape(0) > 1 && array.strides(0) < dimension * doublesize))
+        throw py::value_error("the points must be an n x " + std::to_string(dimension) +
+                              " float64 array whose rows hold their coordinates side by side");
     PointArray p;
     p.count = static_cast<std::size_t>(array.shape(0));
     p.dimension = dimension;
     p.stride = p.count < 2 ? static_cast<std::size_t>(dimension)
-                           : static_cast<std::size_t>(array.strides(0)) / sizeof(double);
+                           : static_cast<std::size_t>(array.strides(0) / doublesize);
     p.data = static_cast<const double*>(array.data());
-    p.array = std::move(array);
+    p.array = array;
     return p;
+}
+
+std::vector<double> column(const py::array& array) {
+    if (!float64(array) || array.ndim() != 1)
+        throw py::value_error("the values must be a one-dimensional float64 array");
+    const py::ssize_t n = array.shape(0), step = array.strides(0);
+    std::vector<double> values(static_cast<std::size_t>(n));
+    const auto* base = static_cast<const char*>(array.data());
+    for (py::ssize_t i = 0; i < n; ++i)
+        values[static_cast<std::size_t>(i)] = *reinterpret_cast<const double*>(base + i * step);
+    return values;
 }
 
 py::array_t<double> ownedarray(std::vector<double>&& values) {
@@ -41,9 +55,36 @@ py::array_t<double> ownedarray(std::vector<double>&& values) {
     return py::array_t<double>(static_cast<py::ssize_t>(owned->size()), owned->data(), release);
 }
 
-py::object number(double value) {
-    if (!std::isfinite(value)) return py::none();
-    return py::float_(value);
+std::optional<double> number(double value) {
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+Triple triple(double x, double y, double z) {
+    return {number(x), number(y), number(z)};
+}
+
+py::dict rowdict(const std::vector<report::Field>& row) {
+    py::dict d;
+    for (const report::Field& f : row) {
+        py::object value = py::none();
+        switch (f.kind) {
+        case report::Field::Kind::number:
+            value = py::cast(number(f.number));
+            break;
+        case report::Field::Kind::whole:
+            value = py::int_(f.whole);
+            break;
+        case report::Field::Kind::truth:
+            value = py::bool_(f.truth);
+            break;
+        case report::Field::Kind::text:
+            if (!f.text.empty()) value = py::str(f.text);
+            break;
+        }
+        d[py::str(f.name)] = value;
+    }
+    return d;
 }
 
 } // namespace formeval::python

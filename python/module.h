@@ -1,20 +1,27 @@
-// The Python module's own: its parts' bindings and the conversions they share.
+// The compiled part of the Python package formeval, its private module
+// formeval._core: the computations over numpy arrays, run without the GIL.
+// The package's Python modules (python/formeval/) turn what callers pass into
+// the arguments taken here and give the results their public form; these
+// functions check only what their computations rely on.
 #pragma once
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "report/rows/rows.h"
+
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace formeval::python {
 
 namespace py = pybind11;
 
-// Points passed in: an n x d array of float64 whose rows may be read in place
-// (`array` the caller's own array when it was one, else its converted copy),
-// and the view of it.
+// Points read in place: rows of `dimension` float64 coordinates, `stride`
+// doubles apart, in `array` (kept so that the rows outlive the call).
 struct PointArray {
     py::array array;
     const double* data = nullptr;
@@ -23,18 +30,30 @@ struct PointArray {
     std::size_t stride = 2; // doubles from one row to the next
 };
 
-// The points of `object` (an array or anything numpy makes one of) for a
-// feature of `dimension` coordinates: read in place when it is a float64
-// array whose coordinates lie side by side, converted otherwise. Throws
-// TypeError for values that are not real numbers, ValueError for another
-// shape (`what` names the feature in the message).
-PointArray pointarray(const py::handle& object, int dimension, const std::string& what);
+// The rows of `array`, an n x `dimension` float64 array whose rows hold their
+// coordinates side by side, aligned, at a whole number of doubles apart (as
+// formeval/_arrays.py hands them over). Throws ValueError for any other
+// array, so that nothing is read out of place.
+PointArray pointarray(const py::array& array, int dimension);
+
+// The values of a one-dimensional float64 array, copied. Throws ValueError
+// for another shape or dtype.
+std::vector<double> column(const py::array& array);
 
 // A vector's contents as a numpy array that owns them (no copy).
 py::array_t<double> ownedarray(std::vector<double>&& values);
 
-// None for a value that is not finite, else the float.
-py::object number(double value);
+// Nothing (None) for a value that is not finite, else the value.
+std::optional<double> number(double value);
+
+// Three coordinates, each as number() gives it.
+using Triple = std::tuple<std::optional<double>, std::optional<double>, std::optional<double>>;
+Triple triple(double x, double y, double z);
+
+// A result row of formreport's as a dict: numbers as floats (None for NaN),
+// whole numbers as ints, texts as strings (None for empty ones), truth values
+// as bools.
+py::dict rowdict(const std::vector<report::Field>& row);
 
 // The module's parts.
 void bindreferences(py::module_& m);

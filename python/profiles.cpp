@@ -1,11 +1,11 @@
 // The profile analysis of a roundness profile: its harmonics and the Gaussian
-// profile filter, about a circle the caller gives (usually a reference's).
+// profile filter, about a circle the caller gives (usually a reference's);
+// the Gaussian regression filter of an open profile.
 #include "profile/profile.h"
 #include "python/module.h"
 
 #include <cmath>
 #include <optional>
-#include <pybind11/stl.h>
 #include <stdexcept>
 
 namespace formeval::python {
@@ -18,8 +18,8 @@ struct Profile {
     profile::Circle about;
 };
 
-Profile profileof(const py::handle& points, std::pair<double, double> centre, double radius) {
-    const PointArray p = pointarray(points, 2, "a profile");
+Profile profileof(const py::array& points, std::pair<double, double> centre, double radius) {
+    const PointArray p = pointarray(points, 2);
     if (!std::isfinite(centre.first) || !std::isfinite(centre.second) || !std::isfinite(radius) ||
         radius <= 0)
         throw py::value_error("the circle needs a finite centre and a radius above 0");
@@ -35,14 +35,6 @@ Profile profileof(const py::handle& points, std::pair<double, double> centre, do
         out.y.push_back(y);
     }
     return out;
-}
-
-py::object names(py::dict items) {
-    return py::module_::import("types").attr("SimpleNamespace")(**items);
-}
-
-void spectralneeded() {
-    if (!profile::spectral()) throw py::value_error(profile::Unavailable().what());
 }
 
 // The profile's deviations from the circle at equal angles.
@@ -63,50 +55,32 @@ py::object pointsof(const profile::Circle& c, double start, const std::vector<do
     return ownedarray(std::move(xy)).attr("reshape")(static_cast<py::ssize_t>(d.size()), 2);
 }
 
-// A one-dimensional array of real numbers, copied.
-std::vector<double> column(const py::handle& values, const std::string& what) {
-    const py::array array = py::array::ensure(values);
-    if (!array ||
-        (array.dtype().kind() != 'f' && array.dtype().kind() != 'i' && array.dtype().kind() != 'u'))
-        throw py::type_error(what + " must be real numbers");
-    if (array.ndim() != 1) throw py::value_error(what + " must be a one-dimensional array");
-    const auto doubles =
-        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(array);
-    return {doubles.data(), doubles.data() + doubles.size()};
-}
-
 } // namespace
 
 void bindprofiles(py::module_& m) {
+    m.def("spectral", &profile::spectral, "Whether the module was built with FFTW.");
+    m.def(
+        "require_spectral",
+        [] {
+            if (!profile::spectral()) throw py::value_error(profile::Unavailable().what());
+        },
+        "Raises ValueError, with the reason, when built without FFTW.");
     m.def(
         "harmonics",
-        [](const py::handle& points, std::pair<double, double> centre, double radius) {
-            spectralneeded();
+        [](const py::array& points, std::pair<double, double> centre, double radius) {
             const Profile p = profileof(points, centre, radius);
             profile::Harmonics h;
             {
                 py::gil_scoped_release unlocked;
                 h = profile::harmonics(p.x, p.y, p.about);
             }
-            py::dict d;
-            d["amplitude"] = ownedarray(std::move(h.amplitude));
-            d["points"] = h.points;
-            d["resampled"] = h.resampled;
-            return names(d);
+            return py::make_tuple(ownedarray(std::move(h.amplitude)), h.points, h.resampled);
         },
-        py::arg("points"), py::arg("centre"), py::arg("radius"),
-        R"(Harmonic amplitudes of the closed profile of the points (n x 2) about the circle (centre (x, y), radius).
-
-Returns an object with `amplitude` (numpy array indexed by undulations per
-revolution, 0 to 50 where the points resolve them; k = 0 the mean deviation),
-`points` (samples used) and `resampled` (whether the points were interpolated
-to equal angles). Raises ValueError for a circle without a positive radius,
-points that are not finite, or a module built without FFTW.)");
+        py::arg("points"), py::arg("centre"), py::arg("radius"), "(amplitude, points, resampled)");
     m.def(
         "gaussian_filter",
-        [](const py::handle& points, std::pair<double, double> centre, double radius,
+        [](const py::array& points, std::pair<double, double> centre, double radius,
            double cutoff) {
-            spectralneeded();
             if (!(cutoff > 0) || !std::isfinite(cutoff))
                 throw py::value_error(
                     "the cut-off must be a number of undulations per revolution above 0");
@@ -120,21 +94,14 @@ points that are not finite, or a module built without FFTW.)");
             xy.reserve(2 * f.x.size());
             for (std::size_t i = 0; i < f.x.size(); ++i) xy.insert(xy.end(), {f.x[i], f.y[i]});
             const auto n = static_cast<py::ssize_t>(f.x.size());
-            py::dict d;
-            d["points"] = ownedarray(std::move(xy)).attr("reshape")(n, 2);
-            d["resampled"] = f.resampled;
-            return names(d);
+            return py::make_tuple(ownedarray(std::move(xy)).attr("reshape")(n, 2), f.resampled);
         },
         py::arg("points"), py::arg("centre"), py::arg("radius"), py::arg("cutoff"),
-        R"(The closed profile of the points (n x 2) about the circle, at equal angles and filtered by the Gaussian profile filter (ISO 16610-21) at `cutoff` undulations per revolution (15, 50, 150 or 500 are usual).
-
-Returns an object with `points` (the filtered profile as an n x 2 array) and
-`resampled`.)");
+        "(points, resampled)");
     m.def(
         "harmonic_spectrum",
-        [](const py::handle& points, std::pair<double, double> centre, double radius, int first,
+        [](const py::array& points, std::pair<double, double> centre, double radius, int first,
            std::optional<int> last) {
-            spectralneeded();
             const Profile p = profileof(points, centre, radius);
             std::vector<profile::Harmonic> h;
             bool resampled = false;
@@ -156,27 +123,16 @@ Returns an object with `points` (the filtered profile as an n x 2 array) and
                 amplitude.push_back(k.amplitude);
                 phase.push_back(k.phase);
             }
-            py::dict d;
-            d["upr"] = ownedarray(std::move(upr)).attr("astype")("int64");
-            d["amplitude"] = ownedarray(std::move(amplitude));
-            d["phase"] = ownedarray(std::move(phase));
-            d["resampled"] = resampled;
-            return names(d);
+            return py::make_tuple(ownedarray(std::move(upr)).attr("astype")("int64"),
+                                  ownedarray(std::move(amplitude)), ownedarray(std::move(phase)),
+                                  resampled);
         },
-        py::arg("points"), py::arg("centre"), py::arg("radius"), py::arg("first") = 1,
-        py::arg("last") = py::none(),
-        R"(Harmonics `first` to `last` (undulations per revolution; by default 1 to half the points) of the closed profile of the points (n x 2) about the circle, with their phases.
-
-Each harmonic is amplitude * cos(upr * theta - phase), theta the angle about
-the centre counterclockwise from +x; its first crest lies at phase / upr.
-Returns an object with `upr` (int64 array), `amplitude` (half the harmonic's
-peak to valley, in the points' unit), `phase` (radians, in (-pi, pi]) and
-`resampled`. Raises ValueError where `harmonics` does, and for first > last.)");
+        py::arg("points"), py::arg("centre"), py::arg("radius"), py::arg("first"), py::arg("last"),
+        "(upr, amplitude, phase, resampled)");
     m.def(
         "band_pass_filter",
-        [](const py::handle& points, std::pair<double, double> centre, double radius,
+        [](const py::array& points, std::pair<double, double> centre, double radius,
            double longwave, double shortwave) {
-            spectralneeded();
             const Profile p = profileof(points, centre, radius);
             profile::EqualAngles e;
             std::vector<double> band;
@@ -190,22 +146,15 @@ peak to valley, in the points' unit), `phase` (radians, in (-pi, pi]) and
                     throw py::value_error(error.what());
                 }
             }
-            py::dict d;
-            d["points"] = pointsof(p.about, e.start, band);
-            d["resampled"] = e.resampled;
-            return names(d);
+            return py::make_tuple(pointsof(p.about, e.start, band), e.resampled);
         },
         py::arg("points"), py::arg("centre"), py::arg("radius"), py::arg("longwave"),
-        py::arg("shortwave"),
-        R"(The band of the closed profile between the long-wave and short-wave cut-offs (undulations per revolution, 0 < longwave < shortwave): the Gaussian mean line at `shortwave` less the one at `longwave`, set off from the circle at equal angles.
-
-Returns an object with `points` (n x 2) and `resampled`. Raises ValueError
-for cut-offs not so ordered, and where `gaussian_filter` does.)");
+        py::arg("shortwave"), "(points, resampled)");
     m.def(
         "open_filter",
-        [](const py::handle& position, const py::handle& value, double cutoff) {
-            const std::vector<double> s = column(position, "the positions");
-            const std::vector<double> v = column(value, "the values");
+        [](const py::array& position, const py::array& value, double cutoff) {
+            const std::vector<double> s = column(position);
+            const std::vector<double> v = column(value);
             std::vector<double> mean;
             {
                 py::gil_scoped_release unlocked;
@@ -218,16 +167,7 @@ for cut-offs not so ordered, and where `gaussian_filter` does.)");
             }
             return ownedarray(std::move(mean));
         },
-        py::arg("position"), py::arg("value"), py::arg("cutoff"),
-        R"(The mean line of an open profile (straightness, an arc): `value` at `position` along it (strictly increasing, any spacing) filtered by the first-order Gaussian regression filter at the cut-off wavelength `cutoff` (the positions' unit, above 0).
-
-Away from the ends this is the Gaussian filter of ISO 16610-21 (50 %
-transmission at the cut-off); near the ends the fitted slope keeps a sloping
-profile's mean line on it. Needs no FFTW. Returns a numpy array of the mean
-line at each position. Raises ValueError for positions that are not finite
-or not increasing, sizes that differ, or a cut-off not above 0.)");
-    m.def("spectral", &profile::spectral,
-          "Whether the module was built with FFTW, and so has harmonics and the filter.");
+        py::arg("position"), py::arg("value"), py::arg("cutoff"), "The mean line.");
 }
 
 } // namespace formeval::python

@@ -1,8 +1,8 @@
-// formeval.evaluate: the pointset library's reference feature of an array of
-// points, as an object with named attributes and the row formreport's JSON
-// gives for it.
+// The pointset library's reference feature of an array of points (formeval.evaluate),
+// as an object with its numbers and the row formreport's JSON gives for it.
 #include "pointset/pointset.h"
 #include "python/module.h"
+#include "report/rows/rows.h"
 
 #include <cmath>
 #include <optional>
@@ -15,39 +15,12 @@ using pointset::Criterion;
 using pointset::Feature;
 using pointset::Reference;
 
-Feature featurenamed(const std::string& name) {
-    std::string known;
-    for (const Feature f :
-         {Feature::line, Feature::plane, Feature::circle, Feature::sphere, Feature::cylinder}) {
-        if (name == pointset::featurename(f)) return f;
-        known += std::string(known.empty() ? "\"" : ", \"") + pointset::featurename(f) + "\"";
-    }
-    throw py::value_error("unknown feature \"" + name + "\"; one of " + known);
-}
+constexpr int featurecount = static_cast<int>(pointset::features.size());
+constexpr int criterioncount = static_cast<int>(pointset::criteria.size());
 
-// The methods' names in this module, then as formreport's tables name them,
-// then as the pointset library does.
-constexpr const char* methodnames[4][3] = {
-    {"least squares", "least squares", "least squares"},
-    {"minimum zone", "minimum zone", "minimum zone"},
-    {"minimum circumscribed", "minimum circumscribing", "circumscribed"},
-    {"maximum inscribed", "maximum inscribing", "inscribed"}};
-
-Criterion criterionnamed(const std::string& name) {
-    for (int c = 0; c < 4; ++c)
-        for (const char* text : methodnames[c])
-            if (name == text) return static_cast<Criterion>(c);
-    throw py::value_error("unknown method \"" + name +
-                          "\"; one of \"least squares\", \"minimum zone\", \"minimum "
-                          "circumscribed\", \"maximum inscribed\"");
-}
-
-const char* methodname(Criterion c, int as = 0) {
-    return methodnames[static_cast<int>(c)][as];
-}
-
-int dimensionof(Feature f) {
-    return f == Feature::line || f == Feature::circle ? 2 : 3;
+// A criterion's name in the package.
+const char* methodname(Criterion c) {
+    return pointset::traits(c).python;
 }
 
 // One evaluated reference, with the points it was evaluated on (kept for the
@@ -114,67 +87,28 @@ class Result {
     std::optional<double> gap_;
 };
 
-py::object optional(const std::optional<bool>& b) {
-    return b ? py::object(py::bool_(*b)) : py::object(py::none());
-}
-
-py::tuple triple(const pointset::Point& p) {
-    return py::make_tuple(number(p[0]), number(p[1]), number(p[2]));
+Triple tripleof(const pointset::Point& p) {
+    return triple(p[0], p[1], p[2]);
 }
 
 // The row of `formreport results --json` for this reference of a point file,
-// but for what only a file has (file, line, unit: None; job 1).
+// but for what only a file has (file, line: None; job 1).
 py::dict todict(Result& self, std::optional<double> tolerance, std::optional<std::string> unit) {
-    const Reference& r = self.reference();
-    const bool radial = r.feature == Feature::circle || r.feature == Feature::sphere;
-    const bool certified = r.criterion != Criterion::leastsquares;
     const std::optional<double> gap = self.largestgap();
-    const double none = std::nan("");
-    py::dict d;
-    d["file"] = py::none();
-    d["job"] = 1;
-    d["code"] = py::none();
-    d["line"] = py::none();
-    d["points"] = self.points().shape(0);
-    d["shape"] = pointset::featurename(r.feature);
-    d["largest_gap_degrees"] = number(gap ? *gap : none);
-    d["method"] = methodname(r.criterion, 1);
-    d["computed_by"] = "pointset";
-    d["centre_x"] = number(radial ? r.point[0] : none);
-    d["centre_y"] = number(radial ? r.point[1] : none);
-    d["centre_z"] = number(radial ? r.point[2] : none);
-    d["radius"] = number(r.radius);
-    for (const char* key : {"intercept", "slope_x", "slope_y"}) d[key] = py::none();
-    d["error"] = number(r.t);
-    d["t"] = number(r.t);
-    d["p"] = number(r.p);
-    d["v"] = number(r.v);
-    d["q"] = number(r.q);
-    for (const char* key : {"exact_error", "minus_exact", "inexact", "fitted"}) d[key] = py::none();
-    d["arc"] = optional(self.arc());
-    d["on_hull"] = py::none();
-    d["certified"] = certified ? py::object(py::bool_(r.certificate.certified)) : py::none();
-    d["lower_bound"] = number(certified ? r.certificate.lower : none);
-    d["upper_bound"] = number(certified ? r.certificate.upper : none);
-    d["not_certified_because"] = certified && !r.certificate.why.empty()
-                                     ? py::object(py::str(r.certificate.why))
-                                     : py::none();
-    d["tolerance"] = number(tolerance ? *tolerance : none);
-    d["pass"] = tolerance ? py::object(py::bool_(r.t <= *tolerance)) : py::none();
-    d["unit"] = unit ? py::object(py::str(*unit)) : py::none();
-    d["feature"] = pointset::featurename(r.feature);
-    const char* const axes[] = {"x", "y", "z"};
-    for (int k = 0; k < 3; ++k) d[py::str(std::string("point_") + axes[k])] = number(r.point[k]);
-    for (int k = 0; k < 3; ++k)
-        d[py::str(std::string("direction_") + axes[k])] = number(r.direction[k]);
-    return d;
+    const report::Evaluated e = report::pointsetreference(
+        self.reference(), static_cast<std::size_t>(self.points().shape(0)),
+        gap ? *gap : std::nan(""));
+    return rowdict(
+        report::rowfields("", e, e.fits.front(), {tolerance, unit.value_or(""), false, true}));
 }
 
-Result evaluate(const py::handle& points, const std::string& feature, const std::string& method,
-                bool deviations, bool certificate, long budget) {
-    const Feature f = featurenamed(feature);
-    const Criterion c = criterionnamed(method);
-    PointArray p = pointarray(points, dimensionof(f), "a " + feature);
+Result evaluate(const py::array& points, int feature, int criterion, bool deviations,
+                bool certificate, long budget) {
+    if (feature < 0 || feature >= featurecount || criterion < 0 || criterion >= criterioncount)
+        throw py::value_error("no such feature or criterion");
+    const auto f = static_cast<Feature>(feature);
+    const auto c = static_cast<Criterion>(criterion);
+    PointArray p = pointarray(points, pointset::traits(f).dimension);
     pointset::Options o;
     o.deviations = deviations;
     o.certificate = certificate;
@@ -191,127 +125,49 @@ Result evaluate(const py::handle& points, const std::string& feature, const std:
 } // namespace
 
 void bindreferences(py::module_& m) {
-    py::class_<Result>(m, "Reference",
-                       R"(A reference feature of points, evaluated by formeval.evaluate.
+    // The names the package accepts: each feature with its coordinate count,
+    // each criterion's names (the package's own, formreport's, the pointset
+    // library's), in the order of the library's enumerations.
+    py::list features, criteria;
+    for (const pointset::FeatureTraits& f : pointset::features)
+        features.append(py::make_tuple(f.name, f.dimension));
+    for (const pointset::CriterionTraits& c : pointset::criteria)
+        criteria.append(py::make_tuple(c.python, c.reference, c.name));
+    m.attr("FEATURES") = py::tuple(features);
+    m.attr("CRITERIA") = py::tuple(criteria);
 
-Lengths are in the unit of the coordinates. Deviations are normal to the
-feature: n.(p - point) for lines and planes, |p - centre| - radius for circles
-and spheres, distance from the axis - radius for cylinders.)")
+    py::class_<Result>(m, "Reference")
         .def_property_readonly(
-            "feature", [](const Result& s) { return pointset::featurename(s.reference().feature); },
-            "\"line\", \"plane\", \"circle\", \"sphere\" or \"cylinder\".")
+            "feature", [](const Result& s) { return pointset::featurename(s.reference().feature); })
+        .def_property_readonly("method",
+                               [](const Result& s) { return methodname(s.reference().criterion); })
+        .def_property_readonly("point",
+                               [](const Result& s) { return tripleof(s.reference().point); })
+        .def_property_readonly("direction",
+                               [](const Result& s) { return tripleof(s.reference().direction); })
+        .def_property_readonly("radius",
+                               [](const Result& s) { return number(s.reference().radius); })
+        .def_property_readonly("t", [](const Result& s) { return s.reference().t; })
+        .def_property_readonly("p", [](const Result& s) { return s.reference().p; })
+        .def_property_readonly("v", [](const Result& s) { return s.reference().v; })
+        .def_property_readonly("q", [](const Result& s) { return s.reference().q; })
+        .def_property_readonly("deviations", &Result::deviations)
+        .def_property_readonly("certified",
+                               [](const Result& s) { return s.reference().certificate.certified; })
         .def_property_readonly(
-            "method", [](const Result& s) { return methodname(s.reference().criterion); },
-            "\"least squares\", \"minimum zone\", \"minimum circumscribed\" or \"maximum "
-            "inscribed\".")
+            "lower_bound", [](const Result& s) { return number(s.reference().certificate.lower); })
         .def_property_readonly(
-            "point", [](const Result& s) { return triple(s.reference().point); },
-            "(x, y, z): a circle's or sphere's centre; for a line, plane or cylinder the foot of "
-            "the points' centroid on it (on its axis); None for z of a line or circle.")
-        .def_property_readonly(
-            "centre",
-            [](const Result& s) -> py::object {
-                const Feature f = s.reference().feature;
-                if (f != Feature::circle && f != Feature::sphere) return py::none();
-                return triple(s.reference().point);
-            },
-            "A circle's or sphere's centre (x, y, z; z None for a circle); None for other "
-            "features.")
-        .def_property_readonly(
-            "direction", [](const Result& s) { return triple(s.reference().direction); },
-            "Unit direction of a line or cylinder axis, unit normal of a plane; Nones for circles "
-            "and spheres.")
-        .def_property_readonly(
-            "radius", [](const Result& s) { return number(s.reference().radius); },
-            "Radius of a circle, sphere or cylinder; None for lines and planes.")
-        .def_property_readonly(
-            "t", [](const Result& s) { return s.reference().t; }, "Form error: p + v.")
-        .def_property_readonly(
-            "p", [](const Result& s) { return s.reference().p; },
-            "Highest deviation (0 when none is positive).")
-        .def_property_readonly(
-            "v", [](const Result& s) { return s.reference().v; }, "Depth of the lowest deviation.")
-        .def_property_readonly(
-            "q", [](const Result& s) { return s.reference().q; },
-            "Root mean square of the deviations.")
-        .def_property_readonly(
-            "error", [](const Result& s) { return s.reference().t; }, "The form error t.")
-        .def_property_readonly("deviations", &Result::deviations,
-                               "Each point's deviation, in the given order (numpy array); None "
-                               "when evaluated with deviations=False.")
-        .def_property_readonly(
-            "certified",
-            [](const Result& s) -> py::object {
-                if (s.reference().criterion == Criterion::leastsquares) return py::none();
-                return py::bool_(s.reference().certificate.certified);
-            },
-            "Whether the bounds on the optimum agree to 1e-9 relative; None for least squares.")
-        .def_property_readonly(
-            "lower_bound", [](const Result& s) { return number(s.reference().certificate.lower); },
-            "Lower bound on the optimum of the criterion (zone width t, or radius); None for least "
-            "squares.")
-        .def_property_readonly(
-            "upper_bound", [](const Result& s) { return number(s.reference().certificate.upper); },
-            "Upper bound on the optimum; None for least squares.")
-        .def_property_readonly(
-            "not_certified_because",
-            [](const Result& s) -> py::object {
-                const Reference& r = s.reference();
-                if (r.criterion == Criterion::leastsquares || r.certificate.why.empty())
-                    return py::none();
-                return py::str(r.certificate.why);
-            },
-            "Why the bounds do not agree; None when certified.")
-        .def_property_readonly(
-            "largest_gap_degrees", [](Result& s) { return s.largestgap(); },
-            "Circles: the largest angle between neighbouring points about the minimum-zone centre, "
-            "in degrees (below 180: all round); None for other features.")
-        .def_property_readonly(
-            "arc", [](Result& s) { return s.arc(); },
-            "Circumscribed and inscribed circles: whether the points leave a gap of 180 degrees or "
-            "more; None otherwise.")
-        .def_property_readonly(
-            "notes",
-            [](Result& s) {
-                py::list notes;
-                if (s.arc().value_or(false)) notes.append("arc: the points do not go all round");
-                const Reference& r = s.reference();
-                if (r.criterion != Criterion::leastsquares && !r.certificate.certified)
-                    notes.append("not certified: " + r.certificate.why);
-                return notes;
-            },
-            "What to know before trusting the result: an arc, a certificate not reached.")
-        .def_property_readonly("points", &Result::points,
-                               "The array the points were read from: the caller's own when it was "
-                               "a float64 array read in place, else its converted copy.")
-        .def(
-            "to_dict", &todict, py::arg("tolerance") = py::none(), py::arg("unit") = py::none(),
-            R"(The row `formreport results --json` gives for this reference of a point file, with the same keys: file and line None, job 1; tolerance and pass when a tolerance is given, unit when named.)")
-        .def("__repr__", [](const Result& s) {
-            const Reference& r = s.reference();
-            return "<formeval.Reference " + std::string(methodname(r.criterion)) + " " +
-                   pointset::featurename(r.feature) +
-                   " t=" + std::string(py::str(py::float_(r.t))) + ">";
-        });
+            "upper_bound", [](const Result& s) { return number(s.reference().certificate.upper); })
+        .def_property_readonly("why", [](const Result& s) { return s.reference().certificate.why; })
+        .def_property_readonly("largest_gap_degrees", [](Result& s) { return s.largestgap(); })
+        .def_property_readonly("arc", [](Result& s) { return s.arc(); })
+        .def_property_readonly("points", &Result::points)
+        .def("to_dict", &todict, py::arg("tolerance"), py::arg("unit"));
 
-    m.def("evaluate", &evaluate, py::arg("points"), py::arg("feature"), py::arg("method"),
-          py::kw_only(), py::arg("deviations") = true, py::arg("certificate") = true,
-          py::arg("budget") = 100000,
-          R"(The reference feature of the points by the method.
-
-points: an n x 2 array (line, circle) or n x 3 array (plane, sphere, cylinder)
-of any real dtype; a float64 array whose rows hold their coordinates side by
-side is read in place, anything else converted once.
-feature: "line", "plane", "circle", "sphere" or "cylinder".
-method: "least squares", "minimum zone", "minimum circumscribed" or
-"maximum inscribed" (the last two for circles, spheres and cylinders).
-deviations: keep each point's deviation; certificate: prove bounds on the
-optimum; budget: most cells the global search examines.
-
-Raises TypeError for points that are not real numbers, ValueError for another
-shape, an unknown feature or method, and for points the method cannot
-evaluate (with the reason: too few points, a coordinate not finite, points
-that determine no feature). The computation runs without the GIL.)");
+    m.def("evaluate", &evaluate, py::arg("points"), py::arg("feature"), py::arg("criterion"),
+          py::arg("deviations"), py::arg("certificate"), py::arg("budget"),
+          "The reference feature of the points (feature and criterion by their index in "
+          "FEATURES and CRITERIA), computed without the GIL.");
 }
 
 } // namespace formeval::python

@@ -9,7 +9,7 @@
 // the first time, so the contents are in place before the first draw or set,
 // whatever the order of static initialisation and whichever routine comes
 // first; a run that draws nothing never pays for the tables.
-#include "base/base.h"
+#include "random/mrg32k3a.h"
 #include "random/random.h"
 
 #include <array>
@@ -31,22 +31,12 @@ constexpr u64 lcgmult = 630360016;
 constexpr long zstart1 = 1973272912;
 constexpr u64 zspacing = 100000;
 
-// MRG32k3a: two components of order 3, combined, of moduli m1 = 2^32 - 209
-// and m2 = 2^32 - 22853. Component 1 takes a12 of s11 less a13n of s10,
-// component 2 a21 of s22 less a23n of s20.
-constexpr u64 mod1 = 4294967087, mod2 = 4294944443;
-constexpr double m1 = static_cast<double>(mod1);
-constexpr u64 a12 = 1403580, a13n = 810728;
-constexpr u64 a21 = 527612, a23n = 1370589;
-constexpr double norm = 2.328306549295728e-10; // 1 / (m1 + 1)
-constexpr u64 dspacing = 10000000000000000;    // 10^16
+constexpr u64 dspacing = 10000000000000000; // 10^16 steps between MRG rows
 
-// An MRG32k3a state: s10, s11, s12 (below m1), then s20, s21, s22 (below m2),
-// oldest first, as whole numbers.
-using Mrgstate = std::array<std::uint64_t, 6>;
+using mrg32k3a::State;
 
 long zrng[nlcgstreams];
-Mrgstate drng[nmrgstreams];
+State drng[nmrgstreams];
 bool zready = false;
 bool dready = false;
 
@@ -65,36 +55,6 @@ template <u64 m> u64 powmod(u64 a, u64 e) {
     return p;
 }
 
-// A component's 3 x 3 transition over its state (oldest, middle, newest).
-using Mat3 = std::array<std::array<u64, 3>, 3>;
-
-template <u64 m> Mat3 matmul(const Mat3& a, const Mat3& b) {
-    Mat3 c{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            c[i][j] = (mulmod<m>(a[i][0], b[0][j]) + mulmod<m>(a[i][1], b[1][j]) +
-                       mulmod<m>(a[i][2], b[2][j])) %
-                      m;
-    return c;
-}
-
-template <u64 m> Mat3 matpow(Mat3 a, u64 e) {
-    Mat3 p{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-    for (; e > 0; e >>= 1) {
-        if (e & 1) p = matmul<m>(p, a);
-        a = matmul<m>(a, a);
-    }
-    return p;
-}
-
-// to[0..2] = j * from[0..2] mod m.
-template <u64 m> void advance(const Mat3& j, const u64* from, u64* to) {
-    for (int i = 0; i < 3; ++i)
-        to[i] = (mulmod<m>(j[i][0], from[0]) + mulmod<m>(j[i][1], from[1]) +
-                 mulmod<m>(j[i][2], from[2])) %
-                m;
-}
-
 void zinit() {
     const u64 jump = powmod<modlus>(lcgmult, zspacing);
     zrng[0] = 1;
@@ -105,15 +65,11 @@ void zinit() {
 }
 
 void dinit() {
-    const Mat3 a1{{{0, 1, 0}, {0, 0, 1}, {mod1 - 810728, 1403580, 0}}};
-    const Mat3 a2{{{0, 1, 0}, {0, 0, 1}, {mod2 - 1370589, 0, 527612}}};
-    const Mat3 j1 = matpow<mod1>(a1, dspacing);
-    const Mat3 j2 = matpow<mod2>(a2, dspacing);
+    using namespace mrg32k3a;
+    const Matrix j1 = power<m1>(a1, dspacing);
+    const Matrix j2 = power<m2>(a2, dspacing);
     drng[0] = {0, 0, 1, 0, 0, 1};
-    for (int k = 0; k + 1 < nmrgstreams; ++k) {
-        advance<mod1>(j1, &drng[k][0], &drng[k + 1][0]);
-        advance<mod2>(j2, &drng[k][3], &drng[k + 1][3]);
-    }
+    for (int k = 0; k + 1 < nmrgstreams; ++k) drng[k + 1] = advance(j1, j2, drng[k]);
     dready = true;
 }
 
@@ -122,7 +78,7 @@ long* ztable() {
     return zrng;
 }
 
-Mrgstate* dtable() {
+State* dtable() {
     if (!dready) dinit();
     return drng;
 }
@@ -137,32 +93,15 @@ long lcgmul(long zi, long mult) {
     return zi;
 }
 
-// One step of the combined generator on state s: its uniform in (0, 1). Each
-// component's recurrence a s_i - b s_j (mod m) is taken as the non-negative
-// a s_i + b (m - s_j), which stays far below 2^64: the states are exact
-// whole numbers, so this gives what the reduction in double arithmetic of the
-// recurrence as published gives, at a fraction of its cost. The difference of
-// the two components is exact in double, as is adding m1, so the uniform
-// rounds once, in the product with 1 / (m1 + 1).
-inline double mrgstep(Mrgstate& s) {
-    const u64 p1 = (a12 * s[1] + a13n * (mod1 - s[0])) % mod1;
-    s[0] = s[1];
-    s[1] = s[2];
-    s[2] = p1;
-    const u64 p2 = (a21 * s[5] + a23n * (mod2 - s[3])) % mod2;
-    s[3] = s[4];
-    s[4] = s[5];
-    s[5] = p2;
-    const double difference =
-        static_cast<double>(static_cast<std::int64_t>(s[2]) - static_cast<std::int64_t>(s[5]));
-    if (s[2] <= s[5]) return (difference + m1) * norm;
-    return difference * norm;
+// One step of the combined generator on state s: its uniform in (0, 1).
+inline double mrgstep(State& s) {
+    return mrg32k3a::uniform(mrg32k3a::next(s));
 }
 
 // A pair of standard normal variates from state s by the polar method. Pairs
 // outside the open unit disc, and the pair at its centre, are rejected: the
 // transform is not finite there.
-inline void normalpair(Mrgstate& s, float* n) {
+inline void normalpair(State& s, float* n) {
     float v1 = 0;
     float v2 = 0;
     float w = 0;
@@ -201,12 +140,12 @@ double mrand(int stream) {
 }
 
 void mrandst(const double* seed, int stream) {
-    Mrgstate& s = dtable()[stream];
+    State& s = dtable()[stream];
     for (int i = 0; i < 6; ++i) s[i] = static_cast<std::uint64_t>(seed[i]);
 }
 
 void mrandgt(double* seed, int stream) {
-    const Mrgstate& s = dtable()[stream];
+    const State& s = dtable()[stream];
     for (int i = 0; i < 6; ++i) seed[i] = static_cast<double>(s[i]);
 }
 
@@ -215,7 +154,7 @@ void randnorm(int stream, float* n) {
 }
 
 void randnorms(int count, float* n) {
-    Mrgstate* const table = dtable();
+    State* const table = dtable();
     for (int stream = 0; stream < count; ++stream) normalpair(table[stream], n + 2 * stream);
 }
 

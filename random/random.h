@@ -1,6 +1,7 @@
 // Random streams: a prime-modulus multiplicative congruential generator with
 // 101 streams, L'Ecuyer's combined multiple recursive generator MRG32k3a with
-// 10001 streams, and standard normal variates by Marsaglia's polar method.
+// 10001 streams (its recurrence is mrg32k3a.h's), and standard normal
+// variates by Marsaglia's polar method.
 // The stream tables are program-wide: every job starts from the same initial
 // contents (filled on first use, before the first draw; see restartrandom), so
 // that a job's numbers depend on its own record alone. No routine checks its

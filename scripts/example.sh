@@ -6,9 +6,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+# Configured as scripts/test.sh configures it, which then reuses this build.
+source scripts/buildenv.sh
 cmake --preset release >/dev/null
 targets="formeval formreport"
-# The Python module too, where the build has it (pybind11 and numpy found).
+# The Python package's compiled module too, where the build has it (pybind11
+# and numpy found).
 if cmake --build --preset release --target help 2>/dev/null | grep -q '^formeval_python:'; then
     targets="$targets formeval_python"
 fi
@@ -24,7 +27,10 @@ echo
 echo
 echo "Console output above. Run files and plots in $scratch:"
 ls -l "$scratch" "$scratch/plots"
-if [ -d build/release/python ] && ls build/release/python/formeval*.so >/dev/null 2>&1; then
+if ls build/release/python/formeval/_core*.so >/dev/null 2>&1; then
     echo
-    echo "The Python module: export PYTHONPATH=$build/python (docs/python.md)"
+    echo "The Python package, installed into a virtual environment ENV with the module just built"
+    echo "(docs/python.md):"
+    echo "    python3 -m venv --system-site-packages ENV"
+    echo "    FORMEVAL_BUILD_DIR=$build ENV/bin/python -m pip install --no-build-isolation $PWD"
 fi

@@ -21,6 +21,7 @@ seconds=${1:-60}
 build=$PWD/build/sanitize
 if ! $prebuilt; then
     scripts/deps.sh
+    source scripts/buildenv.sh
     cmake --preset sanitize >/dev/null
     cmake --build --preset fuzz -j"$(nproc)"
 fi

@@ -1,29 +1,32 @@
 #!/usr/bin/env bash
-# Builds formeval and runs the whole test suite twice: in the optimised build
-# (preset "release", g++), then under AddressSanitizer and
-# UndefinedBehaviorSanitizer (preset "sanitize", clang++), while the job
-# stream is fuzzed for a minute beside the sanitized run. Each build is made
+# Builds formeval and runs its tests twice: the whole suite in the optimised
+# build (preset "release", g++), then the sanitized run (preset "sanitize",
+# clang++ with AddressSanitizer and UndefinedBehaviorSanitizer: the tests
+# labelled "sanitize", which reach every library's code on small inputs)
+# while the job stream is fuzzed for a minute beside it. Each build is made
 # once and holds everything its runs need: the release build formeval,
-# formreport, the tests and the benchmarks; the sanitized build the tests and
-# the fuzz target.
+# formreport, the Python module and the tests (the benchmarks are built on
+# demand: cmake --build --preset bench); the sanitized build the tests of its
+# run and the fuzz target. Each phase ends with the time so far and the CPU
+# time (user, system) of the commands run so far.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+source scripts/buildenv.sh
 jobs=$(nproc)
 start=$SECONDS
-elapsed() { echo "test.sh: $1 after $((SECONDS - start)) s"; }
-
-# ccache keeps the objects of earlier builds on this machine; a fresh clone
-# anywhere reuses them, since paths are taken relative to the clone.
-if command -v ccache >/dev/null 2>&1; then
-    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
-    export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1 CCACHE_SLOPPINESS=pch_defines,time_macros
-fi
+cpu=$(mktemp)
+trap 'rm -f "$cpu"' EXIT
+elapsed() {
+    times >"$cpu" # in this shell: the user and system time of the commands it waited for
+    echo "test.sh: $1 after $((SECONDS - start)) s (CPU so far: $(tail -n 1 "$cpu"))"
+}
 
 cmake --preset release
 cmake --build --preset release -j"$jobs"
+elapsed "release build done"
 ctest --preset release -j"$jobs"
-elapsed "release build and tests passed"
+elapsed "release tests passed"
 
 cmake --preset sanitize
 cmake --build --preset sanitize -j"$jobs"

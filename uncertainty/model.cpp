@@ -27,25 +27,26 @@ template <class Out> void quantities(Feature f, Criterion c, const Reference* r,
     static const char* const directions[] = {"direction_x", "direction_y"};
     static const char* const normals[] = {"normal_x", "normal_y", "normal_z"};
     static const char* const axes[] = {"axis_x", "axis_y", "axis_z"};
-    const bool radial = f == Feature::circle || f == Feature::sphere;
-    const int dim = f == Feature::line || f == Feature::circle ? 2 : 3;
-    for (int k = 0; k < dim; ++k) out(radial ? centres[k] : points[k], point(k), true);
-    if (!radial) {
-        const char* const* names = f == Feature::line    ? directions
-                                   : f == Feature::plane ? normals
-                                                         : axes;
+    const pointset::FeatureTraits& t = pointset::traits(f);
+    const int dim = t.dimension;
+    for (int k = 0; k < dim; ++k) out(t.centre ? centres[k] : points[k], point(k), true);
+    if (t.direction != pointset::Direction::none) {
+        // A line's direction in the plane, a plane's normal, an axis in space.
+        const char* const* names = t.direction == pointset::Direction::normal ? normals
+                                   : dim == 2                                 ? directions
+                                                                              : axes;
         for (int k = 0; k < dim; ++k) out(names[k], direction(k), false);
     }
-    if (f == Feature::line) {
+    if (t.radius) {
+        out("radius", field(&Reference::radius), true);
+        out("diameter", 2 * field(&Reference::radius), true);
+    } else if (dim == 2) {
         out("slope", direction(1) / direction(0), false);
         out("offset", point(1) * direction(0) - point(0) * direction(1), true);
-    } else if (f == Feature::plane) {
+    } else {
         double offset = 0;
         for (int k = 0; k < 3; ++k) offset += point(k) * direction(k);
         out("offset", offset, true);
-    } else {
-        out("radius", field(&Reference::radius), true);
-        out("diameter", 2 * field(&Reference::radius), true);
     }
     out("t", field(&Reference::t), true);
     if (c != Criterion::minimumzone && c != Criterion::circumscribed)
@@ -130,16 +131,17 @@ std::vector<double> normalsof(const Reference& r, const std::vector<double>& poi
                               int dimension) {
     const std::size_t n = points.size() / dimension;
     std::vector<double> out(points.size(), 0.0);
-    const bool radial = r.feature == Feature::circle || r.feature == Feature::sphere;
+    const pointset::FeatureTraits& t = pointset::traits(r.feature);
+    const bool radial = t.centre;
     for (std::size_t i = 0; i < n; ++i) {
         const double* p = &points[i * dimension];
         double* q = &out[i * dimension];
-        if (r.feature == Feature::line) {
+        if (!t.radius && dimension == 2) { // a line: its direction turned counterclockwise
             q[0] = -r.direction[1];
             q[1] = r.direction[0];
             continue;
         }
-        if (r.feature == Feature::plane) {
+        if (!t.radius) { // a plane: its normal
             for (int k = 0; k < 3; ++k) q[k] = r.direction[k];
             continue;
         }

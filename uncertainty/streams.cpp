@@ -1,6 +1,5 @@
-// MRG32k3a by value: the recurrence of the combined generator on whole
-// numbers, its jump-ahead by powers of the transition matrices, and the
-// variates of the input distributions.
+// The trials' streams: MRG32k3a by value (random/mrg32k3a.h) reached by
+// jump-ahead, and the variates of the input distributions.
 #include "uncertainty/streams.h"
 
 #include <cmath>
@@ -10,63 +9,16 @@ namespace formeval::uncertainty {
 namespace {
 
 using u64 = std::uint64_t;
+using mrg32k3a::advance;
+using mrg32k3a::multiply;
+using mrg32k3a::powerof2;
 
-constexpr u64 a12 = 1403580, a13n = 810728;
-constexpr u64 a21 = 527612, a23n = 1370589;
 const double twopi = 2 * std::acos(-1.0);
 
-// Row i of a times the vector v, mod m: each product is below 2^64, the sum
-// of the three reduced ones below 2^34.
-u64 rowtimes(const std::array<u64, 3>& row, const u64* v, u64 m) {
-    return (row[0] * v[0] % m + row[1] * v[1] % m + row[2] * v[2] % m) % m;
-}
-
-// A^(2^127) of each component: the spacing of the streams.
+// A^(2^127) of each component: the spacing of the streams; A^(2^76) that of
+// the substreams.
 constexpr int streamexponent = 127;
 constexpr int substreamexponent = 76;
-
-} // namespace
-
-Matrix multiply(const Matrix& a, const Matrix& b, u64 m) {
-    Matrix c{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) {
-            const u64 column[3] = {b[0][j], b[1][j], b[2][j]};
-            c[i][j] = rowtimes(a[i], column, m);
-        }
-    return c;
-}
-
-Matrix powerof2(Matrix a, int e, u64 m) {
-    for (int k = 0; k < e; ++k) a = multiply(a, a, m);
-    return a;
-}
-
-State advance(const Matrix& j1, const Matrix& j2, const State& s) {
-    State out;
-    for (int i = 0; i < 3; ++i) {
-        out[i] = rowtimes(j1[i], &s[0], m1);
-        out[3 + i] = rowtimes(j2[i], &s[3], m2);
-    }
-    return out;
-}
-
-// The components' recurrences a s_i - b s_j (mod m) taken as the non-negative
-// a s_i + b (m - s_j); the draw is p1 - p2, m1 added when it is not
-// positive, so that its uniform lies strictly between 0 and 1.
-std::uint64_t Generator::next() {
-    const u64 p1 = (a12 * s_[1] + a13n * (m1 - s_[0])) % m1;
-    s_[0] = s_[1];
-    s_[1] = s_[2];
-    s_[2] = p1;
-    const u64 p2 = (a21 * s_[5] + a23n * (m2 - s_[3])) % m2;
-    s_[3] = s_[4];
-    s_[4] = s_[5];
-    s_[5] = p2;
-    return p1 > p2 ? p1 - p2 : p1 + (m1 - p2);
-}
-
-namespace {
 
 // The ziggurat of Marsaglia and Tsang (2000) for the standard normal density
 // f(x) = exp(-x^2 / 2), in 128 layers of equal area v: the base strip of
@@ -142,18 +94,18 @@ double Generator::draw(Distribution d, double width) {
 
 Substreams::Substreams(u64 seed) {
     stream_ = {12345, 12345, 12345, 12345, 12345, 12345};
-    Matrix s1 = powerof2(a1, streamexponent, m1);
-    Matrix s2 = powerof2(a2, streamexponent, m2);
+    Matrix s1 = powerof2<m1>(a1, streamexponent);
+    Matrix s2 = powerof2<m2>(a2, streamexponent);
     for (; seed > 0; seed >>= 1) {
         if (seed & 1) stream_ = advance(s1, s2, stream_);
-        s1 = multiply(s1, s1, m1);
-        s2 = multiply(s2, s2, m2);
+        s1 = multiply<m1>(s1, s1);
+        s2 = multiply<m2>(s2, s2);
     }
-    jump1_[0] = powerof2(a1, substreamexponent, m1);
-    jump2_[0] = powerof2(a2, substreamexponent, m2);
+    jump1_[0] = powerof2<m1>(a1, substreamexponent);
+    jump2_[0] = powerof2<m2>(a2, substreamexponent);
     for (std::size_t j = 1; j < jump1_.size(); ++j) {
-        jump1_[j] = multiply(jump1_[j - 1], jump1_[j - 1], m1);
-        jump2_[j] = multiply(jump2_[j - 1], jump2_[j - 1], m2);
+        jump1_[j] = multiply<m1>(jump1_[j - 1], jump1_[j - 1]);
+        jump2_[j] = multiply<m2>(jump2_[j - 1], jump2_[j - 1]);
     }
 }
 

@@ -12,8 +12,10 @@
 // cannot use: it says why in `failure`.
 #pragma once
 
-#include "pointset/pointset.h"
-#include "statistics/statistics.h"
+// Relative to this header, so that it holds both in the source tree and
+// installed under include/formeval/.
+#include "../pointset/pointset.h"
+#include "../statistics/statistics.h"
 
 #include <cstdint>
 #include <limits>
@@ -64,8 +66,8 @@ enum class Acts {
     squarenessyz
 };
 
-// Whether a contribution is drawn once per trial, and whether its width is a
-// length (per-point ones and offsets) rather than relative or an angle.
+// Whether a contribution is drawn once per trial; whether its width is a
+// length (per-point ones, offsets), not relative or an angle.
 bool systematic(Acts a);
 bool lengthwidth(Acts a);
 
@@ -80,8 +82,6 @@ struct Contribution {
 // contribution in the order given; then x' = (1 + sx) x + exy y + exz z + ox,
 // y' = (1 + sy) y + eyz z + oy, z' = (1 + sz) z + oz, with s the sum of the
 // common and the axis' scale errors.
-
-// Running the evaluation.
 
 struct Options {
     long trials = 100000;     // M, when digits is 0
@@ -105,9 +105,9 @@ struct Options {
 
 // The random numbers: MRG32k3a (L'Ecuyer 1999), stream `seed` of the streams
 // 2^127 draws apart from the state 12345 (L'Ecuyer et al. 2002); trial t
-// draws from substream t of it (2^76 draws apart), reached by jump-ahead, so
+// draws from its substream t (2^76 draws apart), reached by jump-ahead, so
 // that no trial depends on another or on which thread runs it. Gaussian
-// variates by Box-Muller, the others from one or two uniforms.
+// variates by the ziggurat (Marsaglia and Tsang 2000), others from uniforms.
 
 // The Monte Carlo result of one quantity, from the trials that gave a
 // feature, and its GUM counterpart.
@@ -168,19 +168,19 @@ struct Result {
 // negative or not finite, or along z for points in the plane; no
 // contribution of nonzero width; fewer trials than the coverage interval
 // needs (M - pM < 1), or more than maxtrials; digits outside 0 to 4 or
-// tolerancedigits outside 1 to 4; a
-// coverage not above 0 and below 100 %; every trial failing.
+// tolerancedigits outside 1 to 4; a coverage not above 0 and below 100 %;
+// every trial failing.
 Result propagate(const pointset::Points& points, Feature feature, Criterion criterion,
                  const std::vector<Contribution>& model, const Options& options);
 
-// The quantities of a feature by a criterion, in output order: the location
-// (point_x... of lines, planes and cylinders, centre_x... of circles and
-// spheres), the direction (direction_x... of a line, normal_x... of a plane,
-// axis_x... of a cylinder), a line's slope dy/dx, a line's or plane's offset
-// (its signed distance from the origin along its normal), radius and
-// diameter, then t, p, v, q where the criterion does not fix them (p and v
-// not for the minimum zone, whose p = v = t/2; p is 0 for the circumscribed,
-// v for the inscribed feature).
+// The quantities of a feature by a criterion, in output order, as its traits
+// (pointset::traits) give them: the location (centre_x... of a feature with a
+// centre, else point_x...), the direction (direction_x... along a line,
+// normal_x... of a plane, axis_x... in space), the radius and diameter of a
+// round feature, else a line's slope dy/dx and a line's or plane's offset
+// (its signed distance from the origin along its normal); then t, p, v, q
+// where the criterion does not fix them (p = v = t/2 for the minimum zone; p
+// is 0 for the circumscribed, v for the inscribed feature).
 std::vector<std::string> quantitynames(Feature feature, Criterion criterion);
 
 // The values of those quantities of a reference, in that order.

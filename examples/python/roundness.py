@@ -6,7 +6,10 @@ harmonics, and a polar chart of the deviations with matplotlib when it is
 installed.
 
     examples/points/generate.sh /tmp/pts
-    PYTHONPATH=build/release/python python3 examples/python/roundness.py /tmp/pts/roundness.csv
+    python3 examples/python/roundness.py /tmp/pts/roundness.csv
+
+with the package installed (pip: docs/python.md), or PYTHONPATH=build/release/python
+for the build's own package.
 
 Options: --columns 1,2 (the x and y columns, from 1), --plot FILE (default
 roundness.png beside the trace), --no-plot.

@@ -15,6 +15,35 @@ typedef struct _cairo_surface cairo_surface_t;
 
 namespace formeval::report {
 
+// A colour, each channel from 0 to 1.
+struct Rgb {
+    double r, g, b;
+};
+constexpr std::array<Rgb, ncriteria> referencecolours = {
+    Rgb{0.122, 0.467, 0.706}, Rgb{0.173, 0.627, 0.173}, Rgb{0.839, 0.153, 0.157},
+    Rgb{0.580, 0.404, 0.741}};
+constexpr Rgb profilecolour = {0, 0, 0};
+
+// Colours of the histogram's bars, mean and coverage interval.
+constexpr Rgb barcolour = {0.62, 0.77, 0.89};
+constexpr Rgb meancolour = {0.1, 0.1, 0.1};
+constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
+constexpr Rgb measuredcolour = {0.17, 0.63, 0.17};
+constexpr Rgb gaussiancolour = {0.95, 0.5, 0.05};
+
+// Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
+// [low, high], about `target` of them, at most maxticks, each drawn once even
+// where the doubles near them are coarser than the step.
+constexpr int maxticks = 100;
+struct Ticks {
+    double step = 1;
+    std::vector<double> values;
+};
+Ticks ticks(double low, double high, int target);
+
+// A tick value with just enough digits to tell it from its neighbours.
+std::string ticklabel(double value, double step);
+
 enum class Anchor { start, middle, end };
 
 struct Vertex {

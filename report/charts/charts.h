@@ -61,9 +61,9 @@ struct PolarData {
     Fit centre;                      // the minimum-zone circle (the exact one where
                                      // formeval's is not it)
     std::vector<PolarPoint> profile; // by angle; an arc's from its start, angles increasing
-    std::array<std::vector<PolarPoint>, nmethods> curves; // empty where not drawable
+    std::array<std::vector<PolarPoint>, ncriteria> curves; // empty where not drawable
     // The exact circles of the references formeval's circle is not, likewise.
-    std::array<std::vector<PolarPoint>, nmethods> exactcurves;
+    std::array<std::vector<PolarPoint>, ncriteria> exactcurves;
     double zoneinner = 0; // deviations of the two minimum-zone circles: the extremes of the
     double zoneouter = 0; // profile about the minimum-zone centre
     double lowest = 0;    // smallest deviation drawn
@@ -82,7 +82,7 @@ struct PolarData {
 // drawing unit.
 constexpr int curvesamples = 360;
 
-PolarData polardata(const CircleRecord& record, const Evaluated& evaluation);
+PolarData polardata(const XY& points, const Evaluated& evaluation);
 
 // What a polar plot shows besides the data.
 struct PolarLabels {
@@ -177,10 +177,10 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
 // 7200 points is drawn as the lowest and highest of each of 3600 steps.
 // `caption` is the line under the chart (the part, operator ... and the
 // filter); none when empty.
-void drawstraightness(const std::string& path, Format format, const FormRecord& record,
+void drawstraightness(const std::string& path, Format format, const JobRecord& record,
                       const Evaluated& e, const Subunit& unit, const std::string& title,
                       const std::string& caption, bool orthogonal = false);
-void drawflatness(const std::string& path, Format format, const FormRecord& record,
+void drawflatness(const std::string& path, Format format, const JobRecord& record,
                   const Evaluated& e, const Subunit& unit, const std::string& title,
                   const std::string& caption);
 
@@ -231,34 +231,5 @@ struct Shown {
     // The running values and the tolerance as shown.
     Convergence operator()(const Convergence& c) const;
 };
-
-// A colour, each channel from 0 to 1.
-struct Rgb {
-    double r, g, b;
-};
-constexpr std::array<Rgb, nmethods> referencecolours = {
-    Rgb{0.122, 0.467, 0.706}, Rgb{0.173, 0.627, 0.173}, Rgb{0.839, 0.153, 0.157},
-    Rgb{0.580, 0.404, 0.741}};
-constexpr Rgb profilecolour = {0, 0, 0};
-
-// Colours of the histogram's bars, mean and coverage interval.
-constexpr Rgb barcolour = {0.62, 0.77, 0.89};
-constexpr Rgb meancolour = {0.1, 0.1, 0.1};
-constexpr Rgb intervalcolour = {0.84, 0.15, 0.16};
-constexpr Rgb measuredcolour = {0.17, 0.63, 0.17};
-constexpr Rgb gaussiancolour = {0.95, 0.5, 0.05};
-
-// Axis ticks: multiples of a step of 1, 2 or 5 times a power of ten within
-// [low, high], about `target` of them, at most maxticks, each drawn once even
-// where the doubles near them are coarser than the step.
-constexpr int maxticks = 100;
-struct Ticks {
-    double step = 1;
-    std::vector<double> values;
-};
-Ticks ticks(double low, double high, int target);
-
-// A tick value with just enough digits to tell it from its neighbours.
-std::string ticklabel(double value, double step);
 
 } // namespace formeval::report

@@ -16,8 +16,7 @@ constexpr std::size_t mostdots = 60;
 constexpr std::size_t mostprofile = 7200;
 
 // Deviation of each point from a fit's line or plane, along y or z.
-std::vector<double> deviations(const FormRecord& r, const Fit& fit) {
-    const bool plane = r.job == 3000;
+std::vector<double> deviations(const JobRecord& r, const Fit& fit, bool plane) {
     const std::vector<double>& f = r.c[plane ? 2 : 1];
     std::vector<double> out;
     for (std::size_t i = 0; i < f.size(); ++i)
@@ -28,18 +27,34 @@ std::vector<double> deviations(const FormRecord& r, const Fit& fit) {
 
 // Size of the numbers a record's deviations are formed from: its
 // coordinates and the reference's intercept.
-double magnitude(const FormRecord& r, const Fit& fit) {
+double magnitude(const JobRecord& r, const Fit& fit) {
     double size = std::isfinite(fit.intercept) ? std::fabs(fit.intercept) : 0;
     for (const std::vector<double>& c : r.c)
         for (const double v : c) size = std::max(size, std::fabs(v));
     return size;
 }
 
+// Each point's deviation from the minimum zone in the sub-unit, and the
+// points on the zone's bounds.
+struct Zone {
+    std::vector<double> d;
+    ZoneContacts contacts;
+};
+Zone zoneof(const JobRecord& record, const Evaluated& e, const Subunit& u, bool plane) {
+    const Fit& mz = e.fit(Criterion::minimumzone);
+    Zone z{deviations(record, mz, plane), {}};
+    for (double& v : z.d) v *= u.factor;
+    z.contacts = zonecontacts(z.d, magnitude(record, mz) * u.factor);
+    return z;
+}
+
 // The form errors, each printed one way (see formatlabel).
 std::string errors(const Evaluated& e, const Subunit& u, double resolution) {
-    return "minimum zone " + formatlabel(e.fit(minimumzone).error * u.factor, 4, resolution) + " " +
+    return "minimum zone " +
+           formatlabel(e.fit(Criterion::minimumzone).error * u.factor, 4, resolution) + " " +
            u.name + ", least squares " +
-           formatlabel(e.fit(leastsquares).error * u.factor, 4, resolution) + " " + u.name;
+           formatlabel(e.fit(Criterion::leastsquares).error * u.factor, 4, resolution) + " " +
+           u.name;
 }
 
 // The points of a profile in x order; of more than mostprofile, the lowest
@@ -98,21 +113,21 @@ void finish(Canvas& c, double width, double height, const std::string& title,
 
 } // namespace
 
-void drawstraightness(const std::string& path, Format format, const FormRecord& record,
+void drawstraightness(const std::string& path, Format format, const JobRecord& record,
                       const Evaluated& e, const Subunit& u, const std::string& title,
                       const std::string& captiontext, bool orthogonal) {
     constexpr double width = 900, height = 564, left = 90, right = 30, top = 110, bottom = 94;
     Canvas c(path, format, width, height + (captiontext.empty() ? 0 : captionheight));
     const std::vector<double>& x = record.c[0];
-    std::vector<double> d = deviations(record, e.fit(minimumzone));
-    for (double& v : d) v *= u.factor;
-    const ZoneContacts contacts = zonecontacts(d, magnitude(record, e.fit(minimumzone)) * u.factor);
+    const auto [d, contacts] = zoneof(record, e, u, false);
     const Range xr = rangeof(x);
     const Range zone = rangeof(d);
     // The least-squares line relative to the minimum-zone line, at the ends.
     const auto lsline = [&](double at) {
-        return ((e.fit(leastsquares).intercept - e.fit(minimumzone).intercept) +
-                (e.fit(leastsquares).slopex - e.fit(minimumzone).slopex) * at) *
+        return ((e.fit(Criterion::leastsquares).intercept -
+                 e.fit(Criterion::minimumzone).intercept) +
+                (e.fit(Criterion::leastsquares).slopex - e.fit(Criterion::minimumzone).slopex) *
+                    at) *
                u.factor;
     };
     const Range yr = rangeof({zone.low, zone.high, lsline(xr.low), lsline(xr.high)});
@@ -151,11 +166,11 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
     c.colour(zonefill, 0.12);
     c.rectangle(px(xr.low), py(zone.high), px(xr.high) - px(xr.low), py(zone.low) - py(zone.high),
                 true);
-    c.colour(referencecolours[minimumzone]);
+    c.colour(referencecolours[indexof(Criterion::minimumzone)]);
     c.linewidth(1.4);
     c.line(px(xr.low), py(zone.high), px(xr.high), py(zone.high));
     c.line(px(xr.low), py(zone.low), px(xr.high), py(zone.low));
-    c.colour(referencecolours[leastsquares]);
+    c.colour(referencecolours[indexof(Criterion::leastsquares)]);
     c.line(px(xr.low), py(lsline(xr.low)), px(xr.high), py(lsline(xr.high)));
 
     Polyline trace;
@@ -175,16 +190,14 @@ void drawstraightness(const std::string& path, Format format, const FormRecord& 
            ringkey(contacts, linebounds), captiontext);
 }
 
-void drawflatness(const std::string& path, Format format, const FormRecord& record,
+void drawflatness(const std::string& path, Format format, const JobRecord& record,
                   const Evaluated& e, const Subunit& u, const std::string& title,
                   const std::string& captiontext) {
     constexpr double width = 900, height = 684, left = 80, top = 100, side = 500;
     Canvas c(path, format, width, height + (captiontext.empty() ? 0 : captionheight));
     const std::vector<double>& x = record.c[0];
     const std::vector<double>& y = record.c[1];
-    std::vector<double> d = deviations(record, e.fit(minimumzone));
-    for (double& v : d) v *= u.factor;
-    const ZoneContacts contacts = zonecontacts(d, magnitude(record, e.fit(minimumzone)) * u.factor);
+    const auto [d, contacts] = zoneof(record, e, u, true);
     const Range xr = rangeof(x);
     const Range yr = rangeof(y);
     const Range zone = rangeof(d);

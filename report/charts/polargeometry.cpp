@@ -40,11 +40,11 @@ bool magnificationfits(double magnification, double lowest, double highest, doub
            base + scale * highest <= layout.plotradius;
 }
 
-PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
+PolarData polardata(const XY& points, const Evaluated& evaluation) {
     PolarData data;
     // Drawn about the exact minimum-zone centre where formeval's is not it.
-    const Fit& ours = evaluation.fit(minimumzone);
-    const Fit* exactzone = evaluation.find(minimumzone, Source::exact);
+    const Fit& ours = evaluation.fit(Criterion::minimumzone);
+    const Fit* exactzone = evaluation.find(Criterion::minimumzone, Source::exact);
     const Fit& mz = exactzone && ours.inexact ? *exactzone : ours;
     data.centre = mz;
     data.lowest = data.highest = 0;
@@ -53,7 +53,7 @@ PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
         data.highest = std::max(data.highest, deviation);
     };
 
-    data.profile = profile::profileabout(record.x, record.y, {mz.x, mz.y, mz.r});
+    data.profile = profile::profileabout(points.x, points.y, {mz.x, mz.y, mz.r});
     for (const PolarPoint& p : data.profile) extend(p.deviation);
     data.zoneinner = data.lowest;
     data.zoneouter = data.highest;
@@ -87,11 +87,11 @@ PolarData polardata(const CircleRecord& record, const Evaluated& evaluation) {
         for (const PolarPoint& p : curve) extend(p.deviation);
         return curve;
     };
-    for (int k = 0; k < nmethods; ++k) {
-        const Fit& program = evaluation.fit(Method(k));
+    for (int k = 0; k < ncriteria; ++k) {
+        const Fit& program = evaluation.fit(Criterion(k));
         data.curves[k] = curveof(program);
-        const bool held = k == minimumzone || data.holdscircles();
-        if (const Fit* exact = evaluation.find(Method(k), Source::exact);
+        const bool held = Criterion(k) == Criterion::minimumzone || data.holdscircles();
+        if (const Fit* exact = evaluation.find(Criterion(k), Source::exact);
             exact && program.inexact && held)
             data.exactcurves[k] = curveof(*exact);
     }

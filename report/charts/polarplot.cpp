@@ -159,7 +159,7 @@ std::vector<RingLabel> ringlabels(const Mapping& m, const PolarData& d,
 }
 
 void zone(Canvas& c, const Mapping& m, const PolarData& d) {
-    const Rgb colour = referencecolours[minimumzone];
+    const Rgb colour = referencecolours[indexof(Criterion::minimumzone)];
     c.colour(zonefill, 0.12);
     if (d.closed) {
         c.annulus(centrex, centrey, m.radius(d.zoneinner), m.radius(d.zoneouter));
@@ -189,18 +189,21 @@ void zone(Canvas& c, const Mapping& m, const PolarData& d) {
 // inscribing circles dashed, so that the zone's circles show through where
 // they coincide with them.
 void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluated& e) {
-    for (const int k : {leastsquares, circumscribing, inscribing}) {
+    for (const Criterion r :
+         {Criterion::leastsquares, Criterion::circumscribed, Criterion::inscribed}) {
+        const int k = indexof(r);
         const bool exact = !d.exactcurves[k].empty();
         const std::vector<PolarPoint>& headline = exact ? d.exactcurves[k] : d.curves[k];
         if (headline.empty()) continue;
         c.colour(referencecolours[k]);
         c.linewidth(1.4);
-        if (k != leastsquares) c.dash(7, 4);
+        if (r != Criterion::leastsquares) c.dash(7, 4);
         c.stroke(polyline(m, headline), d.closed);
         c.dash();
     }
-    for (int k = 0; k < nmethods; ++k) {
-        if (d.exactcurves[k].empty() && !(k == minimumzone && e.fit(minimumzone).inexact)) continue;
+    for (int k = 0; k < ncriteria; ++k) {
+        const bool zone = Criterion(k) == Criterion::minimumzone;
+        if (d.exactcurves[k].empty() && !(zone && e.fit(Criterion::minimumzone).inexact)) continue;
         if (d.curves[k].empty()) continue;
         c.colour(referencecolours[k]);
         c.linewidth(1);
@@ -209,9 +212,9 @@ void references(Canvas& c, const Mapping& m, const PolarData& d, const Evaluated
         c.dash();
     }
     // Centres, offset from the minimum-zone centre at the deviations' scale.
-    for (int k = 0; k < nmethods; ++k) {
-        const double x = centrex + m.scale * (e.fit(Method(k)).x - d.centre.x);
-        const double y = centrey - m.scale * (e.fit(Method(k)).y - d.centre.y);
+    for (int k = 0; k < ncriteria; ++k) {
+        const double x = centrex + m.scale * (e.fit(Criterion(k)).x - d.centre.x);
+        const double y = centrey - m.scale * (e.fit(Criterion(k)).y - d.centre.y);
         if (!std::isfinite(x) || !std::isfinite(y)) continue; // no centre to mark
         c.colour(referencecolours[k]);
         c.linewidth(1.2);
@@ -244,11 +247,11 @@ struct LegendLine {
     bool bold;
     double indent;
     double advance; // down to the next line
-    int sample;     // -1 none; a reference; nmethods: profile; +1: unfiltered; +2: zone;
+    int sample;     // -1 none; a reference; ncriteria: profile; +1: unfiltered; +2: zone;
                     // formevalsample + k: formeval's circle of reference k
 };
 
-constexpr int formevalsample = nmethods + 3;
+constexpr int formevalsample = ncriteria + 3;
 
 std::string centretext(const Fit& circle, const std::string& unit) {
     const std::string u = unit == defaultunit ? "" : " " + unit;
@@ -264,13 +267,14 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
     // The reference shown for each criterion: the exact one where the points
     // hold it, else formeval's.
     const auto headlineof = [&](int k) -> const Fit* {
-        const bool held = k == leastsquares || k == minimumzone || d.holdscircles();
-        return held ? e.find(Method(k), Source::exact) : nullptr;
+        const bool held = Criterion(k) == Criterion::leastsquares ||
+                          Criterion(k) == Criterion::minimumzone || d.holdscircles();
+        return held ? e.find(Criterion(k), Source::exact) : nullptr;
     };
     // The errors to the same decimals: four significant digits of the largest shown.
     double largest = 0;
-    for (int k = 0; k < nmethods; ++k) {
-        largest = std::max(largest, e.fit(Method(k)).error * u.factor);
+    for (int k = 0; k < ncriteria; ++k) {
+        largest = std::max(largest, e.fit(Criterion(k)).error * u.factor);
         if (const Fit* exact = headlineof(k)) largest = std::max(largest, exact->error * u.factor);
     }
     const int decimals =
@@ -284,14 +288,16 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
         std::snprintf(text, sizeof text, "%.*f", decimals, snapped);
         return std::string(text) + " " + u.name;
     };
-    for (int k = 0; k < nmethods; ++k) {
+    for (int k = 0; k < ncriteria; ++k) {
         // The exact reference headlines where there is one; formeval's beside it.
-        const Fit& program = e.fit(Method(k));
-        const bool held = k == leastsquares || k == minimumzone || d.holdscircles();
+        const Fit& program = e.fit(Criterion(k));
+        const bool held = Criterion(k) == Criterion::leastsquares ||
+                          Criterion(k) == Criterion::minimumzone || d.holdscircles();
         const Fit* exact = headlineof(k);
         const Fit& headline = exact ? *exact : program;
-        const bool bounded = k != leastsquares && (exact || program.certificate.certified);
-        out.push_back({referencenames[k], 12, false, 30, 16, k});
+        const bool bounded =
+            Criterion(k) != Criterion::leastsquares && (exact || program.certificate.certified);
+        out.push_back({legendname(Criterion(k)), 12, false, 30, 16, k});
         out.push_back(
             {shown(headline.error) + (!bounded                         ? ""
                                       : headline.certificate.certified ? "  certified"
@@ -320,10 +326,10 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
     }
     const std::size_t points = labels.measured > 0 ? labels.measured : d.profile.size();
     out.push_back({"profile: " + std::to_string(points) + " points", 12, false, 30,
-                   labels.unfiltered.empty() ? 18.0 : 16.0, nmethods});
+                   labels.unfiltered.empty() ? 18.0 : 16.0, ncriteria});
     if (!labels.unfiltered.empty())
-        out.push_back({"before filtering", 12, false, 30, 18, nmethods + 1});
-    out.push_back({"minimum zone", 12, false, 30, 18, nmethods + 2});
+        out.push_back({"before filtering", 12, false, 30, 18, ncriteria + 1});
+    out.push_back({"minimum zone", 12, false, 30, 18, ncriteria + 2});
     out.push_back({"+ centres (offsets magnified)", 11, false, 30, 26, -1});
     out.push_back(
         {"Magnification \u00d7" + formatnumber(labels.magnification, 6), 13, true, 0, 18, -1});
@@ -342,15 +348,17 @@ double legendwidth(const std::vector<LegendLine>& lines) {
 void legend(Canvas& c, const std::vector<LegendLine>& lines) {
     double y = 76;
     for (const LegendLine& l : lines) {
-        if (l.sample >= 0 && l.sample < nmethods) {
+        if (l.sample >= 0 && l.sample < ncriteria) {
             c.colour(referencecolours[l.sample]);
             c.linewidth(3);
-            if (l.sample == circumscribing || l.sample == inscribing) c.dash(7, 4);
+            if (l.sample == indexof(Criterion::circumscribed) ||
+                l.sample == indexof(Criterion::inscribed))
+                c.dash(7, 4);
             c.line(legendx, y - 4, legendx + 22, y - 4);
             c.dash();
-        } else if (l.sample == nmethods || l.sample == nmethods + 1) {
-            c.colour(l.sample == nmethods ? profilecolour : unfilteredcolour);
-            c.linewidth(l.sample == nmethods ? 1.1 : 0.6);
+        } else if (l.sample == ncriteria || l.sample == ncriteria + 1) {
+            c.colour(l.sample == ncriteria ? profilecolour : unfilteredcolour);
+            c.linewidth(l.sample == ncriteria ? 1.1 : 0.6);
             c.line(legendx, y - 4, legendx + 22, y - 4);
         } else if (l.sample >= formevalsample) {
             c.colour(referencecolours[l.sample - formevalsample]);
@@ -358,10 +366,10 @@ void legend(Canvas& c, const std::vector<LegendLine>& lines) {
             c.dash(2, 3);
             c.line(legendx, y - 4, legendx + 22, y - 4);
             c.dash();
-        } else if (l.sample == nmethods + 2) {
+        } else if (l.sample == ncriteria + 2) {
             c.colour(zonefill, 0.12);
             c.rectangle(legendx, y - 9, 22, 10, true);
-            c.colour(referencecolours[minimumzone]);
+            c.colour(referencecolours[indexof(Criterion::minimumzone)]);
             c.linewidth(1.2);
             c.line(legendx, y - 9, legendx + 22, y - 9);
             c.line(legendx, y + 1, legendx + 22, y + 1);

@@ -72,11 +72,21 @@ const CLI::Validator positivenumber(
     },
     "POSITIVE");
 
+// "line, plane, circle, sphere or cylinder".
+std::string featurelist() {
+    std::string out;
+    for (std::size_t k = 0; k < pointset::features.size(); ++k)
+        out += std::string(k == 0                               ? ""
+                           : k + 1 == pointset::features.size() ? " or "
+                                                                : ", ") +
+               pointset::features[k].name;
+    return out;
+}
+
 const CLI::Validator featurename(
     [](std::string& input) {
-        if (featurenamed(input)) return std::string();
-        return "the feature is line, plane, circle, sphere or cylinder, not '" + printable(input) +
-               "'";
+        if (pointset::featurenamed(input)) return std::string();
+        return "the feature is " + featurelist() + ", not '" + printable(input) + "'";
     },
     "FEATURE");
 
@@ -97,8 +107,8 @@ void pointoptions(CLI::App& command, const std::string& table, PointOptions& p) 
 // The feature named, its columns checked against its coordinates.
 std::optional<pointset::Feature> pointfeature(const PointOptions& p) {
     if (p.feature.empty()) return std::nullopt;
-    const pointset::Feature f = *featurenamed(p.feature);
-    const auto d = static_cast<std::size_t>(dimensionof(f));
+    const pointset::Feature f = *pointset::featurenamed(p.feature);
+    const auto d = static_cast<std::size_t>(pointset::traits(f).dimension);
     if (!p.columns.empty() && p.columns.size() != d)
         throw CLI::ValidationError("--columns", "a " + p.feature + "'s points have " +
                                                     std::to_string(d) + " coordinates: name " +
@@ -106,21 +116,40 @@ std::optional<pointset::Feature> pointfeature(const PointOptions& p) {
     return f;
 }
 
-// The criteria of --criterion, in Method order.
-constexpr std::array<const char*, nmethods> criterionnames = {"least-squares", "minimum-zone",
-                                                              "circumscribed", "inscribed"};
+// A criterion as --criterion names it: its name, hyphens for blanks
+// ("least-squares", "minimum-zone", "circumscribed", "inscribed").
+std::string optionname(const pointset::CriterionTraits& c) {
+    std::string name = c.name;
+    std::replace(name.begin(), name.end(), ' ', '-');
+    return name;
+}
 
-std::optional<Method> criterionnamed(const std::string& name) {
-    for (std::size_t k = 0; k < criterionnames.size(); ++k)
-        if (name == criterionnames[k]) return static_cast<Method>(k);
+std::optional<Criterion> criterionnamed(const std::string& name) {
+    for (const pointset::CriterionTraits& c : pointset::criteria)
+        if (name == optionname(c)) return c.criterion;
     return std::nullopt;
+}
+
+// Every criterion as --criterion names it.
+std::vector<std::string> criterionoptions() {
+    std::vector<std::string> out;
+    for (const pointset::CriterionTraits& c : pointset::criteria) out.push_back(optionname(c));
+    return out;
+}
+
+// "least-squares, minimum-zone, circumscribed or inscribed".
+std::string criterionlist() {
+    const std::vector<std::string> names = criterionoptions();
+    std::string out;
+    for (std::size_t k = 0; k < names.size(); ++k)
+        out += (k == 0 ? "" : k + 1 == names.size() ? " or " : ", ") + names[k];
+    return out;
 }
 
 const CLI::Validator criterionname(
     [](std::string& input) {
         if (criterionnamed(input)) return std::string();
-        return "the criterion is least-squares, minimum-zone, circumscribed or inscribed, not '" +
-               printable(input) + "'";
+        return "the criterion is " + criterionlist() + ", not '" + printable(input) + "'";
     },
     "CRITERION");
 
@@ -286,7 +315,7 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
     c->add_option("inputs", u.inputs, help("inputs"))->required();
     pointoptions(*c, "uncertainty", l.points);
     c->add_option("--criterion", l.criterion, help("--criterion"))
-        ->check(CLI::IsMember({"least-squares", "minimum-zone", "circumscribed", "inscribed"}))
+        ->check(CLI::IsMember(criterionoptions()))
         ->default_str("minimum-zone");
     c->add_option("--unit", u.unit, help("--unit"))->default_str(defaultunit);
     for (const auto& [flag, contribution] : {std::pair{"--sigma", "coordinates gaussian"},
@@ -363,10 +392,7 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
     using pointset::Criterion;
     u.feature = pointfeature(l.points);
     u.columns = l.points.columns;
-    u.criterion = l.criterion == "least-squares"   ? Criterion::leastsquares
-                  : l.criterion == "circumscribed" ? Criterion::circumscribed
-                  : l.criterion == "inscribed"     ? Criterion::inscribed
-                                                   : Criterion::minimumzone;
+    u.criterion = criterionnamed(l.criterion).value_or(Criterion::minimumzone);
     u.rule = l.decision == "simple" ? uncertainty::Rule::simple : uncertainty::Rule::guarded;
     u.format = l.csv    ? StatementFormat::csv
                : l.json ? StatementFormat::json

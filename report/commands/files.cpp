@@ -49,8 +49,8 @@ std::optional<PointFile> readpoints(const std::string& path, pointset::Feature f
     try {
         Progress progress(err, "reading " + printable(path), ec ? 0 : size,
                           showprogress(mode, !ec && size >= progressbytes));
-        PointFile points =
-            readpointfile(in, path, {columns, dimensionof(feature)}, showbytes, &progress);
+        PointFile points = readpointfile(in, path, {columns, pointset::traits(feature).dimension},
+                                         showbytes, &progress);
         progress.finish();
         return points;
     } catch (const FileError& e) {

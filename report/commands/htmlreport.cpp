@@ -67,7 +67,7 @@ void headerblock(std::ostream& html, const ReportOptions& o, std::size_t parts) 
     html << "<header class=\"block\">\n<h1>Form inspection report</h1>\n<table class=\"header\">\n";
     std::vector<std::pair<std::string, std::string>> rows = o.header;
     rows.push_back({"Filter", filtername(r.filter, r.unit)});
-    rows.push_back({"Criterion of the verdicts", methodname(r.criterion)});
+    rows.push_back({"Criterion of the verdicts", referencename(r.criterion)});
     rows.push_back({"Unit", r.unit});
     rows.push_back({"Parts", std::to_string(parts)});
     for (const auto& [label, value] : rows)
@@ -79,12 +79,19 @@ void parameters(std::ostream& html, const Evaluated& e, const ResultsOptions& o)
     html << "<table class=\"parameters\">\n<tr><th class=\"text\">reference</th><th "
             "class=\"text\">by</th><th>t</th><th>p</th><th>v</th><th>q</th><th "
             "class=\"text\">certified</th></tr>\n";
+    const RowOptions options = rowoptions(o, e, false);
     for (const Fit& r : e.fits) {
-        const bool bounded = r.source != Source::program && r.method != Method::leastsquares;
-        html << "<tr>" << cell(methodname(r.method), false) << cell(sourcename(r.source), false)
-             << cell(num(r.iso.t, o.digits)) << cell(num(r.iso.p, o.digits))
-             << cell(num(r.iso.v, o.digits)) << cell(num(r.iso.q, o.digits))
-             << cell(bounded ? (r.certificate.certified ? "yes" : "no") : "", false) << "</tr>\n";
+        const std::vector<Field> row = rowfields("", e, r, options);
+        const auto text = [&row](const char* name) { return fieldnamed(row, name)->text; };
+        const auto number = [&](const char* name) {
+            return cell(num(fieldnamed(row, name)->number, o.digits));
+        };
+        const Field& certified = *fieldnamed(row, "certified");
+        html << "<tr>" << cell(text("method"), false) << cell(text("computed_by"), false)
+             << number("t") << number("p") << number("v") << number("q")
+             << cell(certified.kind == Field::Kind::truth ? (certified.truth ? "yes" : "no") : "",
+                     false)
+             << "</tr>\n";
     }
     html << "</table>\n";
 }
@@ -92,14 +99,14 @@ void parameters(std::ostream& html, const Evaluated& e, const ResultsOptions& o)
 // The chart polar drew of a part, from the scratch directory of its input.
 fs::path chartof(const fs::path& dir, const std::string& input, const Evaluated& e) {
     const std::string stem = fs::path(input).stem().string();
-    if (e.feature) return dir / (stem + "-" + pointset::featurename(*e.feature) + ".svg");
+    if (e.pointfile) return dir / (stem + "-" + pointset::featurename(e.feature) + ".svg");
     return dir / (stem + "-job" + std::to_string(e.record.ordinal) + "-" +
                   std::to_string(e.record.job) + ".svg");
 }
 
 void part(std::ostream& html, const FileResults& file, const Evaluated& e, const fs::path& dir,
           const ResultsOptions& o, std::size_t number) {
-    const std::string name = e.feature ? file.file : file.file + ": " + recordname(e.record);
+    const std::string name = e.pointfile ? file.file : file.file + ": " + recordname(e.record);
     html << "<section class=\"part\">\n<h2>Part " << number << ": " << xmltext(name) << "</h2>\n";
     const std::string svg = inlinesvg(chartof(dir, file.file, e));
     if (svg.empty())
@@ -153,7 +160,7 @@ struct Scratch {
 } // namespace
 
 int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
-    if (!pointset::exactreferences()) return unavailable(err, "report", "CGAL and GLPK");
+    if (!pointset::exactreferences()) return unavailable(err, "report", "CGAL");
     if (!chartsavailable()) return unavailable(err, "report", "cairo");
     if ((o.results.filter.cutoff > 0 || o.results.filter.band()) && !profile::spectral())
         return unavailable(err, "report --filter and --filter-band", "FFTW");

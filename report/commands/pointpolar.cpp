@@ -8,6 +8,7 @@
 #include "report/pointfiles/pointfiles.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <ostream>
@@ -75,7 +76,7 @@ struct Charted {
 std::string errorstext(const Evaluated& e, const Subunit& u, double resolution) {
     std::string text;
     for (const Fit& f : e.fits)
-        text += std::string(text.empty() ? "" : ", ") + methodname(f.method) + " " +
+        text += std::string(text.empty() ? "" : ", ") + referencename(f.criterion) + " " +
                 formatlabel(f.error * u.factor, 4, resolution) + " " + u.name;
     return text;
 }
@@ -85,11 +86,10 @@ std::string errorstext(const Evaluated& e, const Subunit& u, double resolution) 
 // The chart draws a long profile decimated, keeping its extremes.
 void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
               const std::string& title, const std::string& captiontext, const Subunit& u) {
-    const Fit& mz = c.e.fit(minimumzone);
-    const Fit& ls = c.e.fit(leastsquares);
+    const Fit& mz = c.e.fit(Criterion::minimumzone);
+    const Fit& ls = c.e.fit(Criterion::leastsquares);
     const Vector n = {-mz.direction[1], mz.direction[0], 0};
-    FormRecord r;
-    r.job = 1000;
+    JobRecord r; // the points in the zone's frame: along it (x) and off it (y)
     for (std::size_t i = 0; i < pf.count(); ++i) {
         r.c[0].push_back(dot(&pf.coordinates[2 * i], mz.direction, mz.point, 2));
         r.c[1].push_back(c.deviations[i]);
@@ -97,13 +97,13 @@ void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, cons
     // The drawing reads lines as y = intercept + slope x: the minimum zone is
     // the axis, the least-squares line its offset and slope in this frame.
     Evaluated e = c.e;
-    const auto of = [&e](Method method) -> Fit& {
+    const auto of = [&e](Criterion method) -> Fit& {
         return *std::find_if(e.fits.begin(), e.fits.end(),
-                             [method](const Fit& f) { return f.method == method; });
+                             [method](const Fit& f) { return f.criterion == method; });
     };
-    Fit& zero = of(minimumzone);
+    Fit& zero = of(Criterion::minimumzone);
     zero.intercept = zero.slopex = 0;
-    Fit& least = of(leastsquares);
+    Fit& least = of(Criterion::leastsquares);
     const double du = ls.direction[0] * mz.direction[0] + ls.direction[1] * mz.direction[1];
     const double dn = ls.direction[0] * n[0] + ls.direction[1] * n[1];
     least.slopex = dn / du;
@@ -114,11 +114,13 @@ void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, cons
     });
 }
 
-// The flatness map in the plane's own frame, or the developed cylinder.
+// The flatness map in the plane's own frame, or the developed surface of a
+// feature round about an axis (a cylinder).
 void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
              const std::string& title, const Subunit& u) {
-    const Fit& mz = c.e.fit(minimumzone);
-    const bool cylinder = *o.feature == Feature::cylinder;
+    const Fit& mz = c.e.fit(Criterion::minimumzone);
+    const pointset::FeatureTraits& t = pointset::traits(*o.feature);
+    const bool cylinder = t.radius && t.direction == pointset::Direction::along;
     const Frame f = frameabout(mz.direction);
     DeviationMap m;
     const double degree = std::atan(1.0) / 45;
@@ -139,9 +141,10 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
     m.cylinder = cylinder;
     m.title = title;
     m.caption = chartcaption(o.header, "");
-    m.what = std::string(cylinder ? "Cylindricity: " : "Flatness: ") +
-             errorstext(c.e, u, zonecontacts(m.d, m.scale).tolerance);
-    const std::string what = cylinder ? "cylinder (outward positive)" : "plane";
+    std::string form = t.form;
+    form[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(form[0])));
+    m.what = form + ": " + errorstext(c.e, u, zonecontacts(m.d, m.scale).tolerance);
+    const std::string what = std::string(t.name) + (cylinder ? " (outward positive)" : "");
     m.key = pf.count() <= mostmapdots
                 ? "Each point coloured by its deviation normal to the minimum-zone " + what
                 : "Cells coloured by the mean deviation of their points normal to the "
@@ -162,10 +165,8 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
             [&](const std::string& path, Format format) { drawdeviationmap(path, format, m, u); });
 }
 
-CircleRecord circlerecord(const PointFile& pf) {
-    CircleRecord r;
-    r.ordinal = 1;
-    r.line = pf.firstline;
+XY planepoints(const PointFile& pf) {
+    XY r;
     for (std::size_t i = 0; i < pf.count(); ++i) {
         r.x.push_back(pf.coordinates[2 * i]);
         r.y.push_back(pf.coordinates[2 * i + 1]);
@@ -179,13 +180,13 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& 
                 const Charted& c, const fs::path& svg, const std::string& title, std::ostream& err,
                 PlotRow& row) {
     Evaluated e = c.e;
-    PolarData data = polardata(circlerecord(shown.points), e);
+    PolarData data = polardata(planepoints(shown.points), e);
     PolarLabels labels;
     labels.title = title;
     labels.unit = o.unit;
     labels.filter = shown.filter;
     labels.caption = chartcaption(o.header, shown.filter);
-    if (!shown.filter.empty()) labels.unfiltered = polardata(circlerecord(pf), e).profile;
+    if (!shown.filter.empty()) labels.unfiltered = polardata(planepoints(pf), e).profile;
     labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
     labels.magnification = magnification(o, data, printable(pf.file), err);
     thinprofile(data, labels, o.drawnpoints);
@@ -201,9 +202,10 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& 
 int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
                std::vector<FileResults>* charted) {
     const std::string file = printable(o.input);
-    if (*o.feature == Feature::sphere) {
-        err << "formreport: " << file << ": polar has no chart of a sphere; "
-            << "`formreport results --feature sphere` evaluates it\n";
+    if (pointset::traits(*o.feature).centre && pointset::traits(*o.feature).dimension == 3) {
+        const char* name = pointset::featurename(*o.feature);
+        err << "formreport: " << file << ": polar has no chart of a " << name
+            << "; `formreport results --feature " << name << "` evaluates it\n";
         return exitinput;
     }
     if (o.harmonics)
@@ -213,7 +215,7 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     if (!openinput(o.input, in, err)) return exitinput;
     PointFile pf;
     try {
-        pf = readpointfile(in, o.input, {o.columns, dimensionof(*o.feature)});
+        pf = readpointfile(in, o.input, {o.columns, pointset::traits(*o.feature).dimension});
     } catch (const FileError& e) {
         complain(err, e);
         return exitinput;
@@ -223,7 +225,7 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     for (const std::string& n : fits.notes) err << "formreport: " << file << ": " << n << "\n";
     const char* feature = pointset::featurename(*o.feature);
     // The chart draws every reference of its feature: all four of a circle.
-    const std::size_t needed = *o.feature == Feature::circle ? nmethods : 2;
+    const std::size_t needed = *o.feature == Feature::circle ? ncriteria : 2;
     if (!fits.failure.empty() || fits.fits.size() < needed) {
         err << "formreport: " << file << ": no " << feature << " plotted: "
             << (fits.failure.empty() ? "not every reference could be evaluated" : fits.failure)
@@ -234,19 +236,21 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     if (charted) {
         FileResults f{pf.file, static_cast<long>(pf.count()), 0, {}, {}};
         Evaluated e;
-        e.feature = o.feature;
+        e.feature = *o.feature;
+        e.pointfile = true;
         for (const Measured& m : fits.fits) e.fits.push_back(m.reference);
         f.records.push_back(std::move(e));
         charted->push_back(std::move(f));
     }
     Charted c;
-    c.e.feature = o.feature;
+    c.e.feature = *o.feature;
+    c.e.pointfile = true;
     for (Measured& m : fits.fits) {
         m.reference.source = Source::program; // the charts draw the rows they find so
         c.e.fits.push_back(m.reference);
-        if (m.reference.method == minimumzone) c.deviations = std::move(m.deviations);
+        if (m.reference.criterion == Criterion::minimumzone) c.deviations = std::move(m.deviations);
     }
-    const Subunit u = subunit(o.unit, c.e.fit(minimumzone).error);
+    const Subunit u = subunit(o.unit, c.e.fit(Criterion::minimumzone).error);
     const std::string stem = fs::path(o.input).stem().string();
     const fs::path svg = fs::path(o.output) / (stem + "-" + feature + ".svg");
     const std::string title = fs::path(o.input).filename().string() + ": " + feature + ", " +
@@ -264,10 +268,10 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     out << file << ": " << feature << " of " << pf.count() << " points plotted in " << row.file
         << "; form error against each reference (" << pointset::isostem(*o.feature) << "t)\n";
     for (const Fit& f : c.e.fits)
-        out << "  " << methodname(f.method) << " " << formatnumber(f.error, 12)
-            << (f.method == leastsquares  ? ""
-                : f.certificate.certified ? "  certified"
-                                          : "  not certified: " + f.certificate.why)
+        out << "  " << referencename(f.criterion) << " " << formatnumber(f.error, 12)
+            << (f.criterion == Criterion::leastsquares ? ""
+                : f.certificate.certified              ? "  certified"
+                                                       : "  not certified: " + f.certificate.why)
             << "\n";
     return outputwritten(out, err) ? exitok : exitinput;
 }

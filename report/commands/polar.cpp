@@ -32,9 +32,8 @@ std::string undrawable(const Fit& f) {
     return "";
 }
 
-std::string jobname(const std::string& file, const CircleRecord& r) {
-    return file + ": job " + std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
-           " of the stream, line " + std::to_string(r.line) + ")";
+std::string jobname(const std::string& file, const JobRecord& r) {
+    return file + ": " + recordname(r);
 }
 
 } // namespace
@@ -72,7 +71,7 @@ std::string notename(const ProfileFilter& f) {
 // The closed profile of the record about its least-squares circle, filtered
 // at equal angles: the mean line of a low-pass, or a band set off from the
 // circle.
-profile::Filtered filteredprofile(const CircleRecord& r, const Fit& ls, const ProfileFilter& f) {
+profile::Filtered filteredprofile(const XY& r, const Fit& ls, const ProfileFilter& f) {
     const profile::Circle c{ls.x, ls.y, ls.r};
     if (!f.band()) return profile::filtered(r.x, r.y, c, f.cutoff);
     const profile::EqualAngles samples = profile::equalangles(profile::profileabout(r.x, r.y, c));
@@ -93,8 +92,8 @@ profile::Filtered filteredprofile(const CircleRecord& r, const Fit& ls, const Pr
 // closed one at equal angles about the least-squares circle, an arc along
 // its length by the regression filter at the cut-off's wavelength; `how`
 // the chart's note. Returns why it could not be, or "".
-std::string filterrecord(const CircleRecord& r, const Fit& ls, bool closed, const ProfileFilter& f,
-                         CircleRecord& out, std::string& how) {
+std::string filterrecord(const XY& r, const Fit& ls, bool closed, const ProfileFilter& f, XY& out,
+                         std::string& how) {
     if (closed) {
         profile::Filtered mean = filteredprofile(r, ls, f);
         how = notename(f) + (mean.resampled
@@ -125,8 +124,7 @@ bool ranged(const PolarOptions& o) {
 
 // The harmonics of the range with their phases; none where the profile
 // resolves none of them.
-std::vector<profile::Harmonic> spectrum(const CircleRecord& shown, const Fit& ls,
-                                        const PolarOptions& o) {
+std::vector<profile::Harmonic> spectrum(const XY& shown, const Fit& ls, const PolarOptions& o) {
     const profile::EqualAngles samples =
         profile::equalangles(profile::profileabout(shown.x, shown.y, {ls.x, ls.y, ls.r}));
     try {
@@ -161,10 +159,8 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
                                const std::string& file, const std::string& stem,
                                std::ostream& err) {
     std::vector<FormRow> rows;
-    for (const FormRecord& r : stream.forms) {
-        const std::string where = "job " + std::to_string(r.job) + " (job " +
-                                  std::to_string(r.ordinal) + " of the stream, line " +
-                                  std::to_string(r.line) + ")";
+    for (const JobRecord& r : stream.forms) {
+        const std::string where = recordname(r);
         Evaluated e = evaluateform(r);
         std::string said;
         for (const Fit& f : e.fits) said += f.said;
@@ -176,8 +172,8 @@ std::vector<FormRow> drawforms(const PolarOptions& o, const JobStream& stream,
                 << "\n";
             continue;
         }
-        const bool plane = r.job == 3000;
-        const Subunit u = subunit(o.unit, e.fit(minimumzone).error);
+        const bool plane = e.feature == Feature::plane;
+        const Subunit u = subunit(o.unit, e.fit(Criterion::minimumzone).error);
         const std::string title = fs::path(o.input).filename().string() + ": " + where + ", " +
                                   std::to_string(r.c[0].size()) + " points";
         const fs::path svg = fs::path(o.output) / (stem + "-job" + std::to_string(r.ordinal) + "-" +
@@ -212,12 +208,12 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
         o.filter.wavelength = 0;
     }
     if (!pointset::exactreferences())
-        err << "formreport: built without CGAL and GLPK, the charts show no exact references\n";
+        err << "formreport: built without CGAL, the charts show no exact references\n";
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
     const std::string file = printable(o.input);
     try {
-        const JobStream stream = readjobstream(in, o.input);
+        const JobStream stream = sortrecords(readrecords(in, o.input));
         for (const std::string& note : stream.notes)
             err << "formreport: " << file << ": " << note << "\n";
         if (stream.circles.empty() && stream.forms.empty()) {
@@ -240,12 +236,13 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
         std::vector<HarmonicRow> harmonicrows;
         for (std::size_t k = 0; k < stream.circles.size(); ++k) {
             progress.update(k);
-            const CircleRecord& r = stream.circles[k];
+            const JobRecord& r = stream.circles[k];
             const std::string name = jobname(file, r);
-            Evaluated e = evaluate(r);
+            const XY points = planepoints(r);
+            Evaluated e = evaluatecircle(points, r.cri);
             for (const Fit& f : e.fits)
                 if (!f.said.empty())
-                    err << "formreport: " << name << ": the " << referencenames[f.method]
+                    err << "formreport: " << name << ": the " << legendname(f.criterion)
                         << " computation said: " << oneline(f.said) << "\n";
             if (!e.ok()) {
                 err << "formreport: " << name << ": not plotted: " << e.failure << "\n";
@@ -254,30 +251,30 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
             // Everything is drawn about the minimum-zone circle: one that is
             // no circle (its fit met a singular system) leaves nothing to
             // draw about.
-            const std::string basis = undrawable(e.fit(minimumzone));
+            const std::string basis = undrawable(e.fit(Criterion::minimumzone));
             if (!basis.empty()) {
                 err << "formreport: " << name << ": not plotted: the chart is drawn about the "
-                    << referencenames[minimumzone] << " circle, and " << basis << "\n";
+                    << legendname(Criterion::minimumzone) << " circle, and " << basis << "\n";
                 continue;
             }
             PolarLabels labels;
-            PolarData data = polardata(r, e);
+            PolarData data = polardata(points, e);
             const std::string stemname =
                 stem + "-job" + std::to_string(r.ordinal) + "-" + std::to_string(r.job);
             std::vector<std::string> notes;
             if (!data.closed)
                 notes.push_back("arc of " + degrees(data.span) + " (from " + degrees(data.start) +
                                 " to " + degrees(data.start + data.span) + ")");
-            CircleRecord shown = r;
+            XY shown = points;
             if (o.filter.any()) {
-                CircleRecord filtered = r;
+                XY filtered;
                 std::string how;
-                const std::string why =
-                    filterrecord(r, e.fit(leastsquares), data.closed, o.filter, filtered, how);
-                Evaluated fe = why.empty() ? evaluate(filtered) : Evaluated{};
+                const std::string why = filterrecord(points, e.fit(Criterion::leastsquares),
+                                                     data.closed, o.filter, filtered, how);
+                Evaluated fe = why.empty() ? evaluatecircle(filtered, r.cri) : Evaluated{};
                 for (const Fit& f : fe.fits)
                     if (!f.said.empty())
-                        err << "formreport: " << name << ": the " << referencenames[f.method]
+                        err << "formreport: " << name << ": the " << legendname(f.criterion)
                             << " computation said of the filtered profile: " << oneline(f.said)
                             << "\n";
                 if (!why.empty()) {
@@ -286,7 +283,7 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
                     err << "formreport: " << name << ": not filtered: the filtered profile "
                         << "cannot be evaluated: " << fe.failure << "\n";
                 } else {
-                    labels.unfiltered = polardata(r, fe).profile;
+                    labels.unfiltered = polardata(points, fe).profile;
                     data = polardata(filtered, fe);
                     e = std::move(fe);
                     shown = std::move(filtered);
@@ -294,21 +291,22 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
                     notes.push_back(how);
                 }
             }
-            for (const int c : {leastsquares, circumscribing, inscribing}) {
-                if (!data.curves[c].empty()) continue;
-                const std::string why = undrawable(e.fit(Method(c)));
-                err << "formreport: " << name << ": the " << referencenames[c] << " circle "
+            for (const Criterion c :
+                 {Criterion::leastsquares, Criterion::circumscribed, Criterion::inscribed}) {
+                if (!data.curves[indexof(c)].empty()) continue;
+                const std::string why = undrawable(e.fit(c));
+                err << "formreport: " << name << ": the " << legendname(c) << " circle "
                     << (why.empty() ? "does not surround the minimum-zone centre" : why)
                     << "; it is left out of the plot\n";
             }
             labels.magnification = magnification(o, data, name, err);
             labels.unit = o.unit;
             labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
-            labels.title = fs::path(o.input).filename().string() + ": job " +
-                           std::to_string(r.job) + " (job " + std::to_string(r.ordinal) +
-                           " of the stream, line " + std::to_string(r.line) + "), " +
-                           std::to_string(r.x.size()) + " points" +
-                           (r.job == 2000 ? " in polar coordinates" : "");
+            labels.title =
+                fs::path(o.input).filename().string() + ": job " + std::to_string(r.job) +
+                " (job " + std::to_string(r.ordinal) + " of the stream, line " +
+                std::to_string(r.line) + "), " + std::to_string(points.x.size()) + " points" +
+                (methods::recordholds(r.job)->form == Form::polar ? " in polar coordinates" : "");
             for (const std::string& note : notes)
                 labels.note += (labels.note.empty() ? "" : "; ") + note;
             thinprofile(data, labels, o.drawnpoints);
@@ -319,7 +317,7 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
                 drawpolar(path, format, data, e, labels);
             });
             if (o.harmonics && data.closed) {
-                const Fit& ls = e.fit(leastsquares);
+                const Fit& ls = e.fit(Criterion::leastsquares);
                 HarmonicRow h{printable(stemname),
                               profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
                               labels.deviations,

@@ -21,8 +21,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Whether a job record's profile can be filtered: lines and circles.
-bool filterable(Shape shape) {
-    return shape == Shape::line || shape == Shape::circle || shape == Shape::polarcircle;
+bool filterable(Feature feature) {
+    return feature == Feature::line || feature == Feature::circle;
 }
 
 // Reads and evaluates one file; false when it cannot be read or is broken.
@@ -54,7 +54,7 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
         const std::string name = recordname(e.record);
         for (const Fit& r : e.fits)
             if (!r.said.empty())
-                note(name + ": the " + methodname(r.method) +
+                note(name + ": the " + referencename(r.criterion) +
                      " computation said: " + oneline(r.said));
         for (const std::string& n : e.notes) note(name + ": " + n);
         if (!e.failure.empty()) {
@@ -62,7 +62,7 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
             ++results.refused;
             continue;
         }
-        const bool filtered = o.filter.any() && filterable(e.shape);
+        const bool filtered = o.filter.any() && filterable(e.feature);
         if (o.orthogonal || filtered) {
             const std::size_t before = e.notes.size();
             addorthogonal(e, filtered ? o.filter : ProfileFilter{});
@@ -99,7 +99,7 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
         }
         if (!filtered.how.empty()) note("filtered: " + filtered.how);
     }
-    const int d = dimensionof(*o.feature);
+    const int d = pointset::traits(*o.feature).dimension;
     const pointset::Points view =
         o.filter.any() ? pointset::Points{filtered.coordinates.data(),
                                           filtered.coordinates.size() / static_cast<std::size_t>(d),
@@ -142,7 +142,7 @@ std::vector<FileResults> evaluateinputs(const ResultsOptions& o, std::ostream& e
 }
 
 int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
-    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL and GLPK");
+    if (!pointset::exactreferences()) return unavailable(err, "results", "CGAL");
     if (!o.trend.empty() && !chartsavailable()) return unavailable(err, "--trend", "cairo");
     if ((o.filter.cutoff > 0 || o.filter.band()) && !profile::spectral())
         return unavailable(err, "results --filter and --filter-band", "FFTW");

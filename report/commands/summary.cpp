@@ -119,7 +119,7 @@ int summary(const SummaryOptions& o, std::ostream& out, std::ostream& err) {
             if (!openinput(o.jobs, jobsin, err)) return exitinput;
             JobStream stream;
             try {
-                stream = readjobstream(jobsin, o.jobs);
+                stream = sortrecords(readrecords(jobsin, o.jobs));
             } catch (const FileError& e) {
                 complain(err, e);
                 err << "formreport: nothing summarised: the job stream is broken there\n";

@@ -31,8 +31,7 @@ bool drawbatchtrend(const std::vector<FileResults>& files, const ResultsOptions&
             } else {
                 onetolerance = false;
             }
-            const std::string s =
-                e.feature ? pointset::isostem(*e.feature) : isonames(e.shape)[0].substr(0, 3);
+            const std::string s = pointset::isostem(e.feature);
             onestem = onestem && (stem.empty() || stem == s);
             stem = s;
             parts.push_back(part);
@@ -40,7 +39,7 @@ bool drawbatchtrend(const std::vector<FileResults>& files, const ResultsOptions&
     if (!onetolerance) labels.tolerance = 0;
     const BatchSummary s = batchsummary(files, o);
     labels.title = "Trend of " + std::to_string(parts.size()) +
-                   (parts.size() == 1 ? " part" : " parts") + ", " + methodname(o.criterion);
+                   (parts.size() == 1 ? " part" : " parts") + ", " + referencename(o.criterion);
     labels.note = "Filter: " + filtername(o.filter, o.unit) + "; " + std::to_string(s.pass) +
                   " pass, " + std::to_string(s.fail) + " fail, " + std::to_string(s.undecided) +
                   " undecided";

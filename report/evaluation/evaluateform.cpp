@@ -5,18 +5,11 @@
 
 namespace formeval::report {
 
-Evaluated evaluateform(const FormRecord& record) {
-    JobRecord r;
-    r.ordinal = record.ordinal;
-    r.job = record.job;
-    r.line = record.line;
-    r.numpt = static_cast<long>(record.c[0].size());
-    r.cri = record.cri;
-    r.c = record.c;
+Evaluated evaluateform(const JobRecord& record) {
     Evaluated e;
-    e.shape = record.job == 3000 ? Shape::plane : Shape::line;
-    const FitSet set = programfits(r, e.shape);
-    e.record = std::move(r);
+    e.record = record;
+    e.feature = methods::recordholds(record.job)->feature;
+    const FitSet set = programfits(record, e.feature, Form::cartesian);
     e.failure = set.failure;
     // What the fits said is with the first of them.
     const std::string said = set.fits.empty() ? "" : set.fits.front().reference.said;

@@ -12,18 +12,14 @@ namespace {
 using pointset::Criterion;
 using pointset::Feature;
 
-bool radial(Feature f) {
-    return f == Feature::circle || f == Feature::sphere || f == Feature::cylinder;
-}
-
 Fit fitof(const pointset::Reference& r) {
     Fit f;
-    f.method = static_cast<Method>(r.criterion); // the same order
+    f.criterion = r.criterion;
     f.source = Source::pointset;
     f.point = r.point;
     f.direction = r.direction;
     f.r = r.radius;
-    if (r.feature == Feature::circle || r.feature == Feature::sphere) {
+    if (pointset::traits(r.feature).centre) {
         f.x = r.point[0];
         f.y = r.point[1];
         f.z = r.point[2];
@@ -39,25 +35,20 @@ Fit fitof(const pointset::Reference& r) {
 void markarcs(Evaluated& e) {
     for (Fit& f : e.fits)
         if (f.source == Source::pointset &&
-            (f.method == Method::circumscribing || f.method == Method::inscribing))
+            (f.criterion == Criterion::circumscribed || f.criterion == Criterion::inscribed))
             f.arc = e.largestgap >= 180;
 }
 
 } // namespace
 
 FitSet pointsetfits(const pointset::Points& points, Feature feature, bool deviations) {
-    static_assert(static_cast<int>(Criterion::leastsquares) == leastsquares &&
-                  static_cast<int>(Criterion::minimumzone) == minimumzone &&
-                  static_cast<int>(Criterion::circumscribed) == circumscribing &&
-                  static_cast<int>(Criterion::inscribed) == inscribing);
     FitSet out;
-    std::vector<Criterion> criteria = {Criterion::leastsquares, Criterion::minimumzone};
-    if (radial(feature))
-        criteria.insert(criteria.end(), {Criterion::circumscribed, Criterion::inscribed});
     pointset::Options options;
     options.deviations = deviations;
     std::string first;
-    for (const Criterion c : criteria) {
+    for (const pointset::CriterionTraits& t : pointset::criteria) {
+        const Criterion c = t.criterion;
+        if (!pointset::applies(c, feature)) continue;
         pointset::Reference r = pointset::evaluate(points, feature, c, options);
         if (!r.found) {
             const std::string why = std::string("the orthogonal ") + pointset::criterionname(c) +
@@ -76,35 +67,22 @@ FitSet pointsetfits(const pointset::Points& points, Feature feature, bool deviat
     return out;
 }
 
-Feature featureofshape(Shape shape) {
-    switch (shape) {
-    case Shape::line:
-        return Feature::line;
-    case Shape::plane:
-        return Feature::plane;
-    case Shape::circle:
-    case Shape::polarcircle:
-        return Feature::circle;
-    case Shape::sphere:
-    case Shape::polarsphere:
-        break;
-    }
-    return Feature::sphere;
-}
-
-std::vector<double> cartesian(const JobRecord& record, Shape shape) {
-    const double degree = std::atan(1.0) / 45.0;
+std::vector<double> cartesian(const JobRecord& record) {
+    const std::optional<methods::Holds> holds = methods::recordholds(record.job);
+    if (!holds) return {};
+    // An angle in degrees in radians, as the charts have always taken them.
+    const auto radians = [](double degrees) { return degrees * std::acos(-1.0) / 180; };
     const std::size_t n = record.c[0].size();
-    const int d = dimensionof(featureofshape(shape));
+    const int d = pointset::traits(holds->feature).dimension;
     std::vector<double> out;
     out.reserve(n * static_cast<std::size_t>(d));
     for (std::size_t i = 0; i < n; ++i) {
-        if (shape == Shape::polarcircle) {
-            const double r = record.c[0][i], t = record.c[1][i] * degree;
+        if (holds->form == Form::polar && d == 2) {
+            const double r = record.c[0][i], t = radians(record.c[1][i]);
             out.insert(out.end(), {r * std::cos(t), r * std::sin(t)});
-        } else if (shape == Shape::polarsphere) {
-            const double r = record.c[0][i], t = record.c[1][i] * degree;
-            const double b = record.c[2][i] * degree;
+        } else if (holds->form == Form::polar) {
+            const double r = record.c[0][i], t = radians(record.c[1][i]);
+            const double b = radians(record.c[2][i]);
             out.insert(out.end(), {r * std::cos(t) * std::cos(b), r * std::sin(t) * std::cos(b),
                                    r * std::sin(b)});
         } else {
@@ -117,6 +95,7 @@ std::vector<double> cartesian(const JobRecord& record, Shape shape) {
 Evaluated evaluatepoints(const pointset::Points& points, Feature feature) {
     Evaluated e;
     e.feature = feature;
+    e.pointfile = true;
     e.record.ordinal = 1;
     e.record.numpt = static_cast<long>(points.count);
     FitSet fits = pointsetfits(points, feature, false);
@@ -127,7 +106,7 @@ Evaluated evaluatepoints(const pointset::Points& points, Feature feature) {
         // About the minimum-zone centre, or the least-squares one without it.
         const Fit* centre = &e.fits.front();
         for (const Fit& f : e.fits)
-            if (f.method == minimumzone) centre = &f;
+            if (f.criterion == Criterion::minimumzone) centre = &f;
         std::vector<Point> p(points.count);
         for (std::size_t i = 0; i < points.count; ++i)
             p[i] = {points.data[i * points.stride], points.data[i * points.stride + 1], 0};
@@ -137,10 +116,22 @@ Evaluated evaluatepoints(const pointset::Points& points, Feature feature) {
     return e;
 }
 
+Evaluated pointsetreference(const pointset::Reference& r, std::size_t count, double largestgap) {
+    Evaluated e;
+    e.feature = r.feature;
+    e.pointfile = true;
+    e.record.ordinal = 1;
+    e.record.numpt = static_cast<long>(count);
+    e.largestgap = largestgap;
+    e.fits.push_back(fitof(r));
+    if (!std::isnan(largestgap)) markarcs(e);
+    return e;
+}
+
 void addorthogonal(Evaluated& e, const ProfileFilter& filter) {
-    const Feature feature = featureofshape(e.shape);
-    const int d = dimensionof(feature);
-    std::vector<double> c = cartesian(e.record, e.shape);
+    const Feature feature = e.feature;
+    const int d = pointset::traits(feature).dimension;
+    std::vector<double> c = cartesian(e.record);
     if (filter.any()) {
         const pointset::Points all{c.data(), c.size() / static_cast<std::size_t>(d), d,
                                    static_cast<std::size_t>(d)};

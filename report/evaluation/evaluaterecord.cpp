@@ -5,59 +5,30 @@
 // inscribing circles of points that do not go all round.
 #include "report/evaluation/evaluation.h"
 
-#include "driver/dispatch.h"
-
 #include <algorithm>
 #include <cmath>
 
 namespace formeval::report {
-
-std::optional<Shape> shapeofjob(int job) {
-    const jobinfo* entry = findjob(job);
-    if (entry == nullptr) return std::nullopt;
-    switch (entry->shape) {
-    case feature::line:
-        return Shape::line;
-    case feature::plane:
-        return Shape::plane;
-    case feature::circle:
-        return entry->points == pointform::rtheta ? Shape::polarcircle : Shape::circle;
-    case feature::sphere:
-        return entry->points == pointform::rthetabeta ? Shape::polarsphere : Shape::sphere;
-    default:
-        return std::nullopt;
-    }
-}
 
 namespace {
 
 constexpr double fullturn = 360;
 
 // Size of the numbers the deviations are formed from, for the rounding
-// allowance of the comparisons: the observations of a linear model, every
-// coordinate of a Cartesian feature.
-double scaleof(const JobRecord& record, Shape shape) {
-    std::vector<int> coordinates;
-    switch (shape) {
-    case Shape::line:
-        coordinates = {1};
-        break;
-    case Shape::plane:
-        coordinates = {2};
-        break;
-    case Shape::polarcircle:
-    case Shape::polarsphere:
+// allowance of the comparisons: the observations of a linear model (a line's
+// y, a plane's z, a polar record's radius), every coordinate of a Cartesian
+// circle or sphere.
+double scaleof(const JobRecord& record, Feature feature, Form form) {
+    std::vector<std::size_t> coordinates;
+    if (form == Form::polar)
         coordinates = {0};
-        break;
-    case Shape::circle:
-        coordinates = {0, 1};
-        break;
-    case Shape::sphere:
-        coordinates = {0, 1, 2};
-        break;
-    }
+    else if (!pointset::traits(feature).centre)
+        coordinates = {feature == Feature::line ? 1u : 2u};
+    else
+        for (int k = 0; k < pointset::traits(feature).dimension; ++k)
+            coordinates.push_back(static_cast<std::size_t>(k));
     double scale = 0;
-    for (const int k : coordinates)
+    for (const std::size_t k : coordinates)
         for (const double c : record.c[k]) scale = std::max(scale, std::fabs(c));
     return scale;
 }
@@ -65,36 +36,35 @@ double scaleof(const JobRecord& record, Shape shape) {
 // Largest angular gap in degrees: about the exact minimum-zone centre (or
 // formeval's least-squares centre) for Cartesian circles, about the polar
 // origin for polar ones.
-double gapof(const JobRecord& record, Shape shape, const std::vector<Measured>& program,
-             const std::vector<Measured>& exact) {
+double gapof(const JobRecord& record, Feature feature, Form form,
+             const std::vector<Measured>& program, const std::vector<Measured>& exact) {
+    if (feature != Feature::circle) return notapplicable;
     const double degree = std::atan(1.0) / 45.0;
     std::vector<Point> p;
     double cx = 0;
     double cy = 0;
-    if (shape == Shape::polarcircle) {
+    if (form == Form::polar) {
         for (const double t : record.c[1])
             p.push_back({std::cos(t * degree), std::sin(t * degree), 0});
-    } else if (shape == Shape::circle) {
+    } else {
         for (std::size_t i = 0; i < record.c[0].size(); ++i)
             p.push_back({record.c[0][i], record.c[1][i], 0});
         const Fit* centre = nullptr;
         for (const auto* fits : {&exact, &program})
             for (const Measured& m : *fits)
-                if (!centre && (m.reference.method == Method::minimumzone ||
-                                m.reference.method == Method::leastsquares))
+                if (!centre && (m.reference.criterion == Criterion::minimumzone ||
+                                m.reference.criterion == Criterion::leastsquares))
                     centre = &m.reference;
         if (!centre) return notapplicable;
         cx = centre->x;
         cy = centre->y;
-    } else {
-        return notapplicable;
     }
     return pointset::largestgap(p, cx, cy) / degree;
 }
 
-const Measured* find(const std::vector<Measured>& fits, Method method) {
+const Measured* find(const std::vector<Measured>& fits, Criterion criterion) {
     for (const Measured& m : fits)
-        if (m.reference.method == method) return &m;
+        if (m.reference.criterion == criterion) return &m;
     return nullptr;
 }
 
@@ -112,54 +82,55 @@ bool differs(const Fit& ours, const Fit& exact, double scale, double relative) {
         return worse > allowed || (worse < -allowed && exact.certificate.certified) ||
                std::isnan(worse);
     };
-    switch (ours.method) {
-    case Method::circumscribing:
+    switch (ours.criterion) {
+    case Criterion::circumscribed:
         return beyond(ours.r - exact.r) || beyond(ours.error - exact.error);
-    case Method::inscribing:
+    case Criterion::inscribed:
         return beyond(exact.r - ours.r) || beyond(ours.error - exact.error);
     default:
         return beyond(ours.error - exact.error);
     }
 }
 
-const Fit* Evaluated::find(Method method, Source source) const {
+const Fit* Evaluated::find(Criterion criterion, Source source) const {
     for (const Fit& f : fits)
-        if (f.method == method && f.source == source) return &f;
+        if (f.criterion == criterion && f.source == source) return &f;
     return nullptr;
 }
 
 Evaluated evaluaterecord(const JobRecord& record) {
     Evaluated e;
     e.record = record;
-    const std::optional<Shape> shape = shapeofjob(record.job);
-    if (!shape) {
+    const std::optional<methods::Holds> holds = methods::recordholds(record.job);
+    if (!holds) {
         e.failure = "formeval's job table gives this job no feature";
         return e;
     }
-    e.shape = *shape;
+    e.feature = holds->feature;
+    e.form = holds->form;
     if (!record.refused.empty()) {
         e.failure = record.refused;
         return e;
     }
-    FitSet program = programfits(record, e.shape);
+    FitSet program = programfits(record, e.feature, e.form);
     if (!program.failure.empty()) {
         e.failure = program.failure;
         return e;
     }
-    std::vector<Method> computed;
-    for (const Measured& m : program.fits) computed.push_back(m.reference.method);
-    FitSet exact = exactfits(record, e.shape, computed);
+    std::vector<Criterion> computed;
+    for (const Measured& m : program.fits) computed.push_back(m.reference.criterion);
+    FitSet exact = exactfits(record, e.feature, e.form, computed);
     e.notes = program.notes;
     e.notes.insert(e.notes.end(), exact.notes.begin(), exact.notes.end());
-    e.largestgap = gapof(record, e.shape, program.fits, exact.fits);
+    e.largestgap = gapof(record, e.feature, e.form, program.fits, exact.fits);
     const bool arc = e.largestgap >= fullturn / 2;
-    const double scale = scaleof(record, e.shape);
+    const double scale = scaleof(record, e.feature, e.form);
 
-    for (const Method method :
-         {Method::leastsquares, Method::minimumzone, Method::circumscribing, Method::inscribing}) {
-        const Measured* ours = find(program.fits, method);
-        const Measured* best = find(exact.fits, method);
-        const bool extreme = method == Method::circumscribing || method == Method::inscribing;
+    for (const pointset::CriterionTraits& c : pointset::criteria) {
+        const Measured* ours = find(program.fits, c.criterion);
+        const Measured* best = find(exact.fits, c.criterion);
+        const bool extreme =
+            c.criterion == Criterion::circumscribed || c.criterion == Criterion::inscribed;
         if (ours) {
             Fit r = ours->reference;
             r.iso = isoparameters(ours->deviations);
@@ -183,37 +154,17 @@ Evaluated evaluaterecord(const JobRecord& record) {
     return e;
 }
 
-std::array<std::string, 4> isonames(Shape shape) {
-    std::string stem;
-    switch (shape) {
-    case Shape::line:
-        stem = "STR";
-        break;
-    case Shape::plane:
-        stem = "FLT";
-        break;
-    case Shape::circle:
-    case Shape::polarcircle:
-        stem = "RON";
-        break;
-    case Shape::sphere:
-    case Shape::polarsphere:
-        stem = "SPH";
-        break;
-    }
+std::array<std::string, 4> isonames(Feature feature) {
+    const std::string stem = pointset::isostem(feature);
     return {stem + "t", stem + "p", stem + "v", stem + "q"};
 }
 
-const char* shapename(Shape shape) {
-    constexpr std::array<const char*, 6> names = {"line",         "plane",  "circle",
-                                                  "polar circle", "sphere", "polar sphere"};
-    return names[static_cast<std::size_t>(shape)];
+std::string shapename(const Evaluated& e) {
+    return std::string(e.form == Form::polar ? "polar " : "") + pointset::featurename(e.feature);
 }
 
-const char* methodname(Method method) {
-    constexpr std::array<const char*, nmethods> names = {
-        "least squares", "minimum zone", "minimum circumscribing", "maximum inscribing"};
-    return method >= 0 && method < nmethods ? names[method] : "";
+std::string legendname(Criterion c) {
+    return std::string(referencename(c)) + " (" + pointset::traits(c).circle + ")";
 }
 
 } // namespace formeval::report

@@ -3,15 +3,14 @@
 // parameters; and the study blocks matched to the jobs that made them.
 #pragma once
 
-#include "form/form.h"
+#include "methods/methods.h"
 #include "pointset/pointset.h"
+#include "report/evaluation/profilefilter.h"
 #include "report/readers/readers.h"
 
 #include <array>
 #include <limits>
 #include <optional>
-#include <sstream>
-#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -21,47 +20,30 @@ namespace formeval::report {
 using pointset::Certificate;
 using pointset::certifiedgap;
 using pointset::certifytolerance;
-using pointset::ExtremeCircle;
 using pointset::IsoParameters;
 using pointset::isoparameters;
 using pointset::LinearZone;
 using pointset::ModelRow;
 using pointset::Point;
-using pointset::RadialZone;
 using pointset::Vector;
-
-// Running formeval's computations silently.
-
-// Binds the console and the run files to buffers for its lifetime and closes
-// the console's input, so that a computation prints nothing and an operator
-// prompt takes its way out at once; restores them afterwards.
-class SilentConsole {
-  public:
-    SilentConsole();
-    ~SilentConsole();
-    SilentConsole(const SilentConsole&) = delete;
-    SilentConsole& operator=(const SilentConsole&) = delete;
-
-    // What was written on the console since the last call.
-    std::string said();
-
-  private:
-    std::stringbuf said_, noinput_, files_;
-    std::streambuf* coutbuf_;
-    std::streambuf* cinbuf_;
-    std::streambuf* imfilebuf_;
-};
 
 // Record evaluation.
 
-// The feature of a record and how its points are given.
-enum class Shape { line, plane, circle, polarcircle, sphere, polarsphere };
-// The criteria of the references, in table and legend order.
-enum Method { leastsquares, minimumzone, circumscribing, inscribing, nmethods };
-// Their names in the charts' legends.
-constexpr std::array<const char*, nmethods> referencenames = {
-    "least squares (LSCI)", "minimum zone (MZCI)", "minimum circumscribing (MCCI)",
-    "maximum inscribing (MICI)"};
+using methods::Form;
+using pointset::Criterion;
+using pointset::Feature;
+
+// The criteria, in table and legend order; the charts keep one of each.
+constexpr int ncriteria = static_cast<int>(pointset::criteria.size());
+constexpr int indexof(Criterion c) {
+    return static_cast<int>(c);
+}
+// A criterion's name in the tables ("minimum circumscribing") and in the
+// charts' legends ("minimum circumscribing (MCCI)").
+inline const char* referencename(Criterion c) {
+    return pointset::traits(c).reference;
+}
+std::string legendname(Criterion c);
 // Who computed a reference: formeval's own computation, the exact one beside
 // it, or the pointset library's orthogonal one (deviations normal to the
 // feature, the feature in any orientation).
@@ -74,7 +56,7 @@ constexpr double notapplicable = std::numeric_limits<double>::quiet_NaN();
 // observation is y), circles and spheres a centre and radius (for the polar
 // jobs the centre's offset from the polar origin).
 struct Fit {
-    Method method = Method::leastsquares;
+    Criterion criterion = Criterion::leastsquares;
     Source source = Source::program;
     double intercept = notapplicable;
     double slopex = notapplicable;
@@ -109,11 +91,12 @@ struct Fit {
 // A record evaluated: formeval's references and the exact ones beside them,
 // or why there are none.
 struct Evaluated {
-    JobRecord record; // of `results`; the charts keep their circle records themselves
-    Shape shape = Shape::circle;
-    // A point file's feature (record.line its first point's line, record.job
-    // 0); nothing for a job record.
-    std::optional<pointset::Feature> feature;
+    JobRecord record;
+    // What the record holds; a point file (record.line its first point's line,
+    // record.job 0) is Cartesian.
+    Feature feature = Feature::circle;
+    Form form = Form::cartesian;
+    bool pointfile = false;
     // Circles: largest angular gap between neighbouring points about the
     // exact minimum-zone centre (the polar origin for job 2000), in degrees;
     // the points go all round when it is below 180.
@@ -124,22 +107,12 @@ struct Evaluated {
     std::string filter; // the filter of the pointset rows' profile, in words; empty: none
 
     bool ok() const { return failure.empty(); }
-    // The reference of `method` from `source`; nullptr where there is none.
-    const Fit* find(Method method, Source source = Source::program) const;
-    // formeval's reference of `method` in an evaluation that is ok(), which
+    // The reference of `criterion` from `source`; nullptr where there is none.
+    const Fit* find(Criterion criterion, Source source = Source::program) const;
+    // formeval's reference of `criterion` in an evaluation that is ok(), which
     // has every reference of its feature (the four of a circle record).
-    const Fit& fit(Method method) const { return *find(method); }
+    const Fit& fit(Criterion criterion) const { return *find(criterion); }
 };
-
-// The reference of one of formeval's four circle computations (the core's
-// list circlecomputations, circles/circles.h, in Method order).
-inline Method methodof(const circlecomputation& computation) {
-    static_assert(static_cast<int>(circlemethod::leastsquares) == leastsquares &&
-                  static_cast<int>(circlemethod::minimumzone) == minimumzone &&
-                  static_cast<int>(circlemethod::peak) == circumscribing &&
-                  static_cast<int>(circlemethod::valley) == inscribing);
-    return static_cast<Method>(computation.method);
-}
 
 // A reference with the deviations of the record's points from it, measured
 // as formeval measures them: lines along y, planes along z, Cartesian
@@ -148,20 +121,6 @@ struct Measured {
     Fit reference;
     std::vector<double> deviations;
 };
-
-// The shape of a job's records, from the job table; nothing for a job
-// without a record.
-std::optional<Shape> shapeofjob(int job);
-
-// The linear model formeval fits to a line, plane or polar record: rows
-// (1, x) and observations y; (1, x, y) and z; (1, cos t, sin t) and r;
-// (1, cos t cos b, sin t cos b, sin b) and r. Returns the parameter count.
-int linearmodel(const JobRecord& record, Shape shape, std::vector<ModelRow>& a,
-                std::vector<double>& f);
-
-// Sets the parameters of a line, plane or polar reference from those of its
-// linear model, in formeval's order (y0 l0; z0 l0 m0; r0 x0 y0 (z0)).
-void linearparameters(Shape shape, const double* p, Fit& reference);
 
 // References of a record with what could not be computed: `failure` when
 // there are none at all, `notes` for single references left out.
@@ -173,12 +132,27 @@ struct FitSet {
 
 // formeval's own references of a record, computed silently with formeval's
 // routines exactly as its job computes them, in table order.
-FitSet programfits(const JobRecord& record, Shape shape);
+FitSet programfits(const JobRecord& record, Feature feature, Form form);
 
-// The exact references of a record for the criteria `methods` asks for (of
-// the minimum zone of every shape, and for Cartesian circles also the
-// enclosing and inscribed circles).
-FitSet exactfits(const JobRecord& record, Shape shape, const std::vector<Method>& methods);
+// The record's points in its own form (polar ones as the record gives them),
+// point i's coordinates at [i * dimension].
+std::vector<double> interleaved(const JobRecord& record, int dimension);
+
+// One of formeval's results (the methods library's) as a reference, with its
+// deviations.
+Measured measured(methods::Result&& r);
+
+// The exact references of a record for the criteria asked for (of the
+// minimum zone of every feature, and for Cartesian circles also the enclosing
+// and inscribed circles).
+FitSet exactfits(const JobRecord& record, Feature feature, Form form,
+                 const std::vector<Criterion>& criteria);
+
+// The pointset library's exact reference of `criterion` (minimum zone,
+// circumscribed or inscribed) of points in the plane (a circle) or in space
+// (a sphere), with its ISO parameters and the points' radial deviations;
+// nothing where it finds none.
+std::optional<Measured> exactradial(const pointset::Points& points, Criterion criterion);
 
 // Evaluates a record silently with formeval's computations (those its job's
 // feature has: least squares and minimum zone; for Cartesian circles also the
@@ -197,10 +171,10 @@ bool differs(const Fit& ours, const Fit& exact, double scale, double relative = 
 // before `results` flags it inexact: beyond what a metrologist reads.
 constexpr double inexactrelative = 1e-6;
 
-// The ISO names of the four parameters of a shape: RONt, STRt, FLTt, SPHt ...
-std::array<std::string, 4> isonames(Shape shape);
-const char* shapename(Shape shape);
-const char* methodname(Method method);
+// The ISO names of the four parameters of a feature: RONt, STRt, FLTt,
+// SPHt ...; what a record holds in words ("circle", "polar circle").
+std::array<std::string, 4> isonames(Feature feature);
+std::string shapename(const Evaluated& e);
 
 // The pointset library's references of `points`: every criterion of the
 // feature (least squares, minimum zone, and for circles, spheres and
@@ -209,39 +183,50 @@ const char* methodname(Method method);
 // and `failure` says why when none could be.
 FitSet pointsetfits(const pointset::Points& points, pointset::Feature feature, bool deviations);
 
-// The feature of a job record's shape, its points in Cartesian coordinates
-// (polar ones converted), point i's coordinates at [i * dimension].
-pointset::Feature featureofshape(Shape shape);
-std::vector<double> cartesian(const JobRecord& record, Shape shape);
+// A job record's points in Cartesian coordinates (polar ones converted),
+// point i's coordinates at [i * dimension] of its feature; nothing for a code
+// that no job with a record has.
+std::vector<double> cartesian(const JobRecord& record);
 
 // A point file's feature evaluated by pointsetfits, without deviations; the
 // circle's largest gap about its minimum-zone centre.
 Evaluated evaluatepoints(const pointset::Points& points, pointset::Feature feature);
+
+// One pointset reference of `count` points as a point file's evaluation of
+// that one reference (record.ordinal 1), its circle's largest gap in degrees
+// given (NaN: not known).
+Evaluated pointsetreference(const pointset::Reference& r, std::size_t count, double largestgap);
 
 // Adds the pointset rows of a job record's points after its own rows (the
 // record's points still in it); what cannot be evaluated goes to notes. With
 // a filter (of a line or circle record) the rows are those of the filtered
 // profile (filterpoints) and `filter` is set; a profile that cannot be
 // filtered gets no rows and a note.
-struct ProfileFilter;
 void addorthogonal(Evaluated& e, const ProfileFilter& filter);
 
 // Circle evaluation for the charts.
 
-// Runs the four circle computations on the record at trace level 0 with cri
-// from the record, their console and run files bound to buffers and their
-// console input closed, so nothing is printed and no prompt waits: the
-// program fits in Method order, each with what it said. Then the exact
-// minimum-zone, circumscribing and inscribing circles of the same points,
-// each program fit marked `inexact` where it is not the exact one.
-Evaluated evaluate(const CircleRecord& record);
+// A circle's points in the plane, x and y apart: a circle record's (a polar
+// record's converted), or a profile filtered from them.
+struct XY {
+    std::vector<double> x;
+    std::vector<double> y;
+};
+XY planepoints(const JobRecord& record);
+
+// A circle's chart: the four circle computations of formeval's Cartesian
+// circle jobs on the points with the record's tolerance, silently, in
+// criterion order, each with what it said. Then the exact minimum-zone,
+// circumscribing and inscribing circles of the same points, each program fit
+// marked `inexact` where it is not the exact one.
+Evaluated evaluatecircle(const XY& points, double tolerance);
 
 // Straightness and flatness: formeval's least-squares and minimum-zone fits
 // of a line y = intercept + slopex x or a plane z = intercept + slopex x +
 // slopey y, found as `results` finds them (programfits), silently: the two
 // program fits, each with what it said, or `failure` where formeval fitted
 // no line or plane, or its fits met a singular system.
-Evaluated evaluateform(const FormRecord& record);
+Evaluated evaluateform(const JobRecord& record);
 
 // Matches the study blocks to the study jobs of `stream` (named `file`): in
 // order, each block to the next study job of its kind (repetitions or
@@ -253,44 +238,5 @@ Evaluated evaluateform(const FormRecord& record);
 // the points without noise. Returns a note for each block left unmatched.
 std::vector<std::string> matchjobs(std::vector<Block>& blocks, const JobStream& stream,
                                    const std::string& file);
-
-// Profile filters of the results.
-
-// The filter of the profiles `results` evaluates: the Gaussian profile filter
-// of ISO 16610-21. Closed profiles take a low-pass cut-off or a band of two
-// in undulations per revolution (UPR); open ones (lines, arcs) a cut-off
-// wavelength in the coordinates' unit. A circle's UPR and a wavelength are
-// one another through its circumference: wavelength = 2 pi r / UPR.
-struct ProfileFilter {
-    double cutoff = 0;     // low-pass, UPR; 0: none
-    double longwave = 0;   // band-pass, UPR, 0 < longwave < shortwave; 0: none
-    double shortwave = 0;  //
-    double wavelength = 0; // low-pass of open profiles, length unit; 0: none
-
-    bool any() const { return cutoff > 0 || longwave > 0 || wavelength > 0; }
-    bool band() const { return longwave > 0; }
-};
-
-// What the filter is, in words ("none" for none; "Gaussian, cut-off 50 UPR",
-// "Gaussian band-pass, 15 to 500 UPR", "Gaussian, cut-off wavelength 0.8 mm").
-std::string filtername(const ProfileFilter& filter, const std::string& unit);
-
-// The profile of a circle or line filtered, as points again (x, y a point):
-// about the least-squares circle or line of the points, the deviations normal
-// to it filtered and set off from it anew. A closed circle is taken at equal
-// angles (profile::equalangles; resampled when its angles are not) and
-// filtered in UPR; an arc (profile::profileextent) and a line along their
-// length by profile::openfilter, which keeps the ends sound. `how` says what
-// was done beyond the filter itself (the resampling, a cut-off converted);
-// `failure` why nothing could be: another feature, too few points, points
-// that share a position, a band-pass or UPR cut-off for a line, a
-// band-pass or UPR filter without FFTW.
-struct FilteredPoints {
-    std::vector<double> coordinates;
-    std::string how;
-    std::string failure;
-};
-FilteredPoints filterpoints(const pointset::Points& points, pointset::Feature feature,
-                            const ProfileFilter& filter);
 
 } // namespace formeval::report

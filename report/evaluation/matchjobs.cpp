@@ -4,7 +4,7 @@
 #include "report/evaluation/evaluation.h"
 
 #include "driver/dispatch.h"
-#include "form/form.h"
+#include "methods/methods.h"
 
 namespace formeval::report {
 
@@ -16,7 +16,7 @@ long studylength(int job) {
     return entry->kind == jobkind::perturbation ? 1 : entry->repetitions;
 }
 
-bool fits(const Block& b, const CircleRecord& r, bool next) {
+bool fits(const Block& b, const JobRecord& r, bool next) {
     const bool perturbation = findjob(r.job)->kind == jobkind::perturbation;
     if (perturbation != (b.kind == Block::Kind::perturbation)) return false;
     const long length = studylength(r.job);
@@ -25,8 +25,8 @@ bool fits(const Block& b, const CircleRecord& r, bool next) {
 }
 
 // The computation a study repeats, as the job table names it.
-Method studied(int job) {
-    return methodof(*findjob(job)->circle);
+Criterion studied(int job) {
+    return methods::evaluationjob(methods::studiedjob(job))->criteria.front();
 }
 
 } // namespace
@@ -50,12 +50,12 @@ std::vector<std::string> matchjobs(std::vector<Block>& blocks, const JobStream& 
             continue;
         }
         next = found + 1;
-        const CircleRecord& r = studies[found];
+        const JobRecord& r = studies[found];
         b.job = r.job;
         b.jobname = "job " + std::to_string(r.job) + " (job " + std::to_string(r.ordinal) + " of " +
                     file + ", line " + std::to_string(r.line) + ")";
         if (b.kind == Block::Kind::perturbation) continue;
-        const Evaluated e = evaluate(r);
+        const Evaluated e = evaluatecircle(planepoints(r), r.cri);
         if (!e.ok()) {
             notes.push_back(b.jobname + ": its points cannot be evaluated: " + e.failure);
             continue;

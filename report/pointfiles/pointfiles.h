@@ -20,11 +20,6 @@
 
 namespace formeval::report {
 
-// The feature a point file holds, and how many coordinates its points have:
-// 2 for a line or circle, 3 for a plane, sphere or cylinder.
-std::optional<pointset::Feature> featurenamed(std::string_view name);
-int dimensionof(pointset::Feature feature);
-
 // Which columns hold the coordinates, in x y (z) order: each by number from
 // 1 ("2") or by its name in the header ("x_mm"). Empty: the file's columns,
 // when it has exactly `dimension` of them.

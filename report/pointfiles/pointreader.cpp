@@ -67,18 +67,6 @@ bool blanknames(std::string_view s) {
 
 } // namespace
 
-std::optional<pointset::Feature> featurenamed(std::string_view name) {
-    using pointset::Feature;
-    for (const Feature f :
-         {Feature::line, Feature::plane, Feature::circle, Feature::sphere, Feature::cylinder})
-        if (name == pointset::featurename(f)) return f;
-    return std::nullopt;
-}
-
-int dimensionof(pointset::Feature feature) {
-    return feature == pointset::Feature::line || feature == pointset::Feature::circle ? 2 : 3;
-}
-
 struct PointReader::State {
     std::istream& in;
     std::string file;

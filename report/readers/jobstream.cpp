@@ -1,7 +1,7 @@
 // Reads a job stream as formeval reads it, item by item with line numbers,
-// and keeps every record with the reason formeval would refuse it; the
-// charts take the circle records (job 2000's turned into x and y), the lines
-// and the planes, the summary the study records. Every job's record is
+// and keeps every record with the reason formeval would refuse it; sorts the
+// records for the charts (the circle records, the lines and the planes) and
+// the summary (the study records). Every job's record is
 // read by the shape the job table gives it, so that the next item is the next
 // job code; where formeval would find the stream broken, the reader stops
 // with the line and reason.
@@ -17,21 +17,6 @@
 #include <string>
 
 namespace formeval::report {
-
-std::vector<int> circlejobs() {
-    std::vector<int> codes;
-    for (const jobinfo& job : jobtable())
-        if (job.kind == jobkind::evaluation && job.shape == feature::circle &&
-            job.points == pointform::xy)
-            codes.push_back(job.code);
-    return codes;
-}
-
-std::optional<int> recorddimension(int job) {
-    const jobinfo* entry = findjob(job);
-    if (entry == nullptr) return std::nullopt;
-    return coordinates(entry->points);
-}
 
 namespace {
 
@@ -205,8 +190,7 @@ class StreamReader {
     int lastjob_ = 0;
 };
 
-// Circle records to chart: the Cartesian circle jobs and job 2000's polar
-// records, whose points are drawn in Cartesian coordinates.
+// Circle records to chart, Cartesian and polar.
 bool circlejob(int job) {
     const jobinfo* entry = findjob(job);
     return entry->kind == jobkind::evaluation && entry->shape == feature::circle;
@@ -221,16 +205,6 @@ bool studyjob(int job) {
 bool formjob(int job) {
     const feature shape = findjob(job)->shape;
     return shape == feature::line || shape == feature::plane;
-}
-
-// r and theta (degrees) of a polar record as x and y.
-void cartesian(std::vector<double>& r, std::vector<double>& theta) {
-    for (std::size_t i = 0; i < r.size(); ++i) {
-        const double radius = r[i];
-        const double angle = theta[i] * std::acos(-1.0) / 180;
-        r[i] = radius * std::cos(angle);
-        theta[i] = radius * std::sin(angle);
-    }
 }
 
 // Why the roundness plot leaves a circle record out, or nothing.
@@ -262,8 +236,7 @@ RecordStream readrecords(std::istream& in, const std::string& file) {
     return stream;
 }
 
-JobStream readjobstream(std::istream& in, const std::string& file) {
-    RecordStream all = readrecords(in, file);
+JobStream sortrecords(RecordStream all) {
     JobStream stream;
     stream.jobs = all.jobs;
     auto unknown = all.unknown.begin();
@@ -272,17 +245,16 @@ JobStream readjobstream(std::istream& in, const std::string& file) {
             stream.notes.push_back(unknown->text);
         if (studyjob(r.job)) {
             // A study formeval runs, for matching to its block of results.
-            if (r.refused.empty())
-                stream.studies.push_back(
-                    {r.ordinal, r.job, r.line, r.cri, std::move(r.c[0]), std::move(r.c[1])});
+            if (r.refused.empty()) stream.studies.push_back(std::move(r));
             continue;
         }
         if (formjob(r.job)) {
-            if (r.refused.empty())
-                stream.forms.push_back({r.ordinal, r.job, r.line, r.cri, std::move(r.c)});
-            else
+            if (!r.refused.empty()) {
                 stream.notes.push_back(recordname(r) + ": not plotted: " + r.refused);
-            stream.unplotted += r.refused.empty() ? 0 : 1;
+                ++stream.unplotted;
+            } else {
+                stream.forms.push_back(std::move(r));
+            }
             continue;
         }
         if (!circlejob(r.job)) continue;
@@ -293,15 +265,7 @@ JobStream readjobstream(std::istream& in, const std::string& file) {
             ++stream.unplotted;
             continue;
         }
-        CircleRecord c;
-        c.ordinal = r.ordinal;
-        c.job = r.job;
-        c.line = r.line;
-        c.cri = r.cri;
-        c.x = std::move(r.c[0]);
-        c.y = std::move(r.c[1]);
-        if (findjob(r.job)->points == pointform::rtheta) cartesian(c.x, c.y);
-        stream.circles.push_back(std::move(c));
+        stream.circles.push_back(std::move(r));
     }
     for (; unknown != all.unknown.end(); ++unknown) stream.notes.push_back(unknown->text);
     return stream;

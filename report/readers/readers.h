@@ -2,6 +2,7 @@
 // their statistics, and job streams (cir1.txt) read as formeval reads them.
 #pragma once
 
+#include "methods/methods.h"
 #include "report/common/common.h"
 #include "statistics/statistics.h"
 
@@ -46,45 +47,11 @@ using statistics::summarise;
 // like a repetition line but does not go on like one is malformed.
 enum class LineKind { other, repetition, nocircle, notevaluated, perturbation, note, malformed };
 
-// What a note of formeval says of the result it stands before: that it is
-// not a fit (a stage loop that did not settle, an exchange stopped, a
-// singular system, a search that fell back, a least-squares fit that lost its
-// digits), or that it is not the optimum of its criterion (a feasible answer
-// formeval holds does better, or its zone lost digits).
-enum class NoteKind { notfitted, notoptimal };
-
-struct NoteStart {
-    std::string_view start;
-    NoteKind kind;
-};
-
-// The beginnings of formeval's notes before a result.
-constexpr std::array<NoteStart, 16> notestarts = {{
-    {"The centre did not settle within ", NoteKind::notfitted},
-    {"The minimum-zone fit was stopped ", NoteKind::notfitted},
-    {"The fit of stage ", NoteKind::notfitted},
-    {"The least-squares fit met a singular system", NoteKind::notfitted},
-    {"The minimum-zone fit met a singular system", NoteKind::notfitted},
-    {"The least-squares fit lost digits", NoteKind::notfitted},
-    {"No answer at the console: the ", NoteKind::notfitted},
-    {"3 answers in a row could not be used: the ", NoteKind::notfitted},
-    {"The valley circle search did not end within ", NoteKind::notfitted},
-    {"The circle through ", NoteKind::notfitted},
-    {"The minimum-zone fit lost digits", NoteKind::notoptimal},
-    {"The minimum-zone circle found is wider", NoteKind::notoptimal},
-    {"The minimum-zone sphere found is wider", NoteKind::notoptimal},
-    {"The minimum-zone fit found is wider", NoteKind::notoptimal},
-    {"The peak circle found is larger", NoteKind::notoptimal},
-    {"The valley circle found is smaller", NoteKind::notoptimal},
-}};
-
-// What formeval's notes in `said` (what a computation wrote on its console)
-// say of its result.
-struct Noted {
-    bool notfitted = false;
-    bool notoptimal = false;
-};
-Noted notedin(std::string_view said);
+// What formeval's notes say of a result: the methods library's reading.
+using methods::Noted;
+using methods::notedin;
+using methods::NoteKind;
+using methods::notestarts;
 
 struct ResultLine {
     LineKind kind = LineKind::other;
@@ -146,54 +113,6 @@ std::vector<Block> scanresults(std::istream& in, const std::string& file,
                                void (*progress)(void* context, std::uintmax_t bytes) = nullptr,
                                void* context = nullptr);
 
-// Job streams.
-
-// Job codes whose record holds Cartesian points of one circle to plot: the
-// jobs of the job table that evaluate a circle (not a study of one) on x y.
-std::vector<int> circlejobs();
-
-// Coordinates per point in the record of job `job`: 0 for the empty job
-// (no record), 2 or 3, or nothing for a code formeval does not know.
-std::optional<int> recorddimension(int job);
-
-// One circle record of a job stream, its points in Cartesian coordinates
-// (those of a polar record, job 2000, converted).
-struct CircleRecord {
-    int ordinal = 0; // position of the job in the stream, from 1
-    int job = 0;
-    long line = 0; // line of the job code, from 1
-    double cri = 0;
-    std::vector<double> x;
-    std::vector<double> y;
-};
-
-// One straightness (job 1000: x y) or flatness (job 3000: x y z) record.
-struct FormRecord {
-    int ordinal = 0;
-    int job = 0;
-    long line = 0;
-    double cri = 0;
-    std::array<std::vector<double>, 3> c; // x, y and (a plane's) z of each point
-};
-
-// The circle records of a job stream, and why the others among them cannot
-// be evaluated.
-struct JobStream {
-    long jobs = 0;                     // job codes read
-    std::vector<FormRecord> forms;     // straightness and flatness records that can be evaluated
-    std::vector<CircleRecord> circles; // records that can be evaluated
-    std::vector<CircleRecord> studies; // records of the study jobs formeval runs
-    std::vector<std::string> notes;    // records left out, unknown codes
-    long unplotted = 0;                // circle, line and plane records left out
-};
-
-// Points the four circle computations need (the minimum-zone reference set).
-constexpr int minplotpoints = 4;
-
-// Reads a whole job stream as formeval reads it. Throws FileError, with
-// the line and the job, where formeval would find the stream broken.
-JobStream readjobstream(std::istream& in, const std::string& file);
-
 // Job streams, every record.
 
 // One record of a job stream, of any job that has one, as formeval reads it.
@@ -228,5 +147,23 @@ RecordStream readrecords(std::istream& in, const std::string& file);
 
 // Where a record stands, for messages: "job 2500 (job 4 of the stream, line 30)".
 std::string recordname(const JobRecord& r);
+
+// Points the four circle computations need (the minimum-zone reference set).
+constexpr int minplotpoints = 4;
+
+// The records of a stream sorted by what formreport does with them: the
+// circle records (Cartesian and polar) and the straightness and flatness
+// records that can be evaluated, to chart; the study jobs' records, to match
+// to their blocks of results; the others left out, with why, and the codes no
+// job has, among the notes, in stream order.
+struct JobStream {
+    long jobs = 0;                  // job codes read
+    std::vector<JobRecord> forms;   // straightness and flatness records that can be evaluated
+    std::vector<JobRecord> circles; // circle records that can be evaluated
+    std::vector<JobRecord> studies; // records of the study jobs formeval runs
+    std::vector<std::string> notes; // records left out, unknown codes
+    long unplotted = 0;             // circle, line and plane records left out
+};
+JobStream sortrecords(RecordStream all);
 
 } // namespace formeval::report

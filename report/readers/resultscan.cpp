@@ -82,25 +82,11 @@ bool studylinestart(std::string_view line, const ResultLine& r) {
 
 } // namespace
 
-Noted notedin(std::string_view said) {
-    Noted noted;
-    // Every note is an item of its own: it starts a line of the console.
-    for (std::size_t at = 0; at < said.size();) {
-        const std::size_t end = std::min(said.find('\n', at), said.size());
-        const std::string_view line = said.substr(at, end - at);
-        for (const NoteStart& n : notestarts)
-            if (line.substr(0, n.start.size()) == n.start)
-                (n.kind == NoteKind::notfitted ? noted.notfitted : noted.notoptimal) = true;
-        at = end + 1;
-    }
-    return noted;
-}
-
 ResultLine classify(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ResultLine r;
     if (notevaluated(line, r)) return r;
-    for (const NoteStart& n : notestarts)
+    for (const methods::NoteStart& n : notestarts)
         if (line.substr(0, n.start.size()) == n.start) {
             r.kind = LineKind::note;
             return r;

@@ -1,6 +1,5 @@
 // The point sets of a job stream's records, as the pointset library takes
 // them: Cartesian, point by point.
-#include "report/pointfiles/pointfiles.h"
 #include "report/statement/statement.h"
 
 #include <filesystem>
@@ -12,8 +11,8 @@ std::vector<PointSet> recordpointsets(RecordStream& stream, const std::string& f
     std::vector<PointSet> out;
     const std::string stem = std::filesystem::path(file).stem().string();
     for (JobRecord& r : stream.records) {
-        const std::optional<Shape> shape = shapeofjob(r.job);
-        if (!shape) continue;
+        const std::optional<methods::Holds> holds = methods::recordholds(r.job);
+        if (!holds) continue;
         if (!r.refused.empty()) {
             notes.push_back(recordname(r) + ": not evaluated: " + r.refused);
             continue;
@@ -22,9 +21,9 @@ std::vector<PointSet> recordpointsets(RecordStream& stream, const std::string& f
         p.file = file;
         p.record = recordname(r);
         p.stem = stem + "-job" + std::to_string(r.ordinal);
-        p.feature = featureofshape(*shape);
-        p.dimension = dimensionof(p.feature);
-        p.coordinates = cartesian(r, *shape);
+        p.feature = holds->feature;
+        p.dimension = pointset::traits(p.feature).dimension;
+        p.coordinates = cartesian(r);
         r.c = {};
         out.push_back(std::move(p));
     }

@@ -191,13 +191,9 @@ std::vector<uncertainty::Contribution> readmodel(std::istream& in, const std::st
 }
 
 bool knownquantity(const std::string& name) {
-    using pointset::Criterion;
-    using pointset::Feature;
-    for (const Feature f :
-         {Feature::line, Feature::plane, Feature::circle, Feature::sphere, Feature::cylinder})
-        for (const Criterion c : {Criterion::leastsquares, Criterion::minimumzone,
-                                  Criterion::circumscribed, Criterion::inscribed})
-            for (const std::string& q : uncertainty::quantitynames(f, c))
+    for (const pointset::FeatureTraits& f : pointset::features)
+        for (const pointset::CriterionTraits& c : pointset::criteria)
+            for (const std::string& q : uncertainty::quantitynames(f.feature, c.criterion))
                 if (q == name) return true;
     return false;
 }

@@ -21,17 +21,17 @@ void printplots(std::ostream& out, const std::string& file, const std::vector<Pl
     if (!filter.empty()) out << ", of the profiles filtered (" << filter << ")";
     out << "\n";
     constexpr std::size_t columns = 9;
-    constexpr std::array<const char*, columns> heads = {
-        "job", "code", "line", "points", "magnification", "LSCI", "MZCI", "MCCI", "MICI"};
+    std::array<const char*, columns> heads = {"job", "code", "line", "points", "magnification"};
+    for (int k = 0; k < ncriteria; ++k) heads[5 + k] = pointset::criteria[k].circle;
     constexpr std::array<std::size_t, columns> usual = {6, 6, 7, 7, 15, 17, 17, 17, 17};
     std::vector<std::array<std::string, columns>> cells;
     for (const PlotRow& r : rows) {
         std::array<std::string, columns> c = {
             std::to_string(r.record->ordinal), std::to_string(r.record->job),
-            std::to_string(r.record->line), std::to_string(r.record->x.size()),
+            std::to_string(r.record->line), std::to_string(r.record->c[0].size()),
             formatnumber(r.magnification, 6)};
-        for (int k = 0; k < nmethods; ++k)
-            c[5 + k] = formatnumber(r.evaluation.fit(Method(k)).error, 12);
+        for (int k = 0; k < ncriteria; ++k)
+            c[5 + k] = formatnumber(r.evaluation.fit(Criterion(k)).error, 12);
         cells.push_back(c);
     }
     std::size_t filewidth = 4;
@@ -158,8 +158,8 @@ void printforms(std::ostream& out, const std::string& file, const std::vector<Fo
             std::to_string(r.record->job),
             std::to_string(r.record->line),
             std::to_string(r.record->c[0].size()),
-            formatnumber(r.evaluation.fit(leastsquares).error, 12),
-            formatnumber(r.evaluation.fit(minimumzone).error, 12)};
+            formatnumber(r.evaluation.fit(Criterion::leastsquares).error, 12),
+            formatnumber(r.evaluation.fit(Criterion::minimumzone).error, 12)};
         out << std::left << std::setw(int(filewidth)) << r.file << std::right;
         for (std::size_t k = 0; k < cells.size(); ++k)
             out << std::setw(std::max(widths[k], static_cast<int>(cells[k].size()) + 1))

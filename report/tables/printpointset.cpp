@@ -11,8 +11,6 @@ namespace formeval::report {
 
 namespace {
 
-using pointset::Feature;
-
 const char* const meaning[] = {
     "point: the centre of a circle or sphere, the foot of the points' centroid on a line,",
     "plane or cylinder axis; direction: the unit direction of a line or axis, the unit",
@@ -23,52 +21,48 @@ const char* const meaning[] = {
     "(its lower and upper bounds agree); otherwise the bracket [lower, upper] is given.",
 };
 
-Feature featureof(const Evaluated& e) {
-    return e.feature ? *e.feature : featureofshape(e.shape);
-}
-
+// The table's columns: each head, whether it is a number, and the row's
+// field it shows (none: the notes).
 struct Layout {
     std::vector<std::string> heads;
     std::vector<bool> numeric;
+    std::vector<const char*> fields;
 };
 
 Layout layout(Feature f, bool tolerance) {
     Layout l;
-    const auto add = [&l](std::initializer_list<const char*> heads, bool numeric) {
-        for (const char* h : heads) {
-            l.heads.push_back(h);
-            l.numeric.push_back(numeric);
-        }
+    const auto add = [&l](const std::string& head, const char* field, bool numeric = true) {
+        l.heads.push_back(head);
+        l.numeric.push_back(numeric);
+        l.fields.push_back(field);
     };
-    add({"reference", "by"}, false);
-    const bool round = f == Feature::circle || f == Feature::sphere;
-    const bool solid = f != Feature::line && f != Feature::circle;
-    if (round)
-        add({"centre x", "centre y"}, true);
-    else
-        add({"point x", "point y"}, true);
-    if (solid) add({round ? "centre z" : "point z"}, true);
-    if (f == Feature::line || f == Feature::cylinder) add({"direction x", "direction y"}, true);
-    if (f == Feature::plane) add({"normal x", "normal y"}, true);
-    if (f == Feature::plane || f == Feature::cylinder)
-        add({f == Feature::plane ? "normal z" : "direction z"}, true);
-    if (f != Feature::line && f != Feature::plane) add({"radius"}, true);
-    add({"error"}, true);
+    add("reference", "method", false);
+    add("by", "computed_by", false);
+    const pointset::FeatureTraits& t = pointset::traits(f);
+    const char* const axes[] = {"x", "y", "z"};
+    const char* const points[] = {"point_x", "point_y", "point_z"};
+    const char* const directions[] = {"direction_x", "direction_y", "direction_z"};
+    for (int k = 0; k < t.dimension; ++k)
+        add(std::string(t.centre ? "centre " : "point ") + axes[k], points[k]);
+    if (t.direction != pointset::Direction::none)
+        for (int k = 0; k < t.dimension; ++k)
+            add(std::string(t.direction == pointset::Direction::normal ? "normal " : "direction ") +
+                    axes[k],
+                directions[k]);
+    if (t.radius) add("radius", "radius");
+    add("error", "error");
     const std::string stem = pointset::isostem(f);
-    for (const char* p : {"t", "p", "v", "q"}) {
-        l.heads.push_back(stem + p);
-        l.numeric.push_back(true);
-    }
+    for (const char* p : {"t", "p", "v", "q"}) add(stem + p, p);
     if (tolerance) {
-        add({"tolerance"}, true);
-        add({"pass"}, false);
+        add("tolerance", "tolerance");
+        add("pass", "pass", false);
     }
-    add({"notes"}, false);
+    add("notes", nullptr, false);
     return l;
 }
 
 std::string flags(const Fit& r, int digits) {
-    if (r.method == Method::leastsquares) return "";
+    if (r.criterion == Criterion::leastsquares) return "";
     std::string text = r.arc ? "arc; " : "";
     if (r.certificate.certified) return text + "certified";
     return text + "not certified: " + r.certificate.why + " [" +
@@ -76,29 +70,29 @@ std::string flags(const Fit& r, int digits) {
            formatnumber(r.certificate.upper, digits) + "]";
 }
 
-std::vector<std::string> cells(Feature f, const Fit& r, const std::optional<double>& tolerance,
-                               int digits) {
-    const auto num = [digits](double v) { return std::isnan(v) ? "" : formatnumber(v, digits); };
-    std::vector<std::string> c = {methodname(r.method), sourcename(r.source)};
-    const int dimension = f == Feature::line || f == Feature::circle ? 2 : 3;
-    for (int k = 0; k < dimension; ++k) c.push_back(num(r.point[static_cast<std::size_t>(k)]));
-    if (f == Feature::line || f == Feature::plane || f == Feature::cylinder)
-        for (int k = 0; k < dimension; ++k)
-            c.push_back(num(r.direction[static_cast<std::size_t>(k)]));
-    if (f != Feature::line && f != Feature::plane) c.push_back(num(r.r));
-    c.insert(c.end(), {num(r.error), num(r.iso.t), num(r.iso.p), num(r.iso.v), num(r.iso.q)});
-    if (tolerance) c.insert(c.end(), {num(*tolerance), r.error <= *tolerance ? "pass" : "FAIL"});
-    c.push_back(flags(r, digits));
+// A field as the table shows it: numbers to `digits`, a pass as pass or FAIL.
+std::string cell(const Field& f, int digits) {
+    if (f.kind == Field::Kind::number)
+        return std::isnan(f.number) ? "" : formatnumber(f.number, digits);
+    if (f.kind == Field::Kind::truth) return f.truth ? "pass" : "FAIL";
+    return f.text;
+}
+
+std::vector<std::string> cells(const Layout& l, const Evaluated& e, const Fit& r,
+                               const RowOptions& options, int digits) {
+    const std::vector<Field> row = rowfields("", e, r, options);
+    std::vector<std::string> c;
+    for (const char* field : l.fields)
+        c.push_back(field ? cell(*fieldnamed(row, field), digits) : flags(r, digits));
     return c;
 }
 
 void table(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
-    const std::optional<double> tolerance = tolerancefor(o, e);
-    const Feature f = featureof(e);
-    const Layout l = layout(f, tolerance.has_value());
+    const RowOptions options = rowoptions(o, e, true);
+    const Layout l = layout(e.feature, options.tolerance.has_value());
     std::vector<std::vector<std::string>> rows;
     for (const Fit& r : e.fits)
-        if (r.source == Source::pointset) rows.push_back(cells(f, r, tolerance, o.digits));
+        if (r.source == Source::pointset) rows.push_back(cells(l, e, r, options, o.digits));
     printaligned(out, l.heads, l.numeric, rows);
 }
 
@@ -115,7 +109,7 @@ void printpointsetrows(std::ostream& out, const Evaluated& e, const ResultsOptio
     bool any = false;
     for (const Fit& r : e.fits) any = any || r.source == Source::pointset;
     if (!any) return;
-    out << "   orthogonal " << pointset::featurename(featureof(e))
+    out << "   orthogonal " << pointset::featurename(e.feature)
         << " (pointset): deviations normal to the feature";
     if (!e.filter.empty()) out << ", of the profile filtered: " << e.filter;
     out << "\n";
@@ -140,7 +134,7 @@ void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
         const std::size_t left = file.notes.size();
         out << "\n" << file.file << ": " << file.jobs << (file.jobs == 1 ? " point" : " points");
         for (const Evaluated& e : file.records)
-            out << ", " << pointset::featurename(featureof(e)) << span(e);
+            out << ", " << pointset::featurename(e.feature) << span(e);
         if (left > 0)
             out << "; " << left << (left == 1 ? " note" : " notes") << " on standard error";
         out << "\n";

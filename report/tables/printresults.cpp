@@ -26,34 +26,42 @@ const char* const legend[] = {
     "to 1e-9.",
 };
 
+// A column of the table: its head and the row's field it shows (none: the
+// notes).
 struct Column {
     std::string head;
+    const char* field;
     bool number = true;
 };
 
-std::vector<Column> columns(Shape shape, bool tolerance) {
-    std::vector<Column> c = {{"reference", false}, {"by", false}};
-    switch (shape) {
-    case Shape::line:
-        c.insert(c.end(), {{"intercept"}, {"slope"}});
+std::vector<Column> columns(Feature feature, bool tolerance) {
+    std::vector<Column> c = {{"reference", "method", false}, {"by", "computed_by", false}};
+    switch (feature) {
+    case Feature::line:
+        c.insert(c.end(), {{"intercept", "intercept"}, {"slope", "slope_x"}});
         break;
-    case Shape::plane:
-        c.insert(c.end(), {{"intercept"}, {"slope x"}, {"slope y"}});
+    case Feature::plane:
+        c.insert(c.end(),
+                 {{"intercept", "intercept"}, {"slope x", "slope_x"}, {"slope y", "slope_y"}});
         break;
-    case Shape::circle:
-    case Shape::polarcircle:
-        c.insert(c.end(), {{"centre x"}, {"centre y"}, {"radius"}});
+    case Feature::circle:
+        c.insert(c.end(),
+                 {{"centre x", "centre_x"}, {"centre y", "centre_y"}, {"radius", "radius"}});
         break;
-    case Shape::sphere:
-    case Shape::polarsphere:
-        c.insert(c.end(), {{"centre x"}, {"centre y"}, {"centre z"}, {"radius"}});
+    default:
+        c.insert(c.end(), {{"centre x", "centre_x"},
+                           {"centre y", "centre_y"},
+                           {"centre z", "centre_z"},
+                           {"radius", "radius"}});
         break;
     }
-    c.push_back({"error"});
-    for (const std::string& name : isonames(shape)) c.push_back({name});
-    c.push_back({"formeval - exact"});
-    if (tolerance) c.insert(c.end(), {{"tolerance"}, {"pass", false}});
-    c.push_back({"notes", false});
+    c.push_back({"error", "error"});
+    const std::array<std::string, 4> iso = isonames(feature);
+    const char* const parameters[] = {"t", "p", "v", "q"};
+    for (std::size_t k = 0; k < iso.size(); ++k) c.push_back({iso[k], parameters[k]});
+    c.push_back({"formeval - exact", "minus_exact"});
+    if (tolerance) c.insert(c.end(), {{"tolerance", "tolerance"}, {"pass", "pass", false}});
+    c.push_back({"notes", nullptr, false});
     return c;
 }
 
@@ -71,31 +79,27 @@ std::string flags(const Fit& r) {
     return text;
 }
 
-std::vector<std::string> cells(const Evaluated& e, const Fit& r,
-                               const std::optional<double>& tolerance, int digits) {
-    const auto num = [digits](double v) { return std::isnan(v) ? "" : formatnumber(v, digits); };
-    std::vector<std::string> c = {methodname(r.method),
-                                  r.source == Source::program ? "formeval" : "exact"};
-    switch (e.shape) {
-    case Shape::line:
-        c.insert(c.end(), {num(r.intercept), num(r.slopex)});
-        break;
-    case Shape::plane:
-        c.insert(c.end(), {num(r.intercept), num(r.slopex), num(r.slopey)});
-        break;
-    case Shape::circle:
-    case Shape::polarcircle:
-        c.insert(c.end(), {num(r.x), num(r.y), num(r.r)});
-        break;
-    case Shape::sphere:
-    case Shape::polarsphere:
-        c.insert(c.end(), {num(r.x), num(r.y), num(r.z), num(r.r)});
+// A field as the table shows it: numbers to `digits`, a pass as pass or FAIL.
+std::string cell(const Field& f, int digits) {
+    switch (f.kind) {
+    case Field::Kind::number:
+        return std::isnan(f.number) ? "" : formatnumber(f.number, digits);
+    case Field::Kind::truth:
+        return f.truth ? "pass" : "FAIL";
+    case Field::Kind::whole:
+        return std::to_string(f.whole);
+    case Field::Kind::text:
         break;
     }
-    c.insert(c.end(), {num(r.error), num(r.iso.t), num(r.iso.p), num(r.iso.v), num(r.iso.q)});
-    c.push_back(std::isnan(r.exacterror) ? "" : num(r.error - r.exacterror));
-    if (tolerance) c.insert(c.end(), {num(*tolerance), r.error <= *tolerance ? "pass" : "FAIL"});
-    c.push_back(flags(r));
+    return f.text;
+}
+
+std::vector<std::string> cells(const std::vector<Column>& heads, const Evaluated& e, const Fit& r,
+                               const RowOptions& options, int digits) {
+    const std::vector<Field> row = rowfields("", e, r, options);
+    std::vector<std::string> c;
+    for (const Column& h : heads)
+        c.push_back(h.field ? cell(*fieldnamed(row, h.field), digits) : flags(r));
     return c;
 }
 
@@ -110,11 +114,12 @@ void record(std::ostream& out, const std::string& file, const Evaluated& e,
             const ResultsOptions& o) {
     const std::optional<double> tolerance = tolerancefor(o, e);
     out << "\njob " << e.record.ordinal << " (line " << e.record.line << "): code " << e.record.job
-        << ", " << shapename(e.shape) << ", " << e.record.numpt << " points" << span(e) << "\n";
-    const std::vector<Column> heads = columns(e.shape, tolerance.has_value());
+        << ", " << shapename(e) << ", " << e.record.numpt << " points" << span(e) << "\n";
+    const std::vector<Column> heads = columns(e.feature, tolerance.has_value());
+    const RowOptions options = rowoptions(o, e, false);
     std::vector<std::vector<std::string>> rows;
     for (const Fit& r : e.fits)
-        if (r.source != Source::pointset) rows.push_back(cells(e, r, tolerance, o.digits));
+        if (r.source != Source::pointset) rows.push_back(cells(heads, e, r, options, o.digits));
     std::vector<std::string> names;
     std::vector<bool> numeric;
     for (const Column& c : heads) {

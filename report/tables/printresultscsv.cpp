@@ -2,38 +2,16 @@
 // their shortest round-trip form, an empty field where a row has no value.
 #include "report/tables/tables.h"
 
-#include <cmath>
 #include <ostream>
 
 namespace formeval::report {
 
-namespace {
-
-// A field quoted when it holds a separator, a quote or a line break.
-std::string csvtext(const std::string& text) {
-    if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
-} // namespace
-
-std::string csvfield(const Field& f) {
-    switch (f.kind) {
-    case Field::Kind::number:
-        return std::isnan(f.number) ? "" : roundtrip(f.number);
-    case Field::Kind::whole:
-        return std::to_string(f.whole);
-    case Field::Kind::truth:
-        return f.truth ? "true" : "false";
-    case Field::Kind::text:
-        break;
-    }
-    return csvtext(f.text);
+bool haspointsetrows(const std::vector<FileResults>& files) {
+    for (const FileResults& file : files)
+        for (const Evaluated& e : file.records)
+            for (const Fit& r : e.fits)
+                if (r.source == Source::pointset) return true;
+    return false;
 }
 
 void printresultscsv(std::ostream& out, const std::vector<FileResults>& files,
@@ -43,7 +21,8 @@ void printresultscsv(std::ostream& out, const std::vector<FileResults>& files,
     for (const FileResults& file : files)
         for (const Evaluated& e : file.records)
             for (const Fit& r : e.fits) {
-                const std::vector<Field> fields = rowfields(file.file, e, r, options, features);
+                const std::vector<Field> fields =
+                    rowfields(file.file, e, r, rowoptions(options, e, features));
                 if (header) {
                     for (std::size_t k = 0; k < fields.size(); ++k)
                         out << (k ? "," : "") << fields[k].name;
@@ -57,7 +36,8 @@ void printresultscsv(std::ostream& out, const std::vector<FileResults>& files,
     if (header) {
         // No rows: the header alone, so that a reader still finds the columns.
         const Evaluated none;
-        const std::vector<Field> fields = rowfields("", none, Fit{}, options, features);
+        const std::vector<Field> fields =
+            rowfields("", none, Fit{}, rowoptions(options, none, features));
         for (std::size_t k = 0; k < fields.size(); ++k) out << (k ? "," : "") << fields[k].name;
         out << "\n";
     }

@@ -38,7 +38,7 @@ nlohmann::ordered_json jsonverdicts(const std::vector<FileResults>& files,
             const std::optional<Verdict> v = verdictof(file.file, e, options);
             if (!v) continue;
             out.push_back({{"part", v->part},
-                           {"criterion", methodname(v->criterion)},
+                           {"criterion", referencename(v->criterion)},
                            {"parameter", v->parameter},
                            {"value", number(v->value)},
                            {"lower_bound", number(v->lower)},
@@ -69,7 +69,7 @@ nlohmann::ordered_json jsonsummary(const std::vector<FileResults>& files,
                                 {"standard_deviation", number(d.deviation)}};
     }
     return {{"parts", s.parts},
-            {"criterion", methodname(options.criterion)},
+            {"criterion", referencename(options.criterion)},
             {"judged", s.judged},
             {"pass", s.pass},
             {"fail", s.fail},
@@ -100,7 +100,7 @@ void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
         for (const Evaluated& e : file.records)
             for (const Fit& r : e.fits) {
                 nlohmann::ordered_json row = nlohmann::ordered_json::object();
-                for (const Field& f : rowfields(file.file, e, r, options, features))
+                for (const Field& f : rowfields(file.file, e, r, rowoptions(options, e, features)))
                     row[f.name] = jsonvalue(f);
                 rows.push_back(std::move(row));
             }

@@ -5,6 +5,7 @@
 
 #include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
+#include "report/rows/rows.h"
 
 #include <array>
 #include <iosfwd>
@@ -39,7 +40,7 @@ void printcsv(std::ostream& out, const std::vector<Block>& blocks);
 // evaluation it shows.
 struct PlotRow {
     std::string file;
-    const CircleRecord* record;
+    const JobRecord* record;
     double magnification;
     Evaluated evaluation;
 };
@@ -87,7 +88,7 @@ void printharmonics(std::ostream& out, const HarmonicRow& h);
 // A straightness or flatness plot drawn: its file name, record and fits.
 struct FormRow {
     std::string file;
-    const FormRecord* record;
+    const JobRecord* record;
     Evaluated evaluation;
 };
 
@@ -109,12 +110,12 @@ struct ResultsOptions {
     std::map<int, double> jobtolerances;             // per job code, before `tolerance`
     std::map<std::string, double> featuretolerances; // per feature name, after the codes
     ProgressMode progress = ProgressMode::automatic;
-    std::optional<pointset::Feature> feature; // the inputs are point files of this feature
-    std::vector<std::string> columns;         // their coordinates' columns (PointColumns)
-    bool orthogonal = false;                  // pointset rows beside a job record's own
-    ProfileFilter filter;                     // of circles and lines; none by default
-    Method criterion = Method::minimumzone;   // of the verdicts
-    std::string trend;                        // the trend chart's SVG file; empty: none
+    std::optional<pointset::Feature> feature;     // the inputs are point files of this feature
+    std::vector<std::string> columns;             // their coordinates' columns (PointColumns)
+    bool orthogonal = false;                      // pointset rows beside a job record's own
+    ProfileFilter filter;                         // of circles and lines; none by default
+    Criterion criterion = Criterion::minimumzone; // of the verdicts
+    std::string trend;                            // the trend chart's SVG file; empty: none
 };
 
 // Reads "VALUE", "CODE=VALUE" or "FEATURE=VALUE" into the options; an error
@@ -135,28 +136,9 @@ struct FileResults {
     std::vector<std::string> notes;
 };
 
-// One field of an output row: a number (NaN: none), a whole number, a text
-// or a truth value.
-struct Field {
-    enum class Kind { number, whole, text, truth } kind = Kind::text;
-    std::string name;
-    double number = notapplicable;
-    long whole = 0;
-    std::string text;
-    bool truth = false;
-};
-
-// A field of each kind.
-Field numberfield(const char* name, double value);
-Field wholefield(const char* name, long value);
-Field textfield(const char* name, std::string value);
-Field truthfield(const char* name, bool value);
-
-// The fields of the CSV and JSON row of one reference of a record, in column
-// order. Every row has the same names; with `features` (some row of the
-// output is a pointset row) the feature's own fields follow.
-std::vector<Field> rowfields(const std::string& file, const Evaluated& record, const Fit& reference,
-                             const ResultsOptions& options, bool features = false);
+// The row options of a record of the results: its tolerance, the unit, the
+// filter; `features` where the output has pointset rows.
+RowOptions rowoptions(const ResultsOptions& options, const Evaluated& record, bool features);
 
 // Whether any record of the files has a pointset row.
 bool haspointsetrows(const std::vector<FileResults>& files);
@@ -165,9 +147,6 @@ bool haspointsetrows(const std::vector<FileResults>& files);
 constexpr const char* orthogonaltext =
     "normal to the feature (orthogonal distances), positive outside a circle, sphere or "
     "cylinder and on the normal's side of a line or plane";
-
-// Who computed a row: "formeval", "exact" or "pointset".
-const char* sourcename(Source source);
 
 // Rows of cells under their heads, right-aligned where `numeric`, two
 // blanks apart, each line indented by one blank, trailing blanks cut.
@@ -183,10 +162,6 @@ void printorthogonallegend(std::ostream& out);
 // The results of point files: a legend, then per file its feature's table.
 void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
                        const ResultsOptions& options);
-
-// A field as CSV writes it: a number in its shortest round-trip form, empty
-// for NaN; a text quoted when it holds a separator, a quote or a line break.
-std::string csvfield(const Field& f);
 
 // Output: an aligned table per record, CSV or JSON with one row (object) per
 // record and reference.
@@ -214,7 +189,7 @@ const char* judgementname(Judgement j); // "pass", "fail", "undecided"
 
 struct Verdict {
     std::string part; // the file, and for a job record its recordname
-    Method criterion = Method::minimumzone;
+    Criterion criterion = Criterion::minimumzone;
     std::string parameter;          // RONt, STRt ...
     const Fit* reference = nullptr; // nullptr: none of the criterion
     double value = notapplicable;

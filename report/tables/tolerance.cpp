@@ -1,5 +1,4 @@
 // The tolerances of the form error the results are judged against.
-#include "report/pointfiles/pointfiles.h"
 #include "report/tables/tables.h"
 
 #include <cmath>
@@ -20,12 +19,12 @@ std::string addtolerance(const std::string& text, ResultsOptions& options) {
         return "";
     }
     const std::string key = text.substr(0, equals);
-    if (featurenamed(key)) {
+    if (pointset::featurenamed(key)) {
         options.featuretolerances[key] = limit;
         return "";
     }
     const auto code = parseint(key);
-    if (!code || !shapeofjob(*code))
+    if (!code || !methods::recordholds(*code))
         return "'" + shortitem(text) + "': " + shortitem(key) +
                " is not the code of a job that evaluates a record";
     options.jobtolerances[*code] = limit;
@@ -35,11 +34,14 @@ std::string addtolerance(const std::string& text, ResultsOptions& options) {
 std::optional<double> tolerancefor(const ResultsOptions& options, const Evaluated& record) {
     const auto found = options.jobtolerances.find(record.record.job);
     if (record.record.job != 0 && found != options.jobtolerances.end()) return found->second;
-    const char* feature =
-        pointset::featurename(record.feature ? *record.feature : featureofshape(record.shape));
+    const char* feature = pointset::featurename(record.feature);
     const auto named = options.featuretolerances.find(feature);
     if (named != options.featuretolerances.end()) return named->second;
     return options.tolerance;
+}
+
+RowOptions rowoptions(const ResultsOptions& options, const Evaluated& record, bool features) {
+    return {tolerancefor(options, record), options.unit, options.filter.any(), features};
 }
 
 } // namespace formeval::report

@@ -12,13 +12,12 @@ namespace formeval::report {
 namespace {
 
 bool filterable(const Evaluated& e) {
-    if (e.feature) return true; // a point file with a filter is refused unless filterable
-    return e.shape == Shape::line || e.shape == Shape::circle || e.shape == Shape::polarcircle;
+    if (e.pointfile) return true; // a point file with a filter is refused unless filterable
+    return e.feature == Feature::line || e.feature == Feature::circle;
 }
 
 std::string parametername(const Evaluated& e) {
-    if (e.feature) return std::string(pointset::isostem(*e.feature)) + "t";
-    return isonames(e.shape)[0];
+    return isonames(e.feature)[0];
 }
 
 // The bracket of a reference's form error (see Verdict).
@@ -26,10 +25,10 @@ void bracket(const Fit& r, Verdict& v) {
     v.value = r.error;
     v.lower = v.upper = r.error;
     const Certificate& c = r.certificate;
-    if (r.source == Source::program || r.method == Method::leastsquares || c.certified ||
+    if (r.source == Source::program || r.criterion == Criterion::leastsquares || c.certified ||
         !std::isfinite(c.lower) || !std::isfinite(c.upper))
         return;
-    if (r.method == Method::minimumzone) {
+    if (r.criterion == Criterion::minimumzone) {
         v.lower = std::min(c.lower, r.error);
         v.upper = std::max(c.upper, r.error);
         return;
@@ -54,7 +53,7 @@ const char* judgementname(Judgement j) {
 }
 
 const Fit* criterionreference(const Evaluated& e, const ResultsOptions& o, std::string& why) {
-    const Method m = o.criterion;
+    const Criterion m = o.criterion;
     why.clear();
     if (o.filter.any() && filterable(e)) {
         if (e.filter.empty()) {
@@ -65,10 +64,10 @@ const Fit* criterionreference(const Evaluated& e, const ResultsOptions& o, std::
     } else {
         for (const Source s : {Source::exact, Source::pointset})
             if (const Fit* f = e.find(m, s)) return f;
-        if (m == Method::leastsquares)
+        if (m == Criterion::leastsquares)
             if (const Fit* f = e.find(m, Source::program)) return f;
     }
-    why = std::string("no ") + methodname(m) + " reference";
+    why = std::string("no ") + referencename(m) + " reference";
     return nullptr;
 }
 
@@ -77,7 +76,7 @@ std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
     const std::optional<double> tolerance = tolerancefor(o, e);
     if (!tolerance) return std::nullopt;
     Verdict v;
-    v.part = e.feature ? file : file + ": " + recordname(e.record);
+    v.part = e.pointfile ? file : file + ": " + recordname(e.record);
     v.criterion = o.criterion;
     v.parameter = parametername(e);
     v.tolerance = *tolerance;
@@ -93,7 +92,7 @@ std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
 
 std::string verdictline(const Verdict& v, int digits) {
     std::string text = std::string("verdict: ") + judgementname(v.judgement) + " (" +
-                       methodname(v.criterion) + " ";
+                       referencename(v.criterion) + " ";
     if (!v.reference) return text + v.parameter + ": " + v.why + ")";
     const Fit& r = *v.reference;
     text += v.parameter + " ";
@@ -103,7 +102,7 @@ std::string verdictline(const Verdict& v, int digits) {
     else
         text += formatnumber(v.value, digits);
     text += ", " + std::string(sourcename(r.source));
-    if (r.source != Source::program && r.method != Method::leastsquares)
+    if (r.source != Source::program && r.criterion != Criterion::leastsquares)
         text += r.certificate.certified ? ", certified" : ", not certified";
     if (v.filter != "none") text += ", filtered";
     return text + "; tolerance " + formatnumber(v.tolerance, digits) + ")";
@@ -147,7 +146,7 @@ BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOp
 
 void printbatchsummary(std::ostream& out, const BatchSummary& s, const ResultsOptions& o) {
     out << "\nbatch: " << s.parts << (s.parts == 1 ? " part" : " parts") << ", " << s.judged
-        << " judged by " << methodname(o.criterion) << ": " << s.pass << " pass, " << s.fail
+        << " judged by " << referencename(o.criterion) << ": " << s.pass << " pass, " << s.fail
         << " fail, " << s.undecided << " undecided\n";
     printspread(out, s, o);
 }

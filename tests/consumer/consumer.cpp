@@ -4,6 +4,7 @@
 #include <formeval/pointset/pointset.h>
 #include <formeval/profile/profile.h>
 #include <formeval/statistics/statistics.h>
+#include <formeval/uncertainty/uncertainty.h>
 
 #include <cmath>
 #include <cstdio>
@@ -42,11 +43,12 @@ int main() {
            "pointset minimum-zone circle");
     if (pointset::exactreferences()) expect(mz.certificate.certified, "its certificate");
 
-    const methods::Result own =
-        methods::circle({xy.data(), 8, 2, 2}, methods::Method::minimumzone, 1e-6);
+    const methods::Result own = methods::evaluate({xy.data(), 8, 2, 2}, pointset::Feature::circle,
+                                                  pointset::Criterion::minimumzone, 1e-6);
     expect(own.evaluated && near(own.error, 0.02) && near(own.r, 10), "formeval's own circle");
     const methods::Result many =
-        methods::circle({xy.data(), 4096, 2, 2}, methods::Method::leastsquares, 1e-6);
+        methods::evaluate({xy.data(), 4096, 2, 2}, pointset::Feature::circle,
+                          pointset::Criterion::leastsquares, 1e-6);
     expect(!many.evaluated && many.failure == "4096 points exceed the limit of 2048",
            "the point limit");
 
@@ -61,5 +63,23 @@ int main() {
     }
     const statistics::Statistics s = statistics::summarise({1, 2, 3, 4}, 9500);
     expect(s.count == 4 && near(s.mean, 2.5), "statistics summary");
+
+    // A translation along x of standard deviation 0.001 moves the
+    // least-squares centre with it and leaves the radius as it is.
+    uncertainty::Options o;
+    o.trials = 2000;
+    o.threads = 2;
+    o.gum = false;
+    const uncertainty::Result u = uncertainty::propagate(
+        view, pointset::Feature::circle, pointset::Criterion::leastsquares,
+        {{"offset", uncertainty::Acts::offsetx, uncertainty::Distribution::gaussian, 0.001}}, o);
+    expect(u.ok && u.trials == 2000, "uncertainty trials");
+    double centre = -1, radius = -1;
+    for (const uncertainty::Quantity& q : u.quantities) {
+        if (q.name == "centre_x") centre = q.mc.sd;
+        if (q.name == "radius") radius = q.mc.sd;
+    }
+    expect(std::fabs(centre / 0.001 - 1) < 0.1, "uncertainty of the centre");
+    expect(radius >= 0 && radius < 1e-12, "uncertainty of the radius");
     return failures ? 1 : 0;
 }

@@ -2,11 +2,14 @@
 # Installs the build to a temporary prefix, then builds the consumer project
 # against it twice, through find_package(formeval) and through pkg-config,
 # and runs both; checks that the installed headers name no third-party
-# library and declare no global variable.
-# usage: run.sh BUILD_DIR CXX
+# library and declare no global variable. Given PYTHON (a build with the
+# Python package), checks that the package was installed whole into the
+# prefix's site-packages and imports from there.
+# usage: run.sh BUILD_DIR CXX [PYTHON]
 set -euo pipefail
 build=$1
 cxx=$2
+python=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -14,7 +17,7 @@ prefix=$scratch/prefix
 
 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log"
 headers=$(find "$prefix/include/formeval" -name '*.h' | sort)
-for lib in pointset methods profile statistics; do
+for lib in pointset methods profile statistics uncertainty; do
     [ -f "$prefix/include/formeval/$lib/$lib.h" ] || { echo "not installed: $lib.h"; exit 1; }
 done
 if grep -nE '#include *[<"](CGAL|glpk|fftw|gmp|mpfr|boost)' $headers; then
@@ -35,3 +38,15 @@ flags=$(PKG_CONFIG_PATH=$pcdir pkg-config --cflags --libs formeval)
 echo "pkg-config: $flags"
 "$cxx" -std=c++17 -o "$scratch/consumer-pc" "$here/consumer.cpp" $flags
 "$scratch/consumer-pc"
+
+if [ -n "$python" ]; then
+    package=$(dirname "$(find "$prefix" -path '*/site-packages/formeval/__init__.py')")
+    for source in "$here"/../../python/formeval/* "$package"/_core.pyi "$package"/_core.*so; do
+        [ -f "$package/$(basename "$source")" ] || { echo "not installed: $source"; exit 1; }
+    done
+    (cd "$scratch" && PYTHONPATH=$(dirname "$package") "$python" -c "
+import formeval, formeval._core
+assert formeval.__file__.startswith('$package'), formeval.__file__
+assert formeval.evaluate([[1, 0], [0, 1], [-1, 0], [0, -1]], 'circle', 'least squares').radius == 1
+print('python:', formeval.__file__)")
+fi

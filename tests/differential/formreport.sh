@@ -69,6 +69,9 @@ commands=(
     "results --tolerance 0.001 cir1.txt"
     "results --tolerance 2500=1e-6 --tolerance 0.01 --csv --unit mm cir1.txt"
     "results --json --tolerance 0.001 --digits 5 cir1.txt"
+    "results --orthogonal --json cir1.txt"
+    "results --filter 50 --json cir1.txt"
+    "uncertainty --sigma 0.0005 --trials 50 --seed 3 --json cir1.txt"
 )
 pngcommands=(
     "summary --jobs cir1.txt --histograms histograms --convergence convergence --png --unit mm result.txt"

@@ -72,6 +72,31 @@ Cloud planepoints(int side, double amp) {
     return out;
 }
 
+// A circle's points polar about an origin off its centre: radius, angle in
+// degrees.
+Cloud polarcirclepoints(int n, double amp) {
+    Cloud out;
+    std::uint64_t s = 53;
+    for (int i = 0; i < n; ++i) {
+        const double t = 360.0 * i / n, a = t * pi / 180;
+        const double x = 0.2 + 25 * std::cos(a), y = -0.1 + 25 * std::sin(a);
+        out.c.insert(out.c.end(), {std::hypot(x, y) + amp * noise(s), t});
+    }
+    return out;
+}
+
+// A sphere's points polar about an origin off its centre: radius, azimuth,
+// elevation in degrees.
+Cloud polarspherepoints(int n, double amp) {
+    Cloud out{3, {}};
+    std::uint64_t s = 61;
+    for (int i = 0; i < n; ++i) {
+        const double t = 360.0 * i / n * 7, b = -60 + 120.0 * i / n;
+        out.c.insert(out.c.end(), {12.5 + 0.01 * std::cos(t * pi / 180) + amp * noise(s), t, b});
+    }
+    return out;
+}
+
 Cloud spherepoints(int n, double amp) {
     Cloud out{3, {}};
     std::uint64_t s = 41;
@@ -97,15 +122,24 @@ std::string record(int job, const Cloud& p, double tolerance) {
 // The lines of result.txt that carry the numbers of each job.
 std::vector<std::string> expectedlines(const Result& r) {
     const auto n = printed;
+    const bool ls = r.criterion == Criterion::leastsquares;
     switch (r.job) {
     case 1000:
         return {"y0=" + n(r.intercept) + "   l0=" + n(r.slopex),
-                (r.method == Method::leastsquares ? "Least squares" : "Minimum zone") +
-                    std::string(" straightness error=") + n(r.error)};
+                (ls ? "Least squares" : "Minimum zone") + std::string(" straightness error=") +
+                    n(r.error)};
+    case 2000:
+        return {"r0=" + n(r.r) + "   x0=" + n(r.x) + "   y0=" + n(r.y),
+                (ls ? "Least square" : "Minimum zone") + std::string(" circularity error=") +
+                    n(r.error)};
     case 3000:
         return {"z0=" + n(r.intercept) + "   l0=" + n(r.slopex) + "   m0=" + n(r.slopey),
-                r.method == Method::leastsquares ? "Least square flatness error=" + n(r.error)
-                                                 : "Minimum zone  flatness error=" + n(r.error)};
+                ls ? "Least square flatness error=" + n(r.error)
+                   : "Minimum zone  flatness error=" + n(r.error)};
+    case 4000:
+        return {"r0=" + n(r.r) + "   x0=" + n(r.x) + "   y0=" + n(r.y) + "   z0=" + n(r.z),
+                (ls ? "Least square" : "Minimum zone") + std::string(" sphericity error=") +
+                    n(r.error)};
     case 2600:
         return {"Least square circularity error= " + n(r.error),
                 "r0=" + n(r.r) + "xo=" + n(r.x) + "y0=" + n(r.y)};
@@ -127,46 +161,42 @@ std::vector<std::string> expectedlines(const Result& r) {
 struct Case {
     std::string name;
     Cloud points;
-    Method method;
-    enum class Kind { line, plane, circle, sphere } kind;
+    Criterion criterion;
+    Feature feature;
+    Form form = Form::cartesian;
 };
 
 Result evaluate(const Case& c, double tolerance) {
-    switch (c.kind) {
-    case Case::Kind::line:
-        return straightness(c.points.view(), c.method, tolerance);
-    case Case::Kind::plane:
-        return flatness(c.points.view(), c.method, tolerance);
-    case Case::Kind::circle:
-        return circle(c.points.view(), c.method, tolerance);
-    default:
-        return sphere(c.points.view(), tolerance);
-    }
+    return methods::evaluate(c.points.view(), c.feature, c.criterion, tolerance, c.form);
 }
 
-using K = Case::Kind;
-const Method ls = Method::leastsquares, mz = Method::minimumzone;
+const Criterion ls = Criterion::leastsquares, mz = Criterion::minimumzone;
 
 std::vector<Case> cases() {
     std::vector<Case> out;
-    for (const Method m : {ls, mz, Method::peak, Method::valley}) {
-        const std::string name = methodname(m);
+    for (const pointset::CriterionTraits& m : pointset::criteria) {
+        const std::string name = m.formeval;
+        const Criterion c = m.criterion;
+        const Feature circle = Feature::circle;
         out.push_back(
-            {name + " circle of 12", circlepoints(12, 120, 80, 25, 2 * pi, 2e-3), m, K::circle});
+            {name + " circle of 12", circlepoints(12, 120, 80, 25, 2 * pi, 2e-3), c, circle});
         out.push_back(
-            {name + " circle of 2048", circlepoints(2048, -3, 7, 40, 2 * pi, 1e-3), m, K::circle});
-        out.push_back(
-            {name + " arc of 90", circlepoints(90, 5, 5, 60, pi / 2, 5e-3), m, K::circle});
+            {name + " circle of 2048", circlepoints(2048, -3, 7, 40, 2 * pi, 1e-3), c, circle});
+        out.push_back({name + " arc of 90", circlepoints(90, 5, 5, 60, pi / 2, 5e-3), c, circle});
     }
-    for (const Method m : {ls, mz}) {
-        const std::string name = methodname(m);
-        out.push_back({name + " line of 6", linepoints(6, 0, 1e-3), m, K::line});
-        out.push_back({name + " line of 500", linepoints(500, 0.01, 2e-3), m, K::line});
-        out.push_back({name + " plane of 9", planepoints(3, 1e-3), m, K::plane});
-        out.push_back({name + " plane of 400", planepoints(20, 1e-3), m, K::plane});
+    for (const Criterion c : {ls, mz}) {
+        const std::string name = pointset::criterionname(c);
+        out.push_back({name + " line of 6", linepoints(6, 0, 1e-3), c, Feature::line});
+        out.push_back({name + " line of 500", linepoints(500, 0.01, 2e-3), c, Feature::line});
+        out.push_back({name + " plane of 9", planepoints(3, 1e-3), c, Feature::plane});
+        out.push_back({name + " plane of 400", planepoints(20, 1e-3), c, Feature::plane});
+        out.push_back({name + " polar circle of 36", polarcirclepoints(36, 1e-3), c,
+                       Feature::circle, Form::polar});
+        out.push_back({name + " polar sphere of 60", polarspherepoints(60, 1e-3), c,
+                       Feature::sphere, Form::polar});
     }
-    out.push_back({"sphere of 40", spherepoints(40, 1e-3), mz, K::sphere});
-    out.push_back({"sphere of 300", spherepoints(300, 2e-3), mz, K::sphere});
+    out.push_back({"sphere of 40", spherepoints(40, 1e-3), mz, Feature::sphere});
+    out.push_back({"sphere of 300", spherepoints(300, 2e-3), mz, Feature::sphere});
     return out;
 }
 
@@ -210,16 +240,23 @@ std::vector<Refusal> refusals() {
     Cloud samex{2, {1, 0, 1, 1, 1, 2, 1, 3}};
     Cloud flat{3, {0, 0, 1, 1, 1, 1, 2, 2, 1, 3, 3, 1, 4, 4, 1}};
     Cloud planar = planepoints(3, 0);
-    return {
-        {"too many", {"", many, ls, K::circle}},
-        {"out of range", {"", far, mz, K::circle}},
-        {"too few for the minimum zone", {"", circlepoints(3, 0, 0, 1, 2 * pi, 0), mz, K::circle}},
-        {"too few for a line", {"", linepoints(2, 0, 0), ls, K::line}},
-        {"too few for a sphere", {"", spherepoints(4, 0), mz, K::sphere}},
-        {"collinear circle", {"", collinear, Method::valley, K::circle}},
-        {"line at one x", {"", samex, mz, K::line}},
-        {"plane on a line", {"", flat, ls, K::plane}},
-        {"sphere in a plane", {"", planar, mz, K::sphere}}};
+    // A plane spread over less than its products of coordinates keep.
+    Cloud tiny = planepoints(3, 0);
+    for (double& v : tiny.c) v *= 1e-100;
+    Cloud onecircle{2, {}};
+    for (double t : {0.0, 0.0, 180.0, 180.0, 0.0}) onecircle.c.insert(onecircle.c.end(), {5, t});
+    return {{"too many", {"", many, ls, Feature::circle}},
+            {"out of range", {"", far, mz, Feature::circle}},
+            {"too few for the minimum zone",
+             {"", circlepoints(3, 0, 0, 1, 2 * pi, 0), mz, Feature::circle}},
+            {"too few for a line", {"", linepoints(2, 0, 0), ls, Feature::line}},
+            {"too few for a sphere", {"", spherepoints(4, 0), mz, Feature::sphere}},
+            {"collinear circle", {"", collinear, Criterion::inscribed, Feature::circle}},
+            {"line at one x", {"", samex, mz, Feature::line}},
+            {"plane on a line", {"", flat, ls, Feature::plane}},
+            {"plane spread over too little", {"", tiny, ls, Feature::plane}},
+            {"sphere in a plane", {"", planar, mz, Feature::sphere}},
+            {"polar circle of two directions", {"", onecircle, mz, Feature::circle, Form::polar}}};
 }
 
 class Refused : public testing::TestWithParam<Refusal> {};
@@ -244,25 +281,33 @@ INSTANTIATE_TEST_SUITE_P(Methods, Refused, testing::ValuesIn(refusals()),
 TEST(Methods, RefusesWhatNoRecordCanHold) {
     const double nan = std::nan("");
     const std::vector<double> xy = {0, 0, 1, 0, 0, 1, nan, 1};
-    EXPECT_EQ(circle({xy.data(), 4, 2, 2}, ls, 1e-6).failure,
+    EXPECT_EQ(methods::evaluate({xy.data(), 4, 2, 2}, Feature::circle, ls, 1e-6).failure,
               "coordinate 1 of point 4 is not a finite number");
-    EXPECT_EQ(flatness({xy.data(), 2, 2, 2}, ls, 1e-6).failure,
+    EXPECT_EQ(methods::evaluate({xy.data(), 2, 2, 2}, Feature::plane, ls, 1e-6).failure,
               "the evaluation needs points of 3 coordinates in rows of at least as many "
               "numbers, not 2 coordinates in rows of 2");
-    EXPECT_EQ(straightness({xy.data(), 3, 2, 2}, Method::peak, 1e-6).failure,
+    EXPECT_EQ(methods::evaluate({xy.data(), 3, 2, 2}, Feature::line, Criterion::circumscribed, 1e-6)
+                  .failure,
               "a line is fitted by least squares or minimum zone only");
-    EXPECT_EQ(circle({nullptr, 4, 2, 2}, ls, 1e-6).failure, "no coordinates given for the points");
+    EXPECT_EQ(methods::evaluate({xy.data(), 3, 2, 2}, Feature::cylinder, ls, 1e-6).failure,
+              "the batch program evaluates no cylinder");
+    EXPECT_EQ(methods::evaluate({nullptr, 4, 2, 2}, Feature::circle, ls, 1e-6).failure,
+              "no coordinates given for the points");
+    EXPECT_EQ(evaluatejob(2510, {xy.data(), 4, 2, 2}, 1e-6).front().failure,
+              "job 2510 is no evaluation job");
 }
 
 // The globals and the console are the caller's again after a call, and calls
 // from several threads at once give what one alone gives.
 TEST(Methods, LeavesTheProgramsStateAndIsSafeFromThreads) {
     const Cloud c = circlepoints(200, 1, 2, 30, 2 * pi, 1e-3);
-    const Result alone = circle(c.view(), Method::peak, 1e-6);
+    const auto peak = [&c] {
+        return methods::evaluate(c.view(), Feature::circle, Criterion::circumscribed, 1e-6);
+    };
+    const Result alone = peak();
     std::vector<Result> got(4);
     std::vector<std::thread> threads;
-    for (int i = 0; i < 4; ++i)
-        threads.emplace_back([&, i] { got[i] = circle(c.view(), Method::peak, 1e-6); });
+    for (int i = 0; i < 4; ++i) threads.emplace_back([&, i] { got[i] = peak(); });
     for (std::thread& t : threads) t.join();
     for (const Result& r : got) {
         EXPECT_EQ(r.r, alone.r);
@@ -272,7 +317,7 @@ TEST(Methods, LeavesTheProgramsStateAndIsSafeFromThreads) {
     test::Session session; // the console bound to a buffer, the globals at their start values
     const double cri0 = cri;
     const int oqt0 = oqt;
-    circle(c.view(), mz, 0.25);
+    methods::evaluate(c.view(), Feature::circle, mz, 0.25);
     EXPECT_EQ(cri, cri0);
     EXPECT_EQ(oqt, oqt0);
     std::cout << "after";

@@ -320,17 +320,19 @@ INSTANTIATE_TEST_SUITE_P(Features, Every, ::testing::ValuesIn(kinds()),
 
 // Large sets take other paths (a working set checked against every point,
 // rows computed afresh on each pass): their minimum zone is that of their
-// points farthest out and in, found on the small sets' path.
+// points farthest out and in, found on the small sets' path. Each set is made
+// by the case that uses it, not when the cases are registered: every case runs
+// in a process of its own, which would otherwise make them all.
 struct Large {
     std::string name;
     Feature feature;
-    Cloud points;
+    Cloud (*points)();
 };
 
 class LargeSet : public ::testing::TestWithParam<Large> {};
 
 TEST_P(LargeSet, MinimumZoneIsThatOfItsExtremePoints) {
-    Cloud c = GetParam().points;
+    Cloud c = GetParam().points();
     const Reference all = evaluate(c.view(), GetParam().feature, Criterion::minimumzone);
     ASSERT_TRUE(all.found) << all.failure;
     EXPECT_TRUE(all.certificate.certified) << all.certificate.why;
@@ -351,13 +353,22 @@ TEST_P(LargeSet, MinimumZoneIsThatOfItsExtremePoints) {
 INSTANTIATE_TEST_SUITE_P(
     Features, LargeSet,
     ::testing::Values(
-        Large{"Circle2200000", Feature::circle, circle(2200000, 25, 3, 4, 0.01, 360, 1)},
-        Large{"Arc20000", Feature::circle, circle(20000, 25, 3, 4, 0.01, 120, 2)},
-        Large{"Line20000", Feature::line, turned(line(20000, 90, 0.01, 3), 1, {0, 0, 1})},
-        Large{"Plane20000", Feature::plane, plane(20000, 40, 0.01, 4)},
-        Large{"Sphere20000", Feature::sphere, sphere(20000, 8, {1, 2, 3}, 0.01, 180, 5)},
+        Large{"Circle2200000", Feature::circle,
+              [] { return circle(2200000, 25, 3, 4, 0.01, 360, 1); }},
+        Large{"Arc20000", Feature::circle, [] { return circle(20000, 25, 3, 4, 0.01, 120, 2); }},
+        Large{"Line20000", Feature::line,
+              [] {
+                  return turned(line(20000, 90, 0.01, 3), 1, {0, 0, 1});
+              }},
+        Large{"Plane20000", Feature::plane, [] { return plane(20000, 40, 0.01, 4); }},
+        Large{"Sphere20000", Feature::sphere,
+              [] {
+                  return sphere(20000, 8, {1, 2, 3}, 0.01, 180, 5);
+              }},
         Large{"Cylinder20000", Feature::cylinder,
-              turned(cylinder(10, 2000, 20, 60, 0.005, 0.004, 360, 6), 0.5, {1, 1, 0})}),
+              [] {
+                  return turned(cylinder(10, 2000, 20, 60, 0.005, 0.004, 360, 6), 0.5, {1, 1, 0});
+              }}),
     ::formeval::test::namedby([](const Large& l) { return l.name; }));
 
 TEST(Features, NamesForMessagesAndIsoParameters) {

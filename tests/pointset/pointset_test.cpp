@@ -1,6 +1,6 @@
-// What the pointset library does in every build: the exact references where
-// it was built with CGAL and GLPK, a refusal that says why where not; the
-// certificate's judgement and the scaling to unit size.
+// What the pointset library does in every build: every reference where it
+// was built with CGAL, a refusal that says why where not; the certificate's
+// judgement.
 #include "pointset/pointset.h"
 #include "tests/harness/harness.h"
 
@@ -12,25 +12,73 @@ namespace formeval::pointset {
 namespace {
 
 // Four points of the unit circle about (3, 4): every reference is that circle.
-const std::vector<Point> square = {{4, 4, 0}, {3, 5, 0}, {2, 4, 0}, {3, 3, 0}};
+const std::vector<double> square = {4, 4, 3, 5, 2, 4, 3, 3};
 
 TEST(Pointset, ExactReferencesOrWhyNot) {
-    if (!exactreferences()) {
-        EXPECT_THROW(minzone(square, 2), Unavailable);
-        EXPECT_THROW(enclosingcircle(square), Unavailable);
-        EXPECT_THROW(inscribedcircle(square), Unavailable);
-        EXPECT_THROW(chebyshevzone({{1, 0, 0, 0, 0}, {1, 1, 0, 0, 0}}, {0, 1}, 2), Unavailable);
-        return;
+    const Points points{square.data(), 4, 2, 2};
+    for (const Criterion c :
+         {Criterion::minimumzone, Criterion::circumscribed, Criterion::inscribed}) {
+        const Reference r = evaluate(points, Feature::circle, c);
+        if (!exactreferences() && c == Criterion::circumscribed) {
+            EXPECT_FALSE(r.found);
+            EXPECT_EQ(r.failure, "built without CGAL: no circumscribed feature");
+            continue;
+        }
+        ASSERT_TRUE(r.found) << r.failure;
+        EXPECT_NEAR(r.point[0], 3, 1e-12);
+        EXPECT_NEAR(r.point[1], 4, 1e-12);
+        EXPECT_NEAR(r.radius, 1, 1e-12);
+        EXPECT_NEAR(r.t, 0, 1e-12);
+        EXPECT_TRUE(r.certificate.certified) << r.certificate.why;
+        EXPECT_FALSE(r.onhull);
     }
-    const RadialZone z = minzone(square, 2);
-    ASSERT_TRUE(z.found);
-    EXPECT_NEAR(z.centre[0], 3, 1e-12);
-    EXPECT_NEAR(z.centre[1], 4, 1e-12);
-    EXPECT_NEAR(z.zone, 0, 1e-12);
-    for (const ExtremeCircle& c : {enclosingcircle(square), inscribedcircle(square)}) {
-        ASSERT_TRUE(c.found);
-        EXPECT_NEAR(c.r, 1, 1e-12);
-        EXPECT_TRUE(c.certificate.certified) << c.certificate.why;
+}
+
+// The vocabulary every front end reads: a feature by its name, with the
+// coordinates of its points, its fewest points and its ISO stem; a criterion
+// by any of the names the tools give it; which criteria a feature has.
+TEST(Pointset, FeaturesAndCriteriaByName) {
+    struct Named {
+        const char* name;
+        int dimension;
+        std::size_t fewest;
+        const char* stem;
+        bool radius;
+    };
+    const std::vector<Named> named = {{"line", 2, 2, "STR", false},
+                                      {"plane", 3, 3, "FLT", false},
+                                      {"circle", 2, 3, "RON", true},
+                                      {"sphere", 3, 4, "SPH", true},
+                                      {"cylinder", 3, 5, "CYL", true}};
+    ASSERT_GE(features.size(), named.size()); // a later feature comes after these
+    for (const Named& n : named) {
+        const std::optional<Feature> f = featurenamed(n.name);
+        ASSERT_TRUE(f) << n.name;
+        EXPECT_STREQ(featurename(*f), n.name);
+        EXPECT_EQ(traits(*f).dimension, n.dimension) << n.name;
+        EXPECT_EQ(traits(*f).fewest, n.fewest) << n.name;
+        EXPECT_STREQ(isostem(*f), n.stem);
+        EXPECT_EQ(applies(Criterion::inscribed, *f), n.radius) << n.name;
+        EXPECT_TRUE(applies(Criterion::minimumzone, *f)) << n.name;
+    }
+    EXPECT_FALSE(featurenamed("Circle"));
+    EXPECT_FALSE(featurenamed("torus"));
+    for (const char* name :
+         {"circumscribed", "minimum circumscribing", "minimum circumscribed", "peak"})
+        EXPECT_EQ(criterionnamed(name), Criterion::circumscribed) << name;
+    for (const char* name : {"inscribed", "maximum inscribing", "maximum inscribed", "valley"})
+        EXPECT_EQ(criterionnamed(name), Criterion::inscribed) << name;
+    EXPECT_EQ(criterionnamed("least squares"), Criterion::leastsquares);
+    EXPECT_EQ(criterionnamed("minimum zone"), Criterion::minimumzone);
+    EXPECT_FALSE(criterionnamed("minimum-zone"));
+    // Every feature's fewest points are what evaluate takes: one fewer is refused.
+    for (const FeatureTraits& t : features) {
+        const std::vector<double> few((t.fewest - 1) * t.dimension, 1.0);
+        const Points p{few.data(), t.fewest - 1, t.dimension,
+                       static_cast<std::size_t>(t.dimension)};
+        EXPECT_NE(evaluate(p, t.feature, Criterion::leastsquares).failure.find("too few points"),
+                  std::string::npos)
+            << t.name;
     }
 }
 
@@ -68,27 +116,6 @@ INSTANTIATE_TEST_SUITE_P(
                       JudgeCase{"NoErrorBeyondRounding", 100, 100 + 128 * 100 * unit, 0, 100,
                                 false}),
     [](const ::testing::TestParamInfo<JudgeCase>& info) { return info.param.name; });
-
-// Scaling by a power of two is exact: a circle found at unit size comes back
-// at the points' own size, its certificate too.
-TEST(Atunitsize, ScalesTheCircleBack) {
-    const std::vector<Point> big = {{1024, 0, 0}, {0, 1024, 0}};
-    const ExtremeCircle c = atunitsize(big, [](const std::vector<Point>& p) {
-        ExtremeCircle out;
-        out.found = true;
-        out.x = p[0][0];
-        out.y = p[1][1];
-        out.r = p[0][0] / 2;
-        out.certificate.lower = out.certificate.upper = out.r;
-        return out;
-    });
-    EXPECT_EQ(unitexponent(1024), 11);
-    EXPECT_EQ(c.x, 1024);
-    EXPECT_EQ(c.y, 1024);
-    EXPECT_EQ(c.r, 512);
-    EXPECT_EQ(c.certificate.lower, 512);
-    EXPECT_EQ(c.certificate.upper, 512);
-}
 
 } // namespace
 } // namespace formeval::pointset

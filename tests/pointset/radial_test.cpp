@@ -8,6 +8,7 @@
 #include "tests/pointset/support.h"
 
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -81,6 +82,13 @@ TEST_P(Brute, InscribedIsTheLargest) {
     EXPECT_NEAR(nearest(c.p, centre, c.dim), r.radius, 1e-12 * r.radius); // no point inside
     if (c.dim == 2) {
         bracket(r, miccircle(c.p), 10);
+        // Points all round hold the circle from every side; on an arc of
+        // 90 degrees or less the hull does.
+        const std::string& name = GetParam().name;
+        if (name.find("360") != std::string::npos) { EXPECT_FALSE(r.onhull) << name; }
+        if (name.find("90") != std::string::npos || name.find("20Seed") != std::string::npos) {
+            EXPECT_TRUE(r.onhull) << name;
+        }
         return;
     }
     // Spheres: random centres in the hull (convex combinations of the points)
@@ -181,6 +189,60 @@ TEST(Radial, PointsNarrowerStraightThanRoundAreNotCertified) {
     EXPECT_FALSE(mz.certificate.certified);
     EXPECT_LE(mz.certificate.lower, straight.t * (1 + 1e-9));
     EXPECT_NE(mz.certificate.why.find("straight line"), std::string::npos) << mz.certificate.why;
+}
+
+// Two rings, the pole and one point below: the sphere's zone is nearly flat
+// about its centre (proven least only within nanometres), so the search runs
+// out of budget; it says so, with a bracket that holds the value reached and
+// a lower bound that is a bound, not 0.
+TEST(Radial, NearlyFlatSphereZoneIsBracketedTightly) {
+    Cloud c;
+    c.dim = 3;
+    c.p = {{52.5008, -25, 60},
+           {40, -12.5006, 60},
+           {27.4989, -25, 60},
+           {40, -37.4989, 60},
+           {46.25015, -18.74985, 68.839047},
+           {33.75015, -18.75015, 68.838623},
+           {33.7497, -31.2503, 68.839259},
+           {46.2496, -31.2496, 68.838269},
+           {40, -25, 72.5001},
+           {44.787739, -16.707392, 51.965219}};
+    const Reference mz = evaluate(c.view(), Feature::sphere, Criterion::minimumzone);
+    ASSERT_TRUE(mz.found) << mz.failure;
+    EXPECT_FALSE(mz.certificate.certified);
+    EXPECT_EQ(mz.certificate.why, "the global search ran out of its budget of 100000 cells");
+    EXPECT_LE(mz.certificate.lower, mz.t);
+    EXPECT_GT(mz.certificate.lower, mz.t - 1e-7); // a bound, not 0
+    EXPECT_DOUBLE_EQ(mz.certificate.upper, mz.t);
+}
+
+// NIST's circle set 14, a half circle of published points: its minimum zone
+// is the same in millimetres and micrometres, at the value its brute force
+// gives.
+TEST(Radial, NistSet14InMillimetresAndMicrometres) {
+    const auto nist14 = [](double unit) {
+        std::ifstream ds(::formeval::test::testdata("nist-circle2d/cir2d14.ds"));
+        int numpt = 0;
+        ds >> numpt;
+        Cloud c;
+        for (int i = 0; i < numpt; ++i) {
+            double x, y, z;
+            ds >> x >> y >> z;
+            c.p.push_back({unit * x, unit * z, 0}); // the set lies in a plane y = const
+        }
+        return c;
+    };
+    Cloud mm = nist14(1), um = nist14(1000);
+    ASSERT_GT(mm.p.size(), 3u);
+    const Reference a = evaluate(mm.view(), Feature::circle, Criterion::minimumzone);
+    const Reference b = evaluate(um.view(), Feature::circle, Criterion::minimumzone);
+    ASSERT_TRUE(a.found && b.found);
+    EXPECT_TRUE(a.certificate.certified) << a.certificate.why;
+    EXPECT_TRUE(b.certificate.certified) << b.certificate.why;
+    EXPECT_NEAR(b.t, 1000 * a.t, 1e-9 * b.t);
+    EXPECT_NEAR(a.t, 0.0259085, 5e-8);
+    EXPECT_NEAR(mzcircle(mm.p), a.t, 1e-9 * a.t);
 }
 
 } // namespace

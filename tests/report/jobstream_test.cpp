@@ -16,7 +16,7 @@ namespace {
 
 JobStream read(const std::string& text) {
     std::istringstream in(text);
-    return readjobstream(in, "jobs.txt");
+    return sortrecords(readrecords(in, "jobs.txt"));
 }
 
 // numpt = 4 points of `dimension` coordinates, all 1.
@@ -58,17 +58,18 @@ class RecordShapeTest : public ::testing::TestWithParam<ShapeCase> {};
 // The manual's table of job codes (docs/formeval.md) and records.
 TEST_P(RecordShapeTest, ReadsPastTheRecordToTheNextJob) {
     const ShapeCase c = GetParam();
-    EXPECT_EQ(recorddimension(c.job), c.dimension);
+    const std::optional<methods::Holds> holds = methods::recordholds(c.job);
+    EXPECT_EQ(holds ? pointset::traits(holds->feature).dimension : 0, c.dimension);
     const std::string first =
         std::to_string(c.job) + "\n" + (c.dimension ? record(c.dimension) : "");
     const JobStream s = read(first + "2600 " + test::alternating(8));
     ASSERT_FALSE(s.circles.empty());
-    const CircleRecord& last = s.circles.back();
+    const JobRecord& last = s.circles.back();
     EXPECT_EQ(s.jobs, 2);
     EXPECT_EQ(last.ordinal, 2);
     EXPECT_EQ(last.job, 2600);
     EXPECT_EQ(last.line, c.dimension ? 7 : 2);
-    EXPECT_EQ(last.x.size(), 8u);
+    EXPECT_EQ(last.c[0].size(), 8u);
     EXPECT_DOUBLE_EQ(last.cri, 1e-6);
     // The circle jobs' own records are kept too, with all their points, and
     // so are the lines and planes to draw and the studies to match.
@@ -88,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(Jobs, RecordShapeTest, ::testing::ValuesIn(shapecases()
                              return "Job" + std::to_string(c.job);
                          }));
 
-// The Cartesian circle evaluations of the manual's table, whose records the
-// charts take as they stand.
+// The Cartesian circle evaluations of the manual's table, whose computations
+// the charts run.
 TEST(Readjobstream, CircleJobsAreTheCartesianCircleEvaluations) {
     std::vector<int> expected;
     for (const ShapeCase& c : shapecases())
@@ -97,7 +98,9 @@ TEST(Readjobstream, CircleJobsAreTheCartesianCircleEvaluations) {
             !mentions(c.evaluation, "polar"))
             expected.push_back(c.job);
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(circlejobs(), expected);
+    std::vector<int> jobs = methods::evaluationjobs(Feature::circle, Form::cartesian);
+    std::sort(jobs.begin(), jobs.end());
+    EXPECT_EQ(jobs, expected);
     EXPECT_EQ(expected.size(), 4u);
 }
 
@@ -107,9 +110,10 @@ TEST(Readjobstream, PolarCircleRecordsInCartesianCoordinates) {
     ASSERT_EQ(s.circles.size(), 1u);
     const std::vector<double> x = {2, 0, -4, 0};
     const std::vector<double> y = {0, 2, 0, -1};
+    const XY p = planepoints(s.circles[0]);
     for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_NEAR(s.circles[0].x[i], x[i], 1e-15) << i;
-        EXPECT_NEAR(s.circles[0].y[i], y[i], 1e-15) << i;
+        EXPECT_NEAR(p.x[i], x[i], 1e-15) << i;
+        EXPECT_NEAR(p.y[i], y[i], 1e-15) << i;
     }
 }
 
@@ -117,8 +121,8 @@ TEST(Readjobstream, PolarCircleRecordsInCartesianCoordinates) {
 TEST(Readjobstream, KeepsTheCoordinatesInPointOrder) {
     const JobStream s = read("2700 4 0.5\n1 2\n3 4\n5 6\n7 1e-400\n");
     ASSERT_EQ(s.circles.size(), 1u);
-    EXPECT_EQ(s.circles[0].x, (std::vector<double>{1, 3, 5, 7}));
-    EXPECT_EQ(s.circles[0].y, (std::vector<double>{2, 4, 6, 0}));
+    EXPECT_EQ(s.circles[0].c[0], (std::vector<double>{1, 3, 5, 7}));
+    EXPECT_EQ(s.circles[0].c[1], (std::vector<double>{2, 4, 6, 0}));
     EXPECT_EQ(s.circles[0].cri, 0.5);
 }
 
@@ -280,7 +284,7 @@ TEST(Readjobstream, AByteOrderMarkIsSkipped) {
 TEST(Readjobstream, ARecordWithANegativeToleranceIsNotPlotted) {
     std::istringstream in("2500 " + std::string("4 -1e-6 1 0 0 1 -1 0 0 -1\n2600 ") +
                           test::alternating(8));
-    const JobStream s = readjobstream(in, "jobs.txt");
+    const JobStream s = sortrecords(readrecords(in, "jobs.txt"));
     ASSERT_EQ(s.circles.size(), 1u);
     ASSERT_EQ(s.notes.size(), 1u);
     EXPECT_EQ(s.notes[0], "job 2500 (job 1 of the stream, line 1): not plotted: the tolerance "

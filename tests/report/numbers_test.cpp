@@ -1,6 +1,7 @@
 // formreport's axis ticks, number parsing, the charts' value labels, the
 // escaping of quoted input and the convergence verdict, against values
 // worked out by hand.
+#include "report/charts/canvas.h"
 #include "report/charts/charts.h"
 #include "report/commands/commands.h"
 #include "tests/harness/harness.h"

@@ -244,19 +244,5 @@ TEST(PointReader, ReadsAcrossItsBuffer) {
     }
 }
 
-TEST(PointReader, FeatureNamesAndDimensions) {
-    using pointset::Feature;
-    const std::vector<std::pair<const char*, int>> cases = {
-        {"line", 2}, {"plane", 3}, {"circle", 2}, {"sphere", 3}, {"cylinder", 3}};
-    for (const auto& [name, dimension] : cases) {
-        const auto f = featurenamed(name);
-        ASSERT_TRUE(f) << name;
-        EXPECT_STREQ(pointset::featurename(*f), name);
-        EXPECT_EQ(dimensionof(*f), dimension) << name;
-    }
-    EXPECT_FALSE(featurenamed("cone"));
-    EXPECT_FALSE(featurenamed("Circle"));
-}
-
 } // namespace
 } // namespace formeval::report

@@ -61,49 +61,49 @@ TEST(Magnificationfits, WithinThePlot) {
     EXPECT_FALSE(magnificationfits(900, -0.02, 0.001, 10, PolarLayout{})); // 174 - 313
 }
 
-CircleRecord alternatingrecord(int n) {
+// A circle record's chart evaluation.
+Evaluated chartof(const JobRecord& r) {
+    return evaluatecircle(planepoints(r), r.cri);
+}
+
+JobRecord alternatingrecord(int n) {
     std::istringstream in("2600 " + test::alternating(n));
-    return readjobstream(in, "jobs.txt").circles.at(0);
+    return sortrecords(readrecords(in, "jobs.txt")).circles.at(0);
 }
 
 TEST(Evaluate, TheFourCirclesOfAlternatingRadii) {
-    const Evaluated e = evaluate(alternatingrecord(36));
+    const Evaluated e = chartof(alternatingrecord(36));
     ASSERT_TRUE(e.ok()) << e.failure;
-    const double radius[nmethods] = {10, 10, 10.01, 9.99};
-    for (int k = 0; k < nmethods; ++k) {
-        EXPECT_NEAR(e.fit(Method(k)).x, 100, 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.fit(Method(k)).y, 20, 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.fit(Method(k)).r, radius[k], 1e-6) << referencenames[k];
-        EXPECT_NEAR(e.fit(Method(k)).error, 0.02, 1e-6) << referencenames[k];
-        EXPECT_EQ(e.fit(Method(k)).said, "") << referencenames[k];
+    const double radius[ncriteria] = {10, 10, 10.01, 9.99};
+    for (int k = 0; k < ncriteria; ++k) {
+        EXPECT_NEAR(e.fit(Criterion(k)).x, 100, 1e-6) << legendname(Criterion(k));
+        EXPECT_NEAR(e.fit(Criterion(k)).y, 20, 1e-6) << legendname(Criterion(k));
+        EXPECT_NEAR(e.fit(Criterion(k)).r, radius[k], 1e-6) << legendname(Criterion(k));
+        EXPECT_NEAR(e.fit(Criterion(k)).error, 0.02, 1e-6) << legendname(Criterion(k));
+        EXPECT_EQ(e.fit(Criterion(k)).said, "") << legendname(Criterion(k));
     }
 }
 
 // The charts and the results evaluate a circle record along two paths; both
 // must see the same four circles of formeval's and the same exact ones.
 TEST(Evaluate, ChartsAndResultsSeeTheSameCircles) {
-    const CircleRecord c = alternatingrecord(36);
-    JobRecord r;
-    r.job = c.job;
-    r.numpt = static_cast<long>(c.x.size());
-    r.cri = c.cri;
-    r.c = {c.x, c.y, {}};
-    const Evaluated chart = evaluate(c);
-    const Evaluated table = evaluaterecord(r);
+    const JobRecord c = alternatingrecord(36);
+    const Evaluated chart = chartof(c);
+    const Evaluated table = evaluaterecord(c);
     ASSERT_TRUE(chart.ok() && table.ok()) << chart.failure << table.failure;
     for (const Source source : {Source::program, Source::exact})
-        for (int k = 0; k < nmethods; ++k) {
-            const Fit* a = chart.find(Method(k), source);
-            const Fit* b = table.find(Method(k), source);
-            const bool exists = source == Source::program || k != leastsquares;
-            ASSERT_EQ(a != nullptr, exists) << referencenames[k];
-            ASSERT_EQ(b != nullptr, exists) << referencenames[k];
+        for (int k = 0; k < ncriteria; ++k) {
+            const Fit* a = chart.find(Criterion(k), source);
+            const Fit* b = table.find(Criterion(k), source);
+            const bool exists = source == Source::program || k != indexof(Criterion::leastsquares);
+            ASSERT_EQ(a != nullptr, exists) << legendname(Criterion(k));
+            ASSERT_EQ(b != nullptr, exists) << legendname(Criterion(k));
             if (!exists) continue;
-            EXPECT_EQ(a->x, b->x) << referencenames[k];
-            EXPECT_EQ(a->y, b->y) << referencenames[k];
-            EXPECT_EQ(a->r, b->r) << referencenames[k];
-            EXPECT_EQ(a->error, b->error) << referencenames[k];
-            EXPECT_EQ(a->inexact, b->inexact) << referencenames[k];
+            EXPECT_EQ(a->x, b->x) << legendname(Criterion(k));
+            EXPECT_EQ(a->y, b->y) << legendname(Criterion(k));
+            EXPECT_EQ(a->r, b->r) << legendname(Criterion(k));
+            EXPECT_EQ(a->error, b->error) << legendname(Criterion(k));
+            EXPECT_EQ(a->inexact, b->inexact) << legendname(Criterion(k));
         }
 }
 
@@ -112,7 +112,7 @@ TEST(Evaluate, ChartsAndResultsSeeTheSameCircles) {
 TEST(Evaluate, LeavesTheConsoleAlone) {
     std::stringbuf console;
     std::streambuf* const saved = std::cout.rdbuf(&console);
-    const Evaluated e = evaluate(alternatingrecord(36));
+    const Evaluated e = chartof(alternatingrecord(36));
     std::cout.rdbuf(saved);
     EXPECT_TRUE(e.ok());
     EXPECT_EQ(console.str(), "");
@@ -120,23 +120,23 @@ TEST(Evaluate, LeavesTheConsoleAlone) {
 
 TEST(Evaluate, PointsOnALineHaveNoCircle) {
     std::istringstream in("2600 4 0.000001 0 0 1 1 2 2 3 3");
-    const Evaluated e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
+    const Evaluated e = chartof(sortrecords(readrecords(in, "jobs.txt")).circles.at(0));
     EXPECT_FALSE(e.ok());
     EXPECT_EQ(e.failure,
               "the points lie on one line (or all at one place); they determine no circle");
 }
 
 TEST(Polardata, DeviationsAboutTheMinimumZoneCentre) {
-    const CircleRecord r = alternatingrecord(36);
-    const PolarData d = polardata(r, evaluate(r));
+    const JobRecord r = alternatingrecord(36);
+    const PolarData d = polardata(planepoints(r), chartof(r));
     ASSERT_EQ(d.profile.size(), 36u);
     for (std::size_t i = 1; i < d.profile.size(); ++i)
         EXPECT_LT(d.profile[i - 1].angle, d.profile[i].angle);
     for (const PolarPoint& p : d.profile) EXPECT_NEAR(std::fabs(p.deviation), 0.01, 1e-6);
     EXPECT_NEAR(d.zoneinner, -0.01, 1e-6);
     EXPECT_NEAR(d.zoneouter, 0.01, 1e-6);
-    const double expected[nmethods] = {0, 0, 0.01, -0.01};
-    for (int k = 0; k < nmethods; ++k) {
+    const double expected[ncriteria] = {0, 0, 0.01, -0.01};
+    for (int k = 0; k < ncriteria; ++k) {
         ASSERT_EQ(d.curves[k].size(), std::size_t(curvesamples));
         for (const PolarPoint& p : d.curves[k]) EXPECT_NEAR(p.deviation, expected[k], 1e-6);
     }
@@ -180,15 +180,16 @@ TEST(Polar, DrawsEachPointAndCircleWhereTheMagnificationPutsIt) {
     ASSERT_GE(p.size(), 36u);
     for (std::size_t i = 0; i < 36; ++i) EXPECT_NEAR(p[i], i % 2 ? 87 : 261, 0.01) << i;
 
-    const double drawn[nmethods] = {174, 0, 261, 87};
-    for (const int k : {leastsquares, circumscribing, inscribing}) {
+    const double drawn[ncriteria] = {174, 0, 261, 87};
+    for (const int k : {indexof(Criterion::leastsquares), indexof(Criterion::circumscribed),
+                        indexof(Criterion::inscribed)}) {
         const auto curves = test::strokes(svg, referencecolours[k], 1.4);
-        ASSERT_EQ(curves.size(), 1u) << referencenames[k];
+        ASSERT_EQ(curves.size(), 1u) << legendname(Criterion(k));
         const std::vector<double> c = distances(*curves[0]);
         EXPECT_GE(c.size(), std::size_t(curvesamples / 2)); // cairo merges some segments
-        for (const double d : c) EXPECT_NEAR(d, drawn[k], 0.01) << referencenames[k];
+        for (const double d : c) EXPECT_NEAR(d, drawn[k], 0.01) << legendname(Criterion(k));
     }
-    const auto zone = test::strokes(svg, referencecolours[minimumzone], 1.4);
+    const auto zone = test::strokes(svg, referencecolours[indexof(Criterion::minimumzone)], 1.4);
     ASSERT_EQ(zone.size(), 2u);
     for (const double d : distances(*zone[0])) EXPECT_NEAR(d, 261, 0.01);
     for (const double d : distances(*zone[1])) EXPECT_NEAR(d, 87, 0.01);
@@ -208,10 +209,10 @@ TEST(Polar, DrawsEachPointAndCircleWhereTheMagnificationPutsIt) {
     EXPECT_EQ(code, 2600);
     EXPECT_EQ(points, 36);
     EXPECT_EQ(magnification, 500);
-    for (int k = 0; k < nmethods; ++k) {
+    for (int k = 0; k < ncriteria; ++k) {
         double error = 0;
         row >> error;
-        EXPECT_NEAR(error, 0.02, 1e-6) << referencenames[k];
+        EXPECT_NEAR(error, 0.02, 1e-6) << legendname(Criterion(k));
     }
 }
 
@@ -297,8 +298,8 @@ TEST(Polar, AnArcOverItsOwnAnglesOnly) {
     within(*profile, "profile");
     // The enclosing and inscribed circles of an arc's points are no roundness
     // references of it: the legend names no exact one.
-    for (const int k : {circumscribing, inscribing})
-        EXPECT_TRUE(test::strokes(svg, referencecolours[k], 1).empty()) << referencenames[k];
+    for (const int k : {indexof(Criterion::circumscribed), indexof(Criterion::inscribed)})
+        EXPECT_TRUE(test::strokes(svg, referencecolours[k], 1).empty()) << legendname(Criterion(k));
     EXPECT_TRUE(hastext(svg, "formeval's; an arc under 180\u00b0 holds no such circle"));
     // The errors keep their decimals though the exact enclosing circle of the
     // arc's points, which is not shown, is wide.
@@ -311,9 +312,10 @@ TEST(Polar, AnArcOverItsOwnAnglesOnly) {
             EXPECT_EQ(t.find('.') + 4, t.size() - certified.size()) << t;
         }
     EXPECT_EQ(headlines, 1u) << "the minimum zone's";
-    for (const int k : {leastsquares, minimumzone, circumscribing, inscribing})
+    for (const int k : {indexof(Criterion::leastsquares), indexof(Criterion::minimumzone),
+                        indexof(Criterion::circumscribed), indexof(Criterion::inscribed)})
         for (const test::Element* e : test::strokes(svg, referencecolours[k], 1.4))
-            within(*e, referencenames[k]);
+            within(*e, legendname(Criterion(k)).c_str());
     // An arc is filtered along its length at the cut-off's wavelength, as
     // results filters it: the same exact minimum zone as results' filtered
     // row. The harmonics are for closed profiles only.
@@ -373,10 +375,10 @@ TEST(Polar, TheFilterBeforeTheParametersAndTheChart) {
     for (int k = 0; k < 6; ++k) row >> cell;
     // The lobes' 4 um peak to valley at their weight 2^-(3/50)^2; the ripple's
     // 2^-16 of 1 um and the samples' missing the lobes' extremes stay below 0.5 nm.
-    for (int k = 0; k < nmethods; ++k) {
+    for (int k = 0; k < ncriteria; ++k) {
         row >> cell;
         EXPECT_NEAR(std::stod(cell), 0.004 * std::pow(2.0, -0.06 * 0.06), 5e-7)
-            << referencenames[k];
+            << legendname(Criterion(k));
     }
     const test::Svg svg = test::parsesvg(dir.path() / "jobs-job1-2500.svg");
     EXPECT_TRUE(hastext(svg, "Filter: Gaussian, cut-off 50 UPR"));
@@ -418,7 +420,7 @@ TEST(Polar, TheStraightnessProfileBetweenItsZoneLines) {
     ASSERT_NE(profile, nullptr);
     const auto p = test::vertices(profile->attributes.at("d"));
     ASSERT_EQ(p.size(), 6u);
-    const auto zone = test::strokes(svg, referencecolours[minimumzone], 1.4);
+    const auto zone = test::strokes(svg, referencecolours[indexof(Criterion::minimumzone)], 1.4);
     ASSERT_EQ(zone.size(), 2u);
     double top = 1e9, bottom = -1e9;
     for (const auto& [x, y] : p) {
@@ -433,10 +435,10 @@ TEST(Polar, TheStraightnessProfileBetweenItsZoneLines) {
     // height against the zone's, as drawn.
     std::istringstream in("1000 6 0.000001 0 0.0012 10 -0.0008 20 0.0021 30 0.0004 40 -0.0015 "
                           "50 0.0009");
-    const FormRecord r = readjobstream(in, "jobs.txt").forms.at(0);
+    const JobRecord r = sortrecords(readrecords(in, "jobs.txt")).forms.at(0);
     const Evaluated e = evaluateform(r);
     ASSERT_TRUE(e.ok());
-    const Fit& mz = e.fit(minimumzone);
+    const Fit& mz = e.fit(Criterion::minimumzone);
     std::vector<double> deviation;
     for (std::size_t i = 0; i < 6; ++i)
         deviation.push_back(r.c[1][i] - mz.intercept - mz.slopex * r.c[0][i]);
@@ -446,7 +448,8 @@ TEST(Polar, TheStraightnessProfileBetweenItsZoneLines) {
             << i;
         if (i > 0) { EXPECT_GT(p[i].first, p[i - 1].first); }
     }
-    EXPECT_EQ(test::strokes(svg, referencecolours[leastsquares], 1.4).size(), 1u);
+    EXPECT_EQ(test::strokes(svg, referencecolours[indexof(Criterion::leastsquares)], 1.4).size(),
+              1u);
 }
 
 // Whitespace-separated cells of a table row, each with the column it ends at.
@@ -536,11 +539,13 @@ TEST(Polar, TheLegendAddsTheExactCircleWhereItDiffers) {
         const test::Svg svg = test::parsesvg(dir.path() / names[k]);
         // formeval's circle, thin and finely dashed, and its legend sample
         // where it is not the exact one.
-        for (const int c : {minimumzone, circumscribing, inscribing}) {
+        for (const int c : {indexof(Criterion::minimumzone), indexof(Criterion::circumscribed),
+                            indexof(Criterion::inscribed)}) {
             std::size_t dashed = 0;
             for (const test::Element* e : test::strokes(svg, referencecolours[c], 1))
                 dashed += !test::style(*e, "stroke-dasharray").empty();
-            EXPECT_EQ(dashed, k == 1 && c == minimumzone ? 2u : 0u) << names[k] << " " << c;
+            EXPECT_EQ(dashed, k == 1 && c == indexof(Criterion::minimumzone) ? 2u : 0u)
+                << names[k] << " " << c;
         }
         EXPECT_EQ(hastext(svg, "formeval: the same"), true) << names[k];
     }
@@ -549,13 +554,13 @@ TEST(Polar, TheLegendAddsTheExactCircleWhereItDiffers) {
     EXPECT_TRUE(hastext(job4svg, "3.637" + u + "  certified")) << "the exact zone headlines";
     EXPECT_TRUE(hastext(job4svg, "formeval: 3.6366737" + u + "  (+6.7e-07" + u + ")"));
     std::istringstream in(job4);
-    const Evaluated e = evaluate(readjobstream(in, "jobs.txt").circles.at(0));
+    const Evaluated e = chartof(sortrecords(readrecords(in, "jobs.txt")).circles.at(0));
     ASSERT_TRUE(e.ok());
-    const Fit* exact = e.find(minimumzone, Source::exact);
+    const Fit* exact = e.find(Criterion::minimumzone, Source::exact);
     ASSERT_NE(exact, nullptr);
-    EXPECT_TRUE(e.fit(minimumzone).inexact && exact->certificate.certified);
-    EXPECT_NEAR(e.fit(minimumzone).error - exact->error, 6.7e-10, 1e-11);
-    EXPECT_FALSE(e.fit(circumscribing).inexact || e.fit(inscribing).inexact);
+    EXPECT_TRUE(e.fit(Criterion::minimumzone).inexact && exact->certificate.certified);
+    EXPECT_NEAR(e.fit(Criterion::minimumzone).error - exact->error, 6.7e-10, 1e-11);
+    EXPECT_FALSE(e.fit(Criterion::circumscribed).inexact || e.fit(Criterion::inscribed).inexact);
 }
 
 TEST(Polar, AMalformedStreamDrawsNothing) {
@@ -569,7 +574,7 @@ TEST(Polar, AMalformedStreamDrawsNothing) {
     EXPECT_FALSE(fs::exists(dir.path() / "plots"));
 }
 
-TEST(Polar, NoCircleRecordIsNoError) {
+TEST(Polar, NoJobRecordIsNoError) {
     test::Workdir dir;
     dir.write("jobs.txt", "4500 5 0.000001 1 0 0 0 1 0 -1 0 0 0 -1 0 0 0 1\n");
     const test::ReportOutcome o = test::report({"polar", "jobs.txt"});
@@ -607,10 +612,10 @@ TEST(Polar, TheBundledExample) {
         EXPECT_TRUE(svg.wellformed) << name << ": " << svg.error;
         ASSERT_FALSE(svg.elements.empty()) << name;
         expectnothingclipped(svg, name);
-        for (int k = 0; k < nmethods; ++k)
+        for (int k = 0; k < ncriteria; ++k)
             EXPECT_EQ(test::strokes(svg, referencecolours[k], 1.4).size(),
-                      k == minimumzone ? 2u : 1u)
-                << name << " " << referencenames[k];
+                      k == indexof(Criterion::minimumzone) ? 2u : 1u)
+                << name << " " << legendname(Criterion(k));
     }
     std::vector<std::vector<std::string>> rows;
     std::istringstream table(o.out);
@@ -772,19 +777,19 @@ TEST(Polar, AnArcDrawsItsExactReferences) {
     const test::ReportOutcome o = test::report({"polar", "arc.txt", "--unit", "mm"});
     ASSERT_EQ(o.status, exitok) << o.err;
     std::istringstream in(widearc());
-    const Evaluated e = evaluate(readjobstream(in, "arc.txt").circles.at(0));
+    const Evaluated e = chartof(sortrecords(readrecords(in, "arc.txt")).circles.at(0));
     ASSERT_TRUE(e.ok());
     const test::Svg svg = test::parsesvg(dir.path() / "arc-job1-2500.svg");
     EXPECT_TRUE(hastext(svg, "arc of 200\u00b0 (from 350\u00b0 to 190\u00b0)"));
-    for (const Method k : {circumscribing, inscribing}) {
+    for (const Criterion k : {Criterion::circumscribed, Criterion::inscribed}) {
         const Fit* exact = e.find(k, Source::exact);
         ASSERT_NE(exact, nullptr);
         ASSERT_TRUE(e.fit(k).inexact) << "the case needs formeval short of the optimum";
         char headline[64];
         std::snprintf(headline, sizeof headline, "%.3f \u00b5m  certified", exact->error * 1000);
-        EXPECT_TRUE(hastext(svg, headline)) << referencenames[k] << " " << headline;
+        EXPECT_TRUE(hastext(svg, headline)) << legendname(k) << " " << headline;
         // formeval's curve and its legend sample, thin and finely dashed.
-        EXPECT_EQ(test::strokes(svg, referencecolours[k], 1).size(), 2u) << referencenames[k];
+        EXPECT_EQ(test::strokes(svg, referencecolours[indexof(k)], 1).size(), 2u) << legendname(k);
     }
 }
 
@@ -844,11 +849,12 @@ TEST(Polar, EveryChartNamesThePartAndABatchEndsWithItsSummary) {
 // and the double just below it, which printf would round apart.
 TEST(Polar, TheLegendPrintsEqualErrorsAlike) {
     std::istringstream in("2500 " + test::alternating(12, 0.001));
-    const CircleRecord r = readjobstream(in, "jobs.txt").circles.at(0);
-    Evaluated e = evaluate(r);
+    const JobRecord r = sortrecords(readrecords(in, "jobs.txt")).circles.at(0);
+    Evaluated e = chartof(r);
     ASSERT_TRUE(e.ok());
     const double half = 0.0021405000000000005; // 2.1405 um, just above the binary half
-    for (Fit& f : e.fits) f.error = f.method == circumscribing ? std::nextafter(half, 0.0) : half;
+    for (Fit& f : e.fits)
+        f.error = f.criterion == Criterion::circumscribed ? std::nextafter(half, 0.0) : half;
     char apart[2][16];
     std::snprintf(apart[0], sizeof apart[0], "%.3f", half * 1000);
     std::snprintf(apart[1], sizeof apart[1], "%.3f", std::nextafter(half, 0.0) * 1000);
@@ -859,7 +865,7 @@ TEST(Polar, TheLegendPrintsEqualErrorsAlike) {
     labels.deviations = subunit("mm", 0.002);
     labels.magnification = 1000;
     const std::string path = (dir.path() / "p.svg").string();
-    drawpolar(path, Format::svg, polardata(r, e), e, labels);
+    drawpolar(path, Format::svg, polardata(planepoints(r), e), e, labels);
     std::set<std::string> headlines;
     for (const std::string& t : test::parsesvg(path).texts())
         if (t.find(" \u00b5m") != std::string::npos && t.find("2.14") == 0)

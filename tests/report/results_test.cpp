@@ -145,7 +145,7 @@ TEST(Results, TheBundledExampleAgreesWithFormevalsOwnOutput) {
                 << "job " << p.job << " " << p.method << " " << p.columns[k];
     }
     // Every exact reference of the example is certified but the shallow
-    // sphere's, whose zone has no sharp minimum; formeval's minimum-zone
+    // sphere's, whose zone is nearly flat about its centre; formeval's minimum-zone
     // circle of job 4 is off by 7e-10, which the data keep and the flag, at
     // 1e-6 of the error, lets pass (it once fired at 1e-9).
     for (const auto& row : rows)

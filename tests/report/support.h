@@ -3,6 +3,7 @@
 // whose evaluations are known by hand.
 #pragma once
 
+#include "report/charts/canvas.h"
 #include "report/charts/charts.h"
 #include "report/commands/commands.h"
 

@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
     test::namedby([](const CriterionCase& c) { return c.criterion + "_" + c.tolerance; }));
 
 struct BracketCase {
-    Method method;
+    Criterion method;
     double tolerance;
     Judgement judgement;
 };
@@ -84,13 +84,15 @@ TEST_P(BracketTest, AnUncertifiedBracketDecidesOnlyOutsideIt) {
     const BracketCase c = GetParam();
     Evaluated e;
     e.feature = pointset::Feature::circle;
+    e.pointfile = true;
     Fit f;
-    f.method = c.method;
+    f.criterion = c.method;
     f.source = Source::pointset;
-    f.error = f.iso.t = c.method == Method::minimumzone ? 0.0031 : 0.003;
+    f.error = f.iso.t = c.method == Criterion::minimumzone ? 0.0031 : 0.003;
     // A zone's bounds are on its width; a circle's on its radius, 0.0002 apart.
-    f.certificate = c.method == Method::minimumzone ? Certificate{false, 0.0029, 0.0031, "budget"}
-                                                    : Certificate{false, 24.9999, 25.0001, "b"};
+    f.certificate = c.method == Criterion::minimumzone
+                        ? Certificate{false, 0.0029, 0.0031, "budget"}
+                        : Certificate{false, 24.9999, 25.0001, "b"};
     e.fits.push_back(f);
     ResultsOptions o;
     o.criterion = c.method;
@@ -102,27 +104,26 @@ TEST_P(BracketTest, AnUncertifiedBracketDecidesOnlyOutsideIt) {
     EXPECT_EQ(v->parameter, "RONt");
 }
 
-INSTANTIATE_TEST_SUITE_P(Brackets, BracketTest,
-                         ::testing::Values(BracketCase{minimumzone, 0.003, Judgement::undecided},
-                                           BracketCase{minimumzone, 0.0032, Judgement::pass},
-                                           BracketCase{minimumzone, 0.0031, Judgement::pass},
-                                           BracketCase{minimumzone, 0.0028, Judgement::fail},
-                                           BracketCase{circumscribing, 0.0031,
-                                                       Judgement::undecided},
-                                           BracketCase{circumscribing, 0.0033, Judgement::pass},
-                                           BracketCase{circumscribing, 0.0027, Judgement::fail}),
-                         test::namedby([](const BracketCase& c) {
-                             return std::string(methodname(c.method)) + " " +
-                                    test::testname(c.tolerance);
-                         }));
+INSTANTIATE_TEST_SUITE_P(
+    Brackets, BracketTest,
+    ::testing::Values(BracketCase{Criterion::minimumzone, 0.003, Judgement::undecided},
+                      BracketCase{Criterion::minimumzone, 0.0032, Judgement::pass},
+                      BracketCase{Criterion::minimumzone, 0.0031, Judgement::pass},
+                      BracketCase{Criterion::minimumzone, 0.0028, Judgement::fail},
+                      BracketCase{Criterion::circumscribed, 0.0031, Judgement::undecided},
+                      BracketCase{Criterion::circumscribed, 0.0033, Judgement::pass},
+                      BracketCase{Criterion::circumscribed, 0.0027, Judgement::fail}),
+    test::namedby([](const BracketCase& c) {
+        return std::string(referencename(c.method)) + " " + test::testname(c.tolerance);
+    }));
 
 TEST(Verdict, NoToleranceNoVerdictAndNoReferenceUndecided) {
     Evaluated e;
-    e.shape = Shape::line;
+    e.feature = Feature::line;
     ResultsOptions o;
     EXPECT_FALSE(verdictof("f", e, o));
     o.tolerance = 1;
-    o.criterion = Method::circumscribing;
+    o.criterion = Criterion::circumscribed;
     const std::optional<Verdict> v = verdictof("f", e, o);
     ASSERT_TRUE(v);
     EXPECT_EQ(v->judgement, Judgement::undecided);

@@ -13,6 +13,9 @@
 namespace formeval::uncertainty {
 namespace {
 
+using mrg32k3a::advance;
+using mrg32k3a::powerof2;
+
 // L'Ecuyer, Simard, Chen and Kelton (2002), An object-oriented random-number
 // package with many long streams and substreams: A^(2^76) and A^(2^127) of
 // each component.
@@ -30,10 +33,10 @@ constexpr Matrix a2p127 = {{{1464411153, 277697599, 1610723613},
                             {2824425944, 32183930, 2093834863}}};
 
 TEST(Streams, JumpMatricesAreThePublishedOnes) {
-    EXPECT_EQ(powerof2(a1, 76, m1), a1p76);
-    EXPECT_EQ(powerof2(a2, 76, m2), a2p76);
-    EXPECT_EQ(powerof2(a1, 127, m1), a1p127);
-    EXPECT_EQ(powerof2(a2, 127, m2), a2p127);
+    EXPECT_EQ(powerof2<m1>(a1, 76), a1p76);
+    EXPECT_EQ(powerof2<m2>(a2, 76), a2p76);
+    EXPECT_EQ(powerof2<m1>(a1, 127), a1p127);
+    EXPECT_EQ(powerof2<m2>(a2, 127), a2p127);
 }
 
 // The same uniforms as the program's streams from the same state, and a
@@ -46,7 +49,7 @@ TEST(Streams, FollowTheProgramsRecurrence) {
     mrandst(seed, 7);
     Generator g(start);
     for (int n = 0; n < 1024; ++n) ASSERT_EQ(g.uniform(), mrand(7)) << "draw " << n;
-    EXPECT_EQ(advance(powerof2(a1, 10, m1), powerof2(a2, 10, m2), start), g.state());
+    EXPECT_EQ(advance(powerof2<m1>(a1, 10), powerof2<m2>(a2, 10), start), g.state());
     resetstreams();
 }
 
@@ -54,7 +57,7 @@ TEST(Streams, FollowTheProgramsRecurrence) {
 // streams of different seeds start 2^127 apart.
 TEST(Streams, SubstreamsAreJumpsFromTheStreamsStart) {
     const Substreams s(3);
-    const Matrix j1 = powerof2(a1, 76, m1), j2 = powerof2(a2, 76, m2);
+    const Matrix j1 = powerof2<m1>(a1, 76), j2 = powerof2<m2>(a2, 76);
     State walked = s.start(0);
     for (std::uint64_t t = 1; t <= 40; ++t) {
         walked = advance(j1, j2, walked);
