@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cairo.h>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fontconfig/fontconfig.h>
 #include <fstream>
 #include <initializer_list>
@@ -164,6 +166,10 @@ void removepartial() {
 // writes and then renames to the picture's name: a picture is there whole or
 // not at all, and one that was there stays until the new one is whole.
 void Canvas::temporary() {
+    std::string why;
+    const std::string target = writtenfile(path_, why);
+    if (target.empty()) throw FileError(path_, 0, why);
+    path_ = target;
     const std::string name = newfilebeside(path_);
     if (name.empty()) check(CAIRO_STATUS_WRITE_ERROR);
     temporary_ = name;
@@ -176,7 +182,11 @@ void Canvas::commit(bool written) {
     temporary_.clear();
     setpartial("");
     if (written && ::rename(name.c_str(), path_.c_str()) == 0) return;
+    const int error = errno;
     ::unlink(name.c_str());
+    if (written)
+        throw FileError(path_, 0,
+                        std::string("the picture cannot be written: ") + std::strerror(error));
     check(CAIRO_STATUS_WRITE_ERROR);
 }
 

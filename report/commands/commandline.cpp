@@ -14,6 +14,17 @@ namespace formeval::report {
 
 namespace {
 
+// A command run with the file it could not read or write said on `err`
+// (status 1), wherever in the command the fault was met.
+template <class Command> int atedge(std::ostream& err, Command command) {
+    try {
+        return command();
+    } catch (const FileError& e) {
+        complain(err, e);
+        return exitinput;
+    }
+}
+
 void progressoptions(CLI::App& command, ProgressMode& mode) {
     auto* always = command.add_flag_callback(
         "--progress", [&mode] { mode = ProgressMode::always; },
@@ -556,19 +567,24 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         if (status != 0) return exitusage;
         return outputwritten(out, err) ? exitok : exitinput; // the help
     }
-    if (summarycommand->parsed()) return summary(s, out, err);
-    if (reportcommand->parsed()) return htmlreport(h, out, err);
-    if (uncertaintysubcommand->parsed()) return uncertainty(u, out, err);
+    if (summarycommand->parsed()) return atedge(err, [&] { return summary(s, out, err); });
+    if (reportcommand->parsed()) return atedge(err, [&] { return htmlreport(h, out, err); });
+    if (uncertaintysubcommand->parsed())
+        return atedge(err, [&] { return uncertainty(u, out, err); });
     if (resultscommand->parsed()) {
         r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
-        return results(r, out, err);
+        return atedge(err, [&] { return results(r, out, err); });
+    }
+    if (const std::string clash = stemclash(polarinputs); !clash.empty()) {
+        err << "formreport: " << clash << "\n";
+        return exitusage;
     }
     // Each input in turn; the worst status; a batch ends with its summary.
     int status = exitok;
     std::vector<FileResults> charted;
     for (const std::string& input : polarinputs) {
         p.input = input;
-        status = std::max(status, polar(p, out, err, &charted));
+        status = std::max(status, atedge(err, [&] { return polar(p, out, err, &charted); }));
         if (status == exitusage) return status; // this formreport cannot draw them
     }
     errno = 0;

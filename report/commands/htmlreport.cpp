@@ -164,8 +164,20 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     if (!chartsavailable()) return unavailable(err, "report", "cairo");
     if ((o.results.filter.cutoff > 0 || o.results.filter.band()) && !profile::spectral())
         return unavailable(err, "report --filter and --filter-band", "FFTW");
+    const std::string refused = outputrefusal(o.output, o.results.inputs);
+    if (!refused.empty()) {
+        err << "formreport: " << printable(o.output) << ": " << refused << "\n";
+        return exitusage;
+    }
     int status = exitok;
     const std::vector<FileResults> files = evaluateinputs(o.results, err, status);
+    std::size_t parts = 0;
+    for (const FileResults& f : files) parts += f.records.size();
+    if (parts == 0) {
+        err << "formreport: no part was evaluated, so no report is written; " << printable(o.output)
+            << " stays as it was\n";
+        return exitinput;
+    }
     const Scratch scratch;
     std::ostringstream quiet;
     for (std::size_t k = 0; k < files.size(); ++k) {
@@ -186,12 +198,13 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     drawbatchtrend(files, trend, quiet);
 
     // Written beside the report under a name of its own and renamed when
-    // whole: a report that was there stays until the new one is.
-    const std::string partial = newfilebeside(o.output);
+    // whole: a report that was there stays until the new one is. Through a
+    // link, the file it leads to is the one replaced.
+    std::string why;
+    const std::string target = writtenfile(o.output, why);
+    const std::string partial = target.empty() ? "" : newfilebeside(target);
     std::ofstream html;
     if (!partial.empty()) html.open(partial, std::ios::binary | std::ios::trunc);
-    std::size_t parts = 0;
-    for (const FileResults& f : files) parts += f.records.size();
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Form "
             "inspection report</title>\n<style>"
          << style << "</style>\n</head>\n<body>\n";
@@ -203,7 +216,7 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     summary(html, files, o.results, scratch.dir / "trend.svg");
     html << "</body>\n</html>\n";
     html.close();
-    if (!html || ::rename(partial.c_str(), o.output.c_str()) != 0) {
+    if (!html || ::rename(partial.c_str(), target.c_str()) != 0) {
         if (!partial.empty()) ::unlink(partial.c_str());
         err << "formreport: " << printable(o.output) << ": the report could not be written\n";
         return exitinput;

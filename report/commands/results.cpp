@@ -146,6 +146,13 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
     if (!o.trend.empty() && !chartsavailable()) return unavailable(err, "--trend", "cairo");
     if ((o.filter.cutoff > 0 || o.filter.band()) && !profile::spectral())
         return unavailable(err, "results --filter and --filter-band", "FFTW");
+    if (!o.trend.empty()) {
+        const std::string refused = outputrefusal(o.trend, o.inputs);
+        if (!refused.empty()) {
+            err << "formreport: " << printable(o.trend) << ": " << refused << "\n";
+            return exitusage;
+        }
+    }
     int status = exitok;
     const std::vector<FileResults> files = evaluateinputs(o, err, status);
     if (!o.trend.empty() && !drawbatchtrend(files, o, err)) status = exitinput;

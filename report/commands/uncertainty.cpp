@@ -154,6 +154,13 @@ int writepictures(const UncertaintyOptions& o, const std::vector<Statement>& all
 int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream& err) {
     if ((!given.histograms.empty() || !given.convergence.empty()) && !chartsavailable())
         return unavailable(err, "--histograms and --convergence", "cairo");
+    if (!given.histograms.empty() || !given.convergence.empty()) {
+        const std::string clash = stemclash(given.inputs);
+        if (!clash.empty()) {
+            err << "formreport: " << clash << "\n";
+            return exitusage;
+        }
+    }
     UncertaintyOptions o = given;
     if (!o.modelfile.empty()) {
         std::ifstream in;

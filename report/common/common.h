@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace formeval::report {
 
@@ -165,6 +166,22 @@ bool outputwritten(std::ostream& out, std::ostream& err);
 // umask), for writing whole and then renaming to `path`; its name, or ""
 // when none can be made (errno says why).
 std::string newfilebeside(const std::string& path);
+
+// The file a write to `path` replaces: `path` itself, or where a symbolic
+// link there leads (so that the link stays and its file is written). ""
+// with `why` set when what is there is not a regular file (a directory, a
+// device, a pipe, a link to nothing), which no output may replace.
+std::string writtenfile(const std::string& path, std::string& why);
+
+// Why `output` may not be written by a command reading `inputs`: it is
+// standard output ("-"), not a regular file, or one of the inputs (the same
+// file after links are followed); "" when it may.
+std::string outputrefusal(const std::string& output, const std::vector<std::string>& inputs);
+
+// Why the charts of `inputs` cannot share one directory: two of them, not
+// the same file, have the same stem ("A/part.csv" and "B/part.txt"), which
+// names their charts; "" when none do.
+std::string stemclash(const std::vector<std::string>& inputs);
 
 // An SVG picture with its paths' data made small for a page of many
 // pictures: every number to a tenth of a drawing unit (far below what a

@@ -198,7 +198,7 @@ struct Verdict {
     double tolerance = notapplicable;
     Judgement judgement = Judgement::undecided;
     std::string filter; // applied to the value's profile, in words; "none"
-    std::string why;    // when there is no reference
+    std::string why;    // when there is no reference, or it decides nothing (an arc's)
 };
 
 // The reference a part's parameters and verdict are taken from (see above);

@@ -84,6 +84,13 @@ std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
     v.reference = criterionreference(e, o, v.why);
     if (!v.reference) return v;
     bracket(*v.reference, v);
+    if (v.reference->arc) {
+        // Points that do not go all round hold no circumscribed or inscribed
+        // circle: the circle found spans their chord, not the part.
+        v.why = std::string("the points form an arc, which holds no ") +
+                referencename(v.criterion) + " circle";
+        return v;
+    }
     v.judgement = v.upper <= v.tolerance  ? Judgement::pass
                   : v.lower > v.tolerance ? Judgement::fail
                                           : Judgement::undecided;
@@ -105,7 +112,8 @@ std::string verdictline(const Verdict& v, int digits) {
     if (r.source != Source::program && r.criterion != Criterion::leastsquares)
         text += r.certificate.certified ? ", certified" : ", not certified";
     if (v.filter != "none") text += ", filtered";
-    return text + "; tolerance " + formatnumber(v.tolerance, digits) + ")";
+    text += "; tolerance " + formatnumber(v.tolerance, digits);
+    return text + (v.why.empty() ? "" : "; " + v.why) + ")";
 }
 
 BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOptions& o) {

@@ -117,6 +117,61 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(referencename(c.method)) + " " + test::testname(c.tolerance);
     }));
 
+struct ArcCase {
+    std::string criterion;
+    double degrees;        // of arc the points span
+    std::string tolerance; // either side of the circle's zone
+};
+
+class ArcVerdictTest : public ::testing::TestWithParam<ArcCase> {};
+
+// A ring of radius 25 measured over an arc holds no circumscribed or
+// inscribed circle: whatever the tolerance, the verdict is undecided, with
+// the reason, in the table, the JSON and the batch's counts.
+TEST_P(ArcVerdictTest, AnArcHasNoVerdictOfCircumscribedOrInscribed) {
+    const ArcCase& c = GetParam();
+    std::ostringstream points;
+    points.precision(17);
+    for (int k = 0; k <= 40; ++k) {
+        const double a = c.degrees * k / 40 * std::acos(-1.0) / 180;
+        const double r = 25 + 0.001 * std::cos(7 * a);
+        points << r * std::cos(a) << "," << r * std::sin(a) << "\n";
+    }
+    test::Workdir dir;
+    dir.write("arc.csv", points.str());
+    const std::vector<std::string> args = {"results",     "arc.csv",   "--feature",   "circle",
+                                           "--criterion", c.criterion, "--tolerance", c.tolerance};
+    std::vector<std::string> json = args;
+    json.push_back("--json");
+    const test::ReportOutcome o = test::report(json);
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const nlohmann::json doc = nlohmann::json::parse(o.out);
+    ASSERT_EQ(doc["verdicts"].size(), 1u);
+    const std::string name =
+        c.criterion == "circumscribed" ? "minimum circumscribing" : "maximum inscribing";
+    EXPECT_EQ(doc["verdicts"][0]["verdict"], "undecided");
+    EXPECT_EQ(doc["verdicts"][0]["reason"],
+              "the points form an arc, which holds no " + name + " circle");
+    EXPECT_EQ(doc["summary"]["undecided"], 1);
+    EXPECT_EQ(doc["summary"]["pass"], 0);
+    EXPECT_EQ(doc["summary"]["fail"], 0);
+    const test::ReportOutcome table = test::report(args);
+    EXPECT_NE(table.out.find("verdict: undecided (" + name + " RONt "), std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find("; the points form an arc, which holds no " + name + " circle)"),
+              std::string::npos)
+        << table.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Arcs, ArcVerdictTest,
+                         ::testing::Values(ArcCase{"circumscribed", 1, "1"},
+                                           ArcCase{"circumscribed", 90, "1e-6"},
+                                           ArcCase{"inscribed", 90, "100"},
+                                           ArcCase{"inscribed", 120, "1e-6"}),
+                         test::namedby([](const ArcCase& c) {
+                             return c.criterion + std::to_string(int(c.degrees)) + "Degrees";
+                         }));
+
 TEST(Verdict, NoToleranceNoVerdictAndNoReferenceUndecided) {
     Evaluated e;
     e.feature = Feature::line;
