@@ -52,6 +52,15 @@ std::optional<double> number(std::string_view s) {
     return value;
 }
 
+// A column named by its number: decimal digits only ("1e0" and "+2" are
+// names, not numbers), from 1; 0 for a number beyond any file's columns.
+std::optional<std::size_t> columnnumber(std::string_view c) {
+    if (c.empty() || c.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    if (c.size() > 9) return std::size_t(0);
+    return static_cast<std::size_t>(std::stoul(std::string(c)));
+}
+
 // Whether the tabs of a line part names with blanks in them ("x mm\ty mm"):
 // then only tabs separate; otherwise blanks and tabs alike.
 bool blanknames(std::string_view s) {
@@ -192,11 +201,9 @@ struct PointReader::State {
         const auto numeric = [](std::string_view f) { return number(f).has_value(); };
         std::vector<std::size_t> numbered;
         for (const std::string& c : wanted.columns) {
-            const std::optional<double> n = number(c);
-            if (!n || *n != std::floor(*n))
-                return std::none_of(fields.begin(), fields.end(), numeric);
-            if (*n >= 1 && *n <= static_cast<double>(fields.size()))
-                numbered.push_back(static_cast<std::size_t>(*n) - 1);
+            const std::optional<std::size_t> n = columnnumber(c);
+            if (!n) return std::none_of(fields.begin(), fields.end(), numeric);
+            if (*n >= 1 && *n <= fields.size()) numbered.push_back(*n - 1);
         }
         if (wanted.columns.empty()) return std::none_of(fields.begin(), fields.end(), numeric);
         return !numbered.empty() && std::none_of(numbered.begin(), numbered.end(),
@@ -213,12 +220,11 @@ struct PointReader::State {
             for (int k = 0; k < dimension; ++k) chosen.push_back(static_cast<std::size_t>(k));
         }
         for (const std::string& c : wanted.columns) {
-            const std::optional<double> n = number(c);
-            if (n && *n == std::floor(*n)) {
-                if (*n < 1 || *n > static_cast<double>(fieldcount))
+            if (const std::optional<std::size_t> n = columnnumber(c)) {
+                if (*n < 1 || *n > fieldcount)
                     fail("there is no column " + c + ": the lines hold " +
                          std::to_string(fieldcount) + " fields");
-                chosen.push_back(static_cast<std::size_t>(*n) - 1);
+                chosen.push_back(*n - 1);
                 continue;
             }
             if (!hasheader)
@@ -236,7 +242,7 @@ struct PointReader::State {
             if (std::count(chosen.begin(), chosen.end(), k) > 1)
                 fail("column " + std::to_string(k + 1) +
                      " is chosen for two coordinates: each needs a column of its own");
-            const bool byname = wanted.columns.empty() || !number(wanted.columns[i]);
+            const bool byname = wanted.columns.empty() || !columnnumber(wanted.columns[i]);
             if (hasheader && byname && std::count(fields.begin(), fields.end(), fields[k]) > 1)
                 fail("the header names more than one column " + quoted(fields[k]) +
                      ": say which with --columns and its number from 1");
@@ -245,8 +251,8 @@ struct PointReader::State {
     }
 
     [[noreturn]] void refuse(std::size_t k, std::string_view f, bool infinite) const {
-        const std::string where =
-            " (column " + std::to_string(chosen[k] + 1) + ", " + names[k] + ")";
+        const std::string where = " (column " + std::to_string(chosen[k] + 1) +
+                                  (hasheader ? ", " + names[k] : std::string()) + ")";
         if (f.empty()) fail("an empty field" + where, f);
         fail(quoted(f) + (infinite ? " is not a finite number" : " is not a number") + where, f);
     }
