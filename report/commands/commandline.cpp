@@ -279,6 +279,8 @@ std::vector<std::pair<std::string, std::string>> headerof(const HeaderFields& h)
 // The header file: "label: value" lines, '#' comments and blank lines
 // passed over.
 void readheader(const std::string& path, std::vector<std::pair<std::string, std::string>>& out) {
+    if (const std::string why = unreadable(path, maxheaderbytes); !why.empty())
+        throw CLI::ValidationError("--header", printable(path) + ": " + why);
     std::ifstream in(path);
     if (!in) throw CLI::ValidationError("--header", "cannot read " + printable(path));
     long number = 0;

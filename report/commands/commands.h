@@ -7,6 +7,7 @@
 #include "report/statement/statement.h"
 #include "report/tables/tables.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iosfwd>
@@ -108,8 +109,10 @@ bool printchartbatch(std::ostream& out, const std::vector<FileResults>& charted,
 // Says on `err` what is wrong with a file, and where.
 void complain(std::ostream& err, const FileError& e);
 
-// Opens an input file, or says on `err` why not.
-bool openinput(const std::string& path, std::ifstream& in, std::ostream& err);
+// Opens an input file, or says on `err` why not: it cannot be opened, is no
+// regular file (see unreadable) or holds more than `limit` bytes (> 0).
+bool openinput(const std::string& path, std::ifstream& in, std::ostream& err,
+               std::uintmax_t limit = 0);
 
 // A reader's progress callback: `context` is a Progress, `bytes` those read.
 void showbytes(void* context, std::uintmax_t bytes);

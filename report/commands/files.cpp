@@ -24,10 +24,10 @@ void showbytes(void* context, std::uintmax_t bytes) {
 }
 
 // Opens an input file, or says why not.
-bool openinput(const std::string& path, std::ifstream& in, std::ostream& err) {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        err << "formreport: " << printable(path) << ": is a directory, not a file\n";
+bool openinput(const std::string& path, std::ifstream& in, std::ostream& err,
+               std::uintmax_t limit) {
+    if (const std::string why = unreadable(path, limit); !why.empty()) {
+        err << "formreport: " << printable(path) << ": " << why << "\n";
         return false;
     }
     in.open(path, std::ios::binary);

@@ -4,6 +4,7 @@
 // print styles give each part a page of its own and the summary the last.
 #include "report/commands/commands.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -62,7 +63,26 @@ std::string num(double v, int digits) {
     return std::isnan(v) ? "" : formatnumber(v, digits);
 }
 
-void headerblock(std::ostream& html, const ReportOptions& o, std::size_t parts) {
+// The last line said of an input, without the program's name: why it gave
+// no part.
+std::string lastsaid(const std::string& said) {
+    std::string line;
+    std::istringstream lines(said);
+    for (std::string l; std::getline(lines, l);)
+        if (!l.empty()) line = l;
+    const std::string prefix = "formreport: ";
+    if (line.rfind(prefix, 0) == 0) line.erase(0, prefix.size());
+    return line.empty() ? "no part evaluated" : line;
+}
+
+// An input of the batch that gave no part, and what was said of it.
+struct LeftOut {
+    std::string input;
+    std::string why;
+};
+
+void headerblock(std::ostream& html, const ReportOptions& o, std::size_t parts,
+                 const std::vector<LeftOut>& leftout) {
     const ResultsOptions& r = o.results;
     html << "<header class=\"block\">\n<h1>Form inspection report</h1>\n<table class=\"header\">\n";
     std::vector<std::pair<std::string, std::string>> rows = o.header;
@@ -70,8 +90,11 @@ void headerblock(std::ostream& html, const ReportOptions& o, std::size_t parts) 
     rows.push_back({"Criterion of the verdicts", referencename(r.criterion)});
     rows.push_back({"Unit", r.unit});
     rows.push_back({"Parts", std::to_string(parts)});
+    rows.push_back({"Inputs left out", std::to_string(leftout.size())});
     for (const auto& [label, value] : rows)
         html << "<tr><th>" << xmltext(label) << "</th>" << cell(value, false) << "</tr>\n";
+    for (const LeftOut& l : leftout)
+        html << "<tr><th>" << xmltext(l.input) << "</th>" << cell(l.why, false) << "</tr>\n";
     html << "</table>\n</header>\n";
 }
 
@@ -170,7 +193,23 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
         return exitusage;
     }
     int status = exitok;
-    const std::vector<FileResults> files = evaluateinputs(o.results, err, status);
+    std::vector<FileResults> files;
+    std::vector<LeftOut> leftout;
+    for (const std::string& input : o.results.inputs) {
+        // Each input alone, so that what is said of one that gives no part
+        // can be named with it on the first page.
+        ResultsOptions one = o.results;
+        one.inputs = {input};
+        std::ostringstream said;
+        int alone = exitok;
+        std::vector<FileResults> got = evaluateinputs(one, said, alone);
+        err << said.str();
+        status = std::max(status, alone);
+        const bool none = std::all_of(got.begin(), got.end(),
+                                      [](const FileResults& f) { return f.records.empty(); });
+        if (none) leftout.push_back({printable(input), lastsaid(said.str())});
+        for (FileResults& f : got) files.push_back(std::move(f));
+    }
     std::size_t parts = 0;
     for (const FileResults& f : files) parts += f.records.size();
     if (parts == 0) {
@@ -208,7 +247,7 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Form "
             "inspection report</title>\n<style>"
          << style << "</style>\n</head>\n<body>\n";
-    headerblock(html, o, parts);
+    headerblock(html, o, parts, leftout);
     std::size_t number = 0;
     for (std::size_t k = 0; k < files.size(); ++k)
         for (const Evaluated& e : files[k].records)

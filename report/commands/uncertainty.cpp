@@ -164,7 +164,7 @@ int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream
     UncertaintyOptions o = given;
     if (!o.modelfile.empty()) {
         std::ifstream in;
-        if (!openinput(o.modelfile, in, err)) return exitinput;
+        if (!openinput(o.modelfile, in, err, maxmodelbytes)) return exitinput;
         try {
             const std::vector<uncertainty::Contribution> more = readmodel(in, o.modelfile, o.unit);
             o.model.insert(o.model.end(), more.begin(), more.end());

@@ -146,6 +146,10 @@ class Progress {
 
 // Inputs at least this large show progress unless told otherwise.
 constexpr std::uintmax_t progressbytes = 4u << 20;
+// Most bytes of a header file (a page's "label: value" lines) and of an
+// uncertainty model file (its contributions): more is not such a file.
+constexpr std::uintmax_t maxheaderbytes = 64u << 10;
+constexpr std::uintmax_t maxmodelbytes = 1u << 20;
 constexpr long progressrecords = 20;
 
 // How progress is reported: by the input's size, always or never.
@@ -177,6 +181,12 @@ std::string writtenfile(const std::string& path, std::string& why);
 // standard output ("-"), not a regular file, or one of the inputs (the same
 // file after links are followed); "" when it may.
 std::string outputrefusal(const std::string& output, const std::vector<std::string>& inputs);
+
+// Why `path` cannot be read as an input file, or "" when it can be opened
+// (a regular file, or nothing there, which opening then reports): a
+// directory, or a pipe, device or socket, which could block or never end.
+// With `limit` > 0, also a file of more bytes than that.
+std::string unreadable(const std::string& path, std::uintmax_t limit = 0);
 
 // Why the charts of `inputs` cannot share one directory: two of them, not
 // the same file, have the same stem ("A/part.csv" and "B/part.txt"), which

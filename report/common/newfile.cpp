@@ -34,6 +34,20 @@ std::string writtenfile(const std::string& path, std::string& why) {
     return target.string();
 }
 
+std::string unreadable(const std::string& path, std::uintmax_t limit) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) return "";
+    if (fs::is_directory(status)) return "is a directory, not a file";
+    if (!fs::is_regular_file(status))
+        return "is not a regular file (a pipe, a device or a socket); formreport reads files";
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (limit > 0 && !ec && size > limit)
+        return "holds " + std::to_string(size) + " bytes, more than the " + std::to_string(limit) +
+               " bytes such a file may hold";
+    return "";
+}
+
 std::string stemclash(const std::vector<std::string>& inputs) {
     for (std::size_t i = 0; i < inputs.size(); ++i)
         for (std::size_t j = 0; j < i; ++j) {

@@ -52,6 +52,15 @@ std::optional<double> number(std::string_view s) {
     return value;
 }
 
+// A column named by its number: decimal digits only ("1e0" and "+2" are
+// names, not numbers), from 1; 0 for a number beyond any file's columns.
+std::optional<std::size_t> columnnumber(std::string_view c) {
+    if (c.empty() || c.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    if (c.size() > 9) return std::size_t(0);
+    return static_cast<std::size_t>(std::stoul(std::string(c)));
+}
+
 // Whether the tabs of a line part names with blanks in them ("x mm\ty mm"):
 // then only tabs separate; otherwise blanks and tabs alike.
 bool blanknames(std::string_view s) {
@@ -183,22 +192,22 @@ struct PointReader::State {
         }
     }
 
-    // Whether the first line names the columns: a field that would hold a
-    // coordinate is not a number (of the columns asked for by number; of
-    // every column otherwise). A column of text beside the coordinates does
-    // not make a header of a line of data.
+    // Whether the first line names the columns: no field that would hold a
+    // coordinate is a number (of the columns asked for by number; of every
+    // column otherwise). A column of text beside the coordinates does not
+    // make a header of a line of data, nor does a mistyped coordinate
+    // ("10.5,0.O"), which is refused as any line's would be.
     bool isheader() const {
-        const auto text = [](std::string_view f) { return !number(f); };
+        const auto numeric = [](std::string_view f) { return number(f).has_value(); };
         std::vector<std::size_t> numbered;
         for (const std::string& c : wanted.columns) {
-            const std::optional<double> n = number(c);
-            if (!n || *n != std::floor(*n)) return std::any_of(fields.begin(), fields.end(), text);
-            if (*n >= 1 && *n <= static_cast<double>(fields.size()))
-                numbered.push_back(static_cast<std::size_t>(*n) - 1);
+            const std::optional<std::size_t> n = columnnumber(c);
+            if (!n) return std::none_of(fields.begin(), fields.end(), numeric);
+            if (*n >= 1 && *n <= fields.size()) numbered.push_back(*n - 1);
         }
-        if (wanted.columns.empty()) return std::any_of(fields.begin(), fields.end(), text);
-        return std::any_of(numbered.begin(), numbered.end(),
-                           [&](std::size_t k) { return text(fields[k]); });
+        if (wanted.columns.empty()) return std::none_of(fields.begin(), fields.end(), numeric);
+        return !numbered.empty() && std::none_of(numbered.begin(), numbered.end(),
+                                                 [&](std::size_t k) { return numeric(fields[k]); });
     }
 
     void choose() {
@@ -211,12 +220,11 @@ struct PointReader::State {
             for (int k = 0; k < dimension; ++k) chosen.push_back(static_cast<std::size_t>(k));
         }
         for (const std::string& c : wanted.columns) {
-            const std::optional<double> n = number(c);
-            if (n && *n == std::floor(*n)) {
-                if (*n < 1 || *n > static_cast<double>(fieldcount))
+            if (const std::optional<std::size_t> n = columnnumber(c)) {
+                if (*n < 1 || *n > fieldcount)
                     fail("there is no column " + c + ": the lines hold " +
                          std::to_string(fieldcount) + " fields");
-                chosen.push_back(static_cast<std::size_t>(*n) - 1);
+                chosen.push_back(*n - 1);
                 continue;
             }
             if (!hasheader)
@@ -227,13 +235,24 @@ struct PointReader::State {
                 fail("the header names no column " + quoted(c) + ": " + quoted(line));
             chosen.push_back(static_cast<std::size_t>(found - fields.begin()));
         }
-        for (const std::size_t k : chosen)
+        for (std::size_t i = 0; i < chosen.size(); ++i) {
+            const std::size_t k = chosen[i];
+            // Two coordinates from one column, or from columns the header
+            // names alike, would make a feature of no form at all.
+            if (std::count(chosen.begin(), chosen.end(), k) > 1)
+                fail("column " + std::to_string(k + 1) +
+                     " is chosen for two coordinates: each needs a column of its own");
+            const bool byname = wanted.columns.empty() || !columnnumber(wanted.columns[i]);
+            if (hasheader && byname && std::count(fields.begin(), fields.end(), fields[k]) > 1)
+                fail("the header names more than one column " + quoted(fields[k]) +
+                     ": say which with --columns and its number from 1");
             names.push_back(hasheader ? printable(fields[k]) : "column " + std::to_string(k + 1));
+        }
     }
 
     [[noreturn]] void refuse(std::size_t k, std::string_view f, bool infinite) const {
-        const std::string where =
-            " (column " + std::to_string(chosen[k] + 1) + ", " + names[k] + ")";
+        const std::string where = " (column " + std::to_string(chosen[k] + 1) +
+                                  (hasheader ? ", " + names[k] : std::string()) + ")";
         if (f.empty()) fail("an empty field" + where, f);
         fail(quoted(f) + (infinite ? " is not a finite number" : " is not a number") + where, f);
     }

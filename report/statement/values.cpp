@@ -225,6 +225,11 @@ std::string parsetolerance(std::string_view text, const std::string& unit, Toler
     }
     if (s.limits.low > s.limits.high)
         return "'" + printable(t) + "': the lower limit lies above the upper one";
+    // A form parameter (t when none is named) is never negative.
+    const bool form = s.quantity.empty() || s.quantity == "t" || s.quantity == "p" ||
+                      s.quantity == "v" || s.quantity == "q";
+    if (form && s.limits.high < 0)
+        return "'" + printable(t) + "': a form error is never negative, so no part could conform";
     return "";
 }
 

@@ -180,6 +180,28 @@ TEST(HtmlReport, ChartsNameThePartShowTheFilteredProfileAndStaySmall) {
 
 // A report that cannot be written whole leaves the one that was there, and
 // no piece of the new one.
+// Three inputs, one missing and one of no circle: the first page counts the
+// parts and names each input left out with its reason.
+TEST(HtmlReport, TheFirstPageNamesEveryInputLeftOut) {
+    test::Workdir dir;
+    dir.write("a.csv", ring(0.001));
+    dir.write("line.csv", "0,0\n1,1\n2,2\n3,3\n");
+    const test::ReportOutcome o = test::report(
+        {"report", "a.csv", "missing.csv", "line.csv", "--feature", "circle", "-o", "r.html"});
+    EXPECT_EQ(o.status, exitinput) << o.err;
+    const std::string html = test::readfile(dir.path() / "r.html");
+    EXPECT_NE(html.find("<tr><th>Parts</th><td class=\"text\">1</td></tr>"), std::string::npos);
+    EXPECT_NE(html.find("<tr><th>Inputs left out</th><td class=\"text\">2</td></tr>"),
+              std::string::npos)
+        << html.substr(0, 3000);
+    EXPECT_NE(html.find("<tr><th>missing.csv</th><td class=\"text\">cannot read missing.csv: "),
+              std::string::npos)
+        << html.substr(0, 3000);
+    EXPECT_NE(html.find("<tr><th>line.csv</th><td class=\"text\">line.csv: "), std::string::npos)
+        << html.substr(0, 3000);
+    EXPECT_EQ(html.find("<tr><th>a.csv</th>"), std::string::npos);
+}
+
 TEST(HtmlReport, AReportNotWrittenWholeLeavesThePreviousOne) {
     test::Workdir dir;
     for (const char* name : {"a.csv", "b.csv", "c.csv"}) dir.write(name, ring(0.001));

@@ -2,8 +2,10 @@
 // directory, a device or standard output is refused before anything is
 // written; a report with no part leaves the old one; charts of inputs that
 // share a stem are refused before any is drawn; a picture that cannot be
-// written is a message and a status, never an abort. Each case checks that
-// every file it made is still there as it was.
+// written is a message and a status, never an abort. Inputs that are no
+// regular file (a pipe with no writer would block for ever, a device never
+// end) or too large for what they are, are refused at once. Each case checks
+// that every file it made is still there as it was.
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
@@ -12,6 +14,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace formeval::test {
 namespace {
@@ -57,6 +60,10 @@ TEST_P(Outputs, AreRefusedAndNothingIsLost) {
 
 void link(const std::string& target, const std::string& name) {
     fs::create_symlink(target, name);
+}
+
+void pipe(const std::string& name) {
+    ASSERT_EQ(::mkfifo(name.c_str(), 0644), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -142,6 +149,47 @@ INSTANTIATE_TEST_SUITE_P(
                     "0.1um", "--trials", "20", "--histograms", "h"},
                    1,
                    "h/part-diameter.svg: is a directory, not a file",
+                   {}},
+        OutputCase{"PointFileThatIsAPipe",
+                   [](const Workdir&) { pipe("fifo.csv"); },
+                   {"results", "fifo.csv", "--feature", "circle"},
+                   1,
+                   "fifo.csv: is not a regular file (a pipe, a device or a socket)",
+                   {}},
+        OutputCase{
+            "HeaderThatIsAPipe",
+            [](const Workdir&) { pipe("head.txt"); },
+            {"report", "part.csv", "--feature", "circle", "--header", "head.txt", "-o", "new.html"},
+            2,
+            "--header: head.txt: is not a regular file",
+            {"new.html"}},
+        OutputCase{"HeaderThatIsADevice",
+                   nullptr,
+                   {"report", "part.csv", "--feature", "circle", "--header", "/dev/zero", "-o",
+                    "new.html"},
+                   2,
+                   "--header: /dev/zero: is not a regular file",
+                   {"new.html"}},
+        OutputCase{"HeaderThatIsADirectory",
+                   nullptr,
+                   {"report", "part.csv", "--feature", "circle", "--header", ".", "-o", "new.html"},
+                   2,
+                   "--header: .: is a directory, not a file",
+                   {"new.html"}},
+        OutputCase{
+            "HeaderTooLarge",
+            [](const Workdir& d) { d.write("head.txt", "Part: " + std::string(70000, 'x')); },
+            {"report", "part.csv", "--feature", "circle", "--header", "head.txt", "-o", "new.html"},
+            2,
+            "--header: head.txt: holds 70006 bytes, more than the 65536 bytes such a file "
+            "may hold",
+            {"new.html"}},
+        OutputCase{"ModelThatIsADevice",
+                   nullptr,
+                   {"uncertainty", "part.csv", "--feature", "circle", "--unit", "mm", "--model",
+                    "/dev/zero", "--trials", "20"},
+                   1,
+                   "formreport: /dev/zero: is not a regular file",
                    {}}),
     ::formeval::test::namedby([](const OutputCase& c) { return c.name; }));
 

@@ -161,7 +161,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ToleranceCase{"roundness=1", false, "", 0, 0},
                       ToleranceCase{"t=5:4", false, "", 0, 0},
                       ToleranceCase{"t=:", false, "", 0, 0},
-                      ToleranceCase{"slope=1um", false, "", 0, 0}),
+                      ToleranceCase{"slope=1um", false, "", 0, 0},
+                      ToleranceCase{"-1", false, "", 0, 0},
+                      ToleranceCase{"q=-1um", false, "", 0, 0},
+                      ToleranceCase{"centre_x=-1:-0.5", true, "centre_x", -1, -0.5}),
     test::namedby([](const ToleranceCase& c) { return c.text; }));
 
 // A job stream of one least-squares circle job: n points equally spaced on

@@ -158,5 +158,32 @@ TEST(Circsamp, SampleTooSmallForTheComputation) {
     }
 }
 
+// An evaluation that leaves a note: the console ends the note's line before
+// the next repetition's selection, as result.txt does, whether the
+// selection ends its own line (2550) or not (2570: one index a repetition).
+void noting(const double*, const double*, int, Circlefit& ans) {
+    note("the fit is not to be trusted");
+    for (int k = 0; k < 4; ++k) ans[k] = 1;
+}
+
+TEST(Circsamp, NotesEndTheirOwnConsoleLine) {
+    Workdir dir;
+    dir.write("instructions.txt", params(0, 3, 0));
+    for (const int job : {2550, 2570}) {
+        Session session(dense(10));
+        resetstreams();
+        circsamp(test::Standin(job, noting, 3), "Sampling");
+        const auto out = lines(session.console());
+        ASSERT_GT(out.size(), 3u);
+        std::size_t notes = 0;
+        for (const std::string& line : out) {
+            if (line.find("the fit is not to be trusted") == std::string::npos) continue;
+            ++notes;
+            EXPECT_EQ(line, "the fit is not to be trusted") << job;
+        }
+        EXPECT_EQ(notes, 10000u) << job;
+    }
+}
+
 } // namespace
 } // namespace formeval
