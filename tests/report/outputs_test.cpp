@@ -10,10 +10,8 @@
 #include "tests/report/support.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace formeval::test {
@@ -23,13 +21,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* ring = "x,y\n1,0\n0.5,0.866\n-0.5,0.866\n-1,0\n-0.5,-0.866\n0.5,-0.8661\n";
 constexpr const char* oldreport = "<html>the report filed yesterday</html>\n";
-
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct OutputCase {
     std::string name;
@@ -51,8 +42,8 @@ TEST_P(Outputs, AreRefusedAndNothingIsLost) {
     const ReportOutcome o = report(c.args);
     EXPECT_EQ(o.status, c.status) << o.err;
     EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
-    EXPECT_EQ(contents(dir.path() / "part.csv"), ring);
-    EXPECT_EQ(contents(dir.path() / "old.html"), oldreport);
+    EXPECT_EQ(test::readfile(dir.path() / "part.csv"), ring);
+    EXPECT_EQ(test::readfile(dir.path() / "old.html"), oldreport);
     for (const std::string& p : c.absent) EXPECT_FALSE(fs::exists(dir.path() / p)) << p;
     for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().string().find(".part-"), std::string::npos) << entry.path();
@@ -205,7 +196,7 @@ TEST(Outputs, AReportThroughALinkWritesItsFile) {
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_TRUE(fs::is_symlink("current.html"));
     EXPECT_EQ(fs::read_symlink("current.html"), "old.html");
-    EXPECT_EQ(contents("old.html").rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_EQ(test::readfile("old.html").rfind("<!DOCTYPE html>", 0), 0u);
 }
 
 } // namespace
