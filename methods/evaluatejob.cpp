@@ -1,8 +1,12 @@
 // An evaluation job's results for points given as arguments: the checks of
 // its record, its determinacy test, then its computation, silently.
+#include "base/record.h"
 #include "driver/dispatch.h"
 #include "form/form.h"
 #include "methods/quiet.h"
+
+#include <cmath>
+#include <sstream>
 
 namespace formeval::methods {
 
@@ -17,6 +21,22 @@ std::string refusalin(const std::vector<std::string>& said, const jobinfo& entry
     return whyundetermined(entry.shape, entry.points);
 }
 
+// Why formeval would refuse a record of this tolerance, in its words; "" when
+// it takes it. A negative one means nothing; one beyond the coordinates'
+// range squares to infinity in the pivot test.
+std::string tolerancerefusal(double tolerance) {
+    if (tolerance >= 0 && tolerance <= maxcoordinate) return "";
+    std::ostringstream why;
+    why << "the tolerance " << tolerance;
+    if (std::isnan(tolerance))
+        why << " is not a number";
+    else if (tolerance < 0)
+        why << " is negative; a tolerance is 0 or more";
+    else
+        why << " is beyond +-" << maxcoordinate << ", outside the range the evaluations can handle";
+    return why.str();
+}
+
 } // namespace
 
 std::vector<Result> evaluatejob(int code, const Points& points, double tolerance) {
@@ -28,6 +48,8 @@ std::vector<Result> evaluatejob(int code, const Points& points, double tolerance
     const Columns cols = columns(points, coordinates(entry.points), entry.minpt);
     if (cols.refusal != Refusal::none)
         return {outcome(code, job->criteria.front(), cols.refusal, cols.failure)};
+    if (const std::string why = tolerancerefusal(tolerance); !why.empty())
+        return {outcome(code, job->criteria.front(), Refusal::tolerance, why)};
     Quiet quiet(tolerance);
     const double* const c[3] = {cols.c[0].data(), cols.c[1].data(), cols.c[2].data()};
     if (!jobdetermined(entry, c, cols.numpt))

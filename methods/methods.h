@@ -56,7 +56,8 @@ enum class Refusal {
     toofew,       // fewer points than the job takes
     undetermined, // points that determine no feature (all on one line for a circle ...)
     criterion,    // a criterion the feature's jobs do not compute
-    nofit         // the computation found no feature that fits (a result that is not finite)
+    nofit,        // the computation found no feature that fits (a result that is not finite)
+    tolerance     // a tolerance no record can hold: negative, not a number, beyond 1e100
 };
 
 // What one evaluation gives. Parameters the feature does not have are NaN:

@@ -277,6 +277,31 @@ TEST_P(Refused, InTheBatchProgramsWords) {
 INSTANTIATE_TEST_SUITE_P(Methods, Refused, testing::ValuesIn(refusals()),
                          test::namedby([](const Refusal& c) { return c.name; }));
 
+// A tolerance no record can hold is refused, in the batch program's words
+// where it can be written in a record at all.
+TEST(Methods, RefusesTheTolerancesTheBatchProgramRefuses) {
+    Cloud ring{2, {}};
+    for (int k = 0; k < 8; ++k)
+        ring.c.insert(ring.c.end(), {std::cos(k * pi / 4), std::sin(k * pi / 4)});
+    const Points points = ring.view();
+    for (const double tolerance : {-1.0, -0.5}) {
+        const Result r = methods::evaluate(points, Feature::circle, ls, tolerance);
+        ASSERT_FALSE(r.evaluated);
+        EXPECT_EQ(r.refusal, methods::Refusal::tolerance);
+        test::Run run;
+        run.jobs = record(r.job, ring, tolerance);
+        const std::vector<std::string> lines = test::lines(test::run(run).result);
+        const std::string want = "Job " + std::to_string(r.job) + " not evaluated: " + r.failure;
+        EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end()) << want;
+    }
+    for (const double tolerance : {std::nan(""), HUGE_VAL, 1e300}) {
+        const Result r = methods::evaluate(points, Feature::circle, ls, tolerance);
+        EXPECT_EQ(r.refusal, methods::Refusal::tolerance) << tolerance;
+    }
+    EXPECT_TRUE(methods::evaluate(points, Feature::circle, ls, 0).evaluated);
+    EXPECT_TRUE(methods::evaluate(points, Feature::circle, ls, 1e100).evaluated);
+}
+
 // Inputs the batch program cannot be given, refused before any computation.
 TEST(Methods, RefusesWhatNoRecordCanHold) {
     const double nan = std::nan("");

@@ -223,6 +223,14 @@ def test_arguments_of_the_wrong_kind_raise_type_error(call):
         call(circle_points())
 
 
+@pytest.mark.parametrize("tolerance", [-1.0, float("nan"), float("inf"), 1e300])
+def test_tolerances_the_batch_program_refuses_raise_value_error(tolerance):
+    with pytest.raises(ValueError, match="^the tolerance "):
+        formeval.circle(circle_points(), "least squares", tolerance)
+    with pytest.raises(ValueError, match="^the tolerance "):
+        formeval.straightness([[0, 0], [1, 1], [2, 0]], "minimum zone", tolerance)
+
+
 def test_numpy_scalars_and_aliases_are_taken():
     p = circle_points()
     got = formeval.evaluate(p, "circle", "minimum circumscribing", budget=np.int64(1000))
