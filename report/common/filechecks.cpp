@@ -1,0 +1,74 @@
+// Which files a command may read and write: only regular files are read, an
+// output never replaces an input, a directory or a device, and charts of
+// one directory never share a name.
+#include "report/common/common.h"
+
+#include <filesystem>
+
+namespace formeval::report {
+
+namespace fs = std::filesystem;
+
+std::string writtenfile(const std::string& path, std::string& why) {
+    std::error_code ec;
+    const fs::file_status link = fs::symlink_status(path, ec);
+    if (ec || !fs::exists(link)) return path; // nothing there yet: a new file
+    fs::path target = path;
+    if (fs::is_symlink(link)) {
+        target = fs::canonical(path, ec);
+        if (ec) {
+            why = "is a link to nothing; no output replaces it";
+            return "";
+        }
+    }
+    const fs::file_status status = fs::status(target, ec);
+    if (ec || !fs::is_regular_file(status)) {
+        why = fs::is_directory(status) ? "is a directory, not a file; no output replaces it"
+                                       : "is not a regular file (a device, a pipe or a socket); "
+                                         "no output replaces it";
+        return "";
+    }
+    return target.string();
+}
+
+std::string unreadable(const std::string& path, std::uintmax_t limit) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) return "";
+    if (fs::is_directory(status)) return "is a directory, not a file";
+    if (!fs::is_regular_file(status))
+        return "is not a regular file (a pipe, a device or a socket); formreport reads files";
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (limit > 0 && !ec && size > limit)
+        return "holds " + std::to_string(size) + " bytes, more than the " + std::to_string(limit) +
+               " bytes such a file may hold";
+    return "";
+}
+
+std::string stemclash(const std::vector<std::string>& inputs) {
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j) {
+            std::error_code ec;
+            if (fs::path(inputs[i]).stem() != fs::path(inputs[j]).stem() ||
+                fs::equivalent(inputs[i], inputs[j], ec))
+                continue;
+            return printable(inputs[j]) + " and " + printable(inputs[i]) +
+                   " would give their charts the same names; draw them into directories of "
+                   "their own";
+        }
+    return "";
+}
+
+std::string outputrefusal(const std::string& output, const std::vector<std::string>& inputs) {
+    if (output == "-") return "standard output is not a file this command writes: name one";
+    std::string why;
+    if (writtenfile(output, why).empty()) return why;
+    for (const std::string& input : inputs) {
+        std::error_code ec;
+        if (fs::equivalent(output, input, ec))
+            return "is one of the inputs (" + printable(input) + "); writing it would destroy it";
+    }
+    return "";
+}
+
+} // namespace formeval::report
