@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Fuzzes the job stream for a while (default 60 seconds) with libFuzzer under
-# AddressSanitizer and UndefinedBehaviorSanitizer, in the sanitized build
-# (preset "sanitize", build/sanitize). Crashing inputs are left in
-# build/sanitize/ as crash-* files; turn each into a regression test. The fuzz
-# target runs each study for a few repetitions only, so an input takes
-# milliseconds; one that runs for a minute counts as hung.
+# Fuzzes the job stream (or, with "readers", formreport's readers of point,
+# job, result, model and header files and of the command line's values) for
+# a while (default 60 seconds) with libFuzzer under AddressSanitizer and
+# UndefinedBehaviorSanitizer, in the sanitized build (preset "sanitize",
+# build/sanitize). Crashing inputs are left in build/sanitize/ as crash-*
+# files; turn each into a regression test. The job stream's target runs each
+# study for a few repetitions only, so an input takes milliseconds; one that
+# runs for a minute counts as hung.
 #
-#   scripts/fuzz.sh [--prebuilt] [seconds]
+#   scripts/fuzz.sh [--prebuilt] [seconds] [jobstream|readers]
 #
 # --prebuilt: the target is built already (scripts/test.sh builds it with the
 # rest of the sanitized build); neither configure nor build.
@@ -18,6 +20,12 @@ if [ "${1:-}" = --prebuilt ]; then
     shift
 fi
 seconds=${1:-60}
+target=${2:-jobstream}
+case "$target" in
+jobstream) seeds=$PWD/tests/fuzz/seeds ;;
+readers) seeds=$PWD/tests/fuzz/readerseeds ;;
+*) echo "fuzz.sh: the targets are jobstream and readers, not $target" >&2; exit 2 ;;
+esac
 build=$PWD/build/sanitize
 if ! $prebuilt; then
     scripts/deps.sh
@@ -26,7 +34,9 @@ if ! $prebuilt; then
     cmake --build --preset fuzz -j"$(nproc)"
 fi
 # The target works in a scratch directory of its own, so every path is absolute.
-mkdir -p "$build/fuzz-corpus"
-"$build/tests/fuzz/jobstream_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=60 \
+corpus=$build/fuzz-corpus
+[ "$target" = jobstream ] || corpus=$build/fuzz-corpus-$target
+mkdir -p "$corpus"
+"$build/tests/fuzz/${target}_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=60 \
     -rss_limit_mb=4096 -print_final_stats=1 -seed=1 -artifact_prefix="$build/" \
-    "$build/fuzz-corpus" "$PWD/tests/fuzz/seeds"
+    "$corpus" "$seeds"

@@ -284,9 +284,7 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
     const auto shown = [&](double error) {
         const double snapped =
             std::strtod(formatlabel(error * u.factor, 15, largest * 1e-9).c_str(), nullptr);
-        char text[64];
-        std::snprintf(text, sizeof text, "%.*f", decimals, snapped);
-        return std::string(text) + " " + u.name;
+        return formatfixed(snapped, decimals) + " " + u.name;
     };
     for (int k = 0; k < ncriteria; ++k) {
         // The exact reference headlines where there is one; formeval's beside it.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -82,6 +83,59 @@ const CLI::Validator positivenumber(
         return std::string();
     },
     "POSITIVE");
+
+// A low-pass cut-off in UPR below 1 keeps no undulation of the form: the
+// filtered profile is the circle itself, and every part would pass.
+const CLI::Validator atleastoneupr(
+    [](std::string& input) {
+        double value = 0;
+        if (CLI::detail::lexical_cast(input, value) && value < 1)
+            return "Value " + input +
+                   " is below 1 UPR, which leaves no undulation of the form: give 1 or more "
+                   "(15, 50, 150, 500 ...)";
+        return std::string();
+    },
+    "");
+
+// Every number on the command line is decimal: CLI11 alone would read 0x10
+// as 16, 010 as 8 and 0x1p4 as 16. Checked before the options' own checks,
+// which still speak for text that is no number at all; a whole number loses
+// its leading zeros, which would make it octal.
+const CLI::Validator decimalwhole(
+    [](std::string& input) {
+        const std::size_t sign = input.size() > 1 && (input[0] == '-' || input[0] == '+') ? 1 : 0;
+        if (input.size() == sign ||
+            input.find_first_not_of("0123456789", sign) != std::string::npos) {
+            long long value = 0;
+            return CLI::detail::lexical_cast(input, value)
+                       ? "Value " + input + " is not a whole number in decimal digits"
+                       : std::string();
+        }
+        const std::size_t first = std::min(input.find_first_not_of('0', sign), input.size() - 1);
+        input.erase(sign, first - sign);
+        return std::string();
+    },
+    "");
+
+const CLI::Validator decimalfloat(
+    [](std::string& input) {
+        double value = 0;
+        if (parsenumber(input) || !CLI::detail::lexical_cast(input, value) || !std::isfinite(value))
+            return std::string();
+        return "Value " + input + " is not a decimal number";
+    },
+    "");
+
+void decimalnumbers(CLI::App& app) {
+    for (CLI::App* command : app.get_subcommands({}))
+        for (CLI::Option* option : command->get_options()) {
+            const std::string type = option->get_type_name();
+            if (type.rfind("INT", 0) == 0 || type.rfind("UINT", 0) == 0)
+                option->transform(decimalwhole);
+            else if (type.rfind("FLOAT", 0) == 0)
+                option->transform(decimalfloat);
+        }
+}
 
 // "line, plane, circle, sphere or cylinder".
 std::string featurelist() {
@@ -170,6 +224,10 @@ void setband(const std::vector<double>& band, ProfileFilter& f) {
         throw CLI::ValidationError("--filter-band",
                                    "give the long-wave and the short-wave cut-off in UPR, the "
                                    "first below the second: LOW,HIGH (15,500)");
+    if (band[1] < 1)
+        throw CLI::ValidationError("--filter-band",
+                                   "a short-wave cut-off below 1 UPR leaves no undulation of "
+                                   "the form: give it 1 or more (15,500)");
     f.longwave = band[0];
     f.shortwave = band[1];
 }
@@ -215,7 +273,8 @@ void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions&
     pointoptions(command, table, j.points);
     auto* lowpass = command.add_option("--filter", r.filter.cutoff, optionhelp(table, "--filter"))
                         ->check(finitenumber)
-                        ->check(positivenumber);
+                        ->check(positivenumber)
+                        ->check(atleastoneupr);
     command.add_option("--filter-band", j.band, optionhelp(table, "--filter-band"))
         ->delimiter(',')
         ->check(finitenumber)
@@ -281,24 +340,21 @@ std::vector<std::pair<std::string, std::string>> headerof(const HeaderFields& h)
 void readheader(const std::string& path, std::vector<std::pair<std::string, std::string>>& out) {
     if (const std::string why = unreadable(path, maxheaderbytes); !why.empty())
         throw CLI::ValidationError("--header", printable(path) + ": " + why);
-    std::ifstream in(path);
+    std::ifstream in(path, std::ios::binary);
     if (!in) throw CLI::ValidationError("--header", "cannot read " + printable(path));
-    long number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') continue;
-        const std::size_t colon = line.find(':');
-        if (colon == std::string::npos)
-            throw CLI::ValidationError("--header", printable(path) + ":" + std::to_string(number) +
-                                                       ": a line is 'label: value'");
-        const auto trim = [](std::string t) {
-            const std::size_t a = t.find_first_not_of(" \t");
-            const std::size_t b = t.find_last_not_of(" \t");
-            return a == std::string::npos ? std::string() : t.substr(a, b - a + 1);
-        };
-        out.push_back({trim(line.substr(0, colon)), trim(line.substr(colon + 1))});
+    char head[4];
+    in.read(head, sizeof head);
+    if (const std::string why = encodingrefusal({head, static_cast<std::size_t>(in.gcount())});
+        !why.empty())
+        throw CLI::ValidationError("--header", printable(path) + ": " + why);
+    in.clear();
+    in.seekg(0);
+    try {
+        const auto lines = readheaderfile(in, path);
+        out.insert(out.end(), lines.begin(), lines.end());
+    } catch (const FileError& e) {
+        const std::string line = e.line() > 0 ? ":" + std::to_string(e.line()) : "";
+        throw CLI::ValidationError("--header", printable(path) + line + ": " + e.what());
     }
 }
 
@@ -431,6 +487,20 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
             throw CLI::ValidationError("--quantity", "'" + printable(q) +
                                                          "' is no quantity of a feature (radius, "
                                                          "diameter, centre_x, t, q ...)");
+    if (u.feature)
+        if (const std::string why = lackedquantity(u.quantities, *u.feature, u.criterion);
+            !why.empty())
+            throw CLI::ValidationError("--quantity", why);
+    // "--sigma 1 um" leaves the unit behind as an input.
+    for (const std::string& input : u.inputs) {
+        std::error_code ec;
+        if (unitword(input) && !std::filesystem::exists(input, ec))
+            throw CLI::ValidationError("uncertainty",
+                                       "'" + printable(input) +
+                                           "' is a unit, not an input: write a value and its "
+                                           "unit as one word (--sigma 1" +
+                                           printable(input) + ")");
+    }
     if (u.model.empty() && u.modelfile.empty())
         throw CLI::ValidationError("uncertainty", "give the input model: --sigma, --normal, "
                                                   "--contribution or --model");
@@ -491,7 +561,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     auto* polarlowpass =
         polarcommand->add_option("--filter", p.filter.cutoff, optionhelp("polar", "--filter"))
             ->check(finitenumber)
-            ->check(positivenumber);
+            ->check(positivenumber)
+            ->check(atleastoneupr);
     polarcommand->add_option("--filter-band", polarband, optionhelp("polar", "--filter-band"))
         ->delimiter(',')
         ->check(finitenumber)
@@ -547,6 +618,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     UncertaintyLine uline;
     auto* uncertaintysubcommand = uncertaintycommand(app, u, uline);
 
+    decimalnumbers(app);
     try {
         app.parse(argc, argv);
         if (uncertaintysubcommand->parsed()) finishuncertainty(u, uline);

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <new>
 #include <ostream>
+#include <set>
 
 namespace formeval::report {
 
@@ -149,6 +150,17 @@ int writepictures(const UncertaintyOptions& o, const std::vector<Statement>& all
     return exitok;
 }
 
+// Whether one of the quantities asked for (or every one, when none is)
+// belongs to `feature` by `criterion`.
+bool hasany(const std::vector<std::string>& asked, pointset::Feature feature,
+            pointset::Criterion criterion) {
+    if (asked.empty()) return true;
+    const std::vector<std::string> has = uncertainty::quantitynames(feature, criterion);
+    return std::any_of(asked.begin(), asked.end(), [&](const std::string& q) {
+        return std::find(has.begin(), has.end(), q) != has.end();
+    });
+}
+
 } // namespace
 
 int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream& err) {
@@ -175,6 +187,7 @@ int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream
     }
     int status = exitok;
     std::vector<Statement> all;
+    std::set<std::string> offered; // the quantities of the point sets read
     for (const std::string& path : o.inputs) {
         std::vector<PointSet> sets;
         if (!readinput(path, o, sets, err)) {
@@ -183,6 +196,13 @@ int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream
         }
         for (PointSet& p : sets) {
             const std::string name = printable(path) + (p.record.empty() ? "" : ": " + p.record);
+            if (const std::string why = lackedquantity(o.quantities, p.feature, o.criterion);
+                !why.empty() && !hasany(o.quantities, p.feature, o.criterion)) {
+                err << "formreport: " << name << ": not evaluated: " << why << "\n";
+                continue;
+            }
+            for (const std::string& q : uncertainty::quantitynames(p.feature, o.criterion))
+                offered.insert(q);
             uncertainty::Options engine = o.engine;
             const long planned = engine.digits > 0 ? engine.maxtrials : engine.trials;
             Progress progress(
@@ -218,9 +238,17 @@ int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream
             all.push_back(std::move(s));
         }
     }
+    // A quantity no point set has is a slip of the command line, whatever
+    // the others give.
+    for (const std::string& q : o.quantities)
+        if (!offered.empty() && offered.count(q) == 0) {
+            err << "formreport: --quantity: '" << printable(q)
+                << "' is a quantity of none of the point sets\n";
+            return exitusage;
+        }
     if (all.empty()) {
         err << "formreport: nothing evaluated\n";
-        return exitinput;
+        return offered.empty() && !o.quantities.empty() && status == exitok ? exitusage : exitinput;
     }
     errno = 0;
     if (o.format == StatementFormat::csv)

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace formeval::report {
@@ -85,6 +86,12 @@ std::optional<int> parseint(std::string_view text);
 // `value` with `digits` significant digits in the shortest of fixed and
 // exponent notation, as formeval writes its numbers.
 std::string formatnumber(double value, int digits);
+
+// `value` with `decimals` places after the point (none for a negative
+// count; formatnumber's 17 digits beyond 17 places). A value that rounds to
+// zero prints as 0, whatever its sign: "-0.00000" states a negative value
+// that is not there.
+std::string formatfixed(double value, int decimals);
 
 // `value` in the shortest text that reads back as the same double.
 std::string roundtrip(double value);
@@ -187,6 +194,19 @@ std::string outputrefusal(const std::string& output, const std::vector<std::stri
 // directory, or a pipe, device or socket, which could block or never end.
 // With `limit` > 0, also a file of more bytes than that.
 std::string unreadable(const std::string& path, std::uintmax_t limit = 0);
+
+// The lines of a report's header file: "label: value" each, trimmed of
+// blanks; `#` comment lines and blank lines passed over, a CR before a
+// line's LF dropped. Throws FileError with the line of one that has no
+// colon.
+std::vector<std::pair<std::string, std::string>> readheaderfile(std::istream& in,
+                                                                const std::string& file);
+
+// Why a text file beginning with `head` (its first bytes, four or more where
+// the file has them) is not text formreport reads: UTF-16 or UTF-32, by its
+// byte-order mark or by the zero bytes between ASCII characters; "" for
+// anything else (ASCII, UTF-8, with or without its mark).
+std::string encodingrefusal(std::string_view head);
 
 // Why the charts of `inputs` cannot share one directory: two of them, not
 // the same file, have the same stem ("A/part.csv" and "B/part.txt"), which

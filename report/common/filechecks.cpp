@@ -45,6 +45,26 @@ std::string unreadable(const std::string& path, std::uintmax_t limit) {
     return "";
 }
 
+std::string encodingrefusal(std::string_view head) {
+    const auto starts = [head](std::string_view mark) {
+        return head.substr(0, mark.size()) == mark;
+    };
+    const auto zero = [head](std::size_t k) { return k < head.size() && head[k] == '\0'; };
+    const auto ascii = [head](std::size_t k) {
+        return k < head.size() && head[k] != '\0' && static_cast<unsigned char>(head[k]) < 0x80;
+    };
+    std::string encoding;
+    if (starts(std::string_view("\xFF\xFE\0\0", 4)) || starts(std::string_view("\0\0\xFE\xFF", 4)))
+        encoding = "UTF-32";
+    else if (starts("\xFF\xFE") || starts("\xFE\xFF"))
+        encoding = "UTF-16";
+    else if ((ascii(0) && zero(1) && ascii(2) && zero(3)) ||
+             (zero(0) && ascii(1) && zero(2) && ascii(3)))
+        encoding = "UTF-16";
+    if (encoding.empty()) return "";
+    return "is " + encoding + " text, which formreport does not read: save it as UTF-8 or ASCII";
+}
+
 std::string stemclash(const std::vector<std::string>& inputs) {
     for (std::size_t i = 0; i < inputs.size(); ++i)
         for (std::size_t j = 0; j < i; ++j) {

@@ -2,6 +2,7 @@
 // reads and writes, and the two ways formreport prints them.
 #include "report/common/common.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -45,6 +46,16 @@ std::optional<int> parseint(std::string_view text) {
 std::string formatnumber(double value, int digits) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*g", digits, value);
+    return text;
+}
+
+std::string formatfixed(double value, int decimals) {
+    if (decimals > 17) return formatnumber(value, 17);
+    char text[512];
+    std::snprintf(text, sizeof text, "%.*f", std::max(decimals, 0), value);
+    const std::string_view digits(text);
+    if (digits[0] == '-' && digits.find_first_not_of("-0.") == std::string_view::npos)
+        return text + 1;
     return text;
 }
 

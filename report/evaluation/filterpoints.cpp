@@ -48,6 +48,16 @@ bool sortprofile(OpenProfile& p) {
     return true;
 }
 
+// Why a low-pass cut-off wavelength cannot filter a profile `length` long, or
+// "": a mean line longer than the profile follows its form, and the
+// filtered profile keeps almost none of it.
+std::string longerthan(double wavelength, double length) {
+    if (wavelength <= length) return "";
+    return "the cut-off wavelength " + number(wavelength) + " is longer than the profile (" +
+           number(length) + "), so the filter would take the form away: give one at most the " +
+           "profile's length";
+}
+
 // The low-pass mean line at `longer`, or the band between the mean lines at
 // the wavelengths `shorter` and `longer`.
 std::vector<double> filteropen(const OpenProfile& p, double shorter, double longer) {
@@ -81,6 +91,8 @@ FilteredPoints filterline(const pointset::Points& points, const ProfileFilter& f
         out.failure = "two points lie at one position along the line";
         return out;
     }
+    out.failure = longerthan(f.wavelength, p.position.back() - p.position.front());
+    if (!out.failure.empty()) return out;
     const std::vector<double> v = filteropen(p, 0, f.wavelength);
     for (std::size_t k = 0; k < v.size(); ++k) {
         out.coordinates.push_back(ls.point[0] + p.position[k] * dx - v[k] * dy);
@@ -116,6 +128,9 @@ FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
     } else if (longer <= 0) {
         longer = circumference / f.cutoff;
     }
+    out.failure =
+        longerthan(shorter > 0 ? shorter : longer, p.position.back() - p.position.front());
+    if (!out.failure.empty()) return out;
     out.how = "an arc, filtered along its length at the cut-off wavelength " + number(longer);
     if (shorter > 0) out.how += " less the one at " + number(shorter);
     const std::vector<double> v = filteropen(p, shorter, longer);
@@ -138,6 +153,10 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
         v = profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave);
     } else {
         const double cutoff = f.cutoff > 0 ? f.cutoff : twopi * c.r / f.wavelength;
+        if (cutoff < 1) {
+            out.failure = longerthan(f.wavelength, twopi * c.r);
+            return out;
+        }
         if (f.cutoff <= 0) out.how = "the cut-off wavelength is " + number(cutoff) + " UPR";
         v = profile::gaussianfilter(samples.deviation, cutoff);
     }

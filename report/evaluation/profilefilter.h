@@ -37,7 +37,9 @@ std::string filtername(const ProfileFilter& filter, const std::string& unit);
 // was done beyond the filter itself (the resampling, a cut-off converted);
 // `failure` why nothing could be: another feature, too few points, points
 // that share a position, a band-pass or UPR cut-off for a line, a
-// band-pass or UPR filter without FFTW.
+// band-pass or UPR filter without FFTW, a low-pass cut-off wavelength
+// longer than the profile (the line's or arc's length, a closed circle's
+// circumference), which would leave it almost no form.
 struct FilteredPoints {
     std::vector<double> coordinates;
     std::string how;

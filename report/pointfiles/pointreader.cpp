@@ -104,6 +104,15 @@ struct PointReader::State {
         throw FileError(file, lineno, why, column);
     }
 
+    // Lines ended by CR alone run together into one: say so rather than
+    // complain of its fields.
+    void crlineends() const {
+        const std::size_t cr = line.find('\r');
+        if (cr != std::string_view::npos && cr + 1 < line.size())
+            fail("lines end in CR alone (old Mac text), which formreport does not read: "
+                 "convert the line ends to LF or CR LF");
+    }
+
     void refill() {
         if (begin > 0) {
             std::memmove(buffer.data(), buffer.data() + begin, end - begin);
@@ -130,6 +139,7 @@ struct PointReader::State {
             if (length > maxpointline) {
                 ++lineno;
                 line = std::string_view(from, length);
+                crlineends();
                 fail("a line longer than " + std::to_string(maxpointline) +
                          " bytes, which no point needs: " + quoted(line),
                      line);
@@ -179,6 +189,7 @@ struct PointReader::State {
         while (take()) {
             std::string_view s = line.substr(0, line.find('#'));
             if (s.find_first_not_of(" \t\r\v\f") == std::string_view::npos) continue;
+            crlineends();
             separator = s.find(',') != std::string_view::npos   ? ','
                         : s.find(';') != std::string_view::npos ? ';'
                         : blanknames(s)                         ? '\t'
@@ -263,6 +274,7 @@ struct PointReader::State {
             if (!pending && !split()) continue;
             pending = false;
             if (fields.size() != fieldcount) {
+                crlineends();
                 const std::string_view at = fields.size() > fieldcount
                                                 ? fields[fieldcount]
                                                 : line.substr(line.find_last_not_of(" \t\r") + 1);

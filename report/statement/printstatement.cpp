@@ -43,14 +43,6 @@ void columns(std::ostream& out, const std::vector<std::vector<std::string>>& row
     }
 }
 
-// v with `decimals` places after the point (none for a negative count).
-std::string fixed(double v, int decimals) {
-    if (decimals > 17) return formatnumber(v, 17);
-    char text[512];
-    std::snprintf(text, sizeof text, "%.*f", std::max(decimals, 0), v);
-    return text;
-}
-
 std::string unitof(const Quantity& q, const UncertaintyOptions& o) {
     return q.length && o.unit != defaultunit ? " " + o.unit : "";
 }
@@ -146,10 +138,10 @@ void statement(std::ostream& out, const Statement& s, const UncertaintyOptions& 
         const uncertainty::Rounded r =
             uncertainty::roundstatement(q->mc.mean, q->U, q->mc.low, q->mc.high);
         const std::string unit = unitof(*q, o);
-        rows.push_back(
-            {q->name, fixed(r.y, r.decimals) + unit, "\u00b1 " + fixed(r.U, r.decimals) + unit,
-             formatnumber(q->k, 3),
-             "[" + fixed(r.low, r.decimals) + ", " + fixed(r.high, r.decimals) + "]" + unit});
+        rows.push_back({q->name, formatfixed(r.y, r.decimals) + unit,
+                        "\u00b1 " + formatfixed(r.U, r.decimals) + unit, formatnumber(q->k, 3),
+                        "[" + formatfixed(r.low, r.decimals) + ", " +
+                            formatfixed(r.high, r.decimals) + "]" + unit});
     }
     columns(out, rows, 1);
 }
@@ -187,7 +179,7 @@ void results(std::ostream& out, const Statement& s, const UncertaintyOptions& o)
             const double share =
                 q->gumu > 0 ? 100 * q->budget[k] * q->budget[k] / (q->gumu * q->gumu) : 0;
             budget.push_back({k == 0 ? q->name : "", o.model[k].name, n(q->sensitivity[k]),
-                              n(q->budget[k]), fixed(share, 1) + " %"});
+                              n(q->budget[k]), formatfixed(share, 1) + " %"});
         }
     columns(out, budget, 2);
 }
@@ -217,9 +209,10 @@ void decisions(std::ostream& out, const Statement& s, const UncertaintyOptions& 
         }
         const uncertainty::Quantity& q = *d.quantity;
         const uncertainty::Rounded r = uncertainty::roundstatement(q.mc.mean, q.U, 0, 0);
-        rows.push_back({q.name, limitstext(d.tolerance, unit),
-                        fixed(r.y, r.decimals) + " \u00b1 " + fixed(r.U, r.decimals) + unit,
-                        uncertainty::verdictname(d.verdict)});
+        rows.push_back(
+            {q.name, limitstext(d.tolerance, unit),
+             formatfixed(r.y, r.decimals) + " \u00b1 " + formatfixed(r.U, r.decimals) + unit,
+             uncertainty::verdictname(d.verdict)});
     }
     columns(out, rows, 4);
 }

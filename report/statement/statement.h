@@ -31,6 +31,13 @@ ValueKind kindof(uncertainty::Acts acts);
 std::optional<double> parsevalue(std::string_view text, ValueKind kind, const std::string& unit,
                                  std::string& why);
 
+// Whether `text` is the name of a unit above ("um", "ppm", "arcsec").
+bool unitword(std::string_view text);
+
+// Whether `text` reads as a value: a number, with or without a unit of any
+// kind, or a unit alone.
+bool readsasvalue(std::string_view text);
+
 // "ACTS DISTRIBUTION VALUE [NAME...]": where it acts (uncertainty::actsname:
 // coordinates, x, normal, scale, offset-x, squareness-xy ...), the
 // distribution (gaussian: VALUE its standard deviation; rectangular,
@@ -55,6 +62,12 @@ std::string parsetolerance(std::string_view text, const std::string& unit, Toler
 
 // Every quantity name any feature has.
 bool knownquantity(const std::string& name);
+
+// Why one of the quantities `asked` is none of `feature`'s by `criterion`
+// ("'p' is no quantity of a circle by minimum-zone: its quantities are ..."),
+// or "" when each is one.
+std::string lackedquantity(const std::vector<std::string>& asked, pointset::Feature feature,
+                           pointset::Criterion criterion);
 
 // Point sets.
 

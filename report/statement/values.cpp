@@ -2,6 +2,7 @@
 // units, contributions, model files, tolerance limits.
 #include "report/statement/statement.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -107,6 +108,18 @@ bool dimensionless(const std::string& quantity) {
 
 } // namespace
 
+bool unitword(std::string_view text) {
+    return std::any_of(units.begin(), units.end(), [&](const Unit& u) { return text == u.name; });
+}
+
+bool readsasvalue(std::string_view text) {
+    if (unitword(text)) return true;
+    std::string why;
+    for (const ValueKind kind : {ValueKind::length, ValueKind::relative, ValueKind::angle})
+        if (parsevalue(text, kind, "m", why)) return true;
+    return false;
+}
+
 ValueKind kindof(Acts acts) {
     if (uncertainty::lengthwidth(acts)) return ValueKind::length;
     return acts == Acts::squarenessxy || acts == Acts::squarenessxz || acts == Acts::squarenessyz
@@ -135,10 +148,16 @@ std::optional<double> parsevalue(std::string_view text, ValueKind kind, const st
     }
     if (kind != ValueKind::length) return scaled(*number * u->times / u->divide, u->exponent);
     const Unit* data = unitnamed(unit, ValueKind::length);
-    if (!data) {
+    if (!data && unit == defaultunit) {
         why = "'" + printable(t) +
               "' names a unit: give the data's length unit with --unit (nm, "
               "um, mm, cm, m, in or uin)";
+        return std::nullopt;
+    }
+    if (!data) {
+        why = "'" + printable(t) + "' names a unit, but --unit '" + printable(unit) +
+              "' is no length unit formreport converts to: nm, um, mm, cm, m, in or uin (as "
+              "written here)";
         return std::nullopt;
     }
     return scaled(*number * u->times / data->times, u->exponent - data->exponent);
@@ -164,6 +183,12 @@ std::string parsecontribution(std::string_view text, const std::string& unit,
     const std::optional<double> value = parsevalue(w[2], kindof(*acts), unit, why);
     if (!value) return why;
     if (*value < 0) return "'" + printable(w[2]) + "' is negative: give a width of at least 0";
+    // A second value where the name goes is a slip (two values, or a value
+    // and its unit apart), not a name.
+    if (w.size() > 3 && readsasvalue(w[3]))
+        return "'" + printable(w[3]) + "' after the value '" + printable(w[2]) +
+               "' reads as a value: a contribution has one value (a unit goes with it, as in "
+               "1um), and its name starts with no number";
     c.acts = *acts;
     c.distribution = *d;
     c.width = *value;
@@ -196,6 +221,19 @@ bool knownquantity(const std::string& name) {
             for (const std::string& q : uncertainty::quantitynames(f.feature, c.criterion))
                 if (q == name) return true;
     return false;
+}
+
+std::string lackedquantity(const std::vector<std::string>& asked, pointset::Feature feature,
+                           pointset::Criterion criterion) {
+    const std::vector<std::string> has = uncertainty::quantitynames(feature, criterion);
+    for (const std::string& q : asked) {
+        if (std::find(has.begin(), has.end(), q) != has.end()) continue;
+        std::string list;
+        for (std::size_t k = 0; k < has.size(); ++k) list += (k == 0 ? "" : ", ") + has[k];
+        return "'" + printable(q) + "' is no quantity of a " + pointset::featurename(feature) +
+               " by " + pointset::criterionname(criterion) + ": its quantities are " + list;
+    }
+    return "";
 }
 
 std::string parsetolerance(std::string_view text, const std::string& unit, ToleranceLimits& s) {

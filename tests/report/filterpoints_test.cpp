@@ -242,6 +242,12 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--feature", "circle", "--filter", "nan"}, "is not a finite number"},
         Refusal{{"--feature", "circle", "--filter-wavelength", "-2"}, "is not a positive number"},
         Refusal{{"--feature", "circle", "--filter", "50", "--filter-band", "15,500"}, "excludes"},
+        Refusal{{"--feature", "circle", "--filter", "0.5"}, "is below 1 UPR"},
+        Refusal{{"--feature", "circle", "--filter-band", "0.2,0.5"},
+                "a short-wave cut-off below 1 UPR leaves no undulation"},
+        Refusal{{"--feature", "circle", "--filter", "0x10"}, "0x10 is not a decimal number"},
+        Refusal{{"--feature", "circle", "--digits", "0x5"},
+                "0x5 is not a whole number in decimal digits"},
         Refusal{{"--criterion", "mean"},
                 "the criterion is least-squares, minimum-zone, circumscribed or inscribed, not "
                 "'mean'"}),

@@ -180,6 +180,30 @@ TEST(Withunit, NamesTheUnitOrSaysTheCoordinates) {
     EXPECT_EQ(subunit(defaultunit, 0.002).coordinates, defaultunit);
 }
 
+struct FixedCase {
+    double value;
+    int decimals;
+    const char* shown;
+};
+
+class FixedTest : public ::testing::TestWithParam<FixedCase> {};
+
+TEST_P(FixedTest, NoNegativeZero) {
+    EXPECT_EQ(formatfixed(GetParam().value, GetParam().decimals), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, FixedTest,
+                         ::testing::Values(FixedCase{-2.4e-15, 5, "0.00000"},
+                                           FixedCase{-0.0, 2, "0.00"},
+                                           FixedCase{-0.0004, 3, "0.000"}, FixedCase{-0.4, 0, "0"},
+                                           FixedCase{-0.0006, 3, "-0.001"},
+                                           FixedCase{-1.25, 1, "-1.2"}, FixedCase{-10.0, 0, "-10"},
+                                           FixedCase{1e-9, 5, "0.00000"},
+                                           FixedCase{-1e-30, 18, "-1.0000000000000001e-30"}),
+                         test::namedby([](const FixedCase& c) {
+                             return test::testname(c.value) + "_" + std::to_string(c.decimals);
+                         }));
+
 struct PrintableCase {
     const char* name;
     std::string_view text;

@@ -184,6 +184,53 @@ INSTANTIATE_TEST_SUITE_P(
                    {}}),
     ::formeval::test::namedby([](const OutputCase& c) { return c.name; }));
 
+struct EncodingCase {
+    const char* name;
+    std::string head;     // a file's first bytes
+    const char* encoding; // named in the refusal; "" when read
+};
+
+class Encodings : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(Encodings, OfTextFormreportDoesNotRead) {
+    const EncodingCase& c = GetParam();
+    const std::string why = report::encodingrefusal(c.head);
+    if (*c.encoding == '\0')
+        EXPECT_EQ(why, "");
+    else
+        EXPECT_EQ(why, "is " + std::string(c.encoding) +
+                           " text, which formreport does not read: save it as UTF-8 or ASCII");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Heads, Encodings,
+    ::testing::Values(EncodingCase{"Utf16LittleMark",
+                                   std::string("\xFF\xFE"
+                                               "1\0",
+                                               4),
+                                   "UTF-16"},
+                      EncodingCase{"Utf16BigMark",
+                                   std::string("\xFE\xFF\0"
+                                               "1",
+                                               4),
+                                   "UTF-16"},
+                      EncodingCase{"Utf16Little", std::string("1\0,\0", 4), "UTF-16"},
+                      EncodingCase{"Utf16Big",
+                                   std::string("\0"
+                                               "1\0,",
+                                               4),
+                                   "UTF-16"},
+                      EncodingCase{"Utf32LittleMark", std::string("\xFF\xFE\0\0", 4), "UTF-32"},
+                      EncodingCase{"Utf32BigMark", std::string("\0\0\xFE\xFF", 4), "UTF-32"},
+                      EncodingCase{"Utf8Mark",
+                                   "\xEF\xBB\xBF"
+                                   "1",
+                                   ""},
+                      EncodingCase{"Ascii", "1,2\n", ""}, EncodingCase{"Short", "1", ""},
+                      EncodingCase{"Empty", "", ""}, EncodingCase{"Latin1", "\xB5m,1", ""},
+                      EncodingCase{"NulsInAscii", std::string("1 2\0\0", 5), ""}),
+    ::formeval::test::namedby([](const EncodingCase& c) { return c.name; }));
+
 // A report written through a link replaces the file the link leads to and
 // leaves the link a link.
 TEST(Outputs, AReportThroughALinkWritesItsFile) {

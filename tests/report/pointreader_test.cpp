@@ -125,6 +125,22 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Refusals, PointReaderTest,
     ::testing::Values(
+        ReadCase{"LinesEndedByCrAlone",
+                 "x y\r1 2\r3 4\r5 7\r",
+                 {},
+                 2,
+                 {},
+                 {},
+                 "formreport: p.csv:1: lines end in CR alone (old Mac text), which formreport "
+                 "does not read: convert the line ends to LF or CR LF\n"},
+        ReadCase{"OneLineEndedByCrAlone",
+                 "1 2\n3 4\r5 7\n8 1\n",
+                 {},
+                 2,
+                 {},
+                 {},
+                 "formreport: p.csv:2: lines end in CR alone (old Mac text), which formreport "
+                 "does not read: convert the line ends to LF or CR LF\n"},
         ReadCase{"MistypedFirstLineIsNoHeader",
                  "10.5,0.O\n0,1\n-1,0\n",
                  {},

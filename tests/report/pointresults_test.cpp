@@ -281,6 +281,16 @@ TEST_P(PointStatusTest, ExitsWithTheReason) {
     dir.write("onaline.csv", "1 1\n2 2\n3 3\n4 4\n");
     dir.write("refused.txt", "2500 3 0.000001\n0 0\n1 1\n2 0\n");
     dir.write("empty.txt", "");
+    dir.write("utf16.csv", std::string("\xFF\xFE"
+                                       "1\0,\0"
+                                       "2\0\n\0",
+                                       10));
+    dir.write("utf16be.txt", std::string("\0"
+                                         "2\0"
+                                         "5\0"
+                                         "0\0"
+                                         "0",
+                                         9));
     const test::ReportOutcome o = test::report(c.args);
     EXPECT_EQ(o.status, c.status) << o.err;
     EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
@@ -298,6 +308,23 @@ INSTANTIATE_TEST_SUITE_P(
                    {"results", "onaline.csv", "--feature", "circle"},
                    exitinput,
                    "formreport: onaline.csv: no circle evaluated: "},
+        StatusCase{"WavelengthLongerThanTheCircumference",
+                   {"results", "good.csv", "--feature", "circle", "--filter-wavelength", "7"},
+                   exitinput,
+                   "the cut-off wavelength 7 is longer than the profile (6.28"},
+        StatusCase{"WavelengthLongerThanTheLine",
+                   {"results", "onaline.csv", "--feature", "line", "--filter-wavelength", "4.5"},
+                   exitinput,
+                   "the cut-off wavelength 4.5 is longer than the profile (4.24264)"},
+        StatusCase{"Utf16PointFile",
+                   {"results", "utf16.csv", "--feature", "circle"},
+                   exitinput,
+                   "formreport: utf16.csv: is UTF-16 text, which formreport does not read: save "
+                   "it as UTF-8 or ASCII\n"},
+        StatusCase{"Utf16JobStreamWithoutMark",
+                   {"results", "utf16be.txt"},
+                   exitinput,
+                   "formreport: utf16be.txt: is UTF-16 text"},
         StatusCase{"PolarNoFeature",
                    {"polar", "onaline.csv", "--feature", "circle"},
                    exitinput,

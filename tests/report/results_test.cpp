@@ -355,6 +355,19 @@ TEST(Results, RefusesAToleranceThatIsNone) {
     }
 }
 
+// A whole number with a leading zero is decimal, not octal.
+TEST(Results, LeadingZerosKeepNumbersDecimal) {
+    test::Workdir dir;
+    dir.write("part.csv", "x,y\n1,0\n0,1\n-1,0\n0,-1.001\n");
+    const auto run = [](const char* digits) {
+        return test::report({"results", "part.csv", "--feature", "circle", "--digits", digits});
+    };
+    const test::ReportOutcome padded = run("010"), plain = run("10");
+    ASSERT_EQ(padded.status, exitok) << padded.err;
+    EXPECT_EQ(padded.out, plain.out);
+    EXPECT_NE(padded.out, run("8").out);
+}
+
 // The JSON holds the CSV's rows, with null where the CSV is empty.
 TEST(Results, JsonHasTheRowsOfTheCsv) {
     test::Workdir dir;

@@ -109,7 +109,15 @@ INSTANTIATE_TEST_SUITE_P(
         ContributionCase{"normal gaussian", false, {}},
         ContributionCase{"radial gaussian 1", false, {}},
         ContributionCase{"x lognormal 1", false, {}}, ContributionCase{"x gaussian -1", false, {}},
-        ContributionCase{"scale gaussian 1um", false, {}}),
+        ContributionCase{"scale gaussian 1um", false, {}},
+        // A second value where the name goes is a slip, a name starting
+        // with digits is a name.
+        ContributionCase{"x gaussian 1um 2um", false, {}},
+        ContributionCase{"x gaussian 1 um", false, {}},
+        ContributionCase{"scale gaussian 2ppm 3", false, {}},
+        ContributionCase{"x gaussian 1um 2nd probe",
+                         true,
+                         {"2nd probe", Acts::x, Distribution::gaussian, 0.001}}),
     test::namedby([](const ContributionCase& c) { return c.text; }));
 
 TEST(ModelFile, SkipsCommentsAndNamesTheBadLine) {
@@ -152,19 +160,17 @@ const double inf = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ToleranceTexts,
-    ::testing::Values(ToleranceCase{"0.004", true, "t", -inf, 0.004},
-                      ToleranceCase{"4um", true, "t", -inf, 0.004},
-                      ToleranceCase{"diameter=49.99:50.01", true, "diameter", 49.99, 50.01},
-                      ToleranceCase{"radius=:25.01", true, "radius", -inf, 25.01},
-                      ToleranceCase{"centre_x=-1um:", true, "centre_x", -0.001, inf},
-                      ToleranceCase{"slope=-0.1:0.1", true, "slope", -0.1, 0.1},
-                      ToleranceCase{"roundness=1", false, "", 0, 0},
-                      ToleranceCase{"t=5:4", false, "", 0, 0},
-                      ToleranceCase{"t=:", false, "", 0, 0},
-                      ToleranceCase{"slope=1um", false, "", 0, 0},
-                      ToleranceCase{"-1", false, "", 0, 0},
-                      ToleranceCase{"q=-1um", false, "", 0, 0},
-                      ToleranceCase{"centre_x=-1:-0.5", true, "centre_x", -1, -0.5}),
+    ::testing::Values(
+        ToleranceCase{"0.004", true, "t", -inf, 0.004},
+        ToleranceCase{"4um", true, "t", -inf, 0.004},
+        ToleranceCase{"diameter=49.99:50.01", true, "diameter", 49.99, 50.01},
+        ToleranceCase{"radius=:25.01", true, "radius", -inf, 25.01},
+        ToleranceCase{"centre_x=-1um:", true, "centre_x", -0.001, inf},
+        ToleranceCase{"slope=-0.1:0.1", true, "slope", -0.1, 0.1},
+        ToleranceCase{"roundness=1", false, "", 0, 0}, ToleranceCase{"t=5:4", false, "", 0, 0},
+        ToleranceCase{"t=:", false, "", 0, 0}, ToleranceCase{"slope=1um", false, "", 0, 0},
+        ToleranceCase{"-1", false, "", 0, 0}, ToleranceCase{"q=-1um", false, "", 0, 0},
+        ToleranceCase{"centre_x=-1:-0.5", true, "centre_x", -1, -0.5}),
     test::namedby([](const ToleranceCase& c) { return c.text; }));
 
 // A job stream of one least-squares circle job: n points equally spaced on
@@ -495,6 +501,33 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--sigma", "1", "--quantity", "roundness"},
                 exitusage,
                 "roundness"},
+        Refusal{"quantity the feature lacks",
+                {"--sigma", "1", "--feature", "circle", "--quantity", "p"},
+                exitusage,
+                "--quantity: 'p' is no quantity of a circle by minimum zone: its quantities are "
+                "centre_x, centre_y, radius, diameter, t, q"},
+        Refusal{"quantity no record has",
+                {"--sigma", "1", "--quantity", "axis_x"},
+                exitusage,
+                "'axis_x' is no quantity of a circle"},
+        Refusal{"quantity one record lacks",
+                {"--sigma", "1", "--quantity", "t", "--quantity", "p", "--trials", "2000"},
+                exitusage,
+                "--quantity: 'p' is a quantity of none of the point sets"},
+        Refusal{"value and unit apart",
+                {"--unit", "mm", "--sigma", "1", "um"},
+                exitusage,
+                "'um' is a unit, not an input: write a value and its unit as one word (--sigma "
+                "1um)"},
+        Refusal{"unit formreport does not convert to",
+                {"--unit", "MM", "--sigma", "1um"},
+                exitusage,
+                "'1um' names a unit, but --unit 'MM' is no length unit formreport converts to"},
+        Refusal{"two values",
+                {"--unit", "mm", "--contribution", "x gaussian 1um 2um"},
+                exitusage,
+                "'2um' after the value '1um' reads as a value"},
+        Refusal{"hexadecimal trials", {"--sigma", "1", "--trials", "0x100"}, exitusage, "decimal"},
         Refusal{
             "bad model file", {"--unit", "mm", "--model", "model.txt"}, exitinput, "model.txt:2"},
         Refusal{"along z of a circle", {"--sigma-z", "1"}, exitinput, "along z"},
