@@ -1,5 +1,6 @@
-"""Arguments as the compiled core takes them: float64 arrays it reads in place,
-and plain numbers. What callers pass is checked and converted here, with the
+"""Arguments as the compiled core takes them: float64 arrays whose rows it
+reads where they lie (it copies them before it lets the GIL go), and plain
+numbers. What callers pass is checked and converted here, with the
 messages they see; the core only refuses what it cannot read."""
 from __future__ import annotations
 
@@ -27,7 +28,8 @@ def _in_place(array: np.ndarray, dimension: int) -> bool:
 
 
 class Points(NamedTuple):
-    """Points as the core takes them, and the note saying which were left out."""
+    """Points as the core takes them, and the notes of a result of them (of
+    masked points left out)."""
 
     array: np.ndarray
     notes: List[str]

@@ -126,6 +126,9 @@ def _run(function: Callable[..., _core.ProgramResult], points: npt.ArrayLike, fe
 
 # What the jobs' functions document alike.
 _JOB = _arrays.documented(
+    masked="""The rows of a masked
+        array that hold a masked coordinate are left out, and the notes say
+        how many; the coordinates are copied before the computation.""",
     returns="""Returns
     -------
     ProgramResult
@@ -159,7 +162,7 @@ def straightness(points: npt.ArrayLike, method: str = "minimum zone",
     Parameters
     ----------
     points : array_like
-        An n x 2 array of any real dtype (3 to 2048 points).
+        An n x 2 array of any real dtype (3 to 2048 points). {masked}
     method : str, default "minimum zone"
         "least squares" or "minimum zone".
     {tolerance}
@@ -188,7 +191,7 @@ def flatness(points: npt.ArrayLike, method: str = "minimum zone",
     Parameters
     ----------
     points : array_like
-        An n x 3 array of any real dtype (4 to 2048 points).
+        An n x 3 array of any real dtype (4 to 2048 points). {masked}
     method : str, default "minimum zone"
         "least squares" or "minimum zone".
     {tolerance}
@@ -212,7 +215,7 @@ def circle(points: npt.ArrayLike, method: str = "minimum zone",
     ----------
     points : array_like
         An n x 2 array of any real dtype (at most 2048 points; at least 3
-        by least squares, 4 otherwise).
+        by least squares, 4 otherwise). {masked}
     method : str, default "minimum zone"
         "least squares", "minimum zone", "peak" ("minimum circumscribed") or
         "valley" ("maximum inscribed").
@@ -244,7 +247,7 @@ def sphere(points: npt.ArrayLike, tolerance: float = 1e-6) -> ProgramResult:
     Parameters
     ----------
     points : array_like
-        An n x 3 array of any real dtype (5 to 2048 points).
+        An n x 3 array of any real dtype (5 to 2048 points). {masked}
     tolerance : float, default 1e-6
         The record's tolerance (formeval's cri, in the unit of the
         coordinates).
