@@ -87,15 +87,17 @@ class ProgramResult(_Parameters):
     fitted = _field("fitted", bool,
                     "Lines and planes: False when the fit met a singular system or its exchange "
                     "was stopped (the numbers are not a fit).")
+
     @property
     def notes(self) -> List[str]:
         """What formeval wrote on its console while computing (the notes of a
         result that is not a fit), one note an item: without its prompts'
         control bytes, each message formeval wrote as an item of its own, and
         a note said again and again given once with the count ("Coefficient
-        matrix is singular (1000 times)"). First, the note of masked points
+        matrix is singular (999 times)"). First, the note of masked points
         left out."""
         return self._left_out + tidied(self._core.notes)
+
     deviations = _field("deviations", npt.NDArray[np.float64],
                         "Each point's deviation as formeval measures it, in the given order "
                         "(without the rows of a masked array left out): lines along y, planes "
