@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace formeval::pointset::kernel {
 
@@ -216,7 +217,9 @@ namespace {
 // the budget of cells, or of the work it allows (2000 distances a cell), runs
 // out; inf when every cell is excluded (or the search begins again).
 double search(Search& s, long budget, long& used) {
-    const long most = 2000 * budget;
+    constexpr long percell = 2000;
+    constexpr long largest = std::numeric_limits<long>::max();
+    const long most = budget > largest / percell ? largest : percell * budget;
     std::priority_queue<Cube> open;
     open.push({{0, 0, 0}, quarter, -inf});
     while (!open.empty()) {

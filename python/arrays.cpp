@@ -1,6 +1,7 @@
 // Arrays in, arrays out.
 #include "python/module.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -31,10 +32,14 @@ PointArray pointarray(const py::array& array, int dimension) {
     PointArray p;
     p.count = static_cast<std::size_t>(array.shape(0));
     p.dimension = dimension;
-    p.stride = p.count < 2 ? static_cast<std::size_t>(dimension)
-                           : static_cast<std::size_t>(array.strides(0) / doublesize);
-    p.data = static_cast<const double*>(array.data());
     p.array = array;
+    const std::size_t width = static_cast<std::size_t>(dimension);
+    const std::size_t stride =
+        p.count < 2 ? width : static_cast<std::size_t>(array.strides(0) / doublesize);
+    const auto* data = static_cast<const double*>(array.data());
+    p.coordinates.resize(p.count * width);
+    for (std::size_t i = 0; i < p.count; ++i)
+        std::copy(data + i * stride, data + i * stride + width, p.coordinates.begin() + i * width);
     return p;
 }
 

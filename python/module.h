@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "pointset/pointset.h"
 #include "report/rows/rows.h"
 
 #include <optional>
@@ -20,20 +21,25 @@ namespace formeval::python {
 
 namespace py = pybind11;
 
-// Points read in place: rows of `dimension` float64 coordinates, `stride`
-// doubles apart, in `array` (kept so that the rows outlive the call).
+// The coordinates of an array of points, copied while the GIL is held: the
+// computations read them without the GIL, when another thread may change
+// the array (the copy keeps its changes from reaching a computation).
+// `array` is the array they came from, kept for the caller.
 struct PointArray {
     py::array array;
-    const double* data = nullptr;
+    std::vector<double> coordinates; // the points' coordinates, row by row
     std::size_t count = 0;
     int dimension = 2;
-    std::size_t stride = 2; // doubles from one row to the next
+
+    pointset::Points view() const {
+        return {coordinates.data(), count, dimension, static_cast<std::size_t>(dimension)};
+    }
 };
 
 // The rows of `array`, an n x `dimension` float64 array whose rows hold their
 // coordinates side by side, aligned, at a whole number of doubles apart (as
-// formeval/_arrays.py hands them over). Throws ValueError for any other
-// array, so that nothing is read out of place.
+// formeval/_arrays.py hands them over), copied. Throws ValueError for any
+// other array, so that nothing is read out of place.
 PointArray pointarray(const py::array& array, int dimension);
 
 // The values of a one-dimensional float64 array, copied. Throws ValueError

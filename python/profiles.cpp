@@ -12,12 +12,24 @@ namespace formeval::python {
 
 namespace {
 
-// The points' columns and the circle, checked.
+// An angle in whole degrees, as formreport names an arc's span.
+std::string degrees(double radians) {
+    return std::to_string(std::lround(radians * 45 / std::atan(1.0))) + "\u00b0";
+}
+
+// The points' columns and the circle, checked, and the profile about the
+// circle sorted by angle.
 struct Profile {
     std::vector<double> x, y;
     profile::Circle about;
+    std::vector<profile::PolarPoint> sorted;
 };
 
+// The profile of the points about the circle. Throws ValueError for a circle
+// without a finite centre and a positive radius, a point not finite, and for
+// points that form an arc about the centre (formreport's rule: the largest
+// angle between neighbours beyond twice their median and 30 degrees), which
+// the closed profile's filters and harmonics would take for a whole turn.
 Profile profileof(const py::array& points, std::pair<double, double> centre, double radius) {
     const PointArray p = pointarray(points, 2);
     if (!std::isfinite(centre.first) || !std::isfinite(centre.second) || !std::isfinite(radius) ||
@@ -28,18 +40,28 @@ Profile profileof(const py::array& points, std::pair<double, double> centre, dou
     out.x.reserve(p.count);
     out.y.reserve(p.count);
     for (std::size_t i = 0; i < p.count; ++i) {
-        const double x = p.data[i * p.stride], y = p.data[i * p.stride + 1];
+        const double x = p.coordinates[2 * i], y = p.coordinates[2 * i + 1];
         if (!std::isfinite(x) || !std::isfinite(y))
             throw py::value_error("point " + std::to_string(i + 1) + " is not finite");
         out.x.push_back(x);
         out.y.push_back(y);
     }
+    profile::ProfileExtent extent;
+    {
+        py::gil_scoped_release unlocked;
+        out.sorted = profile::profileabout(out.x, out.y, out.about);
+        extent = profile::profileextent(out.sorted);
+    }
+    if (!extent.closed)
+        throw py::value_error("an arc of " + degrees(extent.span) +
+                              " is no closed profile: filter an open profile along its length "
+                              "with open_filter");
     return out;
 }
 
 // The profile's deviations from the circle at equal angles.
 profile::EqualAngles samplesof(const Profile& p) {
-    return profile::equalangles(profile::profileabout(p.x, p.y, p.about));
+    return profile::equalangles(p.sorted);
 }
 
 // The profile's deviations set off from the circle again as n x 2 points.

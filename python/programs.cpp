@@ -31,8 +31,7 @@ Program run(const py::array& points, Feature feature, int method, double toleran
     methods::Result r;
     {
         py::gil_scoped_release unlocked;
-        r = methods::evaluate({p.data, p.count, p.dimension, p.stride}, feature,
-                              static_cast<Criterion>(method), tolerance);
+        r = methods::evaluate(p.view(), feature, static_cast<Criterion>(method), tolerance);
     }
     if (!r.evaluated) throw py::value_error(r.failure);
     py::object deviations = ownedarray(std::move(r.deviations));

@@ -23,8 +23,8 @@ const char* methodname(Criterion c) {
     return pointset::traits(c).python;
 }
 
-// One evaluated reference, with the points it was evaluated on (kept for the
-// largest gap of a circle, found when first asked for).
+// One evaluated reference, with the points it was evaluated on (their copy
+// kept for the largest gap of a circle, found when first asked for).
 class Result {
   public:
     Result(Reference r, PointArray points, const pointset::Options& o)
@@ -64,7 +64,7 @@ class Result {
 
   private:
     double gapdegrees() const {
-        const pointset::Points view{points_.data, points_.count, 2, points_.stride};
+        const pointset::Points view = points_.view();
         pointset::Options o;
         o.deviations = false;
         Reference centre = r_;
@@ -76,7 +76,7 @@ class Result {
         }
         std::vector<pointset::Point> p(points_.count);
         for (std::size_t i = 0; i < points_.count; ++i)
-            p[i] = {points_.data[i * points_.stride], points_.data[i * points_.stride + 1], 0};
+            p[i] = {points_.coordinates[2 * i], points_.coordinates[2 * i + 1], 0};
         return pointset::largestgap(p, centre.point[0], centre.point[1]) * 45 / std::atan(1.0);
     }
 
@@ -116,7 +116,7 @@ Result evaluate(const py::array& points, int feature, int criterion, bool deviat
     Reference r;
     {
         py::gil_scoped_release unlocked;
-        r = pointset::evaluate({p.data, p.count, p.dimension, p.stride}, f, c, o);
+        r = pointset::evaluate(p.view(), f, c, o);
     }
     if (!r.found) throw py::value_error(r.failure);
     return Result(std::move(r), std::move(p), o);

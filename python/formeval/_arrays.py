@@ -1,10 +1,12 @@
-"""Arguments as the compiled core takes them: float64 arrays it reads in place,
-and plain numbers. What callers pass is checked and converted here, with the
+"""Arguments as the compiled core takes them: float64 arrays whose rows it
+reads where they lie (it copies them before it lets the GIL go), and plain
+numbers. What callers pass is checked and converted here, with the
 messages they see; the core only refuses what it cannot read."""
 from __future__ import annotations
 
 import operator
-from typing import Any, Callable, SupportsFloat, SupportsIndex, Tuple, TypeVar
+from typing import (Any, Callable, List, NamedTuple, Optional, SupportsFloat, SupportsIndex,
+                    Tuple, TypeVar)
 
 import numpy as np
 import numpy.typing as npt
@@ -25,12 +27,47 @@ def _in_place(array: np.ndarray, dimension: int) -> bool:
             and (array.shape[0] < 2 or rows >= dimension * size))
 
 
-def points(values: npt.ArrayLike, dimension: int, what: str) -> np.ndarray:
-    """The points as an n x `dimension` float64 array the core reads in place:
-    `values` itself when it is such an array, else its copy converted once.
+class Points(NamedTuple):
+    """Points as the core takes them, and the notes of a result of them (of
+    masked points left out)."""
+
+    array: np.ndarray
+    notes: List[str]
+
+
+def left_out(masked: int, given: int) -> List[str]:
+    """The note of a result of points of which `masked` of `given` were
+    masked and left out; none when none was."""
+    if not masked:
+        return []
+    return [f"masked points left out: {masked} of the {given} given (rows with a masked "
+            f"coordinate); the result is of the other {given - masked}"]
+
+
+def _unmasked(values: npt.ArrayLike) -> Tuple[Any, int]:
+    """The values without the rows of a masked array that hold a masked
+    coordinate, and how many rows were dropped; other values as they are."""
+    if not isinstance(values, np.ma.MaskedArray):
+        return values, 0
+    mask = np.ma.getmaskarray(values)
+    data = values.data
+    if mask.ndim != 2 or not mask.any():
+        return data, 0
+    dropped = mask.any(axis=1)
+    return data[~dropped], int(dropped.sum())
+
+
+def points(values: npt.ArrayLike, dimension: int, what: str) -> Points:
+    """The points as an n x `dimension` float64 array the core reads,
+    `values` itself when it is such an array, else its copy converted once;
+    and the notes of the result.
+
+    The rows of a masked array that hold a masked coordinate are left out
+    (the notes say how many).
 
     Raises TypeError for values that are not real numbers, ValueError for
     another shape (`what` names the feature: "a circle needs ...")."""
+    values, masked = _unmasked(values)
     try:
         array = np.asarray(values)
     except (TypeError, ValueError):
@@ -40,9 +77,10 @@ def points(values: npt.ArrayLike, dimension: int, what: str) -> np.ndarray:
     if array.ndim != 2 or array.shape[1] != dimension:
         raise ValueError(f"{what} needs an n x {dimension} array of points, "
                          f"not one of shape {array.shape}")
+    notes = left_out(masked, array.shape[0] + masked)
     if _in_place(array, dimension):
-        return array
-    return np.require(array, np.float64, ["C_CONTIGUOUS", "ALIGNED"])
+        return Points(array, notes)
+    return Points(np.require(array, np.float64, ["C_CONTIGUOUS", "ALIGNED"]), notes)
 
 
 def column(values: npt.ArrayLike, what: str) -> np.ndarray:
@@ -59,6 +97,22 @@ def column(values: npt.ArrayLike, what: str) -> np.ndarray:
     if array.ndim != 1:
         raise ValueError(f"{what} must be a one-dimensional array")
     return np.require(array, np.float64, ["C_CONTIGUOUS", "ALIGNED"])
+
+
+def paired(first: npt.ArrayLike,
+           second: npt.ArrayLike) -> Tuple[Any, Any, Optional[np.ndarray]]:
+    """Two columns of one profile without the entries where either is masked,
+    and which entries were kept (None when neither is a masked array with a
+    masked entry of a one-dimensional column of the other's length)."""
+    if not (isinstance(first, np.ma.MaskedArray) or isinstance(second, np.ma.MaskedArray)):
+        return first, second, None
+    a, b = np.ma.asarray(first), np.ma.asarray(second)
+    if a.ndim != 1 or a.shape != b.shape:
+        return a.data, b.data, None
+    kept = ~(np.ma.getmaskarray(a) | np.ma.getmaskarray(b))
+    if kept.all():
+        return a.data, b.data, None
+    return a.data[kept], b.data[kept], kept
 
 
 def real(value: SupportsFloat, what: str) -> float:
@@ -78,6 +132,23 @@ def integer(value: SupportsIndex, what: str) -> int:
         return operator.index(value)
     except TypeError:
         raise TypeError(f"{what} must be an integer, not {type(value).__name__}") from None
+
+
+#: Most cells a global search may be given: the search's work allowance,
+#: 2000 distances a cell, stays a 64-bit count.
+MAX_BUDGET = 10**15
+
+
+def budget(value: SupportsIndex) -> int:
+    """A search's budget of cells: an integer from 0 to MAX_BUDGET.
+
+    Raises TypeError for anything but an integer, ValueError for one out of
+    that range."""
+    cells = integer(value, "the budget")
+    if not 0 <= cells <= MAX_BUDGET:
+        raise ValueError(f"the budget is a whole number of cells from 0 to {MAX_BUDGET}, "
+                         f"not {cells}")
+    return cells
 
 
 def text(value: str, what: str) -> str:

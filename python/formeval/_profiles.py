@@ -28,7 +28,7 @@ _PROFILE = _arrays.documented(profile="""points : array_like
 
 
 def _profile(points: npt.ArrayLike, centre: Tuple[float, float],
-             radius: float) -> Tuple[np.ndarray, Tuple[float, float], float]:
+             radius: float) -> Tuple[_arrays.Points, Tuple[float, float], float]:
     _core.require_spectral()
     return (_arrays.points(points, 2, "a profile"), _arrays.centre(centre),
             _arrays.real(radius, "the radius"))
@@ -49,13 +49,17 @@ def harmonics(points: npt.ArrayLike, centre: Tuple[float, float],
         ``amplitude``: numpy array indexed by undulations per revolution, 0
         to 50 where the points resolve them (k = 0 the mean deviation);
         ``points``: the samples used; ``resampled``: whether the points were
-        interpolated to equal angles.
+        interpolated to equal angles; ``notes``: masked points left out.
 
     Raises
     ------
     ValueError
         For a circle without a finite centre and a positive radius, points
-        that are not finite, or a package built without FFTW.
+        that are not finite, points that form an arc about the centre (no
+        closed profile: `open_filter` filters an arc along its length), or a
+        package built without FFTW. The profile is an arc, as formreport
+        judges one, when the largest angle between neighbouring points
+        exceeds both twice their median and 30 degrees.
 
     Examples
     --------
@@ -63,12 +67,13 @@ def harmonics(points: npt.ArrayLike, centre: Tuple[float, float],
     >>> t = np.arange(360) * np.pi / 180
     >>> r = 10 + 0.01 * np.cos(3 * t)
     >>> h = formeval.harmonics(np.column_stack([r * np.cos(t), r * np.sin(t)]), (0, 0), 10)
-    >>> round(h.amplitude[3], 12), h.points, h.resampled
-    (0.01, 360, False)
+    >>> round(h.amplitude[3], 12), h.points, h.resampled, h.notes
+    (0.01, 360, False, [])
     """
-    array, at, r = _profile(points, centre, radius)
-    amplitude, count, resampled = _core.harmonics(array, at, r)
-    return SimpleNamespace(amplitude=amplitude, points=count, resampled=resampled)
+    given, at, r = _profile(points, centre, radius)
+    amplitude, count, resampled = _core.harmonics(given.array, at, r)
+    return SimpleNamespace(amplitude=amplitude, points=count, resampled=resampled,
+                           notes=given.notes)
 
 
 @_PROFILE
@@ -90,16 +95,19 @@ def gaussian_filter(points: npt.ArrayLike, centre: Tuple[float, float], radius: 
     -------
     types.SimpleNamespace
         ``points``: the filtered profile as an n x 2 array; ``resampled``:
-        whether the points were interpolated to equal angles.
+        whether the points were interpolated to equal angles; ``notes``:
+        masked points left out.
 
     Raises
     ------
     ValueError
-        For a cut-off not above 0, and where `harmonics` does.
+        For a cut-off not above 0, and where `harmonics` does: an arc is no
+        closed profile (filter it along its length with `open_filter`).
     """
-    array, at, r = _profile(points, centre, radius)
-    filtered, resampled = _core.gaussian_filter(array, at, r, _arrays.real(cutoff, "the cut-off"))
-    return SimpleNamespace(points=filtered, resampled=resampled)
+    given, at, r = _profile(points, centre, radius)
+    filtered, resampled = _core.gaussian_filter(given.array, at, r,
+                                                _arrays.real(cutoff, "the cut-off"))
+    return SimpleNamespace(points=filtered, resampled=resampled, notes=given.notes)
 
 
 @_PROFILE
@@ -125,18 +133,19 @@ def harmonic_spectrum(points: npt.ArrayLike, centre: Tuple[float, float], radius
         ``upr``: int64 array of the harmonics; ``amplitude``: half each
         harmonic's peak to valley, in the points' unit; ``phase``: radians,
         in (-pi, pi]; ``resampled``: whether the points were interpolated to
-        equal angles.
+        equal angles; ``notes``: masked points left out.
 
     Raises
     ------
     ValueError
         Where `harmonics` does, and for first > last.
     """
-    array, at, r = _profile(points, centre, radius)
+    given, at, r = _profile(points, centre, radius)
     upto = None if last is None else _arrays.integer(last, "last")
     upr, amplitude, phase, resampled = _core.harmonic_spectrum(
-        array, at, r, _arrays.integer(first, "first"), upto)
-    return SimpleNamespace(upr=upr, amplitude=amplitude, phase=phase, resampled=resampled)
+        given.array, at, r, _arrays.integer(first, "first"), upto)
+    return SimpleNamespace(upr=upr, amplitude=amplitude, phase=phase, resampled=resampled,
+                           notes=given.notes)
 
 
 @_PROFILE
@@ -157,18 +166,19 @@ def band_pass_filter(points: npt.ArrayLike, centre: Tuple[float, float], radius:
     -------
     types.SimpleNamespace
         ``points``: the band as an n x 2 array; ``resampled``: whether the
-        points were interpolated to equal angles.
+        points were interpolated to equal angles; ``notes``: masked points
+        left out.
 
     Raises
     ------
     ValueError
         For cut-offs not so ordered, and where `harmonics` does.
     """
-    array, at, r = _profile(points, centre, radius)
-    band, resampled = _core.band_pass_filter(array, at, r,
+    given, at, r = _profile(points, centre, radius)
+    band, resampled = _core.band_pass_filter(given.array, at, r,
                                              _arrays.real(longwave, "the long-wave cut-off"),
                                              _arrays.real(shortwave, "the short-wave cut-off"))
-    return SimpleNamespace(points=band, resampled=resampled)
+    return SimpleNamespace(points=band, resampled=resampled, notes=given.notes)
 
 
 def open_filter(position: npt.ArrayLike, value: npt.ArrayLike,
@@ -186,14 +196,16 @@ def open_filter(position: npt.ArrayLike, value: npt.ArrayLike,
     position : array_like
         Positions along the profile, strictly increasing, any spacing.
     value : array_like
-        The profile's value at each position.
+        The profile's value at each position. Where either is a masked
+        array, the positions with a masked position or value are left out.
     cutoff : float
         The cut-off wavelength, in the positions' unit, above 0.
 
     Returns
     -------
     numpy.ndarray
-        The mean line at each position.
+        The mean line at each position; of masked arrays a masked array of
+        their length, masked where an entry was left out.
 
     Raises
     ------
@@ -210,6 +222,12 @@ def open_filter(position: npt.ArrayLike, value: npt.ArrayLike,
     >>> np.allclose(formeval.open_filter(s, 2 + 0.5 * s, 4), 2 + 0.5 * s)
     True
     """
-    return _core.open_filter(_arrays.column(position, "the positions"),
+    position, value, kept = _arrays.paired(position, value)
+    mean = _core.open_filter(_arrays.column(position, "the positions"),
                              _arrays.column(value, "the values"),
                              _arrays.real(cutoff, "the cut-off"))
+    if kept is None:
+        return mean
+    whole = np.ma.masked_all(kept.shape, dtype=np.float64)
+    whole[kept] = mean
+    return whole

@@ -2,7 +2,8 @@
 circle and sphere computations, with the numbers its jobs print."""
 from __future__ import annotations
 
-from typing import Any, Callable, Dict, List, Optional
+import re
+from typing import Any, Callable, Dict, Iterable, List, Optional
 
 import numpy as np
 import numpy.typing as npt
@@ -24,6 +25,37 @@ _CIRCULAR_NAMES = (f'"{_core.PROGRAM_METHODS[0]}", "{_core.PROGRAM_METHODS[1]}",
                    f'"{_core.PROGRAM_METHODS[2]}" ("{METHODS[2]}"), '
                    f'"{_core.PROGRAM_METHODS[3]}" ("{METHODS[3]}")')
 _LINEAR_NAMES = f'"{_core.PROGRAM_METHODS[0]}", "{_core.PROGRAM_METHODS[1]}"'
+
+
+# Messages of the batch program's routines that end no line of the console,
+# so that the next runs into them.
+_UNENDED = ("Coefficient matrix is singular",)
+_CONTROL = re.compile(r"[\x00-\x1f\x7f]+")
+
+
+def _lines(said: str) -> List[str]:
+    """The messages in a line of the console: each unended message ends one."""
+    for message in _UNENDED:
+        said = said.replace(message, message + "\n")
+    return said.split("\n")
+
+
+def tidied(said: Iterable[str]) -> List[str]:
+    """The console's lines as notes: control bytes (a prompt's bells) taken
+    out, each message an item, blank ones left out, runs of blanks made one;
+    a note said more than once given at its first place with the count."""
+    notes: List[str] = []
+    counts: Dict[str, int] = {}
+    for line in said:
+        for message in _lines(line):
+            note = " ".join(_CONTROL.sub(" ", message).split())
+            if not note:
+                continue
+            if note not in counts:
+                notes.append(note)
+                counts[note] = 0
+            counts[note] += 1
+    return [note if counts[note] == 1 else f"{note} ({counts[note]} times)" for note in notes]
 
 
 class ProgramResult(_Parameters):
@@ -55,11 +87,20 @@ class ProgramResult(_Parameters):
     fitted = _field("fitted", bool,
                     "Lines and planes: False when the fit met a singular system or its exchange "
                     "was stopped (the numbers are not a fit).")
-    notes = _field("notes", List[str],
-                   "What formeval wrote on its console while computing: the notes of a result "
-                   "that is not a fit.")
+
+    @property
+    def notes(self) -> List[str]:
+        """What formeval wrote on its console while computing (the notes of a
+        result that is not a fit), one note an item: without its prompts'
+        control bytes, each message formeval wrote as an item of its own, and
+        a note said again and again given once with the count ("Coefficient
+        matrix is singular (999 times)"). First, the note of masked points
+        left out."""
+        return self._left_out + tidied(self._core.notes)
+
     deviations = _field("deviations", npt.NDArray[np.float64],
-                        "Each point's deviation as formeval measures it: lines along y, planes "
+                        "Each point's deviation as formeval measures it, in the given order "
+                        "(without the rows of a masked array left out): lines along y, planes "
                         "along z (observation minus fit), circles and spheres radially.")
 
     def to_dict(self) -> Dict[str, Any]:
@@ -81,12 +122,15 @@ class ProgramResult(_Parameters):
 
 def _run(function: Callable[..., _core.ProgramResult], points: npt.ArrayLike, feature: str,
          dimension: int, *arguments: Any) -> ProgramResult:
-    array = _arrays.points(points, dimension, f"a {feature}")
-    return ProgramResult(function(array, *arguments))
+    given = _arrays.points(points, dimension, f"a {feature}")
+    return ProgramResult(function(given.array, *arguments), given.notes)
 
 
 # What the jobs' functions document alike.
 _JOB = _arrays.documented(
+    masked="""The rows of a masked
+        array that hold a masked coordinate are left out, and the notes say
+        how many; the coordinates are copied before the computation.""",
     returns="""Returns
     -------
     ProgramResult
@@ -120,7 +164,7 @@ def straightness(points: npt.ArrayLike, method: str = "minimum zone",
     Parameters
     ----------
     points : array_like
-        An n x 2 array of any real dtype (3 to 2048 points).
+        An n x 2 array of any real dtype (3 to 2048 points). {masked}
     method : str, default "minimum zone"
         "least squares" or "minimum zone".
     {tolerance}
@@ -149,7 +193,7 @@ def flatness(points: npt.ArrayLike, method: str = "minimum zone",
     Parameters
     ----------
     points : array_like
-        An n x 3 array of any real dtype (4 to 2048 points).
+        An n x 3 array of any real dtype (4 to 2048 points). {masked}
     method : str, default "minimum zone"
         "least squares" or "minimum zone".
     {tolerance}
@@ -173,7 +217,7 @@ def circle(points: npt.ArrayLike, method: str = "minimum zone",
     ----------
     points : array_like
         An n x 2 array of any real dtype (at most 2048 points; at least 3
-        by least squares, 4 otherwise).
+        by least squares, 4 otherwise). {masked}
     method : str, default "minimum zone"
         "least squares", "minimum zone", "peak" ("minimum circumscribed") or
         "valley" ("maximum inscribed").
@@ -205,7 +249,7 @@ def sphere(points: npt.ArrayLike, tolerance: float = 1e-6) -> ProgramResult:
     Parameters
     ----------
     points : array_like
-        An n x 3 array of any real dtype (5 to 2048 points).
+        An n x 3 array of any real dtype (5 to 2048 points). {masked}
     tolerance : float, default 1e-6
         The record's tolerance (formeval's cri, in the unit of the
         coordinates).

@@ -1,7 +1,7 @@
 """Reference features of any point set: formeval.evaluate and its result."""
 from __future__ import annotations
 
-from typing import Any, Dict, List, Optional, Tuple
+from typing import Any, Dict, List, Optional, Sequence, Tuple
 
 import numpy as np
 import numpy.typing as npt
@@ -42,10 +42,11 @@ class _Parameters:
     """The ISO form parameters of a result's deviations, which every result of
     the package has."""
 
-    __slots__ = ("_core",)
+    __slots__ = ("_core", "_left_out")
 
-    def __init__(self, core: Any) -> None:
+    def __init__(self, core: Any, left_out: Sequence[str] = ()) -> None:
         self._core = core
+        self._left_out = list(left_out)  # the note of masked points left out
 
     t = _field("t", float, "Peak to valley of the deviations: p + v, the form error.")
     p = _field("p", float, "Highest deviation (0 when none is positive).")
@@ -89,8 +90,8 @@ class Reference(_Parameters):
                     "Radius of a circle, sphere or cylinder; None for lines and planes.")
     error = _field("t", float, "The form error t.")
     deviations = _field("deviations", Optional[npt.NDArray[np.float64]],
-                        "Each point's deviation, in the given order; None when evaluated with "
-                        "``deviations=False``.")
+                        "Each point's deviation, in the order of `points`; None when evaluated "
+                        "with ``deviations=False``.")
 
     @property
     def certified(self) -> Optional[bool]:
@@ -124,9 +125,9 @@ class Reference(_Parameters):
 
     @property
     def notes(self) -> List[str]:
-        """What to know before trusting the result: an arc, a certificate not
-        reached."""
-        notes = []
+        """What to know before trusting the result: masked points left out, an
+        arc, a certificate not reached."""
+        notes = list(self._left_out)
         if self._core.arc:
             notes.append("arc: the points do not go all round")
         if self.certified is False:
@@ -134,8 +135,9 @@ class Reference(_Parameters):
         return notes
 
     points = _field("points", npt.NDArray[np.float64],
-                    "The array the points were read from: the caller's own when it was a float64 "
-                    "array read in place, else its converted copy.")
+                    "The points evaluated: the caller's own array when it was a float64 array "
+                    "taken as it is, else its converted copy (without the masked rows of a "
+                    "masked array).")
 
     def to_dict(self, tolerance: Optional[float] = None,
                 unit: Optional[str] = None) -> Dict[str, Any]:
@@ -182,9 +184,12 @@ def evaluate(points: npt.ArrayLike, feature: str, method: str, *, deviations: bo
     points : array_like
         An n x 2 array (line, circle) or n x 3 array (plane, sphere,
         cylinder) of any real dtype. A float64 array whose rows hold their
-        coordinates side by side (C order, or rows of a wider array) is read
-        in place, without a copy, and must not change during the call;
-        anything else is converted once.
+        coordinates side by side (C order, or rows of a wider array) is taken
+        as it is; anything else is converted once. The coordinates are
+        copied before the computation, so an array another thread changes
+        meanwhile gives the result of the coordinates as copied. The rows of
+        a masked array that hold a masked coordinate are left out, and the
+        notes say how many.
     feature : str
         "line", "plane", "circle", "sphere" or "cylinder" (`FEATURES`).
     method : str
@@ -198,7 +203,7 @@ def evaluate(points: npt.ArrayLike, feature: str, method: str, *, deviations: bo
     certificate : bool, default True
         Prove bounds on the optimum of the criterion.
     budget : int, default 100000
-        Most cells the global search examines.
+        Most cells the global search examines, from 0 (none) to 10**15.
 
     Returns
     -------
@@ -210,13 +215,16 @@ def evaluate(points: npt.ArrayLike, feature: str, method: str, *, deviations: bo
     TypeError
         For points that are not real numbers.
     ValueError
-        For another shape, an unknown feature or method, and for points the
-        method cannot evaluate, with the reason (too few points, a coordinate
-        not finite, points that determine no feature).
+        For another shape, an unknown feature or method, a budget out of its
+        range, and for points the method cannot evaluate, with the reason
+        (too few points, a coordinate not finite, points that determine no
+        feature).
 
     Notes
     -----
     The computation runs without the GIL, so threads evaluate in parallel.
+    A masked array's masked rows are left out: the deviations are those of
+    ``points[~np.ma.getmaskarray(points).any(axis=1)]``, in its order.
 
     Examples
     --------
@@ -232,6 +240,7 @@ def evaluate(points: npt.ArrayLike, feature: str, method: str, *, deviations: bo
     criterion = _CRITERION.get(_arrays.text(method, "the method"))
     if criterion is None:
         raise ValueError(f'unknown method "{method}"; one of {_one_of(METHODS)}')
-    array = _arrays.points(points, _DIMENSION[feature], f"a {feature}")
-    return Reference(_core.evaluate(array, index, criterion, bool(deviations), bool(certificate),
-                                    _arrays.integer(budget, "the budget")))
+    given = _arrays.points(points, _DIMENSION[feature], f"a {feature}")
+    cells = _arrays.budget(budget)
+    return Reference(_core.evaluate(given.array, index, criterion, bool(deviations),
+                                    bool(certificate), cells), given.notes)

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace formeval::pointset::test {
 namespace {
@@ -285,6 +286,24 @@ TEST(Cylinder, RunOutBudgetGivesABracket) {
     EXPECT_EQ(r.certificate.why, "the global search ran out of its budget of 3 cells");
     EXPECT_LE(r.certificate.lower, full.t * (1 + 1e-9));
     EXPECT_GE(r.certificate.upper, full.t * (1 - 1e-9));
+}
+
+// The largest budgets: the search's allowance of work (2000 distances a
+// cell) is held to the largest count, where it overflowed to below 0 and
+// ended the search at once, uncertified.
+TEST(Cylinder, TheLargestBudgetsSearchAsTheUsualOne) {
+    Cloud c = turned(cylinder(10, 90, 25, 100, 0.005, 0.002, 360, 9), 0.6, {1, 1, 1});
+    const Reference usual = evaluate(c.view(), Feature::cylinder, Criterion::minimumzone);
+    ASSERT_TRUE(usual.certificate.certified) << usual.certificate.why;
+    for (const long budget :
+         {std::numeric_limits<long>::max() / 2000 + 1, std::numeric_limits<long>::max()}) {
+        Options o;
+        o.budget = budget;
+        const Reference r = evaluate(c.view(), Feature::cylinder, Criterion::minimumzone, o);
+        ASSERT_TRUE(r.found) << r.failure;
+        EXPECT_TRUE(r.certificate.certified) << budget << ": " << r.certificate.why;
+        EXPECT_EQ(r.t, usual.t) << budget;
+    }
 }
 
 // Points on a cylinder without form (and five points, which any of a few
