@@ -94,9 +94,10 @@ inline Found notfound(std::string why) {
 Found lslinear(const Moments& m);
 Found lsradial(const Moments& m);
 
-// Minimum zone (mzlinear.cpp, mzradial.cpp) and the extreme circles and
-// spheres (pkradial.cpp, varadial.cpp).
+// Minimum zone (mzlinear.cpp, the line's by calipers.cpp, mzradial.cpp) and
+// the extreme circles and spheres (pkradial.cpp, varadial.cpp).
 Found mzlinear(const Moments& m, const Options& options);
+Found mzline(const Moments& m, const Options& options);
 Found mzradial(const Moments& m, const Options& options);
 Found pkradial(const Moments& m, const Options& options);
 Found varadial(const Moments& m, const Options& options);

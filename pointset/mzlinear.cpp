@@ -1,7 +1,7 @@
-// Minimum-zone line and plane: the narrowest pair of parallel lines (planes)
-// holding every point, the zone measured orthogonally.
+// Minimum-zone plane: the narrowest pair of parallel planes holding every
+// point, the zone measured orthogonally (the line's is calipers.cpp's).
 //
-// In the least-squares frame (x along the line or in the plane, z along the
+// In the least-squares frame (x and y in the plane, z along the
 // least-squares normal), the Chebyshev fit z ~ z0 + a.x by the dual simplex
 // minimises the zone W(a) measured along z; the orthogonal zone of the normal
 // m = (-a, 1) is W(a) / |m|. W is convex and piecewise linear: where the
@@ -59,6 +59,16 @@ std::vector<std::size_t> corners(const Chebyshev<Frame>& fr, std::vector<long>& 
     return out;
 }
 
+// When the corners coincide (a strip, a few points) and give no first basis:
+// up to 24 points spread over the set, every point of a small one.
+std::vector<std::size_t> spreadcandidates(const Chebyshev<Frame>& fr) {
+    constexpr std::size_t most = 24;
+    std::vector<std::size_t> out;
+    const std::size_t step = std::max<std::size_t>(1, (fr.n + most - 1) / most);
+    for (std::size_t i = 0; i < fr.n; i += step) out.push_back(i);
+    return out;
+}
+
 // The Chebyshev fit in the frame whose z axis is `ez`, with what its
 // residuals prove: W(a') >= h + kappa |a' - a| for every a'.
 struct Fit {
@@ -90,11 +100,16 @@ Fit fitabout(const View& w, const Vec& ez) {
     std::array<long, mostk> basis{};
     std::vector<long> set;
     const Chebyshev<Frame> lp(fr, w.n, fr.m);
-    if (!startbasis(fr, fr.m, corners(lp, set), basis)) return out;
+    if (!startbasis(fr, fr.m, corners(lp, set), basis) &&
+        !startbasis(fr, fr.m, spreadcandidates(lp), basis))
+        return out;
     double e[mostk] = {};
     e[fr.m] = 1;
     const Simplex s = dualsimplexset(lp, e, basis, 8 * eps, 2000, set);
-    if (!s.ok) return out;
+    if (!s.ok) {
+        fprintf(stderr, "simplex failed it=%d\n", s.iterations);
+        return out;
+    }
     const double a = s.y[1], b = fr.m == 3 ? s.y[2] : 0;
     const Vec m = sub(fr.ez, add(mul(a, fr.ex), mul(b, fr.ey)));
     out.length = norm(m);
@@ -242,7 +257,7 @@ struct Directions {
 Found mzlinear(const Moments& mo, const Options& options) {
     Found out;
     const View& w = mo.view;
-    const bool line = w.dim == 2;
+    if (w.dim == 2) return mzline(mo, options);
     Fit f = fitabout(w, mo.vectors[0]);
     if (!f.ok) {
         // No m + 1 points in general position: the points fit the feature
@@ -276,7 +291,7 @@ Found mzlinear(const Moments& mo, const Options& options) {
     }
     out.found = true;
     out.point = mul(f.offset, f.normal);
-    out.direction = line ? Vec{-f.normal[1], f.normal[0], 0} : f.normal;
+    out.direction = f.normal;
     if (!options.certificate) return out;
     c.upper = f.zone;
     // A zone is never narrower than twice the spread of the points along its normal.
