@@ -61,10 +61,15 @@ struct View {
 // Centroid, covariance (divided by n) and its eigenvalues (ascending) with
 // unit eigenvectors, in working coordinates; the view's origin is the
 // centroid. largest: the largest magnitude of a coordinate (coordinate unit).
+// spread: the root mean square of the points' distances along the principal
+// directions, as the values are ordered, measured on the points themselves:
+// a value below the covariance's rounding (1e-16 of the largest) is noise,
+// while a spread keeps its digits down to 1e-16 of the strongest.
 struct Moments {
     View view;
     std::array<double, 3> values = {0, 0, 0};
     std::array<Vec, 3> vectors = {};
+    std::array<double, 3> spread = {0, 0, 0};
     double largest = 0;
     std::string failure; // a coordinate that is not finite or too large
 };
