@@ -252,6 +252,33 @@ struct Directions {
     }
 };
 
+// Sets this small, or thick for their extent, take their minimum zone from
+// their hull, when it has at most `mostedges` edges.
+constexpr std::size_t fewpoints = 64;
+constexpr std::size_t mostedges = 1500;
+
+// The zone along the hull's narrowest normal, or the fit's where it is as
+// narrow, proven by the hull's width.
+Found fromhull(const View& w, const Fit& f, const Vec& normal, double width) {
+    const Along a = along(w, normal, [&](auto each) {
+        for (std::size_t i = 0; i < w.n; ++i) each(i);
+    });
+    Found out;
+    out.found = true;
+    Vec n = normal;
+    double zone = a.width, offset = (dot(w[a.high], n) + dot(w[a.low], n)) / 2;
+    if (f.zone <= zone) n = f.normal, zone = f.zone, offset = f.offset;
+    out.point = mul(offset, n);
+    out.direction = n;
+    Certificate& c = out.certificate;
+    c.upper = zone;
+    // The hull's corners and its normals are rounded to a few units.
+    c.lower = std::min(zone, std::max(0.0, width - 16 * eps));
+    c.certified = c.upper - c.lower <= certifiedgap(c.upper, 1);
+    if (!c.certified) c.why = "the hull's narrowest width and the zone found disagree";
+    return out;
+}
+
 } // namespace
 
 Found mzlinear(const Moments& mo, const Options& options) {
@@ -266,9 +293,15 @@ Found mzlinear(const Moments& mo, const Options& options) {
         out.certificate = {true, 0, 0, ""};
         return out;
     }
+    const bool thick = f.kappa < f.h / f.length;
+    Vec normal;
+    double width = inf;
+    if (options.certificate && (thick || w.n <= fewpoints) &&
+        hullwidth(w, mostedges, normal, width))
+        return fromhull(w, f, normal, width);
     Certificate& c = out.certificate;
     double lower = inf;
-    if (options.certificate && f.kappa < f.h / f.length) {
+    if (options.certificate && thick) {
         // Thick for its extent: the fit, about its own normal, proves itself
         // only near it.
         const Fit g = settled(w, f.normal);
