@@ -43,10 +43,10 @@ std::string refusal(const Points& p, Feature f, Criterion c) {
 
 // Why the spread of the points leaves the feature undetermined, or "".
 std::string undetermined(const kernel::Moments& m, Feature f) {
-    const double strongest = std::sqrt(m.values[2 - (m.view.dim == 2)]);
+    const double strongest = m.spread[2 - (m.view.dim == 2)];
     if (!(strongest > 1e-13 * m.largest * m.view.scale)) return "the points all lie at one place";
-    const double second = std::sqrt(m.values[1 - (m.view.dim == 2)]);
-    const double weakest = std::sqrt(m.values[0]);
+    const double second = m.spread[1 - (m.view.dim == 2)];
+    const double weakest = m.spread[0];
     constexpr double ratio = 1e-8;
     if (f != Feature::line && second < ratio * strongest)
         return std::string("the points lie on one line, which determines no ") + featurename(f);

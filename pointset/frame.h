@@ -61,10 +61,15 @@ struct View {
 // Centroid, covariance (divided by n) and its eigenvalues (ascending) with
 // unit eigenvectors, in working coordinates; the view's origin is the
 // centroid. largest: the largest magnitude of a coordinate (coordinate unit).
+// spread: the root mean square of the points' distances along the principal
+// directions, as the values are ordered, measured on the points themselves:
+// a value below the covariance's rounding (1e-16 of the largest) is noise,
+// while a spread keeps its digits down to 1e-16 of the strongest.
 struct Moments {
     View view;
     std::array<double, 3> values = {0, 0, 0};
     std::array<Vec, 3> vectors = {};
+    std::array<double, 3> spread = {0, 0, 0};
     double largest = 0;
     std::string failure; // a coordinate that is not finite or too large
 };
@@ -94,9 +99,10 @@ inline Found notfound(std::string why) {
 Found lslinear(const Moments& m);
 Found lsradial(const Moments& m);
 
-// Minimum zone (mzlinear.cpp, mzradial.cpp) and the extreme circles and
-// spheres (pkradial.cpp, varadial.cpp).
+// Minimum zone (mzlinear.cpp, the line's by calipers.cpp, mzradial.cpp) and
+// the extreme circles and spheres (pkradial.cpp, varadial.cpp).
 Found mzlinear(const Moments& m, const Options& options);
+Found mzline(const Moments& m, const Options& options);
 Found mzradial(const Moments& m, const Options& options);
 Found pkradial(const Moments& m, const Options& options);
 Found varadial(const Moments& m, const Options& options);

@@ -74,10 +74,69 @@ std::vector<Facet> hull3(const View& w) {
     return out;
 }
 
+using Mesh = CGAL::Surface_mesh<Kernel::Point_3>;
+
+Mesh mesh3(const View& w) {
+    std::vector<Kernel::Point_3> p(w.n);
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const Vec q = w[i];
+        p[i] = {q[0], q[1], q[2]};
+    }
+    Mesh mesh;
+    CGAL::convex_hull_3(p.begin(), p.end(), mesh);
+    return mesh;
+}
+
+Vec vec(const Kernel::Point_3& q) {
+    return {q.x(), q.y(), q.z()};
+}
+
+// The corners' width along u, given up as soon as it reaches `enough`.
+double widthalong(const std::vector<Vec>& corners, const Vec& u, double enough) {
+    double top = -inf, bottom = inf;
+    for (const Vec& c : corners) {
+        const double v = dot(c, u);
+        top = std::max(top, v);
+        bottom = std::min(bottom, v);
+        if (top - bottom >= enough) break;
+    }
+    return top - bottom;
+}
+
 } // namespace
 
 std::vector<Facet> hull(const View& w) {
     return w.dim == 2 ? hull2(w) : hull3(w);
+}
+
+bool hullwidth(const View& w, std::size_t mostedges, Vec& normal, double& width) {
+    if (w.dim != 3) return false;
+    const Mesh mesh = mesh3(w);
+    if (mesh.number_of_faces() < 4 || mesh.number_of_edges() > mostedges) return false;
+    std::vector<Vec> corners;
+    for (const auto v : mesh.vertices()) corners.push_back(vec(mesh.point(v)));
+    width = inf;
+    const auto along = [&](const Vec& c) {
+        const double length = norm(c);
+        if (!(length > 0)) return; // parallel edges: their faces' normals are tried
+        const Vec u = mul(1 / length, c);
+        const double d = widthalong(corners, u, width);
+        if (d < width) width = d, normal = u;
+    };
+    for (const auto f : mesh.faces()) {
+        std::array<Vec, 3> v{};
+        int j = 0;
+        for (const auto vertex : CGAL::vertices_around_face(mesh.halfedge(f), mesh))
+            if (j < 3) v[j++] = vec(mesh.point(vertex));
+        along(cross(sub(v[1], v[0]), sub(v[2], v[0])));
+    }
+    std::vector<Vec> edges;
+    for (const auto e : mesh.edges())
+        edges.push_back(
+            sub(vec(mesh.point(mesh.vertex(e, 1))), vec(mesh.point(mesh.vertex(e, 0)))));
+    for (std::size_t i = 0; i < edges.size(); ++i)
+        for (std::size_t j = i + 1; j < edges.size(); ++j) along(cross(edges[i], edges[j]));
+    return std::isfinite(width);
 }
 
 } // namespace formeval::pointset::kernel

@@ -1,7 +1,7 @@
-// Minimum-zone line and plane: the narrowest pair of parallel lines (planes)
-// holding every point, the zone measured orthogonally.
+// Minimum-zone plane: the narrowest pair of parallel planes holding every
+// point, the zone measured orthogonally (the line's is calipers.cpp's).
 //
-// In the least-squares frame (x along the line or in the plane, z along the
+// In the least-squares frame (x and y in the plane, z along the
 // least-squares normal), the Chebyshev fit z ~ z0 + a.x by the dual simplex
 // minimises the zone W(a) measured along z; the orthogonal zone of the normal
 // m = (-a, 1) is W(a) / |m|. W is convex and piecewise linear: where the
@@ -59,6 +59,16 @@ std::vector<std::size_t> corners(const Chebyshev<Frame>& fr, std::vector<long>& 
     return out;
 }
 
+// When the corners coincide (a strip, a few points) and give no first basis:
+// up to 24 points spread over the set, every point of a small one.
+std::vector<std::size_t> spreadcandidates(const Chebyshev<Frame>& fr) {
+    constexpr std::size_t most = 24;
+    std::vector<std::size_t> out;
+    const std::size_t step = std::max<std::size_t>(1, (fr.n + most - 1) / most);
+    for (std::size_t i = 0; i < fr.n; i += step) out.push_back(i);
+    return out;
+}
+
 // The Chebyshev fit in the frame whose z axis is `ez`, with what its
 // residuals prove: W(a') >= h + kappa |a' - a| for every a'.
 struct Fit {
@@ -90,11 +100,16 @@ Fit fitabout(const View& w, const Vec& ez) {
     std::array<long, mostk> basis{};
     std::vector<long> set;
     const Chebyshev<Frame> lp(fr, w.n, fr.m);
-    if (!startbasis(fr, fr.m, corners(lp, set), basis)) return out;
+    if (!startbasis(fr, fr.m, corners(lp, set), basis) &&
+        !startbasis(fr, fr.m, spreadcandidates(lp), basis))
+        return out;
     double e[mostk] = {};
     e[fr.m] = 1;
     const Simplex s = dualsimplexset(lp, e, basis, 8 * eps, 2000, set);
-    if (!s.ok) return out;
+    if (!s.ok) {
+        fprintf(stderr, "simplex failed it=%d\n", s.iterations);
+        return out;
+    }
     const double a = s.y[1], b = fr.m == 3 ? s.y[2] : 0;
     const Vec m = sub(fr.ez, add(mul(a, fr.ex), mul(b, fr.ey)));
     out.length = norm(m);
@@ -237,12 +252,39 @@ struct Directions {
     }
 };
 
+// Sets this small, or thick for their extent, take their minimum zone from
+// their hull, when it has at most `mostedges` edges.
+constexpr std::size_t fewpoints = 64;
+constexpr std::size_t mostedges = 1500;
+
+// The zone along the hull's narrowest normal, or the fit's where it is as
+// narrow, proven by the hull's width.
+Found fromhull(const View& w, const Fit& f, const Vec& normal, double width) {
+    const Along a = along(w, normal, [&](auto each) {
+        for (std::size_t i = 0; i < w.n; ++i) each(i);
+    });
+    Found out;
+    out.found = true;
+    Vec n = normal;
+    double zone = a.width, offset = (dot(w[a.high], n) + dot(w[a.low], n)) / 2;
+    if (f.zone <= zone) n = f.normal, zone = f.zone, offset = f.offset;
+    out.point = mul(offset, n);
+    out.direction = n;
+    Certificate& c = out.certificate;
+    c.upper = zone;
+    // The hull's corners and its normals are rounded to a few units.
+    c.lower = std::min(zone, std::max(0.0, width - 16 * eps));
+    c.certified = c.upper - c.lower <= certifiedgap(c.upper, 1);
+    if (!c.certified) c.why = "the hull's narrowest width and the zone found disagree";
+    return out;
+}
+
 } // namespace
 
 Found mzlinear(const Moments& mo, const Options& options) {
     Found out;
     const View& w = mo.view;
-    const bool line = w.dim == 2;
+    if (w.dim == 2) return mzline(mo, options);
     Fit f = fitabout(w, mo.vectors[0]);
     if (!f.ok) {
         // No m + 1 points in general position: the points fit the feature
@@ -251,9 +293,15 @@ Found mzlinear(const Moments& mo, const Options& options) {
         out.certificate = {true, 0, 0, ""};
         return out;
     }
+    const bool thick = f.kappa < f.h / f.length;
+    Vec normal;
+    double width = inf;
+    if (options.certificate && (thick || w.n <= fewpoints) &&
+        hullwidth(w, mostedges, normal, width))
+        return fromhull(w, f, normal, width);
     Certificate& c = out.certificate;
     double lower = inf;
-    if (options.certificate && f.kappa < f.h / f.length) {
+    if (options.certificate && thick) {
         // Thick for its extent: the fit, about its own normal, proves itself
         // only near it.
         const Fit g = settled(w, f.normal);
@@ -276,7 +324,7 @@ Found mzlinear(const Moments& mo, const Options& options) {
     }
     out.found = true;
     out.point = mul(f.offset, f.normal);
-    out.direction = line ? Vec{-f.normal[1], f.normal[0], 0} : f.normal;
+    out.direction = f.normal;
     if (!options.certificate) return out;
     c.upper = f.zone;
     // A zone is never narrower than twice the spread of the points along its normal.

@@ -18,6 +18,10 @@ std::vector<Facet> hull(const View&) {
     return {};
 }
 
+bool hullwidth(const View&, std::size_t, Vec&, double&) {
+    return false;
+}
+
 } // namespace kernel
 
 } // namespace formeval::pointset

@@ -16,6 +16,7 @@
 #include "pointset/cylinder.h"
 
 #include <cmath>
+#include <string>
 
 namespace formeval::pointset::kernel {
 
@@ -126,6 +127,31 @@ Cylinder descend(const View& w, const Frame& start, const Objective& o) {
 
 namespace {
 
+// Why the inscribed cylinder about the frame is no result, or "". Points that
+// leave a gap of half a turn or more about the axis do not hold it: it may
+// move away from them, growing, to wherever its bounds stop it. Points all
+// round bound its radius by the circle holding their projections; one wider
+// than the least-squares cylinder is measured against the circumscribed
+// cylinder, and one wider than that is held by too few points to mean the
+// part.
+std::string unheldinscribed(const View& w, const Frame& ls, double lsradius, const Cylinder& c,
+                            long budget) {
+    std::vector<Point> across(w.n);
+    for (std::size_t i = 0; i < w.n; ++i) across[i] = c.f.local(w[i]), across[i][2] = 0;
+    if (largestgap(across, 0, 0) >= std::acos(-1.0))
+        return "the points do not go round the axis (a gap of 180 degrees or more about it), "
+               "which holds no inscribed cylinder";
+    if (c.bottom <= lsradius) return "";
+    Objective holding;
+    holding.kind = 1;
+    Cylinder outer = exdescent(w, ls, holding);
+    certifycylinder(w, holding, outer, budget); // which may meet a narrower one
+    if (c.bottom > outer.top * (1 + 1e-9))
+        return "the largest cylinder clear of the points is wider than the smallest holding "
+               "them: too few points, or too sparse, to hold an inscribed cylinder";
+    return "";
+}
+
 // The circumscribed (kind 1) or inscribed (kind 2) cylinder and its
 // certificate, on the radius.
 Found extreme(const Moments& m, const Options& options, int kind) {
@@ -149,9 +175,17 @@ Found extreme(const Moments& m, const Options& options, int kind) {
         o.radius = radius;
     }
     Cylinder best = exdescent(w, ls, o);
+    // Before the search, which such points keep busy, and after, about the
+    // axis it ends with.
+    if (kind == 2) {
+        const std::string why = unheldinscribed(w, ls, radius, best, options.budget);
+        if (!why.empty()) return notfound(why);
+    }
     if (options.certificate) {
         Certificate c = certifycylinder(w, o, best, options.budget);
         if (kind == 2) {
+            const std::string why = unheldinscribed(w, ls, radius, best, options.budget);
+            if (!why.empty()) return notfound(why);
             // On the radius: the cylinder found reaches the lower bound.
             c = {c.certified, -c.upper, -c.lower, c.why};
         }

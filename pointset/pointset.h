@@ -229,9 +229,11 @@ struct Reference {
 // or beyond +-1e150; too few points (a line 2, a plane or circle 3, a sphere
 // 4, a cylinder 5); points that leave it undetermined, their spread in the
 // weakest needed direction below 1e-8 of the strongest (all at one place, on
-// one line for a plane, circle or cylinder, on one plane or circle for a sphere or cylinder);
+// one line for a plane, circle or cylinder, on one plane or circle for a sphere or cylinder;
+// the spreads are root mean squares of the points' own distances along the principal directions);
 // circumscribed or inscribed lines and planes; built without CGAL, circumscribed circles and
-// spheres and hull-bound inscribed ones.
+// spheres and hull-bound inscribed ones; an inscribed cylinder the points do not hold: a gap of
+// 180 degrees or more in them about its axis, or wider than the smallest cylinder holding them.
 // Certified: upper - lower within certifiedgap(t, largest coordinate).
 Reference evaluate(const Points& points, Feature feature, Criterion criterion,
                    const Options& options = {});

@@ -36,6 +36,14 @@ struct Facet {
 };
 std::vector<Facet> hull(const View& w);
 
+// The least width of points in space and its unit normal, from their hull:
+// the narrowest pair of parallel planes holding a polyhedron touches it face
+// to vertex or edge to edge, so the least width along the hull's face normals
+// and the normals of its pairs of edges is the minimum zone (to the rounding
+// of those normals). False when the hull has more than `mostedges` edges or
+// spans no polyhedron (hull.cpp; always false without CGAL).
+bool hullwidth(const View& w, std::size_t mostedges, Vec& normal, double& width);
+
 // min over unit directions d (of `dim` = 2 or 3 coordinates) in the cone
 // n.d <= 0 for every n of `cone`, of max over w of w.d: how fast the minimax of
 // functions with gradient differences w at least grows along any feasible

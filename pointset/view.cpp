@@ -53,6 +53,43 @@ void eigen(std::array<std::array<double, 3>, 3> a, std::array<double, 3>& values
     }
 }
 
+// The spreads of the points along the strongest principal direction s and,
+// across it, along the two directions that diagonalise their 2 x 2 moments
+// (one in the plane), each from the points' own distances about their mean.
+// s is accurate to rounding whenever a weaker spread is tiny beside it, and
+// so is what the points' distances across it leave.
+std::array<double, 3> spreads(const View& w, const std::array<Vec, 3>& vectors) {
+    const int strong = w.dim == 2 ? 1 : 2;
+    const Vec s = vectors[strong];
+    Vec a = w.dim == 2 ? Vec{-s[1], s[0], 0} : sub(vectors[0], mul(dot(vectors[0], s), s));
+    a = mul(1 / norm(a), a);
+    const Vec b = w.dim == 2 ? Vec{0, 0, 0} : cross(s, a);
+    const double n = static_cast<double>(w.n);
+    Vec mean = {0, 0, 0}; // along a, b, s
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const Vec q = w[i];
+        mean = add(mean, {dot(q, a), dot(q, b), dot(q, s)});
+    }
+    mean = mul(1 / n, mean);
+    double aa = 0, ab = 0, bb = 0, ss = 0;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const Vec q = w[i];
+        const double x = dot(q, a) - mean[0], y = dot(q, b) - mean[1], z = dot(q, s) - mean[2];
+        aa += x * x, ab += x * y, bb += y * y, ss += z * z;
+    }
+    aa /= n, ab /= n, bb /= n, ss /= n;
+    // One Jacobi rotation: its update keeps the smaller moment's digits.
+    double t = 0;
+    if (ab != 0) {
+        const double theta = (bb - aa) / (2 * ab);
+        t = (theta >= 0 ? 1 : -1) / (std::fabs(theta) + std::sqrt(theta * theta + 1));
+    }
+    double low = std::max(0.0, aa - t * ab), high = std::max(0.0, bb + t * ab);
+    if (low > high) std::swap(low, high);
+    if (w.dim == 2) return {std::sqrt(aa), std::sqrt(ss), 0};
+    return {std::sqrt(low), std::sqrt(high), std::sqrt(ss)};
+}
+
 } // namespace
 
 Moments moments(const Points& points) {
@@ -122,6 +159,7 @@ Moments moments(const Points& points) {
             std::swap(m.vectors[0], m.vectors[1]);
         }
     }
+    m.spread = spreads(w, m.vectors);
     return m;
 }
 

@@ -9,9 +9,16 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 
 namespace formeval::pointset::test {
 namespace {
+
+const std::string unround = "the points do not go round the axis (a gap of 180 degrees or more "
+                            "about it), which holds no inscribed cylinder";
+const std::string sparsepoints =
+    "the largest cylinder clear of the points is wider than the smallest holding them: too few "
+    "points, or too sparse, to hold an inscribed cylinder";
 
 const double pi = std::acos(-1.0);
 
@@ -263,13 +270,80 @@ TEST(Cylinder, PartialSegment) {
     ASSERT_TRUE(mz.found) << mz.failure;
     EXPECT_TRUE(mz.certificate.certified) << mz.certificate.why;
     EXPECT_NEAR(mz.radius, 25, 0.05);
-    for (const Criterion k : {Criterion::circumscribed, Criterion::inscribed}) {
-        const Reference r = evaluate(c.view(), Feature::cylinder, k);
-        ASSERT_TRUE(r.found) << r.failure;
-        EXPECT_LE(r.certificate.lower, r.certificate.upper);
-        EXPECT_GE(r.certificate.lower, 0);
-        EXPECT_EQ(r.certificate.certified, r.certificate.why.empty()) << r.certificate.why;
+    const Reference r = evaluate(c.view(), Feature::cylinder, Criterion::circumscribed);
+    ASSERT_TRUE(r.found) << r.failure;
+    EXPECT_LE(r.certificate.lower, r.certificate.upper);
+    EXPECT_GE(r.certificate.lower, 0);
+    EXPECT_EQ(r.certificate.certified, r.certificate.why.empty()) << r.certificate.why;
+    // A third of a turn holds no inscribed cylinder: it would grow away from the points.
+    const Reference in = evaluate(c.view(), Feature::cylinder, Criterion::inscribed);
+    EXPECT_FALSE(in.found);
+    EXPECT_EQ(in.failure, unround);
+}
+
+// Points that do not go all round, or too few to hold it: no inscribed
+// cylinder wider than the surface (the half scan gave 16.2 of radius 12);
+// points all round give one within the surface.
+struct Sparse {
+    std::string name;
+    Cloud points;
+    double surface; // the radius the points lie on
+};
+
+std::vector<Sparse> sparse() {
+    std::vector<Sparse> out = {
+        {"HalfScan", turned(cylinder(10, 24, 12, 40, 0.002, 0.001, 180, 1), 0.3, {1, 2, 0}), 12},
+        {"ThreeQuarters", cylinder(10, 24, 12, 40, 0.002, 0.001, 270, 1), 12},
+        {"AllRound", cylinder(10, 24, 12, 40, 0.002, 0.001, 360, 1), 12}};
+    for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+        std::mt19937 g(seed);
+        std::uniform_real_distribution<double> u(0, 1);
+        Cloud c;
+        c.dim = 3;
+        for (int i = 0; i < 8; ++i) {
+            const double a = 2 * std::acos(-1.0) * u(g), z = 20 * (u(g) - 0.5);
+            c.p.push_back({10 * std::cos(a), 10 * std::sin(a), z});
+        }
+        out.push_back({"EightPointsSeed" + std::to_string(seed), c, 10});
     }
+    return out;
+}
+
+class Inscribed : public ::testing::TestWithParam<Sparse> {};
+
+TEST_P(Inscribed, NeverWiderThanTheSurface) {
+    Cloud c = GetParam().points;
+    const Reference r = evaluate(c.view(), Feature::cylinder, Criterion::inscribed);
+    if (!r.found) {
+        EXPECT_TRUE(r.failure == unround || r.failure == sparsepoints) << r.failure;
+        return;
+    }
+    EXPECT_LE(r.radius, GetParam().surface * (1 + 1e-6));
+    // Points all round the axis found: no half-plane through it is empty.
+    std::vector<Point> across;
+    const P3 d = r.direction;
+    const P3 e = std::fabs(d[0]) < 0.9 ? P3{1, 0, 0} : P3{0, 1, 0};
+    const double ed = e[0] * d[0] + e[1] * d[1] + e[2] * d[2];
+    P3 x = {e[0] - ed * d[0], e[1] - ed * d[1], e[2] - ed * d[2]};
+    const double lx = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+    for (double& v : x) v /= lx;
+    const P3 y = {d[1] * x[2] - d[2] * x[1], d[2] * x[0] - d[0] * x[2], d[0] * x[1] - d[1] * x[0]};
+    for (const P3& p : c.p) {
+        const P3 q = {p[0] - r.point[0], p[1] - r.point[1], p[2] - r.point[2]};
+        across.push_back(
+            {q[0] * x[0] + q[1] * x[1] + q[2] * x[2], q[0] * y[0] + q[1] * y[1] + q[2] * y[2], 0});
+    }
+    EXPECT_LT(largestgap(across, 0, 0), std::acos(-1.0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, Inscribed, ::testing::ValuesIn(sparse()),
+                         ::formeval::test::namedby([](const Sparse& s) { return s.name; }));
+
+TEST(Cylinder, HalfScanHoldsNoInscribedCylinder) {
+    Cloud c = cylinder(10, 24, 12, 40, 0.002, 0.001, 180, 1);
+    const Reference r = evaluate(c.view(), Feature::cylinder, Criterion::inscribed);
+    EXPECT_FALSE(r.found);
+    EXPECT_EQ(r.failure, unround);
 }
 
 // A budget too small to close the search: a bracket that holds the

@@ -396,5 +396,75 @@ TEST(Features, OrientationIsFixed) {
               0);
 }
 
+// The spread that decides a degenerate set, at every ratio of it to the
+// strongest: below 1e-8 refused, above taken. Pairs of points either side of
+// a line (of a plane for the sphere) at exactly that ratio of spreads, turned
+// and moved; the covariance's eigenvalues lost such ratios to rounding (5.4e-12
+// was taken, 5e-9 refused).
+struct Spread {
+    Feature feature;
+    double ratio;
+};
+
+Cloud nearlydegenerate(Feature f, double ratio) {
+    Cloud c;
+    c.dim = traits(f).dimension;
+    constexpr int n = 21;
+    double rms = 0;
+    for (int k = 0; k < n; ++k) rms += std::pow(-10 + 20.0 * k / (n - 1), 2);
+    rms = std::sqrt(rms / n);
+    for (int k = 0; k < n; ++k)
+        for (const double side : {-1.0, 1.0}) {
+            const double x = -10 + 20.0 * k / (n - 1), off = side * ratio * rms;
+            if (f == Feature::sphere) {
+                // A plate (two equal spreads) and the weakest across it.
+                c.p.push_back({x, k % 2 ? rms : -rms, off});
+            } else {
+                c.p.push_back({x, off, 0});
+            }
+        }
+    const P3 axis = c.dim == 3 ? P3{1, -1, 2} : P3{0, 0, 1};
+    return moved(turned(c, 0.7, axis), {3, -2, c.dim == 3 ? 5.0 : 0.0});
+}
+
+class Degenerate : public ::testing::TestWithParam<Spread> {};
+
+TEST_P(Degenerate, RefusedExactlyBelowTheRatio) {
+    const Spread s = GetParam();
+    Cloud c = nearlydegenerate(s.feature, s.ratio);
+    const Reference r = evaluate(c.view(), s.feature, Criterion::leastsquares);
+    EXPECT_EQ(r.found, s.ratio > 1e-8) << r.failure;
+    if (!r.found) {
+        EXPECT_EQ(r.failure,
+                  s.feature == Feature::sphere
+                      ? "the points lie on one plane or circle, which determines no sphere"
+                      : std::string("the points lie on one line, which determines no ") +
+                            featurename(s.feature));
+    }
+}
+
+std::vector<Spread> spreads() {
+    std::vector<Spread> out;
+    for (const Feature f : {Feature::plane, Feature::circle, Feature::sphere})
+        for (const double ratio : {1e-14, 1e-13, 5.4e-12, 5e-11, 1e-10, 5e-10, 1e-9, 5e-9, 9e-9,
+                                   1.1e-8, 2e-8, 1e-7, 1e-6})
+            out.push_back({f, ratio});
+    return out;
+}
+
+std::string rationame(double r) {
+    // 5.4e-12 as 54Em13: the mantissa's two digits and the exponent.
+    const int e = static_cast<int>(std::floor(std::log10(r) + 1e-9));
+    const long m = std::lround(r / std::pow(10.0, e) * 10);
+    return std::to_string(m) + "Em" + std::to_string(1 - e);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ratios, Degenerate, ::testing::ValuesIn(spreads()),
+                         ::formeval::test::namedby([](const Spread& s) {
+                             std::string f = featurename(s.feature);
+                             f[0] = static_cast<char>(f[0] - 'a' + 'A');
+                             return f + rationame(s.ratio);
+                         }));
+
 } // namespace
 } // namespace formeval::pointset::test
