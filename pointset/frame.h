@@ -102,6 +102,10 @@ Found lsradial(const Moments& m);
 // Minimum zone (mzlinear.cpp, the line's by calipers.cpp, mzradial.cpp) and
 // the extreme circles and spheres (pkradial.cpp, varadial.cpp).
 Found mzlinear(const Moments& m, const Options& options);
+// The plane's minimum zone by the exchange and its own proof alone, as taken
+// by sets beyond the hull's reach (mzlinear takes a small or thick set's
+// from its hull): for the tests of that proof.
+Found mzexchange(const Moments& m, const Options& options);
 Found mzline(const Moments& m, const Options& options);
 Found mzradial(const Moments& m, const Options& options);
 Found pkradial(const Moments& m, const Options& options);

@@ -79,6 +79,7 @@ struct Fit {
     double zone = 0;   // orthogonal: W / |m|
     double h = 0;      // the active levels' gap along ez
     double kappa = 0;
+    double across = 0; // the pairs' sharpness across the unit normal (see acrossnormal)
     std::vector<std::size_t> active;
 };
 
@@ -94,6 +95,24 @@ Frame framefor(const View& w, const Vec& ez) {
     return {w, 3, ex, cross(ez, ex), ez};
 }
 
+// Within angle phi of the unit normal n, the width along u = cos(phi) n +
+// sin(phi) e is at least max over the pairs (top i, bottom j) of (p_i -
+// p_j).u >= (h / |m|) cos(phi) + sigma sin(phi), sigma the least over unit e
+// across n of the largest (p_i - p_j).e. Where the fit's slope a is not
+// zero, kappa (measured across ez, per unit of slope) is not that sigma.
+double acrossnormal(const View& w, const std::vector<std::size_t>& high,
+                    const std::vector<std::size_t>& low, const Vec& n) {
+    if (w.dim == 2) return -inf; // the line's zone is the calipers'
+    const Frame fr = framefor(w, n);
+    std::vector<Vec> diffs;
+    for (const std::size_t i : high)
+        for (const std::size_t j : low) {
+            const Vec d = sub(w[i], w[j]);
+            diffs.push_back({dot(d, fr.ex), dot(d, fr.ey), 0});
+        }
+    return sharpness(diffs, {}, 2);
+}
+
 Fit fitabout(const View& w, const Vec& ez) {
     Fit out;
     const Frame fr = framefor(w, ez);
@@ -106,10 +125,7 @@ Fit fitabout(const View& w, const Vec& ez) {
     double e[mostk] = {};
     e[fr.m] = 1;
     const Simplex s = dualsimplexset(lp, e, basis, 8 * eps, 2000, set);
-    if (!s.ok) {
-        fprintf(stderr, "simplex failed it=%d\n", s.iterations);
-        return out;
-    }
+    if (!s.ok) return out;
     const double a = s.y[1], b = fr.m == 3 ? s.y[2] : 0;
     const Vec m = sub(fr.ez, add(mul(a, fr.ex), mul(b, fr.ey)));
     out.length = norm(m);
@@ -143,6 +159,7 @@ Fit fitabout(const View& w, const Vec& ez) {
             grads.push_back({aj[1] - ai[1], fr.m == 3 ? aj[2] - ai[2] : 0.0, 0});
         }
     out.kappa = sharpness(grads, {}, fr.m - 1);
+    out.across = acrossnormal(w, high, low, out.normal);
     out.h = std::max(0.0, lowesttop - highestbottom);
     out.active = high;
     out.active.insert(out.active.end(), low.begin(), low.end());
@@ -207,12 +224,12 @@ struct Directions {
 
     void adopt(const Fit& f) {
         best = f;
-        T = std::min(T, f.h / f.length);
-        double angle = 2 * std::atan(1.0); // every direction: kappa >= h
-        if (f.kappa < f.h) {
-            angle =
-                f.kappa > 0 ? std::atan(2 * f.h * f.kappa / (f.h * f.h - f.kappa * f.kappa)) : 0;
-        }
+        // Within the cone, the width is at least h / |m| (see acrossnormal):
+        // cos(phi) h + sin(phi) sigma >= h for phi up to 2 atan(sigma / h).
+        const double h = f.h / f.length, sigma = f.across;
+        T = std::min(T, h);
+        double angle = 2 * std::atan(1.0); // every direction: sigma >= h
+        if (sigma < h) angle = sigma > 0 ? std::atan(2 * h * sigma / (h * h - sigma * sigma)) : 0;
         cones.push_back({f.normal, angle * (1 - 1e-9)});
         subset.insert(subset.end(), f.active.begin(), f.active.end());
     }
@@ -279,29 +296,22 @@ Found fromhull(const View& w, const Fit& f, const Vec& normal, double width) {
     return out;
 }
 
-} // namespace
+// No m + 1 points in general position: the points fit the feature exactly,
+// as two points a line.
+Found exactfit(const Moments& mo) {
+    Found out = lslinear(mo);
+    out.certificate = {true, 0, 0, ""};
+    return out;
+}
 
-Found mzlinear(const Moments& mo, const Options& options) {
+// The exchange's fit `f` and its own proof: for a thin set its sharpness, for
+// a thick one the branch and bound over normal directions.
+Found exchange(const Moments& mo, const Options& options, Fit f) {
     Found out;
     const View& w = mo.view;
-    if (w.dim == 2) return mzline(mo, options);
-    Fit f = fitabout(w, mo.vectors[0]);
-    if (!f.ok) {
-        // No m + 1 points in general position: the points fit the feature
-        // exactly, as two points a line.
-        out = lslinear(mo);
-        out.certificate = {true, 0, 0, ""};
-        return out;
-    }
-    const bool thick = f.kappa < f.h / f.length;
-    Vec normal;
-    double width = inf;
-    if (options.certificate && (thick || w.n <= fewpoints) &&
-        hullwidth(w, mostedges, normal, width))
-        return fromhull(w, f, normal, width);
     Certificate& c = out.certificate;
     double lower = inf;
-    if (options.certificate && thick) {
+    if (options.certificate && f.kappa < f.h / f.length) {
         // Thick for its extent: the fit, about its own normal, proves itself
         // only near it.
         const Fit g = settled(w, f.normal);
@@ -333,6 +343,28 @@ Found mzlinear(const Moments& mo, const Options& options) {
     if (!c.certified && c.why.empty())
         c.why = "the points at the top and bottom of the zone do not hold it from every side";
     return out;
+}
+
+} // namespace
+
+Found mzlinear(const Moments& mo, const Options& options) {
+    const View& w = mo.view;
+    if (w.dim == 2) return mzline(mo, options);
+    const Fit f = fitabout(w, mo.vectors[0]);
+    if (!f.ok) return exactfit(mo);
+    const bool thick = f.kappa < f.h / f.length;
+    Vec normal;
+    double width = inf;
+    if (options.certificate && (thick || w.n <= fewpoints) &&
+        hullwidth(w, mostedges, normal, width))
+        return fromhull(w, f, normal, width);
+    return exchange(mo, options, f);
+}
+
+Found mzexchange(const Moments& mo, const Options& options) {
+    if (mo.view.dim == 2) return mzline(mo, options);
+    const Fit f = fitabout(mo.view, mo.vectors[0]);
+    return f.ok ? exchange(mo, options, f) : exactfit(mo);
 }
 
 } // namespace formeval::pointset::kernel

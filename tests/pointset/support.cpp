@@ -386,4 +386,36 @@ double mzwidth(const std::vector<P3>& p, int dim) {
     return best;
 }
 
+double widthnear(const std::vector<P3>& p, const P3& normal, std::size_t k) {
+    std::vector<std::size_t> order(p.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return dot(p[a], normal) < dot(p[b], normal); });
+    std::vector<P3> ends;
+    for (std::size_t r = 0; r < order.size(); ++r)
+        if (r < k || r + k >= order.size()) ends.push_back(p[order[r]]);
+    double best = inf;
+    const auto along = [&](const P3& n) {
+        const double len = std::sqrt(dot(n, n));
+        if (!(len > 0)) return;
+        double top = -inf, bottom = inf;
+        for (const P3& q : p) {
+            const double v = dot(q, n) / len;
+            top = std::max(top, v);
+            bottom = std::min(bottom, v);
+        }
+        best = std::min(best, top - bottom);
+    };
+    const std::size_t m = ends.size();
+    for (std::size_t i = 0; i < m; ++i)
+        for (std::size_t j = i + 1; j < m; ++j) {
+            const P3 e = sub(ends[j], ends[i]);
+            for (std::size_t l = j + 1; l < m; ++l) along(cross(e, sub(ends[l], ends[i])));
+            for (std::size_t a = i; a < m; ++a)
+                for (std::size_t b = a + 1; b < m; ++b)
+                    if (a > i || b > j) along(cross(e, sub(ends[b], ends[a])));
+        }
+    return best;
+}
+
 } // namespace formeval::pointset::test

@@ -63,6 +63,11 @@ double mzsphere(const std::vector<P3>& p);
 double mcsphere(const std::vector<P3>& p);
 double mzwidth(const std::vector<P3>& p,
                int dim); // minimum width: normals of pairs (triples, edge pairs)
+// The least width of all the points in space along the normals of the
+// triples and pairs of pairs among the k highest and k lowest along `normal`:
+// never below the minimum width, and that width when the narrowest slab
+// touches the points among those.
+double widthnear(const std::vector<P3>& p, const P3& normal, std::size_t k);
 
 // Largest and smallest distance of the points from the axis through c along
 // the unit u.
