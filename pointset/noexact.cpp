@@ -26,16 +26,12 @@ bool hullwidth(const View&, std::size_t, Vec&, double&) {
     return false;
 }
 
-// A point strictly in every orthant of a frame about the centre leaves no
-// plane through the centre with all points on one side: the centre is inside.
-// The frame: the points' principal axes (any invertible frame would do).
-bool surrounds(const View& w, const Point& centre) {
-    const Moments m = moments({w.data, w.n, w.dim, w.stride});
-    std::array<Vec, 3> axes = m.vectors;
-    if (w.dim == 2)
-        axes = {Vec{m.vectors[2][0], m.vectors[2][1], 0},
-                Vec{-m.vectors[2][1], m.vectors[2][0], 0}};
-    if (w.dim == 3 && !(std::fabs(dot(axes[0], cross(axes[1], axes[2]))) > 0.5)) return false;
+namespace {
+
+// A point strictly in every orthant of an invertible frame about the centre
+// leaves no plane through the centre with all points on one side: the centre
+// is inside.
+bool everyorthant(const View& w, const Point& centre, const std::array<Vec, 3>& axes) {
     const std::size_t orthants = std::size_t{1} << w.dim;
     std::vector<bool> held(orthants, false);
     for (std::size_t i = 0; i < w.n; ++i) {
@@ -53,6 +49,20 @@ bool surrounds(const View& w, const Point& centre) {
         if (clear) held[orthant] = true;
     }
     return std::find(held.begin(), held.end(), false) == held.end();
+}
+
+} // namespace
+
+// The frames: the coordinate axes, and the points' principal axes.
+bool surrounds(const View& w, const Point& centre) {
+    if (everyorthant(w, centre, {Vec{1, 0, 0}, Vec{0, 1, 0}, Vec{0, 0, 1}})) return true;
+    const Moments m = moments({w.data, w.n, w.dim, w.stride});
+    std::array<Vec, 3> axes = m.vectors;
+    if (w.dim == 2)
+        axes = {Vec{m.vectors[2][0], m.vectors[2][1], 0},
+                Vec{-m.vectors[2][1], m.vectors[2][0], 0}};
+    if (w.dim == 3 && !(std::fabs(dot(axes[0], cross(axes[1], axes[2]))) > 0.5)) return false;
+    return everyorthant(w, centre, axes);
 }
 
 } // namespace kernel

@@ -120,8 +120,9 @@ struct Points {
 // finite, a dimension or stride that does not fit. Decided exactly, by
 // orientation predicates on the coordinates as given. Built without CGAL,
 // true only where it is plain beyond rounding: some point strictly within
-// each quadrant (octant) about the centre of the points' principal axes;
-// some points that surround a centre are then said not to.
+// each quadrant (octant) about the centre of the coordinate axes or of the
+// points' principal axes; some points that surround a centre are then said
+// not to (a verdict that rests on it stays undecided).
 bool surrounds(const Points& points, const Point& centre);
 
 // The features and the criteria, and what is known of each: stated here

@@ -48,8 +48,8 @@ bool hullwidth(const View& w, std::size_t mostedges, Vec& normal, double& width)
 // strictly inside the hull of the view's points as they are given (its data,
 // not the working frame), which are finite and at least dim + 1. With CGAL by
 // exact orientation predicates (hull.cpp); without, true only where points
-// lie strictly in every orthant about the centre of the points' principal
-// axes, beyond rounding (noexact.cpp).
+// lie strictly in every orthant about the centre of the coordinate axes or
+// of the points' principal axes, beyond rounding (noexact.cpp).
 bool surrounds(const View& w, const Point& centre);
 
 // min over unit directions d (of `dim` = 2 or 3 coordinates) in the cone
