@@ -7,6 +7,7 @@
 #include <CGAL/Surface_mesh.h>
 #include <CGAL/convex_hull_3.h>
 #include <numeric>
+#include <optional>
 
 namespace formeval::pointset::kernel {
 
@@ -14,7 +15,9 @@ namespace {
 
 using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
 
-std::vector<Facet> hull2(const View& w) {
+// The hull's corners counterclockwise by index, the first repeated at the
+// end; fewer than four entries when the points span no area.
+std::vector<std::size_t> corners2(const View& w) {
     std::vector<std::size_t> order(w.n);
     std::iota(order.begin(), order.end(), 0);
     const auto x = [&](std::size_t i) { return w.data[i * w.stride]; };
@@ -36,9 +39,15 @@ std::vector<Facet> hull2(const View& w) {
         while (k >= lower && !left(h[k - 2], h[k - 1], order[i])) --k;
         h[k++] = order[i];
     }
+    h.resize(k);
+    return h;
+}
+
+std::vector<Facet> hull2(const View& w) {
+    const std::vector<std::size_t> h = corners2(w);
     std::vector<Facet> out;
-    if (k < 4) return out; // fewer than three corners
-    for (std::size_t j = 0; j + 1 < k; ++j) {
+    if (h.size() < 4) return out; // fewer than three corners
+    for (std::size_t j = 0; j + 1 < h.size(); ++j) {
         const Vec a = w[h[j]], b = w[h[j + 1]];
         Vec n = {b[1] - a[1], a[0] - b[0], 0}; // outward for a counterclockwise hull
         n = mul(1 / norm(n), n);
@@ -47,14 +56,22 @@ std::vector<Facet> hull2(const View& w) {
     return out;
 }
 
-std::vector<Facet> hull3(const View& w) {
+using Mesh = CGAL::Surface_mesh<Kernel::Point_3>;
+
+// The hull of the points as they are given, without the working frame.
+Mesh rawmesh(const View& w) {
     std::vector<Kernel::Point_3> p(w.n);
     for (std::size_t i = 0; i < w.n; ++i) {
         const double* q = w.data + i * w.stride;
         p[i] = {q[0], q[1], q[2]};
     }
-    CGAL::Surface_mesh<Kernel::Point_3> mesh;
+    Mesh mesh;
     CGAL::convex_hull_3(p.begin(), p.end(), mesh);
+    return mesh;
+}
+
+std::vector<Facet> hull3(const View& w) {
+    const Mesh mesh = rawmesh(w);
     std::vector<Facet> out;
     for (const auto f : mesh.faces()) {
         std::array<Vec, 3> v{};
@@ -73,8 +90,6 @@ std::vector<Facet> hull3(const View& w) {
     }
     return out;
 }
-
-using Mesh = CGAL::Surface_mesh<Kernel::Point_3>;
 
 Mesh mesh3(const View& w) {
     std::vector<Kernel::Point_3> p(w.n);
@@ -103,7 +118,50 @@ double widthalong(const std::vector<Vec>& corners, const Vec& u, double enough) 
     return top - bottom;
 }
 
+bool surrounds2(const View& w, const Point& centre) {
+    const std::vector<std::size_t> h = corners2(w);
+    if (h.size() < 4) return false;
+    const auto point = [&](std::size_t i) {
+        return Kernel::Point_2(w.data[i * w.stride], w.data[i * w.stride + 1]);
+    };
+    const Kernel::Point_2 c(centre[0], centre[1]);
+    for (std::size_t j = 0; j + 1 < h.size(); ++j)
+        if (CGAL::orientation(point(h[j]), point(h[j + 1]), c) != CGAL::LEFT_TURN) return false;
+    return true;
+}
+
+// Inside a solid hull every face sees the centre on the same side, the inner
+// one; outside it or on it some face sees it on the other side, or on its plane.
+bool surrounds3(const View& w, const Point& centre) {
+    const Mesh mesh = rawmesh(w);
+    const Kernel::Point_3 c(centre[0], centre[1], centre[2]);
+    std::optional<CGAL::Orientation> inner;
+    bool solid = false;
+    for (const auto f : mesh.faces()) {
+        std::array<Kernel::Point_3, 3> v;
+        int j = 0;
+        for (const auto vertex : CGAL::vertices_around_face(mesh.halfedge(f), mesh))
+            if (j < 3) v[j++] = mesh.point(vertex);
+        if (j < 3) return false;
+        const CGAL::Orientation side = CGAL::orientation(v[0], v[1], v[2], c);
+        if (side == CGAL::COPLANAR || side != inner.value_or(side)) return false;
+        inner = side;
+        // Points all on one plane make faces with nothing beyond them.
+        if (!solid)
+            for (const auto vertex : mesh.vertices())
+                if (CGAL::orientation(v[0], v[1], v[2], mesh.point(vertex)) != CGAL::COPLANAR) {
+                    solid = true;
+                    break;
+                }
+    }
+    return inner && solid;
+}
+
 } // namespace
+
+bool surrounds(const View& w, const Point& centre) {
+    return w.dim == 2 ? surrounds2(w, centre) : surrounds3(w, centre);
+}
 
 std::vector<Facet> hull(const View& w) {
     return w.dim == 2 ? hull2(w) : hull3(w);

@@ -111,6 +111,20 @@ struct Points {
     std::size_t stride = 2; // doubles from one point to the next
 };
 
+// Of `points` (dimension 2 or 3), whether `centre` lies strictly inside
+// their convex hull (z ignored in the plane): whether no line or plane
+// through it has every point on one side of it or on it; the counterpart in
+// space of a largest gap below pi. False for points whose hull has no
+// interior (fewer than three in the plane or four in space, all on one line
+// or plane), a centre on the hull's boundary, a coordinate that is not
+// finite, a dimension or stride that does not fit. Decided exactly, by
+// orientation predicates on the coordinates as given. Built without CGAL,
+// true only where it is plain beyond rounding: some point strictly within
+// each quadrant (octant) about the centre of the coordinate axes or of the
+// points' principal axes; some points that surround a centre are then said
+// not to (a verdict that rests on it stays undecided).
+bool surrounds(const Points& points, const Point& centre);
+
 // The features and the criteria, and what is known of each: stated here
 // once for the library, formreport's readers, tables and charts, the
 // uncertainty library and the Python package.

@@ -44,6 +44,14 @@ std::vector<Facet> hull(const View& w);
 // spans no polyhedron (hull.cpp; always false without CGAL).
 bool hullwidth(const View& w, std::size_t mostedges, Vec& normal, double& width);
 
+// Whether `centre` (coordinates as the points', z ignored in the plane) lies
+// strictly inside the hull of the view's points as they are given (its data,
+// not the working frame), which are finite and at least dim + 1. With CGAL by
+// exact orientation predicates (hull.cpp); without, true only where points
+// lie strictly in every orthant about the centre of the coordinate axes or
+// of the points' principal axes, beyond rounding (noexact.cpp).
+bool surrounds(const View& w, const Point& centre);
+
 // min over unit directions d (of `dim` = 2 or 3 coordinates) in the cone
 // n.d <= 0 for every n of `cone`, of max over w of w.d: how fast the minimax of
 // functions with gradient differences w at least grows along any feasible

@@ -39,6 +39,20 @@ void markarcs(Evaluated& e) {
             f.arc = e.largestgap >= 180;
 }
 
+// The circumscribed and inscribed spheres of points forming a cap, all on
+// one side of a plane through the least-squares centre (the part's): no
+// sphere of the part is held by them there. The spheres' own centres would
+// not tell, a shallow cap's enclosing one lying within the cap's hull.
+void markcaps(Evaluated& e, const pointset::Points& points) {
+    const Fit* centre = e.find(Criterion::leastsquares, Source::pointset);
+    if (e.feature != Feature::sphere || !centre) return;
+    const bool cap = !pointset::surrounds(points, {centre->x, centre->y, centre->z});
+    for (Fit& f : e.fits)
+        if (f.source == Source::pointset &&
+            (f.criterion == Criterion::circumscribed || f.criterion == Criterion::inscribed))
+            f.cap = cap;
+}
+
 } // namespace
 
 FitSet pointsetfits(const pointset::Points& points, Feature feature, bool deviations) {
@@ -113,6 +127,7 @@ Evaluated evaluatepoints(const pointset::Points& points, Feature feature) {
         e.largestgap = pointset::largestgap(p, centre->x, centre->y) * 45 / std::atan(1.0);
     }
     markarcs(e);
+    markcaps(e, points);
     return e;
 }
 
@@ -153,6 +168,7 @@ void addorthogonal(Evaluated& e, const ProfileFilter& filter) {
     e.notes.insert(e.notes.end(), fits.notes.begin(), fits.notes.end());
     for (Measured& m : fits.fits) e.fits.push_back(std::move(m.reference));
     markarcs(e);
+    markcaps(e, points);
 }
 
 } // namespace formeval::report

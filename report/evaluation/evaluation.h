@@ -76,6 +76,7 @@ struct Fit {
     double exacterror = notapplicable;
     bool inexact = false;
     bool arc = false;        // a circumscribing or inscribing circle of points not all round
+    bool cap = false;        // a circumscribing or inscribing sphere of points forming a cap
     bool onhull = false;     // an exact inscribed circle bounded by the hull
     Certificate certificate; // exact rows
     // formeval rows: no note of formeval's says it is not a fit (a stage loop

@@ -91,6 +91,13 @@ std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
                 referencename(v.criterion) + " circle";
         return v;
     }
+    if (v.reference->cap) {
+        // Likewise points on one side of a plane through the part's centre
+        // hold no circumscribed or inscribed sphere of the part.
+        v.why = std::string("the points form a cap, which holds no ") + referencename(v.criterion) +
+                " sphere";
+        return v;
+    }
     v.judgement = v.upper <= v.tolerance  ? Judgement::pass
                   : v.lower > v.tolerance ? Judgement::fail
                                           : Judgement::undecided;

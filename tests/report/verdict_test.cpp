@@ -172,6 +172,104 @@ INSTANTIATE_TEST_SUITE_P(Arcs, ArcVerdictTest,
                              return c.criterion + std::to_string(int(c.degrees)) + "Degrees";
                          }));
 
+// How a sphere's points come: a point file, or a job record of the polar
+// sphere job (r, theta, beta) or of the Cartesian one, with the library's rows.
+enum class Holder { file, polarjob, cartesianjob };
+
+struct CapCase {
+    std::string criterion;
+    Holder holder;
+    double degrees; // from the pole the points reach; 180: the whole sphere
+    bool cap;       // all on one side of a plane through the centre
+};
+
+// Points of a ball of radius 25 about (40, -25, 60) (a polar job's about its
+// origin) within `degrees` of its pole, in six rings of eight, with 0.001 of
+// lobing.
+std::string sphererecord(const CapCase& c) {
+    const double degree = std::acos(-1.0) / 180;
+    const bool polar = c.holder == Holder::polarjob;
+    std::ostringstream s;
+    s.precision(17);
+    if (c.holder != Holder::file) s << (polar ? "4000" : "4500") << " 48 0.000001\n";
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 8; ++j) {
+            const double down = c.degrees * (i + 0.5) / 6, around = 45.0 * j + 20 * i;
+            const double r = 25 + 0.001 * std::cos(3 * around * degree + i);
+            if (polar) {
+                s << r << " " << around << " " << 90 - down << "\n";
+                continue;
+            }
+            const char* apart = c.holder == Holder::file ? "," : " ";
+            s << 40 + r * std::sin(down * degree) * std::cos(around * degree) << apart
+              << -25 + r * std::sin(down * degree) * std::sin(around * degree) << apart
+              << 60 + r * std::cos(down * degree) << "\n";
+        }
+    return s.str();
+}
+
+class CapVerdictTest : public ::testing::TestWithParam<CapCase> {};
+
+// Points of a cap, up to a hemisphere or short of the whole ball by less,
+// hold no circumscribed or inscribed sphere of the ball: the verdict is
+// undecided, with the reason, whatever the tolerance, in the JSON, the table
+// and the batch's counts. Points round the centre are judged: a tolerance of
+// 1 passes, one of 1e-6 fails.
+TEST_P(CapVerdictTest, ACapHasNoVerdictOfCircumscribedOrInscribed) {
+    const CapCase& c = GetParam();
+    test::Workdir dir;
+    const bool file = c.holder == Holder::file;
+    dir.write(file ? "ball.csv" : "ball.txt", sphererecord(c));
+    std::vector<std::string> args = {"results", file ? "ball.csv" : "ball.txt", "--criterion",
+                                     c.criterion};
+    if (file)
+        args.insert(args.end(), {"--feature", "sphere"});
+    else
+        args.push_back("--orthogonal");
+    const std::string name =
+        c.criterion == "circumscribed" ? "minimum circumscribing" : "maximum inscribing";
+    const std::string reason = "the points form a cap, which holds no " + name + " sphere";
+    for (const std::string tolerance : {"1", "1e-6"}) {
+        std::vector<std::string> json = args;
+        json.insert(json.end(), {"--tolerance", tolerance, "--json"});
+        const test::ReportOutcome o = test::report(json);
+        ASSERT_EQ(o.status, exitok) << o.err;
+        const nlohmann::json doc = nlohmann::json::parse(o.out);
+        ASSERT_EQ(doc["verdicts"].size(), 1u) << o.out;
+        const nlohmann::json& v = doc["verdicts"][0];
+        EXPECT_EQ(v["computed_by"], "pointset");
+        const std::string verdict = c.cap ? "undecided" : tolerance == "1" ? "pass" : "fail";
+        EXPECT_EQ(v["verdict"], verdict) << v;
+        EXPECT_EQ(v["reason"], c.cap ? nlohmann::json(reason) : nlohmann::json()) << v;
+        EXPECT_EQ(doc["summary"][verdict], 1);
+        std::vector<std::string> table = args;
+        table.insert(table.end(), {"--tolerance", tolerance});
+        const test::ReportOutcome t = test::report(table);
+        EXPECT_NE(t.out.find("verdict: " + verdict + " (" + name + " SPHt "), std::string::npos)
+            << t.out;
+        EXPECT_EQ(t.out.find("; " + reason + ")") != std::string::npos, c.cap) << t.out;
+        // The rows stay as they were: no arc flag on a sphere.
+        EXPECT_EQ(o.out.find("\"arc\": true"), std::string::npos);
+    }
+}
+
+std::vector<CapCase> capcases() {
+    std::vector<CapCase> out;
+    for (const std::string criterion : {"circumscribed", "inscribed"})
+        for (const Holder h : {Holder::file, Holder::polarjob, Holder::cartesianjob})
+            for (const auto& [degrees, cap] : std::vector<std::pair<double, bool>>{
+                     {30, true}, {90, true}, {170, true}, {200, false}, {360, false}})
+                out.push_back({criterion, h, degrees / 2, cap});
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Caps, CapVerdictTest, ::testing::ValuesIn(capcases()),
+                         test::namedby([](const CapCase& c) {
+                             const char* holders[] = {"File", "PolarJob", "CartesianJob"};
+                             return c.criterion + holders[static_cast<int>(c.holder)] +
+                                    std::to_string(int(2 * c.degrees)) + "Degrees";
+                         }));
+
 TEST(Verdict, NoToleranceNoVerdictAndNoReferenceUndecided) {
     Evaluated e;
     e.feature = Feature::line;
