@@ -359,19 +359,26 @@ double miccircle(const std::vector<P3>& p) {
     return best;
 }
 
+namespace {
+
+// The width of the points along n; inf for no direction.
+double widthalong(const std::vector<P3>& p, const P3& n) {
+    const double len = std::sqrt(dot(n, n));
+    if (!(len > 0)) return inf;
+    double top = -inf, bottom = inf;
+    for (const P3& q : p) {
+        const double v = dot(q, n) / len;
+        top = std::max(top, v);
+        bottom = std::min(bottom, v);
+    }
+    return top - bottom;
+}
+
+} // namespace
+
 double mzwidth(const std::vector<P3>& p, int dim) {
     double best = inf;
-    const auto along = [&](P3 n) {
-        const double len = std::sqrt(dot(n, n));
-        if (!(len > 0)) return;
-        double top = -inf, bottom = inf;
-        for (const P3& q : p) {
-            const double v = dot(q, n) / len;
-            top = std::max(top, v);
-            bottom = std::min(bottom, v);
-        }
-        best = std::min(best, top - bottom);
-    };
+    const auto along = [&](const P3& n) { best = std::min(best, widthalong(p, n)); };
     const std::size_t n = p.size();
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = i + 1; j < n; ++j) {
@@ -395,17 +402,7 @@ double widthnear(const std::vector<P3>& p, const P3& normal, std::size_t k) {
     for (std::size_t r = 0; r < order.size(); ++r)
         if (r < k || r + k >= order.size()) ends.push_back(p[order[r]]);
     double best = inf;
-    const auto along = [&](const P3& n) {
-        const double len = std::sqrt(dot(n, n));
-        if (!(len > 0)) return;
-        double top = -inf, bottom = inf;
-        for (const P3& q : p) {
-            const double v = dot(q, n) / len;
-            top = std::max(top, v);
-            bottom = std::min(bottom, v);
-        }
-        best = std::min(best, top - bottom);
-    };
+    const auto along = [&](const P3& n) { best = std::min(best, widthalong(p, n)); };
     const std::size_t m = ends.size();
     for (std::size_t i = 0; i < m; ++i)
         for (std::size_t j = i + 1; j < m; ++j) {

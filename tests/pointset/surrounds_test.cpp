@@ -117,9 +117,7 @@ TEST(Surrounds, StrictlyInsideToTheLastDigit) {
     EXPECT_FALSE(surrounds(points, {0.5, 0.5, 1.0}));
     EXPECT_FALSE(surrounds(points, {0.5, 0.5, above}));
     EXPECT_FALSE(surrounds(points, {1.0, 1.0, 1.0}));
-    if (exactreferences()) {
-        EXPECT_TRUE(surrounds(points, {0.5, 0.5, below}));
-    }
+    if (exactreferences()) { EXPECT_TRUE(surrounds(points, {0.5, 0.5, below})); }
 }
 
 // Points of a sphere of radius 25 within `degrees` of its pole, about its
