@@ -150,7 +150,8 @@ TEST(Surrounds, NothingToSurroundWith) {
     EXPECT_FALSE(surrounds({square.data(), 4, 2, 1}, {0, 0, 0})); // stride too short
     EXPECT_FALSE(surrounds({nullptr, 4, 2, 2}, {0, 0, 0}));
     EXPECT_FALSE(surrounds({square.data(), 4, 2, 2}, {nan, 0, 0}));
-    EXPECT_FALSE(surrounds({square.data(), 4, 3, 3}, {0, 0, 0})); // flat in space
+    const std::vector<double> flat = {1, 1, 0, -1, 1, 0, -1, -1, 0, 1, -1, 0};
+    EXPECT_FALSE(surrounds({flat.data(), 4, 3, 3}, {0, 0, 0})); // flat in space
     std::vector<double> holed = square;
     holed[3] = std::numeric_limits<double>::infinity();
     EXPECT_FALSE(surrounds({holed.data(), 4, 2, 2}, {0, 0, 0}));
