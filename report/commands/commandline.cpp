@@ -342,13 +342,8 @@ void readheader(const std::string& path, std::vector<std::pair<std::string, std:
         throw CLI::ValidationError("--header", printable(path) + ": " + why);
     std::ifstream in(path, std::ios::binary);
     if (!in) throw CLI::ValidationError("--header", "cannot read " + printable(path));
-    char head[4];
-    in.read(head, sizeof head);
-    if (const std::string why = encodingrefusal({head, static_cast<std::size_t>(in.gcount())});
-        !why.empty())
+    if (const std::string why = encodingrefusal(in); !why.empty())
         throw CLI::ValidationError("--header", printable(path) + ": " + why);
-    in.clear();
-    in.seekg(0);
     try {
         const auto lines = readheaderfile(in, path);
         out.insert(out.end(), lines.begin(), lines.end());

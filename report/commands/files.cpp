@@ -36,11 +36,7 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err,
             << std::error_code(errno, std::generic_category()).message() << "\n";
         return false;
     }
-    char head[4];
-    in.read(head, sizeof head);
-    const std::string why = encodingrefusal({head, static_cast<std::size_t>(in.gcount())});
-    in.clear();
-    in.seekg(0);
+    const std::string why = encodingrefusal(in);
     if (why.empty()) return true;
     err << "formreport: " << printable(path) << ": " << why << "\n";
     return false;

@@ -208,6 +208,10 @@ std::vector<std::pair<std::string, std::string>> readheaderfile(std::istream& in
 // anything else (ASCII, UTF-8, with or without its mark).
 std::string encodingrefusal(std::string_view head);
 
+// The same of the text `in` is about to read: its first bytes are read and
+// `in` is put back at its start.
+std::string encodingrefusal(std::istream& in);
+
 // Why the charts of `inputs` cannot share one directory: two of them, not
 // the same file, have the same stem ("A/part.csv" and "B/part.txt"), which
 // names their charts; "" when none do.

@@ -3,6 +3,8 @@
 // one directory never share a name.
 #include "report/common/common.h"
 
+#include <istream>
+
 #include <filesystem>
 
 namespace formeval::report {
@@ -63,6 +65,15 @@ std::string encodingrefusal(std::string_view head) {
         encoding = "UTF-16";
     if (encoding.empty()) return "";
     return "is " + encoding + " text, which formreport does not read: save it as UTF-8 or ASCII";
+}
+
+std::string encodingrefusal(std::istream& in) {
+    char head[4];
+    in.read(head, sizeof head);
+    const std::string why = encodingrefusal({head, static_cast<std::size_t>(in.gcount())});
+    in.clear();
+    in.seekg(0);
+    return why;
 }
 
 std::string stemclash(const std::vector<std::string>& inputs) {
