@@ -24,11 +24,11 @@ void tracemz(const circleside& side, const double* u, const double* v, int numpt
 void beatennote(const circleside& side, const double* u, const double* v, int numpt, double r0) {
     const double* const c[2] = {u, v};
     const Yardsticks y = yardsticks(c, 2, numpt, !side.outside);
-    if (side.outside && r0 > y.enclosing * (1 + 1e-9) + y.rounding)
+    if (side.outside && beaten(claim::enclosing, r0, y))
         note("The peak circle found is larger than the circle about ", y.enclosingcentre,
              " that holds every point, of radius ", y.enclosing,
              "; it is not the minimum circumscribing circle");
-    if (!side.outside && r0 < y.inscribed * (1 - 1e-9) - y.rounding)
+    if (!side.outside && beaten(claim::inscribed, r0, y))
         note("The valley circle found is smaller than the circle about ", y.inscribedcentre,
              " with no point inside, of radius ", y.inscribed,
              "; it is not the maximum inscribing circle");
@@ -70,8 +70,12 @@ void extremecircle(const circleside& side, const double* u, const double* v, int
         x0 = mzx0;
         y0 = mzy0;
     }
-    beatennote(side, u, v, numpt, r0);
-    const double pq = circdev(u, v, numpt, x0, y0, r0, oqt > 2);
+    const double* const c[2] = {u, v};
+    const double centre[2] = {x0, y0};
+    const Sighting s =
+        sight(c, 2, numpt, centre, r0, side.outside ? claim::enclosing : claim::inscribed);
+    if (s.unsure) beatennote(side, u, v, numpt, r0);
+    const double pq = oqt > 2 ? circdev(u, v, numpt, x0, y0, r0, true) : s.error;
     if (oqt > 1) {
         both("\n", side.points, np[0] + 1, ",", np[1] + 1, ",", np[2] + 1);
         both("\n", side.circle[0], r0, side.circle[1], x0, side.circle[2], y0);

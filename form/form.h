@@ -180,14 +180,43 @@ struct Yardsticks {
     double rounding = 0;
 };
 
+// Whether numpt points of the plane (coordinates c[0], c[1]) surround the
+// centre: no angular gap between them, seen from it, of half a turn or more,
+// so that no line through it has every point on one side (points at the
+// centre count for nothing). Only then is a circle about it with no point
+// inside one that the points enclose.
+bool surrounds(const double* const* c, int numpt, const double* centre);
+
 // The yardsticks of numpt points of dim (2 or 3) coordinates c[0..dim-1];
-// the inscribed circle only when `inscribed` asks for it (it sorts the
-// points' directions from each centre, more than the rest costs).
+// the inscribed circle only when `inscribed` asks for it.
 Yardsticks yardsticks(const double* const* c, int dim, int numpt, bool inscribed);
+
+// What a circle or sphere result claims to be: the narrowest zone, the
+// smallest circle holding every point or the largest with none inside.
+enum class claim { zone, enclosing, inscribed };
+
+// Whether the yardstick of the claim beats a result of it, whose value is its
+// form error (a zone) or its radius: wider or larger than the yardstick, or
+// smaller than the inscribed one, beyond their rounding and 1e-9 of it.
+bool beaten(claim what, double value, const Yardsticks& y);
+
+// A result's form error and whether a yardstick might beat it.
+struct Sighting {
+    double error = 0;
+    bool unsure = true;
+};
+
+// One pass over numpt points of dim (2 or 3) coordinates c from the circle or
+// sphere (centre, radius) of a result of `what`: the radial deviations' spread
+// (both extremes starting at 0, as circdev finds it; each deviation in err
+// when given), and `unsure` unless that pass proves no yardstick beats the
+// result, in which case `yardsticks` need not be found.
+Sighting sight(const double* const* c, int dim, int numpt, const double* centre, double radius,
+               claim what, double* err = nullptr);
 
 // Notes, before the listing of a minimum-zone circle or sphere (`what`) of
 // form error `error`, that it is wider than the zone about a centre of the
-// yardsticks, beyond their rounding and 1e-9 of that zone.
+// yardsticks (beaten).
 void widenote(const char* what, double error, const Yardsticks& y);
 
 // Fills a circle fit result with NaN: no circle fits the points.

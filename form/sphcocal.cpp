@@ -17,25 +17,18 @@ void sphcocal(const double* u, const double* v, const double* w, int numpt, Sphe
     sphstages(u, v, w, numpt, x0, y0, z0, r0);
 
     double err[nsz];
-    double p = 0;
-    double q = 0;
-    for (int i = 0; i < numpt; ++i) {
-        err[i] = std::sqrt((u[i] - x0) * (u[i] - x0) + (v[i] - y0) * (v[i] - y0) +
-                           (w[i] - z0) * (w[i] - z0)) -
-                 r0;
-        if (err[i] > p) p = err[i];
-        if (err[i] < q) q = err[i];
-    }
     const double* const c[3] = {u, v, w};
-    widenote("sphere", p - q, yardsticks(c, 3, numpt, false));
+    const double centre[3] = {x0, y0, z0};
+    const Sighting s = sight(c, 3, numpt, centre, r0, claim::zone, err);
+    if (s.unsure) widenote("sphere", s.error, yardsticks(c, 3, numpt, false));
     if (oqt > 2)
         for (int i = 0; i < numpt; ++i)
             both("\n", u[i], "    ", v[i], "    ", w[i], "    ", err[i]);
     if (oqt > 2) {
-        both("\n", "Sphericity error= ", p - q);
+        both("\n", "Sphericity error= ", s.error);
         both("\n", "r0=", r0, "xo=", x0, "y0=", y0, "z0=", z0);
     }
-    ans = {x0, y0, z0, r0, p - q};
+    ans = {x0, y0, z0, r0, s.error};
 }
 
 } // namespace formeval

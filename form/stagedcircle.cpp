@@ -16,11 +16,17 @@ void stagedcircle(stagefit fit, const char* label, int listlevel, const double* 
         nocircle(ans);
         return;
     }
+    const bool listing = oqt > listlevel;
+    double error = 0;
     if (minimumzone) {
         const double* const c[2] = {u, v};
-        widenote("circle", circdev(u, v, numpt, x0, y0, r0, false), yardsticks(c, 2, numpt, false));
+        const double centre[2] = {x0, y0};
+        const Sighting s = sight(c, 2, numpt, centre, r0, claim::zone);
+        if (s.unsure) widenote("circle", s.error, yardsticks(c, 2, numpt, false));
+        error = listing ? circdev(u, v, numpt, x0, y0, r0, true) : s.error;
+    } else {
+        error = circdev(u, v, numpt, x0, y0, r0, listing);
     }
-    const double error = circdev(u, v, numpt, x0, y0, r0, oqt > listlevel);
     if (oqt > 2) {
         both("\n", label, error);
         both("\n", "r0=", r0, "xo=", x0, "y0=", y0);

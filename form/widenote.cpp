@@ -4,7 +4,7 @@
 namespace formeval {
 
 void widenote(const char* what, double error, const Yardsticks& y) {
-    if (error > y.zone * (1 + 1e-9) + y.rounding)
+    if (beaten(claim::zone, error, y))
         note("The minimum-zone ", what, " found is wider than the zone about ", y.zonecentre, ", ",
              y.zone, "; it is not the minimum zone");
 }

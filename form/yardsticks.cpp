@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <vector>
 
 namespace formeval {
 
@@ -100,20 +99,6 @@ bool lscentre(const double (*q)[nsz], int dim, int numpt, double* centre) {
     return true;
 }
 
-// Whether the points surround the centre (in the plane): no angular gap
-// between them, seen from it, of half a turn or more. Only then is a circle
-// about it with no point inside one that the points enclose.
-bool surrounded(const double* const* c, int numpt, const double* centre) {
-    std::vector<double> angles;
-    for (int i = 0; i < numpt; ++i)
-        angles.push_back(std::atan2(c[1][i] - centre[1], c[0][i] - centre[0]));
-    std::sort(angles.begin(), angles.end());
-    const double pi = std::acos(-1.0);
-    double gap = angles.front() + 2 * pi - angles.back();
-    for (std::size_t i = 1; i < angles.size(); ++i) gap = std::max(gap, angles[i] - angles[i - 1]);
-    return gap < pi;
-}
-
 void distances(const double* const* c, int dim, int numpt, const double* centre, double& nearest,
                double& farthest) {
     nearest = std::numeric_limits<double>::infinity();
@@ -160,7 +145,7 @@ Yardsticks yardsticks(const double* const* c, int dim, int numpt, bool inscribed
             y.enclosing = farthest;
             y.enclosingcentre = k.name;
         }
-        if (inscribed && nearest > y.inscribed && dim == 2 && surrounded(c, numpt, k.centre)) {
+        if (inscribed && nearest > y.inscribed && dim == 2 && surrounds(c, numpt, k.centre)) {
             y.inscribed = nearest;
             y.inscribedcentre = k.name;
         }

@@ -11,6 +11,7 @@
 #include "tests/harness/support.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -194,6 +195,172 @@ TEST(Yardsticks, AMinimumZoneWiderThanTheLeastSquaresZoneIsNoted) {
     }
     EXPECT_GT(noted, 3);
     RecordProperty("noted", noted);
+}
+
+// The one-pass check that spares a result its yardsticks must never call a
+// result sure that the yardsticks beat. Each case is a cloud (n points over an
+// arc, normal noise, perhaps an outlier) and a centre a result might have:
+// the minimum-zone centre the pointset library finds (where the check should
+// be sure), the least-squares centre itself and points a hair or a noise's
+// width from it (where the yardsticks may beat the result or come within
+// their rounding of it). Circles are judged by all three claims, spheres by
+// the zone.
+struct Sighted {
+    const char* name;
+    int dim;
+    int n;
+    double arc;
+    double noise;
+    double outlier; // one point this far out, in radii
+    bool certain;   // the check should be sure at the minimum-zone centre
+};
+
+class SightCheck : public testing::TestWithParam<Sighted> {};
+
+std::vector<std::vector<double>> cloud(const Sighted& k, std::mt19937& gen) {
+    std::normal_distribution<double> noise(0, k.noise);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double r = 25;
+    const double centre[3] = {100, -40, 7};
+    std::vector<std::vector<double>> c(k.dim);
+    for (int i = 0; i < k.n; ++i) {
+        const double t = k.arc * test::pi / 180 * (k.arc >= 360 ? i / double(k.n) : unit(gen));
+        const double z = k.dim == 3 ? 2 * unit(gen) - 1 : 0;
+        const double s = std::sqrt(1 - z * z);
+        const double radius = r * (1 + noise(gen) + (i == k.n / 2 ? k.outlier : 0));
+        c[0].push_back(centre[0] + radius * s * std::cos(t));
+        c[1].push_back(centre[1] + radius * s * std::sin(t));
+        if (k.dim == 3) c[2].push_back(centre[2] + radius * z);
+    }
+    return c;
+}
+
+pointset::Reference fitted(const std::vector<std::vector<double>>& c, pointset::Criterion how) {
+    const int dim = static_cast<int>(c.size());
+    std::vector<double> p;
+    for (std::size_t i = 0; i < c[0].size(); ++i)
+        for (int d = 0; d < dim; ++d) p.push_back(c[d][i]);
+    return pointset::evaluate({p.data(), c[0].size(), dim, static_cast<std::size_t>(dim)},
+                              dim == 3 ? pointset::Feature::sphere : pointset::Feature::circle, how,
+                              {false, false});
+}
+
+TEST_P(SightCheck, NeverSureOfAResultAYardstickBeats) {
+    const Sighted k = GetParam();
+    std::mt19937 gen(k.n * 7 + k.dim);
+    int sure = 0;
+    int beatenseen = 0;
+    for (int trial = 0; trial < 6; ++trial) {
+        const auto c = cloud(k, gen);
+        const double* const p[3] = {c[0].data(), c[1].data(), k.dim == 3 ? c[2].data() : nullptr};
+        const Yardsticks y = yardsticks(p, k.dim, k.n, k.dim == 2);
+        const pointset::Reference mz = fitted(c, pointset::Criterion::minimumzone);
+        const pointset::Reference ls = fitted(c, pointset::Criterion::leastsquares);
+        ASSERT_TRUE(mz.found && ls.found);
+        std::vector<std::array<double, 3>> centres = {{mz.point[0], mz.point[1], mz.point[2]}};
+        for (double off : {0.0, 1e-12, 1e-9, 1e-6, 1e-4})
+            for (int turn = 0; turn < 3; ++turn)
+                centres.push_back({ls.point[0] + off * 25 * std::cos(2.1 * turn),
+                                   ls.point[1] + off * 25 * std::sin(2.1 * turn),
+                                   ls.point[2] + (k.dim == 3 ? off * 25 : 0)});
+        for (std::size_t j = 0; j < centres.size(); ++j) {
+            const double* centre = centres[j].data();
+            double near = 1e300;
+            double far = 0;
+            for (int i = 0; i < k.n; ++i) {
+                double s = 0;
+                for (int d = 0; d < k.dim; ++d) s += (p[d][i] - centre[d]) * (p[d][i] - centre[d]);
+                near = std::min(near, std::sqrt(s));
+                far = std::max(far, std::sqrt(s));
+            }
+            const struct {
+                claim what;
+                double radius;
+            } claims[] = {
+                {claim::zone, (near + far) / 2}, {claim::enclosing, far}, {claim::inscribed, near}};
+            for (const auto& cl : claims) {
+                if (k.dim == 3 && cl.what != claim::zone) continue;
+                const Sighting s = sight(p, k.dim, k.n, centre, cl.radius, cl.what);
+                if (k.dim == 2) {
+                    EXPECT_EQ(s.error,
+                              circdev(p[0], p[1], k.n, centre[0], centre[1], cl.radius, false));
+                }
+                const bool beat = beaten(cl.what, cl.what == claim::zone ? s.error : cl.radius, y);
+                beatenseen += beat;
+                EXPECT_FALSE(!s.unsure && beat)
+                    << "trial " << trial << " centre " << j << " claim " << int(cl.what);
+                if (j == 0 && cl.what == claim::zone && k.certain) {
+                    EXPECT_FALSE(s.unsure) << trial;
+                }
+                sure += !s.unsure;
+            }
+        }
+    }
+    RecordProperty("sure", sure);
+    RecordProperty("beaten", beatenseen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clouds, SightCheck,
+                         testing::Values(Sighted{"roundness trace", 2, 360, 360, 1e-4, 0, true},
+                                         Sighted{"few points", 2, 8, 360, 1e-3, 0, false},
+                                         Sighted{"dense", 2, 2000, 360, 1e-5, 0, true},
+                                         Sighted{"outlier", 2, 100, 360, 1e-4, 0.05, false},
+                                         Sighted{"half", 2, 60, 180, 1e-4, 0, false},
+                                         Sighted{"quarter with outlier", 2, 40, 90, 1e-3, -0.02,
+                                                 false},
+                                         Sighted{"short arc", 2, 30, 20, 1e-3, 0, false},
+                                         Sighted{"coarse", 2, 50, 360, 0.05, 0, false},
+                                         Sighted{"sphere", 3, 300, 360, 1e-4, 0, true},
+                                         Sighted{"cap", 3, 40, 60, 1e-3, 0.01, false}),
+                         test::namedby([](const Sighted& k) { return std::string(k.name); }));
+
+// Whether points surround a centre, against the largest angular gap between
+// their directions from it (atan2 and a sort): random sets about centres
+// inside, outside and near the edge of their hull, gaps within 1e-9 of half
+// a turn left out; and points on a line through the centre, which surround
+// nothing.
+TEST(Surrounds, AgreesWithTheLargestAngularGap) {
+    std::mt19937 gen(5);
+    std::uniform_real_distribution<double> unit(-1, 1);
+    int judged = 0;
+    int inside = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int n = 1 + trial % 9;
+        std::vector<double> x(n), y(n);
+        for (int i = 0; i < n; ++i) {
+            x[i] = unit(gen);
+            y[i] = unit(gen);
+        }
+        const double centre[2] = {0.3 * unit(gen), 0.3 * unit(gen)};
+        std::vector<double> angles;
+        for (int i = 0; i < n; ++i)
+            angles.push_back(std::atan2(y[i] - centre[1], x[i] - centre[0]));
+        std::sort(angles.begin(), angles.end());
+        double gap = angles.front() + 2 * test::pi - angles.back();
+        for (int i = 1; i < n; ++i) gap = std::max(gap, angles[i] - angles[i - 1]);
+        if (std::fabs(gap - test::pi) < 1e-9) continue;
+        const double* const c[2] = {x.data(), y.data()};
+        EXPECT_EQ(surrounds(c, n, centre), gap < test::pi) << "trial " << trial;
+        ++judged;
+        inside += gap < test::pi;
+    }
+    EXPECT_GT(inside, 300);
+    EXPECT_GT(judged - inside, 300);
+    const struct {
+        std::vector<double> x, y;
+        bool surrounded;
+    } lines[] = {{{1, -2, 3}, {0, 0, 0}, false},             // both sides of the centre
+                 {{1, 2, 3}, {1, 2, 3}, false},              // one side
+                 {{1, -1, 0.5}, {1, -1, 2}, false},          // a line and a point off it
+                 {{1, -1, 0.5, -2}, {1, -1, 2, -1}, false},  // two off it, on one side
+                 {{1, -1, 0.5, -0.5}, {1, -1, 2, -2}, true}, // one on each side
+                 {{0, 0, 1}, {0, 0, 0}, false}}; // points at the centre count for nothing
+    for (const auto& l : lines) {
+        const double* const c[2] = {l.x.data(), l.y.data()};
+        const double centre[2] = {0, 0};
+        EXPECT_EQ(surrounds(c, static_cast<int>(l.x.size()), centre), l.surrounded)
+            << l.x.size() << " points";
+    }
 }
 
 } // namespace

@@ -1,0 +1,222 @@
+// The pass over the points that gives a circle or sphere result its form
+// error and tells, on the way, whether a yardstick could beat it, so that
+// the yardsticks themselves (their own least-squares fit to full precision)
+// are found only when one might.
+//
+// Every point's distance rho_i from the result's centre m is a convex
+// function of the centre, with curvature at most 1 / rho. About another
+// centre m + t it is therefore at least rho_i - u_i.t (u_i the unit vector
+// from m to the point) and at most that plus |t|^2 / (2 (rho_i - |t|)). The
+// points farthest from m and those nearest bound, through these, the
+// farthest and nearest distances about the centroid (t known) and about the
+// least-squares centre, which one Gauss-Newton step from m locates to within
+// what the step's contraction allows. Only points within 2 |t| of the
+// farthest (nearest) distance can be the farthest (nearest) about m + t.
+#include "form/form.h"
+#include "linalg/linalg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace formeval {
+
+namespace {
+
+// What the pass gathers: the deviations' extremes (both starting at 0), the
+// distances' extremes, the centroid's sums and the normal equations of a
+// Gauss-Newton step from m (rows (1, u_i), right-hand side rho_i).
+struct Pass {
+    double p = 0;
+    double q = 0;
+    double far = 0;
+    double near = std::numeric_limits<double>::infinity();
+    double sum[3] = {};
+    double ata[4][4] = {};
+    double atb[4] = {};
+    bool atcentre = false;
+};
+
+template <int D>
+void gather(const double* const* c, int numpt, const double* centre, double radius, double* err,
+            Pass& s) {
+    double sum[D] = {};
+    double su[D] = {};
+    double suu[D][D] = {};
+    double srho = 0;
+    double surho[D] = {};
+    double far = 0;
+    double near = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < numpt; ++i) {
+        double d[D];
+        double squares = 0;
+        for (int k = 0; k < D; ++k) {
+            d[k] = c[k][i] - centre[k];
+            squares += d[k] * d[k];
+            sum[k] += c[k][i];
+        }
+        const double rho = std::sqrt(squares);
+        err[i] = rho - radius;
+        far = std::max(far, rho);
+        near = std::min(near, rho);
+        const double inverse = 1 / rho;
+        for (int k = 0; k < D; ++k) {
+            const double u = d[k] * inverse;
+            su[k] += u;
+            surho[k] += d[k];
+            for (int l = k; l < D; ++l) suu[k][l] += u * (d[l] * inverse);
+        }
+        srho += rho;
+    }
+    s.far = far;
+    s.near = near;
+    s.atcentre = !(near > 0);
+    s.ata[0][0] = numpt;
+    s.atb[0] = srho;
+    for (int k = 0; k < D; ++k) {
+        s.sum[k] = sum[k];
+        s.ata[0][k + 1] = s.ata[k + 1][0] = su[k];
+        s.atb[k + 1] = surho[k];
+        for (int l = k; l < D; ++l) s.ata[k + 1][l + 1] = s.ata[l + 1][k + 1] = suu[k][l];
+    }
+    for (int i = 0; i < numpt; ++i) {
+        if (err[i] > s.p) s.p = err[i];
+        if (err[i] < s.q) s.q = err[i];
+    }
+}
+
+double dot(const double* a, const double* b, int dim) {
+    double s = 0;
+    for (int d = 0; d < dim; ++d) s += a[d] * b[d];
+    return s;
+}
+
+// The Gauss-Newton step (radius R in x[0], shift in x[1..dim]) and a bound
+// on the norm of the normal matrix's inverse, its Frobenius norm; false when
+// the matrix is singular.
+bool step(const Pass& s, int dim, double* x, double& inverse) {
+    const int n = dim + 1;
+    Row7 a[6] = {};
+    for (int j = 0; j < n; ++j) {
+        for (int k = 0; k < n; ++k) a[j][k] = s.ata[j][k];
+        a[j][n] = s.atb[j];
+    }
+    if (!solvequietly(a, n, x)) return false;
+    double frobenius = 0;
+    for (int col = 0; col < n; ++col) {
+        for (int j = 0; j < n; ++j) {
+            for (int k = 0; k < n; ++k) a[j][k] = s.ata[j][k];
+            a[j][n] = j == col ? 1 : 0;
+        }
+        double e[5];
+        if (!solvequietly(a, n, e)) return false;
+        for (int j = 0; j < n; ++j) frobenius += e[j] * e[j];
+    }
+    inverse = std::sqrt(frobenius);
+    return std::isfinite(inverse);
+}
+
+// A centre m + t, t known to within delta.
+struct Offset {
+    double t[3] = {};
+    double delta = 0;
+};
+
+// Bounds, about each centre m + t, on the farthest distance (from below) and
+// the nearest (from above), in far[k] and near[k]; false when a centre may lie
+// so far off that the curvature bound fails.
+bool bounds(const double* const* c, int dim, int numpt, const double* centre, double radius,
+            const double* err, const Pass& s, const Offset* offsets, int count, double* far,
+            double* near) {
+    double band = 0;
+    double curvature[2] = {};
+    for (int k = 0; k < count; ++k) {
+        const double length = std::sqrt(dot(offsets[k].t, offsets[k].t, dim)) + offsets[k].delta;
+        if (!(s.near > 2 * length)) return false;
+        band = std::max(band, 2 * length);
+        curvature[k] = length * length / (2 * (s.near - length));
+        far[k] = -std::numeric_limits<double>::infinity();
+        near[k] = std::numeric_limits<double>::infinity();
+    }
+    const double outer = s.far - radius - band;
+    const double inner = s.near - radius + band;
+    for (int i = 0; i < numpt; ++i) {
+        if (!(err[i] >= outer || err[i] <= inner)) continue;
+        double u[3];
+        const double rho = err[i] + radius;
+        for (int d = 0; d < dim; ++d) u[d] = (c[d][i] - centre[d]) / rho;
+        for (int k = 0; k < count; ++k) {
+            const double moved = rho - dot(u, offsets[k].t, dim);
+            far[k] = std::max(far[k], moved - offsets[k].delta);
+            near[k] = std::min(near[k], moved + offsets[k].delta + curvature[k]);
+        }
+    }
+    for (int k = 0; k < count; ++k)
+        if (!std::isfinite(far[k]) || !std::isfinite(near[k])) return false;
+    return true;
+}
+
+// Whether a centre whose farthest distance is at least `far` and nearest at
+// most `near` (each to within slop) surely does not beat the claim.
+bool holds(claim what, double value, double far, double near, double slop) {
+    switch (what) {
+    case claim::zone:
+        return value <= far - near - slop;
+    case claim::enclosing:
+        return value <= far - slop;
+    case claim::inscribed:
+        return value >= near + slop;
+    }
+    return false;
+}
+
+} // namespace
+
+Sighting sight(const double* const* c, int dim, int numpt, const double* centre, double radius,
+               claim what, double* err) {
+    double own[nsz];
+    if (!err) err = own;
+    Pass s;
+    if (dim == 3)
+        gather<3>(c, numpt, centre, radius, err, s);
+    else
+        gather<2>(c, numpt, centre, radius, err, s);
+    Sighting r;
+    r.error = s.p - s.q;
+    if (s.atcentre || numpt <= dim + 1) return r;
+
+    // Rounding of distances found another way, and of the yardsticks'
+    // least-squares centre, converged to 1e-13 of the points' extent.
+    double reach = s.far;
+    for (int k = 0; k < dim; ++k) reach += std::fabs(centre[k]);
+    const double slop =
+        roundingunits * std::numeric_limits<double>::epsilon() * reach + 1e-12 * s.far;
+
+    // The centroid, exactly where the yardsticks put it; the least-squares
+    // centre within q |step| / (1 - q) of m + step, q bounding the
+    // Gauss-Newton map's contraction there: the inverse's norm times the sum
+    // of |residual| / distance, taken four times over for the step's
+    // distance from the fixed point.
+    Offset at[2];
+    for (int k = 0; k < dim; ++k) at[0].t[k] = s.sum[k] / numpt - centre[k];
+    double x[5];
+    double inverse = 0;
+    if (!step(s, dim, x, inverse)) return r;
+    const double length = std::sqrt(dot(x + 1, x + 1, dim));
+    const double residual = std::max(s.far - x[0], x[0] - s.near) + 4 * length;
+    if (!(s.near > 4 * length)) return r;
+    const double q = 4 * inverse * numpt * residual / (s.near - 2 * length);
+    if (!(q < 0.25)) return r;
+    for (int k = 0; k < dim; ++k) at[1].t[k] = x[k + 1];
+    at[1].delta = 2 * q * length / (1 - q) + slop;
+
+    const double value = what == claim::zone ? r.error : radius;
+    double far[2];
+    double near[2];
+    if (!bounds(c, dim, numpt, centre, radius, err, s, at, 2, far, near)) return r;
+    r.unsure =
+        !holds(what, value, far[0], near[0], slop) || !holds(what, value, far[1], near[1], slop);
+    return r;
+}
+
+} // namespace formeval
