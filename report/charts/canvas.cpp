@@ -48,9 +48,7 @@ void selectfont(cairo_t* cr, double size, bool bold) {
 
 // A number for an SVG attribute: enough digits for a hundredth of a unit.
 std::string num(double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.7g", std::fabs(v) < 5e-8 ? 0.0 : v);
-    return text;
+    return formatnumber(std::fabs(v) < 5e-8 ? 0.0 : v, 7);
 }
 
 std::string rgb(const Rgb& c) {

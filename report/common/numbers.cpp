@@ -22,6 +22,17 @@ std::string_view withoutplus(std::string_view text) {
     return text;
 }
 
+// What printf's %.*g or %.*f would print, by to_chars (no locale, no
+// format string to parse).
+std::string printed(double value, std::chars_format format, int precision) {
+    // Room for the longest fixed notation of a double, 309 digits and 17
+    // decimals; to_chars prints what printf's %.*g, %.*e or %.*f would.
+    char text[400];
+    const auto [stop, status] = std::to_chars(text, text + sizeof text, value, format, precision);
+    if (status != std::errc()) return "?";
+    return std::string(text, stop);
+}
+
 } // namespace
 
 std::optional<double> parsenumber(std::string_view text) {
@@ -44,18 +55,13 @@ std::optional<int> parseint(std::string_view text) {
 }
 
 std::string formatnumber(double value, int digits) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    return text;
+    return printed(value, std::chars_format::general, digits);
 }
 
 std::string formatfixed(double value, int decimals) {
     if (decimals > 17) return formatnumber(value, 17);
-    char text[512];
-    std::snprintf(text, sizeof text, "%.*f", std::max(decimals, 0), value);
-    const std::string_view digits(text);
-    if (digits[0] == '-' && digits.find_first_not_of("-0.") == std::string_view::npos)
-        return text + 1;
+    std::string text = printed(value, std::chars_format::fixed, std::max(decimals, 0));
+    if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
     return text;
 }
 

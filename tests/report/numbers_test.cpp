@@ -7,6 +7,7 @@
 #include "tests/harness/harness.h"
 
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -203,6 +204,48 @@ INSTANTIATE_TEST_SUITE_P(Values, FixedTest,
                          test::namedby([](const FixedCase& c) {
                              return test::testname(c.value) + "_" + std::to_string(c.decimals);
                          }));
+
+// The numbers formreport prints are printed by to_chars, and must read as
+// printf prints them (%.*g, and %.*f but for negative zero): random values
+// over every magnitude, at every precision, and the cases where the two
+// could part: ties of the decimal rounding, the largest and smallest
+// doubles, zeros, infinities and NaN.
+TEST(Formatnumber, PrintsWhatPrintfPrints) {
+    std::mt19937_64 gen(17);
+    std::uniform_real_distribution<double> unit(-1, 1);
+    std::uniform_int_distribution<int> power(-320, 308);
+    std::vector<double> values = {0.125,
+                                  0.375,
+                                  2.5,
+                                  1e21,
+                                  5e-324,
+                                  1.7976931348623157e308,
+                                  1e-310,
+                                  0.0,
+                                  1.0 / 3,
+                                  1e15,
+                                  123456789012345678.0,
+                                  -0.0,
+                                  9.99995,
+                                  0.05,
+                                  -1.25,
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN()};
+    for (int k = 0; k < 3000; ++k) values.push_back(unit(gen) * std::pow(10.0, power(gen)));
+    for (const double v : values)
+        for (int precision = 0; precision <= 17; ++precision) {
+            char text[400];
+            std::snprintf(text, sizeof text, "%.*g", precision, v);
+            ASSERT_EQ(formatnumber(v, precision), text) << v << " %." << precision << "g";
+            std::snprintf(text, sizeof text, "%.*f", precision, v);
+            const std::string fixed = formatfixed(v, precision);
+            if (text[0] == '-' && fixed[0] != '-')
+                ASSERT_EQ("-" + fixed, text) << v << " %." << precision << "f";
+            else
+                ASSERT_EQ(fixed, text) << v << " %." << precision << "f";
+        }
+}
 
 struct PrintableCase {
     const char* name;
