@@ -19,7 +19,9 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <utility>
 #include <thread>
 #include <unistd.h>
 
@@ -161,12 +163,31 @@ void BM_ReadChangedInstructions(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadChangedInstructions)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
-// A whole study job on 360 points, start to exit, with the console
-// redirected to a file: the job code and its number of repetitions.
-void BM_Job(benchmark::State& state) {
-    const int job = static_cast<int>(state.range(0));
-    const int repetitions = static_cast<int>(state.range(1));
-    Scratch scratch;
+// Runs `exe` in the scratch directory with the console to console.txt and
+// no console input; its CPU time (user and system) in seconds, or -1 when
+// it did not end cleanly.
+double runjob(const char* exe) {
+    fs::remove("result.txt");
+    fs::remove("intres.txt");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open("console.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int null = ::open("/dev/null", O_RDONLY);
+        if (out < 0 || null < 0 || ::dup2(out, 1) < 0 || ::dup2(null, 0) < 0) ::_exit(126);
+        ::execl(exe, exe, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return -1;
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The job file of a study on 360 points (2048 for job 2500).
+void writejob(const Scratch& scratch, int job) {
     std::ostringstream jobs;
     jobs.precision(17);
     const int count = job == 2500 ? nsz : numpt;
@@ -176,22 +197,64 @@ void BM_Job(benchmark::State& state) {
     for (int i = 0; i < count; ++i) jobs << u[i] << ' ' << v[i] << '\n';
     scratch.write("cir1.txt", jobs.str());
     scratch.write("instructions.txt", parameters);
+}
+
+// A study job, start to exit, by this build (build 0) or by the one the
+// environment variable FORMEVAL_PREVIOUS names (build 1), so that the two run
+// side by side in one benchmark run (with --benchmark_repetitions and
+// --benchmark_enable_random_interleaving); the time is the job's CPU time,
+// and cpu_us_per_repetition spreads it over the repetitions.
+void BM_Study(benchmark::State& state) {
+    const int job = static_cast<int>(state.range(0));
+    const int repetitions = static_cast<int>(state.range(1));
+    const char* const exe = state.range(2) ? std::getenv("FORMEVAL_PREVIOUS") : FORMEVAL_BINARY;
+    if (!exe || !*exe) {
+        state.SkipWithError("FORMEVAL_PREVIOUS names no previous build");
+        for (auto _ : state) {
+        }
+        return;
+    }
+    Scratch scratch;
+    writejob(scratch, job);
+    double total = 0;
+    for (auto _ : state) {
+        const double seconds = runjob(exe);
+        if (seconds < 0) {
+            state.SkipWithError("formeval did not end cleanly");
+            break;
+        }
+        state.SetIterationTime(seconds);
+        total += seconds;
+    }
+    state.counters["cpu_us_per_repetition"] =
+        total / static_cast<double>(state.iterations()) / repetitions * 1e6;
+}
+const bool studiesregistered = [] {
+    const std::pair<int, int> studies[] = {{2511, 10000}, {2611, 10000}, {2711, 10000},
+                                           {2811, 10000}, {2520, 1441},  {2550, 10000},
+                                           {2560, 10000}, {2570, 10000}};
+    for (const auto& [job, repetitions] : studies)
+        for (int build : {0, 1})
+            benchmark::RegisterBenchmark("BM_Study", BM_Study)
+                ->ArgNames({"job", "repetitions", "previous"})
+                ->Args({job, repetitions, build})
+                ->Unit(benchmark::kMillisecond)
+                ->UseManualTime()
+                ->Iterations(1);
+    return true;
+}();
+
+// A whole study job on 360 points, start to exit, with the console
+// redirected to a file: the job code and its number of repetitions.
+void BM_Job(benchmark::State& state) {
+    const int job = static_cast<int>(state.range(0));
+    const int repetitions = static_cast<int>(state.range(1));
+    Scratch scratch;
+    writejob(scratch, job);
     double seconds = 0;
     for (auto _ : state) {
-        fs::remove(scratch.dir / "result.txt");
-        fs::remove(scratch.dir / "intres.txt");
         const auto start = std::chrono::steady_clock::now();
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int out = ::open("console.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int null = ::open("/dev/null", O_RDONLY);
-            if (out < 0 || null < 0 || ::dup2(out, 1) < 0 || ::dup2(null, 0) < 0) ::_exit(126);
-            ::execl(FORMEVAL_BINARY, FORMEVAL_BINARY, static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        int status = 0;
-        if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0) {
+        if (runjob(FORMEVAL_BINARY) < 0) {
             state.SkipWithError("formeval did not end cleanly");
             break;
         }

@@ -29,6 +29,7 @@ namespace {
 struct Pass {
     double p = 0;
     double q = 0;
+    double spread = 0; // the sum of |deviation|
     double far = 0;
     double near = std::numeric_limits<double>::infinity();
     double sum[3] = {};
@@ -82,6 +83,7 @@ void gather(const double* const* c, int numpt, const double* centre, double radi
     for (int i = 0; i < numpt; ++i) {
         if (err[i] > s.p) s.p = err[i];
         if (err[i] < s.q) s.q = err[i];
+        s.spread += std::fabs(err[i]);
     }
 }
 
@@ -92,8 +94,9 @@ double dot(const double* a, const double* b, int dim) {
 }
 
 // The Gauss-Newton step (radius R in x[0], shift in x[1..dim]) and a bound
-// on the norm of the normal matrix's inverse, its Frobenius norm; false when
-// the matrix is singular.
+// on the norm of the normal matrix's inverse: the smaller of its Frobenius
+// norm and the inverse of the matrix's least Gershgorin bound; false when the
+// matrix is singular.
 bool step(const Pass& s, int dim, double* x, double& inverse) {
     const int n = dim + 1;
     Row7 a[6] = {};
@@ -112,7 +115,15 @@ bool step(const Pass& s, int dim, double* x, double& inverse) {
         if (!solvequietly(a, n, e)) return false;
         for (int j = 0; j < n; ++j) frobenius += e[j] * e[j];
     }
+    double gershgorin = std::numeric_limits<double>::infinity();
+    for (int j = 0; j < n; ++j) {
+        double off = 0;
+        for (int k = 0; k < n; ++k)
+            if (k != j) off += std::fabs(s.ata[j][k]);
+        gershgorin = std::min(gershgorin, s.ata[j][j] - off);
+    }
     inverse = std::sqrt(frobenius);
+    if (gershgorin > 0) inverse = std::min(inverse, 1 / gershgorin);
     return std::isfinite(inverse);
 }
 
@@ -170,6 +181,55 @@ bool holds(claim what, double value, double far, double near, double slop) {
     return false;
 }
 
+// Whether neither the centroid nor the least-squares centre beats a result
+// of `what` with `value`, judged from the pass s about `base` (dist holding
+// each point's distance from it less `radius`).
+bool unbeaten(const double* const* c, int dim, int numpt, const double* base, double radius,
+              const double* dist, const Pass& s, claim what, double value) {
+    if (s.atcentre || numpt <= dim + 1) return false;
+    // Rounding of distances found another way, and of the yardsticks'
+    // least-squares centre, converged to 1e-13 of the points' extent.
+    double reach = s.far;
+    for (int k = 0; k < dim; ++k) reach += std::fabs(base[k]);
+    const double slop =
+        roundingunits * std::numeric_limits<double>::epsilon() * reach + 1e-12 * s.far;
+
+    // The centroid, exactly where the yardsticks put it; the least-squares
+    // centre within q |step| / (1 - q) of base + step, q bounding the
+    // Gauss-Newton map's contraction there: the normal matrix inverse's norm
+    // times the sum of |residual| / distance, the residuals there bounded by
+    // those here, and taken twice over for the map's change between here and
+    // there.
+    Offset at[2];
+    for (int k = 0; k < dim; ++k) at[0].t[k] = s.sum[k] / numpt - base[k];
+    double x[5];
+    double inverse = 0;
+    if (!step(s, dim, x, inverse)) return false;
+    const double length = std::sqrt(dot(x + 1, x + 1, dim));
+    const double residuals = s.spread + numpt * (std::fabs(x[0] - radius) + 4 * length);
+    if (!(s.near > 4 * length)) return false;
+    const double q = 2 * inverse * residuals / (s.near - 2 * length);
+    if (!(q < 0.5)) return false;
+    for (int k = 0; k < dim; ++k) at[1].t[k] = x[k + 1];
+    at[1].delta = 2 * q * length / (1 - q) + slop;
+    // Where the least-squares centre is known to no better than a hundredth
+    // of the spread about the base, the bounds would not tell.
+    if (!(at[1].delta < 0.01 * (s.far - s.near))) return false;
+
+    double far[2];
+    double near[2];
+    return bounds(c, dim, numpt, base, radius, dist, s, at, 2, far, near) &&
+           holds(what, value, far[0], near[0], slop) && holds(what, value, far[1], near[1], slop);
+}
+
+void pass(const double* const* c, int dim, int numpt, const double* base, double radius,
+          double* dist, Pass& s) {
+    if (dim == 3)
+        gather<3>(c, numpt, base, radius, dist, s);
+    else
+        gather<2>(c, numpt, base, radius, dist, s);
+}
+
 } // namespace
 
 Sighting sight(const double* const* c, int dim, int numpt, const double* centre, double radius,
@@ -177,45 +237,24 @@ Sighting sight(const double* const* c, int dim, int numpt, const double* centre,
     double own[nsz];
     if (!err) err = own;
     Pass s;
-    if (dim == 3)
-        gather<3>(c, numpt, centre, radius, err, s);
-    else
-        gather<2>(c, numpt, centre, radius, err, s);
+    pass(c, dim, numpt, centre, radius, err, s);
     Sighting r;
     r.error = s.p - s.q;
-    if (s.atcentre || numpt <= dim + 1) return r;
-
-    // Rounding of distances found another way, and of the yardsticks'
-    // least-squares centre, converged to 1e-13 of the points' extent.
-    double reach = s.far;
-    for (int k = 0; k < dim; ++k) reach += std::fabs(centre[k]);
-    const double slop =
-        roundingunits * std::numeric_limits<double>::epsilon() * reach + 1e-12 * s.far;
-
-    // The centroid, exactly where the yardsticks put it; the least-squares
-    // centre within q |step| / (1 - q) of m + step, q bounding the
-    // Gauss-Newton map's contraction there: the inverse's norm times the sum
-    // of |residual| / distance, taken four times over for the step's
-    // distance from the fixed point.
-    Offset at[2];
-    for (int k = 0; k < dim; ++k) at[0].t[k] = s.sum[k] / numpt - centre[k];
-    double x[5];
-    double inverse = 0;
-    if (!step(s, dim, x, inverse)) return r;
-    const double length = std::sqrt(dot(x + 1, x + 1, dim));
-    const double residual = std::max(s.far - x[0], x[0] - s.near) + 4 * length;
-    if (!(s.near > 4 * length)) return r;
-    const double q = 4 * inverse * numpt * residual / (s.near - 2 * length);
-    if (!(q < 0.25)) return r;
-    for (int k = 0; k < dim; ++k) at[1].t[k] = x[k + 1];
-    at[1].delta = 2 * q * length / (1 - q) + slop;
-
     const double value = what == claim::zone ? r.error : radius;
-    double far[2];
-    double near[2];
-    if (!bounds(c, dim, numpt, centre, radius, err, s, at, 2, far, near)) return r;
-    r.unsure =
-        !holds(what, value, far[0], near[0], slop) || !holds(what, value, far[1], near[1], slop);
+    if (unbeaten(c, dim, numpt, centre, radius, err, s, what, value)) {
+        r.unsure = false;
+        return r;
+    }
+    // A result's centre far from the least-squares centre (one point pulls
+    // it, say) is judged from the centroid instead, near which the
+    // least-squares centre lies when the points go all round.
+    if (s.atcentre || numpt < 1) return r;
+    double centroid[3];
+    for (int k = 0; k < dim; ++k) centroid[k] = s.sum[k] / numpt;
+    double dist[nsz];
+    Pass g;
+    pass(c, dim, numpt, centroid, radius, dist, g);
+    r.unsure = !unbeaten(c, dim, numpt, centroid, radius, dist, g, what, value);
     return r;
 }
 

@@ -39,27 +39,32 @@ double normalised(const double* const* c, int dim, int numpt, double (*q)[nsz], 
     return extent;
 }
 
-// Least squares of the rows (row(i), rhs(i)) of dim + 1 unknowns into x.
-template <class Row> bool lsq(int dim, int numpt, Row row, double* x) {
-    const int n = dim + 1;
+// Least squares of the rows (row(i), rhs(i)) of D + 1 unknowns into x; the
+// normal matrix's upper triangle summed and mirrored.
+template <int D, class Row> bool lsq(int numpt, Row row, double* x) {
+    constexpr int n = D + 1;
     Row7 g[6] = {};
     double r[5];
     for (int i = 0; i < numpt; ++i) {
         const double rhs = row(i, r);
         for (int j = 0; j < n; ++j) {
-            for (int k = 0; k < n; ++k) g[j][k] += r[j] * r[k];
+            for (int k = j; k < n; ++k) g[j][k] += r[j] * r[k];
             g[j][n] += r[j] * rhs;
         }
     }
+    for (int j = 0; j < n; ++j)
+        for (int k = 0; k < j; ++k) g[j][k] = g[k][j];
     return solvequietly(g, n, x);
 }
 
-// The least-squares centre of the normalised points q, in their coordinates.
-bool lscentre(const double (*q)[nsz], int dim, int numpt, double* centre) {
+// The least-squares centre of the normalised points q of D coordinates, in
+// their coordinates.
+template <int D> bool lscentre(const double (*q)[nsz], int numpt, double* centre) {
+    constexpr int dim = D;
     // The algebraic circle |p|^2 + a.p + b = 0 in the least-squares sense.
     double x[5];
-    const bool algebraic = lsq(
-        dim, numpt,
+    const bool algebraic = lsq<D>(
+        numpt,
         [&](int i, double* r) {
             double s = 0;
             for (int d = 0; d < dim; ++d) {
@@ -74,8 +79,8 @@ bool lscentre(const double (*q)[nsz], int dim, int numpt, double* centre) {
     for (int d = 0; d < dim; ++d) centre[d] = -x[d] / 2;
     // Gauss-Newton on the distances: |p_i - c| ~ R + (p_i - c) / |p_i - c| . shift.
     for (int step = 0; step < maxsteps; ++step) {
-        const bool moved = lsq(
-            dim, numpt,
+        const bool moved = lsq<D>(
+            numpt,
             [&](int i, double* r) {
                 double s = 0;
                 for (int d = 0; d < dim; ++d) s += (q[d][i] - centre[d]) * (q[d][i] - centre[d]);
@@ -125,7 +130,7 @@ Yardsticks yardsticks(const double* const* c, int dim, int numpt, bool inscribed
     y.rounding = roundingunits * std::numeric_limits<double>::epsilon() * largest;
     if (!(extent > 0)) return y;
     double ls[3] = {};
-    const bool havels = lscentre(q, dim, numpt, ls);
+    const bool havels = dim == 3 ? lscentre<3>(q, numpt, ls) : lscentre<2>(q, numpt, ls);
     for (int d = 0; d < dim; ++d) ls[d] = centroid[d] + ls[d] * extent;
     const struct {
         const double* centre;
