@@ -80,11 +80,17 @@ void gather(const double* const* c, int numpt, const double* centre, double radi
         s.atb[k + 1] = surho[k];
         for (int l = k; l < D; ++l) s.ata[k + 1][l + 1] = s.ata[l + 1][k + 1] = suu[k][l];
     }
+    double p = 0;
+    double q = 0;
+    double spread = 0;
     for (int i = 0; i < numpt; ++i) {
-        if (err[i] > s.p) s.p = err[i];
-        if (err[i] < s.q) s.q = err[i];
-        s.spread += std::fabs(err[i]);
+        if (err[i] > p) p = err[i];
+        if (err[i] < q) q = err[i];
+        spread += std::fabs(err[i]);
     }
+    s.p = p;
+    s.q = q;
+    s.spread = spread;
 }
 
 double dot(const double* a, const double* b, int dim) {

@@ -215,6 +215,10 @@ struct Sighted {
     bool certain;   // the check should be sure at the minimum-zone centre
 };
 
+void PrintTo(const Sighted& k, std::ostream* out) {
+    *out << k.name;
+}
+
 class SightCheck : public testing::TestWithParam<Sighted> {};
 
 std::vector<std::vector<double>> cloud(const Sighted& k, std::mt19937& gen) {
