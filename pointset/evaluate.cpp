@@ -42,12 +42,22 @@ std::string refusal(const Points& p, Feature f, Criterion c) {
 }
 
 // Why the spread of the points leaves the feature undetermined, or "".
-std::string undetermined(const kernel::Moments& m, Feature f) {
-    const double strongest = m.spread[2 - (m.view.dim == 2)];
+// The spreads from the covariance decide where they lie far from the limits;
+// near them, those measured on the points.
+std::string undetermined(kernel::Moments& m, Feature f) {
+    constexpr double ratio = 1e-8;
+    constexpr double margin = 1e4;
+    const int strong = 2 - (m.view.dim == 2);
+    const double least = f == Feature::line                               ? m.spread[strong]
+                         : f == Feature::sphere || f == Feature::cylinder ? m.spread[0]
+                                                                          : m.spread[strong - 1];
+    if (!(m.spread[strong] > margin * 1e-13 * m.largest * m.view.scale &&
+          least > margin * ratio * m.spread[strong]))
+        kernel::measurespreads(m);
+    const double strongest = m.spread[strong];
     if (!(strongest > 1e-13 * m.largest * m.view.scale)) return "the points all lie at one place";
     const double second = m.spread[1 - (m.view.dim == 2)];
     const double weakest = m.spread[0];
-    constexpr double ratio = 1e-8;
     if (f != Feature::line && second < ratio * strongest)
         return std::string("the points lie on one line, which determines no ") + featurename(f);
     if (f == Feature::sphere && weakest < ratio * strongest)
@@ -175,7 +185,7 @@ Reference evaluate(const Points& points, Feature feature, Criterion criterion,
     r.criterion = criterion;
     r.failure = refusal(points, feature, criterion);
     if (!r.failure.empty()) return r;
-    const kernel::Moments m = kernel::moments(points);
+    kernel::Moments m = kernel::moments(points);
     r.failure = m.failure.empty() ? undetermined(m, feature) : m.failure;
     if (!r.failure.empty()) return r;
     const kernel::Found k = run(m, feature, criterion, options);

@@ -4,6 +4,12 @@
 // direction). A circle or sphere minimises the squared orthogonal distances
 // by Gauss-Newton, halving steps that do not lower them, from the algebraic
 // fit |q|^2 = 2 c.q + k.
+//
+// Each pass over the points gives both the sum of squares at a trial centre
+// and radius and the normal equations there: a step is judged by the pass
+// that then serves for the next step, and the mean distance, the radius, comes
+// from the last one. A step too small to change the sum is taken without a
+// pass.
 #include "pointset/kernels.h"
 
 #include <cmath>
@@ -18,74 +24,112 @@ Found lslinear(const Moments& m) {
     return f;
 }
 
-// The algebraic circle or sphere: the least-squares solution of
-// 2 c.q + k = |q|^2, false when it is singular.
-bool algebraic(const View& w, Vec& c) {
-    const int n = w.dim + 1;
-    double a[4][5] = {};
+namespace {
+
+// The point i of the view, as View::operator[] gives it, less c.
+template <int d> inline void fromcentre(const View& w, std::size_t i, const Vec& c, double* v) {
+    const double* p = w.data + i * w.stride;
+    for (int k = 0; k < d; ++k) v[k] = (p[k] - w.origin[k]) * w.scale - c[k];
+}
+
+// The normal equations of 2 c.q + k = |q|^2, a pass over the points.
+template <int d> void algebraicsums(const View& w, double (&a)[4][5]) {
+    constexpr int n = d + 1;
+    constexpr Vec zero = {0, 0, 0};
     for (std::size_t i = 0; i < w.n; ++i) {
-        const Vec q = w[i];
-        const double row[4] = {2 * q[0], 2 * q[1], w.dim == 3 ? 2 * q[2] : 1.0, 1.0};
-        const double f = dot(q, q);
+        double q[3] = {0, 0, 0};
+        fromcentre<d>(w, i, zero, q);
+        double row[4];
+        for (int j = 0; j < d; ++j) row[j] = 2 * q[j];
+        row[d] = 1;
+        const double f = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
         for (int r = 0; r < n; ++r) {
-            for (int s = 0; s < n; ++s) a[r][s] += row[r] * row[s];
+            for (int s = r; s < n; ++s) a[r][s] += row[r] * row[s];
             a[r][n] += row[r] * f;
         }
     }
+}
+
+// The least-squares solution (c, k) of the normal equations a; false when
+// singular.
+template <int d> bool algebraicsolve(const double (&a)[4][5], Vec& c, double& k) {
+    constexpr int n = d + 1;
     double m[16], b[4];
     for (int r = 0; r < n; ++r) {
-        for (int s = 0; s < n; ++s) m[r * n + s] = a[r][s];
+        for (int s = 0; s < n; ++s) m[r * n + s] = s < r ? a[s][r] : a[r][s];
         b[r] = a[r][n];
     }
     if (!solve(n, m, b)) return false;
-    c = {b[0], b[1], w.dim == 3 ? b[2] : 0.0};
+    c = {b[0], b[1], d == 3 ? b[2] : 0.0};
+    k = b[d];
     return std::isfinite(norm(c));
 }
 
-namespace {
-
+// One pass about the centre c and radius r: the sum of squared residuals
+// e = |q - c| - r (summed by blocks, so that its rounding stays far below
+// the 1e-12 by which a step near the optimum may raise it), the sum of the residuals
+// (the mean distance is r plus their mean) and the normal equations of the
+// Gauss-Newton step.
 struct Squares {
-    long double sum = 0;
+    double sum = 0;
+    double residuals = 0;
     double jtj[4][4] = {};
     double jte[4] = {};
 };
 
-// Sum of squared residuals |q - c| - r, and the normal equations of the step.
-Squares squares(const View& w, const Vec& c, double r, bool equations) {
+template <int d> Squares squares(const View& w, const Vec& c, double r) {
+    constexpr int n = d + 1;
+    constexpr std::size_t block = 512;
     Squares s;
-    const int n = w.dim + 1;
+    double partial = 0; // of the block
     for (std::size_t i = 0; i < w.n; ++i) {
-        const Vec d = sub(w[i], c);
-        const double len = norm(d);
+        if (i % block == 0) s.sum += partial, partial = 0;
+        double v[3] = {0, 0, 0};
+        fromcentre<d>(w, i, c, v);
+        const double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         const double e = len - r;
-        s.sum += static_cast<long double>(e) * e;
-        if (!equations) continue;
-        const double row[4] = {len > 0 ? -d[0] / len : 0, len > 0 ? -d[1] / len : 0,
-                               w.dim == 3 ? (len > 0 ? -d[2] / len : 0) : -1.0, -1.0};
+        partial += e * e;
+        s.residuals += e;
+        double row[4];
+        for (int k = 0; k < d; ++k) row[k] = len > 0 ? -v[k] / len : 0;
+        row[d] = -1;
         for (int a = 0; a < n; ++a) {
-            for (int b = 0; b < n; ++b) s.jtj[a][b] += row[a] * row[b];
+            for (int b = a; b < n; ++b) s.jtj[a][b] += row[a] * row[b];
             s.jte[a] += row[a] * e;
         }
     }
+    s.sum += partial;
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < a; ++b) s.jtj[a][b] = s.jtj[b][a];
     return s;
 }
 
-double meandistance(const View& w, const Vec& c) {
-    long double s = 0;
-    for (std::size_t i = 0; i < w.n; ++i) s += norm(sub(w[i], c));
-    return static_cast<double>(s / w.n);
+// The pass about (c, r) moved to the radius r + dr: the residuals less dr.
+// False when the sum of squares it leaves has lost its digits.
+bool shifted(Squares& s, double dr, int n, double count) {
+    const double drop = count * dr * dr;
+    if (!(drop <= 0.5 * s.sum)) return false;
+    s.sum -= drop;
+    s.residuals -= count * dr;
+    for (int a = 0; a < n; ++a) s.jte[a] += dr * s.jtj[a][n - 1];
+    return true;
 }
 
-} // namespace
-
-Found lsradial(const Moments& m) {
+template <int d> Found lsfit(const Moments& m) {
+    constexpr int n = d + 1;
     const View& w = m.view;
+    const double count = static_cast<double>(w.n);
     Vec c;
-    if (!algebraic(w, c)) return notfound("the points determine no least-squares centre");
+    double k = 0;
+    if (!algebraic(m, c, k)) return notfound("the points determine no least-squares centre");
     Found f;
-    double r = meandistance(w, c);
-    const int n = w.dim + 1;
-    Squares s = squares(w, c, r, true);
+    // From the algebraic radius, the pass moved to the mean distance; afresh
+    // at the mean distance where the move would cost the sum its digits.
+    const double ra = std::sqrt(std::max(0.0, k + dot(c, c)));
+    Squares s = squares<d>(w, c, ra);
+    double r = ra + s.residuals / count;
+    if (!shifted(s, r - ra, n, count)) s = squares<d>(w, c, r);
+    double distance = r + s.residuals / count; // mean distance from c
     for (int iteration = 0; iteration < 200; ++iteration) {
         double a[16], b[4];
         for (int i = 0; i < n; ++i) {
@@ -93,37 +137,74 @@ Found lsradial(const Moments& m) {
             b[i] = -s.jte[i];
         }
         if (!solve(n, a, b)) break;
+        Vec next = c;
+        for (int j = 0; j < d; ++j) next[j] += b[j];
+        double rn = r + b[n - 1];
+        if (norm(sub(next, c)) + std::fabs(rn - r) <= 1e-15 * (1 + std::fabs(rn))) {
+            // Too small to change the sum: the mean distance to first order.
+            double along = 0;
+            for (int j = 0; j < d; ++j) along += s.jtj[j][n - 1] * (next[j] - c[j]);
+            distance -= along / count;
+            c = next;
+            r = rn;
+            break;
+        }
         double t = 1;
         bool accepted = false;
-        Vec next = c;
-        double rn = r;
+        Squares trial;
         for (int halving = 0; halving < 40 && !accepted; ++halving, t /= 2) {
             next = c;
-            for (int k = 0; k < w.dim; ++k) next[k] += t * b[k];
+            for (int j = 0; j < d; ++j) next[j] += t * b[j];
             rn = r + t * b[n - 1];
             // Near the optimum the sum changes by less than its rounding, while
             // the gradient (and so the step) stays exact: a step that raises
             // the sum only by rounding is taken.
-            accepted = squares(w, next, rn, false).sum <= s.sum * (1 + 1e-12L);
+            trial = squares<d>(w, next, rn);
+            accepted = trial.sum <= s.sum * (1 + 1e-12);
         }
         if (!accepted) break;
         const double step = norm(sub(next, c)) + std::fabs(rn - r);
         c = next;
         r = rn;
+        s = trial;
+        distance = r + s.residuals / count;
         if (step <= 1e-15 * (1 + std::fabs(r))) break;
-        s = squares(w, c, r, true);
         if (!(norm(c) < 1e12)) break;
     }
     if (!(norm(c) < 1e12) || !std::isfinite(r)) {
-        f.failure = std::string("the least-squares ") + (w.dim == 2 ? "circle" : "sphere") +
+        f.failure = std::string("the least-squares ") + (d == 2 ? "circle" : "sphere") +
                     " runs off to infinity: the points lie too close to a straight " +
-                    (w.dim == 2 ? "line" : "plane");
+                    (d == 2 ? "line" : "plane");
         return f;
     }
     f.found = true;
     f.point = c;
-    f.radius = meandistance(w, c);
+    f.radius = distance;
     return f;
+}
+
+} // namespace
+
+// The algebraic circle or sphere: the least-squares solution of
+// 2 c.q + k = |q|^2, false when it is singular.
+bool algebraic(const View& w, Vec& c) {
+    double a[4][5] = {}, k = 0;
+    if (w.dim == 3) return algebraicsums<3>(w, a), algebraicsolve<3>(a, c, k);
+    return algebraicsums<2>(w, a), algebraicsolve<2>(a, c, k);
+}
+
+bool algebraic(const Moments& m, Vec& c, double& k) {
+    if (!m.hasalgebraic) {
+        double a[4][5] = {};
+        if (m.view.dim == 3) return algebraicsums<3>(m.view, a), algebraicsolve<3>(a, c, k);
+        return algebraicsums<2>(m.view, a), algebraicsolve<2>(a, c, k);
+    }
+    return m.view.dim == 3 ? algebraicsolve<3>(m.algebraic, c, k)
+                           : algebraicsolve<2>(m.algebraic, c, k);
+}
+
+Found lsradial(const Moments& m) {
+    return m.view.dim == 3 ? lsfit<3>(m) : lsfit<2>(m);
 }
 
 } // namespace formeval::pointset::kernel

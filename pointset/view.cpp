@@ -90,6 +90,27 @@ std::array<double, 3> spreads(const View& w, const std::array<Vec, 3>& vectors) 
     return {std::sqrt(low), std::sqrt(high), std::sqrt(ss)};
 }
 
+// The algebraic fit's normal equations in working units, from the sums of
+// q, q q^T, |q|^2 q and |q|^2 in the coordinates' unit (q about the origin):
+// scaled by powers of two, they are what a pass over the working coordinates
+// sums, to the last bit. Left out where a cube of the extent could overflow
+// or underflow.
+void algebraicsums(Moments& m, const double (&c)[3][3], const double (&shift)[3],
+                   const double (&cubes)[3], double squares, double extent) {
+    if (!(extent > 1e-90 && extent < 1e90)) return;
+    const double s = m.view.scale;
+    const int d = m.view.dim == 3 ? 3 : 2;
+    auto& a = m.algebraic;
+    for (int r = 0; r < d; ++r) {
+        for (int k = r; k < d; ++k) a[r][k] = a[k][r] = 4 * c[r][k] * s * s;
+        a[r][d] = a[d][r] = 2 * shift[r] * s;
+        a[r][d + 1] = 2 * cubes[r] * s * s * s;
+    }
+    a[d][d] = static_cast<double>(m.view.n);
+    a[d][d + 1] = squares * s * s;
+    m.hasalgebraic = true;
+}
+
 } // namespace
 
 Moments moments(const Points& points) {
@@ -115,26 +136,33 @@ Moments moments(const Points& points) {
     // caller's unit, about the origin (which rounding puts near the centroid,
     // corrected for below); scaled to working units after (by a power of two:
     // exact).
+    // The same pass sums |q|^2 and |q|^2 q, which with the sums of q and
+    // q q^T make the algebraic circle's or sphere's normal equations.
     double extent = 0;
     double c[3][3] = {};
     double shift[3] = {0, 0, 0};
+    double cubes[3] = {0, 0, 0}, squares = 0;
     for (std::size_t i = 0; i < w.n; ++i) {
         const double* p = w.data + i * w.stride;
         const Vec q = {p[0] - w.origin[0], p[1] - w.origin[1],
                        w.dim == 3 ? p[2] - w.origin[2] : 0.0};
         extent = std::max({extent, std::fabs(q[0]), std::fabs(q[1]), std::fabs(q[2])});
+        const double f = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
+        squares += f;
         for (int r = 0; r < 3; ++r) {
             shift[r] += q[r];
+            cubes[r] += q[r] * f;
             for (int s = r; s < 3; ++s) c[r][s] += q[r] * q[s];
         }
-    }
-    for (int r = 0; r < 3; ++r) {
-        shift[r] /= static_cast<double>(w.n);
-        for (int s = r; s < 3; ++s) c[r][s] -= static_cast<double>(w.n) * shift[r] * shift[s];
     }
     int exponent = 0;
     if (extent > 0) std::frexp(extent, &exponent);
     w.scale = std::ldexp(1.0, -exponent);
+    algebraicsums(m, c, shift, cubes, squares, extent);
+    for (int r = 0; r < 3; ++r) {
+        shift[r] /= static_cast<double>(w.n);
+        for (int s = r; s < 3; ++s) c[r][s] -= static_cast<double>(w.n) * shift[r] * shift[s];
+    }
     for (int r = 0; r < 3; ++r)
         for (int s = r; s < 3; ++s) c[r][s] *= w.scale * w.scale;
     std::array<std::array<double, 3>, 3> a{};
@@ -159,8 +187,13 @@ Moments moments(const Points& points) {
             std::swap(m.vectors[0], m.vectors[1]);
         }
     }
-    m.spread = spreads(w, m.vectors);
+    for (int k = 0; k < 3; ++k) m.spread[k] = std::sqrt(m.values[k]);
     return m;
+}
+
+void measurespreads(Moments& m) {
+    m.spread = spreads(m.view, m.vectors);
+    m.measured = true;
 }
 
 bool solve(int k, double* a, double* b) {
