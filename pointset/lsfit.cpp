@@ -78,29 +78,42 @@ struct Squares {
 };
 
 template <int d> Squares squares(const View& w, const Vec& c, double r) {
-    constexpr int n = d + 1;
     constexpr std::size_t block = 512;
-    Squares s;
-    double partial = 0; // of the block
-    for (std::size_t i = 0; i < w.n; ++i) {
-        if (i % block == 0) s.sum += partial, partial = 0;
+    const double* data = w.data;
+    const std::size_t count = w.n, stride = w.stride;
+    const double scale = w.scale;
+    double o[3], centre[3];
+    for (int k = 0; k < 3; ++k) o[k] = w.origin[k], centre[k] = c[k];
+    // The radius' row is -1: its products are the sums of the others, the
+    // count and the sum of the residuals.
+    double sum = 0, partial = 0, residuals = 0, uu[3][3] = {}, u[3] = {}, ue[3] = {};
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i % block == 0) sum += partial, partial = 0;
+        const double* p = data + i * stride;
         double v[3] = {0, 0, 0};
-        fromcentre<d>(w, i, c, v);
+        for (int k = 0; k < d; ++k) v[k] = (p[k] - o[k]) * scale - centre[k];
         const double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         const double e = len - r;
         partial += e * e;
-        s.residuals += e;
-        double row[4];
+        residuals += e;
+        double row[3];
         for (int k = 0; k < d; ++k) row[k] = len > 0 ? -v[k] / len : 0;
-        row[d] = -1;
-        for (int a = 0; a < n; ++a) {
-            for (int b = a; b < n; ++b) s.jtj[a][b] += row[a] * row[b];
-            s.jte[a] += row[a] * e;
+        for (int a = 0; a < d; ++a) {
+            for (int b = a; b < d; ++b) uu[a][b] += row[a] * row[b];
+            u[a] += row[a];
+            ue[a] += row[a] * e;
         }
     }
-    s.sum += partial;
-    for (int a = 0; a < n; ++a)
-        for (int b = 0; b < a; ++b) s.jtj[a][b] = s.jtj[b][a];
+    Squares s;
+    s.sum = sum + partial;
+    s.residuals = residuals;
+    for (int a = 0; a < d; ++a) {
+        for (int b = 0; b < d; ++b) s.jtj[a][b] = b < a ? uu[b][a] : uu[a][b];
+        s.jtj[a][d] = s.jtj[d][a] = -u[a];
+        s.jte[a] = ue[a];
+    }
+    s.jtj[d][d] = static_cast<double>(count);
+    s.jte[d] = -residuals;
     return s;
 }
 
