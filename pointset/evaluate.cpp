@@ -110,18 +110,26 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     // criterion fixes.
     double top = -kernel::inf, bottom = kernel::inf, sum = 0, squares = 0;
     double first = 0;
-    if (options.deviations) r.deviations.resize(w.n);
+    // The shift where it is known before the pass (least squares, and no
+    // shift for a line or plane but the minimum zone's), applied in it.
+    const bool known = c == Criterion::leastsquares || (!round(f) && c != Criterion::minimumzone);
+    // Distance from the centre or axis.
+    const auto distance = [&](const double* q) {
+        if (f == Feature::cylinder) {
+            const Vec v = {q[0] - o[0], q[1] - o[1], q[2] - o[2]};
+            return kernel::norm(kernel::cross(v, d));
+        }
+        double e = 0;
+        for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
+        return std::sqrt(e);
+    };
+    const double early = known && round(f) ? k.radius / w.scale - distance(w.data) : 0;
+    if (options.deviations) r.deviations.reserve(w.n);
     for (std::size_t i = 0; i < w.n; ++i) {
         const double* q = w.data + i * w.stride;
         double e = 0;
         if (round(f)) {
-            if (f == Feature::cylinder) {
-                const Vec v = {q[0] - o[0], q[1] - o[1], q[2] - o[2]};
-                e = kernel::norm(kernel::cross(v, d)); // distance from the axis
-            } else {
-                for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
-                e = std::sqrt(e);
-            }
+            e = distance(q);
             if (i == 0) first = e;
             e -= first;
         } else {
@@ -131,7 +139,7 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
         bottom = std::min(bottom, e);
         sum += e;
         squares += e * e;
-        if (options.deviations) r.deviations[i] = e;
+        if (options.deviations) r.deviations.push_back(known ? e - early : e);
     }
     double shift = 0;
     if (round(f)) {
@@ -148,7 +156,7 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
         for (int j = 0; j < dim; ++j) r.point[j] += shift * normal[j];
     }
     const double n = static_cast<double>(w.n);
-    if (options.deviations)
+    if (options.deviations && !known)
         for (double& e : r.deviations) e -= shift;
     // The circumscribed feature has no point outside, the inscribed none inside.
     r.p = c == Criterion::circumscribed ? 0 : std::max(top - shift, 0.0);
