@@ -97,7 +97,8 @@ template <int d> Squares squares(const View& w, const Vec& c, double r) {
         partial += e * e;
         residuals += e;
         double row[3];
-        for (int k = 0; k < d; ++k) row[k] = len > 0 ? -v[k] / len : 0;
+        const double inverse = len > 0 ? -1 / len : 0;
+        for (int k = 0; k < d; ++k) row[k] = v[k] * inverse;
         for (int a = 0; a < d; ++a) {
             for (int b = a; b < d; ++b) uu[a][b] += row[a] * row[b];
             u[a] += row[a];
