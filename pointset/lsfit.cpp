@@ -8,8 +8,8 @@
 // Each pass over the points gives both the sum of squares at a trial centre
 // and radius and the normal equations there: a step is judged by the pass
 // that then serves for the next step, and the mean distance, the radius, comes
-// from the last one. A step too small to change the sum is taken without a
-// pass.
+// from the last one. The last step, below 1e-15 of the radius, is taken
+// without a pass.
 #include "pointset/kernels.h"
 
 #include <cmath>
@@ -63,6 +63,13 @@ template <int d> bool algebraicsolve(const double (&a)[4][5], Vec& c, double& k)
     c = {b[0], b[1], d == 3 ? b[2] : 0.0};
     k = b[d];
     return std::isfinite(norm(c));
+}
+
+// The algebraic fit by a pass over the points.
+bool passalgebraic(const View& w, Vec& c, double& k) {
+    double a[4][5] = {};
+    if (w.dim == 3) return algebraicsums<3>(w, a), algebraicsolve<3>(a, c, k);
+    return algebraicsums<2>(w, a), algebraicsolve<2>(a, c, k);
 }
 
 // One pass about the centre c and radius r: the sum of squared residuals
@@ -155,7 +162,8 @@ template <int d> Found lsfit(const Moments& m) {
         for (int j = 0; j < d; ++j) next[j] += b[j];
         double rn = r + b[n - 1];
         if (norm(sub(next, c)) + std::fabs(rn - r) <= 1e-15 * (1 + std::fabs(rn))) {
-            // Too small to change the sum: the mean distance to first order.
+            // The last step, taken without a pass: the mean distance moved
+            // to first order (the rest is below 1e-30 of the radius).
             double along = 0;
             for (int j = 0; j < d; ++j) along += s.jtj[j][n - 1] * (next[j] - c[j]);
             distance -= along / count;
@@ -202,17 +210,12 @@ template <int d> Found lsfit(const Moments& m) {
 // The algebraic circle or sphere: the least-squares solution of
 // 2 c.q + k = |q|^2, false when it is singular.
 bool algebraic(const View& w, Vec& c) {
-    double a[4][5] = {}, k = 0;
-    if (w.dim == 3) return algebraicsums<3>(w, a), algebraicsolve<3>(a, c, k);
-    return algebraicsums<2>(w, a), algebraicsolve<2>(a, c, k);
+    double k = 0;
+    return passalgebraic(w, c, k);
 }
 
 bool algebraic(const Moments& m, Vec& c, double& k) {
-    if (!m.hasalgebraic) {
-        double a[4][5] = {};
-        if (m.view.dim == 3) return algebraicsums<3>(m.view, a), algebraicsolve<3>(a, c, k);
-        return algebraicsums<2>(m.view, a), algebraicsolve<2>(a, c, k);
-    }
+    if (!m.hasalgebraic) return passalgebraic(m.view, c, k);
     return m.view.dim == 3 ? algebraicsolve<3>(m.algebraic, c, k)
                            : algebraicsolve<2>(m.algebraic, c, k);
 }

@@ -1,6 +1,7 @@
 // Least-squares features against published reference fits (NIST's circles)
 // and against the conditions any least-squares optimum meets, computed here
 // independently; tilted features against the same set laid flat.
+#include "pointset/kernels.h"
 #include "pointset/pointset.h"
 #include "tests/harness/harness.h"
 #include "tests/pointset/support.h"
@@ -348,6 +349,38 @@ std::vector<Exact> exactcases() {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Exactly, ::testing::ValuesIn(exactcases()),
                          ::formeval::test::namedby([](const Exact& c) { return c.name; }));
+
+// The moments' algebraic sums, taken with the covariance in the coordinates'
+// unit and scaled, give the centre a pass over the working coordinates gives,
+// to the bit: far off, scaled up and down, in the plane and in space.
+struct Algebraic {
+    std::string name;
+    Cloud points;
+};
+
+class MomentSums : public ::testing::TestWithParam<Algebraic> {};
+
+TEST_P(MomentSums, GiveThePassesCentreToTheBit) {
+    Cloud c = GetParam().points;
+    const kernel::Moments m = kernel::moments(c.view());
+    ASSERT_TRUE(m.failure.empty()) << m.failure;
+    ASSERT_TRUE(m.hasalgebraic);
+    kernel::Vec pass, sums;
+    double k = 0;
+    ASSERT_TRUE(kernel::algebraic(m.view, pass));
+    ASSERT_TRUE(kernel::algebraic(m, sums, k));
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(sums[j], pass[j]) << j;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, MomentSums,
+    ::testing::Values(Algebraic{"Circle", circle(360, 25, 120, 80, 0.004, 360, 11)},
+                      Algebraic{"Arc20FarOff", circle(50, 5, 1e4, -2e4, 0.01, 20, 12)},
+                      Algebraic{"CircleTiny", scaled(circle(100, 1, 0, 0, 0.01, 360, 13), 1e-40)},
+                      Algebraic{"CircleHuge", scaled(circle(100, 1, 3, 4, 0.01, 180, 14), 1e40)},
+                      Algebraic{"Sphere", sphere(500, 25, {10, -20, 30}, 0.005, 180, 15)},
+                      Algebraic{"Cap30", sphere(200, 60, {1e3, 0, 0}, 0.05, 30, 16)}),
+    ::formeval::test::namedby([](const Algebraic& a) { return a.name; }));
 
 } // namespace
 } // namespace formeval::pointset::test
