@@ -5,11 +5,9 @@
 // by Gauss-Newton, halving steps that do not lower them, from the algebraic
 // fit |q|^2 = 2 c.q + k.
 //
-// Each pass over the points gives both the sum of squares at a trial centre
-// and radius and the normal equations there: a step is judged by the pass
-// that then serves for the next step, and the mean distance, the radius, comes
-// from the last one. The last step, below 1e-15 of the radius, is taken
-// without a pass.
+// The pass that judges a full step gives the normal equations of the next
+// one and, for the last, the mean distance (the radius): a step costs one
+// pass. The algebraic fit's sums come with the moments.
 #include "pointset/kernels.h"
 
 #include <cmath>
@@ -73,48 +71,49 @@ bool passalgebraic(const View& w, Vec& c, double& k) {
 }
 
 // One pass about the centre c and radius r: the sum of squared residuals
-// e = |q - c| - r (summed by blocks, so that its rounding stays far below
-// the 1e-12 by which a step near the optimum may raise it), the sum of the residuals
-// (the mean distance is r plus their mean) and the normal equations of the
-// Gauss-Newton step.
+// e = |q - c| - r and of the distances |q - c| (in long double: the sum of
+// squares decides the steps near the optimum, where they change it by little
+// more than its rounding), and the normal equations of the Gauss-Newton step
+// when asked.
 struct Squares {
-    double sum = 0;
-    double residuals = 0;
+    long double sum = 0;
+    long double distances = 0;
     double jtj[4][4] = {};
     double jte[4] = {};
 };
 
-template <int d> Squares squares(const View& w, const Vec& c, double r) {
-    constexpr std::size_t block = 512;
+template <int d> Squares squares(const View& w, const Vec& c, double r, bool equations) {
     const double* data = w.data;
     const std::size_t count = w.n, stride = w.stride;
     const double scale = w.scale;
     double o[3], centre[3];
     for (int k = 0; k < 3; ++k) o[k] = w.origin[k], centre[k] = c[k];
+    long double sum = 0, distances = 0;
     // The radius' row is -1: its products are the sums of the others, the
     // count and the sum of the residuals.
-    double sum = 0, partial = 0, residuals = 0, uu[3][3] = {}, u[3] = {}, ue[3] = {};
+    double uu[3][3] = {}, u[3] = {}, ue[3] = {}, residuals = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        if (i % block == 0) sum += partial, partial = 0;
         const double* p = data + i * stride;
         double v[3] = {0, 0, 0};
         for (int k = 0; k < d; ++k) v[k] = (p[k] - o[k]) * scale - centre[k];
         const double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         const double e = len - r;
-        partial += e * e;
-        residuals += e;
+        sum += static_cast<long double>(e) * e;
+        distances += len;
+        if (!equations) continue;
         double row[3];
-        const double inverse = len > 0 ? -1 / len : 0;
-        for (int k = 0; k < d; ++k) row[k] = v[k] * inverse;
+        for (int k = 0; k < d; ++k) row[k] = len > 0 ? -v[k] / len : 0;
         for (int a = 0; a < d; ++a) {
             for (int b = a; b < d; ++b) uu[a][b] += row[a] * row[b];
             u[a] += row[a];
             ue[a] += row[a] * e;
         }
+        residuals += e;
     }
     Squares s;
-    s.sum = sum + partial;
-    s.residuals = residuals;
+    s.sum = sum;
+    s.distances = distances;
+    if (!equations) return s;
     for (int a = 0; a < d; ++a) {
         for (int b = 0; b < d; ++b) s.jtj[a][b] = b < a ? uu[b][a] : uu[a][b];
         s.jtj[a][d] = s.jtj[d][a] = -u[a];
@@ -125,32 +124,20 @@ template <int d> Squares squares(const View& w, const Vec& c, double r) {
     return s;
 }
 
-// The pass about (c, r) moved to the radius r + dr: the residuals less dr.
-// False when the sum of squares it leaves has lost its digits.
-bool shifted(Squares& s, double dr, int n, double count) {
-    const double drop = count * dr * dr;
-    if (!(drop <= 0.5 * s.sum)) return false;
-    s.sum -= drop;
-    s.residuals -= count * dr;
-    for (int a = 0; a < n; ++a) s.jte[a] += dr * s.jtj[a][n - 1];
-    return true;
+// The mean distance of the points from c of a pass about c.
+double meandistance(const Squares& s, std::size_t count) {
+    return static_cast<double>(s.distances / count);
 }
 
 template <int d> Found lsfit(const Moments& m) {
     constexpr int n = d + 1;
     const View& w = m.view;
-    const double count = static_cast<double>(w.n);
     Vec c;
     double k = 0;
     if (!algebraic(m, c, k)) return notfound("the points determine no least-squares centre");
     Found f;
-    // From the algebraic radius, the pass moved to the mean distance; afresh
-    // at the mean distance where the move would cost the sum its digits.
-    const double ra = std::sqrt(std::max(0.0, k + dot(c, c)));
-    Squares s = squares<d>(w, c, ra);
-    double r = ra + s.residuals / count;
-    if (!shifted(s, r - ra, n, count)) s = squares<d>(w, c, r);
-    double distance = r + s.residuals / count; // mean distance from c
+    double r = meandistance(squares<d>(w, c, 0, false), w.n);
+    Squares s = squares<d>(w, c, r, true);
     for (int iteration = 0; iteration < 200; ++iteration) {
         double a[16], b[4];
         for (int i = 0; i < n; ++i) {
@@ -158,21 +145,10 @@ template <int d> Found lsfit(const Moments& m) {
             b[i] = -s.jte[i];
         }
         if (!solve(n, a, b)) break;
-        Vec next = c;
-        for (int j = 0; j < d; ++j) next[j] += b[j];
-        double rn = r + b[n - 1];
-        if (norm(sub(next, c)) + std::fabs(rn - r) <= 1e-15 * (1 + std::fabs(rn))) {
-            // The last step, taken without a pass: the mean distance moved
-            // to first order (the rest is below 1e-30 of the radius).
-            double along = 0;
-            for (int j = 0; j < d; ++j) along += s.jtj[j][n - 1] * (next[j] - c[j]);
-            distance -= along / count;
-            c = next;
-            r = rn;
-            break;
-        }
         double t = 1;
         bool accepted = false;
+        Vec next = c;
+        double rn = r;
         Squares trial;
         for (int halving = 0; halving < 40 && !accepted; ++halving, t /= 2) {
             next = c;
@@ -180,17 +156,19 @@ template <int d> Found lsfit(const Moments& m) {
             rn = r + t * b[n - 1];
             // Near the optimum the sum changes by less than its rounding, while
             // the gradient (and so the step) stays exact: a step that raises
-            // the sum only by rounding is taken.
-            trial = squares<d>(w, next, rn);
-            accepted = trial.sum <= s.sum * (1 + 1e-12);
+            // the sum only by rounding is taken. The full step's pass gives the
+            // next step's equations as well; a halved one's only the sum.
+            trial = squares<d>(w, next, rn, halving == 0);
+            accepted = trial.sum <= s.sum * (1 + 1e-12L);
         }
         if (!accepted) break;
+        const bool full = t == 0.5; // taken whole: its pass has the equations
         const double step = norm(sub(next, c)) + std::fabs(rn - r);
         c = next;
         r = rn;
-        s = trial;
-        distance = r + s.residuals / count;
-        if (step <= 1e-15 * (1 + std::fabs(r))) break;
+        const bool last = step <= 1e-15 * (1 + std::fabs(r));
+        s = full || last ? trial : squares<d>(w, c, r, true);
+        if (last) break;
         if (!(norm(c) < 1e12)) break;
     }
     if (!(norm(c) < 1e12) || !std::isfinite(r)) {
@@ -201,7 +179,7 @@ template <int d> Found lsfit(const Moments& m) {
     }
     f.found = true;
     f.point = c;
-    f.radius = distance;
+    f.radius = meandistance(s, w.n);
     return f;
 }
 
