@@ -125,8 +125,8 @@ Found varadial(const Moments& m, const Options& options);
 // The algebraic circle or sphere's centre (the least-squares solution of
 // 2 c.q + k = |q|^2); false when it is singular.
 bool algebraic(const View& w, Vec& c);
-// The same, and k, from the moments' sums where they have them.
-bool algebraic(const Moments& m, Vec& c, double& k);
+// The same from the moments' sums where they have them.
+bool algebraic(const Moments& m, Vec& c);
 
 // Distances of the points from c: largest and smallest, and which points.
 struct Spread {

@@ -133,8 +133,7 @@ template <int d> Found lsfit(const Moments& m) {
     constexpr int n = d + 1;
     const View& w = m.view;
     Vec c;
-    double k = 0;
-    if (!algebraic(m, c, k)) return notfound("the points determine no least-squares centre");
+    if (!algebraic(m, c)) return notfound("the points determine no least-squares centre");
     Found f;
     double r = meandistance(squares<d>(w, c, 0, false), w.n);
     Squares s = squares<d>(w, c, r, true);
@@ -192,7 +191,8 @@ bool algebraic(const View& w, Vec& c) {
     return passalgebraic(w, c, k);
 }
 
-bool algebraic(const Moments& m, Vec& c, double& k) {
+bool algebraic(const Moments& m, Vec& c) {
+    double k = 0;
     if (!m.hasalgebraic) return passalgebraic(m.view, c, k);
     return m.view.dim == 3 ? algebraicsolve<3>(m.algebraic, c, k)
                            : algebraicsolve<2>(m.algebraic, c, k);
