@@ -11,4 +11,19 @@ namespace formeval::bench {
 // (a Voronoi vertex) lies in the hull. `xy` holds x y pairs.
 double delaunayinscribed(const std::vector<double>& xy);
 
+// The least-squares circle (`xy`: x y pairs) or sphere (x y z triples) as a
+// textbook writes it: the algebraic fit, then Gauss-Newton's normal equations
+// until the step is below 1e-12 of the radius; the deviations and their
+// range. found is false when a system is singular.
+struct GaussNewtonFit {
+    bool found = false;
+    double centre[3] = {0, 0, 0};
+    double radius = 0;
+    double form = 0;
+    int iterations = 0;
+    std::vector<double> deviations;
+};
+GaussNewtonFit gaussnewtoncircle(const std::vector<double>& xy);
+GaussNewtonFit gaussnewtonsphere(const std::vector<double>& xyz);
+
 } // namespace formeval::bench

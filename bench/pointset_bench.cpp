@@ -12,6 +12,11 @@
 // - the cylinder: least squares and minimum zone together at 10^5 points
 //   against the stated limit of a second, and every criterion at 10^5 and
 //   10^6 points in BM_Reference (feature 4);
+// - least squares of circles, spheres, planes and cylinders at 10^3 to 10^6
+//   points against a textbook Gauss-Newton circle and sphere (the peer, in a
+//   translation unit of its own) and against five plain passes over the same
+//   points (the floor: one pass of algebraic sums, three of normal equations,
+//   one of deviations);
 // - the Monte Carlo case (a certified minimum-zone circle of 360 points), a
 //   3600-point trace with all four references (times 500 is a batch), and a
 //   million-point circle with all four.
@@ -355,6 +360,105 @@ BENCHMARK(BM_LinearProgramZone)
     ->Arg(1)
     ->Arg(2)
     ->Unit(benchmark::kMillisecond);
+
+// Least squares at 10^3 to 10^6 points: ours, the textbook peer (circles and
+// spheres) and the five-pass floor, side by side.
+void lssizes(benchmark::internal::Benchmark* b, const std::vector<int>& features) {
+    for (const int f : features)
+        for (const long n : {1000L, 10000L, 100000L, 1000000L}) b->Args({f, n});
+    b->ArgNames({"feature", "n"})->Unit(benchmark::kMillisecond);
+}
+void radialfeatures(benchmark::internal::Benchmark* b) {
+    lssizes(b, {2, 3});
+}
+void lsfeatures(benchmark::internal::Benchmark* b) {
+    lssizes(b, {1, 2, 3, 4});
+}
+
+void BM_LeastSquares(benchmark::State& state) {
+    const auto f = static_cast<Feature>(state.range(0));
+    const std::vector<double> p = points(f, state.range(1));
+    Reference r;
+    for (auto _ : state)
+        benchmark::DoNotOptimize((r = evaluate(view(p, f), f, Criterion::leastsquares)).t);
+    certified(state, r);
+}
+BENCHMARK(BM_LeastSquares)->Apply(lsfeatures);
+
+// The peer's circle or sphere; its relative difference from ours in the
+// radius, a counter.
+void BM_GaussNewtonPeer(benchmark::State& state) {
+    const auto f = static_cast<Feature>(state.range(0));
+    const std::vector<double> p = points(f, state.range(1));
+    bench::GaussNewtonFit g;
+    for (auto _ : state) {
+        g = f == Feature::circle ? bench::gaussnewtoncircle(p) : bench::gaussnewtonsphere(p);
+        benchmark::DoNotOptimize(g.form);
+    }
+    const Reference r = evaluate(view(p, f), f, Criterion::leastsquares);
+    state.counters["iterations"] = g.iterations;
+    state.counters["radius_difference"] = std::fabs(g.radius - r.radius) / r.radius;
+    if (!g.found) state.SkipWithError("no fit");
+}
+BENCHMARK(BM_GaussNewtonPeer)->Apply(radialfeatures);
+
+// Five plain passes over the feature's points, as a Gauss-Newton fit makes
+// them at the least: one of the algebraic fit's sums, three of the normal
+// equations (unit direction from a centre, residual, the products), one of
+// the deviations written out with their range.
+template <int d> double fivepasses(const std::vector<double>& p, std::vector<double>& e) {
+    const std::size_t n = p.size() / d;
+    double sums[(d + 1) * (d + 2)] = {};
+    for (std::size_t i = 0; i < n; ++i) {
+        double row[d + 1], q = 0;
+        for (int j = 0; j < d; ++j) row[j] = p[i * d + j], q += row[j] * row[j];
+        row[d] = 1;
+        for (int r = 0, k = 0; r <= d; ++r) {
+            for (int s = r; s <= d; ++s) sums[k++] += row[r] * row[s];
+            sums[(d + 1) * (d + 2) / 2 + r] += row[r] * q;
+        }
+    }
+    double c[d];
+    for (int j = 0; j < d; ++j) c[j] = sums[j] / n;
+    double radius = 1, total = sums[0];
+    for (int pass = 0; pass < 3; ++pass) {
+        double jtj[(d + 1) * (d + 2) / 2] = {}, jte[d + 1] = {};
+        for (std::size_t i = 0; i < n; ++i) {
+            double row[d + 1], len = 0;
+            for (int j = 0; j < d; ++j) row[j] = p[i * d + j] - c[j], len += row[j] * row[j];
+            len = std::sqrt(len);
+            for (int j = 0; j < d; ++j) row[j] /= -len;
+            row[d] = -1;
+            const double res = len - radius;
+            for (int r = 0, k = 0; r <= d; ++r) {
+                for (int s = r; s <= d; ++s) jtj[k++] += row[r] * row[s];
+                jte[r] += row[r] * res;
+            }
+        }
+        total += jtj[0] + jte[0];
+        radius = -jte[d] / n + radius;
+    }
+    double top = -HUGE_VAL, bottom = HUGE_VAL;
+    for (std::size_t i = 0; i < n; ++i) {
+        double len = 0;
+        for (int j = 0; j < d; ++j) len += (p[i * d + j] - c[j]) * (p[i * d + j] - c[j]);
+        e[i] = std::sqrt(len) - radius;
+        top = std::max(top, e[i]);
+        bottom = std::min(bottom, e[i]);
+    }
+    return total + top - bottom;
+}
+
+void BM_FivePassFloor(benchmark::State& state) {
+    const auto f = static_cast<Feature>(state.range(0));
+    const std::vector<double> p = points(f, state.range(1));
+    for (auto _ : state) {
+        std::vector<double> e(static_cast<std::size_t>(state.range(1)));
+        benchmark::DoNotOptimize(traits(f).dimension == 2 ? fivepasses<2>(p, e)
+                                                          : fivepasses<3>(p, e));
+    }
+}
+BENCHMARK(BM_FivePassFloor)->Apply(lsfeatures);
 
 } // namespace
 } // namespace formeval::pointset

@@ -42,12 +42,22 @@ std::string refusal(const Points& p, Feature f, Criterion c) {
 }
 
 // Why the spread of the points leaves the feature undetermined, or "".
-std::string undetermined(const kernel::Moments& m, Feature f) {
-    const double strongest = m.spread[2 - (m.view.dim == 2)];
+// The spreads from the covariance decide where they lie far from the limits;
+// near them, those measured on the points.
+std::string undetermined(kernel::Moments& m, Feature f) {
+    constexpr double ratio = 1e-8;
+    constexpr double margin = 1e4;
+    const int strong = 2 - (m.view.dim == 2);
+    const double least = f == Feature::line                               ? m.spread[strong]
+                         : f == Feature::sphere || f == Feature::cylinder ? m.spread[0]
+                                                                          : m.spread[strong - 1];
+    if (!(m.spread[strong] > margin * 1e-13 * m.largest * m.view.scale &&
+          least > margin * ratio * m.spread[strong]))
+        kernel::measurespreads(m);
+    const double strongest = m.spread[strong];
     if (!(strongest > 1e-13 * m.largest * m.view.scale)) return "the points all lie at one place";
     const double second = m.spread[1 - (m.view.dim == 2)];
     const double weakest = m.spread[0];
-    constexpr double ratio = 1e-8;
     if (f != Feature::line && second < ratio * strongest)
         return std::string("the points lie on one line, which determines no ") + featurename(f);
     if (f == Feature::sphere && weakest < ratio * strongest)
@@ -100,18 +110,26 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     // criterion fixes.
     double top = -kernel::inf, bottom = kernel::inf, sum = 0, squares = 0;
     double first = 0;
-    if (options.deviations) r.deviations.resize(w.n);
+    // The shift where it is known before the pass (least squares, and no
+    // shift for a line or plane but the minimum zone's), applied in it.
+    const bool known = c == Criterion::leastsquares || (!round(f) && c != Criterion::minimumzone);
+    // Distance from the centre or axis.
+    const auto distance = [&](const double* q) {
+        if (f == Feature::cylinder) {
+            const Vec v = {q[0] - o[0], q[1] - o[1], q[2] - o[2]};
+            return kernel::norm(kernel::cross(v, d));
+        }
+        double e = 0;
+        for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
+        return std::sqrt(e);
+    };
+    const double early = known && round(f) ? k.radius / w.scale - distance(w.data) : 0;
+    if (options.deviations) r.deviations.reserve(w.n);
     for (std::size_t i = 0; i < w.n; ++i) {
         const double* q = w.data + i * w.stride;
         double e = 0;
         if (round(f)) {
-            if (f == Feature::cylinder) {
-                const Vec v = {q[0] - o[0], q[1] - o[1], q[2] - o[2]};
-                e = kernel::norm(kernel::cross(v, d)); // distance from the axis
-            } else {
-                for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
-                e = std::sqrt(e);
-            }
+            e = distance(q);
             if (i == 0) first = e;
             e -= first;
         } else {
@@ -121,7 +139,7 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
         bottom = std::min(bottom, e);
         sum += e;
         squares += e * e;
-        if (options.deviations) r.deviations[i] = e;
+        if (options.deviations) r.deviations.push_back(known ? e - early : e);
     }
     double shift = 0;
     if (round(f)) {
@@ -138,7 +156,7 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
         for (int j = 0; j < dim; ++j) r.point[j] += shift * normal[j];
     }
     const double n = static_cast<double>(w.n);
-    if (options.deviations)
+    if (options.deviations && !known)
         for (double& e : r.deviations) e -= shift;
     // The circumscribed feature has no point outside, the inscribed none inside.
     r.p = c == Criterion::circumscribed ? 0 : std::max(top - shift, 0.0);
@@ -175,7 +193,7 @@ Reference evaluate(const Points& points, Feature feature, Criterion criterion,
     r.criterion = criterion;
     r.failure = refusal(points, feature, criterion);
     if (!r.failure.empty()) return r;
-    const kernel::Moments m = kernel::moments(points);
+    kernel::Moments m = kernel::moments(points);
     r.failure = m.failure.empty() ? undetermined(m, feature) : m.failure;
     if (!r.failure.empty()) return r;
     const kernel::Found k = run(m, feature, criterion, options);

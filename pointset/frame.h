@@ -62,18 +62,29 @@ struct View {
 // unit eigenvectors, in working coordinates; the view's origin is the
 // centroid. largest: the largest magnitude of a coordinate (coordinate unit).
 // spread: the root mean square of the points' distances along the principal
-// directions, as the values are ordered, measured on the points themselves:
-// a value below the covariance's rounding (1e-16 of the largest) is noise,
-// while a spread keeps its digits down to 1e-16 of the strongest.
+// directions, as the values are ordered: the square roots of the values until
+// measurespreads takes them from the points themselves. A value below the
+// covariance's rounding (1e-16 of the largest) is noise, so that a spread
+// from the values has lost its digits below about 1e-8 of the strongest,
+// while a measured one keeps them down to 1e-16 of it.
+// algebraic: the normal equations of the algebraic circle or sphere
+// (2 c.q + k = |q|^2, unknowns c and k; the right-hand side last), summed
+// with the covariance; hasalgebraic is false where the sums could overflow.
 struct Moments {
     View view;
     std::array<double, 3> values = {0, 0, 0};
     std::array<Vec, 3> vectors = {};
     std::array<double, 3> spread = {0, 0, 0};
+    bool measured = false; // spread measured on the points
     double largest = 0;
     std::string failure; // a coordinate that is not finite or too large
+    double algebraic[4][5] = {};
+    bool hasalgebraic = false;
 };
 Moments moments(const Points& points);
+
+// The spreads measured on the points themselves (two passes).
+void measurespreads(Moments& m);
 
 // A result in working coordinates, before it is measured against the points.
 struct Found {
@@ -114,6 +125,8 @@ Found varadial(const Moments& m, const Options& options);
 // The algebraic circle or sphere's centre (the least-squares solution of
 // 2 c.q + k = |q|^2); false when it is singular.
 bool algebraic(const View& w, Vec& c);
+// The same from the moments' sums where they have them.
+bool algebraic(const Moments& m, Vec& c);
 
 // Distances of the points from c: largest and smallest, and which points.
 struct Spread {

@@ -90,6 +90,84 @@ std::array<double, 3> spreads(const View& w, const std::array<Vec, 3>& vectors) 
     return {std::sqrt(low), std::sqrt(high), std::sqrt(ss)};
 }
 
+// The sums of the coordinates and the largest magnitude of one; false at a
+// coordinate not finite or beyond the largest allowed.
+template <int d> bool coordinatesums(const View& w, double (&sum)[3], double& largest) {
+    const double* data = w.data;
+    const std::size_t n = w.n, stride = w.stride;
+    double top = 0, s[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < n; ++i)
+        for (int k = 0; k < d; ++k) {
+            const double c = data[i * stride + k];
+            if (!(std::fabs(c) <= largestallowed)) return false;
+            top = std::max(top, std::fabs(c));
+            s[k] += c;
+        }
+    largest = top;
+    for (int k = 0; k < 3; ++k) sum[k] = s[k];
+    return true;
+}
+
+// About the origin (which rounding puts near the centroid, corrected for
+// after), in the caller's unit: the extent, the sums of q and q q^T (the
+// covariance) and of |q|^2 and |q|^2 q (with the others, the algebraic
+// circle's or sphere's normal equations).
+struct Second {
+    double extent = 0;
+    double c[3][3] = {};
+    double shift[3] = {0, 0, 0};
+    double cubes[3] = {0, 0, 0};
+    double squares = 0;
+};
+
+template <int d> void secondsums(const View& w, Second& out) {
+    const double* data = w.data;
+    const std::size_t n = w.n, stride = w.stride;
+    const Vec o = w.origin;
+    double extent = 0, squares = 0, c[3][3] = {}, shift[3] = {0, 0, 0}, cubes[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < n; ++i) {
+        const double* p = data + i * stride;
+        double q[3] = {0, 0, 0};
+        for (int k = 0; k < d; ++k) q[k] = p[k] - o[k];
+        for (int k = 0; k < d; ++k) extent = std::max(extent, std::fabs(q[k]));
+        const double f = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
+        squares += f;
+        for (int r = 0; r < d; ++r) {
+            shift[r] += q[r];
+            cubes[r] += q[r] * f;
+            for (int s = r; s < d; ++s) c[r][s] += q[r] * q[s];
+        }
+    }
+    out.extent = extent;
+    out.squares = squares;
+    for (int r = 0; r < 3; ++r) {
+        out.shift[r] = shift[r];
+        out.cubes[r] = cubes[r];
+        for (int s = 0; s < 3; ++s) out.c[r][s] = c[r][s];
+    }
+}
+
+// The algebraic fit's normal equations in working units, from the sums of
+// q, q q^T, |q|^2 q and |q|^2 in the coordinates' unit (q about the origin):
+// scaled by powers of two, they are what a pass over the working coordinates
+// sums, to the last bit. Left out where a cube of the extent could overflow
+// or underflow.
+void algebraicsums(Moments& m, const double (&c)[3][3], const double (&shift)[3],
+                   const double (&cubes)[3], double squares, double extent) {
+    if (!(extent > 1e-90 && extent < 1e90)) return;
+    const double s = m.view.scale;
+    const int d = m.view.dim == 3 ? 3 : 2;
+    auto& a = m.algebraic;
+    for (int r = 0; r < d; ++r) {
+        for (int k = r; k < d; ++k) a[r][k] = a[k][r] = 4 * c[r][k] * s * s;
+        a[r][d] = a[d][r] = 2 * shift[r] * s;
+        a[r][d + 1] = 2 * cubes[r] * s * s * s;
+    }
+    a[d][d] = static_cast<double>(m.view.n);
+    a[d][d + 1] = squares * s * s;
+    m.hasalgebraic = true;
+}
+
 } // namespace
 
 Moments moments(const Points& points) {
@@ -100,41 +178,29 @@ Moments moments(const Points& points) {
     w.dim = points.dimension;
     w.stride = points.stride;
     double sum[3] = {0, 0, 0};
-    for (std::size_t i = 0; i < w.n; ++i)
-        for (int k = 0; k < w.dim; ++k) {
-            const double c = w.data[i * w.stride + k];
-            if (!(std::fabs(c) <= largestallowed)) {
-                m.failure = "a coordinate is not a finite number within +-1e150";
-                return m;
-            }
-            m.largest = std::max(m.largest, std::fabs(c));
-            sum[k] += c;
-        }
-    for (int k = 0; k < w.dim; ++k) w.origin[k] = sum[k] / static_cast<double>(w.n);
-    // The extent and the covariance about the centroid in one pass, in the
-    // caller's unit, about the origin (which rounding puts near the centroid,
-    // corrected for below); scaled to working units after (by a power of two:
-    // exact).
-    double extent = 0;
-    double c[3][3] = {};
-    double shift[3] = {0, 0, 0};
-    for (std::size_t i = 0; i < w.n; ++i) {
-        const double* p = w.data + i * w.stride;
-        const Vec q = {p[0] - w.origin[0], p[1] - w.origin[1],
-                       w.dim == 3 ? p[2] - w.origin[2] : 0.0};
-        extent = std::max({extent, std::fabs(q[0]), std::fabs(q[1]), std::fabs(q[2])});
-        for (int r = 0; r < 3; ++r) {
-            shift[r] += q[r];
-            for (int s = r; s < 3; ++s) c[r][s] += q[r] * q[s];
-        }
+    const bool finite =
+        w.dim == 3 ? coordinatesums<3>(w, sum, m.largest) : coordinatesums<2>(w, sum, m.largest);
+    if (!finite) {
+        m.failure = "a coordinate is not a finite number within +-1e150";
+        return m;
     }
+    for (int k = 0; k < w.dim; ++k) w.origin[k] = sum[k] / static_cast<double>(w.n);
+    Second second;
+    if (w.dim == 3)
+        secondsums<3>(w, second);
+    else
+        secondsums<2>(w, second);
+    double(&c)[3][3] = second.c;
+    double(&shift)[3] = second.shift;
+    const double extent = second.extent;
+    int exponent = 0;
+    if (extent > 0) std::frexp(extent, &exponent);
+    w.scale = std::ldexp(1.0, -exponent);
+    algebraicsums(m, c, shift, second.cubes, second.squares, extent);
     for (int r = 0; r < 3; ++r) {
         shift[r] /= static_cast<double>(w.n);
         for (int s = r; s < 3; ++s) c[r][s] -= static_cast<double>(w.n) * shift[r] * shift[s];
     }
-    int exponent = 0;
-    if (extent > 0) std::frexp(extent, &exponent);
-    w.scale = std::ldexp(1.0, -exponent);
     for (int r = 0; r < 3; ++r)
         for (int s = r; s < 3; ++s) c[r][s] *= w.scale * w.scale;
     std::array<std::array<double, 3>, 3> a{};
@@ -159,8 +225,13 @@ Moments moments(const Points& points) {
             std::swap(m.vectors[0], m.vectors[1]);
         }
     }
-    m.spread = spreads(w, m.vectors);
+    for (int k = 0; k < 3; ++k) m.spread[k] = std::sqrt(m.values[k]);
     return m;
+}
+
+void measurespreads(Moments& m) {
+    m.spread = spreads(m.view, m.vectors);
+    m.measured = true;
 }
 
 bool solve(int k, double* a, double* b) {

@@ -1,6 +1,7 @@
 // Least-squares features against published reference fits (NIST's circles)
 // and against the conditions any least-squares optimum meets, computed here
 // independently; tilted features against the same set laid flat.
+#include "pointset/kernels.h"
 #include "pointset/pointset.h"
 #include "tests/harness/harness.h"
 #include "tests/pointset/support.h"
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace formeval::pointset::test {
 namespace {
@@ -134,6 +136,250 @@ INSTANTIATE_TEST_SUITE_P(
                       Tilt{"PlaneVertical", Feature::plane, 2 * std::atan(1.0), {0, 1, 0}},
                       Tilt{"PlaneNearlyVertical", Feature::plane, 1.5, {1, 1, 0}}),
     ::formeval::test::namedby([](const Tilt& t) { return t.name; }));
+
+// Features whose least-squares optimum is known exactly: points at distance
+// r + e_i from a known circle, sphere, cylinder or plane, the e_i noise made
+// orthogonal (in long double) to every first-order move of the feature
+// (1, the unit directions u_i, and for a cylinder z_i u_i along its axis; for
+// a plane 1 and the in-plane coordinates). The gradient of the sum of squares
+// vanishes at the feature itself, so the fit must return it and the e_i as its
+// deviations, to rounding of the coordinates. Short arcs, small caps, centres
+// far off, huge radii and few points are where the steps need halving.
+struct Exact {
+    std::string name;
+    Feature feature;
+    int n;      // points (a cylinder: sections of n / sections)
+    double r;   // radius (a plane: half its side)
+    P3 centre;  // centre, a point of the axis, or of the plane
+    double arc; // degrees of arc (circle, cylinder), of the cap (sphere)
+    double amp; // noise before it is made orthogonal
+    P3 axis = {0, 0, 1};
+    double length = 0; // of the cylinder
+};
+
+using Basis = std::vector<std::vector<long double>>;
+
+// e less its projection on the span of the columns (modified Gram-Schmidt,
+// twice over for its digits).
+std::vector<long double> orthogonal(std::vector<long double> e, Basis columns) {
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        auto& a = columns[k];
+        for (int twice = 0; twice < 2; ++twice)
+            for (std::size_t j = 0; j < k; ++j) {
+                long double s = 0;
+                for (std::size_t i = 0; i < a.size(); ++i) s += a[i] * columns[j][i];
+                for (std::size_t i = 0; i < a.size(); ++i) a[i] -= s * columns[j][i];
+            }
+        long double s = 0;
+        for (const long double x : a) s += x * x;
+        for (long double& x : a) x /= std::sqrt(s);
+    }
+    for (int twice = 0; twice < 2; ++twice)
+        for (const auto& a : columns) {
+            long double s = 0;
+            for (std::size_t i = 0; i < e.size(); ++i) s += e[i] * a[i];
+            for (std::size_t i = 0; i < e.size(); ++i) e[i] -= s * a[i];
+        }
+    return e;
+}
+
+// A unit frame (x, y, axis) about the axis, in long double.
+std::array<std::array<long double, 3>, 3> frameof(const P3& axis) {
+    std::array<long double, 3> z = {axis[0], axis[1], axis[2]};
+    const long double lz = std::sqrt(z[0] * z[0] + z[1] * z[1] + z[2] * z[2]);
+    for (auto& v : z) v /= lz;
+    std::array<long double, 3> x = std::fabs(z[0]) < 0.9L ? std::array<long double, 3>{1, 0, 0}
+                                                          : std::array<long double, 3>{0, 1, 0};
+    const long double along = x[0] * z[0] + x[1] * z[1] + x[2] * z[2];
+    for (int k = 0; k < 3; ++k) x[k] -= along * z[k];
+    const long double lx = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+    for (auto& v : x) v /= lx;
+    const std::array<long double, 3> y = {z[1] * x[2] - z[2] * x[1], z[2] * x[0] - z[0] * x[2],
+                                          z[0] * x[1] - z[1] * x[0]};
+    return {x, y, z};
+}
+
+// The points of the case and their deviations from it.
+struct Built {
+    Cloud cloud;
+    std::vector<double> e;
+};
+
+Built build(const Exact& c) {
+    const long double pi = std::acos(-1.0L);
+    std::mt19937 g(static_cast<std::uint32_t>(c.n) * 7919u + static_cast<std::uint32_t>(c.arc));
+    std::uniform_real_distribution<double> noise(-1, 1);
+    const auto f = frameof(c.axis);
+    const int dim = c.feature == Feature::circle ? 2 : 3;
+    // Each point: a unit direction u from the feature's point, its offset
+    // along the axis (z) and in the plane (x, y).
+    std::vector<std::array<long double, 3>> u(c.n), base(c.n);
+    Basis columns(c.feature == Feature::cylinder ? 5
+                  : c.feature == Feature::plane  ? 3
+                                                 : dim + 1,
+                  std::vector<long double>(c.n, 0));
+    const int sections = c.feature == Feature::cylinder ? std::max(2, c.n / 24) : 1;
+    for (int i = 0; i < c.n; ++i) {
+        const long double t = (i % (c.n / sections) + 0.5L) / (c.n / sections);
+        std::array<long double, 3> d{}, at{};
+        if (c.feature == Feature::circle || c.feature == Feature::cylinder) {
+            const long double a = t * c.arc * pi / 180;
+            d = {std::cos(a), std::sin(a), 0};
+        } else if (c.feature == Feature::sphere) {
+            // A spiral over the cap: even in area.
+            const long double z = 1 - t * (1 - std::cos(c.arc * pi / 180));
+            const long double s = std::sqrt(1 - z * z), b = 2.399963229728653L * i;
+            d = {s * std::cos(b), s * std::sin(b), z};
+        } else {
+            const long double x = 2 * t - 1, y = std::sin(12.9898L * i);
+            at = {c.r * x, c.r * y, 0};
+            d = {0, 0, 1};
+        }
+        if (c.feature == Feature::cylinder) {
+            const int k = i / (c.n / sections);
+            at = {0, 0, c.length * (static_cast<long double>(k) / (sections - 1) - 0.5L)};
+        }
+        for (int k = 0; k < 3; ++k) {
+            u[i][k] = d[0] * f[0][k] + d[1] * f[1][k] + d[2] * f[2][k];
+            base[i][k] = at[0] * f[0][k] + at[1] * f[1][k] + at[2] * f[2][k];
+        }
+        columns[0][i] = 1;
+        if (c.feature == Feature::plane) {
+            columns[1][i] = at[0];
+            columns[2][i] = at[1];
+        } else if (c.feature == Feature::cylinder) {
+            columns[1][i] = d[0], columns[2][i] = d[1];
+            columns[3][i] = d[0] * at[2], columns[4][i] = d[1] * at[2];
+        } else {
+            for (int k = 0; k < dim; ++k) columns[k + 1][i] = d[k];
+        }
+    }
+    std::vector<long double> e(c.n);
+    for (long double& x : e) x = c.amp * noise(g);
+    e = orthogonal(e, columns);
+    Built out;
+    out.cloud.dim = dim;
+    const long double radius = c.feature == Feature::plane ? 0 : c.r;
+    for (int i = 0; i < c.n; ++i) {
+        P3 p = {0, 0, 0};
+        for (int k = 0; k < dim; ++k)
+            p[k] = static_cast<double>(c.centre[k] + base[i][k] + (radius + e[i]) * u[i][k]);
+        out.cloud.p.push_back(p);
+        out.e.push_back(static_cast<double>(e[i]));
+    }
+    return out;
+}
+
+class Exactly : public ::testing::TestWithParam<Exact> {};
+
+TEST_P(Exactly, LeastSquaresIsTheFeatureBuilt) {
+    const Exact& c = GetParam();
+    Built b = build(c);
+    const Reference r = evaluate(b.cloud.view(), c.feature, Criterion::leastsquares);
+    ASSERT_TRUE(r.found) << r.failure;
+    const double size = std::hypot(c.centre[0], c.centre[1], c.centre[2]) + c.r + c.length;
+    const double tolerance = 1e-12 * size;
+    const int dim = b.cloud.dim;
+    // The feature: its centre, a point of its axis or plane on the one built.
+    P3 off = {0, 0, 0};
+    for (int k = 0; k < dim; ++k) off[k] = r.point[k] - c.centre[k];
+    if (c.feature == Feature::cylinder || c.feature == Feature::plane) {
+        const auto f = frameof(c.axis);
+        const P3 a = {static_cast<double>(f[2][0]), static_cast<double>(f[2][1]),
+                      static_cast<double>(f[2][2])};
+        const double along = off[0] * a[0] + off[1] * a[1] + off[2] * a[2];
+        const double cosine =
+            std::fabs(r.direction[0] * a[0] + r.direction[1] * a[1] + r.direction[2] * a[2]);
+        EXPECT_NEAR(std::sqrt(std::max(0.0, 1 - cosine * cosine)) * std::max(c.length, 2 * c.r), 0,
+                    tolerance)
+            << "direction";
+        for (int k = 0; k < 3; ++k)
+            off[k] = c.feature == Feature::plane ? along * a[k] : off[k] - along * a[k];
+    }
+    EXPECT_NEAR(std::hypot(off[0], off[1], off[2]), 0, tolerance) << "position";
+    if (c.feature != Feature::plane) { EXPECT_NEAR(r.radius, c.r, tolerance) << "radius"; }
+    // The form parameters are those of the deviations built.
+    const IsoParameters iso = isoparameters(b.e);
+    EXPECT_NEAR(r.t, iso.t, tolerance) << "t";
+    EXPECT_NEAR(r.p, iso.p, tolerance) << "p";
+    EXPECT_NEAR(r.v, iso.v, tolerance) << "v";
+    EXPECT_NEAR(r.q, iso.q, tolerance) << "q";
+    ASSERT_EQ(r.deviations.size(), b.e.size());
+    for (std::size_t i = 0; i < b.e.size(); ++i)
+        ASSERT_NEAR(r.deviations[i], b.e[i], tolerance) << "deviation " << i;
+}
+
+std::vector<Exact> exactcases() {
+    std::vector<Exact> out;
+    const std::pair<int, const char*> sizes[] = {{100, "100"}, {1000, "1000"}, {100000, "100000"}};
+    for (const auto& [n, name] : sizes) {
+        const std::string s = name;
+        out.push_back({"Circle" + s, Feature::circle, n, 25, {120, 80, 0}, 360, 0.004});
+        out.push_back({"Sphere" + s, Feature::sphere, n, 25, {10, -20, 30}, 180, 0.004});
+        out.push_back({"Cylinder" + s,
+                       Feature::cylinder,
+                       n,
+                       25,
+                       {10, -20, 5},
+                       360,
+                       0.004,
+                       {0, -0.6, 0.8},
+                       100});
+        out.push_back({"Plane" + s, Feature::plane, n, 50, {3, 4, 5}, 0, 0.005, {0.1, 0.2, 1}});
+    }
+    // Hard cases.
+    out.push_back({"CircleFourPoints", Feature::circle, 4, 10, {1, 2, 0}, 270, 0.5});
+    out.push_back({"CircleArc30", Feature::circle, 200, 30, {-5, 7, 0}, 30, 0.05});
+    out.push_back({"CircleArc10", Feature::circle, 200, 50, {0, 0, 0}, 10, 0.01});
+    out.push_back({"CircleArc10Noisy", Feature::circle, 200, 50, {0, 0, 0}, 10, 0.05});
+    out.push_back({"CircleFarCentre", Feature::circle, 500, 5, {1e4, -1e4, 0}, 360, 0.01});
+    out.push_back({"CircleHugeRadius", Feature::circle, 300, 1e6, {0, -1e6, 0}, 2, 20});
+    out.push_back({"CircleHalfNoise", Feature::circle, 100, 1, {0, 0, 0}, 360, 0.3});
+    out.push_back({"SphereFivePoints", Feature::sphere, 5, 10, {1, 2, 3}, 120, 0.3});
+    out.push_back({"SphereCap20", Feature::sphere, 400, 60, {0, 0, 0}, 20, 0.02});
+    out.push_back({"SphereFarCentre", Feature::sphere, 500, 5, {1e4, 1e4, -1e4}, 180, 0.01});
+    out.push_back(
+        {"CylinderArc90", Feature::cylinder, 480, 20, {0, 0, 0}, 90, 0.01, {1, 1, 1}, 60});
+    out.push_back(
+        {"CylinderShort", Feature::cylinder, 240, 40, {5, 5, 5}, 360, 0.01, {0, 0, 1}, 2});
+    out.push_back(
+        {"CylinderFarOff", Feature::cylinder, 480, 10, {1e4, 0, 1e4}, 360, 0.005, {1, 0, 0}, 50});
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Exactly, ::testing::ValuesIn(exactcases()),
+                         ::formeval::test::namedby([](const Exact& c) { return c.name; }));
+
+// The moments' algebraic sums, taken with the covariance in the coordinates'
+// unit and scaled, give the centre a pass over the working coordinates gives,
+// to the bit: far off, scaled up and down, in the plane and in space.
+struct Algebraic {
+    std::string name;
+    Cloud points;
+};
+
+class MomentSums : public ::testing::TestWithParam<Algebraic> {};
+
+TEST_P(MomentSums, GiveThePassesCentreToTheBit) {
+    Cloud c = GetParam().points;
+    const kernel::Moments m = kernel::moments(c.view());
+    ASSERT_TRUE(m.failure.empty()) << m.failure;
+    ASSERT_TRUE(m.hasalgebraic);
+    kernel::Vec pass, sums;
+    ASSERT_TRUE(kernel::algebraic(m.view, pass));
+    ASSERT_TRUE(kernel::algebraic(m, sums));
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(sums[j], pass[j]) << j;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, MomentSums,
+    ::testing::Values(Algebraic{"Circle", circle(360, 25, 120, 80, 0.004, 360, 11)},
+                      Algebraic{"Arc20FarOff", circle(50, 5, 1e4, -2e4, 0.01, 20, 12)},
+                      Algebraic{"CircleTiny", scaled(circle(100, 1, 0, 0, 0.01, 360, 13), 1e-40)},
+                      Algebraic{"CircleHuge", scaled(circle(100, 1, 3, 4, 0.01, 180, 14), 1e40)},
+                      Algebraic{"Sphere", sphere(500, 25, {10, -20, 30}, 0.005, 180, 15)},
+                      Algebraic{"Cap30", sphere(200, 60, {1e3, 0, 0}, 0.05, 30, 16)}),
+    ::formeval::test::namedby([](const Algebraic& a) { return a.name; }));
 
 } // namespace
 } // namespace formeval::pointset::test
