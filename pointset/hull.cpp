@@ -6,6 +6,8 @@
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/Surface_mesh.h>
 #include <CGAL/convex_hull_3.h>
+#include <algorithm>
+#include <array>
 #include <numeric>
 #include <optional>
 
@@ -70,21 +72,46 @@ Mesh rawmesh(const View& w) {
     return mesh;
 }
 
-std::vector<Facet> hull3(const View& w) {
-    const Mesh mesh = rawmesh(w);
-    std::vector<Facet> out;
+// The hull's faces, each as its first three corners counterclockwise seen
+// from outside, starting at the least of them in the order of coordinates,
+// and sorted: the same whatever order the hull was built in (that may follow
+// where the points lie in memory), so that the normals come out the same to
+// the last bit.
+template <class Corner>
+std::vector<std::array<Corner, 3>> canonicalfaces(const Mesh& mesh,
+                                                  Corner (*corner)(const Kernel::Point_3&)) {
+    std::vector<std::array<Kernel::Point_3, 3>> faces;
     for (const auto f : mesh.faces()) {
-        std::array<Vec, 3> v{};
+        std::array<Kernel::Point_3, 3> v;
         int j = 0;
-        for (const auto vertex : CGAL::vertices_around_face(mesh.halfedge(f), mesh)) {
-            if (j == 3) break;
-            const Kernel::Point_3& q = mesh.point(vertex);
-            v[j++] = {(q.x() - w.origin[0]) * w.scale, (q.y() - w.origin[1]) * w.scale,
-                      (q.z() - w.origin[2]) * w.scale};
+        for (const auto vertex : CGAL::vertices_around_face(mesh.halfedge(f), mesh))
+            if (j < 3) v[j++] = mesh.point(vertex);
+        if (j < 3) continue;
+        std::rotate(v.begin(), std::min_element(v.begin(), v.end()), v.end());
+        faces.push_back(v);
+    }
+    std::sort(faces.begin(), faces.end());
+    std::vector<std::array<Corner, 3>> out;
+    for (const auto& v : faces) out.push_back({corner(v[0]), corner(v[1]), corner(v[2])});
+    return out;
+}
+
+Kernel::Point_3 same(const Kernel::Point_3& q) {
+    return q;
+}
+
+std::vector<Facet> hull3(const View& w) {
+    std::vector<Facet> out;
+    for (const auto& face : canonicalfaces(rawmesh(w), same)) {
+        std::array<Vec, 3> v{};
+        for (int j = 0; j < 3; ++j) {
+            const Kernel::Point_3& q = face[j];
+            v[j] = {(q.x() - w.origin[0]) * w.scale, (q.y() - w.origin[1]) * w.scale,
+                    (q.z() - w.origin[2]) * w.scale};
         }
         Vec n = cross(sub(v[1], v[0]), sub(v[2], v[0]));
         const double length = norm(n);
-        if (!(length > 0) || j < 3) continue;
+        if (!(length > 0)) continue;
         n = mul(1 / length, n);
         out.push_back({n, dot(n, v[0])});
     }
@@ -171,8 +198,11 @@ bool hullwidth(const View& w, std::size_t mostedges, Vec& normal, double& width)
     if (w.dim != 3) return false;
     const Mesh mesh = mesh3(w);
     if (mesh.number_of_faces() < 4 || mesh.number_of_edges() > mostedges) return false;
+    std::vector<Kernel::Point_3> points;
+    for (const auto v : mesh.vertices()) points.push_back(mesh.point(v));
+    std::sort(points.begin(), points.end());
     std::vector<Vec> corners;
-    for (const auto v : mesh.vertices()) corners.push_back(vec(mesh.point(v)));
+    for (const auto& q : points) corners.push_back(vec(q));
     width = inf;
     const auto along = [&](const Vec& c) {
         const double length = norm(c);
@@ -181,17 +211,18 @@ bool hullwidth(const View& w, std::size_t mostedges, Vec& normal, double& width)
         const double d = widthalong(corners, u, width);
         if (d < width) width = d, normal = u;
     };
-    for (const auto f : mesh.faces()) {
-        std::array<Vec, 3> v{};
-        int j = 0;
-        for (const auto vertex : CGAL::vertices_around_face(mesh.halfedge(f), mesh))
-            if (j < 3) v[j++] = vec(mesh.point(vertex));
-        along(cross(sub(v[1], v[0]), sub(v[2], v[0])));
+    for (const auto& v : canonicalfaces(mesh, vec)) along(cross(sub(v[1], v[0]), sub(v[2], v[0])));
+    // Each edge from its lesser end, in order, as the faces are.
+    std::vector<std::array<Kernel::Point_3, 2>> ends;
+    for (const auto e : mesh.edges()) {
+        std::array<Kernel::Point_3, 2> a = {mesh.point(mesh.vertex(e, 0)),
+                                            mesh.point(mesh.vertex(e, 1))};
+        if (a[1] < a[0]) std::swap(a[0], a[1]);
+        ends.push_back(a);
     }
+    std::sort(ends.begin(), ends.end());
     std::vector<Vec> edges;
-    for (const auto e : mesh.edges())
-        edges.push_back(
-            sub(vec(mesh.point(mesh.vertex(e, 1))), vec(mesh.point(mesh.vertex(e, 0)))));
+    for (const auto& a : ends) edges.push_back(sub(vec(a[1]), vec(a[0])));
     for (std::size_t i = 0; i < edges.size(); ++i)
         for (std::size_t j = i + 1; j < edges.size(); ++j) along(cross(edges[i], edges[j]));
     return std::isfinite(width);

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace formeval::uncertainty {
 namespace {
@@ -360,6 +361,51 @@ TEST(Reproducible, WhateverTheThreads) {
         EXPECT_EQ(one.quantities[q].values, two.quantities[q].values) << one.quantities[q].name;
         EXPECT_EQ(one.quantities[q].mc.sd, two.quantities[q].mc.sd);
         EXPECT_NE(one.quantities[q].values, other.quantities[q].values);
+    }
+}
+
+// The same with a plane's minimum zone of 20 points, which goes through the
+// points' hull: its faces came in the order the hull was built, which
+// followed where each thread's copy of the points lay in memory, and the
+// normals' last bits with it (trial 10 and the sensitivities differed).
+TEST(Reproducible, AFlatnessWhateverTheThreads) {
+    // 20 points of a plate that showed it, x y z a point.
+    std::istringstream points(
+        "5.9891 1 -4 5.5611412589535725 1.1823258474029452 -3.187908741046428 "
+        "4.750525 0.81874580282586262 -3.0509407023890662 4.4476353078581141 0.23973522422928306 "
+        "-3.6946603078581144 "
+        "4.750025 0.23065605779461584 -4.5877264737672441 5 0.99999999999999978 -4.9898 "
+        "4.750125 1.7690361738516664 -4.5874913596663269 4.4453433381811776 1.7634194013963216 "
+        "-3.6933933381811777 "
+        "4.74685 1.1839242409645574 -3.0369601715995276 5.5624269980406345 0.81725639064345157 "
+        "-3.1860480019593651 "
+        "5.9942 0.99999999999999989 -3.9999999999999996 5.5617561776473865 1.1825256465981471 "
+        "-4.8129811776473836 "
+        "4.747975 0.8168931193794492 -4.9587600740771443 4.4345543101897409 0.22173077553680798 "
+        "-4.3125706898102596 "
+        "4.7511 0.23396456759707929 -3.4148010028176143 5 0.99999999999999944 -2.9904 "
+        "4.747575 1.7768842668714631 -3.4065132307602894 4.4460700602738648 1.7624191542467402 "
+        "-4.3062049397261335 "
+        "4.751475 1.1805639817725329 -4.9454452828490121 5.5615325708496357 0.81754700765465338 "
+        "-4.812657570849634 ");
+    std::vector<double> p;
+    for (double x; points >> x;) p.push_back(x);
+    ASSERT_EQ(p.size(), 60u);
+    Result r[2];
+    for (int threads : {1, 2}) {
+        Options o;
+        o.trials = 50;
+        o.seed = 3;
+        o.threads = threads;
+        r[threads - 1] =
+            propagate(view(p, 3), Feature::plane, Criterion::minimumzone,
+                      {{"noise", Acts::coordinates, Distribution::gaussian, 0.0005}}, o);
+        ASSERT_TRUE(r[threads - 1].ok) << r[threads - 1].failure;
+    }
+    for (std::size_t q = 0; q < r[0].quantities.size(); ++q) {
+        EXPECT_EQ(r[0].quantities[q].values, r[1].quantities[q].values) << r[0].quantities[q].name;
+        EXPECT_EQ(r[0].quantities[q].sensitivity, r[1].quantities[q].sensitivity)
+            << r[0].quantities[q].name;
     }
 }
 
