@@ -1,12 +1,16 @@
 // The reference features of any point set against their peers, measured side
 // by side in one run (run with --benchmark_enable_random_interleaving=true
 // --benchmark_repetitions=5 for medians and noise):
-// - the circumscribed circle against CGAL's Min_circle_2 on the same points;
+// - the circumscribed circle against CGAL's Min_circle_2 on the same points
+//   (randomised, as its users call it), 10^2 to 10^6 points;
 // - the inscribed circle against the Delaunay/Voronoi way (the library's
 //   largest circumcircle of a Delaunay triangle centred in the hull, written
-//   with CGAL as its users write it);
-// - the minimum-zone circle, line and plane against one linear program of the
-//   same problem solved by GLPK's simplex (the zones must agree to 1e-9);
+//   with CGAL as its users write it), 10^2 to 10^6 points;
+// - the minimum-zone circle, line and plane at 10^5 and 10^6 points against
+//   one linear program of the same problem solved by GLPK's simplex, posed as
+//   its dual (n + 1 rows, a column each side of every point), as an LP user
+//   poses it, built and solved or solved alone, and as the Chebyshev fit with
+//   a row each side of every point (2N rows); the zones must agree to 1e-9;
 // - every feature and criterion at 10^5 and 10^6 points (their time ratio),
 //   with the peak of the memory allocated during a call per byte of points;
 // - the cylinder: least squares and minimum zone together at 10^5 points
