@@ -12,9 +12,7 @@
 #include "pointset/kernels.h"
 
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 
 namespace formeval::pointset::kernel {
@@ -158,58 +156,29 @@ struct Welzl {
     }
 };
 
-// Fisher-Yates with a fixed seed (splitmix64): the same order on every
-// platform and every call.
-template <class It> void shuffle(It first, It last) {
-    std::uint64_t state = 0x9e3779b97f4a7c15u;
-    for (auto n = last - first; n > 1; --n) {
-        std::uint64_t z = (state += 0x9e3779b97f4a7c15u);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
-        z ^= z >> 31;
-        std::iter_swap(first + (n - 1), first + static_cast<std::ptrdiff_t>(z % n));
-    }
-}
-
-// The first sample: the extreme points along a few directions first (they
-// nearly fix the ball, so that the move-to-front recursion rarely restarts),
-// then an even spread of the rest in a fixed pseudo-random order (points in
-// their measured order, along the feature, would make every one of them a
-// new support in turn).
+// The first sample: the extreme points along a few directions and an even
+// spread of the rest.
 std::vector<std::size_t> firstsample(const View& w) {
-    // The plane's directions first: in the plane only those tell.
+    std::vector<std::size_t> out;
+    const std::size_t step = std::max<std::size_t>(1, w.n / 128);
+    for (std::size_t i = 0; i < w.n; i += step) out.push_back(i);
     const std::array<Vec, 7> dirs = {
-        {{1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1}}};
-    const int ndirs = w.dim == 2 ? 4 : 7;
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {1, -1, 0}, {1, 0, 1}, {0, 1, 1}}};
     std::array<std::size_t, 14> pick{};
     std::array<double, 14> value;
     value.fill(-inf);
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = w[i];
-        for (int k = 0; k < ndirs; ++k) {
+        for (int k = 0; k < 7; ++k) {
             const double v = dot(q, dirs[k]);
             if (v > value[2 * k]) value[2 * k] = v, pick[2 * k] = i;
             if (-v > value[2 * k + 1]) value[2 * k + 1] = -v, pick[2 * k + 1] = i;
         }
     }
-    std::vector<std::size_t> out(pick.begin(), pick.begin() + 2 * ndirs);
+    out.insert(out.end(), pick.begin(), pick.end());
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
-    const std::size_t extremes = out.size();
-    const std::size_t step = std::max<std::size_t>(1, w.n / 128);
-    for (std::size_t i = 0; i < w.n; i += step)
-        if (!std::binary_search(out.begin(), out.begin() + extremes, i)) out.push_back(i);
-    shuffle(out.begin() + extremes, out.end());
     return out;
-}
-
-// The support in the order of the points' indices, so that the centre
-// computed from it does not depend on the order it was found in.
-Support ordered(Support s) {
-    for (int k = 1; k < s.count; ++k)
-        for (int j = k; j > 0 && s.point[j] < s.point[j - 1]; --j)
-            std::swap(s.point[j], s.point[j - 1]);
-    return s;
 }
 
 } // namespace
@@ -223,7 +192,7 @@ Found pkradial(const Moments& mo, const Options& options) {
     for (int round = 0;; ++round) {
         Welzl welzl{balls, w.dim, sample, {}};
         welzl.run(sample.size(), Support{});
-        s = ordered(welzl.best);
+        s = welzl.best;
         const Vec c = centre(w, s);
         double r2 = 0;
         bool sound = true; // the floating ball passes through its support
