@@ -20,33 +20,102 @@ namespace formeval::pointset::kernel {
 
 namespace {
 
+using P2 = std::array<double, 2>;
+
 // Whether o, a, b turn counterclockwise, certainly.
-bool leftturn(const Vec& o, const Vec& a, const Vec& b) {
+bool leftturn(const P2& o, const P2& a, const P2& b) {
     const double left = (a[0] - o[0]) * (b[1] - o[1]);
     const double right = (a[1] - o[1]) * (b[0] - o[0]);
     const double bound = (3 + 16 * eps) * eps * (std::fabs(left) + std::fabs(right));
     return left - right > bound;
 }
 
-// The hull's corners, counterclockwise from the lowest of the leftmost.
-std::vector<Vec> corners(const View& w) {
-    std::vector<Vec> p(w.n);
-    for (std::size_t i = 0; i < w.n; ++i) p[i] = w[i];
-    std::sort(p.begin(), p.end(), [](const Vec& a, const Vec& b) {
+// Which points may be corners of the hull: all but those deep inside the
+// octagon of the points farthest along eight directions, spread evenly in
+// the frame of the principal axes scaled to the points' spreads (a strip's
+// octagon then covers most of it). Deep: by far more than rounding (1e-7 in
+// working units, which are of unit size), so that every turn through such a
+// point is certain and leaving it out changes no corner the chains keep.
+class Octagon {
+  public:
+    Octagon(const View& w, const Moments& mo) {
+        const double across = std::sqrt(mo.values[0]), strong = std::sqrt(mo.values[1]);
+        if (!(across > 0 && strong > 0) || w.n < 64) return;
+        const Vec s = mo.vectors[1], a = mo.vectors[0];
+        std::array<P2, 8> dirs;
+        for (int k = 0; k < 8; ++k) {
+            const double angle = std::atan(1.0) * k;
+            const double cs = std::cos(angle) / strong, sn = std::sin(angle) / across;
+            dirs[k] = {cs * s[0] + sn * a[0], cs * s[1] + sn * a[1]};
+        }
+        std::array<double, 8> best;
+        best.fill(-inf);
+        std::array<P2, 8> far{};
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const Vec q = w[i];
+            for (int k = 0; k < 8; ++k) {
+                const double v = dirs[k][0] * q[0] + dirs[k][1] * q[1];
+                if (v > best[k]) best[k] = v, far[k] = {q[0], q[1]};
+            }
+        }
+        // The corners in turn, once each; counterclockwise when the axes are.
+        std::vector<P2> c;
+        for (const P2& q : far)
+            if (c.empty() || q != c.back()) c.push_back(q);
+        while (c.size() > 1 && c.front() == c.back()) c.pop_back();
+        if (c.size() < 3) return;
+        const double turn = s[0] * a[1] - s[1] * a[0] > 0 ? 1 : -1;
+        for (std::size_t k = 0; k < c.size(); ++k) {
+            const P2& p = c[k];
+            const P2& q = c[(k + 1) % c.size()];
+            // Inward normal of the side p -> q.
+            const P2 n = {-(q[1] - p[1]) * turn, (q[0] - p[0]) * turn};
+            const double length = std::hypot(n[0], n[1]);
+            if (!(length > 0)) continue;
+            sides_.push_back({n[0], n[1], n[0] * p[0] + n[1] * p[1] + 1e-7 * length});
+        }
+    }
+
+    // Whether q lies deep inside.
+    bool deep(const Vec& q) const {
+        if (sides_.size() < 3) return false;
+        for (const auto& n : sides_)
+            if (!(n[0] * q[0] + n[1] * q[1] > n[2])) return false;
+        return true;
+    }
+
+  private:
+    std::vector<std::array<double, 3>> sides_;
+};
+
+// The hull's corners, counterclockwise from the lowest of the leftmost. The
+// points are sorted as pairs of coordinates (equal ones are the same point,
+// so that the order is the same whatever the sort), and the chains grow on a
+// stack of the hull's size, not the points'.
+std::vector<Vec> corners(const View& w, const Moments& mo) {
+    const Octagon inner(w, mo);
+    std::vector<P2> p;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const Vec q = w[i];
+        if (!inner.deep(q)) p.push_back({q[0], q[1]});
+    }
+    std::sort(p.begin(), p.end(), [](const P2& a, const P2& b) {
         return a[0] < b[0] || (a[0] == b[0] && a[1] < b[1]);
     });
-    std::vector<Vec> h(2 * p.size() + 1);
-    std::size_t k = 0;
+    std::vector<P2> h;
     for (std::size_t i = 0; i < p.size(); ++i) {
-        while (k >= 2 && !leftturn(h[k - 2], h[k - 1], p[i])) --k;
-        h[k++] = p[i];
+        while (h.size() >= 2 && !leftturn(h[h.size() - 2], h.back(), p[i])) h.pop_back();
+        h.push_back(p[i]);
     }
-    for (std::size_t i = p.size() - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower && !leftturn(h[k - 2], h[k - 1], p[i])) --k;
-        h[k++] = p[i];
+    for (std::size_t i = p.size() - 1, lower = h.size() + 1; i-- > 0;) {
+        while (h.size() >= lower && !leftturn(h[h.size() - 2], h.back(), p[i])) h.pop_back();
+        h.push_back(p[i]);
     }
-    h.resize(k > 1 ? k - 1 : k); // the first corner closed the chain
-    return h;
+    if (h.size() > 1) h.pop_back(); // the first corner closed the chain
+    std::vector<Vec> out;
+    out.reserve(h.size());
+    for (const P2& q : h) out.push_back({q[0], q[1], 0});
+    return out;
 }
 
 // Distance of q from the line through a along the unit u, on its left.
@@ -63,7 +132,7 @@ Vec unit(const Vec& a, const Vec& b) {
 
 Found mzline(const Moments& mo, const Options& options) {
     const View& w = mo.view;
-    const std::vector<Vec> h = corners(w);
+    const std::vector<Vec> h = corners(w, mo);
     const std::size_t m = h.size();
     Vec along = unit(h.front(), h.back()); // no polygon: the points' own segment
     double lower = 0;

@@ -52,6 +52,49 @@ TEST_P(Width, MinimumZoneIsTheMinimumWidth) {
 INSTANTIATE_TEST_SUITE_P(Sets, Width, ::testing::ValuesIn(sets()),
                          ::formeval::test::namedby([](const Set& s) { return s.name; }));
 
+// Lines of 64 points and more, where the hull is built only from the points
+// not deep inside the octagon of the extremes: strips thin and thick, turned,
+// in measured and shuffled order, a disc full of points, every point twice,
+// a polygon all of whose points are corners. The zone is the brute force's.
+std::vector<Set> manypoints() {
+    std::vector<Set> out;
+    for (const int n : {64, 150, 400})
+        for (const double thick : {0.001, 0.5, 8.0}) {
+            const std::string tag = std::to_string(n) + "Thick" + std::to_string(int(thick * 1000));
+            const Cloud c = turned(line(n, 10, thick, n), 0.7, {0, 0, 1});
+            out.push_back({"Strip" + tag, Feature::line, c});
+            out.push_back({"Shuffled" + tag, Feature::line, shuffled(c, 3)});
+        }
+    Cloud disc;
+    std::mt19937 g(4);
+    std::uniform_real_distribution<double> u(-1, 1);
+    while (disc.p.size() < 300) {
+        const double x = u(g), y = u(g);
+        if (x * x + y * y <= 1) disc.p.push_back({5 + 3 * x, -2 + 3 * y, 0});
+    }
+    out.push_back({"Disc300", Feature::line, disc});
+    Cloud twice = turned(line(100, 10, 0.01, 9), -1.2, {0, 0, 1});
+    twice.p.insert(twice.p.end(), twice.p.begin(), twice.p.end());
+    out.push_back({"EveryPointTwice", Feature::line, twice});
+    out.push_back({"Polygon200", Feature::line, circle(200, 10, 1, 1, 0, 360, 1)});
+    return out;
+}
+
+class Many : public ::testing::TestWithParam<Set> {};
+
+TEST_P(Many, MinimumZoneIsTheMinimumWidth) {
+    Cloud c = GetParam().points;
+    const Reference r = evaluate(c.view(), GetParam().feature, Criterion::minimumzone);
+    ASSERT_TRUE(r.found) << r.failure;
+    const double width = mzwidth(c.p, c.dim);
+    EXPECT_NEAR(r.t, width, 1e-12 * width + 1e-13);
+    EXPECT_TRUE(r.certificate.certified) << r.certificate.why;
+    EXPECT_LE(r.certificate.lower, width * (1 + 1e-12));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, Many, ::testing::ValuesIn(manypoints()),
+                         ::formeval::test::namedby([](const Set& s) { return s.name; }));
+
 // Regular polygons, whose many equal widths kept the exchange's search busy:
 // the width in closed form, 2 r cos(pi / n) for even n and r (1 + cos(pi /
 // n)) for odd n, certified.
