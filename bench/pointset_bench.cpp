@@ -426,13 +426,17 @@ void BM_LinearProgramZoneDualSolveOnly(benchmark::State& state) {
     state.counters["relative_difference"] = std::fabs(z - m.zone) / m.zone;
     if (!(std::fabs(z - m.zone) <= 1e-9 * m.zone)) state.SkipWithError("the zones differ");
 }
-void BM_MinimumZone(benchmark::State& state) {
+// The reference of the feature (range 0) of its benchmark points (range 1)
+// by the criterion.
+void byfeature(benchmark::State& state, Criterion c) {
     const auto f = static_cast<Feature>(state.range(0));
     const std::vector<double> p = points(f, state.range(1));
     Reference r;
-    for (auto _ : state)
-        benchmark::DoNotOptimize((r = evaluate(view(p, f), f, Criterion::minimumzone)).t);
+    for (auto _ : state) benchmark::DoNotOptimize((r = evaluate(view(p, f), f, c)).t);
     certified(state, r);
+}
+void BM_MinimumZone(benchmark::State& state) {
+    byfeature(state, Criterion::minimumzone);
 }
 // Lines, planes and circles at n points.
 template <long n> void zones(benchmark::internal::Benchmark* b) {
@@ -463,12 +467,7 @@ void lsfeatures(benchmark::internal::Benchmark* b) {
 }
 
 void BM_LeastSquares(benchmark::State& state) {
-    const auto f = static_cast<Feature>(state.range(0));
-    const std::vector<double> p = points(f, state.range(1));
-    Reference r;
-    for (auto _ : state)
-        benchmark::DoNotOptimize((r = evaluate(view(p, f), f, Criterion::leastsquares)).t);
-    certified(state, r);
+    byfeature(state, Criterion::leastsquares);
 }
 BENCHMARK(BM_LeastSquares)->Apply(lsfeatures);
 

@@ -13,11 +13,7 @@
 namespace formeval::pointset::test {
 namespace {
 
-struct Set {
-    std::string name;
-    Feature feature;
-    Cloud points;
-};
+using Set = Named;
 
 // Random sets from a thin strip to a blob as wide as long.
 std::vector<Set> sets() {

@@ -16,11 +16,7 @@
 namespace formeval::pointset::test {
 namespace {
 
-struct Small {
-    std::string name;
-    Feature feature;
-    Cloud points;
-};
+using Small = Named;
 
 // Small sets: full circles, arcs down to 20 degrees, an outlier, a sphere and
 // caps.
@@ -115,11 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Sets, Brute, ::testing::ValuesIn(smallsets()),
 // leaves the ball of those before it), reversed and shuffled, the radius is
 // the same, and below 60 points the brute force's. From 129 points on the
 // kernel works on a sample, widened by the points left outside.
-struct Ordered {
-    std::string name;
-    Feature feature;
-    Cloud points;
-};
+using Ordered = Named;
 
 std::vector<Ordered> orderedsets() {
     std::vector<Ordered> out;

@@ -27,6 +27,13 @@ struct Cloud {
     Points view();
 };
 
+// A named set of points of a feature, a case of a parameterised test.
+struct Named {
+    std::string name;
+    Feature feature;
+    Cloud points;
+};
+
 // A noisy circle of radius r about (cx, cy) over `degrees` of arc from angle 0;
 // radial form 'amp' (uniform noise plus a third harmonic of half the size).
 Cloud circle(int n, double r, double cx, double cy, double amp, double degrees, std::uint32_t seed);
