@@ -139,14 +139,17 @@ struct Offset {
     double delta = 0;
 };
 
+// The two centres judged: the centroid and the least-squares centre.
+constexpr int count = 2;
+
 // Bounds, about each centre m + t, on the farthest distance (from below) and
 // the nearest (from above), in far[k] and near[k]; false when a centre may lie
 // so far off that the curvature bound fails.
 bool bounds(const double* const* c, int dim, int numpt, const double* centre, double radius,
-            const double* err, const Pass& s, const Offset* offsets, int count, double* far,
-            double* near) {
+            const double* err, const Pass& s, const Offset (&offsets)[count], double (&far)[count],
+            double (&near)[count]) {
     double band = 0;
-    double curvature[2] = {};
+    double curvature[count] = {};
     for (int k = 0; k < count; ++k) {
         const double length = std::sqrt(dot(offsets[k].t, offsets[k].t, dim)) + offsets[k].delta;
         if (!(s.near > 2 * length)) return false;
@@ -206,7 +209,7 @@ bool unbeaten(const double* const* c, int dim, int numpt, const double* base, do
     // times the sum of |residual| / distance, the residuals there bounded by
     // those here, and taken twice over for the map's change between here and
     // there.
-    Offset at[2];
+    Offset at[count];
     for (int k = 0; k < dim; ++k) at[0].t[k] = s.sum[k] / numpt - base[k];
     double x[5];
     double inverse = 0;
@@ -222,9 +225,9 @@ bool unbeaten(const double* const* c, int dim, int numpt, const double* base, do
     // of the spread about the base, the bounds would not tell.
     if (!(at[1].delta < 0.01 * (s.far - s.near))) return false;
 
-    double far[2];
-    double near[2];
-    return bounds(c, dim, numpt, base, radius, dist, s, at, 2, far, near) &&
+    double far[count];
+    double near[count];
+    return bounds(c, dim, numpt, base, radius, dist, s, at, far, near) &&
            holds(what, value, far[0], near[0], slop) && holds(what, value, far[1], near[1], slop);
 }
 

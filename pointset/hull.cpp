@@ -77,9 +77,7 @@ Mesh rawmesh(const View& w) {
 // and sorted: the same whatever order the hull was built in (that may follow
 // where the points lie in memory), so that the normals come out the same to
 // the last bit.
-template <class Corner>
-std::vector<std::array<Corner, 3>> canonicalfaces(const Mesh& mesh,
-                                                  Corner (*corner)(const Kernel::Point_3&)) {
+std::vector<std::array<Kernel::Point_3, 3>> canonicalfaces(const Mesh& mesh) {
     std::vector<std::array<Kernel::Point_3, 3>> faces;
     for (const auto f : mesh.faces()) {
         std::array<Kernel::Point_3, 3> v;
@@ -91,18 +89,12 @@ std::vector<std::array<Corner, 3>> canonicalfaces(const Mesh& mesh,
         faces.push_back(v);
     }
     std::sort(faces.begin(), faces.end());
-    std::vector<std::array<Corner, 3>> out;
-    for (const auto& v : faces) out.push_back({corner(v[0]), corner(v[1]), corner(v[2])});
-    return out;
-}
-
-Kernel::Point_3 same(const Kernel::Point_3& q) {
-    return q;
+    return faces;
 }
 
 std::vector<Facet> hull3(const View& w) {
     std::vector<Facet> out;
-    for (const auto& face : canonicalfaces(rawmesh(w), same)) {
+    for (const auto& face : canonicalfaces(rawmesh(w))) {
         std::array<Vec, 3> v{};
         for (int j = 0; j < 3; ++j) {
             const Kernel::Point_3& q = face[j];
@@ -198,11 +190,9 @@ bool hullwidth(const View& w, std::size_t mostedges, Vec& normal, double& width)
     if (w.dim != 3) return false;
     const Mesh mesh = mesh3(w);
     if (mesh.number_of_faces() < 4 || mesh.number_of_edges() > mostedges) return false;
-    std::vector<Kernel::Point_3> points;
-    for (const auto v : mesh.vertices()) points.push_back(mesh.point(v));
-    std::sort(points.begin(), points.end());
+    // The corners' order decides only where a width already too wide stops.
     std::vector<Vec> corners;
-    for (const auto& q : points) corners.push_back(vec(q));
+    for (const auto v : mesh.vertices()) corners.push_back(vec(mesh.point(v)));
     width = inf;
     const auto along = [&](const Vec& c) {
         const double length = norm(c);
@@ -211,7 +201,10 @@ bool hullwidth(const View& w, std::size_t mostedges, Vec& normal, double& width)
         const double d = widthalong(corners, u, width);
         if (d < width) width = d, normal = u;
     };
-    for (const auto& v : canonicalfaces(mesh, vec)) along(cross(sub(v[1], v[0]), sub(v[2], v[0])));
+    for (const auto& face : canonicalfaces(mesh)) {
+        const Vec v0 = vec(face[0]);
+        along(cross(sub(vec(face[1]), v0), sub(vec(face[2]), v0)));
+    }
     // Each edge from its lesser end, in order, as the faces are.
     std::vector<std::array<Kernel::Point_3, 2>> ends;
     for (const auto e : mesh.edges()) {
