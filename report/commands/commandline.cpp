@@ -657,7 +657,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         if (status == exitusage) return status; // this formreport cannot draw them
     }
     errno = 0;
-    if (!printchartbatch(out, charted, p.unit)) return status;
+    if (p.progress == ProgressMode::never || !printchartbatch(out, charted, p.unit)) return status;
     return outputwritten(out, err) ? status : std::max(status, exitinput);
 }
 

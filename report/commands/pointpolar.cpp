@@ -265,6 +265,7 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     else
         drawmap(o, pf, c, svg, title, u);
     errno = 0;
+    if (o.progress == ProgressMode::never) return outputwritten(out, err) ? exitok : exitinput;
     out << file << ": " << feature << " of " << pf.count() << " points plotted in " << row.file
         << "; form error against each reference (" << pointset::isostem(*o.feature) << "t)\n";
     for (const Fit& f : c.e.fits)

@@ -342,9 +342,11 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
         std::vector<FormRow> formrows = drawforms(o, stream, file, stem, err);
         progress.finish();
         errno = 0;
-        if (!stream.circles.empty())
+        // Quiet: the charts' table is the note of the files written.
+        const bool noted = o.progress != ProgressMode::never;
+        if (noted && !stream.circles.empty())
             printplots(out, file, rows, o.filter.any() ? filtername(o.filter, o.unit) : "");
-        if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
+        if (noted && !formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
         for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         const bool written = outputwritten(out, err);
         if (charted && !(rows.empty() && formrows.empty())) {

@@ -125,6 +125,26 @@ Subunit subunit(const std::string& unit, double typical);
 // "x (mm)", or "x (coordinate units)" when none is named.
 std::string withunit(const std::string& name, const std::string& unit);
 
+// What a value is: a length (in the data's unit), relative (a scale error)
+// or an angle (a squareness error, in radians).
+enum class ValueKind { length, relative, angle };
+
+// A number, optionally followed at once by a unit: lengths nm um µm mm cm m
+// in uin µin (converted to `unit`, the data's unit, which must then be one
+// of them), relative ppm ppb % um/m µm/m, angles rad mrad urad µrad um/m
+// arcsec deg. Without a unit: the data's unit, a fraction, radians. Nothing,
+// and `why`, for text that is no finite number or names a unit of another
+// kind.
+std::optional<double> parsevalue(std::string_view text, ValueKind kind, const std::string& unit,
+                                 std::string& why);
+
+// Whether `text` is the name of a unit above ("um", "ppm", "arcsec").
+bool unitword(std::string_view text);
+
+// Whether `text` reads as a value: a number, with or without a unit of any
+// kind, or a unit alone.
+bool readsasvalue(std::string_view text);
+
 // Progress.
 
 // Progress of a long job on standard error: a line rewritten in place on a
