@@ -71,7 +71,9 @@ std::string shortitems(std::string_view message);
 std::string xmltext(std::string_view text);
 
 // What a computation said on its console, on one line: runs of blanks and
-// line breaks as one blank, cut after 300 characters.
+// line breaks as one blank, cut after 300 characters. A message said more
+// than once is given once, where first said, with its count
+// ("Coefficient matrix is singular (1000 times)").
 std::string oneline(const std::string& said);
 
 // Numbers.
