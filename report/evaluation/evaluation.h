@@ -102,6 +102,10 @@ struct Evaluated {
     // exact minimum-zone centre (the polar origin for job 2000), in degrees;
     // the points go all round when it is below 180.
     double largestgap = notapplicable;
+    // Circles: whether the points go all round as the charts see them
+    // (profile::profileextent: no gap beyond both twice the median one and
+    // 30 degrees, and none of 180 degrees or more); otherwise an arc.
+    bool allround = true;
     std::vector<Fit> fits;          // in table order, each program row before its exact one
     std::vector<std::string> notes; // references left out, and why
     std::string failure;            // why no reference could be computed
@@ -196,6 +200,14 @@ Evaluated evaluatepoints(const pointset::Points& points, pointset::Feature featu
 // One pointset reference of `count` points as a point file's evaluation of
 // that one reference (record.ordinal 1), its circle's largest gap in degrees
 // given (NaN: not known).
+// The largest angular gap of the points about (cx, cy), in radians, and
+// whether they go all round as the charts see them (Evaluated::allround).
+struct AngularExtent {
+    double largestgap = 0;
+    bool allround = true;
+};
+AngularExtent angularextent(const std::vector<pointset::Point>& points, double cx, double cy);
+
 Evaluated pointsetreference(const pointset::Reference& r, std::size_t count, double largestgap);
 
 // Adds the pointset rows of a job record's points after its own rows (the
