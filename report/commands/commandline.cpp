@@ -288,6 +288,8 @@ void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions&
     command.add_option("--criterion", j.criterion, optionhelp(table, "--criterion"))
         ->check(criterionname)
         ->default_str("minimum-zone");
+    command.add_option("--outliers", r.outliers, optionhelp(table, "--outliers"))
+        ->check(CLI::Range(2.0, 100.0));
 }
 
 void applyjudging(const Judging& j, ResultsOptions& r) {
@@ -300,6 +302,10 @@ void applyjudging(const Judging& j, ResultsOptions& r) {
     setband(j.band, r.filter);
     checkfilter(r);
     r.criterion = *criterionnamed(j.criterion);
+    if (r.outliers > 0 && !r.feature)
+        throw CLI::ValidationError("--outliers", "the outlier rule is for point files "
+                                                 "(--feature); job records are evaluated as "
+                                                 "formeval reads them");
 }
 
 // "--operator" as the header block's label: "Operator".

@@ -116,6 +116,7 @@ struct ResultsOptions {
     ProfileFilter filter;                         // of circles and lines; none by default
     Criterion criterion = Criterion::minimumzone; // of the verdicts
     std::string trend;                            // the trend chart's SVG file; empty: none
+    double outliers = 0; // k of point files' outlier rule (cutoutliers); 0: none
 };
 
 // Reads "VALUE", "CODE=VALUE" or "FEATURE=VALUE" into the options; an error
