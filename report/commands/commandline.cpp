@@ -582,6 +582,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->needs(harmonicsflag);
     HeaderFields polarheader;
     headeroptions(*polarcommand, "polar", polarheader);
+    polarcommand->add_option("--outliers", p.outliers, optionhelp("polar", "--outliers"))
+        ->check(CLI::Range(2.0, 100.0));
     polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
     polarcommand->add_option("--unit", p.unit, optionhelp("polar", "--unit"))
         ->default_str(defaultunit);
@@ -632,6 +634,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         setband(polarband, p.filter);
         setrange(harmonicrange, p);
         p.columns = polarpoints.columns;
+        if (p.outliers > 0 && !p.feature)
+            throw CLI::ValidationError("--outliers", "the outlier rule is for point files "
+                                                     "(--feature); job records are drawn as "
+                                                     "formeval reads them");
     } catch (const CLI::ParseError& e) {
         errno = 0;
         // The parser quotes what it refuses whole: a value of a megabyte

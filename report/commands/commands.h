@@ -44,6 +44,7 @@ struct PolarOptions {
     ProgressMode progress = ProgressMode::automatic;
     std::optional<pointset::Feature> feature; // the input is a point file of this feature
     std::vector<std::string> columns;         // its coordinates' columns (PointColumns)
+    double outliers = 0; // k of a point file's outlier rule (cutoutliers); 0: none
     // Points of a profile drawn at most, its extremes kept (every point is
     // evaluated); the filed report draws fewer to keep its page small.
     std::size_t drawnpoints = 7200;

@@ -233,6 +233,17 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
         complain(err, e);
         return exitinput;
     }
+    if (o.outliers > 0) {
+        Outliers cut = cutoutliers(pf.points(), *o.feature, o.outliers);
+        if (!cut.failure.empty()) {
+            err << "formreport: " << file << ": no " << pointset::featurename(*o.feature)
+                << " plotted: the outlier rule cannot be applied: " << cut.failure << "\n";
+            return exitinput;
+        }
+        err << "formreport: " << file << ": "
+            << outliernote(cut, pf.count(), *o.feature, o.outliers, 6) << "\n";
+        pf.coordinates = std::move(cut.kept);
+    }
     const FilteredFile shown = filteredfile(o, pf, err);
     FitSet fits = pointsetfits(shown.points.points(), *o.feature, true);
     for (const std::string& n : fits.notes) err << "formreport: " << file << ": " << n << "\n";

@@ -431,6 +431,15 @@ TEST_P(OutlierTest, RemovesTheSpikesAndSaysWhich) {
         EXPECT_NEAR(cut["rows"][k]["t"].get<double>(), expected["rows"][k]["t"].get<double>(), 1e-9)
             << cut["rows"][k]["method"];
     }
+    // The chart is of the points kept: its form errors are the clean file's.
+    const auto charted = [&](const char* file, bool rule) {
+        std::vector<std::string> args = {"polar", file, "--feature", c.feature, "-o", "out"};
+        if (rule) args.insert(args.end(), {"--outliers", "4"});
+        const test::ReportOutcome o = test::report(args);
+        EXPECT_EQ(o.status, exitok) << o.err;
+        return o.out.substr(o.out.find('\n'));
+    };
+    EXPECT_EQ(charted("spiked.csv", true), charted("clean.csv", false));
     const auto [kept, quiet] = rows("clean.csv", true);
     EXPECT_NE(quiet.find("0 of " + std::to_string(360 - c.spikes.size()) + " points removed"),
               std::string::npos)
