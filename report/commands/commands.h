@@ -43,7 +43,7 @@ struct PolarOptions {
     std::string unit = defaultunit;
     ProgressMode progress = ProgressMode::automatic;
     std::optional<pointset::Feature> feature; // the input is a point file of this feature
-    std::vector<std::string> columns;         // its coordinates' columns (PointColumns)
+    PointColumns columns;                     // its coordinates' columns (PointColumns)
     // Points of a profile drawn at most, its extremes kept (every point is
     // evaluated); the filed report draws fewer to keep its page small.
     std::size_t drawnpoints = 7200;
@@ -118,11 +118,11 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err,
 void showbytes(void* context, std::uintmax_t bytes);
 
 // Reads a whole point file of `feature`'s points from `columns` (all of
-// them when empty), its progress on `err` in `mode` when it is large; nothing,
-// once `err` has said why, for a file that cannot be opened or is malformed.
+// them when empty; their dimension the feature's), its progress on `err` in
+// `mode` when it is large; nothing, once `err` has said why, for a file that
+// cannot be opened or is malformed.
 std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,
-                                    const std::vector<std::string>& columns, ProgressMode mode,
-                                    std::ostream& err);
+                                    PointColumns columns, ProgressMode mode, std::ostream& err);
 
 // The line every chart ends with: the header's "label: value" pairs and
 // the filter ("Filter: none" when none), apart by middle dots.

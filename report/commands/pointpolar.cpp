@@ -215,11 +215,15 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     if (!openinput(o.input, in, err)) return exitinput;
     PointFile pf;
     try {
-        pf = readpointfile(in, o.input, {o.columns, pointset::traits(*o.feature).dimension});
+        PointColumns columns = o.columns;
+        columns.dimension = pointset::traits(*o.feature).dimension;
+        pf = readpointfile(in, o.input, columns);
     } catch (const FileError& e) {
         complain(err, e);
         return exitinput;
     }
+    if (const std::string hint = polarhint(pf, *o.feature); !hint.empty())
+        err << "formreport: " << file << ": " << hint << "\n";
     const FilteredFile shown = filteredfile(o, pf, err);
     FitSet fits = pointsetfits(shown.points.points(), *o.feature, true);
     for (const std::string& n : fits.notes) err << "formreport: " << file << ": " << n << "\n";
@@ -234,7 +238,7 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     }
     if (!makedirectory(o.output, err)) return exitinput;
     if (charted) {
-        FileResults f{pf.file, static_cast<long>(pf.count()), 0, {}, {}};
+        FileResults f{pf.file, static_cast<long>(pf.count()), 0, {}, {}, {}};
         Evaluated e;
         e.feature = *o.feature;
         e.pointfile = true;
