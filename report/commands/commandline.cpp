@@ -609,6 +609,14 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->add_option("--harmonics-range", harmonicrange, optionhelp("polar", "--harmonics-range"))
         ->delimiter(',')
         ->needs(harmonicsflag);
+    auto* polarsections =
+        polarcommand->add_flag("--sections", p.sections, optionhelp("polar", "--sections"))
+            ->needs("--feature");
+    std::string polarsectioncolumn;
+    polarcommand
+        ->add_option("--section-column", polarsectioncolumn,
+                     optionhelp("polar", "--section-column"))
+        ->needs(polarsections);
     HeaderFields polarheader;
     headeroptions(*polarcommand, "polar", polarheader);
     polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
@@ -629,8 +637,14 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     resultscommand->add_flag("--orthogonal", r.orthogonal, optionhelp("results", "--orthogonal"))
         ->excludes("--feature");
     resultscommand->add_option("--trend", r.trend, optionhelp("results", "--trend"));
-    resultscommand->add_flag("--sections", r.sections, optionhelp("results", "--sections"))
-        ->needs("--feature");
+    auto* resultssections =
+        resultscommand->add_flag("--sections", r.sections, optionhelp("results", "--sections"))
+            ->needs("--feature");
+    std::string resultssectioncolumn;
+    resultscommand
+        ->add_option("--section-column", resultssectioncolumn,
+                     optionhelp("results", "--section-column"))
+        ->needs(resultssections);
     progressoptions(*resultscommand, r.progress);
     resultscommand->footer(wrap(helptext("results details") + "\n\n" + helptext("exit status")));
 
@@ -656,13 +670,18 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         if (uncertaintysubcommand->parsed()) finishuncertainty(u, uline);
         s.scan.coverage = basispoints(coverage);
         applyjudging(judging, r);
+        r.columns.section = resultssectioncolumn;
         applyjudging(reportjudging, h.results);
         h.header = headerof(reportheader);
         p.header = headerof(polarheader);
         p.feature = pointfeature(polarpoints);
+        if (p.sections && p.feature != pointset::Feature::cylinder)
+            throw CLI::ValidationError("--sections", "a stack of sections is read as the points "
+                                                     "of a cylinder: --feature cylinder");
         setband(polarband, p.filter);
         setrange(harmonicrange, p);
         p.columns = pointcolumns(polarpoints);
+        p.columns.section = polarsectioncolumn;
     } catch (const CLI::ParseError& e) {
         errno = 0;
         // The parser quotes what it refuses whole: a value of a megabyte

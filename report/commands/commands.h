@@ -44,6 +44,7 @@ struct PolarOptions {
     ProgressMode progress = ProgressMode::automatic;
     std::optional<pointset::Feature> feature; // the input is a point file of this feature
     PointColumns columns;                     // its coordinates' columns (PointColumns)
+    bool sections = false; // a cylinder's point file as a stack of sections, charted as one
     // Points of a profile drawn at most, its extremes kept (every point is
     // evaluated); the filed report draws fewer to keep its page small.
     std::size_t drawnpoints = 7200;

@@ -81,7 +81,7 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
 // and leaves no record.
 template <class Note>
 bool evaluatestackfile(const PointFile& points, FileResults& results, const Note& note) {
-    Stack s = evaluatestack(points.points());
+    Stack s = evaluatestack(points.points(), points.sections.empty() ? nullptr : &points.sections);
     if (!s.failure.empty()) {
         note("no stack evaluated: " + s.failure);
         return true;

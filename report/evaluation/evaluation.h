@@ -223,8 +223,9 @@ struct StackMeasures {
 };
 
 struct Stack {
-    std::vector<Evaluated> sections; // their circles in x and y, in order of z
-    Evaluated cylinder;              // of every point
+    std::vector<Evaluated> sections;         // their circles in x and y, in order of z
+    std::vector<std::vector<double>> points; // each section's points, x y x y ...
+    Evaluated cylinder;                      // of every point
     StackMeasures measures;
     std::string failure; // why there is no stack: a section of fewer than 3 points ...
 };

@@ -188,6 +188,7 @@ Stack evaluatestack(const pointset::Points& points, const std::vector<double>* c
         centres.push_back({ls->x, ls->y, mean});
         profiles.push_back(profileof(xy, ls->x, ls->y));
         s.sections.push_back(std::move(e));
+        s.points.push_back(std::move(xy));
     }
     s.cylinder = evaluatepoints(points, Feature::cylinder);
     s.cylinder.record.numpt = static_cast<long>(points.count);

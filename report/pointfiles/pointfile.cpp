@@ -24,6 +24,7 @@ PointFile readpointfile(std::istream& in, const std::string& file, const PointCo
     try {
         while (reader.next(point)) {
             f.coordinates.insert(f.coordinates.end(), point, point + f.dimension);
+            if (!columns.section.empty()) f.sections.push_back(reader.section());
             if (f.firstline == 0) f.firstline = reader.line();
             if (progress && f.count() % every == 0) progress(context, reader.bytes());
         }

@@ -47,6 +47,9 @@ struct PointColumns {
     int dimension = 2; // 2 or 3
     AngleUnit angleunit = AngleUnit::degrees;
     std::optional<double> nominalradius; // polar files whose radii are deviations about it
+    // A column (number or header name) of each point's section, a number;
+    // empty: none. Without `columns` the coordinates are the others.
+    std::string section;
 };
 
 // The sine and cosine of an angle in degrees, exact at the quarter turns
@@ -85,6 +88,8 @@ class PointReader {
     // not be read to its end. Polar points without an angle (see spaced)
     // come as the radius in point[0], 0 in point[1] and z.
     bool next(double* point);
+    // The section of the point last read, when PointColumns names a column of them.
+    double section() const;
     // Whether the points are polar without an angle: their angles follow
     // from their count, which readpointfile knows at the end.
     bool spaced() const;
@@ -112,7 +117,8 @@ struct PointFile {
     std::vector<std::string> names; // of the chosen columns, as PointReader gives them
     long firstline = 0;             // lines of the first and last point, from 1
     long lastline = 0;
-    bool polar = false; // read from polar columns, turned into x, y (z)
+    bool polar = false;           // read from polar columns, turned into x, y (z)
+    std::vector<double> sections; // each point's section, when a column of them is named
 
     std::size_t count() const { return coordinates.size() / static_cast<std::size_t>(dimension); }
     // The points as the pointset library takes them (valid while this lives).

@@ -195,6 +195,8 @@ struct PointReader::State {
     bool polar = false;
     bool spaced = false;             // polar, without an angle
     std::vector<std::size_t> chosen; // field index of each pick
+    std::size_t sectionfield = 0;    // of the sections' column, when one is named
+    double sectionvalue = 0;         // of the point last read
     std::vector<std::string> names;
     std::vector<std::string_view> fields;
     std::string_view line;
@@ -326,34 +328,45 @@ struct PointReader::State {
                                                  [&](std::size_t k) { return numeric(fields[k]); });
     }
 
+    // The field of a column named by number or header name; `role` says
+    // what it holds in messages (" (z)", " (section)").
+    std::size_t resolve(const std::string& c, const std::string& role) const {
+        if (const std::optional<std::size_t> n = columnnumber(c)) {
+            if (*n < 1 || *n > fieldcount)
+                fail("there is no column " + c + role + ": the lines hold " +
+                     std::to_string(fieldcount) + (fieldcount == 1 ? " field" : " fields"));
+            return *n - 1;
+        }
+        if (!hasheader)
+            fail("the file has no header line to name column " + quoted(c) +
+                 "; give its number from 1");
+        const auto found = std::find(fields.begin(), fields.end(), c);
+        if (found == fields.end())
+            fail("the header names no column " + quoted(c) + ": " + quoted(line));
+        return static_cast<std::size_t>(found - fields.begin());
+    }
+
     void choose() {
         const int dimension = wanted.dimension;
+        const bool sections = !wanted.section.empty();
+        if (sections) sectionfield = resolve(wanted.section, " (section)");
         if (wanted.columns.empty()) {
-            if (fieldcount != static_cast<std::size_t>(dimension))
+            const std::size_t needed = static_cast<std::size_t>(dimension) + (sections ? 1 : 0);
+            if (fieldcount != needed)
                 fail("the lines hold " + std::to_string(fieldcount) +
                      " fields; say which hold the " + std::to_string(dimension) +
                      " coordinates with --columns (numbers from 1, or header names)");
-            for (int k = 0; k < dimension; ++k) chosen.push_back(static_cast<std::size_t>(k));
+            for (std::size_t k = 0; k < fieldcount; ++k)
+                if (!sections || k != sectionfield) chosen.push_back(k);
         }
-        for (const Pick& p : picked) {
-            const std::string& c = p.column;
-            const std::string role =
-                p.role == Role::coordinate ? "" : " (" + std::string(rolename(p.role)) + ")";
-            if (const std::optional<std::size_t> n = columnnumber(c)) {
-                if (*n < 1 || *n > fieldcount)
-                    fail("there is no column " + c + role + ": the lines hold " +
-                         std::to_string(fieldcount) + (fieldcount == 1 ? " field" : " fields"));
-                chosen.push_back(*n - 1);
-                continue;
-            }
-            if (!hasheader)
-                fail("the file has no header line to name column " + quoted(c) +
-                     "; give its number from 1");
-            const auto found = std::find(fields.begin(), fields.end(), c);
-            if (found == fields.end())
-                fail("the header names no column " + quoted(c) + ": " + quoted(line));
-            chosen.push_back(static_cast<std::size_t>(found - fields.begin()));
-        }
+        for (const Pick& p : picked)
+            chosen.push_back(resolve(p.column, p.role == Role::coordinate
+                                                   ? ""
+                                                   : " (" + std::string(rolename(p.role)) + ")"));
+        if (sections && std::count(chosen.begin(), chosen.end(), sectionfield) > 0)
+            fail("column " + std::to_string(sectionfield + 1) +
+                 " is chosen for the sections and for a coordinate: each needs a column of its "
+                 "own");
         for (std::size_t i = 0; i < chosen.size(); ++i) {
             const std::size_t k = chosen[i];
             // Two coordinates from one column, or from columns the header
@@ -373,6 +386,16 @@ struct PointReader::State {
     std::string where(std::size_t k) const {
         return " (column " + std::to_string(chosen[k] + 1) +
                (hasheader ? ", " + names[k] : std::string()) + ")";
+    }
+
+    double sectionof() const {
+        const std::string_view f = fields[sectionfield];
+        const std::optional<double> v = number(f);
+        if (v && std::isfinite(*v)) return *v;
+        const std::string where =
+            " (column " + std::to_string(sectionfield + 1) + ", the sections" + ")";
+        if (f.empty()) fail("an empty field" + where, f);
+        fail(quoted(f) + (v ? " is not a finite number" : " is not a number") + where, f);
     }
 
     [[noreturn]] void refuse(std::size_t k, std::string_view f, bool infinite) const {
@@ -427,6 +450,7 @@ struct PointReader::State {
                 if (!v || !std::isfinite(*v)) refuse(k, f, v.has_value());
                 point[k] = *v;
             }
+            if (!wanted.section.empty()) sectionvalue = sectionof();
             if (polar) topolar(point);
             pointline = lineno;
             return true;
@@ -451,6 +475,10 @@ PointReader::~PointReader() = default;
 
 bool PointReader::next(double* point) {
     return s_->next(point);
+}
+
+double PointReader::section() const {
+    return s_->sectionvalue;
 }
 
 bool PointReader::spaced() const {

@@ -53,7 +53,7 @@ class StackByHandTest : public ::testing::TestWithParam<HandCase> {};
 
 TEST_P(StackByHandTest, MeasuresAsComputedByHand) {
     const HandCase& c = GetParam();
-    const Stack s = evaluated(stack(c.rings, 360));
+    const Stack s = evaluated(stack(c.rings, 72));
     ASSERT_EQ(s.failure, "");
     ASSERT_EQ(s.sections.size(), c.rings.size());
     for (std::size_t k = 0; k < c.rings.size(); ++k) {
@@ -190,6 +190,83 @@ TEST(Sections, EachSectionAsItsOwnFile) {
     EXPECT_EQ(rows[4 * rings.size()]["shape"], "cylinder");
 }
 
+// polar --sections: one closed profile a section, each ring's centre at
+// its section's level, the axis through every section, the z and roundness
+// of each named, and each section's roundness and the measures printed.
+TEST(Sections, ChartOfTheStack) {
+    if (!chartsavailable()) GTEST_SKIP() << "built without pictures";
+    const std::vector<Ring> rings = {
+        {0, 0, 0, 6}, {2, 0.001, 0, 6}, {4, -0.001, 0, 6}, {6, 0, 0, 6}};
+    const std::vector<double> xyz =
+        stack(rings, 72, [](double t, std::size_t k) { return 0.001 * std::cos(2 * t + k); });
+    test::Workdir dir;
+    std::string text;
+    for (std::size_t i = 0; i < xyz.size(); i += 3)
+        text += number(xyz[i]) + " " + number(xyz[i + 1]) + " " + number(xyz[i + 2]) + "\n";
+    dir.write("shaft.txt", text);
+    const test::ReportOutcome o = test::report(
+        {"polar", "shaft.txt", "--feature", "cylinder", "--sections", "--unit", "mm", "-o", "out"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
+              "shaft.txt: stack of 4 sections plotted in shaft-stack.svg; roundness of each "
+              "section (RONt, minimum zone) and the stack's measures");
+    for (const char* line :
+         {"\n  section 1, z 0: ", "\n  section 4, z 6: ", "\n  taper: change of diameter ",
+          "\n  axis straightness ", "\n  generatrix straightness "})
+        EXPECT_NE(o.out.find(line), std::string::npos) << line;
+    const test::Svg svg = test::parsesvg(dir.path() / "out" / "shaft-stack.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    const auto rings_ = test::strokes(svg, {0.122, 0.467, 0.706}, 0.8);
+    EXPECT_EQ(rings_.size(), rings.size());
+    const auto axis = test::strokes(svg, {0.839, 0.153, 0.157}, 1.4);
+    ASSERT_EQ(axis.size(), 1u);
+    const auto centres = test::vertices(axis[0]->attributes.at("d"));
+    ASSERT_EQ(centres.size(), rings.size());
+    // z up the page, evenly (the centres offset in x alone)
+    for (std::size_t k = 1; k < centres.size(); ++k)
+        EXPECT_NEAR(centres[k - 1].second - centres[k].second,
+                    centres[0].second - centres[1].second, 1.0);
+    const std::vector<std::string> texts = svg.texts();
+    for (const std::string z : {"z 0 ", "z 2 ", "z 4 ", "z 6 "})
+        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& t) {
+            return t.rfind(z, 0) == 0;
+        })) << z;
+}
+
+// A helix-like scan whose z runs on within each ring: grouped by z every
+// point would be a section of its own; grouped by the ring's column, each
+// ring is one, at its mean z.
+TEST(Sections, ByAColumnWhereZRunsOn) {
+    std::string text = "ring,x,y,z\n";
+    for (int k = 0; k < 4; ++k)
+        for (int i = 0; i < 90; ++i) {
+            const double t = 2 * pi * i / 90, r = 5 + 0.001 * std::cos(2 * t + k);
+            // the rings in the file in the order 3, 1, 4, 2
+            const int ring = (3 * k + 2) % 4 + 1;
+            text += std::to_string(ring) + "," + number(r * std::cos(t)) + "," +
+                    number(r * std::sin(t)) + "," + number(3 * (ring - 1) + 0.01 * i) + "\n";
+        }
+    test::Workdir dir;
+    dir.write("helix.csv", text);
+    const test::ReportOutcome byz = test::report(
+        {"results", "helix.csv", "--feature", "cylinder", "--sections", "--columns", "x,y,z"});
+    EXPECT_EQ(byz.status, exitinput);
+    EXPECT_NE(byz.err.find("holds 1 point: a section needs 3 at least"), std::string::npos)
+        << byz.err;
+    const test::ReportOutcome o =
+        test::report({"results", "helix.csv", "--feature", "cylinder", "--sections",
+                      "--section-column", "ring", "--json"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const nlohmann::json parsed = nlohmann::json::parse(o.out);
+    EXPECT_EQ(parsed["files"][0]["sections"], 4);
+    for (const auto& row : parsed["rows"]) {
+        const int section = row["section"];
+        if (section == 0) continue;
+        EXPECT_EQ(row["points"], 90);
+        EXPECT_NEAR(row["z"].get<double>(), 3 * (section - 1) + 0.445, 1e-12);
+    }
+}
+
 struct StatusCase {
     const char* name;
     std::vector<std::string> args;
@@ -209,6 +286,7 @@ TEST_P(SectionStatusTest, ExitsWithTheReason) {
             polar += std::to_string(a) + "," + number(4 + 0.001 * std::cos(a + k)) + "," +
                      std::to_string(2 * k) + "\n";
     dir.write("polar.csv", polar);
+    dir.write("rings.csv", "ring,x,y,z\n1,1,0,0\nB,0,1,0\n");
     const test::ReportOutcome o = test::report(c.args);
     EXPECT_EQ(o.status, c.status) << o.err;
     EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
@@ -231,6 +309,29 @@ INSTANTIATE_TEST_SUITE_P(
                    {"results", "few.csv", "--sections"},
                    exitusage,
                    "--sections requires --feature"},
+        StatusCase{"PolarChartNotACylinder",
+                   {"polar", "few.csv", "--feature", "circle", "--sections"},
+                   exitusage,
+                   "--sections: a stack of sections is read as the points of a cylinder"},
+        StatusCase{"PolarChartFewPoints",
+                   {"polar", "few.csv", "--feature", "cylinder", "--sections", "-o", "out"},
+                   exitinput,
+                   "formreport: few.csv: no stack plotted: the section at z = 5 holds 2 points"},
+        StatusCase{"SectionColumnAlsoACoordinate",
+                   {"results", "rings.csv", "--feature", "cylinder", "--sections",
+                    "--section-column", "2", "--columns", "2,3,4"},
+                   exitinput,
+                   "formreport: rings.csv:1: column 2 is chosen for the sections and for a "
+                   "coordinate: each needs a column of its own\n"},
+        StatusCase{"SectionNotANumber",
+                   {"results", "rings.csv", "--feature", "cylinder", "--sections",
+                    "--section-column", "ring"},
+                   exitinput,
+                   "formreport: rings.csv:3:1: 'B' is not a number (column 1, the sections)\n"},
+        StatusCase{"SectionColumnWithoutSections",
+                   {"results", "rings.csv", "--feature", "cylinder", "--section-column", "ring"},
+                   exitusage,
+                   "--section-column requires --sections"},
         StatusCase{"PolarStack",
                    {"results", "polar.csv", "--feature", "cylinder", "--sections", "--columns",
                     "angle,radius,z"},
