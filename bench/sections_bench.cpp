@@ -36,6 +36,17 @@ void point(int k, int i, double& x, double& y) {
     y = radius(k, i) * std::sin(t);
 }
 
+std::vector<double> stackpoints() {
+    std::vector<double> xyz;
+    for (int k = 0; k < sections; ++k)
+        for (int i = 0; i < traced; ++i) {
+            double x = 0, y = 0;
+            point(k, i, x, y);
+            xyz.insert(xyz.end(), {x, y, 5.0 * k});
+        }
+    return xyz;
+}
+
 struct Files {
     std::string stack;
     std::vector<std::string> alone;
@@ -101,16 +112,51 @@ void cylinderalone(benchmark::State& state) {
 }
 BENCHMARK(cylinderalone)->Unit(benchmark::kMillisecond);
 
+// The cylinder of every point by one criterion (0 least squares, 1 minimum
+// zone, 2 circumscribed, 3 inscribed): where the stack's time goes.
+void cylindercriterion(benchmark::State& state) {
+    const std::vector<double> xyz = stackpoints();
+    const auto c = static_cast<pointset::Criterion>(state.range(0));
+    for (auto _ : state) {
+        const pointset::Reference r =
+            pointset::evaluate({xyz.data(), xyz.size() / 3, 3, 3}, pointset::Feature::cylinder, c);
+        benchmark::DoNotOptimize(r.t);
+    }
+}
+BENCHMARK(cylindercriterion)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+// The charts: `polar --sections` of the stack against `polar --feature
+// circle` of the 20 sections alone, into the temporary directory.
+void chart(benchmark::State& state, std::vector<std::string> inputs, pointset::Feature feature,
+           bool sections) {
+    PolarOptions o;
+    o.output = (fs::temp_directory_path() / "formeval-sections-bench-charts").string();
+    o.feature = feature;
+    o.columns.dimension = pointset::traits(feature).dimension;
+    o.sections = sections;
+    o.progress = ProgressMode::never;
+    for (auto _ : state)
+        for (const std::string& input : inputs) {
+            o.input = input;
+            std::ostringstream out, err;
+            if (pointpolar(o, out, err, nullptr) != exitok) state.SkipWithError(err.str().c_str());
+        }
+}
+
+void stackchart(benchmark::State& state) {
+    chart(state, {files().stack}, pointset::Feature::cylinder, true);
+}
+BENCHMARK(stackchart)->Unit(benchmark::kMillisecond);
+
+void sectionchartsalone(benchmark::State& state) {
+    chart(state, files().alone, pointset::Feature::circle, false);
+}
+BENCHMARK(sectionchartsalone)->Unit(benchmark::kMillisecond);
+
 // The stack's own evaluation without the command: grouping, the sections'
 // circles, the cylinder and the measures.
 void evaluatestackonly(benchmark::State& state) {
-    std::vector<double> xyz;
-    for (int k = 0; k < sections; ++k)
-        for (int i = 0; i < traced; ++i) {
-            double x = 0, y = 0;
-            point(k, i, x, y);
-            xyz.insert(xyz.end(), {x, y, 5.0 * k});
-        }
+    const std::vector<double> xyz = stackpoints();
     for (auto _ : state) {
         const Stack s = evaluatestack({xyz.data(), xyz.size() / 3, 3, 3});
         benchmark::DoNotOptimize(s.measures.axis);

@@ -86,17 +86,26 @@ double extent(const PointFile& f) {
 void spaceabout(PointFile& f) {
     const auto d = static_cast<std::size_t>(f.dimension);
     const std::size_t n = f.count();
-    for (std::size_t i = 0; i < n; ++i) {
-        double s = 0, c = 1;
-        sincosdegrees(360.0 * static_cast<double>(i) / static_cast<double>(n), s, c);
-        const double r = f.coordinates[i * d];
-        f.coordinates[i * d] = r * c;
-        f.coordinates[i * d + 1] = r * s;
+    // With z, each run of points of one z is a trace of its own.
+    for (std::size_t first = 0, last = 0; first < n; first = last) {
+        last = first + 1;
+        while (d == 3 && last < n && f.coordinates[last * d + 2] == f.coordinates[first * d + 2])
+            ++last;
+        if (d == 2) last = n;
+        const std::size_t run = last - first;
+        for (std::size_t i = 0; i < run; ++i) {
+            double s = 0, c = 1;
+            sincosdegrees(360.0 * static_cast<double>(i) / static_cast<double>(run), s, c);
+            double* p = &f.coordinates[(first + i) * d];
+            const double r = p[0];
+            p[0] = r * c;
+            p[1] = r * s;
+        }
     }
 }
 
 std::string polarhint(const PointFile& f, pointset::Feature feature) {
-    if (f.polar || !pointset::traits(feature).centre || f.count() < 8) return "";
+    if (f.polar || !pointset::traits(feature).radius || f.count() < 8) return "";
     const std::string columns = f.dimension == 3 ? "angle,radius,z" : "angle,radius";
     const std::string advice = ": if the file holds angles and radii, read it with --columns ";
     std::vector<double> first(f.count());

@@ -35,7 +35,8 @@ enum class AngleUnit { degrees, radians };
 // them, and z is there exactly when dimension is 3. The points are turned
 // into x = r cos(angle), y = r sin(angle), z as given, when they are read.
 // Without an angle the points lie equally spaced about the full circle,
-// counterclockwise from angle 0, in the order of the file. A radius column
+// counterclockwise from angle 0, in the order of the file (with z, each run
+// of consecutive points of one z: a stack of traces). A radius column
 // of deviations about `nominalradius` gives r = nominal + deviation.
 struct PointColumns {
     PointColumns() = default;
@@ -133,7 +134,8 @@ PointFile readpointfile(std::istream& in, const std::string& file, const PointCo
                         void* context = nullptr);
 
 // Turns radii alone (the radius as x, 0 as y) into points equally spaced
-// about the full circle, counterclockwise from angle 0 in the file's order.
+// about the full circle, counterclockwise from angle 0 in the file's order;
+// with z, each run of consecutive points of one z about a circle of its own.
 void spaceabout(PointFile& file);
 
 // A note for a point file of a circle, sphere or cylinder read as x, y (z)

@@ -80,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
                   polar({"radius"}),
                   {5, 0, 0, 6, -7, 0, 0, -8},
                   ""},
-        PolarCase{"RadiiAloneWithZ",
-                  "2,10\n2,11\n2,12\n",
+        PolarCase{"RadiiAloneWithZEachTraceAboutItsCircle",
+                  "2,10\n2,10\n2,10\n3,11\n3,11\n",
                   polar({"radius", "z"}, 3),
-                  {2, 0, 10, -1, std::sqrt(3.0), 11, -1, -std::sqrt(3.0), 12},
+                  {2, 0, 10, -1, std::sqrt(3.0), 10, -1, -std::sqrt(3.0), 10, 3, 0, 11, -3, 0, 11},
                   ""},
         PolarCase{"DeviationsAboutANominalRadius",
                   "angle,dev\n0,0.1\n90,-0.2\n",
@@ -372,6 +372,22 @@ INSTANTIATE_TEST_SUITE_P(
         NoteCase{"ACircle", circletext(), {"--feature", "circle"}, ""},
         NoteCase{"AStraightnessProfile", polartext(360, 0, 1), {"--feature", "line"}, ""}),
     test::namedby([](const NoteCase& c) { return std::string(c.name); }));
+
+// A cylinder's file of angle, radius, z read as x, y, z: the note names the
+// three polar columns; a plane's (no radius) gets none.
+TEST(PolarFiles, NoteOnACylinderReadAsXYZ) {
+    PointFile f;
+    f.file = "c.csv";
+    f.dimension = 3;
+    for (int i = 0; i < 36; ++i)
+        f.coordinates.insert(f.coordinates.end(), {10.0 * i, 5, i % 3 * 1.0});
+    EXPECT_EQ(polarhint(f, Feature::cylinder),
+              "the first column runs monotonically from 0 to 350 as angles in degrees do: if the "
+              "file holds angles and radii, read it with --columns angle,radius,z");
+    EXPECT_EQ(polarhint(f, Feature::plane), "");
+    f.polar = true;
+    EXPECT_EQ(polarhint(f, Feature::cylinder), "");
+}
 
 struct UsageCase {
     const char* name;

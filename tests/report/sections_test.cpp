@@ -267,6 +267,27 @@ TEST(Sections, ByAColumnWhereZRunsOn) {
     }
 }
 
+// Each section is a part of its own in the verdicts; the stack's cylinder
+// is the file's.
+TEST(Sections, VerdictsNameTheSection) {
+    std::string text = "angle,radius,z\n";
+    for (int k = 0; k < 3; ++k)
+        for (int a = 0; a < 360; a += 30)
+            text += std::to_string(a) + "," + number(4 + 0.001 * std::cos(a + k)) + "," +
+                    std::to_string(2 * k) + "\n";
+    test::Workdir dir;
+    dir.write("shaft.csv", text);
+    const test::ReportOutcome o = test::report(
+        {"results", "shaft.csv", "--feature", "cylinder", "--sections", "--columns",
+         "angle,radius,z", "--tolerance", "circle=1", "--tolerance", "cylinder=1", "--json"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    std::vector<std::string> parts;
+    const nlohmann::json parsed = nlohmann::json::parse(o.out);
+    for (const auto& v : parsed["verdicts"]) parts.push_back(v["part"]);
+    EXPECT_EQ(parts, (std::vector<std::string>{"shaft.csv: section 1", "shaft.csv: section 2",
+                                               "shaft.csv: section 3", "shaft.csv"}));
+}
+
 struct StatusCase {
     const char* name;
     std::vector<std::string> args;
