@@ -1,6 +1,10 @@
 #!/bin/sh
 # Writes the point-file examples into DIR (default: the current directory):
 #   roundness.csv  a 3600-point roundness trace of a 25 mm ring, CSV with a header
+#   polar.csv      the same kind of trace as a roundness instrument exports it:
+#                  angle_deg, radius_mm about its spindle, the ring 3 um off it
+#   stack.csv      20 sections of 3600 points as angle_deg, radius_mm, z_mm about
+#                  the spindle: a shaft tapering 2 um over 95 mm, its axis bent
 #   line.csv       a 2000-point straightness trace along a 45-degree line
 #   plane.txt      a 1000 x 1000 scan of a plane tilted 30 degrees, blank-separated
 #   cylinder.csv   36 000 points in 100 sections of a shaft whose axis leans off z
@@ -8,6 +12,8 @@
 # pseudo-random noise (no random generator), so every awk writes the same
 # files. Then, for example:
 #   formreport results DIR/roundness.csv --feature circle --unit mm
+#   formreport results DIR/polar.csv --feature circle --columns angle,radius --unit mm
+#   formreport results DIR/stack.csv --feature cylinder --sections --columns angle,radius,z
 #   formreport polar DIR/cylinder.csv --feature cylinder --unit mm -o plots
 set -eu
 dir=${1:-.}
@@ -24,6 +30,37 @@ BEGIN {
         printf "%.7f,%.7f\n", 40 + r * cos(t), -12 + r * sin(t)
     }
 }' > "$dir/roundness.csv"
+
+awk 'function noise(i,  n) { n = sin(i * 12.9898 + 78.233) * 43758.5453; return n - int(n) }
+BEGIN {
+    pi = atan2(0, -1)
+    print "# roundness trace as angle and radius about the spindle, 3600 points"
+    print "angle_deg,radius_mm"
+    for (i = 0; i < 3600; i++) {
+        t = 2 * pi * i / 3600
+        r = 25 + 0.003 * cos(t - 0.5) + 0.001 * cos(3 * t + 0.4) + 0.0002 * sin(15 * t) \
+            + 0.0003 * (noise(i) - 0.5)
+        printf "%.1f,%.7f\n", i / 10, r
+    }
+}' > "$dir/polar.csv"
+
+awk 'function noise(i,  n) { n = sin(i * 12.9898 + 78.233) * 43758.5453; return n - int(n) }
+BEGIN {
+    pi = atan2(0, -1)
+    print "# 20 sections of a shaft, angle and radius about the spindle, z, mm"
+    print "angle_deg,radius_mm,z_mm"
+    for (k = 0; k < 20; k++) {
+        z = 5 * k
+        # the offset of the section centre from the spindle: the axis bent in x
+        e = 0.002 + 0.001 * sin(pi * k / 19)
+        for (i = 0; i < 3600; i++) {
+            t = 2 * pi * i / 3600
+            r = 12 + 0.001 * k / 19 + e * cos(t) + 0.0008 * cos(2 * t + 0.1 * k) \
+                + 0.0003 * (noise(i + 3600 * k) - 0.5)
+            printf "%.1f,%.7f,%d\n", i / 10, r, z
+        }
+    }
+}' > "$dir/stack.csv"
 
 awk 'function noise(i,  n) { n = sin(i * 12.9898 + 78.233) * 43758.5453; return n - int(n) }
 BEGIN {

@@ -168,6 +168,34 @@ struct TrendLabels {
 void drawtrend(const std::string& path, Format format, const std::vector<TrendPart>& parts,
                const TrendLabels& labels);
 
+// A stack of sections as its chart draws it: each section's z, its
+// least-squares centre and its profile as deviations from its least-squares
+// circle by angle.
+struct StackSection {
+    double z = 0, x = 0, y = 0;
+    std::vector<PolarPoint> profile;
+};
+struct StackLabels {
+    std::string title;
+    std::string note;                        // under the title: the magnification, the z
+    std::string key;                         // what the lines are
+    std::string measures;                    // the stack's measures in words
+    std::string caption;                     // the part, operator ... and the filter
+    std::vector<std::string> levels, errors; // each section's z and roundness, as printed
+    double magnification = 1;                // of the deviations and the centres' offsets
+    double radius = 1;                       // drawn at the base radius: the sections' mean
+};
+
+// The magnification, 1, 2 or 5 times a power of ten, at which the largest
+// deviation of the sections and the largest offset of a centre from their
+// mean take a quarter of the `radius` together.
+double stackmagnification(const std::vector<StackSection>& sections, double radius);
+
+// The stack's chart: the sections' profiles one above the other in an
+// oblique view, the lowest in front, and the axis through their centres.
+void drawstack(const std::string& path, Format format, const std::vector<StackSection>& sections,
+               const StackLabels& labels);
+
 // The straightness profile: each point's deviation from the minimum-zone
 // line along the line, the zone and the least-squares line; and the
 // flatness map: each point at its place, coloured by its deviation from the

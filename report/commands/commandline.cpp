@@ -155,30 +155,62 @@ const CLI::Validator featurename(
     },
     "FEATURE");
 
-// --feature and --columns of a command that reads point files.
+// --feature, --columns and the polar columns' options of a command that
+// reads point files.
 struct PointOptions {
     std::string feature;
     std::vector<std::string> columns;
+    std::string angleunit = "deg";
+    std::optional<double> nominalradius;
 };
 
 void pointoptions(CLI::App& command, const std::string& table, PointOptions& p) {
     auto* feature = command.add_option("--feature", p.feature, optionhelp(table, "--feature"))
                         ->check(featurename);
-    command.add_option("--columns", p.columns, optionhelp(table, "--columns"))
-        ->delimiter(',')
-        ->needs(feature);
+    auto* columns = command.add_option("--columns", p.columns, optionhelp(table, "--columns"))
+                        ->delimiter(',')
+                        ->needs(feature);
+    command.add_option("--angle-unit", p.angleunit, optionhelp(table, "--angle-unit"))
+        ->check(CLI::IsMember({"deg", "rad"}))
+        ->default_str("deg")
+        ->needs(columns);
+    command.add_option("--nominal-radius", p.nominalradius, optionhelp(table, "--nominal-radius"))
+        ->check(finitenumber)
+        ->check(positivenumber)
+        ->needs(columns);
 }
 
 // The feature named, its columns checked against its coordinates.
 std::optional<pointset::Feature> pointfeature(const PointOptions& p) {
     if (p.feature.empty()) return std::nullopt;
     const pointset::Feature f = *pointset::featurenamed(p.feature);
-    const auto d = static_cast<std::size_t>(pointset::traits(f).dimension);
-    if (!p.columns.empty() && p.columns.size() != d)
+    const int d = pointset::traits(f).dimension;
+    if (polarcolumns(p.columns)) {
+        const std::string why = polarrefusal(p.columns, d);
+        if (!why.empty()) throw CLI::ValidationError("--columns", "a " + p.feature + ": " + why);
+        if (p.angleunit != "deg" && !angled(p.columns))
+            throw CLI::ValidationError("--angle-unit", "the polar columns have no angle");
+        return f;
+    }
+    if (p.angleunit != "deg" || p.nominalradius)
+        throw CLI::ValidationError(p.nominalradius ? "--nominal-radius" : "--angle-unit",
+                                   "it is for polar columns: --columns angle,radius");
+    if (!p.columns.empty() && p.columns.size() != static_cast<std::size_t>(d))
         throw CLI::ValidationError("--columns", "a " + p.feature + "'s points have " +
                                                     std::to_string(d) + " coordinates: name " +
                                                     std::to_string(d) + " columns");
     return f;
+}
+
+// The columns as the reader takes them.
+PointColumns pointcolumns(const PointOptions& p) {
+    PointColumns c;
+    c.columns = p.columns;
+    if (!p.feature.empty())
+        c.dimension = pointset::traits(*pointset::featurenamed(p.feature)).dimension;
+    c.angleunit = p.angleunit == "rad" ? AngleUnit::radians : AngleUnit::degrees;
+    c.nominalradius = p.nominalradius;
+    return c;
 }
 
 // A criterion as --criterion names it: its name, hyphens for blanks
@@ -298,7 +330,10 @@ void applyjudging(const Judging& j, ResultsOptions& r) {
         if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
     }
     r.feature = pointfeature(j.points);
-    r.columns = j.points.columns;
+    r.columns = pointcolumns(j.points);
+    if (r.sections && r.feature != pointset::Feature::cylinder)
+        throw CLI::ValidationError("--sections", "a stack of sections is read as the points of "
+                                                 "a cylinder: --feature cylinder");
     setband(j.band, r.filter);
     checkfilter(r);
     r.criterion = *criterionnamed(j.criterion);
@@ -461,7 +496,7 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
 void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
     using pointset::Criterion;
     u.feature = pointfeature(l.points);
-    u.columns = l.points.columns;
+    u.columns = pointcolumns(l.points);
     u.criterion = criterionnamed(l.criterion).value_or(Criterion::minimumzone);
     u.rule = l.decision == "simple" ? uncertainty::Rule::simple : uncertainty::Rule::guarded;
     u.format = l.csv    ? StatementFormat::csv
@@ -580,6 +615,14 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->add_option("--harmonics-range", harmonicrange, optionhelp("polar", "--harmonics-range"))
         ->delimiter(',')
         ->needs(harmonicsflag);
+    auto* polarsections =
+        polarcommand->add_flag("--sections", p.sections, optionhelp("polar", "--sections"))
+            ->needs("--feature");
+    std::string polarsectioncolumn;
+    polarcommand
+        ->add_option("--section-column", polarsectioncolumn,
+                     optionhelp("polar", "--section-column"))
+        ->needs(polarsections);
     HeaderFields polarheader;
     headeroptions(*polarcommand, "polar", polarheader);
     polarcommand->add_option("--outliers", p.outliers, optionhelp("polar", "--outliers"))
@@ -602,6 +645,14 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     resultscommand->add_flag("--orthogonal", r.orthogonal, optionhelp("results", "--orthogonal"))
         ->excludes("--feature");
     resultscommand->add_option("--trend", r.trend, optionhelp("results", "--trend"));
+    auto* resultssections =
+        resultscommand->add_flag("--sections", r.sections, optionhelp("results", "--sections"))
+            ->needs("--feature");
+    std::string resultssectioncolumn;
+    resultscommand
+        ->add_option("--section-column", resultssectioncolumn,
+                     optionhelp("results", "--section-column"))
+        ->needs(resultssections);
     progressoptions(*resultscommand, r.progress);
     resultscommand->footer(wrap(helptext("results details") + "\n\n" + helptext("exit status")));
 
@@ -627,13 +678,18 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         if (uncertaintysubcommand->parsed()) finishuncertainty(u, uline);
         s.scan.coverage = basispoints(coverage);
         applyjudging(judging, r);
+        r.columns.section = resultssectioncolumn;
         applyjudging(reportjudging, h.results);
         h.header = headerof(reportheader);
         p.header = headerof(polarheader);
         p.feature = pointfeature(polarpoints);
+        if (p.sections && p.feature != pointset::Feature::cylinder)
+            throw CLI::ValidationError("--sections", "a stack of sections is read as the points "
+                                                     "of a cylinder: --feature cylinder");
         setband(polarband, p.filter);
         setrange(harmonicrange, p);
-        p.columns = polarpoints.columns;
+        p.columns = pointcolumns(polarpoints);
+        p.columns.section = polarsectioncolumn;
         if (p.outliers > 0 && !p.feature)
             throw CLI::ValidationError("--outliers", "the outlier rule is for point files "
                                                      "(--feature); job records are drawn as "

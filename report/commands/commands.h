@@ -43,8 +43,9 @@ struct PolarOptions {
     std::string unit = defaultunit;
     ProgressMode progress = ProgressMode::automatic;
     std::optional<pointset::Feature> feature; // the input is a point file of this feature
-    std::vector<std::string> columns;         // its coordinates' columns (PointColumns)
-    double outliers = 0; // k of a point file's outlier rule (cutoutliers); 0: none
+    PointColumns columns;                     // its coordinates' columns (PointColumns)
+    bool sections = false; // a cylinder's point file as a stack of sections, charted as one
+    double outliers = 0;   // k of a point file's outlier rule (cutoutliers); 0: none
     // Points of a profile drawn at most, its extremes kept (every point is
     // evaluated); the filed report draws fewer to keep its page small.
     std::size_t drawnpoints = 7200;
@@ -129,11 +130,11 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err,
 void showbytes(void* context, std::uintmax_t bytes);
 
 // Reads a whole point file of `feature`'s points from `columns` (all of
-// them when empty), its progress on `err` in `mode` when it is large; nothing,
-// once `err` has said why, for a file that cannot be opened or is malformed.
+// them when empty; their dimension the feature's), its progress on `err` in
+// `mode` when it is large; nothing, once `err` has said why, for a file that
+// cannot be opened or is malformed.
 std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,
-                                    const std::vector<std::string>& columns, ProgressMode mode,
-                                    std::ostream& err);
+                                    PointColumns columns, ProgressMode mode, std::ostream& err);
 
 // The line every chart ends with: the header's "label: value" pairs and
 // the filter ("Filter: none" when none), apart by middle dots.

@@ -43,8 +43,7 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err,
 }
 
 std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,
-                                    const std::vector<std::string>& columns, ProgressMode mode,
-                                    std::ostream& err) {
+                                    PointColumns columns, ProgressMode mode, std::ostream& err) {
     std::ifstream in;
     if (!openinput(path, in, err)) return std::nullopt;
     std::error_code ec;
@@ -52,8 +51,8 @@ std::optional<PointFile> readpoints(const std::string& path, pointset::Feature f
     try {
         Progress progress(err, "reading " + printable(path), ec ? 0 : size,
                           showprogress(mode, !ec && size >= progressbytes));
-        PointFile points = readpointfile(in, path, {columns, pointset::traits(feature).dimension},
-                                         showbytes, &progress);
+        columns.dimension = pointset::traits(feature).dimension;
+        PointFile points = readpointfile(in, path, columns, showbytes, &progress);
         progress.finish();
         return points;
     } catch (const FileError& e) {

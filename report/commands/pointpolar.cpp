@@ -210,6 +210,92 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& 
     row.evaluation = std::move(e);
 }
 
+// A section's profile: each point's deviation from the least-squares
+// circle, by angle.
+std::vector<PolarPoint> sectionprofile(const std::vector<double>& xy, const Fit& ls) {
+    std::vector<PolarPoint> profile;
+    const double turn = 2 * std::acos(-1.0);
+    for (std::size_t i = 0; i + 1 < xy.size(); i += 2) {
+        const double dx = xy[i] - ls.x, dy = xy[i + 1] - ls.y;
+        const double a = std::atan2(dy, dx);
+        profile.push_back({a < 0 ? a + turn : a, std::hypot(dx, dy) - ls.r});
+    }
+    std::sort(profile.begin(), profile.end(),
+              [](const PolarPoint& a, const PolarPoint& b) { return a.angle < b.angle; });
+    return profile;
+}
+
+// polar --sections: the chart of the stack, `<stem>-stack.svg`, and each
+// section's roundness with the stack's measures on `out`.
+int stackpolar(const PolarOptions& o, const PointFile& pf, std::ostream& out, std::ostream& err) {
+    const std::string file = printable(o.input);
+    const Stack s = evaluatestack(pf.points(), pf.sections.empty() ? nullptr : &pf.sections);
+    if (!s.failure.empty()) {
+        err << "formreport: " << file << ": no stack plotted: " << s.failure << "\n";
+        return exitinput;
+    }
+    if (o.filter.any())
+        err << "formreport: " << file << ": the stack's chart is drawn unfiltered\n";
+    if (!makedirectory(o.output, err)) return exitinput;
+    std::vector<StackSection> sections;
+    double largest = 0, radius = 0;
+    for (std::size_t k = 0; k < s.sections.size(); ++k) {
+        const Fit& ls = *s.sections[k].find(Criterion::leastsquares, Source::pointset);
+        sections.push_back({s.sections[k].sectionz, ls.x, ls.y, sectionprofile(s.points[k], ls)});
+        radius += ls.r / static_cast<double>(s.sections.size());
+        for (const Fit& f : s.sections[k].fits) largest = std::max(largest, f.error);
+    }
+    const Subunit u = subunit(o.unit, largest);
+    const auto length = [&u](double v) { return formatnumber(v * u.factor, 4) + " " + u.name; };
+    const auto roundness = [](const Evaluated& e) -> const Fit* {
+        return e.find(Criterion::minimumzone, Source::pointset);
+    };
+    StackLabels labels;
+    for (const Evaluated& e : s.sections) {
+        labels.levels.push_back(formatnumber(e.sectionz, 6));
+        labels.errors.push_back(roundness(e) ? length(roundness(e)->error) : "none");
+    }
+    const StackMeasures& m = s.measures;
+    labels.radius = radius;
+    labels.magnification =
+        o.magnification > 0 ? o.magnification : stackmagnification(sections, radius);
+    labels.title = fs::path(o.input).filename().string() + ": " +
+                   std::to_string(s.sections.size()) + " sections, " + std::to_string(pf.count()) +
+                   " points";
+    labels.note = "Deviations from each section's least-squares circle and offsets of the "
+                  "centres magnified \u00d7" +
+                  formatnumber(labels.magnification, 6) + "; z from " + formatnumber(m.zlow, 6) +
+                  " to " + formatnumber(m.zhigh, 6) +
+                  (o.unit.empty() || o.unit == defaultunit ? "" : " " + o.unit);
+    labels.key = "Blue: each section's profile, the lowest in front; red: the axis through the "
+                 "sections' least-squares centres";
+    labels.measures = "Change of diameter " + length(m.diameterchange) + ", axis straightness " +
+                      length(m.axis) + ", generatrix straightness " + length(m.generatrix) +
+                      " at " + formatnumber(m.generatrixangle, 4) + "\u00b0";
+    labels.caption = chartcaption(o.header, "");
+    const fs::path svg = fs::path(o.output) / (fs::path(o.input).stem().string() + "-stack.svg");
+    picture(svg, o.png, [&](const std::string& path, Format format) {
+        drawstack(path, format, sections, labels);
+    });
+    errno = 0;
+    out << file << ": stack of " << s.sections.size() << " sections plotted in "
+        << printable(svg.filename().string())
+        << "; roundness of each section (RONt, minimum zone) and the stack's measures\n";
+    for (const Evaluated& e : s.sections) {
+        const Fit* f = roundness(e);
+        out << "  section " << e.section << ", z " << formatnumber(e.sectionz, 12) << ": "
+            << (f ? formatnumber(f->error, 12) : "none")
+            << (!f || f->certificate.certified ? "" : "  not certified: " + f->certificate.why)
+            << "\n";
+    }
+    out << "  taper: change of diameter " << formatnumber(m.diameterchange, 12)
+        << ", radius per unit of z " << formatnumber(m.taper, 12) << "\n"
+        << "  axis straightness " << formatnumber(m.axis, 12) << "\n"
+        << "  generatrix straightness " << formatnumber(m.generatrix, 12) << " at "
+        << formatnumber(m.generatrixangle, 12) << " degrees\n";
+    return outputwritten(out, err) ? exitok : exitinput;
+}
+
 } // namespace
 
 int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
@@ -228,11 +314,15 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     if (!openinput(o.input, in, err)) return exitinput;
     PointFile pf;
     try {
-        pf = readpointfile(in, o.input, {o.columns, pointset::traits(*o.feature).dimension});
+        PointColumns columns = o.columns;
+        columns.dimension = pointset::traits(*o.feature).dimension;
+        pf = readpointfile(in, o.input, columns);
     } catch (const FileError& e) {
         complain(err, e);
         return exitinput;
     }
+    if (const std::string hint = polarhint(pf, *o.feature); !hint.empty())
+        err << "formreport: " << file << ": " << hint << "\n";
     if (o.outliers > 0) {
         Outliers cut = cutoutliers(pf.points(), *o.feature, o.outliers);
         if (!cut.failure.empty()) {
@@ -242,8 +332,9 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
         }
         err << "formreport: " << file << ": "
             << outliernote(cut, pf.count(), *o.feature, o.outliers, 6) << "\n";
-        pf.coordinates = std::move(cut.kept);
+        removeoutliers(pf, std::move(cut));
     }
+    if (o.sections) return stackpolar(o, pf, out, err);
     const FilteredFile shown = filteredfile(o, pf, err);
     FitSet fits = pointsetfits(shown.points.points(), *o.feature, true);
     for (const std::string& n : fits.notes) err << "formreport: " << file << ": " << n << "\n";
@@ -258,7 +349,7 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     }
     if (!makedirectory(o.output, err)) return exitinput;
     if (charted) {
-        FileResults f{pf.file, static_cast<long>(pf.count()), 0, {}, {}};
+        FileResults f{pf.file, static_cast<long>(pf.count()), 0, {}, {}, {}};
         Evaluated e;
         e.feature = *o.feature;
         e.pointfile = true;

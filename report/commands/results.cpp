@@ -76,6 +76,34 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
     return true;
 }
 
+// A point file's stack of sections into `results`: its sections' circles,
+// its cylinder and its measures; a stack that cannot be evaluated is noted
+// and leaves no record.
+template <class Note>
+bool evaluatestackfile(const PointFile& points, FileResults& results, const Note& note) {
+    Stack s = evaluatestack(points.points(), points.sections.empty() ? nullptr : &points.sections);
+    if (!s.failure.empty()) {
+        note("no stack evaluated: " + s.failure);
+        return true;
+    }
+    for (const std::string& n : s.cylinder.notes) note("the cylinder of all sections: " + n);
+    for (Evaluated& e : s.sections) {
+        for (const std::string& n : e.notes)
+            note("section " + std::to_string(e.section) + ": " + n);
+        e.record.line = points.firstline;
+        results.records.push_back(std::move(e));
+    }
+    if (!s.cylinder.ok()) {
+        note("no cylinder evaluated of all sections: " + s.cylinder.failure);
+        results.records.clear();
+        return true;
+    }
+    s.cylinder.record.line = points.firstline;
+    results.records.push_back(std::move(s.cylinder));
+    results.stack = s.measures;
+    return true;
+}
+
 // Reads one point file and evaluates its feature by every criterion; false
 // when it cannot be read or is malformed.
 bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileResults& results,
@@ -89,6 +117,7 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
         results.notes.push_back(text);
         err << "formreport: " << printable(path) << ": " << text << "\n";
     };
+    if (const std::string hint = polarhint(points, *o.feature); !hint.empty()) note(hint);
     if (o.outliers > 0) {
         Outliers cut = cutoutliers(points.points(), *o.feature, o.outliers);
         if (!cut.failure.empty()) {
@@ -97,8 +126,9 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
             return true;
         }
         note(outliernote(cut, points.count(), *o.feature, o.outliers, 6));
-        points.coordinates = std::move(cut.kept);
+        removeoutliers(points, std::move(cut));
     }
+    if (o.sections) return evaluatestackfile(points, results, note);
     FilteredPoints filtered;
     if (o.filter.any()) {
         filtered = filterpoints(points.points(), *o.feature, o.filter);

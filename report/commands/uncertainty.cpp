@@ -34,6 +34,8 @@ bool readinput(const std::string& path, const UncertaintyOptions& o, std::vector
     if (o.feature) {
         std::optional<PointFile> read = readpoints(path, *o.feature, o.columns, o.progress, err);
         if (!read) return false;
+        if (const std::string hint = polarhint(*read, *o.feature); !hint.empty())
+            err << "formreport: " << printable(path) << ": " << hint << "\n";
         PointSet p;
         p.file = path;
         p.stem = fs::path(path).stem().string();

@@ -110,6 +110,10 @@ struct Evaluated {
     std::vector<std::string> notes; // references left out, and why
     std::string failure;            // why no reference could be computed
     std::string filter; // the filter of the pointset rows' profile, in words; empty: none
+    // Of a stack of sections: a section's number from 1 in order of z and its
+    // mean z; 0 and NaN for the stack's cylinder and for everything else.
+    int section = 0;
+    double sectionz = notapplicable;
 
     bool ok() const { return failure.empty(); }
     // The reference of `criterion` from `source`; nullptr where there is none.
@@ -205,6 +209,44 @@ struct AngularExtent {
 };
 AngularExtent angularextent(const std::vector<pointset::Point>& points, double cx, double cy);
 
+// A stack of sections.
+
+// Sections by z: a new one where the points' z, sorted, step by more than
+// sectiongap times their extent.
+constexpr double sectiongap = 1e-3;
+// The generatrices whose straightness is measured, equally spaced about the axis.
+constexpr int generatrices = 36;
+
+// The stack's measures beside its sections' circles and its cylinder,
+// lengths in the coordinates' unit.
+struct StackMeasures {
+    double zlow = notapplicable, zhigh = notapplicable; // the first and last sections' z
+    double taper = notapplicable;          // slope of the sections' least-squares radii against z
+    double diameterchange = notapplicable; // 2 taper (zhigh - zlow)
+    // The diameter of the smallest cylinder about the least-squares line in
+    // space of the sections' least-squares centres that holds them all.
+    double axis = notapplicable;
+    // The largest minimum-zone straightness, along z, of the sections' radii
+    // about their least-squares centres at one angle (of `generatrices`
+    // angles, each radius interpolated linearly between the section's
+    // neighbouring points), and that angle in degrees.
+    double generatrix = notapplicable;
+    double generatrixangle = notapplicable;
+};
+
+struct Stack {
+    std::vector<Evaluated> sections;         // their circles in x and y, in order of z
+    std::vector<std::vector<double>> points; // each section's points, x y x y ...
+    Evaluated cylinder;                      // of every point
+    StackMeasures measures;
+    std::string failure; // why there is no stack: a section of fewer than 3 points ...
+};
+
+// The stack of points x, y, z: sections by z, or by the value of `column`
+// (one a point: the points of one value make a section), each needing 3
+// points; 2 sections at least.
+Stack evaluatestack(const pointset::Points& points, const std::vector<double>* column = nullptr);
+
 // One pointset reference of `count` points as a point file's evaluation of
 // that one reference (record.ordinal 1), its circle's largest gap in degrees
 // given (NaN: not known).
@@ -227,6 +269,12 @@ struct Outliers {
     std::string failure;              // why the rule could not be applied
 };
 Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, double k);
+
+// The outliers `cut` found taken out of the file: its coordinates become the
+// points kept, and each point's section (when a column gives them) goes
+// with its point.
+struct PointFile;
+void removeoutliers(PointFile& file, Outliers&& cut);
 
 // What the rule did, for a note: "2 of 3600 points removed as outliers
 // (deviation from the median beyond 4 robust standard deviations, 0.000123,

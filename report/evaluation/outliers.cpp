@@ -1,6 +1,7 @@
 // The outlier rule of point files: deviations from the least-squares feature
 // judged against their median and a robust standard deviation.
 #include "report/evaluation/evaluation.h"
+#include "report/pointfiles/pointfiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,6 +115,21 @@ std::string outliernote(const Outliers& o, std::size_t count, pointset::Feature 
                 (o.deviations[j] >= 0 ? "+" : "") + formatnumber(o.deviations[j], digits) + ")";
     if (o.removed.size() > named) text += ", ...";
     return text;
+}
+
+void removeoutliers(PointFile& file, Outliers&& cut) {
+    file.coordinates = std::move(cut.kept);
+    if (file.sections.empty()) return;
+    std::vector<double> kept;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < file.sections.size(); ++i) {
+        if (next < cut.removed.size() && cut.removed[next] == i) {
+            ++next;
+            continue;
+        }
+        kept.push_back(file.sections[i]);
+    }
+    file.sections = std::move(kept);
 }
 
 } // namespace formeval::report

@@ -1,6 +1,9 @@
 // A whole point file in memory, read through PointReader.
 #include "report/pointfiles/pointfiles.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <new>
 
 namespace formeval::report {
@@ -21,6 +24,7 @@ PointFile readpointfile(std::istream& in, const std::string& file, const PointCo
     try {
         while (reader.next(point)) {
             f.coordinates.insert(f.coordinates.end(), point, point + f.dimension);
+            if (!columns.section.empty()) f.sections.push_back(reader.section());
             if (f.firstline == 0) f.firstline = reader.line();
             if (progress && f.count() % every == 0) progress(context, reader.bytes());
         }
@@ -31,8 +35,101 @@ PointFile readpointfile(std::istream& in, const std::string& file, const PointCo
     }
     f.lastline = reader.line();
     f.names = reader.names();
+    f.polar = polarcolumns(columns.columns);
     if (f.coordinates.empty()) throw FileError(file, 0, "holds no point");
+    if (reader.spaced()) spaceabout(f);
     return f;
+}
+
+namespace {
+
+constexpr double pi = 3.141592653589793238462643383279502884;
+
+// "12.5", "3.8e+05": a number of the notes, to 3 digits.
+std::string brief(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", v);
+    return text;
+}
+
+// Whether the values run monotonically over nearly a whole turn of `turn`,
+// from 0 or from half a turn below it.
+bool turning(const std::vector<double>& v, double turn) {
+    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+    const double slack = 1e-6 * turn;
+    const bool within = (*lo >= -slack && *hi <= turn + slack) ||
+                        (*lo >= -turn / 2 - slack && *hi <= turn / 2 + slack);
+    return within && *hi - *lo >= 0.9 * turn;
+}
+
+bool monotonic(const std::vector<double>& v) {
+    return std::is_sorted(v.begin(), v.end()) || std::is_sorted(v.rbegin(), v.rend());
+}
+
+// The largest distance between two corners of the points' bounding box.
+double extent(const PointFile& f) {
+    const auto d = static_cast<std::size_t>(f.dimension);
+    double sum = 0;
+    for (std::size_t k = 0; k < d; ++k) {
+        double lo = f.coordinates[k], hi = lo;
+        for (std::size_t i = k; i < f.coordinates.size(); i += d) {
+            lo = std::min(lo, f.coordinates[i]);
+            hi = std::max(hi, f.coordinates[i]);
+        }
+        sum += (hi - lo) * (hi - lo);
+    }
+    return std::sqrt(sum);
+}
+
+} // namespace
+
+void spaceabout(PointFile& f) {
+    const auto d = static_cast<std::size_t>(f.dimension);
+    const std::size_t n = f.count();
+    // With z, each run of points of one z is a trace of its own.
+    for (std::size_t first = 0, last = 0; first < n; first = last) {
+        last = first + 1;
+        while (d == 3 && last < n && f.coordinates[last * d + 2] == f.coordinates[first * d + 2])
+            ++last;
+        if (d == 2) last = n;
+        const std::size_t run = last - first;
+        for (std::size_t i = 0; i < run; ++i) {
+            double s = 0, c = 1;
+            sincosdegrees(360.0 * static_cast<double>(i) / static_cast<double>(run), s, c);
+            double* p = &f.coordinates[(first + i) * d];
+            const double r = p[0];
+            p[0] = r * c;
+            p[1] = r * s;
+        }
+    }
+}
+
+std::string polarhint(const PointFile& f, pointset::Feature feature) {
+    if (f.polar || !pointset::traits(feature).radius || f.count() < 8) return "";
+    const std::string columns = f.dimension == 3 ? "angle,radius,z" : "angle,radius";
+    const std::string advice = ": if the file holds angles and radii, read it with --columns ";
+    std::vector<double> first(f.count());
+    for (std::size_t i = 0; i < first.size(); ++i)
+        first[i] = f.coordinates[i * static_cast<std::size_t>(f.dimension)];
+    if (monotonic(first)) {
+        const auto [lo, hi] = std::minmax_element(first.begin(), first.end());
+        const std::string runs =
+            "the first column runs monotonically from " + brief(*lo) + " to " + brief(*hi);
+        if (turning(first, 360)) return runs + " as angles in degrees do" + advice + columns;
+        if (turning(first, 2 * pi))
+            return runs + " as angles in radians do" + advice + columns + " --angle-unit rad";
+    }
+    if (feature != pointset::Feature::circle) return "";
+    pointset::Options quick;
+    quick.deviations = false;
+    quick.certificate = false;
+    const pointset::Reference ls =
+        pointset::evaluate(f.points(), feature, pointset::Criterion::leastsquares, quick);
+    const double size = extent(f);
+    if (!ls.found || !(size > 0) || !(ls.radius > 100 * size)) return "";
+    return "the least-squares circle's radius, " + brief(ls.radius) + ", is " +
+           brief(ls.radius / size) + " times the points' extent, " + brief(size) +
+           ", as of polar points read as x and y" + advice + columns;
 }
 
 } // namespace formeval::report

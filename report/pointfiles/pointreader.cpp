@@ -2,9 +2,12 @@
 // whether there is a header are told by the first line that is not a
 // comment; the columns asked for are found among its fields; every later
 // line must have as many fields, and its chosen ones must be finite numbers.
+// Polar columns are turned into x and y here, but for radii alone, whose
+// angles wait for the count of the points.
 #include "report/pointfiles/pointfiles.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -74,7 +77,105 @@ bool blanknames(std::string_view s) {
     return false;
 }
 
+// What a chosen column gives: a coordinate (x, y, z in order) or, of polar
+// files, a role.
+enum class Role { coordinate, angle, radius, z };
+
+struct Pick {
+    Role role = Role::coordinate;
+    std::string column; // its number from 1 or its header name
+};
+
+// The role an item of polar columns names, and the column after its '='
+// (empty when bare); nothing for an item that names no role.
+std::optional<Pick> roleof(std::string_view item) {
+    const std::size_t eq = item.find('=');
+    const std::string_view word = item.substr(0, eq);
+    const std::string column = eq == std::string_view::npos ? "" : std::string(item.substr(eq + 1));
+    if (word == "angle") return Pick{Role::angle, column};
+    if (word == "radius") return Pick{Role::radius, column};
+    if (word == "z") return Pick{Role::z, column};
+    return std::nullopt;
+}
+
+const char* rolename(Role r) {
+    return r == Role::angle ? "angle" : r == Role::radius ? "radius" : r == Role::z ? "z" : "";
+}
+
+// Each chosen column with its role; bare roles take their place in the list.
+std::vector<Pick> picks(const std::vector<std::string>& columns) {
+    std::vector<Pick> out;
+    const bool polar = polarcolumns(columns);
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        Pick p = polar ? *roleof(columns[k]) : Pick{Role::coordinate, columns[k]};
+        if (p.column.empty()) p.column = std::to_string(k + 1);
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
 } // namespace
+
+constexpr double pi = 3.141592653589793238462643383279502884;
+
+// The angle is brought within 45 degrees of a quarter turn before the
+// radians are taken.
+void sincosdegrees(double degrees, double& s, double& c) {
+    double a = std::remainder(degrees, 360.0);
+    const double quarter = std::nearbyint(a / 90);
+    a -= quarter * 90;
+    const double st = std::sin(a * (pi / 180)), ct = std::cos(a * (pi / 180));
+    switch (static_cast<int>(quarter) & 3) {
+    case 0:
+        s = st, c = ct;
+        break;
+    case 1:
+        s = ct, c = -st;
+        break;
+    case 2:
+        s = -st, c = -ct;
+        break;
+    default:
+        s = -ct, c = st;
+        break;
+    }
+}
+
+bool polarcolumns(const std::vector<std::string>& columns) {
+    return std::any_of(columns.begin(), columns.end(), [](const std::string& c) {
+        const std::optional<Pick> p = roleof(c);
+        return p && (p->role == Role::angle || p->role == Role::radius);
+    });
+}
+
+bool angled(const std::vector<std::string>& columns) {
+    return polarcolumns(columns) &&
+           std::any_of(columns.begin(), columns.end(),
+                       [](const std::string& c) { return roleof(c)->role == Role::angle; });
+}
+
+std::string polarrefusal(const std::vector<std::string>& columns, int dimension) {
+    if (!polarcolumns(columns)) return "";
+    std::array<int, 4> count{};
+    for (const std::string& c : columns) {
+        const std::optional<Pick> p = roleof(c);
+        if (!p)
+            return "polar columns name the roles angle, radius and z, each bare (its place in "
+                   "the list) or with its column (radius=3, radius=r_mm), not " +
+                   quoted(c);
+        if (c.find('=') != std::string::npos && p->column.empty())
+            return quoted(c) + " names no column after '='";
+        if (++count[static_cast<std::size_t>(p->role)] > 1)
+            return "polar columns name the role " + std::string(rolename(p->role)) + " once";
+    }
+    if (count[static_cast<std::size_t>(Role::radius)] == 0)
+        return "polar columns need a radius: angle,radius or radius alone";
+    const bool z = count[static_cast<std::size_t>(Role::z)] > 0;
+    if (dimension == 3 && !z)
+        return "the points have 3 coordinates: name z beside the polar columns (angle,radius,z)";
+    if (dimension == 2 && z) return "the points have 2 coordinates: polar columns without z";
+    return "";
+}
 
 struct PointReader::State {
     std::istream& in;
@@ -90,14 +191,20 @@ struct PointReader::State {
     bool hasheader = false;
     char separator = ' ';
     std::size_t fieldcount = 0;
-    std::vector<std::size_t> chosen; // field index of each coordinate
+    std::vector<Pick> picked; // the columns wanted, with their roles
+    bool polar = false;
+    bool spaced = false;             // polar, without an angle
+    std::vector<std::size_t> chosen; // field index of each pick
+    std::size_t sectionfield = 0;    // of the sections' column, when one is named
+    double sectionvalue = 0;         // of the point last read
     std::vector<std::string> names;
     std::vector<std::string_view> fields;
     std::string_view line;
     bool pending = false; // the first line holds the first point
 
     State(std::istream& i, std::string f, PointColumns c)
-        : in(i), file(std::move(f)), wanted(std::move(c)) {}
+        : in(i), file(std::move(f)), wanted(std::move(c)), picked(picks(wanted.columns)),
+          polar(polarcolumns(wanted.columns)), spaced(polar && !angled(wanted.columns)) {}
 
     [[noreturn]] void fail(const std::string& why, std::string_view at = {}) const {
         const long column = at.data() ? static_cast<long>(at.data() - line.data()) + 1 : 0;
@@ -211,8 +318,8 @@ struct PointReader::State {
     bool isheader() const {
         const auto numeric = [](std::string_view f) { return number(f).has_value(); };
         std::vector<std::size_t> numbered;
-        for (const std::string& c : wanted.columns) {
-            const std::optional<std::size_t> n = columnnumber(c);
+        for (const Pick& p : picked) {
+            const std::optional<std::size_t> n = columnnumber(p.column);
             if (!n) return std::none_of(fields.begin(), fields.end(), numeric);
             if (*n >= 1 && *n <= fields.size()) numbered.push_back(*n - 1);
         }
@@ -221,31 +328,45 @@ struct PointReader::State {
                                                  [&](std::size_t k) { return numeric(fields[k]); });
     }
 
+    // The field of a column named by number or header name; `role` says
+    // what it holds in messages (" (z)", " (section)").
+    std::size_t resolve(const std::string& c, const std::string& role) const {
+        if (const std::optional<std::size_t> n = columnnumber(c)) {
+            if (*n < 1 || *n > fieldcount)
+                fail("there is no column " + c + role + ": the lines hold " +
+                     std::to_string(fieldcount) + (fieldcount == 1 ? " field" : " fields"));
+            return *n - 1;
+        }
+        if (!hasheader)
+            fail("the file has no header line to name column " + quoted(c) +
+                 "; give its number from 1");
+        const auto found = std::find(fields.begin(), fields.end(), c);
+        if (found == fields.end())
+            fail("the header names no column " + quoted(c) + ": " + quoted(line));
+        return static_cast<std::size_t>(found - fields.begin());
+    }
+
     void choose() {
         const int dimension = wanted.dimension;
+        const bool sections = !wanted.section.empty();
+        if (sections) sectionfield = resolve(wanted.section, " (section)");
         if (wanted.columns.empty()) {
-            if (fieldcount != static_cast<std::size_t>(dimension))
+            const std::size_t needed = static_cast<std::size_t>(dimension) + (sections ? 1 : 0);
+            if (fieldcount != needed)
                 fail("the lines hold " + std::to_string(fieldcount) +
                      " fields; say which hold the " + std::to_string(dimension) +
                      " coordinates with --columns (numbers from 1, or header names)");
-            for (int k = 0; k < dimension; ++k) chosen.push_back(static_cast<std::size_t>(k));
+            for (std::size_t k = 0; k < fieldcount; ++k)
+                if (!sections || k != sectionfield) chosen.push_back(k);
         }
-        for (const std::string& c : wanted.columns) {
-            if (const std::optional<std::size_t> n = columnnumber(c)) {
-                if (*n < 1 || *n > fieldcount)
-                    fail("there is no column " + c + ": the lines hold " +
-                         std::to_string(fieldcount) + " fields");
-                chosen.push_back(*n - 1);
-                continue;
-            }
-            if (!hasheader)
-                fail("the file has no header line to name column " + quoted(c) +
-                     "; give its number from 1");
-            const auto found = std::find(fields.begin(), fields.end(), c);
-            if (found == fields.end())
-                fail("the header names no column " + quoted(c) + ": " + quoted(line));
-            chosen.push_back(static_cast<std::size_t>(found - fields.begin()));
-        }
+        for (const Pick& p : picked)
+            chosen.push_back(resolve(p.column, p.role == Role::coordinate
+                                                   ? ""
+                                                   : " (" + std::string(rolename(p.role)) + ")"));
+        if (sections && std::count(chosen.begin(), chosen.end(), sectionfield) > 0)
+            fail("column " + std::to_string(sectionfield + 1) +
+                 " is chosen for the sections and for a coordinate: each needs a column of its "
+                 "own");
         for (std::size_t i = 0; i < chosen.size(); ++i) {
             const std::size_t k = chosen[i];
             // Two coordinates from one column, or from columns the header
@@ -253,7 +374,7 @@ struct PointReader::State {
             if (std::count(chosen.begin(), chosen.end(), k) > 1)
                 fail("column " + std::to_string(k + 1) +
                      " is chosen for two coordinates: each needs a column of its own");
-            const bool byname = wanted.columns.empty() || !columnnumber(wanted.columns[i]);
+            const bool byname = picked.empty() || !columnnumber(picked[i].column);
             if (hasheader && byname && std::count(fields.begin(), fields.end(), fields[k]) > 1)
                 fail("the header names more than one column " + quoted(fields[k]) +
                      ": say which with --columns and its number from 1");
@@ -261,11 +382,52 @@ struct PointReader::State {
         }
     }
 
-    [[noreturn]] void refuse(std::size_t k, std::string_view f, bool infinite) const {
-        const std::string where = " (column " + std::to_string(chosen[k] + 1) +
-                                  (hasheader ? ", " + names[k] : std::string()) + ")";
+    // " (column 2, radius_mm)": where pick k's field stands.
+    std::string where(std::size_t k) const {
+        return " (column " + std::to_string(chosen[k] + 1) +
+               (hasheader ? ", " + names[k] : std::string()) + ")";
+    }
+
+    double sectionof() const {
+        const std::string_view f = fields[sectionfield];
+        const std::optional<double> v = number(f);
+        if (v && std::isfinite(*v)) return *v;
+        const std::string where =
+            " (column " + std::to_string(sectionfield + 1) + ", the sections" + ")";
         if (f.empty()) fail("an empty field" + where, f);
-        fail(quoted(f) + (infinite ? " is not a finite number" : " is not a number") + where, f);
+        fail(quoted(f) + (v ? " is not a finite number" : " is not a number") + where, f);
+    }
+
+    [[noreturn]] void refuse(std::size_t k, std::string_view f, bool infinite) const {
+        if (f.empty()) fail("an empty field" + where(k), f);
+        fail(quoted(f) + (infinite ? " is not a finite number" : " is not a number") + where(k), f);
+    }
+
+    // The values of the picks, in their order, into x, y (z); radii alone
+    // into r, 0 (z).
+    void topolar(double* point) const {
+        double angle = 0, r = 0, z = 0;
+        for (std::size_t k = 0; k < picked.size(); ++k) {
+            const double v = point[k];
+            if (picked[k].role == Role::angle) angle = v;
+            if (picked[k].role == Role::z) z = v;
+            if (picked[k].role != Role::radius) continue;
+            r = wanted.nominalradius ? *wanted.nominalradius + v : v;
+            const std::string_view f = fields[chosen[k]];
+            const std::string about = wanted.nominalradius ? " about the nominal radius" : "";
+            if (r < 0) fail(quoted(f) + " is a radius below 0" + about + where(k), f);
+            if (!std::isfinite(r)) fail(quoted(f) + " is no finite radius" + about + where(k), f);
+        }
+        double s = 0, c = 1;
+        if (spaced)
+            s = 0;
+        else if (wanted.angleunit == AngleUnit::degrees)
+            sincosdegrees(angle, s, c);
+        else
+            s = std::sin(angle), c = std::cos(angle);
+        point[0] = spaced ? r : r * c;
+        point[1] = spaced ? 0 : r * s;
+        if (wanted.dimension == 3) point[2] = z;
     }
 
     bool next(double* point) {
@@ -288,6 +450,8 @@ struct PointReader::State {
                 if (!v || !std::isfinite(*v)) refuse(k, f, v.has_value());
                 point[k] = *v;
             }
+            if (!wanted.section.empty()) sectionvalue = sectionof();
+            if (polar) topolar(point);
             pointline = lineno;
             return true;
         }
@@ -298,8 +462,11 @@ struct PointReader::State {
 PointReader::PointReader(std::istream& in, std::string file, PointColumns columns) {
     if (columns.dimension != 2 && columns.dimension != 3)
         throw std::invalid_argument("points have 2 or 3 coordinates");
-    if (!columns.columns.empty() &&
-        columns.columns.size() != static_cast<std::size_t>(columns.dimension))
+    if (polarcolumns(columns.columns)) {
+        const std::string why = polarrefusal(columns.columns, columns.dimension);
+        if (!why.empty()) throw std::invalid_argument(why);
+    } else if (!columns.columns.empty() &&
+               columns.columns.size() != static_cast<std::size_t>(columns.dimension))
         throw std::invalid_argument("as many columns as coordinates");
     s_ = std::make_unique<State>(in, std::move(file), std::move(columns));
 }
@@ -308,6 +475,14 @@ PointReader::~PointReader() = default;
 
 bool PointReader::next(double* point) {
     return s_->next(point);
+}
+
+double PointReader::section() const {
+    return s_->sectionvalue;
+}
+
+bool PointReader::spaced() const {
+    return s_->spaced;
 }
 
 long PointReader::line() const {

@@ -20,6 +20,9 @@ Field maybe(const char* name, bool applies, bool value) {
     return textfield(name, "");
 }
 
+// The pointset feature's fields of a row.
+void featurefields(std::vector<Field>& f, const Evaluated& e, const Fit& r);
+
 } // namespace
 
 const char* sourcename(Source source) {
@@ -91,7 +94,19 @@ std::vector<Field> rowfields(const std::string& file, const Evaluated& e, const 
     // With a filter, which rows are of the filtered profile (the others say
     // "none"); without, the columns stay as they were.
     if (o.filtered) f.push_back(textfield("filter", ours && !e.filter.empty() ? e.filter : "none"));
-    if (!o.features) return f;
+    if (o.features) featurefields(f, e, r);
+    if (o.sections) {
+        f.push_back(wholefield("section", e.section));
+        f.push_back(number("z", e.sectionz, FieldUnit::length));
+        f.push_back(number("angle_degrees", notapplicable, FieldUnit::degrees));
+    }
+    return f;
+}
+
+namespace {
+
+void featurefields(std::vector<Field>& f, const Evaluated& e, const Fit& r) {
+    const bool ours = r.source == Source::pointset;
     const auto at = [&](const char* name, double value, FieldUnit unit) {
         f.push_back(number(name, ours ? value : notapplicable, unit));
     };
@@ -102,7 +117,8 @@ std::vector<Field> rowfields(const std::string& file, const Evaluated& e, const 
     at("direction_x", r.direction[0], FieldUnit::none);
     at("direction_y", r.direction[1], FieldUnit::none);
     at("direction_z", r.direction[2], FieldUnit::none);
-    return f;
 }
+
+} // namespace
 
 } // namespace formeval::report

@@ -79,7 +79,7 @@ struct UncertaintyOptions {
     std::vector<std::string> inputs;
     std::optional<pointset::Feature> feature; // point files; job streams: each record's own
     pointset::Criterion criterion = pointset::Criterion::minimumzone;
-    std::vector<std::string> columns; // of point files
+    PointColumns columns; // of point files
     std::string unit = defaultunit;
     std::vector<uncertainty::Contribution> model; // from the command line
     std::string modelfile;                        // more of it, read by the command

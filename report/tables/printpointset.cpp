@@ -96,6 +96,17 @@ void table(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
     printaligned(out, l.heads, l.numeric, rows);
 }
 
+// "section 3, z 10: 3600 points, circle, all round (...)", or the stack's
+// cylinder: "all sections: 72000 points, cylinder".
+void sectionhead(std::ostream& out, const Evaluated& e, int digits) {
+    if (e.section > 0)
+        out << "section " << e.section << ", z " << formatnumber(e.sectionz, digits) << ": ";
+    else
+        out << "all sections: ";
+    out << e.record.numpt << (e.record.numpt == 1 ? " point, " : " points, ")
+        << pointset::featurename(e.feature) << extentphrase(e) << "\n";
+}
+
 } // namespace
 
 void printpointsetrows(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
@@ -126,15 +137,22 @@ void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
     for (const FileResults& file : files) {
         const std::size_t left = file.notes.size();
         out << "\n" << file.file << ": " << file.jobs << (file.jobs == 1 ? " point" : " points");
-        for (const Evaluated& e : file.records)
-            out << ", " << pointset::featurename(e.feature) << extentphrase(e);
+        if (file.stack)
+            out << ", " << file.records.size() - 1 << " sections from z "
+                << formatnumber(file.stack->zlow, o.digits) << " to "
+                << formatnumber(file.stack->zhigh, o.digits);
+        else
+            for (const Evaluated& e : file.records)
+                out << ", " << pointset::featurename(e.feature) << extentphrase(e);
         if (left > 0)
             out << "; " << left << (left == 1 ? " note" : " notes") << " on standard error";
         out << "\n";
         for (const Evaluated& e : file.records) {
+            if (file.stack) sectionhead(out, e, o.digits);
             table(out, e, o);
             printverdict(out, file.file, e, o);
         }
+        if (file.stack) printstack(out, *file.stack, o.digits);
     }
     printbatch(out, files, o);
 }

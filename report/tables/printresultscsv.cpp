@@ -18,21 +18,22 @@ void printresultscsv(std::ostream& out, const std::vector<FileResults>& files,
                      const ResultsOptions& options) {
     bool header = true;
     const bool features = options.feature || haspointsetrows(files);
-    for (const FileResults& file : files)
+    const auto print = [&](const std::vector<Field>& fields) {
+        if (header) {
+            for (std::size_t k = 0; k < fields.size(); ++k) out << (k ? "," : "") << fields[k].name;
+            out << "\n";
+            header = false;
+        }
+        for (std::size_t k = 0; k < fields.size(); ++k)
+            out << (k ? "," : "") << csvfield(fields[k]);
+        out << "\n";
+    };
+    for (const FileResults& file : files) {
         for (const Evaluated& e : file.records)
-            for (const Fit& r : e.fits) {
-                const std::vector<Field> fields =
-                    rowfields(file.file, e, r, rowoptions(options, e, features));
-                if (header) {
-                    for (std::size_t k = 0; k < fields.size(); ++k)
-                        out << (k ? "," : "") << fields[k].name;
-                    out << "\n";
-                    header = false;
-                }
-                for (std::size_t k = 0; k < fields.size(); ++k)
-                    out << (k ? "," : "") << csvfield(fields[k]);
-                out << "\n";
-            }
+            for (const Fit& r : e.fits)
+                print(rowfields(file.file, e, r, rowoptions(options, e, features)));
+        for (const std::vector<Field>& row : stackrows(file, options)) print(row);
+    }
     if (header) {
         // No rows: the header alone, so that a reader still finds the columns.
         const Evaluated none;

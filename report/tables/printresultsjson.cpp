@@ -95,15 +95,18 @@ void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
             inputs.push_back({{"file", file.file},
                               {"jobs", file.jobs},
                               {"records_evaluated", file.records.size()}});
+        if (file.stack) inputs.back()["sections"] = file.records.size() - 1;
         for (const std::string& note : file.notes)
             notes.push_back({{"file", file.file}, {"note", note}});
+        const auto add = [&rows](const std::vector<Field>& fields) {
+            nlohmann::ordered_json row = nlohmann::ordered_json::object();
+            for (const Field& f : fields) row[f.name] = jsonvalue(f);
+            rows.push_back(std::move(row));
+        };
         for (const Evaluated& e : file.records)
-            for (const Fit& r : e.fits) {
-                nlohmann::ordered_json row = nlohmann::ordered_json::object();
-                for (const Field& f : rowfields(file.file, e, r, rowoptions(options, e, features)))
-                    row[f.name] = jsonvalue(f);
-                rows.push_back(std::move(row));
-            }
+            for (const Fit& r : e.fits)
+                add(rowfields(file.file, e, r, rowoptions(options, e, features)));
+        for (const std::vector<Field>& row : stackrows(file, options)) add(row);
     }
     const std::string programs = "lines along y, planes along z, Cartesian circles "
                                  "and spheres radially, polar jobs in their "

@@ -5,6 +5,7 @@
 
 #include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
+#include "report/pointfiles/pointfiles.h"
 #include "report/rows/rows.h"
 
 #include <array>
@@ -111,12 +112,13 @@ struct ResultsOptions {
     std::map<std::string, double> featuretolerances; // per feature name, after the codes
     ProgressMode progress = ProgressMode::automatic;
     std::optional<pointset::Feature> feature;     // the inputs are point files of this feature
-    std::vector<std::string> columns;             // their coordinates' columns (PointColumns)
+    PointColumns columns;                         // their coordinates' columns (PointColumns)
     bool orthogonal = false;                      // pointset rows beside a job record's own
     ProfileFilter filter;                         // of circles and lines; none by default
     Criterion criterion = Criterion::minimumzone; // of the verdicts
     std::string trend;                            // the trend chart's SVG file; empty: none
-    double outliers = 0; // k of point files' outlier rule (cutoutliers); 0: none
+    double outliers = 0;   // k of point files' outlier rule (cutoutliers); 0: none
+    bool sections = false; // point files of cylinders as stacks of sections (evaluatestack)
 };
 
 // Reads "VALUE", "CODE=VALUE" or "FEATURE=VALUE" into the options; an error
@@ -131,15 +133,25 @@ std::optional<double> tolerancefor(const ResultsOptions& options, const Evaluate
 // One input file's evaluated records and what was left out.
 struct FileResults {
     std::string file;
-    long jobs = 0;    // of a job stream; a point file's points
-    long refused = 0; // records left out
-    std::vector<Evaluated> records;
+    long jobs = 0;                  // of a job stream; a point file's points
+    long refused = 0;               // records left out
+    std::vector<Evaluated> records; // of a stack: its sections', then its cylinder's
     std::vector<std::string> notes;
+    std::optional<StackMeasures> stack; // of a point file read as a stack of sections
 };
 
 // The row options of a record of the results: its tolerance, the unit, the
 // filter; `features` where the output has pointset rows.
 RowOptions rowoptions(const ResultsOptions& options, const Evaluated& record, bool features);
+
+// A stack's own measures as rows with the names of rowfields' (section 0,
+// shape "stack"): the taper (error the change of diameter over the stack,
+// slope_x the slope of the radii), the axis straightness and the generatrix
+// straightness (with its angle_degrees), as the pointset library's.
+std::vector<std::vector<Field>> stackrows(const FileResults& file, const ResultsOptions& options);
+
+// The table of a stack's measures, numbers to `digits`.
+void printstack(std::ostream& out, const StackMeasures& m, int digits);
 
 // Whether any record of the files has a pointset row.
 bool haspointsetrows(const std::vector<FileResults>& files);

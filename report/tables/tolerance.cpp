@@ -60,7 +60,8 @@ std::optional<double> tolerancefor(const ResultsOptions& options, const Evaluate
 }
 
 RowOptions rowoptions(const ResultsOptions& options, const Evaluated& record, bool features) {
-    return {tolerancefor(options, record), options.unit, options.filter.any(), features};
+    return {tolerancefor(options, record), options.unit, options.filter.any(), features,
+            options.sections};
 }
 
 } // namespace formeval::report

@@ -76,7 +76,9 @@ std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
     const std::optional<double> tolerance = tolerancefor(o, e);
     if (!tolerance) return std::nullopt;
     Verdict v;
-    v.part = e.pointfile ? file : file + ": " + recordname(e.record);
+    v.part = !e.pointfile    ? file + ": " + recordname(e.record)
+             : e.section > 0 ? file + ": section " + std::to_string(e.section)
+                             : file;
     v.criterion = o.criterion;
     v.parameter = parametername(e);
     v.tolerance = *tolerance;

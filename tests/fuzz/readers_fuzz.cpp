@@ -23,7 +23,7 @@ namespace {
 
 using namespace formeval::report;
 
-const std::array<PointColumns, 8> columnchoices = {{
+const std::array<PointColumns, 11> columnchoices = {{
     {{}, 2},
     {{}, 3},
     {{"1", "2"}, 2},
@@ -32,6 +32,9 @@ const std::array<PointColumns, 8> columnchoices = {{
     {{"1", "2", "3"}, 3},
     {{"x", "y", "z"}, 3},
     {{"3", "x", "2"}, 3},
+    {{"angle", "radius"}, 2},
+    {{"radius"}, 2},
+    {{"z", "angle=x", "radius=2"}, 3, AngleUnit::radians, 1.0},
 }};
 
 const std::array<const char*, 4> unitchoices = {"mm", "um", "MM", defaultunit};

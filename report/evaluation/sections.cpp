@@ -1,0 +1,216 @@
+// A stack of sections: the points grouped into sections by their z (or a
+// column's value), each section's roundness, the cylinder of them all, the
+// taper of the sections' radii, the straightness of the axis through their
+// centres and of the generatrices along z.
+#include "report/evaluation/evaluation.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
+
+namespace formeval::report {
+
+namespace {
+
+constexpr double pi = 3.141592653589793238462643383279502884;
+
+using Vector3 = std::array<double, 3>;
+
+// The points' indices, section by section in order of z: a new section where
+// the key (z, or the section column's value) changes by more than `gap`.
+std::vector<std::vector<std::size_t>> groups(const pointset::Points& points,
+                                             const std::vector<double>& key, double gap) {
+    std::vector<std::size_t> order(points.count);
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return key[a] < key[b]; });
+    std::vector<std::vector<std::size_t>> out;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (k == 0 || key[order[k]] - key[order[k - 1]] > gap) out.emplace_back();
+        out.back().push_back(order[k]);
+    }
+    return out;
+}
+
+double coordinate(const pointset::Points& p, std::size_t i, int k) {
+    return p.data[i * p.stride + static_cast<std::size_t>(k)];
+}
+
+// The slope of the least-squares line of v against u.
+double slope(const std::vector<double>& u, const std::vector<double>& v) {
+    const double n = static_cast<double>(u.size());
+    const double mu = std::accumulate(u.begin(), u.end(), 0.0) / n;
+    const double mv = std::accumulate(v.begin(), v.end(), 0.0) / n;
+    double suv = 0, suu = 0;
+    for (std::size_t k = 0; k < u.size(); ++k) {
+        suv += (u[k] - mu) * (v[k] - mv);
+        suu += (u[k] - mu) * (u[k] - mu);
+    }
+    return suv / suu;
+}
+
+// The largest distance of the centres from their least-squares line in
+// space (through their centroid, along the principal direction of their
+// scatter, found by power iteration from z, along which a stack runs).
+double axisdistance(const std::vector<Vector3>& c) {
+    Vector3 m{};
+    for (const Vector3& p : c)
+        for (int k = 0; k < 3; ++k) m[k] += p[k] / static_cast<double>(c.size());
+    std::array<Vector3, 3> s{};
+    for (const Vector3& p : c)
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) s[i][j] += (p[i] - m[i]) * (p[j] - m[j]);
+    Vector3 d{0, 0, 1};
+    for (int iteration = 0; iteration < 200; ++iteration) {
+        Vector3 next{};
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) next[i] += s[i][j] * d[j];
+        const double norm = std::hypot(next[0], next[1], next[2]);
+        if (!(norm > 0)) break;
+        for (int k = 0; k < 3; ++k) d[k] = next[k] / norm;
+    }
+    double largest = 0;
+    for (const Vector3& p : c) {
+        const Vector3 w{p[0] - m[0], p[1] - m[1], p[2] - m[2]};
+        const Vector3 cross{w[1] * d[2] - w[2] * d[1], w[2] * d[0] - w[0] * d[2],
+                            w[0] * d[1] - w[1] * d[0]};
+        largest = std::max(largest, std::hypot(cross[0], cross[1], cross[2]));
+    }
+    return largest;
+}
+
+// A section's profile as radii about its least-squares centre, by angle
+// from 0 to 2 pi.
+struct Profile {
+    std::vector<double> angle, radius;
+
+    // The radius at angle a, linearly between the neighbouring points
+    // (across 0 where a lies before the first or after the last).
+    double at(double a) const {
+        const std::size_t n = angle.size();
+        const std::size_t hi = static_cast<std::size_t>(
+            std::upper_bound(angle.begin(), angle.end(), a) - angle.begin());
+        const std::size_t i1 = hi % n, i0 = (hi + n - 1) % n;
+        double a0 = angle[i0], a1 = angle[i1];
+        if (hi == 0) a0 -= 2 * pi;
+        if (hi == n) a1 += 2 * pi;
+        if (!(a1 > a0)) return radius[i0];
+        const double w = (a - a0) / (a1 - a0);
+        return radius[i0] + w * (radius[i1] - radius[i0]);
+    }
+};
+
+Profile profileof(const std::vector<double>& xy, double cx, double cy) {
+    const std::size_t n = xy.size() / 2;
+    std::vector<std::pair<double, double>> p(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double dx = xy[2 * i] - cx, dy = xy[2 * i + 1] - cy;
+        double a = std::atan2(dy, dx);
+        if (a < 0) a += 2 * pi;
+        p[i] = {a, std::hypot(dx, dy)};
+    }
+    std::sort(p.begin(), p.end());
+    Profile out;
+    for (const auto& [a, r] : p) {
+        out.angle.push_back(a);
+        out.radius.push_back(r);
+    }
+    return out;
+}
+
+// The minimum-zone straightness of the profile (z, radius) along z.
+double straightness(const std::vector<double>& z, const std::vector<double>& r) {
+    std::vector<double> zr;
+    for (std::size_t k = 0; k < z.size(); ++k) zr.insert(zr.end(), {z[k], r[k]});
+    pointset::Options quick;
+    quick.deviations = false;
+    const pointset::Reference line = pointset::evaluate({zr.data(), z.size(), 2, 2}, Feature::line,
+                                                        Criterion::minimumzone, quick);
+    return line.found ? line.t : notapplicable;
+}
+
+std::string said(double v) {
+    return formatnumber(v, 6);
+}
+
+} // namespace
+
+Stack evaluatestack(const pointset::Points& points, const std::vector<double>* column) {
+    Stack s;
+    std::vector<double> z(points.count);
+    for (std::size_t i = 0; i < points.count; ++i) z[i] = coordinate(points, i, 2);
+    const std::vector<double>& key = column ? *column : z;
+    const auto [lo, hi] = std::minmax_element(key.begin(), key.end());
+    const double gap = column ? 0 : sectiongap * (*hi - *lo);
+    std::vector<std::vector<std::size_t>> sections = groups(points, key, gap);
+    const auto meanz = [&](const std::vector<std::size_t>& g) {
+        double mean = 0;
+        for (const std::size_t i : g) mean += z[i] / static_cast<double>(g.size());
+        return mean;
+    };
+    if (column) // the sections of a column in order of z, as those of z come
+        std::stable_sort(sections.begin(), sections.end(),
+                         [&](const auto& a, const auto& b) { return meanz(a) < meanz(b); });
+    for (const std::vector<std::size_t>& g : sections) {
+        const double mean = meanz(g);
+        if (g.size() < 3) {
+            s.failure = "the section at z = " + said(mean) + " holds " + std::to_string(g.size()) +
+                        (g.size() == 1 ? " point" : " points") + ": a section needs 3 at least";
+            return s;
+        }
+    }
+    if (sections.size() < 2) {
+        s.failure = "the points lie in one section (z = " + said(z[0]) +
+                    "): a stack needs 2 sections at least";
+        return s;
+    }
+    std::vector<double> zs, radii;
+    std::vector<Vector3> centres;
+    std::vector<Profile> profiles;
+    for (const std::vector<std::size_t>& g : sections) {
+        std::vector<double> xy;
+        for (const std::size_t i : g)
+            xy.insert(xy.end(), {coordinate(points, i, 0), coordinate(points, i, 1)});
+        const double mean = meanz(g);
+        Evaluated e = evaluatepoints({xy.data(), g.size(), 2, 2}, Feature::circle);
+        e.record.numpt = static_cast<long>(g.size());
+        e.section = static_cast<int>(s.sections.size()) + 1;
+        e.sectionz = mean;
+        const Fit* ls = e.find(Criterion::leastsquares, Source::pointset);
+        if (!e.ok() || !ls) {
+            s.failure = "no circle evaluated in the section at z = " + said(mean) + ": " +
+                        (e.ok() ? "no least-squares circle" : e.failure);
+            return s;
+        }
+        zs.push_back(mean);
+        radii.push_back(ls->r);
+        centres.push_back({ls->x, ls->y, mean});
+        profiles.push_back(profileof(xy, ls->x, ls->y));
+        s.sections.push_back(std::move(e));
+        s.points.push_back(std::move(xy));
+    }
+    s.cylinder = evaluatepoints(points, Feature::cylinder);
+    s.cylinder.record.numpt = static_cast<long>(points.count);
+    StackMeasures& m = s.measures;
+    m.zlow = zs.front();
+    m.zhigh = zs.back();
+    m.taper = slope(zs, radii);
+    m.diameterchange = 2 * m.taper * (m.zhigh - m.zlow);
+    m.axis = 2 * axisdistance(centres);
+    m.generatrix = -1;
+    for (int j = 0; j < generatrices; ++j) {
+        const double a = 2 * pi * j / generatrices;
+        std::vector<double> r;
+        for (const Profile& p : profiles) r.push_back(p.at(a));
+        const double t = straightness(zs, r);
+        if (t > m.generatrix) {
+            m.generatrix = t;
+            m.generatrixangle = 360.0 * j / generatrices;
+        }
+    }
+    if (m.generatrix < 0) m.generatrix = notapplicable;
+    return s;
+}
+
+} // namespace formeval::report
