@@ -13,22 +13,24 @@ namespace formeval::profile {
 
 namespace {
 
-// The positions within `radius` of each point (with the shift of a periodic
-// profile's copies), walked by `visit(i, j, distance)`.
+// The positions within `radius` of each point, walked by `visit(i, j,
+// distance)`; round a periodic profile the nearest copy of each, at most
+// half the period either way.
 template <class Visit>
 void neighbours(const std::vector<double>& position, double radius, double period, Visit visit) {
     const std::size_t n = position.size();
-    const long long copies = period > 0 ? static_cast<long long>(std::ceil(radius / period)) : 0;
+    const double reach = period > 0 ? std::min(radius, period / 2) : radius;
+    const double shifts[] = {-period, 0, period};
     for (std::size_t i = 0; i < n; ++i) {
-        for (long long c = -copies; c <= copies; ++c) {
-            const double shift = static_cast<double>(c) * period;
-            // The copy's positions within the disk: a binary search for the
+        for (const double shift : shifts) {
+            if (shift != 0 && !(period > 0)) continue;
+            // The copy's positions within reach: a binary search for the
             // first, then along until past it.
             auto j =
-                std::lower_bound(position.begin(), position.end(), position[i] - shift - radius);
+                std::lower_bound(position.begin(), position.end(), position[i] - shift - reach);
             for (; j != position.end(); ++j) {
                 const double d = *j + shift - position[i];
-                if (d > radius) break;
+                if (d > reach) break;
                 visit(i, static_cast<std::size_t>(j - position.begin()), d);
             }
         }
@@ -63,18 +65,13 @@ std::vector<double> closingfilter(const std::vector<double>& position,
     const auto height = [radius](double d) {
         return std::sqrt(std::max(0.0, radius * radius - d * d));
     };
-    // Points within a disk, listed once, walked twice.
-    struct Pair {
-        std::size_t i, j;
-        double h;
-    };
-    std::vector<Pair> pairs;
-    neighbours(position, radius, period, [&](std::size_t i, std::size_t j, double d) {
-        pairs.push_back({i, j, height(d)});
-    });
     std::vector<double> centre(n, -HUGE_VAL), out(n, HUGE_VAL);
-    for (const Pair& p : pairs) centre[p.i] = std::max(centre[p.i], value[p.j] + p.h);
-    for (const Pair& p : pairs) out[p.i] = std::min(out[p.i], centre[p.j] - p.h);
+    neighbours(position, radius, period, [&](std::size_t i, std::size_t j, double d) {
+        centre[i] = std::max(centre[i], value[j] + height(d));
+    });
+    neighbours(position, radius, period, [&](std::size_t i, std::size_t j, double d) {
+        out[i] = std::min(out[i], centre[j] - height(d));
+    });
     // The disk resting on a point leaves it there: (z + h) - h may round
     // below z.
     for (std::size_t i = 0; i < n; ++i) out[i] = std::max(out[i], value[i]);

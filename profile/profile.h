@@ -214,7 +214,8 @@ std::vector<double> rcopenfilter(const std::vector<double>& position,
 // filled, a profile the disk fits everywhere kept (up to the spacing).
 // Positions as openfilter takes them; `period` above 0 makes the profile
 // periodic (a circle's: positions along the circumference, period its
-// length, the positions spanning less than it). O(n log n + the pairs of
+// length, the positions spanning less than it; the disk reaches the nearest
+// copy of each point, at most half the period either way). O(n log n + the pairs of
 // points within a disk). Throws std::invalid_argument on the sizes, a
 // position or value not finite, positions not increasing, a radius not
 // above 0, a period below 0 or not above the positions' span.

@@ -58,9 +58,25 @@ std::string longerthan(double wavelength, double length) {
            "profile's length";
 }
 
-// The low-pass mean line at `longer`, or the band between the mean lines at
+// The low-pass mean line of the filter's type at `longer` (closing and
+// opening: with its disk), or the Gaussian band between the mean lines at
 // the wavelengths `shorter` and `longer`.
-std::vector<double> filteropen(const OpenProfile& p, double shorter, double longer) {
+std::vector<double> filteropen(const OpenProfile& p, const ProfileFilter& f, double shorter,
+                               double longer) {
+    switch (f.type) {
+    case FilterType::robust:
+        return profile::robustopenfilter(p.position, p.value, longer);
+    case FilterType::spline:
+        return profile::splineopenfilter(p.position, p.value, longer);
+    case FilterType::rc:
+        return profile::rcopenfilter(p.position, p.value, longer);
+    case FilterType::closing:
+        return profile::closingfilter(p.position, p.value, f.diskradius);
+    case FilterType::opening:
+        return profile::openingfilter(p.position, p.value, f.diskradius);
+    case FilterType::gaussian:
+        break;
+    }
     std::vector<double> out = profile::openfilter(p.position, p.value, longer);
     if (shorter <= 0) return out;
     const std::vector<double> fine = profile::openfilter(p.position, p.value, shorter);
@@ -70,7 +86,7 @@ std::vector<double> filteropen(const OpenProfile& p, double shorter, double long
 
 FilteredPoints filterline(const pointset::Points& points, const ProfileFilter& f) {
     FilteredPoints out;
-    if (f.wavelength <= 0) {
+    if (f.wavelength <= 0 && !f.morphological()) {
         out.failure = "a line is filtered at a cut-off wavelength, not in UPR";
         return out;
     }
@@ -91,9 +107,10 @@ FilteredPoints filterline(const pointset::Points& points, const ProfileFilter& f
         out.failure = "two points lie at one position along the line";
         return out;
     }
-    out.failure = longerthan(f.wavelength, p.position.back() - p.position.front());
+    if (!f.morphological())
+        out.failure = longerthan(f.wavelength, p.position.back() - p.position.front());
     if (!out.failure.empty()) return out;
-    const std::vector<double> v = filteropen(p, 0, f.wavelength);
+    const std::vector<double> v = filteropen(p, f, 0, f.wavelength);
     for (std::size_t k = 0; k < v.size(); ++k) {
         out.coordinates.push_back(ls.point[0] + p.position[k] * dx - v[k] * dy);
         out.coordinates.push_back(ls.point[1] + p.position[k] * dy + v[k] * dx);
@@ -120,6 +137,13 @@ FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
         out.failure = "two points lie at one angle about the least-squares centre";
         return out;
     }
+    if (f.morphological()) {
+        out.how = "an arc, the disk rolled along its length";
+        const std::vector<double> v = filteropen(p, f, 0, 0);
+        for (std::size_t k = 0; k < v.size(); ++k)
+            setoff(out, c, extent.start + p.position[k] / c.r, v[k]);
+        return out;
+    }
     const double circumference = twopi * c.r;
     double shorter = 0, longer = f.wavelength;
     if (f.band()) {
@@ -133,7 +157,7 @@ FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
     if (!out.failure.empty()) return out;
     out.how = "an arc, filtered along its length at the cut-off wavelength " + number(longer);
     if (shorter > 0) out.how += " less the one at " + number(shorter);
-    const std::vector<double> v = filteropen(p, shorter, longer);
+    const std::vector<double> v = filteropen(p, f, shorter, longer);
     for (std::size_t k = 0; k < v.size(); ++k)
         setoff(out, c, extent.start + p.position[k] / c.r, v[k]);
     return out;
@@ -142,7 +166,8 @@ FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
 FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
                             const profile::Circle& c, const ProfileFilter& f) {
     FilteredPoints out;
-    if (!profile::spectral()) {
+    const bool spectral = !f.morphological() && f.type != FilterType::spline;
+    if (spectral && !profile::spectral()) {
         out.failure = profile::Unavailable().what();
         return out;
     }
@@ -151,6 +176,8 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
     std::vector<double> v;
     if (f.band()) {
         v = profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave);
+    } else if (f.morphological()) {
+        v = filterclosedsamples(samples.deviation, twopi * c.r, f, 0);
     } else {
         const double cutoff = f.cutoff > 0 ? f.cutoff : twopi * c.r / f.wavelength;
         if (cutoff < 1) {
@@ -158,7 +185,7 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
             return out;
         }
         if (f.cutoff <= 0) out.how = "the cut-off wavelength is " + number(cutoff) + " UPR";
-        v = profile::gaussianfilter(samples.deviation, cutoff);
+        v = filterclosedsamples(samples.deviation, twopi * c.r, f, cutoff);
     }
     if (samples.resampled)
         out.how += std::string(out.how.empty() ? "" : "; ") + "resampled at " + std::to_string(n) +
@@ -185,7 +212,62 @@ FilteredPoints filtercircle(const pointset::Points& points, const ProfileFilter&
 
 } // namespace
 
+std::string filterkind(FilterType type) {
+    switch (type) {
+    case FilterType::robust:
+        return "robust Gaussian (ISO 16610-31)";
+    case FilterType::spline:
+        return "spline (ISO 16610-22)";
+    case FilterType::rc:
+        return "2RC";
+    case FilterType::closing:
+        return "morphological closing";
+    case FilterType::opening:
+        return "morphological opening";
+    case FilterType::gaussian:
+        break;
+    }
+    return "Gaussian";
+}
+
+std::vector<double> filterclosedsamples(const std::vector<double>& deviation, double circumference,
+                                        const ProfileFilter& f, double cutoff) {
+    switch (f.type) {
+    case FilterType::robust:
+        return profile::robustfilter(deviation, cutoff);
+    case FilterType::spline:
+        return profile::splinefilter(deviation, cutoff);
+    case FilterType::rc:
+        return profile::rcfilter(deviation, cutoff);
+    case FilterType::closing:
+    case FilterType::opening: {
+        std::vector<double> position(deviation.size());
+        for (std::size_t k = 0; k < position.size(); ++k)
+            position[k] =
+                circumference * static_cast<double>(k) / static_cast<double>(position.size());
+        return f.type == FilterType::closing
+                   ? profile::closingfilter(position, deviation, f.diskradius, circumference)
+                   : profile::openingfilter(position, deviation, f.diskradius, circumference);
+    }
+    case FilterType::gaussian:
+        break;
+    }
+    return profile::gaussianfilter(deviation, cutoff);
+}
+
 std::string filtername(const ProfileFilter& f, const std::string& unit) {
+    const std::string unitname = unit == defaultunit ? "" : " " + unit;
+    if (f.morphological())
+        return filterkind(f.type) + ", disk radius " + number(f.diskradius) + unitname;
+    if (f.type != FilterType::gaussian && f.any()) {
+        std::string text = filterkind(f.type) + ", cut-off ";
+        if (f.cutoff > 0) text += number(f.cutoff) + " UPR";
+        if (f.wavelength > 0)
+            text += std::string(f.cutoff > 0 ? ", open profiles at the cut-off wavelength "
+                                             : "wavelength ") +
+                    number(f.wavelength) + unitname;
+        return text;
+    }
     std::string text;
     if (f.band())
         text = "Gaussian band-pass, " + number(f.longwave) + " to " + number(f.shortwave) + " UPR";
