@@ -226,6 +226,24 @@ std::vector<double> openingfilter(const std::vector<double>& position,
                                   const std::vector<double>& value, double radius,
                                   double period = 0);
 
+// The areal Gaussian filter of ISO 16610-61 of a surface's deviations z at
+// scattered positions (u[i], v[i]) (a plane's frame, a cylinder's developed
+// surface): at each position the plane a + b du + c dv fitted with the
+// Gaussian weights exp(-pi (d / (alpha cutoff))^2), alpha = sqrt(ln 2 / pi),
+// of the points within one cut-off (d their distance; 50 % transmission of
+// a wave at the cut-off wavelength `cutoff`, above 0), its value there the
+// mean surface's: first-order regression, which keeps a tilted surface to
+// its edges as openfilter keeps a sloping line. A window too thin to tell a
+// tilt (one point, points on a line) gives its weighted mean. `uperiod`
+// above 0 makes u periodic (a cylinder's arc length round its axis, period
+// 2 pi r), distances along u taken round it. The points are found through a
+// grid of cells a cut-off wide: O(n log n + n * the points within a
+// cut-off). Throws std::invalid_argument when the sizes differ, a position
+// or value is not finite, the cut-off is not above 0 or shorter than 1e-12
+// of the extent, or the period is below 0.
+std::vector<double> arealfilter(const std::vector<double>& u, const std::vector<double>& v,
+                                const std::vector<double>& z, double cutoff, double uperiod = 0);
+
 // The harmonic amplitudes, up to maxharmonic, of the closed profile of the
 // points (x[i], y[i]) about `about`, at equal angles (see equalangles).
 struct Harmonics {

@@ -2,7 +2,8 @@
 // what defines it: the transmission of a pure wave (read back by a direct
 // Fourier sum or a least-squares sine), a dense solve of the spline's
 // equations, the Gaussian filter on a clean profile and a spike left out,
-// and a brute-force envelope of the rolled disk.
+// a brute-force envelope of the rolled disk, and the areal filter against a
+// brute force over every pair of points and a sine surface.
 #include "profile/profile.h"
 #include "tests/harness/harness.h"
 
@@ -478,6 +479,99 @@ TEST(MorphFilter, RefusesWhatCannotBeRolledOver) {
     EXPECT_THROW(splineopenfilter({0, 1, 1}, {0, 1, 2}, 1), std::invalid_argument);
     EXPECT_THROW(rcopenfilter({0, 1}, {0, 1}, -1), std::invalid_argument);
     EXPECT_THROW(robustopenfilter({0, 1}, {0}, 1), std::invalid_argument);
+}
+
+// Areal.
+
+// The areal filter by its definition, every pair of points looked at: the
+// plane fitted with the Gaussian weights within a cut-off, by a dense solve.
+std::vector<double> brutearea(const std::vector<double>& u, const std::vector<double>& v,
+                              const std::vector<double>& z, double cutoff, double period) {
+    const double width = std::sqrt(std::log(2.0) / pi) * cutoff;
+    std::vector<double> out;
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        std::vector<std::vector<double>> a(3, std::vector<double>(3, 0.0));
+        std::vector<double> b(3, 0.0);
+        for (std::size_t j = 0; j < z.size(); ++j) {
+            double du = u[j] - u[i];
+            if (period > 0) du -= period * std::round(du / period);
+            const double dv = v[j] - v[i];
+            if (du * du + dv * dv > cutoff * cutoff) continue;
+            const double w = std::exp(-pi * (du * du + dv * dv) / (width * width));
+            const double r[3] = {1, du, dv};
+            for (int p = 0; p < 3; ++p) {
+                for (int q = 0; q < 3; ++q) a[p][q] += w * r[p] * r[q];
+                b[p] += w * r[p] * z[j];
+            }
+        }
+        out.push_back(densesolve(a, b)[0]);
+    }
+    return out;
+}
+
+struct ArealCase {
+    const char* name;
+    double period; // of u; 0: none
+    double cutoff;
+};
+
+void PrintTo(const ArealCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ArealFilterTest : public ::testing::TestWithParam<ArealCase> {};
+
+// Scattered points of a wavy surface: the grid finds every neighbour the
+// brute force does.
+TEST_P(ArealFilterTest, FiltersAsTheBruteForce) {
+    const ArealCase c = GetParam();
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> along(0, c.period > 0 ? c.period : 4), across(0, 3);
+    std::normal_distribution<double> noise(0, 0.01);
+    std::vector<double> u, v, z;
+    for (int i = 0; i < 700; ++i) {
+        u.push_back(along(random)), v.push_back(across(random));
+        z.push_back(0.1 * std::sin(3 * u.back()) * std::cos(2 * v.back()) + 0.2 * v.back() +
+                    noise(random));
+    }
+    EXPECT_LT(maxdifference(arealfilter(u, v, z, c.cutoff, c.period),
+                            brutearea(u, v, z, c.cutoff, c.period)),
+              1e-10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Surfaces, ArealFilterTest,
+                         ::testing::Values(ArealCase{"Plane", 0, 0.5},
+                                           ArealCase{"PlaneCutOffOverTheWidth", 0, 5},
+                                           ArealCase{"Cylinder", 6.28, 0.5},
+                                           ArealCase{"CylinderFewColumns", 1.3, 0.6},
+                                           ArealCase{"CylinderCutOffOverThePeriod", 1.0, 1.5}),
+                         test::namedby([](const ArealCase& c) { return std::string(c.name); }));
+
+// A sine surface on a fine grid passes inside by the Gaussian's
+// exp(-pi (alpha cutoff / wavelength)^2): most of a long wave, little of a
+// short one, half at the cut-off; a tilted plane is kept to its edges.
+TEST(ArealFilter, PassesASineByTheGaussianTransmissionAndKeepsATilt) {
+    const double cutoff = 0.8, alpha = std::sqrt(std::log(2.0) / pi);
+    for (const double wavelength : {3 * cutoff, cutoff, cutoff / 2}) {
+        std::vector<double> u, v, z, tilt;
+        for (int i = 0; i <= 120; ++i)
+            for (int j = 0; j <= 50; ++j) {
+                u.push_back(0.05 * i), v.push_back(0.05 * j);
+                z.push_back(std::sin(2 * pi * u.back() / wavelength));
+                tilt.push_back(0.3 * u.back() - 0.1 * v.back() + 2);
+            }
+        const std::vector<double> mean = arealfilter(u, v, z, cutoff);
+        const double gain = std::exp(-pi * std::pow(alpha * cutoff / wavelength, 2));
+        double worst = 0;
+        for (std::size_t k = 0; k < z.size(); ++k)
+            if (u[k] > cutoff && u[k] < 6 - cutoff && v[k] > cutoff && v[k] < 2.5 - cutoff)
+                worst = std::max(worst, std::abs(mean[k] - gain * z[k]));
+        EXPECT_LT(worst, 1e-3) << wavelength;
+        if (wavelength == cutoff) {
+            EXPECT_NEAR(gain, 0.5, 1e-12);
+        }
+        EXPECT_LT(maxdifference(arealfilter(u, v, tilt, cutoff), tilt), 1e-9);
+    }
 }
 
 } // namespace
