@@ -296,10 +296,21 @@ void setrange(const std::vector<int>& range, PolarOptions& p) {
 void checkfilter(const ResultsOptions& r) {
     if (!r.filter.any() || !r.feature) return;
     const pointset::Feature f = *r.feature;
+    const std::string name = pointset::featurename(f);
+    if (f == pointset::Feature::plane || f == pointset::Feature::cylinder) {
+        if (r.filter.type != FilterType::gaussian || r.filter.cutoff > 0 || r.filter.band())
+            throw CLI::ValidationError("--filter",
+                                       "a " + name +
+                                           " is filtered by the areal "
+                                           "Gaussian filter at a cut-off wavelength in "
+                                           "its length unit: --filter-wavelength alone");
+        return;
+    }
     if (f != pointset::Feature::line && f != pointset::Feature::circle)
-        throw CLI::ValidationError("--filter", "the profiles of circles and lines are filtered, "
+        throw CLI::ValidationError("--filter", "the profiles of circles and lines and the "
+                                               "surfaces of planes and cylinders are filtered, "
                                                "not those of a " +
-                                                   std::string(pointset::featurename(f)));
+                                                   name);
     if (f == pointset::Feature::line && !(r.filter.wavelength > 0) && !r.filter.morphological())
         throw CLI::ValidationError("--filter", "a line is filtered at a cut-off wavelength in "
                                                "its length unit: --filter-wavelength");

@@ -1,9 +1,11 @@
-// The profile of a circle or line filtered and set off from its reference
-// again, so that every criterion can be evaluated on the filtered profile.
+// The profile of a circle or line, or the surface of a plane or cylinder,
+// filtered and set off from its reference again, so that every criterion can
+// be evaluated on the filtered points.
 #include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 
@@ -210,6 +212,88 @@ FilteredPoints filtercircle(const pointset::Points& points, const ProfileFilter&
     return extent.closed ? filterclosed(sorted, c, f) : filterarc(sorted, extent, c, f);
 }
 
+// Two unit vectors across `n` (a unit vector), with n a right-handed frame.
+std::array<std::array<double, 3>, 2> across(const pointset::Vector& n) {
+    // Start from the axis n leans on least, for the sharpest cross product.
+    std::array<double, 3> a = {0, 0, 0};
+    int least = 0;
+    for (int k = 1; k < 3; ++k)
+        if (std::abs(n[k]) < std::abs(n[least])) least = k;
+    a[least] = 1;
+    std::array<double, 3> e1 = {n[1] * a[2] - n[2] * a[1], n[2] * a[0] - n[0] * a[2],
+                                n[0] * a[1] - n[1] * a[0]};
+    const double norm = std::sqrt(e1[0] * e1[0] + e1[1] * e1[1] + e1[2] * e1[2]);
+    for (double& c : e1) c /= norm;
+    const std::array<double, 3> e2 = {n[1] * e1[2] - n[2] * e1[1], n[2] * e1[0] - n[0] * e1[2],
+                                      n[0] * e1[1] - n[1] * e1[0]};
+    return {e1, e2};
+}
+
+double dot3(const std::array<double, 3>& a, const double* b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+// A plane's or cylinder's surface filtered by the areal Gaussian filter:
+// the deviations normal to the least-squares plane at the points' places in
+// its frame, or from the least-squares cylinder at their arc length round
+// the axis (periodic) and position along it, filtered and set off again.
+FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
+                             const ProfileFilter& f) {
+    FilteredPoints out;
+    const std::string name = pointset::featurename(feature);
+    if (f.type != FilterType::gaussian || f.cutoff > 0 || f.band() || !(f.wavelength > 0)) {
+        out.failure = "a " + name + " is filtered by the areal Gaussian filter at a cut-off " +
+                      "wavelength, not in UPR nor by another filter";
+        return out;
+    }
+    const pointset::Reference ls = leastsquaresof(points, feature);
+    if (!ls.found) {
+        out.failure = ls.failure;
+        return out;
+    }
+    const bool cylinder = feature == Feature::cylinder;
+    const auto [e1, e2] = across(ls.direction);
+    const std::array<double, 3> d = {ls.direction[0], ls.direction[1], ls.direction[2]};
+    std::vector<double> u, v, z;
+    for (std::size_t i = 0; i < points.count; ++i) {
+        const double* p = points.data + i * points.stride;
+        const double r[3] = {p[0] - ls.point[0], p[1] - ls.point[1], p[2] - ls.point[2]};
+        if (cylinder) {
+            const double angle = std::atan2(dot3(e2, r), dot3(e1, r));
+            u.push_back(ls.radius * angle);
+            v.push_back(dot3(d, r));
+            z.push_back(std::hypot(dot3(e1, r), dot3(e2, r)) - ls.radius);
+        } else {
+            u.push_back(dot3(e1, r));
+            v.push_back(dot3(e2, r));
+            z.push_back(dot3(d, r));
+        }
+    }
+    const double period = cylinder ? twopi * ls.radius : 0;
+    const double uspan =
+        cylinder ? period
+                 : *std::max_element(u.begin(), u.end()) - *std::min_element(u.begin(), u.end());
+    const double vspan =
+        *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end());
+    if (f.wavelength > std::max(uspan, vspan)) {
+        out.failure = "the cut-off wavelength " + number(f.wavelength) +
+                      " is longer than the surface (" + number(std::max(uspan, vspan)) +
+                      "), so the filter would take the form away: give one at most its extent";
+        return out;
+    }
+    const std::vector<double> mean = profile::arealfilter(u, v, z, f.wavelength, period);
+    out.how = "the areal Gaussian filter (ISO 16610-61)";
+    for (std::size_t i = 0; i < mean.size(); ++i)
+        for (int k = 0; k < 3; ++k) {
+            const double place = cylinder ? v[i] * d[k] + (ls.radius + mean[i]) *
+                                                              (std::cos(u[i] / ls.radius) * e1[k] +
+                                                               std::sin(u[i] / ls.radius) * e2[k])
+                                          : u[i] * e1[k] + v[i] * e2[k] + mean[i] * d[k];
+            out.coordinates.push_back(ls.point[k] + place);
+        }
+    return out;
+}
+
 } // namespace
 
 std::string filterkind(FilterType type) {
@@ -285,6 +369,8 @@ FilteredPoints filterpoints(const pointset::Points& points, Feature feature,
                             const ProfileFilter& filter) {
     if (feature == Feature::line) return filterline(points, filter);
     if (feature == Feature::circle) return filtercircle(points, filter);
+    if (feature == Feature::plane || feature == Feature::cylinder)
+        return filtersurface(points, feature, filter);
     return {{}, "", std::string("a ") + pointset::featurename(feature) + " is not filtered"};
 }
 

@@ -229,6 +229,71 @@ INSTANTIATE_TEST_SUITE_P(
                           sag(1000, 2 * pi * 25 / 120) / 0.002}),
     test::namedby([](const TypeCase& c) { return std::string(c.name); }));
 
+struct SurfaceCase {
+    const char* feature;
+    double wavelength; // of the wave, in cut-offs
+    double tolerance;  // of the root mean square, in the wave's amplitudes
+};
+
+void PrintTo(const SurfaceCase& c, std::ostream* out) {
+    *out << c.feature << " " << c.wavelength;
+}
+
+class SurfaceFilterTest : public ::testing::TestWithParam<SurfaceCase> {};
+
+// A wave across a plane (along x) or round a cylinder (k UPR, constant along
+// the axis) through the areal filter at its Gaussian transmission: the root
+// mean square about the least-squares feature is A g / sqrt 2. The cylinder
+// has no edge across the wave; the plane's edges keep a little more.
+TEST_P(SurfaceFilterTest, PassesAWaveByTheGaussianTransmission) {
+    const SurfaceCase c = GetParam();
+    const double amplitude = 0.002, cutoff = 1.0, radius = 10;
+    const bool cylinder = std::string(c.feature) == "cylinder";
+    std::ostringstream file;
+    file.precision(17);
+    file << "x,y,z\n";
+    if (cylinder) {
+        const double k = std::round(2 * pi * radius / (c.wavelength * cutoff));
+        for (int i = 0; i < 360; ++i)
+            for (int j = 0; j < 8; ++j) {
+                const double t = 2 * pi * i / 360, r = radius + amplitude * std::cos(k * t);
+                file << r * std::cos(t) << "," << r * std::sin(t) << "," << 0.25 * j << "\n";
+            }
+    } else {
+        // Even about the middle, so that the least-squares plane takes no
+        // tilt from the wave.
+        for (int i = -80; i <= 80; ++i)
+            for (int j = 0; j <= 40; ++j) {
+                const double x = 0.05 * i, y = 0.05 * j;
+                file << x << "," << y << ","
+                     << 3 + 0.01 * x + amplitude * std::cos(2 * pi * x / (c.wavelength * cutoff))
+                     << "\n";
+            }
+    }
+    test::Workdir dir;
+    dir.write("s.csv", file.str());
+    const nlohmann::json doc = run({"results", "s.csv", "--feature", c.feature,
+                                    "--filter-wavelength", formatnumber(cutoff, 6), "--json"});
+    ASSERT_FALSE(doc.is_null());
+    EXPECT_EQ(doc["filter"], "Gaussian, cut-off wavelength 1");
+    const double wavelength =
+        cylinder ? 2 * pi * radius / std::round(2 * pi * radius / (c.wavelength * cutoff))
+                 : c.wavelength * cutoff;
+    EXPECT_NEAR(row(doc, "least squares")["q"].get<double>(),
+                amplitude * gain(1 / wavelength, 1 / cutoff) / std::sqrt(2.0),
+                c.tolerance * amplitude);
+}
+
+INSTANTIATE_TEST_SUITE_P(Surfaces, SurfaceFilterTest,
+                         ::testing::Values(SurfaceCase{"cylinder", 4, 1e-3},
+                                           SurfaceCase{"cylinder", 1, 1e-3},
+                                           SurfaceCase{"cylinder", 0.5, 1e-3},
+                                           SurfaceCase{"plane", 4, 0.1},
+                                           SurfaceCase{"plane", 0.5, 0.1}),
+                         test::namedby([](const SurfaceCase& c) {
+                             return std::string(c.feature) + "_" + test::testname(c.wavelength);
+                         }));
+
 // Neither the order of the points nor where the part lies changes the
 // filtered parameters.
 TEST(FilterPoints, TheOrderAndPlaceOfThePointsChangeNothing) {
@@ -351,7 +416,13 @@ INSTANTIATE_TEST_SUITE_P(
     Filters, FilterRefusalTest,
     ::testing::Values(
         Refusal{{"--feature", "plane", "--filter", "50"},
-                "the profiles of circles and lines are filtered, not those of a plane"},
+                "a plane is filtered by the areal Gaussian filter at a cut-off wavelength in its "
+                "length unit: --filter-wavelength alone"},
+        Refusal{{"--feature", "cylinder", "--filter-wavelength", "2", "--filter-type", "spline"},
+                "a cylinder is filtered by the areal Gaussian filter"},
+        Refusal{{"--feature", "sphere", "--filter-wavelength", "2"},
+                "the profiles of circles and lines and the surfaces of planes and cylinders are "
+                "filtered, not those of a sphere"},
         Refusal{{"--feature", "line", "--filter", "50"},
                 "a line is filtered at a cut-off wavelength in its length unit: "
                 "--filter-wavelength"},
@@ -390,7 +461,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--feature", "circle", "--filter-type", "closing", "--disk-radius", "-1"},
                 "is not a positive number"},
         Refusal{{"--feature", "plane", "--filter-type", "closing", "--disk-radius", "1"},
-                "not those of a plane"},
+                "a plane is filtered by the areal Gaussian filter"},
         Refusal{{"--criterion", "mean"},
                 "the criterion is least-squares, minimum-zone, circumscribed or inscribed, not "
                 "'mean'"}),
