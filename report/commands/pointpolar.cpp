@@ -263,7 +263,8 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
                  title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter),
                  chartcaption(o.header, shown.filter), u);
     else
-        drawmap(o, pf, c, svg, title, u);
+        drawmap(o, pf, c, svg, title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter),
+                u);
     errno = 0;
     out << file << ": " << feature << " of " << pf.count() << " points plotted in " << row.file
         << "; form error against each reference (" << pointset::isostem(*o.feature) << "t)\n";

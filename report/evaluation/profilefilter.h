@@ -67,7 +67,9 @@ std::string filterkind(FilterType type);
 std::vector<double> filterclosedsamples(const std::vector<double>& deviation, double circumference,
                                         const ProfileFilter& filter, double cutoff);
 
-// The profile of a circle or line filtered, as points again (x, y a point):
+// The profile of a circle or line, or the surface of a plane or cylinder
+// (profile::arealfilter at the cut-off wavelength, the Gaussian only),
+// filtered, as points again (x, y, and z for a surface, a point):
 // about the least-squares circle or line of the points, the deviations normal
 // to it filtered and set off from it anew. A closed circle is taken at equal
 // angles (profile::equalangles; resampled when its angles are not) and
@@ -79,7 +81,8 @@ std::vector<double> filterclosedsamples(const std::vector<double>& deviation, do
 // that share a position, a band-pass or UPR cut-off for a line, a
 // band-pass or UPR filter without FFTW, a low-pass cut-off wavelength
 // longer than the profile (the line's or arc's length, a closed circle's
-// circumference), which would leave it almost no form.
+// circumference, a surface's larger extent), which would leave it almost no
+// form, a UPR cut-off, a band or another type for a surface.
 struct FilteredPoints {
     std::vector<double> coordinates;
     std::string how;
