@@ -161,11 +161,10 @@ std::vector<double> openfilter(const std::vector<double>& position,
 // already), or after robustiterations passes. Each pass shrinks the change
 // about threefold on a rough profile with a spike: 1e-5 c (c about three
 // standard deviations of the roughness) takes ten or so passes, each of two
-// Gaussian filters. A window whose weights are all
-// 0 keeps its last value. The first mean line is the Gaussian filter's, so
-// that a profile without outliers comes out close to it, and a spike is
-// left out of the mean line instead of being spread over a cut-off. The
-// closed one needs FFTW.
+// Gaussian filters. A window whose weights are all 0 keeps its last value.
+// The first mean line is the Gaussian filter's, so that a profile without
+// outliers comes out close to it, and a spike is left out of the mean line
+// instead of being spread over a cut-off. The closed one needs FFTW.
 constexpr double biweightscale = 4.4478;
 constexpr int robustiterations = 50;
 constexpr double robusttolerance = 1e-5;
@@ -218,8 +217,8 @@ std::vector<double> rcopenfilter(const std::vector<double>& position,
 // Positions as openfilter takes them; `period` above 0 makes the profile
 // periodic (a circle's: positions along the circumference, period its
 // length, the positions spanning less than it; the disk reaches the nearest
-// copy of each point, at most half the period either way). O(n log n + the pairs of
-// points within a disk). Throws std::invalid_argument on the sizes, a
+// copy of each point, at most half the period either way). O(n log n + the
+// pairs of points within a disk). Throws std::invalid_argument on the sizes, a
 // position or value not finite, positions not increasing, a radius not
 // above 0, a period below 0 or not above the positions' span.
 std::vector<double> closingfilter(const std::vector<double>& position,
