@@ -76,6 +76,7 @@ std::vector<double> robustfilter(const std::vector<double>& samples, double cuto
 std::vector<double> robustopenfilter(const std::vector<double>& position,
                                      const std::vector<double>& value, double cutoff) {
     const std::vector<double> first = openfilter(position, value, cutoff);
+    if (value.empty()) return first;
     const Step step = [&](const std::vector<double>& weight, const std::vector<double>& previous) {
         return detail::weightedregression(position, value, weight, cutoff, previous);
     };

@@ -469,7 +469,7 @@ TEST(MorphFilter, FillsANarrowGrooveAndKeepsWhatTheDiskFits) {
     EXPECT_LT(maxdifference(openingfilter(x, z, radius, 4), z), 1e-4);
 }
 
-TEST(MorphFilter, RefusesWhatCannotBeRolledOver) {
+TEST(FilterKinds, RefuseWhatTheyCannotFilterAndTakeNothing) {
     EXPECT_THROW(closingfilter({0, 1}, {0}, 0.1), std::invalid_argument);
     EXPECT_THROW(closingfilter({0, 1}, {0, 0}, 0), std::invalid_argument);
     EXPECT_THROW(closingfilter({0, 0}, {0, 0}, 0.1), std::invalid_argument);
@@ -479,6 +479,13 @@ TEST(MorphFilter, RefusesWhatCannotBeRolledOver) {
     EXPECT_THROW(splineopenfilter({0, 1, 1}, {0, 1, 2}, 1), std::invalid_argument);
     EXPECT_THROW(rcopenfilter({0, 1}, {0, 1}, -1), std::invalid_argument);
     EXPECT_THROW(robustopenfilter({0, 1}, {0}, 1), std::invalid_argument);
+    // Nothing in, nothing out.
+    EXPECT_EQ(robustopenfilter({}, {}, 1), std::vector<double>{});
+    EXPECT_EQ(splineopenfilter({}, {}, 1), std::vector<double>{});
+    EXPECT_EQ(rcopenfilter({}, {}, 1), std::vector<double>{});
+    EXPECT_EQ(closingfilter({}, {}, 1, 2), std::vector<double>{});
+    EXPECT_EQ(arealfilter({}, {}, {}, 1), std::vector<double>{});
+    if (spectral()) { EXPECT_EQ(robustfilter({}, 50), std::vector<double>{}); }
 }
 
 // Areal.
@@ -567,9 +574,7 @@ TEST(ArealFilter, PassesASineByTheGaussianTransmissionAndKeepsATilt) {
             if (u[k] > cutoff && u[k] < 6 - cutoff && v[k] > cutoff && v[k] < 2.5 - cutoff)
                 worst = std::max(worst, std::abs(mean[k] - gain * z[k]));
         EXPECT_LT(worst, 1e-3) << wavelength;
-        if (wavelength == cutoff) {
-            EXPECT_NEAR(gain, 0.5, 1e-12);
-        }
+        if (wavelength == cutoff) { EXPECT_NEAR(gain, 0.5, 1e-12); }
         EXPECT_LT(maxdifference(arealfilter(u, v, tilt, cutoff), tilt), 1e-9);
     }
 }
