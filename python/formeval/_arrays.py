@@ -159,12 +159,18 @@ def text(value: str, what: str) -> str:
 
 
 def centre(value: Any) -> Tuple[float, float]:
-    """A circle's centre (x, y): any pair of real numbers."""
+    """A circle's centre (x, y): any pair of real numbers, or the triple
+    (x, y, None) a circle's Reference.centre gives."""
     try:
-        x, y = value
-    except (TypeError, ValueError):
-        raise TypeError("the centre must be a pair of numbers (x, y)") from None
-    return real(x, "the centre's x"), real(y, "the centre's y")
+        items = tuple(value)
+    except TypeError:
+        items = ()
+    if len(items) == 3 and items[2] is None:
+        items = items[:2]
+    if len(items) != 2:
+        raise TypeError("the centre must be a pair of numbers (x, y), or a circle's "
+                        "Reference.centre (x, y, None)")
+    return real(items[0], "the centre's x"), real(items[1], "the centre's y")
 
 
 _Function = TypeVar("_Function", bound=Callable[..., Any])

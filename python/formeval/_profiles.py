@@ -22,7 +22,8 @@ def spectral() -> bool:
 _PROFILE = _arrays.documented(profile="""points : array_like
         An n x 2 array of any real dtype: the profile, all round.
     centre : (float, float)
-        The circle's centre (x, y).
+        The circle's centre (x, y), or a circle's Reference.centre (x, y,
+        None) as it stands.
     radius : float
         The circle's radius, above 0.""")
 

@@ -143,10 +143,11 @@ void drawpolar(const std::string& path, Format format, const PolarData& data,
                const PolarLayout& layout = {});
 
 // The bar chart of the amplitudes of UPR from .. to (1 .. maxharmonic by
-// default), in the sub-unit.
+// default), in the sub-unit, with the roundness chart's caption (the header
+// line and the filter; none when empty) beneath.
 void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
-                   const std::string& title, const std::string& note, int from = 1,
-                   int to = maxharmonic);
+                   const std::string& title, const std::string& note, const std::string& caption,
+                   int from = 1, int to = maxharmonic);
 
 // One part of a batch's trend: t, p, v, q of its judged reference (NaN:
 // none) and its verdict ("pass", "fail", "undecided"; empty: not judged).

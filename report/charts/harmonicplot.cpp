@@ -14,8 +14,9 @@ constexpr Page page = {800, 460, 80, 30, 80, 60};
 } // namespace
 
 void drawharmonics(const std::string& path, Format format, const Harmonics& h, const Subunit& unit,
-                   const std::string& title, const std::string& note, int from, int to) {
-    Canvas c(path, format, page.width, page.height);
+                   const std::string& title, const std::string& note,
+                   const std::string& captiontext, int from, int to) {
+    Canvas c(path, format, page.width, page.height + (captiontext.empty() ? 0 : captionheight));
     double most = 0;
     const auto first = static_cast<std::size_t>(std::max(from, 1));
     for (std::size_t k = first; k < h.amplitude.size(); ++k)
@@ -56,6 +57,7 @@ void drawharmonics(const std::string& path, Format format, const Harmonics& h, c
     c.text(page.left, 26, title, fitsize(title, 15, page.width - page.left - 10, true),
            Anchor::start, true);
     c.text(page.left, 46, note, fitsize(note, 12, page.width - page.left - 10));
+    caption(c, page.height + 12, page.width, captiontext);
     c.finish();
 }
 

@@ -365,6 +365,8 @@ void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions&
     command.add_option("--criterion", j.criterion, optionhelp(table, "--criterion"))
         ->check(criterionname)
         ->default_str("minimum-zone");
+    command.add_option("--outliers", r.outliers, optionhelp(table, "--outliers"))
+        ->check(CLI::Range(2.0, 100.0));
 }
 
 void applyjudging(const Judging& j, ResultsOptions& r) {
@@ -379,6 +381,10 @@ void applyjudging(const Judging& j, ResultsOptions& r) {
     checkcircle(r.feature, r.filter);
     checkfilter(r);
     r.criterion = *criterionnamed(j.criterion);
+    if (r.outliers > 0 && !r.feature)
+        throw CLI::ValidationError("--outliers", "the outlier rule is for point files "
+                                                 "(--feature); job records are evaluated as "
+                                                 "formeval reads them");
 }
 
 // "--operator" as the header block's label: "Operator".
@@ -658,6 +664,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->needs(harmonicsflag);
     HeaderFields polarheader;
     headeroptions(*polarcommand, "polar", polarheader);
+    polarcommand->add_option("--outliers", p.outliers, optionhelp("polar", "--outliers"))
+        ->check(CLI::Range(2.0, 100.0));
     polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
     polarcommand->add_option("--unit", p.unit, optionhelp("polar", "--unit"))
         ->default_str(defaultunit);
@@ -710,6 +718,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         checkcircle(p.feature, p.filter);
         setrange(harmonicrange, p);
         p.columns = polarpoints.columns;
+        if (p.outliers > 0 && !p.feature)
+            throw CLI::ValidationError("--outliers", "the outlier rule is for point files "
+                                                     "(--feature); job records are drawn as "
+                                                     "formeval reads them");
     } catch (const CLI::ParseError& e) {
         errno = 0;
         // The parser quotes what it refuses whole: a value of a megabyte
@@ -741,7 +753,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         if (status == exitusage) return status; // this formreport cannot draw them
     }
     errno = 0;
-    if (!printchartbatch(out, charted, p.unit)) return status;
+    if (p.progress == ProgressMode::never || !printchartbatch(out, charted, p.unit)) return status;
     return outputwritten(out, err) ? status : std::max(status, exitinput);
 }
 

@@ -44,6 +44,7 @@ struct PolarOptions {
     ProgressMode progress = ProgressMode::automatic;
     std::optional<pointset::Feature> feature; // the input is a point file of this feature
     std::vector<std::string> columns;         // its coordinates' columns (PointColumns)
+    double outliers = 0; // k of a point file's outlier rule (cutoutliers); 0: none
     // Points of a profile drawn at most, its extremes kept (every point is
     // evaluated); the filed report draws fewer to keep its page small.
     std::size_t drawnpoints = 7200;
@@ -93,6 +94,16 @@ int uncertainty(const UncertaintyOptions& options, std::ostream& out, std::ostre
 // the one chosen for them.
 double magnification(const PolarOptions& options, const PolarData& data, const std::string& name,
                      std::ostream& err);
+
+// The harmonics of a circle's closed profile `shown` (filtered when
+// `filtered`) about its least-squares circle `ls`, their bar chart drawn
+// into `bars` (and PNG beside it when asked) with `title` and the chart's
+// `caption`; the row of polar's harmonics table, named `name`, amplitudes in
+// `unit`.
+HarmonicRow drawnharmonics(const PolarOptions& options, const std::string& name, const XY& shown,
+                           const Fit& ls, const Subunit& unit, bool filtered,
+                           const std::string& title, const std::string& caption,
+                           const std::filesystem::path& bars);
 
 // polar for a point file: the chart of its feature, computed on every point.
 int pointpolar(const PolarOptions& options, std::ostream& out, std::ostream& err,

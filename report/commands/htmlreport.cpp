@@ -229,6 +229,7 @@ int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
         p.progress = ProgressMode::never;
         p.drawnpoints = reportdrawnpoints;
         p.filter = o.results.filter;
+        p.outliers = o.results.outliers;
         p.header = o.header;
         polar(p, quiet, quiet);
     }

@@ -175,10 +175,12 @@ XY planepoints(const PointFile& pf) {
 }
 
 // The roundness chart of the circle, its profile decimated when long; a
-// filtered profile drawn over the one measured.
+// filtered profile drawn over the one measured. With --harmonics, the bar
+// chart of a closed profile's harmonics beside it, their table's row into
+// `harmonics`.
 void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& shown,
                 const Charted& c, const fs::path& svg, const std::string& title, std::ostream& err,
-                PlotRow& row) {
+                PlotRow& row, std::vector<HarmonicRow>& harmonics) {
     Evaluated e = c.e;
     PolarData data = polardata(planepoints(shown.points), e);
     PolarLabels labels;
@@ -193,6 +195,17 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& 
     picture(svg, o.png, [&](const std::string& path, Format format) {
         drawpolar(path, format, data, e, labels);
     });
+    if (o.harmonics && data.closed) {
+        fs::path bars = svg;
+        bars.replace_filename(svg.stem().string() + "-harmonics.svg");
+        harmonics.push_back(drawnharmonics(o, printable(svg.stem().string()),
+                                           planepoints(shown.points),
+                                           e.fit(Criterion::leastsquares), labels.deviations,
+                                           !shown.filter.empty(), title, labels.caption, bars));
+    } else if (o.harmonics) {
+        err << "formreport: " << printable(pf.file) << ": no harmonics: the points form an arc, "
+            << "which is no closed profile\n";
+    }
     row.magnification = labels.magnification;
     row.evaluation = std::move(e);
 }
@@ -208,9 +221,9 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
             << "; `formreport results --feature " << name << "` evaluates it\n";
         return exitinput;
     }
-    if (o.harmonics)
-        err << "formreport: " << file << ": --harmonics is for job streams' circle records; "
-            << "the point file's chart is drawn without them\n";
+    if (o.harmonics && *o.feature != Feature::circle)
+        err << "formreport: " << file << ": --harmonics is for circles' profiles; the "
+            << pointset::featurename(*o.feature) << "'s chart is drawn without them\n";
     std::ifstream in;
     if (!openinput(o.input, in, err)) return exitinput;
     PointFile pf;
@@ -219,6 +232,17 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     } catch (const FileError& e) {
         complain(err, e);
         return exitinput;
+    }
+    if (o.outliers > 0) {
+        Outliers cut = cutoutliers(pf.points(), *o.feature, o.outliers);
+        if (!cut.failure.empty()) {
+            err << "formreport: " << file << ": no " << pointset::featurename(*o.feature)
+                << " plotted: the outlier rule cannot be applied: " << cut.failure << "\n";
+            return exitinput;
+        }
+        err << "formreport: " << file << ": "
+            << outliernote(cut, pf.count(), *o.feature, o.outliers, 6) << "\n";
+        pf.coordinates = std::move(cut.kept);
     }
     const FilteredFile shown = filteredfile(o, pf, err);
     FitSet fits = pointsetfits(shown.points.points(), *o.feature, true);
@@ -256,8 +280,9 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     const std::string title = fs::path(o.input).filename().string() + ": " + feature + ", " +
                               std::to_string(pf.count()) + " points";
     PlotRow row{printable(svg.filename().string()), nullptr, 0, Evaluated{}};
+    std::vector<HarmonicRow> harmonics;
     if (*o.feature == Feature::circle)
-        drawcircle(o, pf, shown, c, svg, title, err, row);
+        drawcircle(o, pf, shown, c, svg, title, err, row, harmonics);
     else if (*o.feature == Feature::line)
         drawline(o, shown.points, c, svg,
                  title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter),
@@ -266,6 +291,12 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
         drawmap(o, pf, c, svg, title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter),
                 u);
     errno = 0;
+    // Quiet: the table of the chart is the note of the file written; the
+    // harmonics are results.
+    if (o.progress == ProgressMode::never) {
+        for (const HarmonicRow& h : harmonics) printharmonics(out, h);
+        return outputwritten(out, err) ? exitok : exitinput;
+    }
     out << file << ": " << feature << " of " << pf.count() << " points plotted in " << row.file
         << "; form error against each reference (" << pointset::isostem(*o.feature) << "t)\n";
     for (const Fit& f : c.e.fits)
@@ -274,6 +305,7 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
                 : f.certificate.certified              ? "  certified"
                                                        : "  not certified: " + f.certificate.why)
             << "\n";
+    for (const HarmonicRow& h : harmonics) printharmonics(out, h);
     return outputwritten(out, err) ? exitok : exitinput;
 }
 

@@ -156,6 +156,28 @@ std::vector<double> amplitudes(const std::vector<profile::Harmonic>& spectrum) {
     return out;
 }
 
+} // namespace
+
+HarmonicRow drawnharmonics(const PolarOptions& o, const std::string& name, const XY& shown,
+                           const Fit& ls, const Subunit& unit, bool filtered,
+                           const std::string& title, const std::string& caption,
+                           const fs::path& bars) {
+    HarmonicRow h{name,
+                  profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
+                  unit,
+                  filtered ? cutofftext(o.filter) : "",
+                  spectrum(shown, ls, o),
+                  ranged(o)};
+    if (h.ranged) h.harmonics.amplitude = amplitudes(h.spectrum);
+    picture(bars, o.png, [&](const std::string& path, Format format) {
+        drawharmonics(path, format, h.harmonics, h.unit, title, harmonicnote(h), caption,
+                      o.harmonicsfrom, o.harmonicsto);
+    });
+    return h;
+}
+
+namespace {
+
 int nothingplotted(std::ostream& err, const std::string& file) {
     err << "formreport: " << file << ": nothing plotted: none of its records could be evaluated\n";
     return exitinput;
@@ -332,21 +354,10 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
                 drawpolar(path, format, data, e, labels);
             });
             if (o.harmonics && data.closed) {
-                const Fit& ls = e.fit(Criterion::leastsquares);
-                HarmonicRow h{printable(stemname),
-                              profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
-                              labels.deviations,
-                              labels.filter.empty() ? "" : cutofftext(o.filter),
-                              spectrum(shown, ls, o),
-                              ranged(o)};
-                if (h.ranged) h.harmonics.amplitude = amplitudes(h.spectrum);
-                const fs::path bars = fs::path(o.output) / (stemname + "-harmonics.svg");
-                const std::string title = labels.title;
-                picture(bars, o.png, [&](const std::string& path, Format format) {
-                    drawharmonics(path, format, h.harmonics, h.unit, title, harmonicnote(h),
-                                  o.harmonicsfrom, o.harmonicsto);
-                });
-                harmonicrows.push_back(std::move(h));
+                harmonicrows.push_back(drawnharmonics(
+                    o, printable(stemname), shown, e.fit(Criterion::leastsquares),
+                    labels.deviations, !labels.filter.empty(), labels.title, labels.caption,
+                    fs::path(o.output) / (stemname + "-harmonics.svg")));
             } else if (o.harmonics) {
                 err << "formreport: " << name << ": no harmonics: an arc of " << degrees(data.span)
                     << " is no closed profile\n";
@@ -357,9 +368,11 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
         std::vector<FormRow> formrows = drawforms(o, stream, file, stem, err);
         progress.finish();
         errno = 0;
-        if (!stream.circles.empty())
+        // Quiet: the charts' table is the note of the files written.
+        const bool noted = o.progress != ProgressMode::never;
+        if (noted && !stream.circles.empty())
             printplots(out, file, rows, o.filter.any() ? filtername(o.filter, o.unit) : "");
-        if (!formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
+        if (noted && !formrows.empty()) printforms(out, file, formrows, !stream.circles.empty());
         for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         const bool written = outputwritten(out, err);
         if (charted && !(rows.empty() && formrows.empty())) {

@@ -82,13 +82,23 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
                        std::ostream& err) {
     const std::optional<PointFile> read = readpoints(path, *o.feature, o.columns, o.progress, err);
     if (!read) return false;
-    const PointFile& points = *read;
+    PointFile points = *read;
     results.file = path;
     results.jobs = static_cast<long>(points.count());
     const auto note = [&](const std::string& text) {
         results.notes.push_back(text);
         err << "formreport: " << printable(path) << ": " << text << "\n";
     };
+    if (o.outliers > 0) {
+        Outliers cut = cutoutliers(points.points(), *o.feature, o.outliers);
+        if (!cut.failure.empty()) {
+            note(std::string("no ") + pointset::featurename(*o.feature) +
+                 " evaluated: the outlier rule cannot be applied: " + cut.failure);
+            return true;
+        }
+        note(outliernote(cut, points.count(), *o.feature, o.outliers, 6));
+        points.coordinates = std::move(cut.kept);
+    }
     FilteredPoints filtered;
     if (o.filter.any()) {
         filtered = filterpoints(points.points(), *o.feature, o.filter);

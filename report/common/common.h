@@ -71,7 +71,9 @@ std::string shortitems(std::string_view message);
 std::string xmltext(std::string_view text);
 
 // What a computation said on its console, on one line: runs of blanks and
-// line breaks as one blank, cut after 300 characters.
+// line breaks as one blank, cut after 300 characters. A message said more
+// than once is given once, where first said, with its count
+// ("Coefficient matrix is singular (1000 times)").
 std::string oneline(const std::string& said);
 
 // Numbers.
@@ -124,6 +126,26 @@ Subunit subunit(const std::string& unit, double typical);
 // The name of an axis that carries a length in the coordinate unit `unit`:
 // "x (mm)", or "x (coordinate units)" when none is named.
 std::string withunit(const std::string& name, const std::string& unit);
+
+// What a value is: a length (in the data's unit), relative (a scale error)
+// or an angle (a squareness error, in radians).
+enum class ValueKind { length, relative, angle };
+
+// A number, optionally followed at once by a unit: lengths nm um µm mm cm m
+// in uin µin (converted to `unit`, the data's unit, which must then be one
+// of them), relative ppm ppb % um/m µm/m, angles rad mrad urad µrad um/m
+// arcsec deg. Without a unit: the data's unit, a fraction, radians. Nothing,
+// and `why`, for text that is no finite number or names a unit of another
+// kind.
+std::optional<double> parsevalue(std::string_view text, ValueKind kind, const std::string& unit,
+                                 std::string& why);
+
+// Whether `text` is the name of a unit above ("um", "ppm", "arcsec").
+bool unitword(std::string_view text);
+
+// Whether `text` reads as a value: a number, with or without a unit of any
+// kind, or a unit alone.
+bool readsasvalue(std::string_view text);
 
 // Progress.
 

@@ -124,7 +124,9 @@ Evaluated evaluatepoints(const pointset::Points& points, Feature feature) {
         std::vector<Point> p(points.count);
         for (std::size_t i = 0; i < points.count; ++i)
             p[i] = {points.data[i * points.stride], points.data[i * points.stride + 1], 0};
-        e.largestgap = pointset::largestgap(p, centre->x, centre->y) * 45 / std::atan(1.0);
+        const AngularExtent extent = angularextent(p, centre->x, centre->y);
+        e.largestgap = extent.largestgap * 45 / std::atan(1.0);
+        e.allround = extent.allround;
     }
     markarcs(e);
     markcaps(e, points);

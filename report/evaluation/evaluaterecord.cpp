@@ -3,6 +3,7 @@
 // the ISO parameters of every reference, and the flags a user must see: a
 // result of formeval's that is not the exact optimum, and circumscribing or
 // inscribing circles of points that do not go all round.
+#include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
 
 #include <algorithm>
@@ -36,9 +37,9 @@ double scaleof(const JobRecord& record, Feature feature, Form form) {
 // Largest angular gap in degrees: about the exact minimum-zone centre (or
 // formeval's least-squares centre) for Cartesian circles, about the polar
 // origin for polar ones.
-double gapof(const JobRecord& record, Feature feature, Form form,
-             const std::vector<Measured>& program, const std::vector<Measured>& exact) {
-    if (feature != Feature::circle) return notapplicable;
+AngularExtent gapof(const JobRecord& record, Feature feature, Form form,
+                    const std::vector<Measured>& program, const std::vector<Measured>& exact) {
+    if (feature != Feature::circle) return {notapplicable, true};
     const double degree = std::atan(1.0) / 45.0;
     std::vector<Point> p;
     double cx = 0;
@@ -55,11 +56,13 @@ double gapof(const JobRecord& record, Feature feature, Form form,
                 if (!centre && (m.reference.criterion == Criterion::minimumzone ||
                                 m.reference.criterion == Criterion::leastsquares))
                     centre = &m.reference;
-        if (!centre) return notapplicable;
+        if (!centre) return {notapplicable, true};
         cx = centre->x;
         cy = centre->y;
     }
-    return pointset::largestgap(p, cx, cy) / degree;
+    AngularExtent e = angularextent(p, cx, cy);
+    e.largestgap /= degree;
+    return e;
 }
 
 const Measured* find(const std::vector<Measured>& fits, Criterion criterion) {
@@ -122,7 +125,9 @@ Evaluated evaluaterecord(const JobRecord& record) {
     FitSet exact = exactfits(record, e.feature, e.form, computed);
     e.notes = program.notes;
     e.notes.insert(e.notes.end(), exact.notes.begin(), exact.notes.end());
-    e.largestgap = gapof(record, e.feature, e.form, program.fits, exact.fits);
+    const AngularExtent extent = gapof(record, e.feature, e.form, program.fits, exact.fits);
+    e.largestgap = extent.largestgap;
+    e.allround = extent.allround;
     const bool arc = e.largestgap >= fullturn / 2;
     const double scale = scaleof(record, e.feature, e.form);
 
@@ -151,6 +156,19 @@ Evaluated evaluaterecord(const JobRecord& record) {
             e.fits.push_back(r);
         }
     }
+    return e;
+}
+
+AngularExtent angularextent(const std::vector<pointset::Point>& points, double cx, double cy) {
+    AngularExtent e;
+    e.largestgap = pointset::largestgap(points, cx, cy);
+    std::vector<double> x, y;
+    for (const pointset::Point& q : points) {
+        x.push_back(q[0]);
+        y.push_back(q[1]);
+    }
+    e.allround = e.largestgap < std::acos(-1.0) &&
+                 profile::profileextent(profile::profileabout(x, y, {cx, cy, 1})).closed;
     return e;
 }
 

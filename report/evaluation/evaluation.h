@@ -102,6 +102,10 @@ struct Evaluated {
     // exact minimum-zone centre (the polar origin for job 2000), in degrees;
     // the points go all round when it is below 180.
     double largestgap = notapplicable;
+    // Circles: whether the points go all round as the charts see them
+    // (profile::profileextent: no gap beyond both twice the median one and
+    // 30 degrees, and none of 180 degrees or more); otherwise an arc.
+    bool allround = true;
     std::vector<Fit> fits;          // in table order, each program row before its exact one
     std::vector<std::string> notes; // references left out, and why
     std::string failure;            // why no reference could be computed
@@ -193,10 +197,43 @@ std::vector<double> cartesian(const JobRecord& record);
 // circle's largest gap about its minimum-zone centre.
 Evaluated evaluatepoints(const pointset::Points& points, pointset::Feature feature);
 
+// The largest angular gap of the points about (cx, cy), in radians, and
+// whether they go all round as the charts see them (Evaluated::allround).
+struct AngularExtent {
+    double largestgap = 0;
+    bool allround = true;
+};
+AngularExtent angularextent(const std::vector<pointset::Point>& points, double cx, double cy);
+
 // One pointset reference of `count` points as a point file's evaluation of
 // that one reference (record.ordinal 1), its circle's largest gap in degrees
 // given (NaN: not known).
 Evaluated pointsetreference(const pointset::Reference& r, std::size_t count, double largestgap);
+
+// The outlier rule of point files, off unless asked: a point is an outlier
+// when its deviation from the least-squares feature lies more than `k`
+// robust standard deviations (1.4826 times the median absolute deviation
+// from the median, at least the coordinates' rounding) from the median
+// deviation; the feature is fitted again to the points kept, and the rule
+// applied again to all of them, until the points kept do not change (at
+// most outlierrounds times). A spike or a dust particle goes; the form
+// stays, a lobe's deviations lying within about 1.1 of them from the median.
+constexpr int outlierrounds = 10;
+struct Outliers {
+    std::vector<double> kept;         // the points kept, as given
+    std::vector<std::size_t> removed; // of the outliers, from 0, in file order
+    std::vector<double> deviations;   // of the outliers, from the last feature
+    double scale = 0;                 // the robust standard deviation
+    std::string failure;              // why the rule could not be applied
+};
+Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, double k);
+
+// What the rule did, for a note: "2 of 3600 points removed as outliers
+// (deviation from the median beyond 4 robust standard deviations, 0.000123,
+// about the least-squares circle): point 17 (+0.0213), point 1800
+// (-0.0101)"; the first ten named.
+std::string outliernote(const Outliers& o, std::size_t count, pointset::Feature feature, double k,
+                        int digits);
 
 // Adds the pointset rows of a job record's points after its own rows (the
 // record's points still in it); what cannot be evaluated goes to notes. With

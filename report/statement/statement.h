@@ -17,26 +17,8 @@ namespace formeval::report {
 
 // Values with units.
 
-// What a contribution's value is: a length (in the data's unit), relative
-// (a scale error) or an angle (a squareness error, in radians).
-enum class ValueKind { length, relative, angle };
+// What a contribution's value is (see ValueKind).
 ValueKind kindof(uncertainty::Acts acts);
-
-// A number, optionally followed at once by a unit: lengths nm um µm mm cm m
-// in uin µin (converted to `unit`, the data's unit, which must then be one
-// of them), relative ppm ppb % um/m µm/m, angles rad mrad urad µrad um/m
-// arcsec deg. Without a unit: the data's unit, a fraction, radians. Nothing,
-// and `why`, for text that is no finite number or names a unit of another
-// kind.
-std::optional<double> parsevalue(std::string_view text, ValueKind kind, const std::string& unit,
-                                 std::string& why);
-
-// Whether `text` is the name of a unit above ("um", "ppm", "arcsec").
-bool unitword(std::string_view text);
-
-// Whether `text` reads as a value: a number, with or without a unit of any
-// kind, or a unit alone.
-bool readsasvalue(std::string_view text);
 
 // "ACTS DISTRIBUTION VALUE [NAME...]": where it acts (uncertainty::actsname:
 // coordinates, x, normal, scale, offset-x, squareness-xy ...), the

@@ -63,7 +63,7 @@ Layout layout(Feature f, bool tolerance) {
 
 std::string flags(const Fit& r, int digits) {
     if (r.criterion == Criterion::leastsquares) return "";
-    std::string text = r.arc ? "arc; " : "";
+    std::string text = r.arc ? "arc; " : r.cap ? "cap; " : "";
     if (r.certificate.certified) return text + "certified";
     return text + "not certified: " + r.certificate.why + " [" +
            formatnumber(r.certificate.lower, digits) + ", " +
@@ -94,13 +94,6 @@ void table(std::ostream& out, const Evaluated& e, const ResultsOptions& o) {
     for (const Fit& r : e.fits)
         if (r.source == Source::pointset) rows.push_back(cells(l, e, r, options, o.digits));
     printaligned(out, l.heads, l.numeric, rows);
-}
-
-std::string span(const Evaluated& e) {
-    if (std::isnan(e.largestgap)) return "";
-    const std::string gap = "largest gap " + formatnumber(e.largestgap, 4) + " degrees";
-    if (e.largestgap < 180) return ", all round (" + gap + ")";
-    return ", an arc of " + formatnumber(360 - e.largestgap, 4) + " degrees (" + gap + ")";
 }
 
 } // namespace
@@ -134,7 +127,7 @@ void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
         const std::size_t left = file.notes.size();
         out << "\n" << file.file << ": " << file.jobs << (file.jobs == 1 ? " point" : " points");
         for (const Evaluated& e : file.records)
-            out << ", " << pointset::featurename(e.feature) << span(e);
+            out << ", " << pointset::featurename(e.feature) << extentphrase(e);
         if (left > 0)
             out << "; " << left << (left == 1 ? " note" : " notes") << " on standard error";
         out << "\n";

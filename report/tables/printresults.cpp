@@ -103,18 +103,11 @@ std::vector<std::string> cells(const std::vector<Column>& heads, const Evaluated
     return c;
 }
 
-std::string span(const Evaluated& e) {
-    if (std::isnan(e.largestgap)) return "";
-    const std::string gap = "largest gap " + formatnumber(e.largestgap, 4) + " degrees";
-    if (e.largestgap < 180) return ", all round (" + gap + ")";
-    return ", an arc of " + formatnumber(360 - e.largestgap, 4) + " degrees (" + gap + ")";
-}
-
 void record(std::ostream& out, const std::string& file, const Evaluated& e,
             const ResultsOptions& o) {
     const std::optional<double> tolerance = tolerancefor(o, e);
     out << "\njob " << e.record.ordinal << " (line " << e.record.line << "): code " << e.record.job
-        << ", " << shapename(e) << ", " << e.record.numpt << " points" << span(e) << "\n";
+        << ", " << shapename(e) << ", " << e.record.numpt << " points" << extentphrase(e) << "\n";
     const std::vector<Column> heads = columns(e.feature, tolerance.has_value());
     const RowOptions options = rowoptions(o, e, false);
     std::vector<std::vector<std::string>> rows;
@@ -180,6 +173,15 @@ void printresults(std::ostream& out, const std::vector<FileResults>& files,
         for (const Evaluated& e : file.records) record(out, file.file, e, options);
     }
     printbatch(out, files, options);
+}
+
+std::string extentphrase(const Evaluated& e) {
+    const bool cap = std::any_of(e.fits.begin(), e.fits.end(), [](const Fit& f) { return f.cap; });
+    if (cap) return ", a cap (all its points on one side of a plane through its centre)";
+    if (std::isnan(e.largestgap)) return "";
+    const std::string gap = "largest gap " + formatnumber(e.largestgap, 4) + " degrees";
+    if (e.allround && e.largestgap < 180) return ", all round (" + gap + ")";
+    return ", an arc of " + formatnumber(360 - e.largestgap, 4) + " degrees (" + gap + ")";
 }
 
 } // namespace formeval::report

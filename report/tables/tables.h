@@ -116,6 +116,7 @@ struct ResultsOptions {
     ProfileFilter filter;                         // of circles and lines; none by default
     Criterion criterion = Criterion::minimumzone; // of the verdicts
     std::string trend;                            // the trend chart's SVG file; empty: none
+    double outliers = 0; // k of point files' outlier rule (cutoutliers); 0: none
 };
 
 // Reads "VALUE", "CODE=VALUE" or "FEATURE=VALUE" into the options; an error
@@ -153,6 +154,12 @@ constexpr const char* orthogonaltext =
 void printaligned(std::ostream& out, const std::vector<std::string>& heads,
                   const std::vector<bool>& numeric,
                   const std::vector<std::vector<std::string>>& rows);
+
+// Where a record's points lie, after its heading: ", all round (largest gap
+// G degrees)" or ", an arc of A degrees (...)" for a circle, as the charts
+// see it (Evaluated::allround); ", a cap (...)" for a sphere's points on one
+// side of a plane through its centre; "" otherwise.
+std::string extentphrase(const Evaluated& e);
 
 // The pointset rows of a record as a table of their own under a line that
 // says how they measure; nothing when it has none.

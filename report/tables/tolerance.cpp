@@ -1,14 +1,33 @@
 // The tolerances of the form error the results are judged against.
 #include "report/tables/tables.h"
 
+#include <cctype>
 #include <cmath>
 
 namespace formeval::report {
 
+namespace {
+
+// Whether `text` is a number followed by a word: a value with a unit, right
+// or wrong, whose own message says more than the general one.
+bool withunit(const std::string& text) {
+    std::size_t end = text.size();
+    while (end > 0 && !std::isdigit(static_cast<unsigned char>(text[end - 1])) &&
+           text[end - 1] != '.')
+        --end;
+    return end > 0 && end < text.size() && parsenumber(text.substr(0, end));
+}
+
+} // namespace
+
 std::string addtolerance(const std::string& text, ResultsOptions& options) {
     const std::size_t equals = text.find('=');
     const std::string value = equals == std::string::npos ? text : text.substr(equals + 1);
-    const auto tolerance = parsenumber(value);
+    // A bare number is in the data's unit; one with a unit (6um) is
+    // converted to it, which needs the data's unit named with --unit.
+    std::string why;
+    const std::optional<double> tolerance = parsevalue(value, ValueKind::length, options.unit, why);
+    if (!tolerance && withunit(value)) return "'" + shortitem(text) + "': " + why;
     if (!tolerance || *tolerance < 0)
         return "'" + shortitem(text) +
                "': a tolerance is a number of at least 0, for every job or as "

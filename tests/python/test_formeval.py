@@ -89,10 +89,22 @@ def test_rows_are_formreports_json_rows(tmp_path, feature):
         assert ours == row, method
 
 
+def arc_of(degrees, n):
+    t = np.radians(degrees) * np.arange(n) / (n - 1)
+    return np.column_stack([25 * np.cos(t), 25 * np.sin(t)])
+
+
 def program_cases():
     circle = make_points("circle", 24)
+    octagon = np.array([[10, 0], [7, 7], [0, 10], [-7, 7], [-10, 0], [-7, -7], [0, -10],
+                        [7.1, -7]], dtype=float)
     return [
         ("circle", 2500, circle, lambda p, m: formeval.circle(p, m)),
+        # Points on which formeval's fits stop or say they are not the
+        # optimum: `fitted` and the numbers still as formreport gives them.
+        ("short arc", 2500, arc_of(0.01, 4), lambda p, m: formeval.circle(p, m)),
+        ("arc", 2500, arc_of(2, 12), lambda p, m: formeval.circle(p, m)),
+        ("octagon", 2500, octagon, lambda p, m: formeval.circle(p, m)),
         ("line", 1000, make_points("line", 30), lambda p, m: formeval.straightness(p, m)),
         ("plane", 3000, make_points("plane"), lambda p, m: formeval.flatness(p, m)),
     ]
@@ -285,6 +297,12 @@ def test_harmonics_and_filter_by_hand():
     assert np.allclose(d, expect, atol=1e-12)
     with pytest.raises(ValueError, match="radius above 0"):
         formeval.harmonics(points, (0, 0), 0)
+    # A circle's reference as it stands is a centre the profile functions take.
+    ls = formeval.evaluate(points, "circle", "least squares")
+    assert ls.centre[2] is None
+    for function in (lambda c: formeval.harmonics(points, c, ls.radius).amplitude,
+                     lambda c: formeval.gaussian_filter(points, c, ls.radius, 50).points):
+        assert np.array_equal(function(ls.centre), function(ls.centre[:2]))
 
 
 def test_harmonic_spectrum_band_pass_and_open_filter_by_hand():

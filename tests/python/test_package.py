@@ -210,6 +210,7 @@ WRONG = [
     ("to_dict unit a number", lambda p: formeval.evaluate(p, "circle", "least squares")
      .to_dict(unit=1)),
     ("centre one number", lambda p: formeval.harmonics(p, 1.0, 5)),
+    ("centre a sphere's", lambda p: formeval.harmonics(p, (1.0, -2.0, 0.0), 5)),
     ("first a float", lambda p: formeval.harmonic_spectrum(p, (1, -2), 5, first=1.5)),
     ("cut-off text", lambda p: formeval.open_filter(p[:, 0], p[:, 1], "8")),
 ]

@@ -173,6 +173,27 @@ TEST(Formatlabel, DecimalValuesAgainstIntegerRounding) {
     }
 }
 
+// What a computation said, on one line: blanks squeezed; a message said
+// again and again (an unended one runs into the next) given once with its
+// count, where first said; without such a message the text as said.
+TEST(Oneline, FoldsAMessageSaidAgain) {
+    std::string thousand;
+    for (int k = 0; k < 1000; ++k) thousand += "Coefficient matrix is singular";
+    const std::pair<std::string, std::string> cases[] = {
+        {"  The fit\n of stage 1 met\t a wall \n", "The fit of stage 1 met a wall"},
+        // Said once each: as said.
+        {"Coefficient matrix is singularThe fit of stage 1 met a wall",
+         "Coefficient matrix is singularThe fit of stage 1 met a wall"},
+        {thousand + "ntri=21\nContinue?Y/N\n",
+         "Coefficient matrix is singular (1000 times) ntri=21 Continue?Y/N"},
+        {"a\nb\na\n", "a (2 times) b"},
+        {"", ""}};
+    for (const auto& [said, line] : cases) EXPECT_EQ(oneline(said), line) << said;
+    std::string long1;
+    for (int k = 0; k < 100; ++k) long1 += "stage " + std::to_string(k) + "\n";
+    EXPECT_EQ(oneline(long1).size(), 304u);
+}
+
 TEST(Withunit, NamesTheUnitOrSaysTheCoordinates) {
     EXPECT_EQ(withunit("x", "mm"), "x (mm)");
     EXPECT_EQ(withunit("position along the line", "\u00b5m"), "position along the line (\u00b5m)");

@@ -422,5 +422,57 @@ TEST(PointPolar, OpenProfilesAndPlanesAtAWavelength) {
                      "most its extent\n");
 }
 
+// A point file's circle has its harmonics as a job record of the same
+// points has them: the same table, and a bar chart under the roundness
+// chart's header line. An arc has none, and says why.
+TEST(PointPolar, HarmonicsOfAPointFileAsOfAJobRecord) {
+    std::ostringstream file, job;
+    file.precision(17);
+    job.precision(17);
+    file << "x,y\n";
+    job << "2500 720 0.000001\n";
+    for (int i = 0; i < 720; ++i) {
+        const double t = 2 * pi * i / 720;
+        const double r = 25 + 0.002 * std::cos(3 * t) + 0.0005 * std::cos(20 * t + 1);
+        file << r * std::cos(t) << "," << r * std::sin(t) << "\n";
+        job << r * std::cos(t) << " " << r * std::sin(t) << "\n";
+    }
+    test::Workdir dir;
+    dir.write("ring.csv", file.str());
+    dir.write("ring.txt", job.str());
+    dir.write("arc.csv", "x,y\n10,0\n7.07,7.07\n0,10.001\n-7.07,7.07\n-10,0.001\n");
+    const auto harmonics = [](const std::string& out, const std::string& name) {
+        // The amplitudes; the phases of the dominant line differ in the
+        // rounding of the two least-squares centres (1e-12 degrees).
+        const std::size_t at = out.find("\n" + name + ": Harmonic amplitudes");
+        if (at == std::string::npos) return std::string();
+        const std::size_t from = out.find('\n', at + 1);
+        return out.substr(from, out.find("dominant: ", from) - from);
+    };
+    for (const bool quiet : {false, true}) {
+        std::vector<std::string> args = {"polar", "ring.csv",    "--feature", "circle", "--unit",
+                                         "mm",    "--harmonics", "--part",    "shaft 7"};
+        if (quiet) args.push_back("-q");
+        const test::ReportOutcome o = test::report(args);
+        ASSERT_EQ(o.status, exitok) << o.err;
+        const test::ReportOutcome j =
+            test::report({"polar", "ring.txt", "--unit", "mm", "--harmonics"});
+        const std::string ours = harmonics(o.out, "ring-circle");
+        ASSERT_FALSE(ours.empty()) << o.out;
+        EXPECT_EQ(ours, harmonics(j.out, "ring-job1-2500")) << j.out;
+        EXPECT_NE(ours.find("\n  3  2.000"), std::string::npos) << ours;
+    }
+    for (const fs::path& bars :
+         {dir.path() / "ring-circle-harmonics.svg", dir.path() / "ring-job1-2500-harmonics.svg"})
+        EXPECT_TRUE(hastext(test::parsesvg(bars), "Filter: none")) << bars;
+    EXPECT_TRUE(hastext(test::parsesvg(dir.path() / "ring-circle-harmonics.svg"), "shaft 7"));
+    const test::ReportOutcome arc =
+        test::report({"polar", "arc.csv", "--feature", "circle", "--harmonics"});
+    EXPECT_EQ(arc.status, exitok) << arc.err;
+    EXPECT_NE(arc.err.find("arc.csv: no harmonics: the points form an arc"), std::string::npos)
+        << arc.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "arc-circle-harmonics.svg"));
+}
+
 } // namespace
 } // namespace formeval::report

@@ -358,8 +358,100 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"OrthogonalWithFeature",
                    {"results", "good.csv", "--feature", "circle", "--orthogonal"},
                    exitusage,
-                   "--feature excludes --orthogonal"}),
+                   "--feature excludes --orthogonal"},
+        StatusCase{"OutliersOfAJobStream",
+                   {"results", "refused.txt", "--outliers", "4"},
+                   exitusage,
+                   "the outlier rule is for point files (--feature)"},
+        StatusCase{"OutliersBelowTwo",
+                   {"results", "good.csv", "--feature", "circle", "--outliers", "1"},
+                   exitusage,
+                   "--outliers"}),
     test::namedby([](const StatusCase& c) { return std::string(c.name); }));
+
+struct OutlierCase {
+    const char* name;
+    const char* feature;
+    int dimension;
+    std::vector<int> spikes; // points (from 0) raised by 0.2, 20 times the form
+};
+
+class OutlierTest : public ::testing::TestWithParam<OutlierCase> {};
+
+// 360 points of a form of 0.01 (lobes or waves) and a few spikes of 0.2:
+// --outliers 4 removes the spikes and nothing else, says so with the point
+// numbers, and leaves every criterion's form error that of the points
+// without the spikes (a brute-force check: the same file with the spikes
+// deleted). Without the option nothing goes.
+TEST_P(OutlierTest, RemovesTheSpikesAndSaysWhich) {
+    const OutlierCase& c = GetParam();
+    Points all, clean;
+    for (int i = 0; i < 360; ++i) {
+        const double t = 2 * pi * i / 360;
+        const double form = 0.005 * std::cos(3 * t) + 0.002 * std::sin(17 * t);
+        const bool spike = std::count(c.spikes.begin(), c.spikes.end(), i) > 0;
+        const double d = form + (spike ? 0.2 : 0);
+        std::array<double, 3> q{};
+        if (std::string(c.feature) == "circle")
+            q = {40 + (25 + d) * std::cos(t), -12 + (25 + d) * std::sin(t), 0};
+        else if (std::string(c.feature) == "line")
+            q = {i * 0.1 + d * 0.6, i * 0.1 * 0.75 - d * 0.8, 0};
+        else
+            q = {(i % 20) * 1.0, (i / 20) * 1.0, 5 + d};
+        all.push_back(q);
+        if (!spike) clean.push_back(q);
+    }
+    test::Workdir dir;
+    const std::string header = c.dimension == 3 ? "x,y,z" : "x,y";
+    dir.write("spiked.csv", csv(all, c.dimension, header));
+    dir.write("clean.csv", csv(clean, c.dimension, header));
+    const auto rows = [&](const char* file, bool rule) {
+        std::vector<std::string> args = {"results", file, "--feature", c.feature, "--json"};
+        if (rule) args.insert(args.end(), {"--outliers", "4"});
+        const test::ReportOutcome o = test::report(args);
+        EXPECT_EQ(o.status, exitok) << o.err;
+        return std::make_pair(nlohmann::json::parse(o.out), o.err);
+    };
+    const auto [cut, said] = rows("spiked.csv", true);
+    const auto [expected, nothing] = rows("clean.csv", false);
+    EXPECT_NE(said.find("spiked.csv: " + std::to_string(c.spikes.size()) +
+                        " of 360 points removed as outliers (deviation from the median beyond 4 "
+                        "robust standard deviations, "),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find(std::string(", about the least-squares ") + c.feature + "): point " +
+                        std::to_string(c.spikes[0] + 1) + " ("),
+              std::string::npos)
+        << said;
+    for (const int spike : c.spikes)
+        EXPECT_NE(said.find("point " + std::to_string(spike + 1) + " ("), std::string::npos);
+    ASSERT_EQ(cut["rows"].size(), expected["rows"].size());
+    for (std::size_t k = 0; k < cut["rows"].size(); ++k) {
+        EXPECT_EQ(cut["rows"][k]["points"], 360 - static_cast<int>(c.spikes.size()));
+        EXPECT_NEAR(cut["rows"][k]["t"].get<double>(), expected["rows"][k]["t"].get<double>(), 1e-9)
+            << cut["rows"][k]["method"];
+    }
+    // The chart is of the points kept: its form errors are the clean file's.
+    const auto charted = [&](const char* file, bool rule) {
+        std::vector<std::string> args = {"polar", file, "--feature", c.feature, "-o", "out"};
+        if (rule) args.insert(args.end(), {"--outliers", "4"});
+        const test::ReportOutcome o = test::report(args);
+        EXPECT_EQ(o.status, exitok) << o.err;
+        return o.out.substr(o.out.find('\n'));
+    };
+    EXPECT_EQ(charted("spiked.csv", true), charted("clean.csv", false));
+    const auto [kept, quiet] = rows("clean.csv", true);
+    EXPECT_NE(quiet.find("0 of " + std::to_string(360 - c.spikes.size()) + " points removed"),
+              std::string::npos)
+        << quiet;
+}
+
+INSTANTIATE_TEST_SUITE_P(Features, OutlierTest,
+                         ::testing::Values(OutlierCase{"Circle", "circle", 2, {17}},
+                                           OutlierCase{"CircleTwo", "circle", 2, {5, 200}},
+                                           OutlierCase{"Line", "line", 2, {100}},
+                                           OutlierCase{"Plane", "plane", 3, {33, 34, 300}}),
+                         test::namedby([](const OutlierCase& c) { return std::string(c.name); }));
 
 } // namespace
 } // namespace formeval::report

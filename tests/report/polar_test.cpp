@@ -472,7 +472,7 @@ TEST(Polar, TableColumnsNeverRunTogether) {
     std::string jobs;
     for (int i = 1; i < 100000; ++i) jobs += "0\n";
     dir.write("jobs.txt", jobs + "2600 " + test::alternating(36, 2.4e-6));
-    const test::ReportOutcome o = test::report({"polar", "jobs.txt", "-q"});
+    const test::ReportOutcome o = test::report({"polar", "jobs.txt"});
     ASSERT_EQ(o.status, exitok) << o.err;
     std::istringstream table(o.out);
     std::string heading, header, row;
@@ -704,6 +704,29 @@ TEST(Canvas, DrawsNothingThatIsNotFinite) {
     EXPECT_EQ(svg.find("inf"), std::string::npos);
     EXPECT_EQ(svg.find("nan"), std::string::npos);
     EXPECT_EQ(test::parsesvg(path).all("path").size(), 1u);
+}
+
+// -q leaves standard output empty: the charts' table is the note of the
+// files written, for job streams, point files and a batch alike; the
+// charts are drawn all the same.
+TEST(Polar, QuietWritesNothingButTheCharts) {
+    test::Workdir dir;
+    dir.write("jobs.txt", "2500 " + test::alternating(360, 0.003));
+    dir.write("ring.csv", "x,y\n1,0\n0,1\n-1,0\n0,-1.001\n0.7,0.7\n");
+    dir.write("ring2.csv", "x,y\n1,0\n0,1.002\n-1,0\n0,-1.001\n0.7,0.7\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"polar", "jobs.txt", "-o", "out"},
+          {"polar", "ring.csv", "ring2.csv", "--feature", "circle", "-o", "out"}}) {
+        std::vector<std::string> quiet = args;
+        quiet.push_back("-q");
+        const test::ReportOutcome loud = test::runreport(args, dir.path());
+        const test::ReportOutcome o = test::runreport(quiet, dir.path());
+        ASSERT_EQ(o.status, exitok) << o.err;
+        EXPECT_FALSE(loud.out.empty()) << args[1];
+        EXPECT_EQ(o.out, "") << args[1];
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "out" / "jobs-job1-2500.svg"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "out" / "ring2-circle.svg"));
 }
 
 // A picture is written under a name of its own and renamed when whole: a

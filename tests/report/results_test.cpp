@@ -337,18 +337,24 @@ TEST_P(ToleranceTest, PassOrFailPerRow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, ToleranceTest,
-    ::testing::Values(ToleranceCase{"none", {}, ".........."},
-                      ToleranceCase{"everyjob", {"--tolerance", "2.2"}, "fppppppppp"},
-                      ToleranceCase{"onecodefirst",
-                                    {"--tolerance", "1000=3", "--tolerance", "0.015"},
-                                    "pppfffffff"},
-                      ToleranceCase{"onecodeonly", {"--tolerance", "2600=0.05"}, "...ppppppp"}),
+    ::testing::Values(
+        ToleranceCase{"none", {}, ".........."},
+        ToleranceCase{"everyjob", {"--tolerance", "2.2"}, "fppppppppp"},
+        ToleranceCase{
+            "onecodefirst", {"--tolerance", "1000=3", "--tolerance", "0.015"}, "pppfffffff"},
+        ToleranceCase{"onecodeonly", {"--tolerance", "2600=0.05"}, "...ppppppp"},
+        ToleranceCase{"withaunit", {"--unit", "mm", "--tolerance", "2200um"}, "fppppppppp"},
+        ToleranceCase{
+            "onecodewithaunit", {"--unit", "in", "--tolerance", "2600=0.05in"}, "...ppppppp"},
+        ToleranceCase{
+            "convertedfromaunit", {"--unit", "um", "--tolerance", "0.0022mm"}, "fppppppppp"}),
     [](const ::testing::TestParamInfo<ToleranceCase>& info) {
         return std::string(info.param.name);
     });
 
 TEST(Results, RefusesAToleranceThatIsNone) {
-    for (const char* bad : {"-1", "abc", "9999=1", "1000=x", "nan"}) {
+    // A unit needs the data's unit named, and must be a length.
+    for (const char* bad : {"-1", "abc", "9999=1", "1000=x", "nan", "6um", "6ppm", "-2um"}) {
         const test::ReportOutcome o = test::report({"results", "jobs.txt", "--tolerance", bad});
         EXPECT_EQ(o.status, exitusage) << bad;
         EXPECT_NE(o.err.find("--tolerance"), std::string::npos) << o.err;

@@ -583,7 +583,7 @@ INSTANTIATE_TEST_SUITE_P(
             "SummaryToAFullDevice", {"summary", "r.txt"}, "/dev/full", "No space left on device"},
         UnwritableCase{"SummaryClosed", {"summary", "r.txt"}, "-", "Bad file descriptor"},
         UnwritableCase{
-            "PolarToAFullDevice", {"polar", "j.txt", "-q"}, "/dev/full", "No space left on device"},
+            "PolarToAFullDevice", {"polar", "j.txt"}, "/dev/full", "No space left on device"},
         UnwritableCase{
             "HelpToAFullDevice", {"summary", "--help"}, "/dev/full", "No space left on device"},
         // A reader that has gone (formreport ... | head -1) is a write error,

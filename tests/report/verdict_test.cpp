@@ -172,6 +172,48 @@ INSTANTIATE_TEST_SUITE_P(Arcs, ArcVerdictTest,
                              return c.criterion + std::to_string(int(c.degrees)) + "Degrees";
                          }));
 
+struct ExtentCase {
+    double degrees; // of arc the points span, 41 of them; 360: 40 all round
+    bool job;       // a job record of the Cartesian circle job, else a point file
+    const char* phrase;
+};
+
+class ExtentTest : public ::testing::TestWithParam<ExtentCase> {};
+
+// The heading says where the points lie as the chart draws them: an arc of
+// 200 degrees is an arc, not "all round" for a gap below 180 degrees.
+TEST_P(ExtentTest, TheHeadingSaysArcAsTheChartDrawsIt) {
+    const ExtentCase& c = GetParam();
+    const bool whole = c.degrees == 360;
+    std::ostringstream points;
+    points.precision(17);
+    if (c.job) points << "2500 " << (whole ? 40 : 41) << " 0.000001\n";
+    for (int k = 0; k < (whole ? 40 : 41); ++k) {
+        const double a = c.degrees * k / 40 * std::acos(-1.0) / 180;
+        const double r = 25 + 0.001 * std::cos(7 * a);
+        points << r * std::cos(a) << (c.job ? " " : ",") << r * std::sin(a) << "\n";
+    }
+    test::Workdir dir;
+    dir.write(c.job ? "arc.txt" : "arc.csv", points.str());
+    const test::ReportOutcome o = c.job
+                                      ? test::report({"results", "arc.txt"})
+                                      : test::report({"results", "arc.csv", "--feature", "circle"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_NE(o.out.find(c.phrase), std::string::npos) << o.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extents, ExtentTest,
+    ::testing::Values(ExtentCase{90, false, ", an arc of 90 degrees (largest gap 270 degrees)"},
+                      ExtentCase{200, false, ", an arc of 200 degrees (largest gap 160 degrees)"},
+                      ExtentCase{200, true, ", an arc of 200 degrees (largest gap 160 degrees)"},
+                      ExtentCase{300, false, ", an arc of 300 degrees (largest gap 60 degrees)"},
+                      ExtentCase{360, false, ", all round (largest gap 9 degrees)"},
+                      ExtentCase{360, true, ", all round (largest gap 9 degrees)"}),
+    test::namedby([](const ExtentCase& c) {
+        return std::to_string(int(c.degrees)) + (c.job ? "DegreesJob" : "DegreesFile");
+    }));
+
 // How a sphere's points come: a point file, or a job record of the polar
 // sphere job (r, theta, beta) or of the Cartesian one, with the library's rows.
 enum class Holder { file, polarjob, cartesianjob };
@@ -248,8 +290,14 @@ TEST_P(CapVerdictTest, ACapHasNoVerdictOfCircumscribedOrInscribed) {
         EXPECT_NE(t.out.find("verdict: " + verdict + " (" + name + " SPHt "), std::string::npos)
             << t.out;
         EXPECT_EQ(t.out.find("; " + reason + ")") != std::string::npos, c.cap) << t.out;
-        // The rows stay as they were: no arc flag on a sphere.
+        // The rows stay as they were: no arc flag on a sphere; the heading
+        // and the rows' notes say the cap.
         EXPECT_EQ(o.out.find("\"arc\": true"), std::string::npos);
+        EXPECT_EQ(t.out.find(", a cap (all its points on one side of a plane through its "
+                             "centre)") != std::string::npos,
+                  c.cap)
+            << t.out;
+        EXPECT_EQ(t.out.find("  cap; certified") != std::string::npos, c.cap) << t.out;
     }
 }
 

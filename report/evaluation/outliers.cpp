@@ -1,0 +1,119 @@
+// The outlier rule of point files: deviations from the least-squares feature
+// judged against their median and a robust standard deviation.
+#include "report/evaluation/evaluation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace formeval::report {
+
+namespace {
+
+double median(std::vector<double> v) {
+    const std::size_t half = v.size() / 2;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half), v.end());
+    const double upper = v[half];
+    if (v.size() % 2 == 1) return upper;
+    return (*std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half)) + upper) /
+           2;
+}
+
+// The deviation of point p (dimension coordinates) from the reference r:
+// normal to a line or plane, radial from a circle, sphere or cylinder.
+double deviationfrom(const pointset::Reference& r, const double* p, int dimension) {
+    double u[3] = {0, 0, 0};
+    for (int c = 0; c < dimension; ++c) u[c] = p[c] - r.point[c];
+    switch (r.feature) {
+    case pointset::Feature::line:
+        return -r.direction[1] * u[0] + r.direction[0] * u[1];
+    case pointset::Feature::plane:
+        return r.direction[0] * u[0] + r.direction[1] * u[1] + r.direction[2] * u[2];
+    case pointset::Feature::cylinder: {
+        const double along = r.direction[0] * u[0] + r.direction[1] * u[1] + r.direction[2] * u[2];
+        for (int c = 0; c < 3; ++c) u[c] -= along * r.direction[c];
+        return std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]) - r.radius;
+    }
+    default:
+        return std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]) - r.radius;
+    }
+}
+
+// The least-squares feature of the points kept, its deviations at every
+// point (NaN when it cannot be fitted).
+std::vector<double> deviationsfrom(const pointset::Points& all, const std::vector<bool>& out,
+                                   pointset::Feature feature) {
+    std::vector<double> kept;
+    for (std::size_t i = 0; i < all.count; ++i)
+        if (!out[i])
+            kept.insert(kept.end(), all.data + i * all.stride,
+                        all.data + i * all.stride + all.dimension);
+    pointset::Options options;
+    options.certificate = false;
+    options.deviations = false;
+    const pointset::Reference ls =
+        pointset::evaluate({kept.data(), kept.size() / static_cast<std::size_t>(all.dimension),
+                            all.dimension, static_cast<std::size_t>(all.dimension)},
+                           feature, pointset::Criterion::leastsquares, options);
+    if (!ls.found) return {};
+    std::vector<double> d(all.count);
+    for (std::size_t i = 0; i < all.count; ++i)
+        d[i] = deviationfrom(ls, all.data + i * all.stride, all.dimension);
+    return d;
+}
+
+} // namespace
+
+Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, double k) {
+    Outliers o;
+    double extent = 0;
+    for (std::size_t i = 0; i < points.count; ++i)
+        for (int c = 0; c < points.dimension; ++c)
+            extent = std::max(extent, std::fabs(points.data[i * points.stride + c]));
+    const double rounding = 64 * std::numeric_limits<double>::epsilon() * extent;
+    std::vector<bool> out(points.count, false);
+    std::vector<double> d;
+    for (int round = 0; round < outlierrounds; ++round) {
+        d = deviationsfrom(points, out, feature);
+        if (d.empty()) {
+            o.failure = "the least-squares " + std::string(pointset::featurename(feature)) +
+                        " of the points could not be fitted";
+            return o;
+        }
+        const double centre = median(d);
+        std::vector<double> spread(d.size());
+        for (std::size_t i = 0; i < d.size(); ++i) spread[i] = std::fabs(d[i] - centre);
+        o.scale = std::max(1.4826 * median(spread), rounding);
+        std::vector<bool> now(points.count);
+        for (std::size_t i = 0; i < d.size(); ++i) now[i] = spread[i] > k * o.scale;
+        if (now == out) break;
+        out = std::move(now);
+    }
+    for (std::size_t i = 0; i < points.count; ++i) {
+        if (out[i]) {
+            o.removed.push_back(i);
+            o.deviations.push_back(d[i]);
+            continue;
+        }
+        o.kept.insert(o.kept.end(), points.data + i * points.stride,
+                      points.data + i * points.stride + points.dimension);
+    }
+    return o;
+}
+
+std::string outliernote(const Outliers& o, std::size_t count, pointset::Feature feature, double k,
+                        int digits) {
+    std::string text = std::to_string(o.removed.size()) + " of " + std::to_string(count) +
+                       " points removed as outliers (deviation from the median beyond " +
+                       formatnumber(k, 6) + " robust standard deviations, " +
+                       formatnumber(k * o.scale, digits) + ", about the least-squares " +
+                       pointset::featurename(feature) + ")";
+    constexpr std::size_t named = 10;
+    for (std::size_t j = 0; j < o.removed.size() && j < named; ++j)
+        text += (j == 0 ? ": point " : ", point ") + std::to_string(o.removed[j] + 1) + " (" +
+                (o.deviations[j] >= 0 ? "+" : "") + formatnumber(o.deviations[j], digits) + ")";
+    if (o.removed.size() > named) text += ", ...";
+    return text;
+}
+
+} // namespace formeval::report
