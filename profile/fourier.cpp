@@ -140,6 +140,22 @@ std::vector<double> bandpassfilter(const std::vector<double>& samples, double lo
     return samplesof(std::move(x), n);
 }
 
+std::vector<double> rcfilter(const std::vector<double>& samples, double cutoff) {
+    if (!(cutoff > 0) || !std::isfinite(cutoff))
+        throw std::invalid_argument("2RC filter: the cut-off must be above 0");
+    const int n = static_cast<int>(samples.size());
+    if (n == 0) return {};
+    std::vector<std::complex<double>> x = spectrum(samples);
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        // Each stage's high-pass i w tau / (1 + i w tau), w tau = sqrt(3) at
+        // the cut-off; the mean line keeps what the two together do not.
+        const std::complex<double> stage(0, std::sqrt(3.0) * static_cast<double>(k) / cutoff);
+        const std::complex<double> high = stage / (1.0 + stage);
+        x[k] *= 1.0 - high * high;
+    }
+    return samplesof(std::move(x), n);
+}
+
 bool spectral() {
     return true;
 }

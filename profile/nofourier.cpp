@@ -20,6 +20,10 @@ std::vector<double> bandpassfilter(const std::vector<double>&, double, double) {
     throw Unavailable();
 }
 
+std::vector<double> rcfilter(const std::vector<double>&, double) {
+    throw Unavailable();
+}
+
 bool spectral() {
     return false;
 }

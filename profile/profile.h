@@ -1,15 +1,17 @@
 // Analysis of roundness profiles: a profile as radial deviations about a
 // circle, where it was measured (all round or an arc), the profile at equal
 // angles, its harmonics with their phases and the Gaussian profile filters of
-// ISO 16610-21: low-pass and band-pass for closed profiles, the regression
-// filter for open ones.
+// ISO 16610-21 (low-pass and band-pass for closed profiles, the regression
+// filter for open ones), with the robust Gaussian, spline, 2RC and
+// morphological filters beside them.
 //
 // Coordinates and deviations are in any one unit (results in the same);
 // angles in radians, counterclockwise from +x; frequencies in undulations
 // per revolution (UPR). Nothing here writes anything; the functions are safe
-// to call from several threads. The harmonic analysis and the filter need
-// FFTW: where the library was built without it, `spectral()` is false and
-// they throw Unavailable.
+// to call from several threads. The harmonic analysis and the filters of
+// closed profiles in the frequency domain (Gaussian, band-pass, robust,
+// 2RC) need FFTW: where the library was built without it, `spectral()` is
+// false and they throw Unavailable.
 #pragma once
 
 #include <array>
@@ -136,6 +138,113 @@ std::vector<double> bandpassfilter(const std::vector<double>& samples, double lo
 // above 0.
 std::vector<double> openfilter(const std::vector<double>& position,
                                const std::vector<double>& value, double cutoff);
+
+// The filters beyond the Gaussian. Each comes for closed profiles (samples
+// at equal angles about the full circle, the cut-off in UPR) and open ones
+// (positions and values as openfilter takes them, the cut-off a wavelength
+// in their unit), and returns the mean line at the samples' or positions'
+// places. The open ones throw std::invalid_argument as openfilter does; the
+// closed ones when the cut-off is not above 0.
+
+// The robust Gaussian regression filter of ISO 16610-31: the Gaussian
+// filter (gaussianfilter, openfilter) iteratively reweighted. Each pass
+// weights every point by Tukey's biweight of its residual r from the last
+// mean line, (1 - (r / c)^2)^2 within |r| < c and 0 beyond, with
+// c = biweightscale * median |r| (4.4478 = 3 * 1.4826: three robust
+// standard deviations, the constant of ISO/TS 16610-31 after Seewig, "Linear
+// and robust Gaussian regression filters", J. Phys. Conf. Ser. 13, 2005).
+// Closed profiles take the zeroth order, the weighted mean of the periodic
+// Gaussian window (the Gaussian filter of the weighted values over that of
+// the weights); open ones the first order, openfilter's regression line.
+// The passes stop when no point of the mean line moves by more than
+// robusttolerance * c, when c is 0 (half the points or more on the mean line
+// already), or after robustiterations passes. Each pass shrinks the change
+// about threefold on a rough profile with a spike: 1e-5 c (c about three
+// standard deviations of the roughness) takes ten or so passes, each of two
+// Gaussian filters. A window whose weights are all 0 keeps its last value.
+// The first mean line is the Gaussian filter's, so that a profile without
+// outliers comes out close to it, and a spike is left out of the mean line
+// instead of being spread over a cut-off. The closed one needs FFTW.
+constexpr double biweightscale = 4.4478;
+constexpr int robustiterations = 50;
+constexpr double robusttolerance = 1e-5;
+std::vector<double> robustfilter(const std::vector<double>& samples, double cutoff);
+std::vector<double> robustopenfilter(const std::vector<double>& position,
+                                     const std::vector<double>& value, double cutoff);
+
+// The cubic spline filter of ISO 16610-22 (no tension): the mean line w of
+// the values z solving (I + alpha^4 Q) w = z, Q the fourth difference
+// (D^T D, D the second difference), alpha = 1 / (2 sin(pi step / cut-off)).
+// A wave of wavelength L passes by 1 / (1 + alpha^4 (2 sin(pi step / L))^4),
+// 1 / (1 + (cut-off / L)^4) for waves long against the step, and by half at
+// the cut-off. Closed profiles: D cyclic (periodic ends), step one sample,
+// the cut-off n / cutoff samples, solved as a band with the two rows that
+// wrap round by the Sherman-Morrison-Woodbury identity. Open ones: natural
+// ends (D only inside the profile), and any spacing: it minimises
+// sum m_i (z_i - w_i)^2 + beta sum m'_j s_j^2, m_i the length a point stands
+// for (half its two steps; the end step at the ends), s_j the second divided
+// difference and m'_j half its two steps, beta = step^4 alpha^4 at the mean
+// step: at equal steps, the equation above. Both O(n); a cut-off shorter
+// than two steps is taken as two. Fewer than three points come back as
+// they are. Needs no FFTW.
+std::vector<double> splinefilter(const std::vector<double>& samples, double cutoff);
+std::vector<double> splineopenfilter(const std::vector<double>& position,
+                                     const std::vector<double>& value, double cutoff);
+
+// The 2RC filter of the analogue roundness instruments: two cascaded RC
+// high-pass stages, each i w tau / (1 + i w tau), w tau = sqrt(3) at the
+// cut-off, so that the roughness they pass, (w tau)^2 / (1 + (w tau)^2) in
+// amplitude, is 75 % there; the mean line is the profile less it. It is
+// not phase-correct: the trace runs in the order of increasing angle or
+// position, and the mean line lags behind the profile. Closed profiles by
+// the complex transmission of each harmonic (w the harmonic, needs FFTW);
+// open ones by the two stages run along the positions from the first (the
+// input linear between points, exact for it; the stages start settled at the
+// first value, so the first cut-off or so still carries their transient).
+std::vector<double> rcfilter(const std::vector<double>& samples, double cutoff);
+std::vector<double> rcopenfilter(const std::vector<double>& position,
+                                 const std::vector<double>& value, double cutoff);
+
+// The morphological filters of ISO 16610-41 with a disk of `radius` (the
+// values' unit, above 0): closing, the envelope of the disk rolled over the
+// profile from above (outside a circle's profile), and opening, from below
+// (inside). With the disk's centres at the profile's positions: the
+// dilation c_j = max z_k + sqrt(R^2 - (x_k - x_j)^2) over |x_k - x_j| <= R,
+// then the closing at x_i = min c_j - sqrt(R^2 - (x_j - x_i)^2) over the
+// same neighbours; the opening is the closing of -z, negated. Closing >=
+// profile >= opening, both idempotent; a groove narrower than the disk is
+// filled, a profile the disk fits everywhere kept (up to the spacing).
+// Positions as openfilter takes them; `period` above 0 makes the profile
+// periodic (a circle's: positions along the circumference, period its
+// length, the positions spanning less than it; the disk reaches the nearest
+// copy of each point, at most half the period either way). O(n log n + the
+// pairs of points within a disk). Throws std::invalid_argument on the sizes, a
+// position or value not finite, positions not increasing, a radius not
+// above 0, a period below 0 or not above the positions' span.
+std::vector<double> closingfilter(const std::vector<double>& position,
+                                  const std::vector<double>& value, double radius,
+                                  double period = 0);
+std::vector<double> openingfilter(const std::vector<double>& position,
+                                  const std::vector<double>& value, double radius,
+                                  double period = 0);
+
+// The areal Gaussian filter of ISO 16610-61 of a surface's deviations z at
+// scattered positions (u[i], v[i]) (a plane's frame, a cylinder's developed
+// surface): at each position the plane a + b du + c dv fitted with the
+// Gaussian weights exp(-pi (d / (alpha cutoff))^2), alpha = sqrt(ln 2 / pi),
+// of the points within one cut-off (d their distance; 50 % transmission of
+// a wave at the cut-off wavelength `cutoff`, above 0), its value there the
+// mean surface's: first-order regression, which keeps a tilted surface to
+// its edges as openfilter keeps a sloping line. A window too thin to tell a
+// tilt (one point, points on a line) gives its weighted mean. `uperiod`
+// above 0 makes u periodic (a cylinder's arc length round its axis, period
+// 2 pi r), distances along u taken round it. The points are found through a
+// grid of cells a cut-off wide: O(n log n + n * the points within a
+// cut-off). Throws std::invalid_argument when the sizes differ, a position
+// or value is not finite, the cut-off is not above 0 or shorter than 1e-12
+// of the extent, or the period is below 0.
+std::vector<double> arealfilter(const std::vector<double>& u, const std::vector<double>& v,
+                                const std::vector<double>& z, double cutoff, double uperiod = 0);
 
 // The harmonic amplitudes, up to maxharmonic, of the closed profile of the
 // points (x[i], y[i]) about `about`, at equal angles (see equalangles).

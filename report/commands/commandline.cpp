@@ -264,6 +264,56 @@ void setband(const std::vector<double>& band, ProfileFilter& f) {
     f.shortwave = band[1];
 }
 
+const CLI::Validator filtertypename(
+    [](std::string& input) {
+        for (const FilterTypeName& t : filtertypes)
+            if (input == t.option) return std::string();
+        return "the filter type is gaussian, robust, spline, 2rc, closing or opening, not '" +
+               printable(input) + "'";
+    },
+    "TYPE");
+
+// The filter's type and what it takes: a disk radius for closing and
+// opening and no cut-off, a cut-off for the others; a band is the
+// Gaussian's. `given` when --filter-type was.
+void settype(const std::string& name, bool given, ProfileFilter& f) {
+    for (const FilterTypeName& t : filtertypes)
+        if (name == t.option) f.type = t.type;
+    const std::string option = "--filter-type " + name;
+    if (f.morphological()) {
+        if (f.cutoff > 0 || f.band() || f.wavelength > 0)
+            throw CLI::ValidationError(option, "a disk is rolled over the profile, with no "
+                                               "cut-off: give --disk-radius alone, without "
+                                               "--filter, --filter-band or --filter-wavelength");
+        if (!(f.diskradius > 0))
+            throw CLI::ValidationError(option,
+                                       "give the radius of the disk rolled over the profile: "
+                                       "--disk-radius in the coordinates' unit");
+        return;
+    }
+    if (f.diskradius > 0)
+        throw CLI::ValidationError("--disk-radius",
+                                   "the disk goes with --filter-type closing or opening");
+    if (f.band() && f.type != FilterType::gaussian)
+        throw CLI::ValidationError(option, "--filter-band is the Gaussian band-pass: give "
+                                           "--filter or --filter-wavelength");
+    if (given && !f.any())
+        throw CLI::ValidationError(option, "give the cut-off: --filter in UPR or "
+                                           "--filter-wavelength");
+}
+
+// Refuses two filters of which one would be dropped: a point file's closed
+// circle is filtered in UPR or at a wavelength, and an arc at one of them.
+void checkcircle(const std::optional<pointset::Feature>& feature, const ProfileFilter& f) {
+    if (feature != pointset::Feature::circle || !(f.wavelength > 0)) return;
+    if (f.cutoff > 0)
+        throw CLI::ValidationError("--filter-wavelength", "a closed circle takes --filter in UPR "
+                                                          "or --filter-wavelength, not both");
+    if (f.band())
+        throw CLI::ValidationError("--filter-wavelength", "a circle takes --filter-band or "
+                                                          "--filter-wavelength, not both");
+}
+
 void setrange(const std::vector<int>& range, PolarOptions& p) {
     if (range.empty()) return;
     if (range.size() != 2 || range[0] < 1 || range[0] > range[1])
@@ -278,11 +328,22 @@ void setrange(const std::vector<int>& range, PolarOptions& p) {
 void checkfilter(const ResultsOptions& r) {
     if (!r.filter.any() || !r.feature) return;
     const pointset::Feature f = *r.feature;
+    const std::string name = pointset::featurename(f);
+    if (f == pointset::Feature::plane || f == pointset::Feature::cylinder) {
+        if (r.filter.type != FilterType::gaussian || r.filter.cutoff > 0 || r.filter.band())
+            throw CLI::ValidationError("--filter",
+                                       "a " + name +
+                                           " is filtered by the areal "
+                                           "Gaussian filter at a cut-off wavelength in "
+                                           "its length unit: --filter-wavelength alone");
+        return;
+    }
     if (f != pointset::Feature::line && f != pointset::Feature::circle)
-        throw CLI::ValidationError("--filter", "the profiles of circles and lines are filtered, "
+        throw CLI::ValidationError("--filter", "the profiles of circles and lines and the "
+                                               "surfaces of planes and cylinders are filtered, "
                                                "not those of a " +
-                                                   std::string(pointset::featurename(f)));
-    if (f == pointset::Feature::line && !(r.filter.wavelength > 0))
+                                                   name);
+    if (f == pointset::Feature::line && !(r.filter.wavelength > 0) && !r.filter.morphological())
         throw CLI::ValidationError("--filter", "a line is filtered at a cut-off wavelength in "
                                                "its length unit: --filter-wavelength");
 }
@@ -293,8 +354,23 @@ struct Judging {
     PointOptions points;
     std::vector<std::string> tolerances;
     std::vector<double> band;
+    std::string filtertype = "gaussian";
+    bool typegiven = false;
     std::string criterion = "minimum-zone";
 };
+
+// --filter-type and --disk-radius, beside the cut-offs; `given` is set when
+// the type is.
+void filtertypeoptions(CLI::App& command, const std::string& table, std::string& type, bool& given,
+                       double& radius) {
+    command.add_option("--filter-type", type, optionhelp(table, "--filter-type"))
+        ->check(filtertypename)
+        ->default_str("gaussian")
+        ->each([&given](const std::string&) { given = true; });
+    command.add_option("--disk-radius", radius, optionhelp(table, "--disk-radius"))
+        ->check(finitenumber)
+        ->check(positivenumber);
+}
 
 void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions& r, Judging& j) {
     command.add_option("--unit", r.unit, optionhelp(table, "--unit"))->default_str(defaultunit);
@@ -317,6 +393,7 @@ void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions&
                     optionhelp(table, "--filter-wavelength"))
         ->check(finitenumber)
         ->check(positivenumber);
+    filtertypeoptions(command, table, j.filtertype, j.typegiven, r.filter.diskradius);
     command.add_option("--criterion", j.criterion, optionhelp(table, "--criterion"))
         ->check(criterionname)
         ->default_str("minimum-zone");
@@ -335,6 +412,8 @@ void applyjudging(const Judging& j, ResultsOptions& r) {
         throw CLI::ValidationError("--sections", "a stack of sections is read as the points of "
                                                  "a cylinder: --feature cylinder");
     setband(j.band, r.filter);
+    settype(j.filtertype, j.typegiven, r.filter);
+    checkcircle(r.feature, r.filter);
     checkfilter(r);
     r.criterion = *criterionnamed(j.criterion);
     if (r.outliers > 0 && !r.feature)
@@ -593,6 +672,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->check(finitenumber)
         ->check(positivenumber);
     std::vector<double> polarband;
+    std::string polartype = "gaussian";
+    bool polartypegiven = false;
     std::vector<int> harmonicrange;
     auto* polarlowpass =
         polarcommand->add_option("--filter", p.filter.cutoff, optionhelp("polar", "--filter"))
@@ -609,6 +690,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
                      optionhelp("polar", "--filter-wavelength"))
         ->check(finitenumber)
         ->check(positivenumber);
+    filtertypeoptions(*polarcommand, "polar", polartype, polartypegiven, p.filter.diskradius);
     auto* harmonicsflag =
         polarcommand->add_flag("--harmonics", p.harmonics, optionhelp("polar", "--harmonics"));
     polarcommand
@@ -687,6 +769,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
             throw CLI::ValidationError("--sections", "a stack of sections is read as the points "
                                                      "of a cylinder: --feature cylinder");
         setband(polarband, p.filter);
+        settype(polartype, polartypegiven, p.filter);
+        checkcircle(p.feature, p.filter);
         setrange(harmonicrange, p);
         p.columns = pointcolumns(polarpoints);
         p.columns.section = polarsectioncolumn;

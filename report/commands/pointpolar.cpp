@@ -379,7 +379,8 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
                  title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter),
                  chartcaption(o.header, shown.filter), u);
     else
-        drawmap(o, pf, c, svg, title, u);
+        drawmap(o, pf, c, svg, title + (shown.filter.empty() ? "" : ", filtered: " + shown.filter),
+                u);
     errno = 0;
     // Quiet: the table of the chart is the note of the file written; the
     // harmonics are results.

@@ -55,8 +55,10 @@ namespace {
 
 constexpr double twopi = 2 * 3.14159265358979323846;
 
-// The cut-offs of a filter: "50 UPR", "15 to 500 UPR".
+// The cut-offs of a filter: "50 UPR", "15 to 500 UPR"; a morphological
+// filter's disk: "disk radius 0.2".
 std::string cutofftext(const ProfileFilter& f) {
+    if (f.morphological()) return "disk radius " + formatnumber(f.diskradius, 6);
     if (f.band())
         return formatnumber(f.longwave, 6) + " to " + formatnumber(f.shortwave, 6) + " UPR";
     return formatnumber(f.cutoff, 6) + " UPR";
@@ -64,8 +66,19 @@ std::string cutofftext(const ProfileFilter& f) {
 
 // The chart's note of the filter.
 std::string notename(const ProfileFilter& f) {
+    if (f.morphological()) return filterkind(f.type) + " filter, " + cutofftext(f);
+    if (f.type != FilterType::gaussian)
+        return filterkind(f.type) + " filter, cut-off " + cutofftext(f);
     return f.band() ? "Gaussian band-pass filter, " + cutofftext(f)
                     : "Gaussian filter, cut-off " + cutofftext(f);
+}
+
+// The filter as the chart's legend names it: "Gaussian filter 50 UPR (ISO
+// 16610-21)", "spline (ISO 16610-22) filter 50 UPR".
+std::string chartfiltername(const ProfileFilter& f) {
+    if (f.type == FilterType::gaussian)
+        return "Gaussian filter " + cutofftext(f) + " (ISO 16610-21)";
+    return filterkind(f.type) + " filter " + cutofftext(f);
 }
 
 // The closed profile of the record about its least-squares circle, filtered
@@ -73,10 +86,12 @@ std::string notename(const ProfileFilter& f) {
 // circle.
 profile::Filtered filteredprofile(const XY& r, const Fit& ls, const ProfileFilter& f) {
     const profile::Circle c{ls.x, ls.y, ls.r};
-    if (!f.band()) return profile::filtered(r.x, r.y, c, f.cutoff);
+    if (!f.band() && f.type == FilterType::gaussian)
+        return profile::filtered(r.x, r.y, c, f.cutoff);
     const profile::EqualAngles samples = profile::equalangles(profile::profileabout(r.x, r.y, c));
     const std::vector<double> band =
-        profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave);
+        f.band() ? profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave)
+                 : filterclosedsamples(samples.deviation, twopi * c.r, f, f.cutoff);
     profile::Filtered out;
     out.resampled = samples.resampled;
     const double n = static_cast<double>(band.size());
@@ -309,7 +324,7 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
                     data = polardata(filtered, fe);
                     e = std::move(fe);
                     shown = std::move(filtered);
-                    labels.filter = "Gaussian filter " + cutofftext(o.filter) + " (ISO 16610-21)";
+                    labels.filter = chartfiltername(o.filter);
                     notes.push_back(how);
                 }
             }

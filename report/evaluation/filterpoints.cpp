@@ -1,9 +1,11 @@
-// The profile of a circle or line filtered and set off from its reference
-// again, so that every criterion can be evaluated on the filtered profile.
+// The profile of a circle or line, or the surface of a plane or cylinder,
+// filtered and set off from its reference again, so that every criterion can
+// be evaluated on the filtered points.
 #include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 
@@ -58,9 +60,25 @@ std::string longerthan(double wavelength, double length) {
            "profile's length";
 }
 
-// The low-pass mean line at `longer`, or the band between the mean lines at
+// The low-pass mean line of the filter's type at `longer` (closing and
+// opening: with its disk), or the Gaussian band between the mean lines at
 // the wavelengths `shorter` and `longer`.
-std::vector<double> filteropen(const OpenProfile& p, double shorter, double longer) {
+std::vector<double> filteropen(const OpenProfile& p, const ProfileFilter& f, double shorter,
+                               double longer) {
+    switch (f.type) {
+    case FilterType::robust:
+        return profile::robustopenfilter(p.position, p.value, longer);
+    case FilterType::spline:
+        return profile::splineopenfilter(p.position, p.value, longer);
+    case FilterType::rc:
+        return profile::rcopenfilter(p.position, p.value, longer);
+    case FilterType::closing:
+        return profile::closingfilter(p.position, p.value, f.diskradius);
+    case FilterType::opening:
+        return profile::openingfilter(p.position, p.value, f.diskradius);
+    case FilterType::gaussian:
+        break;
+    }
     std::vector<double> out = profile::openfilter(p.position, p.value, longer);
     if (shorter <= 0) return out;
     const std::vector<double> fine = profile::openfilter(p.position, p.value, shorter);
@@ -70,7 +88,7 @@ std::vector<double> filteropen(const OpenProfile& p, double shorter, double long
 
 FilteredPoints filterline(const pointset::Points& points, const ProfileFilter& f) {
     FilteredPoints out;
-    if (f.wavelength <= 0) {
+    if (f.wavelength <= 0 && !f.morphological()) {
         out.failure = "a line is filtered at a cut-off wavelength, not in UPR";
         return out;
     }
@@ -91,9 +109,10 @@ FilteredPoints filterline(const pointset::Points& points, const ProfileFilter& f
         out.failure = "two points lie at one position along the line";
         return out;
     }
-    out.failure = longerthan(f.wavelength, p.position.back() - p.position.front());
+    if (!f.morphological())
+        out.failure = longerthan(f.wavelength, p.position.back() - p.position.front());
     if (!out.failure.empty()) return out;
-    const std::vector<double> v = filteropen(p, 0, f.wavelength);
+    const std::vector<double> v = filteropen(p, f, 0, f.wavelength);
     for (std::size_t k = 0; k < v.size(); ++k) {
         out.coordinates.push_back(ls.point[0] + p.position[k] * dx - v[k] * dy);
         out.coordinates.push_back(ls.point[1] + p.position[k] * dy + v[k] * dx);
@@ -120,6 +139,13 @@ FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
         out.failure = "two points lie at one angle about the least-squares centre";
         return out;
     }
+    if (f.morphological()) {
+        out.how = "an arc, the disk rolled along its length";
+        const std::vector<double> v = filteropen(p, f, 0, 0);
+        for (std::size_t k = 0; k < v.size(); ++k)
+            setoff(out, c, extent.start + p.position[k] / c.r, v[k]);
+        return out;
+    }
     const double circumference = twopi * c.r;
     double shorter = 0, longer = f.wavelength;
     if (f.band()) {
@@ -133,7 +159,7 @@ FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
     if (!out.failure.empty()) return out;
     out.how = "an arc, filtered along its length at the cut-off wavelength " + number(longer);
     if (shorter > 0) out.how += " less the one at " + number(shorter);
-    const std::vector<double> v = filteropen(p, shorter, longer);
+    const std::vector<double> v = filteropen(p, f, shorter, longer);
     for (std::size_t k = 0; k < v.size(); ++k)
         setoff(out, c, extent.start + p.position[k] / c.r, v[k]);
     return out;
@@ -142,7 +168,8 @@ FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
 FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
                             const profile::Circle& c, const ProfileFilter& f) {
     FilteredPoints out;
-    if (!profile::spectral()) {
+    const bool spectral = !f.morphological() && f.type != FilterType::spline;
+    if (spectral && !profile::spectral()) {
         out.failure = profile::Unavailable().what();
         return out;
     }
@@ -151,6 +178,8 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
     std::vector<double> v;
     if (f.band()) {
         v = profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave);
+    } else if (f.morphological()) {
+        v = filterclosedsamples(samples.deviation, twopi * c.r, f, 0);
     } else {
         const double cutoff = f.cutoff > 0 ? f.cutoff : twopi * c.r / f.wavelength;
         if (cutoff < 1) {
@@ -158,7 +187,7 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
             return out;
         }
         if (f.cutoff <= 0) out.how = "the cut-off wavelength is " + number(cutoff) + " UPR";
-        v = profile::gaussianfilter(samples.deviation, cutoff);
+        v = filterclosedsamples(samples.deviation, twopi * c.r, f, cutoff);
     }
     if (samples.resampled)
         out.how += std::string(out.how.empty() ? "" : "; ") + "resampled at " + std::to_string(n) +
@@ -183,9 +212,146 @@ FilteredPoints filtercircle(const pointset::Points& points, const ProfileFilter&
     return extent.closed ? filterclosed(sorted, c, f) : filterarc(sorted, extent, c, f);
 }
 
+// Two unit vectors across `n` (a unit vector), with n a right-handed frame.
+std::array<std::array<double, 3>, 2> across(const pointset::Vector& n) {
+    // Start from the axis n leans on least, for the sharpest cross product.
+    std::array<double, 3> a = {0, 0, 0};
+    int least = 0;
+    for (int k = 1; k < 3; ++k)
+        if (std::abs(n[k]) < std::abs(n[least])) least = k;
+    a[least] = 1;
+    std::array<double, 3> e1 = {n[1] * a[2] - n[2] * a[1], n[2] * a[0] - n[0] * a[2],
+                                n[0] * a[1] - n[1] * a[0]};
+    const double norm = std::sqrt(e1[0] * e1[0] + e1[1] * e1[1] + e1[2] * e1[2]);
+    for (double& c : e1) c /= norm;
+    const std::array<double, 3> e2 = {n[1] * e1[2] - n[2] * e1[1], n[2] * e1[0] - n[0] * e1[2],
+                                      n[0] * e1[1] - n[1] * e1[0]};
+    return {e1, e2};
+}
+
+double dot3(const std::array<double, 3>& a, const double* b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+// A plane's or cylinder's surface filtered by the areal Gaussian filter:
+// the deviations normal to the least-squares plane at the points' places in
+// its frame, or from the least-squares cylinder at their arc length round
+// the axis (periodic) and position along it, filtered and set off again.
+FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
+                             const ProfileFilter& f) {
+    FilteredPoints out;
+    const std::string name = pointset::featurename(feature);
+    if (f.type != FilterType::gaussian || f.cutoff > 0 || f.band() || !(f.wavelength > 0)) {
+        out.failure = "a " + name + " is filtered by the areal Gaussian filter at a cut-off " +
+                      "wavelength, not in UPR nor by another filter";
+        return out;
+    }
+    const pointset::Reference ls = leastsquaresof(points, feature);
+    if (!ls.found) {
+        out.failure = ls.failure;
+        return out;
+    }
+    const bool cylinder = feature == Feature::cylinder;
+    const auto [e1, e2] = across(ls.direction);
+    const std::array<double, 3> d = {ls.direction[0], ls.direction[1], ls.direction[2]};
+    std::vector<double> u, v, z;
+    for (std::size_t i = 0; i < points.count; ++i) {
+        const double* p = points.data + i * points.stride;
+        const double r[3] = {p[0] - ls.point[0], p[1] - ls.point[1], p[2] - ls.point[2]};
+        if (cylinder) {
+            const double angle = std::atan2(dot3(e2, r), dot3(e1, r));
+            u.push_back(ls.radius * angle);
+            v.push_back(dot3(d, r));
+            z.push_back(std::hypot(dot3(e1, r), dot3(e2, r)) - ls.radius);
+        } else {
+            u.push_back(dot3(e1, r));
+            v.push_back(dot3(e2, r));
+            z.push_back(dot3(d, r));
+        }
+    }
+    const double period = cylinder ? twopi * ls.radius : 0;
+    const double uspan =
+        cylinder ? period
+                 : *std::max_element(u.begin(), u.end()) - *std::min_element(u.begin(), u.end());
+    const double vspan =
+        *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end());
+    if (f.wavelength > std::max(uspan, vspan)) {
+        out.failure = "the cut-off wavelength " + number(f.wavelength) +
+                      " is longer than the surface (" + number(std::max(uspan, vspan)) +
+                      "), so the filter would take the form away: give one at most its extent";
+        return out;
+    }
+    const std::vector<double> mean = profile::arealfilter(u, v, z, f.wavelength, period);
+    out.how = "the areal Gaussian filter (ISO 16610-61)";
+    for (std::size_t i = 0; i < mean.size(); ++i)
+        for (int k = 0; k < 3; ++k) {
+            const double place = cylinder ? v[i] * d[k] + (ls.radius + mean[i]) *
+                                                              (std::cos(u[i] / ls.radius) * e1[k] +
+                                                               std::sin(u[i] / ls.radius) * e2[k])
+                                          : u[i] * e1[k] + v[i] * e2[k] + mean[i] * d[k];
+            out.coordinates.push_back(ls.point[k] + place);
+        }
+    return out;
+}
+
 } // namespace
 
+std::string filterkind(FilterType type) {
+    switch (type) {
+    case FilterType::robust:
+        return "robust Gaussian (ISO 16610-31)";
+    case FilterType::spline:
+        return "spline (ISO 16610-22)";
+    case FilterType::rc:
+        return "2RC";
+    case FilterType::closing:
+        return "morphological closing";
+    case FilterType::opening:
+        return "morphological opening";
+    case FilterType::gaussian:
+        break;
+    }
+    return "Gaussian";
+}
+
+std::vector<double> filterclosedsamples(const std::vector<double>& deviation, double circumference,
+                                        const ProfileFilter& f, double cutoff) {
+    switch (f.type) {
+    case FilterType::robust:
+        return profile::robustfilter(deviation, cutoff);
+    case FilterType::spline:
+        return profile::splinefilter(deviation, cutoff);
+    case FilterType::rc:
+        return profile::rcfilter(deviation, cutoff);
+    case FilterType::closing:
+    case FilterType::opening: {
+        std::vector<double> position(deviation.size());
+        for (std::size_t k = 0; k < position.size(); ++k)
+            position[k] =
+                circumference * static_cast<double>(k) / static_cast<double>(position.size());
+        return f.type == FilterType::closing
+                   ? profile::closingfilter(position, deviation, f.diskradius, circumference)
+                   : profile::openingfilter(position, deviation, f.diskradius, circumference);
+    }
+    case FilterType::gaussian:
+        break;
+    }
+    return profile::gaussianfilter(deviation, cutoff);
+}
+
 std::string filtername(const ProfileFilter& f, const std::string& unit) {
+    const std::string unitname = unit == defaultunit ? "" : " " + unit;
+    if (f.morphological())
+        return filterkind(f.type) + ", disk radius " + number(f.diskradius) + unitname;
+    if (f.type != FilterType::gaussian && f.any()) {
+        std::string text = filterkind(f.type) + ", cut-off ";
+        if (f.cutoff > 0) text += number(f.cutoff) + " UPR";
+        if (f.wavelength > 0)
+            text += std::string(f.cutoff > 0 ? ", open profiles at the cut-off wavelength "
+                                             : "wavelength ") +
+                    number(f.wavelength) + unitname;
+        return text;
+    }
     std::string text;
     if (f.band())
         text = "Gaussian band-pass, " + number(f.longwave) + " to " + number(f.shortwave) + " UPR";
@@ -203,6 +369,8 @@ FilteredPoints filterpoints(const pointset::Points& points, Feature feature,
                             const ProfileFilter& filter) {
     if (feature == Feature::line) return filterline(points, filter);
     if (feature == Feature::circle) return filtercircle(points, filter);
+    if (feature == Feature::plane || feature == Feature::cylinder)
+        return filtersurface(points, feature, filter);
     return {{}, "", std::string("a ") + pointset::featurename(feature) + " is not filtered"};
 }
 

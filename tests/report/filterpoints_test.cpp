@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -106,6 +107,191 @@ INSTANTIATE_TEST_SUITE_P(Cutoffs, ClosedFilterTest,
                              return "k" + std::to_string(c.upr) + "_" +
                                     test::testname(
                                         std::vector<double>{c.cutoff, c.longwave, c.shortwave});
+                         }));
+
+struct TypeCase {
+    const char* name;
+    std::vector<std::string> args;
+    int upr;            // of the wave
+    std::string filter; // as named
+    double gain;        // the wave's transmission
+    double tolerance;   // of the root mean square, in the wave's amplitudes
+};
+
+void PrintTo(const TypeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// The 2RC mean line's transmission of a wave k UPR at the cut-off c: the
+// profile less two RC high-pass stages, each i r / (1 + i r), r = sqrt 3 k / c.
+double rcgain(double k, double c) {
+    const std::complex<double> stage(0, std::sqrt(3.0) * k / c);
+    const std::complex<double> high = stage / (1.0 + stage);
+    return std::abs(1.0 - high * high);
+}
+
+// The spline's transmission of a wave k UPR at the cut-off c, 1800 samples
+// a revolution: 1 / (1 + (sin(pi k / n) / sin(pi c / n))^4).
+double splinegain(double k, double c) {
+    return 1 / (1 + std::pow(std::sin(pi * k / 1800) / std::sin(pi * c / 1800), 4));
+}
+
+class FilterTypeTest : public ::testing::TestWithParam<TypeCase> {};
+
+// Each filter type named as the option says, and a wave through it at its
+// transmission: the root mean square about the least-squares circle is
+// A g / sqrt 2 (the robust filter's reweighting moves a clean wave's by up
+// to 2 %).
+TEST_P(FilterTypeTest, NamesTheFilterAndPassesAWaveByItsTransmission) {
+    const TypeCase c = GetParam();
+    const double amplitude = 0.002;
+    test::Workdir dir;
+    dir.write("c.csv",
+              circle(1800, [&](double t) { return amplitude * std::cos(c.upr * t + 0.3); }));
+    std::vector<std::string> args = {"results", "c.csv", "--feature", "circle", "--json"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const nlohmann::json doc = run(args);
+    ASSERT_FALSE(doc.is_null());
+    EXPECT_EQ(doc["filter"], c.filter);
+    EXPECT_EQ(row(doc, "least squares")["filter"], c.filter);
+    EXPECT_NEAR(row(doc, "least squares")["q"].get<double>(), amplitude * c.gain / std::sqrt(2.0),
+                c.tolerance * amplitude);
+    std::vector<std::string> tableargs = {"results", "c.csv", "--feature", "circle"};
+    tableargs.insert(tableargs.end(), c.args.begin(), c.args.end());
+    const test::ReportOutcome table = test::report(tableargs);
+    EXPECT_NE(table.out.find("Filter: " + c.filter + ".\n"), std::string::npos) << table.out;
+}
+
+// The closing of a wave by a disk far wider than its crests: the disk rests
+// on the crests, its sag between two of them (2 pi r / k apart) all that is
+// left.
+double sag(double radius, double spacing) {
+    return radius - std::sqrt(radius * radius - spacing * spacing / 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, FilterTypeTest,
+    ::testing::Values(TypeCase{"Spline",
+                               {"--filter", "50", "--filter-type", "spline"},
+                               60,
+                               "spline (ISO 16610-22), cut-off 50 UPR",
+                               splinegain(60, 50),
+                               1e-3},
+                      TypeCase{"SplineLongWave",
+                               {"--filter", "150", "--filter-type", "spline"},
+                               120,
+                               "spline (ISO 16610-22), cut-off 150 UPR",
+                               splinegain(120, 150),
+                               1e-3},
+                      TypeCase{"TwoRc",
+                               {"--filter", "50", "--filter-type", "2rc"},
+                               50,
+                               "2RC, cut-off 50 UPR",
+                               rcgain(50, 50),
+                               2e-3},
+                      TypeCase{"TwoRcShortWave",
+                               {"--filter", "15", "--filter-type", "2rc"},
+                               60,
+                               "2RC, cut-off 15 UPR",
+                               rcgain(60, 15),
+                               2e-3},
+                      TypeCase{"RobustLongWave",
+                               {"--filter", "50", "--filter-type", "robust"},
+                               5,
+                               "robust Gaussian (ISO 16610-31), cut-off 50 UPR",
+                               gain(5, 50),
+                               2e-2},
+                      TypeCase{"RobustWavelength",
+                               {"--filter-wavelength", "3.14159265358979", "--filter-type",
+                                "robust", "--unit", "mm"},
+                               10,
+                               "robust Gaussian (ISO 16610-31), cut-off wavelength 3.14159 mm",
+                               gain(10, 50),
+                               2e-2},
+                      TypeCase{"ClosingADiskThatFits",
+                               {"--filter-type", "closing", "--disk-radius", "1"},
+                               5,
+                               "morphological closing, disk radius 1",
+                               1,
+                               1e-3},
+                      TypeCase{"OpeningADiskThatFits",
+                               {"--filter-type", "opening", "--disk-radius", "1"},
+                               5,
+                               "morphological opening, disk radius 1",
+                               1,
+                               1e-3},
+                      TypeCase{
+                          "ClosingOverTheCrests",
+                          {"--filter-type", "closing", "--disk-radius", "1000", "--unit", "mm"},
+                          120,
+                          "morphological closing, disk radius 1000 mm",
+                          0,
+                          sag(1000, 2 * pi * 25 / 120) / 0.002}),
+    test::namedby([](const TypeCase& c) { return std::string(c.name); }));
+
+struct SurfaceCase {
+    const char* feature;
+    double wavelength; // of the wave, in cut-offs
+    double tolerance;  // of the root mean square, in the wave's amplitudes
+};
+
+void PrintTo(const SurfaceCase& c, std::ostream* out) {
+    *out << c.feature << " " << c.wavelength;
+}
+
+class SurfaceFilterTest : public ::testing::TestWithParam<SurfaceCase> {};
+
+// A wave across a plane (along x) or round a cylinder (k UPR, constant along
+// the axis) through the areal filter at its Gaussian transmission: the root
+// mean square about the least-squares feature is A g / sqrt 2. The cylinder
+// has no edge across the wave; the plane's edges keep a little more.
+TEST_P(SurfaceFilterTest, PassesAWaveByTheGaussianTransmission) {
+    const SurfaceCase c = GetParam();
+    const double amplitude = 0.002, cutoff = 1.0, radius = 10;
+    const bool cylinder = std::string(c.feature) == "cylinder";
+    std::ostringstream file;
+    file.precision(17);
+    file << "x,y,z\n";
+    if (cylinder) {
+        const double k = std::round(2 * pi * radius / (c.wavelength * cutoff));
+        for (int i = 0; i < 360; ++i)
+            for (int j = 0; j < 8; ++j) {
+                const double t = 2 * pi * i / 360, r = radius + amplitude * std::cos(k * t);
+                file << r * std::cos(t) << "," << r * std::sin(t) << "," << 0.25 * j << "\n";
+            }
+    } else {
+        // Even about the middle, so that the least-squares plane takes no
+        // tilt from the wave.
+        for (int i = -80; i <= 80; ++i)
+            for (int j = 0; j <= 40; ++j) {
+                const double x = 0.05 * i, y = 0.05 * j;
+                file << x << "," << y << ","
+                     << 3 + 0.01 * x + amplitude * std::cos(2 * pi * x / (c.wavelength * cutoff))
+                     << "\n";
+            }
+    }
+    test::Workdir dir;
+    dir.write("s.csv", file.str());
+    const nlohmann::json doc = run({"results", "s.csv", "--feature", c.feature,
+                                    "--filter-wavelength", formatnumber(cutoff, 6), "--json"});
+    ASSERT_FALSE(doc.is_null());
+    EXPECT_EQ(doc["filter"], "Gaussian, cut-off wavelength 1");
+    const double wavelength =
+        cylinder ? 2 * pi * radius / std::round(2 * pi * radius / (c.wavelength * cutoff))
+                 : c.wavelength * cutoff;
+    EXPECT_NEAR(row(doc, "least squares")["q"].get<double>(),
+                amplitude * gain(1 / wavelength, 1 / cutoff) / std::sqrt(2.0),
+                c.tolerance * amplitude);
+}
+
+INSTANTIATE_TEST_SUITE_P(Surfaces, SurfaceFilterTest,
+                         ::testing::Values(SurfaceCase{"cylinder", 4, 1e-3},
+                                           SurfaceCase{"cylinder", 1, 1e-3},
+                                           SurfaceCase{"cylinder", 0.5, 1e-3},
+                                           SurfaceCase{"plane", 4, 0.1},
+                                           SurfaceCase{"plane", 0.5, 0.1}),
+                         test::namedby([](const SurfaceCase& c) {
+                             return std::string(c.feature) + "_" + test::testname(c.wavelength);
                          }));
 
 // Neither the order of the points nor where the part lies changes the
@@ -230,7 +416,13 @@ INSTANTIATE_TEST_SUITE_P(
     Filters, FilterRefusalTest,
     ::testing::Values(
         Refusal{{"--feature", "plane", "--filter", "50"},
-                "the profiles of circles and lines are filtered, not those of a plane"},
+                "a plane is filtered by the areal Gaussian filter at a cut-off wavelength in its "
+                "length unit: --filter-wavelength alone"},
+        Refusal{{"--feature", "cylinder", "--filter-wavelength", "2", "--filter-type", "spline"},
+                "a cylinder is filtered by the areal Gaussian filter"},
+        Refusal{{"--feature", "sphere", "--filter-wavelength", "2"},
+                "the profiles of circles and lines and the surfaces of planes and cylinders are "
+                "filtered, not those of a sphere"},
         Refusal{{"--feature", "line", "--filter", "50"},
                 "a line is filtered at a cut-off wavelength in its length unit: "
                 "--filter-wavelength"},
@@ -248,6 +440,28 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--feature", "circle", "--filter", "0x10"}, "0x10 is not a decimal number"},
         Refusal{{"--feature", "circle", "--digits", "0x5"},
                 "0x5 is not a whole number in decimal digits"},
+        Refusal{{"--feature", "circle", "--filter", "50", "--filter-wavelength", "2"},
+                "a closed circle takes --filter in UPR or --filter-wavelength, not both"},
+        Refusal{{"--feature", "circle", "--filter-band", "15,500", "--filter-wavelength", "2"},
+                "a circle takes --filter-band or --filter-wavelength, not both"},
+        Refusal{{"--feature", "circle", "--filter-type", "closing"},
+                "--filter-type closing: give the radius of the disk rolled over the profile"},
+        Refusal{{"--feature", "circle", "--filter-type", "opening", "--disk-radius", "1",
+                 "--filter", "50"},
+                "a disk is rolled over the profile, with no cut-off"},
+        Refusal{{"--feature", "circle", "--filter", "50", "--disk-radius", "1"},
+                "--disk-radius: the disk goes with --filter-type closing or opening"},
+        Refusal{{"--feature", "circle", "--filter-type", "spline"},
+                "--filter-type spline: give the cut-off: --filter in UPR or --filter-wavelength"},
+        Refusal{{"--feature", "circle", "--filter-type", "robust", "--filter-band", "15,500"},
+                "--filter-band is the Gaussian band-pass"},
+        Refusal{{"--feature", "circle", "--filter-type", "median", "--filter", "50"},
+                "the filter type is gaussian, robust, spline, 2rc, closing or opening, not "
+                "'median'"},
+        Refusal{{"--feature", "circle", "--filter-type", "closing", "--disk-radius", "-1"},
+                "is not a positive number"},
+        Refusal{{"--feature", "plane", "--filter-type", "closing", "--disk-radius", "1"},
+                "a plane is filtered by the areal Gaussian filter"},
         Refusal{{"--criterion", "mean"},
                 "the criterion is least-squares, minimum-zone, circumscribed or inscribed, not "
                 "'mean'"}),

@@ -390,7 +390,7 @@ TEST(PointPolar, AFilteredProfileIsTheOneResultsJudges) {
 
 // A line filtered at a wavelength is charted filtered and says so; a plane
 // cannot be and is drawn as measured, with the reason.
-TEST(PointPolar, OpenProfilesAtAWavelengthAndPlanesAsMeasured) {
+TEST(PointPolar, OpenProfilesAndPlanesAtAWavelength) {
     test::Workdir dir;
     std::ostringstream line, plane;
     line.precision(17);
@@ -405,10 +405,21 @@ TEST(PointPolar, OpenProfilesAtAWavelengthAndPlanesAsMeasured) {
     const test::Svg svg = test::parsesvg(dir.path() / "plots" / "line-line.svg");
     EXPECT_TRUE(hastext(svg, "filtered: Gaussian, cut-off wavelength 2.5"));
     EXPECT_LT(tablevalue(l.out, "minimum zone"), 0.0045) << "the alternation is filtered out";
+    // A plane by the areal filter, named in the map's title; at a wavelength
+    // longer than its extent, as measured.
     const test::ReportOutcome p = test::report(
         {"polar", "plane.txt", "--feature", "plane", "-o", "plots", "--filter-wavelength", "2.5"});
     EXPECT_EQ(p.status, exitok) << p.err;
-    EXPECT_EQ(p.err, "formreport: plane.txt: drawn unfiltered: a plane is not filtered\n");
+    EXPECT_EQ(p.err, "");
+    EXPECT_TRUE(hastext(test::parsesvg(dir.path() / "plots" / "plane-plane.svg"),
+                        "plane.txt: plane, 25 points, filtered: Gaussian, cut-off wavelength 2.5; "
+                        "the areal Gaussian filter (ISO 16610-61)"));
+    const test::ReportOutcome q = test::report(
+        {"polar", "plane.txt", "--feature", "plane", "-o", "plots", "--filter-wavelength", "10"});
+    EXPECT_EQ(q.status, exitok) << q.err;
+    EXPECT_EQ(q.err, "formreport: plane.txt: drawn unfiltered: the cut-off wavelength 10 is longer "
+                     "than the surface (4), so the filter would take the form away: give one at "
+                     "most its extent\n");
 }
 
 // A point file's circle has its harmonics as a job record of the same

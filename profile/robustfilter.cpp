@@ -1,0 +1,86 @@
+// The robust Gaussian regression filter: the Gaussian filter iteratively
+// reweighted with Tukey's biweight of each point's residual from the mean
+// line.
+#include "profile/openprofile.h"
+#include "profile/profile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace formeval::profile {
+
+namespace {
+
+// The median of |value - mean|.
+double medianresidual(const std::vector<double>& value, const std::vector<double>& mean) {
+    std::vector<double> r(value.size());
+    for (std::size_t i = 0; i < r.size(); ++i) r[i] = std::abs(value[i] - mean[i]);
+    const auto middle = r.begin() + static_cast<std::ptrdiff_t>(r.size() / 2);
+    std::nth_element(r.begin(), middle, r.end());
+    if (r.size() % 2 == 1) return *middle;
+    return (*middle + *std::max_element(r.begin(), middle)) / 2;
+}
+
+// Tukey's biweight of each residual at the scale c.
+std::vector<double> biweights(const std::vector<double>& value, const std::vector<double>& mean,
+                              double c) {
+    std::vector<double> w(value.size());
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        const double u = (value[i] - mean[i]) / c;
+        w[i] = std::abs(u) < 1 ? (1 - u * u) * (1 - u * u) : 0;
+    }
+    return w;
+}
+
+// Reweights from the plain filter's mean line `mean` until it settles:
+// `step` is the filter with the given point weights.
+using Step = std::function<std::vector<double>(const std::vector<double>& weight,
+                                               const std::vector<double>& previous)>;
+std::vector<double> reweight(const std::vector<double>& value, std::vector<double> mean,
+                             const Step& step) {
+    for (int k = 0; k < robustiterations; ++k) {
+        const double c = biweightscale * medianresidual(value, mean);
+        // Half the points or more on the mean line: nothing left to reweight.
+        if (!(c > 0)) break;
+        std::vector<double> next = step(biweights(value, mean, c), mean);
+        double change = 0;
+        for (std::size_t i = 0; i < next.size(); ++i)
+            change = std::max(change, std::abs(next[i] - mean[i]));
+        mean = std::move(next);
+        if (change <= robusttolerance * c) break;
+    }
+    return mean;
+}
+
+} // namespace
+
+std::vector<double> robustfilter(const std::vector<double>& samples, double cutoff) {
+    if (samples.empty()) return {};
+    const std::vector<double> first = gaussianfilter(samples, cutoff);
+    const Step step = [&](const std::vector<double>& weight, const std::vector<double>& previous) {
+        // The weighted mean of the periodic Gaussian window: the filtered
+        // weighted values over the filtered weights.
+        std::vector<double> weighted(samples.size());
+        for (std::size_t i = 0; i < samples.size(); ++i) weighted[i] = weight[i] * samples[i];
+        const std::vector<double> top = gaussianfilter(weighted, cutoff);
+        const std::vector<double> bottom = gaussianfilter(weight, cutoff);
+        std::vector<double> out(samples.size());
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = bottom[i] > 1e-12 ? top[i] / bottom[i] : previous[i];
+        return out;
+    };
+    return reweight(samples, first, step);
+}
+
+std::vector<double> robustopenfilter(const std::vector<double>& position,
+                                     const std::vector<double>& value, double cutoff) {
+    const std::vector<double> first = openfilter(position, value, cutoff);
+    if (value.empty()) return first;
+    const Step step = [&](const std::vector<double>& weight, const std::vector<double>& previous) {
+        return detail::weightedregression(position, value, weight, cutoff, previous);
+    };
+    return reweight(value, first, step);
+}
+
+} // namespace formeval::profile
