@@ -1,6 +1,7 @@
 #!/bin/sh
 # Writes the point-file examples into DIR (default: the current directory):
 #   roundness.csv  a 3600-point roundness trace of a 25 mm ring, CSV with a header
+#   spike.csv      the same trace with a dust particle: 5 points 0.05 mm high
 #   polar.csv      the same kind of trace as a roundness instrument exports it:
 #                  angle_deg, radius_mm about its spindle, the ring 3 um off it
 #   stack.csv      20 sections of 3600 points as angle_deg, radius_mm, z_mm about
@@ -12,6 +13,7 @@
 # pseudo-random noise (no random generator), so every awk writes the same
 # files. Then, for example:
 #   formreport results DIR/roundness.csv --feature circle --unit mm
+#   formreport results DIR/spike.csv --feature circle --unit mm --filter 50 --filter-type robust
 #   formreport results DIR/polar.csv --feature circle --columns angle,radius --unit mm
 #   formreport results DIR/stack.csv --feature cylinder --sections --columns angle,radius,z
 #   formreport polar DIR/cylinder.csv --feature cylinder --unit mm -o plots
@@ -30,6 +32,13 @@ BEGIN {
         printf "%.7f,%.7f\n", 40 + r * cos(t), -12 + r * sin(t)
     }
 }' > "$dir/roundness.csv"
+
+awk -F, 'NR <= 2 || FNR < 1003 || FNR > 1007 { print; next }
+{
+    # 0.05 mm outward from the ring centre (40, -12), radius 25
+    x = $1 - 40; y = $2 + 12; r = sqrt(x * x + y * y)
+    printf "%.7f,%.7f\n", 40 + x * (r + 0.05) / r, -12 + y * (r + 0.05) / r
+}' "$dir/roundness.csv" > "$dir/spike.csv"
 
 awk 'function noise(i,  n) { n = sin(i * 12.9898 + 78.233) * 43758.5453; return n - int(n) }
 BEGIN {
