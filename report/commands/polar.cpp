@@ -64,6 +64,15 @@ std::string cutofftext(const ProfileFilter& f) {
     return formatnumber(f.cutoff, 6) + " UPR";
 }
 
+// How the harmonics' profile was filtered, after "filtered ": "at 50 UPR"
+// for the Gaussian, "by the robust Gaussian (ISO 16610-31) filter at 50 UPR",
+// "by the morphological closing filter, disk radius 0.2".
+std::string harmonicsfilter(const ProfileFilter& f) {
+    if (f.type == FilterType::gaussian) return "at " + cutofftext(f);
+    return "by the " + filterkind(f.type) + " filter" + (f.morphological() ? ", " : " at ") +
+           cutofftext(f);
+}
+
 // The chart's note of the filter.
 std::string notename(const ProfileFilter& f) {
     if (f.morphological()) return filterkind(f.type) + " filter, " + cutofftext(f);
@@ -165,7 +174,7 @@ HarmonicRow drawnharmonics(const PolarOptions& o, const std::string& name, const
     HarmonicRow h{name,
                   profile::harmonics(shown.x, shown.y, {ls.x, ls.y, ls.r}),
                   unit,
-                  filtered ? cutofftext(o.filter) : "",
+                  filtered ? harmonicsfilter(o.filter) : "",
                   spectrum(shown, ls, o),
                   ranged(o)};
     if (h.ranged) h.harmonics.amplitude = amplitudes(h.spectrum);

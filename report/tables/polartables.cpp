@@ -58,7 +58,7 @@ std::string harmonicnote(const HarmonicRow& h) {
         "Harmonic amplitudes about the least-squares circle, in " + h.unit.name + "; " +
         std::to_string(h.harmonics.points) +
         (h.harmonics.resampled ? " points resampled at equal angles" : " points at equal angles");
-    if (!h.filter.empty()) note += ", filtered at " + h.filter;
+    if (!h.filter.empty()) note += ", filtered " + h.filter;
     if (h.ranged && !h.spectrum.empty())
         note += "; UPR " + std::to_string(h.spectrum.front().upr) + " to " +
                 std::to_string(h.spectrum.back().upr) + " with their phases";

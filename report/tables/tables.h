@@ -61,7 +61,7 @@ struct HarmonicRow {
     std::string name;
     profile::Harmonics harmonics;
     Subunit unit;
-    std::string filter;
+    std::string filter; // how the profile was filtered: "at 50 UPR", "by the ... filter at 50 UPR"
     std::vector<profile::Harmonic> spectrum;
     bool ranged = false;
 };

@@ -385,6 +385,16 @@ TEST(Polar, TheFilterBeforeTheParametersAndTheChart) {
     EXPECT_TRUE(fs::exists(dir.path() / "jobs-job1-2500-harmonics.svg"));
     // UPR 3 stands in the harmonic table with 2 um less its 0.3 % weight.
     EXPECT_NE(o.out.find("\n  3  1.99"), std::string::npos) << o.out;
+    // The harmonics' note names the filter that made their profile.
+    EXPECT_NE(o.out.find("points at equal angles, filtered at 50 UPR\n"), std::string::npos)
+        << o.out;
+    const test::ReportOutcome robust = test::report(
+        {"polar", "jobs.txt", "--filter", "50", "--filter-type", "robust", "--harmonics"});
+    ASSERT_EQ(robust.status, exitok) << robust.err;
+    EXPECT_NE(
+        robust.out.find(", filtered by the robust Gaussian (ISO 16610-31) filter at 50 UPR\n"),
+        std::string::npos)
+        << robust.out;
 }
 
 // A polar record is drawn from its points as the Cartesian ones are.
