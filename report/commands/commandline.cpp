@@ -348,6 +348,15 @@ void checkfilter(const ResultsOptions& r) {
                                                "its length unit: --filter-wavelength");
 }
 
+// --sections and --section-column of a command that reads point files.
+void sectionoptions(CLI::App& command, const std::string& table, bool& sections,
+                    std::string& column) {
+    auto* flag = command.add_flag("--sections", sections, optionhelp(table, "--sections"))
+                     ->needs("--feature");
+    command.add_option("--section-column", column, optionhelp(table, "--section-column"))
+        ->needs(flag);
+}
+
 // The options `results` and `report` share: the point files, the unit and
 // digits, the tolerances, the filter and the criterion.
 struct Judging {
@@ -697,14 +706,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->add_option("--harmonics-range", harmonicrange, optionhelp("polar", "--harmonics-range"))
         ->delimiter(',')
         ->needs(harmonicsflag);
-    auto* polarsections =
-        polarcommand->add_flag("--sections", p.sections, optionhelp("polar", "--sections"))
-            ->needs("--feature");
     std::string polarsectioncolumn;
-    polarcommand
-        ->add_option("--section-column", polarsectioncolumn,
-                     optionhelp("polar", "--section-column"))
-        ->needs(polarsections);
+    sectionoptions(*polarcommand, "polar", p.sections, polarsectioncolumn);
     HeaderFields polarheader;
     headeroptions(*polarcommand, "polar", polarheader);
     polarcommand->add_option("--outliers", p.outliers, optionhelp("polar", "--outliers"))
@@ -727,14 +730,8 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     resultscommand->add_flag("--orthogonal", r.orthogonal, optionhelp("results", "--orthogonal"))
         ->excludes("--feature");
     resultscommand->add_option("--trend", r.trend, optionhelp("results", "--trend"));
-    auto* resultssections =
-        resultscommand->add_flag("--sections", r.sections, optionhelp("results", "--sections"))
-            ->needs("--feature");
     std::string resultssectioncolumn;
-    resultscommand
-        ->add_option("--section-column", resultssectioncolumn,
-                     optionhelp("results", "--section-column"))
-        ->needs(resultssections);
+    sectionoptions(*resultscommand, "results", r.sections, resultssectioncolumn);
     progressoptions(*resultscommand, r.progress);
     resultscommand->footer(wrap(helptext("results details") + "\n\n" + helptext("exit status")));
 
