@@ -86,6 +86,26 @@ std::vector<long long> columnsnear(const Grid& g, long long cu) {
 
 } // namespace
 
+double arealpairs(const std::vector<double>& u, const std::vector<double>& v, double cutoff,
+                  double uperiod) {
+    checkareal(u, v, u, cutoff, uperiod);
+    if (u.empty()) return 0;
+    const Grid g = gridof(u, v, cutoff, uperiod);
+    double pairs = 0;
+    for (auto home = g.cells.begin(); home != g.cells.end();) {
+        const auto end = std::upper_bound(home, g.cells.end(), *home);
+        double near = 0;
+        for (const long long cu : columnsnear(g, home->first))
+            for (long long cv = home->second - 1; cv <= home->second + 1; ++cv) {
+                const auto range = std::equal_range(g.cells.begin(), g.cells.end(), Cell{cu, cv});
+                near += static_cast<double>(range.second - range.first);
+            }
+        pairs += static_cast<double>(end - home) * near;
+        home = end;
+    }
+    return pairs;
+}
+
 std::vector<double> arealfilter(const std::vector<double>& u, const std::vector<double>& v,
                                 const std::vector<double>& z, double cutoff, double uperiod) {
     checkareal(u, v, z, cutoff, uperiod);

@@ -243,6 +243,12 @@ std::vector<double> openingfilter(const std::vector<double>& position,
 // cut-off). Throws std::invalid_argument when the sizes differ, a position
 // or value is not finite, the cut-off is not above 0 or shorter than 1e-12
 // of the extent, or the period is below 0.
+// The work of arealfilter on these positions: the pairs of points it
+// weighs (each point against every point of the cells about its own), which
+// grows with the square of the cut-off; a caller can refuse a cut-off that
+// would take hours. Throws as arealfilter does.
+double arealpairs(const std::vector<double>& u, const std::vector<double>& v, double cutoff,
+                  double uperiod = 0);
 std::vector<double> arealfilter(const std::vector<double>& u, const std::vector<double>& v,
                                 const std::vector<double>& z, double cutoff, double uperiod = 0);
 

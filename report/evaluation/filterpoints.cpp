@@ -281,6 +281,17 @@ FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
                       "), so the filter would take the form away: give one at most its extent";
         return out;
     }
+    // About 10 ns a pair: 2e10 pairs take some three minutes, and the
+    // work grows with the cut-off squared; an unattended batch should not
+    // sit for hours on one file.
+    if (const double pairs = profile::arealpairs(u, v, f.wavelength, period);
+        pairs > arealmostpairs) {
+        out.failure = "the areal filter at the cut-off wavelength " + number(f.wavelength) +
+                      " would weigh " + formatnumber(pairs, 2) + " pairs of points, more than " +
+                      formatnumber(arealmostpairs, 2) +
+                      " (some minutes): give a shorter cut-off, or fewer points";
+        return out;
+    }
     const std::vector<double> mean = profile::arealfilter(u, v, z, f.wavelength, period);
     out.how = "the areal Gaussian filter (ISO 16610-61)";
     for (std::size_t i = 0; i < mean.size(); ++i)

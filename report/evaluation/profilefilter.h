@@ -59,6 +59,10 @@ std::string filtername(const ProfileFilter& filter, const std::string& unit);
 // opening".
 std::string filterkind(FilterType type);
 
+// Most pairs of points the areal filter of a plane or cylinder may weigh
+// (profile::arealpairs); a cut-off that needs more is refused.
+constexpr double arealmostpairs = 2e10;
+
 // The mean line of a closed profile of `circumference` (length unit) at
 // equal angles, by the filter's type: at the low-pass cut-off `cutoff` (UPR)
 // or, for closing and opening, with its disk (positions along the

@@ -544,6 +544,18 @@ TEST_P(ArealFilterTest, FiltersAsTheBruteForce) {
     EXPECT_LT(maxdifference(arealfilter(u, v, z, c.cutoff, c.period),
                             brutearea(u, v, z, c.cutoff, c.period)),
               1e-10);
+    // The work it states holds every pair within a cut-off, and no more
+    // than all pairs.
+    double within = 0;
+    for (std::size_t i = 0; i < u.size(); ++i)
+        for (std::size_t j = 0; j < u.size(); ++j) {
+            double du = u[j] - u[i];
+            if (c.period > 0) du -= c.period * std::round(du / c.period);
+            within += du * du + (v[j] - v[i]) * (v[j] - v[i]) <= c.cutoff * c.cutoff;
+        }
+    const double pairs = arealpairs(u, v, c.cutoff, c.period);
+    EXPECT_GE(pairs, within);
+    EXPECT_LE(pairs, static_cast<double>(u.size() * u.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Surfaces, ArealFilterTest,

@@ -296,6 +296,25 @@ INSTANTIATE_TEST_SUITE_P(Surfaces, SurfaceFilterTest,
 
 // Neither the order of the points nor where the part lies changes the
 // filtered parameters.
+// A cut-off whose windows hold most of a large scan would keep an unattended
+// batch for hours: 160 000 points under a cut-off of 3 over a 4 x 4 plane
+// are 2.6e10 pairs, refused with the count before any is weighed.
+TEST(FilterPoints, AnArealCutOffThatWouldTakeHoursIsRefused) {
+    std::ostringstream file;
+    file << "x,y,z\n";
+    for (int i = 0; i < 400; ++i)
+        for (int j = 0; j < 400; ++j) file << 0.01 * i << "," << 0.01 * j << ",0\n";
+    test::Workdir dir;
+    dir.write("scan.csv", file.str());
+    const test::ReportOutcome o =
+        test::report({"results", "scan.csv", "--feature", "plane", "--filter-wavelength", "3"});
+    EXPECT_EQ(o.status, exitinput);
+    EXPECT_NE(o.err.find("the areal filter at the cut-off wavelength 3 would weigh 2.6e+10 "
+                         "pairs of points, more than 2e+10"),
+              std::string::npos)
+        << o.err;
+}
+
 TEST(FilterPoints, TheOrderAndPlaceOfThePointsChangeNothing) {
     const auto wave = [](double t) {
         return 0.003 * std::cos(2 * t) + 0.001 * std::sin(17 * t) + 0.0005 * std::cos(90 * t);
