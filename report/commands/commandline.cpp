@@ -357,6 +357,11 @@ void sectionoptions(CLI::App& command, const std::string& table, bool& sections,
         ->needs(flag);
 }
 
+// Whether the point files' feature is a surface the areal filter takes.
+bool surfacefeature(std::optional<pointset::Feature> feature) {
+    return feature == pointset::Feature::plane || feature == pointset::Feature::cylinder;
+}
+
 // The options `results` and `report` share: the point files, the unit and
 // digits, the tolerances, the filter and the criterion.
 struct Judging {
@@ -424,6 +429,7 @@ void applyjudging(const Judging& j, ResultsOptions& r) {
     settype(j.filtertype, j.typegiven, r.filter);
     checkcircle(r.feature, r.filter);
     checkfilter(r);
+    r.filter.areal = surfacefeature(r.feature);
     r.criterion = *criterionnamed(j.criterion);
     if (r.outliers > 0 && !r.feature)
         throw CLI::ValidationError("--outliers", "the outlier rule is for point files "
@@ -762,6 +768,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         h.header = headerof(reportheader);
         p.header = headerof(polarheader);
         p.feature = pointfeature(polarpoints);
+        p.filter.areal = surfacefeature(p.feature);
         if (p.sections && p.feature != pointset::Feature::cylinder)
             throw CLI::ValidationError("--sections", "a stack of sections is read as the points "
                                                      "of a cylinder: --feature cylinder");

@@ -293,7 +293,6 @@ FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
         return out;
     }
     const std::vector<double> mean = profile::arealfilter(u, v, z, f.wavelength, period);
-    out.how = "the areal Gaussian filter (ISO 16610-61)";
     for (std::size_t i = 0; i < mean.size(); ++i)
         for (int k = 0; k < 3; ++k) {
             const double place = cylinder ? v[i] * d[k] + (ls.radius + mean[i]) *
@@ -352,6 +351,9 @@ std::vector<double> filterclosedsamples(const std::vector<double>& deviation, do
 
 std::string filtername(const ProfileFilter& f, const std::string& unit) {
     const std::string unitname = unit == defaultunit ? "" : " " + unit;
+    if (f.areal && f.wavelength > 0)
+        return "areal Gaussian (ISO 16610-61), cut-off wavelength " + number(f.wavelength) +
+               unitname;
     if (f.morphological())
         return filterkind(f.type) + ", disk radius " + number(f.diskradius) + unitname;
     if (f.type != FilterType::gaussian && f.any()) {

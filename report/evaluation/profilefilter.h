@@ -28,6 +28,9 @@ struct ProfileFilter {
     double wavelength = 0; // low-pass of open profiles, length unit; 0: none
     FilterType type = FilterType::gaussian;
     double diskradius = 0; // closing and opening, length unit; 0: none
+    // The surfaces of planes and cylinders, filtered at `wavelength` by the
+    // areal Gaussian filter of ISO 16610-61, which filtername names.
+    bool areal = false;
 
     bool any() const { return cutoff > 0 || longwave > 0 || wavelength > 0 || diskradius > 0; }
     bool band() const { return longwave > 0; }
@@ -51,7 +54,9 @@ constexpr FilterTypeName filtertypes[] = {
 // "Gaussian band-pass, 15 to 500 UPR", "Gaussian, cut-off wavelength 0.8 mm",
 // "robust Gaussian (ISO 16610-31), cut-off 50 UPR", "spline (ISO 16610-22),
 // cut-off 50 UPR", "2RC, cut-off 50 UPR", "morphological closing, disk
-// radius 0.2 mm"). The unit is named unless it is the default one.
+// radius 0.2 mm"; "areal Gaussian (ISO 16610-61), cut-off wavelength 2.5
+// mm" for planes and cylinders). The unit is named unless it is the default
+// one.
 std::string filtername(const ProfileFilter& filter, const std::string& unit);
 
 // The filter's name alone: "Gaussian", "robust Gaussian (ISO 16610-31)",

@@ -275,7 +275,7 @@ TEST_P(SurfaceFilterTest, PassesAWaveByTheGaussianTransmission) {
     const nlohmann::json doc = run({"results", "s.csv", "--feature", c.feature,
                                     "--filter-wavelength", formatnumber(cutoff, 6), "--json"});
     ASSERT_FALSE(doc.is_null());
-    EXPECT_EQ(doc["filter"], "Gaussian, cut-off wavelength 1");
+    EXPECT_EQ(doc["filter"], "areal Gaussian (ISO 16610-61), cut-off wavelength 1");
     const double wavelength =
         cylinder ? 2 * pi * radius / std::round(2 * pi * radius / (c.wavelength * cutoff))
                  : c.wavelength * cutoff;
