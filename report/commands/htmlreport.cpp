@@ -137,6 +137,9 @@ void part(std::ostream& html, const FileResults& file, const Evaluated& e, const
     else
         html << "<div class=\"chart\">\n" << svg << "</div>\n";
     parameters(html, e, o);
+    // Points left out are part of what was measured: the page says which.
+    if (!file.outliers.empty())
+        html << "<p class=\"outliers\">" << xmltext(file.outliers) << "</p>\n";
     if (const std::optional<Verdict> v = verdictof(file.file, e, o))
         html << "<p class=\"verdict " << judgementname(v->judgement) << "\">"
              << xmltext(verdictline(*v, o.digits)) << "</p>\n";

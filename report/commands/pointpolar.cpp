@@ -349,7 +349,9 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     }
     if (!makedirectory(o.output, err)) return exitinput;
     if (charted) {
-        FileResults f{pf.file, static_cast<long>(pf.count()), 0, {}, {}, {}};
+        FileResults f;
+        f.file = pf.file;
+        f.jobs = static_cast<long>(pf.count());
         Evaluated e;
         e.feature = *o.feature;
         e.pointfile = true;

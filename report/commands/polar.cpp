@@ -385,9 +385,9 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
         for (const HarmonicRow& h : harmonicrows) printharmonics(out, h);
         const bool written = outputwritten(out, err);
         if (charted && !(rows.empty() && formrows.empty())) {
-            FileResults f{file, static_cast<long>(stream.circles.size() + stream.forms.size()),
-                          0,    {},
-                          {},   {}};
+            FileResults f;
+            f.file = file;
+            f.jobs = static_cast<long>(stream.circles.size() + stream.forms.size());
             for (PlotRow& r : rows) f.records.push_back(std::move(r.evaluation));
             for (FormRow& r : formrows) f.records.push_back(std::move(r.evaluation));
             charted->push_back(std::move(f));

@@ -125,7 +125,8 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
                  " evaluated: the outlier rule cannot be applied: " + cut.failure);
             return true;
         }
-        note(outliernote(cut, points.count(), *o.feature, o.outliers, 6));
+        results.outliers = outliernote(cut, points.count(), *o.feature, o.outliers, 6);
+        note(results.outliers);
         removeoutliers(points, std::move(cut));
     }
     if (o.sections) return evaluatestackfile(points, results, note);

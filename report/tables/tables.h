@@ -138,6 +138,7 @@ struct FileResults {
     std::vector<Evaluated> records; // of a stack: its sections', then its cylinder's
     std::vector<std::string> notes;
     std::optional<StackMeasures> stack; // of a point file read as a stack of sections
+    std::string outliers; // what the outlier rule removed (outliernote); empty: not asked
 };
 
 // The row options of a record of the results: its tolerance, the unit, the

@@ -178,6 +178,30 @@ TEST(HtmlReport, ChartsNameThePartShowTheFilteredProfileAndStaySmall) {
     EXPECT_LT(html.size(), 2 * 60000u + 20000u) << "at most 60 kB a part";
 }
 
+// Points the outlier rule removed are named on their part's page, so that
+// the filed report says what the verdict was computed without; a part
+// without the rule asked says nothing of it.
+TEST(HtmlReport, APartSaysWhichPointsTheOutlierRuleRemoved) {
+    test::Workdir dir;
+    std::string spiked = ring(0.001);
+    const std::size_t line = spiked.find('\n', spiked.find('\n') + 1) + 1; // the second point
+    spiked.replace(line, spiked.find(',', line) - line, "25.5");
+    dir.write("a.csv", spiked);
+    dir.write("b.csv", ring(0.001));
+    for (const bool rule : {true, false}) {
+        std::vector<std::string> args = {"report", "a.csv", "b.csv", "--feature",
+                                         "circle", "-o",    "r.html"};
+        if (rule) args.insert(args.end(), {"--outliers", "4"});
+        const test::ReportOutcome o = test::report(args);
+        ASSERT_EQ(o.status, exitok) << o.err;
+        const std::string html = test::readfile(dir.path() / "r.html");
+        EXPECT_EQ(count(html, "<p class=\"outliers\">1 of 720 points removed as outliers"),
+                  rule ? 1u : 0u);
+        EXPECT_EQ(count(html, "<p class=\"outliers\">0 of 720 points removed"), rule ? 1u : 0u);
+        EXPECT_EQ(count(html, "): point 2 ("), rule ? 1u : 0u);
+    }
+}
+
 // A report that cannot be written whole leaves the one that was there, and
 // no piece of the new one.
 // Three inputs, one missing and one of no circle: the first page counts the
