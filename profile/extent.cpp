@@ -10,7 +10,8 @@ namespace {
 
 const double pi = std::acos(-1.0);
 
-double median(std::vector<double> v) {
+// The upper of the two middle values of an even count.
+double uppermedian(std::vector<double> v) {
     std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
     return v[v.size() / 2];
 }
@@ -29,7 +30,7 @@ ProfileExtent profileextent(const std::vector<PolarPoint>& sorted) {
         if (gaps.back() > gaps[widest]) widest = i;
     }
     const double largest = gaps[widest];
-    if (largest <= std::max(2 * median(gaps), pi / 6)) return e;
+    if (largest <= std::max(2 * uppermedian(gaps), pi / 6)) return e;
     e.closed = false;
     e.start = sorted[(widest + 1) % sorted.size()].angle;
     e.span = 2 * pi - largest;

@@ -146,6 +146,10 @@ std::vector<double> openfilter(const std::vector<double>& position,
 // places. The open ones throw std::invalid_argument as openfilter does; the
 // closed ones when the cut-off is not above 0.
 
+// The median of `values`: the middle one, or the mean of the two middle ones
+// of an even count; NaN of none.
+double median(std::vector<double> values);
+
 // The robust Gaussian regression filter of ISO 16610-31: the Gaussian
 // filter (gaussianfilter, openfilter) iteratively reweighted. Each pass
 // weights every point by Tukey's biweight of its residual r from the last

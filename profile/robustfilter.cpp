@@ -7,8 +7,17 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace formeval::profile {
+
+double median(std::vector<double> values) {
+    if (values.empty()) return std::numeric_limits<double>::quiet_NaN();
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 == 1) return *middle;
+    return (*middle + *std::max_element(values.begin(), middle)) / 2;
+}
 
 namespace {
 
@@ -16,10 +25,7 @@ namespace {
 double medianresidual(const std::vector<double>& value, const std::vector<double>& mean) {
     std::vector<double> r(value.size());
     for (std::size_t i = 0; i < r.size(); ++i) r[i] = std::abs(value[i] - mean[i]);
-    const auto middle = r.begin() + static_cast<std::ptrdiff_t>(r.size() / 2);
-    std::nth_element(r.begin(), middle, r.end());
-    if (r.size() % 2 == 1) return *middle;
-    return (*middle + *std::max_element(r.begin(), middle)) / 2;
+    return median(std::move(r));
 }
 
 // Tukey's biweight of each residual at the scale c.

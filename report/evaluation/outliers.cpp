@@ -1,5 +1,6 @@
 // The outlier rule of point files: deviations from the least-squares feature
 // judged against their median and a robust standard deviation.
+#include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
 #include "report/pointfiles/pointfiles.h"
 
@@ -10,15 +11,6 @@
 namespace formeval::report {
 
 namespace {
-
-double median(std::vector<double> v) {
-    const std::size_t half = v.size() / 2;
-    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half), v.end());
-    const double upper = v[half];
-    if (v.size() % 2 == 1) return upper;
-    return (*std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half)) + upper) /
-           2;
-}
 
 // The deviation of point p (dimension coordinates) from the reference r:
 // normal to a line or plane, radial from a circle, sphere or cylinder.
@@ -81,10 +73,10 @@ Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, 
                         " of the points could not be fitted";
             return o;
         }
-        const double centre = median(d);
+        const double centre = profile::median(d);
         std::vector<double> spread(d.size());
         for (std::size_t i = 0; i < d.size(); ++i) spread[i] = std::fabs(d[i] - centre);
-        o.scale = std::max(1.4826 * median(spread), rounding);
+        o.scale = std::max(1.4826 * profile::median(spread), rounding);
         std::vector<bool> now(points.count);
         for (std::size_t i = 0; i < d.size(); ++i) now[i] = spread[i] > k * o.scale;
         if (now == out) break;
