@@ -116,6 +116,8 @@ void montecarlo(const Problem& p, const Options& o, Result& r) {
         if (y.mc.hasinterval) y.U = std::max(y.mc.mean - y.mc.low, y.mc.high - y.mc.mean);
         y.k = y.mc.sd > 0 ? y.U / y.mc.sd : 0;
         y.tolerance = statistics::numericaltolerance(y.mc.sd, r.digits);
+        y.bias = y.mc.mean - y.measured;
+        y.quoted = {y.mc.mean, y.mc.sd, y.U, y.k, y.mc.low, y.mc.high};
         if (!r.adaptive) {
             const statistics::Convergence c =
                 statistics::convergence(y.values, o.coverage, r.digits);

@@ -142,6 +142,22 @@ struct Quantity {
     std::vector<double> budget;
     std::vector<double> sensitivity;
     std::vector<double> values; // the trials' values, in trial order
+    // The Monte Carlo average less the measured value: what the noise the
+    // model adds to the points, which already carry noise, shifts the
+    // quantity by.
+    double bias = 0;
+    // What the statement quotes: the Monte Carlo's own y, u(y), U, k and
+    // symmetric interval where |bias| is at most a tenth of u(y); otherwise
+    // (`corrected`) the measured value less `correction`, the shift the
+    // per-point noise gives a denoised copy of the points, with the interval
+    // reflected about it and widened by `correctionu`, the standard
+    // uncertainty of that correction (see correctbias).
+    struct Estimate {
+        double y = 0, u = 0, U = 0, k = 0, low = 0, high = 0;
+        bool corrected = false;
+        double correction = 0;
+        double correctionu = 0;
+    } quoted;
 };
 
 struct Result {
