@@ -68,6 +68,28 @@ int threadcount(int threads);
 // U, k, tolerance and convergence, and the result's trials and counts.
 void montecarlo(const Problem& p, const Options& o, Result& r);
 
+// Denoising (denoise.cpp). The variance of each point's noise along its
+// normal from the per-point contributions; the signed distances of `points`
+// (the problem's count, `dimension` numbers each) from the reference `r`
+// along the problem's normals; and the points with each deviation replaced
+// by a kernel average of its neighbours' (on the reference) at the widest
+// bandwidth whose residuals the noise explains.
+std::vector<double> pointnoise(const Problem& p);
+std::vector<double> deviationsabout(const Problem& p, const pointset::Reference& r,
+                                    const std::vector<double>& points);
+struct Denoised {
+    std::vector<double> points;
+    double bandwidth = 0;
+    double left = 1; // the share of the noise's variance the points keep
+    bool smoothed() const { return left <= 0.5; }
+};
+Denoised denoise(const Problem& p, const std::vector<double>& points,
+                 const std::vector<double>& deviations, const std::vector<double>& variances);
+
+// The bias correction (correctbias.cpp): each quantity's `quoted` estimate
+// where its bias is significant, with the Monte Carlo results in place.
+void correctbias(const Problem& p, const Options& o, Result& r);
+
 // GUM (gum.cpp): the sensitivities, u_c(y), the budget and the validation
 // of each quantity, with the Monte Carlo results in place.
 void gum(const Problem& p, const Options& o, Result& r);

@@ -91,6 +91,7 @@ Result propagate(const pointset::Points& points, Feature feature, Criterion crit
         r.failure = "no trial's points gave a " + std::string(pointset::featurename(feature));
         return r;
     }
+    correctbias(p, options, r);
     if (options.gum) gum(p, options, r);
     r.ok = true;
     return r;

@@ -94,6 +94,7 @@ struct Options {
     int threads = 0;           // 0: every core
     bool gum = true;           // the law of propagation, the budget and the validation
     bool certifytrials = true; // certify every trial's result (always the measured one)
+    bool correctbias = true;   // quote a bias-corrected estimate where the bias is significant
     long budget = 100000;      // cells of the measured reference's certifying search
     long trialbudget = 2000;   // of each trial's and GUM input's: a search that runs out
                                // leaves that result uncertified (counted), not late
@@ -148,13 +149,20 @@ struct Quantity {
     double bias = 0;
     // What the statement quotes: the Monte Carlo's own y, u(y), U, k and
     // symmetric interval where |bias| is at most a tenth of u(y); otherwise
-    // (`corrected`) the measured value less `correction`, the shift the
-    // per-point noise gives a denoised copy of the points, with the interval
-    // reflected about it and widened by `correctionu`, the standard
-    // uncertainty of that correction (see correctbias).
+    // (`corrected`) the measured value less `correction`, the mean shift the
+    // model's noise gives a denoised copy of the points (a parametric
+    // bootstrap), with the shifts' interval reflected about it and each end
+    // widened in quadrature by k `correctionu` (k of a Gaussian for the
+    // coverage), the standard uncertainty of that correction: the root mean square error of the
+    // same procedure on 20 pseudo-measurements of the copy, whose bias is known. Points too sparse
+    // for their form to be told from the noise cannot be denoised (`denoised` false): the
+    // correction is then made about the points as measured and its standard uncertainty is at least
+    // itself. u is then the shifts' standard deviation and correctionu in quadrature, U the
+    // distance from y to the farther end, k = U / u.
     struct Estimate {
         double y = 0, u = 0, U = 0, k = 0, low = 0, high = 0;
         bool corrected = false;
+        bool denoised = false;
         double correction = 0;
         double correctionu = 0;
     } quoted;

@@ -27,8 +27,8 @@ void decide(Statement& s, const UncertaintyOptions& o) {
         for (const uncertainty::Quantity& q : s.result.quantities)
             if (q.name == given.quantity) d.quantity = &q;
         if (d.quantity)
-            d.verdict =
-                uncertainty::decide(d.quantity->mc.mean, d.quantity->U, given.limits, o.rule);
+            d.verdict = uncertainty::decide(d.quantity->quoted.y, d.quantity->quoted.U,
+                                            given.limits, o.rule);
         s.decisions.push_back(d);
     }
 }

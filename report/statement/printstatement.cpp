@@ -123,27 +123,57 @@ void methods(std::ostream& out, const Statement& s, const UncertaintyOptions& o)
     else
         out << "GUM (JCGM 100): sensitivities by central differences, each input moved by its "
                "own standard uncertainty ("
-            << r.gumevaluations << " evaluations); k of a Gaussian\n";
+            << r.gumevaluations << " evaluations); k = "
+            << formatnumber(uncertainty::gaussianfactor(o.engine.coverage), 3)
+            << ", of a Gaussian for " << coveragetext(o.engine.coverage) << "\n";
     out << "Coverage probability " << coveragetext(o.engine.coverage) << "\n";
 }
 
+// The EA-4/02 sentence of a quantity's statement, with which estimate y is.
+std::string sentence(const Quantity& q, const uncertainty::Rounded& r, const std::string& unit,
+                     const UncertaintyOptions& o) {
+    const Quantity::Estimate& e = q.quoted;
+    std::string text = "the reported expanded uncertainty U = " + formatfixed(r.U, r.decimals) +
+                       unit + " is the standard uncertainty u(y) = " + formatnumber(e.u, 2) + unit +
+                       " multiplied by the coverage factor k = " + formatnumber(e.k, 3) +
+                       ", which for the distribution of the Monte Carlo trials (JCGM 101) "
+                       "corresponds to a coverage probability of approximately " +
+                       coveragetext(o.engine.coverage) + "; ";
+    if (!e.corrected)
+        return text + "y is the Monte Carlo average (its bias of " + formatnumber(q.bias, 2) +
+               unit + " is below a tenth of u(y))";
+    text += "y is the measured value less the bias of " + formatnumber(e.correction, 2) + unit;
+    text += e.denoised ? " the noise gives a denoised copy of the points"
+                       : " the noise gives the points as measured (too sparse to denoise)";
+    return text +
+           " (parametric bootstrap), the interval reflected about y and widened by the standard "
+           "uncertainty of that correction, " +
+           formatnumber(e.correctionu, 2) + unit;
+}
+
 void statement(std::ostream& out, const Statement& s, const UncertaintyOptions& o) {
-    out << "\nStatement: y the Monte Carlo average, U the distance from y to the farther end of "
-           "the probabilistically symmetric coverage interval, k = U/u(y); U to two "
-           "significant digits (EA-4/02), y and the interval to the same place\n";
+    out << "\nStatement (EA-4/02): y the estimate, U its expanded uncertainty, k = U/u(y); U to "
+           "two significant digits, y and the interval to the same place\n";
     std::vector<std::vector<std::string>> rows = {
-        {"quantity", "y", "U", "k", coveragetext(o.engine.coverage) + " coverage interval"}};
+        {"quantity", "estimate", "measured", "y", "U", "k",
+         coveragetext(o.engine.coverage) + " coverage interval"}};
+    std::vector<std::string> sentences;
     for (const Quantity* q : s.shown) {
         if (!q->mc.hasinterval) continue;
-        const uncertainty::Rounded r =
-            uncertainty::roundstatement(q->mc.mean, q->U, q->mc.low, q->mc.high);
+        const Quantity::Estimate& e = q->quoted;
+        const uncertainty::Rounded r = uncertainty::roundstatement(e.y, e.U, e.low, e.high);
         const std::string unit = unitof(*q, o);
-        rows.push_back({q->name, formatfixed(r.y, r.decimals) + unit,
-                        "\u00b1 " + formatfixed(r.U, r.decimals) + unit, formatnumber(q->k, 3),
-                        "[" + formatfixed(r.low, r.decimals) + ", " +
-                            formatfixed(r.high, r.decimals) + "]" + unit});
+        rows.push_back(
+            {q->name, e.corrected ? "bias-corrected" : "Monte Carlo average",
+             formatfixed(uncertainty::roundstatement(q->measured, e.U, 0, 0).y, r.decimals) + unit,
+             formatfixed(r.y, r.decimals) + unit, "\u00b1 " + formatfixed(r.U, r.decimals) + unit,
+             formatnumber(e.k, 3),
+             "[" + formatfixed(r.low, r.decimals) + ", " + formatfixed(r.high, r.decimals) + "]" +
+                 unit});
+        sentences.push_back(q->name + ": " + sentence(*q, r, unit, o));
     }
-    columns(out, rows, 1);
+    columns(out, rows, 2);
+    for (const std::string& line : sentences) out << "  " << line << "\n";
 }
 
 void results(std::ostream& out, const Statement& s, const UncertaintyOptions& o) {
@@ -208,7 +238,7 @@ void decisions(std::ostream& out, const Statement& s, const UncertaintyOptions& 
             continue;
         }
         const uncertainty::Quantity& q = *d.quantity;
-        const uncertainty::Rounded r = uncertainty::roundstatement(q.mc.mean, q.U, 0, 0);
+        const uncertainty::Rounded r = uncertainty::roundstatement(q.quoted.y, q.quoted.U, 0, 0);
         rows.push_back(
             {q.name, limitstext(d.tolerance, unit),
              formatfixed(r.y, r.decimals) + " \u00b1 " + formatfixed(r.U, r.decimals) + unit,

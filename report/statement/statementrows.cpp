@@ -53,8 +53,8 @@ nlohmann::ordered_json evaluation(const Statement& s, const UncertaintyOptions& 
             {{"quantity", d.tolerance.quantity},
              {"low", finite(d.tolerance.limits.low)},
              {"high", finite(d.tolerance.limits.high)},
-             {"value", d.quantity ? finite(d.quantity->mc.mean) : nlohmann::ordered_json()},
-             {"U", d.quantity ? finite(d.quantity->U) : nlohmann::ordered_json()},
+             {"value", d.quantity ? finite(d.quantity->quoted.y) : nlohmann::ordered_json()},
+             {"U", d.quantity ? finite(d.quantity->quoted.U) : nlohmann::ordered_json()},
              {"verdict", d.quantity ? nlohmann::ordered_json(uncertainty::verdictname(d.verdict))
                                     : nlohmann::ordered_json()}});
     const bool certifiable = o.criterion != pointset::Criterion::leastsquares;
@@ -106,14 +106,14 @@ std::vector<Field> statementfields(const Statement& s, const Quantity& q, bool g
                   numberfield("trials", none), textfield("converged", ""),
                   numberfield("gum_u", q.gumu)});
     } else {
-        f.insert(f.end(),
-                 {numberfield("value", q.mc.mean), numberfield("u", q.mc.sd), numberfield("k", q.k),
-                  numberfield("U", q.U), numberfield("low", interval ? q.mc.low : none),
-                  numberfield("high", interval ? q.mc.high : none),
-                  numberfield("shortest_low", interval ? q.mc.shortlow : none),
-                  numberfield("shortest_high", interval ? q.mc.shorthigh : none),
-                  wholefield("trials", q.mc.count), truthfield("converged", q.converged),
-                  numberfield("gum_u", q.hasgum ? q.gumu : none)});
+        f.insert(f.end(), {numberfield("value", q.quoted.y), numberfield("u", q.quoted.u),
+                           numberfield("k", q.quoted.k), numberfield("U", q.quoted.U),
+                           numberfield("low", interval ? q.quoted.low : none),
+                           numberfield("high", interval ? q.quoted.high : none),
+                           numberfield("shortest_low", interval ? q.mc.shortlow : none),
+                           numberfield("shortest_high", interval ? q.mc.shorthigh : none),
+                           wholefield("trials", q.mc.count), truthfield("converged", q.converged),
+                           numberfield("gum_u", q.hasgum ? q.gumu : none)});
     }
     f.insert(f.end(), {numberfield("measured", q.measured), numberfield("delta", q.tolerance)});
     if (gum)
@@ -123,6 +123,15 @@ std::vector<Field> statementfields(const Statement& s, const Quantity& q, bool g
         f.insert(f.end(), {textfield("validated", ""), numberfield("d_low", none),
                            numberfield("d_high", none)});
     f.push_back(textfield("unit", unitof(q, o)));
+    // The Monte Carlo's bias, and which estimate `value` is.
+    f.insert(f.end(), {numberfield("bias", gum ? none : q.bias),
+                       textfield("estimate", gum                  ? "measured"
+                                             : q.quoted.corrected ? "bias-corrected"
+                                                                  : "monte carlo average"),
+                       numberfield("correction", gum ? none : q.quoted.correction),
+                       numberfield("correction_u", gum ? none : q.quoted.correctionu),
+                       numberfield("mc_low", gum || !q.mc.hasinterval ? none : q.mc.low),
+                       numberfield("mc_high", gum || !q.mc.hasinterval ? none : q.mc.high)});
     return f;
 }
 

@@ -361,6 +361,13 @@ TEST(Reproducible, WhateverTheThreads) {
         EXPECT_EQ(one.quantities[q].values, two.quantities[q].values) << one.quantities[q].name;
         EXPECT_EQ(one.quantities[q].mc.sd, two.quantities[q].mc.sd);
         EXPECT_NE(one.quantities[q].values, other.quantities[q].values);
+        // The bias correction's own trials and pseudo-measurements too.
+        const Quantity::Estimate &a = one.quantities[q].quoted, &b = two.quantities[q].quoted;
+        EXPECT_EQ(a.corrected, b.corrected) << one.quantities[q].name;
+        EXPECT_EQ(a.y, b.y) << one.quantities[q].name;
+        EXPECT_EQ(a.low, b.low) << one.quantities[q].name;
+        EXPECT_EQ(a.high, b.high) << one.quantities[q].name;
+        EXPECT_EQ(a.correctionu, b.correctionu) << one.quantities[q].name;
     }
 }
 

@@ -1,0 +1,131 @@
+// What the uncertainty statement claims, checked by simulation: measured
+// again and again with the model's own noise, a known part's true value lies
+// in the quoted 95 % interval about as often as claimed, the interval no more
+// than three times as wide as the plain Monte Carlo one; where the noise does
+// not bias a quantity, the statement is the Monte Carlo's own. And the
+// denoising the correction rests on, against profiles of known form.
+#include "tests/harness/harness.h"
+#include "tests/uncertainty/coverage.h"
+#include "uncertainty/engine.h"
+
+#include <gtest/gtest.h>
+
+namespace formeval::uncertainty {
+namespace {
+
+using coverage::Case;
+
+struct Claim {
+    const char* name;
+    Case c;
+    long measurements;
+    long least; // covered at least this often: about 95 % less two binomial sd
+};
+
+class Coverage : public testing::TestWithParam<Claim> {};
+
+// The plain Monte Carlo interval about the noisy points held none of these
+// true values: its average counts the noise's bias twice.
+TEST_P(Coverage, HoldsTheTrueValue) {
+    const Claim& claim = GetParam();
+    const coverage::Outcome o = coverage::simulate(claim.c, claim.measurements, 400, 7);
+    ASSERT_TRUE(o.failure.empty()) << o.failure;
+    ASSERT_EQ(o.measurements, claim.measurements);
+    EXPECT_GE(o.covered, claim.least) << "plain Monte Carlo: " << o.plaincovered;
+    EXPECT_EQ(o.corrected, claim.measurements);
+    EXPECT_LE(o.worstratio, 3.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parts, Coverage,
+    testing::Values(Claim{"RingLeastSquares",
+                          {coverage::lobedring(), Criterion::leastsquares, "t", 0.0002},
+                          30,
+                          26},
+                    Claim{"RingMinimumZone",
+                          {coverage::lobedring(), Criterion::minimumzone, "t", 0.0002},
+                          30,
+                          26},
+                    Claim{"PlaneLeastSquares",
+                          {coverage::wavyplane(), Criterion::leastsquares, "t", 0.0002},
+                          30,
+                          26}),
+    test::namedby([](const Claim& c) { return c.name; }));
+
+// An unbiased quantity keeps the Monte Carlo's y, U and interval to the bit.
+TEST(Coverage, LeavesAnUnbiasedQuantityAsTheMonteCarloStatesIt) {
+    const coverage::Part ring = coverage::lobedring();
+    Options o;
+    o.trials = 400;
+    o.gum = false;
+    const Result r =
+        propagate({ring.points.data(), 360, 2, 2}, Feature::circle, Criterion::leastsquares,
+                  {{"probe", Acts::coordinates, Distribution::gaussian, 0.0002}}, o);
+    ASSERT_TRUE(r.ok) << r.failure;
+    for (const Quantity& q : r.quantities) {
+        if (q.name != "diameter" && q.name != "centre_x") continue;
+        EXPECT_LE(std::fabs(q.bias), q.mc.sd / 10) << q.name;
+        EXPECT_FALSE(q.quoted.corrected) << q.name;
+        EXPECT_EQ(q.quoted.y, q.mc.mean) << q.name;
+        EXPECT_EQ(q.quoted.U, q.U) << q.name;
+        EXPECT_EQ(q.quoted.low, q.mc.low) << q.name;
+        EXPECT_EQ(q.quoted.high, q.mc.high) << q.name;
+    }
+}
+
+// Denoising: a circle of n points with lobes of amplitude `form` (mm) and
+// gaussian noise along the radius.
+struct Profile {
+    const char* name;
+    int count;
+    int lobes;
+    double form;
+    double sigma;
+    double most;   // root mean square error of the denoised radii, in sigma, at most
+    bool smoothed; // whether the smoother could smooth at all
+};
+
+class Denoising : public testing::TestWithParam<Profile> {};
+
+TEST_P(Denoising, RecoversTheForm) {
+    const Profile& f = GetParam();
+    std::mt19937_64 gen(5);
+    std::normal_distribution<double> noise(0, f.sigma);
+    Problem p;
+    p.feature = Feature::circle;
+    p.count = static_cast<std::size_t>(f.count);
+    std::vector<double> truth(p.count);
+    for (int i = 0; i < f.count; ++i) {
+        const double a = coverage::twopi * i / f.count;
+        truth[i] = f.form * std::cos(f.lobes * a);
+        const double r = 10 + truth[i] + noise(gen);
+        p.points.insert(p.points.end(), {r * std::cos(a), r * std::sin(a)});
+        p.normals.insert(p.normals.end(), {std::cos(a), std::sin(a)});
+    }
+    p.model = {{"probe", Acts::normal, Distribution::gaussian, f.sigma}};
+    pointset::Reference centre;
+    centre.point = {0, 0, 0};
+    centre.radius = 10;
+    const std::vector<double> variances = pointnoise(p);
+    ASSERT_DOUBLE_EQ(variances[0], f.sigma * f.sigma);
+    const Denoised d = denoise(p, p.points, deviationsabout(p, centre, p.points), variances);
+    EXPECT_EQ(d.smoothed(), f.smoothed);
+    const std::vector<double> radii = deviationsabout(p, centre, d.points);
+    double squares = 0;
+    for (std::size_t i = 0; i < p.count; ++i) squares += std::pow(radii[i] - truth[i], 2);
+    EXPECT_LE(std::sqrt(squares / f.count), f.most * f.sigma);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, Denoising,
+    testing::Values(
+        // A round part: the noise is nearly all removed.
+        Profile{"Round", 720, 0, 0, 0.0002, 0.15, true},
+        // Lobes a hundred times the noise: kept, the noise mostly removed.
+        Profile{"Lobed", 720, 5, 0.02, 0.0002, 0.5, true},
+        // Twelve points round five lobes: nothing to smooth with, left as measured.
+        Profile{"Sparse", 12, 5, 0.02, 0.0002, 1.5, false}),
+    test::namedby([](const Profile& c) { return c.name; }));
+
+} // namespace
+} // namespace formeval::uncertainty
