@@ -46,7 +46,10 @@ using Given = std::tuple<int, int, double, std::string>;
 
 Given contribution(const std::string& text, const std::optional<std::string>& unit) {
     uncertainty::Contribution c;
-    const std::string why = report::parsecontribution(text, unit.value_or(report::defaultunit), c);
+    std::string why = report::parsecontribution(text, unit.value_or(report::defaultunit), c);
+    // The data's unit is the keyword here, not formreport's option.
+    if (const std::size_t at = why.find("with --unit"); at != std::string::npos)
+        why.replace(at, 11, "as unit=");
     if (!why.empty()) throw py::value_error(why);
     return {static_cast<int>(c.acts), static_cast<int>(c.distribution), c.width, c.name};
 }
