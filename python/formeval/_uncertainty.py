@@ -303,7 +303,7 @@ def _coverage(value: SupportsFloat) -> Tuple[float, int]:
 
 
 def uncertainty(points: npt.ArrayLike, feature: str, method: str, *,
-                noise: Optional[float] = None, model: Iterable[ContributionLike] = (),
+                noise: Optional[float] = None, model: Optional[Iterable[ContributionLike]] = (),
                 unit: Optional[str] = None, trials: int = 100000, adaptive: Optional[int] = None,
                 max_trials: int = 1000000, seed: int = 1, coverage: float = 0.95,
                 threads: int = 0, gum: bool = True, certify: bool = True) -> Uncertainty:
@@ -404,7 +404,9 @@ def uncertainty(points: npt.ArrayLike, feature: str, method: str, *,
     if noise is not None:
         given.append((_ACTS["coordinates"], _DISTRIBUTION["gaussian"],
                       _width(noise, "the noise (a standard deviation)"), "noise"))
-    if isinstance(model, str):
+    if model is None:
+        model = ()
+    elif isinstance(model, str):
         model = [model]  # one contribution
     given.extend(_contribution(c, unit) for c in model)
     if not given:

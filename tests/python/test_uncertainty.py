@@ -207,6 +207,8 @@ ERRORS = [
     ("noise not finite", dict(noise=math.inf), ValueError,
      "the noise (a standard deviation) must be a finite number of at least 0, not inf"),
     ("no model", dict(noise=None), ValueError, "give the input model: noise= or model="),
+    ("model None", dict(noise=None, model=None), ValueError,
+     "give the input model: noise= or model="),
     ("too few trials", dict(trials=10), ValueError,
      "10 trials are too few for a 95 % coverage interval"),
     ("no trials", dict(trials=0), ValueError,
