@@ -11,4 +11,5 @@ PYBIND11_MODULE(_core, m) {
     bindreferences(m);
     bindprograms(m);
     bindprofiles(m);
+    binduncertainty(m);
 }

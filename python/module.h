@@ -61,9 +61,15 @@ Triple triple(double x, double y, double z);
 // as bools.
 py::dict rowdict(const std::vector<report::Field>& row);
 
+// A reference evaluated with the options `o` of the points, as the object
+// evaluate returns (formeval.Reference's core); its class is bound by
+// bindreferences.
+py::object referenceobject(pointset::Reference r, PointArray points, const pointset::Options& o);
+
 // The module's parts.
 void bindreferences(py::module_& m);
 void bindprograms(py::module_& m);
 void bindprofiles(py::module_& m);
+void binduncertainty(py::module_& m);
 
 } // namespace formeval::python

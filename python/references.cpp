@@ -124,6 +124,10 @@ Result evaluate(const py::array& points, int feature, int criterion, bool deviat
 
 } // namespace
 
+py::object referenceobject(pointset::Reference r, PointArray points, const pointset::Options& o) {
+    return py::cast(Result(std::move(r), std::move(points), o));
+}
+
 void bindreferences(py::module_& m) {
     // The names the package accepts: each feature with its coordinate count,
     // each criterion's names (the package's own, formreport's, the pointset

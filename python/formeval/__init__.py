@@ -7,7 +7,8 @@ the feature. `straightness`, `flatness`, `circle` and `sphere` are the batch
 program formeval's own evaluations (at most 2048 points), with the numbers it
 prints. `harmonics`, `harmonic_spectrum`, `gaussian_filter`,
 `band_pass_filter` and `open_filter` analyse roundness and straightness
-profiles.
+profiles. `uncertainty` states the measurement uncertainty of every quantity
+of a reference feature (Monte Carlo and the GUM).
 
 The computations are compiled (the private module ``formeval._core``) and run
 without the GIL.
@@ -19,6 +20,8 @@ from ._profiles import (band_pass_filter, gaussian_filter, harmonic_spectrum, ha
                         open_filter, spectral)
 from ._programs import MAX_PROGRAM_POINTS, ProgramResult, circle, flatness, sphere, straightness
 from ._references import FEATURES, METHODS, Reference, evaluate
+from ._uncertainty import (ACTS, DISTRIBUTIONS, Contribution, Uncertainty, UncertaintyRow,
+                           uncertainty)
 
 __version__: str = _core.VERSION
 
@@ -26,6 +29,7 @@ __all__ = [
     "FEATURES", "METHODS", "MAX_PROGRAM_POINTS", "Reference", "ProgramResult", "evaluate",
     "straightness", "flatness", "circle", "sphere", "harmonics", "harmonic_spectrum",
     "gaussian_filter", "band_pass_filter", "open_filter", "spectral", "exact_references",
+    "uncertainty", "Uncertainty", "UncertaintyRow", "Contribution", "ACTS", "DISTRIBUTIONS",
 ]
 
 

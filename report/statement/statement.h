@@ -1,9 +1,10 @@
-// formreport's uncertainty statements: the input model read from the command
-// line or a model file, with units; the point sets of the inputs; the
-// statement a certificate quotes, the results of both methods, the budget and
-// the decisions against tolerances, as text, CSV or JSON.
+// formreport's uncertainty statements: the tolerances and quantities asked
+// for (report/model/model.h reads the input model); the point sets of the
+// inputs; the statement a certificate quotes, the results of both methods,
+// the budget and the decisions against tolerances, as text, CSV or JSON.
 #pragma once
 
+#include "report/model/model.h"
 #include "report/tables/tables.h"
 #include "uncertainty/uncertainty.h"
 
@@ -14,24 +15,6 @@
 #include <vector>
 
 namespace formeval::report {
-
-// Values with units.
-
-// What a contribution's value is (see ValueKind).
-ValueKind kindof(uncertainty::Acts acts);
-
-// "ACTS DISTRIBUTION VALUE [NAME...]": where it acts (uncertainty::actsname:
-// coordinates, x, normal, scale, offset-x, squareness-xy ...), the
-// distribution (gaussian: VALUE its standard deviation; rectangular,
-// triangular, arcsine: VALUE its half-width) and its name in the budget
-// (ACTS by default). Returns why not, or "".
-std::string parsecontribution(std::string_view text, const std::string& unit,
-                              uncertainty::Contribution& c);
-
-// A model file: one contribution a line as above; `#` starts a comment; blank
-// lines are passed over. Throws FileError with the line of a bad one.
-std::vector<uncertainty::Contribution> readmodel(std::istream& in, const std::string& file,
-                                                 const std::string& unit);
 
 // A tolerance: "VALUE" (the form error t at most VALUE), "NAME=HIGH" or
 // "NAME=LOW:HIGH" (either may be empty: no limit there), values with units as

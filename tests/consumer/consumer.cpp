@@ -75,11 +75,32 @@ int main() {
         {{"offset", uncertainty::Acts::offsetx, uncertainty::Distribution::gaussian, 0.001}}, o);
     expect(u.ok && u.trials == 2000, "uncertainty trials");
     double centre = -1, radius = -1;
+    bool quoted = !u.quantities.empty();
     for (const uncertainty::Quantity& q : u.quantities) {
         if (q.name == "centre_x") centre = q.mc.sd;
         if (q.name == "radius") radius = q.mc.sd;
+        quoted = quoted && q.quoted.y == q.mc.mean && q.quoted.U == q.U &&
+                 q.bias == q.mc.mean - q.measured;
     }
     expect(std::fabs(centre / 0.001 - 1) < 0.1, "uncertainty of the centre");
     expect(radius >= 0 && radius < 1e-12, "uncertainty of the radius");
+    expect(quoted, "the quoted estimate and the bias");
+
+    // The law of propagation: the centre moves one for one with the offset.
+    o.gum = true;
+    o.trials = 200;
+    const uncertainty::Result g = uncertainty::propagate(
+        view, pointset::Feature::circle, pointset::Criterion::leastsquares,
+        {{"offset", uncertainty::Acts::offsetx, uncertainty::Distribution::gaussian, 0.001}}, o);
+    bool sensitivity = false;
+    for (const uncertainty::Quantity& q : g.quantities)
+        if (q.name == "centre_x")
+            sensitivity = q.hasgum && q.sensitivity.size() == 1 &&
+                          std::fabs(q.sensitivity[0] - 1) < 1e-6 &&
+                          std::fabs(q.gumu / 0.001 - 1) < 1e-6;
+    expect(g.ok && sensitivity, "uncertainty by the GUM");
+    const uncertainty::Result refused = uncertainty::propagate(
+        view, pointset::Feature::circle, pointset::Criterion::leastsquares, {}, o);
+    expect(!refused.ok && !refused.failure.empty(), "uncertainty refuses an empty model");
     return failures ? 1 : 0;
 }

@@ -2,9 +2,10 @@
 # Installs the build to a temporary prefix, then builds the consumer project
 # against it twice, through find_package(formeval) and through pkg-config,
 # and runs both; checks that the installed headers name no third-party
-# library and declare no global variable. Given PYTHON (a build with the
-# Python package), checks that the package was installed whole into the
-# prefix's site-packages and imports from there.
+# library, declare no global variable and each compile on their own. Given
+# PYTHON (a build with the Python package), checks that the package was
+# installed whole into the prefix's site-packages, imports from there and
+# computes.
 # usage: run.sh BUILD_DIR CXX [PYTHON]
 set -euo pipefail
 build=$1
@@ -26,6 +27,12 @@ fi
 if grep -nE '^\s*extern\s' $headers; then
     echo "an installed header declares a global"; exit 1
 fi
+# Each installed header compiles on its own, its includes found under the prefix.
+for header in $headers; do
+    echo "#include <${header#$prefix/include/}>" |
+        "$cxx" -std=c++17 -fsyntax-only -I"$prefix/include" -x c++ - ||
+        { echo "not self-contained when installed: $header"; exit 1; }
+done
 
 cmake -S "$here" -B "$scratch/cmake" -DCMAKE_PREFIX_PATH="$prefix" \
     -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release >"$scratch/configure.log" ||
@@ -48,5 +55,8 @@ if [ -n "$python" ]; then
 import formeval, formeval._core
 assert formeval.__file__.startswith('$package'), formeval.__file__
 assert formeval.evaluate([[1, 0], [0, 1], [-1, 0], [0, -1]], 'circle', 'least squares').radius == 1
+u = formeval.uncertainty([[1, 0], [0, 1], [-1, 0], [0, -1]], 'circle', 'least squares',
+                         model=[('offset-x', 'gaussian', 0.001)], trials=100, gum=False)
+assert u.trials == 100 and u['radius'].u < 1e-12, u.to_dict()
 print('python:', formeval.__file__)")
 fi

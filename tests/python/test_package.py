@@ -21,9 +21,11 @@ PUBLIC = {
     "FEATURES", "METHODS", "MAX_PROGRAM_POINTS", "Reference", "ProgramResult", "evaluate",
     "straightness", "flatness", "circle", "sphere", "harmonics", "harmonic_spectrum",
     "gaussian_filter", "band_pass_filter", "open_filter", "spectral", "exact_references",
+    "uncertainty", "Uncertainty", "UncertaintyRow", "Contribution", "ACTS", "DISTRIBUTIONS",
 }
 FUNCTIONS = sorted(n for n in PUBLIC if inspect.isfunction(getattr(formeval, n)))
-CLASSES = [formeval.Reference, formeval.ProgramResult]
+CLASSES = [formeval.Reference, formeval.ProgramResult, formeval.Uncertainty,
+           formeval.UncertaintyRow]
 
 
 def test_public_names_are_those_of_the_module():
@@ -82,6 +84,8 @@ def test_the_package_is_typed_and_the_core_has_its_stub():
     assert stub["evaluate"] == ["points", "feature", "criterion", "deviations", "certificate",
                                 "budget"]
     assert stub["harmonic_spectrum"] == ["points", "centre", "radius", "first", "last"]
+    assert stub["uncertainty"] == ["points", "feature", "criterion", "model", "trials", "digits",
+                                   "maxtrials", "coverage", "seed", "threads", "gum", "certify"]
 
 
 def test_version_is_the_projects():
@@ -94,7 +98,8 @@ def test_version_is_the_projects():
 
 
 def test_public_names_are_the_packages_own():
-    for name in FUNCTIONS + ["Reference", "ProgramResult"]:
+    for name in FUNCTIONS + ["Reference", "ProgramResult", "Uncertainty", "UncertaintyRow",
+                             "Contribution"]:
         assert getattr(formeval, name).__module__ == "formeval", name
     assert repr(formeval.Reference) == "<class 'formeval.Reference'>"
 
@@ -109,7 +114,8 @@ def test_documented_examples_hold():
             examples += len(test.examples)
             runner.run(test)
     assert runner.summarize(verbose=False).failed == 0
-    assert examples >= 15  # evaluate, to_dict, straightness, circle, harmonics, open_filter
+    # evaluate, to_dict, straightness, circle, harmonics, open_filter, uncertainty
+    assert examples >= 19
 
 
 def circle_points(n=60):
