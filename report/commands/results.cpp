@@ -97,8 +97,10 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
             if (!e.filter.empty()) e.filter = filtername(o.filter, o.unit);
             for (std::size_t k = before; k < e.notes.size(); ++k) note(name + ": " + e.notes[k]);
         }
-        if (!filtered) judged = cartesian(e.record);
-        guardband(e, pointsof(judged, e.feature), o, printable(path) + ": " + name, false, err);
+        if (decisionrule(o) == uncertainty::Rule::guarded) {
+            if (!filtered) judged = cartesian(e.record);
+            guardband(e, pointsof(judged, e.feature), o, printable(path) + ": " + name, false, err);
+        }
         e.record.c = {}; // the point count is all the output needs of the points
         results.records.push_back(std::move(e));
     }
