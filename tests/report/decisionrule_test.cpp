@@ -7,6 +7,7 @@
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -22,13 +23,11 @@ const std::string guardedwords =
 const std::string simplewords =
     "simple acceptance: accepted when y lies within the limits, rejected otherwise, whatever U";
 
-constexpr double none = std::numeric_limits<double>::infinity();
-
-// A part's verdict under the guarded rule: its y +- U against the tolerance.
+// A part's y +- U against its tolerance (10), its measured value (1e-3)
+// well within every one, so that only y and U decide.
 struct GuardCase {
     const char* name;
     double y, U, tolerance;
-    Judgement judgement;
     const char* word;
 };
 
@@ -37,80 +36,46 @@ class GuardedVerdict : public ::testing::TestWithParam<GuardCase> {};
 TEST_P(GuardedVerdict, DecidesOnYAndU) {
     const GuardCase& c = GetParam();
     Evaluated e;
-    e.feature = pointset::Feature::circle;
     e.pointfile = true;
     Fit f;
     f.criterion = Criterion::minimumzone;
     f.source = Source::pointset;
-    // The measured value is well within every tolerance: only y +- U decides.
     f.error = f.iso.t = 1e-3;
     f.certificate = Certificate{true, 1e-3, 1e-3, ""};
     e.fits.push_back(f);
     e.uncertain = Evaluated::Uncertain{c.y, c.U, ""};
     ResultsOptions o;
     o.tolerance = c.tolerance;
-    o.model = {uncertainty::Contribution{"sigma", uncertainty::Acts::coordinates,
-                                         uncertainty::Distribution::gaussian, 1e-4}};
+    o.modelfile = "model.txt";
     const std::optional<Verdict> v = verdictof("p.csv", e, o);
     ASSERT_TRUE(v);
-    EXPECT_EQ(v->rule, uncertainty::Rule::guarded);
-    EXPECT_EQ(v->judgement, c.judgement) << verdictline(*v, 6);
     EXPECT_EQ(verdictword(*v), c.word);
-    EXPECT_EQ(v->y, c.y);
-    EXPECT_EQ(v->U, c.U);
-    EXPECT_TRUE(v->why.empty()) << v->why;
-
+    EXPECT_EQ(verdictline(*v, 3), "verdict: " + std::string(c.word) +
+                                      " (minimum zone RONt 0.001, pointset, certified; y " +
+                                      formatnumber(c.y, 3) + " +- U " + formatnumber(c.U, 3) +
+                                      "; tolerance " + formatnumber(c.tolerance, 3) + ")");
     // Without the model the same part is judged on its measured value.
-    o.model.clear();
-    const std::optional<Verdict> simple = verdictof("p.csv", e, o);
-    ASSERT_TRUE(simple);
-    EXPECT_EQ(simple->rule, uncertainty::Rule::simple);
-    EXPECT_EQ(simple->judgement, c.tolerance >= 1e-3 ? Judgement::pass : Judgement::fail);
-    EXPECT_TRUE(std::isnan(simple->U));
+    o.modelfile.clear();
+    EXPECT_EQ(verdictword(*verdictof("p.csv", e, o)), c.tolerance >= 1e-3 ? "pass" : "fail");
+    // With it, but without a U, it is undecided and says why.
+    o.modelfile = "model.txt";
+    e.uncertain->failure = "every trial failed";
+    const std::optional<Verdict> failed = verdictof("p.csv", e, o);
+    EXPECT_EQ(failed->judgement, Judgement::undecided);
+    EXPECT_EQ(failed->why, "no uncertainty: every trial failed");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, GuardedVerdict,
-    ::testing::Values(
-        GuardCase{"Within", 7, 2, 10, Judgement::pass, "conformance proven"},
-        GuardCase{"TopOnTheLimit", 8, 2, 10, Judgement::pass, "conformance proven"},
-        GuardCase{"Straddling", 9, 2, 10, Judgement::undecided, "undecided"},
-        GuardCase{"ValueOnTheLimit", 10, 2, 10, Judgement::undecided, "undecided"},
-        GuardCase{"BottomOnTheLimit", 12, 2, 10, Judgement::undecided, "undecided"},
-        GuardCase{"Beyond", 12.5, 2, 10, Judgement::fail, "non-conformance proven"},
-        GuardCase{"NoUncertaintyWithin", 10, 0, 10, Judgement::pass, "conformance proven"},
-        GuardCase{"NoUncertaintyBeyond", 10.5, 0, 10, Judgement::fail, "non-conformance proven"}),
+    ::testing::Values(GuardCase{"Within", 7, 2, 10, "conformance proven"},
+                      GuardCase{"TopOnTheLimit", 8, 2, 10, "conformance proven"},
+                      GuardCase{"Straddling", 9, 2, 10, "undecided"},
+                      GuardCase{"ValueOnTheLimit", 10, 2, 10, "undecided"},
+                      GuardCase{"BottomOnTheLimit", 12, 2, 10, "undecided"},
+                      GuardCase{"Beyond", 12.5, 2, 10, "non-conformance proven"},
+                      GuardCase{"NoUncertaintyOnTheLimit", 10, 0, 10, "conformance proven"},
+                      GuardCase{"SmallTolerance", 0.5, 0.1, 0.0005, "non-conformance proven"}),
     test::namedby([](const GuardCase& c) { return std::string(c.name); }));
-
-// A part whose uncertainty could not be propagated, or was not, is undecided
-// under the guarded rule, and says why.
-TEST(GuardedVerdict, WithoutUIsUndecidedAndSaysWhy) {
-    Evaluated e;
-    e.feature = pointset::Feature::circle;
-    e.pointfile = true;
-    Fit f;
-    f.criterion = Criterion::minimumzone;
-    f.source = Source::pointset;
-    f.error = f.iso.t = 1e-3;
-    f.certificate = Certificate{true, 1e-3, 1e-3, ""};
-    e.fits.push_back(f);
-    ResultsOptions o;
-    o.tolerance = 1.0;
-    o.modelfile = "model.txt";
-    for (const auto& [uncertain, why] :
-         {std::pair{std::optional<Evaluated::Uncertain>{}, "no uncertainty propagated"},
-          {Evaluated::Uncertain{notapplicable, notapplicable, "every trial failed"},
-           "no uncertainty: every trial failed"}}) {
-        e.uncertain = uncertain;
-        const std::optional<Verdict> v = verdictof("p.csv", e, o);
-        ASSERT_TRUE(v);
-        EXPECT_EQ(v->judgement, Judgement::undecided);
-        EXPECT_EQ(v->why, why);
-        EXPECT_EQ(verdictline(*v, 3), "verdict: undecided (minimum zone RONt 0.001, pointset, "
-                                      "certified; tolerance 1; " +
-                                          std::string(why) + ")");
-    }
-}
 
 // uncertainty's decisions against both limits take y and U from the
 // estimate a statement quotes, not from the Monte Carlo's own average.
@@ -135,21 +100,16 @@ TEST_P(QuotedDecision, TakesTheQuotedEstimate) {
     s.result.quantities = {q};
     UncertaintyOptions o;
     o.rule = c.rule;
-    ToleranceLimits t;
-    t.quantity = "radius";
-    t.limits = {c.low, c.high};
-    o.tolerances = {t};
+    o.tolerances = {ToleranceLimits{"radius", {c.low, c.high}}};
     decide(s, o);
     ASSERT_EQ(s.decisions.size(), 1u);
-    ASSERT_TRUE(s.decisions[0].quantity);
     EXPECT_EQ(s.decisions[0].verdict, c.verdict)
         << uncertainty::verdictname(s.decisions[0].verdict);
-    EXPECT_EQ(guarded(q).y, c.y);
-    EXPECT_EQ(guarded(q).U, c.U);
 }
 
 using uncertainty::Rule;
 using uncertainty::Verdict;
+constexpr double none = std::numeric_limits<double>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Limits, QuotedDecision,
     ::testing::Values(
@@ -163,19 +123,17 @@ INSTANTIATE_TEST_SUITE_P(
         LimitsCase{"LowOnTheHighLimit", 9, 1, 2, 8, Rule::guarded, Verdict::undecided},
         LimitsCase{"AboveTheHighLimit", 9.5, 1, 2, 8, Rule::guarded, Verdict::nonconformance},
         LimitsCase{"OnlyAnUpperLimit", -50, 1, -none, 8, Rule::guarded, Verdict::conformance},
-        LimitsCase{"SimpleStraddling", 7.5, 1, 2, 8, Rule::simple, Verdict::accepted},
-        LimitsCase{"SimpleBeyond", 8.5, 1, 2, 8, Rule::simple, Verdict::rejected}),
+        LimitsCase{"SimpleStraddling", 7.5, 1, 2, 8, Rule::simple, Verdict::accepted}),
     test::namedby([](const LimitsCase& c) { return std::string(c.name); }));
 
-// A ring of 36 points with a three-lobed form of 0.002 (its minimum-zone
-// RONt, exactly).
-std::string ring() {
+// A ring of 36 points with a three-lobed form: minimum-zone RONt 0.002.
+std::string ring(double lobes = 0.001) {
     std::ostringstream out;
     out.precision(17);
     out << "x,y\n";
     for (int k = 0; k < 36; ++k) {
         const double a = 2 * std::acos(-1.0) * k / 36;
-        const double r = 10 + 0.001 * std::cos(3 * a);
+        const double r = 10 + lobes * std::cos(3 * a);
         out << r * std::cos(a) << "," << r * std::sin(a) << "\n";
     }
     return out.str();
@@ -192,40 +150,8 @@ std::vector<std::string> resultsof(const std::string& tolerance, bool withmodel,
     return args;
 }
 
-// The CSV's rows as name -> value, fields read with quotes.
-std::vector<std::map<std::string, std::string>> readcsv(const std::string& text) {
-    std::vector<std::vector<std::string>> lines;
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const char c = text[k];
-        if (quoted && c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
-            fields.back() += '"';
-            ++k;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && c == ',') {
-            fields.emplace_back();
-        } else if (!quoted && c == '\n') {
-            lines.push_back(fields);
-            fields.assign(1, "");
-        } else {
-            fields.back() += c;
-        }
-    }
-    std::vector<std::map<std::string, std::string>> rows;
-    for (std::size_t k = 1; k < lines.size(); ++k) {
-        std::map<std::string, std::string> row;
-        for (std::size_t c = 0; c < lines[0].size() && c < lines[k].size(); ++c)
-            row[lines[0][c]] = lines[k][c];
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-// The ring at 0.0021: simple acceptance passes it (0.002 is within), the
-// model's U (about 0.0003) does not clear it; 0.01 and 0.001 are decided
-// either way.
+// The ring at 0.0021: simple acceptance passes it, the model's U (about
+// 0.0003) does not clear it; 0.01 and 0.001 are decided either way.
 struct RingCase {
     std::string tolerance;
     std::string simple;
@@ -242,17 +168,18 @@ TEST_P(RingVerdict, CsvCarriesTheVerdictAndItsRule) {
         const test::ReportOutcome r = test::report(resultsof(c.tolerance, withmodel, "--csv"));
         ASSERT_EQ(r.status, exitok) << r.err;
         EXPECT_EQ(r.err, "");
-        const std::string header = r.out.substr(0, r.out.find('\n'));
-        const std::string last = ",direction_z,verdict,decision_rule";
-        EXPECT_EQ(header.substr(header.size() - last.size()), last);
-        const auto rows = readcsv(r.out);
-        ASSERT_EQ(rows.size(), 4u); // the four criteria, one part
-        for (const auto& row : rows) {
-            EXPECT_EQ(row.at("verdict"), withmodel ? c.guarded : c.simple);
-            EXPECT_EQ(row.at("decision_rule"), withmodel ? guardedwords : simplewords);
-            // A reference's own pass column keeps judging its measured value.
-            EXPECT_EQ(row.at("pass"), c.simple == "pass" ? "true" : "false");
-        }
+        std::istringstream lines(r.out);
+        std::string line;
+        std::getline(lines, line);
+        EXPECT_EQ(line.substr(line.rfind(",direction_z,")), ",direction_z,verdict,decision_rule");
+        // Every row of the part, one a criterion, ends with its verdict and
+        // the rule, quoted for its commas.
+        const std::string end = "," + (withmodel ? c.guarded : c.simple) + ",\"" +
+                                (withmodel ? guardedwords : simplewords) + "\"";
+        int rows = 0;
+        for (; std::getline(lines, line); ++rows)
+            EXPECT_EQ(line.substr(line.size() - std::min(line.size(), end.size())), end) << line;
+        EXPECT_EQ(rows, 4);
     }
 }
 
@@ -269,9 +196,8 @@ INSTANTIATE_TEST_SUITE_P(Tolerances, RingVerdict,
 TEST(RingVerdict, DecidesOnTheStatementsYAndU) {
     test::Workdir dir;
     dir.write("ring.csv", ring());
-    const test::ReportOutcome r = test::report(resultsof("0.0021", true, "--json"));
-    ASSERT_EQ(r.status, exitok) << r.err;
-    const nlohmann::json doc = nlohmann::json::parse(r.out);
+    const nlohmann::json doc =
+        nlohmann::json::parse(test::report(resultsof("0.0021", true, "--json")).out);
     ASSERT_EQ(doc["verdicts"].size(), 1u);
     const nlohmann::json& v = doc["verdicts"][0];
     std::vector<std::string> args = {"uncertainty", "ring.csv", "--feature", "circle",
@@ -279,26 +205,17 @@ TEST(RingVerdict, DecidesOnTheStatementsYAndU) {
     args.insert(args.end(), model.begin(), model.end());
     const test::ReportOutcome u = test::report(args);
     ASSERT_EQ(u.status, exitok) << u.err;
-    const nlohmann::json statement = nlohmann::json::parse(u.out);
-    const nlohmann::json& d = statement["evaluations"][0]["decisions"][0];
+    const nlohmann::json d = nlohmann::json::parse(u.out)["evaluations"][0]["decisions"][0];
     EXPECT_EQ(d["verdict"], "undecided");
     EXPECT_EQ(d["decision_rule"], guardedwords);
-    EXPECT_EQ(statement["decision_rule"], guardedwords);
     EXPECT_EQ(v["y"].get<double>(), d["value"].get<double>());
     EXPECT_EQ(v["U"].get<double>(), d["U"].get<double>());
     const double y = v["y"], U = v["U"];
     EXPECT_LE(y - U, 0.0021);
     EXPECT_GT(y + U, 0.0021);
-    EXPECT_GT(U, 0.0001);
     EXPECT_EQ(v["verdict"], "undecided");
-    EXPECT_EQ(v["decision_rule"], guardedwords);
     EXPECT_EQ(v["value"].get<double>(), doc["rows"][1]["t"].get<double>());
-    EXPECT_EQ(doc["summary"]["decision_rule"], guardedwords);
     EXPECT_EQ(doc["summary"]["undecided"], 1);
-    for (const nlohmann::json& row : doc["rows"]) {
-        EXPECT_EQ(row["verdict"], "undecided");
-        EXPECT_EQ(row["decision_rule"], guardedwords);
-    }
 }
 
 // The rule in every output that carries verdicts, word for word; none where
@@ -309,43 +226,39 @@ TEST(DecisionRule, NamedInEveryOutput) {
     for (const bool withmodel : {false, true}) {
         const std::string words = withmodel ? guardedwords : simplewords;
         const test::ReportOutcome table = test::report(resultsof("0.0021", withmodel, ""));
-        ASSERT_EQ(table.status, exitok) << table.err;
         EXPECT_NE(table.out.find("\nFilter: none.\nDecision rule: " + words + ".\n\n"),
                   std::string::npos)
             << table.out;
-        const test::ReportOutcome json = test::report(resultsof("0.0021", withmodel, "--json"));
-        const nlohmann::json doc = nlohmann::json::parse(json.out);
+        const nlohmann::json doc =
+            nlohmann::json::parse(test::report(resultsof("0.0021", withmodel, "--json")).out);
         EXPECT_EQ(doc["verdicts"][0]["decision_rule"], words);
         EXPECT_EQ(doc["summary"]["decision_rule"], words);
-        if (!withmodel) {
-            EXPECT_TRUE(doc["verdicts"][0]["y"].is_null());
-            EXPECT_TRUE(doc["verdicts"][0]["U"].is_null());
-        }
+        for (const nlohmann::json& row : doc["rows"]) EXPECT_EQ(row["decision_rule"], words);
         std::vector<std::string> args = {"report",      "ring.csv", "--feature", "circle",
                                          "--tolerance", "0.0021",   "-o",        "r.html"};
         if (withmodel) args.insert(args.end(), model.begin(), model.end());
-        const test::ReportOutcome html = test::report(args);
-        ASSERT_EQ(html.status, exitok) << html.err;
+        ASSERT_EQ(test::report(args).status, exitok);
         const std::string page = test::readfile(dir.path() / "r.html");
-        const std::string rule = "<p class=\"rule\">Decision rule: " + words + "</p>\n";
         // Beside the part's verdict and on the summary.
-        std::size_t count = 0;
-        for (std::size_t at = page.find(rule); at != std::string::npos;
-             at = page.find(rule, at + 1))
-            ++count;
-        EXPECT_EQ(count, 2u);
+        const std::string rule = "<p class=\"rule\">Decision rule: " + words + "</p>\n";
+        const std::size_t first = page.find(rule);
+        ASSERT_NE(first, std::string::npos);
+        EXPECT_NE(page.find(rule, first + 1), std::string::npos);
         EXPECT_NE(page.find(withmodel ? "<th>conformance proven</th><th>non-conformance "
                                         "proven</th><th>undecided</th>"
                                       : "<th>pass</th><th>fail</th><th>undecided</th>"),
                   std::string::npos);
     }
-    // Without a tolerance: no verdict, no rule.
-    const test::ReportOutcome table = test::report(resultsof("", false, ""));
-    EXPECT_EQ(table.out.find("Decision rule"), std::string::npos);
+    EXPECT_EQ(test::report(resultsof("", false, "")).out.find("Decision rule"), std::string::npos);
     const test::ReportOutcome csv = test::report(resultsof("", false, "--csv"));
-    for (const auto& row : readcsv(csv.out)) {
-        EXPECT_EQ(row.at("verdict"), "");
-        EXPECT_EQ(row.at("decision_rule"), "");
+    // Each row as many fields as the header, the last two empty.
+    std::istringstream lines(csv.out);
+    std::string header, line;
+    std::getline(lines, header);
+    const auto fields = [](const std::string& l) { return std::count(l.begin(), l.end(), ','); };
+    while (std::getline(lines, line)) {
+        EXPECT_EQ(fields(line), fields(header));
+        EXPECT_EQ(line.substr(line.size() - 2), ",,") << line;
     }
     const nlohmann::json doc =
         nlohmann::json::parse(test::report(resultsof("", false, "--json")).out);
@@ -353,9 +266,9 @@ TEST(DecisionRule, NamedInEveryOutput) {
     EXPECT_TRUE(doc["rows"][0]["verdict"].is_null());
 }
 
-// A model with nothing to decide against says so and runs no trials; one
-// that cannot be propagated leaves the part undecided with the reason; a
-// unit left behind by --sigma is refused as uncertainty refuses it.
+// A model with nothing to decide against says so; one that cannot be
+// propagated leaves the part undecided with the reason; a unit left behind
+// by --sigma is refused as uncertainty refuses it.
 TEST(DecisionRule, SaysWhatAModelCannotDecide) {
     test::Workdir dir;
     dir.write("ring.csv", ring());
@@ -364,8 +277,6 @@ TEST(DecisionRule, SaysWhatAModelCannotDecide) {
     EXPECT_EQ(nothing.err, "formreport: the uncertainty model guard-bands verdicts against a "
                            "tolerance, and no --tolerance is given: nothing to decide, so no "
                            "trials are run\n");
-    EXPECT_EQ(nothing.out.find("verdict"), std::string::npos);
-
     // 10 trials hold no 95 % interval.
     const test::ReportOutcome few =
         test::report({"results", "ring.csv", "--feature", "circle", "--tolerance", "0.01",
@@ -374,16 +285,10 @@ TEST(DecisionRule, SaysWhatAModelCannotDecide) {
     const nlohmann::json v = nlohmann::json::parse(few.out)["verdicts"][0];
     EXPECT_EQ(v["verdict"], "undecided");
     EXPECT_EQ(v["reason"].get<std::string>().rfind("no uncertainty: ", 0), 0u) << v["reason"];
-    EXPECT_TRUE(v["U"].is_null());
-
     const test::ReportOutcome unit = test::report({"results", "ring.csv", "--feature", "circle",
                                                    "--tolerance", "0.01", "--sigma", "1", "um"});
     EXPECT_EQ(unit.status, exitusage);
     EXPECT_NE(unit.err.find("'um' is a unit, not an input"), std::string::npos) << unit.err;
-    const test::ReportOutcome bad = test::report({"report", "ring.csv", "--feature", "circle", "-o",
-                                                  "r.html", "--contribution", "sideways 1"});
-    EXPECT_EQ(bad.status, exitusage);
-    EXPECT_NE(bad.err.find("--contribution"), std::string::npos) << bad.err;
 }
 
 // The batch's line counts the guarded verdicts in their words, the
@@ -391,15 +296,7 @@ TEST(DecisionRule, SaysWhatAModelCannotDecide) {
 TEST(DecisionRule, TheBatchCountsInTheRulesWords) {
     test::Workdir dir;
     dir.write("ring.csv", ring());
-    std::string flat = "x,y\n";
-    for (int k = 0; k < 36; ++k) {
-        const double a = 2 * std::acos(-1.0) * k / 36;
-        std::ostringstream line;
-        line.precision(17);
-        line << 10 * std::cos(a) << "," << 10 * std::sin(a) << "\n";
-        flat += line.str();
-    }
-    dir.write("round.csv", flat);
+    dir.write("round.csv", ring(0));
     std::vector<std::string> args = {"results", "ring.csv",    "round.csv", "--feature",
                                      "circle",  "--tolerance", "0.0021"};
     args.insert(args.end(), model.begin(), model.end());
