@@ -362,8 +362,107 @@ bool surfacefeature(std::optional<pointset::Feature> feature) {
     return feature == pointset::Feature::plane || feature == pointset::Feature::cylinder;
 }
 
+// The uncertainty model's options that need the others to be read: the
+// contributions (their units need --unit), the coverage and the flags.
+struct ModelLine {
+    std::vector<std::string> flags;         // "ACTS DISTRIBUTION VALUE NAME" of --sigma ...
+    std::vector<std::string> contributions; // of --contribution, in order
+    double coverage = 95;
+    bool nogum = false, nocertify = false;
+};
+
+// The uncertainty model and its engine's options, as uncertainty, results
+// and report take them, with the help of `table`; --no-gum where `gum`.
+void modeloptions(CLI::App& c, const std::string& table, ModelLine& l, std::string& modelfile,
+                  uncertainty::Options& engine, bool gum) {
+    const auto help = [&table](const char* names) { return optionhelp(table, names); };
+    for (const auto& [flag, contribution] : {std::pair{"--sigma", "coordinates gaussian"},
+                                             {"--sigma-x", "x gaussian"},
+                                             {"--sigma-y", "y gaussian"},
+                                             {"--sigma-z", "z gaussian"},
+                                             {"--normal", "normal gaussian"},
+                                             {"--uniform", "coordinates rectangular"}}) {
+        const std::string stem = contribution, name = std::string(flag).substr(2);
+        c.add_option_function<std::string>(
+            flag,
+            [&l, stem, name](const std::string& v) {
+                l.flags.push_back(stem + " " + v + " " + name);
+            },
+            help(flag));
+    }
+    c.add_option("--contribution", l.contributions, help("--contribution"));
+    c.add_option("--model", modelfile, help("--model"));
+    auto* trials = c.add_option("--trials", engine.trials, help("--trials"))
+                       ->check(CLI::Range(1L, 10000000L))
+                       ->default_str("100000");
+    c.add_option("--adaptive", engine.digits, help("--adaptive"))
+        ->check(CLI::Range(1, 4))
+        ->excludes(trials);
+    c.add_option("--max-trials", engine.maxtrials, help("--max-trials"))
+        ->check(CLI::Range(1L, 10000000L))
+        ->default_str("1000000");
+    c.add_option("--tolerance-digits", engine.tolerancedigits, help("--tolerance-digits"))
+        ->check(CLI::Range(1, 4))
+        ->default_str("2");
+    c.add_option("--seed", engine.seed, help("--seed"))
+        ->check(CLI::Validator(
+            [](std::string& v) {
+                // At most 2^64 - 1, which CLI11 would otherwise wrap round.
+                const std::string most = "18446744073709551615";
+                return !v.empty() && v.find_first_not_of("0123456789") == std::string::npos &&
+                               (v.size() < most.size() || (v.size() == most.size() && v <= most))
+                           ? std::string()
+                           : "the seed is a whole number from 0 to 18446744073709551615, not '" +
+                                 printable(v) + "'";
+            },
+            "SEED"))
+        ->default_str("1");
+    c.add_option("--threads", engine.threads, help("--threads"))
+        ->check(CLI::Range(0, 1024))
+        ->default_str("0");
+    c.add_option("--coverage", l.coverage, help("--coverage"))
+        ->check(finitenumber)
+        ->check(CLI::Range(0.01, 99.99))
+        ->default_str("95");
+    if (gum) c.add_flag("--no-gum", l.nogum, help("--no-gum"));
+    c.add_flag("--no-certify", l.nocertify, help("--no-certify"));
+}
+
+Basispoints basispoints(double percent);
+
+// The model once the command line is read, its values in `unit`; throws
+// CLI::ValidationError for a contribution that is wrong.
+void finishmodel(const ModelLine& l, const std::string& unit,
+                 std::vector<uncertainty::Contribution>& model, uncertainty::Options& engine) {
+    engine.coverage = basispoints(l.coverage);
+    engine.gum = !l.nogum;
+    engine.certifytrials = !l.nocertify;
+    for (const auto* texts : {&l.flags, &l.contributions})
+        for (const std::string& text : *texts) {
+            uncertainty::Contribution c;
+            const std::string why = parsecontribution(text, unit, c);
+            if (!why.empty()) throw CLI::ValidationError("--contribution", why);
+            model.push_back(c);
+        }
+}
+
+// Refuses a unit among the `inputs` of `command` that is no file: "--sigma 1
+// um" leaves it behind as an input.
+void unitleftbehind(const std::vector<std::string>& inputs, const std::string& command) {
+    for (const std::string& input : inputs) {
+        std::error_code ec;
+        if (unitword(input) && !std::filesystem::exists(input, ec))
+            throw CLI::ValidationError(command,
+                                       "'" + printable(input) +
+                                           "' is a unit, not an input: write a value and its "
+                                           "unit as one word (--sigma 1" +
+                                           printable(input) + ")");
+    }
+}
+
 // The options `results` and `report` share: the point files, the unit and
-// digits, the tolerances, the filter and the criterion.
+// digits, the tolerances, the filter, the criterion and the uncertainty
+// model.
 struct Judging {
     PointOptions points;
     std::vector<std::string> tolerances;
@@ -371,6 +470,7 @@ struct Judging {
     std::string filtertype = "gaussian";
     bool typegiven = false;
     std::string criterion = "minimum-zone";
+    ModelLine model;
 };
 
 // --filter-type and --disk-radius, beside the cut-offs; `given` is set when
@@ -413,9 +513,10 @@ void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions&
         ->default_str("minimum-zone");
     command.add_option("--outliers", r.outliers, optionhelp(table, "--outliers"))
         ->check(CLI::Range(2.0, 100.0));
+    modeloptions(command, table, j.model, r.modelfile, r.engine, false);
 }
 
-void applyjudging(const Judging& j, ResultsOptions& r) {
+void applyjudging(const Judging& j, const std::string& command, ResultsOptions& r) {
     for (const std::string& t : j.tolerances) {
         const std::string why = addtolerance(t, r);
         if (!why.empty()) throw CLI::ValidationError("--tolerance", why);
@@ -435,6 +536,9 @@ void applyjudging(const Judging& j, ResultsOptions& r) {
         throw CLI::ValidationError("--outliers", "the outlier rule is for point files "
                                                  "(--feature); job records are evaluated as "
                                                  "formeval reads them");
+    finishmodel(j.model, r.unit, r.model, r.engine);
+    if (!r.model.empty() || !r.modelfile.empty()) unitleftbehind(r.inputs, command);
+    r.engine.gum = false; // a verdict takes the Monte Carlo U alone
 }
 
 // "--operator" as the header block's label: "Operator".
@@ -496,16 +600,14 @@ Basispoints basispoints(double percent) {
 }
 
 // The uncertainty command's options that need the others to be read: the
-// contributions (their units need --unit) and the tolerances.
+// model's and the tolerances.
 struct UncertaintyLine {
-    std::vector<std::string> flags;         // "ACTS DISTRIBUTION VALUE NAME" of --sigma ...
-    std::vector<std::string> contributions; // of --contribution, in order
+    ModelLine model;
     std::vector<std::string> tolerances;
     PointOptions points;
     std::string criterion = "minimum-zone";
     std::string decision = "guarded";
-    double coverage = 95;
-    bool csv = false, json = false, nogum = false, nocertify = false;
+    bool csv = false, json = false;
 };
 
 CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLine& l) {
@@ -517,56 +619,7 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
         ->check(CLI::IsMember(criterionoptions()))
         ->default_str("minimum-zone");
     c->add_option("--unit", u.unit, help("--unit"))->default_str(defaultunit);
-    for (const auto& [flag, contribution] : {std::pair{"--sigma", "coordinates gaussian"},
-                                             {"--sigma-x", "x gaussian"},
-                                             {"--sigma-y", "y gaussian"},
-                                             {"--sigma-z", "z gaussian"},
-                                             {"--normal", "normal gaussian"},
-                                             {"--uniform", "coordinates rectangular"}}) {
-        const std::string stem = contribution, name = std::string(flag).substr(2);
-        c->add_option_function<std::string>(
-            flag,
-            [&l, stem, name](const std::string& v) {
-                l.flags.push_back(stem + " " + v + " " + name);
-            },
-            help(flag));
-    }
-    c->add_option("--contribution", l.contributions, help("--contribution"));
-    c->add_option("--model", u.modelfile, help("--model"));
-    auto* trials = c->add_option("--trials", u.engine.trials, help("--trials"))
-                       ->check(CLI::Range(1L, 10000000L))
-                       ->default_str("100000");
-    c->add_option("--adaptive", u.engine.digits, help("--adaptive"))
-        ->check(CLI::Range(1, 4))
-        ->excludes(trials);
-    c->add_option("--max-trials", u.engine.maxtrials, help("--max-trials"))
-        ->check(CLI::Range(1L, 10000000L))
-        ->default_str("1000000");
-    c->add_option("--tolerance-digits", u.engine.tolerancedigits, help("--tolerance-digits"))
-        ->check(CLI::Range(1, 4))
-        ->default_str("2");
-    c->add_option("--seed", u.engine.seed, help("--seed"))
-        ->check(CLI::Validator(
-            [](std::string& v) {
-                // At most 2^64 - 1, which CLI11 would otherwise wrap round.
-                const std::string most = "18446744073709551615";
-                return !v.empty() && v.find_first_not_of("0123456789") == std::string::npos &&
-                               (v.size() < most.size() || (v.size() == most.size() && v <= most))
-                           ? std::string()
-                           : "the seed is a whole number from 0 to 18446744073709551615, not '" +
-                                 printable(v) + "'";
-            },
-            "SEED"))
-        ->default_str("1");
-    c->add_option("--threads", u.engine.threads, help("--threads"))
-        ->check(CLI::Range(0, 1024))
-        ->default_str("0");
-    c->add_option("--coverage", l.coverage, help("--coverage"))
-        ->check(finitenumber)
-        ->check(CLI::Range(0.01, 99.99))
-        ->default_str("95");
-    c->add_flag("--no-gum", l.nogum, help("--no-gum"));
-    c->add_flag("--no-certify", l.nocertify, help("--no-certify"));
+    modeloptions(*c, "uncertainty", l.model, u.modelfile, u.engine, true);
     c->add_option("--quantity", u.quantities, help("--quantity"));
     c->add_option("--tolerance", l.tolerances, help("--tolerance"));
     c->add_option("--decision", l.decision, help("--decision"))
@@ -596,16 +649,7 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
     u.format = l.csv    ? StatementFormat::csv
                : l.json ? StatementFormat::json
                         : StatementFormat::table;
-    u.engine.coverage = basispoints(l.coverage);
-    u.engine.gum = !l.nogum;
-    u.engine.certifytrials = !l.nocertify;
-    for (const auto* texts : {&l.flags, &l.contributions})
-        for (const std::string& text : *texts) {
-            uncertainty::Contribution c;
-            const std::string why = parsecontribution(text, u.unit, c);
-            if (!why.empty()) throw CLI::ValidationError("--contribution", why);
-            u.model.push_back(c);
-        }
+    finishmodel(l.model, u.unit, u.model, u.engine);
     for (const std::string& text : l.tolerances) {
         ToleranceLimits given;
         const std::string why = parsetolerance(text, u.unit, given);
@@ -621,16 +665,7 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
         if (const std::string why = lackedquantity(u.quantities, *u.feature, u.criterion);
             !why.empty())
             throw CLI::ValidationError("--quantity", why);
-    // "--sigma 1 um" leaves the unit behind as an input.
-    for (const std::string& input : u.inputs) {
-        std::error_code ec;
-        if (unitword(input) && !std::filesystem::exists(input, ec))
-            throw CLI::ValidationError("uncertainty",
-                                       "'" + printable(input) +
-                                           "' is a unit, not an input: write a value and its "
-                                           "unit as one word (--sigma 1" +
-                                           printable(input) + ")");
-    }
+    unitleftbehind(u.inputs, "uncertainty");
     if (u.model.empty() && u.modelfile.empty())
         throw CLI::ValidationError("uncertainty", "give the input model: --sigma, --normal, "
                                                   "--contribution or --model");
@@ -762,9 +797,9 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         app.parse(argc, argv);
         if (uncertaintysubcommand->parsed()) finishuncertainty(u, uline);
         s.scan.coverage = basispoints(coverage);
-        applyjudging(judging, r);
+        applyjudging(judging, "results", r);
         r.columns.section = resultssectioncolumn;
-        applyjudging(reportjudging, h.results);
+        applyjudging(reportjudging, "report", h.results);
         h.header = headerof(reportheader);
         p.header = headerof(polarheader);
         p.feature = pointfeature(polarpoints);

@@ -128,6 +128,18 @@ bool openinput(const std::string& path, std::ifstream& in, std::ostream& err,
 
 // A reader's progress callback: `context` is a Progress, `bytes` those read.
 void showbytes(void* context, std::uintmax_t bytes);
+// The trials' progress callback of uncertainty::Options: `context` is a Progress.
+void showtrials(void* context, long done, long planned);
+
+// Adds the contributions of the model file `file` (values in `unit`) to
+// `model`, or says on `err` why it cannot be read (false).
+bool readmodelfile(const std::string& file, const std::string& unit,
+                   std::vector<uncertainty::Contribution>& model, std::ostream& err);
+
+// Makes ready the uncertainty model of results and report: its file read
+// into `options.model` (false, said on `err`, when it cannot be), and said
+// plainly when there is no tolerance for it to decide against.
+bool readymodel(ResultsOptions& options, std::ostream& err);
 
 // Reads a whole point file of `feature`'s points from `columns` (all of
 // them when empty; their dimension the feature's), its progress on `err` in

@@ -2,6 +2,7 @@
 // their pictures, telling of faults, progress and the standard output.
 #include "report/commands/commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +22,33 @@ void complain(std::ostream& err, const FileError& e) {
 
 void showbytes(void* context, std::uintmax_t bytes) {
     static_cast<Progress*>(context)->update(bytes);
+}
+
+void showtrials(void* context, long done, long planned) {
+    static_cast<Progress*>(context)->update(static_cast<std::uintmax_t>(std::min(done, planned)));
+}
+
+bool readmodelfile(const std::string& file, const std::string& unit,
+                   std::vector<uncertainty::Contribution>& model, std::ostream& err) {
+    std::ifstream in;
+    if (!openinput(file, in, err, maxmodelbytes)) return false;
+    try {
+        const std::vector<uncertainty::Contribution> more = readmodel(in, file, unit);
+        model.insert(model.end(), more.begin(), more.end());
+    } catch (const FileError& e) {
+        complain(err, e);
+        return false;
+    }
+    return true;
+}
+
+bool readymodel(ResultsOptions& o, std::ostream& err) {
+    if (decisionrule(o) != uncertainty::Rule::guarded) return true;
+    if (!o.modelfile.empty() && !readmodelfile(o.modelfile, o.unit, o.model, err)) return false;
+    if (!o.tolerance && o.jobtolerances.empty() && o.featuretolerances.empty())
+        err << "formreport: the uncertainty model guard-bands verdicts against a tolerance, and "
+               "no --tolerance is given: nothing to decide, so no trials are run\n";
+    return true;
 }
 
 // Opens an input file, or says why not.

@@ -142,18 +142,25 @@ void part(std::ostream& html, const FileResults& file, const Evaluated& e, const
         html << "<p class=\"outliers\">" << xmltext(file.outliers) << "</p>\n";
     if (const std::optional<Verdict> v = verdictof(file.file, e, o))
         html << "<p class=\"verdict " << judgementname(v->judgement) << "\">"
-             << xmltext(verdictline(*v, o.digits)) << "</p>\n";
+             << xmltext(verdictline(*v, o.digits)) << "</p>\n"
+             << "<p class=\"rule\">Decision rule: " << xmltext(rulename(v->rule)) << "</p>\n";
     html << "</section>\n";
 }
 
 void summary(std::ostream& html, const std::vector<FileResults>& files, const ResultsOptions& o,
              const fs::path& trend) {
     const BatchSummary s = batchsummary(files, o);
-    html << "<section class=\"summary\">\n<h2>Batch summary</h2>\n<table>\n<tr><th>parts</th>"
-            "<th>judged</th><th>pass</th><th>fail</th><th>undecided</th></tr>\n<tr>"
-         << cell(std::to_string(s.parts)) << cell(std::to_string(s.judged))
-         << cell(std::to_string(s.pass)) << cell(std::to_string(s.fail))
-         << cell(std::to_string(s.undecided)) << "</tr>\n</table>\n";
+    const bool guarded = s.rule == uncertainty::Rule::guarded;
+    html << "<section class=\"summary\">\n<h2>Batch summary</h2>\n";
+    if (anyjudged(files, o))
+        html << "<p class=\"rule\">Decision rule: " << xmltext(rulename(s.rule)) << "</p>\n";
+    html << "<table>\n<tr><th>parts</th><th>judged</th>"
+         << (guarded ? "<th>conformance proven</th><th>non-conformance proven</th>"
+                     : "<th>pass</th><th>fail</th>")
+         << "<th>undecided</th></tr>\n<tr>" << cell(std::to_string(s.parts))
+         << cell(std::to_string(s.judged)) << cell(std::to_string(s.pass))
+         << cell(std::to_string(s.fail)) << cell(std::to_string(s.undecided))
+         << "</tr>\n</table>\n";
     html << "<table>\n<tr><th class=\"text\">parameter</th><th>parts</th><th>minimum</th>"
             "<th>mean</th><th>maximum</th><th>standard deviation</th></tr>\n";
     constexpr std::array<const char*, 4> names = {"t", "p", "v", "q"};
@@ -185,16 +192,18 @@ struct Scratch {
 
 } // namespace
 
-int htmlreport(const ReportOptions& o, std::ostream& out, std::ostream& err) {
+int htmlreport(const ReportOptions& given, std::ostream& out, std::ostream& err) {
     if (!pointset::exactreferences()) return unavailable(err, "report", "CGAL");
     if (!chartsavailable()) return unavailable(err, "report", "cairo");
-    if ((o.results.filter.cutoff > 0 || o.results.filter.band()) && !profile::spectral())
+    if ((given.results.filter.cutoff > 0 || given.results.filter.band()) && !profile::spectral())
         return unavailable(err, "report --filter and --filter-band", "FFTW");
-    const std::string refused = outputrefusal(o.output, o.results.inputs);
+    const std::string refused = outputrefusal(given.output, given.results.inputs);
     if (!refused.empty()) {
-        err << "formreport: " << printable(o.output) << ": " << refused << "\n";
+        err << "formreport: " << printable(given.output) << ": " << refused << "\n";
         return exitusage;
     }
+    ReportOptions o = given;
+    if (!readymodel(o.results, err)) return exitinput;
     int status = exitok;
     std::vector<FileResults> files;
     std::vector<LeftOut> leftout;

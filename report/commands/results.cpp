@@ -2,7 +2,9 @@
 // every record with formeval's computations and the exact references, and
 // prints them as tables, CSV or JSON. A file that cannot be read or holds a
 // broken stream is reported with its line and the others go on; a record
-// that cannot be evaluated is reported and left out.
+// that cannot be evaluated is reported and left out. With an uncertainty
+// model, each part's form error is propagated through it for a guarded
+// verdict.
 #include "report/commands/commands.h"
 #include "report/pointfiles/pointfiles.h"
 
@@ -23,6 +25,31 @@ namespace {
 // Whether a job record's profile can be filtered: lines and circles.
 bool filterable(Feature feature) {
     return feature == Feature::line || feature == Feature::circle;
+}
+
+// With an uncertainty model and a tolerance for the part: the y and U of its
+// form error by the model, on `points`, those its verdict is taken from;
+// progress of the trials on `err` when `show`.
+void guardband(Evaluated& e, const pointset::Points& points, const ResultsOptions& o,
+               const std::string& name, bool show, std::ostream& err) {
+    if (decisionrule(o) != uncertainty::Rule::guarded || !tolerancefor(o, e)) return;
+    uncertainty::Options engine = o.engine;
+    const long planned = engine.digits > 0 ? engine.maxtrials : engine.trials;
+    Progress progress(err, "trials of " + name, static_cast<std::uintmax_t>(planned),
+                      show && showprogress(o.progress, static_cast<double>(planned) *
+                                                               static_cast<double>(points.count) >=
+                                                           1e7),
+                      "trials");
+    engine.progress = showtrials;
+    engine.context = &progress;
+    e.uncertain = uncertainform(points, e.feature, o.criterion, o.model, engine);
+    if (engine.digits == 0) progress.finish();
+}
+
+// A point set of `feature` held in `c`, as the pointset library takes it.
+pointset::Points pointsof(const std::vector<double>& c, Feature feature) {
+    const int d = pointset::traits(feature).dimension;
+    return {c.data(), c.size() / static_cast<std::size_t>(d), d, static_cast<std::size_t>(d)};
 }
 
 // Reads and evaluates one file; false when it cannot be read or is broken.
@@ -63,11 +90,16 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
             continue;
         }
         const bool filtered = o.filter.any() && filterable(e.feature);
+        std::vector<double> judged; // the filtered profile, when the verdict is of it
         if (o.orthogonal || filtered) {
             const std::size_t before = e.notes.size();
-            addorthogonal(e, filtered ? o.filter : ProfileFilter{});
+            addorthogonal(e, filtered ? o.filter : ProfileFilter{}, filtered ? &judged : nullptr);
             if (!e.filter.empty()) e.filter = filtername(o.filter, o.unit);
             for (std::size_t k = before; k < e.notes.size(); ++k) note(name + ": " + e.notes[k]);
+        }
+        if (decisionrule(o) == uncertainty::Rule::guarded) {
+            if (!filtered) judged = cartesian(e.record);
+            guardband(e, pointsof(judged, e.feature), o, printable(path) + ": " + name, false, err);
         }
         e.record.c = {}; // the point count is all the output needs of the points
         results.records.push_back(std::move(e));
@@ -80,17 +112,21 @@ bool evaluatefile(const std::string& path, const ResultsOptions& o, FileResults&
 // its cylinder and its measures; a stack that cannot be evaluated is noted
 // and leaves no record.
 template <class Note>
-bool evaluatestackfile(const PointFile& points, FileResults& results, const Note& note) {
+bool evaluatestackfile(const PointFile& points, const ResultsOptions& o, FileResults& results,
+                       const Note& note, std::ostream& err) {
     Stack s = evaluatestack(points.points(), points.sections.empty() ? nullptr : &points.sections);
     if (!s.failure.empty()) {
         note("no stack evaluated: " + s.failure);
         return true;
     }
     for (const std::string& n : s.cylinder.notes) note("the cylinder of all sections: " + n);
-    for (Evaluated& e : s.sections) {
+    for (std::size_t k = 0; k < s.sections.size(); ++k) {
+        Evaluated& e = s.sections[k];
         for (const std::string& n : e.notes)
             note("section " + std::to_string(e.section) + ": " + n);
         e.record.line = points.firstline;
+        guardband(e, pointsof(s.points[k], e.feature), o,
+                  printable(points.file) + ": section " + std::to_string(e.section), true, err);
         results.records.push_back(std::move(e));
     }
     if (!s.cylinder.ok()) {
@@ -99,6 +135,7 @@ bool evaluatestackfile(const PointFile& points, FileResults& results, const Note
         return true;
     }
     s.cylinder.record.line = points.firstline;
+    guardband(s.cylinder, points.points(), o, printable(points.file), true, err);
     results.records.push_back(std::move(s.cylinder));
     results.stack = s.measures;
     return true;
@@ -129,7 +166,7 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
         note(results.outliers);
         removeoutliers(points, std::move(cut));
     }
-    if (o.sections) return evaluatestackfile(points, results, note);
+    if (o.sections) return evaluatestackfile(points, o, results, note, err);
     FilteredPoints filtered;
     if (o.filter.any()) {
         filtered = filterpoints(points.points(), *o.feature, o.filter);
@@ -151,10 +188,12 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
     e.record.line = points.firstline;
     if (o.filter.any()) e.filter = filtername(o.filter, o.unit);
     for (const std::string& n : e.notes) note(n);
-    if (!e.ok())
+    if (!e.ok()) {
         note(std::string("no ") + pointset::featurename(*o.feature) + " evaluated: " + e.failure);
-    else
-        results.records.push_back(std::move(e));
+        return true;
+    }
+    guardband(e, view, o, printable(path), true, err);
+    results.records.push_back(std::move(e));
     return true;
 }
 
@@ -194,12 +233,14 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
             return exitusage;
         }
     }
+    ResultsOptions judged = o;
+    if (!readymodel(judged, err)) return exitinput;
     int status = exitok;
-    const std::vector<FileResults> files = evaluateinputs(o, err, status);
-    if (!o.trend.empty() && !drawbatchtrend(files, o, err)) status = exitinput;
+    const std::vector<FileResults> files = evaluateinputs(judged, err, status);
+    if (!o.trend.empty() && !drawbatchtrend(files, judged, err)) status = exitinput;
     using Printer = void (*)(std::ostream&, const std::vector<FileResults>&, const ResultsOptions&);
     constexpr std::array<Printer, 3> printers = {printresults, printresultscsv, printresultsjson};
-    printers[static_cast<std::size_t>(o.format)](out, files, o);
+    printers[static_cast<std::size_t>(o.format)](out, files, judged);
     return outputwritten(out, err) ? status : exitinput;
 }
 

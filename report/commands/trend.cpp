@@ -40,9 +40,14 @@ bool drawbatchtrend(const std::vector<FileResults>& files, const ResultsOptions&
     const BatchSummary s = batchsummary(files, o);
     labels.title = "Trend of " + std::to_string(parts.size()) +
                    (parts.size() == 1 ? " part" : " parts") + ", " + referencename(o.criterion);
-    labels.note = "Filter: " + filtername(o.filter, o.unit) + "; " + std::to_string(s.pass) +
-                  " pass, " + std::to_string(s.fail) + " fail, " + std::to_string(s.undecided) +
-                  " undecided";
+    labels.note = "Filter: " + filtername(o.filter, o.unit) + "; ";
+    if (s.rule == uncertainty::Rule::guarded)
+        labels.note += "U as guard band (ISO 14253-1): " + std::to_string(s.pass) +
+                       " conformance proven, " + std::to_string(s.fail) +
+                       " non-conformance proven, " + std::to_string(s.undecided) + " undecided";
+    else
+        labels.note += std::to_string(s.pass) + " pass, " + std::to_string(s.fail) + " fail, " +
+                       std::to_string(s.undecided) + " undecided";
     labels.parameter = onestem && !stem.empty()
                            ? stem + "t, " + stem + "p, " + stem + "v, " + stem + "q"
                            : "t, p, v, q";

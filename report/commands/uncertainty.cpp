@@ -23,10 +23,6 @@ namespace {
 
 using uncertainty::Quantity;
 
-void showtrials(void* context, long done, long planned) {
-    static_cast<Progress*>(context)->update(static_cast<std::uintmax_t>(std::min(done, planned)));
-}
-
 // The point sets of one input: a point file's one, or a job stream's
 // records'; false when it cannot be read or is malformed.
 bool readinput(const std::string& path, const UncertaintyOptions& o, std::vector<PointSet>& sets,
@@ -176,17 +172,7 @@ int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream
         }
     }
     UncertaintyOptions o = given;
-    if (!o.modelfile.empty()) {
-        std::ifstream in;
-        if (!openinput(o.modelfile, in, err, maxmodelbytes)) return exitinput;
-        try {
-            const std::vector<uncertainty::Contribution> more = readmodel(in, o.modelfile, o.unit);
-            o.model.insert(o.model.end(), more.begin(), more.end());
-        } catch (const FileError& e) {
-            complain(err, e);
-            return exitinput;
-        }
-    }
+    if (!o.modelfile.empty() && !readmodelfile(o.modelfile, o.unit, o.model, err)) return exitinput;
     int status = exitok;
     std::vector<Statement> all;
     std::set<std::string> offered; // the quantities of the point sets read

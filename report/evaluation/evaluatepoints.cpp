@@ -145,7 +145,7 @@ Evaluated pointsetreference(const pointset::Reference& r, std::size_t count, dou
     return e;
 }
 
-void addorthogonal(Evaluated& e, const ProfileFilter& filter) {
+void addorthogonal(Evaluated& e, const ProfileFilter& filter, std::vector<double>* evaluated) {
     const Feature feature = e.feature;
     const int d = pointset::traits(feature).dimension;
     std::vector<double> c = cartesian(e.record);
@@ -171,6 +171,7 @@ void addorthogonal(Evaluated& e, const ProfileFilter& filter) {
     for (Measured& m : fits.fits) e.fits.push_back(std::move(m.reference));
     markarcs(e);
     markcaps(e, points);
+    if (evaluated) *evaluated = std::move(c);
 }
 
 } // namespace formeval::report

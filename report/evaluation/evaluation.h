@@ -114,6 +114,15 @@ struct Evaluated {
     // mean z; 0 and NaN for the stack's cylinder and for everything else.
     int section = 0;
     double sectionz = notapplicable;
+    // With an uncertainty model: the form error t of the verdict's reference
+    // as the model propagates it, y and U for the guarded decision, or why
+    // there are none (`failure`).
+    struct Uncertain {
+        double y = notapplicable;
+        double U = notapplicable;
+        std::string failure;
+    };
+    std::optional<Uncertain> uncertain;
 
     bool ok() const { return failure.empty(); }
     // The reference of `criterion` from `source`; nullptr where there is none.
@@ -287,8 +296,10 @@ std::string outliernote(const Outliers& o, std::size_t count, pointset::Feature 
 // record's points still in it); what cannot be evaluated goes to notes. With
 // a filter (of a line or circle record) the rows are those of the filtered
 // profile (filterpoints) and `filter` is set; a profile that cannot be
-// filtered gets no rows and a note.
-void addorthogonal(Evaluated& e, const ProfileFilter& filter);
+// filtered gets no rows and a note. `evaluated`, when given, receives the
+// coordinates the rows are of.
+void addorthogonal(Evaluated& e, const ProfileFilter& filter,
+                   std::vector<double>* evaluated = nullptr);
 
 // Circle evaluation for the charts.
 

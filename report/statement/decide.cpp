@@ -1,17 +1,14 @@
-// The quantities a statement shows and its decisions on the tolerances.
+// The quantities a statement shows and its decisions on the tolerances, and
+// the y and U every decision takes.
 #include "report/statement/statement.h"
 
 #include <algorithm>
+#include <new>
 
 namespace formeval::report {
 
-const char* rulename(uncertainty::Rule rule) {
-    return rule == uncertainty::Rule::guarded
-               ? "ISO 14253-1: U as guard band; conformance proven when y - U and y + U lie "
-                 "within the limits, non-conformance proven when both lie beyond one of them, "
-                 "undecided otherwise"
-               : "simple acceptance: accepted when y lies within the limits, rejected otherwise, "
-                 "whatever U";
+Decided guarded(const uncertainty::Quantity& q) {
+    return {q.quoted.y, q.quoted.U};
 }
 
 void decide(Statement& s, const UncertaintyOptions& o) {
@@ -26,11 +23,39 @@ void decide(Statement& s, const UncertaintyOptions& o) {
         d.tolerance = given;
         for (const uncertainty::Quantity& q : s.result.quantities)
             if (q.name == given.quantity) d.quantity = &q;
-        if (d.quantity)
-            d.verdict = uncertainty::decide(d.quantity->quoted.y, d.quantity->quoted.U,
-                                            given.limits, o.rule);
+        if (d.quantity) {
+            const Decided on = guarded(*d.quantity);
+            d.verdict = uncertainty::decide(on.y, on.U, given.limits, o.rule);
+        }
         s.decisions.push_back(d);
     }
+}
+
+Evaluated::Uncertain uncertainform(const pointset::Points& points, pointset::Feature feature,
+                                   pointset::Criterion criterion,
+                                   const std::vector<uncertainty::Contribution>& model,
+                                   const uncertainty::Options& engine) {
+    Evaluated::Uncertain out;
+    uncertainty::Result r;
+    try {
+        r = uncertainty::propagate(points, feature, criterion, model, engine);
+    } catch (const std::bad_alloc&) {
+        out.failure = "the trials' values need more memory than there is: ask for fewer trials";
+        return out;
+    }
+    if (!r.ok) {
+        out.failure = r.failure;
+        return out;
+    }
+    for (const uncertainty::Quantity& q : r.quantities)
+        if (q.name == "t") {
+            const Decided on = guarded(q);
+            out.y = on.y;
+            out.U = on.U;
+            return out;
+        }
+    out.failure = "the reference has no form error t";
+    return out;
 }
 
 } // namespace formeval::report

@@ -238,7 +238,8 @@ void decisions(std::ostream& out, const Statement& s, const UncertaintyOptions& 
             continue;
         }
         const uncertainty::Quantity& q = *d.quantity;
-        const uncertainty::Rounded r = uncertainty::roundstatement(q.quoted.y, q.quoted.U, 0, 0);
+        const Decided on = guarded(q);
+        const uncertainty::Rounded r = uncertainty::roundstatement(on.y, on.U, 0, 0);
         rows.push_back(
             {q.name, limitstext(d.tolerance, unit),
              formatfixed(r.y, r.decimals) + " \u00b1 " + formatfixed(r.U, r.decimals) + unit,

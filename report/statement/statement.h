@@ -92,8 +92,24 @@ struct Statement {
     std::vector<Decision> decisions;
 };
 
+// The y and U a decision takes of a quantity: the estimate its statement
+// quotes (Quantity::quoted), for every decision of uncertainty, results and
+// report alike.
+struct Decided {
+    double y = 0;
+    double U = 0;
+};
+Decided guarded(const uncertainty::Quantity& q);
+
 // The quantities asked for and the decisions on the tolerances.
 void decide(Statement& s, const UncertaintyOptions& o);
+
+// The form error t of the reference of `points` by `criterion` under the
+// model: y and U for a guarded verdict (guarded), or why there are none.
+Evaluated::Uncertain uncertainform(const pointset::Points& points, pointset::Feature feature,
+                                   pointset::Criterion criterion,
+                                   const std::vector<uncertainty::Contribution>& model,
+                                   const uncertainty::Options& engine);
 
 // Output. Text: per point set the header, the input model, the statement
 // rounded for a certificate, the results of both methods, the validation,
@@ -111,8 +127,5 @@ void printstatementsjson(std::ostream& out, const std::vector<Statement>& s,
 // carlo" or "gum"), in column order; every row has the same names.
 std::vector<Field> statementfields(const Statement& s, const uncertainty::Quantity& q, bool gum,
                                    const UncertaintyOptions& o);
-
-// The words of the decision rule and of the methods, for the header.
-const char* rulename(uncertainty::Rule rule);
 
 } // namespace formeval::report

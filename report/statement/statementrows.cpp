@@ -53,10 +53,11 @@ nlohmann::ordered_json evaluation(const Statement& s, const UncertaintyOptions& 
             {{"quantity", d.tolerance.quantity},
              {"low", finite(d.tolerance.limits.low)},
              {"high", finite(d.tolerance.limits.high)},
-             {"value", d.quantity ? finite(d.quantity->quoted.y) : nlohmann::ordered_json()},
-             {"U", d.quantity ? finite(d.quantity->quoted.U) : nlohmann::ordered_json()},
+             {"value", d.quantity ? finite(guarded(*d.quantity).y) : nlohmann::ordered_json()},
+             {"U", d.quantity ? finite(guarded(*d.quantity).U) : nlohmann::ordered_json()},
              {"verdict", d.quantity ? nlohmann::ordered_json(uncertainty::verdictname(d.verdict))
-                                    : nlohmann::ordered_json()}});
+                                    : nlohmann::ordered_json()},
+             {"decision_rule", rulename(o.rule)}});
     const bool certifiable = o.criterion != pointset::Criterion::leastsquares;
     return {{"file", s.points.file},
             {"record", s.points.record.empty() ? nlohmann::ordered_json()

@@ -134,6 +134,7 @@ void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
            "plane.\n";
     for (const char* text : meaning) out << text << "\n";
     printfilter(out, o);
+    printrule(out, files, o);
     for (const FileResults& file : files) {
         const std::size_t left = file.notes.size();
         out << "\n" << file.file << ": " << file.jobs << (file.jobs == 1 ? " point" : " points");

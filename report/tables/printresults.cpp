@@ -159,6 +159,7 @@ void printresults(std::ostream& out, const std::vector<FileResults>& files,
     }
     out << "Lengths in " << options.unit << ".\n";
     printfilter(out, options);
+    printrule(out, files, options);
     for (const char* text : legend) out << text << "\n";
     if (options.orthogonal) printorthogonallegend(out);
     for (const FileResults& file : files) {

@@ -1,6 +1,7 @@
 // `formreport results --json`: one object per record and reference under
 // "rows", with the same names as the CSV columns and null where a row has no
-// value, and every record left out under "notes".
+// value, each ending with its part's verdict and decision rule, and every
+// record left out under "notes".
 #include "report/tables/json.h"
 #include "report/tables/tables.h"
 
@@ -44,13 +45,16 @@ nlohmann::ordered_json jsonverdicts(const std::vector<FileResults>& files,
                            {"lower_bound", number(v->lower)},
                            {"upper_bound", number(v->upper)},
                            {"tolerance", v->tolerance},
-                           {"verdict", judgementname(v->judgement)},
+                           {"verdict", verdictword(*v)},
                            {"computed_by",
                             v->reference ? nlohmann::ordered_json(sourcename(v->reference->source))
                                          : nlohmann::ordered_json()},
                            {"filter", v->filter},
                            {"reason", v->why.empty() ? nlohmann::ordered_json()
-                                                     : nlohmann::ordered_json(v->why)}});
+                                                     : nlohmann::ordered_json(v->why)},
+                           {"decision_rule", rulename(v->rule)},
+                           {"y", number(v->y)},
+                           {"U", number(v->U)}});
         }
     return out;
 }
@@ -74,6 +78,8 @@ nlohmann::ordered_json jsonsummary(const std::vector<FileResults>& files,
             {"pass", s.pass},
             {"fail", s.fail},
             {"undecided", s.undecided},
+            {"decision_rule", anyjudged(files, options) ? nlohmann::ordered_json(rulename(s.rule))
+                                                        : nlohmann::ordered_json()},
             {"parameters", std::move(parameters)}};
 }
 
@@ -98,15 +104,19 @@ void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
         if (file.stack) inputs.back()["sections"] = file.records.size() - 1;
         for (const std::string& note : file.notes)
             notes.push_back({{"file", file.file}, {"note", note}});
-        const auto add = [&rows](const std::vector<Field>& fields) {
+        const auto add = [&rows](const std::vector<Field>& fields,
+                                 const std::vector<Field>& verdict) {
             nlohmann::ordered_json row = nlohmann::ordered_json::object();
             for (const Field& f : fields) row[f.name] = jsonvalue(f);
+            for (const Field& f : verdict) row[f.name] = jsonvalue(f);
             rows.push_back(std::move(row));
         };
-        for (const Evaluated& e : file.records)
+        for (const Evaluated& e : file.records) {
+            const std::vector<Field> verdict = verdictfields(file.file, e, options);
             for (const Fit& r : e.fits)
-                add(rowfields(file.file, e, r, rowoptions(options, e, features)));
-        for (const std::vector<Field>& row : stackrows(file, options)) add(row);
+                add(rowfields(file.file, e, r, rowoptions(options, e, features)), verdict);
+        }
+        for (const std::vector<Field>& row : stackrows(file, options)) add(row, noverdictfields());
     }
     const std::string programs = "lines along y, planes along z, Cartesian circles "
                                  "and spheres radially, polar jobs in their "

@@ -7,6 +7,7 @@
 #include "report/evaluation/evaluation.h"
 #include "report/pointfiles/pointfiles.h"
 #include "report/rows/rows.h"
+#include "uncertainty/uncertainty.h"
 
 #include <array>
 #include <iosfwd>
@@ -119,7 +120,21 @@ struct ResultsOptions {
     std::string trend;                            // the trend chart's SVG file; empty: none
     double outliers = 0;   // k of point files' outlier rule (cutoutliers); 0: none
     bool sections = false; // point files of cylinders as stacks of sections (evaluatestack)
+    // The uncertainty model (--sigma ..., --contribution, --model): with one,
+    // each part's verdict is guard-banded by its U (see decisionrule).
+    std::vector<uncertainty::Contribution> model;
+    std::string modelfile; // more of it, read by the command
+    uncertainty::Options engine;
 };
+
+// The rule the verdicts are decided by: guarded acceptance (ISO 14253-1, U
+// as guard band) when an uncertainty model is given, simple acceptance
+// otherwise.
+uncertainty::Rule decisionrule(const ResultsOptions& options);
+
+// The words of a decision rule, as every output that carries verdicts
+// states it (results, report and uncertainty alike).
+const char* rulename(uncertainty::Rule rule);
 
 // Reads "VALUE", "CODE=VALUE" or "FEATURE=VALUE" into the options; an error
 // text when it is none of them (a tolerance must be a finite number of at
@@ -204,6 +219,10 @@ void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
 // take the width of its radius' bracket; otherwise the value itself. pass:
 // upper within the tolerance; fail: lower beyond it; undecided: the bracket
 // holds the tolerance, or there is no such reference (`why` says so).
+// Under guarded acceptance the value is the part's y +- U by the uncertainty
+// model (Evaluated::uncertain) instead: pass when conformance is proven
+// (y + U within the tolerance), fail when non-conformance is (y - U beyond
+// it), undecided otherwise, and when the part has no U (`why` says why).
 enum class Judgement { pass, fail, undecided };
 const char* judgementname(Judgement j); // "pass", "fail", "undecided"
 
@@ -219,7 +238,15 @@ struct Verdict {
     Judgement judgement = Judgement::undecided;
     std::string filter; // applied to the value's profile, in words; "none"
     std::string why;    // when there is no reference, or it decides nothing (an arc's)
+    uncertainty::Rule rule = uncertainty::Rule::simple;
+    double y = notapplicable; // guarded: the value and expanded uncertainty decided on
+    double U = notapplicable;
 };
+
+// The verdict in the words of its rule: pass, fail or undecided under simple
+// acceptance; conformance proven, non-conformance proven or undecided under
+// guarded acceptance.
+std::string verdictword(const Verdict& v);
 
 // The reference a part's parameters and verdict are taken from (see above);
 // nullptr when it has none of the criterion, `why` then says why.
@@ -230,7 +257,9 @@ std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
                                  const ResultsOptions& options);
 
 // The line under a part's table: "verdict: pass (minimum zone RONt 0.0027,
-// exact, certified; tolerance 0.003)" and the like.
+// exact, certified; tolerance 0.003)" and the like; guarded, with the y +- U
+// decided on: "verdict: undecided (minimum zone RONt 0.0027, exact, certified;
+// y 0.00281 +- U 0.00036; tolerance 0.003)".
 std::string verdictline(const Verdict& v, int digits);
 
 // The batch: how many parts were evaluated and judged, and the distribution
@@ -249,19 +278,34 @@ struct BatchSummary {
     long fail = 0;
     long undecided = 0;
     std::array<ParameterSpread, 4> parameters; // t p v q
+    uncertainty::Rule rule = uncertainty::Rule::simple;
 };
 BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOptions& options);
 
-// The summary as the tables end: a line of counts and the distributions.
+// The summary as the tables end: a line of counts (under guarded acceptance
+// in its words, the undecided counted apart) and the distributions.
 void printbatchsummary(std::ostream& out, const BatchSummary& s, const ResultsOptions& options);
 // The distributions alone: a row of each parameter.
 void printspread(std::ostream& out, const BatchSummary& s, const ResultsOptions& options);
 
 // The tables' pieces: the verdict line of a part that has a tolerance, the
-// "Filter: ..." line of the header, the batch summary of more than one part.
+// "Filter: ..." line of the header, the "Decision rule: ..." line of the
+// header where any part has a tolerance, the batch summary of more than one
+// part.
 void printverdict(std::ostream& out, const std::string& file, const Evaluated& e,
                   const ResultsOptions& options);
 void printfilter(std::ostream& out, const ResultsOptions& options);
+void printrule(std::ostream& out, const std::vector<FileResults>& files,
+               const ResultsOptions& options);
+// Whether any part of the files has a tolerance, so a verdict.
+bool anyjudged(const std::vector<FileResults>& files, const ResultsOptions& options);
+
+// The fields the CSV and JSON rows of a part end with: `verdict` (verdictword;
+// empty without a tolerance) and `decision_rule` (rulename; empty likewise).
+std::vector<Field> verdictfields(const std::string& file, const Evaluated& e,
+                                 const ResultsOptions& options);
+// Those fields of a row that belongs to no part (a stack's measures).
+std::vector<Field> noverdictfields();
 void printbatch(std::ostream& out, const std::vector<FileResults>& files,
                 const ResultsOptions& options);
 

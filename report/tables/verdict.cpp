@@ -38,7 +38,51 @@ void bracket(const Fit& r, Verdict& v) {
     v.upper = r.error + width;
 }
 
+// Guarded acceptance of a part with a tolerance: its y +- U by the model
+// against [-inf, tolerance], by the one decision of the uncertainty library.
+void guard(const Evaluated& e, Verdict& v) {
+    if (!e.uncertain) {
+        v.judgement = Judgement::undecided;
+        v.why = "no uncertainty propagated";
+        return;
+    }
+    if (!e.uncertain->failure.empty()) {
+        v.judgement = Judgement::undecided;
+        v.why = "no uncertainty: " + e.uncertain->failure;
+        return;
+    }
+    v.y = e.uncertain->y;
+    v.U = e.uncertain->U;
+    uncertainty::Limits limits;
+    limits.high = v.tolerance;
+    switch (uncertainty::decide(v.y, v.U, limits, uncertainty::Rule::guarded)) {
+    case uncertainty::Verdict::conformance:
+        v.judgement = Judgement::pass;
+        break;
+    case uncertainty::Verdict::nonconformance:
+        v.judgement = Judgement::fail;
+        break;
+    default:
+        v.judgement = Judgement::undecided;
+        break;
+    }
+}
+
 } // namespace
+
+uncertainty::Rule decisionrule(const ResultsOptions& o) {
+    return o.model.empty() && o.modelfile.empty() ? uncertainty::Rule::simple
+                                                  : uncertainty::Rule::guarded;
+}
+
+const char* rulename(uncertainty::Rule rule) {
+    return rule == uncertainty::Rule::guarded
+               ? "ISO 14253-1: U as guard band; conformance proven when y - U and y + U lie "
+                 "within the limits, non-conformance proven when both lie beyond one of them, "
+                 "undecided otherwise"
+               : "simple acceptance: accepted when y lies within the limits, rejected otherwise, "
+                 "whatever U";
+}
 
 const char* judgementname(Judgement j) {
     switch (j) {
@@ -80,6 +124,7 @@ std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
              : e.section > 0 ? file + ": section " + std::to_string(e.section)
                              : file;
     v.criterion = o.criterion;
+    v.rule = decisionrule(o);
     v.parameter = parametername(e);
     v.tolerance = *tolerance;
     v.filter = e.filter.empty() ? "none" : e.filter;
@@ -100,15 +145,26 @@ std::optional<Verdict> verdictof(const std::string& file, const Evaluated& e,
                 " sphere";
         return v;
     }
+    if (v.rule == uncertainty::Rule::guarded) {
+        guard(e, v);
+        return v;
+    }
     v.judgement = v.upper <= v.tolerance  ? Judgement::pass
                   : v.lower > v.tolerance ? Judgement::fail
                                           : Judgement::undecided;
     return v;
 }
 
+std::string verdictword(const Verdict& v) {
+    if (v.rule == uncertainty::Rule::simple) return judgementname(v.judgement);
+    return uncertainty::verdictname(
+        v.judgement == Judgement::pass   ? uncertainty::Verdict::conformance
+        : v.judgement == Judgement::fail ? uncertainty::Verdict::nonconformance
+                                         : uncertainty::Verdict::undecided);
+}
+
 std::string verdictline(const Verdict& v, int digits) {
-    std::string text = std::string("verdict: ") + judgementname(v.judgement) + " (" +
-                       referencename(v.criterion) + " ";
+    std::string text = "verdict: " + verdictword(v) + " (" + referencename(v.criterion) + " ";
     if (!v.reference) return text + v.parameter + ": " + v.why + ")";
     const Fit& r = *v.reference;
     text += v.parameter + " ";
@@ -121,12 +177,15 @@ std::string verdictline(const Verdict& v, int digits) {
     if (r.source != Source::program && r.criterion != Criterion::leastsquares)
         text += r.certificate.certified ? ", certified" : ", not certified";
     if (v.filter != "none") text += ", filtered";
+    if (!std::isnan(v.U))
+        text += "; y " + formatnumber(v.y, digits) + " +- U " + formatnumber(v.U, digits);
     text += "; tolerance " + formatnumber(v.tolerance, digits);
     return text + (v.why.empty() ? "" : "; " + v.why) + ")";
 }
 
 BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOptions& o) {
     BatchSummary s;
+    s.rule = decisionrule(o);
     std::array<std::vector<double>, 4> values;
     for (const FileResults& file : files)
         for (const Evaluated& e : file.records) {
@@ -163,8 +222,13 @@ BatchSummary batchsummary(const std::vector<FileResults>& files, const ResultsOp
 
 void printbatchsummary(std::ostream& out, const BatchSummary& s, const ResultsOptions& o) {
     out << "\nbatch: " << s.parts << (s.parts == 1 ? " part" : " parts") << ", " << s.judged
-        << " judged by " << referencename(o.criterion) << ": " << s.pass << " pass, " << s.fail
-        << " fail, " << s.undecided << " undecided\n";
+        << " judged by " << referencename(o.criterion);
+    if (s.rule == uncertainty::Rule::guarded)
+        out << " with U as guard band: " << s.pass << " conformance proven, " << s.fail
+            << " non-conformance proven, " << s.undecided
+            << " undecided (neither proven; not counted as failing)\n";
+    else
+        out << ": " << s.pass << " pass, " << s.fail << " fail, " << s.undecided << " undecided\n";
     printspread(out, s, o);
 }
 
@@ -192,6 +256,28 @@ void printfilter(std::ostream& out, const ResultsOptions& o) {
     if (o.filter.any() && !o.feature)
         out << " (the pointset rows of line and circle records, of the filtered profile)";
     out << ".\n";
+}
+
+bool anyjudged(const std::vector<FileResults>& files, const ResultsOptions& o) {
+    for (const FileResults& file : files)
+        for (const Evaluated& e : file.records)
+            if (tolerancefor(o, e)) return true;
+    return false;
+}
+
+void printrule(std::ostream& out, const std::vector<FileResults>& files, const ResultsOptions& o) {
+    if (anyjudged(files, o)) out << "Decision rule: " << rulename(decisionrule(o)) << ".\n";
+}
+
+std::vector<Field> verdictfields(const std::string& file, const Evaluated& e,
+                                 const ResultsOptions& o) {
+    const std::optional<Verdict> v = verdictof(file, e, o);
+    if (!v) return noverdictfields();
+    return {textfield("verdict", verdictword(*v)), textfield("decision_rule", rulename(v->rule))};
+}
+
+std::vector<Field> noverdictfields() {
+    return {textfield("verdict", ""), textfield("decision_rule", "")};
 }
 
 void printbatch(std::ostream& out, const std::vector<FileResults>& files, const ResultsOptions& o) {

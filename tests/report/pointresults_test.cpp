@@ -213,9 +213,14 @@ TEST(PointResults, CsvCarriesTheFeatureAfterTheUsualColumns) {
         test::report({"results", "--csv", "p.csv", "--feature", "plane", "--tolerance",
                       "plane=0.001", "--tolerance", "1"});
     ASSERT_EQ(points.status, exitok) << points.err;
-    const std::string usual = jobs.out.substr(0, jobs.out.find('\n'));
+    // Every row ends with its part's verdict, after the feature's own fields.
+    const std::string verdict = ",verdict,decision_rule";
+    std::string usual = jobs.out.substr(0, jobs.out.find('\n'));
+    ASSERT_EQ(usual.substr(usual.size() - verdict.size()), verdict);
+    usual.erase(usual.size() - verdict.size());
     EXPECT_EQ(points.out.substr(0, points.out.find('\n')),
-              usual + ",feature,point_x,point_y,point_z,direction_x,direction_y,direction_z");
+              usual + ",feature,point_x,point_y,point_z,direction_x,direction_y,direction_z" +
+                  verdict);
     std::istringstream in(points.out);
     std::string header, row;
     std::getline(in, header);
