@@ -80,11 +80,24 @@ Problem denoised(const Problem& p, const pointset::Reference& measured,
     return copy;
 }
 
+bool nonnegative(const std::string& quantity) {
+    for (const char* name : {"t", "p", "v", "q", "radius", "diameter"})
+        if (quantity == name) return true;
+    return false;
+}
+
 } // namespace
 
 void correctbias(const Problem& p, const Options& o, Result& r) {
+    // A bias is significant beyond a tenth of u(y), and beyond the rounding
+    // of the coordinates (a translation moves a form error by that alone).
+    double scale = 0;
+    for (const double v : p.points) scale = std::max(scale, std::fabs(v));
+    const auto significant = [&](const Quantity& y) {
+        return std::fabs(y.bias) > y.mc.sd / 10 && std::fabs(y.bias) > 1e-12 * scale;
+    };
     bool any = false;
-    for (const Quantity& y : r.quantities) any = any || std::fabs(y.bias) > y.mc.sd / 10;
+    for (const Quantity& y : r.quantities) any = any || significant(y);
     if (!o.correctbias || !any) return;
     const Substreams streams(o.seed);
     const int threads = threadcount(o.threads);
@@ -113,7 +126,7 @@ void correctbias(const Problem& p, const Options& o, Result& r) {
     const double factor = gaussianfactor(o.coverage);
     for (std::size_t q = 0; q < r.quantities.size(); ++q) {
         Quantity& y = r.quantities[q];
-        if (!(std::fabs(y.bias) > y.mc.sd / 10)) continue;
+        if (!significant(y)) continue;
         const statistics::Statistics shift = statistics::summarise(each[q], o.coverage);
         if (!shift.hasinterval) continue;
         double squares = 0;
@@ -140,6 +153,13 @@ void correctbias(const Problem& p, const Options& o, Result& r) {
         const double widen = factor * e.correctionu;
         e.low = e.y - std::hypot(shift.high - shift.mean, widen);
         e.high = e.y + std::hypot(shift.mean - shift.low, widen);
+        // A form error or a size is never negative, whatever the
+        // correction says of points rounder than their noise.
+        if (nonnegative(y.name)) {
+            e.y = std::max(e.y, 0.0);
+            e.low = std::max(e.low, 0.0);
+            e.high = std::max(e.high, e.y);
+        }
         e.u = std::hypot(shift.sd, e.correctionu);
         e.U = std::max(e.y - e.low, e.high - e.y);
         e.k = e.u > 0 ? e.U / e.u : 0;

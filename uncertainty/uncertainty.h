@@ -148,7 +148,8 @@ struct Quantity {
     // quantity by.
     double bias = 0;
     // What the statement quotes: the Monte Carlo's own y, u(y), U, k and
-    // symmetric interval where |bias| is at most a tenth of u(y); otherwise
+    // symmetric interval where |bias| is at most a tenth of u(y) (or within
+    // 1e-12 of the largest coordinate's magnitude, rounding); otherwise
     // (`corrected`) the measured value less `correction`, the mean shift the
     // model's noise gives a denoised copy of the points (a parametric
     // bootstrap), with the shifts' interval reflected about it and each end

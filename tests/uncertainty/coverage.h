@@ -64,7 +64,9 @@ inline Part lobedsphere() {
     for (int i = 0; i < n; ++i) {
         const double z = 1 - (2.0 * i + 1) / n, s = std::sqrt(1 - z * z);
         const double a = i * 2.399963229728653;
-        const double r = 12.5 + 0.002 * std::cos(3 * a) * s + 0.001 * z * z;
+        // Three lobes about z (s^3 cos 3a is smooth at the poles) and a
+        // flattening.
+        const double r = 12.5 + 0.002 * s * s * s * std::cos(3 * a) + 0.001 * z * z;
         p.points.insert(p.points.end(), {r * s * std::cos(a), r * s * std::sin(a), r * z});
     }
     return p;
