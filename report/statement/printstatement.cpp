@@ -133,22 +133,24 @@ void methods(std::ostream& out, const Statement& s, const UncertaintyOptions& o)
 std::string sentence(const Quantity& q, const uncertainty::Rounded& r, const std::string& unit,
                      const UncertaintyOptions& o) {
     const Quantity::Estimate& e = q.quoted;
+    // One place below U's: the standard uncertainty and the bias in fixed notation.
+    const auto fine = [&](double v) { return formatfixed(v, std::max(r.decimals + 1, 0)) + unit; };
     std::string text = "the reported expanded uncertainty U = " + formatfixed(r.U, r.decimals) +
-                       unit + " is the standard uncertainty u(y) = " + formatnumber(e.u, 2) + unit +
+                       unit + " is the standard uncertainty u(y) = " + fine(e.u) +
                        " multiplied by the coverage factor k = " + formatnumber(e.k, 3) +
                        ", which for the distribution of the Monte Carlo trials (JCGM 101) "
                        "corresponds to a coverage probability of approximately " +
                        coveragetext(o.engine.coverage) + "; ";
     if (!e.corrected)
-        return text + "y is the Monte Carlo average (its bias of " + formatnumber(q.bias, 2) +
-               unit + " is below a tenth of u(y))";
-    text += "y is the measured value less the bias of " + formatnumber(e.correction, 2) + unit;
+        return text + "y is the Monte Carlo average (its bias of " + fine(q.bias) +
+               " is below a tenth of u(y))";
+    text += "y is the measured value less the bias of " + fine(e.correction);
     text += e.denoised ? " the noise gives a denoised copy of the points"
                        : " the noise gives the points as measured (too sparse to denoise)";
     return text +
            " (parametric bootstrap), the interval reflected about y and widened by the standard "
            "uncertainty of that correction, " +
-           formatnumber(e.correctionu, 2) + unit;
+           fine(e.correctionu);
 }
 
 void statement(std::ostream& out, const Statement& s, const UncertaintyOptions& o) {
