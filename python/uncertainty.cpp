@@ -133,6 +133,16 @@ void binduncertainty(py::module_& m) {
         .def_property_readonly("delta", [](const Row& s) { return s.q.tolerance; })
         .def_property_readonly("bias", [](const Row& s) { return s.q.bias; })
         .def_property_readonly("corrected", [](const Row& s) { return s.q.quoted.corrected; })
+        .def_property_readonly("estimate",
+                               [](const Row& s) {
+                                   return s.q.quoted.corrected ? "bias-corrected"
+                                                               : "monte carlo average";
+                               })
+        .def_property_readonly("correction", [](const Row& s) { return s.q.quoted.correction; })
+        .def_property_readonly("correction_u",
+                               [](const Row& s) { return s.q.quoted.correctionu; })
+        .def_property_readonly("mc_low", [](const Row& s) { return s.end(s.q.mc.low); })
+        .def_property_readonly("mc_high", [](const Row& s) { return s.end(s.q.mc.high); })
         .def_property_readonly("gum_u", [](const Row& s) { return s.gum(s.q.gumu); })
         .def_property_readonly("gum_k", [](const Row& s) { return s.gum(s.q.gumk); })
         .def_property_readonly("gum_U", [](const Row& s) { return s.gum(s.q.gumU); })

@@ -85,8 +85,18 @@ class UncertaintyRow:
     delta = _field("delta", float, "The numerical tolerance of u(y) at the digits asked.")
     bias = _field("bias", float, "The Monte Carlo average less the measured value.")
     corrected = _field("corrected", bool,
-                       "Whether the quoted estimate was corrected for the bias (it is not "
-                       "today).")
+                       "Whether the quoted estimate is corrected for the bias (where it "
+                       "exceeds a tenth of u(y)).")
+    estimate = _field("estimate", str,
+                      "Which estimate `value` is: 'monte carlo average' or 'bias-corrected'.")
+    correction = _field("correction", float,
+                        "The bias correction: value = measured - correction (0 when not "
+                        "corrected).")
+    correction_u = _field("correction_u", float,
+                          "The standard uncertainty of the correction (0 when not corrected).")
+    mc_low = _field("mc_low", Optional[float],
+                    "The Monte Carlo's own probabilistically symmetric interval's lower end.")
+    mc_high = _field("mc_high", Optional[float], "Its upper end.")
     gum_u = _field("gum_u", Optional[float], "u_c(y) by the GUM law of propagation.")
     gum_k = _field("gum_k", Optional[float], "The GUM coverage factor (a Gaussian's).")
     gum_U = _field("gum_U", Optional[float], "The GUM expanded uncertainty k u_c(y).")
@@ -118,7 +128,8 @@ class UncertaintyRow:
             ``quantity``, ``measured``, the quoted estimate (``value``,
             ``u``, ``k``, ``U``, ``low``, ``high``), ``shortest_low``,
             ``shortest_high``, ``trials``, ``converged``, ``delta``,
-            ``bias``, ``corrected``, the ``gum_`` fields, ``validated``,
+            ``bias``, ``corrected``, ``estimate``, ``correction``,
+            ``correction_u``, ``mc_low``, ``mc_high``, the ``gum_`` fields, ``validated``,
             ``d_low``, ``d_high`` and ``unit``; None where there is no value.
         """
         if unit is not None:
@@ -132,7 +143,8 @@ class UncertaintyRow:
 
 
 _ROW = ("quantity", "measured", "value", "u", "k", "U", "low", "high", "shortest_low",
-        "shortest_high", "trials", "converged", "delta", "bias", "corrected", "gum_u", "gum_k",
+        "shortest_high", "trials", "converged", "delta", "bias", "corrected", "estimate",
+        "correction", "correction_u", "mc_low", "mc_high", "gum_u", "gum_k",
         "gum_U", "gum_low", "gum_high", "validated", "d_low", "d_high")
 
 

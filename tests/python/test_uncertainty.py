@@ -78,7 +78,9 @@ def write_points(path, points):
 MONTE_CARLO = {"value": "value", "u": "u", "k": "k", "U": "U", "low": "low", "high": "high",
                "shortest_low": "shortest_low", "shortest_high": "shortest_high",
                "trials": "trials", "converged": "converged", "gum_u": "gum_u",
-               "measured": "measured", "delta": "delta"}
+               "measured": "measured", "delta": "delta", "bias": "bias",
+               "estimate": "estimate", "correction": "correction",
+               "correction_u": "correction_u", "mc_low": "mc_low", "mc_high": "mc_high"}
 GUM = {"value": "measured", "u": "gum_u", "k": "gum_k", "U": "gum_U", "low": "gum_low",
        "high": "gum_high", "gum_u": "gum_u", "measured": "measured", "delta": "delta",
        "validated": "validated", "d_low": "d_low", "d_high": "d_high"}
