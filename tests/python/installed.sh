@@ -20,7 +20,7 @@ FORMEVAL_BUILD_DIR=$build "$env" -m pip install --no-build-isolation --no-index 
     { cat "$scratch/install.log"; exit 1; }
 
 mkdir "$scratch/tests"
-cp "$source"/tests/python/test_*.py "$scratch/tests/"
+cp "$source"/tests/python/*.py "$scratch/tests/"
 cd "$scratch"
 # The package imported is the one installed, not one of the source tree.
 "$env" - <<'EOF'
