@@ -30,8 +30,9 @@ constexpr long replicates = 20;
 constexpr long replicatetrials = 200;
 
 // The mean shift of every kept quantity over `trials` trials about the
-// points of `p`, from the substreams from `first` on; `shifts` of each trial
-// when asked. False when the points themselves or every trial give no feature.
+// points of `p`, from the substreams from `first` on; each trial's shifts in
+// `each` when asked. False when the points themselves or every trial give no
+// feature.
 bool shifts(const Problem& p, const Substreams& streams, std::uint64_t first, long trials,
             int threads, std::vector<double>& mean, std::vector<std::vector<double>>* each) {
     const std::size_t nq = p.kept.size();
