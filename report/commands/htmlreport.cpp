@@ -231,7 +231,7 @@ void listparts(std::ostream& html, const std::vector<Listed>& parts, const char*
                const char* heading, const char* none, const Subunit& u) {
     html << "<h3>" << heading << ": " << parts.size() << "</h3>\n";
     if (parts.empty()) {
-        html << "<p class=\"" << kind << "\">" << none << "</p>\n";
+        html << "<p class=\"none\">" << none << "</p>\n";
         return;
     }
     // The parameter's name where every part listed has the same one (RONt ...).
