@@ -182,10 +182,17 @@ std::string partanchor(std::size_t number) {
     return "part-" + std::to_string(number);
 }
 
-// Whether a note of a file is routine: how its profile was filtered, which
-// its page says and standard error does not.
+// Whether a note is routine: how a profile was filtered, which its part's
+// page says and standard error says once for the batch. A job record's note
+// follows the record's name.
 bool routine(const std::string& note) {
-    return note.rfind(routineprefix, 0) == 0;
+    return note.rfind(routineprefix, 0) == 0 ||
+           note.find(": " + std::string(routineprefix)) != std::string::npos;
+}
+
+// A routine note without the record's name before it.
+std::string routinetext(const std::string& note) {
+    return note.substr(note.rfind(routineprefix, 0) == 0 ? 0 : note.find(routineprefix));
 }
 
 void part(std::ostream& html, const FileResults& file, const Evaluated& e, const fs::path& dir,
@@ -198,8 +205,8 @@ void part(std::ostream& html, const FileResults& file, const Evaluated& e, const
     else
         html << "<div class=\"chart\">\n" << svg << "</div>\n";
     parameters(html, e, o, u);
-    for (const std::string& note : file.notes)
-        if (routine(note)) html << "<p class=\"note\">" << xmltext(note) << "</p>\n";
+    for (const std::string& note : e.pointfile ? file.notes : e.notes)
+        if (routine(note)) html << "<p class=\"note\">" << xmltext(routinetext(note)) << "</p>\n";
     // Points left out are part of what was measured: the page says which.
     if (!file.outliers.empty())
         html << "<p class=\"outliers\">" << xmltext(file.outliers) << "</p>\n";
@@ -416,7 +423,7 @@ void saywhatmatters(const std::string& said, const std::string& input, std::stri
     std::istringstream lines(said);
     for (std::string line; std::getline(lines, line);) {
         if (line.rfind(prefix, 0) == 0 && routine(line.substr(prefix.size())))
-            routines += line.substr(prefix.size()) + "\n";
+            routines += routinetext(line.substr(prefix.size())) + "\n";
         else
             err << line << "\n";
     }
