@@ -41,7 +41,8 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
     const auto py = [&](double a) {
         return page.height - page.bottom - a / ymax * (page.height - page.top - page.bottom);
     };
-    for (std::size_t q = 4; q-- > 0;) {
+    // q, p, then v dashed over p, then t over all.
+    for (const std::size_t q : {std::size_t{3}, std::size_t{1}, dashedline, std::size_t{0}}) {
         Polyline line;
         for (std::size_t k = 0; k < parts.size(); ++k)
             if (std::isfinite(parts[k].values[q]))

@@ -619,7 +619,7 @@ TEST(HtmlReport, JobRecordsFilterNotesOnTheirPages) {
 }
 
 // The trend chart's key whole within the picture, and the valley's line,
-// which for a minimum zone lies on the peak's, dashed.
+// which for a minimum zone lies on the peak's, dashed and drawn over it.
 TEST(HtmlReport, TheTrendKeyIsWholeAndTheValleyDashed) {
     test::Workdir dir;
     for (const char* name : {"a.csv", "b.csv", "c.csv"}) dir.write(name, ring(0.002));
@@ -648,6 +648,10 @@ TEST(HtmlReport, TheTrendKeyIsWholeAndTheValleyDashed) {
     ASSERT_EQ(valley.size(), 2u) << "the line and its key";
     for (const test::Element* e : valley)
         EXPECT_NE(test::style(*e, "stroke-dasharray"), "") << e->attributes.at("d");
+    // Drawn after the peak's line, which it would otherwise lie under.
+    const std::vector<const test::Element*> peak = test::strokes(svg, Rgb{0.84, 0.15, 0.16}, 1);
+    ASSERT_FALSE(peak.empty());
+    EXPECT_TRUE(std::less<const test::Element*>()(peak.front(), valley.front()));
     for (const Rgb& solid : {Rgb{0.84, 0.15, 0.16}, Rgb{0.5, 0.5, 0.5}})
         for (const test::Element* e : test::strokes(svg, solid, 1))
             EXPECT_EQ(test::style(*e, "stroke-dasharray"), "");
