@@ -95,6 +95,9 @@ struct PolarLabels {
     std::vector<PolarPoint> unfiltered; // the profile before filtering, drawn beneath
     std::size_t measured = 0;           // points evaluated, when more than the profile drawn
     std::string caption; // the last line: the part, operator, date ... and the filter
+    // -1: numbers as formatnumber writes them; else in fixed notation, the
+    // deviations' with this many decimals, positions to the same resolution.
+    int fixeddecimals = -1;
 };
 
 // At most `most` of the profile's points for drawing, of many more: the

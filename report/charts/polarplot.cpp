@@ -253,16 +253,26 @@ struct LegendLine {
 
 constexpr int formevalsample = ncriteria + 3;
 
-std::string centretext(const Fit& circle, const std::string& unit) {
+// The radius and centre in the coordinates' unit: to ten significant
+// digits, or with `decimals` places in fixed notation (0 or more).
+std::string centretext(const Fit& circle, const std::string& unit, int decimals) {
     const std::string u = unit == defaultunit ? "" : " " + unit;
-    return "r " + formatnumber(circle.r, 9) + u + "  centre (" + formatnumber(circle.x, 10) + ", " +
-           formatnumber(circle.y, 10) + ")" + u;
+    const auto number = [decimals](double v, int digits) {
+        return decimals >= 0 ? formatfixed(v, decimals) : formatnumber(v, digits);
+    };
+    return "r " + number(circle.r, 9) + u + "  centre (" + number(circle.x, 10) + ", " +
+           number(circle.y, 10) + ")" + u;
 }
 
 std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
                                     const PolarLabels& labels, double division) {
     const Subunit& u = labels.deviations;
     std::vector<LegendLine> out;
+    const int positions =
+        labels.fixeddecimals < 0
+            ? -1
+            : labels.fixeddecimals +
+                  std::max(0, static_cast<int>(std::lround(std::log10(u.factor))));
     out.push_back({"Roundness RONt (peak to valley)", 13, true, 0, 22, -1});
     // The reference shown for each criterion: the exact one where the points
     // hold it, else formeval's.
@@ -301,8 +311,8 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
                                       : headline.certificate.certified ? "  certified"
                                                                        : "  not certified"),
              12, true, 30, 15, -1});
-        out.push_back(
-            {centretext(headline, labels.unit), 9, false, 30, exact || !held ? 14.0 : 21.0, -1});
+        out.push_back({centretext(headline, labels.unit, positions), 9, false, 30,
+                       exact || !held ? 14.0 : 21.0, -1});
         if (!held)
             out.push_back(
                 {"formeval's; an arc under 180\u00b0 holds no such circle", 10, false, 30, 20, -1});
@@ -316,11 +326,15 @@ std::vector<LegendLine> legendlines(const PolarData& d, const Evaluated& e,
         const int digits = std::clamp(6 + static_cast<int>(std::ceil(std::log10(
                                               std::fabs(exact->error * u.factor / gap) / 1e5))),
                                       6, 12);
-        out.push_back({"formeval: " + formatnumber(program.error * u.factor, digits) + " " +
-                           u.name + "  (" + (gap > 0 ? "+" : "") + formatnumber(gap, 2) + " " +
-                           u.name + ")",
-                       10, false, 30, 13, formevalsample + k});
-        out.push_back({centretext(program, labels.unit), 9, false, 30, 21, -1});
+        const std::string gaptext =
+            labels.fixeddecimals < 0 ? formatnumber(gap, 2) : formatfixed(gap, digits);
+        out.push_back(
+            {"formeval: " +
+                 (labels.fixeddecimals < 0 ? formatnumber(program.error * u.factor, digits)
+                                           : formatfixed(program.error * u.factor, digits)) +
+                 " " + u.name + "  (" + (gap > 0 ? "+" : "") + gaptext + " " + u.name + ")",
+             10, false, 30, 13, formevalsample + k});
+        out.push_back({centretext(program, labels.unit, positions), 9, false, 30, 21, -1});
     }
     const std::size_t points = labels.measured > 0 ? labels.measured : d.profile.size();
     out.push_back({"profile: " + std::to_string(points) + " points", 12, false, 30,

@@ -10,7 +10,10 @@ namespace formeval::report {
 
 namespace {
 
-constexpr Page page = {900, 480, 80, 150, 70, 60};
+constexpr Page page = {900, 480, 80, 160, 70, 60};
+// The key's lines: v dashed, since for a minimum zone v equals p and its
+// line lies on p's.
+constexpr std::size_t dashedline = 2;
 // t, p, v, q: the form error boldest, its parts lighter.
 constexpr std::array<Rgb, 4> trendcolours = {Rgb{0.12, 0.47, 0.71}, Rgb{0.84, 0.15, 0.16},
                                              Rgb{0.17, 0.63, 0.17}, Rgb{0.5, 0.5, 0.5}};
@@ -38,14 +41,17 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
     const auto py = [&](double a) {
         return page.height - page.bottom - a / ymax * (page.height - page.top - page.bottom);
     };
-    for (std::size_t q = 4; q-- > 0;) {
+    // q, p, then v dashed over p, then t over all.
+    for (const std::size_t q : {std::size_t{3}, std::size_t{1}, dashedline, std::size_t{0}}) {
         Polyline line;
         for (std::size_t k = 0; k < parts.size(); ++k)
             if (std::isfinite(parts[k].values[q]))
                 line.push_back({px(k), py(parts[k].values[q] * labels.unit.factor)});
         c.colour(trendcolours[q]);
         c.linewidth(q == 0 ? 1.6 : 1);
+        if (q == dashedline) c.dash(5, 4);
         if (line.size() > 1) c.stroke(line, false);
+        c.dash();
     }
     // Each part's verdict at its t: a dot, red for fail, orange undecided.
     for (std::size_t k = 0; k < parts.size(); ++k) {
@@ -89,13 +95,16 @@ void drawtrend(const std::string& path, Format format, const std::vector<TrendPa
     c.text(page.left, 46, labels.note, fitsize(labels.note, 12, page.width - page.left - 10));
     // The key at the right.
     const double kx = page.width - page.right + 14;
+    const double room = page.width - kx - 28 - 4;
     for (std::size_t q = 0; q < 4; ++q) {
         const double y = page.top + 10 + 22 * static_cast<double>(q);
         c.colour(trendcolours[q]);
         c.linewidth(q == 0 ? 1.6 : 1);
+        if (q == dashedline) c.dash(5, 4);
         c.line(kx, y - 4, kx + 22, y - 4);
+        c.dash();
         c.colour(ink);
-        c.text(kx + 28, y, trendnames[q], 11);
+        c.text(kx + 28, y, trendnames[q], fitsize(trendnames[q], 11, room));
     }
     c.finish();
 }

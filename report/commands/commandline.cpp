@@ -785,6 +785,9 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     judgingoptions(*reportcommand, "report", h.results, reportjudging);
     HeaderFields reportheader;
     headeroptions(*reportcommand, "report", reportheader);
+    reportcommand->add_option("--report-number", h.reportnumber,
+                              optionhelp("report", "--report-number"));
+    reportcommand->add_option("--approved-by", h.approvedby, optionhelp("report", "--approved-by"));
     progressoptions(*reportcommand, h.results.progress);
     reportcommand->footer(wrap(helptext("report details") + "\n\n" + helptext("exit status")));
 

@@ -49,6 +49,9 @@ struct PolarOptions {
     // Points of a profile drawn at most, its extremes kept (every point is
     // evaluated); the filed report draws fewer to keep its page small.
     std::size_t drawnpoints = 7200;
+    // The charts' numbers in fixed notation to this many decimals of the
+    // deviations (PolarLabels::fixeddecimals), as the filed report asks; -1 not.
+    int fixeddecimals = -1;
     // Named on every chart beside the filter: part, operator, date ... (label, value).
     std::vector<std::pair<std::string, std::string>> header;
 };
@@ -78,6 +81,8 @@ struct ReportOptions {
     ResultsOptions results;                                  // inputs, filter, tolerances ...
     std::string output;                                      // the HTML file
     std::vector<std::pair<std::string, std::string>> header; // label, value, in order
+    std::string reportnumber; // the report's number, first in the header and on every page
+    std::string approvedby;   // who approves it, in the sign-off block
 };
 int htmlreport(const ReportOptions& options, std::ostream& out, std::ostream& err);
 

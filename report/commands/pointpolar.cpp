@@ -188,6 +188,7 @@ void drawcircle(const PolarOptions& o, const PointFile& pf, const FilteredFile& 
     labels.unit = o.unit;
     labels.filter = shown.filter;
     labels.caption = chartcaption(o.header, shown.filter);
+    labels.fixeddecimals = o.fixeddecimals;
     if (!shown.filter.empty()) labels.unfiltered = polardata(planepoints(pf), e).profile;
     labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
     labels.magnification = magnification(o, data, printable(pf.file), err);

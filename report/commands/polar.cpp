@@ -348,6 +348,7 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
             labels.magnification = magnification(o, data, name, err);
             labels.unit = o.unit;
             labels.deviations = subunit(o.unit, data.zoneouter - data.zoneinner);
+            labels.fixeddecimals = o.fixeddecimals;
             labels.title =
                 fs::path(o.input).filename().string() + ": job " + std::to_string(r.job) +
                 " (job " + std::to_string(r.ordinal) + " of the stream, line " +
