@@ -259,18 +259,26 @@ void listparts(std::ostream& html, const std::vector<Listed>& parts, const char*
 
 // The first page's account of the batch: the counts, the decision rule, and
 // the failing and undecided parts with links to their pages.
-void overview(std::ostream& html, const std::vector<FileResults>& files, const ResultsOptions& o,
-              const Subunit& u) {
-    const BatchSummary s = batchsummary(files, o);
-    const bool guarded = s.rule == uncertainty::Rule::guarded;
-    html << "<section class=\"overview\">\n<h2>Batch overview</h2>\n";
-    html << "<table class=\"counts\">\n<tr><th>parts</th><th>judged</th>"
-         << (guarded ? "<th>conformance proven</th><th>non-conformance proven</th>"
-                     : "<th>conforming (pass)</th><th>failing (fail)</th>")
-         << "<th>undecided</th></tr>\n<tr>" << cell(std::to_string(s.parts))
+// The batch's counts as a table opened by `open`, the passing and failing
+// columns named `pass` and `fail` under simple acceptance.
+void counts(std::ostream& html, const BatchSummary& s, const char* open, const char* pass,
+            const char* fail) {
+    html << open << "\n<tr><th>parts</th><th>judged</th>";
+    if (s.rule == uncertainty::Rule::guarded)
+        html << "<th>conformance proven</th><th>non-conformance proven</th>";
+    else
+        html << "<th>" << pass << "</th><th>" << fail << "</th>";
+    html << "<th>undecided</th></tr>\n<tr>" << cell(std::to_string(s.parts))
          << cell(std::to_string(s.judged)) << cell(std::to_string(s.pass))
          << cell(std::to_string(s.fail)) << cell(std::to_string(s.undecided))
          << "</tr>\n</table>\n";
+}
+
+void overview(std::ostream& html, const std::vector<FileResults>& files, const ResultsOptions& o,
+              const Subunit& u) {
+    const BatchSummary s = batchsummary(files, o);
+    html << "<section class=\"overview\">\n<h2>Batch overview</h2>\n";
+    counts(html, s, "<table class=\"counts\">", "conforming (pass)", "failing (fail)");
     if (!anyjudged(files, o)) {
         html << "<p class=\"rule\">No tolerance was given: no part is judged.</p>\n</section>\n";
         return;
@@ -376,17 +384,10 @@ void headerblock(std::ostream& html, const ReportOptions& o, const Subunit& u, s
 void summary(std::ostream& html, const std::vector<FileResults>& files, const ResultsOptions& o,
              const Subunit& u, const fs::path& trend) {
     const BatchSummary s = batchsummary(files, o);
-    const bool guarded = s.rule == uncertainty::Rule::guarded;
     html << "<section class=\"summary\">\n<h2>Batch summary</h2>\n";
     if (anyjudged(files, o))
         html << "<p class=\"rule\">Decision rule: " << xmltext(rulename(s.rule)) << "</p>\n";
-    html << "<table>\n<tr><th>parts</th><th>judged</th>"
-         << (guarded ? "<th>conformance proven</th><th>non-conformance proven</th>"
-                     : "<th>pass</th><th>fail</th>")
-         << "<th>undecided</th></tr>\n<tr>" << cell(std::to_string(s.parts))
-         << cell(std::to_string(s.judged)) << cell(std::to_string(s.pass))
-         << cell(std::to_string(s.fail)) << cell(std::to_string(s.undecided))
-         << "</tr>\n</table>\n";
+    counts(html, s, "<table>", "pass", "fail");
     html << "<table class=\"spread\">\n<tr><th class=\"text\">parameter</th><th>parts</th>";
     for (const char* head : {"minimum", "mean", "maximum", "standard deviation"})
         html << unithead(head, u);
