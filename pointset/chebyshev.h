@@ -160,14 +160,16 @@ template <class Rows> struct Chebyshev {
     std::vector<long> levels(double& top, double& bottom) const {
         const bool large = size() > wholeset;
         Extremes e{96, {}, {}};
-        top = -inf;
-        bottom = inf;
+        // In locals: the references may alias, which keeps them in memory.
+        double high = -inf, low = inf;
         for (std::size_t i = 0; i < n; ++i) {
             const double d = observation(i);
-            top = std::max(top, d);
-            bottom = std::min(bottom, d);
+            high = std::max(high, d);
+            low = std::min(low, d);
             if (large) e.take(d, i);
         }
+        top = high;
+        bottom = low;
         return e.ids();
     }
 };

@@ -140,11 +140,29 @@ Inner largestinner(const std::vector<Vec>& q, double b, long& work);
 Inner smallestinner(const std::vector<Vec>& q, double b, const Vec& m, double radius, double target,
                     long& work);
 
+// Axis directions a search leaves out: those within `angle` radians of
+// `axis` (inside) or those beyond (not inside); none for an angle of 0.
+struct Cone {
+    Vec axis = {0, 0, 1};
+    double angle = 0;
+    bool inside = false;
+};
+
 // Bounds on the optimum of the objective (the inscribed as minus its radius),
 // certified or with the reason; `best` is replaced by any better axis met.
-Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget);
+// Axes in `skip` are taken as proven no better (the caller's proof).
+Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget,
+                            const Cone& skip = {});
+
+// Whether every axis more than `angle` radians from best's leaves the points
+// a zone of at least best.value + margin (working units), proven by the
+// search of the certificate within `budget` cells.
+bool zonebeyond(const View& w, const Cylinder& best, double margin, double angle, long budget);
 
 Found mzcylinder(const Moments& m, const Options& options);
+// The minimum-zone cylinder from the axis of a reference in the caller's
+// coordinates (Nearby), descended and measured, without a certificate.
+Cylinder mzfrom(const View& w, const Reference& start);
 Found pkcylinder(const Moments& m, const Options& options);
 Found vacylinder(const Moments& m, const Options& options);
 

@@ -6,6 +6,8 @@
 #include "pointset/cylinder.h"
 #include "pointset/pairbound.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace formeval::pointset::kernel {
@@ -69,18 +71,27 @@ struct Centres {
         if (d + r <= b || d - r >= far) return inf;
         if (across(mid[0] - disc[0], mid[1] - disc[1]) - r >= radius) return inf;
         work += static_cast<long>(q.size());
-        const Spread s = about(q, mid);
-        const double value = kind == 0 ? s.zone() : -s.bottom;
+        double pairs = -inf, value = inf, top = 0;
+        if (kind == 0) {
+            // One pass gives the pairs' bound and the zone at mid.
+            double bottom = 0;
+            pairs = pairbound<4>(
+                q.size(), [&](std::size_t k) { return q[k]; }, mid, r, &top, &bottom);
+            value = top - bottom;
+        } else {
+            const Spread s = about(q, mid);
+            value = -s.bottom;
+            top = s.top;
+        }
         if (value < bestvalue && d >= b) bestvalue = value, best = mid;
-        const double rounding = 8 * eps * (1 + d + s.top);
-        const double pairs = kind == 0 ? pairbound<4>(
-                                             q.size(), [&](std::size_t k) { return q[k]; }, mid, r)
-                                       : -inf;
+        const double rounding = 8 * eps * (1 + d + top);
         return std::max(pairs, value - (kind == 0 ? 2 : 1) * r) - rounding;
     }
 
+    long budget = 4096; // boxes
+
     double run(const Vec& mid, double half) {
-        constexpr long budget = 4096, after = 32;
+        constexpr long after = 32;
         std::priority_queue<Cube> open;
         open.push({mid, half, -inf});
         long used = 0, beaten = -1;
@@ -105,6 +116,39 @@ struct Centres {
     }
 };
 
+constexpr std::size_t fewpoints = 32;
+
+// About fewpoints of the points: those farthest along 16 directions about
+// their centroid (the ends of a smeared projection), those nearest it, and an
+// even spread of the rest.
+std::vector<Vec> fewof(const std::vector<Vec>& q) {
+    constexpr int directions = 16;
+    Vec m = {0, 0, 0};
+    for (const Vec& p : q) m = add(m, p);
+    m = mul(1 / static_cast<double>(q.size()), m);
+    std::array<std::size_t, directions + 1> pick{};
+    std::array<double, directions + 1> value;
+    value.fill(-inf);
+    for (std::size_t i = 0; i < q.size(); ++i) {
+        const double x = q[i][0] - m[0], y = q[i][1] - m[1];
+        for (int k = 0; k < directions; ++k) {
+            const double a = std::acos(-1.0) * k / (directions / 2);
+            const double s = x * std::cos(a) + y * std::sin(a);
+            if (s > value[k]) value[k] = s, pick[k] = i;
+        }
+        const double near = -across(x, y);
+        if (near > value[directions]) value[directions] = near, pick[directions] = i;
+    }
+    std::vector<std::size_t> chosen(pick.begin(), pick.end());
+    const std::size_t step = q.size() / (fewpoints - chosen.size()) + 1;
+    for (std::size_t i = step / 2; i < q.size(); i += step) chosen.push_back(i);
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    std::vector<Vec> out;
+    for (const std::size_t i : chosen) out.push_back(q[i]);
+    return out;
+}
+
 } // namespace
 
 Inner zoneinner(const std::vector<Vec>& q, double b, double target, long& work) {
@@ -118,8 +162,23 @@ Inner zoneinner(const std::vector<Vec>& q, double b, double target, long& work) 
     const auto farbound = [&](double s) { return (2 * s * W - k) / (2 * (s + D)); };
     const double far = W > target ? (2 * target * D + k) / (2 * (W - target)) : inf;
     const double half = std::isfinite(far) ? far : 16 * (1 + D);
-    Centres c{q, 0, b, {0, 0, 0}, inf, far, target, work};
     Inner out;
+    // A few of the points bound the zone from below too, and far from the
+    // axis found (a projection smeared by the tilt) they usually reach the
+    // target at a fraction of the cost; the far bound above is the whole
+    // set's and holds for them as well.
+    if (q.size() > 4 * fewpoints) {
+        const std::vector<Vec> few = fewof(q);
+        Centres c{few, 0, b, {0, 0, 0}, inf, far, target, work};
+        c.budget = 1024;
+        out.lower = c.run({0, 0, 0}, half);
+        if (out.lower >= target) {
+            out.centre = c.best;
+            out.value = c.bestvalue;
+            return out;
+        }
+    }
+    Centres c{q, 0, b, {0, 0, 0}, inf, far, target, work};
     out.lower = c.run({0, 0, 0}, half);
     if (!std::isfinite(far)) out.lower = std::min(out.lower, farbound(half));
     out.centre = c.best;

@@ -46,11 +46,17 @@ struct Search {
     Vec lastcentre = {0, 0, 0};
     double lastvalue = inf;
 
-    Search(const View& view, const Objective& objective, Cylinder& incumbent)
-        : w(view), o(objective), best(incumbent), F(incumbent.f), taken(view.n, false) {
+    Cone skip;
+    Vec skipaxis = {0, 0, 1}; // in the frame
+
+    Search(const View& view, const Objective& objective, Cylinder& incumbent, const Cone& cone,
+           double target)
+        : w(view), o(objective), best(incumbent), F(incumbent.f), taken(view.n, false), skip(cone) {
         L = axialextent(w, F);
         gap = certifiedgap(best.top - best.bottom, 1);
-        T = best.value - gap / 2;
+        T = std::isnan(target) ? best.value - gap / 2 : target;
+        const Vec k = F.local(add(F.origin, skip.axis));
+        skipaxis = mul(1 / norm(k), k);
         near = ball(w, F, L, o.kind, gap);
         ballvalid = near.rho > 0 && near.h >= T;
         for (const std::size_t i : near.active) take(i);
@@ -93,13 +99,22 @@ struct Search {
 
     double threshold() const { return restart ? -inf : T; }
 
+    // The angle between the cell's middle direction and `axis` (in the
+    // frame), either way along it; the cell's directions lie within phi of it.
+    static double angleto(const Vec& mid, const Vec& axis) {
+        const Vec u = unturned({0, 0, 1}, -mid[0], -mid[1]);
+        return std::acos(std::min(1.0, std::fabs(dot(u, axis))));
+    }
+
     // The inscribed axis runs within the cone about `along`: no direction of
     // the cell does when its middle is farther than the cone and the cell.
+    // Cells the caller's cone leaves out are done with too.
     bool outside(const Vec& mid, double phi) const {
-        if (!o.bounded) return false;
-        const Vec u = unturned({0, 0, 1}, -mid[0], -mid[1]);
-        const double angle = std::acos(std::min(1.0, std::fabs(dot(u, along))));
-        return angle - phi > o.cone;
+        if (skip.angle > 0) {
+            const double angle = angleto(mid, skipaxis);
+            if (skip.inside ? angle + phi <= skip.angle : angle - phi > skip.angle) return true;
+        }
+        return o.bounded && angleto(mid, along) - phi > o.cone;
     }
 
     // The subset projected along the cell's middle, and the most any of them
@@ -163,6 +178,11 @@ struct Search {
     double bound(const Vec& mid, double half) {
         const double phi = half * std::sqrt(2.0);
         if (outside(mid, phi)) return inf;
+        // A cell wider than the caller's cone that reaches into it holds
+        // directions about as good as the axis found and others far worse:
+        // no bound of it proves anything, its quarters may.
+        if (skip.angle > 0 && phi > skip.angle && angleto(mid, skipaxis) - phi <= skip.angle)
+            return -inf;
         const double a = L * (across(mid[0], mid[1]) + phi);
         const double b = ballvalid && a < near.rho ? std::sqrt(near.rho * near.rho - a * a) : 0;
         std::vector<Vec> q;
@@ -255,7 +275,8 @@ const char* const unheld[3] = {
     ("the points on the inscribed cylinder do not hold its axis from every side (points not all "
      "round, or an axis at the limit of where it may run)")};
 
-Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget) {
+Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, long budget,
+                            const Cone& skip) {
     Certificate c;
     if (o.kind == 0 && best.value <= certifiedgap(best.value, 1)) {
         // A zone within rounding of nothing: no zone is narrower.
@@ -264,7 +285,7 @@ Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, l
     }
     long used = 0;
     for (int restarts = 0; restarts < 8; ++restarts) {
-        Search s(w, o, best);
+        Search s(w, o, best, skip, std::numeric_limits<double>::quiet_NaN());
         // Without a neighbourhood the search cannot close, but it may still
         // meet a better axis: a smaller budget.
         const long allowed = s.ballvalid ? budget : std::min(budget, 4000L);
@@ -284,6 +305,17 @@ Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, l
     c.lower = o.kind == 2 ? -inf : 0;
     c.why = "the global search kept meeting better axes";
     return c;
+}
+
+bool zonebeyond(const View& w, const Cylinder& best, double margin, double angle, long budget) {
+    // Above the optimum the neighbourhood proves nothing: the search alone,
+    // over the directions outside the cone.
+    const Objective zone;
+    Cylinder incumbent = best;
+    Search s(w, zone, incumbent, {best.f.axis(), angle, true}, best.value + margin);
+    s.ballvalid = false;
+    long used = 0;
+    return !std::isfinite(search(s, budget, used)) && !s.restart;
 }
 
 } // namespace formeval::pointset::kernel

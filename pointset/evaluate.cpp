@@ -165,6 +165,17 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     r.q = std::sqrt(std::max(0.0, squares / n - 2 * shift * sum / n + shift * shift));
 }
 
+// The options with the nearby points left out where they do not fit.
+Options fitted(const Options& o, const Points& p, Feature f, Criterion c) {
+    Options out = o;
+    const Nearby* n = o.nearby;
+    if (n && !(n->reference.found && n->reference.feature == f && n->reference.criterion == c &&
+               n->points.data && n->points.count == p.count && n->points.dimension == p.dimension &&
+               n->points.stride >= static_cast<std::size_t>(p.dimension)))
+        out.nearby = nullptr;
+    return out;
+}
+
 kernel::Found run(const kernel::Moments& m, Feature f, Criterion c, const Options& o) {
     const bool cylinder = f == Feature::cylinder;
     switch (c) {
@@ -196,7 +207,7 @@ Reference evaluate(const Points& points, Feature feature, Criterion criterion,
     kernel::Moments m = kernel::moments(points);
     r.failure = m.failure.empty() ? undetermined(m, feature) : m.failure;
     if (!r.failure.empty()) return r;
-    const kernel::Found k = run(m, feature, criterion, options);
+    const kernel::Found k = run(m, feature, criterion, fitted(options, points, feature, criterion));
     if (!k.found) {
         r.failure = k.failure;
         return r;

@@ -122,16 +122,40 @@ Cylinder mzdescent(const View& w, const Frame& start) {
     return out;
 }
 
+Cylinder mzfrom(const View& w, const Reference& start) {
+    const Vec p = {(start.point[0] - w.origin[0]) * w.scale,
+                   (start.point[1] - w.origin[1]) * w.scale,
+                   (start.point[2] - w.origin[2]) * w.scale};
+    return mzdescent(w, frameabout(p, start.direction));
+}
+
 Found mzcylinder(const Moments& m, const Options& options) {
     Found out;
-    Frame ls;
-    double radius = 0;
-    if (!lsaxis(m, ls, radius, out.failure)) return out;
-    Cylinder best = mzdescent(m.view, ls);
+    const Nearby* near = options.nearby;
+    Cylinder best;
+    if (near) {
+        best = mzfrom(m.view, near->reference);
+    } else {
+        Frame ls;
+        double radius = 0;
+        if (!lsaxis(m, ls, radius, out.failure)) return out;
+        best = mzdescent(m.view, ls);
+    }
     Objective o;
     if (options.certificate) {
-        Certificate& c = out.certificate;
-        c = certifycylinder(m.view, o, best, options.budget);
+        // No axis beyond the nearby points' cone does better than the zone
+        // found when their proven margin exceeds it by twice these points'
+        // move (less rounding): each distance moves by at most that much.
+        Cone skip;
+        if (near && near->cone > 0) {
+            const Reference& r = near->reference;
+            const View& w = m.view;
+            const double e = displacement({w.data, w.n, w.dim, w.stride}, near->points);
+            const double zone = best.value / m.view.scale;
+            if (zone + 2 * e + certifiedgap(r.t + near->margin, m.largest) <= r.t + near->margin)
+                skip = {r.direction, near->cone, false};
+        }
+        out.certificate = certifycylinder(m.view, o, best, options.budget, skip);
     }
     out.found = true;
     out.point = best.f.origin;

@@ -11,7 +11,11 @@ namespace formeval::pointset::kernel {
 // |a - c| - |b - c| >= d_a - d_b - |u_b - u_a| r - r^2 / (2 (d_b - r)) (the
 // tangent of a's distance below it, b's above), which is far stronger where
 // the pair is seen under a small angle.
-template <int few, class At> double pairbound(std::size_t count, At at, const Vec& mid, double r) {
+// `top` and `bottom`, when given, receive the largest and smallest distance
+// from mid (the zone at mid is their difference).
+template <int few, class At>
+double pairbound(std::size_t count, At at, const Vec& mid, double r, double* top = nullptr,
+                 double* bottom = nullptr) {
     std::array<double, few> outer, inner;
     std::array<Vec, few> uo, ui;
     outer.fill(-inf);
@@ -32,6 +36,8 @@ template <int few, class At> double pairbound(std::size_t count, At at, const Ve
             ui[k] = len > 0 ? mul(1 / len, d) : Vec{0, 0, 0};
         }
     }
+    if (top) *top = outer[0];
+    if (bottom) *bottom = inner[0];
     double best = outer[0] - inner[0] - 2 * r;
     for (int a = 0; a < few && std::isfinite(outer[a]); ++a)
         for (int b = 0; b < few && std::isfinite(inner[b]); ++b)

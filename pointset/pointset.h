@@ -195,10 +195,16 @@ constexpr bool applies(Criterion c, Feature f) {
 std::optional<Feature> featurenamed(std::string_view name);
 std::optional<Criterion> criterionnamed(std::string_view name);
 
+struct Nearby;
+
 struct Options {
     bool deviations = true;  // fill Reference::deviations
     bool certificate = true; // prove the bounds; without, only the feature and t p v q
     long budget = 100000;    // most cells the global search examines, then the bracket
+    // Points close to these, already evaluated by the same criterion (below);
+    // null for none. The result is the same optimum, proven the same way,
+    // reached in fewer steps.
+    const Nearby* nearby = nullptr;
 };
 
 // point: a circle's or sphere's centre; for a line, plane or cylinder the
@@ -251,6 +257,40 @@ struct Reference {
 // Certified: upper - lower within certifiedgap(t, largest coordinate).
 Reference evaluate(const Points& points, Feature feature, Criterion criterion,
                    const Options& options = {});
+
+// Points evaluated before, of which the points now given are a small move
+// (a Monte Carlo trial of measured points): the same count and dimension, in
+// the same order. Their reference starts the minimum zone's descent of
+// circles, spheres and cylinders; the margin shortens a minimum-zone
+// cylinder's certificate. Ignored where it does not fit (another feature or
+// criterion, a reference not found, another count or dimension). `points`
+// is read during each evaluation that uses it: keep its data alive.
+struct Nearby {
+    Points points;
+    Reference reference;
+    // Proven (minimum-zone cylinders): every axis more than `cone` radians
+    // from the reference's leaves `points` a zone at least reference.t +
+    // margin (coordinates' unit). Where the points now given lie within e of
+    // these, less their mean move (a translation moves no zone), and their
+    // zone found is at most reference.t + margin - 2 e, no axis beyond the
+    // cone can do better, and the certificate's search looks within it only.
+    // 0: nothing proven.
+    double margin = 0;
+    double cone = 0;
+};
+
+// The largest distance between corresponding points of `now` and `before`
+// (the same count and dimension), less their mean move: no zone, moved with
+// the points, changes by more than twice it. inf where they do not
+// correspond.
+double displacement(const Points& now, const Points& before);
+
+// The Nearby of points and their reference, with the zone's margin proven
+// beyond a cone about its axis for a minimum-zone cylinder (the narrowest
+// cone the search can prove it for within options.budget, or none), and for
+// anything else only the start.
+Nearby nearby(const Points& points, const Reference& reference, double margin,
+              const Options& options = {});
 
 // The names of traits(): "line" ..., "least squares" ..., the ISO stems.
 inline const char* featurename(Feature feature) {

@@ -78,6 +78,19 @@ Problem denoised(const Problem& p, const pointset::Reference& measured,
     Denoised d = denoise(p, points, deviationsabout(p, measured, points), variances);
     copy.points = std::move(d.points);
     if (left) *left = d.left;
+    // Its trials start from its own reference.
+    const pointset::Points view{copy.points.data(), copy.count, copy.dimension,
+                                static_cast<std::size_t>(copy.dimension)};
+    pointset::Options full = p.evaluation;
+    full.nearby = nullptr;
+    const pointset::Reference reference =
+        pointset::evaluate(view, copy.feature, copy.criterion, full);
+    if (reference.found) {
+        startnear(copy, reference);
+    } else {
+        copy.nearby.reset();
+        copy.evaluation.nearby = nullptr;
+    }
     return copy;
 }
 

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,19 @@ struct Problem {
     pointset::Options evaluation;  // of the trials and the GUM inputs
     pointset::Vector orientation;  // the measured direction: every result's is turned to it
     std::vector<std::size_t> kept; // the quantities reported (finite when measured)
+    // The points' own reference, where every trial's evaluation starts
+    // (evaluation.nearby points to it), and the margin its proof asks for.
+    std::shared_ptr<const pointset::Nearby> nearby;
+    double margin = 0;
 };
+
+// Starts the trials of `p` from `reference`, the reference of p's own points:
+// the minimum-zone cylinder's with the margin the trials' moves ask for (six
+// times the largest move of 16 trials' points on a stream of their own: a
+// trial's zone, and every axis', moves by at most twice its points' move),
+// proven beyond a cone of axes. A trial that moves further is certified by
+// the whole search, as without a start.
+void startnear(Problem& p, const pointset::Reference& reference);
 
 // Whether each quantity of quantitynames is a length.
 std::vector<bool> quantitylengths(Feature feature, Criterion criterion);

@@ -2,6 +2,8 @@
 // points along, a trial's points, and the quantities read off a reference.
 #include "uncertainty/engine.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace formeval::uncertainty {
@@ -207,6 +209,33 @@ void trialpoints(const Problem& p, Generator& g, std::vector<double>& out) {
         }
     }
     if (moved) transform(s, d, out);
+}
+
+void startnear(Problem& p, const pointset::Reference& reference) {
+    const pointset::Points points{p.points.data(), p.count, p.dimension,
+                                  static_cast<std::size_t>(p.dimension)};
+    if (p.margin == 0 && p.feature == Feature::cylinder && p.criterion == Criterion::minimumzone) {
+        // Moves of a stream of its own: the margin depends on the model alone.
+        constexpr long pilot = 16;
+        const Substreams streams(0);
+        double most = 0;
+        std::vector<double> moved;
+        for (long t = 0; t < pilot; ++t) {
+            Generator g(streams.start(static_cast<std::uint64_t>(t)));
+            trialpoints(p, g, moved);
+            most = std::max(most, pointset::displacement({moved.data(), p.count, p.dimension,
+                                                          static_cast<std::size_t>(p.dimension)},
+                                                         points));
+        }
+        p.margin = std::isfinite(most) ? 6 * most : 0;
+    }
+    // The proof is made once for all the trials: the measured reference's budget.
+    pointset::Options proof = p.evaluation;
+    proof.budget = std::max(proof.budget, pointset::Options{}.budget);
+    proof.nearby = nullptr;
+    p.nearby = std::make_shared<const pointset::Nearby>(
+        pointset::nearby(points, reference, p.margin, proof));
+    p.evaluation.nearby = p.nearby.get();
 }
 
 bool evaluateinto(const Problem& p, const std::vector<double>& points, double* values,

@@ -69,6 +69,7 @@ Result propagate(const pointset::Points& points, Feature feature, Criterion crit
     p.orientation = r.measured.direction;
     for (double& d : p.orientation)
         if (!std::isfinite(d)) d = 0;
+    startnear(p, r.measured);
 
     const std::vector<std::string> names = quantitynames(feature, criterion);
     const std::vector<bool> lengths = quantitylengths(feature, criterion);
