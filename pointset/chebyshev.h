@@ -90,6 +90,17 @@ template <class Source> long worstof(const Source& s, const double* y, double& e
     return best;
 }
 
+// Copies count (at most 5) numbers one by one: a loop of a count unknown to
+// the compiler becomes a call of memcpy, which for a point's few numbers
+// costs more than the copy.
+inline void copyfew(double* to, const double* from, int count) {
+    for (int j = 0; j < count; ++j) {
+        const double v = from[j];
+        to[j] = v;
+        if (j == 4) break;
+    }
+}
+
 // The Chebyshev fit of rows as a linear program in y = (x, h), for rows whose
 // first column is all ones (a zone of constant width). Up to `cached` points
 // have their rows computed once and kept (m numbers a point: the other
@@ -110,7 +121,7 @@ template <class Rows> struct Chebyshev {
         for (std::size_t i = 0; i < n && !cache.empty(); ++i) {
             double* c = &cache[i * m];
             rows(i, a, c[m - 1]);
-            for (int j = 1; j < m; ++j) c[j - 1] = a[j];
+            copyfew(c, a + 1, m - 1);
         }
     }
     double observation(std::size_t i) const {
@@ -158,18 +169,19 @@ template <class Rows> struct Chebyshev {
     // The largest and smallest observation; for a set solved on a working set
     // also the constraints of the 96 points farthest either way, to start it.
     std::vector<long> levels(double& top, double& bottom) const {
-        const bool large = size() > wholeset;
-        Extremes e{96, {}, {}};
-        // In locals: the references may alias, which keeps them in memory.
+        // The levels by value in a loop of their own: kept in registers, not
+        // in memory from one point to the next.
         double high = -inf, low = inf;
         for (std::size_t i = 0; i < n; ++i) {
             const double d = observation(i);
-            high = std::max(high, d);
-            low = std::min(low, d);
-            if (large) e.take(d, i);
+            high = d > high ? d : high;
+            low = d < low ? d : low;
         }
         top = high;
         bottom = low;
+        Extremes e{96, {}, {}};
+        if (size() > wholeset)
+            for (std::size_t i = 0; i < n; ++i) e.take(observation(i), i);
         return e.ids();
     }
 };

@@ -67,24 +67,8 @@ struct Descent {
     bool warm = false;
     std::vector<long> set;           // the working set of the fits, kept from step to step
     double top = inf, bottom = -inf; // the largest and smallest distance from c
-    bool near = false;               // c is the optimum of points close to these
+    std::vector<double> distances;   // from c, of every point, where the descent kept them
 };
-
-// The points farthest from and nearest to the centre of a model, alternately:
-// about the optimum of points close to these, a first basis among them is
-// nearly the last.
-std::vector<std::size_t> edges(const Chebyshev<Tangents>& lp) {
-    Extremes e{4, {}, {}};
-    for (std::size_t i = 0; i < lp.n; ++i) e.take(lp.observation(i), i);
-    std::sort(e.high.begin(), e.high.end(), std::greater<>());
-    std::sort(e.low.begin(), e.low.end());
-    std::vector<std::size_t> out;
-    for (std::size_t k = 0; k < e.high.size() && k < e.low.size(); ++k) {
-        out.push_back(e.high[k].second);
-        out.push_back(e.low[k].second);
-    }
-    return out;
-}
 
 // The tangent model about a centre with its zone there, and for large sets
 // the farthest and nearest points, the first working set of its fit.
@@ -117,18 +101,11 @@ void descend(const View& w, Descent& s) {
         for (int j = 0; j <= m && s.warm; ++j) previous.push_back(s.basis[j] / 2);
         std::vector<std::size_t> sample;
         for (std::size_t j = 0; j < s.set.size() && j < 12; ++j) sample.push_back(s.set[j] / 2);
-        bool started = s.warm && startbasis(rows, m, previous, s.basis);
-        if (!started && s.near) {
-            const std::vector<std::size_t> edge = edges(here->lp);
-            for (std::size_t k = 0; k < edge.size(); ++k)
-                s.set.push_back(2 * static_cast<long>(edge[k]) + static_cast<long>(k % 2));
-            started = startbasis(rows, m, edge, s.basis);
-        }
-        if (!started && !startbasis(rows, m, sample, s.basis) &&
+        if (!(s.warm && startbasis(rows, m, previous, s.basis)) &&
+            !startbasis(rows, m, sample, s.basis) &&
             !startbasis(rows, m, extremes(w, s.c), s.basis))
             return;
-        const Simplex r =
-            dualsimplexset(here->lp, e, s.basis, 8 * eps, 500, s.set, s.near ? 0 : wholeset);
+        const Simplex r = dualsimplexset(here->lp, e, s.basis, 8 * eps, 500, s.set);
         if (!r.ok) return;
         s.basis = r.basis;
         s.warm = true;
@@ -154,14 +131,196 @@ void descend(const View& w, Descent& s) {
             }
         }
         if (!moved) return;
-        // From a nearby optimum: a full step whose tangent model erred by at
-        // most |step|^2 / (2 (d - |step|)) a distance leaves no step worth a
-        // part in 10^11 of the zone (the certificate allows 10^-9).
-        double step = 0;
-        for (int k = 1; k <= w.dim; ++k) step += r.y[k] * r.y[k];
-        step = std::sqrt(step);
-        if (s.near && step < s.bottom / 2 && step * step / (s.bottom - step) <= 1e-11 * s.F) return;
     }
+}
+
+// The points' distances from c, and the `few` farthest and nearest.
+struct Measured {
+    std::vector<double> d;
+    Spread s;
+    std::vector<std::size_t> far, near;
+};
+
+// The distance of a point from c, its coordinates taken straight from the
+// view's data: (p - o) scale with o the centre in the caller's coordinates.
+template <int dim> struct Across {
+    const View& w;
+    Vec o;
+    Across(const View& view, const Vec& c) : w(view) {
+        for (int k = 0; k < 3; ++k) o[k] = w.origin[k] + c[k] / w.scale;
+    }
+    // The point's offset from the centre (working units) and its distance.
+    double operator()(std::size_t i, double* q) const {
+        const double* p = w.data + i * w.stride;
+        double squares = 0;
+        for (int k = 0; k < dim; ++k) {
+            q[k] = (p[k] - o[k]) * w.scale;
+            squares += q[k] * q[k];
+        }
+        return std::sqrt(squares);
+    }
+};
+
+template <int dim> void measureabout(const View& w, const Vec& c, std::size_t few, Measured& out) {
+    const Across<dim> across(w, c);
+    out.d.resize(w.n);
+    double high = -inf, low = inf;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        double q[dim];
+        const double d = across(i, q);
+        out.d[i] = d;
+        high = d > high ? d : high;
+        low = d < low ? d : low;
+    }
+    // The few at either edge: those within a band of it, the band widened
+    // until it holds them.
+    std::vector<std::pair<double, std::size_t>> top, bottom;
+    for (double band = (high - low) / 64;; band *= 4) {
+        top.clear();
+        bottom.clear();
+        for (std::size_t i = 0; i < w.n; ++i) {
+            const double d = out.d[i];
+            if (d >= high - band) top.emplace_back(d, i);
+            if (d <= low + band) bottom.emplace_back(d, i);
+        }
+        if ((top.size() >= few && bottom.size() >= few) || !(band < high - low)) break;
+    }
+    const auto keep = [&](std::vector<std::pair<double, std::size_t>>& v, auto order,
+                          std::vector<std::size_t>& to) {
+        const std::size_t k = std::min(few, v.size());
+        std::partial_sort(v.begin(), v.begin() + static_cast<long>(k), v.end(), order);
+        to.clear();
+        for (std::size_t j = 0; j < k; ++j) to.push_back(v[j].second);
+    };
+    keep(top, std::greater<>(), out.far);
+    keep(bottom, std::less<>(), out.near);
+    out.s = Spread();
+    out.s.top = high;
+    out.s.far = out.far.front();
+    out.s.bottom = low;
+    out.s.near = out.near.front();
+}
+
+// The constraints of every point the fit y about c violates, at most 32 of
+// each side, the worst first: each residual from the distance measured and
+// the point's direction (no square roots).
+template <int dim>
+std::vector<long> violated(const View& w, const Vec& c, const std::vector<double>& distances,
+                           const double* y) {
+    const Across<dim> across(w, c);
+    Extremes worst{32, {}, {}};
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double* p = w.data + i * w.stride;
+        double along = 0;
+        for (int k = 0; k < dim; ++k) along += (p[k] - across.o[k]) * w.scale * y[k + 1];
+        const double d = distances[i];
+        const double residual = d - y[0] - (d > 0 ? along / d : 0.0);
+        if (std::fabs(residual) - y[dim + 1] > 8 * eps) worst.take(residual, i);
+    }
+    std::vector<long> out;
+    for (const auto& h : worst.high)
+        if (h.first > 0) out.push_back(2 * static_cast<long>(h.second));
+    for (const auto& l : worst.low)
+        if (l.first < 0) out.push_back(2 * static_cast<long>(l.second) + 1);
+    return out;
+}
+
+// The Chebyshev fit's constraints over the tangent rows about a centre,
+// computed for the members of a working set only.
+struct TangentSource {
+    const Tangents& rows;
+    int m;
+    int k = m + 1;
+    void row(long id, double* c, double& b) const {
+        double a[mostk] = {}, f = 0;
+        rows(static_cast<std::size_t>(id / 2), a, f);
+        const double side = id % 2 == 0 ? 1 : -1;
+        for (int j = 0; j < m; ++j) c[j] = -side * a[j];
+        c[m] = -1;
+        b = -side * f;
+    }
+};
+
+// From a centre near the optimum (the optimum of points close to these):
+// each step the tangent model's Chebyshev fit on a working set, the points
+// at the edges and those of the steps before, then the distances about the
+// new centre. Where the zone there is wider than the fit promised beyond
+// what the model can err by, the fit is checked against every point with the
+// distances already measured (no square roots) and solved again. Near the
+// optimum two steps are enough, about three passes over the points where
+// the descent from afar takes ten or more. Ends where the step is below what
+// could change the zone by a part in 10^11 (the certificate allows 10^-9),
+// or does not narrow it.
+template <int dim> void descendnear(const View& w, Descent& s) {
+    constexpr int m = dim + 1;
+    constexpr std::size_t few = 4;
+    double e[mostk] = {};
+    e[m] = 1;
+    Measured here, there; // swapped from step to step, their storage kept
+    measureabout<dim>(w, s.c, few, here);
+    s.F = here.s.zone();
+    s.top = here.s.top;
+    s.bottom = here.s.bottom;
+    std::vector<long> set;
+    const auto join = [&](const Measured& at) {
+        for (const std::size_t i : at.far) set.push_back(2 * static_cast<long>(i));
+        for (const std::size_t i : at.near) set.push_back(2 * static_cast<long>(i) + 1);
+    };
+    join(here);
+    for (int iteration = 0; iteration < 8; ++iteration) {
+        const Tangents rows{w, s.c, w.dim};
+        std::vector<std::size_t> edge;
+        for (std::size_t k = 0; k < few; ++k) {
+            if (k < here.far.size()) edge.push_back(here.far[k]);
+            if (k < here.near.size()) edge.push_back(here.near[k]);
+        }
+        if (!startbasis(rows, m, edge, s.basis)) break;
+        const TangentSource source{rows, m};
+        Simplex r;
+        Vec next = s.c;
+        bool checked = false;
+        for (int round = 0; round < 50; ++round) {
+            for (int j = 0; j <= m; ++j) set.push_back(s.basis[j]);
+            std::sort(set.begin(), set.end());
+            set.erase(std::unique(set.begin(), set.end()), set.end());
+            r = dualsimplex(Restricted<TangentSource>(source, set), e, s.basis, 8 * eps, 500);
+            if (!r.ok) break;
+            s.basis = r.basis;
+            double step = 0;
+            next = s.c;
+            for (int k = 0; k < dim; ++k) next[k] += r.y[k + 1], step += r.y[k + 1] * r.y[k + 1];
+            if (!checked) {
+                // The zone about the new centre within the model's error
+                // of the fit's: no point outside the set was violated.
+                measureabout<dim>(w, next, few, there);
+                const double bottom = here.s.bottom - std::sqrt(step);
+                const double err = bottom > 0 ? step / bottom : inf;
+                if (there.s.zone() <= 2 * r.y[m] + err + 16 * eps) break;
+            }
+            const std::vector<long> more = violated<dim>(w, s.c, here.d, r.y.data());
+            checked = true;
+            if (more.empty()) {
+                measureabout<dim>(w, next, few, there);
+                break;
+            }
+            set.insert(set.end(), more.begin(), more.end());
+        }
+        if (!r.ok) break;
+        s.warm = true;
+        if (!(there.s.zone() < s.F)) break;
+        double step = 0;
+        for (int k = 0; k < dim; ++k) step += r.y[k + 1] * r.y[k + 1];
+        step = std::sqrt(step);
+        s.c = next;
+        s.F = there.s.zone();
+        s.top = there.s.top;
+        s.bottom = there.s.bottom;
+        std::swap(here, there);
+        join(here);
+        // The tangent model erred by at most step^2 / (2 (d - step)) a distance.
+        if (step < s.bottom / 2 && step * step / (s.bottom - step) <= 1e-11 * s.F) break;
+    }
+    s.distances = std::move(here.d);
 }
 
 // What the neighbourhood of a centre proves: F >= h within rho.
@@ -190,8 +349,9 @@ Local local(const View& w, const Vec& c, double size, const Descent* basis) {
     std::vector<std::size_t> outer, inner;
     for (int j = 0; basis && basis->warm && j <= w.dim + 1; ++j)
         (basis->basis[j] % 2 == 0 ? outer : inner).push_back(basis->basis[j] / 2);
+    const bool kept = basis && basis->c == c && basis->distances.size() == w.n;
     for (std::size_t i = 0; i < w.n; ++i) {
-        const double d = norm(sub(w[i], c));
+        const double d = kept ? basis->distances[i] : norm(sub(w[i], c));
         if (d >= s.top - near) outer.push_back(i);
         if (d <= s.bottom + near) inner.push_back(i);
     }
@@ -287,11 +447,14 @@ Found mzradial(const Moments& mo, const Options& options) {
     Descent d;
     if (const Nearby* near = options.nearby) {
         for (int k = 0; k < w.dim; ++k) d.c[k] = (near->reference.point[k] - w.origin[k]) * w.scale;
-        d.near = true;
-    } else if (!algebraic(w, d.c)) {
-        return notfound("the points determine no centre");
+        if (w.dim == 2)
+            descendnear<2>(w, d);
+        else
+            descendnear<3>(w, d);
+    } else {
+        if (!algebraic(w, d.c)) return notfound("the points determine no centre");
+        descend(w, d);
     }
-    descend(w, d);
     if (!std::isfinite(d.F)) return notfound("the minimum-zone centre could not be found");
     Found out;
     out.found = true;
@@ -299,9 +462,10 @@ Found mzradial(const Moments& mo, const Options& options) {
     if (!options.certificate) return out;
 
     const double size = 1 + norm(d.c);
+    const Local l = local(w, d.c, size, &d);
+    d.distances = {};
     Search s{w, size, 2 * std::sqrt(mo.values[0]) * (1 - 1e-9), d, inf, {}, d.c, inf, {}};
     s.T = inf;
-    const Local l = local(w, d.c, size, &d);
     s.adopt(l);
     s.farcentre = d.c;
     if (!(s.width > s.T)) {
