@@ -78,13 +78,11 @@ Problem denoised(const Problem& p, const pointset::Reference& measured,
     Denoised d = denoise(p, points, deviationsabout(p, measured, points), variances);
     copy.points = std::move(d.points);
     if (left) *left = d.left;
-    // Its trials start from its own reference.
+    // Its trials start from its own reference, found from the measured one.
     const pointset::Points view{copy.points.data(), copy.count, copy.dimension,
                                 static_cast<std::size_t>(copy.dimension)};
-    pointset::Options full = p.evaluation;
-    full.nearby = nullptr;
     const pointset::Reference reference =
-        pointset::evaluate(view, copy.feature, copy.criterion, full);
+        pointset::evaluate(view, copy.feature, copy.criterion, p.evaluation);
     if (reference.found) {
         startnear(copy, reference);
     } else {

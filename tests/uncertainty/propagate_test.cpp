@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 #include <sstream>
 
 namespace formeval::uncertainty {
@@ -413,6 +414,43 @@ TEST(Reproducible, AFlatnessWhateverTheThreads) {
         EXPECT_EQ(r[0].quantities[q].values, r[1].quantities[q].values) << r[0].quantities[q].name;
         EXPECT_EQ(r[0].quantities[q].sensitivity, r[1].quantities[q].sensitivity)
             << r[0].quantities[q].name;
+    }
+}
+
+// A lobed cylinder's minimum zone: every trial starts from the measured axis
+// and its certificate from the cone the measured points' margin leaves open
+// (proven once, before the trials), so every trial is certified (from
+// nothing, 7 of 100 such trials ran out of the trials' budget), and the
+// values are the same to the bit with one thread and with two.
+TEST(Reproducible, ACylindricityCertifiedWhateverTheThreads) {
+    // Measured with noise, as a part is: an exact form's ties leave its
+    // zone uncertified from the points as given.
+    std::mt19937 g(11);
+    std::normal_distribution<double> measured(0, 0.0003);
+    std::vector<double> p;
+    for (int s = 0; s < 12; ++s)
+        for (int k = 0; k < 120; ++k) {
+            const double a = 2 * pi * k / 120, z = 2.0 * s;
+            const double r =
+                10 + 0.003 * std::cos(3 * a) + 0.001 * std::cos(2 * a + z / 10) + measured(g);
+            p.insert(p.end(), {r * std::cos(a), r * std::sin(a), z});
+        }
+    Result r[2];
+    for (int threads : {1, 2}) {
+        Options o;
+        o.trials = 60;
+        o.seed = 5;
+        o.threads = threads;
+        o.gum = false;
+        o.correctbias = false;
+        r[threads - 1] =
+            propagate(view(p, 3), Feature::cylinder, Criterion::minimumzone,
+                      {{"noise", Acts::coordinates, Distribution::gaussian, 0.0002}}, o);
+        ASSERT_TRUE(r[threads - 1].ok) << r[threads - 1].failure;
+        EXPECT_EQ(r[threads - 1].uncertified, 0);
+    }
+    for (std::size_t q = 0; q < r[0].quantities.size(); ++q) {
+        EXPECT_EQ(r[0].quantities[q].values, r[1].quantities[q].values) << r[0].quantities[q].name;
     }
 }
 

@@ -1,0 +1,203 @@
+// Points close to points already evaluated (Monte Carlo trials of a
+// measurement): the minimum zone found from the measured reference is the
+// one found from nothing, certified alike, however far the points moved; the
+// cone a cylinder's margin is proven beyond holds for every axis tried
+// beyond it, measured independently as the minimum-zone circle of the points
+// projected along the axis; a Nearby that does not fit is left aside.
+#include "pointset/pointset.h"
+#include "tests/pointset/support.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+
+namespace formeval::pointset::test {
+namespace {
+
+// The points moved by Gaussian noise of sigma on every coordinate.
+Cloud jittered(Cloud c, double sigma, std::uint32_t seed) {
+    std::mt19937 g(seed);
+    std::normal_distribution<double> noise(0, sigma);
+    for (P3& q : c.p)
+        for (int k = 0; k < c.dim; ++k) q[k] += noise(g);
+    return c;
+}
+
+double largest(const Cloud& c) {
+    double most = 0;
+    for (const P3& q : c.p)
+        for (int k = 0; k < c.dim; ++k) most = std::max(most, std::fabs(q[k]));
+    return most;
+}
+
+struct TrialCase {
+    std::string name;
+    Feature feature;
+    Cloud measured;
+    double sigma;  // of the trials' moves
+    double margin; // asked of the proof (cylinders)
+};
+
+std::vector<TrialCase> trialcases() {
+    return {
+        {"LobedRound3600", Feature::circle, circle(3600, 25, 40, -15, 0.004, 360, 1), 0.0002, 0},
+        // Moved by far more than its form: the descent starts a long way off.
+        {"RoundMovedFar", Feature::circle, circle(360, 25, 40, -15, 0.004, 360, 2), 0.02, 0},
+        {"Arc120", Feature::circle, circle(400, 25, 0, 0, 0.004, 120, 3), 0.0002, 0},
+        {"Sphere", Feature::sphere, sphere(800, 10, {1, 2, 3}, 0.003, 180, 4), 0.0002, 0},
+        {"Cylinder", Feature::cylinder, cylinder(12, 60, 10, 40, 0.004, 0.001, 360, 5), 0.0002,
+         0.005},
+        // A margin smaller than the trials' moves: each is certified by the
+        // whole search.
+        {"CylinderMovedBeyondItsMargin", Feature::cylinder,
+         cylinder(8, 36, 10, 20, 0.004, 0.001, 360, 6), 0.002, 0.0005},
+    };
+}
+
+class Trials : public ::testing::TestWithParam<TrialCase> {};
+
+TEST_P(Trials, StartFromTheMeasuredReferenceFindsTheSameCertifiedZone) {
+    TrialCase c = GetParam();
+    Options options;
+    options.deviations = false;
+    const Reference measured =
+        evaluate(c.measured.view(), c.feature, Criterion::minimumzone, options);
+    ASSERT_TRUE(measured.found && measured.certificate.certified) << measured.failure;
+    const Nearby near = nearby(c.measured.view(), measured, c.margin, options);
+    if (c.feature == Feature::cylinder && c.name == "Cylinder") {
+        EXPECT_GT(near.cone, 0) << "the margin should be proven beyond some cone";
+    }
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        Cloud trial = jittered(c.measured, c.sigma, seed);
+        const Reference cold = evaluate(trial.view(), c.feature, Criterion::minimumzone, options);
+        Options warm = options;
+        warm.nearby = &near;
+        const Reference r = evaluate(trial.view(), c.feature, Criterion::minimumzone, warm);
+        ASSERT_TRUE(cold.found && r.found) << r.failure;
+        EXPECT_TRUE(cold.certificate.certified) << cold.certificate.why;
+        EXPECT_TRUE(r.certificate.certified) << "seed " << seed << ": " << r.certificate.why;
+        // Both within the allowed gap of the one optimum.
+        const double gap = certifiedgap(cold.t, largest(trial));
+        EXPECT_NEAR(r.t, cold.t, 2 * gap) << "seed " << seed;
+        EXPECT_LE(r.certificate.lower, cold.t + gap);
+        EXPECT_LE(cold.certificate.lower, r.t + gap);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, Trials, ::testing::ValuesIn(trialcases()),
+                         [](const auto& info) { return info.param.name; });
+
+// The unit vector at `angle` from u, turned about it by `turn`.
+P3 tilted(const P3& u, double angle, double turn) {
+    const P3 a = std::fabs(u[0]) < 0.9 ? P3{1, 0, 0} : P3{0, 1, 0};
+    P3 x = {u[1] * a[2] - u[2] * a[1], u[2] * a[0] - u[0] * a[2], u[0] * a[1] - u[1] * a[0]};
+    const double lx = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+    for (double& v : x) v /= lx;
+    const P3 y = {u[1] * x[2] - u[2] * x[1], u[2] * x[0] - u[0] * x[2], u[0] * x[1] - u[1] * x[0]};
+    P3 out;
+    for (int k = 0; k < 3; ++k)
+        out[k] = std::cos(angle) * u[k] +
+                 std::sin(angle) * (std::cos(turn) * x[k] + std::sin(turn) * y[k]);
+    return out;
+}
+
+// The zone about the best axis along d: the minimum-zone circle of the points
+// projected on the plane across d, certified; its lower bound.
+double zonealong(const Cloud& c, const P3& d) {
+    const P3 a = std::fabs(d[0]) < 0.9 ? P3{1, 0, 0} : P3{0, 1, 0};
+    P3 x = {d[1] * a[2] - d[2] * a[1], d[2] * a[0] - d[0] * a[2], d[0] * a[1] - d[1] * a[0]};
+    const double lx = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+    for (double& v : x) v /= lx;
+    const P3 y = {d[1] * x[2] - d[2] * x[1], d[2] * x[0] - d[0] * x[2], d[0] * x[1] - d[1] * x[0]};
+    Cloud plane;
+    for (const P3& q : c.p)
+        plane.p.push_back(
+            {q[0] * x[0] + q[1] * x[1] + q[2] * x[2], q[0] * y[0] + q[1] * y[1] + q[2] * y[2], 0});
+    const Reference r = evaluate(plane.view(), Feature::circle, Criterion::minimumzone);
+    EXPECT_TRUE(r.certificate.certified) << r.certificate.why;
+    return r.certificate.lower;
+}
+
+TEST(Nearby, EveryAxisBeyondTheConeKeepsTheMargin) {
+    Cloud c = cylinder(12, 60, 10, 40, 0.004, 0.001, 360, 7);
+    const Reference measured = evaluate(c.view(), Feature::cylinder, Criterion::minimumzone);
+    ASSERT_TRUE(measured.certificate.certified);
+    const double margin = 0.004;
+    const Nearby near = nearby(c.view(), measured, margin);
+    ASSERT_GT(near.cone, 0);
+    ASSERT_GT(near.margin, 0.9 * margin);
+    const P3 u = {measured.direction[0], measured.direction[1], measured.direction[2]};
+    int tried = 0;
+    for (const double times : {1.01, 1.5, 3.0, 10.0})
+        for (int k = 0; k < 6; ++k) {
+            const double angle = std::min(times * near.cone, 1.2);
+            EXPECT_GE(zonealong(c, tilted(u, angle, k * 1.047 + times)),
+                      measured.t + near.margin * (1 - 1e-9))
+                << "at " << angle << " rad";
+            ++tried;
+        }
+    EXPECT_EQ(tried, 24);
+    // Within the cone the zone may be as narrow as the reference's: the cone
+    // is not trivially wide.
+    EXPECT_LT(near.cone, 0.5);
+}
+
+TEST(Nearby, LeftAsideWhereItDoesNotFit) {
+    Cloud c = circle(200, 25, 1, 2, 0.004, 360, 8);
+    Cloud other = circle(201, 25, 1, 2, 0.004, 360, 8);
+    const Reference ls = evaluate(c.view(), Feature::circle, Criterion::leastsquares);
+    const Reference elsewhere = evaluate(other.view(), Feature::circle, Criterion::minimumzone);
+    // Centres far off: used, they would start the descent a long way away.
+    Reference offls = ls, offelsewhere = elsewhere;
+    offls.point = {100, 100, 0};
+    offelsewhere.point = {100, 100, 0};
+    Cloud trial = jittered(c, 0.0002, 9);
+    const Reference cold = evaluate(trial.view(), Feature::circle, Criterion::minimumzone);
+    Cloud stored = c;
+    const Nearby misfits[] = {
+        {stored.view(), offls, 0, 0},       // another criterion
+        {other.view(), offelsewhere, 0, 0}, // another count of points
+        {stored.view(), Reference{}, 0, 0}, // a reference not found
+    };
+    for (const Nearby& n : misfits) {
+        Options o;
+        o.nearby = &n;
+        const Reference r = evaluate(trial.view(), Feature::circle, Criterion::minimumzone, o);
+        EXPECT_EQ(r.t, cold.t);
+        EXPECT_EQ(r.point[0], cold.point[0]);
+        EXPECT_EQ(r.point[1], cold.point[1]);
+    }
+}
+
+struct MoveCase {
+    std::vector<P3> before, now;
+    double expected;
+};
+
+TEST(Displacement, IsTheLargestMoveLessTheMeanMove) {
+    const std::vector<MoveCase> cases = {
+        // A translation moves no point from the others.
+        {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{5, -2, 0}, {6, -2, 0}, {5, -1, 0}}, 0},
+        // One of five moved by (3, 4): the mean move is (0.6, 0.8), that
+        // point's move from it (2.4, 3.2).
+        {{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}},
+         {{0, 0, 0}, {1, 0, 0}, {5, 4, 0}, {3, 0, 0}, {4, 0, 0}},
+         4},
+    };
+    for (const MoveCase& m : cases) {
+        Cloud a, b;
+        a.p = m.before;
+        b.p = m.now;
+        // Rounded up by a part in 10^12 and a few rounding units.
+        EXPECT_NEAR(displacement(b.view(), a.view()), m.expected, 1e-11);
+        EXPECT_GE(displacement(b.view(), a.view()), m.expected);
+    }
+    Cloud a, b;
+    a.p = {{0, 0, 0}, {1, 1, 0}};
+    b.p = {{0, 0, 0}};
+    EXPECT_EQ(displacement(b.view(), a.view()), std::numeric_limits<double>::infinity());
+}
+
+} // namespace
+} // namespace formeval::pointset::test
