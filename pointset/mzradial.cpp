@@ -161,44 +161,59 @@ template <int dim> struct Across {
     }
 };
 
-template <int dim> void measureabout(const View& w, const Vec& c, std::size_t few, Measured& out) {
+// With `edges`, the few farthest and nearest are found (a second pass over
+// the distances); without, only the farthest and the nearest.
+template <int dim>
+void measureabout(const View& w, const Vec& c, std::size_t few, bool edges, Measured& out) {
     const Across<dim> across(w, c);
     out.d.resize(w.n);
-    double high = -inf, low = inf;
+    double* d = out.d.data();
     for (std::size_t i = 0; i < w.n; ++i) {
         double q[dim];
-        const double d = across(i, q);
-        out.d[i] = d;
-        high = d > high ? d : high;
-        low = d < low ? d : low;
+        d[i] = across(i, q);
     }
+    // Four chains of the extremes, not one: each step waits on the last.
+    double high[4] = {-inf, -inf, -inf, -inf}, low[4] = {inf, inf, inf, inf};
+    std::size_t ih[4] = {0, 0, 0, 0}, il[4] = {0, 0, 0, 0};
+    std::size_t i = 0;
+    for (; i + 4 <= w.n; i += 4)
+        for (std::size_t k = 0; k < 4; ++k) {
+            if (d[i + k] > high[k]) high[k] = d[i + k], ih[k] = i + k;
+            if (d[i + k] < low[k]) low[k] = d[i + k], il[k] = i + k;
+        }
+    for (; i < w.n; ++i) {
+        if (d[i] > high[0]) high[0] = d[i], ih[0] = i;
+        if (d[i] < low[0]) low[0] = d[i], il[0] = i;
+    }
+    out.s = Spread();
+    for (int k = 0; k < 4; ++k) {
+        if (high[k] > out.s.top) out.s.top = high[k], out.s.far = ih[k];
+        if (low[k] < out.s.bottom) out.s.bottom = low[k], out.s.near = il[k];
+    }
+    out.far.assign(1, out.s.far);
+    out.near.assign(1, out.s.near);
+    if (!edges) return;
     // The few at either edge: those within a band of it, the band widened
     // until it holds them.
-    std::vector<std::pair<double, std::size_t>> top, bottom;
-    for (double band = (high - low) / 64;; band *= 4) {
-        top.clear();
-        bottom.clear();
-        for (std::size_t i = 0; i < w.n; ++i) {
-            const double d = out.d[i];
-            if (d >= high - band) top.emplace_back(d, i);
-            if (d <= low + band) bottom.emplace_back(d, i);
+    const double top = out.s.top, bottom = out.s.bottom;
+    for (double band = (top - bottom) / 64;; band *= 4) {
+        out.far.clear();
+        out.near.clear();
+        const double over = top - band, under = bottom + band;
+        for (std::size_t k = 0; k < w.n; ++k) {
+            if (d[k] >= over) out.far.push_back(k);
+            if (d[k] <= under) out.near.push_back(k);
         }
-        if ((top.size() >= few && bottom.size() >= few) || !(band < high - low)) break;
+        if ((out.far.size() >= few && out.near.size() >= few) || !(band < top - bottom)) break;
     }
-    const auto keep = [&](std::vector<std::pair<double, std::size_t>>& v, auto order,
-                          std::vector<std::size_t>& to) {
+    const auto keep = [&](std::vector<std::size_t>& v, auto order) {
         const std::size_t k = std::min(few, v.size());
-        std::partial_sort(v.begin(), v.begin() + static_cast<long>(k), v.end(), order);
-        to.clear();
-        for (std::size_t j = 0; j < k; ++j) to.push_back(v[j].second);
+        std::partial_sort(v.begin(), v.begin() + static_cast<long>(k), v.end(),
+                          [&](std::size_t a, std::size_t b) { return order(d[a], d[b]); });
+        v.resize(k);
     };
-    keep(top, std::greater<>(), out.far);
-    keep(bottom, std::less<>(), out.near);
-    out.s = Spread();
-    out.s.top = high;
-    out.s.far = out.far.front();
-    out.s.bottom = low;
-    out.s.near = out.near.front();
+    keep(out.far, std::greater<>());
+    keep(out.near, std::less<>());
 }
 
 // The constraints of every point the fit y about c violates, at most 32 of
@@ -253,11 +268,11 @@ struct TangentSource {
 // or does not narrow it.
 template <int dim> void descendnear(const View& w, Descent& s) {
     constexpr int m = dim + 1;
-    constexpr std::size_t few = 4;
+    constexpr std::size_t few = 8;
     double e[mostk] = {};
     e[m] = 1;
     Measured here, there; // swapped from step to step, their storage kept
-    measureabout<dim>(w, s.c, few, here);
+    measureabout<dim>(w, s.c, few, true, here);
     s.F = here.s.zone();
     s.top = here.s.top;
     s.bottom = here.s.bottom;
@@ -269,12 +284,17 @@ template <int dim> void descendnear(const View& w, Descent& s) {
     join(here);
     for (int iteration = 0; iteration < 8; ++iteration) {
         const Tangents rows{w, s.c, w.dim};
+        // The first basis among the edges, later the last fit's points.
         std::vector<std::size_t> edge;
         for (std::size_t k = 0; k < few; ++k) {
             if (k < here.far.size()) edge.push_back(here.far[k]);
             if (k < here.near.size()) edge.push_back(here.near[k]);
         }
-        if (!startbasis(rows, m, edge, s.basis)) break;
+        std::vector<std::size_t> previous;
+        for (int j = 0; j <= m && s.warm; ++j) previous.push_back(s.basis[j] / 2);
+        if (!(s.warm && startbasis(rows, m, previous, s.basis)) &&
+            !startbasis(rows, m, edge, s.basis))
+            break;
         const TangentSource source{rows, m};
         Simplex r;
         Vec next = s.c;
@@ -292,7 +312,7 @@ template <int dim> void descendnear(const View& w, Descent& s) {
             if (!checked) {
                 // The zone about the new centre within the model's error
                 // of the fit's: no point outside the set was violated.
-                measureabout<dim>(w, next, few, there);
+                measureabout<dim>(w, next, few, false, there);
                 const double bottom = here.s.bottom - std::sqrt(step);
                 const double err = bottom > 0 ? step / bottom : inf;
                 if (there.s.zone() <= 2 * r.y[m] + err + 16 * eps) break;
@@ -300,7 +320,7 @@ template <int dim> void descendnear(const View& w, Descent& s) {
             const std::vector<long> more = violated<dim>(w, s.c, here.d, r.y.data());
             checked = true;
             if (more.empty()) {
-                measureabout<dim>(w, next, few, there);
+                measureabout<dim>(w, next, few, false, there);
                 break;
             }
             set.insert(set.end(), more.begin(), more.end());

@@ -17,7 +17,7 @@ template <int few, class At>
 double pairbound(std::size_t count, At at, const Vec& mid, double r, double* top = nullptr,
                  double* bottom = nullptr) {
     std::array<double, few> outer, inner;
-    std::array<Vec, few> uo, ui;
+    std::array<Vec, few> uo{}, ui{};
     outer.fill(-inf);
     inner.fill(inf);
     for (std::size_t i = 0; i < count; ++i) {
