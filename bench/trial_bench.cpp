@@ -79,29 +79,29 @@ void trials(benchmark::State& state, const std::vector<double>& points, int dime
     state.counters["uncertified"] = static_cast<double>(r.uncertified) / static_cast<double>(count);
 }
 
-void BM_RoundnessTrial(benchmark::State& state) {
-    static const std::vector<double> points = roundness();
-    trials(state, points, 2, Feature::circle, 2000);
-}
-BENCHMARK(BM_RoundnessTrial)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1);
-
-void BM_CylinderTrial(benchmark::State& state) {
-    static const std::vector<double> points = cylinder();
-    trials(state, points, 3, Feature::cylinder, 200);
-}
-BENCHMARK(BM_CylinderTrial)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1);
+const bool registered = [] {
+    struct Part {
+        const char* name;
+        std::vector<double> (*points)();
+        int dimension;
+        Feature feature;
+        long trials;
+    };
+    for (const Part& part : {Part{"BM_RoundnessTrial", roundness, 2, Feature::circle, 2000},
+                             Part{"BM_CylinderTrial", cylinder, 3, Feature::cylinder, 200}})
+        benchmark::RegisterBenchmark(part.name,
+                                     [part, points = part.points()](benchmark::State& s) {
+                                         trials(s, points, part.dimension, part.feature,
+                                                part.trials);
+                                     })
+            ->ArgName("threads")
+            ->Arg(1)
+            ->Arg(2)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(1);
+    return true;
+}();
 
 } // namespace
 } // namespace formeval::uncertainty

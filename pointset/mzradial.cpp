@@ -327,9 +327,20 @@ template <int dim> void descendnear(const View& w, Descent& s) {
         }
         if (!r.ok) break;
         s.warm = true;
-        if (!(there.s.zone() < s.F)) break;
+        // As the descent from afar: a promise within rounding of the zone
+        // ends it, a step is halved until the zone falls as promised.
+        const double promised = s.F - 2 * r.y[m];
+        if (!(promised > 16 * eps + 1e-13 * s.F)) break;
+        double t = 1;
+        while (!(there.s.zone() < s.F - 0.1 * t * promised) && t > 0.01) {
+            t /= 2;
+            next = s.c;
+            for (int k = 0; k < dim; ++k) next[k] += t * r.y[k + 1];
+            measureabout<dim>(w, next, few, false, there);
+        }
+        if (!(there.s.zone() < s.F - 0.1 * t * promised)) break;
         double step = 0;
-        for (int k = 0; k < dim; ++k) step += r.y[k + 1] * r.y[k + 1];
+        for (int k = 0; k < dim; ++k) step += t * t * r.y[k + 1] * r.y[k + 1];
         step = std::sqrt(step);
         s.c = next;
         s.F = there.s.zone();
@@ -337,8 +348,9 @@ template <int dim> void descendnear(const View& w, Descent& s) {
         s.bottom = there.s.bottom;
         std::swap(here, there);
         join(here);
-        // The tangent model erred by at most step^2 / (2 (d - step)) a distance.
-        if (step < s.bottom / 2 && step * step / (s.bottom - step) <= 1e-11 * s.F) break;
+        // A full step whose tangent model erred by at most step^2 / (2 (d -
+        // step)) a distance leaves no step nearby worth a part in 10^11.
+        if (t == 1 && step < s.bottom / 2 && step * step / (s.bottom - step) <= 1e-11 * s.F) break;
     }
     s.distances = std::move(here.d);
 }
