@@ -126,14 +126,19 @@ std::vector<Vec> fewof(const std::vector<Vec>& q) {
     Vec m = {0, 0, 0};
     for (const Vec& p : q) m = add(m, p);
     m = mul(1 / static_cast<double>(q.size()), m);
+    std::array<double, directions> c, sn;
+    for (int k = 0; k < directions; ++k) {
+        const double a = std::acos(-1.0) * k / (directions / 2);
+        c[k] = std::cos(a);
+        sn[k] = std::sin(a);
+    }
     std::array<std::size_t, directions + 1> pick{};
     std::array<double, directions + 1> value;
     value.fill(-inf);
     for (std::size_t i = 0; i < q.size(); ++i) {
         const double x = q[i][0] - m[0], y = q[i][1] - m[1];
         for (int k = 0; k < directions; ++k) {
-            const double a = std::acos(-1.0) * k / (directions / 2);
-            const double s = x * std::cos(a) + y * std::sin(a);
+            const double s = x * c[k] + y * sn[k];
             if (s > value[k]) value[k] = s, pick[k] = i;
         }
         const double near = -across(x, y);

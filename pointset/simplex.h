@@ -115,16 +115,13 @@ template <class Source> struct Restricted {
 };
 
 // Sources of up to this many constraints are solved whole (the dual simplex
-// over all of them), larger ones on a working set (or any size above `whole`:
-// a set that already holds the answer, from a start near it, costs a pass or
-// two where the whole costs one an iteration).
+// over all of them), larger ones on a working set.
 constexpr long wholeset = 8192;
 
 template <class Source>
 Simplex dualsimplexset(const Source& s, const double* e, std::array<long, mostk> basis,
-                       double slack, int mostiterations, std::vector<long>& set,
-                       long whole = wholeset) {
-    if (s.size() <= whole) return dualsimplex(s, e, basis, slack, mostiterations);
+                       double slack, int mostiterations, std::vector<long>& set) {
+    if (s.size() <= wholeset) return dualsimplex(s, e, basis, slack, mostiterations);
     for (int j = 0; j < s.k; ++j) set.push_back(basis[j]);
     Simplex out;
     for (int round = 0; round < 200; ++round) {

@@ -6,6 +6,7 @@
 #include "tests/harness/support.h"
 #include "uncertainty/uncertainty.h"
 
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
@@ -372,6 +373,20 @@ TEST(Reproducible, WhateverTheThreads) {
     }
 }
 
+// The same propagation of Gaussian noise on every coordinate, with one
+// thread and with two.
+std::array<Result, 2> bythreads(const std::vector<double>& p, Feature feature, double sigma,
+                                Options o) {
+    std::array<Result, 2> r;
+    for (int threads : {1, 2}) {
+        o.threads = threads;
+        r[threads - 1] =
+            propagate(view(p, 3), feature, Criterion::minimumzone,
+                      {{"noise", Acts::coordinates, Distribution::gaussian, sigma}}, o);
+    }
+    return r;
+}
+
 // The same with a plane's minimum zone of 20 points, which goes through the
 // points' hull: its faces came in the order the hull was built, which
 // followed where each thread's copy of the points lay in memory, and the
@@ -399,17 +414,11 @@ TEST(Reproducible, AFlatnessWhateverTheThreads) {
     std::vector<double> p;
     for (double x; points >> x;) p.push_back(x);
     ASSERT_EQ(p.size(), 60u);
-    Result r[2];
-    for (int threads : {1, 2}) {
-        Options o;
-        o.trials = 50;
-        o.seed = 3;
-        o.threads = threads;
-        r[threads - 1] =
-            propagate(view(p, 3), Feature::plane, Criterion::minimumzone,
-                      {{"noise", Acts::coordinates, Distribution::gaussian, 0.0005}}, o);
-        ASSERT_TRUE(r[threads - 1].ok) << r[threads - 1].failure;
-    }
+    Options o;
+    o.trials = 50;
+    o.seed = 3;
+    const std::array<Result, 2> r = bythreads(p, Feature::plane, 0.0005, o);
+    for (const Result& one : r) ASSERT_TRUE(one.ok) << one.failure;
     for (std::size_t q = 0; q < r[0].quantities.size(); ++q) {
         EXPECT_EQ(r[0].quantities[q].values, r[1].quantities[q].values) << r[0].quantities[q].name;
         EXPECT_EQ(r[0].quantities[q].sensitivity, r[1].quantities[q].sensitivity)
@@ -435,19 +444,15 @@ TEST(Reproducible, ACylindricityCertifiedWhateverTheThreads) {
                 10 + 0.003 * std::cos(3 * a) + 0.001 * std::cos(2 * a + z / 10) + measured(g);
             p.insert(p.end(), {r * std::cos(a), r * std::sin(a), z});
         }
-    Result r[2];
-    for (int threads : {1, 2}) {
-        Options o;
-        o.trials = 60;
-        o.seed = 5;
-        o.threads = threads;
-        o.gum = false;
-        o.correctbias = false;
-        r[threads - 1] =
-            propagate(view(p, 3), Feature::cylinder, Criterion::minimumzone,
-                      {{"noise", Acts::coordinates, Distribution::gaussian, 0.0002}}, o);
-        ASSERT_TRUE(r[threads - 1].ok) << r[threads - 1].failure;
-        EXPECT_EQ(r[threads - 1].uncertified, 0);
+    Options o;
+    o.trials = 60;
+    o.seed = 5;
+    o.gum = false;
+    o.correctbias = false;
+    const std::array<Result, 2> r = bythreads(p, Feature::cylinder, 0.0002, o);
+    for (const Result& one : r) {
+        ASSERT_TRUE(one.ok) << one.failure;
+        EXPECT_EQ(one.uncertified, 0);
     }
     for (std::size_t q = 0; q < r[0].quantities.size(); ++q) {
         EXPECT_EQ(r[0].quantities[q].values, r[1].quantities[q].values) << r[0].quantities[q].name;
