@@ -273,8 +273,10 @@ Denoised denoise(const Problem& p, const std::vector<double>& points,
     // their points is extent / n or extent / sqrt(n).
     const bool curve = p.feature == Feature::line || p.feature == Feature::circle;
     const double spacing = extent / (curve ? static_cast<double>(n) : std::sqrt(n));
-    // What pure noise would remove scatters by about sqrt(2 / n) of itself.
-    const double slack = 1 + 2 * std::sqrt(2.0 / static_cast<double>(n));
+    // What pure noise would remove scatters by about sqrt(2 / n) of itself:
+    // three of those, lest a measurement whose noise happens to run high be
+    // refused at every bandwidth and left undenoised.
+    const double slack = 1 + 3 * std::sqrt(2.0 / static_cast<double>(n));
     std::vector<double> best;
     // A bandwidth the noise explains may follow one it seemed not to: the
     // ladder ends at the second refusal in a row.
@@ -283,7 +285,9 @@ Denoised denoise(const Problem& p, const std::vector<double>& points,
         Smoothing s = smooth(feet, p.normals, d, deviations, variances, h);
         // While the fits interpolate, both are rounding errors.
         if (s.removed > s.noise * slack + 1e-9 * noise) {
-            ++refused;
+            // Where the smoothing keeps most of the noise, what it removes
+            // scatters far more than the slack allows: no reason to stop.
+            if (s.left < noise / 2) ++refused;
             continue;
         }
         refused = 0;
