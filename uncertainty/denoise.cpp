@@ -285,8 +285,9 @@ Denoised denoise(const Problem& p, const std::vector<double>& points,
         Smoothing s = smooth(feet, p.normals, d, deviations, variances, h);
         // While the fits interpolate, both are rounding errors.
         if (s.removed > s.noise * slack + 1e-9 * noise) {
-            // Where the smoothing keeps most of the noise, what it removes
-            // scatters far more than the slack allows: no reason to stop.
+            // A rung that would keep most of the noise (the narrowest, whose
+            // few neighbours make the local fit fall back to a line) says
+            // nothing of the bandwidth sought: its refusal ends nothing.
             if (s.left < noise / 2) ++refused;
             continue;
         }
