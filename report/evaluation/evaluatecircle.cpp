@@ -13,7 +13,7 @@ namespace {
 
 // The exact minimum-zone, circumscribing and inscribing circles, and which
 // of the computations' circles differ from them.
-void exactcircles(const pointset::Points& points, Evaluated& e) {
+void exactcircles(const pointset::Points& points, double cri, Evaluated& e) {
     double scale = 0;
     for (std::size_t i = 0; i < 2 * points.count; ++i)
         scale = std::max(scale, std::fabs(points.data[i]));
@@ -23,7 +23,7 @@ void exactcircles(const pointset::Points& points, Evaluated& e) {
     for (Fit& ours : e.fits)
         if (const Fit* x = e.find(ours.criterion, Source::exact);
             x && ours.source == Source::program && x->r > 0)
-            ours.inexact = differs(ours, *x, scale);
+            ours.inexact = differs(ours, *x, scale, cri);
 }
 
 } // namespace
@@ -70,7 +70,7 @@ Evaluated evaluatecircle(const XY& p, double tolerance) {
             e.failure = "no " + legendname(f.criterion) +
                         " circle fits these points: are they on one line or all at one place?";
     }
-    if (e.ok() && pointset::exactreferences()) exactcircles(points, e);
+    if (e.ok() && pointset::exactreferences()) exactcircles(points, tolerance, e);
     return e;
 }
 

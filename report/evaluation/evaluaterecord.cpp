@@ -73,14 +73,24 @@ const Measured* find(const std::vector<Measured>& fits, Criterion criterion) {
 
 } // namespace
 
-// Whether formeval's result is not the optimum the exact reference reaches.
-// Worse than a reference that is reached proves it; better than it proves it
-// only when the reference is certified optimal. The criterion is the zone
-// width, the radius of the enclosing circle (smaller is better) or of the
-// inscribed circle (larger is better); the form errors must agree as well.
-bool differs(const Fit& ours, const Fit& exact, double scale, double relative) {
+double ownallowance(Criterion criterion, double exact, double cri) {
+    switch (criterion) {
+    case Criterion::minimumzone:
+        return (std::sqrt(1.01) - 1) * std::fabs(exact);
+    case Criterion::circumscribed:
+    case Criterion::inscribed:
+        return 2 * std::fabs(cri);
+    default:
+        return 0;
+    }
+}
+
+// The criterion is the zone width, the radius of the enclosing circle
+// (smaller is better) or of the inscribed circle (larger is better); the form
+// errors must agree as well.
+bool differs(const Fit& ours, const Fit& exact, double scale, double cri) {
     const double allowed =
-        std::max(certifiedgap(exact.error, scale), relative * std::fabs(exact.error));
+        std::max(certifiedgap(exact.error, scale), ownallowance(ours.criterion, exact.error, cri));
     const auto beyond = [&](double worse) {
         return worse > allowed || (worse < -allowed && exact.certificate.certified) ||
                std::isnan(worse);
@@ -142,7 +152,7 @@ Evaluated evaluaterecord(const JobRecord& record) {
             r.arc = extreme && arc;
             if (best) {
                 r.exacterror = best->reference.error;
-                r.inexact = differs(r, best->reference, scale, inexactrelative);
+                r.inexact = differs(r, best->reference, scale, record.cri);
             }
             // A result formeval itself says is not the optimum is flagged
             // whatever the exact search found.

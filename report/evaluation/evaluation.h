@@ -179,15 +179,20 @@ std::optional<Measured> exactradial(const pointset::Points& points, Criterion cr
 Evaluated evaluaterecord(const JobRecord& record);
 
 // Whether formeval's result `ours` is not the optimum that the exact
-// reference reaches, beyond certifytolerance of its form error (with the
-// rounding allowance of coordinates as large as `scale`), or beyond
-// `relative` of it when that is larger. Worse than the exact reference proves
-// it; better only when the exact one is certified.
-bool differs(const Fit& ours, const Fit& exact, double scale, double relative = 0);
+// reference reaches, beyond what formeval's own stopping rule lets it miss
+// by (ownallowance) or the exact certificate's tolerance with the rounding
+// allowance of coordinates as large as `scale`, whichever is larger. Worse
+// than the exact reference proves it; better only when the exact one is
+// certified. `cri` is the job's tolerance.
+bool differs(const Fit& ours, const Fit& exact, double scale, double cri);
 
-// How far formeval's result may lie from the exact one, relative to it,
-// before `results` flags it inexact: beyond what a metrologist reads.
-constexpr double inexactrelative = 1e-6;
+// How far formeval's result of a criterion may lie from the exact optimum
+// `exact` by its own stopping rule: the exchange stops once its worst
+// deviation is within sqrt(1.01) of the levelled one, so a minimum zone may
+// be off by that much of it; the peak and valley searches stop once no point
+// lies more than cri beyond the circle, so their radius may be off by cri
+// and their error by twice that.
+double ownallowance(Criterion criterion, double exact, double cri);
 
 // The ISO names of the four parameters of a feature: RONt, STRt, FLTt,
 // SPHt ...; what a record holds in words ("circle", "polar circle").

@@ -19,11 +19,12 @@ const char* const legend[] = {
     "t, p, v, q: total (p + v), peak (largest deviation above the reference), valley (depth",
     "of the deepest point below it) and root mean square; RON for circles, STR for lines,",
     "FLT for planes, SPH for spheres. formeval - exact: how far formeval's error is from the",
-    "exact one; inexact: by more than 1e-6 of it, or formeval's own note says it is not the",
-    "optimum. not a fit: formeval's note says it did not settle, was stopped, met a singular",
-    "system, fell back or lost its digits. arc: the points leave a gap of 180 degrees or",
-    "more, so no circle is held by them all round. certified: the exact optimum is proven",
-    "to 1e-9.",
+    "exact one; inexact: further than formeval's own stopping rule allows (0.5 % of a zone,",
+    "twice the job's tolerance for a peak or valley circle), or formeval's own note says it",
+    "is not the optimum. not a fit: formeval's note says it did not settle, was stopped, met",
+    "a singular system, fell back or lost its digits. arc: the points leave a gap of 180",
+    "degrees or more, so no circle is held by them all round. certified: the exact optimum",
+    "is proven to 1e-9.",
 };
 
 // A column of the table: its head and the row's field it shows (none: the

@@ -215,6 +215,20 @@ std::string alternating(int n, double deviation) {
     return s.str();
 }
 
+std::string wavy(int seed, double cri) {
+    const double pi = std::acos(-1.0);
+    const int n = 36;
+    std::ostringstream s;
+    s.precision(17);
+    s << n << ' ' << cri << '\n';
+    for (int i = 0; i < n; ++i) {
+        const double r =
+            10 + 0.003 * std::sin(seed * 1.7 * i + seed) + 0.001 * std::cos(i * i * 0.37 * seed);
+        s << 100 + r * std::cos(2 * pi * i / n) << ' ' << 20 + r * std::sin(2 * pi * i / n) << '\n';
+    }
+    return s.str();
+}
+
 std::string readfile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

@@ -75,6 +75,10 @@ std::pair<double, double> circlecentre(const Element& circle);
 // 0.02. Radii 10 +- `deviation` and errors 2 `deviation` when one is given.
 std::string alternating(int n, double deviation = 0.01);
 
+// Job stream record of 36 points at equal angles about (100, 20), radius 10
+// with waves of 3 and 1 micrometres that `seed` sets, and the tolerance cri.
+std::string wavy(int seed, double cri = 1e-6);
+
 std::string readfile(const std::filesystem::path& path);
 void writefile(const std::filesystem::path& path, const std::string& text);
 
