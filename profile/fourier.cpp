@@ -1,6 +1,7 @@
 // Harmonic analysis and Gaussian filtering of closed roundness profiles, by
 // FFTW's real transforms of the deviations at equal angles.
 #include "profile/profile.h"
+#include "profile/weightedgaussian.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <fftw3.h>
 #include <map>
 #include <mutex>
+#include <new>
 #include <stdexcept>
 
 namespace formeval::profile {
@@ -20,32 +22,49 @@ namespace {
 // it (a 3600-point profile's filter took 4 ms, nearly all of it planning).
 class Plans {
   public:
+    // Real to half spectrum, back, and from one complex array to another
+    // (both aligned as fftw_malloc aligns them, the first overwritten),
+    // forward and back.
+    enum Kind { forward, backward, complexforward, complexbackward };
+
     ~Plans() {
         for (const auto& [key, plan] : made_) fftw_destroy_plan(plan);
         fftw_cleanup();
     }
-    // The plan of n samples forward (real to half spectrum) or back, for
-    // arrays of any alignment; nullptr beyond the sizes kept, when the caller
-    // plans for itself under lock().
-    fftw_plan find(int n, bool forward) {
+    // The plan of n samples of `kind`: the real ones for arrays of any
+    // alignment, the complex ones on aligned arrays; nullptr beyond
+    // the sizes kept, when the caller plans for itself under lock().
+    fftw_plan find(int n, Kind kind) {
         const std::lock_guard<std::mutex> guard(lock_);
-        if (const auto p = made_.find({n, forward}); p != made_.end()) return p->second;
+        if (const auto p = made_.find({n, kind}); p != made_.end()) return p->second;
         if (made_.size() >= mostkept) return nullptr;
+        return made_[{n, kind}] = make(n, kind);
+    }
+    // Planned under lock().
+    static fftw_plan make(int n, Kind kind) {
+        if (kind == complexforward || kind == complexbackward) {
+            auto* in = fftw_alloc_complex(static_cast<std::size_t>(n));
+            auto* out = fftw_alloc_complex(static_cast<std::size_t>(n));
+            fftw_plan plan =
+                fftw_plan_dft_1d(n, in, out, kind == complexforward ? FFTW_FORWARD : FFTW_BACKWARD,
+                                 FFTW_ESTIMATE | FFTW_DESTROY_INPUT);
+            fftw_free(in);
+            fftw_free(out);
+            return plan;
+        }
         std::vector<double> real(static_cast<std::size_t>(n));
         std::vector<std::complex<double>> half(static_cast<std::size_t>(n / 2 + 1));
         auto* complex = reinterpret_cast<fftw_complex*>(half.data());
         const unsigned flags = FFTW_ESTIMATE | FFTW_UNALIGNED;
-        fftw_plan plan = forward ? fftw_plan_dft_r2c_1d(n, real.data(), complex, flags)
-                                 : fftw_plan_dft_c2r_1d(n, complex, real.data(), flags);
-        made_[{n, forward}] = plan;
-        return plan;
+        return kind == forward ? fftw_plan_dft_r2c_1d(n, real.data(), complex, flags)
+                               : fftw_plan_dft_c2r_1d(n, complex, real.data(), flags);
     }
     std::mutex& lock() { return lock_; }
 
   private:
     static constexpr std::size_t mostkept = 64;
     std::mutex lock_;
-    std::map<std::pair<int, bool>, fftw_plan> made_;
+    std::map<std::pair<int, Kind>, fftw_plan> made_;
 };
 
 Plans& plans() {
@@ -58,7 +77,7 @@ std::vector<std::complex<double>> spectrum(std::vector<double> samples) {
     const int n = static_cast<int>(samples.size());
     std::vector<std::complex<double>> out(static_cast<std::size_t>(n / 2 + 1));
     auto* half = reinterpret_cast<fftw_complex*>(out.data());
-    if (fftw_plan kept = plans().find(n, true)) {
+    if (fftw_plan kept = plans().find(n, Plans::forward)) {
         fftw_execute_dft_r2c(kept, samples.data(), half);
         return out;
     }
@@ -72,7 +91,7 @@ std::vector<std::complex<double>> spectrum(std::vector<double> samples) {
 std::vector<double> samplesof(std::vector<std::complex<double>> half, int n) {
     std::vector<double> out(static_cast<std::size_t>(n));
     auto* spectrum = reinterpret_cast<fftw_complex*>(half.data());
-    if (fftw_plan kept = plans().find(n, false)) {
+    if (fftw_plan kept = plans().find(n, Plans::backward)) {
         fftw_execute_dft_c2r(kept, spectrum, out.data());
     } else {
         const std::lock_guard<std::mutex> guard(plans().lock());
@@ -159,5 +178,76 @@ std::vector<double> rcfilter(const std::vector<double>& samples, double cutoff) 
 bool spectral() {
     return true;
 }
+
+namespace detail {
+
+// The aligned buffers and their two plans, kept (or made for this filter
+// alone beyond the sizes kept).
+struct WeightedGaussian::Transform {
+    int n = 0;
+    fftw_complex *data = nullptr, *spectrum = nullptr;
+    fftw_plan there = nullptr, back = nullptr;
+    bool own = false;
+
+    explicit Transform(int size)
+        : n(size), data(fftw_alloc_complex(static_cast<std::size_t>(n))),
+          spectrum(fftw_alloc_complex(static_cast<std::size_t>(n))) {
+        if (!data || !spectrum) {
+            fftw_free(data);
+            fftw_free(spectrum);
+            throw std::bad_alloc();
+        }
+        there = plans().find(n, Plans::complexforward);
+        back = plans().find(n, Plans::complexbackward);
+        if (there && back) return;
+        const std::lock_guard<std::mutex> guard(plans().lock());
+        own = true;
+        there = Plans::make(n, Plans::complexforward);
+        back = Plans::make(n, Plans::complexbackward);
+    }
+    ~Transform() {
+        if (own) {
+            const std::lock_guard<std::mutex> guard(plans().lock());
+            fftw_destroy_plan(there);
+            fftw_destroy_plan(back);
+        }
+        fftw_free(data);
+        fftw_free(spectrum);
+    }
+};
+
+WeightedGaussian::WeightedGaussian(std::size_t n, double cutoff)
+    : transform_(std::make_unique<Transform>(static_cast<int>(n))) {
+    for (std::size_t k = 0; k <= n / 2; ++k)
+        transmission_.push_back(transmission(static_cast<double>(k), cutoff));
+}
+
+WeightedGaussian::~WeightedGaussian() = default;
+
+void WeightedGaussian::operator()(const std::vector<double>& value,
+                                  const std::vector<double>& weight, std::vector<double>& mean) {
+    Transform& t = *transform_;
+    const std::size_t n = static_cast<std::size_t>(t.n);
+    // Both real sequences in one complex one: the filter's kernel is real
+    // and even, so it keeps the real and imaginary parts apart.
+    for (std::size_t i = 0; i < n; ++i) {
+        t.data[i][0] = weight[i] * value[i];
+        t.data[i][1] = weight[i];
+    }
+    fftw_execute_dft(t.there, t.data, t.spectrum);
+    for (std::size_t k = 0; k < n; ++k) {
+        const double h = transmission_[std::min(k, n - k)];
+        t.spectrum[k][0] *= h;
+        t.spectrum[k][1] *= h;
+    }
+    fftw_execute_dft(t.back, t.spectrum, t.data);
+    // The transform's factor n cancels in the ratio; the weights' filter is
+    // compared with the threshold at its own scale.
+    const double threshold = 1e-12 * static_cast<double>(n);
+    for (std::size_t i = 0; i < n; ++i)
+        if (t.data[i][1] > threshold) mean[i] = t.data[i][0] / t.data[i][1];
+}
+
+} // namespace detail
 
 } // namespace formeval::profile

@@ -1,6 +1,7 @@
 // Built without FFTW: no harmonic analysis and no filter. Every other part
 // of the library works; these say why they cannot.
 #include "profile/profile.h"
+#include "profile/weightedgaussian.h"
 
 namespace formeval::profile {
 
@@ -27,5 +28,22 @@ std::vector<double> rcfilter(const std::vector<double>&, double) {
 bool spectral() {
     return false;
 }
+
+namespace detail {
+
+struct WeightedGaussian::Transform {};
+
+WeightedGaussian::WeightedGaussian(std::size_t, double) {
+    throw Unavailable();
+}
+
+WeightedGaussian::~WeightedGaussian() = default;
+
+void WeightedGaussian::operator()(const std::vector<double>&, const std::vector<double>&,
+                                  std::vector<double>&) {
+    throw Unavailable();
+}
+
+} // namespace detail
 
 } // namespace formeval::profile

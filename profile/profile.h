@@ -161,11 +161,15 @@ double median(std::vector<double> values);
 // Gaussian window (the Gaussian filter of the weighted values over that of
 // the weights); open ones the first order, openfilter's regression line.
 // The passes stop when no point of the mean line moves by more than
-// robusttolerance * c, when c is 0 (half the points or more on the mean line
-// already), or after robustiterations passes. Each pass shrinks the change
-// about threefold on a rough profile with a spike: 1e-5 c (c about three
-// standard deviations of the roughness) takes ten or so passes, each of two
-// Gaussian filters. A window whose weights are all 0 keeps its last value.
+// robusttolerance * c, or after robustiterations passes. Where half the
+// points or more lie on the mean line c is 0, and a pass weights those 1 and
+// every other 0 (the biweight's limit) until the line stands still. Each pass
+// shrinks the change about threefold on a rough profile with a spike: 1e-5 c
+// (c about three standard deviations of the roughness) takes ten or so
+// passes; a closed profile's pass is one complex transform there and back
+// (the weighted values and the weights as its real and imaginary parts), an
+// open one's two regressions. A window whose weights are all 0 keeps its
+// last value.
 // The first mean line is the Gaussian filter's, so that a profile without
 // outliers comes out close to it, and a spike is left out of the mean line
 // instead of being spread over a cut-off. The closed one needs FFTW.

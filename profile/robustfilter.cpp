@@ -3,6 +3,7 @@
 // line.
 #include "profile/openprofile.h"
 #include "profile/profile.h"
+#include "profile/weightedgaussian.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,12 +29,18 @@ double medianresidual(const std::vector<double>& value, const std::vector<double
     return median(std::move(r));
 }
 
-// Tukey's biweight of each residual at the scale c.
+// Tukey's biweight of each residual at the scale c; at c = 0 its limit, 1 on
+// the mean line and 0 off it.
 std::vector<double> biweights(const std::vector<double>& value, const std::vector<double>& mean,
                               double c) {
     std::vector<double> w(value.size());
+    if (c == 0) {
+        for (std::size_t i = 0; i < w.size(); ++i) w[i] = value[i] == mean[i] ? 1 : 0;
+        return w;
+    }
+    const double scale = 1 / c;
     for (std::size_t i = 0; i < w.size(); ++i) {
-        const double u = (value[i] - mean[i]) / c;
+        const double u = (value[i] - mean[i]) * scale;
         w[i] = std::abs(u) < 1 ? (1 - u * u) * (1 - u * u) : 0;
     }
     return w;
@@ -46,9 +53,11 @@ using Step = std::function<std::vector<double>(const std::vector<double>& weight
 std::vector<double> reweight(const std::vector<double>& value, std::vector<double> mean,
                              const Step& step) {
     for (int k = 0; k < robustiterations; ++k) {
+        // Half the points or more on the mean line make c 0: the others
+        // still weigh nothing, and the passes stop only when the mean line
+        // stands still.
         const double c = biweightscale * medianresidual(value, mean);
-        // Half the points or more on the mean line: nothing left to reweight.
-        if (!(c > 0)) break;
+        if (!(c >= 0)) break;
         std::vector<double> next = step(biweights(value, mean, c), mean);
         double change = 0;
         for (std::size_t i = 0; i < next.size(); ++i)
@@ -63,20 +72,16 @@ std::vector<double> reweight(const std::vector<double>& value, std::vector<doubl
 
 std::vector<double> robustfilter(const std::vector<double>& samples, double cutoff) {
     if (samples.empty()) return {};
-    const std::vector<double> first = gaussianfilter(samples, cutoff);
+    // The weighted mean of the periodic Gaussian window: the filtered
+    // weighted values over the filtered weights (with the weights all 1,
+    // the Gaussian filter itself).
+    detail::WeightedGaussian weightedmean(samples.size(), cutoff);
     const Step step = [&](const std::vector<double>& weight, const std::vector<double>& previous) {
-        // The weighted mean of the periodic Gaussian window: the filtered
-        // weighted values over the filtered weights.
-        std::vector<double> weighted(samples.size());
-        for (std::size_t i = 0; i < samples.size(); ++i) weighted[i] = weight[i] * samples[i];
-        const std::vector<double> top = gaussianfilter(weighted, cutoff);
-        const std::vector<double> bottom = gaussianfilter(weight, cutoff);
-        std::vector<double> out(samples.size());
-        for (std::size_t i = 0; i < out.size(); ++i)
-            out[i] = bottom[i] > 1e-12 ? top[i] / bottom[i] : previous[i];
+        std::vector<double> out = previous;
+        weightedmean(samples, weight, out);
         return out;
     };
-    return reweight(samples, first, step);
+    return reweight(samples, step(std::vector<double>(samples.size(), 1.0), samples), step);
 }
 
 std::vector<double> robustopenfilter(const std::vector<double>& position,
