@@ -484,7 +484,7 @@ Found mzradial(const Moments& mo, const Options& options) {
         else
             descendnear<3>(w, d);
     } else {
-        if (!algebraic(w, d.c)) return notfound("the points determine no centre");
+        if (!algebraic(mo, d.c)) return notfound("the points determine no centre");
         descend(w, d);
     }
     if (!std::isfinite(d.F)) return notfound("the minimum-zone centre could not be found");

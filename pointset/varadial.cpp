@@ -239,7 +239,7 @@ struct Search {
 Found varadial(const Moments& mo, const Options& options) {
     const View& w = mo.view;
     Vec c;
-    if (!algebraic(w, c)) return notfound("the points determine no centre");
+    if (!algebraic(mo, c)) return notfound("the points determine no centre");
     Found out;
     double lo[3] = {inf, inf, inf}, hi[3] = {-inf, -inf, -inf};
     for (std::size_t i = 0; i < w.n; ++i) {
