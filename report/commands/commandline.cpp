@@ -605,6 +605,7 @@ struct UncertaintyLine {
     ModelLine model;
     std::vector<std::string> tolerances;
     PointOptions points;
+    std::string sectioncolumn;
     std::string criterion = "minimum-zone";
     std::string decision = "guarded";
     bool csv = false, json = false;
@@ -633,6 +634,7 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
     c->add_option("--histograms", u.histograms, help("--histograms"));
     c->add_option("--convergence", u.convergence, help("--convergence"));
     c->add_flag("--png", u.png, help("--png"));
+    sectionoptions(*c, "uncertainty", u.sections, l.sectioncolumn);
     progressoptions(*c, u.progress);
     c->footer(wrap(helptext("uncertainty details") + "\n\n" + helptext("exit status")));
     return c;
@@ -644,6 +646,10 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
     using pointset::Criterion;
     u.feature = pointfeature(l.points);
     u.columns = pointcolumns(l.points);
+    u.columns.section = l.sectioncolumn;
+    if (u.sections && u.feature != pointset::Feature::cylinder)
+        throw CLI::ValidationError("--sections", "a stack of sections is read as the points of a "
+                                                 "cylinder: --feature cylinder");
     u.criterion = criterionnamed(l.criterion).value_or(Criterion::minimumzone);
     u.rule = l.decision == "simple" ? uncertainty::Rule::simple : uncertainty::Rule::guarded;
     u.format = l.csv    ? StatementFormat::csv

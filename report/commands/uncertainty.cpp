@@ -23,8 +23,37 @@ namespace {
 
 using uncertainty::Quantity;
 
-// The point sets of one input: a point file's one, or a job stream's
-// records'; false when it cannot be read or is malformed.
+// A stack's sections as point sets of their own, circles in x and y named
+// "section k, z Z" in order of z, before the whole stack (`whole`, named "all
+// sections"); false, said on `err`, where the points make no stack.
+bool stackof(const PointFile& read, PointSet& whole, std::vector<PointSet>& sets,
+             std::ostream& err) {
+    const pointset::Points points = read.points();
+    const Sections sections =
+        stacksections(points, read.sections.empty() ? nullptr : &read.sections);
+    if (!sections.failure.empty()) {
+        err << "formreport: " << printable(read.file) << ": " << sections.failure << "\n";
+        return false;
+    }
+    for (std::size_t k = 0; k < sections.members.size(); ++k) {
+        PointSet p;
+        p.file = whole.file;
+        p.section = static_cast<int>(k) + 1;
+        p.z = sections.z[k];
+        p.record = "section " + std::to_string(p.section) + ", z " + formatnumber(p.z, 12);
+        p.stem = whole.stem + "-section" + std::to_string(p.section);
+        p.feature = pointset::Feature::circle;
+        p.dimension = 2;
+        p.coordinates = sectionxy(points, sections.members[k]);
+        sets.push_back(std::move(p));
+    }
+    whole.record = "all sections";
+    return true;
+}
+
+// The point sets of one input: a point file's one (a stack's sections and
+// itself with --sections), or a job stream's records'; false when it cannot
+// be read or is malformed.
 bool readinput(const std::string& path, const UncertaintyOptions& o, std::vector<PointSet>& sets,
                std::ostream& err) {
     if (o.feature) {
@@ -37,6 +66,7 @@ bool readinput(const std::string& path, const UncertaintyOptions& o, std::vector
         p.stem = fs::path(path).stem().string();
         p.feature = *o.feature;
         p.dimension = read->dimension;
+        if (o.sections && !stackof(*read, p, sets, err)) return false;
         p.coordinates = std::move(read->coordinates);
         sets.push_back(std::move(p));
         return true;

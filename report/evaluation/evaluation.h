@@ -256,6 +256,22 @@ struct Stack {
     std::string failure; // why there is no stack: a section of fewer than 3 points ...
 };
 
+// The sections of points x, y, z: the points' indices section by section in
+// order of z, grouped by z (a new section where z jumps by more than
+// sectiongap of its range) or by the value of `column` (one a point), and
+// each section's mean z; `failure` says why they make no stack (a section of
+// fewer than 3 points, or only one section).
+struct Sections {
+    std::vector<std::vector<std::size_t>> members;
+    std::vector<double> z;
+    std::string failure;
+};
+Sections stacksections(const pointset::Points& points, const std::vector<double>* column = nullptr);
+
+// A section's x and y, x y x y ...
+std::vector<double> sectionxy(const pointset::Points& points,
+                              const std::vector<std::size_t>& members);
+
 // The stack of points x, y, z: sections by z, or by the value of `column`
 // (one a point: the points of one value make a section), each needing 3
 // points; 2 sections at least.

@@ -136,43 +136,61 @@ std::string said(double v) {
 
 } // namespace
 
-Stack evaluatestack(const pointset::Points& points, const std::vector<double>* column) {
-    Stack s;
+Sections stacksections(const pointset::Points& points, const std::vector<double>* column) {
+    Sections out;
     std::vector<double> z(points.count);
     for (std::size_t i = 0; i < points.count; ++i) z[i] = coordinate(points, i, 2);
     const std::vector<double>& key = column ? *column : z;
     const auto [lo, hi] = std::minmax_element(key.begin(), key.end());
     const double gap = column ? 0 : sectiongap * (*hi - *lo);
-    std::vector<std::vector<std::size_t>> sections = groups(points, key, gap);
+    out.members = groups(points, key, gap);
     const auto meanz = [&](const std::vector<std::size_t>& g) {
         double mean = 0;
         for (const std::size_t i : g) mean += z[i] / static_cast<double>(g.size());
         return mean;
     };
     if (column) // the sections of a column in order of z, as those of z come
-        std::stable_sort(sections.begin(), sections.end(),
+        std::stable_sort(out.members.begin(), out.members.end(),
                          [&](const auto& a, const auto& b) { return meanz(a) < meanz(b); });
-    for (const std::vector<std::size_t>& g : sections) {
+    for (const std::vector<std::size_t>& g : out.members) {
         const double mean = meanz(g);
         if (g.size() < 3) {
-            s.failure = "the section at z = " + said(mean) + " holds " + std::to_string(g.size()) +
-                        (g.size() == 1 ? " point" : " points") + ": a section needs 3 at least";
-            return s;
+            out.failure = "the section at z = " + said(mean) + " holds " +
+                          std::to_string(g.size()) + (g.size() == 1 ? " point" : " points") +
+                          ": a section needs 3 at least";
+            return out;
         }
+        out.z.push_back(mean);
     }
-    if (sections.size() < 2) {
-        s.failure = "the points lie in one section (z = " + said(z[0]) +
-                    "): a stack needs 2 sections at least";
+    if (out.members.size() < 2)
+        out.failure = "the points lie in one section (z = " + said(z[0]) +
+                      "): a stack needs 2 sections at least";
+    return out;
+}
+
+std::vector<double> sectionxy(const pointset::Points& points,
+                              const std::vector<std::size_t>& members) {
+    std::vector<double> xy;
+    xy.reserve(2 * members.size());
+    for (const std::size_t i : members)
+        xy.insert(xy.end(), {coordinate(points, i, 0), coordinate(points, i, 1)});
+    return xy;
+}
+
+Stack evaluatestack(const pointset::Points& points, const std::vector<double>* column) {
+    Stack s;
+    Sections sections = stacksections(points, column);
+    if (!sections.failure.empty()) {
+        s.failure = sections.failure;
         return s;
     }
     std::vector<double> zs, radii;
     std::vector<Vector3> centres;
     std::vector<Profile> profiles;
-    for (const std::vector<std::size_t>& g : sections) {
-        std::vector<double> xy;
-        for (const std::size_t i : g)
-            xy.insert(xy.end(), {coordinate(points, i, 0), coordinate(points, i, 1)});
-        const double mean = meanz(g);
+    for (std::size_t k = 0; k < sections.members.size(); ++k) {
+        const std::vector<std::size_t>& g = sections.members[k];
+        std::vector<double> xy = sectionxy(points, g);
+        const double mean = sections.z[k];
         Evaluated e = evaluatepoints({xy.data(), g.size(), 2, 2}, Feature::circle);
         e.record.numpt = static_cast<long>(g.size());
         e.section = static_cast<int>(s.sections.size()) + 1;

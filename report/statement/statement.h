@@ -46,6 +46,8 @@ struct PointSet {
     pointset::Feature feature = pointset::Feature::circle;
     int dimension = 2;
     std::vector<double> coordinates; // point i's coordinate k at i * dimension + k
+    int section = 0;                 // of a stack (--sections), from 1; 0: the whole stack or none
+    double z = notapplicable;        // the section's mean z
     std::size_t count() const { return coordinates.size() / static_cast<std::size_t>(dimension); }
 };
 
@@ -62,7 +64,8 @@ struct UncertaintyOptions {
     std::vector<std::string> inputs;
     std::optional<pointset::Feature> feature; // point files; job streams: each record's own
     pointset::Criterion criterion = pointset::Criterion::minimumzone;
-    PointColumns columns; // of point files
+    PointColumns columns;  // of point files
+    bool sections = false; // point files of cylinders as stacks: each section, then the whole
     std::string unit = defaultunit;
     std::vector<uncertainty::Contribution> model; // from the command line
     std::string modelfile;                        // more of it, read by the command

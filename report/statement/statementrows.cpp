@@ -59,31 +59,37 @@ nlohmann::ordered_json evaluation(const Statement& s, const UncertaintyOptions& 
                                     : nlohmann::ordered_json()},
              {"decision_rule", rulename(o.rule)}});
     const bool certifiable = o.criterion != pointset::Criterion::leastsquares;
-    return {{"file", s.points.file},
-            {"record", s.points.record.empty() ? nlohmann::ordered_json()
-                                               : nlohmann::ordered_json(s.points.record)},
-            {"feature", pointset::featurename(s.points.feature)},
-            {"criterion", pointset::criterionname(o.criterion)},
-            {"points", s.count},
-            {"reference_certified", certifiable
-                                        ? nlohmann::ordered_json(r.measured.certificate.certified)
-                                        : nlohmann::ordered_json()},
-            {"trials", r.trials},
-            {"adaptive", r.adaptive},
-            {"digits", r.digits},
-            {"batch", r.adaptive ? nlohmann::ordered_json(r.batch) : nlohmann::ordered_json()},
-            {"batches", r.adaptive ? nlohmann::ordered_json(r.batches) : nlohmann::ordered_json()},
-            {"converged", r.converged},
-            {"failed_trials", r.failed},
-            {"uncertified_trials", certifiable && o.engine.certifytrials
-                                       ? nlohmann::ordered_json(r.uncertified)
-                                       : nlohmann::ordered_json()},
-            {"gum_evaluations", r.gumevaluations},
-            {"gum_failure", r.gumfailure.empty() ? nlohmann::ordered_json()
-                                                 : nlohmann::ordered_json(r.gumfailure)},
-            {"contributions", std::move(contributions)},
-            {"budget", std::move(budget)},
-            {"decisions", std::move(decisions)}};
+    nlohmann::ordered_json e = {
+        {"file", s.points.file},
+        {"record", s.points.record.empty() ? nlohmann::ordered_json()
+                                           : nlohmann::ordered_json(s.points.record)},
+        {"feature", pointset::featurename(s.points.feature)},
+        {"criterion", pointset::criterionname(o.criterion)},
+        {"points", s.count},
+        {"reference_certified", certifiable
+                                    ? nlohmann::ordered_json(r.measured.certificate.certified)
+                                    : nlohmann::ordered_json()},
+        {"trials", r.trials},
+        {"adaptive", r.adaptive},
+        {"digits", r.digits},
+        {"batch", r.adaptive ? nlohmann::ordered_json(r.batch) : nlohmann::ordered_json()},
+        {"batches", r.adaptive ? nlohmann::ordered_json(r.batches) : nlohmann::ordered_json()},
+        {"converged", r.converged},
+        {"failed_trials", r.failed},
+        {"uncertified_trials", certifiable && o.engine.certifytrials
+                                   ? nlohmann::ordered_json(r.uncertified)
+                                   : nlohmann::ordered_json()},
+        {"gum_evaluations", r.gumevaluations},
+        {"gum_failure",
+         r.gumfailure.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(r.gumfailure)},
+        {"contributions", std::move(contributions)},
+        {"budget", std::move(budget)},
+        {"decisions", std::move(decisions)}};
+    if (o.sections) {
+        e["section"] = s.points.section;
+        e["z"] = finite(s.points.z);
+    }
+    return e;
 }
 
 } // namespace
@@ -133,6 +139,9 @@ std::vector<Field> statementfields(const Statement& s, const Quantity& q, bool g
                        numberfield("correction_u", gum ? none : q.quoted.correctionu),
                        numberfield("mc_low", gum || !q.mc.hasinterval ? none : q.mc.low),
                        numberfield("mc_high", gum || !q.mc.hasinterval ? none : q.mc.high)});
+    // A stack's sections, and the whole stack as section 0.
+    if (o.sections)
+        f.insert(f.end(), {wholefield("section", s.points.section), numberfield("z", s.points.z)});
     return f;
 }
 

@@ -507,6 +507,72 @@ TEST(Uncertainty, PointFileAsItsJobRecord) {
     }
 }
 
+// A stack read with --sections: each section's statement is that of its
+// points given alone as a circle's point file, the whole stack's that of the
+// file read as a cylinder, in order of z (the file lists the sections out
+// of it), each row with its section and z.
+TEST(Uncertainty, SectionsAreStatedAsTheirOwnPointFiles) {
+    test::Workdir dir;
+    const double heights[] = {10, 0, 5};
+    std::ostringstream stack, sections[3];
+    stack.precision(17);
+    stack << "x,y,z\n";
+    for (int k = 0; k < 3; ++k) {
+        const int s = static_cast<int>(heights[k] / 5); // its place in order of z
+        sections[s].precision(17);
+        sections[s] << "x,y\n";
+        for (int i = 0; i < 24; ++i) {
+            const double a = 2 * pi * i / 24, r = 10 + 0.002 * std::cos(3 * a + k);
+            const double x = 0.001 * k + r * std::cos(a), y = r * std::sin(a);
+            stack << x << ',' << y << ',' << heights[k] << '\n';
+            sections[s] << x << ',' << y << '\n';
+        }
+        dir.write("section" + std::to_string(s + 1) + ".csv", sections[s].str());
+    }
+    dir.write("stack.csv", stack.str());
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.end(), {"--sigma", "0.0002", "--trials", "1000", "--criterion",
+                                 "least-squares", "--quantity", "t", "--json"});
+        const test::ReportOutcome o = test::runreport(args, dir.path());
+        EXPECT_EQ(o.status, 0) << o.err;
+        return nlohmann::json::parse(o.out).at("rows");
+    };
+    const nlohmann::json rows =
+        run({"uncertainty", "stack.csv", "--feature", "cylinder", "--sections"});
+    ASSERT_EQ(rows.size(), 8u); // Monte Carlo and GUM of each section and the whole
+    for (int s = 0; s <= 3; ++s) {
+        const bool whole = s == 3;
+        nlohmann::json alone = whole
+                                   ? run({"uncertainty", "stack.csv", "--feature", "cylinder"})
+                                   : run({"uncertainty", "section" + std::to_string(s + 1) + ".csv",
+                                          "--feature", "circle"});
+        ASSERT_EQ(alone.size(), 2u);
+        for (int m = 0; m < 2; ++m) {
+            nlohmann::json r = rows.at(static_cast<std::size_t>(2 * s + m));
+            EXPECT_EQ(r.at("record"),
+                      whole ? "all sections"
+                            : "section " + std::to_string(s + 1) + ", z " + std::to_string(5 * s));
+            EXPECT_EQ(r.at("section"), whole ? 0 : s + 1);
+            if (whole)
+                EXPECT_TRUE(r.at("z").is_null());
+            else
+                EXPECT_NEAR(r.at("z").get<double>(), 5.0 * s, 1e-12);
+            for (const char* field : {"file", "record", "section", "z"}) r.erase(field);
+            alone.at(static_cast<std::size_t>(m)).erase("file");
+            alone.at(static_cast<std::size_t>(m)).erase("record");
+            EXPECT_EQ(r, alone.at(static_cast<std::size_t>(m))) << s << " " << m;
+        }
+    }
+    // One section is no stack: said, and nothing evaluated.
+    dir.write("one.csv", "x,y,z\n10,0,2\n0,10,2\n-10,0,2\n0,-10,2\n");
+    const test::ReportOutcome one = test::runreport(
+        {"uncertainty", "one.csv", "--feature", "cylinder", "--sections", "--sigma", "0.0002"},
+        dir.path());
+    EXPECT_EQ(one.status, exitinput);
+    EXPECT_NE(one.err.find("one.csv: the points lie in one section (z = 2)"), std::string::npos)
+        << one.err;
+}
+
 struct Refusal {
     std::string name;
     std::vector<std::string> args;
@@ -590,6 +656,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--sigma", "1", "--columns", "1,2"},
                 exitusage,
                 "--feature"},
+        Refusal{"sections of a circle",
+                {"--sigma", "1", "--feature", "circle", "--sections"},
+                exitusage,
+                "--sections: a stack of sections is read as the points of a cylinder: --feature "
+                "cylinder"},
         Refusal{"a job stream as a point file",
                 {"--sigma", "1", "--feature", "circle"},
                 exitinput,
