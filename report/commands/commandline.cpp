@@ -357,6 +357,13 @@ void sectionoptions(CLI::App& command, const std::string& table, bool& sections,
         ->needs(flag);
 }
 
+// --sections reads a cylinder's point files; throws for any other feature.
+void checksections(bool sections, std::optional<pointset::Feature> feature) {
+    if (sections && feature != pointset::Feature::cylinder)
+        throw CLI::ValidationError("--sections", "a stack of sections is read as the points of a "
+                                                 "cylinder: --feature cylinder");
+}
+
 // Whether the point files' feature is a surface the areal filter takes.
 bool surfacefeature(std::optional<pointset::Feature> feature) {
     return feature == pointset::Feature::plane || feature == pointset::Feature::cylinder;
@@ -523,9 +530,7 @@ void applyjudging(const Judging& j, const std::string& command, ResultsOptions& 
     }
     r.feature = pointfeature(j.points);
     r.columns = pointcolumns(j.points);
-    if (r.sections && r.feature != pointset::Feature::cylinder)
-        throw CLI::ValidationError("--sections", "a stack of sections is read as the points of "
-                                                 "a cylinder: --feature cylinder");
+    checksections(r.sections, r.feature);
     setband(j.band, r.filter);
     settype(j.filtertype, j.typegiven, r.filter);
     checkcircle(r.feature, r.filter);
@@ -647,9 +652,7 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
     u.feature = pointfeature(l.points);
     u.columns = pointcolumns(l.points);
     u.columns.section = l.sectioncolumn;
-    if (u.sections && u.feature != pointset::Feature::cylinder)
-        throw CLI::ValidationError("--sections", "a stack of sections is read as the points of a "
-                                                 "cylinder: --feature cylinder");
+    checksections(u.sections, u.feature);
     u.criterion = criterionnamed(l.criterion).value_or(Criterion::minimumzone);
     u.rule = l.decision == "simple" ? uncertainty::Rule::simple : uncertainty::Rule::guarded;
     u.format = l.csv    ? StatementFormat::csv
@@ -813,9 +816,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         p.header = headerof(polarheader);
         p.feature = pointfeature(polarpoints);
         p.filter.areal = surfacefeature(p.feature);
-        if (p.sections && p.feature != pointset::Feature::cylinder)
-            throw CLI::ValidationError("--sections", "a stack of sections is read as the points "
-                                                     "of a cylinder: --feature cylinder");
+        checksections(p.sections, p.feature);
         setband(polarband, p.filter);
         settype(polartype, polartypegiven, p.filter);
         checkcircle(p.feature, p.filter);

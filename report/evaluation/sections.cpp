@@ -179,7 +179,7 @@ std::vector<double> sectionxy(const pointset::Points& points,
 
 Stack evaluatestack(const pointset::Points& points, const std::vector<double>* column) {
     Stack s;
-    Sections sections = stacksections(points, column);
+    const Sections sections = stacksections(points, column);
     if (!sections.failure.empty()) {
         s.failure = sections.failure;
         return s;
