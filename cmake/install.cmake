@@ -1,10 +1,10 @@
 # What `cmake --install` puts beside the executables: the static libraries
-# beside the core (the point-set, profile, statistics and uncertainty
-# libraries and formeval's own evaluations) with the core's libraries they
+# beside the core (the point-set, profile, statistics, uncertainty and
+# tolerance libraries and formeval's own evaluations) with the core's libraries they
 # are built on, their public headers under include/formeval/, the CMake
 # package (find_package(formeval) gives formeval::pointset,
-# formeval::profile, formeval::statistics, formeval::methods and
-# formeval::uncertainty) and the pkg-config file formeval.pc.
+# formeval::profile, formeval::statistics, formeval::methods,
+# formeval::uncertainty and formeval::tolerance) and the pkg-config file formeval.pc.
 include(CMakePackageConfigHelpers)
 
 # The public libraries (formeval_public) and every library they use, in turn (formeval_library

@@ -1,0 +1,162 @@
+// A part's tolerance frames: the toleranced feature and the datum system
+// found, the characteristic evaluated, the value judged.
+#include "tolerance/frames.h"
+#include "tolerance/geometry.h"
+
+#include <cmath>
+#include <string>
+
+namespace formeval::tolerance {
+
+std::optional<Characteristic> characteristicnamed(std::string_view name) {
+    for (const CharacteristicTraits& c : characteristics)
+        if (name == c.name) return c.characteristic;
+    return std::nullopt;
+}
+
+const char* decisionrule() {
+    return "simple acceptance (ISO 14253-1 with no uncertainty stated): within tolerance when "
+           "the value's proven upper bound is at most the tolerance, beyond it when its lower "
+           "bound exceeds it, otherwise undecided";
+}
+
+const char* verdictname(Verdict v) {
+    switch (v) {
+    case Verdict::within:
+        return "within tolerance";
+    case Verdict::beyond:
+        return "beyond tolerance";
+    default:
+        return "undecided";
+    }
+}
+
+namespace detail {
+
+void exact(FrameValue& v, double value) {
+    v.value = value;
+    v.certificate = {true, value, value, ""};
+    v.found = true;
+}
+
+void enclosingdiameter(const std::vector<double>& xy, FrameValue& v) {
+    const std::size_t n = xy.size() / 2;
+    if (n < 3) {
+        exact(v, n == 2 ? std::hypot(xy[2] - xy[0], xy[3] - xy[1]) : 0.0);
+        return;
+    }
+    pointset::Options o;
+    o.deviations = false;
+    const pointset::Reference r = pointset::evaluate(
+        {xy.data(), n, 2, 2}, pointset::Feature::circle, pointset::Criterion::circumscribed, o);
+    if (!r.found) {
+        v.failure = "the smallest circle holding the axis: " + r.failure;
+        return;
+    }
+    v.value = 2 * r.radius;
+    v.certificate = r.certificate;
+    v.certificate.lower *= 2;
+    v.certificate.upper *= 2;
+    v.found = true;
+}
+
+} // namespace detail
+
+namespace {
+
+const Measured* named(const std::vector<Measured>& features, const std::string& name) {
+    for (const Measured& m : features)
+        if (m.name == name) return &m;
+    return nullptr;
+}
+
+std::string datumcount(const CharacteristicTraits& t) {
+    if (t.mostdatums == 0) return "no datum";
+    if (t.fewestdatums == t.mostdatums) return std::to_string(t.fewestdatums) + " datum";
+    return std::to_string(t.fewestdatums) + " to " + std::to_string(t.mostdatums) + " datums";
+}
+
+// A value on datums that are not certified is as uncertain as they are.
+void inherit(FrameValue& v) {
+    for (const Datum& d : v.system.datums)
+        if (!d.certificate.certified && v.certificate.certified) {
+            v.certificate.certified = false;
+            v.certificate.why = "datum " + d.label + " is not certified: " + d.certificate.why;
+        }
+}
+
+void judge(FrameValue& v, double tolerance) {
+    const double upper =
+        std::isfinite(v.certificate.upper) ? std::max(v.value, v.certificate.upper) : v.value;
+    const double lower =
+        std::isfinite(v.certificate.lower) ? std::min(v.value, v.certificate.lower) : v.value;
+    if (!v.certificate.certified && !(lower < upper)) {
+        v.verdict = Verdict::undecided;
+        return;
+    }
+    v.verdict = upper <= tolerance  ? Verdict::within
+                : lower > tolerance ? Verdict::beyond
+                                    : Verdict::undecided;
+}
+
+} // namespace
+
+FrameValue evaluate(const Frame& f, const Part& part) {
+    FrameValue v;
+    const CharacteristicTraits& t = traits(f.characteristic);
+    const Measured* m = named(part.features, f.feature);
+    const int n = static_cast<int>(f.datums.size());
+    if (!m)
+        v.failure = "the part has no feature " + f.feature;
+    else if (n < t.fewestdatums || n > t.mostdatums)
+        v.failure = std::string(t.name) + " takes " + datumcount(t) + ", not " + std::to_string(n);
+    else if (f.characteristic == Characteristic::conicity)
+        v.failure = "conicity: cones are not evaluated yet";
+    else if (!(f.tolerance >= 0) || !std::isfinite(f.tolerance))
+        v.failure = "the tolerance is not a length of 0 or more";
+    if (!v.failure.empty()) return v;
+    if (n > 0) {
+        v.system = datumsystem(f.datums, part.datums, part.features);
+        if (!v.system.found) {
+            v.failure = v.system.failure;
+            return v;
+        }
+    }
+    switch (f.characteristic) {
+    case Characteristic::straightness:
+    case Characteristic::flatness:
+    case Characteristic::roundness:
+    case Characteristic::cylindricity:
+    case Characteristic::sphericity:
+    case Characteristic::conicity:
+        detail::form(f, *m, v);
+        break;
+    case Characteristic::parallelism:
+    case Characteristic::perpendicularity:
+    case Characteristic::angularity:
+        detail::orientation(f, *m, v);
+        break;
+    case Characteristic::position:
+        detail::position(f, *m, v);
+        break;
+    case Characteristic::coaxiality:
+    case Characteristic::concentricity:
+        detail::coaxiality(f, *m, v);
+        break;
+    default:
+        detail::runout(f, *m, v);
+        break;
+    }
+    if (!v.found) return v;
+    inherit(v);
+    judge(v, f.tolerance);
+    return v;
+}
+
+std::vector<FrameValue> evaluate(const Part& part) {
+    std::vector<FrameValue> out;
+    for (const Frame& f : part.frames) out.push_back(evaluate(f, part));
+    return out;
+}
+
+} // namespace formeval::tolerance

@@ -1,0 +1,51 @@
+// Form characteristics: the minimum zone of the feature alone, certified.
+#include "tolerance/frames.h"
+
+#include <string>
+
+namespace formeval::tolerance::detail {
+
+namespace {
+
+struct FormOf {
+    Characteristic characteristic;
+    pointset::Feature feature;
+    const char* zone;
+};
+constexpr FormOf forms[] = {
+    {Characteristic::straightness, pointset::Feature::line, "two parallel lines"},
+    {Characteristic::flatness, pointset::Feature::plane, "two parallel planes"},
+    {Characteristic::roundness, pointset::Feature::circle, "two concentric circles"},
+    {Characteristic::cylindricity, pointset::Feature::cylinder, "two coaxial cylinders"},
+    {Characteristic::sphericity, pointset::Feature::sphere, "two concentric spheres"},
+};
+
+} // namespace
+
+void form(const Frame& f, const Measured& m, FrameValue& v) {
+    for (const FormOf& k : forms) {
+        if (k.characteristic != f.characteristic) continue;
+        if (m.type != k.feature) {
+            v.failure = std::string(traits(f.characteristic).name) + " is of a " +
+                        pointset::featurename(k.feature) + ", and " + m.name + " is a " +
+                        pointset::featurename(m.type);
+            return;
+        }
+        pointset::Options o;
+        o.deviations = false;
+        const pointset::Reference r =
+            pointset::evaluate(m.points, m.type, pointset::Criterion::minimumzone, o);
+        if (!r.found) {
+            v.failure = m.name + ": " + r.failure;
+            return;
+        }
+        v.value = r.t;
+        v.certificate = r.certificate;
+        v.zone = std::string(k.zone) + ", the minimum zone";
+        v.found = true;
+        return;
+    }
+    v.failure = std::string(traits(f.characteristic).name) + " is not evaluated yet";
+}
+
+} // namespace formeval::tolerance::detail

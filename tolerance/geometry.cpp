@@ -1,0 +1,59 @@
+// The tolerance library's vector helpers.
+#include "tolerance/geometry.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace formeval::tolerance::detail {
+
+void basis(const Vector& z, Vector& x, Vector& y) {
+    // Start from the coordinate axis least along z, so the cross product is well conditioned.
+    Vector e = {0, 0, 0};
+    int k = 0;
+    for (int i = 1; i < 3; ++i)
+        if (std::fabs(z[i]) < std::fabs(z[k])) k = i;
+    e[k] = 1;
+    x = unit(across(e, z));
+    y = cross(z, x);
+}
+
+std::vector<Point> points(const pointset::Points& p) {
+    std::vector<Point> out(p.count);
+    for (std::size_t i = 0; i < p.count; ++i) {
+        const double* c = p.data + i * p.stride;
+        out[i] = {c[0], c[1], p.dimension > 2 ? c[2] : 0.0};
+    }
+    return out;
+}
+
+std::vector<double> projected(const std::vector<Point>& p, const Vector& d) {
+    Vector x, y;
+    basis(d, x, y);
+    std::vector<double> out;
+    out.reserve(2 * p.size());
+    for (const Point& q : p) {
+        out.push_back(dot(q, x));
+        out.push_back(dot(q, y));
+    }
+    return out;
+}
+
+double scale(const std::vector<Point>& p) {
+    double s = 0;
+    for (const Point& q : p)
+        for (double c : q) s = std::max(s, std::fabs(c));
+    return s;
+}
+
+double spread(const std::vector<Point>& p, const Vector& d) {
+    if (p.empty()) return 0;
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+    for (const Point& q : p) {
+        const double t = dot(q, d);
+        lo = std::min(lo, t);
+        hi = std::max(hi, t);
+    }
+    return hi - lo;
+}
+
+} // namespace formeval::tolerance::detail

@@ -1,0 +1,67 @@
+// Small vector arithmetic and the measured points as vectors, shared by the
+// tolerance library's sources; not installed.
+#pragma once
+
+#include "tolerance/tolerance.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace formeval::tolerance::detail {
+
+inline double dot(const Vector& a, const Vector& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+inline Vector cross(const Vector& a, const Vector& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+inline Vector minus(const Point& a, const Point& b) {
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+inline Point along(const Point& p, double t, const Vector& d) {
+    return {p[0] + t * d[0], p[1] + t * d[1], p[2] + t * d[2]};
+}
+inline Vector scaled(double s, const Vector& v) {
+    return {s * v[0], s * v[1], s * v[2]};
+}
+inline double norm(const Vector& v) {
+    return std::sqrt(dot(v, v));
+}
+// v / |v|; v itself when it is 0.
+inline Vector unit(const Vector& v) {
+    const double n = norm(v);
+    return n > 0 ? scaled(1 / n, v) : v;
+}
+// v less its part along the unit vector u.
+inline Vector across(const Vector& v, const Vector& u) {
+    return along(v, -dot(v, u), u);
+}
+// Distance of p from the line through o along the unit vector d.
+inline double offaxis(const Point& p, const Point& o, const Vector& d) {
+    return norm(across(minus(p, o), d));
+}
+
+// Two unit vectors completing the unit vector z to a right-handed basis.
+void basis(const Vector& z, Vector& x, Vector& y);
+
+// A feature's points as 3-D points (z = 0 for points in the plane).
+std::vector<Point> points(const pointset::Points& p);
+
+// The points' coordinates across the unit vector d, in the basis of
+// basis(d), as points in the plane for the pointset library.
+std::vector<double> projected(const std::vector<Point>& p, const Vector& d);
+
+// Largest coordinate magnitude of the points, for certificates' rounding.
+double scale(const std::vector<Point>& p);
+
+// max - min of d.p over the points (0 for none).
+double spread(const std::vector<Point>& p, const Vector& d);
+
+// The least-squares circle's centre of the points `group` of `p` seen along
+// the unit vector d, put back in space at their mean height along d; false,
+// with `failure`, where there is none.
+bool sectioncentre(const std::vector<Point>& p, const std::vector<std::size_t>& group,
+                   const Vector& d, Point& centre, std::string& failure);
+
+} // namespace formeval::tolerance::detail
