@@ -1,0 +1,534 @@
+// Tolerance frames on built parts whose values follow in closed form from
+// how they were built; the turned zone against brute force; every value
+// unchanged when the whole part moves.
+#include "tolerance/tolerance.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace formeval::tolerance {
+namespace {
+
+using pointset::Feature;
+constexpr double pi = 3.141592653589793;
+
+// A part built from point lists it owns.
+struct Built {
+    std::deque<std::vector<double>> store;
+    Part part;
+
+    void add(const std::string& name, Feature type, const std::vector<Point>& p,
+             Material material = Material::unstated, std::optional<Vector> outward = {}) {
+        const int dim = pointset::traits(type).dimension;
+        std::vector<double>& flat = store.emplace_back();
+        for (const Point& q : p)
+            for (int k = 0; k < dim; ++k) flat.push_back(q[k]);
+        Measured m;
+        m.name = name;
+        m.type = type;
+        m.points = {flat.data(), p.size(), dim, static_cast<std::size_t>(dim)};
+        m.material = material;
+        m.outward = outward;
+        part.features.push_back(m);
+    }
+    void datum(const std::string& label, std::vector<std::string> features) {
+        part.datums.push_back({label, std::move(features)});
+    }
+    // Adds a frame of tolerance 1.
+    void frame(Characteristic c, const std::string& feature, std::vector<std::string> datums,
+               double angle = 0, Point exact = {0, 0, 0}, Vector direction = {0, 0, 1}) {
+        Frame f;
+        f.characteristic = c;
+        f.feature = feature;
+        f.datums = std::move(datums);
+        f.tolerance = 1;
+        f.angle = angle;
+        f.exact = exact;
+        f.exactdirection = direction;
+        part.frames.push_back(f);
+    }
+    // Moves every point (and outward direction) by the rotation R then the shift t.
+    void move(const std::array<Vector, 3>& R, const Vector& t) {
+        auto turn = [&](const Vector& v) {
+            return Vector{R[0][0] * v[0] + R[0][1] * v[1] + R[0][2] * v[2],
+                          R[1][0] * v[0] + R[1][1] * v[1] + R[1][2] * v[2],
+                          R[2][0] * v[0] + R[2][1] * v[1] + R[2][2] * v[2]};
+        };
+        for (Measured& m : part.features) {
+            if (m.points.dimension != 3) continue;
+            double* d = const_cast<double*>(m.points.data);
+            for (std::size_t i = 0; i < m.points.count; ++i) {
+                const Vector q = turn({d[3 * i], d[3 * i + 1], d[3 * i + 2]});
+                for (int k = 0; k < 3; ++k) d[3 * i + k] = q[k] + t[k];
+            }
+            if (m.outward) m.outward = turn(*m.outward);
+        }
+    }
+};
+
+// A rectangular face: points o + a u + b v on a grid over [0, la] x [0, lb],
+// raised by height(a, b) along n = u x v.
+std::vector<Point> face(const Point& o, const Vector& u, const Vector& v, double la, double lb,
+                        double (*height)(double, double) = nullptr) {
+    const Vector n = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                      u[0] * v[1] - u[1] * v[0]};
+    std::vector<Point> p;
+    for (int i = 0; i <= 10; ++i)
+        for (int j = 0; j <= 10; ++j) {
+            const double a = la * i / 10, b = lb * j / 10, h = height ? height(a, b) : 0;
+            p.push_back({o[0] + a * u[0] + b * v[0] + h * n[0],
+                         o[1] + a * u[1] + b * v[1] + h * n[1],
+                         o[2] + a * u[2] + b * v[2] + h * n[2]});
+        }
+    return p;
+}
+
+// Rings of 24 points (angle 0 among them) across the unit direction d,
+// each centred at o + t d + offset(t) (offset across d), of radius r(t).
+struct Ring {
+    double t;
+    double ex, ey; // centre's offset in the basis x = (d x e_y or e_x), y = d x x
+    double r;
+};
+std::vector<Point> rings(const Point& o, const Vector& d, const std::vector<Ring>& rs) {
+    Vector x = std::fabs(d[0]) < 0.9 ? Vector{1, 0, 0} : Vector{0, 1, 0};
+    const double xd = x[0] * d[0] + x[1] * d[1] + x[2] * d[2];
+    for (int k = 0; k < 3; ++k) x[k] -= xd * d[k];
+    const double xn = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+    for (double& c : x) c /= xn;
+    const Vector y = {d[1] * x[2] - d[2] * x[1], d[2] * x[0] - d[0] * x[2],
+                      d[0] * x[1] - d[1] * x[0]};
+    std::vector<Point> p;
+    for (const Ring& g : rs)
+        for (int i = 0; i < 24; ++i) {
+            const double a = 2 * pi * i / 24, cx = g.ex + g.r * std::cos(a),
+                         cy = g.ey + g.r * std::sin(a);
+            p.push_back({o[0] + g.t * d[0] + cx * x[0] + cy * y[0],
+                         o[1] + g.t * d[1] + cx * x[1] + cy * y[1],
+                         o[2] + g.t * d[2] + cx * x[2] + cy * y[2]});
+        }
+    return p;
+}
+
+Vector unitv(Vector v) {
+    const double n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    return {v[0] / n, v[1] / n, v[2] / n};
+}
+
+// The base of a block: datum A the face z = 0 (material above), B the face
+// x = 0 (material at x > 0), C the face y = 0 (material at y > 0).
+void block(Built& b) {
+    b.add("base", Feature::plane, face({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 100, 60),
+          Material::unstated, Vector{0, 0, -1});
+    b.add("side", Feature::plane, face({0, 0, 0}, {0, 1, 0}, {0, 0, 1}, 60, 40), Material::unstated,
+          Vector{-1, 0, 0});
+    b.add("end", Feature::plane, face({0, 0, 0}, {0, 0, 1}, {1, 0, 0}, 40, 100), Material::unstated,
+          Vector{0, -1, 0});
+    b.datum("A", {"base"});
+    b.datum("B", {"side"});
+    b.datum("C", {"end"});
+}
+
+// A shaft on the z axis: journals "left" (z 0 to 10) and "right" (z 90 to
+// 100) of radius 5, perfect, the common datum A-B.
+void shaft(Built& b) {
+    std::vector<Ring> left, right;
+    for (double t : {0.0, 5.0, 10.0}) left.push_back({t, 0, 0, 5});
+    for (double t : {90.0, 95.0, 100.0}) right.push_back({t, 0, 0, 5});
+    b.add("left", Feature::cylinder, rings({0, 0, 0}, {0, 0, 1}, left), Material::shaft);
+    b.add("right", Feature::cylinder, rings({0, 0, 0}, {0, 0, 1}, right), Material::shaft);
+    b.datum("A-B", {"left", "right"});
+}
+
+struct Case {
+    std::string name;
+    // Builds the part and its frame; returns the value expected in closed form.
+    double (*build)(Built& b);
+};
+
+const Case cases[] = {
+    {"ParallelismOfAFaceTiltedOverItsLength",
+     [](Built& b) {
+         block(b);
+         b.add("top", Feature::plane,
+               face({0, 0, 40}, {1, 0, 0}, {0, 1, 0}, 100, 60,
+                    [](double a, double) { return 2e-4 * a; }),
+               Material::unstated, Vector{0, 0, 1});
+         b.frame(Characteristic::parallelism, "top", {"A"});
+         return 100 * 2e-4; // its rise along A's normal over its length
+     }},
+    {"PerpendicularityOfAWallLeaningOverItsHeight",
+     [](Built& b) {
+         block(b);
+         const Vector up = unitv({3e-4, 0, 1});
+         b.add("wall", Feature::plane, face({100, 0, 0}, {0, 1, 0}, up, 60, 40), Material::unstated,
+               Vector{1, 0, 0});
+         b.frame(Characteristic::perpendicularity, "wall", {"A"});
+         return 40 * up[0];
+     }},
+    {"AngularityOfAChamferOffItsAngleByAKnownTilt",
+     [](Built& b) {
+         block(b);
+         // A chamfer at 30.01 degrees to A, toleranced at 30: 20 long up the slope.
+         const double a = 30.01 * pi / 180;
+         b.add("chamfer", Feature::plane,
+               face({100, 0, 0}, {0, 1, 0}, {-std::cos(a), 0, std::sin(a)}, 60, 20),
+               Material::unstated, Vector{std::sin(a), 0, std::cos(a)});
+         b.frame(Characteristic::angularity, "chamfer", {"A"}, 30);
+         return 20 * std::sin(0.01 * pi / 180);
+     }},
+    {"PositionOfABoreOffsetAndTiltedInTheBlock",
+     [](Built& b) {
+         block(b);
+         // Exact at (30, 20); made at (30.01, 19.995), leaning 1e-3 in x and 2e-3 in y.
+         const Vector d = unitv({1e-3, 2e-3, 1});
+         std::vector<Ring> rs;
+         for (double t : {5.0, 15.0, 25.0, 35.0}) rs.push_back({t, 0, 0, 4});
+         b.add("bore", Feature::cylinder, rings({30.01, 19.995, 0}, d, rs), Material::hole);
+         b.frame(Characteristic::position, "bore", {"A", "B", "C"}, 0, {30, 20, 0});
+         double r = 0;
+         for (double t : {5.0, 15.0, 25.0, 35.0})
+             r = std::max(r, std::hypot(0.01 + t * d[0], -0.005 + t * d[1]));
+         return 2 * r;
+     }},
+    {"PositionOfAFaceAboutItsExactHeight",
+     [](Built& b) {
+         block(b);
+         b.add("top", Feature::plane,
+               face({0, 0, 40}, {1, 0, 0}, {0, 1, 0}, 100, 60,
+                    [](double a, double c) { return 0.003 - 1e-4 * a + 5e-5 * c; }),
+               Material::unstated, Vector{0, 0, 1});
+         b.frame(Characteristic::position, "top", {"A"}, 0, {0, 0, 40});
+         return 2 * 0.007; // the corner a = 100, c = 0 lies lowest, 0.007 below
+     }},
+    {"PerpendicularityOfABoreAxisIsTheLengthOfItsLean",
+     [](Built& b) {
+         block(b);
+         const Vector d = unitv({3e-3, -4e-3, 1});
+         std::vector<Ring> rs;
+         for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 4});
+         b.add("bore", Feature::cylinder, rings({50, 30, 0}, d, rs), Material::hole);
+         b.frame(Characteristic::perpendicularity, "bore", {"A"});
+         return 30 * std::hypot(d[0], d[1]);
+     }},
+    {"CoaxialityOfAJournalOffsetAndTilted",
+     [](Built& b) {
+         shaft(b);
+         std::vector<Ring> rs;
+         for (double t : {40.0, 50.0, 60.0}) rs.push_back({t, 0.002 + 1e-4 * (t - 40), -0.001, 8});
+         b.add("journal", Feature::cylinder, rings({0, 0, 0}, {0, 0, 1}, rs), Material::shaft);
+         b.frame(Characteristic::coaxiality, "journal", {"A-B"});
+         return 2 * std::hypot(0.004, 0.001);
+     }},
+    {"RadialRunOutIsTwiceTheLargestEccentricity",
+     [](Built& b) {
+         shaft(b);
+         b.add(
+             "journal", Feature::cylinder,
+             rings({0, 0, 0}, {0, 0, 1}, {{40, 0.003, 0, 8}, {50, 0, 0.007, 8.01}, {60, 0, 0, 8}}),
+             Material::shaft);
+         b.frame(Characteristic::radialrunout, "journal", {"A-B"});
+         return 2 * 0.007;
+     }},
+    {"TotalRadialRunOutSpansEverySection",
+     [](Built& b) {
+         shaft(b);
+         b.add(
+             "journal", Feature::cylinder,
+             rings({0, 0, 0}, {0, 0, 1}, {{40, 0.003, 0, 8}, {50, 0, 0.007, 8.01}, {60, 0, 0, 8}}),
+             Material::shaft);
+         b.frame(Characteristic::totalradialrunout, "journal", {"A-B"});
+         return (8.01 + 0.007) - (8 - 0.003);
+     }},
+    {"AxialRunOutOfAWobblingFace",
+     [](Built& b) {
+         shaft(b);
+         // Circles of radius 2, 4 and 6 on the end face z = 100, tilted by 1e-4 in x,
+         // each circle raised by its own 1e-3 times its radius.
+         std::vector<Point> p;
+         for (double r : {2.0, 4.0, 6.0})
+             for (int i = 0; i < 24; ++i) {
+                 const double a = 2 * pi * i / 24, x = r * std::cos(a), y = r * std::sin(a);
+                 p.push_back({x, y, 100 + 1e-4 * x + 1e-3 * r});
+             }
+         b.add("end", Feature::plane, p, Material::unstated, Vector{0, 0, 1});
+         b.frame(Characteristic::axialrunout, "end", {"A-B"});
+         return 2 * 1e-4 * 6;
+     }},
+    {"TotalAxialRunOutSpansEveryCircle",
+     [](Built& b) {
+         shaft(b);
+         std::vector<Point> p;
+         for (double r : {2.0, 4.0, 6.0})
+             for (int i = 0; i < 24; ++i) {
+                 const double a = 2 * pi * i / 24, x = r * std::cos(a), y = r * std::sin(a);
+                 p.push_back({x, y, 100 + 1e-4 * x + 1e-3 * r});
+             }
+         b.add("end", Feature::plane, p, Material::unstated, Vector{0, 0, 1});
+         b.frame(Characteristic::totalaxialrunout, "end", {"A-B"});
+         return (1e-4 * 6 + 6e-3) - (-1e-4 * 2 + 2e-3);
+     }},
+    {"ConcentricityOfSectionsAboutTheDatumAxis",
+     [](Built& b) {
+         shaft(b);
+         b.add("collar", Feature::cylinder,
+               rings({0, 0, 0}, {0, 0, 1}, {{45, 0.003, 0.004, 8}, {55, -0.001, 0, 8}}),
+               Material::shaft);
+         b.frame(Characteristic::concentricity, "collar", {"A-B"});
+         return 2 * 0.005;
+     }},
+    {"ConcentricityOfACircleAboutADatumCircle",
+     [](Built& b) {
+         std::vector<Point> inner, outer;
+         for (int i = 0; i < 36; ++i) {
+             const double a = 2 * pi * i / 36;
+             inner.push_back({5 * std::cos(a), 5 * std::sin(a), 0});
+             outer.push_back({0.006 + 9 * std::cos(a), -0.008 + 9 * std::sin(a), 0});
+         }
+         b.add("hub", Feature::circle, inner, Material::hole);
+         b.add("rim", Feature::circle, outer, Material::shaft);
+         b.datum("A", {"hub"});
+         b.frame(Characteristic::concentricity, "rim", {"A"});
+         return 2 * 0.01;
+     }},
+    {"PositionOfACentreInTheBlock",
+     [](Built& b) {
+         block(b);
+         std::vector<Point> p;
+         for (int i = 0; i < 8; ++i)
+             for (int j = 1; j < 8; ++j) {
+                 const double a = 2 * pi * i / 8, c = pi * j / 8;
+                 p.push_back({50.003 + 6 * std::sin(c) * std::cos(a),
+                              30 + 6 * std::sin(c) * std::sin(a), 20.004 + 6 * std::cos(c)});
+             }
+         b.add("ball", Feature::sphere, p);
+         b.frame(Characteristic::position, "ball", {"A", "B", "C"}, 0, {50, 30, 20});
+         return 2 * 0.005;
+     }},
+    {"PositionFromASideLeaningOutOfTheBlock",
+     [](Built& b) {
+         // B leans out by 1e-3 over the block's height: the datum perpendicular to A
+         // touches its top edge, 0.04 outside the base's edge.
+         b.add("base", Feature::plane, face({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 100, 60),
+               Material::unstated, Vector{0, 0, -1});
+         b.add("side", Feature::plane, face({0, 0, 0}, {0, 1, 0}, unitv({-1e-3, 0, 1}), 60, 40),
+               Material::unstated, Vector{-1, 0, 0});
+         b.add("end", Feature::plane, face({0, 0, 0}, {0, 0, 1}, {1, 0, 0}, 40, 100),
+               Material::unstated, Vector{0, -1, 0});
+         b.datum("A", {"base"});
+         b.datum("B", {"side"});
+         b.datum("C", {"end"});
+         std::vector<Point> p;
+         for (int i = 0; i < 8; ++i)
+             for (int j = 1; j < 8; ++j) {
+                 const double a = 2 * pi * i / 8, c = pi * j / 8;
+                 p.push_back({50 + 6 * std::sin(c) * std::cos(a),
+                              30 + 6 * std::sin(c) * std::sin(a), 20 + 6 * std::cos(c)});
+             }
+         b.add("ball", Feature::sphere, p);
+         b.frame(Characteristic::position, "ball", {"A", "B", "C"}, 0, {50, 30, 20});
+         return 2 * 40 * unitv({-1e-3, 0, 1})[0] * -1;
+     }},
+    {"PositionOfAHoleClockedByASecondHole",
+     [](Built& b) {
+         // A the base; B a hole at (20, 20); C a hole at (60, 20.4) turns the x axis by
+         // beta; D made at (20, 50), exact at 30 along y from B.
+         b.add("base", Feature::plane, face({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 100, 60),
+               Material::unstated, Vector{0, 0, -1});
+         const auto hole = [](double x, double y) {
+             std::vector<Ring> rs;
+             for (double t : {5.0, 15.0, 25.0}) rs.push_back({t, 0, 0, 3});
+             return rings({x, y, 0}, {0, 0, 1}, rs);
+         };
+         b.add("pilot", Feature::cylinder, hole(20, 20), Material::hole);
+         b.add("clock", Feature::cylinder, hole(60, 20.4), Material::hole);
+         b.add("hole", Feature::cylinder, hole(20, 50), Material::hole);
+         b.datum("A", {"base"});
+         b.datum("B", {"pilot"});
+         b.datum("C", {"clock"});
+         b.frame(Characteristic::position, "hole", {"A", "B", "C"}, 0, {0, 30, 0});
+         const double beta = std::atan2(0.4, 40);
+         return 4 * 30 * std::sin(beta / 2);
+     }},
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Closed : public testing::TestWithParam<Case> {};
+
+TEST_P(Closed, ValueIsTheBuiltDeviation) {
+    Built b;
+    const double expected = GetParam().build(b);
+    const FrameValue v = evaluate(b.part).back();
+    ASSERT_TRUE(v.found) << v.failure;
+    EXPECT_NEAR(v.value, expected, 1e-9 * expected + 1e-12);
+    EXPECT_TRUE(v.certificate.certified) << v.certificate.why;
+    EXPECT_EQ(v.verdict, Verdict::within);
+}
+
+// The same part turned and moved far away gives the same value.
+TEST_P(Closed, MovingThePartChangesNothing) {
+    Built b;
+    const double expected = GetParam().build(b);
+    const double c = std::cos(0.7), s = std::sin(0.7), c2 = std::cos(-1.1), s2 = std::sin(-1.1);
+    // A turn of 0.7 rad about z, then -1.1 rad about x.
+    const std::array<Vector, 3> R = {{{c, -s, 0}, {c2 * s, c2 * c, -s2}, {s2 * s, s2 * c, c2}}};
+    b.move(R, {250, -130, 75});
+    const FrameValue v = evaluate(b.part).back();
+    ASSERT_TRUE(v.found) << v.failure;
+    EXPECT_NEAR(v.value, expected, 1e-9 * expected + 1e-11);
+}
+
+INSTANTIATE_TEST_SUITE_P(Parts, Closed, testing::ValuesIn(cases),
+                         [](const auto& info) { return info.param.name; });
+
+// Frames a part cannot evaluate, and what they say.
+struct Refusal {
+    std::string name;
+    Frame frame;
+    std::string failure;
+};
+
+Frame framed(Characteristic c, const std::string& feature, std::vector<std::string> datums,
+             Point exact = {0, 0, 0}) {
+    Frame f;
+    f.characteristic = c;
+    f.feature = feature;
+    f.datums = std::move(datums);
+    f.tolerance = 0.1;
+    f.exact = exact;
+    return f;
+}
+
+const Refusal refusals[] = {
+    {"NoSuchFeature", framed(Characteristic::flatness, "ghost", {}),
+     "the part has no feature ghost"},
+    {"FormWithADatum", framed(Characteristic::flatness, "base", {"A"}),
+     "flatness takes no datum, not 1"},
+    {"OrientationWithoutADatum", framed(Characteristic::parallelism, "base", {}),
+     "parallelism takes 1 datum, not 0"},
+    {"NoSuchDatum", framed(Characteristic::parallelism, "base", {"Z"}), "the part has no datum Z"},
+    {"DatumOfAMissingFeature", framed(Characteristic::parallelism, "base", {"G"}),
+     "datum G names no feature of the part: ghost"},
+    {"CylinderDatumOfNoMaterial", framed(Characteristic::parallelism, "base", {"P"}),
+     "datum P: a cylinder needs its material, shaft or hole, to be a datum"},
+    {"FormOfTheWrongFeature", framed(Characteristic::flatness, "pin", {}),
+     "flatness is of a plane, and pin is a cylinder"},
+    {"RunOutWithoutAnAxis", framed(Characteristic::radialrunout, "pin", {"A"}),
+     "radial run-out: the datums fix no axis"},
+    {"ADatumTwice", framed(Characteristic::position, "pin", {"A", "A"}),
+     "datum A fixes nothing the datums before it leave free"},
+    {"PositionWithoutItsCoordinates", framed(Characteristic::position, "bore", {"A"}, {30, 20, 0}),
+     "position of bore: the datums fix no zero of the x coordinate"},
+    {"RunOutOfAFlatFace", framed(Characteristic::radialrunout, "base", {"A-B"}),
+     "radial run-out is of a surface of revolution (cylinder, circle, sphere), and base is a "
+     "plane"},
+    {"Cone", framed(Characteristic::conicity, "pin", {}), "conicity: cones are not evaluated yet"},
+};
+
+class Refused : public testing::TestWithParam<Refusal> {};
+
+TEST_P(Refused, SaysWhy) {
+    Built b;
+    block(b);
+    shaft(b);
+    std::vector<Ring> rs;
+    for (double t : {5.0, 15.0, 25.0}) rs.push_back({t, 0, 0, 4});
+    b.add("bore", Feature::cylinder, rings({30, 20, 0}, {0, 0, 1}, rs), Material::hole);
+    b.add("pin", Feature::cylinder, rings({70, 20, 0}, {0, 0, 1}, rs));
+    b.datum("G", {"ghost"});
+    b.datum("P", {"pin"});
+    const FrameValue v = evaluate(GetParam().frame, b.part);
+    EXPECT_FALSE(v.found);
+    EXPECT_EQ(v.failure, GetParam().failure);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, Refused, testing::ValuesIn(refusals),
+                         [](const auto& info) { return info.param.name; });
+
+// The verdict follows the value's bounds against the tolerance.
+TEST(Verdict, WithinAtOrBelowTheToleranceBeyondAbove) {
+    Built b;
+    block(b);
+    b.add(
+        "top", Feature::plane,
+        face({0, 0, 40}, {1, 0, 0}, {0, 1, 0}, 100, 60, [](double a, double) { return 2e-4 * a; }),
+        Material::unstated, Vector{0, 0, 1});
+    b.frame(Characteristic::parallelism, "top", {"A"});
+    for (const auto& [tolerance, verdict] :
+         {std::pair{0.0201, Verdict::within}, std::pair{0.0199, Verdict::beyond}}) {
+        b.part.frames.back().tolerance = tolerance;
+        EXPECT_EQ(evaluate(b.part).back().verdict, verdict) << tolerance;
+    }
+}
+
+// The least spread over every turn, against a dense sweep refined by golden sections,
+// which knows nothing of the bounds.
+class Turned : public testing::TestWithParam<double> {};
+
+double spreadat(const std::vector<Point>& p, const Vector& z, double angle, double phi) {
+    Vector x = std::fabs(z[0]) < 0.9 ? Vector{1, 0, 0} : Vector{0, 1, 0};
+    const double xz = x[0] * z[0] + x[1] * z[1] + x[2] * z[2];
+    for (int k = 0; k < 3; ++k) x[k] -= xz * z[k];
+    x = unitv(x);
+    const Vector y = {z[1] * x[2] - z[2] * x[1], z[2] * x[0] - z[0] * x[2],
+                      z[0] * x[1] - z[1] * x[0]};
+    const double t = angle * pi / 180;
+    Vector m;
+    for (int k = 0; k < 3; ++k)
+        m[k] = std::cos(t) * z[k] + std::sin(t) * (std::cos(phi) * x[k] + std::sin(phi) * y[k]);
+    double lo = 1e300, hi = -1e300;
+    for (const Point& q : p) {
+        const double h = m[0] * q[0] + m[1] * q[1] + m[2] * q[2];
+        lo = std::min(lo, h), hi = std::max(hi, h);
+    }
+    return hi - lo;
+}
+
+TEST_P(Turned, NoTurnDoesBetterThanTheBound) {
+    std::mt19937 rng(7);
+    std::normal_distribution<double> g(0, 1);
+    std::vector<Point> p;
+    for (int i = 0; i < 300; ++i) p.push_back({3 + 8 * g(rng), -2 + 3 * g(rng), 5 + 0.5 * g(rng)});
+    const Vector z = unitv({0.2, -0.3, 1});
+    const double angle = GetParam();
+    const TurnedRange t = turnedrange(p, z, angle);
+    ASSERT_TRUE(t.certificate.certified) << t.certificate.why;
+    const int steps = 4000;
+    std::vector<double> sweep(steps);
+    for (int k = 0; k < steps; ++k) sweep[k] = spreadat(p, z, angle, 2 * pi * k / steps);
+    double best = 1e300;
+    for (int k = 0; k < steps; ++k) {
+        if (sweep[k] > sweep[(k + 1) % steps] || sweep[k] > sweep[(k + steps - 1) % steps])
+            continue;
+        double a = 2 * pi * (k - 1) / steps, c = 2 * pi * (k + 1) / steps;
+        for (int i = 0; i < 80; ++i) { // golden sections about the sweep's local least
+            const double u = c - 0.618 * (c - a), w = a + 0.618 * (c - a);
+            if (spreadat(p, z, angle, u) < spreadat(p, z, angle, w))
+                c = w;
+            else
+                a = u;
+        }
+        best = std::min(best, spreadat(p, z, angle, (a + c) / 2));
+    }
+    EXPECT_LE(t.value, best + 1e-12);
+    EXPECT_GE(t.value, best - 1e-9 * best);
+    EXPECT_LE(t.certificate.lower, t.value);
+    EXPECT_NEAR(spreadat(p, {t.direction[0], t.direction[1], t.direction[2]}, 0, 0), t.value,
+                1e-12 * t.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Angles, Turned, testing::Values(0.0, 25.0, 90.0, 140.0),
+                         [](const auto& info) {
+                             return "Degrees" + std::to_string(static_cast<int>(info.param));
+                         });
+
+} // namespace
+} // namespace formeval::tolerance
