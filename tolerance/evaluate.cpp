@@ -123,7 +123,11 @@ void judge(FrameValue& v, double tolerance) {
 
 } // namespace
 
-FrameValue evaluate(const Frame& f, const Part& part) {
+namespace {
+
+// The frame against the datum system of its datums, from `known` where an
+// earlier frame of the part set it up.
+FrameValue evaluate(const Frame& f, const Part& part, std::vector<DatumSystem>& known) {
     FrameValue v;
     const CharacteristicTraits& t = traits(f.characteristic);
     const Measured* m = named(part.features, f.feature);
@@ -138,7 +142,15 @@ FrameValue evaluate(const Frame& f, const Part& part) {
         v.failure = "the tolerance is not a length of 0 or more";
     if (!v.failure.empty()) return v;
     if (n > 0) {
-        v.system = datumsystem(f.datums, part.datums, part.features);
+        const DatumSystem* same = nullptr;
+        for (const DatumSystem& s : known) {
+            bool equal = s.datums.size() == f.datums.size();
+            for (std::size_t k = 0; equal && k < f.datums.size(); ++k)
+                equal = s.datums[k].label == f.datums[k];
+            if (equal) same = &s;
+        }
+        v.system = same ? *same : datumsystem(f.datums, part.datums, part.features);
+        if (!same) known.push_back(v.system);
         if (!v.system.found) {
             v.failure = v.system.failure;
             return v;
@@ -175,9 +187,17 @@ FrameValue evaluate(const Frame& f, const Part& part) {
     return v;
 }
 
+} // namespace
+
+FrameValue evaluate(const Frame& frame, const Part& part) {
+    std::vector<DatumSystem> known;
+    return evaluate(frame, part, known);
+}
+
 std::vector<FrameValue> evaluate(const Part& part) {
+    std::vector<DatumSystem> known;
     std::vector<FrameValue> out;
-    for (const Frame& f : part.frames) out.push_back(evaluate(f, part));
+    for (const Frame& f : part.frames) out.push_back(evaluate(f, part, known));
     return out;
 }
 

@@ -203,7 +203,8 @@ struct Part {
     std::vector<Frame> frames;
 };
 
-// Each frame of the part, in its order. A frame that names a feature or a
+// Each frame of the part, in its order, each datum system set up once for
+// the frames that name the same datums. A frame that names a feature or a
 // datum the part lacks, a feature of a type its characteristic does not
 // take, or datums that do not fix what it needs is not found, and says so.
 std::vector<FrameValue> evaluate(const Part& part);
