@@ -111,13 +111,15 @@ void centreddatum(Datum& d, const Measured& m, const DatumSystem& s) {
         return;
     }
     if (m.type != Feature::cylinder) {
-        const pointset::Reference r = reference(m.points, m.type, enclosing(m.material));
+        pointset::Options o;
+        o.deviations = false;
+        const pointset::Reference r = circlereference(m, enclosing(m.material), o);
         if (!r.found) {
             d.failure = std::string("its ") + pointset::featurename(m.type) + ": " + r.failure;
             return;
         }
         d.kind = DatumKind::point;
-        d.point = {r.point[0], r.point[1], m.type == Feature::sphere ? r.point[2] : 0.0};
+        d.point = centre(r, m);
         d.association = std::string("centre of the ") + pointset::featurename(m.type) + " " +
                         enclosingname(m.material);
         d.certificate = r.certificate;

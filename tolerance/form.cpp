@@ -1,5 +1,6 @@
 // Form characteristics: the minimum zone of the feature alone, certified.
 #include "tolerance/frames.h"
+#include "tolerance/geometry.h"
 
 #include <string>
 
@@ -33,15 +34,31 @@ void form(const Frame& f, const Measured& m, FrameValue& v) {
         }
         pointset::Options o;
         o.deviations = false;
-        const pointset::Reference r =
-            pointset::evaluate(m.points, m.type, pointset::Criterion::minimumzone, o);
+        if (inspace(m) && m.type == pointset::Feature::line) {
+            // A line in space: the smallest cylinder holding it.
+            const pointset::Reference r = pointset::evaluate(m.points, pointset::Feature::cylinder,
+                                                             pointset::Criterion::circumscribed, o);
+            if (!r.found) {
+                v.failure = m.name + ": the smallest cylinder holding it: " + r.failure;
+                return;
+            }
+            v.value = 2 * r.radius;
+            v.certificate = r.certificate;
+            v.certificate.lower *= 2;
+            v.certificate.upper *= 2;
+            v.zone = "a cylinder, the smallest holding the line";
+            v.found = true;
+            return;
+        }
+        const pointset::Reference r = circlereference(m, pointset::Criterion::minimumzone, o);
         if (!r.found) {
             v.failure = m.name + ": " + r.failure;
             return;
         }
         v.value = r.t;
         v.certificate = r.certificate;
-        v.zone = std::string(k.zone) + ", the minimum zone";
+        v.zone = std::string(k.zone) + ", the minimum zone" +
+                 (inspace(m) ? " in the circle's least-squares plane" : "");
         v.found = true;
         return;
     }

@@ -64,4 +64,27 @@ double spread(const std::vector<Point>& p, const Vector& d);
 bool sectioncentre(const std::vector<Point>& p, const std::vector<std::size_t>& group,
                    const Vector& d, Point& centre, std::string& failure);
 
+// Whether a line or circle was measured in space (x, y, z).
+bool inspace(const Measured& m);
+
+// A circle measured in space: its least-squares plane (origin, unit normal,
+// basis x, y in it) and its points' coordinates in that basis.
+struct PlaneCircle {
+    bool found = false;
+    std::string failure;
+    Point origin = {0, 0, 0};
+    Vector x = {1, 0, 0}, y = {0, 1, 0}, normal = {0, 0, 1};
+    std::vector<double> xy;
+};
+PlaneCircle inplane(const Measured& m);
+
+// The circle (or sphere) of `m` by the criterion: a circle in space
+// evaluated in its least-squares plane, its centre put back in space and its
+// direction that plane's normal.
+pointset::Reference circlereference(const Measured& m, pointset::Criterion criterion,
+                                    const pointset::Options& options);
+
+// A circle's or sphere's centre in space (z = 0 for a circle in the plane).
+Point centre(const pointset::Reference& r, const Measured& m);
+
 } // namespace formeval::tolerance::detail

@@ -47,13 +47,12 @@ Point leastsquarescentre(const Measured& m, std::string& failure) {
     pointset::Options o;
     o.deviations = false;
     o.certificate = false;
-    const pointset::Reference r =
-        pointset::evaluate(m.points, m.type, pointset::Criterion::leastsquares, o);
+    const pointset::Reference r = circlereference(m, pointset::Criterion::leastsquares, o);
     if (!r.found) {
         failure = m.name + ": " + r.failure;
         return r.point;
     }
-    return {r.point[0], r.point[1], m.type == pointset::Feature::sphere ? r.point[2] : 0.0};
+    return centre(r, m);
 }
 
 } // namespace

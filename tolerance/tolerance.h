@@ -49,7 +49,9 @@ using pointset::Vector;
 enum class Material { unstated, shaft, hole };
 
 // A measured feature of a part: its points, read in place and unchanged
-// during a call.
+// during a call. A line or circle of points of 3 coordinates was measured in
+// space: a line's straightness is the smallest cylinder holding it, a circle
+// is evaluated in its least-squares plane.
 struct Measured {
     std::string name;
     pointset::Feature type = pointset::Feature::plane;

@@ -23,8 +23,9 @@ struct Built {
     Part part;
 
     void add(const std::string& name, Feature type, const std::vector<Point>& p,
-             Material material = Material::unstated, std::optional<Vector> outward = {}) {
-        const int dim = pointset::traits(type).dimension;
+             Material material = Material::unstated, std::optional<Vector> outward = {},
+             bool inspace = false) {
+        const int dim = inspace ? 3 : pointset::traits(type).dimension;
         std::vector<double>& flat = store.emplace_back();
         for (const Point& q : p)
             for (int k = 0; k < dim; ++k) flat.push_back(q[k]);
@@ -354,6 +355,31 @@ const Case cases[] = {
          b.frame(Characteristic::position, "hole", {"A", "B", "C"}, 0, {0, 30, 0});
          const double beta = std::atan2(0.4, 40);
          return 4 * 30 * std::sin(beta / 2);
+     }},
+    {"StraightnessInSpaceIsTheCylinderHoldingTheLine",
+     [](Built& b) {
+         // Points on a cylinder of radius 0.002 about a line in space, all round it.
+         const Vector d = unitv({1, 2, 2});
+         std::vector<Ring> rs;
+         for (int k = 0; k <= 10; ++k) rs.push_back({5.0 * k, 0, 0, 0.002});
+         b.add("edge", Feature::line, rings({1, -2, 3}, d, rs), Material::unstated, {}, true);
+         b.frame(Characteristic::straightness, "edge", {});
+         return 2 * 0.002;
+     }},
+    {"RoundnessInSpaceOfALobedCircle",
+     [](Built& b) {
+         // A circle of radius 7 with three lobes of 0.004, in a tilted plane.
+         const Vector d = unitv({0.3, -0.5, 1});
+         std::vector<Point> p = rings({10, 20, 30}, d, {{0, 0, 0, 7}});
+         const Point o = {10, 20, 30};
+         for (std::size_t i = 0; i < p.size(); ++i) {
+             const double a = 2 * pi * static_cast<double>(i) / 24,
+                          grow = 0.004 * std::cos(3 * a) / 7;
+             for (int k = 0; k < 3; ++k) p[i][k] += grow * (p[i][k] - o[k]);
+         }
+         b.add("edge", Feature::circle, p, Material::unstated, {}, true);
+         b.frame(Characteristic::roundness, "edge", {});
+         return 2 * 0.004;
      }},
 };
 
