@@ -4,6 +4,7 @@
 #include <formeval/pointset/pointset.h>
 #include <formeval/profile/profile.h>
 #include <formeval/statistics/statistics.h>
+#include <formeval/tolerance/tolerance.h>
 #include <formeval/uncertainty/uncertainty.h>
 
 #include <cmath>
@@ -102,5 +103,26 @@ int main() {
     const uncertainty::Result refused = uncertainty::propagate(
         view, pointset::Feature::circle, pointset::Criterion::leastsquares, {}, o);
     expect(!refused.ok && !refused.failure.empty(), "uncertainty refuses an empty model");
+
+    // A top face rising 0.01 over its length of 10, parallel to the base face A.
+    std::vector<double> base, top;
+    for (double x : {0.0, 5.0, 10.0})
+        for (double y : {0.0, 4.0, 8.0}) {
+            base.insert(base.end(), {x, y, 0});
+            top.insert(top.end(), {x, y, 5 + 0.001 * x});
+        }
+    tolerance::Part part;
+    part.features = {{"base", pointset::Feature::plane, {base.data(), 9, 3, 3}},
+                     {"top", pointset::Feature::plane, {top.data(), 9, 3, 3}}};
+    part.datums = {{"A", {"base"}}};
+    tolerance::Frame frame;
+    frame.characteristic = tolerance::Characteristic::parallelism;
+    frame.feature = "top";
+    frame.datums = {"A"};
+    frame.tolerance = 0.02;
+    part.frames = {frame};
+    const tolerance::FrameValue v = tolerance::evaluate(part).front();
+    expect(v.found && near(v.value, 0.01) && v.verdict == tolerance::Verdict::within,
+           "parallelism to a datum");
     return failures ? 1 : 0;
 }
