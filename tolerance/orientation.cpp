@@ -6,6 +6,7 @@
 #include "tolerance/frames.h"
 #include "tolerance/geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -27,16 +28,54 @@ double normalangle(const Frame& f, DatumKind datum) {
     }
 }
 
+// The least-squares normal of a plane's points, signed along `toward`.
+bool leastsquaresnormal(const Measured& m, const Vector& toward, Vector& n, std::string& failure) {
+    pointset::Options o;
+    o.deviations = false;
+    o.certificate = false;
+    const pointset::Reference r = pointset::evaluate(m.points, pointset::Feature::plane,
+                                                     pointset::Criterion::leastsquares, o);
+    if (!r.found) {
+        failure = m.name + ": " + r.failure;
+        return false;
+    }
+    n = dot(r.direction, toward) < 0 ? scaled(-1, r.direction) : r.direction;
+    return true;
+}
+
 void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
     const double angle = normalangle(f, d.kind);
-    const TurnedRange t = turnedrange(points(m.points), d.direction, angle);
-    v.value = t.value;
-    v.certificate = t.certificate;
     char degrees[32];
     std::snprintf(degrees, sizeof degrees, "%g", angle);
-    v.zone = std::string("two parallel planes, their normal at ") + degrees + " degrees to datum " +
-             d.label + "'s " + (d.kind == DatumKind::plane ? "normal" : "axis");
-    v.found = true;
+    const std::string towards =
+        "datum " + d.label + "'s " + (d.kind == DatumKind::plane ? "normal" : "axis");
+    const std::vector<Point> p = points(m.points);
+    if (v.system.datums.size() == 1) {
+        const TurnedRange t = turnedrange(p, d.direction, angle);
+        v.value = t.value;
+        v.certificate = t.certificate;
+        v.zone = std::string("two parallel planes, their normal at ") + degrees + " degrees to " +
+                 towards;
+        v.found = true;
+        return;
+    }
+    // A secondary datum fixes the turn: the zone's normal leans from the
+    // primary's direction toward the axis of the system nearest the plane's.
+    if (v.system.oriented != 3) {
+        v.failure = "datum " + v.system.datums[1].label + " fixes no turn about datum " + d.label;
+        return;
+    }
+    Vector n;
+    if (!leastsquaresnormal(m, d.direction, n, v.failure)) return;
+    const Vector lean = across(n, d.direction);
+    const Vector& x = v.system.axes[0];
+    const Vector& y = v.system.axes[1];
+    Vector e = std::fabs(dot(lean, x)) >= std::fabs(dot(lean, y)) ? x : y;
+    if (dot(e, lean) < 0) e = scaled(-1, e);
+    const double theta = std::min(angle, 180 - angle) * 3.141592653589793 / 180;
+    exact(v, spread(p, along(scaled(std::cos(theta), d.direction), std::sin(theta), e)));
+    v.zone = std::string("two parallel planes, their normal at ") + degrees + " degrees to " +
+             towards + ", turned as datum " + v.system.datums[1].label + " fixes";
 }
 
 void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {

@@ -146,6 +146,22 @@ void shaft(Built& b) {
     b.datum("A-B", {"left", "right"});
 }
 
+// A wall x = 100 + 3e-4 z + 2e-4 y, 40 high and 60 long: leaning out of
+// square with A and twisted about A's normal against B.
+std::vector<Point> twistedwall() {
+    return face({100, 0, 0}, unitv({2e-4, 1, 0}), unitv({3e-4, 0, 1}), 60, 40);
+}
+// Its zone perpendicular to A: the lean alone where the zone may turn about
+// A's normal; the lean and the twist where B holds the zone square to it.
+double wallwidth(bool turnfixed) {
+    const Vector u = unitv({2e-4, 1, 0}), w = unitv({3e-4, 0, 1});
+    if (turnfixed) return 60 * u[0] + 40 * w[0];
+    // Seen along A's normal the wall is a segment 60 long leaning by
+    // atan(2e-4); the lean's 40 w rises at it obliquely.
+    const double along = std::atan2(u[0], u[1]);
+    return 40 * w[0] * std::cos(along);
+}
+
 struct Case {
     std::string name;
     // Builds the part and its frame; returns the value expected in closed form.
@@ -381,6 +397,20 @@ const Case cases[] = {
          b.frame(Characteristic::roundness, "edge", {});
          return 2 * 0.004;
      }},
+    {"PerpendicularityOfATwistedWallWithItsTurnFree",
+     [](Built& b) {
+         block(b);
+         b.add("wall", Feature::plane, twistedwall(), Material::unstated, Vector{1, 0, 0});
+         b.frame(Characteristic::perpendicularity, "wall", {"A"});
+         return wallwidth(false);
+     }},
+    {"PerpendicularityOfATwistedWallTurnedByASecondDatum",
+     [](Built& b) {
+         block(b);
+         b.add("wall", Feature::plane, twistedwall(), Material::unstated, Vector{1, 0, 0});
+         b.frame(Characteristic::perpendicularity, "wall", {"A", "B"});
+         return wallwidth(true);
+     }},
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -439,7 +469,7 @@ const Refusal refusals[] = {
     {"FormWithADatum", framed(Characteristic::flatness, "base", {"A"}),
      "flatness takes no datum, not 1"},
     {"OrientationWithoutADatum", framed(Characteristic::parallelism, "base", {}),
-     "parallelism takes 1 datum, not 0"},
+     "parallelism takes 1 to 2 datums, not 0"},
     {"NoSuchDatum", framed(Characteristic::parallelism, "base", {"Z"}), "the part has no datum Z"},
     {"DatumOfAMissingFeature", framed(Characteristic::parallelism, "base", {"G"}),
      "datum G names no feature of the part: ghost"},
