@@ -680,6 +680,25 @@ void finishuncertainty(UncertaintyOptions& u, const UncertaintyLine& l) {
                                                   "--contribution or --model");
 }
 
+// The part command's options; the format from --csv and --json after the parse.
+struct PartLine {
+    bool csv = false, json = false;
+};
+
+CLI::App* partcommand(CLI::App& app, PartOptions& p, PartLine& l) {
+    const auto help = [](const char* names) { return optionhelp("part", names); };
+    auto* c = app.add_subcommand("part", helptext("part"));
+    c->add_option("part", p.input, help("part"))->required();
+    auto* csv = c->add_flag("--csv", l.csv, help("--csv"));
+    c->add_flag("--json", l.json, help("--json"))->excludes(csv);
+    c->add_option("--digits", p.digits, help("--digits"))
+        ->check(CLI::Range(1, 17))
+        ->default_str("6");
+    progressoptions(*c, p.progress);
+    c->footer(wrap(helptext("part details") + "\n\n" + helptext("exit status")));
+    return c;
+}
+
 } // namespace
 
 int runcommandline(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -804,6 +823,10 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     UncertaintyLine uline;
     auto* uncertaintysubcommand = uncertaintycommand(app, u, uline);
 
+    PartOptions pt;
+    PartLine ptline;
+    auto* partsubcommand = partcommand(app, pt, ptline);
+
     decimalnumbers(app);
     try {
         app.parse(argc, argv);
@@ -841,6 +864,12 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     if (reportcommand->parsed()) return atedge(err, [&] { return htmlreport(h, out, err); });
     if (uncertaintysubcommand->parsed())
         return atedge(err, [&] { return uncertainty(u, out, err); });
+    if (partsubcommand->parsed()) {
+        pt.format = ptline.csv    ? ResultsFormat::csv
+                    : ptline.json ? ResultsFormat::json
+                                  : ResultsFormat::table;
+        return atedge(err, [&] { return part(pt, out, err); });
+    }
     if (resultscommand->parsed()) {
         r.format = csv ? ResultsFormat::csv : json ? ResultsFormat::json : ResultsFormat::table;
         return atedge(err, [&] { return results(r, out, err); });

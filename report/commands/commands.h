@@ -1,5 +1,5 @@
-// formreport's commands: summary, polar, results and uncertainty, and the
-// command line that runs them.
+// formreport's commands: summary, polar, results, report, uncertainty and
+// part, and the command line that runs them.
 #pragma once
 
 #include "report/charts/charts.h"
@@ -67,6 +67,19 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
 // The command: results to `out`, messages and progress to `err`; returns the
 // exit status.
 int results(const ResultsOptions& options, std::ostream& out, std::ostream& err);
+
+// The part command: the tolerance frames of a part file (docs/formreport.md,
+// "formreport part") evaluated on its measured features.
+struct PartOptions {
+    std::string input; // the part file
+    ResultsFormat format = ResultsFormat::table;
+    int digits = 6; // significant digits of the table's numbers
+    ProgressMode progress = ProgressMode::automatic;
+};
+
+// The command: the datums and frames to `out`, messages and progress to
+// `err`; returns the exit status (exitinput where a frame is not evaluated).
+int part(const PartOptions& options, std::ostream& out, std::ostream& err);
 
 // Reads and evaluates every input of `options` as `results` does, messages
 // on `err`; `status` the exit status so far (exitinput for an input that

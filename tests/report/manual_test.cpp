@@ -168,5 +168,33 @@ TEST(Manual, DocumentsThePointFileOutput) {
         EXPECT_NE(manual().find(std::string("`") + name + "`"), std::string::npos) << name;
 }
 
+// The part command: its CSV header, every JSON key of a frame and of a
+// datum named, and the example part file the same as the one
+// examples/part/generate.sh writes.
+TEST(Manual, DocumentsThePartOutput) {
+    test::Workdir dir;
+    dir.write("face.csv", "x,y,z\n0,0,0\n10,0,0\n0,10,0\n10,10,0.001\n");
+    dir.write("part.json", R"({"features": {"face": {"file": "face.csv", "type": "plane"}},
+        "datums": {"A": "face"},
+        "tolerances": [{"characteristic": "flatness", "feature": "face", "tolerance": 0.01},
+                       {"characteristic": "parallelism", "feature": "face", "datums": ["A"],
+                        "tolerance": 0.01}]})");
+    const test::ReportOutcome csv = test::report({"part", "part.json", "--csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(fencedline("csv", "characteristic,"), firstline(csv.out));
+    const test::ReportOutcome json = test::report({"part", "part.json", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const nlohmann::ordered_json j = nlohmann::ordered_json::parse(json.out);
+    ASSERT_FALSE(j.at("datums").empty());
+    for (const auto* list : {&j, &j.at("tolerances").front(), &j.at("datums").front()})
+        for (const auto& [key, value] : list->items())
+            EXPECT_NE(manual().find("`" + key + "`"), std::string::npos) << key;
+    const std::string script = test::readfile(FORMEVAL_SOURCE_DIR "/examples/part/generate.sh");
+    const std::string heredoc = "<<'JSON'\n";
+    const std::size_t from = script.find(heredoc) + heredoc.size();
+    const std::string example = script.substr(from, script.find("JSON\n", from) - from);
+    EXPECT_NE(manual().find("```json\n" + example + "```\n"), std::string::npos) << example;
+}
+
 } // namespace
 } // namespace formeval::report
