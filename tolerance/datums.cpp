@@ -65,6 +65,24 @@ Vector nearestaxis(const DatumSystem& s, const Vector& v) {
     return dot(s.axes[k], v) < 0 ? scaled(-1, s.axes[k]) : s.axes[k];
 }
 
+// How the datums before it hold a datum: "perpendicular to datum A" where
+// its direction lies across the primary's normal (or along the primary's
+// axis: "parallel"), or along it; "its orientation fixed by datums A|B"
+// once every direction is fixed.
+std::string held(const DatumSystem& s, bool acrossz) {
+    std::string labels;
+    for (const Datum& e : s.datums) labels += (labels.empty() ? "" : "|") + e.label;
+    if (s.oriented == 3) return "its orientation fixed by datums " + labels;
+    const bool plane = s.datums.front().kind == DatumKind::plane;
+    return std::string(acrossz == plane ? "perpendicular" : "parallel") + " to datum " + labels;
+}
+
+// No optimum: a certificate with nothing to prove.
+Certificate none() {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return {true, nan, nan, ""};
+}
+
 void planedatum(Datum& d, const std::vector<const Measured*>& parts, const DatumSystem& s) {
     std::vector<Point> p;
     std::vector<double> xyz;
@@ -89,13 +107,12 @@ void planedatum(Datum& d, const std::vector<const Measured*>& parts, const Datum
         d.certificate = mz.certificate;
     } else if (s.oriented == 3 || std::fabs(dot(rough, z)) >= alongcosine) {
         tangent(d, p, nearestaxis(s, rough));
-        d.association = "plane outside the material, perpendicular to the datum system's axis";
-        d.certificate = {true, d.certificate.lower, d.certificate.upper, ""};
+        d.association = "plane outside the material, " + held(s, false);
+        d.certificate = none();
     } else {
         const TurnedRange t = turnedrange(p, z, 90);
         tangent(d, p, dot(t.direction, rough) < 0 ? scaled(-1, t.direction) : t.direction);
-        d.association = "minimum-zone plane, outside the material, parallel to the datum "
-                        "system's axis";
+        d.association = "minimum-zone plane, outside the material, " + held(s, true);
         d.certificate = t.certificate;
     }
     d.found = true;
@@ -162,8 +179,8 @@ void centreddatum(Datum& d, const Measured& m, const DatumSystem& s) {
     basis(a, x, y);
     d.point = along(scaled(c.point[0], x), c.point[1], y);
     d.direction = a;
-    d.association = std::string("axis of the cylinder ") + enclosingname(m.material) +
-                    ", parallel to the datum system's axis";
+    d.association =
+        std::string("axis of the cylinder ") + enclosingname(m.material) + ", " + held(s, false);
     d.certificate = c.certificate;
     d.found = true;
 }
@@ -186,8 +203,8 @@ void commonaxis(Datum& d, const std::vector<const Measured*>& parts) {
     d.point = first.point;
     d.direction = dot(axis, first.direction) < 0 ? scaled(-1, axis) : axis;
     d.association = "common axis through the axes of its cylinders, each associated alone";
+    d.certificate = none();
     d.certificate.certified = first.certificate.certified && second.certificate.certified;
-    d.certificate.lower = d.certificate.upper = std::numeric_limits<double>::quiet_NaN();
     d.certificate.why =
         first.certificate.certified ? second.certificate.why : first.certificate.why;
     d.found = true;

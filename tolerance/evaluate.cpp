@@ -98,13 +98,16 @@ std::string datumcount(const CharacteristicTraits& t) {
     return std::to_string(t.fewestdatums) + " to " + std::to_string(t.mostdatums) + " datums";
 }
 
-// A value on datums that are not certified is as uncertain as they are.
-void inherit(FrameValue& v) {
+// A value on datums that are not certified is as uncertain as they are, and
+// nothing bounds it: no verdict.
+bool inherit(FrameValue& v) {
     for (const Datum& d : v.system.datums)
-        if (!d.certificate.certified && v.certificate.certified) {
+        if (!d.certificate.certified) {
             v.certificate.certified = false;
             v.certificate.why = "datum " + d.label + " is not certified: " + d.certificate.why;
+            return false;
         }
+    return true;
 }
 
 void judge(FrameValue& v, double tolerance) {
@@ -182,8 +185,10 @@ FrameValue evaluate(const Frame& f, const Part& part, std::vector<DatumSystem>& 
         break;
     }
     if (!v.found) return v;
-    inherit(v);
-    judge(v, f.tolerance);
+    if (inherit(v))
+        judge(v, f.tolerance);
+    else
+        v.verdict = Verdict::undecided;
     return v;
 }
 

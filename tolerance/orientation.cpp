@@ -45,17 +45,22 @@ bool leastsquaresnormal(const Measured& m, const Vector& toward, Vector& n, std:
 
 void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
     const double angle = normalangle(f, d.kind);
-    char degrees[32];
-    std::snprintf(degrees, sizeof degrees, "%g", angle);
-    const std::string towards =
-        "datum " + d.label + "'s " + (d.kind == DatumKind::plane ? "normal" : "axis");
+    // The zone as the drawing relates it to the datum.
+    std::string zone = "two parallel planes ";
+    if (f.characteristic == Characteristic::angularity) {
+        char degrees[32];
+        std::snprintf(degrees, sizeof degrees, "%g", f.angle);
+        zone += std::string("at ") + degrees + " degrees";
+    } else {
+        zone += f.characteristic == Characteristic::parallelism ? "parallel" : "perpendicular";
+    }
+    zone += " to datum " + d.label;
     const std::vector<Point> p = points(m.points);
     if (v.system.datums.size() == 1) {
         const TurnedRange t = turnedrange(p, d.direction, angle);
         v.value = t.value;
         v.certificate = t.certificate;
-        v.zone = std::string("two parallel planes, their normal at ") + degrees + " degrees to " +
-                 towards;
+        v.zone = zone;
         v.found = true;
         return;
     }
@@ -74,8 +79,7 @@ void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
     if (dot(e, lean) < 0) e = scaled(-1, e);
     const double theta = std::min(angle, 180 - angle) * 3.141592653589793 / 180;
     exact(v, spread(p, along(scaled(std::cos(theta), d.direction), std::sin(theta), e)));
-    v.zone = std::string("two parallel planes, their normal at ") + degrees + " degrees to " +
-             towards + ", turned as datum " + v.system.datums[1].label + " fixes";
+    v.zone = zone + ", turned as datum " + v.system.datums[1].label + " fixes";
 }
 
 void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
@@ -93,13 +97,15 @@ void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
         (f.characteristic == Characteristic::parallelism) == (d.kind == DatumKind::plane);
     if (planes) {
         exact(v, spread(axis, d.direction));
-        v.zone = "two parallel planes across datum " + d.label + "'s " +
-                 (d.kind == DatumKind::plane ? "normal" : "axis");
+        v.zone = "two parallel planes " +
+                 std::string(d.kind == DatumKind::plane ? "parallel" : "perpendicular") +
+                 " to datum " + d.label;
         return;
     }
     enclosingdiameter(projected(axis, d.direction), v);
-    v.zone = "a cylinder along datum " + d.label + "'s " +
-             (d.kind == DatumKind::plane ? "normal" : "axis");
+    v.zone = "a cylinder " +
+             std::string(d.kind == DatumKind::plane ? "perpendicular" : "parallel") + " to datum " +
+             d.label;
 }
 
 } // namespace

@@ -79,7 +79,11 @@ struct Datum {
     Vector direction = pointset::Reference::nan3(); // plane: unit normal out of the material;
                                                     // axis: unit direction; point: NaN
     std::string association;                        // the associated feature, in words
-    Certificate certificate; // of the association's optimum; certified when it has none
+    // Of the association's optimum, on its criterion (a plane's zone width, a
+    // cylinder's, sphere's or circle's radius); certified with NaN bounds
+    // where it is no optimum (a plane whose normal the earlier datums fix)
+    // or joins several (a common axis: certified when both of its are).
+    Certificate certificate;
 };
 
 // A datum as the drawing names it: a letter (or "A-B") and its features.
@@ -183,7 +187,9 @@ struct Frame {
 // is a closed form on the datums), and the zone in words. Judged by simple
 // acceptance (ISO 14253-1's default where no uncertainty is stated): within
 // tolerance when the value's proven upper bound is at most the tolerance,
-// beyond it when the lower bound exceeds it, else undecided.
+// beyond it when the lower bound exceeds it, else undecided; undecided too
+// on a datum whose association is not certified, where nothing bounds how
+// far the datum, and so the value, may be from the proven one.
 enum class Verdict { within, beyond, undecided };
 struct FrameValue {
     bool found = false;
