@@ -160,7 +160,8 @@ bool readmodelfile(const std::string& file, const std::string& unit,
 bool readymodel(ResultsOptions& options, std::ostream& err);
 
 // Reads a whole point file of `feature`'s points from `columns` (all of
-// them when empty; their dimension the feature's), its progress on `err` in
+// them when empty; their dimension the feature's, or the columns' where that
+// is more: a line or circle measured in space), its progress on `err` in
 // `mode` when it is large; nothing, once `err` has said why, for a file that
 // cannot be opened or is malformed.
 std::optional<PointFile> readpoints(const std::string& path, pointset::Feature feature,

@@ -79,7 +79,8 @@ std::optional<PointFile> readpoints(const std::string& path, pointset::Feature f
     try {
         Progress progress(err, "reading " + printable(path), ec ? 0 : size,
                           showprogress(mode, !ec && size >= progressbytes));
-        columns.dimension = pointset::traits(feature).dimension;
+        // A line or circle measured in space comes with three columns.
+        columns.dimension = std::max(columns.dimension, pointset::traits(feature).dimension);
         PointFile points = readpointfile(in, path, columns, showbytes, &progress);
         progress.finish();
         return points;

@@ -119,7 +119,7 @@ std::string unitof(const Context& c, const Json& v) {
 
 // The columns as --columns takes them: "x,y,z" or a list of names and numbers.
 std::vector<std::string> columnsof(const Context& c, const Json& v, const std::string& type,
-                                   int dimension) {
+                                   int& dimension) {
     std::vector<std::string> out;
     if (v.is_string()) {
         const std::string all = v.get<std::string>();
@@ -143,6 +143,9 @@ std::vector<std::string> columnsof(const Context& c, const Json& v, const std::s
         fail(c, "\"columns\" are the point file's columns, by number from 1 or header name: "
                 "\"x,y,z\" or [\"x\", \"y\", \"z\"], not " +
                     shown(v));
+    // A line or circle named by three columns was measured in space.
+    if ((type == "line" || type == "circle") && out.size() == 3 && !polarcolumns(out))
+        dimension = 3;
     const std::string d = std::to_string(dimension);
     if (polarcolumns(out)) {
         const std::string why = polarrefusal(out, dimension);
@@ -158,7 +161,7 @@ const std::vector<const char*> featurekeys = {"file",    "type",    "material",
                                               "columns", "outward", "sections"};
 
 PartFeature featureof(const Context& top, const std::string& name, const Json& v,
-                      const fs::path& dir) {
+                      const fs::path& dir, const std::vector<std::string>& given) {
     if (name.empty()) fail(top, "\"features\" has a feature without a name");
     const Context c{top.file, "feature " + quote(name)};
     if (!v.is_object())
@@ -166,9 +169,13 @@ PartFeature featureof(const Context& top, const std::string& name, const Json& v
     onlyknown(c, v, featurekeys, "a feature");
     PartFeature f;
     f.name = name;
-    f.file = text(c, required(c, v, "file", "give its point file"), "file");
-    if (f.file.empty()) fail(c, "\"file\" is empty: give its point file");
-    f.path = (dir / f.file).string();
+    if (std::find(given.begin(), given.end(), name) != given.end()) {
+        if (optional(v, "file")) fail(c, "its points are given: it takes no \"file\"");
+    } else {
+        f.file = text(c, required(c, v, "file", "give its point file"), "file");
+        if (f.file.empty()) fail(c, "\"file\" is empty: give its point file");
+        f.path = (dir / f.file).string();
+    }
     const std::string type = text(c, required(c, v, "type", "give " + parttypelist()), "type");
     if (type != "cone") {
         f.type = pointset::featurenamed(type);
@@ -449,7 +456,8 @@ std::string parttypelist() {
     return out + " or cone";
 }
 
-PartFile readpartfile(const std::string& text, const std::string& file) {
+PartFile readpartfile(const std::string& text, const std::string& file,
+                      const std::vector<std::string>& given) {
     const Json doc = parsed(text, file);
     const Context top{file, ""};
     if (!doc.is_object())
@@ -466,7 +474,7 @@ PartFile readpartfile(const std::string& text, const std::string& file) {
         fail(top, "\"features\" is an object of features by name, not " + shown(features));
     const fs::path dir = fs::path(file).parent_path();
     for (const auto& item : features.items())
-        part.features.push_back(featureof(top, item.key(), item.value(), dir));
+        part.features.push_back(featureof(top, item.key(), item.value(), dir, given));
 
     if (const Json* datums = optional(doc, "datums")) {
         if (!datums->is_object())

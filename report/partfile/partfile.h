@@ -5,6 +5,7 @@
 #pragma once
 
 #include "report/pointfiles/pointfiles.h"
+#include "report/rows/rows.h"
 #include "tolerance/tolerance.h"
 
 #include <cstdint>
@@ -24,9 +25,11 @@ struct PartFeature {
     // None for a cone, which the tolerance library does not evaluate yet:
     // its file is not read, and a frame on it is not evaluated.
     std::optional<pointset::Feature> type;
-    std::string file;     // as the part file names it
-    std::string path;     // the same, from the working directory
-    PointColumns columns; // dimension that of the type: 2 for lines and circles, else 3
+    std::string file; // as the part file names it; empty where the caller gives the points
+    std::string path; // the same, from the working directory
+    // Dimension that of the type: 2 for lines and circles, else 3; 3 for a
+    // line or circle whose columns name three coordinates (one in space).
+    PointColumns columns;
     tolerance::Material material = tolerance::Material::unstated;
     std::optional<tolerance::Vector> outward; // planes
     int sections = 0;                         // cylinders
@@ -46,8 +49,10 @@ struct PartFile {
 // that is unknown or missing, a value of the wrong kind or out of its range,
 // an unknown feature type or characteristic (the message lists the known
 // ones), a datum or frame naming a feature or datum the file lacks, and a
-// frame with too few or too many datums for its characteristic.
-PartFile readpartfile(const std::string& text, const std::string& file);
+// frame with too few or too many datums for its characteristic. The
+// features named in `given` take no "file": the caller gives their points.
+PartFile readpartfile(const std::string& text, const std::string& file,
+                      const std::vector<std::string>& given = {});
 
 // The line and column (bytes from 1) of byte `at` (from 0) of `text`; the
 // end of the text for `at` beyond it.
@@ -58,5 +63,40 @@ std::string datumtext(const std::vector<std::string>& labels);
 
 // The feature types a part file names: pointset's, then cone.
 std::string parttypelist();
+
+// Evaluation (evaluatepart.cpp).
+
+// The part's features and datums as the tolerance library takes them, each
+// feature's points `points[k]` (for a cone, none: it is left out); no frames.
+tolerance::Part partof(const PartFile& part, const std::vector<pointset::Points>& points);
+
+// Every frame's value, in the part file's order: a frame on a cone refused
+// (not found, its failure said), the others evaluated together, so that the
+// datum systems they share are set up once.
+std::vector<tolerance::FrameValue> evaluateframes(const PartFile& file, tolerance::Part part);
+
+// One datum of a frame's system, with the system up to it: datum B as
+// associated after A is not datum B alone.
+struct DatumRow {
+    std::vector<std::string> system; // the labels up to and including this one
+    const tolerance::Datum* datum;
+};
+
+// Each datum of the frames' systems once, in the order the frames first use
+// it (pointing into `values`).
+std::vector<DatumRow> datumrows(const std::vector<tolerance::FrameValue>& values);
+
+// A frame's fields, in the order of the CSV's columns and the JSON's keys;
+// the first partcsvcolumns are the CSV's: characteristic, feature, datums,
+// value, tolerance, verdict, certified; then lower, upper, zone,
+// not_certified_because, failure.
+std::vector<Field> framefields(const tolerance::Frame& frame, const tolerance::FrameValue& value);
+constexpr std::size_t partcsvcolumns = 7;
+
+// The JSON document of `formreport part --json` (and of the Python
+// package's part): unit, decision_rule, datums (each with its system,
+// association, point, direction and certificate) and tolerances (each
+// frame's fields, datums as a list), indented by two.
+std::string partjson(const PartFile& part, const std::vector<tolerance::FrameValue>& values);
 
 } // namespace formeval::report

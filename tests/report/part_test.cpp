@@ -123,6 +123,31 @@ TEST(Part, PerpendicularityOfATiltedBoreIsItsAxisLeanOverItsLength) {
     EXPECT_EQ(frame.at("verdict"), "within tolerance");
 }
 
+// A circle measured in space, named by three columns: its roundness in its
+// own plane, a three-lobed circle of radius 6 whose lobes rise 0.002 tilted
+// out of the xy plane (2 x 0.002 wide).
+TEST(Part, ACircleNamedByThreeColumnsIsOneInSpace) {
+    test::Workdir dir;
+    std::ostringstream ring;
+    ring.precision(17);
+    ring << "x,y,z\n";
+    for (int i = 0; i < 36; ++i) {
+        const double a = 2 * pi * i / 36, r = 6 + 0.002 * std::cos(3 * a);
+        const double u = r * std::cos(a), v = r * std::sin(a);
+        ring << u << "," << v * std::cos(0.3) << "," << 5 + v * std::sin(0.3) << "\n";
+    }
+    dir.write("ring.csv", ring.str());
+    dir.write("part.json", partfile(R"({"ring": {"file": "ring.csv", "type": "circle",
+                                                  "columns": "x,y,z"}})",
+                                    "{}",
+                                    R"([{"characteristic": "roundness", "feature": "ring",
+                                         "tolerance": 0.01}])"));
+    const test::ReportOutcome o = test::report({"part", "part.json", "--json"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const nlohmann::json frame = nlohmann::json::parse(o.out).at("tolerances").at(0);
+    EXPECT_NEAR(frame.at("value").get<double>(), 0.004, 1e-12);
+}
+
 // The datums as associated, every frame in the file's order (one not
 // evaluated, its reason in the notes and on standard error), the decision
 // rule. Parallelism of z = 20 + 1e-4 x over 50 to the flat datum: 0.005;
