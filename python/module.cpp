@@ -12,4 +12,5 @@ PYBIND11_MODULE(_core, m) {
     bindprograms(m);
     bindprofiles(m);
     binduncertainty(m);
+    bindparts(m);
 }

@@ -71,5 +71,6 @@ void bindreferences(py::module_& m);
 void bindprograms(py::module_& m);
 void bindprofiles(py::module_& m);
 void binduncertainty(py::module_& m);
+void bindparts(py::module_& m);
 
 } // namespace formeval::python

@@ -8,7 +8,9 @@ program formeval's own evaluations (at most 2048 points), with the numbers it
 prints. `harmonics`, `harmonic_spectrum`, `gaussian_filter`,
 `band_pass_filter` and `open_filter` analyse roundness and straightness
 profiles. `uncertainty` states the measurement uncertainty of every quantity
-of a reference feature (Monte Carlo and the GUM).
+of a reference feature (Monte Carlo and the GUM). `part` evaluates a
+drawing's tolerance frames (datums, orientation, location, run-out) on a
+part's measured features.
 
 The computations are compiled (the private module ``formeval._core``) and run
 without the GIL.
@@ -18,6 +20,7 @@ from types import FunctionType as _FunctionType
 from . import _core
 from ._profiles import (band_pass_filter, gaussian_filter, harmonic_spectrum, harmonics,
                         open_filter, spectral)
+from ._parts import part
 from ._programs import MAX_PROGRAM_POINTS, ProgramResult, circle, flatness, sphere, straightness
 from ._references import FEATURES, METHODS, Reference, evaluate
 from ._uncertainty import (ACTS, DISTRIBUTIONS, Contribution, Uncertainty, UncertaintyRow,
@@ -30,6 +33,7 @@ __all__ = [
     "straightness", "flatness", "circle", "sphere", "harmonics", "harmonic_spectrum",
     "gaussian_filter", "band_pass_filter", "open_filter", "spectral", "exact_references",
     "uncertainty", "Uncertainty", "UncertaintyRow", "Contribution", "ACTS", "DISTRIBUTIONS",
+    "part",
 ]
 
 

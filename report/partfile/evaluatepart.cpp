@@ -1,8 +1,8 @@
 // A part file's frames evaluated by the tolerance library on the points of
 // its features, and the fields and JSON document its outputs print, the same
 // for formreport and the Python package.
+#include "report/json/json.h"
 #include "report/partfile/partfile.h"
-#include "report/tables/json.h"
 
 #include <cmath>
 

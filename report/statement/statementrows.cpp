@@ -2,7 +2,7 @@
 // quantity and method, with the same names in both; the JSON adds each point
 // set's settings, budget and decisions.
 #include "report/statement/statement.h"
-#include "report/tables/json.h"
+#include "report/json/json.h"
 
 #include <cmath>
 #include <ostream>

@@ -2,28 +2,13 @@
 // "rows", with the same names as the CSV columns and null where a row has no
 // value, each ending with its part's verdict and decision rule, and every
 // record left out under "notes".
-#include "report/tables/json.h"
+#include "report/json/json.h"
 #include "report/tables/tables.h"
 
 #include <cmath>
 #include <ostream>
 
 namespace formeval::report {
-
-nlohmann::ordered_json jsonvalue(const Field& f) {
-    switch (f.kind) {
-    case Field::Kind::number:
-        return std::isfinite(f.number) ? nlohmann::ordered_json(f.number)
-                                       : nlohmann::ordered_json();
-    case Field::Kind::whole:
-        return f.whole;
-    case Field::Kind::truth:
-        return f.truth;
-    case Field::Kind::text:
-        break;
-    }
-    return f.text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(f.text);
-}
 
 namespace {
 

@@ -22,6 +22,7 @@ PUBLIC = {
     "straightness", "flatness", "circle", "sphere", "harmonics", "harmonic_spectrum",
     "gaussian_filter", "band_pass_filter", "open_filter", "spectral", "exact_references",
     "uncertainty", "Uncertainty", "UncertaintyRow", "Contribution", "ACTS", "DISTRIBUTIONS",
+    "part",
 }
 FUNCTIONS = sorted(n for n in PUBLIC if inspect.isfunction(getattr(formeval, n)))
 CLASSES = [formeval.Reference, formeval.ProgramResult, formeval.Uncertainty,

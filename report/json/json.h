@@ -1,8 +1,8 @@
-// A field of the tables' rows as JSON, for the files that write JSON with
+// A field of the result rows as JSON, for the files that write JSON with
 // nlohmann-json (which only they include).
 #pragma once
 
-#include "report/tables/tables.h"
+#include "report/rows/rows.h"
 
 #include <nlohmann/json.hpp>
 
