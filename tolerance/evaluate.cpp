@@ -40,7 +40,26 @@ void exact(FrameValue& v, double value) {
     v.found = true;
 }
 
-void enclosingdiameter(const std::vector<double>& xy, FrameValue& v) {
+void planeszone(FrameValue& v, const std::vector<Point>& p, const Vector& n, double floor) {
+    Vector x, y;
+    basis(n, x, y);
+    v.shape = ZoneShape::planes;
+    v.zonepoints.clear();
+    for (const Point& q : p) v.zonepoints.push_back({dot(q, x), dot(q, y), dot(q, n) - floor});
+}
+
+void roundzone(FrameValue& v, const std::vector<Point>& p, const Point& o, const Vector& d) {
+    Vector x, y;
+    basis(d, x, y);
+    v.shape = ZoneShape::round;
+    v.zonepoints.clear();
+    for (const Point& q : p) {
+        const Vector r = minus(q, o);
+        v.zonepoints.push_back({dot(r, x), dot(r, y), dot(r, d)});
+    }
+}
+
+std::array<double, 2> enclosingdiameter(const std::vector<double>& xy, FrameValue& v) {
     const std::size_t n = xy.size() / 2;
     // Points on one line (an axis seen along itself is one, leaning a line)
     // determine no circle: the smallest holding them spans their extent.
@@ -65,21 +84,24 @@ void enclosingdiameter(const std::vector<double>& xy, FrameValue& v) {
     if (!r.found && off <= 1e-7 * extent) {
         // Within a strip of width 2 off about the extent: a diameter between the two.
         exact(v, extent);
+        const std::array<double, 2> middle = {(xy[2 * a] + xy[2 * b]) / 2,
+                                              (xy[2 * a + 1] + xy[2 * b + 1]) / 2};
         v.certificate.upper = std::hypot(extent, 2 * off);
         double scale = 0;
         for (double c : xy) scale = std::max(scale, std::fabs(c));
         pointset::judge(v.certificate, extent, scale, "the axis lies nearly on one line");
-        return;
+        return middle;
     }
     if (!r.found) {
         v.failure = "the smallest circle holding the axis: " + r.failure;
-        return;
+        return {0, 0};
     }
     v.value = 2 * r.radius;
     v.certificate = r.certificate;
     v.certificate.lower *= 2;
     v.certificate.upper *= 2;
     v.found = true;
+    return {r.point[0], r.point[1]};
 }
 
 } // namespace detail

@@ -7,6 +7,9 @@
 
 #include "tolerance/tolerance.h"
 
+#include <array>
+#include <vector>
+
 namespace formeval::tolerance::detail {
 
 void form(const Frame& f, const Measured& m, FrameValue& v);
@@ -16,8 +19,14 @@ void coaxiality(const Frame& f, const Measured& m, FrameValue& v);
 void runout(const Frame& f, const Measured& m, FrameValue& v);
 
 // The diameter of the smallest circle holding the points xy (x, y pairs),
-// certified.
-void enclosingdiameter(const std::vector<double>& xy, FrameValue& v);
+// certified; returns its centre.
+std::array<double, 2> enclosingdiameter(const std::vector<double>& xy, FrameValue& v);
+
+// The zone's points (FrameValue::zonepoints) of two parallel planes with
+// the unit normal n, heights from `floor` along it; of a round zone about
+// the line through o along the unit vector d.
+void planeszone(FrameValue& v, const std::vector<Point>& p, const Vector& n, double floor);
+void roundzone(FrameValue& v, const std::vector<Point>& p, const Point& o, const Vector& d);
 
 // A value that is a closed form on the datums: exact.
 void exact(FrameValue& v, double value);

@@ -86,15 +86,18 @@ void position(const Frame& f, const Measured& m, FrameValue& v) {
         }
         exact(v, 2 * largestoff(axis, x, d));
         v.zone = "a cylinder about the exact axis";
+        roundzone(v, axis, x, d);
     } else if (m.type == pointset::Feature::plane) {
         double r = 0;
         for (const Point& p : points(m.points)) r = std::max(r, std::fabs(dot(minus(p, x), d)));
         exact(v, 2 * r);
         v.zone = "two parallel planes about the exact plane";
+        planeszone(v, points(m.points), d, dot(x, d) - r);
     } else {
         const Point c = leastsquarescentre(m, v.failure);
         if (!v.failure.empty()) return;
         exact(v, 2 * norm(minus(c, x)));
+        roundzone(v, {c}, x, s.axes[2]);
         v.zone = m.type == pointset::Feature::sphere ? "a sphere about the exact centre"
                                                      : "a circle about the exact centre";
     }
@@ -117,6 +120,7 @@ void coaxiality(const Frame& f, const Measured& m, FrameValue& v) {
         const Point c = leastsquarescentre(m, v.failure);
         if (!v.failure.empty()) return;
         exact(v, 2 * (point ? norm(minus(c, s.origin)) : offaxis(c, s.origin, z)));
+        roundzone(v, {c}, s.origin, z);
         v.zone = point ? "a circle about the datum point" : "a circle about the datum axis";
         return;
     }
@@ -152,6 +156,7 @@ void coaxiality(const Frame& f, const Measured& m, FrameValue& v) {
         return;
     }
     exact(v, 2 * largestoff(centres, s.origin, z));
+    roundzone(v, centres, s.origin, z);
 }
 
 } // namespace formeval::tolerance::detail

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 namespace formeval::tolerance::detail {
@@ -62,6 +63,9 @@ void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
         v.certificate = t.certificate;
         v.zone = zone;
         v.found = true;
+        double floor = std::numeric_limits<double>::infinity();
+        for (const Point& q : p) floor = std::min(floor, dot(q, t.direction));
+        planeszone(v, p, t.direction, floor);
         return;
     }
     // A secondary datum fixes the turn: the zone's normal leans from the
@@ -78,7 +82,11 @@ void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
     Vector e = std::fabs(dot(lean, x)) >= std::fabs(dot(lean, y)) ? x : y;
     if (dot(e, lean) < 0) e = scaled(-1, e);
     const double theta = std::min(angle, 180 - angle) * 3.141592653589793 / 180;
-    exact(v, spread(p, along(scaled(std::cos(theta), d.direction), std::sin(theta), e)));
+    const Vector normal = along(scaled(std::cos(theta), d.direction), std::sin(theta), e);
+    exact(v, spread(p, normal));
+    double floor = std::numeric_limits<double>::infinity();
+    for (const Point& q : p) floor = std::min(floor, dot(q, normal));
+    planeszone(v, p, normal, floor);
     v.zone = zone + ", turned as datum " + v.system.datums[1].label + " fixes";
 }
 
@@ -97,12 +105,18 @@ void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
         (f.characteristic == Characteristic::parallelism) == (d.kind == DatumKind::plane);
     if (planes) {
         exact(v, spread(axis, d.direction));
+        double floor = std::numeric_limits<double>::infinity();
+        for (const Point& q : axis) floor = std::min(floor, dot(q, d.direction));
+        planeszone(v, axis, d.direction, floor);
         v.zone = "two parallel planes " +
                  std::string(d.kind == DatumKind::plane ? "parallel" : "perpendicular") +
                  " to datum " + d.label;
         return;
     }
-    enclosingdiameter(projected(axis, d.direction), v);
+    const std::array<double, 2> c = enclosingdiameter(projected(axis, d.direction), v);
+    Vector x, y;
+    basis(d.direction, x, y);
+    roundzone(v, axis, along(scaled(c[0], x), c[1], y), d.direction);
     v.zone = "a cylinder " +
              std::string(d.kind == DatumKind::plane ? "perpendicular" : "parallel") + " to datum " +
              d.label;

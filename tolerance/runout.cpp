@@ -6,6 +6,7 @@
 #include "tolerance/geometry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace formeval::tolerance::detail {
@@ -60,6 +61,14 @@ void runout(const Frame& f, const Measured& m, FrameValue& v) {
     double value = 0;
     for (const auto& g : groups) value = std::max(value, range(measured, g));
     exact(v, value);
+    Vector x, y;
+    basis(z, x, y);
+    v.shape = ZoneShape::runout;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const Vector r = minus(p[i], s.origin);
+        v.zonepoints.push_back({std::atan2(dot(r, y), dot(r, x)), radii[i], heights[i]});
+    }
+    v.groups = std::move(groups);
     v.zone = radial ? (total ? "two coaxial cylinders about the datum axis"
                              : "two concentric circles about the datum axis in each section")
                     : (total ? "two parallel planes across the datum axis"

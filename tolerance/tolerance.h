@@ -191,6 +191,21 @@ struct Frame {
 // on a datum whose association is not certified, where nothing bounds how
 // far the datum, and so the value, may be from the proven one.
 enum class Verdict { within, beyond, undecided };
+
+// How the toleranced feature lies in its zone, for charts. `zonepoints`
+// holds a point of each of its points (or of its derived points: an axis's
+// section centres, a centre), by the zone's shape:
+// - planes (two parallel planes): (a, b, h), a and b its place along the
+//   planes, h its height above the lower plane (0 to the value);
+// - round (a cylinder, circle or sphere about an axis or a point): (a, b, h),
+//   a and b its offset across the zone's axis from it (from the point), h its
+//   place along the axis;
+// - runout: (angle about the datum axis in radians, distance from the axis,
+//   place along it), and `groups` the sections (radial) or circles (axial)
+//   as their indices.
+// none: form characteristics, whose charts are the feature's own.
+enum class ZoneShape { none, planes, round, runout };
+
 struct FrameValue {
     bool found = false;
     std::string failure; // why not found
@@ -199,6 +214,9 @@ struct FrameValue {
     std::string zone;
     Verdict verdict = Verdict::undecided;
     DatumSystem system; // the datums it was evaluated against
+    ZoneShape shape = ZoneShape::none;
+    std::vector<Point> zonepoints;
+    std::vector<std::vector<std::size_t>> groups;
 };
 
 // Words of the decision rule the verdicts follow, and of a verdict.

@@ -429,6 +429,54 @@ TEST_P(Closed, ValueIsTheBuiltDeviation) {
     EXPECT_EQ(v.verdict, Verdict::within);
 }
 
+// The points a chart draws span the zone: from its lower plane to its upper
+// one, out to its radius, or over the run-out in their section.
+TEST_P(Closed, ZonePointsSpanTheZone) {
+    Built b;
+    GetParam().build(b);
+    const FrameValue v = evaluate(b.part).back();
+    ASSERT_TRUE(v.found) << v.failure;
+    const Characteristic c = b.part.frames.back().characteristic;
+    double low = 1e300, high = -1e300, reach = 0, runout = 0;
+    for (const Point& q : v.zonepoints) {
+        low = std::min(low, q[2]);
+        high = std::max(high, q[2]);
+        // A sphere's zone about a point: its distance in space.
+        const bool sphere = c == Characteristic::position && v.zonepoints.size() == 1;
+        reach = std::max(reach, 2 * std::hypot(q[0], q[1], sphere ? q[2] : 0.0));
+    }
+    for (const auto& g : v.groups) {
+        const bool radial =
+            c == Characteristic::radialrunout || c == Characteristic::totalradialrunout;
+        double lo = 1e300, hi = -1e300;
+        for (std::size_t i : g) {
+            lo = std::min(lo, v.zonepoints[i][radial ? 1 : 2]);
+            hi = std::max(hi, v.zonepoints[i][radial ? 1 : 2]);
+        }
+        runout = std::max(runout, hi - lo);
+    }
+    const double tight = 1e-9 * v.value + 1e-12;
+    switch (v.shape) {
+    case ZoneShape::planes:
+        // Position's zone lies about the exact plane: the points touch one face.
+        EXPECT_GE(low, -tight);
+        EXPECT_LE(high, v.value + tight);
+        EXPECT_TRUE(std::fabs(low) <= tight || std::fabs(high - v.value) <= tight)
+            << low << " " << high;
+        break;
+    case ZoneShape::round:
+        EXPECT_NEAR(reach, v.value, tight);
+        break;
+    case ZoneShape::runout:
+        EXPECT_NEAR(runout, v.value, tight);
+        break;
+    case ZoneShape::none:
+        EXPECT_TRUE(v.zonepoints.empty());
+        EXPECT_TRUE(c == Characteristic::straightness || c == Characteristic::roundness);
+        break;
+    }
+}
+
 // The same part turned and moved far away gives the same value.
 TEST_P(Closed, MovingThePartChangesNothing) {
     Built b;
