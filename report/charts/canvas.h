@@ -104,6 +104,12 @@ class Canvas {
 // Advance width of `text` in the pictures' font at `size`.
 double textwidth(const std::string& text, double size, bool bold = false);
 
+// The points of a profile (positions x, values d) in x order; of more than
+// `most`, the lowest and highest of each of most/2 equal steps, in x order,
+// so that the profile drawn keeps every peak and valley.
+std::vector<std::size_t> traced(const std::vector<double>& x, const std::vector<double>& d,
+                                std::size_t most);
+
 // `size`, or the smaller size at which `text` is `room` wide.
 double fitsize(const std::string& text, double size, double room, bool bold = false);
 

@@ -5,6 +5,7 @@
 
 #include "profile/profile.h"
 #include "report/evaluation/evaluation.h"
+#include "tolerance/tolerance.h"
 
 #include <array>
 #include <optional>
@@ -185,6 +186,8 @@ struct StackLabels {
     std::string measures;                    // the stack's measures in words
     std::string caption;                     // the part, operator ... and the filter
     std::vector<std::string> levels, errors; // each section's z and roundness, as printed
+    std::string levelname = "z";             // what the levels are
+    std::string errorname = "RONt";          // what the errors are
     double magnification = 1;                // of the deviations and the centres' offsets
     double radius = 1;                       // drawn at the base radius: the sections' mean
 };
@@ -198,6 +201,21 @@ double stackmagnification(const std::vector<StackSection>& sections, double radi
 // oblique view, the lowest in front, and the axis through their centres.
 void drawstack(const std::string& path, Format format, const std::vector<StackSection>& sections,
                const StackLabels& labels);
+
+// What a tolerance frame's zone picture shows besides the zone.
+struct ZoneLabels {
+    std::string title;   // the frame: "perpendicularity of bore to A"
+    std::string note;    // the zone in words and its value
+    std::string caption; // the part, operator ... ; none when empty
+    Subunit deviations;  // in which the zone's widths and offsets are drawn
+};
+
+// The picture of a frame's zone (see tolerance::ZoneShape): two parallel
+// planes edge on, a round zone along its axis, or run-out as a stack of the
+// sections (radial) or circles (axial) about the datum axis. Nothing for a
+// frame without a zone shape.
+void drawzone(const std::string& path, Format format, const tolerance::FrameValue& value,
+              const ZoneLabels& labels, bool radial);
 
 // The straightness profile: each point's deviation from the minimum-zone
 // line along the line, the zone and the least-squares line; and the

@@ -57,31 +57,6 @@ std::string errors(const Evaluated& e, const Subunit& u, double resolution) {
            u.name;
 }
 
-// The points of a profile in x order; of more than mostprofile, the lowest
-// and highest of each of mostprofile/2 equal steps, in x order, so that the
-// profile drawn keeps every peak and valley.
-std::vector<std::size_t> traced(const std::vector<double>& x, const std::vector<double>& d) {
-    std::vector<std::size_t> order(x.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return x[a] < x[b]; });
-    if (order.size() <= mostprofile) return order;
-    std::vector<std::size_t> out;
-    const std::size_t steps = mostprofile / 2;
-    for (std::size_t s = 0, i = 0; s < steps; ++s) {
-        const std::size_t end = (s + 1) * order.size() / steps;
-        std::size_t low = order[i], high = order[i];
-        for (; i < end; ++i) {
-            if (d[order[i]] < d[low]) low = order[i];
-            if (d[order[i]] > d[high]) high = order[i];
-        }
-        const bool lowfirst = x[low] <= x[high];
-        out.push_back(lowfirst ? low : high);
-        if (low != high) out.push_back(lowfirst ? high : low);
-    }
-    return out;
-}
-
 struct Range {
     double low, high;
 };
@@ -174,7 +149,7 @@ void drawstraightness(const std::string& path, Format format, const JobRecord& r
     c.line(px(xr.low), py(lsline(xr.low)), px(xr.high), py(lsline(xr.high)));
 
     Polyline trace;
-    for (const std::size_t i : traced(x, d)) trace.push_back({px(x[i]), py(d[i])});
+    for (const std::size_t i : traced(x, d, mostprofile)) trace.push_back({px(x[i]), py(d[i])});
     c.colour(profilecolour);
     c.linewidth(1.1);
     c.stroke(trace, false);

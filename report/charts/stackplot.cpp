@@ -83,7 +83,9 @@ void drawstack(const std::string& path, Format format, const std::vector<StackSe
         if (k % every == 0 || k + 1 == sections.size()) {
             c.colour(ink);
             c.text(centrex + baseradius * 1.3 + 10, v.level(s.z) + 4,
-                   "z " + labels.levels[k] + "   RONt " + labels.errors[k], 11);
+                   labels.levelname + " " + labels.levels[k] + "   " + labels.errorname + " " +
+                       labels.errors[k],
+                   11);
         }
     }
     Polyline axis;
