@@ -110,6 +110,25 @@ double textwidth(const std::string& text, double size, bool bold = false);
 std::vector<std::size_t> traced(const std::vector<double>& x, const std::vector<double>& d,
                                 std::size_t most);
 
+// The plot area of an x-y chart, from `left` to `right` and from `top` down
+// to `bottom` (drawing units), showing x over [xlow - xpad, xhigh + xpad]
+// and y over [ylow - ypad, yhigh + ypad].
+struct PlotArea {
+    double left, right, top, bottom;
+    double xlow, xhigh, xpad;
+    double ylow, yhigh, ypad;
+    double x(double v) const {
+        return left + (v - xlow + xpad) / (xhigh - xlow + 2 * xpad) * (right - left);
+    }
+    double y(double v) const {
+        return bottom - (v - ylow + ypad) / (yhigh - ylow + 2 * ypad) * (bottom - top);
+    }
+};
+
+// The area's grid: about six values of y as grid lines labelled on the left,
+// about eight of x as ticks labelled along the bottom, and the two axes.
+void drawaxes(Canvas& c, const PlotArea& a);
+
 // `size`, or the smaller size at which `text` is `room` wide.
 double fitsize(const std::string& text, double size, double room, bool bold = false);
 

@@ -108,29 +108,11 @@ void drawstraightness(const std::string& path, Format format, const JobRecord& r
     const Range yr = rangeof({zone.low, zone.high, lsline(xr.low), lsline(xr.high)});
     const double xpad = (xr.high - xr.low) * 0.03;
     const double ypad = (yr.high - yr.low) * 0.12;
-    const auto px = [&](double v) {
-        return left + (v - xr.low + xpad) / (xr.high - xr.low + 2 * xpad) * (width - left - right);
-    };
-    const auto py = [&](double v) {
-        return height - bottom -
-               (v - yr.low + ypad) / (yr.high - yr.low + 2 * ypad) * (height - top - bottom);
-    };
-
-    c.linewidth(1);
-    const Ticks yt = ticks(yr.low - ypad, yr.high + ypad, 6);
-    for (const double y : yt.values) {
-        c.colour(gridline);
-        c.line(left, py(y), width - right, py(y));
-        c.colour(ink);
-        c.text(left - 6, py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
-    }
-    const Ticks xt = ticks(xr.low - xpad, xr.high + xpad, 8);
-    for (const double v : xt.values) {
-        c.line(px(v), height - bottom, px(v), height - bottom + 5);
-        c.text(px(v), height - bottom + 18, ticklabel(v, xt.step), 11, Anchor::middle);
-    }
-    c.line(left, height - bottom, width - right, height - bottom);
-    c.line(left, top, left, height - bottom);
+    const PlotArea area{left,    width - right, top,    height - bottom, xr.low,
+                        xr.high, xpad,          yr.low, yr.high,         ypad};
+    const auto px = [&](double v) { return area.x(v); };
+    const auto py = [&](double v) { return area.y(v); };
+    drawaxes(c, area);
     c.text((left + width - right) / 2, height - bottom + 52,
            withunit(orthogonal ? "position along the line" : "x, along the line", u.coordinates),
            13, Anchor::middle);

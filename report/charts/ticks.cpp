@@ -76,4 +76,22 @@ void mapaxes(Canvas& c, const Box& box, const Ticks& horizontal, const Ticks& ve
     c.text(22, box.top + box.height / 2, vname, 13, Anchor::middle, false, 90);
 }
 
+void drawaxes(Canvas& c, const PlotArea& a) {
+    c.linewidth(1);
+    const Ticks yt = ticks(a.ylow - a.ypad, a.yhigh + a.ypad, 6);
+    for (const double y : yt.values) {
+        c.colour(gridline);
+        c.line(a.left, a.y(y), a.right, a.y(y));
+        c.colour(ink);
+        c.text(a.left - 6, a.y(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
+    }
+    const Ticks xt = ticks(a.xlow - a.xpad, a.xhigh + a.xpad, 8);
+    for (const double v : xt.values) {
+        c.line(a.x(v), a.bottom, a.x(v), a.bottom + 5);
+        c.text(a.x(v), a.bottom + 18, ticklabel(v, xt.step), 11, Anchor::middle);
+    }
+    c.line(a.left, a.bottom, a.right, a.bottom);
+    c.line(a.left, a.top, a.left, a.bottom);
+}
+
 } // namespace formeval::report

@@ -53,28 +53,11 @@ void planes(const std::string& path, Format format, const tolerance::FrameValue&
     yr.low = std::min(yr.low, 0.0);
     yr.high = std::max(yr.high, zone);
     const double ypad = (yr.high - yr.low) * 0.12, xpad = (xr.high - xr.low) * 0.03;
-    const auto px = [&](double u) {
-        return left + (u - xr.low + xpad) / (xr.high - xr.low + 2 * xpad) * (width - left - right);
-    };
-    const auto py = [&](double u) {
-        return height - bottom -
-               (u - yr.low + ypad) / (yr.high - yr.low + 2 * ypad) * (height - top - bottom);
-    };
-    c.linewidth(1);
-    const Ticks yt = ticks(yr.low - ypad, yr.high + ypad, 6);
-    for (const double y : yt.values) {
-        c.colour(gridline);
-        c.line(left, py(y), width - right, py(y));
-        c.colour(ink);
-        c.text(left - 6, py(y) + 4, ticklabel(y, yt.step), 11, Anchor::end);
-    }
-    const Ticks xt = ticks(xr.low - xpad, xr.high + xpad, 8);
-    for (const double u : xt.values) {
-        c.line(px(u), height - bottom, px(u), height - bottom + 5);
-        c.text(px(u), height - bottom + 18, ticklabel(u, xt.step), 11, Anchor::middle);
-    }
-    c.line(left, height - bottom, width - right, height - bottom);
-    c.line(left, top, left, height - bottom);
+    const PlotArea area{left,    width - right, top,    height - bottom, xr.low,
+                        xr.high, xpad,          yr.low, yr.high,         ypad};
+    const auto px = [&](double u) { return area.x(u); };
+    const auto py = [&](double u) { return area.y(u); };
+    drawaxes(c, area);
     c.text((left + width - right) / 2, height - bottom + 44,
            withunit("position along the zone", l.deviations.coordinates), 12, Anchor::middle);
     c.text(20, top - 12, "height above the zone's lower plane (" + l.deviations.name + ")", 12);
