@@ -3,6 +3,7 @@
 #pragma once
 
 #include "report/charts/charts.h"
+#include "report/partfile/partfile.h"
 #include "report/pointfiles/pointfiles.h"
 #include "report/statement/statement.h"
 #include "report/tables/tables.h"
@@ -80,6 +81,20 @@ struct PartOptions {
 // The command: the datums and frames to `out`, messages and progress to
 // `err`; returns the exit status (exitinput where a frame is not evaluated).
 int part(const PartOptions& options, std::ostream& out, std::ostream& err);
+
+// A part file read, its point files read and its frames evaluated.
+struct EvaluatedPart {
+    PartFile file;
+    std::vector<tolerance::FrameValue> values; // one a frame, in the file's order
+    bool allevaluated() const;                 // false: a frame is not evaluated
+};
+
+// What part and report evaluate of a part file: the file and its features'
+// point files read (progress on `err` in `mode`), then every frame; each
+// frame not evaluated said on `err` with the part file's name. Nothing, once
+// `err` has said why, where the part file or a point file cannot be read.
+std::optional<EvaluatedPart> evaluatepart(const std::string& path, ProgressMode mode,
+                                          std::ostream& err);
 
 // Reads and evaluates every input of `options` as `results` does, messages
 // on `err`; `status` the exit status so far (exitinput for an input that

@@ -4,10 +4,12 @@
 // frame's value and verdict, as a table, CSV or JSON. A part file or point
 // file that cannot be read ends the command before any output; a frame that
 // cannot be evaluated is said, shown as not evaluated, and makes the exit
-// status 1.
+// status 1. Reading and evaluating a part file is evaluatepart, which the
+// filed report's part pages share.
 #include "report/commands/commands.h"
 #include "report/partfile/partfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <fstream>
@@ -122,23 +124,35 @@ void printcsv(std::ostream& out, const PartFile& part, const std::vector<FrameVa
 
 } // namespace
 
-int part(const PartOptions& o, std::ostream& out, std::ostream& err) {
-    const std::optional<PartFile> read = readpart(o.input, err);
-    if (!read) return exitinput;
-    const PartFile& p = *read;
+bool EvaluatedPart::allevaluated() const {
+    return std::all_of(values.begin(), values.end(), [](const FrameValue& v) { return v.found; });
+}
+
+std::optional<EvaluatedPart> evaluatepart(const std::string& path, ProgressMode mode,
+                                          std::ostream& err) {
+    std::optional<PartFile> read = readpart(path, err);
+    if (!read) return std::nullopt;
     std::vector<PointFile> files;
-    if (!readfeatures(p, o.progress, files, err)) return exitinput;
+    if (!readfeatures(*read, mode, files, err)) return std::nullopt;
     std::vector<pointset::Points> points;
     for (const PointFile& f : files) points.push_back(f.points());
-    const std::vector<FrameValue> values = evaluateframes(p, partof(p, points));
-    int status = exitok;
-    for (std::size_t k = 0; k < p.frames.size(); ++k)
-        if (!values[k].found) {
-            err << "formreport: " << printable(o.input) << ": "
-                << printable(framename(k, p.frames[k]) + ": not evaluated: " + values[k].failure)
+    EvaluatedPart e{std::move(*read), {}};
+    e.values = evaluateframes(e.file, partof(e.file, points));
+    for (std::size_t k = 0; k < e.file.frames.size(); ++k)
+        if (!e.values[k].found)
+            err << "formreport: " << printable(path) << ": "
+                << printable(framename(k, e.file.frames[k]) +
+                             ": not evaluated: " + e.values[k].failure)
                 << "\n";
-            status = exitinput;
-        }
+    return e;
+}
+
+int part(const PartOptions& o, std::ostream& out, std::ostream& err) {
+    const std::optional<EvaluatedPart> evaluated = evaluatepart(o.input, o.progress, err);
+    if (!evaluated) return exitinput;
+    const PartFile& p = evaluated->file;
+    const std::vector<FrameValue>& values = evaluated->values;
+    const int status = evaluated->allevaluated() ? exitok : exitinput;
     errno = 0;
     if (o.format == ResultsFormat::csv)
         printcsv(out, p, values);
