@@ -116,8 +116,11 @@ void XMLCALL characters(void* data, const XML_Char* text, int length) {
 } // namespace
 
 Svg parsesvg(const fs::path& path) {
+    return parsexml(readfile(path));
+}
+
+Svg parsexml(const std::string& text) {
     Svg svg;
-    const std::string text = readfile(path);
     XML_Parser parser = XML_ParserCreate(nullptr);
     Reading reading{&svg, {}};
     XML_SetUserData(parser, &reading);

@@ -48,6 +48,9 @@ struct Svg {
     std::vector<std::string> texts() const; // of the <text> elements
 };
 Svg parsesvg(const std::filesystem::path& path);
+// The same of XML text: a picture, or a piece of the report's HTML that is
+// well-formed XML (a section).
+Svg parsexml(const std::string& text);
 
 // A property of an element's style attribute ("stroke-width"), or "".
 std::string style(const Element& e, const std::string& property);
