@@ -807,7 +807,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     ReportOptions h;
     Judging reportjudging;
     auto* reportcommand = app.add_subcommand("report", helptext("report"));
-    reportcommand->add_option("jobs", h.results.inputs, optionhelp("report", "jobs"))->required();
+    reportcommand->add_option("jobs", h.results.inputs, optionhelp("report", "jobs"));
     reportcommand->add_option("-o,--output", h.output, optionhelp("report", "-o,--output"))
         ->required();
     judgingoptions(*reportcommand, "report", h.results, reportjudging);
@@ -816,6 +816,9 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     reportcommand->add_option("--report-number", h.reportnumber,
                               optionhelp("report", "--report-number"));
     reportcommand->add_option("--approved-by", h.approvedby, optionhelp("report", "--approved-by"));
+    // One part file an occurrence: the inputs may follow it.
+    reportcommand->add_option("--part-file", h.partfiles, optionhelp("report", "--part-file"))
+        ->allow_extra_args(false);
     progressoptions(*reportcommand, h.results.progress);
     reportcommand->footer(wrap(helptext("report details") + "\n\n" + helptext("exit status")));
 
@@ -835,6 +838,9 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         applyjudging(judging, "results", r);
         r.columns.section = resultssectioncolumn;
         applyjudging(reportjudging, "report", h.results);
+        // A report of part files alone needs no other input.
+        if (reportcommand->parsed() && h.results.inputs.empty() && h.partfiles.empty())
+            throw CLI::RequiredError("jobs (or --part-file)");
         h.header = headerof(reportheader);
         p.header = headerof(polarheader);
         p.feature = pointfeature(polarpoints);

@@ -111,6 +111,7 @@ struct ReportOptions {
     std::vector<std::pair<std::string, std::string>> header; // label, value, in order
     std::string reportnumber; // the report's number, first in the header and on every page
     std::string approvedby;   // who approves it, in the sign-off block
+    std::vector<std::string> partfiles; // part files (--part-file), a page each
 };
 int htmlreport(const ReportOptions& options, std::ostream& out, std::ostream& err);
 

@@ -2,6 +2,9 @@
 // HTML page. The parts are evaluated as `results` evaluates them and drawn
 // as `polar` draws them (into a scratch directory, the SVG then inlined);
 // print styles give each part a page of its own and the summary the last.
+// Part files (--part-file) are read and evaluated as `part` evaluates them,
+// a page each with their datums and tolerance frames, counted in the
+// overview.
 #include "report/commands/commands.h"
 
 #include <algorithm>
@@ -51,6 +54,8 @@ table.signoff td { min-width: 45mm; height: 2.2em; vertical-align: bottom; }
 div.chart svg { width: 100%; max-width: 170mm; height: auto; max-height: 150mm; }
 p.verdict { font-size: 12pt; font-weight: bold; padding: 4px 8px; display: inline-block; }
 p.pass { background: #dff0d8; } p.fail { background: #f2dede; } p.undecided { background: #fcf1d2; }
+td.within { background: #dff0d8; } td.beyond { background: #f2dede; }
+td.undecided, td.notevaluated { background: #fcf1d2; }
 @page {
   size: A4; margin: 12mm 12mm 16mm 12mm;
   @bottom-right { content: "page " counter(page) " of " counter(pages); font-size: 8pt; }
@@ -59,6 +64,7 @@ p.pass { background: #dff0d8; } p.fail { background: #f2dede; } p.undecided { ba
   body { margin: 0; }
   section.part, section.summary { break-before: page; page-break-before: always; }
   section.part, section.summary { break-inside: avoid; }
+  section.partfile { break-before: page; page-break-before: always; }
 }
 )";
 
@@ -274,13 +280,13 @@ void counts(std::ostream& html, const BatchSummary& s, const char* open, const c
          << "</tr>\n</table>\n";
 }
 
-void overview(std::ostream& html, const std::vector<FileResults>& files, const ResultsOptions& o,
-              const Subunit& u) {
+// The overview of the parts of point files and job records.
+void pointoverview(std::ostream& html, const std::vector<FileResults>& files,
+                   const ResultsOptions& o, const Subunit& u) {
     const BatchSummary s = batchsummary(files, o);
-    html << "<section class=\"overview\">\n<h2>Batch overview</h2>\n";
     counts(html, s, "<table class=\"counts\">", "conforming (pass)", "failing (fail)");
     if (!anyjudged(files, o)) {
-        html << "<p class=\"rule\">No tolerance was given: no part is judged.</p>\n</section>\n";
+        html << "<p class=\"rule\">No tolerance was given: no part is judged.</p>\n";
         return;
     }
     html << "<p class=\"rule\">Decision rule: " << xmltext(rulename(s.rule)) << "</p>\n";
@@ -296,7 +302,254 @@ void overview(std::ostream& html, const std::vector<FileResults>& files, const R
         }
     listparts(html, failing, "failing", "Failing parts", "No part failed.", u);
     listparts(html, undecided, "undecided", "Undecided parts", "No part is undecided.", u);
-    html << "</section>\n";
+}
+
+// Part files.
+
+// A part file of the report: its name as given and what was evaluated of it.
+struct ReportedPart {
+    std::string path;
+    EvaluatedPart part;
+};
+
+// What a frame came to, from the best to the worst: a part file's worst is
+// the last of its frames'. Not evaluated is worse than undecided (nothing is
+// known of the characteristic), better than beyond tolerance (known to fail).
+enum class FrameState { within, undecided, notevaluated, beyond };
+constexpr std::array<FrameState, 4> framestates = {FrameState::within, FrameState::beyond,
+                                                   FrameState::undecided,
+                                                   FrameState::notevaluated}; // columns' order
+
+FrameState stateof(const tolerance::FrameValue& v) {
+    if (!v.found) return FrameState::notevaluated;
+    switch (v.verdict) {
+    case tolerance::Verdict::within:
+        return FrameState::within;
+    case tolerance::Verdict::beyond:
+        return FrameState::beyond;
+    case tolerance::Verdict::undecided:
+        break;
+    }
+    return FrameState::undecided;
+}
+
+// The state in words, as `part` says it.
+std::string statewords(FrameState s) {
+    switch (s) {
+    case FrameState::within:
+        return tolerance::verdictname(tolerance::Verdict::within);
+    case FrameState::beyond:
+        return tolerance::verdictname(tolerance::Verdict::beyond);
+    case FrameState::undecided:
+        return tolerance::verdictname(tolerance::Verdict::undecided);
+    case FrameState::notevaluated:
+        break;
+    }
+    return "not evaluated";
+}
+
+// The state's class on the page, which colours its cell.
+const char* stateclass(FrameState s) {
+    switch (s) {
+    case FrameState::within:
+        return "within";
+    case FrameState::beyond:
+        return "beyond";
+    case FrameState::undecided:
+        return "undecided";
+    case FrameState::notevaluated:
+        break;
+    }
+    return "notevaluated";
+}
+
+std::string statecell(FrameState s) {
+    return std::string("<td class=\"text verdict ") + stateclass(s) + "\">" +
+           xmltext(statewords(s)) + "</td>";
+}
+
+// How many frames came to each state, and the worst (none without frames).
+struct FrameCounts {
+    std::size_t frames = 0;
+    std::array<std::size_t, 4> of{}; // by FrameState
+    std::optional<FrameState> worst;
+    void add(FrameState s) {
+        ++frames;
+        ++of[static_cast<std::size_t>(s)];
+        if (!worst || s > *worst) worst = s;
+    }
+};
+
+FrameCounts framecounts(const std::vector<tolerance::FrameValue>& values) {
+    FrameCounts c;
+    for (const tolerance::FrameValue& v : values) c.add(stateof(v));
+    return c;
+}
+
+// The counts' cells in the columns' order: frames, within, beyond,
+// undecided, not evaluated.
+std::string countcells(const FrameCounts& c) {
+    std::string cells = cell(std::to_string(c.frames));
+    for (const FrameState s : framestates)
+        cells += cell(std::to_string(c.of[static_cast<std::size_t>(s)]));
+    return cells;
+}
+
+std::string countheads() {
+    std::string heads = "<th>tolerance frames</th>";
+    for (const FrameState s : framestates) heads += "<th>" + statewords(s) + "</th>";
+    return heads;
+}
+
+// The unit a part file's lengths are shown in: its unit's sub-unit, as the
+// charts take it (µm for mm); microinches stay microinches.
+Subunit partunit(const PartFile& p) {
+    if (p.unit == "uin" || p.unit == "\u00b5in") return {"\u00b5in", 1, p.unit};
+    return subunit(p.unit, 0);
+}
+
+// A certificate in words, the bounds proven on an optimum not certified in `u`.
+std::string certificatewords(const pointset::Certificate& c, const Subunit& u) {
+    if (c.certified) return "certified";
+    std::string text = "not certified: " + c.why;
+    if (std::isfinite(c.lower) && std::isfinite(c.upper))
+        text += " [" + deviation(c.lower, u) + ", " + deviationwithunit(c.upper, u) + "]";
+    return text;
+}
+
+// Each datum as the frames' systems associate it (datumrows).
+void datumtable(std::ostream& html, const std::vector<tolerance::FrameValue>& values,
+                const Subunit& u) {
+    html << "<h3>Datums as associated</h3>\n";
+    const std::vector<DatumRow> rows = datumrows(values);
+    if (rows.empty()) {
+        html << "<p class=\"none\">No frame uses a datum.</p>\n";
+        return;
+    }
+    html << "<table class=\"datums\">\n<tr><th class=\"text\">system</th><th "
+            "class=\"text\">datum</th><th class=\"text\">association</th><th "
+            "class=\"text\">certificate</th></tr>\n";
+    for (const DatumRow& r : rows) {
+        const tolerance::Datum& d = *r.datum;
+        html << "<tr>" << cell(datumtext(r.system), false) << cell(d.label, false)
+             << cell(d.found ? d.association : "not associated", false)
+             << cell(d.found ? certificatewords(d.certificate, u) : d.failure, false) << "</tr>\n";
+    }
+    html << "</table>\n";
+}
+
+// Each frame in the part file's order, its fields those of framefields.
+void frametable(std::ostream& html, const EvaluatedPart& e, const Subunit& u) {
+    html << "<h3>Tolerance frames</h3>\n";
+    if (e.file.frames.empty()) {
+        html << "<p class=\"none\">The part file has no tolerance frame.</p>\n";
+        return;
+    }
+    html << "<table class=\"frames\">\n<tr><th class=\"text\">characteristic</th><th "
+            "class=\"text\">feature</th><th class=\"text\">datums</th>"
+         << unithead("value", u) << unithead("tolerance", u)
+         << "<th class=\"text\">verdict</th><th class=\"text\">certified</th><th "
+            "class=\"text\">zone or notes</th></tr>\n";
+    for (std::size_t k = 0; k < e.file.frames.size(); ++k) {
+        const tolerance::FrameValue& v = e.values[k];
+        const std::vector<Field> f = framefields(e.file.frames[k], v);
+        const auto text = [&](const char* name) { return fieldnamed(f, name)->text; };
+        const auto length = [&](const char* name) {
+            return deviation(fieldnamed(f, name)->number, u);
+        };
+        std::string notes = v.found ? text("zone") : text("failure");
+        if (v.found && !v.certificate.certified) notes += "; " + certificatewords(v.certificate, u);
+        const Field& certified = *fieldnamed(f, "certified");
+        html << "<tr>" << cell(text("characteristic"), false) << cell(text("feature"), false)
+             << cell(text("datums"), false) << cell(v.found ? length("value") : "-")
+             << cell(length("tolerance")) << statecell(stateof(v))
+             << cell(certified.kind == Field::Kind::truth ? (certified.truth ? "yes" : "no") : "-",
+                     false)
+             << cell(notes, false) << "</tr>\n";
+    }
+    html << "</table>\n";
+}
+
+std::string partfileanchor(std::size_t number) {
+    return "partfile-" + std::to_string(number);
+}
+
+std::string partfiletitle(const ReportedPart& r, std::size_t number) {
+    return "Part file " + std::to_string(number) + ": " + printable(r.path);
+}
+
+// A part file's page: its unit, the datums as associated, the frames and
+// their verdicts, and the rule they follow.
+void partfilepage(std::ostream& html, const ReportedPart& r, std::size_t number) {
+    const Subunit u = partunit(r.part.file);
+    const FrameCounts c = framecounts(r.part.values);
+    html << "<section class=\"partfile\" id=\"" << partfileanchor(number) << "\">\n<h2>"
+         << xmltext(partfiletitle(r, number)) << "</h2>\n<p class=\"unit\">Coordinates and "
+         << "tolerances in " << xmltext(r.part.file.unit) << "; lengths shown in "
+         << xmltext(u.name) << ", to " << deviationdecimals << " decimals</p>\n";
+    datumtable(html, r.part.values, u);
+    frametable(html, r.part, u);
+    html << "<p class=\"framecount\">" << c.frames
+         << (c.frames == 1 ? " tolerance frame" : " tolerance frames");
+    for (const FrameState s : framestates)
+        html << (s == framestates.front() ? ": " : ", ") << c.of[static_cast<std::size_t>(s)] << " "
+             << xmltext(statewords(s));
+    html << "</p>\n<p class=\"rule\">Decision rule: " << xmltext(tolerance::decisionrule())
+         << "</p>\n</section>\n";
+}
+
+// The overview of the part files: their frames counted by verdict, and each
+// part file with its worst verdict, linked to its page.
+void partfileoverview(std::ostream& html, const std::vector<ReportedPart>& parts) {
+    FrameCounts total;
+    for (const ReportedPart& r : parts)
+        for (const tolerance::FrameValue& v : r.part.values) total.add(stateof(v));
+    html << "<h3>Part files: " << parts.size()
+         << "</h3>\n<table class=\"framecounts\">\n<tr><th>part files</th>" << countheads()
+         << "</tr>\n<tr>" << cell(std::to_string(parts.size())) << countcells(total)
+         << "</tr>\n</table>\n<p class=\"rule\">Decision rule of the tolerance frames: "
+         << xmltext(tolerance::decisionrule()) << "</p>\n";
+    html << "<table class=\"partfiles\">\n<tr><th class=\"text\">part file</th><th "
+            "class=\"text\">worst verdict</th>"
+         << countheads() << "</tr>\n";
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        const FrameCounts c = framecounts(parts[k].part.values);
+        html << "<tr><td class=\"text\"><a href=\"#" << partfileanchor(k + 1) << "\">"
+             << xmltext(partfiletitle(parts[k], k + 1)) << "</a></td>"
+             << (c.worst ? statecell(*c.worst) : cell("no tolerance frame", false)) << countcells(c)
+             << "</tr>\n";
+    }
+    html << "</table>\n";
+}
+
+// Every part file evaluated as `part` evaluates it, what is said of each
+// passed on to `err`. One that cannot be read, or whose point files cannot,
+// is left out with the reason; it, and a frame not evaluated, make the
+// status exitinput.
+std::vector<ReportedPart> evaluatepartfiles(const ReportOptions& o, std::vector<LeftOut>& leftout,
+                                            int& status, std::ostream& err) {
+    std::vector<ReportedPart> parts;
+    for (const std::string& path : o.partfiles) {
+        std::ostringstream said;
+        std::optional<EvaluatedPart> e = evaluatepart(path, o.results.progress, said);
+        err << said.str();
+        if (!e || !e->allevaluated()) status = std::max(status, exitinput);
+        if (!e)
+            leftout.push_back({printable(path), lastsaid(said.str())});
+        else
+            parts.push_back({path, std::move(*e)});
+    }
+    return parts;
+}
+
+// Why the report may not replace a point file that a part file names; ""
+// when it may: a measurement would be lost.
+std::string pointfilerefusal(const std::string& output, const std::vector<ReportedPart>& parts) {
+    std::vector<std::string> files;
+    for (const ReportedPart& r : parts)
+        for (const PartFeature& f : r.part.file.features)
+            if (!f.path.empty()) files.push_back(f.path);
+    return files.empty() ? "" : outputrefusal(output, files);
 }
 
 // The value of the header's first field of one of `labels`, as written in
@@ -357,20 +610,27 @@ std::string footerstyle(const ReportOptions& o) {
            "; font-size: 8pt; } }\n";
 }
 
+// The header block: the options' and the header file's fields, how the
+// parts of point files and job records were evaluated (where there are
+// inputs of them), the counts and the inputs left out.
 void headerblock(std::ostream& html, const ReportOptions& o, const Subunit& u, std::size_t parts,
-                 const std::vector<LeftOut>& leftout) {
+                 std::size_t partfiles, const std::vector<LeftOut>& leftout) {
     const ResultsOptions& r = o.results;
     html << "<header class=\"block\">\n<h1>Form inspection report</h1>\n<table class=\"header\">\n";
     std::vector<std::pair<std::string, std::string>> rows;
     if (!o.reportnumber.empty()) rows.push_back({"Report number", o.reportnumber});
     rows.insert(rows.end(), o.header.begin(), o.header.end());
     if (!o.approvedby.empty()) rows.push_back({"Approved by", o.approvedby});
-    rows.push_back({"Filter", filtername(r.filter, r.unit)});
-    rows.push_back({"Criterion of the verdicts", referencename(r.criterion)});
-    rows.push_back({"Unit", r.unit});
-    rows.push_back({"Form errors and tolerances",
-                    "in " + u.name + ", to " + std::to_string(deviationdecimals) + " decimals"});
-    rows.push_back({"Parts", std::to_string(parts)});
+    if (!r.inputs.empty()) {
+        rows.push_back({"Filter", filtername(r.filter, r.unit)});
+        rows.push_back({"Criterion of the verdicts", referencename(r.criterion)});
+        rows.push_back({"Unit", r.unit});
+        rows.push_back(
+            {"Form errors and tolerances",
+             "in " + u.name + ", to " + std::to_string(deviationdecimals) + " decimals"});
+        rows.push_back({"Parts", std::to_string(parts)});
+    }
+    if (!o.partfiles.empty()) rows.push_back({"Part files", std::to_string(partfiles)});
     rows.push_back({"Inputs left out", std::to_string(leftout.size())});
     for (const auto& [label, value] : rows)
         html << "<tr><th>" << xmltext(label) << "</th>" << cell(value, false) << "</tr>\n";
@@ -430,6 +690,16 @@ void saywhatmatters(const std::string& said, const std::string& input, std::stri
     }
 }
 
+// "3 parts", "1 part file", "3 parts and 2 part files": what the report holds.
+std::string reportedcount(std::size_t parts, std::size_t partfiles) {
+    const auto counted = [](std::size_t n, const std::string& what) {
+        return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+    };
+    if (partfiles == 0) return counted(parts, "part");
+    if (parts == 0) return counted(partfiles, "part file");
+    return counted(parts, "part") + " and " + counted(partfiles, "part file");
+}
+
 // A scratch directory of its own, removed with its content at the end.
 struct Scratch {
     fs::path dir;
@@ -451,7 +721,9 @@ int htmlreport(const ReportOptions& given, std::ostream& out, std::ostream& err)
     if (!chartsavailable()) return unavailable(err, "report", "cairo");
     if ((given.results.filter.cutoff > 0 || given.results.filter.band()) && !profile::spectral())
         return unavailable(err, "report --filter and --filter-band", "FFTW");
-    const std::string refused = outputrefusal(given.output, given.results.inputs);
+    std::vector<std::string> inputs = given.results.inputs;
+    inputs.insert(inputs.end(), given.partfiles.begin(), given.partfiles.end());
+    const std::string refused = outputrefusal(given.output, inputs);
     if (!refused.empty()) {
         err << "formreport: " << printable(given.output) << ": " << refused << "\n";
         return exitusage;
@@ -479,16 +751,21 @@ int htmlreport(const ReportOptions& given, std::ostream& out, std::ostream& err)
     }
     if (!routines.empty())
         err << "formreport: said on the parts' pages: " << oneline(routines) << "\n";
+    const std::vector<ReportedPart> partfiles = evaluatepartfiles(o, leftout, status, err);
+    if (const std::string why = pointfilerefusal(o.output, partfiles); !why.empty()) {
+        err << "formreport: " << printable(o.output) << ": " << why << "\n";
+        return exitusage;
+    }
     std::size_t parts = 0;
     for (const FileResults& f : files) parts += f.records.size();
-    if (parts == 0) {
+    if (parts == 0 && partfiles.empty()) {
         err << "formreport: no part was evaluated, so no report is written; " << printable(o.output)
             << " stays as it was\n";
         return exitinput;
     }
     const Scratch scratch;
     std::ostringstream quiet;
-    for (std::size_t k = 0; k < files.size(); ++k) {
+    for (std::size_t k = 0; k < files.size() && parts > 0; ++k) {
         PolarOptions p;
         p.input = files[k].file;
         p.output = (scratch.dir / std::to_string(k)).string();
@@ -505,7 +782,7 @@ int htmlreport(const ReportOptions& given, std::ostream& out, std::ostream& err)
     }
     ResultsOptions trend = o.results;
     trend.trend = (scratch.dir / "trend.svg").string();
-    drawbatchtrend(files, trend, quiet);
+    if (parts > 0) drawbatchtrend(files, trend, quiet);
 
     // Written beside the report under a name of its own and renamed when
     // whole: a report that was there stays until the new one is. Through a
@@ -519,13 +796,17 @@ int htmlreport(const ReportOptions& given, std::ostream& out, std::ostream& err)
             "inspection report</title>\n<style>"
          << style << footerstyle(o) << "</style>\n</head>\n<body>\n";
     const Subunit u = batchunit(files, o.results);
-    headerblock(html, o, u, parts, leftout);
-    overview(html, files, o.results, u);
+    headerblock(html, o, u, parts, partfiles.size(), leftout);
+    html << "<section class=\"overview\">\n<h2>Batch overview</h2>\n";
+    if (parts > 0) pointoverview(html, files, o.results, u);
+    if (!partfiles.empty()) partfileoverview(html, partfiles);
+    html << "</section>\n";
     std::size_t number = 0;
     for (std::size_t k = 0; k < files.size(); ++k)
         for (const Evaluated& e : files[k].records)
             part(html, files[k], e, scratch.dir / std::to_string(k), o.results, u, ++number);
-    summary(html, files, o.results, u, scratch.dir / "trend.svg");
+    for (std::size_t k = 0; k < partfiles.size(); ++k) partfilepage(html, partfiles[k], k + 1);
+    if (parts > 0) summary(html, files, o.results, u, scratch.dir / "trend.svg");
     html << "</body>\n</html>\n";
     html.close();
     if (!html || ::rename(partial.c_str(), target.c_str()) != 0) {
@@ -533,7 +814,7 @@ int htmlreport(const ReportOptions& given, std::ostream& out, std::ostream& err)
         err << "formreport: " << printable(o.output) << ": the report could not be written\n";
         return exitinput;
     }
-    out << o.output << ": " << parts << (parts == 1 ? " part" : " parts") << " reported\n";
+    out << o.output << ": " << reportedcount(parts, partfiles.size()) << " reported\n";
     return outputwritten(out, err) ? status : exitinput;
 }
 
