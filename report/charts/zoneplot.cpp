@@ -81,8 +81,9 @@ void round(const std::string& path, Format format, const tolerance::FrameValue& 
     for (const tolerance::Point& q : v.zonepoints)
         most = std::max(most, std::hypot(q[0], q[1]) * f);
     if (!(most > 0)) most = 1;
+    // The frame reaches a tenth beyond the zone or the farthest point.
     const Ticks t = ticks(-most * 1.1, most * 1.1, 6);
-    const double scale = reach / std::max(std::fabs(t.values.front()), std::fabs(t.values.back()));
+    const double scale = reach / (most * 1.1);
     c.linewidth(1);
     for (const double u : t.values) {
         c.colour(gridline);
@@ -126,7 +127,11 @@ void runout(const std::string& path, Format format, const tolerance::FrameValue&
         std::string level, error;
     };
     std::vector<Row> rows;
-    double radius = 0;
+    double radius = 0, extent = 0;
+    for (const tolerance::Point& q : v.zonepoints)
+        extent = std::max({extent, std::fabs(q[1]), std::fabs(q[2])});
+    // Rounding noise of coordinates this large prints as nothing.
+    const double noise = 1e-9 * extent;
     for (const auto& g : v.groups) {
         Row row;
         double mean = 0, level = 0, low = 1e300, high = -1e300;
@@ -144,8 +149,10 @@ void runout(const std::string& path, Format format, const tolerance::FrameValue&
         std::sort(row.section.profile.begin(), row.section.profile.end(),
                   [](const PolarPoint& a, const PolarPoint& b) { return a.angle < b.angle; });
         row.section.z = level;
-        row.level = formatnumber(level, 6);
-        row.error = formatnumber((high - low) * l.deviations.factor, 4) + " " + l.deviations.name;
+        row.level = formatlabel(level, 6, noise);
+        row.error =
+            formatlabel((high - low) * l.deviations.factor, 4, noise * l.deviations.factor) + " " +
+            l.deviations.name;
         radius += (radial ? mean : level) / static_cast<double>(v.groups.size());
         rows.push_back(std::move(row));
     }

@@ -694,6 +694,8 @@ CLI::App* partcommand(CLI::App& app, PartOptions& p, PartLine& l) {
     c->add_option("--digits", p.digits, help("--digits"))
         ->check(CLI::Range(1, 17))
         ->default_str("6");
+    c->add_option("--charts", p.charts, help("--charts"));
+    c->add_flag("--png", p.png, help("--png"));
     progressoptions(*c, p.progress);
     c->footer(wrap(helptext("part details") + "\n\n" + helptext("exit status")));
     return c;

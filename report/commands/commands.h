@@ -76,6 +76,8 @@ struct PartOptions {
     ResultsFormat format = ResultsFormat::table;
     int digits = 6; // significant digits of the table's numbers
     ProgressMode progress = ProgressMode::automatic;
+    std::string charts; // directory of each frame's zone picture; empty: none
+    bool png = false;   // the pictures as PNG beside the SVG
 };
 
 // The command: the datums and frames to `out`, messages and progress to

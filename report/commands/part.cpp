@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -147,12 +148,51 @@ std::optional<EvaluatedPart> evaluatepart(const std::string& path, ProgressMode 
     return e;
 }
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each frame's zone picture, "tolerance-K.svg" in the charts' directory;
+// false, said on `err`, where one cannot be written.
+bool drawzones(const PartOptions& o, const PartFile& p, const std::vector<FrameValue>& values,
+               std::ostream& err) {
+    if (!makedirectory(o.charts, err)) return false;
+    bool written = true;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        const FrameValue& v = values[k];
+        if (!v.found || v.shape == tolerance::ZoneShape::none) continue;
+        const tolerance::Frame& f = p.frames[k];
+        ZoneLabels labels;
+        labels.deviations = subunit(p.unit, v.value);
+        labels.title = std::string(tolerance::traits(f.characteristic).name) + " of " + f.feature +
+                       (f.datums.empty() ? "" : " to " + datumtext(f.datums));
+        labels.note = v.zone + ": " + formatnumber(v.value * labels.deviations.factor, o.digits) +
+                      " " + labels.deviations.name + ", " + tolerance::verdictname(v.verdict);
+        const bool radial = f.characteristic == tolerance::Characteristic::radialrunout ||
+                            f.characteristic == tolerance::Characteristic::totalradialrunout;
+        const fs::path svg = fs::path(o.charts) / ("tolerance-" + std::to_string(k + 1) + ".svg");
+        try {
+            picture(svg, o.png, [&](const std::string& path, Format format) {
+                drawzone(path, format, v, labels, radial);
+            });
+        } catch (const FileError& e) {
+            complain(err, e);
+            written = false;
+        }
+    }
+    return written;
+}
+
+} // namespace
+
 int part(const PartOptions& o, std::ostream& out, std::ostream& err) {
+    if (!o.charts.empty() && !chartsavailable()) return unavailable(err, "part --charts", "cairo");
     const std::optional<EvaluatedPart> evaluated = evaluatepart(o.input, o.progress, err);
     if (!evaluated) return exitinput;
     const PartFile& p = evaluated->file;
     const std::vector<FrameValue>& values = evaluated->values;
-    const int status = evaluated->allevaluated() ? exitok : exitinput;
+    int status = evaluated->allevaluated() ? exitok : exitinput;
+    if (!o.charts.empty() && !drawzones(o, p, values, err)) status = exitinput;
     errno = 0;
     if (o.format == ResultsFormat::csv)
         printcsv(out, p, values);

@@ -1,11 +1,13 @@
 // formreport part: a part's tolerance frames from a part file, end to end on
 // faces and a bore of known tilt (values worked by hand), the table, CSV and
 // JSON, and every kind of bad part file with the message it gets.
+#include "report/charts/canvas.h"
 #include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 #include "tolerance/tolerance.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -146,6 +148,84 @@ TEST(Part, ACircleNamedByThreeColumnsIsOneInSpace) {
     ASSERT_EQ(o.status, exitok) << o.err;
     const nlohmann::json frame = nlohmann::json::parse(o.out).at("tolerances").at(0);
     EXPECT_NEAR(frame.at("value").get<double>(), 0.004, 1e-12);
+}
+
+// Circles of 24 points about the z axis, each (at z, centre offset ex, ey,
+// radius r): a shaft's journals.
+struct Circle {
+    double z, ex, ey, r;
+};
+std::string circles(const std::vector<Circle>& cs) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y,z\n";
+    for (const Circle& c : cs)
+        for (int i = 0; i < 24; ++i) {
+            const double a = 2 * pi * i / 24;
+            out << c.ex + c.r * std::cos(a) << "," << c.ey + c.r * std::sin(a) << "," << c.z
+                << "\n";
+        }
+    return out.str();
+}
+
+// A shaft on the z axis, its journals at either end the common datum A-B,
+// and a collar whose sections are off the axis by 3, 7 and 0 micrometres.
+void shaft(const test::Workdir& dir, const std::string& tolerances) {
+    dir.write("left.csv", circles({{0, 0, 0, 5}, {5, 0, 0, 5}, {10, 0, 0, 5}}));
+    dir.write("right.csv", circles({{90, 0, 0, 5}, {95, 0, 0, 5}, {100, 0, 0, 5}}));
+    dir.write("collar.csv", circles({{40, 0.003, 0, 8}, {50, 0, 0.007, 8}, {60, 0, 0, 8}}));
+    dir.write("part.json",
+              partfile(R"({"left": {"file": "left.csv", "type": "cylinder", "material": "shaft"},
+                           "right": {"file": "right.csv", "type": "cylinder", "material": "shaft"},
+                           "collar": {"file": "collar.csv", "type": "cylinder", "material": "shaft"}})",
+                       R"({"A-B": ["left", "right"]})", tolerances));
+}
+
+// The run-out chart names each section's run-out, twice its offset, at its
+// place along the datum axis from the axis's point (mid-way along the left
+// journal, at z = 5).
+TEST(PartCharts, RunOutChartGivesEachSectionsRunOut) {
+    test::Workdir dir;
+    shaft(dir, R"([{"characteristic": "radial run-out", "feature": "collar",
+                    "datums": ["A-B"], "tolerance": 0.02}])");
+    const test::ReportOutcome o = test::report({"part", "part.json", "--charts", "zones"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "zones" / "tolerance-1.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    const std::vector<std::string> texts = svg.texts();
+    for (const char* line : {"at 35   run-out 6 \u00b5m", "at 45   run-out 14 \u00b5m",
+                             "at 55   run-out 0 \u00b5m", "radial run-out of collar to A-B"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), line), texts.end()) << line;
+}
+
+// The round zone's circle passes through the section centre farthest from
+// its axis: the picture draws the zone the value says.
+TEST(PartCharts, RoundZoneTouchesTheFarthestCentre) {
+    test::Workdir dir;
+    shaft(dir, R"([{"characteristic": "coaxiality", "feature": "collar",
+                    "datums": ["A-B"], "tolerance": 0.02}])");
+    const test::ReportOutcome o = test::report({"part", "part.json", "--charts", "zones"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    const test::Svg svg = test::parsesvg(dir.path() / "zones" / "tolerance-1.svg");
+    ASSERT_TRUE(svg.wellformed) << svg.error;
+    const Rgb zone = {0.173, 0.627, 0.173}, dots = {0.122, 0.467, 0.706};
+    double radius = 0;
+    std::pair<double, double> centre;
+    for (const test::Element* e : test::strokes(svg, zone, 1.4)) {
+        const auto v = test::vertices(e->attributes.at("d"));
+        if (v.size() < 3) continue; // the cross's lines
+        centre = test::circlecentre(*e);
+        radius = std::hypot(v[0].first - centre.first, v[0].second - centre.second);
+    }
+    ASSERT_GT(radius, 0);
+    double farthest = 0;
+    const std::vector<const test::Element*> centres = test::fills(svg, dots);
+    ASSERT_EQ(centres.size(), 3u); // one a section
+    for (const test::Element* e : centres) {
+        const auto c = test::circlecentre(*e);
+        farthest = std::max(farthest, std::hypot(c.first - centre.first, c.second - centre.second));
+    }
+    EXPECT_NEAR(farthest, radius, 0.01);
 }
 
 // The datums as associated, every frame in the file's order (one not
