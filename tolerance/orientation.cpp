@@ -91,13 +91,24 @@ void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
 }
 
 void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
-    if (f.characteristic == Characteristic::angularity) {
-        v.failure = "angularity of an axis is not evaluated yet";
-        return;
-    }
     const std::vector<Point> axis = derivedaxis(m, v.failure);
     if (axis.empty()) {
         v.failure = m.name + ": " + v.failure;
+        return;
+    }
+    if (f.characteristic == Characteristic::angularity) {
+        // Two parallel planes inclined at the angle to the datum, turned
+        // freely about its direction: the line lies in them where it can.
+        const TurnedRange t = turnedrange(axis, d.direction, normalangle(f, d.kind));
+        v.value = t.value;
+        v.certificate = t.certificate;
+        char degrees[32];
+        std::snprintf(degrees, sizeof degrees, "%g", f.angle);
+        v.zone = std::string("two parallel planes at ") + degrees + " degrees to datum " + d.label;
+        v.found = true;
+        double floor = std::numeric_limits<double>::infinity();
+        for (const Point& q : axis) floor = std::min(floor, dot(q, t.direction));
+        planeszone(v, axis, t.direction, floor);
         return;
     }
     // Parallel to a plane or across an axis: two planes normal to the datum's direction.

@@ -411,6 +411,31 @@ const Case cases[] = {
          b.frame(Characteristic::perpendicularity, "wall", {"A", "B"});
          return wallwidth(true);
      }},
+    {"AngularityOfABoreSteeperThanDrawn",
+     [](Built& b) {
+         // A bore drawn at 60 degrees to A, made at 60.02: its axis (30 long)
+         // leaves any plane at 60 degrees to A by 30 sin(0.02 degrees).
+         block(b);
+         const double e = 60.02 * pi / 180;
+         std::vector<Ring> rs;
+         for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 3});
+         b.add("bore", Feature::cylinder, rings({50, 30, 0}, {std::cos(e), 0, std::sin(e)}, rs),
+               Material::hole);
+         b.frame(Characteristic::angularity, "bore", {"A"}, 60);
+         return 30 * std::sin(0.02 * pi / 180);
+     }},
+    {"AngularityOfABoreShallowerThanDrawnLiesInAPlane",
+     [](Built& b) {
+         // At 59.98 degrees, shallower than drawn, the axis lies in a plane at 60.
+         block(b);
+         const double e = 59.98 * pi / 180;
+         std::vector<Ring> rs;
+         for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 3});
+         b.add("bore", Feature::cylinder, rings({50, 30, 0}, {std::cos(e), 0, std::sin(e)}, rs),
+               Material::hole);
+         b.frame(Characteristic::angularity, "bore", {"A"}, 60);
+         return 0.0;
+     }},
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
