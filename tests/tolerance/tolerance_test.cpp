@@ -162,6 +162,24 @@ double wallwidth(bool turnfixed) {
     return 40 * w[0] * std::cos(along);
 }
 
+// Circles of radius 2, 4 and 6 on the end face z = 100, tilted by 1e-4 in
+// x, each circle raised by its own 1e-3 times its radius.
+std::vector<Point> wobblingface() {
+    std::vector<Point> p;
+    for (double r : {2.0, 4.0, 6.0})
+        for (int i = 0; i < 24; ++i) {
+            const double a = 2 * pi * i / 24, x = r * std::cos(a), y = r * std::sin(a);
+            p.push_back({x, y, 100 + 1e-4 * x + 1e-3 * r});
+        }
+    return p;
+}
+
+// A journal on the shaft's axis, its sections off it by 3 and 7
+// micrometres and one of them 0.01 larger.
+std::vector<Point> eccentricjournal() {
+    return rings({0, 0, 0}, {0, 0, 1}, {{40, 0.003, 0, 8}, {50, 0, 0.007, 8.01}, {60, 0, 0, 8}});
+}
+
 struct Case {
     std::string name;
     // Builds the part and its frame; returns the value expected in closed form.
@@ -245,48 +263,28 @@ const Case cases[] = {
     {"RadialRunOutIsTwiceTheLargestEccentricity",
      [](Built& b) {
          shaft(b);
-         b.add(
-             "journal", Feature::cylinder,
-             rings({0, 0, 0}, {0, 0, 1}, {{40, 0.003, 0, 8}, {50, 0, 0.007, 8.01}, {60, 0, 0, 8}}),
-             Material::shaft);
+         b.add("journal", Feature::cylinder, eccentricjournal(), Material::shaft);
          b.frame(Characteristic::radialrunout, "journal", {"A-B"});
          return 2 * 0.007;
      }},
     {"TotalRadialRunOutSpansEverySection",
      [](Built& b) {
          shaft(b);
-         b.add(
-             "journal", Feature::cylinder,
-             rings({0, 0, 0}, {0, 0, 1}, {{40, 0.003, 0, 8}, {50, 0, 0.007, 8.01}, {60, 0, 0, 8}}),
-             Material::shaft);
+         b.add("journal", Feature::cylinder, eccentricjournal(), Material::shaft);
          b.frame(Characteristic::totalradialrunout, "journal", {"A-B"});
          return (8.01 + 0.007) - (8 - 0.003);
      }},
     {"AxialRunOutOfAWobblingFace",
      [](Built& b) {
          shaft(b);
-         // Circles of radius 2, 4 and 6 on the end face z = 100, tilted by 1e-4 in x,
-         // each circle raised by its own 1e-3 times its radius.
-         std::vector<Point> p;
-         for (double r : {2.0, 4.0, 6.0})
-             for (int i = 0; i < 24; ++i) {
-                 const double a = 2 * pi * i / 24, x = r * std::cos(a), y = r * std::sin(a);
-                 p.push_back({x, y, 100 + 1e-4 * x + 1e-3 * r});
-             }
-         b.add("end", Feature::plane, p, Material::unstated, Vector{0, 0, 1});
+         b.add("end", Feature::plane, wobblingface(), Material::unstated, Vector{0, 0, 1});
          b.frame(Characteristic::axialrunout, "end", {"A-B"});
          return 2 * 1e-4 * 6;
      }},
     {"TotalAxialRunOutSpansEveryCircle",
      [](Built& b) {
          shaft(b);
-         std::vector<Point> p;
-         for (double r : {2.0, 4.0, 6.0})
-             for (int i = 0; i < 24; ++i) {
-                 const double a = 2 * pi * i / 24, x = r * std::cos(a), y = r * std::sin(a);
-                 p.push_back({x, y, 100 + 1e-4 * x + 1e-3 * r});
-             }
-         b.add("end", Feature::plane, p, Material::unstated, Vector{0, 0, 1});
+         b.add("end", Feature::plane, wobblingface(), Material::unstated, Vector{0, 0, 1});
          b.frame(Characteristic::totalaxialrunout, "end", {"A-B"});
          return (1e-4 * 6 + 6e-3) - (-1e-4 * 2 + 2e-3);
      }},
