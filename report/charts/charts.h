@@ -208,6 +208,9 @@ struct ZoneLabels {
     std::string note;    // the zone in words and its value
     std::string caption; // the part, operator ... ; none when empty
     Subunit deviations;  // in which the zone's widths and offsets are drawn
+    // Points of two parallel planes' zone drawn at most: of more, the lowest
+    // and highest of each of half as many steps along the zone.
+    std::size_t drawnpoints = 7200;
 };
 
 // The picture of a frame's zone (see tolerance::ZoneShape): two parallel

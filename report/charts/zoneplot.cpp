@@ -14,7 +14,6 @@ namespace {
 
 constexpr Rgb zonecolour = {0.173, 0.627, 0.173};
 constexpr Rgb pointcolour = {0.122, 0.467, 0.706};
-constexpr std::size_t mostdrawn = 7200;
 
 struct Span {
     double low, high;
@@ -65,7 +64,7 @@ void planes(const std::string& path, Format format, const tolerance::FrameValue&
     c.linewidth(1.4);
     for (const double y : {0.0, zone}) c.line(left, py(y), width - right, py(y));
     c.colour(pointcolour);
-    for (const std::size_t i : traced(x, h, mostdrawn)) c.circle(px(x[i]), py(h[i]), 1.6, true);
+    for (const std::size_t i : traced(x, h, l.drawnpoints)) c.circle(px(x[i]), py(h[i]), 1.6, true);
     heading(c, width, height, l);
     c.finish();
 }

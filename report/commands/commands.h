@@ -98,6 +98,21 @@ struct EvaluatedPart {
 std::optional<EvaluatedPart> evaluatepart(const std::string& path, ProgressMode mode,
                                           std::ostream& err);
 
+// A frame's zone picture, as part --charts and the report's part pages draw
+// it. Only an evaluated frame with a zone shape has one (form frames have
+// none).
+inline bool haszonepicture(const tolerance::FrameValue& v) {
+    return v.found && v.shape != tolerance::ZoneShape::none;
+}
+// Its labels: the frame as title ("perpendicularity of bore to A"), the zone
+// in words, its value in the sub-unit of `unit` to `digits` significant
+// digits and the verdict.
+ZoneLabels zonelabels(const tolerance::Frame& f, const tolerance::FrameValue& v,
+                      const std::string& unit, int digits);
+// Draws it (drawzone), run-out as the frame's kind of it.
+void drawframezone(const std::string& path, Format format, const tolerance::Frame& f,
+                   const tolerance::FrameValue& v, const ZoneLabels& labels);
+
 // Reads and evaluates every input of `options` as `results` does, messages
 // on `err`; `status` the exit status so far (exitinput for an input that
 // failed).

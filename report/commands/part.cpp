@@ -148,6 +148,24 @@ std::optional<EvaluatedPart> evaluatepart(const std::string& path, ProgressMode 
     return e;
 }
 
+ZoneLabels zonelabels(const tolerance::Frame& f, const FrameValue& v, const std::string& unit,
+                      int digits) {
+    ZoneLabels labels;
+    labels.deviations = subunit(unit, v.value);
+    labels.title = std::string(tolerance::traits(f.characteristic).name) + " of " + f.feature +
+                   (f.datums.empty() ? "" : " to " + datumtext(f.datums));
+    labels.note = v.zone + ": " + formatnumber(v.value * labels.deviations.factor, digits) + " " +
+                  labels.deviations.name + ", " + tolerance::verdictname(v.verdict);
+    return labels;
+}
+
+void drawframezone(const std::string& path, Format format, const tolerance::Frame& f,
+                   const FrameValue& v, const ZoneLabels& labels) {
+    const bool radial = f.characteristic == tolerance::Characteristic::radialrunout ||
+                        f.characteristic == tolerance::Characteristic::totalradialrunout;
+    drawzone(path, format, v, labels, radial);
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -160,20 +178,13 @@ bool drawzones(const PartOptions& o, const PartFile& p, const std::vector<FrameV
     bool written = true;
     for (std::size_t k = 0; k < values.size(); ++k) {
         const FrameValue& v = values[k];
-        if (!v.found || v.shape == tolerance::ZoneShape::none) continue;
+        if (!haszonepicture(v)) continue;
         const tolerance::Frame& f = p.frames[k];
-        ZoneLabels labels;
-        labels.deviations = subunit(p.unit, v.value);
-        labels.title = std::string(tolerance::traits(f.characteristic).name) + " of " + f.feature +
-                       (f.datums.empty() ? "" : " to " + datumtext(f.datums));
-        labels.note = v.zone + ": " + formatnumber(v.value * labels.deviations.factor, o.digits) +
-                      " " + labels.deviations.name + ", " + tolerance::verdictname(v.verdict);
-        const bool radial = f.characteristic == tolerance::Characteristic::radialrunout ||
-                            f.characteristic == tolerance::Characteristic::totalradialrunout;
+        const ZoneLabels labels = zonelabels(f, v, p.unit, o.digits);
         const fs::path svg = fs::path(o.charts) / ("tolerance-" + std::to_string(k + 1) + ".svg");
         try {
             picture(svg, o.png, [&](const std::string& path, Format format) {
-                drawzone(path, format, v, labels, radial);
+                drawframezone(path, format, f, v, labels);
             });
         } catch (const FileError& e) {
             complain(err, e);
