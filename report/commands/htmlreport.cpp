@@ -3,8 +3,8 @@
 // as `polar` draws them (into a scratch directory, the SVG then inlined);
 // print styles give each part a page of its own and the summary the last.
 // Part files (--part-file) are read and evaluated as `part` evaluates them,
-// a page each with their datums and tolerance frames, counted in the
-// overview.
+// a page each with their datums, tolerance frames and the frames' zones as
+// `part --charts` draws them, counted in the overview.
 #include "report/commands/commands.h"
 
 #include <algorithm>
@@ -65,6 +65,7 @@ td.undecided, td.notevaluated { background: #fcf1d2; }
   section.part, section.summary { break-before: page; page-break-before: always; }
   section.part, section.summary { break-inside: avoid; }
   section.partfile { break-before: page; page-break-before: always; }
+  div.zone { break-inside: avoid; page-break-inside: avoid; }
 }
 )";
 
@@ -478,9 +479,53 @@ std::string partfiletitle(const ReportedPart& r, std::size_t number) {
     return "Part file " + std::to_string(number) + ": " + printable(r.path);
 }
 
+// The labels of frame k's zone picture on a part file's page: part
+// --charts' labels, the title numbered as the frame, the charts' caption,
+// and the points of two planes thinned as the profiles are, said in the note.
+ZoneLabels pagezonelabels(const EvaluatedPart& e, std::size_t k, const std::string& caption) {
+    const tolerance::FrameValue& v = e.values[k];
+    ZoneLabels l = zonelabels(e.file.frames[k], v, e.file.unit, PartOptions().digits);
+    l.title = "tolerance " + std::to_string(k + 1) + ": " + l.title;
+    l.caption = caption;
+    l.drawnpoints = reportdrawnpoints;
+    if (v.shape == tolerance::ZoneShape::planes && v.zonepoints.size() > l.drawnpoints)
+        l.note += "; drawn as the lowest and highest of each of " +
+                  std::to_string(l.drawnpoints / 2) + " steps along the zone, of its " +
+                  std::to_string(v.zonepoints.size()) + " points; every point evaluated";
+    return l;
+}
+
+// The zone picture of every frame that has one, in the frames' order, drawn
+// into `dir` and inlined.
+void zonepictures(std::ostream& html, const EvaluatedPart& e, const fs::path& dir,
+                  const std::string& caption) {
+    const auto drawn = std::count_if(e.values.begin(), e.values.end(), haszonepicture);
+    if (drawn == 0) return;
+    html << "<h3>Tolerance zones</h3>\n";
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    for (std::size_t k = 0; k < e.values.size(); ++k) {
+        if (!haszonepicture(e.values[k])) continue;
+        const fs::path svg = dir / ("tolerance-" + std::to_string(k + 1) + ".svg");
+        try {
+            drawframezone(svg.string(), Format::svg, e.file.frames[k], e.values[k],
+                          pagezonelabels(e, k, caption));
+        } catch (const FileError&) {
+            // Said on the page, as a point file's chart that is missing.
+        }
+        const std::string picture = inlinesvg(svg);
+        if (picture.empty())
+            html << "<p class=\"none\">No picture of the zone of tolerance " << k + 1 << ".</p>\n";
+        else
+            html << "<div class=\"chart zone\">\n" << picture << "</div>\n";
+    }
+}
+
 // A part file's page: its unit, the datums as associated, the frames and
-// their verdicts, and the rule they follow.
-void partfilepage(std::ostream& html, const ReportedPart& r, std::size_t number) {
+// their verdicts, the rule they follow, and the frames' zones, their
+// pictures drawn into `dir`.
+void partfilepage(std::ostream& html, const ReportedPart& r, std::size_t number,
+                  const fs::path& dir, const std::string& caption) {
     const Subunit u = partunit(r.part.file);
     const FrameCounts c = framecounts(r.part.values);
     html << "<section class=\"partfile\" id=\"" << partfileanchor(number) << "\">\n<h2>"
@@ -495,7 +540,9 @@ void partfilepage(std::ostream& html, const ReportedPart& r, std::size_t number)
         html << (s == framestates.front() ? ": " : ", ") << c.of[static_cast<std::size_t>(s)] << " "
              << xmltext(statewords(s));
     html << "</p>\n<p class=\"rule\">Decision rule: " << xmltext(tolerance::decisionrule())
-         << "</p>\n</section>\n";
+         << "</p>\n";
+    zonepictures(html, r.part, dir, caption);
+    html << "</section>\n";
 }
 
 // The overview of the part files: their frames counted by verdict, and each
@@ -805,7 +852,9 @@ int htmlreport(const ReportOptions& given, std::ostream& out, std::ostream& err)
     for (std::size_t k = 0; k < files.size(); ++k)
         for (const Evaluated& e : files[k].records)
             part(html, files[k], e, scratch.dir / std::to_string(k), o.results, u, ++number);
-    for (std::size_t k = 0; k < partfiles.size(); ++k) partfilepage(html, partfiles[k], k + 1);
+    for (std::size_t k = 0; k < partfiles.size(); ++k)
+        partfilepage(html, partfiles[k], k + 1, scratch.dir / ("partfile-" + std::to_string(k + 1)),
+                     chartcaption(o.header, ""));
     if (parts > 0) summary(html, files, o.results, u, scratch.dir / "trend.svg");
     html << "</body>\n</html>\n";
     html.close();

@@ -2,12 +2,15 @@
 // and the frames as part evaluates them, the overview's counts and worst
 // verdicts, a report of part files alone, and part files that cannot be
 // read. The report's sections are read back with expat.
+#include "report/charts/canvas.h"
 #include "report/commands/commands.h"
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 #include "tolerance/tolerance.h"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -165,6 +168,210 @@ TEST(ReportPart, PageHasTheDatumsAndFramesInOrderWithTheirVerdicts) {
               std::string("Decision rule: ") + tolerance::decisionrule());
 }
 
+// Circles of 24 points about the z axis, each (at z, centre offset ex, ey,
+// radius r): a shaft's journals and its collar.
+struct Circle {
+    double z, ex, ey, r;
+};
+std::string circles(const std::vector<Circle>& cs) {
+    const double pi = std::acos(-1.0);
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y,z\n";
+    for (const Circle& c : cs)
+        for (int i = 0; i < 24; ++i) {
+            const double a = 2 * pi * i / 24;
+            out << c.ex + c.r * std::cos(a) << "," << c.ey + c.r * std::sin(a) << "," << c.z
+                << "\n";
+        }
+    return out.str();
+}
+
+// The faces, and a shaft on the z axis whose journals are the common datum
+// B-C and whose collar's sections are off the axis by 3, 7 and 0 µm.
+void writeshaft(const test::Workdir& dir) {
+    writefaces(dir);
+    dir.write("left.csv", circles({{0, 0, 0, 5}, {5, 0, 0, 5}, {10, 0, 0, 5}}));
+    dir.write("right.csv", circles({{90, 0, 0, 5}, {95, 0, 0, 5}, {100, 0, 0, 5}}));
+    dir.write("collar.csv", circles({{40, 0.003, 0, 8}, {50, 0, 0.007, 8}, {60, 0, 0, 8}}));
+}
+
+std::string shaftpart(const std::string& frames) {
+    return R"({"unit": "mm",
+  "features": {"face": {"file": "face.csv", "type": "plane", "outward": [0, 0, -1]},
+               "top": {"file": "top.csv", "type": "plane", "outward": [0, 0, 1]},
+               "left": {"file": "left.csv", "type": "cylinder", "material": "shaft"},
+               "right": {"file": "right.csv", "type": "cylinder", "material": "shaft"},
+               "collar": {"file": "collar.csv", "type": "cylinder", "material": "shaft"}},
+  "datums": {"A": "face", "B-C": ["left", "right"]},
+  "tolerances": [)" +
+           frames + "]}\n";
+}
+
+// The pictures inlined in the part file page of this number, in order.
+std::vector<std::string> pictures(const std::string& html, std::size_t number) {
+    const std::size_t page =
+        html.find("<section class=\"partfile\" id=\"partfile-" + std::to_string(number) + "\"");
+    const std::size_t end = html.find("</section>", page);
+    std::vector<std::string> out;
+    for (std::size_t at = html.find("<svg", page); at < end; at = html.find("<svg", at + 1))
+        out.push_back(html.substr(at, html.find("</svg>", at) + 6 - at));
+    return out;
+}
+
+// A picture part --charts wrote, as the report inlines its pictures: without
+// the XML declaration, its paths compacted.
+test::Svg charted(const std::filesystem::path& path) {
+    std::string svg = test::readfile(path);
+    svg.erase(0, svg.find("<svg"));
+    return test::parsexml(compactpaths(svg));
+}
+
+// One frame with a zone on a page, its picture's title as part --charts
+// writes it.
+struct Zoned {
+    std::size_t frame; // from 1
+    std::string title;
+};
+
+// After the frames table, the zone picture of each frame with one in the
+// frames' order, titled by its number and the frame, none for a form frame
+// or one not evaluated; each is what part --charts draws of the frame, with
+// the charts' caption (the header and the filter) beneath.
+TEST(ReportPart, PageShowsEachFramesZoneAsPartDrawsIt) {
+    test::Workdir dir;
+    writeshaft(dir);
+    const std::string coaxial =
+        R"({"characteristic": "coaxiality", "feature": "collar", "datums": ["B-C"], "tolerance": 0.02})";
+    const std::string runout =
+        R"({"characteristic": "radial run-out", "feature": "collar", "datums": ["B-C"], "tolerance": 0.02})";
+    dir.write("part.json", shaftpart(parallel + "," + flat + "," + round + "," + coaxial + "," +
+                                     runout + "," + perpendicular));
+    dir.write("form.json", shaftpart(flat));
+    const test::ReportOutcome o = test::report({"report", "--part-file", "part.json", "--part-file",
+                                                "form.json", "--part", "Shaft 7", "-o", "r.html"});
+    EXPECT_EQ(o.out, "r.html: 2 part files reported\n");
+    ASSERT_EQ(test::report({"part", "part.json", "--charts", "zones"}).err, o.err);
+    const std::string html = test::readfile(dir.path() / "r.html");
+    const std::string caption = "Part: Shaft 7  \u00b7  Filter: none";
+    const std::vector<Zoned> zoned = {{1, "parallelism of top to A"},
+                                      {4, "coaxiality of collar to B-C"},
+                                      {5, "radial run-out of collar to B-C"},
+                                      {6, "perpendicularity of top to A"}};
+    const std::vector<std::string> shown = pictures(html, 1);
+    ASSERT_EQ(shown.size(), zoned.size());
+    for (std::size_t k = 0; k < zoned.size(); ++k) {
+        const std::string name = "tolerance " + std::to_string(zoned[k].frame);
+        SCOPED_TRACE(name);
+        const test::Svg page = test::parsexml(shown[k]);
+        ASSERT_TRUE(page.wellformed) << page.error;
+        const test::Svg part = charted(dir.path() / "zones" /
+                                       ("tolerance-" + std::to_string(zoned[k].frame) + ".svg"));
+        ASSERT_TRUE(part.wellformed) << part.error;
+        // The page's picture is part's with the title numbered and the
+        // caption under it, the picture taller by its line.
+        std::vector<test::Element> expected = part.elements, got = page.elements;
+        // The picture and its white ground.
+        ASSERT_GE(got.size(), 2u);
+        ASSERT_GE(expected.size(), 2u);
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(got[i].name, expected[i].name);
+            EXPECT_EQ(got[i].attributes.at("width"), expected[i].attributes.at("width"));
+            EXPECT_EQ(std::stod(got[i].attributes.at("height")),
+                      std::stod(expected[i].attributes.at("height")) + captionheight);
+        }
+        EXPECT_EQ(got[1].name, "rect");
+        got.erase(got.begin(), got.begin() + 2);
+        expected.erase(expected.begin(), expected.begin() + 2);
+        const auto captions = std::count_if(got.begin(), got.end(), [&](const test::Element& e) {
+            return e.name == "text" && e.text == caption;
+        });
+        EXPECT_EQ(captions, 1);
+        got.erase(std::remove_if(got.begin(), got.end(),
+                                 [&](const test::Element& e) { return e.text == caption; }),
+                  got.end());
+        std::size_t titles = 0;
+        for (test::Element& e : expected)
+            if (e.name == "text" && e.text == zoned[k].title) {
+                e.text = name + ": " + zoned[k].title;
+                ++titles;
+            }
+        EXPECT_EQ(titles, 1u);
+        ASSERT_EQ(got.size(), expected.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].name, expected[i].name) << i;
+            EXPECT_EQ(got[i].attributes, expected[i].attributes) << i;
+            EXPECT_EQ(got[i].text, expected[i].text) << i;
+        }
+    }
+    // The pictures follow the frames table and the rule, under their heading.
+    const test::Svg page = sections(html, "partfile").at(0);
+    std::vector<std::string> order;
+    for (const test::Element& e : page.elements)
+        if (e.name == "table" || e.name == "h3" || e.name == "svg")
+            order.push_back(e.name == "table" ? e.attributes.at("class")
+                            : e.name == "h3"  ? e.text
+                                              : e.name);
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"Datums as associated", "datums", "Tolerance frames",
+                                        "frames", "Tolerance zones", "svg", "svg", "svg", "svg"}));
+    // A part file of form frames alone has no zone picture.
+    EXPECT_TRUE(pictures(html, 2).empty());
+    EXPECT_EQ(html.find("Tolerance zones", html.find("id=\"partfile-2\"")), std::string::npos);
+}
+
+// A face's points drawn as the lowest and highest of each of 600 steps
+// along the zone, as the profiles are, the note saying so: the peak and the
+// valley stay where part draws them.
+TEST(ReportPart, ManyPointsOfAFaceAreDrawnAsTheExtremesOfSteps) {
+    test::Workdir dir;
+    dir.write("face.csv", face(0, 0));
+    std::ostringstream top;
+    top.precision(17);
+    top << "x,y,z\n";
+    for (int i = 0; i <= 40; ++i)
+        for (int j = 0; j <= 40; ++j) {
+            const double bump = i == 17 && j == 9 ? 0.004 : i == 23 && j == 30 ? -0.003 : 0;
+            top << 1.25 * i << "," << 1.0 * j << "," << 20 + bump << "\n";
+        }
+    dir.write("top.csv", top.str());
+    dir.write("part.json", partfile(parallel));
+    const test::ReportOutcome o =
+        test::report({"report", "--part-file", "part.json", "-o", "r.html"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    ASSERT_EQ(test::report({"part", "part.json", "--charts", "zones"}).status, exitok);
+    const std::vector<std::string> shown = pictures(test::readfile(dir.path() / "r.html"), 1);
+    ASSERT_EQ(shown.size(), 1u);
+    const test::Svg page = test::parsexml(shown[0]);
+    const test::Svg part = test::parsesvg(dir.path() / "zones" / "tolerance-1.svg");
+    ASSERT_TRUE(page.wellformed) << page.error;
+    ASSERT_TRUE(part.wellformed) << part.error;
+    const std::string note = "two parallel planes parallel to datum A: 7 \u00b5m, within tolerance";
+    const std::vector<std::string> texts = page.texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(),
+                        note + "; drawn as the lowest and highest of each of 600 steps along the "
+                               "zone, of its 1681 points; every point evaluated"),
+              texts.end());
+    const std::vector<std::string> charts = part.texts();
+    EXPECT_NE(std::find(charts.begin(), charts.end(), note), charts.end());
+    // The dots' heights on the page: the lowest and highest of each step.
+    const Rgb dot = {0.122, 0.467, 0.706};
+    const auto heights = [&](const test::Svg& svg) {
+        std::vector<double> y;
+        for (const test::Element* e : test::fills(svg, dot))
+            y.push_back(test::circlecentre(*e).second);
+        std::sort(y.begin(), y.end());
+        return y;
+    };
+    const std::vector<double> drawn = heights(page), all = heights(part);
+    ASSERT_EQ(all.size(), 41u * 41u);
+    EXPECT_GE(drawn.size(), 600u);
+    EXPECT_LE(drawn.size(), 1200u);
+    EXPECT_NEAR(drawn.front(), all.front(), 0.05);
+    EXPECT_NEAR(drawn.back(), all.back(), 0.05);
+    EXPECT_GT(all.back() - all.front(), 100) << "the peak and the valley stand out";
+}
+
 // A part file's lengths in the sub-unit of its unit, named in the headings.
 struct Unit {
     const char* unit;
@@ -274,7 +481,10 @@ TEST(ReportPart, PartFilesAloneMakeAReport) {
     EXPECT_EQ(html.find("<tr><th>Parts</th>"), std::string::npos);
     EXPECT_EQ(html.find("<section class=\"summary\">"), std::string::npos);
     EXPECT_EQ(html.find("<section class=\"part\""), std::string::npos);
-    EXPECT_EQ(html.find("<svg"), std::string::npos);
+    // The parallelism zone's picture alone: no chart of a point file's part.
+    const std::size_t svg = html.find("<svg");
+    EXPECT_GT(svg, html.find("<section class=\"partfile\""));
+    EXPECT_EQ(html.find("<svg", svg + 1), std::string::npos);
     EXPECT_EQ(sections(html, "partfile").size(), 1u);
     EXPECT_NE(html.find("section.partfile { break-before: page;"), std::string::npos);
     EXPECT_NE(html.find("@bottom-left { content: \"Form inspection report R-9\";"),
