@@ -13,6 +13,18 @@ namespace formeval::tolerance::detail {
 
 namespace {
 
+// Whether the points of a group go round the axis: three or more, no gap of
+// half a turn between their angles.
+bool allround(const std::vector<double>& angles, const std::vector<std::size_t>& group) {
+    if (group.size() < 3) return false;
+    std::vector<double> a;
+    for (std::size_t i : group) a.push_back(angles[i]);
+    std::sort(a.begin(), a.end());
+    double gap = a.front() + 2 * 3.141592653589793 - a.back();
+    for (std::size_t k = 1; k < a.size(); ++k) gap = std::max(gap, a[k] - a[k - 1]);
+    return gap < 3.141592653589793;
+}
+
 double range(const std::vector<double>& v, const std::vector<std::size_t>& group) {
     double lo = v[group.front()], hi = lo;
     for (std::size_t i : group) lo = std::min(lo, v[i]), hi = std::max(hi, v[i]);
@@ -44,11 +56,15 @@ void runout(const Frame& f, const Measured& m, FrameValue& v) {
         return;
     }
     const Vector z = s.axes[2];
+    Vector x, y;
+    basis(z, x, y);
     const std::vector<Point> p = points(m.points);
-    std::vector<double> heights, radii;
+    std::vector<double> heights, radii, angles;
     for (const Point& q : p) {
-        heights.push_back(dot(minus(q, s.origin), z));
+        const Vector r = minus(q, s.origin);
+        heights.push_back(dot(r, z));
         radii.push_back(offaxis(q, s.origin, z));
+        angles.push_back(std::atan2(dot(r, y), dot(r, x)));
     }
     const std::vector<double>& measured = radial ? radii : heights;
     std::vector<std::vector<std::size_t>> groups;
@@ -57,17 +73,27 @@ void runout(const Frame& f, const Measured& m, FrameValue& v) {
         for (std::size_t i = 0; i < p.size(); ++i) groups.back()[i] = i;
     } else {
         groups = runs(radial ? heights : radii, m.sections);
+        // Circular run-out is read round the axis: a run of points that does
+        // not go round it is no section (circle) of the measurement.
+        for (const auto& g : groups)
+            if (!allround(angles, g)) {
+                v.failure = radial ? std::string(name) + ": a section of " + m.name +
+                                         " across the datum axis does not go round it (3 "
+                                         "points or more, no gap of half a turn): measure it in "
+                                         "circles, or give its sections"
+                                   : std::string(name) + ": the points of " + m.name +
+                                         " form no circles about the datum axis (each of 3 "
+                                         "points or more, all round it): measure the face in "
+                                         "circles, or take its total axial run-out";
+                return;
+            }
     }
     double value = 0;
     for (const auto& g : groups) value = std::max(value, range(measured, g));
     exact(v, value);
-    Vector x, y;
-    basis(z, x, y);
     v.shape = ZoneShape::runout;
-    for (std::size_t i = 0; i < p.size(); ++i) {
-        const Vector r = minus(p[i], s.origin);
-        v.zonepoints.push_back({std::atan2(dot(r, y), dot(r, x)), radii[i], heights[i]});
-    }
+    for (std::size_t i = 0; i < p.size(); ++i)
+        v.zonepoints.push_back({angles[i], radii[i], heights[i]});
     v.groups = std::move(groups);
     v.zone = radial ? (total ? "two coaxial cylinders about the datum axis"
                              : "two concentric circles about the datum axis in each section")

@@ -558,6 +558,9 @@ const Refusal refusals[] = {
      "radial run-out is of a surface of revolution (cylinder, circle, sphere), and base is a "
      "plane"},
     {"Cone", framed(Characteristic::conicity, "pin", {}), "conicity: cones are not evaluated yet"},
+    {"AxialRunOutOfAFaceOnAGrid", framed(Characteristic::axialrunout, "base", {"A-B"}),
+     "axial run-out: the points of base form no circles about the datum axis (each of 3 points "
+     "or more, all round it): measure the face in circles, or take its total axial run-out"},
 };
 
 class Refused : public testing::TestWithParam<Refusal> {};
