@@ -229,6 +229,10 @@ Datum associate(const std::string& label, const std::vector<DatumFeature>& datum
             d.failure = "datum " + label + " names no feature of the part: " + name;
             return d;
         }
+        if (const std::string why = unreadable(*m); !why.empty()) {
+            d.failure = "datum " + label + ": " + name + ": " + why;
+            return d;
+        }
         parts.push_back(m);
     }
     if (parts.empty()) {

@@ -166,6 +166,10 @@ FrameValue evaluate(const Frame& f, const Part& part, std::vector<DatumSystem>& 
     else if (!(f.tolerance >= 0) || !std::isfinite(f.tolerance))
         v.failure = "the tolerance is not a length of 0 or more";
     if (!v.failure.empty()) return v;
+    if (const std::string why = detail::unreadable(*m); !why.empty()) {
+        v.failure = m->name + ": " + why;
+        return v;
+    }
     if (n > 0) {
         const DatumSystem* same = nullptr;
         for (const DatumSystem& s : known) {

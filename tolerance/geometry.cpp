@@ -17,6 +17,29 @@ void basis(const Vector& z, Vector& x, Vector& y) {
     y = cross(z, x);
 }
 
+std::string unreadable(const Measured& m) {
+    const pointset::Points& p = m.points;
+    const pointset::FeatureTraits& t = pointset::traits(m.type);
+    const bool spatial = t.dimension == 2 && p.dimension == 3;
+    if (p.dimension != t.dimension && !spatial)
+        return std::string("a ") + t.name + " has points of " + std::to_string(t.dimension) +
+               (t.dimension == 2 ? " or 3" : "") + " coordinates, not " +
+               std::to_string(p.dimension);
+    if (p.stride < static_cast<std::size_t>(p.dimension))
+        return "the stride between its points is smaller than their coordinates";
+    if (p.count < t.fewest || (p.count > 0 && p.data == nullptr))
+        return "too few points for a " + std::string(t.name) + ": " + std::to_string(p.count) +
+               ", at least " + std::to_string(t.fewest) + " needed";
+    for (std::size_t i = 0; i < p.count; ++i)
+        for (int k = 0; k < p.dimension; ++k) {
+            const double c = p.data[i * p.stride + static_cast<std::size_t>(k)];
+            if (!(std::fabs(c) <= 1e150))
+                return "point " + std::to_string(i + 1) +
+                       " has a coordinate that is not a finite number within +-1e150";
+        }
+    return "";
+}
+
 std::vector<Point> points(const pointset::Points& p) {
     std::vector<Point> out(p.count);
     for (std::size_t i = 0; i < p.count; ++i) {

@@ -64,6 +64,13 @@ double spread(const std::vector<Point>& p, const Vector& d);
 bool sectioncentre(const std::vector<Point>& p, const std::vector<std::size_t>& group,
                    const Vector& d, Point& centre, std::string& failure);
 
+// Why the measured feature's points cannot be evaluated, or "" when they
+// can: a dimension its type does not take (a line or circle 2 or 3, the
+// others 3), a stride below it, too few points for its type, a coordinate
+// not finite or beyond +-1e150. The library's own passes over the points
+// rely on it.
+std::string unreadable(const Measured& m);
+
 // Whether a line or circle was measured in space (x, y, z).
 bool inspace(const Measured& m);
 

@@ -558,6 +558,10 @@ const Refusal refusals[] = {
      "radial run-out is of a surface of revolution (cylinder, circle, sphere), and base is a "
      "plane"},
     {"Cone", framed(Characteristic::conicity, "pin", {}), "conicity: cones are not evaluated yet"},
+    {"APointNotFinite", framed(Characteristic::flatness, "bad", {}),
+     "bad: point 2 has a coordinate that is not a finite number within +-1e150"},
+    {"ADatumOfAPointNotFinite", framed(Characteristic::parallelism, "base", {"N"}),
+     "datum N: bad: point 2 has a coordinate that is not a finite number within +-1e150"},
     {"AxialRunOutOfAFaceOnAGrid", framed(Characteristic::axialrunout, "base", {"A-B"}),
      "axial run-out: the points of base form no circles about the datum axis (each of 3 points "
      "or more, all round it): measure the face in circles, or take its total axial run-out"},
@@ -573,8 +577,10 @@ TEST_P(Refused, SaysWhy) {
     for (double t : {5.0, 15.0, 25.0}) rs.push_back({t, 0, 0, 4});
     b.add("bore", Feature::cylinder, rings({30, 20, 0}, {0, 0, 1}, rs), Material::hole);
     b.add("pin", Feature::cylinder, rings({70, 20, 0}, {0, 0, 1}, rs));
+    b.add("bad", Feature::plane, {{0, 0, 0}, {1, 0, std::nan("")}, {0, 1, 0}, {1, 1, 0}});
     b.datum("G", {"ghost"});
     b.datum("P", {"pin"});
+    b.datum("N", {"bad"});
     const FrameValue v = evaluate(GetParam().frame, b.part);
     EXPECT_FALSE(v.found);
     EXPECT_EQ(v.failure, GetParam().failure);
