@@ -166,6 +166,13 @@ void centreddatum(Datum& d, const Measured& m, const DatumSystem& s) {
         d.failure = "its cylinder: " + ls.failure;
         return;
     }
+    // Along the primary's direction, or, once every direction is fixed,
+    // along the system's axis nearest it; across a direction whose turn is
+    // free it would need a search of its own.
+    if (s.oriented == 1 && std::fabs(dot(ls.direction, s.axes[2])) < alongcosine) {
+        d.failure = "a cylinder across the datums' direction is not associated as a datum yet";
+        return;
+    }
     const Vector a = nearestaxis(s, ls.direction);
     const std::vector<Point> p = points(m.points);
     const std::vector<double> xy = projected(p, a);

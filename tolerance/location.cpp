@@ -22,18 +22,17 @@ Vector directioninspace(const DatumSystem& s, const Vector& c) {
 }
 
 // Why the datums cannot place the exact feature: a coordinate it needs that
-// no datum fixes, or a turn about z they leave free. Empty when they can.
-// `needed[k]`: whether the feature's place depends on coordinate k.
-std::string unplaced(const DatumSystem& s, const std::array<bool, 3>& needed, const Frame& f,
-                     bool alongz) {
+// no datum fixes, or a turn about z they leave free where its place turns
+// with it. Empty when they can. `needed[k]`: whether its place depends on
+// coordinate k; `centre`: a centre, which a datum point alone places at 0.
+std::string unplaced(const DatumSystem& s, const std::array<bool, 3>& needed, bool turns,
+                     bool centre, const Frame& f) {
     const char* names = "xyz";
     for (int k = 0; k < 3; ++k)
         if (needed[k] && !s.located[k])
             return std::string("the datums fix no zero of the ") + names[k] + " coordinate";
-    if (s.oriented == 3) return "";
-    const bool onaxis = f.exact[0] == 0 && f.exact[1] == 0;
-    if (s.oriented == 1 && alongz && onaxis) return "";
-    if (s.oriented == 0 && f.exact == Point{0, 0, 0}) return "";
+    if (s.oriented == 3 || (s.oriented == 1 && !turns)) return "";
+    if (s.oriented == 0 && centre && f.exact == Point{0, 0, 0}) return "";
     return "the datums leave the turn about the z axis free";
 }
 
@@ -70,8 +69,14 @@ void position(const Frame& f, const Measured& m, FrameValue& v) {
         v.failure = "position is of a point, an axis or a plane, and " + m.name + " is a line";
         return;
     }
-    const bool turns = m.type == pointset::Feature::plane ? !alongz : true;
-    const std::string why = unplaced(s, needed, f, turns ? alongz : true);
+    // Whether the exact place turns with the system about z: a plane unless
+    // across z, an axis unless on z, a centre unless on z.
+    const bool onaxis = f.exact[0] == 0 && f.exact[1] == 0;
+    const bool centre = m.type != pointset::Feature::plane && m.type != pointset::Feature::cylinder;
+    const bool turns = m.type == pointset::Feature::plane ? !alongz
+                       : centre                           ? !onaxis
+                                                          : !(alongz && onaxis);
+    const std::string why = unplaced(s, needed, turns, centre, f);
     if (!why.empty()) {
         v.failure = "position of " + m.name + ": " + why;
         return;

@@ -434,6 +434,17 @@ const Case cases[] = {
          b.frame(Characteristic::angularity, "bore", {"A"}, 60);
          return 0.0;
      }},
+    {"PositionOfAFaceNeedsNoTurnAboutItsNormal",
+     [](Built& b) {
+         // The face's exact place named anywhere on it: A alone places it.
+         block(b);
+         b.add("top", Feature::plane,
+               face({0, 0, 40}, {1, 0, 0}, {0, 1, 0}, 100, 60,
+                    [](double a, double c) { return 0.003 - 1e-4 * a + 5e-5 * c; }),
+               Material::unstated, Vector{0, 0, 1});
+         b.frame(Characteristic::position, "top", {"A"}, 0, {30, 20, 40});
+         return 2 * 0.007;
+     }},
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -558,6 +569,10 @@ const Refusal refusals[] = {
      "radial run-out is of a surface of revolution (cylinder, circle, sphere), and base is a "
      "plane"},
     {"Cone", framed(Characteristic::conicity, "pin", {}), "conicity: cones are not evaluated yet"},
+    {"ACentreOffTheAxisOfAFreeTurn", framed(Characteristic::position, "bore", {"A-B"}, {3, 0, 40}),
+     "position of bore: the datums leave the turn about the z axis free"},
+    {"ACrossCylinderAfterAnAxis", framed(Characteristic::coaxiality, "bore", {"A-B", "X"}),
+     "datum X: a cylinder across the datums' direction is not associated as a datum yet"},
     {"APointNotFinite", framed(Characteristic::flatness, "bad", {}),
      "bad: point 2 has a coordinate that is not a finite number within +-1e150"},
     {"ADatumOfAPointNotFinite", framed(Characteristic::parallelism, "base", {"N"}),
@@ -581,6 +596,8 @@ TEST_P(Refused, SaysWhy) {
     b.datum("G", {"ghost"});
     b.datum("P", {"pin"});
     b.datum("N", {"bad"});
+    b.add("cross", Feature::cylinder, rings({0, -10, 50}, {0, 1, 0}, rs), Material::hole);
+    b.datum("X", {"cross"});
     const FrameValue v = evaluate(GetParam().frame, b.part);
     EXPECT_FALSE(v.found);
     EXPECT_EQ(v.failure, GetParam().failure);
