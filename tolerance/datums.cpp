@@ -84,6 +84,15 @@ Certificate none() {
 }
 
 void planedatum(Datum& d, const std::vector<const Measured*>& parts, const DatumSystem& s) {
+    // The side matters: the datum lies on the zone's face away from the
+    // material, and coordinates run from it into the material.
+    for (const Measured* m : parts)
+        if (!m->outward) {
+            d.failure = "plane " + m->name +
+                        " needs its outward direction, away from the "
+                        "material, to be a datum";
+            return;
+        }
     std::vector<Point> p;
     std::vector<double> xyz;
     for (const Measured* m : parts)

@@ -57,8 +57,8 @@ struct Measured {
     pointset::Feature type = pointset::Feature::plane;
     pointset::Points points;
     Material material = Material::unstated;
-    // Planes: a direction roughly out of the material. None: the normal
-    // evaluate gives, turned to its largest component.
+    // Planes: a direction roughly out of the material; a datum plane needs
+    // it (the datum lies on the side away from the material).
     std::optional<Vector> outward;
     // Cylinders: how its points fall in sections across the axis. 0: runs of
     // points along the axis apart by more than a hundredth of their length

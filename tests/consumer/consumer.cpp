@@ -114,6 +114,7 @@ int main() {
     tolerance::Part part;
     part.features = {{"base", pointset::Feature::plane, {base.data(), 9, 3, 3}},
                      {"top", pointset::Feature::plane, {top.data(), 9, 3, 3}}};
+    part.features[0].outward = tolerance::Vector{0, 0, -1};
     part.datums = {{"A", {"base"}}};
     tolerance::Frame frame;
     frame.characteristic = tolerance::Characteristic::parallelism;

@@ -573,6 +573,8 @@ const Refusal refusals[] = {
      "position of bore: the datums leave the turn about the z axis free"},
     {"ACrossCylinderAfterAnAxis", framed(Characteristic::coaxiality, "bore", {"A-B", "X"}),
      "datum X: a cylinder across the datums' direction is not associated as a datum yet"},
+    {"ADatumPlaneWithoutItsSide", framed(Characteristic::parallelism, "base", {"L"}),
+     "datum L: plane loose needs its outward direction, away from the material, to be a datum"},
     {"APointNotFinite", framed(Characteristic::flatness, "bad", {}),
      "bad: point 2 has a coordinate that is not a finite number within +-1e150"},
     {"ADatumOfAPointNotFinite", framed(Characteristic::parallelism, "base", {"N"}),
@@ -598,6 +600,8 @@ TEST_P(Refused, SaysWhy) {
     b.datum("N", {"bad"});
     b.add("cross", Feature::cylinder, rings({0, -10, 50}, {0, 1, 0}, rs), Material::hole);
     b.datum("X", {"cross"});
+    b.add("loose", Feature::plane, face({0, 0, 50}, {1, 0, 0}, {0, 1, 0}, 10, 10));
+    b.datum("L", {"loose"});
     const FrameValue v = evaluate(GetParam().frame, b.part);
     EXPECT_FALSE(v.found);
     EXPECT_EQ(v.failure, GetParam().failure);
