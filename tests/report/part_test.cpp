@@ -150,30 +150,12 @@ TEST(Part, ACircleNamedByThreeColumnsIsOneInSpace) {
     EXPECT_NEAR(frame.at("value").get<double>(), 0.004, 1e-12);
 }
 
-// Circles of 24 points about the z axis, each (at z, centre offset ex, ey,
-// radius r): a shaft's journals.
-struct Circle {
-    double z, ex, ey, r;
-};
-std::string circles(const std::vector<Circle>& cs) {
-    std::ostringstream out;
-    out.precision(17);
-    out << "x,y,z\n";
-    for (const Circle& c : cs)
-        for (int i = 0; i < 24; ++i) {
-            const double a = 2 * pi * i / 24;
-            out << c.ex + c.r * std::cos(a) << "," << c.ey + c.r * std::sin(a) << "," << c.z
-                << "\n";
-        }
-    return out.str();
-}
-
 // A shaft on the z axis, its journals at either end the common datum A-B,
 // and a collar whose sections are off the axis by 3, 7 and 0 micrometres.
 void shaft(const test::Workdir& dir, const std::string& tolerances) {
-    dir.write("left.csv", circles({{0, 0, 0, 5}, {5, 0, 0, 5}, {10, 0, 0, 5}}));
-    dir.write("right.csv", circles({{90, 0, 0, 5}, {95, 0, 0, 5}, {100, 0, 0, 5}}));
-    dir.write("collar.csv", circles({{40, 0.003, 0, 8}, {50, 0, 0.007, 8}, {60, 0, 0, 8}}));
+    dir.write("left.csv", test::circles({{0, 0, 0, 5}, {5, 0, 0, 5}, {10, 0, 0, 5}}));
+    dir.write("right.csv", test::circles({{90, 0, 0, 5}, {95, 0, 0, 5}, {100, 0, 0, 5}}));
+    dir.write("collar.csv", test::circles({{40, 0.003, 0, 8}, {50, 0, 0.007, 8}, {60, 0, 0, 8}}));
     dir.write("part.json",
               partfile(R"({"left": {"file": "left.csv", "type": "cylinder", "material": "shaft"},
                            "right": {"file": "right.csv", "type": "cylinder", "material": "shaft"},

@@ -243,4 +243,18 @@ void writefile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+std::string circles(const std::vector<Circle>& cs) {
+    const double pi = std::acos(-1.0);
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y,z\n";
+    for (const Circle& c : cs)
+        for (int i = 0; i < 24; ++i) {
+            const double a = 2 * pi * i / 24;
+            out << c.ex + c.r * std::cos(a) << "," << c.ey + c.r * std::sin(a) << "," << c.z
+                << "\n";
+        }
+    return out.str();
+}
+
 } // namespace formeval::test

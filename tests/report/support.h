@@ -82,6 +82,14 @@ std::string alternating(int n, double deviation = 0.01);
 // with waves of 3 and 1 micrometres that `seed` sets, and the tolerance cri.
 std::string wavy(int seed, double cri = 1e-6);
 
+// A point file (x,y,z with a header) of circles of 24 points about the z
+// axis, angle 0 among them: each at z, its centre offset by (ex, ey), of
+// radius r. A shaft's journals and collars.
+struct Circle {
+    double z, ex, ey, r;
+};
+std::string circles(const std::vector<Circle>& cs);
+
 std::string readfile(const std::filesystem::path& path);
 void writefile(const std::filesystem::path& path, const std::string& text);
 

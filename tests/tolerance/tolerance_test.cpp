@@ -180,6 +180,15 @@ std::vector<Point> eccentricjournal() {
     return rings({0, 0, 0}, {0, 0, 1}, {{40, 0.003, 0, 8}, {50, 0, 0.007, 8.01}, {60, 0, 0, 8}});
 }
 
+// A bore from (50, 30, 0) inclined to the base by `degrees` towards x,
+// measured in circles of radius 3 at 2, 12, 22 and 32 along it.
+std::vector<Point> inclinedbore(double degrees) {
+    const double e = degrees * pi / 180;
+    std::vector<Ring> rs;
+    for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 3});
+    return rings({50, 30, 0}, {std::cos(e), 0, std::sin(e)}, rs);
+}
+
 struct Case {
     std::string name;
     // Builds the part and its frame; returns the value expected in closed form.
@@ -414,11 +423,7 @@ const Case cases[] = {
          // A bore drawn at 60 degrees to A, made at 60.02: its axis (30 long)
          // leaves any plane at 60 degrees to A by 30 sin(0.02 degrees).
          block(b);
-         const double e = 60.02 * pi / 180;
-         std::vector<Ring> rs;
-         for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 3});
-         b.add("bore", Feature::cylinder, rings({50, 30, 0}, {std::cos(e), 0, std::sin(e)}, rs),
-               Material::hole);
+         b.add("bore", Feature::cylinder, inclinedbore(60.02), Material::hole);
          b.frame(Characteristic::angularity, "bore", {"A"}, 60);
          return 30 * std::sin(0.02 * pi / 180);
      }},
@@ -426,11 +431,7 @@ const Case cases[] = {
      [](Built& b) {
          // At 59.98 degrees, shallower than drawn, the axis lies in a plane at 60.
          block(b);
-         const double e = 59.98 * pi / 180;
-         std::vector<Ring> rs;
-         for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 3});
-         b.add("bore", Feature::cylinder, rings({50, 30, 0}, {std::cos(e), 0, std::sin(e)}, rs),
-               Material::hole);
+         b.add("bore", Feature::cylinder, inclinedbore(59.98), Material::hole);
          b.frame(Characteristic::angularity, "bore", {"A"}, 60);
          return 0.0;
      }},
