@@ -14,10 +14,7 @@ namespace {
 
 // A file fault as formreport words it: "file:line:column: why".
 std::string said(const report::FileError& e) {
-    std::string out = e.file();
-    if (e.line() > 0) out += ":" + std::to_string(e.line());
-    if (e.line() > 0 && e.column() > 0) out += ":" + std::to_string(e.column());
-    return out + ": " + e.what();
+    return e.place() + ": " + e.what();
 }
 
 // The points of a feature's file, read as formreport reads them.

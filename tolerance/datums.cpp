@@ -17,18 +17,6 @@ using pointset::Feature;
 // Nearly along: within 45 degrees.
 constexpr double alongcosine = 0.7071;
 
-const Measured* named(const std::vector<Measured>& features, const std::string& name) {
-    for (const Measured& m : features)
-        if (m.name == name) return &m;
-    return nullptr;
-}
-
-pointset::Reference reference(const pointset::Points& p, Feature f, Criterion c) {
-    pointset::Options o;
-    o.deviations = false;
-    return pointset::evaluate(p, f, c, o);
-}
-
 Criterion enclosing(Material m) {
     return m == Material::shaft ? Criterion::circumscribed : Criterion::inscribed;
 }
@@ -103,7 +91,7 @@ void planedatum(Datum& d, const std::vector<const Measured*>& parts, const Datum
     // The free minimum zone gives the orientation when nothing constrains it,
     // and the rough normal otherwise.
     const pointset::Reference mz =
-        reference({xyz.data(), p.size(), 3, 3}, Feature::plane, Criterion::minimumzone);
+        reference({xyz.data(), p.size(), 3, 3}, Feature::plane, Criterion::minimumzone, true);
     if (!mz.found) {
         d.failure = "its plane: " + mz.failure;
         return;
@@ -137,9 +125,7 @@ void centreddatum(Datum& d, const Measured& m, const DatumSystem& s) {
         return;
     }
     if (m.type != Feature::cylinder) {
-        pointset::Options o;
-        o.deviations = false;
-        const pointset::Reference r = circlereference(m, enclosing(m.material), o);
+        const pointset::Reference r = circlereference(m, enclosing(m.material), true);
         if (!r.found) {
             d.failure = std::string("its ") + pointset::featurename(m.type) + ": " + r.failure;
             return;
@@ -154,7 +140,7 @@ void centreddatum(Datum& d, const Measured& m, const DatumSystem& s) {
     }
     d.kind = DatumKind::axis;
     if (s.oriented == 0) {
-        const pointset::Reference r = reference(m.points, m.type, enclosing(m.material));
+        const pointset::Reference r = reference(m.points, m.type, enclosing(m.material), true);
         if (!r.found) {
             d.failure = "its cylinder: " + r.failure;
             return;
@@ -166,11 +152,8 @@ void centreddatum(Datum& d, const Measured& m, const DatumSystem& s) {
         d.found = true;
         return;
     }
-    pointset::Options o;
-    o.deviations = false;
-    o.certificate = false;
     const pointset::Reference ls =
-        pointset::evaluate(m.points, Feature::cylinder, Criterion::leastsquares, o);
+        reference(m.points, Feature::cylinder, Criterion::leastsquares, false);
     if (!ls.found) {
         d.failure = "its cylinder: " + ls.failure;
         return;
@@ -186,7 +169,7 @@ void centreddatum(Datum& d, const Measured& m, const DatumSystem& s) {
     const std::vector<Point> p = points(m.points);
     const std::vector<double> xy = projected(p, a);
     const pointset::Reference c =
-        reference({xy.data(), p.size(), 2, 2}, Feature::circle, enclosing(m.material));
+        reference({xy.data(), p.size(), 2, 2}, Feature::circle, enclosing(m.material), true);
     if (!c.found) {
         d.failure = "its cylinder seen along the datum system's axis: " + c.failure;
         return;

@@ -19,12 +19,9 @@ bool sectioncentre(const std::vector<Point>& p, const std::vector<std::size_t>& 
         xy.push_back(dot(p[i], y));
         height += dot(p[i], d) / static_cast<double>(group.size());
     }
-    pointset::Options o;
-    o.deviations = false;
-    o.certificate = false;
     const pointset::Reference r =
-        pointset::evaluate({xy.data(), group.size(), 2, 2}, pointset::Feature::circle,
-                           pointset::Criterion::leastsquares, o);
+        reference({xy.data(), group.size(), 2, 2}, pointset::Feature::circle,
+                  pointset::Criterion::leastsquares, false);
     if (!r.found) {
         failure = "a section's circle: " + r.failure;
         return false;
@@ -37,11 +34,8 @@ bool sectioncentre(const std::vector<Point>& p, const std::vector<std::size_t>& 
 
 std::vector<Point> derivedaxis(const Measured& cylinder, std::string& failure) {
     std::vector<Point> centres;
-    pointset::Options o;
-    o.deviations = false;
-    o.certificate = false;
-    const pointset::Reference ls = pointset::evaluate(cylinder.points, pointset::Feature::cylinder,
-                                                      pointset::Criterion::leastsquares, o);
+    const pointset::Reference ls = detail::reference(cylinder.points, pointset::Feature::cylinder,
+                                                     pointset::Criterion::leastsquares, false);
     if (!ls.found) {
         failure = "its least-squares cylinder: " + ls.failure;
         return centres;

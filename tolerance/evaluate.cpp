@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace formeval::tolerance {
@@ -48,6 +49,12 @@ void planeszone(FrameValue& v, const std::vector<Point>& p, const Vector& n, dou
     for (const Point& q : p) v.zonepoints.push_back({dot(q, x), dot(q, y), dot(q, n) - floor});
 }
 
+void planeszone(FrameValue& v, const std::vector<Point>& p, const Vector& n) {
+    double floor = std::numeric_limits<double>::infinity();
+    for (const Point& q : p) floor = std::min(floor, dot(q, n));
+    planeszone(v, p, n, floor);
+}
+
 void roundzone(FrameValue& v, const std::vector<Point>& p, const Point& o, const Vector& d) {
     Vector x, y;
     basis(d, x, y);
@@ -75,12 +82,9 @@ std::array<double, 2> enclosingdiameter(const std::vector<double>& xy, FrameValu
         off = std::max(off, std::fabs((xy[2 * b] - xy[2 * a]) * (xy[2 * i + 1] - xy[2 * a + 1]) -
                                       (xy[2 * b + 1] - xy[2 * a + 1]) * (xy[2 * i] - xy[2 * a])) /
                                 extent);
-    pointset::Options o;
-    o.deviations = false;
-    const pointset::Reference r =
-        n < 3 ? pointset::Reference{}
-              : pointset::evaluate({xy.data(), n, 2, 2}, pointset::Feature::circle,
-                                   pointset::Criterion::circumscribed, o);
+    const pointset::Reference r = n < 3 ? pointset::Reference{}
+                                        : reference({xy.data(), n, 2, 2}, pointset::Feature::circle,
+                                                    pointset::Criterion::circumscribed, true);
     if (!r.found && off <= 1e-7 * extent) {
         // Within a strip of width 2 off about the extent: a diameter between the two.
         exact(v, extent);
@@ -107,12 +111,6 @@ std::array<double, 2> enclosingdiameter(const std::vector<double>& xy, FrameValu
 } // namespace detail
 
 namespace {
-
-const Measured* named(const std::vector<Measured>& features, const std::string& name) {
-    for (const Measured& m : features)
-        if (m.name == name) return &m;
-    return nullptr;
-}
 
 std::string datumcount(const CharacteristicTraits& t) {
     if (t.mostdatums == 0) return "no datum";
@@ -155,7 +153,7 @@ namespace {
 FrameValue evaluate(const Frame& f, const Part& part, std::vector<DatumSystem>& known) {
     FrameValue v;
     const CharacteristicTraits& t = traits(f.characteristic);
-    const Measured* m = named(part.features, f.feature);
+    const Measured* m = detail::named(part.features, f.feature);
     const int n = static_cast<int>(f.datums.size());
     if (!m)
         v.failure = "the part has no feature " + f.feature;

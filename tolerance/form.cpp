@@ -32,12 +32,10 @@ void form(const Frame& f, const Measured& m, FrameValue& v) {
                         pointset::featurename(m.type);
             return;
         }
-        pointset::Options o;
-        o.deviations = false;
         if (inspace(m) && m.type == pointset::Feature::line) {
             // A line in space: the smallest cylinder holding it.
-            const pointset::Reference r = pointset::evaluate(m.points, pointset::Feature::cylinder,
-                                                             pointset::Criterion::circumscribed, o);
+            const pointset::Reference r = reference(m.points, pointset::Feature::cylinder,
+                                                    pointset::Criterion::circumscribed, true);
             if (!r.found) {
                 v.failure = m.name + ": the smallest cylinder holding it: " + r.failure;
                 return;
@@ -50,7 +48,7 @@ void form(const Frame& f, const Measured& m, FrameValue& v) {
             v.found = true;
             return;
         }
-        const pointset::Reference r = circlereference(m, pointset::Criterion::minimumzone, o);
+        const pointset::Reference r = circlereference(m, pointset::Criterion::minimumzone, true);
         if (!r.found) {
             v.failure = m.name + ": " + r.failure;
             return;

@@ -23,8 +23,10 @@ void runout(const Frame& f, const Measured& m, FrameValue& v);
 std::array<double, 2> enclosingdiameter(const std::vector<double>& xy, FrameValue& v);
 
 // The zone's points (FrameValue::zonepoints) of two parallel planes with
-// the unit normal n, heights from `floor` along it; of a round zone about
-// the line through o along the unit vector d.
+// the unit normal n, heights from `floor` along it (by default from the
+// lowest point); of a round zone about the line through o along the unit
+// vector d.
+void planeszone(FrameValue& v, const std::vector<Point>& p, const Vector& n);
 void planeszone(FrameValue& v, const std::vector<Point>& p, const Vector& n, double floor);
 void roundzone(FrameValue& v, const std::vector<Point>& p, const Point& o, const Vector& d);
 

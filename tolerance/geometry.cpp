@@ -2,9 +2,30 @@
 #include "tolerance/geometry.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 namespace formeval::tolerance::detail {
+
+pointset::Reference reference(const pointset::Points& p, pointset::Feature f, pointset::Criterion c,
+                              bool certified) {
+    pointset::Options o;
+    o.deviations = false;
+    o.certificate = certified;
+    return pointset::evaluate(p, f, c, o);
+}
+
+const Measured* named(const std::vector<Measured>& features, const std::string& name) {
+    for (const Measured& m : features)
+        if (m.name == name) return &m;
+    return nullptr;
+}
+
+std::string degrees(double angle) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", angle);
+    return text;
+}
 
 void basis(const Vector& z, Vector& x, Vector& y) {
     // Start from the coordinate axis least along z, so the cross product is well conditioned.

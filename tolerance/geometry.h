@@ -42,6 +42,17 @@ inline double offaxis(const Point& p, const Point& o, const Vector& d) {
     return norm(across(minus(p, o), d));
 }
 
+// The reference of the points by the criterion, without deviations; with
+// its certificate only where `certified`.
+pointset::Reference reference(const pointset::Points& p, pointset::Feature f, pointset::Criterion c,
+                              bool certified);
+
+// The feature of `features` named `name`; null where there is none.
+const Measured* named(const std::vector<Measured>& features, const std::string& name);
+
+// An angle in degrees as the zones' words give it: "30", "59.98".
+std::string degrees(double angle);
+
 // Two unit vectors completing the unit vector z to a right-handed basis.
 void basis(const Vector& z, Vector& x, Vector& y);
 
@@ -89,7 +100,7 @@ PlaneCircle inplane(const Measured& m);
 // evaluated in its least-squares plane, its centre put back in space and its
 // direction that plane's normal.
 pointset::Reference circlereference(const Measured& m, pointset::Criterion criterion,
-                                    const pointset::Options& options);
+                                    bool certified);
 
 // A circle's or sphere's centre in space (z = 0 for a circle in the plane).
 Point centre(const pointset::Reference& r, const Measured& m);

@@ -11,11 +11,8 @@ bool inspace(const Measured& m) {
 
 PlaneCircle inplane(const Measured& m) {
     PlaneCircle c;
-    pointset::Options o;
-    o.deviations = false;
-    o.certificate = false;
-    const pointset::Reference plane = pointset::evaluate(m.points, pointset::Feature::plane,
-                                                         pointset::Criterion::leastsquares, o);
+    const pointset::Reference plane =
+        reference(m.points, pointset::Feature::plane, pointset::Criterion::leastsquares, false);
     if (!plane.found) {
         c.failure = "its plane: " + plane.failure;
         return c;
@@ -33,16 +30,16 @@ PlaneCircle inplane(const Measured& m) {
 }
 
 pointset::Reference circlereference(const Measured& m, pointset::Criterion criterion,
-                                    const pointset::Options& options) {
-    if (!inspace(m)) return pointset::evaluate(m.points, m.type, criterion, options);
+                                    bool certified) {
+    if (!inspace(m)) return reference(m.points, m.type, criterion, certified);
     const PlaneCircle c = inplane(m);
     if (!c.found) {
         pointset::Reference r;
         r.failure = c.failure;
         return r;
     }
-    pointset::Reference r = pointset::evaluate({c.xy.data(), c.xy.size() / 2, 2, 2},
-                                               pointset::Feature::circle, criterion, options);
+    pointset::Reference r = reference({c.xy.data(), c.xy.size() / 2, 2, 2},
+                                      pointset::Feature::circle, criterion, certified);
     if (r.found) {
         r.point = along(along(c.origin, r.point[0], c.x), r.point[1], c.y);
         r.direction = c.normal;

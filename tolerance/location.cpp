@@ -43,10 +43,7 @@ double largestoff(const std::vector<Point>& p, const Point& o, const Vector& d) 
 }
 
 Point leastsquarescentre(const Measured& m, std::string& failure) {
-    pointset::Options o;
-    o.deviations = false;
-    o.certificate = false;
-    const pointset::Reference r = circlereference(m, pointset::Criterion::leastsquares, o);
+    const pointset::Reference r = circlereference(m, pointset::Criterion::leastsquares, false);
     if (!r.found) {
         failure = m.name + ": " + r.failure;
         return r.point;

@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <limits>
 #include <string>
 
 namespace formeval::tolerance::detail {
@@ -31,11 +29,8 @@ double normalangle(const Frame& f, DatumKind datum) {
 
 // The least-squares normal of a plane's points, signed along `toward`.
 bool leastsquaresnormal(const Measured& m, const Vector& toward, Vector& n, std::string& failure) {
-    pointset::Options o;
-    o.deviations = false;
-    o.certificate = false;
-    const pointset::Reference r = pointset::evaluate(m.points, pointset::Feature::plane,
-                                                     pointset::Criterion::leastsquares, o);
+    const pointset::Reference r =
+        reference(m.points, pointset::Feature::plane, pointset::Criterion::leastsquares, false);
     if (!r.found) {
         failure = m.name + ": " + r.failure;
         return false;
@@ -44,28 +39,42 @@ bool leastsquaresnormal(const Measured& m, const Vector& toward, Vector& n, std:
     return true;
 }
 
+// Two parallel planes about the points whose normal makes `angle` degrees
+// with `axis`, turned freely about it: the narrowest, certified.
+void turnedzone(FrameValue& v, const std::vector<Point>& p, const Vector& axis, double angle,
+                const std::string& zone) {
+    const TurnedRange t = turnedrange(p, axis, angle);
+    v.value = t.value;
+    v.certificate = t.certificate;
+    v.zone = zone;
+    v.found = true;
+    planeszone(v, p, t.direction);
+}
+
+// Two parallel planes about the points with the unit normal n: exact.
+void fixedzone(FrameValue& v, const std::vector<Point>& p, const Vector& n,
+               const std::string& zone) {
+    exact(v, spread(p, n));
+    v.zone = zone;
+    planeszone(v, p, n);
+}
+
+// The zone as the drawing relates it to the datum: "two parallel planes
+// perpendicular to datum A", "... at 30 degrees to datum A".
+std::string relation(const Frame& f, const Datum& d) {
+    std::string zone = "two parallel planes ";
+    if (f.characteristic == Characteristic::angularity)
+        zone += "at " + degrees(f.angle) + " degrees";
+    else
+        zone += f.characteristic == Characteristic::parallelism ? "parallel" : "perpendicular";
+    return zone + " to datum " + d.label;
+}
+
 void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
     const double angle = normalangle(f, d.kind);
-    // The zone as the drawing relates it to the datum.
-    std::string zone = "two parallel planes ";
-    if (f.characteristic == Characteristic::angularity) {
-        char degrees[32];
-        std::snprintf(degrees, sizeof degrees, "%g", f.angle);
-        zone += std::string("at ") + degrees + " degrees";
-    } else {
-        zone += f.characteristic == Characteristic::parallelism ? "parallel" : "perpendicular";
-    }
-    zone += " to datum " + d.label;
     const std::vector<Point> p = points(m.points);
     if (v.system.datums.size() == 1) {
-        const TurnedRange t = turnedrange(p, d.direction, angle);
-        v.value = t.value;
-        v.certificate = t.certificate;
-        v.zone = zone;
-        v.found = true;
-        double floor = std::numeric_limits<double>::infinity();
-        for (const Point& q : p) floor = std::min(floor, dot(q, t.direction));
-        planeszone(v, p, t.direction, floor);
+        turnedzone(v, p, d.direction, angle, relation(f, d));
         return;
     }
     // A secondary datum fixes the turn: the zone's normal leans from the
@@ -82,12 +91,8 @@ void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
     Vector e = std::fabs(dot(lean, x)) >= std::fabs(dot(lean, y)) ? x : y;
     if (dot(e, lean) < 0) e = scaled(-1, e);
     const double theta = std::min(angle, 180 - angle) * 3.141592653589793 / 180;
-    const Vector normal = along(scaled(std::cos(theta), d.direction), std::sin(theta), e);
-    exact(v, spread(p, normal));
-    double floor = std::numeric_limits<double>::infinity();
-    for (const Point& q : p) floor = std::min(floor, dot(q, normal));
-    planeszone(v, p, normal, floor);
-    v.zone = zone + ", turned as datum " + v.system.datums[1].label + " fixes";
+    fixedzone(v, p, along(scaled(std::cos(theta), d.direction), std::sin(theta), e),
+              relation(f, d) + ", turned as datum " + v.system.datums[1].label + " fixes");
 }
 
 void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
@@ -96,32 +101,15 @@ void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
         v.failure = m.name + ": " + v.failure;
         return;
     }
+    // Angularity: two parallel planes inclined at the angle to the datum,
+    // turned freely about its direction (the line lies in them where it can).
     if (f.characteristic == Characteristic::angularity) {
-        // Two parallel planes inclined at the angle to the datum, turned
-        // freely about its direction: the line lies in them where it can.
-        const TurnedRange t = turnedrange(axis, d.direction, normalangle(f, d.kind));
-        v.value = t.value;
-        v.certificate = t.certificate;
-        char degrees[32];
-        std::snprintf(degrees, sizeof degrees, "%g", f.angle);
-        v.zone = std::string("two parallel planes at ") + degrees + " degrees to datum " + d.label;
-        v.found = true;
-        double floor = std::numeric_limits<double>::infinity();
-        for (const Point& q : axis) floor = std::min(floor, dot(q, t.direction));
-        planeszone(v, axis, t.direction, floor);
+        turnedzone(v, axis, d.direction, normalangle(f, d.kind), relation(f, d));
         return;
     }
     // Parallel to a plane or across an axis: two planes normal to the datum's direction.
-    const bool planes =
-        (f.characteristic == Characteristic::parallelism) == (d.kind == DatumKind::plane);
-    if (planes) {
-        exact(v, spread(axis, d.direction));
-        double floor = std::numeric_limits<double>::infinity();
-        for (const Point& q : axis) floor = std::min(floor, dot(q, d.direction));
-        planeszone(v, axis, d.direction, floor);
-        v.zone = "two parallel planes " +
-                 std::string(d.kind == DatumKind::plane ? "parallel" : "perpendicular") +
-                 " to datum " + d.label;
+    if ((f.characteristic == Characteristic::parallelism) == (d.kind == DatumKind::plane)) {
+        fixedzone(v, axis, d.direction, relation(f, d));
         return;
     }
     const std::array<double, 2> c = enclosingdiameter(projected(axis, d.direction), v);

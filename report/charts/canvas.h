@@ -110,6 +110,13 @@ double textwidth(const std::string& text, double size, bool bold = false);
 std::vector<std::size_t> traced(const std::vector<double>& x, const std::vector<double>& d,
                                 std::size_t most);
 
+// The least and largest of values (at least one), widened about them where
+// they are all one value, so that an axis over them has a length.
+struct Range {
+    double low, high;
+};
+Range rangeof(const std::vector<double>& v);
+
 // The plot area of an x-y chart, from `left` to `right` and from `top` down
 // to `bottom` (drawing units), showing x over [xlow - xpad, xhigh + xpad]
 // and y over [ylow - ypad, yhigh + ypad].

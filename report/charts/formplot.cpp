@@ -57,21 +57,6 @@ std::string errors(const Evaluated& e, const Subunit& u, double resolution) {
            u.name;
 }
 
-struct Range {
-    double low, high;
-};
-
-Range rangeof(const std::vector<double>& v) {
-    const auto [low, high] = std::minmax_element(v.begin(), v.end());
-    Range r{*low, *high};
-    if (!(r.high > r.low)) {
-        const double half = r.low != 0 ? std::fabs(r.low) * 1e-6 : 1;
-        r.low -= half;
-        r.high += half;
-    }
-    return r;
-}
-
 // The title, the form errors and the key over the picture, the key of the
 // rings under it; then writes it.
 void finish(Canvas& c, double width, double height, const std::string& title,

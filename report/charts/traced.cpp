@@ -1,11 +1,24 @@
-// The points of a profile as a chart draws it: in x order, thinned to the
-// extremes of equal steps where there are too many.
+// The extent of a chart's values, and the points of a profile as a chart
+// draws it: in x order, thinned to the extremes of equal steps where there
+// are too many.
 #include "report/charts/canvas.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace formeval::report {
+
+Range rangeof(const std::vector<double>& v) {
+    const auto [low, high] = std::minmax_element(v.begin(), v.end());
+    Range r{*low, *high};
+    if (!(r.high > r.low)) {
+        const double half = r.low != 0 ? std::fabs(r.low) * 1e-6 : 1;
+        r.low -= half;
+        r.high += half;
+    }
+    return r;
+}
 
 std::vector<std::size_t> traced(const std::vector<double>& x, const std::vector<double>& d,
                                 std::size_t most) {

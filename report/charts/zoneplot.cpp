@@ -15,16 +15,6 @@ namespace {
 constexpr Rgb zonecolour = {0.173, 0.627, 0.173};
 constexpr Rgb pointcolour = {0.122, 0.467, 0.706};
 
-struct Span {
-    double low, high;
-};
-Span spanof(const std::vector<double>& v) {
-    Span s{v.empty() ? 0 : *std::min_element(v.begin(), v.end()),
-           v.empty() ? 1 : *std::max_element(v.begin(), v.end())};
-    if (!(s.high > s.low)) s.low -= 0.5, s.high += 0.5;
-    return s;
-}
-
 void heading(Canvas& c, double width, double height, const ZoneLabels& l) {
     caption(c, height + 12, width, l.caption);
     c.colour(ink);
@@ -44,11 +34,11 @@ void planes(const std::string& path, Format format, const tolerance::FrameValue&
         h.push_back(q[2] * l.deviations.factor);
     }
     // Along the planes the way the points spread most.
-    const Span sa = spanof(a), sb = spanof(b);
+    const Range sa = rangeof(a), sb = rangeof(b);
     const std::vector<double>& x = sa.high - sa.low >= sb.high - sb.low ? a : b;
-    const Span xr = spanof(x);
+    const Range xr = rangeof(x);
     const double zone = v.value * l.deviations.factor;
-    Span yr = spanof(h);
+    Range yr = rangeof(h);
     yr.low = std::min(yr.low, 0.0);
     yr.high = std::max(yr.high, zone);
     const double ypad = (yr.high - yr.low) * 0.12, xpad = (xr.high - xr.low) * 0.03;

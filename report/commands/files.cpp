@@ -14,10 +14,7 @@ namespace formeval::report {
 namespace fs = std::filesystem;
 
 void complain(std::ostream& err, const FileError& e) {
-    err << "formreport: " << printable(e.file());
-    if (e.line() > 0) err << ":" << e.line();
-    if (e.line() > 0 && e.column() > 0) err << ":" << e.column();
-    err << ": " << e.what() << "\n";
+    err << "formreport: " << printable(e.place()) << ": " << e.what() << "\n";
 }
 
 void showbytes(void* context, std::uintmax_t bytes) {

@@ -41,6 +41,8 @@ class FileError : public std::runtime_error {
     const std::string& file() const { return file_; }
     long line() const { return line_; }
     long column() const { return column_; }
+    // "file:line:column", the line and column where known.
+    std::string place() const;
 
   private:
     std::string file_;

@@ -13,6 +13,13 @@ namespace formeval::report {
 FileError::FileError(std::string file, long line, const std::string& why, long column)
     : std::runtime_error(why), file_(std::move(file)), line_(line), column_(column) {}
 
+std::string FileError::place() const {
+    std::string out = file_;
+    if (line_ > 0) out += ":" + std::to_string(line_);
+    if (line_ > 0 && column_ > 0) out += ":" + std::to_string(column_);
+    return out;
+}
+
 namespace {
 
 // Formatted stream input takes a leading '+'; from_chars does not.

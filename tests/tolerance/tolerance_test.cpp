@@ -122,17 +122,30 @@ Vector unitv(Vector v) {
 }
 
 // The base of a block: datum A the face z = 0 (material above), B the face
-// x = 0 (material at x > 0), C the face y = 0 (material at y > 0).
-void block(Built& b) {
+// x = 0 (material at x > 0) leaning out by `lean` over its height, C the
+// face y = 0 (material at y > 0).
+void block(Built& b, double lean = 0) {
     b.add("base", Feature::plane, face({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 100, 60),
           Material::unstated, Vector{0, 0, -1});
-    b.add("side", Feature::plane, face({0, 0, 0}, {0, 1, 0}, {0, 0, 1}, 60, 40), Material::unstated,
-          Vector{-1, 0, 0});
+    b.add("side", Feature::plane, face({0, 0, 0}, {0, 1, 0}, unitv({-lean, 0, 1}), 60, 40),
+          Material::unstated, Vector{-1, 0, 0});
     b.add("end", Feature::plane, face({0, 0, 0}, {0, 0, 1}, {1, 0, 0}, 40, 100), Material::unstated,
           Vector{0, -1, 0});
     b.datum("A", {"base"});
     b.datum("B", {"side"});
     b.datum("C", {"end"});
+}
+
+// 56 points on a sphere of radius 6 about c, in 7 rings of 8.
+std::vector<Point> ball(const Point& c) {
+    std::vector<Point> p;
+    for (int i = 0; i < 8; ++i)
+        for (int j = 1; j < 8; ++j) {
+            const double a = 2 * pi * i / 8, t = pi * j / 8;
+            p.push_back({c[0] + 6 * std::sin(t) * std::cos(a), c[1] + 6 * std::sin(t) * std::sin(a),
+                         c[2] + 6 * std::cos(t)});
+        }
+    return p;
 }
 
 // A shaft on the z axis: journals "left" (z 0 to 10) and "right" (z 90 to
@@ -323,14 +336,7 @@ const Case cases[] = {
     {"PositionOfACentreInTheBlock",
      [](Built& b) {
          block(b);
-         std::vector<Point> p;
-         for (int i = 0; i < 8; ++i)
-             for (int j = 1; j < 8; ++j) {
-                 const double a = 2 * pi * i / 8, c = pi * j / 8;
-                 p.push_back({50.003 + 6 * std::sin(c) * std::cos(a),
-                              30 + 6 * std::sin(c) * std::sin(a), 20.004 + 6 * std::cos(c)});
-             }
-         b.add("ball", Feature::sphere, p);
+         b.add("ball", Feature::sphere, ball({50.003, 30, 20.004}));
          b.frame(Characteristic::position, "ball", {"A", "B", "C"}, 0, {50, 30, 20});
          return 2 * 0.005;
      }},
@@ -338,23 +344,8 @@ const Case cases[] = {
      [](Built& b) {
          // B leans out by 1e-3 over the block's height: the datum perpendicular to A
          // touches its top edge, 0.04 outside the base's edge.
-         b.add("base", Feature::plane, face({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 100, 60),
-               Material::unstated, Vector{0, 0, -1});
-         b.add("side", Feature::plane, face({0, 0, 0}, {0, 1, 0}, unitv({-1e-3, 0, 1}), 60, 40),
-               Material::unstated, Vector{-1, 0, 0});
-         b.add("end", Feature::plane, face({0, 0, 0}, {0, 0, 1}, {1, 0, 0}, 40, 100),
-               Material::unstated, Vector{0, -1, 0});
-         b.datum("A", {"base"});
-         b.datum("B", {"side"});
-         b.datum("C", {"end"});
-         std::vector<Point> p;
-         for (int i = 0; i < 8; ++i)
-             for (int j = 1; j < 8; ++j) {
-                 const double a = 2 * pi * i / 8, c = pi * j / 8;
-                 p.push_back({50 + 6 * std::sin(c) * std::cos(a),
-                              30 + 6 * std::sin(c) * std::sin(a), 20 + 6 * std::cos(c)});
-             }
-         b.add("ball", Feature::sphere, p);
+         block(b, 1e-3);
+         b.add("ball", Feature::sphere, ball({50, 30, 20}));
          b.frame(Characteristic::position, "ball", {"A", "B", "C"}, 0, {50, 30, 20});
          return 2 * 40 * unitv({-1e-3, 0, 1})[0] * -1;
      }},
