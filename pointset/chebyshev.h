@@ -26,7 +26,7 @@ bool startbasis(const Rows& rows, int m, const std::vector<std::size_t>& candida
     const int c = static_cast<int>(candidates.size());
     std::array<int, mostk> set{};
     const auto tryset = [&]() {
-        double M[25], nu[6], a[6] = {}, f = 0;
+        double M[36], nu[7], a[6] = {}, f = 0;
         for (int j = 0; j < m; ++j) {
             rows(candidates[set[j]], a, f);
             for (int r = 0; r < m; ++r) M[r * m + j] = a[r];
@@ -113,26 +113,37 @@ template <class Rows> struct Chebyshev {
     std::size_t n;
     int m;
     int k = m + 1;
-    std::vector<double> cache;
+    std::vector<double> own; // the cache, unless the caller lends one
+    double* cache = nullptr; // null: rows computed afresh
 
-    Chebyshev(const Rows& r, std::size_t count, int parameters)
-        : rows(r), n(count), m(parameters), cache(count <= cached ? count * parameters : 0) {
+    // `store`, where given, holds the cache instead of the fit's own: a
+    // descent that builds one fit after another reuses its memory.
+    Chebyshev(const Rows& r, std::size_t count, int parameters,
+              std::vector<double>* store = nullptr)
+        : rows(r), n(count), m(parameters) {
+        if (count <= cached) {
+            std::vector<double>& c = store ? *store : own;
+            if (c.size() < count * parameters) c.resize(count * parameters);
+            cache = c.data();
+        }
         double a[6] = {};
-        for (std::size_t i = 0; i < n && !cache.empty(); ++i) {
-            double* c = &cache[i * m];
+        for (std::size_t i = 0; i < n && cache; ++i) {
+            double* c = cache + i * m;
             rows(i, a, c[m - 1]);
             copyfew(c, a + 1, m - 1);
         }
     }
+    Chebyshev(const Chebyshev&) = delete;
+    Chebyshev& operator=(const Chebyshev&) = delete;
     double observation(std::size_t i) const {
-        if (!cache.empty()) return cache[i * m + m - 1];
+        if (cache) return cache[i * m + m - 1];
         double a[6], f;
         rows(i, a, f);
         return f;
     }
     void at(std::size_t i, double* a, double& f) const {
-        if (cache.empty()) return rows(i, a, f);
-        const double* c = &cache[i * m];
+        if (!cache) return rows(i, a, f);
+        const double* c = cache + i * m;
         a[0] = 1;
         for (int j = 1; j < m; ++j) a[j] = c[j - 1];
         f = c[m - 1];
@@ -147,7 +158,7 @@ template <class Rows> struct Chebyshev {
     }
     long size() const { return 2 * static_cast<long>(n); }
     template <class F> void each(const double* y, F f) const {
-        if (cache.empty()) {
+        if (!cache) {
             for (std::size_t i = 0; i < n; ++i) {
                 double a[6] = {}, o = 0;
                 rows(i, a, o);
@@ -157,7 +168,7 @@ template <class Rows> struct Chebyshev {
             }
             return;
         }
-        const double* c = cache.data();
+        const double* c = cache;
         for (std::size_t i = 0; i < n; ++i, c += m) {
             double r = c[m - 1] - y[0];
             for (int j = 1; j < m; ++j) r -= c[j - 1] * y[j];

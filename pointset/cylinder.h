@@ -119,6 +119,15 @@ Cylinder measured(const View& w, const Frame& f, int kind);
 // Least squares: Gauss-Newton with Levenberg-Marquardt damping on the
 // orthogonal distances, from the best of the three moments' axes.
 Found lscylinder(const Moments& m);
+// The algebraic circle of every step-th point projected along the frame's axis
+// (the least-squares solution of x^2 + y^2 = 2 a x + 2 b y + k): the frame
+// moved to its centre, and its radius.
+bool circlestart(const View& w, Frame& f, double& r, std::size_t step);
+// The largest |Z| of every step-th point in the frame (at least a tiny length).
+double sampledextent(const View& w, const Frame& f, std::size_t step);
+// Points for a first basis of a descent's linear program: the farthest along
+// a few directions of (x, y, z) in the frame, both ends and all round.
+std::vector<std::size_t> basiscandidates(const View& w, const Frame& f, double L);
 bool lsaxis(const Moments& m, Frame& f, double& radius, std::string& failure);
 
 // Descents from an axis, each step a linear program of the model above: the
@@ -160,6 +169,10 @@ Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, l
 bool zonebeyond(const View& w, const Cylinder& best, double margin, double angle, long budget);
 
 Found mzcylinder(const Moments& m, const Options& options);
+// Cones (cone.cpp): least squares by damped Gauss-Newton and the minimum zone
+// by the descent above, both on the distances across the surface.
+Found lscone(const Moments& m);
+Found mzcone(const Moments& m, const Options& options);
 // The minimum-zone cylinder from the axis of a reference in the caller's
 // coordinates (Nearby), descended and measured, without a certificate.
 Cylinder mzfrom(const View& w, const Reference& start);

@@ -18,7 +18,7 @@ bool radial(Feature f) {
     return traits(f).centre;
 }
 
-// Features with a radius: circles, spheres and cylinders.
+// Features with a radius: circles, spheres, cylinders and cones.
 bool round(Feature f) {
     return traits(f).radius;
 }
@@ -48,9 +48,10 @@ std::string undetermined(kernel::Moments& m, Feature f) {
     constexpr double ratio = 1e-8;
     constexpr double margin = 1e4;
     const int strong = 2 - (m.view.dim == 2);
-    const double least = f == Feature::line                               ? m.spread[strong]
-                         : f == Feature::sphere || f == Feature::cylinder ? m.spread[0]
-                                                                          : m.spread[strong - 1];
+    const bool solid = f == Feature::sphere || f == Feature::cylinder || f == Feature::cone;
+    const double least = f == Feature::line ? m.spread[strong]
+                         : solid            ? m.spread[0]
+                                            : m.spread[strong - 1];
     if (!(m.spread[strong] > margin * 1e-13 * m.largest * m.view.scale &&
           least > margin * ratio * m.spread[strong]))
         kernel::measurespreads(m);
@@ -62,9 +63,10 @@ std::string undetermined(kernel::Moments& m, Feature f) {
         return std::string("the points lie on one line, which determines no ") + featurename(f);
     if (f == Feature::sphere && weakest < ratio * strongest)
         return "the points lie on one plane or circle, which determines no sphere";
-    if (f == Feature::cylinder && weakest < ratio * strongest)
-        return "the points lie in one plane (a single section), which determines no cylinder "
-               "axis";
+    if ((f == Feature::cylinder || f == Feature::cone) && weakest < ratio * strongest)
+        return std::string("the points lie in one plane (a single section), which determines "
+                           "no ") +
+               featurename(f) + " axis";
     return "";
 }
 
@@ -83,10 +85,15 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     const double nan = std::numeric_limits<double>::quiet_NaN();
     Vec normal = {nan, nan, nan};
     Vec d = {nan, nan, nan};
+    const bool cone = f == Feature::cone;
+    // A cone's slope and the factor from its radial distances to those across
+    // its surface.
+    const double slope = cone ? std::tan(k.angle) : 0, across = cone ? std::cos(k.angle) : 1;
+    double radius = k.radius; // at the point reported, in working units
     if (radial(f)) {
         r.point = w.touser(k.point);
     } else {
-        d = oriented(k.direction);
+        d = cone ? k.direction : oriented(k.direction);
         if (f == Feature::line) {
             d[2] = 0;
             d = kernel::mul(1 / kernel::norm(d), d);
@@ -96,9 +103,10 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
             normal = d;
         }
         // The foot of the centroid (the working origin) on the feature.
-        const Vec foot = f == Feature::cylinder
-                             ? kernel::sub(k.point, kernel::mul(kernel::dot(k.point, d), d))
-                             : kernel::mul(kernel::dot(k.point, normal), normal);
+        const bool axial = f == Feature::cylinder || cone;
+        const Vec foot = axial ? kernel::sub(k.point, kernel::mul(kernel::dot(k.point, d), d))
+                               : kernel::mul(kernel::dot(k.point, normal), normal);
+        radius -= slope * kernel::dot(k.point, d);
         r.point = w.touser(foot);
         r.direction = d;
         if (f == Feature::line) r.direction[2] = nan;
@@ -113,17 +121,22 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     // The shift where it is known before the pass (least squares, and no
     // shift for a line or plane but the minimum zone's), applied in it.
     const bool known = c == Criterion::leastsquares || (!round(f) && c != Criterion::minimumzone);
-    // Distance from the centre or axis.
+    // Distance from the centre or axis; for a cone across the surface of the
+    // cone of radius 0 at the point.
     const auto distance = [&](const double* q) {
         if (f == Feature::cylinder) {
             const Vec v = {q[0] - o[0], q[1] - o[1], q[2] - o[2]};
             return kernel::norm(kernel::cross(v, d));
         }
+        if (cone) {
+            const Vec v = {q[0] - o[0], q[1] - o[1], q[2] - o[2]};
+            return (kernel::norm(kernel::cross(v, d)) - slope * kernel::dot(v, d)) * across;
+        }
         double e = 0;
         for (int j = 0; j < dim; ++j) e += (q[j] - o[j]) * (q[j] - o[j]);
         return std::sqrt(e);
     };
-    const double early = known && round(f) ? k.radius / w.scale - distance(w.data) : 0;
+    const double early = known && round(f) ? radius * across / w.scale - distance(w.data) : 0;
     if (options.deviations) r.deviations.reserve(w.n);
     for (std::size_t i = 0; i < w.n; ++i) {
         const double* q = w.data + i * w.stride;
@@ -144,12 +157,14 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
     double shift = 0;
     if (round(f)) {
         // The criterion fixes the radius from the distances themselves.
-        const double ls = k.radius / w.scale;
-        r.radius = c == Criterion::minimumzone     ? first + (bottom + (top - bottom) / 2)
-                   : c == Criterion::circumscribed ? first + top
-                   : c == Criterion::inscribed     ? first + bottom
-                                                   : ls;
-        shift = r.radius - first;
+        const double ls = radius * across / w.scale;
+        const double level = c == Criterion::minimumzone     ? first + (bottom + (top - bottom) / 2)
+                             : c == Criterion::circumscribed ? first + top
+                             : c == Criterion::inscribed     ? first + bottom
+                                                             : ls;
+        shift = level - first;
+        r.radius = cone ? level / across : level;
+        if (cone) r.angle = k.angle;
     } else if (c == Criterion::minimumzone) {
         // The feature mid-way in its zone.
         shift = bottom + (top - bottom) / 2;
@@ -178,6 +193,8 @@ Options fitted(const Options& o, const Points& p, Feature f, Criterion c) {
 
 kernel::Found run(const kernel::Moments& m, Feature f, Criterion c, const Options& o) {
     const bool cylinder = f == Feature::cylinder;
+    if (f == Feature::cone)
+        return c == Criterion::leastsquares ? kernel::lscone(m) : kernel::mzcone(m, o);
     switch (c) {
     case Criterion::leastsquares:
         return cylinder    ? kernel::lscylinder(m)

@@ -93,6 +93,7 @@ struct Found {
     Vec point = {0, 0, 0};
     Vec direction = {0, 0, 0};
     double radius = 0;
+    double angle = 0;        // a cone's half apex angle
     bool onhull = false;     // an inscribed centre on the points' hull
     Certificate certificate; // in working units
 };

@@ -61,9 +61,8 @@ Squares squares(const View& w, const Frame& f, double L, double r, bool equation
     return s;
 }
 
-// The algebraic circle of the points projected along the frame's axis (the
-// least-squares solution of x^2 + y^2 = 2 a x + 2 b y + k): the frame moved to
-// its centre, and its radius.
+} // namespace
+
 bool circlestart(const View& w, Frame& f, double& r, std::size_t step) {
     double m[3][4] = {};
     for (std::size_t i = 0; i < w.n; i += step) {
@@ -90,6 +89,8 @@ double sampledextent(const View& w, const Frame& f, std::size_t step) {
     for (std::size_t i = 0; i < w.n; i += step) L = std::max(L, std::fabs(f.local(w[i])[2]));
     return std::max(L, 1e-300);
 }
+
+namespace {
 
 // What a descent ends on: the sum of squares and the mean distance from the
 // axis, NaN where no pass was made about the axis it ends on.

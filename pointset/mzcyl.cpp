@@ -1,19 +1,15 @@
 // Minimum-zone cylinder (cylindricity): the axis that minimises the spread of
 // the points' distances from it, F = max d_i - min d_i.
 //
-// Descent: sequential linear programming from the least-squares axis. About
-// the current axis the distances are replaced by their linear model (the
-// frame's moves, cylinder.h); the Chebyshev fit of that model over every point
-// (dual simplex on a working set, warm-started from the previous basis) gives
-// a move, halved until F falls as promised. At a zone held by six points the
-// steps shrink quadratically.
+// Descent: sequential linear programming from the least-squares axis
+// (zonedescent.h) on the linear model of the distances in the frame's moves
+// (cylinder.h). At a zone held by six points the steps shrink quadratically.
 //
 // Certificate: the neighbourhood of the axis found and the search over axis
 // directions (cylsearch.cpp).
-#include "pointset/cylinder.h"
+#include "pointset/zonedescent.h"
 
 #include <cmath>
-#include <memory>
 
 namespace formeval::pointset::kernel {
 
@@ -39,15 +35,16 @@ struct Model {
     Chebyshev<Rows> lp;
     double top = -inf, bottom = inf;
     std::vector<long> far;
-    Model(const View& w, const Frame& f, double L) : rows{w, f, L}, lp(rows, w.n, columns) {
+    Model(const View& w, const Frame& f, double L, std::vector<double>& store)
+        : rows{w, f, L}, lp(rows, w.n, columns, &store) {
         far = lp.levels(top, bottom);
     }
     double zone() const { return top - bottom; }
 };
 
-// Candidates for a first basis: the points farthest along a few directions of
-// (x, y, z) in the frame, both ends and all round.
-std::vector<std::size_t> candidates(const View& w, const Frame& f, double L) {
+} // namespace
+
+std::vector<std::size_t> basiscandidates(const View& w, const Frame& f, double L) {
     constexpr int count = 12;
     const double dirs[count][3] = {{1, 0, 1},  {-1, 0, 1},  {0, 1, 1},  {0, -1, 1},
                                    {1, 0, -1}, {-1, 0, -1}, {0, 1, -1}, {0, -1, -1},
@@ -74,52 +71,14 @@ std::vector<std::size_t> candidates(const View& w, const Frame& f, double L) {
     return out;
 }
 
-} // namespace
-
 Cylinder mzdescent(const View& w, const Frame& start) {
-    Cylinder out;
-    Frame f = start;
-    const double L = axialextent(w, f);
-    std::vector<long> set;
-    for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
-        set.push_back(2 * static_cast<long>(i));
-    auto here = std::make_unique<Model>(w, f, L);
-    set.insert(set.end(), here->far.begin(), here->far.end());
-    double F = here->zone();
-    out = {true, f, F, here->top, here->bottom};
-    std::array<long, mostk> basis{};
-    bool warm = false;
-    double e[mostk] = {};
-    e[columns] = 1;
-    for (int iteration = 0; iteration < 100; ++iteration) {
-        std::vector<std::size_t> previous;
-        for (int j = 0; j <= columns && warm; ++j) previous.push_back(basis[j] / 2);
-        if (!(warm && startbasis(here->rows, columns, previous, basis)) &&
-            !startbasis(here->rows, columns, candidates(w, f, L), basis))
-            break;
-        const Simplex r = dualsimplexset(here->lp, e, basis, 8 * eps, 500, set);
-        if (!r.ok) break;
-        basis = r.basis;
-        warm = true;
-        const double promised = F - 2 * r.y[columns];
-        if (!(promised > 16 * eps + 1e-13 * F)) break;
-        here.reset(); // one model's rows in memory at a time
-        bool moved_ = false;
-        for (double t = 1; t > 0.01 && !moved_; t /= 2) {
-            const Frame g = moved(f, {t * r.y[1], t * r.y[2], t * r.y[3], t * r.y[4]}, L);
-            auto there = std::make_unique<Model>(w, g, L);
-            if (there->zone() < F - 0.1 * t * promised) {
-                f = g;
-                F = there->zone();
-                out = {true, f, F, there->top, there->bottom};
-                set.insert(set.end(), there->far.begin(), there->far.end());
-                here = std::move(there);
-                moved_ = true;
-            }
-        }
-        if (!moved_) break;
-    }
-    return out;
+    const double L = axialextent(w, start);
+    const auto step = [L](const Frame& f, const double* y, double t) {
+        return moved(f, {t * y[1], t * y[2], t * y[3], t * y[4]}, L);
+    };
+    const auto d = zonedescent<Model, columns>(w, start, L, step,
+                                               [](const Frame& f) -> const Frame& { return f; });
+    return {true, d.state, d.zone, d.top, d.bottom};
 }
 
 Cylinder mzfrom(const View& w, const Reference& start) {

@@ -44,7 +44,7 @@ std::vector<std::size_t> corners(const Chebyshev<Frame>& fr, std::vector<long>& 
     value.fill(-inf);
     Extremes far{96, {}, {}};
     for (std::size_t i = 0; i < fr.n; ++i) {
-        double a[3], f;
+        double a[3] = {}, f = 0;
         fr.at(i, a, f);
         const double y = fr.m == 3 ? a[2] : f;
         const double v[count] = {a[1] + y, -a[1] - y, a[1] - y, -a[1] + y, a[1], -a[1], y, -y};
@@ -153,7 +153,7 @@ Fit fitabout(const View& w, const Vec& ez) {
     std::vector<Vec> grads;
     for (const std::size_t i : high)
         for (const std::size_t j : low) {
-            double ai[3], aj[3], f;
+            double ai[3] = {}, aj[3] = {}, f = 0;
             lp.at(i, ai, f);
             lp.at(j, aj, f);
             grads.push_back({aj[1] - ai[1], fr.m == 3 ? aj[2] - ai[2] : 0.0, 0});

@@ -128,7 +128,7 @@ bool surrounds(const Points& points, const Point& centre);
 // The features and the criteria, and what is known of each: stated here
 // once for the library, formreport's readers, tables and charts, the
 // uncertainty library and the Python package.
-enum class Feature { line, plane, circle, sphere, cylinder };
+enum class Feature { line, plane, circle, sphere, cylinder, cone };
 // leastsquares (orthogonal distances); minimumzone: the narrowest zone of two
 // parallel lines or planes, or concentric circles, spheres or cylinders;
 // circumscribed: the smallest feature holding every point; inscribed: the largest with no point
@@ -148,15 +148,18 @@ struct FeatureTraits {
     std::size_t fewest; // fewest points evaluate takes
     const char* stem;   // of the ISO parameters: STR, FLT, RON, SPH, CYL + t p v q
     bool centre;        // its point is a centre (circles, spheres)
-    bool radius;        // it has a radius, and so circumscribed and inscribed references
+    bool radius;        // it has a radius
     Direction direction;
+    bool enclosing; // it has circumscribed and inscribed references
 };
-inline constexpr std::array<FeatureTraits, 5> features = {{
-    {Feature::line, "line", "straightness", 2, 2, "STR", false, false, Direction::along},
-    {Feature::plane, "plane", "flatness", 3, 3, "FLT", false, false, Direction::normal},
-    {Feature::circle, "circle", "roundness", 2, 3, "RON", true, true, Direction::none},
-    {Feature::sphere, "sphere", "sphericity", 3, 4, "SPH", true, true, Direction::none},
-    {Feature::cylinder, "cylinder", "cylindricity", 3, 5, "CYL", false, true, Direction::along},
+inline constexpr std::array<FeatureTraits, 6> features = {{
+    {Feature::line, "line", "straightness", 2, 2, "STR", false, false, Direction::along, false},
+    {Feature::plane, "plane", "flatness", 3, 3, "FLT", false, false, Direction::normal, false},
+    {Feature::circle, "circle", "roundness", 2, 3, "RON", true, true, Direction::none, true},
+    {Feature::sphere, "sphere", "sphericity", 3, 4, "SPH", true, true, Direction::none, true},
+    {Feature::cylinder, "cylinder", "cylindricity", 3, 5, "CYL", false, true, Direction::along,
+     true},
+    {Feature::cone, "cone", "conicity", 3, 6, "CON", false, true, Direction::along, false},
 }};
 constexpr const FeatureTraits& traits(Feature f) {
     return features[static_cast<std::size_t>(f)];
@@ -186,9 +189,11 @@ constexpr const CriterionTraits& traits(Criterion c) {
 }
 
 // Whether the criterion applies to the feature: least squares and minimum
-// zone to every one, circumscribed and inscribed to those with a radius.
+// zone to every one, circumscribed and inscribed to circles, spheres and
+// cylinders (a cone's smallest holding cone has no fixed apex angle to be
+// the drawing's).
 constexpr bool applies(Criterion c, Feature f) {
-    return c == Criterion::leastsquares || c == Criterion::minimumzone || traits(f).radius;
+    return c == Criterion::leastsquares || c == Criterion::minimumzone || traits(f).enclosing;
 }
 
 // The feature or criterion of a name; a criterion by any of its names.
@@ -207,21 +212,30 @@ struct Options {
     const Nearby* nearby = nullptr;
 };
 
-// point: a circle's or sphere's centre; for a line, plane or cylinder the
-// foot of the points' centroid on it (on its axis). direction: a line's or
+// point: a circle's or sphere's centre; for a line, plane, cylinder or cone
+// the foot of the points' centroid on it (on its axis). direction: a line's or
 // axis' unit direction, a plane's unit normal, turned to its largest
-// component (the first of equal ones); NaN for circles and spheres. A
-// line's normal is its direction turned counterclockwise, (-dy, dx). z of a
-// line or circle is NaN; so is the radius of a line or plane.
+// component (the first of equal ones); a cone's axis points the way it
+// widens instead; NaN for circles and spheres. A line's normal is its
+// direction turned counterclockwise, (-dy, dx). z of a line or circle is
+// NaN; so is the radius of a line or plane. A cone's radius is its radius at
+// `point` (half the reference diameter) and `angle` half its apex angle
+// (radians, 0 to pi/2): the radius grows by tan(angle) a unit along the axis.
 // deviations: per point in the given order, the signed distance from the
 // feature, n.(p - point) for lines and planes, |p - centre| - radius for
-// circles and spheres, distance from the axis - radius for cylinders
-// (positive outside, or on the normal's side). t p v q (STR, FLT, RON, SPH,
-// CYL + t p v q): the highest deviation (p), the depth of the lowest (v),
-// t = p + v, and the root mean square (q). The minimum zone lies mid-way in
-// its zone (p = v), the circumscribed has p = 0, the inscribed v = 0.
+// circles and spheres, distance from the axis - radius for cylinders, the
+// distance across the cone's surface for cones, (rho - radius - h tan(angle))
+// cos(angle) with rho and h the point's distance from the axis and place along
+// it from `point` (positive outside, or on the normal's side). t p v q (STR,
+// FLT, RON, SPH, CYL, CON + t p v q): the highest deviation (p), the depth of
+// the lowest (v), t = p + v, and the root mean square (q). The minimum zone
+// lies mid-way in its zone (p = v), the circumscribed has p = 0, the inscribed
+// v = 0.
 // certificate: on the zone width t (minimum zone) or the radius; the result reaches upper (lower
 // for the inscribed, whose radius is maximal). Least squares carries none: NaN bounds and a why.
+// A minimum-zone cone is the optimum its descent from the least-squares cone
+// reaches, a local one: not certified, its lower bound 0 (no global search
+// bounds a cone's zone yet).
 struct Reference {
     bool found = false;
     std::string failure; // why not found, in words
@@ -230,6 +244,7 @@ struct Reference {
     Point point = nan3();
     Vector direction = nan3();
     double radius = nan3()[0];
+    double angle = nan3()[0]; // cones only
     double t = 0, p = 0, v = 0, q = 0;
     Certificate certificate;
     std::vector<double> deviations;
@@ -247,9 +262,10 @@ struct Reference {
 // threads at once, the same result every call. Fails (found false) for: a
 // dimension or stride that does not fit the feature; a coordinate not finite
 // or beyond +-1e150; too few points (a line 2, a plane or circle 3, a sphere
-// 4, a cylinder 5); points that leave it undetermined, their spread in the
+// 4, a cylinder 5, a cone 6); points that leave it undetermined, their spread in the
 // weakest needed direction below 1e-8 of the strongest (all at one place, on
-// one line for a plane, circle or cylinder, on one plane or circle for a sphere or cylinder;
+// one line for a plane, circle, cylinder or cone, on one plane or circle for a sphere, cylinder or
+// cone;
 // the spreads are root mean squares of the points' own distances along the principal directions);
 // circumscribed or inscribed lines and planes; built without CGAL, circumscribed circles and
 // spheres and hull-bound inscribed ones; an inscribed cylinder the points do not hold: a gap of

@@ -23,7 +23,7 @@ bool solve(int k, double* a, double* b);
 //   void row(long id, double* c, double& b) const;
 //   long worst(const double* y, double& excess) const; // most violated, -1 none
 // Ends when no constraint is violated by more than `slack`.
-constexpr int mostk = 6;
+constexpr int mostk = 7; // a cone: the level, four moves of the axis, the slope, the zone
 struct Simplex {
     bool ok = false;
     std::array<double, mostk> y = {};

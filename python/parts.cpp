@@ -43,10 +43,9 @@ std::string part(const std::string& text, const std::string& file, const py::dic
     for (report::PartFeature& f : p.features) {
         arrays.emplace_back();
         files.emplace_back();
-        if (!f.type) continue;
         if (given.contains(f.name)) {
             const py::array a = given[py::str(f.name)];
-            const int dimension = pointset::traits(*f.type).dimension;
+            const int dimension = pointset::traits(f.type).dimension;
             // A line or circle of three coordinates was measured in space.
             const bool space = dimension == 2 && a.ndim() == 2 && a.shape(1) == 3;
             arrays.back() = pointarray(a, space ? 3 : dimension);

@@ -98,8 +98,9 @@ py::dict todict(Result& self, std::optional<double> tolerance, std::optional<std
     const report::Evaluated e = report::pointsetreference(
         self.reference(), static_cast<std::size_t>(self.points().shape(0)),
         gap ? *gap : std::nan(""));
-    return rowdict(
-        report::rowfields("", e, e.fits.front(), {tolerance, unit.value_or(""), false, true}));
+    report::RowOptions options{tolerance, unit.value_or(""), false, true};
+    options.cones = self.reference().feature == Feature::cone;
+    return rowdict(report::rowfields("", e, e.fits.front(), options));
 }
 
 Result evaluate(const py::array& points, int feature, int criterion, bool deviations,
@@ -151,6 +152,7 @@ void bindreferences(py::module_& m) {
                                [](const Result& s) { return tripleof(s.reference().direction); })
         .def_property_readonly("radius",
                                [](const Result& s) { return number(s.reference().radius); })
+        .def_property_readonly("angle", [](const Result& s) { return number(s.reference().angle); })
         .def_property_readonly("t", [](const Result& s) { return s.reference().t; })
         .def_property_readonly("p", [](const Result& s) { return s.reference().p; })
         .def_property_readonly("v", [](const Result& s) { return s.reference().v; })

@@ -113,6 +113,7 @@ void binduncertainty(py::module_& m) {
     py::class_<Row>(m, "UncertaintyRow")
         .def_property_readonly("quantity", [](const Row& s) { return s.q.name; })
         .def_property_readonly("length", [](const Row& s) { return s.q.length; })
+        .def_property_readonly("angle", [](const Row& s) { return s.q.angle; })
         .def_property_readonly("measured", [](const Row& s) { return s.q.measured; })
         .def_property_readonly("value", [](const Row& s) { return s.q.quoted.y; })
         .def_property_readonly("u", [](const Row& s) { return s.q.quoted.u; })

@@ -248,6 +248,8 @@ Datum associate(const std::string& label, const std::vector<DatumFeature>& datum
         planedatum(d, parts, s);
     else if (type == Feature::line)
         d.failure = "a line is no datum here";
+    else if (type == Feature::cone)
+        d.failure = "a cone is no datum here";
     else if (parts.size() == 1)
         centreddatum(d, *parts.front(), s);
     else if (type == Feature::cylinder && parts.size() == 2 && s.oriented == 0)

@@ -159,8 +159,11 @@ FrameValue evaluate(const Frame& f, const Part& part, std::vector<DatumSystem>& 
         v.failure = "the part has no feature " + f.feature;
     else if (n < t.fewestdatums || n > t.mostdatums)
         v.failure = std::string(t.name) + " takes " + datumcount(t) + ", not " + std::to_string(n);
-    else if (f.characteristic == Characteristic::conicity)
-        v.failure = "conicity: cones are not evaluated yet";
+    else if (m->type == pointset::Feature::cone && f.characteristic != Characteristic::conicity &&
+             f.characteristic != Characteristic::radialrunout &&
+             f.characteristic != Characteristic::totalradialrunout)
+        v.failure = std::string(t.name) +
+                    " is not evaluated of a cone here: only its conicity and radial run-out";
     else if (!(f.tolerance >= 0) || !std::isfinite(f.tolerance))
         v.failure = "the tolerance is not a length of 0 or more";
     if (!v.failure.empty()) return v;

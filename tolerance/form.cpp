@@ -1,4 +1,5 @@
-// Form characteristics: the minimum zone of the feature alone, certified.
+// Form characteristics: the minimum zone of the feature alone, certified (a
+// cone's bracketed: the zone found bounds it from above).
 #include "tolerance/frames.h"
 #include "tolerance/geometry.h"
 
@@ -19,6 +20,7 @@ constexpr FormOf forms[] = {
     {Characteristic::roundness, pointset::Feature::circle, "two concentric circles"},
     {Characteristic::cylindricity, pointset::Feature::cylinder, "two coaxial cylinders"},
     {Characteristic::sphericity, pointset::Feature::sphere, "two concentric spheres"},
+    {Characteristic::conicity, pointset::Feature::cone, "two coaxial cones of one apex angle"},
 };
 
 } // namespace

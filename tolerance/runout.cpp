@@ -1,7 +1,9 @@
 // Run-out about the datum axis: of radii in each section across it (radial)
 // or over the whole surface (total radial), of heights along it on each
 // circle about it (axial) or over the whole face (total axial). Closed forms
-// on the datums.
+// on the datums. A cone's radial run-out is read normal to its surface: the
+// distances across a cone about the datum axis of the feature's own
+// least-squares apex angle.
 #include "tolerance/frames.h"
 #include "tolerance/geometry.h"
 
@@ -44,18 +46,32 @@ void runout(const Frame& f, const Measured& m, FrameValue& v) {
                         f.characteristic == Characteristic::totalradialrunout;
     const bool total = f.characteristic == Characteristic::totalradialrunout ||
                        f.characteristic == Characteristic::totalaxialrunout;
-    const bool fits = radial ? m.type == pointset::Feature::cylinder ||
+    const bool cone = m.type == pointset::Feature::cone;
+    const bool fits = radial ? m.type == pointset::Feature::cylinder || cone ||
                                    m.type == pointset::Feature::circle ||
                                    m.type == pointset::Feature::sphere
                              : m.type == pointset::Feature::plane;
     if (!fits) {
         v.failure =
             std::string(name) + " is of " +
-            (radial ? "a surface of revolution (cylinder, circle, sphere)" : "a plane face") +
+            (radial ? "a surface of revolution (cylinder, cone, circle, sphere)" : "a plane face") +
             ", and " + m.name + " is a " + pointset::featurename(m.type);
         return;
     }
     const Vector z = s.axes[2];
+    // A cone's slope along z and the factor from radii to distances across it.
+    double slope = 0, normal = 1;
+    if (cone) {
+        const pointset::Reference ls =
+            reference(m.points, pointset::Feature::cone, pointset::Criterion::leastsquares, false);
+        if (!ls.found) {
+            v.failure = m.name + ": its least-squares cone: " + ls.failure;
+            return;
+        }
+        const double angle = dot(ls.direction, z) < 0 ? -ls.angle : ls.angle;
+        slope = std::tan(angle);
+        normal = std::cos(angle);
+    }
     Vector x, y;
     basis(z, x, y);
     const std::vector<Point> p = points(m.points);
@@ -63,7 +79,7 @@ void runout(const Frame& f, const Measured& m, FrameValue& v) {
     for (const Point& q : p) {
         const Vector r = minus(q, s.origin);
         heights.push_back(dot(r, z));
-        radii.push_back(offaxis(q, s.origin, z));
+        radii.push_back((offaxis(q, s.origin, z) - slope * heights.back()) * normal);
         angles.push_back(std::atan2(dot(r, y), dot(r, x)));
     }
     const std::vector<double>& measured = radial ? radii : heights;
@@ -95,10 +111,13 @@ void runout(const Frame& f, const Measured& m, FrameValue& v) {
     for (std::size_t i = 0; i < p.size(); ++i)
         v.zonepoints.push_back({angles[i], radii[i], heights[i]});
     v.groups = std::move(groups);
-    v.zone = radial ? (total ? "two coaxial cylinders about the datum axis"
-                             : "two concentric circles about the datum axis in each section")
-                    : (total ? "two parallel planes across the datum axis"
-                             : "two circles along the datum axis on each cylinder about it");
+    v.zone = cone     ? (total ? "two coaxial cones of the cone's apex angle about the datum axis"
+                               : "two cones of the cone's apex angle about the datum axis, "
+                                 "in each section")
+             : radial ? (total ? "two coaxial cylinders about the datum axis"
+                               : "two concentric circles about the datum axis in each section")
+                      : (total ? "two parallel planes across the datum axis"
+                               : "two circles along the datum axis on each cylinder about it");
 }
 
 } // namespace formeval::tolerance::detail

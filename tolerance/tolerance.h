@@ -232,7 +232,8 @@ struct Part {
 // Each frame of the part, in its order, each datum system set up once for
 // the frames that name the same datums. A frame that names a feature or a
 // datum the part lacks, a feature of a type its characteristic does not
-// take, or datums that do not fix what it needs is not found, and says so.
+// take (a cone anything but conicity or radial run-out, a datum of a cone), or datums that do
+// not fix what it needs is not found, and says so.
 std::vector<FrameValue> evaluate(const Part& part);
 FrameValue evaluate(const Frame& frame, const Part& part);
 

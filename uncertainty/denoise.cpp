@@ -237,9 +237,13 @@ std::vector<double> deviationsabout(const Problem& p, const pointset::Reference&
                                     const std::vector<double>& points) {
     const int d = p.dimension;
     const bool round = pointset::traits(p.feature).radius;
+    // Along a cone's normals its point lies radius cos(angle) inside the surface.
+    const double level = !round                       ? 0.0
+                         : p.feature == Feature::cone ? r.radius * std::cos(r.angle)
+                                                      : r.radius;
     std::vector<double> out(p.count);
     for (std::size_t i = 0; i < p.count; ++i) {
-        double along = round ? -r.radius : 0.0;
+        double along = -level;
         for (int k = 0; k < d; ++k)
             along += (points[i * d + k] - r.point[k]) * p.normals[i * d + k];
         out[i] = along;

@@ -49,8 +49,10 @@ struct Problem {
 // the whole search, as without a start.
 void startnear(Problem& p, const pointset::Reference& reference);
 
-// Whether each quantity of quantitynames is a length.
-std::vector<bool> quantitylengths(Feature feature, Criterion criterion);
+// What each quantity of quantitynames is measured in: the coordinates'
+// unit, nothing (a direction's component, a slope) or radians.
+enum class Measure { length, ratio, angle };
+std::vector<Measure> quantitymeasures(Feature feature, Criterion criterion);
 
 // Why the model does not fit the points, or "".
 std::string refusemodel(const std::vector<Contribution>& model, int dimension);

@@ -17,9 +17,10 @@ bool alongz(Acts a) {
            a == Acts::squarenessyz;
 }
 
-// Calls out(name, value, length) for every quantity of the feature by the
+// Calls out(name, value, measure) for every quantity of the feature by the
 // criterion, with the values of `r` (NaN without one).
 template <class Out> void quantities(Feature f, Criterion c, const Reference* r, Out out) {
+    constexpr Measure length = Measure::length, ratio = Measure::ratio;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const auto field = [&](double Reference::*member) { return r ? r->*member : nan; };
     const auto point = [&](int k) { return r ? r->point[k] : nan; };
@@ -31,31 +32,32 @@ template <class Out> void quantities(Feature f, Criterion c, const Reference* r,
     static const char* const axes[] = {"axis_x", "axis_y", "axis_z"};
     const pointset::FeatureTraits& t = pointset::traits(f);
     const int dim = t.dimension;
-    for (int k = 0; k < dim; ++k) out(t.centre ? centres[k] : points[k], point(k), true);
+    for (int k = 0; k < dim; ++k) out(t.centre ? centres[k] : points[k], point(k), length);
     if (t.direction != pointset::Direction::none) {
         // A line's direction in the plane, a plane's normal, an axis in space.
         const char* const* names = t.direction == pointset::Direction::normal ? normals
                                    : dim == 2                                 ? directions
                                                                               : axes;
-        for (int k = 0; k < dim; ++k) out(names[k], direction(k), false);
+        for (int k = 0; k < dim; ++k) out(names[k], direction(k), ratio);
     }
     if (t.radius) {
-        out("radius", field(&Reference::radius), true);
-        out("diameter", 2 * field(&Reference::radius), true);
+        out("radius", field(&Reference::radius), length);
+        out("diameter", 2 * field(&Reference::radius), length);
+        if (f == Feature::cone) out("apex_angle", 2 * field(&Reference::angle), Measure::angle);
     } else if (dim == 2) {
-        out("slope", direction(1) / direction(0), false);
-        out("offset", point(1) * direction(0) - point(0) * direction(1), true);
+        out("slope", direction(1) / direction(0), ratio);
+        out("offset", point(1) * direction(0) - point(0) * direction(1), length);
     } else {
         double offset = 0;
         for (int k = 0; k < 3; ++k) offset += point(k) * direction(k);
-        out("offset", offset, true);
+        out("offset", offset, length);
     }
-    out("t", field(&Reference::t), true);
+    out("t", field(&Reference::t), length);
     if (c != Criterion::minimumzone && c != Criterion::circumscribed)
-        out("p", field(&Reference::p), true);
+        out("p", field(&Reference::p), length);
     if (c != Criterion::minimumzone && c != Criterion::inscribed)
-        out("v", field(&Reference::v), true);
-    out("q", field(&Reference::q), true);
+        out("v", field(&Reference::v), length);
+    out("q", field(&Reference::q), length);
 }
 
 } // namespace
@@ -72,21 +74,21 @@ bool lengthwidth(Acts a) {
 std::vector<std::string> quantitynames(Feature feature, Criterion criterion) {
     std::vector<std::string> names;
     quantities(feature, criterion, nullptr,
-               [&](const char* name, double, bool) { names.emplace_back(name); });
+               [&](const char* name, double, Measure) { names.emplace_back(name); });
     return names;
 }
 
-std::vector<bool> quantitylengths(Feature feature, Criterion criterion) {
-    std::vector<bool> lengths;
+std::vector<Measure> quantitymeasures(Feature feature, Criterion criterion) {
+    std::vector<Measure> measures;
     quantities(feature, criterion, nullptr,
-               [&](const char*, double, bool length) { lengths.push_back(length); });
-    return lengths;
+               [&](const char*, double, Measure m) { measures.push_back(m); });
+    return measures;
 }
 
 std::vector<double> quantityvalues(const Reference& r) {
     std::vector<double> values;
     quantities(r.feature, r.criterion, &r,
-               [&](const char*, double v, bool) { values.push_back(v); });
+               [&](const char*, double v, Measure) { values.push_back(v); });
     return values;
 }
 
@@ -135,6 +137,9 @@ std::vector<double> normalsof(const Reference& r, const std::vector<double>& poi
     std::vector<double> out(points.size(), 0.0);
     const pointset::FeatureTraits& t = pointset::traits(r.feature);
     const bool radial = t.centre;
+    // A cone's normal leans back from the radial direction by its half angle.
+    const bool cone = r.feature == Feature::cone;
+    const double outward = cone ? std::cos(r.angle) : 1, back = cone ? std::sin(r.angle) : 0;
     for (std::size_t i = 0; i < n; ++i) {
         const double* p = &points[i * dimension];
         double* q = &out[i * dimension];
@@ -147,7 +152,7 @@ std::vector<double> normalsof(const Reference& r, const std::vector<double>& poi
             for (int k = 0; k < 3; ++k) q[k] = r.direction[k];
             continue;
         }
-        // Radial: from the centre, or from the axis of a cylinder.
+        // Radial: from the centre, or from the axis of a cylinder or cone.
         double along = 0;
         for (int k = 0; k < dimension; ++k) {
             q[k] = p[k] - r.point[k];
@@ -160,6 +165,8 @@ std::vector<double> normalsof(const Reference& r, const std::vector<double>& poi
         }
         length = std::sqrt(length);
         for (int k = 0; k < dimension; ++k) q[k] = length > 0 ? q[k] / length : 0.0;
+        if (cone && length > 0)
+            for (int k = 0; k < dimension; ++k) q[k] = outward * q[k] - back * r.direction[k];
     }
     return out;
 }
@@ -248,10 +255,14 @@ bool evaluateinto(const Problem& p, const std::vector<double>& points, double* v
                 r.certificate.certified;
     // A direction is turned to its largest component: near a diagonal that
     // flips it from trial to trial, which the measured one's way prevents.
+    // A cone's points the way it widens; turned, the same cone narrows that
+    // way: its angle negated.
     double along = 0;
     for (int k = 0; k < p.dimension; ++k) along += r.direction[k] * p.orientation[k];
-    if (along < 0)
+    if (along < 0) {
         for (double& d : r.direction) d = -d;
+        if (r.feature == Feature::cone) r.angle = -r.angle;
+    }
     const std::vector<double> all = quantityvalues(r);
     for (std::size_t k = 0; k < p.kept.size(); ++k) {
         values[k] = all[p.kept[k]];

@@ -72,7 +72,7 @@ Result propagate(const pointset::Points& points, Feature feature, Criterion crit
     startnear(p, r.measured);
 
     const std::vector<std::string> names = quantitynames(feature, criterion);
-    const std::vector<bool> lengths = quantitylengths(feature, criterion);
+    const std::vector<Measure> measures = quantitymeasures(feature, criterion);
     const std::vector<double> measured = quantityvalues(r.measured);
     for (std::size_t q = 0; q < names.size(); ++q) {
         // A vertical line has no slope.
@@ -80,7 +80,8 @@ Result propagate(const pointset::Points& points, Feature feature, Criterion crit
         p.kept.push_back(q);
         Quantity y;
         y.name = names[q];
-        y.length = lengths[q];
+        y.length = measures[q] == Measure::length;
+        y.angle = measures[q] == Measure::angle;
         y.measured = measured[q];
         r.quantities.push_back(y);
     }

@@ -43,7 +43,9 @@ double standarduncertainty(Distribution d, double width);
 // trial: `coordinates` every coordinate on its own (isotropic for a gaussian);
 // `x`, `y`, `z` one coordinate; `normal` along the feature's normal at the
 // point (a probe's error): a circle's or sphere's radial direction from the
-// measured centre, a cylinder's from its axis, a line's or plane's normal.
+// measured centre, a cylinder's from its axis, a line's or plane's normal, a
+// cone's normal to its surface (the radial direction tilted back along the
+// axis by the half apex angle).
 // Systematic, one draw shared by every point of a trial: `scale` every
 // coordinate times 1 + e, `scalex`... one coordinate (e relative); `offsetx`...
 // a translation along an axis (a length); `squarenessxy` x + e y,
@@ -114,7 +116,8 @@ struct Options {
 // feature, and its GUM counterpart.
 struct Quantity {
     std::string name;    // "radius", "centre_x", "t" ... (quantitynames)
-    bool length = true;  // in the coordinates' unit; false: dimensionless
+    bool length = true;  // in the coordinates' unit; false: dimensionless, or an angle
+    bool angle = false;  // an angle in radians (a cone's apex_angle); length is false
     double measured = 0; // of the points as given
     // Monte Carlo: y the average, u(y) the standard deviation, the
     // probabilistically symmetric and the shortest interval (JCGM 101 7.6,
@@ -202,10 +205,15 @@ Result propagate(const pointset::Points& points, Feature feature, Criterion crit
 // (pointset::traits) give them: the location (centre_x... of a feature with a
 // centre, else point_x...), the direction (direction_x... along a line,
 // normal_x... of a plane, axis_x... in space), the radius and diameter of a
-// round feature, else a line's slope dy/dx and a line's or plane's offset
-// (its signed distance from the origin along its normal); then t, p, v, q
-// where the criterion does not fix them (p = v = t/2 for the minimum zone; p
-// is 0 for the circumscribed, v for the inscribed feature).
+// round feature (a cone's at its point), a cone's apex_angle (its full
+// angle at the apex, twice pointset's half angle, in radians), else a line's
+// slope dy/dx and a line's or plane's offset (its signed distance from the
+// origin along its normal); then t, p, v, q where the criterion does not fix
+// them (p = v = t/2 for the minimum zone; p is 0 for the circumscribed, v
+// for the inscribed feature). Every trial's direction is turned to the
+// measured one's way; a cone turned so keeps its surface with its angle
+// negated (it narrows that way), so that a nearly cylindrical cone's
+// apex_angle varies continuously about 0 rather than its axis flipping.
 std::vector<std::string> quantitynames(Feature feature, Criterion criterion);
 
 // The values of those quantities of a reference, in that order.

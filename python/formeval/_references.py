@@ -59,21 +59,25 @@ class Reference(_Parameters):
 
     Lengths are in the unit of the coordinates. Deviations are normal to the
     feature: n.(p - point) for lines and planes, |p - centre| - radius for
-    circles and spheres, distance from the axis - radius for cylinders.
-    Absent quantities (the radius of a line, z of a circle, the bounds of a
-    least-squares fit) are None.
+    circles and spheres, distance from the axis - radius for cylinders, and
+    for cones the distance across the surface, (rho - radius - h tan(angle))
+    cos(angle), rho and h the point's distance from the axis and its place
+    along it from `point`. Absent quantities (the radius of a line, z of a
+    circle, the angle of anything but a cone, the bounds of a least-squares
+    fit) are None.
     """
 
     __slots__ = ()
 
-    feature = _field("feature", str, '"line", "plane", "circle", "sphere" or "cylinder".')
+    feature = _field("feature", str,
+                     '"line", "plane", "circle", "sphere", "cylinder" or "cone".')
     method = _field("method", str,
                     '"least squares", "minimum zone", "minimum circumscribed" or "maximum '
                     'inscribed".')
     point = _field("point", Triple,
-                   "(x, y, z): a circle's or sphere's centre; for a line, plane or cylinder the "
-                   "foot of the points' centroid on it (on its axis); z is None for a line or "
-                   "circle.")
+                   "(x, y, z): a circle's or sphere's centre; for a line, plane, cylinder or "
+                   "cone the foot of the points' centroid on it (on its axis); z is None for a "
+                   "line or circle.")
 
     @property
     def centre(self) -> Optional[Triple]:
@@ -84,10 +88,16 @@ class Reference(_Parameters):
         return self._core.point
 
     direction = _field("direction", Triple,
-                       "Unit direction of a line or cylinder axis, unit normal of a plane; Nones "
-                       "for circles and spheres.")
+                       "Unit direction of a line or of a cylinder's or cone's axis (a cone's "
+                       "the way it widens), unit normal of a plane; Nones for circles and "
+                       "spheres.")
     radius = _field("radius", Optional[float],
-                    "Radius of a circle, sphere or cylinder; None for lines and planes.")
+                    "Radius of a circle, sphere or cylinder, a cone's radius at `point` (half "
+                    "its diameter there); None for lines and planes.")
+    angle = _field("angle", Optional[float],
+                   "A cone's half apex angle in radians (0 to pi/2): its radius grows by "
+                   "tan(angle) a unit along `direction`; twice it, in degrees, is the row's "
+                   "``apex_angle_degrees``. None for other features.")
     error = _field("t", float, "The form error t.")
     deviations = _field("deviations", Optional[npt.NDArray[np.float64]],
                         "Each point's deviation, in the order of `points`; None when evaluated "
@@ -183,7 +193,7 @@ def evaluate(points: npt.ArrayLike, feature: str, method: str, *, deviations: bo
     ----------
     points : array_like
         An n x 2 array (line, circle) or n x 3 array (plane, sphere,
-        cylinder) of any real dtype. A float64 array whose rows hold their
+        cylinder, cone) of any real dtype. A float64 array whose rows hold their
         coordinates side by side (C order, or rows of a wider array) is taken
         as it is; anything else is converted once. The coordinates are
         copied before the computation, so an array another thread changes
@@ -191,11 +201,13 @@ def evaluate(points: npt.ArrayLike, feature: str, method: str, *, deviations: bo
         a masked array that hold a masked coordinate are left out, and the
         notes say how many.
     feature : str
-        "line", "plane", "circle", "sphere" or "cylinder" (`FEATURES`).
+        "line", "plane", "circle", "sphere", "cylinder" or "cone"
+        (`FEATURES`).
     method : str
         "least squares", "minimum zone", "minimum circumscribed" or "maximum
         inscribed" (`METHODS`; the last two for circles, spheres and
-        cylinders). formreport's names ("minimum circumscribing", "maximum
+        cylinders). A cone's minimum zone is the local optimum of a descent
+        from its least-squares cone, not certified. formreport's names ("minimum circumscribing", "maximum
         inscribing") and the pointset library's ("circumscribed",
         "inscribed") are taken too.
     deviations : bool, default True

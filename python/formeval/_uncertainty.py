@@ -49,7 +49,8 @@ class UncertaintyRow:
     coverage interval, U the distance from y to its farther end, k = U/u(y));
     `bias` is the Monte Carlo average less the measured value. The ``gum_``
     fields are the GUM law of propagation's (y the measured value), None when
-    evaluated with ``gum=False``. Lengths are in the unit of the coordinates.
+    evaluated with ``gum=False``. Lengths are in the unit of the coordinates,
+    angles in radians.
     """
 
     __slots__ = ("_core",)
@@ -60,7 +61,9 @@ class UncertaintyRow:
     quantity = _field("quantity", str, 'The quantity: "radius", "centre_x", "t" ...')
     length = _field("length", bool,
                     "Whether the quantity is a length (in the coordinates' unit); False for "
-                    "directions and slopes.")
+                    "directions, slopes and angles.")
+    angle = _field("angle", bool,
+                   "Whether the quantity is an angle, in radians (a cone's apex_angle).")
     measured = _field("measured", float, "The quantity of the points as given.")
     value = _field("value", float, "y: the Monte Carlo average.")
     u = _field("u", float, "u(y): the standard deviation of the trials' values.")
@@ -120,7 +123,8 @@ class UncertaintyRow:
         Parameters
         ----------
         unit : str, optional
-            The coordinates' unit, given to a length as its ``unit``.
+            The coordinates' unit, given to a length as its ``unit`` (an
+            angle's is ``"rad"``).
 
         Returns
         -------
@@ -135,7 +139,7 @@ class UncertaintyRow:
         if unit is not None:
             unit = _arrays.text(unit, "the unit")
         row = {name: getattr(self, name) for name in _ROW}
-        row["unit"] = unit if self.length else None
+        row["unit"] = unit if self.length else "rad" if self.angle else None
         return row
 
     def __repr__(self) -> str:
@@ -330,10 +334,11 @@ def uncertainty(points: npt.ArrayLike, feature: str, method: str, *,
     Parameters
     ----------
     points : array_like
-        An n x 2 (line, circle) or n x 3 array (plane, sphere, cylinder), as
-        `evaluate` takes it; masked rows are left out.
+        An n x 2 (line, circle) or n x 3 array (plane, sphere, cylinder,
+        cone), as `evaluate` takes it; masked rows are left out.
     feature : str
-        "line", "plane", "circle", "sphere" or "cylinder" (`FEATURES`).
+        "line", "plane", "circle", "sphere", "cylinder" or "cone"
+        (`FEATURES`).
     method : str
         The reference's method, as `evaluate` takes it (`METHODS`).
     noise : float, optional

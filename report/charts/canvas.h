@@ -177,6 +177,7 @@ struct ZoneNames {
 constexpr ZoneNames linebounds = {"lines", "upper", "lower"};
 constexpr ZoneNames planebounds = {"planes", "upper", "lower"};
 constexpr ZoneNames cylinderbounds = {"cylinders", "outer", "inner"};
+constexpr ZoneNames conebounds = {"cones", "outer", "inner"};
 
 // The key of the rings: "Ringed: the 4 points on the minimum zone's two
 // planes (1 on the upper, 3 on the lower)", and when they are capped

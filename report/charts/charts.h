@@ -238,8 +238,8 @@ void drawflatness(const std::string& path, Format format, const JobRecord& recor
                   const std::string& caption);
 
 // A map of deviations over two coordinates of the feature: a plane's points
-// at their place in it, or a cylinder developed (the angle about its axis
-// against the position along it). Up to mostmapdots points are dotted, each
+// at their place in it, or a cylinder or cone developed (the angle about its
+// axis against the position along it). Up to mostmapdots points are dotted, each
 // coloured by its deviation; more are drawn as cells coloured by their
 // points' mean deviation, the highest and lowest point marked. The points
 // on the minimum zone's bounds are ringed.
@@ -253,7 +253,8 @@ struct DeviationMap {
     std::string title, what, key; // the title, the form errors, what the colours show
     std::string caption;          // the line under the chart; none when empty
     double scale = 0;             // the largest coordinate (sub-unit), for rounding
-    bool cylinder = false;        // the zone's bounds are cylinders, not planes
+    bool cylinder = false;        // developed about an axis: the zone's bounds are cylinders,
+    bool cone = false;            // or with this cones, not planes
 };
 void drawdeviationmap(const std::string& path, Format format, const DeviationMap& map,
                       const Subunit& unit);

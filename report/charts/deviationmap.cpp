@@ -1,5 +1,5 @@
 // Maps of deviations over a surface: a plane's points at their place, a
-// cylinder developed into angle against height; dotted when few, drawn as
+// cylinder or cone developed into angle against height; dotted when few, drawn as
 // cells of mean deviation when many. The colours are the flatness map's.
 #include "report/charts/canvas.h"
 
@@ -151,7 +151,9 @@ void drawdeviationmap(const std::string& path, Format format, const DeviationMap
     c.text(20, 28, m.title, fitsize(m.title, 15, width - 40, true), Anchor::start, true);
     c.text(20, 50, m.what, fitsize(m.what, 12, width - 40));
     c.text(20, 70, m.key, fitsize(m.key, 11, width - 40));
-    const std::string key = ringkey(contacts, m.cylinder ? cylinderbounds : planebounds);
+    const std::string key = ringkey(contacts, m.cone       ? conebounds
+                                              : m.cylinder ? cylinderbounds
+                                                           : planebounds);
     if (!key.empty()) c.text(20, height - 12, key, fitsize(key, 11, width - 40));
     caption(c, height + 12, width, m.caption);
     c.finish();

@@ -46,14 +46,13 @@ bool readfeatures(const PartFile& part, ProgressMode mode, std::vector<PointFile
     files.resize(part.features.size());
     for (std::size_t k = 0; k < part.features.size(); ++k) {
         const PartFeature& f = part.features[k];
-        if (!f.type) continue;
-        std::optional<PointFile> points = readpoints(f.path, *f.type, f.columns, mode, err);
+        std::optional<PointFile> points = readpoints(f.path, f.type, f.columns, mode, err);
         if (!points) {
             read = false;
             continue;
         }
         files[k] = std::move(*points);
-        if (const std::string hint = polarhint(files[k], *f.type); !hint.empty())
+        if (const std::string hint = polarhint(files[k], f.type); !hint.empty())
             err << "formreport: " << printable(f.path) << ": " << hint << "\n";
     }
     return read;

@@ -1,7 +1,7 @@
 // polar for point files: the chart of the file's feature from the pointset
 // library's references, computed on every point — the roundness chart of a
 // circle, the straightness profile of a line, the flatness map of a plane,
-// the developed map of a cylinder (a sphere has no chart) — with the table
+// the developed map of a cylinder or cone (a sphere has no chart) — with the table
 // of its form errors. Profiles of many points are drawn decimated, keeping
 // their extremes, and the chart says so.
 #include "report/commands/commands.h"
@@ -115,7 +115,8 @@ void drawline(const PolarOptions& o, const PointFile& pf, const Charted& c, cons
 }
 
 // The flatness map in the plane's own frame, or the developed surface of a
-// feature round about an axis (a cylinder).
+// feature round about an axis (a cylinder or cone): the angle about the
+// minimum-zone axis against the position along it.
 void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const fs::path& svg,
              const std::string& title, const Subunit& u) {
     const Fit& mz = c.e.fit(Criterion::minimumzone);
@@ -139,6 +140,7 @@ void drawmap(const PolarOptions& o, const PointFile& pf, const Charted& c, const
     }
     for (const double v : pf.coordinates) m.scale = std::max(m.scale, std::fabs(v) * u.factor);
     m.cylinder = cylinder;
+    m.cone = *o.feature == Feature::cone;
     m.title = title;
     m.caption = chartcaption(o.header, "");
     std::string form = t.form;

@@ -88,9 +88,14 @@ bool readinput(const std::string& path, const UncertaintyOptions& o, std::vector
 
 // The values of a quantity as the pictures show them: lengths in the
 // deviations' sub-unit, locations and sizes less a round value near the
-// measured one.
+// measured one; angles in degrees.
 Shown shownof(const Quantity& q, const UncertaintyOptions& o) {
     Shown sh;
+    if (q.angle) {
+        sh.factor = 45 / std::atan(1.0);
+        sh.unit = "degrees";
+        return sh;
+    }
     if (!q.length) {
         sh.unit = "1";
         return sh;

@@ -19,6 +19,7 @@ Fit fitof(const pointset::Reference& r) {
     f.point = r.point;
     f.direction = r.direction;
     f.r = r.radius;
+    f.angle = r.angle;
     if (pointset::traits(r.feature).centre) {
         f.x = r.point[0];
         f.y = r.point[1];

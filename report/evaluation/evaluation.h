@@ -69,8 +69,9 @@ struct Fit {
     // pointset::Reference gives them.
     Point point = pointset::Reference::nan3();
     Vector direction = pointset::Reference::nan3();
-    double error = 0;  // the form error: what formeval prints, or the exact zone
-    IsoParameters iso; // of the deviations as formeval measures them
+    double angle = notapplicable; // a cone's half apex angle (radians), as pointset gives it
+    double error = 0;             // the form error: what formeval prints, or the exact zone
+    IsoParameters iso;            // of the deviations as formeval measures them
     // Program rows with an exact counterpart: that reference's error, and
     // whether the two differ beyond certifytolerance.
     double exacterror = notapplicable;

@@ -13,7 +13,8 @@ namespace formeval::report {
 namespace {
 
 // The deviation of point p (dimension coordinates) from the reference r:
-// normal to a line or plane, radial from a circle, sphere or cylinder.
+// normal to a line or plane, radial from a circle, sphere or cylinder,
+// normal to a cone's surface.
 double deviationfrom(const pointset::Reference& r, const double* p, int dimension) {
     double u[3] = {0, 0, 0};
     for (int c = 0; c < dimension; ++c) u[c] = p[c] - r.point[c];
@@ -22,10 +23,15 @@ double deviationfrom(const pointset::Reference& r, const double* p, int dimensio
         return -r.direction[1] * u[0] + r.direction[0] * u[1];
     case pointset::Feature::plane:
         return r.direction[0] * u[0] + r.direction[1] * u[1] + r.direction[2] * u[2];
-    case pointset::Feature::cylinder: {
+    case pointset::Feature::cylinder:
+    case pointset::Feature::cone: {
         const double along = r.direction[0] * u[0] + r.direction[1] * u[1] + r.direction[2] * u[2];
         for (int c = 0; c < 3; ++c) u[c] -= along * r.direction[c];
-        return std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]) - r.radius;
+        const double rho = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
+        if (r.feature == pointset::Feature::cylinder) return rho - r.radius;
+        // The radius grows by tan(angle) a unit along the axis; across the
+        // surface the radial gap shrinks by cos(angle).
+        return (rho - r.radius - along * std::tan(r.angle)) * std::cos(r.angle);
     }
     default:
         return std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]) - r.radius;

@@ -12,24 +12,6 @@ using tolerance::FrameValue;
 
 namespace {
 
-// Why a frame is not evaluated for a cone among its features: the library
-// takes no cone yet. "" when there is none.
-std::string conerefusal(const tolerance::Frame& frame, const PartFile& part) {
-    const auto cone = [&](const std::string& name) {
-        for (const PartFeature& f : part.features)
-            if (f.name == name) return !f.type;
-        return false;
-    };
-    const std::string why = " is a cone: cones are not evaluated yet";
-    if (cone(frame.feature)) return "feature " + frame.feature + why;
-    for (const std::string& label : frame.datums)
-        for (const tolerance::DatumFeature& d : part.datums)
-            if (d.label == label)
-                for (const std::string& name : d.features)
-                    if (cone(name)) return "datum " + label + ": feature " + name + why;
-    return "";
-}
-
 const char* kindname(tolerance::DatumKind kind) {
     switch (kind) {
     case tolerance::DatumKind::plane:
@@ -62,10 +44,9 @@ tolerance::Part partof(const PartFile& p, const std::vector<pointset::Points>& p
     tolerance::Part part;
     for (std::size_t k = 0; k < p.features.size(); ++k) {
         const PartFeature& f = p.features[k];
-        if (!f.type) continue;
         tolerance::Measured m;
         m.name = f.name;
-        m.type = *f.type;
+        m.type = f.type;
         m.points = points[k];
         m.material = f.material;
         m.outward = f.outward;
@@ -77,18 +58,8 @@ tolerance::Part partof(const PartFile& p, const std::vector<pointset::Points>& p
 }
 
 std::vector<FrameValue> evaluateframes(const PartFile& p, tolerance::Part part) {
-    std::vector<FrameValue> values(p.frames.size());
-    std::vector<std::size_t> evaluated;
-    for (std::size_t k = 0; k < p.frames.size(); ++k) {
-        values[k].failure = conerefusal(p.frames[k], p);
-        if (!values[k].failure.empty()) continue;
-        part.frames.push_back(p.frames[k]);
-        evaluated.push_back(k);
-    }
-    std::vector<FrameValue> found = tolerance::evaluate(part);
-    for (std::size_t k = 0; k < evaluated.size() && k < found.size(); ++k)
-        values[evaluated[k]] = std::move(found[k]);
-    return values;
+    part.frames = p.frames;
+    return tolerance::evaluate(part);
 }
 
 std::vector<DatumRow> datumrows(const std::vector<FrameValue>& values) {

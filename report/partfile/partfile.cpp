@@ -177,11 +177,10 @@ PartFeature featureof(const Context& top, const std::string& name, const Json& v
         f.path = (dir / f.file).string();
     }
     const std::string type = text(c, required(c, v, "type", "give " + parttypelist()), "type");
-    if (type != "cone") {
-        f.type = pointset::featurenamed(type);
-        if (!f.type) fail(c, "the type is " + parttypelist() + ", not '" + shortitem(type) + "'");
-    }
-    f.columns.dimension = f.type ? pointset::traits(*f.type).dimension : 3;
+    const std::optional<pointset::Feature> named = pointset::featurenamed(type);
+    if (!named) fail(c, "the type is " + parttypelist() + ", not '" + shortitem(type) + "'");
+    f.type = *named;
+    f.columns.dimension = pointset::traits(f.type).dimension;
     if (const Json* columns = optional(v, "columns"))
         f.columns.columns = columnsof(c, *columns, type, f.columns.dimension);
     if (const Json* material = optional(v, "material")) {
@@ -451,9 +450,12 @@ std::string datumtext(const std::vector<std::string>& labels) {
 
 std::string parttypelist() {
     std::string out;
-    for (const pointset::FeatureTraits& f : pointset::features) out += f.name + std::string(", ");
-    out.erase(out.size() - 2);
-    return out + " or cone";
+    for (std::size_t k = 0; k < pointset::features.size(); ++k)
+        out += (k == 0                               ? ""
+                : k + 1 == pointset::features.size() ? " or "
+                                                     : ", ") +
+               std::string(pointset::features[k].name);
+    return out;
 }
 
 PartFile readpartfile(const std::string& text, const std::string& file,

@@ -22,9 +22,7 @@ constexpr std::uintmax_t maxpartbytes = 1u << 20;
 // what the tolerance library takes of it beside its points.
 struct PartFeature {
     std::string name;
-    // None for a cone, which the tolerance library does not evaluate yet:
-    // its file is not read, and a frame on it is not evaluated.
-    std::optional<pointset::Feature> type;
+    pointset::Feature type = pointset::Feature::line;
     std::string file; // as the part file names it; empty where the caller gives the points
     std::string path; // the same, from the working directory
     // Dimension that of the type: 2 for lines and circles, else 3; 3 for a
@@ -70,9 +68,8 @@ std::string parttypelist();
 // feature's points `points[k]` (for a cone, none: it is left out); no frames.
 tolerance::Part partof(const PartFile& part, const std::vector<pointset::Points>& points);
 
-// Every frame's value, in the part file's order: a frame on a cone refused
-// (not found, its failure said), the others evaluated together, so that the
-// datum systems they share are set up once.
+// Every frame's value, in the part file's order, evaluated together, so that
+// the datum systems they share are set up once.
 std::vector<tolerance::FrameValue> evaluateframes(const PartFile& file, tolerance::Part part);
 
 // One datum of a frame's system, with the system up to it: datum B as

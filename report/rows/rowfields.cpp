@@ -20,8 +20,9 @@ Field maybe(const char* name, bool applies, bool value) {
     return textfield(name, "");
 }
 
-// The pointset feature's fields of a row.
-void featurefields(std::vector<Field>& f, const Evaluated& e, const Fit& r);
+// The pointset feature's fields of a row; a cone's apex angle after them
+// when `cones`.
+void featurefields(std::vector<Field>& f, const Evaluated& e, const Fit& r, bool cones);
 
 } // namespace
 
@@ -94,7 +95,7 @@ std::vector<Field> rowfields(const std::string& file, const Evaluated& e, const 
     // With a filter, which rows are of the filtered profile (the others say
     // "none"); without, the columns stay as they were.
     if (o.filtered) f.push_back(textfield("filter", ours && !e.filter.empty() ? e.filter : "none"));
-    if (o.features) featurefields(f, e, r);
+    if (o.features) featurefields(f, e, r, o.cones);
     if (o.sections) {
         f.push_back(wholefield("section", e.section));
         f.push_back(number("z", e.sectionz, FieldUnit::length));
@@ -105,7 +106,7 @@ std::vector<Field> rowfields(const std::string& file, const Evaluated& e, const 
 
 namespace {
 
-void featurefields(std::vector<Field>& f, const Evaluated& e, const Fit& r) {
+void featurefields(std::vector<Field>& f, const Evaluated& e, const Fit& r, bool cones) {
     const bool ours = r.source == Source::pointset;
     const auto at = [&](const char* name, double value, FieldUnit unit) {
         f.push_back(number(name, ours ? value : notapplicable, unit));
@@ -117,6 +118,7 @@ void featurefields(std::vector<Field>& f, const Evaluated& e, const Fit& r) {
     at("direction_x", r.direction[0], FieldUnit::none);
     at("direction_y", r.direction[1], FieldUnit::none);
     at("direction_z", r.direction[2], FieldUnit::none);
+    if (cones) at("apex_angle_degrees", 2 * r.angle * 45 / std::atan(1.0), FieldUnit::degrees);
 }
 
 } // namespace

@@ -43,6 +43,7 @@ struct RowOptions {
     bool filtered = false;           // the output filters profiles: each row says which it is of
     bool features = false;           // the output has pointset rows: their feature's fields follow
     bool sections = false; // the output has stacks of sections: section, z, angle_degrees follow
+    bool cones = false;    // the output has cones: apex_angle_degrees follows the feature's fields
 };
 
 // The fields of the row of one reference of a record, in column order; every
@@ -52,10 +53,12 @@ struct RowOptions {
 //   exact_error minus_exact inexact fitted arc on_hull certified lower_bound
 //   upper_bound not_certified_because tolerance pass unit
 // then `filter` where the output filters, and `feature point_x point_y point_z
-// direction_x direction_y direction_z` where it has pointset rows, and
-// `section z angle_degrees` where it has stacks of sections (a section from
-// 1 and its z; 0 and none for the stack's own rows, angle_degrees only of its
-// generatrix straightness). A field a
+// direction_x direction_y direction_z` where it has pointset rows, then
+// `apex_angle_degrees` where it has cones (a cone's full angle at its apex,
+// twice pointset's half angle, in degrees; its radius is the radius at its
+// point), and `section z angle_degrees` where it has stacks of sections (a
+// section from 1 and its z; 0 and none for the stack's own rows,
+// angle_degrees only of its generatrix straightness). A field a
 // row has no value of is NaN (a number) or empty (a text; the truth values
 // and texts of only some rows). The lengths are in the coordinates' unit, the
 // gap in degrees.

@@ -44,6 +44,7 @@ void columns(std::ostream& out, const std::vector<std::vector<std::string>>& row
 }
 
 std::string unitof(const Quantity& q, const UncertaintyOptions& o) {
+    if (q.angle) return " rad";
     return q.length && o.unit != defaultunit ? " " + o.unit : "";
 }
 

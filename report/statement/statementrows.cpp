@@ -1,8 +1,8 @@
 // `formreport uncertainty --csv` and `--json`: one row per point set,
 // quantity and method, with the same names in both; the JSON adds each point
 // set's settings, budget and decisions.
-#include "report/statement/statement.h"
 #include "report/json/json.h"
+#include "report/statement/statement.h"
 
 #include <cmath>
 #include <ostream>
@@ -16,6 +16,7 @@ using uncertainty::Quantity;
 constexpr double none = notapplicable;
 
 std::string unitof(const Quantity& q, const UncertaintyOptions& o) {
+    if (q.angle) return "rad";
     return q.length ? o.unit : "";
 }
 

@@ -16,10 +16,15 @@ std::string trimmed(std::string_view text) {
     return std::string(text);
 }
 
-bool dimensionless(const std::string& quantity) {
+// What a quantity's limits are: a direction's component or a slope is
+// dimensionless, a cone's apex angle an angle (radians, or with its unit:
+// 60deg), the rest lengths.
+ValueKind limitkind(const std::string& quantity) {
     for (const char* stem : {"direction_", "normal_", "axis_"})
-        if (quantity.rfind(stem, 0) == 0) return true;
-    return quantity == "slope";
+        if (quantity.rfind(stem, 0) == 0) return ValueKind::relative;
+    if (quantity == "slope") return ValueKind::relative;
+    if (quantity == "apex_angle") return ValueKind::angle;
+    return ValueKind::length;
 }
 
 } // namespace
@@ -57,7 +62,7 @@ std::string parsetolerance(std::string_view text, const std::string& unit, Toler
             return "'" + printable(s.quantity) +
                    "' is no quantity of a feature (radius, diameter, centre_x, t, q ...)";
     }
-    const ValueKind kind = dimensionless(s.quantity) ? ValueKind::relative : ValueKind::length;
+    const ValueKind kind = limitkind(s.quantity);
     const std::size_t colon = limits.find(':');
     const std::string low = colon == std::string::npos ? "" : trimmed(limits.substr(0, colon));
     const std::string high =

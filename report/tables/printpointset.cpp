@@ -21,6 +21,14 @@ const char* const meaning[] = {
     "(its lower and upper bounds agree); otherwise the bracket [lower, upper] is given.",
 };
 
+// A cone's columns and deviations, after the others' legend.
+const char* const conemeaning[] = {
+    "CON cones: point: the foot of the points' centroid on the axis; direction: the axis the",
+    "way the cone widens; radius: its radius at the point; apex angle: its full angle at the",
+    "apex, in degrees; deviations normal to its surface, positive outside. A minimum-zone",
+    "cone is the local optimum of a descent from the least-squares cone, not certified.",
+};
+
 // The table's columns: each head, whether it is a number, and the row's
 // field it shows (none: the notes).
 struct Layout {
@@ -50,6 +58,7 @@ Layout layout(Feature f, bool tolerance) {
                     axes[k],
                 directions[k]);
     if (t.radius) add("radius", "radius");
+    if (f == Feature::cone) add("apex angle", "apex_angle_degrees");
     add("error", "error");
     const std::string stem = pointset::isostem(f);
     for (const char* p : {"t", "p", "v", "q"}) add(stem + p, p);
@@ -133,6 +142,8 @@ void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
         << "positive outside a circle, sphere or cylinder and on the normal's side of a line or "
            "plane.\n";
     for (const char* text : meaning) out << text << "\n";
+    if (o.feature == Feature::cone)
+        for (const char* text : conemeaning) out << text << "\n";
     printfilter(out, o);
     printrule(out, files, o);
     for (const FileResults& file : files) {

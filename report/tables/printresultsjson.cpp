@@ -107,7 +107,8 @@ void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
                                  "and spheres radially, polar jobs in their "
                                  "linearised model";
     const std::string deviations =
-        options.feature ? std::string(orthogonaltext)
+        options.feature == Feature::cone ? std::string(conetext)
+        : options.feature                ? std::string(orthogonaltext)
         : features ? "formeval and exact rows: " + programs + "; pointset rows: " + orthogonaltext
                    : programs;
     nlohmann::ordered_json document = {{"unit", options.unit},

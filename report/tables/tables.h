@@ -157,7 +157,8 @@ struct FileResults {
 };
 
 // The row options of a record of the results: its tolerance, the unit, the
-// filter; `features` where the output has pointset rows.
+// filter; `features` where the output has pointset rows, with a cone's
+// apex angle where the point files are cones.
 RowOptions rowoptions(const ResultsOptions& options, const Evaluated& record, bool features);
 
 // A stack's own measures as rows with the names of rowfields' (section 0,
@@ -176,6 +177,10 @@ bool haspointsetrows(const std::vector<FileResults>& files);
 constexpr const char* orthogonaltext =
     "normal to the feature (orthogonal distances), positive outside a circle, sphere or "
     "cylinder and on the normal's side of a line or plane";
+
+// How a cone's rows measure their deviations.
+constexpr const char* conetext =
+    "normal to the cone's surface (orthogonal distances), positive outside it";
 
 // Rows of cells under their heads, right-aligned where `numeric`, two
 // blanks apart, each line indented by one blank, trailing blanks cut.

@@ -60,8 +60,12 @@ std::optional<double> tolerancefor(const ResultsOptions& options, const Evaluate
 }
 
 RowOptions rowoptions(const ResultsOptions& options, const Evaluated& record, bool features) {
-    return {tolerancefor(options, record), options.unit, options.filter.any(), features,
-            options.sections};
+    return {tolerancefor(options, record),
+            options.unit,
+            options.filter.any(),
+            features,
+            options.sections,
+            features && options.feature == Feature::cone};
 }
 
 } // namespace formeval::report

@@ -194,6 +194,26 @@ Cloud cylinder(int sections, int per, double r, double length, double amp, doubl
     return c;
 }
 
+Cloud cone(int sections, int per, double r, double half, double length, double amp, double noise,
+           std::uint32_t seed) {
+    std::mt19937 g(seed);
+    std::uniform_real_distribution<double> u(-1, 1);
+    const double alpha = half / 180 * pi;
+    Cloud c;
+    c.dim = 3;
+    for (int i = 0; i < sections; ++i) {
+        const double z = -length / 2 + length * i / (sections - 1);
+        for (int j = 0; j < per; ++j) {
+            const double a = 2 * pi * j / per;
+            // Across the surface: outward along (cos alpha, -sin alpha) in (rho, z).
+            const double e = amp * std::cos(3 * a) + noise * u(g);
+            const double rho = r + z * std::tan(alpha) + e * std::cos(alpha);
+            c.p.push_back({rho * std::cos(a), rho * std::sin(a), z - e * std::sin(alpha)});
+        }
+    }
+    return c;
+}
+
 Cloud turned(Cloud c, double angle, const P3& axis) {
     const double len = std::sqrt(dot(axis, axis));
     const P3 k = {axis[0] / len, axis[1] / len, axis[2] / len};
@@ -230,6 +250,11 @@ std::vector<double> deviations(const Cloud& c, const Reference& r) {
         if (r.feature == Feature::cylinder) {
             const P3 x = cross(d, {r.direction[0], r.direction[1], r.direction[2]});
             out.push_back(std::sqrt(dot(x, x)) - r.radius);
+        } else if (r.feature == Feature::cone) {
+            const P3 u = {r.direction[0], r.direction[1], r.direction[2]};
+            const P3 x = cross(d, u);
+            const double rho = std::sqrt(dot(x, x)), h = dot(d, u);
+            out.push_back((rho - r.radius - h * std::tan(r.angle)) * std::cos(r.angle));
         } else if (r.feature == Feature::circle || r.feature == Feature::sphere) {
             out.push_back(std::sqrt(dot(d, d)) - r.radius);
         } else if (r.feature == Feature::line) {

@@ -51,6 +51,13 @@ Cloud plane(int n, double side, double amp, std::uint32_t seed);
 Cloud cylinder(int sections, int per, double r, double length, double amp, double noise,
                double degrees, std::uint32_t seed, bool helix = false);
 
+// A cone about the z axis, radius r at z = 0 and half apex angle `half`
+// (degrees), widening along z: `sections` sections of `per` points from
+// z = -length / 2 to length / 2, each point moved across the surface by
+// amp cos(3 theta) plus uniform noise of half-width `noise`.
+Cloud cone(int sections, int per, double r, double half, double length, double amp, double noise,
+           std::uint32_t seed);
+
 // Rigid motions, scaling and reordering.
 Cloud turned(Cloud c, double angle, const P3& axis); // rotation about the axis (2D: about z)
 Cloud moved(Cloud c, const P3& by);
@@ -58,8 +65,8 @@ Cloud scaled(Cloud c, double factor);
 Cloud shuffled(Cloud c, std::uint32_t seed);
 
 // Deviations recomputed from a result's fields: radial for circles and
-// spheres, from the axis for cylinders, along the normal for lines ((-dy, dx))
-// and planes.
+// spheres, from the axis for cylinders, across the surface for cones, along
+// the normal for lines ((-dy, dx)) and planes.
 std::vector<double> deviations(const Cloud& c, const Reference& r);
 
 // Brute force. Minimum zone and circumscribed / inscribed radius.

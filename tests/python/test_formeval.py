@@ -46,6 +46,8 @@ def make_points(feature, n=None):
         r = 12.5 + wobble(k)
         w = np.sqrt(1 - z * z)
         return np.column_stack([5 + r * w * np.cos(t), -3 + r * w * np.sin(t), 9 + r * z])
+    if feature == "cone":
+        return trilobe_cone(wobbled=True)
     # A cylinder along (1, 2, 2)/3 through (1, 2, 3): 8 rings of 30 points.
     a = np.array([1.0, 2.0, 2.0]) / 3
     e1 = np.array([2.0, -1.0, 0.0]) / math.sqrt(5)
@@ -56,6 +58,25 @@ def make_points(feature, n=None):
             t = 2 * math.pi * k / 30 + 0.1 * ring
             r = 6 + wobble(ring * 30 + k)
             rows.append(np.array([1, 2, 3]) + 4.0 * ring * a + r * (math.cos(t) * e1 + math.sin(t) * e2))
+    return np.array(rows)
+
+
+def trilobe_cone(wobbled=False):
+    """A cone of radius 20 at (3, -2, 1), half angle 5.7 degrees, about the axis
+    (0.36, 0.48, 0.8): six sections of 36 points 5 apart along it, each with a
+    trilobe of 0.002 across the surface (`wobbled`: and a wobble no cone fits)."""
+    a, d = np.array([3.0, -2.0, 1.0]), np.array([0.36, 0.48, 0.8])
+    e1 = np.array([-0.8, 0.0, 0.36]) / math.hypot(0.8, 0.36)
+    e2 = np.cross(d, e1)
+    half = math.radians(5.7)
+    rows = []
+    for k in range(6):
+        for i in range(36):
+            t = 2 * math.pi * i / 36
+            across = 0.002 * math.cos(3 * t) + (wobble(k * 36 + i) if wobbled else 0)
+            h = 5.0 * k - across * math.sin(half)
+            rho = 20 + 5.0 * k * math.tan(half) + across * math.cos(half)
+            rows.append(a + h * d + rho * (math.cos(t) * e1 + math.sin(t) * e2))
     return np.array(rows)
 
 
@@ -72,6 +93,7 @@ def formreport_json(path, *args):
     return document
 
 
+# The features with circumscribed and inscribed references.
 RADIAL = ("circle", "sphere", "cylinder")
 
 
@@ -156,6 +178,36 @@ def test_deviations_are_recomputed_from_the_row():
         assert np.allclose(d, r.deviations, atol=1e-12)
         assert r.t == pytest.approx(d.max() - d.min(), abs=1e-12)
         assert r.certified and r.lower_bound <= r.t <= r.upper_bound + 1e-15
+
+
+def test_a_cone_as_built():
+    """The trilobe's cone is the one built, by both methods: its axis, its
+    radius at the points' centroid, half its apex angle and the zone twice the
+    trilobe; the minimum zone a local optimum, bracketed from 0."""
+    points = trilobe_cone()
+    for method in formeval.METHODS[:2]:
+        ref = formeval.evaluate(points, "cone", method)
+        assert ref.feature == "cone" and ref.centre is None
+        assert ref.point == pytest.approx((7.5, 4, 11), abs=1e-12)
+        assert ref.direction == pytest.approx((0.36, 0.48, 0.8), abs=1e-12)
+        assert ref.radius == pytest.approx(20 + 12.5 * math.tan(math.radians(5.7)), abs=1e-12)
+        assert ref.angle == pytest.approx(math.radians(5.7), abs=1e-13)
+        assert ref.t == pytest.approx(0.004, abs=1e-12)
+        # Across the surface: (rho - radius - h tan(angle)) cos(angle).
+        w = points - np.array(ref.point)
+        h = w @ np.array(ref.direction)
+        rho = np.sqrt(np.einsum("ij,ij->i", w, w) - h * h)
+        across = (rho - ref.radius - h * math.tan(ref.angle)) * math.cos(ref.angle)
+        assert np.allclose(across, ref.deviations, atol=1e-12)
+        row = ref.to_dict(unit="mm")
+        assert row["apex_angle_degrees"] == pytest.approx(11.4, abs=1e-11)
+        assert list(row)[-1] == "apex_angle_degrees"
+    mz = formeval.evaluate(points, "cone", "minimum zone")
+    assert mz.certified is False and mz.lower_bound == 0 and mz.upper_bound == mz.t
+    assert mz.notes == ["not certified: " + mz.not_certified_because]
+    assert formeval.evaluate(make_points("circle"), "circle", "least squares").angle is None
+    with pytest.raises(ValueError, match="cone"):
+        formeval.evaluate(points, "cone", "minimum circumscribed")
 
 
 def test_a_known_circle_by_hand():

@@ -35,6 +35,18 @@ def wavy_line(n=40):
     return np.column_stack([s, 0.5 * s + 0.002 * np.sin(2.7 * s)])
 
 
+def lobed_cone():
+    """Rings of 24 points at heights 0 to 15 of a cone of half angle 0.1,
+    lobed across its surface."""
+    rows = []
+    for k in range(4):
+        for i in range(24):
+            t = 2 * math.pi * i / 24
+            r = 20 + 5 * k * math.tan(0.1) + 0.002 * math.cos(3 * t + k)
+            rows.append([r * math.cos(t), r * math.sin(t), 5.0 * k])
+    return np.array(rows)
+
+
 # Each case: the points, the feature, Python's method and keywords, formreport's
 # criterion and options for the same model and settings.
 CASES = [
@@ -54,6 +66,10 @@ CASES = [
      dict(model=("coordinates uniform 0.001",), adaptive=1, gum=False, certify=False, seed=11),
      ["--criterion", "minimum-zone", "--uniform", "0.001", "--adaptive", "1", "--no-gum",
       "--no-certify", "--seed", "11"]),
+    ("cone by minimum zone", lobed_cone, "cone", "minimum zone",
+     dict(noise=0.0005, model=["normal gaussian 0.2um probe"], unit="mm", trials=300, seed=2),
+     ["--criterion", "minimum-zone", "--unit", "mm", "--sigma", "0.0005", "--contribution",
+      "normal gaussian 0.2um probe", "--trials", "300", "--seed", "2"]),
 ]
 
 
@@ -122,6 +138,7 @@ def test_rows_are_formreports_json_rows(tmp_path, name, make, feature, method, k
             assert getattr(row, attribute) == theirs[key], (row.quantity, theirs["method"], key)
         assert row.to_dict(keywords.get("unit"))["unit"] == (
             theirs["unit"] if theirs["unit"] != "same unit as the coordinates" else None)
+        assert row.angle == (theirs["unit"] == "rad") and not (row.angle and row.length)
         if not keywords.get("gum", True):
             assert row.gum_u is None and row.validated is None and row.budget is None
     assert len(rows) == len(methods) * len(got)
@@ -200,7 +217,8 @@ def test_the_reference_and_the_counts():
 # Arguments refused, with the message the caller sees.
 ERRORS = [
     ("unknown feature", dict(feature="ellipse"), ValueError,
-     'unknown feature "ellipse"; one of "line", "plane", "circle", "sphere", "cylinder"'),
+     'unknown feature "ellipse"; one of "line", "plane", "circle", "sphere", "cylinder", '
+     '"cone"'),
     ("unknown method", dict(method="best fit"), ValueError,
      'unknown method "best fit"; one of "least squares", "minimum zone"'),
     ("negative noise", dict(noise=-0.001), ValueError,

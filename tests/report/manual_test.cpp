@@ -5,6 +5,7 @@
 #include "tests/harness/harness.h"
 #include "tests/report/support.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -164,8 +165,20 @@ TEST(Manual, DocumentsThePointFileOutput) {
     EXPECT_EQ(documentednames(true, 1), row);
     for (const char* name :
          {"feature", "point_x", "point_y", "point_z", "direction_x", "direction_y", "direction_z",
-          "radius", "certified", "lower_bound", "upper_bound"})
+          "radius", "certified", "lower_bound", "upper_bound", "apex_angle_degrees"})
         EXPECT_NE(manual().find(std::string("`") + name + "`"), std::string::npos) << name;
+    // A cone's header, with its apex angle.
+    std::ostringstream cone;
+    for (int k = 0; k < 3; ++k)
+        for (int i = 0; i < 8; ++i)
+            cone << (10 + k) * std::cos(i * 0.785398) << "," << (10 + k) * std::sin(i * 0.785398)
+                 << "," << 2 * k << "\n";
+    dir.write("cone.csv", cone.str());
+    const test::ReportOutcome cones =
+        test::report({"results", "--csv", "cone.csv", "--feature", "cone"});
+    ASSERT_EQ(cones.status, 0) << cones.err;
+    EXPECT_NE(manual().find("```csv\n" + firstline(cones.out) + "\n"), std::string::npos)
+        << firstline(cones.out);
 }
 
 // The part command: its CSV header, every JSON key of a frame and of a

@@ -338,26 +338,53 @@ TEST(Part, CsvHasOneRowAFrame) {
     EXPECT_EQ(test::report({"part", "part.json", "--csv", "--json"}).status, exitusage);
 }
 
-// A cone is not evaluated yet: its frames say so, the others are evaluated,
-// and its point file is not read.
-TEST(Part, AFrameOnAConeIsNotEvaluatedAndTheOthersAre) {
+// A taper about the z axis, radius 6 at z = 0 and a half apex angle of 10
+// degrees, in rings of 24 at z = 0, 4, 8, each point moved across the surface
+// by amp cos(3 a): its conicity is 2 amp.
+std::string taper(double amp) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "x,y,z\n";
+    const double pi = std::acos(-1.0), alpha = 10 * pi / 180;
+    for (const double z : {0.0, 4.0, 8.0})
+        for (int i = 0; i < 24; ++i) {
+            const double a = 2 * pi * i / 24, e = amp * std::cos(3 * a);
+            const double rho = 6 + z * std::tan(alpha) + e * std::cos(alpha);
+            out << rho * std::cos(a) << "," << rho * std::sin(a) << "," << z - e * std::sin(alpha)
+                << "\n";
+        }
+    return out.str();
+}
+
+// A cone's conicity is evaluated, bracketed from 0 (not certified, so that a
+// value over the tolerance is undecided, not beyond); a frame taking the cone
+// as a datum says why it is not evaluated, and the others are evaluated.
+TEST(Part, AConesConicityIsBracketedAndItMakesNoDatum) {
     test::Workdir dir;
     dir.write("face.csv", face(0, 0));
+    dir.write("tip.csv", taper(0.004));
     dir.write("part.json",
               partfile(R"({"face": {"file": "face.csv", "type": "plane"},
-                           "tip": {"file": "no such file.csv", "type": "cone", "material": "shaft"}})",
+                           "tip": {"file": "tip.csv", "type": "cone", "material": "shaft"}})",
                        R"({"A": "face", "K": "tip"})",
                        R"([{"characteristic": "flatness", "feature": "face", "tolerance": 0.01},
                            {"characteristic": "conicity", "feature": "tip", "tolerance": 0.01},
+                           {"characteristic": "conicity", "feature": "tip", "tolerance": 0.005},
                            {"characteristic": "parallelism", "feature": "face", "datums": ["K"], "tolerance": 0.01}])"));
     const test::ReportOutcome o = test::report({"part", "part.json", "--csv"});
     EXPECT_EQ(o.status, exitinput);
-    EXPECT_EQ(o.err, "formreport: part.json: tolerance 2 (conicity of tip): not evaluated: feature "
-                     "tip is a cone: cones are not evaluated yet\n"
-                     "formreport: part.json: tolerance 3 (parallelism of face): not evaluated: "
-                     "datum K: feature tip is a cone: cones are not evaluated yet\n");
+    EXPECT_EQ(o.err, "formreport: part.json: tolerance 4 (parallelism of face): not evaluated: "
+                     "datum K: a cone is no datum here\n");
     EXPECT_NE(o.out.find("\nflatness,face,,0,0.01,within tolerance,true\n"), std::string::npos)
         << o.out;
+    std::vector<std::string> rows;
+    std::istringstream lines(o.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("conicity,tip,,", 0) == 0) rows.push_back(line);
+    ASSERT_EQ(rows.size(), 2u) << o.out;
+    for (const std::string& row : rows) EXPECT_NEAR(std::stod(row.substr(14)), 0.008, 1e-11) << row;
+    EXPECT_EQ(rows[0].substr(rows[0].find(",0.01,")), ",0.01,within tolerance,false");
+    EXPECT_EQ(rows[1].substr(rows[1].find(",0.005,")), ",0.005,undecided,false");
 }
 
 // Point files are named from the part file's directory.

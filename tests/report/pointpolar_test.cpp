@@ -192,11 +192,13 @@ struct MapCase {
 
 class PointPolarMap : public ::testing::TestWithParam<MapCase> {};
 
-// A tilted plane (or a leaning cylinder), few points dotted one by one, many
-// in cells with two triangles marking the highest and lowest point.
+// A tilted plane (or a leaning cylinder or cone), few points dotted one by
+// one, many in cells with two triangles marking the highest and lowest
+// point; a cylinder and a cone developed, their zones' bounds named.
 TEST_P(PointPolarMap, DotsOrCells) {
     const MapCase& m = GetParam();
-    const bool cylinder = std::string(m.feature) == "cylinder";
+    const bool cone = std::string(m.feature) == "cone";
+    const bool cylinder = std::string(m.feature) == "cylinder" || cone;
     test::Workdir dir;
     std::ostringstream out;
     out.precision(17);
@@ -204,7 +206,7 @@ TEST_P(PointPolarMap, DotsOrCells) {
         const double a = std::fmod(i * 0.618034, 1.0), b = std::fmod(i * 0.754878, 1.0);
         const double w = 0.002 * std::sin(9 * a) * std::cos(7 * b);
         if (cylinder) {
-            const double t = 2 * pi * a, r = 5 + w, h = 30 * b;
+            const double h = 30 * b, t = 2 * pi * a, r = 5 + (cone ? 0.1 * h : 0) + w;
             out << r * std::cos(t) + 0.3 * h << "," << r * std::sin(t) << "," << h << "\n";
         } else {
             out << 40 * a * std::cos(pi / 6) + w * std::sin(pi / 6) << "," << 30 * b << ","
@@ -230,12 +232,27 @@ TEST_P(PointPolarMap, DotsOrCells) {
         EXPECT_TRUE(hastext(svg, "angle about the axis (degrees)"));
         EXPECT_TRUE(hastext(svg, "360"));
     }
+    const std::string bounds = cone ? "cones" : cylinder ? "cylinders" : "planes";
+    const std::vector<std::string> texts = svg.texts();
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& t) {
+        return t.rfind("Ringed: ", 0) == 0 &&
+               t.find(" on the minimum zone's two " + bounds + " (") != std::string::npos;
+    })) << bounds;
+    if (cone) {
+        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
+            return t.rfind("Developed: ", 0) == 0 &&
+                   t.find("normal to the minimum-zone cone (outward positive)") !=
+                       std::string::npos;
+        }));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Features, PointPolarMap,
                          ::testing::Values(MapCase{"plane", 300, false},
                                            MapCase{"plane", 3000, true},
-                                           MapCase{"cylinder", 3000, true}),
+                                           MapCase{"cylinder", 3000, true},
+                                           MapCase{"cone", 300, false},
+                                           MapCase{"cone", 3000, true}),
                          test::namedby([](const MapCase& m) {
                              return std::string(m.feature) + std::to_string(m.points);
                          }));

@@ -170,7 +170,12 @@ INSTANTIATE_TEST_SUITE_P(
         ToleranceCase{"roundness=1", false, "", 0, 0}, ToleranceCase{"t=5:4", false, "", 0, 0},
         ToleranceCase{"t=:", false, "", 0, 0}, ToleranceCase{"slope=1um", false, "", 0, 0},
         ToleranceCase{"-1", false, "", 0, 0}, ToleranceCase{"q=-1um", false, "", 0, 0},
-        ToleranceCase{"centre_x=-1:-0.5", true, "centre_x", -1, -0.5}),
+        ToleranceCase{"centre_x=-1:-0.5", true, "centre_x", -1, -0.5},
+        // A cone's apex angle: radians, or with an angle's unit.
+        ToleranceCase{"apex_angle=11.3deg:11.5deg", true, "apex_angle", 11.3 * pi / 180,
+                      11.5 * pi / 180},
+        ToleranceCase{"apex_angle=0.2", true, "apex_angle", -inf, 0.2},
+        ToleranceCase{"apex_angle=1mm", false, "", 0, 0}),
     test::namedby([](const ToleranceCase& c) { return c.text; }));
 
 // A job stream of one least-squares circle job: n points equally spaced on
@@ -470,8 +475,58 @@ INSTANTIATE_TEST_SUITE_P(
                                    return std::vector<double>{10 * std::cos(a), 10 * std::sin(a),
                                                               1.5 * (i / 12 - 2)};
                                }),
-                      "radius", 0.001 / std::sqrt(60.0)}),
+                      "radius", 0.001 / std::sqrt(60.0)},
+        // Rings of 12 at 5 heights h of a cone of half angle a = 30 degrees:
+        // u(apex) = 2 sigma cos a / sqrt(sum h^2), sum h^2 = 12 x 22.5.
+        PointFileCase{"cone", 3,
+                      pointsof(60,
+                               [](int i) {
+                                   const double a = 2 * pi * (i % 12 + 0.5) / 12,
+                                                h = 1.5 * (i / 12 - 2),
+                                                r = 10 + h * std::tan(pi / 6);
+                                   return std::vector<double>{r * std::cos(a), r * std::sin(a), h};
+                               }),
+                      "apex_angle", 2 * 0.001 * std::cos(pi / 6) / std::sqrt(270.0)}),
     test::namedby([](const PointFileCase& c) { return c.feature; }));
+
+// A cone's apex angle is stated in radians, its tolerance given in degrees
+// and decided in radians: 11.3 to 11.5 degrees are 0.197222205475 to
+// 0.200712863979 rad. A cone has no circumscribed reference: refused.
+TEST(Uncertainty, AConesApexAngleInRadians) {
+    std::ostringstream file;
+    file.precision(17);
+    const double half = 5.7 * pi / 180;
+    for (int k = 0; k < 4; ++k)
+        for (int i = 0; i < 24; ++i) {
+            const double a = 2 * pi * i / 24, r = 20 + 5 * k * std::tan(half);
+            file << r * std::cos(a) << "," << r * std::sin(a) << "," << 5 * k << "\n";
+        }
+    test::Workdir dir;
+    dir.write("cone.csv", file.str());
+    const auto run = [&](std::vector<std::string> more) {
+        std::vector<std::string> args = {"uncertainty", "cone.csv",   "--feature", "cone",
+                                         "--sigma",     "0.0005",     "--trials",  "200",
+                                         "--no-gum",    "--quantity", "apex_angle"};
+        args.insert(args.end(), more.begin(), more.end());
+        return test::runreport(args, dir.path());
+    };
+    const test::ReportOutcome text = run({"--tolerance", "apex_angle=11.3deg:11.5deg"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("\n   apex_angle  0.197222205475 to 0.200712863979 rad  "),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find(" rad  conformance proven\n"), std::string::npos) << text.out;
+    const nlohmann::json j = nlohmann::json::parse(run({"--json"}).out);
+    const nlohmann::json& mc = row(j, "apex_angle", "monte carlo");
+    EXPECT_EQ(mc.at("unit"), "rad");
+    EXPECT_NEAR(mc.at("measured").get<double>(), 2 * half, 1e-12);
+    const test::ReportOutcome enclosing = run({"--criterion", "circumscribed"});
+    EXPECT_EQ(enclosing.status, exitinput);
+    EXPECT_NE(enclosing.err.find(
+                  "formreport: cone.csv: not evaluated: a cone has no circumscribed reference\n"),
+              std::string::npos)
+        << enclosing.err;
+}
 
 // A point file and a job stream of the same points, on the same seed, give
 // the same numbers to the last digit; a malformed point file is named with

@@ -116,6 +116,31 @@ std::vector<Point> rings(const Point& o, const Vector& d, const std::vector<Ring
     return p;
 }
 
+// A cone about the axis through o along the unit d, of radius r0 at o and half
+// apex angle `half` (degrees), in rings of 24 points at `ts` along the axis,
+// each point moved across the surface by amp cos(3 a): the lobes' peaks and
+// valleys hold it in a zone of exactly 2 amp about the nominal cone.
+std::vector<Point> taper(const Point& o, const Vector& d, double r0, double half,
+                         const std::vector<double>& ts, double amp) {
+    const double alpha = half * pi / 180;
+    std::vector<Point> p;
+    for (const double t : ts) {
+        const std::vector<Point> ring = rings(o, d, {{t, 0, 0, 1}});
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            const double e = amp * std::cos(3 * 2 * pi * static_cast<double>(i) / 24);
+            const double rho = r0 + t * std::tan(alpha) + e * std::cos(alpha);
+            const double along = -e * std::sin(alpha);
+            Point q;
+            for (int k = 0; k < 3; ++k) {
+                const double centre = o[k] + t * d[k];
+                q[k] = centre + rho * (ring[i][k] - centre) + along * d[k];
+            }
+            p.push_back(q);
+        }
+    }
+    return p;
+}
+
 Vector unitv(Vector v) {
     const double n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     return {v[0] / n, v[1] / n, v[2] / n};
@@ -295,6 +320,24 @@ const Case cases[] = {
          b.add("journal", Feature::cylinder, eccentricjournal(), Material::shaft);
          b.frame(Characteristic::totalradialrunout, "journal", {"A-B"});
          return (8.01 + 0.007) - (8 - 0.003);
+     }},
+    // A taper of half angle 10 degrees whose axis runs 0.005 off the datum
+    // axis: normal to its surface its radii swing by twice that, times cos 10.
+    {"RadialRunOutOfAnOffsetTaperIsNormalToItsSurface",
+     [](Built& b) {
+         shaft(b);
+         b.add("seat", Feature::cone, taper({0.005, 0, 30}, {0, 0, 1}, 6, 10, {10, 20, 30}, 0),
+               Material::shaft);
+         b.frame(Characteristic::radialrunout, "seat", {"A-B"});
+         return 2 * 0.005 * std::cos(10 * pi / 180);
+     }},
+    {"TotalRadialRunOutOfAnOffsetTaper",
+     [](Built& b) {
+         shaft(b);
+         b.add("seat", Feature::cone, taper({0.005, 0, 30}, {0, 0, -1}, 6, 25, {5, 15, 25}, 0),
+               Material::shaft);
+         b.frame(Characteristic::totalradialrunout, "seat", {"A-B"});
+         return 2 * 0.005 * std::cos(25 * pi / 180);
      }},
     {"AxialRunOutOfAWobblingFace",
      [](Built& b) {
@@ -558,9 +601,14 @@ const Refusal refusals[] = {
     {"PositionWithoutItsCoordinates", framed(Characteristic::position, "bore", {"A"}, {30, 20, 0}),
      "position of bore: the datums fix no zero of the x coordinate"},
     {"RunOutOfAFlatFace", framed(Characteristic::radialrunout, "base", {"A-B"}),
-     "radial run-out is of a surface of revolution (cylinder, circle, sphere), and base is a "
-     "plane"},
-    {"Cone", framed(Characteristic::conicity, "pin", {}), "conicity: cones are not evaluated yet"},
+     "radial run-out is of a surface of revolution (cylinder, cone, circle, sphere), and base "
+     "is a plane"},
+    {"ConicityOfACylinder", framed(Characteristic::conicity, "pin", {}),
+     "conicity is of a cone, and pin is a cylinder"},
+    {"CoaxialityOfACone", framed(Characteristic::coaxiality, "tip", {"A-B"}),
+     "coaxiality is not evaluated of a cone here: only its conicity and radial run-out"},
+    {"ADatumOfACone", framed(Characteristic::parallelism, "base", {"K"}),
+     "datum K: a cone is no datum here"},
     {"ACentreOffTheAxisOfAFreeTurn", framed(Characteristic::position, "bore", {"A-B"}, {3, 0, 40}),
      "position of bore: the datums leave the turn about the z axis free"},
     {"ACrossCylinderAfterAnAxis", framed(Characteristic::coaxiality, "bore", {"A-B", "X"}),
@@ -594,6 +642,9 @@ TEST_P(Refused, SaysWhy) {
     b.datum("X", {"cross"});
     b.add("loose", Feature::plane, face({0, 0, 50}, {1, 0, 0}, {0, 1, 0}, 10, 10));
     b.datum("L", {"loose"});
+    b.add("tip", Feature::cone, taper({70, 20, 40}, {0, 0, 1}, 4, 10, {0, 5, 10}, 0),
+          Material::shaft);
+    b.datum("K", {"tip"});
     const FrameValue v = evaluate(GetParam().frame, b.part);
     EXPECT_FALSE(v.found);
     EXPECT_EQ(v.failure, GetParam().failure);
@@ -615,6 +666,27 @@ TEST(Verdict, WithinAtOrBelowTheToleranceBeyondAbove) {
          {std::pair{0.0201, Verdict::within}, std::pair{0.0199, Verdict::beyond}}) {
         b.part.frames.back().tolerance = tolerance;
         EXPECT_EQ(evaluate(b.part).back().verdict, verdict) << tolerance;
+    }
+}
+
+// A cone's zone is the narrowest the descent finds, bounded from above only:
+// within tolerance is proven at or above it, beyond never.
+TEST(Verdict, ConicityIsTheLobesZoneAndNeverProvenBeyond) {
+    const double amp = 0.002;
+    for (const double half : {3.0, 20.0, 45.0}) {
+        Built b;
+        b.add("taper", Feature::cone,
+              taper({12, -7, 30}, unitv({1, 2, 3}), 15, half, {-10, -4, 0, 5, 12}, amp));
+        b.frame(Characteristic::conicity, "taper", {});
+        for (const auto& [tolerance, verdict] :
+             {std::pair{2.01 * amp, Verdict::within}, std::pair{1.99 * amp, Verdict::undecided}}) {
+            b.part.frames.back().tolerance = tolerance;
+            const FrameValue v = evaluate(b.part).back();
+            ASSERT_TRUE(v.found) << v.failure;
+            EXPECT_NEAR(v.value, 2 * amp, 1e-9 * 2 * amp) << half;
+            EXPECT_FALSE(v.certificate.certified);
+            EXPECT_EQ(v.verdict, verdict) << half << " " << tolerance;
+        }
     }
 }
 

@@ -168,5 +168,51 @@ INSTANTIATE_TEST_SUITE_P(
         Profile{"NoiseRunsHigh", 360, 5, 0.002, 0.0002, 0.6, true, 1.06}),
     test::namedby([](const Profile& c) { return c.name; }));
 
+// A cone's normals lean back from the radial direction by its half angle:
+// unit, square to the axis' plane's tangent, pointing out; along them the
+// points' deviations are the pointset library's own, across the surface.
+TEST(Denoising, MeasuresAConeAcrossItsSurface) {
+    const double half = 0.3;
+    std::vector<double> points;
+    for (int ring = 0; ring < 5; ++ring)
+        for (int i = 0; i < 24; ++i) {
+            const double a = coverage::twopi * i / 24, z = 3.0 * ring;
+            const double r = 8 + z * std::tan(half) + 0.01 * std::cos(3 * a + ring);
+            // About an axis through (1, 2, 3) along (0, 0.6, 0.8).
+            const double x = r * std::cos(a), y = r * std::sin(a);
+            points.insert(points.end(), {1 + x, 2 + 0.8 * y + 0.6 * z, 3 - 0.6 * y + 0.8 * z});
+        }
+    Problem p;
+    p.feature = Feature::cone;
+    p.dimension = 3;
+    p.count = points.size() / 3;
+    p.points = points;
+    const pointset::Reference r =
+        pointset::evaluate({points.data(), p.count, 3, 3}, Feature::cone, Criterion::leastsquares);
+    ASSERT_TRUE(r.found) << r.failure;
+    p.normals = normalsof(r, points, 3);
+    const std::vector<double> across = deviationsabout(p, r, points);
+    for (std::size_t i = 0; i < p.count; ++i) {
+        const double* n = &p.normals[3 * i];
+        const double* q = &points[3 * i];
+        EXPECT_NEAR(std::hypot(n[0], n[1], n[2]), 1, 1e-12);
+        // The generatrix through the point: its radial direction tilted up
+        // the axis by the half angle, square to the normal.
+        double along = 0, radial[3];
+        for (int k = 0; k < 3; ++k) along += (q[k] - r.point[k]) * r.direction[k];
+        for (int k = 0; k < 3; ++k) radial[k] = q[k] - r.point[k] - along * r.direction[k];
+        const double rho = std::hypot(radial[0], radial[1], radial[2]);
+        double generatrix = 0, out = 0;
+        for (int k = 0; k < 3; ++k) {
+            generatrix +=
+                n[k] * (std::sin(r.angle) * radial[k] / rho + std::cos(r.angle) * r.direction[k]);
+            out += n[k] * radial[k];
+        }
+        EXPECT_NEAR(generatrix, 0, 1e-12);
+        EXPECT_GT(out, 0);
+        EXPECT_NEAR(across[i], r.deviations[i], 1e-12) << i;
+    }
+}
+
 } // namespace
 } // namespace formeval::uncertainty
