@@ -8,7 +8,9 @@
 #   top.csv    the top, rising 10 um over its 100 mm along x
 #   bore.csv   the bore, 12 mm across at (50.01, 29.995), 5 circles of 24
 #              points, its axis leaning 0.3 mrad towards x
-#   part.json  the features, the datums A, B, C and six tolerance frames
+#   sink.csv   the bore's countersink, 90 degrees, from 13 to 17 mm across
+#              over the top 2 mm, 3 circles of 24 points
+#   part.json  the features, the datums A, B, C, D and eight tolerance frames
 # Deterministic (no random generator), so every awk writes the same files.
 # Then:
 #   formreport part DIR/part.json
@@ -56,6 +58,17 @@ awk 'BEGIN {
         }
 }' > "$dir/bore.csv"
 
+awk 'BEGIN {
+    pi = atan2(0, -1)
+    print "x,y,z"
+    for (k = 0; k < 3; k++)
+        for (i = 0; i < 24; i++) {
+            z = 18.2 + 0.8 * k; a = 2 * pi * i / 24
+            r = 6.5 + (z - 18) + 0.0015 * cos(2 * a + k)
+            printf "%.6f,%.6f,%.6f\n", 50.01 + r * cos(a), 29.995 + r * sin(a), z
+        }
+}' > "$dir/sink.csv"
+
 cat > "$dir/part.json" <<'JSON'
 {
   "unit": "mm",
@@ -64,9 +77,10 @@ cat > "$dir/part.json" <<'JSON'
     "side": {"file": "side.csv", "type": "plane", "outward": [-1, 0, 0]},
     "front": {"file": "front.csv", "type": "plane", "outward": [0, -1, 0]},
     "top": {"file": "top.csv", "type": "plane", "outward": [0, 0, 1]},
-    "bore": {"file": "bore.csv", "type": "cylinder", "material": "hole"}
+    "bore": {"file": "bore.csv", "type": "cylinder", "material": "hole"},
+    "sink": {"file": "sink.csv", "type": "cone", "material": "hole"}
   },
-  "datums": {"A": "base", "B": "side", "C": "front"},
+  "datums": {"A": "base", "B": "side", "C": "front", "D": "bore"},
   "tolerances": [
     {"characteristic": "flatness", "feature": "base", "tolerance": 0.005},
     {"characteristic": "perpendicularity", "feature": "side", "datums": ["A"], "tolerance": 0.01},
@@ -74,7 +88,9 @@ cat > "$dir/part.json" <<'JSON'
     {"characteristic": "cylindricity", "feature": "bore", "tolerance": 0.005},
     {"characteristic": "perpendicularity", "feature": "bore", "datums": ["A"], "tolerance": 0.01},
     {"characteristic": "position", "feature": "bore", "datums": ["A", "B", "C"],
-     "exact": [50, 30, 0], "tolerance": 0.05}
+     "exact": [50, 30, 0], "tolerance": 0.05},
+    {"characteristic": "conicity", "feature": "sink", "tolerance": 0.005},
+    {"characteristic": "radial run-out", "feature": "sink", "datums": ["D"], "tolerance": 0.02}
   ]
 }
 JSON
