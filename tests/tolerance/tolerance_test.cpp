@@ -184,6 +184,13 @@ void shaft(Built& b) {
     b.datum("A-B", {"left", "right"});
 }
 
+// The block's top at 40 high, off it by 0.003 - 1e-4 a + 5e-5 c over its
+// 100 x 60: its corner a = 100, c = 0 lies lowest, 0.007 below.
+std::vector<Point> slopingtop() {
+    return face({0, 0, 40}, {1, 0, 0}, {0, 1, 0}, 100, 60,
+                [](double a, double c) { return 0.003 - 1e-4 * a + 5e-5 * c; });
+}
+
 // A wall x = 100 + 3e-4 z + 2e-4 y, 40 high and 60 long: leaning out of
 // square with A and twisted about A's normal against B.
 std::vector<Point> twistedwall() {
@@ -281,10 +288,7 @@ const Case cases[] = {
     {"PositionOfAFaceAboutItsExactHeight",
      [](Built& b) {
          block(b);
-         b.add("top", Feature::plane,
-               face({0, 0, 40}, {1, 0, 0}, {0, 1, 0}, 100, 60,
-                    [](double a, double c) { return 0.003 - 1e-4 * a + 5e-5 * c; }),
-               Material::unstated, Vector{0, 0, 1});
+         b.add("top", Feature::plane, slopingtop(), Material::unstated, Vector{0, 0, 1});
          b.frame(Characteristic::position, "top", {"A"}, 0, {0, 0, 40});
          return 2 * 0.007; // the corner a = 100, c = 0 lies lowest, 0.007 below
      }},
@@ -473,10 +477,7 @@ const Case cases[] = {
      [](Built& b) {
          // The face's exact place named anywhere on it: A alone places it.
          block(b);
-         b.add("top", Feature::plane,
-               face({0, 0, 40}, {1, 0, 0}, {0, 1, 0}, 100, 60,
-                    [](double a, double c) { return 0.003 - 1e-4 * a + 5e-5 * c; }),
-               Material::unstated, Vector{0, 0, 1});
+         b.add("top", Feature::plane, slopingtop(), Material::unstated, Vector{0, 0, 1});
          b.frame(Characteristic::position, "top", {"A"}, 0, {30, 20, 40});
          return 2 * 0.007;
      }},
