@@ -23,13 +23,6 @@ namespace {
 
 constexpr int columns = 6; // the level, the four moves and the slope
 
-// A cone about a frame: the slope along its axis and the radius at its origin.
-struct Conic {
-    Frame f;
-    double s = 0;
-    double R = 0;
-};
-
 // Rows (1, a) and observation c (rho - s z) about a frame and slope; the
 // slope's column scaled by L as the moves are.
 struct Rows {
@@ -186,8 +179,19 @@ struct Model {
     double zone() const { return top - bottom; }
 };
 
-// The minimum zone from the cone k (zonedescent.h); k.R becomes the radius
-// mid-way in the zone.
+Found found(const Conic& k) {
+    Found out;
+    out.found = true;
+    out.point = k.f.origin;
+    out.direction = k.f.axis();
+    out.radius = k.R;
+    out.angle = std::atan(k.s);
+    return out;
+}
+
+} // namespace
+
+// The minimum zone from the cone k (zonedescent.h).
 double mzconic(const View& w, Conic& k) {
     const double L = axialextent(w, k.f);
     const auto step = [L](const Conic& c, const double* y, double t) {
@@ -202,18 +206,6 @@ double mzconic(const View& w, Conic& k) {
     return d.zone;
 }
 
-Found found(const Conic& k) {
-    Found out;
-    out.found = true;
-    out.point = k.f.origin;
-    out.direction = k.f.axis();
-    out.radius = k.R;
-    out.angle = std::atan(k.s);
-    return out;
-}
-
-} // namespace
-
 Found lscone(const Moments& m) {
     Conic k;
     std::string failure;
@@ -225,15 +217,12 @@ Found mzcone(const Moments& m, const Options& options) {
     Conic k;
     std::string failure;
     if (!lsconic(m, k, failure)) return notfound(failure);
-    const double zone = mzconic(m.view, k);
+    double zone = mzconic(m.view, k);
+    Certificate c;
+    if (options.certificate) c = certifycone(m.view, k, zone, options.budget);
     widening(k);
     Found out = found(k);
-    if (options.certificate) {
-        out.certificate.lower = 0;
-        out.certificate.upper = zone;
-        out.certificate.why = "a cone's minimum zone is the local optimum of its descent from "
-                              "the least-squares cone; no global search bounds it";
-    }
+    out.certificate = c;
     return out;
 }
 

@@ -161,6 +161,8 @@ std::vector<std::size_t> spreadout(const std::vector<std::size_t>& p, const std:
     return out;
 }
 
+} // namespace
+
 // Bounds of the second-order terms of a move of size s: a point at distance
 // rho moves off its first-order place by at most s^2 rho / (2 L^2) + s^3 /
 // (6 L^2) (the turn), and its distance from the axis exceeds the first-order
@@ -175,8 +177,6 @@ double innerterm(double s, double rho, double nearest, double L) {
     if (!(nearest - delta > 0)) return inf;
     return turn + delta * delta / (2 * (nearest - delta));
 }
-
-} // namespace
 
 Ball ball(const View& w, const Frame& f, double L, int kind, double gap) {
     Ball out;

@@ -1,6 +1,7 @@
 // Cylinders in working coordinates: the frame of an axis and its moves, the
 // least-squares fit, the descents of the minimum zone, circumscribed and
-// inscribed cylinders, and the certificate they share.
+// inscribed cylinders, and the certificate they share; cones on the same
+// frames, their descent and their certificate (cone.cpp, conesearch.cpp).
 //
 // An axis is a frame: its origin on the axis, e[2] along it. A move of the
 // frame is (c0, c1, L w0, L w1): the axis turned by the rotation vector
@@ -85,6 +86,8 @@ inline void cylrow(const Vec& local, double L, double* a, double& rho) {
 // min over unit v of R^4 of max over w of w.v: the depth of the origin in the
 // convex hull of the vectors (at most 40); 0 or less when it is not inside.
 double sharpness4(const std::vector<std::array<double, 4>>& w);
+// The same in five dimensions (conesearch.cpp), for the first 36 vectors.
+double sharpness5(const std::vector<std::array<double, 5>>& w);
 
 // The points at the edges of the objective about a frame, and the radius
 // within which they prove it. kind: 0 a zone (outer minus inner), 1 the
@@ -173,6 +176,30 @@ Found mzcylinder(const Moments& m, const Options& options);
 // by the descent above, both on the distances across the surface.
 Found lscone(const Moments& m);
 Found mzcone(const Moments& m, const Options& options);
+// A cone about a frame: s the slope (the tangent of half its apex angle, negative
+// where it narrows along the axis) and R its radius at the frame's origin.
+struct Conic {
+    Frame f;
+    double s = 0;
+    double R = 0;
+};
+// The minimum zone descended from k: k becomes the cone found, its R mid-way
+// in the zone; returns the zone of the distances across the surface.
+double mzconic(const View& w, Conic& k);
+// The points at the edges of a cone's zone about the frame f and half angle
+// beta, and the radius within which they prove it at least h, in the move
+// units (c0, c1, L w0, L w1, L b), b the change of beta (conesearch.cpp).
+Ball coneball(const View& w, const Frame& f, double beta, double L, double gap);
+// Bounds on a cone's minimum zone (conesearch.cpp), `zone` the zone about
+// `best` (both replaced by any better cone met), certified or with the
+// reason, within `budget` cells of the global search.
+Certificate certifycone(const View& w, Conic& best, double& zone, long budget);
+// Bounds of the second-order terms of a move of size s (in move units) of an
+// axis, for a point at distance rho from it (cylframe.cpp): how far its
+// distance may fall below the first-order value (turnterm), and how far rise
+// above it (innerterm, nearest the least such distance).
+double turnterm(double s, double rho, double L);
+double innerterm(double s, double rho, double nearest, double L);
 // The minimum-zone cylinder from the axis of a reference in the caller's
 // coordinates (Nearby), descended and measured, without a certificate.
 Cylinder mzfrom(const View& w, const Reference& start);

@@ -91,28 +91,7 @@ struct Centres {
     long budget = 4096; // boxes
 
     double run(const Vec& mid, double half) {
-        constexpr long after = 32;
-        std::priority_queue<Cube> open;
-        open.push({mid, half, -inf});
-        long used = 0, beaten = -1;
-        while (!open.empty()) {
-            Cube c = open.top();
-            if (c.bound >= target) return target;
-            open.pop();
-            c.bound = std::max(c.bound, bound(c.mid, c.half));
-            if (c.bound >= target) continue;
-            if (beaten < 0 && bestvalue < target) beaten = used;
-            if (++used > budget || (beaten >= 0 && used > beaten + after) || !(c.half > 1e-300)) {
-                open.push(c);
-                return open.top().bound;
-            }
-            const double h = c.half / 2;
-            for (int corner = 0; corner < 4; ++corner)
-                open.push({{c.mid[0] + (corner & 1 ? h : -h), c.mid[1] + (corner & 2 ? h : -h), 0},
-                           h,
-                           c.bound});
-        }
-        return target;
+        return centresearch(*this, mid, half, target, budget);
     }
 };
 

@@ -233,9 +233,8 @@ struct Options {
 // v = 0.
 // certificate: on the zone width t (minimum zone) or the radius; the result reaches upper (lower
 // for the inscribed, whose radius is maximal). Least squares carries none: NaN bounds and a why.
-// A minimum-zone cone is the optimum its descent from the least-squares cone
-// reaches, a local one: not certified, its lower bound 0 (no global search
-// bounds a cone's zone yet).
+// A minimum-zone cone is proven as a cylinder is, by a neighbourhood of the
+// cone found and a global search over axis directions beyond it.
 struct Reference {
     bool found = false;
     std::string failure; // why not found, in words

@@ -5,6 +5,7 @@
 
 #include "pointset/frame.h"
 
+#include <algorithm>
 #include <cmath>
 #include <queue>
 #include <vector>
@@ -88,6 +89,37 @@ struct Cube {
     double bound;
     bool operator<(const Cube& o) const { return bound > o.bound; } // least bound first
 };
+
+// Best-first over squares of centres in the plane (z = 0): the least bound
+// of the squares left, or `target` when every square reaches it. It stops
+// soon (32 squares) after the problem's `bestvalue` falls below the target
+// (the squares left still bound the rest from below), or after `budget`.
+// Problem: double bound(const Vec& mid, double half); double bestvalue.
+template <class Problem>
+double centresearch(Problem& pb, const Vec& mid, double half, double target, long budget) {
+    constexpr long after = 32;
+    std::priority_queue<Cube> open;
+    open.push({mid, half, -inf});
+    long used = 0, beaten = -1;
+    while (!open.empty()) {
+        Cube c = open.top();
+        if (c.bound >= target) return target;
+        open.pop();
+        c.bound = std::max(c.bound, pb.bound(c.mid, c.half));
+        if (c.bound >= target) continue;
+        if (beaten < 0 && pb.bestvalue < target) beaten = used;
+        if (++used > budget || (beaten >= 0 && used > beaten + after) || !(c.half > 1e-300)) {
+            open.push(c);
+            return open.top().bound;
+        }
+        const double h = c.half / 2;
+        for (int corner = 0; corner < 4; ++corner)
+            open.push({{c.mid[0] + (corner & 1 ? h : -h), c.mid[1] + (corner & 2 ? h : -h), 0},
+                       h,
+                       c.bound});
+    }
+    return target;
+}
 
 template <class Problem>
 double branchbound(Problem& pb, const Vec& mid, double half, int dim, long budget, long& used) {

@@ -1,5 +1,5 @@
-// Form characteristics: the minimum zone of the feature alone, certified (a
-// cone's bracketed: the zone found bounds it from above).
+// Form characteristics: the minimum zone of the feature alone, certified or
+// bracketed.
 #include "tolerance/frames.h"
 #include "tolerance/geometry.h"
 

@@ -99,7 +99,8 @@ struct Options {
     bool correctbias = true;   // quote a bias-corrected estimate where the bias is significant
     long budget = 100000;      // cells of the measured reference's certifying search
     long trialbudget = 2000;   // of each trial's and GUM input's: a search that runs out
-                               // leaves that result uncertified (counted), not late
+                               // leaves that result uncertified (counted), not late; a
+                               // cone's trials are not searched (0), only bracketed
     // Called now and then on the calling thread with the trials done and
     // those planned (the adaptive procedure: done, maxtrials); may be null.
     void (*progress)(void* context, long done, long planned) = nullptr;

@@ -3,7 +3,7 @@
 `evaluate` gives the reference feature of any number of points (line, plane,
 circle, sphere, cylinder by least squares, minimum zone, minimum
 circumscribed, maximum inscribed; cone by least squares and minimum zone),
-certified (but a cone's minimum zone, a local optimum), with the deviations
+each certified, with the deviations
 normal to the feature. `straightness`, `flatness`, `circle` and `sphere` are the batch
 program formeval's own evaluations (at most 2048 points), with the numbers it
 prints. `harmonics`, `harmonic_spectrum`, `gaussian_filter`,

@@ -206,8 +206,7 @@ def evaluate(points: npt.ArrayLike, feature: str, method: str, *, deviations: bo
     method : str
         "least squares", "minimum zone", "minimum circumscribed" or "maximum
         inscribed" (`METHODS`; the last two for circles, spheres and
-        cylinders). A cone's minimum zone is the local optimum of a descent
-        from its least-squares cone, not certified. formreport's names ("minimum circumscribing", "maximum
+        cylinders; a cone by the first two). formreport's names ("minimum circumscribing", "maximum
         inscribing") and the pointset library's ("circumscribed",
         "inscribed") are taken too.
     deviations : bool, default True

@@ -26,7 +26,7 @@ const char* const conemeaning[] = {
     "CON cones: point: the foot of the points' centroid on the axis; direction: the axis the",
     "way the cone widens; radius: its radius at the point; apex angle: its full angle at the",
     "apex, in degrees; deviations normal to its surface, positive outside. A minimum-zone",
-    "cone is the local optimum of a descent from the least-squares cone, not certified.",
+    "cone is proven by a global search over its axis, its place and its angle.",
 };
 
 // The table's columns: each head, whether it is a number, and the row's

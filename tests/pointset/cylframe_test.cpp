@@ -15,50 +15,62 @@ namespace {
 
 using kernel::Frame;
 using V4 = std::array<double, 4>;
+using V5 = std::array<double, 5>;
 
-V4 randomunit(std::mt19937& g) {
+template <std::size_t N> std::array<double, N> randomunit(std::mt19937& g) {
     std::normal_distribution<double> n(0, 1);
-    V4 v = {n(g), n(g), n(g), n(g)};
-    const double l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2] + v[3] * v[3]);
-    for (double& x : v) x /= l;
+    std::array<double, N> v;
+    double l = 0;
+    for (double& x : v) x = n(g), l += x * x;
+    for (double& x : v) x /= std::sqrt(l);
     return v;
 }
-double dot4(const V4& a, const V4& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+template <std::size_t N>
+double dotn(const std::array<double, N>& a, const std::array<double, N>& b) {
+    double s = 0;
+    for (std::size_t c = 0; c < N; ++c) s += a[c] * b[c];
+    return s;
 }
 
 // The least of max w.v over unit v, from above by sampling and a descent on
 // the sphere from the best samples.
-double sampledsharpness(const std::vector<V4>& w, std::mt19937& g) {
-    const auto f = [&](const V4& v) {
+template <std::size_t N>
+double sampledsharpness(const std::vector<std::array<double, N>>& w, std::mt19937& g) {
+    using V = std::array<double, N>;
+    const auto f = [&](const V& v) {
         double top = -1e300;
-        for (const V4& x : w) top = std::max(top, dot4(x, v));
+        for (const V& x : w) top = std::max(top, dotn(x, v));
         return top;
     };
     double best = 1e300;
-    for (int k = 0; k < 20000; ++k) {
-        V4 v = randomunit(g);
+    for (int k = 0; k <= 200 * int(N - 3); ++k) {
+        V v = randomunit<N>(g);
         double value = f(v);
         for (double step = 0.1; step > 1e-7; step /= 2)
             for (int t = 0; t < 20; ++t) {
-                V4 u = randomunit(g), next;
-                for (int c = 0; c < 4; ++c) next[c] = v[c] + step * u[c];
-                const double l = std::sqrt(dot4(next, next));
+                const V u = randomunit<N>(g);
+                V next;
+                for (std::size_t c = 0; c < N; ++c) next[c] = v[c] + step * u[c];
+                const double l = std::sqrt(dotn(next, next));
                 for (double& x : next) x /= l;
                 if (f(next) < value) value = f(next), v = next;
             }
         best = std::min(best, value);
-        if (k > 200) break;
     }
     return best;
 }
 
-TEST(CylinderKernels, SharpnessIsTheLeastOfTheMaximumOverDirections) {
+// Sharpness in N dimensions (4: a cylinder's axis, 5: a cone's with its
+// angle) against sampling, and by hand: the cross-polytope's facets lie
+// 1 / sqrt N from the origin, the hypercube's 1; vectors in one hyperplane
+// hold no direction.
+template <std::size_t N, class Sharpness> void sharpnessholds(Sharpness sharpness) {
+    using V = std::array<double, N>;
     std::mt19937 g(5);
-    for (const int count : {5, 6, 9, 16}) {
-        std::vector<V4> w;
-        for (int k = 0; k < count; ++k) w.push_back(randomunit(g));
-        const double kappa = kernel::sharpness4(w);
+    for (const int count : {int(N) + 1, int(N) + 2, 9, 16}) {
+        std::vector<V> w;
+        for (int k = 0; k < count; ++k) w.push_back(randomunit<N>(g));
+        const double kappa = sharpness(w);
         const double sampled = sampledsharpness(w, g);
         if (kappa > 0) {
             // No direction does below it, and the search comes near it.
@@ -68,22 +80,27 @@ TEST(CylinderKernels, SharpnessIsTheLeastOfTheMaximumOverDirections) {
             EXPECT_LE(sampled, 1e-9) << count; // the origin outside: some v has max w.v <= 0
         }
     }
-    // By hand: the cross-polytope's facets lie 1/2 from the origin, the
-    // hypercube's 1.
-    std::vector<V4> cross, cube;
-    for (int i = 0; i < 4; ++i)
+    std::vector<V> cross, cube, flat;
+    for (std::size_t i = 0; i < N; ++i)
         for (const double s : {-1.0, 1.0}) {
-            V4 e = {0, 0, 0, 0};
+            V e{};
             e[i] = s;
             cross.push_back(e);
+            if (i + 1 < N) flat.push_back(e);
         }
-    for (int k = 0; k < 16; ++k)
-        cube.push_back(
-            {k & 1 ? 1.0 : -1.0, k & 2 ? 1.0 : -1.0, k & 4 ? 1.0 : -1.0, k & 8 ? 1.0 : -1.0});
-    EXPECT_NEAR(kernel::sharpness4(cross), 0.5, 1e-15);
-    EXPECT_NEAR(kernel::sharpness4(cube), 1, 1e-15);
-    // Vectors in one hyperplane hold no direction.
-    EXPECT_LE(kernel::sharpness4({{1, 0, 0, 0}, {0, 1, 0, 0}, {-1, -1, 0, 0}, {0, 0, 1, 0}}), 0);
+    for (std::size_t k = 0; k < (1u << N); ++k) {
+        V c;
+        for (std::size_t i = 0; i < N; ++i) c[i] = k >> i & 1 ? 1.0 : -1.0;
+        cube.push_back(c);
+    }
+    EXPECT_NEAR(sharpness(cross), 1 / std::sqrt(double(N)), 1e-15);
+    EXPECT_NEAR(sharpness(cube), 1, 1e-15);
+    EXPECT_LE(sharpness(flat), 0);
+}
+
+TEST(CylinderKernels, SharpnessIsTheLeastOfTheMaximumOverDirections) {
+    sharpnessholds<4>([](const std::vector<V4>& w) { return kernel::sharpness4(w); });
+    sharpnessholds<5>([](const std::vector<V5>& w) { return kernel::sharpness5(w); });
 }
 
 struct Set {
@@ -112,7 +129,7 @@ TEST_P(Neighbourhood, HoldsAtEveryMoveWithinItsRadius) {
     ASSERT_GT(b.rho, 0);
     std::mt19937 g(3);
     for (int k = 0; k < 3000; ++k) {
-        const V4 v = randomunit(g);
+        const V4 v = randomunit<4>(g);
         const double s =
             b.rho * (k % 3 == 0 ? 1 : std::pow(std::uniform_real_distribution<>(0, 1)(g), 0.25));
         const Frame f = kernel::moved(best.f, {s * v[0], s * v[1], s * v[2], s * v[3]}, L);

@@ -183,7 +183,7 @@ def test_deviations_are_recomputed_from_the_row():
 def test_a_cone_as_built():
     """The trilobe's cone is the one built, by both methods: its axis, its
     radius at the points' centroid, half its apex angle and the zone twice the
-    trilobe; the minimum zone a local optimum, bracketed from 0."""
+    trilobe; the minimum zone certified."""
     points = trilobe_cone()
     for method in formeval.METHODS[:2]:
         ref = formeval.evaluate(points, "cone", method)
@@ -203,8 +203,8 @@ def test_a_cone_as_built():
         assert row["apex_angle_degrees"] == pytest.approx(11.4, abs=1e-11)
         assert list(row)[-1] == "apex_angle_degrees"
     mz = formeval.evaluate(points, "cone", "minimum zone")
-    assert mz.certified is False and mz.lower_bound == 0 and mz.upper_bound == mz.t
-    assert mz.notes == ["not certified: " + mz.not_certified_because]
+    assert mz.certified is True and mz.upper_bound == mz.t
+    assert mz.lower_bound == pytest.approx(0.004, rel=1e-9) and mz.notes == []
     assert formeval.evaluate(make_points("circle"), "circle", "least squares").angle is None
     with pytest.raises(ValueError, match="cone"):
         formeval.evaluate(points, "cone", "minimum circumscribed")

@@ -356,10 +356,10 @@ std::string taper(double amp) {
     return out.str();
 }
 
-// A cone's conicity is evaluated, bracketed from 0 (not certified, so that a
-// value over the tolerance is undecided, not beyond); a frame taking the cone
-// as a datum says why it is not evaluated, and the others are evaluated.
-TEST(Part, AConesConicityIsBracketedAndItMakesNoDatum) {
+// A cone's conicity is evaluated and certified, so that a value over the
+// tolerance is beyond it; a frame taking the cone as a datum says why it is
+// not evaluated, and the others are evaluated.
+TEST(Part, AConesConicityIsCertifiedAndItMakesNoDatum) {
     test::Workdir dir;
     dir.write("face.csv", face(0, 0));
     dir.write("tip.csv", taper(0.004));
@@ -383,8 +383,8 @@ TEST(Part, AConesConicityIsBracketedAndItMakesNoDatum) {
         if (line.rfind("conicity,tip,,", 0) == 0) rows.push_back(line);
     ASSERT_EQ(rows.size(), 2u) << o.out;
     for (const std::string& row : rows) EXPECT_NEAR(std::stod(row.substr(14)), 0.008, 1e-11) << row;
-    EXPECT_EQ(rows[0].substr(rows[0].find(",0.01,")), ",0.01,within tolerance,false");
-    EXPECT_EQ(rows[1].substr(rows[1].find(",0.005,")), ",0.005,undecided,false");
+    EXPECT_EQ(rows[0].substr(rows[0].find(",0.01,")), ",0.01,within tolerance,true");
+    EXPECT_EQ(rows[1].substr(rows[1].find(",0.005,")), ",0.005,beyond tolerance,true");
 }
 
 // Point files are named from the part file's directory.

@@ -180,14 +180,8 @@ TEST_P(PointResultsTest, TheZoneFollowsFromTheFieldsAndThePoints) {
             EXPECT_NEAR(top, -bottom, rounding) << "mid-way in its zone";
             EXPECT_LE(t, leastsquares) << "no zone is wider about the least-squares feature";
         }
-        // A cylinder may be left with its bracket; a cone's zone is bracketed
-        // from 0; the others are certified.
-        if (feature == "cone") {
-            EXPECT_EQ(row["certified"], false);
-            EXPECT_EQ(row["lower_bound"], 0);
-        } else if (feature != "cylinder") {
-            EXPECT_EQ(row["certified"], true);
-        }
+        // A cylinder may be left with its bracket; the others are certified.
+        if (feature != "cylinder") { EXPECT_EQ(row["certified"], true); }
         const double criterion = method == "minimum zone" ? t : row["radius"].get<double>();
         EXPECT_LE(row["lower_bound"].get<double>(), criterion + rounding);
         EXPECT_GE(row["upper_bound"].get<double>(), criterion - rounding);
@@ -265,16 +259,15 @@ TEST(PointResults, AConeAsBuilt) {
           "the\n"
           "apex, in degrees; deviations normal to its surface, positive outside. A "
           "minimum-zone\n"
-          "cone is the local optimum of a descent from the least-squares cone, not certified.\n",
+          "cone is proven by a global search over its axis, its place and its angle.\n",
           "cone.csv: 216 points, cone\n"
           "   reference      by        point x  point y  point z  direction x  direction y  "
           "direction z   radius  apex angle  error   CONt   CONp   CONv        CONq  notes\n"
           "   least squares  pointset      7.5        4       11         0.36         0.48     "
           "     0.8  21.2477        11.4  0.004  0.004  0.002  0.002  0.00141421\n"
           "   minimum zone   pointset      7.5        4       11         0.36         0.48     "
-          "     0.8  21.2477        11.4  0.004  0.004  0.002  0.002  0.00141421  not "
-          "certified: a cone's minimum zone is the local optimum of its descent from the "
-          "least-squares cone; no global search bounds it [0, 0.004]\n"})
+          "     0.8  21.2477        11.4  0.004  0.004  0.002  0.002  0.00141421  "
+          "certified\n"})
         EXPECT_NE(table.find(line), std::string::npos) << line << "\nin\n" << table;
 
     const double radius = 20 + 12.5 * std::tan(5.7 * pi / 180);
@@ -300,8 +293,8 @@ TEST(PointResults, AConeAsBuilt) {
         expect([&](const std::string& k) { return row[k].get<double>(); },
                [&](const std::string& k) { return row[k].get<std::string>(); });
     }
-    EXPECT_EQ(doc["rows"][1]["certified"], false);
-    EXPECT_EQ(doc["rows"][1]["lower_bound"], 0);
+    EXPECT_EQ(doc["rows"][1]["certified"], true);
+    EXPECT_NEAR(doc["rows"][1]["lower_bound"].get<double>(), 0.004, 1e-9 * 0.004);
 
     std::istringstream in(run({"--csv"}));
     std::string line;

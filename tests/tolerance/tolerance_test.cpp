@@ -670,9 +670,9 @@ TEST(Verdict, WithinAtOrBelowTheToleranceBeyondAbove) {
     }
 }
 
-// A cone's zone is the narrowest the descent finds, bounded from above only:
-// within tolerance is proven at or above it, beyond never.
-TEST(Verdict, ConicityIsTheLobesZoneAndNeverProvenBeyond) {
+// A cone's zone is the narrowest of all, proven: within tolerance at or above
+// it, beyond below it.
+TEST(Verdict, ConicityIsTheLobesZoneProven) {
     const double amp = 0.002;
     for (const double half : {3.0, 20.0, 45.0}) {
         Built b;
@@ -680,12 +680,12 @@ TEST(Verdict, ConicityIsTheLobesZoneAndNeverProvenBeyond) {
               taper({12, -7, 30}, unitv({1, 2, 3}), 15, half, {-10, -4, 0, 5, 12}, amp));
         b.frame(Characteristic::conicity, "taper", {});
         for (const auto& [tolerance, verdict] :
-             {std::pair{2.01 * amp, Verdict::within}, std::pair{1.99 * amp, Verdict::undecided}}) {
+             {std::pair{2.01 * amp, Verdict::within}, std::pair{1.99 * amp, Verdict::beyond}}) {
             b.part.frames.back().tolerance = tolerance;
             const FrameValue v = evaluate(b.part).back();
             ASSERT_TRUE(v.found) << v.failure;
             EXPECT_NEAR(v.value, 2 * amp, 1e-9 * 2 * amp) << half;
-            EXPECT_FALSE(v.certificate.certified);
+            EXPECT_TRUE(v.certificate.certified) << half << ": " << v.certificate.why;
             EXPECT_EQ(v.verdict, verdict) << half << " " << tolerance;
         }
     }
