@@ -192,7 +192,8 @@ double mzconic(const View& w, Conic& k);
 Ball coneball(const View& w, const Frame& f, double beta, double L, double gap);
 // Bounds on a cone's minimum zone (conesearch.cpp), `zone` the zone about
 // `best` (both replaced by any better cone met), certified or with the
-// reason, within `budget` cells of the global search.
+// reason, within `budget` cells of the global search (none: the bracket [0,
+// zone] without a search).
 Certificate certifycone(const View& w, Conic& best, double& zone, long budget);
 // Bounds of the second-order terms of a move of size s (in move units) of an
 // axis, for a point at distance rho from it (cylframe.cpp): how far its
