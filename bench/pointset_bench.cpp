@@ -162,37 +162,31 @@ void references(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(BM_Reference)->Apply(references);
 
-// The cylinder's least squares and minimum zone together, as a shaft is
-// evaluated: at most a second for 10^5 points.
-void BM_CylinderLeastSquaresAndMinimumZone(benchmark::State& state) {
-    const std::vector<double> p = points(Feature::cylinder, state.range(0));
+// A feature's least squares and minimum zone together, as a part is
+// evaluated; an error where the minimum zone is not certified.
+void leastsquaresandminimumzone(benchmark::State& state, Feature feature) {
+    const std::vector<double> p = points(feature, state.range(0));
     Reference mz;
     for (auto _ : state) {
-        const Reference ls =
-            evaluate(view(p, Feature::cylinder), Feature::cylinder, Criterion::leastsquares);
-        mz = evaluate(view(p, Feature::cylinder), Feature::cylinder, Criterion::minimumzone);
+        const Reference ls = evaluate(view(p, feature), feature, Criterion::leastsquares);
+        mz = evaluate(view(p, feature), feature, Criterion::minimumzone);
         benchmark::DoNotOptimize(ls.t + mz.t);
     }
     certified(state, mz);
+}
+
+// A shaft: at most a second for 10^5 points.
+void BM_CylinderLeastSquaresAndMinimumZone(benchmark::State& state) {
+    leastsquaresandminimumzone(state, Feature::cylinder);
 }
 BENCHMARK(BM_CylinderLeastSquaresAndMinimumZone)
     ->Arg(100000)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 
-// A taper's least squares and minimum zone together, the minimum zone
-// certified (its counter 1 when it is).
+// A taper.
 void BM_ConeLeastSquaresAndMinimumZone(benchmark::State& state) {
-    const std::vector<double> p = points(Feature::cone, state.range(0));
-    Reference mz;
-    for (auto _ : state) {
-        const Reference ls =
-            evaluate(view(p, Feature::cone), Feature::cone, Criterion::leastsquares);
-        mz = evaluate(view(p, Feature::cone), Feature::cone, Criterion::minimumzone);
-        benchmark::DoNotOptimize(ls.t + mz.t);
-    }
-    if (!mz.found) state.SkipWithError(mz.failure.c_str());
-    state.counters["certified"] = mz.certificate.certified;
+    leastsquaresandminimumzone(state, Feature::cone);
 }
 BENCHMARK(BM_ConeLeastSquaresAndMinimumZone)
     ->Arg(100000)

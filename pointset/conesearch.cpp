@@ -142,41 +142,8 @@ std::vector<Edge> spreadout(const std::vector<Edge>& p, std::size_t most) {
 
 } // namespace
 
-// As sharpness4: the distance from the origin to the nearest facet of the
-// vectors' hull when the origin is inside it, else 0 or less.
 double sharpness5(const std::vector<V5>& w) {
-    const std::size_t n = std::min<std::size_t>(w.size(), 36);
-    double size = 0;
-    for (std::size_t i = 0; i < n; ++i) size = std::max(size, std::sqrt(dot5(w[i], w[i])));
-    if (!(size > 0)) return 0;
-    double depth = inf;
-    bool facet = false;
-    std::array<std::size_t, 5> ix{};
-    const auto face = [&] {
-        std::array<V5, 4> d;
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 5; ++c) d[r][c] = w[ix[r + 1]][c] - w[ix[0]][c];
-        V5 m = normal5(d);
-        const double length = std::sqrt(dot5(m, m));
-        if (!(length > 1e-12 * size * size * size * size)) return;
-        for (double& x : m) x /= length;
-        const double offset = dot5(m, w[ix[0]]);
-        bool above = false, below = false;
-        for (std::size_t t = 0; t < n && !(above && below); ++t) {
-            const double side = dot5(m, w[t]) - offset;
-            above = above || side > 1e-12 * size;
-            below = below || side < -1e-12 * size;
-        }
-        if (above && below) return;
-        facet = true;
-        depth = std::min(depth, above ? -offset : offset);
-    };
-    for (ix[0] = 0; ix[0] < n; ++ix[0])
-        for (ix[1] = ix[0] + 1; ix[1] < n; ++ix[1])
-            for (ix[2] = ix[1] + 1; ix[2] < n; ++ix[2])
-                for (ix[3] = ix[2] + 1; ix[3] < n; ++ix[3])
-                    for (ix[4] = ix[3] + 1; ix[4] < n; ++ix[4]) face();
-    return facet ? depth : 0;
+    return hulldepth<5>(w, 36, normal5);
 }
 
 Ball coneball(const View& w, const Frame& f, double beta, double L, double gap) {
@@ -473,28 +440,7 @@ struct ConeSearch {
         // search can reach.
         ballvalid = near.rho > 1e-7 * L && near.h >= T;
         for (const std::size_t i : near.active) take(i);
-        std::size_t low = 0, high = 0;
-        double zl = inf, zh = -inf;
-        for (std::size_t i = 0; i < w.n; ++i) {
-            const double z = dot(sub(w[i], F.origin), F.axis());
-            if (z < zl) zl = z, low = i;
-            if (z > zh) zh = z, high = i;
-        }
-        take(low);
-        take(high);
-        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 64)) take(i);
-        // A point of every sector of every slab along the axis.
-        constexpr int slabs = 16, sectors = 8;
-        std::vector<std::size_t> cell(slabs * sectors, w.n);
-        for (std::size_t i = 0; i < w.n && zh > zl; ++i) {
-            const Vec p = F.local(w[i]);
-            const int k = std::min(slabs - 1, static_cast<int>((p[2] - zl) / (zh - zl) * slabs));
-            const double angle = std::atan2(p[1], p[0]) + 2 * halfpi;
-            const int m = std::min(sectors - 1, static_cast<int>(angle / (4 * halfpi) * sectors));
-            if (k >= 0 && cell[k * sectors + m] == w.n) cell[k * sectors + m] = i;
-        }
-        for (const std::size_t i : cell)
-            if (i < w.n) take(i);
+        for (const std::size_t i : startingpoints(w, F)) take(i);
     }
 
     void take(std::size_t i) {
@@ -560,7 +506,7 @@ struct ConeSearch {
         return lower >= target ? T : lower - 2 * move;
     }
 
-    bool settle(const Vec& mid) {
+    bool settle(const Vec& mid, double) {
         if (restart || !(mid == lastmid) || lastvalue >= T) return false;
         const Frame g = moved(F, {lastcentre[0], lastcentre[1], L * mid[0], L * mid[1]}, L);
         const Spread there = conespread(w, g, lastbeta);
@@ -583,41 +529,6 @@ struct ConeSearch {
     }
 };
 
-// Best-first over cells of directions, the rotation vectors of the square
-// [-pi/2, pi/2]^2 about the axis found (with their opposites, every axis): the
-// least bound of the cells left when the budget of cells, or of the work it
-// allows, runs out; inf when every cell is excluded (or the search begins
-// again).
-double search(ConeSearch& s, long budget, long& used) {
-    constexpr long percell = 2000;
-    constexpr long largest = std::numeric_limits<long>::max();
-    const long most = budget > largest / percell ? largest : percell * budget;
-    std::priority_queue<Cube> open;
-    open.push({{0, 0, 0}, halfpi, -inf});
-    while (!open.empty()) {
-        Cube c = open.top();
-        if (c.bound >= s.threshold()) return inf;
-        open.pop();
-        c.bound = std::max(c.bound, s.bound(c.mid, c.half));
-        if (c.bound >= s.threshold()) continue;
-        if (++used > budget || s.work > most || !(c.half > 1e-300)) {
-            open.push(c);
-            return open.top().bound;
-        }
-        if (s.settle(c.mid)) {
-            if (s.restart) return inf;
-            c.bound = std::max(c.bound, s.bound(c.mid, c.half));
-            if (c.bound >= s.threshold()) continue;
-        }
-        const double h = c.half / 2;
-        for (int corner = 0; corner < 4; ++corner)
-            open.push({{c.mid[0] + (corner & 1 ? h : -h), c.mid[1] + (corner & 2 ? h : -h), 0},
-                       h,
-                       c.bound});
-    }
-    return inf;
-}
-
 } // namespace
 
 Certificate certifycone(const View& w, Conic& best, double& zone, long budget) {
@@ -635,7 +546,7 @@ Certificate certifycone(const View& w, Conic& best, double& zone, long budget) {
         // Without a neighbourhood the search cannot close, but it may still
         // meet a better cone: a smaller budget.
         const long allowed = s.ballvalid ? budget : std::min(budget, 4000L);
-        const double left = search(s, std::max(0L, allowed - used), used);
+        const double left = directionsearch(s, std::max(0L, allowed - used), used);
         if (s.restart) continue;
         c.upper = zone;
         c.lower = std::max(0.0, std::min(c.upper, std::min(s.T, left)));

@@ -58,6 +58,35 @@ double axialextent(const View& w, const Frame& f) {
     return std::max(L, 1e-300);
 }
 
+std::vector<std::size_t> startingpoints(const View& w, const Frame& f) {
+    const double quarter = std::acos(-1.0) / 2;
+    std::vector<std::size_t> out;
+    std::size_t low = 0, high = 0;
+    double zl = inf, zh = -inf;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double z = dot(sub(w[i], f.origin), f.axis());
+        if (z < zl) zl = z, low = i;
+        if (z > zh) zh = z, high = i;
+    }
+    out.push_back(low);
+    out.push_back(high);
+    for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 64)) out.push_back(i);
+    // Cells of eighths of 2 pi over the angles from pi to 3 pi: a point in
+    // each quarter turn of each slab.
+    constexpr int slabs = 16, sectors = 8;
+    std::vector<std::size_t> cell(slabs * sectors, w.n);
+    for (std::size_t i = 0; i < w.n && zh > zl; ++i) {
+        const Vec p = f.local(w[i]);
+        const int k = std::min(slabs - 1, static_cast<int>((p[2] - zl) / (zh - zl) * slabs));
+        const double angle = std::atan2(p[1], p[0]) + 4 * quarter;
+        const int m = std::min(sectors - 1, static_cast<int>(angle / (4 * quarter) * sectors / 2));
+        if (k >= 0 && cell[k * sectors + m] == w.n) cell[k * sectors + m] = i;
+    }
+    for (const std::size_t i : cell)
+        if (i < w.n) out.push_back(i);
+    return out;
+}
+
 Spread radial(const View& w, const Frame& f) {
     Spread s;
     for (std::size_t i = 0; i < w.n; ++i) {
@@ -101,40 +130,8 @@ double dot4(const V4& a, const V4& b) {
 
 } // namespace
 
-// With the origin inside the hull, the least of max w.v over unit v is the
-// distance from the origin to the nearest facet; every facet is the
-// hyperplane of some four of the vectors with all of them on one side.
 double sharpness4(const std::vector<V4>& w) {
-    const std::size_t n = std::min<std::size_t>(w.size(), 40);
-    double size = 0;
-    for (std::size_t i = 0; i < n; ++i) size = std::max(size, std::sqrt(dot4(w[i], w[i])));
-    if (!(size > 0)) return 0;
-    double depth = inf;
-    bool facet = false;
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j)
-            for (std::size_t k = j + 1; k < n; ++k)
-                for (std::size_t l = k + 1; l < n; ++l) {
-                    V4 d1, d2, d3;
-                    for (int c = 0; c < 4; ++c)
-                        d1[c] = w[j][c] - w[i][c], d2[c] = w[k][c] - w[i][c],
-                        d3[c] = w[l][c] - w[i][c];
-                    V4 m = normal(d1, d2, d3);
-                    const double length = std::sqrt(dot4(m, m));
-                    if (!(length > 1e-12 * size * size * size)) continue;
-                    for (double& x : m) x /= length;
-                    const double offset = dot4(m, w[i]);
-                    bool above = false, below = false;
-                    for (std::size_t t = 0; t < n && !(above && below); ++t) {
-                        const double side = dot4(m, w[t]) - offset;
-                        above = above || side > 1e-12 * size;
-                        below = below || side < -1e-12 * size;
-                    }
-                    if (above && below) continue;
-                    facet = true;
-                    depth = std::min(depth, above ? -offset : offset);
-                }
-    return facet ? depth : 0;
+    return hulldepth<4>(w, 40, [](const std::array<V4, 3>& d) { return normal(d[0], d[1], d[2]); });
 }
 
 namespace {

@@ -64,6 +64,13 @@ Frame moved(const Frame& f, const std::array<double, 4>& theta, double L);
 // The largest |Z| of the points in the frame (at least a tiny length).
 double axialextent(const View& w, const Frame& f);
 
+// Where a search's subset of the points starts (besides the edges of the
+// objective), in order: the ends along the frame's axis, an even spread of
+// about 64, and a point in each quarter turn about the axis of each of 16
+// slabs along it (the slabs' bounds far from the axis found need points all
+// round each).
+std::vector<std::size_t> startingpoints(const View& w, const Frame& f);
+
 // Distances of the points from the frame's axis: largest and smallest.
 Spread radial(const View& w, const Frame& f);
 

@@ -60,31 +60,7 @@ struct Search {
         near = ball(w, F, L, o.kind, gap);
         ballvalid = near.rho > 0 && near.h >= T;
         for (const std::size_t i : near.active) take(i);
-        // The ends of the points along the axis, and an even spread of them.
-        std::size_t low = 0, high = 0;
-        double zl = inf, zh = -inf;
-        for (std::size_t i = 0; i < w.n; ++i) {
-            const double z = dot(sub(w[i], F.origin), F.axis());
-            if (z < zl) zl = z, low = i;
-            if (z > zh) zh = z, high = i;
-        }
-        take(low);
-        take(high);
-        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 64)) take(i);
-        // A point of every sector of every slab along the axis: the slabs'
-        // bounds far from the axis found need points all round each.
-        constexpr int slabs = 16, sectors = 8;
-        std::vector<std::size_t> cell(slabs * sectors, w.n);
-        for (std::size_t i = 0; i < w.n && zh > zl; ++i) {
-            const Vec p = F.local(w[i]);
-            const int k = std::min(slabs - 1, static_cast<int>((p[2] - zl) / (zh - zl) * slabs));
-            const double angle = std::atan2(p[1], p[0]) + 4 * quarter;
-            const int m =
-                std::min(sectors - 1, static_cast<int>(angle / (4 * quarter) * sectors / 2));
-            if (k >= 0 && cell[k * sectors + m] == w.n) cell[k * sectors + m] = i;
-        }
-        for (const std::size_t i : cell)
-            if (i < w.n) take(i);
+        for (const std::size_t i : startingpoints(w, F)) take(i);
         const Vec a = F.local(add(F.origin, o.along));
         along = mul(1 / norm(a), a);
         through = F.local(o.through);
@@ -231,43 +207,6 @@ struct Search {
 
 } // namespace
 
-namespace {
-
-// Best-first over cells of directions: the least bound of the cells left when
-// the budget of cells, or of the work it allows (2000 distances a cell), runs
-// out; inf when every cell is excluded (or the search begins again).
-double search(Search& s, long budget, long& used) {
-    constexpr long percell = 2000;
-    constexpr long largest = std::numeric_limits<long>::max();
-    const long most = budget > largest / percell ? largest : percell * budget;
-    std::priority_queue<Cube> open;
-    open.push({{0, 0, 0}, quarter, -inf});
-    while (!open.empty()) {
-        Cube c = open.top();
-        if (c.bound >= s.threshold()) return inf;
-        open.pop();
-        c.bound = std::max(c.bound, s.bound(c.mid, c.half));
-        if (c.bound >= s.threshold()) continue;
-        if (++used > budget || s.work > most || !(c.half > 1e-300)) {
-            open.push(c);
-            return open.top().bound;
-        }
-        if (s.settle(c.mid, c.half)) {
-            if (s.restart) return inf;
-            c.bound = std::max(c.bound, s.bound(c.mid, c.half));
-            if (c.bound >= s.threshold()) continue;
-        }
-        const double h = c.half / 2;
-        for (int corner = 0; corner < 4; ++corner)
-            open.push({{c.mid[0] + (corner & 1 ? h : -h), c.mid[1] + (corner & 2 ? h : -h), 0},
-                       h,
-                       c.bound});
-    }
-    return inf;
-}
-
-} // namespace
-
 // Why a neighbourhood proves nothing, by kind.
 const char* const unheld[3] = {
     "the points at the edges of the zone do not hold the axis from every side",
@@ -289,7 +228,7 @@ Certificate certifycylinder(const View& w, const Objective& o, Cylinder& best, l
         // Without a neighbourhood the search cannot close, but it may still
         // meet a better axis: a smaller budget.
         const long allowed = s.ballvalid ? budget : std::min(budget, 4000L);
-        const double left = search(s, std::max(0L, allowed - used), used);
+        const double left = directionsearch(s, std::max(0L, allowed - used), used);
         if (s.restart) continue;
         c.upper = best.value;
         c.lower = std::min(c.upper, std::min(s.T, left));
@@ -315,7 +254,7 @@ bool zonebeyond(const View& w, const Cylinder& best, double margin, double angle
     Search s(w, zone, incumbent, {best.f.axis(), angle, true}, best.value + margin);
     s.ballvalid = false;
     long used = 0;
-    return !std::isfinite(search(s, budget, used)) && !s.restart;
+    return !std::isfinite(directionsearch(s, budget, used)) && !s.restart;
 }
 
 } // namespace formeval::pointset::kernel

@@ -6,7 +6,9 @@
 #include "pointset/frame.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <queue>
 #include <vector>
 
@@ -58,6 +60,58 @@ bool surrounds(const View& w, const Point& centre);
 // functions with gradient differences w at least grows along any feasible
 // direction (positive: a sharp minimum). -inf when there is no w.
 double sharpness(const std::vector<Vec>& w, const std::vector<Vec>& cone, int dim);
+
+// The same in N dimensions over the first `most` vectors: with the origin
+// inside their hull, its distance from the nearest facet (the hyperplane of
+// some N of them with all of them on one side); 0 or less where it is not
+// inside. normal(d) gives a vector normal to the N - 1 rows of d.
+template <std::size_t N, class Normal>
+double hulldepth(const std::vector<std::array<double, N>>& w, std::size_t most, Normal normal) {
+    using V = std::array<double, N>;
+    const auto dot = [](const V& a, const V& b) {
+        double s = 0;
+        for (std::size_t k = 0; k < N; ++k) s += a[k] * b[k];
+        return s;
+    };
+    const std::size_t n = std::min(w.size(), most);
+    double size = 0;
+    for (std::size_t i = 0; i < n; ++i) size = std::max(size, std::sqrt(dot(w[i], w[i])));
+    if (!(size > 0) || n < N) return 0;
+    double degenerate = 1e-12; // of size^(N - 1), the normal's length
+    for (std::size_t k = 1; k < N; ++k) degenerate *= size;
+    double depth = inf;
+    bool facet = false;
+    std::array<std::size_t, N> ix;
+    for (std::size_t k = 0; k < N; ++k) ix[k] = k;
+    for (;;) {
+        std::array<V, N - 1> d;
+        for (std::size_t r = 0; r + 1 < N; ++r)
+            for (std::size_t c = 0; c < N; ++c) d[r][c] = w[ix[r + 1]][c] - w[ix[0]][c];
+        V m = normal(d);
+        const double length = std::sqrt(dot(m, m));
+        if (length > degenerate) {
+            for (double& x : m) x /= length;
+            const double offset = dot(m, w[ix[0]]);
+            bool above = false, below = false;
+            for (std::size_t t = 0; t < n && !(above && below); ++t) {
+                const double side = dot(m, w[t]) - offset;
+                above = above || side > 1e-12 * size;
+                below = below || side < -1e-12 * size;
+            }
+            if (!(above && below)) {
+                facet = true;
+                depth = std::min(depth, above ? -offset : offset);
+            }
+        }
+        // The next N of the n in increasing order.
+        std::size_t k = N;
+        while (k > 0 && ix[k - 1] == n - N + k - 1) --k;
+        if (k == 0) break;
+        ++ix[k - 1];
+        for (std::size_t j = k; j < N; ++j) ix[j] = ix[j - 1] + 1;
+    }
+    return facet ? depth : 0;
+}
 
 // The neighbourhood of a local optimum of a minimax of distances, within which it
 // is proven the best: where the distances' unit gradients u_j at the optimum
@@ -119,6 +173,43 @@ double centresearch(Problem& pb, const Vec& mid, double half, double target, lon
                        c.bound});
     }
     return target;
+}
+
+// Best-first over cells of axis directions, the rotation vectors of the
+// square [-pi/2, pi/2]^2 about an axis found (with their opposites, every
+// axis): the least bound of the cells left when the budget of cells, or of
+// the work it allows (2000 of the problem's `work` a cell), runs out; inf when
+// every cell is excluded or the problem begins again (`restart`).
+// Problem: bound(mid, half), settle(mid, half) (as for branchbound),
+// threshold(), long work, bool restart.
+template <class Problem> double directionsearch(Problem& s, long budget, long& used) {
+    constexpr long percell = 2000;
+    constexpr long largest = std::numeric_limits<long>::max();
+    const long most = budget > largest / percell ? largest : percell * budget;
+    std::priority_queue<Cube> open;
+    open.push({{0, 0, 0}, std::acos(-1.0) / 2, -inf});
+    while (!open.empty()) {
+        Cube c = open.top();
+        if (c.bound >= s.threshold()) return inf;
+        open.pop();
+        c.bound = std::max(c.bound, s.bound(c.mid, c.half));
+        if (c.bound >= s.threshold()) continue;
+        if (++used > budget || s.work > most || !(c.half > 1e-300)) {
+            open.push(c);
+            return open.top().bound;
+        }
+        if (s.settle(c.mid, c.half)) {
+            if (s.restart) return inf;
+            c.bound = std::max(c.bound, s.bound(c.mid, c.half));
+            if (c.bound >= s.threshold()) continue;
+        }
+        const double h = c.half / 2;
+        for (int corner = 0; corner < 4; ++corner)
+            open.push({{c.mid[0] + (corner & 1 ? h : -h), c.mid[1] + (corner & 2 ? h : -h), 0},
+                       h,
+                       c.bound});
+    }
+    return inf;
 }
 
 template <class Problem>
