@@ -24,8 +24,6 @@ namespace formeval::pointset::kernel {
 
 namespace {
 
-const double quarter = std::acos(-1.0) / 2;
-
 struct Search {
     const View& w;
     const Objective& o;
