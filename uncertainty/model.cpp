@@ -183,6 +183,43 @@ void transform(const Systematic& s, int dimension, std::vector<double>& points) 
     }
 }
 
+namespace {
+
+bool perpoint(const Contribution& c) {
+    return !systematic(c.acts) && c.width > 0;
+}
+
+// Moves point q (its normal n) by contribution c, each draw from `next`.
+template <class Next>
+void movepoint(const Contribution& c, int d, const double* n, double* q, Next&& next) {
+    switch (c.acts) {
+    case Acts::coordinates:
+        for (int k = 0; k < d; ++k) q[k] += next();
+        break;
+    case Acts::normal: {
+        const double e = next();
+        for (int k = 0; k < d; ++k) q[k] += e * n[k];
+        break;
+    }
+    default:
+        q[static_cast<int>(c.acts) - static_cast<int>(Acts::x)] += next();
+        break;
+    }
+}
+
+// The per-point contributions when all are Gaussian, else none.
+std::vector<const Contribution*> gaussianperpoint(const std::vector<Contribution>& model) {
+    std::vector<const Contribution*> out;
+    for (const Contribution& c : model)
+        if (perpoint(c)) {
+            if (c.distribution != Distribution::gaussian) return {};
+            out.push_back(&c);
+        }
+    return out;
+}
+
+} // namespace
+
 void trialpoints(const Problem& p, Generator& g, std::vector<double>& out) {
     Systematic s{};
     bool moved = false;
@@ -191,29 +228,32 @@ void trialpoints(const Problem& p, Generator& g, std::vector<double>& out) {
             addsystematic(c.acts, g.draw(c.distribution, c.width), s);
             moved = true;
         }
-    out.resize(p.points.size());
+    out.assign(p.points.begin(), p.points.end());
     const int d = p.dimension;
-    for (std::size_t i = 0; i < p.count; ++i) {
-        double* q = &out[i * d];
-        for (int k = 0; k < d; ++k) q[k] = p.points[i * d + k];
-        const double* n = &p.normals[i * d];
-        for (const Contribution& c : p.model) {
-            if (systematic(c.acts) || !(c.width > 0)) continue;
-            switch (c.acts) {
-            case Acts::coordinates:
-                for (int k = 0; k < d; ++k) q[k] += g.draw(c.distribution, c.width);
-                break;
-            case Acts::normal: {
-                const double e = g.draw(c.distribution, c.width);
-                for (int k = 0; k < d; ++k) q[k] += e * n[k];
-                break;
-            }
-            default:
-                q[static_cast<int>(c.acts) - static_cast<int>(Acts::x)] +=
-                    g.draw(c.distribution, c.width);
-                break;
-            }
+    const std::vector<const Contribution*> gaussian = gaussianperpoint(p.model);
+    if (!gaussian.empty()) {
+        // Every draw of the trial at once, in the order the points take them.
+        std::size_t draws = 0;
+        for (const Contribution* c : gaussian) draws += c->acts == Acts::coordinates ? d : 1;
+        thread_local std::vector<double> normal;
+        normal.resize(draws * p.count);
+        g.gaussians(normal.data(), normal.size());
+        const double* z = normal.data();
+        if (gaussian.size() == 1 && gaussian[0]->acts == Acts::coordinates) {
+            const double width = gaussian[0]->width;
+            for (std::size_t j = 0; j < out.size(); ++j) out[j] += width * z[j];
+        } else {
+            for (std::size_t i = 0; i < p.count; ++i)
+                for (const Contribution* c : gaussian)
+                    movepoint(*c, d, &p.normals[i * d], &out[i * d],
+                              [&] { return c->width * *z++; });
         }
+    } else {
+        for (std::size_t i = 0; i < p.count; ++i)
+            for (const Contribution& c : p.model)
+                if (perpoint(c))
+                    movepoint(c, d, &p.normals[i * d], &out[i * d],
+                              [&] { return g.draw(c.distribution, c.width); });
     }
     if (moved) transform(s, d, out);
 }

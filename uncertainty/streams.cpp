@@ -52,27 +52,66 @@ const Ziggurat ziggurat;
 
 } // namespace
 
+State Generator::state() const {
+    State s = start_;
+    for (int k = 0; k < taken_; ++k) mrg32k3a::next(s);
+    return s;
+}
+
+namespace {
+
+// One draw of 32 bits in the ziggurat: its layer, side and place across it.
+struct Layer {
+    int i;
+    double side, x;
+    // Whether the place falls inside the density at once.
+    bool inside() const { return x < ziggurat.x[i + 1]; }
+};
+
+Layer layerof(u64 bits) {
+    const int i = static_cast<int>(bits & (layers - 1));
+    // Without a branch, which would guess wrong half the time.
+    const double side = 1.0 - 2.0 * static_cast<double>((bits >> 7) & 1);
+    const double place = static_cast<double>(static_cast<std::int64_t>(bits >> 8));
+    return {i, side, (place + 0.5) * 0x1p-24 * ziggurat.x[i]};
+}
+
+} // namespace
+
 double Generator::gaussian() {
     const Ziggurat& z = ziggurat;
     for (;;) {
-        const u64 bits = next();
-        const int i = static_cast<int>(bits & (layers - 1));
-        // Without a branch, which would guess wrong half the time.
-        const double side = 1.0 - 2.0 * static_cast<double>((bits >> 7) & 1);
-        const double place = static_cast<double>(static_cast<std::int64_t>(bits >> 8));
-        const double x = (place + 0.5) * 0x1p-24 * z.x[i];
-        if (x < z.x[i + 1]) return side * x;
-        if (i == 0) {
+        const Layer l = layerof(next());
+        if (l.inside()) return l.side * l.x;
+        if (l.i == 0) {
             // The tail beyond r (Marsaglia 1964).
             double t = 0, y = 0;
             do {
                 t = -std::log(uniform()) / r;
                 y = -std::log(uniform());
             } while (2 * y < t * t);
-            return side * (r + t);
+            return l.side * (r + t);
         }
         // The wedge between the layer's rectangle and the density.
-        if (z.f[i] + uniform() * (z.f[i + 1] - z.f[i]) < density(x)) return side * x;
+        if (z.f[l.i] + uniform() * (z.f[l.i + 1] - z.f[l.i]) < density(l.x)) return l.side * l.x;
+    }
+}
+
+void Generator::gaussians(double* out, std::size_t n) {
+    std::size_t k = 0;
+    while (k < n) {
+        // The block's draws while they last and fall inside at once; the
+        // first that does not, one by one.
+        for (; k < n && taken_ < block; ++k, ++taken_) {
+            const Layer l = layerof(drawn_[taken_]);
+            if (!l.inside()) break;
+            out[k] = l.side * l.x;
+        }
+        if (k == n) break;
+        if (taken_ == block)
+            refill();
+        else
+            out[k++] = gaussian();
     }
 }
 

@@ -3,6 +3,7 @@
 // on the order they are reached in, and the moments of every distribution.
 #include "random/random.h"
 #include "tests/harness/harness.h"
+#include "uncertainty/engine.h"
 #include "uncertainty/streams.h"
 
 #include <algorithm>
@@ -53,6 +54,49 @@ TEST(Streams, FollowTheProgramsRecurrence) {
     resetstreams();
 }
 
+// Blocks of draws, eight at a time in vectors or one by one, are the
+// recurrence's own draws and leave the state where as many steps do: from
+// the first state, a substream's, and states at the ends of the moduli
+// (every value m - 1, where a fold that lost a carry would show, and the
+// smallest nonzero ones).
+TEST(Streams, BlocksAreTheRecurrencesDraws) {
+    const std::vector<State> starts = {{12345, 12345, 12345, 12345, 12345, 12345},
+                                       Substreams(5).start(77),
+                                       {m1 - 1, m1 - 1, m1 - 1, m2 - 1, m2 - 1, m2 - 1},
+                                       {0, 0, 1, 0, 0, 1},
+                                       {m1 - 1, 0, m1 - 1, 0, m2 - 1, 0}};
+    for (const State& start : starts)
+        for (const bool vectors : {true, false})
+            for (const int n : {8, 64, 4096}) {
+                State stepped = start, blocked = start;
+                std::vector<std::uint64_t> drawn(n);
+                drawblock(blocked, drawn.data(), n, vectors);
+                for (int k = 0; k < n; ++k)
+                    ASSERT_EQ(drawn[k], mrg32k3a::next(stepped))
+                        << "draw " << k << " of " << n << (vectors ? ", vectors" : "");
+                EXPECT_EQ(blocked, stepped);
+            }
+}
+
+// Gaussians drawn a batch at a time are those drawn one by one, through the
+// tail and the wedges (a tenth of a million draws meet both), and the
+// stream is left where one by one leaves it.
+TEST(Gaussian, BatchIsOneByOne) {
+    Generator batch(Substreams(2).start(3)), single(Substreams(2).start(3));
+    std::vector<double> x(100003);
+    batch.gaussians(x.data(), 7);
+    batch.gaussians(x.data() + 7, x.size() - 7);
+    long tail = 0;
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        const double y = single.gaussian();
+        ASSERT_EQ(x[k], y) << "draw " << k;
+        tail += std::fabs(y) > 3.442619855899;
+    }
+    EXPECT_GT(tail, 0);
+    EXPECT_EQ(batch.state(), single.state());
+    EXPECT_EQ(batch.uniform(), single.uniform());
+}
+
 // Substream t is t jumps of 2^76 from the stream's start, however reached;
 // streams of different seeds start 2^127 apart.
 TEST(Streams, SubstreamsAreJumpsFromTheStreamsStart) {
@@ -90,6 +134,60 @@ TEST(Gaussian, FollowsTheNormalDistribution) {
     EXPECT_LT(gap, 1.63 / std::sqrt(double(n)));
     const double expected = n * std::erfc(3.442619855899 / std::sqrt(2.0));
     EXPECT_NEAR(double(tail), expected, 5 * std::sqrt(expected));
+}
+
+// A trial's points take their draws in the documented order: every
+// systematic contribution once, then point by point each per-point one in
+// model order (d draws for the coordinates, one along the normal or an
+// axis). Gaussian models draw them in one batch; the check draws them one
+// by one.
+TEST(Trial, PointsTakeTheirDrawsInModelOrder) {
+    Problem p;
+    p.dimension = 3;
+    p.count = 50;
+    for (std::size_t i = 0; i < p.count; ++i) {
+        const double a = 0.1 * static_cast<double>(i);
+        p.points.insert(p.points.end(), {std::cos(a), std::sin(a), 0.01 * a});
+        p.normals.insert(p.normals.end(), {std::cos(a), std::sin(a), 0});
+    }
+    const Contribution xyz{"xyz", Acts::coordinates, Distribution::gaussian, 0.5};
+    const Contribution probe{"probe", Acts::normal, Distribution::gaussian, 0.25};
+    const Contribution z{"z", Acts::z, Distribution::gaussian, 2};
+    const Contribution flat{"flat", Acts::y, Distribution::rectangular, 0.75};
+    const Contribution scale{"scale", Acts::scale, Distribution::gaussian, 1e-3};
+    const std::vector<std::vector<Contribution>> models = {
+        {xyz}, {xyz, probe}, {z, xyz}, {scale, probe, z}, {xyz, flat}, {flat}};
+    for (std::size_t m = 0; m < models.size(); ++m) {
+        p.model = models[m];
+        Generator g(Substreams(4).start(m)), check(Substreams(4).start(m));
+        std::vector<double> moved;
+        trialpoints(p, g, moved);
+        Systematic sys{};
+        bool systematicdrawn = false;
+        for (const Contribution& c : p.model)
+            if (systematic(c.acts)) {
+                addsystematic(c.acts, check.draw(c.distribution, c.width), sys);
+                systematicdrawn = true;
+            }
+        std::vector<double> expected = p.points;
+        for (std::size_t i = 0; i < p.count; ++i)
+            for (const Contribution& c : p.model) {
+                double* q = &expected[3 * i];
+                const double* n = &p.normals[3 * i];
+                if (c.acts == Acts::coordinates)
+                    for (int k = 0; k < 3; ++k) q[k] += check.draw(c.distribution, c.width);
+                else if (c.acts == Acts::normal) {
+                    const double e = check.draw(c.distribution, c.width);
+                    for (int k = 0; k < 3; ++k) q[k] += e * n[k];
+                } else if (c.acts == Acts::y)
+                    q[1] += check.draw(c.distribution, c.width);
+                else if (c.acts == Acts::z)
+                    q[2] += check.draw(c.distribution, c.width);
+            }
+        if (systematicdrawn) transform(sys, 3, expected);
+        EXPECT_EQ(moved, expected) << "model " << m;
+        EXPECT_EQ(g.state(), check.state()) << "model " << m;
+    }
 }
 
 struct MomentsCase {
