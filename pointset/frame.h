@@ -81,6 +81,12 @@ struct Moments {
     double algebraic[4][5] = {};
     bool hasalgebraic = false;
 };
+// The distances |p - o| scale of n 2-D points held side by side (x, y, x,
+// y ...), into d: the bits of sqrt(x^2 + y^2) with x = (p_x - o_x) scale,
+// two points at a time in SSE2's registers (the compiler, keeping to the
+// rounding mode, would take one at a time).
+void distances2(const double* data, std::size_t n, const double* o, double scale, double* d);
+
 Moments moments(const Points& points);
 
 // The spreads measured on the points themselves (two passes).

@@ -168,9 +168,13 @@ void measureabout(const View& w, const Vec& c, std::size_t few, bool edges, Meas
     const Across<dim> across(w, c);
     out.d.resize(w.n);
     double* d = out.d.data();
-    for (std::size_t i = 0; i < w.n; ++i) {
-        double q[dim];
-        d[i] = across(i, q);
+    if (dim == 2 && w.stride == 2) {
+        distances2(w.data, w.n, across.o.data(), w.scale, d);
+    } else {
+        for (std::size_t i = 0; i < w.n; ++i) {
+            double q[dim];
+            d[i] = across(i, q);
+        }
     }
     // Four chains of the extremes, not one: each step waits on the last.
     double high[4] = {-inf, -inf, -inf, -inf}, low[4] = {inf, inf, inf, inf};

@@ -5,6 +5,10 @@
 #include <cmath>
 #include <utility>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace formeval::pointset::kernel {
 
 namespace {
@@ -169,6 +173,24 @@ void algebraicsums(Moments& m, const double (&c)[3][3], const double (&shift)[3]
 }
 
 } // namespace
+
+void distances2(const double* data, std::size_t n, const double* o, double scale, double* d) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128d origin = _mm_set_pd(o[1], o[0]), s = _mm_set1_pd(scale);
+    for (; i + 2 <= n; i += 2) {
+        const __m128d a = _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(data + 2 * i), origin), s);
+        const __m128d b = _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(data + 2 * i + 2), origin), s);
+        const __m128d aa = _mm_mul_pd(a, a), bb = _mm_mul_pd(b, b);
+        _mm_storeu_pd(d + i,
+                      _mm_sqrt_pd(_mm_add_pd(_mm_unpacklo_pd(aa, bb), _mm_unpackhi_pd(aa, bb))));
+    }
+#endif
+    for (; i < n; ++i) {
+        const double x = (data[2 * i] - o[0]) * scale, y = (data[2 * i + 1] - o[1]) * scale;
+        d[i] = std::sqrt(x * x + y * y);
+    }
+}
 
 Moments moments(const Points& points) {
     Moments m;

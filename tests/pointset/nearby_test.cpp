@@ -4,6 +4,7 @@
 // cone a cylinder's margin is proven beyond holds for every axis tried
 // beyond it, measured independently as the minimum-zone circle of the points
 // projected along the axis; a Nearby that does not fit is left aside.
+#include "pointset/kernels.h"
 #include "pointset/pointset.h"
 #include "tests/pointset/support.h"
 
@@ -14,6 +15,26 @@
 
 namespace formeval::pointset::test {
 namespace {
+
+// The nearby descent's distances of 2-D points, two at a time, are the bits
+// of sqrt(x^2 + y^2) point by point, in both lanes and in the odd one left
+// over, at scales from tiny to huge.
+TEST(Nearby, DistancesTwoAtATimeAreThoseOneByOne) {
+    std::mt19937_64 g(3);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (const std::size_t n : {0, 1, 2, 7, 1001})
+        for (const double scale : {1.0, 0x1p-30, 0x1p40}) {
+            std::vector<double> p(2 * n);
+            for (double& c : p) c = 1e3 * u(g) / scale;
+            const double o[2] = {3 / scale, -5 / scale};
+            std::vector<double> d(n);
+            kernel::distances2(p.data(), n, o, scale, d.data());
+            for (std::size_t i = 0; i < n; ++i) {
+                const double x = (p[2 * i] - o[0]) * scale, y = (p[2 * i + 1] - o[1]) * scale;
+                ASSERT_EQ(d[i], std::sqrt(x * x + y * y)) << "point " << i << " of " << n;
+            }
+        }
+}
 
 // The points moved by Gaussian noise of sigma on every coordinate.
 Cloud jittered(Cloud c, double sigma, std::uint32_t seed) {
