@@ -151,6 +151,54 @@ template <int d> void secondsums(const View& w, Second& out) {
     }
 }
 
+#ifdef __SSE2__
+// The same sums of 2-D points, x and y side by side in one register: each
+// sum still takes its terms in the points' order, so the bits are the same.
+template <> bool coordinatesums<2>(const View& w, double (&sum)[3], double& largest) {
+    const __m128d limit = _mm_set1_pd(largestallowed);
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+    __m128d top = _mm_setzero_pd(), s = _mm_setzero_pd();
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const __m128d c = _mm_loadu_pd(w.data + i * w.stride);
+        const __m128d a = _mm_and_pd(c, magnitude);
+        if (_mm_movemask_pd(_mm_cmple_pd(a, limit)) != 3) return false;
+        top = _mm_max_pd(top, a);
+        s = _mm_add_pd(s, c);
+    }
+    largest = std::max(_mm_cvtsd_f64(top), _mm_cvtsd_f64(_mm_unpackhi_pd(top, top)));
+    _mm_storeu_pd(sum, s);
+    sum[2] = 0;
+    return true;
+}
+
+template <> void secondsums<2>(const View& w, Second& out) {
+    const __m128d o = _mm_loadu_pd(w.origin.data());
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+    __m128d extent = _mm_setzero_pd(), shift = _mm_setzero_pd(), cubes = _mm_setzero_pd();
+    __m128d diagonal = _mm_setzero_pd(); // c[0][0], c[1][1]
+    double squares = 0, across = 0;      // across: c[0][1]
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const __m128d q = _mm_sub_pd(_mm_loadu_pd(w.data + i * w.stride), o);
+        extent = _mm_max_pd(extent, _mm_and_pd(q, magnitude));
+        const __m128d qq = _mm_mul_pd(q, q);
+        const double x = _mm_cvtsd_f64(q), y = _mm_cvtsd_f64(_mm_unpackhi_pd(q, q));
+        const double f = _mm_cvtsd_f64(qq) + _mm_cvtsd_f64(_mm_unpackhi_pd(qq, qq));
+        squares += f;
+        shift = _mm_add_pd(shift, q);
+        cubes = _mm_add_pd(cubes, _mm_mul_pd(q, _mm_set1_pd(f)));
+        diagonal = _mm_add_pd(diagonal, qq);
+        across += x * y;
+    }
+    out.extent = std::max(_mm_cvtsd_f64(extent), _mm_cvtsd_f64(_mm_unpackhi_pd(extent, extent)));
+    out.squares = squares;
+    _mm_storeu_pd(out.shift, shift);
+    _mm_storeu_pd(out.cubes, cubes);
+    out.c[0][0] = _mm_cvtsd_f64(diagonal);
+    out.c[1][1] = _mm_cvtsd_f64(_mm_unpackhi_pd(diagonal, diagonal));
+    out.c[0][1] = across;
+}
+#endif
+
 // The algebraic fit's normal equations in working units, from the sums of
 // q, q q^T, |q|^2 q and |q|^2 in the coordinates' unit (q about the origin):
 // scaled by powers of two, they are what a pass over the working coordinates
