@@ -137,7 +137,10 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
         return std::sqrt(e);
     };
     const double early = known && round(f) ? radius * across / w.scale - distance(w.data) : 0;
-    if (options.deviations) r.deviations.reserve(w.n);
+    // Deviations stored by index: a call of push_back in the loop would keep
+    // its sums in memory from point to point.
+    if (options.deviations) r.deviations.resize(w.n);
+    double* const deviations = options.deviations ? r.deviations.data() : nullptr;
     for (std::size_t i = 0; i < w.n; ++i) {
         const double* q = w.data + i * w.stride;
         double e = 0;
@@ -152,7 +155,7 @@ void measure(const kernel::Moments& m, Feature f, Criterion c, const kernel::Fou
         bottom = std::min(bottom, e);
         sum += e;
         squares += e * e;
-        if (options.deviations) r.deviations.push_back(known ? e - early : e);
+        if (deviations) deviations[i] = known ? e - early : e;
     }
     double shift = 0;
     if (round(f)) {

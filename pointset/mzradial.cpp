@@ -204,9 +204,11 @@ void measureabout(const View& w, const Vec& c, std::size_t few, bool edges, Meas
         out.far.clear();
         out.near.clear();
         const double over = top - band, under = bottom + band;
+        // Copies of k pushed (here and below): k itself, whose address
+        // push_back takes, would be stored and loaded again on every step.
         for (std::size_t k = 0; k < w.n; ++k) {
-            if (d[k] >= over) out.far.push_back(k);
-            if (d[k] <= under) out.near.push_back(k);
+            if (d[k] >= over) out.far.push_back(std::size_t{k});
+            if (d[k] <= under) out.near.push_back(std::size_t{k});
         }
         if ((out.far.size() >= few && out.near.size() >= few) || !(band < top - bottom)) break;
     }
@@ -386,10 +388,11 @@ Local local(const View& w, const Vec& c, double size, const Descent* basis) {
     for (int j = 0; basis && basis->warm && j <= w.dim + 1; ++j)
         (basis->basis[j] % 2 == 0 ? outer : inner).push_back(basis->basis[j] / 2);
     const bool kept = basis && basis->c == c && basis->distances.size() == w.n;
+    const double over = s.top - near, under = s.bottom + near;
     for (std::size_t i = 0; i < w.n; ++i) {
         const double d = kept ? basis->distances[i] : norm(sub(w[i], c));
-        if (d >= s.top - near) outer.push_back(i);
-        if (d <= s.bottom + near) inner.push_back(i);
+        if (d >= over) outer.push_back(std::size_t{i});
+        if (d <= under) inner.push_back(std::size_t{i});
     }
     for (auto* v : {&outer, &inner}) {
         std::sort(v->begin(), v->end());

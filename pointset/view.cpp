@@ -8,6 +8,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
 
 namespace formeval::pointset::kernel {
 
@@ -222,8 +225,42 @@ void algebraicsums(Moments& m, const double (&c)[3][3], const double (&shift)[3]
 
 } // namespace
 
+namespace {
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// Four points at a time where the processor has AVX2: the same operations
+// on each point, in wider registers.
+__attribute__((target("avx2"))) std::size_t distances4(const double* data, std::size_t n,
+                                                       const double* o, double scale, double* d) {
+    const __m256d origin = _mm256_set_pd(o[1], o[0], o[1], o[0]), s = _mm256_set1_pd(scale);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        // Points i, i + 1 in a; i + 2, i + 3 in b.
+        const __m256d a = _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(data + 2 * i), origin), s);
+        const __m256d b =
+            _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(data + 2 * i + 4), origin), s);
+        const __m256d aa = _mm256_mul_pd(a, a), bb = _mm256_mul_pd(b, b);
+        // x^2 + y^2 of points i, i + 2, i + 1, i + 3, then put in order.
+        const __m256d sum = _mm256_add_pd(_mm256_unpacklo_pd(aa, bb), _mm256_unpackhi_pd(aa, bb));
+        _mm256_storeu_pd(d + i, _mm256_sqrt_pd(_mm256_castsi256_pd(
+                                    _mm256_permute4x64_epi64(_mm256_castpd_si256(sum), 0xd8))));
+    }
+    return i;
+}
+
+bool hasavx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+} // namespace
+
 void distances2(const double* data, std::size_t n, const double* o, double scale, double* d) {
     std::size_t i = 0;
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if (hasavx2()) i = distances4(data, n, o, scale, d);
+#endif
 #ifdef __SSE2__
     const __m128d origin = _mm_set_pd(o[1], o[0]), s = _mm_set1_pd(scale);
     for (; i + 2 <= n; i += 2) {

@@ -110,13 +110,16 @@ double Generator::gaussian() {
 void Generator::gaussians(double* out, std::size_t n) {
     std::size_t k = 0;
     while (k < n) {
-        // The block's draws while they last and fall inside at once; the
-        // first that does not, one by one.
-        for (; k < n && taken_ < block; ++k, ++taken_) {
-            const Layer l = layerof(drawn_[taken_]);
+        // The block's draws while they last and fall inside at once (counted
+        // in a local, which the loop keeps in a register); the first that
+        // does not, one by one.
+        int taken = taken_;
+        for (; k < n && taken < block; ++k, ++taken) {
+            const Layer l = layerof(drawn_[taken]);
             if (!l.inside()) break;
             out[k] = l.onside(l.x);
         }
+        taken_ = taken;
         if (k == n) break;
         if (taken_ == block)
             refill();
