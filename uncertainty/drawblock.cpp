@@ -18,22 +18,7 @@ namespace {
 using u64 = std::uint64_t;
 
 void drawscalar(State& s, u64* out, int n) {
-    // The two components' recurrences on six locals.
-    u64 s10 = s[0], s11 = s[1], s12 = s[2], s20 = s[3], s21 = s[4], s22 = s[5];
-    for (int i = 0; i < n; ++i) {
-        const u64 p1 = (mrg32k3a::a12 * s11 + mrg32k3a::a13n * (m1 - s10)) % m1;
-        const u64 p2 = (mrg32k3a::a21 * s22 + mrg32k3a::a23n * (m2 - s20)) % m2;
-        s10 = s11;
-        s11 = s12;
-        s12 = p1;
-        s20 = s21;
-        s21 = s22;
-        s22 = p2;
-        // p1 - p2, plus m1 when that is not positive, by a mask: a branch
-        // would guess wrong half the time.
-        out[i] = p1 - p2 + (m1 & (0 - static_cast<u64>(p1 <= p2)));
-    }
-    s = {s10, s11, s12, s20, s21, s22};
+    for (int i = 0; i < n; ++i) out[i] = mrg32k3a::next(s);
 }
 
 #ifdef FORMEVAL_DRAWBLOCK_AVX2
