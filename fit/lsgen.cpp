@@ -6,12 +6,56 @@
 #include "fit/fit.h"
 #include "linalg/linalg.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace formeval {
 
 namespace {
 
+// The sums s[i][j], i <= j <= n (column n the right-hand side), in the order
+// a point adds to them; entry k of the list is (first[k], second[k]).
+template <int n> struct Sums {
+    static constexpr int count = (n + 1) * (n + 2) / 2 - 1;
+    int first[count + 1] = {};
+    int second[count + 1] = {};
+    constexpr Sums() {
+        int k = 0;
+        for (int i = 0; i < n; ++i)
+            for (int j = i; j <= n; ++j) {
+                first[k] = i;
+                second[k] = j;
+                ++k;
+            }
+        // A last entry that pads an odd count to whole pairs.
+        first[k] = second[k] = 0;
+    }
+};
+
 template <int n> void normal(const Row5* x, const double* r, Row7* g, int numpt) {
+    constexpr Sums<n> list;
     double s[n][n + 1] = {};
+#if defined(__SSE2__)
+    // The sums in pairs of lanes, list entries 2k and 2k + 1 in pair k: each
+    // lane adds the same products in the same order, so the same bits.
+    constexpr int pairs = (list.count + 1) / 2;
+    __m128d sum[pairs];
+    for (int k = 0; k < pairs; ++k) sum[k] = _mm_setzero_pd();
+    for (int p = 0; p < numpt; ++p) {
+        double row[n + 1];
+        for (int j = 0; j < n; ++j) row[j] = x[p][j];
+        row[n] = r[p];
+        for (int k = 0; k < pairs; ++k) {
+            const __m128d a = _mm_set_pd(row[list.first[2 * k + 1]], row[list.first[2 * k]]);
+            const __m128d b = _mm_set_pd(row[list.second[2 * k + 1]], row[list.second[2 * k]]);
+            sum[k] = _mm_add_pd(sum[k], _mm_mul_pd(a, b));
+        }
+    }
+    double lanes[2 * pairs];
+    for (int k = 0; k < pairs; ++k) _mm_storeu_pd(lanes + 2 * k, sum[k]);
+    for (int k = 0; k < list.count; ++k) s[list.first[k]][list.second[k]] = lanes[k];
+#else
     for (int p = 0; p < numpt; ++p) {
         const Row5& row = x[p];
         for (int i = 0; i < n; ++i) {
@@ -19,6 +63,7 @@ template <int n> void normal(const Row5* x, const double* r, Row7* g, int numpt)
             s[i][n] += row[i] * r[p];
         }
     }
+#endif
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) g[i][j] = j < i ? s[j][i] : s[i][j];
         g[i][n] = s[i][n];

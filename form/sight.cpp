@@ -18,6 +18,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace formeval {
 
@@ -37,6 +40,21 @@ struct Pass {
     double atb[4] = {};
     bool atcentre = false;
 };
+
+// The deviations' extremes, both from 0, and the sum of their sizes.
+void extremes(const double* err, int numpt, Pass& s) {
+    double p = 0;
+    double q = 0;
+    double spread = 0;
+    for (int i = 0; i < numpt; ++i) {
+        if (err[i] > p) p = err[i];
+        if (err[i] < q) q = err[i];
+        spread += std::fabs(err[i]);
+    }
+    s.p = p;
+    s.q = q;
+    s.spread = spread;
+}
 
 template <int D>
 void gather(const double* const* c, int numpt, const double* centre, double radius, double* err,
@@ -80,18 +98,106 @@ void gather(const double* const* c, int numpt, const double* centre, double radi
         s.atb[k + 1] = surho[k];
         for (int l = k; l < D; ++l) s.ata[k + 1][l + 1] = s.ata[l + 1][k + 1] = suu[k][l];
     }
-    double p = 0;
-    double q = 0;
-    double spread = 0;
-    for (int i = 0; i < numpt; ++i) {
-        if (err[i] > p) p = err[i];
-        if (err[i] < q) q = err[i];
-        spread += std::fabs(err[i]);
-    }
-    s.p = p;
-    s.q = q;
-    s.spread = spread;
+    extremes(err, numpt, s);
 }
+
+#if defined(__SSE2__)
+double sum(__m128d v) {
+    return _mm_cvtsd_f64(_mm_add_sd(v, _mm_unpackhi_pd(v, v)));
+}
+
+// The pass of a plane's points two at a time: each deviation (the same
+// square root and difference) and extreme as one by one; the sums, which
+// only bound, taken in two lanes.
+template <>
+void gather<2>(const double* const* c, int numpt, const double* centre, double radius, double* err,
+               Pass& s) {
+    const __m128d m0 = _mm_set1_pd(centre[0]);
+    const __m128d m1 = _mm_set1_pd(centre[1]);
+    const __m128d r = _mm_set1_pd(radius);
+    const __m128d one = _mm_set1_pd(1);
+    __m128d sum0 = _mm_setzero_pd(), sum1 = sum0, su0 = sum0, su1 = sum0, suu00 = sum0,
+            suu01 = sum0, suu11 = sum0, srho = sum0, surho0 = sum0, surho1 = sum0;
+    __m128d far = sum0;
+    __m128d near = _mm_set1_pd(std::numeric_limits<double>::infinity());
+    int i = 0;
+    for (; i + 1 < numpt; i += 2) {
+        const __m128d x = _mm_loadu_pd(c[0] + i);
+        const __m128d y = _mm_loadu_pd(c[1] + i);
+        const __m128d d0 = _mm_sub_pd(x, m0);
+        const __m128d d1 = _mm_sub_pd(y, m1);
+        const __m128d rho = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(d0, d0), _mm_mul_pd(d1, d1)));
+        _mm_storeu_pd(err + i, _mm_sub_pd(rho, r));
+        // max and min return their second operand for a NaN distance, which
+        // is therefore never taken, as one by one.
+        far = _mm_max_pd(rho, far);
+        near = _mm_min_pd(rho, near);
+        const __m128d inverse = _mm_div_pd(one, rho);
+        const __m128d u0 = _mm_mul_pd(d0, inverse);
+        const __m128d u1 = _mm_mul_pd(d1, inverse);
+        sum0 = _mm_add_pd(sum0, x);
+        sum1 = _mm_add_pd(sum1, y);
+        su0 = _mm_add_pd(su0, u0);
+        su1 = _mm_add_pd(su1, u1);
+        surho0 = _mm_add_pd(surho0, d0);
+        surho1 = _mm_add_pd(surho1, d1);
+        suu00 = _mm_add_pd(suu00, _mm_mul_pd(u0, u0));
+        suu01 = _mm_add_pd(suu01, _mm_mul_pd(u0, u1));
+        suu11 = _mm_add_pd(suu11, _mm_mul_pd(u1, u1));
+        srho = _mm_add_pd(srho, rho);
+    }
+    double lanes[2][2];
+    _mm_storeu_pd(lanes[0], far);
+    _mm_storeu_pd(lanes[1], near);
+    Pass t;
+    t.far = std::max(lanes[0][0], lanes[0][1]);
+    t.near = std::min(lanes[1][0], lanes[1][1]);
+    t.sum[0] = sum(sum0);
+    t.sum[1] = sum(sum1);
+    t.atb[0] = sum(srho);
+    t.ata[0][1] = sum(su0);
+    t.ata[0][2] = sum(su1);
+    t.atb[1] = sum(surho0);
+    t.atb[2] = sum(surho1);
+    t.ata[1][1] = sum(suu00);
+    t.ata[1][2] = sum(suu01);
+    t.ata[2][2] = sum(suu11);
+    for (; i < numpt; ++i) {
+        const double d0 = c[0][i] - centre[0];
+        const double d1 = c[1][i] - centre[1];
+        const double rho = std::sqrt(d0 * d0 + d1 * d1);
+        err[i] = rho - radius;
+        t.far = std::max(t.far, rho);
+        t.near = std::min(t.near, rho);
+        const double u0 = d0 / rho;
+        const double u1 = d1 / rho;
+        t.sum[0] += c[0][i];
+        t.sum[1] += c[1][i];
+        t.atb[0] += rho;
+        t.ata[0][1] += u0;
+        t.ata[0][2] += u1;
+        t.atb[1] += d0;
+        t.atb[2] += d1;
+        t.ata[1][1] += u0 * u0;
+        t.ata[1][2] += u0 * u1;
+        t.ata[2][2] += u1 * u1;
+    }
+    s.far = t.far;
+    s.near = t.near;
+    s.atcentre = !(t.near > 0);
+    s.ata[0][0] = numpt;
+    s.atb[0] = t.atb[0];
+    for (int k = 0; k < 2; ++k) {
+        s.sum[k] = t.sum[k];
+        s.ata[0][k + 1] = s.ata[k + 1][0] = t.ata[0][k + 1];
+        s.atb[k + 1] = t.atb[k + 1];
+    }
+    s.ata[1][1] = t.ata[1][1];
+    s.ata[2][2] = t.ata[2][2];
+    s.ata[1][2] = s.ata[2][1] = t.ata[1][2];
+    extremes(err, numpt, s);
+}
+#endif
 
 double dot(const double* a, const double* b, int dim) {
     double s = 0;

@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace formeval {
 
@@ -57,6 +60,83 @@ template <int D, class Row> bool lsq(int numpt, Row row, double* x) {
     return solvequietly(g, n, x);
 }
 
+// The Gauss-Newton step from centre on the distances of the normalised points
+// q of D coordinates: the radius in x[0], the shift in x[1..D].
+template <int D>
+bool gaussnewton(const double (*q)[nsz], int numpt, const double* centre, double* x) {
+    return lsq<D>(
+        numpt,
+        [&](int i, double* r) {
+            double s = 0;
+            for (int d = 0; d < D; ++d) s += (q[d][i] - centre[d]) * (q[d][i] - centre[d]);
+            const double dist = std::sqrt(s);
+            r[0] = 1;
+            for (int d = 0; d < D; ++d) r[d + 1] = dist > 0 ? (q[d][i] - centre[d]) / dist : 0;
+            return dist;
+        },
+        x);
+}
+
+#if defined(__SSE2__)
+// The plane's step with two points' distances and directions at a time (the
+// same square roots and quotients), each sum still taking its terms point
+// by point: the same bits. The normal matrix's sums go in pairs of lanes:
+// (00, 01), (02, 03), (11, 12), (13, 22), (23, 33 unused); column 3 is the
+// right-hand side.
+template <>
+bool gaussnewton<2>(const double (*q)[nsz], int numpt, const double* centre, double* x) {
+    const __m128d c0 = _mm_set1_pd(centre[0]);
+    const __m128d c1 = _mm_set1_pd(centre[1]);
+    const __m128d zero = _mm_setzero_pd();
+    __m128d g[5] = {zero, zero, zero, zero, zero};
+    const auto add = [&](double u0, double u1, double dist) {
+        // The products 1 * 1, 1 * u and 1 * dist, exact as one by one.
+        const __m128d a = _mm_set_pd(u0, 1);
+        const __m128d b = _mm_set_pd(dist, u1);
+        const __m128d v0 = _mm_set1_pd(u0);
+        g[0] = _mm_add_pd(g[0], a);
+        g[1] = _mm_add_pd(g[1], b);
+        g[2] = _mm_add_pd(g[2], _mm_mul_pd(v0, _mm_set_pd(u1, u0)));
+        g[3] = _mm_add_pd(g[3], _mm_mul_pd(_mm_set_pd(u1, u0), _mm_set_pd(u1, dist)));
+        g[4] = _mm_add_sd(g[4], _mm_mul_sd(_mm_set_sd(u1), _mm_set_sd(dist)));
+    };
+    int i = 0;
+    for (; i + 1 < numpt; i += 2) {
+        const __m128d d0 = _mm_sub_pd(_mm_loadu_pd(q[0] + i), c0);
+        const __m128d d1 = _mm_sub_pd(_mm_loadu_pd(q[1] + i), c1);
+        const __m128d dist = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(d0, d0), _mm_mul_pd(d1, d1)));
+        const __m128d off = _mm_cmpgt_pd(dist, zero);
+        const __m128d u0 = _mm_and_pd(off, _mm_div_pd(d0, dist));
+        const __m128d u1 = _mm_and_pd(off, _mm_div_pd(d1, dist));
+        double lanes[3][2];
+        _mm_storeu_pd(lanes[0], u0);
+        _mm_storeu_pd(lanes[1], u1);
+        _mm_storeu_pd(lanes[2], dist);
+        add(lanes[0][0], lanes[1][0], lanes[2][0]);
+        add(lanes[0][1], lanes[1][1], lanes[2][1]);
+    }
+    for (; i < numpt; ++i) {
+        const double d0 = q[0][i] - centre[0];
+        const double d1 = q[1][i] - centre[1];
+        const double dist = std::sqrt(d0 * d0 + d1 * d1);
+        add(dist > 0 ? d0 / dist : 0, dist > 0 ? d1 / dist : 0, dist);
+    }
+    double s[10];
+    for (int k = 0; k < 5; ++k) _mm_storeu_pd(s + 2 * k, g[k]);
+    Row7 a[3] = {};
+    a[0][0] = s[0];
+    a[0][1] = a[1][0] = s[1];
+    a[0][2] = a[2][0] = s[2];
+    a[0][3] = s[3];
+    a[1][1] = s[4];
+    a[1][2] = a[2][1] = s[5];
+    a[1][3] = s[6];
+    a[2][2] = s[7];
+    a[2][3] = s[8];
+    return solvequietly(a, 3, x);
+}
+#endif
+
 // The least-squares centre of the normalised points q of D coordinates, in
 // their coordinates.
 template <int D> bool lscentre(const double (*q)[nsz], int numpt, double* centre) {
@@ -79,19 +159,7 @@ template <int D> bool lscentre(const double (*q)[nsz], int numpt, double* centre
     for (int d = 0; d < dim; ++d) centre[d] = -x[d] / 2;
     // Gauss-Newton on the distances: |p_i - c| ~ R + (p_i - c) / |p_i - c| . shift.
     for (int step = 0; step < maxsteps; ++step) {
-        const bool moved = lsq<D>(
-            numpt,
-            [&](int i, double* r) {
-                double s = 0;
-                for (int d = 0; d < dim; ++d) s += (q[d][i] - centre[d]) * (q[d][i] - centre[d]);
-                const double dist = std::sqrt(s);
-                r[0] = 1;
-                for (int d = 0; d < dim; ++d)
-                    r[d + 1] = dist > 0 ? (q[d][i] - centre[d]) / dist : 0;
-                return dist;
-            },
-            x);
-        if (!moved) break;
+        if (!gaussnewton<D>(q, numpt, centre, x)) break;
         double shift = 0;
         for (int d = 0; d < dim; ++d) {
             centre[d] += x[d + 1];
@@ -108,7 +176,30 @@ void distances(const double* const* c, int dim, int numpt, const double* centre,
                double& farthest) {
     nearest = std::numeric_limits<double>::infinity();
     farthest = 0;
-    for (int i = 0; i < numpt; ++i) {
+    int i = 0;
+#if defined(__SSE2__)
+    // A plane's points two at a time; max and min return their second
+    // operand for a NaN distance, which is never taken, as one by one.
+    if (dim == 2) {
+        const __m128d c0 = _mm_set1_pd(centre[0]);
+        const __m128d c1 = _mm_set1_pd(centre[1]);
+        __m128d far = _mm_setzero_pd();
+        __m128d near = _mm_set1_pd(nearest);
+        for (; i + 1 < numpt; i += 2) {
+            const __m128d d0 = _mm_sub_pd(_mm_loadu_pd(c[0] + i), c0);
+            const __m128d d1 = _mm_sub_pd(_mm_loadu_pd(c[1] + i), c1);
+            const __m128d dist = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(d0, d0), _mm_mul_pd(d1, d1)));
+            far = _mm_max_pd(dist, far);
+            near = _mm_min_pd(dist, near);
+        }
+        double lanes[2][2];
+        _mm_storeu_pd(lanes[0], far);
+        _mm_storeu_pd(lanes[1], near);
+        farthest = std::max(lanes[0][0], lanes[0][1]);
+        nearest = std::min(lanes[1][0], lanes[1][1]);
+    }
+#endif
+    for (; i < numpt; ++i) {
         double s = 0;
         for (int d = 0; d < dim; ++d) s += (c[d][i] - centre[d]) * (c[d][i] - centre[d]);
         const double dist = std::sqrt(s);

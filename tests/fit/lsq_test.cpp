@@ -1,10 +1,14 @@
 // Least-squares engine: the fit against closed-form regression, the sign of
 // the deviations, the extremes that start at 0, and the ranking rules.
 #include "fit/fit.h"
+#include "linalg/linalg.h"
 #include "tests/harness/harness.h"
 
+#include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <random>
+#include <vector>
 
 namespace formeval {
 namespace {
@@ -39,6 +43,41 @@ TEST(Lsgen, LineMatchesClosedFormRegression) {
     EXPECT_EQ(session.console(), "");
 }
 
+// The normal equations summed point by point, each sum from 0 in point
+// order: the same fit to the last bit as sums taken that way here, for every
+// model size (five is not a compiled one) and counts of points either side of
+// a whole number of pairs.
+TEST(Lsgen, NormalEquationsAreSummedPointByPoint) {
+    Session session;
+    cri = 1e-14;
+    std::mt19937 gen(8);
+    std::uniform_real_distribution<double> unit(-3, 3);
+    for (int n = 2; n <= 5; ++n)
+        for (int numpt : {6, 7, 8, 9, 360, 361}) {
+            std::vector<Row5> x(numpt);
+            std::vector<double> r(numpt);
+            for (int p = 0; p < numpt; ++p) {
+                for (int j = 0; j < n; ++j) x[p][j] = unit(gen);
+                r[p] = unit(gen);
+            }
+            Row7 g[6] = {};
+            for (int p = 0; p < numpt; ++p)
+                for (int i = 0; i < n; ++i) {
+                    for (int j = i; j < n; ++j) g[i][j] += x[p][i] * x[p][j];
+                    g[i][n] += x[p][i] * r[p];
+                }
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < i; ++j) g[i][j] = g[j][i];
+            double expected[5] = {};
+            gauss(g, n, expected);
+            double gs[5] = {};
+            Row7 h[6];
+            lsgen(x.data(), r.data(), gs, h, n, numpt);
+            EXPECT_EQ(std::memcmp(gs, expected, sizeof gs), 0) << n << " parameters, " << numpt;
+        }
+    EXPECT_EQ(session.console(), "");
+}
+
 TEST(Lsgen, OnePointForThreeParametersIsSingularAndKeepsTheParameters) {
     Session session;
     cri = 1e-10;
@@ -61,6 +100,51 @@ TEST(Error, IsModelValueMinusObservation) {
     error(a, r, gs, err, 2, 2);
     EXPECT_EQ(err[0], -0.5);
     EXPECT_EQ(err[1], 1.5);
+}
+
+// errmax's deviations are error's, and its point is the first of largest
+// square, a NaN never taken and point 0 when every square is 0: against a scan
+// one point at a time, over lengths that end on every lane and tail, with
+// deviations drawn from a few values so that ties fall across lanes, and
+// models of two to five parameters (the last not a compiled size).
+TEST(Errmax, IsTheFirstLargestSquareOfErrorsDeviations) {
+    std::mt19937 gen(11);
+    const double values[] = {-1, -0.5, 0, 0.5, 1, std::nan("")};
+    std::uniform_int_distribution<int> pick(0, 5);
+    std::uniform_real_distribution<double> unit(-2, 2);
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int n = 2 + trial % 4;
+        const int numpt = trial / 4 % 14;
+        std::vector<Row5> x(numpt + 1);
+        std::vector<double> r(numpt + 1);
+        double gs[5];
+        for (int j = 0; j < n; ++j) gs[j] = trial % 3 ? unit(gen) : 0;
+        for (int p = 0; p < numpt; ++p) {
+            for (int j = 0; j < n; ++j) x[p][j] = unit(gen);
+            // With gs all 0 the deviations are -r: the chosen values.
+            r[p] = trial % 3 ? unit(gen) : values[pick(gen)];
+        }
+        std::vector<double> err(numpt + 1), expected(numpt + 1);
+        int worst = 0;
+        double largest = 0;
+        for (int p = 0; p < numpt; ++p) {
+            double model = 0;
+            for (int j = 0; j < n; ++j) model += gs[j] * x[p][j];
+            expected[p] = model - r[p];
+            if (expected[p] * expected[p] > largest) {
+                largest = expected[p] * expected[p];
+                worst = p;
+            }
+        }
+        ASSERT_EQ(errmax(x.data(), r.data(), gs, err.data(), n, numpt), worst)
+            << "trial " << trial << ", " << numpt << " points";
+        std::vector<double> plain(numpt + 1);
+        error(x.data(), r.data(), gs, plain.data(), n, numpt);
+        for (int p = 0; p < numpt; ++p) {
+            EXPECT_EQ(std::memcmp(&err[p], &expected[p], sizeof(double)), 0) << trial << " " << p;
+            EXPECT_EQ(std::memcmp(&plain[p], &expected[p], sizeof(double)), 0) << trial << " " << p;
+        }
+    }
 }
 
 TEST(LeastSquaresEngine, CollinearPointsFitExactlyAndRankNothing) {

@@ -6,6 +6,7 @@
 #include "tests/harness/support.h"
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
@@ -30,6 +31,35 @@ void alternating(double c1, double c2, double R, double d, double* u, double* v)
         const double r = i % 2 ? R - d : R + d;
         u[i] = c1 + r * std::cos(i * pi / 4);
         v[i] = c2 + r * std::sin(i * pi / 4);
+    }
+}
+
+// The rows of the linearised circle, point by point: distance sqrt(x^2 + y^2)
+// and direction (x, y) / distance to the last bit, +0 directions for a point
+// at the origin (either zero's sign) and NaN through, for counts ending on
+// either lane.
+TEST(CentredCircleRows, AreEachPointsDistanceAndDirection) {
+    const double nan = std::nan("");
+    const std::vector<std::pair<double, double>> points = {
+        {3, -4},   {0, 0}, {1e-300, 2e-300}, {-0.0, 0.0},     {nan, 1},   {25.1, 0.3},
+        {-7, 1e8}, {2, 2}, {-0.0, -0.0},     {1e150, -1e150}, {0.1, -0.7}};
+    for (std::size_t count = 0; count <= points.size(); ++count) {
+        std::vector<double> x, y;
+        for (std::size_t i = 0; i < count; ++i) {
+            x.push_back(points[i].first);
+            y.push_back(points[i].second);
+        }
+        std::vector<Row5> a(count + 1, Row5{9, 9, 9, 9, 9});
+        std::vector<double> z(count + 1, 9);
+        centredcirclerows(x.data(), y.data(), static_cast<int>(count), a.data(), z.data());
+        for (std::size_t i = 0; i < count; ++i) {
+            const double r = std::sqrt(x[i] * x[i] + y[i] * y[i]);
+            const Row5 row = {1, r == 0 ? 0.0 : x[i] / r, r == 0 ? 0.0 : y[i] / r, 0, 0};
+            EXPECT_EQ(std::memcmp(&z[i], &r, sizeof r), 0) << count << " " << i;
+            EXPECT_EQ(std::memcmp(&a[i], &row, sizeof row), 0) << count << " " << i;
+        }
+        EXPECT_EQ(z[count], 9);
+        EXPECT_EQ(a[count][0], 9);
     }
 }
 

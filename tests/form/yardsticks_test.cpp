@@ -284,7 +284,14 @@ TEST_P(SightCheck, NeverSureOfAResultAYardstickBeats) {
                 {claim::zone, (near + far) / 2}, {claim::enclosing, far}, {claim::inscribed, near}};
             for (const auto& cl : claims) {
                 if (k.dim == 3 && cl.what != claim::zone) continue;
-                const Sighting s = sight(p, k.dim, k.n, centre, cl.radius, cl.what);
+                std::vector<double> err(k.n);
+                const Sighting s = sight(p, k.dim, k.n, centre, cl.radius, cl.what, err.data());
+                for (int i = 0; i < k.n; ++i) {
+                    double squares = 0;
+                    for (int d = 0; d < k.dim; ++d)
+                        squares += (p[d][i] - centre[d]) * (p[d][i] - centre[d]);
+                    ASSERT_EQ(err[i], std::sqrt(squares) - cl.radius) << i;
+                }
                 if (k.dim == 2) {
                     EXPECT_EQ(s.error,
                               circdev(p[0], p[1], k.n, centre[0], centre[1], cl.radius, false));
@@ -308,6 +315,7 @@ INSTANTIATE_TEST_SUITE_P(Clouds, SightCheck,
                          testing::Values(Sighted{"roundness trace", 2, 360, 360, 1e-4, 0, true},
                                          Sighted{"few points", 2, 8, 360, 1e-3, 0, false},
                                          Sighted{"dense", 2, 2000, 360, 1e-5, 0, true},
+                                         Sighted{"odd count", 2, 361, 360, 1e-4, 0, true},
                                          Sighted{"outlier", 2, 100, 360, 1e-4, 0.05, false},
                                          Sighted{"half", 2, 60, 180, 1e-4, 0, false},
                                          Sighted{"quarter with outlier", 2, 40, 90, 1e-3, -0.02,
