@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <functional>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -59,12 +60,18 @@ struct Extremes {
     std::size_t k;
     std::vector<std::pair<double, std::size_t>> high, low; // min-heap, max-heap
     void take(double v, std::size_t i) {
+        takehigh(v, i);
+        takelow(v, i);
+    }
+    void takehigh(double v, std::size_t i) {
         if (high.size() < k || v > high.front().first) {
             if (high.size() == k)
                 std::pop_heap(high.begin(), high.end(), std::greater<>()), high.pop_back();
             high.emplace_back(v, i);
             std::push_heap(high.begin(), high.end(), std::greater<>());
         }
+    }
+    void takelow(double v, std::size_t i) {
         if (low.size() < k || v < low.front().first) {
             if (low.size() == k) std::pop_heap(low.begin(), low.end()), low.pop_back();
             low.emplace_back(v, i);
@@ -101,6 +108,15 @@ inline void copyfew(double* to, const double* from, int count) {
     }
 }
 
+// Whether Rows can write a whole cache at once: fill(n, m, cache), in the
+// cache's layout (the columns after the first, then the observation), true
+// when it did.
+template <class Rows, class = void> struct fillsrows : std::false_type {};
+template <class Rows>
+struct fillsrows<Rows, std::void_t<decltype(std::declval<const Rows&>().fill(
+                           std::size_t{}, int{}, static_cast<double*>(nullptr)))>>
+    : std::true_type {};
+
 // The Chebyshev fit of rows as a linear program in y = (x, h), for rows whose
 // first column is all ones (a zone of constant width). Up to `cached` points
 // have their rows computed once and kept (m numbers a point: the other
@@ -126,6 +142,8 @@ template <class Rows> struct Chebyshev {
             if (c.size() < count * parameters) c.resize(count * parameters);
             cache = c.data();
         }
+        if constexpr (fillsrows<Rows>::value)
+            if (cache && rows.fill(n, m, cache)) return;
         double a[6] = {};
         for (std::size_t i = 0; i < n && cache; ++i) {
             double* c = cache + i * m;
@@ -177,6 +195,23 @@ template <class Rows> struct Chebyshev {
     }
     long worst(const double* y, double& excess) const { return worstof(*this, y, excess); }
 
+    // Cuts the candidates (in the points' order) to those whose observation
+    // comes no later in `order` than the k-th one's, keeping their order, and
+    // returns that observation; room grows when ties leave many.
+    template <class Order>
+    double cut(std::vector<std::size_t>& candidates, std::size_t k, Order order,
+               std::size_t& room) const {
+        std::vector<double> v(candidates.size());
+        for (std::size_t j = 0; j < v.size(); ++j) v[j] = observation(candidates[j]);
+        std::nth_element(v.begin(), v.begin() + static_cast<long>(k - 1), v.end(), order);
+        const double kth = v[k - 1];
+        candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
+                                        [&](std::size_t i) { return order(kth, observation(i)); }),
+                         candidates.end());
+        room = std::max(room, 2 * candidates.size());
+        return kth;
+    }
+
     // The largest and smallest observation; for a set solved on a working set
     // also the constraints of the 96 points farthest either way, to start it.
     std::vector<long> levels(double& top, double& bottom) const {
@@ -191,8 +226,31 @@ template <class Rows> struct Chebyshev {
         top = high;
         bottom = low;
         Extremes e{96, {}, {}};
-        if (size() > wholeset)
-            for (std::size_t i = 0; i < n; ++i) e.take(observation(i), i);
+        if (size() > wholeset) {
+            // A value below the k-th largest met so far is never among the k
+            // largest of all, and passing it over leaves the heap with the
+            // points it would hold had it been taken (it would only have been
+            // put out again). So the candidates are gathered, cut down now
+            // and then to those at least the k-th largest among them, and
+            // then taken in the points' order; the same for the smallest.
+            std::vector<std::size_t> high, low;
+            double highcut = -inf, lowcut = inf;
+            std::size_t highroom = 4 * e.k, lowroom = 4 * e.k;
+            for (std::size_t i = 0; i < n; ++i) {
+                const double d = observation(i);
+                if (!(d < highcut)) {
+                    high.push_back(std::size_t{i});
+                    if (high.size() >= highroom)
+                        highcut = cut(high, e.k, std::greater<>(), highroom);
+                }
+                if (!(d > lowcut)) {
+                    low.push_back(std::size_t{i});
+                    if (low.size() >= lowroom) lowcut = cut(low, e.k, std::less<>(), lowroom);
+                }
+            }
+            for (const std::size_t i : high) e.takehigh(observation(i), i);
+            for (const std::size_t i : low) e.takelow(observation(i), i);
+        }
         return e.ids();
     }
 };

@@ -40,6 +40,12 @@ struct Tangents {
         for (int k = 0; k < dim; ++k) a[k + 1] = len > 0 ? d[k] / len : 0.0;
         f = len;
     }
+    // A plane's rows all at once, the same bits as one by one.
+    bool fill(std::size_t n, int m, double* cache) const {
+        if (dim != 2 || w.stride != 2 || m != 3 || c[2] != 0) return false;
+        tangents2(w.data, n, w.origin.data(), w.scale, c.data(), cache);
+        return true;
+    }
 };
 
 std::vector<std::size_t> extremes(const View& w, const Vec& c) {
@@ -77,7 +83,8 @@ struct Linearised {
     Chebyshev<Tangents> lp;
     double F, top = -inf, bottom = inf;
     std::vector<long> far;
-    Linearised(const View& w, const Vec& c) : rows{w, c, w.dim}, lp(rows, w.n, w.dim + 1) {
+    Linearised(const View& w, const Vec& c, std::vector<double>& store)
+        : rows{w, c, w.dim}, lp(rows, w.n, w.dim + 1, &store) {
         far = lp.levels(top, bottom);
         F = top - bottom;
     }
@@ -90,7 +97,8 @@ void descend(const View& w, Descent& s) {
             s.set.push_back(2 * static_cast<long>(i));
     double e[mostk] = {};
     e[m] = 1;
-    auto here = std::make_unique<Linearised>(w, s.c);
+    std::vector<double> store; // the rows of one model at a time
+    auto here = std::make_unique<Linearised>(w, s.c, store);
     s.F = here->F;
     s.top = here->top;
     s.bottom = here->bottom;
@@ -119,7 +127,7 @@ void descend(const View& w, Descent& s) {
         for (double t = 1; t > 0.01 && !moved; t /= 2) {
             Vec next = s.c;
             for (int k = 0; k < w.dim; ++k) next[k] += t * r.y[k + 1];
-            auto there = std::make_unique<Linearised>(w, next);
+            auto there = std::make_unique<Linearised>(w, next, store);
             if (there->F < s.F - 0.1 * t * promised) {
                 s.c = next;
                 s.F = there->F;

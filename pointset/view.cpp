@@ -248,6 +248,44 @@ __attribute__((target("avx2"))) std::size_t distances4(const double* data, std::
     return i;
 }
 
+// Lanes 0, 2, 1, 3 of v in order.
+__attribute__((target("avx2"))) inline __m256d inorder(__m256d v) {
+    return _mm256_castsi256_pd(_mm256_permute4x64_epi64(_mm256_castpd_si256(v), 0xd8));
+}
+
+// The tangent rows of points i .. i + 3 (tangents2): their coordinates
+// about the centre, then x and y put each in order of the points.
+__attribute__((target("avx2"))) std::size_t tangents4(const double* data, std::size_t n,
+                                                      const double* o, double scale,
+                                                      const double* c, double* rows) {
+    const __m256d origin = _mm256_set_pd(o[1], o[0], o[1], o[0]), s = _mm256_set1_pd(scale);
+    const __m256d centre = _mm256_set_pd(c[1], c[0], c[1], c[0]);
+    const __m256d zero = _mm256_setzero_pd();
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m256d a = _mm256_sub_pd(
+            _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(data + 2 * i), origin), s), centre);
+        const __m256d b = _mm256_sub_pd(
+            _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(data + 2 * i + 4), origin), s), centre);
+        // x of points i, i + 2, i + 1, i + 3; y likewise; then in order.
+        const __m256d x = inorder(_mm256_unpacklo_pd(a, b));
+        const __m256d y = inorder(_mm256_unpackhi_pd(a, b));
+        const __m256d r = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)));
+        const __m256d positive = _mm256_cmp_pd(r, zero, _CMP_GT_OQ);
+        double ux[4], uy[4], d[4];
+        _mm256_storeu_pd(ux, _mm256_and_pd(positive, _mm256_div_pd(x, r)));
+        _mm256_storeu_pd(uy, _mm256_and_pd(positive, _mm256_div_pd(y, r)));
+        _mm256_storeu_pd(d, r);
+        for (int k = 0; k < 4; ++k) {
+            double* row = rows + 3 * (i + k);
+            row[0] = ux[k];
+            row[1] = uy[k];
+            row[2] = d[k];
+        }
+    }
+    return i;
+}
+
 bool hasavx2() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
@@ -274,6 +312,23 @@ void distances2(const double* data, std::size_t n, const double* o, double scale
     for (; i < n; ++i) {
         const double x = (data[2 * i] - o[0]) * scale, y = (data[2 * i + 1] - o[1]) * scale;
         d[i] = std::sqrt(x * x + y * y);
+    }
+}
+
+void tangents2(const double* data, std::size_t n, const double* origin, double scale,
+               const double* c, double* rows) {
+    std::size_t i = 0;
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if (hasavx2()) i = tangents4(data, n, origin, scale, c, rows);
+#endif
+    for (; i < n; ++i) {
+        const double x = (data[2 * i] - origin[0]) * scale - c[0];
+        const double y = (data[2 * i + 1] - origin[1]) * scale - c[1];
+        const double r = std::sqrt(x * x + y * y);
+        double* row = rows + 3 * i;
+        row[0] = r > 0 ? x / r : 0.0;
+        row[1] = r > 0 ? y / r : 0.0;
+        row[2] = r;
     }
 }
 

@@ -7,9 +7,11 @@
 #include "tests/fit/bruteforce.h"
 #include "tests/harness/harness.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
+#include <vector>
 
 namespace formeval::pointset {
 namespace {
@@ -18,6 +20,45 @@ const double pi = std::acos(-1.0);
 
 bool near(double a, double b, double relative) {
     return std::fabs(a - b) <= relative * std::max(std::fabs(a), std::fabs(b));
+}
+
+// A large set's first working set: the 96 points of largest and of smallest
+// observation, the same points as a heap of 96 taking every observation in
+// turn keeps, ties included (values from a few levels), for observations in
+// random order and running up or down (every point a new extreme).
+TEST(Levels, AreThePointsAHeapOfEveryObservationKeeps) {
+    struct Rows {
+        const std::vector<double>& f;
+        void operator()(std::size_t i, double* a, double& o) const {
+            a[0] = 1;
+            a[1] = 0;
+            o = f[i];
+        }
+    };
+    std::mt19937 gen(4);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::uniform_int_distribution<int> level(0, 40);
+    for (int pattern = 0; pattern < 4; ++pattern) {
+        const std::size_t n = 30000;
+        std::vector<double> f(n);
+        for (std::size_t i = 0; i < n; ++i)
+            f[i] = pattern == 0   ? unit(gen)
+                   : pattern == 1 ? level(gen) * 0.25
+                   : pattern == 2 ? static_cast<double>(i)
+                                  : -static_cast<double>(i) * 1e-3 + (i % 7 == 0);
+        const Rows rows{f};
+        const kernel::Chebyshev<Rows> lp(rows, n, 2);
+        double top = 0, bottom = 0;
+        std::vector<long> ids = lp.levels(top, bottom);
+        kernel::Extremes every{96, {}, {}};
+        for (std::size_t i = 0; i < n; ++i) every.take(f[i], i);
+        std::vector<long> expected = every.ids();
+        std::sort(ids.begin(), ids.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ids, expected) << "pattern " << pattern;
+        EXPECT_EQ(top, *std::max_element(f.begin(), f.end()));
+        EXPECT_EQ(bottom, *std::min_element(f.begin(), f.end()));
+    }
 }
 
 struct LinearCase {

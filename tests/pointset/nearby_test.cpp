@@ -36,6 +36,43 @@ TEST(Nearby, DistancesTwoAtATimeAreThoseOneByOne) {
         }
 }
 
+// The tangent rows of 2-D points, four at a time, are those of the working
+// frame's own vector operations point by point: (p - origin) scale - c, its
+// norm, and the direction, 0 for a point at the centre; for counts ending in
+// each lane and three scales.
+TEST(Nearby, TangentRowsFourAtATimeAreThoseOneByOne) {
+    std::mt19937_64 g(5);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (const std::size_t n : {0, 1, 3, 4, 5, 6, 7, 1001})
+        for (const double scale : {1.0, 0x1p-30, 0x1p40}) {
+            std::vector<double> p(2 * n);
+            for (double& c : p) c = 1e3 * u(g) / scale;
+            kernel::View w;
+            w.data = p.data();
+            w.n = n;
+            w.dim = 2;
+            w.stride = 2;
+            w.scale = scale;
+            w.origin = {3 / scale, -5 / scale, 0};
+            const kernel::Vec c = {0.25, -7.5, 0};
+            if (n > 2) {
+                // A point at the centre: no direction.
+                p[4] = w.origin[0] + c[0] / scale;
+                p[5] = w.origin[1] + c[1] / scale;
+            }
+            std::vector<double> rows(3 * n + 1, 9);
+            kernel::tangents2(p.data(), n, w.origin.data(), scale, c.data(), rows.data());
+            for (std::size_t i = 0; i < n; ++i) {
+                const kernel::Vec d = kernel::sub(w[i], c);
+                const double r = kernel::norm(d);
+                ASSERT_EQ(rows[3 * i + 2], r) << "point " << i << " of " << n;
+                ASSERT_EQ(rows[3 * i], r > 0 ? d[0] / r : 0.0) << "point " << i << " of " << n;
+                ASSERT_EQ(rows[3 * i + 1], r > 0 ? d[1] / r : 0.0) << "point " << i << " of " << n;
+            }
+            EXPECT_EQ(rows[3 * n], 9);
+        }
+}
+
 // The points moved by Gaussian noise of sigma on every coordinate.
 Cloud jittered(Cloud c, double sigma, std::uint32_t seed) {
     std::mt19937 g(seed);
