@@ -12,6 +12,7 @@
 #include "pointset/kernels.h"
 
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -24,6 +25,10 @@ using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
 struct Support {
     int count = 0;
     std::array<std::size_t, 4> point = {};
+    // Two or three points of the plane whose circle floating point settles
+    // (Balls::prepare): most points are then placed by `circle` alone.
+    bool settled = false;
+    FloatCircle circle;
 };
 
 class Balls {
@@ -33,6 +38,23 @@ class Balls {
     // Whether point t lies in the smallest ball with the support on its
     // boundary (exact).
     bool inside(const Support& s, std::size_t t) const {
+        if (s.settled) {
+            const int side = circleside(s.circle, at(t));
+            if (side != 0) return side > 0;
+        }
+        return exactly(s, t);
+    }
+
+    // The floating-point circle of a support of two or three points of the
+    // plane, where it is well conditioned.
+    void prepare(Support& s) const {
+        s.settled = w_.dim == 2 && (s.count == 2 || s.count == 3) &&
+                    floatcircle(at(s.point[0]), at(s.point[1]),
+                                s.count == 3 ? at(s.point[2]) : nullptr, s.circle);
+    }
+
+    // inside() where floating point has not settled it.
+    bool exactly(const Support& s, std::size_t t) const {
         if (s.count == 0) return false;
         if (w_.dim == 2) {
             const int quick = s.count >= 2 ? filtered(s, t) : 0;
@@ -150,6 +172,7 @@ struct Welzl {
             Support next = boundary;
             next.point[next.count++] = list[i];
             if (!balls.proper(next)) continue; // never asked in exact arithmetic
+            balls.prepare(next);
             run(i, next);
             std::rotate(list.begin(), list.begin() + i, list.begin() + i + 1);
         }

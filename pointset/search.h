@@ -30,6 +30,72 @@ inline double incircle(const double* a, const double* b, const double* c, const 
     return a2 * (bx * cy - by * cx) + b2 * (cx * ay - cy * ax) + c2 * (ax * by - ay * bx);
 }
 
+// The circle through three points of the plane (or on two as diameter) in
+// floating point: the centre o, the squared radius r2, and the margin beyond
+// which |q - o|^2 - r2 has the sign of the exact in-circle test's value.
+struct FloatCircle {
+    double o[2] = {};
+    double r2 = 0;
+    double margin = 0;
+};
+
+// The circle of a, b and c (c null: on the diameter ab) where it is well
+// conditioned (its centre's error under 1e-6 of the radius); false, and no
+// circle, elsewhere. With o* the true centre and e = o - o*, the exact
+// value |q - o*|^2 - r*^2 is |q - o|^2 - r2 + 2 e.(q - a) for three points
+// (r2 measured to a, from which o* is as far as from b and c), and
+// |q - o|^2 + 2 e.(q - o) + |e|^2 - r*^2 for two (o the rounded midpoint).
+// For three points 2 (b - a).e = |a - o|^2 - |b - o|^2 and likewise for c,
+// so |e| <= |M^-1| |residuals| with M = 2 (b - a; c - a) and |M^-1| <=
+// |M|_F / |det M|. Where |q - o| <= 2R, |q - a| <= 3R; the squares' rounding
+// is well within 64 eps r2.
+inline bool floatcircle(const double* a, const double* b, const double* c, FloatCircle& f) {
+    const double bx = b[0] - a[0], by = b[1] - a[1];
+    const double b2 = bx * bx + by * by;
+    double shift = 0;
+    if (!c) {
+        f.o[0] = (a[0] + b[0]) / 2;
+        f.o[1] = (a[1] + b[1]) / 2;
+        f.r2 = b2 / 4;
+        shift = 2 * eps * (std::fabs(f.o[0]) + std::fabs(f.o[1]));
+    } else {
+        const double cx = c[0] - a[0], cy = c[1] - a[1];
+        const double turn = bx * cy - by * cx;
+        const double turnbound = 8 * eps * (std::fabs(bx * cy) + std::fabs(by * cx));
+        if (!(std::fabs(turn) > 100 * turnbound)) return false;
+        const double c2 = cx * cx + cy * cy;
+        f.o[0] = a[0] + (cy * b2 - by * c2) / (2 * turn);
+        f.o[1] = a[1] + (bx * c2 - cx * b2) / (2 * turn);
+        const auto squared = [&](const double* p) {
+            const double dx = p[0] - f.o[0], dy = p[1] - f.o[1];
+            return dx * dx + dy * dy;
+        };
+        const double ra = squared(a), rb = squared(b), rc = squared(c);
+        const double residual = std::sqrt((ra - rb) * (ra - rb) + (ra - rc) * (ra - rc)) +
+                                16 * eps * std::max({ra, rb, rc});
+        // |M|_F / |det M| with det M = 4 turn, its rounding (under 1 %)
+        // allowed for.
+        shift = 2 * std::sqrt(b2 + c2) / (4 * std::fabs(turn)) * 1.02 * residual;
+        f.r2 = ra;
+    }
+    shift *= 1 + 1e-9;
+    const double R = std::sqrt(f.r2) * (1 + 1e-9);
+    if (!(shift <= 1e-6 * R) || !std::isfinite(R)) return false;
+    f.margin = 6 * shift * R + shift * shift + 64 * eps * f.r2;
+    return true;
+}
+
+// Where q lies against the circle f: 1 inside, -1 outside, 0 too near its
+// edge for floating point to tell. Beyond twice the radius q is outside,
+// since the centre errs by under 1e-6 of it.
+inline int circleside(const FloatCircle& f, const double* q) {
+    const double dx = q[0] - f.o[0], dy = q[1] - f.o[1];
+    const double d2 = dx * dx + dy * dy;
+    if (d2 > 4 * f.r2) return -1;
+    const double x = d2 - f.r2;
+    return x < -f.margin ? 1 : x > f.margin ? -1 : 0;
+}
+
 // The convex hull of the points as half-spaces n.q <= b (unit outward n, in
 // working coordinates), built on exact orientation predicates (hull.cpp).
 // Empty when the points span no polygon (polyhedron).
