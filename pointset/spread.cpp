@@ -14,6 +14,8 @@ inline void take(Spread& s, double d, std::size_t i) {
 } // namespace
 
 Spread spread(const View& w, const Vec& c) {
+    if (w.dim == 2 && w.stride == 2 && c[2] == 0)
+        return spread2(w.data, w.n, w.origin.data(), w.scale, c.data());
     Spread s;
     for (std::size_t i = 0; i < w.n; ++i) take(s, norm(sub(w[i], c)), i);
     return s;

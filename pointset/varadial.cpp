@@ -67,11 +67,11 @@ struct Step {
 
 // Raises g from c by linear programming steps; returns g at the end.
 double ascend(const View& w, const std::vector<Facet>& facets, double reach, Vec& c) {
-    double g = spread(w, c).bottom;
+    Spread s = spread(w, c); // about c, measured once
+    double g = s.bottom;
     for (int iteration = 0; iteration < 100; ++iteration) {
         const Step lp{w, c, reach, facets, w.dim + 1};
         // First basis: the nearest point and a side of the box per axis.
-        const Spread s = spread(w, c);
         const Vec u = sub(w[s.near], c);
         std::array<long, mostk> basis{};
         basis[0] = static_cast<long>(s.near);
@@ -85,10 +85,12 @@ double ascend(const View& w, const std::vector<Facet>& facets, double reach, Vec
         if (!r.ok) break;
         Vec next = c;
         for (int j = 0; j < w.dim; ++j) next[j] += r.y[j];
-        const double h = spread(w, next).bottom;
+        const Spread there = spread(w, next);
+        const double h = there.bottom;
         if (!(h > g * (1 + 4 * eps) + 4 * eps)) break;
         c = next;
         g = h;
+        s = there;
     }
     return g;
 }

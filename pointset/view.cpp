@@ -253,6 +253,21 @@ __attribute__((target("avx2"))) inline __m256d inorder(__m256d v) {
     return _mm256_castsi256_pd(_mm256_permute4x64_epi64(_mm256_castpd_si256(v), 0xd8));
 }
 
+// Points i .. i + 3 of 2-D data about a centre: x = (p_x - origin_x) k -
+// c_x in point order, y likewise (origin and c as x, y, x, y).
+struct Four {
+    __m256d x, y;
+};
+__attribute__((target("avx2"))) inline Four about(const double* data, std::size_t i, __m256d origin,
+                                                  __m256d k, __m256d c) {
+    const __m256d a =
+        _mm256_sub_pd(_mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(data + 2 * i), origin), k), c);
+    const __m256d b = _mm256_sub_pd(
+        _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(data + 2 * i + 4), origin), k), c);
+    // x of points i, i + 2, i + 1, i + 3; y likewise; then in order.
+    return {inorder(_mm256_unpacklo_pd(a, b)), inorder(_mm256_unpackhi_pd(a, b))};
+}
+
 // The tangent rows of points i .. i + 3 (tangents2): their coordinates
 // about the centre, then x and y put each in order of the points.
 __attribute__((target("avx2"))) std::size_t tangents4(const double* data, std::size_t n,
@@ -263,13 +278,7 @@ __attribute__((target("avx2"))) std::size_t tangents4(const double* data, std::s
     const __m256d zero = _mm256_setzero_pd();
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
-        const __m256d a = _mm256_sub_pd(
-            _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(data + 2 * i), origin), s), centre);
-        const __m256d b = _mm256_sub_pd(
-            _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(data + 2 * i + 4), origin), s), centre);
-        // x of points i, i + 2, i + 1, i + 3; y likewise; then in order.
-        const __m256d x = inorder(_mm256_unpacklo_pd(a, b));
-        const __m256d y = inorder(_mm256_unpackhi_pd(a, b));
+        const auto [x, y] = about(data, i, origin, s, centre);
         const __m256d r = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)));
         const __m256d positive = _mm256_cmp_pd(r, zero, _CMP_GT_OQ);
         double ux[4], uy[4], d[4];
@@ -282,6 +291,45 @@ __attribute__((target("avx2"))) std::size_t tangents4(const double* data, std::s
             row[1] = uy[k];
             row[2] = d[k];
         }
+    }
+    return i;
+}
+
+// spread2's lanes: each keeps its largest and smallest distance and the
+// first point with it; the points from i on are left to the caller.
+__attribute__((target("avx2"))) std::size_t spread4(const double* data, std::size_t n,
+                                                    const double* o, double scale, const double* c,
+                                                    Spread& s) {
+    const __m256d origin = _mm256_set_pd(o[1], o[0], o[1], o[0]), k = _mm256_set1_pd(scale);
+    const __m256d centre = _mm256_set_pd(c[1], c[0], c[1], c[0]);
+    __m256d top = _mm256_set1_pd(-inf), bottom = _mm256_set1_pd(inf);
+    __m256d far = _mm256_setzero_pd(), near = _mm256_setzero_pd();
+    __m256d at = _mm256_set_pd(3, 2, 1, 0);
+    const __m256d four = _mm256_set1_pd(4);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const auto [x, y] = about(data, i, origin, k, centre);
+        const __m256d r = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)));
+        const __m256d up = _mm256_cmp_pd(r, top, _CMP_GT_OQ);
+        const __m256d down = _mm256_cmp_pd(r, bottom, _CMP_LT_OQ);
+        top = _mm256_blendv_pd(top, r, up);
+        far = _mm256_blendv_pd(far, at, up);
+        bottom = _mm256_blendv_pd(bottom, r, down);
+        near = _mm256_blendv_pd(near, at, down);
+        at = _mm256_add_pd(at, four);
+    }
+    double lanes[4][4];
+    _mm256_storeu_pd(lanes[0], top);
+    _mm256_storeu_pd(lanes[1], far);
+    _mm256_storeu_pd(lanes[2], bottom);
+    _mm256_storeu_pd(lanes[3], near);
+    for (int l = 0; l < 4; ++l) {
+        const auto first = static_cast<std::size_t>(lanes[1][l]);
+        if (lanes[0][l] > s.top || (lanes[0][l] == s.top && first < s.far))
+            s.top = lanes[0][l], s.far = first;
+        const auto nearest = static_cast<std::size_t>(lanes[3][l]);
+        if (lanes[2][l] < s.bottom || (lanes[2][l] == s.bottom && nearest < s.near))
+            s.bottom = lanes[2][l], s.near = nearest;
     }
     return i;
 }
@@ -330,6 +378,23 @@ void tangents2(const double* data, std::size_t n, const double* origin, double s
         row[1] = r > 0 ? y / r : 0.0;
         row[2] = r;
     }
+}
+
+Spread spread2(const double* data, std::size_t n, const double* origin, double scale,
+               const double* c) {
+    Spread s;
+    std::size_t i = 0;
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if (hasavx2()) i = spread4(data, n, origin, scale, c, s);
+#endif
+    for (; i < n; ++i) {
+        const double x = (data[2 * i] - origin[0]) * scale - c[0];
+        const double y = (data[2 * i + 1] - origin[1]) * scale - c[1];
+        const double r = std::sqrt(x * x + y * y);
+        if (r > s.top) s.top = r, s.far = i;
+        if (r < s.bottom) s.bottom = r, s.near = i;
+    }
+    return s;
 }
 
 Moments moments(const Points& points) {

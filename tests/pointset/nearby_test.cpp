@@ -73,6 +73,55 @@ TEST(Nearby, TangentRowsFourAtATimeAreThoseOneByOne) {
         }
 }
 
+// The spread of 2-D points, four at a time: the extremes of the frame's own
+// distances and the first point of each, ties put in different lanes and in
+// the tail (distances of exactly 5 and of exactly 0.5 from the centre).
+TEST(Nearby, SpreadFourAtATimeIsThatOfOneByOne) {
+    std::mt19937_64 g(9);
+    std::uniform_real_distribution<double> u(1, 2);
+    std::bernoulli_distribution flip;
+    for (const std::size_t n : {0, 1, 3, 4, 5, 11, 12, 13, 1001})
+        for (const int ties : {0, 1, 2}) {
+            kernel::View w;
+            w.n = n;
+            w.dim = 2;
+            w.stride = 2;
+            w.scale = 1;
+            w.origin = {3, -5, 0};
+            const kernel::Vec c = {0.25, -7.5, 0};
+            // Every other point between sqrt(2) and sqrt(8) from the centre.
+            std::vector<double> p(2 * n);
+            for (std::size_t i = 0; i < 2 * n; ++i)
+                p[i] = w.origin[i % 2] + c[i % 2] + (flip(g) ? u(g) : -u(g));
+            const auto put = [&](std::size_t i, double dx, double dy) {
+                if (i >= n) return;
+                p[2 * i] = w.origin[0] + c[0] + dx;
+                p[2 * i + 1] = w.origin[1] + c[1] + dy;
+            };
+            // Ties in one lane (3 and 7; 1, 5 and 9), across lanes and in
+            // the tail.
+            if (ties > 0) {
+                for (const std::size_t i : {n - 1, std::size_t{7}, std::size_t{3}, n / 2 + ties})
+                    put(i, 3, 4); // distance 5, beyond every other
+                for (const std::size_t i :
+                     {n - 2, std::size_t{9}, std::size_t{5}, std::size_t{1}, n / 2 + 2 * ties})
+                    put(i, 0.3, -0.4); // distance 0.5, within
+            }
+            w.data = p.data();
+            kernel::Spread expected;
+            for (std::size_t i = 0; i < n; ++i) {
+                const double d = kernel::norm(kernel::sub(w[i], c));
+                if (d > expected.top) expected.top = d, expected.far = i;
+                if (d < expected.bottom) expected.bottom = d, expected.near = i;
+            }
+            const kernel::Spread s = kernel::spread2(p.data(), n, w.origin.data(), 1, c.data());
+            EXPECT_EQ(s.top, expected.top) << n << " " << ties;
+            EXPECT_EQ(s.bottom, expected.bottom) << n << " " << ties;
+            EXPECT_EQ(s.far, expected.far) << n << " " << ties;
+            EXPECT_EQ(s.near, expected.near) << n << " " << ties;
+        }
+}
+
 // The points moved by Gaussian noise of sigma on every coordinate.
 Cloud jittered(Cloud c, double sigma, std::uint32_t seed) {
     std::mt19937 g(seed);
