@@ -30,13 +30,25 @@ struct Step {
     double reach;
     const std::vector<Facet>& facets;
     int k;
+    // Each point's offset from c and its length, measured once: the simplex
+    // visits every point at each of its steps.
+    std::vector<Vec> offset = {};
+    std::vector<double> length = {};
+    void measure() {
+        offset.resize(w.n);
+        length.resize(w.n);
+        for (std::size_t i = 0; i < w.n; ++i) {
+            offset[i] = sub(w[i], c);
+            length[i] = norm(offset[i]);
+        }
+    }
     long boxes() const { return static_cast<long>(w.n); }
     long sides() const { return boxes() + 2 * w.dim; }
     void row(long id, double* r, double& b) const {
         for (int j = 0; j < k; ++j) r[j] = 0;
         if (id < boxes()) {
-            const Vec d = sub(w[static_cast<std::size_t>(id)], c);
-            const double len = norm(d);
+            const Vec& d = offset[static_cast<std::size_t>(id)];
+            const double len = length[static_cast<std::size_t>(id)];
             for (int j = 0; j < w.dim; ++j) r[j] = len > 0 ? d[j] / len : 0.0;
             r[w.dim] = 1;
             b = len;
@@ -55,9 +67,8 @@ struct Step {
     template <class F> void each(const double* y, F f) const {
         const Vec delta = {y[0], y[1], w.dim == 3 ? y[2] : 0.0};
         for (std::size_t i = 0; i < w.n; ++i) {
-            const Vec d = sub(w[i], c);
-            const double len = norm(d);
-            f(static_cast<long>(i), y[w.dim] + (len > 0 ? dot(d, delta) / len : 0.0) - len);
+            const double len = length[i];
+            f(static_cast<long>(i), y[w.dim] + (len > 0 ? dot(offset[i], delta) / len : 0.0) - len);
         }
         for (int j = 0; j < w.dim; ++j) f(boxes() + 2 * j + (y[j] < 0), std::fabs(y[j]) - reach);
         for (std::size_t j = 0; j < facets.size(); ++j)
@@ -70,7 +81,8 @@ double ascend(const View& w, const std::vector<Facet>& facets, double reach, Vec
     Spread s = spread(w, c); // about c, measured once
     double g = s.bottom;
     for (int iteration = 0; iteration < 100; ++iteration) {
-        const Step lp{w, c, reach, facets, w.dim + 1};
+        Step lp{w, c, reach, facets, w.dim + 1};
+        lp.measure();
         // First basis: the nearest point and a side of the box per axis.
         const Vec u = sub(w[s.near], c);
         std::array<long, mostk> basis{};

@@ -363,6 +363,18 @@ void distances2(const double* data, std::size_t n, const double* o, double scale
     }
 }
 
+namespace {
+
+// Point i of 2-D data about c one point at a time: x, y and its distance.
+double about(const double* data, std::size_t i, const double* origin, double scale, const double* c,
+             double& x, double& y) {
+    x = (data[2 * i] - origin[0]) * scale - c[0];
+    y = (data[2 * i + 1] - origin[1]) * scale - c[1];
+    return std::sqrt(x * x + y * y);
+}
+
+} // namespace
+
 void tangents2(const double* data, std::size_t n, const double* origin, double scale,
                const double* c, double* rows) {
     std::size_t i = 0;
@@ -370,9 +382,8 @@ void tangents2(const double* data, std::size_t n, const double* origin, double s
     if (hasavx2()) i = tangents4(data, n, origin, scale, c, rows);
 #endif
     for (; i < n; ++i) {
-        const double x = (data[2 * i] - origin[0]) * scale - c[0];
-        const double y = (data[2 * i + 1] - origin[1]) * scale - c[1];
-        const double r = std::sqrt(x * x + y * y);
+        double x, y;
+        const double r = about(data, i, origin, scale, c, x, y);
         double* row = rows + 3 * i;
         row[0] = r > 0 ? x / r : 0.0;
         row[1] = r > 0 ? y / r : 0.0;
@@ -388,9 +399,8 @@ Spread spread2(const double* data, std::size_t n, const double* origin, double s
     if (hasavx2()) i = spread4(data, n, origin, scale, c, s);
 #endif
     for (; i < n; ++i) {
-        const double x = (data[2 * i] - origin[0]) * scale - c[0];
-        const double y = (data[2 * i + 1] - origin[1]) * scale - c[1];
-        const double r = std::sqrt(x * x + y * y);
+        double x, y;
+        const double r = about(data, i, origin, scale, c, x, y);
         if (r > s.top) s.top = r, s.far = i;
         if (r < s.bottom) s.bottom = r, s.near = i;
     }
