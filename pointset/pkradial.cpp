@@ -45,6 +45,12 @@ class Balls {
         return exactly(s, t);
     }
 
+    // The first of list[from, end) that `circle` does not place inside.
+    std::size_t clearlyinside(const FloatCircle& circle, const std::size_t* list, std::size_t from,
+                              std::size_t end) const {
+        return firstnotinside(circle, w_.data, w_.stride, list, from, end);
+    }
+
     // The floating-point circle of a support of two or three points of the
     // plane, where it is well conditioned.
     void prepare(Support& s) const {
@@ -56,11 +62,11 @@ class Balls {
     // inside() where floating point has not settled it.
     bool exactly(const Support& s, std::size_t t) const {
         if (s.count == 0) return false;
+        if (s.count == 1) return same(s.point[0], t);
         if (w_.dim == 2) {
-            const int quick = s.count >= 2 ? filtered(s, t) : 0;
+            const int quick = filtered(s, t);
             if (quick != 0) return quick > 0;
             const Kernel::Point_2 q = p2(t);
-            if (s.count == 1) return q == p2(s.point[0]);
             if (s.count == 2)
                 return CGAL::side_of_bounded_circle(p2(s.point[0]), p2(s.point[1]), q) !=
                        CGAL::ON_UNBOUNDED_SIDE;
@@ -69,8 +75,6 @@ class Balls {
         }
         const Kernel::Point_3 q = p3(t);
         switch (s.count) {
-        case 1:
-            return q == p3(s.point[0]);
         case 2:
             return CGAL::side_of_bounded_sphere(p3(s.point[0]), p3(s.point[1]), q) !=
                    CGAL::ON_UNBOUNDED_SIDE;
@@ -83,21 +87,36 @@ class Balls {
         }
     }
 
-    // Whether the support spans a ball: no three on one line, no four on
-    // one plane (which the exact predicates would refuse).
-    bool proper(const Support& s) const {
-        if (s.count == 3) {
-            if (w_.dim == 2)
-                return !CGAL::collinear(p2(s.point[0]), p2(s.point[1]), p2(s.point[2]));
-            return !CGAL::collinear(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]));
+    // Whether the support with point t added spans a ball: no three on one
+    // line, no four on one plane (which the exact predicates would refuse).
+    bool proper(const Support& s, std::size_t t) const {
+        if (s.count == 2) {
+            if (w_.dim == 2 && clearlyturns(at(s.point[0]), at(s.point[1]), at(t))) return true;
+            if (w_.dim == 2) return !CGAL::collinear(p2(s.point[0]), p2(s.point[1]), p2(t));
+            return !CGAL::collinear(p3(s.point[0]), p3(s.point[1]), p3(t));
         }
-        if (s.count == 4)
-            return !CGAL::coplanar(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]), p3(s.point[3]));
+        if (s.count == 3)
+            return !CGAL::coplanar(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]), p3(t));
         return true;
     }
 
   private:
     const double* at(std::size_t i) const { return w_.data + i * w_.stride; }
+
+    // Whether points i and t have the same coordinates (the smallest ball
+    // through i holds no other point).
+    bool same(std::size_t i, std::size_t t) const {
+        const double* p = at(i);
+        const double* q = at(t);
+        return p[0] == q[0] && p[1] == q[1] && (w_.dim == 2 || p[2] == q[2]);
+    }
+
+    // Whether a, b and c of the plane turn beyond the rounding of their
+    // orientation's determinant (so are not on one line).
+    static bool clearlyturns(const double* a, const double* b, const double* c) {
+        const double l = (b[0] - a[0]) * (c[1] - a[1]), r = (b[1] - a[1]) * (c[0] - a[0]);
+        return std::fabs(l - r) > 8 * eps * (std::fabs(l) + std::fabs(r));
+    }
 
     // In the plane, the sign of the test in floating point where its error
     // bound settles it: 1 inside, -1 outside, 0 undecided.
@@ -136,6 +155,12 @@ class Balls {
     const View& w_;
 };
 
+// Whether point i is one of the support's, on the ball's boundary by its
+// making (the exact test would say so at the cost of exact arithmetic).
+bool onsupport(const Support& s, std::size_t i) {
+    return std::find(s.point.begin(), s.point.begin() + s.count, i) != s.point.begin() + s.count;
+}
+
 // Centre of the smallest ball through the support, in working coordinates.
 Vec centre(const View& w, const Support& s) {
     const Vec a = w[s.point[0]];
@@ -157,51 +182,69 @@ Vec centre(const View& w, const Support& s) {
 }
 
 // Welzl's move-to-front recursion on the sample: the smallest ball of
-// list[0, end) with the support on its boundary.
+// list[0, end) with the support level[depth] on its boundary, left in *best.
+// Each depth keeps its support in place (`level`), so that the recursion
+// copies no ball: a support is overwritten only by a new one of its depth,
+// when the ball it made is no longer the best.
 struct Welzl {
     const Balls& balls;
     int dim;
     std::vector<std::size_t>& list;
-    Support best;
+    std::array<Support, 5> level{};
+    const Support* best = &level[0];
 
-    void run(std::size_t end, const Support& boundary) {
-        best = boundary;
-        if (boundary.count == dim + 1) return;
+    void run(std::size_t end, int depth) {
+        const Support& boundary = level[static_cast<std::size_t>(depth)];
+        best = &boundary;
+        if (boundary.count == dim + 1 || depth + 1 == static_cast<int>(level.size())) return;
         for (std::size_t i = 0; i < end; ++i) {
-            if (balls.inside(best, list[i])) continue;
-            Support next = boundary;
-            next.point[next.count++] = list[i];
-            if (!balls.proper(next)) continue; // never asked in exact arithmetic
+            if (best->settled) i = balls.clearlyinside(best->circle, list.data(), i, end);
+            if (i == end) break;
+            if (balls.inside(*best, list[i])) continue;
+            if (!balls.proper(boundary, list[i])) continue; // never asked in exact arithmetic
+            Support& next = level[static_cast<std::size_t>(depth) + 1];
+            next.count = boundary.count + 1;
+            for (int k = 0; k < boundary.count; ++k) next.point[k] = boundary.point[k];
+            next.point[boundary.count] = list[i];
             balls.prepare(next);
-            run(i, next);
-            std::rotate(list.begin(), list.begin() + i, list.begin() + i + 1);
+            run(i, depth + 1);
+            const std::size_t front = list[i];
+            std::copy_backward(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(i),
+                               list.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            list[0] = front;
         }
     }
 };
 
 // The first sample: the extreme points along a few directions and an even
-// spread of the rest.
+// spread of the rest (every point where there are fewer than 256). In the
+// plane the directions out of it add nothing: their values are 0 or those of
+// x and y, whose extremes are taken already, and point 0 is in the spread.
 std::vector<std::size_t> firstsample(const View& w) {
     std::vector<std::size_t> out;
     const std::size_t step = std::max<std::size_t>(1, w.n / 128);
     for (std::size_t i = 0; i < w.n; i += step) out.push_back(i);
+    if (step == 1) return out;
     const std::array<Vec, 7> dirs = {
-        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {1, -1, 0}, {1, 0, 1}, {0, 1, 1}}};
+        {{1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, -1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1}}};
+    const int ndirs = w.dim == 2 ? 4 : 7;
     std::array<std::size_t, 14> pick{};
     std::array<double, 14> value;
     value.fill(-inf);
     for (std::size_t i = 0; i < w.n; ++i) {
         const Vec q = w[i];
-        for (int k = 0; k < 7; ++k) {
+        for (int k = 0; k < ndirs; ++k) {
             const double v = dot(q, dirs[k]);
             if (v > value[2 * k]) value[2 * k] = v, pick[2 * k] = i;
             if (-v > value[2 * k + 1]) value[2 * k + 1] = -v, pick[2 * k + 1] = i;
         }
     }
-    out.insert(out.end(), pick.begin(), pick.end());
-    std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
-    return out;
+    const auto picked = pick.begin() + 2 * ndirs;
+    std::sort(pick.begin(), picked);
+    std::vector<std::size_t> merged(out.size() + static_cast<std::size_t>(2 * ndirs));
+    std::merge(out.begin(), out.end(), pick.begin(), picked, merged.begin());
+    merged.erase(std::unique(merged.begin(), merged.end()), merged.end());
+    return merged;
 }
 
 } // namespace
@@ -213,9 +256,9 @@ Found pkradial(const Moments& mo, const Options& options) {
     std::vector<std::size_t> sample = firstsample(w);
     Support s;
     for (int round = 0;; ++round) {
-        Welzl welzl{balls, w.dim, sample, {}};
-        welzl.run(sample.size(), Support{});
-        s = welzl.best;
+        Welzl welzl{balls, w.dim, sample};
+        welzl.run(sample.size(), 0);
+        s = *welzl.best;
         const Vec c = centre(w, s);
         double r2 = 0;
         bool sound = true; // the floating ball passes through its support
@@ -230,7 +273,7 @@ Found pkradial(const Moments& mo, const Options& options) {
         for (std::size_t i = 0; i < w.n; ++i) {
             const Vec d = sub(w[i], c);
             const double d2 = dot(d, d);
-            if (d2 < clear || balls.inside(s, i)) continue;
+            if (d2 < clear || onsupport(s, i) || balls.inside(s, i)) continue;
             outside.emplace_back(-d2, i);
         }
         if (outside.empty()) break;

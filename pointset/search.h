@@ -11,6 +11,9 @@
 #include <limits>
 #include <queue>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace formeval::pointset::kernel {
 
@@ -48,40 +51,45 @@ struct FloatCircle {
 // For three points 2 (b - a).e = |a - o|^2 - |b - o|^2 and likewise for c,
 // so |e| <= |M^-1| |residuals| with M = 2 (b - a; c - a) and |M^-1| <=
 // |M|_F / |det M|. Where |q - o| <= 2R, |q - a| <= 3R; the squares' rounding
-// is well within 64 eps r2.
+// is well within 64 eps r2. The bounds are taken through squares (and the
+// residuals' norm through its two terms' sum), one square root in all: the
+// circle is made afresh at every step of the circumscribed circle's search.
 inline bool floatcircle(const double* a, const double* b, const double* c, FloatCircle& f) {
     const double bx = b[0] - a[0], by = b[1] - a[1];
     const double b2 = bx * bx + by * by;
-    double shift = 0;
+    double shift2 = 0, shiftR = 0; // the centre's error bound squared, and times R
     if (!c) {
         f.o[0] = (a[0] + b[0]) / 2;
         f.o[1] = (a[1] + b[1]) / 2;
         f.r2 = b2 / 4;
-        shift = 2 * eps * (std::fabs(f.o[0]) + std::fabs(f.o[1]));
+        const double shift = 2 * eps * (std::fabs(f.o[0]) + std::fabs(f.o[1])) * (1 + 1e-9);
+        shift2 = shift * shift;
+        shiftR = shift * (std::fabs(bx) + std::fabs(by)) / 2; // R <= (|bx| + |by|) / 2
     } else {
         const double cx = c[0] - a[0], cy = c[1] - a[1];
         const double turn = bx * cy - by * cx;
         const double turnbound = 8 * eps * (std::fabs(bx * cy) + std::fabs(by * cx));
         if (!(std::fabs(turn) > 100 * turnbound)) return false;
         const double c2 = cx * cx + cy * cy;
-        f.o[0] = a[0] + (cy * b2 - by * c2) / (2 * turn);
-        f.o[1] = a[1] + (bx * c2 - cx * b2) / (2 * turn);
+        const double half = 1 / (2 * turn);
+        f.o[0] = a[0] + (cy * b2 - by * c2) * half;
+        f.o[1] = a[1] + (bx * c2 - cx * b2) * half;
         const auto squared = [&](const double* p) {
             const double dx = p[0] - f.o[0], dy = p[1] - f.o[1];
             return dx * dx + dy * dy;
         };
         const double ra = squared(a), rb = squared(b), rc = squared(c);
-        const double residual = std::sqrt((ra - rb) * (ra - rb) + (ra - rc) * (ra - rc)) +
-                                16 * eps * std::max({ra, rb, rc});
+        const double residual =
+            std::fabs(ra - rb) + std::fabs(ra - rc) + 16 * eps * std::max({ra, rb, rc});
         // |M|_F / |det M| with det M = 4 turn, its rounding (under 1 %)
-        // allowed for.
-        shift = 2 * std::sqrt(b2 + c2) / (4 * std::fabs(turn)) * 1.02 * residual;
+        // allowed for, and that of these products.
+        const double k = 0.51 * residual / std::fabs(turn) * (1 + 1e-9);
+        shift2 = k * k * (b2 + c2);
+        shiftR = k * std::sqrt((b2 + c2) * ra);
         f.r2 = ra;
     }
-    shift *= 1 + 1e-9;
-    const double R = std::sqrt(f.r2) * (1 + 1e-9);
-    if (!(shift <= 1e-6 * R) || !std::isfinite(R)) return false;
-    f.margin = 6 * shift * R + shift * shift + 64 * eps * f.r2;
+    if (!(shift2 <= 1e-12 * f.r2) || !std::isfinite(f.r2)) return false;
+    f.margin = (6 * shiftR + shift2 + 64 * eps * f.r2) * (1 + 1e-9);
     return true;
 }
 
@@ -94,6 +102,32 @@ inline int circleside(const FloatCircle& f, const double* q) {
     if (d2 > 4 * f.r2) return -1;
     const double x = d2 - f.r2;
     return x < -f.margin ? 1 : x > f.margin ? -1 : 0;
+}
+
+// The first of the points data + list[k] * stride, k in [from, end), that
+// circleside does not place inside (end where it places them all): the scan
+// of the circumscribed circle's search, two points a step where SSE2 is, each
+// lane doing the scalar test's operations.
+inline std::size_t firstnotinside(const FloatCircle& f, const double* data, std::size_t stride,
+                                  const std::size_t* list, std::size_t from, std::size_t end) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    // Inside is |q - o|^2 - r2 < -margin (beyond 4 r2 that fails too).
+    const __m128d ox = _mm_set1_pd(f.o[0]), oy = _mm_set1_pd(f.o[1]);
+    const __m128d r2 = _mm_set1_pd(f.r2), low = _mm_set1_pd(-f.margin);
+    for (; i + 2 <= end; i += 2) {
+        const __m128d p = _mm_loadu_pd(data + list[i] * stride);
+        const __m128d q = _mm_loadu_pd(data + list[i + 1] * stride);
+        const __m128d dx = _mm_sub_pd(_mm_unpacklo_pd(p, q), ox);
+        const __m128d dy = _mm_sub_pd(_mm_unpackhi_pd(p, q), oy);
+        const __m128d x = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)), r2);
+        const int inside = _mm_movemask_pd(_mm_cmplt_pd(x, low));
+        if (inside != 3) return i + (inside & 1);
+    }
+#endif
+    for (; i < end; ++i)
+        if (circleside(f, data + list[i] * stride) <= 0) return i;
+    return end;
 }
 
 // The convex hull of the points as half-spaces n.q <= b (unit outward n, in

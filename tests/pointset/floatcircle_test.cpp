@@ -124,6 +124,37 @@ TEST(FloatCircle, PlacesOnlyWhatTheExactTestPlacesAlike) {
     EXPECT_GT(decided, asked / 2);
 }
 
+// The search's scan, two points a step, stops where the one-by-one test
+// first fails to place a point inside: lists mostly of points well inside,
+// with some on the boundary, just outside, far outside or not numbers, at a
+// stride of three, from every start.
+TEST(FloatCircle, ScanStopsWhereTheTestFirstLeavesAPointOut) {
+    std::mt19937 gen(8);
+    const double a[2] = {3, 4}, b[2] = {-5, 0}, c[2] = {0, -5};
+    kernel::FloatCircle f;
+    ASSERT_TRUE(kernel::floatcircle(a, b, c, f));
+    const double nan = std::nan("");
+    // x, y and a third coordinate the scan must skip.
+    const std::vector<double> pool = {0,   0, 9, 1, 2,   9, -3, 1,   9, 2, -2,  9,
+                                      3,   4, 9, 5, 0,   9, 5,  0.1, 9, 9, 9,   9,
+                                      nan, 0, 9, 0, nan, 9, 4,  -1,  9, 0, 4.9, 9};
+    const std::size_t count = pool.size() / 3;
+    std::uniform_int_distribution<std::size_t> inside(0, 3), any(0, count - 1);
+    for (int trial = 0; trial < 4000; ++trial) {
+        std::vector<std::size_t> list(trial % 14);
+        for (std::size_t& k : list) k = gen() % 4 == 0 ? any(gen) : inside(gen);
+        for (std::size_t from = 0; from <= list.size(); ++from) {
+            std::size_t expected = from;
+            while (expected < list.size() &&
+                   kernel::circleside(f, pool.data() + 3 * list[expected]) > 0)
+                ++expected;
+            ASSERT_EQ(kernel::firstnotinside(f, pool.data(), 3, list.data(), from, list.size()),
+                      expected)
+                << "trial " << trial << " from " << from;
+        }
+    }
+}
+
 // Three points all but on one line leave the centre to rounding: no circle.
 TEST(FloatCircle, RefusesWhatRoundingWouldMove) {
     const double a[2] = {0, 0}, b[2] = {1, 1e-17}, c[2] = {2, 0};
