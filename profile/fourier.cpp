@@ -11,6 +11,9 @@
 #include <mutex>
 #include <new>
 #include <stdexcept>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace formeval::profile {
 
@@ -244,7 +247,21 @@ void WeightedGaussian::operator()(const std::vector<double>& value,
     // The transform's factor n cancels in the ratio; the weights' filter is
     // compared with the threshold at its own scale.
     const double threshold = 1e-12 * static_cast<double>(n);
-    for (std::size_t i = 0; i < n; ++i)
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Two ratios a step (the same quotients), kept only where the weights'
+    // filter passes the threshold.
+    const __m128d limit = _mm_set1_pd(threshold);
+    for (; i + 2 <= n; i += 2) {
+        const __m128d a = _mm_loadu_pd(t.data[i]), b = _mm_loadu_pd(t.data[i + 1]);
+        const __m128d den = _mm_unpackhi_pd(a, b);
+        const __m128d keep = _mm_cmpgt_pd(den, limit);
+        const __m128d ratio = _mm_div_pd(_mm_unpacklo_pd(a, b), den);
+        const __m128d old = _mm_loadu_pd(&mean[i]);
+        _mm_storeu_pd(&mean[i], _mm_or_pd(_mm_and_pd(keep, ratio), _mm_andnot_pd(keep, old)));
+    }
+#endif
+    for (; i < n; ++i)
         if (t.data[i][1] > threshold) mean[i] = t.data[i][0] / t.data[i][1];
 }
 

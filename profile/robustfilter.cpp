@@ -20,49 +20,72 @@ double median(std::vector<double> values) {
     return (*middle + *std::max_element(values.begin(), middle)) / 2;
 }
 
+namespace detail {
+
+double mediannear(const std::vector<double>& values, double guess, std::vector<double>& window) {
+    const std::size_t n = values.size();
+    if (n >= 2 && guess > 0 && std::isfinite(guess)) {
+        const double lo = guess * 0.9, hi = guess * 1.1;
+        window.resize(n);
+        std::size_t in = 0, below = 0, above = 0;
+        for (const double v : values) {
+            window[in] = v;
+            in += v >= lo && v <= hi;
+            below += v < lo;
+            above += v > hi;
+        }
+        const std::size_t high = n / 2, low = n % 2 == 1 ? high : high - 1;
+        if (below + in + above == n && low >= below && high < below + in) {
+            const auto middle = window.begin() + static_cast<std::ptrdiff_t>(high - below);
+            std::nth_element(window.begin(), middle,
+                             window.begin() + static_cast<std::ptrdiff_t>(in));
+            if (n % 2 == 1) return *middle;
+            return (*middle + *std::max_element(window.begin(), middle)) / 2;
+        }
+    }
+    return median(values);
+}
+
+} // namespace detail
+
 namespace {
 
-// The median of |value - mean|.
-double medianresidual(const std::vector<double>& value, const std::vector<double>& mean) {
-    std::vector<double> r(value.size());
-    for (std::size_t i = 0; i < r.size(); ++i) r[i] = std::abs(value[i] - mean[i]);
-    return median(std::move(r));
-}
-
-// Tukey's biweight of each residual at the scale c; at c = 0 its limit, 1 on
-// the mean line and 0 off it.
-std::vector<double> biweights(const std::vector<double>& value, const std::vector<double>& mean,
-                              double c) {
-    std::vector<double> w(value.size());
-    if (c == 0) {
-        for (std::size_t i = 0; i < w.size(); ++i) w[i] = value[i] == mean[i] ? 1 : 0;
-        return w;
-    }
-    const double scale = 1 / c;
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        const double u = (value[i] - mean[i]) * scale;
-        w[i] = std::abs(u) < 1 ? (1 - u * u) * (1 - u * u) : 0;
-    }
-    return w;
-}
-
 // Reweights from the plain filter's mean line `mean` until it settles:
-// `step` is the filter with the given point weights.
-using Step = std::function<std::vector<double>(const std::vector<double>& weight,
-                                               const std::vector<double>& previous)>;
+// `step` puts the filter of `value` with the given point weights in its last
+// argument, which holds the previous mean line on entry.
+using Step = std::function<void(const std::vector<double>& weight, std::vector<double>& mean)>;
 std::vector<double> reweight(const std::vector<double>& value, std::vector<double> mean,
                              const Step& step) {
+    const std::size_t n = value.size();
+    // The residuals share a buffer with the next mean line, the median's
+    // window with the weights: each is done with before the other is made.
+    std::vector<double> next(n), weight(n);
+    std::vector<double>& residual = next;
+    double guess = std::numeric_limits<double>::quiet_NaN();
     for (int k = 0; k < robustiterations; ++k) {
+        for (std::size_t i = 0; i < n; ++i) residual[i] = std::abs(value[i] - mean[i]);
+        guess = detail::mediannear(residual, guess, weight);
         // Half the points or more on the mean line make c 0: the others
         // still weigh nothing, and the passes stop only when the mean line
         // stands still.
-        const double c = biweightscale * medianresidual(value, mean);
+        const double c = biweightscale * guess;
         if (!(c >= 0)) break;
-        std::vector<double> next = step(biweights(value, mean, c), mean);
+        // Tukey's biweight of each residual at the scale c; at c = 0 its
+        // limit, 1 on the mean line and 0 off it.
+        if (c == 0) {
+            for (std::size_t i = 0; i < n; ++i) weight[i] = value[i] == mean[i] ? 1 : 0;
+        } else {
+            const double scale = 1 / c;
+            for (std::size_t i = 0; i < n; ++i) {
+                const double u = (value[i] - mean[i]) * scale;
+                weight[i] = std::abs(u) < 1 ? (1 - u * u) * (1 - u * u) : 0;
+            }
+        }
+        next = mean;
+        step(weight, next);
         double change = 0;
-        for (std::size_t i = 0; i < next.size(); ++i)
-            change = std::max(change, std::abs(next[i] - mean[i]));
-        mean = std::move(next);
+        for (std::size_t i = 0; i < n; ++i) change = std::max(change, std::abs(next[i] - mean[i]));
+        std::swap(mean, next);
         if (change <= robusttolerance * c) break;
     }
     return mean;
@@ -76,20 +99,20 @@ std::vector<double> robustfilter(const std::vector<double>& samples, double cuto
     // weighted values over the filtered weights (with the weights all 1,
     // the Gaussian filter itself).
     detail::WeightedGaussian weightedmean(samples.size(), cutoff);
-    const Step step = [&](const std::vector<double>& weight, const std::vector<double>& previous) {
-        std::vector<double> out = previous;
-        weightedmean(samples, weight, out);
-        return out;
+    const Step step = [&](const std::vector<double>& weight, std::vector<double>& mean) {
+        weightedmean(samples, weight, mean);
     };
-    return reweight(samples, step(std::vector<double>(samples.size(), 1.0), samples), step);
+    std::vector<double> first = samples;
+    step(std::vector<double>(samples.size(), 1.0), first);
+    return reweight(samples, std::move(first), step);
 }
 
 std::vector<double> robustopenfilter(const std::vector<double>& position,
                                      const std::vector<double>& value, double cutoff) {
     const std::vector<double> first = openfilter(position, value, cutoff);
     if (value.empty()) return first;
-    const Step step = [&](const std::vector<double>& weight, const std::vector<double>& previous) {
-        return detail::weightedregression(position, value, weight, cutoff, previous);
+    const Step step = [&](const std::vector<double>& weight, std::vector<double>& mean) {
+        mean = detail::weightedregression(position, value, weight, cutoff, mean);
     };
     return reweight(value, first, step);
 }

@@ -1,7 +1,8 @@
-// The library's own helper of the closed robust filter: the weighted mean of
-// the periodic Gaussian window at every sample, both of its filters (of the
+// The library's own helpers of the robust filter: the weighted mean of the
+// periodic Gaussian window at every sample, both of its filters (of the
 // weighted values and of the weights) by one complex transform there and
-// back on an aligned buffer, the transmission computed once.
+// back on an aligned buffer, the transmission computed once; and the median
+// of the residuals found near the last pass's.
 #pragma once
 
 #include <complex>
@@ -10,6 +11,14 @@
 #include <vector>
 
 namespace formeval::profile::detail {
+
+// The median of `values`, bit for bit as median() gives it, found through a
+// window about `guess` (the previous pass's, near which it moves little):
+// one pass counts the values below the window and gathers those in it, and
+// only the window is ordered (`window` is its scratch). Where either middle
+// rank falls outside the window, or a value is not a number, median() orders
+// them all.
+double mediannear(const std::vector<double>& values, double guess, std::vector<double>& window);
 
 class WeightedGaussian {
   public:

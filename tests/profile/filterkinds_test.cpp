@@ -5,11 +5,13 @@
 // a brute-force envelope of the rolled disk, and the areal filter against a
 // brute force over every pair of points and a sine surface.
 #include "profile/profile.h"
+#include "profile/weightedgaussian.h"
 #include "tests/harness/harness.h"
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <random>
 #include <stdexcept>
@@ -645,6 +647,34 @@ TEST(ArealFilter, PassesASineByTheGaussianTransmissionAndKeepsATilt) {
         EXPECT_LT(worst, 1e-3) << wavelength;
         if (wavelength == cutoff) { EXPECT_NEAR(gain, 0.5, 1e-12); }
         EXPECT_LT(maxdifference(arealfilter(u, v, tilt, cutoff), tilt), 1e-9);
+    }
+}
+
+// The passes' median, found near the last pass's, is median()'s to the bit:
+// odd and even counts, many ties, values not numbers, and guesses at the
+// median, near it, far from it, and of no use (0, negative, infinite, NaN).
+TEST(RobustFilter, MedianNearAGuessIsTheMedian) {
+    std::mt19937 random(9);
+    std::uniform_int_distribution<int> level(0, 30);
+    std::vector<double> window;
+    for (int trial = 0; trial < 3000; ++trial) {
+        const std::size_t n = trial % 50 == 0 ? 3600 : static_cast<std::size_t>(trial % 41);
+        std::vector<double> values(n);
+        for (double& v : values)
+            v = trial % 3 == 0 ? 0.001 * level(random) : std::exp(0.05 * level(random) - 0.3);
+        if (trial % 17 == 0 && n > 0) values[static_cast<std::size_t>(trial) % n] = std::nan("");
+        const double m = median(values);
+        for (const double guess :
+             {m, m * 1.04, m * 0.97, m * 1.3, m * 0.6, 0.0, -m, HUGE_VAL, std::nan("")}) {
+            const double near = detail::mediannear(values, guess, window);
+            if (std::isnan(m)) {
+                EXPECT_TRUE(std::isnan(near));
+                continue;
+            }
+            ASSERT_EQ(std::memcmp(&near, &m, sizeof m), 0)
+                << "trial " << trial << " n " << n << " guess " << guess << ": " << near
+                << " against " << m;
+        }
     }
 }
 
