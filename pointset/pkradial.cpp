@@ -90,14 +90,19 @@ class Balls {
     // Whether the support with point t added spans a ball: no three on one
     // line, no four on one plane (which the exact predicates would refuse).
     bool proper(const Support& s, std::size_t t) const {
+        if (s.count < 2) return true;
+        if (s.count == 2 && w_.dim == 2 && clearlyturns(at(s.point[0]), at(s.point[1]), at(t)))
+            return true;
+        return exactlyproper(s, t);
+    }
+
+    // proper() by the exact predicates.
+    bool exactlyproper(const Support& s, std::size_t t) const {
         if (s.count == 2) {
-            if (w_.dim == 2 && clearlyturns(at(s.point[0]), at(s.point[1]), at(t))) return true;
             if (w_.dim == 2) return !CGAL::collinear(p2(s.point[0]), p2(s.point[1]), p2(t));
             return !CGAL::collinear(p3(s.point[0]), p3(s.point[1]), p3(t));
         }
-        if (s.count == 3)
-            return !CGAL::coplanar(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]), p3(t));
-        return true;
+        return !CGAL::coplanar(p3(s.point[0]), p3(s.point[1]), p3(s.point[2]), p3(t));
     }
 
   private:
@@ -204,7 +209,7 @@ struct Welzl {
             if (!balls.proper(boundary, list[i])) continue; // never asked in exact arithmetic
             Support& next = level[static_cast<std::size_t>(depth) + 1];
             next.count = boundary.count + 1;
-            for (int k = 0; k < boundary.count; ++k) next.point[k] = boundary.point[k];
+            next.point = boundary.point;
             next.point[boundary.count] = list[i];
             balls.prepare(next);
             run(i, depth + 1);

@@ -8,6 +8,7 @@
 #include "pointset/pointset.h"
 #include "tests/pointset/support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -119,6 +120,23 @@ TEST(Nearby, SpreadFourAtATimeIsThatOfOneByOne) {
             EXPECT_EQ(s.bottom, expected.bottom) << n << " " << ties;
             EXPECT_EQ(s.far, expected.far) << n << " " << ties;
             EXPECT_EQ(s.near, expected.near) << n << " " << ties;
+            // A subset's spread: tied points side by side first, then every
+            // point in a shuffled order, taken in the subset's order.
+            std::vector<std::size_t> subset;
+            if (n > 9) subset = {7, 3, 9, 5};
+            for (std::size_t i = 0; i < n; ++i) subset.push_back(i);
+            std::shuffle(subset.begin() + (n > 9 ? 4 : 0), subset.end(), g);
+            kernel::Spread one;
+            for (const std::size_t i : subset) {
+                const double d = kernel::norm(kernel::sub(w[i], c));
+                if (d > one.top) one.top = d, one.far = i;
+                if (d < one.bottom) one.bottom = d, one.near = i;
+            }
+            const kernel::Spread t = kernel::spread(w, subset, c);
+            EXPECT_EQ(t.top, one.top) << n << " " << ties;
+            EXPECT_EQ(t.bottom, one.bottom) << n << " " << ties;
+            EXPECT_EQ(t.far, one.far) << n << " " << ties;
+            EXPECT_EQ(t.near, one.near) << n << " " << ties;
         }
 }
 
