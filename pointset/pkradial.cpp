@@ -228,6 +228,7 @@ struct Welzl {
 std::vector<std::size_t> firstsample(const View& w) {
     std::vector<std::size_t> out;
     const std::size_t step = std::max<std::size_t>(1, w.n / 128);
+    out.reserve(w.n / step + 1);
     for (std::size_t i = 0; i < w.n; i += step) out.push_back(i);
     if (step == 1) return out;
     const std::array<Vec, 7> dirs = {
