@@ -98,9 +98,10 @@ Cylinder exdescent(const View& w, const Frame& start, const Objective& o) {
         std::array<long, mostk> basis{};
         basis[0] = static_cast<long>(p);
         for (int j = 0; j < 4; ++j) basis[j + 1] = lp.points() + 2 * j + ((a[j] < 0) == outer);
-        std::vector<long> set;
-        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
-            set.push_back(static_cast<long>(i));
+        std::vector<long> set; // the working set's first members, if it needs one
+        if (lp.size() > wholeset)
+            for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
+                set.push_back(static_cast<long>(i));
         const Simplex r = dualsimplexset(lp, e, basis, 8 * eps, 500, set);
         if (!r.ok) break;
         const double promised = outer ? out.value - r.y[4] : r.y[4] + out.value;

@@ -12,8 +12,30 @@
 
 namespace formeval::pointset::kernel {
 
-// Solves the k x k system a x = b (row-major, partial pivoting); false when
-// it is singular.
+constexpr int mostk = 7; // a cone: the level, four moves of the axis, the slope, the zone
+
+// Gaussian elimination with partial pivoting of a k x k matrix (row-major,
+// k <= mostk), kept so that each right-hand side given later is solved by
+// the very operations a whole solve would apply to it: one elimination for
+// several sides, each solution the same to the bit.
+class Elimination {
+  public:
+    // Eliminates a in place (it must outlive the solves); false when it is
+    // singular.
+    bool factor(int k, double* a);
+    // Solves a x = b in place; false when a is singular or x not finite.
+    bool apply(double* b) const;
+
+  private:
+    int k_ = 0;
+    const double* a_ = nullptr;
+    bool ok_ = false;
+    std::array<int, mostk> pivot_;        // written by factor() before apply() reads them
+    std::array<double, mostk * mostk> f_; // column c's multiplier of row r at c * mostk + r
+};
+
+// Solves the k x k system a x = b (row-major, partial pivoting, k <= mostk);
+// false when it is singular.
 bool solve(int k, double* a, double* b);
 
 // Dual simplex: minimise e.y over y in R^k (k <= 6) subject to c_i.y <= b_i
@@ -23,7 +45,6 @@ bool solve(int k, double* a, double* b);
 //   void row(long id, double* c, double& b) const;
 //   long worst(const double* y, double& excess) const; // most violated, -1 none
 // Ends when no constraint is violated by more than `slack`.
-constexpr int mostk = 7; // a cone: the level, four moves of the axis, the slope, the zone
 struct Simplex {
     bool ok = false;
     std::array<double, mostk> y = {};
@@ -45,14 +66,16 @@ Simplex dualsimplex(const Source& s, const double* e, std::array<long, mostk> ba
             s.row(basis[j], &C[j * k], b[j]);
             for (int l = 0; l < k; ++l) T[l * k + j] = C[j * k + l];
         }
-        // y from C y = b, mu from C^T mu = -e.
+        // y from C y = b, mu from C^T mu = -e (C^T eliminated once, for
+        // alpha below too).
         std::array<double, mostk* mostk> A = C;
         std::array<double, mostk> y = b;
         if (!solve(k, A.data(), y.data())) return out;
         std::array<double, mostk> mu{};
         for (int j = 0; j < k; ++j) mu[j] = -e[j];
-        A = T;
-        if (!solve(k, A.data(), mu.data())) return out;
+        Elimination transposed;
+        transposed.factor(k, T.data());
+        if (!transposed.apply(mu.data())) return out;
         out.y = y;
         out.basis = basis;
         out.mu = mu;
@@ -66,8 +89,7 @@ Simplex dualsimplex(const Source& s, const double* e, std::array<long, mostk> ba
         std::array<double, mostk> alpha{};
         double bq = 0;
         s.row(q, alpha.data(), bq);
-        A = T;
-        if (!solve(k, A.data(), alpha.data())) return out;
+        if (!transposed.apply(alpha.data())) return out;
         int leave = -1;
         double ratio = inf;
         for (int j = 0; j < k; ++j)

@@ -80,8 +80,9 @@ struct Step {
 double ascend(const View& w, const std::vector<Facet>& facets, double reach, Vec& c) {
     Spread s = spread(w, c); // about c, measured once
     double g = s.bottom;
+    Step lp{w, c, reach, facets, w.dim + 1};
     for (int iteration = 0; iteration < 100; ++iteration) {
-        Step lp{w, c, reach, facets, w.dim + 1};
+        lp.c = c;
         lp.measure();
         // First basis: the nearest point and a side of the box per axis.
         const Vec u = sub(w[s.near], c);
@@ -90,9 +91,10 @@ double ascend(const View& w, const std::vector<Facet>& facets, double reach, Vec
         for (int j = 0; j < w.dim; ++j) basis[j + 1] = lp.boxes() + 2 * j + (u[j] > 0);
         double e[mostk] = {};
         e[w.dim] = -1;
-        std::vector<long> set;
-        for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
-            set.push_back(static_cast<long>(i));
+        std::vector<long> set; // the working set's first members, if it needs one
+        if (lp.size() > wholeset)
+            for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 48))
+                set.push_back(static_cast<long>(i));
         const Simplex r = dualsimplexset(lp, e, basis, 8 * eps, 500, set);
         if (!r.ok) break;
         Vec next = c;

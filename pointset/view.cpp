@@ -471,21 +471,38 @@ void measurespreads(Moments& m) {
     m.measured = true;
 }
 
-bool solve(int k, double* a, double* b) {
+bool Elimination::factor(int k, double* a) {
+    k_ = k;
+    a_ = a;
+    if (k > mostk) return ok_ = false;
     for (int c = 0; c < k; ++c) {
         int pivot = c;
         for (int r = c + 1; r < k; ++r)
             if (std::fabs(a[r * k + c]) > std::fabs(a[pivot * k + c])) pivot = r;
-        if (!(std::fabs(a[pivot * k + c]) > 0)) return false;
-        if (pivot != c) {
+        if (!(std::fabs(a[pivot * k + c]) > 0)) return ok_ = false;
+        pivot_[static_cast<std::size_t>(c)] = pivot;
+        if (pivot != c)
             for (int j = 0; j < k; ++j) std::swap(a[c * k + j], a[pivot * k + j]);
-            std::swap(b[c], b[pivot]);
-        }
         for (int r = c + 1; r < k; ++r) {
             const double f = a[r * k + c] / a[c * k + c];
+            f_[static_cast<std::size_t>(c * mostk + r)] = f;
             if (f == 0) continue;
             for (int j = c; j < k; ++j) a[r * k + j] -= f * a[c * k + j];
-            b[r] -= f * b[c];
+        }
+    }
+    return ok_ = true;
+}
+
+bool Elimination::apply(double* b) const {
+    if (!ok_) return false;
+    const int k = k_;
+    const double* a = a_;
+    for (int c = 0; c < k; ++c) {
+        const int pivot = pivot_[static_cast<std::size_t>(c)];
+        if (pivot != c) std::swap(b[c], b[pivot]);
+        for (int r = c + 1; r < k; ++r) {
+            const double f = f_[static_cast<std::size_t>(c * mostk + r)];
+            if (f != 0) b[r] -= f * b[c];
         }
     }
     for (int c = k - 1; c >= 0; --c) {
@@ -495,6 +512,11 @@ bool solve(int k, double* a, double* b) {
         if (!std::isfinite(b[c])) return false;
     }
     return true;
+}
+
+bool solve(int k, double* a, double* b) {
+    Elimination e;
+    return e.factor(k, a) && e.apply(b);
 }
 
 } // namespace formeval::pointset::kernel
