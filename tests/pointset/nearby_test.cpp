@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -247,6 +248,60 @@ double zonealong(const Cloud& c, const P3& d) {
     const Reference r = evaluate(plane.view(), Feature::circle, Criterion::minimumzone);
     EXPECT_TRUE(r.certificate.certified) << r.certificate.why;
     return r.certificate.lower;
+}
+
+// Gaussian elimination with partial pivoting as a textbook writes it: the
+// reference for the bits of an elimination kept for several sides.
+bool textbooksolve(int k, std::vector<double> a, std::vector<double>& b) {
+    for (int c = 0; c < k; ++c) {
+        int p = c;
+        for (int r = c + 1; r < k; ++r)
+            if (std::fabs(a[r * k + c]) > std::fabs(a[p * k + c])) p = r;
+        if (!(std::fabs(a[p * k + c]) > 0)) return false;
+        for (int j = 0; j < k; ++j) std::swap(a[c * k + j], a[p * k + j]);
+        std::swap(b[c], b[p]);
+        for (int r = c + 1; r < k; ++r) {
+            const double f = a[r * k + c] / a[c * k + c];
+            if (f == 0) continue;
+            for (int j = c; j < k; ++j) a[r * k + j] -= f * a[c * k + j];
+            b[r] -= f * b[c];
+        }
+    }
+    for (int c = k - 1; c >= 0; --c) {
+        double s = b[c];
+        for (int j = c + 1; j < k; ++j) s -= a[c * k + j] * b[j];
+        b[c] = s / a[c * k + c];
+        if (!std::isfinite(b[c])) return false;
+    }
+    return true;
+}
+
+// One elimination solves three sides in turn, each to the bit of a solve of
+// its own: matrices of every size with zeros below the pivots (multipliers
+// 0), rows to swap, singular ones, and sides with an infinity.
+TEST(Nearby, OneEliminationSolvesEverySideAsItsOwnSolveWould) {
+    std::mt19937 g(12);
+    std::uniform_int_distribution<int> small(-3, 3);
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int k = 1 + trial % kernel::mostk;
+        std::vector<double> a(static_cast<std::size_t>(k * k));
+        for (double& x : a) x = trial % 3 == 0 ? small(g) : small(g) + 0.1 * g() / g.max();
+        kernel::Elimination e;
+        std::vector<double> factored = a;
+        const bool ok = e.factor(k, factored.data());
+        for (int side = 0; side < 3; ++side) {
+            std::vector<double> b(static_cast<std::size_t>(k));
+            for (double& x : b) x = small(g) + 0.5;
+            if (trial % 97 == 0) b[0] = HUGE_VAL;
+            std::vector<double> expected = b;
+            const bool solved = textbooksolve(k, a, expected);
+            ASSERT_EQ(ok && e.apply(b.data()), solved) << "trial " << trial << " side " << side;
+            for (int j = 0; solved && j < k; ++j) {
+                ASSERT_EQ(std::memcmp(&b[j], &expected[j], sizeof(double)), 0)
+                    << "trial " << trial << " side " << side << " x" << j;
+            }
+        }
+    }
 }
 
 TEST(Nearby, EveryAxisBeyondTheConeKeepsTheMargin) {
