@@ -91,7 +91,7 @@ class Balls {
     // line, no four on one plane (which the exact predicates would refuse).
     bool proper(const Support& s, std::size_t t) const {
         if (s.count < 2) return true;
-        if (s.count == 2 && w_.dim == 2 && clearlyturns(at(s.point[0]), at(s.point[1]), at(t)))
+        if (s.count == 2 && w_.dim == 2 && clearturn(at(s.point[0]), at(s.point[1]), at(t)) != 0)
             return true;
         return exactlyproper(s, t);
     }
@@ -116,11 +116,13 @@ class Balls {
         return p[0] == q[0] && p[1] == q[1] && (w_.dim == 2 || p[2] == q[2]);
     }
 
-    // Whether a, b and c of the plane turn beyond the rounding of their
-    // orientation's determinant (so are not on one line).
-    static bool clearlyturns(const double* a, const double* b, const double* c) {
+    // The orientation determinant of a, b and c of the plane where it lies
+    // beyond its rounding (so its sign is the exact one and they are not on
+    // one line); 0 where it does not.
+    static double clearturn(const double* a, const double* b, const double* c) {
         const double l = (b[0] - a[0]) * (c[1] - a[1]), r = (b[1] - a[1]) * (c[0] - a[0]);
-        return std::fabs(l - r) > 8 * eps * (std::fabs(l) + std::fabs(r));
+        const double turn = l - r;
+        return std::fabs(turn) > 8 * eps * (std::fabs(l) + std::fabs(r)) ? turn : 0;
     }
 
     // In the plane, the sign of the test in floating point where its error
@@ -138,11 +140,8 @@ class Balls {
             return d < -bound ? 1 : d > bound ? -1 : 0;
         }
         const double* c = at(s.point[2]);
-        const double turn = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
-        const double turnbound =
-            8 * e *
-            (std::fabs((b[0] - a[0]) * (c[1] - a[1])) + std::fabs((b[1] - a[1]) * (c[0] - a[0])));
-        if (!(std::fabs(turn) > turnbound)) return 0;
+        const double turn = clearturn(a, b, c);
+        if (turn == 0) return 0;
         double bound = 0;
         const double det = kernel::incircle(a, b, c, q, bound);
         if (!(std::fabs(det) > bound)) return 0;

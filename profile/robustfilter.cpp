@@ -12,12 +12,23 @@
 
 namespace formeval::profile {
 
+namespace {
+
+// The median of [first, last), `middle` at the rank of its upper middle
+// value and `odd` whether it has an odd count: that value, or its mean with
+// the largest below it. Reorders the range.
+template <class It> double middleof(It first, It middle, It last, bool odd) {
+    std::nth_element(first, middle, last);
+    if (odd) return *middle;
+    return (*middle + *std::max_element(first, middle)) / 2;
+}
+
+} // namespace
+
 double median(std::vector<double> values) {
     if (values.empty()) return std::numeric_limits<double>::quiet_NaN();
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    if (values.size() % 2 == 1) return *middle;
-    return (*middle + *std::max_element(values.begin(), middle)) / 2;
+    return middleof(values.begin(), middle, values.end(), values.size() % 2 == 1);
 }
 
 namespace detail {
@@ -36,11 +47,9 @@ double mediannear(const std::vector<double>& values, double guess, std::vector<d
         }
         const std::size_t high = n / 2, low = n % 2 == 1 ? high : high - 1;
         if (below + in + above == n && low >= below && high < below + in) {
-            const auto middle = window.begin() + static_cast<std::ptrdiff_t>(high - below);
-            std::nth_element(window.begin(), middle,
-                             window.begin() + static_cast<std::ptrdiff_t>(in));
-            if (n % 2 == 1) return *middle;
-            return (*middle + *std::max_element(window.begin(), middle)) / 2;
+            return middleof(window.begin(),
+                            window.begin() + static_cast<std::ptrdiff_t>(high - below),
+                            window.begin() + static_cast<std::ptrdiff_t>(in), n % 2 == 1);
         }
     }
     return median(values);
