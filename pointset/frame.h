@@ -140,8 +140,10 @@ Found varadial(const Moments& m, const Options& options);
 // The algebraic circle or sphere's centre (the least-squares solution of
 // 2 c.q + k = |q|^2); false when it is singular.
 bool algebraic(const View& w, Vec& c);
-// The same from the moments' sums where they have them.
+// The same from the moments' sums where they have them; k as well, so that
+// |q - c|^2 = k + |c|^2 on the circle or sphere.
 bool algebraic(const Moments& m, Vec& c);
+bool algebraic(const Moments& m, Vec& c, double& k);
 
 // Distances of the points from c: largest and smallest, and which points.
 struct Spread {

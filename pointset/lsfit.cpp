@@ -5,12 +5,18 @@
 // by Gauss-Newton, halving steps that do not lower them, from the algebraic
 // fit |q|^2 = 2 c.q + k.
 //
-// The pass that judges a full step gives the normal equations of the next
-// one and, for the last, the mean distance (the radius): a step costs one
-// pass. The algebraic fit's sums come with the moments.
+// The algebraic fit's sums come with the moments, and its radius starts the
+// descent. The pass that judges a full step gives the normal equations of
+// the next one: a step costs one pass, and the last (too small to change the
+// result but by rounding) none.
 #include "pointset/kernels.h"
 
+#include <algorithm>
 #include <cmath>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace formeval::pointset::kernel {
 
@@ -71,72 +77,191 @@ bool passalgebraic(const View& w, Vec& c, double& k) {
 }
 
 // One pass about the centre c and radius r: the sum of squared residuals
-// e = |q - c| - r and of the distances |q - c| (in long double: the sum of
-// squares decides the steps near the optimum, where they change it by little
-// more than its rounding), and the normal equations of the Gauss-Newton step
-// when asked.
+// e = |q - c| - r (by blocks of points, in long double across them: near the
+// optimum a step changes the sum by little more than its rounding) and the
+// normal equations of the Gauss-Newton step when asked. The radius' row of
+// the Jacobian is -1: its products are the sums of the others, the count and
+// the sum of the residuals.
 struct Squares {
     long double sum = 0;
-    long double distances = 0;
     double jtj[4][4] = {};
     double jte[4] = {};
 };
 
-template <int d> Squares squares(const View& w, const Vec& c, double r, bool equations) {
-    const double* data = w.data;
-    const std::size_t count = w.n, stride = w.stride;
-    const double scale = w.scale;
-    double o[3], centre[3];
-    for (int k = 0; k < 3; ++k) o[k] = w.origin[k], centre[k] = c[k];
-    long double sum = 0, distances = 0;
-    // The radius' row is -1: its products are the sums of the others, the
-    // count and the sum of the residuals.
-    double uu[3][3] = {}, u[3] = {}, ue[3] = {}, residuals = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double* p = data + i * stride;
-        double v[3] = {0, 0, 0};
-        for (int k = 0; k < d; ++k) v[k] = (p[k] - o[k]) * scale - centre[k];
-        const double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-        const double e = len - r;
-        sum += static_cast<long double>(e) * e;
-        distances += len;
-        if (!equations) continue;
-        double row[3];
-        for (int k = 0; k < d; ++k) row[k] = len > 0 ? -v[k] / len : 0;
-        for (int a = 0; a < d; ++a) {
-            for (int b = a; b < d; ++b) uu[a][b] += row[a] * row[b];
-            u[a] += row[a];
-            ue[a] += row[a] * e;
-        }
-        residuals += e;
-    }
+// The sums of a pass in working units: w = (q - c) / |q - c| (0 at the
+// centre), which is minus the Jacobian's row.
+struct PassSums {
+    double ww[3][3] = {};
+    double w[3] = {};
+    double we[3] = {};
+    double e = 0;
+    long double ee = 0;
+};
+
+template <int d> Squares fromsums(const PassSums& p, std::size_t count, bool equations) {
     Squares s;
-    s.sum = sum;
-    s.distances = distances;
+    s.sum = p.ee;
     if (!equations) return s;
     for (int a = 0; a < d; ++a) {
-        for (int b = 0; b < d; ++b) s.jtj[a][b] = b < a ? uu[b][a] : uu[a][b];
-        s.jtj[a][d] = s.jtj[d][a] = -u[a];
-        s.jte[a] = ue[a];
+        for (int b = 0; b < d; ++b) s.jtj[a][b] = b < a ? p.ww[b][a] : p.ww[a][b];
+        s.jtj[a][d] = s.jtj[d][a] = p.w[a];
+        s.jte[a] = -p.we[a];
     }
     s.jtj[d][d] = static_cast<double>(count);
-    s.jte[d] = -residuals;
+    s.jte[d] = -p.e;
     return s;
 }
 
-// The mean distance of the points from c of a pass about c.
-double meandistance(const Squares& s, std::size_t count) {
-    return static_cast<double>(s.distances / count);
+constexpr std::size_t block = 512; // points whose squares are summed in double
+
+#ifdef __SSE2__
+// Two points at a time, one a lane; keep masks a lane out (an odd count's
+// last pair).
+template <int d> struct TwoLanes {
+    __m128d o[3], c[3], scale, radius;
+    __m128d ww[3][3], w[3], we[3], e, ee;
+
+    TwoLanes(const View& view, const Vec& centre, double r) {
+        for (int k = 0; k < 3; ++k) {
+            o[k] = _mm_set1_pd(view.origin[k]);
+            c[k] = _mm_set1_pd(centre[k]);
+            w[k] = we[k] = _mm_setzero_pd();
+            for (int j = 0; j < 3; ++j) ww[k][j] = _mm_setzero_pd();
+        }
+        scale = _mm_set1_pd(view.scale);
+        radius = _mm_set1_pd(r);
+        e = ee = _mm_setzero_pd();
+    }
+    template <bool equations> void add(const double* p, const double* q, __m128d keep) {
+        __m128d v[3], length = _mm_setzero_pd();
+        for (int k = 0; k < d; ++k) {
+            v[k] = _mm_sub_pd(_mm_mul_pd(_mm_sub_pd(_mm_set_pd(q[k], p[k]), o[k]), scale), c[k]);
+            length = _mm_add_pd(length, _mm_mul_pd(v[k], v[k]));
+        }
+        length = _mm_sqrt_pd(length);
+        const __m128d r = _mm_and_pd(keep, _mm_sub_pd(length, radius));
+        ee = _mm_add_pd(ee, _mm_mul_pd(r, r));
+        if (!equations) return;
+        const __m128d positive = _mm_and_pd(keep, _mm_cmpgt_pd(length, _mm_setzero_pd()));
+        const __m128d inverse = _mm_and_pd(positive, _mm_div_pd(_mm_set1_pd(1), length));
+        for (int a = 0; a < d; ++a) v[a] = _mm_mul_pd(v[a], inverse);
+        for (int a = 0; a < d; ++a) {
+            for (int b = a; b < d; ++b) ww[a][b] = _mm_add_pd(ww[a][b], _mm_mul_pd(v[a], v[b]));
+            w[a] = _mm_add_pd(w[a], v[a]);
+            we[a] = _mm_add_pd(we[a], _mm_mul_pd(v[a], r));
+        }
+        e = _mm_add_pd(e, r);
+    }
+    static double both(__m128d x) {
+        return _mm_cvtsd_f64(x) + _mm_cvtsd_f64(_mm_unpackhi_pd(x, x));
+    }
+    long double squares() {
+        const double s = both(ee);
+        ee = _mm_setzero_pd();
+        return s;
+    }
+    void into(PassSums& p) const {
+        for (int a = 0; a < d; ++a) {
+            for (int b = a; b < d; ++b) p.ww[a][b] = both(ww[a][b]);
+            p.w[a] = both(w[a]);
+            p.we[a] = both(we[a]);
+        }
+        p.e = both(e);
+    }
+};
+
+template <int d, bool equations> PassSums passsums(const View& w, const Vec& c, double r) {
+    TwoLanes<d> lanes(w, c, r);
+    const __m128d all = _mm_castsi128_pd(_mm_set1_epi64x(-1));
+    PassSums out;
+    std::size_t i = 0;
+    while (i + 1 < w.n) {
+        const std::size_t end = std::min(w.n - 1, i + block);
+        for (; i < end; i += 2) {
+            const double* p = w.data + i * w.stride;
+            lanes.template add<equations>(p, p + w.stride, all);
+        }
+        out.ee += lanes.squares();
+    }
+    if (i < w.n) {
+        const double* p = w.data + i * w.stride;
+        lanes.template add<equations>(p, p, _mm_castsi128_pd(_mm_set_epi64x(0, -1)));
+        out.ee += lanes.squares();
+    }
+    lanes.into(out);
+    return out;
+}
+#else
+template <int d, bool equations> PassSums passsums(const View& w, const Vec& c, double r) {
+    PassSums out;
+    double ee = 0;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double* p = w.data + i * w.stride;
+        double v[3] = {0, 0, 0}, length = 0;
+        for (int k = 0; k < d; ++k) {
+            v[k] = (p[k] - w.origin[k]) * w.scale - c[k];
+            length += v[k] * v[k];
+        }
+        length = std::sqrt(length);
+        const double e = length - r;
+        ee += e * e;
+        if ((i + 1) % block == 0) out.ee += ee, ee = 0;
+        if (!equations) continue;
+        const double inverse = length > 0 ? 1 / length : 0;
+        for (int a = 0; a < d; ++a) v[a] *= inverse;
+        for (int a = 0; a < d; ++a) {
+            for (int b = a; b < d; ++b) out.ww[a][b] += v[a] * v[b];
+            out.w[a] += v[a];
+            out.we[a] += v[a] * e;
+        }
+        out.e += e;
+    }
+    out.ee += ee;
+    return out;
+}
+#endif
+
+template <int d> Squares squares(const View& w, const Vec& c, double r, bool equations) {
+    return fromsums<d>(equations ? passsums<d, true>(w, c, r) : passsums<d, false>(w, c, r), w.n,
+                       equations);
+}
+
+// The mean distance of the points from c.
+template <int d> double meandistance(const View& w, const Vec& c) {
+    long double sum = 0;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        double v[3] = {0, 0, 0};
+        fromcentre<d>(w, i, c, v);
+        sum += std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    }
+    return static_cast<double>(sum / w.n);
+}
+
+// Whether a step of the given length, after one of length before, is taken
+// without a pass of its own: Gauss-Newton on the orthogonal distances gains
+// a factor of about length / before a step, so what would remain after it is
+// about length^2 / before; the step is the last where that is below the
+// working unit's rounding of the radius (or where the step itself is). The
+// first step (before infinite) has no such measure.
+bool last(double length, double before, double r) {
+    const double unit = 1e-15 * (1 + std::fabs(r));
+    return length <= unit ||
+           (before < inf && length <= 1e-2 * before && length * (length / before) <= unit);
 }
 
 template <int d> Found lsfit(const Moments& m) {
     constexpr int n = d + 1;
     const View& w = m.view;
     Vec c;
-    if (!algebraic(m, c)) return notfound("the points determine no least-squares centre");
+    double k = 0;
+    if (!algebraic(m, c, k)) return notfound("the points determine no least-squares centre");
     Found f;
-    double r = meandistance(squares<d>(w, c, 0, false), w.n);
+    // The algebraic radius, |q - c|^2 = k + |c|^2; the mean distance where
+    // that is no square.
+    const double square = k + dot(c, c);
+    double r = square > 0 ? std::sqrt(square) : meandistance<d>(w, c);
     Squares s = squares<d>(w, c, r, true);
+    double before = inf, way[4] = {0, 0, 0, 0}; // the last step's length and way
     for (int iteration = 0; iteration < 200; ++iteration) {
         double a[16], b[4];
         for (int i = 0; i < n; ++i) {
@@ -144,6 +269,19 @@ template <int d> Found lsfit(const Moments& m) {
             b[i] = -s.jte[i];
         }
         if (!solve(n, a, b)) break;
+        const double length =
+            std::sqrt(b[0] * b[0] + b[1] * b[1] + b[2] * b[2] * (d == 3)) + std::fabs(b[n - 1]);
+        if (last(length, before, r)) {
+            for (int j = 0; j < d; ++j) c[j] += b[j];
+            r += b[n - 1];
+            break;
+        }
+        // The sum's own rounding: each residual is a difference of distances
+        // of about 1 + |r| + |c|, good to a few units of that, so that a sum
+        // of squares moves by about that times the sum of |e|, which is at
+        // most sqrt(n sum).
+        const long double noise = 8 * eps * (1 + std::fabs(r) + norm(c)) *
+                                  std::sqrt(static_cast<long double>(w.n) * s.sum);
         double t = 1;
         bool accepted = false;
         Vec next = c;
@@ -158,16 +296,33 @@ template <int d> Found lsfit(const Moments& m) {
             // the sum only by rounding is taken. The full step's pass gives the
             // next step's equations as well; a halved one's only the sum.
             trial = squares<d>(w, next, rn, halving == 0);
-            accepted = trial.sum <= s.sum * (1 + 1e-12L);
+            accepted = trial.sum <= s.sum * (1 + 1e-12L) + noise;
         }
         if (!accepted) break;
         const bool full = t == 0.5; // taken whole: its pass has the equations
-        const double step = norm(sub(next, c)) + std::fabs(rn - r);
+        const double taken = norm(sub(next, c)) + std::fabs(rn - r);
+        // A full step that lowers the sum by no more than its rounding, and is
+        // no shorter than the one before or turns away from it without being
+        // much shorter: the steps are rounding's own, and more of them would
+        // wander (a slow descent along a shallow valley keeps its way and
+        // shortens its steps; a fast one shortens them by far).
+        const double move[4] = {next[0] - c[0], next[1] - c[1], next[2] - c[2], rn - r};
+        double along = 0, size = 0, sizebefore = 0;
+        for (int j = 0; j < 4; ++j) {
+            along += move[j] * way[j];
+            size += move[j] * move[j];
+            sizebefore += way[j] * way[j];
+            way[j] = move[j];
+        }
+        const bool turns = !(along > 0.5 * std::sqrt(size * sizebefore));
+        const bool wandering = full && trial.sum >= s.sum - noise &&
+                               (taken >= before || (turns && taken > 0.1 * before));
+        before = taken;
         c = next;
         r = rn;
-        const bool last = step <= 1e-15 * (1 + std::fabs(r));
-        s = full || last ? trial : squares<d>(w, c, r, true);
-        if (last) break;
+        // A step halved to nothing: no step lowers the sum beyond its rounding.
+        if (wandering || taken <= 1e-15 * (1 + std::fabs(r))) break;
+        s = full ? trial : squares<d>(w, c, r, true);
         if (!(norm(c) < 1e12)) break;
     }
     if (!(norm(c) < 1e12) || !std::isfinite(r)) {
@@ -178,7 +333,7 @@ template <int d> Found lsfit(const Moments& m) {
     }
     f.found = true;
     f.point = c;
-    f.radius = meandistance(s, w.n);
+    f.radius = r;
     return f;
 }
 
@@ -193,6 +348,10 @@ bool algebraic(const View& w, Vec& c) {
 
 bool algebraic(const Moments& m, Vec& c) {
     double k = 0;
+    return algebraic(m, c, k);
+}
+
+bool algebraic(const Moments& m, Vec& c, double& k) {
     if (!m.hasalgebraic) return passalgebraic(m.view, c, k);
     return m.view.dim == 3 ? algebraicsolve<3>(m.algebraic, c, k)
                            : algebraicsolve<2>(m.algebraic, c, k);

@@ -338,6 +338,14 @@ std::vector<Exact> exactcases() {
     out.push_back({"SphereFivePoints", Feature::sphere, 5, 10, {1, 2, 3}, 120, 0.3});
     out.push_back({"SphereCap20", Feature::sphere, 400, 60, {0, 0, 0}, 20, 0.02});
     out.push_back({"SphereFarCentre", Feature::sphere, 500, 5, {1e4, 1e4, -1e4}, 180, 0.01});
+    // Slow descents: each step gains only a factor of about 0.7, so that the
+    // sum falls by less than its rounding while the steps still count.
+    out.push_back({"SphereCap6Noisy", Feature::sphere, 3000, 25, {3, -2, 1}, 6, 0.2});
+    out.push_back({"SphereCap32Noisy", Feature::sphere, 1300, 25, {3, -2, 1}, 32, 2});
+    out.push_back({"CircleArc6Noisy", Feature::circle, 2000, 40, {5, 5, 0}, 6, 0.3});
+    // No noise: the steps are rounding's own from the first.
+    out.push_back({"CircleExact", Feature::circle, 2000, 25, {120, 80, 0}, 360, 0});
+    out.push_back({"SphereExact", Feature::sphere, 2000, 25, {10, -20, 30}, 180, 0});
     out.push_back(
         {"CylinderArc90", Feature::cylinder, 480, 20, {0, 0, 0}, 90, 0.01, {1, 1, 1}, 60});
     out.push_back(
@@ -349,6 +357,129 @@ std::vector<Exact> exactcases() {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Exactly, ::testing::ValuesIn(exactcases()),
                          ::formeval::test::namedby([](const Exact& c) { return c.name; }));
+
+// Ill-conditioned circles and spheres (short arcs, shallow caps, far
+// centres, heavy noise, a handful of points), whose descent is slow or whose
+// sum of squares changes by less than its rounding near the optimum: the fit
+// is the optimum a textbook Gauss-Newton in long double reaches from it, with
+// its steps halved until the sum falls, run until its steps stop shortening
+// (to 1e-10 of the points' size: the slowest of these descents gain a factor
+// of only about 0.7 a step, and double's rounding stops them near 1e-11).
+template <int d> std::array<long double, 4> finerdescent(const Cloud& cloud, const Reference& r) {
+    std::array<long double, 4> x = {r.point[0], r.point[1], d == 3 ? r.point[2] : 0, r.radius};
+    const auto sum = [&](const std::array<long double, 4>& y) {
+        long double s = 0;
+        for (const P3& p : cloud.p) {
+            long double l = 0;
+            for (int k = 0; k < d; ++k) l += (p[k] - y[k]) * (p[k] - y[k]);
+            s += (std::sqrt(l) - y[3]) * (std::sqrt(l) - y[3]);
+        }
+        return s;
+    };
+    long double before = HUGE_VALL;
+    for (int iteration = 0; iteration < 2000; ++iteration) {
+        long double a[4][5] = {};
+        for (const P3& p : cloud.p) {
+            long double u[4] = {0, 0, 0, -1}, l = 0;
+            for (int k = 0; k < d; ++k) l += (p[k] - x[k]) * (p[k] - x[k]);
+            l = std::sqrt(l);
+            for (int k = 0; k < d; ++k) u[k] = -(p[k] - x[k]) / l;
+            u[d] = -1;
+            for (int i = 0; i <= d; ++i) {
+                for (int j = 0; j <= d; ++j) a[i][j] += u[i] * u[j];
+                a[i][d + 1] -= u[i] * (l - x[3]);
+            }
+        }
+        for (int c = 0; c <= d; ++c)
+            for (int i = c + 1; i <= d; ++i) {
+                const long double f = a[i][c] / a[c][c];
+                for (int j = c; j <= d + 1; ++j) a[i][j] -= f * a[c][j];
+            }
+        long double step[4] = {0, 0, 0, 0}, length = 0;
+        for (int c = d; c >= 0; --c) {
+            long double v = a[c][d + 1];
+            for (int j = c + 1; j <= d; ++j) v -= a[c][j] * step[j];
+            step[c] = v / a[c][c];
+            length += step[c] * step[c];
+        }
+        if (!(std::sqrt(length) < before)) break;
+        before = std::sqrt(length);
+        const long double was = sum(x);
+        for (long double t = 1; t > 1e-6L; t /= 2) {
+            std::array<long double, 4> y = x;
+            for (int k = 0; k < d; ++k) y[k] += t * step[k];
+            y[3] += t * step[d];
+            if (sum(y) <= was) {
+                x = y;
+                break;
+            }
+        }
+    }
+    return x;
+}
+
+struct Hard {
+    std::string name;
+    Feature feature;
+    Cloud points;
+};
+
+class IllConditioned : public ::testing::TestWithParam<Hard> {};
+
+TEST_P(IllConditioned, FitIsWhereAFinerDescentEnds) {
+    Cloud c = GetParam().points;
+    const Reference r = evaluate(c.view(), GetParam().feature, Criterion::leastsquares);
+    ASSERT_TRUE(r.found) << r.failure;
+    const auto x = c.dim == 3 ? finerdescent<3>(c, r) : finerdescent<2>(c, r);
+    double size = 0;
+    for (const P3& p : c.p) size = std::max(size, std::hypot(p[0], p[1], p[2]));
+    for (int k = 0; k < c.dim; ++k)
+        EXPECT_NEAR(r.point[k], static_cast<double>(x[k]), 1e-10 * size) << k;
+    EXPECT_NEAR(r.radius, static_cast<double>(x[3]), 1e-10 * size);
+}
+
+// A patch of a sphere (or an arc of a circle) about c: azimuths over the
+// given degrees, polar angles over half of them from the pole, radii r plus
+// uniform noise of the amplitude given, coordinates rounded to a tenth of it
+// where asked.
+Cloud patch(int dim, int n, double r, const P3& c, double amp, double degrees, bool rounded,
+            std::uint32_t seed) {
+    std::mt19937 g(seed);
+    std::uniform_real_distribution<double> u(0, 1);
+    const double pi = std::acos(-1.0), lowest = std::cos(degrees * pi / 360);
+    Cloud out;
+    out.dim = dim;
+    for (int i = 0; i < n; ++i) {
+        const double a = u(g) * degrees * pi / 180;
+        const double z = dim == 3 ? 1 - u(g) * (1 - lowest) : 0, s = std::sqrt(1 - z * z);
+        const double radius = r + amp * (2 * u(g) - 1);
+        P3 p = {c[0] + radius * s * std::cos(a), c[1] + radius * s * std::sin(a),
+                dim == 3 ? c[2] + radius * z : 0};
+        if (rounded)
+            for (double& x : p) x = std::round(x / amp * 10) * amp / 10;
+        out.p.push_back(p);
+    }
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, IllConditioned,
+    ::testing::Values(Hard{"Patch12FarNoisy", Feature::sphere,
+                           patch(3, 3077, 17494, {3948, -1165, -2143}, 114.6, 12, false, 21)},
+                      Hard{"Patch65VeryNoisy", Feature::sphere,
+                           patch(3, 1311, 1.65, {0.25, 0.01, 0.11}, 0.14, 64.5, false, 22)},
+                      Hard{"Patch16Noisy", Feature::sphere,
+                           patch(3, 171, 1368, {31, 146, -103}, 18.7, 15.7, false, 23)},
+                      Hard{"Patch44Rounded", Feature::sphere,
+                           patch(3, 17, 0.178, {0.026, 0.029, 0.011}, 0.0114, 43.5, true, 24)},
+                      Hard{"Patch6Far", Feature::sphere,
+                           patch(3, 834, 70359, {-4888, 4387, -1618}, 0.0425, 5.8, false, 31)},
+                      Hard{"Patch13FewPoints", Feature::sphere,
+                           patch(3, 19, 37900, {-10155, 7267, -9325}, 0.218, 12.8, false, 34)},
+                      Hard{"Arc11FourPoints", Feature::circle,
+                           patch(2, 4, 1.515, {0.13, 0.126, 0}, 0.00025, 11.4, false, 34)},
+                      Hard{"Arc20Noisy", Feature::circle, circle(500, 300, 1e3, -2e3, 4, 20, 27)}),
+    ::formeval::test::namedby([](const Hard& h) { return h.name; }));
 
 // The moments' algebraic sums, taken with the covariance in the coordinates'
 // unit and scaled, give the centre a pass over the working coordinates gives,

@@ -362,7 +362,7 @@ INSTANTIATE_TEST_SUITE_P(
             "ShortArcReadAsXY",
             polartext(200, 0, 0.25),
             {"--feature", "circle"},
-            "the least-squares circle's radius, 6.1e+04, is 1.23e+03 times the points' extent, "
+            "the least-squares circle's radius, 3.45e+05, is 6.92e+03 times the points' extent, "
             "49.8, as of polar points read as x and y: if the file holds angles and radii, "
             "read it with --columns angle,radius"},
         NoteCase{"ReadAsPolar",
