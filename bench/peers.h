@@ -26,4 +26,20 @@ struct GaussNewtonFit {
 GaussNewtonFit gaussnewtoncircle(const std::vector<double>& xy);
 GaussNewtonFit gaussnewtonsphere(const std::vector<double>& xyz);
 
+// The least-squares cylinder (x y z triples) as a textbook writes it: the
+// axis of the points' largest spread through their centroid, the algebraic
+// circle of the points projected along it, then Gauss-Newton on the shift
+// and tilt of the axis and the radius until the step is below 1e-12 of the
+// radius; the deviations and their range.
+struct CylinderFit {
+    bool found = false;
+    double point[3] = {0, 0, 0};
+    double axis[3] = {0, 0, 0};
+    double radius = 0;
+    double form = 0;
+    int iterations = 0;
+    std::vector<double> deviations;
+};
+CylinderFit gaussnewtoncylinder(const std::vector<double>& xyz);
+
 } // namespace formeval::bench

@@ -514,6 +514,24 @@ void BM_GaussNewtonPeer(benchmark::State& state) {
 }
 BENCHMARK(BM_GaussNewtonPeer)->Apply(radialfeatures);
 
+// The peer's cylinder; its radius' relative difference from ours, a counter.
+void BM_GaussNewtonCylinderPeer(benchmark::State& state) {
+    const std::vector<double> p = points(Feature::cylinder, state.range(1));
+    bench::CylinderFit g;
+    for (auto _ : state) {
+        g = bench::gaussnewtoncylinder(p);
+        benchmark::DoNotOptimize(g.form);
+    }
+    const Reference r =
+        evaluate(view(p, Feature::cylinder), Feature::cylinder, Criterion::leastsquares);
+    state.counters["iterations"] = g.iterations;
+    state.counters["radius_difference"] = std::fabs(g.radius - r.radius) / r.radius;
+    if (!g.found) state.SkipWithError("no fit");
+}
+BENCHMARK(BM_GaussNewtonCylinderPeer)->Apply([](benchmark::internal::Benchmark* b) {
+    lssizes(b, {4});
+});
+
 // Five plain passes over the feature's points, as a Gauss-Newton fit makes
 // them at the least: one of the algebraic fit's sums, three of the normal
 // equations (unit direction from a centre, residual, the products), one of

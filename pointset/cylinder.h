@@ -131,8 +131,9 @@ Cylinder measured(const View& w, const Frame& f, int kind);
 Found lscylinder(const Moments& m);
 // The algebraic circle of every step-th point projected along the frame's axis
 // (the least-squares solution of x^2 + y^2 = 2 a x + 2 b y + k): the frame
-// moved to its centre, and its radius.
-bool circlestart(const View& w, Frame& f, double& r, std::size_t step);
+// moved to its centre, and its radius; with extent, the largest |Z| of those
+// points in the frame (at least a tiny length), which the move keeps.
+bool circlestart(const View& w, Frame& f, double& r, std::size_t step, double* extent = nullptr);
 // The largest |Z| of every step-th point in the frame (at least a tiny length).
 double sampledextent(const View& w, const Frame& f, std::size_t step);
 // Points for a first basis of a descent's linear program: the farthest along

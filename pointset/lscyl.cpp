@@ -7,8 +7,13 @@
 // sample of the points, and finishes the best start on every point.
 #include "pointset/cylinder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace formeval::pointset::kernel {
 
@@ -23,50 +28,168 @@ struct Squares {
     double jte[parameters] = {};
 };
 
+constexpr std::size_t block = 512; // points whose squares are summed in double
+
+// The sums of a pass: J the point's row of the model with its sign turned
+// (cylrow), e its residual.
+struct Sums {
+    double aa[4][4] = {}, as[4] = {}, ae[4] = {}, residuals = 0;
+    long double squares = 0, distances = 0;
+};
+
+#ifdef __SSE2__
+// Two points at a time, one a lane; keep masks a lane out (an odd count's
+// last point).
+struct TwoLanes {
+    __m128d o[3], origin[3], e[3][3], scale, radius, unit;
+    __m128d aa[4][4], as[4], ae[4], residuals, squares, distances;
+
+    TwoLanes(const View& w, const Frame& f, double L, double r) {
+        for (int k = 0; k < 3; ++k) {
+            o[k] = _mm_set1_pd(w.origin[k]);
+            origin[k] = _mm_set1_pd(f.origin[k]);
+            for (int j = 0; j < 3; ++j) e[j][k] = _mm_set1_pd(f.e[j][k]);
+        }
+        for (int j = 0; j < 4; ++j) {
+            as[j] = ae[j] = _mm_setzero_pd();
+            for (int k = 0; k < 4; ++k) aa[j][k] = _mm_setzero_pd();
+        }
+        scale = _mm_set1_pd(w.scale);
+        radius = _mm_set1_pd(r);
+        unit = _mm_set1_pd(1 / L);
+        residuals = squares = distances = _mm_setzero_pd();
+    }
+    template <bool equations> void add(const double* p, const double* q, __m128d keep) {
+        __m128d d[3], local[3];
+        for (int k = 0; k < 3; ++k)
+            d[k] =
+                _mm_sub_pd(_mm_mul_pd(_mm_sub_pd(_mm_set_pd(q[k], p[k]), o[k]), scale), origin[k]);
+        for (int j = 0; j < 3; ++j)
+            local[j] = _mm_add_pd(_mm_add_pd(_mm_mul_pd(d[0], e[j][0]), _mm_mul_pd(d[1], e[j][1])),
+                                  _mm_mul_pd(d[2], e[j][2]));
+        const __m128d rho =
+            _mm_and_pd(keep, _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(local[0], local[0]),
+                                                    _mm_mul_pd(local[1], local[1]))));
+        const __m128d r = _mm_and_pd(keep, _mm_sub_pd(rho, radius));
+        squares = _mm_add_pd(squares, _mm_mul_pd(r, r));
+        distances = _mm_add_pd(distances, rho);
+        if (!equations) return;
+        const __m128d positive = _mm_cmpgt_pd(rho, _mm_setzero_pd());
+        const __m128d inverse = _mm_and_pd(positive, _mm_div_pd(_mm_set1_pd(1), rho));
+        const __m128d n0 = _mm_mul_pd(local[0], inverse), n1 = _mm_mul_pd(local[1], inverse);
+        const __m128d z = _mm_mul_pd(local[2], unit), zero = _mm_setzero_pd();
+        const __m128d J[4] = {_mm_sub_pd(zero, n0), _mm_sub_pd(zero, n1), _mm_mul_pd(n1, z),
+                              _mm_sub_pd(zero, _mm_mul_pd(n0, z))};
+        for (int j = 0; j < 4; ++j) {
+            for (int k = j; k < 4; ++k) aa[j][k] = _mm_add_pd(aa[j][k], _mm_mul_pd(J[j], J[k]));
+            as[j] = _mm_add_pd(as[j], J[j]);
+            ae[j] = _mm_add_pd(ae[j], _mm_mul_pd(J[j], r));
+        }
+        residuals = _mm_add_pd(residuals, r);
+    }
+    static double both(__m128d x) {
+        return _mm_cvtsd_f64(x) + _mm_cvtsd_f64(_mm_unpackhi_pd(x, x));
+    }
+    // The block's squares and distances into out, the lanes emptied.
+    void flush(Sums& out) {
+        out.squares += both(squares);
+        out.distances += both(distances);
+        squares = distances = _mm_setzero_pd();
+    }
+    void into(Sums& out) const {
+        for (int j = 0; j < 4; ++j) {
+            for (int k = j; k < 4; ++k) out.aa[j][k] = both(aa[j][k]);
+            out.as[j] = both(as[j]);
+            out.ae[j] = both(ae[j]);
+        }
+        out.residuals = both(residuals);
+    }
+};
+
+template <bool equations>
+Sums sums(const View& w, const Frame& f, double L, double r, std::size_t step) {
+    TwoLanes lanes(w, f, L, r);
+    const __m128d all = _mm_castsi128_pd(_mm_set1_epi64x(-1));
+    Sums out;
+    const std::size_t pair = 2 * step * w.stride;
+    std::size_t i = 0;
+    while (i + step < w.n) {
+        const std::size_t end = std::min(w.n - step, i + 2 * step * block);
+        const double* p = w.data + i * w.stride;
+        for (; i < end; i += 2 * step, p += pair)
+            lanes.template add<equations>(p, p + step * w.stride, all);
+        lanes.flush(out);
+    }
+    if (i < w.n) {
+        const double* p = w.data + i * w.stride;
+        lanes.template add<equations>(p, p, _mm_castsi128_pd(_mm_set_epi64x(0, -1)));
+        lanes.flush(out);
+    }
+    lanes.into(out);
+    return out;
+}
+#else
+template <bool equations>
+Sums sums(const View& w, const Frame& f, double L, double r, std::size_t step) {
+    Sums out;
+    double squares = 0, distances = 0;
+    const double unit = 1 / L;
+    std::size_t inblock = 0;
+    for (std::size_t i = 0; i < w.n; i += step) {
+        const Vec q = f.local(w[i]);
+        const double rho = across(q[0], q[1]);
+        const double e = rho - r;
+        squares += e * e;
+        distances += rho;
+        if (++inblock == block) {
+            out.squares += squares, out.distances += distances;
+            squares = distances = 0, inblock = 0;
+        }
+        if (!equations) continue;
+        const double inverse = rho > 0 ? 1 / rho : 0, z = q[2] * unit;
+        const double n0 = q[0] * inverse, n1 = q[1] * inverse;
+        const double J[4] = {-n0, -n1, n1 * z, -n0 * z};
+        for (int j = 0; j < 4; ++j) {
+            for (int k = j; k < 4; ++k) out.aa[j][k] += J[j] * J[k];
+            out.as[j] += J[j];
+            out.ae[j] += J[j] * e;
+        }
+        out.residuals += e;
+    }
+    out.squares += squares, out.distances += distances;
+    return out;
+}
+#endif
+
 // Sum of squared residuals about the axis and radius over every step-th
-// point and of the distances, and the normal equations of the step when
-// asked. The radius' column of the model is -1: its products are the sums of
-// the others, the count and the sum of the residuals.
+// point and of the distances (by blocks of points, in long double across
+// them), and the normal equations of the step when asked. The radius' column
+// of the model is -1: its products are the sums of the others, the count and
+// the sum of the residuals.
 Squares squares(const View& w, const Frame& f, double L, double r, bool equations,
                 std::size_t step) {
-    long double sum = 0, rhos = 0;
-    double aa[4][4] = {}, as[4] = {}, ae[4] = {}, residuals = 0, count = 0;
-    for (std::size_t i = 0; i < w.n; i += step) {
-        double a[4], rho;
-        cylrow(f.local(w[i]), L, a, rho);
-        const double e = rho - r;
-        sum += static_cast<long double>(e) * e;
-        rhos += rho;
-        if (!equations) continue;
-        const double J[4] = {-a[0], -a[1], -a[2], -a[3]};
-        for (int j = 0; j < 4; ++j) {
-            for (int k = j; k < 4; ++k) aa[j][k] += J[j] * J[k];
-            as[j] += J[j];
-            ae[j] += J[j] * e;
-        }
-        residuals += e;
-        count += 1;
-    }
+    const Sums p = equations ? sums<true>(w, f, L, r, step) : sums<false>(w, f, L, r, step);
     Squares s;
-    s.sum = sum;
-    s.rho = rhos;
+    s.sum = p.squares;
+    s.rho = p.distances;
     if (!equations) return s;
     for (int j = 0; j < 4; ++j) {
-        for (int k = 0; k < 4; ++k) s.jtj[j][k] = k < j ? aa[k][j] : aa[j][k];
-        s.jtj[j][4] = s.jtj[4][j] = -as[j];
-        s.jte[j] = ae[j];
+        for (int k = 0; k < 4; ++k) s.jtj[j][k] = k < j ? p.aa[k][j] : p.aa[j][k];
+        s.jtj[j][4] = s.jtj[4][j] = -p.as[j];
+        s.jte[j] = p.ae[j];
     }
-    s.jtj[4][4] = count;
-    s.jte[4] = -residuals;
+    s.jtj[4][4] = static_cast<double>((w.n + step - 1) / step);
+    s.jte[4] = -p.residuals;
     return s;
 }
 
 } // namespace
 
-bool circlestart(const View& w, Frame& f, double& r, std::size_t step) {
-    double m[3][4] = {};
+bool circlestart(const View& w, Frame& f, double& r, std::size_t step, double* extent) {
+    double m[3][4] = {}, L = 0;
     for (std::size_t i = 0; i < w.n; i += step) {
         const Vec q = f.local(w[i]);
+        L = std::max(L, std::fabs(q[2]));
         const double row[3] = {2 * q[0], 2 * q[1], 1}, o = q[0] * q[0] + q[1] * q[1];
         for (int j = 0; j < 3; ++j) {
             for (int k = 0; k < 3; ++k) m[j][k] += row[j] * row[k];
@@ -78,6 +201,7 @@ bool circlestart(const View& w, Frame& f, double& r, std::size_t step) {
         for (int k = 0; k < 3; ++k) a[j * 3 + k] = m[j][k];
         b[j] = m[j][3];
     }
+    if (extent) *extent = std::max(L, 1e-300);
     if (!solve(3, a, b)) return false;
     r = std::sqrt(std::max(0.0, b[2] + b[0] * b[0] + b[1] * b[1]));
     f = moved(f, {b[0], b[1], 0, 0}, 1);
@@ -99,12 +223,26 @@ struct Descent {
     double distance = std::numeric_limits<double>::quiet_NaN();
 };
 
+// Whether a step of the given length, after one of length before, is taken
+// without a pass of its own: Gauss-Newton gains a factor of about
+// length / before a step, so what would remain after it is about
+// length^2 / before; the step is the last where that is below the working
+// unit's rounding of the radius. The first step (before infinite) has no such
+// measure.
+bool lastwithoutpass(double length, double before, double r) {
+    const double unit = 1e-15 * (1 + std::fabs(r));
+    return before < inf && length <= 1e-2 * before && length * (length / before) <= unit;
+}
+
 // Damped Gauss-Newton from (f, r). A trial step's pass gives the normal
 // equations for the next step as well once a step was taken (steps are then
 // likely to be taken), and after a step refused the sum alone; the mean
-// distance comes from the pass about the axis it ends on.
-Descent levenberg(const View& w, Frame& f, double& r, std::size_t step, int iterations) {
-    const double L = sampledextent(w, f, step);
+// distance comes from the pass about the axis it ends on, or, where the last
+// step needs no pass, from the step's radius. A start (start true) ends once
+// a step lowers its sum by less than a thousandth: enough to tell the starts
+// apart, the finish on every point doing the rest.
+Descent levenberg(const View& w, Frame& f, double& r, double L, std::size_t step, int iterations,
+                  bool start) {
     Squares s = squares(w, f, L, r, true, step);
     const double count = static_cast<double>((w.n + step - 1) / step);
     Descent out;
@@ -112,6 +250,7 @@ Descent levenberg(const View& w, Frame& f, double& r, std::size_t step, int iter
     out.distance = static_cast<double>(s.rho / count);
     bool current = true; // s holds the equations about f
     double lambda = 1e-6;
+    double before = inf, way[parameters] = {}; // the last step's length and way
     for (int iteration = 0; iteration < iterations; ++iteration) {
         if (!current) {
             s = squares(w, f, L, r, true, step);
@@ -127,26 +266,53 @@ Descent levenberg(const View& w, Frame& f, double& r, std::size_t step, int iter
         const Frame g = moved(f, {b[0], b[1], b[2], b[3]}, L);
         const double rn = r + b[4];
         const double length = std::sqrt(b[0] * b[0] + b[1] * b[1] + b[2] * b[2] + b[3] * b[3]);
-        const bool last =
-            length + std::fabs(b[4]) <= 1e-15 * (1 + std::fabs(rn)) || !(std::fabs(rn) < 1e9);
+        const double size = length + std::fabs(b[4]);
+        if (!start && lastwithoutpass(size, before, rn)) {
+            f = g;
+            r = rn;
+            out.distance = rn;
+            break;
+        }
+        const bool last = size <= 1e-15 * (1 + std::fabs(rn)) || !(std::fabs(rn) < 1e9);
         // Near the optimum the sum changes by less than its rounding while the
-        // step stays exact: a step that raises it only by rounding is taken.
+        // step stays exact: a step that raises it only by that is taken. Each
+        // residual is a difference of lengths of about 1 + |r| + |origin|,
+        // good to a few units of that, so that the sum moves by about that
+        // times the sum of |e|, at most sqrt(count sum).
+        const long double noise = 8 * eps * (1 + std::fabs(r) + norm(f.origin)) *
+                                  std::sqrt(static_cast<long double>(count) * s.sum);
         const bool equations = lambda <= 1e-6 && !last;
         const Squares trial = squares(w, g, L, rn, equations, step);
-        if (!(trial.sum <= s.sum * (1 + 1e-12L))) {
+        if (!(trial.sum <= s.sum * (1 + 1e-12L) + noise)) {
             lambda *= 16;
             if (lambda > 1e12) break;
             continue;
         }
+        // A step that lowers the sum by no more than its rounding, and is no
+        // shorter than the one before or turns away from it without being
+        // much shorter: the steps are rounding's own (as for the circle).
+        double along = 0, squared = 0, squaredbefore = 0;
+        for (int j = 0; j < parameters; ++j) {
+            along += b[j] * way[j];
+            squared += b[j] * b[j];
+            squaredbefore += way[j] * way[j];
+            way[j] = b[j];
+        }
+        const bool turns = !(along > 0.5 * std::sqrt(squared * squaredbefore));
+        const bool wandering =
+            trial.sum >= s.sum - noise && (size >= before || (turns && size > 0.1 * before));
+        const bool slowed = start && trial.sum >= s.sum * (1 - 1e-3L);
+        before = size;
         lambda = std::max(lambda / 8, 1e-12);
         f = g;
         r = rn;
         out.distance = static_cast<double>(trial.rho / count);
         // The last step leaves the sum it was solved from as the descent's.
-        if (last) break;
+        if (last || wandering) break;
         s = trial;
         current = equations;
         out.sum = s.sum;
+        if (slowed) break;
     }
     return out;
 }
@@ -155,16 +321,18 @@ Descent levenberg(const View& w, Frame& f, double& r, std::size_t step, int iter
 
 bool lsaxis(const Moments& m, Frame& f, double& radius, std::string& failure) {
     const View& w = m.view;
-    const std::size_t step = std::max<std::size_t>(1, w.n / 4096);
+    // The starts on about 512 of the points; the best of them finished on all.
+    const std::size_t step = std::max<std::size_t>(1, (w.n + 511) / 512);
     long double best = inf;
     for (int k = 0; k < 3; ++k) {
         Frame g = frameabout({0, 0, 0}, m.vectors[k]);
-        double r = 0;
-        if (!circlestart(w, g, r, step)) continue;
-        const long double s = levenberg(w, g, r, step, 40).sum;
+        double r = 0, L = 0;
+        if (!circlestart(w, g, r, step, &L)) continue;
+        const long double s = levenberg(w, g, r, L, step, 40, true).sum;
         if (s < best) best = s, f = g, radius = r;
     }
-    if (std::isfinite(static_cast<double>(best))) radius = levenberg(w, f, radius, 1, 200).distance;
+    if (std::isfinite(static_cast<double>(best)))
+        radius = levenberg(w, f, radius, sampledextent(w, f, step), 1, 200, false).distance;
     if (!std::isfinite(static_cast<double>(best)) || !(radius < 1e6) || !(norm(f.origin) < 1e6)) {
         failure = "the least-squares cylinder runs off to infinity: the points lie too close to "
                   "a plane";

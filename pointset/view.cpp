@@ -200,6 +200,76 @@ template <> void secondsums<2>(const View& w, Second& out) {
     out.c[1][1] = _mm_cvtsd_f64(_mm_unpackhi_pd(diagonal, diagonal));
     out.c[0][1] = across;
 }
+
+// The same sums of 3-D points: x and y side by side in one register, z in the
+// low lane of another; each sum takes its terms in the points' order and each
+// square sum adds x^2, y^2 and z^2 in that order, so the bits are the same.
+template <> bool coordinatesums<3>(const View& w, double (&sum)[3], double& largest) {
+    const __m128d limit = _mm_set1_pd(largestallowed);
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+    __m128d top = _mm_setzero_pd(), topz = _mm_setzero_pd();
+    __m128d s = _mm_setzero_pd(), sz = _mm_setzero_pd();
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double* p = w.data + i * w.stride;
+        const __m128d c = _mm_loadu_pd(p), z = _mm_load_sd(p + 2);
+        const __m128d a = _mm_and_pd(c, magnitude), az = _mm_and_pd(z, magnitude);
+        if (_mm_movemask_pd(_mm_cmple_pd(a, limit)) != 3 ||
+            !(_mm_movemask_pd(_mm_cmple_sd(az, limit)) & 1))
+            return false;
+        top = _mm_max_pd(top, a); // a maximum is exact in any order
+        topz = _mm_max_sd(topz, az);
+        s = _mm_add_pd(s, c);
+        sz = _mm_add_sd(sz, z);
+    }
+    largest = std::max(
+        {_mm_cvtsd_f64(top), _mm_cvtsd_f64(_mm_unpackhi_pd(top, top)), _mm_cvtsd_f64(topz)});
+    _mm_storeu_pd(sum, s);
+    sum[2] = _mm_cvtsd_f64(sz);
+    return true;
+}
+
+template <> void secondsums<3>(const View& w, Second& out) {
+    const __m128d o = _mm_loadu_pd(w.origin.data()), oz = _mm_set_sd(w.origin[2]);
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+    __m128d extent = _mm_setzero_pd(), extentz = _mm_setzero_pd();
+    __m128d shift = _mm_setzero_pd(), cubes = _mm_setzero_pd();
+    __m128d diagonal = _mm_setzero_pd(); // c[0][0], c[1][1]
+    __m128d withz = _mm_setzero_pd();    // c[0][2], c[1][2]
+    double squares = 0, across = 0, zz = 0, shiftz = 0, cubez = 0;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        const double* p = w.data + i * w.stride;
+        const __m128d q = _mm_sub_pd(_mm_loadu_pd(p), o);
+        const __m128d qz = _mm_sub_sd(_mm_load_sd(p + 2), oz);
+        extent = _mm_max_pd(extent, _mm_and_pd(q, magnitude));
+        extentz = _mm_max_sd(extentz, _mm_and_pd(qz, magnitude));
+        const __m128d qq = _mm_mul_pd(q, q);
+        const double x = _mm_cvtsd_f64(q), y = _mm_cvtsd_f64(_mm_unpackhi_pd(q, q));
+        const double z = _mm_cvtsd_f64(qz);
+        const double f = _mm_cvtsd_f64(qq) + _mm_cvtsd_f64(_mm_unpackhi_pd(qq, qq)) + z * z;
+        squares += f;
+        shift = _mm_add_pd(shift, q);
+        shiftz += z;
+        cubes = _mm_add_pd(cubes, _mm_mul_pd(q, _mm_set1_pd(f)));
+        cubez += z * f;
+        diagonal = _mm_add_pd(diagonal, qq);
+        across += x * y;
+        withz = _mm_add_pd(withz, _mm_mul_pd(q, _mm_set1_pd(z)));
+        zz += z * z;
+    }
+    out.extent = std::max({_mm_cvtsd_f64(extent), _mm_cvtsd_f64(_mm_unpackhi_pd(extent, extent)),
+                           _mm_cvtsd_f64(extentz)});
+    out.squares = squares;
+    _mm_storeu_pd(out.shift, shift);
+    out.shift[2] = shiftz;
+    _mm_storeu_pd(out.cubes, cubes);
+    out.cubes[2] = cubez;
+    out.c[0][0] = _mm_cvtsd_f64(diagonal);
+    out.c[1][1] = _mm_cvtsd_f64(_mm_unpackhi_pd(diagonal, diagonal));
+    out.c[0][1] = across;
+    out.c[0][2] = _mm_cvtsd_f64(withz);
+    out.c[1][2] = _mm_cvtsd_f64(_mm_unpackhi_pd(withz, withz));
+    out.c[2][2] = zz;
+}
 #endif
 
 // The algebraic fit's normal equations in working units, from the sums of

@@ -350,6 +350,9 @@ std::vector<Exact> exactcases() {
         {"CylinderArc90", Feature::cylinder, 480, 20, {0, 0, 0}, 90, 0.01, {1, 1, 1}, 60});
     out.push_back(
         {"CylinderShort", Feature::cylinder, 240, 40, {5, 5, 5}, 360, 0.01, {0, 0, 1}, 2});
+    // An odd count: the last point alone in its pass.
+    out.push_back(
+        {"CylinderOdd", Feature::cylinder, 999, 25, {1, 2, 3}, 360, 0.004, {0.3, 0.1, 1}, 80});
     out.push_back(
         {"CylinderFarOff", Feature::cylinder, 480, 10, {1e4, 0, 1e4}, 360, 0.005, {1, 0, 0}, 50});
     return out;
@@ -500,6 +503,61 @@ TEST_P(MomentSums, GiveThePassesCentreToTheBit) {
     ASSERT_TRUE(kernel::algebraic(m.view, pass));
     ASSERT_TRUE(kernel::algebraic(m, sums));
     for (int j = 0; j < 3; ++j) EXPECT_EQ(sums[j], pass[j]) << j;
+}
+
+// The moments' passes take two coordinates at a time: their sums are those
+// of the coordinates one at a time in the points' order, to the bit (the
+// origin from the first pass; the scale and the algebraic sums, covariance
+// among them, from the second), at any stride.
+TEST_P(MomentSums, AreThoseOfOneCoordinateAtATime) {
+    Cloud c = GetParam().points;
+    for (const std::size_t stride : {std::size_t(c.dim), std::size_t(c.dim + 1)}) {
+        std::vector<double> data;
+        for (const P3& p : c.p) {
+            for (int k = 0; k < c.dim; ++k) data.push_back(p[k]);
+            if (stride > std::size_t(c.dim)) data.push_back(std::nan(""));
+        }
+        const Points points{data.data(), c.p.size(), c.dim, stride};
+        const kernel::Moments m = kernel::moments(points);
+        ASSERT_TRUE(m.failure.empty()) << m.failure;
+        const int d = c.dim;
+        double sum[3] = {0, 0, 0}, largest = 0;
+        for (std::size_t i = 0; i < points.count; ++i)
+            for (int k = 0; k < d; ++k) {
+                sum[k] += data[i * stride + k];
+                largest = std::max(largest, std::fabs(data[i * stride + k]));
+            }
+        EXPECT_EQ(m.largest, largest);
+        kernel::Vec o = {0, 0, 0};
+        for (int k = 0; k < d; ++k) {
+            o[k] = sum[k] / static_cast<double>(points.count);
+            EXPECT_EQ(m.view.origin[k], o[k]) << k;
+        }
+        double extent = 0, squares = 0, cc[3][3] = {}, shift[3] = {}, cubes[3] = {};
+        for (std::size_t i = 0; i < points.count; ++i) {
+            double q[3] = {0, 0, 0};
+            for (int k = 0; k < d; ++k) q[k] = data[i * stride + k] - o[k];
+            for (int k = 0; k < d; ++k) extent = std::max(extent, std::fabs(q[k]));
+            const double f = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
+            squares += f;
+            for (int r = 0; r < d; ++r) {
+                shift[r] += q[r];
+                cubes[r] += q[r] * f;
+                for (int k = r; k < d; ++k) cc[r][k] += q[r] * q[k];
+            }
+        }
+        int exponent = 0;
+        std::frexp(extent, &exponent);
+        const double s = std::ldexp(1.0, -exponent);
+        EXPECT_EQ(m.view.scale, s);
+        for (int r = 0; r < d; ++r) {
+            for (int k = r; k < d; ++k)
+                EXPECT_EQ(m.algebraic[r][k], 4 * cc[r][k] * s * s) << r << k;
+            EXPECT_EQ(m.algebraic[r][d], 2 * shift[r] * s) << r;
+            EXPECT_EQ(m.algebraic[r][d + 1], 2 * cubes[r] * s * s * s) << r;
+        }
+        EXPECT_EQ(m.algebraic[d][d + 1], squares * s * s);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
