@@ -289,7 +289,7 @@ Descent levenberg(const View& w, Frame& f, double& r, double L, std::size_t step
             continue;
         }
         // A step that lowers the sum by no more than its rounding, and is no
-        // shorter than the one before or turns away from it without being
+        // shorter than the one before, or turns sideways from it without being
         // much shorter: the steps are rounding's own (as for the circle).
         double along = 0, squared = 0, squaredbefore = 0;
         for (int j = 0; j < parameters; ++j) {
@@ -298,9 +298,9 @@ Descent levenberg(const View& w, Frame& f, double& r, double L, std::size_t step
             squaredbefore += way[j] * way[j];
             way[j] = b[j];
         }
-        const bool turns = !(along > 0.5 * std::sqrt(squared * squaredbefore));
+        const bool turns = !(std::fabs(along) > 0.5 * std::sqrt(squared * squaredbefore));
         const bool wandering =
-            trial.sum >= s.sum - noise && (size >= before || (turns && size > 0.1 * before));
+            trial.sum >= s.sum - noise && (size >= before || (turns && size > 0.5 * before));
         const bool slowed = start && trial.sum >= s.sum * (1 - 1e-3L);
         before = size;
         lambda = std::max(lambda / 8, 1e-12);

@@ -302,10 +302,11 @@ template <int d> Found lsfit(const Moments& m) {
         const bool full = t == 0.5; // taken whole: its pass has the equations
         const double taken = norm(sub(next, c)) + std::fabs(rn - r);
         // A full step that lowers the sum by no more than its rounding, and is
-        // no shorter than the one before or turns away from it without being
-        // much shorter: the steps are rounding's own, and more of them would
-        // wander (a slow descent along a shallow valley keeps its way and
-        // shortens its steps; a fast one shortens them by far).
+        // no shorter than the one before, or turns sideways from it without
+        // being much shorter: the steps are rounding's own, and more of them
+        // would wander. (A descent that converges keeps or reverses its way
+        // from step to step and shortens its steps, slowly along a shallow
+        // valley, by far near a sharp optimum.)
         const double move[4] = {next[0] - c[0], next[1] - c[1], next[2] - c[2], rn - r};
         double along = 0, size = 0, sizebefore = 0;
         for (int j = 0; j < 4; ++j) {
@@ -314,9 +315,9 @@ template <int d> Found lsfit(const Moments& m) {
             sizebefore += way[j] * way[j];
             way[j] = move[j];
         }
-        const bool turns = !(along > 0.5 * std::sqrt(size * sizebefore));
+        const bool turns = !(std::fabs(along) > 0.5 * std::sqrt(size * sizebefore));
         const bool wandering = full && trial.sum >= s.sum - noise &&
-                               (taken >= before || (turns && taken > 0.1 * before));
+                               (taken >= before || (turns && taken > 0.5 * before));
         before = taken;
         c = next;
         r = rn;

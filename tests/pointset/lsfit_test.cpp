@@ -434,8 +434,12 @@ TEST_P(IllConditioned, FitIsWhereAFinerDescentEnds) {
     const Reference r = evaluate(c.view(), GetParam().feature, Criterion::leastsquares);
     ASSERT_TRUE(r.found) << r.failure;
     const auto x = c.dim == 3 ? finerdescent<3>(c, r) : finerdescent<2>(c, r);
-    double size = 0;
-    for (const P3& p : c.p) size = std::max(size, std::hypot(p[0], p[1], p[2]));
+    // The feature's own size: its radius and the points' extent, wherever
+    // they lie.
+    double size = std::fabs(r.radius);
+    for (const P3& p : c.p)
+        size = std::max(size, std::fabs(r.radius) +
+                                  std::hypot(p[0] - c.p[0][0], p[1] - c.p[0][1], p[2] - c.p[0][2]));
     for (int k = 0; k < c.dim; ++k)
         EXPECT_NEAR(r.point[k], static_cast<double>(x[k]), 1e-10 * size) << k;
     EXPECT_NEAR(r.radius, static_cast<double>(x[3]), 1e-10 * size);
@@ -465,6 +469,13 @@ Cloud patch(int dim, int n, double r, const P3& c, double amp, double degrees, b
     return out;
 }
 
+// Points of the plane given as x y pairs.
+Cloud planar(const std::vector<double>& xy) {
+    Cloud c;
+    for (std::size_t i = 0; i + 1 < xy.size(); i += 2) c.p.push_back({xy[i], xy[i + 1], 0});
+    return c;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Sets, IllConditioned,
     ::testing::Values(Hard{"Patch12FarNoisy", Feature::sphere,
@@ -481,6 +492,30 @@ INSTANTIATE_TEST_SUITE_P(
                            patch(3, 19, 37900, {-10155, 7267, -9325}, 0.218, 12.8, false, 34)},
                       Hard{"Arc11FourPoints", Feature::circle,
                            patch(2, 4, 1.515, {0.13, 0.126, 0}, 0.00025, 11.4, false, 34)},
+                      // Its steps change sign from one to the next, shrinking eightfold.
+                      Hard{"ArcFarOffSteppingToAndFro", Feature::circle,
+                           planar({1000004.0061999999,
+                                   999998,
+                                   1000003.9889723355,
+                                   999998.15663782984,
+                                   1000003.9584747571,
+                                   999998.31142732687,
+                                   1000003.8862841896,
+                                   999998.45158435008,
+                                   1000003.8044055975,
+                                   999998.58443487633,
+                                   1000003.7119151073,
+                                   999998.71191510733,
+                                   1000003.5940745545,
+                                   999998.81767347618,
+                                   1000003.4521745377,
+                                   999998.88744249812,
+                                   1000003.3083989604,
+                                   999998.94915440329,
+                                   1000003.1563562478,
+                                   999998.98719449644,
+                                   1000003,
+                                   999998})},
                       Hard{"Arc20Noisy", Feature::circle, circle(500, 300, 1e3, -2e3, 4, 20, 27)}),
     ::formeval::test::namedby([](const Hard& h) { return h.name; }));
 
