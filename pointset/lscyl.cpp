@@ -6,6 +6,7 @@
 // algebraic circle of the points projected along it, takes a few steps on a
 // sample of the points, and finishes the best start on every point.
 #include "pointset/cylinder.h"
+#include "pointset/steps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -223,17 +224,6 @@ struct Descent {
     double distance = std::numeric_limits<double>::quiet_NaN();
 };
 
-// Whether a step of the given length, after one of length before, is taken
-// without a pass of its own: Gauss-Newton gains a factor of about
-// length / before a step, so what would remain after it is about
-// length^2 / before; the step is the last where that is below the working
-// unit's rounding of the radius. The first step (before infinite) has no such
-// measure.
-bool lastwithoutpass(double length, double before, double r) {
-    const double unit = 1e-15 * (1 + std::fabs(r));
-    return before < inf && length <= 1e-2 * before && length * (length / before) <= unit;
-}
-
 // Damped Gauss-Newton from (f, r). A trial step's pass gives the normal
 // equations for the next step as well once a step was taken (steps are then
 // likely to be taken), and after a step refused the sum alone; the mean
@@ -250,7 +240,7 @@ Descent levenberg(const View& w, Frame& f, double& r, double L, std::size_t step
     out.distance = static_cast<double>(s.rho / count);
     bool current = true; // s holds the equations about f
     double lambda = 1e-6;
-    double before = inf, way[parameters] = {}; // the last step's length and way
+    Steps steps;
     for (int iteration = 0; iteration < iterations; ++iteration) {
         if (!current) {
             s = squares(w, f, L, r, true, step);
@@ -267,7 +257,7 @@ Descent levenberg(const View& w, Frame& f, double& r, double L, std::size_t step
         const double rn = r + b[4];
         const double length = std::sqrt(b[0] * b[0] + b[1] * b[1] + b[2] * b[2] + b[3] * b[3]);
         const double size = length + std::fabs(b[4]);
-        if (!start && lastwithoutpass(size, before, rn)) {
+        if (!start && steps.last(size, rn)) {
             f = g;
             r = rn;
             out.distance = rn;
@@ -275,12 +265,8 @@ Descent levenberg(const View& w, Frame& f, double& r, double L, std::size_t step
         }
         const bool last = size <= 1e-15 * (1 + std::fabs(rn)) || !(std::fabs(rn) < 1e9);
         // Near the optimum the sum changes by less than its rounding while the
-        // step stays exact: a step that raises it only by that is taken. Each
-        // residual is a difference of lengths of about 1 + |r| + |origin|,
-        // good to a few units of that, so that the sum moves by about that
-        // times the sum of |e|, at most sqrt(count sum).
-        const long double noise = 8 * eps * (1 + std::fabs(r) + norm(f.origin)) *
-                                  std::sqrt(static_cast<long double>(count) * s.sum);
+        // step stays exact: a step that raises it only by that is taken.
+        const long double noise = sumrounding(1 + std::fabs(r) + norm(f.origin), count, s.sum);
         const bool equations = lambda <= 1e-6 && !last;
         const Squares trial = squares(w, g, L, rn, equations, step);
         if (!(trial.sum <= s.sum * (1 + 1e-12L) + noise)) {
@@ -288,21 +274,8 @@ Descent levenberg(const View& w, Frame& f, double& r, double L, std::size_t step
             if (lambda > 1e12) break;
             continue;
         }
-        // A step that lowers the sum by no more than its rounding, and is no
-        // shorter than the one before, or turns sideways from it without being
-        // much shorter: the steps are rounding's own (as for the circle).
-        double along = 0, squared = 0, squaredbefore = 0;
-        for (int j = 0; j < parameters; ++j) {
-            along += b[j] * way[j];
-            squared += b[j] * b[j];
-            squaredbefore += way[j] * way[j];
-            way[j] = b[j];
-        }
-        const bool turns = !(std::fabs(along) > 0.5 * std::sqrt(squared * squaredbefore));
-        const bool wandering =
-            trial.sum >= s.sum - noise && (size >= before || (turns && size > 0.5 * before));
+        const bool wandering = steps.wandering(b, parameters, size, trial.sum >= s.sum - noise);
         const bool slowed = start && trial.sum >= s.sum * (1 - 1e-3L);
-        before = size;
         lambda = std::max(lambda / 8, 1e-12);
         f = g;
         r = rn;

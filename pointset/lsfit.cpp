@@ -10,6 +10,7 @@
 // the next one: a step costs one pass, and the last (too small to change the
 // result but by rounding) none.
 #include "pointset/kernels.h"
+#include "pointset/steps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -237,18 +238,6 @@ template <int d> double meandistance(const View& w, const Vec& c) {
     return static_cast<double>(sum / w.n);
 }
 
-// Whether a step of the given length, after one of length before, is taken
-// without a pass of its own: Gauss-Newton on the orthogonal distances gains
-// a factor of about length / before a step, so what would remain after it is
-// about length^2 / before; the step is the last where that is below the
-// working unit's rounding of the radius (or where the step itself is). The
-// first step (before infinite) has no such measure.
-bool last(double length, double before, double r) {
-    const double unit = 1e-15 * (1 + std::fabs(r));
-    return length <= unit ||
-           (before < inf && length <= 1e-2 * before && length * (length / before) <= unit);
-}
-
 template <int d> Found lsfit(const Moments& m) {
     constexpr int n = d + 1;
     const View& w = m.view;
@@ -261,7 +250,7 @@ template <int d> Found lsfit(const Moments& m) {
     const double square = k + dot(c, c);
     double r = square > 0 ? std::sqrt(square) : meandistance<d>(w, c);
     Squares s = squares<d>(w, c, r, true);
-    double before = inf, way[4] = {0, 0, 0, 0}; // the last step's length and way
+    Steps steps;
     for (int iteration = 0; iteration < 200; ++iteration) {
         double a[16], b[4];
         for (int i = 0; i < n; ++i) {
@@ -271,17 +260,12 @@ template <int d> Found lsfit(const Moments& m) {
         if (!solve(n, a, b)) break;
         const double length =
             std::sqrt(b[0] * b[0] + b[1] * b[1] + b[2] * b[2] * (d == 3)) + std::fabs(b[n - 1]);
-        if (last(length, before, r)) {
+        if (steps.last(length, r)) {
             for (int j = 0; j < d; ++j) c[j] += b[j];
             r += b[n - 1];
             break;
         }
-        // The sum's own rounding: each residual is a difference of distances
-        // of about 1 + |r| + |c|, good to a few units of that, so that a sum
-        // of squares moves by about that times the sum of |e|, which is at
-        // most sqrt(n sum).
-        const long double noise = 8 * eps * (1 + std::fabs(r) + norm(c)) *
-                                  std::sqrt(static_cast<long double>(w.n) * s.sum);
+        const long double noise = sumrounding(1 + std::fabs(r) + norm(c), w.n, s.sum);
         double t = 1;
         bool accepted = false;
         Vec next = c;
@@ -301,24 +285,8 @@ template <int d> Found lsfit(const Moments& m) {
         if (!accepted) break;
         const bool full = t == 0.5; // taken whole: its pass has the equations
         const double taken = norm(sub(next, c)) + std::fabs(rn - r);
-        // A full step that lowers the sum by no more than its rounding, and is
-        // no shorter than the one before, or turns sideways from it without
-        // being much shorter: the steps are rounding's own, and more of them
-        // would wander. (A descent that converges keeps or reverses its way
-        // from step to step and shortens its steps, slowly along a shallow
-        // valley, by far near a sharp optimum.)
         const double move[4] = {next[0] - c[0], next[1] - c[1], next[2] - c[2], rn - r};
-        double along = 0, size = 0, sizebefore = 0;
-        for (int j = 0; j < 4; ++j) {
-            along += move[j] * way[j];
-            size += move[j] * move[j];
-            sizebefore += way[j] * way[j];
-            way[j] = move[j];
-        }
-        const bool turns = !(std::fabs(along) > 0.5 * std::sqrt(size * sizebefore));
-        const bool wandering = full && trial.sum >= s.sum - noise &&
-                               (taken >= before || (turns && taken > 0.5 * before));
-        before = taken;
+        const bool wandering = steps.wandering(move, 4, taken, full && trial.sum >= s.sum - noise);
         c = next;
         r = rn;
         // A step halved to nothing: no step lowers the sum beyond its rounding.
