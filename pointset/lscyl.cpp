@@ -294,8 +294,8 @@ Descent levenberg(const View& w, Frame& f, double& r, double L, std::size_t step
 
 bool lsaxis(const Moments& m, Frame& f, double& radius, std::string& failure) {
     const View& w = m.view;
-    // The starts on about 512 of the points; the best of them finished on all.
-    const std::size_t step = std::max<std::size_t>(1, (w.n + 511) / 512);
+    // The starts on about 256 of the points; the best of them finished on all.
+    const std::size_t step = std::max<std::size_t>(1, (w.n + 255) / 256);
     long double best = inf;
     for (int k = 0; k < 3; ++k) {
         Frame g = frameabout({0, 0, 0}, m.vectors[k]);
