@@ -29,8 +29,6 @@ struct Squares {
     double jte[parameters] = {};
 };
 
-constexpr std::size_t block = 512; // points whose squares are summed in double
-
 // The sums of a pass: J the point's row of the model with its sign turned
 // (cylrow), e its residual.
 struct Sums {
@@ -88,22 +86,19 @@ struct TwoLanes {
         }
         residuals = _mm_add_pd(residuals, r);
     }
-    static double both(__m128d x) {
-        return _mm_cvtsd_f64(x) + _mm_cvtsd_f64(_mm_unpackhi_pd(x, x));
-    }
     // The block's squares and distances into out, the lanes emptied.
     void flush(Sums& out) {
-        out.squares += both(squares);
-        out.distances += both(distances);
+        out.squares += lanesum(squares);
+        out.distances += lanesum(distances);
         squares = distances = _mm_setzero_pd();
     }
     void into(Sums& out) const {
         for (int j = 0; j < 4; ++j) {
-            for (int k = j; k < 4; ++k) out.aa[j][k] = both(aa[j][k]);
-            out.as[j] = both(as[j]);
-            out.ae[j] = both(ae[j]);
+            for (int k = j; k < 4; ++k) out.aa[j][k] = lanesum(aa[j][k]);
+            out.as[j] = lanesum(as[j]);
+            out.ae[j] = lanesum(ae[j]);
         }
-        out.residuals = both(residuals);
+        out.residuals = lanesum(residuals);
     }
 };
 
@@ -115,7 +110,7 @@ Sums sums(const View& w, const Frame& f, double L, double r, std::size_t step) {
     const std::size_t pair = 2 * step * w.stride;
     std::size_t i = 0;
     while (i + step < w.n) {
-        const std::size_t end = std::min(w.n - step, i + 2 * step * block);
+        const std::size_t end = std::min(w.n - step, i + 2 * step * squaresblock);
         const double* p = w.data + i * w.stride;
         for (; i < end; i += 2 * step, p += pair)
             lanes.template add<equations>(p, p + step * w.stride, all);
@@ -142,7 +137,7 @@ Sums sums(const View& w, const Frame& f, double L, double r, std::size_t step) {
         const double e = rho - r;
         squares += e * e;
         distances += rho;
-        if (++inblock == block) {
+        if (++inblock == squaresblock) {
             out.squares += squares, out.distances += distances;
             squares = distances = 0, inblock = 0;
         }

@@ -113,8 +113,6 @@ template <int d> Squares fromsums(const PassSums& p, std::size_t count, bool equ
     return s;
 }
 
-constexpr std::size_t block = 512; // points whose squares are summed in double
-
 #ifdef __SSE2__
 // Two points at a time, one a lane; keep masks a lane out (an odd count's
 // last pair).
@@ -153,21 +151,18 @@ template <int d> struct TwoLanes {
         }
         e = _mm_add_pd(e, r);
     }
-    static double both(__m128d x) {
-        return _mm_cvtsd_f64(x) + _mm_cvtsd_f64(_mm_unpackhi_pd(x, x));
-    }
     long double squares() {
-        const double s = both(ee);
+        const double s = lanesum(ee);
         ee = _mm_setzero_pd();
         return s;
     }
     void into(PassSums& p) const {
         for (int a = 0; a < d; ++a) {
-            for (int b = a; b < d; ++b) p.ww[a][b] = both(ww[a][b]);
-            p.w[a] = both(w[a]);
-            p.we[a] = both(we[a]);
+            for (int b = a; b < d; ++b) p.ww[a][b] = lanesum(ww[a][b]);
+            p.w[a] = lanesum(w[a]);
+            p.we[a] = lanesum(we[a]);
         }
-        p.e = both(e);
+        p.e = lanesum(e);
     }
 };
 
@@ -177,7 +172,7 @@ template <int d, bool equations> PassSums passsums(const View& w, const Vec& c, 
     PassSums out;
     std::size_t i = 0;
     while (i + 1 < w.n) {
-        const std::size_t end = std::min(w.n - 1, i + block);
+        const std::size_t end = std::min(w.n - 1, i + squaresblock);
         for (; i < end; i += 2) {
             const double* p = w.data + i * w.stride;
             lanes.template add<equations>(p, p + w.stride, all);
@@ -206,7 +201,7 @@ template <int d, bool equations> PassSums passsums(const View& w, const Vec& c, 
         length = std::sqrt(length);
         const double e = length - r;
         ee += e * e;
-        if ((i + 1) % block == 0) out.ee += ee, ee = 0;
+        if ((i + 1) % squaresblock == 0) out.ee += ee, ee = 0;
         if (!equations) continue;
         const double inverse = length > 0 ? 1 / length : 0;
         for (int a = 0; a < d; ++a) v[a] *= inverse;

@@ -7,6 +7,11 @@
 #include "pointset/frame.h"
 
 #include <cmath>
+#include <cstddef>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace formeval::pointset::kernel {
 
@@ -17,6 +22,19 @@ namespace formeval::pointset::kernel {
 inline long double sumrounding(double magnitude, double count, long double sum) {
     return 8 * eps * magnitude * std::sqrt(static_cast<long double>(count) * sum);
 }
+
+// Points whose squared residuals a pass sums in double before adding them to
+// its long double total: few enough that the double sum keeps the digits the
+// steps are judged by.
+constexpr std::size_t squaresblock = 512;
+
+#ifdef __SSE2__
+// The sum of a register's two lanes, low first: a pass that keeps its sums
+// two points at a time ends with it.
+inline double lanesum(__m128d x) {
+    return _mm_cvtsd_f64(x) + _mm_cvtsd_f64(_mm_unpackhi_pd(x, x));
+}
+#endif
 
 // The steps a descent has taken, and what they tell of the next.
 class Steps {
