@@ -14,7 +14,7 @@ bool exactreferences() {
 
 namespace kernel {
 
-Found pkradial(const Moments&, const Options&) {
+Found pkradial(const Moments&, const Options&, bool) {
     return notfound("built without CGAL: no circumscribed feature");
 }
 

@@ -14,6 +14,8 @@
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <limits>
 
 namespace formeval::pointset::kernel {
@@ -57,6 +59,24 @@ class Balls {
         s.settled = w_.dim == 2 && (s.count == 2 || s.count == 3) &&
                     floatcircle(at(s.point[0]), at(s.point[1]),
                                 s.count == 3 ? at(s.point[2]) : nullptr, s.circle);
+    }
+
+    // Where point t lies against the smallest ball with a support of two or
+    // three points of the plane on its boundary: 1 strictly inside, 0 on the
+    // boundary, -1 outside (exact).
+    int side(const Support& s, std::size_t t) const {
+        if (s.settled) {
+            const int quick = circleside(s.circle, at(t));
+            if (quick != 0) return quick;
+        }
+        const int quick = filtered(s, t);
+        if (quick != 0) return quick;
+        const Kernel::Point_2 q = p2(t);
+        const CGAL::Bounded_side b =
+            s.count == 2
+                ? CGAL::side_of_bounded_circle(p2(s.point[0]), p2(s.point[1]), q)
+                : CGAL::side_of_bounded_circle(p2(s.point[0]), p2(s.point[1]), p2(s.point[2]), q);
+        return b == CGAL::ON_BOUNDED_SIDE ? 1 : b == CGAL::ON_BOUNDARY ? 0 : -1;
     }
 
     // inside() where floating point has not settled it.
@@ -220,6 +240,43 @@ struct Welzl {
     }
 };
 
+// In the plane, below 256 points, the recursion in the points' index order
+// meets nearly every point outside the ball of those before it. Where the
+// circle's support is unique (two or three points and every other point
+// strictly inside) its bits do not depend on the order either: the index
+// order's first support point is the support's last index (the one point
+// that leaves the ball of all before it for good), the second is the other
+// of two, and the centre of three is the same whichever of the other two
+// comes second (swapping them negates its intermediate terms exactly). Every
+// point of such a support is needed: the recursion, whose balls contain
+// their boundaries, never adds a third point on the circle of two others'
+// diameter. So the recursion runs on a scrambled order, which meets few
+// points outside, and its support is taken in that order where it is unique;
+// false, and nothing taken, where it is not.
+bool scrambled(const View& w, const Balls& balls, Support& s) {
+    std::vector<std::size_t> list(w.n);
+    for (std::size_t i = 0; i < w.n; ++i) list[i] = i;
+    std::uint64_t state = 0x9e3779b97f4a7c15u;
+    for (std::size_t i = w.n; i > 1; --i) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        std::swap(list[i - 1], list[(state >> 33) % i]);
+    }
+    Welzl welzl{balls, w.dim, list};
+    welzl.run(list.size(), 0);
+    Support found = *welzl.best;
+    if (found.count < 2) return false;
+    for (std::size_t i = 0; i < w.n; ++i) {
+        if (found.settled) i = balls.clearlyinside(found.circle, list.data(), i, w.n);
+        if (i == w.n) break;
+        if (!onsupport(found, list[i]) && balls.side(found, list[i]) != 1) return false;
+    }
+    const auto first = found.point.begin(), last = first + found.count;
+    std::sort(first, last, std::greater<>());
+    balls.prepare(found);
+    s = found;
+    return true;
+}
+
 // The first sample: the extreme points along a few directions and an even
 // spread of the rest (every point where there are fewer than 256). In the
 // plane the directions out of it add nothing: their values are 0 or those of
@@ -254,13 +311,14 @@ std::vector<std::size_t> firstsample(const View& w) {
 
 } // namespace
 
-Found pkradial(const Moments& mo, const Options& options) {
+Found pkradial(const Moments& mo, const Options& options, bool indexorder) {
     Found out;
     const View& w = mo.view;
     const Balls balls(w);
     std::vector<std::size_t> sample = firstsample(w);
     Support s;
-    for (int round = 0;; ++round) {
+    const bool unique = !indexorder && w.dim == 2 && sample.size() == w.n && scrambled(w, balls, s);
+    for (int round = 0; !unique; ++round) {
         Welzl welzl{balls, w.dim, sample};
         welzl.run(sample.size(), 0);
         s = *welzl.best;

@@ -3,6 +3,7 @@
 // with and without an outlier), and the certificates checked independently:
 // the optimum found by brute force lies within the certified bounds, and the
 // reported feature holds what it claims for every point.
+#include "pointset/kernels.h"
 #include "pointset/pointset.h"
 #include "tests/harness/harness.h"
 #include "tests/pointset/support.h"
@@ -155,6 +156,65 @@ TEST_P(Order, CircumscribedIsTheSameInAnyOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, Order, ::testing::ValuesIn(orderedsets()),
+                         ::formeval::test::namedby([](const Ordered& s) { return s.name; }));
+
+// Below 256 points of the plane the circumscribed circle is searched in a
+// scrambled order, and taken where its support is unique; its bits must be
+// those of the search in the points' index order, which the printed centres
+// have always been. Sets with two-point supports (long ellipses), three-point
+// ones, and those where the support is not unique: points on the circle
+// beside the support (a lattice circle, a right angle's vertex on the circle
+// of its hypotenuse), repeated points, quantised arcs.
+std::vector<Ordered> scrambledsets() {
+    std::vector<Ordered> out;
+    for (const int n : {4, 40, 255})
+        for (const std::uint32_t seed : {1u, 2u, 3u}) {
+            const std::string size = std::to_string(n) + "Seed" + std::to_string(seed);
+            out.push_back(
+                {"Circle" + size, Feature::circle, circle(n, 25, 120, 80, 0.004, 360, seed)});
+            Cloud ellipse = circle(n, 10, 3, -1, 0.01, 300, seed);
+            for (P3& q : ellipse.p) q[1] *= 0.3;
+            out.push_back({"Ellipse" + size, Feature::circle, ellipse});
+            Cloud twice = circle(n, 10, 0, 0, 0.01, 90, seed);
+            twice.p.insert(twice.p.end(), twice.p.begin(), twice.p.end());
+            out.push_back({"Twice" + size, Feature::circle, shuffled(twice, seed)});
+            Cloud quantised = circle(n, 10, 0, 0, 0.01, 200, seed);
+            for (P3& q : quantised.p)
+                for (double& x : q) x = std::round(x * 8) / 8;
+            out.push_back({"Quantised" + size, Feature::circle, quantised});
+        }
+    // The lattice points on the circle of radius 5 and some inside, in turns.
+    Cloud lattice;
+    for (int x = -5; x <= 5; ++x)
+        for (int y = -5; y <= 5; ++y)
+            if (x * x + y * y == 25 || (x * x + y * y < 9 && (x + y) % 2 == 0))
+                lattice.p.push_back({double(x), double(y), 0});
+    for (const std::uint32_t seed : {1u, 2u, 3u})
+        out.push_back({"Lattice" + std::to_string(seed), Feature::circle, shuffled(lattice, seed)});
+    Cloud right;
+    right.p = {{0, 0, 0}, {1, 0.5, 0}, {4, 0, 0}, {0.5, 1, 0}, {0, 4, 0}, {1, 1, 0}};
+    for (const std::uint32_t seed : {1u, 2u, 3u})
+        out.push_back(
+            {"RightAngle" + std::to_string(seed), Feature::circle, shuffled(right, seed)});
+    return out;
+}
+
+class Scrambled : public ::testing::TestWithParam<Ordered> {};
+
+TEST_P(Scrambled, CircumscribedCircleIsTheIndexOrdersToTheBit) {
+    Cloud c = GetParam().points;
+    const kernel::Moments m = kernel::moments(c.view());
+    const Options o;
+    const kernel::Found index = kernel::pkradial(m, o, true);
+    const kernel::Found any = kernel::pkradial(m, o);
+    ASSERT_TRUE(index.found && any.found);
+    for (int k = 0; k < 2; ++k) EXPECT_EQ(any.point[k], index.point[k]) << "coordinate " << k;
+    EXPECT_EQ(any.radius, index.radius);
+    EXPECT_EQ(any.certificate.certified, index.certificate.certified);
+    EXPECT_EQ(any.certificate.lower, index.certificate.lower);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, Scrambled, ::testing::ValuesIn(scrambledsets()),
                          ::formeval::test::namedby([](const Ordered& s) { return s.name; }));
 
 // A 90 degree arc of 24 points with one outlier, whose minimum zone a local
