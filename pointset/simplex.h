@@ -27,6 +27,10 @@ class Elimination {
     bool apply(double* b) const;
 
   private:
+    // The same for a size known when compiled (unrolled; the same operations).
+    template <int K> bool factorfixed(double* a);
+    template <int K> bool applyfixed(double* b) const;
+
     int k_ = 0;
     const double* a_ = nullptr;
     bool ok_ = false;

@@ -135,6 +135,37 @@ double ascend(const View& w, const std::vector<Facet>& facets, double reach, Vec
     return g;
 }
 
+// The least distance from c of the points q (working coordinates): the
+// square root of the least square, which is the least of spread()'s
+// distances to the bit, with one root. In the plane two points at a time
+// where SSE2 is; a lane's minimum keeps out values not numbers, as the
+// comparison does.
+double nearest(const std::vector<Vec>& q, const Vec& c, int dim) {
+    double least = inf;
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    if (dim == 2 && c[2] == 0) {
+        const __m128d cx = _mm_set1_pd(c[0]), cy = _mm_set1_pd(c[1]);
+        __m128d low = _mm_set1_pd(inf);
+        for (; k + 2 <= q.size(); k += 2) {
+            const __m128d a = _mm_loadu_pd(q[k].data()), b = _mm_loadu_pd(q[k + 1].data());
+            const __m128d x = _mm_sub_pd(_mm_unpacklo_pd(a, b), cx);
+            const __m128d y = _mm_sub_pd(_mm_unpackhi_pd(a, b), cy);
+            low = _mm_min_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), low);
+        }
+        double lanes[2];
+        _mm_storeu_pd(lanes, low);
+        least = std::min(lanes[0], lanes[1]);
+    }
+#endif
+    for (; k < q.size(); ++k) {
+        const Vec d = sub(q[k], c);
+        const double d2 = dot(d, d);
+        if (d2 < least) least = d2;
+    }
+    return std::sqrt(least);
+}
+
 bool inhull(const std::vector<Facet>& facets, const Vec& c, double slack) {
     for (const Facet& f : facets)
         if (dot(f.n, c) > f.b + slack) return false;
@@ -165,11 +196,13 @@ Beyond beyond(const std::vector<Facet>& facets, const Vec& mid, double half, int
 struct Local {
     double top = 0; // max_J d_j: g is at most this within rho
     double rho = 0;
+    std::size_t near = 0; // the point nearest the centre
 };
 
 Local local(const View& w, const std::vector<Facet>& facets, const Vec& c, double size) {
     Local out;
     const Spread s = spread(w, c);
+    out.near = s.near;
     const double near = certifiedgap(s.zone(), size) / 4;
     std::vector<std::size_t> nearest;
     out.top = s.bottom;
@@ -204,17 +237,17 @@ struct Search {
     double g = 0; // the incumbent's radius
     double G = 0; // to prove: g <= G outside the balls
     std::vector<Neighbourhood> balls;
-    std::vector<std::size_t> subset;
+    std::vector<Vec> subset; // points that bound g from above, as w[i]
 
     double threshold() const { return -G; }
 
-    void adopt(const Vec& c, double value) {
+    // A new incumbent c, g(c) = value, and its neighbourhood l (local()).
+    void adopt(const Vec& c, double value, const Local& l) {
         best = c;
         g = value;
-        const Local l = local(w, facets, c, size);
         G = std::max(G, l.top);
         balls.push_back({c, l.rho});
-        subset.push_back(spread(w, c).near);
+        subset.push_back(w[l.near]);
     }
 
     // A local optimum as good as the incumbent (points symmetric about a line
@@ -227,7 +260,7 @@ struct Search {
         if (!(l.rho > 0)) return false;
         G = std::max(G, l.top);
         balls.push_back({c, l.rho});
-        subset.push_back(spread(w, c).near);
+        subset.push_back(w[l.near]);
         return true;
     }
 
@@ -235,7 +268,7 @@ struct Search {
         const double r = half * std::sqrt(static_cast<double>(w.dim));
         for (const Neighbourhood& b : balls)
             if (norm(sub(mid, b.c)) + r <= b.radius) return inf;
-        const double g = -(spread(w, subset, mid).bottom + r + 8 * eps * size);
+        const double g = -(nearest(subset, mid, w.dim) + r + 8 * eps * size);
         if (g >= -G || !hullbuilt) return g >= -G ? inf : g;
         // Only the part of the cube inside the side farthest beyond its middle
         // may hold a centre: it lies within sqrt(r^2 - e^2) of the middle's
@@ -245,14 +278,14 @@ struct Search {
         if (!out.side) return g;
         const Vec foot = sub(mid, mul(out.excess, out.side->n));
         const double reach = std::sqrt(std::max(0.0, r * r - out.excess * out.excess));
-        const double clipped = -(spread(w, subset, foot).bottom + reach + 8 * eps * size);
+        const double clipped = -(nearest(subset, foot, w.dim) + reach + 8 * eps * size);
         return clipped >= -G ? inf : std::max(g, clipped);
     }
 
     bool settle(const Vec& mid, double) {
         // Within this of the incumbent a centre is as good: a tie.
         const double tie = 1e-9 * g + 64 * eps * size;
-        if (spread(w, subset, mid).bottom <= G - tie) return false;
+        if (nearest(subset, mid, w.dim) <= G - tie) return false;
         const Spread all = spread(w, mid);
         if (all.bottom > g - tie && !hullbuilt) {
             // A centre here might beat or tie the one found: whether it may, the
@@ -266,12 +299,12 @@ struct Search {
             Vec c = mid;
             const double h = ascend(w, facets, reach, c);
             if (h > g + certifiedgap(all.zone(), size)) {
-                adopt(c, h);
+                adopt(c, h, local(w, facets, c, size));
                 return true;
             }
             if (h >= g - tie && tied(c)) return true;
         }
-        subset.push_back(all.near);
+        subset.push_back(w[all.near]);
         return true;
     }
 };
@@ -302,7 +335,8 @@ Found varadial(const Moments& mo, const Options& options) {
     // A centre whose nearest points do not surround it may lie outside the
     // hull: then the hull is needed from the start.
     double g = ascend(w, s.facets, s.reach, c);
-    if (local(w, {}, c, size).rho <= 0) {
+    Local l = local(w, s.facets, c, size);
+    if (l.rho <= 0) {
         s.facets = hull(w);
         s.hullbuilt = true;
         if (s.facets.empty()) {
@@ -317,12 +351,13 @@ Found varadial(const Moments& mo, const Options& options) {
             c = {0, 0, 0}; // the centroid lies in the hull
         }
         g = ascend(w, s.facets, s.reach, c);
+        l = local(w, s.facets, c, size);
     }
-    s.adopt(c, g);
+    s.adopt(c, g, l);
     out.found = true;
     if (options.certificate) {
         for (std::size_t i = 0; i < w.n; i += std::max<std::size_t>(1, w.n / 32))
-            s.subset.push_back(i);
+            s.subset.push_back(w[i]);
         long used = 0;
         const double left = branchbound(s, middle, half * (1 + 1e-9), w.dim, options.budget, used);
         Certificate& cert = out.certificate;

@@ -541,47 +541,89 @@ void measurespreads(Moments& m) {
     m.measured = true;
 }
 
-bool Elimination::factor(int k, double* a) {
-    k_ = k;
-    a_ = a;
-    if (k > mostk) return ok_ = false;
-    for (int c = 0; c < k; ++c) {
+template <int K> bool Elimination::factorfixed(double* a) {
+    for (int c = 0; c < K; ++c) {
         int pivot = c;
-        for (int r = c + 1; r < k; ++r)
-            if (std::fabs(a[r * k + c]) > std::fabs(a[pivot * k + c])) pivot = r;
-        if (!(std::fabs(a[pivot * k + c]) > 0)) return ok_ = false;
+        for (int r = c + 1; r < K; ++r)
+            if (std::fabs(a[r * K + c]) > std::fabs(a[pivot * K + c])) pivot = r;
+        if (!(std::fabs(a[pivot * K + c]) > 0)) return false;
         pivot_[static_cast<std::size_t>(c)] = pivot;
         if (pivot != c)
-            for (int j = 0; j < k; ++j) std::swap(a[c * k + j], a[pivot * k + j]);
-        for (int r = c + 1; r < k; ++r) {
-            const double f = a[r * k + c] / a[c * k + c];
+            for (int j = 0; j < K; ++j) std::swap(a[c * K + j], a[pivot * K + j]);
+        for (int r = c + 1; r < K; ++r) {
+            const double f = a[r * K + c] / a[c * K + c];
             f_[static_cast<std::size_t>(c * mostk + r)] = f;
             if (f == 0) continue;
-            for (int j = c; j < k; ++j) a[r * k + j] -= f * a[c * k + j];
+            for (int j = c; j < K; ++j) a[r * K + j] -= f * a[c * K + j];
         }
     }
-    return ok_ = true;
+    return true;
 }
 
-bool Elimination::apply(double* b) const {
-    if (!ok_) return false;
-    const int k = k_;
+template <int K> bool Elimination::applyfixed(double* b) const {
     const double* a = a_;
-    for (int c = 0; c < k; ++c) {
+    for (int c = 0; c < K; ++c) {
         const int pivot = pivot_[static_cast<std::size_t>(c)];
         if (pivot != c) std::swap(b[c], b[pivot]);
-        for (int r = c + 1; r < k; ++r) {
+        for (int r = c + 1; r < K; ++r) {
             const double f = f_[static_cast<std::size_t>(c * mostk + r)];
             if (f != 0) b[r] -= f * b[c];
         }
     }
-    for (int c = k - 1; c >= 0; --c) {
+    for (int c = K - 1; c >= 0; --c) {
         double s = b[c];
-        for (int j = c + 1; j < k; ++j) s -= a[c * k + j] * b[j];
-        b[c] = s / a[c * k + c];
+        for (int j = c + 1; j < K; ++j) s -= a[c * K + j] * b[j];
+        b[c] = s / a[c * K + c];
         if (!std::isfinite(b[c])) return false;
     }
     return true;
+}
+
+static_assert(mostk == 7, "Elimination::factor and apply name each size up to mostk");
+
+bool Elimination::factor(int k, double* a) {
+    k_ = k;
+    a_ = a;
+    switch (k) {
+    case 1:
+        return ok_ = factorfixed<1>(a);
+    case 2:
+        return ok_ = factorfixed<2>(a);
+    case 3:
+        return ok_ = factorfixed<3>(a);
+    case 4:
+        return ok_ = factorfixed<4>(a);
+    case 5:
+        return ok_ = factorfixed<5>(a);
+    case 6:
+        return ok_ = factorfixed<6>(a);
+    case 7:
+        return ok_ = factorfixed<7>(a);
+    default:
+        return ok_ = k <= 0; // nothing to eliminate, or too large
+    }
+}
+
+bool Elimination::apply(double* b) const {
+    if (!ok_) return false;
+    switch (k_) {
+    case 1:
+        return applyfixed<1>(b);
+    case 2:
+        return applyfixed<2>(b);
+    case 3:
+        return applyfixed<3>(b);
+    case 4:
+        return applyfixed<4>(b);
+    case 5:
+        return applyfixed<5>(b);
+    case 6:
+        return applyfixed<6>(b);
+    case 7:
+        return applyfixed<7>(b);
+    default:
+        return true;
+    }
 }
 
 bool solve(int k, double* a, double* b) {
