@@ -3,6 +3,7 @@
 #include "pointset/kernels.h"
 
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 #ifdef __SSE2__
@@ -579,51 +580,45 @@ template <int K> bool Elimination::applyfixed(double* b) const {
     return true;
 }
 
-static_assert(mostk == 7, "Elimination::factor and apply name each size up to mostk");
+namespace {
+
+// f(std::integral_constant<int, k>{}) for k from 1 to mostk; `otherwise`
+// for any other k.
+template <class F> bool bysize(int k, F f, bool otherwise) {
+    static_assert(mostk == 7, "bysize names each size up to mostk");
+    switch (k) {
+    case 1:
+        return f(std::integral_constant<int, 1>{});
+    case 2:
+        return f(std::integral_constant<int, 2>{});
+    case 3:
+        return f(std::integral_constant<int, 3>{});
+    case 4:
+        return f(std::integral_constant<int, 4>{});
+    case 5:
+        return f(std::integral_constant<int, 5>{});
+    case 6:
+        return f(std::integral_constant<int, 6>{});
+    case 7:
+        return f(std::integral_constant<int, 7>{});
+    default:
+        return otherwise;
+    }
+}
+
+} // namespace
 
 bool Elimination::factor(int k, double* a) {
     k_ = k;
     a_ = a;
-    switch (k) {
-    case 1:
-        return ok_ = factorfixed<1>(a);
-    case 2:
-        return ok_ = factorfixed<2>(a);
-    case 3:
-        return ok_ = factorfixed<3>(a);
-    case 4:
-        return ok_ = factorfixed<4>(a);
-    case 5:
-        return ok_ = factorfixed<5>(a);
-    case 6:
-        return ok_ = factorfixed<6>(a);
-    case 7:
-        return ok_ = factorfixed<7>(a);
-    default:
-        return ok_ = k <= 0; // nothing to eliminate, or too large
-    }
+    // Nothing to eliminate below one row; more than mostk, too large.
+    return ok_ = bysize(
+               k, [&](auto K) { return factorfixed<decltype(K)::value>(a); }, k <= 0);
 }
 
 bool Elimination::apply(double* b) const {
-    if (!ok_) return false;
-    switch (k_) {
-    case 1:
-        return applyfixed<1>(b);
-    case 2:
-        return applyfixed<2>(b);
-    case 3:
-        return applyfixed<3>(b);
-    case 4:
-        return applyfixed<4>(b);
-    case 5:
-        return applyfixed<5>(b);
-    case 6:
-        return applyfixed<6>(b);
-    case 7:
-        return applyfixed<7>(b);
-    default:
-        return true;
-    }
+    return ok_ && bysize(
+                      k_, [&](auto K) { return applyfixed<decltype(K)::value>(b); }, true);
 }
 
 bool solve(int k, double* a, double* b) {
