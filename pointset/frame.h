@@ -134,9 +134,10 @@ Found mzlinear(const Moments& m, const Options& options);
 Found mzexchange(const Moments& m, const Options& options);
 Found mzline(const Moments& m, const Options& options);
 Found mzradial(const Moments& m, const Options& options);
-// The circumscribed circle or sphere is that of Welzl's recursion over the
-// points in their index order, to the bit; `indexorder` runs that recursion
-// even where a scrambled order is known to give the same (for the tests).
+// Below 256 points of the plane the circumscribed circle is that of Welzl's
+// recursion over the points in their index order, to the bit; `indexorder`
+// runs that recursion even where a scrambled order is known to give the same
+// (for the tests).
 Found pkradial(const Moments& m, const Options& options, bool indexorder = false);
 Found varadial(const Moments& m, const Options& options);
 
