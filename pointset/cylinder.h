@@ -112,6 +112,7 @@ struct Cylinder {
     Frame f;
     double value = inf; // zone, largest or minus the smallest distance
     double top = 0, bottom = 0;
+    std::size_t far = 0, near = 0; // the points at top and bottom, where measured() found them
 };
 
 // What a descent and the global search work on: kind as for Ball; the

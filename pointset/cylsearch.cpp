@@ -40,6 +40,10 @@ struct Search {
     Vec along, through; // the inscribed cylinder's bounds, in the frame
     bool restart = false;
     long work = 0; // distances measured in the circle problems
+    // The subset projected along the last cell's middle: kept between cells
+    // so that their buffers are not made again for each.
+    std::vector<Vec> q;
+    std::vector<double> z;
     Vec lastmid = {inf, 0, 0};
     Vec lastcentre = {0, 0, 0};
     double lastvalue = inf;
@@ -159,8 +163,6 @@ struct Search {
             return -inf;
         const double a = L * (across(mid[0], mid[1]) + phi);
         const double b = ballvalid && a < near.rho ? std::sqrt(near.rho * near.rho - a * a) : 0;
-        std::vector<Vec> q;
-        std::vector<double> z;
         const double move = project(mid, phi, q, z);
         Inner in;
         if (o.kind == 0) {
@@ -195,10 +197,9 @@ struct Search {
                 return true;
             }
         }
-        const Spread s = radial(w, g);
         const std::size_t before = subset.size();
-        if (o.kind != 2) take(s.far);
-        if (o.kind != 1) take(s.near);
+        if (o.kind != 2) take(there.far);
+        if (o.kind != 1) take(there.near);
         return subset.size() > before;
     }
 };

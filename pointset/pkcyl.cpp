@@ -66,7 +66,7 @@ struct Step {
 
 Cylinder measured(const View& w, const Frame& f, int kind) {
     const Spread s = radial(w, f);
-    Cylinder c{true, f, 0, s.top, s.bottom};
+    Cylinder c{true, f, 0, s.top, s.bottom, s.far, s.near};
     c.value = kind == 0 ? s.top - s.bottom : kind == 1 ? s.top : -s.bottom;
     return c;
 }
@@ -90,9 +90,9 @@ Cylinder exdescent(const View& w, const Frame& start, const Objective& o) {
     for (int iteration = 0; iteration < 100; ++iteration) {
         const Step lp{w, f, L, reach, outer};
         // First basis: the point that fixes the objective and a side of the
-        // box per move, which keeps every multiplier positive.
-        const Spread s = radial(w, f);
-        const std::size_t p = outer ? s.far : s.near;
+        // box per move, which keeps every multiplier positive (out was
+        // measured about f).
+        const std::size_t p = outer ? out.far : out.near;
         double a[4], rho;
         cylrow(f.local(w[p]), L, a, rho);
         std::array<long, mostk> basis{};
