@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
 
 namespace formeval::pointset::kernel {
 
@@ -87,9 +90,137 @@ std::vector<std::size_t> startingpoints(const View& w, const Frame& f) {
     return out;
 }
 
+namespace {
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// Four points of a 3-D view at a time in a frame, the same operations on
+// each as View::operator[] and Frame::local, in wider registers.
+struct Broadcast {
+    __m256d origin[3], scale, at[3], e[3][3];
+};
+__attribute__((target("avx2"))) Broadcast broadcast(const View& w, const Frame& f) {
+    Broadcast b;
+    b.scale = _mm256_set1_pd(w.scale);
+    for (int c = 0; c < 3; ++c) {
+        b.origin[c] = _mm256_set1_pd(w.origin[c]);
+        b.at[c] = _mm256_set1_pd(f.origin[c]);
+        for (int k = 0; k < 3; ++k) b.e[c][k] = _mm256_set1_pd(f.e[c][k]);
+    }
+    return b;
+}
+
+// Coordinate c of points i .. i + 3 about the frame's origin: (p_c -
+// origin_c) scale - at_c.
+__attribute__((target("avx2"))) inline __m256d offset(const View& w, const Broadcast& b,
+                                                      std::size_t i, int c) {
+    const double* p = w.data + i * w.stride + c;
+    const std::size_t s = w.stride;
+    const __m256d q = _mm256_set_pd(p[3 * s], p[2 * s], p[s], p[0]);
+    return _mm256_sub_pd(_mm256_mul_pd(_mm256_sub_pd(q, b.origin[c]), b.scale), b.at[c]);
+}
+
+// The local coordinate along e[k] of the offsets d: dot(d, e[k]).
+__attribute__((target("avx2"))) inline __m256d along(const __m256d (&d)[3], const Broadcast& b,
+                                                     int k) {
+    return _mm256_add_pd(
+        _mm256_add_pd(_mm256_mul_pd(d[0], b.e[k][0]), _mm256_mul_pd(d[1], b.e[k][1])),
+        _mm256_mul_pd(d[2], b.e[k][2]));
+}
+
+__attribute__((target("avx2"))) inline __m256d radius(__m256d x, __m256d y) {
+    return _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)));
+}
+
+// radial() of the points up to the last whole four, lane by lane as
+// spread2's lanes do; returns where the rest begin.
+__attribute__((target("avx2"))) std::size_t radial4(const View& w, const Frame& f, Spread& s) {
+    const Broadcast b = broadcast(w, f);
+    __m256d top = _mm256_set1_pd(-inf), bottom = _mm256_set1_pd(inf);
+    __m256d far = _mm256_setzero_pd(), near = _mm256_setzero_pd();
+    __m256d at = _mm256_set_pd(3, 2, 1, 0);
+    const __m256d four = _mm256_set1_pd(4);
+    std::size_t i = 0;
+    for (; i + 4 <= w.n; i += 4) {
+        const __m256d d[3] = {offset(w, b, i, 0), offset(w, b, i, 1), offset(w, b, i, 2)};
+        const __m256d r = radius(along(d, b, 0), along(d, b, 1));
+        const __m256d up = _mm256_cmp_pd(r, top, _CMP_GT_OQ);
+        const __m256d down = _mm256_cmp_pd(r, bottom, _CMP_LT_OQ);
+        top = _mm256_blendv_pd(top, r, up);
+        far = _mm256_blendv_pd(far, at, up);
+        bottom = _mm256_blendv_pd(bottom, r, down);
+        near = _mm256_blendv_pd(near, at, down);
+        at = _mm256_add_pd(at, four);
+    }
+    double lanes[4][4];
+    _mm256_storeu_pd(lanes[0], top);
+    _mm256_storeu_pd(lanes[1], far);
+    _mm256_storeu_pd(lanes[2], bottom);
+    _mm256_storeu_pd(lanes[3], near);
+    for (int l = 0; l < 4; ++l) {
+        const auto first = static_cast<std::size_t>(lanes[1][l]);
+        if (lanes[0][l] > s.top || (lanes[0][l] == s.top && first < s.far))
+            s.top = lanes[0][l], s.far = first;
+        const auto nearest = static_cast<std::size_t>(lanes[3][l]);
+        if (lanes[2][l] < s.bottom || (lanes[2][l] == s.bottom && nearest < s.near))
+            s.bottom = lanes[2][l], s.near = nearest;
+    }
+    return i;
+}
+
+// cylrows() of points first .. up to the last whole four; returns how many.
+__attribute__((target("avx2"))) std::size_t cylrows4(const View& w, const Frame& f, double L,
+                                                     std::size_t first, std::size_t count,
+                                                     double* rows) {
+    const Broadcast b = broadcast(w, f);
+    const __m256d length = _mm256_set1_pd(L), zero = _mm256_setzero_pd();
+    const __m256d sign = _mm256_set1_pd(-0.0);
+    std::size_t j = 0;
+    for (; j + 4 <= count; j += 4) {
+        const std::size_t i = first + j;
+        const __m256d d[3] = {offset(w, b, i, 0), offset(w, b, i, 1), offset(w, b, i, 2)};
+        const __m256d x = along(d, b, 0), y = along(d, b, 1), z = along(d, b, 2);
+        const __m256d rho = radius(x, y);
+        // rho > 0 ? x / rho : 0, and likewise y: 0 where rho is 0 or not a number.
+        const __m256d positive = _mm256_cmp_pd(rho, zero, _CMP_GT_OQ);
+        const __m256d n0 = _mm256_and_pd(positive, _mm256_div_pd(x, rho));
+        const __m256d n1 = _mm256_and_pd(positive, _mm256_div_pd(y, rho));
+        const __m256d a2 = _mm256_div_pd(_mm256_mul_pd(_mm256_xor_pd(n1, sign), z), length);
+        const __m256d a3 = _mm256_div_pd(_mm256_mul_pd(n0, z), length);
+        double lanes[5][4];
+        _mm256_storeu_pd(lanes[0], n0);
+        _mm256_storeu_pd(lanes[1], n1);
+        _mm256_storeu_pd(lanes[2], a2);
+        _mm256_storeu_pd(lanes[3], a3);
+        _mm256_storeu_pd(lanes[4], rho);
+        for (int l = 0; l < 4; ++l)
+            for (int c = 0; c < 5; ++c)
+                rows[5 * (j + static_cast<std::size_t>(l)) + c] = lanes[c][l];
+    }
+    return j;
+}
+#endif
+
+} // namespace
+
+void cylrows(const View& w, const Frame& f, double L, std::size_t first, std::size_t count,
+             double* rows) {
+    std::size_t j = 0;
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if (w.dim == 3 && hasavx2()) j = cylrows4(w, f, L, first, count, rows);
+#endif
+    for (; j < count; ++j) {
+        double* r = rows + 5 * j;
+        cylrow(f.local(w[first + j]), L, r, r[4]);
+    }
+}
+
 Spread radial(const View& w, const Frame& f) {
     Spread s;
-    for (std::size_t i = 0; i < w.n; ++i) {
+    std::size_t i = 0;
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    if (w.dim == 3 && hasavx2()) i = radial4(w, f, s);
+#endif
+    for (; i < w.n; ++i) {
         const Vec q = f.local(w[i]);
         const double d = across(q[0], q[1]);
         if (d > s.top) s.top = d, s.far = i;

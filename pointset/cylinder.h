@@ -71,7 +71,9 @@ double axialextent(const View& w, const Frame& f);
 // round each).
 std::vector<std::size_t> startingpoints(const View& w, const Frame& f);
 
-// Distances of the points from the frame's axis: largest and smallest.
+// Distances of the points from the frame's axis: largest and smallest, and
+// the first point at each; four points at a time where the processor has
+// AVX2 (the same distances, across(f.local(w[i])), and the same points).
 Spread radial(const View& w, const Frame& f);
 
 // The length of (x, y): working coordinates are of unit size, so no square
@@ -89,6 +91,12 @@ inline void cylrow(const Vec& local, double L, double* a, double& rho) {
     a[2] = -n1 * local[2] / L;
     a[3] = n0 * local[2] / L;
 }
+
+// cylrow() of the points first .. first + count - 1 about f, five numbers a
+// point into rows (a, then rho): the bits of cylrow(f.local(w[i]), L, ...)
+// point by point, four points at a time where the processor has AVX2.
+void cylrows(const View& w, const Frame& f, double L, std::size_t first, std::size_t count,
+             double* rows);
 
 // min over unit v of R^4 of max over w of w.v: the depth of the origin in the
 // convex hull of the vectors (at most 40); 0 or less when it is not inside.

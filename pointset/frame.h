@@ -87,6 +87,10 @@ struct Moments {
 // rounding mode, would take one at a time).
 void distances2(const double* data, std::size_t n, const double* o, double scale, double* d);
 
+// Whether the processor has AVX2, which the kernels that take four points at
+// a time need (false off x86-64 and where the compiler cannot ask).
+bool hasavx2();
+
 // The tangent rows about the centre c (working coordinates, c[2] 0) of n 2-D
 // points held side by side, three numbers a point into rows: the direction
 // (x / r, y / r), 0 where r is not positive, and the distance r, the bits of

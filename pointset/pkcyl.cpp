@@ -15,6 +15,7 @@
 // directions (cylsearch.cpp).
 #include "pointset/cylinder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -51,11 +52,16 @@ struct Step {
     }
     template <class F> void each(const double* y, F f) const {
         const double s = outer ? -1 : 1;
-        for (std::size_t i = 0; i < w.n; ++i) {
-            double a[4], rho;
-            cylrow(this->f.local(w[i]), L, a, rho);
-            const double v = a[0] * y[0] + a[1] * y[1] + a[2] * y[2] + a[3] * y[3] + y[4];
-            f(static_cast<long>(i), s * (v - rho));
+        constexpr std::size_t block = 128;
+        double rows[5 * block];
+        for (std::size_t first = 0; first < w.n; first += block) {
+            const std::size_t count = std::min(block, w.n - first);
+            cylrows(w, this->f, L, first, count, rows);
+            for (std::size_t j = 0; j < count; ++j) {
+                const double* a = rows + 5 * j;
+                const double v = a[0] * y[0] + a[1] * y[1] + a[2] * y[2] + a[3] * y[3] + y[4];
+                f(static_cast<long>(first + j), s * (v - a[4]));
+            }
         }
         for (int j = 0; j < 4; ++j) f(points() + 2 * j + (y[j] < 0), std::fabs(y[j]) - reach);
     }

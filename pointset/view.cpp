@@ -405,13 +405,18 @@ __attribute__((target("avx2"))) std::size_t spread4(const double* data, std::siz
     return i;
 }
 
-bool hasavx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
 #endif
 
 } // namespace
+
+bool hasavx2() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+#else
+    return false;
+#endif
+}
 
 void distances2(const double* data, std::size_t n, const double* o, double scale, double* d) {
     std::size_t i = 0;

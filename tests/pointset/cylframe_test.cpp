@@ -103,6 +103,81 @@ TEST(CylinderKernels, SharpnessIsTheLeastOfTheMaximumOverDirections) {
     sharpnessholds<5>([](const std::vector<V5>& w) { return kernel::sharpness5(w); });
 }
 
+// A random frame in working coordinates, its origin near the points in
+// eighths (so that a point can sit on its axis to the bit).
+Frame randomframe(std::mt19937& g) {
+    Frame f = kernel::frameabout({0, 0, 0}, randomunit<3>(g));
+    std::uniform_int_distribution<int> u(-8, 8);
+    f.origin = {u(g) / 8.0, u(g) / 8.0, u(g) / 8.0};
+    return f;
+}
+
+// The rows of every point and the spread of their distances four points at
+// a time are those of the one-point formulas, cylrow(f.local(w[i])) and the
+// first point of each extreme, bit for bit: for counts ending in each lane,
+// points held with padding, scales from tiny to huge, a point on the axis
+// (its direction 0) and distances tied within a lane, across lanes and in
+// the tail.
+TEST(CylinderKernels, FourPointsAtATimeAreThoseOneByOne) {
+    std::mt19937 g(11);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (const std::size_t n : {1, 3, 4, 5, 6, 7, 12, 13, 1001})
+        for (const std::size_t stride : {3, 4})
+            for (const double scale : {1.0, 0x1p-30, 0x1p40}) {
+                const Frame f = randomframe(g);
+                kernel::View w;
+                w.n = n;
+                w.dim = 3;
+                w.stride = stride;
+                w.scale = scale;
+                w.origin = {3 / scale, -5 / scale, 2 / scale};
+                std::vector<double> p(stride * n, 0.0);
+                w.data = p.data();
+                // Point i at local coordinates (x, y, z) of the frame.
+                const auto put = [&](std::size_t i, double x, double y, double z) {
+                    for (int c = 0; c < 3; ++c)
+                        p[stride * i + c] =
+                            w.origin[c] +
+                            (f.origin[c] + x * f.e[0][c] + y * f.e[1][c] + z * f.e[2][c]) / scale;
+                };
+                for (std::size_t i = 0; i < n; ++i) put(i, 0.5 * u(g), 0.5 * u(g), u(g));
+                // The largest distance tied at 5, 2 and the last point; the
+                // smallest, 0 (on the axis, bit for bit), at 4, 1 and n - 2:
+                // the first of each in a later lane than another.
+                for (const std::size_t i : {std::size_t{5}, std::size_t{2}, n - 1})
+                    if (i < n) put(i, 3, 4, u(g));
+                for (const std::size_t i : {std::size_t{4}, std::size_t{1}, n - 2})
+                    if (i < n && n > 2) {
+                        for (int c = 0; c < 3; ++c)
+                            p[stride * i + c] = w.origin[c] + f.origin[c] / scale;
+                        ASSERT_EQ(kernel::across(f.local(w[i])[0], f.local(w[i])[1]), 0);
+                    }
+                const double L = 0.75;
+                const std::size_t first = n > 5 ? 1 : 0;
+                std::vector<double> rows(5 * n);
+                kernel::cylrows(w, f, L, first, n - first, rows.data());
+                kernel::Spread expected;
+                for (std::size_t i = 0; i < n; ++i) {
+                    double a[4], rho;
+                    kernel::cylrow(f.local(w[i]), L, a, rho);
+                    if (rho > expected.top) expected.top = rho, expected.far = i;
+                    if (rho < expected.bottom) expected.bottom = rho, expected.near = i;
+                    if (i < first) continue;
+                    const double* r = &rows[5 * (i - first)];
+                    for (int c = 0; c < 4; ++c)
+                        ASSERT_EQ(std::signbit(r[c]), std::signbit(a[c])) << n << " " << i;
+                    ASSERT_EQ(std::vector<double>(r, r + 5),
+                              std::vector<double>({a[0], a[1], a[2], a[3], rho}))
+                        << "point " << i << " of " << n << ", scale " << scale;
+                }
+                const kernel::Spread s = kernel::radial(w, f);
+                EXPECT_EQ(s.top, expected.top) << n;
+                EXPECT_EQ(s.bottom, expected.bottom) << n;
+                EXPECT_EQ(s.far, expected.far) << n;
+                EXPECT_EQ(s.near, expected.near) << n;
+            }
+}
+
 struct Set {
     std::string name;
     Cloud points;
