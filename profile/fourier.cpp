@@ -219,8 +219,48 @@ struct WeightedGaussian::Transform {
     }
 };
 
+namespace {
+
+// The transform of the Gaussian window sampled at the n samples' spacing and
+// wrapped round the period, normalised to sum 1: of harmonic k, for k = 0 ..
+// n / 2. Its weights are all positive, so every weighted mean lies within
+// the values its window weighs.
+std::vector<double> sampledtransmission(std::size_t n, double cutoff) {
+    const double pi = std::acos(-1.0);
+    const double width = std::sqrt(std::log(2.0) / pi) * static_cast<double>(n) / cutoff;
+    const double period = static_cast<double>(n);
+    std::vector<double> window(n);
+    double sum = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        double w = 0;
+        for (int wrap = -3; wrap <= 3; ++wrap) {
+            const double d = (static_cast<double>(j) + wrap * period) / width;
+            w += std::exp(-pi * d * d);
+        }
+        window[j] = w;
+        sum += w;
+    }
+    for (double& w : window) w /= sum;
+    const std::vector<std::complex<double>> x = spectrum(std::move(window));
+    std::vector<double> out;
+    for (const std::complex<double>& c : x) out.push_back(c.real());
+    return out;
+}
+
+} // namespace
+
 WeightedGaussian::WeightedGaussian(std::size_t n, double cutoff)
     : transform_(std::make_unique<Transform>(static_cast<int>(n))) {
+    // Where the samples resolve the window (its transmission at the highest
+    // harmonic they hold below 1e-20) the transmission is its transform to
+    // the last bits. Where they do not, the transmission cut off there is
+    // the transform of a window that weighs some samples below 0, and a
+    // weighted mean of such a window can leave its values, or divide by
+    // nearly nothing: the window sampled is taken instead.
+    if (transmission(static_cast<double>(n / 2), cutoff) > 1e-20) {
+        transmission_ = sampledtransmission(n, cutoff);
+        return;
+    }
     for (std::size_t k = 0; k <= n / 2; ++k)
         transmission_.push_back(transmission(static_cast<double>(k), cutoff));
 }

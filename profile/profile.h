@@ -159,7 +159,10 @@ double median(std::vector<double> values);
 // and robust Gaussian regression filters", J. Phys. Conf. Ser. 13, 2005).
 // Closed profiles take the zeroth order, the weighted mean of the periodic
 // Gaussian window (the Gaussian filter of the weighted values over that of
-// the weights); open ones the first order, openfilter's regression line.
+// the weights; where fewer than about 16 samples span a cut-off wavelength,
+// the window sampled, so that every weight stays positive and each mean
+// within the values its window weighs); open ones the first order,
+// openfilter's regression line.
 // The passes stop when no point of the mean line moves by more than
 // robusttolerance * c, or after robustiterations passes. Where half the
 // points or more lie on the mean line c is 0, and a pass weights those 1 and

@@ -30,7 +30,10 @@ class WeightedGaussian {
     WeightedGaussian& operator=(const WeightedGaussian&) = delete;
 
     // mean[i] = G(weight * value)[i] / G(weight)[i], G the Gaussian filter
-    // of gaussianfilter; where G(weight)[i] is 1e-12 or less (the window's
+    // of gaussianfilter where the samples resolve its window (its
+    // transmission at harmonic n / 2 below 1e-20, about 16 samples a cut-off
+    // wavelength), else the window sampled and wrapped round, whose weights
+    // are all positive; where G(weight)[i] is 1e-12 or less (the window's
     // weights all but 0) mean[i] is left as it is. All three of size n.
     void operator()(const std::vector<double>& value, const std::vector<double>& weight,
                     std::vector<double>& mean);

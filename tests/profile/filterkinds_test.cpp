@@ -309,9 +309,8 @@ void PrintTo(const RobustCase& c, std::ostream* out) {
 struct Trace {
     std::vector<double> position, value;
 };
-Trace formtrace(bool closed, double spike) {
+Trace formtrace(bool closed, double spike, int n = 3600) {
     Trace t;
-    const int n = 3600;
     for (int j = 0; j < n; ++j) {
         const double theta = 2 * pi * j / n;
         t.position.push_back(closed ? theta : 0.01 * j);
@@ -406,6 +405,40 @@ INSTANTIATE_TEST_SUITE_P(Profiles, RobustFilterTest,
                                            RobustCase{"OpenSpikeUp", false, 40},
                                            RobustCase{"OpenSpikeDown", false, -40}),
                          test::namedby([](const RobustCase& c) { return std::string(c.name); }));
+
+// Where the samples barely resolve the cut-off (a window of a few samples)
+// each point of the closed mean line is still a weighted mean of the values
+// its window weighs, within their range: the transmission cut off at the
+// highest harmonic the samples hold would weigh some of them below 0, and
+// its weighted means once left the profile by a hundred times its height.
+TEST(RobustFilter, StaysWithinTheValuesOfItsWindowAtFewSamplesAWave) {
+    if (!spectral()) GTEST_SKIP() << "built without FFTW";
+    struct Case {
+        int points;
+        double cutoff, spike;
+    };
+    for (const Case k : {Case{3600, 500, 40}, Case{3600, 1000, -40}, Case{360, 150, -40},
+                         Case{360, 50, 40}, Case{360, 300, 0}}) {
+        Trace t = formtrace(true, k.spike, k.points);
+        std::mt19937 random(7);
+        std::normal_distribution<double> noise(0, 0.02);
+        for (double& v : t.value) v += noise(random);
+        const std::vector<double> mean = robustfilter(t.value, k.cutoff);
+        const int n = k.points;
+        const int reach = static_cast<int>(std::ceil(8 * 0.4697 * n / k.cutoff));
+        for (int i = 0; i < n; ++i) {
+            double low = 1e300, high = -1e300;
+            for (int d = -reach; d <= reach; ++d) {
+                const double v = t.value[static_cast<std::size_t>(((i + d) % n + n) % n)];
+                low = std::min(low, v), high = std::max(high, v);
+            }
+            ASSERT_GE(mean[static_cast<std::size_t>(i)], low - 1e-9)
+                << n << " samples at " << k.cutoff << " UPR, point " << i;
+            ASSERT_LE(mean[static_cast<std::size_t>(i)], high + 1e-9)
+                << n << " samples at " << k.cutoff << " UPR, point " << i;
+        }
+    }
+}
 
 // Wherever the profile is its own Gaussian mean line (a constant closed, a
 // line open) the robust one keeps it, spikes and all points else.
