@@ -519,6 +519,7 @@ void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions&
         ->check(criterionname)
         ->default_str("minimum-zone");
     command.add_option("--outliers", r.outliers, optionhelp(table, "--outliers"))
+        ->check(finitenumber)
         ->check(CLI::Range(2.0, 100.0));
     modeloptions(command, table, j.model, r.modelfile, r.engine, false);
 }
@@ -782,6 +783,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     HeaderFields polarheader;
     headeroptions(*polarcommand, "polar", polarheader);
     polarcommand->add_option("--outliers", p.outliers, optionhelp("polar", "--outliers"))
+        ->check(finitenumber)
         ->check(CLI::Range(2.0, 100.0));
     polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
     polarcommand->add_option("--unit", p.unit, optionhelp("polar", "--unit"))

@@ -416,6 +416,9 @@ struct PointReader::State {
             const std::string_view f = fields[chosen[k]];
             const std::string about = wanted.nominalradius ? " about the nominal radius" : "";
             if (r < 0) fail(quoted(f) + " is a radius below 0" + about + where(k), f);
+            // A point at the trace's centre is an instrument's dropout, not
+            // a point of the surface.
+            if (r == 0) fail(quoted(f) + " is a radius of 0, a dropout" + about + where(k), f);
             if (!std::isfinite(r)) fail(quoted(f) + " is no finite radius" + about + where(k), f);
         }
         double s = 0, c = 1;

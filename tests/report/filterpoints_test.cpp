@@ -451,6 +451,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--feature", "circle", "--filter-band", "15"}, "LOW,HIGH (15,500)"},
         Refusal{{"--feature", "circle", "--filter", "0"}, "is not a positive number"},
         Refusal{{"--feature", "circle", "--filter", "nan"}, "is not a finite number"},
+        Refusal{{"--feature", "circle", "--outliers", "nan"}, "is not a finite number"},
         Refusal{{"--feature", "circle", "--filter-wavelength", "-2"}, "is not a positive number"},
         Refusal{{"--feature", "circle", "--filter", "50", "--filter-band", "15,500"}, "excludes"},
         Refusal{{"--feature", "circle", "--filter", "0.5"}, "is below 1 UPR"},

@@ -485,7 +485,11 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"OutliersBelowTwo",
                    {"results", "good.csv", "--feature", "circle", "--outliers", "1"},
                    exitusage,
-                   "--outliers"}),
+                   "--outliers"},
+        StatusCase{"OutliersNotANumberOfAChart",
+                   {"polar", "good.csv", "--feature", "circle", "--outliers", "nan"},
+                   exitusage,
+                   "--outliers: Value nan is not a finite number"}),
     test::namedby([](const StatusCase& c) { return std::string(c.name); }));
 
 struct OutlierCase {

@@ -95,6 +95,18 @@ INSTANTIATE_TEST_SUITE_P(
                   polar({"angle", "radius"}),
                   {},
                   "formreport: p.csv:3:4: '-1' is a radius below 0 (column 2, radius_mm)\n"},
+        PolarCase{"RadiusOfZero",
+                  "angle_deg,radius_mm\n0,1\n90,0.000\n",
+                  polar({"angle", "radius"}),
+                  {},
+                  "formreport: p.csv:3:4: '0.000' is a radius of 0, a dropout (column 2, "
+                  "radius_mm)\n"},
+        PolarCase{"DeviationToZero",
+                  "0 2.5\n10  -2\n",
+                  polar({"angle", "radius"}, 2, AngleUnit::degrees, 2.0),
+                  {},
+                  "formreport: p.csv:2:5: '-2' is a radius of 0, a dropout about the nominal "
+                  "radius (column 2)\n"},
         PolarCase{"DeviationBelowTheNominal",
                   "0 0.5\n10  -3\n",
                   polar({"angle", "radius"}, 2, AngleUnit::degrees, 2.0),
