@@ -286,7 +286,9 @@ Evaluated pointsetreference(const pointset::Reference& r, std::size_t count, dou
 // The outlier rule of point files, off unless asked: a point is an outlier
 // when its deviation from the least-squares feature lies more than `k`
 // robust standard deviations (1.4826 times the median absolute deviation
-// from the median, at least the coordinates' rounding) from the median
+// from the median, at least the coordinates' rounding; where over half the
+// deviations are alike, as values at an instrument's resolution are, and
+// it is below a tenth of their mean absolute deviation, 1.2533 times that) from the median
 // deviation; the feature is fitted again to the points kept, and the rule
 // applied again to all of them, until the points kept do not change (at
 // most outlierrounds times). A spike or a dust particle goes; the form
@@ -297,7 +299,8 @@ struct Outliers {
     std::vector<std::size_t> removed; // of the outliers, from 0, in file order
     std::vector<double> deviations;   // of the outliers, from the last feature
     double scale = 0;                 // the robust standard deviation
-    std::string failure;              // why the rule could not be applied
+    bool alike = false;  // over half the deviations alike: scale from their mean absolute one
+    std::string failure; // why the rule could not be applied
 };
 Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, double k);
 

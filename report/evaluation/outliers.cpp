@@ -81,8 +81,16 @@ Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, 
         }
         const double centre = profile::median(d);
         std::vector<double> spread(d.size());
-        for (std::size_t i = 0; i < d.size(); ++i) spread[i] = std::fabs(d[i] - centre);
-        o.scale = std::max(1.4826 * profile::median(spread), rounding);
+        double sum = 0;
+        for (std::size_t i = 0; i < d.size(); ++i) sum += spread[i] = std::fabs(d[i] - centre);
+        // Over half the deviations alike (values at an instrument's
+        // resolution) leave a median absolute deviation of nearly 0, which
+        // would cast out every point a step of the resolution off: then the
+        // mean absolute deviation sets the scale instead. For Gaussian
+        // deviations the median one is 0.85 times the mean one.
+        const double mad = profile::median(spread), mean = sum / static_cast<double>(d.size());
+        o.alike = !(mad >= 0.1 * mean);
+        o.scale = std::max(o.alike ? 1.2533 * mean : 1.4826 * mad, rounding);
         std::vector<bool> now(points.count);
         for (std::size_t i = 0; i < d.size(); ++i) now[i] = spread[i] > k * o.scale;
         if (now == out) break;
@@ -106,7 +114,10 @@ std::string outliernote(const Outliers& o, std::size_t count, pointset::Feature 
                        " points removed as outliers (deviation from the median beyond " +
                        formatnumber(k, 6) + " robust standard deviations, " +
                        formatnumber(k * o.scale, digits) + ", about the least-squares " +
-                       pointset::featurename(feature) + ")";
+                       pointset::featurename(feature) +
+                       (o.alike ? "; over half the deviations alike, the standard deviation "
+                                  "1.2533 times their mean absolute deviation)"
+                                : ")");
     constexpr std::size_t named = 10;
     for (std::size_t j = 0; j < o.removed.size() && j < named; ++j)
         text += (j == 0 ? ": point " : ", point ") + std::to_string(o.removed[j] + 1) + " (" +

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -582,6 +583,52 @@ INSTANTIATE_TEST_SUITE_P(Features, OutlierTest,
                                            OutlierCase{"Plane", "plane", 3, {33, 34, 300}},
                                            OutlierCase{"Cone", "cone", 3, {50, 251}}),
                          test::namedby([](const OutlierCase& c) { return std::string(c.name); }));
+
+// Values at an instrument's resolution: radii of a polar trace and heights
+// of a plane printed to 0.001 about a form of 0.0006, so that over half the
+// deviations are alike and their median absolute deviation is 0. The rule
+// keeps every point (it once cast out each one a step off, 138 of 360 of
+// the trace, and left a form error of 0) and says what set its scale; a
+// spike among them still goes.
+TEST(Outliers, KeepValuesAtTheResolutionAndStillTakeASpike) {
+    for (const bool plane : {false, true})
+        for (const bool spiked : {false, true}) {
+            std::ostringstream file;
+            file << (plane ? "x,y,z\n" : "angle,radius\n");
+            for (int i = 0; i < 360; ++i) {
+                const double t = 2 * pi * i / 360;
+                const double form = std::round(0.6 * std::cos(3 * t)) / 1000;
+                const double d = form + (spiked && i == 100 ? 0.05 : 0);
+                char line[64];
+                if (plane)
+                    std::snprintf(line, sizeof line, "%d,%d,%.3f\n", i % 20, i / 20, 5 + d);
+                else
+                    std::snprintf(line, sizeof line, "%d,%.3f\n", i, 10 + d);
+                file << line;
+            }
+            test::Workdir dir;
+            dir.write("q.csv", file.str());
+            std::vector<std::string> args = {"results", "q.csv", "--outliers", "4", "--json"};
+            if (plane)
+                args.insert(args.end(), {"--feature", "plane"});
+            else
+                args.insert(args.end(), {"--feature", "circle", "--columns", "angle,radius"});
+            const test::ReportOutcome o = test::report(args);
+            ASSERT_EQ(o.status, exitok) << o.err;
+            const std::string count = spiked ? "1 of 360" : "0 of 360";
+            EXPECT_NE(o.err.find(count + " points removed as outliers"), std::string::npos)
+                << o.err;
+            EXPECT_NE(o.err.find("; over half the deviations alike, the standard deviation "
+                                 "1.2533 times their mean absolute deviation)"),
+                      std::string::npos)
+                << o.err;
+            if (spiked) {
+                EXPECT_NE(o.err.find("): point 101 (+0.0"), std::string::npos) << o.err;
+            }
+            const nlohmann::json rows = nlohmann::json::parse(o.out)["rows"];
+            for (const auto& row : rows) EXPECT_GT(row["t"].get<double>(), 0.0015) << row;
+        }
+}
 
 } // namespace
 } // namespace formeval::report
