@@ -536,6 +536,12 @@ void applyjudging(const Judging& j, const std::string& command, ResultsOptions& 
     settype(j.filtertype, j.typegiven, r.filter);
     checkcircle(r.feature, r.filter);
     checkfilter(r);
+    // A stack is evaluated section by section, unfiltered: a filter asked of
+    // it would name rows it never filtered.
+    if (r.sections && r.filter.any())
+        throw CLI::ValidationError("--sections", "a stack's sections and cylinder are evaluated "
+                                                 "unfiltered: leave out the filter, or filter "
+                                                 "the cylinder's points without --sections");
     r.filter.areal = surfacefeature(r.feature);
     r.criterion = *criterionnamed(j.criterion);
     if (r.outliers > 0 && !r.feature)

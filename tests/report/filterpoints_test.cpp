@@ -452,6 +452,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--feature", "circle", "--filter", "0"}, "is not a positive number"},
         Refusal{{"--feature", "circle", "--filter", "nan"}, "is not a finite number"},
         Refusal{{"--feature", "circle", "--outliers", "nan"}, "is not a finite number"},
+        Refusal{{"--feature", "cylinder", "--sections", "--filter-wavelength", "5"},
+                "--sections: a stack's sections and cylinder are evaluated unfiltered: leave out "
+                "the filter, or filter the cylinder's points without --sections"},
         Refusal{{"--feature", "circle", "--filter-wavelength", "-2"}, "is not a positive number"},
         Refusal{{"--feature", "circle", "--filter", "50", "--filter-band", "15,500"}, "excludes"},
         Refusal{{"--feature", "circle", "--filter", "0.5"}, "is below 1 UPR"},
