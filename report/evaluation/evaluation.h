@@ -6,6 +6,7 @@
 #include "methods/methods.h"
 #include "pointset/pointset.h"
 #include "report/evaluation/profilefilter.h"
+#include "report/pointfiles/pointfiles.h"
 #include "report/readers/readers.h"
 
 #include <array>
@@ -226,9 +227,7 @@ AngularExtent angularextent(const std::vector<pointset::Point>& points, double c
 
 // A stack of sections.
 
-// Sections by z: a new one where the points' z, sorted, step by more than
-// sectiongap times their extent.
-constexpr double sectiongap = 1e-3;
+// Sections by z: sectiongap (pointfiles.h).
 // The generatrices whose straightness is measured, equally spaced about the axis.
 constexpr int generatrices = 36;
 

@@ -86,11 +86,21 @@ double extent(const PointFile& f) {
 void spaceabout(PointFile& f) {
     const auto d = static_cast<std::size_t>(f.dimension);
     const std::size_t n = f.count();
-    // With z, each run of points of one z is a trace of its own.
+    double low = 0, high = 0;
+    for (std::size_t i = 0; d == 3 && i < n; ++i) {
+        const double z = f.coordinates[i * d + 2];
+        low = i == 0 ? z : std::min(low, z);
+        high = i == 0 ? z : std::max(high, z);
+    }
+    const double gap = sectiongap * (high - low);
+    const auto together = [&](std::size_t i) {
+        if (!f.sections.empty()) return f.sections[i] == f.sections[i - 1];
+        return std::fabs(f.coordinates[i * d + 2] - f.coordinates[(i - 1) * d + 2]) <= gap;
+    };
+    // With z, each run of points of one section is a trace of its own.
     for (std::size_t first = 0, last = 0; first < n; first = last) {
         last = first + 1;
-        while (d == 3 && last < n && f.coordinates[last * d + 2] == f.coordinates[first * d + 2])
-            ++last;
+        while (d == 3 && last < n && together(last)) ++last;
         if (d == 2) last = n;
         const std::size_t run = last - first;
         for (std::size_t i = 0; i < run; ++i) {

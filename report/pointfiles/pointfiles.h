@@ -133,9 +133,17 @@ PointFile readpointfile(std::istream& in, const std::string& file, const PointCo
                         void (*progress)(void* context, std::uintmax_t bytes) = nullptr,
                         void* context = nullptr);
 
+// Sections by z: a new one where the points' z, sorted, step by more than
+// sectiongap times their extent.
+constexpr double sectiongap = 1e-3;
+
 // Turns radii alone (the radius as x, 0 as y) into points equally spaced
 // about the full circle, counterclockwise from angle 0 in the file's order;
-// with z, each run of consecutive points of one z about a circle of its own.
+// with z, each run of consecutive points of one section about a circle of
+// its own: of one value of the section column, or else of z stepping by
+// sectiongap of the file's z extent at most from point to point (as the
+// sections are grouped, so that z measured with its noise keeps a trace
+// whole).
 void spaceabout(PointFile& file);
 
 // A note for a point file of a circle, sphere or cylinder read as x, y (z)
