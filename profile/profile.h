@@ -59,7 +59,8 @@ ProfileExtent profileextent(const std::vector<PolarPoint>& sorted);
 // the deviations themselves when their angles are equal within
 // equalangletolerance of a step (coordinates given to a few decimals place
 // them so), otherwise linear interpolation between neighbours at as many
-// equal angles as there are points (`resampled`). No points, no samples.
+// equal angles as there are points (`resampled`). A point the same as the
+// one before it (angle and deviation) counts once. No points, no samples.
 constexpr double equalangletolerance = 1e-4;
 struct EqualAngles {
     double start = 0;

@@ -121,6 +121,12 @@ TEST(Equalangles, ResamplesUnequalAnglesAndSaysSo) {
     EXPECT_NEAR(e.deviation[3], 4 - 3 * (a3 - 1.5) / (pi + 0.1 - 1.5), 1e-14);
     const std::vector<PolarPoint> even = {{-pi, 1}, {-pi / 2, 2}, {0, 3}, {pi / 2, 4}};
     EXPECT_FALSE(equalangles(even).resampled);
+    // A trace closed by its first point again (at 360 degrees, the same
+    // point) holds four samples, equally spaced, not five resampled.
+    const std::vector<PolarPoint> closed = {{-pi, 1}, {-pi, 1}, {-pi / 2, 2}, {0, 3}, {pi / 2, 4}};
+    const EqualAngles once = equalangles(closed);
+    EXPECT_FALSE(once.resampled);
+    EXPECT_EQ(once.deviation, std::vector<double>({1, 2, 3, 4}));
 }
 
 // Without FFTW the analysis says so instead of returning nothing.
