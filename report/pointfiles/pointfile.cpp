@@ -122,9 +122,8 @@ std::string polarhint(const PointFile& f, pointset::Feature feature) {
     for (std::size_t i = 0; i < first.size(); ++i)
         first[i] = f.coordinates[i * static_cast<std::size_t>(f.dimension)];
     if (monotonic(first)) {
-        const auto [lo, hi] = std::minmax_element(first.begin(), first.end());
-        const std::string runs =
-            "the first column runs monotonically from " + brief(*lo) + " to " + brief(*hi);
+        const std::string runs = "the first column runs monotonically from " +
+                                 brief(first.front()) + " to " + brief(first.back());
         if (turning(first, 360)) return runs + " as angles in degrees do" + advice + columns;
         if (turning(first, 2 * pi))
             return runs + " as angles in radians do" + advice + columns + " --angle-unit rad";

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -84,6 +85,7 @@ enum class Role { coordinate, angle, radius, z };
 struct Pick {
     Role role = Role::coordinate;
     std::string column; // its number from 1 or its header name
+    bool bare = false;  // a role without its column, which takes its place in the list
 };
 
 // The role an item of polar columns names, and the column after its '='
@@ -108,7 +110,8 @@ std::vector<Pick> picks(const std::vector<std::string>& columns) {
     const bool polar = polarcolumns(columns);
     for (std::size_t k = 0; k < columns.size(); ++k) {
         Pick p = polar ? *roleof(columns[k]) : Pick{Role::coordinate, columns[k]};
-        if (p.column.empty()) p.column = std::to_string(k + 1);
+        p.bare = p.column.empty();
+        if (p.bare) p.column = std::to_string(k + 1);
         out.push_back(std::move(p));
     }
     return out;
@@ -379,7 +382,23 @@ struct PointReader::State {
                 fail("the header names more than one column " + quoted(fields[k]) +
                      ": say which with --columns and its number from 1");
             names.push_back(hasheader ? printable(fields[k]) : "column " + std::to_string(k + 1));
+            if (hasheader && i < picked.size() && picked[i].bare) sameroles(k, picked[i].role);
         }
+    }
+
+    // A bare role takes its place in the list; a header that names that
+    // column by another role's word says the list is out of the file's order.
+    void sameroles(std::size_t k, Role role) const {
+        std::string word(fields[k]);
+        for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::optional<Pick> named = roleof(word);
+        if (!named || !named->column.empty() || named->role == role ||
+            named->role == Role::coordinate)
+            return;
+        fail("the header names column " + std::to_string(k + 1) + " " + quoted(fields[k]) +
+             ", which --columns reads as the " + rolename(role) +
+             ": list the roles in the file's order, or give each its column (" +
+             rolename(named->role) + "=" + std::string(fields[k]) + ")");
     }
 
     // " (column 2, radius_mm)": where pick k's field stands.

@@ -91,6 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {2, 0, 10, -1, std::sqrt(3.0), 10.000001, -1, -std::sqrt(3.0), 9.999999, 3, 0, 11,
                    -3, 0, 11.000001},
                   ""},
+        PolarCase{"BareRolesOutOfTheHeadersOrder",
+                  "Angle,radius\n0,2\n90,3\n",
+                  polar({"radius", "angle"}),
+                  {},
+                  "formreport: p.csv:1: the header names column 1 'Angle', which --columns "
+                  "reads as the radius: list the roles in the file's order, or give each its "
+                  "column (angle=Angle)\n"},
         PolarCase{"DeviationsAboutANominalRadius",
                   "angle,dev\n0,0.1\n90,-0.2\n",
                   polar({"angle", "radius"}, 2, AngleUnit::degrees, 10.0),
@@ -369,6 +376,11 @@ INSTANTIATE_TEST_SUITE_P(
                  polartext(360, 0, 1),
                  {"--feature", "circle"},
                  "the first column runs monotonically from 0 to 359 as angles in degrees do: if "
+                 "the file holds angles and radii, read it with --columns angle,radius"},
+        NoteCase{"DescendingDegreesReadAsXY",
+                 polartext(360, 359, -1),
+                 {"--feature", "circle"},
+                 "the first column runs monotonically from 359 to 0 as angles in degrees do: if "
                  "the file holds angles and radii, read it with --columns angle,radius"},
         NoteCase{"RadiansReadAsXYFromMinusPi",
                  polartext(100, -50, 1, 2 * pi / 100),
