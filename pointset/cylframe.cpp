@@ -1,6 +1,7 @@
 // The frame of a cylinder's axis, its moves, the sharpness of active gradients
 // in the four dimensions of an axis, and the neighbourhood they prove.
 #include "pointset/cylinder.h"
+#include "pointset/lanes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -135,35 +136,13 @@ __attribute__((target("avx2"))) inline __m256d radius(__m256d x, __m256d y) {
 // spread2's lanes do; returns where the rest begin.
 __attribute__((target("avx2"))) std::size_t radial4(const View& w, const Frame& f, Spread& s) {
     const Broadcast b = broadcast(w, f);
-    __m256d top = _mm256_set1_pd(-inf), bottom = _mm256_set1_pd(inf);
-    __m256d far = _mm256_setzero_pd(), near = _mm256_setzero_pd();
-    __m256d at = _mm256_set_pd(3, 2, 1, 0);
-    const __m256d four = _mm256_set1_pd(4);
+    Extremes4 e;
     std::size_t i = 0;
     for (; i + 4 <= w.n; i += 4) {
         const __m256d d[3] = {offset(w, b, i, 0), offset(w, b, i, 1), offset(w, b, i, 2)};
-        const __m256d r = radius(along(d, b, 0), along(d, b, 1));
-        const __m256d up = _mm256_cmp_pd(r, top, _CMP_GT_OQ);
-        const __m256d down = _mm256_cmp_pd(r, bottom, _CMP_LT_OQ);
-        top = _mm256_blendv_pd(top, r, up);
-        far = _mm256_blendv_pd(far, at, up);
-        bottom = _mm256_blendv_pd(bottom, r, down);
-        near = _mm256_blendv_pd(near, at, down);
-        at = _mm256_add_pd(at, four);
+        e.take(radius(along(d, b, 0), along(d, b, 1)));
     }
-    double lanes[4][4];
-    _mm256_storeu_pd(lanes[0], top);
-    _mm256_storeu_pd(lanes[1], far);
-    _mm256_storeu_pd(lanes[2], bottom);
-    _mm256_storeu_pd(lanes[3], near);
-    for (int l = 0; l < 4; ++l) {
-        const auto first = static_cast<std::size_t>(lanes[1][l]);
-        if (lanes[0][l] > s.top || (lanes[0][l] == s.top && first < s.far))
-            s.top = lanes[0][l], s.far = first;
-        const auto nearest = static_cast<std::size_t>(lanes[3][l]);
-        if (lanes[2][l] < s.bottom || (lanes[2][l] == s.bottom && nearest < s.near))
-            s.bottom = lanes[2][l], s.near = nearest;
-    }
+    e.into(s);
     return i;
 }
 

@@ -1,6 +1,7 @@
 // The points' frame: centroid, covariance and its eigenvectors, in working
 // coordinates of unit size; and the small dense solver of the kernels.
 #include "pointset/kernels.h"
+#include "pointset/lanes.h"
 
 #include <cmath>
 #include <type_traits>
@@ -373,35 +374,13 @@ __attribute__((target("avx2"))) std::size_t spread4(const double* data, std::siz
                                                     Spread& s) {
     const __m256d origin = _mm256_set_pd(o[1], o[0], o[1], o[0]), k = _mm256_set1_pd(scale);
     const __m256d centre = _mm256_set_pd(c[1], c[0], c[1], c[0]);
-    __m256d top = _mm256_set1_pd(-inf), bottom = _mm256_set1_pd(inf);
-    __m256d far = _mm256_setzero_pd(), near = _mm256_setzero_pd();
-    __m256d at = _mm256_set_pd(3, 2, 1, 0);
-    const __m256d four = _mm256_set1_pd(4);
+    Extremes4 e;
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         const auto [x, y] = about(data, i, origin, k, centre);
-        const __m256d r = _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)));
-        const __m256d up = _mm256_cmp_pd(r, top, _CMP_GT_OQ);
-        const __m256d down = _mm256_cmp_pd(r, bottom, _CMP_LT_OQ);
-        top = _mm256_blendv_pd(top, r, up);
-        far = _mm256_blendv_pd(far, at, up);
-        bottom = _mm256_blendv_pd(bottom, r, down);
-        near = _mm256_blendv_pd(near, at, down);
-        at = _mm256_add_pd(at, four);
+        e.take(_mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y))));
     }
-    double lanes[4][4];
-    _mm256_storeu_pd(lanes[0], top);
-    _mm256_storeu_pd(lanes[1], far);
-    _mm256_storeu_pd(lanes[2], bottom);
-    _mm256_storeu_pd(lanes[3], near);
-    for (int l = 0; l < 4; ++l) {
-        const auto first = static_cast<std::size_t>(lanes[1][l]);
-        if (lanes[0][l] > s.top || (lanes[0][l] == s.top && first < s.far))
-            s.top = lanes[0][l], s.far = first;
-        const auto nearest = static_cast<std::size_t>(lanes[3][l]);
-        if (lanes[2][l] < s.bottom || (lanes[2][l] == s.bottom && nearest < s.near))
-            s.bottom = lanes[2][l], s.near = nearest;
-    }
+    e.into(s);
     return i;
 }
 
