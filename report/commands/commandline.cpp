@@ -448,7 +448,10 @@ void finishmodel(const ModelLine& l, const std::string& unit,
         for (const std::string& text : *texts) {
             uncertainty::Contribution c;
             const std::string why = parsecontribution(text, unit, c);
-            if (!why.empty()) throw CLI::ValidationError("--contribution", why);
+            // A flag's text ends with its own name (sigma, normal ...).
+            const std::string option =
+                texts == &l.flags ? "--" + text.substr(text.rfind(' ') + 1) : "--contribution";
+            if (!why.empty()) throw CLI::ValidationError(option, why);
             model.push_back(c);
         }
 }
