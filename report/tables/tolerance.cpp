@@ -33,20 +33,27 @@ std::string addtolerance(const std::string& text, ResultsOptions& options) {
                "': a tolerance is a number of at least 0, for every job or as "
                "CODE=VALUE for one job code";
     const double limit = *tolerance + 0.0; // -0 is 0
+    // One tolerance a target: a second one would silently replace the first.
+    const auto twice = [&](const std::string& target) {
+        return "'" + shortitem(text) + "': a tolerance " + target +
+               " is given twice; give each one once";
+    };
     if (equals == std::string::npos) {
+        if (options.tolerance) return twice("for every job");
         options.tolerance = limit;
         return "";
     }
     const std::string key = text.substr(0, equals);
     if (pointset::featurenamed(key)) {
-        options.featuretolerances[key] = limit;
+        if (!options.featuretolerances.emplace(key, limit).second) return twice("for every " + key);
         return "";
     }
     const auto code = parseint(key);
     if (!code || !methods::recordholds(*code))
         return "'" + shortitem(text) + "': " + shortitem(key) +
                " is not the code of a job that evaluates a record";
-    options.jobtolerances[*code] = limit;
+    if (!options.jobtolerances.emplace(*code, limit).second)
+        return twice("for job " + std::to_string(*code));
     return "";
 }
 

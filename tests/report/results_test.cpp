@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 namespace formeval::report {
 namespace {
@@ -358,6 +359,16 @@ TEST(Results, RefusesAToleranceThatIsNone) {
         const test::ReportOutcome o = test::report({"results", "jobs.txt", "--tolerance", bad});
         EXPECT_EQ(o.status, exitusage) << bad;
         EXPECT_NE(o.err.find("--tolerance"), std::string::npos) << o.err;
+    }
+    // One target twice would silently keep the last.
+    for (const auto& [first, second, said] :
+         {std::tuple{"0.004", "0.001", "a tolerance for every job is given twice"},
+          std::tuple{"circle=0.004", "circle=1um", "a tolerance for every circle is given twice"},
+          std::tuple{"1000=3", "1000=2", "a tolerance for job 1000 is given twice"}}) {
+        const test::ReportOutcome o = test::report(
+            {"results", "jobs.txt", "--unit", "mm", "--tolerance", first, "--tolerance", second});
+        EXPECT_EQ(o.status, exitusage) << second;
+        EXPECT_NE(o.err.find(said), std::string::npos) << o.err;
     }
 }
 
