@@ -36,6 +36,8 @@ PointFile readpointfile(std::istream& in, const std::string& file, const PointCo
     f.lastline = reader.line();
     f.names = reader.names();
     f.polar = polarcolumns(columns.columns);
+    f.angles = reader.angles();
+    f.angleunit = columns.angleunit;
     if (f.coordinates.empty()) throw FileError(file, 0, "holds no point");
     if (reader.spaced()) spaceabout(f);
     return f;
@@ -114,8 +116,23 @@ void spaceabout(PointFile& f) {
     }
 }
 
+// Of a polar file: angles that span nearly a whole turn in the unit they
+// were not read in.
+std::string unithint(const PointFile& f) {
+    if (!f.angles || f.count() < 8) return "";
+    const std::vector<double> ends = {(*f.angles)[0], (*f.angles)[1]};
+    const std::string runs = "the angles run from " + brief(ends[0]) + " to " + brief(ends[1]);
+    if (f.angleunit == AngleUnit::degrees && turning(ends, 2 * pi))
+        return runs + " as angles in radians do: if they are radians, read the file with "
+                      "--angle-unit rad";
+    if (f.angleunit == AngleUnit::radians && turning(ends, 360))
+        return runs + " as angles in degrees do: if they are degrees, leave out --angle-unit rad";
+    return "";
+}
+
 std::string polarhint(const PointFile& f, pointset::Feature feature) {
-    if (f.polar || !pointset::traits(feature).radius || f.count() < 8) return "";
+    if (f.polar) return unithint(f);
+    if (!pointset::traits(feature).radius || f.count() < 8) return "";
     const std::string columns = f.dimension == 3 ? "angle,radius,z" : "angle,radius";
     const std::string advice = ": if the file holds angles and radii, read it with --columns ";
     std::vector<double> first(f.count());

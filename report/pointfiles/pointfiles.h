@@ -9,6 +9,7 @@
 #include "pointset/pointset.h"
 #include "report/common/common.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -94,6 +95,9 @@ class PointReader {
     // Whether the points are polar without an angle: their angles follow
     // from their count, which readpointfile knows at the end.
     bool spaced() const;
+    // The least and the largest angle of the points read so far, as the file
+    // gives them; none without an angle column.
+    std::optional<std::array<double, 2>> angles() const;
 
     // What the first line told, known after the first call of next: the
     // chosen columns' header names ("column K" without a header), whether
@@ -120,6 +124,8 @@ struct PointFile {
     long lastline = 0;
     bool polar = false;           // read from polar columns, turned into x, y (z)
     std::vector<double> sections; // each point's section, when a column of them is named
+    std::optional<std::array<double, 2>> angles; // polar: the least and largest angle given
+    AngleUnit angleunit = AngleUnit::degrees;    // polar: the unit they were read in
 
     std::size_t count() const { return coordinates.size() / static_cast<std::size_t>(dimension); }
     // The points as the pointset library takes them (valid while this lives).
@@ -151,7 +157,9 @@ void spaceabout(PointFile& file);
 // nearly the whole of 0 to 360 or 0 to 2 pi (or -180 to 180, -pi to pi), or
 // (circles) its least-squares circle's radius is more than 100 times the
 // points' extent. The note names the polar columns; empty when the file
-// looks like coordinates.
+// looks like coordinates. Of a polar file, a note when its angles span
+// nearly a whole turn in the other unit (0 to 6.28 read as degrees, 0 to
+// 359 read as radians), naming --angle-unit.
 std::string polarhint(const PointFile& file, pointset::Feature feature);
 
 } // namespace formeval::report

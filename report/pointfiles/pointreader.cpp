@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <istream>
+#include <limits>
 #include <stdexcept>
 
 namespace formeval::report {
@@ -204,6 +205,9 @@ struct PointReader::State {
     std::vector<std::string_view> fields;
     std::string_view line;
     bool pending = false; // the first line holds the first point
+    // The least and largest angle read, as given in the file.
+    mutable double lowangle = std::numeric_limits<double>::infinity();
+    mutable double highangle = -std::numeric_limits<double>::infinity();
 
     State(std::istream& i, std::string f, PointColumns c)
         : in(i), file(std::move(f)), wanted(std::move(c)), picked(picks(wanted.columns)),
@@ -428,7 +432,11 @@ struct PointReader::State {
         double angle = 0, r = 0, z = 0;
         for (std::size_t k = 0; k < picked.size(); ++k) {
             const double v = point[k];
-            if (picked[k].role == Role::angle) angle = v;
+            if (picked[k].role == Role::angle) {
+                angle = v;
+                lowangle = std::min(lowangle, v);
+                highangle = std::max(highangle, v);
+            }
             if (picked[k].role == Role::z) z = v;
             if (picked[k].role != Role::radius) continue;
             r = wanted.nominalradius ? *wanted.nominalradius + v : v;
@@ -505,6 +513,11 @@ double PointReader::section() const {
 
 bool PointReader::spaced() const {
     return s_->spaced;
+}
+
+std::optional<std::array<double, 2>> PointReader::angles() const {
+    if (!(s_->lowangle <= s_->highangle)) return std::nullopt;
+    return std::array<double, 2>{s_->lowangle, s_->highangle};
 }
 
 long PointReader::line() const {

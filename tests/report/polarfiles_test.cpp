@@ -382,6 +382,16 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--feature", "circle"},
                  "the first column runs monotonically from 359 to 0 as angles in degrees do: if "
                  "the file holds angles and radii, read it with --columns angle,radius"},
+        NoteCase{"RadiansReadAsDegrees",
+                 polartext(100, 0, 2 * pi / 100),
+                 {"--feature", "circle", "--columns", "angle,radius"},
+                 "the angles run from 0 to 6.22 as angles in radians do: if they are radians, "
+                 "read the file with --angle-unit rad"},
+        NoteCase{"DegreesReadAsRadians",
+                 polartext(360, 0, 1),
+                 {"--feature", "circle", "--columns", "angle,radius", "--angle-unit", "rad"},
+                 "the angles run from 0 to 359 as angles in degrees do: if they are degrees, "
+                 "leave out --angle-unit rad"},
         NoteCase{"RadiansReadAsXYFromMinusPi",
                  polartext(100, -50, 1, 2 * pi / 100),
                  {"--feature", "circle"},
