@@ -130,6 +130,38 @@ std::string unithint(const PointFile& f) {
     return "";
 }
 
+// Of x, y, z read from a polar stack (angle, radius, z): runs of points of
+// one section (z stepping by sectiongap of the extent at most), in each of
+// which the first column turns as angles do.
+std::string stackhint(const PointFile& f, const std::string& advice) {
+    const auto d = static_cast<std::size_t>(f.dimension);
+    const std::size_t n = f.count();
+    if (d != 3) return "";
+    double low = f.coordinates[2], high = low;
+    for (std::size_t i = 0; i < n; ++i)
+        low = std::min(low, f.coordinates[i * d + 2]),
+        high = std::max(high, f.coordinates[i * d + 2]);
+    const double gap = sectiongap * (high - low);
+    std::vector<std::vector<double>> runs;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i == 0 || std::fabs(f.coordinates[i * d + 2] - f.coordinates[(i - 1) * d + 2]) > gap)
+            runs.emplace_back();
+        runs.back().push_back(f.coordinates[i * d]);
+    }
+    if (runs.size() < 2) return "";
+    for (const double turn : {360.0, 2 * pi}) {
+        const bool all = std::all_of(runs.begin(), runs.end(), [&](const std::vector<double>& r) {
+            return r.size() >= 8 && monotonic(r) && turning(r, turn);
+        });
+        if (all)
+            return "the first column runs monotonically from " + brief(runs[0].front()) + " to " +
+                   brief(runs[0].back()) + " within each of the " + std::to_string(runs.size()) +
+                   " runs of one z, as angles in " + (turn == 360 ? "degrees" : "radians") + " do" +
+                   advice + "angle,radius,z" + (turn == 360 ? "" : " --angle-unit rad");
+    }
+    return "";
+}
+
 std::string polarhint(const PointFile& f, pointset::Feature feature) {
     if (f.polar) return unithint(f);
     if (!pointset::traits(feature).radius || f.count() < 8) return "";
@@ -144,6 +176,8 @@ std::string polarhint(const PointFile& f, pointset::Feature feature) {
         if (turning(first, 360)) return runs + " as angles in degrees do" + advice + columns;
         if (turning(first, 2 * pi))
             return runs + " as angles in radians do" + advice + columns + " --angle-unit rad";
+    } else if (const std::string stack = stackhint(f, advice); !stack.empty()) {
+        return stack;
     }
     if (feature != pointset::Feature::circle) return "";
     pointset::Options quick;

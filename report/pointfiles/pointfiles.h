@@ -156,7 +156,8 @@ void spaceabout(PointFile& file);
 // that looks like polar data: its first column runs monotonically over
 // nearly the whole of 0 to 360 or 0 to 2 pi (or -180 to 180, -pi to pi), or
 // (circles) its least-squares circle's radius is more than 100 times the
-// points' extent. The note names the polar columns; empty when the file
+// points' extent, or (x, y, z) it does so within each run of points of one
+// z, as a polar stack's rings do. The note names the polar columns; empty when the file
 // looks like coordinates. Of a polar file, a note when its angles span
 // nearly a whole turn in the other unit (0 to 6.28 read as degrees, 0 to
 // 359 read as radians), naming --angle-unit.

@@ -427,6 +427,22 @@ TEST(PolarFiles, NoteOnACylinderReadAsXYZ) {
     EXPECT_EQ(polarhint(f, Feature::plane), "");
     f.polar = true;
     EXPECT_EQ(polarhint(f, Feature::cylinder), "");
+    // A stack of three rings, the angles starting again at each z; the same
+    // rings as x, y, z get no note.
+    PointFile stack, rings;
+    stack.dimension = rings.dimension = 3;
+    for (int k = 0; k < 3; ++k)
+        for (int i = 0; i < 36; ++i) {
+            stack.coordinates.insert(stack.coordinates.end(), {10.0 * i, 5, 10.0 * k});
+            const double a = 10.0 * i * pi / 180;
+            rings.coordinates.insert(rings.coordinates.end(),
+                                     {5 * std::cos(a), 5 * std::sin(a), 10.0 * k});
+        }
+    EXPECT_EQ(polarhint(stack, Feature::cylinder),
+              "the first column runs monotonically from 0 to 350 within each of the 3 runs of one "
+              "z, as angles in degrees do: if the file holds angles and radii, read it with "
+              "--columns angle,radius,z");
+    EXPECT_EQ(polarhint(rings, Feature::cylinder), "");
 }
 
 struct UsageCase {
