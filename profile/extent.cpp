@@ -40,13 +40,11 @@ ProfileExtent profileextent(const std::vector<PolarPoint>& sorted) {
 EqualAngles equalangles(const std::vector<PolarPoint>& given) {
     // A point that repeats the one before it (a trace closed by its first
     // point again, at 360 degrees) is one sample, not two.
-    std::vector<PolarPoint> distinct;
+    std::vector<PolarPoint> sorted;
     for (const PolarPoint& p : given)
-        if (distinct.empty() || p.angle != distinct.back().angle ||
-            p.deviation != distinct.back().deviation)
-            distinct.push_back(p);
-    const bool repeated = distinct.size() < given.size();
-    const std::vector<PolarPoint>& sorted = repeated ? distinct : given;
+        if (sorted.empty() || p.angle != sorted.back().angle ||
+            p.deviation != sorted.back().deviation)
+            sorted.push_back(p);
     EqualAngles e;
     const std::size_t n = sorted.size();
     if (n == 0) return e;

@@ -83,28 +83,38 @@ double extent(const PointFile& f) {
     return std::sqrt(sum);
 }
 
+// Where each run of consecutive points of one section begins, and the count
+// at the end: of one value of the section column, or else of z stepping by
+// sectiongap of the file's z extent at most (as the sections are grouped);
+// of 2-D points, one run.
+std::vector<std::size_t> sectionruns(const PointFile& f) {
+    const auto d = static_cast<std::size_t>(f.dimension);
+    const std::size_t n = f.count();
+    const auto z = [&](std::size_t i) { return f.coordinates[i * d + 2]; };
+    double low = 0, high = 0;
+    for (std::size_t i = 0; d == 3 && i < n; ++i) {
+        low = i == 0 ? z(i) : std::min(low, z(i));
+        high = i == 0 ? z(i) : std::max(high, z(i));
+    }
+    const double gap = sectiongap * (high - low);
+    std::vector<std::size_t> starts = {0};
+    for (std::size_t i = 1; d == 3 && i < n; ++i) {
+        const bool together = f.sections.empty() ? std::fabs(z(i) - z(i - 1)) <= gap
+                                                 : f.sections[i] == f.sections[i - 1];
+        if (!together) starts.push_back(i);
+    }
+    starts.push_back(n);
+    return starts;
+}
+
 } // namespace
 
 void spaceabout(PointFile& f) {
     const auto d = static_cast<std::size_t>(f.dimension);
-    const std::size_t n = f.count();
-    double low = 0, high = 0;
-    for (std::size_t i = 0; d == 3 && i < n; ++i) {
-        const double z = f.coordinates[i * d + 2];
-        low = i == 0 ? z : std::min(low, z);
-        high = i == 0 ? z : std::max(high, z);
-    }
-    const double gap = sectiongap * (high - low);
-    const auto together = [&](std::size_t i) {
-        if (!f.sections.empty()) return f.sections[i] == f.sections[i - 1];
-        return std::fabs(f.coordinates[i * d + 2] - f.coordinates[(i - 1) * d + 2]) <= gap;
-    };
-    // With z, each run of points of one section is a trace of its own.
-    for (std::size_t first = 0, last = 0; first < n; first = last) {
-        last = first + 1;
-        while (d == 3 && last < n && together(last)) ++last;
-        if (d == 2) last = n;
-        const std::size_t run = last - first;
+    const std::vector<std::size_t> starts = sectionruns(f);
+    // Each run of points of one section is a trace of its own.
+    for (std::size_t k = 0; k + 1 < starts.size(); ++k) {
+        const std::size_t first = starts[k], run = starts[k + 1] - first;
         for (std::size_t i = 0; i < run; ++i) {
             double s = 0, c = 1;
             sincosdegrees(360.0 * static_cast<double>(i) / static_cast<double>(run), s, c);
@@ -115,6 +125,8 @@ void spaceabout(PointFile& f) {
         }
     }
 }
+
+namespace {
 
 // Of a polar file: angles that span nearly a whole turn in the unit they
 // were not read in.
@@ -131,22 +143,16 @@ std::string unithint(const PointFile& f) {
 }
 
 // Of x, y, z read from a polar stack (angle, radius, z): runs of points of
-// one section (z stepping by sectiongap of the extent at most), in each of
-// which the first column turns as angles do.
+// one section, in each of which the first column turns as angles do.
 std::string stackhint(const PointFile& f, const std::string& advice) {
     const auto d = static_cast<std::size_t>(f.dimension);
-    const std::size_t n = f.count();
     if (d != 3) return "";
-    double low = f.coordinates[2], high = low;
-    for (std::size_t i = 0; i < n; ++i)
-        low = std::min(low, f.coordinates[i * d + 2]),
-        high = std::max(high, f.coordinates[i * d + 2]);
-    const double gap = sectiongap * (high - low);
+    const std::vector<std::size_t> starts = sectionruns(f);
     std::vector<std::vector<double>> runs;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i == 0 || std::fabs(f.coordinates[i * d + 2] - f.coordinates[(i - 1) * d + 2]) > gap)
-            runs.emplace_back();
-        runs.back().push_back(f.coordinates[i * d]);
+    for (std::size_t k = 0; k + 1 < starts.size(); ++k) {
+        runs.emplace_back();
+        for (std::size_t i = starts[k]; i < starts[k + 1]; ++i)
+            runs.back().push_back(f.coordinates[i * d]);
     }
     if (runs.size() < 2) return "";
     for (const double turn : {360.0, 2 * pi}) {
@@ -161,6 +167,8 @@ std::string stackhint(const PointFile& f, const std::string& advice) {
     }
     return "";
 }
+
+} // namespace
 
 std::string polarhint(const PointFile& f, pointset::Feature feature) {
     if (f.polar) return unithint(f);
