@@ -90,6 +90,13 @@ void position(const Frame& f, const Measured& m, FrameValue& v) {
         v.zone = "a cylinder about the exact axis";
         roundzone(v, axis, x, d);
     } else if (m.type == pointset::Feature::plane) {
+        // Points that determine no plane (all on one line) are no face to place.
+        const pointset::Reference ls =
+            reference(m.points, m.type, pointset::Criterion::leastsquares, false);
+        if (!ls.found) {
+            v.failure = m.name + ": " + ls.failure;
+            return;
+        }
         double r = 0;
         for (const Point& p : points(m.points)) r = std::max(r, std::fabs(dot(minus(p, x), d)));
         exact(v, 2 * r);

@@ -51,6 +51,23 @@ void turnedzone(FrameValue& v, const std::vector<Point>& p, const Vector& axis, 
     planeszone(v, p, t.direction);
 }
 
+// The angle the zone's normal leans from the datum's direction, radians,
+// 0 to 90 degrees: its side is the measured feature's (`normalangle` is
+// negative for an axis datum at more than 90 degrees).
+double leaning(double angle) {
+    const double a = std::fabs(angle);
+    return std::min(a, 180 - a) * 3.141592653589793 / 180;
+}
+
+// The system's axis across the primary's direction nearest the vector
+// `lean` (across it), signed along it: the direction a second datum fixes.
+Vector fixedturn(const DatumSystem& s, const Vector& lean) {
+    const Vector& x = s.axes[0];
+    const Vector& y = s.axes[1];
+    const Vector e = std::fabs(dot(lean, x)) >= std::fabs(dot(lean, y)) ? x : y;
+    return dot(e, lean) < 0 ? scaled(-1, e) : e;
+}
+
 // Two parallel planes about the points with the unit normal n: exact.
 void fixedzone(FrameValue& v, const std::vector<Point>& p, const Vector& n,
                const std::string& zone) {
@@ -73,6 +90,9 @@ std::string relation(const Frame& f, const Datum& d) {
 void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
     const double angle = normalangle(f, d.kind);
     const std::vector<Point> p = points(m.points);
+    // Points that determine no plane (all on one line) are no face to orient.
+    Vector n;
+    if (!leastsquaresnormal(m, d.direction, n, v.failure)) return;
     if (v.system.datums.size() == 1) {
         turnedzone(v, p, d.direction, angle, relation(f, d));
         return;
@@ -83,14 +103,8 @@ void ofplane(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
         v.failure = "datum " + v.system.datums[1].label + " fixes no turn about datum " + d.label;
         return;
     }
-    Vector n;
-    if (!leastsquaresnormal(m, d.direction, n, v.failure)) return;
-    const Vector lean = across(n, d.direction);
-    const Vector& x = v.system.axes[0];
-    const Vector& y = v.system.axes[1];
-    Vector e = std::fabs(dot(lean, x)) >= std::fabs(dot(lean, y)) ? x : y;
-    if (dot(e, lean) < 0) e = scaled(-1, e);
-    const double theta = std::min(angle, 180 - angle) * 3.141592653589793 / 180;
+    const Vector e = fixedturn(v.system, across(n, d.direction));
+    const double theta = leaning(angle);
     fixedzone(v, p, along(scaled(std::cos(theta), d.direction), std::sin(theta), e),
               relation(f, d) + ", turned as datum " + v.system.datums[1].label + " fixes");
 }
@@ -102,9 +116,27 @@ void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
         return;
     }
     // Angularity: two parallel planes inclined at the angle to the datum,
-    // turned freely about its direction (the line lies in them where it can).
+    // turned freely about its direction (the line lies in them where it can),
+    // or as a second datum fixes the turn.
     if (f.characteristic == Characteristic::angularity) {
-        turnedzone(v, axis, d.direction, normalangle(f, d.kind), relation(f, d));
+        if (v.system.datums.size() == 1) {
+            turnedzone(v, axis, d.direction, normalangle(f, d.kind), relation(f, d));
+            return;
+        }
+        if (v.system.oriented != 3) {
+            v.failure =
+                "datum " + v.system.datums[1].label + " fixes no turn about datum " + d.label;
+            return;
+        }
+        // The exact axis leans from the primary's direction toward the
+        // system's axis nearest the derived axis's lean; the planes hold it,
+        // their normal across it in the plane of the two.
+        Vector u = minus(axis.back(), axis.front());
+        if (dot(u, d.direction) < 0) u = scaled(-1, u);
+        const Vector e = fixedturn(v.system, across(u, d.direction));
+        const double theta = leaning(normalangle(f, d.kind));
+        fixedzone(v, axis, along(scaled(std::cos(theta), d.direction), -std::sin(theta), e),
+                  relation(f, d) + ", turned as datum " + v.system.datums[1].label + " fixes");
         return;
     }
     // Parallel to a plane or across an axis: two planes normal to the datum's direction.

@@ -473,6 +473,37 @@ const Case cases[] = {
          b.frame(Characteristic::angularity, "bore", {"A"}, 60);
          return 0.0;
      }},
+    {"AngularityOfAFaceToAnAxisPastARightAngleTurnedByASecondDatum",
+     [](Built& b) {
+         // A face at 120 degrees to the shaft's axis (its normal 30 degrees
+         // from it), made at 30.01, 20 long up its slope; F, parallel to the
+         // axis, fixes the zone's turn.
+         shaft(b);
+         b.add("flat", Feature::plane, face({10, -5, 20}, {0, 1, 0}, {0, 0, 1}, 10, 40),
+               Material::unstated, Vector{1, 0, 0});
+         b.datum("F", {"flat"});
+         const double a = 30.01 * pi / 180;
+         b.add("chamfer", Feature::plane,
+               face({20, -5, 120}, {0, 1, 0}, {-std::cos(a), 0, std::sin(a)}, 10, 20));
+         b.frame(Characteristic::angularity, "chamfer", {"A-B", "F"}, 120);
+         return 20 * std::sin(0.01 * pi / 180);
+     }},
+    {"AngularityOfABoreTurnedOutOfTheSecondDatumsPlane",
+     [](Built& b) {
+         // A bore at 60 degrees to A, its axis turned by 5 degrees about A's
+         // normal out of the plane B fixes: its 30 between the first and last
+         // circles leave that plane's zone by 30 sin 60 cos 60 (1 - cos 5).
+         block(b);
+         const double e = 60 * pi / 180, t = 5 * pi / 180;
+         std::vector<Ring> rs;
+         for (double s : {2.0, 12.0, 22.0, 32.0}) rs.push_back({s, 0, 0, 3});
+         b.add("bore", Feature::cylinder,
+               rings({50, 30, 0},
+                     {std::cos(e) * std::cos(t), std::cos(e) * std::sin(t), std::sin(e)}, rs),
+               Material::hole);
+         b.frame(Characteristic::angularity, "bore", {"A", "B"}, 60);
+         return 30 * std::sin(e) * std::cos(e) * (1 - std::cos(t));
+     }},
     {"PositionOfAFaceNeedsNoTurnAboutItsNormal",
      [](Built& b) {
          // The face's exact place named anywhere on it: A alone places it.
@@ -620,6 +651,10 @@ const Refusal refusals[] = {
      "bad: point 2 has a coordinate that is not a finite number within +-1e150"},
     {"ADatumOfAPointNotFinite", framed(Characteristic::parallelism, "base", {"N"}),
      "datum N: bad: point 2 has a coordinate that is not a finite number within +-1e150"},
+    {"OrientationOfAPlaneOnOneLine", framed(Characteristic::parallelism, "seam", {"A"}),
+     "seam: the points lie on one line, which determines no plane"},
+    {"PositionOfAPlaneOnOneLine", framed(Characteristic::position, "seam", {"A"}, {0, 0, 5}),
+     "seam: the points lie on one line, which determines no plane"},
     {"AxialRunOutOfAFaceOnAGrid", framed(Characteristic::axialrunout, "base", {"A-B"}),
      "axial run-out: the points of base form no circles about the datum axis (each of 3 points "
      "or more, all round it): measure the face in circles, or take its total axial run-out"},
@@ -646,6 +681,9 @@ TEST_P(Refused, SaysWhy) {
     b.add("tip", Feature::cone, taper({70, 20, 40}, {0, 0, 1}, 4, 10, {0, 5, 10}, 0),
           Material::shaft);
     b.datum("K", {"tip"});
+    std::vector<Point> seam;
+    for (int i = 0; i < 10; ++i) seam.push_back({3.0 * i, 2.0 * i, 5});
+    b.add("seam", Feature::plane, seam, Material::unstated, Vector{0, 0, 1});
     const FrameValue v = evaluate(GetParam().frame, b.part);
     EXPECT_FALSE(v.found);
     EXPECT_EQ(v.failure, GetParam().failure);
