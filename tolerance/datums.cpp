@@ -16,6 +16,8 @@ using pointset::Feature;
 
 // Nearly along: within 45 degrees.
 constexpr double alongcosine = 0.7071;
+// An outward direction within about 6 degrees of its plane tells no side of it.
+constexpr double sidecosine = 0.1;
 
 Criterion enclosing(Material m) {
     return m == Material::shaft ? Criterion::circumscribed : Criterion::inscribed;
@@ -95,6 +97,23 @@ void planedatum(Datum& d, const std::vector<const Measured*>& parts, const Datum
     if (!mz.found) {
         d.failure = "its plane: " + mz.failure;
         return;
+    }
+    // Each plane's outward must clearly leave it, all to the same side: the
+    // sign of one nearly in the plane is a guess that could put the datum on
+    // the material's side.
+    for (const Measured* m : parts) {
+        const double c = dot(unit(*m->outward), mz.direction);
+        if (std::fabs(c) < sidecosine) {
+            d.failure = "plane " + m->name +
+                        ": its outward direction lies nearly in the plane, which tells no "
+                        "side of it";
+            return;
+        }
+        if ((c < 0) != (dot(*parts.front()->outward, mz.direction) < 0)) {
+            d.failure = "the outward directions of its planes " + parts.front()->name + " and " +
+                        m->name + " point to opposite sides";
+            return;
+        }
     }
     const Vector rough = outward(*parts.front(), mz.direction);
     const Vector z = s.axes[2];

@@ -651,6 +651,11 @@ const Refusal refusals[] = {
      "bad: point 2 has a coordinate that is not a finite number within +-1e150"},
     {"ADatumOfAPointNotFinite", framed(Characteristic::parallelism, "base", {"N"}),
      "datum N: bad: point 2 has a coordinate that is not a finite number within +-1e150"},
+    {"ADatumPlaneWhoseOutwardLiesInIt", framed(Characteristic::parallelism, "base", {"W"}),
+     "datum W: plane edgeways: its outward direction lies nearly in the plane, which tells no "
+     "side of it"},
+    {"ACommonPlaneOfOppositeSides", framed(Characteristic::parallelism, "base", {"O"}),
+     "datum O: the outward directions of its planes base and under point to opposite sides"},
     {"OrientationOfAPlaneOnOneLine", framed(Characteristic::parallelism, "seam", {"A"}),
      "seam: the points lie on one line, which determines no plane"},
     {"PositionOfAPlaneOnOneLine", framed(Characteristic::position, "seam", {"A"}, {0, 0, 5}),
@@ -681,6 +686,12 @@ TEST_P(Refused, SaysWhy) {
     b.add("tip", Feature::cone, taper({70, 20, 40}, {0, 0, 1}, 4, 10, {0, 5, 10}, 0),
           Material::shaft);
     b.datum("K", {"tip"});
+    b.add("edgeways", Feature::plane, face({0, 0, 50}, {1, 0, 0}, {0, 1, 0}, 10, 10),
+          Material::unstated, Vector{1, 0, 0.05});
+    b.datum("W", {"edgeways"});
+    b.add("under", Feature::plane, face({120, 0, 0}, {1, 0, 0}, {0, 1, 0}, 10, 10),
+          Material::unstated, Vector{0, 0, 1});
+    b.datum("O", {"base", "under"});
     std::vector<Point> seam;
     for (int i = 0; i < 10; ++i) seam.push_back({3.0 * i, 2.0 * i, 5});
     b.add("seam", Feature::plane, seam, Material::unstated, Vector{0, 0, 1});
