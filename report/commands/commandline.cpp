@@ -75,6 +75,16 @@ const CLI::Validator finitenumber(
     },
     "");
 
+// A range check alone calls text that is no number at all "not in range";
+// checked before it, such text is named for what it is.
+const CLI::Validator anumber(
+    [](std::string& input) {
+        double value = 0;
+        if (CLI::detail::lexical_cast(input, value)) return std::string();
+        return "Value " + input + " is not a number";
+    },
+    "");
+
 const CLI::Validator positivenumber(
     [](std::string& input) {
         double value = 0;
@@ -400,15 +410,19 @@ void modeloptions(CLI::App& c, const std::string& table, ModelLine& l, std::stri
     c.add_option("--contribution", l.contributions, help("--contribution"));
     c.add_option("--model", modelfile, help("--model"));
     auto* trials = c.add_option("--trials", engine.trials, help("--trials"))
+                       ->check(anumber)
                        ->check(CLI::Range(1L, 10000000L))
                        ->default_str("100000");
     c.add_option("--adaptive", engine.digits, help("--adaptive"))
+        ->check(anumber)
         ->check(CLI::Range(1, 4))
         ->excludes(trials);
     c.add_option("--max-trials", engine.maxtrials, help("--max-trials"))
+        ->check(anumber)
         ->check(CLI::Range(1L, 10000000L))
         ->default_str("1000000");
     c.add_option("--tolerance-digits", engine.tolerancedigits, help("--tolerance-digits"))
+        ->check(anumber)
         ->check(CLI::Range(1, 4))
         ->default_str("2");
     c.add_option("--seed", engine.seed, help("--seed"))
@@ -425,10 +439,12 @@ void modeloptions(CLI::App& c, const std::string& table, ModelLine& l, std::stri
             "SEED"))
         ->default_str("1");
     c.add_option("--threads", engine.threads, help("--threads"))
+        ->check(anumber)
         ->check(CLI::Range(0, 1024))
         ->default_str("0");
     c.add_option("--coverage", l.coverage, help("--coverage"))
         ->check(finitenumber)
+        ->check(anumber)
         ->check(CLI::Range(0.01, 99.99))
         ->default_str("95");
     if (gum) c.add_flag("--no-gum", l.nogum, help("--no-gum"));
@@ -499,6 +515,7 @@ void filtertypeoptions(CLI::App& command, const std::string& table, std::string&
 void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions& r, Judging& j) {
     command.add_option("--unit", r.unit, optionhelp(table, "--unit"))->default_str(defaultunit);
     command.add_option("--digits", r.digits, optionhelp(table, "--digits"))
+        ->check(anumber)
         ->check(CLI::Range(1, 17))
         ->default_str("12");
     command.add_option("--tolerance", j.tolerances, optionhelp(table, "--tolerance"));
@@ -523,6 +540,7 @@ void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions&
         ->default_str("minimum-zone");
     command.add_option("--outliers", r.outliers, optionhelp(table, "--outliers"))
         ->check(finitenumber)
+        ->check(anumber)
         ->check(CLI::Range(2.0, 100.0));
     modeloptions(command, table, j.model, r.modelfile, r.engine, false);
 }
@@ -644,6 +662,7 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
     auto* csv = c->add_flag("--csv", l.csv, help("--csv"));
     c->add_flag("--json", l.json, help("--json"))->excludes(csv);
     c->add_option("--digits", u.digits, help("--digits"))
+        ->check(anumber)
         ->check(CLI::Range(1, 17))
         ->default_str("6");
     c->add_option("--histograms", u.histograms, help("--histograms"));
@@ -702,6 +721,7 @@ CLI::App* partcommand(CLI::App& app, PartOptions& p, PartLine& l) {
     auto* csv = c->add_flag("--csv", l.csv, help("--csv"));
     c->add_flag("--json", l.json, help("--json"))->excludes(csv);
     c->add_option("--digits", p.digits, help("--digits"))
+        ->check(anumber)
         ->check(CLI::Range(1, 17))
         ->default_str("6");
     c->add_option("--charts", p.charts, help("--charts"));
@@ -728,13 +748,16 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     summarycommand->add_option("--unit", s.unit, optionhelp("summary", "--unit"))
         ->default_str(defaultunit);
     summarycommand->add_option("--digits", s.digits, optionhelp("summary", "--digits"))
+        ->check(anumber)
         ->check(CLI::Range(1, 17))
         ->default_str("12");
     summarycommand->add_option("--coverage", coverage, optionhelp("summary", "--coverage"))
         ->check(finitenumber)
+        ->check(anumber)
         ->check(CLI::Range(0.01, 99.99))
         ->default_str("95");
     summarycommand->add_option("--bins", s.scan.bins, optionhelp("summary", "--bins"))
+        ->check(anumber)
         ->check(CLI::Range(1, 1000));
     summarycommand->add_option("--jobs", s.jobs, optionhelp("summary", "--jobs"));
     summarycommand->add_option("--convergence", s.convergence,
@@ -742,6 +765,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     summarycommand
         ->add_option("--tolerance-digits", s.scan.tolerancedigits,
                      optionhelp("summary", "--tolerance-digits"))
+        ->check(anumber)
         ->check(CLI::Range(1, 4))
         ->default_str("2");
     summarycommand->add_flag("--skip-malformed", s.scan.skipmalformed,
@@ -793,6 +817,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     headeroptions(*polarcommand, "polar", polarheader);
     polarcommand->add_option("--outliers", p.outliers, optionhelp("polar", "--outliers"))
         ->check(finitenumber)
+        ->check(anumber)
         ->check(CLI::Range(2.0, 100.0));
     polarcommand->add_flag("--png", p.png, optionhelp("polar", "--png"));
     polarcommand->add_option("--unit", p.unit, optionhelp("polar", "--unit"))

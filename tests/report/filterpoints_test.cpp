@@ -452,6 +452,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--feature", "circle", "--filter", "0"}, "is not a positive number"},
         Refusal{{"--feature", "circle", "--filter", "nan"}, "is not a finite number"},
         Refusal{{"--feature", "circle", "--outliers", "nan"}, "is not a finite number"},
+        // Text that is no number is named so, not "not in range".
+        Refusal{{"--feature", "circle", "--outliers", "4x"},
+                "--outliers: Value 4x is not a number\n"},
         Refusal{{"--feature", "cylinder", "--sections", "--filter-wavelength", "5"},
                 "--sections: a stack's sections and cylinder are evaluated unfiltered: leave out "
                 "the filter, or filter the cylinder's points without --sections"},
