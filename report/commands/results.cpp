@@ -163,6 +163,7 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
             return true;
         }
         results.outliers = outliernote(cut, points.count(), *o.feature, o.outliers, 6);
+        results.removed = static_cast<long>(cut.removed.size());
         note(results.outliers);
         removeoutliers(points, std::move(cut));
     }

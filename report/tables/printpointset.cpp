@@ -149,6 +149,10 @@ void printpointresults(std::ostream& out, const std::vector<FileResults>& files,
     for (const FileResults& file : files) {
         const std::size_t left = file.notes.size();
         out << "\n" << file.file << ": " << file.jobs << (file.jobs == 1 ? " point" : " points");
+        // The rows are of the points kept: the heading gives both counts.
+        if (file.removed > 0)
+            out << ", " << file.jobs - file.removed << " evaluated (" << file.removed
+                << " removed as outliers)";
         if (file.stack)
             out << ", " << file.records.size() - 1 << " sections from z "
                 << formatnumber(file.stack->zlow, o.digits) << " to "

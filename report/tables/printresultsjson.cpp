@@ -77,15 +77,18 @@ void printresultsjson(std::ostream& out, const std::vector<FileResults>& files,
     nlohmann::ordered_json inputs = nlohmann::ordered_json::array();
     const bool features = options.feature || haspointsetrows(files);
     for (const FileResults& file : files) {
-        if (options.feature)
+        if (options.feature) {
             inputs.push_back({{"file", file.file},
                               {"feature", pointset::featurename(*options.feature)},
-                              {"points", file.jobs},
-                              {"records_evaluated", file.records.size()}});
-        else
+                              {"points", file.jobs}});
+            // With the outlier rule the rows count the points it kept.
+            if (options.outliers > 0) inputs.back()["points_evaluated"] = file.jobs - file.removed;
+            inputs.back()["records_evaluated"] = file.records.size();
+        } else {
             inputs.push_back({{"file", file.file},
                               {"jobs", file.jobs},
                               {"records_evaluated", file.records.size()}});
+        }
         if (file.stack) inputs.back()["sections"] = file.records.size() - 1;
         for (const std::string& note : file.notes)
             notes.push_back({{"file", file.file}, {"note", note}});

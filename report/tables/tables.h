@@ -154,6 +154,7 @@ struct FileResults {
     std::vector<std::string> notes;
     std::optional<StackMeasures> stack; // of a point file read as a stack of sections
     std::string outliers; // what the outlier rule removed (outliernote); empty: not asked
+    long removed = 0;     // the points the outlier rule removed, of the point file's `jobs`
 };
 
 // The row options of a record of the results: its tolerance, the unit, the

@@ -561,6 +561,18 @@ TEST_P(OutlierTest, RemovesTheSpikesAndSaysWhich) {
         EXPECT_NEAR(cut["rows"][k]["t"].get<double>(), expected["rows"][k]["t"].get<double>(), 1e-9)
             << cut["rows"][k]["method"];
     }
+    // The points measured and those evaluated, which the rows count, are
+    // told apart: in the JSON's files and in the table's heading.
+    const int removed = static_cast<int>(c.spikes.size());
+    EXPECT_EQ(cut["files"][0]["points"], 360);
+    EXPECT_EQ(cut["files"][0]["points_evaluated"], 360 - removed);
+    const test::ReportOutcome table =
+        test::report({"results", "spiked.csv", "--feature", c.feature, "--outliers", "4"});
+    EXPECT_NE(table.out.find("\nspiked.csv: 360 points, " + std::to_string(360 - removed) +
+                             " evaluated (" + std::to_string(removed) + " removed as outliers), " +
+                             c.feature),
+              std::string::npos)
+        << table.out;
     // The chart is of the points kept: its form errors are the clean file's.
     const auto charted = [&](const char* file, bool rule) {
         std::vector<std::string> args = {"polar", file, "--feature", c.feature, "-o", "out"};
@@ -574,6 +586,7 @@ TEST_P(OutlierTest, RemovesTheSpikesAndSaysWhich) {
     EXPECT_NE(quiet.find("0 of " + std::to_string(360 - c.spikes.size()) + " points removed"),
               std::string::npos)
         << quiet;
+    EXPECT_EQ(kept["files"][0]["points_evaluated"], 360 - removed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Features, OutlierTest,
@@ -622,9 +635,7 @@ TEST(Outliers, KeepValuesAtTheResolutionAndStillTakeASpike) {
                                  "1.2533 times their mean absolute deviation)"),
                       std::string::npos)
                 << o.err;
-            if (spiked) {
-                EXPECT_NE(o.err.find("): point 101 (+0.0"), std::string::npos) << o.err;
-            }
+            if (spiked) { EXPECT_NE(o.err.find("): point 101 (+0.0"), std::string::npos) << o.err; }
             const nlohmann::json rows = nlohmann::json::parse(o.out)["rows"];
             for (const auto& row : rows) EXPECT_GT(row["t"].get<double>(), 0.0015) << row;
         }
