@@ -287,9 +287,11 @@ Evaluated pointsetreference(const pointset::Reference& r, std::size_t count, dou
 // robust standard deviations (1.4826 times the median absolute deviation
 // from the median, at least the coordinates' rounding; where over half the
 // deviations are alike, as values at an instrument's resolution are, and
-// it is below a tenth of their mean absolute deviation, 1.2533 times that) from the median
-// deviation; the feature is fitted again to the points kept, and the rule
-// applied again to all of them, until the points kept do not change (at
+// it is below a tenth of their mean absolute deviation, 1.2533 times that,
+// the limit then at least one and a half times the smallest deviation off
+// the alike ones, a step of the resolution, so that a level of values a
+// step off stays however few hold it) from the median deviation; the feature is fitted again to the
+// points kept, and the rule applied again to all of them, until the points kept do not change (at
 // most outlierrounds times). A spike or a dust particle goes; the form
 // stays, a lobe's deviations lying within about 1.1 of them from the median.
 constexpr int outlierrounds = 10;
@@ -298,8 +300,9 @@ struct Outliers {
     std::vector<std::size_t> removed; // of the outliers, from 0, in file order
     std::vector<double> deviations;   // of the outliers, from the last feature
     double scale = 0;                 // the robust standard deviation
-    bool alike = false;  // over half the deviations alike: scale from their mean absolute one
-    std::string failure; // why the rule could not be applied
+    bool alike = false;   // over half the deviations alike: scale from their mean absolute one
+    bool stepped = false; // alike, and the limit set by the step off them
+    std::string failure;  // why the rule could not be applied
 };
 Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, double k);
 

@@ -90,7 +90,22 @@ Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, 
         // deviations the median one is 0.85 times the mean one.
         const double mad = profile::median(spread), mean = sum / static_cast<double>(d.size());
         o.alike = !(mad >= 0.1 * mean);
-        o.scale = std::max(o.alike ? 1.2533 * mean : 1.4826 * mad, rounding);
+        double scale = o.alike ? 1.2533 * mean : 1.4826 * mad;
+        // Few values a step off the alike ones make a small mean absolute
+        // deviation, a limit within the step and every one of them cast
+        // out: the nearest deviation off them is a step of the resolution,
+        // and the limit is kept one and a half steps out.
+        o.stepped = false;
+        if (o.alike) {
+            double step = std::numeric_limits<double>::infinity();
+            for (const double s : spread)
+                if (s > mean) step = std::min(step, s);
+            if (std::isfinite(step) && 1.5 * step > k * scale) {
+                scale = 1.5 * step / k;
+                o.stepped = true;
+            }
+        }
+        o.scale = std::max(scale, rounding);
         std::vector<bool> now(points.count);
         for (std::size_t i = 0; i < d.size(); ++i) now[i] = spread[i] > k * o.scale;
         if (now == out) break;
@@ -115,9 +130,12 @@ std::string outliernote(const Outliers& o, std::size_t count, pointset::Feature 
                        formatnumber(k, 6) + " robust standard deviations, " +
                        formatnumber(k * o.scale, digits) + ", about the least-squares " +
                        pointset::featurename(feature) +
-                       (o.alike ? "; over half the deviations alike, the standard deviation "
-                                  "1.2533 times their mean absolute deviation)"
-                                : ")");
+                       (o.stepped ? "; over half the deviations alike, the limit one and a "
+                                    "half times the smallest step off them, so that a step of "
+                                    "the resolution stays)"
+                        : o.alike ? "; over half the deviations alike, the standard deviation "
+                                    "1.2533 times their mean absolute deviation)"
+                                  : ")");
     constexpr std::size_t named = 10;
     for (std::size_t j = 0; j < o.removed.size() && j < named; ++j)
         text += (j == 0 ? ": point " : ", point ") + std::to_string(o.removed[j] + 1) + " (" +
