@@ -374,6 +374,35 @@ void checksections(bool sections, std::optional<pointset::Feature> feature) {
                                                  "cylinder: --feature cylinder");
 }
 
+// Refuses a tolerance (`texts`, as given) that no record of point files of
+// `feature` could take: one for another feature, or for a job code (a point
+// file has none). A job stream's features and codes are known only once it
+// is read.
+void checktolerancetargets(const std::vector<std::string>& texts, const ResultsOptions& r) {
+    if (!r.feature) return;
+    const std::string feature = pointset::featurename(*r.feature);
+    for (const std::string& text : texts) {
+        const std::size_t equals = text.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = text.substr(0, equals);
+        const std::string given = "'" + shortitem(text) + "': ";
+        if (!pointset::featurenamed(key))
+            throw CLI::ValidationError("--tolerance", given +
+                                                          "a point file has no job code: give the "
+                                                          "tolerance for every file, or " +
+                                                          feature + "=VALUE");
+        if (key == feature || (r.sections && key == "circle")) continue;
+        throw CLI::ValidationError(
+            "--tolerance",
+            given +
+                (r.sections ? "a stack's sections are evaluated as circles and the stack as a "
+                              "cylinder"
+                            : "the point files are evaluated as " + feature + "s (--feature " +
+                                  feature + ")") +
+                ", so a tolerance for a " + key + " would judge nothing");
+    }
+}
+
 // Whether the point files' feature is a surface the areal filter takes.
 bool surfacefeature(std::optional<pointset::Feature> feature) {
     return feature == pointset::Feature::plane || feature == pointset::Feature::cylinder;
@@ -553,6 +582,7 @@ void applyjudging(const Judging& j, const std::string& command, ResultsOptions& 
     r.feature = pointfeature(j.points);
     r.columns = pointcolumns(j.points);
     checksections(r.sections, r.feature);
+    checktolerancetargets(j.tolerances, r);
     setband(j.band, r.filter);
     settype(j.filtertype, j.typegiven, r.filter);
     checkcircle(r.feature, r.filter);

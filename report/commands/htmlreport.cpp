@@ -798,6 +798,8 @@ int htmlreport(const ReportOptions& given, std::ostream& out, std::ostream& err)
     }
     if (!routines.empty())
         err << "formreport: said on the parts' pages: " << oneline(routines) << "\n";
+    for (const std::string& idle : idletolerances(files, o.results))
+        err << "formreport: " << idle << "\n";
     const std::vector<ReportedPart> partfiles = evaluatepartfiles(o, leftout, status, err);
     if (const std::string why = pointfilerefusal(o.output, partfiles); !why.empty()) {
         err << "formreport: " << printable(o.output) << ": " << why << "\n";

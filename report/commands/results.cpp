@@ -238,6 +238,8 @@ int results(const ResultsOptions& o, std::ostream& out, std::ostream& err) {
     if (!readymodel(judged, err)) return exitinput;
     int status = exitok;
     const std::vector<FileResults> files = evaluateinputs(judged, err, status);
+    for (const std::string& idle : idletolerances(files, judged))
+        err << "formreport: " << idle << "\n";
     if (!o.trend.empty() && !drawbatchtrend(files, judged, err)) status = exitinput;
     using Printer = void (*)(std::ostream&, const std::vector<FileResults>&, const ResultsOptions&);
     constexpr std::array<Printer, 3> printers = {printresults, printresultscsv, printresultsjson};

@@ -157,6 +157,13 @@ struct FileResults {
     long removed = 0;     // the points the outlier rule removed, of the point file's `jobs`
 };
 
+// What is to be said of each tolerance given that no record of the files
+// took (tolerancefor): one for a job code or a feature none of them has, or
+// overridden on every record by a nearer one. Nothing where no record was
+// evaluated.
+std::vector<std::string> idletolerances(const std::vector<FileResults>& files,
+                                        const ResultsOptions& options);
+
 // The row options of a record of the results: its tolerance, the unit, the
 // filter; `features` where the output has pointset rows, with a cone's
 // apex angle where the point files are cones.

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <set>
 
 namespace formeval::report {
 
@@ -64,6 +65,45 @@ std::optional<double> tolerancefor(const ResultsOptions& options, const Evaluate
     const auto named = options.featuretolerances.find(feature);
     if (named != options.featuretolerances.end()) return named->second;
     return options.tolerance;
+}
+
+std::vector<std::string> idletolerances(const std::vector<FileResults>& files,
+                                        const ResultsOptions& options) {
+    bool any = false, global = false;
+    std::set<int> codes;
+    std::set<std::string> features, shared; // taken, and met under a code's tolerance
+    for (const FileResults& file : files)
+        for (const Evaluated& e : file.records) {
+            any = true;
+            const std::string feature = pointset::featurename(e.feature);
+            if (e.record.job != 0 && options.jobtolerances.count(e.record.job) > 0) {
+                codes.insert(e.record.job);
+                shared.insert(feature);
+            } else if (options.featuretolerances.count(feature) > 0) {
+                features.insert(feature);
+            } else {
+                global = true;
+            }
+        }
+    std::vector<std::string> out;
+    if (!any) return out;
+    for (const auto& [code, value] : options.jobtolerances)
+        if (codes.count(code) == 0)
+            out.push_back("the tolerance for job " + std::to_string(code) +
+                          " judges nothing: no record of job " + std::to_string(code) +
+                          " was evaluated");
+    for (const auto& [feature, value] : options.featuretolerances)
+        if (features.count(feature) == 0)
+            out.push_back("the tolerance for every " + feature + " judges nothing: " +
+                          (shared.count(feature) > 0
+                               ? "every " + feature + " evaluated takes its job code's"
+                               : "no " + feature + " was evaluated"));
+    if (options.tolerance && !global)
+        out.push_back(options.feature ? "the tolerance for every file judges nothing: every part "
+                                        "evaluated takes its feature's"
+                                      : "the tolerance for every job judges nothing: every record "
+                                        "evaluated takes its job code's or its feature's");
+    return out;
 }
 
 RowOptions rowoptions(const ResultsOptions& options, const Evaluated& record, bool features) {

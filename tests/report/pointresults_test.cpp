@@ -487,6 +487,24 @@ INSTANTIATE_TEST_SUITE_P(
                    {"results", "good.csv", "--feature", "circle", "--outliers", "1"},
                    exitusage,
                    "--outliers"},
+        // A tolerance no part of point files could take would judge nothing.
+        StatusCase{"ToleranceOfAnotherFeature",
+                   {"results", "good.csv", "--feature", "circle", "--tolerance", "cylinder=0.01"},
+                   exitusage,
+                   "--tolerance: 'cylinder=0.01': the point files are evaluated as circles "
+                   "(--feature circle), so a tolerance for a cylinder would judge nothing\n"},
+        StatusCase{"ToleranceOfAJobCode",
+                   {"report", "good.csv", "--feature", "circle", "--tolerance", "2500=0.01", "-o",
+                    "r.html"},
+                   exitusage,
+                   "--tolerance: '2500=0.01': a point file has no job code: give the tolerance "
+                   "for every file, or circle=VALUE\n"},
+        StatusCase{"ToleranceOfAStackOfAnotherFeature",
+                   {"results", "good.csv", "--feature", "cylinder", "--sections", "--tolerance",
+                    "plane=1"},
+                   exitusage,
+                   "'plane=1': a stack's sections are evaluated as circles and the stack as a "
+                   "cylinder, so a tolerance for a plane would judge nothing\n"},
         StatusCase{"OutliersNotANumberOfAChart",
                    {"polar", "good.csv", "--feature", "circle", "--outliers", "nan"},
                    exitusage,

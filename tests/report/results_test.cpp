@@ -315,7 +315,8 @@ TEST(Results, NistSet14InMillimetresAndMicrometres) {
 struct ToleranceCase {
     const char* name;
     std::vector<std::string> options;
-    const char* passes; // per row of job 1 (line) then job 2 (circle), '.' no tolerance
+    const char* passes;    // per row of job 1 (line) then job 2 (circle), '.' no tolerance
+    const char* said = ""; // standard error
 };
 
 class ToleranceTest : public ::testing::TestWithParam<ToleranceCase> {};
@@ -334,6 +335,7 @@ TEST_P(ToleranceTest, PassOrFailPerRow) {
     for (const auto& row : csvrows(o.out))
         passes += row.at("pass").empty() ? '.' : row.at("pass") == "true" ? 'p' : 'f';
     EXPECT_EQ(passes, c.passes);
+    EXPECT_EQ(o.err, c.said);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -348,7 +350,28 @@ INSTANTIATE_TEST_SUITE_P(
         ToleranceCase{
             "onecodewithaunit", {"--unit", "in", "--tolerance", "2600=0.05in"}, "...ppppppp"},
         ToleranceCase{
-            "convertedfromaunit", {"--unit", "um", "--tolerance", "0.0022mm"}, "fppppppppp"}),
+            "convertedfromaunit", {"--unit", "um", "--tolerance", "0.0022mm"}, "fppppppppp"},
+        // A tolerance no record takes is said to judge nothing.
+        ToleranceCase{"absentcode",
+                      {"--tolerance", "2500=0.05"},
+                      "..........",
+                      "formreport: the tolerance for job 2500 judges nothing: no record of job "
+                      "2500 was evaluated\n"},
+        ToleranceCase{"absentfeature",
+                      {"--tolerance", "sphere=0.05", "--tolerance", "circle=0.05"},
+                      "...ppppppp",
+                      "formreport: the tolerance for every sphere judges nothing: no sphere was "
+                      "evaluated\n"},
+        ToleranceCase{"featureundercode",
+                      {"--tolerance", "2600=0.05", "--tolerance", "circle=0.01"},
+                      "...ppppppp",
+                      "formreport: the tolerance for every circle judges nothing: every circle "
+                      "evaluated takes its job code's\n"},
+        ToleranceCase{"everyjobundercodes",
+                      {"--tolerance", "1000=3", "--tolerance", "2600=0.05", "--tolerance", "0.015"},
+                      "pppppppppp",
+                      "formreport: the tolerance for every job judges nothing: every record "
+                      "evaluated takes its job code's or its feature's\n"}),
     [](const ::testing::TestParamInfo<ToleranceCase>& info) {
         return std::string(info.param.name);
     });
