@@ -281,6 +281,23 @@ FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
                       "), so the filter would take the form away: give one at most its extent";
         return out;
     }
+    // A cylinder is a closed profile round its axis and an open one along
+    // it: as for a circle and a line, a cut-off longer than either would
+    // take that way's form away (a barrel's or a taper's along the axis).
+    if (cylinder && f.wavelength > vspan) {
+        out.failure = "the cut-off wavelength " + number(f.wavelength) +
+                      " is longer than the cylinder along its axis (" + number(vspan) +
+                      "), so the filter would take its form along the axis away: give one at " +
+                      "most its length";
+        return out;
+    }
+    if (cylinder && f.wavelength > period) {
+        out.failure = "the cut-off wavelength " + number(f.wavelength) +
+                      " is longer than the cylinder's circumference (" + number(period) +
+                      "), so the filter would take its form round the axis away: give one at " +
+                      "most its circumference";
+        return out;
+    }
     // About 10 ns a pair: 2e10 pairs take some three minutes, and the
     // work grows with the cut-off squared; an unattended batch should not
     // sit for hours on one file.

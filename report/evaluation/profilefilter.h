@@ -90,7 +90,8 @@ std::vector<double> filterclosedsamples(const std::vector<double>& deviation, do
 // that share a position, a band-pass or UPR cut-off for a line, a
 // band-pass or UPR filter without FFTW, a low-pass cut-off wavelength
 // longer than the profile (the line's or arc's length, a closed circle's
-// circumference, a surface's larger extent), which would leave it almost no
+// circumference, a plane's larger extent, a cylinder's length along its
+// axis or its circumference), which would leave it almost no
 // form, a UPR cut-off, a band or another type for a surface.
 struct FilteredPoints {
     std::vector<double> coordinates;

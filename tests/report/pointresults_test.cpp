@@ -401,6 +401,18 @@ TEST_P(PointStatusTest, ExitsWithTheReason) {
     dir.write("onaline.csv", "1 1\n2 2\n3 3\n4 4\n");
     dir.write("refused.txt", "2500 3 0.000001\n0 0\n1 1\n2 0\n");
     dir.write("empty.txt", "");
+    // Rings of 8 points: a disc of radius 10 and 2 long, a shaft of radius 1
+    // and 20 long.
+    for (const auto& [name, radius, length] :
+         {std::tuple{"disc.csv", 10.0, 2.0}, std::tuple{"shaft.csv", 1.0, 20.0}}) {
+        std::ostringstream rings;
+        for (int j = 0; j <= 4; ++j)
+            for (int i = 0; i < 8; ++i) {
+                const double t = 2 * pi * i / 8, r = radius + 0.001 * (i % 2);
+                rings << r * std::cos(t) << "," << r * std::sin(t) << "," << length * j / 4 << "\n";
+            }
+        dir.write(name, rings.str());
+    }
     dir.write("utf16.csv", std::string("\xFF\xFE"
                                        "1\0,\0"
                                        "2\0\n\0",
@@ -436,6 +448,20 @@ INSTANTIATE_TEST_SUITE_P(
                    {"results", "onaline.csv", "--feature", "line", "--filter-wavelength", "4.5"},
                    exitinput,
                    "the cut-off wavelength 4.5 is longer than the profile (4.24264)"},
+        // A cylinder is a closed profile round its axis and an open one
+        // along it: a cut-off longer than either is refused as a circle's or
+        // a line's is.
+        StatusCase{"WavelengthLongerThanTheCylinder",
+                   {"results", "disc.csv", "--feature", "cylinder", "--filter-wavelength", "5"},
+                   exitinput,
+                   "formreport: disc.csv: no cylinder evaluated: not filtered: the cut-off "
+                   "wavelength 5 is longer than the cylinder along its axis (2), so the filter "
+                   "would take its form along the axis away: give one at most its length\n"},
+        StatusCase{"WavelengthLongerThanTheCylindersCircumference",
+                   {"results", "shaft.csv", "--feature", "cylinder", "--filter-wavelength", "8"},
+                   exitinput,
+                   "formreport: shaft.csv: no cylinder evaluated: not filtered: the cut-off "
+                   "wavelength 8 is longer than the cylinder's circumference (6.28"},
         StatusCase{"Utf16PointFile",
                    {"results", "utf16.csv", "--feature", "circle"},
                    exitinput,
