@@ -62,6 +62,8 @@ FilteredFile filteredfile(const PolarOptions& o, const PointFile& pf, std::ostre
         err << "formreport: " << printable(pf.file) << ": drawn unfiltered: " << f.failure << "\n";
         return out;
     }
+    if (!f.unresolved.empty())
+        err << "formreport: " << printable(pf.file) << ": " << f.unresolved << "\n";
     out.points.coordinates = f.coordinates;
     out.filter = filtername(o.filter, o.unit) + (f.how.empty() ? "" : "; " + f.how);
     return out;

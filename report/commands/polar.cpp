@@ -115,11 +115,13 @@ profile::Filtered filteredprofile(const XY& r, const Fit& ls, const ProfileFilte
 // The record's profile filtered into `out`, as `results` filters it: a
 // closed one at equal angles about the least-squares circle, an arc along
 // its length by the regression filter at the cut-off's wavelength; `how`
-// the chart's note. Returns why it could not be, or "".
+// the chart's note, `unresolved` a cut-off finer than the points resolve
+// (FilteredPoints). Returns why it could not be, or "".
 std::string filterrecord(const XY& r, const Fit& ls, bool closed, const ProfileFilter& f, XY& out,
-                         std::string& how) {
+                         std::string& how, std::string& unresolved) {
     if (closed) {
         profile::Filtered mean = filteredprofile(r, ls, f);
+        unresolved = unresolvedclosed(mean.x.size(), f, f.band() ? f.shortwave : f.cutoff);
         how = notename(f) + (mean.resampled
                                  ? "; the profile resampled at " + std::to_string(mean.x.size()) +
                                        " equal angles first"
@@ -133,6 +135,7 @@ std::string filterrecord(const XY& r, const Fit& ls, bool closed, const ProfileF
     FilteredPoints arc = filterpoints({xy.data(), r.x.size(), 2, 2}, pointset::Feature::circle, f);
     if (!arc.failure.empty()) return arc.failure;
     how = notename(f) + "; " + arc.how;
+    unresolved = arc.unresolved;
     out.x.clear();
     out.y.clear();
     for (std::size_t i = 0; i + 1 < arc.coordinates.size(); i += 2) {
@@ -314,9 +317,10 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
             XY shown = points;
             if (o.filter.any()) {
                 XY filtered;
-                std::string how;
-                const std::string why = filterrecord(points, e.fit(Criterion::leastsquares),
-                                                     data.closed, o.filter, filtered, how);
+                std::string how, unresolved;
+                const std::string why =
+                    filterrecord(points, e.fit(Criterion::leastsquares), data.closed, o.filter,
+                                 filtered, how, unresolved);
                 Evaluated fe = why.empty() ? evaluatecircle(filtered, r.cri) : Evaluated{};
                 for (const Fit& f : fe.fits)
                     if (!f.said.empty())
@@ -329,6 +333,8 @@ int polar(const PolarOptions& options, std::ostream& out, std::ostream& err,
                     err << "formreport: " << name << ": not filtered: the filtered profile "
                         << "cannot be evaluated: " << fe.failure << "\n";
                 } else {
+                    if (!unresolved.empty())
+                        err << "formreport: " << name << ": " << unresolved << "\n";
                     labels.unfiltered = polardata(points, fe).profile;
                     data = polardata(filtered, fe);
                     e = std::move(fe);

@@ -177,6 +177,7 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
             return true;
         }
         if (!filtered.how.empty()) note("filtered: " + filtered.how);
+        if (!filtered.unresolved.empty()) note(filtered.unresolved);
     }
     const int d = pointset::traits(*o.feature).dimension;
     const pointset::Points view =

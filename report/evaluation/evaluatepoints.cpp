@@ -159,6 +159,7 @@ void addorthogonal(Evaluated& e, const ProfileFilter& filter, std::vector<double
             return;
         }
         if (!f.how.empty()) e.notes.push_back("filtered: " + f.how);
+        if (!f.unresolved.empty()) e.notes.push_back(f.unresolved);
         c = std::move(f.coordinates);
         e.filter = "filtered";
     }

@@ -60,6 +60,26 @@ std::string longerthan(double wavelength, double length) {
            "profile's length";
 }
 
+// What the filter of `type` does with a cut-off finer than its points
+// resolve: the spline filter takes two steps, the others filter at it.
+std::string unresolveddone(FilterType type, const std::string& twosteps) {
+    if (type == FilterType::spline) return ": the spline filter takes it as " + twosteps;
+    return ": filtered at it as given, every wave they hold being longer than it";
+}
+
+// Why the cut-off wavelength `wavelength` is shorter than two steps of the
+// open profile `p` (its mean step), or "".
+std::string unresolvedopen(const OpenProfile& p, const ProfileFilter& f, double wavelength) {
+    const std::size_t n = p.position.size();
+    if (f.morphological() || n < 2) return "";
+    const double twosteps =
+        2 * (p.position.back() - p.position.front()) / static_cast<double>(n - 1);
+    if (!(wavelength < twosteps)) return "";
+    return "the cut-off wavelength " + number(wavelength) + " is shorter than the " +
+           std::to_string(n) + " points resolve (two of their mean steps, " + number(twosteps) +
+           ")" + unresolveddone(f.type, number(twosteps));
+}
+
 // The low-pass mean line of the filter's type at `longer` (closing and
 // opening: with its disk), or the Gaussian band between the mean lines at
 // the wavelengths `shorter` and `longer`.
@@ -112,6 +132,7 @@ FilteredPoints filterline(const pointset::Points& points, const ProfileFilter& f
     if (!f.morphological())
         out.failure = longerthan(f.wavelength, p.position.back() - p.position.front());
     if (!out.failure.empty()) return out;
+    out.unresolved = unresolvedopen(p, f, f.wavelength);
     const std::vector<double> v = filteropen(p, f, 0, f.wavelength);
     for (std::size_t k = 0; k < v.size(); ++k) {
         out.coordinates.push_back(ls.point[0] + p.position[k] * dx - v[k] * dy);
@@ -159,6 +180,7 @@ FilteredPoints filterarc(const std::vector<profile::PolarPoint>& sorted,
     if (!out.failure.empty()) return out;
     out.how = "an arc, filtered along its length at the cut-off wavelength " + number(longer);
     if (shorter > 0) out.how += " less the one at " + number(shorter);
+    out.unresolved = unresolvedopen(p, f, shorter > 0 ? shorter : longer);
     const std::vector<double> v = filteropen(p, f, shorter, longer);
     for (std::size_t k = 0; k < v.size(); ++k)
         setoff(out, c, extent.start + p.position[k] / c.r, v[k]);
@@ -177,6 +199,7 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
     const std::size_t n = samples.deviation.size();
     std::vector<double> v;
     if (f.band()) {
+        out.unresolved = unresolvedclosed(n, f, f.shortwave);
         v = profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave);
     } else if (f.morphological()) {
         v = filterclosedsamples(samples.deviation, twopi * c.r, f, 0);
@@ -187,6 +210,7 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
             return out;
         }
         if (f.cutoff <= 0) out.how = "the cut-off wavelength is " + number(cutoff) + " UPR";
+        out.unresolved = unresolvedclosed(n, f, cutoff);
         v = filterclosedsamples(samples.deviation, twopi * c.r, f, cutoff);
     }
     if (samples.resampled)
@@ -200,7 +224,7 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
 
 FilteredPoints filtercircle(const pointset::Points& points, const ProfileFilter& f) {
     const pointset::Reference ls = leastsquaresof(points, Feature::circle);
-    if (!ls.found) return {{}, "", ls.failure};
+    if (!ls.found) return {{}, "", ls.failure, ""};
     std::vector<double> x(points.count), y(points.count);
     for (std::size_t i = 0; i < points.count; ++i) {
         x[i] = points.data[i * points.stride];
@@ -323,6 +347,14 @@ FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
 
 } // namespace
 
+std::string unresolvedclosed(std::size_t n, const ProfileFilter& f, double cutoff) {
+    const double most = static_cast<double>(n) / 2;
+    if (f.morphological() || !(cutoff > most)) return "";
+    return "the cut-off " + number(cutoff) + " UPR is finer than the " + std::to_string(n) +
+           " samples resolve (" + number(most) + " UPR at most, two samples a wavelength)" +
+           unresolveddone(f.type, number(most) + " UPR");
+}
+
 std::string filterkind(FilterType type) {
     switch (type) {
     case FilterType::robust:
@@ -401,7 +433,7 @@ FilteredPoints filterpoints(const pointset::Points& points, Feature feature,
     if (feature == Feature::circle) return filtercircle(points, filter);
     if (feature == Feature::plane || feature == Feature::cylinder)
         return filtersurface(points, feature, filter);
-    return {{}, "", std::string("a ") + pointset::featurename(feature) + " is not filtered"};
+    return {{}, "", std::string("a ") + pointset::featurename(feature) + " is not filtered", ""};
 }
 
 } // namespace formeval::report

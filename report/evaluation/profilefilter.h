@@ -76,6 +76,13 @@ constexpr double arealmostpairs = 2e10;
 std::vector<double> filterclosedsamples(const std::vector<double>& deviation, double circumference,
                                         const ProfileFilter& filter, double cutoff);
 
+// Why a low-pass cut-off of `cutoff` UPR (the band's short-wave one where a
+// band is asked) is finer than `n` samples about the full circle resolve,
+// above n / 2 UPR (a wavelength shorter than two steps), and what the filter
+// of `filter`'s type does with it; "" where they resolve it, and for the
+// morphological filters, which take no cut-off.
+std::string unresolvedclosed(std::size_t n, const ProfileFilter& filter, double cutoff);
+
 // The profile of a circle or line, or the surface of a plane or cylinder
 // (profile::arealfilter at the cut-off wavelength, the Gaussian only),
 // filtered, as points again (x, y, and z for a surface, a point):
@@ -97,6 +104,9 @@ struct FilteredPoints {
     std::vector<double> coordinates;
     std::string how;
     std::string failure;
+    // A cut-off finer than the points resolve (a wavelength shorter than
+    // two of their steps), and what the filter did with it; "" otherwise.
+    std::string unresolved;
 };
 FilteredPoints filterpoints(const pointset::Points& points, pointset::Feature feature,
                             const ProfileFilter& filter);

@@ -412,6 +412,79 @@ INSTANTIATE_TEST_SUITE_P(Profiles, OpenFilterTest,
                                     (c.upr ? "_upr" : "");
                          }));
 
+struct UnresolvedCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::string said; // the note on standard error
+};
+
+class UnresolvedCutOffTest : public ::testing::TestWithParam<UnresolvedCase> {};
+
+// A cut-off finer than the points resolve (a wavelength shorter than two of
+// their steps) is said, with what the filter did: the spline filter takes
+// two steps, the others filter at it. c.csv: 360 points at equal angles
+// (180 UPR at most); l.csv: a line of 100 points a step of 1 apart; j.txt:
+// a job record of a circle of 12 points.
+TEST_P(UnresolvedCutOffTest, IsSaidWithWhatWasDone) {
+    const UnresolvedCase& c = GetParam();
+    test::Workdir dir;
+    dir.write("c.csv", circle(360, [](double t) { return 0.001 * std::cos(3 * t); }));
+    std::ostringstream line, jobs;
+    line << "x,y\n";
+    for (int i = 0; i < 100; ++i) line << i << "," << 0.001 * std::sin(i) << "\n";
+    dir.write("l.csv", line.str());
+    jobs << "2500 12 0.000001\n";
+    for (int i = 0; i < 12; ++i)
+        jobs << 25 * std::cos(2 * pi * i / 12) << " "
+             << (25 + 0.001 * (i % 3)) * std::sin(2 * pi * i / 12) << "\n";
+    dir.write("j.txt", jobs.str());
+    const test::ReportOutcome o = test::report(c.args);
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_NE(o.err.find(c.said), std::string::npos) << o.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cutoffs, UnresolvedCutOffTest,
+    ::testing::Values(
+        UnresolvedCase{"Gaussian",
+                       {"results", "c.csv", "--feature", "circle", "--filter", "500"},
+                       "formreport: c.csv: the cut-off 500 UPR is finer than the 360 samples "
+                       "resolve (180 UPR at most, two samples a wavelength): filtered at it as "
+                       "given, every wave they hold being longer than it\n"},
+        UnresolvedCase{"Spline",
+                       {"results", "c.csv", "--feature", "circle", "--filter", "500",
+                        "--filter-type", "spline"},
+                       "formreport: c.csv: the cut-off 500 UPR is finer than the 360 samples "
+                       "resolve (180 UPR at most, two samples a wavelength): the spline filter "
+                       "takes it as 180 UPR\n"},
+        UnresolvedCase{"Band",
+                       {"results", "c.csv", "--feature", "circle", "--filter-band", "15,200"},
+                       "formreport: c.csv: the cut-off 200 UPR is finer than the 360 samples "
+                       "resolve"},
+        UnresolvedCase{"Wavelength",
+                       {"results", "c.csv", "--feature", "circle", "--filter-wavelength", "0.5"},
+                       "formreport: c.csv: the cut-off 314.159 UPR is finer than the 360 samples "
+                       "resolve"},
+        UnresolvedCase{"OpenSpline",
+                       {"polar", "l.csv", "--feature", "line", "--filter-wavelength", "1.5",
+                        "--filter-type", "spline", "-o", "out"},
+                       "formreport: l.csv: the cut-off wavelength 1.5 is shorter than the 100 "
+                       "points resolve (two of their mean steps, 2): the spline filter takes it "
+                       "as 2\n"},
+        UnresolvedCase{"JobRecord",
+                       {"results", "j.txt", "--filter", "50"},
+                       "formreport: j.txt: job 2500 (job 1 of the stream, line 1): the cut-off 50 "
+                       "UPR is finer than the 12 samples resolve (6 UPR at most, two samples a "
+                       "wavelength): filtered at it as given, every wave they hold being longer "
+                       "than it\n"},
+        UnresolvedCase{"JobRecordChart",
+                       {"polar", "j.txt", "--filter", "50", "--filter-type", "robust", "-o", "out"},
+                       "formreport: j.txt: job 2500 (job 1 of the stream, line 1): the cut-off 50 "
+                       "UPR is finer than the 12 samples resolve"}),
+    [](const ::testing::TestParamInfo<UnresolvedCase>& info) {
+        return std::string(info.param.name);
+    });
+
 struct Refusal {
     std::vector<std::string> args;
     std::string message;
