@@ -40,7 +40,7 @@ WeightedGaussian::WeightedGaussian(std::size_t, double) {
 WeightedGaussian::~WeightedGaussian() = default;
 
 void WeightedGaussian::operator()(const std::vector<double>&, const std::vector<double>&,
-                                  std::vector<double>&) {
+                                  std::vector<double>&, std::vector<double>*) {
     throw Unavailable();
 }
 

@@ -177,7 +177,18 @@ double median(std::vector<double> values);
 // The first mean line is the Gaussian filter's, so that a profile without
 // outliers comes out close to it, and a spike is left out of the mean line
 // instead of being spread over a cut-off. The closed one needs FFTW.
+// A closed profile with little or no roughness (a form without noise, or
+// noise far below the form's change across a window) has residuals that
+// are the filter's own smooth bias: c collapses to them, and the weighted
+// mean of a sloping window, pulled by their one-sided weights, drifts from
+// pass to pass until the mean line leaves the profile. Where the passes end
+// with a window keeping less than robustleastsupport of its weight, or run
+// out still moving the mean line by more than c, the closed filter gives
+// the mean line of the first pass instead: every point weighed once by its
+// residual from the Gaussian mean line, which leaves a spike out and a
+// clean form as the Gaussian passes it.
 constexpr double biweightscale = 4.4478;
+constexpr double robustleastsupport = 0.1;
 constexpr int robustiterations = 50;
 constexpr double robusttolerance = 1e-5;
 std::vector<double> robustfilter(const std::vector<double>& samples, double cutoff);

@@ -61,16 +61,26 @@ namespace {
 
 // Reweights from the plain filter's mean line `mean` until it settles:
 // `step` puts the filter of `value` with the given point weights in its last
-// argument, which holds the previous mean line on entry.
+// argument, which holds the previous mean line on entry. With `support`,
+// which the step fills with the share of each window's weight its weights
+// keep, passes that detach the mean line give way to the first one (see
+// robustfilter).
 using Step = std::function<void(const std::vector<double>& weight, std::vector<double>& mean)>;
 std::vector<double> reweight(const std::vector<double>& value, std::vector<double> mean,
-                             const Step& step) {
+                             const Step& step, const std::vector<double>* support = nullptr) {
     const std::size_t n = value.size();
     // The residuals share a buffer with the next mean line, the median's
     // window with the weights: each is done with before the other is made.
-    std::vector<double> next(n), weight(n);
+    std::vector<double> next(n), weight(n), first;
     std::vector<double>& residual = next;
     double guess = std::numeric_limits<double>::quiet_NaN();
+    // Beyond rounding: a departure or a change of the mean line counts from
+    // more than c and a billionth of the values' range.
+    const auto [low, high] = std::minmax_element(value.begin(), value.end());
+    const double rounding = n == 0 ? 0 : 1e-9 * (*high - *low);
+    // Whether the last pass left a window all but without weight at a point
+    // the mean line departs from, or the passes ran out still moving it.
+    bool detached = false, unsettled = false;
     for (int k = 0; k < robustiterations; ++k) {
         for (std::size_t i = 0; i < n; ++i) residual[i] = std::abs(value[i] - mean[i]);
         guess = detail::mediannear(residual, guess, weight);
@@ -95,8 +105,19 @@ std::vector<double> reweight(const std::vector<double>& value, std::vector<doubl
         double change = 0;
         for (std::size_t i = 0; i < n; ++i) change = std::max(change, std::abs(next[i] - mean[i]));
         std::swap(mean, next);
+        if (!support) {
+            if (change <= robusttolerance * c) break;
+            continue;
+        }
+        if (k == 0) first = mean;
+        const double beyond = std::max(c, rounding);
+        detached = false;
+        for (std::size_t i = 0; i < n && !detached; ++i)
+            detached = (*support)[i] < robustleastsupport && std::abs(value[i] - mean[i]) > beyond;
         if (change <= robusttolerance * c) break;
+        unsettled = k + 1 == robustiterations && change > beyond;
     }
+    if (detached || unsettled) return first;
     return mean;
 }
 
@@ -108,12 +129,13 @@ std::vector<double> robustfilter(const std::vector<double>& samples, double cuto
     // weighted values over the filtered weights (with the weights all 1,
     // the Gaussian filter itself).
     detail::WeightedGaussian weightedmean(samples.size(), cutoff);
+    std::vector<double> support;
     const Step step = [&](const std::vector<double>& weight, std::vector<double>& mean) {
-        weightedmean(samples, weight, mean);
+        weightedmean(samples, weight, mean, &support);
     };
     std::vector<double> first = samples;
     step(std::vector<double>(samples.size(), 1.0), first);
-    return reweight(samples, std::move(first), step);
+    return reweight(samples, std::move(first), step, &support);
 }
 
 std::vector<double> robustopenfilter(const std::vector<double>& position,
