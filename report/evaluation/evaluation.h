@@ -289,9 +289,10 @@ Evaluated pointsetreference(const pointset::Reference& r, std::size_t count, dou
 // deviations are alike, as values at an instrument's resolution are, and
 // it is below a tenth of their mean absolute deviation, 1.2533 times that,
 // the limit then at least one and a half times the smallest deviation off
-// the alike ones, a step of the resolution, so that a level of values a
-// step off stays however few hold it) from the median deviation; the feature is fitted again to the
-// points kept, and the rule applied again to all of them, until the points kept do not change (at
+// the alike ones, a step of the resolution, where a fiftieth of the points
+// (two at least) hold that level, so that it stays) from the median
+// deviation; the feature is fitted again to the points kept, and the rule
+// applied again to all of them, until the points kept do not change (at
 // most outlierrounds times). A spike or a dust particle goes; the form
 // stays, a lobe's deviations lying within about 1.1 of them from the median.
 constexpr int outlierrounds = 10;

@@ -93,14 +93,22 @@ Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, 
         double scale = o.alike ? 1.2533 * mean : 1.4826 * mad;
         // Few values a step off the alike ones make a small mean absolute
         // deviation, a limit within the step and every one of them cast
-        // out: the nearest deviation off them is a step of the resolution,
-        // and the limit is kept one and a half steps out.
+        // out. Where the nearest deviation off them is a level (held by a
+        // fiftieth of the points, and two at least) it is a step of the
+        // resolution, and the limit is kept one and a half steps out; a
+        // spike's few points on values otherwise alike hold no level, and
+        // still go.
         o.stepped = false;
         if (o.alike) {
             double step = std::numeric_limits<double>::infinity();
             for (const double s : spread)
                 if (s > mean) step = std::min(step, s);
-            if (std::isfinite(step) && 1.5 * step > k * scale) {
+            const auto level = std::count_if(spread.begin(), spread.end(), [&](double s) {
+                return s >= step && s <= 1.5 * step;
+            });
+            const double least = std::max(2.0, static_cast<double>(spread.size()) / 50);
+            if (std::isfinite(step) && static_cast<double>(level) >= least &&
+                1.5 * step > k * scale) {
                 scale = 1.5 * step / k;
                 o.stepped = true;
             }

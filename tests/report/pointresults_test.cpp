@@ -685,18 +685,25 @@ TEST(Outliers, KeepValuesAtTheResolutionAndStillTakeASpike) {
         }
 }
 
-// Values at a resolution of 0.001 all alike but for a level a step up,
-// held by one point or by a tenth of them: the level is the form, not an
-// outlier. The rule keeps every point (it once cast out the whole level,
-// its limit within the step, and left a form error of 0) and the rows are
-// those without the rule.
-TEST(Outliers, KeepALevelAStepOffValuesAllAlike) {
+// Values at a resolution of 0.001 all alike but for a level a step up, held
+// by a tenth of the points or by a fiftieth: the level is the form, not an
+// outlier. The rule keeps every point (it once cast out the whole level, its
+// limit within the step, and left a form error of 0) and the rows are those
+// without the rule. A spike of one or three points on the same values holds
+// no level: it still goes, and leaves a form error of 0.
+TEST(Outliers, KeepALevelAStepOffValuesAllAlikeAndStillTakeASpike) {
+    struct Raised {
+        int points;
+        double height;
+        bool kept;
+    };
     for (const bool plane : {false, true})
-        for (const int raised : {1, 36}) {
+        for (const Raised r : {Raised{36, 0.001, true}, Raised{8, 0.001, true},
+                               Raised{1, 0.05, false}, Raised{3, 0.05, false}}) {
             std::ostringstream file;
             file << (plane ? "x,y,z\n" : "angle,radius\n");
             for (int i = 0; i < 360; ++i) {
-                const double d = i % (360 / raised) == 7 ? 0.001 : 0;
+                const double d = i % (360 / r.points) == 7 ? r.height : 0;
                 char line[64];
                 if (plane)
                     std::snprintf(line, sizeof line, "%d,%d,%.3f\n", i % 20, i / 20, 5 + d);
@@ -704,6 +711,7 @@ TEST(Outliers, KeepALevelAStepOffValuesAllAlike) {
                     std::snprintf(line, sizeof line, "%d,%.3f\n", i, 10 + d);
                 file << line;
             }
+            SCOPED_TRACE((plane ? "plane, " : "circle, ") + std::to_string(r.points) + " raised");
             test::Workdir dir;
             dir.write("q.csv", file.str());
             std::vector<std::string> args = {"results", "q.csv", "--json"};
@@ -715,22 +723,30 @@ TEST(Outliers, KeepALevelAStepOffValuesAllAlike) {
             args.insert(args.end(), {"--outliers", "4"});
             const test::ReportOutcome o = test::report(args);
             ASSERT_EQ(o.status, exitok) << o.err;
-            EXPECT_NE(o.err.find("q.csv: 0 of 360 points removed as outliers (deviation from the "
-                                 "median beyond 4 robust standard deviations, 0.0015"),
+            const std::string removed = std::to_string(r.kept ? 0 : r.points);
+            EXPECT_NE(o.err.find("q.csv: " + removed + " of 360 points removed as outliers"),
                       std::string::npos)
                 << o.err;
-            EXPECT_NE(o.err.find("; over half the deviations alike, the limit one and a half "
-                                 "times the smallest step off them, so that a step of the "
-                                 "resolution stays)"),
-                      std::string::npos)
-                << o.err;
+            const bool stepped =
+                o.err.find("; over half the deviations alike, the limit one and a half times the "
+                           "smallest step off them, so that a step of the resolution stays)") !=
+                std::string::npos;
+            EXPECT_EQ(stepped, r.kept) << o.err;
+            if (r.kept) {
+                EXPECT_NE(o.err.find("robust standard deviations, 0.0015"), std::string::npos)
+                    << o.err;
+            }
             const nlohmann::json rows = nlohmann::json::parse(o.out)["rows"];
             const nlohmann::json plain = nlohmann::json::parse(without.out)["rows"];
             ASSERT_EQ(rows.size(), plain.size());
             for (std::size_t k = 0; k < rows.size(); ++k) {
-                EXPECT_EQ(rows[k]["points"], 360);
-                EXPECT_EQ(rows[k]["t"], plain[k]["t"]) << rows[k]["method"];
-                EXPECT_GT(rows[k]["t"].get<double>(), 0.0009) << rows[k]["method"];
+                EXPECT_EQ(rows[k]["points"], r.kept ? 360 : 360 - r.points);
+                if (r.kept) {
+                    EXPECT_EQ(rows[k]["t"], plain[k]["t"]) << rows[k]["method"];
+                    EXPECT_GT(rows[k]["t"].get<double>(), 0.0009) << rows[k]["method"];
+                } else {
+                    EXPECT_LT(rows[k]["t"].get<double>(), 1e-9) << rows[k]["method"];
+                }
             }
         }
 }
