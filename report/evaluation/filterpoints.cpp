@@ -299,27 +299,29 @@ FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
                  : *std::max_element(u.begin(), u.end()) - *std::min_element(u.begin(), u.end());
     const double vspan =
         *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end());
+    // Why the cut-off is longer than `extent`, `what` it is: the filter would
+    // take the form that way away.
+    const auto longer = [&](double extent, const std::string& what, const std::string& away,
+                            const std::string& most) {
+        return "the cut-off wavelength " + number(f.wavelength) + " is longer than " + what + " (" +
+               number(extent) + "), so the filter would take " + away + " away: give one at most " +
+               most;
+    };
     if (f.wavelength > std::max(uspan, vspan)) {
-        out.failure = "the cut-off wavelength " + number(f.wavelength) +
-                      " is longer than the surface (" + number(std::max(uspan, vspan)) +
-                      "), so the filter would take the form away: give one at most its extent";
+        out.failure = longer(std::max(uspan, vspan), "the surface", "the form", "its extent");
         return out;
     }
     // A cylinder is a closed profile round its axis and an open one along
     // it: as for a circle and a line, a cut-off longer than either would
     // take that way's form away (a barrel's or a taper's along the axis).
     if (cylinder && f.wavelength > vspan) {
-        out.failure = "the cut-off wavelength " + number(f.wavelength) +
-                      " is longer than the cylinder along its axis (" + number(vspan) +
-                      "), so the filter would take its form along the axis away: give one at " +
-                      "most its length";
+        out.failure =
+            longer(vspan, "the cylinder along its axis", "its form along the axis", "its length");
         return out;
     }
     if (cylinder && f.wavelength > period) {
-        out.failure = "the cut-off wavelength " + number(f.wavelength) +
-                      " is longer than the cylinder's circumference (" + number(period) +
-                      "), so the filter would take its form round the axis away: give one at " +
-                      "most its circumference";
+        out.failure = longer(period, "the cylinder's circumference", "its form round the axis",
+                             "its circumference");
         return out;
     }
     // About 10 ns a pair: 2e10 pairs take some three minutes, and the

@@ -641,6 +641,28 @@ INSTANTIATE_TEST_SUITE_P(Features, OutlierTest,
                                            OutlierCase{"Cone", "cone", 3, {50, 251}}),
                          test::namedby([](const OutlierCase& c) { return std::string(c.name); }));
 
+// A plane's heights (5 + d(i), on a grid of 20 by 18) or a polar trace's
+// radii (10 + d(i), a degree apart) at 360 points, written to 0.001 as an
+// instrument of that resolution gives them, and the arguments of results
+// reading it as q.csv.
+template <class Deviation> std::string atresolution(bool plane, Deviation d) {
+    std::ostringstream file;
+    file << (plane ? "x,y,z\n" : "angle,radius\n");
+    for (int i = 0; i < 360; ++i) {
+        char line[64];
+        if (plane)
+            std::snprintf(line, sizeof line, "%d,%d,%.3f\n", i % 20, i / 20, 5 + d(i));
+        else
+            std::snprintf(line, sizeof line, "%d,%.3f\n", i, 10 + d(i));
+        file << line;
+    }
+    return file.str();
+}
+std::vector<std::string> resolutionargs(bool plane) {
+    if (plane) return {"results", "q.csv", "--json", "--feature", "plane"};
+    return {"results", "q.csv", "--json", "--feature", "circle", "--columns", "angle,radius"};
+}
+
 // Values at an instrument's resolution: radii of a polar trace and heights
 // of a plane printed to 0.001 about a form of 0.0006, so that over half the
 // deviations are alike and their median absolute deviation is 0. The rule
@@ -650,26 +672,13 @@ INSTANTIATE_TEST_SUITE_P(Features, OutlierTest,
 TEST(Outliers, KeepValuesAtTheResolutionAndStillTakeASpike) {
     for (const bool plane : {false, true})
         for (const bool spiked : {false, true}) {
-            std::ostringstream file;
-            file << (plane ? "x,y,z\n" : "angle,radius\n");
-            for (int i = 0; i < 360; ++i) {
-                const double t = 2 * pi * i / 360;
-                const double form = std::round(0.6 * std::cos(3 * t)) / 1000;
-                const double d = form + (spiked && i == 100 ? 0.05 : 0);
-                char line[64];
-                if (plane)
-                    std::snprintf(line, sizeof line, "%d,%d,%.3f\n", i % 20, i / 20, 5 + d);
-                else
-                    std::snprintf(line, sizeof line, "%d,%.3f\n", i, 10 + d);
-                file << line;
-            }
             test::Workdir dir;
-            dir.write("q.csv", file.str());
-            std::vector<std::string> args = {"results", "q.csv", "--outliers", "4", "--json"};
-            if (plane)
-                args.insert(args.end(), {"--feature", "plane"});
-            else
-                args.insert(args.end(), {"--feature", "circle", "--columns", "angle,radius"});
+            dir.write("q.csv", atresolution(plane, [&](int i) {
+                          const double form = std::round(0.6 * std::cos(3 * 2 * pi * i / 360));
+                          return form / 1000 + (spiked && i == 100 ? 0.05 : 0);
+                      }));
+            std::vector<std::string> args = resolutionargs(plane);
+            args.insert(args.end(), {"--outliers", "4"});
             const test::ReportOutcome o = test::report(args);
             ASSERT_EQ(o.status, exitok) << o.err;
             const std::string count = spiked ? "1 of 360" : "0 of 360";
@@ -700,25 +709,12 @@ TEST(Outliers, KeepALevelAStepOffValuesAllAlikeAndStillTakeASpike) {
     for (const bool plane : {false, true})
         for (const Raised r : {Raised{36, 0.001, true}, Raised{8, 0.001, true},
                                Raised{1, 0.05, false}, Raised{3, 0.05, false}}) {
-            std::ostringstream file;
-            file << (plane ? "x,y,z\n" : "angle,radius\n");
-            for (int i = 0; i < 360; ++i) {
-                const double d = i % (360 / r.points) == 7 ? r.height : 0;
-                char line[64];
-                if (plane)
-                    std::snprintf(line, sizeof line, "%d,%d,%.3f\n", i % 20, i / 20, 5 + d);
-                else
-                    std::snprintf(line, sizeof line, "%d,%.3f\n", i, 10 + d);
-                file << line;
-            }
             SCOPED_TRACE((plane ? "plane, " : "circle, ") + std::to_string(r.points) + " raised");
             test::Workdir dir;
-            dir.write("q.csv", file.str());
-            std::vector<std::string> args = {"results", "q.csv", "--json"};
-            if (plane)
-                args.insert(args.end(), {"--feature", "plane"});
-            else
-                args.insert(args.end(), {"--feature", "circle", "--columns", "angle,radius"});
+            dir.write("q.csv", atresolution(plane, [&](int i) {
+                          return i % (360 / r.points) == 7 ? r.height : 0.0;
+                      }));
+            std::vector<std::string> args = resolutionargs(plane);
             const test::ReportOutcome without = test::report(args);
             args.insert(args.end(), {"--outliers", "4"});
             const test::ReportOutcome o = test::report(args);
