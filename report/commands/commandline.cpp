@@ -85,6 +85,18 @@ const CLI::Validator anumber(
     },
     "");
 
+// The same for a count: a number with a fraction is named as that.
+const CLI::Validator awhole(
+    [](std::string& input) {
+        long long whole = 0;
+        if (CLI::detail::lexical_cast(input, whole)) return std::string();
+        double value = 0;
+        if (CLI::detail::lexical_cast(input, value))
+            return "Value " + input + " is not a whole number";
+        return "Value " + input + " is not a number";
+    },
+    "");
+
 const CLI::Validator positivenumber(
     [](std::string& input) {
         double value = 0;
@@ -439,19 +451,19 @@ void modeloptions(CLI::App& c, const std::string& table, ModelLine& l, std::stri
     c.add_option("--contribution", l.contributions, help("--contribution"));
     c.add_option("--model", modelfile, help("--model"));
     auto* trials = c.add_option("--trials", engine.trials, help("--trials"))
-                       ->check(anumber)
+                       ->check(awhole)
                        ->check(CLI::Range(1L, 10000000L))
                        ->default_str("100000");
     c.add_option("--adaptive", engine.digits, help("--adaptive"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1, 4))
         ->excludes(trials);
     c.add_option("--max-trials", engine.maxtrials, help("--max-trials"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1L, 10000000L))
         ->default_str("1000000");
     c.add_option("--tolerance-digits", engine.tolerancedigits, help("--tolerance-digits"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1, 4))
         ->default_str("2");
     c.add_option("--seed", engine.seed, help("--seed"))
@@ -468,7 +480,7 @@ void modeloptions(CLI::App& c, const std::string& table, ModelLine& l, std::stri
             "SEED"))
         ->default_str("1");
     c.add_option("--threads", engine.threads, help("--threads"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(0, 1024))
         ->default_str("0");
     c.add_option("--coverage", l.coverage, help("--coverage"))
@@ -544,7 +556,7 @@ void filtertypeoptions(CLI::App& command, const std::string& table, std::string&
 void judgingoptions(CLI::App& command, const std::string& table, ResultsOptions& r, Judging& j) {
     command.add_option("--unit", r.unit, optionhelp(table, "--unit"))->default_str(defaultunit);
     command.add_option("--digits", r.digits, optionhelp(table, "--digits"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1, 17))
         ->default_str("12");
     command.add_option("--tolerance", j.tolerances, optionhelp(table, "--tolerance"));
@@ -692,7 +704,7 @@ CLI::App* uncertaintycommand(CLI::App& app, UncertaintyOptions& u, UncertaintyLi
     auto* csv = c->add_flag("--csv", l.csv, help("--csv"));
     c->add_flag("--json", l.json, help("--json"))->excludes(csv);
     c->add_option("--digits", u.digits, help("--digits"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1, 17))
         ->default_str("6");
     c->add_option("--histograms", u.histograms, help("--histograms"));
@@ -751,7 +763,7 @@ CLI::App* partcommand(CLI::App& app, PartOptions& p, PartLine& l) {
     auto* csv = c->add_flag("--csv", l.csv, help("--csv"));
     c->add_flag("--json", l.json, help("--json"))->excludes(csv);
     c->add_option("--digits", p.digits, help("--digits"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1, 17))
         ->default_str("6");
     c->add_option("--charts", p.charts, help("--charts"));
@@ -778,7 +790,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     summarycommand->add_option("--unit", s.unit, optionhelp("summary", "--unit"))
         ->default_str(defaultunit);
     summarycommand->add_option("--digits", s.digits, optionhelp("summary", "--digits"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1, 17))
         ->default_str("12");
     summarycommand->add_option("--coverage", coverage, optionhelp("summary", "--coverage"))
@@ -787,7 +799,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
         ->check(CLI::Range(0.01, 99.99))
         ->default_str("95");
     summarycommand->add_option("--bins", s.scan.bins, optionhelp("summary", "--bins"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1, 1000));
     summarycommand->add_option("--jobs", s.jobs, optionhelp("summary", "--jobs"));
     summarycommand->add_option("--convergence", s.convergence,
@@ -795,7 +807,7 @@ int runcommandline(int argc, const char* const* argv, std::ostream& out, std::os
     summarycommand
         ->add_option("--tolerance-digits", s.scan.tolerancedigits,
                      optionhelp("summary", "--tolerance-digits"))
-        ->check(anumber)
+        ->check(awhole)
         ->check(CLI::Range(1, 4))
         ->default_str("2");
     summarycommand->add_flag("--skip-malformed", s.scan.skipmalformed,
