@@ -268,8 +268,7 @@ WeightedGaussian::WeightedGaussian(std::size_t n, double cutoff)
 WeightedGaussian::~WeightedGaussian() = default;
 
 void WeightedGaussian::operator()(const std::vector<double>& value,
-                                  const std::vector<double>& weight, std::vector<double>& mean,
-                                  std::vector<double>* support) {
+                                  const std::vector<double>& weight, std::vector<double>& mean) {
     Transform& t = *transform_;
     const std::size_t n = static_cast<std::size_t>(t.n);
     // Both real sequences in one complex one: the filter's kernel is real
@@ -285,10 +284,6 @@ void WeightedGaussian::operator()(const std::vector<double>& value,
         t.spectrum[k][1] *= h;
     }
     fftw_execute_dft(t.back, t.spectrum, t.data);
-    if (support) {
-        support->resize(n);
-        for (std::size_t i = 0; i < n; ++i) (*support)[i] = t.data[i][1] / static_cast<double>(n);
-    }
     // The transform's factor n cancels in the ratio; the weights' filter is
     // compared with the threshold at its own scale.
     const double threshold = 1e-12 * static_cast<double>(n);
@@ -308,6 +303,14 @@ void WeightedGaussian::operator()(const std::vector<double>& value,
 #endif
     for (; i < n; ++i)
         if (t.data[i][1] > threshold) mean[i] = t.data[i][0] / t.data[i][1];
+}
+
+void WeightedGaussian::support(std::vector<double>& share) const {
+    // The last call's filtered weights are still in the buffer, scaled by n.
+    const Transform& t = *transform_;
+    const std::size_t n = static_cast<std::size_t>(t.n);
+    share.resize(n);
+    for (std::size_t i = 0; i < n; ++i) share[i] = t.data[i][1] / static_cast<double>(n);
 }
 
 } // namespace detail

@@ -40,7 +40,11 @@ WeightedGaussian::WeightedGaussian(std::size_t, double) {
 WeightedGaussian::~WeightedGaussian() = default;
 
 void WeightedGaussian::operator()(const std::vector<double>&, const std::vector<double>&,
-                                  std::vector<double>&, std::vector<double>*) {
+                                  std::vector<double>&) {
+    throw Unavailable();
+}
+
+void WeightedGaussian::support(std::vector<double>&) const {
     throw Unavailable();
 }
 

@@ -62,33 +62,30 @@ namespace {
 // Reweights from the plain filter's mean line `mean` until it settles:
 // `step` puts the filter of `value` with the given point weights in its last
 // argument, which holds the previous mean line on entry. With `support`,
-// which the step fills with the share of each window's weight its weights
+// which gives the share of each window's weight the last step's weights
 // keep, passes that detach the mean line give way to the first one (see
 // robustfilter).
 using Step = std::function<void(const std::vector<double>& weight, std::vector<double>& mean)>;
+using Support = std::function<void(std::vector<double>& share)>;
 std::vector<double> reweight(const std::vector<double>& value, std::vector<double> mean,
-                             const Step& step, const std::vector<double>* support = nullptr) {
+                             const Step& step, const Support& support = nullptr) {
     const std::size_t n = value.size();
     // The residuals share a buffer with the next mean line, the median's
     // window with the weights: each is done with before the other is made.
     std::vector<double> next(n), weight(n), first;
     std::vector<double>& residual = next;
     double guess = std::numeric_limits<double>::quiet_NaN();
-    // Beyond rounding: a departure or a change of the mean line counts from
-    // more than c and a billionth of the values' range.
-    const auto [low, high] = std::minmax_element(value.begin(), value.end());
-    const double rounding = n == 0 ? 0 : 1e-9 * (*high - *low);
-    // Whether the last pass left a window all but without weight at a point
-    // the mean line departs from, or the passes ran out still moving it.
-    bool detached = false, unsettled = false;
+    double c = 0, change = 0; // of the last pass
+    int passes = 0;
     for (int k = 0; k < robustiterations; ++k) {
         for (std::size_t i = 0; i < n; ++i) residual[i] = std::abs(value[i] - mean[i]);
         guess = detail::mediannear(residual, guess, weight);
         // Half the points or more on the mean line make c 0: the others
         // still weigh nothing, and the passes stop only when the mean line
         // stands still.
-        const double c = biweightscale * guess;
-        if (!(c >= 0)) break;
+        const double scalenow = biweightscale * guess;
+        if (!(scalenow >= 0)) break;
+        c = scalenow;
         // Tukey's biweight of each residual at the scale c; at c = 0 its
         // limit, 1 on the mean line and 0 off it.
         if (c == 0) {
@@ -102,22 +99,24 @@ std::vector<double> reweight(const std::vector<double>& value, std::vector<doubl
         }
         next = mean;
         step(weight, next);
-        double change = 0;
+        change = 0;
         for (std::size_t i = 0; i < n; ++i) change = std::max(change, std::abs(next[i] - mean[i]));
         std::swap(mean, next);
-        if (!support) {
-            if (change <= robusttolerance * c) break;
-            continue;
-        }
-        if (k == 0) first = mean;
-        const double beyond = std::max(c, rounding);
-        detached = false;
-        for (std::size_t i = 0; i < n && !detached; ++i)
-            detached = (*support)[i] < robustleastsupport && std::abs(value[i] - mean[i]) > beyond;
+        if (++passes == 1 && support) first = mean;
         if (change <= robusttolerance * c) break;
-        unsettled = k + 1 == robustiterations && change > beyond;
     }
-    if (detached || unsettled) return first;
+    if (!support || passes == 0) return mean;
+    // Beyond rounding: a departure or a change of the mean line counts from
+    // more than c and a billionth of the values' range. The passes detached
+    // the mean line where the last left a window all but without weight at
+    // a point the line departs from, or where they ran out still moving it.
+    const auto [low, high] = std::minmax_element(value.begin(), value.end());
+    const double beyond = std::max(c, 1e-9 * (*high - *low));
+    if (passes == robustiterations && change > beyond) return first;
+    std::vector<double>& share = next;
+    support(share);
+    for (std::size_t i = 0; i < n; ++i)
+        if (share[i] < robustleastsupport && std::abs(value[i] - mean[i]) > beyond) return first;
     return mean;
 }
 
@@ -129,13 +128,13 @@ std::vector<double> robustfilter(const std::vector<double>& samples, double cuto
     // weighted values over the filtered weights (with the weights all 1,
     // the Gaussian filter itself).
     detail::WeightedGaussian weightedmean(samples.size(), cutoff);
-    std::vector<double> support;
     const Step step = [&](const std::vector<double>& weight, std::vector<double>& mean) {
-        weightedmean(samples, weight, mean, &support);
+        weightedmean(samples, weight, mean);
     };
     std::vector<double> first = samples;
     step(std::vector<double>(samples.size(), 1.0), first);
-    return reweight(samples, std::move(first), step, &support);
+    return reweight(samples, std::move(first), step,
+                    [&](std::vector<double>& share) { weightedmean.support(share); });
 }
 
 std::vector<double> robustopenfilter(const std::vector<double>& position,

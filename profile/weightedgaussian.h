@@ -35,10 +35,11 @@ class WeightedGaussian {
     // wavelength), else the window sampled and wrapped round, whose weights
     // are all positive; where G(weight)[i] is 1e-12 or less (the window's
     // weights all but 0) mean[i] is left as it is. All three of size n.
-    // With `support`, support[i] = G(weight)[i], the share of its window's
-    // weight the weights keep (1 where they are all 1).
     void operator()(const std::vector<double>& value, const std::vector<double>& weight,
-                    std::vector<double>& mean, std::vector<double>* support = nullptr);
+                    std::vector<double>& mean);
+    // share[i] = G(weight)[i] of the last call: the share of its window's
+    // weight the weights kept (1 where they are all 1).
+    void support(std::vector<double>& share) const;
 
   private:
     struct Transform;
