@@ -58,12 +58,30 @@ std::string addtolerance(const std::string& text, ResultsOptions& options) {
     return "";
 }
 
+namespace {
+
+// Which tolerance a record takes: its job code's, else its feature's, else
+// the one for every record (if any).
+enum class Taken { job, feature, every };
+Taken takenfrom(const ResultsOptions& options, const Evaluated& record) {
+    if (record.record.job != 0 && options.jobtolerances.count(record.record.job) > 0)
+        return Taken::job;
+    if (options.featuretolerances.count(pointset::featurename(record.feature)) > 0)
+        return Taken::feature;
+    return Taken::every;
+}
+
+} // namespace
+
 std::optional<double> tolerancefor(const ResultsOptions& options, const Evaluated& record) {
-    const auto found = options.jobtolerances.find(record.record.job);
-    if (record.record.job != 0 && found != options.jobtolerances.end()) return found->second;
-    const char* feature = pointset::featurename(record.feature);
-    const auto named = options.featuretolerances.find(feature);
-    if (named != options.featuretolerances.end()) return named->second;
+    switch (takenfrom(options, record)) {
+    case Taken::job:
+        return options.jobtolerances.at(record.record.job);
+    case Taken::feature:
+        return options.featuretolerances.at(pointset::featurename(record.feature));
+    case Taken::every:
+        break;
+    }
     return options.tolerance;
 }
 
@@ -76,13 +94,17 @@ std::vector<std::string> idletolerances(const std::vector<FileResults>& files,
         for (const Evaluated& e : file.records) {
             any = true;
             const std::string feature = pointset::featurename(e.feature);
-            if (e.record.job != 0 && options.jobtolerances.count(e.record.job) > 0) {
+            switch (takenfrom(options, e)) {
+            case Taken::job:
                 codes.insert(e.record.job);
                 shared.insert(feature);
-            } else if (options.featuretolerances.count(feature) > 0) {
+                break;
+            case Taken::feature:
                 features.insert(feature);
-            } else {
+                break;
+            case Taken::every:
                 global = true;
+                break;
             }
         }
     std::vector<std::string> out;
