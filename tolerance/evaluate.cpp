@@ -167,6 +167,15 @@ FrameValue evaluate(const Frame& f, const Part& part, std::vector<DatumSystem>& 
     else if (!(f.tolerance >= 0) || !std::isfinite(f.tolerance))
         v.failure = "the tolerance is not a length of 0 or more";
     if (!v.failure.empty()) return v;
+    // A datum made of the toleranced feature alone relates it to itself: its
+    // orientation or place would come out nothing by construction.
+    for (const std::string& label : f.datums)
+        for (const DatumFeature& d : part.datums)
+            if (d.label == label && d.features == std::vector<std::string>{f.feature}) {
+                v.failure = "datum " + label + " is " + f.feature +
+                            " itself: a feature is not toleranced relative to itself";
+                return v;
+            }
     if (const std::string why = detail::unreadable(*m); !why.empty()) {
         v.failure = m->name + ": " + why;
         return v;

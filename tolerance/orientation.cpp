@@ -2,7 +2,8 @@
 // datum fixes, its place free. A plane's zone is two parallel planes whose
 // normal makes a fixed angle with the datum's direction, turned freely about
 // it; a derived axis's zone is two parallel planes along a datum plane or
-// across a datum axis, or a cylinder along the datum's direction.
+// across a datum axis, or a cylinder along the datum's direction (with a
+// second datum, two planes along it turned as that datum fixes).
 #include "tolerance/frames.h"
 #include "tolerance/geometry.h"
 
@@ -142,6 +143,22 @@ void ofaxis(const Frame& f, const Measured& m, const Datum& d, FrameValue& v) {
     // Parallel to a plane or across an axis: two planes normal to the datum's direction.
     if ((f.characteristic == Characteristic::parallelism) == (d.kind == DatumKind::plane)) {
         fixedzone(v, axis, d.direction, relation(f, d));
+        return;
+    }
+    // Along the datum's direction with a second datum: two planes along it,
+    // their normal the system's axis the second fixes (parallel to a datum
+    // plane B, across the plane of two datum axes).
+    if (v.system.datums.size() > 1) {
+        const Datum& b = v.system.datums[1];
+        if (v.system.oriented != 3) {
+            v.failure = "datum " + b.label + " fixes no turn about datum " + d.label;
+            return;
+        }
+        fixedzone(v, axis, v.system.axes[0],
+                  relation(f, d) +
+                      (b.kind == DatumKind::plane
+                           ? " and parallel to datum " + b.label
+                           : " and across the plane of datums " + d.label + " and " + b.label));
         return;
     }
     const std::array<double, 2> c = enclosingdiameter(projected(axis, d.direction), v);

@@ -302,6 +302,18 @@ const Case cases[] = {
          b.frame(Characteristic::perpendicularity, "bore", {"A"});
          return 30 * std::hypot(d[0], d[1]);
      }},
+    // With B the zone is two planes perpendicular to A and parallel to B: the
+    // lean across B alone counts.
+    {"PerpendicularityOfABoreAxisWithBIsItsLeanAcrossB",
+     [](Built& b) {
+         block(b);
+         const Vector d = unitv({3e-3, -4e-3, 1});
+         std::vector<Ring> rs;
+         for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 4});
+         b.add("bore", Feature::cylinder, rings({50, 30, 0}, d, rs), Material::hole);
+         b.frame(Characteristic::perpendicularity, "bore", {"A", "B"});
+         return 30 * d[0];
+     }},
     {"CoaxialityOfAJournalOffsetAndTilted",
      [](Built& b) {
          shaft(b);
@@ -660,6 +672,11 @@ const Refusal refusals[] = {
      "seam: the points lie on one line, which determines no plane"},
     {"PositionOfAPlaneOnOneLine", framed(Characteristic::position, "seam", {"A"}, {0, 0, 5}),
      "seam: the points lie on one line, which determines no plane"},
+    {"ADatumOfTheFeatureItself", framed(Characteristic::parallelism, "base", {"A"}),
+     "datum A is base itself: a feature is not toleranced relative to itself"},
+    {"AnAxisZoneWhoseTurnTheSecondDatumLeavesFree",
+     framed(Characteristic::perpendicularity, "pin", {"A", "H"}),
+     "datum H fixes no turn about datum A"},
     {"AxialRunOutOfAFaceOnAGrid", framed(Characteristic::axialrunout, "base", {"A-B"}),
      "axial run-out: the points of base form no circles about the datum axis (each of 3 points "
      "or more, all round it): measure the face in circles, or take its total axial run-out"},
@@ -675,6 +692,7 @@ TEST_P(Refused, SaysWhy) {
     for (double t : {5.0, 15.0, 25.0}) rs.push_back({t, 0, 0, 4});
     b.add("bore", Feature::cylinder, rings({30, 20, 0}, {0, 0, 1}, rs), Material::hole);
     b.add("pin", Feature::cylinder, rings({70, 20, 0}, {0, 0, 1}, rs));
+    b.datum("H", {"bore"});
     b.add("bad", Feature::plane, {{0, 0, 0}, {1, 0, std::nan("")}, {0, 1, 0}, {1, 1, 0}});
     b.datum("G", {"ghost"});
     b.datum("P", {"pin"});
