@@ -257,6 +257,56 @@ double dot3(const std::array<double, 3>& a, const double* b) {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
+// The largest distance between two of the points (u, v): a surface's extent
+// in its widest direction, the same however its frame is turned in it. The
+// hull by Andrew's monotone chain, then its corners pair by pair, or where
+// they are many each of its edges against the corner farthest from it (the
+// rotating calipers).
+double widestextent(const std::vector<double>& u, const std::vector<double>& v) {
+    using Place = std::array<double, 2>;
+    std::vector<Place> p(u.size());
+    for (std::size_t i = 0; i < p.size(); ++i) p[i] = {u[i], v[i]};
+    std::sort(p.begin(), p.end());
+    p.erase(std::unique(p.begin(), p.end()), p.end());
+    const auto apart = [](const Place& a, const Place& b) {
+        return std::hypot(b[0] - a[0], b[1] - a[1]);
+    };
+    if (p.size() < 3) return p.size() == 2 ? apart(p[0], p[1]) : 0;
+    const auto turn = [](const Place& a, const Place& b, const Place& c) {
+        return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+    };
+    std::vector<Place> h(2 * p.size());
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        while (k >= 2 && turn(h[k - 2], h[k - 1], p[i]) <= 0) --k;
+        h[k++] = p[i];
+    }
+    for (std::size_t i = p.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && turn(h[k - 2], h[k - 1], p[i]) <= 0) --k;
+        h[k++] = p[i];
+    }
+    h.resize(k - 1);
+    const std::size_t m = h.size();
+    if (m < 3) return apart(h[0], h[m - 1]);
+    double widest = 0;
+    // Every pair of a hull of a few thousand corners: the calipers' turns
+    // are rounding alone on a hull all but flat, and may stop short there.
+    if (m <= 4096) {
+        for (std::size_t i = 0; i < m; ++i)
+            for (std::size_t j = i + 1; j < m; ++j) widest = std::max(widest, apart(h[i], h[j]));
+        return widest;
+    }
+    for (std::size_t i = 0, j = 1; i < m; ++i) {
+        const Place& a = h[i];
+        const Place& b = h[(i + 1) % m];
+        for (std::size_t steps = 0; steps < m && turn(a, b, h[(j + 1) % m]) > turn(a, b, h[j % m]);
+             ++steps)
+            ++j;
+        widest = std::max({widest, apart(a, h[j % m]), apart(b, h[j % m])});
+    }
+    return widest;
+}
+
 // A plane's or cylinder's surface filtered by the areal Gaussian filter:
 // the deviations normal to the least-squares plane at the points' places in
 // its frame, or from the least-squares cylinder at their arc length round
@@ -294,9 +344,6 @@ FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
         }
     }
     const double period = cylinder ? twopi * ls.radius : 0;
-    const double uspan =
-        cylinder ? period
-                 : *std::max_element(u.begin(), u.end()) - *std::min_element(u.begin(), u.end());
     const double vspan =
         *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end());
     // Why the cut-off is longer than `extent`, `what` it is: the filter would
@@ -307,8 +354,11 @@ FilteredPoints filtersurface(const pointset::Points& points, Feature feature,
                number(extent) + "), so the filter would take " + away + " away: give one at most " +
                most;
     };
-    if (f.wavelength > std::max(uspan, vspan)) {
-        out.failure = longer(std::max(uspan, vspan), "the surface", "the form", "its extent");
+    // A plane's extent in its widest direction: its frame in the plane is
+    // arbitrary, and the spans along it would depend on that.
+    const double extent = cylinder ? std::max(period, vspan) : widestextent(u, v);
+    if (f.wavelength > extent) {
+        out.failure = longer(extent, "the surface", "the form", "its extent");
         return out;
     }
     // A cylinder is a closed profile round its axis and an open one along

@@ -413,6 +413,20 @@ TEST_P(PointStatusTest, ExitsWithTheReason) {
             }
         dir.write(name, rings.str());
     }
+    // A plate 100 by 60 (its diagonal 116.62) on a grid of 11 by 7, its
+    // frame turned by 0 and by 30 degrees about its normal.
+    for (const auto& [name, degrees] :
+         {std::pair{"plate.csv", 0.0}, std::pair{"turned.csv", 30.0}}) {
+        std::ostringstream grid;
+        const double c = std::cos(degrees * pi / 180), s = std::sin(degrees * pi / 180);
+        for (int i = 0; i <= 10; ++i)
+            for (int j = 0; j <= 6; ++j) {
+                const double a = 10.0 * i, b = 10.0 * j;
+                grid << c * a - s * b << "," << s * a + c * b << "," << 0.001 * ((i + j) % 2)
+                     << "\n";
+            }
+        dir.write(name, grid.str());
+    }
     dir.write("utf16.csv", std::string("\xFF\xFE"
                                        "1\0,\0"
                                        "2\0\n\0",
@@ -462,6 +476,17 @@ INSTANTIATE_TEST_SUITE_P(
                    exitinput,
                    "formreport: shaft.csv: no cylinder evaluated: not filtered: the cut-off "
                    "wavelength 8 is longer than the cylinder's circumference (6.28"},
+        // A plane's extent is its widest, whichever way its frame is turned.
+        StatusCase{"WavelengthBetweenAPlatesSidesAndItsDiagonal",
+                   {"results", "plate.csv", "--feature", "plane", "--filter-wavelength", "110"},
+                   exitok,
+                   ""},
+        StatusCase{"WavelengthLongerThanATurnedPlate",
+                   {"results", "turned.csv", "--feature", "plane", "--filter-wavelength", "120"},
+                   exitinput,
+                   "formreport: turned.csv: no plane evaluated: not filtered: the cut-off "
+                   "wavelength 120 is longer than the surface (116.619), so the filter would "
+                   "take the form away: give one at most its extent\n"},
         StatusCase{"Utf16PointFile",
                    {"results", "utf16.csv", "--feature", "circle"},
                    exitinput,
