@@ -186,12 +186,14 @@ double median(std::vector<double> values);
 // out still moving the mean line by more than c, the closed filter gives
 // the mean line of the first pass instead: every point weighed once by its
 // residual from the Gaussian mean line, which leaves a spike out and a
-// clean form as the Gaussian passes it.
+// clean form as the Gaussian passes it; `firstpass`, where given, says
+// whether it did.
 constexpr double biweightscale = 4.4478;
 constexpr double robustleastsupport = 0.1;
 constexpr int robustiterations = 50;
 constexpr double robusttolerance = 1e-5;
-std::vector<double> robustfilter(const std::vector<double>& samples, double cutoff);
+std::vector<double> robustfilter(const std::vector<double>& samples, double cutoff,
+                                 bool* firstpass = nullptr);
 std::vector<double> robustopenfilter(const std::vector<double>& position,
                                      const std::vector<double>& value, double cutoff);
 

@@ -64,11 +64,12 @@ namespace {
 // argument, which holds the previous mean line on entry. With `support`,
 // which gives the share of each window's weight the last step's weights
 // keep, passes that detach the mean line give way to the first one (see
-// robustfilter).
+// robustfilter), and `detached` says so.
 using Step = std::function<void(const std::vector<double>& weight, std::vector<double>& mean)>;
 using Support = std::function<void(std::vector<double>& share)>;
 std::vector<double> reweight(const std::vector<double>& value, std::vector<double> mean,
-                             const Step& step, const Support& support = nullptr) {
+                             const Step& step, const Support& support = nullptr,
+                             bool* detached = nullptr) {
     const std::size_t n = value.size();
     // The residuals share a buffer with the next mean line, the median's
     // window with the weights: each is done with before the other is made.
@@ -112,17 +113,22 @@ std::vector<double> reweight(const std::vector<double>& value, std::vector<doubl
     // a point the line departs from, or where they ran out still moving it.
     const auto [low, high] = std::minmax_element(value.begin(), value.end());
     const double beyond = std::max(c, 1e-9 * (*high - *low));
-    if (passes == robustiterations && change > beyond) return first;
-    std::vector<double>& share = next;
-    support(share);
-    for (std::size_t i = 0; i < n; ++i)
-        if (share[i] < robustleastsupport && std::abs(value[i] - mean[i]) > beyond) return first;
-    return mean;
+    bool off = passes == robustiterations && change > beyond;
+    if (!off) {
+        std::vector<double>& share = next;
+        support(share);
+        for (std::size_t i = 0; i < n && !off; ++i)
+            off = share[i] < robustleastsupport && std::abs(value[i] - mean[i]) > beyond;
+    }
+    if (detached) *detached = off;
+    return off ? first : mean;
 }
 
 } // namespace
 
-std::vector<double> robustfilter(const std::vector<double>& samples, double cutoff) {
+std::vector<double> robustfilter(const std::vector<double>& samples, double cutoff,
+                                 bool* firstpass) {
+    if (firstpass) *firstpass = false;
     if (samples.empty()) return {};
     // The weighted mean of the periodic Gaussian window: the filtered
     // weighted values over the filtered weights (with the weights all 1,
@@ -133,8 +139,9 @@ std::vector<double> robustfilter(const std::vector<double>& samples, double cuto
     };
     std::vector<double> first = samples;
     step(std::vector<double>(samples.size(), 1.0), first);
-    return reweight(samples, std::move(first), step,
-                    [&](std::vector<double>& share) { weightedmean.support(share); });
+    return reweight(
+        samples, std::move(first), step,
+        [&](std::vector<double>& share) { weightedmean.support(share); }, firstpass);
 }
 
 std::vector<double> robustopenfilter(const std::vector<double>& position,

@@ -92,15 +92,18 @@ std::string chartfiltername(const ProfileFilter& f) {
 
 // The closed profile of the record about its least-squares circle, filtered
 // at equal angles: the mean line of a low-pass, or a band set off from the
-// circle.
-profile::Filtered filteredprofile(const XY& r, const Fit& ls, const ProfileFilter& f) {
+// circle; `note` what the filter did beyond its definition (see
+// filterclosedsamples).
+profile::Filtered filteredprofile(const XY& r, const Fit& ls, const ProfileFilter& f,
+                                  std::string& note) {
+    note.clear();
     const profile::Circle c{ls.x, ls.y, ls.r};
     if (!f.band() && f.type == FilterType::gaussian)
         return profile::filtered(r.x, r.y, c, f.cutoff);
     const profile::EqualAngles samples = profile::equalangles(profile::profileabout(r.x, r.y, c));
     const std::vector<double> band =
         f.band() ? profile::bandpassfilter(samples.deviation, f.longwave, f.shortwave)
-                 : filterclosedsamples(samples.deviation, twopi * c.r, f, f.cutoff);
+                 : filterclosedsamples(samples.deviation, twopi * c.r, f, f.cutoff, &note);
     profile::Filtered out;
     out.resampled = samples.resampled;
     const double n = static_cast<double>(band.size());
@@ -120,12 +123,14 @@ profile::Filtered filteredprofile(const XY& r, const Fit& ls, const ProfileFilte
 std::string filterrecord(const XY& r, const Fit& ls, bool closed, const ProfileFilter& f, XY& out,
                          std::string& how, std::string& unresolved) {
     if (closed) {
-        profile::Filtered mean = filteredprofile(r, ls, f);
+        std::string firstpass;
+        profile::Filtered mean = filteredprofile(r, ls, f, firstpass);
         unresolved = unresolvedclosed(mean.x.size(), f, f.band() ? f.shortwave : f.cutoff);
         how = notename(f) + (mean.resampled
                                  ? "; the profile resampled at " + std::to_string(mean.x.size()) +
                                        " equal angles first"
                                  : std::string());
+        if (!firstpass.empty()) how += "; " + firstpass;
         out.x = std::move(mean.x);
         out.y = std::move(mean.y);
         return "";

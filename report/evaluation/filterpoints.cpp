@@ -211,7 +211,9 @@ FilteredPoints filterclosed(const std::vector<profile::PolarPoint>& sorted,
         }
         if (f.cutoff <= 0) out.how = "the cut-off wavelength is " + number(cutoff) + " UPR";
         out.unresolved = unresolvedclosed(n, f, cutoff);
-        v = filterclosedsamples(samples.deviation, twopi * c.r, f, cutoff);
+        std::string firstpass;
+        v = filterclosedsamples(samples.deviation, twopi * c.r, f, cutoff, &firstpass);
+        if (!firstpass.empty()) out.how += std::string(out.how.empty() ? "" : "; ") + firstpass;
     }
     if (samples.resampled)
         out.how += std::string(out.how.empty() ? "" : "; ") + "resampled at " + std::to_string(n) +
@@ -426,10 +428,17 @@ std::string filterkind(FilterType type) {
 }
 
 std::vector<double> filterclosedsamples(const std::vector<double>& deviation, double circumference,
-                                        const ProfileFilter& f, double cutoff) {
+                                        const ProfileFilter& f, double cutoff, std::string* note) {
+    if (note) note->clear();
     switch (f.type) {
-    case FilterType::robust:
-        return profile::robustfilter(deviation, cutoff);
+    case FilterType::robust: {
+        bool firstpass = false;
+        std::vector<double> mean = profile::robustfilter(deviation, cutoff, &firstpass);
+        if (firstpass && note)
+            *note = "the robust mean line is its first reweighted pass's: the profile has too "
+                    "little roughness to weigh, and further passes left it";
+        return mean;
+    }
     case FilterType::spline:
         return profile::splinefilter(deviation, cutoff);
     case FilterType::rc:

@@ -72,9 +72,12 @@ constexpr double arealmostpairs = 2e10;
 // equal angles, by the filter's type: at the low-pass cut-off `cutoff` (UPR)
 // or, for closing and opening, with its disk (positions along the
 // circumference). Throws profile::Unavailable where FFTW is needed and
-// missing (the Gaussian, robust and 2RC filters).
+// missing (the Gaussian, robust and 2RC filters). `note`, where given, says
+// what the filter did beyond its definition ("" where nothing): the robust
+// one's mean line of its first pass on a profile too smooth for more.
 std::vector<double> filterclosedsamples(const std::vector<double>& deviation, double circumference,
-                                        const ProfileFilter& filter, double cutoff);
+                                        const ProfileFilter& filter, double cutoff,
+                                        std::string* note = nullptr);
 
 // Why a low-pass cut-off of `cutoff` UPR (the band's short-wave one where a
 // band is asked) is finer than `n` samples about the full circle resolve,
@@ -97,7 +100,7 @@ std::string unresolvedclosed(std::size_t n, const ProfileFilter& filter, double 
 // that share a position, a band-pass or UPR cut-off for a line, a
 // band-pass or UPR filter without FFTW, a low-pass cut-off wavelength
 // longer than the profile (the line's or arc's length, a closed circle's
-// circumference, a plane's larger extent, a cylinder's length along its
+// circumference, a plane's widest extent, a cylinder's length along its
 // axis or its circumference), which would leave it almost no
 // form, a UPR cut-off, a band or another type for a surface.
 struct FilteredPoints {

@@ -427,6 +427,14 @@ TEST_P(PointStatusTest, ExitsWithTheReason) {
             }
         dir.write(name, grid.str());
     }
+    // A trefoil without roughness, which the robust filter's passes leave.
+    std::ostringstream trefoil;
+    trefoil.precision(17);
+    for (int i = 0; i < 360; ++i) {
+        const double t = 2 * pi * i / 360, r = 10 + 0.005 * std::cos(3 * t);
+        trefoil << r * std::cos(t) << "," << r * std::sin(t) << "\n";
+    }
+    dir.write("trefoil.csv", trefoil.str());
     dir.write("utf16.csv", std::string("\xFF\xFE"
                                        "1\0,\0"
                                        "2\0\n\0",
@@ -487,6 +495,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "formreport: turned.csv: no plane evaluated: not filtered: the cut-off "
                    "wavelength 120 is longer than the surface (116.619), so the filter would "
                    "take the form away: give one at most its extent\n"},
+        StatusCase{"RobustFilterOfAFormWithoutRoughnessSaysItsFirstPass",
+                   {"results", "trefoil.csv", "--feature", "circle", "--filter", "50",
+                    "--filter-type", "robust"},
+                   exitok,
+                   "formreport: trefoil.csv: filtered: the robust mean line is its first "
+                   "reweighted pass's: the profile has too little roughness to weigh, and further "
+                   "passes left it\n"},
         StatusCase{"Utf16PointFile",
                    {"results", "utf16.csv", "--feature", "circle"},
                    exitinput,
