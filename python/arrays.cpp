@@ -23,10 +23,13 @@ bool float64(const py::array& array) {
 PointArray pointarray(const py::array& array, int dimension) {
     const bool rows = float64(array) && array.ndim() == 2 && array.shape(1) == dimension;
     // Each row's coordinates adjacent, the rows a whole number of doubles
-    // apart and not overlapping (any stride will do for fewer than two rows).
-    if (!rows || array.strides(1) != doublesize || array.strides(0) < 0 ||
-        array.strides(0) % doublesize != 0 ||
-        (array.shape(0) > 1 && array.strides(0) < dimension * doublesize))
+    // apart and not overlapping (any stride will do for fewer than two rows;
+    // an array of no rows has none to read, whatever its strides, and the
+    // evaluation says the points are too few).
+    if (!rows ||
+        (array.shape(0) > 0 && (array.strides(1) != doublesize || array.strides(0) < 0 ||
+                                array.strides(0) % doublesize != 0 ||
+                                (array.shape(0) > 1 && array.strides(0) < dimension * doublesize))))
         throw py::value_error("the points must be an n x " + std::to_string(dimension) +
                               " float64 array whose rows hold their coordinates side by side");
     PointArray p;

@@ -1,6 +1,7 @@
 """Reference features of any point set: formeval.evaluate and its result."""
 from __future__ import annotations
 
+import math
 from typing import Any, Dict, List, Optional, Sequence, Tuple
 
 import numpy as np
@@ -157,6 +158,8 @@ class Reference(_Parameters):
         ----------
         tolerance : float, optional
             The tolerance on the form error: fills ``tolerance`` and ``pass``.
+            A finite number of at least 0, as formreport takes it (ValueError
+            otherwise).
         unit : str, optional
             The coordinates' unit, as formreport's ``--unit`` names it.
 
@@ -177,6 +180,9 @@ class Reference(_Parameters):
         """
         if tolerance is not None:
             tolerance = _arrays.real(tolerance, "the tolerance")
+            # formreport refuses these: no row judges against them.
+            if not (math.isfinite(tolerance) and tolerance >= 0):
+                raise ValueError(f"the tolerance is a finite number of at least 0, not {tolerance}")
         if unit is not None:
             unit = _arrays.text(unit, "the unit")
         return self._core.to_dict(tolerance, unit)

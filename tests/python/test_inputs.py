@@ -275,3 +275,22 @@ def test_notes_are_one_message_an_item_without_control_bytes(call, first):
 ], ids=["run together", "bells and tabs", "repeated apart", "nothing"])
 def test_console_lines_as_notes(said, notes):
     assert _programs.tidied(said) == notes
+
+
+# formreport refuses these tolerances; a row judged against one would claim a
+# verdict against nothing (NaN and infinity once came out as a tolerance of
+# None that failed or passed).
+@pytest.mark.parametrize("tolerance", [-1, -1e-300, float("nan"), float("inf")],
+                         ids=["-1", "just below 0", "NaN", "infinity"])
+def test_tolerances_formreport_refuses_raise_value_error(tolerance):
+    with pytest.raises(ValueError, match="^the tolerance is a finite number of at least 0, not "):
+        formeval.evaluate(noisy_circle(), "circle", "minimum zone").to_dict(tolerance=tolerance)
+
+
+# An array of no rows (numpy gives it strides of 0) has too few points, not
+# the wrong layout.
+@pytest.mark.parametrize("feature,columns,least", [("circle", 2, 3), ("plane", 3, 3)])
+def test_no_points_are_too_few(feature, columns, least):
+    with pytest.raises(ValueError,
+                       match=f"^too few points for a {feature}: 0, at least {least} needed$"):
+        formeval.evaluate(np.zeros((0, columns)), feature, "least squares")
