@@ -234,6 +234,16 @@ std::vector<Point> inclinedbore(double degrees) {
     return rings({50, 30, 0}, {std::cos(e), 0, std::sin(e)}, rs);
 }
 
+// A bore from (50, 30, 0) leaning by 3e-3 in x and -4e-3 in y, measured in
+// circles of radius 4 at 2, 12, 22 and 32 along it: its direction.
+Vector leaningbore(Built& b) {
+    const Vector d = unitv({3e-3, -4e-3, 1});
+    std::vector<Ring> rs;
+    for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 4});
+    b.add("bore", Feature::cylinder, rings({50, 30, 0}, d, rs), Material::hole);
+    return d;
+}
+
 struct Case {
     std::string name;
     // Builds the part and its frame; returns the value expected in closed form.
@@ -295,10 +305,7 @@ const Case cases[] = {
     {"PerpendicularityOfABoreAxisIsTheLengthOfItsLean",
      [](Built& b) {
          block(b);
-         const Vector d = unitv({3e-3, -4e-3, 1});
-         std::vector<Ring> rs;
-         for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 4});
-         b.add("bore", Feature::cylinder, rings({50, 30, 0}, d, rs), Material::hole);
+         const Vector d = leaningbore(b);
          b.frame(Characteristic::perpendicularity, "bore", {"A"});
          return 30 * std::hypot(d[0], d[1]);
      }},
@@ -307,10 +314,7 @@ const Case cases[] = {
     {"PerpendicularityOfABoreAxisWithBIsItsLeanAcrossB",
      [](Built& b) {
          block(b);
-         const Vector d = unitv({3e-3, -4e-3, 1});
-         std::vector<Ring> rs;
-         for (double t : {2.0, 12.0, 22.0, 32.0}) rs.push_back({t, 0, 0, 4});
-         b.add("bore", Feature::cylinder, rings({50, 30, 0}, d, rs), Material::hole);
+         const Vector d = leaningbore(b);
          b.frame(Characteristic::perpendicularity, "bore", {"A", "B"});
          return 30 * d[0];
      }},
