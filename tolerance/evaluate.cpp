@@ -148,6 +148,26 @@ void judge(FrameValue& v, double tolerance) {
 
 namespace {
 
+// The label of a datum made of the toleranced feature alone, "" where none
+// is: it relates the feature to itself, whose orientation or place would
+// come out nothing by construction (a run-out about its own axis still
+// measures its form, and is left to be).
+std::string owndatum(const Frame& f, const Part& part) {
+    switch (f.characteristic) {
+    case Characteristic::radialrunout:
+    case Characteristic::axialrunout:
+    case Characteristic::totalradialrunout:
+    case Characteristic::totalaxialrunout:
+        return "";
+    default:
+        break;
+    }
+    for (const std::string& label : f.datums)
+        for (const DatumFeature& d : part.datums)
+            if (d.label == label && d.features == std::vector<std::string>{f.feature}) return label;
+    return "";
+}
+
 // The frame against the datum system of its datums, from `known` where an
 // earlier frame of the part set it up.
 FrameValue evaluate(const Frame& f, const Part& part, std::vector<DatumSystem>& known) {
@@ -167,15 +187,11 @@ FrameValue evaluate(const Frame& f, const Part& part, std::vector<DatumSystem>& 
     else if (!(f.tolerance >= 0) || !std::isfinite(f.tolerance))
         v.failure = "the tolerance is not a length of 0 or more";
     if (!v.failure.empty()) return v;
-    // A datum made of the toleranced feature alone relates it to itself: its
-    // orientation or place would come out nothing by construction.
-    for (const std::string& label : f.datums)
-        for (const DatumFeature& d : part.datums)
-            if (d.label == label && d.features == std::vector<std::string>{f.feature}) {
-                v.failure = "datum " + label + " is " + f.feature +
-                            " itself: a feature is not toleranced relative to itself";
-                return v;
-            }
+    if (const std::string own = owndatum(f, part); !own.empty()) {
+        v.failure = "datum " + own + " is " + f.feature +
+                    " itself: a feature is not toleranced relative to itself";
+        return v;
+    }
     if (const std::string why = detail::unreadable(*m); !why.empty()) {
         v.failure = m->name + ": " + why;
         return v;

@@ -725,6 +725,16 @@ TEST_P(Refused, SaysWhy) {
 INSTANTIATE_TEST_SUITE_P(Frames, Refused, testing::ValuesIn(refusals),
                          [](const auto& info) { return info.param.name; });
 
+// A run-out about the feature's own axis still measures its form: not
+// refused as an orientation or place relative to itself is.
+TEST(OwnDatum, RunOutAboutItsOwnAxisIsEvaluated) {
+    Built b;
+    shaft(b);
+    b.datum("L", {"left"});
+    const FrameValue v = evaluate(framed(Characteristic::radialrunout, "left", {"L"}), b.part);
+    EXPECT_TRUE(v.found) << v.failure;
+}
+
 // The verdict follows the value's bounds against the tolerance.
 TEST(Verdict, WithinAtOrBelowTheToleranceBeyondAbove) {
     Built b;
