@@ -187,9 +187,12 @@ TEST(Manual, DocumentsThePointFileOutput) {
 TEST(Manual, DocumentsThePartOutput) {
     test::Workdir dir;
     dir.write("face.csv", "x,y,z\n0,0,0\n10,0,0\n0,10,0\n10,10,0.001\n");
+    dir.write("base.csv", "x,y,z\n0,0,-5\n10,0,-5\n0,10,-5\n10,10,-5\n");
     dir.write("part.json", R"({"features": {"face": {"file": "face.csv", "type": "plane",
+                                               "outward": [0, 0, 1]},
+                                      "base": {"file": "base.csv", "type": "plane",
                                                "outward": [0, 0, -1]}},
-        "datums": {"A": "face"},
+        "datums": {"A": "base"},
         "tolerances": [{"characteristic": "flatness", "feature": "face", "tolerance": 0.01},
                        {"characteristic": "parallelism", "feature": "face", "datums": ["A"],
                         "tolerance": 0.01}]})");

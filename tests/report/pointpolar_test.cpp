@@ -435,9 +435,10 @@ TEST(PointPolar, OpenProfilesAndPlanesAtAWavelength) {
     const test::ReportOutcome q = test::report(
         {"polar", "plane.txt", "--feature", "plane", "-o", "plots", "--filter-wavelength", "10"});
     EXPECT_EQ(q.status, exitok) << q.err;
-    EXPECT_EQ(q.err, "formreport: plane.txt: drawn unfiltered: the cut-off wavelength 10 is longer "
-                     "than the surface (4), so the filter would take the form away: give one at "
-                     "most its extent\n");
+    EXPECT_EQ(q.err,
+              "formreport: plane.txt: drawn unfiltered: the cut-off wavelength 10 is longer "
+              "than the surface (5.65685), so the filter would take the form away: give one at "
+              "most its extent\n");
 }
 
 // A point file's circle has its harmonics as a job record of the same
