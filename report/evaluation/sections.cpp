@@ -184,6 +184,14 @@ Stack evaluatestack(const pointset::Points& points, const std::vector<double>* c
         s.failure = sections.failure;
         return s;
     }
+    // Sections of a column may share one z: their radii have no slope
+    // against z and their centres no line along it.
+    if (sections.z.front() == sections.z.back()) {
+        s.failure = "the " + std::to_string(sections.z.size()) +
+                    " sections lie at one z (z = " + said(sections.z.front()) +
+                    "): a stack needs sections at 2 z at least";
+        return s;
+    }
     std::vector<double> zs, radii;
     std::vector<Vector3> centres;
     std::vector<Profile> profiles;

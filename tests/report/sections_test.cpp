@@ -115,12 +115,24 @@ struct RefusalCase {
     const char* name;
     std::vector<double> xyz;
     const char* failure;
+    std::vector<double> column = {}; // each point's section, when grouped by a column
 };
 
 class StackRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(StackRefusalTest, SaysWhichSection) {
-    EXPECT_EQ(evaluated(GetParam().xyz).failure, GetParam().failure);
+    const RefusalCase& c = GetParam();
+    EXPECT_EQ(evaluatestack({c.xyz.data(), c.xyz.size() / 3, 3, 3},
+                            c.column.empty() ? nullptr : &c.column)
+                  .failure,
+              c.failure);
+}
+
+// Two rings of 8 points numbered 1 and 2, both at z 0.
+std::vector<double> ringsnumbered() {
+    std::vector<double> column(8, 1.0);
+    column.resize(16, 2.0);
+    return column;
 }
 
 std::vector<double> withtwopointsat(double z) {
@@ -129,15 +141,19 @@ std::vector<double> withtwopointsat(double z) {
     return xyz;
 }
 
-INSTANTIATE_TEST_SUITE_P(Refusals, StackRefusalTest,
-                         ::testing::Values(
-                             RefusalCase{
-                                 "TwoPointsInASection", withtwopointsat(5),
-                                 "the section at z = 5 holds 2 points: a section needs 3 at least"},
-                             RefusalCase{"OneSection", stack({{2.5, 0, 0, 1}}, 8),
-                                         "the points lie in one section (z = 2.5): a stack needs 2 "
-                                         "sections at least"}),
-                         test::namedby([](const RefusalCase& c) { return std::string(c.name); }));
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, StackRefusalTest,
+    ::testing::Values(
+        RefusalCase{"TwoPointsInASection", withtwopointsat(5),
+                    "the section at z = 5 holds 2 points: a section needs 3 at least"},
+        RefusalCase{"OneSection", stack({{2.5, 0, 0, 1}}, 8),
+                    "the points lie in one section (z = 2.5): a stack needs 2 "
+                    "sections at least"},
+        RefusalCase{"SectionsAtOneZ", stack({{0, 0, 0, 1}, {0, 0.1, 0, 1.2}}, 8),
+                    "the 2 sections lie at one z (z = 0): a stack needs "
+                    "sections at 2 z at least",
+                    ringsnumbered()}),
+    test::namedby([](const RefusalCase& c) { return std::string(c.name); }));
 
 std::string number(double v) {
     std::ostringstream out;
@@ -308,6 +324,7 @@ TEST_P(SectionStatusTest, ExitsWithTheReason) {
                      std::to_string(2 * k) + "\n";
     dir.write("polar.csv", polar);
     dir.write("rings.csv", "ring,x,y,z\n1,1,0,0\nB,0,1,0\n");
+    dir.write("level.csv", "ring,x,y,z\n1,1,0,0\n1,0,1,0\n1,-1,0,0\n2,2,0,0\n2,0,2,0\n2,-2,0,0\n");
     const test::ReportOutcome o = test::report(c.args);
     EXPECT_EQ(o.status, c.status) << o.err;
     EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
@@ -349,6 +366,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "--section-column", "ring"},
                    exitinput,
                    "formreport: rings.csv:3:1: 'B' is not a number (column 1, the sections)\n"},
+        StatusCase{"PolarChartSectionsAtOneZ",
+                   {"polar", "level.csv", "--feature", "cylinder", "--sections", "--section-column",
+                    "ring", "-o", "out"},
+                   exitinput,
+                   "formreport: level.csv: no stack plotted: the 2 sections lie at one z (z = 0): "
+                   "a stack needs sections at 2 z at least\n"},
         StatusCase{"SectionColumnWithoutSections",
                    {"results", "rings.csv", "--feature", "cylinder", "--section-column", "ring"},
                    exitusage,
