@@ -144,10 +144,14 @@ Sections stacksections(const pointset::Points& points, const std::vector<double>
     const auto [lo, hi] = std::minmax_element(key.begin(), key.end());
     const double gap = column ? 0 : sectiongap * (*hi - *lo);
     out.members = groups(points, key, gap);
+    // The mean as the first point's z and the others' offsets from it, so that
+    // a section whose points share one z is at that z exactly, not off by the
+    // rounding of a sum of thousands of terms.
     const auto meanz = [&](const std::vector<std::size_t>& g) {
-        double mean = 0;
-        for (const std::size_t i : g) mean += z[i] / static_cast<double>(g.size());
-        return mean;
+        const double first = z[g.front()];
+        double offset = 0;
+        for (const std::size_t i : g) offset += z[i] - first;
+        return first + offset / static_cast<double>(g.size());
     };
     if (column) // the sections of a column in order of z, as those of z come
         std::stable_sort(out.members.begin(), out.members.end(),
