@@ -167,7 +167,7 @@ Sections stacksections(const pointset::Points& points, const std::vector<double>
         out.z.push_back(mean);
     }
     if (out.members.size() < 2)
-        out.failure = "the points lie in one section (z = " + said(z[0]) +
+        out.failure = "the points lie in one section (z = " + said(out.z.front()) +
                       "): a stack needs 2 sections at least";
     return out;
 }

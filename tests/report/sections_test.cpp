@@ -128,6 +128,18 @@ TEST_P(StackRefusalTest, SaysWhichSection) {
               c.failure);
 }
 
+// One ring of 2000 points whose z falls by 1e-4 from point to point, from
+// 2.2 to 2.0001: one section (each step within a thousandth of the extent)
+// at its mean z, 2.10005.
+std::vector<double> sinkingring() {
+    std::vector<double> xyz;
+    for (int i = 0; i < 2000; ++i) {
+        const double t = 2 * pi * i / 2000;
+        xyz.insert(xyz.end(), {std::cos(t), std::sin(t), 2.2 - 1e-4 * i});
+    }
+    return xyz;
+}
+
 // Two rings of 8 points numbered 1 and 2, both at z 0.
 std::vector<double> ringsnumbered() {
     std::vector<double> column(8, 1.0);
@@ -149,6 +161,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"OneSection", stack({{2.5, 0, 0, 1}}, 8),
                     "the points lie in one section (z = 2.5): a stack needs 2 "
                     "sections at least"},
+        RefusalCase{"OneSectionAtItsMeanZ", sinkingring(),
+                    "the points lie in one section (z = 2.10005): a stack needs 2 sections at "
+                    "least"},
         RefusalCase{"SectionsAtOneZ", stack({{0, 0, 0, 1}, {0, 0.1, 0, 1.2}}, 8),
                     "the 2 sections lie at one z (z = 0): a stack needs "
                     "sections at 2 z at least",
