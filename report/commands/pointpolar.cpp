@@ -328,7 +328,18 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
     }
     if (const std::string hint = polarhint(pf, *o.feature); !hint.empty())
         err << "formreport: " << file << ": " << hint << "\n";
-    if (o.outliers > 0) {
+    if (o.outliers > 0 && o.sections) {
+        StackOutliers cut =
+            cutstackoutliers(pf.points(), pf.sections.empty() ? nullptr : &pf.sections, o.outliers);
+        if (!cut.cut.failure.empty()) {
+            err << "formreport: " << file << ": no stack plotted: the outlier rule cannot be "
+                << "applied: " << cut.cut.failure << "\n";
+            return exitinput;
+        }
+        if (!cut.summary.empty()) err << "formreport: " << file << ": " << cut.summary << "\n";
+        for (const std::string& n : cut.notes) err << "formreport: " << file << ": " << n << "\n";
+        removeoutliers(pf, std::move(cut.cut));
+    } else if (o.outliers > 0) {
         Outliers cut = cutoutliers(pf.points(), *o.feature, o.outliers);
         if (!cut.failure.empty()) {
             err << "formreport: " << file << ": no " << pointset::featurename(*o.feature)

@@ -155,7 +155,19 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
         err << "formreport: " << printable(path) << ": " << text << "\n";
     };
     if (const std::string hint = polarhint(points, *o.feature); !hint.empty()) note(hint);
-    if (o.outliers > 0) {
+    if (o.outliers > 0 && o.sections) {
+        StackOutliers cut = cutstackoutliers(
+            points.points(), points.sections.empty() ? nullptr : &points.sections, o.outliers);
+        if (!cut.cut.failure.empty()) {
+            note("no stack evaluated: the outlier rule cannot be applied: " + cut.cut.failure);
+            return true;
+        }
+        results.outliers = cut.summary;
+        results.removed = static_cast<long>(cut.cut.removed.size());
+        if (!cut.summary.empty()) note(cut.summary);
+        for (const std::string& n : cut.notes) note(n);
+        removeoutliers(points, std::move(cut.cut));
+    } else if (o.outliers > 0) {
         Outliers cut = cutoutliers(points.points(), *o.feature, o.outliers);
         if (!cut.failure.empty()) {
             note(std::string("no ") + pointset::featurename(*o.feature) +

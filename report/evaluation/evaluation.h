@@ -307,6 +307,25 @@ struct Outliers {
 };
 Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, double k);
 
+// The outlier rule of a stack of sections (points x, y, z, grouped as
+// stacksections groups them): each section's points judged on their own,
+// about the section's least-squares circle in x and y, as the section alone
+// is judged by `--feature circle`, so that a section off the others' axis
+// keeps its points. `cut` holds every section's outliers in file order and
+// the points kept (x, y, z); `summary` the count ("2 of 7200 points removed
+// as outliers, each section's judged about its least-squares circle ..."),
+// `notes` what the rule did in each section that lost points ("section 3,
+// z 10: 1 of 3600 points removed as outliers ..."), the points numbered in
+// the file. Points that make no stack (the stack says why) are all kept,
+// with no summary.
+struct StackOutliers {
+    Outliers cut;
+    std::string summary;
+    std::vector<std::string> notes;
+};
+StackOutliers cutstackoutliers(const pointset::Points& points, const std::vector<double>* column,
+                               double k);
+
 // The outliers `cut` found taken out of the file: its coordinates become the
 // points kept, and each point's section (when a column gives them) goes
 // with its point.

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 namespace formeval::report {
 
@@ -179,6 +180,55 @@ std::vector<double> sectionxy(const pointset::Points& points,
     for (const std::size_t i : members)
         xy.insert(xy.end(), {coordinate(points, i, 0), coordinate(points, i, 1)});
     return xy;
+}
+
+StackOutliers cutstackoutliers(const pointset::Points& points, const std::vector<double>* column,
+                               double k) {
+    StackOutliers out;
+    const Sections sections = stacksections(points, column);
+    std::vector<std::pair<std::size_t, double>> removed; // file index, deviation
+    if (sections.failure.empty()) {
+        for (std::size_t g = 0; g < sections.members.size(); ++g) {
+            const std::vector<std::size_t>& members = sections.members[g];
+            const std::vector<double> xy = sectionxy(points, members);
+            Outliers cut = cutoutliers({xy.data(), members.size(), 2, 2}, Feature::circle, k);
+            const std::string name =
+                "section " + std::to_string(g + 1) + ", z " + said(sections.z[g]) + ": ";
+            if (!cut.failure.empty()) {
+                out.cut.failure = name + cut.failure;
+                return out;
+            }
+            if (cut.removed.empty()) continue;
+            // The section's points numbered as in the file, in file order.
+            std::vector<std::pair<std::size_t, double>> own;
+            for (std::size_t j = 0; j < cut.removed.size(); ++j)
+                own.emplace_back(members[cut.removed[j]], cut.deviations[j]);
+            std::sort(own.begin(), own.end());
+            for (std::size_t j = 0; j < own.size(); ++j) {
+                cut.removed[j] = own[j].first;
+                cut.deviations[j] = own[j].second;
+            }
+            out.notes.push_back(name + outliernote(cut, members.size(), Feature::circle, k, 6));
+            removed.insert(removed.end(), own.begin(), own.end());
+        }
+    }
+    std::sort(removed.begin(), removed.end());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < points.count; ++i) {
+        if (next < removed.size() && removed[next].first == i) {
+            out.cut.removed.push_back(i);
+            out.cut.deviations.push_back(removed[next++].second);
+            continue;
+        }
+        const double* p = points.data + i * points.stride;
+        out.cut.kept.insert(out.cut.kept.end(), p, p + points.dimension);
+    }
+    if (!sections.failure.empty()) return out; // judged nothing: no summary
+    out.summary = std::to_string(removed.size()) + " of " + std::to_string(points.count) +
+                  " points removed as outliers, each section's judged about its least-squares "
+                  "circle (deviation from the section's median beyond " +
+                  formatnumber(k, 6) + " robust standard deviations)";
+    return out;
 }
 
 Stack evaluatestack(const pointset::Points& points, const std::vector<double>* column) {

@@ -122,10 +122,15 @@ class StackRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(StackRefusalTest, SaysWhichSection) {
     const RefusalCase& c = GetParam();
-    EXPECT_EQ(evaluatestack({c.xyz.data(), c.xyz.size() / 3, 3, 3},
-                            c.column.empty() ? nullptr : &c.column)
-                  .failure,
-              c.failure);
+    const pointset::Points points{c.xyz.data(), c.xyz.size() / 3, 3, 3};
+    const std::vector<double>* column = c.column.empty() ? nullptr : &c.column;
+    EXPECT_EQ(evaluatestack(points, column).failure, c.failure);
+    // Points that make no sections: the outlier rule judges none, and says
+    // nothing of points removed.
+    if (stacksections(points, column).failure.empty()) return;
+    const StackOutliers cut = cutstackoutliers(points, column, 4);
+    EXPECT_EQ(cut.summary, "");
+    EXPECT_EQ(cut.cut.kept, c.xyz);
 }
 
 // One ring of 2000 points whose z falls by 1e-4 from point to point, from
@@ -177,12 +182,27 @@ std::string number(double v) {
     return out.str();
 }
 
+// A stack to compare with its sections alone: its rings, 90 points each, and
+// the options given to the stack and to each section alone alike.
+struct OwnFileCase {
+    const char* name;
+    std::vector<Ring> rings;
+    std::vector<std::string> options;
+    std::size_t spike = 0;         // a point 0.05 further out in x, when not 0
+    std::vector<std::string> says; // on standard error
+};
+
+class SectionsAloneTest : public ::testing::TestWithParam<OwnFileCase> {};
+
 // Every section's rows equal those of `results --feature circle` of the
-// section's points alone; the stack's rows follow with section 0.
-TEST(Sections, EachSectionAsItsOwnFile) {
-    const std::vector<Ring> rings = {{0, 0.001, 0, 8}, {4, 0, 0.002, 8.001}, {8, 0, 0, 8.003}};
-    const std::vector<double> xyz = stack(
+// section's points alone, with the same options; the stack's rows follow
+// with section 0. polar prints each section's minimum-zone RONt alike.
+TEST_P(SectionsAloneTest, EachSectionAsItsOwnFile) {
+    const OwnFileCase& c = GetParam();
+    const std::vector<Ring>& rings = c.rings;
+    std::vector<double> xyz = stack(
         rings, 90, [](double t, std::size_t k) { return 0.002 * std::sin(2.7 * t * (k + 1)); });
+    if (c.spike > 0) xyz[3 * c.spike] += 0.05;
     test::Workdir dir;
     std::string all = "x,y,z\n";
     std::vector<std::string> alone(rings.size(), "x,y\n");
@@ -191,24 +211,46 @@ TEST(Sections, EachSectionAsItsOwnFile) {
         alone[i / 3 / 90] += number(xyz[i]) + "," + number(xyz[i + 1]) + "\n";
     }
     dir.write("stack.csv", all);
+    const auto with = [&](std::vector<std::string> args) {
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        return test::report(args);
+    };
     const test::ReportOutcome s =
-        test::report({"results", "stack.csv", "--feature", "cylinder", "--sections", "--json"});
+        with({"results", "stack.csv", "--feature", "cylinder", "--sections", "--json"});
     ASSERT_EQ(s.status, exitok) << s.err;
+    const bool charts = chartsavailable();
+    test::ReportOutcome chart;
+    if (charts) {
+        chart = with({"polar", "stack.csv", "--feature", "cylinder", "--sections", "-o", "out"});
+        ASSERT_EQ(chart.status, exitok) << chart.err;
+    }
+    for (const std::string& text : c.says) {
+        EXPECT_NE(s.err.find(text), std::string::npos) << s.err;
+        if (charts) { EXPECT_NE(chart.err.find(text), std::string::npos) << chart.err; }
+    }
     const nlohmann::json rows = nlohmann::json::parse(s.out)["rows"];
     ASSERT_EQ(rows.size(), 4 * rings.size() + 4 + 3);
     for (std::size_t k = 0; k < rings.size(); ++k) {
         dir.write("alone.csv", alone[k]);
         const test::ReportOutcome a =
-            test::report({"results", "alone.csv", "--feature", "circle", "--json"});
+            with({"results", "alone.csv", "--feature", "circle", "--json"});
         const nlohmann::json own = nlohmann::json::parse(a.out)["rows"];
         ASSERT_EQ(own.size(), 4u);
-        for (std::size_t c = 0; c < 4; ++c) {
-            const nlohmann::json& row = rows[4 * k + c];
+        for (std::size_t r = 0; r < 4; ++r) {
+            const nlohmann::json& row = rows[4 * k + r];
             EXPECT_EQ(row["section"], k + 1);
             EXPECT_NEAR(row["z"].get<double>(), rings[k].z, 1e-12);
+            EXPECT_EQ(row["points"], own[r]["points"]) << "section " << k + 1;
             for (const char* field : {"centre_x", "centre_y", "radius", "t", "p", "v", "q"})
-                EXPECT_EQ(row[field], own[c][field]) << "section " << k + 1 << " " << field;
+                EXPECT_EQ(row[field], own[r][field]) << "section " << k + 1 << " " << field;
         }
+        if (!charts) continue;
+        const std::string line =
+            "\n  section " + std::to_string(k + 1) + ", z " + number(rings[k].z) + ": ";
+        const std::size_t at = chart.out.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
+        EXPECT_NEAR(std::stod(chart.out.substr(at + line.size())), own[1]["t"].get<double>(), 1e-12)
+            << line;
     }
     const std::vector<std::string> stackrows = {"taper", "axis straightness",
                                                 "generatrix straightness"};
@@ -220,6 +262,30 @@ TEST(Sections, EachSectionAsItsOwnFile) {
     }
     EXPECT_EQ(rows[4 * rings.size()]["shape"], "cylinder");
 }
+
+// With the outlier rule each section is judged about its own circle: the
+// spike (point 101, in the second ring) goes, and the last of eight rings,
+// 30 micrometres off the others' axis, keeps every point (about the stack's
+// cylinder it would lose 72 of its 90, those on its far side).
+INSTANTIATE_TEST_SUITE_P(
+    Stacks, SectionsAloneTest,
+    ::testing::Values(
+        OwnFileCase{"Plain", {{0, 0.001, 0, 8}, {4, 0, 0.002, 8.001}, {8, 0, 0, 8.003}}, {}, 0, {}},
+        OwnFileCase{"OutliersOfEachSection",
+                    {{0, 0, 0, 8},
+                     {4, 0, 0, 8},
+                     {8, 0, 0, 8},
+                     {12, 0, 0, 8},
+                     {16, 0, 0, 8},
+                     {20, 0, 0, 8},
+                     {24, 0, 0, 8},
+                     {28, 0.03, 0, 8}},
+                    {"--outliers", "4"},
+                    100,
+                    {": section 2, z 4: 1 of 90 points removed as outliers (deviation from the "
+                     "median beyond 4 robust standard deviations, ",
+                     "about the least-squares circle): point 101 (+"}}),
+    test::namedby([](const OwnFileCase& c) { return std::string(c.name); }));
 
 // polar --sections: one closed profile a section, each ring's centre at
 // its section's level, the axis through every section, the z and roundness
