@@ -338,6 +338,7 @@ int pointpolar(const PolarOptions& o, std::ostream& out, std::ostream& err,
         }
         if (!cut.summary.empty()) err << "formreport: " << file << ": " << cut.summary << "\n";
         for (const std::string& n : cut.notes) err << "formreport: " << file << ": " << n << "\n";
+        if (!cut.cut.removed.empty()) pf.sections = std::move(cut.sections);
         removeoutliers(pf, std::move(cut.cut));
     } else if (o.outliers > 0) {
         Outliers cut = cutoutliers(pf.points(), *o.feature, o.outliers);

@@ -166,6 +166,7 @@ bool evaluatepointfile(const std::string& path, const ResultsOptions& o, FileRes
         results.removed = static_cast<long>(cut.cut.removed.size());
         if (!cut.summary.empty()) note(cut.summary);
         for (const std::string& n : cut.notes) note(n);
+        if (!cut.cut.removed.empty()) points.sections = std::move(cut.sections);
         removeoutliers(points, std::move(cut.cut));
     } else if (o.outliers > 0) {
         Outliers cut = cutoutliers(points.points(), *o.feature, o.outliers);

@@ -316,12 +316,16 @@ Outliers cutoutliers(const pointset::Points& points, pointset::Feature feature, 
 // as outliers, each section's judged about its least-squares circle ..."),
 // `notes` what the rule did in each section that lost points ("section 3,
 // z 10: 1 of 3600 points removed as outliers ..."), the points numbered in
-// the file. Points that make no stack (the stack says why) are all kept,
-// with no summary.
+// the file. `sections` gives each point's section (from 1), so that the
+// points kept are evaluated in the sections the rule judged: grouped by z
+// again, a ring whose z steps by nearly the gap that divides sections would
+// fall in two where a point of it went. Points that make no stack (the
+// stack says why) are all kept, with no summary and no sections.
 struct StackOutliers {
     Outliers cut;
     std::string summary;
     std::vector<std::string> notes;
+    std::vector<double> sections;
 };
 StackOutliers cutstackoutliers(const pointset::Points& points, const std::vector<double>* column,
                                double k);

@@ -188,8 +188,10 @@ StackOutliers cutstackoutliers(const pointset::Points& points, const std::vector
     const Sections sections = stacksections(points, column);
     std::vector<std::pair<std::size_t, double>> removed; // file index, deviation
     if (sections.failure.empty()) {
+        out.sections.resize(points.count);
         for (std::size_t g = 0; g < sections.members.size(); ++g) {
             const std::vector<std::size_t>& members = sections.members[g];
+            for (const std::size_t i : members) out.sections[i] = static_cast<double>(g + 1);
             const std::vector<double> xy = sectionxy(points, members);
             Outliers cut = cutoutliers({xy.data(), members.size(), 2, 2}, Feature::circle, k);
             const std::string name =

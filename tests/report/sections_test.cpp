@@ -287,6 +287,42 @@ INSTANTIATE_TEST_SUITE_P(
                      "about the least-squares circle): point 101 (+"}}),
     test::namedby([](const OwnFileCase& c) { return std::string(c.name); }));
 
+// Two rings of 30 points whose z steps by 0.006 from point to point, 10
+// apart: a gap of 0.010087 divides sections. The spike taken out of the
+// first leaves a step of 0.012 in it; its points stay one section, as the
+// outlier rule judged them, not two half rings.
+TEST(Sections, OutliersLeaveTheSectionsAsJudged) {
+    std::string text = "x,y,z\n";
+    for (int k = 0; k < 2; ++k)
+        for (int i = 0; i < 30; ++i) {
+            const double t = 2 * pi * i / 30;
+            const double r = 8 + 0.0005 * std::cos(3 * t) + 0.0001 * std::sin(5 * t + k) +
+                             (k == 0 && i == 15 ? 0.05 : 0);
+            text += number(r * std::cos(t)) + "," + number(r * std::sin(t)) + "," +
+                    number(10 * k + 0.006 * i) + "\n";
+        }
+    test::Workdir dir;
+    dir.write("rings.csv", text);
+    const test::ReportOutcome o = test::report({"results", "rings.csv", "--feature", "cylinder",
+                                                "--sections", "--outliers", "4", "--json"});
+    ASSERT_EQ(o.status, exitok) << o.err;
+    EXPECT_NE(o.err.find("section 1, z 0.087: 1 of 30 points removed as outliers"),
+              std::string::npos)
+        << o.err;
+    const nlohmann::json parsed = nlohmann::json::parse(o.out);
+    EXPECT_EQ(parsed["files"][0]["sections"], 2);
+    std::vector<int> points;
+    for (const auto& row : parsed["rows"])
+        if (row["method"] == "least squares" && row["section"] != 0)
+            points.push_back(row["points"]);
+    EXPECT_EQ(points, (std::vector<int>{29, 30}));
+    if (!chartsavailable()) return;
+    const test::ReportOutcome chart = test::report({"polar", "rings.csv", "--feature", "cylinder",
+                                                    "--sections", "--outliers", "4", "-o", "out"});
+    ASSERT_EQ(chart.status, exitok) << chart.err;
+    EXPECT_EQ(chart.out.rfind("rings.csv: stack of 2 sections plotted", 0), 0u) << chart.out;
+}
+
 // polar --sections: one closed profile a section, each ring's centre at
 // its section's level, the axis through every section, the z and roundness
 // of each named, and each section's roundness and the measures printed.
