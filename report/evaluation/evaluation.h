@@ -243,7 +243,9 @@ struct StackMeasures {
     // The largest minimum-zone straightness, along z, of the sections' radii
     // about their least-squares centres at one angle (of `generatrices`
     // angles, each radius interpolated linearly between the section's
-    // neighbouring points), and that angle in degrees.
+    // neighbouring points, where they lie within three times its median
+    // step; over the sections that have one there, two at least), and that
+    // angle in degrees.
     double generatrix = notapplicable;
     double generatrixangle = notapplicable;
 };

@@ -82,12 +82,16 @@ double axisdistance(const std::vector<Vector3>& c) {
 }
 
 // A section's profile as radii about its least-squares centre, by angle
-// from 0 to 2 pi.
+// from 0 to 2 pi; `reach` the widest step between neighbouring points that
+// still interpolates (three times the median step): an arc's gap, or a
+// stretch a section left unmeasured, holds no radius.
 struct Profile {
     std::vector<double> angle, radius;
+    double reach = 2 * pi;
 
     // The radius at angle a, linearly between the neighbouring points
-    // (across 0 where a lies before the first or after the last).
+    // (across 0 where a lies before the first or after the last); NaN where
+    // they lie further apart than `reach`.
     double at(double a) const {
         const std::size_t n = angle.size();
         const std::size_t hi = static_cast<std::size_t>(
@@ -97,6 +101,7 @@ struct Profile {
         if (hi == 0) a0 -= 2 * pi;
         if (hi == n) a1 += 2 * pi;
         if (!(a1 > a0)) return radius[i0];
+        if (a1 - a0 > reach) return std::nan("");
         const double w = (a - a0) / (a1 - a0);
         return radius[i0] + w * (radius[i1] - radius[i0]);
     }
@@ -117,11 +122,20 @@ Profile profileof(const std::vector<double>& xy, double cx, double cy) {
         out.angle.push_back(a);
         out.radius.push_back(r);
     }
+    std::vector<double> steps(n);
+    for (std::size_t i = 0; i < n; ++i)
+        steps[i] =
+            i + 1 < n ? out.angle[i + 1] - out.angle[i] : out.angle[0] + 2 * pi - out.angle[i];
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(n / 2),
+                     steps.end());
+    out.reach = 3 * steps[n / 2];
     return out;
 }
 
-// The minimum-zone straightness of the profile (z, radius) along z.
+// The minimum-zone straightness of the profile (z, radius) along z: 0 for
+// two sections, whose line holds them both (not the rounding of a zone).
 double straightness(const std::vector<double>& z, const std::vector<double>& r) {
+    if (z.size() == 2) return 0;
     std::vector<double> zr;
     for (std::size_t k = 0; k < z.size(); ++k) zr.insert(zr.end(), {z[k], r[k]});
     pointset::Options quick;
@@ -282,10 +296,16 @@ Stack evaluatestack(const pointset::Points& points, const std::vector<double>* c
     m.axis = 2 * axisdistance(centres);
     m.generatrix = -1;
     for (int j = 0; j < generatrices; ++j) {
+        // The sections measured at the angle: a generatrix needs two.
         const double a = 2 * pi * j / generatrices;
-        std::vector<double> r;
-        for (const Profile& p : profiles) r.push_back(p.at(a));
-        const double t = straightness(zs, r);
+        std::vector<double> z, r;
+        for (std::size_t k = 0; k < profiles.size(); ++k)
+            if (const double at = profiles[k].at(a); !std::isnan(at)) {
+                z.push_back(zs[k]);
+                r.push_back(at);
+            }
+        if (z.size() < 2) continue;
+        const double t = straightness(z, r);
         if (t > m.generatrix) {
             m.generatrix = t;
             m.generatrixangle = 360.0 * j / generatrices;

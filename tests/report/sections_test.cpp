@@ -86,6 +86,27 @@ INSTANTIATE_TEST_SUITE_P(
         HandCase{"Barrel", {{0, 0, 0, 10.1}, {10, 0, 0, 10}, {20, 0, 0, 10.1}}, 0, 0, 0.1}),
     test::namedby([](const HandCase& c) { return std::string(c.name); }));
 
+// A generatrix runs over the sections measured at its angle. The middle
+// section of three trilobes is an arc of 240 degrees (its centre pulled off
+// the axis by the lobes it lacks); in its gap the other two, alike, are
+// straight, where its radii drawn across the gap once made a zone of about
+// twice the lobes' height at 300 degrees. Within the arc the zone is its
+// centre's pull, under the lobes' height.
+TEST(Sections, AGeneratrixRunsOnlyOverTheSectionsMeasuredThere) {
+    const auto trilobe = [](double t, std::size_t) { return 0.01 * std::cos(3 * t); };
+    std::vector<double> xyz = stack({{0, 0, 0, 10}, {20, 0, 0, 10}}, 360, trilobe);
+    const std::vector<double> arc = stack({{10, 0, 0, 10}}, 540, trilobe);
+    xyz.insert(xyz.end(), arc.begin(), arc.begin() + 3 * 360); // 0 to 240 degrees
+    const Stack s = evaluated(xyz);
+    ASSERT_EQ(s.failure, "");
+    EXPECT_LT(s.measures.generatrixangle, 240);
+    EXPECT_LT(s.measures.generatrix, 0.01);
+    // Two sections make a line of any two radii: a zone of 0, not rounding.
+    const Stack two = evaluated(stack({{0, 0, 0, 10}, {20, 0.3, 0, 10.02}}, 360, trilobe));
+    ASSERT_EQ(two.failure, "");
+    EXPECT_EQ(two.measures.generatrix, 0);
+}
+
 // The points' order in the file does not matter, nor a z within the
 // tolerance of its section's.
 TEST(Sections, GroupedByZWhateverTheOrder) {
