@@ -165,14 +165,19 @@ void correctbias(const Problem& p, const Options& o, Result& r) {
         const double widen = factor * e.correctionu;
         e.low = e.y - std::hypot(shift.high - shift.mean, widen);
         e.high = e.y + std::hypot(shift.mean - shift.low, widen);
+        e.u = std::hypot(shift.sd, e.correctionu);
         // A form error or a size is never negative, whatever the
         // correction says of points rounder than their noise.
         if (nonnegative(y.name)) {
+            const bool bound = e.y < 0;
             e.y = std::max(e.y, 0.0);
             e.low = std::max(e.low, 0.0);
             e.high = std::max(e.high, e.y);
+            // Points that vary less than the model's noise would leave put
+            // the whole reflected interval below 0, which clamped is 0 +- 0;
+            // an estimate held at 0 keeps the Gaussian U of its own u(y).
+            if (bound) e.high = std::max(e.high, factor * e.u);
         }
-        e.u = std::hypot(shift.sd, e.correctionu);
         e.U = std::max(e.y - e.low, e.high - e.y);
         e.k = e.u > 0 ? e.U / e.u : 0;
     }

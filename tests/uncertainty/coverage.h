@@ -35,6 +35,17 @@ inline Part lobedring() {
     return p;
 }
 
+// A ring rounder than a probe's stated noise: three lobes of 0.3 um.
+inline Part smoothring() {
+    Part p{"smooth ring", Feature::circle, {}};
+    for (int i = 0; i < 360; ++i) {
+        const double a = twopi * i / 360;
+        const double r = 10 + 0.0003 * std::cos(3 * a);
+        p.points.insert(p.points.end(), {r * std::cos(a), r * std::sin(a)});
+    }
+    return p;
+}
+
 inline Part wavyplane() {
     Part p{"wavy plane", Feature::plane, {}};
     for (int i = 0; i < 20; ++i)
@@ -77,6 +88,7 @@ struct Case {
     Criterion criterion;
     std::string quantity; // "t", "diameter" ...
     double sigma;         // of every coordinate, mm
+    double model = 0;     // the sigma the model states, mm; 0: sigma itself
 };
 
 struct Outcome {
@@ -115,7 +127,7 @@ inline Outcome simulate(const Case& c, long measurements, long trials, std::uint
     o.gum = false;
     o.threads = threads;
     const std::vector<Contribution> model = {
-        {"probe", Acts::coordinates, Distribution::gaussian, c.sigma}};
+        {"probe", Acts::coordinates, Distribution::gaussian, c.model > 0 ? c.model : c.sigma}};
     double ratios = 0;
     for (long m = 0; m < measurements; ++m) {
         std::mt19937_64 gen(seed + static_cast<std::uint64_t>(m));
