@@ -254,6 +254,28 @@ int uncertainty(const UncertaintyOptions& given, std::ostream& out, std::ostream
                 err << "formreport: " << name << ": not evaluated: " << s.result.failure << "\n";
                 continue;
             }
+            // A quantity of the feature may have no value for these points
+            // (a vertical line has no slope): said, and a point set left
+            // with none of the quantities asked for is not evaluated.
+            std::string valueless;
+            bool anyshown = o.quantities.empty();
+            for (const std::string& q : o.quantities) {
+                const bool has =
+                    std::any_of(s.result.quantities.begin(), s.result.quantities.end(),
+                                [&](const uncertainty::Quantity& y) { return y.name == q; });
+                anyshown = anyshown || has;
+                if (!has && hasany({q}, p.feature, o.criterion))
+                    valueless += (valueless.empty() ? "'" : ", '") + printable(q) + "'";
+            }
+            if (!anyshown) {
+                err << "formreport: " << name << ": not evaluated: its points give no finite "
+                    << valueless << " (a vertical line has no slope)\n";
+                status = exitinput;
+                continue;
+            }
+            if (!valueless.empty())
+                err << "formreport: " << name << ": its points give no finite " << valueless
+                    << " (a vertical line has no slope): not stated\n";
             s.count = p.count();
             p.coordinates = {};
             s.points = std::move(p);

@@ -235,9 +235,15 @@ void decisions(std::ostream& out, const Statement& s, const UncertaintyOptions& 
         const std::string unit =
             d.quantity ? unitof(*d.quantity, o) : (o.unit == defaultunit ? "" : " " + o.unit);
         if (!d.quantity) {
-            rows.push_back(
-                {d.tolerance.quantity, limitstext(d.tolerance, unit),
-                 "no such quantity of a " + std::string(pointset::featurename(s.points.feature))});
+            // A quantity of the feature without a value for these points (a
+            // vertical line's slope) is not one the feature lacks.
+            const std::vector<std::string> has =
+                uncertainty::quantitynames(s.points.feature, o.criterion);
+            rows.push_back({d.tolerance.quantity, limitstext(d.tolerance, unit),
+                            std::find(has.begin(), has.end(), d.tolerance.quantity) != has.end()
+                                ? "no finite value for these points"
+                                : "no such quantity of a " +
+                                      std::string(pointset::featurename(s.points.feature))});
             continue;
         }
         const uncertainty::Quantity& q = *d.quantity;

@@ -562,6 +562,39 @@ TEST(Uncertainty, PointFileAsItsJobRecord) {
     }
 }
 
+// A vertical line has no slope: asked for alone, the file is not evaluated
+// and says why; asked for beside another quantity, it is said to be left
+// out, and its tolerance has no value rather than no such quantity. Both
+// passed over it in silence, the first with an empty statement and status 0.
+TEST(Uncertainty, AQuantityWithoutAValueIsSaid) {
+    test::Workdir dir;
+    dir.write("vertical.csv", "x,y\n2,0\n2,1\n2,2\n2,3\n2,4\n2,5\n");
+    const auto run = [&](std::vector<std::string> quantities) {
+        std::vector<std::string> args = {"uncertainty", "vertical.csv",  "--feature", "line",
+                                         "--criterion", "least-squares", "--sigma",   "0.001",
+                                         "--trials",    "2000",          "--no-gum",  "--tolerance",
+                                         "slope=:1"};
+        for (const std::string& q : quantities) args.insert(args.end(), {"--quantity", q});
+        return test::runreport(args, dir.path());
+    };
+    const test::ReportOutcome alone = run({"slope"});
+    EXPECT_EQ(alone.status, exitinput);
+    EXPECT_TRUE(alone.out.empty()) << alone.out;
+    EXPECT_NE(alone.err.find("vertical.csv: not evaluated: its points give no finite 'slope'"),
+              std::string::npos)
+        << alone.err;
+    const test::ReportOutcome beside = run({"offset", "slope"});
+    ASSERT_EQ(beside.status, 0) << beside.err;
+    EXPECT_NE(beside.err.find("vertical.csv: its points give no finite 'slope' (a vertical line "
+                              "has no slope): not stated"),
+              std::string::npos)
+        << beside.err;
+    EXPECT_NE(beside.out.find("   offset    Monte Carlo average"), std::string::npos) << beside.out;
+    EXPECT_NE(beside.out.find("   slope  at most 1  no finite value for these points\n"),
+              std::string::npos)
+        << beside.out;
+}
+
 // A stack read with --sections: each section's statement is that of its
 // points given alone as a circle's point file, the whole stack's that of the
 // file read as a cylinder, in order of z (the file lists the sections out
