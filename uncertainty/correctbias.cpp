@@ -98,6 +98,14 @@ bool nonnegative(const std::string& quantity) {
     return false;
 }
 
+// A component of a unit vector: a line's direction, a plane's normal, an
+// axis.
+bool unitcomponent(const std::string& quantity) {
+    for (const char* prefix : {"direction_", "normal_", "axis_"})
+        if (quantity.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
 } // namespace
 
 void correctbias(const Problem& p, const Options& o, Result& r) {
@@ -177,6 +185,23 @@ void correctbias(const Problem& p, const Options& o, Result& r) {
             // the whole reflected interval below 0, which clamped is 0 +- 0;
             // an estimate held at 0 keeps the Gaussian U of its own u(y).
             if (bound) e.high = std::max(e.high, factor * e.u);
+        }
+        // A direction's component lies within [-1, 1]: reflected about a
+        // measured 1 (an axis along z), the trials' lower average put it
+        // above.
+        if (unitcomponent(y.name) && std::fabs(e.y) > 1) {
+            const double sign = e.y > 0 ? 1 : -1;
+            e.y = sign;
+            if (sign > 0) {
+                e.high = 1;
+                e.low = std::max(std::min(e.low, 1 - factor * e.u), -1.0);
+            } else {
+                e.low = -1;
+                e.high = std::min(std::max(e.high, -1 + factor * e.u), 1.0);
+            }
+        } else if (unitcomponent(y.name)) {
+            e.low = std::max(e.low, -1.0);
+            e.high = std::min(e.high, 1.0);
         }
         e.U = std::max(e.y - e.low, e.high - e.y);
         e.k = e.u > 0 ? e.U / e.u : 0;

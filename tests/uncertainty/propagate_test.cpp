@@ -608,6 +608,42 @@ TEST(Orientation, KeepsTheMeasuredWay) {
     EXPECT_NEAR(dx.mc.mean, dx.measured, 0.01);
 }
 
+// A direction's component measured at 1 (or -1): the trials' average lies
+// below it, and the bias-corrected estimate, reflected about it, lay above,
+// a cosine over 1. Stated within [-1, 1], its interval holds the true
+// value, the points' own, and U stays above 0.
+TEST(Orientation, AUnitComponentStaysWithinOne) {
+    struct Case {
+        const char* name;
+        std::vector<double> points;
+        int dimension;
+        Feature feature;
+        const char* quantity;
+    };
+    const std::vector<Case> cases = {
+        {"cylinder", cylinder(12, 4, {0, 5, 10, 15}), 3, Feature::cylinder, "axis_z"},
+        {"plane", grid(6, 0), 3, Feature::plane, "normal_z"},
+        {"line", line(11, 0, 0), 2, Feature::line, "direction_x"}};
+    Options o;
+    o.trials = 2000;
+    o.gum = false;
+    for (const Case& c : cases) {
+        const Result r =
+            propagate(view(c.points, c.dimension), c.feature, Criterion::leastsquares, {noise}, o);
+        ASSERT_TRUE(r.ok) << c.name << ": " << r.failure;
+        const Quantity& y = quantity(r, c.quantity);
+        const double truth = std::fabs(y.measured);
+        ASSERT_EQ(truth, 1) << c.name;
+        ASSERT_TRUE(y.quoted.corrected) << c.name;
+        EXPECT_LE(std::fabs(y.quoted.y), 1) << c.name;
+        EXPECT_GE(y.quoted.low, -1) << c.name;
+        EXPECT_LE(y.quoted.high, 1) << c.name;
+        EXPECT_LE(y.quoted.low, y.measured) << c.name;
+        EXPECT_GE(y.quoted.high, y.measured) << c.name;
+        EXPECT_GT(y.quoted.U, 0) << c.name;
+    }
+}
+
 struct Refusal {
     std::string name;
     std::vector<double> points;
