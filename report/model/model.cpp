@@ -91,6 +91,9 @@ std::vector<uncertainty::Contribution> readmodel(std::istream& in, const std::st
     long number = 0;
     for (std::string line; std::getline(in, line);) {
         ++number;
+        // A UTF-8 byte-order mark, as editors on Windows save, is no part of
+        // the first word.
+        if (number == 1 && line.rfind("\xef\xbb\xbf", 0) == 0) line.erase(0, 3);
         const std::string text = trimmed(std::string_view(line).substr(0, line.find('#')));
         if (text.empty()) continue;
         uncertainty::Contribution c;

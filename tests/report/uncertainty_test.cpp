@@ -134,6 +134,14 @@ TEST(ModelFile, SkipsCommentsAndNamesTheBadLine) {
     } catch (const FileError& e) { EXPECT_EQ(e.line(), 3); }
     std::istringstream empty("# nothing\n");
     EXPECT_THROW(readmodel(empty, "model.txt", "mm"), FileError);
+    // Saved by a Windows editor: a byte-order mark and CRLF lines. The mark
+    // was read into the first word, which then acted nowhere.
+    std::istringstream marked("\xef\xbb\xbfnormal gaussian 1um\r\nscale gaussian 1ppm\r\n");
+    const std::vector<uncertainty::Contribution> w = readmodel(marked, "model.txt", "mm");
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[0].name, "normal");
+    EXPECT_EQ(w[0].acts, Acts::normal);
+    EXPECT_DOUBLE_EQ(w[0].width, 0.001);
 }
 
 struct ToleranceCase {
