@@ -92,12 +92,6 @@ Problem denoised(const Problem& p, const pointset::Reference& measured,
     return copy;
 }
 
-bool nonnegative(const std::string& quantity) {
-    for (const char* name : {"t", "p", "v", "q", "radius", "diameter"})
-        if (quantity == name) return true;
-    return false;
-}
-
 // A component of a unit vector: a line's direction, a plane's normal, an
 // axis.
 bool unitcomponent(const std::string& quantity) {
@@ -107,6 +101,12 @@ bool unitcomponent(const std::string& quantity) {
 }
 
 } // namespace
+
+bool nonnegative(const std::string& quantity) {
+    for (const char* name : {"t", "p", "v", "q", "radius", "diameter"})
+        if (quantity == name) return true;
+    return false;
+}
 
 void correctbias(const Problem& p, const Options& o, Result& r) {
     // A bias is significant beyond a tenth of u(y), and beyond the rounding

@@ -220,6 +220,10 @@ std::vector<std::string> quantitynames(Feature feature, Criterion criterion);
 // The values of those quantities of a reference, in that order.
 std::vector<double> quantityvalues(const pointset::Reference& r);
 
+// Whether the quantity is never below 0 (a form parameter, a radius or a
+// diameter).
+bool nonnegative(const std::string& quantity);
+
 // Batches of the adaptive procedure: max(J, 10^4) trials, J the least whole
 // number >= 100 / (1 - p).
 long adaptivebatch(Basispoints coverage);

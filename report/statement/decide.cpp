@@ -3,6 +3,7 @@
 #include "report/statement/statement.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace formeval::report {
@@ -25,7 +26,12 @@ void decide(Statement& s, const UncertaintyOptions& o) {
             if (q.name == given.quantity) d.quantity = &q;
         if (d.quantity) {
             const Decided on = guarded(*d.quantity);
-            d.verdict = uncertainty::decide(on.y, on.U, given.limits, o.rule);
+            // A form error or a size is never below 0, as its interval is
+            // not: a lower limit at or below 0 holds whatever y - U says.
+            uncertainty::Limits limits = given.limits;
+            if (uncertainty::nonnegative(d.quantity->name) && limits.low <= 0)
+                limits.low = -std::numeric_limits<double>::infinity();
+            d.verdict = uncertainty::decide(on.y, on.U, limits, o.rule);
         }
         s.decisions.push_back(d);
     }

@@ -84,6 +84,7 @@ struct LimitsCase {
     double y, U, low, high;
     uncertainty::Rule rule;
     uncertainty::Verdict verdict;
+    const char* quantity = "radius";
 };
 
 class QuotedDecision : public ::testing::TestWithParam<LimitsCase> {};
@@ -92,7 +93,7 @@ TEST_P(QuotedDecision, TakesTheQuotedEstimate) {
     const LimitsCase& c = GetParam();
     Statement s;
     uncertainty::Quantity q;
-    q.name = "radius";
+    q.name = c.quantity;
     q.mc.mean = 1000; // far beyond every limit: a decision on it would differ
     q.U = 1e-9;
     q.quoted.y = c.y;
@@ -100,7 +101,7 @@ TEST_P(QuotedDecision, TakesTheQuotedEstimate) {
     s.result.quantities = {q};
     UncertaintyOptions o;
     o.rule = c.rule;
-    o.tolerances = {ToleranceLimits{"radius", {c.low, c.high}}};
+    o.tolerances = {ToleranceLimits{c.quantity, {c.low, c.high}}};
     decide(s, o);
     ASSERT_EQ(s.decisions.size(), 1u);
     EXPECT_EQ(s.decisions[0].verdict, c.verdict)
@@ -114,6 +115,18 @@ INSTANTIATE_TEST_SUITE_P(
     Limits, QuotedDecision,
     ::testing::Values(
         LimitsCase{"Within", 5, 1, 2, 8, Rule::guarded, Verdict::conformance},
+        // A form error or a size held at 0 by its statement, y - U below
+        // 0: a lower limit at or below 0 is met whatever it says (t=0:8
+        // was undecided where t=:8 was conformance proven); a centre has no
+        // such bound.
+        LimitsCase{"FormErrorFromZero", 0.5, 1, 0, 8, Rule::guarded, Verdict::conformance, "t"},
+        LimitsCase{"FormErrorFromBelowZero", 0.2, 1.5, -1, 8, Rule::guarded, Verdict::conformance,
+                   "t"},
+        LimitsCase{"DiameterFromZero", 0.5, 1, 0, 8, Rule::guarded, Verdict::conformance,
+                   "diameter"},
+        LimitsCase{"FormErrorAboveZero", 0.5, 1, 0.1, 8, Rule::guarded, Verdict::undecided, "t"},
+        LimitsCase{"CentreFromZero", 0.5, 1, 0, 8, Rule::guarded, Verdict::undecided, "centre_x"},
+        LimitsCase{"FormErrorOverTheTop", 7.5, 1, 0, 8, Rule::guarded, Verdict::undecided, "t"},
         LimitsCase{"LowOnTheLowLimit", 3, 1, 2, 8, Rule::guarded, Verdict::conformance},
         LimitsCase{"StraddlingTheLowLimit", 2.5, 1, 2, 8, Rule::guarded, Verdict::undecided},
         LimitsCase{"HighOnTheLowLimit", 1, 1, 2, 8, Rule::guarded, Verdict::undecided},
