@@ -130,6 +130,14 @@ void methods(std::ostream& out, const Statement& s, const UncertaintyOptions& o)
     out << "Coverage probability " << coveragetext(o.engine.coverage) << "\n";
 }
 
+// A value of a statement at the place of its U; where U is 0 (the model
+// does not move the quantity: a line's point_x under noise in y) there is no
+// such place, and the value keeps the significant digits of --digits, where
+// it was rounded to a whole number (5.1234 printed as 5).
+std::string atplace(double v, const uncertainty::Rounded& r, const UncertaintyOptions& o) {
+    return r.U > 0 ? formatfixed(v, r.decimals) : formatnumber(v, o.digits);
+}
+
 // The EA-4/02 sentence of a quantity's statement, with which estimate y is.
 std::string sentence(const Quantity& q, const uncertainty::Rounded& r, const std::string& unit,
                      const UncertaintyOptions& o) {
@@ -166,13 +174,11 @@ void statement(std::ostream& out, const Statement& s, const UncertaintyOptions& 
         const Quantity::Estimate& e = q->quoted;
         const uncertainty::Rounded r = uncertainty::roundstatement(e.y, e.U, e.low, e.high);
         const std::string unit = unitof(*q, o);
-        rows.push_back(
-            {q->name, e.corrected ? "bias-corrected" : "Monte Carlo average",
-             formatfixed(uncertainty::roundstatement(q->measured, e.U, 0, 0).y, r.decimals) + unit,
-             formatfixed(r.y, r.decimals) + unit, "\u00b1 " + formatfixed(r.U, r.decimals) + unit,
-             formatnumber(e.k, 3),
-             "[" + formatfixed(r.low, r.decimals) + ", " + formatfixed(r.high, r.decimals) + "]" +
-                 unit});
+        rows.push_back({q->name, e.corrected ? "bias-corrected" : "Monte Carlo average",
+                        atplace(uncertainty::roundstatement(q->measured, e.U, 0, 0).y, r, o) + unit,
+                        atplace(r.y, r, o) + unit, "\u00b1 " + formatfixed(r.U, r.decimals) + unit,
+                        formatnumber(e.k, 3),
+                        "[" + atplace(r.low, r, o) + ", " + atplace(r.high, r, o) + "]" + unit});
         sentences.push_back(q->name + ": " + sentence(*q, r, unit, o));
     }
     columns(out, rows, 2);
@@ -249,10 +255,9 @@ void decisions(std::ostream& out, const Statement& s, const UncertaintyOptions& 
         const uncertainty::Quantity& q = *d.quantity;
         const Decided on = guarded(q);
         const uncertainty::Rounded r = uncertainty::roundstatement(on.y, on.U, 0, 0);
-        rows.push_back(
-            {q.name, limitstext(d.tolerance, unit),
-             formatfixed(r.y, r.decimals) + " \u00b1 " + formatfixed(r.U, r.decimals) + unit,
-             uncertainty::verdictname(d.verdict)});
+        rows.push_back({q.name, limitstext(d.tolerance, unit),
+                        atplace(r.y, r, o) + " \u00b1 " + formatfixed(r.U, r.decimals) + unit,
+                        uncertainty::verdictname(d.verdict)});
     }
     columns(out, rows, 4);
 }

@@ -603,6 +603,28 @@ TEST(Uncertainty, AQuantityWithoutAValueIsSaid) {
         << beside.out;
 }
 
+// A quantity the model does not move (a line's point_x under noise in y
+// alone) has U = 0 and no place to round to: its value keeps its digits in
+// the statement and the decision, where both printed 2.1234 as 2.
+TEST(Uncertainty, AValueWithoutUncertaintyKeepsItsDigits) {
+    test::Workdir dir;
+    dir.write("line.csv", "x,y\n0.1234,1\n1.1234,1.5\n2.1234,2\n3.1234,2.5\n4.1234,3\n");
+    const test::ReportOutcome o =
+        test::runreport({"uncertainty", "line.csv", "--feature", "line", "--criterion",
+                         "least-squares", "--unit", "mm", "--sigma-y", "0.001", "--trials", "2000",
+                         "--no-gum", "--quantity", "point_x", "--tolerance", "point_x=2:2.2"},
+                        dir.path());
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(
+        o.out.find("   point_x   Monte Carlo average  2.1234 mm  2.1234 mm  \u00b1 0 mm  0     "
+                   "[2.1234, 2.1234] mm\n"),
+        std::string::npos)
+        << o.out;
+    EXPECT_NE(o.out.find("   point_x  2 to 2.2 mm  2.1234 \u00b1 0 mm  conformance proven\n"),
+              std::string::npos)
+        << o.out;
+}
+
 // A stack read with --sections: each section's statement is that of its
 // points given alone as a circle's point file, the whole stack's that of the
 // file read as a cylinder, in order of z (the file lists the sections out
